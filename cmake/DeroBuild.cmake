@@ -1,0 +1,56 @@
+# Compile settings shared by all of our own code.
+#
+# Narrow literals are GBK bytes everywhere (the host's code page); the installer uses u"" literals,
+# which the execution character set does not touch.
+add_library(dero_options INTERFACE)
+target_compile_options(dero_options INTERFACE
+  -Wall -Wextra -Wpedantic -Werror -Wno-error=deprecated-declarations
+  -fexec-charset=GBK)
+if(DERO_SANITIZE)
+  target_compile_options(dero_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(dero_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# dero_library(NAME [STATIC|SHARED|MODULE] SOURCES... [PUBLIC deps...] [PRIVATE deps...])
+# Headers live in <module>/include, sources in <module>/src.
+function(dero_library name)
+  cmake_parse_arguments(ARG "STATIC;SHARED;MODULE" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  set(kind STATIC)
+  if(ARG_SHARED)
+    set(kind SHARED)
+  elseif(ARG_MODULE)
+    set(kind MODULE)
+  endif()
+  add_library(${name} ${kind} ${ARG_SOURCES})
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/include)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
+  endif()
+  target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE dero_options ${ARG_PRIVATE})
+endfunction()
+
+# dero_program(NAME SOURCES... [LIBS deps...])
+function(dero_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS})
+endfunction()
+
+# dero_test(NAME SOURCES... [LIBS deps...]) builds a GoogleTest program and registers its cases.
+# Tests run with DERO_SOURCE_DIR set, so fixtures are found from any build folder.
+function(dero_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE DERO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  gtest_discover_tests(${name}
+    PROPERTIES ENVIRONMENT "DERO_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# dero_benchmark(NAME SOURCES... [LIBS deps...])
+function(dero_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()

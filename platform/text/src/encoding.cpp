@@ -1,0 +1,154 @@
+#include "platform/text/encoding.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/text/gbk.h"
+
+namespace platform::text {
+namespace {
+
+// glibc's GBK table is the host's code page 936.
+constexpr const char* kGbk = "GBK";
+constexpr const char* kUtf8 = "UTF-8";
+constexpr const char* kUtf16 = "UTF-16LE";
+
+constexpr std::string_view kGbkReplacement = "?";
+constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
+constexpr std::string_view kUtf16Replacement{"\xFD\xFF", 2};
+
+// How many bytes the character at the start of rest takes, so that an unmappable character gives
+// one replacement and a malformed byte gives one replacement per byte.
+using SkipLength = std::size_t (*)(std::string_view rest);
+
+std::size_t GbkSkip(std::string_view rest) { return GbkCharLength(rest, 0); }
+
+std::size_t Utf8Skip(std::string_view rest) {
+    auto byte = [&rest](std::size_t i) { return static_cast<unsigned char>(rest[i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 1;
+    if (lead >= 0xC2 && lead < 0xE0) length = 2;
+    else if (lead >= 0xE0 && lead < 0xF0) length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+    if (length > rest.size()) return 1;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return 1;
+    }
+    return length;
+}
+
+std::size_t Utf16Skip(std::string_view rest) {
+    if (rest.size() < 4) return 2;
+    auto unit = [&rest](std::size_t i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(rest[2 * i])) |
+               (static_cast<unsigned>(static_cast<unsigned char>(rest[2 * i + 1])) << 8);
+    };
+    const bool pair = unit(0) >= 0xD800 && unit(0) < 0xDC00 && unit(1) >= 0xDC00 && unit(1) < 0xE000;
+    return pair ? 4 : 2;
+}
+
+// One iconv descriptor per call: iconv_t keeps shift state and is not to be shared between threads.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (cd_ != kInvalid) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts in; every malformed or unmappable character is skipped whole and replaced once.
+    std::string Run(std::string_view in, SkipLength skipLength, std::string_view replacement,
+                    std::size_t* failures = nullptr) {
+        std::string out;
+        if (failures) *failures = 0;
+        if (cd_ == kInvalid) return out;
+        out.resize(in.size() * 2 + 16);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        std::size_t used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            std::size_t dstLeft = out.size() - used;
+            const std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (r != static_cast<std::size_t>(-1)) break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            // EILSEQ (malformed or unmappable) or EINVAL (a sequence cut at the end).
+            const std::size_t skip = std::clamp<std::size_t>(skipLength(std::string_view(src, srcLeft)), 1, srcLeft);
+            src += skip;
+            srcLeft -= skip;
+            if (out.size() - used < replacement.size()) out.resize(out.size() * 2 + replacement.size());
+            std::memcpy(out.data() + used, replacement.data(), replacement.size());
+            used += replacement.size();
+            if (failures) ++*failures;
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+    iconv_t cd_;
+};
+
+std::string Convert(const char* to, const char* from, std::string_view in, SkipLength skip,
+                    std::string_view replacement) {
+    Converter converter(to, from);
+    return converter.Run(in, skip, replacement);
+}
+
+std::u16string BytesToUtf16(const std::string& bytes) {
+    std::u16string out(bytes.size() / 2, u'\0');
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                       (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+    }
+    return out;
+}
+
+std::string Utf16ToBytes(std::u16string_view text) {
+    std::string bytes(text.size() * 2, '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string GbkToUtf8(std::string_view gbk) { return Convert(kUtf8, kGbk, gbk, GbkSkip, kUtf8Replacement); }
+
+std::string Utf8ToGbk(std::string_view utf8) { return Convert(kGbk, kUtf8, utf8, Utf8Skip, kGbkReplacement); }
+
+std::u16string GbkToUtf16(std::string_view gbk) {
+    return BytesToUtf16(Convert(kUtf16, kGbk, gbk, GbkSkip, kUtf16Replacement));
+}
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+    return Convert(kGbk, kUtf16, Utf16ToBytes(utf16), Utf16Skip, kGbkReplacement);
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    return BytesToUtf16(Convert(kUtf16, kUtf8, utf8, Utf8Skip, kUtf16Replacement));
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    return Convert(kUtf8, kUtf16, Utf16ToBytes(utf16), Utf16Skip, kUtf8Replacement);
+}
+
+bool IsRepresentableInGbk(std::u16string_view utf16) {
+    Converter converter(kGbk, kUtf16);
+    std::size_t failures = 0;
+    converter.Run(Utf16ToBytes(utf16), Utf16Skip, kGbkReplacement, &failures);
+    return failures == 0;
+}
+
+}  // namespace platform::text
