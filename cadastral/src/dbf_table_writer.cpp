@@ -139,6 +139,23 @@ bool DbfTableWriter::Create(std::string_view path, const DbfFieldDescriptor* des
         m_index.reserve(static_cast<std::size_t>(count));
         m_record.assign(recordLength + 1, ' ');
         header.assign(headerLength, '\0');
+        std::uint32_t offset = 1;
+        for (int i = 0; i < count; ++i) {
+            DbfFieldDescriptor& field = m_fields[static_cast<std::size_t>(i)];
+            // Only the name, type, width and decimals come from the caller; the rest is ours.
+            const std::string name(DescriptorName(field));
+            std::memset(field.name, 0, kNameBytes);
+            std::memcpy(field.name, name.data(), name.size());
+            field.offset[0] = static_cast<std::uint8_t>(offset & 0xFF);
+            field.offset[1] = static_cast<std::uint8_t>(offset >> 8);
+            field.reserved[0] = field.reserved[1] = 0;
+            offset += field.width;
+            std::memcpy(&header[32 + 32 * static_cast<std::size_t>(i)], &field, sizeof(field));
+
+            auto at = std::lower_bound(m_index.begin(), m_index.end(), name,
+                                       [](const IndexEntry& e, const std::string& n) { return e.name < n; });
+            if (at == m_index.end() || at->name != name) m_index.insert(at, IndexEntry{name, i});
+        }
     } catch (const std::bad_alloc&) {
         m_error = DbfError::NoMemory;
         Close();
@@ -147,24 +164,10 @@ bool DbfTableWriter::Create(std::string_view path, const DbfFieldDescriptor* des
     m_record.back() = kEndOfFile;
     m_headerLength = static_cast<std::uint16_t>(headerLength);
     m_recordLength = static_cast<std::uint16_t>(recordLength);
-
     header[0] = 0x03;
     std::memcpy(&header[1], kChangeDate, sizeof(kChangeDate));
     PutLittleEndian(&header[8], m_headerLength, 2);
     PutLittleEndian(&header[10], m_recordLength, 2);
-    std::uint32_t offset = 1;
-    for (int i = 0; i < count; ++i) {
-        DbfFieldDescriptor& field = m_fields[static_cast<std::size_t>(i)];
-        field.offset[0] = static_cast<std::uint8_t>(offset & 0xFF);
-        field.offset[1] = static_cast<std::uint8_t>(offset >> 8);
-        offset += field.width;
-        std::memcpy(&header[32 + 32 * static_cast<std::size_t>(i)], &field, sizeof(field));
-
-        IndexEntry entry{std::string(DescriptorName(field)), i};
-        auto at = std::lower_bound(m_index.begin(), m_index.end(), entry.name,
-                                   [](const IndexEntry& e, const std::string& n) { return e.name < n; });
-        if (at == m_index.end() || at->name != entry.name) m_index.insert(at, std::move(entry));
-    }
     header[headerLength - 1] = kEndOfFields;
 
     m_fd = OpenTableFile(path);

@@ -92,7 +92,6 @@ public:
 
     DbfError ErrorState() const { return m_error; }
     bool IsOpen() const { return m_fd >= 0; }
-    std::uint32_t RecordCount() const { return m_recordCount; }
 
 private:
     struct IndexEntry {
