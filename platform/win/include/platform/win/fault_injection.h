@@ -1,0 +1,39 @@
+// Lets tests make chosen file and registry operations fail, to exercise failure paths.
+#pragma once
+
+#include <string_view>
+
+#include "platform/win/win_types.h"
+
+namespace platform::win {
+
+enum class FaultKind {
+    Copy,            // CopyFile (source or destination)
+    Delete,          // DeleteFile, RemoveDirectory
+    Create,          // CreateDirectory
+    Move,            // MoveFile (source or destination)
+    RegistryOpen,    // RegOpenKeyEx
+    RegistryCreate,  // RegCreateKeyEx
+    RegistryWrite,   // RegSetValueEx, RegDeleteValue
+    RegistryDelete,  // RegDeleteKey
+};
+
+// From now on, an operation of this kind on a path matching the pattern fails with the error.
+// Patterns use * and ?, compare without case and are matched against the full Windows form
+// ("C:\Temp\a.txt", "HKEY_CURRENT_USER\Software\Quorvane\Dero").
+void InjectFault(FaultKind kind, std::u16string_view pattern, DWORD error = ERROR_ACCESS_DENIED);
+void ClearFaults();
+
+// ERROR_SUCCESS, or the injected error for this operation.
+DWORD CheckFault(FaultKind kind, std::u16string_view windowsPath);
+
+// Removes every injected fault when it goes out of scope.
+class ScopedFaults {
+public:
+    ScopedFaults() = default;
+    ~ScopedFaults() { ClearFaults(); }
+    ScopedFaults(const ScopedFaults&) = delete;
+    ScopedFaults& operator=(const ScopedFaults&) = delete;
+};
+
+}  // namespace platform::win

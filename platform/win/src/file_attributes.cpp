@@ -1,0 +1,91 @@
+// Attributes, sizes and times of files and folders.
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "file_support.h"
+#include "platform/win/files.h"
+
+namespace platform::win {
+namespace {
+
+DWORD GetAttributesCore(std::u16string_view path) {
+    const FilePath file = ResolveFilePath(path);
+    if (!file.ok()) {
+        SetLastError(static_cast<DWORD>(file.error));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    struct stat st;
+    if (stat(file.native.c_str(), &st) != 0) {
+        SetLastError(static_cast<DWORD>(MissingError(file.native)));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return AttributesOf(st);
+}
+
+BOOL SetAttributesCore(std::u16string_view path, DWORD attributes) {
+    const FilePath file = ResolveFilePath(path);
+    if (!file.ok()) {
+        SetLastError(static_cast<DWORD>(file.error));
+        return FALSE;
+    }
+    struct stat st;
+    if (stat(file.native.c_str(), &st) != 0) {
+        SetLastError(static_cast<DWORD>(MissingError(file.native)));
+        return FALSE;
+    }
+    // Read-only clears every write bit and clearing it gives the owner's back; the other bits are
+    // left as the user's umask made them.
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & FILE_ATTRIBUTE_READONLY) mode &= ~static_cast<mode_t>(0222);
+    else mode |= S_IWUSR;
+    if (mode != (st.st_mode & 07777) && chmod(file.native.c_str(), mode) != 0) {
+        SetLastError(static_cast<DWORD>(ErrnoToWin32(errno)));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL GetAttributesExCore(std::u16string_view path, GET_FILEEX_INFO_LEVELS level, LPVOID info) {
+    if (level != GetFileExInfoStandard || !info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const FilePath file = ResolveFilePath(path);
+    if (!file.ok()) {
+        SetLastError(static_cast<DWORD>(file.error));
+        return FALSE;
+    }
+    struct stat st;
+    if (stat(file.native.c_str(), &st) != 0) {
+        SetLastError(static_cast<DWORD>(MissingError(file.native)));
+        return FALSE;
+    }
+    auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info);
+    data->dwFileAttributes = AttributesOf(st);
+    // Linux keeps no creation time in stat; the change time is the closest it has.
+    data->ftCreationTime = ToFileTime(st.st_ctim);
+    data->ftLastAccessTime = ToFileTime(st.st_atim);
+    data->ftLastWriteTime = ToFileTime(st.st_mtim);
+    const auto size = S_ISDIR(st.st_mode) ? 0ULL : static_cast<unsigned long long>(st.st_size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+    return TRUE;
+}
+
+}  // namespace
+}  // namespace platform::win
+
+using platform::win::View;
+using platform::win::Widen;
+
+DWORD GetFileAttributesW(LPCWSTR path) { return platform::win::GetAttributesCore(View(path)); }
+DWORD GetFileAttributesA(LPCSTR path) { return platform::win::GetAttributesCore(Widen(path)); }
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) { return platform::win::SetAttributesCore(View(path), attributes); }
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) { return platform::win::SetAttributesCore(Widen(path), attributes); }
+BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info) {
+    return platform::win::GetAttributesExCore(View(path), level, info);
+}
+BOOL GetFileAttributesExA(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info) {
+    return platform::win::GetAttributesExCore(Widen(path), level, info);
+}

@@ -1,0 +1,225 @@
+// Creating, removing, copying and moving files and folders.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "file_support.h"
+#include "platform/win/fault_injection.h"
+#include "platform/win/files.h"
+#include "platform/win/path_mapping.h"
+
+namespace platform::win {
+namespace {
+
+BOOL Fail(LONG error) {
+    SetLastError(static_cast<DWORD>(error));
+    return FALSE;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+DWORD FaultOn(FaultKind kind, const std::string& native) { return CheckFault(kind, MapToWindows(native)); }
+
+// Renames without replacing an existing target; falls back to a check where the file system
+// does not offer the atomic form.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0) return EEXIST;
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+// Copies the bytes, mode and times of source into a temporary file beside target, then renames it
+// into place. Returns a Win32 error code; on failure nothing is left beside the target.
+LONG CopyContents(const std::string& source, const struct stat& sourceStat, const std::string& target,
+                  bool failIfExists) {
+    FileDescriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return ErrnoToWin32(errno);
+    std::string temp = ParentOf(target) + "/.dero-copy-XXXXXX";
+    FileDescriptor out(mkostemp(temp.data(), O_CLOEXEC));
+    if (out.get() < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno);
+
+    auto abandon = [&temp](int error) {
+        unlink(temp.c_str());
+        return ErrnoToWin32(error);
+    };
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = read(in.get(), buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return abandon(errno);
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(out.get(), buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return abandon(errno);
+            }
+            done += put;
+        }
+    }
+    const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+    if (fchmod(out.get(), sourceStat.st_mode & 07777) != 0 || futimens(out.get(), times) != 0) return abandon(errno);
+    if (close(out.Release()) != 0) return abandon(errno);
+
+    if (failIfExists) {
+        if (const int error = RenameNoReplace(temp, target)) return error == EEXIST ? (unlink(temp.c_str()), ERROR_FILE_EXISTS) : abandon(error);
+    } else if (std::rename(temp.c_str(), target.c_str()) != 0) {
+        return abandon(errno);
+    }
+    return ERROR_SUCCESS;
+}
+
+BOOL CreateDirectoryCore(std::u16string_view path) {
+    const FilePath folder = ResolveFilePath(path);
+    if (!folder.ok()) return Fail(folder.error);
+    struct stat st;
+    if (lstat(folder.native.c_str(), &st) == 0) return Fail(ERROR_ALREADY_EXISTS);
+    if (const DWORD fault = FaultOn(FaultKind::Create, folder.native)) return Fail(static_cast<LONG>(fault));
+    if (mkdir(folder.native.c_str(), 0777) != 0) {
+        return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno));
+    }
+    return TRUE;
+}
+
+BOOL RemoveDirectoryCore(std::u16string_view path) {
+    const FilePath folder = ResolveFilePath(path);
+    if (!folder.ok()) return Fail(folder.error);
+    struct stat st;
+    if (lstat(folder.native.c_str(), &st) != 0) return Fail(MissingError(folder.native));
+    if (!S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
+    if (IsDriveFolder(folder.native) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
+    if (const DWORD fault = FaultOn(FaultKind::Delete, folder.native)) return Fail(static_cast<LONG>(fault));
+    if (rmdir(folder.native.c_str()) != 0) {
+        return Fail(errno == EEXIST || errno == ENOTEMPTY ? ERROR_DIR_NOT_EMPTY : ErrnoToWin32(errno));
+    }
+    return TRUE;
+}
+
+BOOL DeleteFileCore(std::u16string_view path) {
+    const FilePath file = ResolveFilePath(path);
+    if (!file.ok()) return Fail(file.error);
+    struct stat st;
+    if (lstat(file.native.c_str(), &st) != 0) return Fail(MissingError(file.native));
+    if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
+    if (const DWORD fault = FaultOn(FaultKind::Delete, file.native)) return Fail(static_cast<LONG>(fault));
+    if (unlink(file.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
+    return TRUE;
+}
+
+BOOL CopyFileCore(std::u16string_view sourcePath, std::u16string_view targetPath, bool failIfExists) {
+    const FilePath source = ResolveFilePath(sourcePath);
+    if (!source.ok()) return Fail(source.error);
+    const FilePath target = ResolveFilePath(targetPath);
+    if (!target.ok()) return Fail(target.error);
+
+    struct stat sourceStat;
+    if (stat(source.native.c_str(), &sourceStat) != 0) return Fail(MissingError(source.native));
+    if (S_ISDIR(sourceStat.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+    struct stat targetStat;
+    if (stat(target.native.c_str(), &targetStat) == 0) {
+        if (failIfExists) return Fail(ERROR_FILE_EXISTS);
+        if (S_ISDIR(targetStat.st_mode) || IsReadOnly(targetStat)) return Fail(ERROR_ACCESS_DENIED);
+        if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) {
+            return Fail(ERROR_SHARING_VIOLATION);
+        }
+    }
+    if (!IsFolder(ParentOf(target.native))) return Fail(ERROR_PATH_NOT_FOUND);
+    for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
+        if (const DWORD fault = FaultOn(FaultKind::Copy, *path)) return Fail(static_cast<LONG>(fault));
+    }
+    if (const LONG error = CopyContents(source.native, sourceStat, target.native, failIfExists)) return Fail(error);
+    return TRUE;
+}
+
+// The last component of a Windows path as it was written (for renames that change only case).
+std::string LastComponent(std::u16string_view path) {
+    const auto end = path.find_last_not_of(u"\\/");
+    if (end == std::u16string_view::npos) return {};
+    const auto start = path.find_last_of(u"\\/", end);
+    return text::Utf16ToUtf8(path.substr(start == std::u16string_view::npos ? 0 : start + 1,
+                                         end - (start == std::u16string_view::npos ? 0 : start + 1) + 1));
+}
+
+BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath) {
+    const FilePath source = ResolveFilePath(sourcePath);
+    if (!source.ok()) return Fail(source.error);
+    FilePath target = ResolveFilePath(targetPath);
+    if (!target.ok()) return Fail(target.error);
+
+    struct stat sourceStat;
+    if (lstat(source.native.c_str(), &sourceStat) != 0) return Fail(MissingError(source.native));
+    if (IsDriveFolder(source.native)) return Fail(ERROR_ACCESS_DENIED);
+    struct stat targetStat;
+    if (lstat(target.native.c_str(), &targetStat) == 0) {
+        const bool same = targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino;
+        if (!same) return Fail(ERROR_ALREADY_EXISTS);
+        // The case-blind lookup found the source itself: a change of case only.
+        target.native = ParentOf(target.native) + "/" + LastComponent(targetPath);
+        if (target.native == source.native) return TRUE;
+    }
+    if (!IsFolder(ParentOf(target.native))) return Fail(ERROR_PATH_NOT_FOUND);
+    for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
+        if (const DWORD fault = FaultOn(FaultKind::Move, *path)) return Fail(static_cast<LONG>(fault));
+    }
+    const bool caseOnly = lstat(target.native.c_str(), &targetStat) == 0;
+    const int error = caseOnly ? (std::rename(source.native.c_str(), target.native.c_str()) == 0 ? 0 : errno)
+                               : RenameNoReplace(source.native, target.native);
+    if (error == 0) return TRUE;
+    if (error == EXDEV && S_ISREG(sourceStat.st_mode)) {
+        // Across file systems a file is copied and the source removed only once the copy stands.
+        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true)) return Fail(copyError);
+        unlink(source.native.c_str());
+        return TRUE;
+    }
+    return Fail(error == EEXIST ? ERROR_ALREADY_EXISTS : ErrnoToWin32(error));
+}
+
+}  // namespace
+}  // namespace platform::win
+
+using platform::win::View;
+using platform::win::Widen;
+
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) { return platform::win::CreateDirectoryCore(View(path)); }
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) { return platform::win::CreateDirectoryCore(Widen(path)); }
+BOOL RemoveDirectoryW(LPCWSTR path) { return platform::win::RemoveDirectoryCore(View(path)); }
+BOOL RemoveDirectoryA(LPCSTR path) { return platform::win::RemoveDirectoryCore(Widen(path)); }
+BOOL DeleteFileW(LPCWSTR path) { return platform::win::DeleteFileCore(View(path)); }
+BOOL DeleteFileA(LPCSTR path) { return platform::win::DeleteFileCore(Widen(path)); }
+BOOL CopyFileW(LPCWSTR source, LPCWSTR target, BOOL failIfExists) {
+    return platform::win::CopyFileCore(View(source), View(target), failIfExists != FALSE);
+}
+BOOL CopyFileA(LPCSTR source, LPCSTR target, BOOL failIfExists) {
+    return platform::win::CopyFileCore(Widen(source), Widen(target), failIfExists != FALSE);
+}
+BOOL MoveFileW(LPCWSTR source, LPCWSTR target) { return platform::win::MoveFileCore(View(source), View(target)); }
+BOOL MoveFileA(LPCSTR source, LPCSTR target) { return platform::win::MoveFileCore(Widen(source), Widen(target)); }

@@ -1,0 +1,181 @@
+#include "platform/win/path_mapping.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+#include "fold_case.h"
+#include "platform/text/encoding.h"
+#include "platform/win/root.h"
+
+namespace platform::win {
+namespace {
+
+bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+bool IsInvalidNameChar(char16_t c) {
+    return c < 0x20 || c == u'<' || c == u'>' || c == u'"' || c == u'|' || c == u'?' || c == u'*' ||
+           c == u':';
+}
+
+bool Exists(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (folder == "/") return "/" + name;
+    return folder + "/" + name;
+}
+
+// The name of an existing entry of folder that equals name without regard to case, or "".
+// Several candidates ("a" and "A" side by side, which Windows cannot have): the smallest wins,
+// so the answer does not depend on directory order.
+std::string FindNoCase(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return {};
+    std::string best;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view candidate = entry->d_name;
+        if (EqualNoCase(candidate, std::string_view(name)) && (best.empty() || candidate < best)) best = candidate;
+    }
+    closedir(dir);
+    return best;
+}
+
+// Drive folders exist from the start, as drives do on Windows.
+void EnsureFolder(const std::string& path) {
+    if (!Exists(path)) mkdir(path.c_str(), 0777);
+}
+
+std::string Normalize(std::string_view path) {
+    std::vector<std::string_view> parts;
+    std::size_t pos = 0;
+    while (pos <= path.size()) {
+        std::size_t end = path.find('/', pos);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view part = path.substr(pos, end - pos);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        pos = end + 1;
+    }
+    std::string out;
+    for (auto part : parts) out.append("/").append(part);
+    return out.empty() ? "/" : out;
+}
+
+}  // namespace
+
+std::string MapToLinux(std::u16string_view path, LONG* error) {
+    auto fail = [error](LONG code) {
+        if (error) *error = code;
+        return std::string();
+    };
+    if (path.empty()) return fail(ERROR_PATH_NOT_FOUND);
+
+    enum class Base { Drive, Absolute, Relative } base = Base::Relative;
+    std::string current;
+    std::u16string_view rest = path;
+    if (path.size() >= 2 && path[1] == u':' && IsAsciiLetter(path[0])) {
+        base = Base::Drive;
+        const std::string root = GetRoot();
+        mkdir(root.c_str(), 0777);
+        current = root + "/" + static_cast<char>(FoldChar(path[0]) + ('a' - 'A'));
+        EnsureFolder(current);
+        rest = path.substr(2);
+    } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        return fail(ERROR_BAD_NETPATH);
+    } else if (IsSeparator(path[0])) {
+        base = Base::Absolute;
+        current = "/";
+    }
+
+    for (char16_t c : rest) {
+        if (IsInvalidNameChar(c)) return fail(ERROR_INVALID_NAME);
+    }
+
+    // Lexical clean-up first: ".." is resolved on the text, and never leaves a drive or "/".
+    std::vector<std::u16string_view> parts;
+    std::size_t leadingUp = 0;
+    std::size_t pos = 0;
+    while (pos <= rest.size()) {
+        std::size_t end = pos;
+        while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+        const std::u16string_view part = rest.substr(pos, end - pos);
+        if (part == u"..") {
+            if (!parts.empty()) parts.pop_back();
+            else if (base == Base::Relative) ++leadingUp;
+        } else if (!part.empty() && part != u".") {
+            parts.push_back(part);
+        }
+        pos = end + 1;
+    }
+    for (std::size_t i = 0; i < leadingUp; ++i) current = Join(current, "..");
+
+    bool lookUp = true;  // once a component is missing, nothing below it can exist
+    for (auto part : parts) {
+        std::string name = text::Utf16ToUtf8(part);
+        std::string candidate = Join(current, name);
+        if (lookUp && !Exists(candidate)) {
+            const std::string found = FindNoCase(current, name);
+            if (found.empty()) lookUp = false;
+            else candidate = Join(current, found);
+        }
+        current = std::move(candidate);
+    }
+    if (current.empty()) current = ".";
+    if (error) *error = ERROR_SUCCESS;
+    return current;
+}
+
+std::string MapToLinux(std::string_view gbkPath, LONG* error) {
+    return MapToLinux(text::GbkToUtf16(gbkPath), error);
+}
+
+std::u16string MapToWindows(std::string_view linuxPath) {
+    std::string absolute(linuxPath);
+    if (absolute.empty() || absolute.front() != '/') {
+        char cwd[PATH_MAX];
+        absolute = std::string(getcwd(cwd, sizeof cwd) ? cwd : "") + "/" + absolute;
+    }
+    absolute = Normalize(absolute);
+
+    std::vector<std::string> roots{Normalize(GetRoot())};
+    if (char* real = realpath(roots.front().c_str(), nullptr)) {
+        roots.emplace_back(real);
+        std::free(real);
+    }
+    for (const auto& root : roots) {
+        if (absolute.size() < root.size() + 2 || absolute.compare(0, root.size(), root) != 0 ||
+            absolute[root.size()] != '/')
+            continue;
+        const char drive = absolute[root.size() + 1];
+        const bool letter = (drive >= 'a' && drive <= 'z') || (drive >= 'A' && drive <= 'Z');
+        const std::size_t after = root.size() + 2;
+        if (!letter || (after < absolute.size() && absolute[after] != '/')) continue;
+        std::u16string out{static_cast<char16_t>(FoldChar(drive)), u':', u'\\'};
+        if (after < absolute.size()) out += text::Utf8ToUtf16(absolute.substr(after + 1));
+        for (auto& c : out) {
+            if (c == u'/') c = u'\\';
+        }
+        return out;
+    }
+    std::u16string out = text::Utf8ToUtf16(absolute);
+    for (auto& c : out) {
+        if (c == u'/') c = u'\\';
+    }
+    return out;
+}
+
+std::string MapToWindowsA(std::string_view linuxPath) { return text::Utf16ToGbk(MapToWindows(linuxPath)); }
+
+}  // namespace platform::win

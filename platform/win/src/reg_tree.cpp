@@ -1,0 +1,79 @@
+#include "reg_tree.h"
+
+#include "fold_case.h"
+
+namespace platform::win {
+
+RegKey* RegKey::Find(std::u16string_view name) const {
+    const auto it = subkeys_.find(FoldCase(name));
+    return it == subkeys_.end() ? nullptr : it->second.get();
+}
+
+RegKey& RegKey::Ensure(std::u16string_view name, bool* created) {
+    auto& slot = subkeys_[FoldCase(name)];
+    if (created) *created = !slot;
+    if (!slot) slot = std::make_unique<RegKey>(std::u16string(name));
+    return *slot;
+}
+
+bool RegKey::Remove(std::u16string_view name) { return subkeys_.erase(FoldCase(name)) > 0; }
+
+const RegValue* RegKey::FindValue(std::u16string_view name) const {
+    for (const auto& value : values_) {
+        if (EqualNoCase(std::u16string_view(value.name), name)) return &value;
+    }
+    return nullptr;
+}
+
+void RegKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data) {
+    for (auto& value : values_) {
+        if (EqualNoCase(std::u16string_view(value.name), name)) {
+            value.type = type;
+            value.data = std::move(data);
+            return;
+        }
+    }
+    values_.push_back({std::u16string(name), type, std::move(data)});
+}
+
+bool RegKey::RemoveValue(std::u16string_view name) {
+    for (auto it = values_.begin(); it != values_.end(); ++it) {
+        if (EqualNoCase(std::u16string_view(it->name), name)) {
+            values_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void RegKey::Merge(const RegKey& source) {
+    for (const auto& value : source.values_) SetValue(value.name, value.type, value.data);
+    for (const auto& [folded, key] : source.subkeys_) Ensure(key->name_).Merge(*key);
+}
+
+std::unique_ptr<RegKey> RegKey::Clone() const {
+    auto copy = std::make_unique<RegKey>(name_);
+    copy->values_ = values_;
+    for (const auto& [folded, key] : subkeys_) copy->subkeys_.emplace(folded, key->Clone());
+    return copy;
+}
+
+LONG SplitKeyPath(std::u16string_view path, std::vector<std::u16string>& names) {
+    names.clear();
+    if (path.empty()) return ERROR_SUCCESS;
+    if (path.front() == u'\\') return ERROR_BAD_PATHNAME;
+    if (path.back() == u'\\') path.remove_suffix(1);
+    std::size_t pos = 0;
+    while (pos <= path.size()) {
+        std::size_t end = path.find(u'\\', pos);
+        if (end == std::u16string_view::npos) end = path.size();
+        const auto name = path.substr(pos, end - pos);
+        if (name.empty()) return ERROR_BAD_PATHNAME;
+        if (name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+        names.emplace_back(name);
+        pos = end + 1;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace platform::win
