@@ -50,9 +50,9 @@ TEST_F(RegistryTest, ValuesRoundTripBetweenNarrowAndWideForms) {
     ASSERT_EQ(RegSetValueExA(key, "userpath", 0, REG_SZ, reinterpret_cast<const BYTE*>(gbk.c_str()),
                              static_cast<DWORD>(gbk.size() + 1)),
               ERROR_SUCCESS);
-    const std::u16string expand = u"%SystemRoot%\\x";
-    ASSERT_EQ(RegSetValueExW(key, u"cmd", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand.c_str()),
-                             static_cast<DWORD>((expand.size() + 1) * 2)),
+    const std::string expand = "%SystemRoot%\\x";
+    ASSERT_EQ(RegSetValueExA(key, "cmd", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(expand.c_str()),
+                             static_cast<DWORD>(expand.size() + 1)),
               ERROR_SUCCESS);
     RegCloseKey(key);
 
@@ -79,6 +79,10 @@ TEST_F(RegistryTest, ValuesRoundTripBetweenNarrowAndWideForms) {
     EXPECT_EQ(size, 10u);
     size = 3;
     EXPECT_EQ(RegQueryValueExW(key, u"min_dist", nullptr, nullptr, reinterpret_cast<LPBYTE>(&value), &size), ERROR_MORE_DATA);
+    size = sizeof wide;
+    EXPECT_EQ(RegQueryValueExW(key, u"cmd", nullptr, &type, reinterpret_cast<LPBYTE>(wide), &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_EXPAND_SZ);
+    EXPECT_EQ(std::u16string(wide), u"%SystemRoot%\\x");
     size = 0;
     EXPECT_EQ(RegQueryValueExA(key, "cmd", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_EXPAND_SZ);
@@ -184,6 +188,40 @@ TEST_F(RegistryTest, AValueWrittenByOneProcessIsReadByAnother) {
     ASSERT_EQ(RegSetValueExA(key, "Scale_Ent", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), 4), ERROR_SUCCESS);
     EXPECT_EQ(InChild([key] { return ReadDword(key, "Scale_Ent") == 150 && ReadDword(key, "BgColor") == 0x00FF00 ? 0 : 1; }),
               0);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ProcessesWritingAtOnceLoseNothing) {
+    constexpr int kWriters = 3, kValues = 30;
+    pid_t children[kWriters];
+    for (int w = 0; w < kWriters; ++w) {
+        children[w] = fork();
+        if (children[w] == 0) {
+            HKEY key;
+            if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr) != ERROR_SUCCESS)
+                _exit(1);
+            for (DWORD i = 0; i < kValues; ++i) {
+                const std::string name = "w" + std::to_string(w) + "_" + std::to_string(i);
+                if (RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4) != ERROR_SUCCESS)
+                    _exit(2);
+            }
+            _exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Shared", 0, KEY_READ, &key), ERROR_SUCCESS);
+    DWORD values = 0;
+    ASSERT_EQ(RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                               nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, static_cast<DWORD>(kWriters * kValues));
+    EXPECT_EQ(ReadDword(key, "w2_29"), 29u);
     RegCloseKey(key);
 }
 
