@@ -90,12 +90,13 @@ LONG CopyContents(const std::string& source, const struct stat& sourceStat, cons
     if (fchmod(out.get(), sourceStat.st_mode & 07777) != 0 || futimens(out.get(), times) != 0) return abandon(errno);
     if (close(out.Release()) != 0) return abandon(errno);
 
-    if (failIfExists) {
-        if (const int error = RenameNoReplace(temp, target)) return error == EEXIST ? (unlink(temp.c_str()), ERROR_FILE_EXISTS) : abandon(error);
-    } else if (std::rename(temp.c_str(), target.c_str()) != 0) {
-        return abandon(errno);
+    const int error = failIfExists ? RenameNoReplace(temp, target)
+                                   : (std::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno);
+    if (error == EEXIST) {
+        unlink(temp.c_str());
+        return ERROR_FILE_EXISTS;
     }
-    return ERROR_SUCCESS;
+    return error ? abandon(error) : ERROR_SUCCESS;
 }
 
 BOOL CreateDirectoryCore(std::u16string_view path) {
@@ -164,9 +165,9 @@ BOOL CopyFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
 std::string LastComponent(std::u16string_view path) {
     const auto end = path.find_last_not_of(u"\\/");
     if (end == std::u16string_view::npos) return {};
-    const auto start = path.find_last_of(u"\\/", end);
-    return text::Utf16ToUtf8(path.substr(start == std::u16string_view::npos ? 0 : start + 1,
-                                         end - (start == std::u16string_view::npos ? 0 : start + 1) + 1));
+    const auto separator = path.find_last_of(u"\\/", end);
+    const std::size_t start = separator == std::u16string_view::npos ? 0 : separator + 1;
+    return text::Utf16ToUtf8(path.substr(start, end + 1 - start));
 }
 
 BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath) {
@@ -190,9 +191,7 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
         if (const DWORD fault = FaultOn(FaultKind::Move, *path)) return Fail(static_cast<LONG>(fault));
     }
-    const bool caseOnly = lstat(target.native.c_str(), &targetStat) == 0;
-    const int error = caseOnly ? (std::rename(source.native.c_str(), target.native.c_str()) == 0 ? 0 : errno)
-                               : RenameNoReplace(source.native, target.native);
+    const int error = RenameNoReplace(source.native, target.native);
     if (error == 0) return TRUE;
     if (error == EXDEV && S_ISREG(sourceStat.st_mode)) {
         // Across file systems a file is copied and the source removed only once the copy stands.

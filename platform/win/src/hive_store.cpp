@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -37,8 +38,17 @@ struct FileStamp {
 struct CachedHive {
     std::unique_ptr<RegKey> root;
     FileStamp stamp;
+    std::string text;  // the file as loaded or written
     bool valid = false;
 };
+
+// File times are coarse and inode numbers are reused, so a file replaced twice in quick
+// succession can look unchanged. While its time is this recent, the content is compared too.
+bool IsRecent(const FileStamp& stamp) {
+    timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - stamp.modified.tv_sec < 2;
+}
 
 CachedHive cache[kHiveCount];
 
@@ -92,18 +102,19 @@ LONG Refresh(Hive hive) {
     CachedHive& entry = cache[static_cast<int>(hive)];
     const std::string path = HivePath(hive);
     const FileStamp stamp = StampOf(path);
-    if (entry.valid && entry.stamp == stamp) return ERROR_SUCCESS;
-    entry.valid = false;
-    std::unique_ptr<RegKey> root;
-    if (!stamp.exists) {
-        root = std::make_unique<RegKey>();
-    } else {
-        std::string text;
-        if (!ReadWholeFile(path, text)) return ERROR_CANTREAD;
-        if (!LoadTree(hive, text, root)) return ERROR_BADDB;
+    if (entry.valid && entry.stamp == stamp && (!stamp.exists || !IsRecent(stamp))) return ERROR_SUCCESS;
+    std::string text;
+    if (stamp.exists && !ReadWholeFile(path, text)) {
+        entry.valid = false;
+        return ERROR_CANTREAD;
     }
+    if (entry.valid && entry.stamp == stamp && text == entry.text) return ERROR_SUCCESS;
+    entry.valid = false;
+    std::unique_ptr<RegKey> root = std::make_unique<RegKey>();
+    if (stamp.exists && !LoadTree(hive, text, root)) return ERROR_BADDB;
     entry.root = std::move(root);
     entry.stamp = stamp;
+    entry.text = std::move(text);
     entry.valid = true;
     return ERROR_SUCCESS;
 }
@@ -199,11 +210,13 @@ LONG ChangeHive(Hive hive, const std::function<LONG(RegKey& root)>& change) {
         return result;
     }
     const std::string path = HivePath(hive);
-    if (!WriteAtomically(path, FormatHive(hive, *entry.root))) {
+    std::string text = FormatHive(hive, *entry.root);
+    if (!WriteAtomically(path, text)) {
         entry.valid = false;  // the next access reloads what the file really holds
         return ERROR_CANTWRITE;
     }
     entry.stamp = StampOf(path);
+    entry.text = std::move(text);
     return ERROR_SUCCESS;
 }
 

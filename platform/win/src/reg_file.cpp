@@ -5,6 +5,7 @@
 #include "fold_case.h"
 #include "platform/text/encoding.h"
 #include "platform/win/registry.h"
+#include "utf16_bytes.h"
 
 namespace platform::win {
 namespace {
@@ -20,30 +21,12 @@ std::string Escape(std::string_view text) {
     return out;
 }
 
-std::u16string FromUtf16Bytes(const std::vector<BYTE>& data) {
-    std::u16string out(data.size() / 2, u'\0');
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    }
-    return out;
-}
-
-std::vector<BYTE> ToUtf16Bytes(std::u16string_view text) {
-    std::vector<BYTE> out;
-    out.reserve(text.size() * 2 + 2);
-    for (char16_t c : text) {
-        out.push_back(static_cast<BYTE>(c & 0xFF));
-        out.push_back(static_cast<BYTE>(c >> 8));
-    }
-    return out;
-}
-
 // A string value can be written as "text" only when reading that text back gives the same bytes:
 // one terminating zero at the end, no other zero, no line breaks or other control characters,
 // nothing that does not survive UTF-8.
 bool IsPlainString(const std::vector<BYTE>& data, std::string* utf8) {
     if (data.size() < 2 || data.size() % 2 != 0) return false;
-    std::u16string text = FromUtf16Bytes(data);
+    std::u16string text = Utf16FromBytes(data);
     if (text.back() != 0) return false;
     text.pop_back();
     for (char16_t c : text) {
@@ -181,7 +164,7 @@ bool ParseValue(std::string_view line, RegValue& value, std::string* error) {
         std::string data;
         if (!parser.QuotedText(data)) return false;
         value.type = REG_SZ;
-        value.data = ToUtf16Bytes(text::Utf8ToUtf16(data));
+        value.data = Utf16Bytes(text::Utf8ToUtf16(data));
         value.data.push_back(0);
         value.data.push_back(0);
     } else if (parser.Take("dword:")) {
@@ -230,7 +213,7 @@ bool ParseKey(std::string_view inner, RegTextKey& key, std::string* error) {
 bool DecodeText(std::string_view text, std::string& out, std::string* error) {
     if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE) {
         std::vector<BYTE> bytes(text.begin() + 2, text.end());
-        out = text::Utf16ToUtf8(FromUtf16Bytes(bytes));
+        out = text::Utf16ToUtf8(Utf16FromBytes(bytes));
         return true;
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);

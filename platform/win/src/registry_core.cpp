@@ -30,14 +30,11 @@ std::optional<OpenedKey> Predefined(HKEY key) {
 }
 
 // Needs the registry mutex.
-const OpenedKey* Resolve(HKEY key) {
-    static thread_local OpenedKey predefined;
-    if (auto found = Predefined(key)) {
-        predefined = *found;
-        return &predefined;
-    }
+std::optional<OpenedKey> Resolve(HKEY key) {
+    if (auto predefined = Predefined(key)) return predefined;
     const auto it = openKeys.find(reinterpret_cast<std::uintptr_t>(key));
-    return it == openKeys.end() ? nullptr : &it->second;
+    if (it == openKeys.end()) return std::nullopt;
+    return it->second;
 }
 
 HKEY NewHandle(OpenedKey opened) {
@@ -72,43 +69,28 @@ RegKey* Locate(const OpenedKey& opened, LONG* error) {
 }
 
 // Looks the key up and checks the access the operation needs.
-RegKey* Begin(HKEY handle, REGSAM needed, const OpenedKey** opened, LONG* error) {
-    *opened = Resolve(handle);
-    if (!*opened) {
+RegKey* Begin(HKEY handle, REGSAM needed, OpenedKey* opened, LONG* error) {
+    const auto found = Resolve(handle);
+    if (!found) {
         *error = ERROR_INVALID_HANDLE;
         return nullptr;
     }
-    if (((*opened)->access & needed) != needed) {
+    *opened = *found;
+    if ((opened->access & needed) != needed) {
         *error = ERROR_ACCESS_DENIED;
         return nullptr;
     }
-    return Locate(**opened, error);
+    return Locate(*opened, error);
 }
 
 }  // namespace
-
-std::vector<BYTE> Utf16Bytes(std::u16string_view text) {
-    std::vector<BYTE> out;
-    out.reserve(text.size() * 2);
-    for (char16_t c : text) {
-        out.push_back(static_cast<BYTE>(c & 0xFF));
-        out.push_back(static_cast<BYTE>(c >> 8));
-    }
-    return out;
-}
-
-std::u16string Utf16FromBytes(const std::vector<BYTE>& bytes) {
-    std::u16string out(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    return out;
-}
 
 LONG OpenKey(HKEY key, std::u16string_view subKey, REGSAM access, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
     std::vector<std::u16string> names;
     if (const LONG error = SplitKeyPath(subKey, names)) return error;
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* parent = Resolve(key);
+    const auto parent = Resolve(key);
     if (!parent) return ERROR_INVALID_HANDLE;
     LONG error;
     RegKey* node = Locate(*parent, &error);
@@ -131,7 +113,7 @@ LONG CreateKey(HKEY key, std::u16string_view subKey, REGSAM access, PHKEY result
     std::vector<std::u16string> names;
     if (const LONG error = SplitKeyPath(subKey, names)) return error;
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* parent = Resolve(key);
+    const auto parent = Resolve(key);
     if (!parent) return ERROR_INVALID_HANDLE;
     LONG error;
     RegKey* node = Locate(*parent, &error);
@@ -174,7 +156,7 @@ LONG CloseKey(HKEY key) {
 
 LONG QueryValue(HKEY key, std::u16string_view name, DWORD* type, std::vector<BYTE>* data) {
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* opened;
+    OpenedKey opened;
     LONG error;
     const RegKey* node = Begin(key, KEY_QUERY_VALUE, &opened, &error);
     if (!node) return error;
@@ -187,14 +169,14 @@ LONG QueryValue(HKEY key, std::u16string_view name, DWORD* type, std::vector<BYT
 
 LONG SetValue(HKEY key, std::u16string_view name, DWORD type, std::vector<BYTE> data) {
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* opened;
+    OpenedKey opened;
     LONG error;
     if (!Begin(key, KEY_SET_VALUE, &opened, &error)) return error;
-    if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(opened->hive, opened->path))) {
+    if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(opened.hive, opened.path))) {
         return static_cast<LONG>(fault);
     }
-    const auto path = opened->path;
-    return ChangeHive(opened->hive, [&](RegKey& root) {
+    const auto& path = opened.path;
+    return ChangeHive(opened.hive, [&](RegKey& root) {
         RegKey* node = Walk(&root, path);
         if (!node) return ERROR_KEY_DELETED;
         node->SetValue(name, type, std::move(data));
@@ -204,16 +186,16 @@ LONG SetValue(HKEY key, std::u16string_view name, DWORD type, std::vector<BYTE> 
 
 LONG DeleteValue(HKEY key, std::u16string_view name) {
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* opened;
+    OpenedKey opened;
     LONG error;
     const RegKey* current = Begin(key, KEY_SET_VALUE, &opened, &error);
     if (!current) return error;
     if (!current->FindValue(name)) return ERROR_FILE_NOT_FOUND;
-    if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(opened->hive, opened->path))) {
+    if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(opened.hive, opened.path))) {
         return static_cast<LONG>(fault);
     }
-    const auto path = opened->path;
-    return ChangeHive(opened->hive, [&](RegKey& root) {
+    const auto& path = opened.path;
+    return ChangeHive(opened.hive, [&](RegKey& root) {
         RegKey* node = Walk(&root, path);
         if (!node) return ERROR_KEY_DELETED;
         return node->RemoveValue(name) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
@@ -222,7 +204,7 @@ LONG DeleteValue(HKEY key, std::u16string_view name) {
 
 LONG EnumKey(HKEY key, DWORD index, std::u16string* name, FILETIME* lastWrite) {
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* opened;
+    OpenedKey opened;
     LONG error;
     const RegKey* node = Begin(key, KEY_ENUMERATE_SUB_KEYS, &opened, &error);
     if (!node) return error;
@@ -230,13 +212,13 @@ LONG EnumKey(HKEY key, DWORD index, std::u16string* name, FILETIME* lastWrite) {
     auto it = node->subkeys().begin();
     std::advance(it, index);
     *name = it->second->name();
-    if (lastWrite) *lastWrite = HiveWriteTime(opened->hive);
+    if (lastWrite) *lastWrite = HiveWriteTime(opened.hive);
     return ERROR_SUCCESS;
 }
 
 LONG EnumValue(HKEY key, DWORD index, RegValue* value) {
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* opened;
+    OpenedKey opened;
     LONG error;
     const RegKey* node = Begin(key, KEY_QUERY_VALUE, &opened, &error);
     if (!node) return error;
@@ -247,7 +229,7 @@ LONG EnumValue(HKEY key, DWORD index, RegValue* value) {
 
 LONG QueryInfo(HKEY key, KeyInfo* info) {
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* opened;
+    OpenedKey opened;
     LONG error;
     const RegKey* node = Begin(key, KEY_QUERY_VALUE, &opened, &error);
     if (!node) return error;
@@ -256,7 +238,7 @@ LONG QueryInfo(HKEY key, KeyInfo* info) {
         info->valueNames.push_back(value.name);
         info->maxValueSize = std::max(info->maxValueSize, static_cast<DWORD>(value.data.size()));
     }
-    info->lastWrite = HiveWriteTime(opened->hive);
+    info->lastWrite = HiveWriteTime(opened.hive);
     return ERROR_SUCCESS;
 }
 
@@ -267,7 +249,7 @@ LONG DeleteKey(HKEY key, std::u16string_view subKey) {
     std::vector<std::u16string> names;
     if (const LONG error = SplitKeyPath(subKey, names)) return error;
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* parent = Resolve(key);
+    const auto parent = Resolve(key);
     if (!parent) return ERROR_INVALID_HANDLE;
     LONG error;
     RegKey* node = Locate(*parent, &error);
@@ -294,7 +276,7 @@ LONG CopyTree(HKEY key, std::u16string_view subKey, HKEY destination) {
     std::vector<std::u16string> names;
     if (const LONG error = SplitKeyPath(subKey, names)) return error;
     std::lock_guard lock(RegistryMutex());
-    const OpenedKey* source;
+    OpenedKey source;
     LONG error;
     RegKey* node = Begin(key, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &source, &error);
     if (!node) return error;
@@ -302,13 +284,13 @@ LONG CopyTree(HKEY key, std::u16string_view subKey, HKEY destination) {
     if (!node) return ERROR_FILE_NOT_FOUND;
     // Copy first, then merge: the destination may lie inside the source.
     const std::unique_ptr<RegKey> copy = node->Clone();
-    const OpenedKey* target;
+    OpenedKey target;
     if (!Begin(destination, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &target, &error)) return error;
-    if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(target->hive, target->path))) {
+    if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(target.hive, target.path))) {
         return static_cast<LONG>(fault);
     }
-    const auto path = target->path;
-    return ChangeHive(target->hive, [&](RegKey& root) {
+    const auto& path = target.path;
+    return ChangeHive(target.hive, [&](RegKey& root) {
         RegKey* at = Walk(&root, path);
         if (!at) return ERROR_KEY_DELETED;
         at->Merge(*copy);

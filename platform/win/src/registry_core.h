@@ -9,6 +9,7 @@
 
 #include "platform/win/registry.h"
 #include "reg_tree.h"
+#include "utf16_bytes.h"
 
 namespace platform::win::registry {
 
@@ -60,8 +61,5 @@ LONG DeliverName(std::basic_string_view<Char> name, Char* buffer, LPDWORD length
     *length = static_cast<DWORD>(name.size());
     return ERROR_SUCCESS;
 }
-
-std::vector<BYTE> Utf16Bytes(std::u16string_view text);
-std::u16string Utf16FromBytes(const std::vector<BYTE>& bytes);
 
 }  // namespace platform::win::registry

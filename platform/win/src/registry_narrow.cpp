@@ -15,7 +15,7 @@ std::u16string Name(LPCSTR text) { return text ? GbkToUtf16(text) : std::u16stri
 // Stored UTF-16 string data as the GBK bytes an A caller sees (terminators included).
 std::vector<BYTE> ToNarrowData(DWORD type, const std::vector<BYTE>& bytes) {
     if (!reg::IsStringType(type)) return bytes;
-    const std::string text = Utf16ToGbk(reg::Utf16FromBytes(bytes));
+    const std::string text = Utf16ToGbk(platform::win::Utf16FromBytes(bytes));
     return std::vector<BYTE>(text.begin(), text.end());
 }
 
@@ -43,7 +43,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR name, DWORD, DWORD type, const BYTE* data, 
     if (!data && dataSize) return ERROR_NOACCESS;
     std::vector<BYTE> bytes(data, data + (data ? dataSize : 0));
     if (reg::IsStringType(type)) {
-        bytes = reg::Utf16Bytes(GbkToUtf16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+        bytes = platform::win::Utf16Bytes(GbkToUtf16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
     }
     return reg::SetValue(key, Name(name), type, std::move(bytes));
 }

@@ -1,5 +1,7 @@
 #include "platform/win/registry.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -188,6 +190,29 @@ TEST_F(RegistryTest, AValueWrittenByOneProcessIsReadByAnother) {
     ASSERT_EQ(RegSetValueExA(key, "Scale_Ent", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), 4), ERROR_SUCCESS);
     EXPECT_EQ(InChild([key] { return ReadDword(key, "Scale_Ent") == 150 && ReadDword(key, "BgColor") == 0x00FF00 ? 0 : 1; }),
               0);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AChangeThatKeepsSizeAndTimeIsStillSeen) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "K", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD five = 5;
+    ASSERT_EQ(RegSetValueExA(key, "v", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), 4), ERROR_SUCCESS);
+    EXPECT_EQ(ReadDword(key, "v"), 5u);
+    // Another writer within the same clock tick, on a reused inode: size and times look the same.
+    const std::string path = root() + "/registry/HKEY_CURRENT_USER.reg";
+    struct stat before;
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    std::string text = HiveFile("HKEY_CURRENT_USER");
+    text.replace(text.find("00000005"), 8, "00000006");
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(ReadDword(key, "v"), 6u);
     RegCloseKey(key);
 }
 
