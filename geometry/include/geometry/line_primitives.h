@@ -1,0 +1,22 @@
+#pragma once
+// Small planar routines on lines and segments that the intersection routines build on.
+#include "geometry/point2d.h"
+
+namespace geometry {
+
+// a c + b d.
+inline double Dot2(double a, double b, double c, double d) { return a * c + b * d; }
+
+// The line a x + b y + c = 0 through two points, normalised so that a is not negative.
+struct LineCoeffs {
+    double a = 0.0;
+    double b = 0.0;
+    double c = 0.0;
+};
+LineCoeffs LineCoefficients(double x1, double y1, double x2, double y2);
+
+// ((p - a) . (b - a)) / |b - a|^2: 0 at a, 1 at b. Undefined for a zero-length segment; callers
+// skip those first.
+double ProjectionParameter(const Point2d& p, const Point2d& a, const Point2d& b);
+
+}  // namespace geometry

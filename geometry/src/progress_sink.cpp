@@ -1,0 +1,10 @@
+#include "geometry/progress_sink.h"
+
+namespace geometry {
+
+ProgressSink& SilentProgress() {
+    static ProgressSink silent;
+    return silent;
+}
+
+}  // namespace geometry

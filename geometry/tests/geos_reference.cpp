@@ -1,0 +1,132 @@
+#include "geos_reference.h"
+
+#include <geos_c.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+namespace geometry::testing {
+
+namespace {
+
+void Report(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fputc('\n', stderr);
+}
+
+class Geos {
+public:
+    Geos() : handle_(GEOS_init_r()) {
+        GEOSContext_setErrorHandler_r(handle_, Report);
+    }
+    ~Geos() { GEOS_finish_r(handle_); }
+    GEOSContextHandle_t get() const { return handle_; }
+
+private:
+    GEOSContextHandle_t handle_;
+};
+
+struct GeomDeleter {
+    GEOSContextHandle_t handle;
+    void operator()(GEOSGeometry* g) const { GEOSGeom_destroy_r(handle, g); }
+};
+using Geom = std::unique_ptr<GEOSGeometry, GeomDeleter>;
+
+GEOSCoordSequence* Sequence(GEOSContextHandle_t h, const PointList& ring) {
+    GEOSCoordSequence* seq = GEOSCoordSeq_create_r(h, static_cast<unsigned>(ring.size()), 2);
+    for (unsigned i = 0; i < ring.size(); ++i) GEOSCoordSeq_setXY_r(h, seq, i, ring[i].x, ring[i].y);
+    return seq;
+}
+
+PointList Points(GEOSContextHandle_t h, const GEOSGeometry* ring) {
+    const GEOSCoordSequence* seq = GEOSGeom_getCoordSeq_r(h, ring);
+    unsigned size = 0;
+    GEOSCoordSeq_getSize_r(h, seq, &size);
+    PointList points(size);
+    for (unsigned i = 0; i < size; ++i) GEOSCoordSeq_getXY_r(h, seq, i, &points[i].x, &points[i].y);
+    return points;
+}
+
+void CollectShells(GEOSContextHandle_t h, const GEOSGeometry* g, std::vector<PointList>& shells) {
+    const int type = GEOSGeomTypeId_r(h, g);
+    if (type == GEOS_POLYGON) {
+        if (!GEOSisEmpty_r(h, g)) shells.push_back(Points(h, GEOSGetExteriorRing_r(h, g)));
+        return;
+    }
+    if (type == GEOS_MULTIPOLYGON || type == GEOS_GEOMETRYCOLLECTION) {
+        for (int i = 0; i < GEOSGetNumGeometries_r(h, g); ++i) CollectShells(h, GEOSGetGeometryN_r(h, g, i), shells);
+    }
+}
+
+}  // namespace
+
+std::vector<PointList> GeosUnionShells(const std::vector<PointList>& rings) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    std::vector<GEOSGeometry*> polygons;
+    for (const PointList& ring : rings) {
+        GEOSGeometry* shell = GEOSGeom_createLinearRing_r(h, Sequence(h, ring));
+        polygons.push_back(GEOSGeom_createPolygon_r(h, shell, nullptr, 0));
+    }
+    Geom all(GEOSGeom_createCollection_r(h, GEOS_MULTIPOLYGON, polygons.data(), static_cast<unsigned>(polygons.size())),
+             GeomDeleter{h});
+    Geom merged(GEOSUnaryUnion_r(h, all.get()), GeomDeleter{h});
+    if (!merged) throw std::runtime_error("GEOS union failed");
+    std::vector<PointList> shells;
+    CollectShells(h, merged.get(), shells);
+    return shells;
+}
+
+std::vector<PointList> GeosOutlinesPerGroup(const std::vector<PointList>& rings) {
+    std::vector<size_t> group(rings.size());
+    for (size_t i = 0; i < group.size(); ++i) group[i] = i;
+    auto root = [&](size_t i) {
+        while (group[i] != i) i = group[i] = group[group[i]];
+        return i;
+    };
+    {
+        Geos geos;
+        GEOSContextHandle_t h = geos.get();
+        std::vector<Geom> lines;
+        for (const PointList& ring : rings) lines.emplace_back(GEOSGeom_createLineString_r(h, Sequence(h, ring)), GeomDeleter{h});
+        for (size_t i = 0; i < rings.size(); ++i) {
+            for (size_t j = i + 1; j < rings.size(); ++j) {
+                if (GEOSIntersects_r(h, lines[i].get(), lines[j].get()) == 1) group[root(i)] = root(j);
+            }
+        }
+    }
+    std::vector<PointList> shells;
+    for (size_t g = 0; g < rings.size(); ++g) {
+        if (root(g) != g) continue;
+        std::vector<PointList> members;
+        for (size_t i = 0; i < rings.size(); ++i) {
+            if (root(i) == g) members.push_back(rings[i]);
+        }
+        for (PointList& shell : GeosUnionShells(GeosPolygonizeShells(members))) shells.push_back(std::move(shell));
+    }
+    return shells;
+}
+
+std::vector<PointList> GeosPolygonizeShells(const std::vector<PointList>& rings) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    std::vector<GEOSGeometry*> lines;
+    for (const PointList& ring : rings) lines.push_back(GEOSGeom_createLineString_r(h, Sequence(h, ring)));
+    Geom all(GEOSGeom_createCollection_r(h, GEOS_MULTILINESTRING, lines.data(), static_cast<unsigned>(lines.size())),
+             GeomDeleter{h});
+    Geom noded(GEOSUnaryUnion_r(h, all.get()), GeomDeleter{h});
+    if (!noded) throw std::runtime_error("GEOS noding failed");
+    const GEOSGeometry* input[] = {noded.get()};
+    Geom faces(GEOSPolygonize_r(h, input, 1), GeomDeleter{h});
+    if (!faces) throw std::runtime_error("GEOS polygonize failed");
+    std::vector<PointList> shells;
+    CollectShells(h, faces.get(), shells);
+    return shells;
+}
+
+}  // namespace geometry::testing
