@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "guard.h"
 #include "file_support.h"
 #include "platform/win/files.h"
 
@@ -79,13 +80,25 @@ BOOL GetAttributesExCore(std::u16string_view path, GET_FILEEX_INFO_LEVELS level,
 using platform::win::View;
 using platform::win::Widen;
 
-DWORD GetFileAttributesW(LPCWSTR path) { return platform::win::GetAttributesCore(View(path)); }
-DWORD GetFileAttributesA(LPCSTR path) { return platform::win::GetAttributesCore(Widen(path)); }
-BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) { return platform::win::SetAttributesCore(View(path), attributes); }
-BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) { return platform::win::SetAttributesCore(Widen(path), attributes); }
+DWORD GetFileAttributesW(LPCWSTR path) {
+    return platform::win::Guard<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD { return platform::win::GetAttributesCore(View(path)); });
+}
+DWORD GetFileAttributesA(LPCSTR path) {
+    return platform::win::Guard<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD { return platform::win::GetAttributesCore(Widen(path)); });
+}
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::SetAttributesCore(View(path), attributes); });
+}
+BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::SetAttributesCore(Widen(path), attributes); });
+}
 BOOL GetFileAttributesExW(LPCWSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info) {
-    return platform::win::GetAttributesExCore(View(path), level, info);
+    return platform::win::Guard<DWORD>(INVALID_FILE_ATTRIBUTES, [&]() -> DWORD {
+        return platform::win::GetAttributesExCore(View(path), level, info);
+    });
 }
 BOOL GetFileAttributesExA(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID info) {
-    return platform::win::GetAttributesExCore(Widen(path), level, info);
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        return platform::win::GetAttributesExCore(Widen(path), level, info);
+    });
 }

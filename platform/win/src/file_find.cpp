@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "guard.h"
 #include "file_support.h"
 #include "fold_case.h"
 #include "platform/text/gbk.h"
@@ -142,19 +143,29 @@ BOOL FindNextCore(HANDLE find, Data* data) {
 }  // namespace platform::win
 
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
-    return platform::win::FindFirstCore(platform::win::View(pattern), data);
+    return platform::win::Guard<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        return platform::win::FindFirstCore(platform::win::View(pattern), data);
+    });
 }
 HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
-    return platform::win::FindFirstCore(std::u16string_view(platform::win::Widen(pattern)), data);
+    return platform::win::Guard<HANDLE>(INVALID_HANDLE_VALUE, [&]() -> HANDLE {
+        return platform::win::FindFirstCore(std::u16string_view(platform::win::Widen(pattern)), data);
+    });
 }
-BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) { return platform::win::FindNextCore(find, data); }
-BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) { return platform::win::FindNextCore(find, data); }
+BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::FindNextCore(find, data); });
+}
+BOOL FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::FindNextCore(find, data); });
+}
 
 BOOL FindClose(HANDLE find) {
-    std::lock_guard lock(platform::win::findMutex);
-    if (platform::win::searches.erase(reinterpret_cast<std::uintptr_t>(find)) == 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        std::lock_guard lock(platform::win::findMutex);
+        if (platform::win::searches.erase(reinterpret_cast<std::uintptr_t>(find)) == 0) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
+        return TRUE;
+    });
 }

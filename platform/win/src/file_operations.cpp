@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "guard.h"
 #include "file_support.h"
 #include "platform/win/fault_injection.h"
 #include "platform/win/files.h"
@@ -208,17 +209,37 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
 using platform::win::View;
 using platform::win::Widen;
 
-BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) { return platform::win::CreateDirectoryCore(View(path)); }
-BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) { return platform::win::CreateDirectoryCore(Widen(path)); }
-BOOL RemoveDirectoryW(LPCWSTR path) { return platform::win::RemoveDirectoryCore(View(path)); }
-BOOL RemoveDirectoryA(LPCSTR path) { return platform::win::RemoveDirectoryCore(Widen(path)); }
-BOOL DeleteFileW(LPCWSTR path) { return platform::win::DeleteFileCore(View(path)); }
-BOOL DeleteFileA(LPCSTR path) { return platform::win::DeleteFileCore(Widen(path)); }
+BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::CreateDirectoryCore(View(path)); });
+}
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::CreateDirectoryCore(Widen(path)); });
+}
+BOOL RemoveDirectoryW(LPCWSTR path) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::RemoveDirectoryCore(View(path)); });
+}
+BOOL RemoveDirectoryA(LPCSTR path) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::RemoveDirectoryCore(Widen(path)); });
+}
+BOOL DeleteFileW(LPCWSTR path) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::DeleteFileCore(View(path)); });
+}
+BOOL DeleteFileA(LPCSTR path) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::DeleteFileCore(Widen(path)); });
+}
 BOOL CopyFileW(LPCWSTR source, LPCWSTR target, BOOL failIfExists) {
-    return platform::win::CopyFileCore(View(source), View(target), failIfExists != FALSE);
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        return platform::win::CopyFileCore(View(source), View(target), failIfExists != FALSE);
+    });
 }
 BOOL CopyFileA(LPCSTR source, LPCSTR target, BOOL failIfExists) {
-    return platform::win::CopyFileCore(Widen(source), Widen(target), failIfExists != FALSE);
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        return platform::win::CopyFileCore(Widen(source), Widen(target), failIfExists != FALSE);
+    });
 }
-BOOL MoveFileW(LPCWSTR source, LPCWSTR target) { return platform::win::MoveFileCore(View(source), View(target)); }
-BOOL MoveFileA(LPCSTR source, LPCSTR target) { return platform::win::MoveFileCore(Widen(source), Widen(target)); }
+BOOL MoveFileW(LPCWSTR source, LPCWSTR target) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::MoveFileCore(View(source), View(target)); });
+}
+BOOL MoveFileA(LPCSTR source, LPCSTR target) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL { return platform::win::MoveFileCore(Widen(source), Widen(target)); });
+}

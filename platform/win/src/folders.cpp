@@ -1,4 +1,5 @@
 // The temporary and Windows folders, module file names and free disk space.
+#include "guard.h"
 #include "platform/win/folders.h"
 
 #include <dlfcn.h>
@@ -145,66 +146,84 @@ void SetFreeDiskSpaceOverride(std::optional<std::uint64_t> bytes) {
 using platform::win::CopyOrNeed;
 
 DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer) {
-    const std::u16string path = platform::win::StandardFolder(u"C:\\Temp") + u"\\";
-    return CopyOrNeed(std::u16string_view(path), buffer, bufferLength);
+    return platform::win::Guard<DWORD>(0u, [&]() -> DWORD {
+        const std::u16string path = platform::win::StandardFolder(u"C:\\Temp") + u"\\";
+        return CopyOrNeed(std::u16string_view(path), buffer, bufferLength);
+    });
 }
 
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
-    const std::string path = platform::text::Utf16ToGbk(platform::win::StandardFolder(u"C:\\Temp") + u"\\");
-    return CopyOrNeed(std::string_view(path), buffer, bufferLength);
+    return platform::win::Guard<DWORD>(0u, [&]() -> DWORD {
+        const std::string path = platform::text::Utf16ToGbk(platform::win::StandardFolder(u"C:\\Temp") + u"\\");
+        return CopyOrNeed(std::string_view(path), buffer, bufferLength);
+    });
 }
 
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
-    const std::u16string path = platform::win::StandardFolder(u"C:\\Windows");
-    return CopyOrNeed(std::u16string_view(path), buffer, size);
+    return platform::win::Guard<UINT>(0u, [&]() -> UINT {
+        const std::u16string path = platform::win::StandardFolder(u"C:\\Windows");
+        return CopyOrNeed(std::u16string_view(path), buffer, size);
+    });
 }
 
 UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) {
-    const std::string path = platform::text::Utf16ToGbk(platform::win::StandardFolder(u"C:\\Windows"));
-    return CopyOrNeed(std::string_view(path), buffer, size);
+    return platform::win::Guard<UINT>(0u, [&]() -> UINT {
+        const std::string path = platform::text::Utf16ToGbk(platform::win::StandardFolder(u"C:\\Windows"));
+        return CopyOrNeed(std::string_view(path), buffer, size);
+    });
 }
 
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
-    const std::string native = platform::win::ModulePath(module);
-    if (native.empty()) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return 0;
-    }
-    const std::u16string path = platform::win::MapToWindows(native);
-    return platform::win::CopyTruncated(std::u16string_view(path), buffer, size);
+    return platform::win::Guard<DWORD>(0u, [&]() -> DWORD {
+        const std::string native = platform::win::ModulePath(module);
+        if (native.empty()) {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return 0;
+        }
+        const std::u16string path = platform::win::MapToWindows(native);
+        return platform::win::CopyTruncated(std::u16string_view(path), buffer, size);
+    });
 }
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
-    const std::string native = platform::win::ModulePath(module);
-    if (native.empty()) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return 0;
-    }
-    const std::string path = platform::win::MapToWindowsA(native);
-    // A cut must not leave half of a double-byte character before the terminator.
-    if (buffer && size > 0 && path.size() >= size) {
-        const std::string cut = platform::text::TruncateGbk(path, size - 1);
-        platform::win::CopyTruncated(std::string_view(cut), buffer, size);
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    return platform::win::CopyTruncated(std::string_view(path), buffer, size);
+    return platform::win::Guard<DWORD>(0u, [&]() -> DWORD {
+        const std::string native = platform::win::ModulePath(module);
+        if (native.empty()) {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return 0;
+        }
+        const std::string path = platform::win::MapToWindowsA(native);
+        // A cut must not leave half of a double-byte character before the terminator.
+        if (buffer && size > 0 && path.size() >= size) {
+            const std::string cut = platform::text::TruncateGbk(path, size - 1);
+            platform::win::CopyTruncated(std::string_view(cut), buffer, size);
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return size;
+        }
+        return platform::win::CopyTruncated(std::string_view(path), buffer, size);
+    });
 }
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName) {
-    if (moduleName) {
-        SetLastError(ERROR_MOD_NOT_FOUND);
-        return nullptr;
-    }
-    return platform::win::ProgramBase();
+    return platform::win::Guard<HMODULE>(nullptr, [&]() -> HMODULE {
+        if (moduleName) {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+        return platform::win::ProgramBase();
+    });
 }
 
 BOOL GetDiskFreeSpaceExW(LPCWSTR folder, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                          PULARGE_INTEGER totalFree) {
-    return platform::win::FreeSpaceCore(platform::win::View(folder), freeToCaller, total, totalFree);
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        return platform::win::FreeSpaceCore(platform::win::View(folder), freeToCaller, total, totalFree);
+    });
 }
 
 BOOL GetDiskFreeSpaceExA(LPCSTR folder, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                          PULARGE_INTEGER totalFree) {
-    return platform::win::FreeSpaceCore(platform::win::Widen(folder), freeToCaller, total, totalFree);
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        return platform::win::FreeSpaceCore(platform::win::Widen(folder), freeToCaller, total, totalFree);
+    });
 }

@@ -73,9 +73,7 @@ std::string Normalize(std::string_view path) {
     return out.empty() ? "/" : out;
 }
 
-}  // namespace
-
-std::string MapToLinux(std::u16string_view path, LONG* error) {
+std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
     auto fail = [error](LONG code) {
         if (error) *error = code;
         return std::string();
@@ -135,6 +133,17 @@ std::string MapToLinux(std::u16string_view path, LONG* error) {
     if (current.empty()) current = ".";
     if (error) *error = ERROR_SUCCESS;
     return current;
+}
+
+}  // namespace
+
+std::string MapToLinux(std::u16string_view path, LONG* error) {
+    try {
+        return MapToLinuxUnguarded(path, error);
+    } catch (...) {
+        if (error) *error = ERROR_NOT_ENOUGH_MEMORY;
+        return {};
+    }
 }
 
 std::string MapToLinux(std::string_view gbkPath, LONG* error) {

@@ -5,7 +5,9 @@
 
 namespace platform::win {
 
-bool ImportRegText(std::string_view text, std::string* error) {
+namespace {
+
+bool Import(std::string_view text, std::string* error) {
     std::vector<RegTextKey> keys;
     if (!ParseRegText(text, keys, error)) return false;
     std::lock_guard lock(RegistryMutex());
@@ -30,12 +32,25 @@ bool ImportRegText(std::string_view text, std::string* error) {
     return true;
 }
 
-std::optional<std::string> DumpHive(Hive hive) {
+}  // namespace
+
+bool ImportRegText(std::string_view text, std::string* error) {
+    try {
+        return Import(text, error);
+    } catch (...) {
+        if (error) *error = "out of memory";
+        return false;
+    }
+}
+
+std::optional<std::string> DumpHive(Hive hive) try {
     std::lock_guard lock(RegistryMutex());
     LONG error;
     const RegKey* root = ReadHive(hive, &error);
     if (!root) return std::nullopt;
     return FormatHive(hive, *root);
+} catch (...) {
+    return std::nullopt;
 }
 
 }  // namespace platform::win
