@@ -58,6 +58,20 @@ std::unique_ptr<RegKey> RegKey::Clone() const {
     return copy;
 }
 
+bool IsStorableName(std::u16string_view name) {
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i];
+        if (c == u'\r' || c == u'\n') return false;
+        if (c >= 0xD800 && c < 0xDC00) {
+            if (i + 1 >= name.size() || name[i + 1] < 0xDC00 || name[i + 1] >= 0xE000) return false;
+            ++i;
+        } else if (c >= 0xDC00 && c < 0xE000) {
+            return false;
+        }
+    }
+    return true;
+}
+
 LONG SplitKeyPath(std::u16string_view path, std::vector<std::u16string>& names) {
     names.clear();
     if (path.empty()) return ERROR_SUCCESS;
@@ -69,7 +83,7 @@ LONG SplitKeyPath(std::u16string_view path, std::vector<std::u16string>& names) 
         if (end == std::u16string_view::npos) end = path.size();
         const auto name = path.substr(pos, end - pos);
         if (name.empty()) return ERROR_BAD_PATHNAME;
-        if (name.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+        if (name.size() > kMaxKeyNameLength || !IsStorableName(name)) return ERROR_INVALID_PARAMETER;
         names.emplace_back(name);
         pos = end + 1;
     }

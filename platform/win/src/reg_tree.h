@@ -48,8 +48,12 @@ private:
 // Windows' limit on the length of one key name.
 constexpr std::size_t kMaxKeyNameLength = 255;
 
+// Names must survive the line-based hive file: no line breaks, no unpaired UTF-16 surrogates.
+// Windows would take them, but one such name would make the whole hive file unreadable.
+bool IsStorableName(std::u16string_view name);
+
 // Splits "a\b\c" into its names. A trailing backslash is allowed; a leading one or an empty name
-// inside gives ERROR_BAD_PATHNAME, a name over 255 characters ERROR_INVALID_PARAMETER.
+// inside gives ERROR_BAD_PATHNAME, a name over 255 characters or one that cannot be stored ERROR_INVALID_PARAMETER.
 LONG SplitKeyPath(std::u16string_view path, std::vector<std::u16string>& names);
 
 }  // namespace platform::win

@@ -168,6 +168,7 @@ LONG QueryValue(HKEY key, std::u16string_view name, DWORD* type, std::vector<BYT
 }
 
 LONG SetValue(HKEY key, std::u16string_view name, DWORD type, std::vector<BYTE> data) {
+    if (!IsStorableName(name)) return ERROR_INVALID_PARAMETER;
     std::lock_guard lock(RegistryMutex());
     OpenedKey opened;
     LONG error;

@@ -165,6 +165,14 @@ TEST_F(RegistryTest, KeysKeepCaseSortAndRefuseUnsafeDeletes) {
     EXPECT_EQ(RegDeleteValueW(root, u"A"), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueW(root, u"a"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegOpenKeyExW(root, u"\\zeta", 0, KEY_READ, &inner), ERROR_BAD_PATHNAME);
+    // Names that the hive file could not hold are refused, so the hive stays readable.
+    EXPECT_EQ(RegSetValueExW(root, u"two\nlines", 0, REG_SZ, reinterpret_cast<const BYTE*>(u"v"), 4),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCreateKeyExW(root, u"half\xD800", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &inner, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCreateKeyExW(root, std::u16string(256, u'k').c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &inner,
+                              nullptr),
+              ERROR_INVALID_PARAMETER);
     RegCloseKey(root);
 }
 
