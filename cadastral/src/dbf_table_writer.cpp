@@ -8,9 +8,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/text/encoding.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
+#include "platform/win/path_mapping.h"
 
 namespace cadastral {
 namespace {
@@ -25,11 +25,12 @@ constexpr char kEndOfFile = 0x1A;
 // compared byte for byte between runs.
 constexpr unsigned char kChangeDate[3] = {0x5F, 0x07, 0x1A};
 
-// Product code names files in the host's code page and in Windows form; the file is opened through
-// the host's file layer, which for now takes the name, once in UTF-8, as a POSIX path.
+// Product code names files in the host's code page and in Windows form ("C:\\out\\ZD.dbf"); the
+// path mapping finds the file on the machine's root.
 int OpenTableFile(std::string_view gbkPath) {
     if (gbkPath.empty() || gbkPath.find('\0') != std::string_view::npos) return -1;
-    const std::string path = platform::text::GbkToUtf8(gbkPath);
+    const std::string path = platform::win::MapToLinux(gbkPath);
+    if (path.empty()) return -1;
     int fd;
     do {
         fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);

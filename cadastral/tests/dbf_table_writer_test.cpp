@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "dbf_readers.h"
+#include "platform/win/root.h"
 
 namespace cadastral {
 namespace {
@@ -79,6 +80,23 @@ TEST_F(DbfTableWriterTest, TableWithoutRecordsUnderAGbkName) {
     const std::string path = (fs::path(m_dir) / fs::path(u8"宗地.dbf")).string();
     ExpectFileMatches(path, "empty.dbf");
     ExpectReadersSee(path, {"ZDDM", "ZJDM"}, {});
+}
+
+TEST_F(DbfTableWriterTest, WindowsPathsLandOnTheMachineRoot) {
+    platform::win::SetRoot(m_dir);
+    fs::create_directories(fs::path(m_dir) / "c" / "Out");
+    const DbfFieldDef defs[] = {Def("ZDDM", 900, 30)};
+    DbfFieldDescriptor fields[1] = {};
+    ASSERT_TRUE(BuildFieldDescriptors(fields, defs, 1));
+    DbfTableWriter writer;
+    // An existing folder is found without regard to case.
+    ASSERT_TRUE(writer.Create("C:\\OUT\\ZD.dbf", fields, 1));
+    EXPECT_TRUE(writer.Close());
+    EXPECT_TRUE(fs::exists(fs::path(m_dir) / "c" / "Out" / "ZD.dbf"));
+    // A missing folder is an error, not a file somewhere else.
+    EXPECT_FALSE(writer.Create("C:\\missing\\ZD.dbf", fields, 1));
+    EXPECT_EQ(writer.ErrorState(), DbfError::CannotOpen);
+    platform::win::SetRoot("");
 }
 
 TEST_F(DbfTableWriterTest, FieldOffsetsAndTextsCutAtTheFieldWidth) {
