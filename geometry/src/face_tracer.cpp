@@ -128,27 +128,57 @@ void FaceTracer::PrepareNodes() {
     }
 
     // Chains of two-edge nodes become single long edges, so walks only stop where three or more
-    // edges meet.
+    // edges meet. The joins are decided first on the node links alone; the points of each long
+    // edge are then gathered once along its chain, because concatenating at every join would copy
+    // a long chain once per node on it.
+    std::vector<size_t> firstEdge(nodes_.size() + 1, 0);
+    for (size_t i = 0; i < nodes_.size(); ++i) firstEdge[i + 1] = firstEdge[i] + nodes_[i].edges.size();
+    std::vector<uint32_t> originalTo(firstEdge.back());
+    for (size_t i = 0; i < nodes_.size(); ++i) {
+        for (size_t k = 0; k < nodes_[i].edges.size(); ++k) originalTo[firstEdge[i] + k] = nodes_[i].edges[k].toNode;
+    }
+    std::vector<char> joined(nodes_.size(), 0);
     std::vector<uint32_t> kept;
     for (uint32_t n : twos) {
-        TopoNode& node = nodes_[n];
-        const uint32_t a = node.edges[0].toNode;
-        const uint32_t b = node.edges[1].toNode;
+        const uint32_t a = nodes_[n].edges[0].toNode;
+        const uint32_t b = nodes_[n].edges[1].toNode;
         if (a == b) {
             kept.push_back(n);
             continue;
         }
-        auto extend = [&](uint32_t from, uint32_t to, const TopoEdge& onward) {
+        auto redirect = [&](uint32_t from, uint32_t to) {
             for (TopoEdge& edge : nodes_[from].edges) {
-                if (edge.toNode != n) continue;
-                edge.toNode = to;
-                edge.points.pop_back();
-                edge.points.insert(edge.points.end(), onward.points.begin(), onward.points.end());
-                return;
+                if (edge.toNode == n) {
+                    edge.toNode = to;
+                    return;
+                }
             }
         };
-        extend(a, b, node.edges[1]);
-        extend(b, a, node.edges[0]);
+        redirect(a, b);
+        redirect(b, a);
+        joined[n] = 1;
+    }
+    for (uint32_t k = 0; k < nodes_.size(); ++k) {
+        if (joined[k]) continue;
+        for (size_t i = 0; i < nodes_[k].edges.size(); ++i) {
+            uint32_t next = originalTo[firstEdge[k] + i];
+            if (!joined[next]) continue;
+            // Each edge along the chain gives its points but the last, which the next one repeats.
+            TopoEdge& edge = nodes_[k].edges[i];
+            PointList points(edge.points.begin(), edge.points.end() - 1);
+            uint32_t previous = k;
+            const PointList* last = &edge.points;
+            while (joined[next]) {
+                const uint32_t n = next;
+                const size_t onward = originalTo[firstEdge[n]] == previous ? 1 : 0;
+                last = &nodes_[n].edges[onward].points;
+                points.insert(points.end(), last->begin(), last->end() - 1);
+                previous = n;
+                next = originalTo[firstEdge[n] + onward];
+            }
+            points.push_back(last->back());
+            edge.points = std::move(points);
+        }
     }
 
     walkOrder_ = std::move(more);

@@ -6,6 +6,7 @@
 
 #include "geometry/box_index.h"
 #include "geometry/face_tracer.h"
+#include "geometry/island_outlines.h"
 #include "geometry/parameter_sort.h"
 #include "geometry/polyline_intersection.h"
 
@@ -134,16 +135,15 @@ bool BuildRingFaces(const std::vector<PointList>& ringPoints, const std::vector<
     faceBulges.clear();
     if (!UsableRings(ringPoints, ringBulges)) return false;
     try {
+        TopologyBuilder builder(progress);
+        for (size_t i = 0; i < ringPoints.size(); ++i) builder.AddPolyline(ringPoints[i], ringBulges[i]);
+        builder.CutSegments();
+        builder.BuildEdges();
         FaceTracer tracer;
-        {
-            TopologyBuilder builder(progress);
-            for (size_t i = 0; i < ringPoints.size(); ++i) builder.AddPolyline(ringPoints[i], ringBulges[i]);
-            builder.CutSegments();
-            builder.BuildEdges();
-            tracer.AddEdges(builder.EdgePoints(), true);
-        }
+        tracer.AddEdges(builder.EdgePoints(), true);
         tracer.TraceFaces(outline ? 1 : 0);
         for (const TopoFace& face : tracer.Faces()) facePoints.push_back(face.points);
+        if (outline) RemoveIslandOutlines(facePoints, builder.EdgePoints());
         return true;
     } catch (...) {
         // Out of memory, or a failing progress sink: nothing half-built is handed back.

@@ -121,9 +121,9 @@ TEST(FaceTracer, FacesThroughOneNodeTwice) {
 }
 
 TEST(FaceTracer, LongChainsOfJunctionsNeedNoDeepRecursion) {
-    // A strip of 20 000 cells: 40 000 junctions of three edges, all on one outline walk.
+    // A strip of 10 000 cells: 20 000 junctions of three edges, all on one outline walk.
     std::vector<PointList> edges;
-    const int n = 20000;
+    const int n = 10000;
     for (int x = 0; x < n; ++x) {
         edges.push_back({{double(x), 0}, {double(x + 1), 0}});
         edges.push_back({{double(x), 1}, {double(x + 1), 1}});

@@ -87,8 +87,8 @@ PointList RandomRing(std::mt19937& random) {
 
 TEST(GeosComparison, OutlinesAndCellsOfRandomGridRings) {
     std::mt19937 random(20261208);
-    for (int round = 0; round < 300; ++round) {
-        const int count = std::uniform_int_distribution<int>(1, 6)(random);
+    for (int round = 0; round < 600; ++round) {
+        const int count = std::uniform_int_distribution<int>(1, 8)(random);
         std::vector<PointList> rings;
         std::vector<DoubleList> bulges;
         for (int i = 0; i < count; ++i) {
