@@ -35,9 +35,5 @@ Extents PointsExtents(const PointList& points) {
     return box;
 }
 
-bool ExtentsTouch(const Extents& a, const Extents& b) {
-    if (a.IsEmpty() || b.IsEmpty()) return false;
-    return a.min.x <= b.max.x && b.min.x <= a.max.x && a.min.y <= b.max.y && b.min.y <= a.max.y;
-}
 
 }  // namespace geometry

@@ -128,6 +128,7 @@ PolylineSegments::PolylineSegments(const PointList& points, const DoubleList& bu
         const SegmentShape shape = ShapeOf(points[j], points[j + 1], bulge);
         segments_[j] = {shape.box, bulge, shape.length, shape.straight};
         boxes[j] = shape.box;
+        bounds_.Include(shape.box);
     }
     if (segments_.size() > kIndexThreshold) index_ = std::make_unique<BoxIndex>(boxes);
 }
@@ -159,23 +160,26 @@ int ArcPolylineIntersections(const Point2d& p0, const Point2d& p1, double bulge,
                                  candidates);
 }
 
-int AppendPolylineIntersections(const PointList& points1, const DoubleList& bulges1, const PolylineSegments& second,
-                                PointList& points, DoubleList& params) {
+int AppendPolylineIntersections(const PolylineSegments& first, const PolylineSegments& second, PointList& points,
+                                DoubleList& params) {
     const size_t from = points.size();
-    if (points1.size() < 2 || second.Count() == 0) return 0;
-    const size_t last = points1.size() - 2;
+    if (first.Count() == 0 || second.Count() == 0) return 0;
+    const PointList& points1 = first.Points();
+    const size_t last = first.Count() - 1;
     std::vector<uint32_t> candidates;
-    for (size_t k = 0; k + 1 < points1.size(); ++k) {
-        const Point2d& p0 = points1[k];
-        const Point2d& p1 = points1[k + 1];
-        const double bulge = BulgeAt(bulges1, k);
-        const SegmentShape shape = ShapeOf(p0, p1, bulge);
-        if (shape.box.IsEmpty()) continue;
+    for (size_t k = 0; k < first.Count(); ++k) {
+        // Segments too short to have a direction have an empty box and touch nothing.
+        if (!ExtentsTouch(first.Box(k), second.Bounds())) continue;
         // A vertex belongs to the segment that starts there; only the last segment keeps its end.
-        const double upper = shape.length + (k == last ? kEndTolerance : -kEndTolerance);
+        const double upper = first.Length(k) + (k == last ? kEndTolerance : -kEndTolerance);
         const ParameterBounds bounds1{SignedSquare(-kEndTolerance), SignedSquare(upper)};
         const size_t before = points.size();
-        IntersectWithPolyline(p0, p1, bulge, shape, second, bounds1, points, params, candidates);
+        candidates.clear();
+        second.Candidates(first.Box(k), candidates);
+        for (uint32_t j : candidates) {
+            IntersectPair(points1[k], points1[k + 1], first.Straight(k), first.Bulge(k), second, j, bounds1, points,
+                          params);
+        }
         for (size_t i = before; i < params.size(); ++i) params[i] += static_cast<double>(k);
     }
     RemoveRepeatedPoints(points, params, from);
@@ -186,8 +190,9 @@ int PolylineIntersections(const PointList& points1, const DoubleList& bulges1, c
                           const DoubleList& bulges2, PointList& points, DoubleList& params) {
     points.clear();
     params.clear();
+    const PolylineSegments first(points1, bulges1);
     const PolylineSegments second(points2, bulges2);
-    return AppendPolylineIntersections(points1, bulges1, second, points, params);
+    return AppendPolylineIntersections(first, second, points, params);
 }
 
 }  // namespace geometry

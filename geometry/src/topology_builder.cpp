@@ -96,10 +96,13 @@ void TopologyBuilder::CutSegments() {
         neighbours.clear();
         ringIndex.Query(ring.extents, neighbours);
         std::sort(neighbours.begin(), neighbours.end());
+        auto prepare = [&](size_t k) -> const PolylineSegments& {
+            if (!prepared[k]) prepared[k] = std::make_unique<PolylineSegments>(rings_[k].points, rings_[k].bulges);
+            return *prepared[k];
+        };
         for (uint32_t j : neighbours) {
             if (!ExtentsTouch(ring.extents, rings_[j].extents)) continue;
-            if (!prepared[j]) prepared[j] = std::make_unique<PolylineSegments>(rings_[j].points, rings_[j].bulges);
-            AppendPolylineIntersections(ring.points, ring.bulges, *prepared[j], points, params);
+            AppendPolylineIntersections(prepare(i), prepare(j), points, params);
         }
         RemoveUnplaceable(points, params);
         SortParameters(params, points);

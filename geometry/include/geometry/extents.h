@@ -18,7 +18,11 @@ struct Extents {
 // The box around the points, with no margin; empty for an empty list.
 Extents PointsExtents(const PointList& points);
 
-// True when the two closed boxes overlap or touch; no tolerance is added.
-bool ExtentsTouch(const Extents& a, const Extents& b);
+// True when the two closed boxes overlap or touch; no tolerance is added. An empty box touches
+// nothing (its min lies above its max, so the comparisons fail by themselves).
+inline bool ExtentsTouch(const Extents& a, const Extents& b) {
+    return a.min.x <= b.max.x && b.min.x <= a.max.x && a.min.y <= b.max.y && b.min.y <= a.max.y &&
+           a.min.x <= a.max.x && b.min.x <= b.max.x && a.min.y <= a.max.y && b.min.y <= b.max.y;
+}
 
 }  // namespace geometry

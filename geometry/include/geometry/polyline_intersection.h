@@ -29,6 +29,8 @@ public:
     bool Straight(size_t segment) const { return segments_[segment].straight; }
     double Length(size_t segment) const { return segments_[segment].length; }
     const Extents& Box(size_t segment) const { return segments_[segment].box; }
+    // The box around all segment boxes.
+    const Extents& Bounds() const { return bounds_; }
 
 private:
     struct Segment {
@@ -40,6 +42,7 @@ private:
 
     const PointList& points_;
     std::vector<Segment> segments_;
+    Extents bounds_;
     std::unique_ptr<BoxIndex> index_;
 };
 
@@ -61,8 +64,8 @@ int ArcPolylineIntersections(const Point2d& p0, const Point2d& p1, double bulge,
 int PolylineIntersections(const PointList& points1, const DoubleList& bulges1, const PointList& points2,
                           const DoubleList& bulges2, PointList& points, DoubleList& params);
 
-// The same, appending to the outputs, with polyline 2 prepared.
-int AppendPolylineIntersections(const PointList& points1, const DoubleList& bulges1, const PolylineSegments& second,
-                                PointList& points, DoubleList& params);
+// The same, appending to the outputs, with both polylines prepared.
+int AppendPolylineIntersections(const PolylineSegments& first, const PolylineSegments& second, PointList& points,
+                                DoubleList& params);
 
 }  // namespace geometry
