@@ -1,0 +1,137 @@
+// The drawing database: object table, symbol tables, named-objects dictionary, current settings,
+// and the host-level working database that product code reaches through
+// acdbHostApplicationServices()->workingDatabase().
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/cad/acad_status.h"
+#include "platform/cad/db_object_id.h"
+#include "platform/cad/db_observer.h"
+#include "platform/cad/ge_types.h"
+#include "platform/cad/object_table.h"
+
+class AcDbObject;
+class AcDbSymbolTable;
+class AcDbBlockTable;
+class AcDbLayerTable;
+class AcDbLinetypeTable;
+class AcDbTextStyleTable;
+class AcDbRegAppTable;
+class AcDbDictionary;
+
+class AcDbDatabase {
+public:
+    // With buildDefaultDrawing the database holds what a new drawing has: tables, layer "0",
+    // linetypes ByBlock/ByLayer/Continuous, text style "Standard", application "ACAD", model and
+    // paper space and the group dictionary. Without it only the bare tables and dictionary exist,
+    // for a reader to fill.
+    explicit AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
+    ~AcDbDatabase();
+    AcDbDatabase(const AcDbDatabase&) = delete;
+    AcDbDatabase& operator=(const AcDbDatabase&) = delete;
+
+    // Makes a non-resident object resident (not an entity: entities go into a block record). The
+    // object stays open for write.
+    Acad::ErrorStatus addAcDbObject(AcDbObjectId& id, AcDbObject* object);
+    Acad::ErrorStatus addAcDbObject(AcDbObject* object);
+    // The id of a handle; eUnknownHandle when no object has it.
+    Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound, const AcDbHandle& handle);
+
+    Acad::ErrorStatus getBlockTable(AcDbBlockTable*& table, AcDb::OpenMode mode);
+    Acad::ErrorStatus getLayerTable(AcDbLayerTable*& table, AcDb::OpenMode mode);
+    Acad::ErrorStatus getLinetypeTable(AcDbLinetypeTable*& table, AcDb::OpenMode mode);
+    Acad::ErrorStatus getTextStyleTable(AcDbTextStyleTable*& table, AcDb::OpenMode mode);
+    Acad::ErrorStatus getRegAppTable(AcDbRegAppTable*& table, AcDb::OpenMode mode);
+    Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& table, AcDb::OpenMode mode) { return getBlockTable(table, mode); }
+    Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& table, AcDb::OpenMode mode) { return getLayerTable(table, mode); }
+    Acad::ErrorStatus getSymbolTable(AcDbLinetypeTable*& table, AcDb::OpenMode mode)
+    {
+        return getLinetypeTable(table, mode);
+    }
+    Acad::ErrorStatus getSymbolTable(AcDbTextStyleTable*& table, AcDb::OpenMode mode)
+    {
+        return getTextStyleTable(table, mode);
+    }
+    Acad::ErrorStatus getSymbolTable(AcDbRegAppTable*& table, AcDb::OpenMode mode) { return getRegAppTable(table, mode); }
+    Acad::ErrorStatus getNamedObjectsDictionary(AcDbDictionary*& dict, AcDb::OpenMode mode);
+    Acad::ErrorStatus getGroupDictionary(AcDbDictionary*& dict, AcDb::OpenMode mode);
+
+    AcDbObjectId blockTableId() const { return blockTable_; }
+    AcDbObjectId layerTableId() const { return layerTable_; }
+    AcDbObjectId linetypeTableId() const { return linetypeTable_; }
+    AcDbObjectId textStyleTableId() const { return textStyleTable_; }
+    AcDbObjectId regAppTableId() const { return regAppTable_; }
+    AcDbObjectId namedObjectsDictionaryId() const { return nod_; }
+    AcDbObjectId groupDictionaryId() const;
+    AcDbObjectId modelSpaceId() const;
+    AcDbObjectId paperSpaceId() const;
+    AcDbObjectId currentSpaceId() const { return modelSpaceId(); }
+
+    // Current layer, text style and linetype of new entities.
+    AcDbObjectId clayer() const { return clayer_; }
+    Acad::ErrorStatus setClayer(AcDbObjectId layer);
+    AcDbObjectId textstyle() const { return textstyle_; }
+    Acad::ErrorStatus setTextstyle(AcDbObjectId style);
+    AcDbObjectId celtype() const { return celtype_; }
+    Acad::ErrorStatus setCeltype(AcDbObjectId linetype);
+    AcDbObjectId byLayerLinetype() const;
+    AcDbObjectId byBlockLinetype() const;
+    AcDbObjectId continuousLinetype() const;
+
+    // The user coordinate system (world by default: plan view).
+    const AcGePoint3d& ucsOrigin() const { return ucsOrigin_; }
+    const AcGeVector3d& ucsXDir() const { return ucsX_; }
+    const AcGeVector3d& ucsYDir() const { return ucsY_; }
+    Acad::ErrorStatus setUcs(const AcGePoint3d& origin, const AcGeVector3d& xDir, const AcGeVector3d& yDir);
+
+    AcDbHandle handseed() const { return AcDbHandle(objects_.HandleSeed()); }
+
+    // Host-side services.
+    platform::cad::ObjectTable& objects() { return objects_; }
+    const platform::cad::ObjectTable& objects() const { return objects_; }
+    void addObserver(platform::cad::DatabaseObserver* observer);
+    void removeObserver(platform::cad::DatabaseObserver* observer);
+    const std::vector<platform::cad::DatabaseObserver*>& observers() const { return observers_; }
+    // Ids of objects still open, for the check after each command.
+    AcDbObjectIdArray openObjectIds() const;
+    // The number that entity names of this database carry; unique in the process.
+    std::int64_t serial() const { return serial_; }
+    static AcDbDatabase* fromSerial(std::int64_t serial);
+    // Ids of the reader's root objects, for a drawing reader that builds them itself.
+    void setRootIds(AcDbObjectId blockTable, AcDbObjectId layerTable, AcDbObjectId linetypeTable,
+                    AcDbObjectId textStyleTable, AcDbObjectId regAppTable, AcDbObjectId nod);
+
+private:
+    void buildTables();
+    void buildDefaults();
+
+    platform::cad::ObjectTable objects_;
+    std::int64_t serial_;
+    AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_, nod_;
+    AcDbObjectId clayer_, textstyle_, celtype_;
+    AcGePoint3d ucsOrigin_;
+    AcGeVector3d ucsX_{1, 0, 0};
+    AcGeVector3d ucsY_{0, 1, 0};
+    std::vector<platform::cad::DatabaseObserver*> observers_;
+};
+
+class AcDbHostApplicationServices {
+public:
+    // The drawing product code works on. Never null: a fresh default drawing is made on first use
+    // when none was set.
+    AcDbDatabase* workingDatabase() const;
+    void setWorkingDatabase(AcDbDatabase* database);
+
+private:
+    friend class AcDbDatabase;
+    mutable AcDbDatabase* working_ = nullptr;
+    mutable std::unique_ptr<AcDbDatabase> fallback_;
+};
+
+AcDbHostApplicationServices* acdbHostApplicationServices();
+
+// Names of the two layout blocks.
+constexpr const char* ACDB_MODEL_SPACE = "*Model_Space";
+constexpr const char* ACDB_PAPER_SPACE = "*Paper_Space";

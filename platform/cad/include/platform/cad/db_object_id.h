@@ -1,0 +1,59 @@
+// Object ids and handles. An id names one object of one open database for the session; ids order
+// by creation. A handle is the object's persistent number, saved with the drawing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/cad/ac_array.h"
+
+class AcDbDatabase;
+namespace platform::cad {
+struct ObjectStub;
+}
+
+class AcDbHandle {
+public:
+    AcDbHandle() = default;
+    AcDbHandle(std::uint64_t value) : value_(value) {}
+    // Parses hexadecimal text; anything else gives the null handle.
+    explicit AcDbHandle(const char* hex);
+
+    bool isNull() const { return value_ == 0; }
+    std::uint64_t value() const { return value_; }
+    // Upper-case hexadecimal without leading zeros, as the host writes handles. buffer holds 17.
+    void getIntoAsciiBuffer(char* buffer, std::size_t size = 17) const;
+    std::string text() const;
+    bool operator==(const AcDbHandle& other) const { return value_ == other.value_; }
+    bool operator!=(const AcDbHandle& other) const { return value_ != other.value_; }
+    bool operator<(const AcDbHandle& other) const { return value_ < other.value_; }
+
+private:
+    std::uint64_t value_ = 0;
+};
+
+class AcDbObjectId {
+public:
+    AcDbObjectId() = default;
+    explicit AcDbObjectId(platform::cad::ObjectStub* stub) : stub_(stub) {}
+    static const AcDbObjectId kNull;
+
+    bool isNull() const { return stub_ == nullptr; }
+    void setNull() { stub_ = nullptr; }
+    bool isValid() const { return stub_ != nullptr; }
+    bool isErased() const;
+    AcDbDatabase* database() const;
+    AcDbHandle handle() const;
+    platform::cad::ObjectStub* stub() const { return stub_; }
+
+    bool operator==(const AcDbObjectId& other) const { return stub_ == other.stub_; }
+    bool operator!=(const AcDbObjectId& other) const { return stub_ != other.stub_; }
+    // Creation order within a database (databases by their own creation order).
+    bool operator<(const AcDbObjectId& other) const;
+    bool operator>(const AcDbObjectId& other) const { return other < *this; }
+
+private:
+    platform::cad::ObjectStub* stub_ = nullptr;
+};
+
+using AcDbObjectIdArray = AcArray<AcDbObjectId>;

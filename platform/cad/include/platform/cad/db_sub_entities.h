@@ -1,0 +1,41 @@
+// The list of sub-entities of a complex entity (polyline vertices, block-reference attributes)
+// with its end marker. Before the owner is resident the sub-entities are held here; once it is,
+// they are resident objects owned by it and the list holds their ids.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/cad/db_entity.h"
+
+namespace platform::cad {
+
+class SubEntityList {
+public:
+    SubEntityList() = default;
+    SubEntityList(const SubEntityList& other);
+    SubEntityList& operator=(const SubEntityList&) = delete;
+
+    // Inserts before position pos (0..Size()); the caller has checked the owner may change. A
+    // resident owner's new sub-entity is resident and open for write.
+    Acad::ErrorStatus Insert(AcDbObject* owner, int index, AcDbEntity* entity, AcDbObjectId& id);
+    // Entities in order, resident or pending, erased ones skipped.
+    std::vector<const AcDbEntity*> Entities() const;
+    AcDbObjectIdArray Ids(bool withErased = false) const;
+    std::vector<AcDbEntity*> PendingEntities() const;
+    int IndexOf(AcDbObjectId id) const;
+    int Size() const;
+    AcDbObjectId SequenceEnd() const { return seqend_; }
+    // Makes pending entities resident under the owner and (withEnd) adds the end marker.
+    void MakeResident(AcDbObject* owner, bool withEnd);
+    // Drops every entry (resident ones are erased).
+    void Clear(AcDbObject* owner);
+
+private:
+    void AddEnd(AcDbObject* owner);
+    std::vector<AcDbObjectId> ids_;
+    std::vector<std::unique_ptr<AcDbEntity>> pending_;
+    AcDbObjectId seqend_;
+};
+
+}  // namespace platform::cad

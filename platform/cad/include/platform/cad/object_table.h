@@ -1,0 +1,58 @@
+// The per-database table of object stubs: where ids point, what keeps handles unique and what the
+// drawing reader uses to create objects under their saved handles.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/cad/db_object_id.h"
+
+class AcDbObject;
+
+namespace platform::cad {
+
+// One slot per object ever added; a slot outlives the erasure of its object so that ids and entity
+// names stay valid for the session.
+struct ObjectStub {
+    ObjectStub();
+    ~ObjectStub();
+    AcDbDatabase* database = nullptr;
+    std::uint64_t index = 0;  // creation order in the database
+    std::uint64_t handle = 0;
+    std::unique_ptr<AcDbObject> object;
+    bool erased = false;
+};
+
+class ObjectTable {
+public:
+    explicit ObjectTable(AcDbDatabase* database);
+    ~ObjectTable();
+    ObjectTable(const ObjectTable&) = delete;
+    ObjectTable& operator=(const ObjectTable&) = delete;
+
+    // Takes ownership of the object under a new handle (or the given one when it is free; 0 when it
+    // is taken). The object must not be resident yet.
+    ObjectStub* Add(AcDbObject* object, std::uint64_t handle = 0);
+    ObjectStub* FindHandle(std::uint64_t handle) const;
+    ObjectStub* At(std::uint64_t index) const { return index < stubs_.size() ? stubs_[index].get() : nullptr; }
+    std::uint64_t Size() const { return stubs_.size(); }
+    // The next handle the database will give.
+    std::uint64_t HandleSeed() const { return seed_; }
+    void SetHandleSeed(std::uint64_t seed);
+
+private:
+    AcDbDatabase* database_;
+    std::vector<std::unique_ptr<ObjectStub>> stubs_;
+    std::unordered_map<std::uint64_t, ObjectStub*> byHandle_;
+    std::uint64_t seed_ = 1;
+};
+
+}  // namespace platform::cad
+
+namespace platform::cad {
+// The object an id holds, without opening it: for the host's own bookkeeping (sub-entity data,
+// table look-ups), never handed to product code.
+AcDbObject* PeekObject(AcDbObjectId id);
+}  // namespace platform::cad

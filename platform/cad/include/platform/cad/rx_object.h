@@ -1,0 +1,65 @@
+// Run-time classes: every host object knows its class, the class's DXF name and its parent, so
+// product code can test "is a kind of" and cast without C++ RTTI.
+#pragma once
+
+class AcRxClass {
+public:
+    AcRxClass(const char* name, const char* dxfName, const AcRxClass* parent);
+    AcRxClass(const AcRxClass&) = delete;
+    AcRxClass& operator=(const AcRxClass&) = delete;
+
+    const char* name() const { return name_; }
+    const char* dxfName() const { return dxfName_; }
+    AcRxClass* myParent() const { return const_cast<AcRxClass*>(parent_); }
+    // True for this class and every class derived from it.
+    bool isDerivedFrom(const AcRxClass* other) const;
+
+private:
+    const char* name_;
+    const char* dxfName_;
+    const AcRxClass* parent_;
+};
+
+class AcRxObject {
+public:
+    virtual ~AcRxObject() = default;
+    static AcRxClass* desc();
+    static AcRxObject* cast(const AcRxObject* object) { return const_cast<AcRxObject*>(object); }
+    virtual AcRxClass* isA() const { return desc(); }
+    bool isKindOf(const AcRxClass* cls) const { return cls != nullptr && isA()->isDerivedFrom(cls); }
+    // A non-resident copy with the same data, or null for classes that cannot be copied.
+    virtual AcRxObject* clone() const { return nullptr; }
+};
+
+// Declares the class descriptor, the checked cast and the copy of a host class.
+#define DERO_RX_DECLARE_MEMBERS(CLASS)                                                    \
+public:                                                                                   \
+    static AcRxClass* desc();                                                             \
+    static CLASS* cast(const AcRxObject* object)                                          \
+    {                                                                                     \
+        return (object != nullptr && object->isKindOf(CLASS::desc()))                     \
+                   ? const_cast<CLASS*>(static_cast<const CLASS*>(object))                \
+                   : nullptr;                                                             \
+    }                                                                                     \
+    AcRxClass* isA() const override { return CLASS::desc(); }                             \
+    AcRxObject* clone() const override { return new CLASS(*this); }
+
+// The same for abstract classes, which cannot be copied.
+#define DERO_RX_DECLARE_ABSTRACT_MEMBERS(CLASS)                                           \
+public:                                                                                   \
+    static AcRxClass* desc();                                                             \
+    static CLASS* cast(const AcRxObject* object)                                          \
+    {                                                                                     \
+        return (object != nullptr && object->isKindOf(CLASS::desc()))                     \
+                   ? const_cast<CLASS*>(static_cast<const CLASS*>(object))                \
+                   : nullptr;                                                             \
+    }                                                                                     \
+    AcRxClass* isA() const override { return CLASS::desc(); }
+
+// Defines the descriptor in one source file.
+#define DERO_RX_DEFINE_MEMBERS(CLASS, DXFNAME, PARENT)                                    \
+    AcRxClass* CLASS::desc()                                                              \
+    {                                                                                     \
+        static AcRxClass cls(#CLASS, DXFNAME, PARENT::desc());                            \
+        return &cls;                                                                      \
+    }

@@ -1,0 +1,24 @@
+// The host's rules for extended entity data: items follow a 1001 application name; the
+// application must be registered in the drawing; strings hold at most 255 bytes; braces
+// (1002) balance; an object holds at most 16 KB of it.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "platform/cad/acad_status.h"
+#include "platform/cad/db_object.h"
+
+namespace platform::cad {
+
+constexpr std::size_t kMaxXDataString = 255;
+constexpr std::size_t kMaxXDataBytes = 16383;
+
+// The registered name of an application (as its record spells it), or false.
+bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string& registered);
+
+// Splits tags (1001 heads and items) into applications, checking every rule. Fails with
+// eRegappIdNotFound, eXdataSizeExceeded or eInvalidInput and leaves apps unchanged.
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& apps);
+
+}  // namespace platform::cad

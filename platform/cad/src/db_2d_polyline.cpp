@@ -1,0 +1,327 @@
+#include "platform/cad/db_2d_polyline.h"
+
+#include <cmath>
+
+#include "modify_guard.h"
+#include "platform/cad/curve_path.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_polyline.h"
+#include "polyline_fitting.h"
+
+using platform::cad::PeekObject;
+
+DERO_RX_DEFINE_MEMBERS(AcDb2dPolyline, "POLYLINE", AcDbCurve)
+
+AcDb2dPolyline::AcDb2dPolyline(AcDb::Poly2dType type, const AcGePoint3dArray& points, double elevation, bool closed,
+                               double defaultStartWidth, double defaultEndWidth, const AcGeDoubleArray* bulges)
+    : closed_(closed), elevation_(elevation), startWidth_(defaultStartWidth), endWidth_(defaultEndWidth)
+{
+    for (int i = 0; i < points.length(); ++i) {
+        double bulge = (bulges != nullptr && i < bulges->length()) ? (*bulges)[i] : 0.0;
+        appendVertex(new AcDb2dVertex(AcGePoint3d(points[i].x, points[i].y, elevation), bulge, defaultStartWidth,
+                                      defaultEndWidth));
+    }
+    if (type != AcDb::k2dSimplePoly)
+        convertToPolyType(type);
+}
+
+namespace {
+bool IsDisplayed(const AcDb2dVertex* v, AcDb::Poly2dType type)
+{
+    if (type == AcDb::k2dQuadSplinePoly || type == AcDb::k2dCubicSplinePoly)
+        return v->vertexType() == AcDb::k2dSplineFitVertex;
+    return v->vertexType() != AcDb::k2dSplineCtlVertex;
+}
+}  // namespace
+
+std::vector<const AcDb2dVertex*> AcDb2dPolyline::vertices() const
+{
+    std::vector<const AcDb2dVertex*> list;
+    for (const AcDbEntity* e : vertices_.Entities())
+        if (auto* v = AcDb2dVertex::cast(e))
+            list.push_back(v);
+    return list;
+}
+
+Acad::ErrorStatus AcDb2dPolyline::appendVertex(AcDb2dVertex* vertex)
+{
+    AcDbObjectId id;
+    Acad::ErrorStatus es = appendVertex(id, vertex);
+    if (es == Acad::eOk && !id.isNull())
+        vertex->close();
+    return es;
+}
+
+Acad::ErrorStatus AcDb2dPolyline::appendVertex(AcDbObjectId& id, AcDb2dVertex* vertex)
+{
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    return vertices_.Insert(this, vertices_.Size(), vertex, id);
+}
+
+Acad::ErrorStatus AcDb2dPolyline::insertVertexAt(AcDbObjectId& newId, AcDbObjectId indexVertex, AcDb2dVertex* vertex)
+{
+    int pos = 0;
+    if (!indexVertex.isNull()) {
+        int at = vertices_.IndexOf(indexVertex);
+        if (at < 0)
+            return Acad::eInvalidInput;
+        pos = at + 1;
+    }
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    return vertices_.Insert(this, pos, vertex, newId);
+}
+
+Acad::ErrorStatus AcDb2dPolyline::insertVertexAt(const AcDb2dVertex* indexVertex, AcDb2dVertex* vertex)
+{
+    int pos = 0;
+    if (indexVertex != nullptr) {
+        auto pending = vertices_.PendingEntities();
+        pos = -1;
+        for (std::size_t i = 0; i < pending.size(); ++i)
+            if (pending[i] == indexVertex)
+                pos = static_cast<int>(i) + 1;
+        if (pos < 0 && indexVertex->isDatabaseResident()) {
+            int at = vertices_.IndexOf(indexVertex->objectId());
+            pos = at < 0 ? -1 : at + 1;
+        }
+        if (pos < 0)
+            return Acad::eInvalidInput;
+    }
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    AcDbObjectId id;
+    Acad::ErrorStatus es = vertices_.Insert(this, pos, vertex, id);
+    if (es == Acad::eOk && !id.isNull())
+        vertex->close();
+    return es;
+}
+
+AcDbObjectIterator* AcDb2dPolyline::vertexIterator() const
+{
+    return new AcDbObjectIterator(vertices_.Ids(true), vertices_.PendingEntities());
+}
+
+Acad::ErrorStatus AcDb2dPolyline::openSequenceEnd(AcDbSequenceEnd*& seqend, AcDb::OpenMode mode)
+{
+    seqend = nullptr;
+    if (vertices_.SequenceEnd().isNull())
+        return Acad::eNotInDatabase;
+    return acdbOpenObject(seqend, vertices_.SequenceEnd(), mode);
+}
+
+AcGePoint3d AcDb2dPolyline::vertexPosition(const AcDb2dVertex& vertex) const
+{
+    AcGePoint3d p = vertex.position();
+    p.z = elevation_;
+    return p;
+}
+
+Acad::ErrorStatus AcDb2dPolyline::makeClosed() { DERO_MODIFY(closed_ = true); }
+Acad::ErrorStatus AcDb2dPolyline::makeOpen() { DERO_MODIFY(closed_ = false); }
+Acad::ErrorStatus AcDb2dPolyline::setThickness(double thickness) { DERO_MODIFY(thickness_ = thickness); }
+Acad::ErrorStatus AcDb2dPolyline::setLinetypeGenerationOn() { DERO_MODIFY(plinegen_ = true); }
+Acad::ErrorStatus AcDb2dPolyline::setLinetypeGenerationOff() { DERO_MODIFY(plinegen_ = false); }
+
+Acad::ErrorStatus AcDb2dPolyline::setElevation(double elevation)
+{
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    elevation_ = elevation;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDb2dPolyline::setDefaultStartWidth(double width)
+{
+    if (width < 0)
+        return Acad::eInvalidInput;
+    DERO_MODIFY(startWidth_ = width);
+}
+
+Acad::ErrorStatus AcDb2dPolyline::setDefaultEndWidth(double width)
+{
+    if (width < 0)
+        return Acad::eInvalidInput;
+    DERO_MODIFY(endWidth_ = width);
+}
+
+Acad::ErrorStatus AcDb2dPolyline::setNormal(const AcGeVector3d& normal)
+{
+    if (normal.isZeroLength())
+        return Acad::eInvalidInput;
+    DERO_MODIFY(normal_ = normal.normal());
+}
+
+Acad::ErrorStatus AcDb2dPolyline::convertToPolyType(AcDb::Poly2dType type)
+{
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    // The frame: the original vertices (simple or spline control), without generated ones.
+    struct Frame {
+        AcGePoint2d point;
+        double bulge, sw, ew;
+    };
+    std::vector<Frame> frame;
+    for (const AcDb2dVertex* v : vertices()) {
+        if (v->vertexType() == AcDb::k2dSplineFitVertex || v->vertexType() == AcDb::k2dCurveFitVertex)
+            continue;
+        frame.push_back(Frame{v->position().convert2d(), v->bulge(), v->startWidth(), v->endWidth()});
+    }
+    bool fitted = type_ != AcDb::k2dSimplePoly;
+    std::vector<std::unique_ptr<AcDb2dVertex>> fresh;
+    auto add = [&](const AcGePoint2d& p, double bulge, double sw, double ew, AcDb::Vertex2dType kind) {
+        auto v = std::make_unique<AcDb2dVertex>(AcGePoint3d(p.x, p.y, elevation_), bulge, sw, ew);
+        v->setVertexType(kind);
+        fresh.push_back(std::move(v));
+        return fresh.back().get();
+    };
+    std::vector<AcGePoint2d> points;
+    for (const auto& f : frame)
+        points.push_back(f.point);
+    if (type == AcDb::k2dSimplePoly) {
+        // Straightening removes the generated vertices; a fitted curve's arcs go with them.
+        for (const auto& f : frame)
+            add(f.point, fitted ? 0.0 : f.bulge, f.sw, f.ew, AcDb::k2dVertex);
+    } else if (type == AcDb::k2dFitCurvePoly) {
+        for (const auto& fv : platform::cad::CurveFit(points, closed_)) {
+            AcDb2dVertex* v = add(fv.point, fv.bulge, startWidth_, endWidth_,
+                                  fv.generated ? AcDb::k2dCurveFitVertex : AcDb::k2dVertex);
+            if (!fv.generated)
+                v->setTangent(fv.tangent);
+        }
+    } else {
+        int degree = type == AcDb::k2dQuadSplinePoly ? 2 : 3;
+        for (const auto& f : frame)
+            add(f.point, 0, f.sw, f.ew, AcDb::k2dSplineCtlVertex);
+        for (const auto& p : platform::cad::SplineFit(points, degree, closed_))
+            add(p, 0, startWidth_, endWidth_, AcDb::k2dSplineFitVertex);
+    }
+    // Replace the vertex list; resident vertices are erased and new ones appended.
+    AcDbEntity* owner = this;
+    vertices_.Clear(owner);
+    for (auto& v : fresh) {
+        AcDbObjectId id;
+        AcDb2dVertex* raw = v.release();
+        v.reset();
+        if (vertices_.Insert(this, vertices_.Size(), raw, id) != Acad::eOk)
+            delete raw;
+        else if (!id.isNull())
+            raw->close();
+    }
+    type_ = type;
+    return Acad::eOk;
+}
+
+bool AcDb2dPolyline::buildPath(platform::cad::CurvePath& path) const
+{
+    path = platform::cad::CurvePath();
+    std::vector<const AcDb2dVertex*> shown;
+    for (const AcDb2dVertex* v : vertices())
+        if (IsDisplayed(v, type_))
+            shown.push_back(v);
+    std::size_t n = shown.size();
+    if (n == 0)
+        return false;
+    path.closed = closed_;
+    if (n == 1) {
+        AcGePoint3d p = vertexPosition(*shown[0]);
+        path.AddLine(p, p, 0, 0);
+        return true;
+    }
+    std::size_t count = closed_ ? n : n - 1;
+    for (std::size_t i = 0; i < count; ++i)
+        path.AddBulge(vertexPosition(*shown[i]), vertexPosition(*shown[(i + 1) % n]), shown[i]->bulge(),
+                      static_cast<double>(i), static_cast<double>(i + 1));
+    return true;
+}
+
+AcDbCurve* AcDb2dPolyline::curveFromPath(const platform::cad::CurvePath& piece) const
+{
+    if (piece.segments.empty())
+        return nullptr;
+    auto* p2d = new AcDb2dPolyline;
+    p2d->elevation_ = elevation_;
+    p2d->normal_ = normal_;
+    for (const auto& s : piece.segments)
+        p2d->appendVertex(new AcDb2dVertex(AcGePoint3d(s.start.x, s.start.y, elevation_), s.bulge()));
+    if (piece.closed)
+        p2d->closed_ = true;
+    else
+        p2d->appendVertex(new AcDb2dVertex(AcGePoint3d(piece.segments.back().end.x, piece.segments.back().end.y, elevation_)));
+    return p2d;
+}
+
+void AcDb2dPolyline::dxfOutFields(AcDbDxfFiler* filer) const
+{
+    AcDbCurve::dxfOutFields(filer);
+    filer->writeSubclass("AcDb2dPolyline");
+    filer->writeInt(66, 1);
+    filer->writePoint(10, AcGePoint3d(0, 0, elevation_));
+    if (thickness_ != 0)
+        filer->writeReal(39, thickness_);
+    int flags = (closed_ ? 1 : 0) | (plinegen_ ? 128 : 0);
+    if (type_ == AcDb::k2dFitCurvePoly)
+        flags |= 2;
+    else if (type_ != AcDb::k2dSimplePoly)
+        flags |= 4;
+    filer->writeInt(70, flags);
+    filer->writeReal(40, startWidth_);
+    filer->writeReal(41, endWidth_);
+    int curveType = type_ == AcDb::k2dQuadSplinePoly ? 5 : type_ == AcDb::k2dCubicSplinePoly ? 6 : 0;
+    if (curveType != 0)
+        filer->writeInt(75, curveType);
+    filer->writeVector(210, normal_);
+}
+
+Acad::ErrorStatus AcDb2dPolyline::dxfInFields(const AcDbDxfFiler* filer)
+{
+    const auto* sw = filer->find(40);
+    const auto* ew = filer->find(41);
+    if ((sw != nullptr && sw->real < 0) || (ew != nullptr && ew->real < 0))
+        return Acad::eInvalidInput;
+    Acad::ErrorStatus es = AcDbCurve::dxfInFields(filer);
+    if (es != Acad::eOk)
+        return es;
+    if (const auto* t = filer->find(10))
+        elevation_ = t->point.z;
+    if (sw != nullptr)
+        startWidth_ = sw->real;
+    if (ew != nullptr)
+        endWidth_ = ew->real;
+    if (const auto* t = filer->find(39))
+        thickness_ = t->real;
+    if (const auto* t = filer->find(70)) {
+        // The kind is changed by convertToPolyType, which regenerates vertices; a definition list
+        // changes only the closed flag and linetype generation.
+        closed_ = (t->integer & 1) != 0;
+        plinegen_ = (t->integer & 128) != 0;
+    }
+    if (const auto* t = filer->find(210); t != nullptr && !AcGeVector3d(t->point.x, t->point.y, t->point.z).isZeroLength())
+        normal_ = AcGeVector3d(t->point.x, t->point.y, t->point.z).normal();
+    return Acad::eOk;
+}
+
+void AcDb2dPolyline::subObjectIds(AcDbObjectIdArray& ids) const
+{
+    ids.append(vertices_.Ids(true));
+    if (!vertices_.SequenceEnd().isNull())
+        ids.append(vertices_.SequenceEnd());
+}
+
+std::vector<AcDbEntity*> AcDb2dPolyline::pendingSubents() const { return vertices_.PendingEntities(); }
+
+void AcDb2dPolyline::objectAppended()
+{
+    AcDbCurve::objectAppended();
+    vertices_.MakeResident(this, true);
+}
+
+Acad::ErrorStatus AcDb2dPolyline::handOverTo(AcDbObject* newObject, bool keepXData, bool keepExtDict)
+{
+    // The new object brings its own geometry; this one's vertices leave the drawing with it.
+    Acad::ErrorStatus es = AcDbCurve::handOverTo(newObject, keepXData, keepExtDict);
+    if (es == Acad::eObjectToBeDeleted)
+        vertices_.Clear(this);
+    return es;
+}

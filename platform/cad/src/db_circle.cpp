@@ -1,0 +1,71 @@
+#include "platform/cad/db_circle.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "modify_guard.h"
+#include "platform/cad/curve_path.h"
+
+DERO_RX_DEFINE_MEMBERS(AcDbCircle, "CIRCLE", AcDbCurve)
+
+Acad::ErrorStatus AcDbCircle::setCenter(const AcGePoint3d& center) { DERO_MODIFY(center_ = center); }
+Acad::ErrorStatus AcDbCircle::setThickness(double thickness) { DERO_MODIFY(thickness_ = thickness); }
+
+Acad::ErrorStatus AcDbCircle::setRadius(double radius)
+{
+    if (!(radius > 0) || !std::isfinite(radius))
+        return Acad::eInvalidInput;
+    DERO_MODIFY(radius_ = radius);
+}
+
+Acad::ErrorStatus AcDbCircle::setNormal(const AcGeVector3d& normal)
+{
+    if (normal.isZeroLength())
+        return Acad::eInvalidInput;
+    DERO_MODIFY(normal_ = normal.normal());
+}
+
+double AcDbCircle::circumference() const { return 2 * std::numbers::pi * radius_; }
+
+bool AcDbCircle::buildPath(platform::cad::CurvePath& path) const
+{
+    path = platform::cad::CurvePath();
+    if (!(radius_ > 0))
+        return false;
+    path.AddArc(center_.convert2d(), radius_, 0, 2 * std::numbers::pi, center_.z, 0, 2 * std::numbers::pi);
+    path.closed = true;
+    return true;
+}
+
+void AcDbCircle::dxfOutFields(AcDbDxfFiler* filer) const
+{
+    AcDbCurve::dxfOutFields(filer);
+    filer->writeSubclass("AcDbCircle");
+    if (thickness_ != 0)
+        filer->writeReal(39, thickness_);
+    filer->writePoint(10, center_);
+    filer->writeReal(40, radius_);
+    filer->writeVector(210, normal_);
+}
+
+Acad::ErrorStatus AcDbCircle::dxfInFields(const AcDbDxfFiler* filer)
+{
+    const auto* radius = filer->find(40);
+    if (radius != nullptr && !(radius->real > 0))
+        return Acad::eInvalidInput;
+    const auto* normal = filer->find(210);
+    if (normal != nullptr && AcGeVector3d(normal->point.x, normal->point.y, normal->point.z).isZeroLength())
+        return Acad::eInvalidInput;
+    Acad::ErrorStatus es = AcDbCurve::dxfInFields(filer);
+    if (es != Acad::eOk)
+        return es;
+    if (const auto* t = filer->find(10))
+        center_ = t->point;
+    if (radius != nullptr)
+        radius_ = radius->real;
+    if (const auto* t = filer->find(39))
+        thickness_ = t->real;
+    if (normal != nullptr)
+        normal_ = AcGeVector3d(normal->point.x, normal->point.y, normal->point.z).normal();
+    return Acad::eOk;
+}

@@ -1,0 +1,296 @@
+#include "platform/cad/db_object.h"
+
+#include <cstring>
+
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_entity.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/resbuf.h"
+#include "platform/cad/xdata_rules.h"
+#include "platform/text/gbk.h"
+
+using platform::cad::DxfTag;
+using platform::cad::ObjectStub;
+using platform::cad::XDataApp;
+
+namespace platform::cad {
+AcDbObject* PeekObject(AcDbObjectId id)
+{
+    return id.stub() != nullptr ? id.stub()->object.get() : nullptr;
+}
+}  // namespace platform::cad
+
+DERO_RX_DEFINE_MEMBERS(AcDbObject, "", AcRxObject)
+
+AcDbObject::AcDbObject(const AcDbObject& other)
+    : AcRxObject(other), xdata_(other.xdata_)
+{
+    // A copy is a new, non-resident object: no id, owner, open state, reactors or dictionary.
+}
+
+AcDbObject::~AcDbObject() = default;
+
+AcDbObject* AcDbObject::peek(AcDbObjectId id) { return platform::cad::PeekObject(id); }
+
+Acad::ErrorStatus AcDbObject::setOwnerId(AcDbObjectId owner)
+{
+    ownerId_ = owner;
+    return Acad::eOk;
+}
+
+AcDbDatabase* AcDbObject::database() const { return stub_ != nullptr ? stub_->database : nullptr; }
+
+AcDbHandle AcDbObject::objectHandle() const { return stub_ != nullptr ? AcDbHandle(stub_->handle) : AcDbHandle(); }
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcDb::OpenMode mode, bool openErased)
+{
+    object = nullptr;
+    ObjectStub* stub = id.stub();
+    if (stub == nullptr)
+        return Acad::eNullObjectId;
+    AcDbObject* obj = stub->object.get();
+    if (obj == nullptr)
+        return Acad::eNullObjectPointer;
+    if (stub->erased && !openErased)
+        return Acad::eWasErased;
+    if (obj->writing_)
+        return Acad::eWasOpenForWrite;
+    if (mode == AcDb::kForWrite) {
+        if (obj->readers_ > 0)
+            return Acad::eWasOpenForRead;
+        // Entities on a locked layer can be read but not changed.
+        if (auto* ent = AcDbEntity::cast(obj)) {
+            auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(ent->layerId()));
+            if (layer != nullptr && layer->isLocked())
+                return Acad::eOnLockedLayer;
+        }
+        obj->writing_ = true;
+        obj->modifiedThisOpen_ = false;
+    } else {
+        if (obj->readers_ >= 256)
+            return Acad::eAtMaxReaders;
+        ++obj->readers_;
+    }
+    object = obj;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::close()
+{
+    if (stub_ == nullptr) {
+        // Closing an object that never entered a database ends its life, as on the host.
+        delete this;
+        return Acad::eOk;
+    }
+    if (writing_) {
+        writing_ = false;
+        if (modifiedThisOpen_) {
+            modifiedThisOpen_ = false;
+            for (auto* observer : stub_->database->observers())
+                observer->ObjectModified(*this);
+        }
+        return Acad::eOk;
+    }
+    if (readers_ > 0) {
+        --readers_;
+        return Acad::eOk;
+    }
+    return Acad::eNotOpenForRead;
+}
+
+Acad::ErrorStatus AcDbObject::upgradeOpen()
+{
+    if (stub_ == nullptr)
+        return Acad::eOk;
+    if (writing_)
+        return Acad::eWasOpenForWrite;
+    if (readers_ == 0)
+        return Acad::eNotOpenForRead;
+    if (readers_ > 1)
+        return Acad::eHadMultipleReaders;
+    readers_ = 0;
+    writing_ = true;
+    modifiedThisOpen_ = false;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::downgradeOpen()
+{
+    if (stub_ == nullptr)
+        return Acad::eOk;
+    if (!writing_)
+        return Acad::eNotOpenForWrite;
+    close();
+    readers_ = 1;
+    return Acad::eOk;
+}
+
+bool AcDbObject::isReadEnabled() const { return stub_ == nullptr || writing_ || readers_ > 0; }
+
+bool AcDbObject::isWriteEnabled() const { return stub_ == nullptr || writing_; }
+
+bool AcDbObject::isErased() const { return stub_ != nullptr && stub_->erased; }
+
+bool AcDbObject::beginModify()
+{
+    if (stub_ == nullptr)
+        return true;
+    if (!writing_)
+        return false;
+    if (!modifiedThisOpen_) {
+        modifiedThisOpen_ = true;
+        for (auto* observer : stub_->database->observers())
+            observer->ObjectWillBeModified(*this);
+    }
+    return true;
+}
+
+Acad::ErrorStatus AcDbObject::erase(bool erasing)
+{
+    if (stub_ == nullptr)
+        return Acad::eNotInDatabase;
+    if (!writing_)
+        return Acad::eNotOpenForWrite;
+    if (stub_->erased == erasing)
+        return erasing ? Acad::eWasErased : Acad::eWasNotErased;
+    beginModify();
+    stub_->erased = erasing;
+    for (auto* observer : stub_->database->observers())
+        observer->ObjectErased(*this, erasing);
+    return Acad::eOk;
+}
+
+resbuf* AcDbObject::xData(const char* app) const
+{
+    platform::cad::DxfTagList tags;
+    for (const XDataApp& entry : xdata_) {
+        if (app != nullptr && !platform::text::GbkEqualNoCase(entry.app, app))
+            continue;
+        tags.push_back(DxfTag::String(1001, entry.app));
+        tags.insert(tags.end(), entry.items.begin(), entry.items.end());
+    }
+    return tags.empty() ? nullptr : platform::cad::TagsToResbuf(tags);
+}
+
+Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
+{
+    platform::cad::DxfTagList tags;
+    if (!platform::cad::ResbufToTags(chain, tags))
+        return Acad::eInvalidResBuf;
+    AcDbDatabase* db = database() != nullptr ? database() : acdbHostApplicationServices()->workingDatabase();
+    std::vector<XDataApp> apps;
+    Acad::ErrorStatus es = platform::cad::ParseXData(db, tags, apps);
+    if (es != Acad::eOk)
+        return es;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    for (const XDataApp& app : apps)
+        setXDataApp(app);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::setXDataApp(const XDataApp& app)
+{
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    for (XDataApp& entry : xdata_) {
+        if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
+            entry.items = app.items;
+            return Acad::eOk;
+        }
+    }
+    xdata_.push_back(app);
+    return Acad::eOk;
+}
+
+void AcDbObject::addPersistentReactor(AcDbObjectId reactor)
+{
+    if (!reactors_.contains(reactor))
+        reactors_.append(reactor);
+}
+
+Acad::ErrorStatus AcDbObject::removePersistentReactor(AcDbObjectId reactor)
+{
+    return reactors_.remove(reactor) ? Acad::eOk : Acad::eKeyNotFound;
+}
+
+Acad::ErrorStatus AcDbObject::createExtensionDictionary()
+{
+    if (stub_ == nullptr)
+        return Acad::eNotInDatabase;
+    if (!extDict_.isNull())
+        return Acad::eAlreadyInDb;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    auto* dict = new AcDbDictionary;
+    dict->setOwnerId(objectId());
+    AcDbObjectId id;
+    Acad::ErrorStatus es = stub_->database->addAcDbObject(id, dict);
+    if (es != Acad::eOk) {
+        delete dict;
+        return es;
+    }
+    extDict_ = id;
+    dict->close();
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::handOverTo(AcDbObject* newObject, bool keepXData, bool keepExtDict)
+{
+    if (newObject == nullptr)
+        return Acad::eNullObjectPointer;
+    if (newObject == this)
+        return Acad::eSelfReference;
+    if (stub_ == nullptr)
+        return Acad::eNotInDatabase;
+    if (!writing_)
+        return Acad::eNotOpenForWrite;
+    if (newObject->stub_ != nullptr)
+        return Acad::eAlreadyInDb;
+    beginModify();
+    ObjectStub* stub = stub_;
+    stub->object.release();  // the caller deletes this object
+    stub->object.reset(newObject);
+    newObject->stub_ = stub;
+    newObject->ownerId_ = ownerId_;
+    newObject->reactors_ = reactors_;
+    if (keepXData)
+        newObject->xdata_ = xdata_;
+    if (keepExtDict)
+        newObject->extDict_ = extDict_;
+    newObject->writing_ = true;
+    newObject->modifiedThisOpen_ = true;
+    stub_ = nullptr;
+    writing_ = false;
+    readers_ = 0;
+    newObject->objectAppended();
+    for (auto* observer : stub->database->observers())
+        observer->ObjectAppended(*newObject);
+    return Acad::eObjectToBeDeleted;
+}
+
+void AcDbObject::dxfOutFields(AcDbDxfFiler* filer) const
+{
+    filer->writeString(5, objectHandle().text());
+    if (!reactors_.isEmpty()) {
+        filer->writeString(102, "{ACAD_REACTORS");
+        for (const auto& id : reactors_)
+            filer->writeObjectId(330, id);
+        filer->writeString(102, "}");
+    }
+    if (!extDict_.isNull()) {
+        filer->writeString(102, "{ACAD_XDICTIONARY");
+        filer->writeObjectId(360, extDict_);
+        filer->writeString(102, "}");
+    }
+    filer->writeObjectId(330, ownerId_);
+}
+
+Acad::ErrorStatus AcDbObject::dxfInFields(const AcDbDxfFiler* /*filer*/)
+{
+    // Identity (handle, owner, reactors) is not changed through a definition list.
+    return beginModify() ? Acad::eOk : Acad::eNotOpenForWrite;
+}
+
+void AcDbObject::subObjectIds(AcDbObjectIdArray& /*ids*/) const {}

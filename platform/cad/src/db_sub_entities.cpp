@@ -1,0 +1,125 @@
+#include "platform/cad/db_sub_entities.h"
+
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_vertex.h"
+
+namespace platform::cad {
+
+SubEntityList::SubEntityList(const SubEntityList& other)
+{
+    // A copy holds copies of the sub-entities, not yet resident.
+    for (const AcDbEntity* e : other.Entities())
+        pending_.emplace_back(static_cast<AcDbEntity*>(e->clone()));
+}
+
+Acad::ErrorStatus SubEntityList::Insert(AcDbObject* owner, int pos, AcDbEntity* entity, AcDbObjectId& id)
+{
+    id.setNull();
+    if (entity == nullptr)
+        return Acad::eNullEntityPointer;
+    if (entity->isDatabaseResident())
+        return Acad::eAlreadyInDb;
+    if (pos < 0 || pos > Size())
+        return Acad::eInvalidIndex;
+    if (!owner->isDatabaseResident()) {
+        pending_.insert(pending_.begin() + pos, std::unique_ptr<AcDbEntity>(entity));
+        return Acad::eOk;
+    }
+    if (auto* ownerEntity = AcDbEntity::cast(owner); ownerEntity != nullptr && entity->layerId().isNull())
+        entity->setPropertiesFrom(ownerEntity, false);
+    entity->setOwnerId(owner->objectId());
+    Acad::ErrorStatus es = owner->database()->addAcDbObject(id, entity);
+    if (es != Acad::eOk)
+        return es;
+    ids_.insert(ids_.begin() + pos, id);
+    if (seqend_.isNull())
+        AddEnd(owner);
+    return Acad::eOk;
+}
+
+std::vector<const AcDbEntity*> SubEntityList::Entities() const
+{
+    std::vector<const AcDbEntity*> list;
+    for (const auto& id : ids_)
+        if (!id.isErased())
+            if (auto* e = AcDbEntity::cast(PeekObject(id)))
+                list.push_back(e);
+    for (const auto& e : pending_)
+        list.push_back(e.get());
+    return list;
+}
+
+AcDbObjectIdArray SubEntityList::Ids(bool withErased) const
+{
+    AcDbObjectIdArray ids;
+    for (const auto& id : ids_)
+        if (withErased || !id.isErased())
+            ids.append(id);
+    return ids;
+}
+
+std::vector<AcDbEntity*> SubEntityList::PendingEntities() const
+{
+    std::vector<AcDbEntity*> list;
+    for (const auto& e : pending_)
+        list.push_back(e.get());
+    return list;
+}
+
+int SubEntityList::IndexOf(AcDbObjectId id) const
+{
+    for (std::size_t i = 0; i < ids_.size(); ++i)
+        if (ids_[i] == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int SubEntityList::Size() const { return static_cast<int>(ids_.size() + pending_.size()); }
+
+void SubEntityList::AddEnd(AcDbObject* owner)
+{
+    auto* end = new AcDbSequenceEnd;
+    if (auto* ownerEntity = AcDbEntity::cast(owner))
+        end->setPropertiesFrom(ownerEntity, false);
+    end->setOwnerId(owner->objectId());
+    if (owner->database()->addAcDbObject(seqend_, end) == Acad::eOk)
+        end->close();
+    else
+        delete end;
+}
+
+void SubEntityList::MakeResident(AcDbObject* owner, bool withEnd)
+{
+    auto* ownerEntity = AcDbEntity::cast(owner);
+    for (auto& e : pending_) {
+        AcDbEntity* entity = e.release();
+        if (ownerEntity != nullptr && (entity->layerId().isNull() || entity->layerId().database() != owner->database()))
+            entity->setPropertiesFrom(ownerEntity, false);
+        entity->setOwnerId(owner->objectId());
+        AcDbObjectId id;
+        if (owner->database()->addAcDbObject(id, entity) == Acad::eOk) {
+            entity->close();
+            ids_.push_back(id);
+        } else {
+            delete entity;
+        }
+    }
+    pending_.clear();
+    if (withEnd && seqend_.isNull())
+        AddEnd(owner);
+}
+
+void SubEntityList::Clear(AcDbObject* /*owner*/)
+{
+    for (const auto& id : ids_) {
+        AcDbObject* obj = nullptr;
+        if (acdbOpenAcDbObject(obj, id, AcDb::kForWrite) == Acad::eOk) {
+            obj->erase();
+            obj->close();
+        }
+    }
+    ids_.clear();
+    pending_.clear();
+}
+
+}  // namespace platform::cad

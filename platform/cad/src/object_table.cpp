@@ -1,0 +1,109 @@
+#include "platform/cad/object_table.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_object.h"
+
+namespace platform::cad {
+
+ObjectStub::ObjectStub() = default;
+ObjectStub::~ObjectStub() = default;
+
+ObjectTable::ObjectTable(AcDbDatabase* database) : database_(database) {}
+
+ObjectTable::~ObjectTable()
+{
+    // Objects refer to each other only through stubs; drop objects first, then stubs.
+    for (auto& stub : stubs_)
+        stub->object.reset();
+}
+
+ObjectStub* ObjectTable::Add(AcDbObject* object, std::uint64_t handle)
+{
+    if (handle != 0 && byHandle_.count(handle) != 0)
+        return nullptr;
+    if (handle == 0)
+        handle = seed_;
+    auto stub = std::make_unique<ObjectStub>();
+    stub->database = database_;
+    stub->index = stubs_.size();
+    stub->handle = handle;
+    stub->object.reset(object);
+    if (handle >= seed_)
+        seed_ = handle + 1;
+    ObjectStub* raw = stub.get();
+    byHandle_[handle] = raw;
+    stubs_.push_back(std::move(stub));
+    return raw;
+}
+
+ObjectStub* ObjectTable::FindHandle(std::uint64_t handle) const
+{
+    auto it = byHandle_.find(handle);
+    return it == byHandle_.end() ? nullptr : it->second;
+}
+
+void ObjectTable::SetHandleSeed(std::uint64_t seed)
+{
+    if (seed > seed_)
+        seed_ = seed;
+}
+
+}  // namespace platform::cad
+
+const AcDbObjectId AcDbObjectId::kNull;
+
+bool AcDbObjectId::isErased() const { return stub_ != nullptr && stub_->erased; }
+
+AcDbDatabase* AcDbObjectId::database() const { return stub_ != nullptr ? stub_->database : nullptr; }
+
+AcDbHandle AcDbObjectId::handle() const { return stub_ != nullptr ? AcDbHandle(stub_->handle) : AcDbHandle(); }
+
+bool AcDbObjectId::operator<(const AcDbObjectId& other) const
+{
+    if (stub_ == nullptr || other.stub_ == nullptr)
+        return stub_ == nullptr && other.stub_ != nullptr;
+    if (stub_->database != other.stub_->database)
+        return stub_->database->serial() < other.stub_->database->serial();
+    return stub_->index < other.stub_->index;
+}
+
+AcDbHandle::AcDbHandle(const char* hex)
+{
+    if (hex == nullptr || *hex == '\0')
+        return;
+    std::uint64_t v = 0;
+    int digits = 0;
+    for (const char* p = hex; *p != '\0'; ++p) {
+        char c = *p;
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            return;
+        if (++digits > 16)
+            return;
+        v = v * 16 + static_cast<std::uint64_t>(d);
+    }
+    value_ = v;
+}
+
+void AcDbHandle::getIntoAsciiBuffer(char* buffer, std::size_t size) const
+{
+    if (buffer == nullptr || size == 0)
+        return;
+    std::snprintf(buffer, size, "%llX", static_cast<unsigned long long>(value_));
+}
+
+std::string AcDbHandle::text() const
+{
+    char buffer[17];
+    getIntoAsciiBuffer(buffer, sizeof(buffer));
+    return buffer;
+}

@@ -1,0 +1,93 @@
+#include "platform/cad/xdata_rules.h"
+
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/text/gbk.h"
+
+namespace platform::cad {
+
+bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string& registered)
+{
+    if (database == nullptr || app.empty())
+        return false;
+    auto* table = AcDbRegAppTable::cast(PeekObject(database->regAppTableId()));
+    if (table == nullptr)
+        return false;
+    for (const AcDbObjectId& id : table->recordIds()) {
+        auto* record = AcDbRegAppTableRecord::cast(PeekObject(id));
+        if (record != nullptr && platform::text::GbkEqualNoCase(record->name(), app)) {
+            registered = record->name();
+            return true;
+        }
+    }
+    return false;
+}
+
+namespace {
+bool IsXDataItemCode(int code)
+{
+    return (code >= 1000 && code <= 1005 && code != 1001) || (code >= 1010 && code <= 1013) ||
+           (code >= 1040 && code <= 1042) || code == 1070 || code == 1071;
+}
+
+std::size_t ItemSize(const DxfTag& tag)
+{
+    switch (tag.kind()) {
+    case GroupValueKind::String:
+        return tag.text.size() + 3;
+    case GroupValueKind::Binary:
+        return tag.bytes.size() + 3;
+    case GroupValueKind::Point:
+        return 26;
+    case GroupValueKind::Real:
+        return 10;
+    case GroupValueKind::Int32:
+        return 6;
+    default:
+        return 4;
+    }
+}
+}  // namespace
+
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
+{
+    std::vector<XDataApp> apps;
+    int depth = 0;
+    std::size_t total = 0;
+    for (const DxfTag& tag : tags) {
+        if (tag.code == 1001) {
+            if (depth != 0)
+                return Acad::eInvalidInput;
+            std::string registered;
+            if (!FindRegisteredApp(database, tag.text, registered))
+                return Acad::eRegappIdNotFound;
+            apps.push_back(XDataApp{registered, {}});
+            total += registered.size() + 3;
+            continue;
+        }
+        if (apps.empty() || !IsXDataItemCode(tag.code))
+            return Acad::eInvalidInput;
+        if (tag.code == 1000 && tag.text.size() > kMaxXDataString)
+            return Acad::eXdataSizeExceeded;
+        if (tag.code == 1004 && tag.bytes.size() > 127)
+            return Acad::eXdataSizeExceeded;
+        if (tag.code == 1002) {
+            if (tag.text == "{")
+                ++depth;
+            else if (tag.text == "}" && depth > 0)
+                --depth;
+            else
+                return Acad::eInvalidInput;
+        }
+        total += ItemSize(tag);
+        apps.back().items.push_back(tag);
+    }
+    if (depth != 0)
+        return Acad::eInvalidInput;
+    if (total > kMaxXDataBytes)
+        return Acad::eXdataSizeExceeded;
+    out = std::move(apps);
+    return Acad::eOk;
+}
+
+}  // namespace platform::cad

@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include "platform/cad/db_arc.h"
+#include "platform/cad/db_circle.h"
+#include "platform/cad/db_dimension.h"
+#include "platform/cad/db_line.h"
+#include "platform/cad/db_point.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_text.h"
+#include "test_drawing.h"
+
+namespace {
+
+TEST(CadDatabase, OpenModesFollowTheHostRules)
+{
+    TestDrawing drawing;
+    AcDbObjectId id = drawing.Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+    ASSERT_FALSE(id.isNull());
+
+    AcDbLine* r1 = nullptr;
+    AcDbLine* r2 = nullptr;
+    AcDbLine* w = nullptr;
+    ASSERT_EQ(acdbOpenObject(r1, id, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(acdbOpenObject(r2, id, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(r1, r2);  // one object, two readers
+    EXPECT_EQ(acdbOpenObject(w, id, AcDb::kForWrite), Acad::eWasOpenForRead);
+    EXPECT_EQ(r1->upgradeOpen(), Acad::eHadMultipleReaders);
+    // A reader cannot change the object.
+    EXPECT_EQ(r1->setStartPoint(AcGePoint3d(5, 5, 0)), Acad::eNotOpenForWrite);
+    EXPECT_EQ(r1->startPoint().x, 0);
+    r2->close();
+    ASSERT_EQ(r1->upgradeOpen(), Acad::eOk);
+    EXPECT_EQ(acdbOpenObject(r2, id, AcDb::kForRead), Acad::eWasOpenForWrite);
+    EXPECT_EQ(r1->setStartPoint(AcGePoint3d(5, 5, 0)), Acad::eOk);
+    ASSERT_EQ(r1->erase(), Acad::eOk);
+    r1->close();
+    EXPECT_TRUE(drawing.db()->openObjectIds().isEmpty());
+
+    // Erased objects open only when asked; unerase brings them back.
+    EXPECT_EQ(acdbOpenObject(w, id, AcDb::kForWrite), Acad::eWasErased);
+    ASSERT_EQ(acdbOpenObject(w, id, AcDb::kForWrite, true), Acad::eOk);
+    EXPECT_EQ(w->erase(false), Acad::eOk);
+    EXPECT_EQ(w->startPoint().x, 5);
+    w->close();
+
+    // The debug check names what a command left open.
+    ASSERT_EQ(acdbOpenObject(r1, id, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(drawing.db()->openObjectIds().length(), 1);
+    EXPECT_EQ(drawing.db()->openObjectIds()[0], id);
+    r1->close();
+    EXPECT_EQ(r1->close(), Acad::eNotOpenForRead);
+
+    // Not a kind of the class asked for: nothing stays open.
+    AcDbCircle* circle = nullptr;
+    EXPECT_EQ(acdbOpenObject(circle, id, AcDb::kForRead), Acad::eNotThatKindOfClass);
+    EXPECT_TRUE(drawing.db()->openObjectIds().isEmpty());
+    EXPECT_EQ(acdbOpenObject(circle, AcDbObjectId(), AcDb::kForRead), Acad::eNullObjectId);
+}
+
+TEST(CadDatabase, EntitiesOnLockedLayersOpenOnlyForReading)
+{
+    TestDrawing drawing;
+    AcDbObjectId id = drawing.Add(new AcDbPoint(AcGePoint3d(1, 2, 3)));
+    AcDbLayerTableRecord* layer = nullptr;
+    ASSERT_EQ(acdbOpenObject(layer, drawing.db()->clayer(), AcDb::kForWrite), Acad::eOk);
+    layer->setIsLocked(true);
+    layer->close();
+    AcDbEntity* entity = nullptr;
+    EXPECT_EQ(acdbOpenObject(entity, id, AcDb::kForWrite), Acad::eOnLockedLayer);
+    ASSERT_EQ(acdbOpenObject(entity, id, AcDb::kForRead), Acad::eOk);
+    entity->close();
+}
+
+TEST(CadDatabase, ClassNamesDxfNamesAndCasts)
+{
+    AcDbRotatedDimension rotated;
+    AcDbPolyline pline;
+    AcDbAttribute attribute;
+    AcDbArc arc;
+    EXPECT_STREQ(rotated.isA()->name(), "AcDbRotatedDimension");
+    EXPECT_STREQ(rotated.isA()->dxfName(), "DIMENSION");
+    EXPECT_STREQ(pline.isA()->name(), "AcDbPolyline");
+    EXPECT_STREQ(pline.isA()->dxfName(), "LWPOLYLINE");
+    EXPECT_STREQ(attribute.isA()->dxfName(), "ATTRIB");
+    EXPECT_TRUE(rotated.isKindOf(AcDbDimension::desc()));
+    EXPECT_TRUE(rotated.isKindOf(AcDbEntity::desc()));
+    EXPECT_FALSE(rotated.isKindOf(AcDbCurve::desc()));
+    EXPECT_TRUE(arc.isKindOf(AcDbCurve::desc()));
+    EXPECT_FALSE(arc.isKindOf(AcDbCircle::desc()));
+    EXPECT_EQ(AcDbText::cast(&attribute), &attribute);
+    EXPECT_EQ(AcDbAttribute::cast(static_cast<AcDbText*>(&attribute)), &attribute);
+    EXPECT_EQ(AcDbLine::cast(&arc), nullptr);
+    EXPECT_EQ(AcDbCurve::cast(nullptr), nullptr);
+}
+
+TEST(CadDatabase, IdsOrderByCreationAndHandlesAreStable)
+{
+    TestDrawing drawing;
+    AcDbObjectId a = drawing.Add(new AcDbPoint(AcGePoint3d(0, 0, 0)));
+    AcDbObjectId b = drawing.Add(new AcDbPoint(AcGePoint3d(1, 0, 0)));
+    EXPECT_TRUE(a < b);
+    EXPECT_FALSE(b < a);
+    EXPECT_LT(a.handle().value(), b.handle().value());
+    AcDbObjectId found;
+    ASSERT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle(b.handle().text().c_str())), Acad::eOk);
+    EXPECT_EQ(found, b);
+    EXPECT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle("FFFFFF")), Acad::eUnknownHandle);
+    EXPECT_EQ(AcDbHandle("1a2B").text(), "1A2B");
+    EXPECT_TRUE(AcDbHandle("xyz").isNull());
+    EXPECT_TRUE(AcDbHandle("11112222333344445").isNull());  // 17 digits: too long
+
+    // New entities take the drawing's current layer, linetype and text style.
+    AcDbText* text = nullptr;
+    AcDbObjectId t = drawing.Add(new AcDbText(AcGePoint3d(0, 0, 0), "x", AcDbObjectId(), 2.5));
+    ASSERT_EQ(acdbOpenObject(text, t, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(text->layerName(), "0");
+    EXPECT_EQ(text->linetypeName(), "ByLayer");
+    EXPECT_EQ(text->textStyle(), drawing.db()->textstyle());
+    text->close();
+}
+
+TEST(CadDatabase, ClosingANonResidentObjectEndsItAndObserversHearOfChanges)
+{
+    struct Journal : platform::cad::DatabaseObserver {
+        int appended = 0, before = 0, after = 0, erased = 0;
+        void ObjectAppended(const AcDbObject&) override { ++appended; }
+        void ObjectWillBeModified(const AcDbObject&) override { ++before; }
+        void ObjectModified(const AcDbObject&) override { ++after; }
+        void ObjectErased(const AcDbObject&, bool) override { ++erased; }
+    } journal;
+    TestDrawing drawing;
+    drawing.db()->addObserver(&journal);
+    AcDbObjectId id = drawing.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d::kZAxis, 2));
+    EXPECT_EQ(journal.appended, 1);
+    AcDbCircle* circle = nullptr;
+    ASSERT_EQ(acdbOpenObject(circle, id, AcDb::kForWrite), Acad::eOk);
+    int before = journal.before;
+    circle->setRadius(3);
+    circle->setCenter(AcGePoint3d(1, 1, 0));
+    EXPECT_EQ(journal.before, before + 1);  // once per opening
+    EXPECT_EQ(circle->setRadius(0), Acad::eInvalidInput);
+    EXPECT_EQ(circle->radius(), 3);
+    circle->erase();
+    circle->close();
+    EXPECT_EQ(journal.erased, 1);
+    EXPECT_GE(journal.after, 1);
+    drawing.db()->removeObserver(&journal);
+
+    auto* loose = new AcDbLine;
+    EXPECT_EQ(loose->close(), Acad::eOk);  // deleted; the sanitizer build would catch a leak
+}
+
+}  // namespace
