@@ -87,6 +87,24 @@ TEST(TopologyBuilder, ArcsKeepTheirCurvature) {
     }
     EXPECT_EQ(halves, 2);
 
+    // Two parcels sharing a curved side, each drawing it in its own direction, at survey
+    // coordinates: the arc is one piece and the faces meet along its chord.
+    for (const Point2d origin : {Point2d{0, 0}, Point2d{500000.123, 3000000.456}}) {
+        auto at = [&](double x, double y) { return Point2d{origin.x + x, origin.y + y}; };
+        const PointList south{at(0, 0), at(20, 0), at(20, -10), at(0, -10), at(0, 0)};
+        const PointList north{at(20, 0), at(0, 0), at(0, 10), at(20, 10), at(20, 0)};
+        const DoubleList southBulges{0.3, 0, 0, 0, 0};
+        const DoubleList northBulges{-0.3, 0, 0, 0, 0};
+        EXPECT_EQ(Cut({south, north}, {southBulges, northBulges}).size(), 7u);
+        std::vector<PointList> faces;
+        std::vector<DoubleList> faceBulges;
+        ASSERT_TRUE(BuildRingFaces({south, north}, {southBulges, northBulges}, faces, faceBulges, true));
+        ASSERT_EQ(faces.size(), 1u);
+        EXPECT_EQ(faces[0].size(), 6u);
+        ASSERT_TRUE(BuildRingFaces({south, north}, {southBulges, northBulges}, faces, faceBulges, false));
+        EXPECT_EQ(faces.size(), 2u);
+    }
+
     // Rings whose point boxes do not touch are never cut, even when an arc bulges across.
     const PointList bulging{{0, 0}, {2, 0}, {0, 0}};
     const DoubleList bulgingBulges{1, 0, 0};  // the half circle reaches down to y = -1
