@@ -68,13 +68,18 @@ std::string Describe(const std::vector<PointList>& rings) {
     return out.str();
 }
 
-// A random rectangle or L-shaped ring on a small grid, drawn in either direction.
+// A random triangle, rectangle or L-shaped ring on a small grid, drawn in either direction.
 PointList RandomRing(std::mt19937& random) {
     std::uniform_int_distribution<int> coord(0, 8);
     std::uniform_int_distribution<int> size(1, 5);
     const double x0 = coord(random), y0 = coord(random);
     const double x1 = x0 + size(random), y1 = y0 + size(random);
     PointList ring;
+    if (std::bernoulli_distribution(0.3)(random)) {
+        ring = {{x0, y0}, {x1, y0}, {double(coord(random)), y1}, {x0, y0}};
+        if (std::bernoulli_distribution(0.5)(random)) std::reverse(ring.begin(), ring.end());
+        return ring;
+    }
     if (std::bernoulli_distribution(0.3)(random) && x1 - x0 > 1 && y1 - y0 > 1) {
         const double xm = x0 + 1, ym = y0 + 1;
         ring = {{x0, y0}, {x1, y0}, {x1, ym}, {xm, ym}, {xm, y1}, {x0, y1}, {x0, y0}};
