@@ -168,7 +168,8 @@ void FaceTracer::PrepareNodes() {
             PointList points(edge.points.begin(), edge.points.end() - 1);
             uint32_t previous = k;
             const PointList* last = &edge.points;
-            while (joined[next]) {
+            // Every chain ends at a node that was kept, at the latest after all nodes.
+            for (size_t steps = 0; joined[next] && steps < nodes_.size(); ++steps) {
                 const uint32_t n = next;
                 const size_t onward = originalTo[firstEdge[n]] == previous ? 1 : 0;
                 last = &nodes_[n].edges[onward].points;
@@ -188,8 +189,8 @@ void FaceTracer::PrepareNodes() {
 
 int FaceTracer::WalkFace(uint32_t start, size_t edgeIndex, int walk, bool counterClockwise) {
     // The walk is a depth-first search over turns, kept on an explicit stack: a path may pass
-    // thousands of junctions. parts[k] is the edge taken out of path[k].node (parts[0] leaves the
-    // start node), so the face is read off the stack when the walk closes.
+    // thousands of junctions. parts[0] leaves the start node and parts[k + 1] leaves path[k].node,
+    // so the face is read off the stack when the walk closes.
     struct Step {
         uint32_t node;
         uint32_t previous;
@@ -216,50 +217,41 @@ int FaceTracer::WalkFace(uint32_t start, size_t edgeIndex, int walk, bool counte
 
     const TopoEdge* startEdge = &nodes_[start].edges[edgeIndex];
     parts.push_back(startEdge);
-    if (startEdge->toNode != start) {
-        if (nodes_[startEdge->toNode].visitMark == walk) return 2;
-        enter(startEdge, start);
+    // An edge from the start node back to itself closes the walk at once.
+    bool closed = startEdge->toNode == start;
+    if (!closed) enter(startEdge, start);
+    while (!closed) {
+        if (path.empty()) return 2;
+        Step& step = path.back();
+        const std::vector<TopoEdge>& edges = nodes_[step.node].edges;
+        if (step.tried == edges.size()) {
+            // Dead end: back out to the node before and try its next turn.
+            path.pop_back();
+            parts.pop_back();
+            continue;
+        }
+        const size_t index = (step.firstCandidate + step.tried) % edges.size();
+        ++step.tried;
+        const TopoEdge& candidate = edges[index];
+        const Point2d& back = step.incoming->points[step.incoming->points.size() - 2];
+        if (candidate.toNode == step.previous && SquaredDistance(candidate.points[1], back) < kRetrace) continue;
+        if (candidate.toNode != start && nodes_[candidate.toNode].visitMark == walk) continue;
+        step.chosen = index;
+        parts.push_back(&candidate);
+        if (candidate.toNode == start) {
+            closed = true;
+        } else {
+            enter(&candidate, step.node);
+        }
     }
 
-    int result = 2;
-    while (!path.empty() || parts.size() == 1) {
-        if (path.empty()) {
-            // The first edge closes on the start node by itself.
-            result = 0;
-        } else {
-            Step& step = path.back();
-            const std::vector<TopoEdge>& edges = nodes_[step.node].edges;
-            if (step.tried == edges.size()) {
-                path.pop_back();
-                parts.pop_back();
-                if (path.empty()) return 2;
-                continue;
-            }
-            const size_t index = (step.firstCandidate + step.tried) % edges.size();
-            ++step.tried;
-            const TopoEdge& candidate = edges[index];
-            const Point2d& back = step.incoming->points[step.incoming->points.size() - 2];
-            if (candidate.toNode == step.previous && SquaredDistance(candidate.points[1], back) < kRetrace) continue;
-            step.chosen = index;
-            if (candidate.toNode != start) {
-                if (nodes_[candidate.toNode].visitMark == walk) continue;
-                parts.push_back(&candidate);
-                enter(&candidate, step.node);
-                continue;
-            }
-            parts.push_back(&candidate);
-        }
-
-        // Closed at the start node.
-        const bool clockwise =
-            PartsClockwise(parts.size(), [&](size_t i) -> const PointList& { return parts[i]->points; });
-        result = clockwise == counterClockwise ? 1 : 0;
-        if (result == 0) {
-            TopoFace face;
-            for (const TopoEdge* part : parts) face.points.insert(face.points.end(), part->points.begin(), part->points.end() - 1);
-            if (face.points.size() > 2) faces_.push_back(std::move(face));
-        }
-        break;
+    const bool clockwise =
+        PartsClockwise(parts.size(), [&](size_t i) -> const PointList& { return parts[i]->points; });
+    const int result = clockwise == counterClockwise ? 1 : 0;
+    if (result == 0) {
+        TopoFace face;
+        for (const TopoEdge* part : parts) face.points.insert(face.points.end(), part->points.begin(), part->points.end() - 1);
+        if (face.points.size() > 2) faces_.push_back(std::move(face));
     }
 
     // Every edge of a closed walk is used up, the face kept or not.
