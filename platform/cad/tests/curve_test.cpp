@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <array>
+#include <numbers>
+
+#include "platform/cad/db_arc.h"
+#include "platform/cad/db_circle.h"
+#include "platform/cad/db_ellipse.h"
+#include "platform/cad/db_line.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_spline.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+AcDbPolyline Pline(std::initializer_list<std::array<double, 3>> vertices, bool closed, double dx = 0, double dy = 0)
+{
+    AcDbPolyline p;
+    unsigned i = 0;
+    for (const auto& v : vertices)
+        p.addVertexAt(i++, AcGePoint2d(v[0] + dx, v[1] + dy), v[2]);
+    p.setClosed(closed);
+    return p;
+}
+
+void DeleteAll(AcDbVoidPtrArray& curves)
+{
+    for (void* c : curves)
+        delete static_cast<AcDbCurve*>(c);
+    curves.removeAll();
+}
+
+TEST(CadCurves, BulgeArcsAgainstHandComputedValues)
+{
+    // From (0,0) to (2,0) with bulge 1: the lower half circle of radius 1 around (1,0).
+    for (double dx : {0.0, 3400000.0}) {
+        double dy = dx == 0 ? 0 : 500000.0;
+        AcDbPolyline p = Pline({{0, 0, 1}, {2, 0, 0}}, false, dx, dy);
+        double endParam = 0, dist = 0, param = 0, area = 0;
+        AcGePoint3d point;
+        ASSERT_EQ(p.getEndParam(endParam), Acad::eOk);
+        EXPECT_EQ(endParam, 1);
+        ASSERT_EQ(p.getPointAtParam(0.5, point), Acad::eOk);
+        EXPECT_NEAR(point.x, dx + 1, 1e-9);
+        EXPECT_NEAR(point.y, dy - 1, 1e-9);
+        ASSERT_EQ(p.getDistAtParam(1, dist), Acad::eOk);
+        EXPECT_NEAR(dist, kPi, 1e-9);
+        ASSERT_EQ(p.getParamAtPoint(AcGePoint3d(dx + 1 + std::cos(-kPi / 4 + kPi) * -1, dy + std::sin(-kPi / 4) , 0), param),
+                  Acad::eOk);
+        EXPECT_NEAR(param, 0.75, 1e-9);
+        // Off the curve by a millimetre, or on the wrong half: no parameter.
+        EXPECT_EQ(p.getParamAtPoint(AcGePoint3d(dx + 1, dy - 1.001, 0), param), Acad::eInvalidInput);
+        EXPECT_EQ(p.getParamAtPoint(AcGePoint3d(dx + 1, dy + 1, 0), param), Acad::eInvalidInput);
+        ASSERT_EQ(p.getClosestPointTo(AcGePoint3d(dx + 1, dy - 5, 0), point), Acad::eOk);
+        EXPECT_NEAR(point.y, dy - 1, 1e-9);
+        ASSERT_EQ(p.getArea(area), Acad::eOk);
+        EXPECT_NEAR(area, kPi / 2, 1e-6);
+        AcDbExtents ext;
+        ASSERT_EQ(p.getGeomExtents(ext), Acad::eOk);
+        EXPECT_NEAR(ext.minPoint().y, dy - 1, 1e-9);
+        EXPECT_NEAR(ext.maxPoint().y, dy, 1e-9);
+    }
+}
+
+TEST(CadCurves, SurveySizedSquareAreaParamsAndClosure)
+{
+    const double x0 = 3400000, y0 = 500000;
+    AcDbPolyline sq = Pline({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}}, true, x0, y0);
+    double area = 0, param = 0, end = 0, dist = 0;
+    ASSERT_EQ(sq.getArea(area), Acad::eOk);
+    EXPECT_NEAR(area, 10000, 1e-6);
+    EXPECT_TRUE(sq.isClosed());
+    sq.getEndParam(end);
+    EXPECT_EQ(end, 4);
+    ASSERT_EQ(sq.getParamAtPoint(AcGePoint3d(x0 + 50, y0, 0), param), Acad::eOk);
+    EXPECT_NEAR(param, 0.5, 1e-9);
+    ASSERT_EQ(sq.getParamAtPoint(AcGePoint3d(x0, y0, 0), param), Acad::eOk);
+    EXPECT_EQ(param, 0);  // the closing vertex is the start
+    EXPECT_EQ(sq.getParamAtPoint(AcGePoint3d(x0 + 50, y0 + 0.0001, 0), param), Acad::eInvalidInput);
+    ASSERT_EQ(sq.getDistAtParam(2.5, dist), Acad::eOk);
+    EXPECT_NEAR(dist, 250, 1e-9);
+    AcGePoint3d beyond;
+    EXPECT_EQ(sq.getPointAtParam(4.5, beyond), Acad::eInvalidInput);
+}
+
+TEST(CadCurves, LinesCirclesAndArcsUseTheHostsParameters)
+{
+    AcDbLine line(AcGePoint3d(0, 0, 0), AcGePoint3d(3, 4, 0));
+    double end = 0, param = 0;
+    line.getEndParam(end);
+    EXPECT_EQ(end, 5);
+    AcDbCircle circle(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, 2);
+    ASSERT_EQ(circle.getParamAtPoint(AcGePoint3d(1, 3, 0), param), Acad::eOk);
+    EXPECT_NEAR(param, kPi / 2, 1e-12);
+    double area = 0;
+    circle.getArea(area);
+    EXPECT_NEAR(area, 4 * kPi, 1e-9);
+    AcDbArc arc(AcGePoint3d(0, 0, 0), 1, 3 * kPi / 2, kPi / 2);  // crosses angle 0
+    double start = 0;
+    arc.getStartParam(start);
+    arc.getEndParam(end);
+    EXPECT_NEAR(start, 3 * kPi / 2, 1e-12);
+    EXPECT_NEAR(end, 5 * kPi / 2, 1e-12);
+    ASSERT_EQ(arc.getParamAtPoint(AcGePoint3d(1, 0, 0), param), Acad::eOk);
+    EXPECT_NEAR(param, 2 * kPi, 1e-12);
+    EXPECT_EQ(arc.getParamAtPoint(AcGePoint3d(-1, 0, 0), param), Acad::eInvalidInput);
+    AcDbEllipse ellipse(AcGePoint3d(0, 0, 0), AcGeVector3d::kZAxis, AcGeVector3d(2, 0, 0), 0.5);
+    AcGePoint3d p;
+    ASSERT_EQ(ellipse.getPointAtParam(kPi / 2, p), Acad::eOk);
+    EXPECT_NEAR(p.y, 1, 1e-12);
+    EXPECT_TRUE(ellipse.isClosed());
+    AcGePoint3dArray cps;
+    cps.append(AcGePoint3d(0, 0, 0));
+    cps.append(AcGePoint3d(1, 2, 0));
+    cps.append(AcGePoint3d(2, 0, 0));
+    AcDbSpline spline(2, false, false, false, cps, AcGeDoubleArray(), AcGeDoubleArray());
+    ASSERT_EQ(spline.getPointAtParam(0.5, p), Acad::eOk);
+    EXPECT_NEAR(p.x, 1, 1e-12);
+    EXPECT_NEAR(p.y, 1, 1e-12);  // a quadratic Bezier's midpoint
+}
+
+TEST(CadCurves, OffsetIsToTheLeftOfTravel)
+{
+    AcDbLine line(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 0, 0));
+    AcDbVoidPtrArray out;
+    ASSERT_EQ(line.getOffsetCurves(1, out), Acad::eOk);
+    ASSERT_EQ(out.length(), 1);
+    auto* moved = AcDbLine::cast(static_cast<AcDbCurve*>(out[0]));
+    ASSERT_NE(moved, nullptr);
+    EXPECT_NEAR(moved->startPoint().y, 1, 1e-12);
+    DeleteAll(out);
+
+    // A counter-clockwise square: left is inside.
+    AcDbPolyline sq = Pline({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, true, 3400000, 500000);
+    double area = 0;
+    ASSERT_EQ(sq.getOffsetCurves(1, out), Acad::eOk);
+    ASSERT_EQ(out.length(), 1);
+    static_cast<AcDbCurve*>(out[0])->getArea(area);
+    EXPECT_NEAR(area, 64, 1e-6);
+    auto* inner = AcDbPolyline::cast(static_cast<AcDbCurve*>(out[0]));
+    ASSERT_NE(inner, nullptr);
+    EXPECT_EQ(inner->numVerts(), 4u);
+    AcGePoint2d corner;
+    inner->getPointAt(0, corner);
+    EXPECT_NEAR(corner.x, 3400001, 1e-6);
+    EXPECT_NEAR(corner.y, 500001, 1e-6);
+    DeleteAll(out);
+    ASSERT_EQ(sq.getOffsetCurves(-1, out), Acad::eOk);
+    static_cast<AcDbCurve*>(out[0])->getArea(area);
+    EXPECT_NEAR(area, 144, 1e-6);
+    DeleteAll(out);
+
+    // A half-disc of radius 2 (chord, then a counter-clockwise arc): inwards, the chord rises by
+    // 0.5 and the arc shrinks to 1.5, leaving the circular segment above y = 0.5.
+    AcDbPolyline half = Pline({{-2, 0, 0}, {2, 0, 1}}, true);
+    ASSERT_EQ(half.getOffsetCurves(0.5, out), Acad::eOk);
+    static_cast<AcDbCurve*>(out[0])->getArea(area);
+    double angle = 2 * std::acos(0.5 / 1.5);
+    EXPECT_NEAR(area, 1.5 * 1.5 / 2 * (angle - std::sin(angle)), 1e-9);
+    DeleteAll(out);
+    EXPECT_EQ(line.getOffsetCurves(0, out), Acad::eInvalidInput);
+}
+
+TEST(CadCurves, SplitAndIntersectInThePlane)
+{
+    AcDbLine line(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 0, 0));
+    AcGeDoubleArray params;
+    params.append(7);
+    params.append(2);
+    AcDbVoidPtrArray pieces;
+    ASSERT_EQ(line.getSplitCurves(params, pieces), Acad::eOk);
+    ASSERT_EQ(pieces.length(), 3);
+    EXPECT_NEAR(AcDbLine::cast(static_cast<AcDbCurve*>(pieces[1]))->startPoint().x, 2, 1e-12);
+    EXPECT_NEAR(AcDbLine::cast(static_cast<AcDbCurve*>(pieces[1]))->endPoint().x, 7, 1e-12);
+    DeleteAll(pieces);
+    params.append(11);
+    EXPECT_EQ(line.getSplitCurves(params, pieces), Acad::eInvalidInput);
+
+    // A closed polyline split at two points gives the two halves, the second across the start.
+    AcDbPolyline sq = Pline({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, true);
+    AcGePoint3dArray at;
+    at.append(AcGePoint3d(5, 0, 0));
+    at.append(AcGePoint3d(5, 10, 0));
+    ASSERT_EQ(sq.getSplitCurves(at, pieces), Acad::eOk);
+    ASSERT_EQ(pieces.length(), 2);
+    double len0 = 0, len1 = 0, end = 0;
+    auto* c0 = static_cast<AcDbCurve*>(pieces[0]);
+    auto* c1 = static_cast<AcDbCurve*>(pieces[1]);
+    c0->getEndParam(end);
+    c0->getDistAtParam(end, len0);
+    c1->getEndParam(end);
+    c1->getDistAtParam(end, len1);
+    EXPECT_NEAR(len0, 20, 1e-9);
+    EXPECT_NEAR(len1, 20, 1e-9);
+    DeleteAll(pieces);
+
+    // Survey-sized crossing lines, a line through a bulge arc, and a collinear overlap.
+    const double x0 = 3400000, y0 = 500000;
+    AcDbLine a(AcGePoint3d(x0, y0, 0), AcGePoint3d(x0 + 100, y0 + 100, 0));
+    AcDbLine b(AcGePoint3d(x0, y0 + 100, 5), AcGePoint3d(x0 + 100, y0, 5));
+    AcGePoint3dArray hits;
+    ASSERT_EQ(a.intersectWith(&b, AcDb::kOnBothOperands, hits), Acad::eOk);
+    ASSERT_EQ(hits.length(), 1);
+    EXPECT_NEAR(hits[0].x, x0 + 50, 1e-8);
+    EXPECT_NEAR(hits[0].y, y0 + 50, 1e-8);
+    EXPECT_EQ(hits[0].z, 0);  // projected, with this entity's z
+    AcDbLine shortLine(AcGePoint3d(x0, y0, 0), AcGePoint3d(x0 + 10, y0 + 10, 0));
+    hits.removeAll();
+    shortLine.intersectWith(&b, AcDb::kOnBothOperands, hits);
+    EXPECT_EQ(hits.length(), 0);
+    shortLine.intersectWith(&b, AcDb::kExtendThis, hits);
+    EXPECT_EQ(hits.length(), 1);
+
+    AcDbPolyline arc = Pline({{0, 0, 1}, {2, 0, 0}}, false);  // lower half circle around (1,0)
+    AcDbLine vertical(AcGePoint3d(1, -5, 0), AcGePoint3d(1, 5, 0));
+    hits.removeAll();
+    vertical.intersectWith(&arc, AcDb::kOnBothOperands, hits);
+    ASSERT_EQ(hits.length(), 1);
+    EXPECT_NEAR(hits[0].y, -1, 1e-12);
+
+    AcDbLine along(AcGePoint3d(5, 0, 0), AcGePoint3d(15, 0, 0));
+    hits.removeAll();
+    sq.intersectWith(&along, AcDb::kOnBothOperands, hits);
+    EXPECT_EQ(hits.length(), 2);  // the ends of the shared stretch: (5,0) and (10,0)
+}
+
+}  // namespace
