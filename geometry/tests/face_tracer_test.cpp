@@ -101,6 +101,24 @@ TEST(FaceTracer, EdgesAreTrimmedAndSplit) {
     tracer.AddEdge(point, true);
     EXPECT_EQ(tracer.Nodes().size(), 4u);
 
+    // Edges leaving a node in the same direction: a forward edge goes after those it ties with,
+    // a reverse twin before them; otherwise the largest angle comes first.
+    FaceTracer ties;
+    PointList bent{{0, 0}, {1, 0}, {1, 1}};
+    PointList straight{{0, 0}, {2, 0}};
+    PointList up{{0, 0}, {0, 3}};
+    PointList back{{3, 0}, {0, 0}};
+    ties.AddEdge(bent, true);
+    ties.AddEdge(straight, true);
+    ties.AddEdge(up, true);
+    ties.AddEdge(back, false);  // added reversed: its forward edge leaves (0, 0) along the x axis
+    const std::vector<TopoEdge>& atOrigin = ties.Nodes()[0].edges;
+    ASSERT_EQ(atOrigin.size(), 4u);
+    EXPECT_EQ(atOrigin[0].toNode, ties.GetOrCreateNode({0, 3}));
+    EXPECT_EQ(atOrigin[1].toNode, ties.GetOrCreateNode({3, 0}));
+    EXPECT_EQ(atOrigin[2].toNode, ties.GetOrCreateNode({1, 1}));
+    EXPECT_EQ(atOrigin[3].toNode, ties.GetOrCreateNode({2, 0}));
+
     tracer.TraceFaces(0);
     ASSERT_EQ(tracer.Faces().size(), 1u);
     EXPECT_EQ(tracer.Faces()[0].points.size(), 4u);
