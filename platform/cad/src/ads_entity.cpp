@@ -121,14 +121,16 @@ int acdbEntMod(const resbuf* list)
     std::vector<platform::cad::XDataApp> apps;
     if (inXData && platform::cad::ParseXData(id.database(), xdata, apps) != Acad::eOk)
         return RTERROR;
+    std::vector<platform::cad::XDataApp> merged = peeked->xdataApps();
+    if (!platform::cad::MergeXData(merged, apps))
+        return RTERROR;
     AcDbObject* object = nullptr;
     if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) != Acad::eOk)
         return RTERROR;
     AcDbDxfFiler filer(std::move(fields));
     Acad::ErrorStatus es = object->dxfInFields(&filer);
-    if (es == Acad::eOk)
-        for (const auto& app : apps)
-            object->setXDataApp(app);
+    if (es == Acad::eOk && !apps.empty())
+        es = object->setXDataApps(apps);
     object->close();
     return es == Acad::eOk ? RTNORM : RTERROR;
 }

@@ -14,6 +14,10 @@ constexpr std::size_t kMaxText = 63;
 
 std::string Decimal(double value, int precision)
 {
+    // Halves round away from zero, as the host rounds ("2.5" at 0 decimals is "3"), not to even.
+    double scale = std::pow(10.0, precision);
+    if (std::abs(value * scale) < 1e15)
+        value = std::round(value * scale) / scale;
     char buffer[400];
     std::snprintf(buffer, sizeof(buffer), "%.*f", precision, value);
     std::string text = buffer;

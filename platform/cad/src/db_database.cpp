@@ -136,12 +136,19 @@ void AcDbDatabase::setRootIds(AcDbObjectId blockTable, AcDbObjectId layerTable, 
 
 Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* object)
 {
+    return addAcDbObject(id, object, AcDbHandle());
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* object, AcDbHandle handle)
+{
     id.setNull();
     if (object == nullptr)
         return Acad::eNullObjectPointer;
     if (object->stub_ != nullptr)
         return Acad::eAlreadyInDb;
-    platform::cad::ObjectStub* stub = objects_.Add(object);
+    platform::cad::ObjectStub* stub = objects_.Add(object, handle.value());
+    if (stub == nullptr)
+        return Acad::eHandleInUse;
     object->stub_ = stub;
     object->writing_ = true;
     object->modifiedThisOpen_ = true;

@@ -183,24 +183,17 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
     Acad::ErrorStatus es = platform::cad::ParseXData(db, tags, apps);
     if (es != Acad::eOk)
         return es;
-    if (!beginModify())
-        return Acad::eNotOpenForWrite;
-    for (const XDataApp& app : apps)
-        setXDataApp(app);
-    return Acad::eOk;
+    return setXDataApps(apps);
 }
 
-Acad::ErrorStatus AcDbObject::setXDataApp(const XDataApp& app)
+Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)
 {
+    std::vector<XDataApp> merged = xdata_;
+    if (!platform::cad::MergeXData(merged, apps))
+        return Acad::eXdataSizeExceeded;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
-    for (XDataApp& entry : xdata_) {
-        if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
-            entry.items = app.items;
-            return Acad::eOk;
-        }
-    }
-    xdata_.push_back(app);
+    xdata_ = std::move(merged);
     return Acad::eOk;
 }
 
@@ -233,6 +226,16 @@ Acad::ErrorStatus AcDbObject::createExtensionDictionary()
     }
     extDict_ = id;
     dict->close();
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbObject::setExtensionDictionary(AcDbObjectId dictionary)
+{
+    if (!dictionary.isNull() && AcDbDictionary::cast(platform::cad::PeekObject(dictionary)) == nullptr)
+        return Acad::eWrongObjectType;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    extDict_ = dictionary;
     return Acad::eOk;
 }
 

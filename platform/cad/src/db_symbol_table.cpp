@@ -212,6 +212,22 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
     return Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbSymbolTable::adoptRecord(AcDbObjectId id)
+{
+    auto* record = AcDbSymbolTableRecord::cast(PeekObject(id));
+    if (record == nullptr || !acceptsRecord(record))
+        return Acad::eWrongObjectType;
+    if (id.database() != database())
+        return Acad::eWrongDatabase;
+    if (!record->name().empty() && has(record->name().c_str()))
+        return Acad::eDuplicateRecordName;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    record->setOwnerId(objectId());
+    records_.push_back(id);
+    return Acad::eOk;
+}
+
 AcDbObjectIdArray AcDbSymbolTable::recordIds(bool withErased) const
 {
     AcDbObjectIdArray ids;

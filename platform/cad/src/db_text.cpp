@@ -97,16 +97,23 @@ void AcDbText::objectAppended()
     AcDbDatabase* db = database();
     if (style_.isNull() || style_.database() != db)
         style_ = db->textstyle();
-    // The host works out the position of an aligned text from its alignment point.
-    if (!isDefaultAlignment() && horz_ != AcDb::kTextAlign && horz_ != AcDb::kTextFit) {
-        double w = TextWidth(text_, height_, widthFactor_);
-        double dx = (horz_ == AcDb::kTextCenter || horz_ == AcDb::kTextMid) ? -w / 2 : horz_ == AcDb::kTextRight ? -w : 0;
-        double dy = horz_ == AcDb::kTextMid || vert_ == AcDb::kTextVertMid ? -height_ / 2
-                    : vert_ == AcDb::kTextTop                             ? -height_
-                                                                          : 0;
-        double c = std::cos(rotation_), s = std::sin(rotation_);
-        position_ = AcGePoint3d(alignment_.x + dx * c - dy * s, alignment_.y + dx * s + dy * c, alignment_.z);
-    }
+    adjustAlignment();
+}
+
+Acad::ErrorStatus AcDbText::adjustAlignment(const AcDbDatabase* /*database*/)
+{
+    if (isDefaultAlignment() || horz_ == AcDb::kTextAlign || horz_ == AcDb::kTextFit)
+        return Acad::eOk;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    double w = TextWidth(text_, height_, widthFactor_);
+    double dx = (horz_ == AcDb::kTextCenter || horz_ == AcDb::kTextMid) ? -w / 2 : horz_ == AcDb::kTextRight ? -w : 0;
+    double dy = horz_ == AcDb::kTextMid || vert_ == AcDb::kTextVertMid ? -height_ / 2
+                : vert_ == AcDb::kTextTop                             ? -height_
+                                                                      : 0;
+    double c = std::cos(rotation_), s = std::sin(rotation_);
+    position_ = AcGePoint3d(alignment_.x + dx * c - dy * s, alignment_.y + dx * s + dy * c, alignment_.z);
+    return Acad::eOk;
 }
 
 void AcDbText::textFieldsOut(AcDbDxfFiler* filer) const
@@ -175,7 +182,7 @@ Acad::ErrorStatus AcDbText::textFieldsIn(const AcDbDxfFiler* filer, int vertical
         vert_ = static_cast<AcDb::TextVertMode>(vert->integer);
     if (const auto* t = filer->find(210); t != nullptr && !AcGeVector3d(t->point.x, t->point.y, t->point.z).isZeroLength())
         normal_ = AcGeVector3d(t->point.x, t->point.y, t->point.z).normal();
-    return Acad::eOk;
+    return adjustAlignment();
 }
 
 void AcDbText::dxfOutFields(AcDbDxfFiler* filer) const

@@ -49,11 +49,40 @@ std::size_t ItemSize(const DxfTag& tag)
 }
 }  // namespace
 
+std::size_t XDataSize(const std::vector<XDataApp>& apps)
+{
+    std::size_t total = 0;
+    for (const XDataApp& app : apps) {
+        total += app.app.size() + 3;
+        for (const DxfTag& tag : app.items)
+            total += ItemSize(tag);
+    }
+    return total;
+}
+
+bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
+{
+    std::vector<XDataApp> merged = current;
+    for (const XDataApp& app : apps) {
+        bool replaced = false;
+        for (XDataApp& entry : merged)
+            if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
+                entry.items = app.items;
+                replaced = true;
+            }
+        if (!replaced)
+            merged.push_back(app);
+    }
+    if (XDataSize(merged) > kMaxXDataBytes)
+        return false;
+    current = std::move(merged);
+    return true;
+}
+
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
 {
     std::vector<XDataApp> apps;
     int depth = 0;
-    std::size_t total = 0;
     for (const DxfTag& tag : tags) {
         if (tag.code == 1001) {
             if (depth != 0)
@@ -62,7 +91,6 @@ Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std
             if (!FindRegisteredApp(database, tag.text, registered))
                 return Acad::eRegappIdNotFound;
             apps.push_back(XDataApp{registered, {}});
-            total += registered.size() + 3;
             continue;
         }
         if (apps.empty() || !IsXDataItemCode(tag.code))
@@ -79,12 +107,11 @@ Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std
             else
                 return Acad::eInvalidInput;
         }
-        total += ItemSize(tag);
         apps.back().items.push_back(tag);
     }
     if (depth != 0)
         return Acad::eInvalidInput;
-    if (total > kMaxXDataBytes)
+    if (XDataSize(apps) > kMaxXDataBytes)
         return Acad::eXdataSizeExceeded;
     out = std::move(apps);
     return Acad::eOk;

@@ -36,6 +36,8 @@ public:
     // object stays open for write.
     Acad::ErrorStatus addAcDbObject(AcDbObjectId& id, AcDbObject* object);
     Acad::ErrorStatus addAcDbObject(AcDbObject* object);
+    // The same under a given handle, for a drawing reader; eHandleInUse when another object has it.
+    Acad::ErrorStatus addAcDbObject(AcDbObjectId& id, AcDbObject* object, AcDbHandle handle);
     // The id of a handle; eUnknownHandle when no object has it.
     Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound, const AcDbHandle& handle);
 

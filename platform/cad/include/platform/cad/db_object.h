@@ -62,7 +62,8 @@ public:
     // application is not registered or a string item is longer than 255 bytes.
     Acad::ErrorStatus setXData(const resbuf* chain);
     const std::vector<platform::cad::XDataApp>& xdataApps() const { return xdata_; }
-    Acad::ErrorStatus setXDataApp(const platform::cad::XDataApp& app);
+    // Replaces the data of each application given (already checked against the rules).
+    Acad::ErrorStatus setXDataApps(const std::vector<platform::cad::XDataApp>& apps);
 
     // Persistent reactors (the groups an entity belongs to, for instance).
     void addPersistentReactor(AcDbObjectId reactor);
@@ -71,6 +72,8 @@ public:
 
     AcDbObjectId extensionDictionary() const { return extDict_; }
     Acad::ErrorStatus createExtensionDictionary();
+    // Links a dictionary that is already resident (a drawing reader's use).
+    Acad::ErrorStatus setExtensionDictionary(AcDbObjectId dictionary);
 
     // Hands this object's id, handle, owner, reactors and (optionally) XData and extension
     // dictionary to newObject, which takes its place in the database open for write. This object

@@ -66,6 +66,8 @@ public:
     Acad::ErrorStatus add(AcDbSymbolTableRecord* record);
     Acad::ErrorStatus add(AcDbObjectId& id, AcDbSymbolTableRecord* record);
     AcDbObjectIdArray recordIds(bool withErased = false) const;
+    // Lists a record that is already resident (a drawing reader's use).
+    Acad::ErrorStatus adoptRecord(AcDbObjectId record);
     AcDbSymbolTableIterator* newIterator(bool atBeginning = true, bool skipDeleted = true) const;
 
     void subObjectIds(AcDbObjectIdArray& ids) const override;

@@ -44,6 +44,10 @@ public:
     double thickness() const { return thickness_; }
     Acad::ErrorStatus setThickness(double thickness);
 
+    // Works out the position of a text placed by its alignment point (fit and aligned texts keep
+    // theirs); the host does this when the text is added and after a change of its definition.
+    Acad::ErrorStatus adjustAlignment(const AcDbDatabase* database = nullptr);
+
     // The box of the text: a single-byte character advances 0.6 of the height times the width
     // factor, a double-byte (GBK) character the full height times the width factor.
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;

@@ -21,4 +21,11 @@ bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string
 // eRegappIdNotFound, eXdataSizeExceeded or eInvalidInput and leaves apps unchanged.
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& apps);
 
+// The bytes XData takes in a drawing, as the 16 KB limit counts them.
+std::size_t XDataSize(const std::vector<XDataApp>& apps);
+
+// The XData of an object after apps replace their namesakes in current; false when the result
+// would pass the 16 KB limit.
+bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps);
+
 }  // namespace platform::cad
