@@ -8,11 +8,12 @@ struct Rgb {
     int r, g, b;
 };
 
-// The host's index colours: 1-9 named colours, 10-249 twenty-four hues in five brightness levels
+// The host's index colours as the published table gives them: 0 (by block) shows as white, 1-9
+// named colours, 10-249 twenty-four hues in five brightness levels
 // (255, 204, 153, 127, 76), each full and pale (halfway to white), 250-255 greys.
 Rgb IndexColor(int index)
 {
-    static const Rgb named[10] = {{0, 0, 0},       {255, 0, 0},   {255, 255, 0}, {0, 255, 0},     {0, 255, 255},
+    static const Rgb named[10] = {{255, 255, 255},       {255, 0, 0},   {255, 255, 0}, {0, 255, 0},     {0, 255, 255},
                                   {0, 0, 255},     {255, 0, 255}, {255, 255, 255}, {128, 128, 128}, {192, 192, 192}};
     if (index < 10)
         return named[index];

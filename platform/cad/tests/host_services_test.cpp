@@ -42,6 +42,7 @@ TEST(CadHostServices, RealsToTextInTheHostsModes)
 TEST(CadHostServices, PaletteFollowsThePublishedIndexColours)
 {
     auto rgb = [](int r, int g, int b) { return static_cast<std::uint32_t>(r | (g << 8) | (b << 16)); };
+    EXPECT_EQ(acedGetRGB(0), rgb(255, 255, 255));
     EXPECT_EQ(acedGetRGB(1), rgb(255, 0, 0));
     EXPECT_EQ(acedGetRGB(3), rgb(0, 255, 0));
     EXPECT_EQ(acedGetRGB(7), rgb(255, 255, 255));
