@@ -58,6 +58,7 @@ const char* ErrorStatusName(ErrorStatus status)
         DERO_NAME(eHandleInUse)
         DERO_NAME(eOnLockedLayer)
         DERO_NAME(eAlreadyInGroup)
+        DERO_NAME(eFileNotFound)
 #undef DERO_NAME
     }
     return "eUnknown";

@@ -65,13 +65,12 @@ AcDbCurve* AcDbArc::curveFromPath(const platform::cad::CurvePath& piece) const
     if (piece.segments.empty() || !piece.segments.front().arc)
         return nullptr;
     const auto& first = piece.segments.front();
-    const auto& last = piece.segments.back();
     double sweep = 0;
     for (const auto& s : piece.segments)
         sweep += s.sweep;
-    (void)last;
-    auto* arc = new AcDbArc(center_, normal_, radius_, first.startAngle, first.startAngle + sweep);
-    return arc;
+    // Offsets change the radius; splits keep it.
+    return new AcDbArc(AcGePoint3d(first.center.x, first.center.y, center_.z), normal_, first.radius, first.startAngle,
+                       first.startAngle + sweep);
 }
 
 void AcDbArc::dxfOutFields(AcDbDxfFiler* filer) const

@@ -5,6 +5,7 @@
 
 #include "modify_guard.h"
 #include "platform/cad/curve_path.h"
+#include "platform/cad/db_arc.h"
 
 DERO_RX_DEFINE_MEMBERS(AcDbCircle, "CIRCLE", AcDbCurve)
 
@@ -35,6 +36,21 @@ bool AcDbCircle::buildPath(platform::cad::CurvePath& path) const
     path.AddArc(center_.convert2d(), radius_, 0, 2 * std::numbers::pi, center_.z, 0, 2 * std::numbers::pi);
     path.closed = true;
     return true;
+}
+
+AcDbCurve* AcDbCircle::curveFromPath(const platform::cad::CurvePath& piece) const
+{
+    // Pieces of a circle are arcs; a whole turn (an offset) is a circle again.
+    if (piece.segments.empty() || !piece.segments.front().arc)
+        return nullptr;
+    const auto& first = piece.segments.front();
+    double sweep = 0;
+    for (const auto& s : piece.segments)
+        sweep += s.sweep;
+    if (std::abs(std::abs(sweep) - 2 * std::numbers::pi) < 1e-12)
+        return new AcDbCircle(AcGePoint3d(first.center.x, first.center.y, first.start.z), normal_, first.radius);
+    return new AcDbArc(AcGePoint3d(first.center.x, first.center.y, first.start.z), normal_, first.radius,
+                       first.startAngle, first.startAngle + sweep);
 }
 
 void AcDbCircle::dxfOutFields(AcDbDxfFiler* filer) const

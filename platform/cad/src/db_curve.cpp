@@ -170,7 +170,7 @@ Acad::ErrorStatus AcDbCurve::getOffsetCurves(double distance, AcDbVoidPtrArray& 
         return Acad::eDegenerateGeometry;
     if (distance == 0)
         return Acad::eInvalidInput;
-    if (!path.Offset(distance, offset))
+    if (!path.Offset(distance * offsetDirection(), offset))
         return Acad::eDegenerateGeometry;
     AcDbCurve* curve = curveFromPath(offset);
     if (curve == nullptr)

@@ -70,6 +70,7 @@ enum ErrorStatus {
     eHandleInUse,
     eOnLockedLayer,
     eAlreadyInGroup,
+    eFileNotFound,
 };
 
 // The enumerator's name, for messages and test output.

@@ -31,6 +31,7 @@ public:
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
 
 protected:
+    double offsetDirection() const override { return -1.0; }
     AcDbCurve* curveFromPath(const platform::cad::CurvePath& piece) const override;
 
 private:

@@ -28,6 +28,10 @@ public:
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
 
+protected:
+    double offsetDirection() const override { return -1.0; }
+    AcDbCurve* curveFromPath(const platform::cad::CurvePath& piece) const override;
+
 private:
     AcGePoint3d center_;
     AcGeVector3d normal_{0, 0, 1};

@@ -50,4 +50,7 @@ protected:
     // A curve of this class with the geometry of a piece of the path; null when the class cannot
     // hold it (the piece then becomes a polyline).
     virtual AcDbCurve* curveFromPath(const platform::cad::CurvePath& piece) const;
+    // Which way a positive offset goes: 1 to the left of travel, -1 to the right (away from the
+    // centre of circles and arcs, which run counter-clockwise).
+    virtual double offsetDirection() const { return 1.0; }
 };

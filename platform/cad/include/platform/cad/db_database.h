@@ -82,6 +82,17 @@ public:
     AcDbObjectId byBlockLinetype() const;
     AcDbObjectId continuousLinetype() const;
 
+    // Loads linetypes from a linetype definition file (a path on this machine): the one named, or
+    // all for "*". eFileNotFound, eKeyNotFound when the file lacks the name, eDuplicateRecordName
+    // when the drawing has it already (with "*", those are skipped).
+    Acad::ErrorStatus loadLineTypeFile(const char* name, const char* fileName);
+
+    // Copies the model space of another drawing into this one as a new block definition, with
+    // the layers, linetypes, text styles, applications and nested blocks it needs (taken by name;
+    // missing ones are copied too). eDuplicateRecordName when the block exists.
+    Acad::ErrorStatus insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
+                             bool preserveSourceDatabase = true);
+
     // The user coordinate system (world by default: plan view).
     const AcGePoint3d& ucsOrigin() const { return ucsOrigin_; }
     const AcGeVector3d& ucsXDir() const { return ucsX_; }

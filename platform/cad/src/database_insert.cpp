@@ -1,0 +1,167 @@
+#include <map>
+
+#include "platform/cad/db_block_reference.h"
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_dimension.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_text.h"
+#include "platform/cad/xdata_rules.h"
+
+using platform::cad::PeekObject;
+
+namespace {
+
+// Copies what entities of one drawing refer to into another, by name.
+class RecordCopier {
+public:
+    explicit RecordCopier(AcDbDatabase* target) : target_(target) {}
+
+    AcDbObjectId Map(AcDbObjectId sourceRecord, AcDbObjectId targetTable)
+    {
+        if (sourceRecord.isNull())
+            return {};
+        auto found = map_.find(sourceRecord);
+        if (found != map_.end())
+            return found->second;
+        auto* record = AcDbSymbolTableRecord::cast(PeekObject(sourceRecord));
+        auto* table = AcDbSymbolTable::cast(PeekObject(targetTable));
+        if (record == nullptr || table == nullptr)
+            return {};
+        AcDbObjectId id;
+        if (record->name().empty() || table->getAt(record->name().c_str(), id) != Acad::eOk) {
+            id = Copy(record, targetTable);
+        }
+        map_[sourceRecord] = id;
+        return id;
+    }
+
+    AcDbObjectId MapBlock(AcDbObjectId sourceBlock)
+    {
+        auto* block = AcDbBlockTableRecord::cast(PeekObject(sourceBlock));
+        if (block == nullptr)
+            return {};
+        auto* table = AcDbBlockTable::cast(PeekObject(target_->blockTableId()));
+        AcDbObjectId id;
+        if (table->getAt(block->name().c_str(), id) == Acad::eOk)
+            return id;
+        CopyBlock(block->entityIds(), block->name().c_str(), block->origin(), id);
+        return id;
+    }
+
+    Acad::ErrorStatus CopyBlock(const AcDbObjectIdArray& entities, const char* name, const AcGePoint3d& origin,
+                                AcDbObjectId& blockId)
+    {
+        AcDbBlockTable* table = nullptr;
+        Acad::ErrorStatus es = target_->getBlockTable(table, AcDb::kForWrite);
+        if (es != Acad::eOk)
+            return es;
+        auto* block = new AcDbBlockTableRecord;
+        es = block->setName(name);
+        if (es == Acad::eOk)
+            es = table->add(blockId, block);
+        table->close();
+        if (es != Acad::eOk) {
+            delete block;
+            return es;
+        }
+        block->setOrigin(origin);
+        block->close();
+        for (const auto& id : entities) {
+            auto* entity = AcDbEntity::cast(PeekObject(id));
+            auto* copy = entity != nullptr ? static_cast<AcDbEntity*>(entity->clone()) : nullptr;
+            if (copy == nullptr)
+                continue;
+            Retarget(entity, copy);
+            AcDbBlockTableRecord* open = nullptr;
+            if (acdbOpenObject(open, blockId, AcDb::kForWrite) != Acad::eOk) {
+                delete copy;
+                continue;
+            }
+            if (open->appendAcDbEntity(copy) == Acad::eOk)
+                copy->close();
+            else
+                delete copy;
+            open->close();
+        }
+        return Acad::eOk;
+    }
+
+private:
+    AcDbObjectId Copy(const AcDbSymbolTableRecord* record, AcDbObjectId targetTable)
+    {
+        auto* copy = static_cast<AcDbSymbolTableRecord*>(record->clone());
+        if (copy == nullptr)
+            return {};
+        if (auto* layer = AcDbLayerTableRecord::cast(copy))
+            layer->setLinetypeObjectId(Map(AcDbLayerTableRecord::cast(record)->linetypeObjectId(), target_->linetypeTableId()));
+        AcDbSymbolTable* table = nullptr;
+        AcDbObjectId id;
+        if (acdbOpenObject(table, targetTable, AcDb::kForWrite) != Acad::eOk) {
+            delete copy;
+            return {};
+        }
+        if (table->add(id, copy) == Acad::eOk)
+            copy->close();
+        else
+            delete copy;
+        table->close();
+        return id;
+    }
+
+    void Retarget(const AcDbEntity* original, AcDbEntity* copy)
+    {
+        AcDbObjectId layer = Map(original->layerId(), target_->layerTableId());
+        copy->setLayer(layer.isNull() ? target_->clayer() : layer, false);
+        AcDbObjectId linetype = Map(original->linetypeId(), target_->linetypeTableId());
+        if (!linetype.isNull())
+            copy->setLinetype(linetype, false);
+        if (auto* text = AcDbText::cast(copy)) {
+            AcDbObjectId style = Map(AcDbText::cast(original)->textStyle(), target_->textStyleTableId());
+            if (!style.isNull())
+                text->setTextStyle(style);
+        }
+        if (auto* ref = AcDbBlockReference::cast(copy))
+            ref->setBlockTableRecord(MapBlock(AcDbBlockReference::cast(original)->blockTableRecord()));
+        if (auto* dim = AcDbDimension::cast(copy))
+            dim->setDimBlockId(AcDbObjectId());
+        // XData names applications of this drawing; register those it lacks.
+        for (const auto& app : copy->xdataApps()) {
+            std::string registered;
+            if (platform::cad::FindRegisteredApp(target_, app.app, registered))
+                continue;
+            AcDbRegAppTable* apps = nullptr;
+            if (target_->getRegAppTable(apps, AcDb::kForWrite) != Acad::eOk)
+                continue;
+            auto* record = new AcDbRegAppTableRecord;
+            if (record->setName(app.app.c_str()) == Acad::eOk && apps->add(record) == Acad::eOk)
+                record->close();
+            else
+                delete record;
+            apps->close();
+        }
+    }
+
+    AcDbDatabase* target_;
+    std::map<AcDbObjectId, AcDbObjectId> map_;
+};
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
+                                       bool /*preserveSourceDatabase*/)
+{
+    blockId.setNull();
+    if (source == nullptr || source == this || blockName == nullptr || *blockName == '\0')
+        return Acad::eInvalidInput;
+    auto* table = AcDbBlockTable::cast(platform::cad::PeekObject(blockTable_));
+    if (table == nullptr)
+        return Acad::eNotInDatabase;
+    if (table->has(blockName))
+        return Acad::eDuplicateRecordName;
+    auto* modelSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(source->modelSpaceId()));
+    if (modelSpace == nullptr)
+        return Acad::eInvalidInput;
+    RecordCopier copier(this);
+    return copier.CopyBlock(modelSpace->entityIds(), blockName, AcGePoint3d(), blockId);
+}
