@@ -222,6 +222,8 @@ INT_PTR RunModalDialog(HWND dialog, UINT templateId) {
         EnableWindow(owner, FALSE);
     }
     ShowWindow(dialog, SW_SHOW);
+    // What the dialog posted to itself while opening runs before a person can act.
+    PumpPendingMessages();
     char caption[512] = {};
     GetWindowTextA(dialog, caption, sizeof caption);
     Request request;

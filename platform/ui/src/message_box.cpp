@@ -9,6 +9,7 @@
 #include "platform/ui/answer_source.h"
 #include "platform/ui/window_api.h"
 #include "platform/ui/window_system.h"
+#include "window_system.h"
 
 namespace platform::ui::detail {
 namespace {
@@ -100,6 +101,8 @@ int ParseButton(const std::string& name) {
 namespace {
 
 int AskBox(std::string text, std::string caption, UINT type) {
+    // A box is where a cooperatively stopped worker may stop.
+    platform::ui::detail::SafePoint();
     platform::ui::Request request;
     request.kind = platform::ui::RequestKind::MessageBox;
     request.caption = std::move(caption);

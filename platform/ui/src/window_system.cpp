@@ -339,9 +339,7 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool wide) {
     if (owner == self.id) {
         return CallProc(proc, hwnd, msg, wParam, lParam, wide);
     }
-    if (auto hook = g_safePointHook.load()) {
-        hook();
-    }
+    SafePoint();
     auto target = StateOf(owner);
     if (!target) {
         return 0;
@@ -453,6 +451,12 @@ void RegisterClassProc(const char* name, WNDPROC proc, UINT style) {
 }
 
 void SetCreateHook(std::function<void(HWND)> hook) { t_createHook = std::move(hook); }
+
+void SafePoint() {
+    if (auto hook = g_safePointHook.load()) {
+        hook();
+    }
+}
 
 namespace {
 

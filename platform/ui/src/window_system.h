@@ -79,6 +79,20 @@ T* Data(HWND hwnd) {
     return w ? dynamic_cast<T*>(w->data.get()) : nullptr;
 }
 
+// The control's state as type T, made on first use.
+template <typename T>
+T* Ensure(HWND hwnd) {
+    auto self = Find(hwnd);
+    if (!self) {
+        return nullptr;
+    }
+    std::lock_guard lock(TableMutex());
+    if (!self->data) {
+        self->data = std::make_unique<T>();
+    }
+    return dynamic_cast<T*>(self->data.get());
+}
+
 // A window's position in screen coordinates.
 POINT ScreenOrigin(HWND hwnd);
 
@@ -89,6 +103,9 @@ LRESULT NotifyParent(HWND control, NMHDR& header, UINT code);
 
 // WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH on the window's own text.
 LRESULT DefaultTextMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Runs the safe-point hook, if one is set.
+void SafePoint();
 
 // Built-in window classes, registered on first use of the window system.
 void RegisterBuiltinClasses();
