@@ -155,59 +155,68 @@ Acad::ErrorStatus AcDb2dPolyline::setNormal(const AcGeVector3d& normal)
 
 Acad::ErrorStatus AcDb2dPolyline::convertToPolyType(AcDb::Poly2dType type)
 {
+    if (type == AcDb::k2dSimplePoly && type_ == AcDb::k2dSimplePoly)
+        return Acad::eOk;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
-    // The frame: the original vertices (simple or spline control), without generated ones.
-    struct Frame {
-        AcGePoint2d point;
-        double bulge, sw, ew;
-    };
-    std::vector<Frame> frame;
-    for (const AcDb2dVertex* v : vertices()) {
-        if (v->vertexType() == AcDb::k2dSplineFitVertex || v->vertexType() == AcDb::k2dCurveFitVertex)
-            continue;
-        frame.push_back(Frame{v->position().convert2d(), v->bulge(), v->startWidth(), v->endWidth()});
+    // The frame vertices (simple or spline control) stay the same objects, with their ids and
+    // XData; the vertices an earlier fitting generated go.
+    for (int pos = vertices_.Size() - 1; pos >= 0; --pos) {
+        auto* v = AcDb2dVertex::cast(vertices_.At(pos));
+        if (v != nullptr && (v->vertexType() == AcDb::k2dSplineFitVertex || v->vertexType() == AcDb::k2dCurveFitVertex))
+            vertices_.Remove(pos);
     }
-    bool fitted = type_ != AcDb::k2dSimplePoly;
-    std::vector<std::unique_ptr<AcDb2dVertex>> fresh;
-    auto add = [&](const AcGePoint2d& p, double bulge, double sw, double ew, AcDb::Vertex2dType kind) {
-        auto v = std::make_unique<AcDb2dVertex>(AcGePoint3d(p.x, p.y, elevation_), bulge, sw, ew);
-        v->setVertexType(kind);
-        fresh.push_back(std::move(v));
-        return fresh.back().get();
-    };
+    bool wasFitted = type_ != AcDb::k2dSimplePoly;
+    bool spline = type == AcDb::k2dQuadSplinePoly || type == AcDb::k2dCubicSplinePoly;
+    std::vector<int> frame;
     std::vector<AcGePoint2d> points;
-    for (const auto& f : frame)
-        points.push_back(f.point);
-    if (type == AcDb::k2dSimplePoly) {
-        // Straightening removes the generated vertices; a fitted curve's arcs go with them.
-        for (const auto& f : frame)
-            add(f.point, fitted ? 0.0 : f.bulge, f.sw, f.ew, AcDb::k2dVertex);
-    } else if (type == AcDb::k2dFitCurvePoly) {
-        for (const auto& fv : platform::cad::CurveFit(points, closed_)) {
-            AcDb2dVertex* v = add(fv.point, fv.bulge, startWidth_, endWidth_,
-                                  fv.generated ? AcDb::k2dCurveFitVertex : AcDb::k2dVertex);
-            if (!fv.generated)
-                v->setTangent(fv.tangent);
-        }
-    } else {
-        int degree = type == AcDb::k2dQuadSplinePoly ? 2 : 3;
-        for (const auto& f : frame)
-            add(f.point, 0, f.sw, f.ew, AcDb::k2dSplineCtlVertex);
-        for (const auto& p : platform::cad::SplineFit(points, degree, closed_))
-            add(p, 0, startWidth_, endWidth_, AcDb::k2dSplineFitVertex);
+    for (int pos = 0; pos < vertices_.Size(); ++pos) {
+        auto* v = AcDb2dVertex::cast(vertices_.At(pos));
+        if (v == nullptr || v->isErased())
+            continue;
+        frame.push_back(pos);
+        points.push_back(v->position().convert2d());
+        vertices_.Modify(pos, [&](AcDbEntity* e) {
+            auto* vertex = AcDb2dVertex::cast(e);
+            vertex->setVertexType(spline ? AcDb::k2dSplineCtlVertex : AcDb::k2dVertex);
+            // Straightening a fitted curve, or fitting anew, drops the arcs of the old fit.
+            if (wasFitted || type != AcDb::k2dSimplePoly)
+                vertex->setBulge(0);
+            vertex->ignoreTangent();
+        });
     }
-    // Replace the vertex list; resident vertices are erased and new ones appended.
-    AcDbEntity* owner = this;
-    vertices_.Clear(owner);
-    for (auto& v : fresh) {
+    auto insertAt = [&](int pos, const AcGePoint2d& p, double bulge, AcDb::Vertex2dType kind) {
+        auto* v = new AcDb2dVertex(AcGePoint3d(p.x, p.y, elevation_), bulge, startWidth_, endWidth_);
+        v->setVertexType(kind);
         AcDbObjectId id;
-        AcDb2dVertex* raw = v.release();
-        v.reset();
-        if (vertices_.Insert(this, vertices_.Size(), raw, id) != Acad::eOk)
-            delete raw;
+        if (vertices_.Insert(this, pos, v, id) != Acad::eOk)
+            delete v;
         else if (!id.isNull())
-            raw->close();
+            v->close();
+    };
+    if (type == AcDb::k2dFitCurvePoly) {
+        // Fitting gives each frame vertex a tangent and bulge and a generated vertex after it.
+        std::vector<platform::cad::FitVertex> fit = platform::cad::CurveFit(points, closed_);
+        std::size_t k = 0;
+        int inserted = 0;
+        for (std::size_t i = 0; i < frame.size() && k < fit.size(); ++i) {
+            int pos = frame[i] + inserted;
+            const auto fv = fit[k++];
+            vertices_.Modify(pos, [&](AcDbEntity* e) {
+                auto* vertex = AcDb2dVertex::cast(e);
+                vertex->setBulge(fv.bulge);
+                vertex->setTangent(fv.tangent);
+            });
+            if (k < fit.size() && fit[k].generated) {
+                insertAt(pos + 1, fit[k].point, fit[k].bulge, AcDb::k2dCurveFitVertex);
+                ++k;
+                ++inserted;
+            }
+        }
+    } else if (spline) {
+        int degree = type == AcDb::k2dQuadSplinePoly ? 2 : 3;
+        for (const auto& p : platform::cad::SplineFit(points, degree, closed_))
+            insertAt(vertices_.Size(), p, 0, AcDb::k2dSplineFitVertex);
     }
     type_ = type;
     return Acad::eOk;

@@ -171,6 +171,14 @@ Acad::ErrorStatus AcDbGroup::getIndex(AcDbObjectId id, Adesk::UInt32& index) con
     return Acad::eNotInGroup;
 }
 
+void AcDbGroup::objectAppended()
+{
+    // Members gathered before the group was filed learn of it now.
+    for (const auto& m : members_)
+        if (auto* entity = PeekObject(m))
+            entity->addPersistentReactor(objectId());
+}
+
 void AcDbGroup::dxfOutFields(AcDbDxfFiler* filer) const
 {
     AcDbObject::dxfOutFields(filer);

@@ -122,4 +122,30 @@ void SubEntityList::Clear(AcDbObject* /*owner*/)
     pending_.clear();
 }
 
+const AcDbEntity* SubEntityList::At(int pos) const
+{
+    if (pos < 0 || pos >= Size())
+        return nullptr;
+    if (!pending_.empty())
+        return pending_[static_cast<std::size_t>(pos)].get();
+    return AcDbEntity::cast(PeekObject(ids_[static_cast<std::size_t>(pos)]));
+}
+
+void SubEntityList::Remove(int pos)
+{
+    if (pos < 0 || pos >= Size())
+        return;
+    if (!pending_.empty()) {
+        pending_.erase(pending_.begin() + pos);
+        return;
+    }
+    AcDbObjectId id = ids_[static_cast<std::size_t>(pos)];
+    AcDbObject* obj = nullptr;
+    if (!id.isErased() && acdbOpenAcDbObject(obj, id, AcDb::kForWrite) == Acad::eOk) {
+        obj->erase();
+        obj->close();
+    }
+    ids_.erase(ids_.begin() + pos);
+}
+
 }  // namespace platform::cad

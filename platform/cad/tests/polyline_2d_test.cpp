@@ -109,6 +109,22 @@ TEST(Cad2dPolyline, FitKindsAddVerticesOfTheirOwnAndStraighteningRemovesThem)
         pts.append(AcGePoint3d(x, y, 0));
     AcDbObjectId id = drawing.Add(new AcDb2dPolyline(AcDb::k2dQuadSplinePoly, pts));
     AcDb2dPolyline* p = nullptr;
+    // A frame vertex keeps its id and XData through every change of kind.
+    ASSERT_EQ(acdbRegApp("JZXDM"), RTNORM);
+    ASSERT_EQ(acdbOpenObject(p, id, AcDb::kForRead), Acad::eOk);
+    AcDbObjectIterator* walk = p->vertexIterator();
+    walk->start();
+    walk->step();
+    AcDbObjectId frameVertex = walk->objectId();
+    delete walk;
+    p->close();
+    AcDb2dVertex* fv = nullptr;
+    ASSERT_EQ(acdbOpenObject(fv, frameVertex, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(fv->vertexType(), AcDb::k2dSplineCtlVertex);
+    resbuf* code = acutBuildList(1001, "JZXDM", 1000, "J2", 0);
+    fv->setXData(code);
+    acutRelRb(code);
+    fv->close();
     ASSERT_EQ(acdbOpenObject(p, id, AcDb::kForWrite), Acad::eOk);
     EXPECT_EQ(p->polyType(), AcDb::k2dQuadSplinePoly);
     auto kinds = Kinds(p);
@@ -132,6 +148,11 @@ TEST(Cad2dPolyline, FitKindsAddVerticesOfTheirOwnAndStraighteningRemovesThem)
     ASSERT_EQ(p->straighten(), Acad::eOk);
     kinds = Kinds(p);
     EXPECT_EQ(kinds, std::vector<AcDb::Vertex2dType>(4, AcDb::k2dVertex));
+    EXPECT_EQ(p->vertices()[1]->objectId(), frameVertex);
+    resbuf* kept = p->vertices()[1]->xData("JZXDM");
+    ASSERT_NE(kept, nullptr);
+    EXPECT_STREQ(kept->rbnext->resval.rstring, "J2");
+    acutRelRb(kept);
     double length = 0, endParam = 0;
     p->getEndParam(endParam);
     p->getDistAtParam(endParam, length);

@@ -106,9 +106,12 @@ TEST(CadGroups, OrderedMembershipAnonymousNamesSelectableAndErase)
     EXPECT_EQ(second->name(), "*A2");
     second->append(c);
     second->close();
+    // Members added before the group is filed learn of it when it is.
     auto* named = new AcDbGroup;
+    ASSERT_EQ(named->append(c), Acad::eOk);
     AcDbObjectId g3;
     ASSERT_EQ(groups->setAt("Parcels", named, g3), Acad::eOk);
+    EXPECT_TRUE(platform::cad::PeekObject(c)->persistentReactorIds().contains(g3));
     named->close();
     EXPECT_TRUE(groups->has("PARCELS"));
     groups->close();

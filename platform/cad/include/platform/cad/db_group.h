@@ -43,6 +43,7 @@ public:
 
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
+    void objectAppended() override;
 
 private:
     friend class AcDbDictionary;

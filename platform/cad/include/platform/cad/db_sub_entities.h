@@ -30,6 +30,27 @@ public:
     void MakeResident(AcDbObject* owner, bool withEnd);
     // Drops every entry (resident ones are erased).
     void Clear(AcDbObject* owner);
+    // The entity at a position of the whole list (erased ones included), or null.
+    const AcDbEntity* At(int pos) const;
+    // Changes the entity at a position: opened for write when resident. False when it cannot be.
+    template <typename F>
+    bool Modify(int pos, F&& change)
+    {
+        if (pos < 0 || pos >= Size())
+            return false;
+        if (!pending_.empty()) {
+            change(pending_[static_cast<std::size_t>(pos)].get());
+            return true;
+        }
+        AcDbEntity* entity = nullptr;
+        if (acdbOpenObject(entity, ids_[static_cast<std::size_t>(pos)], AcDb::kForWrite) != Acad::eOk)
+            return false;
+        change(entity);
+        entity->close();
+        return true;
+    }
+    // Takes the entry out of the list; a resident one is erased, a pending one deleted.
+    void Remove(int pos);
 
 private:
     void AddEnd(AcDbObject* owner);
