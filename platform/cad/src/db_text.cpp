@@ -10,6 +10,10 @@
 
 using platform::cad::PeekObject;
 
+namespace {
+constexpr double kDefaultTextSize = 2.5;  // TEXTSIZE of a new metric drawing
+}
+
 DERO_RX_DEFINE_MEMBERS(AcDbText, "TEXT", AcDbEntity)
 DERO_RX_DEFINE_MEMBERS(AcDbAttribute, "ATTRIB", AcDbText)
 DERO_RX_DEFINE_MEMBERS(AcDbAttributeDefinition, "ATTDEF", AcDbText)
@@ -97,6 +101,11 @@ void AcDbText::objectAppended()
     AcDbDatabase* db = database();
     if (style_.isNull() || style_.database() != db)
         style_ = db->textstyle();
+    // A text without a height takes its style's fixed height, or the drawing's default text size.
+    if (!(height_ > 0)) {
+        auto* style = AcDbTextStyleTableRecord::cast(PeekObject(style_));
+        height_ = style != nullptr && style->textSize() > 0 ? style->textSize() : kDefaultTextSize;
+    }
     adjustAlignment();
 }
 
