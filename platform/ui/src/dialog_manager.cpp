@@ -319,6 +319,13 @@ LRESULT DefDlgProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_INITDIALOG:
             return TRUE;
+        case WM_NEXTDLGCTL:
+            if (LOWORD(lParam)) {
+                SetFocus(reinterpret_cast<HWND>(wParam));
+            } else if (HWND next = NextTabStop(hwnd, GetFocus(), wParam != 0)) {
+                SetFocus(next);
+            }
+            return 0;
         default:
             return DefWindowProcA(hwnd, msg, wParam, lParam);
     }

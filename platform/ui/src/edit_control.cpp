@@ -334,6 +334,12 @@ void KeyDown(HWND hwnd, EditData& data, WPARAM key) {
         case VK_END:
             Select(hwnd, data, text.size(), text.size());
             return;
+        case VK_TAB:
+            // A multi-line edit wants every key, so it passes Tab on to its dialog itself.
+            if (multiline && InsideDialog(hwnd)) {
+                SendMessageA(GetParent(hwnd), WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, 0);
+            }
+            return;
         case VK_ESCAPE:
             // A multi-line edit in a dialog closes the dialog, as the desktop's edit does.
             if (multiline && InsideDialog(hwnd)) {

@@ -285,6 +285,76 @@ TEST_F(ControlsTest, TreeChecksAfterTheParentSawTheClick) {
     tree.UnsubclassWindow();
 }
 
+TEST_F(ControlsTest, MultiLineEditsListBoxesProgressAndTabbing) {
+    HWND multi = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_WANTRETURN, 0,
+                                 200, 200, 36, dialog, reinterpret_cast<HMENU>(301), nullptr, nullptr);
+    HWND numbers = CreateWindowExA(0, "Edit", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_NUMBER | ES_UPPERCASE, 0,
+                                   240, 50, 12, dialog, reinterpret_cast<HMENU>(302), nullptr, nullptr);
+    SendMessage(multi, WM_SETFONT, SendMessage(dialog, WM_GETFONT, 0, 0), 0);
+    UiDriver driver(dialog);
+    driver.Type(301, "ab");
+    driver.PressKey(VK_RETURN);  // wanted by the edit: a new line, not the default button
+    driver.Type(301, "cd");
+    EXPECT_EQ(driver.Text(301), "ab\r\ncd");
+    EXPECT_EQ(SendMessage(multi, EM_GETLINECOUNT, 0, 0), 2);
+    char line[16] = {};
+    *reinterpret_cast<WORD*>(line) = sizeof line;
+    EXPECT_EQ(SendMessage(multi, EM_GETLINE, 1, reinterpret_cast<LPARAM>(line)), 2);
+    EXPECT_EQ(std::string(line, 2), "cd");
+    for (int i = 0; i < 5; ++i) {
+        SendMessage(multi, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("\r\nmore"));
+    }
+    EXPECT_EQ(SendMessage(multi, EM_GETFIRSTVISIBLELINE, 0, 0), 4);  // three lines show; the caret is on line 6
+    SendMessage(multi, EM_LINESCROLL, 0, -10);
+    EXPECT_EQ(SendMessage(multi, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+    driver.Type(302, "1a2");
+    EXPECT_EQ(driver.Text(302), "12");
+    SendMessage(numbers, EM_SETREADONLY, TRUE, 0);
+    driver.Type(302, "3");
+    EXPECT_EQ(driver.Text(302), "12");
+    EXPECT_FALSE(driver.SetText(302, "9"));
+
+    // Tab moves through the visible, enabled tab stops in order and wraps.
+    EnableWindow(Item(203), FALSE);
+    SetFocus(Item(202));
+    driver.PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(201));
+    driver.PressKey(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(204));  // 203 is disabled
+    driver.PressKey(VK_TAB, false, true);
+    EXPECT_EQ(GetFocus(), Item(201));
+
+    HWND list = CreateWindowExA(0, "ListBox", "", WS_CHILD | WS_VISIBLE | LBS_SORT | LBS_NOTIFY, 0, 300, 100, 80, dialog,
+                                reinterpret_cast<HMENU>(303), nullptr, nullptr);
+    for (const char* text : {"线", "Beta", "alpha"}) {
+        SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    char text[16] = {};
+    SendMessage(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "alpha");
+    EXPECT_EQ(SendMessage(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("BETA")), 1);
+    heard.commands.clear();
+    driver.ChooseEntry(303, 2);
+    EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 2);
+    std::erase_if(heard.commands, [](auto& c) { return c.first != 303; });
+    ASSERT_EQ(heard.commands.size(), 1u);
+    EXPECT_EQ(heard.commands[0].second, static_cast<UINT>(LBN_SELCHANGE));
+    SendMessage(list, LB_DELETESTRING, 0, 0);
+    EXPECT_EQ(SendMessage(list, LB_GETCURSEL, 0, 0), 1);
+
+    CProgressCtrl progress;
+    ASSERT_TRUE(progress.SubclassWindow(CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 100, 10, dialog,
+                                                        reinterpret_cast<HMENU>(304), nullptr, nullptr)));
+    progress.SetRange32(10, 20);
+    EXPECT_EQ(progress.SetPos(50), 10);
+    EXPECT_EQ(progress.GetPos(), 20);
+    progress.SetStep(4);
+    progress.SetPos(18);
+    progress.StepIt();
+    EXPECT_EQ(progress.GetPos(), 12);  // past the end it starts again
+    progress.UnsubclassWindow();
+}
+
 TEST_F(ControlsTest, PopupMenusTakeTheAnsweredEntry) {
     HINSTANCE module = platform::ui::CreateResourceModule("menus");
     platform::ui::MenuTemplate menu;
