@@ -31,6 +31,8 @@ TEST(CadTables, NamesCompareWithoutCaseAndRecordsAreValidated)
     ASSERT_EQ(layers->add(chinese), Acad::eOk);
     chinese->close();
     EXPECT_EQ(AcDbLayerTableRecord().setName("a|b"), Acad::eInvalidSymbolTableName);
+    // Trail bytes that look like '\\' or '|' belong to their character and are no separators.
+    EXPECT_EQ(AcDbLayerTableRecord().setName("乗亅"), Acad::eOk);
     EXPECT_EQ(AcDbLayerTableRecord().setName(""), Acad::eOk);  // checked when added
     auto* unnamed = new AcDbLayerTableRecord;
     EXPECT_EQ(layers->add(unnamed), Acad::eInvalidSymbolTableName);
