@@ -10,14 +10,6 @@ DERO_RX_DEFINE_MEMBERS(AcDbLinetypeTableRecord, "LTYPE", AcDbSymbolTableRecord)
 DERO_RX_DEFINE_MEMBERS(AcDbTextStyleTableRecord, "STYLE", AcDbSymbolTableRecord)
 DERO_RX_DEFINE_MEMBERS(AcDbRegAppTableRecord, "APPID", AcDbSymbolTableRecord)
 
-Acad::ErrorStatus AcCmColor::setColorIndex(Adesk::UInt16 index)
-{
-    if (index > 257)
-        return Acad::eInvalidInput;
-    index_ = index;
-    return Acad::eOk;
-}
-
 AcCmColor AcDbLayerTableRecord::color() const
 {
     AcCmColor c;

@@ -4,20 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/cad/cm_color.h"
 #include "platform/cad/db_symbol_table.h"
-
-// A colour as the host's colour class gives it; only indexed colours are kept.
-class AcCmColor {
-public:
-    AcCmColor() = default;
-    Adesk::UInt16 colorIndex() const { return index_; }
-    Acad::ErrorStatus setColorIndex(Adesk::UInt16 index);
-    bool isByLayer() const { return index_ == AcDb::kColorByLayer; }
-    bool isByBlock() const { return index_ == AcDb::kColorByBlock; }
-
-private:
-    Adesk::UInt16 index_ = AcDb::kColorByLayer;
-};
 
 class AcDbLayerTableRecord : public AcDbSymbolTableRecord {
     DERO_RX_DECLARE_MEMBERS(AcDbLayerTableRecord)

@@ -1,10 +1,8 @@
 // Vertex entities of old-style polylines and the end marker that closes their vertex list.
 #pragma once
 
-#include <vector>
-
 #include "platform/cad/db_entity.h"
-#include "platform/cad/object_table.h"
+#include "platform/cad/db_object_iterator.h"
 
 class AcDbVertex : public AcDbEntity {
     DERO_RX_DECLARE_ABSTRACT_MEMBERS(AcDbVertex)
@@ -82,24 +80,4 @@ class AcDbSequenceEnd : public AcDbEntity {
 public:
     AcDbSequenceEnd() = default;
     void dxfOutFields(AcDbDxfFiler* filer) const override;
-};
-
-// Walks the sub-entities of a complex entity (vertices, attributes), skipping erased ones. For a
-// non-resident owner it walks the owner's pending objects, which entity() gives.
-class AcDbObjectIterator {
-public:
-    AcDbObjectIterator(AcDbObjectIdArray ids, std::vector<AcDbEntity*> pending);
-    void start(bool atEnd = false);
-    bool done() const;
-    void step(bool backwards = false, bool skipErased = true);
-    AcDbObjectId objectId() const;
-    AcDbEntity* entity();
-    bool seek(AcDbObjectId id);
-
-private:
-    int Count() const;
-    bool visible(int index) const;
-    AcDbObjectIdArray ids_;
-    std::vector<AcDbEntity*> pending_;
-    int index_ = 0;
 };
