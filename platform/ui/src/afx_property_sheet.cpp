@@ -78,6 +78,9 @@ CPropertySheet::CPropertySheet(LPCSTR caption, CWnd* parent, UINT selectPage)
     m_psh.pszCaption = caption_;
 }
 
+CPropertySheet::CPropertySheet(LPCWSTR caption, CWnd* parent, UINT selectPage)
+    : CPropertySheet(CString(caption).GetString(), parent, selectPage) {}
+
 void CPropertySheet::AddPage(CPropertyPage* page) {
     if (!page) {
         return;
@@ -210,6 +213,7 @@ INT_PTR CPropertySheet::DoModal() {
         points = t->pointSize;
     }
     bool wizard = IsWizard();
+    const platform::ui::DialogTemplate* first = PageTemplate(pages_.front()->m_nTemplateId);
     int tabHeight = wizard ? 0 : 14;
     platform::ui::DialogTemplate sheet;
     sheet.id = pages_.front()->m_nTemplateId;
@@ -219,6 +223,7 @@ INT_PTR CPropertySheet::DoModal() {
     sheet.cx = cx + 2 * kMargin;
     sheet.cy = cy + tabHeight + kMargin + kButtonRow;
     sheet.style = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    sheet.unicode = first && first->unicode;
     int y = sheet.cy - 21;
     int right = sheet.cx - kMargin;
     if (wizard) {

@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/text/encoding.h"
 #include "platform/text/format.h"
 #include "platform/ui/afx_data_exchange.h"
 #include "platform/ui/answer_source.h"
@@ -367,9 +368,23 @@ void CWnd::GetWindowText(CString& text) const {
     ::GetWindowTextA(m_hWnd, buffer, length + 1);
     text.ReleaseBuffer();
 }
+void CWnd::GetWindowText(std::u16string& text) const {
+    int length = ::GetWindowTextLengthW(m_hWnd);
+    text.assign(static_cast<std::size_t>(length) + 1, u'\0');
+    int n = ::GetWindowTextW(m_hWnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(n, 0)));
+}
 int CWnd::GetWindowText(LPSTR buffer, int size) const { return ::GetWindowTextA(m_hWnd, buffer, size); }
 int CWnd::GetWindowTextLength() const { return ::GetWindowTextLengthA(m_hWnd); }
 void CWnd::SetDlgItemText(int id, LPCSTR text) { ::SetDlgItemTextA(m_hWnd, id, text); }
+void CWnd::SetDlgItemText(int id, LPCWSTR text) { ::SetDlgItemTextW(m_hWnd, id, text); }
+int CWnd::GetDlgItemText(int id, std::u16string& text) const {
+    text.clear();
+    if (HWND item = ::GetDlgItem(m_hWnd, id)) {
+        FromHandle(item)->GetWindowText(text);
+    }
+    return static_cast<int>(text.size());
+}
 int CWnd::GetDlgItemText(int id, CString& text) const {
     text.Empty();
     if (HWND item = ::GetDlgItem(m_hWnd, id)) {
@@ -562,9 +577,27 @@ LPCSTR AfxRegisterWndClass(UINT classStyle, HANDLE, HANDLE, HICON) {
     return it->c_str();
 }
 
+namespace {
+std::mutex g_appNameMutex;
+std::string g_appName;
+std::string AppName() {
+    std::lock_guard lock(g_appNameMutex);
+    return g_appName;
+}
+}  // namespace
+
+void AfxSetAppName(LPCSTR name) {
+    std::lock_guard lock(g_appNameMutex);
+    g_appName = name ? name : "";
+}
+
 int AfxMessageBox(LPCSTR text, UINT type, UINT) {
-    HWND owner = ::GetActiveWindow();
-    return ::MessageBoxA(owner, text, "", type);
+    return ::MessageBoxA(::GetActiveWindow(), text, AppName().c_str(), type);
+}
+
+int AfxMessageBox(LPCWSTR text, UINT type, UINT) {
+    std::u16string caption = platform::text::GbkToUtf16(AppName());
+    return ::MessageBoxW(::GetActiveWindow(), text, caption.c_str(), type);
 }
 
 int AfxMessageBox(UINT stringId, UINT type, UINT helpId) {

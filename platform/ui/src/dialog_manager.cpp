@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "platform/text/encoding.h"
 #include "platform/text/format.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/fonts.h"
@@ -118,6 +119,16 @@ HWND TopDialogOf(HWND hwnd) {
     return dialog;
 }
 
+HWND CreateFromTemplate(bool unicode, DWORD exStyle, const std::string& className, const std::string& text,
+                        DWORD style, int x, int y, int cx, int cy, HWND parent, HMENU id) {
+    if (unicode) {
+        return CreateWindowExW(exStyle, text::GbkToUtf16(className).c_str(), text::GbkToUtf16(text).c_str(), style, x, y,
+                               cx, cy, parent, id, CurrentResources(), nullptr);
+    }
+    return CreateWindowExA(exStyle, className.c_str(), text.c_str(), style, x, y, cx, cy, parent, id,
+                           CurrentResources(), nullptr);
+}
+
 }  // namespace
 
 HWND CreateDialogFromTemplate(const DialogTemplate& dialog, HWND parent, DLGPROC proc, LPARAM param,
@@ -155,8 +166,8 @@ HWND CreateDialogFromTemplate(const DialogTemplate& dialog, HWND parent, DLGPROC
             attach(hwnd);
         }
     });
-    HWND hwnd = CreateWindowExA(0, kDialogClass, dialog.caption.c_str(), style, x, y, size.right, size.bottom, parent,
-                                nullptr, CurrentResources(), nullptr);
+    HWND hwnd = CreateFromTemplate(dialog.unicode, 0, kDialogClass, dialog.caption, style, x, y, size.right,
+                                   size.bottom, parent, nullptr);
     detail::SetCreateHook(nullptr);
     if (!hwnd) {
         return nullptr;
@@ -174,10 +185,9 @@ HWND CreateDialogFromTemplate(const DialogTemplate& dialog, HWND parent, DLGPROC
             controlStyle |= WS_DISABLED;
         }
         RECT r = DialogUnitsToPixels(RECT{c.x, c.y, c.x + c.cx, c.y + c.cy}, base);
-        HWND control = CreateWindowExA(c.exStyle, className, c.caption.c_str(), controlStyle, r.left, r.top,
-                                       r.right - r.left, r.bottom - r.top, hwnd,
-                                       reinterpret_cast<HMENU>(static_cast<std::intptr_t>(c.id)), CurrentResources(),
-                                       nullptr);
+        HWND control = CreateFromTemplate(dialog.unicode, c.exStyle, className ? className : "", c.caption,
+                                          controlStyle, r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd,
+                                          reinterpret_cast<HMENU>(static_cast<std::intptr_t>(c.id)));
         if (!control) {
             AppendTranscript(text::Format("dialog %u: control %d of class %s could not be created", dialog.id, c.id,
                                           className ? className : "?"));

@@ -202,6 +202,8 @@ bool UiDriver::ClickAt(HWND hwnd, POINT pt, bool doubleClick) {
         return false;
     }
     LPARAM at = MAKELPARAM(pt.x, pt.y);
+    // The pointer comes over the window before it clicks, as a hand on a mouse does.
+    PostMessageA(hwnd, WM_MOUSEMOVE, 0, at);
     PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
     if (doubleClick) {
@@ -220,6 +222,19 @@ bool UiDriver::Click(int id) {
     RECT r;
     GetClientRect(hwnd, &r);
     return ClickAt(hwnd, Centre(r));
+}
+
+bool UiDriver::Hover(int id) {
+    HWND hwnd = Item(id);
+    if (!Usable(hwnd, id, "hover")) {
+        return false;
+    }
+    RECT r;
+    GetClientRect(hwnd, &r);
+    POINT centre = Centre(r);
+    PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(centre.x, centre.y));
+    Pump();
+    return true;
 }
 
 bool UiDriver::DoubleClick(int id) {
@@ -483,6 +498,7 @@ bool UiDriver::Run(const std::string& action, std::string* error) {
     }
     if (verb == "click" && needId(2)) return Click(id);
     if (verb == "dblclick" && needId(2)) return DoubleClick(id);
+    if (verb == "hover" && needId(2)) return Hover(id);
     if (verb == "check" && needId(2)) return Check(id, true);
     if (verb == "uncheck" && needId(2)) return Check(id, false);
     if (verb == "tab" && needId(3)) return ChooseTab(id, a);

@@ -125,6 +125,25 @@ TEST_F(WindowTest, TextIsKeptNarrowOrWideAndNeverCutInsideACharacter) {
     EXPECT_EQ(std::u16string(back), u"数据");
     DestroyWindow(narrow);
     DestroyWindow(unicode);
+
+    // A wide dialog's edit keeps a typed path that GBK cannot hold.
+    platform::ui::DialogTemplate t;
+    t.caption = "安装配置";
+    t.cx = 100;
+    t.cy = 50;
+    t.unicode = true;
+    t.controls = {platform::ui::Control(1001, platform::ui::ControlKind::Edit, "C:\\Program Files\\Dero90", 5, 5, 80, 12)};
+    HWND dialog = platform::ui::CreateDialogFromTemplate(t, nullptr, nullptr, 0);
+    ASSERT_TRUE(dialog);
+    HWND edit = GetDlgItem(dialog, 1001);
+    EXPECT_TRUE(IsWindowUnicode(edit));
+    GetWindowTextW(edit, back, 32);
+    EXPECT_EQ(std::u16string(back), u"C:\\Program Files\\Dero90");
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(u"D:\\한글"));
+    GetWindowTextW(edit, back, 32);
+    EXPECT_EQ(std::u16string(back), u"D:\\한글");
+    DestroyWindow(dialog);
 }
 
 TEST_F(WindowTest, StateChangesNotifyOnceAndFollowTheParents) {

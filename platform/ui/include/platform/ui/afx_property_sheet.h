@@ -72,6 +72,7 @@ private:
 class CPropertySheet : public CWnd {
 public:
     explicit CPropertySheet(LPCSTR caption = "", CWnd* parent = nullptr, UINT selectPage = 0);
+    explicit CPropertySheet(LPCWSTR caption, CWnd* parent = nullptr, UINT selectPage = 0);
 
     void AddPage(CPropertyPage* page);
     void RemovePage(int index);

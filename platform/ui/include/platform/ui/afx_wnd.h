@@ -68,9 +68,12 @@ public:
     void SetWindowText(LPCSTR text);
     void SetWindowText(LPCWSTR text);
     void GetWindowText(CString& text) const;
+    void GetWindowText(std::u16string& text) const;
     int GetWindowText(LPSTR buffer, int size) const;
     int GetWindowTextLength() const;
     void SetDlgItemText(int id, LPCSTR text);
+    void SetDlgItemText(int id, LPCWSTR text);
+    int GetDlgItemText(int id, std::u16string& text) const;
     int GetDlgItemText(int id, CString& text) const;
     int GetDlgItemText(int id, LPSTR buffer, int size) const;
     void SetDlgItemInt(int id, UINT value, BOOL isSigned = TRUE);
@@ -178,7 +181,11 @@ LPCSTR AfxRegisterWndClass(UINT classStyle, HANDLE cursor = nullptr, HANDLE back
 
 // A message box owned by the application, answered by the answer source.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
+int AfxMessageBox(LPCWSTR text, UINT type = MB_OK, UINT helpId = 0);
 int AfxMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = 0);
+
+// The caption of the framework's message boxes (the application's name); empty by default.
+void AfxSetAppName(LPCSTR name);
 
 // Cursors are not shown; the handles exist so code can ask for them.
 inline LPCSTR const IDC_ARROW = reinterpret_cast<LPCSTR>(static_cast<std::uintptr_t>(32512));

@@ -69,6 +69,8 @@ struct DialogTemplate {
     int cy = 0;
     DWORD style = 0;  // e.g. DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, or WS_CHILD
     std::vector<ControlTemplate> controls;
+    // Wide windows keep their texts in UTF-16, so what a person types need not fit GBK.
+    bool unicode = false;
 };
 
 struct MenuItemTemplate {

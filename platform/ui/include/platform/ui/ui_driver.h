@@ -29,6 +29,8 @@ public:
     bool Type(int id, std::string_view gbk);
     bool Click(int id);
     bool DoubleClick(int id);
+    // Moves the pointer over the control (WM_MOUSEMOVE at its centre).
+    bool Hover(int id);
     bool ClickAt(HWND hwnd, POINT client, bool doubleClick = false);
     // Clicks a check box or radio button until it shows the state.
     bool Check(int id, bool checked);
@@ -62,7 +64,7 @@ public:
     std::vector<std::string> Describe() const;
 
     // Runs one action written as in scripts: set ID TEXT, type ID TEXT, click ID, dblclick ID,
-    // check ID, uncheck ID, tab ID INDEX, choose ID INDEX, cell ID ROW COL, dblcell ID ROW COL,
+    // check ID, uncheck ID, hover ID, tab ID INDEX, choose ID INDEX, cell ID ROW COL, dblcell ID ROW COL,
     // checkrow ID ROW, header ID COL, textdbl ID POS, spin ID DELTA, key NAME (enter, escape,
     // tab, delete, left, right, up, down, space, back, ctrl+X), wait MS. False with a message when
     // the action is not understood or has no effect.
