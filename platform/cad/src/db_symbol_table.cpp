@@ -67,6 +67,8 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
     }
     if (!beginModify())
         return Acad::eNotOpenForWrite;
+    if (auto* table = AcDbSymbolTable::cast(PeekObject(ownerId())); table != nullptr && isDatabaseResident())
+        table->recordRenamed(objectId(), name_, text);
     name_ = text;
     return Acad::eOk;
 }
@@ -157,21 +159,35 @@ Acad::ErrorStatus AcDbSymbolTable::getAt(const char* name, AcDbObjectId& id, boo
     if (name == nullptr || *name == '\0')
         return Acad::eKeyNotFound;
     AcDbObjectId erasedMatch;
-    for (const auto& r : records_) {
-        auto* record = AcDbSymbolTableRecord::cast(PeekObject(r));
-        if (record == nullptr || !platform::text::GbkEqualNoCase(record->name(), name))
-            continue;
-        if (!r.isErased()) {
-            id = r;
-            return Acad::eOk;
+    auto range = byName_.equal_range(platform::text::GbkToUpper(name));
+    for (auto it = range.first; it != range.second; ++it) {
+        // The earliest live record wins, as in the table's own order.
+        if (!it->second.isErased()) {
+            if (id.isNull() || it->second < id)
+                id = it->second;
+        } else if (erasedMatch.isNull() || it->second < erasedMatch) {
+            erasedMatch = it->second;
         }
-        erasedMatch = r;
     }
+    if (!id.isNull())
+        return Acad::eOk;
     if (getErased && !erasedMatch.isNull()) {
         id = erasedMatch;
         return Acad::eOk;
     }
     return Acad::eKeyNotFound;
+}
+
+void AcDbSymbolTable::recordRenamed(AcDbObjectId record, const std::string& oldName, const std::string& newName)
+{
+    auto range = byName_.equal_range(platform::text::GbkToUpper(oldName));
+    for (auto it = range.first; it != range.second; ++it)
+        if (it->second == record) {
+            byName_.erase(it);
+            break;
+        }
+    if (!newName.empty())
+        byName_.emplace(platform::text::GbkToUpper(newName), record);
 }
 
 Acad::ErrorStatus AcDbSymbolTable::getAt(const char* name, AcDbSymbolTableRecord*& record, AcDb::OpenMode mode,
@@ -209,6 +225,8 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
     if (es != Acad::eOk)
         return es;
     records_.push_back(id);
+    if (!record->name().empty())
+        byName_.emplace(platform::text::GbkToUpper(record->name()), id);
     return Acad::eOk;
 }
 
@@ -225,6 +243,8 @@ Acad::ErrorStatus AcDbSymbolTable::adoptRecord(AcDbObjectId id)
         return Acad::eNotOpenForWrite;
     record->setOwnerId(objectId());
     records_.push_back(id);
+    if (!record->name().empty())
+        byName_.emplace(platform::text::GbkToUpper(record->name()), id);
     return Acad::eOk;
 }
 

@@ -61,6 +61,16 @@ TEST(CadTables, NamesCompareWithoutCaseAndRecordsAreValidated)
     layers->close();
     EXPECT_EQ(names, "0;JZD;房屋;");
 
+    // A renamed record is found by its new name only; a taken name is refused.
+    ASSERT_EQ(drawing.db()->getLayerTable(layers, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(layers->getAt("房屋", found, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(found->setName("jzd"), Acad::eDuplicateRecordName);
+    ASSERT_EQ(found->setName("JMD"), Acad::eOk);
+    found->close();
+    EXPECT_FALSE(layers->has("房屋"));
+    EXPECT_TRUE(layers->has("jmd"));
+    layers->close();
+
     // Text styles may be added without a name, several times.
     AcDbTextStyleTable* styles = nullptr;
     ASSERT_EQ(drawing.db()->getTextStyleTable(styles, AcDb::kForWrite), Acad::eOk);

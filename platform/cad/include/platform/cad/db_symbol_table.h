@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/cad/db_object.h"
@@ -75,8 +76,13 @@ public:
     virtual bool allowsEmptyNames() const { return false; }
     virtual bool acceptsRecord(const AcDbSymbolTableRecord* record) const = 0;
 
+    // A record of this table was renamed: keeps the look-up by name current.
+    void recordRenamed(AcDbObjectId record, const std::string& oldName, const std::string& newName);
+
 private:
     std::vector<AcDbObjectId> records_;
+    // Upper-cased name to records, so that drawings with thousands of blocks look up quickly.
+    std::unordered_multimap<std::string, AcDbObjectId> byName_;
 };
 
 // A table of one record class, with typed look-ups and iterators.
