@@ -39,6 +39,19 @@ struct EditData : ControlData {
     CHARFORMATA format;
 };
 
+// Text to insert, as the caller gave it: GBK from narrow calls, UTF-16 from wide ones.
+struct NewText {
+    std::string gbk;
+    std::u16string wide;
+    bool isWide = false;
+    NewText(std::string_view narrow) : gbk(narrow) {}
+    NewText(std::u16string_view utf16) : wide(utf16), isWide(true) {}
+    NewText(const char* narrow) : gbk(narrow) {}
+    std::string Narrow() const { return isWide ? platform::text::Utf16ToGbk(wide) : gbk; }
+    std::u16string Wide() const { return isWide ? wide : platform::text::GbkToUtf16(gbk); }
+    bool empty() const { return isWide ? wide.empty() : gbk.empty(); }
+};
+
 // The text as GBK bytes or UTF-16 units, whichever the window keeps.
 struct TextRef {
     std::shared_ptr<Window> w;
@@ -84,15 +97,31 @@ struct TextRef {
         }
         return w->text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
     }
-    void Replace(int from, int to, std::string_view gbk) {
+    void Replace(int from, int to, const NewText& t) {
         if (wide()) {
-            w->wtext.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), platform::text::GbkToUtf16(gbk));
+            w->wtext.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), t.Wide());
         } else {
-            w->text.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), gbk);
+            w->text.replace(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), t.Narrow());
         }
     }
-    int Units(std::string_view gbk) const {
-        return wide() ? static_cast<int>(platform::text::GbkToUtf16(gbk).size()) : static_cast<int>(gbk.size());
+    int Units(const NewText& t) const {
+        return wide() ? static_cast<int>(t.Wide().size()) : static_cast<int>(t.Narrow().size());
+    }
+    // The text cut to at most room units of this window, never inside a character.
+    NewText Fit(const NewText& t, int room) const {
+        room = std::max(room, 0);
+        if (!wide()) {
+            return NewText(platform::text::TruncateGbk(t.Narrow(), static_cast<std::size_t>(room)));
+        }
+        std::u16string units = t.Wide();
+        if (static_cast<int>(units.size()) > room) {
+            std::size_t n = static_cast<std::size_t>(room);
+            if (n > 0 && units[n - 1] >= 0xD800 && units[n - 1] < 0xDC00) {
+                --n;
+            }
+            units.resize(n);
+        }
+        return NewText(std::u16string_view(units));
     }
     // Start of every line.
     std::vector<int> LineStarts() const {
@@ -192,15 +221,15 @@ void ScrollCaret(HWND hwnd, EditData& data) {
     }
 }
 
-void ReplaceSelection(HWND hwnd, EditData& data, std::string_view gbk, bool notify) {
+void ReplaceSelection(HWND hwnd, EditData& data, const NewText& text_, bool notify) {
     auto text = Text(hwnd);
     int start = data.selStart;
     int end = data.selEnd;
-    std::string insert(gbk);
+    NewText insert = text_;
     int room = data.limit - (text.size() - (end - start));
     if (text.Units(insert) > room) {
         // Never more than the limit, and never half a character.
-        insert = platform::text::TruncateGbk(insert, static_cast<std::size_t>(std::max(room, 0)));
+        insert = text.Fit(insert, room);
         if (notify) {
             NotifyParentCommand(hwnd, EN_MAXTEXT);
         }
@@ -222,20 +251,34 @@ void ReplaceSelection(HWND hwnd, EditData& data, std::string_view gbk, bool noti
 
 bool ReadOnly(HWND hwnd) { return (Style(hwnd) & ES_READONLY) != 0; }
 
-void InsertTyped(HWND hwnd, EditData& data, std::string chars) {
+std::u16string AsciiCase(std::u16string text, bool upper) {
+    for (char16_t& c : text) {
+        if (upper && c >= u'a' && c <= u'z') {
+            c = static_cast<char16_t>(c - u'a' + u'A');
+        } else if (!upper && c >= u'A' && c <= u'Z') {
+            c = static_cast<char16_t>(c - u'A' + u'a');
+        }
+    }
+    return text;
+}
+
+void InsertTyped(HWND hwnd, EditData& data, NewText chars) {
     DWORD style = Style(hwnd);
     if (style & ES_NUMBER) {
-        for (char c : chars) {
+        for (char c : chars.Narrow()) {
             if (c < '0' || c > '9') {
                 MessageBeep(0);
                 return;
             }
         }
     }
-    if (style & ES_UPPERCASE) {
-        chars = platform::text::GbkToUpper(chars);
-    } else if (style & ES_LOWERCASE) {
-        chars = platform::text::GbkToLower(chars);
+    if (style & (ES_UPPERCASE | ES_LOWERCASE)) {
+        bool upper = (style & ES_UPPERCASE) != 0;
+        if (chars.isWide) {
+            chars = NewText(std::u16string_view(AsciiCase(chars.wide, upper)));
+        } else {
+            chars = NewText(upper ? platform::text::GbkToUpper(chars.gbk) : platform::text::GbkToLower(chars.gbk));
+        }
     }
     ReplaceSelection(hwnd, data, chars, true);
 }
@@ -275,11 +318,11 @@ void CharMessage(HWND hwnd, EditData& data, WPARAM ch) {
             if (!multiline || ReadOnly(hwnd) || (!(Style(hwnd) & ES_WANTRETURN) && InsideDialog(hwnd))) {
                 return;
             }
-            InsertTyped(hwnd, data, "\r\n");
+            InsertTyped(hwnd, data, NewText("\r\n"));
             return;
         case '\t':
             if (multiline && !ReadOnly(hwnd) && !InsideDialog(hwnd)) {
-                InsertTyped(hwnd, data, "\t");
+                InsertTyped(hwnd, data, NewText("\t"));
             }
             return;
         default:
@@ -290,21 +333,21 @@ void CharMessage(HWND hwnd, EditData& data, WPARAM ch) {
     }
     if (IsWideCall()) {
         char16_t c = static_cast<char16_t>(ch);
-        InsertTyped(hwnd, data, platform::text::Utf16ToGbk(std::u16string_view(&c, 1)));
+        InsertTyped(hwnd, data, NewText(std::u16string_view(&c, 1)));
         return;
     }
     unsigned char byte = static_cast<unsigned char>(ch);
     if (data.pendingLead >= 0) {
         std::string pair{static_cast<char>(data.pendingLead), static_cast<char>(byte)};
         data.pendingLead = -1;
-        InsertTyped(hwnd, data, pair);
+        InsertTyped(hwnd, data, NewText(pair));
         return;
     }
     if (platform::text::IsGbkLeadByte(byte)) {
         data.pendingLead = byte;
         return;
     }
-    InsertTyped(hwnd, data, std::string(1, static_cast<char>(byte)));
+    InsertTyped(hwnd, data, NewText(std::string(1, static_cast<char>(byte))));
 }
 
 void KeyDown(HWND hwnd, EditData& data, WPARAM key) {
@@ -510,7 +553,7 @@ LRESULT CommonEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool r
                 clip = g_clipboard;
             }
             if (!ReadOnly(hwnd)) {
-                ReplaceSelection(hwnd, *data, clip, true);
+                ReplaceSelection(hwnd, *data, NewText(std::string_view(clip)), true);
             }
             return 0;
         }
@@ -542,10 +585,11 @@ LRESULT CommonEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool r
             }
             return data->selEnd;
         case EM_REPLACESEL: {
-            std::string gbk = IsWideCall()
-                                  ? platform::text::Utf16ToGbk(lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"")
-                                  : std::string(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
-            ReplaceSelection(hwnd, *data, gbk, true);
+            if (IsWideCall()) {
+                ReplaceSelection(hwnd, *data, NewText(std::u16string_view(lParam ? reinterpret_cast<LPCWSTR>(lParam) : u"")), true);
+            } else {
+                ReplaceSelection(hwnd, *data, NewText(std::string_view(lParam ? reinterpret_cast<LPCSTR>(lParam) : "")), true);
+            }
             return 0;
         }
         case EM_GETLINECOUNT:

@@ -139,10 +139,11 @@ TEST_F(WindowTest, TextIsKeptNarrowOrWideAndNeverCutInsideACharacter) {
     EXPECT_TRUE(IsWindowUnicode(edit));
     GetWindowTextW(edit, back, 32);
     EXPECT_EQ(std::u16string(back), u"C:\\Program Files\\Dero90");
+    const std::u16string korean = u"D:\\한글";
     SendMessageW(edit, EM_SETSEL, 0, -1);
-    SendMessageW(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(u"D:\\한글"));
+    SendMessageW(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(korean.c_str()));
     GetWindowTextW(edit, back, 32);
-    EXPECT_EQ(std::u16string(back), u"D:\\한글");
+    EXPECT_TRUE(std::u16string(back) == korean);
     DestroyWindow(dialog);
 }
 
