@@ -86,8 +86,8 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(const AcDbDxfFiler* filer)
 {
     AcDbObjectId linetype = linetype_;
     if (const auto* lt = filer->find(6)) {
-        AcDbDatabase* db = database();
-        auto* table = db != nullptr ? AcDbLinetypeTable::cast(PeekObject(db->linetypeTableId())) : nullptr;
+        AcDbDatabase* db = database() != nullptr ? database() : acdbHostApplicationServices()->workingDatabase();
+        auto* table = AcDbLinetypeTable::cast(PeekObject(db->linetypeTableId()));
         if (table == nullptr || table->getAt(lt->text.c_str(), linetype) != Acad::eOk)
             return Acad::eKeyNotFound;
     }

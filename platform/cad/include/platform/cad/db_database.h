@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/cad/acad_status.h"
@@ -93,6 +94,15 @@ public:
     Acad::ErrorStatus insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
                              bool preserveSourceDatabase = true);
 
+    // Drawing files. On this host drawings are DXF files; a name ending in ".dwg" is also found as
+    // the same name ending in ".dxf". Names are GBK, in Windows form or POSIX. On failure
+    // platform::cad::LastDrawingFileError() says why (naming the line of a malformed drawing), and
+    // this database is left as it was.
+    Acad::ErrorStatus readDwgFile(const char* fileName);
+    Acad::ErrorStatus dxfIn(const char* fileName);
+    Acad::ErrorStatus dxfOut(const char* fileName);
+    Acad::ErrorStatus saveAs(const char* fileName);
+
     // The user coordinate system (world by default: plan view).
     const AcGePoint3d& ucsOrigin() const { return ucsOrigin_; }
     const AcGeVector3d& ucsXDir() const { return ucsX_; }
@@ -144,6 +154,11 @@ private:
 };
 
 AcDbHostApplicationServices* acdbHostApplicationServices();
+
+namespace platform::cad {
+// Why the last drawing-file operation of this thread failed (GBK), empty after a success.
+const std::string& LastDrawingFileError();
+}  // namespace platform::cad
 
 // Names of the two layout blocks.
 constexpr const char* ACDB_MODEL_SPACE = "*Model_Space";
