@@ -471,11 +471,29 @@ const WindowClass* FindClass(std::string_view name) {
     return nullptr;
 }
 
+std::map<std::string, int>& Failures() {
+    static auto* failures = new std::map<std::string, int>();
+    return *failures;
+}
+
+// True when an injected failure takes this creation.
+bool TakeInjectedFailure(const std::string& className) {
+    std::lock_guard lock(TableMutex());
+    for (const std::string& key : {platform::text::GbkToLower(className), std::string("*")}) {
+        auto it = Failures().find(key);
+        if (it != Failures().end() && it->second > 0) {
+            --it->second;
+            return true;
+        }
+    }
+    return false;
+}
+
 HWND Create(DWORD exStyle, std::string_view className, const std::string* narrowName, const std::u16string* wideName,
             bool unicode, DWORD style, int x, int y, int cx, int cy, HWND parent, HMENU menuOrId, HINSTANCE instance,
             LPVOID param) {
     const WindowClass* cls = FindClass(className);
-    if (!cls) {
+    if (!cls || TakeInjectedFailure(cls->name)) {
         return nullptr;
     }
     if ((style & WS_CHILD) && !Find(parent)) {
@@ -630,6 +648,11 @@ std::uint64_t NowMilliseconds() {
 }
 void SetKeyDown(UINT virtualKey, bool down) { g_keys[virtualKey & 0xFF] = down; }
 void SetWindowDestroyObserver(void (*observer)(HWND)) { g_destroyObserver = observer; }
+void FailWindowCreation(const std::string& className, int count) {
+    std::lock_guard lock(TableMutex());
+    Failures()[className == "*" ? className : platform::text::GbkToLower(className)] = std::max(count, 0);
+}
+
 int LiveWindowCount() {
     std::lock_guard lock(TableMutex());
     return static_cast<int>(Table().size());

@@ -1,4 +1,6 @@
 // The framework: message maps with reflection, pre-translation, dock bars and common dialogs.
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/ui/afx_common_dialogs.h"
@@ -7,6 +9,9 @@
 #include "platform/ui/afx_dock_bar.h"
 #include "platform/ui/folder_browser.h"
 #include "platform/ui/resources.h"
+#include "platform/ui/svg_snapshot.h"
+#include "platform/ui/dialog_manager.h"
+#include "platform/text/encoding.h"
 #include "platform/ui/ui_driver.h"
 #include "test_support.h"
 
@@ -129,6 +134,16 @@ TEST_F(FrameworkTest, DockBarDocksResizesHidesAndRoutesMessages) {
     CFrameWnd frame;
     ASSERT_TRUE(frame.CreateFrame("host", CRect(0, 0, 800, 600)));
     frame.EnableDocking(CBRS_ALIGN_ANY);
+    {
+        // A bar whose window the system refuses is not created, and nothing is left behind.
+        platform::ui::FailWindowCreation("*", 1);
+        CBar refused;
+        EXPECT_FALSE(refused.Create(AfxRegisterWndClass(CS_DBLCLKS), "x", WS_CHILD, CRect(0, 0, 10, 10), &frame, 0));
+        EXPECT_FALSE(refused.m_hWnd);
+        platform::ui::FailWindowCreation(platform::ui::kDialogClass, 1);
+        EXPECT_FALSE(refused.Create(AfxRegisterWndClass(CS_DBLCLKS), "x", WS_CHILD, CRect(0, 0, 10, 10), &frame, 0));
+        EXPECT_FALSE(refused.m_hWnd);  // its view could not be made, so OnCreate failed it
+    }
     CBar bar;
     ASSERT_TRUE(bar.Create(AfxRegisterWndClass(CS_DBLCLKS), "信息浏览器", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                            CRect(0, 0, 250, 200), &frame, 0));
@@ -150,6 +165,15 @@ TEST_F(FrameworkTest, DockBarDocksResizesHidesAndRoutesMessages) {
     EXPECT_EQ(view, CRect(0, 402, 800, 600));
 
     frame.MoveWindow(0, 0, 1000, 700);
+    // A picture of the tree for a person: well-formed SVG with the texts in UTF-8.
+    std::string svg = platform::ui::RenderSvg(frame.m_hWnd);
+    std::string file = ::testing::TempDir() + "ui_frame.svg";
+    FILE* out = std::fopen(file.c_str(), "wb");
+    ASSERT_TRUE(out);
+    std::fwrite(svg.data(), 1, svg.size(), out);
+    std::fclose(out);
+    EXPECT_EQ(std::system(("xmllint --noout '" + file + "'").c_str()), 0);
+    EXPECT_NE(svg.find(platform::text::GbkToUtf8("信息浏览器")), std::string::npos);
     ASSERT_EQ(bar.resized.size(), 2u);
     EXPECT_EQ(bar.resized[1], CRect(0, 0, 1000, 200));
     EXPECT_EQ(frame.GetFreeArea(), CRect(0, 0, 1000, 500));

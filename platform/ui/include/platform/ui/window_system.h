@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/ui/window_types.h"
 
@@ -23,6 +24,10 @@ void SetKeyDown(UINT virtualKey, bool down);
 // Called after a window received WM_NCDESTROY and left the table (the framework uses it to drop
 // its wrapper objects). Null removes the observer.
 void SetWindowDestroyObserver(void (*observer)(HWND));
+
+// Fault injection: the next count creations of windows of this class (any class for "*") fail
+// as if the system had refused them. A count of 0 removes the failure.
+void FailWindowCreation(const std::string& className, int count);
 
 // Number of live windows, for tests that check nothing was left behind.
 int LiveWindowCount();
