@@ -142,6 +142,54 @@ void CurvePath::AddArc(const AcGePoint2d& center, double radius, double startAng
     segments.push_back(s);
 }
 
+void CurvePath::FromEcs(const AcGeVector3d& normal)
+{
+    AcGeVector3d n = normal.normal();
+    if (n.isZeroLength() || (std::abs(n.x) < 1e-12 && std::abs(n.y) < 1e-12 && n.z > 0))
+        return;
+    // The arbitrary-axis rule gives the system's x and y axes.
+    AcGeVector3d ax = (std::abs(n.x) < 1.0 / 64 && std::abs(n.y) < 1.0 / 64) ? AcGeVector3d(0, 1, 0).crossProduct(n)
+                                                                            : AcGeVector3d(0, 0, 1).crossProduct(n);
+    ax.normalize();
+    AcGeVector3d ay = n.crossProduct(ax);
+    auto toWorld = [&](const AcGePoint3d& p) {
+        AcGeVector3d v = ax * p.x + ay * p.y + n * p.z;
+        return AcGePoint3d(v.x, v.y, v.z);
+    };
+    bool flat = std::abs(n.x) < 1e-12 && std::abs(n.y) < 1e-12;  // straight down: a mirror image
+    std::vector<PathSegment> out;
+    for (const PathSegment& s : segments) {
+        if (!s.arc) {
+            PathSegment w = s;
+            w.start = toWorld(s.start);
+            w.end = toWorld(s.end);
+            out.push_back(w);
+        } else if (flat) {
+            PathSegment w = s;
+            w.start = toWorld(s.start);
+            w.end = toWorld(s.end);
+            AcGePoint3d c = toWorld(AcGePoint3d(s.center.x, s.center.y, s.start.z));
+            w.center = AcGePoint2d(c.x, c.y);
+            w.startAngle = kPi - s.startAngle;
+            w.sweep = -s.sweep;
+            out.push_back(w);
+        } else {
+            int steps = std::max(4, static_cast<int>(std::ceil(std::abs(s.sweep) / (kPi / 90))));
+            AcGePoint3d prev = toWorld(s.start);
+            for (int i = 1; i <= steps; ++i) {
+                PathSegment w;
+                w.start = prev;
+                w.end = toWorld(s.pointAt(static_cast<double>(i) / steps));
+                w.param0 = s.param0 + (s.param1 - s.param0) * (i - 1) / steps;
+                w.param1 = s.param0 + (s.param1 - s.param0) * i / steps;
+                out.push_back(w);
+                prev = w.end;
+            }
+        }
+    }
+    segments = std::move(out);
+}
+
 double CurvePath::Magnitude() const
 {
     double m = 0;

@@ -236,12 +236,14 @@ bool AcDb2dPolyline::buildPath(platform::cad::CurvePath& path) const
     if (n == 1) {
         AcGePoint3d p = vertexPosition(*shown[0]);
         path.AddLine(p, p, 0, 0);
+        path.FromEcs(normal_);
         return true;
     }
     std::size_t count = closed_ ? n : n - 1;
     for (std::size_t i = 0; i < count; ++i)
         path.AddBulge(vertexPosition(*shown[i]), vertexPosition(*shown[(i + 1) % n]), shown[i]->bulge(),
                       static_cast<double>(i), static_cast<double>(i + 1));
+    path.FromEcs(normal_);
     return true;
 }
 
@@ -249,15 +251,16 @@ AcDbCurve* AcDb2dPolyline::curveFromPath(const platform::cad::CurvePath& piece) 
 {
     if (piece.segments.empty())
         return nullptr;
+    // Pieces are in world coordinates: the new polyline lies flat with an upward normal.
     auto* p2d = new AcDb2dPolyline;
-    p2d->elevation_ = elevation_;
-    p2d->normal_ = normal_;
+    double z = piece.segments.front().start.z;
+    p2d->elevation_ = z;
     for (const auto& s : piece.segments)
-        p2d->appendVertex(new AcDb2dVertex(AcGePoint3d(s.start.x, s.start.y, elevation_), s.bulge()));
+        p2d->appendVertex(new AcDb2dVertex(AcGePoint3d(s.start.x, s.start.y, z), s.bulge()));
     if (piece.closed)
         p2d->closed_ = true;
     else
-        p2d->appendVertex(new AcDb2dVertex(AcGePoint3d(piece.segments.back().end.x, piece.segments.back().end.y, elevation_)));
+        p2d->appendVertex(new AcDb2dVertex(AcGePoint3d(piece.segments.back().end.x, piece.segments.back().end.y, z)));
     return p2d;
 }
 

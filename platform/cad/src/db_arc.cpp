@@ -57,6 +57,7 @@ bool AcDbArc::buildPath(platform::cad::CurvePath& path) const
     if (sweep == 0)
         sweep = kTwoPi;
     path.AddArc(center_.convert2d(), radius_, start_, sweep, center_.z, start_, start_ + sweep);
+    path.FromEcs(normal_);
     return true;
 }
 
@@ -68,9 +69,10 @@ AcDbCurve* AcDbArc::curveFromPath(const platform::cad::CurvePath& piece) const
     double sweep = 0;
     for (const auto& s : piece.segments)
         sweep += s.sweep;
-    // Offsets change the radius; splits keep it.
-    return new AcDbArc(AcGePoint3d(first.center.x, first.center.y, center_.z), normal_, first.radius, first.startAngle,
-                       first.startAngle + sweep);
+    // Pieces are in world coordinates; an arc runs counter-clockwise from its start angle.
+    double start = sweep > 0 ? first.startAngle : first.startAngle + sweep;
+    return new AcDbArc(AcGePoint3d(first.center.x, first.center.y, first.start.z), AcGeVector3d::kZAxis, first.radius,
+                       start, start + std::abs(sweep));
 }
 
 void AcDbArc::dxfOutFields(AcDbDxfFiler* filer) const

@@ -35,6 +35,7 @@ bool AcDbCircle::buildPath(platform::cad::CurvePath& path) const
         return false;
     path.AddArc(center_.convert2d(), radius_, 0, 2 * std::numbers::pi, center_.z, 0, 2 * std::numbers::pi);
     path.closed = true;
+    path.FromEcs(normal_);
     return true;
 }
 
@@ -47,10 +48,12 @@ AcDbCurve* AcDbCircle::curveFromPath(const platform::cad::CurvePath& piece) cons
     double sweep = 0;
     for (const auto& s : piece.segments)
         sweep += s.sweep;
+    // Pieces are in world coordinates; an arc runs counter-clockwise from its start angle.
+    AcGePoint3d center(first.center.x, first.center.y, first.start.z);
     if (std::abs(std::abs(sweep) - 2 * std::numbers::pi) < 1e-12)
-        return new AcDbCircle(AcGePoint3d(first.center.x, first.center.y, first.start.z), normal_, first.radius);
-    return new AcDbArc(AcGePoint3d(first.center.x, first.center.y, first.start.z), normal_, first.radius,
-                       first.startAngle, first.startAngle + sweep);
+        return new AcDbCircle(center, AcGeVector3d::kZAxis, first.radius);
+    double start = sweep > 0 ? first.startAngle : first.startAngle + sweep;
+    return new AcDbArc(center, AcGeVector3d::kZAxis, first.radius, start, start + std::abs(sweep));
 }
 
 void AcDbCircle::dxfOutFields(AcDbDxfFiler* filer) const

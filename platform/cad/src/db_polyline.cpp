@@ -170,6 +170,7 @@ bool AcDbPolyline::buildPath(platform::cad::CurvePath& path) const
     if (n == 1) {
         AcGePoint3d p(vertices_[0].point.x, vertices_[0].point.y, elevation_);
         path.AddLine(p, p, 0, 0);
+        path.FromEcs(normal_);
         return true;
     }
     std::size_t count = closed_ ? n : n - 1;
@@ -179,17 +180,14 @@ bool AcDbPolyline::buildPath(platform::cad::CurvePath& path) const
         path.AddBulge(AcGePoint3d(a.point.x, a.point.y, elevation_), AcGePoint3d(b.point.x, b.point.y, elevation_),
                       a.bulge, static_cast<double>(i), static_cast<double>(i + 1));
     }
+    path.FromEcs(normal_);
     return true;
 }
 
 AcDbCurve* AcDbPolyline::curveFromPath(const platform::cad::CurvePath& piece) const
 {
-    AcDbCurve* curve = AcDbCurve::curveFromPath(piece);
-    if (auto* pline = AcDbPolyline::cast(curve)) {
-        pline->normal_ = normal_;
-        pline->elevation_ = elevation_;
-    }
-    return curve;
+    // Pieces are in world coordinates: the new polyline lies flat with an upward normal.
+    return AcDbCurve::curveFromPath(piece);
 }
 
 Acad::ErrorStatus AcDbPolyline::convertTo(AcDb2dPolyline*& result, bool transferId)

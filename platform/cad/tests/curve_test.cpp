@@ -121,6 +121,49 @@ TEST(CadCurves, LinesCirclesAndArcsUseTheHostsParameters)
     EXPECT_NEAR(p.y, 1, 1e-12);  // a quadratic Bezier's midpoint
 }
 
+TEST(CadCurves, EntitiesWithADownwardNormalLieMirroredInTheWorld)
+{
+    // Their own x axis points to world -x: (x, y, z) is (-x, y, -z) in the world.
+    AcDbArc arc(AcGePoint3d(5, 0, 2), AcGeVector3d(0, 0, -1), 1, 0, kPi / 2);
+    AcGePoint3d start, end, mid;
+    arc.getStartPoint(start);
+    arc.getEndPoint(end);
+    arc.getPointAtParam(kPi / 4, mid);
+    EXPECT_NEAR(start.x, -6, 1e-12);
+    EXPECT_NEAR(start.z, -2, 1e-12);
+    EXPECT_NEAR(end.x, -5, 1e-12);
+    EXPECT_NEAR(end.y, 1, 1e-12);
+    EXPECT_NEAR(mid.x, -5 - std::sqrt(0.5), 1e-12);
+    double param = 0;
+    ASSERT_EQ(arc.getParamAtPoint(mid, param), Acad::eOk);
+    EXPECT_NEAR(param, kPi / 4, 1e-12);
+    AcDbPolyline p = Pline({{0, 0, 1}, {2, 0, 0}}, false);
+    p.setNormal(AcGeVector3d(0, 0, -1));
+    AcGePoint3d q;
+    p.getPointAtParam(0.5, q);
+    EXPECT_NEAR(q.x, -1, 1e-12);
+    EXPECT_NEAR(q.y, -1, 1e-12);
+    AcDbLine cross(AcGePoint3d(-1, -5, 0), AcGePoint3d(-1, 5, 0));
+    AcGePoint3dArray hits;
+    p.intersectWith(&cross, AcDb::kOnBothOperands, hits);
+    ASSERT_EQ(hits.length(), 1);
+    EXPECT_NEAR(hits[0].y, -1, 1e-12);
+    // Pieces come back in world coordinates.
+    AcGeDoubleArray params;
+    params.append(kPi / 4);
+    AcDbVoidPtrArray pieces;
+    ASSERT_EQ(arc.getSplitCurves(params, pieces), Acad::eOk);
+    ASSERT_EQ(pieces.length(), 2);
+    AcGePoint3d pieceStart;
+    static_cast<AcDbCurve*>(pieces[0])->getStartPoint(pieceStart);
+    AcGePoint3d pieceEnd;
+    static_cast<AcDbCurve*>(pieces[0])->getEndPoint(pieceEnd);
+    // A world arc runs counter-clockwise, so the first piece's ends come swapped.
+    EXPECT_NEAR(std::min(pieceStart.x, pieceEnd.x), -6, 1e-12);
+    EXPECT_NEAR(std::max(pieceStart.x, pieceEnd.x), mid.x, 1e-12);
+    DeleteAll(pieces);
+}
+
 TEST(CadCurves, OffsetIsToTheLeftOfTravel)
 {
     AcDbLine line(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 0, 0));

@@ -47,6 +47,11 @@ public:
     void AddArc(const AcGePoint2d& center, double radius, double startAngle, double sweep, double z, double p0,
                 double p1);
 
+    // Moves a path built in an entity's own coordinate system (by its normal) into world
+    // coordinates. A normal along -z mirrors x and reverses arcs; other tilted normals turn arcs
+    // into fine chords, since their projection on the plane is no circle.
+    void FromEcs(const AcGeVector3d& normal);
+
     bool Empty() const { return segments.empty(); }
     double StartParam() const { return segments.empty() ? 0 : segments.front().param0; }
     double EndParam() const { return segments.empty() ? 0 : segments.back().param1; }
