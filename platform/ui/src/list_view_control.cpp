@@ -7,6 +7,7 @@
 #include "control_procs.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/fonts.h"
+#include "wide_items.h"
 #include "window_system.h"
 
 namespace platform::ui::detail {
@@ -213,6 +214,26 @@ void MouseDown(HWND hwnd, LPARAM lParam, bool doubleClick) {
 }  // namespace
 
 LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {  // wide twins
+        case LVM_INSERTITEMW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_INSERTITEMA, wParam, lParam, reinterpret_cast<LVITEMA*>(lParam), false);
+        case LVM_SETITEMW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_SETITEMA, wParam, lParam, reinterpret_cast<LVITEMA*>(lParam), false);
+        case LVM_SETITEMTEXTW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_SETITEMTEXTA, wParam, lParam, reinterpret_cast<LVITEMA*>(lParam), false);
+        case LVM_GETITEMW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_GETITEMA, wParam, lParam, reinterpret_cast<LVITEMA*>(lParam), true);
+        case LVM_GETITEMTEXTW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_GETITEMTEXTA, wParam, lParam, reinterpret_cast<LVITEMA*>(lParam), true);
+        case LVM_INSERTCOLUMNW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_INSERTCOLUMNA, wParam, lParam, reinterpret_cast<LVCOLUMNA*>(lParam), false);
+        case LVM_SETCOLUMNW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_SETCOLUMNA, wParam, lParam, reinterpret_cast<LVCOLUMNA*>(lParam), false);
+        case LVM_GETCOLUMNW:
+            return CallWithNarrowText(hwnd, &ListViewProc, LVM_GETCOLUMNA, wParam, lParam, reinterpret_cast<LVCOLUMNA*>(lParam), true);
+        default:
+            break;
+    }
     auto self = Find(hwnd);
     if (!self) {
         return 0;

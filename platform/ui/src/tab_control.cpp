@@ -6,6 +6,7 @@
 #include "control_procs.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/fonts.h"
+#include "wide_items.h"
 #include "window_system.h"
 
 namespace platform::ui::detail {
@@ -69,6 +70,16 @@ void WriteItem(Tab& tab, const TCITEMA& item) {
 }  // namespace
 
 LRESULT TabControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {  // wide twins
+        case TCM_INSERTITEMW:
+            return CallWithNarrowText(hwnd, &TabControlProc, TCM_INSERTITEMA, wParam, lParam, reinterpret_cast<TCITEMA*>(lParam), false);
+        case TCM_SETITEMW:
+            return CallWithNarrowText(hwnd, &TabControlProc, TCM_SETITEMA, wParam, lParam, reinterpret_cast<TCITEMA*>(lParam), false);
+        case TCM_GETITEMW:
+            return CallWithNarrowText(hwnd, &TabControlProc, TCM_GETITEMA, wParam, lParam, reinterpret_cast<TCITEMA*>(lParam), true);
+        default:
+            break;
+    }
     auto self = Find(hwnd);
     if (!self) {
         return 0;

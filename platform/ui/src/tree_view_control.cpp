@@ -5,6 +5,7 @@
 
 #include "control_procs.h"
 #include "platform/text/gbk.h"
+#include "wide_items.h"
 #include "window_system.h"
 
 namespace platform::ui::detail {
@@ -118,6 +119,16 @@ void HitTest(HWND hwnd, TreeData& d, TVHITTESTINFO& info) {
 }  // namespace
 
 LRESULT TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {  // wide twins
+        case TVM_INSERTITEMW:
+            return CallWithNarrowText(hwnd, &TreeViewProc, TVM_INSERTITEMA, wParam, lParam, lParam ? &reinterpret_cast<TVINSERTSTRUCTA*>(lParam)->item : nullptr, false);
+        case TVM_SETITEMW:
+            return CallWithNarrowText(hwnd, &TreeViewProc, TVM_SETITEMA, wParam, lParam, reinterpret_cast<TVITEMA*>(lParam), false);
+        case TVM_GETITEMW:
+            return CallWithNarrowText(hwnd, &TreeViewProc, TVM_GETITEMA, wParam, lParam, reinterpret_cast<TVITEMA*>(lParam), true);
+        default:
+            break;
+    }
     auto self = Find(hwnd);
     if (!self) {
         return 0;

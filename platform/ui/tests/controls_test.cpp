@@ -260,6 +260,17 @@ TEST_F(ControlsTest, ListViewColumnsChecksHeadersAndHitTests) {
     list.SubItemHitTest(&hit);
     EXPECT_EQ(hit.iItem, 2);
     EXPECT_EQ(hit.iSubItem, 2);
+    std::u16string wideText = u"宗地.wp";
+    LVITEMA wide;
+    wide.iSubItem = 2;
+    wide.pszText = reinterpret_cast<LPSTR>(wideText.data());
+    SendMessageW(list.m_hWnd, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&wide));
+    EXPECT_EQ(list.GetItemText(0, 2), CString("宗地.wp"));
+    char16_t out[16] = {};
+    wide.pszText = reinterpret_cast<LPSTR>(out);
+    wide.cchTextMax = 16;
+    EXPECT_EQ(SendMessageW(list.m_hWnd, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&wide)), 5);
+    EXPECT_TRUE(std::u16string(out) == wideText);
     list.DeleteItem(0);
     EXPECT_EQ(list.GetItemCount(), 2);
     EXPECT_TRUE(list.GetCheck(0));
@@ -280,6 +291,23 @@ TEST_F(ControlsTest, TreeChecksAfterTheParentSawTheClick) {
     driver.ClickAt(Item(208), POINT{2 * 19 + 4, 16 + 8});
     EXPECT_TRUE(tree.GetCheck(child));
     EXPECT_EQ(heard.notifications.back(), NM_CLICK);
+    // Wide callers put texts in and read them back in UTF-16.
+    TVINSERTSTRUCTA insert;
+    insert.hParent = root;
+    insert.item.mask = TVIF_TEXT;
+    std::u16string product = u"Product of Dero";
+    insert.item.pszText = reinterpret_cast<LPSTR>(product.data());
+    auto wideItem = reinterpret_cast<HTREEITEM>(SendMessageW(Item(208), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    ASSERT_TRUE(wideItem);
+    EXPECT_EQ(tree.GetItemText(wideItem), CString("Product of Dero"));
+    char16_t back[8] = {};
+    TVITEMA get;
+    get.mask = TVIF_TEXT;
+    get.hItem = wideItem;
+    get.pszText = reinterpret_cast<LPSTR>(back);
+    get.cchTextMax = 8;
+    EXPECT_TRUE(SendMessageW(Item(208), TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&get)));
+    EXPECT_EQ(std::u16string(back), u"Product");  // cut to the caller's 8 units
     tree.DeleteItem(root);
     EXPECT_EQ(tree.GetCount(), 0u);
     tree.UnsubclassWindow();
