@@ -144,6 +144,8 @@ private:
         Group(0, type != nullptr ? type : object->dxfTypeName());
         AcDbDxfFiler filer;
         object->dxfOutFields(&filer);
+        if (AcDbSymbolTableRecord::cast(object) != nullptr)
+            RecordLayout(filer.tags(), type);
         bool flat = std::string_view(object->dxfTypeName()) == "LWPOLYLINE";
         bool reactors = false;
         bool subclass = false;
@@ -164,6 +166,29 @@ private:
             for (const auto& tag : app.items)
                 Tag(tag, false);
         }
+    }
+
+    // A table record keeps its name and flags in the record's own subclass, which follows the
+    // empty AcDbSymbolTableRecord one; readers look for them there.
+    static void RecordLayout(DxfTagList& tags, const char* type)
+    {
+        std::size_t common = tags.size();
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            if (tags[i].code == 100 && tags[i].text == "AcDbSymbolTableRecord") {
+                common = i;
+                break;
+            }
+        if (common == tags.size())
+            return;
+        std::size_t own = common + 1;
+        while (own < tags.size() && tags[own].code != 100)
+            ++own;
+        DxfTag subclass = own < tags.size() ? tags[own] : DxfTag::String(100, "AcDbRegAppTableRecord");
+        if (own < tags.size())
+            tags.erase(tags.begin() + static_cast<std::ptrdiff_t>(own));
+        else if (type == nullptr || std::string_view(type) != "APPID")
+            return;
+        tags.insert(tags.begin() + static_cast<std::ptrdiff_t>(common) + 1, subclass);
     }
 
     void Section(const char* name)
