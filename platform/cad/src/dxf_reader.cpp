@@ -39,6 +39,28 @@ struct Record {
     bool subEntity = false;
 };
 
+// Write access to an object for one step: opened here unless the reader holds it open already.
+class Writable {
+public:
+    explicit Writable(AcDbObject* object) : object_(object)
+    {
+        AcDbObject* opened = nullptr;
+        if (!object->isWriteEnabled() && acdbOpenAcDbObject(opened, object->objectId(), AcDb::kForWrite) == Acad::eOk)
+            opened_ = true;
+    }
+    ~Writable()
+    {
+        if (opened_)
+            object_->close();
+    }
+    Writable(const Writable&) = delete;
+    Writable& operator=(const Writable&) = delete;
+
+private:
+    AcDbObject* object_;
+    bool opened_ = false;
+};
+
 struct Failure {
     std::string message;
 };
@@ -65,15 +87,18 @@ public:
         EnsureRoots();
         FillTables();
         FillBlocks();
+        EnsureDefaults();
+        CloseTables();
         FillEntities();
         FillObjects();
         ApplyCommonParts();
         ApplyHeader();
         for (auto& r : records_)
-            if (r.object != nullptr)
+            if (r.object != nullptr && r.object->isWriteEnabled())
                 r.object->close();
         for (AcDbObject* o : extraOpen_)
-            o->close();
+            if (o->isWriteEnabled())
+                o->close();
         db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
         ApplyCurrentSettings();
     }
@@ -85,7 +110,8 @@ public:
             if (r.object != nullptr && r.object->isWriteEnabled() && r.object->isDatabaseResident())
                 r.object->close();
         for (AcDbObject* o : extraOpen_)
-            o->close();
+            if (o->isWriteEnabled())
+                o->close();
         records_.clear();
         extraOpen_.clear();
     }
@@ -101,8 +127,6 @@ private:
     void ParseSections()
     {
         std::size_t i = 0;
-        if (!g_.empty() && g_[0].code == 0 && g_[0].value.substr(0, 18) == "AutoCAD Binary DXF")
-            Fail(1, "binary DXF files are not read; save the drawing as ASCII DXF");
         while (i < g_.size()) {
             const DxfGroup& gr = g_[i];
             if (gr.code == 999) {
@@ -735,6 +759,7 @@ private:
         for (auto& r : records_) {
             if (r.object == nullptr)
                 continue;
+            Writable access(r.object);
             DxfTagList xdata;
             DxfTagList tags = Tags(r, &xdata);
             bool reactors = false, xdict = false;
@@ -794,7 +819,18 @@ private:
         return id;
     }
 
-    void ApplyHeader()
+    // Entities may name layers the file lacks; the host adds them, which needs the tables closed.
+    void CloseTables()
+    {
+        for (auto& r : records_)
+            if (r.kind == RecordKind::Table && r.object != nullptr && r.object->isWriteEnabled())
+                r.object->close();
+        for (AcDbObject* o : extraOpen_)
+            if (AcDbSymbolTable::cast(o) != nullptr && o->isWriteEnabled())
+                o->close();
+    }
+
+    void EnsureDefaults()
     {
         // What every drawing of the host has, for files written by simpler programs.
         AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByBlock");
@@ -807,6 +843,10 @@ private:
         AddRecordIfMissing(appTable_, new AcDbRegAppTableRecord, "ACAD");
         AddRecordIfMissing(blockTable_, new AcDbBlockTableRecord, ACDB_MODEL_SPACE);
         AddRecordIfMissing(blockTable_, new AcDbBlockTableRecord, ACDB_PAPER_SPACE);
+    }
+
+    void ApplyHeader()
+    {
         auto* nod = AcDbDictionary::cast(PeekObject(nod_));
         if (!nod->has("ACAD_GROUP")) {
             auto* groups = new AcDbDictionary;
@@ -875,6 +915,10 @@ private:
 
 bool ReadDxf(std::string_view text, AcDbDatabase& db, std::string& error)
 {
+    if (text.substr(0, 18) == "AutoCAD Binary DXF") {
+        error = "line 1: binary DXF files are not read; save the drawing as ASCII DXF";
+        return false;
+    }
     std::vector<DxfGroup> groups;
     if (!SplitDxfGroups(text, groups, error))
         return false;
