@@ -319,13 +319,19 @@ private:
 
     // The groups of a record as tags, points joined and references resolved. Groups from 1001 on
     // go to xdata when it is given.
-    DxfTagList Tags(const Record& r, DxfTagList* xdata = nullptr) const
+    DxfTagList Tags(const Record& r, DxfTagList* xdata = nullptr, bool commonOnly = false) const
     {
         DxfTagList tags;
         DxfTagList* out = &tags;
+        bool body = false;
         for (std::size_t k = r.begin + 1; k < r.end; ++k) {
             const DxfGroup& gr = g_[k];
             if (gr.code == 999)
+                continue;
+            // With commonOnly the class's own fields, read already, are passed over.
+            if (commonOnly && gr.code == 100)
+                body = true;
+            if (body && gr.code != 1001 && out == &tags)
                 continue;
             if (gr.code == 1001) {
                 if (xdata == nullptr)
@@ -761,7 +767,7 @@ private:
                 continue;
             Writable access(r.object);
             DxfTagList xdata;
-            DxfTagList tags = Tags(r, &xdata);
+            DxfTagList tags = Tags(r, &xdata, true);
             bool reactors = false, xdict = false;
             for (const auto& tag : tags) {
                 if (tag.code == 100)
