@@ -142,6 +142,38 @@ TEST(DxfRoundTrip, DrawingFilesThroughTheDatabase)
     auto* layers = AcDbLayerTable::cast(platform::cad::PeekObject(target.db()->layerTableId()));
     EXPECT_TRUE(layers->has("房屋"));
 
+    // Inserted whole: entities into model space, with the group and the named dictionary, and
+    // references among them pointing at the copies.
+    TestDrawing whole;
+    auto* wholeSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(whole.db()->modelSpaceId()));
+    auto* sideSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(side.modelSpaceId()));
+    AcGeMatrix3d moved;
+    moved.entry[0][3] = 5;
+    EXPECT_EQ(whole.db()->insert(moved, &side), Acad::eNotImplementedYet);
+    ASSERT_EQ(whole.db()->insert(AcGeMatrix3d::kIdentity, &side), Acad::eOk);
+    EXPECT_EQ(wholeSpace->entityIds().length(), sideSpace->entityIds().length());
+    AcDbDictionary* groups = nullptr;
+    ASSERT_EQ(whole.db()->getGroupDictionary(groups, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(groups->numEntries(), 1u);
+    AcDbDictionaryIterator* it = groups->newIterator();
+    AcDbObjectIdArray members;
+    AcDbGroup::cast(platform::cad::PeekObject(it->objectId()))->allEntityIds(members);
+    delete it;
+    groups->close();
+    ASSERT_EQ(members.length(), 3);
+    EXPECT_EQ(members[0].database(), whole.db());
+    EXPECT_STREQ(platform::cad::PeekObject(members[0])->dxfTypeName(), "POLYLINE");
+    auto* nod = AcDbDictionary::cast(platform::cad::PeekObject(whole.db()->namedObjectsDictionaryId()));
+    AcDbObjectId store, item;
+    ASSERT_EQ(nod->getAt("QV_INDEX", store), Acad::eOk);
+    ASSERT_EQ(AcDbDictionary::cast(platform::cad::PeekObject(store))->getAt("Item1", item), Acad::eOk);
+    EXPECT_EQ(AcDbXrecord::cast(platform::cad::PeekObject(item))->data().back().id, members[1]);
+    whole.db()->setUserr1(side.userr1());
+    std::string text = platform::cad::WriteDxf(*whole.db());
+    AcDbDatabase reread(false, true);
+    std::string error;
+    EXPECT_TRUE(platform::cad::ReadDxf(text, reread, error)) << error;
+
     EXPECT_EQ(side.readDwgFile("/no/such/drawing.dwg"), Acad::eFileNotFound);
     EXPECT_NE(platform::cad::LastDrawingFileError().find("not found"), std::string::npos);
     std::filesystem::remove_all(dir);

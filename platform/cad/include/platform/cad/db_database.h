@@ -10,6 +10,7 @@
 #include "platform/cad/acad_status.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/db_observer.h"
+#include "platform/cad/ge_matrix3d.h"
 #include "platform/cad/ge_types.h"
 #include "platform/cad/object_table.h"
 
@@ -93,6 +94,12 @@ public:
     // missing ones are copied too). eDuplicateRecordName when the block exists.
     Acad::ErrorStatus insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
                              bool preserveSourceDatabase = true);
+
+    // Copies the whole of another drawing into this one: its model-space entities into this model
+    // space, the records and blocks they need (taken by name; missing ones are copied), its groups
+    // and the named dictionaries this drawing lacks. Only the identity transform is supported
+    // (eNotImplementedYet for others); the source is left as it was.
+    Acad::ErrorStatus insert(const AcGeMatrix3d& xform, AcDbDatabase* source, bool preserveSourceDatabase = true);
 
     // Drawing files. On this host drawings are DXF files; a name ending in ".dwg" is also found as
     // the same name ending in ".dxf". Names are GBK, in Windows form or POSIX. On failure
