@@ -1,0 +1,147 @@
+// CWnd objects: attaching, subclassing, temporary wrappers, default handlers and menus.
+#include "platform/ui/afx_menu.h"
+#include "platform/ui/afx_wnd.h"
+#include "platform/ui/window_system.h"
+#include "test_support.h"
+
+namespace {
+
+int g_originalCalls = 0;
+
+LRESULT OriginalProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) {
+        ++g_originalCalls;
+        return 7;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND MakePlain() {
+    static bool registered = [] {
+        WNDCLASSA wc;
+        wc.lpfnWndProc = &OriginalProc;
+        wc.lpszClassName = "original";
+        return RegisterClassA(&wc) != FALSE;
+    }();
+    EXPECT_TRUE(registered);
+    return CreateWindowExA(0, "original", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+class CCounting : public CWnd {
+public:
+    int apps = 0;
+    int sizes = 0;
+    int deleted = 0;
+    bool* destroyedFlag = nullptr;
+
+protected:
+    LRESULT OnApp(WPARAM, LPARAM) {
+        ++apps;
+        return Default() + 1;  // the original procedure still answers underneath
+    }
+    void OnSize(UINT type, int cx, int cy) {
+        ++sizes;
+        CWnd::OnSize(type, cx, cy);
+    }
+    void PostNcDestroy() override {
+        if (destroyedFlag) {
+            *destroyedFlag = true;
+        }
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CCounting, CWnd)
+ON_MESSAGE(WM_APP, OnApp)
+ON_WM_SIZE()
+END_MESSAGE_MAP()
+
+class AfxWndTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        g_originalCalls = 0;
+    }
+    void TearDown() override {
+        UiTest::TearDown();
+        EXPECT_EQ(platform::ui::LiveWindowCount(), 0);
+    }
+};
+
+TEST_F(AfxWndTest, SubclassingChainsToTheOriginalAndUndoes) {
+    HWND hwnd = MakePlain();
+    CCounting wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hwnd));
+    EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), &wnd);
+    CCounting second;
+    EXPECT_FALSE(second.SubclassWindow(hwnd));  // one object per window
+    EXPECT_EQ(SendMessage(hwnd, WM_APP, 0, 0), 8);
+    EXPECT_EQ(wnd.apps, 1);
+    EXPECT_EQ(g_originalCalls, 1);
+    wnd.MoveWindow(0, 0, 20, 20);
+    EXPECT_EQ(wnd.sizes, 1);
+
+    EXPECT_EQ(wnd.UnsubclassWindow(), hwnd);
+    EXPECT_EQ(SendMessage(hwnd, WM_APP, 0, 0), 7);
+    EXPECT_EQ(wnd.apps, 1);
+    EXPECT_EQ(CWnd::FromHandlePermanent(hwnd), nullptr);
+
+    // A temporary wrapper answers for a window without an object and goes with the window.
+    CWnd* temporary = CWnd::FromHandle(hwnd);
+    ASSERT_TRUE(temporary);
+    EXPECT_EQ(temporary->m_hWnd, hwnd);
+    EXPECT_EQ(CWnd::FromHandle(hwnd), temporary);
+    DestroyWindow(hwnd);
+    EXPECT_EQ(CWnd::FromHandle(hwnd), nullptr);
+}
+
+TEST_F(AfxWndTest, DestructionDetachesAndAnObjectThatGoesFirstTakesItsWindow) {
+    bool notified = false;
+    {
+        CCounting wnd;
+        wnd.destroyedFlag = &notified;
+        ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), "w", WS_OVERLAPPED, CRect(0, 0, 50, 50), nullptr, 0));
+        EXPECT_EQ(wnd.sizes, 1);  // the creation messages reached the map
+        EXPECT_TRUE(wnd.DestroyWindow());
+        EXPECT_TRUE(notified);
+        EXPECT_EQ(wnd.m_hWnd, nullptr);
+    }
+    HWND kept = nullptr;
+    {
+        CCounting wnd;
+        ASSERT_TRUE(wnd.CreateEx(0, AfxRegisterWndClass(0), "w", WS_OVERLAPPED, CRect(0, 0, 50, 50), nullptr, 0));
+        kept = wnd.m_hWnd;
+    }
+    EXPECT_FALSE(IsWindow(kept));
+}
+
+TEST_F(AfxWndTest, MenusBuildFindAndOwnTheirPopups) {
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 32768, "打开");
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, 32772, "设置");
+    menu.InsertMenu(1, MF_BYPOSITION | MF_STRING, 32769, "保存");
+    EXPECT_EQ(menu.GetMenuItemCount(), 4u);
+    EXPECT_EQ(menu.GetMenuItemID(1), 32769u);
+    CString text;
+    menu.GetMenuString(32772, text, MF_BYCOMMAND);
+    EXPECT_EQ(text, CString("设置"));
+    EXPECT_EQ(menu.CheckMenuItem(32768, MF_CHECKED), static_cast<UINT>(MF_UNCHECKED));
+    EXPECT_EQ(GetMenuState(menu, 32768, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+    EXPECT_TRUE(menu.DeleteMenu(32769, MF_BYCOMMAND));
+    EXPECT_EQ(menu.GetMenuItemCount(), 3u);
+
+    CMenu bar;
+    bar.CreateMenu();
+    HMENU popup = menu.Detach();
+    bar.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "文件");
+    CMenu* sub = bar.GetSubMenu(0);
+    ASSERT_TRUE(sub);
+    EXPECT_EQ(sub->m_hMenu, popup);
+    EXPECT_EQ(bar.GetSubMenu(5), nullptr);
+    // The sub-menu's object does not own the handle; the bar destroys both.
+    bar.DestroyMenu();
+    EXPECT_FALSE(IsMenu(popup));
+}
+
+}  // namespace
