@@ -893,8 +893,13 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
         if (!w) {
             return 0;
         }
-        std::lock_guard lock(TableMutex());
-        state = StateOf(w->threadId);
+        DWORD owner;
+        {
+            // Never hold the table while taking another lock: waiting threads take them the other way.
+            std::lock_guard lock(TableMutex());
+            owner = w->threadId;
+        }
+        state = StateOf(owner);
     } else {
         state = CurrentShared();
     }

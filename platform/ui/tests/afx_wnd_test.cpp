@@ -1,4 +1,7 @@
 // CWnd objects: attaching, subclassing, temporary wrappers, default handlers and menus.
+#include <string>
+#include <vector>
+
 #include "platform/ui/afx_menu.h"
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/window_system.h"
@@ -53,6 +56,53 @@ protected:
 BEGIN_MESSAGE_MAP(CCounting, CWnd)
 ON_MESSAGE(WM_APP, OnApp)
 ON_WM_SIZE()
+END_MESSAGE_MAP()
+
+// An edit that lives while one cell is edited: it reports its text when it loses the focus,
+// destroys its window and deletes itself.
+class CCellEdit : public CWnd {
+public:
+    static int alive;
+    CCellEdit() { ++alive; }
+    ~CCellEdit() override { --alive; }
+
+protected:
+    void OnKillFocus(CWnd* next) {
+        CWnd::OnKillFocus(next);
+        CString text;
+        GetWindowText(text);
+        NMLVDISPINFO info;
+        info.hdr.hwndFrom = m_hWnd;
+        info.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+        info.hdr.code = LVN_ENDLABELEDIT;
+        info.item.pszText = const_cast<char*>(text.GetString());
+        GetParent()->SendMessage(WM_NOTIFY, info.hdr.idFrom, reinterpret_cast<LPARAM>(&info));
+        DestroyWindow();
+    }
+    void OnNcDestroy() {
+        CWnd::OnNcDestroy();
+        delete this;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+int CCellEdit::alive = 0;
+BEGIN_MESSAGE_MAP(CCellEdit, CWnd)
+ON_WM_KILLFOCUS()
+ON_WM_NCDESTROY()
+END_MESSAGE_MAP()
+
+class CCellHost : public CWnd {
+public:
+    std::vector<std::string> reported;
+
+protected:
+    void OnEndEdit(NMHDR* header, LRESULT*) {
+        reported.push_back(reinterpret_cast<NMLVDISPINFO*>(header)->item.pszText);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CCellHost, CWnd)
+ON_NOTIFY(LVN_ENDLABELEDIT, 0x1234, OnEndEdit)
 END_MESSAGE_MAP()
 
 class AfxWndTest : public UiTest {
@@ -112,6 +162,24 @@ TEST_F(AfxWndTest, DestructionDetachesAndAnObjectThatGoesFirstTakesItsWindow) {
         kept = wnd.m_hWnd;
     }
     EXPECT_FALSE(IsWindow(kept));
+}
+
+TEST_F(AfxWndTest, ASelfOwnedEditReportsOnceAndGoesAway) {
+    CCellHost host;
+    ASSERT_TRUE(host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_OVERLAPPED | WS_VISIBLE, CRect(0, 0, 300, 200),
+                              nullptr, 0));
+    auto* edit = new CCellEdit();
+    ASSERT_TRUE(edit->CreateEx(WS_EX_CLIENTEDGE, "Edit", "old", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, CRect(10, 10, 80, 26),
+                               &host, 0x1234));
+    HWND hwnd = edit->m_hWnd;
+    edit->SetFocus();
+    SendMessage(hwnd, EM_SETSEL, 0, -1);
+    SendMessage(hwnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("新值"));
+    host.SetFocus();  // a click elsewhere
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(CCellEdit::alive, 0);
+    EXPECT_EQ(host.reported, (std::vector<std::string>{"新值"}));
+    host.DestroyWindow();
 }
 
 TEST_F(AfxWndTest, MenusBuildFindAndOwnTheirPopups) {
