@@ -2,7 +2,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/afx_controls.h"
 #include "platform/ui/afx_menu.h"
+#include "platform/ui/icons.h"
+#include "platform/ui/resources.h"
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/window_system.h"
 #include "test_support.h"
@@ -180,6 +183,34 @@ TEST_F(AfxWndTest, ASelfOwnedEditReportsOnceAndGoesAway) {
     EXPECT_EQ(CCellEdit::alive, 0);
     EXPECT_EQ(host.reported, (std::vector<std::string>{"新值"}));
     host.DestroyWindow();
+}
+
+TEST_F(AfxWndTest, IconsComeFromTheModuleAndGoOnButtons) {
+    HINSTANCE module = platform::ui::CreateResourceModule("icons");
+    platform::ui::AddIcon(module, platform::ui::IconResource{215, 32, 32});
+    EXPECT_EQ(LoadImage(nullptr, MAKEINTRESOURCE(215), IMAGE_ICON, 16, 16, 0), nullptr);  // another module is current
+    EXPECT_TRUE(Logged("icon 215 not found")) << Transcript();
+    platform::ui::ResourceScope scope(module);
+    auto icon = static_cast<HICON>(LoadImage(nullptr, MAKEINTRESOURCE(215), IMAGE_ICON, 16, 16, 0));
+    platform::ui::IconInfo info;
+    ASSERT_TRUE(platform::ui::GetIconInfo(icon, info));
+    EXPECT_EQ(info.width, 16);
+    EXPECT_EQ(info.id, 215u);
+    HICON own = LoadIcon(nullptr, MAKEINTRESOURCE(215));
+    ASSERT_TRUE(platform::ui::GetIconInfo(own, info));
+    EXPECT_EQ(info.width, 32);
+
+    HWND host = CreateWindowExA(0, "Static", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CButton button;
+    ASSERT_TRUE(button.Create("保存", WS_CHILD | BS_PUSHBUTTON, CRect(0, 0, 40, 20), CWnd::FromHandle(host), 203));
+    button.SetButtonStyle(BS_OWNERDRAW);  // the other style bits stay
+    EXPECT_EQ(button.GetButtonStyle(), static_cast<UINT>(BS_OWNERDRAW));
+    EXPECT_TRUE(button.GetStyle() & WS_CHILD);
+    EXPECT_EQ(button.SetIcon(icon), nullptr);
+    EXPECT_EQ(button.GetIcon(), icon);
+    EXPECT_TRUE(DestroyIcon(icon));
+    EXPECT_FALSE(platform::ui::GetIconInfo(icon, info));
+    DestroyWindow(host);
 }
 
 TEST_F(AfxWndTest, MenusBuildFindAndOwnTheirPopups) {
