@@ -667,6 +667,7 @@ void UseVirtualClock(bool on) {
     g_virtualClock = on;
     WakeAll();
 }
+bool UsingVirtualClock() { return g_virtualClock; }
 void AdvanceClock(std::uint32_t milliseconds) {
     g_virtualNow += milliseconds;
     WakeAll();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/ui/dialog_manager.h"
+#include "platform/ui/ui_driver.h"
 #include "test_support.h"
 
 namespace {
@@ -89,6 +90,15 @@ TEST_F(MessageQueueTest, TimersFireWhenDueAndDoNotPileUp) {
     platform::ui::AdvanceClock(100);
     platform::ui::PumpPendingMessages();
     EXPECT_EQ(g_seen.size(), 2u);
+}
+
+TEST_F(MessageQueueTest, DriverWaitsMoveTheVirtualClock) {
+    platform::ui::UseVirtualClock(true);
+    SetTimer(hwnd, 1, 50, nullptr);  // a page polling its controls every 50 ms
+    platform::ui::UiDriver driver(hwnd);
+    driver.WaitFor(120);
+    EXPECT_EQ(g_seen.size(), 2u);
+    KillTimer(hwnd, 1);
 }
 
 TEST_F(MessageQueueTest, WorkerSendsAreHandledOnTheWindowThreadInOrder) {
