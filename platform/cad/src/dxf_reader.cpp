@@ -751,8 +751,12 @@ private:
                 AcDbObject* value = PeekObject(entry);
                 if (value == nullptr || entry == r.id)
                     continue;
+                // Filing makes the dictionary the owner; an entity filed by reference keeps its block.
+                AcDbObjectId before = value->ownerId();
                 AcDbObjectId filed;
                 Acad::ErrorStatus es = dict->setAt(tags[k].text.c_str(), value, filed);
+                if (!before.isNull())
+                    value->setOwnerId(before);
                 if (es != Acad::eOk)
                     Fail(g_[r.begin].line, "the dictionary entry \"" + tags[k].text + "\" cannot be filed: " +
                                                Acad::ErrorStatusName(es));
