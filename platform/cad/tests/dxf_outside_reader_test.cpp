@@ -192,4 +192,45 @@ print(len(doc.modelspace()))
         fs::remove_all(dir);  // kept for a look when something failed
 }
 
+TEST(DxfOutsideReader, EveryVersionAndCodePageEzdxfWrites)
+{
+    fs::path dir = TempDir("dxf_ezdxf_versions_");
+    ScriptRun run = Python(dir, R"(
+import ezdxf, sys
+for ver in ['R12', 'R2000', 'R2004', 'R2007', 'R2010', 'R2013', 'R2018']:
+    doc = ezdxf.new(ver)
+    msp = doc.modelspace()
+    msp.add_text('宗地 é', dxfattribs={'height': 1.5})
+    msp.add_polyline2d([(0, 0), (4, 0), (4, 3)])
+    blk = doc.blocks.new('JZD')
+    blk.add_circle((0, 0), 1)
+    msp.add_blockref('JZD', (2, 2))
+    doc.saveas(sys.argv[0].replace('check.py', ver + '.dxf'))
+)");
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char* version : {"R12", "R2000", "R2004", "R2007", "R2010", "R2013", "R2018"}) {
+        SCOPED_TRACE(version);
+        AcDbDatabase db(false, true);
+        std::string name = (dir / (std::string(version) + ".dxf")).string();
+        ASSERT_EQ(db.readDwgFile(name.c_str()), Acad::eOk) << platform::cad::LastDrawingFileError();
+        auto* ms = AcDbBlockTableRecord::cast(platform::cad::PeekObject(db.modelSpaceId()));
+        ASSERT_EQ(ms->entityIds().length(), 3);
+        // Before R2007 ezdxf writes ANSI_1252 and escapes what that code page lacks; after, UTF-8.
+        auto* text = AcDbText::cast(platform::cad::PeekObject(ms->entityIds()[0]));
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(std::string(text->textStringConst()), "宗地 é");
+        auto* pline = AcDb2dPolyline::cast(platform::cad::PeekObject(ms->entityIds()[1]));
+        ASSERT_NE(pline, nullptr);
+        EXPECT_EQ(pline->vertices().size(), 3u);
+        auto* ref = AcDbBlockReference::cast(platform::cad::PeekObject(ms->entityIds()[2]));
+        ASSERT_NE(ref, nullptr);
+        auto* block = AcDbBlockTableRecord::cast(platform::cad::PeekObject(ref->blockTableRecord()));
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(block->name(), "JZD");
+        EXPECT_EQ(block->entityIds().length(), 1);
+    }
+    if (!HasFailure())
+        fs::remove_all(dir);
+}
+
 }  // namespace
