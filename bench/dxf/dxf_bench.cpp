@@ -18,8 +18,7 @@ namespace {
 
 constexpr int kEntities = 100000;
 
-std::unique_ptr<AcDbDatabase> BigDrawing()
-{
+std::unique_ptr<AcDbDatabase> BigDrawing() {
     auto db = std::make_unique<AcDbDatabase>();
     AcDbRegAppTable* apps = nullptr;
     db->getRegAppTable(apps, AcDb::kForWrite);
@@ -47,7 +46,8 @@ std::unique_ptr<AcDbDatabase> BigDrawing()
         platform::cad::XDataApp data;
         data.app = "MIRET";
         data.items = {platform::cad::DxfTag::String(1000, "141101" + std::to_string(i)),
-                      platform::cad::DxfTag::Integer(1070, i % 7), platform::cad::DxfTag::Real(1040, x * 0.5)};
+                      platform::cad::DxfTag::Integer(1070, i % 7),
+                      platform::cad::DxfTag::Real(1040, x * 0.5)};
         entity->setXDataApps({data});
         ms->appendAcDbEntity(entity);
         entity->close();
@@ -56,14 +56,12 @@ std::unique_ptr<AcDbDatabase> BigDrawing()
     return db;
 }
 
-const AcDbDatabase& Drawing()
-{
+const AcDbDatabase& Drawing() {
     static std::unique_ptr<AcDbDatabase> db = BigDrawing();
     return *db;
 }
 
-void BM_WriteDxf(benchmark::State& state)
-{
+void BM_WriteDxf(benchmark::State& state) {
     const AcDbDatabase& db = Drawing();
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -76,8 +74,7 @@ void BM_WriteDxf(benchmark::State& state)
 }
 BENCHMARK(BM_WriteDxf)->Unit(benchmark::kMillisecond);
 
-void BM_ReadDxf(benchmark::State& state)
-{
+void BM_ReadDxf(benchmark::State& state) {
     const std::string text = platform::cad::WriteDxf(Drawing());
     for (auto _ : state) {
         AcDbDatabase db(false, true);

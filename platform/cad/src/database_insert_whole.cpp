@@ -14,8 +14,7 @@ namespace {
 using IdMap = std::map<AcDbObjectId, AcDbObjectId>;
 
 // A name no block of the drawing has, for the block the entities pass through.
-std::string TransitBlockName(const AcDbBlockTable* table)
-{
+std::string TransitBlockName(const AcDbBlockTable* table) {
     for (int n = 1;; ++n) {
         std::string name = "*DROP" + std::to_string(n);
         if (!table->has(name.c_str()))
@@ -23,8 +22,7 @@ std::string TransitBlockName(const AcDbBlockTable* table)
     }
 }
 
-void EraseObject(AcDbObjectId id)
-{
+void EraseObject(AcDbObjectId id) {
     AcDbObject* object = nullptr;
     if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) == Acad::eOk) {
         object->erase();
@@ -34,8 +32,8 @@ void EraseObject(AcDbObjectId id)
 
 // Moves the entities of the transit block into model space as copies, mapping each source
 // entity (by position) to its copy.
-Acad::ErrorStatus MoveToModelSpace(AcDbDatabase* db, AcDbObjectId transit, const AcDbObjectIdArray& sources, IdMap& map)
-{
+Acad::ErrorStatus MoveToModelSpace(AcDbDatabase* db, AcDbObjectId transit, const AcDbObjectIdArray& sources,
+                                   IdMap& map) {
     auto* block = AcDbBlockTableRecord::cast(PeekObject(transit));
     AcDbObjectIdArray copies = block->entityIds();
     AcDbBlockTableRecord* ms = nullptr;
@@ -59,8 +57,7 @@ Acad::ErrorStatus MoveToModelSpace(AcDbDatabase* db, AcDbObjectId transit, const
     return Acad::eOk;
 }
 
-void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map)
-{
+void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
     auto* from = AcDbDictionary::cast(PeekObject(source->groupDictionaryId()));
     AcDbDictionary* to = nullptr;
     if (from == nullptr || target->getGroupDictionary(to, AcDb::kForWrite) != Acad::eOk)
@@ -91,8 +88,7 @@ void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map)
 }
 
 // Copies an object of the named-objects dictionary (with what it holds) under the key.
-void CopyEntry(AcDbDictionary* parent, const char* key, const AcDbObject* object, const IdMap& map)
-{
+void CopyEntry(AcDbDictionary* parent, const char* key, const AcDbObject* object, const IdMap& map) {
     auto* copy = static_cast<AcDbObject*>(object->clone());
     if (copy == nullptr)
         return;
@@ -127,8 +123,7 @@ void CopyEntry(AcDbDictionary* parent, const char* key, const AcDbObject* object
     copy->close();
 }
 
-void CopyNamedObjects(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map)
-{
+void CopyNamedObjects(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
     auto* from = AcDbDictionary::cast(PeekObject(source->namedObjectsDictionaryId()));
     AcDbDictionary* to = nullptr;
     if (from == nullptr || target->getNamedObjectsDictionary(to, AcDb::kForWrite) != Acad::eOk)
@@ -145,8 +140,8 @@ void CopyNamedObjects(AcDbDatabase* target, AcDbDatabase* source, const IdMap& m
 
 }  // namespace
 
-Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* source, bool /*preserveSourceDatabase*/)
-{
+Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* source,
+                                       bool /*preserveSourceDatabase*/) {
     if (source == nullptr || source == this)
         return Acad::eInvalidInput;
     if (!xform.isEqualTo(AcGeMatrix3d::kIdentity))

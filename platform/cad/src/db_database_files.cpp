@@ -15,22 +15,20 @@ namespace platform::cad {
 namespace {
 thread_local std::string lastError;
 
-bool EndsWithNoCase(const std::string& text, const char* ending)
-{
+bool EndsWithNoCase(const std::string& text, const char* ending) {
     std::size_t n = std::char_traits<char>::length(ending);
-    return text.size() >= n && platform::text::GbkEqualNoCase(std::string_view(text).substr(text.size() - n), ending);
+    return text.size() >= n &&
+           platform::text::GbkEqualNoCase(std::string_view(text).substr(text.size() - n), ending);
 }
 
-bool IsFile(const std::string& path)
-{
+bool IsFile(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // The file a drawing name stands for on this machine: the name itself, or for "x.dwg" the x.dxf
 // that holds the drawing here. Empty when neither exists.
-std::string FindDrawing(const std::string& gbkName)
-{
+std::string FindDrawing(const std::string& gbkName) {
     std::string path = platform::win::MapToLinux(std::string_view(gbkName));
     if (IsFile(path))
         return path;
@@ -42,14 +40,12 @@ std::string FindDrawing(const std::string& gbkName)
     return {};
 }
 
-Acad::ErrorStatus Fail(Acad::ErrorStatus es, const std::string& message)
-{
+Acad::ErrorStatus Fail(Acad::ErrorStatus es, const std::string& message) {
     lastError = message;
     return es;
 }
 
-Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName)
-{
+Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName) {
     lastError.clear();
     std::string name = fileName != nullptr ? fileName : "";
     std::string path = FindDrawing(name);
@@ -68,8 +64,8 @@ Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName)
     if (!ReadDxf(text.str(), *read, error))
         return Fail(Acad::eInvalidDxfCode, name + ": " + error);
     target.objects().Absorb(read->objects());
-    target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(), read->textStyleTableId(),
-                      read->regAppTableId(), read->namedObjectsDictionaryId());
+    target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(),
+                      read->textStyleTableId(), read->regAppTableId(), read->namedObjectsDictionaryId());
     target.setClayer(read->clayer());
     target.setTextstyle(read->textstyle());
     target.setCeltype(read->celtype());
@@ -80,8 +76,7 @@ Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName)
     return Acad::eOk;
 }
 
-Acad::ErrorStatus Write(const AcDbDatabase& db, const char* fileName, bool dwgAsDxf)
-{
+Acad::ErrorStatus Write(const AcDbDatabase& db, const char* fileName, bool dwgAsDxf) {
     lastError.clear();
     std::string name = fileName != nullptr ? fileName : "";
     // A drawing saved as "x.dwg" is kept as x.dxf, where a later look-up of x.dwg finds it.
@@ -107,11 +102,21 @@ Acad::ErrorStatus Write(const AcDbDatabase& db, const char* fileName, bool dwgAs
 }
 }  // namespace
 
-const std::string& LastDrawingFileError() { return lastError; }
+const std::string& LastDrawingFileError() {
+    return lastError;
+}
 
 }  // namespace platform::cad
 
-Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) { return platform::cad::Read(*this, fileName); }
-Acad::ErrorStatus AcDbDatabase::dxfIn(const char* fileName) { return platform::cad::Read(*this, fileName); }
-Acad::ErrorStatus AcDbDatabase::dxfOut(const char* fileName) { return platform::cad::Write(*this, fileName, false); }
-Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) { return platform::cad::Write(*this, fileName, true); }
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
+    return platform::cad::Read(*this, fileName);
+}
+Acad::ErrorStatus AcDbDatabase::dxfIn(const char* fileName) {
+    return platform::cad::Read(*this, fileName);
+}
+Acad::ErrorStatus AcDbDatabase::dxfOut(const char* fileName) {
+    return platform::cad::Write(*this, fileName, false);
+}
+Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
+    return platform::cad::Write(*this, fileName, true);
+}

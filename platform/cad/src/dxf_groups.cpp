@@ -6,8 +6,7 @@ namespace platform::cad {
 
 namespace {
 // One line without its end (LF, CR LF or a lone CR at the end of the file).
-bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line)
-{
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
     if (pos >= text.size())
         return false;
     std::size_t end = text.find('\n', pos);
@@ -20,8 +19,7 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line)
 }
 }  // namespace
 
-std::string_view TrimDxfValue(std::string_view value)
-{
+std::string_view TrimDxfValue(std::string_view value) {
     while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
         value.remove_prefix(1);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
@@ -29,8 +27,7 @@ std::string_view TrimDxfValue(std::string_view value)
     return value;
 }
 
-bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error)
-{
+bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error) {
     groups.clear();
     groups.reserve(text.size() / 12);
     // A UTF-8 byte-order mark some editors put in front is not part of the first code.
@@ -52,8 +49,8 @@ bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::s
             return false;
         }
         if (!NextLine(text, pos, valueLine)) {
-            error = "line " + std::to_string(line) + ": the file ends after group code " + std::to_string(code) +
-                    " without its value";
+            error = "line " + std::to_string(line) + ": the file ends after group code " +
+                    std::to_string(code) + " without its value";
             return false;
         }
         groups.push_back(DxfGroup{code, valueLine, line});

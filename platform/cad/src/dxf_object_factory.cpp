@@ -23,15 +23,13 @@
 
 namespace platform::cad {
 
-DxfPolylineKind PolylineKindOf(long flags)
-{
+DxfPolylineKind PolylineKindOf(long flags) {
     if ((flags & (16 | 64)) != 0)
         return DxfPolylineKind::Other;
     return (flags & 8) != 0 ? DxfPolylineKind::Spatial : DxfPolylineKind::Flat;
 }
 
-AcDbEntity* NewDxfEntity(std::string_view type, long flags, DxfPolylineKind parent)
-{
+AcDbEntity* NewDxfEntity(std::string_view type, long flags, DxfPolylineKind parent) {
     std::string name(type);
     if (type == "LINE")
         return new AcDbLine;
@@ -63,12 +61,12 @@ AcDbEntity* NewDxfEntity(std::string_view type, long flags, DxfPolylineKind pare
         return new AcDbSequenceEnd;
     if (type == "POLYLINE") {
         switch (PolylineKindOf(flags)) {
-        case DxfPolylineKind::Flat:
-            return new AcDb2dPolyline;
-        case DxfPolylineKind::Spatial:
-            return new AcDb3dPolyline;
-        default:
-            break;
+            case DxfPolylineKind::Flat:
+                return new AcDb2dPolyline;
+            case DxfPolylineKind::Spatial:
+                return new AcDb3dPolyline;
+            default:
+                break;
         }
     }
     if (type == "VERTEX") {
@@ -87,8 +85,7 @@ AcDbEntity* NewDxfEntity(std::string_view type, long flags, DxfPolylineKind pare
     return new AcDbUnknownEntity(name.c_str());
 }
 
-AcDbObject* NewDxfObject(std::string_view type)
-{
+AcDbObject* NewDxfObject(std::string_view type) {
     if (type == "DICTIONARY")
         return new AcDbDictionary;
     if (type == "GROUP")

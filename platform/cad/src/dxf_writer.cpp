@@ -18,8 +18,7 @@ class Writer {
 public:
     explicit Writer(const AcDbDatabase& db) : db_(db), next_(db.handseed().value()) {}
 
-    std::string Run()
-    {
+    std::string Run() {
         Section("CLASSES");
         EndSection();
         Tables();
@@ -37,8 +36,7 @@ public:
 private:
     // ---- groups ----------------------------------------------------------------------------
 
-    void Code(int code)
-    {
+    void Code(int code) {
         char buffer[16];
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), code);
         std::size_t len = static_cast<std::size_t>(end - buffer);
@@ -48,8 +46,7 @@ private:
         out_ += '\n';
     }
 
-    void Group(int code, std::string_view value)
-    {
+    void Group(int code, std::string_view value) {
         Code(code);
         // A line end inside a value would split the group: control characters go as ^X.
         for (char c : value) {
@@ -63,8 +60,7 @@ private:
         out_ += '\n';
     }
 
-    void Real(int code, double value)
-    {
+    void Real(int code, double value) {
         Code(code);
         char buffer[32];
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), value);
@@ -75,8 +71,7 @@ private:
         out_ += '\n';
     }
 
-    void Int(int code, std::int64_t value)
-    {
+    void Int(int code, std::int64_t value) {
         Code(code);
         char buffer[24];
         auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), value);
@@ -84,10 +79,11 @@ private:
         out_ += '\n';
     }
 
-    void Handle(int code, std::uint64_t handle) { Group(code, handle == 0 ? std::string("0") : AcDbHandle(handle).text()); }
+    void Handle(int code, std::uint64_t handle) {
+        Group(code, handle == 0 ? std::string("0") : AcDbHandle(handle).text());
+    }
 
-    void Point(int code, const AcGePoint3d& p, bool withZ = true)
-    {
+    void Point(int code, const AcGePoint3d& p, bool withZ = true) {
         Real(code, p.x);
         Real(code + 10, p.y);
         if (withZ)
@@ -96,51 +92,49 @@ private:
 
     std::uint64_t NewHandle() { return next_++; }
 
-    void Tag(const DxfTag& tag, bool flat)
-    {
+    void Tag(const DxfTag& tag, bool flat) {
         switch (tag.kind()) {
-        case GroupValueKind::String:
-            Group(tag.code, tag.text);
-            break;
-        case GroupValueKind::Real:
-            Real(tag.code, tag.real);
-            break;
-        case GroupValueKind::Point:
-            Point(tag.code, tag.point, !(flat && tag.code == 10));
-            break;
-        case GroupValueKind::Int16:
-        case GroupValueKind::Int32:
-        case GroupValueKind::Int64:
-        case GroupValueKind::Bool:
-            Int(tag.code, tag.integer);
-            break;
-        case GroupValueKind::Name:
-            if (!tag.id.isNull())
-                Handle(tag.code, tag.id.isErased() ? 0 : tag.id.handle().value());
-            else
-                Group(tag.code, tag.text.empty() ? std::string("0") : tag.text);
-            break;
-        case GroupValueKind::Binary: {
-            static const char* hex = "0123456789ABCDEF";
-            std::string text;
-            text.reserve(tag.bytes.size() * 2);
-            for (unsigned char b : tag.bytes) {
-                text += hex[b >> 4];
-                text += hex[b & 15];
+            case GroupValueKind::String:
+                Group(tag.code, tag.text);
+                break;
+            case GroupValueKind::Real:
+                Real(tag.code, tag.real);
+                break;
+            case GroupValueKind::Point:
+                Point(tag.code, tag.point, !(flat && tag.code == 10));
+                break;
+            case GroupValueKind::Int16:
+            case GroupValueKind::Int32:
+            case GroupValueKind::Int64:
+            case GroupValueKind::Bool:
+                Int(tag.code, tag.integer);
+                break;
+            case GroupValueKind::Name:
+                if (!tag.id.isNull())
+                    Handle(tag.code, tag.id.isErased() ? 0 : tag.id.handle().value());
+                else
+                    Group(tag.code, tag.text.empty() ? std::string("0") : tag.text);
+                break;
+            case GroupValueKind::Binary: {
+                static const char* hex = "0123456789ABCDEF";
+                std::string text;
+                text.reserve(tag.bytes.size() * 2);
+                for (unsigned char b : tag.bytes) {
+                    text += hex[b >> 4];
+                    text += hex[b & 15];
+                }
+                Group(tag.code, text);
+                break;
             }
-            Group(tag.code, text);
-            break;
-        }
-        case GroupValueKind::None:
-            Group(tag.code, tag.text);
-            break;
+            case GroupValueKind::None:
+                Group(tag.code, tag.text);
+                break;
         }
     }
 
     // An object: its type, its fields as the class files them, then its extended data. skip
     // leaves out codes another record carries (a block's origin goes with BLOCK).
-    void Object(const AcDbObject* object, const char* type = nullptr, bool blockRecord = false)
-    {
+    void Object(const AcDbObject* object, const char* type = nullptr, bool blockRecord = false) {
         Group(0, type != nullptr ? type : object->dxfTypeName());
         AcDbDxfFiler filer;
         object->dxfOutFields(&filer);
@@ -170,8 +164,7 @@ private:
 
     // A table record keeps its name and flags in the record's own subclass, which follows the
     // empty AcDbSymbolTableRecord one; readers look for them there.
-    static void RecordLayout(DxfTagList& tags, const char* type)
-    {
+    static void RecordLayout(DxfTagList& tags, const char* type) {
         std::size_t common = tags.size();
         for (std::size_t i = 0; i < tags.size(); ++i)
             if (tags[i].code == 100 && tags[i].text == "AcDbSymbolTableRecord") {
@@ -191,8 +184,7 @@ private:
         tags.insert(tags.begin() + static_cast<std::ptrdiff_t>(common) + 1, subclass);
     }
 
-    void Section(const char* name)
-    {
+    void Section(const char* name) {
         Group(0, "SECTION");
         Group(2, name);
     }
@@ -200,14 +192,12 @@ private:
 
     // ---- sections --------------------------------------------------------------------------
 
-    std::string RecordName(AcDbObjectId id) const
-    {
+    std::string RecordName(AcDbObjectId id) const {
         auto* record = AcDbSymbolTableRecord::cast(PeekObject(id));
         return record != nullptr ? record->name() : std::string();
     }
 
-    void Header()
-    {
+    void Header() {
         Section("HEADER");
         Group(9, "$ACADVER");
         Group(1, "AC1018");
@@ -235,8 +225,7 @@ private:
     }
 
     // A table the host does not keep, written with what a reader expects to find.
-    std::uint64_t TableHead(const char* name, int count)
-    {
+    std::uint64_t TableHead(const char* name, int count) {
         std::uint64_t handle = NewHandle();
         Group(0, "TABLE");
         Group(2, name);
@@ -247,8 +236,7 @@ private:
         return handle;
     }
 
-    void Table(AcDbObjectId tableId, const char* name, const char* recordType)
-    {
+    void Table(AcDbObjectId tableId, const char* name, const char* recordType) {
         auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
         AcDbObjectIdArray ids = table->recordIds();
         Group(0, "TABLE");
@@ -264,8 +252,7 @@ private:
         Group(0, "ENDTAB");
     }
 
-    void Tables()
-    {
+    void Tables() {
         Section("TABLES");
         std::uint64_t vport = TableHead("VPORT", 1);
         Group(0, "VPORT");
@@ -304,13 +291,13 @@ private:
         EndSection();
     }
 
-    void Entity(AcDbObjectId id)
-    {
+    void Entity(AcDbObjectId id) {
         const AcDbObject* object = PeekObject(id);
         if (object == nullptr || id.isErased())
             return;
         Object(object);
-        if (AcDb2dPolyline::cast(object) || AcDb3dPolyline::cast(object) || AcDbBlockReference::cast(object)) {
+        if (AcDb2dPolyline::cast(object) || AcDb3dPolyline::cast(object) ||
+            AcDbBlockReference::cast(object)) {
             AcDbObjectIdArray subs;
             object->subObjectIds(subs);
             for (const auto& sub : subs)
@@ -318,8 +305,7 @@ private:
         }
     }
 
-    void BlockMarker(const char* type, const AcDbBlockTableRecord* block, bool paper, const char* subclass)
-    {
+    void BlockMarker(const char* type, const AcDbBlockTableRecord* block, bool paper, const char* subclass) {
         Group(0, type);
         Handle(5, NewHandle());
         Handle(330, block->objectHandle().value());
@@ -330,8 +316,7 @@ private:
         Group(100, subclass);
     }
 
-    void Blocks()
-    {
+    void Blocks() {
         Section("BLOCKS");
         auto* table = AcDbBlockTable::cast(PeekObject(db_.blockTableId()));
         AcDbObjectId paper = db_.paperSpaceId();
@@ -353,8 +338,7 @@ private:
         EndSection();
     }
 
-    void Entities()
-    {
+    void Entities() {
         Section("ENTITIES");
         for (AcDbObjectId space : {db_.modelSpaceId(), db_.paperSpaceId()})
             if (auto* block = AcDbBlockTableRecord::cast(PeekObject(space)))
@@ -363,8 +347,7 @@ private:
         EndSection();
     }
 
-    void Objects()
-    {
+    void Objects() {
         Section("OBJECTS");
         // The named-objects dictionary comes first: readers take the first dictionary for it.
         AcDbObjectId nod = db_.namedObjectsDictionaryId();
@@ -376,7 +359,8 @@ private:
             const AcDbObject* object = stub->object.get();
             if (object == nullptr || stub->erased || AcDbObjectId(stub) == nod)
                 continue;
-            if (AcDbEntity::cast(object) || AcDbSymbolTable::cast(object) || AcDbSymbolTableRecord::cast(object))
+            if (AcDbEntity::cast(object) || AcDbSymbolTable::cast(object) ||
+                AcDbSymbolTableRecord::cast(object))
                 continue;
             Object(object);
         }
@@ -390,8 +374,7 @@ private:
 
 }  // namespace
 
-std::string WriteDxf(const AcDbDatabase& db)
-{
+std::string WriteDxf(const AcDbDatabase& db) {
     Writer writer(db);
     return writer.Run();
 }

@@ -13,8 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(DxfBadInput, CutOrGarbledDrawingsAreRefusedCleanly)
-{
+TEST(DxfBadInput, CutOrGarbledDrawingsAreRefusedCleanly) {
     TestDrawing d;
     dxftest::BuildSample(d);
     const std::string text = platform::cad::WriteDxf(*d.db());
@@ -40,8 +39,7 @@ TEST(DxfBadInput, CutOrGarbledDrawingsAreRefusedCleanly)
     }
 }
 
-TEST(DxfBadInput, ErrorsNameTheLineAndLeaveTheDrawingAlone)
-{
+TEST(DxfBadInput, ErrorsNameTheLineAndLeaveTheDrawingAlone) {
     struct Case {
         const char* text;
         const char* error;
@@ -50,10 +48,12 @@ TEST(DxfBadInput, ErrorsNameTheLineAndLeaveTheDrawingAlone)
         {"  0\nSECTION\n  2\nENTITIES\nxyz\nLINE\n", "line 5: a group code was expected"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  5\n20\n 10\n1.5\n 20\nabc\n  0\nENDSEC\n  0\nEOF\n",
          "line 11: \"abc\" is not a number"},
-        {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 20\n1\n  0\nENDSEC\n  0\nEOF\n", "line 7: coordinate group 20"},
+        {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 20\n1\n  0\nENDSEC\n  0\nEOF\n",
+         "line 7: coordinate group 20"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  5\n20\n  0\nLINE\n  5\n20\n  0\nENDSEC\n  0\nEOF\n",
          "line 9: handle 20 is used twice"},
-        {"  0\nSECTION\n  2\nENTITIES\n  0\nVERTEX\n  0\nENDSEC\n  0\nEOF\n", "line 5: a VERTEX outside a POLYLINE"},
+        {"  0\nSECTION\n  2\nENTITIES\n  0\nVERTEX\n  0\nENDSEC\n  0\nEOF\n",
+         "line 5: a VERTEX outside a POLYLINE"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1001\nNOAPP\n1000\nx\n  0\nENDSEC\n  0\nEOF\n",
          "line 7: the extended data of the LINE cannot be kept"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  0\nENDSEC\n", "the file ends before its EOF marker"},
@@ -80,9 +80,10 @@ TEST(DxfBadInput, ErrorsNameTheLineAndLeaveTheDrawingAlone)
     // A small R12 drawing without handles, tables or block records is still a whole drawing.
     AcDbDatabase db(false, true);
     std::string error;
-    ASSERT_TRUE(platform::cad::ReadDxf("  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\nWALL\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n"
-                                       "  0\nENDSEC\n  0\nEOF\n",
-                                       db, error))
+    ASSERT_TRUE(platform::cad::ReadDxf(
+        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\nWALL\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n"
+        "  0\nENDSEC\n  0\nEOF\n",
+        db, error))
         << error;
     auto* ms = AcDbBlockTableRecord::cast(platform::cad::PeekObject(db.modelSpaceId()));
     ASSERT_NE(ms, nullptr);

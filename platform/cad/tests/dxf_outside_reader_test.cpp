@@ -21,8 +21,7 @@ struct ScriptRun {
 };
 
 // Runs a Python script with the system's interpreter, which has the Debian ezdxf package.
-ScriptRun Python(const fs::path& dir, const std::string& script)
-{
+ScriptRun Python(const fs::path& dir, const std::string& script) {
     fs::path file = dir / "check.py";
     // The script's text is GBK here, like every literal of this program; Python reads UTF-8.
     std::ofstream(file) << platform::text::GbkToUtf8(script);
@@ -40,15 +39,13 @@ ScriptRun Python(const fs::path& dir, const std::string& script)
     return run;
 }
 
-fs::path TempDir(const char* name)
-{
+fs::path TempDir(const char* name) {
     fs::path dir = fs::temp_directory_path() / (std::string(name) + std::to_string(::getpid()));
     fs::create_directories(dir);
     return dir;
 }
 
-TEST(DxfOutsideReader, EzdxfOpensAndAuditsOurDrawingCleanly)
-{
+TEST(DxfOutsideReader, EzdxfOpensAndAuditsOurDrawingCleanly) {
     fs::path dir = TempDir("dxf_ezdxf_out_");
     TestDrawing d;
     dxftest::SampleIds ids = dxftest::BuildSample(d);
@@ -76,7 +73,8 @@ print('block', [e.dxftype() for e in doc.blocks.get('JZD')])
     EXPECT_EQ(run.output.find("AUDIT"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("ver AC1018 gbk"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("layer 房屋"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("(1000, '141101'), (1070, 7), (1071, 123456), (1040, 0.1), (1010, (1.5, -2.25, 0.0))"),
+    EXPECT_NE(run.output.find(
+                  "(1000, '141101'), (1070, 7), (1071, 123456), (1040, 0.1), (1010, (1.5, -2.25, 0.0))"),
               std::string::npos)
         << run.output;
     // ezdxf keeps a group's members as a set: their order is checked by our own reader.
@@ -85,20 +83,21 @@ print('block', [e.dxftype() for e in doc.blocks.get('JZD')])
     std::sort(handles.begin(), handles.end());
     std::string members = "group ['" + handles[0] + "', '" + handles[1] + "', '" + handles[2] + "']";
     EXPECT_NE(run.output.find(members), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("(1, '检查结果'), (70, 3), (40, 2.5), (330, '" + ids.line.handle().text() + "')"),
-              std::string::npos)
+    EXPECT_NE(
+        run.output.find("(1, '检查结果'), (70, 3), (40, 2.5), (330, '" + ids.line.handle().text() + "')"),
+        std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("userr1 500.0"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("block ['CIRCLE']"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("'ARC', 'CIRCLE', 'INSERT', 'LINE', 'LWPOLYLINE', 'POLYLINE', 'POLYLINE', 'TEXT'"),
-              std::string::npos)
+    EXPECT_NE(
+        run.output.find("'ARC', 'CIRCLE', 'INSERT', 'LINE', 'LWPOLYLINE', 'POLYLINE', 'POLYLINE', 'TEXT'"),
+        std::string::npos)
         << run.output;
     if (!HasFailure())
         fs::remove_all(dir);  // kept for a look when something failed
 }
 
-TEST(DxfOutsideReader, DrawingWrittenByEzdxfIsReadWhole)
-{
+TEST(DxfOutsideReader, DrawingWrittenByEzdxfIsReadWhole) {
     fs::path dir = TempDir("dxf_ezdxf_in_");
     ScriptRun run = Python(dir, R"(
 import ezdxf, sys
@@ -192,8 +191,7 @@ print(len(doc.modelspace()))
         fs::remove_all(dir);  // kept for a look when something failed
 }
 
-TEST(DxfOutsideReader, EveryVersionAndCodePageEzdxfWrites)
-{
+TEST(DxfOutsideReader, EveryVersionAndCodePageEzdxfWrites) {
     fs::path dir = TempDir("dxf_ezdxf_versions_");
     ScriptRun run = Python(dir, R"(
 import ezdxf, sys

@@ -17,28 +17,28 @@ namespace {
 using platform::cad::DxfTagList;
 
 // The fields of an object with references as handles, so objects of two drawings compare.
-std::string Fields(const AcDbObject* object)
-{
+std::string Fields(const AcDbObject* object) {
     AcDbDxfFiler filer;
     object->dxfOutFields(&filer);
     std::string out = std::string(object->dxfTypeName()) + ":";
     auto add = [&](const platform::cad::DxfTag& t) {
         out += " " + std::to_string(t.code) + "=";
         switch (t.kind()) {
-        case platform::cad::GroupValueKind::Name:
-            out += t.id.isNull() ? t.text : t.id.handle().text();
-            break;
-        case platform::cad::GroupValueKind::Real:
-            out += std::to_string(t.real);
-            break;
-        case platform::cad::GroupValueKind::Point:
-            out += std::to_string(t.point.x) + "," + std::to_string(t.point.y) + "," + std::to_string(t.point.z);
-            break;
-        case platform::cad::GroupValueKind::String:
-            out += t.text;
-            break;
-        default:
-            out += std::to_string(t.integer);
+            case platform::cad::GroupValueKind::Name:
+                out += t.id.isNull() ? t.text : t.id.handle().text();
+                break;
+            case platform::cad::GroupValueKind::Real:
+                out += std::to_string(t.real);
+                break;
+            case platform::cad::GroupValueKind::Point:
+                out += std::to_string(t.point.x) + "," + std::to_string(t.point.y) + "," +
+                       std::to_string(t.point.z);
+                break;
+            case platform::cad::GroupValueKind::String:
+                out += t.text;
+                break;
+            default:
+                out += std::to_string(t.integer);
         }
     };
     for (const auto& t : filer.tags())
@@ -52,8 +52,7 @@ std::string Fields(const AcDbObject* object)
 }
 
 // Every live object of a, found under its handle in b with the same fields.
-void ExpectSameDrawing(const AcDbDatabase& a, AcDbDatabase& b)
-{
+void ExpectSameDrawing(const AcDbDatabase& a, AcDbDatabase& b) {
     int compared = 0;
     for (std::uint64_t i = 0; i < a.objects().Size(); ++i) {
         const auto* stub = a.objects().At(i);
@@ -68,15 +67,13 @@ void ExpectSameDrawing(const AcDbDatabase& a, AcDbDatabase& b)
     EXPECT_GT(compared, 30);
 }
 
-std::filesystem::path TempDir()
-{
+std::filesystem::path TempDir() {
     auto dir = std::filesystem::temp_directory_path() / ("dxf_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     return dir;
 }
 
-TEST(DxfRoundTrip, KeepsEveryObjectHandleXDataGroupAndXrecord)
-{
+TEST(DxfRoundTrip, KeepsEveryObjectHandleXDataGroupAndXrecord) {
     TestDrawing d;
     dxftest::SampleIds ids = dxftest::BuildSample(d);
     std::string text = platform::cad::WriteDxf(*d.db());
@@ -114,8 +111,7 @@ TEST(DxfRoundTrip, KeepsEveryObjectHandleXDataGroupAndXrecord)
     ExpectSameDrawing(read, reread);
 }
 
-TEST(DxfRoundTrip, DrawingFilesThroughTheDatabase)
-{
+TEST(DxfRoundTrip, DrawingFilesThroughTheDatabase) {
     auto dir = TempDir();
     TestDrawing d;
     dxftest::BuildSample(d);

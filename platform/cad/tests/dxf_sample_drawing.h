@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_block_reference.h"
@@ -14,7 +15,6 @@
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/db_xrecord.h"
-#include "platform/cad/ads_entity.h"
 #include "platform/cad/resbuf.h"
 #include "test_drawing.h"
 
@@ -22,8 +22,7 @@ namespace dxftest {
 
 using platform::cad::DxfTag;
 
-inline AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const char* name)
-{
+inline AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const char* name) {
     record->setName(name);
     AcDbSymbolTable* table = nullptr;
     AcDbObjectId id;
@@ -35,8 +34,7 @@ inline AcDbObjectId AddRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* recor
 }
 
 // XData of the application "MIRET": a GBK code, the kinds of items product code stores.
-inline void Code(AcDbObject* object, const std::string& code)
-{
+inline void Code(AcDbObject* object, const std::string& code) {
     platform::cad::XDataApp app;
     app.app = "MIRET";
     app.items = {DxfTag::String(1000, code), DxfTag::Integer(1070, 7), DxfTag::Integer(1071, 123456),
@@ -48,8 +46,7 @@ struct SampleIds {
     AcDbObjectId line, polyline, vertex, block, reference, group, xrecord;
 };
 
-inline SampleIds BuildSample(TestDrawing& d)
-{
+inline SampleIds BuildSample(TestDrawing& d) {
     AcDbDatabase* db = d.db();
     SampleIds ids;
     AddRecord(db->regAppTableId(), new AcDbRegAppTableRecord, "MIRET");

@@ -7,15 +7,13 @@ public:
     AcGeMatrix3d() { setToIdentity(); }
     static const AcGeMatrix3d kIdentity;
 
-    AcGeMatrix3d& setToIdentity()
-    {
+    AcGeMatrix3d& setToIdentity() {
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c)
                 entry[r][c] = r == c ? 1.0 : 0.0;
         return *this;
     }
-    bool isEqualTo(const AcGeMatrix3d& other, double tol = 1e-12) const
-    {
+    bool isEqualTo(const AcGeMatrix3d& other, double tol = 1e-12) const {
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c) {
                 double d = entry[r][c] - other.entry[r][c];
