@@ -26,26 +26,26 @@
 
 namespace {
 
-std::string Describe(const platform::cad::DxfTagList& tags) {
+std::string Describe(const platform::cad::DxfTagList& tags)
+{
     std::string out;
     for (const auto& t : tags) {
         out += "(" + std::to_string(t.code);
         switch (t.kind()) {
-            case platform::cad::GroupValueKind::String:
-                out += " " + t.text;
-                break;
-            case platform::cad::GroupValueKind::Real:
-                out += " " + std::to_string(t.real);
-                break;
-            case platform::cad::GroupValueKind::Point:
-                out += " " + std::to_string(t.point.x) + "," + std::to_string(t.point.y) + "," +
-                       std::to_string(t.point.z);
-                break;
-            case platform::cad::GroupValueKind::Binary:
-                out += " [" + std::to_string(t.bytes.size()) + "]";
-                break;
-            default:
-                out += " " + std::to_string(t.integer);
+        case platform::cad::GroupValueKind::String:
+            out += " " + t.text;
+            break;
+        case platform::cad::GroupValueKind::Real:
+            out += " " + std::to_string(t.real);
+            break;
+        case platform::cad::GroupValueKind::Point:
+            out += " " + std::to_string(t.point.x) + "," + std::to_string(t.point.y) + "," + std::to_string(t.point.z);
+            break;
+        case platform::cad::GroupValueKind::Binary:
+            out += " [" + std::to_string(t.bytes.size()) + "]";
+            break;
+        default:
+            out += " " + std::to_string(t.integer);
         }
         out += ")";
     }
@@ -58,7 +58,8 @@ struct Sample {
     std::function<AcDbObject*()> empty;
 };
 
-TEST(CadDxfFields, EveryClassReadsBackWhatItWrites) {
+TEST(CadDxfFields, EveryClassReadsBackWhatItWrites)
+{
     TestDrawing drawing;
     AcDbBlockTable* blocks = nullptr;
     drawing.db()->getBlockTable(blocks, AcDb::kForWrite);
@@ -77,11 +78,9 @@ TEST(CadDxfFields, EveryClassReadsBackWhatItWrites) {
     std::vector<Sample> samples = {
         {"line", [&] { return onLayer(new AcDbLine(AcGePoint3d(1, 2, 3), AcGePoint3d(4, 5, 6))); },
          [] { return new AcDbLine; }},
-        {"circle",
-         [&] { return onLayer(new AcDbCircle(AcGePoint3d(3400000, 500000, 1), AcGeVector3d::kZAxis, 7)); },
+        {"circle", [&] { return onLayer(new AcDbCircle(AcGePoint3d(3400000, 500000, 1), AcGeVector3d::kZAxis, 7)); },
          [] { return new AcDbCircle; }},
-        {"arc", [&] { return onLayer(new AcDbArc(AcGePoint3d(1, 1, 0), 2, 0.5, 4)); },
-         [] { return new AcDbArc; }},
+        {"arc", [&] { return onLayer(new AcDbArc(AcGePoint3d(1, 1, 0), 2, 0.5, 4)); }, [] { return new AcDbArc; }},
         {"point", [&] { return onLayer(new AcDbPoint(AcGePoint3d(9, 8, 7))); }, [] { return new AcDbPoint; }},
         {"lwpolyline",
          [&] {
@@ -125,8 +124,7 @@ TEST(CadDxfFields, EveryClassReadsBackWhatItWrites) {
          [] { return new AcDbBlockReference; }},
         {"ellipse",
          [&] {
-             return onLayer(new AcDbEllipse(AcGePoint3d(0, 0, 0), AcGeVector3d::kZAxis, AcGeVector3d(4, 0, 0),
-                                            0.5, 0.2, 2));
+             return onLayer(new AcDbEllipse(AcGePoint3d(0, 0, 0), AcGeVector3d::kZAxis, AcGeVector3d(4, 0, 0), 0.5, 0.2, 2));
          },
          [] { return new AcDbEllipse; }},
         {"spline",
@@ -134,20 +132,18 @@ TEST(CadDxfFields, EveryClassReadsBackWhatItWrites) {
              AcGePoint3dArray cps;
              for (int i = 0; i < 5; ++i)
                  cps.append(AcGePoint3d(i, i % 2, 0));
-             return onLayer(
-                 new AcDbSpline(3, false, false, false, cps, AcGeDoubleArray(), AcGeDoubleArray()));
+             return onLayer(new AcDbSpline(3, false, false, false, cps, AcGeDoubleArray(), AcGeDoubleArray()));
          },
          [] { return new AcDbSpline; }},
         {"aligned",
          [&] {
-             return onLayer(new AcDbAlignedDimension(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0),
-                                                     AcGePoint3d(0, 2, 0), "x"));
+             return onLayer(new AcDbAlignedDimension(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), AcGePoint3d(0, 2, 0), "x"));
          },
          [] { return new AcDbAlignedDimension; }},
         {"rotated",
          [&] {
-             return onLayer(new AcDbRotatedDimension(0.5, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0),
-                                                     AcGePoint3d(0, 2, 0)));
+             return onLayer(
+                 new AcDbRotatedDimension(0.5, AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0), AcGePoint3d(0, 2, 0)));
          },
          [] { return new AcDbRotatedDimension; }},
         {"hatch",
