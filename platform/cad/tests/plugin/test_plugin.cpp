@@ -3,6 +3,7 @@
 // Each module writes the messages it hears into the transcript.
 #include "platform/cad/command_processor.h"
 #include "platform/cad/command_stack.h"
+#include "platform/cad/host_exit.h"
 #include "platform/cad/lisp_functions.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -48,6 +49,16 @@ void Nest()
     acutPrintf("\nnested unknown: %d", rc);
 }
 
+// Adds a command to a group it never removes, so that the host has something to take back.
+void Leak() { acedRegCmds->addCommand("RTLEAK", "RTLEAK_CMD", "RTLEAK_CMD", ACRX_CMD_MODAL, Hello); }
+
+void Quit()
+{
+    platform::cad::ExitHost(3);
+    ads_real ignored = 0;
+    acutPrintf("\nafter exit: %d", acedGetReal("\nNever asked: ", &ignored));
+}
+
 int Sum()
 {
     long total = 0;
@@ -69,6 +80,8 @@ void AddCommands()
     stack->addCommand(GROUP, "RTA_HELLO", "RTA_HELLO", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET, Hello);
     stack->addCommand(GROUP, "RTA_ASK", "RTA_ASK", ACRX_CMD_MODAL, AskScale);
     stack->addCommand(GROUP, "RTA_NEST", "RTA_NEST", ACRX_CMD_MODAL, Nest);
+    stack->addCommand(GROUP, "RTA_LEAK", "RTA_LEAK", ACRX_CMD_MODAL, Leak);
+    stack->addCommand(GROUP, "RTA_QUIT", "rta_quit_local", ACRX_CMD_MODAL, Quit);
 }
 
 int Dispatch()
