@@ -119,6 +119,19 @@ TEST_F(CadhostTest, FailuresEndWithAClearMessageAndANonZeroStatus)
     EXPECT_TRUE(Has(usage.err, "-s needs a value\nusage: cadhost"));
 }
 
+TEST_F(CadhostTest, DockBarsAreShownWithTheirTextsWhenTheyAppear)
+{
+    Outcome run = Cadhost("-c RTA_BAR -c RTA_BAR -c RTA_HIDEBAR -c RTA_BAR");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string shown = "[bar] 测试窗\n  Afx:8 0 \"测试窗\"\n    Static 0 \"窗中文字\"";
+    std::size_t first = run.out.find(shown);
+    ASSERT_NE(first, std::string::npos) << run.out;
+    std::size_t second = run.out.find(shown, first + 1);
+    ASSERT_NE(second, std::string::npos) << "shown again after it was hidden";
+    EXPECT_EQ(run.out.find(shown, second + 1), std::string::npos) << "not again while it stays visible";
+    EXPECT_LT(run.out.find("RTA_HIDEBAR"), second);
+}
+
 TEST_F(CadhostTest, AModuleEndsTheHostWithItsExitCode)
 {
     Outcome run = Cadhost("-c RTA_HELLO -c rta_quit_local -c RTA_HELLO -o never.dxf");
