@@ -197,15 +197,36 @@ Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)
     return Acad::eOk;
 }
 
+// Reactor lists change as bookkeeping of other objects (a group gaining a member), also while
+// this object is closed; observers still hear of it, so that a journal can put it back.
+template <typename F>
+void AcDbObject::changeBookkeeping(F&& change)
+{
+    if (stub_ == nullptr || writing_) {
+        if (writing_)
+            beginModify();
+        change();
+        return;
+    }
+    for (auto* observer : stub_->database->observers())
+        observer->ObjectWillBeModified(*this);
+    change();
+    for (auto* observer : stub_->database->observers())
+        observer->ObjectModified(*this);
+}
+
 void AcDbObject::addPersistentReactor(AcDbObjectId reactor)
 {
     if (!reactors_.contains(reactor))
-        reactors_.append(reactor);
+        changeBookkeeping([&] { reactors_.append(reactor); });
 }
 
 Acad::ErrorStatus AcDbObject::removePersistentReactor(AcDbObjectId reactor)
 {
-    return reactors_.remove(reactor) ? Acad::eOk : Acad::eKeyNotFound;
+    if (!reactors_.contains(reactor))
+        return Acad::eKeyNotFound;
+    changeBookkeeping([&] { reactors_.remove(reactor); });
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbObject::createExtensionDictionary()

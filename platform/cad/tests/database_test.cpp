@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
+#include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_dimension.h"
+#include "platform/cad/db_group.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_point.h"
 #include "platform/cad/db_polyline.h"
@@ -149,6 +156,58 @@ TEST(CadDatabase, ClosingANonResidentObjectEndsItAndObserversHearOfChanges)
 
     auto* loose = new AcDbLine;
     EXPECT_EQ(loose->close(), Acad::eOk);  // deleted; the sanitizer build would catch a leak
+}
+
+TEST(CadDatabase, AJournalSeesEveryChangeBeforeItHappens)
+{
+    // What a journal would need to put things back: the old state, before each change.
+    struct Journal : platform::cad::DatabaseObserver {
+        std::vector<std::string> events;
+        void ObjectAppended(const AcDbObject& o) override { events.push_back(std::string("add ") + o.isA()->name()); }
+        void ObjectWillBeModified(const AcDbObject& o) override
+        {
+            std::string what = std::string("before ") + o.isA()->name();
+            if (auto* circle = AcDbCircle::cast(&o))
+                what += " r=" + std::to_string(static_cast<int>(circle->radius()));
+            events.push_back(what);
+        }
+    } journal;
+    TestDrawing drawing;
+    AcDbObjectId id = drawing.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d::kZAxis, 2));
+    drawing.db()->addObserver(&journal);
+    AcDbCircle* circle = nullptr;
+    ASSERT_EQ(acdbOpenObject(circle, id, AcDb::kForWrite), Acad::eOk);
+    circle->setRadius(5);
+    circle->close();
+    // A group gaining the circle changes the circle's reactors while it is closed.
+    AcDbDictionary* groups = nullptr;
+    drawing.db()->getGroupDictionary(groups, AcDb::kForWrite);
+    auto* group = new AcDbGroup;
+    AcDbObjectId gid;
+    groups->setAt("*", group, gid);
+    groups->close();
+    group->close();
+    ASSERT_EQ(acdbOpenObject(group, gid, AcDb::kForWrite), Acad::eOk);
+    journal.events.clear();
+    group->append(id);
+    group->close();
+    EXPECT_EQ(journal.events, (std::vector<std::string>{"before AcDbGroup", "before AcDbCircle r=5"}));
+    // A hand-over is announced as the old object's change and the new one's arrival.
+    auto* lw = new AcDbPolyline;
+    lw->addVertexAt(0, AcGePoint2d(0, 0));
+    lw->addVertexAt(1, AcGePoint2d(1, 0));
+    AcDbObjectId lwId = drawing.Add(lw);
+    AcDbPolyline* open = nullptr;
+    ASSERT_EQ(acdbOpenObject(open, lwId, AcDb::kForWrite), Acad::eOk);
+    journal.events.clear();
+    AcDb2dPolyline* p2d = nullptr;
+    ASSERT_EQ(open->convertTo(p2d), Acad::eObjectToBeDeleted);
+    delete open;
+    p2d->close();
+    ASSERT_GE(journal.events.size(), 2u);
+    EXPECT_EQ(journal.events.front(), "before AcDbPolyline");
+    EXPECT_NE(std::find(journal.events.begin(), journal.events.end(), "add AcDb2dPolyline"), journal.events.end());
+    drawing.db()->removeObserver(&journal);
 }
 
 }  // namespace

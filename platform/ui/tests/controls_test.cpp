@@ -281,7 +281,7 @@ TEST_F(ControlsTest, TreeChecksAfterTheParentSawTheClick) {
     CTreeCtrl tree;
     ASSERT_TRUE(tree.SubclassWindow(Item(208)));
     HTREEITEM root = tree.InsertItem("setup list");
-    HTREEITEM child = tree.InsertItem("AutoCAD configs", root);
+    HTREEITEM child = tree.InsertItem("host configs", root);
     tree.Expand(root, TVE_EXPAND);
     EXPECT_EQ(tree.GetChildItem(root), child);
     EXPECT_EQ(tree.GetParentItem(child), root);
@@ -381,6 +381,70 @@ TEST_F(ControlsTest, MultiLineEditsListBoxesProgressAndTabbing) {
     progress.StepIt();
     EXPECT_EQ(progress.GetPos(), 12);  // past the end it starts again
     progress.UnsubclassWindow();
+}
+
+TEST_F(ControlsTest, RichEditRangesLinesAndChangeNotices) {
+    HWND edit = Item(202);
+    SetWindowTextA(edit, "a\nb\r\n\r\nlast");  // a lone line feed also ends a line
+    EXPECT_EQ(SendMessage(edit, EM_GETLINECOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessage(edit, EM_LINEINDEX, 3, 0), 7);
+    EXPECT_EQ(SendMessage(edit, EM_LINELENGTH, 7, 0), 4);
+    EXPECT_EQ(SendMessage(edit, EM_LINELENGTH, 5, 0), 0);
+    EXPECT_EQ(SendMessage(edit, EM_EXLINEFROMCHAR, 0, 100), 3);
+    char buffer[8] = {};
+    TEXTRANGEA range;
+    range.chrg = CHARRANGE{7, -1};
+    range.lpstrText = buffer;
+    EXPECT_EQ(SendMessage(edit, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range)), 4);
+    EXPECT_STREQ(buffer, "last");
+
+    // EN_CHANGE only while the mask asks for it.
+    heard.commands.clear();
+    SendMessage(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("x"));
+    EXPECT_TRUE(heard.commands.empty());
+    SendMessage(edit, EM_SETEVENTMASK, 0, ENM_CHANGE);
+    SendMessage(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("y"));
+    ASSERT_EQ(heard.commands.size(), 1u);
+    EXPECT_EQ(heard.commands[0].second, static_cast<UINT>(EN_CHANGE));
+    UiDriver driver(dialog);
+    EXPECT_FALSE(driver.SetText(202, "typed"));  // read-only to a person
+    EXPECT_TRUE(Logged("set 202: the edit is read-only; nothing happens"));
+}
+
+TEST_F(ControlsTest, CombosAndSpinsFollowTheirStyles) {
+    HWND combo = CreateWindowExA(0, "ComboBox", "", WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_SORT, 0, 0, 100, 100,
+                                 dialog, reinterpret_cast<HMENU>(310), nullptr, nullptr);
+    for (const char* text : {"线型", "DLTB", "dltb_2", "面"}) {
+        SendMessage(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    EXPECT_EQ(SendMessage(combo, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("dltb")), 0);
+    EXPECT_EQ(SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("DLTB_2")), 1);
+    EXPECT_EQ(SendMessage(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("线")), 3);
+    char text[16] = {};
+    GetWindowTextA(combo, text, sizeof text);
+    EXPECT_STREQ(text, "线型");
+    EXPECT_EQ(SendMessage(combo, CB_SETCURSEL, 9, 0), CB_ERR);
+    UiDriver driver(dialog);
+    heard.commands.clear();
+    EXPECT_TRUE(driver.SetText(310, "自定义"));  // a drop-down (not a list) takes typing
+    ASSERT_FALSE(heard.commands.empty());
+    EXPECT_EQ(heard.commands.back().second, static_cast<UINT>(CBN_EDITCHANGE));
+    EXPECT_FALSE(driver.SetText(207, "x"));       // the drop-down list does not
+
+    // A spin with the default range counts down as the up arrow is pressed; UDS_WRAP goes round.
+    HWND spin = Item(206);
+    SendMessage(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Item(205)), 0);
+    SendMessage(spin, UDM_SETPOS32, 0, 5);
+    driver.Spin(206, 1);
+    EXPECT_EQ(driver.Text(205), "4");
+    SendMessage(spin, UDM_SETRANGE, 0, MAKELPARAM(9, 0));
+    SetWindowLongA(spin, GWL_STYLE, GetWindowLongA(spin, GWL_STYLE) | UDS_WRAP);
+    SendMessage(spin, UDM_SETPOS32, 0, 9);
+    driver.Spin(206, 1);
+    EXPECT_EQ(driver.Text(205), "0");
+    driver.Spin(206, -1);
+    EXPECT_EQ(driver.Text(205), "9");
+    EXPECT_EQ(SendMessage(spin, UDM_GETRANGE, 0, 0), MAKELONG(9, 0));
 }
 
 TEST_F(ControlsTest, PopupMenusTakeTheAnsweredEntry) {

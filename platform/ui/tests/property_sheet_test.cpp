@@ -194,4 +194,83 @@ TEST_F(PropertySheetTest, WizardWalksThePagesAndWaitsForTheWorker) {
     EXPECT_TRUE(Logged("dialog 129 left open: cancel"));
 }
 
+// A page that may refuse to be shown or left, and counts what happened to it.
+class CCountingPage : public CPropertyPage {
+public:
+    explicit CCountingPage(UINT id) : CPropertyPage(id) {}
+    bool showable = true;
+    bool leavable = true;
+    int applied = 0;
+    int shown = 0;
+
+protected:
+    BOOL OnSetActive() override {
+        if (!showable) {
+            return FALSE;
+        }
+        ++shown;
+        return CPropertyPage::OnSetActive();
+    }
+    BOOL OnKillActive() override { return leavable && CPropertyPage::OnKillActive(); }
+    BOOL OnApply() override {
+        ++applied;
+        return CPropertyPage::OnApply();
+    }
+};
+
+TEST_F(PropertySheetTest, PagesThatRefuseAreSkippedOrKept) {
+    CCountingPage first(129);
+    CCountingPage skipped(131);
+    CCountingPage last(130);
+    skipped.showable = false;
+    CPropertySheet wizard(u"补丁");
+    wizard.AddPage(&first);
+    wizard.AddPage(&skipped);
+    wizard.AddPage(&last);
+    wizard.SetWizardMode();
+    queue->Push(platform::ui::DialogAnswer(129, [&](UiDriver& d) {
+        wizard.SendMessage(PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
+        wizard.SendMessage(PSM_PRESSBUTTON, PSBTN_NEXT);
+        EXPECT_EQ(wizard.GetActivePage(), &last);  // the page that would not show was passed over
+        wizard.SendMessage(PSM_SETFINISHTEXTA, 0, reinterpret_cast<LPARAM>("完成(&F)"));
+        EXPECT_EQ(d.Text(ID_WIZFINISH), "完成(&F)");
+        EXPECT_FALSE(d.IsVisible(ID_WIZBACK));
+        d.Click(ID_WIZFINISH);
+    }));
+    EXPECT_EQ(wizard.DoModal(), ID_WIZFINISH);
+    EXPECT_EQ(skipped.shown, 0);
+
+    // Tabbed: a page that will not be left keeps its tab; OK applies every page that was made.
+    CCountingPage a(129);
+    CCountingPage b(131);
+    CCountingPage c(130);
+    a.m_psp.pszTitle = "协议";
+    b.m_psp.pszTitle = "路径";
+    c.m_psp.pszTitle = "安装";
+    CPropertySheet tabs("设置");
+    tabs.AddPage(&a);
+    tabs.AddPage(&b);
+    tabs.AddPage(&c);
+    queue->Push(platform::ui::DialogAnswer(129, [&](UiDriver& d) {
+        d.ChooseTab(kSheetTabId, 1);
+        EXPECT_EQ(tabs.GetActiveIndex(), 1);
+        b.leavable = false;
+        d.ChooseTab(kSheetTabId, 2);
+        EXPECT_EQ(tabs.GetActiveIndex(), 1);
+        b.leavable = true;
+        d.Click(IDOK);
+    }));
+    EXPECT_EQ(tabs.DoModal(), IDOK);
+    EXPECT_EQ(a.applied, 1);
+    EXPECT_EQ(b.applied, 1);
+    EXPECT_EQ(c.applied, 0);  // never shown, never made
+
+    // A page whose template is missing: the sheet does not open.
+    CCountingPage missing(999);
+    CPropertySheet broken("broken");
+    broken.AddPage(&missing);
+    EXPECT_EQ(broken.DoModal(), -1);
+    EXPECT_TRUE(Logged("page 999 not found in the resources of \"wizard\"")) << Transcript();
+}
+
 }  // namespace

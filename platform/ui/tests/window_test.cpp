@@ -282,6 +282,56 @@ TEST_F(WindowTest, TheThreadObjectRunsUntilQuitAndIdlesBetween) {
     DestroyWindow(top);
 }
 
+int g_timerCalls = 0;
+void CountTimer(HWND, UINT, UINT_PTR, DWORD) { ++g_timerCalls; }
+
+TEST_F(WindowTest, QueuesFilterTimersCallProceduresAndZOrderMoves) {
+    HWND top = Make(nullptr, 0);
+    HWND a = Make(top, WS_CHILD);
+    HWND b = Make(top, WS_CHILD);
+    HWND c = Make(top, WS_CHILD);
+    EXPECT_EQ(GetWindow(top, GW_CHILD), a);
+    SetWindowPos(a, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(GetWindow(top, GW_CHILD), b);
+    EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), a);
+    SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(GetWindow(b, GW_HWNDPREV), a);
+    SetWindowPos(top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_TRUE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    SetParent(c, nullptr);
+    EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), nullptr);
+
+    // Filters take the messages of one window or one range and leave the rest queued.
+    PostMessage(a, WM_APP, 1, 0);
+    PostMessage(b, WM_APP + 1, 2, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_APP + 2, 3, 0);
+    MSG msg;
+    ASSERT_TRUE(PeekMessage(&msg, b, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 2u);
+    ASSERT_TRUE(PeekMessage(&msg, nullptr, WM_APP + 2, WM_APP + 2, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, nullptr);
+    EXPECT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_TRUE(PeekMessage(&msg, top, 0, 0, PM_REMOVE));  // a child's message counts for its parent
+    EXPECT_EQ(msg.hwnd, a);
+    EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+
+    platform::ui::UseVirtualClock(true);
+    g_timerCalls = 0;
+    UINT_PTR id = SetTimer(nullptr, 0, 20, &CountTimer);
+    EXPECT_NE(id, 0u);
+    platform::ui::AdvanceClock(25);
+    platform::ui::PumpPendingMessages();
+    EXPECT_EQ(g_timerCalls, 1);
+    EXPECT_TRUE(KillTimer(nullptr, id));
+    SetTimer(a, 5, 10, nullptr);
+    DestroyWindow(a);  // its timers go with it
+    platform::ui::AdvanceClock(50);
+    EXPECT_EQ(platform::ui::PumpPendingMessages(), 0);
+    platform::ui::UseVirtualClock(false);
+    DestroyWindow(c);
+    DestroyWindow(top);
+}
+
 TEST_F(WindowTest, TranscriptFileIsUtf8) {
     std::string path = ::testing::TempDir() + "ui_transcript.txt";
     std::remove(path.c_str());

@@ -101,6 +101,10 @@ protected:
     static AcDbObject* peek(AcDbObjectId id);
 
 private:
+    template <typename F>
+    void changeBookkeeping(F&& change);
+
+private:
     friend class platform::cad::ObjectTable;
     friend class AcDbDatabase;
     friend Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode, bool);
