@@ -3,6 +3,7 @@
 // Each module writes the messages it hears into the transcript.
 #include "platform/cad/command_processor.h"
 #include "platform/cad/command_stack.h"
+#include "platform/cad/documents.h"
 #include "platform/cad/host_exit.h"
 #include "platform/cad/lisp_functions.h"
 #include "platform/cad/main_frame.h"
@@ -61,6 +62,21 @@ void Quit()
     acutPrintf("\nafter exit: %d", acedGetReal("\nNever asked: ", &ignored));
 }
 
+void Box()
+{
+    acedAlert("注意: 100%");
+    int button = MessageBoxA(adsw_acadMainWnd(), "保存修改吗?", "Dero", MB_YESNO);
+    acutPrintf("\nbox gave %d", button);
+}
+
+// Says which drawings become active, as the product's reactors watch them.
+struct ActivationLog : AcApDocManagerReactor {
+    void documentActivated(AcApDocument* doc) override
+    {
+        platform::ui::AppendTranscript(std::string("A reactor: activated ") + doc->docTitle());
+    }
+} g_activations;
+
 // A dock bar with one line of text, made on first use and shown again afterwards.
 CDockControlBar* g_bar = nullptr;
 
@@ -111,12 +127,14 @@ int Sum()
 
 void AddCommands()
 {
+    acDocManager->addReactor(&g_activations);
     AcEdCommandStack* stack = acedRegCmds;
     stack->addCommand(GROUP, "RTA_HELLO", "RTA_HELLO", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET, Hello);
     stack->addCommand(GROUP, "RTA_ASK", "RTA_ASK", ACRX_CMD_MODAL, AskScale);
     stack->addCommand(GROUP, "RTA_NEST", "RTA_NEST", ACRX_CMD_MODAL, Nest);
     stack->addCommand(GROUP, "RTA_LEAK", "RTA_LEAK", ACRX_CMD_MODAL, Leak);
     stack->addCommand(GROUP, "RTA_BAR", "RTA_BAR", ACRX_CMD_MODAL, ShowBar);
+    stack->addCommand(GROUP, "RTA_BOX", "RTA_BOX", ACRX_CMD_MODAL, Box);
     stack->addCommand(GROUP, "RTA_HIDEBAR", "RTA_HIDEBAR", ACRX_CMD_MODAL, HideBar);
     stack->addCommand(GROUP, "RTA_QUIT", "rta_quit_local", ACRX_CMD_MODAL, Quit);
 }
@@ -160,6 +178,7 @@ extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoin
             acedRegCmds->removeGroup(GROUP);
 #if defined(TEST_PLUGIN_A)
             DropBar();
+            acDocManager->removeReactor(&g_activations);
 #endif
             break;
 #if defined(TEST_PLUGIN_A)

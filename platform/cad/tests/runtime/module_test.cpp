@@ -47,7 +47,7 @@ TEST_F(ModuleTest, ModuleLivesThroughDrawingsAndLeavesNothingAtUnload)
         std::vector<std::string> names;
         for (const AcEdCommand* c : acedRegCmds->groupCommands("rttest_a"))
             names.push_back(c->commandGlobalName());
-        EXPECT_EQ(names, (std::vector<std::string>{"RTA_HELLO", "RTA_ASK", "RTA_NEST", "RTA_LEAK", "RTA_BAR", "RTA_HIDEBAR", "RTA_QUIT"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"RTA_HELLO", "RTA_ASK", "RTA_NEST", "RTA_LEAK", "RTA_BAR", "RTA_BOX", "RTA_HIDEBAR", "RTA_QUIT"}));
         EXPECT_EQ(acedRegCmds->lookupCmd("rta_hello")->commandFlags(), ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET);
 
         // The function exists in every drawing; another module reaches it through the host.
