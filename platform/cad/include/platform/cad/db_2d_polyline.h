@@ -59,6 +59,8 @@ public:
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
+    // Takes a resident vertex or end marker into the list (a drawing reader's use).
+    Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
     Acad::ErrorStatus handOverTo(AcDbObject* newObject, bool keepXData = true, bool keepExtDict = true) override;
 
@@ -100,6 +102,8 @@ public:
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
+    // Takes a resident vertex or end marker into the list (a drawing reader's use).
+    Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
 
 protected:

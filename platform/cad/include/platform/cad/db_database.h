@@ -109,6 +109,27 @@ public:
     const AcGeVector3d& ucsYDir() const { return ucsY_; }
     Acad::ErrorStatus setUcs(const AcGePoint3d& origin, const AcGeVector3d& xDir, const AcGeVector3d& yDir);
 
+    // Header values saved with the drawing: the user real USERR1, the global linetype scale and
+    // the drawing extents (empty extents are +1e20 below -1e20, as a new drawing has them).
+    double userr1() const { return userr1_; }
+    Acad::ErrorStatus setUserr1(double value)
+    {
+        userr1_ = value;
+        return Acad::eOk;
+    }
+    double ltscale() const { return ltscale_; }
+    Acad::ErrorStatus setLtscale(double scale)
+    {
+        if (!(scale > 0))
+            return Acad::eInvalidInput;
+        ltscale_ = scale;
+        return Acad::eOk;
+    }
+    AcGePoint3d extmin() const { return extmin_; }
+    AcGePoint3d extmax() const { return extmax_; }
+    void setExtmin(const AcGePoint3d& p) { extmin_ = p; }
+    void setExtmax(const AcGePoint3d& p) { extmax_ = p; }
+
     AcDbHandle handseed() const { return AcDbHandle(objects_.HandleSeed()); }
 
     // Host-side services.
@@ -135,6 +156,10 @@ private:
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_, nod_;
     AcDbObjectId clayer_, textstyle_, celtype_;
     AcGePoint3d ucsOrigin_;
+    double userr1_ = 0;
+    double ltscale_ = 1.0;
+    AcGePoint3d extmin_{1e20, 1e20, 1e20};
+    AcGePoint3d extmax_{-1e20, -1e20, -1e20};
     AcGeVector3d ucsX_{1, 0, 0};
     AcGeVector3d ucsY_{0, 1, 0};
     std::vector<platform::cad::DatabaseObserver*> observers_;
