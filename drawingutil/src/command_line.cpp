@@ -1,9 +1,9 @@
 #include "command_line.h"
 
+#include "platform/cad/prompts.h"
+
 namespace drawingutil {
 
-// The host's command-line output arrives with the host's runtime calls; until then the verbose
-// paths have nowhere to print.
-void PrintOnCommandLine(const std::string&) {}
+void PrintOnCommandLine(const std::string& text) { acutPrintf("%s", text.c_str()); }
 
 }  // namespace drawingutil

@@ -9,3 +9,9 @@ class AcDbEntity;
 // append succeeded; the entity then stays open for write (the caller closes it). On failure the
 // caller still owns the entity.
 bool AppendToModelSpace(AcDbEntity* entity, AcDbObjectId& id);
+
+// Makes the block definition available in the working drawing: true at once when the drawing has
+// it; otherwise reads "<name>.dwg" from the host's search path and inserts it as a block of that
+// name. False when the file is missing or unreadable, the insert fails, or the block is still
+// missing afterwards.
+bool InsertBlockFromFile(const char* blockName);
