@@ -1,0 +1,48 @@
+#include "drawingutil/layers.h"
+
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_entity.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_symbol_table.h"
+
+#include "host_objects.h"
+
+using namespace drawingutil;
+
+Acad::ErrorStatus EnsureLayer(AcDbEntity* entity, const char* layer)
+{
+    if (layer == nullptr || *layer == '\0')
+        return Acad::eOk;
+    if (entity == nullptr)
+        return Acad::eNullEntityPointer;
+    AcDbDatabase* db = entity->database() != nullptr ? entity->database()
+                                                      : acdbHostApplicationServices()->workingDatabase();
+    AcDbLayerTable* table = nullptr;
+    Acad::ErrorStatus es = db->getLayerTable(table, AcDb::kForWrite);
+    if (es != Acad::eOk)
+        return es;
+    if (!table->has(layer)) {
+        auto* record = new AcDbLayerTableRecord;
+        es = record->setName(layer);
+        if (es == Acad::eOk)
+            es = table->add(record);
+        if (es == Acad::eOk)
+            record->close();
+        else
+            delete record;
+    }
+    table->close();
+    if (es != Acad::eOk)
+        return es;
+    return entity->setLayer(layer, true);
+}
+
+void SetEntityLayer(const ads_name entity, const char* layer)
+{
+    AcDbObjectId id;
+    if (layer == nullptr || *layer == '\0' || !IdOfName(entity, id))
+        return;
+    Opened<AcDbEntity> object(id, AcDb::kForWrite);
+    if (object)
+        EnsureLayer(object.get(), layer);
+}
