@@ -130,9 +130,8 @@ TEST_F(HostDrawingTest, LinetypesLoadedWhenMissing)
     EXPECT_EQ(linetypeOf(), "Continuous");
 }
 
-// The host's linetype loader opens only Linux paths, while its file search answers in Windows
-// form; enable this once the loader maps the paths it is given.
-TEST_F(HostDrawingTest, DISABLED_LinetypeLoadedFromTheSearchPath)
+// The file search answers in Windows form; the loader must find the file all the same.
+TEST_F(HostDrawingTest, LinetypeLoadedFromTheSearchPath)
 {
     AcDbObjectId line = NewLine();
     ads_name name;

@@ -5,6 +5,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/text/gbk.h"
+#include "platform/win/path_mapping.h"
 
 namespace {
 struct LinetypeDefinition {
@@ -59,7 +60,12 @@ std::vector<double> ParsePattern(const std::string& line)
 
 bool ReadDefinitions(const char* fileName, std::vector<LinetypeDefinition>& out)
 {
-    std::ifstream in(fileName, std::ios::binary);
+    // The file search answers in Windows form ("C:\\support\\acad.lin"), so names go through the
+    // machine's path mapping like every other file the host opens.
+    const std::string path = platform::win::MapToLinux(std::string_view(fileName));
+    if (path.empty())
+        return false;
+    std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
     std::string line;
