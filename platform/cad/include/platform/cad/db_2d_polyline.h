@@ -60,6 +60,12 @@ public:
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
     void objectAppended() override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDb2dPolyline(*this);
+        copy->vertices_.ShareIds(vertices_);
+        return copy;
+    }
     Acad::ErrorStatus handOverTo(AcDbObject* newObject, bool keepXData = true, bool keepExtDict = true) override;
 
 protected:
@@ -101,6 +107,12 @@ public:
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
     void objectAppended() override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDb3dPolyline(*this);
+        copy->vertices_.ShareIds(vertices_);
+        return copy;
+    }
 
 protected:
     std::vector<AcDbEntity*> pendingSubents() const override;

@@ -40,6 +40,12 @@ public:
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
     void objectAppended() override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDbBlockReference(*this);
+        copy->vertices_.ShareIds(vertices_);
+        return copy;
+    }
 
 protected:
     std::vector<AcDbEntity*> pendingSubents() const override;

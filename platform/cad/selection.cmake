@@ -1,0 +1,10 @@
+# Selection, the view, the undo journal and the built-in commands of the CAD host.
+target_sources(cadhost PRIVATE
+  src/selection_sets.cpp src/wildcard_match.cpp src/selection_filter.cpp src/spatial_index.cpp
+  src/selection_area.cpp src/selection_get.cpp src/drawing_services.cpp src/view_state.cpp
+  src/undo_journal.cpp)
+target_link_libraries(cadhost PRIVATE platform_ui)
+
+dero_test(cadhost_selection_tests
+  SOURCES tests/selection_test.cpp
+  LIBS cadhost)
