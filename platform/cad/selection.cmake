@@ -7,4 +7,4 @@ target_link_libraries(cadhost PRIVATE platform_ui)
 
 dero_test(cadhost_selection_tests
   SOURCES tests/selection_test.cpp
-  LIBS cadhost)
+  LIBS cadhost platform_ui)

@@ -17,13 +17,14 @@ bool SelectionFilter::Compile(const resbuf* list, std::string& error)
         Node* top = open.back();
         switch (rb->restype) {
         case 0:
+        case RTDXF0:  // group 0 in lists built with acutBuildList, where 0 ends the list
         case 8: {
             if (rb->resval.rstring == nullptr) {
                 error = "filter group without text";
                 return false;
             }
             Node leaf;
-            leaf.kind = rb->restype == 0 ? Node::Type : Node::Layer;
+            leaf.kind = rb->restype == 8 ? Node::Layer : Node::Type;
             leaf.pattern = rb->resval.rstring;
             top->children.push_back(std::move(leaf));
             break;
