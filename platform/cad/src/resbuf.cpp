@@ -51,7 +51,8 @@ resbuf* acutBuildList(int type, ...)
     resbuf* head = nullptr;
     resbuf* tail = nullptr;
     bool ok = true;
-    for (int code = type; code != 0 && ok; code = va_arg(args, int)) {
+    // The list ends at 0 or at RTNONE, as callers of the host write it either way.
+    for (int code = type; code != 0 && code != RTNONE && ok; code = va_arg(args, int)) {
         if (!IsKnownGroupCode(code)) {
             ok = false;
             break;

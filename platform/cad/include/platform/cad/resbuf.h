@@ -92,5 +92,6 @@ int acutRelRb(resbuf* rb);
 char* acutNewString(const char* text);
 // Builds a chain from (type, value) pairs ended by 0: strings as const char*, reals as double,
 // points as ads_point, 16-bit values as int, 32-bit values as long, names as ads_name, binary
-// chunks as const ads_binary*. Null when a type is unknown or a string is null.
+// chunks as const ads_binary*; the list ends at 0 or RTNONE. Null when a type is unknown or a
+// string is null.
 resbuf* acutBuildList(int type, ...);

@@ -1,0 +1,154 @@
+// End to end: the real cadhost program on a temporary root.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "options.h"
+#include "platform/text/encoding.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class CadhostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = ::testing::TempDir() + "cadhost_e2e_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/root'").c_str());
+    }
+
+    void Write(const std::string& name, const std::string& text) { std::ofstream(dir + "/" + name, std::ios::binary) << text; }
+
+    // Runs cadhost in the test's folder with the test plug-ins and no others.
+    Outcome Cadhost(const std::string& args, bool plugins = true)
+    {
+        std::string command = "cd '" + dir + "' && DERO_ROOT='" + dir + "/root' '" CADHOST_PROGRAM "' " + args +
+                              (plugins ? " --no-default-modules --load '" TEST_PLUGIN_A "' --load '" TEST_PLUGIN_B "'" : "") +
+                              " > out.txt 2> err.txt < /dev/null";
+        Outcome run;
+        int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        // The program speaks UTF-8; the expectations here are GBK like all our literals.
+        run.out = platform::text::Utf8ToGbk(Read(dir + "/out.txt"));
+        run.err = platform::text::Utf8ToGbk(Read(dir + "/err.txt"));
+        return run;
+    }
+
+    static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    std::string dir;
+};
+
+TEST_F(CadhostTest, ScriptOnANewDrawingWithAnswersCancelsAndAnUnansweredPrompt)
+{
+    Write("job.scr", "RTA_HELLO\nRTA_ASK\n250\nrta_ask\n^C\nRTB_CALL\nRTA_NEST\nRTA_ASK\n");
+    Outcome run = Cadhost("-s job.scr -t transcript.txt");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(Has(run.out, "命令: RTA_HELLO\nhello from A\n命令: RTA_ASK\nScale <500>: 250\nscale 250"));
+    EXPECT_TRUE(Has(run.out, "命令: rta_ask\nScale <500>: *取消*\nscale cancelled"));
+    EXPECT_TRUE(Has(run.out, "rt_sum gave 42"));
+    EXPECT_TRUE(Has(run.out, "命令: RTA_ASK\nScale <500>: 250\nscale 250\nnested ask: 5100"));
+    EXPECT_TRUE(Has(run.out, "未知命令\"NO_SUCH_COMMAND\"。按 F1 查看帮助。\nnested unknown: -5001"));
+
+    std::string transcript = platform::text::Utf8ToGbk(Read(dir + "/transcript.txt"));
+    EXPECT_TRUE(Has(transcript, "command \"RTA_ASK\"\nprompt \"\\nScale <500>: \"\n  -> \"250\"\n"));
+    EXPECT_TRUE(Has(transcript, "prompt \"\\nScale <500>: \"\n  -> cancel\n"));
+    EXPECT_TRUE(Has(transcript, "  -> \"250\" (command argument)\ncommand \"REGEN\"\nregen\n"));
+    // The last prompt finds no line: cancelled and logged, and the run still ends.
+    EXPECT_TRUE(Has(transcript, "prompt \"\\nScale <500>: \"\n  -> cancel (no answer)\n"));
+    // At the end the drawing closes for every module, then the modules unload.
+    EXPECT_TRUE(Has(transcript, "A: message 4\nB: message 4\ndocument \"Drawing1.dwg\" closed\nB: message 2\nA: message 2\n"));
+}
+
+TEST_F(CadhostTest, FailuresEndWithAClearMessageAndANonZeroStatus)
+{
+    Outcome missing = Cadhost("nothere.dwg -c RTA_HELLO");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "cadhost: drawing not found: nothere.dwg\n");
+    EXPECT_FALSE(Has(missing.out, "hello"));
+
+    Write("bad.dxf", "this is no drawing\n");
+    Outcome malformed = Cadhost("bad.dxf");
+    EXPECT_EQ(malformed.status, 1);
+    EXPECT_TRUE(Has(malformed.err, "cadhost: cannot open bad.dxf: ")) << malformed.err;
+
+    Write("unknown.scr", "RTA_HELLO\nFROBNICATE\nRTA_HELLO\n");
+    Outcome unknown = Cadhost("-s unknown.scr");
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_TRUE(Has(unknown.out, "未知命令\"FROBNICATE\"。按 F1 查看帮助。"));
+    EXPECT_EQ(unknown.err, "cadhost: unknown.scr: script line 2: \"FROBNICATE\" failed\n");
+    EXPECT_EQ(unknown.out.find("hello from A"), unknown.out.rfind("hello from A")) << "nothing runs after it";
+
+    Outcome unknownCommand = Cadhost("-c NOPE");
+    EXPECT_EQ(unknownCommand.status, 1);
+    EXPECT_EQ(unknownCommand.err, "cadhost: command failed: NOPE\n");
+
+    Outcome noScript = Cadhost("-s none.scr");
+    EXPECT_EQ(noScript.status, 1);
+    EXPECT_EQ(noScript.err, "cadhost: script not found: none.scr\n");
+
+    Outcome badModule = Cadhost("--load nowhere.so", false);
+    EXPECT_EQ(badModule.status, 1);
+    EXPECT_EQ(badModule.err, "cadhost: Module nowhere.so not found.\n");
+
+    Outcome unsaved = Cadhost("-c RTA_HELLO -o /proc/no/such/folder/out.dxf");
+    EXPECT_EQ(unsaved.status, 1);
+    EXPECT_TRUE(Has(unsaved.err, "cadhost: cannot save /proc/no/such/folder/out.dxf: ")) << unsaved.err;
+
+    Outcome usage = Cadhost("-s", false);
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_TRUE(Has(usage.err, "-s needs a value\nusage: cadhost"));
+}
+
+TEST_F(CadhostTest, AModuleEndsTheHostWithItsExitCode)
+{
+    Outcome run = Cadhost("-c RTA_HELLO -c rta_quit_local -c RTA_HELLO -o never.dxf");
+    EXPECT_EQ(run.status, 3) << run.err;
+    EXPECT_TRUE(Has(run.out, "after exit: -5002"));
+    EXPECT_EQ(run.out.find("hello from A"), run.out.rfind("hello from A"));
+    struct stat info {};
+    EXPECT_NE(stat((dir + "/never.dxf").c_str(), &info), 0) << "an ended host saves nothing";
+}
+
+TEST(CadhostOptions, CommandLineParsesInOrderAndRefusesWhatItCannotUse)
+{
+    cadhost::Options o;
+    std::string error;
+    ASSERT_TRUE(cadhost::ParseOptions({"a.dxf", "-c", "ZOOM E", "--support", "C:\\s", "-c", "REGEN", "--load", "m.so",
+                                       "-o", "b.dxf", "-s", "x.scr"},
+                                      o, error));
+    EXPECT_EQ(o.drawing, "a.dxf");
+    EXPECT_EQ(o.commands, (std::vector<std::string>{"ZOOM E", "REGEN"}));
+    EXPECT_EQ(o.support, (std::vector<std::string>{"C:\\s"}));
+    EXPECT_EQ(o.modules, (std::vector<std::string>{"m.so"}));
+    EXPECT_EQ(o.output, "b.dxf");
+    EXPECT_EQ(o.script, "x.scr");
+    EXPECT_TRUE(o.defaultModules);
+    cadhost::Options two;
+    EXPECT_FALSE(cadhost::ParseOptions({"a.dxf", "b.dxf"}, two, error));
+    EXPECT_EQ(error, "more than one drawing named: b.dxf");
+    EXPECT_FALSE(cadhost::ParseOptions({"--frob"}, two, error));
+    EXPECT_EQ(error, "unknown option --frob");
+    EXPECT_FALSE(cadhost::ParseOptions({"-o", ""}, two, error));
+}
+
+}  // namespace
