@@ -1,6 +1,7 @@
 // acedSSGet: "X" walks the whole drawing; the graphical modes ask the spatial index for what lies
 // in the current view and in the area, test real geometry and return database order.
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -9,7 +10,9 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/selection.h"
-#include "platform/ui/answer_source.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/prompts.h"
+#include "builtin_input.h"
 #include "selection_area.h"
 #include "selection_filter.h"
 
@@ -79,53 +82,85 @@ bool PointList(const void* chain, std::vector<AcGePoint2d>& points)
     return true;
 }
 
-bool ParsePoint(const char* text, AcGePoint2d& point)
+// Adds slots not yet picked, keeping the order of picking.
+void AddPicked(std::vector<std::uint64_t>& found, const std::vector<std::uint64_t>& hits)
 {
-    double x = 0, y = 0;
-    int used = 0;
-    if (std::sscanf(text, " %lf , %lf %n", &x, &y, &used) < 2)
+    for (std::uint64_t slot : hits)
+        if (std::find(found.begin(), found.end(), slot) == found.end())
+            found.push_back(slot);
+}
+
+bool NamedSlot(AcDbDatabase* db, const ads_name name, const SelectionFilter& filter, std::uint64_t& slot)
+{
+    AcDbObjectId id;
+    if (acdbGetObjectId(id, name) != Acad::eOk || id.isErased() || id.database() != db)
         return false;
-    point.set(x, y);
+    auto* entity = AcDbEntity::cast(platform::cad::PeekObject(id));
+    if (entity == nullptr || !filter.Accepts(*entity))
+        return false;
+    slot = id.stub()->index;
     return true;
 }
 
-// The user's picks, one answer at a time, until an empty answer: a point "x,y" picks the
-// entity under the pick box (the one drawn last), "W x,y x,y" and "C x,y x,y" add windows.
+// The user's picks until Enter: an entity or set named by a command argument, an entity's handle
+// (as acedEntSel takes it), a point "x,y" (the entity under the pick box drawn last), or "W"/"C"
+// with two corners (on the same line or as the next two answers).
 int PickInteractively(AcDbDatabase* db, const SelectionFilter& filter, std::vector<std::uint64_t>& found)
 {
     auto& view = platform::cad::ViewOf(db);
     for (;;) {
-        platform::ui::Request request;
-        request.kind = platform::ui::RequestKind::Prompt;
-        request.text = "\n选择对象: ";
-        platform::ui::Answer answer = platform::ui::Ask(request);
-        if (answer.cancel)
+        platform::cad::PromptReply reply = platform::cad::ReadReply("\n选择对象: ");
+        if (reply.cancel)
             return RTCAN;
-        std::string text = answer.text;
-        text.erase(0, text.find_first_not_of(' '));
-        if (text.empty())
-            break;
-        std::vector<std::uint64_t> hits;
-        AcGePoint2d a, b;
-        char corner1[64] = {}, corner2[64] = {};
-        if ((text[0] == 'W' || text[0] == 'w' || text[0] == 'C' || text[0] == 'c') &&
-            std::sscanf(text.c_str() + 1, " %63s %63s", corner1, corner2) == 2 && ParsePoint(corner1, a) &&
-            ParsePoint(corner2, b)) {
-            AreaKind kind = (text[0] == 'W' || text[0] == 'w') ? AreaKind::Window : AreaKind::Crossing;
-            hits = SelectInView(db, SelectionArea(kind, {a, b}), filter);
-        } else if (ParsePoint(text.c_str(), a)) {
-            double half = 3 * view.height / view.screenHeight;
-            hits = SelectInView(db, SelectionArea(AreaKind::Crossing, {{a.x - half, a.y - half}, {a.x + half, a.y + half}}),
-                                filter);
-            if (!hits.empty())
-                hits = {hits.back()};
-        } else {
-            platform::ui::AppendTranscript("*无效选择*");
+        std::uint64_t slot = 0;
+        if (reply.nameType == RTENAME) {
+            if (NamedSlot(db, reply.name, filter, slot))
+                AddPicked(found, {slot});
             continue;
         }
-        for (std::uint64_t slot : hits)
-            if (std::find(found.begin(), found.end(), slot) == found.end())
-                found.push_back(slot);
+        if (reply.nameType == RTPICKS) {
+            Adesk::Int32 n = 0;
+            acedSSLength(reply.name, &n);
+            for (Adesk::Int32 i = 0; i < n; ++i) {
+                ads_name e;
+                if (acedSSName(reply.name, i, e) == RTNORM && NamedSlot(db, e, filter, slot))
+                    AddPicked(found, {slot});
+            }
+            continue;
+        }
+        const std::string& text = reply.text;
+        if (text.empty())
+            break;
+        AcGePoint3d a, b;
+        char mode = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        bool window = (mode == 'W' || mode == 'C') && (text.size() == 1 || text[1] == ' ');
+        if (window) {
+            char c1[64] = {}, c2[64] = {};
+            bool inline2 = std::sscanf(text.c_str() + 1, " %63s %63s", c1, c2) == 2;
+            bool ok = inline2 ? platform::cad::ParsePointText(c1, a) && platform::cad::ParsePointText(c2, b)
+                              : text.size() == 1 && platform::cad::ReadPoint("\n指定第一个角点: ", a) == RTNORM &&
+                                    platform::cad::ReadPoint("\n指定对角点: ", b) == RTNORM;
+            if (ok) {
+                AreaKind kind = mode == 'W' ? AreaKind::Window : AreaKind::Crossing;
+                AddPicked(found, SelectInView(db, SelectionArea(kind, {{a.x, a.y}, {b.x, b.y}}), filter));
+                continue;
+            }
+        } else if (platform::cad::ParsePointText(text, a)) {
+            double half = 3 * view.height / view.screenHeight;
+            auto hits = SelectInView(
+                db, SelectionArea(AreaKind::Crossing, {{a.x - half, a.y - half}, {a.x + half, a.y + half}}), filter);
+            if (!hits.empty())
+                AddPicked(found, {hits.back()});
+            continue;
+        } else {
+            ads_name e;
+            std::string handle = text.substr(0, text.find(' '));
+            if (acdbHandEnt(handle.c_str(), e) == RTNORM && NamedSlot(db, e, filter, slot)) {
+                AddPicked(found, {slot});
+                continue;
+            }
+        }
+        platform::cad::PrintToCommandLine("\n*无效选择*");
     }
     return RTNORM;
 }
