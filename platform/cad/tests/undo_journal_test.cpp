@@ -12,38 +12,10 @@
 #include "platform/cad/db_vertex.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/undo_journal.h"
+#include "drawing_dump.h"
 #include "test_drawing.h"
 
 namespace {
-
-using Dump = std::map<std::uint64_t, platform::cad::DxfTagList>;
-
-// Everything a drawing holds, object by object: definition fields, XData, owned lists.
-Dump DumpDrawing(AcDbDatabase* db)
-{
-    Dump dump;
-    for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot) {
-        platform::cad::ObjectStub* stub = db->objects().At(slot);
-        if (stub->erased || stub->object == nullptr)
-            continue;
-        AcDbDxfFiler filer;
-        filer.writeString(0, stub->object->dxfTypeName());
-        stub->object->dxfOutFields(&filer);
-        for (const auto& app : stub->object->xdataApps()) {
-            filer.writeString(1001, app.app);
-            for (const auto& tag : app.items)
-                filer.writeTag(tag);
-        }
-        AcDbObjectIdArray owned;
-        stub->object->subObjectIds(owned);
-        for (const auto& id : owned)
-            if (!id.isErased())
-                filer.writeObjectId(-2, id);
-        dump[stub->handle] = filer.tags();
-    }
-    dump[0].push_back(platform::cad::DxfTag::Id(8, db->clayer()));
-    return dump;
-}
 
 template <typename T, typename F>
 void Edit(AcDbObjectId id, F&& change)
