@@ -46,10 +46,9 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     for (std::uint64_t slot : services.index.Search(query)) {
         platform::cad::ObjectStub* stub = db->objects().At(slot);
         auto* entity = AcDbEntity::cast(stub->object.get());
-        AcDbExtents ext;
-        if (entity == nullptr || !Visible(*entity) || entity->getGeomExtents(ext) != Acad::eOk)
+        if (entity == nullptr || !Visible(*entity))
             continue;
-        Box2d box{ext.minPoint().x, ext.minPoint().y, ext.maxPoint().x, ext.maxPoint().y};
+        const Box2d& box = services.index.BoxOf(slot);
         if (box.Meets(view) && area.Selects(*entity, box) && filter.Accepts(*entity))
             found.push_back(slot);
     }

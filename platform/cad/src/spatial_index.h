@@ -26,6 +26,8 @@ public:
 
     // Slot numbers (creation order) of the entities whose boxes meet the box, in no set order.
     std::vector<std::uint64_t> Search(const Box2d& box);
+    // The box an entity had when last measured (valid for slots Search returned).
+    const Box2d& BoxOf(std::uint64_t slot) const { return boxes_[slot]; }
     // The box of every indexed entity, for the drawing's extents.
     template <typename F>
     void ForEach(F&& visit)
