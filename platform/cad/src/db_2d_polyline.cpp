@@ -337,3 +337,12 @@ Acad::ErrorStatus AcDb2dPolyline::handOverTo(AcDbObject* newObject, bool keepXDa
         vertices_.Clear(this);
     return es;
 }
+
+Acad::ErrorStatus AcDb2dPolyline::adoptSubEntity(AcDbObjectId id)
+{
+    if (!isDatabaseResident())
+        return Acad::eNotInDatabase;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    return vertices_.Adopt(this, id);
+}

@@ -101,3 +101,12 @@ void AcDb3dPolyline::objectAppended()
     AcDbCurve::objectAppended();
     vertices_.MakeResident(this, true);
 }
+
+Acad::ErrorStatus AcDb3dPolyline::adoptSubEntity(AcDbObjectId id)
+{
+    if (!isDatabaseResident())
+        return Acad::eNotInDatabase;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    return vertices_.Adopt(this, id);
+}

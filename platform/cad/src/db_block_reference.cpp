@@ -160,3 +160,12 @@ void AcDbBlockReference::objectAppended()
     AcDbEntity::objectAppended();
     vertices_.MakeResident(this, vertices_.Size() > 0);
 }
+
+Acad::ErrorStatus AcDbBlockReference::adoptSubEntity(AcDbObjectId id)
+{
+    if (!isDatabaseResident())
+        return Acad::eNotInDatabase;
+    if (!beginModify())
+        return Acad::eNotOpenForWrite;
+    return vertices_.Adopt(this, id);
+}

@@ -131,6 +131,30 @@ const AcDbEntity* SubEntityList::At(int pos) const
     return AcDbEntity::cast(PeekObject(ids_[static_cast<std::size_t>(pos)]));
 }
 
+Acad::ErrorStatus SubEntityList::Adopt(AcDbObject* owner, AcDbObjectId id)
+{
+    auto* entity = AcDbEntity::cast(PeekObject(id));
+    if (entity == nullptr)
+        return Acad::eNotAnEntity;
+    if (id.database() != owner->database() || !pending_.empty())
+        return Acad::eWrongDatabase;
+    entity->setOwnerId(owner->objectId());
+    if (AcDbSequenceEnd::cast(entity) == nullptr) {
+        ids_.push_back(id);
+        return Acad::eOk;
+    }
+    // The owner made a marker of its own when it became resident; the one read takes its place.
+    if (!seqend_.isNull() && seqend_ != id) {
+        AcDbObject* made = nullptr;
+        if (acdbOpenAcDbObject(made, seqend_, AcDb::kForWrite) == Acad::eOk) {
+            made->erase();
+            made->close();
+        }
+    }
+    seqend_ = id;
+    return Acad::eOk;
+}
+
 void SubEntityList::Remove(int pos)
 {
     if (pos < 0 || pos >= Size())

@@ -28,19 +28,29 @@ bool IsCommonTag(int code)
 
 platform::cad::DxfTagList RawPart(const platform::cad::DxfTagList& tags, bool entity)
 {
+    // Only the common part in front of the class's own subclass is AcDbObject's and AcDbEntity's;
+    // from there on every tag is the class's, whatever its code (a LAYOUT names its block with a
+    // 330, which must not be taken for the owner).
     platform::cad::DxfTagList raw;
     bool inReactors = false;
+    bool common = true;
     for (const auto& tag : tags) {
-        if (tag.code == 102) {
-            inReactors = !tag.text.empty() && tag.text[0] == '{';
-            continue;
+        if (common) {
+            if (tag.code == 102) {
+                inReactors = !tag.text.empty() && tag.text[0] == '{';
+                continue;
+            }
+            if (inReactors)
+                continue;
+            if (tag.code == 100) {
+                if (entity && tag.text == "AcDbEntity")
+                    continue;
+                common = false;
+            } else if (IsCommonTag(tag.code) &&
+                       (entity || tag.code == 5 || tag.code == 330 || tag.code == 0 || tag.code == -1)) {
+                continue;
+            }
         }
-        if (inReactors)
-            continue;
-        if (tag.code == 100 && (tag.text == "AcDbEntity" || !entity) && raw.empty() && tag.text == "AcDbEntity")
-            continue;
-        if (IsCommonTag(tag.code) && (entity || tag.code == 5 || tag.code == 330 || tag.code == 0 || tag.code == -1))
-            continue;
         raw.push_back(tag);
     }
     return raw;

@@ -51,6 +51,27 @@ void ObjectTable::SetHandleSeed(std::uint64_t seed)
         seed_ = seed;
 }
 
+void ObjectTable::Absorb(ObjectTable& other)
+{
+    for (auto& stub : stubs_) {
+        stub->erased = true;
+        stub->object.reset();
+    }
+    byHandle_.clear();
+    for (auto& stub : other.stubs_) {
+        if (stub->object == nullptr)
+            continue;
+        stub->database = database_;
+        stub->index = stubs_.size();
+        byHandle_[stub->handle] = stub.get();
+        stubs_.push_back(std::move(stub));
+    }
+    other.stubs_.clear();
+    other.byHandle_.clear();
+    if (other.seed_ > seed_)
+        seed_ = other.seed_;
+}
+
 }  // namespace platform::cad
 
 const AcDbObjectId AcDbObjectId::kNull;

@@ -236,6 +236,11 @@ std::optional<Answer> ConsoleDriver::Next(const Request& request) {
             break;
         default:
             say(text::Format("%s \"%s\" %s", RequestKindName(request.kind), request.caption, request.text));
+            if (request.window) {
+                for (auto& line : UiDriver(request.window).Describe()) {
+                    say("  " + line);
+                }
+            }
             for (auto& choice : request.choices) {
                 say("  " + choice);
             }

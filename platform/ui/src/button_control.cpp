@@ -1,9 +1,12 @@
 // Buttons (push, default push, check box, radio, group box, owner-drawn) and statics.
 #include "control_procs.h"
+#include "paint.h"
 #include "window_system.h"
 
 namespace platform::ui::detail {
 namespace {
+
+constexpr UINT ODT_BUTTON_ = 4;
 
 struct ButtonData : ControlData {
     WPARAM check = BST_UNCHECKED;
@@ -147,6 +150,23 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         }
+        case WM_PAINT:
+            if (Type(hwnd) == BS_OWNERDRAW && data) {
+                // An owner-drawn button is drawn by its parent's WM_DRAWITEM (reflected to its object).
+                HDC dc = platform::ui::BeginPaintDc(hwnd);
+                DRAWITEMSTRUCT item;
+                item.CtlType = ODT_BUTTON_;
+                item.CtlID = static_cast<UINT>(GetDlgCtrlID(hwnd));
+                item.itemAction = 1;  // draw entire
+                item.itemState = (data->pushed ? 0x0001u : 0u) | (IsWindowEnabled(hwnd) ? 0u : 0x0004u) |
+                                 (GetFocus() == hwnd ? 0x0010u : 0u);
+                item.hwndItem = hwnd;
+                item.hDC = dc;
+                GetClientRect(hwnd, &item.rcItem);
+                SendMessageA(GetParent(hwnd), WM_DRAWITEM, item.CtlID, reinterpret_cast<LPARAM>(&item));
+                platform::ui::EndPaintDc(hwnd, dc);
+            }
+            return 0;
         case WM_CHAR:
             if (wParam == ' ' && Type(hwnd) != BS_GROUPBOX) {
                 Clicked(hwnd);

@@ -241,10 +241,15 @@ INT_PTR RunModalDialog(HWND dialog, UINT templateId) {
     request.caption = caption;
     request.id = templateId;
     request.window = dialog;
-    Answer answer = Ask(request);
-    if (!answer.cancel && answer.actions && !IsDialogEnded(dialog)) {
-        UiDriver driver(dialog);
-        answer.actions(driver);
+    if (IsDialogEnded(dialog)) {
+        // It closed itself while opening: nobody was asked, so no answer is used up.
+        AppendTranscript(text::Format("dialog %u \"%s\" closed itself", templateId, request.caption));
+    } else {
+        Answer answer = Ask(request);
+        if (!answer.cancel && answer.actions && !IsDialogEnded(dialog)) {
+            UiDriver driver(dialog);
+            answer.actions(driver);
+        }
     }
     PumpPendingMessages();
     if (!IsDialogEnded(dialog)) {

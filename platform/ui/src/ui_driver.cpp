@@ -1,6 +1,7 @@
 // The driver: input through posted messages and the pump, state read back through messages.
 #include "platform/ui/ui_driver.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <sstream>
@@ -188,6 +189,15 @@ bool UiDriver::Usable(HWND hwnd, int id, const char* action) const {
 void UiDriver::Pump() { PumpPendingMessages(); }
 
 void UiDriver::WaitFor(unsigned milliseconds) {
+    if (UsingVirtualClock()) {
+        // Virtual time passes only when moved: move it in steps so timers fire in order.
+        for (unsigned done = 0; done < milliseconds; done += 10) {
+            Pump();
+            AdvanceClock(std::min(10u, milliseconds - done));
+        }
+        Pump();
+        return;
+    }
     std::uint64_t end = NowMilliseconds() + milliseconds;
     Pump();
     while (NowMilliseconds() < end) {

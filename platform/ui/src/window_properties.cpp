@@ -436,15 +436,83 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
     return TRUE;
 }
 
-// Nothing is painted headless; a repaint request is still a message the window may act on.
-BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL) { return hwnd == nullptr || IsWindow(hwnd); }
-BOOL UpdateWindow(HWND hwnd) { return IsWindow(hwnd); }
+// Invalidated windows are painted (WM_PAINT) when they are updated; nothing reaches a screen.
+namespace {
+
+void MarkForPaint(HWND hwnd, bool children) {
+    auto w = Find(hwnd);
+    if (!w) {
+        return;
+    }
+    std::vector<HWND> kids;
+    {
+        std::lock_guard lock(TableMutex());
+        w->needsPaint = true;
+        kids = w->children;
+    }
+    if (children) {
+        for (HWND child : kids) {
+            MarkForPaint(child, true);
+        }
+    }
+}
+
+void PaintIfNeeded(HWND hwnd, bool children) {
+    auto w = Find(hwnd);
+    if (!w) {
+        return;
+    }
+    bool paint;
+    std::vector<HWND> kids;
+    {
+        std::lock_guard lock(TableMutex());
+        paint = w->needsPaint && (w->style & WS_VISIBLE);
+        w->needsPaint = false;
+        kids = w->children;
+    }
+    if (paint) {
+        SendMessageA(hwnd, WM_PAINT, 0, 0);
+    }
+    if (children) {
+        for (HWND child : kids) {
+            PaintIfNeeded(child, true);
+        }
+    }
+}
+
+}  // namespace
+
+BOOL InvalidateRect(HWND hwnd, const RECT*, BOOL) {
+    if (hwnd == nullptr) {
+        return TRUE;
+    }
+    if (!IsWindow(hwnd)) {
+        return FALSE;
+    }
+    MarkForPaint(hwnd, true);
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+    if (!IsWindow(hwnd)) {
+        return FALSE;
+    }
+    PaintIfNeeded(hwnd, true);
+    return TRUE;
+}
+
 BOOL RedrawWindow(HWND hwnd, const RECT*, void*, UINT flags) {
     if (!IsWindow(hwnd)) {
         return FALSE;
     }
+    if (flags & RDW_INVALIDATE) {
+        MarkForPaint(hwnd, (flags & RDW_ALLCHILDREN) != 0);
+    }
     if ((flags & RDW_ERASE) && (flags & RDW_UPDATENOW)) {
         SendMessageA(hwnd, WM_ERASEBKGND, 0, 0);
+    }
+    if (flags & RDW_UPDATENOW) {
+        PaintIfNeeded(hwnd, (flags & RDW_ALLCHILDREN) != 0);
     }
     return TRUE;
 }

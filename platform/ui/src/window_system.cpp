@@ -202,6 +202,25 @@ bool Matches(const MSG& msg, HWND filter, UINT low, UINT high) {
     return true;
 }
 
+// A visible window of the thread that waits to be painted.
+HWND FindInvalidWindow(DWORD threadId) {
+    std::lock_guard lock(TableMutex());
+    for (auto& [h, w] : Table()) {
+        if (w->threadId == threadId && w->needsPaint && (w->style & WS_VISIBLE)) {
+            return h;
+        }
+    }
+    return nullptr;
+}
+
+void ValidateWindow(HWND hwnd) {
+    std::lock_guard lock(TableMutex());
+    auto it = Table().find(hwnd);
+    if (it != Table().end()) {
+        it->second->needsPaint = false;
+    }
+}
+
 // Takes the next message for the filter: posted messages first, then the quit request, then due
 // timers. Sent messages are handled before looking.
 bool TakeMessage(ThreadState& state, MSG& out, bool& wide, HWND filter, UINT low, UINT high, bool remove) {
@@ -226,6 +245,20 @@ bool TakeMessage(ThreadState& state, MSG& out, bool& wide, HWND filter, UINT low
             state.quit = false;
         }
         return true;
+    }
+    // Invalid windows are painted when nothing else is waiting, before timers.
+    if (HWND invalid = FindInvalidWindow(state.id); invalid) {
+        MSG msg;
+        msg.hwnd = invalid;
+        msg.message = WM_PAINT;
+        if (Matches(msg, filter, low, high)) {
+            out = msg;
+            wide = false;
+            if (remove) {
+                ValidateWindow(invalid);
+            }
+            return true;
+        }
     }
     std::uint64_t now = platform::ui::NowMilliseconds();
     for (auto& timer : state.timers) {
@@ -634,6 +667,7 @@ void UseVirtualClock(bool on) {
     g_virtualClock = on;
     WakeAll();
 }
+bool UsingVirtualClock() { return g_virtualClock; }
 void AdvanceClock(std::uint32_t milliseconds) {
     g_virtualNow += milliseconds;
     WakeAll();

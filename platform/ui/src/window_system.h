@@ -44,6 +44,7 @@ struct Window {
     HMENU menu = nullptr;
     std::unique_ptr<ControlData> data;
     bool destroying = false;
+    bool needsPaint = false;
     // Dialog-manager state.
     bool isDialog = false;
     bool dialogEnded = false;

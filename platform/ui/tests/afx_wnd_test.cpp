@@ -1,8 +1,13 @@
 // CWnd objects: attaching, subclassing, temporary wrappers, default handlers and menus.
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "platform/ui/afx_controls.h"
 #include "platform/ui/afx_menu.h"
+#include "platform/ui/icons.h"
+#include "platform/ui/resources.h"
+#include "platform/ui/ui_driver.h"
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/window_system.h"
 #include "test_support.h"
@@ -105,6 +110,45 @@ BEGIN_MESSAGE_MAP(CCellHost, CWnd)
 ON_NOTIFY(LVN_ENDLABELEDIT, 0x1234, OnEndEdit)
 END_MESSAGE_MAP()
 
+// A flat owner-drawn button that lights up while the pointer is over it.
+class CFlatButton : public CButton {
+public:
+    bool hover = false;
+
+    void DrawItem(LPDRAWITEMSTRUCT item) override {
+        CDC* target = CDC::FromHandle(item->hDC);
+        CRect rect(item->rcItem);
+        CDC memory;
+        memory.CreateCompatibleDC(target);
+        CBitmap bitmap;
+        bitmap.CreateCompatibleBitmap(target, rect.Width(), rect.Height());
+        memory.SelectObject(&bitmap);
+        bool pressed = (item->itemState & ODS_SELECTED) != 0;
+        memory.FillSolidRect(&rect, hover || pressed ? RGB(255, 255, 255) : GetSysColor(COLOR_BTNFACE));
+        if (hover && !pressed) {
+            memory.Draw3dRect(&rect, GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+        }
+        CString caption;
+        GetWindowText(caption);
+        memory.DrawText(caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        target->BitBlt(0, 0, rect.Width(), rect.Height(), &memory, 0, 0, SRCCOPY);
+    }
+
+protected:
+    void OnMouseMove(UINT flags, CPoint point) {
+        if (!hover) {
+            hover = true;
+            SetCapture();
+            Invalidate();
+        }
+        CButton::OnMouseMove(flags, point);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CFlatButton, CButton)
+ON_WM_MOUSEMOVE()
+END_MESSAGE_MAP()
+
 class AfxWndTest : public UiTest {
 protected:
     void SetUp() override {
@@ -179,6 +223,53 @@ TEST_F(AfxWndTest, ASelfOwnedEditReportsOnceAndGoesAway) {
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(CCellEdit::alive, 0);
     EXPECT_EQ(host.reported, (std::vector<std::string>{"新值"}));
+    host.DestroyWindow();
+}
+
+TEST_F(AfxWndTest, IconsComeFromTheModuleAndGoOnButtons) {
+    HINSTANCE module = platform::ui::CreateResourceModule("icons");
+    platform::ui::AddIcon(module, platform::ui::IconResource{215, 32, 32});
+    EXPECT_EQ(LoadImage(nullptr, MAKEINTRESOURCE(215), IMAGE_ICON, 16, 16, 0), nullptr);  // another module is current
+    EXPECT_TRUE(Logged("icon 215 not found")) << Transcript();
+    platform::ui::ResourceScope scope(module);
+    auto icon = static_cast<HICON>(LoadImage(nullptr, MAKEINTRESOURCE(215), IMAGE_ICON, 16, 16, 0));
+    platform::ui::IconInfo info;
+    ASSERT_TRUE(platform::ui::GetIconInfo(icon, info));
+    EXPECT_EQ(info.width, 16);
+    EXPECT_EQ(info.id, 215u);
+    HICON own = LoadIcon(nullptr, MAKEINTRESOURCE(215));
+    ASSERT_TRUE(platform::ui::GetIconInfo(own, info));
+    EXPECT_EQ(info.width, 32);
+
+    HWND host = CreateWindowExA(0, "Static", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CButton button;
+    ASSERT_TRUE(button.Create("保存", WS_CHILD | BS_PUSHBUTTON, CRect(0, 0, 40, 20), CWnd::FromHandle(host), 203));
+    button.SetButtonStyle(BS_OWNERDRAW);  // the other style bits stay
+    EXPECT_EQ(button.GetButtonStyle(), static_cast<UINT>(BS_OWNERDRAW));
+    EXPECT_TRUE(button.GetStyle() & WS_CHILD);
+    EXPECT_EQ(button.SetIcon(icon), nullptr);
+    EXPECT_EQ(button.GetIcon(), icon);
+    EXPECT_TRUE(DestroyIcon(icon));
+    EXPECT_FALSE(platform::ui::GetIconInfo(icon, info));
+    DestroyWindow(host);
+}
+
+TEST_F(AfxWndTest, OwnerDrawnButtonsPaintWhenInvalidated) {
+    CCellHost host;
+    ASSERT_TRUE(host.CreateEx(0, AfxRegisterWndClass(0), "host", WS_OVERLAPPED | WS_VISIBLE, CRect(0, 0, 300, 200),
+                              nullptr, 0));
+    CFlatButton button;
+    ASSERT_TRUE(button.Create("保存", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, CRect(10, 10, 60, 30), &host, 203));
+    EXPECT_TRUE(platform::ui::LastPaintOf(button.m_hWnd).empty());
+    platform::ui::UiDriver driver(host.m_hWnd);
+    driver.Hover(203);  // the pump paints what was invalidated
+    auto lines = platform::ui::LastPaintOf(button.m_hWnd);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "copy 0 0 50 20 from 0 0");
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "  frame 0 0 50 20 ffffff a0a0a0"), lines.end());
+    EXPECT_EQ(lines.back(), "  text 0 0 50 20 centre \"保存\"");
+    EXPECT_EQ(GetCapture(), button.m_hWnd);
+    ReleaseCapture();
     host.DestroyWindow();
 }
 

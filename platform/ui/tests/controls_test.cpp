@@ -281,7 +281,7 @@ TEST_F(ControlsTest, TreeChecksAfterTheParentSawTheClick) {
     CTreeCtrl tree;
     ASSERT_TRUE(tree.SubclassWindow(Item(208)));
     HTREEITEM root = tree.InsertItem("setup list");
-    HTREEITEM child = tree.InsertItem("AutoCAD configs", root);
+    HTREEITEM child = tree.InsertItem("host configs", root);
     tree.Expand(root, TVE_EXPAND);
     EXPECT_EQ(tree.GetChildItem(root), child);
     EXPECT_EQ(tree.GetParentItem(child), root);

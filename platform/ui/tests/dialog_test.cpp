@@ -98,6 +98,24 @@ TEST_F(DialogTest, UnansweredDialogIsCancelledAndLogged) {
     EXPECT_TRUE(Logged("the answer is for dialog 999"));
 }
 
+class CSelfClosing : public CSampleDialog {
+protected:
+    BOOL OnInitDialog() override {
+        CSampleDialog::OnInitDialog();
+        PostMessage(WM_COMMAND, IDOK);  // nothing to ask: it accepts at once
+        return TRUE;
+    }
+};
+
+TEST_F(DialogTest, ADialogThatClosesItselfUsesNoAnswer) {
+    queue->Push(platform::ui::BoxAnswer(IDYES));
+    CSelfClosing dialog;
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(queue->Pending(), 1u);
+    EXPECT_TRUE(Logged("dialog 201 \"最小空隙设置\" closed itself")) << Transcript();
+    EXPECT_EQ(MessageBox(nullptr, "q", "t", MB_YESNO), IDYES);
+}
+
 TEST_F(DialogTest, TemplatesComeFromTheCurrentModuleOnly) {
     HINSTANCE other = platform::ui::CreateResourceModule("other");
     {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/ui/dialog_manager.h"
+#include "platform/ui/ui_driver.h"
 #include "test_support.h"
 
 namespace {
@@ -91,6 +92,15 @@ TEST_F(MessageQueueTest, TimersFireWhenDueAndDoNotPileUp) {
     EXPECT_EQ(g_seen.size(), 2u);
 }
 
+TEST_F(MessageQueueTest, DriverWaitsMoveTheVirtualClock) {
+    platform::ui::UseVirtualClock(true);
+    SetTimer(hwnd, 1, 50, nullptr);  // a page polling its controls every 50 ms
+    platform::ui::UiDriver driver(hwnd);
+    driver.WaitFor(120);
+    EXPECT_EQ(g_seen.size(), 2u);
+    KillTimer(hwnd, 1);
+}
+
 TEST_F(MessageQueueTest, WorkerSendsAreHandledOnTheWindowThreadInOrder) {
     const DWORD uiThread = GetCurrentThreadId();
     std::vector<LRESULT> results;
@@ -159,6 +169,44 @@ TEST_F(MessageQueueTest, ThreadsSendingToEachOtherDoNotDeadlock) {
     // The worker's window went with its thread: sends to it return at once.
     EXPECT_FALSE(IsWindow(workerWindow));
     EXPECT_EQ(SendMessage(workerWindow, WM_APP + 5, 1, 0), 0);
+}
+
+// A window on a thread of its own (as a busy window is) closed by a send from another thread:
+// the close runs on the window's thread and the sender goes on.
+TEST_F(MessageQueueTest, ClosingAnotherThreadsWindowRunsOnItsThread) {
+    std::atomic<HWND> busy{nullptr};
+    std::atomic<DWORD> destroyedOn{0};
+    static std::atomic<DWORD>* s_destroyedOn = nullptr;
+    s_destroyedOn = &destroyedOn;
+    std::thread owner([&] {
+        WNDCLASSA wc;
+        wc.lpszClassName = "waiting";
+        wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == WM_DESTROY) {
+                *s_destroyedOn = GetCurrentThreadId();
+                PostQuitMessage(0);
+            }
+            return DefWindowProc(h, m, w, l);
+        };
+        RegisterClass(&wc);
+        busy = CreateWindowExA(0, "waiting", "等待中", WS_CAPTION, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+        MSG msg;
+        while (GetMessage(&msg, nullptr, 0, 0) > 0) {
+            DispatchMessage(&msg);
+        }
+    });
+    while (!busy) {
+        std::this_thread::yield();
+    }
+    DWORD ownerThread = GetWindowThreadProcessId(busy, nullptr);
+    EXPECT_NE(ownerThread, GetCurrentThreadId());
+    char caption[16] = {};
+    EXPECT_EQ(GetWindowTextA(busy, caption, sizeof caption), 6);  // a cross-thread WM_GETTEXT
+    EXPECT_STREQ(caption, "等待中");
+    SendMessage(busy, WM_CLOSE, 0, 0);
+    owner.join();
+    EXPECT_EQ(destroyedOn, ownerThread);
+    EXPECT_FALSE(IsWindow(busy));
 }
 
 }  // namespace

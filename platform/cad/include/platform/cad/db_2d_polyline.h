@@ -59,6 +59,8 @@ public:
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
+    // Takes a resident vertex or end marker into the list (a drawing reader's use).
+    Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
     AcDbObject* journalCopy() const override
     {
@@ -106,6 +108,8 @@ public:
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
+    // Takes a resident vertex or end marker into the list (a drawing reader's use).
+    Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
     AcDbObject* journalCopy() const override
     {

@@ -39,6 +39,8 @@ public:
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
+    // Takes a resident attribute or end marker into the list (a drawing reader's use).
+    Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
     AcDbObject* journalCopy() const override
     {

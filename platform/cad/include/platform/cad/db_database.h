@@ -10,6 +10,7 @@
 #include "platform/cad/acad_status.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/db_observer.h"
+#include "platform/cad/ge_matrix3d.h"
 #include "platform/cad/ge_types.h"
 #include "platform/cad/object_table.h"
 
@@ -94,6 +95,12 @@ public:
     Acad::ErrorStatus insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
                              bool preserveSourceDatabase = true);
 
+    // Copies the whole of another drawing into this one: its model-space entities into this model
+    // space, the records and blocks they need (taken by name; missing ones are copied), its groups
+    // and the named dictionaries this drawing lacks. Only the identity transform is supported
+    // (eNotImplementedYet for others); the source is left as it was.
+    Acad::ErrorStatus insert(const AcGeMatrix3d& xform, AcDbDatabase* source, bool preserveSourceDatabase = true);
+
     // Drawing files. On this host drawings are DXF files; a name ending in ".dwg" is also found as
     // the same name ending in ".dxf". Names are GBK, in Windows form or POSIX. On failure
     // platform::cad::LastDrawingFileError() says why (naming the line of a malformed drawing), and
@@ -108,6 +115,27 @@ public:
     const AcGeVector3d& ucsXDir() const { return ucsX_; }
     const AcGeVector3d& ucsYDir() const { return ucsY_; }
     Acad::ErrorStatus setUcs(const AcGePoint3d& origin, const AcGeVector3d& xDir, const AcGeVector3d& yDir);
+
+    // Header values saved with the drawing: the user real USERR1, the global linetype scale and
+    // the drawing extents (empty extents are +1e20 below -1e20, as a new drawing has them).
+    double userr1() const { return userr1_; }
+    Acad::ErrorStatus setUserr1(double value)
+    {
+        userr1_ = value;
+        return Acad::eOk;
+    }
+    double ltscale() const { return ltscale_; }
+    Acad::ErrorStatus setLtscale(double scale)
+    {
+        if (!(scale > 0))
+            return Acad::eInvalidInput;
+        ltscale_ = scale;
+        return Acad::eOk;
+    }
+    AcGePoint3d extmin() const { return extmin_; }
+    AcGePoint3d extmax() const { return extmax_; }
+    void setExtmin(const AcGePoint3d& p) { extmin_ = p; }
+    void setExtmax(const AcGePoint3d& p) { extmax_ = p; }
 
     AcDbHandle handseed() const { return AcDbHandle(objects_.HandleSeed()); }
 
@@ -135,6 +163,10 @@ private:
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_, nod_;
     AcDbObjectId clayer_, textstyle_, celtype_;
     AcGePoint3d ucsOrigin_;
+    double userr1_ = 0;
+    double ltscale_ = 1.0;
+    AcGePoint3d extmin_{1e20, 1e20, 1e20};
+    AcGePoint3d extmax_{-1e20, -1e20, -1e20};
     AcGeVector3d ucsX_{1, 0, 0};
     AcGeVector3d ucsY_{0, 1, 0};
     std::vector<platform::cad::DatabaseObserver*> observers_;

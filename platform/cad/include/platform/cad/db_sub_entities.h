@@ -49,6 +49,9 @@ public:
         entity->close();
         return true;
     }
+    // Takes an already resident entity of the owner's database into the list (a drawing reader's
+    // use): the end marker when it is one, replacing any made before, otherwise the last entry.
+    Acad::ErrorStatus Adopt(AcDbObject* owner, AcDbObjectId id);
     // Takes the entry out of the list; a resident one is erased, a pending one deleted.
     void Remove(int pos);
     // Holds the same resident entries as the other list (the undo journal's copy of an owner).

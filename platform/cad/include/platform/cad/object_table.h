@@ -41,6 +41,10 @@ public:
     // The next handle the database will give.
     std::uint64_t HandleSeed() const { return seed_; }
     void SetHandleSeed(std::uint64_t seed);
+    // Replaces every object of this table by those of other (a drawing just read). The old objects
+    // are dropped and their slots stay as erased, so that ids and entity names of the replaced
+    // drawing are refused rather than followed; other is left empty.
+    void Absorb(ObjectTable& other);
 
 private:
     AcDbDatabase* database_;

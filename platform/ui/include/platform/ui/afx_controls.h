@@ -28,7 +28,18 @@ public:
         return reinterpret_cast<HICON>(SendMessage(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
     }
     HICON GetIcon() const { return reinterpret_cast<HICON>(SendMessage(BM_GETIMAGE, IMAGE_ICON)); }
+    // Owner-drawn buttons draw here, asked through their parent's WM_DRAWITEM.
     virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+    BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (msg == WM_DRAWITEM) {
+            DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+            if (result) {
+                *result = TRUE;
+            }
+            return TRUE;
+        }
+        return CWnd::OnChildNotify(msg, wParam, lParam, result);
+    }
 };
 
 class CEdit : public CWnd {
@@ -386,6 +397,16 @@ public:
     int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
     BOOL RedrawItems(int first, int last) { return static_cast<BOOL>(SendMessage(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last)); }
     virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+    BOOL OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (msg == WM_DRAWITEM) {
+            DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+            if (result) {
+                *result = TRUE;
+            }
+            return TRUE;
+        }
+        return CWnd::OnChildNotify(msg, wParam, lParam, result);
+    }
 
 private:
     mutable std::unique_ptr<CHeaderCtrl> header_;

@@ -6,6 +6,7 @@
 // so handlers keep the framework's signatures (OnSize(UINT, int, int), OnNotify(NMHDR*, LRESULT*)).
 #pragma once
 
+#include "platform/ui/afx_dc.h"
 #include "platform/ui/common_controls.h"
 
 class CWnd;

@@ -80,9 +80,4 @@ public:
     }
 };
 
-// A device context: nothing is drawn headless, but handlers take one.
-class CDC {
-public:
-    HDC m_hDC = nullptr;
-    HDC GetSafeHdc() const { return m_hDC; }
-};
+class CDC;  // platform/ui/afx_dc.h

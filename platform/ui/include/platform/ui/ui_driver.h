@@ -50,7 +50,8 @@ public:
     bool PressKey(UINT virtualKey, bool ctrl = false, bool shift = false);
     bool PressKeyIn(int id, UINT virtualKey, bool ctrl = false, bool shift = false);
 
-    // Handles pending messages; WaitFor also lets timers run for that long.
+    // Handles pending messages; WaitFor also lets timers run for that long (on the virtual
+    // clock, by moving it).
     void Pump();
     void WaitFor(unsigned milliseconds);
 

@@ -15,6 +15,7 @@ void SetSafePointHook(void (*hook)());
 // Timers and GetTickCount run on the steady clock unless a test switches to the virtual clock,
 // which moves only when AdvanceClock is called.
 void UseVirtualClock(bool on);
+bool UsingVirtualClock();
 void AdvanceClock(std::uint32_t milliseconds);
 std::uint64_t NowMilliseconds();
 

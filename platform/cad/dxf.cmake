@@ -1,0 +1,10 @@
+# DXF reading and writing of drawings, and the drawing-file calls of the database built on them.
+target_sources(cadhost PRIVATE
+  src/dxf_groups.cpp src/dxf_text_codec.cpp src/dxf_layout.cpp src/dxf_values.cpp src/dxf_object_factory.cpp
+  src/dxf_reader.cpp src/dxf_writer.cpp
+  src/database_insert_whole.cpp)
+target_link_libraries(cadhost PRIVATE platform_win)
+
+dero_test(cadhost_dxf_tests
+  SOURCES tests/dxf_round_trip_test.cpp tests/dxf_outside_reader_test.cpp tests/dxf_bad_input_test.cpp
+  LIBS cadhost platform_win)

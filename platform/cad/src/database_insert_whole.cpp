@@ -1,0 +1,167 @@
+// AcDbDatabase::insert with a transform: a drawing brought into this one whole.
+#include <map>
+#include <string>
+
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_group.h"
+
+using platform::cad::PeekObject;
+
+namespace {
+
+using IdMap = std::map<AcDbObjectId, AcDbObjectId>;
+
+// A name no block of the drawing has, for the block the entities pass through.
+std::string TransitBlockName(const AcDbBlockTable* table) {
+    for (int n = 1;; ++n) {
+        std::string name = "*DROP" + std::to_string(n);
+        if (!table->has(name.c_str()))
+            return name;
+    }
+}
+
+void EraseObject(AcDbObjectId id) {
+    AcDbObject* object = nullptr;
+    if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) == Acad::eOk) {
+        object->erase();
+        object->close();
+    }
+}
+
+// Moves the entities of the transit block into model space as copies, mapping each source
+// entity (by position) to its copy.
+Acad::ErrorStatus MoveToModelSpace(AcDbDatabase* db, AcDbObjectId transit, const AcDbObjectIdArray& sources,
+                                   IdMap& map) {
+    auto* block = AcDbBlockTableRecord::cast(PeekObject(transit));
+    AcDbObjectIdArray copies = block->entityIds();
+    AcDbBlockTableRecord* ms = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite);
+    if (es != Acad::eOk)
+        return es;
+    for (int i = 0; i < copies.length(); ++i) {
+        auto* entity = AcDbEntity::cast(PeekObject(copies[i]));
+        auto* copy = entity != nullptr ? static_cast<AcDbEntity*>(entity->clone()) : nullptr;
+        AcDbObjectId id;
+        if (copy != nullptr && ms->appendAcDbEntity(id, copy) == Acad::eOk)
+            copy->close();
+        else
+            delete copy;
+        if (copies.length() == sources.length())
+            map[sources[i]] = id;
+        EraseObject(copies[i]);
+    }
+    ms->close();
+    EraseObject(transit);
+    return Acad::eOk;
+}
+
+void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
+    auto* from = AcDbDictionary::cast(PeekObject(source->groupDictionaryId()));
+    AcDbDictionary* to = nullptr;
+    if (from == nullptr || target->getGroupDictionary(to, AcDb::kForWrite) != Acad::eOk)
+        return;
+    AcDbDictionaryIterator* it = from->newIterator(AcRx::kDictCollated);
+    for (; !it->done(); it->next()) {
+        auto* group = AcDbGroup::cast(PeekObject(it->objectId()));
+        // A group of the same name in this drawing stays as it is.
+        if (group == nullptr || (!group->isAnonymous() && to->has(it->name())))
+            continue;
+        auto* copy = new AcDbGroup(group->description(), group->isSelectable());
+        AcDbObjectId id;
+        if (to->setAt(group->isAnonymous() ? "*" : it->name(), copy, id) != Acad::eOk) {
+            delete copy;
+            continue;
+        }
+        AcDbObjectIdArray members;
+        group->allEntityIds(members);
+        for (const auto& member : members) {
+            auto found = map.find(member);
+            if (found != map.end() && !found->second.isNull())
+                copy->append(found->second);
+        }
+        copy->close();
+    }
+    delete it;
+    to->close();
+}
+
+// Copies an object of the named-objects dictionary (with what it holds) under the key.
+void CopyEntry(AcDbDictionary* parent, const char* key, const AcDbObject* object, const IdMap& map) {
+    auto* copy = static_cast<AcDbObject*>(object->clone());
+    if (copy == nullptr)
+        return;
+    auto* dict = AcDbDictionary::cast(object);
+    if (dict == nullptr) {
+        // The fields again, references to copied entities pointing at the copies.
+        AcDbDxfFiler filer;
+        object->dxfOutFields(&filer);
+        for (auto& tag : filer.tags())
+            if (tag.kind() == platform::cad::GroupValueKind::Name) {
+                auto found = map.find(tag.id);
+                tag.id = found != map.end() ? found->second : AcDbObjectId();
+            }
+        if (copy->dxfInFields(&filer) != Acad::eOk) {
+            delete copy;
+            return;
+        }
+    }
+    AcDbObjectId id;
+    if (parent->setAt(key, copy, id) != Acad::eOk) {
+        delete copy;
+        return;
+    }
+    if (dict != nullptr) {
+        auto* children = AcDbDictionary::cast(copy);
+        AcDbDictionaryIterator* it = dict->newIterator(AcRx::kDictCollated);
+        for (; !it->done(); it->next())
+            if (const AcDbObject* child = PeekObject(it->objectId()))
+                CopyEntry(children, it->name(), child, map);
+        delete it;
+    }
+    copy->close();
+}
+
+void CopyNamedObjects(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
+    auto* from = AcDbDictionary::cast(PeekObject(source->namedObjectsDictionaryId()));
+    AcDbDictionary* to = nullptr;
+    if (from == nullptr || target->getNamedObjectsDictionary(to, AcDb::kForWrite) != Acad::eOk)
+        return;
+    AcDbDictionaryIterator* it = from->newIterator(AcRx::kDictCollated);
+    for (; !it->done(); it->next()) {
+        const AcDbObject* object = PeekObject(it->objectId());
+        if (object != nullptr && std::string(it->name()) != "ACAD_GROUP" && !to->has(it->name()))
+            CopyEntry(to, it->name(), object, map);
+    }
+    delete it;
+    to->close();
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* source,
+                                       bool /*preserveSourceDatabase*/) {
+    if (source == nullptr || source == this)
+        return Acad::eInvalidInput;
+    if (!xform.isEqualTo(AcGeMatrix3d::kIdentity))
+        return Acad::eNotImplementedYet;
+    auto* table = AcDbBlockTable::cast(PeekObject(blockTable_));
+    auto* sourceSpace = AcDbBlockTableRecord::cast(PeekObject(source->modelSpaceId()));
+    if (table == nullptr || sourceSpace == nullptr || modelSpaceId().isNull())
+        return Acad::eInvalidInput;
+    // The block insert already copies entities with the records and blocks they need; they pass
+    // through a block of their own into model space.
+    AcDbObjectIdArray sources = sourceSpace->entityIds();
+    AcDbObjectId transit;
+    Acad::ErrorStatus es = insert(transit, TransitBlockName(table).c_str(), source);
+    if (es != Acad::eOk)
+        return es;
+    IdMap map;
+    es = MoveToModelSpace(this, transit, sources, map);
+    if (es != Acad::eOk)
+        return es;
+    CopyGroups(this, source, map);
+    CopyNamedObjects(this, source, map);
+    return Acad::eOk;
+}

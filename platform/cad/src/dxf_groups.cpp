@@ -1,0 +1,62 @@
+#include "platform/cad/dxf_groups.h"
+
+#include <charconv>
+
+namespace platform::cad {
+
+namespace {
+// One line without its end (LF, CR LF or a lone CR at the end of the file).
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
+    if (pos >= text.size())
+        return false;
+    std::size_t end = text.find('\n', pos);
+    std::size_t stop = end == std::string_view::npos ? text.size() : end;
+    line = text.substr(pos, stop - pos);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    pos = end == std::string_view::npos ? text.size() : end + 1;
+    return true;
+}
+}  // namespace
+
+std::string_view TrimDxfValue(std::string_view value) {
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        value.remove_suffix(1);
+    return value;
+}
+
+bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error) {
+    groups.clear();
+    groups.reserve(text.size() / 12);
+    // A UTF-8 byte-order mark some editors put in front is not part of the first code.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    std::size_t pos = 0;
+    int line = 0;
+    std::string_view codeLine, valueLine;
+    while (NextLine(text, pos, codeLine)) {
+        ++line;
+        std::string_view trimmed = TrimDxfValue(codeLine);
+        if (trimmed.empty() && pos >= text.size())
+            break;  // a last empty line after EOF
+        int code = 0;
+        auto [end, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), code);
+        if (ec != std::errc() || end != trimmed.data() + trimmed.size() || trimmed.empty()) {
+            error = "line " + std::to_string(line) + ": a group code was expected, not \"" +
+                    std::string(trimmed.substr(0, 40)) + "\"";
+            return false;
+        }
+        if (!NextLine(text, pos, valueLine)) {
+            error = "line " + std::to_string(line) + ": the file ends after group code " +
+                    std::to_string(code) + " without its value";
+            return false;
+        }
+        groups.push_back(DxfGroup{code, valueLine, line});
+        ++line;
+    }
+    return true;
+}
+
+}  // namespace platform::cad

@@ -1,0 +1,647 @@
+#include "platform/cad/dxf_reader.h"
+
+#include <memory>
+#include <vector>
+
+#include "dxf_layout.h"
+#include "dxf_object_factory.h"
+#include "dxf_values.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_block_reference.h"
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_symbol_table.h"
+#include "platform/cad/db_vertex.h"
+#include "platform/cad/dxf_groups.h"
+#include "platform/cad/dxf_text_codec.h"
+#include "platform/cad/xdata_rules.h"
+#include "platform/text/gbk.h"
+
+namespace platform::cad {
+
+namespace {
+
+using Record = DxfRecord;
+using RecordKind = DxfRecordKind;
+
+// Write access to an object for one step: opened here unless the reader holds it open already.
+class Writable {
+public:
+    explicit Writable(AcDbObject* object) : object_(object) {
+        AcDbObject* opened = nullptr;
+        if (!object->isWriteEnabled() &&
+            acdbOpenAcDbObject(opened, object->objectId(), AcDb::kForWrite) == Acad::eOk)
+            opened_ = true;
+    }
+    ~Writable() {
+        if (opened_)
+            object_->close();
+    }
+    Writable(const Writable&) = delete;
+    Writable& operator=(const Writable&) = delete;
+
+private:
+    AcDbObject* object_;
+    bool opened_ = false;
+};
+
+class Reader {
+public:
+    Reader(AcDbDatabase& db, std::vector<DxfGroup> groups) : db_(db), g_(std::move(groups)) {}
+
+    void Run() {
+        ParseDxfLayout(g_, layout_);
+        if (!layout_.sawEof)
+            Fail(g_.empty() ? 0 : g_.back().line, "the file ends before its EOF marker (cut short?)");
+        SetUpText();
+        CreateObjects();
+        EnsureRoots();
+        FillTables();
+        FillBlocks();
+        EnsureDefaults();
+        CloseTables();
+        FillEntities();
+        FillObjects();
+        ApplyCommonParts();
+        ApplyHeader();
+        for (auto& r : records_)
+            if (r.object != nullptr && r.object->isWriteEnabled())
+                r.object->close();
+        for (AcDbObject* o : extraOpen_)
+            if (o->isWriteEnabled())
+                o->close();
+        db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
+        ApplyCurrentSettings();
+    }
+
+    // On failure the objects made so far are closed, so that the database can be dropped.
+    void CloseAll() {
+        for (auto& r : records_)
+            if (r.object != nullptr && r.object->isWriteEnabled() && r.object->isDatabaseResident())
+                r.object->close();
+        for (AcDbObject* o : extraOpen_)
+            if (o->isWriteEnabled())
+                o->close();
+        records_.clear();
+        extraOpen_.clear();
+    }
+
+private:
+    [[noreturn]] static void Fail(int line, const std::string& what) { DxfFail(line, what); }
+
+    // ---- values ----------------------------------------------------------------------------
+
+    const DxfGroup* HeaderValue(const char* name, int code) const {
+        auto it = layout_.header.find(name);
+        if (it == layout_.header.end())
+            return nullptr;
+        for (std::size_t k = it->second + 1; k < g_.size() && g_[k].code != 9 && g_[k].code != 0; ++k)
+            if (g_[k].code == code)
+                return &g_[k];
+        return nullptr;
+    }
+
+    void SetUpText() {
+        const DxfGroup* ver = HeaderValue("$ACADVER", 1);
+        const DxfGroup* page = HeaderValue("$DWGCODEPAGE", 3);
+        std::string_view version = ver != nullptr ? TrimDxfValue(ver->value) : std::string_view("AC1009");
+        values_ = std::make_unique<DxfValues>(
+            g_, db_,
+            std::make_unique<DxfTextDecoder>(
+                IsUtf8DxfVersion(version), page != nullptr ? TrimDxfValue(page->value) : std::string_view()));
+    }
+
+    const DxfGroup* Find(const Record& r, int code) const {
+        for (std::size_t k = r.begin + 1; k < r.end; ++k)
+            if (g_[k].code == code)
+                return &g_[k];
+        return nullptr;
+    }
+
+    long Flags(const Record& r) const {
+        const DxfGroup* f = Find(r, 70);
+        return f != nullptr ? static_cast<long>(values_->Integer(*f)) : 0;
+    }
+
+    std::string_view TypeOf(std::size_t i) const { return TrimDxfValue(g_[i].value); }
+    std::string Type(const Record& r) const { return std::string(TypeOf(r.begin)); }
+
+    // ---- objects ---------------------------------------------------------------------------
+
+    void Add(Record& r, AcDbObject* object) {
+        std::uint64_t handle = 0;
+        if (const DxfGroup* h = Find(r, r.kind == RecordKind::TableEntry && r.table == "DIMSTYLE" ? 105 : 5))
+            handle = DxfValues::HandleValue(*h);
+        if (handle != 0 && db_.objects().FindHandle(handle) != nullptr) {
+            delete object;
+            Fail(g_[r.begin].line, "handle " + AcDbHandle(handle).text() + " is used twice");
+        }
+        AcDbObjectId id;
+        Acad::ErrorStatus es = db_.addAcDbObject(id, object, AcDbHandle(handle));
+        if (es != Acad::eOk) {
+            delete object;
+            Fail(g_[r.begin].line,
+                 std::string("the ") + Type(r) + " cannot be added: " + Acad::ErrorStatusName(es));
+        }
+        r.id = id;
+        r.object = object;
+    }
+
+    AcDbObjectId* TableSlot(std::string_view name) {
+        if (name == "BLOCK_RECORD")
+            return &blockTable_;
+        if (name == "LAYER")
+            return &layerTable_;
+        if (name == "LTYPE")
+            return &linetypeTable_;
+        if (name == "STYLE")
+            return &styleTable_;
+        if (name == "APPID")
+            return &appTable_;
+        return nullptr;
+    }
+
+    static AcDbObject* NewTable(std::string_view name) {
+        if (name == "BLOCK_RECORD")
+            return new AcDbBlockTable;
+        if (name == "LAYER")
+            return new AcDbLayerTable;
+        if (name == "LTYPE")
+            return new AcDbLinetypeTable;
+        if (name == "STYLE")
+            return new AcDbTextStyleTable;
+        return new AcDbRegAppTable;
+    }
+
+    static AcDbObject* NewRecord(std::string_view name) {
+        if (name == "BLOCK_RECORD")
+            return new AcDbBlockTableRecord;
+        if (name == "LAYER")
+            return new AcDbLayerTableRecord;
+        if (name == "LTYPE")
+            return new AcDbLinetypeTableRecord;
+        if (name == "STYLE")
+            return new AcDbTextStyleTableRecord;
+        return new AcDbRegAppTableRecord;
+    }
+
+    void CreateObjects() {
+        // Objects made without a handle of their own must not take one a later record brings.
+        std::uint64_t highest = 0;
+        for (const auto& gr : g_)
+            if (gr.code == 5 || gr.code == 105)
+                highest = std::max(highest, DxfValues::HandleValue(gr));
+        if (const DxfGroup* seed = HeaderValue("$HANDSEED", 5))
+            highest = std::max(highest, DxfValues::HandleValue(*seed));
+        db_.objects().SetHandleSeed(highest + 1);
+
+        DxfPolylineKind parent = DxfPolylineKind::None;
+        bool inInsert = false;
+        for (auto& r : records_) {
+            std::string_view type = TypeOf(r.begin);
+            switch (r.kind) {
+                case RecordKind::Table:
+                    if (AcDbObjectId* slot = TableSlot(r.table)) {
+                        if (!slot->isNull())
+                            Fail(g_[r.begin].line, "a second " + std::string(r.table) + " table");
+                        Add(r, NewTable(r.table));
+                        *slot = r.id;
+                    }
+                    break;
+                case RecordKind::TableEntry:
+                    if (TableSlot(r.table) != nullptr) {
+                        if (type != r.table)
+                            Fail(g_[r.begin].line, "a " + std::string(type.substr(0, 40)) + " in the " +
+                                                       std::string(r.table) + " table");
+                        Add(r, NewRecord(r.table));
+                    }
+                    break;
+                case RecordKind::BlockBegin:
+                case RecordKind::BlockEnd:
+                    parent = DxfPolylineKind::None;
+                    inInsert = false;
+                    break;
+                case RecordKind::Entity: {
+                    long flags = (type == "POLYLINE" || type == "DIMENSION") ? Flags(r) : 0;
+                    bool sub = type == "VERTEX" || type == "SEQEND" || type == "ATTRIB";
+                    if (type == "VERTEX" && parent == DxfPolylineKind::None)
+                        Fail(g_[r.begin].line, "a VERTEX outside a POLYLINE");
+                    if (type == "ATTRIB" && !inInsert)
+                        Fail(g_[r.begin].line, "an ATTRIB outside an INSERT");
+                    if (type == "SEQEND" && parent == DxfPolylineKind::None && !inInsert)
+                        Fail(g_[r.begin].line, "a SEQEND without a POLYLINE or INSERT");
+                    Add(r, NewDxfEntity(type, flags, parent));
+                    r.subEntity = sub;
+                    if (type == "POLYLINE") {
+                        parent = PolylineKindOf(flags);
+                        inInsert = false;
+                    } else if (type == "INSERT") {
+                        const DxfGroup* follow = Find(r, 66);
+                        inInsert = follow != nullptr && values_->Integer(*follow) != 0;
+                        parent = DxfPolylineKind::None;
+                    } else if (type == "SEQEND") {
+                        parent = DxfPolylineKind::None;
+                        inInsert = false;
+                    } else if (!sub) {
+                        parent = DxfPolylineKind::None;
+                        inInsert = false;
+                    }
+                    break;
+                }
+                case RecordKind::Object:
+                    Add(r, NewDxfObject(type));
+                    if (nod_.isNull() && type == "DICTIONARY")
+                        nod_ = r.id;
+                    break;
+            }
+        }
+    }
+
+    template <typename T>
+    AcDbObjectId MakeRoot(AcDbObjectId& slot) {
+        if (slot.isNull()) {
+            auto* object = new T;
+            db_.addAcDbObject(slot, object);
+            extraOpen_.push_back(object);
+        }
+        return slot;
+    }
+
+    // Drawings of R12 and hand-made files may lack tables the host always has.
+    void EnsureRoots() {
+        MakeRoot<AcDbBlockTable>(blockTable_);
+        MakeRoot<AcDbLayerTable>(layerTable_);
+        MakeRoot<AcDbLinetypeTable>(linetypeTable_);
+        MakeRoot<AcDbTextStyleTable>(styleTable_);
+        MakeRoot<AcDbRegAppTable>(appTable_);
+        MakeRoot<AcDbDictionary>(nod_);
+        db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
+    }
+
+    void Fill(Record& r, const DxfTagList& tags) {
+        AcDbDxfFiler filer(tags);
+        Acad::ErrorStatus es = r.object->dxfInFields(&filer);
+        if (es != Acad::eOk)
+            Fail(g_[r.begin].line, "the " + Type(r) + " cannot be read: " + Acad::ErrorStatusName(es));
+    }
+
+    AcDbSymbolTable* TableOf(std::string_view name) {
+        AcDbObjectId* slot = TableSlot(name);
+        return AcDbSymbolTable::cast(PeekObject(*slot));
+    }
+
+    void FillTables() {
+        // Layers name linetypes, so linetypes go first whatever order the file has.
+        for (const char* table : {"APPID", "LTYPE", "LAYER", "STYLE", "BLOCK_RECORD"}) {
+            for (auto& r : records_) {
+                if (r.kind != RecordKind::TableEntry || r.object == nullptr || r.table != table)
+                    continue;
+                auto* symbols = TableOf(r.table);
+                Fill(r, values_->Tags(r));
+                Acad::ErrorStatus es = symbols->adoptRecord(r.id);
+                if (es != Acad::eOk)
+                    Fail(g_[r.begin].line,
+                         "the " + Type(r) + " cannot be listed: " + Acad::ErrorStatusName(es));
+            }
+        }
+    }
+
+    AcDbBlockTableRecord* BlockFor(const Record& begin) {
+        auto* table = AcDbBlockTable::cast(PeekObject(blockTable_));
+        const DxfGroup* nameGroup = Find(begin, 2);
+        std::string name =
+            nameGroup != nullptr ? values_->Text(TrimDxfValue(nameGroup->value)) : std::string();
+        if (const DxfGroup* owner = Find(begin, 330)) {
+            auto* block =
+                AcDbBlockTableRecord::cast(PeekObject(values_->Resolve(DxfValues::HandleValue(*owner))));
+            if (block != nullptr)
+                return block;
+        }
+        AcDbObjectId id;
+        if (!name.empty() && table->getAt(name.c_str(), id, true) == Acad::eOk)
+            return AcDbBlockTableRecord::cast(PeekObject(id));
+        // Files without block records (R12) define blocks here only.
+        auto* block = new AcDbBlockTableRecord;
+        Acad::ErrorStatus es = block->setName(name.c_str());
+        if (es == Acad::eOk)
+            es = table->add(id, block);
+        if (es != Acad::eOk) {
+            delete block;
+            Fail(g_[begin.begin].line,
+                 "the block \"" + name + "\" cannot be defined: " + Acad::ErrorStatusName(es));
+        }
+        extraOpen_.push_back(block);
+        return block;
+    }
+
+    void FillBlocks() {
+        AcDbBlockTableRecord* current = nullptr;
+        for (auto& r : records_) {
+            if (r.kind == RecordKind::BlockBegin) {
+                current = BlockFor(r);
+                DxfTagList origin;
+                for (const auto& tag : values_->Tags(r))
+                    if (tag.code == 10 || tag.code == 4)
+                        origin.push_back(tag);
+                AcDbDxfFiler filer(origin);
+                bool wasOpen = current->isWriteEnabled();
+                AcDbObject* opened = nullptr;
+                if (!wasOpen && acdbOpenAcDbObject(opened, current->objectId(), AcDb::kForWrite) != Acad::eOk)
+                    Fail(g_[r.begin].line, "the block cannot be opened");
+                current->dxfInFields(&filer);
+                if (!wasOpen)
+                    current->close();
+            } else if (r.kind == RecordKind::BlockEnd) {
+                current = nullptr;
+            } else if (r.kind == RecordKind::Entity && current != nullptr) {
+                r.owner = current->objectId();
+            }
+        }
+    }
+
+    void FillEntities() {
+        AcDbObjectId model = db_.modelSpaceId(), paper = db_.paperSpaceId();
+        AcDbObject* parent = nullptr;
+        for (auto& r : records_) {
+            if (r.kind != RecordKind::Entity)
+                continue;
+            Fill(r, values_->Tags(r));
+            if (r.subEntity && parent != nullptr) {
+                Acad::ErrorStatus es = Acad::eNotApplicable;
+                if (auto* p2 = AcDb2dPolyline::cast(parent))
+                    es = p2->adoptSubEntity(r.id);
+                else if (auto* p3 = AcDb3dPolyline::cast(parent))
+                    es = p3->adoptSubEntity(r.id);
+                else if (auto* ref = AcDbBlockReference::cast(parent))
+                    es = ref->adoptSubEntity(r.id);
+                if (es != Acad::eOk)
+                    Fail(g_[r.begin].line,
+                         "the " + Type(r) + " cannot join its owner: " + Acad::ErrorStatusName(es));
+                r.owner = parent->objectId();
+                if (TypeOf(r.begin) == "SEQEND")
+                    parent = nullptr;
+                continue;
+            }
+            if (r.owner.isNull()) {
+                // The ENTITIES section: the owner the entity names, else the space its 67 says.
+                const DxfGroup* owner = FindOwner(r);
+                AcDbObjectId named =
+                    owner != nullptr ? values_->Resolve(DxfValues::HandleValue(*owner)) : AcDbObjectId();
+                if (AcDbBlockTableRecord::cast(PeekObject(named)) != nullptr)
+                    r.owner = named;
+                else {
+                    const DxfGroup* space = Find(r, 67);
+                    r.owner = space != nullptr && values_->Integer(*space) != 0 ? paper : model;
+                }
+            }
+            auto* block = AcDbBlockTableRecord::cast(PeekObject(r.owner));
+            if (block == nullptr)
+                Fail(g_[r.begin].line, "the drawing has no model space for the " + Type(r));
+            bool wasOpen = block->isWriteEnabled();
+            AcDbObject* opened = nullptr;
+            if (!wasOpen && acdbOpenAcDbObject(opened, r.owner, AcDb::kForWrite) != Acad::eOk)
+                Fail(g_[r.begin].line, "the block of the " + Type(r) + " cannot be opened");
+            Acad::ErrorStatus es = block->adoptEntity(r.id);
+            if (!wasOpen)
+                block->close();
+            if (es != Acad::eOk)
+                Fail(g_[r.begin].line,
+                     "the " + Type(r) + " cannot join its block: " + Acad::ErrorStatusName(es));
+            std::string_view type = TypeOf(r.begin);
+            bool complex =
+                (type == "POLYLINE" && (AcDb2dPolyline::cast(r.object) || AcDb3dPolyline::cast(r.object))) ||
+                (type == "INSERT" && Find(r, 66) != nullptr && values_->Integer(*Find(r, 66)) != 0);
+            parent = complex ? r.object : nullptr;
+        }
+    }
+
+    // The owner reference: the first 330 outside the 102 brackets.
+    const DxfGroup* FindOwner(const Record& r) const {
+        bool bracket = false;
+        for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+            const DxfGroup& gr = g_[k];
+            if (gr.code == 102) {
+                bracket = !gr.value.empty() && gr.value[0] == '{';
+                continue;
+            }
+            if (gr.code == 100 || gr.code == 1001)
+                return nullptr;
+            if (gr.code == 330 && !bracket)
+                return &gr;
+        }
+        return nullptr;
+    }
+
+    void FillObjects() {
+        for (auto& r : records_) {
+            if (r.kind != RecordKind::Object)
+                continue;
+            DxfTagList tags = values_->Tags(r);
+            Fill(r, tags);
+            auto* dict = AcDbDictionary::cast(r.object);
+            if (dict == nullptr)
+                continue;
+            // Entries: a key (3) and the object filed under it (350, or 360 for owned ones).
+            for (std::size_t k = 0; k + 1 < tags.size(); ++k) {
+                if (tags[k].code != 3 || (tags[k + 1].code != 350 && tags[k + 1].code != 360))
+                    continue;
+                AcDbObjectId entry = tags[k + 1].id;
+                AcDbObject* value = PeekObject(entry);
+                if (value == nullptr || entry == r.id)
+                    continue;
+                // Filing makes the dictionary the owner; an entity filed by reference keeps its block.
+                AcDbObjectId before = value->ownerId();
+                AcDbObjectId filed;
+                Acad::ErrorStatus es = dict->setAt(tags[k].text.c_str(), value, filed);
+                if (!before.isNull())
+                    value->setOwnerId(before);
+                if (es != Acad::eOk)
+                    Fail(g_[r.begin].line, "the dictionary entry \"" + tags[k].text +
+                                               "\" cannot be filed: " + Acad::ErrorStatusName(es));
+            }
+        }
+    }
+
+    void ApplyCommonParts() {
+        for (auto& r : records_) {
+            if (r.object == nullptr)
+                continue;
+            Writable access(r.object);
+            DxfTagList xdata;
+            DxfTagList tags = values_->Tags(r, &xdata, true);
+            bool reactors = false, xdict = false;
+            for (const auto& tag : tags) {
+                if (tag.code == 100)
+                    break;
+                if (tag.code == 102) {
+                    reactors = tag.text == "{ACAD_REACTORS";
+                    xdict = tag.text == "{ACAD_XDICTIONARY";
+                    continue;
+                }
+                if (tag.code == 330 && reactors && !tag.id.isNull())
+                    r.object->addPersistentReactor(tag.id);
+                if (tag.code == 360 && xdict && !tag.id.isNull()) {
+                    if (r.object->setExtensionDictionary(tag.id) != Acad::eOk)
+                        Fail(g_[r.begin].line,
+                             "the extension dictionary of the " + Type(r) + " is not a dictionary");
+                }
+            }
+            if (r.kind == RecordKind::Object) {
+                const DxfGroup* owner = FindOwner(r);
+                AcDbObjectId id =
+                    owner != nullptr ? values_->Resolve(DxfValues::HandleValue(*owner)) : AcDbObjectId();
+                if (r.id != nod_)
+                    r.object->setOwnerId(id);
+            }
+            if (xdata.empty())
+                continue;
+            std::vector<XDataApp> apps;
+            Acad::ErrorStatus es = ParseXData(&db_, xdata, apps);
+            if (es == Acad::eOk)
+                es = r.object->setXDataApps(apps);
+            if (es != Acad::eOk)
+                Fail(XDataLine(r),
+                     "the extended data of the " + Type(r) + " cannot be kept: " + Acad::ErrorStatusName(es));
+        }
+    }
+
+    int XDataLine(const Record& r) const {
+        for (std::size_t k = r.begin; k < r.end; ++k)
+            if (g_[k].code == 1001)
+                return g_[k].line;
+        return g_[r.begin].line;
+    }
+
+    AcDbObjectId AddRecordIfMissing(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const char* name) {
+        auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
+        AcDbObjectId id;
+        if (table->getAt(name, id) == Acad::eOk) {
+            delete record;
+            return id;
+        }
+        record->setName(name);
+        if (table->add(id, record) == Acad::eOk)
+            extraOpen_.push_back(record);
+        else
+            delete record;
+        return id;
+    }
+
+    // Entities may name layers the file lacks; the host adds them, which needs the tables closed.
+    void CloseTables() {
+        for (auto& r : records_)
+            if (r.kind == RecordKind::Table && r.object != nullptr && r.object->isWriteEnabled())
+                r.object->close();
+        for (AcDbObject* o : extraOpen_)
+            if (AcDbSymbolTable::cast(o) != nullptr && o->isWriteEnabled())
+                o->close();
+    }
+
+    void EnsureDefaults() {
+        // What every drawing of the host has, for files written by simpler programs.
+        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByBlock");
+        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByLayer");
+        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "Continuous");
+        AddRecordIfMissing(layerTable_, new AcDbLayerTableRecord, "0");
+        auto* style = new AcDbTextStyleTableRecord;
+        style->setFileName("txt");
+        AddRecordIfMissing(styleTable_, style, "Standard");
+        AddRecordIfMissing(appTable_, new AcDbRegAppTableRecord, "ACAD");
+        AddRecordIfMissing(blockTable_, new AcDbBlockTableRecord, ACDB_MODEL_SPACE);
+        AddRecordIfMissing(blockTable_, new AcDbBlockTableRecord, ACDB_PAPER_SPACE);
+    }
+
+    void ApplyHeader() {
+        auto* nod = AcDbDictionary::cast(PeekObject(nod_));
+        if (!nod->has("ACAD_GROUP")) {
+            auto* groups = new AcDbDictionary;
+            AcDbObjectId id;
+            if (nod->setAt("ACAD_GROUP", groups, id) == Acad::eOk)
+                extraOpen_.push_back(groups);
+            else
+                delete groups;
+        }
+        if (const DxfGroup* v = HeaderValue("$USERR1", 40))
+            db_.setUserr1(values_->Real(*v));
+        if (const DxfGroup* v = HeaderValue("$LTSCALE", 40))
+            db_.setLtscale(values_->Real(*v));
+        db_.setExtmin(HeaderPoint("$EXTMIN", db_.extmin()));
+        db_.setExtmax(HeaderPoint("$EXTMAX", db_.extmax()));
+    }
+
+    AcGePoint3d HeaderPoint(const char* name, AcGePoint3d fallback) const {
+        const DxfGroup* x = HeaderValue(name, 10);
+        const DxfGroup* y = HeaderValue(name, 20);
+        const DxfGroup* z = HeaderValue(name, 30);
+        if (x == nullptr || y == nullptr)
+            return fallback;
+        return AcGePoint3d(values_->Real(*x), values_->Real(*y), z != nullptr ? values_->Real(*z) : 0.0);
+    }
+
+    AcDbObjectId Named(AcDbObjectId tableId, const char* variable, int code) {
+        const DxfGroup* v = HeaderValue(variable, code);
+        AcDbObjectId id;
+        auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
+        if (v != nullptr)
+            table->getAt(values_->Text(TrimDxfValue(v->value)).c_str(), id);
+        return id;
+    }
+
+    void ApplyCurrentSettings() {
+        AcDbObjectId layer = Named(layerTable_, "$CLAYER", 8);
+        db_.setClayer(layer);
+        if (layer.isNull()) {
+            AcDbObjectId zero;
+            AcDbSymbolTable::cast(PeekObject(layerTable_))->getAt("0", zero);
+            db_.setClayer(zero);
+        }
+        AcDbObjectId style = Named(styleTable_, "$TEXTSTYLE", 7);
+        if (style.isNull())
+            AcDbSymbolTable::cast(PeekObject(styleTable_))->getAt("Standard", style);
+        db_.setTextstyle(style);
+        AcDbObjectId linetype = Named(linetypeTable_, "$CELTYPE", 6);
+        db_.setCeltype(linetype.isNull() ? db_.byLayerLinetype() : linetype);
+    }
+
+    AcDbDatabase& db_;
+    std::vector<DxfGroup> g_;
+    std::vector<AcDbObject*> extraOpen_;
+    DxfLayout layout_;
+    std::vector<DxfRecord>& records_ = layout_.records;
+    std::unique_ptr<DxfValues> values_;
+    AcDbObjectId blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_;
+};
+
+}  // namespace
+
+bool ReadDxf(std::string_view text, AcDbDatabase& db, std::string& error) {
+    if (text.substr(0, 18) == "AutoCAD Binary DXF") {
+        error = "line 1: binary DXF files are not read; save the drawing as ASCII DXF";
+        return false;
+    }
+    std::vector<DxfGroup> groups;
+    if (!SplitDxfGroups(text, groups, error))
+        return false;
+    // The bare tables the database was made with give way to the file's.
+    {
+        ObjectTable empty(&db);
+        db.objects().Absorb(empty);
+    }
+    Reader reader(db, std::move(groups));
+    try {
+        reader.Run();
+    } catch (const DxfFailure& failure) {
+        reader.CloseAll();
+        error = failure.message;
+        return false;
+    } catch (const std::exception& e) {
+        reader.CloseAll();
+        error = std::string("the drawing cannot be read: ") + e.what();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace platform::cad

@@ -1,0 +1,137 @@
+#include "dxf_values.h"
+
+#include <charconv>
+
+#include "platform/cad/db_database.h"
+
+namespace platform::cad {
+
+namespace {
+// The codes that start a point: x values, whose y and z follow 10 and 20 codes on.
+bool IsXCode(int code) {
+    return (code >= 10 && code <= 18) || (code >= 110 && code <= 112) || code == 210 ||
+           (code >= 1010 && code <= 1013);
+}
+}  // namespace
+
+double DxfValues::Real(const DxfGroup& gr) const {
+    std::string_view v = TrimDxfValue(gr.value);
+    double d = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), d);
+    if (ec != std::errc() || p != v.data() + v.size() || v.empty())
+        DxfFail(gr.line, "\"" + std::string(v.substr(0, 40)) + "\" is not a number (group " +
+                             std::to_string(gr.code) + ")");
+    return d;
+}
+
+std::int64_t DxfValues::Integer(const DxfGroup& gr) const {
+    std::string_view v = TrimDxfValue(gr.value);
+    std::int64_t n = 0;
+    if (!v.empty() && v.front() == '+')
+        v.remove_prefix(1);
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (ec != std::errc() || p != v.data() + v.size() || v.empty())
+        DxfFail(gr.line, "\"" + std::string(v.substr(0, 40)) + "\" is not a whole number (group " +
+                             std::to_string(gr.code) + ")");
+    return n;
+}
+
+std::uint64_t DxfValues::HandleValue(const DxfGroup& gr) {
+    std::string text(TrimDxfValue(gr.value));
+    return AcDbHandle(text.c_str()).value();
+}
+
+AcDbObjectId DxfValues::Resolve(std::uint64_t handle) const {
+    AcDbObjectId id;
+    if (handle != 0)
+        db_.getAcDbObjectId(id, false, AcDbHandle(handle));
+    return id;
+}
+
+// The groups of a record as tags, points joined and references resolved. Groups from 1001 on
+// go to xdata when it is given.
+DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnly) const {
+    DxfTagList tags;
+    DxfTagList* out = &tags;
+    bool body = false;
+    for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+        const DxfGroup& gr = g_[k];
+        if (gr.code == 999)
+            continue;
+        // With commonOnly the class's own fields, read already, are passed over.
+        if (commonOnly && gr.code == 100)
+            body = true;
+        if (body && gr.code != 1001 && out == &tags)
+            continue;
+        if (gr.code == 1001) {
+            if (xdata == nullptr)
+                break;
+            out = xdata;
+        }
+        DxfTag tag;
+        tag.code = gr.code;
+        switch (GroupKindOf(gr.code)) {
+            case GroupValueKind::String:
+                tag.text = Text(gr.value);
+                break;
+            case GroupValueKind::Real:
+                tag.real = Real(gr);
+                break;
+            case GroupValueKind::Point: {
+                if (!IsXCode(gr.code))
+                    DxfFail(gr.line, "coordinate group " + std::to_string(gr.code) + " without its x value");
+                if (k + 1 >= r.end || g_[k + 1].code != gr.code + 10)
+                    DxfFail(gr.line, "point group " + std::to_string(gr.code) + " without its y value");
+                tag.point.x = Real(gr);
+                tag.point.y = Real(g_[++k]);
+                if (k + 1 < r.end && g_[k + 1].code == gr.code + 20)
+                    tag.point.z = Real(g_[++k]);
+                break;
+            }
+            case GroupValueKind::Int16:
+            case GroupValueKind::Int32:
+            case GroupValueKind::Int64:
+            case GroupValueKind::Bool:
+                tag.integer = Integer(gr);
+                break;
+            case GroupValueKind::Name: {
+                std::uint64_t h = HandleValue(gr);
+                tag.id = Resolve(h);
+                // A reference to something the host does not keep stays as the file wrote it.
+                if (tag.id.isNull() && h != 0)
+                    tag.text = std::string(TrimDxfValue(gr.value));
+                break;
+            }
+            case GroupValueKind::Binary: {
+                std::string_view v = TrimDxfValue(gr.value);
+                if (v.size() % 2 != 0)
+                    DxfFail(gr.line, "binary data of odd length");
+                for (std::size_t b = 0; b < v.size(); b += 2) {
+                    int hi = Hex(v[b]), lo = Hex(v[b + 1]);
+                    if (hi < 0 || lo < 0)
+                        DxfFail(gr.line, "binary data that is not hexadecimal");
+                    tag.bytes.push_back(static_cast<unsigned char>(hi * 16 + lo));
+                }
+                break;
+            }
+            case GroupValueKind::None:
+                // Codes the host has no kind for are kept as the text they were written as.
+                tag.text = std::string(gr.value);
+                break;
+        }
+        out->push_back(std::move(tag));
+    }
+    return tags;
+}
+
+int DxfValues::Hex(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace platform::cad

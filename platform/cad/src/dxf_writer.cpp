@@ -1,0 +1,382 @@
+#include "platform/cad/dxf_writer.h"
+
+#include <charconv>
+
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_block_reference.h"
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_symbol_table.h"
+
+namespace platform::cad {
+
+namespace {
+
+class Writer {
+public:
+    explicit Writer(const AcDbDatabase& db) : db_(db), next_(db.handseed().value()) {}
+
+    std::string Run() {
+        Section("CLASSES");
+        EndSection();
+        Tables();
+        Blocks();
+        Entities();
+        Objects();
+        Group(0, "EOF");
+        std::string body = std::move(out_);
+        out_.clear();
+        Header();
+        out_ += body;
+        return std::move(out_);
+    }
+
+private:
+    // ---- groups ----------------------------------------------------------------------------
+
+    void Code(int code) {
+        char buffer[16];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), code);
+        std::size_t len = static_cast<std::size_t>(end - buffer);
+        if (len < 3)
+            out_.append(3 - len, ' ');
+        out_.append(buffer, len);
+        out_ += '\n';
+    }
+
+    void Group(int code, std::string_view value) {
+        Code(code);
+        // A line end inside a value would split the group: control characters go as ^X.
+        for (char c : value) {
+            if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
+                out_ += '^';
+                out_ += static_cast<char>(c + 64);
+            } else {
+                out_ += c;
+            }
+        }
+        out_ += '\n';
+    }
+
+    void Real(int code, double value) {
+        Code(code);
+        char buffer[32];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), value);
+        std::string_view text(buffer, static_cast<std::size_t>(end - buffer));
+        out_ += text;
+        if (text.find_first_of(".eEn") == std::string_view::npos)
+            out_ += ".0";
+        out_ += '\n';
+    }
+
+    void Int(int code, std::int64_t value) {
+        Code(code);
+        char buffer[24];
+        auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), value);
+        out_.append(buffer, static_cast<std::size_t>(end - buffer));
+        out_ += '\n';
+    }
+
+    void Handle(int code, std::uint64_t handle) {
+        Group(code, handle == 0 ? std::string("0") : AcDbHandle(handle).text());
+    }
+
+    void Point(int code, const AcGePoint3d& p, bool withZ = true) {
+        Real(code, p.x);
+        Real(code + 10, p.y);
+        if (withZ)
+            Real(code + 20, p.z);
+    }
+
+    std::uint64_t NewHandle() { return next_++; }
+
+    void Tag(const DxfTag& tag, bool flat) {
+        switch (tag.kind()) {
+            case GroupValueKind::String:
+                Group(tag.code, tag.text);
+                break;
+            case GroupValueKind::Real:
+                Real(tag.code, tag.real);
+                break;
+            case GroupValueKind::Point:
+                Point(tag.code, tag.point, !(flat && tag.code == 10));
+                break;
+            case GroupValueKind::Int16:
+            case GroupValueKind::Int32:
+            case GroupValueKind::Int64:
+            case GroupValueKind::Bool:
+                Int(tag.code, tag.integer);
+                break;
+            case GroupValueKind::Name:
+                if (!tag.id.isNull())
+                    Handle(tag.code, tag.id.isErased() ? 0 : tag.id.handle().value());
+                else
+                    Group(tag.code, tag.text.empty() ? std::string("0") : tag.text);
+                break;
+            case GroupValueKind::Binary: {
+                static const char* hex = "0123456789ABCDEF";
+                std::string text;
+                text.reserve(tag.bytes.size() * 2);
+                for (unsigned char b : tag.bytes) {
+                    text += hex[b >> 4];
+                    text += hex[b & 15];
+                }
+                Group(tag.code, text);
+                break;
+            }
+            case GroupValueKind::None:
+                Group(tag.code, tag.text);
+                break;
+        }
+    }
+
+    // An object: its type, its fields as the class files them, then its extended data. skip
+    // leaves out codes another record carries (a block's origin goes with BLOCK).
+    void Object(const AcDbObject* object, const char* type = nullptr, bool blockRecord = false) {
+        Group(0, type != nullptr ? type : object->dxfTypeName());
+        AcDbDxfFiler filer;
+        object->dxfOutFields(&filer);
+        if (AcDbSymbolTableRecord::cast(object) != nullptr)
+            RecordLayout(filer.tags(), type);
+        bool flat = std::string_view(object->dxfTypeName()) == "LWPOLYLINE";
+        bool reactors = false;
+        bool subclass = false;
+        for (const auto& tag : filer.tags()) {
+            if (tag.code == 100)
+                subclass = true;
+            if (tag.code == 102 && !subclass) {
+                reactors = tag.text == "{ACAD_REACTORS";
+            } else if (reactors && tag.code == 330 && (tag.id.isNull() || tag.id.isErased())) {
+                continue;  // a group that is gone no longer reacts
+            }
+            if (blockRecord && (tag.code == 10 || tag.code == 4 || tag.code == 70))
+                continue;
+            Tag(tag, flat);
+        }
+        for (const auto& app : object->xdataApps()) {
+            Group(1001, app.app);
+            for (const auto& tag : app.items)
+                Tag(tag, false);
+        }
+    }
+
+    // A table record keeps its name and flags in the record's own subclass, which follows the
+    // empty AcDbSymbolTableRecord one; readers look for them there.
+    static void RecordLayout(DxfTagList& tags, const char* type) {
+        std::size_t common = tags.size();
+        for (std::size_t i = 0; i < tags.size(); ++i)
+            if (tags[i].code == 100 && tags[i].text == "AcDbSymbolTableRecord") {
+                common = i;
+                break;
+            }
+        if (common == tags.size())
+            return;
+        std::size_t own = common + 1;
+        while (own < tags.size() && tags[own].code != 100)
+            ++own;
+        DxfTag subclass = own < tags.size() ? tags[own] : DxfTag::String(100, "AcDbRegAppTableRecord");
+        if (own < tags.size())
+            tags.erase(tags.begin() + static_cast<std::ptrdiff_t>(own));
+        else if (type == nullptr || std::string_view(type) != "APPID")
+            return;
+        tags.insert(tags.begin() + static_cast<std::ptrdiff_t>(common) + 1, subclass);
+    }
+
+    void Section(const char* name) {
+        Group(0, "SECTION");
+        Group(2, name);
+    }
+    void EndSection() { Group(0, "ENDSEC"); }
+
+    // ---- sections --------------------------------------------------------------------------
+
+    std::string RecordName(AcDbObjectId id) const {
+        auto* record = AcDbSymbolTableRecord::cast(PeekObject(id));
+        return record != nullptr ? record->name() : std::string();
+    }
+
+    void Header() {
+        Section("HEADER");
+        Group(9, "$ACADVER");
+        Group(1, "AC1018");
+        Group(9, "$DWGCODEPAGE");
+        Group(3, "ANSI_936");
+        Group(9, "$INSBASE");
+        Point(10, AcGePoint3d());
+        Group(9, "$EXTMIN");
+        Point(10, db_.extmin());
+        Group(9, "$EXTMAX");
+        Point(10, db_.extmax());
+        Group(9, "$LTSCALE");
+        Real(40, db_.ltscale());
+        Group(9, "$USERR1");
+        Real(40, db_.userr1());
+        Group(9, "$CLAYER");
+        Group(8, RecordName(db_.clayer()).empty() ? std::string("0") : RecordName(db_.clayer()));
+        Group(9, "$CELTYPE");
+        Group(6, RecordName(db_.celtype()).empty() ? std::string("ByLayer") : RecordName(db_.celtype()));
+        Group(9, "$TEXTSTYLE");
+        Group(7, RecordName(db_.textstyle()).empty() ? std::string("Standard") : RecordName(db_.textstyle()));
+        Group(9, "$HANDSEED");
+        Handle(5, next_);
+        EndSection();
+    }
+
+    // A table the host does not keep, written with what a reader expects to find.
+    std::uint64_t TableHead(const char* name, int count) {
+        std::uint64_t handle = NewHandle();
+        Group(0, "TABLE");
+        Group(2, name);
+        Handle(5, handle);
+        Handle(330, 0);
+        Group(100, "AcDbSymbolTable");
+        Int(70, count);
+        return handle;
+    }
+
+    void Table(AcDbObjectId tableId, const char* name, const char* recordType) {
+        auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
+        AcDbObjectIdArray ids = table->recordIds();
+        Group(0, "TABLE");
+        Group(2, name);
+        AcDbDxfFiler filer;
+        table->AcDbObject::dxfOutFields(&filer);
+        for (const auto& tag : filer.tags())
+            Tag(tag, false);
+        Group(100, "AcDbSymbolTable");
+        Int(70, ids.length());
+        for (const auto& id : ids)
+            Object(PeekObject(id), recordType, std::string_view(recordType) == "BLOCK_RECORD");
+        Group(0, "ENDTAB");
+    }
+
+    void Tables() {
+        Section("TABLES");
+        std::uint64_t vport = TableHead("VPORT", 1);
+        Group(0, "VPORT");
+        Handle(5, NewHandle());
+        Handle(330, vport);
+        Group(100, "AcDbSymbolTableRecord");
+        Group(100, "AcDbViewportTableRecord");
+        Group(2, "*Active");
+        Int(70, 0);
+        Point(10, AcGePoint3d(), false);
+        Point(11, AcGePoint3d(1, 1, 0), false);
+        Point(12, AcGePoint3d(), false);
+        Real(40, 1000);
+        Real(41, 1.5);
+        Group(0, "ENDTAB");
+        Table(db_.linetypeTableId(), "LTYPE", "LTYPE");
+        Table(db_.layerTableId(), "LAYER", "LAYER");
+        Table(db_.textStyleTableId(), "STYLE", "STYLE");
+        TableHead("VIEW", 0);
+        Group(0, "ENDTAB");
+        TableHead("UCS", 0);
+        Group(0, "ENDTAB");
+        Table(db_.regAppTableId(), "APPID", "APPID");
+        std::uint64_t dimstyles = TableHead("DIMSTYLE", 1);
+        Group(100, "AcDbDimStyleTable");
+        Int(71, 0);
+        Group(0, "DIMSTYLE");
+        Handle(105, NewHandle());
+        Handle(330, dimstyles);
+        Group(100, "AcDbSymbolTableRecord");
+        Group(100, "AcDbDimStyleTableRecord");
+        Group(2, "Standard");
+        Int(70, 0);
+        Group(0, "ENDTAB");
+        Table(db_.blockTableId(), "BLOCK_RECORD", "BLOCK_RECORD");
+        EndSection();
+    }
+
+    void Entity(AcDbObjectId id) {
+        const AcDbObject* object = PeekObject(id);
+        if (object == nullptr || id.isErased())
+            return;
+        Object(object);
+        if (AcDb2dPolyline::cast(object) || AcDb3dPolyline::cast(object) ||
+            AcDbBlockReference::cast(object)) {
+            AcDbObjectIdArray subs;
+            object->subObjectIds(subs);
+            for (const auto& sub : subs)
+                Entity(sub);
+        }
+    }
+
+    void BlockMarker(const char* type, const AcDbBlockTableRecord* block, bool paper, const char* subclass) {
+        Group(0, type);
+        Handle(5, NewHandle());
+        Handle(330, block->objectHandle().value());
+        Group(100, "AcDbEntity");
+        if (paper)
+            Int(67, 1);
+        Group(8, "0");
+        Group(100, subclass);
+    }
+
+    void Blocks() {
+        Section("BLOCKS");
+        auto* table = AcDbBlockTable::cast(PeekObject(db_.blockTableId()));
+        AcDbObjectId paper = db_.paperSpaceId();
+        for (const auto& id : table->recordIds()) {
+            auto* block = AcDbBlockTableRecord::cast(PeekObject(id));
+            BlockMarker("BLOCK", block, id == paper, "AcDbBlockBegin");
+            Group(2, block->name());
+            Int(70, block->flags());
+            Point(10, block->origin());
+            Group(3, block->name());
+            Group(1, "");
+            if (block->comments()[0] != '\0')
+                Group(4, block->comments());
+            if (!block->isLayout())
+                for (const auto& entity : block->entityIds())
+                    Entity(entity);
+            BlockMarker("ENDBLK", block, id == paper, "AcDbBlockEnd");
+        }
+        EndSection();
+    }
+
+    void Entities() {
+        Section("ENTITIES");
+        for (AcDbObjectId space : {db_.modelSpaceId(), db_.paperSpaceId()})
+            if (auto* block = AcDbBlockTableRecord::cast(PeekObject(space)))
+                for (const auto& entity : block->entityIds())
+                    Entity(entity);
+        EndSection();
+    }
+
+    void Objects() {
+        Section("OBJECTS");
+        // The named-objects dictionary comes first: readers take the first dictionary for it.
+        AcDbObjectId nod = db_.namedObjectsDictionaryId();
+        if (const AcDbObject* root = PeekObject(nod))
+            Object(root);
+        const ObjectTable& objects = db_.objects();
+        for (std::uint64_t i = 0; i < objects.Size(); ++i) {
+            ObjectStub* stub = objects.At(i);
+            const AcDbObject* object = stub->object.get();
+            if (object == nullptr || stub->erased || AcDbObjectId(stub) == nod)
+                continue;
+            if (AcDbEntity::cast(object) || AcDbSymbolTable::cast(object) ||
+                AcDbSymbolTableRecord::cast(object))
+                continue;
+            Object(object);
+        }
+        EndSection();
+    }
+
+    const AcDbDatabase& db_;
+    std::uint64_t next_;
+    std::string out_;
+};
+
+}  // namespace
+
+std::string WriteDxf(const AcDbDatabase& db) {
+    Writer writer(db);
+    return writer.Run();
+}
+
+}  // namespace platform::cad

@@ -1,0 +1,178 @@
+// Drawings written as DXF and read back keep every object under its handle with the same fields,
+// extended data, group members, dictionary entries and xrecords.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "dxf_sample_drawing.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/dxf_reader.h"
+#include "platform/cad/dxf_writer.h"
+#include "platform/text/encoding.h"
+
+namespace {
+
+using platform::cad::DxfTagList;
+
+// The fields of an object with references as handles, so objects of two drawings compare.
+std::string Fields(const AcDbObject* object) {
+    AcDbDxfFiler filer;
+    object->dxfOutFields(&filer);
+    std::string out = std::string(object->dxfTypeName()) + ":";
+    auto add = [&](const platform::cad::DxfTag& t) {
+        out += " " + std::to_string(t.code) + "=";
+        switch (t.kind()) {
+            case platform::cad::GroupValueKind::Name:
+                out += t.id.isNull() ? t.text : t.id.handle().text();
+                break;
+            case platform::cad::GroupValueKind::Real:
+                out += std::to_string(t.real);
+                break;
+            case platform::cad::GroupValueKind::Point:
+                out += std::to_string(t.point.x) + "," + std::to_string(t.point.y) + "," +
+                       std::to_string(t.point.z);
+                break;
+            case platform::cad::GroupValueKind::String:
+                out += t.text;
+                break;
+            default:
+                out += std::to_string(t.integer);
+        }
+    };
+    for (const auto& t : filer.tags())
+        add(t);
+    for (const auto& app : object->xdataApps()) {
+        out += " xdata " + app.app;
+        for (const auto& t : app.items)
+            add(t);
+    }
+    return out;
+}
+
+// Every live object of a, found under its handle in b with the same fields.
+void ExpectSameDrawing(const AcDbDatabase& a, AcDbDatabase& b) {
+    int compared = 0;
+    for (std::uint64_t i = 0; i < a.objects().Size(); ++i) {
+        const auto* stub = a.objects().At(i);
+        if (stub->erased || stub->object == nullptr)
+            continue;
+        AcDbObjectId id;
+        ASSERT_EQ(b.getAcDbObjectId(id, false, AcDbHandle(stub->handle)), Acad::eOk)
+            << "lost: " << Fields(stub->object.get());
+        EXPECT_EQ(Fields(stub->object.get()), Fields(platform::cad::PeekObject(id)));
+        ++compared;
+    }
+    EXPECT_GT(compared, 30);
+}
+
+std::filesystem::path TempDir() {
+    auto dir = std::filesystem::temp_directory_path() / ("dxf_test_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+TEST(DxfRoundTrip, KeepsEveryObjectHandleXDataGroupAndXrecord) {
+    TestDrawing d;
+    dxftest::SampleIds ids = dxftest::BuildSample(d);
+    std::string text = platform::cad::WriteDxf(*d.db());
+
+    AcDbDatabase read(false, true);
+    std::string error;
+    ASSERT_TRUE(platform::cad::ReadDxf(text, read, error)) << error;
+    ExpectSameDrawing(*d.db(), read);
+    EXPECT_EQ(read.userr1(), 500);
+    EXPECT_EQ(read.handseed().value() >= d.db()->handseed().value(), true);
+
+    // Group members in their order, each member knowing its group.
+    AcDbObjectId group;
+    read.getAcDbObjectId(group, false, ids.group.handle());
+    auto* g = AcDbGroup::cast(platform::cad::PeekObject(group));
+    ASSERT_NE(g, nullptr);
+    AcDbObjectIdArray members;
+    g->allEntityIds(members);
+    ASSERT_EQ(members.length(), 3);
+    EXPECT_EQ(members[0].handle(), ids.polyline.handle());
+    EXPECT_EQ(members[1].handle(), ids.line.handle());
+    EXPECT_TRUE(g->isAnonymous());
+    EXPECT_TRUE(platform::cad::PeekObject(members[1])->persistentReactorIds().contains(group));
+
+    // The vertex keeps its extended data and its place in the polyline.
+    AcDbObjectId vertex;
+    ASSERT_EQ(read.getAcDbObjectId(vertex, false, ids.vertex.handle()), Acad::eOk);
+    EXPECT_EQ(platform::cad::PeekObject(vertex)->ownerId().handle(), ids.polyline.handle());
+    ASSERT_EQ(platform::cad::PeekObject(vertex)->xdataApps().size(), 1u);
+
+    // Written again, the drawing reads the same: nothing drifts from one save to the next.
+    std::string again = platform::cad::WriteDxf(read);
+    AcDbDatabase reread(false, true);
+    ASSERT_TRUE(platform::cad::ReadDxf(again, reread, error)) << error;
+    ExpectSameDrawing(read, reread);
+}
+
+TEST(DxfRoundTrip, DrawingFilesThroughTheDatabase) {
+    auto dir = TempDir();
+    TestDrawing d;
+    dxftest::BuildSample(d);
+    std::string dwg = (dir / std::filesystem::path(u8"保存.dwg")).string();
+    std::string gbkName = platform::text::Utf8ToGbk(dwg);
+    // Saved as "x.dwg", the drawing lands in x.dxf and a read of x.dwg finds it there.
+    ASSERT_EQ(d.db()->saveAs(gbkName.c_str()), Acad::eOk) << platform::cad::LastDrawingFileError();
+    EXPECT_TRUE(std::filesystem::exists(dir / std::filesystem::path(u8"保存.dxf")));
+    EXPECT_FALSE(std::filesystem::exists(dir / std::filesystem::path(u8"保存.dxf.saving")));
+
+    AcDbDatabase side(false, true);
+    AcDbObjectId stale = side.blockTableId();
+    ASSERT_EQ(side.readDwgFile(gbkName.c_str()), Acad::eOk) << platform::cad::LastDrawingFileError();
+    ExpectSameDrawing(*d.db(), side);
+    EXPECT_TRUE(stale.isErased());
+    EXPECT_EQ(side.userr1(), 500);
+
+    // The side drawing goes in as a block definition with the layers its entities use.
+    TestDrawing target;
+    AcDbObjectId block;
+    ASSERT_EQ(target.db()->insert(block, "SIDE", &side), Acad::eOk);
+    auto* record = AcDbBlockTableRecord::cast(platform::cad::PeekObject(block));
+    EXPECT_GT(record->entityIds().length(), 5);
+    auto* layers = AcDbLayerTable::cast(platform::cad::PeekObject(target.db()->layerTableId()));
+    EXPECT_TRUE(layers->has("房屋"));
+
+    // Inserted whole: entities into model space, with the group and the named dictionary, and
+    // references among them pointing at the copies.
+    TestDrawing whole;
+    auto* wholeSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(whole.db()->modelSpaceId()));
+    auto* sideSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(side.modelSpaceId()));
+    AcGeMatrix3d moved;
+    moved.entry[0][3] = 5;
+    EXPECT_EQ(whole.db()->insert(moved, &side), Acad::eNotImplementedYet);
+    ASSERT_EQ(whole.db()->insert(AcGeMatrix3d::kIdentity, &side), Acad::eOk);
+    EXPECT_EQ(wholeSpace->entityIds().length(), sideSpace->entityIds().length());
+    AcDbDictionary* groups = nullptr;
+    ASSERT_EQ(whole.db()->getGroupDictionary(groups, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(groups->numEntries(), 1u);
+    AcDbDictionaryIterator* it = groups->newIterator();
+    AcDbObjectIdArray members;
+    AcDbGroup::cast(platform::cad::PeekObject(it->objectId()))->allEntityIds(members);
+    delete it;
+    groups->close();
+    ASSERT_EQ(members.length(), 3);
+    EXPECT_EQ(members[0].database(), whole.db());
+    EXPECT_STREQ(platform::cad::PeekObject(members[0])->dxfTypeName(), "POLYLINE");
+    auto* nod = AcDbDictionary::cast(platform::cad::PeekObject(whole.db()->namedObjectsDictionaryId()));
+    AcDbObjectId store, item;
+    ASSERT_EQ(nod->getAt("QV_INDEX", store), Acad::eOk);
+    ASSERT_EQ(AcDbDictionary::cast(platform::cad::PeekObject(store))->getAt("Item1", item), Acad::eOk);
+    EXPECT_EQ(AcDbXrecord::cast(platform::cad::PeekObject(item))->data().back().id, members[1]);
+    whole.db()->setUserr1(side.userr1());
+    std::string text = platform::cad::WriteDxf(*whole.db());
+    AcDbDatabase reread(false, true);
+    std::string error;
+    EXPECT_TRUE(platform::cad::ReadDxf(text, reread, error)) << error;
+
+    EXPECT_EQ(side.readDwgFile("/no/such/drawing.dwg"), Acad::eFileNotFound);
+    EXPECT_NE(platform::cad::LastDrawingFileError().find("not found"), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
