@@ -8,5 +8,5 @@ target_sources(cadhost PRIVATE
 target_link_libraries(cadhost PRIVATE platform_ui)
 
 dero_test(cadhost_selection_tests
-  SOURCES tests/selection_test.cpp tests/undo_journal_test.cpp tests/builtin_commands_test.cpp
+  SOURCES tests/selection_test.cpp tests/undo_journal_test.cpp tests/builtin_commands_test.cpp tests/undo_round_trip_test.cpp
   LIBS cadhost platform_ui)
