@@ -5,7 +5,6 @@ target_sources(cadhost PRIVATE
   src/undo_journal.cpp src/view_variables.cpp src/builtin_input.cpp src/builtin_zoom.cpp src/builtin_redraw.cpp
   src/builtin_undo.cpp src/builtin_layer.cpp src/builtin_linetype.cpp src/builtin_variable_commands.cpp
   src/builtin_hatch.cpp src/builtin_slides.cpp)
-target_link_libraries(cadhost PRIVATE platform_ui)
 
 dero_test(cadhost_selection_tests
   SOURCES tests/selection_test.cpp tests/undo_journal_test.cpp tests/builtin_commands_test.cpp tests/undo_round_trip_test.cpp

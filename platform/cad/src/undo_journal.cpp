@@ -1,5 +1,6 @@
 #include "platform/cad/undo_journal.h"
 
+#include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_object.h"
 
@@ -80,9 +81,20 @@ bool UndoJournal::EndGroup()
 
 std::size_t UndoJournal::StepCount() const { return open_ ? steps_.size() - 1 : steps_.size(); }
 
+// Changes count when a command makes them or a step was opened for them. Others (a drawing being
+// read, a test building its drawing) are not undoable, as on a host where only commands are.
+bool UndoJournal::Recording() const { return !replaying_ && (open_ || CommandDepth() > 0); }
+
+void UndoJournal::Clear()
+{
+    steps_.clear();
+    open_ = false;
+    group_ = false;
+}
+
 void UndoJournal::ObjectAppended(const AcDbObject& object)
 {
-    if (replaying_ || object.stub_ == nullptr)
+    if (!Recording() || object.stub_ == nullptr)
         return;
     Step& step = Current();
     ObjectStub* stub = object.stub_;
@@ -98,7 +110,7 @@ void UndoJournal::ObjectAppended(const AcDbObject& object)
 
 void UndoJournal::ObjectWillBeModified(const AcDbObject& object)
 {
-    if (replaying_ || object.stub_ == nullptr)
+    if (!Recording() || object.stub_ == nullptr)
         return;
     Step& step = Current();
     ObjectStub* stub = object.stub_;

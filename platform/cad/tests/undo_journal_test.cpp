@@ -163,8 +163,17 @@ TEST(UndoJournal, CommandsAreStepsAndEmptyOnesDoNotCount)
     ASSERT_EQ(acdbOpenObject(c, circle, AcDb::kForRead), Acad::eOk);
     EXPECT_DOUBLE_EQ(c->radius(), 1);
     c->close();
-    // Undoing more than there is undoes everything there is.
+    // The circle was made outside any command: that is not undone. A made one is.
+    EXPECT_EQ(journal.Undo(100), 0);
+    EXPECT_FALSE(circle.isErased());
+    journal.BeginCommand();
+    AcDbObjectId made = d.Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d(0, 0, 1), 4));
+    journal.EndCommand();
     EXPECT_EQ(journal.Undo(100), 1);
-    EXPECT_TRUE(circle.isErased());
+    EXPECT_TRUE(made.isErased());
+    journal.BeginCommand();
+    Edit<AcDbCircle>(circle, [](AcDbCircle* c) { c->setRadius(5); });
+    journal.EndCommand();
+    journal.Clear();
     EXPECT_EQ(journal.Undo(1), 0);
 }

@@ -2,6 +2,7 @@
 // database) and keeps, per step, the state each object had when the step began; undoing a step
 // puts those states back exactly (XData, reactors, group membership, owned lists) and erases what
 // the step created. A step is one command, or everything between UNDO BEGIN and UNDO END.
+// Changes made while no command runs and no step is open are not recorded.
 #pragma once
 
 #include <memory>
@@ -36,6 +37,8 @@ public:
     int Undo(int count, std::string* error = nullptr);
     // Completed steps that can be undone.
     std::size_t StepCount() const;
+    // Forgets every step (a drawing just opened has nothing to undo).
+    void Clear();
 
     void ObjectAppended(const AcDbObject& object) override;
     void ObjectWillBeModified(const AcDbObject& object) override;
@@ -43,6 +46,7 @@ public:
 private:
     struct Record;
     struct Step;
+    bool Recording() const;
     Step& Current();
     void CloseCurrent();
     bool RestoreStep(Step& step, std::string* error);
