@@ -363,3 +363,31 @@ TEST(View, WindowSetCurrentViewAndZoom)
     EXPECT_DOUBLE_EQ(view.center.y, 2.5);
     EXPECT_DOUBLE_EQ(view.height, 10);  // 20 wide on a 2:1 screen
 }
+
+TEST(Selection, LayerPatternsUseTheHostsWildCardsOnWholeCharacters)
+{
+    TestDrawing d;
+    const char* names[] = {"A1", "B22", "房屋", "X#Y"};
+    Ids ids;
+    for (const char* name : names) {
+        AddLayer(d, name);
+        auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+        line->setLayer(name);
+        ids.push_back(d.Add(line));
+    }
+    auto on = [](const char* pattern) {
+        resbuf* filter = acutBuildList(8, pattern, 0);
+        ads_name ss;
+        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
+        acutRelRb(filter);
+        return rc == RTNORM ? Members(ss) : Ids{};
+    };
+    EXPECT_EQ(on("[a-b]#"), (Ids{ids[0]}));
+    EXPECT_EQ(on("@##"), (Ids{ids[1]}));
+    EXPECT_EQ(on("房?"), (Ids{ids[2]}));  // one "?" is one double-byte character
+    EXPECT_EQ(on("?"), Ids{});  // layer "0" holds nothing
+    EXPECT_EQ(on("x`#y"), (Ids{ids[3]}));
+    EXPECT_EQ(on("~*[#]*"), (Ids{ids[0], ids[1], ids[2]}));
+    // "." is any character that is neither letter nor digit: a Chinese one too.
+    EXPECT_EQ(on("b*,.*"), (Ids{ids[1], ids[2]}));
+}
