@@ -147,6 +147,10 @@ int Run(const cadhost::Options& options)
 
     if (!OpenDrawing(options) || !LoadModules(options))
         return 1;
+    // The drawing is opened first so that the modules find its folder on the search path while
+    // they load; it then becomes active as the host's window does, so that the modules'
+    // document reactors see it.
+    acDocManager->activateDocument(curDoc());
     cadhost::BarWatcher bars;
     bool ok = platform::cad::RunPostedCommands() != RTERROR;
     bars.ShowNewBars();

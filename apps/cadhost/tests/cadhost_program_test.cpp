@@ -75,6 +75,9 @@ TEST_F(CadhostTest, ScriptOnANewDrawingWithAnswersCancelsAndAnUnansweredPrompt)
     EXPECT_TRUE(Has(transcript, "  -> \"250\" (command argument)\ncommand \"REGEN\"\nregen\n"));
     // The last prompt finds no line: cancelled and logged, and the run still ends.
     EXPECT_TRUE(Has(transcript, "prompt \"\\nScale <500>: \"\n  -> cancel (no answer)\n"));
+    // Modules load into the open drawing, which then becomes active for their reactors.
+    EXPECT_TRUE(Has(transcript, "document \"Drawing1.dwg\" opened\nA: message 1\nA: message 3\nB: message 1\n"
+                                "B: message 3\nA reactor: activated Drawing1.dwg\ncommand \"RTA_HELLO\""));
     // At the end the drawing closes for every module, then the modules unload.
     EXPECT_TRUE(Has(transcript, "A: message 4\nB: message 4\ndocument \"Drawing1.dwg\" closed\nB: message 2\nA: message 2\n"));
 }
@@ -117,6 +120,28 @@ TEST_F(CadhostTest, FailuresEndWithAClearMessageAndANonZeroStatus)
     Outcome usage = Cadhost("-s", false);
     EXPECT_EQ(usage.status, 2);
     EXPECT_TRUE(Has(usage.err, "-s needs a value\nusage: cadhost"));
+}
+
+TEST_F(CadhostTest, DockBarsAreShownWithTheirTextsWhenTheyAppear)
+{
+    Outcome run = Cadhost("-c RTA_BAR -c RTA_BAR -c RTA_HIDEBAR -c RTA_BAR");
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::string shown = "[bar] 测试窗\n  Afx:8 0 \"测试窗\"\n    Static 0 \"窗中文字\"";
+    std::size_t first = run.out.find(shown);
+    ASSERT_NE(first, std::string::npos) << run.out;
+    std::size_t second = run.out.find(shown, first + 1);
+    ASSERT_NE(second, std::string::npos) << "shown again after it was hidden";
+    EXPECT_EQ(run.out.find(shown, second + 1), std::string::npos) << "not again while it stays visible";
+    EXPECT_LT(run.out.find("RTA_HIDEBAR"), second);
+}
+
+TEST_F(CadhostTest, AlertsAndBoxesAreShownAndAScriptCannotAnswerABox)
+{
+    Write("box.scr", "RTA_BOX\n");
+    Outcome run = Cadhost("-s box.scr");
+    EXPECT_EQ(run.status, 0) << run.err;
+    // A yes/no box has no cancel: closing it unanswered says No.
+    EXPECT_TRUE(Has(run.out, "[alert] 注意: 100%\n\n[Dero] 保存修改吗? -> cancel (no answer)\nbox gave 7")) << run.out;
 }
 
 TEST_F(CadhostTest, AModuleEndsTheHostWithItsExitCode)

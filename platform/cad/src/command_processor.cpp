@@ -1,5 +1,6 @@
 #include "platform/cad/command_processor.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <deque>
 #include <map>
@@ -102,7 +103,9 @@ int Execute(const Resolved& command)
         PrintToCommandLine(text::Format("\n%s failed with an unexpected error.", command.name));
         status = RTERROR;
     }
-    if (doc != nullptr && curDoc() == doc)
+    // The command may have closed its drawing or switched to another: unlock it only if it is open.
+    auto open = acDocManager->documents();
+    if (doc != nullptr && std::find(open.begin(), open.end(), doc) != open.end())
         acDocManager->unlockDocument(doc);
     --g_depth;
     if (g_depth == 0) {
@@ -128,6 +131,8 @@ int RunFeed(bool echo)
             return RTERROR;
         }
         std::string name = rb->resval.rstring ? rb->resval.rstring : "";
+        std::size_t begin = name.find_first_not_of(" \t");
+        name = begin == std::string::npos ? std::string() : name.substr(begin, name.find_last_not_of(" \t") - begin + 1);
         if (name.empty())
             continue;  // Enter at the command prompt
         Resolved command;

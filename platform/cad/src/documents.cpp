@@ -66,13 +66,12 @@ void AcApDocManager::makeCurrent(AcApDocument* doc)
     acdbHostApplicationServices()->setWorkingDatabase(doc != nullptr ? doc->database() : nullptr);
 }
 
-AcApDocument* AcApDocManager::adopt(std::unique_ptr<AcDbDatabase> database, std::string fileName, bool named)
+AcApDocument* AcApDocManager::adopt(std::unique_ptr<AcDbDatabase> database, std::string fileName)
 {
     auto doc = std::make_unique<AcApDocument>();
     doc->database_ = std::move(database);
     doc->title_ = TitleOf(fileName);
     doc->fileName_ = std::move(fileName);
-    doc->named_ = named;
     AcApDocument* d = doc.get();
     documents_.push_back(std::move(doc));
     makeCurrent(d);
@@ -87,7 +86,7 @@ AcApDocument* AcApDocManager::adopt(std::unique_ptr<AcDbDatabase> database, std:
 
 Acad::ErrorStatus AcApDocManager::appContextNewDocument(const char*)
 {
-    adopt(std::make_unique<AcDbDatabase>(true), platform::text::Format("Drawing%d.dwg", ++untitled_), false);
+    adopt(std::make_unique<AcDbDatabase>(true), platform::text::Format("Drawing%d.dwg", ++untitled_));
     return Acad::eOk;
 }
 
@@ -99,7 +98,7 @@ Acad::ErrorStatus AcApDocManager::appContextOpenDocument(const char* pszDrawingN
     Acad::ErrorStatus es = database->readDwgFile(pszDrawingName);
     if (es != Acad::eOk)
         return es;
-    adopt(std::move(database), pszDrawingName, true);
+    adopt(std::move(database), pszDrawingName);
     return Acad::eOk;
 }
 
@@ -180,7 +179,6 @@ Acad::ErrorStatus AcApDocManager::saveDocumentAs(AcApDocument* doc, const char* 
     if (es == Acad::eOk) {
         doc->fileName_ = fileName;
         doc->title_ = TitleOf(fileName);
-        doc->named_ = true;
     }
     return es;
 }

@@ -99,7 +99,13 @@ void Release(Module* module)
 AcRx::AppRetCode Send(Module* module, AcRx::AppMsgCode msg)
 {
     CurrentModuleScope scope(module);
-    return module->entry(msg, module);
+    try {
+        return module->entry(msg, module);
+    } catch (...) {
+        // An exception must not leave a module; if one does, the host survives it.
+        acutPrintf("\n%s failed on message %d.", module->name.c_str(), static_cast<int>(msg));
+        return AcRx::kRetError;
+    }
 }
 
 }  // namespace

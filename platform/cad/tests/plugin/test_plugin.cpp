@@ -3,13 +3,16 @@
 // Each module writes the messages it hears into the transcript.
 #include "platform/cad/command_processor.h"
 #include "platform/cad/command_stack.h"
+#include "platform/cad/documents.h"
 #include "platform/cad/host_exit.h"
 #include "platform/cad/lisp_functions.h"
+#include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/text/format.h"
 #include "platform/ui/answer_source.h"
+#include "platform/ui/window_api.h"
 
 #if defined(TEST_PLUGIN_A)
 #define PLUGIN "A"
@@ -59,6 +62,54 @@ void Quit()
     acutPrintf("\nafter exit: %d", acedGetReal("\nNever asked: ", &ignored));
 }
 
+void Box()
+{
+    acedAlert("注意: 100%");
+    int button = MessageBoxA(adsw_acadMainWnd(), "保存修改吗?", "Dero", MB_YESNO);
+    acutPrintf("\nbox gave %d", button);
+}
+
+// Says which drawings become active, as the product's reactors watch them.
+struct ActivationLog : AcApDocManagerReactor {
+    void documentActivated(AcApDocument* doc) override
+    {
+        platform::ui::AppendTranscript(std::string("A reactor: activated ") + doc->docTitle());
+    }
+} g_activations;
+
+// A dock bar with one line of text, made on first use and shown again afterwards.
+CDockControlBar* g_bar = nullptr;
+
+void ShowBar()
+{
+    CFrameWnd* frame = acedGetAcadFrame();
+    if (g_bar != nullptr) {
+        frame->ShowControlBar(g_bar, TRUE);
+        return;
+    }
+    g_bar = new CDockControlBar;
+    g_bar->Create(AfxRegisterWndClass(CS_DBLCLKS), "测试窗", WS_CHILD | WS_VISIBLE, CRect(0, 0, 250, 200), frame, 0);
+    CreateWindowExA(0, "STATIC", "窗中文字", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, g_bar->m_hWnd, nullptr, nullptr,
+                    nullptr);
+    g_bar->EnableDocking(CBRS_ALIGN_ANY);
+    frame->DockControlBar(g_bar, AFX_IDW_DOCKBAR_BOTTOM);
+}
+
+void HideBar()
+{
+    if (g_bar != nullptr)
+        acedGetAcadFrame()->ShowControlBar(g_bar, FALSE);
+}
+
+void DropBar()
+{
+    if (g_bar != nullptr) {
+        g_bar->DestroyWindow();
+        delete g_bar;
+        g_bar = nullptr;
+    }
+}
+
 int Sum()
 {
     long total = 0;
@@ -76,11 +127,15 @@ int Sum()
 
 void AddCommands()
 {
+    acDocManager->addReactor(&g_activations);
     AcEdCommandStack* stack = acedRegCmds;
     stack->addCommand(GROUP, "RTA_HELLO", "RTA_HELLO", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET, Hello);
     stack->addCommand(GROUP, "RTA_ASK", "RTA_ASK", ACRX_CMD_MODAL, AskScale);
     stack->addCommand(GROUP, "RTA_NEST", "RTA_NEST", ACRX_CMD_MODAL, Nest);
     stack->addCommand(GROUP, "RTA_LEAK", "RTA_LEAK", ACRX_CMD_MODAL, Leak);
+    stack->addCommand(GROUP, "RTA_BAR", "RTA_BAR", ACRX_CMD_MODAL, ShowBar);
+    stack->addCommand(GROUP, "RTA_BOX", "RTA_BOX", ACRX_CMD_MODAL, Box);
+    stack->addCommand(GROUP, "RTA_HIDEBAR", "RTA_HIDEBAR", ACRX_CMD_MODAL, HideBar);
     stack->addCommand(GROUP, "RTA_QUIT", "rta_quit_local", ACRX_CMD_MODAL, Quit);
 }
 
@@ -119,7 +174,13 @@ extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoin
             acrxDynamicLinker->registerAppMDIAware(appId);
             AddCommands();
             break;
-        case AcRx::kUnloadAppMsg: acedRegCmds->removeGroup(GROUP); break;
+        case AcRx::kUnloadAppMsg:
+            acedRegCmds->removeGroup(GROUP);
+#if defined(TEST_PLUGIN_A)
+            DropBar();
+            acDocManager->removeReactor(&g_activations);
+#endif
+            break;
 #if defined(TEST_PLUGIN_A)
         case AcRx::kLoadDwgMsg: acedDefun("rt_sum", 1); break;
         case AcRx::kUnloadDwgMsg: acedUndef("rt_sum", 1); break;

@@ -99,7 +99,7 @@ TEST_F(CommandTest, CommandsTakeInputFromArgumentsScriptsOrAnswers)
 
     // REGEN is recorded; CMDECHO 0 keeps nested commands off the command line.
     platform::ui::ClearTranscript();
-    EXPECT_EQ(acedCommand(RTSTR, "Regen", RTNONE), RTNORM);
+    EXPECT_EQ(acedCommand(RTSTR, " Regen ", RTNONE), RTNORM);
     EXPECT_EQ(Transcript(), (std::vector<std::string>{"command \"REGEN\"", "regen"}));
     resbuf off{};
     off.restype = RTSHORT;

@@ -47,7 +47,7 @@ TEST_F(ModuleTest, ModuleLivesThroughDrawingsAndLeavesNothingAtUnload)
         std::vector<std::string> names;
         for (const AcEdCommand* c : acedRegCmds->groupCommands("rttest_a"))
             names.push_back(c->commandGlobalName());
-        EXPECT_EQ(names, (std::vector<std::string>{"RTA_HELLO", "RTA_ASK", "RTA_NEST", "RTA_LEAK", "RTA_QUIT"}));
+        EXPECT_EQ(names, (std::vector<std::string>{"RTA_HELLO", "RTA_ASK", "RTA_NEST", "RTA_LEAK", "RTA_BAR", "RTA_BOX", "RTA_HIDEBAR", "RTA_QUIT"}));
         EXPECT_EQ(acedRegCmds->lookupCmd("rta_hello")->commandFlags(), ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET);
 
         // The function exists in every drawing; another module reaches it through the host.
@@ -144,6 +144,22 @@ TEST_F(ModuleTest, InvokingAFunctionFollowsTheCurrentDrawingAndFailsQuietly)
     EXPECT_EQ(acedUndef("rt_sum", 2), RTERROR) << "the code must match";
     EXPECT_EQ(acedUndef("RT_SUM", 1), RTNORM);
     EXPECT_EQ(acedInvoke(call, &result), RTERROR);
+
+    // A function with a routine of its own is called directly, with its arguments.
+    static int seen = 0;
+    ASSERT_EQ(acedDefun("direct", 7), RTNORM);
+    ASSERT_EQ(acedRegFunc(+[] {
+        seen = acedGetFunCode();
+        acedRetStr(acedGetArgs()->resval.rstring);
+        return RSRSLT;
+    }, 7), RTNORM);
+    resbuf* direct = acutBuildList(RTSTR, "DIRECT", RTSTR, "echo", RTNONE);
+    ASSERT_EQ(acedInvoke(direct, &result), RTNORM);
+    EXPECT_EQ(seen, 7);
+    ASSERT_NE(result, nullptr);
+    EXPECT_STREQ(result->resval.rstring, "echo");
+    acutRelRb(result);
+    acutRelRb(direct);
     acutRelRb(call);
 }
 

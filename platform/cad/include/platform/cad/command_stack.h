@@ -9,10 +9,10 @@
 
 #include "platform/cad/acad_status.h"
 #include "platform/cad/rx_object.h"
+#include "platform/win/win_types.h"
 
 using AcRxFunctionPtr = void (*)();
 class AcEdUIContext;
-using HINSTANCE = struct HINSTANCE__*;
 
 // Command flags.
 constexpr int ACRX_CMD_MODAL = 0x00000000;

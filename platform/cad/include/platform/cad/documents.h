@@ -40,7 +40,6 @@ private:
     std::unique_ptr<AcDbDatabase> database_;
     std::string fileName_, title_;
     int lockCount_ = 0;
-    bool named_ = false;  // opened from or saved to a file
 };
 
 class AcApDocManagerReactor {
@@ -107,7 +106,7 @@ private:
         AcApDocManagerReactor* reactor;
         const void* owner;
     };
-    AcApDocument* adopt(std::unique_ptr<AcDbDatabase> database, std::string fileName, bool named);
+    AcApDocument* adopt(std::unique_ptr<AcDbDatabase> database, std::string fileName);
     void makeCurrent(AcApDocument* doc);
     template <typename F>
     void notify(F f);

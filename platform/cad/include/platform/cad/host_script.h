@@ -38,7 +38,7 @@ struct ScriptResult {
 };
 
 // Runs the script's commands (the script must be the answer source, or part of it) until its
-// end, an unknown command, or the host's end.
+// end, a command that fails (an unknown one, or one that reports an error), or the host's end.
 ScriptResult RunHostScript(HostScript& script);
 
 }  // namespace platform::cad
