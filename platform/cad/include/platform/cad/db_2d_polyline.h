@@ -62,6 +62,12 @@ public:
     // Takes a resident vertex or end marker into the list (a drawing reader's use).
     Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDb2dPolyline(*this);
+        copy->vertices_.ShareIds(vertices_);
+        return copy;
+    }
     Acad::ErrorStatus handOverTo(AcDbObject* newObject, bool keepXData = true, bool keepExtDict = true) override;
 
 protected:
@@ -105,6 +111,12 @@ public:
     // Takes a resident vertex or end marker into the list (a drawing reader's use).
     Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDb3dPolyline(*this);
+        copy->vertices_.ShareIds(vertices_);
+        return copy;
+    }
 
 protected:
     std::vector<AcDbEntity*> pendingSubents() const override;

@@ -42,6 +42,12 @@ public:
     // Takes a resident attribute or end marker into the list (a drawing reader's use).
     Acad::ErrorStatus adoptSubEntity(AcDbObjectId id);
     void objectAppended() override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDbBlockReference(*this);
+        copy->vertices_.ShareIds(vertices_);
+        return copy;
+    }
 
 protected:
     std::vector<AcDbEntity*> pendingSubents() const override;

@@ -53,6 +53,12 @@ public:
 
     // Takes an already resident entity into the list (a drawing reader's use).
     Acad::ErrorStatus adoptEntity(AcDbObjectId entity);
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDbBlockTableRecord(*this);
+        copy->entities_ = entities_;
+        return copy;
+    }
 
 private:
     std::vector<AcDbObjectId> entities_;

@@ -55,6 +55,12 @@ public:
 
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     void subObjectIds(AcDbObjectIdArray& ids) const override;
+    AcDbObject* journalCopy() const override
+    {
+        auto* copy = new AcDbDictionary(*this);
+        copy->entries_ = entries_;
+        return copy;
+    }
 
 private:
     struct Entry {

@@ -23,6 +23,7 @@ struct XDataApp {
     DxfTagList items;
 };
 class ObjectTable;
+class UndoJournal;
 }  // namespace platform::cad
 
 class AcDbObject : public AcRxObject {
@@ -94,6 +95,10 @@ public:
     // Called when the object has just become resident, so that sub-objects follow it in.
     virtual void objectAppended() {}
 
+    // A copy for the host's undo journal. Unlike clone(), it keeps the lists of owned objects (by
+    // id) as they are, so that putting it back restores the object exactly.
+    virtual AcDbObject* journalCopy() const { return static_cast<AcDbObject*>(clone()); }
+
 protected:
     // True when the object may change now; tells the database's observers once per opening.
     bool beginModify();
@@ -106,6 +111,7 @@ private:
 
 private:
     friend class platform::cad::ObjectTable;
+    friend class platform::cad::UndoJournal;
     friend class AcDbDatabase;
     friend Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode, bool);
 

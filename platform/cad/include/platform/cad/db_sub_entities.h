@@ -54,6 +54,13 @@ public:
     Acad::ErrorStatus Adopt(AcDbObject* owner, AcDbObjectId id);
     // Takes the entry out of the list; a resident one is erased, a pending one deleted.
     void Remove(int pos);
+    // Holds the same resident entries as the other list (the undo journal's copy of an owner).
+    void ShareIds(const SubEntityList& other)
+    {
+        pending_.clear();
+        ids_ = other.ids_;
+        seqend_ = other.seqend_;
+    }
 
 private:
     void AddEnd(AcDbObject* owner);

@@ -1,0 +1,250 @@
+// The store of selection sets. A set keeps its members in order with a hash of their positions, so
+// that membership is O(1); deletions leave holes that are closed the next time a member is looked
+// up by index, which keeps a run of deletions (removing one set from another) linear.
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/db_entity.h"
+#include "platform/cad/selection.h"
+
+namespace {
+
+// Set names carry this marker where entity names carry a database serial, so the two never mix.
+constexpr std::int64_t kSetMarker = -0x55AA;
+
+struct NameKey {
+    std::int64_t a, b;
+    bool operator==(const NameKey& o) const { return a == o.a && b == o.b; }
+};
+struct NameKeyHash {
+    std::size_t operator()(const NameKey& k) const
+    {
+        return std::hash<std::int64_t>()(k.a * 1000003 ^ k.b);
+    }
+};
+
+struct SelectionSet {
+    std::vector<std::optional<NameKey>> members;
+    std::unordered_map<NameKey, std::size_t, NameKeyHash> position;
+    std::size_t holes = 0;
+
+    void Compact()
+    {
+        if (holes == 0)
+            return;
+        std::size_t out = 0;
+        for (auto& m : members)
+            if (m) {
+                position[*m] = out;
+                members[out++] = m;
+            }
+        members.resize(out);
+        holes = 0;
+    }
+    bool Add(const NameKey& key)
+    {
+        if (position.count(key) != 0)
+            return false;
+        position.emplace(key, members.size());
+        members.emplace_back(key);
+        return true;
+    }
+    bool Remove(const NameKey& key)
+    {
+        auto it = position.find(key);
+        if (it == position.end())
+            return false;
+        members[it->second].reset();
+        position.erase(it);
+        ++holes;
+        return true;
+    }
+};
+
+struct Store {
+    std::mutex mutex;
+    std::unordered_map<std::int64_t, SelectionSet> sets;
+    std::int64_t next = 1;
+    std::vector<NameKey> pickFirst;
+};
+
+Store& TheStore()
+{
+    static Store store;
+    return store;
+}
+
+SelectionSet* Find(Store& store, const ads_name ss)
+{
+    if (ss == nullptr || ss[0] != kSetMarker)
+        return nullptr;
+    auto it = store.sets.find(ss[1]);
+    return it == store.sets.end() ? nullptr : &it->second;
+}
+
+// An entity name the host accepts: a live, non-erased entity.
+bool EntityKey(const ads_name entity, NameKey& key)
+{
+    AcDbObjectId id;
+    if (entity == nullptr || acdbGetObjectId(id, entity) != Acad::eOk || id.isErased())
+        return false;
+    if (AcDbEntity::cast(platform::cad::PeekObject(id)) == nullptr)
+        return false;
+    key = {entity[0], entity[1]};
+    return true;
+}
+
+SelectionSet* NewSet(Store& store, ads_name ss)
+{
+    if (store.sets.size() >= platform::cad::kMaxSelectionSets)
+        return nullptr;
+    std::int64_t id = store.next++;
+    ss[0] = kSetMarker;
+    ss[1] = id;
+    return &store.sets[id];
+}
+
+}  // namespace
+
+int acedSSAdd(const ads_name entity, const ads_name ss, ads_name result)
+{
+    if (result == nullptr)
+        return RTERROR;
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    NameKey key{};
+    bool haveEntity = entity != nullptr && !ads_name_nil(entity);
+    if (haveEntity && !EntityKey(entity, key))
+        return RTERROR;
+    if (ss == nullptr || ads_name_nil(ss)) {
+        SelectionSet* set = NewSet(store, result);
+        if (set == nullptr)
+            return RTERROR;
+        if (haveEntity)
+            set->Add(key);
+        return RTNORM;
+    }
+    SelectionSet* set = Find(store, ss);
+    if (set == nullptr)
+        return RTERROR;
+    if (haveEntity)
+        set->Add(key);
+    ads_name_set(ss, result);
+    return RTNORM;
+}
+
+int acedSSDel(const ads_name entity, const ads_name ss)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    SelectionSet* set = Find(store, ss);
+    if (set == nullptr || entity == nullptr)
+        return RTERROR;
+    return set->Remove({entity[0], entity[1]}) ? RTNORM : RTERROR;
+}
+
+int acedSSMemb(const ads_name entity, const ads_name ss)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    SelectionSet* set = Find(store, ss);
+    if (set == nullptr || entity == nullptr)
+        return RTERROR;
+    return set->position.count({entity[0], entity[1]}) != 0 ? RTNORM : RTERROR;
+}
+
+int acedSSLength(const ads_name ss, Adesk::Int32* length)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    SelectionSet* set = Find(store, ss);
+    if (set == nullptr || length == nullptr)
+        return RTERROR;
+    *length = static_cast<Adesk::Int32>(set->position.size());
+    return RTNORM;
+}
+
+int acedSSName(const ads_name ss, Adesk::Int32 index, ads_name entity)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    SelectionSet* set = Find(store, ss);
+    if (set == nullptr || entity == nullptr || index < 0)
+        return RTERROR;
+    set->Compact();
+    if (static_cast<std::size_t>(index) >= set->members.size())
+        return RTERROR;
+    entity[0] = set->members[static_cast<std::size_t>(index)]->a;
+    entity[1] = set->members[static_cast<std::size_t>(index)]->b;
+    return RTNORM;
+}
+
+int acedSSFree(const ads_name ss)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    if (Find(store, ss) == nullptr)
+        return RTERROR;
+    store.sets.erase(ss[1]);
+    return RTNORM;
+}
+
+int acedSSSetFirst(const ads_name pickfirst, const ads_name /*grips*/)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    if (pickfirst == nullptr || ads_name_nil(pickfirst)) {
+        store.pickFirst.clear();
+        return RTNORM;
+    }
+    SelectionSet* set = Find(store, pickfirst);
+    if (set == nullptr)
+        return RTERROR;
+    set->Compact();
+    store.pickFirst.clear();
+    for (const auto& m : set->members)
+        store.pickFirst.push_back(*m);
+    return RTNORM;
+}
+
+namespace platform::cad {
+
+std::size_t LiveSelectionSetCount()
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    return store.sets.size();
+}
+
+std::vector<AcDbObjectId> PickFirstIds()
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    std::vector<AcDbObjectId> ids;
+    for (const auto& key : store.pickFirst) {
+        ads_name name{key.a, key.b};
+        AcDbObjectId id;
+        if (acdbGetObjectId(id, name) == Acad::eOk && !id.isErased())
+            ids.push_back(id);
+    }
+    return ids;
+}
+
+int MakeSelectionSet(const std::vector<AcDbObjectId>& ids, ads_name ss)
+{
+    Store& store = TheStore();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    SelectionSet* set = NewSet(store, ss);
+    if (set == nullptr)
+        return RTERROR;
+    for (const auto& id : ids) {
+        ads_name name;
+        if (acdbGetAdsName(name, id) == Acad::eOk)
+            set->Add({name[0], name[1]});
+    }
+    return RTNORM;
+}
+
+}  // namespace platform::cad

@@ -1,0 +1,393 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/db_circle.h"
+#include "platform/cad/db_line.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_view_record.h"
+#include "platform/cad/selection.h"
+#include "platform/cad/view_state.h"
+#include "platform/ui/answer_source.h"
+#include "test_drawing.h"
+
+using platform::cad::ViewOf;
+
+namespace {
+
+AcDbObjectId Line(const TestDrawing& d, double x1, double y1, double x2, double y2)
+{
+    return d.Add(new AcDbLine(AcGePoint3d(x1, y1, 0), AcGePoint3d(x2, y2, 0)));
+}
+
+AcDbObjectId Circle(const TestDrawing& d, double x, double y, double r)
+{
+    return d.Add(new AcDbCircle(AcGePoint3d(x, y, 0), AcGeVector3d(0, 0, 1), r));
+}
+
+AcDbObjectId Poly(const TestDrawing& d, std::vector<AcGePoint2d> pts, bool closed, const char* layer = nullptr)
+{
+    auto* pl = new AcDbPolyline;
+    for (unsigned i = 0; i < pts.size(); ++i)
+        pl->addVertexAt(i, pts[i]);
+    pl->setClosed(closed);
+    if (layer != nullptr)
+        pl->setLayer(layer);
+    return d.Add(pl);
+}
+
+void AddLayer(const TestDrawing& d, const char* name, bool off = false)
+{
+    AcDbLayerTable* table = nullptr;
+    ASSERT_EQ(d.db()->getLayerTable(table, AcDb::kForWrite), Acad::eOk);
+    auto* rec = new AcDbLayerTableRecord;
+    rec->setName(name);
+    rec->setIsOff(off);
+    ASSERT_EQ(table->add(rec), Acad::eOk);
+    rec->close();
+    table->close();
+}
+
+// The ids of a set in its order; the set is freed.
+std::vector<AcDbObjectId> Members(ads_name ss)
+{
+    std::vector<AcDbObjectId> ids;
+    Adesk::Int32 n = 0;
+    EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
+    for (Adesk::Int32 i = 0; i < n; ++i) {
+        ads_name e;
+        AcDbObjectId id;
+        EXPECT_EQ(acedSSName(ss, i, e), RTNORM);
+        acdbGetObjectId(id, e);
+        ids.push_back(id);
+    }
+    acedSSFree(ss);
+    return ids;
+}
+
+std::vector<AcDbObjectId> Window(const char* mode, double x1, double y1, double x2, double y2,
+                                 const resbuf* filter = nullptr)
+{
+    ads_point a{x1, y1, 0}, b{x2, y2, 0};
+    ads_name ss;
+    if (acedSSGet(mode, a, b, filter, ss) != RTNORM)
+        return {};
+    return Members(ss);
+}
+
+std::vector<AcDbObjectId> Polygon(const char* mode, std::vector<AcGePoint2d> pts, const resbuf* filter = nullptr)
+{
+    resbuf* head = nullptr;
+    resbuf** tail = &head;
+    for (const auto& p : pts) {
+        *tail = acutNewRb(RTPOINT);
+        (*tail)->resval.rpoint[0] = p.x;
+        (*tail)->resval.rpoint[1] = p.y;
+        tail = &(*tail)->rbnext;
+    }
+    ads_name ss;
+    int rc = acedSSGet(mode, head, nullptr, filter, ss);
+    acutRelRb(head);
+    return rc == RTNORM ? Members(ss) : std::vector<AcDbObjectId>{};
+}
+
+using Ids = std::vector<AcDbObjectId>;
+
+}  // namespace
+
+TEST(Selection, WindowAndCrossingTestRealGeometryAndKeepDatabaseOrder)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-100, -100, 0), AcGePoint3d(100, 100, 0));
+    AcDbObjectId inside = Line(d, 1, 1, 2, 2);
+    AcDbObjectId straddling = Line(d, 5, 5, 20, 5);
+    AcDbObjectId around = Circle(d, 5, 5, 50);  // encloses the window, never meets it
+    // Its box meets the window, its lines pass outside.
+    AcDbObjectId elbow = Poly(d, {{-5, 12}, {12, 12}, {12, -5}}, false);
+    AcDbObjectId small = Circle(d, 8, 8, 1);
+    AcDbObjectId onEdge = Circle(d, 10, 3, 1);  // straddles the right edge
+
+    EXPECT_EQ(Window("W", 10, 10, 0, 0), (Ids{inside, small}));
+    EXPECT_EQ(Window("c", 0, 0, 10, 10), (Ids{inside, straddling, small, onEdge}));
+    (void)around;
+    (void)elbow;
+    // Corners in any order, and "w" in lower case.
+    EXPECT_EQ(Window("w", 0, 10, 10, 0), (Ids{inside, small}));
+}
+
+TEST(Selection, PolygonsAndFencesOnConcaveShapes)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-100, -100, 0), AcGePoint3d(100, 100, 0));
+    // A U: two arms from x 0..3 and 7..10, joined below y 3.
+    std::vector<AcGePoint2d> u{{0, 0}, {10, 0}, {10, 10}, {7, 10}, {7, 3}, {3, 3}, {3, 10}, {0, 10}};
+    AcDbObjectId inNotch = Line(d, 4, 5, 6, 8);        // in the polygon's box, outside the polygon
+    AcDbObjectId acrossNotch = Line(d, 1, 6, 9, 6);    // both ends inside, crosses the notch
+    AcDbObjectId inArm = Circle(d, 1.5, 6, 1);
+    AcDbObjectId inBase = Poly(d, {{1, 1}, {9, 1}, {9, 2}, {1, 2}}, true);
+    AcDbObjectId arcOut = Circle(d, 5, 10, 1.5);       // pokes into the notch only
+
+    EXPECT_EQ(Polygon("WP", u), (Ids{inArm, inBase}));
+    EXPECT_EQ(Polygon("cp", u), (Ids{acrossNotch, inArm, inBase}));
+    // A fence through the line, the notch circle and the arm circle; not the base.
+    EXPECT_EQ(Polygon("F", {{1.5, 9}, {1.5, 5.5}, {5, 8.9}}), (Ids{acrossNotch, inArm, arcOut}));
+    (void)inNotch;
+    // Too few points, or points that are not points, are refused.
+    ads_name ss;
+    ads_point p0{0, 0, 0}, p1{1, 1, 0}, p2{2, 0, 0};
+    resbuf* two = acutBuildList(RTPOINT, p0, RTPOINT, p1, 0);
+    EXPECT_EQ(acedSSGet("WP", two, nullptr, nullptr, ss), RTERROR);
+    EXPECT_EQ(acedSSGet("F", two, nullptr, nullptr, ss), RTNORM);
+    acedSSFree(ss);
+    acutRelRb(two);
+    resbuf* text = acutBuildList(RTSTR, "1,1", RTPOINT, p1, RTPOINT, p2, 0);
+    EXPECT_EQ(acedSSGet("CP", text, nullptr, nullptr, ss), RTERROR);
+    acutRelRb(text);
+}
+
+TEST(Selection, FiltersCombineTypeLayerAndXData)
+{
+    TestDrawing d;
+    AddLayer(d, "JZD");
+    AddLayer(d, "房屋");
+    ASSERT_EQ(acdbRegApp("MIRET"), RTNORM);
+    AcDbObjectId parcel = Poly(d, {{0, 0}, {4, 0}, {4, 4}}, true, "JZD");
+    AcDbObjectId house = Poly(d, {{1, 1}, {2, 1}, {2, 2}}, true, "房屋");
+    AcDbObjectId circle = Circle(d, 1, 1, 0.5);
+    AcDbObjectId coded = Line(d, 0, 0, 1, 1);
+    {
+        AcDbEntity* e = nullptr;
+        ASSERT_EQ(acdbOpenObject(e, coded, AcDb::kForWrite), Acad::eOk);
+        resbuf* xd = acutBuildList(1001, "MIRET", 1000, "300000", 0);
+        ASSERT_EQ(e->setXData(xd), Acad::eOk);
+        acutRelRb(xd);
+        e->close();
+    }
+    auto select = [](resbuf* filter) {
+        ads_name ss;
+        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
+        acutRelRb(filter);
+        return rc == RTNORM ? Members(ss) : Ids{};
+    };
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "*polyline", 0)), (Ids{parcel, house}));
+    EXPECT_EQ(select(acutBuildList(8, "jz?", 0)), (Ids{parcel}));
+    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house}));
+    EXPECT_EQ(select(acutBuildList(-3, 1001, "miret", 0)), (Ids{coded}));
+    // "<or" (polyline on jzd) (circle) "or>", as the product's filter texts build them.
+    EXPECT_EQ(select(acutBuildList(-4, "<OR", -4, "<and", RTDXF0, "LWPOLYLINE", 8, "jzd", -4, "and>", RTDXF0, "circle",
+                                   -4, "or>", 0)),
+              (Ids{parcel, circle}));
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "~*polyline", 8, "0", 0)), (Ids{circle, coded}));
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "line,circle", -3, 1001, "MIRET", 0)), (Ids{coded}));
+    // Nothing matching, unbalanced groups and unknown operators: RTERROR and no set.
+    std::size_t live = platform::cad::LiveSelectionSetCount();
+    ads_name ss;
+    resbuf* none = acutBuildList(RTDXF0, "TEXT", 0);
+    EXPECT_EQ(acedSSGet("X", nullptr, nullptr, none, ss), RTERROR);
+    acutRelRb(none);
+    resbuf* open = acutBuildList(-4, "<or", RTDXF0, "LINE", 0);
+    EXPECT_EQ(acedSSGet("X", nullptr, nullptr, open, ss), RTERROR);
+    acutRelRb(open);
+    resbuf* crossed = acutBuildList(-4, "<or", RTDXF0, "LINE", -4, "and>", 0);
+    EXPECT_EQ(acedSSGet("X", nullptr, nullptr, crossed, ss), RTERROR);
+    acutRelRb(crossed);
+    resbuf* xor_ = acutBuildList(-4, "<xor", RTDXF0, "LINE", -4, "xor>", 0);
+    EXPECT_EQ(acedSSGet("X", nullptr, nullptr, xor_, ss), RTERROR);
+    acutRelRb(xor_);
+    EXPECT_EQ(acedSSGet("Q", nullptr, nullptr, nullptr, ss), RTERROR);
+    EXPECT_EQ(platform::cad::LiveSelectionSetCount(), live);
+}
+
+TEST(Selection, GraphicalModesSeeOnlyTheViewAndVisibleLayers)
+{
+    TestDrawing d;
+    AddLayer(d, "HIDDEN", true);
+    AcDbObjectId near = Circle(d, 5, 5, 1);
+    AcDbObjectId far = Circle(d, 500, 500, 1);
+    auto* hiddenLine = new AcDbLine(AcGePoint3d(2, 2, 0), AcGePoint3d(3, 3, 0));
+    hiddenLine->setLayer("HIDDEN");
+    AcDbObjectId hidden = d.Add(hiddenLine);
+
+    // The new drawing shows (0,0)-(12,9): the far circle is off screen.
+    EXPECT_EQ(Window("C", -1000, -1000, 1000, 1000), (Ids{near}));
+    ads_name ss;
+    ASSERT_EQ(acedSSGet("x", nullptr, nullptr, nullptr, ss), RTNORM);
+    EXPECT_EQ(Members(ss), (Ids{near, far, hidden}));
+    ASSERT_TRUE(platform::cad::ZoomExtents());
+    EXPECT_EQ(Window("C", -1000, -1000, 1000, 1000), (Ids{near, far}));
+
+    // A moved entity is found at its new place.
+    AcDbCircle* c = nullptr;
+    ASSERT_EQ(acdbOpenObject(c, far, AcDb::kForWrite), Acad::eOk);
+    c->setCenter(AcGePoint3d(100, 100, 0));
+    c->close();
+    EXPECT_EQ(Window("W", 90, 90, 110, 110), (Ids{far}));
+    EXPECT_TRUE(Window("W", 490, 490, 510, 510).empty());
+    // An erased one is gone.
+    ASSERT_EQ(acdbOpenObject(c, near, AcDb::kForWrite), Acad::eOk);
+    c->erase();
+    c->close();
+    EXPECT_TRUE(Window("C", 0, 0, 10, 10).empty());
+}
+
+TEST(Selection, UserPicksComeFromTheAnswerSource)
+{
+    TestDrawing d;
+    AcDbObjectId a = Circle(d, 2, 2, 1);
+    AcDbObjectId b = Line(d, 6, 1, 8, 3);
+    AcDbObjectId c = Circle(d, 10, 7, 0.5);
+    auto queue = platform::ui::UseAnswerQueue();
+    queue->Push(platform::ui::PromptAnswer("7,2"));         // on the line
+    queue->Push(platform::ui::PromptAnswer("4,4"));         // empty space
+    queue->Push(platform::ui::PromptAnswer("bogus"));
+    queue->Push(platform::ui::PromptAnswer("W 0,0 3.5,3.5"));
+    queue->Push(platform::ui::PromptAnswer(""));
+    ads_name ss;
+    ASSERT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTNORM);
+    EXPECT_EQ(Members(ss), (Ids{b, a}));  // in the order picked
+    (void)c;
+    // Cancel: RTCAN and no set; nothing picked: RTERROR.
+    queue->Push(platform::ui::PromptAnswer("10,7"));
+    EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTCAN);
+    queue->Push(platform::ui::PromptAnswer(""));
+    EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTERROR);
+    platform::ui::SetAnswerDriver(nullptr);
+}
+
+TEST(Selection, SetsAddDeleteAndStayWithinTheCap)
+{
+    TestDrawing d;
+    AcDbObjectId first = Line(d, 0, 0, 1, 1);
+    AcDbObjectId second = Line(d, 1, 1, 2, 2);
+    ads_name e1, e2;
+    acdbGetAdsName(e1, first);
+    acdbGetAdsName(e2, second);
+    std::size_t live = platform::cad::LiveSelectionSetCount();
+
+    ads_name ss, same;
+    ASSERT_EQ(acedSSAdd(nullptr, nullptr, ss), RTNORM);
+    Adesk::Int32 n = -1;
+    EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(acedSSAdd(e2, ss, same), RTNORM);
+    EXPECT_TRUE(ads_name_equal(ss, same));
+    EXPECT_EQ(acedSSAdd(e1, ss, same), RTNORM);
+    EXPECT_EQ(acedSSAdd(e2, ss, same), RTNORM);  // already in: no second copy
+    EXPECT_EQ(acedSSMemb(e1, ss), RTNORM);
+    EXPECT_EQ(acedSSDel(e2, ss), RTNORM);
+    EXPECT_EQ(acedSSDel(e2, ss), RTERROR);
+    EXPECT_EQ(acedSSMemb(e2, ss), RTERROR);
+    ads_name got;
+    EXPECT_EQ(acedSSName(ss, 0, got), RTNORM);
+    EXPECT_TRUE(ads_name_equal(got, e1));
+    EXPECT_EQ(acedSSName(ss, 1, got), RTERROR);
+    EXPECT_EQ(acedSSName(ss, -1, got), RTERROR);
+    // An entity name is not a set, nor a made-up name an entity.
+    EXPECT_EQ(acedSSLength(e1, &n), RTERROR);
+    ads_name bogus{e1[0], 99999};
+    EXPECT_EQ(acedSSAdd(bogus, ss, same), RTERROR);
+    EXPECT_EQ(acedSSSetFirst(ss, nullptr), RTNORM);
+    EXPECT_EQ(acedSSFree(ss), RTNORM);
+    EXPECT_EQ(acedSSFree(ss), RTERROR);
+    EXPECT_EQ(platform::cad::PickFirstIds(), (Ids{first}));  // a copy outlives the set
+    EXPECT_EQ(acedSSSetFirst(nullptr, nullptr), RTNORM);
+    EXPECT_TRUE(platform::cad::PickFirstIds().empty());
+
+    // The cap on live sets: the host refuses a new one until one is freed.
+    std::vector<std::array<std::int64_t, 2>> sets;
+    while (platform::cad::LiveSelectionSetCount() < platform::cad::kMaxSelectionSets) {
+        ads_name s;
+        ASSERT_EQ(acedSSAdd(e1, nullptr, s), RTNORM);
+        sets.push_back({s[0], s[1]});
+    }
+    EXPECT_EQ(acedSSAdd(e1, nullptr, ss), RTERROR);
+    EXPECT_EQ(acedSSGet("X", nullptr, nullptr, nullptr, ss), RTERROR);
+    for (auto& s : sets)
+        EXPECT_EQ(acedSSFree(s.data()), RTNORM);
+    EXPECT_EQ(platform::cad::LiveSelectionSetCount(), live);
+}
+
+TEST(View, WindowSetCurrentViewAndZoom)
+{
+    TestDrawing d;
+    auto& view = ViewOf();
+    view.screenWidth = 800;
+    view.screenHeight = 400;
+    view.center = AcGePoint3d(100, 50, 0);
+    view.height = 20;
+    AcDbExtents w = view.Window();
+    EXPECT_DOUBLE_EQ(w.minPoint().x, 80);
+    EXPECT_DOUBLE_EQ(w.minPoint().y, 40);
+    EXPECT_DOUBLE_EQ(w.maxPoint().x, 120);
+    EXPECT_DOUBLE_EQ(w.maxPoint().y, 60);
+
+    AcDbViewTableRecord rec;
+    rec.setCenterPoint(AcGePoint2d(10, 10));
+    rec.setHeight(4);
+    rec.setWidth(0);
+    EXPECT_EQ(acedSetCurrentView(&rec, nullptr), Acad::eInvalidInput);
+    EXPECT_DOUBLE_EQ(view.height, 20);  // unchanged
+    EXPECT_EQ(acedSetCurrentView(nullptr, nullptr), Acad::eInvalidInput);
+    // A window wider than the screen's proportions shows its whole width.
+    rec.setWidth(40);
+    rec.setFrontClipAtEye(false);
+    ASSERT_EQ(acedSetCurrentView(&rec, nullptr), Acad::eOk);
+    EXPECT_DOUBLE_EQ(view.height, 20);
+    EXPECT_DOUBLE_EQ(view.center.x, 10);
+    EXPECT_EQ(view.viewMode, 16);
+    EXPECT_FALSE(platform::cad::ZoomWindow(AcGePoint3d(1, 1, 0), AcGePoint3d(5, 1, 0)));
+    EXPECT_TRUE(platform::cad::ZoomWindow(AcGePoint3d(1, 1, 0), AcGePoint3d(5, 11, 0)));
+    EXPECT_DOUBLE_EQ(view.height, 10);
+    EXPECT_DOUBLE_EQ(view.center.y, 6);
+
+    // Extents: empty drawing leaves the view; a frozen layer does not count.
+    EXPECT_FALSE(platform::cad::ZoomExtents());
+    Line(d, -10, 0, 10, 5);
+    AddLayer(d, "FROZEN");
+    auto* far = new AcDbCircle(AcGePoint3d(1000, 0, 0), AcGeVector3d(0, 0, 1), 1);
+    far->setLayer("FROZEN");
+    d.Add(far);
+    AcDbLayerTableRecord* layer = nullptr;
+    AcDbObjectId layerId;
+    AcDbLayerTable* table = nullptr;
+    d.db()->getLayerTable(table, AcDb::kForRead);
+    table->getAt("FROZEN", layerId);
+    table->close();
+    ASSERT_EQ(acdbOpenObject(layer, layerId, AcDb::kForWrite), Acad::eOk);
+    layer->setIsFrozen(true);
+    layer->close();
+    ASSERT_TRUE(platform::cad::ZoomExtents());
+    EXPECT_DOUBLE_EQ(view.center.x, 0);
+    EXPECT_DOUBLE_EQ(view.center.y, 2.5);
+    EXPECT_DOUBLE_EQ(view.height, 10);  // 20 wide on a 2:1 screen
+}
+
+TEST(Selection, LayerPatternsUseTheHostsWildCardsOnWholeCharacters)
+{
+    TestDrawing d;
+    const char* names[] = {"A1", "B22", "房屋", "X#Y"};
+    Ids ids;
+    for (const char* name : names) {
+        AddLayer(d, name);
+        auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+        line->setLayer(name);
+        ids.push_back(d.Add(line));
+    }
+    auto on = [](const char* pattern) {
+        resbuf* filter = acutBuildList(8, pattern, 0);
+        ads_name ss;
+        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
+        acutRelRb(filter);
+        return rc == RTNORM ? Members(ss) : Ids{};
+    };
+    EXPECT_EQ(on("[a-b]#"), (Ids{ids[0]}));
+    EXPECT_EQ(on("@##"), (Ids{ids[1]}));
+    EXPECT_EQ(on("房?"), (Ids{ids[2]}));  // one "?" is one double-byte character
+    EXPECT_EQ(on("?"), Ids{});  // layer "0" holds nothing
+    EXPECT_EQ(on("x`#y"), (Ids{ids[3]}));
+    EXPECT_EQ(on("~*[#]*"), (Ids{ids[0], ids[1], ids[2]}));
+    // "." is any character that is neither letter nor digit: a Chinese one too.
+    EXPECT_EQ(on("b*,.*"), (Ids{ids[1], ids[2]}));
+}
