@@ -2,6 +2,9 @@
 // DeroPelgar and Geoport do: every protocol code through a real acedInvoke.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/selection.h"
+#include "platform/text/encoding.h"
 #include "platform/ui/answer_source.h"
 
 namespace {
@@ -128,6 +132,34 @@ TEST_F(TallyviewModuleTest, EveryCodeThroughTheHostAndTheModuleLifecycle)
     out = Run("QVS_RAW");
     EXPECT_TRUE(Has(out, "raw: -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001")) << out;
     EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The real program finds Tallyview beside its build by default; the sender is loaded by name.
+std::string RunCadhost(const std::string& args)
+{
+    std::string dir = ::testing::TempDir() + "tallyview_cadhost";
+    std::string command = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cd '" + dir + "' && DERO_ROOT='" + dir +
+                          "/root' '" CADHOST_PROGRAM "' --load '" SENDER_MODULE "' " + args + " > out.txt 2>&1 < /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(dir + "/out.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return platform::text::Utf8ToGbk(text.str());
+}
+
+TEST(TallyviewInCadhost, ReceivesFromAnotherModuleAndIsMissedQuietly)
+{
+    std::string out = RunCadhost("-c QVS_RAW");
+    EXPECT_NE(out.find("raw: 5100 5100 5100 5100 5100 -5001"), std::string::npos) << out;
+    EXPECT_NE(out.find("[几何]\n  线 -> line (0,0)(10,0)"), std::string::npos) << out;
+
+    out = RunCadhost("--no-default-modules -c QVS_RAW");
+    EXPECT_NE(out.find("raw: -5001 -5001 -5001 -5001 -5001 -5001"), std::string::npos) << out;
+    EXPECT_EQ(out.find("[几何]"), std::string::npos) << out;
 }
 
 }  // namespace
