@@ -60,5 +60,5 @@ std::string DescribeItem(const CInfoItem& item)
 void ShowBrowserCommand()
 {
     for (const CInfoItem& item : BrowserItems())
-        platform::cad::PrintToCommandLine(DescribeItem(item));
+        acutPrintf("%s", DescribeItem(item).c_str());
 }
