@@ -11,6 +11,7 @@
 #include "makedrawing/town_drawing.h"
 #include "makedrawing/town_plan.h"
 #include "platform/cad/db_database.h"
+#include "platform/text/encoding.h"
 
 
 using namespace makedrawing;
@@ -55,10 +56,11 @@ int main(int argc, char** argv)
     auto db = std::make_unique<AcDbDatabase>();
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
     std::vector<DrawnFault> faults = DrawTown(plan);
-    Acad::ErrorStatus es = db->saveAs(options.output.c_str());
+    // The host takes file names in its code page; the command line gives UTF-8.
+    Acad::ErrorStatus es = db->saveAs(platform::text::Utf8ToGbk(options.output).c_str());
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
     if (es != Acad::eOk) {
-        std::fprintf(stderr, "makedrawing: %s\n", platform::cad::LastDrawingFileError().c_str());
+        std::fprintf(stderr, "makedrawing: %s\n", platform::text::GbkToUtf8(platform::cad::LastDrawingFileError()).c_str());
         return 1;
     }
     if (!options.report.empty() && !WriteFile(options.report, FaultReport(options, faults))) {

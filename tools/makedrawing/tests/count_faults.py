@@ -154,8 +154,8 @@ def count(doc, house_codes):
         poly = dedupe(ring)
         rings.append((poly, bbox(poly), True))
     for i, j in overlapping_pairs(rings):
-        later = max(houses[i].dxf.handle, houses[j].dxf.handle, key=lambda x: int(x, 16))
-        found["overlapping_house"].add(later)
+        earlier, later = sorted((houses[i].dxf.handle, houses[j].dxf.handle), key=lambda x: int(x, 16))
+        found["overlapping_house"].add((later, earlier))
 
     # Parcels: doubled vertices, and vertices that no point circle marks (moved off their node).
     grid = Grid(centres)
@@ -184,7 +184,7 @@ def count(doc, house_codes):
     for number, handles in by_number.items():
         if len(handles) > 1 and labels.get("J%d" % number, 0) >= len(handles):
             handles = sorted(handles, key=lambda x: int(x, 16))
-            found["duplicate_label"].update(handles[1:])
+            found["duplicate_label"].update((h, handles[0]) for h in handles[1:])
     top = max(by_number, default=0)
     for number in range(1, top + 1):
         if number not in by_number and number + 1 in by_number:
@@ -202,9 +202,10 @@ def main():
         return 2
     with open(report_path, encoding="utf-8") as f:
         report = json.load(f)
+    # Faults that name a second entity are compared as (handle, related) pairs.
     reported = defaultdict(set)
     for fault in report["faults"]:
-        reported[fault["kind"]].add(fault["handle"])
+        reported[fault["kind"]].add((fault["handle"], fault["related"]) if "related" in fault else fault["handle"])
     found = count(doc, code_table_houses(index))
     bad = 0
     for kind in sorted(set(report["counts"]) | set(found)):
