@@ -1,6 +1,7 @@
 #include "makedrawing/fault_report.h"
 
 #include <charconv>
+#include <iterator>
 
 namespace makedrawing {
 

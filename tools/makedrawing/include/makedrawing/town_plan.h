@@ -50,7 +50,7 @@ struct House {
     bool closed = true;
     std::string code;
     std::string structure;      // structure code
-    std::string structureWord;  // the same as the word of its note
+    std::string structureWord;  // what its structure note says
     int floors = 1;
     int overlaps = -1;  // index, in its parcel, of the house it was put over
     std::vector<FaultKind> faults;
