@@ -70,6 +70,15 @@ void EcsToUcs(AcGePoint2dArray& points, int first, const AcGeVector3d& normal, d
     }
 }
 
+void WcsToUcs(AcGePoint2dArray& points, int first)
+{
+    for (int i = first; i < points.length(); ++i) {
+        ads_point from = {points[i].x, points[i].y, 0}, to = {0, 0, 0};
+        if (acdbWcs2Ucs(from, to, false) == RTNORM)
+            points[i].set(to[0], to[1]);
+    }
+}
+
 struct VertexCopy {
     AcGePoint3d position;
     double bulge, startWidth, endWidth;
@@ -175,7 +184,9 @@ bool GetOpenCurvePoints(AcDbEntity* entity, AcGePoint2dArray& points, int fit)
         auto* line = static_cast<AcDbLine*>(entity);
         points.append(AcGePoint2d(line->startPoint().x, line->startPoint().y));
         points.append(AcGePoint2d(line->endPoint().x, line->endPoint().y));
-        EcsToUcs(points, first, line->normal(), 0);
+        // A line's ends are world points already, whatever its normal.
+        if (!line->normal().isEqualTo(AcGeVector3d::kZAxis))
+            WcsToUcs(points, first);
         return true;
     }
     return false;

@@ -102,6 +102,22 @@ TEST_F(CurveReadersTest, PointsAndBulgesByVertexKind)
     ASSERT_TRUE(GetCurveBulges(NameOf(spline), frameBulges, 0));
     EXPECT_EQ(frameBulges.length(), 4);
 
+    // A polyline seen from below: its own x axis runs along the world's -x.
+    auto* below = new AcDbPolyline;
+    below->addVertexAt(0, AcGePoint2d(1, 2));
+    below->addVertexAt(1, AcGePoint2d(3, 2));
+    below->setNormal(AcGeVector3d(0, 0, -1));
+    below->setElevation(3);
+    AcGePoint2dArray mirrored;
+    ASSERT_TRUE(GetCurvePoints(NameOf(Add(below)), mirrored, 0));
+    ASSERT_EQ(mirrored.length(), 2);
+    EXPECT_EQ(mirrored[0], AcGePoint2d(-1, 2));
+    auto* tilted = new AcDbLine(AcGePoint3d(1, 2, 0), AcGePoint3d(3, 4, 0));
+    tilted->setNormal(AcGeVector3d(0, 0, -1));
+    AcGePoint2dArray ends;
+    ASSERT_TRUE(GetCurvePoints(NameOf(Add(tilted)), ends, 0));
+    EXPECT_EQ(ends[0], AcGePoint2d(1, 2));
+
     AcDbObjectId arc = Add(new AcDbArc(AcGePoint3d(0, 0, 0), 1, 0, 1));
     AcGePoint2dArray none;
     EXPECT_FALSE(GetCurvePoints(NameOf(arc), none, 1));

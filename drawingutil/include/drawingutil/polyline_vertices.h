@@ -13,7 +13,8 @@ class AcDbEntity;
 // The 2D vertices of an open entity whose class is exactly a lightweight polyline (the list is set
 // to exactly its vertices), a 2D polyline (the selected vertices appended), a circle (360 points,
 // one per degree from the x axis, appended) or a line (both ends appended). Points of an entity
-// whose normal is not the z axis are moved into the user coordinate system. False for other
+// whose normal is not the z axis are moved from its own (a line's: the world's) coordinate system
+// into the user's. False for other
 // classes, and for a 2D polyline one of whose vertices cannot be opened.
 bool GetOpenCurvePoints(AcDbEntity* entity, AcGePoint2dArray& points, int fit);
 // GetOpenCurvePoints for an entity name; false when it cannot be opened.
