@@ -1,0 +1,41 @@
+// Command-line options of makedrawing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace makedrawing {
+
+// Rates in [0, 1]: the chance that one candidate (a house, a parcel, a boundary point) gets the
+// fault. Parcel outline faults are never put on neighbours of a parcel that already has one, so
+// the counts can fall below rate × candidates.
+struct FaultRates {
+    double openHouses = 0;
+    double overlappingHouses = 0;
+    double overlappingParcels = 0;
+    double gaps = 0;
+    double slivers = 0;
+    double missingLabels = 0;
+    double duplicateLabels = 0;
+    double numberingGaps = 0;
+    double doubledVertices = 0;
+};
+
+struct Options {
+    std::uint64_t seed = 1;
+    int parcels = 24;
+    std::string output;
+    std::string report;
+    std::string codeTable = "samples/support/index.ini";
+    FaultRates rates;
+    bool help = false;
+};
+
+constexpr int kMaxParcels = 100000;
+
+// False with a message naming the bad option; never throws.
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
+const char* Usage();
+
+}  // namespace makedrawing

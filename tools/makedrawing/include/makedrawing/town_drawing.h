@@ -1,0 +1,22 @@
+// Draws a planned town into the working drawing, coded as the cadastral toolkit reads it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "makedrawing/town_plan.h"
+
+namespace makedrawing {
+
+// One fault as drawn: the entity that carries it and, for an extra house, the house it covers
+// and for a repeated number, the point whose number it repeats.
+struct DrawnFault {
+    FaultKind kind;
+    std::string handle;
+    std::string related;
+};
+
+// Appends the town to the model space of the working drawing and sets its extents.
+std::vector<DrawnFault> DrawTown(const TownPlan& plan);
+
+}  // namespace makedrawing

@@ -1,0 +1,84 @@
+// The plan of a generated town, before anything is drawn: districts (one per block, bounded by
+// the street centre lines), the block's land-use patch, two rows of parcels per block sharing
+// their corner nodes exactly, boundary points on the nodes, houses inside the parcels, and the
+// faults put in on purpose. Pure data, so the whole plan follows from the seed alone.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "makedrawing/options.h"
+
+namespace makedrawing {
+
+struct Point2 {
+    double x = 0;
+    double y = 0;
+};
+
+enum class FaultKind {
+    OpenHouse,
+    OverlappingHouse,
+    OverlappingParcel,
+    Gap,
+    Sliver,
+    MissingLabel,
+    DuplicateLabel,
+    NumberingGap,
+    DoubledVertex,
+};
+constexpr int kFaultKinds = 9;
+// The kind's name in the report.
+const char* FaultName(FaultKind kind);
+
+struct District {
+    std::vector<Point2> ring;
+    std::string code;  // 12 characters: area code, street, block
+    std::string name;
+};
+
+struct BoundaryPoint {
+    Point2 at;
+    int number = 0;
+    bool turning = false;  // a point of the second class, on "GD", without a label
+    bool labelled = true;
+    std::vector<FaultKind> faults;
+};
+
+struct House {
+    std::vector<Point2> ring;  // counter-clockwise
+    bool closed = true;
+    std::string code;
+    std::string structure;      // structure code
+    std::string structureWord;  // what its structure note says
+    int floors = 1;
+    int overlaps = -1;  // index, in its parcel, of the house it was put over
+    std::vector<FaultKind> faults;
+};
+
+struct Parcel {
+    std::vector<Point2> ring;  // counter-clockwise
+    std::vector<double> bulges;
+    std::vector<int> nodes;  // the node (index into points) of each ring vertex, or -1
+    std::string number;      // 13 characters: street, block, basic number, branch
+    std::string owner;
+    std::string landClass;
+    Point2 notePosition;
+    std::vector<House> houses;
+    std::vector<FaultKind> faults;
+};
+
+struct TownPlan {
+    std::string areaCode;
+    std::vector<District> districts;
+    std::vector<std::vector<Point2>> patches;
+    std::vector<Parcel> parcels;
+    std::vector<BoundaryPoint> points;
+    Point2 low;
+    Point2 high;
+};
+
+// houseCodes must not be empty.
+TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseCodes);
+
+}  // namespace makedrawing

@@ -1,0 +1,211 @@
+#include "fault_placement.h"
+
+#include <algorithm>
+
+#include "plane.h"
+
+namespace makedrawing {
+
+namespace {
+
+// The parcels on each node.
+std::vector<std::vector<int>> NodeUsers(const TownPlan& plan)
+{
+    std::vector<std::vector<int>> users(plan.points.size());
+    for (std::size_t i = 0; i < plan.parcels.size(); ++i)
+        for (int node : plan.parcels[i].nodes)
+            if (node >= 0)
+                users[static_cast<std::size_t>(node)].push_back(static_cast<int>(i));
+    return users;
+}
+
+// A fault on a parcel moves its vertices, and a neighbour with a fault of its own would blur
+// which parcel moved: at most one parcel of a neighbourhood gets one.
+bool NeighbourhoodClean(const Parcel& parcel, const std::vector<std::vector<int>>& users,
+                        const std::vector<bool>& faulted)
+{
+    for (int node : parcel.nodes)
+        if (node >= 0)
+            for (int other : users[static_cast<std::size_t>(node)])
+                if (faulted[static_cast<std::size_t>(other)])
+                    return false;
+    return true;
+}
+
+std::size_t UsersAt(const Parcel& parcel, std::size_t vertex, const std::vector<std::vector<int>>& users)
+{
+    int node = parcel.nodes[vertex];
+    return node < 0 ? 0 : users[static_cast<std::size_t>(node)].size();
+}
+
+// Vertices shared with another parcel.
+std::vector<std::size_t> SharedVertices(const Parcel& parcel, const std::vector<std::vector<int>>& users)
+{
+    std::vector<std::size_t> shared;
+    for (std::size_t v = 0; v < parcel.ring.size(); ++v)
+        if (UsersAt(parcel, v, users) >= 2)
+            shared.push_back(v);
+    return shared;
+}
+
+bool SharesWithSameNeighbour(int self, int a, int b, const std::vector<std::vector<int>>& users)
+{
+    if (a < 0 || b < 0)
+        return false;
+    for (int p : users[static_cast<std::size_t>(a)])
+        if (p != self)
+            for (int q : users[static_cast<std::size_t>(b)])
+                if (p == q)
+                    return true;
+    return false;
+}
+
+// Moves the vertex off its node: inwards leaves a void beside the neighbours, outwards covers them.
+void MoveVertex(Parcel& parcel, std::size_t vertex, const Point2& centre, double distance)
+{
+    parcel.ring[vertex] = MoveTowards(parcel.ring[vertex], centre, distance);
+    parcel.nodes[vertex] = -1;
+}
+
+bool PlaceOutlineFault(Parcel& parcel, int self, FaultKind kind, const std::vector<std::vector<int>>& users,
+                       Random& random)
+{
+    Point2 centre = Centroid(parcel.ring);
+    std::vector<std::size_t> shared = SharedVertices(parcel, users);
+    if (shared.empty())
+        return false;
+    if (kind == FaultKind::OverlappingParcel) {
+        // The node shared by most parcels, so that the moved corner lies over its neighbours.
+        std::size_t best = shared.front();
+        for (std::size_t v : shared)
+            if (UsersAt(parcel, v, users) > UsersAt(parcel, best, users))
+                best = v;
+        MoveVertex(parcel, best, centre, -random.Between(1.0, 2.5));
+    } else if (kind == FaultKind::Gap) {
+        std::vector<std::size_t> edges;
+        for (std::size_t v = 0; v < parcel.ring.size(); ++v)
+            if (SharesWithSameNeighbour(self, parcel.nodes[v], parcel.nodes[(v + 1) % parcel.ring.size()], users))
+                edges.push_back(v);
+        if (edges.empty())
+            return false;
+        std::size_t v = edges[static_cast<std::size_t>(random.Int(0, static_cast<int>(edges.size()) - 1))];
+        MoveVertex(parcel, v, centre, random.Between(0.2, 0.8));
+        MoveVertex(parcel, (v + 1) % parcel.ring.size(), centre, random.Between(0.2, 0.8));
+    } else {
+        std::size_t v = shared[static_cast<std::size_t>(random.Int(0, static_cast<int>(shared.size()) - 1))];
+        MoveVertex(parcel, v, centre, random.Between(0.01, 0.09));
+    }
+    parcel.faults.push_back(kind);
+    return true;
+}
+
+void DoubleVertex(Parcel& parcel, Random& random)
+{
+    auto k = static_cast<std::size_t>(random.Int(0, static_cast<int>(parcel.ring.size()) - 1));
+    auto at = static_cast<std::ptrdiff_t>(k + 1);
+    Point2 copy = parcel.ring[k];
+    int node = parcel.nodes[k];
+    parcel.ring.insert(parcel.ring.begin() + at, copy);
+    parcel.nodes.insert(parcel.nodes.begin() + at, node);
+    // The new zero-length segment is straight; the old segment's bulge follows the copy.
+    parcel.bulges.insert(parcel.bulges.begin() + static_cast<std::ptrdiff_t>(k), 0.0);
+    parcel.faults.push_back(FaultKind::DoubledVertex);
+}
+
+}  // namespace
+
+void PlaceOutlineFaults(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    std::vector<std::vector<int>> users = NodeUsers(plan);
+    std::vector<bool> faulted(plan.parcels.size(), false);
+    for (std::size_t i = 0; i < plan.parcels.size(); ++i) {
+        Parcel& parcel = plan.parcels[i];
+        double roll = random.Unit();
+        FaultKind kind;
+        if (roll < rates.overlappingParcels)
+            kind = FaultKind::OverlappingParcel;
+        else if (roll < rates.overlappingParcels + rates.gaps)
+            kind = FaultKind::Gap;
+        else if (roll < rates.overlappingParcels + rates.gaps + rates.slivers)
+            kind = FaultKind::Sliver;
+        else
+            continue;
+        if (NeighbourhoodClean(parcel, users, faulted) &&
+            PlaceOutlineFault(parcel, static_cast<int>(i), kind, users, random))
+            faulted[i] = true;
+    }
+    for (Parcel& parcel : plan.parcels)
+        if (random.Chance(rates.doubledVertices))
+            DoubleVertex(parcel, random);
+}
+
+void NumberPoints(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    int next = 0;
+    int nextTurning = 0;
+    // The last point whose number a duplicate may take: it has its label and is no duplicate.
+    BoundaryPoint* previous = nullptr;
+    for (BoundaryPoint& point : plan.points) {
+        if (point.turning) {
+            point.number = ++nextTurning;
+            continue;
+        }
+        double roll = random.Unit();
+        double duplicate = rates.duplicateLabels;
+        double gap = duplicate + rates.numberingGaps;
+        double missing = gap + rates.missingLabels;
+        if (roll < duplicate && previous != nullptr) {
+            point.number = previous->number;
+            point.faults.push_back(FaultKind::DuplicateLabel);
+            previous = nullptr;
+        } else if (roll >= duplicate && roll < gap) {
+            next += 2;
+            point.number = next;
+            point.faults.push_back(FaultKind::NumberingGap);
+            previous = &point;
+        } else if (roll >= gap && roll < missing) {
+            point.number = ++next;
+            point.labelled = false;
+            point.faults.push_back(FaultKind::MissingLabel);
+            previous = nullptr;
+        } else {
+            point.number = ++next;
+            previous = &point;
+        }
+    }
+}
+
+void PlaceHouseFaults(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    for (Parcel& parcel : plan.parcels) {
+        std::size_t count = parcel.houses.size();
+        for (std::size_t h = 0; h < count; ++h) {
+            double roll = random.Unit();
+            if (roll < rates.overlappingHouses) {
+                // Over the middle and the north part of the house, inside its own column of the
+                // parcel, so that it covers that house only.
+                House extra = parcel.houses[h];
+                const auto& r = parcel.houses[h].ring;
+                double w = r[1].x - r[0].x;
+                double height = r[2].y - r[1].y;
+                extra.ring = {{r[0].x + w / 4, r[0].y + height / 2},
+                              {r[1].x - w / 4, r[0].y + height / 2},
+                              {r[1].x - w / 4, r[2].y + height / 10},
+                              {r[0].x + w / 4, r[2].y + height / 10}};
+                extra.overlaps = static_cast<int>(h);
+                extra.faults = {FaultKind::OverlappingHouse};
+                parcel.houses.push_back(std::move(extra));
+            } else if (roll < rates.overlappingHouses + rates.openHouses) {
+                // Drawn open: either the last side is missing, or the ring comes back to its
+                // first vertex without the closed flag, which is the harder one to see.
+                House& house = parcel.houses[h];
+                house.closed = false;
+                if (random.Chance(0.5))
+                    house.ring.push_back(house.ring.front());
+                house.faults.push_back(FaultKind::OpenHouse);
+            }
+        }
+    }
+}
+
+}  // namespace makedrawing

@@ -1,0 +1,103 @@
+#include "makedrawing/options.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace makedrawing {
+
+namespace {
+
+struct RateOption {
+    const char* name;
+    double FaultRates::*rate;
+};
+
+constexpr RateOption kRateOptions[] = {
+    {"--open-houses", &FaultRates::openHouses},
+    {"--overlapping-houses", &FaultRates::overlappingHouses},
+    {"--overlapping-parcels", &FaultRates::overlappingParcels},
+    {"--gaps", &FaultRates::gaps},
+    {"--slivers", &FaultRates::slivers},
+    {"--missing-labels", &FaultRates::missingLabels},
+    {"--duplicate-labels", &FaultRates::duplicateLabels},
+    {"--numbering-gaps", &FaultRates::numberingGaps},
+    {"--doubled-vertices", &FaultRates::doubledVertices},
+};
+
+template <typename T>
+bool ParseWhole(const std::string& text, T& value)
+{
+    const char* end = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+}  // namespace
+
+const char* Usage()
+{
+    return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
+           "                   [--codes index.ini] [fault rates...]\n"
+           "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
+           "  --seed N             random seed, an unsigned integer (default 1)\n"
+           "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
+           "                       (default samples/support/index.ini)\n"
+           "  fault rates, each from 0 to 1 (default 0):\n"
+           "  --open-houses R --overlapping-houses R --overlapping-parcels R --gaps R --slivers R\n"
+           "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n";
+}
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = "option " + name + (name.rfind("--", 0) == 0 ? " needs a value" : " is not known");
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (name == "--out") {
+            options.output = value;
+        } else if (name == "--report") {
+            options.report = value;
+        } else if (name == "--codes") {
+            options.codeTable = value;
+        } else if (name == "--seed") {
+            if (!ParseWhole(value, options.seed)) {
+                error = "--seed wants an unsigned integer, not \"" + value + "\"";
+                return false;
+            }
+        } else if (name == "--parcels") {
+            if (!ParseWhole(value, options.parcels) || options.parcels < 1 || options.parcels > kMaxParcels) {
+                error = "--parcels wants a whole number from 1 to 100000, not \"" + value + "\"";
+                return false;
+            }
+        } else {
+            const RateOption* rate = nullptr;
+            for (const auto& candidate : kRateOptions)
+                if (name == candidate.name)
+                    rate = &candidate;
+            if (rate == nullptr) {
+                error = "option " + name + " is not known";
+                return false;
+            }
+            double parsed = 0;
+            if (!ParseWhole(value, parsed) || !std::isfinite(parsed) || parsed < 0 || parsed > 1) {
+                error = name + " wants a rate from 0 to 1, not \"" + value + "\"";
+                return false;
+            }
+            options.rates.*(rate->rate) = parsed;
+        }
+    }
+    if (!options.help && options.output.empty()) {
+        error = "--out is required";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace makedrawing

@@ -1,0 +1,157 @@
+#include "makedrawing/town_drawing.h"
+
+#include <cstdio>
+
+#include "drawingutil/coded_entities.h"
+#include "drawingutil/entity_xdata.h"
+#include "drawingutil/text_entities.h"
+#include "platform/cad/db_database.h"
+#include "plane.h"
+
+namespace makedrawing {
+
+namespace {
+
+// Sizes in drawing units (metres) of a 1:500 map.
+constexpr double kPointRadius = 0.25;
+constexpr double kLabelHeight = 1.5;
+constexpr double kNoteHeight = 1.5;
+
+const char* const kMiret = "miret";
+
+std::string HandleOf(AcDbObjectId id)
+{
+    return id.isNull() ? std::string() : id.handle().text();
+}
+
+void Attribute(AcDbObjectId id, const char* application, const std::string& value, int kind = kXDataString)
+{
+    WriteEntityXData(id, application, value.c_str(), kind, 0, false, false, false);
+}
+
+// Appends an item to the feature-code data, after the code.
+void AppendCodeItem(AcDbObjectId id, const std::string& value, int kind)
+{
+    WriteEntityXData(id, kMiret, value.c_str(), kind, -1, false, false, false);
+}
+
+AcDbObjectId Outline(const std::vector<Point2>& ring, const std::vector<double>* bulges, bool closed,
+                     const char* code, int type, const char* layer)
+{
+    AcGePoint2dArray points;
+    for (const auto& p : ring)
+        points.append(AcGePoint2d(p.x, p.y));
+    AcGeDoubleArray arcs;
+    if (bulges != nullptr)
+        for (double b : *bulges)
+            arcs.append(b);
+    return CreateCodedPolyline(points, 0.0, closed ? 1 : 0, code, 0.0, type, layer, bulges != nullptr ? &arcs : nullptr);
+}
+
+AcDbObjectId Text(const Point2& at, const std::string& text, const char* justification, const std::string& code,
+                  const char* layer)
+{
+    return CreateText(AcGePoint3d(at.x, at.y, 0), text.c_str(), justification, code.c_str(), kNoteHeight, layer, 0.0,
+                      0.0, nullptr);
+}
+
+void Record(std::vector<DrawnFault>& faults, const std::vector<FaultKind>& kinds, AcDbObjectId id,
+            const std::string& related = {})
+{
+    for (FaultKind kind : kinds)
+        faults.push_back({kind, HandleOf(id), related});
+}
+
+void DrawDistricts(const TownPlan& plan)
+{
+    for (const auto& district : plan.districts) {
+        AcDbObjectId id = Outline(district.ring, nullptr, true, "321000", kLightweightPolyline, "DJZQ");
+        Attribute(id, "DJZQBM", district.code);
+        Attribute(id, "DJZQMC", district.name);
+    }
+    for (const auto& patch : plan.patches)
+        Outline(patch, nullptr, true, "310000", kLightweightPolyline, "DLJ");
+}
+
+// The parcel's fraction note: basic parcel number over the land class.
+void DrawParcelNote(const Parcel& parcel)
+{
+    const Point2& at = parcel.notePosition;
+    Text({at.x, at.y + 0.4 * kNoteHeight}, parcel.number.substr(6, 4), "BC", "302002", "JZD");
+    CreateCodedLine(AcGePoint3d(at.x - 2.0, at.y, 0), AcGePoint3d(at.x + 2.0, at.y, 0), "302001", nullptr, "JZD");
+    Text({at.x, at.y - 0.4 * kNoteHeight}, parcel.landClass, "TC", "302003", "JZD");
+}
+
+void DrawHouses(const Parcel& parcel, std::vector<DrawnFault>& faults)
+{
+    std::vector<AcDbObjectId> drawn;
+    for (const auto& house : parcel.houses) {
+        AcDbObjectId id = Outline(house.ring, nullptr, house.closed, house.code.c_str(), kLightweightPolyline, "JMD");
+        drawn.push_back(id);
+        Attribute(id, "FWJG", house.structure);
+        char floors[16];
+        std::snprintf(floors, sizeof(floors), "%d", house.floors);
+        AppendCodeItem(id, floors, kXDataReal);
+        Point2 centre = Centroid(house.ring);
+        Text(centre, house.structureWord, "M", house.code + "-1", "JMD");
+        if (house.floors > 1)
+            Text({centre.x + 2 * kNoteHeight, centre.y}, floors, "M", house.code + "-2", "JMD");
+        std::string covered = house.overlaps >= 0 ? HandleOf(drawn[static_cast<std::size_t>(house.overlaps)]) : "";
+        Record(faults, house.faults, id, covered);
+    }
+}
+
+void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults)
+{
+    std::vector<AcDbObjectId> byNumber;
+    for (const auto& point : plan.points) {
+        AcGePoint3d centre(point.at.x, point.at.y, 0);
+        const char* prefix = point.turning ? "G" : "J";
+        AcDbObjectId id = point.turning ? CreateCodedCircle(centre, kPointRadius, "301100", nullptr, "GD")
+                                        : CreateCodedCircle(centre, kPointRadius, "301000", nullptr, "JZP");
+        AppendCodeItem(id, prefix, kXDataString);
+        AppendCodeItem(id, std::to_string(point.number), kXDataLong);
+        if (point.labelled) {
+            std::string label = prefix + std::to_string(point.number);
+            CreateText(AcGePoint3d(point.at.x + 0.5, point.at.y + 0.5, 0), label.c_str(), "", "301001", kLabelHeight,
+                       "JZP", 0.0, 0.0, nullptr);
+        }
+        std::string repeated;
+        if (!point.turning) {
+            auto n = static_cast<std::size_t>(point.number);
+            if (byNumber.size() <= n)
+                byNumber.resize(n + 1);
+            if (!byNumber[n].isNull())
+                repeated = HandleOf(byNumber[n]);
+            else
+                byNumber[n] = id;
+        }
+        Record(faults, point.faults, id, repeated);
+    }
+}
+
+}  // namespace
+
+std::vector<DrawnFault> DrawTown(const TownPlan& plan)
+{
+    std::vector<DrawnFault> faults;
+    DrawDistricts(plan);
+    for (const auto& parcel : plan.parcels) {
+        // Old-style polylines: the boundary-line codes live on their vertices.
+        AcDbObjectId id = Outline(parcel.ring, &parcel.bulges, true, "300000", kSimple2dPolyline, "JZD");
+        AppendCodeItem(id, parcel.number, kXDataString);
+        Attribute(id, "QHDM", plan.areaCode);
+        Attribute(id, "QLR", parcel.owner);
+        Attribute(id, "DLBM", parcel.landClass);
+        Record(faults, parcel.faults, id);
+        DrawParcelNote(parcel);
+        DrawHouses(parcel, faults);
+    }
+    DrawPoints(plan, faults);
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    db->setExtmin(AcGePoint3d(plan.low.x, plan.low.y, 0));
+    db->setExtmax(AcGePoint3d(plan.high.x, plan.high.y, 0));
+    return faults;
+}
+
+}  // namespace makedrawing

@@ -1,0 +1,171 @@
+// The generator as its users run it: the program on a temporary folder, its output checked with
+// ezdxf and an independent count of the faults.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "makedrawing/options.h"
+
+namespace {
+
+const std::string kSource = DERO_SOURCE_DIR;
+const std::string kCodes = kSource + "/samples/support/index.ini";
+const std::string kEveryFault =
+    " --open-houses 0.1 --overlapping-houses 0.1 --overlapping-parcels 0.1 --gaps 0.1 --slivers 0.1"
+    " --missing-labels 0.1 --duplicate-labels 0.1 --numbering-gaps 0.1 --doubled-vertices 0.1";
+
+std::string Read(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The report's line of counts per kind.
+std::string Counts(const std::string& report)
+{
+    std::size_t begin = report.find("\"counts\"");
+    return begin == std::string::npos ? std::string() : report.substr(begin, report.find('}', begin) - begin + 1);
+}
+
+class MakeDrawingRun : public ::testing::Test {
+protected:
+    MakeDrawingRun()
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("makedrawing_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir_);
+        std::filesystem::create_directories(dir_);
+    }
+    ~MakeDrawingRun() override { std::filesystem::remove_all(dir_); }
+
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // Runs the generator; its exit status, with what it wrote on stderr kept in errors().
+    int Generate(const std::string& arguments) const
+    {
+        std::string command = std::string(MAKEDRAWING_PATH) + " " + arguments + " 2>" + Path("stderr");
+        return WEXITSTATUS(std::system(command.c_str()));
+    }
+    std::string errors() const { return Read(Path("stderr")); }
+
+    // count_faults.py: 0 when the audit is clean and its counts match the report.
+    int CountFaults(const std::string& drawing, const std::string& report) const
+    {
+        std::string command = "/usr/bin/python3 " + kSource + "/tools/makedrawing/tests/count_faults.py " + drawing +
+                              " " + report + " " + kCodes + " >" + Path("counts") + " 2>&1";
+        return WEXITSTATUS(std::system(command.c_str()));
+    }
+    std::string counts() const { return Read(Path("counts")); }
+
+private:
+    std::filesystem::path dir_;
+};
+
+TEST_F(MakeDrawingRun, SameSeedGivesTheSameBytes)
+{
+    std::string common = "--parcels 60 --codes " + kCodes + kEveryFault;
+    ASSERT_EQ(Generate(common + " --seed 7 --out " + Path("a.dxf") + " --report " + Path("a.json")), 0) << errors();
+    ASSERT_EQ(Generate(common + " --seed 7 --out " + Path("b.dxf") + " --report " + Path("b.json")), 0) << errors();
+    ASSERT_EQ(Generate(common + " --seed 8 --out " + Path("c.dxf")), 0) << errors();
+    std::string first = Read(Path("a.dxf"));
+    EXPECT_GT(first.size(), 100000u);
+    EXPECT_TRUE(first == Read(Path("b.dxf")));
+    EXPECT_EQ(Read(Path("a.json")), Read(Path("b.json")));
+    EXPECT_FALSE(first == Read(Path("c.dxf")));
+    EXPECT_FALSE(std::filesystem::exists(Path("c.json")));
+}
+
+TEST_F(MakeDrawingRun, EzdxfFindsTheReportedFaultsAndNoOthers)
+{
+    // From one parcel, where most faults have no place, to several blocks with every kind.
+    for (int parcels : {1, 2, 9, 400}) {
+        SCOPED_TRACE(parcels);
+        std::string drawing = Path("town.dxf");
+        std::string report = Path("town.json");
+        ASSERT_EQ(Generate("--seed 11 --parcels " + std::to_string(parcels) + " --codes " + kCodes + kEveryFault +
+                           " --out " + drawing + " --report " + report),
+                  0)
+            << errors();
+        EXPECT_EQ(CountFaults(drawing, report), 0) << counts();
+    }
+    std::string report = Counts(Read(Path("town.json")));
+    ASSERT_FALSE(report.empty());
+    for (const char* kind : {"open_house", "overlapping_house", "overlapping_parcel", "gap", "sliver", "missing_label",
+                             "duplicate_label", "numbering_gap", "doubled_vertex"})
+        EXPECT_EQ(report.find(std::string("\"") + kind + "\": 0"), std::string::npos) << kind;
+    // Without rates, nothing is reported and nothing is found.
+    ASSERT_EQ(Generate("--parcels 50 --codes " + kCodes + " --out " + Path("clean.dxf") + " --report " +
+                       Path("clean.json")),
+              0);
+    EXPECT_NE(Read(Path("clean.json")).find("\"faults\": []"), std::string::npos);
+    EXPECT_EQ(CountFaults(Path("clean.dxf"), Path("clean.json")), 0) << counts();
+}
+
+TEST_F(MakeDrawingRun, CommittedTownIsWhatItsCommandMakes)
+{
+    std::string command = "MAKEDRAWING=" + std::string(MAKEDRAWING_PATH) + " " + kSource + "/samples/make_town " +
+                          Path("") + " 2>" + Path("stderr");
+    ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << errors();
+    EXPECT_TRUE(Read(Path("town.dxf")) == Read(kSource + "/samples/town.dxf"));
+    EXPECT_EQ(Read(Path("town_faults.json")), Read(kSource + "/samples/town_faults.json"));
+    std::string perKind = Counts(Read(Path("town_faults.json")));
+    ASSERT_FALSE(perKind.empty());
+    EXPECT_EQ(perKind.find(": 0"), std::string::npos) << "every kind of fault is in the sample";
+    EXPECT_EQ(CountFaults(kSource + "/samples/town.dxf", kSource + "/samples/town_faults.json"), 0) << counts();
+}
+
+TEST_F(MakeDrawingRun, BadInputGetsAMessageAndNoFile)
+{
+    using makedrawing::Options;
+    using makedrawing::ParseOptions;
+    const std::vector<std::vector<std::string>> refused = {
+        {},
+        {"--out", "x.dxf", "--parcels", "0"},
+        {"--out", "x.dxf", "--parcels", "100001"},
+        {"--out", "x.dxf", "--parcels", "12x"},
+        {"--out", "x.dxf", "--seed", "-3"},
+        {"--out", "x.dxf", "--gaps", "1.5"},
+        {"--out", "x.dxf", "--slivers", "nan"},
+        {"--out", "x.dxf", "--slivers"},
+        {"--out", "x.dxf", "--colour", "red"},
+        {"x.dxf"},
+    };
+    for (const auto& args : refused) {
+        Options options;
+        std::string error;
+        EXPECT_FALSE(ParseOptions(args, options, error)) << (args.empty() ? "" : args.back());
+        EXPECT_FALSE(error.empty());
+    }
+    Options options;
+    std::string error;
+    ASSERT_TRUE(ParseOptions({"--out", "x.dxf", "--parcels", "100000", "--seed", "18446744073709551615",
+                              "--missing-labels", "1", "--gaps", "0.25"},
+                             options, error))
+        << error;
+    EXPECT_EQ(options.parcels, 100000);
+    EXPECT_EQ(options.seed, 18446744073709551615ull);
+    EXPECT_EQ(options.rates.missingLabels, 1.0);
+    EXPECT_EQ(options.rates.gaps, 0.25);
+
+    EXPECT_EQ(Generate("--out " + Path("x.dxf") + " --gaps 2"), 2);
+    EXPECT_NE(errors().find("--gaps wants a rate from 0 to 1"), std::string::npos) << errors();
+    EXPECT_EQ(Generate("--out " + Path("x.dxf") + " --codes " + Path("missing.ini")), 1);
+    EXPECT_NE(errors().find("cannot read the code table"), std::string::npos) << errors();
+    std::ofstream(Path("nohouses.ini"), std::ios::trunc) << "300000,a,0,JZD,3000,ZD\r\nEND\r\n141100,b,1,JMD,1411,FW\r\n";
+    EXPECT_EQ(Generate("--out " + Path("x.dxf") + " --codes " + Path("nohouses.ini")), 1);
+    EXPECT_NE(errors().find("holds no house code"), std::string::npos) << errors();
+    EXPECT_EQ(Generate("--out " + Path("no/such/folder/x.dxf") + " --codes " + kCodes), 1);
+    EXPECT_NE(errors().find("cannot create"), std::string::npos) << errors();
+    EXPECT_FALSE(std::filesystem::exists(Path("x.dxf")));
+}
+
+}  // namespace
