@@ -2,6 +2,7 @@
 
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
+#include "platform/cad/db_line.h"
 #include "platform/cad/db_polyline.h"
 
 #include "drawing_fixture.h"
@@ -128,6 +129,28 @@ TEST_F(PointRingsTest, PointInClosedCurveOnVerticesEdgesAndArcs)
     EXPECT_EQ(PointInClosedCurve(NameOf(open), AcGePoint2d(8, 2)), -2);
     ads_name unknown = {0, 0};
     EXPECT_EQ(PointInClosedCurve(unknown, AcGePoint2d(0, 0)), -2);
+}
+
+TEST_F(PointRingsTest, PointsOrderedAlongALine)
+{
+    AcDbLine line(AcGePoint3d(5, 0, 0), AcGePoint3d(5, 10, 0));
+    AcGePoint3dArray points, ordered;
+    for (auto p : {AcGePoint3d(5.0005, 8, 0), AcGePoint3d(5, 2, 0), AcGePoint3d(7, 5, 0), AcGePoint3d(5, 2.00005, 0),
+                   AcGePoint3d(5, 5, 0)})
+        points.append(p);
+    OrderPointsAlongCurve(&line, points, ordered);
+    // (7, 5) is off the line, (5, 8) is moved onto it, the near twin of (5, 2) goes.
+    ASSERT_EQ(ordered.length(), 3);
+    EXPECT_NEAR(ordered[0].y, 2, 1e-4);
+    EXPECT_EQ(ordered[1], AcGePoint3d(5, 5, 0));
+    EXPECT_EQ(ordered[2], AcGePoint3d(5, 8, 0));
+
+    // The first and the last point are neighbours too; two points that are one become one.
+    AcGePoint3dArray twins, one;
+    twins.append(AcGePoint3d(5, 3, 0));
+    twins.append(AcGePoint3d(5, 3.00001, 0));
+    OrderPointsAlongCurve(&line, twins, one);
+    EXPECT_EQ(one.length(), 1);
 }
 
 }  // namespace
