@@ -1,0 +1,23 @@
+// Selection by a polygon or fence. The host's graphical selection sees only what lies in the
+// current view, so the view is first widened to the polygon and, when the caller asks, put back.
+#pragma once
+
+#include "platform/cad/ac_array.h"
+#include "platform/cad/resbuf.h"
+
+// Modes, without regard to case: "WP" wholly inside the polygon, "CP" inside or crossing it, "F"
+// and "FX" crossing the open chain of points.
+//
+// With "WP" and an offset above 0.001 the polygon is first taken clockwise and moved by the offset
+// into the ring. Consecutive points closer than 0.001 reach the host once. The pick style is off
+// while the host selects and the user's setting is back afterwards. True when the host made a
+// selection set, which the caller then frees; false for an unknown mode (nothing else happens) or
+// when nothing was selected.
+bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mode, double offset,
+                     int restoreView);
+
+// The form the exchange plug-in calls: the view stays widened.
+inline bool SelectByPolygon(const AcGePoint2dArray& points, const char* mode, ads_name selection, double offset)
+{
+    return SelectByPolygon(points, selection, mode, offset, 0);
+}
