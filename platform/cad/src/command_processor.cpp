@@ -13,6 +13,7 @@
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/system_variables.h"
+#include "platform/cad/undo_journal.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/answer_source.h"
@@ -82,8 +83,15 @@ void ReportOpenObjects(const std::string& name)
 
 int Execute(const Resolved& command)
 {
-    if (g_depth == 0)
+    // Each outermost command is one undo step of the drawing it started in. The drawing is found
+    // again by its serial afterwards, since a command may close it.
+    std::int64_t stepDrawing = 0;
+    if (g_depth == 0) {
         g_active = command.name;
+        AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+        stepDrawing = db->serial();
+        JournalOf(db).BeginCommand();
+    }
     ++g_depth;
     ui::AppendTranscript(text::Format("command \"%s\"", command.name));
     int cancelsBefore = detail::CancelCount();
@@ -111,6 +119,8 @@ int Execute(const Resolved& command)
     if (g_depth == 0) {
         ReportOpenObjects(command.name);
         g_active.clear();
+        if (AcDbDatabase* db = AcDbDatabase::fromSerial(stepDrawing))
+            JournalOf(db).EndCommand();
     }
     if (status == RTNORM && detail::CancelCount() != cancelsBefore)
         status = RTCAN;

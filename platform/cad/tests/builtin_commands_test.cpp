@@ -130,6 +130,24 @@ TEST_F(BuiltinCommands, UndoGroupTakesBackWhatCommandsAndCodeDid)
     EXPECT_NE(platform::cad::CommandLineText().find("已放弃所有操作"), std::string::npos);
 }
 
+TEST_F(BuiltinCommands, EachCommandIsAStepOfItsOwn)
+{
+    AcDbObjectId first = drawing_.db()->clayer();
+    ASSERT_EQ(acedCommand(RTSTR, "LAYER", RTSTR, "M", RTSTR, "JZD", RTSTR, "", RTNONE), RTNORM);
+    AcDbObjectId jzd = drawing_.db()->clayer();
+    ASSERT_EQ(acedCommand(RTSTR, "_layer", RTSTR, "m", RTSTR, "JMD", RTSTR, "", RTNONE), RTNORM);
+    AcDbObjectId jmd = drawing_.db()->clayer();
+    ASSERT_EQ(LayerName(jmd), "JMD");
+
+    ASSERT_EQ(acedCommand(RTSTR, "UNDO", RTSTR, "1", RTNONE), RTNORM);
+    EXPECT_EQ(drawing_.db()->clayer(), jzd);
+    EXPECT_TRUE(jmd.isErased());
+    EXPECT_FALSE(jzd.isErased());
+    ASSERT_EQ(acedCommand(RTSTR, "UNDO", RTSTR, "1", RTNONE), RTNORM);
+    EXPECT_EQ(drawing_.db()->clayer(), first);
+    EXPECT_TRUE(jzd.isErased());
+}
+
 TEST_F(BuiltinCommands, LayerLinetypeScaleAndEcho)
 {
     // The sequence a precision correction runs after rounding.

@@ -1,0 +1,165 @@
+// Tallyview loaded into the host with a second module that reports to it through the client, as
+// DeroPelgar and Geoport do: every protocol code through a real acedInvoke.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/cad/command_processor.h"
+#include "platform/cad/command_stack.h"
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_line.h"
+#include "platform/cad/documents.h"
+#include "platform/cad/host_exit.h"
+#include "platform/cad/lisp_functions.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
+#include "platform/cad/rx_dynamic_linker.h"
+#include "platform/cad/selection.h"
+#include "platform/text/encoding.h"
+#include "platform/ui/answer_source.h"
+
+namespace {
+
+class TallyviewModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+
+    static void Reset()
+    {
+        platform::ui::SetAnswerDriver(nullptr);
+        acDocManager->closeAll();
+        platform::cad::UnloadAllModules();
+        platform::cad::ClearHostExit();
+        platform::ui::ClearTranscript();
+        platform::cad::ClearCommandLine();
+    }
+
+    // Adds a line to the current drawing and gives its handle.
+    static std::string AddLine(double x, AcDbObjectId* idOut = nullptr)
+    {
+        AcDbDatabase* db = curDoc()->database();
+        AcDbBlockTableRecord* ms = nullptr;
+        EXPECT_EQ(acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+        AcDbObjectId id;
+        auto* line = new AcDbLine(AcGePoint3d(x, 0, 0), AcGePoint3d(x, 10, 0));
+        EXPECT_EQ(ms->appendAcDbEntity(id, line), Acad::eOk);
+        line->close();
+        ms->close();
+        if (idOut != nullptr)
+            *idOut = id;
+        return id.handle().text();
+    }
+
+    static std::string Run(const std::string& command, const char* answer = nullptr)
+    {
+        platform::cad::ClearCommandLine();
+        if (answer != nullptr)
+            acedCommand(RTSTR, command.c_str(), RTSTR, answer, RTNONE);
+        else
+            acedCommand(RTSTR, command.c_str(), RTNONE);
+        return platform::cad::CommandLineText();
+    }
+
+    static std::vector<std::string> GroupCommands(const char* group)
+    {
+        std::vector<std::string> names;
+        for (const AcEdCommand* c : acedRegCmds->groupCommands(group))
+            names.push_back(c->commandGlobalName());
+        return names;
+    }
+
+    static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+};
+
+TEST_F(TallyviewModuleTest, EveryCodeThroughTheHostAndTheModuleLifecycle)
+{
+    ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    ASSERT_TRUE(acrxDynamicLinker->loadModule(TALLYVIEW_MODULE, false)) << platform::cad::LastModuleError();
+    ASSERT_TRUE(acrxDynamicLinker->loadModule(SENDER_MODULE, false)) << platform::cad::LastModuleError();
+
+    EXPECT_EQ(GroupCommands("QVKELVO"), (std::vector<std::string>{"KELVO_SHOW", "KELVO_SHOWPOINT", "KELVO_SHOWSLIDES"}));
+    EXPECT_EQ(GroupCommands("QVTEST"), (std::vector<std::string>{"TT"}));
+    EXPECT_EQ(acedRegCmds->lookupCmd("kelvo_show")->commandFlags(), ACRX_CMD_USEPICKSET | ACRX_CMD_REDRAW);
+    EXPECT_EQ(platform::cad::DefinedFunctions(), (std::vector<std::string>{"kelvo_receive"}));
+
+    AcDbObjectId erasedId;
+    std::string h1 = AddLine(0), h2 = AddLine(5, &erasedId), h3 = AddLine(9);
+    AcDbObject* erased = nullptr;
+    ASSERT_EQ(acdbOpenObject(erased, erasedId, AcDb::kForWrite), Acad::eOk);
+    erased->erase();
+    erased->close();
+
+    std::string out = Run("QVS_CLIENT", (h1 + " " + h2 + " " + h3).c_str());
+    std::string shown = "\n[检查]\n  第一行 100%s\n  实体 -> objects " + h1 + " " + h3 + "\n  一个 -> objects " + h1 +
+                        "\n  空 -> objects\n[信息]\n  全部 -> objects " + h1 + " " + h3 +
+                        "\n[点]\n  p -> point (1.5,2)\n  q -> point (4,5)";
+    EXPECT_TRUE(Has(out, shown)) << out;
+    EXPECT_TRUE(Has(out, "client done")) << out;
+    EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u) << "the client frees the sets it makes";
+
+    out = Run("QVS_RAW");
+    EXPECT_TRUE(Has(out, "raw: 5100 5100 5100 5100 5100 -5001 -5001 -5001 -5001 -5001 -5001 -5001")) << out;
+    EXPECT_TRUE(Has(out, "\n[信息]\n  全部 -> objects " + h1 + " " + h3 +
+                             "\n[几何]\n  线 -> line (0,0)(10,0)\n  多段线 -> polyline (0,0)(10,0)(10,10)"
+                             "\n  区域 -> region [(0,0)(10,0)(10,10)] [(10,10)] []"))
+        << out;
+    EXPECT_FALSE(Has(out, "[点]")) << "code -2 removed the item";
+
+    // The client empties an item before it reports again: the item keeps its place.
+    out = Run("QVS_CLIENT", h3.c_str());
+    EXPECT_TRUE(Has(out, "\n[检查]\n  第一行 100%s\n  实体 -> objects " + h3 + "\n  一个 -> objects " + h3 +
+                             "\n  空 -> objects\n[信息]"))
+        << out;
+
+    // A drawing that closes loses the function; one opened later has it.
+    ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    EXPECT_EQ(platform::cad::DefinedFunctions(), (std::vector<std::string>{"kelvo_receive"}));
+
+    // Without the browser the senders go on, and no list is kept anywhere.
+    ASSERT_TRUE(acrxDynamicLinker->unloadModule("Tallyview", false)) << platform::cad::LastModuleError();
+    EXPECT_TRUE(GroupCommands("QVKELVO").empty());
+    EXPECT_TRUE(GroupCommands("QVTEST").empty());
+    EXPECT_TRUE(platform::cad::DefinedFunctions().empty());
+    out = Run("QVS_CLIENT", "");
+    EXPECT_TRUE(Has(out, "client done")) << out;
+    EXPECT_FALSE(Has(out, "[")) << out;
+    out = Run("QVS_RAW");
+    EXPECT_TRUE(Has(out, "raw: -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001 -5001")) << out;
+    EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The real program finds Tallyview beside its build by default; the sender is loaded by name.
+std::string RunCadhost(const std::string& args)
+{
+    std::string dir = ::testing::TempDir() + "tallyview_cadhost";
+    std::string command = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cd '" + dir + "' && DERO_ROOT='" + dir +
+                          "/root' '" CADHOST_PROGRAM "' --load '" SENDER_MODULE "' " + args + " > out.txt 2>&1 < /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(dir + "/out.txt", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return platform::text::Utf8ToGbk(text.str());
+}
+
+TEST(TallyviewInCadhost, ReceivesFromAnotherModuleAndIsMissedQuietly)
+{
+    std::string out = RunCadhost("-c QVS_RAW");
+    EXPECT_NE(out.find("raw: 5100 5100 5100 5100 5100 -5001"), std::string::npos) << out;
+    EXPECT_NE(out.find("[几何]\n  线 -> line (0,0)(10,0)"), std::string::npos) << out;
+
+    out = RunCadhost("--no-default-modules -c QVS_RAW");
+    EXPECT_NE(out.find("raw: -5001 -5001 -5001 -5001 -5001 -5001"), std::string::npos) << out;
+    EXPECT_EQ(out.find("[几何]"), std::string::npos) << out;
+}
+
+}  // namespace
