@@ -1,0 +1,63 @@
+#include "cadastral/config_file.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/cad/file_search.h"
+#include "platform/cad/resbuf.h"
+#include "platform/win/path_mapping.h"
+
+namespace cadastral {
+namespace {
+
+bool IsUpperAscii(char c, char upper) {
+    return c == upper || c == static_cast<char>(upper - 'A' + 'a');
+}
+
+}  // namespace
+
+bool IsEndLine(std::string_view line) {
+    return line.size() >= 3 && IsUpperAscii(line[0], 'E') && IsUpperAscii(line[1], 'N') &&
+           IsUpperAscii(line[2], 'D');
+}
+
+std::vector<std::string> SplitConfigLines(std::string_view content) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t feed = content.find('\n', start);
+        std::size_t end = feed == std::string_view::npos ? content.size() : feed;
+        std::size_t next = feed == std::string_view::npos ? content.size() : feed + 1;
+        // A carriage return belongs to the line end only when a line feed follows it.
+        if (feed != std::string_view::npos && end > start && content[end - 1] == '\r')
+            --end;
+        std::string_view line = content.substr(start, end - start);
+        if (std::size_t zero = line.find('\0'); zero != std::string_view::npos)
+            line = line.substr(0, zero);
+        if (IsEndLine(line))
+            break;
+        lines.emplace_back(line);
+        start = next;
+    }
+    return lines;
+}
+
+bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines) {
+    lines.clear();
+    char found[260] = {};
+    if (acedFindFile(bareName, found, sizeof found) != RTNORM)
+        return false;
+    const std::string path = platform::win::MapToLinux(std::string_view(found));
+    if (path.empty())
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string content(std::istreambuf_iterator<char>(in), {});
+    if (in.bad())
+        return false;
+    lines = SplitConfigLines(content);
+    return true;
+}
+
+}  // namespace cadastral

@@ -1,0 +1,188 @@
+// Settings: defaults, the registry encoding, the readers and the minimum-gap
+// dialog.
+#include "cadastral/settings.h"
+#include "cadastral/min_gap_dialog.h"
+#include "platform/ui/ui_driver.h"
+#include "toolkit_fixture.h"
+
+namespace {
+
+using cadastral::HostSettings;
+using cadastral::ReadHostSettings;
+using cadastral::Settings;
+
+class SettingsTest : public ToolkitTest {
+protected:
+    void SetUp() override {
+        ToolkitTest::SetUp();
+        Settings() = HostSettings{};
+    }
+};
+
+TEST_F(SettingsTest, WithoutTheKeyFourSettingsTakeTheirMissingKeyValues) {
+    Settings().dj_coorddot = 7;  // whatever an earlier load left
+    ReadHostSettings();
+    const HostSettings& s = Settings();
+    EXPECT_EQ(s.Rdo54, 1);
+    EXPECT_DOUBLE_EQ(s.czdist, 1.0);
+    EXPECT_EQ(s.usecz, 1);
+    EXPECT_EQ(s.tuoqiu, 0);
+    EXPECT_EQ(s.userpath, "..\\demo\\");
+    EXPECT_EQ(s.mapdbf, "mapinfo.mdb");
+    EXPECT_DOUBLE_EQ(s.min_dist, 0.1);
+    EXPECT_EQ(s.dj_coorddot, 3);
+    EXPECT_EQ(s.dj_distdot, 2);
+    EXPECT_EQ(s.dj_quanshu, 31);
+    EXPECT_DOUBLE_EQ(s.textfactor, 0.8);
+    EXPECT_EQ(s.dj_userdjtk, "gddjtk4");
+    EXPECT_DOUBLE_EQ(s.dj_userdhy, 153.5);
+    EXPECT_FALSE(s.dj_jzdtxtintime);
+}
+
+TEST_F(SettingsTest, AKeyWithoutValuesKeepsNumbersAndEmptiesTexts) {
+    SetDword("unrelated", 1);  // the key exists, none of the record's values do
+    ReadHostSettings();
+    const HostSettings& s = Settings();
+    EXPECT_EQ(s.Rdo54, 0);
+    EXPECT_DOUBLE_EQ(s.czdist, 0.0);
+    EXPECT_EQ(s.usecz, 0);
+    EXPECT_EQ(s.userpath, "") << "the string reader empties its target first";
+    EXPECT_EQ(s.mapdbf, "");
+    EXPECT_EQ(s.dj_userdjtk, "");
+    EXPECT_EQ(s.dj_coorddot, 3);
+    EXPECT_EQ(s.dj_distdot, 2);
+    EXPECT_EQ(s.dj_quanshu, 31);
+    EXPECT_DOUBLE_EQ(s.textfactor, 0.8);
+    EXPECT_DOUBLE_EQ(s.min_dist, 0.1);
+}
+
+TEST_F(SettingsTest, ValuesAreReadWithTheirEncodings) {
+    SetDword("Rdo54", 5);
+    SetDword("czdist", 250);
+    SetDword("dj_coorddot", 4);
+    SetDword("dj_quanshu", 40);
+    SetDword("dj_jzdtxtintime", 7);
+    SetDword("textfactor", 75);
+    SetDword("dj_userdhx", -1950);
+    SetDword("min_dist", 5);
+    SetString("userpath", " D:\\地籍\\成果\\\n");
+    SetString("dj_prefix", "\tJ\t");
+    ReadHostSettings();
+    const HostSettings& s = Settings();
+    EXPECT_EQ(s.Rdo54, 5);
+    EXPECT_DOUBLE_EQ(s.czdist, 2.5);
+    EXPECT_EQ(s.dj_coorddot, 4);
+    EXPECT_EQ(s.dj_quanshu, 8) << "40 is kept as its remainder by 32";
+    EXPECT_TRUE(s.dj_jzdtxtintime);
+    EXPECT_DOUBLE_EQ(s.textfactor, 0.75);
+    EXPECT_DOUBLE_EQ(s.dj_userdhx, -19.5);
+    EXPECT_DOUBLE_EQ(s.min_dist, 0.05);
+    EXPECT_EQ(s.userpath, "D:\\地籍\\成果\\") << "a leading blank and a trailing line feed go";
+    EXPECT_EQ(s.dj_prefix, "J\t") << "the leading tab goes, the trailing one stays";
+
+    SetDword("dj_quanshu", -33);
+    ReadHostSettings();
+    EXPECT_EQ(Settings().dj_quanshu, -1);
+    SetDword("dj_quanshu", 33);
+    ReadHostSettings();
+    EXPECT_EQ(Settings().dj_quanshu, 1);
+}
+
+TEST_F(SettingsTest, TextsKeepWithinTheirCapacityAndTooLongValuesAreDropped) {
+    // 24 double-byte characters do not fit the 20 bytes of dj_prefix: cut at a character.
+    std::string wide;
+    for (int i = 0; i < 24; ++i)
+        wide += "界";
+    SetString("dj_prefix", wide);
+    SetString("dj_userdjtk", std::string(60, 'k'));
+    SetString("mapdbf", std::string(300, 'm'));  // longer than the reader's buffer
+    ReadHostSettings();
+    EXPECT_EQ(Settings().dj_prefix.size(), 18u);
+    EXPECT_EQ(Settings().dj_prefix, wide.substr(0, 18));
+    EXPECT_EQ(Settings().dj_userdjtk, std::string(55, 'k'));
+    EXPECT_EQ(Settings().mapdbf, "");
+}
+
+TEST_F(SettingsTest, RealsAreStoredAsHundredthsOfTheirDecimalValue) {
+    EXPECT_EQ(cadastral::RealToHundredths(0.29), 29)
+        << "not 28, as a bare truncation of 28.999999999999996 gives";
+    EXPECT_EQ(cadastral::RealToHundredths(0.057), 5);
+    EXPECT_EQ(cadastral::RealToHundredths(-0.057), -5);
+    EXPECT_EQ(cadastral::RealToHundredths(0.1), 10);
+    EXPECT_EQ(cadastral::RealToHundredths(1.0), 100);
+    EXPECT_EQ(cadastral::RealToHundredths(0.0), 0);
+    EXPECT_EQ(cadastral::RealToHundredths(0.999), 99);
+    EXPECT_EQ(cadastral::RealToHundredths(1.15), 115);
+    EXPECT_EQ(cadastral::RealToHundredths(4.35), 435);
+    EXPECT_EQ(cadastral::RealToHundredths(-0.29), -29);
+    EXPECT_EQ(cadastral::RealToHundredths(1e12), 2147483647);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, cadastral::kSettingsKey, 0, nullptr, 0, KEY_WRITE | KEY_READ,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(cadastral::WriteRegistryReal(key, "min_dist", 0.29), ERROR_SUCCESS);
+    RegCloseKey(key);
+    std::int32_t stored = 0;
+    ASSERT_TRUE(GetDword("min_dist", stored));
+    EXPECT_EQ(stored, 29);
+    ReadHostSettings();
+    EXPECT_DOUBLE_EQ(Settings().min_dist, 0.29);
+}
+
+TEST_F(SettingsTest, ReadersLeaveTheirTargetsWhenAValueCannotBeRead) {
+    SetString("longtext", "abcdefgh");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, cadastral::kSettingsKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    int number = 42;
+    cadastral::ReadRegistryDword(key, "missing", number);
+    EXPECT_EQ(number, 42);
+    cadastral::ReadRegistryDword(key, "longtext", number);  // 9 bytes do not fit 4
+    EXPECT_EQ(number, 42);
+    double real = 2.5;
+    EXPECT_FALSE(cadastral::ReadRegistryReal(key, "missing", real));
+    EXPECT_DOUBLE_EQ(real, 2.5);
+    std::string text = "old";
+    cadastral::ReadRegistryString(key, "missing", text, 32);
+    EXPECT_EQ(text, "");
+    RegCloseKey(key);
+}
+
+class MinGapDialogTest : public SettingsTest {};
+
+TEST_F(MinGapDialogTest, TheBoundsAreAcceptedRestoreShowsTheDefaultAndCancelKeepsAll) {
+    for (const char* bound : {"1.0", "0"}) {
+        answers->Push(platform::ui::DialogAnswer(cadastral::IDD_MIN_GAP, [bound](platform::ui::UiDriver& d) {
+            d.SetText(cadastral::IDC_MIN_GAP_VALUE, bound);
+            d.Click(IDOK);
+        }));
+        cadastral::SetMinDistCommand();
+        std::int32_t stored = -1;
+        ASSERT_TRUE(GetDword("min_dist", stored)) << bound;
+        EXPECT_EQ(stored, std::string(bound) == "0" ? 0 : 100);
+    }
+
+    Settings().min_dist = 0.4;
+    answers->Push(platform::ui::DialogAnswer(cadastral::IDD_MIN_GAP, [](platform::ui::UiDriver& d) {
+        d.SetText(cadastral::IDC_MIN_GAP_VALUE, "0.7");
+        d.Click(cadastral::IDC_MIN_GAP_RESTORE);
+        EXPECT_EQ(d.Text(cadastral::IDC_MIN_GAP_VALUE), "0.1");
+        d.Click(IDCANCEL);
+    }));
+    cadastral::SetMinDistCommand();
+    EXPECT_DOUBLE_EQ(Settings().min_dist, 0.4) << "restore stores nothing; cancel changes nothing";
+    std::int32_t stored = -1;
+    ASSERT_TRUE(GetDword("min_dist", stored));
+    EXPECT_EQ(stored, 0);
+
+    answers->Push(platform::ui::DialogAnswer(cadastral::IDD_MIN_GAP, [](platform::ui::UiDriver& d) {
+        d.Click(cadastral::IDC_MIN_GAP_RESTORE);
+        d.PressKeyIn(cadastral::IDC_MIN_GAP_VALUE, VK_RETURN);
+    }));
+    cadastral::SetMinDistCommand();
+    EXPECT_DOUBLE_EQ(Settings().min_dist, 0.1);
+    ASSERT_TRUE(GetDword("min_dist", stored));
+    EXPECT_EQ(stored, 10);
+}
+
+}  // namespace
