@@ -51,10 +51,12 @@ END_MESSAGE_MAP()
 void SetMinDistCommand() {
     AcApDocument* doc = curDoc();
     const bool locked = doc != nullptr && acDocManager->lockDocument(doc) == Acad::eOk;
-    {
+    try {
         platform::ui::ResourceScope resources(ModuleResources());
         CMinGapDlg dialog(acedGetAcadFrame());
         dialog.DoModal();
+    } catch (...) {
+        // A command handler is called by the host: nothing may escape into it.
     }
     if (locked)
         acDocManager->unlockDocument(doc);

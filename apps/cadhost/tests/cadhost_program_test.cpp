@@ -31,9 +31,14 @@ class CadhostTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = ::testing::TempDir() + "cadhost_e2e_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/root'").c_str());
+        // A folder of its own for every run, so that builds testing side by side never share one.
+        std::string pattern = ::testing::TempDir() + "cadhost_e2e_" +
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+        ASSERT_EQ(mkdir((dir + "/root").c_str(), 0755), 0);
     }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
 
     void Write(const std::string& name, const std::string& text) { std::ofstream(dir + "/" + name, std::ios::binary) << text; }
 
