@@ -4,6 +4,7 @@
 
 #include "cadastral/com_apartment.h"
 #include "cadastral/config_tables.h"
+#include "cadastral/house_closure_check.h"
 #include "cadastral/min_gap_dialog.h"
 #include "cadastral/module_resources.h"
 #include "platform/cad/main_frame.h"
@@ -32,7 +33,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {"DELETEJZDPRE", nullptr},
     {"SS_EXPORT_SHP", nullptr},
     {"FENSHUXIAN", nullptr},
-    {"CheckFWClosed", nullptr},
+    {"CheckFWClosed", CheckFWClosed},
     {"CheckFW_Intersect_ZD", nullptr},
     {"AddZJLX", nullptr},
     {"TopoTest", nullptr},

@@ -195,7 +195,7 @@ TEST(CadhostProgram, FindsAndRunsTheModule) {
     std::string dir = ::testing::TempDir() + "deropelgar_cadhost";
     std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/root'").c_str());
     std::string command = "cd '" + dir + "' && env -u DERO_PLUGIN_DIR DERO_ROOT='" + dir +
-                          "/root' '" CADHOST_PROGRAM "' -c CheckFWClosed -c setmindist --support '" +
+                          "/root' '" CADHOST_PROGRAM "' -c TopoTest -c setmindist --support '" +
                           std::string(source) + "/samples/support' > out.txt 2> err.txt < /dev/null";
     int raw = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
@@ -204,7 +204,7 @@ TEST(CadhostProgram, FindsAndRunsTheModule) {
     text << in.rdbuf();
     std::string out = platform::text::Utf8ToGbk(text.str());
     EXPECT_EQ(WEXITSTATUS(raw), 0) << out;
-    EXPECT_NE(out.find("命令 CheckFWClosed 尚未实现"), std::string::npos) << out;
+    EXPECT_NE(out.find("命令 TopoTest 尚未实现"), std::string::npos) << out;
     EXPECT_NE(out.find("最小空隙设置"), std::string::npos) << out;
 
     platform::win::SetRoot(dir + "/root");

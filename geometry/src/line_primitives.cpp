@@ -1,6 +1,9 @@
 #include "geometry/line_primitives.h"
 
 #include <cmath>
+#include <numbers>
+
+#include <cmath>
 
 namespace geometry {
 
@@ -14,6 +17,23 @@ double ProjectionParameter(const Point2d& p, const Point2d& a, const Point2d& b)
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
     return Dot2(p.x - a.x, p.y - a.y, dx, dy) / Dot2(dx, dy, dx, dy);
+}
+
+}  // namespace geometry
+
+namespace geometry {
+
+double SegmentAngle(double x1, double y1, double x2, double y2) {
+    constexpr double kPi = std::numbers::pi;
+    if (std::fabs(x1 - x2) < 1e-6) {
+        if (y2 > y1) return kPi / 2.0;
+        if (y2 < y1) return 1.5 * kPi;
+        return 0.0;
+    }
+    const double f = std::atan((y2 - y1) / (x2 - x1));
+    if (std::fabs(f) < 1e-6) return x1 < x2 ? 0.0 : kPi;
+    if (y2 > y1) return f > 0.0 ? f : f + kPi;
+    return f > 0.0 ? f + kPi : f + 2.0 * kPi;
 }
 
 }  // namespace geometry

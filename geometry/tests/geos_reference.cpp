@@ -129,4 +129,39 @@ std::vector<PointList> GeosPolygonizeShells(const std::vector<PointList>& rings)
     return shells;
 }
 
+int GeosPointLocation(const PointList& ring, const Point2d& p) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    PointList closed = ring;
+    closed.push_back(ring.front());
+    Geom polygon(GEOSGeom_createPolygon_r(h, GEOSGeom_createLinearRing_r(h, Sequence(h, closed)), nullptr, 0),
+                 GeomDeleter{h});
+    if (GEOSisValid_r(h, polygon.get()) != 1) return 2;
+    Geom point(GEOSGeom_createPointFromXY_r(h, p.x, p.y), GeomDeleter{h});
+    if (GEOSContains_r(h, polygon.get(), point.get()) == 1) return -1;
+    return GEOSIntersects_r(h, polygon.get(), point.get()) == 1 ? 0 : 1;
+}
+
+PointList GeosSegmentIntersection(const Point2d& a, const Point2d& b, const Point2d& c, const Point2d& d) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    Geom first(GEOSGeom_createLineString_r(h, Sequence(h, {a, b})), GeomDeleter{h});
+    Geom second(GEOSGeom_createLineString_r(h, Sequence(h, {c, d})), GeomDeleter{h});
+    Geom meet(GEOSIntersection_r(h, first.get(), second.get()), GeomDeleter{h});
+    if (!meet) throw std::runtime_error("GEOS intersection failed");
+    if (GEOSisEmpty_r(h, meet.get())) return {};
+    PointList points;
+    if (GEOSGeomTypeId_r(h, meet.get()) == GEOS_POINT) {
+        Point2d p;
+        GEOSGeomGetX_r(h, meet.get(), &p.x);
+        GEOSGeomGetY_r(h, meet.get(), &p.y);
+        return {p};
+    }
+    if (GEOSGeomTypeId_r(h, meet.get()) == GEOS_LINESTRING) {
+        PointList line = Points(h, meet.get());
+        return {line.front(), line.back()};
+    }
+    throw std::runtime_error("GEOS gave an unexpected segment intersection");
+}
+
 }  // namespace geometry::testing

@@ -19,4 +19,12 @@ std::vector<PointList> GeosOutlinesPerGroup(const std::vector<PointList>& rings)
 // against each other.
 std::vector<PointList> GeosPolygonizeShells(const std::vector<PointList>& rings);
 
+// Where GEOS puts the point with respect to the polygon of the ring: -1 inside, 0 on its
+// boundary, 1 outside; 2 when GEOS finds the ring invalid.
+int GeosPointLocation(const PointList& ring, const Point2d& p);
+
+// The points where GEOS finds two segments meet: none, the crossing point, or the two ends of
+// their overlap.
+PointList GeosSegmentIntersection(const Point2d& a, const Point2d& b, const Point2d& c, const Point2d& d);
+
 }  // namespace geometry::testing

@@ -20,3 +20,11 @@ LineCoeffs LineCoefficients(double x1, double y1, double x2, double y2);
 double ProjectionParameter(const Point2d& p, const Point2d& a, const Point2d& b);
 
 }  // namespace geometry
+
+namespace geometry {
+
+// Direction from (x1, y1) to (x2, y2) in [0, 2 pi); 0 for the same point. Nearly vertical and
+// nearly horizontal directions (within 1e-6) snap to the axis.
+double SegmentAngle(double x1, double y1, double x2, double y2);
+
+}  // namespace geometry
