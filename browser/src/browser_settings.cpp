@@ -85,6 +85,11 @@ private:
 
 }  // namespace
 
+BrowserLinkSettings& ActiveLinkSettings() {
+    static BrowserLinkSettings links;
+    return links;
+}
+
 int UsedZoomScale(const LinkSettings& settings) { return std::clamp(settings.scale, kMinZoomScale, kMaxZoomScale); }
 
 int UsedFlashCount(const LinkSettings& settings) { return std::clamp(settings.times, kMinFlashCount, kMaxFlashCount); }

@@ -2,6 +2,7 @@
 // that function when another module invokes it through the host.
 #include <cstddef>
 
+#include "browser/info_view_bar.h"
 #include "browser/kelvo_receive.h"
 #include "browser/show_browser_command.h"
 #include "platform/cad/command_stack.h"
@@ -110,7 +111,10 @@ AcRx::AppRetCode Entry(AcRx::AppMsgCode msg, void* appId)
             acrxDynamicLinker->registerAppMDIAware(appId);
             RegisterCommands();
             break;
-        case AcRx::kUnloadAppMsg: RemoveCommandGroups(); break;
+        case AcRx::kUnloadAppMsg:
+            RemoveCommandGroups();
+            DropBrowserBar();
+            break;
         case AcRx::kLoadDwgMsg: DefineLispFunctions(); break;
         case AcRx::kUnloadDwgMsg: UnregisterLispFunctions(); break;
         case AcRx::kInvkSubrMsg: return DispatchLispFunction() == RSRSLT ? AcRx::kRetOK : AcRx::kRetError;

@@ -36,6 +36,10 @@ struct BrowserLinkSettings {
     bool operator==(const BrowserLinkSettings&) const = default;
 };
 
+// The link settings in force in this module: the defaults until the browser's dialog first starts
+// and loads them.
+BrowserLinkSettings& ActiveLinkSettings();
+
 struct BrowserSettings {
     BrowserLinkSettings links;
     COLORREF background = 0xFFFFFF;
