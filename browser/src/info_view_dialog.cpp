@@ -6,6 +6,7 @@
 #include "browser/browser_settings.h"
 #include "browser/info_store.h"
 #include "browser/item_list.h"
+#include "browser/link_activation.h"
 #include "browser/link_settings_dialog.h"
 #include "platform/ui/afx_common_dialogs.h"
 #include "platform/ui/afx_data_exchange.h"
@@ -91,7 +92,12 @@ void CInfoViewDialog::OnTabChanged(NMHDR*, LRESULT* result) {
     *result = 0;
 }
 
-void CInfoViewDialog::OnTextSelectionChanged(NMHDR*, LRESULT* result) { *result = 0; }
+void CInfoViewDialog::OnTextSelectionChanged(NMHDR*, LRESULT* result) {
+    const int chosen = m_tabs.GetCurSel();
+    const std::vector<CInfoItem>& items = BrowserItems();
+    ActivateLink(m_text, chosen >= 0 && static_cast<std::size_t>(chosen) < items.size() ? &items[chosen] : nullptr);
+    *result = 0;
+}
 
 void CInfoViewDialog::OnSize(UINT, int, int) {
     if (m_text.m_hWnd == nullptr || m_tabs.m_hWnd == nullptr) return;
