@@ -1,5 +1,12 @@
 #include "browser/link_activation.h"
 
+#include <string>
+
+#include "browser/slide_display.h"
+#include "platform/cad/slides.h"
+#include "platform/win/files.h"
+#include "platform/win/folders.h"
+
 #include <gtest/gtest.h>
 
 #include "browser/browser_settings.h"
@@ -40,6 +47,17 @@ int ColorOf(AcDbObjectId id)
     int index = e->colorIndex();
     e->close();
     return index;
+}
+
+int EntityCount()
+{
+    ads_name all;
+    if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
+        return 0;
+    Adesk::Int32 length = 0;
+    acedSSLength(all, &length);
+    acedSSFree(all);
+    return static_cast<int>(length);
 }
 
 class LinkActivation : public ::testing::Test {
@@ -126,6 +144,23 @@ TEST_F(LinkActivation, DoubleClickZoomsFlashesAndSelects)
     ASSERT_TRUE(d.DoubleClickTextAt(202, 20));
     EXPECT_EQ(CurrentPendingSlide().mode, 3);
     EXPECT_EQ(CurrentPendingSlide().point, (InfoPoint{7, 8}));
+
+    // The slide shows the marker; the drawing keeps only its own two lines and no file is left.
+    ShowSlidesCommand();
+    EXPECT_NE(platform::cad::ShownSlide().find("\nE "), std::string::npos) << platform::cad::ShownSlide();
+    EXPECT_EQ(EntityCount(), 2);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_EQ(GetFileAttributesA((std::string(temp) + "Kelvo_Point.SLD").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A polyline link the same way.
+    const std::size_t l = FindOrAddItemTab("L", "pl");
+    BrowserItems()[l].AddPolylineLink({{0, 0}, {3, 4}, {6, 0}});
+    ASSERT_TRUE(d.DoubleClickTextAt(202, 0));
+    EXPECT_EQ(CurrentPendingSlide().mode, 4);
+    ShowSlidesCommand();
+    EXPECT_NE(platform::cad::ShownSlide().find("\nE "), std::string::npos);
+    EXPECT_EQ(EntityCount(), 2);
 }
 
 }  // namespace
