@@ -3,6 +3,9 @@
 #include <string>
 
 #include "browser/slide_display.h"
+#include "platform/cad/command_processor.h"
+#include "platform/cad/command_stack.h"
+#include "platform/cad/rx_dictionary.h"
 #include "platform/cad/slides.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
@@ -145,8 +148,12 @@ TEST_F(LinkActivation, DoubleClickZoomsFlashesAndSelects)
     EXPECT_EQ(CurrentPendingSlide().mode, 3);
     EXPECT_EQ(CurrentPendingSlide().point, (InfoPoint{7, 8}));
 
-    // The slide shows the marker; the drawing keeps only its own two lines and no file is left.
-    ShowSlidesCommand();
+    // The dialog sent the slide command to the host, which runs it after the notification: the
+    // slide shows the marker; the drawing keeps only its own two lines and no file is left.
+    acedRegCmds->addCommand("SLIDETEST", "KELVO_SHOWSLIDES", "KELVO_SHOWSLIDES", ACRX_CMD_MODAL, ShowSlidesCommand);
+    EXPECT_TRUE(platform::cad::ShownSlide().empty());
+    EXPECT_EQ(platform::cad::RunPostedCommands(), RTNORM);
+    acedRegCmds->removeGroup("SLIDETEST");
     EXPECT_NE(platform::cad::ShownSlide().find("\nE "), std::string::npos) << platform::cad::ShownSlide();
     EXPECT_EQ(EntityCount(), 2);
     char temp[MAX_PATH] = {};
