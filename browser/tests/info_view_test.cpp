@@ -164,4 +164,31 @@ TEST_F(InfoView, MenuAndSettingsDialogWithItsDefaultsAndRanges)
     EXPECT_EQ(queue->Pending(), 0u);
 }
 
+TEST_F(InfoView, SaveAndOpenThroughTheButtonsRebuildTheTabs)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    ui::UiDriver d(bar->m_hWnd);
+    const std::string file = root + "/items.info";
+    queue->Push(ui::SaveFileAnswer(file));
+    queue->Push(ui::BoxAnswer(IDOK));
+    ASSERT_TRUE(d.Click(203));
+    d.Pump();
+
+    RemoveItem("A");
+    RemoveItem("B");
+    EXPECT_EQ(bar->Dialog().Tabs().GetItemCount(), 1);
+    queue->Push(ui::MenuAnswer(ID_INFO_OPEN));
+    queue->Push(ui::OpenFileAnswer({file}));
+    queue->Push(ui::BoxAnswer(IDYES));
+    ASSERT_TRUE(d.Click(208));
+    d.Pump();
+    EXPECT_EQ(bar->Dialog().Tabs().GetItemCount(), 3);
+    EXPECT_EQ(bar->Dialog().Tabs().GetCurSel(), 0);
+    EXPECT_EQ(d.Text(202), "a1");
+    EXPECT_EQ(BrowserItems().size(), 3u);
+    EXPECT_EQ(queue->Pending(), 0u);
+}
+
 }  // namespace
