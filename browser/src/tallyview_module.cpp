@@ -2,7 +2,9 @@
 // that function when another module invokes it through the host.
 #include <cstddef>
 
+#include "browser/info_view_bar.h"
 #include "browser/kelvo_receive.h"
+#include "browser/slide_display.h"
 #include "browser/show_browser_command.h"
 #include "platform/cad/command_stack.h"
 #include "platform/cad/lisp_functions.h"
@@ -41,14 +43,19 @@ void ShowCommand()
     }
 }
 
-// Link activation fills this in; the command exists already so that menus can name it.
-void ShowSlidesCommand() {}
+void ShowSlidesGuarded()
+{
+    try {
+        ShowSlidesCommand();
+    } catch (...) {
+    }
+}
 
 const Command kCommands[] = {
     {"QVKELVO", "KELVO_SHOW", ACRX_CMD_USEPICKSET | ACRX_CMD_REDRAW, ShowCommand},
     {"QVTEST", "TT", ACRX_CMD_MODAL, DoNothing},
     {"QVKELVO", "KELVO_SHOWPOINT", ACRX_CMD_MODAL, DoNothing},
-    {"QVKELVO", "KELVO_SHOWSLIDES", ACRX_CMD_MODAL, ShowSlidesCommand},
+    {"QVKELVO", "KELVO_SHOWSLIDES", ACRX_CMD_MODAL, ShowSlidesGuarded},
 };
 
 void AddCommand(const char* group, const char* globalName, const char* localName, int flags, AcRxFunctionPtr handler)
@@ -110,7 +117,10 @@ AcRx::AppRetCode Entry(AcRx::AppMsgCode msg, void* appId)
             acrxDynamicLinker->registerAppMDIAware(appId);
             RegisterCommands();
             break;
-        case AcRx::kUnloadAppMsg: RemoveCommandGroups(); break;
+        case AcRx::kUnloadAppMsg:
+            RemoveCommandGroups();
+            DropBrowserBar();
+            break;
         case AcRx::kLoadDwgMsg: DefineLispFunctions(); break;
         case AcRx::kUnloadDwgMsg: UnregisterLispFunctions(); break;
         case AcRx::kInvkSubrMsg: return DispatchLispFunction() == RSRSLT ? AcRx::kRetOK : AcRx::kRetError;

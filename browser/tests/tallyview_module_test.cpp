@@ -21,7 +21,10 @@
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/selection.h"
 #include "platform/text/encoding.h"
+#include "platform/cad/main_frame.h"
 #include "platform/ui/answer_source.h"
+#include "platform/ui/common_controls.h"
+#include "platform/ui/ui_driver.h"
 
 namespace {
 
@@ -75,6 +78,23 @@ protected:
     }
 
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    static std::vector<std::string> TabTitles(const platform::ui::UiDriver& ui)
+    {
+        std::vector<std::string> titles;
+        HWND tabs = ui.Item(201);
+        const int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            char text[64] = {};
+            TCITEMA item;
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            titles.push_back(text);
+        }
+        return titles;
+    }
 };
 
 TEST_F(TallyviewModuleTest, EveryCodeThroughTheHostAndTheModuleLifecycle)
@@ -96,26 +116,30 @@ TEST_F(TallyviewModuleTest, EveryCodeThroughTheHostAndTheModuleLifecycle)
     erased->close();
 
     std::string out = Run("QVS_CLIENT", (h1 + " " + h2 + " " + h3).c_str());
-    std::string shown = "\n[检查]\n  第一行 100%s\n  实体 -> objects " + h1 + " " + h3 + "\n  一个 -> objects " + h1 +
-                        "\n  空 -> objects\n[信息]\n  全部 -> objects " + h1 + " " + h3 +
-                        "\n[点]\n  p -> point (1.5,2)\n  q -> point (4,5)";
-    EXPECT_TRUE(Has(out, shown)) << out;
     EXPECT_TRUE(Has(out, "client done")) << out;
     EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u) << "the client frees the sets it makes";
+    // The client's "Kelvo_Show" made the bar: one tab per item, item 0 shown.
+    platform::ui::UiDriver ui(acedGetAcadFrame()->m_hWnd);
+    ASSERT_TRUE(ui.Exists(202));
+    EXPECT_EQ(TabTitles(ui), (std::vector<std::string>{"检查", "信息", "点"}));
+    EXPECT_EQ(ui.Text(202), "第一行 100%s\r\n实体\r\n一个\r\n空");
+    ASSERT_TRUE(ui.ChooseTab(201, 2));
+    EXPECT_EQ(ui.Text(202), "p\r\nq");
 
+    // With the bar there, the protocol keeps the tabs in step: "几何" came after "点", then code
+    // -2 took "点" away and the tab before it is shown.
     out = Run("QVS_RAW");
     EXPECT_TRUE(Has(out, "raw: 5100 5100 5100 5100 5100 -5001 -5001 -5001 -5001 -5001 -5001 -5001")) << out;
-    EXPECT_TRUE(Has(out, "\n[信息]\n  全部 -> objects " + h1 + " " + h3 +
-                             "\n[几何]\n  线 -> line (0,0)(10,0)\n  多段线 -> polyline (0,0)(10,0)(10,10)"
-                             "\n  区域 -> region [(0,0)(10,0)(10,10)] [(10,10)] []"))
-        << out;
-    EXPECT_FALSE(Has(out, "[点]")) << "code -2 removed the item";
+    EXPECT_EQ(TabTitles(ui), (std::vector<std::string>{"检查", "信息", "几何"}));
+    EXPECT_EQ(ui.Text(202), "全部");
 
-    // The client empties an item before it reports again: the item keeps its place.
-    out = Run("QVS_CLIENT", h3.c_str());
-    EXPECT_TRUE(Has(out, "\n[检查]\n  第一行 100%s\n  实体 -> objects " + h3 + "\n  一个 -> objects " + h3 +
-                             "\n  空 -> objects\n[信息]"))
-        << out;
+    // A double-click on the tab strip drops the chosen item; the one before it is shown.
+    ASSERT_TRUE(ui.DoubleClick(201));
+    EXPECT_EQ(TabTitles(ui), (std::vector<std::string>{"检查", "几何"}));
+    EXPECT_EQ(ui.Text(202), "第一行 100%s\r\n实体\r\n一个\r\n空");
+    // Escape does not close the bar.
+    ASSERT_TRUE(ui.PressKeyIn(202, VK_ESCAPE));
+    EXPECT_TRUE(ui.IsVisible(202));
 
     // A drawing that closes loses the function; one opened later has it.
     ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
@@ -155,11 +179,13 @@ TEST(TallyviewInCadhost, ReceivesFromAnotherModuleAndIsMissedQuietly)
 {
     std::string out = RunCadhost("-c QVS_RAW");
     EXPECT_NE(out.find("raw: 5100 5100 5100 5100 5100 -5001"), std::string::npos) << out;
-    EXPECT_NE(out.find("[几何]\n  线 -> line (0,0)(10,0)"), std::string::npos) << out;
+    // The bar's texts as cadhost shows them when it appears.
+    EXPECT_NE(out.find("[bar] 信息浏览器"), std::string::npos) << out;
+    EXPECT_NE(out.find("RICHEDIT 202 \"线\r\n多段线\r\n区域\""), std::string::npos) << out;
 
     out = RunCadhost("--no-default-modules -c QVS_RAW");
     EXPECT_NE(out.find("raw: -5001 -5001 -5001 -5001 -5001 -5001"), std::string::npos) << out;
-    EXPECT_EQ(out.find("[几何]"), std::string::npos) << out;
+    EXPECT_EQ(out.find("[bar]"), std::string::npos) << out;
 }
 
 }  // namespace

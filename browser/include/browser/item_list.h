@@ -13,6 +13,19 @@ extern const char* const kDefaultItemTitle;
 
 std::vector<CInfoItem>& BrowserItems();
 
+// What shows the list (the browser's dialog once its bar exists) hears of each change the
+// protocol makes, so that its tabs and text keep in step.
+class ItemListView {
+public:
+    virtual ~ItemListView() = default;
+    virtual void ItemTextAdded(std::size_t index, bool newItem) = 0;
+    virtual void ItemCleared(std::size_t index) = 0;
+    virtual void ItemRemoved(std::size_t index) = 0;
+};
+
+// Null: nothing shows the list.
+void SetItemListView(ItemListView* view);
+
 // Index of the first item with the title, or the item count when none has it.
 std::size_t FindItem(const std::string& title);
 

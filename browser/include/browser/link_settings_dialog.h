@@ -1,0 +1,28 @@
+// The link settings dialog: for each kind of link whether activation zooms, the zoom scale and
+// the flash count. The edits take any integer; the arrows stay within the dialog's ranges.
+#pragma once
+
+#include "browser/browser_settings.h"
+#include "platform/ui/afx_dialog.h"
+
+constexpr UINT IDD_LINK_SETTINGS = 223;
+
+// Adds the dialog's template to the resource module.
+void AddLinkSettingsDialog(HINSTANCE module);
+
+class CInfoSettingsDialog : public CDialog {
+public:
+    CInfoSettingsDialog(const BrowserLinkSettings& links, CWnd* parent);
+    const BrowserLinkSettings& Links() const { return m_links; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* dx) override;
+
+private:
+    BrowserLinkSettings m_links;
+};
+
+// Opens the dialog on the settings (this module's resources must be current); true with the
+// changed settings on OK.
+bool EditLinkSettings(BrowserLinkSettings& links, CWnd* parent);

@@ -1,0 +1,230 @@
+#include "browser/info_store.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser/byte_stream.h"
+#include "browser/index_xrecord.h"
+#include "browser/item_list.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_xrecord.h"
+#include "platform/ui/answer_source.h"
+#include "platform/ui/messages.h"
+
+namespace {
+
+namespace ui = platform::ui;
+using Bytes = std::vector<std::uint8_t>;
+
+std::vector<CInfoItem> SampleItems()
+{
+    CInfoItem a;
+    a.SetTitle("宗地检查");
+    a.AppendItemText("界址点重合");
+    a.AddPointLink({1.5, 2.5});
+    a.AppendItemText("说明");
+    CInfoItem b;
+    b.SetTitle("B");
+    b.AppendItemText("x");
+    b.AddObjectLinks({"1F", "20"});
+    return {a, b};
+}
+
+Bytes ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Whether a message box with exactly this text was shown since the transcript was last cleared.
+bool Shown(const std::string& text)
+{
+    for (const std::string& line : ui::TranscriptLines()) {
+        if (line.rfind("box ", 0) == 0 && line.find("\"" + text + "\"") != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// The record under "QV_INDEX"/"Tallyview" of the working drawing, closed again (the test only reads it).
+AcDbXrecord* Record()
+{
+    AcDbDictionary* named = nullptr;
+    acdbHostApplicationServices()->workingDatabase()->getNamedObjectsDictionary(named, AcDb::kForRead);
+    AcDbObject* sub = nullptr;
+    named->getAt("QV_INDEX", sub, AcDb::kForRead);
+    named->close();
+    AcDbObject* record = nullptr;
+    AcDbDictionary::cast(sub)->getAt("Tallyview", record, AcDb::kForRead);
+    sub->close();
+    record->close();
+    return AcDbXrecord::cast(record);
+}
+
+class InfoStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() / ("info_store_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        queue = ui::UseAnswerQueue();
+        ui::ClearTranscript();
+        db = std::make_unique<AcDbDatabase>();
+        acdbHostApplicationServices()->setWorkingDatabase(db.get());
+        BrowserItems() = SampleItems();
+    }
+    void TearDown() override
+    {
+        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+        ui::SetAnswerDriver(nullptr);
+        BrowserItems().clear();
+        std::filesystem::remove_all(dir);
+    }
+    std::string Path(const char* name) const { return (dir / name).string(); }
+
+    std::filesystem::path dir;
+    std::shared_ptr<ui::AnswerQueue> queue;
+    std::unique_ptr<AcDbDatabase> db;
+};
+
+TEST_F(InfoStore, FilesRoundTripAndDamagedFilesKeepTheItems)
+{
+    // An empty list is the magic and a zero count.
+    BrowserItems().clear();
+    queue->Push(ui::SaveFileAnswer(Path("empty.info")));
+    queue->Push(ui::BoxAnswer(IDOK));
+    SaveInfoFile();
+    EXPECT_EQ(ReadFile(Path("empty.info")), (Bytes{0x0C, 0x12, 0x19, 0x05, 0, 0, 0, 0}));
+    EXPECT_TRUE(Shown("保存成功"));
+
+    BrowserItems() = SampleItems();
+    queue->Push(ui::SaveFileAnswer(Path("two.info")));
+    queue->Push(ui::BoxAnswer(IDOK));
+    SaveInfoFile();
+
+    // Answering No changes nothing; Yes replaces the list.
+    BrowserItems().resize(1);
+    queue->Push(ui::OpenFileAnswer({Path("two.info")}));
+    queue->Push(ui::BoxAnswer(IDNO));
+    EXPECT_FALSE(OpenInfoFile());
+    EXPECT_EQ(BrowserItems().size(), 1u);
+    queue->Push(ui::OpenFileAnswer({Path("two.info")}));
+    queue->Push(ui::BoxAnswer(IDYES));
+    EXPECT_TRUE(OpenInfoFile());
+    EXPECT_EQ(BrowserItems(), SampleItems());
+
+    // Another magic, or the right magic with a cut image: the items stay and the user is told.
+    Bytes good = ReadFile(Path("two.info"));
+    Bytes wrongMagic = good;
+    wrongMagic[0] = 0x0D;
+    WriteFile(Path("magic.info"), wrongMagic);
+    WriteFile(Path("cut.info"), Bytes(good.begin(), good.end() - 3));
+    BrowserItems().resize(1);
+    ui::ClearTranscript();
+    queue->Push(ui::OpenFileAnswer({Path("magic.info")}));
+    queue->Push(ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(OpenInfoFile());
+    EXPECT_TRUE(Shown("文件格式不正确"));
+    queue->Push(ui::OpenFileAnswer({Path("cut.info")}));
+    queue->Push(ui::BoxAnswer(IDYES));
+    queue->Push(ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(OpenInfoFile());
+    ASSERT_EQ(BrowserItems().size(), 1u);
+    EXPECT_EQ(BrowserItems()[0], SampleItems()[0]);
+
+    // An empty file says nothing and changes nothing.
+    WriteFile(Path("zero.info"), {});
+    ui::ClearTranscript();
+    queue->Push(ui::OpenFileAnswer({Path("zero.info")}));
+    EXPECT_FALSE(OpenInfoFile());
+    EXPECT_EQ(BrowserItems().size(), 1u);
+    EXPECT_EQ(queue->Pending(), 0u);
+
+    // A file that cannot be created: both messages, and never a success.
+    ui::ClearTranscript();
+    queue->Push(ui::SaveFileAnswer(Path("missing/x.info")));
+    queue->Push(ui::BoxAnswer(IDOK));
+    queue->Push(ui::BoxAnswer(IDOK));
+    SaveInfoFile();
+    EXPECT_TRUE(Shown("无法保存!"));
+    EXPECT_TRUE(Shown("保存失败"));
+    EXPECT_FALSE(Shown("保存成功"));
+}
+
+TEST_F(InfoStore, RecordChunksAndDamage)
+{
+    for (std::size_t length : {0u, 1u, 255u, 256u, 600u}) {
+        Bytes image(length);
+        for (std::size_t i = 0; i < length; ++i)
+            image[i] = static_cast<std::uint8_t>(i * 7);
+        ASSERT_TRUE(WriteIndexXrecord("QV_INDEX", "Tallyview", image.data(), image.size()));
+        EXPECT_EQ(ReadIndexXrecord("QV_INDEX", "Tallyview"), image) << length;
+        EXPECT_EQ(Record()->data().size(), 1 + (length + 254) / 255) << length;
+    }
+    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Other"));
+    EXPECT_FALSE(ReadIndexXrecord("NONE", "Tallyview"));
+    EraseIndexXrecord("QV_INDEX", "Tallyview");
+    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Tallyview"));
+    EraseIndexXrecord("NONE", "Tallyview");  // nothing to erase: nothing happens
+}
+
+TEST_F(InfoStore, DrawingStoreSurvivesSaveAndReopen)
+{
+    ui::ClearTranscript();
+    queue->Push(ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(ImportItemsFromDrawing());
+    EXPECT_TRUE(Shown("当前图中没有保存信息窗内容"));
+
+    // Cancel exports nothing; exporting twice leaves one record with the second list.
+    queue->Push(ui::BoxAnswer(IDCANCEL));
+    ExportItemsToDrawing();
+    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Tallyview"));
+    BrowserItems().resize(1);
+    queue->Push(ui::BoxAnswer(IDOK));
+    ExportItemsToDrawing();
+    BrowserItems() = SampleItems();
+    queue->Push(ui::BoxAnswer(IDOK));
+    ExportItemsToDrawing();
+    AcDbDictionary* named = nullptr;
+    ASSERT_EQ(db->getNamedObjectsDictionary(named, AcDb::kForRead), Acad::eOk);
+    AcDbObject* object = nullptr;
+    ASSERT_EQ(named->getAt("QV_INDEX", object, AcDb::kForRead), Acad::eOk);
+    named->close();
+    EXPECT_EQ(AcDbDictionary::cast(object)->numEntries(), 1u);
+    object->close();
+
+    const std::string file = Path("store.dxf");
+    ASSERT_EQ(db->saveAs(file.c_str()), Acad::eOk);
+    auto reopened = std::make_unique<AcDbDatabase>(false, true);
+    ASSERT_EQ(reopened->readDwgFile(file.c_str()), Acad::eOk);
+    acdbHostApplicationServices()->setWorkingDatabase(reopened.get());
+    BrowserItems().clear();
+    queue->Push(ui::BoxAnswer(IDYES));
+    EXPECT_TRUE(ImportItemsFromDrawing());
+    EXPECT_EQ(BrowserItems(), SampleItems());
+
+    // A record whose image does not parse keeps the items.
+    Bytes cut{5, 0, 0, 0, 1};
+    ASSERT_TRUE(WriteIndexXrecord("QV_INDEX", "Tallyview", cut.data(), cut.size()));
+    queue->Push(ui::BoxAnswer(IDYES));
+    queue->Push(ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(ImportItemsFromDrawing());
+    EXPECT_EQ(BrowserItems(), SampleItems());
+    acdbHostApplicationServices()->setWorkingDatabase(db.get());
+}
+
+}  // namespace

@@ -1,0 +1,194 @@
+#include "browser/info_view_bar.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browser/browser_resources.h"
+#include "browser/browser_settings.h"
+#include "browser/item_list.h"
+#include "platform/cad/main_frame.h"
+#include "platform/ui/answer_source.h"
+#include "platform/ui/ui_driver.h"
+#include "platform/win/root.h"
+
+namespace {
+
+namespace ui = platform::ui;
+
+CInfoItem Item(const char* title, const char* text)
+{
+    CInfoItem item;
+    item.SetTitle(title);
+    item.AppendItemText(text);
+    return item;
+}
+
+// Answers from a queue and keeps the entries of every menu asked about.
+class MenuRecorder : public ui::AnswerQueue {
+public:
+    std::optional<ui::Answer> Next(const ui::Request& request) override
+    {
+        if (request.kind == ui::RequestKind::Menu)
+            menus.push_back(request.choices);
+        return ui::AnswerQueue::Next(request);
+    }
+    std::vector<std::vector<std::string>> menus;
+};
+
+class InfoView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/info-view-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        platform::win::SetRoot(root);
+        queue = std::make_shared<MenuRecorder>();
+        ui::SetAnswerDriver(queue);
+        ui::ClearTranscript();
+        BrowserItems() = {Item("A", "a1"), Item("B", "b1"), Item("C", "c1")};
+    }
+    void TearDown() override
+    {
+        DropBrowserBar();
+        ui::SetAnswerDriver(nullptr);
+        BrowserItems().clear();
+        platform::win::SetRoot("");
+        std::filesystem::remove_all(root);
+    }
+    static CRect Rect(HWND hwnd)
+    {
+        CRect rect;
+        ::GetWindowRect(hwnd, &rect);
+        return rect;
+    }
+    std::string root;
+    std::shared_ptr<MenuRecorder> queue;
+};
+
+TEST_F(InfoView, ShowsOnceDocksAtTheBottomAndKeepsItsLayout)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetToolID(), "{DB417657-88AA-4BAA-8CF4-B29429E03C77}");
+    ui::UiDriver d(bar->m_hWnd);
+    EXPECT_EQ(bar->Dialog().Tabs().GetItemCount(), 3);
+    EXPECT_EQ(d.Text(202), "a1");
+
+    // Closed by the user, shown again by the command; never a second bar.
+    acedGetAcadFrame()->CloseControlBar(bar);
+    EXPECT_FALSE(bar->IsWindowVisible());
+    ShowBrowserBar();
+    EXPECT_EQ(BrowserBar(), bar);
+    EXPECT_TRUE(bar->IsWindowVisible());
+
+    // Docked at the bottom, 200 pixels high; the text fills the width between the buttons' row
+    // and the tab strip, which keeps 27 pixels below it.
+    CRect frame = Rect(acedGetAcadFrame()->m_hWnd);
+    CRect placed = Rect(bar->m_hWnd);
+    EXPECT_EQ(placed.bottom - placed.top, 200);
+    CRect dialog = Rect(bar->Dialog().m_hWnd);
+    CRect text = Rect(d.Item(202));
+    CRect tabs = Rect(d.Item(201));
+    EXPECT_EQ(text.left, dialog.left + 2);
+    EXPECT_EQ(text.right, dialog.right - 2);
+    EXPECT_EQ(text.top, dialog.top + 22);
+    EXPECT_EQ(text.bottom, dialog.bottom - 32);
+    EXPECT_EQ(tabs.top, text.bottom);
+    EXPECT_EQ(tabs.bottom - tabs.top, 27);
+    acedGetAcadFrame()->MoveWindow(frame.left, frame.top, frame.Width() + 100, frame.Height());
+    EXPECT_EQ(Rect(d.Item(202)).right, Rect(bar->Dialog().m_hWnd).right - 2);
+
+    // Removing tab 0 of three shows the new tab 0; removing the last leaves an empty text.
+    ASSERT_TRUE(d.ChooseTab(201, 0));
+    RemoveItem("A");
+    EXPECT_EQ(d.Text(202), "b1");
+    RemoveItem("B");
+    RemoveItem("C");
+    EXPECT_EQ(bar->Dialog().Tabs().GetItemCount(), 0);
+    EXPECT_EQ(d.Text(202), "");
+    FindOrAddItemTab("D", "d1");
+    FindOrAddItemTab("D", "d2");
+    EXPECT_EQ(d.Text(202), "d1\r\nd2");
+    ClearItem("D");
+    EXPECT_EQ(d.Text(202), "");
+}
+
+TEST_F(InfoView, MenuAndSettingsDialogWithItsDefaultsAndRanges)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    ui::UiDriver d(bar->m_hWnd);
+
+    // The menu button offers the five actions; "设置" opens the link settings on the defaults.
+    std::vector<std::string> seen;
+    queue->Push(ui::MenuAnswer(ID_INFO_SETTINGS));
+    queue->Push(ui::DialogAnswer(223, [&](ui::UiDriver& s) {
+        seen = {s.IsChecked(211) ? "on" : "off", s.Text(224), s.Text(210), s.Text(232)};
+        s.Spin(209, -1);  // the arrows stop at 0
+        seen.push_back(s.Text(210));
+        s.SetText(224, "250");  // typed past the range: kept as typed
+        s.SetText(215, "4");
+        s.Check(211, false);
+        s.Click(IDOK);
+    }));
+    ASSERT_TRUE(d.Click(208));
+    d.Pump();
+    EXPECT_EQ(seen, (std::vector<std::string>{"on", "30", "0", "30", "0"}));
+    ASSERT_EQ(queue->menus.size(), 1u);
+    std::string entries;
+    for (const std::string& entry : queue->menus[0])
+        entries += entry + ";";
+    EXPECT_EQ(entries, "32768 打开;32769 保存;-;32770 导入;32771 导出;-;32772 设置;") << entries;
+    EXPECT_EQ(ActiveLinkSettings().entity, (LinkSettings{0, 250, 0}));
+    EXPECT_EQ(ActiveLinkSettings().point, (LinkSettings{1, 30, 4}));
+    EXPECT_EQ(UsedZoomScale(ActiveLinkSettings().entity), kMaxZoomScale);
+    EXPECT_EQ(ReadBrowserSettings().links, ActiveLinkSettings());
+
+    // Cancel keeps everything.
+    queue->Push(ui::DialogAnswer(223, [](ui::UiDriver& s) {
+        s.SetText(224, "5");
+        s.Click(IDCANCEL);
+    }));
+    ASSERT_TRUE(d.Click(206));
+    d.Pump();
+    EXPECT_EQ(ActiveLinkSettings().entity.scale, 250);
+    EXPECT_EQ(queue->Pending(), 0u);
+}
+
+TEST_F(InfoView, SaveAndOpenThroughTheButtonsRebuildTheTabs)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    ui::UiDriver d(bar->m_hWnd);
+    const std::string file = root + "/items.info";
+    queue->Push(ui::SaveFileAnswer(file));
+    queue->Push(ui::BoxAnswer(IDOK));
+    ASSERT_TRUE(d.Click(203));
+    d.Pump();
+
+    RemoveItem("A");
+    RemoveItem("B");
+    EXPECT_EQ(bar->Dialog().Tabs().GetItemCount(), 1);
+    queue->Push(ui::MenuAnswer(ID_INFO_OPEN));
+    queue->Push(ui::OpenFileAnswer({file}));
+    queue->Push(ui::BoxAnswer(IDYES));
+    ASSERT_TRUE(d.Click(208));
+    d.Pump();
+    EXPECT_EQ(bar->Dialog().Tabs().GetItemCount(), 3);
+    EXPECT_EQ(bar->Dialog().Tabs().GetCurSel(), 0);
+    EXPECT_EQ(d.Text(202), "a1");
+    EXPECT_EQ(BrowserItems().size(), 3u);
+    EXPECT_EQ(queue->Pending(), 0u);
+}
+
+}  // namespace
