@@ -1,6 +1,6 @@
 // CheckFWClosed end to end: a drawing from the generator opened in the real cadhost program with
-// DeroPelgar and Tallyview; the browser's listing must name exactly the houses the generator left
-// open.
+// DeroPelgar and Tallyview; the browser's bar must list one numbered finding per house the generator
+// left open, and the summary must give their number.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -56,15 +56,13 @@ TEST_F(HouseClosureCheck, ReportsExactlyTheOpenHousesOfAGeneratedTown) {
         expected.insert((*it)[1]);
     ASSERT_GE(expected.size(), 5u);
 
+    // The browser's bar shows one numbered finding per open house.
     const std::string out = RunCheck("'" + dir_ + "/town.dxf'", "");
-    std::set<std::string> found;
     int number = 0;
-    const std::regex finding("  (\\d+) 该房屋没有闭合 -> objects ([0-9A-F]+)\n");
-    for (std::sregex_iterator it(out.begin(), out.end(), finding), end; it != end; ++it) {
+    const std::regex finding("(\\d+) 该房屋没有闭合\r?(\n|\")");
+    for (std::sregex_iterator it(out.begin(), out.end(), finding), end; it != end; ++it)
         EXPECT_EQ(std::stoi((*it)[1]), ++number);
-        found.insert((*it)[2]);
-    }
-    EXPECT_EQ(found, expected) << out;
+    EXPECT_EQ(number, static_cast<int>(expected.size())) << out;
     EXPECT_NE(out.find("共检查出 " + std::to_string(expected.size()) + " 个房屋没有闭合"), std::string::npos) << out;
 
     // Without the browser the findings go nowhere, but the summary still tells their number.
