@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "drawingutil/feature_codes.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_block_table_record.h"
@@ -35,7 +37,9 @@ void ExpectMarked(AcDbObjectId id, const char* secondItem) {
     EXPECT_EQ(code, "444400");
     AcDbEntity* entity = nullptr;
     ASSERT_EQ(acdbOpenObject(entity, id, AcDb::kForRead), Acad::eOk);
-    EXPECT_EQ(std::string(entity->layer()), "ERROR");
+    char* layer = entity->layer();  // a copy the caller frees, as on the host
+    EXPECT_STREQ(layer, "ERROR");
+    std::free(layer);
     EXPECT_EQ(entity->colorIndex(), 3);
     resbuf* xdata = entity->xData("MIRET");
     entity->close();
