@@ -25,10 +25,15 @@ std::string ReadFile(const std::string& path) {
 class HouseClosureCheck : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = ::testing::TempDir() + "house_closure_check";
-        ASSERT_EQ(std::system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "/root'").c_str()), 0);
+        // A folder of its own for every test: the cases run side by side.
+        std::string pattern = ::testing::TempDir() + "house_closure_check_XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        ASSERT_EQ(std::system(("mkdir -p '" + dir_ + "/root'").c_str()), 0);
         source_ = std::getenv("DERO_SOURCE_DIR");
     }
+
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
     // Runs cadhost on the drawing ("" for a new one) with CheckFWClosed; the command line in GBK.
     std::string RunCheck(const std::string& drawing, const std::string& modules) {
