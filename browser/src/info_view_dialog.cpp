@@ -1,5 +1,6 @@
 #include "browser/info_view_dialog.h"
 
+#include <iterator>
 #include <utility>
 
 #include "browser/browser_resources.h"
@@ -11,11 +12,25 @@
 #include "platform/ui/afx_common_dialogs.h"
 #include "platform/ui/afx_data_exchange.h"
 #include "platform/ui/afx_menu.h"
+#include "platform/ui/icons.h"
 #include "platform/ui/menus.h"
 
 namespace {
 
 constexpr DWORD kAllTextEvents = 0xFFFFFFFF;
+
+struct ButtonIcon {
+    UINT button;
+    UINT icon;
+    int size;
+};
+
+// In the order of the dialog's button members.
+constexpr ButtonIcon kButtonIcons[9] = {
+    {IDC_INFO_BACKGROUND, 222, 16}, {IDC_INFO_FONT, 221, 16}, {IDC_INFO_EXPORT, 220, 16},
+    {IDC_INFO_MENU, 215, 32},       {IDC_INFO_HELP, 208, 16}, {IDC_INFO_SETTINGS, 204, 16},
+    {IDC_INFO_IMPORT, 218, 16},     {IDC_INFO_OPEN, 206, 16}, {IDC_INFO_SAVE, 201, 16},
+};
 
 // The settings are read from the registry once per module lifetime, when the first dialog starts.
 bool g_settingsLoaded = false;
@@ -43,6 +58,11 @@ END_MESSAGE_MAP()
 
 CInfoViewDialog::CInfoViewDialog() : CDialog(IDD_INFO_VIEW) {}
 
+CInfoViewDialog::~CInfoViewDialog() {
+    for (HICON icon : m_icons)
+        if (icon != nullptr) DestroyIcon(icon);
+}
+
 void CInfoViewDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
     DDX_Control(dx, IDC_INFO_TEXT, m_text);
@@ -53,6 +73,9 @@ void CInfoViewDialog::DoDataExchange(CDataExchange* dx) {
 BOOL CInfoViewDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     m_text.SetEventMask(kAllTextEvents);
+    // Every window of the dialog needs its own buttons, so they are set up per window; only the
+    // settings are read once.
+    SetUpButtons();
     if (!g_settingsLoaded) {
         g_settingsLoaded = true;
         BrowserSettings settings = ReadBrowserSettings();
@@ -61,6 +84,18 @@ BOOL CInfoViewDialog::OnInitDialog() {
         m_text.SetBackgroundColor(FALSE, settings.background);
     }
     return TRUE;
+}
+
+void CInfoViewDialog::SetUpButtons() {
+    for (std::size_t i = 0; i < std::size(kButtonIcons); ++i) {
+        const ButtonIcon& b = kButtonIcons[i];
+        if (m_buttons[i].m_hWnd == nullptr && !m_buttons[i].SubclassDlgItem(b.button, this)) continue;
+        m_buttons[i].SetUp();
+        if (m_icons[i] == nullptr)
+            m_icons[i] = static_cast<HICON>(
+                LoadImage(BrowserResources(), MAKEINTRESOURCE(b.icon), IMAGE_ICON, b.size, b.size, LR_DEFAULTCOLOR));
+        m_buttons[i].SetIcons(m_icons[i], m_icons[i], b.size, b.size);
+    }
 }
 
 void CInfoViewDialog::PushText(std::string text) {
