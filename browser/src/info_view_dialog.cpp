@@ -73,9 +73,10 @@ void CInfoViewDialog::DoDataExchange(CDataExchange* dx) {
 BOOL CInfoViewDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     m_text.SetEventMask(kAllTextEvents);
-    // Every window of the dialog needs its own buttons, so they are set up per window; only the
-    // settings are read once.
+    // Every window of the dialog needs its own buttons and tips, so these are set up per window;
+    // only the settings are read once.
     SetUpButtons();
+    SetUpToolTips();
     if (!g_settingsLoaded) {
         g_settingsLoaded = true;
         BrowserSettings settings = ReadBrowserSettings();
@@ -96,6 +97,15 @@ void CInfoViewDialog::SetUpButtons() {
                 LoadImage(BrowserResources(), MAKEINTRESOURCE(b.icon), IMAGE_ICON, b.size, b.size, LR_DEFAULTCOLOR));
         m_buttons[i].SetIcons(m_icons[i], m_icons[i], b.size, b.size);
     }
+}
+
+void CInfoViewDialog::SetUpToolTips() {
+    EnableToolTips(TRUE);
+    if (m_toolTips.m_hWnd == nullptr && !m_toolTips.Create(this)) return;
+    m_toolTips.Activate(TRUE);
+    // The save button writes a file; it is the export button that keeps the items in the drawing.
+    m_toolTips.AddTool(GetDlgItem(IDC_INFO_SAVE), "将信息保存到文件");
+    m_toolTips.AddTool(GetDlgItem(IDC_INFO_EXPORT), "将信息保存到图中");
 }
 
 void CInfoViewDialog::PushText(std::string text) {
@@ -152,6 +162,7 @@ BOOL CInfoViewDialog::PreTranslateMessage(MSG* msg) {
         RemoveChosenTab();
         return TRUE;
     }
+    if (m_toolTips.m_hWnd != nullptr) m_toolTips.RelayEvent(msg);
     return CDialog::PreTranslateMessage(msg);
 }
 

@@ -264,4 +264,28 @@ TEST_F(InfoView, IconButtonsLightUpWhileHoveredAndSinkWhilePressed)
     EXPECT_NE(std::find(greyed.begin(), greyed.end(), "  text-color 6d6d6d"), greyed.end()) << Joined(greyed);
 }
 
+TEST_F(InfoView, ToolTipsSayWhereTheButtonsKeepTheItems)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    CInfoViewDialog& dialog = bar->Dialog();
+    CToolTipCtrl& tips = dialog.ToolTips();
+    ASSERT_NE(tips.m_hWnd, nullptr);
+    EXPECT_EQ(tips.GetToolCount(), 2);
+    CString text;
+    tips.GetText(text, dialog.GetDlgItem(IDC_INFO_SAVE));
+    EXPECT_EQ(text, CString("将信息保存到文件"));
+    tips.GetText(text, dialog.GetDlgItem(IDC_INFO_EXPORT));
+    EXPECT_EQ(text, CString("将信息保存到图中"));
+    tips.GetText(text, dialog.GetDlgItem(IDC_INFO_OPEN));
+    EXPECT_EQ(text, CString(""));
+
+    // A second window of the dialog gets its own tips, not a second set on the old one.
+    DropBrowserBar();
+    ShowBrowserBar();
+    ASSERT_NE(BrowserBar(), nullptr);
+    EXPECT_EQ(BrowserBar()->Dialog().ToolTips().GetToolCount(), 2);
+}
+
 }  // namespace

@@ -25,6 +25,7 @@ public:
 
     CRichEditCtrl& TextControl() { return m_text; }
     CTabCtrl& Tabs() { return m_tabs; }
+    CToolTipCtrl& ToolTips() { return m_toolTips; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -53,7 +54,9 @@ private:
     void SelectTab(std::size_t index);
     void ShowAfterRemoval(std::size_t index);
     void SetUpButtons();
+    void SetUpToolTips();
 
+    CToolTipCtrl m_toolTips;
     // The buttons 211 down to 203, in the order of their ids.
     CIconButton m_buttons[9];
     HICON m_icons[9] = {};
