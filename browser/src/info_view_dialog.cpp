@@ -32,6 +32,14 @@ constexpr ButtonIcon kButtonIcons[9] = {
     {IDC_INFO_IMPORT, 218, 16},     {IDC_INFO_OPEN, 206, 16}, {IDC_INFO_SAVE, 201, 16},
 };
 
+constexpr const char* kHelpText =
+    "信息浏览器\n\n"
+    "双击文字中的一行: 定位并闪烁该行关联的图形。\n"
+    "双击下方的标签: 删除该条信息。\n"
+    "保存/打开: 把全部信息存入或读出信息文件(.info)。\n"
+    "导出/导入: 把全部信息存入或读出当前图形。\n"
+    "设置: 关联图形的定位比例和闪烁次数; 右侧两个按钮设置字体和背景颜色。";
+
 // The settings are read from the registry once per module lifetime, when the first dialog starts.
 bool g_settingsLoaded = false;
 
@@ -49,6 +57,7 @@ ON_BN_CLICKED(IDC_INFO_SETTINGS, OnSettings)
 ON_BN_CLICKED(IDC_INFO_FONT, OnFont)
 ON_BN_CLICKED(IDC_INFO_BACKGROUND, OnBackground)
 ON_BN_CLICKED(IDC_INFO_MENU, OnMenuButton)
+ON_BN_CLICKED(IDC_INFO_HELP, OnHelp)
 ON_COMMAND(ID_INFO_OPEN, OnOpen)
 ON_COMMAND(ID_INFO_SAVE, OnSave)
 ON_COMMAND(ID_INFO_IMPORT, OnImport)
@@ -251,3 +260,5 @@ void CInfoViewDialog::OnMenuButton() {
     GetDlgItem(IDC_INFO_MENU)->GetWindowRect(&button);
     popup->TrackPopupMenu(TPM_LEFTALIGN, button.left, button.bottom + 4, this);
 }
+
+void CInfoViewDialog::OnHelp() { AfxMessageBox(kHelpText, MB_ICONINFORMATION); }

@@ -288,4 +288,19 @@ TEST_F(InfoView, ToolTipsSayWhereTheButtonsKeepTheItems)
     EXPECT_EQ(BrowserBar()->Dialog().ToolTips().GetToolCount(), 2);
 }
 
+TEST_F(InfoView, HelpButtonExplainsTheBrowser)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    ui::UiDriver d(bar->m_hWnd);
+    queue->Push(ui::BoxAnswer(IDOK));
+    ASSERT_TRUE(d.Click(207));
+    d.Pump();
+    EXPECT_EQ(queue->Pending(), 0u);
+    const std::string shown = Joined(ui::TranscriptLines());
+    EXPECT_NE(shown.find("双击下方的标签"), std::string::npos) << shown;
+    EXPECT_EQ(BrowserItems().size(), 3u);  // only explains, changes nothing
+}
+
 }  // namespace

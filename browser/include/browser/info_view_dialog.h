@@ -46,6 +46,7 @@ protected:
     void OnFont();
     void OnBackground();
     void OnMenuButton();
+    void OnHelp();
     DECLARE_MESSAGE_MAP()
 
 private:
