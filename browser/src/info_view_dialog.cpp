@@ -1,5 +1,6 @@
 #include "browser/info_view_dialog.h"
 
+#include <iterator>
 #include <utility>
 
 #include "browser/browser_resources.h"
@@ -11,11 +12,33 @@
 #include "platform/ui/afx_common_dialogs.h"
 #include "platform/ui/afx_data_exchange.h"
 #include "platform/ui/afx_menu.h"
+#include "platform/ui/icons.h"
 #include "platform/ui/menus.h"
 
 namespace {
 
 constexpr DWORD kAllTextEvents = 0xFFFFFFFF;
+
+struct ButtonIcon {
+    UINT button;
+    UINT icon;
+    int size;
+};
+
+// In the order of the dialog's button members.
+constexpr ButtonIcon kButtonIcons[9] = {
+    {IDC_INFO_BACKGROUND, 222, 16}, {IDC_INFO_FONT, 221, 16}, {IDC_INFO_EXPORT, 220, 16},
+    {IDC_INFO_MENU, 215, 32},       {IDC_INFO_HELP, 208, 16}, {IDC_INFO_SETTINGS, 204, 16},
+    {IDC_INFO_IMPORT, 218, 16},     {IDC_INFO_OPEN, 206, 16}, {IDC_INFO_SAVE, 201, 16},
+};
+
+constexpr const char* kHelpText =
+    "信息浏览器\n\n"
+    "双击文字中的一行: 定位并闪烁该行关联的图形。\n"
+    "双击下方的标签: 删除该条信息。\n"
+    "保存/打开: 把全部信息存入或读出信息文件(.info)。\n"
+    "导出/导入: 把全部信息存入或读出当前图形。\n"
+    "设置: 关联图形的定位比例和闪烁次数; 右侧两个按钮设置字体和背景颜色。";
 
 // The settings are read from the registry once per module lifetime, when the first dialog starts.
 bool g_settingsLoaded = false;
@@ -34,6 +57,7 @@ ON_BN_CLICKED(IDC_INFO_SETTINGS, OnSettings)
 ON_BN_CLICKED(IDC_INFO_FONT, OnFont)
 ON_BN_CLICKED(IDC_INFO_BACKGROUND, OnBackground)
 ON_BN_CLICKED(IDC_INFO_MENU, OnMenuButton)
+ON_BN_CLICKED(IDC_INFO_HELP, OnHelp)
 ON_COMMAND(ID_INFO_OPEN, OnOpen)
 ON_COMMAND(ID_INFO_SAVE, OnSave)
 ON_COMMAND(ID_INFO_IMPORT, OnImport)
@@ -42,6 +66,11 @@ ON_COMMAND(ID_INFO_SETTINGS, OnSettings)
 END_MESSAGE_MAP()
 
 CInfoViewDialog::CInfoViewDialog() : CDialog(IDD_INFO_VIEW) {}
+
+CInfoViewDialog::~CInfoViewDialog() {
+    for (HICON icon : m_icons)
+        if (icon != nullptr) DestroyIcon(icon);
+}
 
 void CInfoViewDialog::DoDataExchange(CDataExchange* dx) {
     CDialog::DoDataExchange(dx);
@@ -53,6 +82,10 @@ void CInfoViewDialog::DoDataExchange(CDataExchange* dx) {
 BOOL CInfoViewDialog::OnInitDialog() {
     CDialog::OnInitDialog();
     m_text.SetEventMask(kAllTextEvents);
+    // Every window of the dialog needs its own buttons and tips, so these are set up per window;
+    // only the settings are read once.
+    SetUpButtons();
+    SetUpToolTips();
     if (!g_settingsLoaded) {
         g_settingsLoaded = true;
         BrowserSettings settings = ReadBrowserSettings();
@@ -61,6 +94,27 @@ BOOL CInfoViewDialog::OnInitDialog() {
         m_text.SetBackgroundColor(FALSE, settings.background);
     }
     return TRUE;
+}
+
+void CInfoViewDialog::SetUpButtons() {
+    for (std::size_t i = 0; i < std::size(kButtonIcons); ++i) {
+        const ButtonIcon& b = kButtonIcons[i];
+        if (m_buttons[i].m_hWnd == nullptr && !m_buttons[i].SubclassDlgItem(b.button, this)) continue;
+        m_buttons[i].SetUp();
+        if (m_icons[i] == nullptr)
+            m_icons[i] = static_cast<HICON>(
+                LoadImage(BrowserResources(), MAKEINTRESOURCE(b.icon), IMAGE_ICON, b.size, b.size, LR_DEFAULTCOLOR));
+        m_buttons[i].SetIcons(m_icons[i], m_icons[i], b.size, b.size);
+    }
+}
+
+void CInfoViewDialog::SetUpToolTips() {
+    EnableToolTips(TRUE);
+    if (m_toolTips.m_hWnd == nullptr && !m_toolTips.Create(this)) return;
+    m_toolTips.Activate(TRUE);
+    // The save button writes a file; it is the export button that keeps the items in the drawing.
+    m_toolTips.AddTool(GetDlgItem(IDC_INFO_SAVE), "将信息保存到文件");
+    m_toolTips.AddTool(GetDlgItem(IDC_INFO_EXPORT), "将信息保存到图中");
 }
 
 void CInfoViewDialog::PushText(std::string text) {
@@ -117,6 +171,7 @@ BOOL CInfoViewDialog::PreTranslateMessage(MSG* msg) {
         RemoveChosenTab();
         return TRUE;
     }
+    if (m_toolTips.m_hWnd != nullptr) m_toolTips.RelayEvent(msg);
     return CDialog::PreTranslateMessage(msg);
 }
 
@@ -205,3 +260,5 @@ void CInfoViewDialog::OnMenuButton() {
     GetDlgItem(IDC_INFO_MENU)->GetWindowRect(&button);
     popup->TrackPopupMenu(TPM_LEFTALIGN, button.left, button.bottom + 4, this);
 }
+
+void CInfoViewDialog::OnHelp() { AfxMessageBox(kHelpText, MB_ICONINFORMATION); }

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -189,6 +190,117 @@ TEST_F(InfoView, SaveAndOpenThroughTheButtonsRebuildTheTabs)
     EXPECT_EQ(d.Text(202), "a1");
     EXPECT_EQ(BrowserItems().size(), 3u);
     EXPECT_EQ(queue->Pending(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const std::string& line : lines)
+        all += line + "\n";
+    return all;
+}
+
+TEST_F(InfoView, IconButtonsLightUpWhileHoveredAndSinkWhilePressed)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    ui::UiDriver d(bar->m_hWnd);
+    d.Pump();
+    HWND save = d.Item(203);
+    const std::string caption = "  back-mode transparent\n  text-color 000000\n  text 19 0 31 18 centre \"保存\"\n";
+    EXPECT_EQ(Joined(ui::LastPaintOf(save)), "copy 0 0 50 18 from 0 0\n  bitmap 50 18\n  fill 0 0 50 18 f0f0f0\n"
+                                             "  icon 201 3 1 16 16\n" + caption);
+
+    // Hovered: a raised frame; the button holds the capture to learn when the pointer leaves.
+    ASSERT_TRUE(d.Hover(203));
+    EXPECT_EQ(Joined(ui::LastPaintOf(save)), "copy 0 0 50 18 from 0 0\n  bitmap 50 18\n  fill 0 0 50 18 f0f0f0\n"
+                                             "  frame 0 0 50 18 ffffff a0a0a0\n  icon 201 3 1 16 16\n" + caption);
+    EXPECT_EQ(::GetCapture(), save);
+
+    // Pressed: a sunken frame, icon and caption one pixel to the right and down.
+    ::PostMessageA(save, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+    d.Pump();
+    ::RedrawWindow(save, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // a press does not repaint by itself here
+    EXPECT_EQ(Joined(ui::LastPaintOf(save)),
+              "copy 0 0 50 18 from 0 0\n  bitmap 50 18\n  fill 0 0 50 18 f0f0f0\n  frame 0 0 50 18 a0a0a0 ffffff\n"
+              "  icon 201 4 2 16 16\n  back-mode transparent\n  text-color 000000\n"
+              "  text 20 1 31 18 centre \"保存\"\n");
+    // Dragged out with the button down: no longer lit, but the capture stays for the release.
+    ::PostMessageA(save, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(80, 8));
+    d.Pump();
+    CIconButton* button = static_cast<CIconButton*>(CWnd::FromHandlePermanent(save));
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->IsHovered());
+    EXPECT_EQ(::GetCapture(), save);
+    ::PostMessageA(save, WM_LBUTTONUP, 0, MAKELPARAM(80, 8));
+    d.Pump();
+    EXPECT_EQ(queue->Pending(), 0u);  // released outside: no save asked for
+
+    // Moving to another button takes the light and the capture with it; leaving lets both go.
+    ASSERT_TRUE(d.Hover(203));
+    ASSERT_TRUE(d.Hover(210));
+    EXPECT_FALSE(button->IsHovered());
+    EXPECT_EQ(Joined(ui::LastPaintOf(save)), "copy 0 0 50 18 from 0 0\n  bitmap 50 18\n  fill 0 0 50 18 f0f0f0\n"
+                                             "  icon 201 3 1 16 16\n" + caption);
+    HWND font = d.Item(210);
+    EXPECT_EQ(::GetCapture(), font);
+    // No caption: the icon is centred.
+    EXPECT_EQ(ui::LastPaintOf(font).back(), "  icon 221 1 1 16 16");
+    ::PostMessageA(font, WM_MOUSEMOVE, 0, MAKELPARAM(-5, 8));
+    d.Pump();
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(ui::LastPaintOf(font).size(), 4u);  // copy, bitmap, fill, icon: no frame
+
+    // Disabled: icon and caption greyed.
+    ::EnableWindow(save, FALSE);
+    ::RedrawWindow(save, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    std::vector<std::string> greyed = ui::LastPaintOf(save);
+    EXPECT_NE(std::find(greyed.begin(), greyed.end(), "  icon 201 3 1 16 16 disabled"), greyed.end());
+    EXPECT_NE(std::find(greyed.begin(), greyed.end(), "  text-color 6d6d6d"), greyed.end()) << Joined(greyed);
+}
+
+TEST_F(InfoView, ToolTipsSayWhereTheButtonsKeepTheItems)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    CInfoViewDialog& dialog = bar->Dialog();
+    CToolTipCtrl& tips = dialog.ToolTips();
+    ASSERT_NE(tips.m_hWnd, nullptr);
+    EXPECT_EQ(tips.GetToolCount(), 2);
+    CString text;
+    tips.GetText(text, dialog.GetDlgItem(IDC_INFO_SAVE));
+    EXPECT_EQ(text, CString("将信息保存到文件"));
+    tips.GetText(text, dialog.GetDlgItem(IDC_INFO_EXPORT));
+    EXPECT_EQ(text, CString("将信息保存到图中"));
+    tips.GetText(text, dialog.GetDlgItem(IDC_INFO_OPEN));
+    EXPECT_EQ(text, CString(""));
+
+    // A second window of the dialog gets its own tips, not a second set on the old one.
+    DropBrowserBar();
+    ShowBrowserBar();
+    ASSERT_NE(BrowserBar(), nullptr);
+    EXPECT_EQ(BrowserBar()->Dialog().ToolTips().GetToolCount(), 2);
+}
+
+TEST_F(InfoView, HelpButtonExplainsTheBrowser)
+{
+    ShowBrowserBar();
+    CInfoViewBar* bar = BrowserBar();
+    ASSERT_NE(bar, nullptr);
+    ui::UiDriver d(bar->m_hWnd);
+    queue->Push(ui::BoxAnswer(IDOK));
+    ASSERT_TRUE(d.Click(207));
+    d.Pump();
+    EXPECT_EQ(queue->Pending(), 0u);
+    const std::string shown = Joined(ui::TranscriptLines());
+    EXPECT_NE(shown.find("双击下方的标签"), std::string::npos) << shown;
+    EXPECT_EQ(BrowserItems().size(), 3u);  // only explains, changes nothing
 }
 
 }  // namespace

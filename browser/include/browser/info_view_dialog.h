@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "browser/icon_button.h"
 #include "browser/item_list.h"
 #include "platform/ui/afx_controls.h"
 #include "platform/ui/afx_dialog.h"
@@ -11,6 +12,7 @@
 class CInfoViewDialog : public CDialog, public ItemListView {
 public:
     CInfoViewDialog();
+    ~CInfoViewDialog() override;
 
     // One tab per item, in order; item 0 chosen and shown, or an empty text for an empty list.
     void RebuildTabs();
@@ -23,6 +25,7 @@ public:
 
     CRichEditCtrl& TextControl() { return m_text; }
     CTabCtrl& Tabs() { return m_tabs; }
+    CToolTipCtrl& ToolTips() { return m_toolTips; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -43,6 +46,7 @@ protected:
     void OnFont();
     void OnBackground();
     void OnMenuButton();
+    void OnHelp();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -50,7 +54,13 @@ private:
     void RemoveChosenTab();
     void SelectTab(std::size_t index);
     void ShowAfterRemoval(std::size_t index);
+    void SetUpButtons();
+    void SetUpToolTips();
 
+    CToolTipCtrl m_toolTips;
+    // The buttons 211 down to 203, in the order of their ids.
+    CIconButton m_buttons[9];
+    HICON m_icons[9] = {};
     CRichEditCtrl m_text;
     CTabCtrl m_tabs;
     std::string m_shownText;
