@@ -70,7 +70,7 @@ TEST(LineArcIntersection, CirclesArcsAndSegments) {
     ExpectPoint(p, 1, 0);
     EXPECT_EQ(IntersectLineWithCircle({0, 0}, 1, 1, 0, -1.5, p, q), 0);
     EXPECT_EQ(IntersectLineWithCircle({0, 0}, 1, 0, 0, 1, p, q), 0);
-    // x + y = 0 about (1, 1) with radius 2: the points (1 - sqrt(2)...) on the diagonal through the centre.
+    // x - y = 0 through the centre (1, 1) of a circle of radius 2: 1 -+ sqrt(2) on both axes.
     ASSERT_EQ(IntersectLineWithCircle({1, 1}, 2, 1, -1, 0, p, q), 2);
     ExpectPoint(p, 1 - std::sqrt(2.0), 1 - std::sqrt(2.0));
     ExpectPoint(q, 1 + std::sqrt(2.0), 1 + std::sqrt(2.0));
