@@ -97,16 +97,21 @@ void FilterSelectionByCode(const ads_name source, ads_name selection, std::strin
     CopyMembers(source, selection, [&](const std::string& code) { return MatchesAnyPattern(patterns, code); });
 }
 
-bool SelectByFilter(ads_name selection, std::string_view filterText, std::string_view codePattern, bool pick) {
-    Chain filter(BuildEntityFilter(filterText));
+bool SelectWithCodePattern(const char* mode, const void* pt1, const void* pt2, const resbuf* filter,
+                           std::string_view codePattern, ads_name selection) {
     std::string pattern(codePattern);
     TrimSpaces(pattern);
-    if (pattern.empty()) return acedSSGet(pick ? nullptr : "X", nullptr, nullptr, filter.get(), selection) == RTNORM;
+    if (pattern.empty()) return acedSSGet(mode, pt1, pt2, filter, selection) == RTNORM;
     ads_name all;
-    if (acedSSGet(pick ? nullptr : "X", nullptr, nullptr, filter.get(), all) != RTNORM) return false;
+    if (acedSSGet(mode, pt1, pt2, filter, all) != RTNORM) return false;
     FilterSelectionByCode(all, selection, pattern);
     acedSSFree(all);
     return true;
+}
+
+bool SelectByFilter(ads_name selection, std::string_view filterText, std::string_view codePattern, bool pick) {
+    Chain filter(BuildEntityFilter(filterText));
+    return SelectWithCodePattern(pick ? nullptr : "X", nullptr, nullptr, filter.get(), codePattern, selection);
 }
 
 bool SelectByFilterAndCode(ads_name selection, std::string_view filterText, std::string_view code) {

@@ -21,6 +21,11 @@ void FilterSelectionByCode(const ads_name source, ads_name selection, std::strin
 // code pattern keeps only the members whose code matches. True on the host's normal answer.
 bool SelectByFilter(ads_name selection, std::string_view filterText, std::string_view codePattern, bool pick);
 
+// acedSSGet with the mode, points and filter; a non-blank code pattern (trimmed here) keeps only
+// the members whose code matches. True on the host's normal answer, also when no member matched.
+bool SelectWithCodePattern(const char* mode, const void* pt1, const void* pt2, const resbuf* filter,
+                           std::string_view codePattern, ads_name selection);
+
 // The whole drawing through the filter; a non-blank code keeps only the members whose feature
 // code equals it exactly. True on the host's normal answer.
 bool SelectByFilterAndCode(ads_name selection, std::string_view filterText, std::string_view code);
