@@ -1,5 +1,6 @@
 #include "registry_core.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -226,6 +227,25 @@ LONG EnumValue(HKEY key, DWORD index, RegValue* value) {
     if (index >= node->values().size()) return ERROR_NO_MORE_ITEMS;
     *value = node->values()[index];
     return ERROR_SUCCESS;
+}
+
+void DeliverKeyInfo(const KeyInfo& info, DWORD (*nameLength)(const std::u16string&), LPDWORD classLength,
+                    LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values,
+                    LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD securityDescriptor,
+                    PFILETIME lastWrite) {
+    DWORD longestKey = 0, longestValue = 0;
+    for (const auto& subkey : info.subkeys) longestKey = std::max(longestKey, nameLength(subkey));
+    for (const auto& value : info.valueNames) longestValue = std::max(longestValue, nameLength(value));
+    if (classLength) *classLength = 0;
+    if (subKeys) *subKeys = static_cast<DWORD>(info.subkeys.size());
+    if (maxSubKeyLength) *maxSubKeyLength = longestKey;
+    if (maxClassLength) *maxClassLength = 0;
+    if (values) *values = static_cast<DWORD>(info.valueNames.size());
+    if (maxValueNameLength) *maxValueNameLength = longestValue;
+    // The UTF-16 size bounds the GBK size of any string, as Windows reports it for A callers.
+    if (maxValueLength) *maxValueLength = info.maxValueSize;
+    if (securityDescriptor) *securityDescriptor = 0;
+    if (lastWrite) *lastWrite = info.lastWrite;
 }
 
 LONG QueryInfo(HKEY key, KeyInfo* info) {

@@ -29,6 +29,12 @@ struct KeyInfo {
     FILETIME lastWrite{};
 };
 LONG QueryInfo(HKEY key, KeyInfo* info);
+// Fills RegQueryInfoKey's figures (every pointer may be null). nameLength measures a name in the
+// caller's units: UTF-16 units for W callers, GBK bytes for A callers. Keys have no class here.
+void DeliverKeyInfo(const KeyInfo& info, DWORD (*nameLength)(const std::u16string&), LPDWORD classLength,
+                    LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength, LPDWORD values,
+                    LPDWORD maxValueNameLength, LPDWORD maxValueLength, LPDWORD securityDescriptor,
+                    PFILETIME lastWrite);
 LONG DeleteKey(HKEY key, std::u16string_view subKey);
 LONG CopyTree(HKEY key, std::u16string_view subKey, HKEY destination);
 

@@ -79,19 +79,10 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classLength, LPDWORD, L
     return platform::win::GuardRegistry([&]() -> LONG {
         reg::KeyInfo info;
         if (const LONG error = reg::QueryInfo(key, &info)) return error;
-        DWORD longestKey = 0, longestValue = 0;
-        for (const auto& subkey : info.subkeys) longestKey = std::max(longestKey, static_cast<DWORD>(subkey.size()));
-        for (const auto& value : info.valueNames) longestValue = std::max(longestValue, static_cast<DWORD>(value.size()));
         if (keyClass && classLength && *classLength > 0) keyClass[0] = 0;
-        if (classLength) *classLength = 0;
-        if (subKeys) *subKeys = static_cast<DWORD>(info.subkeys.size());
-        if (maxSubKeyLength) *maxSubKeyLength = longestKey;
-        if (maxClassLength) *maxClassLength = 0;
-        if (values) *values = static_cast<DWORD>(info.valueNames.size());
-        if (maxValueNameLength) *maxValueNameLength = longestValue;
-        if (maxValueLength) *maxValueLength = info.maxValueSize;
-        if (securityDescriptor) *securityDescriptor = 0;
-        if (lastWrite) *lastWrite = info.lastWrite;
+        reg::DeliverKeyInfo(
+            info, [](const std::u16string& name) { return static_cast<DWORD>(name.size()); }, classLength, subKeys,
+            maxSubKeyLength, maxClassLength, values, maxValueNameLength, maxValueLength, securityDescriptor, lastWrite);
         return ERROR_SUCCESS;
     });
 }
