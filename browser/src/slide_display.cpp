@@ -13,7 +13,10 @@
 #include "drawingutil/zoom.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/command_processor.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/db_point.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_region.h"
 #include "platform/cad/host_clock.h"
 #include "platform/cad/system_variables.h"
 #include "platform/win/files.h"
@@ -50,7 +53,8 @@ void Flash(const std::vector<AcDbObjectId>& ids) {
 }
 
 // Saves "cmdecho", opens the undo group and, at the end, undoes it, shows the slide, deletes the
-// file and restores "cmdecho", whatever failed in between.
+// file and restores "cmdecho", whatever failed in between. When no slide was recorded there is
+// nothing to show, and the drawing stays in view.
 class SlideFrame {
 public:
     explicit SlideFrame(std::string path) : m_path(std::move(path)) {
@@ -63,16 +67,22 @@ public:
     ~SlideFrame() {
         acedCommand(RTSTR, "UNDO", RTSTR, "E", RTNONE);
         acedCommand(RTSTR, "UNDO", RTSTR, "1", RTNONE);
-        acedCommand(RTSTR, "vslide", RTSTR, m_path.c_str(), RTNONE);
-        DeleteFileA(m_path.c_str());
+        if (m_recorded) {
+            acedCommand(RTSTR, "vslide", RTSTR, m_path.c_str(), RTNONE);
+            DeleteFileA(m_path.c_str());
+        }
         acedSetVar("cmdecho", &m_echo);
     }
     SlideFrame(const SlideFrame&) = delete;
     SlideFrame& operator=(const SlideFrame&) = delete;
-    void Record() { acedCommand(RTSTR, "mslide", RTSTR, m_path.c_str(), RTNONE); }
+    void Record() {
+        acedCommand(RTSTR, "mslide", RTSTR, m_path.c_str(), RTNONE);
+        m_recorded = true;
+    }
 
 private:
     std::string m_path;
+    bool m_recorded = false;
     resbuf m_echo{nullptr, RTSHORT, {}};
 };
 
@@ -108,19 +118,102 @@ void ShowPointSlide(const InfoPoint& p) {
     frame.Record();
 }
 
-void ShowLineSlide(const InfoPointList& points) {
+AcGePoint2dArray Vertices(const InfoPointList& points) {
     AcGePoint2dArray vertices;
     for (const InfoPoint& p : points) vertices.append(AcGePoint2d(p.x, p.y));
+    return vertices;
+}
+
+// The width and height of the points' extents; when `zoom` is set the view goes to them, widened
+// on every side by a share of their size. False for an empty list.
+bool ZoomAroundPoints(const AcGePoint2dArray& vertices, bool zoom, double& w, double& h) {
     AcGePoint3d low, high;
-    if (!GetPointsExtents(vertices, low, high, 0)) return;
-    const double w = high.x - low.x;
-    const double h = high.y - low.y;
-    if (ActiveLinkSettings().line.redraw != 0)
+    if (!GetPointsExtents(vertices, low, high, 0)) return false;
+    w = high.x - low.x;
+    h = high.y - low.y;
+    if (zoom)
         ZoomToWindow(AcGePoint3d(low.x - kSlideWidening * w, low.y - kSlideWidening * h, 0),
                      AcGePoint3d(high.x + kSlideWidening * w, high.y + kSlideWidening * h, 0));
+    return true;
+}
+
+void ShowLineSlide(const InfoPointList& points) {
+    const AcGePoint2dArray vertices = Vertices(points);
+    double w = 0, h = 0;
+    if (!ZoomAroundPoints(vertices, ActiveLinkSettings().line.redraw != 0, w, h)) return;
     SlideFrame frame(SlidePath("Kelvo_Line.SLD"));
     AcDbObjectId line = CreateCodedPolyline(vertices, 0, 0, "", (w + h) * 0.01, kLightweightPolyline, nullptr);
     Flash({line});
+    frame.Record();
+}
+
+// A region on layer "0" in colour 1 from a closed polyline through the ring (the polyline is
+// erased again); the null id when the ring encloses no area.
+AcDbObjectId CreateRingRegion(const InfoPointList& ring) {
+    AcDbObjectId outlineId = CreateCodedPolyline(Vertices(ring), 0, 1, "", 0, kLightweightPolyline, nullptr);
+    AcDbPolyline* outline = nullptr;
+    if (outlineId.isNull() || acdbOpenObject(outline, outlineId, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId();
+    AcDbVoidPtrArray curves, regions;
+    curves.append(outline);
+    AcDbRegion::createFromCurves(curves, regions);
+    outline->erase();
+    outline->close();
+    AcDbObjectId regionId;
+    for (int i = 0; i < regions.length(); ++i) {
+        auto* region = static_cast<AcDbRegion*>(regions[i]);
+        if (i > 0) {
+            delete region;
+            continue;
+        }
+        region->setDatabaseDefaults(acdbHostApplicationServices()->workingDatabase());
+        if (!AppendToModelSpace(region, regionId)) {
+            delete region;
+            continue;
+        }
+        region->setLayer("0");
+        region->setColorIndex(1);
+        region->close();
+    }
+    return regionId;
+}
+
+// Takes each later region out of the first, so that inner rings become holes.
+void SubtractRegions(AcDbObjectId first, const std::vector<AcDbObjectId>& others) {
+    AcDbRegion* target = nullptr;
+    if (first.isNull() || acdbOpenObject(target, first, AcDb::kForWrite) != Acad::eOk) return;
+    for (AcDbObjectId id : others) {
+        AcDbRegion* hole = nullptr;
+        if (id.isNull() || acdbOpenObject(hole, id, AcDb::kForWrite) != Acad::eOk) continue;
+        target->booleanOper(AcDb::kBoolSubtract, hole);
+        hole->close();
+    }
+    target->close();
+}
+
+AcDbObjectId LastEntity() {
+    ads_name last;
+    AcDbObjectId id;
+    if (acdbEntLast(last) == RTNORM) acdbGetObjectId(id, last);
+    return id;
+}
+
+void ShowRegionSlide(const std::vector<InfoPointList>& rings) {
+    if (rings.empty()) return;
+    double w = 0, h = 0;
+    ZoomAroundPoints(Vertices(rings.front()), ActiveLinkSettings().region.redraw != 0, w, h);
+    SlideFrame frame(SlidePath("Kelvo_Reg.SLD"));
+    std::vector<AcDbObjectId> regions;
+    for (const InfoPointList& ring : rings) regions.push_back(CreateRingRegion(ring));
+    const AcDbObjectId region = regions.front();
+    if (region.isNull()) return;
+    SubtractRegions(region, std::vector<AcDbObjectId>(regions.begin() + 1, regions.end()));
+    const AcDbObjectId before = LastEntity();
+    ads_name name;
+    acdbGetAdsName(name, region);
+    acedCommand(RTSTR, "hatch", RTSTR, "s", RTENAME, name, RTSTR, "", RTNONE);
+    const AcDbObjectId hatch = LastEntity();
+    if (!hatch.isNull() && hatch != before) Flash({hatch});
+    // Without a hatch the slide still shows the region's outline.
     frame.Record();
 }
 
@@ -131,6 +224,7 @@ void ShowSlidesCommand() {
     switch (pending.mode) {
         case 3: ShowPointSlide(pending.point); break;
         case 4: ShowLineSlide(pending.points); break;
+        case 5: ShowRegionSlide(pending.rings); break;
         default: break;
     }
 }

@@ -1,5 +1,6 @@
 #include "browser/link_activation.h"
 
+#include <algorithm>
 #include <string>
 
 #include "browser/slide_display.h"
@@ -167,6 +168,33 @@ TEST_F(LinkActivation, DoubleClickZoomsFlashesAndSelects)
     EXPECT_EQ(CurrentPendingSlide().mode, 4);
     ShowSlidesCommand();
     EXPECT_NE(platform::cad::ShownSlide().find("\nE "), std::string::npos);
+    EXPECT_EQ(EntityCount(), 2);
+
+    // A region link: the outer ring with an inner ring as its hole, hatched in red. The slide
+    // shows the region's eight sides and the hatch; the drawing and the temp folder keep nothing.
+    const std::size_t g = FindOrAddItemTab("G", "region");
+    BrowserItems()[g].AddRegionLink({{{20, 20}, {30, 20}, {30, 30}, {20, 30}}, {{24, 24}, {26, 24}, {26, 26}, {24, 26}}});
+    // (The caret already stands at the start of the new text, so the click goes a little in.)
+    ASSERT_TRUE(d.DoubleClickTextAt(202, 2));
+    EXPECT_EQ(CurrentPendingSlide().mode, 5);
+    ShowSlidesCommand();
+    const std::string region = platform::cad::ShownSlide();
+    const std::size_t at = region.find(" REGION 1\n");
+    ASSERT_NE(at, std::string::npos) << region;
+    const std::string sides = region.substr(at, region.find("\nE ", at) - at);
+    EXPECT_EQ(std::count(sides.begin(), sides.end(), '\n'), 8) << sides;
+    EXPECT_NE(region.find(" HATCH 1\n"), std::string::npos) << region;
+    EXPECT_EQ(region.find("LWPOLYLINE"), std::string::npos) << region;
+    ASSERT_TRUE(GetViewWindow(low, high));
+    EXPECT_NEAR((low.x + high.x) / 2, 25, 1e-6);
+    EXPECT_EQ(EntityCount(), 2);
+    EXPECT_EQ(GetFileAttributesA((std::string(temp) + "Kelvo_Reg.SLD").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A first ring without area gives no region: nothing new is shown and nothing is left.
+    BrowserItems()[g].AddRegionLink({{{40, 40}, {50, 50}}, {{24, 24}, {26, 24}, {26, 26}}});
+    ASSERT_TRUE(d.DoubleClickTextAt(202, 0));
+    ShowSlidesCommand();
+    EXPECT_EQ(platform::cad::ShownSlide(), region);
     EXPECT_EQ(EntityCount(), 2);
 }
 

@@ -22,8 +22,8 @@ namespace {
 constexpr const char* kPattern = "ANSI31";
 
 // A closed path as loop vertices with one bulge each; whole circles are split in halves, which
-// a bulge can hold.
-void AddLoop(AcDbHatch& hatch, const CurvePath& path)
+// a bulge can hold. Holes of a region go in as inner loops.
+void AddLoop(AcDbHatch& hatch, const CurvePath& path, bool hole = false)
 {
     AcGePoint2dArray vertices;
     AcGeDoubleArray bulges;
@@ -36,7 +36,7 @@ void AddLoop(AcDbHatch& hatch, const CurvePath& path)
         }
     }
     if (vertices.length() >= 2)
-        hatch.appendLoop(AcDbHatch::kExternal | AcDbHatch::kPolyline, vertices, bulges);
+        hatch.appendLoop((hole ? AcDbHatch::kDefault : AcDbHatch::kExternal) | AcDbHatch::kPolyline, vertices, bulges);
 }
 
 int Hatch()
@@ -70,7 +70,7 @@ int Hatch()
             continue;
         if (auto* region = AcDbRegion::cast(entity)) {
             for (const auto& loop : region->loops())
-                AddLoop(*hatch, loop);
+                AddLoop(*hatch, loop, loop.SignedArea() < 0);
         } else if (auto* curve = AcDbCurve::cast(entity); curve != nullptr && curve->isClosed()) {
             CurvePath path;
             if (curve->buildPath(path))

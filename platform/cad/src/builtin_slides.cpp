@@ -11,6 +11,7 @@
 #include "platform/cad/db_curve.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_point.h"
+#include "platform/cad/db_region.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/slides.h"
@@ -45,6 +46,17 @@ int ColourOf(const AcDbEntity& entity)
     return colour;
 }
 
+void WritePath(std::ostream& out, const CurvePath& path)
+{
+    for (const PathSegment& s : path.segments) {
+        if (s.arc)
+            out << "A " << s.center.x << ' ' << s.center.y << ' ' << s.radius << ' ' << s.startAngle << ' ' << s.sweep
+                << '\n';
+        else
+            out << "L " << s.start.x << ' ' << s.start.y << ' ' << s.end.x << ' ' << s.end.y << '\n';
+    }
+}
+
 std::string Picture(AcDbDatabase* db)
 {
     DrawingServices& services = ServicesOf(db);
@@ -67,13 +79,10 @@ std::string Picture(AcDbDatabase* db)
         CurvePath path;
         AcDbExtents ext;
         if (auto* curve = AcDbCurve::cast(entity); curve != nullptr && curve->buildPath(path)) {
-            for (const PathSegment& s : path.segments) {
-                if (s.arc)
-                    out << "A " << s.center.x << ' ' << s.center.y << ' ' << s.radius << ' ' << s.startAngle << ' '
-                        << s.sweep << '\n';
-                else
-                    out << "L " << s.start.x << ' ' << s.start.y << ' ' << s.end.x << ' ' << s.end.y << '\n';
-            }
+            WritePath(out, path);
+        } else if (auto* region = AcDbRegion::cast(entity)) {
+            for (const CurvePath& loop : region->loops())
+                WritePath(out, loop);
         } else if (auto* point = AcDbPoint::cast(entity)) {
             out << "P " << point->position().x << ' ' << point->position().y << '\n';
         } else if (entity->getGeomExtents(ext) == Acad::eOk) {

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "modify_guard.h"
 #include "platform/cad/db_curve.h"
+#include "region_loops.h"
 
 DERO_RX_DEFINE_MEMBERS(AcDbRegion, "REGION", AcDbEntity)
 
@@ -16,7 +18,8 @@ Acad::ErrorStatus AcDbRegion::createFromCurves(const AcDbVoidPtrArray& curves, A
     for (void* item : curves) {
         auto* curve = AcDbCurve::cast(static_cast<AcRxObject*>(item));
         platform::cad::CurvePath path;
-        if (!curve->buildPath(path) || !curve->isClosed())
+        // A closed curve that encloses no area bounds no region.
+        if (!curve->buildPath(path) || !curve->isClosed() || !platform::cad::OrientAsOuterLoop(path))
             continue;
         auto* region = new AcDbRegion;
         region->loops_.push_back(path);
@@ -26,8 +29,39 @@ Acad::ErrorStatus AcDbRegion::createFromCurves(const AcDbVoidPtrArray& curves, A
     return regions.isEmpty() ? Acad::eInvalidInput : Acad::eOk;
 }
 
+Acad::ErrorStatus AcDbRegion::booleanOper(AcDb::BoolOperType operation, AcDbRegion* otherRegion)
+{
+    using platform::cad::RegionOperation;
+    if (otherRegion == nullptr || otherRegion == this)
+        return Acad::eInvalidInput;
+    RegionOperation op;
+    switch (operation) {
+        case AcDb::kBoolUnite: op = RegionOperation::kUnite; break;
+        case AcDb::kBoolIntersect: op = RegionOperation::kIntersect; break;
+        case AcDb::kBoolSubtract: op = RegionOperation::kSubtract; break;
+        default: return Acad::eInvalidInput;
+    }
+    if (!isWriteEnabled() || !otherRegion->isWriteEnabled())
+        return Acad::eNotOpenForWrite;
+    // A body read from a file is kept as text only; its shape is unknown here, so it cannot be
+    // combined without losing it.
+    if ((loops_.empty() && !body_.empty()) || (otherRegion->loops_.empty() && !otherRegion->body_.empty()))
+        return Acad::eNotImplementedYet;
+    std::vector<platform::cad::CurvePath> result;
+    if (!platform::cad::CombineRegionLoops(loops_, otherRegion->loops_, op, result))
+        return Acad::eInvalidInput;
+    if (!beginModify() || !otherRegion->beginModify())
+        return Acad::eNotOpenForWrite;
+    loops_ = std::move(result);
+    body_.clear();
+    otherRegion->loops_.clear();
+    otherRegion->body_.clear();
+    return Acad::eOk;
+}
+
 Acad::ErrorStatus AcDbRegion::getArea(double& area) const
 {
+    // Outer loops run counter-clockwise and holes clockwise, so the signed areas add up.
     area = 0;
     for (const auto& loop : loops_)
         area += loop.SignedArea();

@@ -11,6 +11,7 @@
 #include "platform/cad/db_hatch.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_polyline.h"
+#include "platform/cad/db_region.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/selection.h"
@@ -42,6 +43,29 @@ std::string LayerName(AcDbObjectId id)
 {
     auto* record = AcDbSymbolTableRecord::cast(platform::cad::PeekObject(id));
     return record != nullptr ? record->name() : "";
+}
+
+AcDbObjectId LastEntity()
+{
+    ads_name last;
+    AcDbObjectId id;
+    EXPECT_EQ(acdbEntLast(last), RTNORM);
+    acdbGetObjectId(id, last);
+    return id;
+}
+
+// The filled area of a hatch (-1 when it is none), and how many loops it has.
+double HatchArea(AcDbObjectId id, int* loops = nullptr)
+{
+    AcDbHatch* hatch = nullptr;
+    if (acdbOpenObject(hatch, id, AcDb::kForRead) != Acad::eOk)
+        return -1;
+    double area = 0;
+    hatch->getArea(area);
+    if (loops != nullptr)
+        *loops = hatch->numLoops();
+    hatch->close();
+    return area;
 }
 
 class BuiltinCommands : public ::testing::Test {
@@ -201,16 +225,10 @@ TEST_F(BuiltinCommands, HatchAndSlidesShowATemporaryPicture)
 
     ASSERT_EQ(acedCommand(RTSTR, "UNDO", RTSTR, "G", RTNONE), RTNORM);
     ASSERT_EQ(acedCommand(RTSTR, "hatch", RTSTR, "s", RTENAME, b, RTENAME, c, RTSTR, "", RTNONE), RTNORM);
-    ads_name last;
-    ASSERT_EQ(acdbEntLast(last), RTNORM);
-    AcDbObjectId hatchId;
-    acdbGetObjectId(hatchId, last);
-    AcDbHatch* hatch = nullptr;
-    ASSERT_EQ(acdbOpenObject(hatch, hatchId, AcDb::kForRead), Acad::eOk);
-    EXPECT_EQ(hatch->numLoops(), 2);
-    double area = 0;
-    hatch->getArea(area);
-    hatch->close();
+    AcDbObjectId hatchId = LastEntity();
+    int loops = 0;
+    const double area = HatchArea(hatchId, &loops);
+    EXPECT_EQ(loops, 2);
     // The triangle, its bulged side and the whole circle.
     EXPECT_NEAR(area, 4.5 + 3.1450 + M_PI, 1e-3);
     ASSERT_EQ(acedCommand(RTSTR, "mslide", RTSTR, "C:\\Kelvo_Reg.SLD", RTNONE), RTNORM);
@@ -238,4 +256,44 @@ TEST_F(BuiltinCommands, HatchAndSlidesShowATemporaryPicture)
 
     platform::win::SetRoot(oldRoot);
     std::filesystem::remove_all(root);
+}
+
+TEST_F(BuiltinCommands, RegionWithAHoleHatchesAroundItAndUndoesWhole)
+{
+    auto regionOf = [&](AcDbCurve* curve) {
+        AcDbVoidPtrArray curves, regions;
+        curves.append(curve);
+        EXPECT_EQ(AcDbRegion::createFromCurves(curves, regions), Acad::eOk);
+        delete curve;
+        return regions.isEmpty() ? AcDbObjectId() : drawing_.Add(static_cast<AcDbRegion*>(regions[0]));
+    };
+    auto* square = new AcDbPolyline;
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {10.0, 0.0}, {10.0, 10.0}, {0.0, 10.0}})
+        square->addVertexAt(square->numVerts(), AcGePoint2d(x, y));
+    square->setClosed(true);
+    AcDbObjectId outer = regionOf(square);
+    AcDbObjectId inner = regionOf(new AcDbCircle(AcGePoint3d(5, 5, 0), AcGeVector3d(0, 0, 1), 2));
+    Dump before = DumpDrawing(drawing_.db());
+
+    ASSERT_EQ(acedCommand(RTSTR, "UNDO", RTSTR, "G", RTNONE), RTNORM);
+    AcDbRegion* a = nullptr;
+    AcDbRegion* b = nullptr;
+    ASSERT_EQ(acdbOpenObject(a, outer, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(acdbOpenObject(b, inner, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(a->booleanOper(AcDb::kBoolSubtract, b), Acad::eOk);
+    a->close();
+    b->close();
+    ads_name name;
+    acdbGetAdsName(name, outer);
+    ASSERT_EQ(acedCommand(RTSTR, "hatch", RTSTR, "s", RTENAME, name, RTSTR, "", RTNONE), RTNORM);
+    EXPECT_NEAR(HatchArea(LastEntity()), 100 - 4 * M_PI, 1e-6);  // the hole stays empty
+    ASSERT_EQ(acedCommand(RTSTR, "UNDO", RTSTR, "E", RTSTR, "UNDO", RTSTR, "1", RTNONE), RTNORM);
+
+    EXPECT_EQ(DumpDrawing(drawing_.db()), before);
+    ASSERT_EQ(acdbOpenObject(a, outer, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(a->loops().size(), 1u);
+    a->close();
+    ASSERT_EQ(acdbOpenObject(b, inner, AcDb::kForRead), Acad::eOk);
+    EXPECT_FALSE(b->isNull());
+    b->close();
 }

@@ -98,6 +98,8 @@ enum TextVertMode { kTextBase = 0, kTextBottom = 1, kTextVertMid = 2, kTextTop =
 
 enum Visibility { kVisible = 0, kInvisible = 1 };
 
+enum BoolOperType { kBoolUnite = 0, kBoolIntersect = 1, kBoolSubtract = 2 };
+
 // Colour indexes with a meaning of their own.
 constexpr int kColorByBlock = 0;
 constexpr int kColorByLayer = 256;

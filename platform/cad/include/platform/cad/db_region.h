@@ -16,6 +16,10 @@ public:
     // One region per closed curve of the list (the caller deletes the regions).
     static Acad::ErrorStatus createFromCurves(const AcDbVoidPtrArray& curves, AcDbVoidPtrArray& regions);
 
+    // Combines the other region into this one; the other is left empty, as on the host. Both
+    // must be open for write when they are in a database.
+    Acad::ErrorStatus booleanOper(AcDb::BoolOperType operation, AcDbRegion* otherRegion);
+
     Acad::ErrorStatus getArea(double& area) const;
     Acad::ErrorStatus getPerimeter(double& perimeter) const;
     bool isNull() const { return loops_.empty(); }
