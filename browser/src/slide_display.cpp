@@ -158,22 +158,19 @@ AcDbObjectId CreateRingRegion(const InfoPointList& ring) {
     AcDbRegion::createFromCurves(curves, regions);
     outline->erase();
     outline->close();
+    // The first region the host makes is the one used.
+    for (int i = 1; i < regions.length(); ++i) delete static_cast<AcDbRegion*>(regions[i]);
     AcDbObjectId regionId;
-    for (int i = 0; i < regions.length(); ++i) {
-        auto* region = static_cast<AcDbRegion*>(regions[i]);
-        if (i > 0) {
-            delete region;
-            continue;
-        }
-        region->setDatabaseDefaults(acdbHostApplicationServices()->workingDatabase());
-        if (!AppendToModelSpace(region, regionId)) {
-            delete region;
-            continue;
-        }
-        region->setLayer("0");
-        region->setColorIndex(1);
-        region->close();
+    if (regions.isEmpty()) return regionId;
+    auto* region = static_cast<AcDbRegion*>(regions[0]);
+    region->setDatabaseDefaults(acdbHostApplicationServices()->workingDatabase());
+    if (!AppendToModelSpace(region, regionId)) {
+        delete region;
+        return AcDbObjectId();
     }
+    region->setLayer("0");
+    region->setColorIndex(1);
+    region->close();
     return regionId;
 }
 
