@@ -1,7 +1,6 @@
 // HATCH with the option S: fills the closed boundaries the user selects (closed curves and
 // regions) with one hatch on the current layer, in the host's current pattern.
 #include <cmath>
-#include <strings.h>
 
 #include "builtin_input.h"
 #include "platform/cad/ads_entity.h"
@@ -44,12 +43,10 @@ int Hatch()
     PromptReply reply = ReadReply("\n拾取内部点或 [选择对象(S)]: ");
     if (reply.cancel)
         return RTCAN;
-    std::string option = reply.text;
-    if (!option.empty() && option[0] == '_')
-        option.erase(0, 1);
+    const std::string option = OptionOf(reply);
     if (option.empty())
         return RTNORM;
-    if (strcasecmp(option.c_str(), "S") != 0) {
+    if (!IsOption(option, "S")) {
         PrintToCommandLine("\n本主机的 HATCH 只提供选择对象(S)。");
         return RTERROR;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "command_input.h"
+#include "platform/text/gbk.h"
 
 namespace platform::cad {
 
@@ -23,6 +24,16 @@ PromptReply ReadReply(const std::string& prompt)
     std::size_t end = reply.text.find_last_not_of(" \t");
     reply.text = begin == std::string::npos ? std::string() : reply.text.substr(begin, end - begin + 1);
     return reply;
+}
+
+std::string OptionOf(const PromptReply& reply)
+{
+    return !reply.text.empty() && reply.text[0] == '_' ? reply.text.substr(1) : reply.text;
+}
+
+bool IsOption(const std::string& option, const char* shortForm, const char* longForm)
+{
+    return text::GbkEqualNoCase(option, shortForm) || (longForm != nullptr && text::GbkEqualNoCase(option, longForm));
 }
 
 bool ParsePointText(const std::string& text, AcGePoint3d& point)

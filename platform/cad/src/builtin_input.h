@@ -17,6 +17,10 @@ struct PromptReply {
 };
 
 PromptReply ReadReply(const std::string& prompt);
+// The keyword a reply gives, without the "_" that marks a keyword typed in English.
+std::string OptionOf(const PromptReply& reply);
+// True when the option is the short or the long form of a keyword, in any case.
+bool IsOption(const std::string& option, const char* shortForm, const char* longForm = nullptr);
 // "x,y" or "x,y,z", blanks allowed around the numbers.
 bool ParsePointText(const std::string& text, AcGePoint3d& point);
 // RTNORM with the point, RTNONE for Enter, RTCAN, or RTERROR for text that is not a point.

@@ -1,5 +1,4 @@
 // LAYER: the option M makes a layer current, creating it when the drawing lacks it.
-#include <strings.h>
 
 #include "builtin_input.h"
 #include "platform/cad/command_processor.h"
@@ -51,12 +50,10 @@ int Layer()
             "\n输入选项\n[?/生成(M)/设置(S)/新建(N)/开(ON)/关(OFF)/颜色(C)/线型(L)/冻结(F)/解冻(T)/锁定(LO)/解锁(U)]: ");
         if (reply.cancel)
             return RTCAN;
-        std::string option = reply.text;
-        if (!option.empty() && option[0] == '_')
-            option.erase(0, 1);
+        const std::string option = OptionOf(reply);
         if (option.empty())
             return RTNORM;
-        if (strcasecmp(option.c_str(), "M") != 0 && strcasecmp(option.c_str(), "MAKE") != 0) {
+        if (!IsOption(option, "M", "MAKE")) {
             PrintToCommandLine("\n本主机的 LAYER 只提供生成(M)。");
             continue;
         }

@@ -1,5 +1,4 @@
 // LINETYPE: the option S sets the linetype of new entities to one the drawing has.
-#include <strings.h>
 
 #include "builtin_input.h"
 #include "platform/cad/command_processor.h"
@@ -25,12 +24,10 @@ int Linetype()
             text::Format("\n当前线型: \"%s\"\n输入选项 [?/创建(C)/加载(L)/设置(S)]: ", CurrentLinetypeName(db)));
         if (reply.cancel)
             return RTCAN;
-        std::string option = reply.text;
-        if (!option.empty() && option[0] == '_')
-            option.erase(0, 1);
+        const std::string option = OptionOf(reply);
         if (option.empty())
             return RTNORM;
-        if (strcasecmp(option.c_str(), "S") != 0 && strcasecmp(option.c_str(), "SET") != 0) {
+        if (!IsOption(option, "S", "SET")) {
             PrintToCommandLine("\n本主机的 LINETYPE 只提供设置(S)。");
             continue;
         }

@@ -1,5 +1,4 @@
 // UNDO: groups (G or BE ... E) and undoing a number of steps.
-#include <strings.h>
 
 #include "builtin_input.h"
 #include "platform/cad/command_processor.h"
@@ -11,25 +10,18 @@
 namespace platform::cad {
 namespace {
 
-bool Is(const std::string& text, const char* a, const char* b)
-{
-    return strcasecmp(text.c_str(), a) == 0 || strcasecmp(text.c_str(), b) == 0;
-}
-
 int Undo()
 {
     PromptReply reply = ReadReply("\n输入要放弃的操作数目或 [自动(A)/控制(C)/开始(BE)/结束(E)/标记(M)/后退(B)] <1>: ");
     if (reply.cancel)
         return RTCAN;
-    std::string option = reply.text;
-    if (!option.empty() && option[0] == '_')
-        option.erase(0, 1);
+    const std::string option = OptionOf(reply);
     UndoJournal& journal = JournalOf();
-    if (Is(option, "BE", "BEGIN") || Is(option, "G", "GROUP")) {
+    if (IsOption(option, "BE", "BEGIN") || IsOption(option, "G", "GROUP")) {
         journal.BeginGroup();
         return RTNORM;
     }
-    if (Is(option, "E", "END")) {
+    if (IsOption(option, "E", "END")) {
         journal.EndGroup();  // without an open group there is nothing to end
         return RTNORM;
     }

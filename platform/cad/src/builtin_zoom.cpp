@@ -1,5 +1,4 @@
 // ZOOM: to the drawing's extents (E) or to a window (W, or two corners given at once).
-#include <strings.h>
 
 #include "builtin_input.h"
 #include "platform/cad/command_processor.h"
@@ -29,17 +28,15 @@ int Zoom()
         "<实时>: ");
     if (reply.cancel)
         return RTCAN;
-    std::string option = reply.text;
-    if (!option.empty() && option[0] == '_')
-        option.erase(0, 1);
+    const std::string option = OptionOf(reply);
     AcGePoint3d corner;
     if (reply.nameType == 0 && option.empty())
         return RTNORM;  // real-time zoom: nothing to do without a display
-    if (strcasecmp(option.c_str(), "E") == 0 || strcasecmp(option.c_str(), "EXTENTS") == 0) {
+    if (IsOption(option, "E", "EXTENTS")) {
         ZoomExtents();  // an empty drawing keeps its view
         return RTNORM;
     }
-    if (strcasecmp(option.c_str(), "W") == 0 || strcasecmp(option.c_str(), "WINDOW") == 0) {
+    if (IsOption(option, "W", "WINDOW")) {
         int rc = ReadPoint("\n指定第一个角点: ", corner);
         if (rc != RTNORM)
             return rc == RTCAN ? RTCAN : RTERROR;

@@ -7,6 +7,30 @@
 
 using platform::cad::PeekObject;
 
+namespace {
+
+// Aligned and rotated dimensions share their points: the dimension line's (10) and the origins of
+// the two extension lines (13, 14).
+void WriteLinearPoints(AcDbDxfFiler* filer, const AcGePoint3d& dimLine, const AcGePoint3d& x1, const AcGePoint3d& x2)
+{
+    filer->writeSubclass("AcDbAlignedDimension");
+    filer->writePoint(10, dimLine);
+    filer->writePoint(13, x1);
+    filer->writePoint(14, x2);
+}
+
+void ReadLinearPoints(const AcDbDxfFiler* filer, AcGePoint3d& dimLine, AcGePoint3d& x1, AcGePoint3d& x2)
+{
+    if (const auto* t = filer->find(10))
+        dimLine = t->point;
+    if (const auto* t = filer->find(13))
+        x1 = t->point;
+    if (const auto* t = filer->find(14))
+        x2 = t->point;
+}
+
+}  // namespace
+
 DERO_RX_DEFINE_MEMBERS(AcDbDimension, "DIMENSION", AcDbEntity)
 DERO_RX_DEFINE_MEMBERS(AcDbAlignedDimension, "DIMENSION", AcDbDimension)
 DERO_RX_DEFINE_MEMBERS(AcDbRotatedDimension, "DIMENSION", AcDbDimension)
@@ -98,10 +122,7 @@ Acad::ErrorStatus AcDbAlignedDimension::getGeomExtents(AcDbExtents& extents) con
 void AcDbAlignedDimension::dxfOutFields(AcDbDxfFiler* filer) const
 {
     AcDbDimension::dxfOutFields(filer);
-    filer->writeSubclass("AcDbAlignedDimension");
-    filer->writePoint(10, dimLine_);
-    filer->writePoint(13, x1_);
-    filer->writePoint(14, x2_);
+    WriteLinearPoints(filer, dimLine_, x1_, x2_);
     if (oblique_ != 0)
         filer->writeReal(52, oblique_);
 }
@@ -111,12 +132,7 @@ Acad::ErrorStatus AcDbAlignedDimension::dxfInFields(const AcDbDxfFiler* filer)
     Acad::ErrorStatus es = AcDbDimension::dxfInFields(filer);
     if (es != Acad::eOk)
         return es;
-    if (const auto* t = filer->find(10))
-        dimLine_ = t->point;
-    if (const auto* t = filer->find(13))
-        x1_ = t->point;
-    if (const auto* t = filer->find(14))
-        x2_ = t->point;
+    ReadLinearPoints(filer, dimLine_, x1_, x2_);
     if (const auto* t = filer->find(52))
         oblique_ = t->real;
     return Acad::eOk;
@@ -147,10 +163,7 @@ Acad::ErrorStatus AcDbRotatedDimension::getGeomExtents(AcDbExtents& extents) con
 void AcDbRotatedDimension::dxfOutFields(AcDbDxfFiler* filer) const
 {
     AcDbDimension::dxfOutFields(filer);
-    filer->writeSubclass("AcDbAlignedDimension");
-    filer->writePoint(10, dimLine_);
-    filer->writePoint(13, x1_);
-    filer->writePoint(14, x2_);
+    WriteLinearPoints(filer, dimLine_, x1_, x2_);
     filer->writeReal(50, rotation_);
     filer->writeSubclass("AcDbRotatedDimension");
 }
@@ -160,12 +173,7 @@ Acad::ErrorStatus AcDbRotatedDimension::dxfInFields(const AcDbDxfFiler* filer)
     Acad::ErrorStatus es = AcDbDimension::dxfInFields(filer);
     if (es != Acad::eOk)
         return es;
-    if (const auto* t = filer->find(10))
-        dimLine_ = t->point;
-    if (const auto* t = filer->find(13))
-        x1_ = t->point;
-    if (const auto* t = filer->find(14))
-        x2_ = t->point;
+    ReadLinearPoints(filer, dimLine_, x1_, x2_);
     if (const auto* t = filer->find(50))
         rotation_ = t->real;
     return Acad::eOk;

@@ -233,18 +233,25 @@ void DDX_Radio(CDataExchange* dx, int id, int& value) {
     }
 }
 
-void DDX_CBIndex(CDataExchange* dx, int id, int& index) {
+namespace {
+
+// The chosen line of a list or combo box, by the control's get and set messages.
+void ExchangeCurrentIndex(CDataExchange* dx, int id, int& index, UINT getMessage, UINT setMessage) {
     if (dx->Failed()) {
         return;
     }
     if (HWND control = dx->PrepareCtrl(id)) {
         if (dx->m_bSaveAndValidate) {
-            index = static_cast<int>(SendMessageA(control, CB_GETCURSEL, 0, 0));
+            index = static_cast<int>(SendMessageA(control, getMessage, 0, 0));
         } else {
-            SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+            SendMessageA(control, setMessage, static_cast<WPARAM>(index), 0);
         }
     }
 }
+
+}  // namespace
+
+void DDX_CBIndex(CDataExchange* dx, int id, int& index) { ExchangeCurrentIndex(dx, id, index, CB_GETCURSEL, CB_SETCURSEL); }
 
 void DDX_CBString(CDataExchange* dx, int id, CString& value) {
     if (dx->Failed()) {
@@ -259,18 +266,7 @@ void DDX_CBString(CDataExchange* dx, int id, CString& value) {
     }
 }
 
-void DDX_LBIndex(CDataExchange* dx, int id, int& index) {
-    if (dx->Failed()) {
-        return;
-    }
-    if (HWND control = dx->PrepareCtrl(id)) {
-        if (dx->m_bSaveAndValidate) {
-            index = static_cast<int>(SendMessageA(control, LB_GETCURSEL, 0, 0));
-        } else {
-            SendMessageA(control, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        }
-    }
-}
+void DDX_LBIndex(CDataExchange* dx, int id, int& index) { ExchangeCurrentIndex(dx, id, index, LB_GETCURSEL, LB_SETCURSEL); }
 
 void DDX_Control(CDataExchange* dx, int id, CWnd& control) {
     if (control.m_hWnd) {

@@ -147,9 +147,8 @@ bool CommonListMessage(HWND hwnd, ListData& data, UINT msg, WPARAM wParam, LPARA
 
 std::shared_ptr<Window> Init(HWND hwnd) {
     auto self = Find(hwnd);
-    if (self && !self->data) {
-        std::lock_guard lock(TableMutex());
-        self->data = std::make_unique<ListData>();
+    if (self) {
+        Ensure<ListData>(*self);
     }
     return self;
 }

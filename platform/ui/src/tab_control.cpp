@@ -84,11 +84,7 @@ LRESULT TabControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!self) {
         return 0;
     }
-    if (!self->data) {
-        std::lock_guard lock(TableMutex());
-        self->data = std::make_unique<TabData>();
-    }
-    auto* data = dynamic_cast<TabData*>(self->data.get());
+    auto* data = Ensure<TabData>(*self);
     int size = static_cast<int>(data->tabs.size());
     int index = static_cast<int>(static_cast<LONG_PTR>(wParam));
     bool valid = index >= 0 && index < size;

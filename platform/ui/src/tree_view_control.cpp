@@ -133,11 +133,7 @@ LRESULT TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (!self) {
         return 0;
     }
-    if (!self->data) {
-        std::lock_guard lock(TableMutex());
-        self->data = std::make_unique<TreeData>();
-    }
-    auto* d = dynamic_cast<TreeData*>(self->data.get());
+    auto* d = Ensure<TreeData>(*self);
     bool checks = (GetWindowLongA(hwnd, GWL_STYLE) & TVS_CHECKBOXES) != 0;
     switch (msg) {
         case WM_GETDLGCODE:

@@ -80,18 +80,21 @@ T* Data(HWND hwnd) {
     return w ? dynamic_cast<T*>(w->data.get()) : nullptr;
 }
 
-// The control's state as type T, made on first use.
+// The control's state as type T, made on first use. Callers that may see their window destroyed
+// while they work keep the window and pass it.
+template <typename T>
+T* Ensure(Window& self) {
+    std::lock_guard lock(TableMutex());
+    if (!self.data) {
+        self.data = std::make_unique<T>();
+    }
+    return dynamic_cast<T*>(self.data.get());
+}
+
 template <typename T>
 T* Ensure(HWND hwnd) {
     auto self = Find(hwnd);
-    if (!self) {
-        return nullptr;
-    }
-    std::lock_guard lock(TableMutex());
-    if (!self->data) {
-        self->data = std::make_unique<T>();
-    }
-    return dynamic_cast<T*>(self->data.get());
+    return self ? Ensure<T>(*self) : nullptr;
 }
 
 // A window's position in screen coordinates.

@@ -10,31 +10,31 @@
 namespace platform::win {
 namespace {
 
-DWORD GetAttributesCore(std::u16string_view path) {
-    const FilePath file = ResolveFilePath(path);
+// The file's status; false with the last error set when the path does not map or names nothing.
+bool StatPath(std::u16string_view path, FilePath& file, struct stat& st) {
+    file = ResolveFilePath(path);
     if (!file.ok()) {
         SetLastError(static_cast<DWORD>(file.error));
-        return INVALID_FILE_ATTRIBUTES;
+        return false;
     }
-    struct stat st;
     if (stat(file.native.c_str(), &st) != 0) {
         SetLastError(static_cast<DWORD>(MissingError(file.native)));
-        return INVALID_FILE_ATTRIBUTES;
+        return false;
     }
+    return true;
+}
+
+DWORD GetAttributesCore(std::u16string_view path) {
+    FilePath file;
+    struct stat st;
+    if (!StatPath(path, file, st)) return INVALID_FILE_ATTRIBUTES;
     return AttributesOf(st);
 }
 
 BOOL SetAttributesCore(std::u16string_view path, DWORD attributes) {
-    const FilePath file = ResolveFilePath(path);
-    if (!file.ok()) {
-        SetLastError(static_cast<DWORD>(file.error));
-        return FALSE;
-    }
+    FilePath file;
     struct stat st;
-    if (stat(file.native.c_str(), &st) != 0) {
-        SetLastError(static_cast<DWORD>(MissingError(file.native)));
-        return FALSE;
-    }
+    if (!StatPath(path, file, st)) return FALSE;
     // Read-only clears every write bit and clearing it gives the owner's back; the other bits are
     // left as the user's umask made them.
     mode_t mode = st.st_mode & 07777;
@@ -52,16 +52,9 @@ BOOL GetAttributesExCore(std::u16string_view path, GET_FILEEX_INFO_LEVELS level,
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    const FilePath file = ResolveFilePath(path);
-    if (!file.ok()) {
-        SetLastError(static_cast<DWORD>(file.error));
-        return FALSE;
-    }
+    FilePath file;
     struct stat st;
-    if (stat(file.native.c_str(), &st) != 0) {
-        SetLastError(static_cast<DWORD>(MissingError(file.native)));
-        return FALSE;
-    }
+    if (!StatPath(path, file, st)) return FALSE;
     auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info);
     data->dwFileAttributes = AttributesOf(st);
     // Linux keeps no creation time in stat; the change time is the closest it has.
