@@ -10,6 +10,7 @@
 #include "platform/win/fault_injection.h"
 #include "platform/win/registry.h"
 #include "platform/win/root.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -17,16 +18,13 @@ class BrowserSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/browser-settings-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        ASSERT_FALSE(root.empty());
         platform::win::SetRoot(root);
     }
     void TearDown() override
     {
         platform::win::ClearFaults();
         platform::win::SetRoot("");
-        std::filesystem::remove_all(root);
     }
     static void SetString(const char* name, const char* text)
     {
@@ -36,7 +34,8 @@ protected:
         RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(std::strlen(text) + 1));
         RegCloseKey(key);
     }
-    std::string root;
+    dero::testing::TempFolder folder{"browser-settings"};
+    const std::string& root = folder.path();
 };
 
 TEST_F(BrowserSettingsTest, DefaultsRoundTripAndUnwritableKey)

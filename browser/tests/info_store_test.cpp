@@ -1,7 +1,6 @@
 #include "browser/info_store.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +18,7 @@
 #include "platform/cad/db_xrecord.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/messages.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -79,8 +79,7 @@ class InfoStore : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = std::filesystem::temp_directory_path() / ("info_store_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
+        ASSERT_FALSE(folder.path().empty());
         queue = ui::UseAnswerQueue();
         ui::ClearTranscript();
         db = std::make_unique<AcDbDatabase>();
@@ -92,11 +91,10 @@ protected:
         acdbHostApplicationServices()->setWorkingDatabase(nullptr);
         ui::SetAnswerDriver(nullptr);
         BrowserItems().clear();
-        std::filesystem::remove_all(dir);
     }
-    std::string Path(const char* name) const { return (dir / name).string(); }
+    std::string Path(const char* name) const { return folder / name; }
 
-    std::filesystem::path dir;
+    dero::testing::TempFolder folder{"info_store"};
     std::shared_ptr<ui::AnswerQueue> queue;
     std::unique_ptr<AcDbDatabase> db;
 };

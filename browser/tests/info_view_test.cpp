@@ -17,6 +17,7 @@
 #include "platform/ui/answer_source.h"
 #include "platform/ui/ui_driver.h"
 #include "platform/win/root.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -46,9 +47,7 @@ class InfoView : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/info-view-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
+        ASSERT_FALSE(root.empty());
         platform::win::SetRoot(root);
         queue = std::make_shared<MenuRecorder>();
         ui::SetAnswerDriver(queue);
@@ -61,7 +60,6 @@ protected:
         ui::SetAnswerDriver(nullptr);
         BrowserItems().clear();
         platform::win::SetRoot("");
-        std::filesystem::remove_all(root);
     }
     static CRect Rect(HWND hwnd)
     {
@@ -69,7 +67,8 @@ protected:
         ::GetWindowRect(hwnd, &rect);
         return rect;
     }
-    std::string root;
+    dero::testing::TempFolder folder{"info-view"};
+    const std::string& root = folder.path();
     std::shared_ptr<MenuRecorder> queue;
 };
 

@@ -2,9 +2,6 @@
 // DeroPelgar and Geoport do: every protocol code through a real acedInvoke.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +22,8 @@
 #include "platform/ui/answer_source.h"
 #include "platform/ui/common_controls.h"
 #include "platform/ui/ui_driver.h"
+#include "testing/cadhost_run.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -163,16 +162,15 @@ TEST_F(TallyviewModuleTest, EveryCodeThroughTheHostAndTheModuleLifecycle)
 namespace {
 
 // The real program finds Tallyview beside its build by default; the sender is loaded by name.
+// What it printed, output and errors.
 std::string RunCadhost(const std::string& args)
 {
-    std::string dir = ::testing::TempDir() + "tallyview_cadhost";
-    std::string command = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cd '" + dir + "' && DERO_ROOT='" + dir +
-                          "/root' '" CADHOST_PROGRAM "' --load '" SENDER_MODULE "' " + args + " > out.txt 2>&1 < /dev/null";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    std::ifstream in(dir + "/out.txt", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return platform::text::Utf8ToGbk(text.str());
+    dero::testing::TempFolder folder("tallyview_cadhost");
+    EXPECT_FALSE(folder.path().empty());
+    const dero::testing::CadhostRun run =
+        dero::testing::RunCadhost(CADHOST_PROGRAM, folder.path(), "--load '" SENDER_MODULE "' " + args);
+    EXPECT_EQ(run.status, 0);
+    return run.out + run.err;
 }
 
 TEST(TallyviewInCadhost, ReceivesFromAnotherModuleAndIsMissedQuietly)

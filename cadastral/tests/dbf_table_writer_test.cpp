@@ -11,6 +11,7 @@
 
 #include "dbf_readers.h"
 #include "platform/win/root.h"
+#include "testing/temp_folder.h"
 
 namespace cadastral {
 namespace {
@@ -54,15 +55,11 @@ DbfFieldDef Def(const char* name, int kind, int width, int decimals = 0) {
 
 class DbfTableWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "dbf_writer_XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
     std::string PathOf(const std::string& name) const { return m_dir + "/" + name; }
 
-    std::string m_dir;
+    dero::testing::TempFolder m_folder{"dbf_writer"};
+    const std::string& m_dir = m_folder.path();
 };
 
 const std::string kParcel = "110101001001GB00001";

@@ -3,13 +3,10 @@
 // (the bar's export button, then OK), and the stored image is read back independently of the browser.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
+#include "generated_town.h"
 #include "browser/byte_stream.h"
 #include "browser/info_item.h"
 #include "platform/cad/db_database.h"
@@ -26,15 +23,9 @@
 #include "platform/ui/messages.h"
 #include "platform/ui/ui_driver.h"
 #include "platform/win/root.h"
+#include "testing/temp_folder.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // The image the browser stored under "QV_INDEX"/"Tallyview": group 90 the length, 310 the chunks.
 std::vector<std::uint8_t> StoredImage() {
@@ -66,19 +57,12 @@ std::vector<std::uint8_t> StoredImage() {
 }
 
 TEST(HouseClosureLinks, EachFindingLinksTheOpenHouse) {
-    std::string dir = ::testing::TempDir() + "house_closure_links_XXXXXX";
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    dero::testing::TempFolder folder("house_closure_links");
+    const std::string& dir = folder.path();
+    ASSERT_FALSE(dir.empty());
     const std::string source = DERO_SOURCE_DIR;
     platform::win::SetRoot(dir + "/root");
-    const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 11 --parcels 60 --codes '" + source +
-                             "/samples/support/index.ini' --out '" + dir + "/town.dxf' --report '" + dir +
-                             "/faults.json' --open-houses 0.3";
-    ASSERT_EQ(std::system(make.c_str()), 0);
-    std::set<std::string> expected;
-    const std::string report = ReadFile(dir + "/faults.json");
-    const std::regex fault("\"kind\": \"open_house\", \"handle\": \"([0-9A-F]+)\"");
-    for (std::sregex_iterator it(report.begin(), report.end(), fault), end; it != end; ++it)
-        expected.insert((*it)[1]);
+    const std::set<std::string> expected = MakeTownWithOpenHouses(dir, 11, 60, "--open-houses 0.3");
     ASSERT_GE(expected.size(), 3u);
 
     platform::cad::SetSupportPath({source + "/samples/support"});
@@ -113,7 +97,6 @@ TEST(HouseClosureLinks, EachFindingLinksTheOpenHouse) {
     acrxDynamicLinker->unloadModule("DeroPelgar", false);
     acrxDynamicLinker->unloadModule("Tallyview", false);
     platform::win::SetRoot("");
-    std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 }  // namespace

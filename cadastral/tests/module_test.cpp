@@ -1,18 +1,14 @@
 // The real DeroPelgar.so loaded into the host as the host loads it: load and
 // unload, drawings and the LISP function, messages that do nothing, the settings read once at load
 // and the minimum-gap dialog; and the cadhost program finding the module by itself.
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <sstream>
-
 #include "platform/cad/command_processor.h"
 #include "platform/cad/command_stack.h"
 #include "platform/cad/lisp_functions.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/rx_dictionary.h"
-#include "platform/text/encoding.h"
 #include "platform/ui/ui_driver.h"
+#include "testing/cadhost_run.h"
+#include "testing/temp_folder.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -190,20 +186,13 @@ TEST_F(ModuleTest, SettingsAreReadOnceAtLoadAndTheDialogStoresHundredths) {
 // The cadhost program loads the module from the build tree by itself and runs its commands. A
 // host script cannot answer a dialog: the minimum-gap dialog is cancelled and stores nothing.
 TEST(CadhostProgram, FindsAndRunsTheModule) {
-    const char* source = std::getenv("DERO_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    std::string dir = ::testing::TempDir() + "deropelgar_cadhost";
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "/root'").c_str());
-    std::string command = "cd '" + dir + "' && env -u DERO_PLUGIN_DIR DERO_ROOT='" + dir +
-                          "/root' '" CADHOST_PROGRAM "' -c TopoTest -c setmindist --support '" +
-                          std::string(source) + "/samples/support' > out.txt 2> err.txt < /dev/null";
-    int raw = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(raw));
-    std::ifstream in(dir + "/out.txt", std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string out = platform::text::Utf8ToGbk(text.str());
-    EXPECT_EQ(WEXITSTATUS(raw), 0) << out;
+    dero::testing::TempFolder folder("deropelgar_cadhost");
+    const std::string& dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const dero::testing::CadhostRun run = dero::testing::RunCadhost(
+        CADHOST_PROGRAM, dir, "-c TopoTest -c setmindist --support '" DERO_SOURCE_DIR "/samples/support'");
+    const std::string& out = run.out;
+    EXPECT_EQ(run.status, 0) << out;
     EXPECT_NE(out.find("命令 TopoTest 尚未实现"), std::string::npos) << out;
     EXPECT_NE(out.find("最小空隙设置"), std::string::npos) << out;
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -19,14 +18,12 @@
 #include "platform/ui/answer_source.h"
 #include "platform/win/registry.h"
 #include "platform/win/root.h"
+#include "testing/temp_folder.h"
 
 class ToolkitTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = std::filesystem::temp_directory_path() /
-                ("cadastral_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(root_);
+        ASSERT_FALSE(root_.empty());
         std::filesystem::create_directories(root_ / "c" / "support");
         platform::win::SetRoot(root_.string());
         platform::cad::SetSupportPath({"C:\\support"});
@@ -40,7 +37,6 @@ protected:
         platform::cad::SetSupportPath({});
         platform::ui::SetAnswerDriver(nullptr);
         platform::win::SetRoot("");
-        std::filesystem::remove_all(root_);
     }
 
     std::filesystem::path SupportFolder() const { return root_ / "c" / "support"; }
@@ -100,5 +96,6 @@ private:
         return key;
     }
 
-    std::filesystem::path root_;
+    dero::testing::TempFolder folder_{"cadastral"};
+    std::filesystem::path root_ = folder_.path();
 };

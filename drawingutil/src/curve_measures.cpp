@@ -12,10 +12,7 @@ using namespace drawingutil;
 
 bool CurveElevation(const ads_name entity, double& elevation)
 {
-    AcDbObjectId id;
-    if (!IdOfName(entity, id))
-        return false;
-    Opened<AcDbEntity> object(id, AcDb::kForRead);
+    Opened<AcDbEntity> object(entity, AcDb::kForRead);
     if (!object)
         return false;
     const AcRxClass* cls = object->isA();
@@ -55,10 +52,7 @@ void SetCurveElevation(const ads_name entity, double elevation)
 bool GetCurveArea(const ads_name entity, double& area)
 {
     area = 0;
-    AcDbObjectId id;
-    if (!IdOfName(entity, id))
-        return false;
-    Opened<AcDbCurve> curve(id, AcDb::kForRead);
+    Opened<AcDbCurve> curve(entity, AcDb::kForRead);
     if (!curve || !curve->isClosed())
         return false;
     double value = 0;
@@ -71,10 +65,7 @@ bool GetCurveArea(const ads_name entity, double& area)
 bool CurveLength(const ads_name entity, double& length)
 {
     length = 0;
-    AcDbObjectId id;
-    if (!IdOfName(entity, id))
-        return false;
-    Opened<AcDbCurve> curve(id, AcDb::kForRead);
+    Opened<AcDbCurve> curve(entity, AcDb::kForRead);
     if (!curve)
         return false;
     double end = 0, distance = 0;

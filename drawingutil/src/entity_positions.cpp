@@ -73,10 +73,7 @@ bool GetTextBoxCorners(const ads_name entity, AcGePoint3d& c1, AcGePoint3d& c2, 
 
 bool GetBlockPosition(const ads_name entity, AcGePoint3d& point)
 {
-    AcDbObjectId id;
-    if (!IdOfName(entity, id))
-        return false;
-    Opened<AcDbBlockReference> reference(id, AcDb::kForRead);
+    Opened<AcDbBlockReference> reference(entity, AcDb::kForRead);
     if (!reference)
         return false;
     point = reference->position();

@@ -50,10 +50,9 @@ const resbuf* ItemAt(const resbuf* head, int index)
 // Writes a chain back to the entity named, registering the application first when asked.
 void ReplaceChain(const ads_name entity, const char* application, int kind, const char* value)
 {
-    AcDbObjectId id;
-    if (application == nullptr || *application == '\0' || !IdOfName(entity, id))
+    if (application == nullptr || *application == '\0')
         return;
-    Opened<AcDbObject> object(id, AcDb::kForWrite);
+    Opened<AcDbObject> object(entity, AcDb::kForWrite);
     if (!object)
         return;
     Chain existing(object->xData(application));
@@ -109,10 +108,9 @@ void SetXDataLong(const ads_name entity, const char* application, long value)
 
 void ClearXData(const ads_name entity, const char* application)
 {
-    AcDbObjectId id;
-    if (application == nullptr || *application == '\0' || !IdOfName(entity, id))
+    if (application == nullptr || *application == '\0')
         return;
-    Opened<AcDbObject> object(id, AcDb::kForWrite);
+    Opened<AcDbObject> object(entity, AcDb::kForWrite);
     if (!object)
         return;
     Chain chain(object->xData(application));

@@ -15,12 +15,27 @@ struct ChainRelease {
 };
 using Chain = std::unique_ptr<resbuf, ChainRelease>;
 
+// The object id of an entity name; false for a name the host does not know.
+inline bool IdOfName(const ads_name entity, AcDbObjectId& id)
+{
+    if (entity == nullptr)
+        return false;
+    return acdbGetObjectId(id, entity) == Acad::eOk && !id.isNull();
+}
+
 // An object opened through its id and closed when this goes out of scope.
 template <typename T>
 class Opened {
 public:
     Opened() = default;
     Opened(AcDbObjectId id, AcDb::OpenMode mode) { open(id, mode); }
+    // The entity an entity name stands for; nothing is open for a name the host does not know.
+    Opened(const ads_name entity, AcDb::OpenMode mode)
+    {
+        AcDbObjectId id;
+        if (IdOfName(entity, id))
+            open(id, mode);
+    }
     ~Opened() { close(); }
     Opened(const Opened&) = delete;
     Opened& operator=(const Opened&) = delete;
@@ -46,14 +61,6 @@ private:
     T* object_ = nullptr;
     Acad::ErrorStatus status_ = Acad::eNullObjectId;
 };
-
-// The object id of an entity name; false for a name the host does not know.
-inline bool IdOfName(const ads_name entity, AcDbObjectId& id)
-{
-    if (entity == nullptr)
-        return false;
-    return acdbGetObjectId(id, entity) == Acad::eOk && !id.isNull();
-}
 
 // The text of a possibly null argument.
 inline const char* TextOrEmpty(const char* text) { return text != nullptr ? text : ""; }

@@ -178,10 +178,7 @@ int PointInCurveTest(const AcDbCurve* curve, const AcGePoint2d& point)
 
 int PointInClosedCurve(const ads_name entity, const AcGePoint2d& point)
 {
-    AcDbObjectId id;
-    if (!IdOfName(entity, id))
-        return -2;
-    Opened<AcDbCurve> curve(id, AcDb::kForRead);
+    Opened<AcDbCurve> curve(entity, AcDb::kForRead);
     if (!curve)
         return -2;
     return PointInCurveTest(curve.get(), point);

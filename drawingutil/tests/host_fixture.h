@@ -10,6 +10,7 @@
 #include "platform/cad/prompts.h"
 #include "platform/ui/answer_source.h"
 #include "platform/win/root.h"
+#include "testing/temp_folder.h"
 
 #include "drawing_fixture.h"
 
@@ -17,10 +18,8 @@ class HostTest : public DrawingTest {
 protected:
     HostTest()
     {
-        root_ = std::filesystem::temp_directory_path() /
-                ("drawingutil_" + std::to_string(::getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(root_);
+        if (root_.empty())
+            ADD_FAILURE() << "no temporary folder";
         std::filesystem::create_directories(root_ / "c" / "support");
         platform::win::SetRoot(root_.string());
         platform::cad::SetSupportPath({"C:\\support"});
@@ -32,7 +31,6 @@ protected:
         platform::cad::SetSupportPath({});
         platform::ui::SetAnswerDriver(nullptr);
         platform::win::SetRoot("");
-        std::filesystem::remove_all(root_);
     }
 
     std::filesystem::path SupportFolder() const { return root_ / "c" / "support"; }
@@ -41,6 +39,7 @@ protected:
     static const std::string& CommandLine() { return platform::cad::CommandLineText(); }
 
 private:
-    std::filesystem::path root_;
+    dero::testing::TempFolder folder_{"drawingutil"};
+    std::filesystem::path root_ = folder_.path();
     std::shared_ptr<platform::ui::AnswerQueue> answers_;
 };

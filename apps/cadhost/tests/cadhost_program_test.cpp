@@ -1,71 +1,45 @@
 // End to end: the real cadhost program on a temporary root.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "options.h"
 #include "platform/text/encoding.h"
+#include "testing/cadhost_run.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Read(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using dero::testing::CadhostRun;
+using dero::testing::ReadFile;
 
 class CadhostTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        // A folder of its own for every run, so that builds testing side by side never share one.
-        std::string pattern = ::testing::TempDir() + "cadhost_e2e_" +
-                              ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-        ASSERT_EQ(mkdir((dir + "/root").c_str(), 0755), 0);
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void SetUp() override { ASSERT_FALSE(folder.path().empty()); }
 
-    void Write(const std::string& name, const std::string& text) { std::ofstream(dir + "/" + name, std::ios::binary) << text; }
+    void Write(const std::string& name, const std::string& text) { dero::testing::WriteFile(folder / name, text); }
 
     // Runs cadhost in the test's folder with the test plug-ins and no others.
-    Outcome Cadhost(const std::string& args, bool plugins = true)
+    CadhostRun Cadhost(const std::string& args, bool plugins = true)
     {
-        std::string command = "cd '" + dir + "' && DERO_ROOT='" + dir + "/root' '" CADHOST_PROGRAM "' " + args +
-                              (plugins ? " --no-default-modules --load '" TEST_PLUGIN_A "' --load '" TEST_PLUGIN_B "'" : "") +
-                              " > out.txt 2> err.txt < /dev/null";
-        Outcome run;
-        int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        // The program speaks UTF-8; the expectations here are GBK like all our literals.
-        run.out = platform::text::Utf8ToGbk(Read(dir + "/out.txt"));
-        run.err = platform::text::Utf8ToGbk(Read(dir + "/err.txt"));
-        return run;
+        return dero::testing::RunCadhost(
+            CADHOST_PROGRAM, dir,
+            args + (plugins ? " --no-default-modules --load '" TEST_PLUGIN_A "' --load '" TEST_PLUGIN_B "'" : ""));
     }
 
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-    std::string dir;
+    dero::testing::TempFolder folder{std::string("cadhost_e2e_") +
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    const std::string& dir = folder.path();
 };
 
 TEST_F(CadhostTest, ScriptOnANewDrawingWithAnswersCancelsAndAnUnansweredPrompt)
 {
     Write("job.scr", "RTA_HELLO\nRTA_ASK\n250\nrta_ask\n^C\nRTB_CALL\nRTA_NEST\nRTA_ASK\n");
-    Outcome run = Cadhost("-s job.scr -t transcript.txt");
+    CadhostRun run = Cadhost("-s job.scr -t transcript.txt");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     EXPECT_TRUE(Has(run.out, "命令: RTA_HELLO\nhello from A\n命令: RTA_ASK\nScale <500>: 250\nscale 250"));
@@ -74,7 +48,7 @@ TEST_F(CadhostTest, ScriptOnANewDrawingWithAnswersCancelsAndAnUnansweredPrompt)
     EXPECT_TRUE(Has(run.out, "命令: RTA_ASK\nScale <500>: 250\nscale 250\nnested ask: 5100"));
     EXPECT_TRUE(Has(run.out, "未知命令\"NO_SUCH_COMMAND\"。按 F1 查看帮助。\nnested unknown: -5001"));
 
-    std::string transcript = platform::text::Utf8ToGbk(Read(dir + "/transcript.txt"));
+    std::string transcript = platform::text::Utf8ToGbk(ReadFile(dir + "/transcript.txt"));
     EXPECT_TRUE(Has(transcript, "command \"RTA_ASK\"\nprompt \"\\nScale <500>: \"\n  -> \"250\"\n"));
     EXPECT_TRUE(Has(transcript, "prompt \"\\nScale <500>: \"\n  -> cancel\n"));
     EXPECT_TRUE(Has(transcript, "  -> \"250\" (command argument)\ncommand \"REGEN\"\nregen\n"));
@@ -89,47 +63,47 @@ TEST_F(CadhostTest, ScriptOnANewDrawingWithAnswersCancelsAndAnUnansweredPrompt)
 
 TEST_F(CadhostTest, FailuresEndWithAClearMessageAndANonZeroStatus)
 {
-    Outcome missing = Cadhost("nothere.dwg -c RTA_HELLO");
+    CadhostRun missing = Cadhost("nothere.dwg -c RTA_HELLO");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "cadhost: drawing not found: nothere.dwg\n");
     EXPECT_FALSE(Has(missing.out, "hello"));
 
     Write("bad.dxf", "this is no drawing\n");
-    Outcome malformed = Cadhost("bad.dxf");
+    CadhostRun malformed = Cadhost("bad.dxf");
     EXPECT_EQ(malformed.status, 1);
     EXPECT_TRUE(Has(malformed.err, "cadhost: cannot open bad.dxf: ")) << malformed.err;
 
     Write("unknown.scr", "RTA_HELLO\nFROBNICATE\nRTA_HELLO\n");
-    Outcome unknown = Cadhost("-s unknown.scr");
+    CadhostRun unknown = Cadhost("-s unknown.scr");
     EXPECT_EQ(unknown.status, 1);
     EXPECT_TRUE(Has(unknown.out, "未知命令\"FROBNICATE\"。按 F1 查看帮助。"));
     EXPECT_EQ(unknown.err, "cadhost: unknown.scr: script line 2: \"FROBNICATE\" failed\n");
     EXPECT_EQ(unknown.out.find("hello from A"), unknown.out.rfind("hello from A")) << "nothing runs after it";
 
-    Outcome unknownCommand = Cadhost("-c NOPE");
+    CadhostRun unknownCommand = Cadhost("-c NOPE");
     EXPECT_EQ(unknownCommand.status, 1);
     EXPECT_EQ(unknownCommand.err, "cadhost: command failed: NOPE\n");
 
-    Outcome noScript = Cadhost("-s none.scr");
+    CadhostRun noScript = Cadhost("-s none.scr");
     EXPECT_EQ(noScript.status, 1);
     EXPECT_EQ(noScript.err, "cadhost: script not found: none.scr\n");
 
-    Outcome badModule = Cadhost("--load nowhere.so", false);
+    CadhostRun badModule = Cadhost("--load nowhere.so", false);
     EXPECT_EQ(badModule.status, 1);
     EXPECT_EQ(badModule.err, "cadhost: Module nowhere.so not found.\n");
 
-    Outcome unsaved = Cadhost("-c RTA_HELLO -o /proc/no/such/folder/out.dxf");
+    CadhostRun unsaved = Cadhost("-c RTA_HELLO -o /proc/no/such/folder/out.dxf");
     EXPECT_EQ(unsaved.status, 1);
     EXPECT_TRUE(Has(unsaved.err, "cadhost: cannot save /proc/no/such/folder/out.dxf: ")) << unsaved.err;
 
-    Outcome usage = Cadhost("-s", false);
+    CadhostRun usage = Cadhost("-s", false);
     EXPECT_EQ(usage.status, 2);
     EXPECT_TRUE(Has(usage.err, "-s needs a value\nusage: cadhost"));
 }
 
 TEST_F(CadhostTest, DockBarsAreShownWithTheirTextsWhenTheyAppear)
 {
-    Outcome run = Cadhost("-c RTA_BAR -c RTA_BAR -c RTA_HIDEBAR -c RTA_BAR");
+    CadhostRun run = Cadhost("-c RTA_BAR -c RTA_BAR -c RTA_HIDEBAR -c RTA_BAR");
     EXPECT_EQ(run.status, 0) << run.err;
     std::string shown = "[bar] 测试窗\n  Afx:8 0 \"测试窗\"\n    Static 0 \"窗中文字\"";
     std::size_t first = run.out.find(shown);
@@ -143,7 +117,7 @@ TEST_F(CadhostTest, DockBarsAreShownWithTheirTextsWhenTheyAppear)
 TEST_F(CadhostTest, AlertsAndBoxesAreShownAndAScriptCannotAnswerABox)
 {
     Write("box.scr", "RTA_BOX\n");
-    Outcome run = Cadhost("-s box.scr");
+    CadhostRun run = Cadhost("-s box.scr");
     EXPECT_EQ(run.status, 0) << run.err;
     // A yes/no box has no cancel: closing it unanswered says No.
     EXPECT_TRUE(Has(run.out, "[alert] 注意: 100%\n\n[Dero] 保存修改吗? -> cancel (no answer)\nbox gave 7")) << run.out;
@@ -151,7 +125,7 @@ TEST_F(CadhostTest, AlertsAndBoxesAreShownAndAScriptCannotAnswerABox)
 
 TEST_F(CadhostTest, AModuleEndsTheHostWithItsExitCode)
 {
-    Outcome run = Cadhost("-c RTA_HELLO -c rta_quit_local -c RTA_HELLO -o never.dxf");
+    CadhostRun run = Cadhost("-c RTA_HELLO -c rta_quit_local -c RTA_HELLO -o never.dxf");
     EXPECT_EQ(run.status, 3) << run.err;
     EXPECT_TRUE(Has(run.out, "after exit: -5002"));
     EXPECT_EQ(run.out.find("hello from A"), run.out.rfind("hello from A"));

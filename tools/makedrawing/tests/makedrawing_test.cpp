@@ -2,15 +2,16 @@
 // ezdxf and an independent count of the faults.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "makedrawing/options.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -20,13 +21,7 @@ const std::string kEveryFault =
     " --open-houses 0.1 --overlapping-houses 0.1 --overlapping-parcels 0.1 --gaps 0.1 --slivers 0.1"
     " --missing-labels 0.1 --duplicate-labels 0.1 --numbering-gaps 0.1 --doubled-vertices 0.1";
 
-std::string Read(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using dero::testing::ReadFile;
 
 // The report's line of counts per kind.
 std::string Counts(const std::string& report)
@@ -37,17 +32,9 @@ std::string Counts(const std::string& report)
 
 class MakeDrawingRun : public ::testing::Test {
 protected:
-    MakeDrawingRun()
-    {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("makedrawing_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    ~MakeDrawingRun() override { std::filesystem::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(folder_.path().empty()); }
 
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    std::string Path(const std::string& name) const { return folder_ / name; }
 
     // Runs the generator; its exit status, with what it wrote on stderr kept in errors().
     int Generate(const std::string& arguments) const
@@ -55,7 +42,7 @@ protected:
         std::string command = std::string(MAKEDRAWING_PATH) + " " + arguments + " 2>" + Path("stderr");
         return WEXITSTATUS(std::system(command.c_str()));
     }
-    std::string errors() const { return Read(Path("stderr")); }
+    std::string errors() const { return ReadFile(Path("stderr")); }
 
     // count_faults.py: 0 when the audit is clean and its counts match the report.
     int CountFaults(const std::string& drawing, const std::string& report) const
@@ -64,10 +51,11 @@ protected:
                               " " + report + " " + kCodes + " >" + Path("counts") + " 2>&1";
         return WEXITSTATUS(std::system(command.c_str()));
     }
-    std::string counts() const { return Read(Path("counts")); }
+    std::string counts() const { return ReadFile(Path("counts")); }
 
 private:
-    std::filesystem::path dir_;
+    dero::testing::TempFolder folder_{std::string("makedrawing_") +
+                                      ::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
 
 TEST_F(MakeDrawingRun, SameSeedGivesTheSameBytes)
@@ -76,11 +64,11 @@ TEST_F(MakeDrawingRun, SameSeedGivesTheSameBytes)
     ASSERT_EQ(Generate(common + " --seed 7 --out " + Path("a.dxf") + " --report " + Path("a.json")), 0) << errors();
     ASSERT_EQ(Generate(common + " --seed 7 --out " + Path("b.dxf") + " --report " + Path("b.json")), 0) << errors();
     ASSERT_EQ(Generate(common + " --seed 8 --out " + Path("c.dxf")), 0) << errors();
-    std::string first = Read(Path("a.dxf"));
+    std::string first = ReadFile(Path("a.dxf"));
     EXPECT_GT(first.size(), 100000u);
-    EXPECT_TRUE(first == Read(Path("b.dxf")));
-    EXPECT_EQ(Read(Path("a.json")), Read(Path("b.json")));
-    EXPECT_FALSE(first == Read(Path("c.dxf")));
+    EXPECT_TRUE(first == ReadFile(Path("b.dxf")));
+    EXPECT_EQ(ReadFile(Path("a.json")), ReadFile(Path("b.json")));
+    EXPECT_FALSE(first == ReadFile(Path("c.dxf")));
     EXPECT_FALSE(std::filesystem::exists(Path("c.json")));
 }
 
@@ -97,7 +85,7 @@ TEST_F(MakeDrawingRun, EzdxfFindsTheReportedFaultsAndNoOthers)
             << errors();
         EXPECT_EQ(CountFaults(drawing, report), 0) << counts();
     }
-    std::string report = Counts(Read(Path("town.json")));
+    std::string report = Counts(ReadFile(Path("town.json")));
     ASSERT_FALSE(report.empty());
     for (const char* kind : {"open_house", "overlapping_house", "overlapping_parcel", "gap", "sliver", "missing_label",
                              "duplicate_label", "numbering_gap", "doubled_vertex"})
@@ -106,7 +94,7 @@ TEST_F(MakeDrawingRun, EzdxfFindsTheReportedFaultsAndNoOthers)
     ASSERT_EQ(Generate("--parcels 50 --codes " + kCodes + " --out " + Path("clean.dxf") + " --report " +
                        Path("clean.json")),
               0);
-    EXPECT_NE(Read(Path("clean.json")).find("\"faults\": []"), std::string::npos);
+    EXPECT_NE(ReadFile(Path("clean.json")).find("\"faults\": []"), std::string::npos);
     EXPECT_EQ(CountFaults(Path("clean.dxf"), Path("clean.json")), 0) << counts();
 }
 
@@ -115,9 +103,9 @@ TEST_F(MakeDrawingRun, CommittedTownIsWhatItsCommandMakes)
     std::string command = "MAKEDRAWING=" + std::string(MAKEDRAWING_PATH) + " " + kSource + "/samples/make_town " +
                           Path("") + " 2>" + Path("stderr");
     ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << errors();
-    EXPECT_TRUE(Read(Path("town.dxf")) == Read(kSource + "/samples/town.dxf"));
-    EXPECT_EQ(Read(Path("town_faults.json")), Read(kSource + "/samples/town_faults.json"));
-    std::string perKind = Counts(Read(Path("town_faults.json")));
+    EXPECT_TRUE(ReadFile(Path("town.dxf")) == ReadFile(kSource + "/samples/town.dxf"));
+    EXPECT_EQ(ReadFile(Path("town_faults.json")), ReadFile(kSource + "/samples/town_faults.json"));
+    std::string perKind = Counts(ReadFile(Path("town_faults.json")));
     ASSERT_FALSE(perKind.empty());
     EXPECT_EQ(perKind.find(": 0"), std::string::npos) << "every kind of fault is in the sample";
     EXPECT_EQ(CountFaults(kSource + "/samples/town.dxf", kSource + "/samples/town_faults.json"), 0) << counts();

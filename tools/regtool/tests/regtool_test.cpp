@@ -10,6 +10,8 @@
 
 #include "platform/win/registry.h"
 #include "platform/win/root.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -31,26 +33,17 @@ RunResult RunTool(const std::string& arguments) {
     return result;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using dero::testing::ReadFile;
 
 class RegtoolTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/dero-regtool-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root_ = pattern;
+        ASSERT_FALSE(root_.empty());
         platform::win::SetRoot(root_);
     }
-    void TearDown() override {
-        platform::win::SetRoot("");
-        std::filesystem::remove_all(root_);
-    }
-    std::string root_;
+    void TearDown() override { platform::win::SetRoot(""); }
+    dero::testing::TempFolder folder_{"dero-regtool"};
+    const std::string& root_ = folder_.path();
     const std::string fixture_ = std::string(DERO_SOURCE_DIR) + "/tools/regtool/tests/fixture.reg";
 };
 
