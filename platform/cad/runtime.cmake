@@ -19,7 +19,7 @@ endforeach()
 dero_test(cadhost_runtime_tests
   SOURCES tests/runtime/module_test.cpp tests/runtime/command_test.cpp tests/runtime/prompt_test.cpp
     tests/runtime/document_test.cpp tests/runtime/host_services_runtime_test.cpp
-  LIBS cadhost)
+  LIBS cadhost dero_testing)
 add_dependencies(cadhost_runtime_tests cadhost_test_plugin_A cadhost_test_plugin_B)
 target_compile_definitions(cadhost_runtime_tests PRIVATE
   TEST_PLUGIN_A="$<TARGET_FILE:cadhost_test_plugin_A>" TEST_PLUGIN_B="$<TARGET_FILE:cadhost_test_plugin_B>")

@@ -11,6 +11,7 @@
 #include "platform/ui/window_api.h"
 #include "platform/ui/window_system.h"
 #include "platform/win/path_mapping.h"
+#include "testing/temp_folder.h"
 
 namespace {
 
@@ -18,9 +19,9 @@ class HostServicesTest : public HostTest {};
 
 TEST_F(HostServicesTest, FileSearchLooksAlongTheSupportPathWithoutCase)
 {
-    std::string root = ::testing::TempDir() + "cadhost_search";
-    std::string a = root + "/Support", b = root + "/blocks";
-    mkdir(root.c_str(), 0755);
+    dero::testing::TempFolder folder("cadhost_search");
+    ASSERT_FALSE(folder.path().empty());
+    std::string a = folder / "Support", b = folder / "blocks";
     mkdir(a.c_str(), 0755);
     mkdir(b.c_str(), 0755);
     std::ofstream(a + "/cvtIndex.ini") << "END\n";
