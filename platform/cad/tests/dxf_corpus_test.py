@@ -38,6 +38,7 @@ KNOWN_FAILING = {
     "dxf_unicode.dxf": ({"dimension styles"}, "Standard dimension style saved without its values"),
     "leader-mleader.dxf": ({OPENS}, "refused: a layer's linetype CONTINUOUS has no LTYPE entry"),
     "small_r14.dxf": ({OPENS}, "refused: XRECORD holding groups 1000-1070"),
+    "VP4.dxf": ({"dimension styles"}, "dimension style ISO-25 dropped: only Standard is written"),
     "utf-8.dxf": ({OPENS}, "refused: UTF-8 layer name in a drawing that declares ANSI_1252"),
     "ogr2ogr_chinese.dxf": ({OPENS}, "refused: UTF-8 Chinese layer names in a drawing that declares ANSI_1252"),
     "ezdxf_R12.dxf": ({OPENS}, "refused: layer Straße (no ß in GBK) fails the name check as a \\U+ escape"),
