@@ -2,13 +2,14 @@
 """Drawings written by other programs open in cadhost and are saved without loss.
 
 Every drawing of the corpus folder that ezdxf reads, a drawing that ogr2ogr makes here from a
-GeoJSON with Chinese layer names and texts, and drawings ezdxf makes here in three releases, is opened by the cadhost program and saved as a new
-file. ezdxf then reads both and compares: entities of each layout, block contents, layer names,
-texts, extended-data applications and dimension styles; and its audit finds no more problems in
-the saved drawing than in the one read.
+GeoJSON with Chinese layer names and texts, and drawings ezdxf makes here in three releases, is
+opened by the cadhost program and saved as a new file. ezdxf then reads both and compares:
+entities of each layout, block contents, dimensions, layer names, texts, extended-data
+applications and dimension styles with their values; and its audit finds no more problems in the
+saved drawing than in the one read.
 
-Prints one line per drawing and check; exits 1 when a drawing fails that is not listed below as
-failing, or when a listed one now passes (take it off the list).
+Prints one line per drawing and failed check; exits 1 when a drawing fails a check that is not
+listed for it below, or passes one that is (take it off the list).
 
 usage: dxf_corpus_test.py CADHOST CORPUS_FOLDER
 """
@@ -68,8 +69,6 @@ GEOJSON = {
 
 LAYOUT_BLOCKS = ("*model_space", "*paper_space")
 UNICODE_ESCAPE = re.compile(r"\\U\+([0-9A-Fa-f]{4})")
-
-
 UNDECODED = re.compile("[\udc80-\udcff\ufffd]")
 
 
