@@ -10,19 +10,19 @@
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
-#include "platform/text/gbk.h"
-#include "platform/ui/resources.h"
 #include "platform/ui/window_api.h"
 
 namespace cadastral {
 namespace {
 
-// Local names loaded from string resources hold at most 64 bytes (the buffer has 68).
-constexpr std::size_t kLocalNameLimit = 64;
+struct NamedHandler {
+    const char* name;
+    AcRxFunctionPtr handler;  // null: not built yet
+};
 
 // In the order of registration.
 // clang-format off
-constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
+constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", nullptr},
     {"PELGARDBF", nullptr},
     {"CHECKSINGLEZD", nullptr},
@@ -33,7 +33,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {"DELETEJZDPRE", nullptr},
     {"SS_EXPORT_SHP", nullptr},
     {"FENSHUXIAN", nullptr},
-    {"CheckFWClosed", CheckFWClosed},
+    {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},
     {"CheckFW_Intersect_ZD", nullptr},
     {"AddZJLX", nullptr},
     {"TopoTest", nullptr},
@@ -50,7 +50,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
     {"Combinetbxzq", nullptr},
     {"FindIllegalTBs", nullptr},
     {"SelEnts", nullptr},
-    {"setmindist", SetMinDistCommand},
+    {"setmindist", drawingutil::GuardedCommand<SetMinDistCommand>},
     {"drawzdlen", nullptr},
     {"testqzj", nullptr},
     {"CheckParcelVertex", nullptr},
@@ -59,49 +59,37 @@ constexpr std::array<CommandEntry, kCommandCount> kCommands = {{
 }};
 // clang-format on
 
-// The stand-in handler of the command at position I: a line on the command line, nothing else.
+// The handler of a command at position I that is not built yet: a line on the command line,
+// nothing else.
 template <std::size_t I>
 void NotBuiltYet() {
     acutPrintf("\n命令 %s 尚未实现, 图形没有改动.", kCommands[I].name);
 }
 
 template <std::size_t... I>
-constexpr std::array<AcRxFunctionPtr, kCommandCount> MakePlaceholders(std::index_sequence<I...>) {
-    return {{&NotBuiltYet<I>...}};
+constexpr std::array<drawingutil::CommandEntry, kCommandCount> MakeTable(std::index_sequence<I...>) {
+    return {{drawingutil::CommandEntry{kCommandGroup, kCommands[I].name, kCommandFlags,
+                                       kCommands[I].handler != nullptr ? kCommands[I].handler : &NotBuiltYet<I>}...}};
 }
 
-constexpr std::array<AcRxFunctionPtr, kCommandCount> kPlaceholders =
-    MakePlaceholders(std::make_index_sequence<kCommandCount>());
+constexpr std::array<drawingutil::CommandEntry, kCommandCount> kTable =
+    MakeTable(std::make_index_sequence<kCommandCount>());
+
+constexpr std::array<const char*, 2> kGroups = {kCommandGroup, kOldCommandGroup};
 
 }  // namespace
 
-const std::array<CommandEntry, kCommandCount>& CommandTable() {
-    return kCommands;
-}
-
-AcRxFunctionPtr RegisteredHandler(std::size_t index) {
-    if (index >= kCommandCount)
-        return nullptr;
-    return kCommands[index].handler != nullptr ? kCommands[index].handler : kPlaceholders[index];
+const std::array<drawingutil::CommandEntry, kCommandCount>& CommandTable() {
+    return kTable;
 }
 
 Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const char* localName, int flags,
                              AcRxFunctionPtr handler, int resourceId) {
-    AcEdCommandStack* stack = acedRegCmds;
-    if (stack == nullptr)
-        return Acad::eNullObjectPointer;
-    std::string local = localName != nullptr ? localName : "";
-    if (resourceId != -1) {
-        const std::string* text = platform::ui::FindString(ModuleResources(), static_cast<UINT>(resourceId));
-        local = text != nullptr ? platform::text::TruncateGbk(*text, kLocalNameLimit) : std::string();
-    }
-    return stack->addCommand(group, globalName, local.c_str(), flags, handler, nullptr, -1, nullptr, nullptr);
+    return drawingutil::AddCommand(group, globalName, localName, flags, handler, ModuleResources(), resourceId);
 }
 
 void RegisterCommands() {
-    for (std::size_t i = 0; i < kCommandCount; ++i)
-        AddCommand(kCommandGroup, kCommands[i].name, kCommands[i].name, kCommandFlags, RegisteredHandler(i),
-                   -1);
+    drawingutil::AddCommands(kTable);
     LoadConfigTables();
     ComInitialize();
     if (HWND frame = adsw_acadMainWnd())
@@ -109,10 +97,7 @@ void RegisterCommands() {
 }
 
 void RemoveCommandGroups() {
-    if (AcEdCommandStack* stack = acedRegCmds) {
-        stack->removeGroup(kCommandGroup);
-        stack->removeGroup(kOldCommandGroup);
-    }
+    drawingutil::RemoveCommandGroups(kGroups);
     ComUninitialize();
 }
 

@@ -3,12 +3,7 @@
 
 extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg,
                                                                                   void* appId) {
-    // Nothing may escape into the host; a message that failed half way is answered like any other.
-    try {
-        return cadastral::HandleAppMessage(msg, appId);
-    } catch (...) {
-        return AcRx::kRetOK;
-    }
+    return drawingutil::AnswerHostMessage(cadastral::ModuleEntry(), msg, appId);
 }
 
 extern "C" __attribute__((visibility("default"))) int acrxGetApiVersion() {

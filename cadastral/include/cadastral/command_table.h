@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 
+#include "drawingutil/command_table.h"
 #include "platform/cad/acad_status.h"
 #include "platform/cad/command_stack.h"
 
@@ -22,19 +23,12 @@ inline constexpr std::size_t kCommandCount = 33;
 // The caption the module gives the host's main frame at load.
 inline constexpr const char* kEditionTitle = "Dero 地籍调查 - DeroPelgar";
 
-struct CommandEntry {
-    const char* name;
-    AcRxFunctionPtr handler;  // null: not built yet
-};
-
-// The commands in the order of registration.
-const std::array<CommandEntry, kCommandCount>& CommandTable();
-// The handler registered for the command at that position (the placeholder when not built yet).
-AcRxFunctionPtr RegisteredHandler(std::size_t index);
+// The commands in the order of registration, each with the handler registered for it.
+const std::array<drawingutil::CommandEntry, kCommandCount>& CommandTable();
 
 // Adds one command to the host's command stack. With resourceId -1 the local name is the one
-// passed, otherwise the string resource of that id (at most 64 bytes). The stack's status;
-// eNullObjectPointer when the host has no command stack.
+// passed, otherwise the string resource of that id among the module's resources (at most 64
+// bytes). The stack's status; eNullObjectPointer when the host has no command stack.
 Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const char* localName, int flags,
                              AcRxFunctionPtr handler, int resourceId);
 

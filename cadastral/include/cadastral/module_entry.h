@@ -1,13 +1,11 @@
-// The module's answer to the host's messages, behind the exported
-// acrxEntryPoint: 1 load, 2 unload, 3 a drawing loaded, 4 a drawing unloaded, 5 a LISP call.
-// Every message is answered with 0 (kRetOK), whatever its handler reported; other codes do
-// nothing.
+// What the module does on the host's messages: at load it registers its commands and reads its
+// tables and settings, at unload it removes them, and in every drawing it defines its LISP function.
 #pragma once
 
-#include "platform/cad/rx_dynamic_linker.h"
+#include "drawingutil/module_entry.h"
 
 namespace cadastral {
 
-AcRx::AppRetCode HandleAppMessage(AcRx::AppMsgCode msg, void* appId);
+const drawingutil::ModuleEntry& ModuleEntry();
 
 }  // namespace cadastral
