@@ -1,21 +1,18 @@
 #include "cadastral/entity_selection.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cadastral/settings.h"
 #include "cadastral/string_helpers.h"
 #include "drawingutil/feature_codes.h"
+#include "drawingutil/host_objects.h"
 #include "platform/cad/selection.h"
 
 namespace cadastral {
 namespace {
 
-struct ChainFree {
-    void operator()(resbuf* rb) const { acutRelRb(rb); }
-};
-using Chain = std::unique_ptr<resbuf, ChainFree>;
+using drawingutil::Chain;
 
 // Appends a buffer to the chain's tail; false (the chain unchanged) when memory ran out.
 bool Append(resbuf*& tail, int type, const std::string& text) {

@@ -1,10 +1,10 @@
 #include "cadastral/region_selection.h"
 
 #include <cmath>
-#include <memory>
 #include <string>
 
 #include "cadastral/entity_selection.h"
+#include "drawingutil/host_objects.h"
 #include "drawingutil/zoom.h"
 #include "geometry/point_list_offset.h"
 #include "platform/cad/prompts.h"
@@ -13,13 +13,10 @@
 namespace cadastral {
 namespace {
 
+using drawingutil::Chain;
+
 constexpr double kMinGap = 0.001;
 constexpr double kViewMargin = 3.0;
-
-struct ChainFree {
-    void operator()(resbuf* rb) const { acutRelRb(rb); }
-};
-using Chain = std::unique_ptr<resbuf, ChainFree>;
 
 std::string Lower(std::string_view text) {
     std::string out(text);

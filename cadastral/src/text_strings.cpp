@@ -1,9 +1,8 @@
 #include "cadastral/text_strings.h"
 
-#include <memory>
-
 #include "cadastral/entity_selection.h"
 #include "cadastral/settings.h"
+#include "drawingutil/host_objects.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
@@ -13,10 +12,7 @@ namespace cadastral {
 
 bool GetEntityTextString(const ads_name entity, std::string& text) {
     text.clear();
-    struct Free {
-        void operator()(resbuf* rb) const { acutRelRb(rb); }
-    };
-    const std::unique_ptr<resbuf, Free> list(acdbEntGet(entity));
+    const drawingutil::Chain list(acdbEntGet(entity));
     for (const resbuf* item = list.get(); item != nullptr; item = item->rbnext) {
         if (item->restype != 1) continue;
         if (item->resval.rstring != nullptr) text = item->resval.rstring;

@@ -1,5 +1,5 @@
-// Small RAII helpers for the host's open objects and result-buffer chains, so that every routine
-// closes what it opened on every path.
+// Holders of the host's open objects and result-buffer chains, so that every routine closes and
+// frees what it opened on every path.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@
 
 namespace drawingutil {
 
+// A result-buffer chain freed with acutRelRb when the holder goes.
 struct ChainRelease {
     void operator()(resbuf* chain) const { acutRelRb(chain); }
 };
