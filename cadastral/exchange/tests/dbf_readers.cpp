@@ -71,7 +71,7 @@ void RunReader(const std::string& command, const std::string& program, ReadBackT
 }  // namespace
 
 ReadBackTable ReadWithDbfread(const std::string& path) {
-    const std::string script = std::string(DERO_SOURCE_DIR) + "/cadastral/tests/dbfread_rows.py";
+    const std::string script = std::string(DERO_SOURCE_DIR) + "/cadastral/exchange/tests/dbfread_rows.py";
     ReadBackTable table;
     std::vector<std::string> lines;
     RunReader("PYTHONIOENCODING=utf-8 /usr/bin/python3 " + ShellQuote(script) + " " + ShellQuote(path),

@@ -27,7 +27,7 @@ std::string ReadBytes(const std::string& path) {
 void ExpectFileMatches(const std::string& path, const std::string& expectedName) {
     const std::string actual = ReadBytes(path);
     const std::string expected =
-        ReadBytes(std::string(DERO_SOURCE_DIR) + "/cadastral/tests/data/" + expectedName);
+        ReadBytes(std::string(DERO_SOURCE_DIR) + "/cadastral/exchange/tests/data/" + expectedName);
     ASSERT_FALSE(expected.empty()) << expectedName;
     std::size_t at = 0;
     while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
