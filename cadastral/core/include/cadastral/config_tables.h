@@ -3,9 +3,10 @@
 // (attribute layouts) and "attributeCheck.def" (required fields per exchange table). They are read
 // once, at load, and only read afterwards.
 //
-// Texts are GBK. Each text field keeps at most its capacity - 1 bytes (the capacities count the
-// terminating zero, as the Part gives them): a longer text is cut at a character boundary, except
-// a feature code, whose line is refused, since a cut code would match another one.
+// Texts are GBK. Each text field keeps at most its capacity - 1 bytes (a capacity counts the
+// terminating zero, as the fixed-size fields of the records always have): a longer text is cut at
+// a character boundary, except a feature code, whose line is refused, since a cut code would match
+// another one.
 #pragma once
 
 #include <cstddef>

@@ -2,8 +2,9 @@
 // registered with the flag word 3 (transparent, use pick set), under the same global and local
 // name, in the order of the table.
 //
-// A command whose handler is not built yet is registered with a handler that says so on the command
-// line and changes nothing; the issue that builds a command puts its handler into the table.
+// A command whose handler is not built yet is still registered, so that scripts and menus find
+// every name: its handler says so on the command line and changes nothing. Building a command means
+// putting its handler into the table.
 #pragma once
 
 #include <array>
