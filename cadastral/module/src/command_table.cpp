@@ -66,13 +66,14 @@ void NotBuiltYet() {
     acutPrintf("\n命令 %s 尚未实现, 图形没有改动.", kCommands[I].name);
 }
 
+// Not constexpr: the sanitizer build cannot compare function addresses at compile time.
 template <std::size_t... I>
-constexpr std::array<drawingutil::CommandEntry, kCommandCount> MakeTable(std::index_sequence<I...>) {
+std::array<drawingutil::CommandEntry, kCommandCount> MakeTable(std::index_sequence<I...>) {
     return {{drawingutil::CommandEntry{kCommandGroup, kCommands[I].name, kCommandFlags,
                                        kCommands[I].handler != nullptr ? kCommands[I].handler : &NotBuiltYet<I>}...}};
 }
 
-constexpr std::array<drawingutil::CommandEntry, kCommandCount> kTable =
+const std::array<drawingutil::CommandEntry, kCommandCount> kTable =
     MakeTable(std::make_index_sequence<kCommandCount>());
 
 constexpr std::array<const char*, 2> kGroups = {kCommandGroup, kOldCommandGroup};
