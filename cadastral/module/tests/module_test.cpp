@@ -116,8 +116,8 @@ TEST_F(ModuleTest, TheLispFunctionIsDispatchedAndOtherCodesCallNothing) {
     EXPECT_EQ(type, RTNIL);
     EXPECT_NE(CommandLine().find("ssfromnodeswp"), std::string::npos) << CommandLine();
 
-    // A call with the function code 2 reaches the module, which calls no routine (its dispatcher
-    // answers -5001, which the entry point drops as it drops every result).
+    // A call with the function code 2 reaches the module, which calls no routine: no entry has
+    // that code, so the call does nothing and its value stays void.
     void* module = Module();
     ASSERT_NE(module, nullptr);
     {
