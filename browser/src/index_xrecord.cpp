@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "drawingutil/host_objects.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_xrecord.h"
@@ -9,36 +10,38 @@
 
 namespace {
 
+using drawingutil::Chain;
+using drawingutil::Opened;
+
 constexpr std::size_t kChunkBytes = 255;
 constexpr int kLengthGroup = 90;
 constexpr int kChunkGroup = 310;
 
-// Opens the named sub-dictionary for reading; null when it or its parent is missing.
-AcDbDictionary* OpenSubDictionary(const char* dictionaryName) {
-    AcDbDictionary* named = nullptr;
-    if (acdbHostApplicationServices()->workingDatabase()->getNamedObjectsDictionary(named, AcDb::kForRead) != Acad::eOk)
-        return nullptr;
-    AcDbObject* object = nullptr;
-    Acad::ErrorStatus es = named->getAt(dictionaryName, object, AcDb::kForRead);
-    named->close();
-    if (es != Acad::eOk) return nullptr;
-    auto* sub = AcDbDictionary::cast(object);
-    if (sub == nullptr) object->close();
-    return sub;
+AcDbObjectId NamedObjectsId() {
+    return acdbHostApplicationServices()->workingDatabase()->namedObjectsDictionaryId();
+}
+
+// Opens the named sub-dictionary; nothing open when it or its parent is missing.
+Acad::ErrorStatus OpenSubDictionary(Opened<AcDbDictionary>& sub, const char* dictionaryName, AcDb::OpenMode mode) {
+    AcDbObjectId id;
+    {
+        const Opened<AcDbDictionary> named(NamedObjectsId(), AcDb::kForRead);
+        if (!named) return named.status();
+        const Acad::ErrorStatus es = named->getAt(dictionaryName, id);
+        if (es != Acad::eOk) return es;
+    }
+    return sub.open(id, mode);
 }
 
 // The data list: the length, then the chunks. Null when memory runs out.
-resbuf* BuildImageList(const std::uint8_t* bytes, std::size_t length) {
-    resbuf* head = acutBuildList(kLengthGroup, static_cast<long>(length), RTNONE);
-    resbuf* tail = head;
+Chain BuildImageList(const std::uint8_t* bytes, std::size_t length) {
+    Chain head(acutBuildList(kLengthGroup, static_cast<long>(length), RTNONE));
+    resbuf* tail = head.get();
     for (std::size_t offset = 0; head != nullptr && offset < length; offset += kChunkBytes) {
         ads_binary chunk{static_cast<short>(std::min(kChunkBytes, length - offset)),
                          const_cast<char*>(reinterpret_cast<const char*>(bytes + offset))};
         tail->rbnext = acutBuildList(kChunkGroup, &chunk, RTNONE);
-        if (tail->rbnext == nullptr) {
-            acutRelRb(head);
-            return nullptr;
-        }
+        if (tail->rbnext == nullptr) return nullptr;
         tail = tail->rbnext;
     }
     return head;
@@ -48,68 +51,65 @@ resbuf* BuildImageList(const std::uint8_t* bytes, std::size_t length) {
 
 bool WriteIndexXrecord(const char* dictionaryName, const char* key, const std::uint8_t* bytes, std::size_t length) {
     if (length > 0x7FFFFFFF) return false;
-    AcDbDictionary* named = nullptr;
-    if (acdbHostApplicationServices()->workingDatabase()->getNamedObjectsDictionary(named, AcDb::kForWrite) != Acad::eOk)
-        return false;
-    AcDbObject* object = nullptr;
-    AcDbDictionary* sub = nullptr;
-    if (named->getAt(dictionaryName, object, AcDb::kForWrite) == Acad::eOk) {
-        sub = AcDbDictionary::cast(object);
-        if (sub == nullptr) object->close();
-    } else {
-        sub = new AcDbDictionary;
+    Opened<AcDbDictionary> sub;
+    {
+        Opened<AcDbDictionary> named(NamedObjectsId(), AcDb::kForWrite);
+        if (!named) return false;
         AcDbObjectId id;
-        if (named->setAt(dictionaryName, sub, id) != Acad::eOk) {
-            delete sub;
-            sub = nullptr;
-        }
-    }
-    named->close();
-    if (sub == nullptr) return false;
-
-    resbuf* list = BuildImageList(bytes, length);
-    bool ok = false;
-    if (list != nullptr) {
-        auto* record = new AcDbXrecord;
-        AcDbObjectId id;
-        if (sub->setAt(key, record, id) == Acad::eOk) {
-            ok = record->setFromRbChain(*list) == Acad::eOk;
-            record->close();
+        if (named->getAt(dictionaryName, id) == Acad::eOk) {
+            sub.open(id, AcDb::kForWrite);
         } else {
-            delete record;
+            auto* created = new AcDbDictionary;
+            if (named->setAt(dictionaryName, created, id) != Acad::eOk) {
+                delete created;
+                return false;
+            }
+            created->close();
+            sub.open(id, AcDb::kForWrite);
         }
-        acutRelRb(list);
     }
-    sub->close();
+    if (!sub) return false;
+
+    const Chain list = BuildImageList(bytes, length);
+    if (list == nullptr) return false;
+    auto* record = new AcDbXrecord;
+    AcDbObjectId id;
+    if (sub->setAt(key, record, id) != Acad::eOk) {
+        delete record;
+        return false;
+    }
+    const bool ok = record->setFromRbChain(*list) == Acad::eOk;
+    record->close();
     return ok;
 }
 
 void EraseIndexXrecord(const char* dictionaryName, const char* key) {
-    AcDbDictionary* sub = OpenSubDictionary(dictionaryName);
-    if (sub == nullptr) return;
-    AcDbObject* object = nullptr;
-    if (sub->getAt(key, object, AcDb::kForWrite) == Acad::eOk) {
-        if (auto* record = AcDbXrecord::cast(object)) record->clearData();
-        object->erase();
-        object->close();
-    }
-    sub->close();
+    Opened<AcDbDictionary> sub;
+    if (OpenSubDictionary(sub, dictionaryName, AcDb::kForRead) != Acad::eOk) return;
+    AcDbObjectId id;
+    if (sub->getAt(key, id) != Acad::eOk) return;
+    const Opened<AcDbObject> object(id, AcDb::kForWrite);
+    if (!object) return;
+    if (auto* record = AcDbXrecord::cast(object.get())) record->clearData();
+    object->erase();
 }
 
 std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key) {
-    AcDbDictionary* sub = OpenSubDictionary(dictionaryName);
-    if (sub == nullptr) return std::nullopt;
-    AcDbObject* object = nullptr;
-    Acad::ErrorStatus es = sub->getAt(key, object, AcDb::kForRead);
-    sub->close();
-    if (es != Acad::eOk) return std::nullopt;
-    resbuf* list = nullptr;
-    if (auto* record = AcDbXrecord::cast(object)) record->rbChain(&list);
-    object->close();
-    if (list == nullptr || list->restype != kLengthGroup || list->resval.rlong < 0) {
-        acutRelRb(list);
-        return std::nullopt;
+    AcDbObjectId id;
+    {
+        Opened<AcDbDictionary> sub;
+        if (OpenSubDictionary(sub, dictionaryName, AcDb::kForRead) != Acad::eOk) return std::nullopt;
+        if (sub->getAt(key, id) != Acad::eOk) return std::nullopt;
     }
+    Chain list;
+    {
+        const Opened<AcDbObject> object(id, AcDb::kForRead);
+        if (!object) return std::nullopt;
+        resbuf* chain = nullptr;
+        if (auto* record = AcDbXrecord::cast(object.get())) record->rbChain(&chain);
+        list.reset(chain);
+    }
+    if (list == nullptr || list->restype != kLengthGroup || list->resval.rlong < 0) return std::nullopt;
     // The image is built from the chunks and checked against the stated length, so a record whose
     // chunks say more or less than its length is refused rather than read past either end.
     std::vector<std::uint8_t> image;
@@ -121,7 +121,6 @@ std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionary
         ok = image.size() + size <= length;
         if (ok) image.insert(image.end(), rb->resval.rbinary.buf, rb->resval.rbinary.buf + size);
     }
-    acutRelRb(list);
     if (!ok || image.size() != length) return std::nullopt;
     return image;
 }

@@ -15,6 +15,7 @@
 #include "browser/index_xrecord.h"
 #include "browser/info_item.h"
 #include "browser/item_list.h"
+#include "drawingutil/document_lock.h"
 #include "platform/cad/documents.h"
 #include "platform/ui/afx_common_dialogs.h"
 #include "platform/ui/afx_wnd.h"
@@ -72,22 +73,6 @@ bool ReplaceItemsFrom(CByteStream& stream) {
     return true;
 }
 
-// Holds the current document locked for writing for as long as it lives.
-class DocumentWriteLock {
-public:
-    DocumentWriteLock() : m_document(acDocManager->curDocument()) {
-        if (m_document != nullptr && acDocManager->lockDocument(m_document) != Acad::eOk) m_document = nullptr;
-    }
-    ~DocumentWriteLock() {
-        if (m_document != nullptr) acDocManager->unlockDocument(m_document);
-    }
-    DocumentWriteLock(const DocumentWriteLock&) = delete;
-    DocumentWriteLock& operator=(const DocumentWriteLock&) = delete;
-
-private:
-    AcApDocument* m_document;
-};
-
 }  // namespace
 
 void SaveInfoFile() {
@@ -118,7 +103,7 @@ bool OpenInfoFile() {
 
 void ExportItemsToDrawing() {
     if (AfxMessageBox("将信息导出到当前图形中？", MB_OKCANCEL) != IDOK) return;
-    DocumentWriteLock lock;
+    drawingutil::DocumentLock lock;
     CByteStream stream;
     WriteInfoItems(stream, BrowserItems());
     const std::vector<std::uint8_t>& image = stream.WriteBuffer();
@@ -127,7 +112,7 @@ void ExportItemsToDrawing() {
 }
 
 bool ImportItemsFromDrawing() {
-    DocumentWriteLock lock;
+    drawingutil::DocumentLock lock;
     std::optional<std::vector<std::uint8_t>> image = ReadIndexXrecord(kStoreDictionary, kStoreKey);
     if (!image || image->empty()) {
         AfxMessageBox("当前图中没有保存信息窗内容");

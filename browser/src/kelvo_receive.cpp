@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "browser/item_list.h"
+#include "drawingutil/host_objects.h"
 #include "drawingutil/message_pump.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/lisp_functions.h"
@@ -82,16 +83,10 @@ void AddLink(CInfoItem& item, int code, const resbuf* rb, const std::vector<std:
 
 std::string EntityHandle(const ads_name entity)
 {
-    std::string handle;
-    resbuf* list = acdbEntGet(entity);
-    for (const resbuf* rb = list; rb != nullptr; rb = rb->rbnext) {
-        if (rb->restype == 5 && rb->resval.rstring != nullptr) {
-            handle = rb->resval.rstring;
-            break;
-        }
-    }
-    acutRelRb(list);
-    return handle;
+    const drawingutil::Chain list(acdbEntGet(entity));
+    for (const resbuf* rb = list.get(); rb != nullptr; rb = rb->rbnext)
+        if (rb->restype == 5 && rb->resval.rstring != nullptr) return rb->resval.rstring;
+    return std::string();
 }
 
 void SelectionToHandles(const ads_name selection, std::vector<std::string>& handles)

@@ -7,6 +7,8 @@
 
 #include "browser/browser_settings.h"
 #include "drawingutil/colors.h"
+#include "drawingutil/document_lock.h"
+#include "drawingutil/host_objects.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "platform/cad/ads_entity.h"
@@ -30,29 +32,12 @@ DWORD g_lastChange = 0;
 bool g_activating = false;
 PendingSlide g_pending;
 
-// Holds the current document locked for writing, as work from the modeless dialog must.
-class DocumentLock {
-public:
-    DocumentLock() : m_document(acDocManager->curDocument()) {
-        if (m_document != nullptr && acDocManager->lockDocument(m_document) != Acad::eOk) m_document = nullptr;
-    }
-    ~DocumentLock() {
-        if (m_document != nullptr) acDocManager->unlockDocument(m_document);
-    }
-    DocumentLock(const DocumentLock&) = delete;
-    DocumentLock& operator=(const DocumentLock&) = delete;
-
-private:
-    AcApDocument* m_document;
-};
+// Work from the modeless dialog locks the current document for writing.
+using drawingutil::DocumentLock;
 
 int ColorIndexOf(const ads_name entity) {
-    AcDbObjectId id;
-    AcDbEntity* object = nullptr;
-    if (acdbGetObjectId(id, entity) != Acad::eOk || acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk) return 256;
-    int index = object->colorIndex();
-    object->close();
-    return index;
+    const drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
+    return object ? object->colorIndex() : 256;
 }
 
 void SetColor(const std::vector<std::array<std::int64_t, 2>>& entities, int index) {

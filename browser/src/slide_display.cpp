@@ -9,6 +9,7 @@
 #include "drawingutil/blocks.h"
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/colors.h"
+#include "drawingutil/host_objects.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "platform/cad/ads_entity.h"
@@ -151,13 +152,14 @@ void ShowLineSlide(const InfoPointList& points) {
 // erased again); the null id when the ring encloses no area.
 AcDbObjectId CreateRingRegion(const InfoPointList& ring) {
     AcDbObjectId outlineId = CreateCodedPolyline(Vertices(ring), 0, 1, "", 0, kLightweightPolyline, nullptr);
-    AcDbPolyline* outline = nullptr;
-    if (outlineId.isNull() || acdbOpenObject(outline, outlineId, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId();
     AcDbVoidPtrArray curves, regions;
-    curves.append(outline);
-    AcDbRegion::createFromCurves(curves, regions);
-    outline->erase();
-    outline->close();
+    {
+        drawingutil::Opened<AcDbPolyline> outline;
+        if (outlineId.isNull() || outline.open(outlineId, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId();
+        curves.append(outline.get());
+        AcDbRegion::createFromCurves(curves, regions);
+        outline->erase();
+    }
     // The first region the host makes is the one used.
     for (int i = 1; i < regions.length(); ++i) delete static_cast<AcDbRegion*>(regions[i]);
     AcDbObjectId regionId;
@@ -176,15 +178,13 @@ AcDbObjectId CreateRingRegion(const InfoPointList& ring) {
 
 // Takes each later region out of the first, so that inner rings become holes.
 void SubtractRegions(AcDbObjectId first, const std::vector<AcDbObjectId>& others) {
-    AcDbRegion* target = nullptr;
-    if (first.isNull() || acdbOpenObject(target, first, AcDb::kForWrite) != Acad::eOk) return;
+    drawingutil::Opened<AcDbRegion> target;
+    if (first.isNull() || target.open(first, AcDb::kForWrite) != Acad::eOk) return;
     for (AcDbObjectId id : others) {
-        AcDbRegion* hole = nullptr;
-        if (id.isNull() || acdbOpenObject(hole, id, AcDb::kForWrite) != Acad::eOk) continue;
-        target->booleanOper(AcDb::kBoolSubtract, hole);
-        hole->close();
+        drawingutil::Opened<AcDbRegion> hole;
+        if (id.isNull() || hole.open(id, AcDb::kForWrite) != Acad::eOk) continue;
+        target->booleanOper(AcDb::kBoolSubtract, hole.get());
     }
-    target->close();
 }
 
 AcDbObjectId LastEntity() {

@@ -6,7 +6,7 @@
 #include "platform/text/format.h"
 
 #include "drawingutil/blocks.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -6,7 +6,7 @@
 
 #include "drawingutil/blocks.h"
 #include "drawingutil/coded_entities.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

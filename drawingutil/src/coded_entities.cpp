@@ -12,7 +12,7 @@
 #include "drawingutil/blocks.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/layers.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 #include "xdata_items.h"
 
 namespace drawingutil {

@@ -3,7 +3,7 @@
 #include "platform/cad/color_palette.h"
 #include "platform/cad/db_entity.h"
 
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -9,7 +9,7 @@
 #include "platform/text/gbk.h"
 
 #include "drawingutil/entity_types.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -13,7 +13,7 @@
 #include "platform/cad/db_text.h"
 #include "platform/cad/db_vertex.h"
 
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -6,7 +6,7 @@
 #include "platform/text/format.h"
 
 #include "command_line.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 #include "xdata_items.h"
 
 using namespace drawingutil;

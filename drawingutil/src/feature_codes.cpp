@@ -3,7 +3,7 @@
 #include "platform/cad/ads_entity.h"
 
 #include "drawingutil/entity_xdata.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -5,7 +5,7 @@
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/file_search.h"
 
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

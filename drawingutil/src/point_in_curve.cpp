@@ -7,7 +7,7 @@
 
 #include "platform/cad/db_line.h"
 
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -9,7 +9,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

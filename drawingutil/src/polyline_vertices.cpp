@@ -13,7 +13,7 @@
 #include "drawingutil/curve_kinds.h"
 #include "drawingutil/curve_measures.h"
 #include "drawingutil/entity_types.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

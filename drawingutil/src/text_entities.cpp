@@ -11,7 +11,7 @@
 
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/layers.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -5,7 +5,7 @@
 
 #include "platform/text/gbk.h"
 
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using drawingutil::TextOrEmpty;
 

@@ -7,7 +7,7 @@
 #include "platform/cad/db_view_record.h"
 #include "platform/cad/system_variables.h"
 
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 using namespace drawingutil;
 

@@ -14,7 +14,7 @@
 #include "platform/text/gbk.h"
 
 #include "drawingutil/entity_xdata.h"
-#include "host_objects.h"
+#include "drawingutil/host_objects.h"
 
 namespace drawingutil {
 namespace {

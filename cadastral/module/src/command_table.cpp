@@ -1,0 +1,105 @@
+#include "cadastral/command_table.h"
+
+#include <utility>
+
+#include "cadastral/com_apartment.h"
+#include "cadastral/config_tables.h"
+#include "cadastral/house_closure_check.h"
+#include "cadastral/min_gap_dialog.h"
+#include "cadastral/module_resources.h"
+#include "platform/cad/main_frame.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
+#include "platform/ui/window_api.h"
+
+namespace cadastral {
+namespace {
+
+struct NamedHandler {
+    const char* name;
+    AcRxFunctionPtr handler;  // null: not built yet
+};
+
+// In the order of registration.
+// clang-format off
+constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
+    {"ADDCODEQZ", nullptr},
+    {"PELGARDBF", nullptr},
+    {"CHECKSINGLEZD", nullptr},
+    {"CONVERTFWZJ_QZ", nullptr},
+    {"DELELELASTSAMEPT", nullptr},
+    {"PELGARZDZJ", nullptr},
+    {"RESETPRECISION", nullptr},
+    {"DELETEJZDPRE", nullptr},
+    {"SS_EXPORT_SHP", nullptr},
+    {"FENSHUXIAN", nullptr},
+    {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},
+    {"CheckFW_Intersect_ZD", nullptr},
+    {"AddZJLX", nullptr},
+    {"TopoTest", nullptr},
+    {"PurgeData", nullptr},
+    {"FW_Intersect_FW", nullptr},
+    {"TB_Intersect_TB", nullptr},
+    {"GetMaxJZDH", nullptr},
+    {"CombineTB", nullptr},
+    {"CombineZD", nullptr},
+    {"CheckZDKongXi", nullptr},
+    {"CheckTBKongXi", nullptr},
+    {"CheckKongXi", nullptr},
+    {"CombinePoly", nullptr},
+    {"Combinetbxzq", nullptr},
+    {"FindIllegalTBs", nullptr},
+    {"SelEnts", nullptr},
+    {"setmindist", drawingutil::GuardedCommand<SetMinDistCommand>},
+    {"drawzdlen", nullptr},
+    {"testqzj", nullptr},
+    {"CheckParcelVertex", nullptr},
+    {"CheckJzxAndGd", nullptr},
+    {"ArrangeGDDM", nullptr},
+}};
+// clang-format on
+
+// The handler of a command at position I that is not built yet: a line on the command line,
+// nothing else.
+template <std::size_t I>
+void NotBuiltYet() {
+    acutPrintf("\n命令 %s 尚未实现, 图形没有改动.", kCommands[I].name);
+}
+
+// Not constexpr: the sanitizer build cannot compare function addresses at compile time.
+template <std::size_t... I>
+std::array<drawingutil::CommandEntry, kCommandCount> MakeTable(std::index_sequence<I...>) {
+    return {{drawingutil::CommandEntry{kCommandGroup, kCommands[I].name, kCommandFlags,
+                                       kCommands[I].handler != nullptr ? kCommands[I].handler : &NotBuiltYet<I>}...}};
+}
+
+const std::array<drawingutil::CommandEntry, kCommandCount> kTable =
+    MakeTable(std::make_index_sequence<kCommandCount>());
+
+constexpr std::array<const char*, 2> kGroups = {kCommandGroup, kOldCommandGroup};
+
+}  // namespace
+
+const std::array<drawingutil::CommandEntry, kCommandCount>& CommandTable() {
+    return kTable;
+}
+
+Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const char* localName, int flags,
+                             AcRxFunctionPtr handler, int resourceId) {
+    return drawingutil::AddCommand(group, globalName, localName, flags, handler, ModuleResources(), resourceId);
+}
+
+void RegisterCommands() {
+    drawingutil::AddCommands(kTable);
+    LoadConfigTables();
+    ComInitialize();
+    if (HWND frame = adsw_acadMainWnd())
+        SetWindowTextA(frame, kEditionTitle);
+}
+
+void RemoveCommandGroups() {
+    drawingutil::RemoveCommandGroups(kGroups);
+    ComUninitialize();
+}
+
+}  // namespace cadastral

@@ -1,0 +1,55 @@
+#include "drawingutil/command_table.h"
+
+#include <string>
+
+#include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
+#include "platform/text/gbk.h"
+#include "platform/ui/resources.h"
+
+namespace drawingutil {
+namespace {
+
+// Local names loaded from string resources hold at most 64 bytes (the host's buffer has 68).
+constexpr std::size_t kLocalNameLimit = 64;
+
+}  // namespace
+
+Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const char* localName, int flags,
+                             AcRxFunctionPtr handler, HINSTANCE resources, int resourceId) {
+    AcEdCommandStack* stack = acedRegCmds;
+    if (stack == nullptr)
+        return Acad::eNullObjectPointer;
+    std::string local = localName != nullptr ? localName : "";
+    if (resourceId != -1) {
+        const std::string* text = platform::ui::FindString(resources, static_cast<UINT>(resourceId));
+        local = text != nullptr ? platform::text::TruncateGbk(*text, kLocalNameLimit) : std::string();
+    }
+    return stack->addCommand(group, globalName, local.c_str(), flags, handler, nullptr, -1, nullptr, nullptr);
+}
+
+std::size_t AddCommands(std::span<const CommandEntry> entries) {
+    std::size_t added = 0;
+    for (const CommandEntry& c : entries)
+        if (AddCommand(c.group, c.name, c.name, c.flags, c.handler) == Acad::eOk)
+            ++added;
+    return added;
+}
+
+void RemoveCommandGroups(std::span<const char* const> groups) {
+    AcEdCommandStack* stack = acedRegCmds;
+    if (stack == nullptr)
+        return;
+    for (const char* group : groups)
+        if (group != nullptr)
+            stack->removeGroup(group);
+}
+
+void ReportCommandFailure() noexcept {
+    try {
+        acutPrintf("\n命令因意外错误中止.");
+    } catch (...) {
+    }
+}
+
+}  // namespace drawingutil
