@@ -5,8 +5,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "default_modules.h"
@@ -22,7 +26,6 @@
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/text/encoding.h"
-#include "platform/win/path_mapping.h"
 #include "terminal_view.h"
 
 namespace {
@@ -36,41 +39,127 @@ void Fail(const std::string& utf8)
 
 std::string Utf8(const std::string& gbk) { return platform::text::GbkToUtf8(gbk); }
 
-bool Exists(const std::string& linuxPath)
-{
-    struct stat info {};
-    return stat(linuxPath.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// True when the drawing file exists; a name ending in ".dwg" counts when the ".dxf" does.
-bool DrawingExists(const std::string& gbkName)
-{
-    if (Exists(platform::win::MapToLinux(std::string_view(gbkName))))
-        return true;
-    if (gbkName.size() > 4) {
-        std::string ext = gbkName.substr(gbkName.size() - 4);
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (ext == ".dwg")
-            return Exists(platform::win::MapToLinux(gbkName.substr(0, gbkName.size() - 4) + ".dxf"));
-    }
-    return false;
-}
-
 bool OpenDrawing(const cadhost::Options& options)
 {
     if (options.drawing.empty())
         return acDocManager->appContextNewDocument(nullptr) == Acad::eOk;
-    std::string name = platform::text::Utf8ToGbk(options.drawing);
-    if (!DrawingExists(name)) {
+    if (platform::cad::FindDrawingFile(options.drawing).empty()) {
         Fail("drawing not found: " + options.drawing);
         return false;
     }
-    Acad::ErrorStatus es = acDocManager->appContextOpenDocument(name.c_str());
+    Acad::ErrorStatus es = acDocManager->openDrawingFile(options.drawing);
     if (es != Acad::eOk) {
         std::string why = platform::cad::LastDrawingFileError();
         Fail("cannot open " + options.drawing + ": " + (why.empty() ? Acad::ErrorStatusName(es) : Utf8(why)));
         return false;
+    }
+    return true;
+}
+
+// True when the two names lead to one file: the same file under another spelling, through a
+// link, or the same name for a file still to be made.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {}, second {};
+    if (stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::error_code ea, eb;
+    std::filesystem::path pa = std::filesystem::weakly_canonical(a, ea), pb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && pa == pb;
+}
+
+// The transcript is appended to while the host runs: it must not be one of the files the run
+// reads or writes, and it must be writable, both known before anything runs.
+bool CheckTranscript(const cadhost::Options& options)
+{
+    const std::string& transcript = options.transcript;
+    if (transcript.empty())
+        return true;
+    std::string drawing = options.drawing.empty() ? std::string() : platform::cad::FindDrawingFile(options.drawing);
+    const std::pair<std::string, std::string> others[] = {
+        {drawing, "the drawing " + options.drawing},
+        {options.output.empty() ? std::string() : platform::cad::SavedDrawingFile(options.output),
+         "the drawing saved as " + options.output},
+        {options.script, "the script " + options.script},
+    };
+    for (const auto& [file, what] : others) {
+        if (!file.empty() && SameFile(transcript, file)) {
+            Fail("the transcript " + transcript + " would be written into " + what);
+            return false;
+        }
+    }
+    struct stat info {};
+    if (stat(transcript.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
+        Fail("cannot write the transcript " + transcript + ": it is read-only");
+        return false;
+    }
+    std::FILE* file = std::fopen(transcript.c_str(), "ab");
+    if (file == nullptr) {
+        Fail("cannot write the transcript " + transcript + ": " + std::strerror(errno));
+        return false;
+    }
+    std::fclose(file);
+    return true;
+}
+
+// The -c items and the script's lines, in the order given, as one host script.
+struct Input {
+    std::vector<std::string> lines;       // GBK
+    std::vector<std::string> shown;       // as given (UTF-8), for messages
+    std::vector<std::size_t> scriptLine;  // the line's number in the script file; 0 for a -c item
+};
+
+bool ReadInput(const cadhost::Options& options, Input& input)
+{
+    auto addCommands = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            input.lines.push_back(platform::text::Utf8ToGbk(options.commands[i]));
+            input.shown.push_back(options.commands[i]);
+            input.scriptLine.push_back(0);
+        }
+    };
+    addCommands(0, options.commandsBeforeScript);
+    if (!options.script.empty()) {
+        std::ifstream in(options.script, std::ios::binary);
+        if (!in) {
+            Fail("script not found: " + options.script);
+            return false;
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        std::vector<std::string> lines = platform::cad::HostScript::SplitUtf8(text.str());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            input.shown.push_back(Utf8(lines[i]));
+            input.lines.push_back(std::move(lines[i]));
+            input.scriptLine.push_back(i + 1);
+        }
+    }
+    addCommands(options.commandsBeforeScript, options.commands.size());
+    return true;
+}
+
+// Runs the input as a host script runs: each line a command unless a prompt took it as its
+// answer. Stops at a command that fails, saying which line it was.
+bool RunInput(const cadhost::Options& options, const Input& input, platform::cad::HostScript& script,
+              cadhost::BarWatcher& bars)
+{
+    while (!platform::cad::HostExitRequested()) {
+        std::optional<std::string> line = script.NextCommand();
+        if (!line)
+            break;
+        if (*line == "^C")
+            continue;  // a cancel at the command prompt cancels nothing
+        std::size_t index = script.LineNumber() - 1;
+        int status = platform::cad::RunCommandLine(*line);
+        bars.ShowNewBars();
+        if (status == RTERROR) {
+            if (input.scriptLine[index] == 0)
+                Fail("command failed: " + input.shown[index]);
+            else
+                Fail(options.script + ": script line " + std::to_string(input.scriptLine[index]) + ": \"" +
+                     input.shown[index] + "\" failed");
+            return false;
+        }
     }
     return true;
 }
@@ -87,16 +176,6 @@ bool LoadModules(const cadhost::Options& options)
             Fail(Utf8(platform::cad::LastModuleError()));
             return false;
         }
-    }
-    return true;
-}
-
-bool RunScriptFile(const std::string& path, const std::shared_ptr<platform::cad::HostScript>& script)
-{
-    platform::cad::ScriptResult result = platform::cad::RunHostScript(*script);
-    if (result.status == RTERROR) {
-        Fail(path + ": " + Utf8(result.message));
-        return false;
     }
     return true;
 }
@@ -119,22 +198,19 @@ void Interactive(cadhost::BarWatcher& bars)
 
 int Run(const cadhost::Options& options)
 {
+    if (!CheckTranscript(options))
+        return 1;
     platform::cad::SetCommandLineWriter([](std::string_view gbk) { cadhost::Print(gbk); });
     if (!options.transcript.empty())
         platform::ui::SetTranscriptFile(options.transcript);
 
+    Input input;
+    if (!ReadInput(options, input))
+        return 1;
     std::shared_ptr<platform::cad::HostScript> script;
-    if (!options.script.empty()) {
-        std::ifstream in(options.script, std::ios::binary);
-        if (!in) {
-            Fail("script not found: " + options.script);
-            return 1;
-        }
-        std::stringstream text;
-        text << in.rdbuf();
-        script = std::make_shared<platform::cad::HostScript>(platform::cad::HostScript::SplitUtf8(text.str()));
-    }
-    bool interactive = !script && options.commands.empty() && isatty(STDIN_FILENO);
+    if (!options.script.empty() || !options.commands.empty())
+        script = std::make_shared<platform::cad::HostScript>(input.lines);
+    bool interactive = !script && isatty(STDIN_FILENO);
     std::shared_ptr<platform::ui::AnswerDriver> inner = script;
     if (interactive)
         inner = std::make_shared<cadhost::TerminalDriver>(std::cin, std::cout);
@@ -154,18 +230,8 @@ int Run(const cadhost::Options& options)
     cadhost::BarWatcher bars;
     bool ok = platform::cad::RunPostedCommands() != RTERROR;
     bars.ShowNewBars();
-    for (const std::string& command : options.commands) {
-        if (!ok || platform::cad::HostExitRequested())
-            break;
-        if (platform::cad::RunCommandLine(platform::text::Utf8ToGbk(command)) == RTERROR) {
-            Fail("command failed: " + command);
-            ok = false;
-        }
-        bars.ShowNewBars();
-    }
     if (ok && script && !platform::cad::HostExitRequested())
-        ok = RunScriptFile(options.script, script);
-    bars.ShowNewBars();
+        ok = RunInput(options, input, *script, bars);
     if (ok && interactive)
         Interactive(bars);
     if (platform::cad::HostExitRequested()) {
@@ -173,8 +239,7 @@ int Run(const cadhost::Options& options)
         return platform::cad::HostExitCode();
     }
     if (ok && !options.output.empty()) {
-        std::string out = platform::text::Utf8ToGbk(options.output);
-        Acad::ErrorStatus es = acDocManager->saveDocumentAs(curDoc(), out.c_str());
+        Acad::ErrorStatus es = acDocManager->saveDrawingFile(curDoc(), options.output);
         if (es != Acad::eOk) {
             std::string why = platform::cad::LastDrawingFileError();
             Fail("cannot save " + options.output + ": " + (why.empty() ? Acad::ErrorStatusName(es) : Utf8(why)));

@@ -10,6 +10,7 @@ struct Options {
     std::string drawing;                // empty: a new drawing
     std::string script;                 // -s
     std::vector<std::string> commands;  // -c, in order
+    std::size_t commandsBeforeScript = 0;  // the -c items given before -s
     std::string output;                 // -o
     std::vector<std::string> modules;   // --load
     std::vector<std::string> support;   // --support

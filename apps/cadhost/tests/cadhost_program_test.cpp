@@ -1,7 +1,10 @@
 // End to end: the real cadhost program on a temporary root.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -30,6 +33,23 @@ protected:
     }
 
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+    // The permission bits of a file, or -1.
+    int Mode(const std::string& name) const
+    {
+        struct stat info {};
+        return stat((folder / name).c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+    }
+
+    // The names a save left beside its file that are not the file.
+    std::vector<std::string> Leftovers() const
+    {
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+            if (Has(entry.path().filename().string(), ".saving"))
+                left.push_back(entry.path().string());
+        return left;
+    }
 
     dero::testing::TempFolder folder{std::string("cadhost_e2e_") +
                                      ::testing::UnitTest::GetInstance()->current_test_info()->name()};
@@ -133,6 +153,116 @@ TEST_F(CadhostTest, AModuleEndsTheHostWithItsExitCode)
     EXPECT_NE(stat((dir + "/never.dxf").c_str(), &info), 0) << "an ended host saves nothing";
 }
 
+TEST_F(CadhostTest, CommandLineItemsAreLinesOfOneScriptInTheOrderGiven)
+{
+    // "E" answers ZOOM's prompt instead of running as a command.
+    CadhostRun zoom = Cadhost("-c ZOOM -c E");
+    EXPECT_EQ(zoom.status, 0) << zoom.err;
+    EXPECT_TRUE(Has(zoom.out, "<实时>: E\n")) << zoom.out;
+    EXPECT_FALSE(Has(zoom.out, "未知命令"));
+
+    Write("answer.scr", "250\nRTA_HELLO\n");
+    CadhostRun mixed = Cadhost("-c RTA_ASK -s answer.scr -c rta_ask -c 7 -c ''");
+    EXPECT_EQ(mixed.status, 0) << mixed.err;
+    std::size_t first = mixed.out.find("Scale <500>: 250\nscale 250");
+    std::size_t hello = mixed.out.find("hello from A");
+    std::size_t second = mixed.out.find("命令: rta_ask\nScale <500>: 7\nscale 7");
+    ASSERT_NE(first, std::string::npos) << mixed.out;
+    ASSERT_NE(second, std::string::npos) << mixed.out;
+    EXPECT_LT(first, hello);
+    EXPECT_LT(hello, second);
+
+    // A failing line is named by where it came from.
+    Write("two.scr", "RTA_HELLO\nFROBNICATE\nRTA_HELLO\n");
+    CadhostRun inScript = Cadhost("-c RTA_ASK -c 5 -s two.scr -c RTA_HELLO");
+    EXPECT_EQ(inScript.status, 1);
+    EXPECT_EQ(inScript.err, "cadhost: two.scr: script line 2: \"FROBNICATE\" failed\n");
+    EXPECT_EQ(inScript.out.find("hello from A"), inScript.out.rfind("hello from A")) << "nothing runs after it";
+    Write("hello.scr", "RTA_HELLO\n");
+    CadhostRun afterScript = Cadhost("-s hello.scr -c NOPE");
+    EXPECT_EQ(afterScript.status, 1);
+    EXPECT_EQ(afterScript.err, "cadhost: command failed: NOPE\n");
+}
+
+TEST_F(CadhostTest, SavingRefusesAReadOnlyFileAndWritesThroughALinkKeepingTheMode)
+{
+    Write("ro.dxf", "old drawing\n");
+    ASSERT_EQ(chmod((folder / "ro.dxf").c_str(), 0444), 0);
+    CadhostRun readOnly = Cadhost("-c RTA_HELLO -o ro.dxf");
+    EXPECT_EQ(readOnly.status, 1);
+    EXPECT_EQ(readOnly.err, "cadhost: cannot save ro.dxf: ro.dxf is read-only\n");
+    EXPECT_EQ(ReadFile(folder / "ro.dxf"), "old drawing\n");
+    EXPECT_EQ(Mode("ro.dxf"), 0444);
+
+    // The link stays a link; the file it names gets the drawing and keeps its permissions.
+    Write("sub/real.dxf", "old drawing\n");
+    ASSERT_EQ(chmod((folder / "sub/real.dxf").c_str(), 0640), 0);
+    ASSERT_EQ(symlink("sub/real.dxf", (folder / "link.dxf").c_str()), 0);
+    CadhostRun linked = Cadhost("-c RTA_HELLO -o link.dxf");
+    EXPECT_EQ(linked.status, 0) << linked.err;
+    struct stat info {};
+    ASSERT_EQ(lstat((folder / "link.dxf").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_TRUE(Has(ReadFile(folder / "sub/real.dxf"), "SECTION"));
+    EXPECT_EQ(Mode("sub/real.dxf"), 0640);
+    // A link to a read-only file is refused like the file.
+    ASSERT_EQ(symlink("ro.dxf", (folder / "ro-link.dxf").c_str()), 0);
+    EXPECT_EQ(Cadhost("-o ro-link.dxf").err, "cadhost: cannot save ro-link.dxf: ro-link.dxf is read-only\n");
+    EXPECT_EQ(ReadFile(folder / "ro.dxf"), "old drawing\n");
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{});
+}
+
+TEST_F(CadhostTest, ATranscriptOntoTheDrawingOrNowhereIsRefusedBeforeAnythingRuns)
+{
+    ASSERT_EQ(Cadhost("-o d.dxf").status, 0);
+    const std::string drawing = ReadFile(folder / "d.dxf");
+    std::filesystem::create_directories(folder / "sub");
+    ASSERT_EQ(symlink("d.dxf", (folder / "t-link").c_str()), 0);
+    struct Case {
+        std::string args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"d.dxf -t d.dxf", "the transcript d.dxf would be written into the drawing d.dxf"},
+        {"d.dwg -t sub/../d.dxf", "the transcript sub/../d.dxf would be written into the drawing d.dwg"},
+        {"d.dxf -t t-link", "the transcript t-link would be written into the drawing d.dxf"},
+        {"-o new.dwg -t new.dxf", "the transcript new.dxf would be written into the drawing saved as new.dwg"},
+        {"-t nodir/t.txt", "cannot write the transcript nodir/t.txt: No such file or directory"},
+        {"-t sub", "cannot write the transcript sub: Is a directory"},
+    };
+    for (const Case& c : cases) {
+        CadhostRun run = Cadhost(c.args + " -c RTA_HELLO");
+        EXPECT_EQ(run.status, 1) << c.args;
+        EXPECT_EQ(run.err, "cadhost: " + c.err + "\n");
+        EXPECT_FALSE(Has(run.out, "hello")) << c.args;
+    }
+    EXPECT_EQ(ReadFile(folder / "d.dxf"), drawing);
+    EXPECT_EQ(Mode("new.dxf"), -1);
+}
+
+TEST_F(CadhostTest, DrawingNamesAreLinuxPathsWhateverCharactersTheyHold)
+{
+    // UTF-8 names: "ü☺.dxf" holds a character GBK lacks; the others hold characters Windows refuses.
+    const std::string smiling = "\xC3\xBC\xE2\x98\xBA.dxf", colon = "a:b?.dxf", bar = "x|y.dxf";
+    CadhostRun made = Cadhost("-o '" + smiling + "'");
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_GE(Mode(smiling), 0);
+    CadhostRun opened = Cadhost("'" + smiling + "' -c RTA_HELLO -o '" + colon + "' -t t.txt");
+    EXPECT_EQ(opened.status, 0) << opened.err;
+    EXPECT_TRUE(Has(opened.out, "hello from A"));
+    EXPECT_GE(Mode(colon), 0);
+    // Inside the host the drawing goes by its Windows form, the character GBK lacks as '?'.
+    std::string transcript = platform::text::Utf8ToGbk(ReadFile(folder / "t.txt"));
+    std::string windowsFolder = platform::text::Utf8ToGbk(dir);
+    std::replace(windowsFolder.begin(), windowsFolder.end(), '/', '\\');
+    EXPECT_TRUE(Has(transcript, "document \"" + windowsFolder + "\\ü?.dxf\" opened")) << transcript;
+    EXPECT_TRUE(Has(transcript, "A reactor: activated ü?.dxf"));
+    EXPECT_TRUE(Has(transcript, "document \"" + windowsFolder + "\\a:b?.dxf\" closed"));
+    CadhostRun again = Cadhost("'" + colon + "' -o '" + bar + "'");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(Has(ReadFile(folder / bar), "\nEOF\n"));
+}
+
 TEST(CadhostOptions, CommandLineParsesInOrderAndRefusesWhatItCannotUse)
 {
     cadhost::Options o;
@@ -146,6 +276,7 @@ TEST(CadhostOptions, CommandLineParsesInOrderAndRefusesWhatItCannotUse)
     EXPECT_EQ(o.modules, (std::vector<std::string>{"m.so"}));
     EXPECT_EQ(o.output, "b.dxf");
     EXPECT_EQ(o.script, "x.scr");
+    EXPECT_EQ(o.commandsBeforeScript, 2u);
     EXPECT_TRUE(o.defaultModules);
     cadhost::Options two;
     EXPECT_FALSE(cadhost::ParseOptions({"a.dxf", "b.dxf"}, two, error));
@@ -153,6 +284,12 @@ TEST(CadhostOptions, CommandLineParsesInOrderAndRefusesWhatItCannotUse)
     EXPECT_FALSE(cadhost::ParseOptions({"--frob"}, two, error));
     EXPECT_EQ(error, "unknown option --frob");
     EXPECT_FALSE(cadhost::ParseOptions({"-o", ""}, two, error));
+    EXPECT_FALSE(cadhost::ParseOptions({"-s", "a.scr", "-s", "b.scr"}, two, error));
+    EXPECT_EQ(error, "only one script can be run");
+    cadhost::Options empty;
+    ASSERT_TRUE(cadhost::ParseOptions({"-c", "ZOOM", "-c", ""}, empty, error));
+    EXPECT_EQ(empty.commands, (std::vector<std::string>{"ZOOM", ""}));
+    EXPECT_FALSE(cadhost::ParseOptions({"-c"}, empty, error));
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ const char* ErrorStatusName(ErrorStatus status)
         DERO_NAME(eOnLockedLayer)
         DERO_NAME(eAlreadyInGroup)
         DERO_NAME(eFileNotFound)
+        DERO_NAME(eFileAccessErr)
 #undef DERO_NAME
     }
     return "eUnknown";

@@ -1,6 +1,11 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -8,6 +13,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
+#include "platform/text/encoding.h"
 #include "platform/text/gbk.h"
 #include "platform/win/path_mapping.h"
 
@@ -40,17 +46,23 @@ std::string FindDrawing(const std::string& gbkName) {
     return {};
 }
 
+// ".dwg" in any case at the end of a Linux path (UTF-8, so only ASCII letters are folded).
+bool HasDwgEnding(const std::string& path) {
+    if (path.size() < 4)
+        return false;
+    std::string ending = path.substr(path.size() - 4);
+    for (char& c : ending)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ending == ".dwg";
+}
+
 Acad::ErrorStatus Fail(Acad::ErrorStatus es, const std::string& message) {
     lastError = message;
     return es;
 }
 
-Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName) {
-    lastError.clear();
-    std::string name = fileName != nullptr ? fileName : "";
-    std::string path = FindDrawing(name);
-    if (path.empty())
-        return Fail(Acad::eFileNotFound, "drawing file not found: " + name);
+// Reads the drawing file at a Linux path; name is how messages call it (GBK).
+Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const std::string& name) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -76,6 +88,94 @@ Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName) {
     return Acad::eOk;
 }
 
+Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName) {
+    lastError.clear();
+    std::string name = fileName != nullptr ? fileName : "";
+    std::string path = FindDrawing(name);
+    if (path.empty())
+        return Fail(Acad::eFileNotFound, "drawing file not found: " + name);
+    return ReadFrom(target, path, name);
+}
+
+// Follows a symbolic link, and any link it names, to the file a save must replace: the link
+// itself stays. False for a link that cannot be read or a loop of links.
+bool FollowLinks(std::string& path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return true;
+        char target[PATH_MAX];
+        ssize_t length = ::readlink(path.c_str(), target, sizeof target);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof target)
+            return false;
+        std::string next(target, static_cast<std::size_t>(length));
+        std::size_t slash = path.rfind('/');
+        if (next.front() != '/' && slash != std::string::npos)
+            next = path.substr(0, slash + 1) + next;
+        path = std::move(next);
+    }
+    return false;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t put = ::write(fd, text.data() + done, text.size() - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// A new file beside the target, which nobody else uses: its name and descriptor.
+int CreateBeside(const std::string& path, std::string& temporary) {
+    static std::atomic<int> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = path + ".saving-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Saves the drawing to the file at a Linux path; name is how messages call it (GBK).
+Acad::ErrorStatus WriteTo(const AcDbDatabase& db, std::string path, const std::string& name) {
+    if (!FollowLinks(path))
+        return Fail(Acad::eFileAccessErr, "cannot write " + name + ": its symbolic link leads nowhere");
+    struct stat target {};
+    bool exists = ::stat(path.c_str(), &target) == 0;
+    if (exists && !S_ISREG(target.st_mode))
+        return Fail(Acad::eFileAccessErr, name + " is not a drawing file");
+    // A read-only file is left alone, as Windows leaves it: its mode decides, even for root.
+    if (exists && ((target.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0))
+        return Fail(Acad::eFileAccessErr, name + " is read-only");
+    std::string text = WriteDxf(db);
+    // Written beside the target and renamed over it, so that a failed save never leaves half a
+    // drawing; the new file keeps the old one's owner and permissions.
+    std::string temporary;
+    int fd = CreateBeside(path, temporary);
+    if (fd < 0)
+        return Fail(Acad::eFileNotFound, "cannot create " + name);
+    bool ok = WriteAll(fd, text);
+    if (ok && exists) {
+        if (::fchown(fd, target.st_uid, target.st_gid) != 0) {
+            // Only root may give a file away; anyone else keeps their own file as it was.
+        }
+        ok = ::fchmod(fd, target.st_mode & 07777) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return Fail(Acad::eFileNotFound, "cannot write " + name);
+    }
+    return Acad::eOk;
+}
+
 Acad::ErrorStatus Write(const AcDbDatabase& db, const char* fileName, bool dwgAsDxf) {
     lastError.clear();
     std::string name = fileName != nullptr ? fileName : "";
@@ -86,24 +186,52 @@ Acad::ErrorStatus Write(const AcDbDatabase& db, const char* fileName, bool dwgAs
     std::string path = platform::win::MapToLinux(std::string_view(name), &mapError);
     if (path.empty())
         return Fail(Acad::eInvalidInput, "no file can be written under the name \"" + name + "\"");
-    std::string text = WriteDxf(db);
-    // Written beside the target and renamed, so that a failed save never leaves half a drawing.
-    std::string temporary = path + ".saving";
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (f == nullptr)
-        return Fail(Acad::eFileNotFound, "cannot create " + name);
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return Fail(Acad::eFileNotFound, "cannot write " + name);
-    }
-    return Acad::eOk;
+    return WriteTo(db, path, name);
 }
 }  // namespace
 
 const std::string& LastDrawingFileError() {
     return lastError;
+}
+
+std::string FindDrawingFile(const std::string& path, std::string* documentName) {
+    std::string file;
+    std::string name;
+    if (IsFile(path)) {
+        file = path;
+    } else if (HasDwgEnding(path) && IsFile(path.substr(0, path.size() - 4) + ".dxf")) {
+        file = path.substr(0, path.size() - 4) + ".dxf";
+    } else if (std::string gbk = text::Utf8ToGbk(path); text::GbkToUtf8(gbk) == path) {
+        // Not a Linux file: perhaps a name in the host's own form ("C:\...", another case).
+        file = FindDrawing(gbk);
+        name = gbk;
+    }
+    if (!file.empty() && documentName != nullptr)
+        *documentName = name.empty() ? win::MapToWindowsA(path) : name;
+    return file;
+}
+
+Acad::ErrorStatus ReadDrawingFile(AcDbDatabase& db, const std::string& path, std::string* documentName) {
+    lastError.clear();
+    std::string name;
+    std::string file = FindDrawingFile(path, &name);
+    if (file.empty())
+        return Fail(Acad::eFileNotFound, "drawing file not found: " + text::Utf8ToGbk(path));
+    Acad::ErrorStatus es = ReadFrom(db, file, text::Utf8ToGbk(path));
+    if (es == Acad::eOk && documentName != nullptr)
+        *documentName = name;
+    return es;
+}
+
+std::string SavedDrawingFile(const std::string& path) {
+    return HasDwgEnding(path) ? path.substr(0, path.size() - 4) + ".dxf" : path;
+}
+
+Acad::ErrorStatus WriteDrawingFile(const AcDbDatabase& db, const std::string& path) {
+    lastError.clear();
+    if (path.empty())
+        return Fail(Acad::eInvalidInput, "no file can be written under an empty name");
+    return WriteTo(db, SavedDrawingFile(path), text::Utf8ToGbk(path));
 }
 
 }  // namespace platform::cad

@@ -183,6 +183,31 @@ Acad::ErrorStatus AcApDocManager::saveDocumentAs(AcApDocument* doc, const char* 
     return es;
 }
 
+Acad::ErrorStatus AcApDocManager::openDrawingFile(const std::string& path)
+{
+    if (path.empty())
+        return Acad::eInvalidInput;
+    auto database = std::make_unique<AcDbDatabase>(false);
+    std::string name;
+    Acad::ErrorStatus es = platform::cad::ReadDrawingFile(*database, path, &name);
+    if (es != Acad::eOk)
+        return es;
+    adopt(std::move(database), name);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcApDocManager::saveDrawingFile(AcApDocument* doc, const std::string& path)
+{
+    if (doc == nullptr || path.empty())
+        return Acad::eInvalidInput;
+    Acad::ErrorStatus es = platform::cad::WriteDrawingFile(*doc->database(), path);
+    if (es == Acad::eOk) {
+        doc->fileName_ = platform::win::MapToWindowsA(path);
+        doc->title_ = TitleOf(doc->fileName_);
+    }
+    return es;
+}
+
 void AcApDocManager::addReactor(AcApDocManagerReactor* reactor)
 {
     if (reactor == nullptr ||

@@ -206,6 +206,10 @@ bool ParseKey(std::string_view inner, RegTextKey& key, std::string* error) {
         *error = "bad key path";
         return false;
     }
+    if (key.path.size() > kMaxKeyDepth) {
+        *error = "key nested deeper than " + std::to_string(kMaxKeyDepth) + " levels";
+        return false;
+    }
     return true;
 }
 

@@ -1,8 +1,24 @@
 #include "reg_tree.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "fold_case.h"
 
 namespace platform::win {
+
+RegKey::~RegKey() {
+    // Taken apart level by level: destroying a deep tree recursively could exhaust the stack.
+    std::vector<std::unique_ptr<RegKey>> pending;
+    for (auto& [folded, key] : subkeys_) pending.push_back(std::move(key));
+    subkeys_.clear();
+    while (!pending.empty()) {
+        std::unique_ptr<RegKey> key = std::move(pending.back());
+        pending.pop_back();
+        for (auto& [folded, sub] : key->subkeys_) pending.push_back(std::move(sub));
+        key->subkeys_.clear();
+    }
+}
 
 RegKey* RegKey::Find(std::u16string_view name) const {
     const auto it = subkeys_.find(FoldCase(name));
@@ -56,6 +72,18 @@ std::unique_ptr<RegKey> RegKey::Clone() const {
     copy->values_ = values_;
     for (const auto& [folded, key] : subkeys_) copy->subkeys_.emplace(folded, key->Clone());
     return copy;
+}
+
+std::size_t RegKey::Height() const {
+    std::size_t height = 0;
+    std::vector<std::pair<const RegKey*, std::size_t>> pending{{this, 0}};
+    while (!pending.empty()) {
+        const auto [key, depth] = pending.back();
+        pending.pop_back();
+        height = std::max(height, depth);
+        for (const auto& [folded, sub] : key->subkeys_) pending.emplace_back(sub.get(), depth + 1);
+    }
+    return height;
 }
 
 bool IsStorableName(std::u16string_view name) {

@@ -21,6 +21,9 @@ struct RegValue {
 class RegKey {
 public:
     explicit RegKey(std::u16string name = {}) : name_(std::move(name)) {}
+    ~RegKey();
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
 
     const std::u16string& name() const { return name_; }
     const std::vector<RegValue>& values() const { return values_; }
@@ -38,6 +41,8 @@ public:
     // Copies the values and sub-keys of source into this key (values replaced, keys merged).
     void Merge(const RegKey& source);
     std::unique_ptr<RegKey> Clone() const;
+    // Levels of keys below this one (0 for a key without sub-keys).
+    std::size_t Height() const;
 
 private:
     std::u16string name_;
@@ -47,6 +52,9 @@ private:
 
 // Windows' limit on the length of one key name.
 constexpr std::size_t kMaxKeyNameLength = 255;
+
+// Windows' limit on the depth of a key below its hive.
+constexpr std::size_t kMaxKeyDepth = 512;
 
 // Names must survive the line-based hive file: no line breaks, no unpaired UTF-16 surrogates.
 // Windows would take them, but one such name would make the whole hive file unreadable.

@@ -129,6 +129,8 @@ LONG CreateKey(HKEY key, std::u16string_view subKey, REGSAM access, PHKEY result
         opened.path.push_back(node->name());
     }
     for (std::size_t i = existing; i < names.size(); ++i) opened.path.push_back(names[i]);
+    // Windows refuses a key deeper than its limit; the stand-in's trees stay shallow enough to walk.
+    if (opened.path.size() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     if (const DWORD fault = CheckFault(FaultKind::RegistryCreate, FullName(opened.hive, opened.path))) {
         return static_cast<LONG>(fault);
     }
@@ -307,6 +309,7 @@ LONG CopyTree(HKEY key, std::u16string_view subKey, HKEY destination) {
     const std::unique_ptr<RegKey> copy = node->Clone();
     OpenedKey target;
     if (!Begin(destination, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &target, &error)) return error;
+    if (target.path.size() + copy->Height() > kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
     if (const DWORD fault = CheckFault(FaultKind::RegistryWrite, FullName(target.hive, target.path))) {
         return static_cast<LONG>(fault);
     }

@@ -9,6 +9,7 @@
 
 #include "platform/text/encoding.h"
 #include "platform/win/reg_store.h"
+#include "reg_tree.h"
 #include "temp_root.h"
 
 using platform::win::FaultKind;
@@ -310,4 +311,64 @@ TEST_F(RegistryTest, AnUnreadableHiveFileIsNeverOverwritten) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("HKEY_CLASSES_ROOT.reg: line 1"), std::string::npos);
     EXPECT_EQ(HiveFile("HKEY_CLASSES_ROOT"), "garbage\n");
     EXPECT_FALSE(platform::win::DumpHive(platform::win::Hive::ClassesRoot));
+}
+
+namespace {
+
+std::u16string NestedPath(std::size_t depth) {
+    std::u16string path;
+    for (std::size_t i = 0; i < depth; ++i) path += i == 0 ? u"k" : u"\\k";
+    return path;
+}
+
+}  // namespace
+
+TEST_F(RegistryTest, KeysDeeperThanWindowsAllowsAreRefusedWherePathsComeIn) {
+    using platform::win::kMaxKeyDepth;
+    HKEY deepest;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, NestedPath(kMaxKeyDepth).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &deepest, nullptr),
+              ERROR_SUCCESS);
+    HKEY key = nullptr;
+    EXPECT_EQ(RegCreateKeyExW(deepest, u"one", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, NestedPath(kMaxKeyDepth + 1).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_INVALID_PARAMETER);
+    RegCloseKey(deepest);
+    const std::string before = HiveFile("HKEY_CURRENT_USER");
+
+    // A copy that would land too deep is refused whole.
+    HKEY top;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"copy\\to", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &top, nullptr),
+              ERROR_SUCCESS);
+    const std::string withCopyKey = HiveFile("HKEY_CURRENT_USER");
+    EXPECT_EQ(RegCopyTreeW(HKEY_CURRENT_USER, u"k", top), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(HiveFile("HKEY_CURRENT_USER"), withCopyKey);
+    EXPECT_EQ(RegCopyTreeW(HKEY_CURRENT_USER, NestedPath(2).c_str(), top), ERROR_SUCCESS);
+    RegCloseKey(top);
+
+    // A deep key in a hive file (or an import) is refused with its line; the file is left alone.
+    const std::string deep = "Windows Registry Editor Version 5.00\n\n[HKEY_CLASSES_ROOT\\" +
+                             platform::text::Utf16ToUtf8(NestedPath(20000)) + "]\n\"v\"=\"x\"\n";
+    std::string error;
+    EXPECT_FALSE(platform::win::ImportRegText(deep, &error));
+    EXPECT_NE(error.find("line 3: key nested deeper than 512 levels"), std::string::npos) << error;
+    WriteFile(root() + "/registry/HKEY_CLASSES_ROOT.reg", deep);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CLASSES_ROOT, u"k", 0, KEY_READ, &key), ERROR_BADDB);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("line 3: key nested deeper"), std::string::npos);
+    EXPECT_EQ(HiveFile("HKEY_CLASSES_ROOT"), deep);
+    EXPECT_NE(before.find(platform::text::Utf16ToUtf8(u"[HKEY_CURRENT_USER\\" + NestedPath(kMaxKeyDepth) + u"]")),
+              std::string::npos);
+}
+
+// However it came to be, a tree is measured and destroyed without recursion.
+TEST(RegKeyTree, AVeryDeepTreeIsMeasuredAndDestroyed) {
+    auto root = std::make_unique<platform::win::RegKey>();
+    platform::win::RegKey* at = root.get();
+    for (int i = 0; i < 200000; ++i) at = &at->Ensure(u"k");
+    at->Ensure(u"leaf").SetValue(u"v", REG_SZ, {});
+    EXPECT_EQ(root->Height(), 200001u);
+    root.reset();
 }

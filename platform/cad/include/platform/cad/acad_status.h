@@ -71,6 +71,7 @@ enum ErrorStatus {
     eOnLockedLayer,
     eAlreadyInGroup,
     eFileNotFound,
+    eFileAccessErr,
 };
 
 // The enumerator's name, for messages and test output.

@@ -104,7 +104,8 @@ public:
     // Drawing files. On this host drawings are DXF files; a name ending in ".dwg" is also found as
     // the same name ending in ".dxf". Names are GBK, in Windows form or POSIX. On failure
     // platform::cad::LastDrawingFileError() says why (naming the line of a malformed drawing), and
-    // this database is left as it was.
+    // this database is left as it was. A save replaces the file whole, keeping its permissions; it
+    // writes through a symbolic link to the file the link names, and refuses a read-only file.
     Acad::ErrorStatus readDwgFile(const char* fileName);
     Acad::ErrorStatus dxfIn(const char* fileName);
     Acad::ErrorStatus dxfOut(const char* fileName);
@@ -190,6 +191,19 @@ AcDbHostApplicationServices* acdbHostApplicationServices();
 namespace platform::cad {
 // Why the last drawing-file operation of this thread failed (GBK), empty after a success.
 const std::string& LastDrawingFileError();
+
+// Drawing files named on the host's own command line: Linux paths (UTF-8), which may hold
+// characters that GBK or Windows names cannot.
+//
+// The file a drawing path stands for: the file itself, for "x.dwg" the x.dxf beside it, or else a
+// name in the host's Windows form found as readDwgFile finds it; empty when there is none.
+// *documentName gets the name the drawing goes by inside the host: the path's Windows form in GBK,
+// where a character GBK lacks shows as '?' as on Windows' ANSI calls.
+std::string FindDrawingFile(const std::string& path, std::string* documentName = nullptr);
+Acad::ErrorStatus ReadDrawingFile(AcDbDatabase& db, const std::string& path, std::string* documentName);
+// The file a save to the path writes: "x.dwg" is kept as x.dxf, as saveAs keeps it.
+std::string SavedDrawingFile(const std::string& path);
+Acad::ErrorStatus WriteDrawingFile(const AcDbDatabase& db, const std::string& path);
 }  // namespace platform::cad
 
 // Names of the two layout blocks.

@@ -96,6 +96,12 @@ public:
                                           bool bActivate = true, bool bWrapUpInactiveDoc = false,
                                           bool bEchoString = true);
 
+    // Host side, for the files named on the host's command line (Linux paths, UTF-8): opens the
+    // drawing and makes it current, or saves the document's drawing, as the two calls above do.
+    // The document goes by the path's Windows form (see platform::cad::ReadDrawingFile).
+    Acad::ErrorStatus openDrawingFile(const std::string& path);
+    Acad::ErrorStatus saveDrawingFile(AcApDocument* pDoc, const std::string& path);
+
     // Host side: closes every document (the host's end).
     void closeAll();
     // Removes the reactors a module added and left behind.
