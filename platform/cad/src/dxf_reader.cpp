@@ -110,7 +110,9 @@ private:
         const DxfGroup* page = HeaderValue("$DWGCODEPAGE", 3);
         std::string_view version = ver != nullptr ? TrimDxfValue(ver->value) : std::string_view("AC1009");
         std::string_view codePage = page != nullptr ? TrimDxfValue(page->value) : std::string_view();
-        bool utf8 = IsUtf8DxfVersion(version) || (IsSingleByteCodePage(codePage) && IsUtf8Text(g_));
+        DxfUtf8 utf8 = IsUtf8DxfVersion(version)         ? DxfUtf8::All
+                       : IsSingleByteCodePage(codePage) ? FindUtf8Text(g_)
+                                                        : DxfUtf8::None;
         values_ = std::make_unique<DxfValues>(g_, db_, std::make_unique<DxfTextDecoder>(utf8, codePage));
     }
 

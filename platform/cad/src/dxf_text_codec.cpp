@@ -48,10 +48,8 @@ bool IsWellFormedUtf8(std::string_view text) {
     return true;
 }
 
-// Well-formed UTF-8 with a character of three or four bytes (U+0800 and up: CJK among them).
+// Of well-formed UTF-8: true when it has a character of three or four bytes (U+0800 and up).
 bool HoldsWideUtf8(std::string_view text) {
-    if (!IsWellFormedUtf8(text))
-        return false;
     for (unsigned char c : text)
         if (c >= 0xE0)
             return true;
@@ -145,16 +143,18 @@ bool IsSingleByteCodePage(std::string_view codePage) {
     return true;
 }
 
-bool IsUtf8Text(const std::vector<DxfGroup>& groups) {
-    bool any = false;
+DxfUtf8 FindUtf8Text(const std::vector<DxfGroup>& groups) {
+    bool any = false, all = true, wide = false;
     for (const DxfGroup& group : groups) {
         if (group.code == 999 || IsPlainAscii(group.value))
             continue;
-        if (!IsWellFormedUtf8(group.value))
-            return false;
         any = true;
+        if (!IsWellFormedUtf8(group.value))
+            all = false;
+        else if (!wide)
+            wide = HoldsWideUtf8(group.value);
     }
-    return any;
+    return !any ? DxfUtf8::None : all ? DxfUtf8::All : wide ? DxfUtf8::Mixed : DxfUtf8::None;
 }
 
 bool IsUtf8DxfVersion(std::string_view acadver) {
@@ -164,8 +164,8 @@ bool IsUtf8DxfVersion(std::string_view acadver) {
     return acadver >= "AC1021";
 }
 
-DxfTextDecoder::DxfTextDecoder(bool utf8, std::string_view codePage) {
-    if (utf8) {
+DxfTextDecoder::DxfTextDecoder(DxfUtf8 utf8, std::string_view codePage) : utf8Values_(utf8 == DxfUtf8::Mixed) {
+    if (utf8 == DxfUtf8::All) {
         kind_ = Kind::Utf8;
         return;
     }
@@ -206,11 +206,9 @@ std::string DxfTextDecoder::Decode(std::string_view raw) const {
             gbk = plain ? std::string(raw) : Utf16ToGbkEscaped(platform::text::Utf8ToUtf16(raw));
             break;
         case Kind::Other:
-            // GIS exports write their names in UTF-8 beside texts in the declared page. Text truly
-            // in a single-byte page is practically never UTF-8 holding a character of three bytes.
             if (plain)
                 gbk = std::string(raw);
-            else if (HoldsWideUtf8(raw))
+            else if (utf8Values_ && IsWellFormedUtf8(raw))
                 gbk = Utf16ToGbkEscaped(platform::text::Utf8ToUtf16(raw));
             else
                 gbk = Utf16ToGbkEscaped(platform::text::Utf8ToUtf16(CodePageToUtf8(raw, iconvName_)));
