@@ -459,8 +459,9 @@ private:
         }
     }
 
-    // An entity the file puts on no layer is on layer "0", and a vertex or end marker on its
-    // owner's, as the end marker the host adds to a polyline the file left without one.
+    // A vertex or end marker the file puts on no layer is on its owner's, as the end marker the
+    // host adds to a polyline the file left without one; any other entity is on layer "0". Owners
+    // come before their parts in the file.
     void GiveEveryEntityALayer() {
         AcDbObjectId zero;
         AcDbSymbolTable::cast(PeekObject(layerTable_))->getAt("0", zero);
@@ -468,7 +469,7 @@ private:
             auto* entity = AcDbEntity::cast(r.object);
             if (r.kind != RecordKind::Entity || entity == nullptr)
                 continue;
-            if (entity->layerId().isNull() && !r.subEntity)
+            if (entity->layerId().isNull())
                 SetLayer(entity, zero);
             AcDbObjectIdArray subs;
             entity->subObjectIds(subs);
