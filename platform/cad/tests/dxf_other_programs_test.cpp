@@ -215,14 +215,15 @@ TEST(DxfOtherPrograms, BytesGbkCannotDecodeKeepTheTextAfterThem) {
     // No $DWGCODEPAGE: the host's GBK. A byte GBK cannot start a character with stands alone.
     AcDbDatabase db(false, true);
     Read(kSection + "ENTITIES\n" + Text("0", "A\xFF" "B") + Text("0", "Caf\xE9 au lait") + Text("0", "45\xB0") +
-             Text("0", "宗地") + kEnd,
+             Text("0", "宗地") + Text("0", "\xAA\xA1\xF8\xA1") + kEnd,
          db);
     auto entities = ModelSpace(db);
-    ASSERT_EQ(entities.size(), 4u);
+    ASSERT_EQ(entities.size(), 5u);
     EXPECT_EQ(TextOf(entities[0]), "A\\U+00FFB");
     EXPECT_EQ(TextOf(entities[1]), "Café au lait");
     EXPECT_EQ(TextOf(entities[2]), "45°");
     EXPECT_EQ(TextOf(entities[3]), "宗地");
+    EXPECT_EQ(TextOf(entities[4]), "\xAA\xA1\xF8\xA1");  // user-defined characters of a big font
 
     // Text a program set that is not GBK is written as valid GBK all the same.
     AcDbObjectId textId = ModelSpace(db)[3]->objectId();

@@ -157,7 +157,14 @@ bool IsRepresentableInGbk(std::u16string_view utf16) {
 namespace platform::text {
 namespace {
 
-// Which lead and trail byte pairs glibc's GBK table assigns, asked of iconv once.
+// The three areas GBK leaves to user-defined characters (symbols of Chinese big fonts live there).
+bool IsGbkUserDefined(unsigned lead, unsigned trail) {
+    return (lead >= 0xAA && lead <= 0xAF && trail >= 0xA1) || (lead >= 0xF8 && trail >= 0xA1) ||
+           (lead >= 0xA1 && lead <= 0xA7 && trail < 0xA1);
+}
+
+// Which lead and trail byte pairs are GBK characters: those glibc's table assigns, asked of iconv
+// once, and the user-defined ones, which the host keeps as they are.
 class GbkPairs {
 public:
     GbkPairs() {
@@ -169,7 +176,7 @@ public:
                 const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
                 std::size_t failures = 0;
                 converter.Run(std::string_view(pair, 2), GbkSkip, kUtf16Replacement, &failures);
-                assigned_[lead << 8 | trail] = failures == 0;
+                assigned_[lead << 8 | trail] = failures == 0 || IsGbkUserDefined(lead, trail);
             }
     }
     bool Assigned(unsigned char lead, unsigned char trail) const { return assigned_[lead << 8 | trail]; }
