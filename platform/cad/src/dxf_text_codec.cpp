@@ -32,8 +32,11 @@ bool IsWellFormedUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         auto c = static_cast<unsigned char>(text[i]);
-        std::size_t len = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
-                                       : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        std::size_t len = c < 0x80                 ? 1
+                          : c >= 0xC2 && c <= 0xDF ? 2
+                          : c >= 0xE0 && c <= 0xEF ? 3
+                          : c >= 0xF0 && c <= 0xF4 ? 4
+                                                   : 0;
         if (len == 0 || i + len > text.size())
             return false;
         for (std::size_t k = 1; k < len; ++k)
