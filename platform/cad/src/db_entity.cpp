@@ -223,7 +223,9 @@ void AcDbEntity::dxfOutFields(AcDbDxfFiler* filer) const
     AcDbDatabase* db = database();
     bool paper = db != nullptr && ownerId() == db->paperSpaceId();
     filer->writeInt(67, paper ? 1 : 0);
-    filer->writeString(8, layerName());
+    // Every entity is on a layer for the reader: one made without a layer is on "0".
+    std::string layer = layerName();
+    filer->writeString(8, layer.empty() ? std::string("0") : layer);
     if (!linetype_.isNull() && (db == nullptr || linetype_ != db->byLayerLinetype()))
         filer->writeString(6, linetypeName());
     if (color_ != AcDb::kColorByLayer)

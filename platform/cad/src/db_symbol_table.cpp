@@ -1,5 +1,6 @@
 #include "platform/cad/db_symbol_table.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "platform/cad/db_block_table_record.h"
@@ -19,6 +20,17 @@ DERO_RX_DEFINE_MEMBERS(AcDbRegAppTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbTextStyleTable, "TABLE", AcDbSymbolTable)
 
 namespace {
+// A \U+XXXX escape: how the host holds a character its code page lacks.
+bool IsUnicodeEscape(const std::string& name, std::size_t i)
+{
+    if (i + 7 > name.size() || name[i] != '\\' || (name[i + 1] != 'U' && name[i + 1] != 'u') || name[i + 2] != '+')
+        return false;
+    for (std::size_t k = i + 3; k < i + 7; ++k)
+        if (std::isxdigit(static_cast<unsigned char>(name[k])) == 0)
+            return false;
+    return true;
+}
+
 // Symbol names may not hold the characters the host reserves for wild cards and list syntax;
 // block names may start with '*' (layout and anonymous blocks).
 bool IsValidSymbolName(const std::string& name)
@@ -29,6 +41,10 @@ bool IsValidSymbolName(const std::string& name)
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (platform::text::GbkCharLength(name, i) == 2)
             continue;
+        if (IsUnicodeEscape(name, i)) {
+            i += 6;
+            continue;
+        }
         if (c < 0x20 || std::strchr("<>/\\\":;?|,=`", c) != nullptr)
             return false;
         if (c == '*' && i != 0)

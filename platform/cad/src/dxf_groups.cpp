@@ -53,6 +53,15 @@ bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::s
                     std::to_string(code) + " without its value";
             return false;
         }
+        // Nothing after the end marker belongs to the drawing: a DOS end-of-file byte, text
+        // another program appended, the rest of an old file written over.
+        std::string_view value = TrimDxfValue(valueLine);
+        while (!value.empty() && value.back() == '\x1A')
+            value.remove_suffix(1);
+        if (code == 0 && value == "EOF") {
+            groups.push_back(DxfGroup{code, value, line});
+            break;
+        }
         groups.push_back(DxfGroup{code, valueLine, line});
         ++line;
     }

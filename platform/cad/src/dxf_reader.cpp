@@ -13,6 +13,7 @@
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
+#include "platform/cad/db_text.h"
 #include "platform/cad/db_vertex.h"
 #include "platform/cad/dxf_groups.h"
 #include "platform/cad/dxf_text_codec.h"
@@ -63,6 +64,7 @@ public:
         EnsureDefaults();
         CloseTables();
         FillEntities();
+        GiveEveryEntityALayer();
         FillObjects();
         ApplyCommonParts();
         ApplyHeader();
@@ -107,10 +109,11 @@ private:
         const DxfGroup* ver = HeaderValue("$ACADVER", 1);
         const DxfGroup* page = HeaderValue("$DWGCODEPAGE", 3);
         std::string_view version = ver != nullptr ? TrimDxfValue(ver->value) : std::string_view("AC1009");
-        values_ = std::make_unique<DxfValues>(
-            g_, db_,
-            std::make_unique<DxfTextDecoder>(
-                IsUtf8DxfVersion(version), page != nullptr ? TrimDxfValue(page->value) : std::string_view()));
+        std::string_view codePage = page != nullptr ? TrimDxfValue(page->value) : std::string_view();
+        DxfUtf8 utf8 = IsUtf8DxfVersion(version)         ? DxfUtf8::All
+                       : IsSingleByteCodePage(codePage) ? FindUtf8Text(g_)
+                                                        : DxfUtf8::None;
+        values_ = std::make_unique<DxfValues>(g_, db_, std::make_unique<DxfTextDecoder>(utf8, codePage));
     }
 
     const DxfGroup* Find(const Record& r, int code) const {
@@ -293,19 +296,58 @@ private:
     }
 
     void FillTables() {
-        // Layers name linetypes, so linetypes go first whatever order the file has.
-        for (const char* table : {"APPID", "LTYPE", "LAYER", "STYLE", "BLOCK_RECORD"}) {
-            for (auto& r : records_) {
-                if (r.kind != RecordKind::TableEntry || r.object == nullptr || r.table != table)
-                    continue;
-                auto* symbols = TableOf(r.table);
-                Fill(r, values_->Tags(r));
-                Acad::ErrorStatus es = symbols->adoptRecord(r.id);
-                if (es != Acad::eOk)
-                    Fail(g_[r.begin].line,
-                         "the " + Type(r) + " cannot be listed: " + Acad::ErrorStatusName(es));
-            }
+        // Layers name linetypes, so linetypes go first whatever order the file has; the records
+        // the file names without defining them are made before the layers that name them.
+        for (const char* table : {"APPID", "LTYPE", "STYLE"})
+            FillTable(table);
+        AddNamedRecords();
+        for (const char* table : {"LAYER", "BLOCK_RECORD"})
+            FillTable(table);
+    }
+
+    void FillTable(std::string_view table) {
+        for (auto& r : records_) {
+            if (r.kind != RecordKind::TableEntry || r.object == nullptr || r.table != table)
+                continue;
+            auto* symbols = TableOf(r.table);
+            Fill(r, values_->Tags(r));
+            Acad::ErrorStatus es = symbols->adoptRecord(r.id);
+            if (es != Acad::eOk)
+                Fail(g_[r.begin].line, "the " + Type(r) + " cannot be listed: " + Acad::ErrorStatusName(es));
         }
+    }
+
+    // Files of simpler programs, and drawings cut down to their entities, name linetypes, text
+    // styles and applications without a table record: the host makes the record, as for layers.
+    void AddNamedRecords() {
+        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByBlock");
+        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByLayer");
+        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "Continuous");
+        for (const auto& r : records_) {
+            bool entity = r.kind == RecordKind::Entity;
+            if (entity || (r.kind == RecordKind::TableEntry && r.table == "LAYER"))
+                if (const DxfGroup* linetype = Find(r, 6))
+                    AddNamedRecord(linetypeTable_, new AcDbLinetypeTableRecord, *linetype, "linetype");
+            if (entity && AcDbText::cast(r.object) != nullptr)
+                if (const DxfGroup* style = Find(r, 7)) {
+                    auto* record = new AcDbTextStyleTableRecord;
+                    record->setFileName("txt");
+                    AddNamedRecord(styleTable_, record, *style, "text style");
+                }
+            // An xrecord's data may hold any group code; its reading decides what a 1001 is there.
+            if (r.object == nullptr || TypeOf(r.begin) == "XRECORD")
+                continue;
+            for (std::size_t k = r.begin + 1; k < r.end; ++k)
+                if (g_[k].code == 1001)
+                    AddNamedRecord(appTable_, new AcDbRegAppTableRecord, g_[k], "application");
+        }
+    }
+
+    void AddNamedRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const DxfGroup& name,
+                        const char* what) {
+        std::string text = values_->Text(name.value);
+        if (AddRecordIfMissing(tableId, record, text.c_str()).isNull())
+            Fail(name.line, "the " + std::string(what) + " name \"" + text.substr(0, 80) + "\" is not valid");
     }
 
     AcDbBlockTableRecord* BlockFor(const Record& begin) {
@@ -417,6 +459,32 @@ private:
         }
     }
 
+    // A vertex or end marker the file puts on no layer is on its owner's, as the end marker the
+    // host adds to a polyline the file left without one; any other entity is on layer "0". Owners
+    // come before their parts in the file.
+    void GiveEveryEntityALayer() {
+        AcDbObjectId zero;
+        AcDbSymbolTable::cast(PeekObject(layerTable_))->getAt("0", zero);
+        for (auto& r : records_) {
+            auto* entity = AcDbEntity::cast(r.object);
+            if (r.kind != RecordKind::Entity || entity == nullptr)
+                continue;
+            if (entity->layerId().isNull())
+                SetLayer(entity, zero);
+            AcDbObjectIdArray subs;
+            entity->subObjectIds(subs);
+            for (const auto& id : subs)
+                if (auto* sub = AcDbEntity::cast(PeekObject(id)); sub != nullptr && sub->layerId().isNull())
+                    SetLayer(sub, entity->layerId());
+        }
+    }
+
+    void SetLayer(AcDbEntity* entity, AcDbObjectId layer) {
+        Writable access(entity);
+        if (entity->setLayer(layer, false) != Acad::eOk)
+            Fail(0, "the drawing has no layer \"0\" for an entity without a layer");
+    }
+
     // The owner reference: the first 330 outside the 102 brackets.
     const DxfGroup* FindOwner(const Record& r) const {
         bool bracket = false;
@@ -521,11 +589,12 @@ private:
             delete record;
             return id;
         }
-        record->setName(name);
-        if (table->add(id, record) == Acad::eOk)
+        if (record->setName(name) == Acad::eOk && table->add(id, record) == Acad::eOk) {
             extraOpen_.push_back(record);
-        else
+        } else {
             delete record;
+            id.setNull();
+        }
         return id;
     }
 
@@ -541,9 +610,6 @@ private:
 
     void EnsureDefaults() {
         // What every drawing of the host has, for files written by simpler programs.
-        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByBlock");
-        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByLayer");
-        AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "Continuous");
         AddRecordIfMissing(layerTable_, new AcDbLayerTableRecord, "0");
         auto* style = new AcDbTextStyleTableRecord;
         style->setFileName("txt");

@@ -9,6 +9,7 @@
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
+#include "platform/cad/dxf_text_codec.h"
 
 namespace platform::cad {
 
@@ -48,6 +49,15 @@ private:
 
     void Group(int code, std::string_view value) {
         Code(code);
+        // The file says ANSI_936: bytes that are no GBK character (text a program set, a stray byte
+        // of a read file) would garble the characters after them in every reader.
+        std::string valid;
+        for (char c : value)
+            if (static_cast<unsigned char>(c) > 0x80) {
+                valid = EscapeInvalidGbk(value);
+                value = valid;
+                break;
+            }
         // A line end inside a value would split the group: control characters go as ^X.
         for (char c : value) {
             if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {

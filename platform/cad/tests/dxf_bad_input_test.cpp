@@ -54,7 +54,7 @@ TEST(DxfBadInput, ErrorsNameTheLineAndLeaveTheDrawingAlone) {
          "line 9: handle 20 is used twice"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nVERTEX\n  0\nENDSEC\n  0\nEOF\n",
          "line 5: a VERTEX outside a POLYLINE"},
-        {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1001\nNOAPP\n1000\nx\n  0\nENDSEC\n  0\nEOF\n",
+        {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1001\nNOAPP\n1002\n{\n  0\nENDSEC\n  0\nEOF\n",
          "line 7: the extended data of the LINE cannot be kept"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  0\nENDSEC\n", "the file ends before its EOF marker"},
         {"AutoCAD Binary DXF\r\n", "binary DXF"},

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cerrno>
 #include <cstring>
 
@@ -149,6 +150,51 @@ bool IsRepresentableInGbk(std::u16string_view utf16) {
     std::size_t failures = 0;
     converter.Run(Utf16ToBytes(utf16), Utf16Skip, kGbkReplacement, &failures);
     return failures == 0;
+}
+
+}  // namespace platform::text
+
+namespace platform::text {
+namespace {
+
+// The three areas GBK leaves to user-defined characters (symbols of Chinese big fonts live there).
+bool IsGbkUserDefined(unsigned lead, unsigned trail) {
+    return (lead >= 0xAA && lead <= 0xAF && trail >= 0xA1) || (lead >= 0xF8 && trail >= 0xA1) ||
+           (lead >= 0xA1 && lead <= 0xA7 && trail < 0xA1);
+}
+
+// Which lead and trail byte pairs are GBK characters: those glibc's table assigns, asked of iconv
+// once, and the user-defined ones, which the host keeps as they are.
+class GbkPairs {
+public:
+    GbkPairs() {
+        Converter converter(kUtf16, kGbk);
+        for (unsigned lead = 0x81; lead <= 0xFE; ++lead)
+            for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+                if (trail == 0x7F)
+                    continue;
+                const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                std::size_t failures = 0;
+                converter.Run(std::string_view(pair, 2), GbkSkip, kUtf16Replacement, &failures);
+                assigned_[lead << 8 | trail] = failures == 0 || IsGbkUserDefined(lead, trail);
+            }
+    }
+    bool Assigned(unsigned char lead, unsigned char trail) const { return assigned_[lead << 8 | trail]; }
+
+private:
+    std::bitset<0x10000> assigned_;
+};
+
+}  // namespace
+
+std::size_t GbkDefinedCharLength(std::string_view gbk, std::size_t pos) {
+    const auto lead = static_cast<unsigned char>(gbk[pos]);
+    if (lead <= 0x80)
+        return 1;  // ASCII, and 0x80 for the euro sign
+    if (lead == 0xFF || pos + 1 >= gbk.size())
+        return 0;
+    static const GbkPairs pairs;
+    return pairs.Assigned(lead, static_cast<unsigned char>(gbk[pos + 1])) ? 2 : 0;
 }
 
 }  // namespace platform::text

@@ -31,6 +31,10 @@ TEST(Encoding, MalformedAndUnmappableGiveReplacements) {
     EXPECT_EQ(GbkToUtf8("\xA1\x40" "b"), "\xEF\xBF\xBD" "b");  // unassigned code: one replacement
     EXPECT_TRUE(IsRepresentableInGbk(u"宗地 JZD"));
     EXPECT_FALSE(IsRepresentableInGbk(u"\U0001F600"));
+    EXPECT_EQ(GbkDefinedCharLength("a\x80", 1), 1u);  // the euro sign
+    EXPECT_EQ(GbkDefinedCharLength("a\xFF", 1), 0u);
+    EXPECT_EQ(GbkDefinedCharLength("a\xB0", 1), 0u);  // a lead byte at the end
+    EXPECT_EQ(GbkDefinedCharLength("\xB0 ", 0), 0u);  // a lead byte before a byte that is no trail
 }
 
 TEST(Encoding, EveryDoubleByteGbkCharacterRoundTrips) {
@@ -40,7 +44,13 @@ TEST(Encoding, EveryDoubleByteGbkCharacterRoundTrips) {
             if (trail == 0x7F) continue;
             const std::string gbk{static_cast<char>(lead), static_cast<char>(trail)};
             const std::string utf8 = GbkToUtf8(gbk);
-            if (utf8.find("\xEF\xBF\xBD") != std::string::npos) continue;  // unassigned in the table
+            const bool assigned = utf8.find("\xEF\xBF\xBD") == std::string::npos;
+            // The table lookup agrees with the conversion on every pair but the user-defined ones.
+            const bool userDefined = (lead >= 0xAA && lead <= 0xAF && trail >= 0xA1) || (lead >= 0xF8 && trail >= 0xA1) ||
+                                     (lead >= 0xA1 && lead <= 0xA7 && trail < 0xA1);
+            ASSERT_EQ(GbkDefinedCharLength(gbk, 0), assigned || userDefined ? 2u : 0u)
+                << std::hex << lead << ' ' << trail;
+            if (!assigned) continue;
             ++mapped;
             ASSERT_EQ(Utf8ToGbk(utf8), gbk) << std::hex << lead << ' ' << trail;
             ASSERT_EQ(Utf16ToGbk(GbkToUtf16(gbk)), gbk) << std::hex << lead << ' ' << trail;

@@ -14,8 +14,9 @@ struct DxfGroup {
     int line = 0;            // line of the code, counting from 1
 };
 
-// Splits the text into groups. False, with error naming the line, for a code that is not a whole
-// number or a file that ends between a code and its value.
+// Splits the text into groups, up to and with the first "0 EOF"; what follows it is not read.
+// False, with error naming the line, for a code that is not a whole number or a file that ends
+// between a code and its value.
 bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error);
 
 // The value without the blanks that writers put around numbers.

@@ -19,4 +19,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // True when every character of the text can be written in GBK.
 bool IsRepresentableInGbk(std::u16string_view utf16);
 
+// Length in bytes (1 or 2) of the character GBK defines at pos, or 0 when the byte there starts
+// none: a lead byte without its trail byte, 0xFF, or a pair GBK leaves unassigned. The areas of
+// user-defined characters count as defined.
+std::size_t GbkDefinedCharLength(std::string_view gbk, std::size_t pos);
+
 }  // namespace platform::text

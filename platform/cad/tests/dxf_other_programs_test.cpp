@@ -1,0 +1,314 @@
+// Drawings other programs write: bytes after the end, tables left out, names in characters GBK
+// lacks, UTF-8 under a code page that says otherwise. Each opens whole and saves to a file that
+// reads back the same.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_symbol_table.h"
+#include "platform/cad/db_text.h"
+#include "platform/cad/dxf_reader.h"
+#include "platform/cad/dxf_writer.h"
+#include "platform/text/encoding.h"
+#include "testing/cadhost_run.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+using platform::cad::PeekObject;
+
+const std::string kSection = "  0\nSECTION\n  2\n";
+const std::string kEnd = "  0\nENDSEC\n  0\nEOF\n";
+
+std::string Header(const std::string& version, const std::string& codePage) {
+    return kSection + "HEADER\n  9\n$ACADVER\n  1\n" + version + "\n  9\n$DWGCODEPAGE\n  3\n" + codePage +
+           "\n  0\nENDSEC\n";
+}
+
+std::string Layer(const std::string& name) {
+    return "  0\nLAYER\n  2\n" + name + "\n 70\n0\n 62\n7\n  6\nContinuous\n";
+}
+
+std::string Text(const std::string& layer, const std::string& text) {
+    return "  0\nTEXT\n  8\n" + layer + "\n 10\n0\n 20\n0\n 40\n2.5\n  1\n" + text + "\n";
+}
+
+std::string Read(const std::string& text, AcDbDatabase& db) {
+    std::string error;
+    EXPECT_TRUE(platform::cad::ReadDxf(text, db, error)) << error << "\n" << text;
+    return error;
+}
+
+std::vector<const AcDbEntity*> ModelSpace(const AcDbDatabase& db) {
+    std::vector<const AcDbEntity*> out;
+    if (auto* ms = AcDbBlockTableRecord::cast(PeekObject(db.modelSpaceId())))
+        for (const auto& id : ms->entityIds())
+            out.push_back(AcDbEntity::cast(PeekObject(id)));
+    return out;
+}
+
+std::string TextOf(const AcDbEntity* entity) {
+    auto* text = AcDbText::cast(entity);
+    return text != nullptr ? text->textStringConst() : "(not a text)";
+}
+
+bool Has(AcDbObjectId tableId, const char* name) {
+    AcDbObjectId id;
+    return AcDbSymbolTable::cast(PeekObject(tableId))->getAt(name, id) == Acad::eOk;
+}
+
+// What the writer gives is GBK throughout.
+std::string Written(const AcDbDatabase& db) {
+    std::string written = platform::cad::WriteDxf(db);
+    for (std::size_t i = 0; i < written.size();) {
+        std::size_t len = platform::text::GbkDefinedCharLength(written, i);
+        EXPECT_NE(len, 0u) << "not GBK at byte " << i << ": " << written.substr(i > 40 ? i - 40 : 0, 80);
+        i += len == 0 ? 1 : len;
+    }
+    return written;
+}
+
+// Written and read again: every entity of model space on the same layer with the same text.
+void ExpectSavedAndReadBack(const AcDbDatabase& db) {
+    std::string written = Written(db);
+    EXPECT_EQ(written.find("\n  8\n\n"), std::string::npos) << "an entity written without a layer";
+    AcDbDatabase again(false, true);
+    Read(written, again);
+    auto before = ModelSpace(db), after = ModelSpace(again);
+    ASSERT_EQ(before.size(), after.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(before[i]->layerName(), after[i]->layerName());
+        EXPECT_EQ(TextOf(before[i]), TextOf(after[i]));
+    }
+}
+
+TEST(DxfOtherPrograms, NothingAfterTheEndMarkerIsRead) {
+    const std::string body = kSection + "ENTITIES\n" + Text("WALL", "x") + "  0\nENDSEC\n  0\n";
+    const std::string tails[] = {
+        "EOF\n\x1A",
+        "EOF\x1A",
+        "EOF\r\n\x1A\x1A",
+        "EOF\nleft over from an older save\n  0\nLINE\n",
+        std::string("EOF\n\xFF\xFE\0garbage", 13),
+    };
+    for (const std::string& tail : tails) {
+        AcDbDatabase db(false, true);
+        Read(body + tail, db);
+        EXPECT_EQ(ModelSpace(db).size(), 1u) << tail;
+    }
+}
+
+TEST(DxfOtherPrograms, PartialDrawingsGetTheRecordsTheyName) {
+    // A layer table naming a linetype the file lacks; entities naming a linetype, a text style and
+    // an application without records; a circle and a vertex without a layer; no SEQEND.
+    const std::string file =
+        kSection + "TABLES\n  0\nTABLE\n  2\nLAYER\n 70\n1\n  0\nLAYER\n  2\nAXES\n 70\n0\n 62\n1\n  6\nCENTER\n"
+                   "  0\nENDTAB\n  0\nENDSEC\n" +
+        kSection + "ENTITIES\n  0\nLINE\n  8\nWALL\n  6\nDASHED\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n1001\nSURVEY\n1000\nx\n" +
+        "  0\nTEXT\n  8\nNOTES\n  7\nROMANS\n 10\n0\n 20\n0\n 40\n2.5\n  1\nhello\n" +
+        "  0\nCIRCLE\n 10\n0\n 20\n0\n 40\n1\n" +
+        "  0\nPOLYLINE\n  8\nPL\n 66\n1\n 10\n0\n 20\n0\n 30\n0\n 70\n0\n" +
+        "  0\nVERTEX\n  8\nPL\n 10\n0\n 20\n0\n  0\nVERTEX\n 10\n1\n 20\n0\n" + kEnd;
+    AcDbDatabase db(false, true);
+    Read(file, db);
+    EXPECT_TRUE(Has(db.linetypeTableId(), "CENTER"));
+    EXPECT_TRUE(Has(db.linetypeTableId(), "DASHED"));
+    EXPECT_TRUE(Has(db.textStyleTableId(), "ROMANS"));
+    EXPECT_TRUE(Has(db.textStyleTableId(), "Standard"));
+    EXPECT_TRUE(Has(db.regAppTableId(), "SURVEY"));
+    auto entities = ModelSpace(db);
+    ASSERT_EQ(entities.size(), 4u);
+    EXPECT_EQ(entities[0]->linetypeName(), "DASHED");
+    ASSERT_EQ(entities[0]->xdataApps().size(), 1u);
+    EXPECT_EQ(entities[0]->xdataApps()[0].app, "SURVEY");
+    EXPECT_EQ(entities[2]->layerName(), "0");
+    auto* pline = AcDb2dPolyline::cast(entities[3]);
+    ASSERT_NE(pline, nullptr);
+    AcDbObjectIdArray subs;
+    pline->subObjectIds(subs);
+    ASSERT_EQ(subs.length(), 3);  // two vertices and the end marker the host adds
+    for (const auto& id : subs)
+        EXPECT_EQ(AcDbEntity::cast(PeekObject(id))->layerName(), "PL");
+    ExpectSavedAndReadBack(db);
+
+    // A name no record can have is still refused, naming its line.
+    AcDbDatabase bad(false, true);
+    std::string error;
+    EXPECT_FALSE(platform::cad::ReadDxf(kSection + "ENTITIES\n  0\nLINE\n  6\nA|B\n" + kEnd, bad, error));
+    EXPECT_NE(error.find("line 7: the linetype name \"A|B\" is not valid"), std::string::npos) << error;
+}
+
+TEST(DxfOtherPrograms, NamesBeyondGbkAreKeptAsEscapes) {
+    // "Straße" of a code page 1252 file; a UTF-8 file of R2007 with Cyrillic (GBK has it), Hangul
+    // and an emoji beyond the basic plane.
+    AcDbDatabase latin(false, true);
+    Read(Header("AC1015", "ANSI_1252") + kSection + "TABLES\n  0\nTABLE\n  2\nLAYER\n" + Layer("Stra\xDF" "e") +
+             "  0\nENDTAB\n  0\nENDSEC\n" + kSection + "ENTITIES\n" + Text("Stra\xDF" "e", "Caf\xE9") + kEnd,
+         latin);
+    auto entities = ModelSpace(latin);
+    ASSERT_EQ(entities.size(), 1u);
+    EXPECT_EQ(entities[0]->layerName(), "Stra\\U+00DFe");
+    EXPECT_EQ(TextOf(entities[0]), "Café");
+    ExpectSavedAndReadBack(latin);
+    EXPECT_NE(Written(latin).find("\n  8\nStra\\U+00DFe\n"), std::string::npos);
+
+    AcDbDatabase unicode(false, true);
+    Read(Header("AC1021", "ANSI_1252") + kSection + "ENTITIES\n" +
+             Text("\xD0\xA1\xD0\xBB\xD0\xBE\xD0\xB9", "\xED\x95\x9C") + Text("\xF0\x9F\x98\x80", "x") + kEnd,
+         unicode);
+    entities = ModelSpace(unicode);
+    ASSERT_EQ(entities.size(), 2u);
+    EXPECT_EQ(entities[0]->layerName(), "Слой");
+    EXPECT_EQ(TextOf(entities[0]), "\\U+D55C");
+    EXPECT_EQ(entities[1]->layerName(), "\\U+D83D\\U+DE00");
+    ExpectSavedAndReadBack(unicode);
+
+    // Only whole escapes make a backslash part of a name.
+    AcDbLayerTableRecord record;
+    EXPECT_EQ(record.setName("a\\U+00dfb"), Acad::eOk);
+    for (const char* bad : {"a\\b", "a\\U+00D", "a\\U+00GF", "a\\U00DF"})
+        EXPECT_EQ(record.setName(bad), Acad::eInvalidSymbolTableName) << bad;
+}
+
+TEST(DxfOtherPrograms, Utf8UnderASingleByteCodePageIsReadAsUtf8) {
+    // GDAL's way: the header says ANSI_1252, the names and texts are UTF-8.
+    AcDbDatabase all(false, true);
+    Read(Header("AC1018", "ANSI_1252") + kSection + "ENTITIES\n" +
+             Text(platform::text::GbkToUtf8("宗地"), platform::text::GbkToUtf8("界址点 Stra") + "\xC3\x9F" "e") +
+             kEnd,
+         all);
+    auto entities = ModelSpace(all);
+    ASSERT_EQ(entities.size(), 1u);
+    EXPECT_EQ(entities[0]->layerName(), "宗地");
+    EXPECT_EQ(TextOf(entities[0]), "界址点 Stra\\U+00DFe");
+
+    // Its texts in code page 1252 (a degree sign) beside names in UTF-8.
+    AcDbDatabase mixed(false, true);
+    Read(Header("AC1018", "ANSI_1252") + kSection + "ENTITIES\n" +
+             Text(platform::text::GbkToUtf8("房屋"), "45\xB0") + Text("Stra\xC3\x9F" "e", "x") + kEnd,
+         mixed);
+    entities = ModelSpace(mixed);
+    ASSERT_EQ(entities.size(), 2u);
+    EXPECT_EQ(entities[0]->layerName(), "房屋");
+    EXPECT_EQ(TextOf(entities[0]), "45°");
+    EXPECT_EQ(entities[1]->layerName(), "Stra\\U+00DFe");
+
+    // A file truly in code page 1252 stays so, even where two of its bytes happen to be UTF-8.
+    AcDbDatabase latin(false, true);
+    Read(Header("AC1018", "ANSI_1252") + kSection + "ENTITIES\n" + Text("0", "Fu\xDF\x93") + Text("0", "Caf\xE9") +
+             kEnd,
+         latin);
+    entities = ModelSpace(latin);
+    ASSERT_EQ(entities.size(), 2u);
+    EXPECT_EQ(TextOf(entities[0]), "Fu\\U+00DF“");
+    EXPECT_EQ(TextOf(entities[1]), "Café");
+}
+
+TEST(DxfOtherPrograms, BytesGbkCannotDecodeKeepTheTextAfterThem) {
+    // No $DWGCODEPAGE: the host's GBK. A byte GBK cannot start a character with stands alone.
+    AcDbDatabase db(false, true);
+    Read(kSection + "ENTITIES\n" + Text("0", "A\xFF" "B") + Text("0", "Caf\xE9 au lait") + Text("0", "45\xB0") +
+             Text("0", "宗地") + Text("0", "\xAA\xA1\xF8\xA1") + kEnd,
+         db);
+    auto entities = ModelSpace(db);
+    ASSERT_EQ(entities.size(), 5u);
+    EXPECT_EQ(TextOf(entities[0]), "A\\U+00FFB");
+    EXPECT_EQ(TextOf(entities[1]), "Café au lait");
+    EXPECT_EQ(TextOf(entities[2]), "45°");
+    EXPECT_EQ(TextOf(entities[3]), "宗地");
+    EXPECT_EQ(TextOf(entities[4]), "\xAA\xA1\xF8\xA1");  // user-defined characters of a big font
+
+    // Text a program set that is not GBK is written as valid GBK all the same.
+    AcDbObjectId textId = ModelSpace(db)[3]->objectId();
+    AcDbText* text = nullptr;
+    ASSERT_EQ(acdbOpenObject(text, textId, AcDb::kForWrite), Acad::eOk);
+    text->setTextString("x\xFFy\x81");
+    text->close();
+    EXPECT_NE(Written(db).find("\n  1\nx\\U+00FFy\\U+0081\n"), std::string::npos);
+}
+
+// Runs a Python script (GBK here, as every literal of this program) with the system's ezdxf in
+// folder; gives what it printed.
+std::string Python(const dero::testing::TempFolder& folder, const std::string& script) {
+    dero::testing::WriteFile(folder / "check.py", platform::text::GbkToUtf8(script));
+    std::string command = "cd '" + folder.path() + "' && /usr/bin/python3 check.py 2>&1";
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0)
+            out.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return platform::text::Utf8ToGbk(out);
+}
+
+TEST(DxfOtherPrograms, GdalExportOpensAndSavesWithItsNamesAndTexts) {
+    dero::testing::TempFolder folder("dxf_gdal");
+    ASSERT_FALSE(folder.path().empty());
+    // Chinese layer names and labels, a layer name GBK lacks, a label in code page 1252.
+    dero::testing::WriteFile(folder / "in.geojson", platform::text::GbkToUtf8(R"json({"type": "FeatureCollection", "features": [
+{"type": "Feature", "properties": {"Layer": "宗地", "OGR_STYLE": "LABEL(f:\"Arial\",t:\"界址点\",s:2.5g)"},
+ "geometry": {"type": "Point", "coordinates": [1, 2]}},
+{"type": "Feature", "properties": {"Layer": "房屋"}, "geometry": {"type": "LineString", "coordinates": [[0, 0], [3, 4]]}},
+{"type": "Feature", "properties": {"Layer": "Stra\u00dfe", "OGR_STYLE": "LABEL(f:\"Arial\",t:\"45\u00b030\u2032\",s:2.5g)"},
+ "geometry": {"type": "Point", "coordinates": [5, 6]}}]})json"));
+    std::string convert = "cd '" + folder.path() + "' && ogr2ogr -f DXF in.dxf in.geojson > gdal.txt 2>&1";
+    ASSERT_EQ(std::system(convert.c_str()), 0) << dero::testing::ReadFile(folder / "gdal.txt");
+
+    auto run = dero::testing::RunCadhost(CADHOST_PROGRAM, folder.path(), "in.dxf -o out.dxf --no-default-modules");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+
+    // ezdxf reads \U+ escapes in its recovering reader only.
+    std::string out = Python(folder, R"(
+import ezdxf
+from ezdxf import recover
+doc, auditor = recover.readfile('out.dxf')
+msp = doc.modelspace()
+layers = [e.dxf.layer for e in msp]
+texts = [e.text for e in msp.query('MTEXT')]
+print('layers', layers == ['宗地', '房屋', 'Stra\u00dfe'], ascii(layers))
+print('texts', texts == ['界址点', '45\u00b030\u2032'], ascii(texts))
+print('table', {'宗地', '房屋', 'Stra\u00dfe'} <= {l.dxf.name for l in doc.layers})
+for e in auditor.errors + doc.audit().errors:
+    print('AUDIT', e.message)
+)");
+    EXPECT_NE(out.find("layers True"), std::string::npos) << out;
+    EXPECT_NE(out.find("texts True"), std::string::npos) << out;
+    EXPECT_NE(out.find("table True"), std::string::npos) << out;
+    EXPECT_EQ(out.find("AUDIT"), std::string::npos) << out;
+}
+
+TEST(DxfOtherPrograms, PartialDrawingSavedOverItselfOpensAgain) {
+    dero::testing::TempFolder folder("dxf_partial");
+    ASSERT_FALSE(folder.path().empty());
+    dero::testing::WriteFile(folder / "part.dxf",
+                             kSection + "ENTITIES\n  0\nCIRCLE\n 10\n0\n 20\n0\n 40\n1\n" +
+                                 "  0\nPOLYLINE\n 66\n1\n 10\n0\n 20\n0\n 30\n0\n 70\n0\n" +
+                                 "  0\nVERTEX\n 10\n0\n 20\n0\n  0\nVERTEX\n 10\n1\n 20\n0\n" +
+                                 Text("0", "x") + "  0\nLINE\n  6\nDASHED\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n" +
+                                 kEnd + "\x1A");
+    for (int round = 0; round < 2; ++round) {
+        auto run = dero::testing::RunCadhost(CADHOST_PROGRAM, folder.path(), "part.dxf -o part.dxf --no-default-modules");
+        ASSERT_EQ(run.status, 0) << round << run.out << run.err;
+    }
+    std::string out = Python(folder, R"(
+import ezdxf
+doc = ezdxf.readfile('part.dxf')
+print('entities', [(e.dxftype(), e.dxf.layer) for e in doc.modelspace()])
+for e in doc.audit().errors:
+    print('AUDIT', e.message)
+)");
+    EXPECT_NE(out.find("entities [('CIRCLE', '0'), ('POLYLINE', '0'), ('TEXT', '0'), ('LINE', '0')]"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("AUDIT"), std::string::npos) << out;
+}
+
+}  // namespace
