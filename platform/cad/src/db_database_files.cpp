@@ -66,6 +66,7 @@ Acad::ErrorStatus Read(AcDbDatabase& target, const char* fileName) {
     target.objects().Absorb(read->objects());
     target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(),
                       read->textStyleTableId(), read->regAppTableId(), read->namedObjectsDictionaryId());
+    target.setKeptTableIds(read->viewportTableId(), read->dimStyleTableId());
     target.setClayer(read->clayer());
     target.setTextstyle(read->textstyle());
     target.setCeltype(read->celtype());

@@ -4,6 +4,7 @@
 
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/resbuf.h"
 #include "platform/text/gbk.h"
@@ -17,6 +18,8 @@ DERO_RX_DEFINE_MEMBERS(AcDbLayerTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbLinetypeTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbRegAppTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbTextStyleTable, "TABLE", AcDbSymbolTable)
+DERO_RX_DEFINE_MEMBERS(AcDbDimStyleTable, "TABLE", AcDbSymbolTable)
+DERO_RX_DEFINE_MEMBERS(AcDbViewportTable, "TABLE", AcDbSymbolTable)
 
 namespace {
 // Symbol names may not hold the characters the host reserves for wild cards and list syntax;
@@ -61,7 +64,8 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
             if (text.empty() && !table->allowsEmptyNames())
                 return Acad::eInvalidSymbolTableName;
             AcDbObjectId other;
-            if (!text.empty() && table->getAt(text.c_str(), other, true) == Acad::eOk && other != objectId())
+            if (!text.empty() && table->getAt(text.c_str(), other, true) == Acad::eOk && other != objectId() &&
+                !table->allowsDuplicateNames())
                 return Acad::eDuplicateRecordName;
         }
     }
@@ -216,7 +220,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
         return Acad::eAlreadyInDb;
     if (!acceptsRecord(record))
         return Acad::eWrongObjectType;
-    if (record->name().empty() ? !allowsEmptyNames() : has(record->name().c_str()))
+    if (record->name().empty() ? !allowsEmptyNames() : has(record->name().c_str()) && !allowsDuplicateNames())
         return record->name().empty() ? Acad::eInvalidSymbolTableName : Acad::eDuplicateRecordName;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
@@ -237,7 +241,7 @@ Acad::ErrorStatus AcDbSymbolTable::adoptRecord(AcDbObjectId id)
         return Acad::eWrongObjectType;
     if (id.database() != database())
         return Acad::eWrongDatabase;
-    if (!record->name().empty() && has(record->name().c_str()))
+    if (!record->name().empty() && has(record->name().c_str()) && !allowsDuplicateNames())
         return Acad::eDuplicateRecordName;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
@@ -295,3 +299,5 @@ DERO_DEFINE_TYPED_TABLE(AcDbLayerTable, AcDbLayerTableRecord, AcDbLayerTableIter
 DERO_DEFINE_TYPED_TABLE(AcDbLinetypeTable, AcDbLinetypeTableRecord, AcDbLinetypeTableIterator)
 DERO_DEFINE_TYPED_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord, AcDbRegAppTableIterator)
 DERO_DEFINE_TYPED_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord, AcDbTextStyleTableIterator)
+DERO_DEFINE_TYPED_TABLE(AcDbDimStyleTable, AcDbDimStyleTableRecord, AcDbDimStyleTableIterator)
+DERO_DEFINE_TYPED_TABLE(AcDbViewportTable, AcDbViewportTableRecord, AcDbViewportTableIterator)
