@@ -76,6 +76,15 @@ std::vector<std::pair<int, std::string>> RecordOf(const std::string& text, const
     return record;
 }
 
+// The group that follows the first one with this code and value.
+std::pair<int, std::string> After(const std::string& text, int code, const std::string& value) {
+    auto groups = Groups(text);
+    for (std::size_t i = 0; i + 1 < groups.size(); ++i)
+        if (groups[i].first == code && groups[i].second == value)
+            return groups[i + 1];
+    return {};
+}
+
 // ezdxf's view of a drawing: entities per layout, block contents, dimension styles with all their
 // values, dimensions with their picture, flags and style, and the problems its audit finds.
 const char* const kCompare = R"(
@@ -145,13 +154,18 @@ for ver in ['R12', 'R2000', 'R2010', 'R2018']:
     EXPECT_EQ(result.find("exit"), std::string::npos) << result;
     EXPECT_NE(result.find("compared R2018.dxf"), std::string::npos) << result;
 
+    // A layout's block record names its LAYOUT object, as AutoCAD expects.
+    std::string in = ReadFile(dir / "R2018.dxf"), out = ReadFile(dir / "R2018_out.dxf");
+    EXPECT_EQ(After(in, 2, "*Paper_Space0").first, 340);
+    EXPECT_EQ(After(out, 2, "*Paper_Space0"), After(in, 2, "*Paper_Space0"));
+
     // R12's own names of the layout blocks are the layouts, not blocks of their own.
     std::string r12 = ReadFile(dir / "R12_out.dxf");
     EXPECT_EQ(r12.find("$Model_Space"), std::string::npos);
     EXPECT_EQ(r12.find("$Paper_Space"), std::string::npos);
 }
 
-// A drawing as other programs write it: a viewport record with an extension dictionary, an object
+// A drawing as other programs write it: a viewport table and record with extension dictionaries, an object
 // of a kind the host does not know holding a 2D point, references to objects that are not there.
 const char* const kHandMade = R"(  0
 SECTION
@@ -173,6 +187,12 @@ TABLE
 VPORT
   5
 8
+102
+{ACAD_XDICTIONARY
+360
+32
+102
+}
 330
 0
 100
@@ -286,6 +306,14 @@ DICTIONARY
 100
 AcDbDictionary
   0
+DICTIONARY
+  5
+32
+330
+8
+100
+AcDbDictionary
+  0
 DERO_PLOTINFO
   5
 31
@@ -339,6 +367,8 @@ TEST(DxfForeignDrawing, RawTagsViewportRecordsAndDanglingReferences) {
     EXPECT_EQ(vport[0], std::make_pair(5, std::string("29")));
     EXPECT_EQ(vport[2], std::make_pair(360, std::string("30")));
     EXPECT_NE(out.find("  0\nDICTIONARY\n  5\n30\n330\n29\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  2\nVPORT\n  5\n8\n102\n{ACAD_XDICTIONARY\n360\n32\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("  0\nDICTIONARY\n  5\n32\n330\n8\n"), std::string::npos) << out;
 
     std::string result = Python(dir, R"(
 import ezdxf
