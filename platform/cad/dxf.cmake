@@ -7,7 +7,7 @@ target_link_libraries(cadhost PRIVATE platform_win)
 
 dero_test(cadhost_dxf_tests
   SOURCES tests/dxf_round_trip_test.cpp tests/dxf_outside_reader_test.cpp tests/dxf_bad_input_test.cpp
-    tests/dxf_other_programs_test.cpp
+    tests/dxf_other_programs_test.cpp tests/dxf_foreign_drawing_test.cpp
   LIBS cadhost platform_win dero_testing)
 add_dependencies(cadhost_dxf_tests cadhost_program)
 target_compile_definitions(cadhost_dxf_tests PRIVATE CADHOST_PROGRAM="$<TARGET_FILE:cadhost_program>")

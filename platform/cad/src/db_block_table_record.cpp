@@ -107,6 +107,8 @@ void AcDbBlockTableRecord::dxfOutFields(AcDbDxfFiler* filer) const
 {
     AcDbSymbolTableRecord::dxfOutFields(filer);
     filer->writeSubclass("AcDbBlockTableRecord");
+    if (!layout_.isNull())
+        filer->writeObjectId(340, layout_);
     filer->writePoint(10, origin_);
     if (!comments_.empty())
         filer->writeString(4, comments_);
@@ -121,6 +123,8 @@ Acad::ErrorStatus AcDbBlockTableRecord::dxfInFields(const AcDbDxfFiler* filer)
         origin_ = t->point;
     if (const auto* t = filer->find(4))
         comments_ = t->text;
+    if (const auto* t = filer->find(340))
+        layout_ = t->id;
     return Acad::eOk;
 }
 

@@ -134,6 +134,12 @@ void AcDbDatabase::setRootIds(AcDbObjectId blockTable, AcDbObjectId layerTable, 
     nod_ = nod;
 }
 
+void AcDbDatabase::setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable)
+{
+    viewportTable_ = viewportTable;
+    dimStyleTable_ = dimStyleTable;
+}
+
 Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* object)
 {
     return addAcDbObject(id, object, AcDbHandle());

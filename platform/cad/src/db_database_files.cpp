@@ -78,6 +78,7 @@ Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const 
     target.objects().Absorb(read->objects());
     target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(),
                       read->textStyleTableId(), read->regAppTableId(), read->namedObjectsDictionaryId());
+    target.setKeptTableIds(read->viewportTableId(), read->dimStyleTableId());
     target.setClayer(read->clayer());
     target.setTextstyle(read->textstyle());
     target.setCeltype(read->celtype());

@@ -4,6 +4,7 @@
 
 #include "modify_guard.h"
 #include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
 
 using platform::cad::PeekObject;
 
@@ -66,7 +67,7 @@ void AcDbDimension::dxfOutFields(AcDbDxfFiler* filer) const
     auto* block = AcDbBlockTableRecord::cast(PeekObject(block_));
     filer->writeString(2, block != nullptr ? block->name() : "");
     filer->writePoint(11, textPosition_);
-    filer->writeInt(70, dimensionType());
+    filer->writeInt(70, dimensionType() | flags_);
     filer->writeString(1, text_);
     filer->writeString(3, style_);
     filer->writeReal(42, measurement());
@@ -80,6 +81,17 @@ Acad::ErrorStatus AcDbDimension::dxfInFields(const AcDbDxfFiler* filer)
         return es;
     if (const auto* t = filer->find(11))
         textPosition_ = t->point;
+    // The picture block is named; it is found among the drawing's blocks, which are read first.
+    if (const auto* t = filer->find(2)) {
+        AcDbObjectId block;
+        auto* blocks = database() != nullptr ? AcDbBlockTable::cast(PeekObject(database()->blockTableId())) : nullptr;
+        if (t->text.empty() || blocks == nullptr || blocks->getAt(t->text.c_str(), block) != Acad::eOk)
+            block.setNull();
+        block_ = block;
+    }
+    // The kind is the class; the bits above it (picture used once, text moved) are kept.
+    if (const auto* t = filer->find(70))
+        flags_ = static_cast<int>(t->integer) & ~kTypeBits;
     if (const auto* t = filer->find(1))
         text_ = t->text;
     if (const auto* t = filer->find(3); t != nullptr && !t->text.empty())

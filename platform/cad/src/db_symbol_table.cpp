@@ -5,6 +5,7 @@
 
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/resbuf.h"
 #include "platform/text/gbk.h"
@@ -18,6 +19,8 @@ DERO_RX_DEFINE_MEMBERS(AcDbLayerTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbLinetypeTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbRegAppTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbTextStyleTable, "TABLE", AcDbSymbolTable)
+DERO_RX_DEFINE_MEMBERS(AcDbDimStyleTable, "TABLE", AcDbSymbolTable)
+DERO_RX_DEFINE_MEMBERS(AcDbViewportTable, "TABLE", AcDbSymbolTable)
 
 namespace {
 // A \U+XXXX escape: how the host holds a character its code page lacks.
@@ -77,7 +80,8 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
             if (text.empty() && !table->allowsEmptyNames())
                 return Acad::eInvalidSymbolTableName;
             AcDbObjectId other;
-            if (!text.empty() && table->getAt(text.c_str(), other, true) == Acad::eOk && other != objectId())
+            if (!text.empty() && table->getAt(text.c_str(), other, true) == Acad::eOk && other != objectId() &&
+                !table->allowsDuplicateNames())
                 return Acad::eDuplicateRecordName;
         }
     }
@@ -232,7 +236,7 @@ Acad::ErrorStatus AcDbSymbolTable::add(AcDbObjectId& id, AcDbSymbolTableRecord* 
         return Acad::eAlreadyInDb;
     if (!acceptsRecord(record))
         return Acad::eWrongObjectType;
-    if (record->name().empty() ? !allowsEmptyNames() : has(record->name().c_str()))
+    if (record->name().empty() ? !allowsEmptyNames() : has(record->name().c_str()) && !allowsDuplicateNames())
         return record->name().empty() ? Acad::eInvalidSymbolTableName : Acad::eDuplicateRecordName;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
@@ -253,7 +257,7 @@ Acad::ErrorStatus AcDbSymbolTable::adoptRecord(AcDbObjectId id)
         return Acad::eWrongObjectType;
     if (id.database() != database())
         return Acad::eWrongDatabase;
-    if (!record->name().empty() && has(record->name().c_str()))
+    if (!record->name().empty() && has(record->name().c_str()) && !allowsDuplicateNames())
         return Acad::eDuplicateRecordName;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
@@ -311,3 +315,5 @@ DERO_DEFINE_TYPED_TABLE(AcDbLayerTable, AcDbLayerTableRecord, AcDbLayerTableIter
 DERO_DEFINE_TYPED_TABLE(AcDbLinetypeTable, AcDbLinetypeTableRecord, AcDbLinetypeTableIterator)
 DERO_DEFINE_TYPED_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord, AcDbRegAppTableIterator)
 DERO_DEFINE_TYPED_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord, AcDbTextStyleTableIterator)
+DERO_DEFINE_TYPED_TABLE(AcDbDimStyleTable, AcDbDimStyleTableRecord, AcDbDimStyleTableIterator)
+DERO_DEFINE_TYPED_TABLE(AcDbViewportTable, AcDbViewportTableRecord, AcDbViewportTableIterator)

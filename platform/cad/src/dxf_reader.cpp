@@ -11,6 +11,7 @@
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/db_text.h"
@@ -75,6 +76,7 @@ public:
             if (o->isWriteEnabled())
                 o->close();
         db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
+        db_.setKeptTableIds(viewportTable_, dimStyleTable_);
         ApplyCurrentSettings();
     }
 
@@ -163,6 +165,10 @@ private:
             return &styleTable_;
         if (name == "APPID")
             return &appTable_;
+        if (name == "VPORT")
+            return &viewportTable_;
+        if (name == "DIMSTYLE")
+            return &dimStyleTable_;
         return nullptr;
     }
 
@@ -175,6 +181,10 @@ private:
             return new AcDbLinetypeTable;
         if (name == "STYLE")
             return new AcDbTextStyleTable;
+        if (name == "VPORT")
+            return new AcDbViewportTable;
+        if (name == "DIMSTYLE")
+            return new AcDbDimStyleTable;
         return new AcDbRegAppTable;
     }
 
@@ -187,6 +197,10 @@ private:
             return new AcDbLinetypeTableRecord;
         if (name == "STYLE")
             return new AcDbTextStyleTableRecord;
+        if (name == "VPORT")
+            return new AcDbViewportTableRecord;
+        if (name == "DIMSTYLE")
+            return new AcDbDimStyleTableRecord;
         return new AcDbRegAppTableRecord;
     }
 
@@ -301,7 +315,7 @@ private:
         for (const char* table : {"APPID", "LTYPE", "STYLE"})
             FillTable(table);
         AddNamedRecords();
-        for (const char* table : {"LAYER", "BLOCK_RECORD"})
+        for (const char* table : {"LAYER", "BLOCK_RECORD", "VPORT", "DIMSTYLE"})
             FillTable(table);
     }
 
@@ -355,6 +369,11 @@ private:
         const DxfGroup* nameGroup = Find(begin, 2);
         std::string name =
             nameGroup != nullptr ? values_->Text(TrimDxfValue(nameGroup->value)) : std::string();
+        // R12 names the layout blocks $MODEL_SPACE and $PAPER_SPACE; they are the host's layouts.
+        if (platform::text::GbkEqualNoCase(name, "$MODEL_SPACE"))
+            name = ACDB_MODEL_SPACE;
+        else if (platform::text::GbkEqualNoCase(name, "$PAPER_SPACE"))
+            name = ACDB_PAPER_SPACE;
         if (const DxfGroup* owner = Find(begin, 330)) {
             auto* block =
                 AcDbBlockTableRecord::cast(PeekObject(values_->Resolve(DxfValues::HandleValue(*owner))));
@@ -678,6 +697,7 @@ private:
     std::vector<DxfRecord>& records_ = layout_.records;
     std::unique_ptr<DxfValues> values_;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_;
+    AcDbObjectId viewportTable_, dimStyleTable_;
 };
 
 }  // namespace

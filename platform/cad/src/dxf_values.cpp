@@ -86,6 +86,8 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
                 tag.point.y = Real(g_[++k]);
                 if (k + 1 < r.end && g_[k + 1].code == gr.code + 20)
                     tag.point.z = Real(g_[++k]);
+                else
+                    tag.flat = true;
                 break;
             }
             case GroupValueKind::Int16:

@@ -7,6 +7,7 @@
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/dxf_text_codec.h"
@@ -111,7 +112,7 @@ private:
                 Real(tag.code, tag.real);
                 break;
             case GroupValueKind::Point:
-                Point(tag.code, tag.point, !(flat && tag.code == 10));
+                Point(tag.code, tag.point, !(tag.flat || (flat && tag.code == 10)));
                 break;
             case GroupValueKind::Int16:
             case GroupValueKind::Int32:
@@ -142,14 +143,43 @@ private:
         }
     }
 
+    // A reference to an object that is not written (never read, or erased since): readers
+    // refuse to load a drawing with one.
+    static bool Dangles(const DxfTag& tag) {
+        if (tag.kind() != GroupValueKind::Name)
+            return false;
+        return tag.id.isNull() ? !tag.text.empty() : tag.id.isErased();
+    }
+
+    // Leaves out references that dangle, as an audit does; a dictionary-style entry (a key in 3
+    // and its object) goes whole.
+    static void DropDangling(DxfTagList& tags) {
+        DxfTagList kept;
+        kept.reserve(tags.size());
+        for (auto& tag : tags) {
+            if (Dangles(tag)) {
+                if ((tag.code == 350 || tag.code == 360) && !kept.empty() && kept.back().code == 3)
+                    kept.pop_back();
+                continue;
+            }
+            kept.push_back(std::move(tag));
+        }
+        tags = std::move(kept);
+    }
+
     // An object: its type, its fields as the class files them, then its extended data. skip
     // leaves out codes another record carries (a block's origin goes with BLOCK).
     void Object(const AcDbObject* object, const char* type = nullptr, bool blockRecord = false) {
         Group(0, type != nullptr ? type : object->dxfTypeName());
         AcDbDxfFiler filer;
         object->dxfOutFields(&filer);
+        DropDangling(filer.tags());
         if (AcDbSymbolTableRecord::cast(object) != nullptr)
             RecordLayout(filer.tags(), type);
+        // A dimension style's handle goes in 105: its 5 names an arrow block.
+        if (AcDbDimStyleTableRecord::cast(object) != nullptr && !filer.tags().empty() &&
+            filer.tags().front().code == 5)
+            filer.tags().front().code = 105;
         bool flat = std::string_view(object->dxfTypeName()) == "LWPOLYLINE";
         bool reactors = false;
         bool subclass = false;
@@ -253,10 +283,15 @@ private:
         Group(2, name);
         AcDbDxfFiler filer;
         table->AcDbObject::dxfOutFields(&filer);
+        DropDangling(filer.tags());
         for (const auto& tag : filer.tags())
             Tag(tag, false);
         Group(100, "AcDbSymbolTable");
         Int(70, ids.length());
+        if (std::string_view(name) == "DIMSTYLE") {
+            Group(100, "AcDbDimStyleTable");
+            Int(71, 0);
+        }
         for (const auto& id : ids)
             Object(PeekObject(id), recordType, std::string_view(recordType) == "BLOCK_RECORD");
         Group(0, "ENDTAB");
@@ -264,6 +299,33 @@ private:
 
     void Tables() {
         Section("TABLES");
+        if (HasRecords(db_.viewportTableId()))
+            Table(db_.viewportTableId(), "VPORT", "VPORT");
+        else
+            DefaultViewports();
+        Table(db_.linetypeTableId(), "LTYPE", "LTYPE");
+        Table(db_.layerTableId(), "LAYER", "LAYER");
+        Table(db_.textStyleTableId(), "STYLE", "STYLE");
+        TableHead("VIEW", 0);
+        Group(0, "ENDTAB");
+        TableHead("UCS", 0);
+        Group(0, "ENDTAB");
+        Table(db_.regAppTableId(), "APPID", "APPID");
+        if (HasRecords(db_.dimStyleTableId()))
+            Table(db_.dimStyleTableId(), "DIMSTYLE", "DIMSTYLE");
+        else
+            DefaultDimStyles();
+        Table(db_.blockTableId(), "BLOCK_RECORD", "BLOCK_RECORD");
+        EndSection();
+    }
+
+    static bool HasRecords(AcDbObjectId tableId) {
+        auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
+        return table != nullptr && !table->recordIds().isEmpty();
+    }
+
+    // A drawing made here, or read from a file without viewports, gets the one a reader expects.
+    void DefaultViewports() {
         std::uint64_t vport = TableHead("VPORT", 1);
         Group(0, "VPORT");
         Handle(5, NewHandle());
@@ -278,14 +340,9 @@ private:
         Real(40, 1000);
         Real(41, 1.5);
         Group(0, "ENDTAB");
-        Table(db_.linetypeTableId(), "LTYPE", "LTYPE");
-        Table(db_.layerTableId(), "LAYER", "LAYER");
-        Table(db_.textStyleTableId(), "STYLE", "STYLE");
-        TableHead("VIEW", 0);
-        Group(0, "ENDTAB");
-        TableHead("UCS", 0);
-        Group(0, "ENDTAB");
-        Table(db_.regAppTableId(), "APPID", "APPID");
+    }
+
+    void DefaultDimStyles() {
         std::uint64_t dimstyles = TableHead("DIMSTYLE", 1);
         Group(100, "AcDbDimStyleTable");
         Int(71, 0);
@@ -297,8 +354,6 @@ private:
         Group(2, "Standard");
         Int(70, 0);
         Group(0, "ENDTAB");
-        Table(db_.blockTableId(), "BLOCK_RECORD", "BLOCK_RECORD");
-        EndSection();
     }
 
     void Entity(AcDbObjectId id) {
@@ -329,7 +384,7 @@ private:
     void Blocks() {
         Section("BLOCKS");
         auto* table = AcDbBlockTable::cast(PeekObject(db_.blockTableId()));
-        AcDbObjectId paper = db_.paperSpaceId();
+        AcDbObjectId model = db_.modelSpaceId(), paper = db_.paperSpaceId();
         for (const auto& id : table->recordIds()) {
             auto* block = AcDbBlockTableRecord::cast(PeekObject(id));
             BlockMarker("BLOCK", block, id == paper, "AcDbBlockBegin");
@@ -340,7 +395,9 @@ private:
             Group(1, "");
             if (block->comments()[0] != '\0')
                 Group(4, block->comments());
-            if (!block->isLayout())
+            // Model space and the current layout list their entities in ENTITIES; the other
+            // layouts keep theirs here, as ordinary blocks do.
+            if (id != model && id != paper)
                 for (const auto& entity : block->entityIds())
                     Entity(entity);
             BlockMarker("ENDBLK", block, id == paper, "AcDbBlockEnd");

@@ -42,6 +42,8 @@ public:
     AcGePoint3d origin() const { return origin_; }
     Acad::ErrorStatus setOrigin(const AcGePoint3d& origin);
     bool isLayout() const;
+    // The LAYOUT object of a layout block, as the drawing file names it; null for other blocks.
+    AcDbObjectId getLayoutId() const { return layout_; }
     bool isAnonymous() const { return (flags() & 1) != 0; }
     bool hasAttributeDefinitions() const;
     const char* comments() const { return comments_.c_str(); }
@@ -57,6 +59,7 @@ public:
     {
         auto* copy = new AcDbBlockTableRecord(*this);
         copy->entities_ = entities_;
+        copy->layout_ = layout_;
         return copy;
     }
 
@@ -64,4 +67,5 @@ private:
     std::vector<AcDbObjectId> entities_;
     AcGePoint3d origin_;
     std::string comments_;
+    AcDbObjectId layout_;
 };

@@ -67,6 +67,9 @@ public:
     AcDbObjectId linetypeTableId() const { return linetypeTable_; }
     AcDbObjectId textStyleTableId() const { return textStyleTable_; }
     AcDbObjectId regAppTableId() const { return regAppTable_; }
+    // Null unless the drawing was read from a file that has the table.
+    AcDbObjectId viewportTableId() const { return viewportTable_; }
+    AcDbObjectId dimStyleTableId() const { return dimStyleTable_; }
     AcDbObjectId namedObjectsDictionaryId() const { return nod_; }
     AcDbObjectId groupDictionaryId() const;
     AcDbObjectId modelSpaceId() const;
@@ -154,6 +157,7 @@ public:
     // Ids of the reader's root objects, for a drawing reader that builds them itself.
     void setRootIds(AcDbObjectId blockTable, AcDbObjectId layerTable, AcDbObjectId linetypeTable,
                     AcDbObjectId textStyleTable, AcDbObjectId regAppTable, AcDbObjectId nod);
+    void setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable);
 
 private:
     void buildTables();
@@ -162,6 +166,7 @@ private:
     platform::cad::ObjectTable objects_;
     std::int64_t serial_;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_, nod_;
+    AcDbObjectId viewportTable_, dimStyleTable_;
     AcDbObjectId clayer_, textstyle_, celtype_;
     AcGePoint3d ucsOrigin_;
     double userr1_ = 0;

@@ -1,5 +1,5 @@
 // DIMENSION: aligned and rotated linear dimensions. The picture is an anonymous block the host
-// would draw; this stand-in keeps the defining points, text and style name.
+// would draw; this stand-in keeps the defining points, text, style name and the block drawn.
 #pragma once
 
 #include <string>
@@ -31,9 +31,11 @@ public:
 
 protected:
     virtual int dimensionType() const = 0;
+    static constexpr int kTypeBits = 0x0F;
 
 private:
     AcGePoint3d textPosition_;
+    int flags_ = 0;
     std::string text_;
     std::string style_ = "Standard";
     AcDbObjectId block_;

@@ -74,6 +74,8 @@ public:
     void subObjectIds(AcDbObjectIdArray& ids) const override;
     // Whether the table lists records without a name (text styles used for shapes and fonts do).
     virtual bool allowsEmptyNames() const { return false; }
+    // Whether several records may share a name (a viewport configuration has one per tile).
+    virtual bool allowsDuplicateNames() const { return false; }
     virtual bool acceptsRecord(const AcDbSymbolTableRecord* record) const = 0;
 
     // A record of this table was renamed: keeps the look-up by name current.
@@ -124,4 +126,11 @@ DERO_DECLARE_TYPED_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord, AcDbRegAppTable
 #define DERO_TABLE_EXTRA \
     bool allowsEmptyNames() const override { return true; }
 DERO_DECLARE_TYPED_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord, AcDbTextStyleTableIterator)
+#undef DERO_TABLE_EXTRA
+#define DERO_TABLE_EXTRA
+DERO_DECLARE_TYPED_TABLE(AcDbDimStyleTable, AcDbDimStyleTableRecord, AcDbDimStyleTableIterator)
+#undef DERO_TABLE_EXTRA
+#define DERO_TABLE_EXTRA \
+    bool allowsDuplicateNames() const override { return true; }
+DERO_DECLARE_TYPED_TABLE(AcDbViewportTable, AcDbViewportTableRecord, AcDbViewportTableIterator)
 #undef DERO_TABLE_EXTRA

@@ -20,6 +20,8 @@ struct DxfTag {
     std::string text;
     double real = 0;
     AcGePoint3d point;
+    // A point read from a file without its z: kept as read, so it goes back out without one.
+    bool flat = false;
     std::int64_t integer = 0;
     AcDbObjectId id;
     std::vector<unsigned char> bytes;
