@@ -66,7 +66,8 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     *existed = stat(path.native.c_str(), &st) == 0;
     const bool truncates = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if (*existed) {
-        if (S_ISDIR(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
+        // Folders cannot be opened, and plain POSIX paths must not reach devices and the like.
+        if (!S_ISREG(st.st_mode)) return fail(ERROR_ACCESS_DENIED);
         if (disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
         if ((request.write || truncates) && IsReadOnly(st)) return fail(ERROR_ACCESS_DENIED);
     } else {

@@ -1,5 +1,7 @@
 #include "platform/win/file_handles.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <string>
 
@@ -82,6 +84,12 @@ TEST_F(FileHandlesTest, OpeningAnswersWithWin32Codes) {
     EXPECT_EQ(Open("", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(Open("C:\\Data", GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    // Nor is anything but a file opened or deleted: a plain POSIX path could name a device.
+    ASSERT_EQ(mkfifo(C("Data/pipe").c_str(), 0666), 0);
+    EXPECT_EQ(Open("C:\\Data\\pipe", GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(DeleteFileA("C:\\Data\\pipe"));
     EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(Open("C:\\Data\\A.TXT", GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_FILE_EXISTS));
