@@ -223,11 +223,13 @@ FILE* OpenStream(std::u16string_view path, std::u16string_view mode) {
     const OpenRequest request = RequestOf(flags, _S_IREAD | _S_IWRITE, &error);
     OpenFilePtr file = Open(path, request, &error);
     if (!file) return Fail(error, static_cast<FILE*>(nullptr));
-    auto* stream = new FILE;
+    auto stream = std::make_unique<FILE>();
     stream->file = std::move(file);
     stream->text = (flags & _O_BINARY) == 0;
     stream->append = (flags & _O_APPEND) != 0;
-    return stream;
+    // Taken now, so that reading never allocates.
+    stream->buffer.reserve(kReadAhead);
+    return stream.release();
 }
 
 std::size_t Buffered(const FILE& stream) { return stream.buffer.size() - stream.next; }

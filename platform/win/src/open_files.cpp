@@ -51,6 +51,10 @@ LONG Check(FaultKind kind, const OpenFile& file) { return static_cast<LONG>(Chec
 
 }  // namespace
 
+OpenFile::~OpenFile() {
+    if (fd >= 0) close(fd);
+}
+
 OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& request, LONG* error, bool* existed) {
     auto fail = [error](LONG code) {
         *error = code;

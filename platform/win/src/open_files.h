@@ -15,6 +15,12 @@
 namespace platform::win {
 
 struct OpenFile {
+    OpenFile() = default;
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    // Closes a file that was never closed (an open given up half way).
+    ~OpenFile();
+
     int fd = -1;
     std::u16string windowsPath;  // as the fault table sees it
     bool canRead = false;
