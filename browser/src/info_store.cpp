@@ -1,11 +1,5 @@
 #include "browser/info_store.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,7 +13,7 @@
 #include "platform/cad/documents.h"
 #include "platform/ui/afx_common_dialogs.h"
 #include "platform/ui/afx_wnd.h"
-#include "platform/win/path_mapping.h"
+#include "platform/win/file_handles.h"
 
 namespace {
 
@@ -29,33 +23,45 @@ const char* const kStoreDictionary = "QV_INDEX";
 const char* const kStoreKey = "Tallyview";
 
 // Creates (truncating) the file and writes the image. The message for a file that cannot be
-// created is shown here; a write or close that fails is reported by the caller's "保存失败".
+// created is shown here; a write or close that fails is reported by the caller's "保存失败", and
+// the file it left is removed, so that no cut-off list is taken for a whole one later.
 bool WriteWholeFile(const std::string& gbkPath, const std::vector<std::uint8_t>& image) {
-    const std::string path = platform::win::MapToLinux(gbkPath);
-    int fd = path.empty() ? -1 : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) {
+    const HANDLE file =
+        CreateFileA(gbkPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         AfxMessageBox("无法保存!", MB_ICONERROR);
         return false;
     }
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < image.size();) {
-        ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    return ::close(fd) == 0 && ok;
+    DWORD written = 0;
+    bool ok = WriteFile(file, image.data(), static_cast<DWORD>(image.size()), &written, nullptr) &&
+              written == image.size();
+    ok = CloseHandle(file) && ok;
+    if (!ok) DeleteFileA(gbkPath.c_str());
+    return ok;
 }
 
 // The whole file; empty for a missing file; nothing (after a message) for one that exists but
 // cannot be read.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& gbkPath) {
-    const std::string path = platform::win::MapToLinux(gbkPath);
-    if (path.empty() || ::access(path.c_str(), F_OK) != 0) return std::vector<std::uint8_t>{};
-    std::ifstream in(path, std::ios::binary);
+    const HANDLE file =
+        CreateFileA(gbkPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::vector<std::uint8_t>{};
+        AfxMessageBox("无法打开文件!");
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> image;
-    if (in) image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in && !in.eof()) {
+    LARGE_INTEGER size{};
+    DWORD read = 0;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= 0x7FFFFFFF;
+    if (ok) {
+        image.resize(static_cast<std::size_t>(size.QuadPart));
+        ok = ReadFile(file, image.data(), static_cast<DWORD>(image.size()), &read, nullptr);
+        image.resize(read);
+    }
+    CloseHandle(file);
+    if (!ok) {
         AfxMessageBox("无法打开文件!");
         return std::nullopt;
     }

@@ -18,6 +18,7 @@
 #include "platform/cad/db_xrecord.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/messages.h"
+#include "platform/win/fault_injection.h"
 #include "testing/temp_folder.h"
 
 namespace {
@@ -223,6 +224,38 @@ TEST_F(InfoStore, DrawingStoreSurvivesSaveAndReopen)
     EXPECT_FALSE(ImportItemsFromDrawing());
     EXPECT_EQ(BrowserItems(), SampleItems());
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
+}
+
+TEST_F(InfoStore, FailedWritesAndReadsAreReportedAndLeaveNoFile)
+{
+    using platform::win::FaultKind;
+    platform::win::ScopedFaults faults;
+    platform::win::InjectFault(FaultKind::Write, u"*\\full.info", ERROR_DISK_FULL);
+    platform::win::InjectFault(FaultKind::Close, u"*\\closing.info", ERROR_WRITE_FAULT);
+    for (const char* name : {"full.info", "closing.info"}) {
+        ui::ClearTranscript();
+        queue->Push(ui::SaveFileAnswer(Path(name)));
+        queue->Push(ui::BoxAnswer(IDOK));
+        SaveInfoFile();
+        EXPECT_TRUE(Shown("保存失败")) << name;
+        EXPECT_FALSE(Shown("保存成功")) << name;
+        EXPECT_FALSE(std::filesystem::exists(Path(name))) << name;
+    }
+
+    // A saved file that cannot be read back says so and costs no item.
+    queue->Push(ui::SaveFileAnswer(Path("saved.info")));
+    queue->Push(ui::BoxAnswer(IDOK));
+    SaveInfoFile();
+    ASSERT_TRUE(std::filesystem::exists(Path("saved.info")));
+    platform::win::InjectFault(FaultKind::Read, u"*\\saved.info", ERROR_READ_FAULT);
+    ui::ClearTranscript();
+    BrowserItems().resize(1);
+    queue->Push(ui::OpenFileAnswer({Path("saved.info")}));
+    queue->Push(ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(OpenInfoFile());
+    EXPECT_TRUE(Shown("无法打开文件!"));
+    EXPECT_EQ(BrowserItems().size(), 1u);
+    EXPECT_EQ(queue->Pending(), 0u);
 }
 
 }  // namespace

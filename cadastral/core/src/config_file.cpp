@@ -1,14 +1,17 @@
 #include "cadastral/config_file.h"
 
-#include <fstream>
-#include <iterator>
+#include <memory>
 
 #include "platform/cad/file_search.h"
 #include "platform/cad/resbuf.h"
-#include "platform/win/path_mapping.h"
+#include "platform/win/crt_files.h"
 
 namespace cadastral {
 namespace {
+
+struct CloseFile {
+    void operator()(platform::win::FILE* file) const { platform::win::fclose(file); }
+};
 
 bool IsUpperAscii(char c, char upper) {
     return c == upper || c == static_cast<char>(upper - 'A' + 'a');
@@ -47,14 +50,15 @@ bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines) {
     char found[260] = {};
     if (acedFindFile(bareName, found, sizeof found) != RTNORM)
         return false;
-    const std::string path = platform::win::MapToLinux(std::string_view(found));
-    if (path.empty())
+    // Binary, so that the line ends reach SplitConfigLines as they stand in the file.
+    const std::unique_ptr<platform::win::FILE, CloseFile> file(platform::win::fopen(found, "rb"));
+    if (!file)
         return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string content(std::istreambuf_iterator<char>(in), {});
-    if (in.bad())
+    std::string content;
+    char chunk[4096];
+    while (const std::size_t got = platform::win::fread(chunk, 1, sizeof chunk, file.get()))
+        content.append(chunk, got);
+    if (platform::win::ferror(file.get()))
         return false;
     lines = SplitConfigLines(content);
     return true;

@@ -1,6 +1,7 @@
 // Lines of the configuration tables: only line ends are cut, long lines stay whole, the end line
 // ends the file, and the file search finds a table without regard to case.
 #include "cadastral/config_file.h"
+#include "platform/win/fault_injection.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -46,6 +47,24 @@ TEST_F(ConfigFileSearch, TablesAreFoundWithoutRegardToCase) {
     EXPECT_EQ(lines, (Lines{"1,农用地"}));
     EXPECT_FALSE(cadastral::ReadConfigFile("work.def", lines));
     EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(ConfigFileSearch, LongTablesAreReadWholeAndUnreadableOnesGiveNoLines) {
+    std::string table;
+    for (int i = 0; i < 2000; ++i) table += std::to_string(i) + ",地类\r\n";
+    WriteSupportFile("dilei.def", table);
+    Lines lines;
+    ASSERT_TRUE(cadastral::ReadConfigFile("dilei.def", lines));
+    ASSERT_EQ(lines.size(), 2000u);
+    EXPECT_EQ(lines.back(), "1999,地类");
+
+    platform::win::ScopedFaults faults;
+    platform::win::InjectFault(platform::win::FaultKind::Read, u"C:\\support\\dilei.def", ERROR_READ_FAULT);
+    EXPECT_FALSE(cadastral::ReadConfigFile("dilei.def", lines));
+    EXPECT_TRUE(lines.empty());
+    platform::win::ClearFaults();
+    platform::win::InjectFault(platform::win::FaultKind::Open, u"*.def");
+    EXPECT_FALSE(cadastral::ReadConfigFile("dilei.def", lines));
 }
 
 }  // namespace

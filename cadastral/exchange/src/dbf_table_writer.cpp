@@ -1,16 +1,12 @@
 #include "cadastral/dbf_table_writer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
-#include "platform/win/path_mapping.h"
+#include "platform/win/file_handles.h"
 
 namespace cadastral {
 namespace {
@@ -25,29 +21,20 @@ constexpr char kEndOfFile = 0x1A;
 // compared byte for byte between runs.
 constexpr unsigned char kChangeDate[3] = {0x5F, 0x07, 0x1A};
 
-// Product code names files in the host's code page and in Windows form ("C:\\out\\ZD.dbf"); the
-// path mapping finds the file on the machine's root.
-int OpenTableFile(std::string_view gbkPath) {
-    if (gbkPath.empty() || gbkPath.find('\0') != std::string_view::npos) return -1;
-    const std::string path = platform::win::MapToLinux(gbkPath);
-    if (path.empty()) return -1;
-    int fd;
-    do {
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
-    return fd;
+// Product code names files in the host's code page and in Windows form ("C:\\out\\ZD.dbf"). Nobody
+// else may write the table while it is being built.
+HANDLE OpenTableFile(const std::string& gbkPath) {
+    if (gbkPath.empty() || gbkPath.find('\0') != std::string::npos) return INVALID_HANDLE_VALUE;
+    return CreateFileA(gbkPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
-bool WriteAt(int fd, const char* data, std::size_t size, off_t position) {
-    while (size > 0) {
-        ssize_t n = ::pwrite(fd, data, size, position);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        position += n;
-    }
-    return true;
+bool WriteAt(HANDLE file, const char* data, std::size_t size, std::int64_t position) {
+    LARGE_INTEGER distance{};
+    distance.QuadPart = position;
+    DWORD written = 0;
+    return SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) &&
+           WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
 void PutLittleEndian(char* out, std::uint32_t value, int bytes) {
@@ -171,13 +158,20 @@ bool DbfTableWriter::Create(std::string_view path, const DbfFieldDescriptor* des
     PutLittleEndian(&header[10], m_recordLength, 2);
     header[headerLength - 1] = kEndOfFields;
 
-    m_fd = OpenTableFile(path);
-    if (m_fd < 0) {
+    try {
+        m_path.assign(path);
+    } catch (const std::bad_alloc&) {
+        m_error = DbfError::NoMemory;
+        Close();
+        return false;
+    }
+    m_file = OpenTableFile(m_path);
+    if (m_file == INVALID_HANDLE_VALUE) {
         m_error = DbfError::CannotOpen;
         Close();
         return false;
     }
-    if (!WriteAt(m_fd, header.data(), header.size(), 0)) {
+    if (!WriteAt(m_file, header.data(), header.size(), 0)) {
         m_error = DbfError::HeaderWrite;
         Close();
         return false;
@@ -214,12 +208,11 @@ void DbfTableWriter::SetFieldReal(int number, double value) {
 }
 
 std::uint32_t DbfTableWriter::WriteRecord(bool keep) {
-    if (m_fd < 0 || m_error != DbfError::None) return m_recordCount;
+    if (m_file == INVALID_HANDLE_VALUE || m_error != DbfError::None) return m_recordCount;
     if (!keep) std::fill(m_record.begin(), m_record.end() - 1, ' ');
     m_record[0] = ' ';
-    const off_t position = static_cast<off_t>(m_headerLength) +
-                           static_cast<off_t>(m_recordLength) * static_cast<off_t>(m_recordCount);
-    if (!WriteAt(m_fd, m_record.data(), m_record.size(), position)) {
+    const std::int64_t position = std::int64_t{m_headerLength} + std::int64_t{m_recordLength} * m_recordCount;
+    if (!WriteAt(m_file, m_record.data(), m_record.size(), position)) {
         Fail(DbfError::RecordWrite);
         return m_recordCount;
     }
@@ -227,21 +220,23 @@ std::uint32_t DbfTableWriter::WriteRecord(bool keep) {
 }
 
 bool DbfTableWriter::Close() {
-    if (m_fd >= 0) {
-        if (m_recordCount != m_writtenCount) {
+    if (m_file != INVALID_HANDLE_VALUE) {
+        if (m_error == DbfError::None && m_recordCount != m_writtenCount) {
             char count[4];
             PutLittleEndian(count, m_recordCount, 4);
-            if (WriteAt(m_fd, count, sizeof(count), 4)) {
+            if (WriteAt(m_file, count, sizeof(count), 4)) {
                 m_writtenCount = m_recordCount;
             } else {
                 Fail(DbfError::CloseFailed);
             }
         }
-        // A failing close can be the first sign of a write that never reached the disk. It is not
-        // retried on EINTR: the descriptor is gone either way.
-        if (::close(m_fd) != 0) Fail(DbfError::CloseFailed);
-        m_fd = -1;
+        // A failing close can be the first sign of a write that never reached the disk.
+        if (!CloseHandle(m_file)) Fail(DbfError::CloseFailed);
+        m_file = INVALID_HANDLE_VALUE;
+        // A table that is not complete must not stay behind looking like one.
+        if (m_error != DbfError::None) DeleteFileA(m_path.c_str());
     }
+    m_path.clear();
     m_fields.clear();
     m_index.clear();
     m_record.clear();

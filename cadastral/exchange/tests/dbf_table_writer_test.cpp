@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "dbf_readers.h"
+#include "platform/win/fault_injection.h"
 #include "platform/win/root.h"
 #include "testing/temp_folder.h"
 
@@ -246,11 +247,6 @@ TEST_F(DbfTableWriterTest, TablesThatCannotBeCreatedAreReported) {
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(writer.Create("", good, 1));
 
-    // /dev/full takes the open but no byte: the header cannot be written.
-    EXPECT_FALSE(writer.Create("/dev/full", good, 1));
-    EXPECT_EQ(writer.ErrorState(), DbfError::HeaderWrite);
-    EXPECT_FALSE(writer.IsOpen());
-
     // A later Create starts afresh, and Create closes the table before it with its count patched.
     ASSERT_TRUE(writer.Create(PathOf("first.dbf"), good, 1));
     EXPECT_EQ(writer.ErrorState(), DbfError::None);
@@ -285,6 +281,55 @@ TEST_F(DbfTableWriterTest, ARecordThatCannotBeWrittenFailsTheTable) {
     EXPECT_EQ(writer.ErrorState(), DbfError::RecordWrite);
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(writer.Close());
+    EXPECT_FALSE(fs::exists(PathOf("full.dbf")));
+}
+
+TEST_F(DbfTableWriterTest, FailedWritesAndClosesLeaveNoTableBehind) {
+    using platform::win::FaultKind;
+    using platform::win::InjectFault;
+    platform::win::SetRoot(m_dir);
+    platform::win::ScopedFaults faults;
+    const fs::path out = fs::path(m_dir) / "c" / "Out";
+    fs::create_directories(out);
+    const DbfFieldDescriptor fields[] = {Field("ZDDM", 'C', 30)};
+    DbfTableWriter writer;
+
+    InjectFault(FaultKind::Write, u"C:\\Out\\header.dbf", ERROR_WRITE_FAULT);
+    EXPECT_FALSE(writer.Create("C:\\Out\\header.dbf", fields, 1));
+    EXPECT_EQ(writer.ErrorState(), DbfError::HeaderWrite);
+    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_FALSE(fs::exists(out / "header.dbf"));
+
+    // The disk fills after the first record: the count stays and the table goes.
+    ASSERT_TRUE(writer.Create("C:\\Out\\ZD.dbf", fields, 1));
+    writer.SetFieldByName("ZDDM", kParcel);
+    EXPECT_EQ(writer.WriteRecord(true), 1u);
+    InjectFault(FaultKind::Write, u"C:\\Out\\ZD.dbf", ERROR_DISK_FULL);
+    EXPECT_EQ(writer.WriteRecord(true), 1u);
+    EXPECT_EQ(writer.WriteRecord(true), 1u);
+    EXPECT_EQ(writer.ErrorState(), DbfError::RecordWrite);
+    EXPECT_FALSE(writer.Close());
+    EXPECT_FALSE(fs::exists(out / "ZD.dbf"));
+    platform::win::ClearFaults();
+
+    // Every write went through, but the close did not.
+    ASSERT_TRUE(writer.Create("C:\\Out\\ZD.dbf", fields, 1));
+    EXPECT_EQ(writer.WriteRecord(true), 1u);
+    InjectFault(FaultKind::Close, u"C:\\Out\\ZD.dbf", ERROR_WRITE_FAULT);
+    EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(writer.ErrorState(), DbfError::CloseFailed);
+    EXPECT_FALSE(fs::exists(out / "ZD.dbf"));
+    platform::win::ClearFaults();
+
+    // A table being written cannot be written by another writer, whose failure costs it nothing.
+    ASSERT_TRUE(writer.Create("C:\\Out\\ZD.dbf", fields, 1));
+    EXPECT_EQ(writer.WriteRecord(true), 1u);
+    DbfTableWriter other;
+    EXPECT_FALSE(other.Create("C:\\OUT\\zd.DBF", fields, 1));
+    EXPECT_EQ(other.ErrorState(), DbfError::CannotOpen);
+    EXPECT_TRUE(writer.Close());
+    EXPECT_EQ(ReadBytes((out / "ZD.dbf").string())[4], 1);
+    platform::win::SetRoot("");
 }
 
 }  // namespace

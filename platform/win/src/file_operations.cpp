@@ -131,7 +131,8 @@ BOOL DeleteFileCore(std::u16string_view path) {
     if (!file.ok()) return Fail(file.error);
     struct stat st;
     if (lstat(file.native.c_str(), &st) != 0) return Fail(MissingError(file.native));
-    if (S_ISDIR(st.st_mode) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
+    // Only files and links: a plain POSIX path could otherwise name a device.
+    if (!(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     if (const DWORD fault = FaultOn(FaultKind::Delete, file.native)) return Fail(static_cast<LONG>(fault));
     if (unlink(file.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
     return TRUE;

@@ -31,6 +31,7 @@ LONG ErrnoToWin32(int error) {
         case EEXIST: return ERROR_ALREADY_EXISTS;
         case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
         case ENOSPC:
+        case EFBIG:
         case EDQUOT: return ERROR_DISK_FULL;
         case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
         case EXDEV: return ERROR_NOT_SAME_DEVICE;

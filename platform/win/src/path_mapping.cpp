@@ -130,7 +130,8 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
         }
         current = std::move(candidate);
     }
-    if (current.empty()) current = ".";
+    // push_back rather than = ".": GCC 12 at -O3 warns falsely (-Wrestrict) about the assignment.
+    if (current.empty()) current.push_back('.');
     if (error) *error = ERROR_SUCCESS;
     return current;
 }

@@ -47,12 +47,22 @@ std::string HexBytes(const std::vector<BYTE>& data) {
 }
 
 std::string FormatValue(const RegValue& value) {
-    std::string line = value.name.empty() ? "@" : "\"" + Escape(text::Utf16ToUtf8(value.name)) + "\"";
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about "\"" + a temporary.
+    std::string line;
+    if (value.name.empty()) {
+        line += '@';
+    } else {
+        line += '"';
+        line += Escape(text::Utf16ToUtf8(value.name));
+        line += '"';
+    }
     line += '=';
     std::string plain;
     char prefix[32];
     if (value.type == REG_SZ && IsPlainString(value.data, &plain)) {
-        line += "\"" + Escape(plain) + "\"";
+        line += '"';
+        line += Escape(plain);
+        line += '"';
     } else if (value.type == REG_DWORD && value.data.size() == 4) {
         const DWORD number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
                              (static_cast<DWORD>(value.data[3]) << 24);

@@ -4,13 +4,16 @@
 // Use: Create, then for each record SetField / SetFieldByName / SetFieldReal and WriteRecord(true),
 // then Close. A failure anywhere (the file cannot be created, a write fails, the count cannot be
 // patched or the file cannot be closed) is kept in ErrorState and makes Close return false, so a
-// caller that checks Close learns of every table that is not complete on disk.
+// caller that checks Close learns of every table that is not complete; such a table's file is
+// removed, so that none is left on disk looking complete.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/win/win_types.h"
 
 namespace cadastral {
 
@@ -63,7 +66,7 @@ public:
     ~DbfTableWriter();
 
     // Creates or truncates the file at path (the host's code page, Windows or POSIX form) and writes
-    // the header and the field list. An open table is closed first; close it yourself to learn
+    // the header and the field list; until Close others may read the file but not write it. An open table is closed first; close it yourself to learn
     // whether it was complete. The writer keeps its own copies of the descriptors. Returns whether
     // the table is open.
     bool Create(std::string_view path, const DbfFieldDescriptor* descriptors, int count);
@@ -91,7 +94,7 @@ public:
     bool Close();
 
     DbfError ErrorState() const { return m_error; }
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
 
 private:
     struct IndexEntry {
@@ -101,7 +104,8 @@ private:
 
     void Fail(DbfError error);
 
-    int m_fd = -1;
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    std::string m_path;  // as given, for removing a table that failed
     DbfError m_error = DbfError::None;
     std::uint16_t m_headerLength = 0;
     std::uint16_t m_recordLength = 0;

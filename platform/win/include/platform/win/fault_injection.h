@@ -12,6 +12,10 @@ enum class FaultKind {
     Delete,          // DeleteFile, RemoveDirectory
     Create,          // CreateDirectory
     Move,            // MoveFile (source or destination)
+    Open,            // CreateFile, fopen, _open
+    Read,            // ReadFile, fread, fgets, _read
+    Write,           // WriteFile, FlushFileBuffers, fwrite, _write
+    Close,           // CloseHandle, fclose, _close (the file is closed all the same)
     RegistryOpen,    // RegOpenKeyEx
     RegistryCreate,  // RegCreateKeyEx
     RegistryWrite,   // RegSetValueEx, RegDeleteValue

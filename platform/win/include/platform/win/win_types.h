@@ -79,6 +79,15 @@ union ULARGE_INTEGER {
 };
 using PULARGE_INTEGER = ULARGE_INTEGER*;
 
+union LARGE_INTEGER {
+    struct {
+        DWORD LowPart;
+        LONG HighPart;
+    } u;
+    LONGLONG QuadPart;
+};
+using PLARGE_INTEGER = LARGE_INTEGER*;
+
 struct SECURITY_ATTRIBUTES {
     DWORD nLength;
     LPVOID lpSecurityDescriptor;
@@ -111,6 +120,7 @@ constexpr LONG ERROR_FILE_EXISTS = 80;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_DISK_FULL = 112;
 constexpr LONG ERROR_CALL_NOT_IMPLEMENTED = 120;
+constexpr LONG ERROR_NEGATIVE_SEEK = 131;
 constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr LONG ERROR_INVALID_NAME = 123;
 constexpr LONG ERROR_DIR_NOT_EMPTY = 145;

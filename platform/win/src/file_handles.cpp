@@ -1,0 +1,153 @@
+// Win32 file handles over the open-file table.
+#include "platform/win/file_handles.h"
+
+#include <map>
+#include <mutex>
+
+#include "file_support.h"
+#include "guard.h"
+#include "open_files.h"
+
+namespace platform::win {
+namespace {
+
+std::mutex handleMutex;
+std::map<std::uintptr_t, OpenFilePtr> handles;
+// Apart from the find handles' numbers, so that one kind is never taken for the other.
+std::uintptr_t nextHandle = 0x100000;
+
+BOOL Fail(LONG error) {
+    SetLastError(static_cast<DWORD>(error));
+    return FALSE;
+}
+
+OpenFilePtr Find(HANDLE handle) {
+    std::lock_guard lock(handleMutex);
+    const auto it = handles.find(reinterpret_cast<std::uintptr_t>(handle));
+    return it == handles.end() ? nullptr : it->second;
+}
+
+HANDLE CreateFileCore(std::u16string_view path, DWORD access, DWORD shareMode, DWORD disposition, DWORD attributes) {
+    OpenRequest request;
+    request.read = (access & GENERIC_READ) != 0;
+    request.write = (access & GENERIC_WRITE) != 0;
+    request.share = shareMode;
+    request.disposition = disposition;
+    request.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    LONG error = ERROR_SUCCESS;
+    bool existed = false;
+    OpenFilePtr file = OpenFileCore(path, request, &error, &existed);
+    if (!file) {
+        SetLastError(static_cast<DWORD>(error));
+        return INVALID_HANDLE_VALUE;
+    }
+    std::uintptr_t id;
+    {
+        std::lock_guard lock(handleMutex);
+        id = nextHandle;
+        nextHandle += 4;
+        handles.emplace(id, std::move(file));
+    }
+    const bool reportsExisting = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
+    SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return reinterpret_cast<HANDLE>(id);
+}
+
+BOOL ReadFileCore(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
+    if (read) *read = 0;
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if (overlapped || !read || (!buffer && toRead > 0)) return Fail(ERROR_INVALID_PARAMETER);
+    std::size_t done = 0;
+    const LONG error = ReadCore(*file, buffer, toRead, &done);
+    *read = static_cast<DWORD>(done);
+    return error ? Fail(error) : TRUE;
+}
+
+BOOL WriteFileCore(HANDLE handle, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) {
+    if (written) *written = 0;
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if (overlapped || !written || (!buffer && toWrite > 0)) return Fail(ERROR_INVALID_PARAMETER);
+    std::size_t done = 0;
+    const LONG error = WriteCore(*file, buffer, toWrite, &done);
+    *written = static_cast<DWORD>(done);
+    return error ? Fail(error) : TRUE;
+}
+
+BOOL SetFilePointerCore(HANDLE handle, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD method) {
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    std::int64_t position = 0;
+    if (const LONG error = SeekCore(*file, distance.QuadPart, method, &position)) return Fail(error);
+    if (newPosition) newPosition->QuadPart = position;
+    return TRUE;
+}
+
+BOOL GetFileSizeCore(HANDLE handle, PLARGE_INTEGER size) {
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if (!size) return Fail(ERROR_INVALID_PARAMETER);
+    std::int64_t bytes = 0;
+    if (const LONG error = SizeCore(*file, &bytes)) return Fail(error);
+    size->QuadPart = bytes;
+    return TRUE;
+}
+
+BOOL FlushCoreOf(HANDLE handle) {
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if (const LONG error = FlushCore(*file)) return Fail(error);
+    return TRUE;
+}
+
+BOOL CloseHandleCore(HANDLE handle) {
+    OpenFilePtr file;
+    {
+        std::lock_guard lock(handleMutex);
+        const auto it = handles.find(reinterpret_cast<std::uintptr_t>(handle));
+        if (it == handles.end()) return Fail(ERROR_INVALID_HANDLE);
+        file = std::move(it->second);
+        handles.erase(it);
+    }
+    if (const LONG error = CloseCore(*file)) return Fail(error);
+    return TRUE;
+}
+
+}  // namespace
+}  // namespace platform::win
+
+using platform::win::Guard;
+using platform::win::View;
+using platform::win::Widen;
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD flagsAndAttributes, HANDLE) {
+    return Guard<HANDLE>(INVALID_HANDLE_VALUE, [&] {
+        return platform::win::CreateFileCore(View(path), access, shareMode, disposition, flagsAndAttributes);
+    });
+}
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD disposition,
+                   DWORD flagsAndAttributes, HANDLE) {
+    return Guard<HANDLE>(INVALID_HANDLE_VALUE, [&] {
+        return platform::win::CreateFileCore(Widen(path), access, shareMode, disposition, flagsAndAttributes);
+    });
+}
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::ReadFileCore(file, buffer, toRead, read, overlapped); });
+}
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::WriteFileCore(file, buffer, toWrite, written, overlapped); });
+}
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD moveMethod) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::SetFilePointerCore(file, distance, newPosition, moveMethod); });
+}
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::GetFileSizeCore(file, size); });
+}
+BOOL FlushFileBuffers(HANDLE file) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::FlushCoreOf(file); });
+}
+BOOL CloseHandle(HANDLE handle) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::CloseHandleCore(handle); });
+}
