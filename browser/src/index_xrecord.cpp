@@ -96,13 +96,17 @@ void EraseIndexXrecord(const char* dictionaryName, const char* key) {
     sub->close();
 }
 
-std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key) {
+std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key,
+                                                          bool* damaged) {
+    if (damaged != nullptr) *damaged = false;
     AcDbDictionary* sub = OpenSubDictionary(dictionaryName);
     if (sub == nullptr) return std::nullopt;
     AcDbObject* object = nullptr;
     Acad::ErrorStatus es = sub->getAt(key, object, AcDb::kForRead);
     sub->close();
     if (es != Acad::eOk) return std::nullopt;
+    // From here on there is a record, and anything short of an image means it is damaged.
+    if (damaged != nullptr) *damaged = true;
     resbuf* list = nullptr;
     if (auto* record = AcDbXrecord::cast(object)) record->rbChain(&list);
     object->close();
@@ -123,5 +127,6 @@ std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionary
     }
     acutRelRb(list);
     if (!ok || image.size() != length) return std::nullopt;
+    if (damaged != nullptr) *damaged = false;
     return image;
 }
