@@ -54,12 +54,12 @@ TEST_F(HouseClosureCheck, ReportsExactlyTheOpenHousesOfAGeneratedTown) {
         << alone;
 
     // Without its code table the check cannot tell houses from the rest, and says so rather than
-    // giving a count.
+    // giving a count. (The findings it leaves alone are checked in process, with the browser.)
     std::filesystem::create_directories(dir_ + "/no_tables");
-    const std::string blind = RunCheck("'" + dir_ + "/town.dxf'", "", dir_ + "/no_tables");
+    const std::string blind = RunCheck("'" + dir_ + "/town.dxf'",
+                                       "--no-default-modules --load '" DEROPELGAR_MODULE "'", dir_ + "/no_tables");
     EXPECT_NE(blind.find("\n编码表为空，无法区分地物类别，未做检查"), std::string::npos) << blind;
     EXPECT_EQ(blind.find("共检查出"), std::string::npos) << blind;
-    EXPECT_EQ(blind.find("该房屋没有闭合"), std::string::npos) << blind;
 }
 
 TEST_F(HouseClosureCheck, ANewDrawingHasNoHouseAndLeavesTheBrowserAlone) {
