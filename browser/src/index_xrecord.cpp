@@ -94,13 +94,17 @@ void EraseIndexXrecord(const char* dictionaryName, const char* key) {
     object->erase();
 }
 
-std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key) {
+std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key,
+                                                          bool* damaged) {
+    if (damaged != nullptr) *damaged = false;
     AcDbObjectId id;
     {
         Opened<AcDbDictionary> sub;
         if (OpenSubDictionary(sub, dictionaryName, AcDb::kForRead) != Acad::eOk) return std::nullopt;
         if (sub->getAt(key, id) != Acad::eOk) return std::nullopt;
     }
+    // From here on there is a record, and anything short of an image means it is damaged.
+    if (damaged != nullptr) *damaged = true;
     Chain list;
     {
         const Opened<AcDbObject> object(id, AcDb::kForRead);
@@ -122,5 +126,6 @@ std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionary
         if (ok) image.insert(image.end(), rb->resval.rbinary.buf, rb->resval.rbinary.buf + size);
     }
     if (!ok || image.size() != length) return std::nullopt;
+    if (damaged != nullptr) *damaged = false;
     return image;
 }

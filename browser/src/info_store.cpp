@@ -119,7 +119,12 @@ void ExportItemsToDrawing() {
 
 bool ImportItemsFromDrawing() {
     drawingutil::DocumentLock lock;
-    std::optional<std::vector<std::uint8_t>> image = ReadIndexXrecord(kStoreDictionary, kStoreKey);
+    bool damaged = false;
+    std::optional<std::vector<std::uint8_t>> image = ReadIndexXrecord(kStoreDictionary, kStoreKey, &damaged);
+    if (damaged) {
+        AfxMessageBox("文件格式不正确");
+        return false;
+    }
     if (!image || image->empty()) {
         AfxMessageBox("当前图中没有保存信息窗内容");
         return false;

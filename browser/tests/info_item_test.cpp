@@ -109,15 +109,36 @@ TEST(InfoItem, DamagedImagesAreRefusedWithoutChange) {
         ASSERT_EQ(items, kept);
     }
 
-    // Absurd counts and lengths in every 4-byte slot are refused before anything is allocated.
+    // Absurd counts and lengths in every 4-byte slot are refused before anything is allocated
+    // (an allocation of that size would throw). Where the slot is data (a coordinate, a kind, text)
+    // the image may be read, and then exactly: written again it gives the same bytes.
+    std::size_t refused = 0;
     for (std::size_t at = 0; at + 4 <= image.size(); ++at) {
         std::vector<std::uint8_t> bad = image;
         bad[at] = bad[at + 1] = bad[at + 2] = 0xFF;
         bad[at + 3] = 0x7F;
         CByteStream in(bad);
-        std::vector<CInfoItem> items;
-        ReadInfoItems(in, items);  // may succeed where the slot was a coordinate; must not misbehave
+        std::vector<CInfoItem> items = kept;
+        if (!ReadInfoItems(in, items)) {
+            ++refused;
+            ASSERT_EQ(items, kept) << at;
+            continue;
+        }
+        EXPECT_TRUE(in.AtEnd()) << at;
+        CByteStream again;
+        ASSERT_TRUE(WriteInfoItems(again, items));
+        ASSERT_EQ(again.WriteBuffer(), bad) << at;
     }
+    // The list count at 0, and the title and text lengths that follow it, are among the refused.
+    for (std::size_t at : {std::size_t{0}, std::size_t{4}}) {
+        std::vector<std::uint8_t> bad = image;
+        bad[at] = bad[at + 1] = bad[at + 2] = 0xFF;
+        bad[at + 3] = 0x7F;
+        CByteStream in(bad);
+        std::vector<CInfoItem> items = kept;
+        EXPECT_FALSE(ReadInfoItems(in, items)) << at;
+    }
+    EXPECT_GT(refused, image.size() / 4) << "most slots overlap a count or a length";
 
     // Per-entry arrays that disagree: an item with one kind but no handle list.
     CInfoItem item;

@@ -16,6 +16,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_xrecord.h"
+#include "platform/cad/resbuf.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/messages.h"
 #include "platform/win/fault_injection.h"
@@ -74,6 +75,22 @@ AcDbXrecord* Record()
     sub->close();
     record->close();
     return AcDbXrecord::cast(record);
+}
+
+// Replaces the data of that record with the chain, which it frees.
+void Overwrite(resbuf* chain)
+{
+    AcDbDictionary* named = nullptr;
+    acdbHostApplicationServices()->workingDatabase()->getNamedObjectsDictionary(named, AcDb::kForRead);
+    AcDbObject* sub = nullptr;
+    named->getAt("QV_INDEX", sub, AcDb::kForRead);
+    named->close();
+    AcDbObject* record = nullptr;
+    AcDbDictionary::cast(sub)->getAt("Tallyview", record, AcDb::kForWrite);
+    sub->close();
+    EXPECT_EQ(AcDbXrecord::cast(record)->setFromRbChain(*chain), Acad::eOk);
+    record->close();
+    acutRelRb(chain);
 }
 
 class InfoStore : public ::testing::Test {
@@ -174,10 +191,38 @@ TEST_F(InfoStore, RecordChunksAndDamage)
         EXPECT_EQ(ReadIndexXrecord("QV_INDEX", "Tallyview"), image) << length;
         EXPECT_EQ(Record()->data().size(), 1 + (length + 254) / 255) << length;
     }
-    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Other"));
-    EXPECT_FALSE(ReadIndexXrecord("NONE", "Tallyview"));
+    bool damaged = true;
+    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Other", &damaged));
+    EXPECT_FALSE(damaged);
+    damaged = true;
+    EXPECT_FALSE(ReadIndexXrecord("NONE", "Tallyview", &damaged));
+    EXPECT_FALSE(damaged);
+
+    // Chunks short of the length, past it, without the length, or a length below nought: each is
+    // refused as damaged, without reading past either end.
+    char bytes[300] = {};
+    ads_binary chunk{255, bytes};
+    ads_binary rest{45, bytes};
+    const auto damage = [&](resbuf* chain, const char* what) {
+        Overwrite(chain);
+        bool said = false;
+        EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Tallyview", &said)) << what;
+        EXPECT_TRUE(said) << what;
+    };
+    damage(acutBuildList(90, 301L, 310, &chunk, 310, &rest, RTNONE), "one byte short");
+    damage(acutBuildList(90, 299L, 310, &chunk, 310, &rest, RTNONE), "one byte over");
+    damage(acutBuildList(90, 300L, 310, &chunk, RTNONE), "a chunk missing");
+    damage(acutBuildList(310, &chunk, 310, &rest, RTNONE), "no length");
+    damage(acutBuildList(1, "300", 310, &chunk, 310, &rest, RTNONE), "another group first");
+    damage(acutBuildList(90, -1L, RTNONE), "a length below nought");
+    // The same chunks with the right length, and other groups between them, are read.
+    Overwrite(acutBuildList(90, 300L, 310, &chunk, 1, "note", 310, &rest, RTNONE));
+    EXPECT_EQ(ReadIndexXrecord("QV_INDEX", "Tallyview", &damaged), Bytes(300)) << "other groups are passed over";
+    EXPECT_FALSE(damaged);
+
     EraseIndexXrecord("QV_INDEX", "Tallyview");
-    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Tallyview"));
+    EXPECT_FALSE(ReadIndexXrecord("QV_INDEX", "Tallyview", &damaged));
+    EXPECT_FALSE(damaged);
     EraseIndexXrecord("NONE", "Tallyview");  // nothing to erase: nothing happens
 }
 
@@ -214,6 +259,19 @@ TEST_F(InfoStore, DrawingStoreSurvivesSaveAndReopen)
     BrowserItems().clear();
     queue->Push(ui::BoxAnswer(IDYES));
     EXPECT_TRUE(ImportItemsFromDrawing());
+    EXPECT_EQ(BrowserItems(), SampleItems());
+
+    // A damaged record says so and keeps the items, without asking to replace them.
+    const Bytes stored = *ReadIndexXrecord("QV_INDEX", "Tallyview");
+    char half[8] = {};
+    ads_binary chunk{8, half};
+    Overwrite(acutBuildList(90, static_cast<long>(stored.size()), 310, &chunk, RTNONE));
+    ui::ClearTranscript();
+    queue->Push(ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(ImportItemsFromDrawing());
+    EXPECT_TRUE(Shown("文件格式不正确"));
+    EXPECT_FALSE(Shown("当前图中没有保存信息窗内容"));
+    EXPECT_EQ(queue->Pending(), 0u);
     EXPECT_EQ(BrowserItems(), SampleItems());
 
     // A record whose image does not parse keeps the items.

@@ -43,20 +43,8 @@ std::size_t Count(const std::string& text, const std::string& part)
 
 class HostSettingsTest : public HostTest {
 protected:
-    HostSettingsTest()
-    {
-        // The host's own LTSCALE command, as far as this library relies on it: one real answer.
-        platform::cad::RegisterBuiltinCommand("LTSCALE", [] {
-            ads_real scale = 0;
-            if (acedGetReal("\n输入新线型比例因子: ", &scale) != RTNORM)
-                return RTCAN;
-            resbuf value{};
-            value.restype = RTREAL;
-            value.resval.rreal = scale;
-            return acedSetVar("LTSCALE", &value) == RTNORM ? RTNORM : RTERROR;
-        });
-        SetRealVar("LTSCALE", 1.0);
-    }
+    // The scale goes through the host's own LTSCALE command, as on a real host.
+    HostSettingsTest() { SetRealVar("LTSCALE", 1.0); }
     double Scale()
     {
         double scale = -1;
@@ -80,6 +68,8 @@ TEST_F(HostSettingsTest, DrawingScalePromptLoop)
     EXPECT_EQ(RealVar("USERR1"), 500);
     EXPECT_DOUBLE_EQ(RealVar("LTSCALE"), 0.5);
     EXPECT_EQ(Count(CommandLine(), prompt), 1u);
+    EXPECT_EQ(Count(CommandLine(), "\n输入新线型比例因子 <1.0000>: "), 1u) << CommandLine();
+    EXPECT_EQ(Count(CommandLine(), "\n正在重生成模型。"), 1u) << CommandLine();
 
     platform::cad::ClearCommandLine();
     SetRealVar("userr1", 2.9);

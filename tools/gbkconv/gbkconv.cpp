@@ -3,7 +3,9 @@
 //
 //   gbkconv --to-utf8 [FILE]    GBK in, UTF-8 out
 //   gbkconv --to-gbk [FILE]     UTF-8 in, GBK out
-// Without FILE it reads standard input; it always writes standard output.
+// Without FILE it reads standard input; it always writes standard output. Input that is not valid
+// in its encoding, or UTF-8 with characters GBK lacks, is refused (exit 1) and nothing is written,
+// since the conversion would put '?' or U+FFFD in their place.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -41,6 +43,15 @@ int main(int argc, char** argv) {
         input.assign(std::istreambuf_iterator<char>(std::cin), {});
     }
     const std::string output = toUtf8 ? platform::text::GbkToUtf8(input) : platform::text::Utf8ToGbk(input);
+    const std::string back = toUtf8 ? platform::text::Utf8ToGbk(output) : platform::text::GbkToUtf8(output);
+    if (back != input) {
+        std::size_t at = 0;
+        while (at < back.size() && at < input.size() && back[at] == input[at]) ++at;
+        std::fprintf(stderr, "gbkconv: %s at byte %zu; nothing written\n",
+                     toUtf8 ? "the input is not valid GBK" : "the input is not valid UTF-8 or has a character GBK lacks",
+                     at);
+        return 1;
+    }
     std::fwrite(output.data(), 1, output.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

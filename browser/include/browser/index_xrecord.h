@@ -14,6 +14,8 @@ bool WriteIndexXrecord(const char* dictionaryName, const char* key, const std::u
 // Empties and erases the record under the key; nothing when any piece is missing.
 void EraseIndexXrecord(const char* dictionaryName, const char* key);
 
-// The image under the key, or nothing when there is no record or it is damaged (no leading
-// group 90, or chunks that do not add up to its length).
-std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key);
+// The image under the key, or nothing when there is no record or it is damaged (not an xrecord,
+// no leading group 90, or chunks that do not add up to its length). `damaged`, when given, tells
+// the two apart.
+std::optional<std::vector<std::uint8_t>> ReadIndexXrecord(const char* dictionaryName, const char* key,
+                                                          bool* damaged = nullptr);

@@ -39,6 +39,12 @@ bool IsOpenCurve(const ads_name entity) {
 }  // namespace
 
 void CheckFWClosed() {
+    // Without codes every outline would pass as "not a house", which reads as an all-clear; the
+    // findings of an earlier run stay as they were.
+    if (Tables().codes.empty()) {
+        acutPrintf("\n%s", kNoCodeTableText);
+        return;
+    }
     ads_name selection;
     if (!SelectByFilterAndCode(selection, "*polyline,jmd", "")) {
         acutPrintf("\n 当前图上没有房屋");

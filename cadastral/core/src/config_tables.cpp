@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "cadastral/config_file.h"
 #include "cadastral/settings.h"
@@ -186,6 +187,10 @@ void ParseLandClassLines(const std::vector<std::string>& lines, ConfigTables& ta
 }
 
 void ParseWorkLines(const std::vector<std::string>& lines, ConfigTables& tables, std::string& parcelLayer) {
+    // Both tables run to tens of thousands of lines: each work line finds its land classes by key.
+    std::unordered_map<std::string, std::vector<LandClassRecord*>> byWorkCode;
+    for (LandClassRecord& land : tables.landClasses)
+        byWorkCode[land.workCode].push_back(&land);
     for (const std::string& line : lines) {
         if (CountCommas(line.c_str()) < 5)
             continue;
@@ -198,12 +203,14 @@ void ParseWorkLines(const std::vector<std::string>& lines, ConfigTables& tables,
         if (record.code == "300000") {
             parcelLayer = Fit(name, kParcelLayerCapacity);
         } else {
-            const std::string text = Field(line, 5);
-            for (LandClassRecord& land : tables.landClasses)
-                if (land.workCode == record.code) {
-                    land.workName = Fit(name, kWorkNameCap);
-                    land.workText = Fit(text, kWorkTextCap);
+            const auto found = byWorkCode.find(record.code);
+            if (found != byWorkCode.end()) {
+                const std::string text = Field(line, 5);
+                for (LandClassRecord* land : found->second) {
+                    land->workName = Fit(name, kWorkNameCap);
+                    land->workText = Fit(text, kWorkTextCap);
                 }
+            }
         }
         tables.works.push_back(std::move(record));
     }

@@ -4,6 +4,7 @@
 #include "cadastral/settings.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/main_frame.h"
+#include "platform/ui/afx_wnd.h"
 #include "platform/ui/resources.h"
 #include "platform/win/registry.h"
 
@@ -36,11 +37,15 @@ void CMinGapDlg::OnOK() {
         return;  // the framework has said why; the dialog stays open
     Settings().min_dist = m_value;
     HKEY key = nullptr;
+    bool saved = false;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                         nullptr, &key, nullptr) == ERROR_SUCCESS) {
-        WriteRegistryReal(key, "min_dist", m_value);
+        saved = WriteRegistryReal(key, "min_dist", m_value) == ERROR_SUCCESS;
         RegCloseKey(key);
     }
+    // The value holds for this session either way; the user must know the next one starts with the old.
+    if (!saved)
+        AfxMessageBox(kMinGapNotSavedText, MB_ICONEXCLAMATION);
     EndDialog(IDOK);
 }
 

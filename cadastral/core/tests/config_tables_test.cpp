@@ -263,4 +263,46 @@ TEST_F(ConfigTablesTest, TheSampleTablesOfTheProduct) {
         EXPECT_EQ(r.featureClass.find('\r'), std::string::npos);
 }
 
+// Land classes take the name and note of the work line with their work code: every class sharing
+// the code, the last of two lines with one code, and a line without a code for the classes
+// without one; a table of thousands of lines each way gives what a line-by-line search would.
+TEST_F(ConfigTablesTest, WorkLinesReachEveryLandClassOfTheirCode) {
+    ConfigTables t;
+    cadastral::ParseLandClassLines({"011,水田,Y,1,W1", "012,水浇地,Y,2,W1", "013,旱地,Y,3,W2", "021,果园", "022,茶园,Y,5,W9"},
+                                   t);
+    std::string layer = "JZD";
+    cadastral::ParseWorkLines({"W1,第一,1,7,一,x", "W2,第二,1,7,二,x", "W1,重写的名字很长很长,1,7,再一,x",
+                               ",无码,1,7,空,x", "300000,ZDX,1,7,0.00,宗地"},
+                              t, layer);
+    ASSERT_EQ(t.landClasses.size(), 5u);
+    EXPECT_EQ(t.landClasses[0].workName, "重写的名字");  // cut to 11 bytes
+    EXPECT_EQ(t.landClasses[0].workText, "再一");
+    EXPECT_EQ(t.landClasses[1].workName, t.landClasses[0].workName);
+    EXPECT_EQ(t.landClasses[2].workName, "第二");
+    EXPECT_EQ(t.landClasses[3].workName, "无码");
+    EXPECT_EQ(t.landClasses[3].workText, "空");
+    EXPECT_EQ(t.landClasses[4].workName, "");
+    EXPECT_EQ(layer, "ZDX");
+    EXPECT_EQ(t.works.size(), 5u);
+
+    // Thousands of classes over a few hundred work codes, and work lines naming each code twice.
+    Lines classes, works;
+    for (int i = 0; i < 6000; ++i)
+        classes.push_back("C" + std::to_string(i) + ",地类,Y," + std::to_string(i % 100) + ",K" + std::to_string(i % 700));
+    for (int pass = 0; pass < 2; ++pass)
+        for (int k = 0; k < 800; k += 1 + pass)
+            works.push_back("K" + std::to_string(k) + ",N" + std::to_string(pass) + "_" + std::to_string(k) +
+                            ",1,7,T" + std::to_string(k) + ",x");
+    ConfigTables big;
+    cadastral::ParseLandClassLines(classes, big);
+    cadastral::ParseWorkLines(works, big, layer);
+    ASSERT_EQ(big.landClasses.size(), 6000u);
+    for (int i = 0; i < 6000; ++i) {
+        const int k = i % 700;
+        const std::string name = (k % 2 == 0 ? "N1_" : "N0_") + std::to_string(k);
+        ASSERT_EQ(big.landClasses[i].workName, name.substr(0, 11)) << i;
+        ASSERT_EQ(big.landClasses[i].workText, "T" + std::to_string(k)) << i;
+    }
+}
+
 }  // namespace

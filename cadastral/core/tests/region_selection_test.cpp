@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "cadastral/entity_selection.h"
 #include "cadastral/text_strings.h"
 #include "drawingutil/feature_codes.h"
 #include "platform/cad/ads_entity.h"
@@ -88,6 +89,23 @@ TEST_F(RegionSelectionTest, WindowsPolygonsFencesAndCodes) {
     EXPECT_EQ(Count(cadastral::SelectInPolygonByFilter(set, "F", two, 0, "", "", false), set), 1);
     EXPECT_EQ(Count(cadastral::SelectInPolygonByFilter(set, "F", two, 0, "", "14*", false), set), 0);
     EXPECT_EQ(Count(cadastral::SelectInPolygonByFilter(set, "x", square, 0, "", "", false), set), -1);
+    EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u);
+}
+
+// The whole drawing by filter and one exact code: no pattern, no prefix, blanks around it ignored.
+TEST_F(RegionSelectionTest, WholeDrawingByFilterAndExactCode) {
+    AddScene();
+    Add(new AcDbCircle(AcGePoint3d(8, 8, 0), AcGeVector3d(0, 0, 1), 1), "1411000");
+    Add(new AcDbCircle(AcGePoint3d(9, 9, 0), AcGeVector3d(0, 0, 1), 1), "141100");
+    ads_name set;
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "circle,", ""), set), 5);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "circle,", "141100"), set), 2);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "circle,", " 141100 "), set), 2);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "circle,", "14110"), set), 0);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "circle,", "14*"), set), 0);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "line,", "141100"), set), 0);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "", "300000"), set), 1);
+    EXPECT_EQ(Count(cadastral::SelectByFilterAndCode(set, "text,", "300000"), set), -1);
     EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u);
 }
 

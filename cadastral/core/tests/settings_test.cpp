@@ -3,6 +3,7 @@
 #include "cadastral/settings.h"
 #include "cadastral/min_gap_dialog.h"
 #include "platform/ui/ui_driver.h"
+#include "platform/win/fault_injection.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -183,6 +184,43 @@ TEST_F(MinGapDialogTest, TheBoundsAreAcceptedRestoreShowsTheDefaultAndCancelKeep
     EXPECT_DOUBLE_EQ(Settings().min_dist, 0.1);
     ASSERT_TRUE(GetDword("min_dist", stored));
     EXPECT_EQ(stored, 10);
+}
+
+// A registry that refuses the write (or the key): the value holds for the session, the stored one
+// stays, and the user is told that it was not saved.
+TEST_F(MinGapDialogTest, ARefusedWriteIsToldAndKeepsTheStoredValue) {
+    SetDword("min_dist", 20);
+    Settings().min_dist = 0.2;
+    for (auto kind : {platform::win::FaultKind::RegistryWrite, platform::win::FaultKind::RegistryCreate}) {
+        platform::win::ScopedFaults faults;
+        platform::win::InjectFault(kind, u"HKEY_CURRENT_USER\\Software\\Quorvane\\Dero");
+        platform::ui::ClearTranscript();
+        answers->Push(platform::ui::DialogAnswer(cadastral::IDD_MIN_GAP, [](platform::ui::UiDriver& d) {
+            d.SetText(cadastral::IDC_MIN_GAP_VALUE, "0.3");
+            d.Click(IDOK);
+        }));
+        answers->Push(platform::ui::BoxAnswer(IDOK));
+        cadastral::SetMinDistCommand();
+        EXPECT_EQ(answers->Pending(), 0u) << Transcript();
+        EXPECT_TRUE(Logged(cadastral::kMinGapNotSavedText)) << Transcript();
+        EXPECT_DOUBLE_EQ(Settings().min_dist, 0.3);
+        std::int32_t stored = -1;
+        ASSERT_TRUE(GetDword("min_dist", stored));
+        EXPECT_EQ(stored, 20);
+        Settings().min_dist = 0.2;
+    }
+
+    // A write that succeeds says nothing.
+    platform::ui::ClearTranscript();
+    answers->Push(platform::ui::DialogAnswer(cadastral::IDD_MIN_GAP, [](platform::ui::UiDriver& d) {
+        d.SetText(cadastral::IDC_MIN_GAP_VALUE, "0.3");
+        d.Click(IDOK);
+    }));
+    cadastral::SetMinDistCommand();
+    EXPECT_FALSE(Logged(cadastral::kMinGapNotSavedText)) << Transcript();
+    std::int32_t stored = -1;
+    ASSERT_TRUE(GetDword("min_dist", stored));
+    EXPECT_EQ(stored, 30);
 }
 
 }  // namespace

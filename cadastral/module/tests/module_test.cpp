@@ -183,27 +183,48 @@ TEST_F(ModuleTest, SettingsAreReadOnceAtLoadAndTheDialogStoresHundredths) {
     EXPECT_EQ(answers->Pending(), 0u);
 }
 
+// The stored minimum gap under the machine root's settings key; -1 when the key or value is missing.
+std::int32_t StoredMinDist(const std::string& root) {
+    platform::win::SetRoot(root);
+    std::int32_t value = -1;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        DWORD size = sizeof value;
+        if (RegQueryValueExA(key, "min_dist", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS)
+            value = -1;
+        RegCloseKey(key);
+    }
+    platform::win::SetRoot("");
+    return value;
+}
+
 // The cadhost program loads the module from the build tree by itself and runs its commands. A
 // host script cannot answer a dialog: the minimum-gap dialog is cancelled and stores nothing.
 TEST(CadhostProgram, FindsAndRunsTheModule) {
     dero::testing::TempFolder folder("deropelgar_cadhost");
     const std::string& dir = folder.path();
     ASSERT_FALSE(dir.empty());
+    std::filesystem::create_directories(dir + "/root");
+    platform::win::SetRoot(dir + "/root");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::int32_t before = 29;
+    RegSetValueExA(key, "min_dist", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
+    RegCloseKey(key);
+    platform::win::SetRoot("");
+    ASSERT_EQ(StoredMinDist(dir + "/root"), 29);
+
     const dero::testing::CadhostRun run = dero::testing::RunCadhost(
         CADHOST_PROGRAM, dir, "-c TopoTest -c setmindist --support '" DERO_SOURCE_DIR "/samples/support'");
     const std::string& out = run.out;
     EXPECT_EQ(run.status, 0) << out;
     EXPECT_NE(out.find("命令 TopoTest 尚未实现"), std::string::npos) << out;
     EXPECT_NE(out.find("最小空隙设置"), std::string::npos) << out;
-
-    platform::win::SetRoot(dir + "/root");
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        DWORD size = 0;
-        EXPECT_NE(RegQueryValueExA(key, "min_dist", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
-        RegCloseKey(key);
-    }
-    platform::win::SetRoot("");
+    EXPECT_NE(out.find("0.29"), std::string::npos) << "the dialog shows the stored value: " << out;
+    EXPECT_EQ(StoredMinDist(dir + "/root"), 29) << "the cancelled dialog stores nothing";
 }
 
 }  // namespace

@@ -208,4 +208,39 @@ void PlaceHouseFaults(TownPlan& plan, const FaultRates& rates, Random& random)
     }
 }
 
+void PlaceTraps(TownPlan& plan, const std::vector<std::string>& houseCodes, const std::vector<std::string>& otherCodes)
+{
+    // A house code with a digit more: close to a real code, known to no table.
+    auto known = [&](const std::string& code) {
+        return std::find(houseCodes.begin(), houseCodes.end(), code) != houseCodes.end() ||
+               std::find(otherCodes.begin(), otherCodes.end(), code) != otherCodes.end();
+    };
+    std::string unknown = houseCodes.front() + "9";
+    while (known(unknown))
+        unknown += "9";
+    for (std::size_t b = 0; b < plan.patches.size(); ++b) {
+        // The patch's south-west corner; the street runs below it.
+        const Point2 corner = plan.patches[b].front();
+        const std::string kinds[] = {otherCodes.empty() ? unknown : otherCodes[b % otherCodes.size()], unknown, ""};
+        for (std::size_t k = 0; k < 3; ++k) {
+            const double x = corner.x + 10.0 + 30.0 * static_cast<double>(k);
+            Decoy decoy;
+            decoy.line = {{x, corner.y - 4.0}, {x + 8.0, corner.y - 4.0}, {x + 8.0, corner.y - 1.0}, {x, corner.y - 1.0}};
+            if (k == 2)
+                decoy.line.push_back(decoy.line.front());
+            decoy.code = kinds[k];
+            plan.decoys.push_back(std::move(decoy));
+        }
+    }
+    for (Parcel& parcel : plan.parcels)
+        for (House& house : parcel.houses)
+            if (!house.closed) {
+                const Point2 first = house.ring.front();
+                const Point2 last = house.ring.back();
+                if (first.x != last.x || first.y != last.y)
+                    house.ring.push_back(first);
+                return;
+            }
+}
+
 }  // namespace makedrawing

@@ -18,17 +18,28 @@ std::string Field(const std::string& text)
     return text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
 }
 
+bool EndsInFw(const std::string& featureClass)
+{
+    const std::size_t at = featureClass.size() < 2 ? 0 : featureClass.size() - 2;
+    return featureClass.size() > 2 && platform::text::IsGbkCharBoundary(featureClass, at) &&
+           platform::text::GbkEqualNoCase(std::string_view(featureClass).substr(at), "FW");
+}
+
 }  // namespace
 
-bool ReadHouseCodes(const std::string& path, std::vector<std::string>& codes, std::string& error)
+bool ReadHouseCodes(const std::string& path, std::vector<std::string>& codes, std::string& error,
+                    std::vector<std::string>* others)
 {
     codes.clear();
+    if (others != nullptr)
+        others->clear();
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot read the code table " + path;
         return false;
     }
     std::string line;
+    std::size_t lookalikes = 0;
     while (std::getline(in, line)) {
         if (line.size() >= 3 && platform::text::GbkEqualNoCase(std::string_view(line).substr(0, 3), "END"))
             break;
@@ -41,8 +52,15 @@ bool ReadHouseCodes(const std::string& path, std::vector<std::string>& codes, st
                 break;
             start = comma + 1;
         }
-        if (fields.size() >= 6 && platform::text::GbkEqualNoCase(fields[5], "FW") && !fields[0].empty())
+        if (fields.size() < 6 || fields[0].empty())
+            continue;
+        if (platform::text::GbkEqualNoCase(fields[5], "FW"))
             codes.push_back(fields[0]);
+        else if (others != nullptr && !fields[5].empty())
+            // Classes that end in "FW" (such as "TFW") first: the likeliest to be taken for houses.
+            others->insert(EndsInFw(fields[5]) ? others->begin() + static_cast<std::ptrdiff_t>(lookalikes++)
+                                               : others->end(),
+                           fields[0]);
     }
     if (codes.empty()) {
         error = "the code table " + path + " holds no house code (class \"FW\")";

@@ -48,11 +48,12 @@ int main(int argc, char** argv)
         return 0;
     }
     std::vector<std::string> houseCodes;
-    if (!ReadHouseCodes(options.codeTable, houseCodes, error)) {
+    std::vector<std::string> otherCodes;
+    if (!ReadHouseCodes(options.codeTable, houseCodes, error, &otherCodes)) {
         std::fprintf(stderr, "makedrawing: %s\n", error.c_str());
         return 1;
     }
-    TownPlan plan = PlanTown(options, houseCodes);
+    TownPlan plan = PlanTown(options, houseCodes, otherCodes);
     auto db = std::make_unique<AcDbDatabase>();
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
     std::vector<DrawnFault> faults = DrawTown(plan);

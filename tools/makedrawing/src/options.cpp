@@ -37,11 +37,14 @@ bool ParseWhole(const std::string& text, T& value)
 const char* Usage()
 {
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
-           "                   [--codes index.ini] [fault rates...]\n"
+           "                   [--codes index.ini] [--traps] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
            "                       (default samples/support/index.ini)\n"
+           "  --traps              open polylines on the house layer that are no houses (other\n"
+           "                       classes, an unknown code, no code), and the first open house\n"
+           "                       drawn back to its first point\n"
            "  fault rates, each from 0 to 1 (default 0):\n"
            "  --open-houses R --overlapping-houses R --overlapping-parcels R --gaps R --slivers R\n"
            "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n";
@@ -53,6 +56,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         const std::string& name = args[i];
         if (name == "--help" || name == "-h") {
             options.help = true;
+            continue;
+        }
+        if (name == "--traps") {
+            options.traps = true;
             continue;
         }
         if (i + 1 >= args.size()) {

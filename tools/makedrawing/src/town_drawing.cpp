@@ -148,6 +148,8 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan)
         DrawHouses(parcel, faults);
     }
     DrawPoints(plan, faults);
+    for (const auto& decoy : plan.decoys)
+        Outline(decoy.line, nullptr, false, decoy.code.c_str(), kLightweightPolyline, "JMD");
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     db->setExtmin(AcGePoint3d(plan.low.x, plan.low.y, 0));
     db->setExtmax(AcGePoint3d(plan.high.x, plan.high.y, 0));

@@ -201,7 +201,8 @@ const char* FaultName(FaultKind kind)
     return "unknown";
 }
 
-TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseCodes)
+TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseCodes,
+                  const std::vector<std::string>& otherCodes)
 {
     Random random(options.seed);
     TownPlan plan;
@@ -224,6 +225,9 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
     PlaceOutlineFaults(plan, options.rates, random);
     NumberPoints(plan, options.rates, random);
     PlaceHouseFaults(plan, options.rates, random);
+    // Last, and without drawing on the random source: a town without traps stays as it was.
+    if (options.traps)
+        PlaceTraps(plan, houseCodes, otherCodes);
     return plan;
 }
 

@@ -98,6 +98,30 @@ TEST_F(MakeDrawingRun, EzdxfFindsTheReportedFaultsAndNoOthers)
     EXPECT_EQ(CountFaults(Path("clean.dxf"), Path("clean.json")), 0) << counts();
 }
 
+// The traps add polylines on the house layer that are no houses, which the audit must not count,
+// and keep the drawing a function of the seed; without them the drawing is the one it was.
+TEST_F(MakeDrawingRun, TrapsAreNoFaultsAndFollowTheSeed)
+{
+    const std::string common = "--seed 5 --parcels 40 --codes " + kCodes + " --open-houses 0.2";
+    ASSERT_EQ(Generate(common + " --traps --out " + Path("a.dxf") + " --report " + Path("a.json")), 0) << errors();
+    ASSERT_EQ(Generate(common + " --traps --out " + Path("b.dxf")), 0) << errors();
+    ASSERT_EQ(Generate(common + " --out " + Path("plain.dxf") + " --report " + Path("plain.json")), 0) << errors();
+    const std::string drawing = ReadFile(Path("a.dxf"));
+    EXPECT_TRUE(drawing == ReadFile(Path("b.dxf")));
+    EXPECT_FALSE(drawing == ReadFile(Path("plain.dxf")));
+    EXPECT_EQ(CountFaults(Path("a.dxf"), Path("a.json")), 0) << counts();
+    // The same open houses, one of them now drawn back to its first point.
+    EXPECT_EQ(Counts(ReadFile(Path("a.json"))), Counts(ReadFile(Path("plain.json"))));
+    // A code of class "TFW" first among the others, and a house code with a digit more.
+    EXPECT_NE(drawing.find("\n141500\n"), std::string::npos);
+    EXPECT_NE(drawing.find("\n1411009\n"), std::string::npos);
+
+    makedrawing::Options options;
+    std::string error;
+    ASSERT_TRUE(makedrawing::ParseOptions({"--traps", "--out", "x.dxf"}, options, error)) << error;
+    EXPECT_TRUE(options.traps);
+}
+
 TEST_F(MakeDrawingRun, CommittedTownIsWhatItsCommandMakes)
 {
     std::string command = "MAKEDRAWING=" + std::string(MAKEDRAWING_PATH) + " " + kSource + "/samples/make_town " +

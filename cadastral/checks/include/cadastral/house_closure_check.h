@@ -7,6 +7,8 @@ namespace cadastral {
 // Browser item and finding text of the check.
 inline constexpr const char* kHouseClosureTitle = "房屋闭合检查";
 inline constexpr const char* kHouseNotClosedText = "该房屋没有闭合";
+// Said instead of a summary when the code table is missing or empty.
+inline constexpr const char* kNoCodeTableText = "编码表为空，无法区分地物类别，未做检查";
 
 // The command CheckFWClosed: no prompts, works on the current drawing.
 void CheckFWClosed();

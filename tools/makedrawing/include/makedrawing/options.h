@@ -29,6 +29,10 @@ struct Options {
     std::string report;
     std::string codeTable = "samples/support/index.ini";
     FaultRates rates;
+    // Polylines on the house layer that are not houses (other classes, unknown codes, no code),
+    // and a house left open with its first point repeated at the end: what a house check must not
+    // be fooled by. Off by default, so that a seed gives the same drawing as before.
+    bool traps = false;
     bool help = false;
 };
 

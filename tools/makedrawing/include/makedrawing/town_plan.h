@@ -68,17 +68,26 @@ struct Parcel {
     std::vector<FaultKind> faults;
 };
 
+// An open polyline on the house layer that is no house: coded with another class, with a code the
+// table does not know, or with no code at all (empty).
+struct Decoy {
+    std::vector<Point2> line;
+    std::string code;
+};
+
 struct TownPlan {
     std::string areaCode;
     std::vector<District> districts;
     std::vector<std::vector<Point2>> patches;
     std::vector<Parcel> parcels;
     std::vector<BoundaryPoint> points;
+    std::vector<Decoy> decoys;
     Point2 low;
     Point2 high;
 };
 
-// houseCodes must not be empty.
-TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseCodes);
+// houseCodes must not be empty; otherCodes (the table's codes of other classes) feed the traps.
+TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseCodes,
+                  const std::vector<std::string>& otherCodes = {});
 
 }  // namespace makedrawing
