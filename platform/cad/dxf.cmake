@@ -8,3 +8,8 @@ target_link_libraries(cadhost PRIVATE platform_win)
 dero_test(cadhost_dxf_tests
   SOURCES tests/dxf_round_trip_test.cpp tests/dxf_outside_reader_test.cpp tests/dxf_bad_input_test.cpp
   LIBS cadhost platform_win)
+
+# Groups of other programs.
+dero_test(cadhost_dxf_input_tests
+  SOURCES tests/dxf_foreign_groups_test.cpp
+  LIBS cadhost platform_win dero_testing)
