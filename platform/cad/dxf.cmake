@@ -9,7 +9,7 @@ dero_test(cadhost_dxf_tests
   SOURCES tests/dxf_round_trip_test.cpp tests/dxf_outside_reader_test.cpp tests/dxf_bad_input_test.cpp
   LIBS cadhost platform_win)
 
-# Groups of other programs.
+# Groups of other programs and hostile drawings.
 dero_test(cadhost_dxf_input_tests
-  SOURCES tests/dxf_foreign_groups_test.cpp
+  SOURCES tests/dxf_foreign_groups_test.cpp tests/dxf_hostile_input_test.cpp
   LIBS cadhost platform_win dero_testing)

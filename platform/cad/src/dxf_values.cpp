@@ -33,6 +33,16 @@ std::uint64_t DxfValues::HandleValue(const DxfGroup& gr) {
     return AcDbHandle(text.c_str()).value();
 }
 
+bool DxfValues::HandleOutOfRange(const DxfGroup& gr) {
+    std::string_view v = TrimDxfValue(gr.value);
+    while (!v.empty() && v.front() == '0')
+        v.remove_prefix(1);
+    for (char c : v)
+        if (Hex(c) < 0)
+            return false;
+    return v.size() > 16 || (v.size() == 16 && v.find_first_not_of("Ff") == std::string_view::npos);
+}
+
 AcDbObjectId DxfValues::Resolve(std::uint64_t handle) const {
     AcDbObjectId id;
     if (handle != 0)
