@@ -9,7 +9,10 @@ dero_test(cadhost_dxf_tests
   SOURCES tests/dxf_round_trip_test.cpp tests/dxf_outside_reader_test.cpp tests/dxf_bad_input_test.cpp
   LIBS cadhost platform_win)
 
-# Groups of other programs and hostile drawings.
+# Groups of other programs, hostile drawings, and seeded mutations of generated ones (makedrawing
+# makes the town they start from).
 dero_test(cadhost_dxf_input_tests
-  SOURCES tests/dxf_foreign_groups_test.cpp tests/dxf_hostile_input_test.cpp
+  SOURCES tests/dxf_foreign_groups_test.cpp tests/dxf_hostile_input_test.cpp tests/dxf_fuzz_test.cpp
   LIBS cadhost platform_win dero_testing)
+add_dependencies(cadhost_dxf_input_tests makedrawing)
+target_compile_definitions(cadhost_dxf_input_tests PRIVATE MAKEDRAWING_PATH="$<TARGET_FILE:makedrawing>")
