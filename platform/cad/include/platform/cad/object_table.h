@@ -30,7 +30,6 @@ public:
     // The largest handle an object can have: the seed is always above every handle.
     static constexpr std::uint64_t kLargestHandle = UINT64_MAX - 1;
 
-
     explicit ObjectTable(AcDbDatabase* database);
     ~ObjectTable();
     ObjectTable(const ObjectTable&) = delete;
