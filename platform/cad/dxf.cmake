@@ -18,3 +18,11 @@ add_test(NAME DxfCorpus.OpensAndSavesWithoutLoss
   COMMAND /usr/bin/python3 ${CMAKE_CURRENT_SOURCE_DIR}/tests/dxf_corpus_test.py
           $<TARGET_FILE:cadhost_program> ${CMAKE_CURRENT_SOURCE_DIR}/tests/data)
 set_tests_properties(DxfCorpus.OpensAndSavesWithoutLoss PROPERTIES TIMEOUT 300)
+
+# Groups of other programs, hostile drawings, and seeded mutations of generated ones (makedrawing
+# makes the town they start from).
+dero_test(cadhost_dxf_input_tests
+  SOURCES tests/dxf_foreign_groups_test.cpp tests/dxf_hostile_input_test.cpp tests/dxf_fuzz_test.cpp
+  LIBS cadhost platform_win dero_testing)
+add_dependencies(cadhost_dxf_input_tests makedrawing)
+target_compile_definitions(cadhost_dxf_input_tests PRIVATE MAKEDRAWING_PATH="$<TARGET_FILE:makedrawing>")

@@ -1,6 +1,8 @@
 #include "platform/cad/db_block_reference.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "modify_guard.h"
 #include "platform/cad/db_block_table_record.h"
@@ -71,13 +73,52 @@ AcGePoint3d AcDbBlockReference::toWorld(const AcGePoint3d& p, const AcGePoint3d&
     return AcGePoint3d(position_.x + x * c - y * s, position_.y + x * s + y * c, position_.z + z);
 }
 
+namespace {
+// The blocks whose contents are being walked, outermost first. A block that inserts itself,
+// directly or through others, is drawn once and not again inside itself; nesting deeper than any
+// drawing needs is cut off too, so that a hostile file cannot exhaust the stack.
+class BlockWalk {
+public:
+    static constexpr std::size_t kDeepest = 256;
+
+    explicit BlockWalk(AcDbObjectId block)
+    {
+        entered_ = Path().size() < kDeepest && std::find(Path().begin(), Path().end(), block) == Path().end();
+        if (entered_)
+            Path().push_back(block);
+    }
+    ~BlockWalk()
+    {
+        if (entered_)
+            Path().pop_back();
+    }
+    BlockWalk(const BlockWalk&) = delete;
+    BlockWalk& operator=(const BlockWalk&) = delete;
+
+    bool entered() const { return entered_; }
+
+private:
+    static std::vector<AcDbObjectId>& Path()
+    {
+        thread_local std::vector<AcDbObjectId> path;
+        return path;
+    }
+
+    bool entered_ = false;
+};
+}  // namespace
+
 Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const
 {
     extents = AcDbExtents();
     auto* block = AcDbBlockTableRecord::cast(PeekObject(block_));
     if (block == nullptr)
         return Acad::eInvalidExtents;
-    for (const auto& id : block->entityIds()) {
+    BlockWalk walk(block_);
+    AcDbObjectIdArray contents;
+    if (walk.entered())
+        contents = block->entityIds();
+    for (const auto& id : contents) {
         auto* entity = AcDbEntity::cast(PeekObject(id));
         AcDbExtents inner;
         // Attribute definitions are templates: they show through the attributes.
@@ -102,7 +143,8 @@ void AcDbBlockReference::dxfOutFields(AcDbDxfFiler* filer) const
 {
     AcDbEntity::dxfOutFields(filer);
     filer->writeSubclass("AcDbBlockReference");
-    if (vertices_.Size() > 0)
+    // A sequence end read without attributes before it is still written after the reference.
+    if (vertices_.Size() > 0 || !vertices_.SequenceEnd().isNull())
         filer->writeInt(66, 1);
     auto* block = AcDbBlockTableRecord::cast(PeekObject(block_));
     filer->writeString(2, block != nullptr ? block->name() : "");
@@ -123,6 +165,9 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(const AcDbDxfFiler* filer)
         if (table == nullptr || table->getAt(t->text.c_str(), block) != Acad::eOk)
             return Acad::eKeyNotFound;
     }
+    // A reference read without the name of its block could not be written.
+    if (block.isNull())
+        return Acad::eKeyNotFound;
     AcGeScale3d scale = scale_;
     if (const auto* t = filer->find(41))
         scale.sx = t->real;

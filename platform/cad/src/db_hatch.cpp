@@ -155,6 +155,10 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(const AcDbDxfFiler* filer)
         if (!loop.bulges.isEmpty())
             while (loop.bulges.length() < loop.vertices.length())
                 loop.bulges.append(0);
+    // Style and pattern type are small enumerations: a value outside them is refused, not kept.
+    for (int code : {75, 76})
+        if (const auto* t = filer->find(code); t != nullptr && (t->integer < 0 || t->integer > 2))
+            return Acad::eInvalidInput;
     Acad::ErrorStatus es = AcDbEntity::dxfInFields(filer);
     if (es != Acad::eOk)
         return es;

@@ -251,7 +251,8 @@ void AcDbAttribute::dxfOutFields(AcDbDxfFiler* filer) const
 Acad::ErrorStatus AcDbAttribute::dxfInFields(const AcDbDxfFiler* filer)
 {
     std::string tag = tag_;
-    if (const auto* t = filer->find(2); t != nullptr && !NormalizeTag(t->text.c_str(), tag))
+    // The tag names the attribute: one read without it could not be written.
+    if (const auto* t = filer->find(2); (t != nullptr && !NormalizeTag(t->text.c_str(), tag)) || tag.empty())
         return Acad::eInvalidInput;
     Acad::ErrorStatus es = textFieldsIn(filer, 74);
     if (es != Acad::eOk)
@@ -298,7 +299,8 @@ void AcDbAttributeDefinition::dxfOutFields(AcDbDxfFiler* filer) const
 Acad::ErrorStatus AcDbAttributeDefinition::dxfInFields(const AcDbDxfFiler* filer)
 {
     std::string tag = tag_;
-    if (const auto* t = filer->find(2); t != nullptr && !NormalizeTag(t->text.c_str(), tag))
+    // The tag names the attribute: one read without it could not be written.
+    if (const auto* t = filer->find(2); (t != nullptr && !NormalizeTag(t->text.c_str(), tag)) || tag.empty())
         return Acad::eInvalidInput;
     Acad::ErrorStatus es = textFieldsIn(filer, 74);
     if (es != Acad::eOk)

@@ -6,12 +6,35 @@ DERO_RX_DEFINE_MEMBERS(AcDbXrecord, "XRECORD", AcDbObject)
 
 namespace {
 // Codes an xrecord cannot hold: the entity-name and XData sentinels, handle (5, 105) and the
-// XData groups themselves.
+// application name that would start extended data. XData item codes are data like any other.
 bool IsXrecordCode(int code)
 {
-    if (code < 0 || code == 5 || code == 105 || code >= 1000)
+    if (code < 0 || code == 5 || code == 105 || code == 1001)
         return false;
     return platform::cad::IsKnownGroupCode(code);
+}
+
+// Where the data starts in a list without the subclass marker: after the object's own groups
+// (name, type, handle, the 102 brackets and the owner), as other programs write them.
+std::size_t UnmarkedDataStart(const platform::cad::DxfTagList& tags)
+{
+    std::size_t k = 0;
+    bool owner = false;
+    while (k < tags.size()) {
+        int code = tags[k].code;
+        if (code == 102 && !tags[k].text.empty() && tags[k].text[0] == '{') {
+            while (k < tags.size() && !(tags[k].code == 102 && tags[k].text == "}"))
+                ++k;
+            if (k < tags.size())
+                ++k;
+        } else if (code == -1 || code == 0 || code == 5 || code == 105 || (code == 330 && !owner)) {
+            owner = owner || code == 330;
+            ++k;
+        } else {
+            break;
+        }
+    }
+    return k;
 }
 }  // namespace
 
@@ -59,16 +82,24 @@ void AcDbXrecord::dxfOutFields(AcDbDxfFiler* filer) const
 
 Acad::ErrorStatus AcDbXrecord::dxfInFields(const AcDbDxfFiler* filer)
 {
-    // Everything after the subclass marker and the cloning flag is data.
-    platform::cad::DxfTagList data;
-    bool inData = false;
-    for (const auto& tag : filer->tags()) {
-        if (!inData) {
-            if (tag.code == 100 && tag.text == "AcDbXrecord")
-                inData = true;
-            continue;
+    // Everything after the subclass marker and the cloning flag is data; without the marker,
+    // everything after the object's own groups.
+    const platform::cad::DxfTagList& tags = filer->tags();
+    std::size_t start = 0;
+    bool marked = false;
+    for (std::size_t k = 0; k < tags.size() && !marked; ++k)
+        if (tags[k].code == 100 && tags[k].text == "AcDbXrecord") {
+            start = k + 1;
+            marked = true;
         }
-        if (tag.code == 280 && data.empty())
+    if (!marked)
+        start = UnmarkedDataStart(tags);
+    // A list of the object's own groups alone changes nothing of the data.
+    bool inData = marked || start < tags.size();
+    platform::cad::DxfTagList data;
+    for (std::size_t k = start; k < tags.size(); ++k) {
+        const auto& tag = tags[k];
+        if (tag.code == 280 && k == start)
             continue;
         if (!IsXrecordCode(tag.code))
             return Acad::eInvalidResBuf;

@@ -137,8 +137,15 @@ private:
 
     void Add(Record& r, AcDbObject* object) {
         std::uint64_t handle = 0;
-        if (const DxfGroup* h = Find(r, r.kind == RecordKind::TableEntry && r.table == "DIMSTYLE" ? 105 : 5))
+        if (const DxfGroup* h = Find(r, r.kind == RecordKind::TableEntry && r.table == "DIMSTYLE" ? 105 : 5)) {
+            if (DxfValues::HandleOutOfRange(*h)) {
+                delete object;
+                Fail(h->line, "handle " + std::string(TrimDxfValue(h->value).substr(0, 40)) +
+                                  " is out of range (the largest is " +
+                                  AcDbHandle(ObjectTable::kLargestHandle).text() + ")");
+            }
             handle = DxfValues::HandleValue(*h);
+        }
         if (handle != 0 && db_.objects().FindHandle(handle) != nullptr) {
             delete object;
             Fail(g_[r.begin].line, "handle " + AcDbHandle(handle).text() + " is used twice");
@@ -207,10 +214,12 @@ private:
     void CreateObjects() {
         // Objects made without a handle of their own must not take one a later record brings.
         std::uint64_t highest = 0;
+        // Handles out of range are refused as their objects are made; a seed out of range is
+        // passed over, as the seed follows from the handles anyway.
         for (const auto& gr : g_)
-            if (gr.code == 5 || gr.code == 105)
+            if ((gr.code == 5 || gr.code == 105) && !DxfValues::HandleOutOfRange(gr))
                 highest = std::max(highest, DxfValues::HandleValue(gr));
-        if (const DxfGroup* seed = HeaderValue("$HANDSEED", 5))
+        if (const DxfGroup* seed = HeaderValue("$HANDSEED", 5); seed != nullptr && !DxfValues::HandleOutOfRange(*seed))
             highest = std::max(highest, DxfValues::HandleValue(*seed));
         db_.objects().SetHandleSeed(highest + 1);
 

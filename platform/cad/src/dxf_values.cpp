@@ -6,14 +6,6 @@
 
 namespace platform::cad {
 
-namespace {
-// The codes that start a point: x values, whose y and z follow 10 and 20 codes on.
-bool IsXCode(int code) {
-    return (code >= 10 && code <= 18) || (code >= 110 && code <= 112) || code == 210 ||
-           (code >= 1010 && code <= 1013);
-}
-}  // namespace
-
 double DxfValues::Real(const DxfGroup& gr) const {
     std::string_view v = TrimDxfValue(gr.value);
     double d = 0;
@@ -39,6 +31,16 @@ std::int64_t DxfValues::Integer(const DxfGroup& gr) const {
 std::uint64_t DxfValues::HandleValue(const DxfGroup& gr) {
     std::string text(TrimDxfValue(gr.value));
     return AcDbHandle(text.c_str()).value();
+}
+
+bool DxfValues::HandleOutOfRange(const DxfGroup& gr) {
+    std::string_view v = TrimDxfValue(gr.value);
+    while (!v.empty() && v.front() == '0')
+        v.remove_prefix(1);
+    for (char c : v)
+        if (Hex(c) < 0)
+            return false;
+    return v.size() > 16 || (v.size() == 16 && v.find_first_not_of("Ff") == std::string_view::npos);
 }
 
 AcDbObjectId DxfValues::Resolve(std::uint64_t handle) const {
@@ -75,11 +77,13 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
                 tag.text = Text(gr.value);
                 break;
             case GroupValueKind::Real:
+                // A y or z group whose x group is missing: kept as it stands in extended data
+                // (R12 exports write points so), a fault elsewhere.
+                if (out != xdata && IsPointFollowerCode(gr.code))
+                    DxfFail(gr.line, "coordinate group " + std::to_string(gr.code) + " without its x value");
                 tag.real = Real(gr);
                 break;
             case GroupValueKind::Point: {
-                if (!IsXCode(gr.code))
-                    DxfFail(gr.line, "coordinate group " + std::to_string(gr.code) + " without its x value");
                 if (k + 1 >= r.end || g_[k + 1].code != gr.code + 10)
                     DxfFail(gr.line, "point group " + std::to_string(gr.code) + " without its y value");
                 tag.point.x = Real(gr);

@@ -24,6 +24,8 @@ public:
     double Real(const DxfGroup& gr) const;
     std::int64_t Integer(const DxfGroup& gr) const;
     static std::uint64_t HandleValue(const DxfGroup& gr);
+    // A hexadecimal handle above the largest an object can have.
+    static bool HandleOutOfRange(const DxfGroup& gr);
     AcDbObjectId Resolve(std::uint64_t handle) const;
     // The groups of a record as tags. Groups from 1001 on go to xdata when it is given; with
     // commonOnly the class's own fields (from its first subclass marker) are passed over.

@@ -101,7 +101,13 @@ private:
             Real(code + 20, p.z);
     }
 
-    std::uint64_t NewHandle() { return next_++; }
+    // Handles of the records only the file has (block markers, the dimension style table): past
+    // the seed, or, once the seed has reached the end of the range, in the gaps between objects.
+    std::uint64_t NewHandle() {
+        while (next_ == 0 || next_ > ObjectTable::kLargestHandle || db_.objects().FindHandle(next_) != nullptr)
+            ++next_;
+        return next_++;
+    }
 
     void Tag(const DxfTag& tag, bool flat) {
         switch (tag.kind()) {

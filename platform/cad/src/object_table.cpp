@@ -22,10 +22,17 @@ ObjectTable::~ObjectTable()
 
 ObjectStub* ObjectTable::Add(AcDbObject* object, std::uint64_t handle)
 {
-    if (handle != 0 && byHandle_.count(handle) != 0)
+    if (handle > kLargestHandle || (handle != 0 && byHandle_.count(handle) != 0))
         return nullptr;
-    if (handle == 0)
-        handle = seed_;
+    if (handle == 0) {
+        if (seed_ <= kLargestHandle) {
+            handle = seed_;
+        } else {
+            while (byHandle_.count(lowestFree_) != 0)
+                ++lowestFree_;
+            handle = lowestFree_;
+        }
+    }
     auto stub = std::make_unique<ObjectStub>();
     stub->database = database_;
     stub->index = stubs_.size();

@@ -27,7 +27,8 @@ namespace {
 bool IsXDataItemCode(int code)
 {
     return (code >= 1000 && code <= 1005 && code != 1001) || (code >= 1010 && code <= 1013) ||
-           (code >= 1040 && code <= 1042) || code == 1070 || code == 1071;
+           (code >= 1020 && code <= 1023) || (code >= 1030 && code <= 1033) || (code >= 1040 && code <= 1042) ||
+           code == 1070 || code == 1071;
 }
 
 std::size_t ItemSize(const DxfTag& tag)

@@ -224,8 +224,8 @@ TEST(CadDictionaries, SubDictionariesAndXrecordChunksRoundTrip)
     EXPECT_EQ(back, image);
     acutRelRb(chain);
 
-    // Groups an xrecord cannot hold are refused whole.
-    resbuf* bad = acutBuildList(90, 1L, 1000, "xdata in a record", 0);
+    // Groups an xrecord cannot hold (a handle, an application name) are refused whole.
+    resbuf* bad = acutBuildList(90, 1L, 1001, "APP", 0);
     auto* loose = new AcDbXrecord;
     EXPECT_EQ(loose->setFromRbChain(*bad), Acad::eInvalidResBuf);
     EXPECT_TRUE(loose->data().empty());

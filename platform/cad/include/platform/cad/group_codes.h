@@ -20,5 +20,8 @@ enum class GroupValueKind {
 // value and for unknown codes (check IsKnownGroupCode).
 GroupValueKind GroupKindOf(int code);
 bool IsKnownGroupCode(int code);
+// The y or z group of a point (20-37, 120-139, 220-239, 1020-1039): part of the point that its x
+// group starts, a real of its own only where it stands alone.
+bool IsPointFollowerCode(int code);
 
 }  // namespace platform::cad

@@ -27,13 +27,17 @@ struct ObjectStub {
 
 class ObjectTable {
 public:
+    // The largest handle an object can have: the seed is always above every handle.
+    static constexpr std::uint64_t kLargestHandle = UINT64_MAX - 1;
+
     explicit ObjectTable(AcDbDatabase* database);
     ~ObjectTable();
     ObjectTable(const ObjectTable&) = delete;
     ObjectTable& operator=(const ObjectTable&) = delete;
 
-    // Takes ownership of the object under a new handle (or the given one when it is free; 0 when it
-    // is taken). The object must not be resident yet.
+    // Takes ownership of the object under a new handle (or the given one when it is free; null when
+    // it is taken or above kLargestHandle). New handles come from the seed; once the seed is past
+    // the largest handle, from the lowest ones still free. The object must not be resident yet.
     ObjectStub* Add(AcDbObject* object, std::uint64_t handle = 0);
     ObjectStub* FindHandle(std::uint64_t handle) const;
     ObjectStub* At(std::uint64_t index) const { return index < stubs_.size() ? stubs_[index].get() : nullptr; }
@@ -51,6 +55,7 @@ private:
     std::vector<std::unique_ptr<ObjectStub>> stubs_;
     std::unordered_map<std::uint64_t, ObjectStub*> byHandle_;
     std::uint64_t seed_ = 1;
+    std::uint64_t lowestFree_ = 1;  // where the search for a free handle goes on
 };
 
 }  // namespace platform::cad
