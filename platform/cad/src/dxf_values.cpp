@@ -56,9 +56,10 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
     DxfTagList tags;
     DxfTagList* out = &tags;
     bool body = false;
+    std::vector<bool> taken;
     for (std::size_t k = r.begin + 1; k < r.end; ++k) {
         const DxfGroup& gr = g_[k];
-        if (gr.code == 999)
+        if (gr.code == 999 || (!taken.empty() && taken[k - r.begin]))
             continue;
         // With commonOnly the class's own fields, read already, are passed over.
         if (commonOnly && gr.code == 100)
@@ -84,12 +85,23 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
                 tag.real = Real(gr);
                 break;
             case GroupValueKind::Point: {
-                if (k + 1 >= r.end || g_[k + 1].code != gr.code + 10)
-                    DxfFail(gr.line, "point group " + std::to_string(gr.code) + " without its y value");
                 tag.point.x = Real(gr);
-                tag.point.y = Real(g_[++k]);
-                if (k + 1 < r.end && g_[k + 1].code == gr.code + 20)
-                    tag.point.z = Real(g_[++k]);
+                if (k + 1 < r.end && g_[k + 1].code == gr.code + 10) {
+                    tag.point.y = Real(g_[++k]);
+                    if (k + 1 < r.end && g_[k + 1].code == gr.code + 20)
+                        tag.point.z = Real(g_[++k]);
+                    else
+                        tag.flat = true;
+                    break;
+                }
+                // Releases before R11 wrote all x groups of a record, then the y groups, then z.
+                std::size_t y = LaterFollower(r, k, gr.code + 10, taken);
+                if (y == r.end)
+                    DxfFail(gr.line, "point group " + std::to_string(gr.code) + " without its y value");
+                tag.point.y = Real(g_[y]);
+                std::size_t z = LaterFollower(r, k, gr.code + 20, taken);
+                if (z != r.end)
+                    tag.point.z = Real(g_[z]);
                 else
                     tag.flat = true;
                 break;
@@ -128,6 +140,22 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
         out->push_back(std::move(tag));
     }
     return tags;
+}
+
+// The first y or z group after the x group at k that no other point took, looked for up to the
+// next point of the same code or the record's extended data; r.end when there is none.
+std::size_t DxfValues::LaterFollower(const DxfRecord& r, std::size_t k, int code, std::vector<bool>& taken) const {
+    if (taken.empty())
+        taken.resize(r.end - r.begin);
+    for (std::size_t j = k + 1; j < r.end; ++j) {
+        if (g_[j].code == 1001 || g_[j].code == g_[k].code)
+            break;
+        if (g_[j].code == code && !taken[j - r.begin]) {
+            taken[j - r.begin] = true;
+            return j;
+        }
+    }
+    return r.end;
 }
 
 int DxfValues::Hex(char c) {

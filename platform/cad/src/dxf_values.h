@@ -32,6 +32,7 @@ public:
     DxfTagList Tags(const DxfRecord& r, DxfTagList* xdata = nullptr, bool commonOnly = false) const;
 
 private:
+    std::size_t LaterFollower(const DxfRecord& r, std::size_t k, int code, std::vector<bool>& taken) const;
     static int Hex(char c);
 
     const std::vector<DxfGroup>& g_;

@@ -27,13 +27,7 @@ from ezdxf import recover
 # Drawings that still come out damaged: the checks each fails, and why. Any other check failing, or
 # one of these passing, is reported; take checks off as the reader and writer learn them.
 OPENS = "opens and saves"
-KNOWN_FAILING = {
-    "AC1003_LINE_Example.dxf": ({OPENS}, "refused: x, y and z groups of its points interleaved (10 11 20 21)"),
-    "leader-mleader.dxf": ({OPENS}, "refused: a leader's offset point (211)"),
-    "small_r14.dxf": ({OPENS}, "refused: XRECORD holding groups 1000-1070"),
-    "ezdxf_R2000.dxf": ({OPENS}, "refused: XRECORD holding groups 1000 and 1071"),
-    "ezdxf_R2018.dxf": ({OPENS}, "refused: XRECORD holding groups 1000 and 1071"),
-}
+KNOWN_FAILING = {}
 
 # Feature classes for ogr2ogr: layer names and texts outside any single-byte code page, as Chinese
 # GIS data is.

@@ -6,6 +6,7 @@
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_line.h"
 #include "platform/cad/db_xrecord.h"
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
@@ -116,6 +117,33 @@ TEST(DxfForeignGroups, OpenAndComeBackUnchanged) {
     AcDbDatabase refused(false, true);
     EXPECT_FALSE(platform::cad::ReadDxf(lone, refused, error));
     EXPECT_NE(error.find("coordinate group 21 without its x value"), std::string::npos) << error;
+}
+
+// Releases before R11 wrote a record's x groups first, then its y groups, then its z groups.
+TEST(DxfForeignGroups, PointsWithInterleavedCoordinatesOfOldReleases) {
+    const std::string drawing =
+        "  0\nSECTION\n  2\nENTITIES\n"
+        "  0\nLINE\n  5\n2A\n  8\n0\n 10\n1.5\n 11\n2.0\n 20\n-3.0\n 21\n4.0\n 30\n0.5\n 31\n0.25\n"
+        "  0\nLINE\n  5\n2B\n  8\n0\n 10\n7.0\n 11\n8.0\n 20\n9.0\n 21\n10.0\n"
+        "  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase db(false, true);
+    std::string error;
+    ASSERT_TRUE(platform::cad::ReadDxf(drawing, db, error)) << error;
+    auto* spatial = AcDbLine::cast(ByHandle(db, "2A"));
+    auto* flat = AcDbLine::cast(ByHandle(db, "2B"));
+    ASSERT_NE(spatial, nullptr);
+    ASSERT_NE(flat, nullptr);
+    EXPECT_EQ(spatial->startPoint(), AcGePoint3d(1.5, -3.0, 0.5));
+    EXPECT_EQ(spatial->endPoint(), AcGePoint3d(2.0, 4.0, 0.25));
+    EXPECT_EQ(flat->startPoint(), AcGePoint3d(7.0, 9.0, 0));
+    EXPECT_EQ(flat->endPoint(), AcGePoint3d(8.0, 10.0, 0));
+
+    // An x group whose y never comes is still refused.
+    std::string cut = drawing;
+    cut.replace(cut.find(" 21\n10.0\n"), 10, "");
+    AcDbDatabase refused(false, true);
+    EXPECT_FALSE(platform::cad::ReadDxf(cut, refused, error));
+    EXPECT_NE(error.find("point group 11 without its y value"), std::string::npos) << error;
 }
 
 }  // namespace
