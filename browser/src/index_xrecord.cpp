@@ -30,7 +30,7 @@ Acad::ErrorStatus OpenSubDictionary(Opened<AcDbDictionary>& sub, const char* dic
         const Acad::ErrorStatus es = named->getAt(dictionaryName, id);
         if (es != Acad::eOk) return es;
     }
-    return sub.open(id, mode);
+    return sub.openObject(id, mode);
 }
 
 // The data list: the length, then the chunks. Null when memory runs out.
@@ -57,7 +57,7 @@ bool WriteIndexXrecord(const char* dictionaryName, const char* key, const std::u
         if (!named) return false;
         AcDbObjectId id;
         if (named->getAt(dictionaryName, id) == Acad::eOk) {
-            sub.open(id, AcDb::kForWrite);
+            sub.openObject(id, AcDb::kForWrite);
         } else {
             auto* created = new AcDbDictionary;
             if (named->setAt(dictionaryName, created, id) != Acad::eOk) {
@@ -65,7 +65,7 @@ bool WriteIndexXrecord(const char* dictionaryName, const char* key, const std::u
                 return false;
             }
             created->close();
-            sub.open(id, AcDb::kForWrite);
+            sub.openObject(id, AcDb::kForWrite);
         }
     }
     if (!sub) return false;

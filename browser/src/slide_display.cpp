@@ -155,7 +155,7 @@ AcDbObjectId CreateRingRegion(const InfoPointList& ring) {
     AcDbVoidPtrArray curves, regions;
     {
         drawingutil::Opened<AcDbPolyline> outline;
-        if (outlineId.isNull() || outline.open(outlineId, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId();
+        if (outlineId.isNull() || outline.openObject(outlineId, AcDb::kForWrite) != Acad::eOk) return AcDbObjectId();
         curves.append(outline.get());
         AcDbRegion::createFromCurves(curves, regions);
         outline->erase();
@@ -179,10 +179,10 @@ AcDbObjectId CreateRingRegion(const InfoPointList& ring) {
 // Takes each later region out of the first, so that inner rings become holes.
 void SubtractRegions(AcDbObjectId first, const std::vector<AcDbObjectId>& others) {
     drawingutil::Opened<AcDbRegion> target;
-    if (first.isNull() || target.open(first, AcDb::kForWrite) != Acad::eOk) return;
+    if (first.isNull() || target.openObject(first, AcDb::kForWrite) != Acad::eOk) return;
     for (AcDbObjectId id : others) {
         drawingutil::Opened<AcDbRegion> hole;
-        if (id.isNull() || hole.open(id, AcDb::kForWrite) != Acad::eOk) continue;
+        if (id.isNull() || hole.openObject(id, AcDb::kForWrite) != Acad::eOk) continue;
         target->booleanOper(AcDb::kBoolSubtract, hole.get());
     }
 }

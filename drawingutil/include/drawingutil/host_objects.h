@@ -29,19 +29,19 @@ template <typename T>
 class Opened {
 public:
     Opened() = default;
-    Opened(AcDbObjectId id, AcDb::OpenMode mode) { open(id, mode); }
+    Opened(AcDbObjectId id, AcDb::OpenMode mode) { openObject(id, mode); }
     // The entity an entity name stands for; nothing is open for a name the host does not know.
     Opened(const ads_name entity, AcDb::OpenMode mode)
     {
         AcDbObjectId id;
         if (IdOfName(entity, id))
-            open(id, mode);
+            openObject(id, mode);
     }
     ~Opened() { close(); }
     Opened(const Opened&) = delete;
     Opened& operator=(const Opened&) = delete;
 
-    Acad::ErrorStatus open(AcDbObjectId id, AcDb::OpenMode mode)
+    Acad::ErrorStatus openObject(AcDbObjectId id, AcDb::OpenMode mode)
     {
         close();
         status_ = acdbOpenObject(object_, id, mode);
