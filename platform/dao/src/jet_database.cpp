@@ -1,0 +1,161 @@
+// Access (Jet 3 and Jet 4) files through libmdb. Texts come from libmdb as UTF-8 and are converted
+// to the host's code page here; numbers and dates are taken from the row's stored bytes, so that a
+// Single comes back as the same 4-byte real and a date as the same day count.
+#include <cstring>
+
+#include <glib.h>
+#include <mdbtools.h>
+
+#include "engine.h"
+#include "platform/text/encoding.h"
+#include "platform/text/gbk.h"
+
+namespace platform::dao {
+namespace {
+
+// Room for the longest memo libmdb hands over, as UTF-8.
+constexpr std::size_t kBindSize = 3 * 65536 + 16;
+
+template <typename T>
+T Stored(const MdbHandle* mdb, const MdbColumn* col)
+{
+    T value{};
+    if (col->cur_value_start >= 0 && static_cast<std::size_t>(col->cur_value_start) + sizeof(T) <= sizeof mdb->pg_buf &&
+        static_cast<std::size_t>(col->cur_value_len) >= sizeof(T))
+        std::memcpy(&value, mdb->pg_buf + col->cur_value_start, sizeof(T));
+    return value;
+}
+
+class JetDatabase : public Database {
+public:
+    JetDatabase(std::string bytes, const std::string& path) : bytes_(std::move(bytes)), path_(path)
+    {
+        mdb_ = mdb_open_buffer(bytes_.data(), bytes_.size(), MDB_NOFLAGS);
+        if (mdb_ == nullptr)
+            ThrowUnrecognized(path_, "");
+        // A file cut short ends inside a page; one cut at a page boundary lacks pages the catalog
+        // or a table points to, which the reads below find.
+        if (mdb_->fmt == nullptr || mdb_->fmt->pg_size == 0 || bytes_.size() % mdb_->fmt->pg_size != 0) {
+            Release();
+            ThrowUnrecognized(path_, "The file is cut short.");
+        }
+        if (mdb_read_catalog(mdb_, MDB_TABLE) == nullptr) {
+            Release();
+            ThrowUnrecognized(path_, "Its catalog cannot be read.");
+        }
+        mdb_set_bind_size(mdb_, kBindSize);
+    }
+
+    ~JetDatabase() override { Release(); }
+
+    std::shared_ptr<const Table> ReadTable(const std::string& name) override
+    {
+        MdbCatalogEntry* entry = nullptr;
+        for (guint i = 0; mdb_->catalog != nullptr && i < mdb_->catalog->len; ++i) {
+            auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+            if (e->object_type == MDB_TABLE && !mdb_is_system_table(e) &&
+                text::GbkEqualNoCase(text::Utf8ToGbk(e->object_name), name)) {
+                entry = e;
+                break;
+            }
+        }
+        if (entry == nullptr)
+            ThrowTableNotFound(name);
+        MdbTableDef* def = mdb_read_table(entry);
+        if (def == nullptr)
+            ThrowUnrecognized(path_, "A table cannot be read.");
+        auto table = std::make_shared<Table>();
+        table->name = text::Utf8ToGbk(entry->object_name);
+        bool ok = Read(def, *table);
+        mdb_free_tabledef(def);
+        if (!ok)
+            ThrowUnrecognized(path_, "A table cannot be read.");
+        return table;
+    }
+
+private:
+    bool Read(MdbTableDef* def, Table& table)
+    {
+        if (mdb_read_columns(def) == nullptr || def->columns == nullptr)
+            return false;
+        std::size_t count = def->columns->len;
+        std::vector<std::vector<char>> bound(count, std::vector<char>(kBindSize));
+        std::vector<int> lengths(count, 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+            table.fields.push_back(text::Utf8ToGbk(col->name));
+            mdb_bind_column(def, static_cast<int>(i) + 1, bound[i].data(), &lengths[i]);
+        }
+        mdb_rewind_table(def);
+        while (mdb_fetch_row(def)) {
+            std::vector<COleVariant> row;
+            row.reserve(count);
+            for (std::size_t i = 0; i < count; ++i) {
+                auto* col = static_cast<MdbColumn*>(g_ptr_array_index(def->columns, i));
+                row.push_back(Value(col, bound[i].data(), lengths[i]));
+            }
+            table.rows.push_back(std::move(row));
+        }
+        // Rows the table's header counts but the pages do not hold: the file lost pages.
+        return table.rows.size() >= def->num_rows;
+    }
+
+    COleVariant Value(MdbColumn* col, const char* bound, int length)
+    {
+        switch (col->col_type) {
+        case MDB_BOOL:
+            return COleVariant::Bool(length > 0 && std::strcmp(bound, "1") == 0);
+        case MDB_TEXT:
+        case MDB_MEMO:
+            // libmdb gives an empty text and a null alike.
+            if (length <= 0)
+                return COleVariant::Null();
+            return COleVariant::Text(text::Utf8ToGbk(std::string_view(bound, std::strlen(bound))));
+        case MDB_OLE: {
+            if (length <= 0)
+                return COleVariant::Null();
+            std::size_t size = 0;
+            void* data = mdb_ole_read_full(mdb_, col, &size);
+            COleVariant v = COleVariant::Bytes(std::string_view(static_cast<const char*>(data), data ? size : 0));
+            g_free(data);
+            return v;
+        }
+        default:
+            break;
+        }
+        if (col->cur_value_len <= 0)
+            return COleVariant::Null();
+        switch (col->col_type) {
+        case MDB_BYTE: return COleVariant::Byte(Stored<BYTE>(mdb_, col));
+        case MDB_INT: return COleVariant(Stored<SHORT>(mdb_, col));
+        case MDB_LONGINT: return COleVariant(Stored<LONG>(mdb_, col));
+        case MDB_MONEY: return COleVariant::Currency(Stored<LONGLONG>(mdb_, col));
+        case MDB_FLOAT: return COleVariant(Stored<float>(mdb_, col));
+        case MDB_DOUBLE: return COleVariant(Stored<double>(mdb_, col));
+        case MDB_DATETIME: return COleVariant::Date(Stored<double>(mdb_, col));
+        default:
+            // Replication ids and decimals: as the text libmdb writes them.
+            return COleVariant::Text(text::Utf8ToGbk(std::string_view(bound, std::strlen(bound))));
+        }
+    }
+
+    void Release()
+    {
+        if (mdb_ != nullptr)
+            mdb_close(mdb_);
+        mdb_ = nullptr;
+    }
+
+    std::string bytes_;  // libmdb reads from this buffer for as long as the handle lives
+    std::string path_;
+    MdbHandle* mdb_ = nullptr;
+};
+
+}  // namespace
+
+std::shared_ptr<Database> OpenJetDatabase(std::string bytes, const std::string& windowsPath)
+{
+    return std::make_shared<JetDatabase>(std::move(bytes), windowsPath);
+}
+
+}  // namespace platform::dao
