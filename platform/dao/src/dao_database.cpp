@@ -230,6 +230,13 @@ void CDaoRecordset::GetFieldValue(int index, COleVariant& value)
     value = table_->rows[static_cast<std::size_t>(position_)][static_cast<std::size_t>(index)];
 }
 
+COleVariant CDaoRecordset::GetFieldValue(int index)
+{
+    COleVariant value;
+    GetFieldValue(index, value);
+    return value;
+}
+
 short CDaoRecordset::GetFieldCount() const
 {
     RequireOpen();

@@ -13,8 +13,9 @@
 namespace platform::dao {
 namespace {
 
-// Room for the longest memo libmdb hands over, as UTF-8.
-constexpr std::size_t kBindSize = 3 * 65536 + 16;
+// Room for a text libmdb hands over, as UTF-8. libmdb allocates this much for every text it
+// converts, so it is kept to what a memo of the exchange tables needs: longer memos are cut.
+constexpr std::size_t kBindSize = 65536;
 
 template <typename T>
 T Stored(const MdbHandle* mdb, const MdbColumn* col)

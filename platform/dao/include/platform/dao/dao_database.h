@@ -79,6 +79,7 @@ public:
     void GetFieldValue(LPCSTR name, COleVariant& value);
     COleVariant GetFieldValue(LPCSTR name);
     void GetFieldValue(int index, COleVariant& value);
+    COleVariant GetFieldValue(int index);
     short GetFieldCount() const;
 
     CDaoDatabase* m_pDatabase;
