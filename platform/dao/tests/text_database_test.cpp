@@ -6,6 +6,7 @@
 
 #include "platform/dao/dao_database.h"
 #include "platform/ui/answer_source.h"
+#include "platform/win/fault_injection.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
@@ -90,6 +91,14 @@ TEST(TextDatabase, ReadsTypedRowsInTheHostsCodePage)
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(lines[0].find("exclusive read-only engine 0x0601 connect \";pwd=\""), std::string::npos) << lines[0];
     EXPECT_EQ(dero::testing::ReadFile(path), kTables);
+
+    // A file the system refuses to open or read is the engine's "cannot use the file".
+    for (auto kind : {platform::win::FaultKind::Open, platform::win::FaultKind::Read}) {
+        platform::win::ScopedFaults faults;
+        platform::win::InjectFault(kind, u"*cvtExchange.mdb");
+        EXPECT_EQ(ErrorOf([&] { db.Open(path.c_str(), TRUE, TRUE); }), kDaoCannotOpenFile);
+        EXPECT_FALSE(db.IsOpen());
+    }
 }
 
 TEST(TextDatabase, MalformedFilesRaiseTheEnginesException)
