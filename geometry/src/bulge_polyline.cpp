@@ -21,21 +21,29 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 bool IsArc(double bulge, double tolerance) { return std::fabs(bulge) > tolerance; }
 
-// The lists as walked: a closed polyline gets its first vertex again at the end.
+// The lists as walked: a closed polyline comes back to its first vertex at the end.
 struct Walk {
-    PointList points;
-    DoubleList bulges;
+    const PointList* points = nullptr;
+    const DoubleList* bulges = nullptr;
+    bool closed = false;
+
+    std::size_t size() const { return points->size() + (closed ? 1 : 0); }
+    const Point2d& point(std::size_t i) const { return (*points)[i % points->size()]; }
+    double bulge(std::size_t i) const { return (*bulges)[i % bulges->size()]; }
 };
 
 bool MakeWalk(const PointList& points, const DoubleList& bulges, bool closed, Walk& walk) {
     if (points.size() != bulges.size() || points.empty()) return false;
-    walk.points = points;
-    walk.bulges = bulges;
-    if (closed) {
-        walk.points.push_back(points.front());
-        walk.bulges.push_back(0.0);
-    }
+    walk = {&points, &bulges, closed};
     return true;
+}
+
+// The walked lists written out, for the segment index.
+void Unroll(const Walk& walk, PointList& points, DoubleList& bulges) {
+    for (std::size_t i = 0; i < walk.size(); ++i) {
+        points.push_back(walk.point(i));
+        bulges.push_back(i < walk.points->size() ? walk.bulge(i) : 0.0);
+    }
 }
 
 struct Side {
@@ -52,10 +60,10 @@ struct Side {
 
 Side MakeSide(const Walk& walk, std::size_t i, double tolerance, bool ownsEnd) {
     Side side;
-    side.s = walk.points[i];
-    side.e = walk.points[i + 1];
+    side.s = walk.point(i);
+    side.e = walk.point(i + 1);
     side.ownsEnd = ownsEnd;
-    const double bulge = walk.bulges[i];
+    const double bulge = walk.bulge(i);
     if (IsArc(bulge, tolerance)) {
         side.arc = SegmentPolarGeometry(side.s, side.e, bulge, side.record.centre, side.record.radius,
                                         side.record.startAngle, side.record.endAngle);
@@ -93,10 +101,14 @@ void IntersectBulgePolylines(const PointList& pointsA, const DoubleList& bulgesA
     if (!MakeWalk(pointsA, bulgesA, closedA, a) || !MakeWalk(pointsB, bulgesB, closedB, b)) return;
     // Segment boxes in an index: a long ring meets only the segments of the other that lie near
     // each of its own, in the same order as comparing every pair.
-    const PolylineSegments segmentsA(a.points, a.bulges);
-    const PolylineSegments segmentsB(b.points, b.bulges);
-    const std::size_t lastA = a.points.size() - 1;
-    const std::size_t lastB = b.points.size() - 1;
+    PointList pa, pb;
+    DoubleList ba, bb;
+    Unroll(a, pa, ba);
+    Unroll(b, pb, bb);
+    const PolylineSegments segmentsA(pa, ba);
+    const PolylineSegments segmentsB(pb, bb);
+    const std::size_t lastA = a.size() - 1;
+    const std::size_t lastB = b.size() - 1;
     std::vector<uint32_t> candidates;
     for (std::size_t i = 0; i < lastA; ++i) {
         candidates.clear();
@@ -109,29 +121,33 @@ void IntersectBulgePolylines(const PointList& pointsA, const DoubleList& bulgesA
     }
 }
 
+bool PointParameterOnSegment(const Point2d& s, const Point2d& e, double bulge, const Point2d& p, double arcTolerance,
+                             double& f) {
+    bool on = false;
+    Point2d centre;
+    double radius = 0.0, a0 = 0.0, a1 = 0.0;
+    if (IsArc(bulge, arcTolerance) && SegmentPolarGeometry(s, e, bulge, centre, radius, a0, a1)) {
+        on = PointOnArcParameter(p, centre, a0, a1, radius, f);
+        if (bulge < 0.0) f = 1.0 - f;
+    } else if (PointsCoincide(s.x, s.y, e.x, e.y)) {
+        on = PointsCoincide(p.x, p.y, s.x, s.y);
+        f = 0.0;
+    } else {
+        on = PointWithinSegment(p, s, e, f);
+    }
+    // The tests allow a little beyond each end; the fraction stays on the segment.
+    if (on) f = std::clamp(f, 0.0, 1.0);
+    return on;
+}
+
 bool PointParameterOnPolyline(const PointList& points, const DoubleList& bulges, const Point2d& p, bool closed,
                               double arcTolerance, double& t) {
     Walk walk;
     if (!MakeWalk(points, bulges, closed, walk)) return false;
-    for (std::size_t i = 0; i + 1 < walk.points.size(); ++i) {
-        const Point2d& s = walk.points[i];
-        const Point2d& e = walk.points[i + 1];
+    for (std::size_t i = 0; i + 1 < walk.size(); ++i) {
         double f = 0.0;
-        bool on = false;
-        const double bulge = walk.bulges[i];
-        Point2d centre;
-        double radius = 0.0, a0 = 0.0, a1 = 0.0;
-        if (IsArc(bulge, arcTolerance) && SegmentPolarGeometry(s, e, bulge, centre, radius, a0, a1)) {
-            on = PointOnArcParameter(p, centre, a0, a1, radius, f);
-            if (bulge < 0.0) f = 1.0 - f;
-        } else if (PointsCoincide(s.x, s.y, e.x, e.y)) {
-            on = PointsCoincide(p.x, p.y, s.x, s.y);
-        } else {
-            on = PointWithinSegment(p, s, e, f);
-        }
-        if (on) {
-            // The tests allow a little beyond each end; the parameter stays on the segment.
-            t = static_cast<double>(i) + std::clamp(f, 0.0, 1.0);
+        if (PointParameterOnSegment(walk.point(i), walk.point(i + 1), walk.bulge(i), p, arcTolerance, f)) {
+            t = static_cast<double>(i) + f;
             return true;
         }
     }
@@ -142,17 +158,17 @@ bool PointAtPolylineParameter(const PointList& points, const DoubleList& bulges,
                               double arcTolerance, Point2d& point) {
     Walk walk;
     if (!MakeWalk(points, bulges, closed, walk) || !std::isfinite(t) || t < 0.0) return false;
-    const double last = static_cast<double>(walk.points.size() - 1);
+    const double last = static_cast<double>(walk.size() - 1);
     if (t > last) return false;
     const std::size_t i = static_cast<std::size_t>(t);
     const double f = t - static_cast<double>(i);
-    if (f < 1e-6 || i + 1 >= walk.points.size()) {
-        point = walk.points[i];
+    if (f < 1e-6 || i + 1 >= walk.size()) {
+        point = walk.point(i);
         return true;
     }
-    const Point2d& s = walk.points[i];
-    const Point2d& e = walk.points[i + 1];
-    const double bulge = walk.bulges[i];
+    const Point2d& s = walk.point(i);
+    const Point2d& e = walk.point(i + 1);
+    const double bulge = walk.bulge(i);
     Point2d centre;
     double radius = 0.0, a0 = 0.0, a1 = 0.0;
     if (IsArc(bulge, arcTolerance) && SegmentPolarGeometry(s, e, bulge, centre, radius, a0, a1)) {
@@ -171,14 +187,14 @@ bool DistanceToBulgePolyline(const PointList& points, const DoubleList& bulges, 
                              double arcTolerance, double& distance, Point2d& nearest) {
     Walk walk;
     if (!MakeWalk(points, bulges, closed, walk)) return false;
-    distance = std::sqrt(SquaredDistance(p, walk.points[0]));
-    nearest = walk.points[0];
-    for (std::size_t i = 0; i + 1 < walk.points.size() && distance >= 1e-6; ++i) {
-        const Point2d& s = walk.points[i];
-        const Point2d& e = walk.points[i + 1];
+    distance = std::sqrt(SquaredDistance(p, walk.point(0)));
+    nearest = walk.point(0);
+    for (std::size_t i = 0; i + 1 < walk.size() && distance >= 1e-6; ++i) {
+        const Point2d& s = walk.point(i);
+        const Point2d& e = walk.point(i + 1);
         Point2d centre, candidate;
         double radius = 0.0, a0 = 0.0, a1 = 0.0, d = 0.0;
-        if (IsArc(walk.bulges[i], arcTolerance) && SegmentPolarGeometry(s, e, walk.bulges[i], centre, radius, a0, a1)) {
+        if (IsArc(walk.bulge(i), arcTolerance) && SegmentPolarGeometry(s, e, walk.bulge(i), centre, radius, a0, a1)) {
             d = NearestPointOnArc(p, centre, a0, a1, radius, candidate);
         } else if (PointsCoincide(s.x, s.y, e.x, e.y)) {
             candidate = s;

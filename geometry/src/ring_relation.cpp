@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <memory>
+#include <vector>
 
 #include "geometry/bulge_polygon.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/point_segment_tests.h"
+#include "geometry/polyline_intersection.h"
 
 namespace geometry {
 namespace {
@@ -34,6 +37,47 @@ bool PrepareRing(PointList& points, DoubleList& bulges) {
     return points.size() >= 3;
 }
 
+// A ring ready for many questions: where a point lies along it, and where a point lies with
+// respect to it. Long rings answer through their segment index instead of walking every side.
+class PreparedRing {
+public:
+    PreparedRing(const PointList& points, const DoubleList& bulges)
+        : points_(points), bulges_(bulges), walk_(points), walkBulges_(bulges), polygon_(points, bulges) {
+        walk_.push_back(points.front());
+        walkBulges_.push_back(0.0);
+        segments_ = std::make_unique<PolylineSegments>(walk_, walkBulges_);
+    }
+
+    const PointList& Points() const { return points_; }
+    const DoubleList& Bulges() const { return bulges_; }
+    int Locate(const Point2d& p) const { return polygon_.Locate(p.x, p.y); }
+
+    // The parameter of the first side that holds p, as PointParameterOnPolyline gives it.
+    bool Parameter(const Point2d& p, std::vector<uint32_t>& candidates, double& t) const {
+        Extents box;
+        box.Include(p);
+        box.Expand(0.0011);
+        candidates.clear();
+        segments_->Candidates(box, candidates);
+        for (uint32_t i : candidates) {
+            double f = 0.0;
+            if (PointParameterOnSegment(walk_[i], walk_[i + 1], walkBulges_[i], p, kArcTolerance, f)) {
+                t = static_cast<double>(i) + f;
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    const PointList& points_;
+    const DoubleList& bulges_;
+    PointList walk_;
+    DoubleList walkBulges_;
+    std::unique_ptr<PolylineSegments> segments_;
+    PreparedBulgePolygon polygon_;
+};
+
 struct PieceSides {
     bool in = false;
     bool out = false;
@@ -42,14 +86,15 @@ struct PieceSides {
 
 // Cuts `ring` at the meeting points and classifies the middle of each piece against `other`.
 // With stopOnOverlap, stops as soon as pieces lie both inside and outside.
-PieceSides ClassifyPieces(const PointList& ring, const DoubleList& bulges, const PointList& other,
-                          const DoubleList& otherBulges, const PointList& meeting, bool stopOnOverlap) {
+PieceSides ClassifyPieces(const PreparedRing& ring, const PreparedRing& other, const PointList& meeting,
+                          bool stopOnOverlap) {
     std::vector<double> params;
     params.reserve(meeting.size() + 1);
+    std::vector<uint32_t> candidates;
     for (const Point2d& p : meeting) {
         double t = 0.0;
         // A meeting point the ring cannot place gives no cut.
-        if (PointParameterOnPolyline(ring, bulges, p, true, kArcTolerance, t)) params.push_back(t);
+        if (ring.Parameter(p, candidates, t)) params.push_back(t);
     }
     PieceSides sides;
     if (params.empty()) return sides;
@@ -57,14 +102,14 @@ PieceSides ClassifyPieces(const PointList& ring, const DoubleList& bulges, const
     // The same place found by several segment pairs cuts once.
     params.erase(std::unique(params.begin(), params.end(), [](double a, double b) { return b - a < 1e-9; }),
                  params.end());
-    const double n = static_cast<double>(ring.size());
+    const double n = static_cast<double>(ring.Points().size());
     params.push_back(params.front() + n);
     for (std::size_t k = 0; k + 1 < params.size(); ++k) {
         double mid = 0.5 * (params[k] + params[k + 1]);
         if (mid > n) mid -= n;
         Point2d p;
-        if (!PointAtPolylineParameter(ring, bulges, mid, true, kArcTolerance, p)) continue;
-        const int where = PointInBulgePolygon(other, otherBulges, p.x, p.y);
+        if (!PointAtPolylineParameter(ring.Points(), ring.Bulges(), mid, true, kArcTolerance, p)) continue;
+        const int where = other.Locate(p);
         if (where == 1) sides.in = true;
         else if (where == -1) sides.out = true;
         else if (where == 0) sides.on = true;
@@ -81,17 +126,19 @@ int RingRelation(PointList points1, DoubleList bulges1, PointList points2, Doubl
 
     PointList meeting;
     IntersectBulgePolylines(points1, bulges1, points2, bulges2, true, true, kArcTolerance, meeting);
+    const PreparedRing ring1(points1, bulges1);
+    const PreparedRing ring2(points2, bulges2);
     if (meeting.empty()) {
         for (const Point2d& p : points1)
-            if (PointInBulgePolygon(points2, bulges2, p.x, p.y) == 1) return kRelationFirstInside;
+            if (ring2.Locate(p) == 1) return kRelationFirstInside;
         for (const Point2d& p : points2)
-            if (PointInBulgePolygon(points1, bulges1, p.x, p.y) == 1) return kRelationSecondInside;
+            if (ring1.Locate(p) == 1) return kRelationSecondInside;
         return kRelationApart;
     }
 
-    const PieceSides first = ClassifyPieces(points1, bulges1, points2, bulges2, meeting, true);
+    const PieceSides first = ClassifyPieces(ring1, ring2, meeting, true);
     if (first.in && first.out) return kRelationOverlap;
-    const PieceSides second = ClassifyPieces(points2, bulges2, points1, bulges1, meeting, false);
+    const PieceSides second = ClassifyPieces(ring2, ring1, meeting, false);
     if (first.in) return second.out ? kRelationFirstInsideTouching : kRelationTouch;
     if (first.out) return second.out ? kRelationTouch : kRelationSecondInsideTouching;
     if (second.out) return kRelationFirstInsideTouching;

@@ -95,6 +95,7 @@ TEST(BulgeGeosComparison, PointLocationOnGridRings) {
         }
         probes.insert(probes.end(), ring.arcMiddles.begin(), ring.arcMiddles.end());
         const std::size_t onBoundary = probes.size();
+        const PreparedBulgePolygon prepared(ring.points, ring.bulges);
         // Off the boundary: steps of 1/8 put many probes level with vertices.
         for (int k = 0; k < 30; ++k) {
             const Point2d p{kX0 - 2 + eighth(random) / 8.0, kY0 - 2 + eighth(random) / 8.0};
@@ -105,6 +106,7 @@ TEST(BulgeGeosComparison, PointLocationOnGridRings) {
             const int ours = PointInBulgePolygon(ring.points, ring.bulges, p.x, p.y);
             const int geos = testing::GeosPointLocation(ring.chords, p);
             if (k < onBoundary) EXPECT_EQ(ours, 0) << "ring " << r << " probe " << k;
+            EXPECT_EQ(prepared.Locate(p.x, p.y), ours) << "ring " << r << " probe " << k;
             EXPECT_EQ(ours, -geos) << "ring " << r << " at " << p.x - kX0 << " " << p.y - kY0;
             ++compared;
         }

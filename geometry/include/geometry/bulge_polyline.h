@@ -24,6 +24,10 @@ void IntersectBulgePolylines(const PointList& pointsA, const DoubleList& bulgesA
 bool PointParameterOnPolyline(const PointList& points, const DoubleList& bulges, const Point2d& p, bool closed,
                               double arcTolerance, double& t);
 
+// The fraction along the segment s-e (from s) of p, when the segment holds it.
+bool PointParameterOnSegment(const Point2d& s, const Point2d& e, double bulge, const Point2d& p, double arcTolerance,
+                             double& f);
+
 // The point at parameter t; false for t that is not finite, negative or past the last vertex
 // (the closing vertex of a closed polyline included).
 bool PointAtPolylineParameter(const PointList& points, const DoubleList& bulges, double t, bool closed,
