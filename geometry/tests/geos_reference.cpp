@@ -164,4 +164,80 @@ PointList GeosSegmentIntersection(const Point2d& a, const Point2d& b, const Poin
     throw std::runtime_error("GEOS gave an unexpected segment intersection");
 }
 
+namespace {
+
+Geom ClosedLine(GEOSContextHandle_t h, const PointList& ring, bool closed) {
+    PointList line = ring;
+    if (closed) line.push_back(ring.front());
+    return Geom(GEOSGeom_createLineString_r(h, Sequence(h, line)), GeomDeleter{h});
+}
+
+Geom Polygon(GEOSContextHandle_t h, const PointList& ring) {
+    PointList closed = ring;
+    closed.push_back(ring.front());
+    return Geom(GEOSGeom_createPolygon_r(h, GEOSGeom_createLinearRing_r(h, Sequence(h, closed)), nullptr, 0),
+                GeomDeleter{h});
+}
+
+void CollectMeeting(GEOSContextHandle_t h, const GEOSGeometry* g, GeosMeeting& meeting) {
+    const int type = GEOSGeomTypeId_r(h, g);
+    if (GEOSisEmpty_r(h, g)) return;
+    if (type == GEOS_POINT) {
+        Point2d p;
+        GEOSGeomGetX_r(h, g, &p.x);
+        GEOSGeomGetY_r(h, g, &p.y);
+        meeting.points.push_back(p);
+    } else if (type == GEOS_LINESTRING) {
+        const PointList line = Points(h, g);
+        meeting.stretchEnds.push_back(line.front());
+        meeting.stretchEnds.push_back(line.back());
+    } else {
+        for (int i = 0; i < GEOSGetNumGeometries_r(h, g); ++i) CollectMeeting(h, GEOSGetGeometryN_r(h, g, i), meeting);
+    }
+}
+
+}  // namespace
+
+GeosMeeting GeosBoundaryMeeting(const PointList& ring1, const PointList& ring2) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    Geom first = ClosedLine(h, ring1, true);
+    Geom second = ClosedLine(h, ring2, true);
+    Geom meet(GEOSIntersection_r(h, first.get(), second.get()), GeomDeleter{h});
+    if (!meet) throw std::runtime_error("GEOS intersection failed");
+    GeosMeeting meeting;
+    CollectMeeting(h, meet.get(), meeting);
+    return meeting;
+}
+
+double GeosBoundaryDistance(const PointList& ring, bool closed, const Point2d& p) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    Geom line = ClosedLine(h, ring, closed);
+    Geom point(GEOSGeom_createPointFromXY_r(h, p.x, p.y), GeomDeleter{h});
+    double distance = 0.0;
+    if (GEOSDistance_r(h, line.get(), point.get(), &distance) != 1) throw std::runtime_error("GEOS distance failed");
+    return distance;
+}
+
+int GeosRingRelation(const PointList& ring1, const PointList& ring2) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    Geom a = Polygon(h, ring1);
+    Geom b = Polygon(h, ring2);
+    if (GEOSisValid_r(h, a.get()) != 1 || GEOSisValid_r(h, b.get()) != 1) return 1000;
+    char* matrix = GEOSRelate_r(h, a.get(), b.get());
+    if (matrix == nullptr) throw std::runtime_error("GEOS relate failed");
+    auto matches = [&](const char* pattern) { return GEOSRelatePatternMatch_r(h, matrix, pattern) == 1; };
+    const bool boundaries = matrix[4] != 'F';
+    int code = 0;
+    if (matches("T*F**FFF*")) code = 100;
+    else if (matches("FF*FF****")) code = -2;
+    else if (matrix[0] == 'F') code = -1;
+    else if (matches("T*F**F***")) code = boundaries ? 1 : 2;
+    else if (matches("T*****FF*")) code = boundaries ? 11 : 12;
+    GEOSFree_r(h, matrix);
+    return code;
+}
+
 }  // namespace geometry::testing

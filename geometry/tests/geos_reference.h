@@ -27,4 +27,20 @@ int GeosPointLocation(const PointList& ring, const Point2d& p);
 // their overlap.
 PointList GeosSegmentIntersection(const Point2d& a, const Point2d& b, const Point2d& c, const Point2d& d);
 
+// Where the boundaries of two rings (implicitly closed) meet, as GEOS's intersection gives it:
+// single points, and the ends of each common stretch.
+struct GeosMeeting {
+    PointList points;
+    PointList stretchEnds;
+};
+GeosMeeting GeosBoundaryMeeting(const PointList& ring1, const PointList& ring2);
+
+// GEOS's distance from p to the ring's boundary (implicitly closed when asked).
+double GeosBoundaryDistance(const PointList& ring, bool closed, const Point2d& p);
+
+// How GEOS relates the polygons of two rings, in the codes of the ring relation test: 100 equal,
+// -2 disjoint, -1 touching, 1 / 2 first within second with / without boundary contact, 11 / 12
+// second within first likewise, 0 overlapping; 1000 when either ring is invalid.
+int GeosRingRelation(const PointList& ring1, const PointList& ring2);
+
 }  // namespace geometry::testing
