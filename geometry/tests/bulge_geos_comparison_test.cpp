@@ -105,7 +105,9 @@ TEST(BulgeGeosComparison, PointLocationOnGridRings) {
             const Point2d& p = probes[k];
             const int ours = PointInBulgePolygon(ring.points, ring.bulges, p.x, p.y);
             const int geos = testing::GeosPointLocation(ring.chords, p);
-            if (k < onBoundary) EXPECT_EQ(ours, 0) << "ring " << r << " probe " << k;
+            if (k < onBoundary) {
+                EXPECT_EQ(ours, 0) << "ring " << r << " probe " << k;
+            }
             EXPECT_EQ(prepared.Locate(p.x, p.y), ours) << "ring " << r << " probe " << k;
             EXPECT_EQ(ours, -geos) << "ring " << r << " at " << p.x - kX0 << " " << p.y - kY0;
             ++compared;
