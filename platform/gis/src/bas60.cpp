@@ -196,12 +196,14 @@ short GisGetFileSlot(short workspace, short kind)
 LONG GisLoadFile(const char* path, short slot, LONG, LONG, LONG)
 {
     if (path == nullptr) return 0;
-    std::string bytes;
-    const int read = ReadFileBytes(path, &bytes);
+    std::unique_ptr<char[]> bytes;
+    std::size_t size = 0;
+    const int read = ReadFileBytes(path, &bytes, &size);
     if (read <= 0) return read;
     GisDocument document;
     std::string error;
-    if (!ParseGisDocument(bytes, &document, &error)) return -1;
+    if (!ParseGisDocument(std::string_view(bytes.get(), size), &document, &error)) return -1;
+    bytes.reset();
     State& s = state();
     std::lock_guard lock(s.mutex);
     Slot* target = s.FindSlot(slot);

@@ -265,15 +265,18 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     const std::size_t fieldCount = result.fields.size();
     const std::size_t valuesSize = fieldCount * 2;
     if (!in.GetCount(&count, 16 + 4 + GIS_POINT_PARAM_SIZE + valuesSize)) return fail("point count");
-    result.points.resize(count);
-    for (auto& point : result.points) {
+    // Built one by one rather than cleared in a pass first: large files touch each element once.
+    result.points.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        GisPoint& point = result.points.emplace_back();
         if (!in.Get(&point.position) || !in.GetText(&point.text, 65535) ||
             !in.GetBytes(point.params.data(), point.params.size()) || !GetValues(in, fieldCount, &point.values))
             return fail("point");
     }
     if (!in.GetCount(&count, 4 + GIS_LINE_PARAM_SIZE + valuesSize)) return fail("line count");
-    result.lines.resize(count);
-    for (auto& line : result.lines) {
+    result.lines.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        GisLine& line = result.lines.emplace_back();
         std::uint32_t points = 0;
         if (!in.GetCount(&points, sizeof(D_DOT))) return fail("line");
         line.points.resize(points);
@@ -282,8 +285,9 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
             return fail("line");
     }
     if (!in.GetCount(&count, 4 + GIS_AREA_PARAM_SIZE + valuesSize)) return fail("area count");
-    result.areas.resize(count);
-    for (auto& area : result.areas) {
+    result.areas.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        GisArea& area = result.areas.emplace_back();
         std::uint32_t entries = 0;
         if (!in.GetCount(&entries, sizeof(LONG))) return fail("area");
         area.lines.resize(entries);

@@ -234,7 +234,7 @@ std::string DumpDocument(const GisDocument& document)
 {
     std::string out;
     out += "GISFILE kind=" + std::to_string(document.kind) + "\n";
-    out += "# a " + std::string(KindName(document.kind)) + " file: " + std::to_string(document.fields.size()) +
+    out += "# " + std::string(KindName(document.kind)) + " file: " + std::to_string(document.fields.size()) +
            " fields, " + std::to_string(document.points.size()) + " points, " + std::to_string(document.lines.size()) +
            " lines, " + std::to_string(document.areas.size()) + " areas, " + std::to_string(document.rows.size()) +
            " records\n";

@@ -57,10 +57,11 @@ protected:
             EXPECT_GT(GisNewTableRow(file, kind, &structure, &values), 0);
         }
         EXPECT_EQ(GisSetFieldText(structure, values, "名称", "乗\"\\昇"), 1);
-        if (kind == GIS_KIND_TABLE)
+        if (kind == GIS_KIND_TABLE) {
             EXPECT_EQ(GisAppendTableRow(file, structure, values), 1);
-        else
+        } else {
             EXPECT_EQ(GisPutAttribute(file, kind, 1, structure, values), 1);
+        }
         EXPECT_GT(GisSaveFile(file, path.c_str(), GIS_SAVE_MODE, 0, 0, 0), 0);
         GisCloseFile(slot, 0);
         GisFreeWorkspace(workspace);
@@ -109,8 +110,9 @@ TEST_F(GisdumpTest, EveryKindRoundTripsThroughText)
         EXPECT_EQ(Dump(Build(text)), text);
         // GBK text shows as UTF-8; a lone lead byte and the quote and backslash are escaped.
         EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"\"乗\\\"\\\\昇\"")), std::string::npos) << text;
-        if (kind == GIS_KIND_POINT)
+        if (kind == GIS_KIND_POINT) {
             EXPECT_NE(text.find(reinterpret_cast<const char*>(u8"POINT 0.1 -3e-07 \"乗昇\\x81\"")), std::string::npos);
+        }
     }
 
     // A project, written by hand.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,7 @@ bool LooksLikeGisProject(std::string_view bytes);
 // temporary file beside the target and is renamed into place, so a failed write leaves nothing
 // under the target's name. Reads fail with 0 (cannot open) or -1 (damaged).
 int ReadFileBytes(const std::string& path, std::string* bytes);
+int ReadFileBytes(const std::string& path, std::unique_ptr<char[]>* bytes, std::size_t* size);
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace platform::gis
