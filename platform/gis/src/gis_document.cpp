@@ -26,7 +26,10 @@ class Writer {
 public:
     template <typename T>
     void Put(T value) { Append(&value, sizeof value); }
-    void Append(const void* data, std::size_t size) { bytes_.append(static_cast<const char*>(data), size); }
+    void Append(const void* data, std::size_t size)
+    {
+        if (size > 0) bytes_.append(static_cast<const char*>(data), size);
+    }
     void PutText(std::string_view text)
     {
         Put(static_cast<std::uint32_t>(text.size()));
@@ -60,6 +63,7 @@ public:
     bool GetBytes(void* out, std::size_t size)
     {
         if (left() < size) return false;
+        if (size == 0) return true;
         std::memcpy(out, bytes_.data() + pos_, size);
         pos_ += size;
         return true;
@@ -258,7 +262,7 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     if (!in.GetCount(&count, 11) || count == 0 || count > kMaxFields) return fail("field list");
     result.fields.resize(count);
     for (auto& field : result.fields) {
-        if (!in.GetText(&field.name, 19) || !in.Get(&field.type) || field.type > GIS_FIELD_INT64 ||
+        if (!in.GetText(&field.name, 19) || field.name.empty() || !in.Get(&field.type) || field.type > GIS_FIELD_INT64 ||
             !in.Get(&field.width) || !in.Get(&field.decimals) || !in.Get(&field.flag))
             return fail("field");
     }
@@ -278,7 +282,7 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     for (std::uint32_t i = 0; i < count; ++i) {
         GisLine& line = result.lines.emplace_back();
         std::uint32_t points = 0;
-        if (!in.GetCount(&points, sizeof(D_DOT))) return fail("line");
+        if (!in.GetCount(&points, sizeof(D_DOT)) || points < 2) return fail("line");
         line.points.resize(points);
         if (!in.GetBytes(line.points.data(), points * sizeof(D_DOT)) ||
             !in.GetBytes(line.params.data(), line.params.size()) || !GetValues(in, fieldCount, &line.values))

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -229,6 +230,23 @@ TEST_F(GisFilesTest, DamagedMissingAndForeignFilesDoNotLoad)
         std::string flipped = good;
         flipped[at] = static_cast<char>(flipped[at] ^ 0x41);
         EXPECT_LT(load(flipped), 0) << at;
+    }
+    // With the checksum made right again, the structure checks alone must refuse or take the bytes
+    // whole: whatever they take is a file that writes back to the same bytes.
+    for (std::size_t at = 0; at + 4 < good.size(); ++at) {
+        for (unsigned char mask : {0x01, 0x80, 0xFF}) {
+            std::string changed = good;
+            changed[at] = static_cast<char>(changed[at] ^ mask);
+            const auto crc = static_cast<std::uint32_t>(
+                crc32_z(0, reinterpret_cast<const Bytef*>(changed.data()), changed.size() - 4));
+            std::memcpy(changed.data() + changed.size() - 4, &crc, 4);
+            platform::gis::GisDocument document;
+            std::string error;
+            if (platform::gis::ParseGisDocument(changed, &document, &error))
+                EXPECT_EQ(platform::gis::SerializeGisDocument(document), changed) << at;
+            else
+                EXPECT_FALSE(error.empty());
+        }
     }
     EXPECT_EQ(GisLoadFile("C:\\data\\missing.wp", slot, 0, 0, 0), 0);
     // A file of another kind is refused by the slot.

@@ -422,8 +422,8 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
         if (word == "POINT") {
             GisPoint point;
             if (tokens.size() != 4 || !ParseDouble(tokens[1].text, &point.position.x) ||
-                !ParseDouble(tokens[2].text, &point.position.y) || !tokens[3].quoted)
-                return fail("expected POINT x y \"text\"");
+                !ParseDouble(tokens[2].text, &point.position.y) || !tokens[3].quoted || tokens[3].text.size() > 65535)
+                return fail("expected POINT x y \"text\" (at most 65535 bytes)");
             point.text = tokens[3].text;
             point.values = blank();
             file.points.push_back(std::move(point));
