@@ -1,5 +1,6 @@
 #include "platform/gis/bas60.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -322,7 +323,9 @@ LONG GisWritePoint(short file, const D_DOT* position, const char* text, short te
     State& s = state();
     std::lock_guard lock(s.mutex);
     Slot* slot = FileOf(s, file);
-    if (slot == nullptr || position == nullptr || textLength < 0 || (textLength > 0 && text == nullptr)) return 0;
+    if (slot == nullptr || position == nullptr || !IsFinite(*position) || textLength < 0 ||
+        (textLength > 0 && text == nullptr))
+        return 0;
     GisPoint point;
     point.position = *position;
     if (textLength > 0) point.text.assign(text, static_cast<std::size_t>(textLength));
@@ -337,7 +340,7 @@ LONG GisWriteLine(short file, const D_DOT* points, LONG count, const BYTE* param
     State& s = state();
     std::lock_guard lock(s.mutex);
     Slot* slot = FileOf(s, file);
-    if (slot == nullptr || points == nullptr || count < 2) return 0;
+    if (slot == nullptr || points == nullptr || count < 2 || !std::all_of(points, points + count, IsFinite)) return 0;
     GisLine line;
     line.points.assign(points, points + count);
     if (params) std::memcpy(line.params.data(), params, line.params.size());

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -134,6 +135,8 @@ bool GetValues(Reader& in, std::size_t count, std::vector<std::string>* values)
 }
 
 }  // namespace
+
+bool IsFinite(const D_DOT& point) { return std::isfinite(point.x) && std::isfinite(point.y); }
 
 bool IsGisKind(int kind)
 {
@@ -273,7 +276,7 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     result.points.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisPoint& point = result.points.emplace_back();
-        if (!in.Get(&point.position) || !in.GetText(&point.text, 65535) ||
+        if (!in.Get(&point.position) || !IsFinite(point.position) || !in.GetText(&point.text, 65535) ||
             !in.GetBytes(point.params.data(), point.params.size()) || !GetValues(in, fieldCount, &point.values))
             return fail("point");
     }
@@ -285,6 +288,7 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
         if (!in.GetCount(&points, sizeof(D_DOT)) || points < 2) return fail("line");
         line.points.resize(points);
         if (!in.GetBytes(line.points.data(), points * sizeof(D_DOT)) ||
+            !std::all_of(line.points.begin(), line.points.end(), IsFinite) ||
             !in.GetBytes(line.params.data(), line.params.size()) || !GetValues(in, fieldCount, &line.values))
             return fail("line");
     }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ TEST_F(GisFilesTest, LineFileKeepsGeometryParametersAndGbkValues)
     EXPECT_EQ(GisWriteLine(file, first, 2, params.data(), 2), 1);
     EXPECT_EQ(GisWriteLine(file, second, 3, nullptr, 2), 2);
     EXPECT_EQ(GisWriteLine(file, second, 1, nullptr, 2), 0) << "a line has two points at least";
+    const D_DOT notANumber[] = {{0, 0}, {0, std::numeric_limits<double>::quiet_NaN()}};
+    EXPECT_EQ(GisWriteLine(file, notANumber, 2, nullptr, 2), 0);
+    EXPECT_EQ(GisWritePoint(file, &notANumber[1], nullptr, 0, nullptr, 2), 0);
     EXPECT_EQ(GisIsEmpty(file), 0);
 
     // Values set by name: text is cut to the width on a character boundary, numbers are checked.

@@ -393,8 +393,12 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
                 list.entries.push_back(entry);
                 last = Last::Entry;
             } else if (word == "RECORD" && tokens.size() == 2 && last == Last::Entry) {
-                if (!ParseHex(tokens[1], &list.entries.back().record, sizeof(PRJ_ENTRY)))
+                auto& entry = list.entries.back();
+                const std::string title(entry.record.title, strnlen(entry.record.title, sizeof entry.record.title));
+                if (!ParseHex(tokens[1], &entry.record, sizeof(PRJ_ENTRY)))
                     return fail("a record is 256 bytes in hex");
+                if (std::string_view(entry.record.title, strnlen(entry.record.title, sizeof entry.record.title)) != title)
+                    return fail("the record does not begin with the entry's title");
             } else {
                 return fail("expected ENTRY \"path\" \"title\" or RECORD hex");
             }

@@ -141,6 +141,7 @@ TEST_F(GisdumpTest, BadTextIsRefusedWithTheLine)
         {"GISFILE kind=1\nFIELD \"ID\" type=3 width=10 decimals=0 flag=1\nPOINT 1 2 \"a\"\n  VALUES \"1\" \"2\"\n",
          "line 4"},
         {"GISFILE kind=1\nPOINT 1 2 \"unterminated\n", "line 2"},
+        {"GISPROJECT\nENTRY \"a.wt\" \"A\"\n  RECORD " + std::string(512, '0') + "\n", "line 3"},
     };
     for (const auto& [text, where] : cases) {
         GisDocument document;

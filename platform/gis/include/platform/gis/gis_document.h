@@ -60,6 +60,8 @@ struct GisProject {
 };
 
 bool IsGisKind(int kind);
+// Coordinates are finite numbers; anything else is damage.
+bool IsFinite(const D_DOT& point);
 // The blank document of a new file: the "ID" field alone.
 GisDocument NewGisDocument(short kind);
 // The value a field starts with: "0" for numbers, empty otherwise.
