@@ -1,0 +1,360 @@
+#include "platform/gis/gis_document.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/text/gbk.h"
+
+namespace platform::gis {
+
+static_assert(std::endian::native == std::endian::little, "the file format is little-endian");
+
+namespace {
+
+constexpr char kFileMagic[4] = {'D', 'G', 'I', 'S'};
+constexpr char kProjectMagic[4] = {'D', 'P', 'R', 'J'};
+constexpr std::uint16_t kVersion = 1;
+constexpr std::size_t kMaxValueBytes = 255;
+constexpr std::size_t kMaxFields = 1024;
+
+class Writer {
+public:
+    template <typename T>
+    void Put(T value) { Append(&value, sizeof value); }
+    void Append(const void* data, std::size_t size)
+    {
+        if (size > 0) bytes_.append(static_cast<const char*>(data), size);
+    }
+    void PutText(std::string_view text)
+    {
+        Put(static_cast<std::uint32_t>(text.size()));
+        Append(text.data(), text.size());
+    }
+    void Reserve(std::size_t size) { bytes_.reserve(size); }
+    std::string Finish()
+    {
+        const auto crc = static_cast<std::uint32_t>(
+            crc32_z(0, reinterpret_cast<const Bytef*>(bytes_.data()), bytes_.size()));
+        Put(crc);
+        return std::move(bytes_);
+    }
+
+private:
+    std::string bytes_;
+};
+
+// Every read is checked against what is left, so no count or length can reach past the end.
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+    template <typename T>
+    bool Get(T* value)
+    {
+        if (left() < sizeof(T)) return false;
+        std::memcpy(value, bytes_.data() + pos_, sizeof(T));
+        pos_ += sizeof(T);
+        return true;
+    }
+    bool GetBytes(void* out, std::size_t size)
+    {
+        if (left() < size) return false;
+        if (size == 0) return true;
+        std::memcpy(out, bytes_.data() + pos_, size);
+        pos_ += size;
+        return true;
+    }
+    bool GetText(std::string* text, std::size_t maxSize)
+    {
+        std::uint32_t size = 0;
+        if (!Get(&size) || size > maxSize || size > left()) return false;
+        text->assign(bytes_.data() + pos_, size);
+        pos_ += size;
+        return true;
+    }
+    // A count of items of at least minSize bytes each that can still be in the file.
+    bool GetCount(std::uint32_t* count, std::size_t minSize)
+    {
+        return Get(count) && static_cast<std::uint64_t>(*count) * minSize <= left();
+    }
+    std::size_t left() const { return bytes_.size() - pos_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+// The body between the magic and the checksum, or false when the checksum does not match.
+bool CheckFrame(std::string_view bytes, const char (&magic)[4], std::string_view* body, std::string* error)
+{
+    if (bytes.size() < 4 + 2 + 4 || std::memcmp(bytes.data(), magic, 4) != 0) {
+        *error = "not a file of this kind";
+        return false;
+    }
+    std::uint32_t stored = 0;
+    std::memcpy(&stored, bytes.data() + bytes.size() - 4, 4);
+    const auto crc = static_cast<std::uint32_t>(
+        crc32_z(0, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size() - 4));
+    if (crc != stored) {
+        *error = "checksum mismatch: the file is damaged or cut short";
+        return false;
+    }
+    std::uint16_t version = 0;
+    std::memcpy(&version, bytes.data() + 4, 2);
+    if (version != kVersion) {
+        *error = "unknown format version " + std::to_string(version);
+        return false;
+    }
+    *body = bytes.substr(6, bytes.size() - 10);
+    return true;
+}
+
+void PutValues(Writer& out, const std::vector<std::string>& values)
+{
+    for (const auto& value : values) {
+        out.Put(static_cast<std::uint16_t>(value.size()));
+        out.Append(value.data(), value.size());
+    }
+}
+
+bool GetValues(Reader& in, std::size_t count, std::vector<std::string>* values)
+{
+    values->resize(count);
+    for (auto& value : *values) {
+        std::uint16_t size = 0;
+        if (!in.Get(&size) || size > kMaxValueBytes || size > in.left()) return false;
+        value.resize(size);
+        if (!in.GetBytes(value.data(), size)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsFinite(const D_DOT& point) { return std::isfinite(point.x) && std::isfinite(point.y); }
+
+bool IsGisKind(int kind)
+{
+    return kind == GIS_KIND_LINE || kind == GIS_KIND_POINT || kind == GIS_KIND_AREA || kind == GIS_KIND_TABLE;
+}
+
+GisDocument NewGisDocument(short kind)
+{
+    GisDocument document;
+    document.kind = kind;
+    document.fields.push_back(GisField{"ID", GIS_FIELD_LONG, 10, 0, 1});
+    return document;
+}
+
+std::string DefaultFieldValue(const GisField& field)
+{
+    switch (field.type) {
+    case GIS_FIELD_TEXT:
+    case GIS_FIELD_DATE:
+    case GIS_FIELD_TIME: return {};
+    default: return "0";
+    }
+}
+
+bool NormalizeFieldValue(const GisField& field, std::string_view text, std::string* stored)
+{
+    switch (field.type) {
+    case GIS_FIELD_TEXT:
+    case GIS_FIELD_DATE:
+    case GIS_FIELD_TIME: {
+        // Text is cut to the field's width (or the value limit) on a character boundary.
+        const std::size_t limit = field.width > 0 ? std::min<std::size_t>(field.width, kMaxValueBytes) : kMaxValueBytes;
+        *stored = platform::text::TruncateGbk(text, limit);
+        return true;
+    }
+    default: break;
+    }
+    std::size_t begin = text.find_first_not_of(' ');
+    std::size_t end = text.find_last_not_of(' ');
+    if (begin == std::string_view::npos) {
+        *stored = "0";
+        return true;
+    }
+    const std::string number(text.substr(begin, end - begin + 1));
+    char* stop = nullptr;
+    errno = 0;
+    const double value = std::strtod(number.c_str(), &stop);
+    if (stop == number.c_str() || *stop != '\0' || errno == ERANGE || !std::isfinite(value)) return false;
+    const bool integral = field.type == GIS_FIELD_BYTE || field.type == GIS_FIELD_SHORT || field.type == GIS_FIELD_LONG ||
+                          field.type == GIS_FIELD_INT64;
+    if (integral) {
+        if (value != std::trunc(value) || std::fabs(value) > 9.2e18) return false;
+        *stored = std::to_string(static_cast<long long>(value));
+    } else {
+        *stored = platform::text::TruncateGbk(number, kMaxValueBytes);
+    }
+    return true;
+}
+
+bool IsValidLineList(const std::vector<LONG>& list, std::size_t lineCount)
+{
+    if (list.size() < 2 || list[0] != static_cast<LONG>(list.size() - 1)) return false;
+    for (std::size_t i = 1; i < list.size(); ++i) {
+        const LONG entry = list[i];
+        if (entry == 0) continue;
+        if (entry == INT32_MIN || static_cast<std::size_t>(entry < 0 ? -entry : entry) > lineCount) return false;
+    }
+    return list[1] != 0;
+}
+
+std::string SerializeGisDocument(const GisDocument& document)
+{
+    Writer out;
+    out.Reserve(64 + document.lines.size() * (4 + 32 + GIS_LINE_PARAM_SIZE + 8));
+    out.Append(kFileMagic, 4);
+    out.Put(kVersion);
+    out.Put(static_cast<std::uint16_t>(document.kind));
+    out.Put(static_cast<std::uint32_t>(document.fields.size()));
+    for (const auto& field : document.fields) {
+        out.PutText(field.name);
+        out.Put(field.type);
+        out.Put(field.width);
+        out.Put(field.decimals);
+        out.Put(field.flag);
+    }
+    out.Put(static_cast<std::uint32_t>(document.points.size()));
+    for (const auto& point : document.points) {
+        out.Put(point.position);
+        out.PutText(point.text);
+        out.Append(point.params.data(), point.params.size());
+        PutValues(out, point.values);
+    }
+    out.Put(static_cast<std::uint32_t>(document.lines.size()));
+    for (const auto& line : document.lines) {
+        out.Put(static_cast<std::uint32_t>(line.points.size()));
+        out.Append(line.points.data(), line.points.size() * sizeof(D_DOT));
+        out.Append(line.params.data(), line.params.size());
+        PutValues(out, line.values);
+    }
+    out.Put(static_cast<std::uint32_t>(document.areas.size()));
+    for (const auto& area : document.areas) {
+        out.Put(static_cast<std::uint32_t>(area.lines.size()));
+        out.Append(area.lines.data(), area.lines.size() * sizeof(LONG));
+        out.Append(area.params.data(), area.params.size());
+        PutValues(out, area.values);
+    }
+    out.Put(static_cast<std::uint32_t>(document.rows.size()));
+    for (const auto& row : document.rows) PutValues(out, row);
+    return out.Finish();
+}
+
+bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string* error)
+{
+    std::string_view body;
+    if (!CheckFrame(bytes, kFileMagic, &body, error)) return false;
+    Reader in(body);
+    GisDocument result;
+    std::uint16_t kind = 0;
+    std::uint32_t count = 0;
+    auto fail = [&](const char* what) {
+        *error = std::string("damaged ") + what;
+        return false;
+    };
+    if (!in.Get(&kind) || !IsGisKind(kind)) return fail("file kind");
+    result.kind = static_cast<short>(kind);
+    if (!in.GetCount(&count, 11) || count == 0 || count > kMaxFields) return fail("field list");
+    result.fields.resize(count);
+    for (auto& field : result.fields) {
+        if (!in.GetText(&field.name, 19) || field.name.empty() || !in.Get(&field.type) || field.type > GIS_FIELD_INT64 ||
+            !in.Get(&field.width) || !in.Get(&field.decimals) || !in.Get(&field.flag))
+            return fail("field");
+    }
+    const std::size_t fieldCount = result.fields.size();
+    const std::size_t valuesSize = fieldCount * 2;
+    if (!in.GetCount(&count, 16 + 4 + GIS_POINT_PARAM_SIZE + valuesSize)) return fail("point count");
+    // Built one by one rather than cleared in a pass first: large files touch each element once.
+    result.points.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        GisPoint& point = result.points.emplace_back();
+        if (!in.Get(&point.position) || !IsFinite(point.position) || !in.GetText(&point.text, 65535) ||
+            !in.GetBytes(point.params.data(), point.params.size()) || !GetValues(in, fieldCount, &point.values))
+            return fail("point");
+    }
+    if (!in.GetCount(&count, 4 + GIS_LINE_PARAM_SIZE + valuesSize)) return fail("line count");
+    result.lines.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        GisLine& line = result.lines.emplace_back();
+        std::uint32_t points = 0;
+        if (!in.GetCount(&points, sizeof(D_DOT)) || points < 2) return fail("line");
+        line.points.resize(points);
+        if (!in.GetBytes(line.points.data(), points * sizeof(D_DOT)) ||
+            !std::all_of(line.points.begin(), line.points.end(), IsFinite) ||
+            !in.GetBytes(line.params.data(), line.params.size()) || !GetValues(in, fieldCount, &line.values))
+            return fail("line");
+    }
+    if (!in.GetCount(&count, 4 + GIS_AREA_PARAM_SIZE + valuesSize)) return fail("area count");
+    result.areas.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        GisArea& area = result.areas.emplace_back();
+        std::uint32_t entries = 0;
+        if (!in.GetCount(&entries, sizeof(LONG))) return fail("area");
+        area.lines.resize(entries);
+        if (!in.GetBytes(area.lines.data(), entries * sizeof(LONG)) ||
+            !IsValidLineList(area.lines, result.lines.size()) ||
+            !in.GetBytes(area.params.data(), area.params.size()) || !GetValues(in, fieldCount, &area.values))
+            return fail("area");
+    }
+    if (!in.GetCount(&count, valuesSize)) return fail("record count");
+    result.rows.resize(count);
+    for (auto& row : result.rows)
+        if (!GetValues(in, fieldCount, &row)) return fail("record");
+    if (in.left() != 0) return fail("file end");
+    *document = std::move(result);
+    return true;
+}
+
+std::string SerializeGisProject(const GisProject& project)
+{
+    Writer out;
+    out.Append(kProjectMagic, 4);
+    out.Put(kVersion);
+    out.Put(static_cast<std::uint32_t>(project.entries.size()));
+    for (const auto& entry : project.entries) {
+        out.PutText(entry.path);
+        out.Append(&entry.record, sizeof entry.record);
+    }
+    return out.Finish();
+}
+
+bool ParseGisProject(std::string_view bytes, GisProject* project, std::string* error)
+{
+    std::string_view body;
+    if (!CheckFrame(bytes, kProjectMagic, &body, error)) return false;
+    Reader in(body);
+    GisProject result;
+    std::uint32_t count = 0;
+    if (!in.GetCount(&count, 4 + sizeof(PRJ_ENTRY))) {
+        *error = "damaged entry count";
+        return false;
+    }
+    result.entries.resize(count);
+    for (auto& entry : result.entries) {
+        if (!in.GetText(&entry.path, 259) || !in.GetBytes(&entry.record, sizeof entry.record)) {
+            *error = "damaged entry";
+            return false;
+        }
+    }
+    if (in.left() != 0) {
+        *error = "damaged file end";
+        return false;
+    }
+    *project = std::move(result);
+    return true;
+}
+
+bool LooksLikeGisProject(std::string_view bytes)
+{
+    return bytes.size() >= 4 && std::memcmp(bytes.data(), kProjectMagic, 4) == 0;
+}
+
+}  // namespace platform::gis
