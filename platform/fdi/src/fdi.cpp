@@ -186,12 +186,6 @@ public:
         loose_.push_back(next);
         return false;
     }
-    bool Prepend(mscabd_cabinet* previous) {
-        if (context_->cabd->prepend(context_->cabd, first_, previous) == MSPACK_ERR_OK) return true;
-        loose_.push_back(previous);
-        return false;
-    }
-
 private:
     Context* context_;
     mscabd_cabinet* first_ = nullptr;
@@ -308,11 +302,38 @@ BOOL FDICopy(HFDI handle, char* pszCabinet, char* pszCabPath, int, PFNFDINOTIFY 
     note.iCabinet = cab->set_index;
     if (Notify(notify, fdintCABINET_INFO, note) == -1) return fail(FDIERROR_USER_ABORT);
 
-    bool joinedNext = false;
-    bool joinedPrevious = false;
-    bool continuesFromPrevious = false;
+    // libmspack extracts nothing from a folder whose continuation is missing, so the cabinets
+    // a continued folder runs into are joined before the first member.
+    bool continues = false;
     for (const MemberPlace& place : places)
-        if (place.folder == kFromPrevious || place.folder == kPreviousAndNext) continuesFromPrevious = true;
+        if (place.folder == kToNext || place.folder == kPreviousAndNext) continues = true;
+    mscabd_cabinet* last = cab;
+    for (int joined = 0; continues; ++joined) {
+        char nextFolder[256] = {};
+        std::snprintf(nextFolder, sizeof nextFolder, "%s", folder.c_str());
+        note = FDINOTIFICATION{};
+        note.pv = pvUser;
+        note.psz1 = Text(last->nextname);
+        note.psz2 = Text(last->nextinfo);
+        note.psz3 = nextFolder;
+        note.setID = cab->set_id;
+        note.iCabinet = cab->set_index;
+        note.fdie = FDIERROR_NONE;
+        if (Notify(notify, fdintNEXT_CABINET, note) == -1) return fail(FDIERROR_USER_ABORT);
+        if (!last->nextname || joined >= 64) return fail(FDIERROR_CORRUPT_CABINET);
+        nextFolder[sizeof nextFolder - 1] = '\0';
+        const std::string nextPath = std::string(nextFolder) + last->nextname;
+        mscabd_cabinet* next = set.OpenLoose(nextPath);
+        if (!next) return failMspack();
+        std::vector<MemberPlace> nextPlaces;
+        const bool readPlaces = ReadMemberPlaces(&context->system, nextPath.c_str(), &nextPlaces);
+        if (!set.Append(next)) return fail(FDIERROR_WRONG_CABINET);
+        if (!readPlaces) return fail(FDIERROR_CORRUPT_CABINET);
+        last = next;
+        continues = false;
+        for (const MemberPlace& place : nextPlaces)
+            if (place.folder == kPreviousAndNext) continues = true;
+    }
 
     for (std::size_t i = 0; i < members.size(); ++i) {
         mscabd_file* file = members[i];
@@ -328,34 +349,6 @@ BOOL FDICopy(HFDI handle, char* pszCabinet, char* pszCabPath, int, PFNFDINOTIFY 
             note.psz3 = Text(cab->previnfo);
             if (Notify(notify, fdintPARTIAL_FILE, note) == -1) return fail(FDIERROR_USER_ABORT);
             continue;
-        }
-        if (where == kToNext && !joinedNext) {
-            // The member ends in the next cabinet: the caller may say where that cabinet lies.
-            char nextFolder[256] = {};
-            std::snprintf(nextFolder, sizeof nextFolder, "%s", folder.c_str());
-            note.psz1 = Text(cab->nextname);
-            note.psz2 = Text(cab->nextinfo);
-            note.psz3 = nextFolder;
-            note.fdie = FDIERROR_NONE;
-            if (Notify(notify, fdintNEXT_CABINET, note) == -1) return fail(FDIERROR_USER_ABORT);
-            if (!cab->nextname) return fail(FDIERROR_CORRUPT_CABINET);
-            nextFolder[sizeof nextFolder - 1] = '\0';
-            mscabd_cabinet* next = set.OpenLoose(std::string(nextFolder) + cab->nextname);
-            if (!next) return failMspack();
-            if (!set.Append(next)) return fail(FDIERROR_WRONG_CABINET);
-            joinedNext = true;
-            note = FDINOTIFICATION{};
-            note.pv = pvUser;
-            note.setID = cab->set_id;
-            note.iCabinet = cab->set_index;
-        }
-        if (where == 0 && continuesFromPrevious && !joinedPrevious && cab->prevname) {
-            // A member that starts here in a folder begun in the previous cabinet needs that
-            // folder's earlier data.
-            mscabd_cabinet* previous = set.OpenLoose(folder + cab->prevname);
-            if (!previous) return failMspack();
-            if (!set.Prepend(previous)) return fail(FDIERROR_WRONG_CABINET);
-            joinedPrevious = true;
         }
         note.cb = static_cast<long>(file->length);
         note.psz1 = file->filename;
