@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cabinet_header.h"
+#include "platform/win/safe_points.h"
 
 namespace {
 
@@ -336,6 +337,8 @@ BOOL FDICopy(HFDI handle, char* pszCabinet, char* pszCabPath, int, PFNFDINOTIFY 
     }
 
     for (std::size_t i = 0; i < members.size(); ++i) {
+        // Between two members the cabinet is consistent: a worker may be held or stopped here.
+        if (i > 0) platform::win::SafePoint();
         mscabd_file* file = members[i];
         const USHORT where = places[i].folder;
         note = FDINOTIFICATION{};

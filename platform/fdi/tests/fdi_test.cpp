@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/safe_points.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
@@ -34,6 +35,8 @@ struct CopyRun {
     std::string abortAt;
 };
 CopyRun* g_run = nullptr;
+int g_safePoints = 0;
+void CountSafePoint() { ++g_safePoints; }
 
 INT_PTR Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION note) {
     CopyRun& run = *g_run;
@@ -85,7 +88,10 @@ TEST(Fdi, TestsAndExtractsGcabCabinets) {
     g_run = &run;
     std::string folder = temp.path() + "/";
     std::string name = "set.cab";
+    platform::win::SetSafePointHook(CountSafePoint);
     ASSERT_TRUE(FDICopy(fdi, name.data(), folder.data(), 0, Notify, nullptr, nullptr));
+    platform::win::SetSafePointHook(nullptr);
+    EXPECT_EQ(g_safePoints, 2);  // between the three members
     EXPECT_EQ(run.seen, (std::vector<std::string>{"info:" + folder, "copy:a.txt:70003", "close:a.txt",
                                                   "copy:empty.bin:0", "copy:b.txt:3", "close:b.txt"}));
     EXPECT_EQ(dero::testing::ReadFile(out + "/a.txt"), std::string(70000, 'a') + "end");
