@@ -15,9 +15,9 @@ import json
 import struct
 import sys
 
-spec = json.load(sys.stdin)
+layout = json.load(sys.stdin)
 files = []
-for f in spec["files"]:
+for f in layout["files"]:
     name = bytes.fromhex(f["name_hex"]) if "name_hex" in f else f["name"].encode("utf-8")
     data = f["data"].encode("utf-8") if "data" in f else bytes((i * 7 + len(files)) & 0xFF
                                                                for i in range(f.get("size", 0)))
@@ -28,9 +28,9 @@ for f in spec["files"]:
                       date=f.get("date", (2020 - 1980) << 9 | 5 << 5 | 17),
                       time=f.get("time", 13 << 11 | 45 << 5 | 10)))
 
-cabs = spec["cabinets"]
+cabs = layout["cabinets"]
 stream = b"".join(f["data"] for f in files)
-bounds = [0] + spec.get("split", []) + [len(stream)]
+bounds = [0] + layout.get("split", []) + [len(stream)]
 assert len(bounds) == len(cabs) + 1
 
 
@@ -101,7 +101,7 @@ for k, cab in enumerate(cabs):
         data += b"".join(struct.pack("<IHH", 0, len(p), size) + p for p, size in pieces)
     total = data_at + len(data)
     out = struct.pack("<4sIIIIIBBHHHHH", b"MSCF", 0, total, 0, files_at, 0, 3, 1, len(here), count, flags,
-                      spec.get("set_id", 1234), k)
+                      layout.get("set_id", 1234), k)
     out += names + folder_table + entries + data
-    with open(spec["dir"] + "/" + cab["name"], "wb") as handle:
+    with open(layout["dir"] + "/" + cab["name"], "wb") as handle:
         handle.write(out)
