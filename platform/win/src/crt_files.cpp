@@ -298,6 +298,15 @@ int _open(const char* path, int flags, int permission) {
     }
 }
 
+int _wopen(const WCHAR* path, int flags, int permission) {
+    if (!path) return FailErrno(EINVAL, -1);
+    try {
+        return OpenLow(path, flags, permission);
+    } catch (...) {
+        return FailErrno(ENOMEM, -1);
+    }
+}
+
 int _read(int file, void* buffer, unsigned int count) {
     const auto low = FindLow(file);
     if (!low) return FailErrno(EBADF, -1);

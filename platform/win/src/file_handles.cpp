@@ -1,6 +1,9 @@
 // Win32 file handles over the open-file table.
 #include "platform/win/file_handles.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <map>
 #include <mutex>
 
@@ -101,6 +104,29 @@ BOOL FlushCoreOf(HANDLE handle) {
     return TRUE;
 }
 
+timespec TimeOf(const FILETIME* time) {
+    if (!time) return timespec{0, UTIME_OMIT};
+    const ULONGLONG ticks = (ULONGLONG(time->dwHighDateTime) << 32) | time->dwLowDateTime;
+    // 1601 to 1970 in 100-nanosecond ticks.
+    const std::int64_t sinceEpoch = static_cast<std::int64_t>(ticks) - 116444736000000000LL;
+    std::int64_t seconds = sinceEpoch / 10000000;
+    std::int64_t rest = sinceEpoch % 10000000;
+    if (rest < 0) {
+        rest += 10000000;
+        --seconds;
+    }
+    return timespec{static_cast<time_t>(seconds), static_cast<long>(rest * 100)};
+}
+
+BOOL SetFileTimeCore(HANDLE handle, const FILETIME* lastAccess, const FILETIME* lastWrite) {
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if (!file->canWrite) return Fail(ERROR_ACCESS_DENIED);
+    const timespec times[2] = {TimeOf(lastAccess), TimeOf(lastWrite)};
+    if (::futimens(file->fd, times) != 0) return Fail(ERROR_ACCESS_DENIED);
+    return TRUE;
+}
+
 BOOL CloseHandleCore(HANDLE handle) {
     OpenFilePtr file;
     {
@@ -147,6 +173,9 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
 }
 BOOL FlushFileBuffers(HANDLE file) {
     return Guard<BOOL>(FALSE, [&] { return platform::win::FlushCoreOf(file); });
+}
+BOOL SetFileTime(HANDLE file, const FILETIME*, const FILETIME* lastAccess, const FILETIME* lastWrite) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::SetFileTimeCore(file, lastAccess, lastWrite); });
 }
 BOOL CloseHandle(HANDLE handle) {
     return Guard<BOOL>(FALSE, [&] { return platform::win::CloseHandleCore(handle); });

@@ -31,6 +31,7 @@ constexpr int _S_IWRITE = 0x0080;
 
 // Low-level files: small numbers, -1 with errno on failure.
 int _open(const char* path, int flags, int permission = _S_IREAD | _S_IWRITE);
+int _wopen(const WCHAR* path, int flags, int permission = _S_IREAD | _S_IWRITE);
 int _read(int file, void* buffer, unsigned int count);
 int _write(int file, const void* buffer, unsigned int count);
 long _lseek(int file, long offset, int origin);  // origin: SEEK_SET, SEEK_CUR or SEEK_END

@@ -51,3 +51,7 @@ BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 BOOL FlushFileBuffers(HANDLE file);
 // The handle is gone after the call even when it reports a failure.
 BOOL CloseHandle(HANDLE handle);
+
+// Sets the times given (a null pointer leaves that time as it is). The creation time is accepted
+// and not kept: the files underneath have none.
+BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
