@@ -222,6 +222,8 @@ private:
         if (const DxfGroup* seed = HeaderValue("$HANDSEED", 5); seed != nullptr && !DxfValues::HandleOutOfRange(*seed))
             highest = std::max(highest, DxfValues::HandleValue(*seed));
         db_.objects().SetHandleSeed(highest + 1);
+        // Every record but the block bounds becomes an object, and a few the reader adds.
+        db_.objects().Reserve(records_.size() + 16);
 
         DxfPolylineKind parent = DxfPolylineKind::None;
         bool inInsert = false;
@@ -562,7 +564,7 @@ private:
 
     void ApplyCommonParts() {
         for (auto& r : records_) {
-            if (r.object == nullptr)
+            if (r.object == nullptr || (r.kind == RecordKind::Entity && r.object->isWriteEnabled() && !HasCommonParts(r)))
                 continue;
             Writable access(r.object);
             DxfTagList xdata;
@@ -601,6 +603,19 @@ private:
                 Fail(XDataLine(r),
                      "the extended data of the " + Type(r) + " cannot be kept: " + Acad::ErrorStatusName(es));
         }
+    }
+
+    // Whether an entity has reactors, an extension dictionary or extended data to apply: most
+    // have none, and their groups need not be read again.
+    bool HasCommonParts(const Record& r) const {
+        bool body = false;
+        for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+            int code = g_[k].code;
+            if (code == 1001 || (code == 102 && !body))
+                return true;
+            body = body || code == 100;
+        }
+        return false;
     }
 
     int XDataLine(const Record& r) const {
