@@ -61,10 +61,10 @@ bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::s
         while (!value.empty() && value.back() == '\x1A')
             value.remove_suffix(1);
         if (code == 0 && value == "EOF") {
-            groups.push_back(DxfGroup{code, value, line});
+            groups.push_back(DxfGroup{code, line, value});
             break;
         }
-        groups.push_back(DxfGroup{code, valueLine, line});
+        groups.push_back(DxfGroup{code, line, valueLine});
         ++line;
     }
     return true;

@@ -598,7 +598,7 @@ private:
             std::vector<XDataApp> apps;
             Acad::ErrorStatus es = ParseXData(&db_, xdata, apps);
             if (es == Acad::eOk)
-                es = r.object->setXDataApps(apps);
+                es = r.object->setXDataApps(std::move(apps));
             if (es != Acad::eOk)
                 Fail(XDataLine(r),
                      "the extended data of the " + Type(r) + " cannot be kept: " + Acad::ErrorStatusName(es));

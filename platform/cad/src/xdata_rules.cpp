@@ -63,8 +63,14 @@ std::size_t XDataSize(const std::vector<XDataApp>& apps)
 
 bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
 {
+    return MergeXData(current, std::vector<XDataApp>(apps));
+}
+
+bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
+{
     std::vector<XDataApp> merged = current;
-    for (const XDataApp& app : apps) {
+    merged.reserve(merged.size() + apps.size());
+    for (XDataApp& app : apps) {
         bool replaced = false;
         for (XDataApp& entry : merged)
             if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
@@ -72,7 +78,7 @@ bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& app
                 replaced = true;
             }
         if (!replaced)
-            merged.push_back(app);
+            merged.push_back(std::move(app));
     }
     if (XDataSize(merged) > kMaxXDataBytes)
         return false;

@@ -27,5 +27,7 @@ std::size_t XDataSize(const std::vector<XDataApp>& apps);
 // The XData of an object after apps replace their namesakes in current; false when the result
 // would pass the 16 KB limit.
 bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps);
+// The same, taking the items of apps rather than copying them.
+bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps);
 
 }  // namespace platform::cad
