@@ -596,7 +596,7 @@ private:
             if (xdata.empty())
                 continue;
             std::vector<XDataApp> apps;
-            Acad::ErrorStatus es = ParseXData(&db_, xdata, apps);
+            Acad::ErrorStatus es = ParseXData(&db_, std::move(xdata), apps);
             if (es == Acad::eOk)
                 es = r.object->setXDataApps(std::move(apps));
             if (es != Acad::eOk)
