@@ -564,7 +564,8 @@ private:
 
     void ApplyCommonParts() {
         for (auto& r : records_) {
-            if (r.object == nullptr || (r.kind == RecordKind::Entity && r.object->isWriteEnabled() && !HasCommonParts(r)))
+            if (r.object == nullptr ||
+                (r.kind == RecordKind::Entity && r.object->isWriteEnabled() && !HasCommonParts(r)))
                 continue;
             Writable access(r.object);
             DxfTagList xdata;
