@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "block_extents_walk.h"
 #include "builtin_input.h"
 #include "drawing_services.h"
 #include "platform/cad/command_processor.h"
@@ -68,6 +69,7 @@ std::string Picture(AcDbDatabase* db)
     Box2d view{window.minPoint().x, window.minPoint().y, window.maxPoint().x, window.maxPoint().y};
     std::vector<std::uint64_t> slots = services.index.Search(view);
     std::sort(slots.begin(), slots.end());
+    BlockExtentsWalk walk;
     for (std::uint64_t slot : slots) {
         auto* entity = AcDbEntity::cast(db->objects().At(slot)->object.get());
         auto* layer = entity != nullptr ? AcDbLayerTableRecord::cast(PeekObject(entity->layerId())) : nullptr;

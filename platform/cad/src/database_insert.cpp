@@ -1,3 +1,4 @@
+#include <deque>
 #include <map>
 
 #include "platform/cad/db_block_reference.h"
@@ -36,6 +37,8 @@ public:
         return id;
     }
 
+    // The target's block of that name; one the target lacks is made now and filled by the copy
+    // under way, so that a long chain of nested blocks costs no stack.
     AcDbObjectId MapBlock(AcDbObjectId sourceBlock)
     {
         auto* block = AcDbBlockTableRecord::cast(PeekObject(sourceBlock));
@@ -45,12 +48,34 @@ public:
         AcDbObjectId id;
         if (table->getAt(block->name().c_str(), id) == Acad::eOk)
             return id;
-        CopyBlock(block->entityIds(), block->name().c_str(), block->origin(), id);
+        if (NewBlock(block->name().c_str(), block->origin(), id) != Acad::eOk)
+            return {};
+        toFill_.push_back({block->entityIds(), id});
         return id;
     }
 
     Acad::ErrorStatus CopyBlock(const AcDbObjectIdArray& entities, const char* name, const AcGePoint3d& origin,
                                 AcDbObjectId& blockId)
+    {
+        Acad::ErrorStatus es = NewBlock(name, origin, blockId);
+        if (es != Acad::eOk)
+            return es;
+        toFill_.push_back({entities, blockId});
+        while (!toFill_.empty()) {
+            Pending next = std::move(toFill_.front());
+            toFill_.pop_front();
+            Fill(next.entities, next.block);
+        }
+        return Acad::eOk;
+    }
+
+private:
+    struct Pending {
+        AcDbObjectIdArray entities;  // of the source
+        AcDbObjectId block;          // of the target
+    };
+
+    Acad::ErrorStatus NewBlock(const char* name, const AcGePoint3d& origin, AcDbObjectId& blockId)
     {
         AcDbBlockTable* table = nullptr;
         Acad::ErrorStatus es = target_->getBlockTable(table, AcDb::kForWrite);
@@ -67,6 +92,11 @@ public:
         }
         block->setOrigin(origin);
         block->close();
+        return Acad::eOk;
+    }
+
+    void Fill(const AcDbObjectIdArray& entities, AcDbObjectId blockId)
+    {
         for (const auto& id : entities) {
             auto* entity = AcDbEntity::cast(PeekObject(id));
             auto* copy = entity != nullptr ? static_cast<AcDbEntity*>(entity->clone()) : nullptr;
@@ -84,10 +114,8 @@ public:
                 delete copy;
             open->close();
         }
-        return Acad::eOk;
     }
 
-private:
     AcDbObjectId Copy(const AcDbSymbolTableRecord* record, AcDbObjectId targetTable)
     {
         auto* copy = static_cast<AcDbSymbolTableRecord*>(record->clone());
@@ -144,6 +172,7 @@ private:
 
     AcDbDatabase* target_;
     std::map<AcDbObjectId, AcDbObjectId> map_;
+    std::deque<Pending> toFill_;
 };
 
 }  // namespace

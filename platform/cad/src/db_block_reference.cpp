@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
+#include "block_extents_walk.h"
 #include "modify_guard.h"
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
@@ -74,39 +76,62 @@ AcGePoint3d AcDbBlockReference::toWorld(const AcGePoint3d& p, const AcGePoint3d&
 }
 
 namespace {
-// The blocks whose contents are being walked, outermost first. A block that inserts itself,
+using platform::cad::ObjectStub;
+
+// The blocks whose contents are being walked, outermost first, and the boxes (in block
+// coordinates) of the contents of each block measured in this walk. A block that inserts itself,
 // directly or through others, is drawn once and not again inside itself; nesting deeper than any
 // drawing needs is cut off too, so that a hostile file cannot exhaust the stack.
-class BlockWalk {
-public:
+struct WalkState {
     static constexpr std::size_t kDeepest = 256;
 
-    explicit BlockWalk(AcDbObjectId block)
-    {
-        entered_ = Path().size() < kDeepest && std::find(Path().begin(), Path().end(), block) == Path().end();
-        if (entered_)
-            Path().push_back(block);
-    }
-    ~BlockWalk()
-    {
-        if (entered_)
-            Path().pop_back();
-    }
-    BlockWalk(const BlockWalk&) = delete;
-    BlockWalk& operator=(const BlockWalk&) = delete;
-
-    bool entered() const { return entered_; }
-
-private:
-    static std::vector<AcDbObjectId>& Path()
-    {
-        thread_local std::vector<AcDbObjectId> path;
-        return path;
-    }
-
-    bool entered_ = false;
+    std::vector<ObjectStub*> path;
+    std::unordered_map<ObjectStub*, std::vector<AcDbExtents>> contents;
+    int walks = 0;
 };
+
+WalkState& State()
+{
+    thread_local WalkState state;
+    return state;
+}
+
+// The boxes of the entities of a block, each measured once per walk. None for a block already
+// being walked or nested too deep.
+const std::vector<AcDbExtents>& ContentBoxes(const AcDbBlockTableRecord& block)
+{
+    static const std::vector<AcDbExtents> kNone;
+    WalkState& state = State();
+    ObjectStub* key = block.objectId().stub();
+    if (auto found = state.contents.find(key); found != state.contents.end())
+        return found->second;
+    if (state.path.size() >= WalkState::kDeepest ||
+        std::find(state.path.begin(), state.path.end(), key) != state.path.end())
+        return kNone;
+    state.path.push_back(key);
+    std::vector<AcDbExtents> boxes;
+    for (const auto& id : block.entityIds()) {
+        auto* entity = AcDbEntity::cast(PeekObject(id));
+        AcDbExtents inner;
+        // Attribute definitions are templates: they show through the attributes.
+        if (entity == nullptr || AcDbAttributeDefinition::cast(entity) != nullptr ||
+            entity->getGeomExtents(inner) != Acad::eOk)
+            continue;
+        boxes.push_back(inner);
+    }
+    state.path.pop_back();
+    // References stay valid as the map grows.
+    return state.contents.emplace(key, std::move(boxes)).first->second;
+}
 }  // namespace
+
+platform::cad::BlockExtentsWalk::BlockExtentsWalk() { ++State().walks; }
+
+platform::cad::BlockExtentsWalk::~BlockExtentsWalk()
+{
+    if (--State().walks == 0)
+        State().contents.clear();
+}
 
 Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const
 {
@@ -114,17 +139,9 @@ Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const
     auto* block = AcDbBlockTableRecord::cast(PeekObject(block_));
     if (block == nullptr)
         return Acad::eInvalidExtents;
-    BlockWalk walk(block_);
-    AcDbObjectIdArray contents;
-    if (walk.entered())
-        contents = block->entityIds();
-    for (const auto& id : contents) {
-        auto* entity = AcDbEntity::cast(PeekObject(id));
-        AcDbExtents inner;
-        // Attribute definitions are templates: they show through the attributes.
-        if (entity == nullptr || AcDbAttributeDefinition::cast(entity) != nullptr ||
-            entity->getGeomExtents(inner) != Acad::eOk)
-            continue;
+    // A reference measured on its own is a walk of its own.
+    platform::cad::BlockExtentsWalk walk;
+    for (const AcDbExtents& inner : ContentBoxes(*block)) {
         const AcGePoint3d& a = inner.minPoint();
         const AcGePoint3d& b = inner.maxPoint();
         for (int k = 0; k < 8; ++k)

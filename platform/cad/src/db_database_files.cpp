@@ -7,8 +7,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include "platform/cad/db_database.h"
 #include "platform/cad/dxf_reader.h"
@@ -64,8 +66,23 @@ Acad::ErrorStatus Fail(Acad::ErrorStatus es, const std::string& message) {
 // Reads the drawing file at a Linux path; name is how messages call it (GBK).
 Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const std::string& name) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
+    std::string text;
+    if (in) {
+        // Sized once from the file's length, as drawings run to tens of megabytes; whatever the
+        // length did not tell follows as it comes.
+        std::error_code ec;
+        std::uintmax_t size = std::filesystem::file_size(path, ec);
+        if (!ec && size > 0) {
+            text.resize(static_cast<std::size_t>(size));
+            in.read(text.data(), static_cast<std::streamsize>(size));
+            text.resize(static_cast<std::size_t>(in.gcount()));
+        }
+        if (in) {
+            std::ostringstream rest;
+            rest << in.rdbuf();
+            text += std::move(rest).str();
+        }
+    }
     if (!in.good() && !in.eof())
         return Fail(Acad::eFileNotFound, "drawing file cannot be read: " + name);
     if (!target.openObjectIds().isEmpty())
@@ -73,7 +90,7 @@ Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const 
     // The file is read into a drawing of its own first, so that a bad file leaves this one whole.
     auto read = std::make_unique<AcDbDatabase>(false, true);
     std::string error;
-    if (!ReadDxf(text.str(), *read, error))
+    if (!ReadDxf(text, *read, error))
         return Fail(Acad::eInvalidDxfCode, name + ": " + error);
     target.objects().Absorb(read->objects());
     target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(),

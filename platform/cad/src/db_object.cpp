@@ -188,8 +188,13 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
 
 Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)
 {
+    return setXDataApps(std::vector<XDataApp>(apps));
+}
+
+Acad::ErrorStatus AcDbObject::setXDataApps(std::vector<XDataApp>&& apps)
+{
     std::vector<XDataApp> merged = xdata_;
-    if (!platform::cad::MergeXData(merged, apps))
+    if (!platform::cad::MergeXData(merged, std::move(apps)))
         return Acad::eXdataSizeExceeded;
     if (!beginModify())
         return Acad::eNotOpenForWrite;

@@ -1,6 +1,10 @@
 #include "platform/cad/dxf_groups.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+
+#include <sys/mman.h>
 
 namespace platform::cad {
 
@@ -17,6 +21,16 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
     pos = end == std::string_view::npos ? text.size() : end + 1;
     return true;
 }
+
+// The groups of a large drawing take hundreds of megabytes, touched once in order: in large pages
+// the kernel maps them with a fault every 2 MB rather than every 4 KB. Only a hint.
+void AskForLargePages(void* data, std::size_t bytes) {
+    constexpr std::uintptr_t kLarge = 2u << 20;
+    auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
+    auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kLarge - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
 }  // namespace
 
 std::string_view TrimDxfValue(std::string_view value) {
@@ -29,7 +43,9 @@ std::string_view TrimDxfValue(std::string_view value) {
 
 bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error) {
     groups.clear();
-    groups.reserve(text.size() / 12);
+    // Two lines a group: counting them first spares growing a vector of millions of groups.
+    groups.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) / 2 + 1);
+    AskForLargePages(groups.data(), groups.capacity() * sizeof(DxfGroup));
     // A UTF-8 byte-order mark some editors put in front is not part of the first code.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -59,10 +75,10 @@ bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::s
         while (!value.empty() && value.back() == '\x1A')
             value.remove_suffix(1);
         if (code == 0 && value == "EOF") {
-            groups.push_back(DxfGroup{code, value, line});
+            groups.push_back(DxfGroup{code, line, value});
             break;
         }
-        groups.push_back(DxfGroup{code, valueLine, line});
+        groups.push_back(DxfGroup{code, line, valueLine});
         ++line;
     }
     return true;

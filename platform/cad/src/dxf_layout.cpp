@@ -1,5 +1,7 @@
 #include "dxf_layout.h"
 
+#include <algorithm>
+
 namespace platform::cad {
 
 void DxfFail(int line, const std::string& what) {
@@ -17,6 +19,9 @@ public:
         : g_(groups), records_(layout.records), header_(layout.header), sawEof_(layout.sawEof) {}
 
     void ParseSections() {
+        // A record at most for each 0 group.
+        records_.reserve(static_cast<std::size_t>(
+            std::count_if(g_.begin(), g_.end(), [](const DxfGroup& gr) { return gr.code == 0; })));
         std::size_t i = 0;
         while (i < g_.size()) {
             const DxfGroup& gr = g_[i];

@@ -222,6 +222,8 @@ private:
         if (const DxfGroup* seed = HeaderValue("$HANDSEED", 5); seed != nullptr && !DxfValues::HandleOutOfRange(*seed))
             highest = std::max(highest, DxfValues::HandleValue(*seed));
         db_.objects().SetHandleSeed(highest + 1);
+        // Every record but the block bounds becomes an object, and a few the reader adds.
+        db_.objects().Reserve(records_.size() + 16);
 
         DxfPolylineKind parent = DxfPolylineKind::None;
         bool inInsert = false;
@@ -562,7 +564,8 @@ private:
 
     void ApplyCommonParts() {
         for (auto& r : records_) {
-            if (r.object == nullptr)
+            if (r.object == nullptr ||
+                (r.kind == RecordKind::Entity && r.object->isWriteEnabled() && !HasCommonParts(r)))
                 continue;
             Writable access(r.object);
             DxfTagList xdata;
@@ -594,13 +597,26 @@ private:
             if (xdata.empty())
                 continue;
             std::vector<XDataApp> apps;
-            Acad::ErrorStatus es = ParseXData(&db_, xdata, apps);
+            Acad::ErrorStatus es = ParseXData(&db_, std::move(xdata), apps);
             if (es == Acad::eOk)
-                es = r.object->setXDataApps(apps);
+                es = r.object->setXDataApps(std::move(apps));
             if (es != Acad::eOk)
                 Fail(XDataLine(r),
                      "the extended data of the " + Type(r) + " cannot be kept: " + Acad::ErrorStatusName(es));
         }
+    }
+
+    // Whether an entity has reactors, an extension dictionary or extended data to apply: most
+    // have none, and their groups need not be read again.
+    bool HasCommonParts(const Record& r) const {
+        bool body = false;
+        for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+            int code = g_[k].code;
+            if (code == 1001 || (code == 102 && !body))
+                return true;
+            body = body || code == 100;
+        }
+        return false;
     }
 
     int XDataLine(const Record& r) const {

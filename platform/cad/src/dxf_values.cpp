@@ -54,6 +54,9 @@ AcDbObjectId DxfValues::Resolve(std::uint64_t handle) const {
 // go to xdata when it is given.
 DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnly) const {
     DxfTagList tags;
+    // At most a tag a group; the list is short-lived.
+    if (!commonOnly)
+        tags.reserve(r.end - r.begin);
     DxfTagList* out = &tags;
     bool body = false;
     std::vector<bool> taken;

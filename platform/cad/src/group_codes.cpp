@@ -1,5 +1,7 @@
 #include "platform/cad/group_codes.h"
 
+#include <array>
+
 #include "platform/cad/resbuf.h"
 
 namespace platform::cad {
@@ -72,7 +74,8 @@ bool RtKind(int code, GroupValueKind& kind)
 }
 }  // namespace
 
-GroupValueKind GroupKindOf(int code)
+namespace {
+GroupValueKind LookUpKind(int code)
 {
     GroupValueKind kind;
     if (RtKind(code, kind))
@@ -81,6 +84,23 @@ GroupValueKind GroupKindOf(int code)
         if (code >= r.first && code <= r.last)
             return r.kind;
     return GroupValueKind::None;
+}
+
+constexpr int kTabled = 1072;  // the codes of drawing files, 0 to 1071
+}  // namespace
+
+GroupValueKind GroupKindOf(int code)
+{
+    // Every group of a file asks: the file codes are looked up once.
+    static const auto kKinds = [] {
+        std::array<GroupValueKind, kTabled> kinds{};
+        for (int c = 0; c < kTabled; ++c)
+            kinds[static_cast<std::size_t>(c)] = LookUpKind(c);
+        return kinds;
+    }();
+    if (code >= 0 && code < kTabled)
+        return kKinds[static_cast<std::size_t>(code)];
+    return LookUpKind(code);
 }
 
 bool IsPointFollowerCode(int code)

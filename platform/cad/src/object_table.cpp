@@ -58,6 +58,12 @@ void ObjectTable::SetHandleSeed(std::uint64_t seed)
         seed_ = seed;
 }
 
+void ObjectTable::Reserve(std::size_t count)
+{
+    stubs_.reserve(stubs_.size() + count);
+    byHandle_.reserve(byHandle_.size() + count);
+}
+
 void ObjectTable::Absorb(ObjectTable& other)
 {
     for (auto& stub : stubs_) {

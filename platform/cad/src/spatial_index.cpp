@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "block_extents_walk.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_entity.h"
 
@@ -71,6 +72,8 @@ void SpatialIndex::Refresh()
             }
     space_ = database_->currentSpaceId();
     std::vector<std::uint64_t> waiting;
+    // Many references to the same blocks: their contents are measured once.
+    BlockExtentsWalk walk;
     for (std::uint64_t slot : pending_) {
         ObjectStub* stub = database_->objects().At(slot);
         if (stub != nullptr && stub->object != nullptr && stub->object->isWriteEnabled() && !stub->erased) {

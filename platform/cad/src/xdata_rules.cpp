@@ -1,5 +1,7 @@
 #include "platform/cad/xdata_rules.h"
 
+#include <type_traits>
+
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/text/gbk.h"
@@ -63,8 +65,14 @@ std::size_t XDataSize(const std::vector<XDataApp>& apps)
 
 bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
 {
+    return MergeXData(current, std::vector<XDataApp>(apps));
+}
+
+bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
+{
     std::vector<XDataApp> merged = current;
-    for (const XDataApp& app : apps) {
+    merged.reserve(merged.size() + apps.size());
+    for (XDataApp& app : apps) {
         bool replaced = false;
         for (XDataApp& entry : merged)
             if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
@@ -72,7 +80,7 @@ bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& app
                 replaced = true;
             }
         if (!replaced)
-            merged.push_back(app);
+            merged.push_back(std::move(app));
     }
     if (XDataSize(merged) > kMaxXDataBytes)
         return false;
@@ -80,11 +88,15 @@ bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& app
     return true;
 }
 
-Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
+namespace {
+// Tags is a list to copy the items from, or one to take them from.
+template <typename Tags>
+Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector<XDataApp>& out)
 {
     std::vector<XDataApp> apps;
     int depth = 0;
-    for (const DxfTag& tag : tags) {
+    for (std::size_t k = 0; k < tags.size(); ++k) {
+        auto& tag = tags[k];
         if (tag.code == 1001) {
             if (depth != 0)
                 return Acad::eInvalidInput;
@@ -92,6 +104,10 @@ Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std
             if (!FindRegisteredApp(database, tag.text, registered))
                 return Acad::eRegappIdNotFound;
             apps.push_back(XDataApp{registered, {}});
+            std::size_t items = 0;
+            while (k + 1 + items < tags.size() && tags[k + 1 + items].code != 1001)
+                ++items;
+            apps.back().items.reserve(items);
             continue;
         }
         if (apps.empty() || !IsXDataItemCode(tag.code))
@@ -108,7 +124,10 @@ Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std
             else
                 return Acad::eInvalidInput;
         }
-        apps.back().items.push_back(tag);
+        if constexpr (std::is_const_v<Tags>)
+            apps.back().items.push_back(tag);
+        else
+            apps.back().items.push_back(std::move(tag));
     }
     if (depth != 0)
         return Acad::eInvalidInput;
@@ -116,6 +135,17 @@ Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std
         return Acad::eXdataSizeExceeded;
     out = std::move(apps);
     return Acad::eOk;
+}
+}  // namespace
+
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
+{
+    return ParseXDataFrom(database, tags, out);
+}
+
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, DxfTagList&& tags, std::vector<XDataApp>& out)
+{
+    return ParseXDataFrom(database, tags, out);
 }
 
 }  // namespace platform::cad

@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
+#include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_circle.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_symbol_records.h"
@@ -137,6 +140,93 @@ TEST(CadDrawingOps, InsertCopiesAnotherDrawingAsABlockWithWhatItNeeds)
     EXPECT_DOUBLE_EQ(ext.maxPoint().y, 500000 + 0.5);
     delete ref;
     EXPECT_EQ(target.db()->insert(again, "SELF", target.db()), Acad::eInvalidInput);
+}
+
+// Blocks of a source drawing named NAMES[i], each holding a line and references to the blocks
+// INSERTS[i] names; model space refers to the first.
+void MakeNestedBlocks(AcDbDatabase& source, const std::vector<std::string>& names,
+                      const std::vector<std::vector<int>>& inserts)
+{
+    std::vector<AcDbObjectId> ids(names.size());
+    AcDbBlockTable* table = nullptr;
+    ASSERT_EQ(source.getBlockTable(table, AcDb::kForWrite), Acad::eOk);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        auto* block = new AcDbBlockTableRecord;
+        block->setName(names[i].c_str());
+        ASSERT_EQ(table->add(ids[i], block), Acad::eOk);
+        block->close();
+    }
+    table->close();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        AcDbBlockTableRecord* block = nullptr;
+        ASSERT_EQ(acdbOpenObject(block, ids[i], AcDb::kForWrite), Acad::eOk);
+        auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+        block->appendAcDbEntity(line);
+        line->close();
+        for (int inner : inserts[i]) {
+            auto* ref = new AcDbBlockReference(AcGePoint3d(1, 0, 0), ids[static_cast<std::size_t>(inner)]);
+            block->appendAcDbEntity(ref);
+            ref->close();
+        }
+        block->close();
+    }
+    AcDbBlockTableRecord* ms = nullptr;
+    ASSERT_EQ(acdbOpenObject(ms, source.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+    auto* ref = new AcDbBlockReference(AcGePoint3d(0, 0, 0), ids[0]);
+    ms->appendAcDbEntity(ref);
+    ref->close();
+    ms->close();
+}
+
+// The block the n-th entity (a reference) of a block refers to, or the null id.
+AcDbObjectId Inserted(AcDbObjectId blockId, int n)
+{
+    auto* block = AcDbBlockTableRecord::cast(platform::cad::PeekObject(blockId));
+    AcDbObjectIdArray ids = block != nullptr ? block->entityIds() : AcDbObjectIdArray();
+    auto* ref = n < ids.length() ? AcDbBlockReference::cast(platform::cad::PeekObject(ids[n])) : nullptr;
+    return ref != nullptr ? ref->blockTableRecord() : AcDbObjectId();
+}
+
+TEST(CadDrawingOps, InsertCopiesLongChainsAndCyclesOfNestedBlocks)
+{
+    // Twenty thousand blocks each holding the next: copied without a stack frame per level.
+    constexpr int kChain = 20000;
+    std::vector<std::string> names;
+    std::vector<std::vector<int>> inserts;
+    for (int i = 0; i < kChain; ++i) {
+        names.push_back("N" + std::to_string(i));
+        inserts.push_back(i + 1 < kChain ? std::vector<int>{i + 1} : std::vector<int>{});
+    }
+    AcDbDatabase source;
+    MakeNestedBlocks(source, names, inserts);
+    TestDrawing target;
+    AcDbObjectId chain;
+    ASSERT_EQ(target.db()->insert(chain, "CHAIN", &source), Acad::eOk);
+    int depth = 0;
+    for (AcDbObjectId at = Inserted(chain, 0); !at.isNull(); at = Inserted(at, 1)) {
+        auto* block = AcDbBlockTableRecord::cast(platform::cad::PeekObject(at));
+        ASSERT_EQ(block->database(), target.db());
+        ASSERT_EQ(block->name(), "N" + std::to_string(depth));
+        ASSERT_EQ(block->entityIds().length(), depth + 1 < kChain ? 2 : 1);
+        ++depth;
+    }
+    EXPECT_EQ(depth, kChain);
+    // Measuring a reference to it stops at the nesting any drawing needs.
+    AcDbBlockReference ref(AcGePoint3d(0, 0, 0), chain);
+    AcDbExtents ext;
+    ASSERT_EQ(ref.getGeomExtents(ext), Acad::eOk);
+    EXPECT_GT(ext.maxPoint().x, 100);
+
+    // Blocks that insert each other are copied once, referring to each other's copies.
+    AcDbDatabase cyclic;
+    MakeNestedBlocks(cyclic, {"PING", "PONG"}, {{1}, {0, 1}});
+    AcDbObjectId game;
+    ASSERT_EQ(target.db()->insert(game, "GAME", &cyclic), Acad::eOk);
+    AcDbObjectId ping = Inserted(game, 0), pong = Inserted(ping, 1);
+    ASSERT_FALSE(pong.isNull());
+    EXPECT_EQ(pong.database(), target.db());
+    EXPECT_EQ(Inserted(pong, 1), ping);
+    EXPECT_EQ(Inserted(pong, 2), pong);
 }
 
 TEST(CadDrawingOps, DictionaryKeysRemovalCollatedWalkAndExtensionDictionaries)

@@ -124,4 +124,40 @@ TEST(DxfHostileInput, BlocksThatInsertThemselvesOpenZoomAndShowOnce) {
     platform::win::SetRoot(oldRoot);
 }
 
+TEST(DxfHostileInput, BlocksNestedDeepAndWideOpenAndZoomAtOnce) {
+    // Each of 300 blocks holds a unit line and two references to the next, at (1,0) and (0,1):
+    // 2^300 paths, each block measured once. Nesting is cut off below the first 256 levels.
+    std::string blocks = "  0\nSECTION\n  2\nBLOCKS\n";
+    for (int i = 0; i < 300; ++i) {
+        const std::string next = std::to_string(i + 1);
+        blocks += "  0\nBLOCK\n  8\n0\n  2\nB" + std::to_string(i) + "\n 70\n0\n 10\n0.0\n 20\n0.0\n"
+                  "  0\nLINE\n  8\n0\n 10\n0.0\n 20\n0.0\n 11\n1.0\n 21\n1.0\n";
+        if (i + 1 < 300)
+            blocks += "  0\nINSERT\n  8\n0\n  2\nB" + next + "\n 10\n1.0\n 20\n0.0\n"
+                      "  0\nINSERT\n  8\n0\n  2\nB" + next + "\n 10\n0.0\n 20\n1.0\n";
+        blocks += "  0\nENDBLK\n  8\n0\n";
+    }
+    const std::string text = blocks + "  0\nENDSEC\n" +
+                             Entities("  0\nINSERT\n  8\n0\n  2\nB0\n 10\n10.0\n 20\n10.0\n"
+                                      "  0\nINSERT\n  8\n0\n  2\nB298\n 10\n-10.0\n 20\n-10.0\n");
+    dero::testing::TempFolder folder("dxf_nested");
+    ASSERT_FALSE(folder.path().empty());
+    const std::string oldRoot = platform::win::GetRoot();
+    platform::win::SetRoot(folder.path());
+    dero::testing::WriteFile(folder / "c/nested.dxf", text);
+
+    TestDrawing d;
+    ASSERT_EQ(d.db()->readDwgFile("C:\\nested.dxf"), Acad::eOk) << platform::cad::LastDrawingFileError();
+    ASSERT_EQ(acedCommand(RTSTR, "ZOOM", RTSTR, "E", RTNONE), RTNORM);
+    // B0..B255 show, each one unit beyond the next; B298 at the bottom shows B299 whole.
+    AcDbExtents extents = platform::cad::DrawingExtents(d.db());
+    EXPECT_EQ(extents.minPoint().x, -10);
+    EXPECT_EQ(extents.minPoint().y, -10);
+    EXPECT_EQ(extents.maxPoint().x, 10 + 256);
+    EXPECT_EQ(extents.maxPoint().y, 10 + 256);
+    EXPECT_EQ(acedCommand(RTSTR, "MSLIDE", RTSTR, "C:\\nested.sld", RTNONE), RTNORM);
+    EXPECT_NE(dero::testing::ReadFile(folder / "c/nested.sld").find(" INSERT "), std::string::npos);
+    platform::win::SetRoot(oldRoot);
+}
+
 }  // namespace

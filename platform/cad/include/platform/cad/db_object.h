@@ -65,6 +65,7 @@ public:
     const std::vector<platform::cad::XDataApp>& xdataApps() const { return xdata_; }
     // Replaces the data of each application given (already checked against the rules).
     Acad::ErrorStatus setXDataApps(const std::vector<platform::cad::XDataApp>& apps);
+    Acad::ErrorStatus setXDataApps(std::vector<platform::cad::XDataApp>&& apps);
 
     // Persistent reactors (the groups an entity belongs to, for instance).
     void addPersistentReactor(AcDbObjectId reactor);

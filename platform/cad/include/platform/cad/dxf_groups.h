@@ -10,8 +10,8 @@ namespace platform::cad {
 
 struct DxfGroup {
     int code = 0;
-    std::string_view value;  // without the line end; points into the file's text
     int line = 0;            // line of the code, counting from 1
+    std::string_view value;  // without the line end; points into the file's text
 };
 
 // Splits the text into groups, up to and with the first "0 EOF"; what follows it is not read.

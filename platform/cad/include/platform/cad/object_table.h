@@ -45,6 +45,8 @@ public:
     // The next handle the database will give.
     std::uint64_t HandleSeed() const { return seed_; }
     void SetHandleSeed(std::uint64_t seed);
+    // Room for count more objects, so that a drawing being read does not grow the table as it goes.
+    void Reserve(std::size_t count);
     // Replaces every object of this table by those of other (a drawing just read). The old objects
     // are dropped and their slots stay as erased, so that ids and entity names of the replaced
     // drawing are refused rather than followed; other is left empty.

@@ -20,6 +20,8 @@ bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string
 // Splits tags (1001 heads and items) into applications, checking every rule. Fails with
 // eRegappIdNotFound, eXdataSizeExceeded or eInvalidInput and leaves apps unchanged.
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& apps);
+// The same, taking the items of tags rather than copying them.
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, DxfTagList&& tags, std::vector<XDataApp>& apps);
 
 // The bytes XData takes in a drawing, as the 16 KB limit counts them.
 std::size_t XDataSize(const std::vector<XDataApp>& apps);
@@ -27,5 +29,7 @@ std::size_t XDataSize(const std::vector<XDataApp>& apps);
 // The XData of an object after apps replace their namesakes in current; false when the result
 // would pass the 16 KB limit.
 bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps);
+// The same, taking the items of apps rather than copying them.
+bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps);
 
 }  // namespace platform::cad
