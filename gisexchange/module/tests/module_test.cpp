@@ -1,0 +1,128 @@
+// The real Geoport.so loaded into the host as the host loads it: load, unload and reload, the
+// commands not built yet, messages that do nothing; and the cadhost program finding the module.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/cad/command_processor.h"
+#include "platform/cad/command_stack.h"
+#include "platform/cad/documents.h"
+#include "platform/cad/file_search.h"
+#include "platform/cad/lisp_functions.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
+#include "platform/cad/rx_dynamic_linker.h"
+#include "platform/ui/answer_source.h"
+#include "platform/win/root.h"
+#include "testing/cadhost_run.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+const std::vector<std::string> kExpectedCommands = {"GEOPORT",     "MAPGISSAVE", "TESTG",
+                                                    "MAPGISSAVET", "GEOPORTX",   "MAPGISSAVEX"};
+
+std::vector<std::string> GroupCommands(const char* group) {
+    std::vector<std::string> names;
+    for (const AcEdCommand* c : acedRegCmds->groupCommands(group))
+        names.push_back(c->commandGlobalName());
+    return names;
+}
+
+// A fresh machine: a temporary root with a support folder on the search path, no drawing or
+// module left from an earlier test.
+class GeoportModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(root_.empty());
+        std::filesystem::create_directories(root_ / "c" / "support");
+        platform::win::SetRoot(root_.string());
+        platform::cad::SetSupportPath({"C:\\support"});
+        answers = platform::ui::UseAnswerQueue();
+        platform::ui::ClearTranscript();
+        platform::cad::ClearCommandLine();
+    }
+    void TearDown() override {
+        acDocManager->closeAll();
+        platform::cad::UnloadAllModules();
+        platform::cad::SetSupportPath({});
+        platform::ui::SetAnswerDriver(nullptr);
+        platform::win::SetRoot("");
+    }
+
+    static bool Load() { return acrxDynamicLinker->loadModule(GEOPORT_MODULE, false); }
+    static bool Unload() { return acrxDynamicLinker->unloadModule("Geoport", false); }
+    static const std::string& CommandLine() { return platform::cad::CommandLineText(); }
+
+    std::shared_ptr<platform::ui::AnswerQueue> answers;
+
+private:
+    dero::testing::TempFolder folder_{"geoport"};
+    std::filesystem::path root_ = folder_.path();
+};
+
+TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
+    ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        platform::cad::ClearCommandLine();
+        ASSERT_TRUE(Load()) << platform::cad::LastModuleError();
+        EXPECT_EQ(platform::cad::LoadedModules(), std::vector<std::string>{"Geoport"});
+        EXPECT_FALSE(acrxDynamicLinker->isApplicationLocked("Geoport")) << "the module unlocks itself";
+        EXPECT_EQ(acedRegCmds->groupNames(), std::vector<std::string>{"VXK"});
+        EXPECT_EQ(GroupCommands("VXK"), kExpectedCommands);
+        for (const AcEdCommand* c : acedRegCmds->groupCommands("VXK")) {
+            EXPECT_EQ(c->commandFlags(), ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET);
+            EXPECT_STREQ(c->commandLocalName(), c->commandGlobalName());
+        }
+        EXPECT_TRUE(platform::cad::DefinedFunctions().empty()) << "the module defines no LISP function";
+        EXPECT_EQ(CommandLine(), "") << "a support folder without configuration loads quietly";
+
+        // Every command not built yet says so, by its own name.
+        for (const std::string& name : kExpectedCommands) {
+            platform::cad::ClearCommandLine();
+            EXPECT_EQ(platform::cad::RunCommandLine(name.c_str()), RTNORM) << name;
+            const std::string said = "\n命令 " + name + " 尚未实现, 图形没有改动.";
+            EXPECT_TRUE(CommandLine().ends_with(said)) << CommandLine();
+        }
+
+        platform::cad::ClearCommandLine();
+        ASSERT_TRUE(Unload()) << platform::cad::LastModuleError();
+        EXPECT_EQ(CommandLine().find("left"), std::string::npos) << "the module removes its own group";
+        EXPECT_TRUE(GroupCommands("VXK").empty());
+        EXPECT_TRUE(acedRegCmds->groupNames().empty());
+        EXPECT_TRUE(platform::cad::LoadedModules().empty());
+        EXPECT_EQ(platform::cad::RunCommandLine("GEOPORT"), RTERROR);
+    }
+}
+
+TEST_F(GeoportModuleTest, OtherMessagesDoNothing) {
+    ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    ASSERT_TRUE(Load());
+    AcEdCommand* first = acedRegCmds->lookupGlobalCmd("GEOPORT");
+    ASSERT_NE(first, nullptr);
+    void* module = const_cast<void*>(first->owner());
+    platform::cad::ClearCommandLine();
+    platform::ui::ClearTranscript();
+    for (int msg : {0, 3, 4, 5, 6, 7, 8, 9, 12})
+        EXPECT_EQ(platform::cad::SendModuleMessage(module, static_cast<AcRx::AppMsgCode>(msg)), AcRx::kRetOK)
+            << msg;
+    EXPECT_EQ(GroupCommands("VXK"), kExpectedCommands);
+    EXPECT_TRUE(platform::cad::DefinedFunctions().empty());
+    EXPECT_EQ(CommandLine(), "");
+    EXPECT_TRUE(platform::ui::TranscriptLines().empty());
+}
+
+// The cadhost program loads the module from the build tree by itself.
+TEST(GeoportCadhostProgram, FindsAndRunsTheModule) {
+    dero::testing::TempFolder folder("geoport_cadhost");
+    const std::string& dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const dero::testing::CadhostRun run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir, "-c MAPGISSAVET");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("命令 MAPGISSAVET 尚未实现, 图形没有改动."), std::string::npos) << run.out;
+}
+
+}  // namespace
