@@ -2,10 +2,12 @@
 
 #include <utility>
 
+#include "gisexchange/config_tables.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/module_resources.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
+#include "platform/ui/afx_wnd.h"
 
 namespace gisexchange {
 namespace {
@@ -59,7 +61,13 @@ Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const ch
 
 void LoadConfiguration() {
     drawingutil::AddCommands(kTable);
+    // Each table stands alone: a missing or faulty file leaves only its own table empty.
+    LoadTemplateData();
+    LoadTextStyleTable();
+    LoadColorTable();
     LoadExchangeTable();
+    if (LoadIndexTable() == IndexLoad::kNotFound)
+        AfxMessageBox("未找到配置文件Index.ini");
 }
 
 void RemoveCommandGroups() {

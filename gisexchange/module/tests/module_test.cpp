@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ std::vector<std::string> GroupCommands(const char* group) {
     for (const AcEdCommand* c : acedRegCmds->groupCommands(group))
         names.push_back(c->commandGlobalName());
     return names;
+}
+
+int IndexBoxes() {
+    int boxes = 0;
+    for (const std::string& line : platform::ui::TranscriptLines())
+        boxes += line.find("未找到配置文件Index.ini") != std::string::npos;
+    return boxes;
 }
 
 // A fresh machine: a temporary root with a support folder on the search path, no drawing or
@@ -58,7 +66,6 @@ protected:
 
     std::shared_ptr<platform::ui::AnswerQueue> answers;
 
-private:
     dero::testing::TempFolder folder_{"geoport"};
     std::filesystem::path root_ = folder_.path();
 };
@@ -78,7 +85,9 @@ TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
             EXPECT_STREQ(c->commandLocalName(), c->commandGlobalName());
         }
         EXPECT_TRUE(platform::cad::DefinedFunctions().empty()) << "the module defines no LISP function";
-        EXPECT_EQ(CommandLine(), "") << "a support folder without configuration loads quietly";
+        EXPECT_EQ(CommandLine(), "");
+        EXPECT_EQ(IndexBoxes(), 1) << "no code index: one box, and the commands stay";
+        platform::ui::ClearTranscript();
 
         // Every command not built yet says so, by its own name.
         for (const std::string& name : kExpectedCommands) {
@@ -90,6 +99,7 @@ TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
 
         platform::cad::ClearCommandLine();
         ASSERT_TRUE(Unload()) << platform::cad::LastModuleError();
+        EXPECT_EQ(IndexBoxes(), 0) << "unloading reads nothing";
         EXPECT_EQ(CommandLine().find("left"), std::string::npos) << "the module removes its own group";
         EXPECT_TRUE(GroupCommands("VXK").empty());
         EXPECT_TRUE(acedRegCmds->groupNames().empty());
@@ -100,7 +110,9 @@ TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
 
 TEST_F(GeoportModuleTest, OtherMessagesDoNothing) {
     ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    std::ofstream(root_ / "c" / "support" / "index.ini", std::ios::binary) << "111000,a,0,d,e,f\r\nEND\r\n";
     ASSERT_TRUE(Load());
+    EXPECT_EQ(IndexBoxes(), 0) << "index.ini stands in for cvtIndex.ini";
     AcEdCommand* first = acedRegCmds->lookupGlobalCmd("GEOPORT");
     ASSERT_NE(first, nullptr);
     void* module = const_cast<void*>(first->owner());

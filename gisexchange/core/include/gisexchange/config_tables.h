@@ -1,0 +1,74 @@
+// The text configuration of Geoport, read from the host's search path each time the module loads:
+// attribute templates ("cvtMapGisAttr.def"), font numbers ("cvtTextStyle.def"), colour numbers
+// ("cvtColor.def") and the code index ("cvtIndex.ini", else "index.ini"). Each loader replaces its
+// table; a file that is missing or does not open leaves the table empty.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gisexchange {
+
+struct AttributeTemplateEntry {
+    std::string fields[5];
+};
+
+struct AttributeTemplate {
+    std::string name, second, category, fourth, fifth;
+    std::vector<AttributeTemplateEntry> entries;
+};
+
+// One line of the code index. The texts keep within the sizes of the index's fixed fields (9, 15,
+// 35, 11 and 15 bytes): a longer code skips its line, since a cut code could match another one;
+// the other texts are cut on a character boundary.
+struct IndexRecord {
+    std::string code, symbol;
+    double factor = 0;
+    std::string fourth, fifth, sixth;
+};
+
+struct ConfigTables {
+    std::vector<AttributeTemplate> templates;
+    std::vector<std::string> styleKeys, styleValues;  // font name prefix -> number
+    std::vector<std::string> colorKeys, colorValues;  // "r,g,b" -> number
+    std::vector<IndexRecord> index;
+};
+
+// The tables the module reads at load; the converters read them.
+ConfigTables& Config();
+
+// The fields between commas: none for an empty line, n + 1 for n commas, empty ones kept.
+std::vector<std::string> SplitFields(std::string_view line);
+
+// Table contents from the lines of a file (line ends removed). ParseTemplates stops at a "*" line
+// of fewer than three fields and names it in a message box; false then, with the templates read
+// before it kept.
+bool ParseTemplates(const std::vector<std::string>& lines, std::vector<AttributeTemplate>& templates);
+void ParseTextStyles(const std::vector<std::string>& lines, std::vector<std::string>& keys,
+                     std::vector<std::string>& values);
+void ParseColors(const std::vector<std::string>& lines, std::vector<std::string>& keys,
+                 std::vector<std::string>& values);
+// Records up to the first line beginning "END" in any case; lines of fewer than five commas are
+// not records.
+std::vector<IndexRecord> ParseIndex(const std::vector<std::string>& lines);
+
+// The loaders, each replacing its table in Config().
+bool LoadTemplateData();
+void LoadTextStyleTable();
+void LoadColorTable();
+enum class IndexLoad { kLoaded, kNotFound, kNotOpened };
+IndexLoad LoadIndexTable();
+
+// The colour number of a key such as "12,200,7", compared without regard to case; 0 when none.
+int LookupNamedValue(std::string_view key);
+// The font number of the first key that begins the font name, without regard to case; 0 when none
+// or for an empty name.
+int LookupPrefixValue(std::string_view fontName);
+// The fifth and sixth texts of the first record of exactly this code; both emptied first.
+bool LookupIndexRecord(std::string_view code, std::string& fifth, std::string& sixth);
+// The second field, as a number, of the first template whose name (up to a "|") equals the text
+// without regard to case. A template without a name ends the search.
+bool FindTemplateNumber(std::string_view text, int& number);
+
+}  // namespace gisexchange

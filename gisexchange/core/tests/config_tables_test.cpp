@@ -1,0 +1,170 @@
+// The text configuration: the rules of each file and the look-ups, and the loaders reading the
+// support folder anew at each load.
+#include "gisexchange/config_tables.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/cad/file_search.h"
+#include "platform/ui/afx_wnd.h"
+#include "platform/ui/answer_source.h"
+#include "platform/win/root.h"
+#include "testing/temp_folder.h"
+
+namespace {
+
+using namespace gisexchange;
+
+bool Logged(const std::string& text) {
+    for (const std::string& line : platform::ui::TranscriptLines())
+        if (line.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+class GeoportConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(root_.empty());
+        std::filesystem::create_directories(root_ / "c" / "support");
+        platform::win::SetRoot(root_.string());
+        platform::cad::SetSupportPath({"C:\\support"});
+        answers = platform::ui::UseAnswerQueue();
+        platform::ui::ClearTranscript();
+        Config() = {};
+    }
+    void TearDown() override {
+        platform::cad::SetSupportPath({});
+        platform::ui::SetAnswerDriver(nullptr);
+        platform::win::SetRoot("");
+    }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(root_ / "c" / "support" / name, std::ios::binary) << bytes;
+    }
+    void Remove(const std::string& name) const { std::filesystem::remove(root_ / "c" / "support" / name); }
+
+    std::shared_ptr<platform::ui::AnswerQueue> answers;
+
+private:
+    dero::testing::TempFolder folder_{"geoport_config"};
+    std::filesystem::path root_ = folder_.path();
+};
+
+TEST(GeoportConfig, FieldsStylesAndColours) {
+    EXPECT_TRUE(SplitFields("").empty());
+    EXPECT_EQ(SplitFields(",a,,"), (std::vector<std::string>{"", "a", "", ""}));
+
+    std::vector<std::string>& keys = Config().styleKeys;
+    std::vector<std::string>& values = Config().styleValues;
+    ParseTextStyles({"// comment,1", "Song, 3", "S,9", "three,fields,here"}, keys, values);
+    EXPECT_EQ(keys, (std::vector<std::string>{"Song", "S"}));
+    EXPECT_EQ(LookupPrefixValue("SongTi"), 3);
+    EXPECT_EQ(LookupPrefixValue("sim"), 9);
+    EXPECT_EQ(LookupPrefixValue(""), 0);
+    EXPECT_EQ(LookupPrefixValue("Arial"), 0);
+    // A key may not end inside the name's double-byte character.
+    ParseTextStyles({"\xCB,4", "\xCB\xCE,5"}, keys, values);
+    EXPECT_EQ(LookupPrefixValue("宋体"), 5);
+
+    ParseColors({"12, 200,\t7,5", "1,2,3,4,5", "Ab,0,0,8"}, Config().colorKeys, Config().colorValues);
+    EXPECT_EQ(LookupNamedValue("12,200,7"), 5);
+    EXPECT_EQ(LookupNamedValue("1,2,3"), 0) << "a line of five fields is no colour";
+    EXPECT_EQ(LookupNamedValue("aB,0,0"), 8);
+    EXPECT_EQ(LookupNamedValue(""), 0);
+}
+
+TEST_F(GeoportConfigTest, TemplatesStopAtAShortStarLine) {
+    std::vector<AttributeTemplate> t;
+    EXPECT_TRUE(ParseTemplates(
+        {"a,b,c,d", "*ZD|宗地, 7, 面, x, y", "ZDDM,1,10,0", "b,2", "*JZD,8,点", "//*x", "JZDH,1,10,0,5"}, t));
+    ASSERT_EQ(t.size(), 2u) << "the entry before the first template is ignored";
+    EXPECT_EQ(t[0].name, "ZD|宗地");
+    EXPECT_EQ(t[0].fourth, "x");
+    ASSERT_EQ(t[0].entries.size(), 1u);
+    EXPECT_EQ(t[0].entries[0].fields[4], "");
+    EXPECT_EQ(t[1].fifth, "");
+    ASSERT_EQ(t[1].entries.size(), 1u);
+    EXPECT_EQ(t[1].entries[0].fields[4], "5");
+    Config().templates = t;
+    int number = 0;
+    EXPECT_TRUE(FindTemplateNumber("zd", number));
+    EXPECT_EQ(number, 7);
+    EXPECT_FALSE(FindTemplateNumber("宗地", number));
+
+    answers->Push(platform::ui::BoxAnswer(IDOK));
+    EXPECT_FALSE(ParseTemplates({"*ZD,1,面", "ZDDM,1,10,0", "* FW, 2", "*JMD,3,面"}, t));
+    EXPECT_EQ(t.size(), 1u) << "the templates before the faulty line stay";
+    EXPECT_TRUE(Logged("模板数据 FW,2 有错"));
+    EXPECT_EQ(answers->Pending(), 0u);
+
+    // "|" may be the trail byte of a character ("檦" is 0x99 0x7C): the name is not split there.
+    Config().templates = {
+        AttributeTemplate{"\x99\x7C"
+                          "A",
+                          "4",
+                          "c",
+                          "",
+                          "",
+                          {}}};
+    EXPECT_FALSE(FindTemplateNumber("\x99", number));
+    EXPECT_TRUE(
+        FindTemplateNumber("\x99\x7C"
+                           "a",
+                           number));
+    EXPECT_EQ(number, 4);
+}
+
+TEST(GeoportConfig, IndexLinesAreWholeAndCodesAreNeverCut) {
+    const std::string longSymbol(40, 's');
+    Config().index = ParseIndex({"111000, gc111, 1.5, 四, 五, 六", "222000,a,b,c,d", "123456789012,x,1,d,e,f",
+                                 "333000," + longSymbol + ",0,d,e,f", "end of table", "444000,a,1,b,c,d"});
+    ASSERT_EQ(Config().index.size(), 2u) << "four commas make no record; a too long code skips its line";
+    const IndexRecord& r = Config().index[0];
+    EXPECT_EQ(r.symbol, "gc111");
+    EXPECT_DOUBLE_EQ(r.factor, 1.5);
+    EXPECT_EQ(r.fourth, "四");
+    EXPECT_EQ(Config().index[1].symbol, std::string(15, 's'));
+    std::string fifth = "x", sixth = "y";
+    EXPECT_TRUE(LookupIndexRecord("111000", fifth, sixth));
+    EXPECT_EQ(fifth, "五");
+    EXPECT_EQ(sixth, "六");
+    EXPECT_FALSE(LookupIndexRecord("444000", fifth, sixth)) << "the table ends at \"end\"";
+    EXPECT_EQ(fifth, "");
+    EXPECT_FALSE(LookupIndexRecord("", fifth, sixth));
+
+    // Cut texts end on a character boundary.
+    Config().index = ParseIndex({"1,a,0,d,e," + std::string("字字字字字字字字")});
+    ASSERT_EQ(Config().index.size(), 1u);
+    EXPECT_EQ(Config().index[0].sixth, "字字字字字字字");
+}
+
+TEST_F(GeoportConfigTest, LoadersReplaceTheirTables) {
+    Write("cvtColor.def", "1,2,3,4\r\n");
+    Write("index.ini", "111000,a,0,d,e,f\r\nEND\r\n");
+    LoadColorTable();
+    EXPECT_EQ(LoadIndexTable(), IndexLoad::kLoaded);
+    EXPECT_EQ(Config().index.size(), 1u) << "index.ini stands in for cvtIndex.ini";
+
+    Write("cvtColor.def", "1,2,3,6\r\n");
+    Write("cvtIndex.ini", "222000,a,0,d,e,f\r\n");
+    LoadColorTable();
+    EXPECT_EQ(LookupNamedValue("1,2,3"), 6) << "a reload reads the changed file";
+    EXPECT_EQ(Config().colorKeys.size(), 1u);
+    EXPECT_EQ(LoadIndexTable(), IndexLoad::kLoaded);
+    ASSERT_EQ(Config().index.size(), 1u);
+    EXPECT_EQ(Config().index[0].code, "222000");
+
+    Remove("cvtColor.def");
+    Remove("cvtIndex.ini");
+    Remove("index.ini");
+    LoadColorTable();
+    EXPECT_TRUE(Config().colorKeys.empty());
+    EXPECT_EQ(LoadIndexTable(), IndexLoad::kNotFound);
+    EXPECT_TRUE(Config().index.empty());
+}
+
+}  // namespace
