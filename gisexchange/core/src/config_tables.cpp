@@ -1,5 +1,6 @@
 #include "gisexchange/config_tables.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -190,6 +191,23 @@ std::vector<IndexRecord> ParseIndex(const std::vector<std::string>& lines) {
     return records;
 }
 
+std::vector<WorkRecord> ParseWork(const std::vector<std::string>& lines) {
+    std::vector<WorkRecord> records;
+    for (const std::string& line : lines) {
+        std::vector<std::string> f = SplitFields(line);
+        if (f.size() < 5)
+            continue;
+        // Byte order is the order of the host's multibyte comparison: a lead byte sorts after
+        // every single-byte character.
+        auto at = std::lower_bound(records.begin(), records.end(), f[0],
+                                   [](const WorkRecord& r, const std::string& key) { return r.key < key; });
+        if (at != records.end() && at->key == f[0])
+            continue;
+        records.insert(at, WorkRecord{f[0], f[1], f[3], std::strtod(f[4].c_str(), nullptr)});
+    }
+    return records;
+}
+
 bool LoadTemplateData() {
     std::vector<std::string> lines;
     Config().templates.clear();
@@ -222,6 +240,16 @@ IndexLoad LoadIndexTable() {
         return IndexLoad::kNotOpened;
     Config().index = ParseIndex(lines);
     return IndexLoad::kLoaded;
+}
+
+void LoadWorkTable() {
+    Config().work.clear();
+    std::vector<std::string> lines;
+    ReadResult read = ReadLines("cvtWork.DEF", lines);
+    if (read == ReadResult::kNotFound)
+        read = ReadLines("Work.def", lines);
+    if (read == ReadResult::kRead)
+        Config().work = ParseWork(lines);
 }
 
 int LookupNamedValue(std::string_view key) {

@@ -142,10 +142,25 @@ TEST(GeoportConfig, IndexLinesAreWholeAndCodesAreNeverCut) {
     EXPECT_EQ(Config().index[0].sixth, "字字字字字字字");
 }
 
+TEST(GeoportConfig, WorkTableKeepsTheFirstLineOfAKey) {
+    const std::vector<WorkRecord> work =
+        ParseWork({"b, 二,x,four,2.5", "a,1,,4,1", "b,again,x,y,9", "short,1,2,3", "宗,z,,w,3"});
+    ASSERT_EQ(work.size(), 3u);
+    EXPECT_EQ(work[0].key, "a");
+    EXPECT_EQ(work[1].key, "b");
+    EXPECT_EQ(work[1].second, " 二") << "blanks are kept";
+    EXPECT_EQ(work[1].fourth, "four");
+    EXPECT_DOUBLE_EQ(work[1].number, 2.5);
+    EXPECT_EQ(work[2].key, "宗") << "a double-byte key sorts after single-byte ones";
+}
+
 TEST_F(GeoportConfigTest, LoadersReplaceTheirTables) {
     Write("cvtColor.def", "1,2,3,4\r\n");
     Write("index.ini", "111000,a,0,d,e,f\r\nEND\r\n");
+    Write("Work.def", "k,2,3,4,5\r\n");
     LoadColorTable();
+    LoadWorkTable();
+    EXPECT_EQ(Config().work.size(), 1u);
     EXPECT_EQ(LoadIndexTable(), IndexLoad::kLoaded);
     EXPECT_EQ(Config().index.size(), 1u) << "index.ini stands in for cvtIndex.ini";
 
@@ -158,6 +173,8 @@ TEST_F(GeoportConfigTest, LoadersReplaceTheirTables) {
     ASSERT_EQ(Config().index.size(), 1u);
     EXPECT_EQ(Config().index[0].code, "222000");
 
+    LoadWorkTable();
+    EXPECT_EQ(Config().work.size(), 1u) << "a reload does not add to the table";
     Remove("cvtColor.def");
     Remove("cvtIndex.ini");
     Remove("index.ini");

@@ -61,6 +61,7 @@ Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const ch
 
 void LoadConfiguration() {
     drawingutil::AddCommands(kTable);
+    LoadWorkTable();
     // Each table stands alone: a missing or faulty file leaves only its own table empty.
     LoadTemplateData();
     LoadTextStyleTable();

@@ -28,11 +28,18 @@ struct IndexRecord {
     std::string fourth, fifth, sixth;
 };
 
+// One key of the work table; its third field is not kept.
+struct WorkRecord {
+    std::string key, second, fourth;
+    double number = 0;
+};
+
 struct ConfigTables {
     std::vector<AttributeTemplate> templates;
     std::vector<std::string> styleKeys, styleValues;  // font name prefix -> number
     std::vector<std::string> colorKeys, colorValues;  // "r,g,b" -> number
     std::vector<IndexRecord> index;
+    std::vector<WorkRecord> work;  // sorted by key, byte order, one record per key
 };
 
 // The tables the module reads at load; the converters read them.
@@ -52,6 +59,8 @@ void ParseColors(const std::vector<std::string>& lines, std::vector<std::string>
 // Records up to the first line beginning "END" in any case; lines of fewer than five commas are
 // not records.
 std::vector<IndexRecord> ParseIndex(const std::vector<std::string>& lines);
+// Lines of at least five fields, blanks kept; the first line of a key wins.
+std::vector<WorkRecord> ParseWork(const std::vector<std::string>& lines);
 
 // The loaders, each replacing its table in Config().
 bool LoadTemplateData();
@@ -59,6 +68,8 @@ void LoadTextStyleTable();
 void LoadColorTable();
 enum class IndexLoad { kLoaded, kNotFound, kNotOpened };
 IndexLoad LoadIndexTable();
+// "cvtWork.DEF", else "Work.def".
+void LoadWorkTable();
 
 // The colour number of a key such as "12,200,7", compared without regard to case; 0 when none.
 int LookupNamedValue(std::string_view key);
