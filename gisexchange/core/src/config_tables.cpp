@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "drawingutil/feature_codes.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/resbuf.h"
 #include "platform/text/format.h"
@@ -288,6 +289,13 @@ bool LookupIndexRecord(std::string_view code, std::string& fifth, std::string& s
             return true;
         }
     return false;
+}
+
+bool LookupIndexRecordOfEntity(const ads_name entity, std::string& code, std::string& sixth) {
+    sixth.clear();
+    GetEntityCode(entity, code);
+    std::string fifth;
+    return LookupIndexRecord(code, fifth, sixth);
 }
 
 bool FindTemplateNumber(std::string_view text, int& number) {

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "drawingutil/coded_entities.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/answer_source.h"
@@ -152,6 +155,22 @@ TEST(GeoportConfig, WorkTableKeepsTheFirstLineOfAKey) {
     EXPECT_EQ(work[1].fourth, "four");
     EXPECT_DOUBLE_EQ(work[1].number, 2.5);
     EXPECT_EQ(work[2].key, "宗") << "a double-byte key sorts after single-byte ones";
+}
+
+TEST_F(GeoportConfigTest, IndexRecordOfAnEntityByItsCode) {
+    ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    Config().index = ParseIndex({"111000,a,0,d,e,六", "111000,b,0,d,e,second"});
+    ads_name coded, plain;
+    ASSERT_EQ(acdbGetAdsName(coded, CreateCodedLine({0, 0, 0}, {1, 0, 0}, "111000", nullptr, "0")),
+              Acad::eOk);
+    ASSERT_EQ(acdbGetAdsName(plain, CreateCodedLine({0, 0, 0}, {1, 1, 0}, "", nullptr, "0")), Acad::eOk);
+    std::string code, sixth = "x";
+    EXPECT_TRUE(LookupIndexRecordOfEntity(coded, code, sixth));
+    EXPECT_EQ(code, "111000");
+    EXPECT_EQ(sixth, "六") << "the first record of the code";
+    EXPECT_FALSE(LookupIndexRecordOfEntity(plain, code, sixth));
+    EXPECT_EQ(code, "");
+    EXPECT_EQ(sixth, "");
 }
 
 TEST_F(GeoportConfigTest, LoadersReplaceTheirTables) {

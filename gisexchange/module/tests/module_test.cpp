@@ -127,14 +127,23 @@ TEST_F(GeoportModuleTest, OtherMessagesDoNothing) {
     EXPECT_TRUE(platform::ui::TranscriptLines().empty());
 }
 
-// The cadhost program loads the module from the build tree by itself.
+// The cadhost program loads the module from the build tree by itself; a support folder without a
+// code index gives one box, and the commands still run.
 TEST(GeoportCadhostProgram, FindsAndRunsTheModule) {
     dero::testing::TempFolder folder("geoport_cadhost");
     const std::string& dir = folder.path();
     ASSERT_FALSE(dir.empty());
-    const dero::testing::CadhostRun run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir, "-c MAPGISSAVET");
-    EXPECT_EQ(run.status, 0) << run.out;
+    std::filesystem::create_directories(dir + "/support");
+    std::ofstream(dir + "/support/cvtColor.def", std::ios::binary) << "1,2,3,4\r\n";
+    const dero::testing::CadhostRun run = dero::testing::RunCadhost(
+        CADHOST_PROGRAM, dir, "--support '" + dir + "/support' -t t.txt -c MAPGISSAVET");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("命令 MAPGISSAVET 尚未实现, 图形没有改动."), std::string::npos) << run.out;
+    const std::string transcript = platform::text::Utf8ToGbk(dero::testing::ReadFile(dir + "/t.txt"));
+    const std::string box = "未找到配置文件Index.ini";
+    const std::size_t first = transcript.find(box);
+    EXPECT_NE(first, std::string::npos) << transcript;
+    EXPECT_EQ(transcript.find(box, first + 1), std::string::npos) << "one box: " << transcript;
 }
 
 }  // namespace

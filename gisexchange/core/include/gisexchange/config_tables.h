@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/cad/resbuf.h"
+
 namespace gisexchange {
 
 struct AttributeTemplateEntry {
@@ -78,6 +80,8 @@ int LookupNamedValue(std::string_view key);
 int LookupPrefixValue(std::string_view fontName);
 // The fifth and sixth texts of the first record of exactly this code; both emptied first.
 bool LookupIndexRecord(std::string_view code, std::string& fifth, std::string& sixth);
+// The entity's feature code, and the sixth text of the first record of exactly that code.
+bool LookupIndexRecordOfEntity(const ads_name entity, std::string& code, std::string& sixth);
 // The second field, as a number, of the first template whose name (up to a "|") equals the text
 // without regard to case. A template without a name ends the search.
 bool FindTemplateNumber(std::string_view text, int& number);
