@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_curve.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_line.h"
@@ -61,6 +62,11 @@ AcDb2dPolyline* As2dPolyline(AcRxObject* object) { return AsClass<AcDb2dPolyline
 AcDb2dVertex* As2dVertex(AcRxObject* object) { return AsClass<AcDb2dVertex>(object); }
 AcDbSpline* AsSpline(AcRxObject* object) { return AsClass<AcDbSpline>(object); }
 AcDbText* AsEntityText(AcRxObject* object) { return AsClass<AcDbText>(object); }
+
+Acad::ErrorStatus OpenBlockReference(AcDbBlockReference*& reference, AcDbObjectId id, AcDb::OpenMode mode)
+{
+    return acdbOpenObject(reference, id, mode);
+}
 
 bool IsCurve(const ads_name entity)
 {

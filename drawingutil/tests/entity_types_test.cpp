@@ -87,6 +87,20 @@ TEST_F(EntityTypesTest, CastsAndCurveTestFollowDerivation)
     EXPECT_TRUE(IsKindOfClass(object, AcDbCurve::desc()));
     object->close();
     EXPECT_EQ(AsPolyline(nullptr), nullptr);
+
+    // Only a block reference opens as one, and nothing else is left open.
+    AcDbObjectId insert = Add(new AcDbBlockReference(AcGePoint3d(2, 3, 0), AcDbObjectId::kNull));
+    AcDbBlockReference* reference = nullptr;
+    ASSERT_EQ(OpenBlockReference(reference, insert, AcDb::kForRead), Acad::eOk);
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(reference->position(), AcGePoint3d(2, 3, 0));
+    reference->close();
+    EXPECT_EQ(OpenBlockReference(reference, line, AcDb::kForWrite), Acad::eNotThatKindOfClass);
+    EXPECT_EQ(reference, nullptr);
+    ASSERT_EQ(acdbOpenAcDbObject(object, line, AcDb::kForWrite), Acad::eOk) << "the line was closed again";
+    object->close();
+    EXPECT_NE(OpenBlockReference(reference, AcDbObjectId::kNull, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(reference, nullptr);
     EXPECT_FALSE(IsKindOfClass(nullptr, AcDbEntity::desc()));
 }
 

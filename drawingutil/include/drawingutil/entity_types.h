@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/cad/acad_status.h"
+#include "platform/cad/db_object.h"
 #include "platform/cad/resbuf.h"
 #include "platform/cad/rx_object.h"
 
@@ -15,6 +17,7 @@ class AcDb2dPolyline;
 class AcDb2dVertex;
 class AcDbSpline;
 class AcDbText;
+class AcDbBlockReference;
 
 // Codes of ClassifyEntityClass, by exact host class name; a derived class is "other".
 enum EntityClassKind {
@@ -48,6 +51,10 @@ AcDb2dPolyline* As2dPolyline(AcRxObject* object);
 AcDb2dVertex* As2dVertex(AcRxObject* object);
 AcDbSpline* AsSpline(AcRxObject* object);
 AcDbText* AsEntityText(AcRxObject* object);
+
+// Opens the object only when it is a block reference; otherwise nothing stays open and the
+// reference is null. The host's status.
+Acad::ErrorStatus OpenBlockReference(AcDbBlockReference*& reference, AcDbObjectId id, AcDb::OpenMode mode);
 
 // True when the entity opens and is a curve.
 bool IsCurve(const ads_name entity);
