@@ -313,4 +313,14 @@ bool FindTemplateNumber(std::string_view text, int& number) {
     return false;
 }
 
+int LookupSignedValue(const std::vector<int>& keys, const std::vector<int>& values, int key) {
+    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+        if (keys[i] == key)
+            return values[i];
+        if (keys[i] == -static_cast<long long>(key))
+            return -values[i];
+    }
+    return 0;
+}
+
 }  // namespace gisexchange

@@ -78,6 +78,11 @@ TEST(GeoportConfig, FieldsStylesAndColours) {
     EXPECT_EQ(LookupNamedValue("1,2,3"), 0) << "a line of five fields is no colour";
     EXPECT_EQ(LookupNamedValue("aB,0,0"), 8);
     EXPECT_EQ(LookupNamedValue(""), 0);
+
+    EXPECT_EQ(LookupSignedValue({4, -7, 7}, {10, 20, 30}, 7), -20) << "the first matching key, negated";
+    EXPECT_EQ(LookupSignedValue({4, 7}, {10, 30}, -4), -10);
+    EXPECT_EQ(LookupSignedValue({4, 7}, {10}, 7), 0) << "a key without a value";
+    EXPECT_EQ(LookupSignedValue({}, {}, 1), 0);
 }
 
 TEST_F(GeoportConfigTest, TemplatesStopAtAShortStarLine) {

@@ -86,4 +86,8 @@ bool LookupIndexRecordOfEntity(const ads_name entity, std::string& code, std::st
 // without regard to case. A template without a name ends the search.
 bool FindTemplateNumber(std::string_view text, int& number);
 
+// The value of a key in two parallel lists: the first key equal to the given one gives its value,
+// one equal to its negation the negated value; 0 when none.
+int LookupSignedValue(const std::vector<int>& keys, const std::vector<int>& values, int key);
+
 }  // namespace gisexchange
