@@ -18,33 +18,11 @@
 #include "platform/ui/answer_source.h"
 #include "platform/win/registry.h"
 #include "platform/win/root.h"
-#include "testing/temp_folder.h"
+#include "testing/host_machine.h"
 
-class ToolkitTest : public ::testing::Test {
+class ToolkitTest : public dero::testing::HostMachineTest {
 protected:
-    void SetUp() override {
-        ASSERT_FALSE(root_.empty());
-        std::filesystem::create_directories(root_ / "c" / "support");
-        platform::win::SetRoot(root_.string());
-        platform::cad::SetSupportPath({"C:\\support"});
-        answers = platform::ui::UseAnswerQueue();
-        platform::ui::ClearTranscript();
-        platform::cad::ClearCommandLine();
-    }
-    void TearDown() override {
-        acDocManager->closeAll();
-        platform::cad::UnloadAllModules();
-        platform::cad::SetSupportPath({});
-        platform::ui::SetAnswerDriver(nullptr);
-        platform::win::SetRoot("");
-    }
-
-    std::filesystem::path SupportFolder() const { return root_ / "c" / "support"; }
-
-    // Writes a table into the support folder, bytes as given (GBK literals).
-    void WriteSupportFile(const std::string& name, const std::string& bytes) const {
-        std::ofstream(SupportFolder() / name, std::ios::binary) << bytes;
-    }
+    ToolkitTest() : HostMachineTest("cadastral") {}
 
     // Values under Software\Quorvane\Dero.
     static void SetDword(const char* name, std::int32_t value) {
@@ -71,21 +49,12 @@ protected:
         return rc == ERROR_SUCCESS && type == REG_DWORD && size == 4;
     }
 
-    static bool Logged(const std::string& text) {
-        for (const std::string& line : platform::ui::TranscriptLines())
-            if (line.find(text) != std::string::npos)
-                return true;
-        return false;
-    }
     static std::string Transcript() {
         std::string all;
         for (const std::string& line : platform::ui::TranscriptLines())
             all += line + "\n";
         return all;
     }
-    static const std::string& CommandLine() { return platform::cad::CommandLineText(); }
-
-    std::shared_ptr<platform::ui::AnswerQueue> answers;
 
 private:
     static HKEY OpenSettingsKey() {
@@ -95,7 +64,4 @@ private:
             return nullptr;
         return key;
     }
-
-    dero::testing::TempFolder folder_{"cadastral"};
-    std::filesystem::path root_ = folder_.path();
 };

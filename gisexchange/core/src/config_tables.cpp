@@ -135,8 +135,11 @@ bool ParseTemplates(const std::vector<std::string>& lines, std::vector<Attribute
     return true;
 }
 
-void ParseTextStyles(const std::vector<std::string>& lines, std::vector<std::string>& keys,
-                     std::vector<std::string>& values) {
+namespace {
+// Lines of exactly `fields` fields: the last is the value, the ones before it, joined by commas,
+// the key. Other lines and comments are passed over.
+void ParseKeyedValues(const std::vector<std::string>& lines, std::size_t fields, std::vector<std::string>& keys,
+                      std::vector<std::string>& values) {
     keys.clear();
     values.clear();
     for (const std::string& raw : lines) {
@@ -144,27 +147,25 @@ void ParseTextStyles(const std::vector<std::string>& lines, std::vector<std::str
         if (IsComment(line))
             continue;
         std::vector<std::string> f = SplitFields(line);
-        if (f.size() == 2) {
-            keys.push_back(f[0]);
-            values.push_back(f[1]);
-        }
+        if (f.size() != fields)
+            continue;
+        std::string key = f[0];
+        for (std::size_t i = 1; i + 1 < fields; ++i)
+            key += "," + f[i];
+        keys.push_back(std::move(key));
+        values.push_back(f.back());
     }
+}
+}  // namespace
+
+void ParseTextStyles(const std::vector<std::string>& lines, std::vector<std::string>& keys,
+                     std::vector<std::string>& values) {
+    ParseKeyedValues(lines, 2, keys, values);
 }
 
 void ParseColors(const std::vector<std::string>& lines, std::vector<std::string>& keys,
                  std::vector<std::string>& values) {
-    keys.clear();
-    values.clear();
-    for (const std::string& raw : lines) {
-        std::string line = WithoutBlanks(raw);
-        if (IsComment(line))
-            continue;
-        std::vector<std::string> f = SplitFields(line);
-        if (f.size() == 4) {
-            keys.push_back(f[0] + "," + f[1] + "," + f[2]);
-            values.push_back(f[3]);
-        }
-    }
+    ParseKeyedValues(lines, 4, keys, values);
 }
 
 std::vector<IndexRecord> ParseIndex(const std::vector<std::string>& lines) {

@@ -16,45 +16,23 @@
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/answer_source.h"
 #include "platform/win/root.h"
-#include "testing/temp_folder.h"
+#include "testing/host_machine.h"
 
 namespace {
 
 using namespace gisexchange;
+using dero::testing::TranscriptHas;
 
-bool Logged(const std::string& text) {
-    for (const std::string& line : platform::ui::TranscriptLines())
-        if (line.find(text) != std::string::npos)
-            return true;
-    return false;
-}
-
-class GeoportConfigTest : public ::testing::Test {
+class GeoportConfigTest : public dero::testing::HostMachineTest {
 protected:
+    GeoportConfigTest() : HostMachineTest("geoport_config") {}
+
     void SetUp() override {
-        ASSERT_FALSE(root_.empty());
-        std::filesystem::create_directories(root_ / "c" / "support");
-        platform::win::SetRoot(root_.string());
-        platform::cad::SetSupportPath({"C:\\support"});
-        answers = platform::ui::UseAnswerQueue();
-        platform::ui::ClearTranscript();
+        HostMachineTest::SetUp();
         Config() = {};
     }
-    void TearDown() override {
-        platform::cad::SetSupportPath({});
-        platform::ui::SetAnswerDriver(nullptr);
-        platform::win::SetRoot("");
-    }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(root_ / "c" / "support" / name, std::ios::binary) << bytes;
-    }
-    void Remove(const std::string& name) const { std::filesystem::remove(root_ / "c" / "support" / name); }
-
-    std::shared_ptr<platform::ui::AnswerQueue> answers;
-
-private:
-    dero::testing::TempFolder folder_{"geoport_config"};
-    std::filesystem::path root_ = folder_.path();
+    void Write(const std::string& name, const std::string& bytes) const { WriteSupportFile(name, bytes); }
+    void Remove(const std::string& name) const { std::filesystem::remove(SupportFolder() / name); }
 };
 
 TEST(GeoportConfig, FieldsStylesAndColours) {
@@ -106,7 +84,7 @@ TEST_F(GeoportConfigTest, TemplatesStopAtAShortStarLine) {
     answers->Push(platform::ui::BoxAnswer(IDOK));
     EXPECT_FALSE(ParseTemplates({"*ZD,1,面", "ZDDM,1,10,0", "* FW, 2", "*JMD,3,面"}, t));
     EXPECT_EQ(t.size(), 1u) << "the templates before the faulty line stay";
-    EXPECT_TRUE(Logged("模板数据 FW,2 有错"));
+    EXPECT_TRUE(TranscriptHas("模板数据 FW,2 有错"));
     EXPECT_EQ(answers->Pending(), 0u);
 
     // "|" may be the trail byte of a character ("檦" is 0x99 0x7C): the name is not split there.

@@ -18,7 +18,7 @@
 #include "platform/ui/answer_source.h"
 #include "platform/win/root.h"
 #include "testing/cadhost_run.h"
-#include "testing/temp_folder.h"
+#include "testing/host_machine.h"
 
 namespace {
 
@@ -41,33 +41,12 @@ int IndexBoxes() {
 
 // A fresh machine: a temporary root with a support folder on the search path, no drawing or
 // module left from an earlier test.
-class GeoportModuleTest : public ::testing::Test {
+class GeoportModuleTest : public dero::testing::HostMachineTest {
 protected:
-    void SetUp() override {
-        ASSERT_FALSE(root_.empty());
-        std::filesystem::create_directories(root_ / "c" / "support");
-        platform::win::SetRoot(root_.string());
-        platform::cad::SetSupportPath({"C:\\support"});
-        answers = platform::ui::UseAnswerQueue();
-        platform::ui::ClearTranscript();
-        platform::cad::ClearCommandLine();
-    }
-    void TearDown() override {
-        acDocManager->closeAll();
-        platform::cad::UnloadAllModules();
-        platform::cad::SetSupportPath({});
-        platform::ui::SetAnswerDriver(nullptr);
-        platform::win::SetRoot("");
-    }
+    GeoportModuleTest() : HostMachineTest("geoport") {}
 
     static bool Load() { return acrxDynamicLinker->loadModule(GEOPORT_MODULE, false); }
     static bool Unload() { return acrxDynamicLinker->unloadModule("Geoport", false); }
-    static const std::string& CommandLine() { return platform::cad::CommandLineText(); }
-
-    std::shared_ptr<platform::ui::AnswerQueue> answers;
-
-    dero::testing::TempFolder folder_{"geoport"};
-    std::filesystem::path root_ = folder_.path();
 };
 
 TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
@@ -110,7 +89,7 @@ TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
 
 TEST_F(GeoportModuleTest, OtherMessagesDoNothing) {
     ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
-    std::ofstream(root_ / "c" / "support" / "index.ini", std::ios::binary) << "111000,a,0,d,e,f\r\nEND\r\n";
+    std::ofstream(SupportFolder() / "index.ini", std::ios::binary) << "111000,a,0,d,e,f\r\nEND\r\n";
     ASSERT_TRUE(Load());
     EXPECT_EQ(IndexBoxes(), 0) << "index.ini stands in for cvtIndex.ini";
     AcEdCommand* first = acedRegCmds->lookupGlobalCmd("GEOPORT");
