@@ -1,0 +1,82 @@
+// What the installer knows about one install target: the install description, the patch wizard's
+// configuration item and the installed-product record. Plain values, copied member by member.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "platform/win/win_types.h"
+
+namespace Setup {
+
+// One install of the product into one host profile, or one standalone install. The comments give
+// the names under which a member appears in "setup.xml" and in the registry.
+struct CADVer {
+    // Both identifiers, the placeholder user company and the computer name as the user name.
+    CADVer();
+
+    int installed = 0;              // 1: has an install record or was found installed
+    std::u16string cadProductName;  // host product name
+    std::u16string cadFolder;       // host installation folder, no trailing backslash
+    std::u16string cadRegistryKey;  // register (prefix): the host's key below the current user
+    std::u16string installFolder;   // installfolder, InstallLocation
+    std::u16string profileName;     // profilename, configname
+    std::u16string product;         // product, DisplayName: key name of the records
+    std::u16string company;         // company, Publisher
+    std::u16string userName;        // username
+    std::u16string userCompany;     // usercompany
+    std::u16string guid;            // guid, GUID
+    std::u16string cadVersion;      // cadver: host version key
+    std::u16string title;           // title: wizard title
+    std::u16string source;          // source: folder below the cabinet's setup-program folder
+    std::u16string picture;         // picture in setup.xml, installsize in the registry
+    std::u16string cadProduct;      // cadproduct: "ZWCAD..." selects ZWCAD
+    std::u16string recordPath;      // registry path of the install record, when read from it
+    std::u16string iconFile;        // deroico: relative to the install folder
+    std::u16string version;         // version: version label, also the shortcuts' name
+    std::u16string buildGuid;       // buildguid
+    std::u16string relatedFile;     // relatedfile: standalone program (over 4 characters)
+    std::u16string relatedIcon;     // relatedicon: package-file icon, relative to the system folder
+    std::u16string extName;         // extname: package-file extension without the dot
+    int restart = 0;                // restart: the install needs a restart
+    std::u16string componentTarget; // component destination, or "AutoCAD" for the host's folder
+    int fresh = 1;                  // 1 fresh target, 0 matched with an installed copy
+    int fileNum = 0;                // filenum: files of the package or component
+    std::u16string zwcadVersion;    // ZWCAD version key name
+
+    // A standalone product keeps its system files in the install folder itself.
+    bool HasCustomSystemFolder() const;
+    std::u16string GetSystemFolder() const;
+};
+
+inline constexpr char16_t kProductGuid[] = u"{94D19DC3-7A61-45d9-9E6B-A26F9CBB00B3}";
+inline constexpr char16_t kBuildGuid[] = u"{5296E526-6BC7-476c-9B2A-F010F267655C}";
+inline constexpr char16_t kUserCompanyPlaceholder[] = u"用户单位";
+
+// One target chosen in the patch wizard: 0 configname, 1 installfolder, 2 register, 5 product
+// from the install record; 3, 4 and 6 from the matching host profile entry.
+struct ConfigItem {
+    std::array<std::u16string, 7> texts;
+};
+
+// An installed copy as the uninstall finds it.
+struct InstallInfo {
+    std::u16string registerPath;         // register
+    std::u16string product;              // key name of the install record and uninstall entry
+    std::u16string installFolder;        // installfolder
+    std::u16string desktopShortcut;      // shortcut
+    std::u16string startMenuShortcut;    // startmenu
+    std::u16string quickLaunchShortcut;  // quicklaunch
+    std::u16string extName;              // extname
+    std::u16string extNameFile;          // extnamefile
+    CADVer description;
+    int fileCount = 0;    // filenum
+    int installSize = 0;  // installsize, megabytes
+};
+
+// Where the computer name comes from (GetComputerNameW's shape: the buffer's size in characters
+// in, the name's length out). Null, the default, gives an empty user name.
+using ComputerNameQuery = BOOL (*)(LPWSTR buffer, LPDWORD size);
+void SetComputerNameQuery(ComputerNameQuery query);
+
+}  // namespace Setup

@@ -1,0 +1,58 @@
+// Small helpers the engine's files share: texts compared as Windows compares names, decimal
+// conversion, and registry keys and values.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/win/registry.h"
+
+namespace Setup::detail {
+
+// Letters compare without case as Windows' name comparisons do here: ASCII only.
+inline char16_t FoldChar(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+bool EqualNoCase(std::u16string_view a, std::u16string_view b);
+std::u16string ToLower(std::u16string_view text);
+
+// Decimal text to int as the C runtime reads it: leading blanks, a sign, digits up to the first
+// other character; 0 for non-numeric text. Out-of-range values are clamped.
+int ParseDecimal(std::u16string_view text);
+std::u16string Decimal(long long value);
+
+// An open registry key, closed at the end of its scope.
+class RegKey {
+public:
+    RegKey() = default;
+    ~RegKey() { Close(); }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    bool Open(HKEY parent, std::u16string_view path, REGSAM access);
+    bool Create(HKEY parent, std::u16string_view path, REGSAM access);
+    void Close();
+    HKEY get() const { return key_; }
+    explicit operator bool() const { return key_ != nullptr; }
+
+    // Failures leave the value missing; the records go on without it.
+    void SetString(std::u16string_view name, std::u16string_view value, DWORD type = REG_SZ);
+    void SetDword(std::u16string_view name, DWORD value);
+    // The value read into a buffer of bufferBytes bytes: empty when it is missing, not text, or
+    // does not fit.
+    std::u16string QueryString(std::u16string_view name, DWORD bufferBytes) const;
+    // The name of sub-key index (up to 255 characters), or empty.
+    std::u16string SubkeyName(DWORD index) const;
+
+private:
+    HKEY key_ = nullptr;
+};
+
+}  // namespace Setup::detail
+
+namespace Setup::detail {
+
+// The running program's full path (at most 260 characters) and the folder of a path (cut before
+// its last backslash; the path itself when it has none).
+std::u16string RunningProgramPath();
+std::u16string FolderOf(std::u16string_view path);
+
+}  // namespace Setup::detail

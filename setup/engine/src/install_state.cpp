@@ -1,0 +1,42 @@
+#include "setup/engine/install_state.h"
+
+#include <atomic>
+#include <ctime>
+
+namespace Setup {
+
+std::u16string g_programFolder;
+std::u16string g_wizardTitle = u"安装向导";
+int g_backColor = 0;
+int g_totalSize = 0;
+int g_useHeader = 1;
+int g_useBackground = 1;
+int g_wizardMode = 0;
+std::vector<CADVer> g_packageProfiles;
+std::vector<CADVer> g_componentEntries;
+std::vector<std::u16string> g_installedFiles;
+std::u16string g_desktopShortcutPath;
+std::u16string g_startMenuFolder;
+std::u16string g_startMenuShortcutPath;
+
+namespace {
+
+std::atomic<LocalTimeSource> g_timeSource{nullptr};
+
+LocalTime SystemLocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
+}
+
+}  // namespace
+
+void SetLocalTimeSource(LocalTimeSource source) { g_timeSource.store(source); }
+
+LocalTime CurrentLocalTime() {
+    const LocalTimeSource source = g_timeSource.load();
+    return source ? source() : SystemLocalTime();
+}
+
+}  // namespace Setup

@@ -1,0 +1,111 @@
+#include "engine_support.h"
+#include "platform/text/format.h"
+#include "setup/engine/install_engine.h"
+#include "setup/engine/install_state.h"
+#include "setup/engine/installed_products.h"
+
+namespace Setup {
+namespace {
+
+using detail::Decimal;
+using detail::RegKey;
+
+// Records under an empty product name would land on the roots themselves ("Software\",
+// "software\quorvane\install\", the uninstall root), and a host record without a profile name
+// would name the host's whole "Profiles" key; uninstalling either deletes whole trees.
+bool HasRecordNames(const CADVer& d) {
+    return !d.product.empty() && (d.HasCustomSystemFolder() || !d.profileName.empty());
+}
+
+std::u16string InstallRecordKey(const CADVer& d) {
+    return d.HasCustomSystemFolder() ? u"Software\\" + d.product : u"software\\quorvane\\install\\" + d.product;
+}
+
+// The records' "time": blank-padded fields, the year in full.
+std::u16string RecordTime() {
+    const LocalTime t = CurrentLocalTime();
+    return platform::text::Format(u"%d-%2d-%2d %2d:%2d:%2d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+}  // namespace
+
+InstallEngine::InstallEngine() : programFolder(detail::FolderOf(detail::RunningProgramPath())) {}
+
+void InstallEngine::WriteInstallRecord(bool withHeaderFlag) {
+    const CADVer& d = description;
+    if (!HasRecordNames(d)) return;
+    RegKey key;
+    if (!key.Create(HKEY_CURRENT_USER, InstallRecordKey(d), KEY_WRITE)) return;
+    key.SetString(u"time", RecordTime());
+    key.SetString(u"configname", d.profileName);
+    key.SetString(u"company", d.company);
+    key.SetString(u"username", d.userName);
+    key.SetString(u"usercompany", d.userCompany);
+    key.SetString(u"installfolder", d.installFolder);
+    key.SetString(u"GUID", d.guid);
+    key.SetString(u"register", d.cadRegistryKey + u"\\Profiles\\" + d.profileName);
+    key.SetString(u"filenum", Decimal(fileCount));
+    key.SetString(u"installsize", d.picture);
+    if (withHeaderFlag) key.SetString(u"useheader", Decimal(g_useHeader));
+    key.SetString(u"installinfo", u"deroinstall 1.0");
+    key.SetString(u"buildguid", d.buildGuid);
+    key.SetString(u"extname", d.extName);
+    key.SetString(u"extnamefile", d.extName + u"file");
+    key.SetString(u"restart", Decimal(d.restart));
+}
+
+void InstallEngine::WriteUninstallEntry() {
+    const CADVer& d = description;
+    if (!HasRecordNames(d)) return;
+    RegKey key;
+    if (!key.Create(HKEY_LOCAL_MACHINE, std::u16string(kUninstallRoot) + u"\\" + d.product, KEY_WRITE)) return;
+    const std::u16string setupProgram = d.GetSystemFolder() + u"\\setup.exe";
+    key.SetString(u"DisplayName", d.product);
+    key.SetString(u"UninstallString", setupProgram);
+    key.SetString(u"Publisher", d.company);
+    key.SetString(u"DisplayIcon", d.installFolder + u"\\" + d.iconFile);
+    key.SetString(u"InstallLocation", d.installFolder);
+    key.SetString(u"UninstallPath", setupProgram);
+    key.SetString(u"DisplayVersion", d.profileName);
+    key.SetString(u"configname", d.profileName);
+    key.SetString(u"company", d.company);
+    key.SetString(u"username", d.userName);
+    key.SetString(u"usercompany", d.userCompany);
+    key.SetString(u"GUID", d.guid);
+    key.SetString(u"register", d.cadRegistryKey + u"\\Profiles\\" + d.profileName);
+    key.SetString(u"filenum", Decimal(fileCount));
+    key.SetString(u"installsize", d.picture);
+    key.SetString(u"installinfo", u"deroinstall 1.0");
+    key.SetString(u"useheader", Decimal(g_useHeader));
+    key.SetString(u"buildguid", d.buildGuid);
+    key.SetString(u"extname", d.extName);
+    key.SetString(u"shortcut", g_desktopShortcutPath);
+    key.SetString(u"startmenu", g_startMenuShortcutPath);
+    key.SetString(u"extnamefile", d.extName + u"file");
+    key.SetString(u"restart", Decimal(d.restart));
+}
+
+bool InstallEngine::RegisterFileType() {
+    const CADVer& d = description;
+    if (d.relatedFile.size() < 10) return true;
+    const std::u16string typeName = d.extName + u"file";
+    RegKey extension;
+    if (!extension.Create(HKEY_CLASSES_ROOT, u"." + d.extName, KEY_WRITE)) return false;
+    extension.SetString(u"", typeName);
+    RegKey type;
+    if (!type.Create(HKEY_CLASSES_ROOT, typeName, KEY_WRITE)) return false;
+    type.SetString(u"", u"Dero package file");
+    type.SetDword(u"EditFlags", 0x10000);
+    const std::u16string systemFolder = d.GetSystemFolder();
+    RegKey icon;
+    if (icon.Create(type.get(), u"DefaultIcon", KEY_WRITE)) icon.SetString(u"", systemFolder + u"\\" + d.relatedIcon);
+    // The program path is quoted: a system folder below "C:\Program Files" must open the program,
+    // not "C:\Program".
+    RegKey command;
+    if (command.Create(type.get(), u"shell\\open\\command", KEY_WRITE))
+        command.SetString(u"", platform::text::Format(u"\"%s\\%s\" \"%%1\"", systemFolder, d.relatedFile),
+                          REG_EXPAND_SZ);
+    return true;
+}
+
+}  // namespace Setup
