@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/win/registry.h"
+#include "setup/engine/install_records.h"
 
 namespace Setup::detail {
 
@@ -54,5 +55,21 @@ namespace Setup::detail {
 // its last backslash; the path itself when it has none).
 std::u16string RunningProgramPath();
 std::u16string FolderOf(std::u16string_view path);
+
+}  // namespace Setup::detail
+
+namespace Setup::detail {
+
+// Records under an empty product name would land on the roots themselves ("Software\",
+// "software\quorvane\install\", the uninstall root), and a host record without a profile name
+// would name the host's whole "Profiles" key; uninstalling either deletes whole trees.
+inline bool HasRecordNames(const CADVer& d) {
+    return !d.product.empty() && (d.HasCustomSystemFolder() || !d.profileName.empty());
+}
+
+// The install record below the current user.
+inline std::u16string InstallRecordKey(const CADVer& d) {
+    return d.HasCustomSystemFolder() ? u"Software\\" + d.product : u"software\\quorvane\\install\\" + d.product;
+}
 
 }  // namespace Setup::detail

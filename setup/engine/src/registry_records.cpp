@@ -8,18 +8,9 @@ namespace Setup {
 namespace {
 
 using detail::Decimal;
+using detail::HasRecordNames;
+using detail::InstallRecordKey;
 using detail::RegKey;
-
-// Records under an empty product name would land on the roots themselves ("Software\",
-// "software\quorvane\install\", the uninstall root), and a host record without a profile name
-// would name the host's whole "Profiles" key; uninstalling either deletes whole trees.
-bool HasRecordNames(const CADVer& d) {
-    return !d.product.empty() && (d.HasCustomSystemFolder() || !d.profileName.empty());
-}
-
-std::u16string InstallRecordKey(const CADVer& d) {
-    return d.HasCustomSystemFolder() ? u"Software\\" + d.product : u"software\\quorvane\\install\\" + d.product;
-}
 
 // The records' "time": blank-padded fields, the year in full.
 std::u16string RecordTime() {

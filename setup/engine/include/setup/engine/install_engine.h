@@ -24,6 +24,9 @@ public:
     void WriteInstallRecord(bool withHeaderFlag = false);
     // Writes the uninstall entry below the local machine; nothing without a product name.
     void WriteUninstallEntry();
+    // Makes the desktop and start-menu shortcuts (the product's own program when it is installed,
+    // else the host started with the product's profile) and records them in the install record.
+    void CreateShortcuts();
     // Registers the package file type of a standalone program named with 10 or more characters;
     // false when one of the two main keys cannot be created.
     bool RegisterFileType();
