@@ -70,12 +70,18 @@ std::string DeclarationData(pugi::xml_node node) {
     return data;
 }
 
-void CollectText(pugi::xml_node node, std::string* out) {
-    for (pugi::xml_node child : node.children()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            *out += child.value();
-        else if (child.type() == pugi::node_element)
-            CollectText(child, out);
+// Walks the subtree without recursion: a hostile file may nest elements very deeply.
+void CollectText(pugi::xml_node top, pugi::xml_node holder, std::string* out) {
+    pugi::xml_node node = top.first_child();
+    while (node) {
+        if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) *out += node.value();
+        if (node.type() == pugi::node_element && node != holder && node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node != top && !node.next_sibling()) node = node.parent();
+        if (node == top) break;
+        node = node.next_sibling();
     }
 }
 
@@ -134,7 +140,7 @@ std::u16string DomNode::text() const {
         case DomNodeType::Element:
         case DomNodeType::Document: {
             std::string text;
-            CollectText(ref_->node, &text);
+            CollectText(ref_->node, ref_->state->holder, &text);
             return Utf8ToUtf16(text);
         }
         case DomNodeType::ProcessingInstruction:
@@ -329,13 +335,13 @@ bool DomDocument::load(std::u16string_view path) {
 }
 
 std::string DomDocument::xml() const {
+    // Written as it stands, without indentation, as Windows does: white space is only what the
+    // tree holds. Top-level nodes go on lines of their own.
     StringWriter writer;
-    const unsigned flags = state_->preserveWhiteSpace ? pugi::format_raw : pugi::format_indent;
     for (pugi::xml_node n : state_->doc.children()) {
         if (IsHolder(*state_, n)) continue;
-        n.print(writer, "\t", flags, pugi::encoding_utf8);
-        // Raw output keeps the top-level nodes on lines of their own, as Windows writes them.
-        if (flags == pugi::format_raw) writer.text += "\r\n";
+        n.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        writer.text += "\r\n";
     }
     return writer.text;
 }

@@ -67,10 +67,6 @@ TEST_F(RecordsTest, DescriptionDefaultsAndSystemFolder) {
     EXPECT_EQ(d.buildGuid, Setup::kBuildGuid);
     EXPECT_EQ(d.userCompany, Setup::kUserCompanyPlaceholder);
     EXPECT_EQ(d.userName, u"SURVEY-PC");
-    EXPECT_EQ(d.installed, 0);
-    EXPECT_EQ(d.restart, 0);
-    EXPECT_EQ(d.fresh, 1);
-    EXPECT_EQ(d.fileNum, 0);
 
     // A name that does not fit 15 characters with its terminator leaves the user name empty.
     Setup::SetComputerNameQuery([](LPWSTR buffer, LPDWORD size) -> BOOL {
