@@ -1,4 +1,4 @@
-// Desktop, start-menu and Quick Launch shortcuts, with link files written by a stand-in shell
+// Desktop, start-menu and Quick Launch shortcuts, with link files written by a fake shell
 // that keeps each link's fields as one line of text.
 #include "setup/engine/shortcuts.h"
 
