@@ -13,11 +13,25 @@ namespace {
 // Local names loaded from string resources hold at most 64 bytes (the host's buffer has 68).
 constexpr std::size_t kLocalNameLimit = 64;
 
+// The host's command stack: the registry's entry, accepted only when it is of the host's command
+// stack class. The class is looked up in the host's class dictionary once, and kept once found.
+AcEdCommandStack* CommandStack() {
+    static AcRxClass* stackClass = nullptr;
+    if (stackClass == nullptr) {
+        if (AcRxDictionary* classes = acrxClassDictionary)
+            stackClass = AcRxClass::cast(classes->at("AcEdCommandStack"));
+        if (stackClass == nullptr)
+            return nullptr;
+    }
+    AcRxObject* entry = acrxSysRegistry()->at(ACRX_COMMAND_DOCK);
+    return entry != nullptr && entry->isKindOf(stackClass) ? static_cast<AcEdCommandStack*>(entry) : nullptr;
+}
+
 }  // namespace
 
 Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const char* localName, int flags,
                              AcRxFunctionPtr handler, HINSTANCE resources, int resourceId) {
-    AcEdCommandStack* stack = acedRegCmds;
+    AcEdCommandStack* stack = CommandStack();
     if (stack == nullptr)
         return Acad::eNullObjectPointer;
     std::string local = localName != nullptr ? localName : "";
@@ -37,7 +51,7 @@ std::size_t AddCommands(std::span<const CommandEntry> entries) {
 }
 
 void RemoveCommandGroups(std::span<const char* const> groups) {
-    AcEdCommandStack* stack = acedRegCmds;
+    AcEdCommandStack* stack = CommandStack();
     if (stack == nullptr)
         return;
     for (const char* group : groups)

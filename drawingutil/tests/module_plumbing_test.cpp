@@ -71,6 +71,41 @@ TEST_F(ModulePlumbingTest, CommandsAreAddedPastARefusedOneGuardedAndRemovedByGro
     EXPECT_TRUE(acedRegCmds->groupCommands("PLUMBING").empty());
 }
 
+// The command stack is the registry's entry only while it is of the class that the host's class
+// dictionary names; the class, once found there, is kept.
+TEST_F(ModulePlumbingTest, CommandsGoOnlyToAnEntryOfTheCommandStackClass) {
+    AcRxDictionary* classes = acrxClassDictionary;
+    ASSERT_NE(classes, nullptr);
+    const AcRxClass* stackClass = AcRxClass::cast(classes->at("acedcommandstack"));
+    ASSERT_NE(stackClass, nullptr);
+    EXPECT_STREQ(stackClass->name(), "AcEdCommandStack");
+    // Every class of the host is there from the start, with its place among the others.
+    const AcRxClass* polyline = AcRxClass::cast(classes->at("AcDbPolyline"));
+    ASSERT_NE(polyline, nullptr);
+    EXPECT_STREQ(polyline->dxfName(), "LWPOLYLINE");
+    EXPECT_STREQ(polyline->myParent()->name(), "AcDbCurve");
+    EXPECT_EQ(AcRxClass::cast(classes->at("AcDbCurve")), polyline->myParent());
+    EXPECT_EQ(AcRxClass::cast(classes), nullptr) << "a dictionary is no class";
+
+    // An entry of another class takes no command and removes nothing.
+    AcRxDictionary* registry = acrxSysRegistry();
+    ASSERT_EQ(drawingutil::AddCommand("PLUMBING", "P_ONE", "P_ONE", 0, Quiet), Acad::eOk);
+    AcRxObject* stack = registry->atPut(ACRX_COMMAND_DOCK, new AcRxDictionary);
+    EXPECT_EQ(drawingutil::AddCommand("PLUMBING", "P_TWO", "P_TWO", 0, Quiet), Acad::eNullObjectPointer);
+    const std::array<const char*, 1> groups = {"PLUMBING"};
+    drawingutil::RemoveCommandGroups(groups);
+    delete registry->atPut(ACRX_COMMAND_DOCK, stack);
+    EXPECT_NE(acedRegCmds->lookupCmd("P_ONE"), nullptr);
+    EXPECT_EQ(acedRegCmds->lookupCmd("P_TWO"), nullptr);
+
+    // Found once, the class is not looked up again.
+    AcRxObject* taken = registry->remove(ACRX_CLASS_DICTIONARY);
+    ASSERT_EQ(taken, classes);
+    EXPECT_EQ(drawingutil::AddCommand("PLUMBING", "P_THREE", "P_THREE", 0, Quiet), Acad::eOk);
+    registry->atPut(ACRX_CLASS_DICTIONARY, taken);
+    EXPECT_NE(acedRegCmds->lookupCmd("P_THREE"), nullptr);
+}
+
 int g_dispatched = 0;
 int g_routineCalls = 0;
 int g_routineAnswer = RTNORM;

@@ -9,7 +9,14 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+#include <map>
+#include <set>
+
 #include "drawingutil/coded_entities.h"
+#include "drawingutil/feature_codes.h"
+#include "gisexchange/exchange_table.h"
+#include "platform/cad/selection.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
@@ -184,6 +191,76 @@ TEST_F(GeoportConfigTest, LoadersReplaceTheirTables) {
     EXPECT_TRUE(Config().colorKeys.empty());
     EXPECT_EQ(LoadIndexTable(), IndexLoad::kNotFound);
     EXPECT_TRUE(Config().index.empty());
+}
+
+// The tables shipped with the sample town, read by the loaders from the sample folder: every code
+// of the town reaches a template of the right kind, with the MapGIS code of its exchange row, and
+// every category of the export by category has its template.
+TEST_F(GeoportConfigTest, TheSampleTablesCoverTheTown) {
+    const std::string samples = std::string(DERO_SOURCE_DIR) + "/samples";
+    platform::cad::SetSupportPath({samples + "/support"});
+    ASSERT_TRUE(LoadTemplateData());
+    LoadTextStyleTable();
+    LoadColorTable();
+    LoadExchangeTable();
+    LoadWorkTable();
+    ASSERT_EQ(LoadIndexTable(), IndexLoad::kLoaded);
+    for (const std::string& line : platform::ui::TranscriptLines())
+        EXPECT_FALSE(line.starts_with("box")) << line;
+
+    // Table-driven tables by kind: 1 or 4 points, 2 lines, 3 areas.
+    const std::map<std::string, int> tables = {{"ZD", 3}, {"JZD", 1}, {"JZX", 2}, {"FW", 3}, {"ZJ", 4},
+                                               {"TB", 3}, {"XZQ", 3}, {"XZDX", 2}};
+    for (const auto& [table, kind] : tables) {
+        int number = 0;
+        EXPECT_TRUE(FindTemplateNumber(table, number) && number == kind) << table << " " << number;
+    }
+    int related = 0;
+    std::map<std::string, int> categories;
+    for (const AttributeTemplate& t : Config().templates) {
+        related += t.name.starts_with("ZD_") && !t.entries.empty();
+        ++categories[t.category];
+        for (const AttributeTemplateEntry& e : t.entries)
+            EXPECT_FALSE(e.fields[0].empty() || e.fields[4].empty()) << t.name << " has a field that is never filled";
+    }
+    EXPECT_EQ(related, 1);
+    for (const char* category : {"拐点", "零星", "图斑线", "线状", "权属界线", "行政界线", "行政", "权属", "图斑"})
+        EXPECT_EQ(categories[category], 1) << category;
+
+    // Every code of the town; a text is written whatever its code.
+    ASSERT_EQ(acDocManager->appContextOpenDocument((samples + "/town.dxf").c_str()), Acad::eOk);
+    ads_name all;
+    ASSERT_EQ(acedSSGet("X", nullptr, nullptr, nullptr, all), RTNORM);
+    Adesk::Int32 length = 0;
+    acedSSLength(all, &length);
+    std::set<std::string> codes;
+    for (Adesk::Int32 i = 0; i < length; ++i) {
+        ads_name entity;
+        std::string code;
+        acedSSName(all, i, entity);
+        GetEntityCode(entity, code);
+        codes.insert(code);
+    }
+    acedSSFree(all);
+    ASSERT_GT(codes.size(), 20u);
+    for (const std::string& code : codes) {
+        std::string mapgisCode, table;
+        EXPECT_TRUE(LookupIndexRecord(code, mapgisCode, table)) << code;
+        int number = 0;
+        EXPECT_TRUE(FindTemplateNumber(table, number)) << code << " " << table;
+        const int row = FindTableIndex(code.c_str());
+        if (row >= 0) {
+            EXPECT_EQ(mapgisCode, std::string(ExchangeRows()[static_cast<std::size_t>(row)].mapgisCode)) << code;
+        }
+    }
+
+    // The town's font and colours, and its layers by code.
+    EXPECT_EQ(LookupPrefixValue("txt"), 1);
+    EXPECT_NE(LookupNamedValue("255,255,255"), 0);
+    const auto parcels = std::find_if(Config().work.begin(), Config().work.end(),
+                                      [](const WorkRecord& r) { return r.key == "300000"; });
+    ASSERT_NE(parcels, Config().work.end());
+    EXPECT_EQ(parcels->second, "JZD");
 }
 
 }  // namespace

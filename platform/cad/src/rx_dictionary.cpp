@@ -8,8 +8,9 @@ DERO_RX_DEFINE_MEMBERS(AcRxDictionary, "", AcRxObject)
 
 AcRxDictionary::~AcRxDictionary()
 {
-    for (auto& [key, object] : entries_)
-        delete object;
+    if (deleteObjects_)
+        for (auto& [key, object] : entries_)
+            delete object;
 }
 
 AcRxObject* AcRxDictionary::at(const char* key) const
@@ -50,7 +51,20 @@ AcRxDictionary* acrxSysRegistry()
         auto* r = new AcRxDictionary;
         r->atPut(ACRX_DYNAMIC_LINKER, new AcRxDynamicLinker);
         r->atPut(ACRX_COMMAND_DOCK, new AcEdCommandStack);
+        r->atPut(ACRX_CLASS_DICTIONARY, platform::cad::ClassDictionary());
         return r;
     }();
     return registry;
 }
+
+namespace platform::cad {
+
+AcRxDictionary* ClassDictionary()
+{
+    // Kept for the life of the process, like the registry that holds it; the classes it lists are
+    // static objects and are not its to delete.
+    static AcRxDictionary* classes = new AcRxDictionary(false);
+    return classes;
+}
+
+}  // namespace platform::cad

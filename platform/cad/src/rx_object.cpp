@@ -1,8 +1,11 @@
 #include "platform/cad/rx_object.h"
 
+#include "platform/cad/rx_dictionary.h"
+
 AcRxClass::AcRxClass(const char* name, const char* dxfName, const AcRxClass* parent)
     : name_(name), dxfName_(dxfName), parent_(parent)
 {
+    platform::cad::ClassDictionary()->atPut(name, this);
 }
 
 bool AcRxClass::isDerivedFrom(const AcRxClass* other) const
@@ -18,3 +21,12 @@ AcRxClass* AcRxObject::desc()
     static AcRxClass cls("AcRxObject", "", nullptr);
     return &cls;
 }
+
+AcRxClass* AcRxClass::desc()
+{
+    static AcRxClass cls("AcRxClass", "", AcRxObject::desc());
+    return &cls;
+}
+
+[[maybe_unused]] static const AcRxClass* const dero_rx_filed_AcRxObject = AcRxObject::desc();
+[[maybe_unused]] static const AcRxClass* const dero_rx_filed_AcRxClass = AcRxClass::desc();

@@ -12,6 +12,8 @@ class AcRxDictionary : public AcRxObject {
 
 public:
     AcRxDictionary() = default;
+    // A dictionary that does not own its objects (the class dictionary: classes are static).
+    explicit AcRxDictionary(bool deleteObjects) : deleteObjects_(deleteObjects) {}
     AcRxDictionary(const AcRxDictionary&) = delete;
     AcRxDictionary& operator=(const AcRxDictionary&) = delete;
     ~AcRxDictionary() override;
@@ -27,11 +29,21 @@ public:
 
 private:
     std::map<std::string, AcRxObject*> entries_;  // upper-cased key
+    bool deleteObjects_ = true;
 };
 
 // Names of the host's own entries.
 constexpr const char* ACRX_DYNAMIC_LINKER = "DynamicLinker";
 constexpr const char* ACRX_COMMAND_DOCK = "ACAD_REGISTERED_COMMANDS";
+constexpr const char* ACRX_CLASS_DICTIONARY = "ClassDictionary";
 
 // The process-wide system registry. Its host entries exist from the first call on.
 AcRxDictionary* acrxSysRegistry();
+
+// Every run-time class by name ("AcEdCommandStack", "AcDbPolyline"...).
+#define acrxClassDictionary (AcRxDictionary::cast(acrxSysRegistry()->at(ACRX_CLASS_DICTIONARY)))
+
+namespace platform::cad {
+// Host side: the class dictionary, which every class joins when it is made.
+AcRxDictionary* ClassDictionary();
+}  // namespace platform::cad

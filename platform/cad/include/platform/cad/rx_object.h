@@ -2,11 +2,35 @@
 // product code can test "is a kind of" and cast without C++ RTTI.
 #pragma once
 
-class AcRxClass {
+class AcRxClass;
+
+class AcRxObject {
+public:
+    virtual ~AcRxObject() = default;
+    static AcRxClass* desc();
+    static AcRxObject* cast(const AcRxObject* object) { return const_cast<AcRxObject*>(object); }
+    virtual AcRxClass* isA() const { return desc(); }
+    bool isKindOf(const AcRxClass* cls) const;
+    // A non-resident copy with the same data, or null for classes that cannot be copied.
+    virtual AcRxObject* clone() const { return nullptr; }
+};
+
+// A class is itself a host object: the host files every class under its name in the system
+// registry's "ClassDictionary", where modules look classes up by name.
+class AcRxClass : public AcRxObject {
 public:
     AcRxClass(const char* name, const char* dxfName, const AcRxClass* parent);
     AcRxClass(const AcRxClass&) = delete;
     AcRxClass& operator=(const AcRxClass&) = delete;
+
+    static AcRxClass* desc();
+    static AcRxClass* cast(const AcRxObject* object)
+    {
+        return (object != nullptr && object->isKindOf(AcRxClass::desc()))
+                   ? const_cast<AcRxClass*>(static_cast<const AcRxClass*>(object))
+                   : nullptr;
+    }
+    AcRxClass* isA() const override { return AcRxClass::desc(); }
 
     const char* name() const { return name_; }
     const char* dxfName() const { return dxfName_; }
@@ -20,16 +44,7 @@ private:
     const AcRxClass* parent_;
 };
 
-class AcRxObject {
-public:
-    virtual ~AcRxObject() = default;
-    static AcRxClass* desc();
-    static AcRxObject* cast(const AcRxObject* object) { return const_cast<AcRxObject*>(object); }
-    virtual AcRxClass* isA() const { return desc(); }
-    bool isKindOf(const AcRxClass* cls) const { return cls != nullptr && isA()->isDerivedFrom(cls); }
-    // A non-resident copy with the same data, or null for classes that cannot be copied.
-    virtual AcRxObject* clone() const { return nullptr; }
-};
+inline bool AcRxObject::isKindOf(const AcRxClass* cls) const { return cls != nullptr && isA()->isDerivedFrom(cls); }
 
 // Declares the class descriptor, the checked cast and the copy of a host class.
 #define DERO_RX_DECLARE_MEMBERS(CLASS)                                                    \
@@ -56,10 +71,12 @@ public:                                                                         
     }                                                                                     \
     AcRxClass* isA() const override { return CLASS::desc(); }
 
-// Defines the descriptor in one source file.
+// Defines the descriptor in one source file; the class is filed in the class dictionary when the
+// library loads, as the host files its classes at start-up.
 #define DERO_RX_DEFINE_MEMBERS(CLASS, DXFNAME, PARENT)                                    \
     AcRxClass* CLASS::desc()                                                              \
     {                                                                                     \
         static AcRxClass cls(#CLASS, DXFNAME, PARENT::desc());                            \
         return &cls;                                                                      \
-    }
+    }                                                                                     \
+    [[maybe_unused]] static const AcRxClass* const dero_rx_filed_##CLASS = CLASS::desc();
