@@ -42,6 +42,8 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 BOOL SetThreadPriority(HANDLE thread, int priority);
 int GetThreadPriority(HANDLE thread);
 DWORD GetCurrentThreadId();
+// Closes a thread, event or file handle (closing a thread handle leaves the thread running).
+BOOL CloseHandle(HANDLE handle);
 
 // Events (names are not supported: a named event fails with ERROR_INVALID_PARAMETER).
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name);
