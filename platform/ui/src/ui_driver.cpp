@@ -206,6 +206,26 @@ void UiDriver::WaitFor(unsigned milliseconds) {
     }
 }
 
+bool UiDriver::WaitUntilText(int id, std::string_view gbk, unsigned limit) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
+    for (;;) {
+        Pump();
+        if (Item(id) && Text(id) == gbk) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            break;
+        }
+        if (UsingVirtualClock()) {
+            AdvanceClock(10);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    AppendTranscript(Item(id) ? text::Format("until %d: after %u ms it shows \"%s\"", id, limit, Text(id))
+                              : text::Format("until %d: no such control", id));
+    return false;
+}
+
 bool UiDriver::ClickAt(HWND hwnd, POINT pt, bool doubleClick) {
     if (!Reachable(hwnd)) {
         AppendTranscript(text::Format("click %d: the control is not reachable; nothing happens", GetDlgCtrlID(hwnd)));
@@ -527,6 +547,17 @@ bool UiDriver::Run(const std::string& action, std::string* error) {
             return fail("unknown key " + words[1]);
         }
         return PressKey(vk, ctrl, shift);
+    }
+    if (verb == "until") {
+        if (words.size() < 3 || !ToInt(words[1], id)) {
+            return fail("usage: until ID TEXT");
+        }
+        std::string value = words[2];
+        for (std::size_t i = 3; i < words.size(); ++i) {
+            value += " " + words[i];
+        }
+        return WaitUntilText(id, value) ||
+               fail(text::Format("until %d: the control never showed \"%s\"", id, value));
     }
     if (verb == "wait" && words.size() == 2 && ToInt(words[1], a) && a >= 0) {
         WaitFor(static_cast<unsigned>(a));

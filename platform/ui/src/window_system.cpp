@@ -11,6 +11,9 @@
 #include "platform/text/encoding.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/window_system.h"
+#include "platform/win/clock.h"
+#include "platform/win/safe_points.h"
+#include "platform/win/threads.h"
 
 namespace platform::ui::detail {
 namespace {
@@ -61,12 +64,9 @@ std::map<DWORD, std::shared_ptr<ThreadState>>& Threads() {
     static auto* threads = new std::map<DWORD, std::shared_ptr<ThreadState>>();
     return *threads;
 }
-std::atomic<DWORD> g_nextThreadId{1};
 std::atomic<std::uintptr_t> g_nextHandle{0x1000};
 std::atomic<void (*)()> g_safePointHook{nullptr};
 std::atomic<void (*)(HWND)> g_destroyObserver{nullptr};
-std::atomic<bool> g_virtualClock{false};
-std::atomic<std::uint64_t> g_virtualNow{0};
 std::atomic<bool> g_keys[256];
 
 thread_local bool t_wideCall = false;
@@ -96,11 +96,14 @@ struct ThreadHolder {
     std::shared_ptr<ThreadState> state;
     ThreadHolder() {
         state = std::make_shared<ThreadState>();
-        state->id = g_nextThreadId++;
+        state->id = ::GetCurrentThreadId();
         std::lock_guard lock(g_threadsMutex);
         Threads()[state->id] = state;
     }
-    ~ThreadHolder() {
+    ~ThreadHolder() { Release(); }
+    // The thread is gone (ended, or terminated and abandoned): its windows go without messages and
+    // its senders are released, as when a thread dies on Windows.
+    void Release() {
         std::deque<std::shared_ptr<SentCall>> pending;
         {
             std::lock_guard lock(state->mutex);
@@ -118,10 +121,11 @@ struct ThreadHolder {
     }
 };
 
-ThreadState& Current() {
+ThreadHolder& Holder() {
     thread_local ThreadHolder holder;
-    return *holder.state;
+    return holder;
 }
+ThreadState& Current() { return *Holder().state; }
 std::shared_ptr<ThreadState> CurrentShared() {
     Current();
     std::lock_guard lock(g_threadsMutex);
@@ -289,7 +293,12 @@ void WaitForInput(ThreadState& state) {
     for (auto& timer : state.timers) {
         next = std::min(next, timer.due);
     }
-    if (next == UINT64_MAX || g_virtualClock) {
+    // A suspend or terminate request wakes the wait so the thread comes to its safe point.
+    auto stop = [] { return platform::win::StopRequested(); };
+    if (stop()) {
+        return;
+    }
+    if (next == UINT64_MAX || platform::win::UsingVirtualClock()) {
         state.wake.wait(lock);
         return;
     }
@@ -393,15 +402,22 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool wide) {
         target->wake.notify_all();
     }
     for (;;) {
+        // Blocked in a send the thread may be parked or abandoned; it answers no other sender
+        // while it is held.
+        if (platform::win::StopRequested()) {
+            platform::win::SafePoint();
+        }
         ProcessSent(self);
         std::unique_lock lock(self.mutex);
-        if (call->done) {
-            return call->result;
-        }
-        if (self.sent.empty()) {
-            self.wake.wait(lock, [&] { return call->done || !self.sent.empty(); });
+        if (!call->done && self.sent.empty()) {
+            self.wake.wait(lock, [&] { return call->done || !self.sent.empty() || platform::win::StopRequested(); });
         }
         if (call->done) {
+            lock.unlock();
+            // A thread suspended while it waited parks as the send returns.
+            if (platform::win::StopRequested()) {
+                platform::win::SafePoint();
+            }
             return call->result;
         }
     }
@@ -483,12 +499,34 @@ void RegisterClassProc(const char* name, WNDPROC proc, UINT style) {
     Classes().push_back(WindowClass{name, proc, style});
 }
 
+namespace {
+
+void WakeThread(DWORD threadId) {
+    if (auto state = StateOf(threadId)) {
+        std::lock_guard lock(state->mutex);
+        state->wake.notify_all();
+    }
+}
+
+void ReleaseAbandonedThread() { Holder().Release(); }
+
+// The thread stand-in wakes waits here when it asks a thread to stop or moves the clock.
+[[maybe_unused]] const bool g_observing = [] {
+    platform::win::AddThreadWakeObserver(WakeThread);
+    platform::win::AddThreadEndObserver(ReleaseAbandonedThread);
+    platform::win::AddClockObserver(WakeAll);
+    return true;
+}();
+
+}  // namespace
+
 void SetCreateHook(std::function<void(HWND)> hook) { t_createHook = std::move(hook); }
 
 void SafePoint() {
     if (auto hook = g_safePointHook.load()) {
         hook();
     }
+    platform::win::SafePoint();
 }
 
 namespace {
@@ -663,23 +701,11 @@ using namespace platform::ui::detail;
 namespace platform::ui {
 
 void SetSafePointHook(void (*hook)()) { g_safePointHook = hook; }
-void UseVirtualClock(bool on) {
-    g_virtualClock = on;
-    WakeAll();
-}
-bool UsingVirtualClock() { return g_virtualClock; }
-void AdvanceClock(std::uint32_t milliseconds) {
-    g_virtualNow += milliseconds;
-    WakeAll();
-}
-std::uint64_t NowMilliseconds() {
-    if (g_virtualClock) {
-        return g_virtualNow;
-    }
-    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                          std::chrono::steady_clock::now().time_since_epoch())
-                                          .count());
-}
+// One clock with Sleep and the timed waits; its observer wakes the timer waits here.
+void UseVirtualClock(bool on) { platform::win::UseVirtualClock(on); }
+bool UsingVirtualClock() { return platform::win::UsingVirtualClock(); }
+void AdvanceClock(std::uint32_t milliseconds) { platform::win::AdvanceClock(milliseconds); }
+std::uint64_t NowMilliseconds() { return platform::win::NowMilliseconds(); }
 void SetKeyDown(UINT virtualKey, bool down) { g_keys[virtualKey & 0xFF] = down; }
 void SetWindowDestroyObserver(void (*observer)(HWND)) { g_destroyObserver = observer; }
 void FailWindowCreation(const std::string& className, int count) {
@@ -814,6 +840,10 @@ BOOL GetMessageImpl(LPMSG msg, HWND hwnd, UINT low, UINT high) {
             return msg->message == WM_QUIT ? FALSE : TRUE;
         }
         WaitForInput(state);
+        // Waiting for input is a wait: a suspended or terminated thread stops here.
+        if (platform::win::StopRequested()) {
+            platform::win::SafePoint();
+        }
     }
 }
 
@@ -899,12 +929,14 @@ BOOL WaitMessage() {
     bool wide;
     if (!TakeMessage(state, msg, wide, nullptr, 0, 0, false)) {
         WaitForInput(state);
+        if (platform::win::StopRequested()) {
+            platform::win::SafePoint();
+        }
     }
     return TRUE;
 }
 
 BOOL InSendMessage() { return t_inSend > 0; }
-DWORD GetCurrentThreadId() { return Current().id; }
 
 DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
     if (processId) {

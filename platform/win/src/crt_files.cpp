@@ -14,6 +14,7 @@
 #include "file_support.h"
 #include "platform/win/file_handles.h"
 #include "platform/win/last_error.h"
+#include "platform/win/safe_points.h"
 #include "open_files.h"
 
 namespace platform::win {
@@ -290,6 +291,7 @@ bool CanRead(FILE* stream) {
 }  // namespace
 
 int _open(const char* path, int flags, int permission) {
+    platform::win::SafePoint();
     if (!path) return FailErrno(EINVAL, -1);
     try {
         return OpenLow(Widen(path), flags, permission);
@@ -299,6 +301,7 @@ int _open(const char* path, int flags, int permission) {
 }
 
 int _wopen(const WCHAR* path, int flags, int permission) {
+    platform::win::SafePoint();
     if (!path) return FailErrno(EINVAL, -1);
     try {
         return OpenLow(path, flags, permission);
@@ -308,6 +311,7 @@ int _wopen(const WCHAR* path, int flags, int permission) {
 }
 
 int _read(int file, void* buffer, unsigned int count) {
+    platform::win::SafePoint();
     const auto low = FindLow(file);
     if (!low) return FailErrno(EBADF, -1);
     if ((!buffer && count > 0) || count > INT_MAX) return FailErrno(EINVAL, -1);
@@ -315,6 +319,7 @@ int _read(int file, void* buffer, unsigned int count) {
 }
 
 int _write(int file, const void* buffer, unsigned int count) {
+    platform::win::SafePoint();
     const auto low = FindLow(file);
     if (!low) return FailErrno(EBADF, -1);
     if ((!buffer && count > 0) || count > INT_MAX) return FailErrno(EINVAL, -1);
@@ -326,6 +331,7 @@ int _write(int file, const void* buffer, unsigned int count) {
 }
 
 long _lseek(int file, long offset, int origin) {
+    platform::win::SafePoint();
     const auto low = FindLow(file);
     if (!low) return FailErrno(EBADF, -1L);
     std::int64_t position = 0;
@@ -337,6 +343,7 @@ long _lseek(int file, long offset, int origin) {
 }
 
 int _close(int file) {
+    platform::win::SafePoint();
     std::shared_ptr<LowFile> low;
     {
         std::lock_guard lock(lowMutex);
@@ -350,6 +357,7 @@ int _close(int file) {
 }
 
 FILE* fopen(const char* path, const char* mode) {
+    platform::win::SafePoint();
     if (!path || !mode) return FailErrno(EINVAL, static_cast<FILE*>(nullptr));
     try {
         return OpenStream(Widen(path), Widen(mode));
@@ -359,6 +367,7 @@ FILE* fopen(const char* path, const char* mode) {
 }
 
 FILE* _wfopen(const WCHAR* path, const WCHAR* mode) {
+    platform::win::SafePoint();
     if (!path || !mode) return FailErrno(EINVAL, static_cast<FILE*>(nullptr));
     try {
         return OpenStream(path, mode);
@@ -368,6 +377,7 @@ FILE* _wfopen(const WCHAR* path, const WCHAR* mode) {
 }
 
 std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* stream) {
+    platform::win::SafePoint();
     if (size == 0 || count == 0) return 0;
     if (!CanRead(stream) || !buffer) return 0;
     auto* out = static_cast<char*>(buffer);
@@ -399,6 +409,7 @@ std::size_t fread(void* buffer, std::size_t size, std::size_t count, FILE* strea
 }
 
 std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE* stream) {
+    platform::win::SafePoint();
     if (size == 0 || count == 0) return 0;
     if (!stream || !buffer) return FailErrno(EINVAL, std::size_t{0});
     if (!stream->file->canWrite) {
@@ -421,6 +432,7 @@ std::size_t fwrite(const void* buffer, std::size_t size, std::size_t count, FILE
 }
 
 char* fgets(char* buffer, int size, FILE* stream) {
+    platform::win::SafePoint();
     if (!buffer || size <= 0) return FailErrno(EINVAL, static_cast<char*>(nullptr));
     if (!CanRead(stream)) return nullptr;
     int done = 0;
@@ -436,6 +448,7 @@ char* fgets(char* buffer, int size, FILE* stream) {
 }
 
 int fseek(FILE* stream, long offset, int origin) {
+    platform::win::SafePoint();
     if (!stream) return FailErrno(EINVAL, -1);
     std::int64_t distance = offset;
     // The stream's position is the file's less what was read ahead.
@@ -450,6 +463,7 @@ int fseek(FILE* stream, long offset, int origin) {
 }
 
 long ftell(FILE* stream) {
+    platform::win::SafePoint();
     if (!stream) return FailErrno(EINVAL, -1L);
     std::int64_t position = 0;
     if (const LONG error = SeekCore(*stream->file, 0, FILE_CURRENT, &position)) return Fail(error, -1L);
@@ -461,6 +475,7 @@ int feof(FILE* stream) { return stream && stream->atEnd ? 1 : 0; }
 int ferror(FILE* stream) { return stream && stream->failed ? 1 : 0; }
 
 int fclose(FILE* stream) {
+    platform::win::SafePoint();
     if (!stream) return FailErrno(EINVAL, EOF);
     const std::unique_ptr<FILE> owned(stream);
     if (const LONG error = CloseCore(*owned->file)) return Fail(error, EOF);

@@ -10,6 +10,7 @@
 #include "file_support.h"
 #include "guard.h"
 #include "open_files.h"
+#include "platform/win/threads.h"
 
 namespace platform::win {
 namespace {
@@ -132,7 +133,7 @@ BOOL CloseHandleCore(HANDLE handle) {
     {
         std::lock_guard lock(handleMutex);
         const auto it = handles.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (it == handles.end()) return Fail(ERROR_INVALID_HANDLE);
+        if (it == handles.end()) return CloseKernelHandle(handle) ? TRUE : Fail(ERROR_INVALID_HANDLE);
         file = std::move(it->second);
         handles.erase(it);
     }

@@ -2,12 +2,15 @@
 
 #include <atomic>
 
+#include "kernel_objects.h"
+
 namespace platform::win {
 namespace {
 std::atomic<SafePointHook> g_hook{nullptr};
 }  // namespace
 
 void SafePoint() {
+    detail::ThreadSafePoint();
     if (const SafePointHook hook = g_hook.load(std::memory_order_acquire)) hook();
 }
 

@@ -2,9 +2,7 @@
 // wait moves the clock on instead of sleeping, so tests of timed behaviour run at once.
 #pragma once
 
-#include "platform/win/win_types.h"
-
-void Sleep(DWORD dwMilliseconds);
+#include "platform/win/threads.h"
 
 namespace platform::cad {
 // Switches the window system's clock and the host's waits together.

@@ -14,6 +14,9 @@
 
 class CDataExchange;
 
+// The wait cursor: 1 shows it (counted), -1 takes one back, 0 shows it again when it is due.
+void AfxDoWaitCursor(int code);
+
 class CWnd {
 public:
     CWnd();
@@ -22,6 +25,10 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
+
+    void BeginWaitCursor() { AfxDoWaitCursor(1); }
+    void EndWaitCursor() { AfxDoWaitCursor(-1); }
+    void RestoreWaitCursor() { AfxDoWaitCursor(0); }
 
     operator HWND() const { return m_hWnd; }
     HWND GetSafeHwnd() const { return m_hWnd; }

@@ -54,6 +54,10 @@ public:
     // clock, by moving it).
     void Pump();
     void WaitFor(unsigned milliseconds);
+    // Pumps until the control shows the text (work on other threads reports by messages), at
+    // most limit milliseconds of real time; on the virtual clock the clock moves along with it.
+    // False, with the text it shows in the transcript, when it never does.
+    bool WaitUntilText(int id, std::string_view gbk, unsigned limit = 10000);
 
     // Reading back.
     std::string Text(int id) const;
@@ -67,7 +71,7 @@ public:
     // Runs one action written as in scripts: set ID TEXT, type ID TEXT, click ID, dblclick ID,
     // check ID, uncheck ID, hover ID, tab ID INDEX, choose ID INDEX, cell ID ROW COL, dblcell ID ROW COL,
     // checkrow ID ROW, header ID COL, textdbl ID POS, spin ID DELTA, key NAME (enter, escape,
-    // tab, delete, left, right, up, down, space, back, ctrl+X), wait MS. False with a message when
+    // tab, delete, left, right, up, down, space, back, ctrl+X), wait MS, until ID TEXT. False with a message when
     // the action is not understood or has no effect.
     bool Run(const std::string& action, std::string* error = nullptr);
 
