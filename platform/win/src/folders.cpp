@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "file_support.h"
+#include "program_module.h"
 #include "platform/text/gbk.h"
 #include "platform/win/path_mapping.h"
 
@@ -77,11 +78,15 @@ int VisitProgram(dl_phdr_info* info, std::size_t, void* context) {
     return 1;
 }
 
+}  // namespace
+
 HMODULE ProgramBase() {
     std::uintptr_t base = 0;
     dl_iterate_phdr(VisitProgram, &base);
     return reinterpret_cast<HMODULE>(base);
 }
+
+namespace {
 
 template <typename Char>
 DWORD CopyTruncated(std::basic_string_view<Char> text, Char* buffer, DWORD size) {
@@ -201,16 +206,6 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
             return size;
         }
         return platform::win::CopyTruncated(std::string_view(path), buffer, size);
-    });
-}
-
-HMODULE GetModuleHandleW(LPCWSTR moduleName) {
-    return platform::win::Guard<HMODULE>(nullptr, [&]() -> HMODULE {
-        if (moduleName) {
-            SetLastError(ERROR_MOD_NOT_FOUND);
-            return nullptr;
-        }
-        return platform::win::ProgramBase();
     });
 }
 
