@@ -13,6 +13,8 @@
 #include <mutex>
 
 #include "file_support.h"
+#include "fold_case.h"
+#include "platform/win/machine.h"
 #include "program_module.h"
 #include "platform/text/gbk.h"
 #include "platform/win/path_mapping.h"
@@ -120,6 +122,15 @@ BOOL FreeSpaceCore(std::u16string_view folder, PULARGE_INTEGER freeToCaller, PUL
     std::uint64_t available = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
     std::uint64_t free = static_cast<std::uint64_t>(fs.f_bfree) * fs.f_frsize;
     std::uint64_t size = static_cast<std::uint64_t>(fs.f_blocks) * fs.f_frsize;
+    // The machine facts may say how full a drive is.
+    if (folder.size() >= 2 && folder[1] == u':') {
+        const char16_t drive = FoldChar(folder[0]);
+        const MachineFacts facts = ReadMachineFacts();
+        if (const auto it = facts.freeSpace.find(drive); it != facts.freeSpace.end()) {
+            available = free = it->second;
+            size = std::max(size, free);
+        }
+    }
     {
         std::lock_guard lock(overrideMutex);
         if (freeSpaceOverride) {
