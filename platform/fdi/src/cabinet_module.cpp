@@ -8,11 +8,11 @@ namespace {
 const bool registered = [] {
     using platform::win::ExportOf;
     platform::win::RegisterSystemModule(u"Cabinet.dll", {
-                                                             {"FDICreate", ExportOf(&FDICreate)},
-                                                             {"FDICopy", ExportOf(&FDICopy)},
-                                                             {"FDIIsCabinet", ExportOf(&FDIIsCabinet)},
-                                                             {"FDIDestroy", ExportOf(&FDIDestroy)},
-                                                         });
+                                                            {"FDICreate", ExportOf(&FDICreate)},
+                                                            {"FDICopy", ExportOf(&FDICopy)},
+                                                            {"FDIIsCabinet", ExportOf(&FDIIsCabinet)},
+                                                            {"FDIDestroy", ExportOf(&FDIDestroy)},
+                                                        });
     return true;
 }();
 

@@ -10,7 +10,8 @@ std::vector<HWND> TopLevelWindows() {
     const auto all = AllWindows();
     std::lock_guard lock(TableMutex());
     for (const auto& window : all)
-        if (!window->parent && !(window->style & WS_CHILD) && !window->destroying) handles.push_back(window->handle);
+        if (!window->parent && !(window->style & WS_CHILD) && !window->destroying)
+            handles.push_back(window->handle);
     return handles;
 }
 
@@ -18,8 +19,10 @@ std::vector<HWND> TopLevelWindows() {
 
 LRESULT Broadcast(UINT msg, WPARAM wParam, LPARAM lParam, bool wide, bool post) {
     for (const HWND window : TopLevelWindows()) {
-        if (post) Post(window, msg, wParam, lParam, wide);
-        else Send(window, msg, wParam, lParam, wide);
+        if (post)
+            Post(window, msg, wParam, lParam, wide);
+        else
+            Send(window, msg, wParam, lParam, wide);
     }
     return post ? TRUE : 0;
 }
@@ -27,10 +30,13 @@ LRESULT Broadcast(UINT msg, WPARAM wParam, LPARAM lParam, bool wide, bool post) 
 }  // namespace platform::ui::detail
 
 BOOL EnumWindows(WNDENUMPROC proc, LPARAM lParam) {
-    if (!proc) return FALSE;
+    if (!proc)
+        return FALSE;
     for (const HWND window : platform::ui::detail::TopLevelWindows()) {
-        if (!platform::ui::detail::Find(window)) continue;  // destroyed by an earlier call
-        if (!proc(window, lParam)) return FALSE;
+        if (!platform::ui::detail::Find(window))
+            continue;  // destroyed by an earlier call
+        if (!proc(window, lParam))
+            return FALSE;
     }
     return TRUE;
 }

@@ -60,20 +60,26 @@ class BroadcastTest : public UiTest {};
 TEST_F(BroadcastTest, TopLevelWindowsOfEveryThreadHearABroadcast) {
     RegisterClasses();
     g_received.clear();
-    const HWND first = CreateWindowExA(0, "note", "first", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    const HWND second = CreateWindowExA(0, "note", "second", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    const HWND child = CreateWindowExA(0, "note", "child", WS_CHILD, 0, 0, 5, 5, first, nullptr, nullptr, nullptr);
+    const HWND first =
+        CreateWindowExA(0, "note", "first", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HWND second =
+        CreateWindowExA(0, "note", "second", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HWND child =
+        CreateWindowExA(0, "note", "child", WS_CHILD, 0, 0, 5, 5, first, nullptr, nullptr, nullptr);
     ASSERT_TRUE(first && second && child);
 
     std::atomic<bool> ready{false};
     std::thread worker([&] {
-        const HWND own = CreateWindowExA(0, "fontworker", "w", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        const HWND own =
+            CreateWindowExA(0, "fontworker", "w", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ready = true;
         MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageW(&msg);
         DestroyWindow(own);
     });
-    while (!ready) std::this_thread::yield();
+    while (!ready)
+        std::this_thread::yield();
 
     std::vector<HWND> all;
     EXPECT_TRUE(EnumWindows(
@@ -102,7 +108,8 @@ TEST_F(BroadcastTest, TopLevelWindowsOfEveryThreadHearABroadcast) {
     EXPECT_TRUE(PostMessageW(HWND_BROADCAST, WM_APP, 0, 0));
     EXPECT_TRUE(g_received.empty());
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageW(&msg);
     EXPECT_EQ(g_received.size(), 2u);
     DestroyWindow(first);
     DestroyWindow(second);

@@ -47,7 +47,8 @@ constexpr KindName kKinds[] = {
 
 std::string Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const auto last = text.find_last_not_of(" \t\r");
     return std::string(text.substr(first, last - first + 1));
 }
@@ -63,18 +64,21 @@ bool AddEntry(const std::string& entry) {
     std::string pattern = Trim(std::string_view(entry).substr(equals + 1));
     const KindName* kind = nullptr;
     for (const auto& candidate : kKinds)
-        if (EqualNoCase(std::string_view(candidate.name), std::string_view(kindName))) kind = &candidate;
+        if (EqualNoCase(std::string_view(candidate.name), std::string_view(kindName)))
+            kind = &candidate;
     if (!kind) {
         std::fprintf(stderr, "DERO_FAULTS: unknown operation \"%s\"; skipped\n", kindName.c_str());
         return false;
     }
     DWORD error = kind->defaultError;
     // "@digits" at the end is the error; an '@' elsewhere belongs to the pattern.
-    if (const auto at = pattern.rfind('@'); at != std::string::npos && at + 1 < pattern.size() &&
-                                              pattern.find_first_not_of("0123456789", at + 1) == std::string::npos) {
+    if (const auto at = pattern.rfind('@');
+        at != std::string::npos && at + 1 < pattern.size() &&
+        pattern.find_first_not_of("0123456789", at + 1) == std::string::npos) {
         const unsigned long value = std::strtoul(pattern.c_str() + at + 1, nullptr, 10);
         if (value == 0 || value > 0xFFFFFFFFul) {
-            std::fprintf(stderr, "DERO_FAULTS: \"%s\" is not an error code; skipped\n", pattern.c_str() + at + 1);
+            std::fprintf(stderr, "DERO_FAULTS: \"%s\" is not an error code; skipped\n",
+                         pattern.c_str() + at + 1);
             return false;
         }
         error = static_cast<DWORD>(value);
@@ -91,15 +95,18 @@ bool AddEntry(const std::string& entry) {
 
 int LoadEnvironment() {
     const char* value = std::getenv("DERO_FAULTS");
-    if (!value) return 0;
+    if (!value)
+        return 0;
     int added = 0;
     const std::string_view all(value);
     std::size_t start = 0;
     while (start <= all.size()) {
         std::size_t end = all.find_first_of(";\n", start);
-        if (end == std::string_view::npos) end = all.size();
+        if (end == std::string_view::npos)
+            end = all.size();
         const std::string entry = Trim(all.substr(start, end - start));
-        if (!entry.empty() && AddEntry(entry)) ++added;
+        if (!entry.empty() && AddEntry(entry))
+            ++added;
         start = end + 1;
     }
     return added;
@@ -127,7 +134,8 @@ DWORD CheckFault(FaultKind kind, std::u16string_view windowsPath) {
     LoadFaultsFromEnvironment();
     std::lock_guard lock(faultMutex);
     for (const auto& fault : faults) {
-        if (fault.kind == kind && MatchWildcard(fault.pattern, windowsPath)) return fault.error;
+        if (fault.kind == kind && MatchWildcard(fault.pattern, windowsPath))
+            return fault.error;
     }
     return ERROR_SUCCESS;
 }

@@ -6,10 +6,11 @@ namespace {
 
 const bool registered = [] {
     using platform::win::ExportOf;
-    platform::win::RegisterSystemModule(u"kernel32.dll", {
-                                                              {"GetDiskFreeSpaceExW", ExportOf(&GetDiskFreeSpaceExW)},
-                                                              {"GetDiskFreeSpaceExA", ExportOf(&GetDiskFreeSpaceExA)},
-                                                          });
+    platform::win::RegisterSystemModule(u"kernel32.dll",
+                                        {
+                                            {"GetDiskFreeSpaceExW", ExportOf(&GetDiskFreeSpaceExW)},
+                                            {"GetDiskFreeSpaceExA", ExportOf(&GetDiskFreeSpaceExA)},
+                                        });
     return true;
 }();
 

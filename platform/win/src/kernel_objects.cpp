@@ -32,7 +32,8 @@ bool CloseKernelObject(HANDLE handle) {
     std::shared_ptr<KernelObject> object;  // destroyed outside the lock
     std::lock_guard lock(objectMutex);
     const auto it = objects.find(reinterpret_cast<std::uintptr_t>(handle));
-    if (it == objects.end()) return false;
+    if (it == objects.end())
+        return false;
     object = std::move(it->second);
     objects.erase(it);
     return true;

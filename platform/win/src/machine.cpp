@@ -19,23 +19,27 @@ std::mutex eventMutex;
 
 std::string Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
+    if (first == std::string_view::npos)
+        return {};
     const auto last = text.find_last_not_of(" \t\r");
     return std::string(text.substr(first, last - first + 1));
 }
 
 bool ReadText(const std::string& path, std::string& out) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
+    if (!file)
+        return false;
     char buffer[8192];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        out.append(buffer, got);
     std::fclose(file);
     return true;
 }
 
 bool ParseNumber(const std::string& text, std::uint64_t* value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     errno = 0;
     *value = std::strtoull(text.c_str(), nullptr, 10);
     return errno == 0;
@@ -66,28 +70,35 @@ bool ApplyLine(const std::string& name, const std::string& value, MachineFacts& 
 
 }  // namespace
 
-std::string MachineFactsPath() { return GetRoot() + "/machine.txt"; }
-std::string EventsPath() { return GetRoot() + "/events.txt"; }
+std::string MachineFactsPath() {
+    return GetRoot() + "/machine.txt";
+}
+std::string EventsPath() {
+    return GetRoot() + "/events.txt";
+}
 
 MachineFacts ReadMachineFacts() {
     MachineFacts facts;
     std::string content;
-    if (!ReadText(MachineFactsPath(), content)) return facts;
+    if (!ReadText(MachineFactsPath(), content))
+        return facts;
     std::size_t start = 0;
     int number = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
+        if (end == std::string::npos)
+            end = content.size();
         ++number;
         const std::string line = Trim(std::string_view(content).substr(start, end - start));
         start = end + 1;
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty() || line[0] == '#')
+            continue;
         const auto equals = line.find('=');
         if (equals == std::string::npos ||
-            !ApplyLine(Trim(std::string_view(line).substr(0, equals)), Trim(std::string_view(line).substr(equals + 1)),
-                       facts)) {
-            std::fprintf(stderr, "machine.txt:%d: \"%s\" is not a fact this machine knows; left out\n", number,
-                         line.c_str());
+            !ApplyLine(Trim(std::string_view(line).substr(0, equals)),
+                       Trim(std::string_view(line).substr(equals + 1)), facts)) {
+            std::fprintf(stderr, "machine.txt:%d: \"%s\" is not a fact this machine knows; left out\n",
+                         number, line.c_str());
         }
     }
     return facts;
@@ -102,12 +113,14 @@ bool WriteMachineFacts(const MachineFacts& facts) {
         text += std::string("free ") + static_cast<char>(drive) + ": = " + std::to_string(bytes) + "\n";
     for (const auto& process : facts.processes) {
         text += "process = " + text::Utf16ToUtf8(process.program) + "\n";
-        for (const auto& module : process.modules) text += "module = " + text::Utf16ToUtf8(module) + "\n";
+        for (const auto& module : process.modules)
+            text += "module = " + text::Utf16ToUtf8(module) + "\n";
     }
     const std::string path = MachineFactsPath();
     const std::string temporary = path + ".new";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) return false;
+    if (!file)
+        return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         std::remove(temporary.c_str());
@@ -119,7 +132,8 @@ bool WriteMachineFacts(const MachineFacts& facts) {
 void RecordEvent(std::u16string_view line) {
     std::string text = text::Utf16ToUtf8(line);
     for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
+        if (c == '\n' || c == '\r')
+            c = ' ';
     text += '\n';
     std::lock_guard lock(eventMutex);
     // One write of the whole line in append mode, so lines of several processes never mix.
@@ -136,11 +150,13 @@ void RecordEvent(std::u16string_view line) {
 std::vector<std::u16string> ReadEvents() {
     std::vector<std::u16string> lines;
     std::string content;
-    if (!ReadText(EventsPath(), content)) return lines;
+    if (!ReadText(EventsPath(), content))
+        return lines;
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
+        if (end == std::string::npos)
+            end = content.size();
         lines.push_back(text::Utf8ToUtf16(std::string_view(content).substr(start, end - start)));
         start = end + 1;
     }

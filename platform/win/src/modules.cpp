@@ -50,31 +50,38 @@ std::u16string_view FileNameOf(std::u16string_view path) {
 
 // The key of a bare module name ("cabinet" and "Cabinet.DLL" are one module), or "" for a path.
 std::u16string SystemKey(std::u16string_view name) {
-    if (name.find_first_of(u"\\/:") != std::u16string_view::npos) return {};
+    if (name.find_first_of(u"\\/:") != std::u16string_view::npos)
+        return {};
     std::u16string key = FoldCase(name);
-    if (key.size() > 4 && key.compare(key.size() - 4, 4, u".DLL") == 0) key.resize(key.size() - 4);
+    if (key.size() > 4 && key.compare(key.size() - 4, 4, u".DLL") == 0)
+        key.resize(key.size() - 4);
     return key;
 }
 
 SystemModule* FindSystem(std::u16string_view name) {
     const std::u16string key = SystemKey(name);
-    if (key.empty()) return nullptr;
+    if (key.empty())
+        return nullptr;
     const auto it = SystemModules().find(key);
     return it == SystemModules().end() ? nullptr : it->second.get();
 }
 
-HMODULE HandleOf(SystemModule* module) { return reinterpret_cast<HMODULE>(module); }
+HMODULE HandleOf(SystemModule* module) {
+    return reinterpret_cast<HMODULE>(module);
+}
 
 SystemModule* SystemOf(HMODULE handle) {
     for (auto& [key, module] : SystemModules())
-        if (HandleOf(module.get()) == handle) return module.get();
+        if (HandleOf(module.get()) == handle)
+            return module.get();
     return nullptr;
 }
 
 // A loaded library's handle is its base address, as GetModuleFileName expects of any module.
 HMODULE BaseOf(void* library) {
     link_map* map = nullptr;
-    if (dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || !map) return nullptr;
+    if (dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || !map)
+        return nullptr;
     return reinterpret_cast<HMODULE>(map->l_addr);
 }
 
@@ -84,8 +91,10 @@ HMODULE Fail(LONG error) {
 }
 
 HMODULE LoadCore(std::u16string_view name) {
-    if (name.empty()) return Fail(ERROR_INVALID_PARAMETER);
-    if (const DWORD error = CheckFault(FaultKind::Load, name)) return Fail(static_cast<LONG>(error));
+    if (name.empty())
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (const DWORD error = CheckFault(FaultKind::Load, name))
+        return Fail(static_cast<LONG>(error));
     std::lock_guard lock(moduleMutex);
     if (SystemModule* module = FindSystem(name)) {
         ++module->loads;
@@ -93,17 +102,21 @@ HMODULE LoadCore(std::u16string_view name) {
     }
     LONG error = ERROR_SUCCESS;
     const std::string native = MapToLinux(name, &error);
-    if (native.empty()) return Fail(error ? error : ERROR_MOD_NOT_FOUND);
+    if (native.empty())
+        return Fail(error ? error : ERROR_MOD_NOT_FOUND);
     void* library = dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library) return Fail(ERROR_MOD_NOT_FOUND);
+    if (!library)
+        return Fail(ERROR_MOD_NOT_FOUND);
     const HMODULE handle = BaseOf(library);
     if (!handle) {
         dlclose(library);
         return Fail(ERROR_MOD_NOT_FOUND);
     }
     LoadedLibrary& loaded = Libraries()[handle];
-    if (loaded.library) dlclose(library);  // already loaded: dlopen counted once more
-    else loaded.library = library;
+    if (loaded.library)
+        dlclose(library);  // already loaded: dlopen counted once more
+    else
+        loaded.library = library;
     loaded.name = std::u16string(FileNameOf(name));
     ++loaded.loads;
     return handle;
@@ -114,7 +127,8 @@ BOOL FreeCore(HMODULE handle) {
     {
         std::lock_guard lock(moduleMutex);
         if (SystemModule* module = SystemOf(handle)) {
-            if (module->loads > 0) --module->loads;
+            if (module->loads > 0)
+                --module->loads;
             return TRUE;
         }
         const auto it = Libraries().find(handle);
@@ -128,19 +142,24 @@ BOOL FreeCore(HMODULE handle) {
         }
     }
     // Outside the lock: the library's destructors may load or free modules themselves.
-    if (toClose) dlclose(toClose);
+    if (toClose)
+        dlclose(toClose);
     return TRUE;
 }
 
 HMODULE HandleCore(LPCWSTR name) {
-    if (!name) return ProgramBase();
+    if (!name)
+        return ProgramBase();
     const std::u16string_view view(name);
-    if (const DWORD error = CheckFault(FaultKind::Load, view)) return Fail(static_cast<LONG>(error));
+    if (const DWORD error = CheckFault(FaultKind::Load, view))
+        return Fail(static_cast<LONG>(error));
     std::lock_guard lock(moduleMutex);
-    if (SystemModule* module = FindSystem(view)) return HandleOf(module);
+    if (SystemModule* module = FindSystem(view))
+        return HandleOf(module);
     const std::u16string_view wanted = FileNameOf(view);
     for (const auto& [handle, loaded] : Libraries())
-        if (EqualNoCase(std::u16string_view(loaded.name), wanted)) return handle;
+        if (EqualNoCase(std::u16string_view(loaded.name), wanted))
+            return handle;
     return Fail(ERROR_MOD_NOT_FOUND);
 }
 
@@ -157,7 +176,8 @@ FARPROC ProcCore(HMODULE handle, LPCSTR exportName) {
         if (SystemModule* module = SystemOf(handle)) {
             moduleName = module->name;
             const auto it = module->exports.find(exportName);
-            if (it != module->exports.end()) found = it->second;
+            if (it != module->exports.end())
+                found = it->second;
         } else if (const auto it = Libraries().find(handle); it != Libraries().end()) {
             moduleName = it->second.name;
             found = reinterpret_cast<FARPROC>(dlsym(it->second.library, exportName));
@@ -174,7 +194,8 @@ FARPROC ProcCore(HMODULE handle, LPCSTR exportName) {
         SetLastError(error);
         return nullptr;
     }
-    if (!found) SetLastError(ERROR_PROC_NOT_FOUND);
+    if (!found)
+        SetLastError(ERROR_PROC_NOT_FOUND);
     return found;
 }
 
@@ -184,20 +205,24 @@ void RegisterSystemModule(std::u16string_view name, const std::vector<ModuleExpo
     std::lock_guard lock(moduleMutex);
     const std::u16string key = SystemKey(name);
     auto& slot = SystemModules()[key];
-    if (!slot) slot = std::make_unique<SystemModule>();
+    if (!slot)
+        slot = std::make_unique<SystemModule>();
     slot->name = std::u16string(name);
     slot->exports.clear();
-    for (const auto& entry : exports) slot->exports[entry.name] = entry.address;
+    for (const auto& entry : exports)
+        slot->exports[entry.name] = entry.address;
 }
 
 }  // namespace platform::win
 
 HMODULE LoadLibraryW(LPCWSTR name) {
-    return platform::win::Guard<HMODULE>(nullptr, [&] { return platform::win::LoadCore(platform::win::View(name)); });
+    return platform::win::Guard<HMODULE>(nullptr,
+                                         [&] { return platform::win::LoadCore(platform::win::View(name)); });
 }
 
 HMODULE LoadLibraryA(LPCSTR name) {
-    return platform::win::Guard<HMODULE>(nullptr, [&] { return platform::win::LoadCore(platform::win::Widen(name)); });
+    return platform::win::Guard<HMODULE>(nullptr,
+                                         [&] { return platform::win::LoadCore(platform::win::Widen(name)); });
 }
 
 BOOL FreeLibrary(HMODULE module) {
@@ -209,5 +234,6 @@ HMODULE GetModuleHandleW(LPCWSTR name) {
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR exportName) {
-    return platform::win::Guard<FARPROC>(nullptr, [&] { return platform::win::ProcCore(module, exportName); });
+    return platform::win::Guard<FARPROC>(nullptr,
+                                         [&] { return platform::win::ProcCore(module, exportName); });
 }

@@ -80,7 +80,8 @@ HANDLE SnapshotCore(DWORD flags, DWORD processId) {
         std::lock_guard lock(tableMutex);
         ProcessTable& current = Table();
         if (flags & TH32CS_SNAPPROCESS)
-            for (const auto& [id, process] : current.processes) snapshot->processes.emplace_back(id, process.program);
+            for (const auto& [id, process] : current.processes)
+                snapshot->processes.emplace_back(id, process.program);
         if (flags & TH32CS_SNAPMODULE) {
             const auto it = current.processes.find(processId);
             if (it == current.processes.end()) {
@@ -96,12 +97,17 @@ HANDLE SnapshotCore(DWORD flags, DWORD processId) {
 
 BOOL NextProcess(HANDLE handle, LPPROCESSENTRY32W entry, bool first) {
     const auto snapshot = FindKernelObjectAs<ProcessSnapshot>(handle);
-    if (!snapshot) return Fail(ERROR_INVALID_HANDLE);
-    if (!entry || entry->dwSize < sizeof(PROCESSENTRY32W)) return Fail(ERROR_BAD_LENGTH);
-    if (first) snapshot->nextProcess = 0;
-    if (snapshot->nextProcess >= snapshot->processes.size()) return Fail(ERROR_NO_MORE_FILES);
+    if (!snapshot)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!entry || entry->dwSize < sizeof(PROCESSENTRY32W))
+        return Fail(ERROR_BAD_LENGTH);
+    if (first)
+        snapshot->nextProcess = 0;
+    if (snapshot->nextProcess >= snapshot->processes.size())
+        return Fail(ERROR_NO_MORE_FILES);
     const auto& [id, program] = snapshot->processes[snapshot->nextProcess++];
-    std::memset(reinterpret_cast<char*>(entry) + sizeof entry->dwSize, 0, sizeof *entry - sizeof entry->dwSize);
+    std::memset(reinterpret_cast<char*>(entry) + sizeof entry->dwSize, 0,
+                sizeof *entry - sizeof entry->dwSize);
     entry->th32ProcessID = id;
     entry->cntThreads = 1;
     entry->pcPriClassBase = 8;
@@ -111,12 +117,17 @@ BOOL NextProcess(HANDLE handle, LPPROCESSENTRY32W entry, bool first) {
 
 BOOL NextModule(HANDLE handle, LPMODULEENTRY32W entry, bool first) {
     const auto snapshot = FindKernelObjectAs<ProcessSnapshot>(handle);
-    if (!snapshot) return Fail(ERROR_INVALID_HANDLE);
-    if (!entry || entry->dwSize < sizeof(MODULEENTRY32W)) return Fail(ERROR_BAD_LENGTH);
-    if (first) snapshot->nextModule = 0;
-    if (snapshot->nextModule >= snapshot->modules.size()) return Fail(ERROR_NO_MORE_FILES);
+    if (!snapshot)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!entry || entry->dwSize < sizeof(MODULEENTRY32W))
+        return Fail(ERROR_BAD_LENGTH);
+    if (first)
+        snapshot->nextModule = 0;
+    if (snapshot->nextModule >= snapshot->modules.size())
+        return Fail(ERROR_NO_MORE_FILES);
     const std::u16string& path = snapshot->modules[snapshot->nextModule++];
-    std::memset(reinterpret_cast<char*>(entry) + sizeof entry->dwSize, 0, sizeof *entry - sizeof entry->dwSize);
+    std::memset(reinterpret_cast<char*>(entry) + sizeof entry->dwSize, 0,
+                sizeof *entry - sizeof entry->dwSize);
     entry->th32ModuleID = 1;
     entry->th32ProcessID = snapshot->processId;
     entry->GlblcntUsage = entry->ProccntUsage = 0xFFFF;
@@ -141,14 +152,17 @@ HANDLE OpenCore(DWORD access, DWORD processId) {
 
 BOOL TerminateCore(HANDLE handle, UINT exitCode) {
     const auto process = FindKernelObjectAs<ProcessHandle>(handle);
-    if (!process) return Fail(ERROR_INVALID_HANDLE);
-    if (!(process->access & PROCESS_TERMINATE)) return Fail(ERROR_ACCESS_DENIED);
+    if (!process)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!(process->access & PROCESS_TERMINATE))
+        return Fail(ERROR_ACCESS_DENIED);
     std::u16string program;
     {
         std::lock_guard lock(tableMutex);
         auto& processes = Table().processes;
         const auto it = processes.find(process->processId);
-        if (it == processes.end()) return Fail(ERROR_ACCESS_DENIED);  // ended already
+        if (it == processes.end())
+            return Fail(ERROR_ACCESS_DENIED);  // ended already
         program = it->second.program;
         processes.erase(it);
     }
@@ -171,7 +185,9 @@ DWORD AddRunningProcess(std::u16string_view program, const std::vector<std::u16s
 
 }  // namespace platform::win
 
-HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
+HANDLE GetCurrentProcess() {
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
 
 HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
     return platform::win::Guard<HANDLE>(INVALID_HANDLE_VALUE,
@@ -179,16 +195,20 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId) {
 }
 
 BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
-    return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::NextProcess(snapshot, entry, true); });
+    return platform::win::Guard<BOOL>(FALSE,
+                                      [&] { return platform::win::NextProcess(snapshot, entry, true); });
 }
 BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry) {
-    return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::NextProcess(snapshot, entry, false); });
+    return platform::win::Guard<BOOL>(FALSE,
+                                      [&] { return platform::win::NextProcess(snapshot, entry, false); });
 }
 BOOL Module32FirstW(HANDLE snapshot, LPMODULEENTRY32W entry) {
-    return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::NextModule(snapshot, entry, true); });
+    return platform::win::Guard<BOOL>(FALSE,
+                                      [&] { return platform::win::NextModule(snapshot, entry, true); });
 }
 BOOL Module32NextW(HANDLE snapshot, LPMODULEENTRY32W entry) {
-    return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::NextModule(snapshot, entry, false); });
+    return platform::win::Guard<BOOL>(FALSE,
+                                      [&] { return platform::win::NextModule(snapshot, entry, false); });
 }
 
 HANDLE OpenProcess(DWORD access, BOOL, DWORD processId) {

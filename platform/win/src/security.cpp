@@ -21,7 +21,7 @@ struct Privilege {
 };
 
 constexpr Privilege kPrivileges[] = {
-    {u"SeBackupPrivilege", 17}, {u"SeRestorePrivilege", 18}, {u"SeShutdownPrivilege", 19},
+    {u"SeBackupPrivilege", 17}, {u"SeRestorePrivilege", 18},    {u"SeShutdownPrivilege", 19},
     {u"SeDebugPrivilege", 20},  {u"SeSystemtimePrivilege", 12},
 };
 constexpr DWORD kShutdownLuid = 19;
@@ -35,7 +35,8 @@ BOOL Fail(LONG error) {
 }
 
 BOOL OpenTokenCore(HANDLE process, DWORD access, HANDLE* token) {
-    if (!token || !process) return Fail(ERROR_INVALID_PARAMETER);
+    if (!token || !process)
+        return Fail(ERROR_INVALID_PARAMETER);
     auto object = std::make_shared<Token>();
     object->access = access;
     *token = AddKernelObject(std::move(object));
@@ -45,11 +46,16 @@ BOOL OpenTokenCore(HANDLE process, DWORD access, HANDLE* token) {
 BOOL InformationCore(HANDLE handle, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length,
                      LPDWORD returnLength) {
     const auto token = FindKernelObjectAs<Token>(handle);
-    if (!token) return Fail(ERROR_INVALID_HANDLE);
-    if (!(token->access & TOKEN_QUERY)) return Fail(ERROR_ACCESS_DENIED);
-    if (infoClass != TokenElevationType && infoClass != TokenElevation) return Fail(ERROR_INVALID_PARAMETER);
-    if (returnLength) *returnLength = sizeof(DWORD);
-    if (!info || length < sizeof(DWORD)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (!token)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!(token->access & TOKEN_QUERY))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (infoClass != TokenElevationType && infoClass != TokenElevation)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (returnLength)
+        *returnLength = sizeof(DWORD);
+    if (!info || length < sizeof(DWORD))
+        return Fail(ERROR_INSUFFICIENT_BUFFER);
     const DWORD type = ReadMachineFacts().elevationType;
     const DWORD value = infoClass == TokenElevationType ? type : (type == TokenElevationTypeFull ? 1u : 0u);
     std::memcpy(info, &value, sizeof value);
@@ -57,8 +63,10 @@ BOOL InformationCore(HANDLE handle, TOKEN_INFORMATION_CLASS infoClass, LPVOID in
 }
 
 BOOL LookupCore(LPCWSTR systemName, LPCWSTR name, PLUID luid) {
-    if (!name || !luid) return Fail(ERROR_INVALID_PARAMETER);
-    if (systemName && *systemName) return Fail(ERROR_BAD_NETPATH);
+    if (!name || !luid)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (systemName && *systemName)
+        return Fail(ERROR_BAD_NETPATH);
     for (const Privilege& privilege : kPrivileges) {
         if (EqualNoCase(std::u16string_view(privilege.name), std::u16string_view(name))) {
             luid->LowPart = privilege.luid;
@@ -72,19 +80,24 @@ BOOL LookupCore(LPCWSTR systemName, LPCWSTR name, PLUID luid) {
 BOOL AdjustCore(HANDLE handle, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
                 PTOKEN_PRIVILEGES previousState, LPDWORD returnLength) {
     const auto token = FindKernelObjectAs<Token>(handle);
-    if (!token) return Fail(ERROR_INVALID_HANDLE);
-    if (!(token->access & TOKEN_ADJUST_PRIVILEGES)) return Fail(ERROR_ACCESS_DENIED);
-    if (!disableAll && !newState) return Fail(ERROR_INVALID_PARAMETER);
+    if (!token)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (!(token->access & TOKEN_ADJUST_PRIVILEGES))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (!disableAll && !newState)
+        return Fail(ERROR_INVALID_PARAMETER);
     const bool wasEnabled = shutdownEnabled;
     if (previousState) {
         if (bufferLength < sizeof(TOKEN_PRIVILEGES)) {
-            if (returnLength) *returnLength = sizeof(TOKEN_PRIVILEGES);
+            if (returnLength)
+                *returnLength = sizeof(TOKEN_PRIVILEGES);
             return Fail(ERROR_INSUFFICIENT_BUFFER);
         }
         previousState->PrivilegeCount = 1;
         previousState->Privileges[0].Luid = LUID{kShutdownLuid, 0};
         previousState->Privileges[0].Attributes = wasEnabled ? SE_PRIVILEGE_ENABLED : 0;
-        if (returnLength) *returnLength = sizeof(TOKEN_PRIVILEGES);
+        if (returnLength)
+            *returnLength = sizeof(TOKEN_PRIVILEGES);
     }
     if (disableAll) {
         shutdownEnabled = false;
@@ -101,10 +114,14 @@ BOOL AdjustCore(HANDLE handle, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWOR
 
 BOOL ExitCore(UINT flags, DWORD reason) {
     const char16_t* what = u"logoff";
-    if (flags & EWX_POWEROFF) what = u"poweroff";
-    else if (flags & EWX_REBOOT) what = u"restart";
-    else if (flags & EWX_SHUTDOWN) what = u"shutdown";
-    if ((flags & (EWX_POWEROFF | EWX_REBOOT | EWX_SHUTDOWN)) && !shutdownEnabled) return Fail(ERROR_PRIVILEGE_NOT_HELD);
+    if (flags & EWX_POWEROFF)
+        what = u"poweroff";
+    else if (flags & EWX_REBOOT)
+        what = u"restart";
+    else if (flags & EWX_SHUTDOWN)
+        what = u"shutdown";
+    if ((flags & (EWX_POWEROFF | EWX_REBOOT | EWX_SHUTDOWN)) && !shutdownEnabled)
+        return Fail(ERROR_PRIVILEGE_NOT_HELD);
     RecordEvent(text::Format(u"%s flags=0x%X reason=0x%X", what, flags, reason));
     return TRUE;
 }
@@ -114,7 +131,8 @@ BOOL ExitCore(UINT flags, DWORD reason) {
 }  // namespace platform::win
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE* token) {
-    return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::OpenTokenCore(process, access, token); });
+    return platform::win::Guard<BOOL>(FALSE,
+                                      [&] { return platform::win::OpenTokenCore(process, access, token); });
 }
 
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID info, DWORD length,
@@ -124,13 +142,15 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS infoClass, LPVOID
 }
 
 BOOL LookupPrivilegeValueW(LPCWSTR systemName, LPCWSTR name, PLUID luid) {
-    return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::LookupCore(systemName, name, luid); });
+    return platform::win::Guard<BOOL>(FALSE,
+                                      [&] { return platform::win::LookupCore(systemName, name, luid); });
 }
 
 BOOL AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES newState, DWORD bufferLength,
                            PTOKEN_PRIVILEGES previousState, LPDWORD returnLength) {
     return platform::win::Guard<BOOL>(FALSE, [&] {
-        return platform::win::AdjustCore(token, disableAll, newState, bufferLength, previousState, returnLength);
+        return platform::win::AdjustCore(token, disableAll, newState, bufferLength, previousState,
+                                         returnLength);
     });
 }
 

@@ -22,7 +22,8 @@
 namespace platform::win {
 namespace {
 
-constexpr const char16_t* kShellFolders = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char16_t* kShellFolders =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 struct SpecialFolder {
     int csidl;
@@ -65,7 +66,8 @@ bool Exists(std::u16string_view windowsPath) {
 void MakeFolder(std::u16string_view windowsPath) {
     const std::string native = MapToLinux(windowsPath);
     std::error_code ignored;
-    if (!native.empty()) std::filesystem::create_directories(native, ignored);
+    if (!native.empty())
+        std::filesystem::create_directories(native, ignored);
 }
 
 void WriteMissingValue(HKEY root, const char16_t* name, const std::u16string& value) {
@@ -80,11 +82,14 @@ void WriteMissingValue(HKEY root, const char16_t* name, const std::u16string& va
     RegCloseKey(key);
 }
 
-std::u16string Quoted(std::u16string_view path) { return u"\"" + std::u16string(path) + u"\""; }
+std::u16string Quoted(std::u16string_view path) {
+    return u"\"" + std::u16string(path) + u"\"";
+}
 
 std::u16string Trim(std::u16string_view text) {
     const auto first = text.find_first_not_of(u" \t");
-    if (first == std::u16string_view::npos) return {};
+    if (first == std::u16string_view::npos)
+        return {};
     const auto last = text.find_last_not_of(u" \t");
     return std::u16string(text.substr(first, last - first + 1));
 }
@@ -92,7 +97,8 @@ std::u16string Trim(std::u16string_view text) {
 std::u16string_view Extension(std::u16string_view path) {
     const auto name = path.find_last_of(u"\\/");
     const auto dot = path.rfind(u'.');
-    if (dot == std::u16string_view::npos || (name != std::u16string_view::npos && dot < name)) return {};
+    if (dot == std::u16string_view::npos || (name != std::u16string_view::npos && dot < name))
+        return {};
     return path.substr(dot);
 }
 
@@ -115,10 +121,12 @@ bool FindProgram(std::u16string_view windowsPath, std::u16string* program) {
 // Splits a command line into its program and the arguments, as CreateProcess reads it.
 bool SplitCommandLine(std::u16string_view line, std::u16string* program, std::u16string* arguments) {
     line = line.substr(std::min(line.size(), line.find_first_not_of(u" \t")));
-    if (line.empty()) return false;
+    if (line.empty())
+        return false;
     if (line[0] == u'"') {
         const auto close = line.find(u'"', 1);
-        const std::u16string_view name = line.substr(1, close == std::u16string_view::npos ? line.npos : close - 1);
+        const std::u16string_view name =
+            line.substr(1, close == std::u16string_view::npos ? line.npos : close - 1);
         *arguments = close == std::u16string_view::npos ? std::u16string() : Trim(line.substr(close + 1));
         return FindProgram(name, program);
     }
@@ -126,7 +134,8 @@ bool SplitCommandLine(std::u16string_view line, std::u16string* program, std::u1
     std::size_t end = 0;
     while (end < line.size()) {
         end = line.find_first_of(u" \t", end + 1);
-        if (end == std::u16string_view::npos) end = line.size();
+        if (end == std::u16string_view::npos)
+            end = line.size();
         if (FindProgram(line.substr(0, end), program)) {
             *arguments = Trim(line.substr(end));
             return true;
@@ -149,7 +158,8 @@ BOOL CreateProcessCore(LPCWSTR applicationName, LPWSTR commandLine, LPPROCESS_IN
             const std::u16string line = Trim(commandLine);
             if (!SplitCommandLine(line, &ignored, &arguments)) {
                 const std::size_t cut = line[0] == u'"' ? line.find(u'"', 1) : line.find_first_of(u" \t");
-                arguments = cut == std::u16string::npos ? std::u16string() : Trim(std::u16string_view(line).substr(cut + 1));
+                arguments = cut == std::u16string::npos ? std::u16string()
+                                                        : Trim(std::u16string_view(line).substr(cut + 1));
             }
         }
     } else if (!commandLine || !SplitCommandLine(commandLine, &program, &arguments)) {
@@ -177,30 +187,35 @@ HINSTANCE ShellExecuteCore(LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWS
     const bool relative = !(path.size() >= 2 && path[1] == u':') && path[0] != u'\\' && path[0] != u'/';
     if (relative && folder && *folder) {
         path = std::u16string(folder);
-        if (path.back() != u'\\') path += u'\\';
+        if (path.back() != u'\\')
+            path += u'\\';
         path += file;
     }
     if (!Exists(path)) {
-        const std::u16string parent = path.substr(0, path.find_last_of(u"\\/") == std::u16string::npos
-                                                          ? 0
-                                                          : path.find_last_of(u"\\/"));
+        const std::u16string parent =
+            path.substr(0, path.find_last_of(u"\\/") == std::u16string::npos ? 0 : path.find_last_of(u"\\/"));
         const bool folderMissing = !parent.empty() && !Exists(parent);
         SetLastError(folderMissing ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
         return result(folderMissing ? SE_ERR_PNF : SE_ERR_FNF);
     }
     const std::u16string action = verb && *verb ? std::u16string(verb) : std::u16string(u"open");
-    if (EqualNoCase(Extension(path), std::u16string_view(u".exe"))) AddRunningProcess(path);
+    if (EqualNoCase(Extension(path), std::u16string_view(u".exe")))
+        AddRunningProcess(path);
     const std::u16string extra = parameters && *parameters ? u" " + std::u16string(parameters) : u"";
     RecordEvent(u"shell " + action + u" " + Quoted(path) + extra);
     return result(42);
 }
 
 std::u16string ItemText(UINT flags, LPCVOID item) {
-    if (!item) return {};
+    if (!item)
+        return {};
     switch (flags & 0xFF) {
-        case SHCNF_PATHW: return u" " + Quoted(static_cast<const char16_t*>(item));
-        case SHCNF_PATHA: return u" " + Quoted(text::GbkToUtf16(static_cast<const char*>(item)));
-        default: return {};
+        case SHCNF_PATHW:
+            return u" " + Quoted(static_cast<const char16_t*>(item));
+        case SHCNF_PATHA:
+            return u" " + Quoted(text::GbkToUtf16(static_cast<const char*>(item)));
+        default:
+            return {};
     }
 }
 
@@ -213,33 +228,51 @@ std::u16string SpecialFolderPath(int csidl) {
     const std::u16string commonStartMenu = u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu";
     switch (csidl & 0xFF) {
         case CSIDL_DESKTOP:
-        case CSIDL_DESKTOPDIRECTORY: return user + u"\\Desktop";
-        case CSIDL_PROGRAMS: return startMenu + u"\\Programs";
-        case CSIDL_STARTMENU: return startMenu;
-        case CSIDL_STARTUP: return startMenu + u"\\Programs\\Startup";
-        case CSIDL_PERSONAL: return user + u"\\Documents";
-        case CSIDL_APPDATA: return roaming;
-        case CSIDL_LOCAL_APPDATA: return user + u"\\AppData\\Local";
-        case CSIDL_FONTS: return u"C:\\Windows\\Fonts";
-        case CSIDL_COMMON_DESKTOPDIRECTORY: return u"C:\\Users\\Public\\Desktop";
-        case CSIDL_COMMON_PROGRAMS: return commonStartMenu + u"\\Programs";
-        case CSIDL_COMMON_STARTMENU: return commonStartMenu;
-        case CSIDL_COMMON_APPDATA: return u"C:\\ProgramData";
-        case CSIDL_WINDOWS: return u"C:\\Windows";
-        case CSIDL_SYSTEM: return u"C:\\Windows\\system32";
-        case CSIDL_PROGRAM_FILES: return u"C:\\Program Files";
-        default: return {};
+        case CSIDL_DESKTOPDIRECTORY:
+            return user + u"\\Desktop";
+        case CSIDL_PROGRAMS:
+            return startMenu + u"\\Programs";
+        case CSIDL_STARTMENU:
+            return startMenu;
+        case CSIDL_STARTUP:
+            return startMenu + u"\\Programs\\Startup";
+        case CSIDL_PERSONAL:
+            return user + u"\\Documents";
+        case CSIDL_APPDATA:
+            return roaming;
+        case CSIDL_LOCAL_APPDATA:
+            return user + u"\\AppData\\Local";
+        case CSIDL_FONTS:
+            return u"C:\\Windows\\Fonts";
+        case CSIDL_COMMON_DESKTOPDIRECTORY:
+            return u"C:\\Users\\Public\\Desktop";
+        case CSIDL_COMMON_PROGRAMS:
+            return commonStartMenu + u"\\Programs";
+        case CSIDL_COMMON_STARTMENU:
+            return commonStartMenu;
+        case CSIDL_COMMON_APPDATA:
+            return u"C:\\ProgramData";
+        case CSIDL_WINDOWS:
+            return u"C:\\Windows";
+        case CSIDL_SYSTEM:
+            return u"C:\\Windows\\system32";
+        case CSIDL_PROGRAM_FILES:
+            return u"C:\\Program Files";
+        default:
+            return {};
     }
 }
 
 void PrepareUserProfile() {
     std::lock_guard lock(profileMutex);
     const std::string root = GetRoot();
-    if (preparedRoot == root) return;
+    if (preparedRoot == root)
+        return;
     for (const SpecialFolder& folder : kFolders) {
         const std::u16string path = SpecialFolderPath(folder.csidl);
         MakeFolder(path);
-        if (folder.valueName) WriteMissingValue(folder.common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, folder.valueName, path);
+        if (folder.valueName)
+            WriteMissingValue(folder.common ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, folder.valueName, path);
     }
     MakeFolder(SpecialFolderPath(CSIDL_APPDATA) + u"\\Microsoft\\Internet Explorer\\Quick Launch");
     preparedRoot = root;
@@ -255,7 +288,8 @@ BOOL SHGetSpecialFolderPathW(HWND, LPWSTR path, int csidl, BOOL create) {
             return FALSE;
         }
         platform::win::PrepareUserProfile();
-        if (create || (csidl & CSIDL_FLAG_CREATE)) platform::win::MakeFolder(folder);
+        if (create || (csidl & CSIDL_FLAG_CREATE))
+            platform::win::MakeFolder(folder);
         std::copy(folder.begin(), folder.end(), path);
         path[folder.size()] = 0;
         return TRUE;
@@ -263,27 +297,30 @@ BOOL SHGetSpecialFolderPathW(HWND, LPWSTR path, int csidl, BOOL create) {
 }
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR folder, int) {
-    return platform::win::Guard<HINSTANCE>(nullptr,
-                                           [&] { return platform::win::ShellExecuteCore(verb, file, parameters, folder); });
+    return platform::win::Guard<HINSTANCE>(
+        nullptr, [&] { return platform::win::ShellExecuteCore(verb, file, parameters, folder); });
 }
 
-BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL,
-                    DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION processInformation) {
-    return platform::win::Guard<BOOL>(
-        FALSE, [&] { return platform::win::CreateProcessCore(applicationName, commandLine, processInformation); });
+BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES,
+                    BOOL, DWORD, LPVOID, LPCWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION processInformation) {
+    return platform::win::Guard<BOOL>(FALSE, [&] {
+        return platform::win::CreateProcessCore(applicationName, commandLine, processInformation);
+    });
 }
 
 void SHChangeNotify(LONG eventId, UINT flags, LPCVOID item1, LPCVOID item2) {
     platform::win::Guard<int>(0, [&] {
-        platform::win::RecordEvent(platform::text::Format(u"notify 0x%08X 0x%X", static_cast<DWORD>(eventId), flags) +
-                                   platform::win::ItemText(flags, item1) + platform::win::ItemText(flags, item2));
+        platform::win::RecordEvent(
+            platform::text::Format(u"notify 0x%08X 0x%X", static_cast<DWORD>(eventId), flags) +
+            platform::win::ItemText(flags, item1) + platform::win::ItemText(flags, item2));
         return 0;
     });
 }
 
 int AddFontResourceW(LPCWSTR fontFile) {
     return platform::win::Guard<int>(0, [&] {
-        if (!fontFile || !platform::win::IsFile(platform::win::MapToLinux(std::u16string_view(fontFile)))) return 0;
+        if (!fontFile || !platform::win::IsFile(platform::win::MapToLinux(std::u16string_view(fontFile))))
+            return 0;
         platform::win::RecordEvent(u"font " + platform::win::Quoted(fontFile));
         return 1;
     });

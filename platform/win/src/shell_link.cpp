@@ -17,10 +17,14 @@ constexpr std::string_view kHeader = "[Dero shell link]";
 std::string Escape(const std::u16string& value) {
     std::string out;
     for (const char c : text::Utf16ToUtf8(value)) {
-        if (c == '%') out += "%25";
-        else if (c == '\r') out += "%0D";
-        else if (c == '\n') out += "%0A";
-        else out += c;
+        if (c == '%')
+            out += "%25";
+        else if (c == '\r')
+            out += "%0D";
+        else if (c == '\n')
+            out += "%0A";
+        else
+            out += c;
     }
     return out;
 }
@@ -30,9 +34,12 @@ std::u16string Unescape(std::string_view value) {
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] == '%' && i + 2 < value.size()) {
             const std::string_view code = value.substr(i + 1, 2);
-            if (code == "25") out += '%';
-            else if (code == "0D") out += '\r';
-            else if (code == "0A") out += '\n';
+            if (code == "25")
+                out += '%';
+            else if (code == "0D")
+                out += '\r';
+            else if (code == "0A")
+                out += '\n';
             else {
                 out += '%';
                 continue;
@@ -46,22 +53,28 @@ std::u16string Unescape(std::string_view value) {
 }
 
 HRESULT CopyOut(const std::u16string& value, LPWSTR buffer, int size) {
-    if (!buffer || size <= 0) return E_INVALIDARG;
+    if (!buffer || size <= 0)
+        return E_INVALIDARG;
     const std::size_t n = std::min(value.size(), static_cast<std::size_t>(size - 1));
     std::copy_n(value.begin(), n, buffer);
     buffer[n] = 0;
     return S_OK;
 }
 
-HRESULT LastErrorResult() { return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_FUNCTION); }
+HRESULT LastErrorResult() {
+    return HRESULT_FROM_WIN32(GetLastError() ? GetLastError() : ERROR_INVALID_FUNCTION);
+}
 
 bool ParseInt(std::string_view text, long* value) {
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     std::size_t i = text[0] == '-' ? 1 : 0;
-    if (i == text.size()) return false;
+    if (i == text.size())
+        return false;
     long result = 0;
     for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9' || result > 100000000) return false;
+        if (text[i] < '0' || text[i] > '9' || result > 100000000)
+            return false;
         result = result * 10 + (text[i] - '0');
     }
     *value = text[0] == '-' ? -result : result;
@@ -71,7 +84,8 @@ bool ParseInt(std::string_view text, long* value) {
 class ShellLink final : public IShellLinkW, public IPersistFile {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
+        if (!object)
+            return E_POINTER;
         if (iid == IID_IUnknown || iid == IID_IShellLinkW) {
             *object = static_cast<IShellLinkW*>(this);
         } else if (iid == IID_IPersistFile || iid == IID_IPersist) {
@@ -86,7 +100,8 @@ public:
     ULONG AddRef() override { return ++references_; }
     ULONG Release() override {
         const ULONG left = --references_;
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
 
@@ -101,7 +116,8 @@ public:
         return FAILED(copied) ? copied : target_.empty() ? S_FALSE : S_OK;
     }
     HRESULT GetIDList(PIDLIST_ABSOLUTE* list) override {
-        if (list) *list = nullptr;
+        if (list)
+            *list = nullptr;
         return E_NOTIMPL;
     }
     HRESULT SetIDList(PCIDLIST_ABSOLUTE) override { return E_NOTIMPL; }
@@ -112,7 +128,8 @@ public:
     HRESULT GetArguments(LPWSTR arguments, int size) override { return CopyOut(arguments_, arguments, size); }
     HRESULT SetArguments(LPCWSTR arguments) override { return Set(arguments_, arguments); }
     HRESULT GetHotkey(WORD* hotkey) override {
-        if (!hotkey) return E_POINTER;
+        if (!hotkey)
+            return E_POINTER;
         *hotkey = hotkey_;
         return S_OK;
     }
@@ -122,7 +139,8 @@ public:
         return S_OK;
     }
     HRESULT GetShowCmd(int* show) override {
-        if (!show) return E_POINTER;
+        if (!show)
+            return E_POINTER;
         *show = show_;
         return S_OK;
     }
@@ -132,7 +150,8 @@ public:
         return S_OK;
     }
     HRESULT GetIconLocation(LPWSTR iconPath, int size, int* index) override {
-        if (!index) return E_POINTER;
+        if (!index)
+            return E_POINTER;
         *index = iconIndex_;
         return CopyOut(iconPath_, iconPath, size);
     }
@@ -143,12 +162,14 @@ public:
     HRESULT SetRelativePath(LPCWSTR, DWORD) override { return S_OK; }
     HRESULT Resolve(HWND, DWORD) override { return S_OK; }
     HRESULT SetPath(LPCWSTR file) override {
-        if (!file) return E_INVALIDARG;
+        if (!file)
+            return E_INVALIDARG;
         return Set(target_, file);
     }
 
     HRESULT GetClassID(CLSID* clsid) override {
-        if (!clsid) return E_POINTER;
+        if (!clsid)
+            return E_POINTER;
         *clsid = CLSID_ShellLink;
         return S_OK;
     }
@@ -157,11 +178,14 @@ public:
     HRESULT Save(LPCOLESTR fileName, BOOL remember) override;
     HRESULT SaveCompleted(LPCOLESTR) override { return S_OK; }
     HRESULT GetCurFile(LPOLESTR* fileName) override {
-        if (!fileName) return E_POINTER;
+        if (!fileName)
+            return E_POINTER;
         *fileName = nullptr;
-        if (current_.empty()) return S_FALSE;
+        if (current_.empty())
+            return S_FALSE;
         auto* copy = static_cast<WCHAR*>(CoTaskMemAlloc((current_.size() + 1) * sizeof(WCHAR)));
-        if (!copy) return E_OUTOFMEMORY;
+        if (!copy)
+            return E_OUTOFMEMORY;
         std::copy(current_.begin(), current_.end(), copy);
         copy[current_.size()] = 0;
         *fileName = copy;
@@ -200,37 +224,50 @@ std::string ShellLink::Text() const {
 }
 
 bool ShellLink::Parse(std::string_view text) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
     std::size_t start = 0;
     bool first = true;
     ShellLink parsed;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
         if (first) {
-            if (line != kHeader) return false;
+            if (line != kHeader)
+                return false;
             first = false;
             continue;
         }
         const auto equals = line.find('=');
-        if (equals == std::string_view::npos) continue;
+        if (equals == std::string_view::npos)
+            continue;
         const std::string_view key = line.substr(0, equals);
         const std::string_view value = line.substr(equals + 1);
         long number = 0;
-        if (key == "Target") parsed.target_ = Unescape(value);
-        else if (key == "Arguments") parsed.arguments_ = Unescape(value);
-        else if (key == "WorkingDirectory") parsed.folder_ = Unescape(value);
-        else if (key == "Description") parsed.description_ = Unescape(value);
-        else if (key == "IconLocation") parsed.iconPath_ = Unescape(value);
-        else if (key == "IconIndex" && ParseInt(value, &number)) parsed.iconIndex_ = static_cast<int>(number);
-        else if (key == "ShowCommand" && ParseInt(value, &number)) parsed.show_ = static_cast<int>(number);
+        if (key == "Target")
+            parsed.target_ = Unescape(value);
+        else if (key == "Arguments")
+            parsed.arguments_ = Unescape(value);
+        else if (key == "WorkingDirectory")
+            parsed.folder_ = Unescape(value);
+        else if (key == "Description")
+            parsed.description_ = Unescape(value);
+        else if (key == "IconLocation")
+            parsed.iconPath_ = Unescape(value);
+        else if (key == "IconIndex" && ParseInt(value, &number))
+            parsed.iconIndex_ = static_cast<int>(number);
+        else if (key == "ShowCommand" && ParseInt(value, &number))
+            parsed.show_ = static_cast<int>(number);
         else if (key == "Hotkey" && ParseInt(value, &number) && number >= 0 && number <= 0xFFFF)
             parsed.hotkey_ = static_cast<WORD>(number);
     }
-    if (first) return false;
+    if (first)
+        return false;
     target_ = std::move(parsed.target_);
     arguments_ = std::move(parsed.arguments_);
     folder_ = std::move(parsed.folder_);
@@ -243,8 +280,10 @@ bool ShellLink::Parse(std::string_view text) {
 }
 
 HRESULT ShellLink::Load(LPCOLESTR fileName, DWORD) {
-    if (!fileName || !*fileName) return E_INVALIDARG;
-    const HANDLE file = CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (!fileName || !*fileName)
+        return E_INVALIDARG;
+    const HANDLE file =
+        CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? STG_E_FILENOTFOUND
@@ -259,8 +298,10 @@ HRESULT ShellLink::Load(LPCOLESTR fileName, DWORD) {
         text.append(buffer, got);
     const HRESULT readResult = ok ? S_OK : LastErrorResult();
     CloseHandle(file);
-    if (FAILED(readResult)) return readResult;
-    if (!Parse(text)) return E_FAIL;
+    if (FAILED(readResult))
+        return readResult;
+    if (!Parse(text))
+        return E_FAIL;
     current_ = fileName;
     dirty_ = false;
     return S_OK;
@@ -268,14 +309,19 @@ HRESULT ShellLink::Load(LPCOLESTR fileName, DWORD) {
 
 HRESULT ShellLink::Save(LPCOLESTR fileName, BOOL remember) {
     const std::u16string path = fileName ? std::u16string(fileName) : current_;
-    if (path.empty()) return E_INVALIDARG;
+    if (path.empty())
+        return E_INVALIDARG;
     const std::string text = Text();
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LastErrorResult();
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return LastErrorResult();
     DWORD written = 0;
-    HRESULT result = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ? S_OK
-                                                                                                     : LastErrorResult();
-    if (!CloseHandle(file) && SUCCEEDED(result)) result = LastErrorResult();
+    HRESULT result = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)
+                         ? S_OK
+                         : LastErrorResult();
+    if (!CloseHandle(file) && SUCCEEDED(result))
+        result = LastErrorResult();
     if (FAILED(result)) {
         // Never leave half a link behind as if it were one.
         DeleteFileW(path.c_str());

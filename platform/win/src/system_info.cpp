@@ -20,10 +20,12 @@ namespace {
 // The value of the variable, compared without case as Windows does; false when it is not set.
 bool FindVariable(std::u16string_view name, std::u16string* value) {
     const std::string wanted = FoldCase(std::string_view(text::Utf16ToUtf8(name)));
-    if (wanted.empty() || wanted.find('=') != std::string::npos) return false;
+    if (wanted.empty() || wanted.find('=') != std::string::npos)
+        return false;
     for (char** entry = environ; entry && *entry; ++entry) {
         const char* equals = std::strchr(*entry, '=');
-        if (!equals) continue;
+        if (!equals)
+            continue;
         if (FoldCase(std::string_view(*entry, static_cast<std::size_t>(equals - *entry))) == wanted) {
             *value = text::Utf8ToUtf16(equals + 1);
             return true;

@@ -14,9 +14,11 @@ namespace {
 class CodePagesTest : public TempRoot {};
 
 std::u16string ToWide(UINT page, const std::string& bytes, DWORD flags = 0) {
-    const int needed = MultiByteToWideChar(page, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int needed =
+        MultiByteToWideChar(page, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::u16string wide(static_cast<std::size_t>(needed), u'\0');
-    if (needed > 0) MultiByteToWideChar(page, flags, bytes.data(), static_cast<int>(bytes.size()), wide.data(), needed);
+    if (needed > 0)
+        MultiByteToWideChar(page, flags, bytes.data(), static_cast<int>(bytes.size()), wide.data(), needed);
     return wide;
 }
 
@@ -105,7 +107,8 @@ TEST_F(CodePagesTest, MachineFactsNamesAndEnvironment) {
                                           u"process = C:\\CAD\\ZWCAD.EXE\nmodule = C:\\CAD\\zw.dll\n"));
     testing::internal::CaptureStderr();
     const platform::win::MachineFacts facts = platform::win::ReadMachineFacts();
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("machine.txt:5: \"lazy = yes\""), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("machine.txt:5: \"lazy = yes\""),
+              std::string::npos);
     EXPECT_EQ(facts.elevationType, 3u);
     EXPECT_EQ(facts.userName, u"Administrator");
     ASSERT_EQ(facts.processes.size(), 1u);

@@ -2,9 +2,9 @@
 
 #include <thread>
 
+#include "platform/text/encoding.h"
 #include "platform/win/fault_injection.h"
 #include "platform/win/shell_link.h"
-#include "platform/text/encoding.h"
 #include "temp_root.h"
 
 namespace {
@@ -12,7 +12,8 @@ namespace {
 class ComTest : public TempRoot {
 protected:
     void TearDown() override {
-        while (platform::win::ComInitializations() > 0) CoUninitialize();
+        while (platform::win::ComInitializations() > 0)
+            CoUninitialize();
         TempRoot::TearDown();
     }
 };
@@ -51,7 +52,8 @@ TEST_F(ComTest, ApartmentsClassTableAndStrings) {
 
     EXPECT_EQ(CoCreateInstance(kNobody, nullptr, CLSCTX_ALL, IID_IUnknown, &object), REGDB_E_CLASSNOTREG);
     IUnknown* outer = NewLink<IUnknown>(IID_IUnknown);
-    EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, outer, CLSCTX_ALL, IID_IUnknown, &object), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, outer, CLSCTX_ALL, IID_IUnknown, &object),
+              CLASS_E_NOAGGREGATION);
     EXPECT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_ALL, kNobody, &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
     // Both interfaces are one object: it ends with its last reference.
@@ -101,7 +103,8 @@ TEST_F(ComTest, ShellLinksSaveAsTextAndReadBackFieldForField) {
     ASSERT_EQ(file->Save(path, TRUE), S_OK);
     EXPECT_EQ(file->IsDirty(), S_FALSE);
     const std::string saved = ReadFile(root() + platform::text::Utf16ToUtf8(u"/c/Desktop/地籍 2009.lnk"));
-    EXPECT_NE(saved.find("\r\nTarget=C:\\Program Files\\ZWCAD 2009\\ZWCAD.EXE\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nTarget=C:\\Program Files\\ZWCAD 2009\\ZWCAD.EXE\r\n"), std::string::npos)
+        << saved;
     EXPECT_NE(saved.find("Description=100%25 " + platform::text::Utf16ToUtf8(u"地籍") + "%0Asecond line\r\n"),
               std::string::npos)
         << saved;

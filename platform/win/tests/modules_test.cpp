@@ -10,13 +10,16 @@ namespace {
 
 class ModulesTest : public TempRoot {};
 
-int Twice(int value) { return value * 2; }
+int Twice(int value) {
+    return value * 2;
+}
 
 using RegisterServer = HRESULT (*)();
 
 std::u16string ReadDefault(HKEY root, const char16_t* path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return u"<missing>";
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return u"<missing>";
     char16_t buffer[64] = {};
     DWORD size = sizeof buffer;
     RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
@@ -44,7 +47,8 @@ TEST_F(ModulesTest, SystemModulesResolveByNameWithoutCase) {
     // The free-space call is found by name, as the installer looks it up.
     const HMODULE kernel = LoadLibraryW(u"kernel32.dll");
     ASSERT_NE(kernel, nullptr);
-    auto freeSpace = reinterpret_cast<decltype(&GetDiskFreeSpaceExW)>(GetProcAddress(kernel, "GetDiskFreeSpaceExW"));
+    auto freeSpace =
+        reinterpret_cast<decltype(&GetDiskFreeSpaceExW)>(GetProcAddress(kernel, "GetDiskFreeSpaceExW"));
     ASSERT_EQ(freeSpace, &GetDiskFreeSpaceExW);
     ULARGE_INTEGER available{}, total{}, free{};
     EXPECT_TRUE(freeSpace(u"C:", &available, &total, &free));
@@ -95,8 +99,9 @@ TEST_F(ModulesTest, ComponentRegistrationRunsFromTheRoot) {
     ASSERT_NE(registerServer, nullptr);
     EXPECT_EQ(GetProcAddress(component, "DllUnregisterServer"), nullptr);
     EXPECT_EQ(registerServer(), S_OK);
-    EXPECT_EQ(ReadDefault(HKEY_CLASSES_ROOT, u"CLSID\\{0D3E5C1A-7B21-4F0E-9A55-3C0FFEE00001}\\InprocServer32"),
-              u"x.dll");
+    EXPECT_EQ(
+        ReadDefault(HKEY_CLASSES_ROOT, u"CLSID\\{0D3E5C1A-7B21-4F0E-9A55-3C0FFEE00001}\\InprocServer32"),
+        u"x.dll");
     EXPECT_TRUE(FreeLibrary(component));
     SetLastError(0);
     EXPECT_EQ(GetModuleHandleW(u"x.dll"), nullptr);
@@ -110,7 +115,8 @@ TEST_F(ModulesTest, EnvironmentFaultEntriesAreParsed) {
     const int added = platform::win::LoadFaultsFromEnvironment();
     const std::string messages = testing::internal::GetCapturedStderr();
     ::unsetenv("DERO_FAULTS");
-    if (added == 0 && messages.empty()) GTEST_SKIP() << "faults were read from the environment earlier";
+    if (added == 0 && messages.empty())
+        GTEST_SKIP() << "faults were read from the environment earlier";
     EXPECT_EQ(added, 3);
     EXPECT_NE(messages.find("unknown operation \"Bogus\""), std::string::npos) << messages;
     EXPECT_NE(messages.find("\"Read\" is not Kind=pattern"), std::string::npos) << messages;

@@ -15,13 +15,15 @@ namespace {
 
 class ShellTest : public TempRoot {
 protected:
-    void Machine(const std::u16string& facts) { WriteFile(root() + "/machine.txt", platform::text::Utf16ToUtf8(facts)); }
+    void Machine(const std::u16string& facts) {
+        WriteFile(root() + "/machine.txt", platform::text::Utf16ToUtf8(facts));
+    }
 };
 
 std::u16string ShellFolder(HKEY root, const char16_t* name) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, KEY_READ,
-                      &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
         return u"<no key>";
     char16_t buffer[MAX_PATH] = {};
     DWORD size = sizeof buffer;
@@ -60,7 +62,8 @@ TEST_F(ShellTest, SpecialFoldersAreAFreshMachines) {
     EXPECT_EQ(std::u16string(path), u"C:\\Program Files");
     ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE));
     EXPECT_EQ(std::u16string(path), u"C:\\Users\\测绘员\\Desktop");
-    EXPECT_TRUE(std::filesystem::is_directory(root() + platform::text::Utf16ToUtf8(u"/c/Users/测绘员/Desktop")));
+    EXPECT_TRUE(
+        std::filesystem::is_directory(root() + platform::text::Utf16ToUtf8(u"/c/Users/测绘员/Desktop")));
     EXPECT_FALSE(SHGetSpecialFolderPathW(nullptr, path, 0x3F, FALSE));
 
     // What the installer reads from the registry agrees with what the shell answers.
@@ -76,8 +79,10 @@ TEST_F(ShellTest, SpecialFoldersAreAFreshMachines) {
 }
 
 TEST_F(ShellTest, LaunchesJoinTheProcessTableAndTheEvents) {
-    Machine(u"process = C:\\Program Files\\ZWCAD 2009\\ZWCAD.EXE\nmodule = C:\\Program Files\\ZWCAD 2009\\zwdb.dll\n"
-            u"process = C:\\Windows\\explorer.exe\n");
+    Machine(
+        u"process = C:\\Program Files\\ZWCAD 2009\\ZWCAD.EXE\nmodule = C:\\Program Files\\ZWCAD "
+        u"2009\\zwdb.dll\n"
+        u"process = C:\\Windows\\explorer.exe\n");
     WriteFile(root() + "/c/Windows/system32/cmd.exe", "MZ");
     WriteFile(root() + "/c/Program Files/Dero/setup.exe", "MZ");
     WriteFile(root() + "/c/Temp/go.bat", "@echo off");
@@ -86,27 +91,37 @@ TEST_F(ShellTest, LaunchesJoinTheProcessTableAndTheEvents) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &info));
+    ASSERT_TRUE(CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                               &startup, &info));
     EXPECT_TRUE(CloseHandle(info.hThread));
     WCHAR spaced[] = u"C:\\Program Files\\Dero\\setup.exe /p 地籍 /nologo";
-    ASSERT_TRUE(CreateProcessW(nullptr, spaced, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, nullptr));
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, spaced, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, nullptr));
     WCHAR missing[] = u"C:\\Windows\\nothing.exe";
-    EXPECT_FALSE(CreateProcessW(nullptr, missing, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, nullptr));
+    EXPECT_FALSE(
+        CreateProcessW(nullptr, missing, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
-    EXPECT_GT(reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, u"open", u"go.bat", nullptr, u"C:\\Temp", SW_SHOWNORMAL)), 32);
-    EXPECT_EQ(reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, nullptr, u"C:\\Temp\\gone.bat", nullptr, nullptr, 1)), SE_ERR_FNF);
-    EXPECT_EQ(reinterpret_cast<std::intptr_t>(ShellExecuteW(nullptr, nullptr, u"C:\\No\\x.exe", nullptr, nullptr, 1)), SE_ERR_PNF);
+    EXPECT_GT(reinterpret_cast<std::intptr_t>(
+                  ShellExecuteW(nullptr, u"open", u"go.bat", nullptr, u"C:\\Temp", SW_SHOWNORMAL)),
+              32);
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(
+                  ShellExecuteW(nullptr, nullptr, u"C:\\Temp\\gone.bat", nullptr, nullptr, 1)),
+              SE_ERR_FNF);
+    EXPECT_EQ(reinterpret_cast<std::intptr_t>(
+                  ShellExecuteW(nullptr, nullptr, u"C:\\No\\x.exe", nullptr, nullptr, 1)),
+              SE_ERR_PNF);
     WriteFile(root() + "/c/Windows/Fonts/simsun.ttc", "font");
     EXPECT_EQ(AddFontResourceW(u"C:\\Windows\\Fonts\\simsun.ttc"), 1);
     EXPECT_EQ(AddFontResourceW(u"C:\\Windows\\Fonts\\none.ttf"), 0);
-    SHChangeNotify(SHCNE_ALLEVENTS, SHCNF_PATHW | SHCNF_FLUSH, u"C:\\Users\\Administrator\\Desktop\\地籍.lnk", nullptr);
+    SHChangeNotify(SHCNE_ALLEVENTS, SHCNF_PATHW | SHCNF_FLUSH, u"C:\\Users\\Administrator\\Desktop\\地籍.lnk",
+                   nullptr);
 
     const auto processes = Snapshot();
     ASSERT_EQ(processes.size(), 4u);
     EXPECT_EQ(processes[0].first, u"ZWCAD.EXE");
     EXPECT_EQ(processes[0].second, (std::vector<std::u16string>{u"C:\\Program Files\\ZWCAD 2009\\ZWCAD.EXE",
-                                                                 u"C:\\Program Files\\ZWCAD 2009\\zwdb.dll"}));
+                                                                u"C:\\Program Files\\ZWCAD 2009\\zwdb.dll"}));
     EXPECT_EQ(processes[2].first, u"cmd.exe");
     EXPECT_EQ(processes[3].first, u"setup.exe");
 
@@ -168,6 +183,6 @@ TEST_F(ShellTest, TokenElevationAndRestartRequests) {
     CloseHandle(token);
     EXPECT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
     EXPECT_TRUE(ExitWindowsEx(EWX_LOGOFF, 0x40000));
-    EXPECT_EQ(platform::win::ReadEvents(),
-              (std::vector<std::u16string>{u"restart flags=0x2 reason=0x0", u"logoff flags=0x0 reason=0x40000"}));
+    EXPECT_EQ(platform::win::ReadEvents(), (std::vector<std::u16string>{u"restart flags=0x2 reason=0x0",
+                                                                        u"logoff flags=0x0 reason=0x40000"}));
 }

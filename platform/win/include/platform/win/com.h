@@ -23,14 +23,22 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
 inline bool operator==(const GUID& a, const GUID& b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
     for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i]) return false;
+        if (a.Data4[i] != b.Data4[i])
+            return false;
     return true;
 }
-inline bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-inline bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
-inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
+inline bool IsEqualGUID(REFGUID a, REFGUID b) {
+    return a == b;
+}
+inline bool IsEqualIID(REFIID a, REFIID b) {
+    return a == b;
+}
+inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) {
+    return a == b;
+}
 
 constexpr IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
@@ -82,7 +90,7 @@ void CoTaskMemFree(LPVOID block);
 
 // Length-prefixed wide strings. A null BSTR is the empty string.
 using BSTR = WCHAR*;
-BSTR SysAllocString(const WCHAR* text);  // null for null
+BSTR SysAllocString(const WCHAR* text);                  // null for null
 BSTR SysAllocStringLen(const WCHAR* text, UINT length);  // text may be null: zeros
 void SysFreeString(BSTR text);
 UINT SysStringLen(BSTR text);

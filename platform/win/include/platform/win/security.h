@@ -12,7 +12,11 @@ constexpr DWORD TOKEN_ADJUST_PRIVILEGES = 0x0020;
 constexpr DWORD TOKEN_QUERY = 0x0008;
 
 enum TOKEN_INFORMATION_CLASS { TokenElevationType = 18, TokenElevation = 20 };
-enum TOKEN_ELEVATION_TYPE { TokenElevationTypeDefault = 1, TokenElevationTypeFull = 2, TokenElevationTypeLimited = 3 };
+enum TOKEN_ELEVATION_TYPE {
+    TokenElevationTypeDefault = 1,
+    TokenElevationTypeFull = 2,
+    TokenElevationTypeLimited = 3
+};
 struct TOKEN_ELEVATION {
     DWORD TokenIsElevated;
 };
