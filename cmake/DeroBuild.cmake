@@ -60,3 +60,8 @@ function(dero_benchmark name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()
+
+# $<LINK_LIBRARY:KEEP_LOADED,lib>: the library is loaded with the program even when nothing calls
+# it directly, for libraries that offer their calls through a table registered at load time.
+set(CMAKE_LINK_LIBRARY_USING_KEEP_LOADED "LINKER:--push-state,--no-as-needed" "<LINK_ITEM>" "LINKER:--pop-state")
+set(CMAKE_LINK_LIBRARY_USING_KEEP_LOADED_SUPPORTED TRUE)

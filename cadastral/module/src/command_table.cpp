@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "cadastral/com_apartment.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/house_closure_check.h"
 #include "cadastral/min_gap_dialog.h"
@@ -11,6 +10,7 @@
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/ui/window_api.h"
+#include "platform/win/com.h"
 
 namespace cadastral {
 namespace {
@@ -92,14 +92,15 @@ Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const ch
 void RegisterCommands() {
     drawingutil::AddCommands(kTable);
     LoadConfigTables();
-    ComInitialize();
+    // The relation-table export of the exchange package uses COM on this thread while loaded.
+    CoInitialize(nullptr);
     if (HWND frame = adsw_acadMainWnd())
         SetWindowTextA(frame, kEditionTitle);
 }
 
 void RemoveCommandGroups() {
     drawingutil::RemoveCommandGroups(kGroups);
-    ComUninitialize();
+    CoUninitialize();
 }
 
 }  // namespace cadastral

@@ -1,11 +1,11 @@
 // The routines behind the module's entry, called directly in this process where the loaded module
 // cannot be watched: refused registrations, local names from resources, COM.
-#include "cadastral/com_apartment.h"
 #include "cadastral/command_table.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/module_resources.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/ui/resources.h"
+#include "platform/win/com.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -15,8 +15,8 @@ protected:
     void TearDown() override {
         acedRegCmds->removeGroup("DEROPELGAR");
         acedRegCmds->removeGroup("DERO");
-        while (cadastral::ComInitializations() > 0)
-            cadastral::ComUninitialize();
+        while (platform::win::ComInitializations() > 0)
+            CoUninitialize();
         cadastral::Tables() = cadastral::ConfigTables{};
         ToolkitTest::TearDown();
     }
@@ -32,7 +32,7 @@ TEST_F(EntryRoutinesTest, RegistrationGoesOnPastARefusedCommandAndUnloadReleases
     std::string featureClass;
     EXPECT_TRUE(cadastral::FindCodeRecord("141200", featureClass));
     EXPECT_EQ(featureClass, "FW");
-    EXPECT_EQ(cadastral::ComInitializations(), 1);
+    EXPECT_EQ(platform::win::ComInitializations(), 1);
 
     // A local name may come from a string resource of the module.
     platform::ui::AddString(cadastral::ModuleResources(), 7001, "本地名称");
@@ -47,7 +47,7 @@ TEST_F(EntryRoutinesTest, RegistrationGoesOnPastARefusedCommandAndUnloadReleases
     cadastral::RemoveCommandGroups();
     EXPECT_TRUE(acedRegCmds->groupCommands("DEROPELGAR").empty());
     EXPECT_TRUE(acedRegCmds->groupCommands("DERO").empty());
-    EXPECT_EQ(cadastral::ComInitializations(), 0);
+    EXPECT_EQ(platform::win::ComInitializations(), 0);
 }
 
 }  // namespace

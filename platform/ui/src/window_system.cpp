@@ -798,10 +798,22 @@ BOOL IsWindowUnicode(HWND hwnd) {
     return w && w->unicode;
 }
 
-LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return Send(hwnd, msg, wParam, lParam, false); }
-LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return Send(hwnd, msg, wParam, lParam, true); }
-BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return Post(hwnd, msg, wParam, lParam, false); }
-BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return Post(hwnd, msg, wParam, lParam, true); }
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == HWND_BROADCAST) return Broadcast(msg, wParam, lParam, false, false);
+    return Send(hwnd, msg, wParam, lParam, false);
+}
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == HWND_BROADCAST) return Broadcast(msg, wParam, lParam, true, false);
+    return Send(hwnd, msg, wParam, lParam, true);
+}
+BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == HWND_BROADCAST) return static_cast<BOOL>(Broadcast(msg, wParam, lParam, false, true));
+    return Post(hwnd, msg, wParam, lParam, false);
+}
+BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == HWND_BROADCAST) return static_cast<BOOL>(Broadcast(msg, wParam, lParam, true, true));
+    return Post(hwnd, msg, wParam, lParam, true);
+}
 
 BOOL PostThreadMessageA(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto target = StateOf(threadId);

@@ -72,6 +72,8 @@ bool IsWideCall();
 LRESULT CallProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool wide);
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool wide);
 BOOL Post(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool wide);
+// Sends or posts to every top-level window: 0 for a send, TRUE for a post.
+LRESULT Broadcast(UINT msg, WPARAM wParam, LPARAM lParam, bool wide, bool post);
 
 // The control's state as type T, or null.
 template <typename T>

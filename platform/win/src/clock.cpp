@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-#include "kernel_objects.h"
+#include "kernel_waits.h"
 
 namespace platform::win {
 namespace {

@@ -16,6 +16,8 @@
 #include "platform/win/last_error.h"
 #include "platform/win/safe_points.h"
 #include "open_files.h"
+#include "platform/text/encoding.h"
+#include "platform/text/gbk.h"
 
 namespace platform::win {
 
@@ -480,6 +482,59 @@ int fclose(FILE* stream) {
     const std::unique_ptr<FILE> owned(stream);
     if (const LONG error = CloseCore(*owned->file)) return Fail(error, EOF);
     return 0;
+}
+
+int fputws(const WCHAR* text, FILE* stream) {
+    if (!text || !stream) return FailErrno(EINVAL, EOF);
+    try {
+        const std::u16string_view wide(text);
+        if (wide.empty()) return 0;
+        std::string bytes;
+        if (stream->text) {
+            bytes = text::Utf16ToGbk(wide);
+        } else {
+            for (const char16_t unit : wide) {
+                bytes += static_cast<char>(unit & 0xFF);
+                bytes += static_cast<char>(unit >> 8);
+            }
+        }
+        return fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() ? 0 : EOF;
+    } catch (...) {
+        return FailErrno(ENOMEM, EOF);
+    }
+}
+
+WCHAR* fgetws(WCHAR* buffer, int size, FILE* stream) {
+    if (!buffer || size <= 0) return FailErrno(EINVAL, static_cast<WCHAR*>(nullptr));
+    if (!CanRead(stream)) return nullptr;
+    int done = 0;
+    while (done < size - 1) {
+        const int first = GetChar(*stream);
+        if (first == EOF) break;
+        char16_t unit;
+        if (!stream->text) {
+            const int second = GetChar(*stream);
+            if (second == EOF) break;  // half a code unit at the end is dropped
+            unit = static_cast<char16_t>(first | (second << 8));
+        } else if (text::IsGbkLeadByte(static_cast<unsigned char>(first))) {
+            // A double-byte character; a lead byte cut off by the end of the file reads as '?'.
+            const int second = GetChar(*stream);
+            if (second == EOF) {
+                unit = u'?';
+            } else {
+                const char pair[2] = {static_cast<char>(first), static_cast<char>(second)};
+                const std::u16string wide = text::GbkToUtf16(std::string_view(pair, 2));
+                unit = wide.size() == 1 ? wide[0] : u'?';
+            }
+        } else {
+            unit = static_cast<char16_t>(first);
+        }
+        buffer[done++] = unit;
+        if (unit == u'\n') break;
+    }
+    if (done == 0 || stream->failed) return nullptr;
+    buffer[done] = 0;
+    return buffer;
 }
 
 }  // namespace platform::win

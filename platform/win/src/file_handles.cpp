@@ -9,6 +9,7 @@
 
 #include "file_support.h"
 #include "guard.h"
+#include "kernel_objects.h"
 #include "open_files.h"
 #include "platform/win/threads.h"
 
@@ -133,7 +134,9 @@ BOOL CloseHandleCore(HANDLE handle) {
     {
         std::lock_guard lock(handleMutex);
         const auto it = handles.find(reinterpret_cast<std::uintptr_t>(handle));
-        if (it == handles.end()) return CloseKernelHandle(handle) ? TRUE : Fail(ERROR_INVALID_HANDLE);
+        if (it == handles.end()) {
+            return CloseKernelHandle(handle) || CloseKernelObject(handle) ? TRUE : Fail(ERROR_INVALID_HANDLE);
+        }
         file = std::move(it->second);
         handles.erase(it);
     }

@@ -13,6 +13,9 @@
 #include <mutex>
 
 #include "file_support.h"
+#include "fold_case.h"
+#include "platform/win/machine.h"
+#include "program_module.h"
 #include "platform/text/gbk.h"
 #include "platform/win/path_mapping.h"
 
@@ -77,11 +80,15 @@ int VisitProgram(dl_phdr_info* info, std::size_t, void* context) {
     return 1;
 }
 
+}  // namespace
+
 HMODULE ProgramBase() {
     std::uintptr_t base = 0;
     dl_iterate_phdr(VisitProgram, &base);
     return reinterpret_cast<HMODULE>(base);
 }
+
+namespace {
 
 template <typename Char>
 DWORD CopyTruncated(std::basic_string_view<Char> text, Char* buffer, DWORD size) {
@@ -115,6 +122,15 @@ BOOL FreeSpaceCore(std::u16string_view folder, PULARGE_INTEGER freeToCaller, PUL
     std::uint64_t available = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
     std::uint64_t free = static_cast<std::uint64_t>(fs.f_bfree) * fs.f_frsize;
     std::uint64_t size = static_cast<std::uint64_t>(fs.f_blocks) * fs.f_frsize;
+    // The machine facts may say how full a drive is.
+    if (folder.size() >= 2 && folder[1] == u':') {
+        const char16_t drive = FoldChar(folder[0]);
+        const MachineFacts facts = ReadMachineFacts();
+        if (const auto it = facts.freeSpace.find(drive); it != facts.freeSpace.end()) {
+            available = free = it->second;
+            size = std::max(size, free);
+        }
+    }
     {
         std::lock_guard lock(overrideMutex);
         if (freeSpaceOverride) {
@@ -201,16 +217,6 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
             return size;
         }
         return platform::win::CopyTruncated(std::string_view(path), buffer, size);
-    });
-}
-
-HMODULE GetModuleHandleW(LPCWSTR moduleName) {
-    return platform::win::Guard<HMODULE>(nullptr, [&]() -> HMODULE {
-        if (moduleName) {
-            SetLastError(ERROR_MOD_NOT_FOUND);
-            return nullptr;
-        }
-        return platform::win::ProgramBase();
     });
 }
 

@@ -1,14 +1,26 @@
-// Inside the thread stand-in: one lock and one condition for every thread and event, so that a
-// wait on several objects, a suspend and a clock move are seen together.
+// Handles of kernel objects other than files (processes, snapshots, tokens): one table, numbers
+// apart from the file handles', closed by CloseHandle like every handle.
 #pragma once
 
-namespace platform::win::detail {
+#include <memory>
 
-// Wakes every thread waiting in a wait, a sleep or parked at a safe point to look again.
-void WakeKernelWaiters();
+#include "platform/win/win_types.h"
 
-// The calling thread's safe point: counts it, parks while suspended, abandons the thread when it
-// was terminated.
-void ThreadSafePoint();
+namespace platform::win {
 
-}  // namespace platform::win::detail
+struct KernelObject {
+    virtual ~KernelObject() = default;
+    DWORD access = 0;  // the rights the handle was opened with
+};
+
+HANDLE AddKernelObject(std::shared_ptr<KernelObject> object);
+std::shared_ptr<KernelObject> FindKernelObject(HANDLE handle);
+// False when the handle names no kernel object.
+bool CloseKernelObject(HANDLE handle);
+
+template <typename T>
+std::shared_ptr<T> FindKernelObjectAs(HANDLE handle) {
+    return std::dynamic_pointer_cast<T>(FindKernelObject(handle));
+}
+
+}  // namespace platform::win

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "kernel_objects.h"
+#include "kernel_waits.h"
 
 namespace platform::win {
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "kernel_objects.h"
+#include "kernel_waits.h"
 #include "platform/win/clock.h"
 #include "platform/win/safe_points.h"
 

@@ -13,6 +13,7 @@
 #include "platform/win/file_handles.h"
 #include "platform/win/file_times.h"
 #include "platform/win/files.h"
+#include "platform/win/modules.h"
 #include "platform/win/thread_slots.h"
 
 namespace Cabinet {
@@ -161,6 +162,7 @@ CExtract::CExtract() : owner_(GetCurrentThreadId()) {}
 
 CExtract::~CExtract() {
     CleanUp();
+    if (cabinetModule_) FreeLibrary(cabinetModule_);
     delete[] memory_.data;
     delete[] scratch_;
 }
@@ -203,8 +205,24 @@ bool CExtract::OpenFdiContext() {
     }
     ClearError();
     if (context_) return false;
-    context_ = FDICreate(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386, &error_.fdi);
+    if (!cabinetModule_ && !LoadDecompressor()) return false;
+    context_ = fdiCreate_(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386, &error_.fdi);
     return context_ != nullptr;
+}
+
+bool CExtract::LoadDecompressor() {
+    cabinetModule_ = LoadLibraryW(u"Cabinet.dll");
+    if (cabinetModule_) {
+        fdiCreate_ = reinterpret_cast<decltype(fdiCreate_)>(GetProcAddress(cabinetModule_, "FDICreate"));
+        fdiCopy_ = reinterpret_cast<decltype(fdiCopy_)>(GetProcAddress(cabinetModule_, "FDICopy"));
+        fdiIsCabinet_ = reinterpret_cast<decltype(fdiIsCabinet_)>(GetProcAddress(cabinetModule_, "FDIIsCabinet"));
+        fdiDestroy_ = reinterpret_cast<decltype(fdiDestroy_)>(GetProcAddress(cabinetModule_, "FDIDestroy"));
+        if (fdiCreate_ && fdiCopy_ && fdiIsCabinet_ && fdiDestroy_) return true;
+        FreeLibrary(cabinetModule_);
+    }
+    cabinetModule_ = nullptr;
+    Record(kErrorNoDecompressor, 0);
+    return false;
 }
 
 bool CExtract::CleanUp() {
@@ -213,7 +231,7 @@ bool CExtract::CleanUp() {
         if (g_slot != TLS_OUT_OF_INDEXES && Current() == this) TlsSetValue(g_slot, nullptr);
         return true;
     }
-    const BOOL destroyed = FDIDestroy(context_);
+    const BOOL destroyed = fdiDestroy_(context_);
     context_ = nullptr;
     delete[] memory_.data;
     memory_ = MemoryTarget{};
@@ -230,7 +248,7 @@ int CExtract::IsCabinetFile(const std::u16string& path, FDICABINETINFO* info) {
     const std::int32_t handle = TrackedOpen(path, kOpenCabinet, kReadPermission);
     if (handle <= 0) return 0;
     FDICABINETINFO local{};
-    const BOOL result = FDIIsCabinet(context_, handle, info ? info : &local);
+    const BOOL result = fdiIsCabinet_(context_, handle, info ? info : &local);
     FdiClose(handle);
     return result;
 }
@@ -262,7 +280,7 @@ bool CExtract::ExtractCabinet(const std::u16string& cabinetPath, const std::u16s
     for (;;) {
         processed_.push_back(name);
         std::string narrowName = platform::text::Utf16ToUtf8(name);
-        if (!FDICopy(context_, narrowName.data(), folder.data(), 0, FdiNotify, nullptr, user_)) break;
+        if (!fdiCopy_(context_, narrowName.data(), folder.data(), 0, FdiNotify, nullptr, user_)) break;
         if (EqualNoCase(nextCabinet_, name)) break;
         // A set that names a cabinet outside its folder, or one already done, ends here.
         if (!IsPlainFileName(nextCabinet_)) {

@@ -6,6 +6,7 @@
 
 #include "cabinet_fixture.h"
 #include "platform/ui/window_api.h"
+#include "platform/win/fault_injection.h"
 #include "setup/cabinet/extract.h"
 #include "setup/cabinet/progress_messages.h"
 
@@ -150,6 +151,35 @@ TEST_F(DriversTest, QueryCabinetInfoAndTextBlocks) {
     delete[] block;
     // No window: the copy does not leak.
     EXPECT_EQ(Setup::SendProgressText(nullptr, Setup::WM_CAB_INFO, 0, u"lost"), 0);
+}
+
+TEST_F(DriversTest, AMissingDecompressorIsAFatalStart) {
+    Write(R"("cabinets": [{"name": "data.cab"}], "files": [{"name": "a", "data": "x"}])");
+    platform::win::ScopedFaults faults;
+    for (const auto& [kind, name] :
+         {std::pair{platform::win::FaultKind::Load, u"Cabinet.dll"}, {platform::win::FaultKind::Export, u"Cabinet.dll!FDICopy"}}) {
+        platform::win::InjectFault(kind, name, ERROR_MOD_NOT_FOUND);
+        {
+            Cabinet::CExtract extract;
+            extract.SetExtractorKey("", 0);
+            EXPECT_FALSE(extract.OpenFdiContext());
+            EXPECT_EQ(extract.Error().ownCode, Cabinet::kErrorNoDecompressor);
+        }
+        std::uint32_t size = 7, second = 7, count = 7;
+        EXPECT_EQ(Cabinet::QueryCabinetInfo(u"C:\\cabs\\data.cab", &size, &second, &count, ""), 0);
+        g_received.clear();
+        bool whole = true;
+        OnWorker([&] { whole = Cabinet::ExtractCabinetFile(u"C:\\cabs\\data.cab", u"C:\\dest", window_, ""); });
+        EXPECT_FALSE(whole);
+        EXPECT_EQ(Lines(), (std::vector<std::pair<UINT, std::u16string>>{{1051, u"准备解压..."},
+                                                                         {1052, u"致命错误,启动解压进程失败"}}));
+        EXPECT_FALSE(fs::exists(C("dest/a")));
+        platform::win::ClearFaults();
+    }
+    // With the module back, the same thread extracts again.
+    Cabinet::CExtract extract;
+    extract.SetExtractorKey("", 0);
+    EXPECT_TRUE(extract.OpenFdiContext());
 }
 
 }  // namespace

@@ -39,6 +39,15 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Sent or posted to HWND_BROADCAST, a message goes to every top-level window (child windows get
+// none); a broadcast send returns 0 after the last window has handled it.
+inline const HWND HWND_BROADCAST = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(0xFFFF));
+
+// Calls proc for every top-level window, oldest first, until it returns FALSE (then the result is
+// FALSE too). Windows made or destroyed meanwhile are not seen or are skipped.
+using WNDENUMPROC = BOOL (*)(HWND hwnd, LPARAM lParam);
+BOOL EnumWindows(WNDENUMPROC proc, LPARAM lParam);
 BOOL PostThreadMessageA(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);

@@ -10,6 +10,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+
+#include "platform/text/format.h"
 
 #include "platform/win/win_types.h"
 
@@ -52,5 +55,19 @@ int feof(FILE* stream);
 int ferror(FILE* stream);
 // 0, or EOF when the close (or the file's last write) failed; the stream is gone either way.
 int fclose(FILE* stream);
+
+// Wide text. A text-mode stream stores it in the ANSI code page (GBK), a character that GBK lacks
+// as '?'; a binary stream stores the UTF-16 code units as they are (low byte first).
+// fputws: 0, or EOF on failure. fgetws: up to size - 1 characters, through the first line feed;
+// null at the end of the file or on error.
+int fputws(const WCHAR* text, FILE* stream);
+WCHAR* fgetws(WCHAR* buffer, int size, FILE* stream);
+// The characters written, or -1. The format is this library's printf-style one (platform/text).
+template <typename... Args>
+int fwprintf(FILE* stream, const WCHAR* format, const Args&... args) {
+    if (!format) return -1;
+    const std::u16string text = platform::text::Format(std::u16string_view(format), args...);
+    return fputws(text.c_str(), stream) == 0 ? static_cast<int>(text.size()) : -1;
+}
 
 }  // namespace platform::win

@@ -20,6 +20,8 @@ enum class FaultKind {
     RegistryCreate,  // RegCreateKeyEx
     RegistryWrite,   // RegSetValueEx, RegDeleteValue
     RegistryDelete,  // RegDeleteKey
+    Load,            // LoadLibrary, GetModuleHandle: the module's name or path as given
+    Export,          // GetProcAddress: "module!export", the module as registered or its file name
 };
 
 // From now on, an operation of this kind on a path matching the pattern fails with the error.
@@ -27,6 +29,14 @@ enum class FaultKind {
 // ("C:\Temp\a.txt", "HKEY_CURRENT_USER\Software\Quorvane\Dero").
 void InjectFault(FaultKind kind, std::u16string_view pattern, DWORD error = ERROR_ACCESS_DENIED);
 void ClearFaults();
+
+// Reads faults from the environment variable DERO_FAULTS, so that runs of the real programs can
+// fail chosen operations: entries separated by ';' or line feeds, each "Kind=pattern" or
+// "Kind=pattern@error" (a decimal Win32 code at the end; ERROR_ACCESS_DENIED when left off, ERROR_MOD_NOT_FOUND
+// and ERROR_PROC_NOT_FOUND for Load and Export). Kind is a FaultKind name ("Write", "RegistryOpen",
+// "Load"). A malformed entry is reported on the standard error and skipped. Runs once per process,
+// on the first fault check; returns the number of faults added.
+int LoadFaultsFromEnvironment();
 
 // ERROR_SUCCESS, or the injected error for this operation.
 DWORD CheckFault(FaultKind kind, std::u16string_view windowsPath);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/win/last_error.h"
+#include "platform/win/modules.h"  // GetModuleHandleW
 #include "platform/win/win_types.h"
 
 // "C:\Temp\" (created when missing). The result is the length without the terminating zero, or,
@@ -20,8 +21,6 @@ UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
 // short buffer gets the name cut and terminated, the result size and ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
-// Null: the program itself. Other names are not looked up yet.
-HMODULE GetModuleHandleW(LPCWSTR moduleName);
 
 BOOL GetDiskFreeSpaceExW(LPCWSTR folder, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                          PULARGE_INTEGER totalFree);

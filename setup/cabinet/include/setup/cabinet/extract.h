@@ -13,7 +13,7 @@
 namespace Cabinet {
 
 // Own error codes besides FDI's and the system's.
-constexpr int kErrorNoDecompressor = 1000;
+constexpr int kErrorNoDecompressor = 1000;  // "Cabinet.dll" or one of its entry points is missing
 constexpr int kErrorBadArguments = 1002;
 constexpr int kErrorPlainWithKey = 1007;
 constexpr int kErrorEncipheredWithoutKey = 1008;
@@ -127,6 +127,7 @@ public:
 
 private:
     bool OnOwnerThread();
+    bool LoadDecompressor();
     void ClearError();
     void Record(int ownCode, DWORD systemCode);
     int DecipheringRead(std::int32_t handle, std::int32_t position, void* buffer, unsigned count);
@@ -144,6 +145,12 @@ private:
     MemoryTarget memory_;
     ExtractError error_;
     HFDI context_ = nullptr;
+    // The decompressor module, loaded by name on first use, and its four entry points.
+    HMODULE cabinetModule_ = nullptr;
+    decltype(&FDICreate) fdiCreate_ = nullptr;
+    decltype(&FDICopy) fdiCopy_ = nullptr;
+    decltype(&FDIIsCabinet) fdiIsCabinet_ = nullptr;
+    decltype(&FDIDestroy) fdiDestroy_ = nullptr;
     bool abort_ = false;
     bool memoryMode_ = false;
     std::int32_t outputHandle_ = 0;
