@@ -7,6 +7,8 @@
 #include "cadastral/house_closure_check.h"
 #include "cadastral/min_gap_dialog.h"
 #include "cadastral/module_resources.h"
+#include "cadastral/number_prefix.h"
+#include "cadastral/repeated_vertices.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -27,10 +29,10 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"PELGARDBF", nullptr},
     {"CHECKSINGLEZD", nullptr},
     {"CONVERTFWZJ_QZ", nullptr},
-    {"DELELELASTSAMEPT", nullptr},
+    {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},
     {"PELGARZDZJ", nullptr},
     {"RESETPRECISION", nullptr},
-    {"DELETEJZDPRE", nullptr},
+    {"DELETEJZDPRE", drawingutil::GuardedCommand<DELETEJZDPRE>},
     {"SS_EXPORT_SHP", nullptr},
     {"FENSHUXIAN", nullptr},
     {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},
