@@ -8,6 +8,7 @@
 #include "cadastral/min_gap_dialog.h"
 #include "cadastral/module_resources.h"
 #include "cadastral/number_prefix.h"
+#include "cadastral/precision_corrector.h"
 #include "cadastral/repeated_vertices.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
@@ -31,7 +32,7 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"CONVERTFWZJ_QZ", nullptr},
     {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},
     {"PELGARZDZJ", nullptr},
-    {"RESETPRECISION", nullptr},
+    {"RESETPRECISION", drawingutil::GuardedCommand<RESETPRECISION>},
     {"DELETEJZDPRE", drawingutil::GuardedCommand<DELETEJZDPRE>},
     {"SS_EXPORT_SHP", nullptr},
     {"FENSHUXIAN", nullptr},
