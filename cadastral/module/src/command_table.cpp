@@ -4,6 +4,7 @@
 
 #include "cadastral/com_apartment.h"
 #include "cadastral/config_tables.h"
+#include "cadastral/house_annotation_conversion.h"
 #include "cadastral/house_closure_check.h"
 #include "cadastral/min_gap_dialog.h"
 #include "cadastral/module_resources.h"
@@ -29,7 +30,7 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", nullptr},
     {"PELGARDBF", nullptr},
     {"CHECKSINGLEZD", nullptr},
-    {"CONVERTFWZJ_QZ", nullptr},
+    {"CONVERTFWZJ_QZ", drawingutil::GuardedCommand<CONVERTFWZJ_QZ>},
     {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},
     {"PELGARZDZJ", nullptr},
     {"RESETPRECISION", drawingutil::GuardedCommand<RESETPRECISION>},
