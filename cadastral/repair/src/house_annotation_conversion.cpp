@@ -125,74 +125,97 @@ private:
     bool saved_;
 };
 
-// What one house's texts say, from its group or from inside its outline.
-struct HouseTexts {
+// What one house's texts say, from its group or from inside its outline. Every house is looked at
+// before any is changed: a selection after each change would have the host index the drawing anew.
+struct HousePlan {
+    AcDbObjectId id;
+    std::string code;
+    AcDbObjectId group;  // null: the house has none yet
     bool structureInGroup = false;
+    std::string groupStructureCode;
     bool floorsInGroup = false;
+    std::string groupFloors;
     AcDbObjectId structureText;
     std::string structureCode;
     const StructureWord* matched = nullptr;
     AcDbObjectId floorText;
     std::string floors;
+    AcGePoint2dArray outline;
 };
 
-void ScanGroup(const AcDbGroup* group, const ads_name house, AcDbObjectId houseId,
-               const std::vector<StructureWord>& table, HouseTexts& found)
+void ScanGroup(const AcDbGroup* group, const std::vector<StructureWord>& table, HousePlan& plan)
 {
     AcDbObjectIdArray members;
     group->allEntityIds(members);
     std::string code, text;
     for (int i = 0; i < members.length(); ++i) {
         ads_name member;
-        if (members[i] == houseId || acdbGetAdsName(member, members[i]) != Acad::eOk)
+        if (members[i] == plan.id || acdbGetAdsName(member, members[i]) != Acad::eOk)
             continue;
         GetEntityCode(member, code);
         const int kind = AnnotationKind(code);
-        if (kind == 1 && !found.structureInGroup) {
-            found.structureInGroup = true;
+        if (kind == 1 && !plan.structureInGroup) {
+            plan.structureInGroup = true;
             GetEntityTextString(member, text);
             const StructureWord* line = FindWord(table, text);
-            WriteStructure(house, line != nullptr ? line->structureCode : kUnknownStructure);
-        } else if (kind == 2 && !found.floorsInGroup) {
-            found.floorsInGroup = true;
-            std::string stored;
-            if (!ReadFloorCount(houseId, stored) && GetEntityTextString(member, text))
-                WriteFloorCount(houseId, text);
+            plan.groupStructureCode = line != nullptr ? line->structureCode : kUnknownStructure;
+        } else if (kind == 2 && !plan.floorsInGroup) {
+            plan.floorsInGroup = true;
+            GetEntityTextString(member, plan.groupFloors);
         }
     }
 }
 
 // The texts on the house layer inside the outline that the group does not already give.
-void SearchOutline(const AcGePoint2dArray& outline, const AcDbGroup* group, const std::string& houseCode,
-                   const std::vector<StructureWord>& table, HouseTexts& found)
+void SearchOutline(const AcDbGroup* group, const std::vector<StructureWord>& table, HousePlan& plan)
 {
     SelectionHolder inside;
-    if (outline.length() < 3 ||
-        !SelectInPolygonByFilter(inside.set, "WP", outline, 0, "text,JMD", "", false))
+    if (plan.outline.length() < 3 ||
+        !SelectInPolygonByFilter(inside.set, "WP", plan.outline, 0, "text,JMD", "", false))
         return;
     const Adesk::Int32 length = inside.Length();
     std::string text;
     for (Adesk::Int32 i = 0; i < length; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (acedSSName(inside.set, i, entity) != RTNORM || !drawingutil::IdOfName(entity, id) || group->has(id))
+        if (acedSSName(inside.set, i, entity) != RTNORM || !drawingutil::IdOfName(entity, id) ||
+            (group != nullptr && group->has(id)))
             continue;
         if (!GetEntityTextString(entity, text) || text.empty() || text == "—")
             continue;
         if (IsAllDigits(text)) {
-            if (!found.floorsInGroup && found.floorText.isNull()) {
-                found.floorText = id;
-                found.floors = text;
+            if (!plan.floorsInGroup && plan.floorText.isNull()) {
+                plan.floorText = id;
+                plan.floors = text;
             }
-        } else if (!found.structureInGroup && found.structureText.isNull()) {
-            found.structureText = id;
-            found.matched = FindWord(table, text);
-            if (found.matched != nullptr)
-                found.structureCode = found.matched->structureCode;
+        } else if (!plan.structureInGroup && plan.structureText.isNull()) {
+            plan.structureText = id;
+            plan.matched = FindWord(table, text);
+            if (plan.matched != nullptr)
+                plan.structureCode = plan.matched->structureCode;
             else
-                found.structureCode = houseCode == kPlainHouseCode ? kPlainHouseStructure : kUnknownStructure;
+                plan.structureCode = plan.code == kPlainHouseCode ? kPlainHouseStructure : kUnknownStructure;
         }
     }
+}
+
+HousePlan Survey(const ads_name house, AcDbObjectId id, const std::string& code,
+                 const std::vector<StructureWord>& table)
+{
+    HousePlan plan;
+    plan.id = id;
+    plan.code = code;
+    Opened<AcDbGroup> group;
+    if (FindEntityGroup(house, plan.group)) {
+        group.openObject(plan.group, AcDb::kForRead);
+        if (group)
+            ScanGroup(group.get(), table, plan);
+        if (plan.structureInGroup && plan.floorsInGroup)
+            return plan;
+    }
+    GetCurvePoints(house, plan.outline, 0);
+    SearchOutline(group.get(), table, plan);
+    return plan;
 }
 
 void AddToGroup(AcDbGroup* group, AcDbObjectId id)
@@ -202,39 +225,40 @@ void AddToGroup(AcDbGroup* group, AcDbObjectId id)
 }
 
 // False when the house's group can be neither found nor made.
-bool ConvertHouse(const ads_name house, AcDbObjectId houseId, const std::string& houseCode,
-                  const std::vector<StructureWord>& table, double h)
+bool ConvertHouse(const HousePlan& plan, double h)
 {
-    AcDbObjectId groupId;
-    const bool hadGroup = FindEntityGroup(house, groupId);
-    if (!hadGroup && !CreateEntityGroup(house, groupId))
+    ads_name house;
+    if (acdbGetAdsName(house, plan.id) != Acad::eOk)
+        return true;
+    AcDbObjectId groupId = plan.group;
+    if (groupId.isNull() && !CreateEntityGroup(house, groupId))
         return false;
     Opened<AcDbGroup> group(groupId, AcDb::kForWrite);
     if (!group)
         return false;
 
-    HouseTexts found;
-    if (hadGroup) {
-        ScanGroup(group.get(), house, houseId, table, found);
-        if (found.structureInGroup && found.floorsInGroup)
-            return true;
+    if (plan.structureInGroup)
+        WriteStructure(house, plan.groupStructureCode);
+    if (plan.floorsInGroup) {
+        std::string stored;
+        if (!ReadFloorCount(plan.id, stored) && !plan.groupFloors.empty())
+            WriteFloorCount(plan.id, plan.groupFloors);
     }
-    AcGePoint2dArray outline;
-    GetCurvePoints(house, outline, 0);
-    SearchOutline(outline, group.get(), houseCode, table, found);
+    if (plan.structureInGroup && plan.floorsInGroup)
+        return true;
 
-    std::string ownCode = houseCode;
-    if (found.matched != nullptr && !found.matched->houseCode.empty()) {
-        ownCode = found.matched->houseCode;
-        if (ownCode != houseCode)
-            Recode(houseId, ownCode);
+    std::string ownCode = plan.code;
+    if (plan.matched != nullptr && !plan.matched->houseCode.empty()) {
+        ownCode = plan.matched->houseCode;
+        if (ownCode != plan.code)
+            Recode(plan.id, ownCode);
     }
-    const AcGePoint3d centre = Centroid(outline);
-    if (!found.structureInGroup) {
-        if (!found.structureText.isNull()) {
-            WriteStructure(house, found.structureCode);
-            AddToGroup(group.get(), found.structureText);
-            Recode(found.structureText, ownCode + "-1");
+    const AcGePoint3d centre = Centroid(plan.outline);
+    if (!plan.structureInGroup) {
+        if (!plan.structureText.isNull()) {
+            WriteStructure(house, plan.structureCode);
+            AddToGroup(group.get(), plan.structureText);
+            Recode(plan.structureText, ownCode + "-1");
         } else {
             std::string structure;
             if (!GetXDataAsText(house, "FWJG", kXDataString, structure) || structure.empty())
@@ -243,14 +267,14 @@ bool ConvertHouse(const ads_name house, AcDbObjectId houseId, const std::string&
             CreateStructureText(structure.c_str(), centre, h, (ownCode + "-1").c_str(), group.get());
         }
     }
-    if (!found.floorsInGroup) {
-        if (!found.floorText.isNull()) {
-            WriteFloorCount(houseId, found.floors);
-            AddToGroup(group.get(), found.floorText);
-            Recode(found.floorText, ownCode + "-2");
+    if (!plan.floorsInGroup) {
+        if (!plan.floorText.isNull()) {
+            WriteFloorCount(plan.id, plan.floors);
+            AddToGroup(group.get(), plan.floorText);
+            Recode(plan.floorText, ownCode + "-2");
         } else {
             std::string floors;
-            ReadFloorCount(houseId, floors);
+            ReadFloorCount(plan.id, floors);
             const std::size_t dot = floors.rfind('.');
             if (dot != std::string::npos)
                 floors.erase(dot);
@@ -353,6 +377,7 @@ void CONVERTFWZJ_QZ()
     const Adesk::Int32 length = houses.Length();
     {
         ProgressScope progress("正在转换房屋注记", static_cast<int>(length));
+        std::vector<HousePlan> plans;
         std::string code;
         for (Adesk::Int32 i = 0; i < length; ++i) {
             progress.Step(static_cast<int>(i));
@@ -363,12 +388,15 @@ void CONVERTFWZJ_QZ()
             GetEntityCode(house, code);
             if (!IsHouse(code) || EraseDegenerateCurve(id))
                 continue;
-            if (!ConvertHouse(house, id, code, table, h)) {
+            plans.push_back(Survey(house, id, code, table));
+        }
+        houses.Free();
+        for (const HousePlan& plan : plans) {
+            if (!ConvertHouse(plan, h)) {
                 acutPrintf("\n创建编组失败");
                 return;
             }
         }
-        houses.Free();
     }
     acutPrintf("\n操作完成.");
 }
