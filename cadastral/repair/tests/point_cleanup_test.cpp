@@ -218,8 +218,8 @@ TEST(PointCleanupRun, AGeneratedTownLosesExactlyItsDoubledCorners)
     dero::testing::TempFolder folder("repeated_vertices_run");
     const std::string& dir = folder.path();
     ASSERT_FALSE(dir.empty());
-    const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 5 --parcels 80 --codes '" DERO_SOURCE_DIR
-                             "/samples/support/index.ini' --traps --doubled-vertices 0.3 --out '" +
+    const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 5 --parcels 50 --codes '" DERO_SOURCE_DIR
+                             "/samples/support/index.ini' --traps --doubled-vertices 0.4 --out '" +
                              dir + "/town.dxf' --report '" + dir + "/faults.json'";
     ASSERT_EQ(std::system(make.c_str()), 0);
     const std::string report = dero::testing::ReadFile(dir + "/faults.json");

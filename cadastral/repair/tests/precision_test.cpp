@@ -202,6 +202,11 @@ TEST_F(PrecisionTest, APatchVertexRoundedOntoADistrictEdgeIsSharedOnce)
     // Not a district: its code's class is no "XZQ".
     AcDbObjectId parcel = CreateCodedLine(AcGePoint3d(40, 0, 0), AcGePoint3d(60, 0, 0), "303000", nullptr, "JZX");
 
+    // Decimals beyond what a double holds change nothing and overrun nothing.
+    PrecisionCorrector(400, 400).CorrectDrawingPrecision();
+    EXPECT_EQ(Vertices(patch)[2], AcGePoint2d(100.00123, 0.00003));
+    EXPECT_EQ(Vertices(a).length(), 4);
+
     for (int run = 0; run < 2; ++run) {
         PrecisionCorrector(4, 2).CorrectDrawingPrecision();
         const AcGePoint2dArray square = Vertices(a);
