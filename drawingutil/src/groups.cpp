@@ -1,6 +1,8 @@
 #include "drawingutil/groups.h"
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
@@ -16,18 +18,35 @@ bool FindEntityGroup(const ads_name entity, AcDbObjectId& group)
     AcDbObjectId id;
     if (!IdOfName(entity, id))
         return false;
+    // A member knows its groups through its persistent reactors, so only those are opened, not
+    // every group of the drawing.
+    AcDbObjectIdArray reactors;
     {
         Opened<AcDbEntity> object(id, AcDb::kForRead);
         if (!object)
             return false;
+        reactors = object->persistentReactorIds();
     }
-    Opened<AcDbDictionary> groups(id.database()->groupDictionaryId(), AcDb::kForRead);
+    const AcDbObjectId dictionary = id.database()->groupDictionaryId();
+    std::vector<AcDbObjectId> candidates;
+    for (int i = 0; i < reactors.length(); ++i) {
+        Opened<AcDbGroup> candidate(reactors[i], AcDb::kForRead);
+        if (candidate && candidate->ownerId() == dictionary && candidate->has(id))
+            candidates.push_back(reactors[i]);
+    }
+    if (candidates.size() <= 1) {
+        if (candidates.empty())
+            return false;
+        group = candidates.front();
+        return true;
+    }
+    // Several groups: the first in the dictionary's order answers, as callers have always had it.
+    Opened<AcDbDictionary> groups(dictionary, AcDb::kForRead);
     if (!groups)
         return false;
     std::unique_ptr<AcDbDictionaryIterator> it(groups->newIterator(AcRx::kDictCollated));
     for (; it && !it->done(); it->next()) {
-        Opened<AcDbGroup> candidate(it->objectId(), AcDb::kForRead);
-        if (candidate && candidate->has(id)) {
+        if (std::find(candidates.begin(), candidates.end(), it->objectId()) != candidates.end()) {
             group = it->objectId();
             return true;
         }

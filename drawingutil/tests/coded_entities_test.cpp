@@ -238,6 +238,43 @@ TEST_F(CodedEntitiesTest, GroupsLayersAndColoursByName)
     ads_name missing = {0, 0};
     EXPECT_FALSE(CreateEntityGroup(missing, again));
 
+    // In two named groups filed in the order "B", "A" and joined in the order "A", "B": the
+    // dictionary's first, "B", answers; once the entity leaves it, "A" does; then none.
+    AcDbObjectId circle = CreateCodedCircle(AcGePoint3d(9, 9, 0), 1, "", nullptr, "");
+    AcDbObjectId named[2];
+    for (int i = 0; i < 2; ++i) {
+        AcDbDictionary* groups = nullptr;
+        ASSERT_EQ(acdbOpenObject(groups, db()->groupDictionaryId(), AcDb::kForWrite), Acad::eOk);
+        auto* group = new AcDbGroup("", true);
+        EXPECT_EQ(groups->setAt(i == 0 ? "B" : "A", group, named[i]), Acad::eOk);
+        groups->close();
+        group->close();
+    }
+    for (int i : {1, 0}) {
+        AcDbGroup* g = nullptr;
+        ASSERT_EQ(acdbOpenObject(g, named[i], AcDb::kForWrite), Acad::eOk);
+        EXPECT_EQ(g->append(circle), Acad::eOk);
+        g->close();
+    }
+    AcDbObjectId found;
+    EXPECT_TRUE(FindEntityGroup(NameOf(circle), found));
+    EXPECT_EQ(found, named[0]);
+    {
+        AcDbGroup* g = nullptr;
+        ASSERT_EQ(acdbOpenObject(g, named[0], AcDb::kForWrite), Acad::eOk);
+        EXPECT_EQ(g->remove(circle), Acad::eOk);
+        g->close();
+    }
+    EXPECT_TRUE(FindEntityGroup(NameOf(circle), found));
+    EXPECT_EQ(found, named[1]);
+    {
+        AcDbGroup* g = nullptr;
+        ASSERT_EQ(acdbOpenObject(g, named[1], AcDb::kForWrite), Acad::eOk);
+        EXPECT_EQ(g->remove(circle), Acad::eOk);
+        g->close();
+    }
+    EXPECT_FALSE(FindEntityGroup(NameOf(circle), found));
+
     SetEntityLayer(NameOf(line), "DLJ");
     EXPECT_EQ(Layer(line), "DLJ");
     SetEntityLayer(NameOf(line), "");

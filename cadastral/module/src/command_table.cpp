@@ -3,9 +3,13 @@
 #include <utility>
 
 #include "cadastral/config_tables.h"
+#include "cadastral/house_annotation_conversion.h"
 #include "cadastral/house_closure_check.h"
 #include "cadastral/min_gap_dialog.h"
 #include "cadastral/module_resources.h"
+#include "cadastral/number_prefix.h"
+#include "cadastral/precision_corrector.h"
+#include "cadastral/repeated_vertices.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -26,11 +30,11 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", nullptr},
     {"PELGARDBF", nullptr},
     {"CHECKSINGLEZD", nullptr},
-    {"CONVERTFWZJ_QZ", nullptr},
-    {"DELELELASTSAMEPT", nullptr},
+    {"CONVERTFWZJ_QZ", drawingutil::GuardedCommand<CONVERTFWZJ_QZ>},
+    {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},
     {"PELGARZDZJ", nullptr},
-    {"RESETPRECISION", nullptr},
-    {"DELETEJZDPRE", nullptr},
+    {"RESETPRECISION", drawingutil::GuardedCommand<RESETPRECISION>},
+    {"DELETEJZDPRE", drawingutil::GuardedCommand<DELETEJZDPRE>},
     {"SS_EXPORT_SHP", nullptr},
     {"FENSHUXIAN", nullptr},
     {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},

@@ -103,20 +103,10 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* key, AcDbObject* value, AcDb
         return Acad::eNotOpenForWrite;
     std::string name = key;
     bool anonymous = name == "*";
-    if (anonymous) {
-        // Anonymous entries are numbered after the highest number in use: "*A1", "*A2" ...
-        long highest = 0;
-        for (const Entry& e : entries_) {
-            if (e.key.size() > 2 && (e.key[1] == 'A' || e.key[1] == 'a') && e.key[0] == '*') {
-                char* end = nullptr;
-                long n = std::strtol(e.key.c_str() + 2, &end, 10);
-                if (end != nullptr && *end == '\0' && n > highest)
-                    highest = n;
-            }
-        }
-        name = "*A" + std::to_string(highest + 1);
-    }
-    int existing = find(name.c_str());
+    // A fresh anonymous number names no entry yet, in any letter case.
+    if (anonymous)
+        name = "*A" + std::to_string(nextAnonymousNumber());
+    int existing = anonymous ? -1 : find(name.c_str());
     if (existing >= 0) {
         // The old entry's object is erased and replaced.
         AcDbObjectId old = entries_[static_cast<std::size_t>(existing)].id;
@@ -130,6 +120,7 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* key, AcDbObject* value, AcDb
             return Acad::eWasOpenForWrite;
         }
         entries_.erase(entries_.begin() + existing);
+        anonymousCounted_ = 0;
     }
     value->setOwnerId(objectId());
     if (value->isDatabaseResident()) {
@@ -162,6 +153,7 @@ Acad::ErrorStatus AcDbDictionary::remove(const char* key, AcDbObjectId& removed)
         return Acad::eNotOpenForWrite;
     removed = entries_[static_cast<std::size_t>(i)].id;
     entries_.erase(entries_.begin() + i);
+    anonymousCounted_ = 0;
     return Acad::eOk;
 }
 
@@ -173,6 +165,7 @@ Acad::ErrorStatus AcDbDictionary::remove(AcDbObjectId id)
     if (!beginModify())
         return Acad::eNotOpenForWrite;
     entries_.erase(entries_.begin() + i);
+    anonymousCounted_ = 0;
     return Acad::eOk;
 }
 
@@ -187,7 +180,27 @@ bool AcDbDictionary::setName(const char* oldKey, const char* newKey)
     if (!beginModify())
         return false;
     entries_[static_cast<std::size_t>(i)].key = newKey;
+    anonymousCounted_ = 0;
     return true;
+}
+
+// Anonymous entries are numbered after the highest number in use: "*A1", "*A2" ...
+long AcDbDictionary::nextAnonymousNumber()
+{
+    if (anonymousCounted_ == 0 || anonymousCounted_ > entries_.size()) {
+        anonymousHighest_ = 0;
+        anonymousCounted_ = 0;
+    }
+    for (; anonymousCounted_ < entries_.size(); ++anonymousCounted_) {
+        const std::string& key = entries_[anonymousCounted_].key;
+        if (key.size() > 2 && (key[1] == 'A' || key[1] == 'a') && key[0] == '*') {
+            char* end = nullptr;
+            long n = std::strtol(key.c_str() + 2, &end, 10);
+            if (end != nullptr && *end == '\0' && n > anonymousHighest_)
+                anonymousHighest_ = n;
+        }
+    }
+    return anonymousHighest_ + 1;
 }
 
 AcDbDictionaryIterator* AcDbDictionary::newIterator(AcRx::DictIterType type) const

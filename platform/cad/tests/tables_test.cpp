@@ -167,6 +167,20 @@ TEST(CadGroups, OrderedMembershipAnonymousNamesSelectableAndErase)
         walk += std::string(it->name()) + ";";
     delete it;
     EXPECT_EQ(walk, "*A1;*A3;Parcels;");
+    // Numbers follow the highest in use after entries are renamed or taken out, too.
+    EXPECT_TRUE(groups->setName("Parcels", "*a7"));
+    auto* fourth = new AcDbGroup;
+    AcDbObjectId g5;
+    ASSERT_EQ(groups->setAt("*", fourth, g5), Acad::eOk);
+    EXPECT_EQ(fourth->name(), "*A8");
+    fourth->close();
+    EXPECT_EQ(groups->remove(g5), Acad::eOk);
+    EXPECT_EQ(groups->remove("*a7"), Acad::eOk);
+    auto* fifth = new AcDbGroup;
+    AcDbObjectId g6;
+    ASSERT_EQ(groups->setAt("*", fifth, g6), Acad::eOk);
+    EXPECT_EQ(fifth->name(), "*A4");
+    fifth->close();
     groups->close();
 }
 

@@ -59,6 +59,8 @@ public:
     {
         auto* copy = new AcDbDictionary(*this);
         copy->entries_ = entries_;
+        copy->anonymousHighest_ = anonymousHighest_;
+        copy->anonymousCounted_ = anonymousCounted_;
         return copy;
     }
 
@@ -69,5 +71,11 @@ private:
     };
     int find(const char* key) const;
     int find(AcDbObjectId id) const;
+    long nextAnonymousNumber();
     std::vector<Entry> entries_;  // insertion order
+    // The highest "*A" number among the first anonymousCounted_ entries: appends are counted as
+    // they come, any other change counts again from the start, so that a dictionary of many
+    // anonymous groups takes a new one without reading them all.
+    long anonymousHighest_ = 0;
+    std::size_t anonymousCounted_ = 0;
 };
