@@ -71,7 +71,8 @@ SegmentData SegmentFor(const SegmentSource& source, const std::vector<SegmentDat
     const SegmentData& s = old[static_cast<std::size_t>(source.old)];
     if (!source.backward)
         return s;
-    return {-s.bulge, s.endWidth, s.startWidth};
+    // A straight segment stays 0, not -0.
+    return {s.bulge == 0 ? 0.0 : -s.bulge, s.endWidth, s.startWidth};
 }
 
 bool ReorderLightweight(AcDbPolyline* poly, int start, bool reverse)
