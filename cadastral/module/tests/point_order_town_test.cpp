@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "cadastral/dictionary_records.h"
@@ -12,7 +13,6 @@
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
-#include "testing/cadhost_run.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
@@ -58,6 +58,7 @@ TEST(ParcelOrderTown, TheHostProgramOrdersEachParcelOnceKeepingSegmentsAndVertex
     dero::testing::TempFolder folder("parcel_order_town");
     const std::string dir = folder.path();
     ASSERT_FALSE(dir.empty());
+    std::filesystem::create_directories(dir + "/root");
     const std::string make = std::string(MAKEDRAWING_PATH) + " --out " + dir + "/town.dxf --parcels 150 --seed 11" +
                              " --doubled-vertices 0.2 --lightweight-parcels 0.3 --codes " + kSource +
                              "/samples/support/index.ini";
@@ -80,10 +81,14 @@ TEST(ParcelOrderTown, TheHostProgramOrdersEachParcelOnceKeepingSegmentsAndVertex
         EXPECT_EQ(db.dxfOut((dir + "/bare.dxf").c_str()), Acad::eOk);
         acdbHostApplicationServices()->setWorkingDatabase(nullptr);
     }
+    // The sanitizer's leak check at the program's end can trip over the thread-local storage of the
+    // module the program unloaded before (depending on what the heap holds by then); the leaks of
+    // the host program are checked by its own tests, so it is left out of these runs.
     auto open = [&](const std::string& in, const std::string& out) {
-        const dero::testing::CadhostRun run = dero::testing::RunCadhost(
-            CADHOST_PROGRAM, dir, in + " -o " + out + " --support '" + kSource + "/samples/support'");
-        EXPECT_EQ(run.status, 0) << in << ": " << run.out << run.err;
+        const std::string command = "cd '" + dir + "' && env -u DERO_PLUGIN_DIR DERO_ROOT='" + dir +
+                                    "/root' ASAN_OPTIONS=\"${ASAN_OPTIONS}:detect_leaks=0\" '" CADHOST_PROGRAM "' " + in +
+                                    " -o " + out + " --support '" + kSource + "/samples/support' > out.txt 2>&1 < /dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << in << ": " << dero::testing::ReadFile(dir + "/out.txt");
     };
     open("input.dxf", "after.dxf");
     open("after.dxf", "again.dxf");
