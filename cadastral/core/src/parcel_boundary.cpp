@@ -391,7 +391,8 @@ bool IsBoundaryJunctionPoint(const ads_name point) {
     std::string code;
     int candidates = 0;
     std::vector<AcGePoint2dArray> found;
-    for (Adesk::Int32 i = 0; i < selection.Length(); ++i) {
+    const Adesk::Int32 selected = selection.Length();
+    for (Adesk::Int32 i = 0; i < selected; ++i) {
         ads_name entity;
         if (acedSSName(selection.name, i, entity) != RTNORM)
             continue;

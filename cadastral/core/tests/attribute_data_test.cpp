@@ -10,7 +10,6 @@
 #include "drawingutil/host_objects.h"
 #include "parcel_scene.h"
 #include "platform/cad/db_line.h"
-#include "platform/cad/db_text.h"
 #include "platform/cad/prompts.h"
 #include "platform/text/format.h"
 
@@ -99,7 +98,7 @@ TEST_F(AttributeDataTest, AddAndReadValuesByKindAndPosition) {
     EXPECT_FALSE(GetXDataReal(Name(id), "NONE", real));
 }
 
-TEST_F(AttributeDataTest, DefinitionListLayersTextsAndErasing) {
+TEST_F(AttributeDataTest, DefinitionListAndErasingByLayer) {
     AcDbObjectId point = BoundaryPoint(3, 4);
     AcGePoint3d at(-1, -1, -1);
     ASSERT_TRUE(ReadEntityBasePoint(Name(point), at));
@@ -107,15 +106,6 @@ TEST_F(AttributeDataTest, DefinitionListLayersTextsAndErasing) {
     ASSERT_TRUE(WriteEntityBasePoint(Name(point), AcGePoint3d(5, 6, 0)));
     ASSERT_TRUE(ReadEntityBasePoint(Name(point), at));
     EXPECT_EQ(at, AcGePoint3d(5, 6, 0));
-    std::string layer;
-    ASSERT_TRUE(GetEntityLayerName(point, layer));
-    EXPECT_EQ(layer, "JZP");
-
-    auto* text = new AcDbText(AcGePoint3d(1, 2, 0), "J1", AcDbObjectId(), 1.5, 0);
-    AcDbObjectId label = Add(text, "JZP", nullptr);
-    ASSERT_TRUE(GetTextPoint(Name(label), at, false));
-    EXPECT_EQ(at, AcGePoint3d(1, 2, 0));
-    EXPECT_FALSE(GetTextPoint(Name(point), at, false));
 
     AcDbObjectId turning = SecondClassPoint(0, 0);
     AcDbObjectId parcel = Parcel({{0, 0}, {1, 0}, {1, 1}});
@@ -163,7 +153,7 @@ TEST(AttributeGeometry, ArcsDistancesRoundingAndPaths) {
     EXPECT_EQ(centroid, AcGePoint2d(5, 0));
 }
 
-TEST_F(AttributeDataTest, EntitiesWithTheSamePointsAndReferences) {
+TEST_F(AttributeDataTest, EntitiesWithTheSamePoints) {
     AcDbObjectId a = Parcel({{0, 0}, {10, 0}, {10, 10}});
     AcDbObjectId b = Parcel({{20, 0}, {30, 0}, {30, 10}}, true);
     AcDbObjectIdArray ids;
@@ -171,10 +161,6 @@ TEST_F(AttributeDataTest, EntitiesWithTheSamePointsAndReferences) {
     ids.append(b);
     EXPECT_TRUE(HasEntityWithPoints(ids, List({{30, 10}, {30, 0}, {20, 0}})));
     EXPECT_FALSE(HasEntityWithPoints(ids, List({{30, 10}, {30, 0}, {21, 0}})));
-
-    EntityRef ref(Name(b));
-    EXPECT_EQ(ref.id(), b);
-    EXPECT_EQ(ref.id(), b);
 }
 
 }  // namespace
