@@ -175,15 +175,21 @@ bool Reorder2d(AcDb2dPolyline* poly, int start, bool reverse)
     const int n = static_cast<int>(frame.size());
     if (n < 2 || start < 0 || start >= n)
         return false;
+    // Every vertex is opened before the first changes, so that a vertex that cannot be written
+    // leaves the outline as it was.
+    std::vector<std::unique_ptr<Opened<AcDb2dVertex>>> opened;
+    for (const FrameVertex& v : frame) {
+        opened.push_back(std::make_unique<Opened<AcDb2dVertex>>(v.id, AcDb::kForWrite));
+        if (!*opened.back())
+            return false;
+    }
     std::vector<int> sequence = VertexSequence(n, start, reverse, poly->isClosed());
     std::vector<SegmentSource> sources = SegmentSources(sequence, reverse, poly->isClosed());
     for (int i = 0; i < n; ++i) {
         auto at = static_cast<std::size_t>(i);
         FrameVertex& from = frame[static_cast<std::size_t>(sequence[at])];
         SegmentData s = SegmentFor(sources[at], segments);
-        Opened<AcDb2dVertex> vertex(frame[at].id, AcDb::kForWrite);
-        if (!vertex)
-            return false;
+        Opened<AcDb2dVertex>& vertex = *opened[at];
         vertex->setPosition(from.position);
         vertex->setBulge(s.bulge);
         vertex->setStartWidth(s.startWidth);
