@@ -82,6 +82,7 @@ void WcsToUcs(AcGePoint2dArray& points, int first)
 struct VertexCopy {
     AcGePoint3d position;
     double bulge, startWidth, endWidth;
+    Chain xdata;  // boundary-line codes and the like stay with the position
     bool used = false;
 };
 
@@ -113,16 +114,19 @@ void Set2dVertices(AcDb2dPolyline* poly, const AcGePoint2dArray& points, double 
             if (!vertex)
                 return;
             oldIds.append(it->objectId());
-            copies.push_back({vertex->position(), vertex->bulge(), vertex->startWidth(), vertex->endWidth()});
+            copies.push_back({vertex->position(), vertex->bulge(), vertex->startWidth(), vertex->endWidth(),
+                              Chain(vertex->xData())});
         }
     }
     for (int i = points.length() - 1; i >= 0; --i) {
         const AcGePoint2d& p = points[i];
         AcDb2dVertex* vertex = nullptr;
+        const resbuf* xdata = nullptr;
         for (VertexCopy& copy : copies) {
             if (!copy.used && AcGePoint2d(copy.position.x, copy.position.y).distanceTo(p) <= kSameVertex) {
                 copy.used = true;
                 vertex = new AcDb2dVertex(copy.position, copy.bulge, copy.startWidth, copy.endWidth);
+                xdata = copy.xdata.get();
                 break;
             }
         }
@@ -133,6 +137,8 @@ void Set2dVertices(AcDb2dPolyline* poly, const AcGePoint2dArray& points, double 
             delete vertex;
             continue;
         }
+        if (xdata != nullptr)
+            vertex->setXData(xdata);
         vertex->close();
     }
     for (AcDbObjectId id : oldIds) {

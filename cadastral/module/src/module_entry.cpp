@@ -1,12 +1,26 @@
 #include "cadastral/module_entry.h"
 
 #include "cadastral/command_table.h"
+#include "cadastral/document_reactor.h"
 #include "cadastral/lisp_table.h"
 
 namespace cadastral {
+namespace {
+
+void OnLoad() {
+    AddPointOrderReactor();
+    RegisterCommands();
+}
+
+void OnUnload() {
+    RemovePointOrderReactor();
+    RemoveCommandGroups();
+}
+
+}  // namespace
 
 const drawingutil::ModuleEntry& ModuleEntry() {
-    static constexpr drawingutil::ModuleEntry entry = {RegisterCommands, RemoveCommandGroups, LispFunctionTable};
+    static constexpr drawingutil::ModuleEntry entry = {OnLoad, OnUnload, LispFunctionTable};
     return entry;
 }
 

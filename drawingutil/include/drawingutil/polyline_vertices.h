@@ -25,7 +25,7 @@ bool GetPolylineBulges(AcDbEntity* entity, AcGeDoubleArray& bulges, int fit);
 bool GetCurveBulges(const ads_name entity, AcGeDoubleArray& bulges, int fit);
 
 // Gives a lightweight or 2D polyline the points as vertices. Vertices that stay keep their bulges
-// and widths; new ones are straight. A fitted 2D polyline is fitted again afterwards. Nothing
+// and widths, and a 2D polyline's vertices their extended data; new ones are straight. A fitted 2D polyline is fitted again afterwards. Nothing
 // happens for fewer than 2 points, an entity that is no polyline or one that cannot be written.
 void SetPolylineVertices(const ads_name entity, const AcGePoint2dArray& points);
 

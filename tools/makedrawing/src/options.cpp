@@ -42,6 +42,8 @@ const char* Usage()
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
            "                       (default samples/support/index.ini)\n"
+           "  --lightweight-parcels R  the chance, from 0 to 1, that a parcel is a lightweight\n"
+           "                       polyline rather than an old-style one (default 0)\n"
            "  --traps              open polylines on the house layer that are no houses (other\n"
            "                       classes, an unknown code, no code), and the first open house\n"
            "                       drawn back to its first point\n"
@@ -83,6 +85,13 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
                 error = "--parcels wants a whole number from 1 to 100000, not \"" + value + "\"";
                 return false;
             }
+        } else if (name == "--lightweight-parcels") {
+            double parsed = 0;
+            if (!ParseWhole(value, parsed) || !std::isfinite(parsed) || parsed < 0 || parsed > 1) {
+                error = name + " wants a rate from 0 to 1, not \"" + value + "\"";
+                return false;
+            }
+            options.lightweightParcels = parsed;
         } else {
             const RateOption* rate = nullptr;
             for (const auto& candidate : kRateOptions)

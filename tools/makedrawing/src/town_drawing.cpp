@@ -137,8 +137,10 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan)
     std::vector<DrawnFault> faults;
     DrawDistricts(plan);
     for (const auto& parcel : plan.parcels) {
-        // Old-style polylines: the boundary-line codes live on their vertices.
-        AcDbObjectId id = Outline(parcel.ring, &parcel.bulges, true, "300000", kSimple2dPolyline, "JZD");
+        // Old-style polylines, as the boundary-line codes live on their vertices; older drawings
+        // have lightweight ones too.
+        AcDbObjectId id = Outline(parcel.ring, &parcel.bulges, true, "300000",
+                                  parcel.lightweight ? kLightweightPolyline : kSimple2dPolyline, "JZD");
         AppendCodeItem(id, parcel.number, kXDataString);
         Attribute(id, "QHDM", plan.areaCode);
         Attribute(id, "QLR", parcel.owner);

@@ -228,6 +228,10 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
     // Last, and without drawing on the random source: a town without traps stays as it was.
     if (options.traps)
         PlaceTraps(plan, houseCodes, otherCodes);
+    // Also last, drawing on the source only when asked.
+    if (options.lightweightParcels > 0)
+        for (auto& parcel : plan.parcels)
+            parcel.lightweight = random.Chance(options.lightweightParcels);
     return plan;
 }
 

@@ -122,6 +122,29 @@ TEST_F(MakeDrawingRun, TrapsAreNoFaultsAndFollowTheSeed)
     EXPECT_TRUE(options.traps);
 }
 
+// Lightweight parcels change only how those parcels are drawn: the same faults, still found.
+TEST_F(MakeDrawingRun, LightweightParcelsKeepTheTownAndItsFaults)
+{
+    const std::string common = "--seed 9 --parcels 60 --codes " + kCodes + " --doubled-vertices 0.2 --gaps 0.1";
+    ASSERT_EQ(Generate(common + " --lightweight-parcels 0.5 --out " + Path("a.dxf") + " --report " + Path("a.json")), 0)
+        << errors();
+    ASSERT_EQ(Generate(common + " --out " + Path("plain.dxf") + " --report " + Path("plain.json")), 0) << errors();
+    EXPECT_EQ(Counts(ReadFile(Path("a.json"))), Counts(ReadFile(Path("plain.json"))));
+    EXPECT_EQ(CountFaults(Path("a.dxf"), Path("a.json")), 0) << counts();
+    const std::string drawing = ReadFile(Path("a.dxf"));
+    std::size_t lightweight = 0;
+    for (std::size_t at = drawing.find("\nLWPOLYLINE\n"); at != std::string::npos;
+         at = drawing.find("\nLWPOLYLINE\n", at + 1))
+        lightweight += drawing.compare(drawing.find("\n  8\n", at) + 5, 4, "JZD\n") == 0;
+    EXPECT_GT(lightweight, 10u);
+    EXPECT_LT(lightweight, 50u);
+
+    makedrawing::Options options;
+    std::string error;
+    EXPECT_FALSE(makedrawing::ParseOptions({"--out", "x.dxf", "--lightweight-parcels", "1.2"}, options, error));
+    EXPECT_NE(error.find("--lightweight-parcels wants a rate"), std::string::npos) << error;
+}
+
 TEST_F(MakeDrawingRun, CommittedTownIsWhatItsCommandMakes)
 {
     std::string command = "MAKEDRAWING=" + std::string(MAKEDRAWING_PATH) + " " + kSource + "/samples/make_town " +

@@ -33,6 +33,9 @@ struct Options {
     // and a house left open with its first point repeated at the end: what a house check must not
     // be fooled by. Off by default, so that a seed gives the same drawing as before.
     bool traps = false;
+    // The chance that a parcel is drawn as a lightweight polyline rather than an old-style one, as
+    // in drawings made before the toolkit was installed. 0 by default, for the same reason.
+    double lightweightParcels = 0;
     bool help = false;
 };
 

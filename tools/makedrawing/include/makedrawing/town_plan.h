@@ -66,6 +66,7 @@ struct Parcel {
     Point2 notePosition;
     std::vector<House> houses;
     std::vector<FaultKind> faults;
+    bool lightweight = false;  // drawn as a lightweight polyline
 };
 
 // An open polyline on the house layer that is no house: coded with another class, with a code the
