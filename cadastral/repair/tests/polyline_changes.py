@@ -54,7 +54,9 @@ def main():
         if new_count != count:
             changed[handle] = count - new_count
         if old_area is not None and new_area is not None:
-            drift = max(drift, abs(new_area - old_area))
+            # Relative: opening the drawing may start a parcel at another vertex, which changes the
+            # rounding of its area sum but never the area.
+            drift = max(drift, abs(new_area - old_area) / max(1.0, abs(old_area)))
     audit = [str(x) for x in auditor.errors + auditor.fixes]
     print(json.dumps({"audit": audit, "changed": changed, "drift": drift}))
 
