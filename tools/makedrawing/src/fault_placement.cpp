@@ -208,6 +208,41 @@ void PlaceHouseFaults(TownPlan& plan, const FaultRates& rates, Random& random)
     }
 }
 
+void PlaceHousesAcrossBoundaries(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    // The side a parcel shares with the parcel beside it in its row: the two nodes they have in
+    // common; false when the other is no such neighbour.
+    auto sharedSide = [&](const Parcel& a, const Parcel& b, double& x) {
+        std::vector<double> xs;
+        for (int node : a.nodes)
+            if (node >= 0 && std::find(b.nodes.begin(), b.nodes.end(), node) != b.nodes.end())
+                xs.push_back(plan.points[static_cast<std::size_t>(node)].at.x);
+        if (xs.size() != 2)
+            return false;
+        x = (xs[0] + xs[1]) / 2;
+        return true;
+    };
+    for (std::size_t p = 0; p < plan.parcels.size(); ++p) {
+        Parcel& parcel = plan.parcels[p];
+        for (House& house : parcel.houses) {
+            if (!house.closed || house.overlaps >= 0 || !random.Chance(rates.housesAcrossBoundaries))
+                continue;
+            // Over the east side when a neighbour lies there, else over the west side; a parcel
+            // without a neighbour in its row keeps its houses.
+            double side = 0;
+            bool east = p + 2 < plan.parcels.size() && sharedSide(parcel, plan.parcels[p + 2], side);
+            if (!east && !(p >= 2 && sharedSide(parcel, plan.parcels[p - 2], side)))
+                continue;
+            double width = house.ring[1].x - house.ring[0].x;
+            double reach = random.Between(0.25, 0.6) * width;
+            double shift = east ? side + reach - house.ring[1].x : side - reach - house.ring[0].x;
+            for (Point2& corner : house.ring)
+                corner.x += shift;
+            house.faults.push_back(FaultKind::HouseAcrossBoundary);
+        }
+    }
+}
+
 void PlaceTraps(TownPlan& plan, const std::vector<std::string>& houseCodes, const std::vector<std::string>& otherCodes)
 {
     // A house code with a digit more: close to a real code, known to no table.

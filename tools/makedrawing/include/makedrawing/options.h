@@ -20,6 +20,8 @@ struct FaultRates {
     double duplicateLabels = 0;
     double numberingGaps = 0;
     double doubledVertices = 0;
+    // Houses moved part of the way over a side of their parcel that a neighbour shares.
+    double housesAcrossBoundaries = 0;
 };
 
 struct Options {
@@ -33,6 +35,9 @@ struct Options {
     // and a house left open with its first point repeated at the end: what a house check must not
     // be fooled by. Off by default, so that a seed gives the same drawing as before.
     bool traps = false;
+    // Street sides drawn straight (no arcs, no bends), for comparisons with geometry that knows
+    // only straight spans. Off by default, like the traps.
+    bool straightSides = false;
     bool help = false;
 };
 
