@@ -44,8 +44,9 @@ public:
     {
         std::memcpy(a_, a, sizeof(ads_name));
         std::memcpy(b_, b, sizeof(ads_name));
-        hasA_ = CurveElevation(a_, elevationA_);
-        hasB_ = CurveElevation(b_, elevationB_);
+        // A curve already at 0 is not written to: a write costs the host its spatial index.
+        hasA_ = CurveElevation(a_, elevationA_) && elevationA_ != 0;
+        hasB_ = CurveElevation(b_, elevationB_) && elevationB_ != 0;
         if (hasA_)
             SetCurveElevation(a_, 0);
         if (hasB_)
