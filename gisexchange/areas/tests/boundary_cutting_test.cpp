@@ -169,13 +169,4 @@ TEST_F(BoundaryCutting, SortedIdsOfEntities)
     EXPECT_TRUE(FindSortedId(set, ids[2], index));
 }
 
-TEST_F(BoundaryCutting, PointOnCurve)
-{
-    AcDbObjectId a = Square(0, 0, 10, "300000");
-    EXPECT_TRUE(IsPointOnCurve(NameOf(a), {5, 0.00005}));
-    EXPECT_FALSE(IsPointOnCurve(NameOf(a), {5, 0.001}));
-    ads_name none{};
-    EXPECT_FALSE(IsPointOnCurve(none, {5, 0}));
-}
-
 }  // namespace

@@ -81,21 +81,6 @@ TEST(RegionAssembly, SquaresSharedSidesAndClosedPieces)
     EXPECT_TRUE(Assemble({Points({{0, 0}}), Points({{1, 1}, {1, 1}}), {}}).empty());
 }
 
-TEST(RegionAssembly, OrientationOfParts)
-{
-    AcGePoint2dArray a = Points({{0, 0}, {1, 0}, {1, 1}});
-    AcGePoint2dArray b = Points({{1, 1}, {0, 1}, {0, 0}});
-    EXPECT_FALSE(IsRingPartsClockwise({&a, &b}));
-    ReversePoint2dArray(a);
-    ReversePoint2dArray(b);
-    EXPECT_EQ(a[0].x, 1);
-    EXPECT_EQ(a[2].x, 0);
-    EXPECT_TRUE(IsRingPartsClockwise({&b, &a}));
-    AcGePoint2dArray flat = Points({{0, 0}, {1, 0}});
-    EXPECT_TRUE(IsRingPartsClockwise({&flat})) << "no area counts as clockwise";
-    EXPECT_DOUBLE_EQ(RingArea(Points({{0, 0}, {0, 2}, {2, 2}, {2, 0}})), -4.0);
-}
-
 TEST(RegionAssembly, LongRingOfSinglePiecesKeepsToItsOwnStack)
 {
     // Twenty thousand two-point pieces around a circle, given in scattered order.
