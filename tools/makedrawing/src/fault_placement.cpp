@@ -208,6 +208,63 @@ void PlaceHouseFaults(TownPlan& plan, const FaultRates& rates, Random& random)
     }
 }
 
+void PlaceHousesAcrossBoundaries(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    // The side a parcel shares with the parcel beside it in its row: the two nodes they have in
+    // common; false when the other is no such neighbour.
+    auto sharedSide = [&](const Parcel& a, const Parcel& b, double& x) {
+        std::vector<double> xs;
+        for (int node : a.nodes)
+            if (node >= 0 && std::find(b.nodes.begin(), b.nodes.end(), node) != b.nodes.end())
+                xs.push_back(plan.points[static_cast<std::size_t>(node)].at.x);
+        if (xs.size() != 2)
+            return false;
+        x = (xs[0] + xs[1]) / 2;
+        return true;
+    };
+    // Houses are rectangles: whether the moved one would cover another house.
+    auto covers = [](const std::vector<Point2>& a, const std::vector<Point2>& b) {
+        return a[0].x < b[1].x && b[0].x < a[1].x && a[0].y < b[2].y && b[0].y < a[2].y;
+    };
+    for (std::size_t p = 0; p < plan.parcels.size(); ++p) {
+        Parcel& parcel = plan.parcels[p];
+        for (std::size_t h = 0; h < parcel.houses.size(); ++h) {
+            House& house = parcel.houses[h];
+            // An extra house and the house it covers stay together.
+            bool covered = std::any_of(parcel.houses.begin(), parcel.houses.end(),
+                                       [&](const House& other) { return other.overlaps == static_cast<int>(h); });
+            if (!house.closed || house.overlaps >= 0 || covered || !random.Chance(rates.housesAcrossBoundaries))
+                continue;
+            // Over the east side when a neighbour lies there, else over the west side; a parcel
+            // without a neighbour in its row keeps its houses.
+            double side = 0;
+            std::size_t beside = p + 2;
+            bool east = beside < plan.parcels.size() && sharedSide(parcel, plan.parcels[beside], side);
+            beside = p - 2;
+            if (!east && !(p >= 2 && sharedSide(parcel, plan.parcels[beside], side)))
+                continue;
+            if (east)
+                beside = p + 2;
+            double width = house.ring[1].x - house.ring[0].x;
+            double reach = random.Between(0.25, 0.6) * width;
+            double shift = east ? side + reach - house.ring[1].x : side - reach - house.ring[0].x;
+            std::vector<Point2> moved = house.ring;
+            for (Point2& corner : moved)
+                corner.x += shift;
+            // Only across the boundary: never over another house, here or next door.
+            bool free = true;
+            for (std::size_t k = 0; k < parcel.houses.size(); ++k)
+                free = free && (k == h || !covers(moved, parcel.houses[k].ring));
+            for (const House& other : plan.parcels[beside].houses)
+                free = free && !covers(moved, other.ring);
+            if (!free)
+                continue;
+            house.ring = moved;
+            house.faults.push_back(FaultKind::HouseAcrossBoundary);
+        }
+    }
+}
+
 void PlaceTraps(TownPlan& plan, const std::vector<std::string>& houseCodes, const std::vector<std::string>& otherCodes)
 {
     // A house code with a digit more: close to a real code, known to no table.

@@ -26,6 +26,9 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         {"duplicate_label", r.duplicateLabels}, {"numbering_gap", r.numberingGaps},
         {"doubled_vertex", r.doubledVertices},
     };
+    // Houses across boundaries came later: their rate and count appear only when asked for, so
+    // that the reports of earlier towns stay as they were.
+    bool across = r.housesAcrossBoundaries > 0;
     int counts[kFaultKinds] = {};
     for (const auto& fault : faults)
         ++counts[static_cast<int>(fault.kind)];
@@ -33,10 +36,15 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
                       ",\n  \"parcels\": " + std::to_string(options.parcels) + ",\n  \"rates\": {";
     for (std::size_t i = 0; i < std::size(rates); ++i)
         out += std::string(i ? ", " : "") + "\"" + rates[i].first + "\": " + Number(rates[i].second);
+    if (across)
+        out += ", \"house_across_boundary\": " + Number(r.housesAcrossBoundaries);
     out += "},\n  \"counts\": {";
-    for (int k = 0; k < kFaultKinds; ++k)
+    for (int k = 0; k < kFaultKinds; ++k) {
+        if (static_cast<FaultKind>(k) == FaultKind::HouseAcrossBoundary && !across)
+            continue;
         out += std::string(k ? ", " : "") + "\"" + FaultName(static_cast<FaultKind>(k)) + "\": " +
                std::to_string(counts[k]);
+    }
     out += "},\n  \"faults\": [";
     for (std::size_t i = 0; i < faults.size(); ++i) {
         out += i ? ",\n    " : "\n    ";

@@ -22,6 +22,7 @@ constexpr RateOption kRateOptions[] = {
     {"--duplicate-labels", &FaultRates::duplicateLabels},
     {"--numbering-gaps", &FaultRates::numberingGaps},
     {"--doubled-vertices", &FaultRates::doubledVertices},
+    {"--houses-across-boundaries", &FaultRates::housesAcrossBoundaries},
 };
 
 template <typename T>
@@ -37,7 +38,7 @@ bool ParseWhole(const std::string& text, T& value)
 const char* Usage()
 {
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
-           "                   [--codes index.ini] [--traps] [fault rates...]\n"
+           "                   [--codes index.ini] [--traps] [--straight-sides] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -47,9 +48,11 @@ const char* Usage()
            "  --traps              open polylines on the house layer that are no houses (other\n"
            "                       classes, an unknown code, no code), and the first open house\n"
            "                       drawn back to its first point\n"
+           "  --straight-sides     street sides without arcs or bends\n"
            "  fault rates, each from 0 to 1 (default 0):\n"
            "  --open-houses R --overlapping-houses R --overlapping-parcels R --gaps R --slivers R\n"
-           "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n";
+           "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n"
+           "  --houses-across-boundaries R\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -62,6 +65,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--traps") {
             options.traps = true;
+            continue;
+        }
+        if (name == "--straight-sides") {
+            options.straightSides = true;
             continue;
         }
         if (i + 1 >= args.size()) {

@@ -115,7 +115,7 @@ struct BlockPlace {
 };
 
 void PlanBlock(TownPlan& plan, const BlockPlace& place, int parcels, const std::vector<std::string>& houseCodes,
-               Random& random)
+               bool straightSides, Random& random)
 {
     int columns = (parcels + 1) / 2;
     // Node (j, k): column line j from the west, k 0 south, 1 middle, 2 north.
@@ -158,7 +158,8 @@ void PlanBlock(TownPlan& plan, const BlockPlace& place, int parcels, const std::
             parcel.owner = std::string(Pick(random, kSurnames)) + Pick(random, kGivenNames);
             parcel.landClass = Pick(random, kLandClasses);
             PlanHouses(parcel, houseCodes, random);
-            ShapeStreetSide(parcel, r == 0 ? 0 : 2, plan, random);
+            if (!straightSides)
+                ShapeStreetSide(parcel, r == 0 ? 0 : 2, plan, random);
             plan.parcels.push_back(std::move(parcel));
         }
     }
@@ -197,6 +198,8 @@ const char* FaultName(FaultKind kind)
         return "numbering_gap";
     case FaultKind::DoubledVertex:
         return "doubled_vertex";
+    case FaultKind::HouseAcrossBoundary:
+        return "house_across_boundary";
     }
     return "unknown";
 }
@@ -219,12 +222,13 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
         BlockPlace place{index / perRow + 1, index % perRow + 1, 0, 0};
         place.x = kOriginX + (place.block - 1) * (kBlockWidth + kStreet);
         place.y = kOriginY + (place.street - 1) * (2 * kRowDepth + kStreet);
-        PlanBlock(plan, place, parcels, houseCodes, random);
+        PlanBlock(plan, place, parcels, houseCodes, options.straightSides, random);
         left -= parcels;
     }
     PlaceOutlineFaults(plan, options.rates, random);
     NumberPoints(plan, options.rates, random);
     PlaceHouseFaults(plan, options.rates, random);
+    PlaceHousesAcrossBoundaries(plan, options.rates, random);
     // Last, and without drawing on the random source: a town without traps stays as it was.
     if (options.traps)
         PlaceTraps(plan, houseCodes, otherCodes);

@@ -157,6 +157,17 @@ def count(doc, house_codes):
         earlier, later = sorted((houses[i].dxf.handle, houses[j].dxf.handle), key=lambda x: int(x, 16))
         found["overlapping_house"].add((later, earlier))
 
+    # Houses over a side of their parcel: no parcel holds the whole of one.
+    parcel_polys = []
+    for p in parcels:
+        poly = dedupe(ring_of(p)[0])
+        parcel_polys.append((poly, bbox(poly)))
+    for h, (poly, box, _) in zip(houses, rings):
+        area = abs(signed_area(poly))
+        held = max((clip_area(poly, q) for q, qbox in parcel_polys if boxes_meet(box, qbox)), default=0.0)
+        if area > 0.01 and held < area - 0.01:
+            found["house_across_boundary"].add(h.dxf.handle)
+
     # Parcels: doubled vertices, and vertices that no point circle marks (moved off their node).
     grid = Grid(centres)
     outlines, moved = [], {}

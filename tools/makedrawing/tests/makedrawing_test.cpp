@@ -90,6 +90,14 @@ TEST_F(MakeDrawingRun, EzdxfFindsTheReportedFaultsAndNoOthers)
     for (const char* kind : {"open_house", "overlapping_house", "overlapping_parcel", "gap", "sliver", "missing_label",
                              "duplicate_label", "numbering_gap", "doubled_vertex"})
         EXPECT_EQ(report.find(std::string("\"") + kind + "\": 0"), std::string::npos) << kind;
+    // Houses moved over a side of their parcel, beside the other house faults: found as reported.
+    ASSERT_EQ(Generate("--seed 12 --parcels 120 --straight-sides --codes " + kCodes + kEveryFault +
+                       " --houses-across-boundaries 0.3 --out " + Path("across.dxf") + " --report " +
+                       Path("across.json")),
+              0)
+        << errors();
+    EXPECT_EQ(ReadFile(Path("across.json")).find("\"house_across_boundary\": 0,"), std::string::npos);
+    EXPECT_EQ(CountFaults(Path("across.dxf"), Path("across.json")), 0) << counts();
     // Without rates, nothing is reported and nothing is found.
     ASSERT_EQ(Generate("--parcels 50 --codes " + kCodes + " --out " + Path("clean.dxf") + " --report " +
                        Path("clean.json")),

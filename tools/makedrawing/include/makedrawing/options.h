@@ -20,6 +20,8 @@ struct FaultRates {
     double duplicateLabels = 0;
     double numberingGaps = 0;
     double doubledVertices = 0;
+    // Houses moved part of the way over a side of their parcel that a neighbour shares.
+    double housesAcrossBoundaries = 0;
 };
 
 struct Options {
@@ -36,6 +38,9 @@ struct Options {
     // The chance that a parcel is drawn as a lightweight polyline rather than an old-style one, as
     // in drawings made before the toolkit was installed. 0 by default, for the same reason.
     double lightweightParcels = 0;
+    // Street sides drawn straight (no arcs, no bends), for comparisons with geometry that knows
+    // only straight spans. Off by default, like the traps.
+    bool straightSides = false;
     bool help = false;
 };
 

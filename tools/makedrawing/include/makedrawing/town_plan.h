@@ -26,8 +26,9 @@ enum class FaultKind {
     DuplicateLabel,
     NumberingGap,
     DoubledVertex,
+    HouseAcrossBoundary,
 };
-constexpr int kFaultKinds = 9;
+constexpr int kFaultKinds = 10;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 

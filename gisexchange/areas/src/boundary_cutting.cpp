@@ -1,0 +1,306 @@
+#include "gisexchange/boundary_cutting.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "drawingutil/curve_kinds.h"
+#include "drawingutil/curve_measures.h"
+#include "drawingutil/distances.h"
+#include "drawingutil/feature_codes.h"
+#include "drawingutil/host_objects.h"
+#include "drawingutil/polyline_vertices.h"
+#include "drawingutil/view_window.h"
+#include "drawingutil/zoom.h"
+#include "gisexchange/shared_lines.h"
+#include "platform/cad/db_curve.h"
+#include "platform/cad/selection.h"
+
+namespace gisexchange {
+
+namespace {
+
+constexpr double kMeet = 1e-5;      // points this close are one meeting point or vertex
+constexpr double kOnCurve = 0.0001;  // a point this close to a curve lies on it
+
+using CurveHolder = drawingutil::Opened<AcDbCurve>;
+
+AcGePoint3d Flat(const AcGePoint2d& p) { return {p.x, p.y, 0}; }
+
+bool Closest(const AcDbCurve* curve, const AcGePoint2d& p, AcGePoint2d& closest)
+{
+    AcGePoint3d onCurve;
+    if (curve == nullptr || curve->getClosestPointTo(Flat(p), onCurve) != Acad::eOk)
+        return false;
+    closest = onCurve.convert2d();
+    return true;
+}
+
+// Puts the elevations of both curves to 0 while their meeting points are worked out, and back
+// afterwards whatever happens.
+class FlatCurves {
+public:
+    FlatCurves(const ads_name a, const ads_name b)
+    {
+        std::memcpy(a_, a, sizeof(ads_name));
+        std::memcpy(b_, b, sizeof(ads_name));
+        // A curve already at 0 is not written to: a write costs the host its spatial index.
+        hasA_ = CurveElevation(a_, elevationA_) && elevationA_ != 0;
+        hasB_ = CurveElevation(b_, elevationB_) && elevationB_ != 0;
+        if (hasA_)
+            SetCurveElevation(a_, 0);
+        if (hasB_)
+            SetCurveElevation(b_, 0);
+    }
+    ~FlatCurves()
+    {
+        if (hasA_)
+            SetCurveElevation(a_, elevationA_);
+        if (hasB_)
+            SetCurveElevation(b_, elevationB_);
+    }
+    FlatCurves(const FlatCurves&) = delete;
+    FlatCurves& operator=(const FlatCurves&) = delete;
+
+private:
+    ads_name a_{}, b_{};
+    double elevationA_ = 0, elevationB_ = 0;
+    bool hasA_ = false, hasB_ = false;
+};
+
+AcGePoint2d Middle(const AcGePoint2d& a, const AcGePoint2d& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+
+}  // namespace
+
+BoundaryCurveRecord LoadBoundaryCurve(const ads_name entity, bool cancelDuplicates)
+{
+    BoundaryCurveRecord record;
+    GetCurvePoints(entity, record.vertices, 0);
+    {
+        CurveHolder curve(entity, AcDb::kForRead);
+        if (curve) {
+            for (const AcGePoint2d& vertex : record.vertices) {
+                AcGePoint3d onCurve;
+                double station = 0;
+                if (curve->getClosestPointTo(Flat(vertex), onCurve) == Acad::eOk)
+                    curve->getDistAtPoint(onCurve, station);
+                record.stations.push_back(station);
+                record.breaks.push_back(0);
+            }
+        }
+    }
+    if (entity != nullptr)
+        std::memcpy(record.entity, entity, sizeof(ads_name));
+    std::string code;
+    GetEntityCode(entity, code);
+    if (code.rfind("191", 0) == 0)
+        record.classes[0] = '1';
+    if (code == "333000")
+        record.classes[1] = '1';
+    if (code == "216100")
+        record.classes[2] = '1';
+    if (code == "311000")
+        record.classes[3] = '1';
+    record.cancelDuplicates = cancelDuplicates;
+    return record;
+}
+
+bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
+{
+    AcGePoint2dArray vertices;
+    GetCurvePoints(entity, vertices, 0);
+    AcGePoint3d low, high;
+    if (!GetPointsExtents(vertices, low, high, 0)) {
+        selection[0] = selection[1] = 0;
+        return false;
+    }
+    // The host selects graphically, among what the view shows: the box must be in sight first,
+    // so that the neighbours found do not depend on where the user has zoomed.
+    EnsurePointsVisible(vertices, 0);
+    ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
+    if (acedSSGet("W", corner1, corner2, nullptr, selection) != RTNORM)
+        acedSSAdd(nullptr, nullptr, selection);
+    ads_name crossing{};
+    if (acedSSGet("C", corner1, corner2, nullptr, crossing) != RTNORM) {
+        acedSSFree(selection);
+        selection[0] = selection[1] = 0;
+        return false;
+    }
+    Adesk::Int32 count = 0;
+    acedSSLength(crossing, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        if (acedSSName(crossing, i, member) == RTNORM && acedSSMemb(member, selection) != RTNORM)
+            acedSSAdd(member, selection, selection);
+    }
+    acedSSFree(crossing);
+    acedSSDel(entity, selection);
+    return true;
+}
+
+void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
+{
+    // A record whose entity is no curve has no stations to place meeting points by.
+    if (record.stations.size() != static_cast<std::size_t>(record.vertices.length()) ||
+        record.breaks.size() != record.stations.size())
+        return;
+    std::vector<unsigned char> work(record.breaks.size(), 0), onOther(record.breaks.size(), 0);
+    FlatCurves flat(record.entity, other);
+    AcGePoint2dArray v, w;
+    GetCurvePoints(record.entity, v, 0);
+    GetCurvePoints(other, w, 0);
+    auto flag = [&](std::size_t k) { work[k] = onOther[k] = 1; };
+    {
+        CurveHolder mine(record.entity, AcDb::kForRead);
+        CurveHolder theirs(other, AcDb::kForRead);
+        if (!mine || !theirs)
+            return;
+        AcGePoint3dArray hits;
+        mine->intersectWith(theirs.get(), AcDb::kOnBothOperands, hits);
+        AcGePoint2dArray meetings;
+        for (const AcGePoint3d& hit : hits)
+            meetings.append(hit.convert2d());
+        // An end of one curve lying on the other meets it too (a T-junction, a shared stretch).
+        auto addEnd = [&](const AcDbCurve* curve, const AcGePoint2d& end) {
+            AcGePoint2d closest;
+            if (!Closest(curve, end, closest) || !(Distance2d(closest, end) < kMeet))
+                return;
+            for (const AcGePoint2d& m : meetings)
+                if (Distance2d(m, closest) < kMeet)
+                    return;
+            meetings.append(closest);
+        };
+        if (!w.isEmpty()) {
+            addEnd(mine.get(), w.first());
+            addEnd(mine.get(), w.last());
+        }
+        if (!v.isEmpty()) {
+            addEnd(theirs.get(), v.first());
+            addEnd(theirs.get(), v.last());
+        }
+        for (const AcGePoint2d& x : meetings) {
+            AcGePoint2d l, m;
+            if (!Closest(mine.get(), x, l) || !Closest(theirs.get(), x, m) || !(Distance2d(l, x) < kMeet) ||
+                !(Distance2d(m, x) < kMeet))
+                continue;
+            double s = 0;
+            mine->getDistAtPoint(Flat(l), s);
+            AcGePoint2dArray& vertices = record.vertices;
+            std::size_t n = static_cast<std::size_t>(vertices.length());
+            if (s < kMeet && n > 1 && Distance2d(vertices.first(), vertices.last()) < kMeet &&
+                Distance2d(l, vertices.first()) < kMeet) {
+                flag(0);
+                flag(n - 1);
+            }
+            bool placed = false;
+            for (std::size_t k = 0; k < n && !placed; ++k) {
+                if (Distance2d(vertices[static_cast<int>(k)], l) < kMeet) {
+                    flag(k);
+                    placed = true;
+                } else if (std::abs(record.stations[k]) > s) {
+                    vertices.insertAt(static_cast<int>(k), l);
+                    record.stations.insert(record.stations.begin() + static_cast<std::ptrdiff_t>(k), s);
+                    record.breaks.insert(record.breaks.begin() + static_cast<std::ptrdiff_t>(k), 0);
+                    work.insert(work.begin() + static_cast<std::ptrdiff_t>(k), 1);
+                    onOther.insert(onOther.begin() + static_cast<std::ptrdiff_t>(k), 1);
+                    placed = true;
+                }
+            }
+            if (!placed) {
+                vertices.append(l);
+                record.stations.push_back(s);
+                record.breaks.push_back(0);
+                work.push_back(1);
+                onOther.push_back(1);
+            }
+        }
+    }
+    {
+        // Vertices lying on the other curve without meeting it there (inside a shared stretch).
+        CurveHolder theirs(other, AcDb::kForRead);
+        for (std::size_t k = 0; k < work.size(); ++k) {
+            AcGePoint2d closest;
+            const AcGePoint2d& vertex = record.vertices[static_cast<int>(k)];
+            if (work[k] == 0 && Closest(theirs.get(), vertex, closest) && Distance2d(closest, vertex) < kMeet)
+                flag(k);
+        }
+    }
+    // A vertex whose spans on both sides run along the other curve is inside a shared stretch,
+    // not at an end of it.
+    const AcGePoint2dArray& p = record.vertices;
+    int n = p.length();
+    auto on = [&](int k) { return onOther[static_cast<std::size_t>(k)] != 0; };
+    auto along = [&](int a, int b, int c) {
+        return IsPointOnCurve(other, Middle(p[a], p[b])) && IsPointOnCurve(other, Middle(p[b], p[c]));
+    };
+    for (int k = 1; k <= n - 2; ++k)
+        if (on(k - 1) && on(k + 1) && along(k - 1, k, k + 1))
+            work[static_cast<std::size_t>(k)] = 0;
+    if (n > 2) {
+        if (on(0) && on(1) && on(n - 1) && along(n - 1, 0, 1))
+            work[0] = 0;
+        if (on(n - 1) && on(n - 2) && on(0) && along(n - 2, n - 1, 0))
+            work[static_cast<std::size_t>(n - 1)] = 0;
+    }
+    for (std::size_t k = 0; k < work.size(); ++k)
+        record.breaks[k] = record.breaks[k] || work[k] ? 1 : 0;
+}
+
+void SplitCurveAtBreaks(BoundaryCurveRecord& record, SharedLineSet& set, int value)
+{
+    // A record without flags (its entity was no curve) is one piece.
+    bool flags = record.breaks.size() == static_cast<std::size_t>(record.vertices.length());
+    AcGePoint2dArray head, current;
+    bool seen = false;
+    auto store = [&](const AcGePoint2dArray& piece) { record.lineRefs.push_back(AddSharedLine(record, set, piece, value)); };
+    for (int k = 0; k < record.vertices.length(); ++k) {
+        const AcGePoint2d& v = record.vertices[k];
+        if (flags && record.breaks[static_cast<std::size_t>(k)] != 0) {
+            if (!seen)
+                head.append(v);
+            seen = true;
+            current.append(v);
+            if (current.length() > 1) {
+                store(current);
+                current.removeAll();
+                current.append(v);
+            }
+        } else if (!seen) {
+            head.append(v);
+        } else {
+            current.append(v);
+        }
+    }
+    if (GetCurveKind(record.entity, 1) < kCurveClosedOffset) {
+        const AcGePoint2dArray& p = record.vertices;
+        bool ring = p.length() > 0 && Distance2d(p.first(), p.last()) < kMeet;
+        if (!ring) {
+            if (current.length() > 1)
+                store(current);
+            if (head.length() > 1)
+                store(head);
+            return;
+        }
+        // Ends where it starts: the repeated point goes, and the curve is finished as a ring.
+        if (!head.isEmpty())
+            head.removeFirst();
+        else
+            current.removeLast();
+    }
+    current.append(head);
+    if (!seen && !current.isEmpty())
+        current.append(current.first());
+    if (current.length() > 1)
+        store(current);
+}
+
+bool IsPointOnCurve(const ads_name entity, const AcGePoint2d& point)
+{
+    CurveHolder curve(entity, AcDb::kForRead);
+    AcGePoint2d closest;
+    if (!curve || !Closest(curve.get(), point, closest))
+        return false;
+    return PointDistanceXY(closest, point.x, point.y) <= kOnCurve;
+}
+
+}  // namespace gisexchange

@@ -1,0 +1,200 @@
+#include "gisexchange/shared_lines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+#include "drawingutil/distances.h"
+#include "drawingutil/host_objects.h"
+#include "gisexchange/boundary_cutting.h"
+
+namespace gisexchange {
+
+namespace {
+
+constexpr double kSamePoint = 1e-5;
+constexpr double kSameBearing = 0.00001;  // degrees
+// Cells of the end index: wider than the point tolerance, so a match lies in a neighbouring cell.
+constexpr double kCell = 1e-3;
+
+std::int64_t CellIndex(double value)
+{
+    double cell = std::floor(value / kCell);
+    if (!(cell > -4e18))
+        return static_cast<std::int64_t>(-4e18);
+    if (!(cell < 4e18))
+        return static_cast<std::int64_t>(4e18);
+    return static_cast<std::int64_t>(cell);
+}
+
+}  // namespace
+
+struct SharedLineSet::EndIndex {
+    struct Key {
+        std::int64_t x, y;
+        bool operator==(const Key&) const = default;
+    };
+    struct Hash {
+        std::size_t operator()(const Key& k) const
+        {
+            return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(k.x) * 0x9E3779B97F4A7C15ull ^
+                                              static_cast<std::uint64_t>(k.y));
+        }
+    };
+    std::unordered_map<Key, std::vector<int>, Hash> cells;
+    std::size_t indexed = 0;
+
+    static Key KeyOf(const AcGePoint2d& p) { return {CellIndex(p.x), CellIndex(p.y)}; }
+    void Add(int line, const AcGePoint2d& first) { cells[KeyOf(first)].push_back(line); }
+    void Remove(int line, const AcGePoint2d& first)
+    {
+        auto it = cells.find(KeyOf(first));
+        if (it != cells.end())
+            std::erase(it->second, line);
+    }
+    void Rebuild(const std::vector<AcGePoint2dArray>& lines)
+    {
+        cells.clear();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!lines[i].isEmpty())
+                Add(static_cast<int>(i), lines[i].first());
+        indexed = lines.size();
+    }
+    // The lines whose first point lies in the cell of the point or a neighbouring one.
+    void Near(const AcGePoint2d& p, std::vector<int>& found) const
+    {
+        Key k = KeyOf(p);
+        for (std::int64_t dx = -1; dx <= 1; ++dx) {
+            for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                auto it = cells.find({k.x + dx, k.y + dy});
+                if (it != cells.end())
+                    found.insert(found.end(), it->second.begin(), it->second.end());
+            }
+        }
+    }
+};
+
+SharedLineSet::SharedLineSet() = default;
+SharedLineSet::~SharedLineSet() = default;
+
+int AddSharedLine(const BoundaryCurveRecord& record, SharedLineSet& set, const AcGePoint2dArray& piece, int value)
+{
+    if (!set.index)
+        set.index = std::make_unique<SharedLineSet::EndIndex>();
+    if (set.index->indexed != set.lines.size())
+        set.index->Rebuild(set.lines);
+    AcDbObjectId contributor;
+    if (set.keepContributors)
+        drawingutil::IdOfName(record.entity, contributor);
+
+    // A stored line equal to the piece starts near one of the piece's ends. The lowest-numbered
+    // match wins, as a walk through every stored line in order would find it.
+    std::vector<int> candidates;
+    if (!piece.isEmpty()) {
+        set.index->Near(piece.first(), candidates);
+        set.index->Near(piece.last(), candidates);
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    for (int i : candidates) {
+        auto at = static_cast<std::size_t>(i);
+        int c = CompareLinePoints(set.lines[at], piece);
+        if (c != 2 && c != -2)
+            continue;
+        if (record.cancelDuplicates) {
+            // The piece was met before: the stretch is common to both curves and goes, with its
+            // number, value and contributors, so that later numbers still name their own lines.
+            set.lines.erase(set.lines.begin() + i);
+            if (at < set.numbers.size())
+                set.numbers.erase(set.numbers.begin() + i);
+            if (at < set.values.size())
+                set.values.erase(set.values.begin() + i);
+            if (at < set.contributors.size())
+                set.contributors.erase(set.contributors.begin() + i);
+            set.index->Rebuild(set.lines);
+            return 0;
+        }
+        if (set.lines[at].length() < piece.length()) {
+            set.index->Remove(i, set.lines[at].first());
+            set.lines[at] = piece;
+            if (c == -2)
+                set.lines[at].reverse();
+            set.index->Add(i, set.lines[at].first());
+        }
+        if (value != 0 && at < set.values.size())
+            set.values[at] = value;
+        if (set.keepContributors && at < set.contributors.size())
+            set.contributors[at].push_back(contributor);
+        int number = at < set.numbers.size() ? set.numbers[at] : i + 1;
+        return c == -2 ? -number : number;
+    }
+    set.lines.push_back(piece);
+    if (set.keepContributors)
+        set.contributors.push_back({contributor});
+    set.values.push_back(value);
+    int number = static_cast<int>(set.lines.size());
+    set.numbers.push_back(number);
+    if (!piece.isEmpty())
+        set.index->Add(number - 1, piece.first());
+    set.index->indexed = set.lines.size();
+    return number;
+}
+
+int CompareLinePoints(AcGePoint2dArray a, AcGePoint2dArray b)
+{
+    RemoveCollinearPoints(a);
+    RemoveCollinearPoints(b);
+    int n = a.length();
+    if (n != b.length() || n == 0)
+        return 1;
+    bool same = Distance2d(a[0], b[0]) < kSamePoint && Distance2d(a[n - 1], b[n - 1]) < kSamePoint;
+    bool reversed = Distance2d(a[0], b[n - 1]) < kSamePoint && Distance2d(a[n - 1], b[0]) < kSamePoint;
+    if (!same && !reversed)
+        return 1;
+    if (Distance2d(a[0], b[0]) < kSamePoint) {
+        for (int i = 1; i <= n - 2; ++i)
+            if (!(Distance2d(a[i], b[i]) < kSamePoint))
+                return 1;
+        return 2;
+    }
+    for (int i = 1; i <= n - 2; ++i)
+        if (!(Distance2d(a[i], b[n - 1 - i]) < kSamePoint))
+            return 1;
+    return -2;
+}
+
+void RemoveCollinearPoints(AcGePoint2dArray& points)
+{
+    if (points.length() < 3)
+        return;
+    AcGePoint2dArray kept;
+    kept.setPhysicalLength(points.length());
+    kept.append(points[0]);
+    // kept.last() is p[i-1] of the walk; a removed point leaves it in place for the next test.
+    for (int i = 1; i < points.length() - 1; ++i) {
+        const AcGePoint2d& from = kept.last();
+        double toPoint = Bearing(from.x, from.y, points[i].x, points[i].y);
+        double toNext = Bearing(from.x, from.y, points[i + 1].x, points[i + 1].y);
+        // Bearings wrap at north: 359.999999 and 0 are the same way.
+        double difference = std::fmod(std::abs(toPoint - toNext), 360.0);
+        if (difference > 180.0)
+            difference = 360.0 - difference;
+        if (difference < kSameBearing)
+            continue;
+        kept.append(points[i]);
+    }
+    kept.append(points.last());
+    points = kept;
+}
+
+double Bearing(double x1, double y1, double x2, double y2)
+{
+    if (x2 != x1) {
+        double s = x2 > x1 ? 1.0 : -1.0;
+        return 180.0 - s * 90.0 - std::atan((y2 - y1) / (x2 - x1)) * 57.29577951308232;
+    }
+    return y2 >= y1 ? 0.0 : 180.0;
+}
+
+}  // namespace gisexchange

@@ -1,0 +1,49 @@
+#include "gisexchange/sorted_ids.h"
+
+#include <algorithm>
+
+#include "drawingutil/host_objects.h"
+
+namespace gisexchange {
+
+SortedIdSet BuildSortedIdSet(std::vector<AcDbObjectId> ids)
+{
+    std::erase_if(ids, [](const AcDbObjectId& id) { return id.isNull(); });
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+}
+
+bool FindSortedId(const SortedIdSet& set, AcDbObjectId id, int& index)
+{
+    auto at = std::lower_bound(set.begin(), set.end(), id);
+    index = static_cast<int>(at - set.begin());
+    return at != set.end() && *at == id;
+}
+
+bool FindSortedId(const SortedIdSet& set, const ads_name entity, int& index)
+{
+    AcDbObjectId id;
+    if (!drawingutil::IdOfName(entity, id)) {
+        index = 0;
+        return false;
+    }
+    return FindSortedId(set, id, index);
+}
+
+void InsertSortedId(SortedIdSet& set, AcDbObjectId id)
+{
+    int index = 0;
+    if (id.isNull() || FindSortedId(set, id, index))
+        return;
+    set.insert(set.begin() + index, id);
+}
+
+void InsertSortedId(SortedIdSet& set, const ads_name entity)
+{
+    AcDbObjectId id;
+    if (drawingutil::IdOfName(entity, id))
+        InsertSortedId(set, id);
+}
+
+}  // namespace gisexchange
