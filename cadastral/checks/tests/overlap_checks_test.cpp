@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +34,7 @@
 #include "platform/ui/answer_source.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/ui_driver.h"
+#include "testing/files.h"
 #include "testing/host_machine.h"
 
 namespace {
@@ -280,6 +286,115 @@ TEST_F(OverlapChecks, EmptyDrawingsAndDegenerateOutlines) {
     ASSERT_FALSE(found["非法岛图斑"].empty());
     EXPECT_EQ(found["非法岛图斑"].back().text, "共找到0个非法图斑");
     EXPECT_EQ(found["房屋顶点过少"].size(), 1u);
+}
+
+// The generator's faults, kind by kind: (handle, related handle).
+std::map<std::string, std::set<std::pair<std::string, std::string>>> ReportedFaults(const std::string& report) {
+    std::map<std::string, std::set<std::pair<std::string, std::string>>> faults;
+    const std::regex fault(R"re("kind": "([a-z_]+)", "handle": "([0-9A-F]+)"(, "related": "([0-9A-F]+)")?)re");
+    for (std::sregex_iterator it(report.begin(), report.end(), fault), end; it != end; ++it)
+        faults[(*it)[1]].insert({(*it)[2], (*it)[4]});
+    return faults;
+}
+
+std::string RunOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+// A town from the generator with houses pushed across parcel sides, houses over houses, open
+// houses, patches over the blocks' patches and islands in them, as a new user would make it. The
+// findings must be exactly the generator's faults, and the common parts drawn on "ERROR" must
+// have the areas that ezdxf and shapely give for parcel and house.
+TEST_F(OverlapChecks, FindingsOfAGeneratedTown) {
+    const std::string dir = Root().string();
+    const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 26 --parcels 300 --codes '" DERO_SOURCE_DIR
+                             "/samples/support/index.ini' --out '" + dir + "/town.dxf' --report '" + dir +
+                             "/faults.json' --straddling-houses 0.1 --overlapping-houses 0.05 --open-houses 0.02"
+                             " --overlapping-patches 0.3 --island-patches 0.5";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    auto faults = ReportedFaults(dero::testing::ReadFile(dir + "/faults.json"));
+    ASSERT_GE(faults["straddling_house"].size(), 5u);
+    ASSERT_GE(faults["overlapping_patch"].size(), 3u);
+    ASSERT_GE(faults["island_patch"].size(), 2u);
+
+    // parcel handle + house handle -> common area, from the drawing alone.
+    std::map<std::pair<std::string, std::string>, double> expected;
+    std::istringstream oracle(RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR
+                                        "/cadastral/checks/tests/overlap_oracle.py' '" + dir + "/town.dxf' '"
+                                        DERO_SOURCE_DIR "/samples/support/index.ini'"));
+    std::string parcel, house;
+    double area = 0;
+    while (oracle >> parcel >> house >> area) expected[{parcel, house}] = area;
+    ASSERT_EQ(expected.size(), 2 * faults["straddling_house"].size());
+
+    ASSERT_EQ(acDocManager->appContextOpenDocument((dir + "/town.dxf").c_str()), Acad::eOk);
+    std::set<std::string> firstMarkers;
+    for (int run = 0; run < 2; ++run) {
+        Run("CheckFW_Intersect_ZD");
+        const std::vector<Finding> list = Exported()["房屋与宗地相交检查"];
+        const std::map<std::string, double> markers = Markers();
+        ASSERT_EQ(list.size(), expected.size()) << run;
+        std::set<std::string> linked;
+        for (const Finding& f : list) {
+            ASSERT_GE(f.handles.size(), 3u) << f.text;
+            const std::pair<std::string, std::string> key{f.handles[f.handles.size() - 2], f.handles.back()};
+            ASSERT_EQ(expected.count(key), 1u) << f.text << " " << key.first << " " << key.second;
+            double sum = 0;
+            for (std::size_t i = 0; i + 2 < f.handles.size(); ++i) {
+                ASSERT_EQ(markers.count(f.handles[i]), 1u) << f.text;
+                sum += markers.at(f.handles[i]);
+                linked.insert(f.handles[i]);
+            }
+            EXPECT_NEAR(sum, expected.at(key), 1e-6 * expected.at(key)) << f.text;
+        }
+        // Nothing else on "ERROR"; a second run replaces the first one's markers.
+        EXPECT_EQ(linked.size(), markers.size());
+        for (const auto& [handle, a] : markers) {
+            if (run == 0) firstMarkers.insert(handle);
+            else EXPECT_EQ(firstMarkers.count(handle), 0u) << handle;
+        }
+    }
+
+    Run("FW_Intersect_FW");
+    Findings houses = Exported();
+    std::set<std::pair<std::string, std::string>> overlapping;
+    for (const Finding& f : houses["房屋相交"]) {
+        EXPECT_NE(f.text.find("两房屋相交,有公共面积."), std::string::npos) << f.text;
+        ASSERT_EQ(f.handles.size(), 2u);
+        overlapping.insert({f.handles[1], f.handles[0]});  // the later house, the one it covers
+    }
+    EXPECT_EQ(overlapping, faults["overlapping_house"]);
+    std::set<std::pair<std::string, std::string>> open;
+    for (const Finding& f : houses["房屋未闭合"]) open.insert({f.handles.at(0), ""});
+    EXPECT_EQ(open, faults["open_house"]);
+    EXPECT_TRUE(houses["房屋顶点过少"].empty());
+
+    Run("TB_Intersect_TB");
+    EXPECT_NE(CommandLine().find("FindZeroAreaTB"), std::string::npos) << CommandLine();
+    Findings patches = Exported();
+    std::set<std::pair<std::string, std::string>> over;
+    for (const Finding& f : patches["图斑相交"]) {
+        EXPECT_NE(f.text.find("两图斑相交,有公共面积."), std::string::npos) << f.text;
+        ASSERT_EQ(f.handles.size(), 2u);
+        over.insert({f.handles[1], f.handles[0]});  // the extra patch is drawn after its block's
+    }
+    EXPECT_EQ(over, faults["overlapping_patch"]);
+    const std::vector<Finding>& islands = patches["非法岛图斑"];
+    ASSERT_EQ(islands.size(), 3 * faults["island_patch"].size() + 1);
+    std::set<std::pair<std::string, std::string>> touching;
+    for (std::size_t i = 0; i + 1 < islands.size(); i += 3) {
+        ASSERT_EQ(islands[i + 1].handles.size(), 1u) << islands[i + 1].text;
+        touching.insert({islands[i + 1].handles[0], islands[i].handles.at(0)});
+    }
+    EXPECT_EQ(touching, faults["island_patch"]);
+    EXPECT_EQ(islands.back().text, "共找到" + std::to_string(faults["island_patch"].size()) + "个非法图斑");
 }
 
 }  // namespace

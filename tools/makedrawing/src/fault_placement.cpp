@@ -244,3 +244,73 @@ void PlaceTraps(TownPlan& plan, const std::vector<std::string>& houseCodes, cons
 }
 
 }  // namespace makedrawing
+
+namespace makedrawing {
+
+namespace {
+
+// A north-row parcel's south side is the north side of the parcel below it. The house is moved
+// down until it reaches 0.5 to 2 m past that side; houses keep 3 m from every side, so it meets
+// no house of the other parcel.
+void StraddleSouthSide(Parcel& parcel, std::size_t h, Random& random)
+{
+    const Point2& a = parcel.ring[0];
+    const Point2& b = parcel.ring[1];
+    House& house = parcel.houses[h];
+    auto sideAt = [&](double x) { return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x); };
+    const double lowest = std::min(sideAt(house.ring[0].x), sideAt(house.ring[1].x));
+    const double dy = lowest - random.Between(0.5, 2.0) - house.ring[0].y;
+    for (Point2& p : house.ring)
+        p.y += dy;
+    house.faults.push_back(FaultKind::StraddlingHouse);
+}
+
+}  // namespace
+
+void PlaceOverlapFaults(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    for (Parcel& parcel : plan.parcels) {
+        if (rates.straddlingHouses <= 0 || parcel.row != 1)
+            continue;
+        // The south side as planned: both corners still on their nodes, no vertex between them.
+        if (parcel.nodes.size() < 4 || parcel.nodes[0] < 0 || parcel.nodes[1] < 0 || parcel.nodes[0] == parcel.nodes[1])
+            continue;
+        for (std::size_t h = 0; h < parcel.houses.size(); ++h) {
+            bool covered = false;
+            for (const House& other : parcel.houses)
+                covered = covered || other.overlaps == static_cast<int>(h);
+            // Open and covered houses keep their own fault only.
+            if (!parcel.houses[h].faults.empty() || covered || parcel.houses[h].overlaps >= 0)
+                continue;
+            if (random.Chance(rates.straddlingHouses))
+                StraddleSouthSide(parcel, h, random);
+        }
+    }
+    for (std::size_t b = 0; b < plan.patches.size(); ++b) {
+        const std::vector<Point2>& block = plan.patches[b];  // south-west, south-east, north-east, north-west
+        const double x0 = block[0].x, y0 = block[0].y, x1 = block[2].x;
+        if (random.Chance(rates.overlappingPatches)) {
+            // Over the east end and out into the street, short of the next block.
+            ExtraPatch patch;
+            const double y = y0 + random.Between(5.0, 30.0);
+            const double reach = random.Between(1.0, 4.0);
+            patch.ring = {{x1 - 20.0, y}, {x1 + reach, y}, {x1 + reach, y + 15.0}, {x1 - 20.0, y + 15.0}};
+            patch.block = static_cast<int>(b);
+            patch.kind = FaultKind::OverlappingPatch;
+            plan.extraPatches.push_back(std::move(patch));
+        }
+        if (random.Chance(rates.islandPatches)) {
+            // At the west end; every other one lies on the block patch's west side.
+            ExtraPatch island;
+            const double y = y0 + random.Between(5.0, 30.0);
+            island.touches = random.Chance(0.5);
+            const double from = island.touches ? x0 : x0 + 3.0;
+            island.ring = {{from, y}, {x0 + 18.0, y}, {x0 + 18.0, y + 20.0}, {from, y + 20.0}};
+            island.block = static_cast<int>(b);
+            island.kind = FaultKind::IslandPatch;
+            plan.extraPatches.push_back(std::move(island));
+        }
+    }
+}
+
+}  // namespace makedrawing

@@ -13,6 +13,9 @@ void PlaceOutlineFaults(TownPlan& plan, const FaultRates& rates, Random& random)
 void NumberPoints(TownPlan& plan, const FaultRates& rates, Random& random);
 // Leaves houses open and puts extra houses over existing ones.
 void PlaceHouseFaults(TownPlan& plan, const FaultRates& rates, Random& random);
+// Pushes houses across the side their parcel shares with the next row, puts patches over the
+// blocks' patches and islands into them. Draws on the random source only for rates above 0.
+void PlaceOverlapFaults(TownPlan& plan, const FaultRates& rates, Random& random);
 // Puts three open decoys in the street south of each block (a code of another class, a code the
 // table does not know, no code; the last drawn back to its first point) and draws the first open
 // house back to its first point.

@@ -22,6 +22,9 @@ constexpr RateOption kRateOptions[] = {
     {"--duplicate-labels", &FaultRates::duplicateLabels},
     {"--numbering-gaps", &FaultRates::numberingGaps},
     {"--doubled-vertices", &FaultRates::doubledVertices},
+    {"--straddling-houses", &FaultRates::straddlingHouses},
+    {"--overlapping-patches", &FaultRates::overlappingPatches},
+    {"--island-patches", &FaultRates::islandPatches},
 };
 
 template <typename T>
@@ -47,7 +50,11 @@ const char* Usage()
            "                       drawn back to its first point\n"
            "  fault rates, each from 0 to 1 (default 0):\n"
            "  --open-houses R --overlapping-houses R --overlapping-parcels R --gaps R --slivers R\n"
-           "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n";
+           "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n"
+           "  --straddling-houses R  a house pushed 0.5 to 2 m across the side its parcel shares\n"
+           "  --overlapping-patches R  per block, a patch over the block's patch and past its side\n"
+           "  --island-patches R   per block, a patch inside the block's patch; half of them touch\n"
+           "                       its side\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)

@@ -153,6 +153,7 @@ void PlanBlock(TownPlan& plan, const BlockPlace& place, int parcels, const std::
                 parcel.ring.push_back(nodes[static_cast<std::size_t>(jk[0] * 3 + jk[1])]);
             }
             parcel.bulges.assign(4, 0.0);
+            parcel.row = r;
             ++serial;
             parcel.number = prefix + Digits(serial, 4) + "000";
             parcel.owner = std::string(Pick(random, kSurnames)) + Pick(random, kGivenNames);
@@ -197,6 +198,12 @@ const char* FaultName(FaultKind kind)
         return "numbering_gap";
     case FaultKind::DoubledVertex:
         return "doubled_vertex";
+    case FaultKind::StraddlingHouse:
+        return "straddling_house";
+    case FaultKind::OverlappingPatch:
+        return "overlapping_patch";
+    case FaultKind::IslandPatch:
+        return "island_patch";
     }
     return "unknown";
 }
@@ -225,6 +232,7 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
     PlaceOutlineFaults(plan, options.rates, random);
     NumberPoints(plan, options.rates, random);
     PlaceHouseFaults(plan, options.rates, random);
+    PlaceOverlapFaults(plan, options.rates, random);
     // Last, and without drawing on the random source: a town without traps stays as it was.
     if (options.traps)
         PlaceTraps(plan, houseCodes, otherCodes);

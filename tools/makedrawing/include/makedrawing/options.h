@@ -20,6 +20,9 @@ struct FaultRates {
     double duplicateLabels = 0;
     double numberingGaps = 0;
     double doubledVertices = 0;
+    double straddlingHouses = 0;
+    double overlappingPatches = 0;
+    double islandPatches = 0;
 };
 
 struct Options {

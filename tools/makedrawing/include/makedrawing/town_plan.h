@@ -26,8 +26,11 @@ enum class FaultKind {
     DuplicateLabel,
     NumberingGap,
     DoubledVertex,
+    StraddlingHouse,
+    OverlappingPatch,
+    IslandPatch,
 };
-constexpr int kFaultKinds = 9;
+constexpr int kFaultKinds = 12;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 
@@ -59,6 +62,7 @@ struct House {
 struct Parcel {
     std::vector<Point2> ring;  // counter-clockwise
     std::vector<double> bulges;
+    int row = 0;             // 0 the block's south row, 1 its north row
     std::vector<int> nodes;  // the node (index into points) of each ring vertex, or -1
     std::string number;      // 13 characters: street, block, basic number, branch
     std::string owner;
@@ -75,6 +79,15 @@ struct Decoy {
     std::string code;
 };
 
+// A patch put over or into a block's patch on purpose; `touches` says whether an island meets the
+// block patch's side (islands that do not are no fault).
+struct ExtraPatch {
+    std::vector<Point2> ring;
+    int block = 0;  // index into patches
+    FaultKind kind = FaultKind::OverlappingPatch;
+    bool touches = false;
+};
+
 struct TownPlan {
     std::string areaCode;
     std::vector<District> districts;
@@ -82,6 +95,7 @@ struct TownPlan {
     std::vector<Parcel> parcels;
     std::vector<BoundaryPoint> points;
     std::vector<Decoy> decoys;
+    std::vector<ExtraPatch> extraPatches;
     Point2 low;
     Point2 high;
 };
