@@ -29,6 +29,9 @@ int CurveBooleanStatus();
 // results to its result list.
 int CurveIntersection(const AcDbCurve* a, const AcDbCurve* b);
 int CurveUnion(const AcDbCurve* a, const AcDbCurve* b);
+// A minus B. Where B does not reach into A (extents apart, apart, touching it from outside) the
+// result is a copy of A; where B lies inside A without touching it, nothing (one closed polyline
+// cannot hold the hole); where A lies inside B, nothing.
 int CurveDifference(const AcDbCurve* a, const AcDbCurve* b);
 
 // Where p lies for a closed curve of the drawing: 1 inside, 2 on the boundary, 0 outside;
