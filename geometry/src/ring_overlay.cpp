@@ -218,7 +218,17 @@ OverlayOutcome Union(PieceChainer& cut) {
 OverlayOutcome Difference(PieceChainer& cut) {
     OverlayOutcome outcome;
     const std::vector<Piece>& pieces = cut.Pieces();
-    auto keeps = [](const Piece& p) { return p.inFirst >= 1 && p.inSecond != 1; };
+    // A stretch both boundaries share bounds A minus B only where B lies on its far side: there
+    // B, turned clockwise, runs along it the same way as A. A's piece stands for both.
+    auto sameWayInSecond = [&](const Piece& p) {
+        for (const Piece& q : pieces)
+            if (q.source == 1 && Near(cut.StartOf(q), cut.StartOf(p)) && Near(cut.EndOf(q), cut.EndOf(p))) return true;
+        return false;
+    };
+    auto keeps = [&](const Piece& p) {
+        if (p.inFirst == 2 && p.inSecond == 2) return p.source == 0 && sameWayInSecond(p);
+        return p.inFirst >= 1 && p.inSecond != 1;
+    };
     const std::size_t m = pieces.size();
     cut.Chain([&](const Piece& p) { return p.source == 0 && keeps(p); },
               [&](std::size_t last) {

@@ -222,6 +222,24 @@ TEST_F(CurveBooleanTest, ArcsCirclesAndRepeatedVertices) {
     curve->close();
 }
 
+// Squares sharing stretches of their sides, where pieces of both lie on both boundaries: GEOS's
+// area and part count for every operation, also where one lies flush inside the other.
+TEST_F(CurveBooleanTest, SharedSidesAgreeWithGeos) {
+    const PointList outer = Box(0, 0, 10, 10);
+    const PointList others[] = {Box(5, 0, 15, 10), Box(5, 0, 15, 5), Box(10, 0, 20, 10),
+                                Box(0, 0, 5, 10),  Box(-5, 0, 5, 5), Box(2, 0, 8, 12)};
+    const AcDbObjectId a = Ring(outer);
+    for (const PointList& other : others) {
+        const AcDbObjectId b = Ring(other);
+        for (int operation = 1; operation <= 4; ++operation) {
+            const testing::GeosOverlayResult reference = testing::GeosOverlay(outer, other, operation);
+            const AcDbObjectIdArray ids = Run(a, b, operation, 1e-9);
+            EXPECT_NEAR(TotalArea(ids), reference.area, 1e-9) << other[0].x << " " << other[2].y << " " << operation;
+            EXPECT_EQ(ids.length(), reference.parts) << other[0].x << " " << other[2].y << " " << operation;
+        }
+    }
+}
+
 // Random star-shaped rings at survey coordinates, most pairs overlapping: the intersection's area
 // and number of parts are GEOS's, status 4 exactly where the boundaries cross; the union and
 // differences give GEOS's area where that is one polygon without holes.
