@@ -127,7 +127,15 @@ int Open(Kernel kernel, const AcDbCurve* a, const AcDbCurve* b, AcDbExtents& ea,
     return apartX ? -1 : -2;
 }
 
-bool WorkingRing(const AcDbCurve* curve, BulgeRing& ring);
+// The curve as the overlay cuts it; false for a type it does not handle or too few vertices.
+bool WorkingRing(const AcDbCurve* curve, BulgeRing& ring) {
+    if (!IsHandled(curve)) return false;
+    PointList points;
+    DoubleList bulges;
+    if (!ReadCurveVertices(curve, points, bulges)) return false;
+    ring = OverlayWorkingRing(points, bulges);
+    return ring.points.size() >= 3;
+}
 
 // The crossing points, each once (within 0.001); false when they cannot be had. Curves the
 // overlay can cut are met as their working copies, so that every crossing lies on the copies
@@ -145,15 +153,6 @@ bool Crossings(const AcDbCurve* a, const AcDbCurve* b, PointList& crossings) {
     for (const Point2d& p : found)
         if (IndexOfPoint(crossings, p) < 0) crossings.push_back(p);
     return true;
-}
-
-bool WorkingRing(const AcDbCurve* curve, BulgeRing& ring) {
-    if (!IsHandled(curve)) return false;
-    PointList points;
-    DoubleList bulges;
-    if (!ReadCurveVertices(curve, points, bulges)) return false;
-    ring = OverlayWorkingRing(points, bulges);
-    return ring.points.size() >= 3;
 }
 
 // True when A's extents reach beyond B's on some side: then B is the one that may lie inside.
