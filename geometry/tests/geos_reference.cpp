@@ -241,3 +241,36 @@ int GeosRingRelation(const PointList& ring1, const PointList& ring2) {
 }
 
 }  // namespace geometry::testing
+
+namespace geometry::testing {
+
+GeosOverlayResult GeosOverlay(const PointList& ring1, const PointList& ring2, int operation) {
+    Geos geos;
+    GEOSContextHandle_t h = geos.get();
+    Geom a = Polygon(h, ring1);
+    Geom b = Polygon(h, ring2);
+    GeosOverlayResult result;
+    if (GEOSisValid_r(h, a.get()) != 1 || GEOSisValid_r(h, b.get()) != 1) return result;
+    result.valid = true;
+    GEOSGeometry* raw = nullptr;
+    switch (operation) {
+        case 1: raw = GEOSIntersection_r(h, a.get(), b.get()); break;
+        case 2: raw = GEOSUnion_r(h, a.get(), b.get()); break;
+        case 3: raw = GEOSDifference_r(h, a.get(), b.get()); break;
+        default: raw = GEOSDifference_r(h, b.get(), a.get()); break;
+    }
+    Geom out(raw, GeomDeleter{h});
+    if (!out) throw std::runtime_error("GEOS overlay failed");
+    GEOSArea_r(h, out.get(), &result.area);
+    const int type = GEOSGeomTypeId_r(h, out.get());
+    for (int i = 0; i < GEOSGetNumGeometries_r(h, out.get()); ++i) {
+        const GEOSGeometry* part = GEOSGetGeometryN_r(h, out.get(), i);
+        if (GEOSGeomTypeId_r(h, part) == GEOS_POLYGON && !GEOSisEmpty_r(h, part)) ++result.parts;
+    }
+    result.onePolygonWithoutHoles =
+        type == GEOS_POLYGON && result.parts == 1 && GEOSGetNumInteriorRings_r(h, out.get()) == 0;
+    result.boundariesCross = GEOSOverlaps_r(h, a.get(), b.get()) == 1;
+    return result;
+}
+
+}  // namespace geometry::testing

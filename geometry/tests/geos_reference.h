@@ -43,4 +43,15 @@ double GeosBoundaryDistance(const PointList& ring, bool closed, const Point2d& p
 // second within first likewise, 0 overlapping; 1000 when either ring is invalid.
 int GeosRingRelation(const PointList& ring1, const PointList& ring2);
 
+// GEOS's overlay of the polygons of two rings: operation 1 intersection, 2 union, 3 first minus
+// second, 4 second minus first. `valid` is false when either ring is invalid.
+struct GeosOverlayResult {
+    bool valid = false;
+    double area = 0.0;
+    int parts = 0;  // polygons in the result
+    bool onePolygonWithoutHoles = false;
+    bool boundariesCross = false;  // the interiors overlap and neither holds the other
+};
+GeosOverlayResult GeosOverlay(const PointList& ring1, const PointList& ring2, int operation);
+
 }  // namespace geometry::testing

@@ -10,6 +10,7 @@
 #include "cadastral/number_prefix.h"
 #include "cadastral/precision_corrector.h"
 #include "cadastral/repeated_vertices.h"
+#include "cadastral/overlap_checks.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -38,12 +39,12 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"SS_EXPORT_SHP", nullptr},
     {"FENSHUXIAN", nullptr},
     {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},
-    {"CheckFW_Intersect_ZD", nullptr},
+    {"CheckFW_Intersect_ZD", drawingutil::GuardedCommand<CheckFW_Intersect_ZD>},
     {"AddZJLX", nullptr},
     {"TopoTest", nullptr},
     {"PurgeData", nullptr},
-    {"FW_Intersect_FW", nullptr},
-    {"TB_Intersect_TB", nullptr},
+    {"FW_Intersect_FW", drawingutil::GuardedCommand<FW_Intersect_FW>},
+    {"TB_Intersect_TB", drawingutil::GuardedCommand<TB_Intersect_TB>},
     {"GetMaxJZDH", nullptr},
     {"CombineTB", nullptr},
     {"CombineZD", nullptr},
@@ -52,7 +53,7 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"CheckKongXi", nullptr},
     {"CombinePoly", nullptr},
     {"Combinetbxzq", nullptr},
-    {"FindIllegalTBs", nullptr},
+    {"FindIllegalTBs", drawingutil::GuardedCommand<FindIllegalTBs>},
     {"SelEnts", nullptr},
     {"setmindist", drawingutil::GuardedCommand<SetMinDistCommand>},
     {"drawzdlen", nullptr},

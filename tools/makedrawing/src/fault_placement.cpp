@@ -300,4 +300,33 @@ void PlaceTraps(TownPlan& plan, const std::vector<std::string>& houseCodes, cons
             }
 }
 
+void PlaceOverlapFaults(TownPlan& plan, const FaultRates& rates, Random& random)
+{
+    for (std::size_t b = 0; b < plan.patches.size(); ++b) {
+        const std::vector<Point2>& block = plan.patches[b];  // south-west, south-east, north-east, north-west
+        const double x0 = block[0].x, y0 = block[0].y, x1 = block[2].x;
+        if (random.Chance(rates.overlappingPatches)) {
+            // Over the east end and out into the street, short of the next block.
+            ExtraPatch patch;
+            const double y = y0 + random.Between(5.0, 30.0);
+            const double reach = random.Between(1.0, 4.0);
+            patch.ring = {{x1 - 20.0, y}, {x1 + reach, y}, {x1 + reach, y + 15.0}, {x1 - 20.0, y + 15.0}};
+            patch.block = static_cast<int>(b);
+            patch.kind = FaultKind::OverlappingPatch;
+            plan.extraPatches.push_back(std::move(patch));
+        }
+        if (random.Chance(rates.islandPatches)) {
+            // At the west end; every other one lies on the block patch's west side.
+            ExtraPatch island;
+            const double y = y0 + random.Between(5.0, 30.0);
+            island.touches = random.Chance(0.5);
+            const double from = island.touches ? x0 : x0 + 3.0;
+            island.ring = {{from, y}, {x0 + 18.0, y}, {x0 + 18.0, y + 20.0}, {from, y + 20.0}};
+            island.block = static_cast<int>(b);
+            island.kind = FaultKind::IslandPatch;
+            plan.extraPatches.push_back(std::move(island));
+        }
+    }
+}
+
 }  // namespace makedrawing

@@ -16,6 +16,9 @@ void PlaceHouseFaults(TownPlan& plan, const FaultRates& rates, Random& random);
 // Moves houses over the east or west side of their parcel, where a neighbour parcel lies. Draws
 // nothing from the random source at a rate of 0.
 void PlaceHousesAcrossBoundaries(TownPlan& plan, const FaultRates& rates, Random& random);
+// Puts patches over the blocks' patches and islands into them. Draws on the random source only
+// for rates above 0.
+void PlaceOverlapFaults(TownPlan& plan, const FaultRates& rates, Random& random);
 // Puts three open decoys in the street south of each block (a code of another class, a code the
 // table does not know, no code; the last drawn back to its first point) and draws the first open
 // house back to its first point.

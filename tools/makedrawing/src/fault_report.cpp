@@ -19,32 +19,38 @@ std::string Number(double value)
 std::string FaultReport(const Options& options, const std::vector<DrawnFault>& faults)
 {
     const FaultRates& r = options.rates;
+    // In the order of the fault kinds.
     std::pair<const char*, double> rates[] = {
         {"open_house", r.openHouses},        {"overlapping_house", r.overlappingHouses},
         {"overlapping_parcel", r.overlappingParcels}, {"gap", r.gaps},
         {"sliver", r.slivers},               {"missing_label", r.missingLabels},
         {"duplicate_label", r.duplicateLabels}, {"numbering_gap", r.numberingGaps},
-        {"doubled_vertex", r.doubledVertices},
+        {"doubled_vertex", r.doubledVertices}, {"house_across_boundary", r.housesAcrossBoundaries},
+        {"overlapping_patch", r.overlappingPatches}, {"island_patch", r.islandPatches},
     };
-    // Houses across boundaries came later: their rate and count appear only when asked for, so
-    // that the reports of earlier towns stay as they were.
-    bool across = r.housesAcrossBoundaries > 0;
+    static_assert(std::size(rates) == kFaultKinds);
+    // Kinds added later appear only when asked for, so that the reports of earlier towns stay as
+    // they were: houses across boundaries alone, the patch kinds together.
+    const bool patches = r.overlappingPatches > 0 || r.islandPatches > 0;
+    auto shown = [&](int k) {
+        const auto kind = static_cast<FaultKind>(k);
+        if (kind == FaultKind::HouseAcrossBoundary) return r.housesAcrossBoundaries > 0;
+        if (kind >= FaultKind::OverlappingPatch) return patches;
+        return true;
+    };
     int counts[kFaultKinds] = {};
     for (const auto& fault : faults)
         ++counts[static_cast<int>(fault.kind)];
     std::string out = "{\n  \"seed\": " + std::to_string(options.seed) +
                       ",\n  \"parcels\": " + std::to_string(options.parcels) + ",\n  \"rates\": {";
-    for (std::size_t i = 0; i < std::size(rates); ++i)
-        out += std::string(i ? ", " : "") + "\"" + rates[i].first + "\": " + Number(rates[i].second);
-    if (across)
-        out += ", \"house_across_boundary\": " + Number(r.housesAcrossBoundaries);
+    for (int i = 0; i < kFaultKinds; ++i)
+        if (shown(i))
+            out += std::string(i ? ", " : "") + "\"" + rates[i].first + "\": " + Number(rates[i].second);
     out += "},\n  \"counts\": {";
-    for (int k = 0; k < kFaultKinds; ++k) {
-        if (static_cast<FaultKind>(k) == FaultKind::HouseAcrossBoundary && !across)
-            continue;
-        out += std::string(k ? ", " : "") + "\"" + FaultName(static_cast<FaultKind>(k)) + "\": " +
-               std::to_string(counts[k]);
-    }
+    for (int k = 0; k < kFaultKinds; ++k)
+        if (shown(k))
+            out += std::string(k ? ", " : "") + "\"" + FaultName(static_cast<FaultKind>(k)) + "\": " +
+                   std::to_string(counts[k]);
     out += "},\n  \"faults\": [";
     for (std::size_t i = 0; i < faults.size(); ++i) {
         out += i ? ",\n    " : "\n    ";

@@ -23,6 +23,8 @@ constexpr RateOption kRateOptions[] = {
     {"--numbering-gaps", &FaultRates::numberingGaps},
     {"--doubled-vertices", &FaultRates::doubledVertices},
     {"--houses-across-boundaries", &FaultRates::housesAcrossBoundaries},
+    {"--overlapping-patches", &FaultRates::overlappingPatches},
+    {"--island-patches", &FaultRates::islandPatches},
 };
 
 template <typename T>
@@ -52,7 +54,10 @@ const char* Usage()
            "  fault rates, each from 0 to 1 (default 0):\n"
            "  --open-houses R --overlapping-houses R --overlapping-parcels R --gaps R --slivers R\n"
            "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n"
-           "  --houses-across-boundaries R\n";
+           "  --houses-across-boundaries R  a house moved over the east or west side of its parcel\n"
+           "  --overlapping-patches R  per block, a patch over the block's patch and past its side\n"
+           "  --island-patches R   per block, a patch inside the block's patch; half of them touch\n"
+           "                       its side\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)

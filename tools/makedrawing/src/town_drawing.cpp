@@ -62,15 +62,28 @@ void Record(std::vector<DrawnFault>& faults, const std::vector<FaultKind>& kinds
         faults.push_back({kind, HandleOf(id), related});
 }
 
-void DrawDistricts(const TownPlan& plan)
+// The block patches' ids, for the patches put over or into them.
+std::vector<AcDbObjectId> DrawDistricts(const TownPlan& plan)
 {
     for (const auto& district : plan.districts) {
         AcDbObjectId id = Outline(district.ring, nullptr, true, "321000", kLightweightPolyline, "DJZQ");
         Attribute(id, "DJZQBM", district.code);
         Attribute(id, "DJZQMC", district.name);
     }
+    std::vector<AcDbObjectId> patches;
     for (const auto& patch : plan.patches)
-        Outline(patch, nullptr, true, "310000", kLightweightPolyline, "DLJ");
+        patches.push_back(Outline(patch, nullptr, true, "310000", kLightweightPolyline, "DLJ"));
+    return patches;
+}
+
+// An island that keeps clear of its patch's side is drawn but is no fault.
+void DrawExtraPatches(const TownPlan& plan, const std::vector<AcDbObjectId>& blocks, std::vector<DrawnFault>& faults)
+{
+    for (const auto& extra : plan.extraPatches) {
+        AcDbObjectId id = Outline(extra.ring, nullptr, true, "310000", kLightweightPolyline, "DLJ");
+        if (extra.kind == FaultKind::OverlappingPatch || extra.touches)
+            Record(faults, {extra.kind}, id, HandleOf(blocks[static_cast<std::size_t>(extra.block)]));
+    }
 }
 
 // The parcel's fraction note: basic parcel number over the land class.
@@ -135,7 +148,8 @@ void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults)
 std::vector<DrawnFault> DrawTown(const TownPlan& plan)
 {
     std::vector<DrawnFault> faults;
-    DrawDistricts(plan);
+    const std::vector<AcDbObjectId> patches = DrawDistricts(plan);
+    DrawExtraPatches(plan, patches, faults);
     for (const auto& parcel : plan.parcels) {
         // Old-style polylines, as the boundary-line codes live on their vertices; older drawings
         // have lightweight ones too.

@@ -200,6 +200,10 @@ const char* FaultName(FaultKind kind)
         return "doubled_vertex";
     case FaultKind::HouseAcrossBoundary:
         return "house_across_boundary";
+    case FaultKind::OverlappingPatch:
+        return "overlapping_patch";
+    case FaultKind::IslandPatch:
+        return "island_patch";
     }
     return "unknown";
 }
@@ -229,6 +233,7 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
     NumberPoints(plan, options.rates, random);
     PlaceHouseFaults(plan, options.rates, random);
     PlaceHousesAcrossBoundaries(plan, options.rates, random);
+    PlaceOverlapFaults(plan, options.rates, random);
     // Last, and without drawing on the random source: a town without traps stays as it was.
     if (options.traps)
         PlaceTraps(plan, houseCodes, otherCodes);

@@ -126,10 +126,23 @@ def overlapping_pairs(polys):
     return pairs
 
 
+def on_boundary(p, poly):
+    for i in range(len(poly)):
+        a, b = poly[i - 1], poly[i]
+        length = math.dist(a, b)
+        if length == 0:
+            continue
+        t = ((p[0] - a[0]) * (b[0] - a[0]) + (p[1] - a[1]) * (b[1] - a[1])) / (length * length)
+        if -NEAR <= t <= 1 + NEAR and abs((b[0] - a[0]) * (p[1] - a[1]) - (b[1] - a[1]) * (p[0] - a[0])) / length < NEAR:
+            return True
+    return False
+
+
 def count(doc, house_codes):
     found = defaultdict(set)
     msp = doc.modelspace()
     houses, parcels, points, labels = [], [], [], defaultdict(int)
+    patches = []
     centres = []
     for e in msp:
         layer, kind, items = e.dxf.layer.upper(), e.dxftype(), miret(e)
@@ -144,6 +157,8 @@ def count(doc, house_codes):
                 points.append((e, int(items[2])))
         elif kind == "TEXT" and layer == "JZP" and code == "301001":
             labels[e.dxf.text] += 1
+        elif kind == "LWPOLYLINE" and layer == "DLJ" and code == "310000":
+            patches.append(e)
 
     # Houses: the closed flag, then overlaps; the later of two overlapping houses is the fault.
     rings = []
@@ -185,6 +200,21 @@ def count(doc, house_codes):
     for n, offset in moved.items():
         kind = "overlapping_parcel" if n in over else "gap" if offset >= 0.1 else "sliver"
         found[kind].add(parcels[n].dxf.handle)
+
+    # Patches over patches, and islands on their patch's side.
+    patch_rings = []
+    for p in patches:
+        poly = dedupe(ring_of(p)[0])
+        patch_rings.append((poly, bbox(poly), True))
+    for i, j in overlapping_pairs(patch_rings):
+        a, b = patch_rings[i][0], patch_rings[j][0]
+        common = clip_area(a, b)
+        later, earlier = sorted((patches[i].dxf.handle, patches[j].dxf.handle), key=lambda x: int(x, 16))[::-1]
+        small, large = (i, j) if abs(signed_area(a)) < abs(signed_area(b)) else (j, i)
+        if common < abs(signed_area(patch_rings[small][0])) - 0.01:
+            found["overlapping_patch"].add((later, earlier))
+        elif any(on_boundary(v, patch_rings[large][0]) for v in patch_rings[small][0]):
+            found["island_patch"].add((patches[small].dxf.handle, patches[large].dxf.handle))
 
     # Boundary-point labels and numbers.
     by_number = defaultdict(list)

@@ -19,7 +19,8 @@ const std::string kSource = DERO_SOURCE_DIR;
 const std::string kCodes = kSource + "/samples/support/index.ini";
 const std::string kEveryFault =
     " --open-houses 0.1 --overlapping-houses 0.1 --overlapping-parcels 0.1 --gaps 0.1 --slivers 0.1"
-    " --missing-labels 0.1 --duplicate-labels 0.1 --numbering-gaps 0.1 --doubled-vertices 0.1";
+    " --missing-labels 0.1 --duplicate-labels 0.1 --numbering-gaps 0.1 --doubled-vertices 0.1"
+    " --overlapping-patches 0.2 --island-patches 0.4";
 
 using dero::testing::ReadFile;
 
@@ -88,7 +89,8 @@ TEST_F(MakeDrawingRun, EzdxfFindsTheReportedFaultsAndNoOthers)
     std::string report = Counts(ReadFile(Path("town.json")));
     ASSERT_FALSE(report.empty());
     for (const char* kind : {"open_house", "overlapping_house", "overlapping_parcel", "gap", "sliver", "missing_label",
-                             "duplicate_label", "numbering_gap", "doubled_vertex"})
+                             "duplicate_label", "numbering_gap", "doubled_vertex",
+                             "overlapping_patch", "island_patch"})
         EXPECT_EQ(report.find(std::string("\"") + kind + "\": 0"), std::string::npos) << kind;
     // Houses moved over a side of their parcel, beside the other house faults: found as reported.
     ASSERT_EQ(Generate("--seed 12 --parcels 120 --straight-sides --codes " + kCodes + kEveryFault +

@@ -10,8 +10,9 @@
 
 namespace makedrawing {
 
-// JSON: {"seed", "parcels", "rates", "counts" (one per kind, zeros included), "faults": [{"kind",
-// "handle"[, "related"]}]} in drawing order.
+// JSON: {"seed", "parcels", "rates", "counts" (one per kind, zeros included; the overlap kinds
+// only when one of their rates is above 0), "faults": [{"kind", "handle"[, "related"]}]} in
+// drawing order.
 std::string FaultReport(const Options& options, const std::vector<DrawnFault>& faults);
 
 }  // namespace makedrawing

@@ -22,6 +22,8 @@ struct FaultRates {
     double doubledVertices = 0;
     // Houses moved part of the way over a side of their parcel that a neighbour shares.
     double housesAcrossBoundaries = 0;
+    double overlappingPatches = 0;
+    double islandPatches = 0;
 };
 
 struct Options {

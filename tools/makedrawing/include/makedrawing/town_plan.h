@@ -27,8 +27,10 @@ enum class FaultKind {
     NumberingGap,
     DoubledVertex,
     HouseAcrossBoundary,
+    OverlappingPatch,
+    IslandPatch,
 };
-constexpr int kFaultKinds = 10;
+constexpr int kFaultKinds = 12;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 
@@ -77,6 +79,15 @@ struct Decoy {
     std::string code;
 };
 
+// A patch put over or into a block's patch on purpose; `touches` says whether an island meets the
+// block patch's side (islands that do not are no fault).
+struct ExtraPatch {
+    std::vector<Point2> ring;
+    int block = 0;  // index into patches
+    FaultKind kind = FaultKind::OverlappingPatch;
+    bool touches = false;
+};
+
 struct TownPlan {
     std::string areaCode;
     std::vector<District> districts;
@@ -84,6 +95,7 @@ struct TownPlan {
     std::vector<Parcel> parcels;
     std::vector<BoundaryPoint> points;
     std::vector<Decoy> decoys;
+    std::vector<ExtraPatch> extraPatches;
     Point2 low;
     Point2 high;
 };
