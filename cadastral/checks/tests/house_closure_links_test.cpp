@@ -10,7 +10,7 @@
 #include <string>
 
 #include "generated_town.h"
-#include "browser/byte_stream.h"
+#include "browser/exported_items.h"
 #include "browser/info_item.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
@@ -31,47 +31,13 @@
 
 namespace {
 
-// The image the browser stored under "QV_INDEX"/"Tallyview": group 90 the length, 310 the chunks.
-std::vector<std::uint8_t> StoredImage() {
-    std::vector<std::uint8_t> image;
-    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-    AcDbDictionary* named = nullptr;
-    if (db->getNamedObjectsDictionary(named, AcDb::kForRead) != Acad::eOk) return image;
-    AcDbObject* object = nullptr;
-    if (named->getAt("QV_INDEX", object, AcDb::kForRead) == Acad::eOk) {
-        auto* index = AcDbDictionary::cast(object);
-        AcDbObject* record = nullptr;
-        if (index != nullptr && index->getAt("Tallyview", record, AcDb::kForRead) == Acad::eOk) {
-            resbuf* chain = nullptr;
-            if (auto* xrecord = AcDbXrecord::cast(record); xrecord != nullptr && xrecord->rbChain(&chain) == Acad::eOk) {
-                for (resbuf* rb = chain; rb != nullptr; rb = rb->rbnext) {
-                    if (rb->restype == 310) {
-                        const auto* bytes = reinterpret_cast<const std::uint8_t*>(rb->resval.rbinary.buf);
-                        image.insert(image.end(), bytes, bytes + rb->resval.rbinary.clen);
-                    }
-                }
-                acutRelRb(chain);
-            }
-            record->close();
-        }
-        object->close();
-    }
-    named->close();
-    return image;
-}
-
 // The browser's findings of the check, as the bar exports them into the current drawing: one
 // handle per entry (an empty set when an entry links something else); nothing when the browser
 // has no such item.
 std::optional<std::vector<std::string>> ExportedFindings() {
-    platform::ui::AnswerQueue& queue = *platform::ui::UseAnswerQueue();
-    queue.Push(platform::ui::BoxAnswer(IDOK));  // "将信息导出到当前图形中？"
-    platform::ui::UiDriver ui(acedGetAcadFrame()->m_hWnd);
-    if (!ui.Click(209)) return std::nullopt;
-    CByteStream stream(StoredImage());
-    std::vector<CInfoItem> items;
-    if (!ReadInfoItems(stream, items)) return std::nullopt;
-    for (const CInfoItem& item : items) {
+    const auto items = browser_testing::ExportedItems(*platform::ui::UseAnswerQueue());
+    if (!items) return std::nullopt;
+    for (const CInfoItem& item : *items) {
         if (item.Title() != "房屋闭合检查") continue;
         std::vector<std::string> handles;
         for (std::size_t i = 0; i < item.EntryCount(); ++i) {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/byte_stream.h"
+#include "browser/exported_items.h"
 #include "browser/info_item.h"
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/feature_codes.h"
@@ -102,42 +102,12 @@ protected:
     // The browser's items, exported into the drawing as a person does it and read back.
     Findings Exported() {
         Findings findings;
-        answers->Push(platform::ui::BoxAnswer(IDOK));
-        platform::ui::UiDriver ui(acedGetAcadFrame()->m_hWnd);
-        if (!ui.Click(209)) return findings;
-        std::vector<std::uint8_t> image;
-        AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-        AcDbDictionary* named = nullptr;
-        if (db->getNamedObjectsDictionary(named, AcDb::kForRead) != Acad::eOk) return findings;
-        AcDbObject* index = nullptr;
-        if (named->getAt("QV_INDEX", index, AcDb::kForRead) == Acad::eOk) {
-            AcDbObject* record = nullptr;
-            if (auto* dict = AcDbDictionary::cast(index); dict && dict->getAt("Tallyview", record, AcDb::kForRead) == Acad::eOk) {
-                resbuf* chain = nullptr;
-                if (auto* x = AcDbXrecord::cast(record); x && x->rbChain(&chain) == Acad::eOk) {
-                    for (resbuf* rb = chain; rb != nullptr; rb = rb->rbnext)
-                        if (rb->restype == 310) {
-                            const auto* bytes = reinterpret_cast<const std::uint8_t*>(rb->resval.rbinary.buf);
-                            image.insert(image.end(), bytes, bytes + rb->resval.rbinary.clen);
-                        }
-                    acutRelRb(chain);
-                }
-                record->close();
-            }
-            index->close();
-        }
-        named->close();
-        CByteStream stream(image);
-        std::vector<CInfoItem> items;
-        if (!ReadInfoItems(stream, items)) return findings;
-        for (const CInfoItem& item : items) {
+        const auto items = browser_testing::ExportedItems(*answers);
+        if (!items) return findings;
+        for (const CInfoItem& item : *items) {
             std::vector<Finding>& list = findings[item.Title()];
             for (std::size_t i = 0; i < item.EntryCount(); ++i) {
-                const std::size_t from = static_cast<std::size_t>(item.TextPositions()[i]);
-                const std::size_t to = static_cast<std::size_t>(item.TextPositions()[i + 1]);
-                std::string text = item.Text().substr(from, to - from);
-                while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-                list.push_back({text, item.HandleLists()[i]});
+                list.push_back({browser_testing::EntryText(item, i), item.HandleLists()[i]});
             }
         }
         return findings;

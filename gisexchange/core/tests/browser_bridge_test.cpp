@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/byte_stream.h"
+#include "browser/exported_items.h"
 #include "browser/info_item.h"
 #include "drawingutil/coded_entities.h"
 #include "platform/cad/ads_entity.h"
@@ -29,35 +29,6 @@ namespace {
 
 const char* const kTitle = "转换报告";
 
-// The image the browser stores in the drawing under "QV_INDEX"/"Tallyview" (group 310 chunks).
-std::vector<std::uint8_t> StoredImage() {
-    std::vector<std::uint8_t> image;
-    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-    AcDbDictionary* named = nullptr;
-    if (db->getNamedObjectsDictionary(named, AcDb::kForRead) != Acad::eOk)
-        return image;
-    AcDbObject* object = nullptr;
-    if (named->getAt("QV_INDEX", object, AcDb::kForRead) == Acad::eOk) {
-        AcDbObject* record = nullptr;
-        auto* index = AcDbDictionary::cast(object);
-        if (index != nullptr && index->getAt("Tallyview", record, AcDb::kForRead) == Acad::eOk) {
-            resbuf* chain = nullptr;
-            if (auto* x = AcDbXrecord::cast(record); x != nullptr && x->rbChain(&chain) == Acad::eOk) {
-                for (resbuf* rb = chain; rb != nullptr; rb = rb->rbnext)
-                    if (rb->restype == 310) {
-                        const auto* bytes = reinterpret_cast<const std::uint8_t*>(rb->resval.rbinary.buf);
-                        image.insert(image.end(), bytes, bytes + rb->resval.rbinary.clen);
-                    }
-                acutRelRb(chain);
-            }
-            record->close();
-        }
-        object->close();
-    }
-    named->close();
-    return image;
-}
-
 struct Line {
     std::string text;
     std::vector<std::string> handles;
@@ -68,24 +39,15 @@ struct Line {
 std::optional<std::vector<Line>> ReportedLines(platform::ui::AnswerQueue& answers) {
     if (acedCommand(RTSTR, "Kelvo_Show", RTNONE) != RTNORM)
         return std::nullopt;
-    answers.Push(platform::ui::BoxAnswer(IDOK));
-    platform::ui::UiDriver ui(acedGetAcadFrame()->m_hWnd);
-    if (!ui.Click(209))
+    const auto items = browser_testing::ExportedItems(answers);
+    if (!items)
         return std::nullopt;
-    CByteStream stream(StoredImage());
-    std::vector<CInfoItem> items;
-    if (!ReadInfoItems(stream, items))
-        return std::nullopt;
-    for (const CInfoItem& item : items) {
+    for (const CInfoItem& item : *items) {
         if (item.Title() != kTitle)
             continue;
         std::vector<Line> lines;
         for (std::size_t i = 0; i < item.EntryCount(); ++i) {
-            const auto from = static_cast<std::size_t>(item.TextPositions()[i]);
-            const auto to = static_cast<std::size_t>(item.TextPositions()[i + 1]);
-            std::string text = item.Text().substr(from, to - from);
-            while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-                text.pop_back();
+            std::string text = browser_testing::EntryText(item, i);
             if (item.Kinds()[i] != CInfoItem::kObjects)
                 text += " (no set)";
             lines.push_back({text, item.HandleLists()[i]});
