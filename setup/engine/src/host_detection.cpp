@@ -172,6 +172,11 @@ int DetectHostVersions(std::vector<CADVer>& targets, std::vector<CADVer>& instal
             copy.extName = target.extName;
             copy.restart = target.restart;
             copy.version = target.version;
+            // The host's product and ZWCAD version key too: an update picks the profile edit and
+            // the ZWCAD profile key by them.
+            copy.cadProductName = target.cadProductName;
+            copy.cadProduct = target.cadProduct;
+            copy.zwcadVersion = target.zwcadVersion;
             copy.fresh = 0;
             targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(j));
             break;
