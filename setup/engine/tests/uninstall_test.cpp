@@ -16,6 +16,7 @@
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/installed_products.h"
+#include "setup/engine/registry_trees.h"
 #include "setup/engine/shortcuts.h"
 #include "setup/engine/uninstall.h"
 
@@ -132,6 +133,9 @@ protected:
             RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                            static_cast<DWORD>((value.size() + 1) * 2));
         RegCloseKey(key);
+    }
+    static bool DeleteRegistryTreeForTest(const std::u16string& path) {
+        return Setup::DeleteRegistryTree(HKEY_CURRENT_USER, path);
     }
     static bool KeyExists(HKEY hive, const std::u16string& path) {
         HKEY key;
@@ -438,6 +442,22 @@ TEST_F(UninstallTest, WithoutRoomForABackupTheCopyIsRemovedDirectly) {
     EXPECT_FALSE(fs::exists(C("Dero2/x.txt")));
     EXPECT_TRUE(Setup::g_recoveryFiles.empty());
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane"));
+
+    // A standalone product's record lies directly below "Software", which stays even when the
+    // record was all it held.
+    {
+        Setup::InstallInfo standalone;
+        standalone.product = u"Dero Mapper";
+        standalone.description.relatedFile = u"DeroMap.exe";
+        ASSERT_TRUE(DeleteRegistryTreeForTest(u"Software"));
+        Key(HKEY_CURRENT_USER, u"Software\\Dero Mapper", {{u"installfolder", u"C:\\Dero Mapper"}, {u"register", u"Software\\Dero Mapper\\Profiles\\"}});
+        Setup::g_progressWindow = nullptr;
+        standalone.LoadOrRemoveInstallRecord(0);
+        EXPECT_EQ(standalone.installFolder, u"C:\\Dero Mapper");
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"Software\\Dero Mapper"));
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"Software"));
+        Setup::g_progressWindow = g_window;
+    }
 
     // No install folder known at all: nothing is done.
     g_lines.clear();
