@@ -56,7 +56,8 @@ std::vector<std::u16string> SpecialFolders() {
         folders.push_back(windows + u"\\Fonts");
         // Where a fresh machine keeps programs and the users' folders.
         const std::u16string drive = windows.substr(0, 2);
-        for (const char16_t* folder : {u"\\Program Files", u"\\Program Files (x86)", u"\\Documents and Settings", u"\\Users"})
+        for (const char16_t* folder :
+             {u"\\Program Files", u"\\Program Files (x86)", u"\\Documents and Settings", u"\\Users"})
             folders.push_back(drive + folder);
     }
     const DWORD tempLength = GetTempPathW(MAX_PATH, buffer);

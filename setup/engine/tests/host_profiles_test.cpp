@@ -176,7 +176,9 @@ TEST_F(HostsTest, RegistryTreesCopyLongValuesAndRefuseEmptyNames) {
     const std::string dump = Dump("HKEY_CURRENT_USER");
     const auto section = [&](const std::string& key) {
         const std::size_t at = dump.find("[HKEY_CURRENT_USER\\" + key + "]");
-        return at == std::string::npos ? std::string() : dump.substr(at + key.size() + 21, dump.find("\n\n", at) - at - key.size() - 21);
+        if (at == std::string::npos) return std::string();
+        const std::size_t start = at + key.size() + 21;
+        return dump.substr(start, dump.find("\n\n", at) - start);
     };
     EXPECT_FALSE(section("Software\\Copy\\B\\C").empty());
     EXPECT_EQ(section("Software\\Copy\\B\\C"), section("Software\\Tree\\A\\B\\C"));

@@ -126,7 +126,8 @@ protected:
         EngineTest::TearDown();
     }
 
-    static void Key(HKEY hive, const std::u16string& path, std::initializer_list<std::pair<const char16_t*, std::u16string>> values = {}) {
+    using Values = std::initializer_list<std::pair<const char16_t*, std::u16string>>;
+    static void Key(HKEY hive, const std::u16string& path, Values values = {}) {
         HKEY key;
         ASSERT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
         for (const auto& [name, value] : values)
@@ -458,7 +459,8 @@ TEST_F(UninstallTest, WithoutRoomForABackupTheCopyIsRemovedDirectly) {
         standalone.product = u"Dero Mapper";
         standalone.description.relatedFile = u"DeroMap.exe";
         ASSERT_TRUE(DeleteRegistryTreeForTest(u"Software"));
-        Key(HKEY_CURRENT_USER, u"Software\\Dero Mapper", {{u"installfolder", u"C:\\Dero Mapper"}, {u"register", u"Software\\Dero Mapper\\Profiles\\"}});
+        Key(HKEY_CURRENT_USER, u"Software\\Dero Mapper",
+            {{u"installfolder", u"C:\\Dero Mapper"}, {u"register", u"Software\\Dero Mapper\\Profiles\\"}});
         Setup::g_progressWindow = nullptr;
         standalone.LoadOrRemoveInstallRecord(0);
         EXPECT_EQ(standalone.installFolder, u"C:\\Dero Mapper");
@@ -472,7 +474,8 @@ TEST_F(UninstallTest, WithoutRoomForABackupTheCopyIsRemovedDirectly) {
     Setup::InstallInfo unknown;
     unknown.product = u"Nothing Here";
     Run([&] { unknown.UninstallProduct(); });
-    EXPECT_EQ(g_lines, (std::vector<Line>{{1690, 0, u"正在搜索安装信息..."}, {1690, 0, u"无效路径..."}, {1694, 1, u"卸载完成"}}));
+    EXPECT_EQ(g_lines, (std::vector<Line>{
+                           {1690, 0, u"正在搜索安装信息..."}, {1690, 0, u"无效路径..."}, {1694, 1, u"卸载完成"}}));
 }
 
 TEST_F(UninstallTest, FoldersThatAreNotTheProductsOwnAreLeft) {
