@@ -42,8 +42,8 @@ extern std::u16string g_uninstallRecoveryFolder;
 extern std::vector<std::u16string> g_recoveryFiles;
 extern std::vector<std::u16string> g_originFiles;
 
-// The engine's pauses (the worker waits before it unregisters); replaceable by tests and the
-// thread stand-in (null: a plain wait again).
+// The engine's pauses (the worker waits before it unregisters), replaceable so that a waiting
+// worker can be held or woken like any other thread (null: a plain wait again).
 using WaitFunction = void (*)(DWORD milliseconds);
 void SetWaitFunction(WaitFunction wait);
 void WaitMilliseconds(DWORD milliseconds);
