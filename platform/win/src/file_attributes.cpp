@@ -24,11 +24,17 @@ bool StatPath(std::u16string_view path, FilePath& file, struct stat& st) {
     return true;
 }
 
+// A symbolic link stands for a Windows reparse point (a junction or a link).
+DWORD LinkAttribute(const FilePath& file) {
+    struct stat st;
+    return lstat(file.native.c_str(), &st) == 0 && S_ISLNK(st.st_mode) ? FILE_ATTRIBUTE_REPARSE_POINT : 0;
+}
+
 DWORD GetAttributesCore(std::u16string_view path) {
     FilePath file;
     struct stat st;
     if (!StatPath(path, file, st)) return INVALID_FILE_ATTRIBUTES;
-    return AttributesOf(st);
+    return AttributesOf(st) | LinkAttribute(file);
 }
 
 BOOL SetAttributesCore(std::u16string_view path, DWORD attributes) {
@@ -56,7 +62,7 @@ BOOL GetAttributesExCore(std::u16string_view path, GET_FILEEX_INFO_LEVELS level,
     struct stat st;
     if (!StatPath(path, file, st)) return FALSE;
     auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info);
-    data->dwFileAttributes = AttributesOf(st);
+    data->dwFileAttributes = AttributesOf(st) | LinkAttribute(file);
     // Linux keeps no creation time in stat; the change time is the closest it has.
     data->ftCreationTime = ToFileTime(st.st_ctim);
     data->ftLastAccessTime = ToFileTime(st.st_atim);

@@ -20,6 +20,7 @@ namespace {
 struct FoundEntry {
     std::u16string name;
     struct stat st;
+    bool link = false;
 };
 
 struct FindState {
@@ -36,7 +37,7 @@ bool HasWildcard(std::u16string_view text) { return text.find_first_of(u"*?") !=
 // Fills the fields both find-data forms share.
 template <typename Data>
 void FillCommon(const FoundEntry& entry, Data* data) {
-    data->dwFileAttributes = AttributesOf(entry.st);
+    data->dwFileAttributes = AttributesOf(entry.st) | (entry.link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
     data->ftCreationTime = ToFileTime(entry.st.st_ctim);
     data->ftLastAccessTime = ToFileTime(entry.st.st_atim);
     data->ftLastWriteTime = ToFileTime(entry.st.st_mtim);
@@ -89,10 +90,12 @@ LONG Search(std::u16string_view pattern, std::vector<FoundEntry>& entries) {
     while (const dirent* item = readdir(handle)) {
         const std::string_view name = item->d_name;
         if (driveTop && (name == "." || name == "..")) continue;
-        FoundEntry entry{text::Utf8ToUtf16(name), {}};
+        FoundEntry entry{text::Utf8ToUtf16(name), {}, false};
         if (!MatchWildcard(effective, entry.name)) continue;
         const std::string full = dir.native + "/" + std::string(name);
         if (stat(full.c_str(), &entry.st) != 0 && lstat(full.c_str(), &entry.st) != 0) continue;
+        struct stat linkStat;
+        entry.link = lstat(full.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode);
         entries.push_back(std::move(entry));
     }
     closedir(handle);

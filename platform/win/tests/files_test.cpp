@@ -142,6 +142,17 @@ TEST_F(FilesTest, FindListsMatchesSortedWithoutCase) {
     EXPECT_EQ(list(u"C:\\dir\\SUB"), (std::vector<std::u16string>{u"sub"}));
     EXPECT_EQ(list(u"C:\\*"), (std::vector<std::u16string>{u"dir"}));  // no "." at a drive's top
 
+    // A link is reported as a reparse point, by the listing and by the attributes.
+    std::filesystem::create_directory_symlink(C("dir/sub"), C("dir/zlink"));
+    WIN32_FIND_DATAW linked;
+    HANDLE found = FindFirstFileW(u"C:\\dir\\zlink", &linked);
+    ASSERT_NE(found, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(linked.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    FindClose(found);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\dir\\zlink"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\dir\\sub"), FILE_ATTRIBUTE_DIRECTORY);
+    std::filesystem::remove(C("dir/zlink"));
+
     WIN32_FIND_DATAW data;
     EXPECT_EQ(FindFirstFileW(u"C:\\dir\\*.doc", &data), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));

@@ -1,6 +1,7 @@
 #include "engine_support.h"
 
 #include <climits>
+#include <cstring>
 #include <vector>
 
 namespace Setup::detail {
@@ -102,6 +103,103 @@ std::u16string RegKey::SubkeyName(DWORD index) const {
     DWORD length = 256;
     if (RegEnumKeyExW(key_, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) return {};
     return std::u16string(name, length);
+}
+
+bool RegKey::QueryWhole(std::u16string_view name, DWORD* type, std::vector<BYTE>* data) const {
+    if (!key_) return false;
+    const std::u16string n(name);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD size = 0;
+        if (RegQueryValueExW(key_, n.c_str(), nullptr, type, nullptr, &size) != ERROR_SUCCESS) return false;
+        data->assign(size, 0);
+        const LONG result = RegQueryValueExW(key_, n.c_str(), nullptr, type, data->data(), &size);
+        if (result == ERROR_SUCCESS) {
+            data->resize(size);
+            return true;
+        }
+        // The value grew between the two calls: ask again.
+        if (result != ERROR_MORE_DATA) return false;
+    }
+    return false;
+}
+
+bool RegKey::QueryText(std::u16string_view name, std::u16string* text, DWORD* type) const {
+    DWORD valueType = REG_NONE;
+    std::vector<BYTE> data;
+    if (!QueryWhole(name, &valueType, &data) || (valueType != REG_SZ && valueType != REG_EXPAND_SZ)) return false;
+    std::u16string value(data.size() / sizeof(char16_t), u'\0');
+    std::memcpy(value.data(), data.data(), value.size() * sizeof(char16_t));
+    const std::size_t end = value.find(u'\0');
+    if (end != std::u16string::npos) value.resize(end);
+    *text = std::move(value);
+    if (type) *type = valueType;
+    return true;
+}
+
+int RegKey::SubkeyCount() const {
+    DWORD subkeys = 0;
+    if (!key_ || RegQueryInfoKeyW(key_, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return 0;
+    return static_cast<int>(subkeys);
+}
+
+}  // namespace Setup::detail
+
+#include "platform/win/files.h"
+#include "platform/win/folders.h"
+
+namespace Setup::detail {
+
+FindHandle::FindHandle(std::u16string_view pattern) {
+    const std::u16string text(pattern);
+    WIN32_FIND_DATAW data{};
+    handle_ = FindFirstFileW(text.c_str(), &data);
+    if (handle_ != INVALID_HANDLE_VALUE) {
+        firstName_ = data.cFileName;
+        firstAttributes_ = data.dwFileAttributes;
+    }
+}
+
+FindHandle::~FindHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+}
+
+bool FindHandle::Next(std::u16string* name, DWORD* attributes) {
+    if (handle_ == INVALID_HANDLE_VALUE) return false;
+    for (;;) {
+        if (first_) {
+            first_ = false;
+            *name = firstName_;
+            *attributes = firstAttributes_;
+        } else {
+            WIN32_FIND_DATAW data{};
+            if (!FindNextFileW(handle_, &data)) return false;
+            *name = data.cFileName;
+            *attributes = data.dwFileAttributes;
+        }
+        if (*name != u"." && *name != u"..") return true;
+    }
+}
+
+bool IsFolder(std::u16string_view path) {
+    const std::u16string text(path);
+    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(std::u16string_view path) {
+    const std::u16string text(path);
+    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+int MajorRelease(std::u16string_view cadVersion) {
+    return cadVersion.size() < 2 ? 0 : ParseDecimal(cadVersion.substr(1, 2));
 }
 
 }  // namespace Setup::detail

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win/registry.h"
 #include "setup/engine/install_records.h"
@@ -42,6 +43,12 @@ public:
     std::u16string QueryString(std::u16string_view name, DWORD bufferBytes) const;
     // The name of sub-key index (up to 255 characters), or empty.
     std::u16string SubkeyName(DWORD index) const;
+    // The value read whole, whatever its length; false when it is missing.
+    bool QueryWhole(std::u16string_view name, DWORD* type, std::vector<BYTE>* data) const;
+    // A text value read whole (up to its first terminator), with its type; false when it is
+    // missing or not text.
+    bool QueryText(std::u16string_view name, std::u16string* text, DWORD* type = nullptr) const;
+    int SubkeyCount() const;
 
 private:
     HKEY key_ = nullptr;
@@ -71,5 +78,49 @@ inline bool HasRecordNames(const CADVer& d) {
 inline std::u16string InstallRecordKey(const CADVer& d) {
     return d.HasCustomSystemFolder() ? u"Software\\" + d.product : u"software\\quorvane\\install\\" + d.product;
 }
+
+}  // namespace Setup::detail
+
+namespace Setup::detail {
+
+// A folder listing, closed at the end of its scope (also when a stopped worker unwinds).
+class FindHandle {
+public:
+    explicit FindHandle(std::u16string_view pattern);
+    ~FindHandle();
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    // The next entry other than "." and ".."; false at the end.
+    bool Next(std::u16string* name, DWORD* attributes);
+
+private:
+    HANDLE handle_;
+    bool first_ = true;
+    std::u16string firstName_;
+    DWORD firstAttributes_ = 0;
+};
+
+bool IsFolder(std::u16string_view path);
+bool IsFile(std::u16string_view path);
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+// Characters 2 and 3 of a host version key ("R18.0") as a number: the host's major release.
+int MajorRelease(std::u16string_view cadVersion);
+
+}  // namespace Setup::detail
+
+namespace Setup::detail {
+
+// A path as the uninstall compares it: lower case, "\" for "/", no trailing backslash.
+std::u16string Canonical(std::u16string_view path);
+// Whether canonical path lies below canonical folder at a path boundary ("c:\dero" does not hold
+// "c:\dero2\x").
+bool IsBelowFolder(std::u16string_view path, std::u16string_view folder);
+
+// The machine's special folders, canonical: Windows, system32, fonts, program files, temp, the
+// user's folders (from the shell services and the "Shell Folders" keys).
+std::vector<std::u16string> SpecialFolders();
+// A drive, a path not anchored at one, a special folder or a folder holding one: never removed
+// as a whole.
+bool IsProtectedFolder(std::u16string_view path, const std::vector<std::u16string>& specialFolders);
 
 }  // namespace Setup::detail

@@ -62,6 +62,8 @@ void SetShellServices(const ShellServices& services) {
     g_services = services;
 }
 
+ShellServices GetShellServices() { return Services(); }
+
 std::u16string ProfileArguments(std::u16string_view profile) {
     return u"/p " + std::u16string(profile) + u" /nologo acad.dwt";
 }

@@ -31,6 +31,15 @@ public:
     // false when one of the two main keys cannot be created.
     bool RegisterFileType();
 
+    // Makes the product's AutoCAD (or ZWCAD) profile: a copy of one of the host's profiles pointed
+    // at the product's folders and menus, made current, with the values it replaced kept in its
+    // "PreConfig"; then writes the install record. A standalone product gets only its record;
+    // without a profile name nothing changes.
+    void EditAcadProfiles();
+    void EditZwcadProfiles();
+    // The host workspace named after the product, for releases after 17; else empty.
+    std::u16string FormatVersionLabel() const;
+
     std::u16string programFolder;
     CADVer description;
     int fileCount = 0;

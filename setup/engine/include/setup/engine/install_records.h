@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "platform/win/win_types.h"
 
@@ -59,8 +60,34 @@ struct ConfigItem {
     std::array<std::u16string, 7> texts;
 };
 
-// An installed copy as the uninstall finds it.
+// An installed copy as the uninstall finds it. The uninstall worker sets the product and the
+// embedded description (the copy chosen in the wizard) and stores the progress window first.
 struct InstallInfo {
+    // Uninstalls with a backup in the temporary folder + "\derorecovery", from which a cancelled
+    // run is restored; without room for it (or without the folder) falls back to RemoveProduct.
+    void UninstallProduct();
+    // Uninstalls without a backup.
+    void RemoveProduct();
+    // Puts back every file the stopped uninstall moved aside and removes the recovery folder; a
+    // file that cannot be put back is reported and kept there (so is the folder).
+    void RestoreFromRecovery();
+    // 1: reads the install record (or, without one, the uninstall entry) into the texts;
+    // 0: also removes the records, the file type and the host profile.
+    void LoadOrRemoveInstallRecord(int mode);
+    // Removes the files listed in the copy's installed "setup.xml"; true when it listed more than
+    // two.
+    bool DeleteInstalledFiles();
+    std::u16string GetProductSystemFolder() const;
+    // Moves a file aside while a recovery folder is set (else deletes it), then removes the
+    // folders it emptied up to the install folder. False when the file is still there.
+    bool RemoveFileToRecovery(std::u16string_view path);
+    // Copies source to destination and deletes the source once the copy stands; with record set
+    // the pair is recorded for the restore before anything moves. Returns whether it copied.
+    bool MoveFileRecorded(std::u16string_view source, std::u16string_view destination, bool record);
+    // Removes a file or a folder tree, a line per file. Never a drive, a special folder or a folder
+    // holding one, and never through a link. True when the path is gone.
+    bool DeletePathWithProgress(std::u16string_view path);
+
     std::u16string registerPath;         // register
     std::u16string product;              // key name of the install record and uninstall entry
     std::u16string installFolder;        // installfolder

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/win_types.h"
 #include "setup/engine/install_records.h"
 
 namespace Setup {
@@ -32,6 +33,20 @@ extern std::vector<std::u16string> g_installedFiles;
 extern std::u16string g_desktopShortcutPath;
 extern std::u16string g_startMenuFolder;
 extern std::u16string g_startMenuShortcutPath;
+
+// The uninstall's recovery folder (the temporary folder + "\derorecovery") while an uninstall
+// with backup runs, else empty; files are moved aside only while it is set.
+extern std::u16string g_uninstallRecoveryFolder;
+// Where each moved file went (g_recoveryFiles[i]) and where it came from (g_originFiles[i]),
+// kept in step; a restore after a cancelled uninstall puts them back.
+extern std::vector<std::u16string> g_recoveryFiles;
+extern std::vector<std::u16string> g_originFiles;
+
+// The engine's pauses (the worker waits before it unregisters), replaceable so that a waiting
+// worker can be held or woken like any other thread (null: a plain wait again).
+using WaitFunction = void (*)(DWORD milliseconds);
+void SetWaitFunction(WaitFunction wait);
+void WaitMilliseconds(DWORD milliseconds);
 
 // Local time, for the records' "time" values.
 struct LocalTime {

@@ -28,8 +28,12 @@ struct ShellServices {
     // Created when missing.
     std::u16string (*appDataFolder)() = nullptr;
     void (*notifyPathChanged)(std::u16string_view path) = nullptr;
+    // A special folder by its shell number (the CSIDL values: 0x10 the desktop, 0x26 the program
+    // files...), empty when the machine has none; the uninstall never deletes these.
+    std::u16string (*specialFolder)(int folderId) = nullptr;
 };
 void SetShellServices(const ShellServices& services);
+ShellServices GetShellServices();
 
 // Host arguments that start the product's profile.
 std::u16string ProfileArguments(std::u16string_view profile);

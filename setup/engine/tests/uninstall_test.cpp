@@ -1,0 +1,527 @@
+// Uninstalling a copy that the engine's own record writers laid out, on a worker thread that
+// reports to a recording window; stopping the worker at its safe points and restoring.
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "engine_fixture.h"
+#include "platform/text/encoding.h"
+#include "platform/ui/window_api.h"
+#include "platform/ui/window_system.h"
+#include "platform/win/folders.h"
+#include "platform/win/path_mapping.h"
+#include "platform/win/registry.h"
+#include "setup/cabinet/progress_messages.h"
+#include "setup/engine/install_engine.h"
+#include "setup/engine/installed_products.h"
+#include "setup/engine/registry_trees.h"
+#include "setup/engine/shortcuts.h"
+#include "setup/engine/uninstall.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using dero::testing::ReadFile;
+using dero::testing::WriteFile;
+using enginetest::EngineTest;
+
+constexpr UINT kWake = WM_APP + 3;
+
+struct Line {
+    UINT msg;
+    WPARAM wParam;
+    std::u16string text;
+    bool operator==(const Line&) const = default;
+};
+void PrintTo(const Line& line, std::ostream* out) {
+    *out << line.msg << " " << line.wParam << " " << platform::text::Utf16ToUtf8(line.text);
+}
+std::vector<Line> g_lines;  // written by the window's thread only
+HWND g_window = nullptr;
+
+// A progress page in small: keeps each message and frees its text, as the pages do.
+LRESULT PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg >= Setup::WM_SETUP_STATUS && msg <= Setup::WM_SETUP_REGISTERING) {
+        if (msg == Setup::WM_SETUP_RANGE) {
+            g_lines.push_back({msg, wParam, {}});
+            return 0;
+        }
+        auto* text = reinterpret_cast<WCHAR*>(lParam);
+        g_lines.push_back({msg, wParam, text ? std::u16string(text) : u"<null>"});
+        delete[] text;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// Parks the uninstall worker at its n'th safe point (a message to the page) until released.
+thread_local bool t_parkable = false;
+std::mutex g_parkMutex;
+std::condition_variable g_parkWake;
+unsigned g_parkAt = 0;
+unsigned g_safePoints = 0;
+bool g_parked = false;
+bool g_released = false;
+
+void ParkHook() {
+    if (!t_parkable) return;
+    std::unique_lock lock(g_parkMutex);
+    if (++g_safePoints != g_parkAt) return;
+    g_parked = true;
+    PostMessageW(g_window, kWake, 0, 0);
+    g_parkWake.wait(lock, [] { return g_released; });
+}
+
+bool SaveLink(const Setup::ShellLinkData& link, std::u16string_view path) {
+    WriteFile(platform::win::MapToLinux(path), platform::text::Utf16ToUtf8(link.target + u"|" + link.arguments));
+    return true;
+}
+
+std::u16string SpecialFolder(int id) {
+    switch (id) {
+        case 0x10: return u"C:\\Users\\Surveyor\\Desktop";
+        case 0x02: return u"C:\\Users\\Surveyor\\Start Menu\\Programs";
+        case 0x1A: return u"C:\\Users\\Surveyor\\AppData";
+        case 0x26: return u"C:\\Program Files";
+        default: return u"";
+    }
+}
+
+class UninstallTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        static const bool registered = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &PageProc;
+            wc.lpszClassName = "uninstallpage";
+            return RegisterClassA(&wc) != FALSE;
+        }();
+        ASSERT_TRUE(registered);
+        g_window = CreateWindowExA(0, "uninstallpage", "page", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(g_window);
+        g_lines.clear();
+        Setup::ShellServices services;
+        services.saveLink = &SaveLink;
+        services.desktopFolder = []() -> std::u16string { return u"C:\\Users\\Surveyor\\Desktop"; };
+        services.appDataFolder = []() -> std::u16string { return u"C:\\Users\\Surveyor\\AppData"; };
+        services.specialFolder = &SpecialFolder;
+        Setup::SetShellServices(services);
+        Setup::SetWaitFunction([](DWORD) {});
+        platform::ui::SetSafePointHook(&ParkHook);
+        platform::win::SetFreeDiskSpaceOverride(std::uint64_t{1} << 40);
+    }
+    void TearDown() override {
+        platform::ui::SetSafePointHook(nullptr);
+        platform::win::SetFreeDiskSpaceOverride(std::nullopt);
+        Setup::SetWaitFunction(nullptr);
+        Setup::SetShellServices({});
+        Setup::g_progressWindow = nullptr;
+        Setup::g_uninstallRecoveryFolder.clear();
+        Setup::g_recoveryFiles.clear();
+        Setup::g_originFiles.clear();
+        DestroyWindow(g_window);
+        EngineTest::TearDown();
+    }
+
+    using Values = std::initializer_list<std::pair<const char16_t*, std::u16string>>;
+    static void Key(HKEY hive, const std::u16string& path, Values values = {}) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExW(hive, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+        for (const auto& [name, value] : values)
+            RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * 2));
+        RegCloseKey(key);
+    }
+    static bool DeleteRegistryTreeForTest(const std::u16string& path) {
+        return Setup::DeleteRegistryTree(HKEY_CURRENT_USER, path);
+    }
+    static bool KeyExists(HKEY hive, const std::u16string& path) {
+        HKEY key;
+        if (RegOpenKeyExW(hive, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        RegCloseKey(key);
+        return true;
+    }
+    static std::u16string Default(const std::u16string& path) {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return u"<no key>";
+        char16_t buffer[256] = {};
+        DWORD size = sizeof buffer - 2;
+        RegQueryValueExW(key, u"", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+        RegCloseKey(key);
+        return buffer;
+    }
+
+    static constexpr char16_t kProfiles[] = u"Software\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles";
+
+    // An AutoCAD 2010 install of "Dero Pelgar" into C:\Dero, written by the engine's own steps:
+    // files, the installed "setup.xml", the profile, the records, the shortcuts, a file type.
+    Setup::CADVer LayOutInstall() {
+        fs::remove_all(Root());
+        platform::win::SetRoot(Root());
+        fs::create_directories(C("Setup"));
+        fs::create_directories(C("Temp"));
+        fs::create_directories(C("Windows/system32"));
+        fs::create_directories(C("Users/Surveyor/Desktop"));
+        fs::create_directories(C("Users/Surveyor/Start Menu/Programs"));
+        Key(HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+            {{u"Programs", u"C:\\Users\\Surveyor\\Start Menu\\Programs"}, {u"Desktop", u"C:\\Users\\Surveyor\\Desktop"}});
+        Key(HKEY_CURRENT_USER, std::u16string(kProfiles), {{u"", u"Survey"}});
+        Key(HKEY_CURRENT_USER, std::u16string(kProfiles) + u"\\<<Unnamed Profile>>\\General", {{u"ACAD", u"C:\\acad"}});
+        Key(HKEY_CURRENT_USER, std::u16string(kProfiles) + u"\\Survey\\General", {{u"ACAD", u"C:\\survey"}});
+        Key(HKEY_CLASSES_ROOT, u".dpk", {{u"", u"dpkfile"}});
+        Key(HKEY_CLASSES_ROOT, u"dpkfile\\shell\\open\\command", {{u"", u"x"}});
+        Key(HKEY_CLASSES_ROOT, u".txt", {{u"", u"txtfile"}});
+
+        const std::vector<std::pair<std::string, std::string>> files = {
+            {"Dero/Bin/a.arx", "arx"}, {"Dero/Bin/Sub/B.DWG", "dwg"}, {"Dero/readme.txt", "readme"},
+            {"Program Files/AutoCAD 2010/dero.arx", "component"}, {"Dero2/x.txt", "beside"}};
+        Setup::g_installedFiles.clear();
+        for (const auto& [path, bytes] : files) {
+            WriteFile(C(path), bytes);
+            std::u16string windows = u"C:\\" + platform::text::Utf8ToUtf16(path);
+            std::replace(windows.begin(), windows.end(), u'/', u'\\');
+            Setup::g_installedFiles.push_back(windows);
+        }
+        WriteFile(C("Dero/system/setup.exe"), "setup");
+        WriteFile(C("Dero/user.dwg"), "the user's own drawing");
+        WriteFile(C("Program Files/AutoCAD 2010/acad.exe"), "host");
+
+        Setup::InstallEngine engine;
+        Setup::CADVer& d = engine.description;
+        d.cadFolder = u"C:\\Program Files\\AutoCAD 2010";
+        d.cadRegistryKey = u"Software\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
+        d.cadVersion = u"R16.2";
+        d.cadProduct = u"AutoCAD 2010";
+        d.installFolder = u"C:\\Dero";
+        d.profileName = u"Dero";
+        d.product = u"Dero Pelgar";
+        d.picture = u"120";
+        d.iconFile = u"dero.ico";
+        d.version = u"Dero 9";
+        d.extName = u"dpk";
+        engine.fileCount = 5;
+        engine.WriteXmlInstallRecord();
+        engine.EditAcadProfiles();
+        engine.WriteUninstallEntry();
+        engine.CreateShortcuts();
+        Setup::AddQuickLaunchShortcut(d);
+        Setup::g_installedFiles.clear();
+        Setup::g_desktopShortcutPath.clear();
+        Setup::g_startMenuShortcutPath.clear();
+        EXPECT_EQ(Default(kProfiles), u"Dero");
+        return d;
+    }
+
+    // Every file and folder below C:\, with the files' bytes.
+    std::map<std::string, std::string> Tree() const {
+        std::map<std::string, std::string> tree;
+        for (const auto& entry : fs::recursive_directory_iterator(C("")))
+            tree[entry.path().string().substr(C("").size())] = entry.is_directory() ? "<folder>" : ReadFile(entry.path());
+        return tree;
+    }
+
+    // The registry's hive files as they stand.
+    std::map<std::string, std::string> Hives() const {
+        std::map<std::string, std::string> hives;
+        for (const auto& entry : fs::directory_iterator(Root() + "/registry"))
+            hives[entry.path().filename().string()] = ReadFile(entry.path());
+        return hives;
+    }
+
+    // Runs work on a worker thread while this thread handles the page's messages, until it ends
+    // or parks.
+    void Pump(const std::function<bool()>& until) {
+        MSG msg;
+        while (!until() && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+    }
+    std::thread Start(const std::function<void()>& work, std::atomic<bool>* done, bool parkable) {
+        return std::thread([work, done, parkable] {
+            t_parkable = parkable;
+            work();
+            *done = true;
+            PostMessageW(g_window, kWake, 0, 0);
+        });
+    }
+    void Run(const std::function<void()>& work) {
+        std::atomic<bool> done{false};
+        std::thread worker = Start(work, &done, false);
+        Pump([&] { return done.load(); });
+        worker.join();
+    }
+
+    // Uninstalls on a worker parked at its n'th safe point. False when it finished before.
+    bool UninstallParkedAt(unsigned n, Setup::InstallInfo& info, std::atomic<bool>& done, std::thread& worker) {
+        {
+            std::lock_guard lock(g_parkMutex);
+            g_parkAt = n;
+            g_safePoints = 0;
+            g_parked = false;
+            g_released = false;
+        }
+        Setup::g_progressWindow = g_window;
+        worker = Start([&info] { info.UninstallProduct(); }, &done, true);
+        Pump([&] {
+            std::lock_guard lock(g_parkMutex);
+            return g_parked || done.load();
+        });
+        std::lock_guard lock(g_parkMutex);
+        return g_parked;
+    }
+    // Lets the parked worker go on to its end.
+    void Release(std::atomic<bool>& done, std::thread& worker) {
+        {
+            std::lock_guard lock(g_parkMutex);
+            g_released = true;
+        }
+        g_parkWake.notify_all();
+        Pump([&] { return done.load(); });
+        worker.join();
+    }
+
+    static Setup::InstallInfo Chosen(const Setup::CADVer& d) {
+        Setup::InstallInfo info;
+        info.product = d.product;
+        info.description = d;
+        return info;
+    }
+};
+
+TEST_F(UninstallTest, UninstallWithBackupRemovesTheCopyInOrder) {
+    const Setup::CADVer d = LayOutInstall();
+    Key(HKEY_CURRENT_USER, u"Software\\Other", {{u"a", u"b"}});
+    Setup::InstallInfo info = Chosen(d);
+    std::atomic<bool> done{false};
+    std::thread worker;
+    // Parked at the registering message, the files are in the recovery folder, at their paths
+    // below the install folder in lower case; files from elsewhere have a branch of their own.
+    ASSERT_TRUE(UninstallParkedAt(10, info, done, worker));
+    EXPECT_EQ(g_lines.back().text, u"正在取消注册...");
+    const std::string recovery = C("Temp/derorecovery/");
+    EXPECT_EQ(ReadFile(recovery + "bin/a.arx"), "arx");
+    EXPECT_EQ(ReadFile(recovery + "bin/sub/b.dwg"), "dwg");
+    EXPECT_EQ(ReadFile(recovery + "system/setup.xml").substr(0, 5), "<?xml");
+    EXPECT_EQ(ReadFile(recovery + "~outside/c/program files/autocad 2010/dero.arx"), "component");
+    EXPECT_EQ(ReadFile(recovery + "~outside/c/dero2/x.txt"), "beside");
+    EXPECT_FALSE(fs::exists(C("Dero/Bin")));
+    EXPECT_FALSE(fs::exists(C("Dero/system")));
+    EXPECT_EQ(ReadFile(C("Dero/user.dwg")), "the user's own drawing");
+    EXPECT_TRUE(fs::exists(C("Dero2")));  // emptied, but not the install folder's to remove
+    EXPECT_EQ(Setup::g_recoveryFiles.size(), 7u);
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane\\install\\Dero Pelgar"));
+    Release(done, worker);
+
+    const std::u16string desktop = u"C:\\Users\\Surveyor\\Desktop\\Dero 9.lnk";
+    const std::u16string startMenu = u"C:\\Users\\Surveyor\\Start Menu\\Programs\\Dero 地籍测绘系统\\Dero 9.lnk";
+    const std::vector<Line> expected = {
+        {1690, 0, u"正在搜索安装信息..."},
+        {1693, 8, u""},
+        {1691, 0, u"准备删除文件..."},
+        {1691, 1, u"正在删除 C:\\Dero\\Bin\\a.arx..."},
+        {1691, 2, u"正在删除 C:\\Dero\\Bin\\Sub\\B.DWG..."},
+        {1691, 3, u"正在删除 C:\\Dero\\readme.txt..."},
+        {1691, 4, u"正在删除 C:\\Program Files\\AutoCAD 2010\\dero.arx..."},
+        {1691, 5, u"正在删除 C:\\Dero2\\x.txt..."},
+        {1691, 6, u"正在取消注册..."},
+        {1695, 0, u"取消注册..."},
+        {1691, 7, u"正在删除启动菜单..."},
+        {1691, 8, u"正在删除" + startMenu + u"..."},
+        {1691, 9, u"正在删除快捷方式..."},
+        {1691, 10, u"正在删除 文件" + desktop + u"..."},
+        {1691, 11, u"正在清除文件..."},
+        {1694, 1, u"卸载完成"},
+    };
+    EXPECT_EQ(g_lines, expected);
+
+    // Records, file type, profile and shortcuts are gone, and the profile current before the
+    // install is current again.
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::u16string(Setup::kUninstallRoot) + u"\\Dero Pelgar"));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, Setup::kUninstallRoot));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u".dpk"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"dpkfile"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, u".txt"));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, std::u16string(kProfiles) + u"\\Dero"));
+    EXPECT_EQ(Default(kProfiles), u"Survey");
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"software"));
+    EXPECT_FALSE(fs::exists(platform::win::MapToLinux(desktop)));
+    EXPECT_FALSE(fs::exists(platform::win::MapToLinux(startMenu)));
+    EXPECT_FALSE(fs::exists(C("Users/Surveyor/Start Menu/Programs/Dero 地籍测绘系统")));
+    EXPECT_TRUE(fs::exists(C("Users/Surveyor/Start Menu/Programs")));
+    EXPECT_TRUE(fs::exists(C("Users/Surveyor/Desktop")));
+    EXPECT_FALSE(fs::exists(C("Users/Surveyor/AppData/Microsoft/Internet Explorer/Quick Launch/Dero 9.lnk")));
+    EXPECT_TRUE(fs::exists(C("Users/Surveyor/AppData/Microsoft/Internet Explorer/Quick Launch")));
+    EXPECT_FALSE(fs::exists(C("Program Files/AutoCAD 2010/dero.arx")));
+    EXPECT_TRUE(fs::exists(C("Program Files/AutoCAD 2010/acad.exe")));
+    EXPECT_EQ(ReadFile(C("Dero/user.dwg")), "the user's own drawing");
+    EXPECT_FALSE(fs::exists(C("Temp/derorecovery")));
+
+    // The company key stays while it holds something else.
+    const Setup::CADVer again = LayOutInstall();
+    Key(HKEY_CURRENT_USER, u"Software\\Quorvane\\Dero", {{u"Scale", u"500"}});
+    Setup::InstallInfo second = Chosen(again);
+    Setup::g_progressWindow = g_window;
+    Run([&] { second.UninstallProduct(); });
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane\\install"));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane\\Dero"));
+}
+
+TEST_F(UninstallTest, RestoreAfterAStopAnywhereInTheFilePhasePutsEverythingBack) {
+    // A stop at each safe point up to the registering message, and stops between the operations
+    // on one file: after its copy (its deletion fails) and after its deletion (its folder's
+    // removal fails), each parked at the next message.
+    struct Stop {
+        unsigned safePoint;
+        platform::win::FaultKind kind = platform::win::FaultKind::Delete;
+        std::u16string pattern;
+    };
+    std::vector<Stop> stops;
+    for (unsigned n = 1; n <= 10; ++n) stops.push_back({n, platform::win::FaultKind::Delete, u""});
+    stops.push_back({5, platform::win::FaultKind::Delete, u"C:\\Dero\\Bin\\Sub\\B.DWG"});
+    stops.push_back({5, platform::win::FaultKind::Delete, u"C:\\Dero\\Bin\\Sub"});
+    stops.push_back({5, platform::win::FaultKind::Delete, u"C:\\Dero\\Bin"});
+    stops.push_back({7, platform::win::FaultKind::Delete, u"C:\\Program Files\\AutoCAD 2010\\dero.arx"});
+    stops.push_back({9, platform::win::FaultKind::Delete, u"C:\\Dero\\system\\setup.exe"});
+    stops.push_back({9, platform::win::FaultKind::Delete, u"C:\\Dero\\system"});
+
+    for (const Stop& stop : stops) {
+        SCOPED_TRACE(stop.safePoint);
+        SCOPED_TRACE(platform::text::Utf16ToUtf8(stop.pattern));
+        const Setup::CADVer d = LayOutInstall();
+        const std::map<std::string, std::string> before = Tree();
+        const std::map<std::string, std::string> registry = Hives();
+        if (!stop.pattern.empty()) platform::win::InjectFault(stop.kind, stop.pattern);
+
+        Setup::InstallInfo info = Chosen(d);
+        std::atomic<bool> done{false};
+        std::thread worker;
+        ASSERT_TRUE(UninstallParkedAt(stop.safePoint, info, done, worker));
+        platform::win::ClearFaults();
+        g_lines.clear();
+        Setup::InstallInfo restore;
+        Run([&] { restore.RestoreFromRecovery(); });
+        EXPECT_EQ(Tree(), before);
+        EXPECT_EQ(Hives(), registry);
+        ASSERT_FALSE(g_lines.empty());
+        EXPECT_EQ(g_lines.front(), (Line{1695, 0, u"正在恢复..."}));
+        EXPECT_EQ(g_lines.back(), (Line{1694, 1, u"恢复完成"}));
+        Release(done, worker);
+    }
+}
+
+TEST_F(UninstallTest, RestoreKeepsWhatItCannotPutBack) {
+    const Setup::CADVer d = LayOutInstall();
+    Setup::InstallInfo info = Chosen(d);
+    std::atomic<bool> done{false};
+    std::thread worker;
+    ASSERT_TRUE(UninstallParkedAt(10, info, done, worker));
+    platform::win::InjectFault(platform::win::FaultKind::Copy, u"C:\\Dero\\readme.txt");
+    g_lines.clear();
+    Setup::InstallInfo restore;
+    Run([&] { restore.RestoreFromRecovery(); });
+    platform::win::ClearFaults();
+    EXPECT_EQ(ReadFile(C("Temp/derorecovery/readme.txt")), "readme");
+    EXPECT_FALSE(fs::exists(C("Dero/readme.txt")));
+    EXPECT_EQ(ReadFile(C("Dero/Bin/a.arx")), "arx");
+    EXPECT_EQ(ReadFile(C("Dero2/x.txt")), "beside");
+    EXPECT_FALSE(fs::exists(C("Temp/derorecovery/bin/a.arx")));
+    const auto reported = std::find_if(g_lines.begin(), g_lines.end(), [](const Line& l) {
+        return l.text.find(u"C:\\Dero\\readme.txt") != std::u16string::npos && l.text.find(u"无法恢复") == 0;
+    });
+    EXPECT_NE(reported, g_lines.end());
+    Release(done, worker);
+}
+
+TEST_F(UninstallTest, WithoutRoomForABackupTheCopyIsRemovedDirectly) {
+    const Setup::CADVer d = LayOutInstall();
+    platform::win::SetFreeDiskSpaceOverride(0);
+    Setup::InstallInfo info = Chosen(d);
+    Setup::g_progressWindow = g_window;
+    Run([&] { info.UninstallProduct(); });
+    ASSERT_GE(g_lines.size(), 4u);
+    EXPECT_EQ(g_lines[0], (Line{1690, 0, u"正在搜索安装信息..."}));
+    EXPECT_EQ(g_lines[1], (Line{1695, 0, u"磁盘空间不知，安装程序将删除这些文件"}));
+    EXPECT_EQ(g_lines[2], (Line{1690, 0, u"正在查询注册信息..."}));
+    EXPECT_EQ(g_lines[3], (Line{1693, 7, u""}));
+    EXPECT_EQ(g_lines.back(), (Line{1694, 1, u"卸载成功"}));
+    EXPECT_FALSE(fs::exists(C("Temp/derorecovery")));
+    EXPECT_FALSE(fs::exists(C("Dero/Bin")));
+    EXPECT_FALSE(fs::exists(C("Dero2/x.txt")));
+    EXPECT_TRUE(Setup::g_recoveryFiles.empty());
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane"));
+
+    // A standalone product's record lies directly below "Software", which stays even when the
+    // record was all it held.
+    {
+        Setup::InstallInfo standalone;
+        standalone.product = u"Dero Mapper";
+        standalone.description.relatedFile = u"DeroMap.exe";
+        ASSERT_TRUE(DeleteRegistryTreeForTest(u"Software"));
+        Key(HKEY_CURRENT_USER, u"Software\\Dero Mapper",
+            {{u"installfolder", u"C:\\Dero Mapper"}, {u"register", u"Software\\Dero Mapper\\Profiles\\"}});
+        Setup::g_progressWindow = nullptr;
+        standalone.LoadOrRemoveInstallRecord(0);
+        EXPECT_EQ(standalone.installFolder, u"C:\\Dero Mapper");
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"Software\\Dero Mapper"));
+        EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"Software"));
+        Setup::g_progressWindow = g_window;
+    }
+
+    // No install folder known at all: nothing is done.
+    g_lines.clear();
+    Setup::InstallInfo unknown;
+    unknown.product = u"Nothing Here";
+    Run([&] { unknown.UninstallProduct(); });
+    EXPECT_EQ(g_lines, (std::vector<Line>{
+                           {1690, 0, u"正在搜索安装信息..."}, {1690, 0, u"无效路径..."}, {1694, 1, u"卸载完成"}}));
+}
+
+TEST_F(UninstallTest, FoldersThatAreNotTheProductsOwnAreLeft) {
+    // Records naming a drive, the program files or the desktop as the install folder, without a
+    // file list; and a folder holding a link to another folder.
+    for (const std::u16string folder : {u"C:\\", u"C:\\Program Files", u"c:/users/surveyor/desktop/", u"C:\\Users",
+                                        u"C:\\Dero"}) {
+        SCOPED_TRACE(platform::text::Utf16ToUtf8(folder));
+        Setup::CADVer d = LayOutInstall();
+        fs::remove(C("Dero/system/setup.xml"));
+        WriteFile(C("Program Files/Other/keep.exe"), "other");
+        WriteFile(C("Users/Surveyor/Desktop/notes.txt"), "notes");
+        WriteFile(C("Elsewhere/data.txt"), "data");
+        fs::create_directory_symlink(C("Elsewhere"), C("Dero/linked"));
+        HKEY record;
+        ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"software\\quorvane\\install\\Dero Pelgar", 0, KEY_WRITE, &record),
+                  ERROR_SUCCESS);
+        RegSetValueExW(record, u"installfolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                       static_cast<DWORD>((folder.size() + 1) * 2));
+        RegCloseKey(record);
+
+        Setup::InstallInfo info = Chosen(d);
+        Setup::g_progressWindow = g_window;
+        g_lines.clear();
+        Run([&] { info.UninstallProduct(); });
+        EXPECT_EQ(g_lines.back(), (Line{1694, 1, u"卸载完成"}));
+        EXPECT_EQ(ReadFile(C("Program Files/Other/keep.exe")), "other");
+        EXPECT_EQ(ReadFile(C("Program Files/AutoCAD 2010/acad.exe")), "host");
+        EXPECT_EQ(ReadFile(C("Users/Surveyor/Desktop/notes.txt")), "notes");
+        EXPECT_EQ(ReadFile(C("Elsewhere/data.txt")), "data");
+        EXPECT_TRUE(fs::exists(C("Windows/system32")));
+        EXPECT_TRUE(fs::exists(C("Setup")));
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane"));
+        if (folder == u"C:\\Dero") {
+            // The product's own folder goes, all but the link (and so the folder holding it).
+            EXPECT_FALSE(fs::exists(C("Dero/Bin")));
+            EXPECT_FALSE(fs::exists(C("Dero/user.dwg")));
+            EXPECT_TRUE(fs::is_symlink(C("Dero/linked")));
+        } else {
+            EXPECT_EQ(ReadFile(C("Dero/Bin/a.arx")), "arx");
+            const bool told = std::any_of(g_lines.begin(), g_lines.end(), [](const Line& l) {
+                return l.text.find(u"是系统文件夹，未删除") != std::u16string::npos;
+            });
+            EXPECT_TRUE(told);
+        }
+    }
+}
+
+}  // namespace
