@@ -33,18 +33,9 @@ LocalTime SystemLocalTime() {
     return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
 }
 
-void PlainWait(DWORD milliseconds) {
-    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&remaining, &remaining) != 0) {
-    }
-}
-
-std::atomic<WaitFunction> g_wait{&PlainWait};
 
 }  // namespace
 
-void SetWaitFunction(WaitFunction wait) { g_wait.store(wait ? wait : &PlainWait); }
-void WaitMilliseconds(DWORD milliseconds) { g_wait.load()(milliseconds); }
 
 void SetLocalTimeSource(LocalTimeSource source) { g_timeSource.store(source); }
 

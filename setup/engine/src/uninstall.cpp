@@ -7,6 +7,7 @@
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
 #include "platform/win/registry.h"
+#include "platform/win/threads.h"
 #include "platform/xml/dom_document.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/disk_space.h"
@@ -376,7 +377,7 @@ void InstallInfo::UninstallProduct() {
             RemoveFiles(*this);
 
             Advance(u"正在取消注册...");
-            WaitMilliseconds(2000);
+            Sleep(2000);
             // From here on the page has disabled Cancel, so the moved files are no longer needed
             // for a restore; until then a stopped run can still be put back.
             Send(WM_SETUP_REGISTERING, 0, u"取消注册...");

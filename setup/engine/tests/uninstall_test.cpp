@@ -10,6 +10,7 @@
 #include "platform/text/encoding.h"
 #include "platform/ui/window_api.h"
 #include "platform/ui/window_system.h"
+#include "platform/win/clock.h"
 #include "platform/win/folders.h"
 #include "platform/win/path_mapping.h"
 #include "platform/win/registry.h"
@@ -109,14 +110,14 @@ protected:
         services.appDataFolder = []() -> std::u16string { return u"C:\\Users\\Surveyor\\AppData"; };
         services.specialFolder = &SpecialFolder;
         Setup::SetShellServices(services);
-        Setup::SetWaitFunction([](DWORD) {});
+        platform::win::UseVirtualClock(true);  // the worker's pause passes at once
         platform::ui::SetSafePointHook(&ParkHook);
         platform::win::SetFreeDiskSpaceOverride(std::uint64_t{1} << 40);
     }
     void TearDown() override {
         platform::ui::SetSafePointHook(nullptr);
         platform::win::SetFreeDiskSpaceOverride(std::nullopt);
-        Setup::SetWaitFunction(nullptr);
+        platform::win::UseVirtualClock(false);
         Setup::SetShellServices({});
         Setup::g_progressWindow = nullptr;
         Setup::g_uninstallRecoveryFolder.clear();

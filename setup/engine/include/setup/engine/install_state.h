@@ -42,12 +42,6 @@ extern std::u16string g_uninstallRecoveryFolder;
 extern std::vector<std::u16string> g_recoveryFiles;
 extern std::vector<std::u16string> g_originFiles;
 
-// The engine's pauses (the worker waits before it unregisters), replaceable so that a waiting
-// worker can be held or woken like any other thread (null: a plain wait again).
-using WaitFunction = void (*)(DWORD milliseconds);
-void SetWaitFunction(WaitFunction wait);
-void WaitMilliseconds(DWORD milliseconds);
-
 // Local time, for the records' "time" values.
 struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
