@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "com_support.h"
 #include "engine_support.h"
 #include "platform/text/format.h"
 #include "platform/xml/dom_document_object.h"

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "com_support.h"
 #include "engine_support.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
