@@ -1,5 +1,6 @@
 // The document object on a private mapped root.
 #include "platform/xml/dom_document.h"
+#include "platform/xml/dom_document_object.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include "testing/temp_folder.h"
 
 namespace {
+
+// An interface the document object does not have.
+constexpr IID IID_IPersistLikeNothing = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 using platform::xml::DomDocument;
 using platform::xml::DomNode;
@@ -170,11 +174,46 @@ TEST_F(DomDocumentTest, BuildsAndSavesADocumentInAppendOrder) {
     EXPECT_NE(doc.save(u""), S_OK);
 }
 
-TEST_F(DomDocumentTest, CreationCanBeMadeToFail) {
-    EXPECT_NE(platform::xml::CreateDomDocument(), nullptr);
+TEST_F(DomDocumentTest, ObjectsAreMadeByClassIdThroughCom) {
+    IDomDocumentObject* object = nullptr;
+    // Not before the thread initialised COM.
+    EXPECT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
+                               reinterpret_cast<void**>(&object)),
+              CO_E_NOTINITIALIZED);
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
+                               reinterpret_cast<void**>(&object)),
+              S_OK);
+    ASSERT_NE(object, nullptr);
+    ASSERT_TRUE(object->Document().loadXML("<Root a=\"1\"/>"));
+
+    // Each object has a document of its own; the document lives as long as a reference does.
+    IDomDocumentObject* other = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
+                               reinterpret_cast<void**>(&other)),
+              S_OK);
+    EXPECT_TRUE(other->Document().documentElement().IsNull());
+    EXPECT_EQ(other->Release(), 0u);
+    IUnknown* unknown = nullptr;
+    ASSERT_EQ(object->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+    EXPECT_EQ(object->Release(), 1u);
+    IDomDocumentObject* again = nullptr;
+    ASSERT_EQ(unknown->QueryInterface(IID_IDomDocumentObject, reinterpret_cast<void**>(&again)), S_OK);
+    EXPECT_EQ(again->Document().documentElement().nodeName(), u"Root");
+    EXPECT_EQ(again->Release(), 1u);
+    void* nothing = &other;
+    EXPECT_EQ(unknown->QueryInterface(IID_IPersistLikeNothing, &nothing), E_NOINTERFACE);
+    EXPECT_EQ(nothing, nullptr);
+    EXPECT_EQ(unknown->Release(), 0u);
+
+    // A document that cannot be made leaves the caller without an object.
     platform::xml::FailDocumentCreation(true);
-    EXPECT_EQ(platform::xml::CreateDomDocument(), nullptr);
+    object = reinterpret_cast<IDomDocumentObject*>(&other);
+    EXPECT_TRUE(FAILED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
+                                        reinterpret_cast<void**>(&object))));
+    EXPECT_EQ(object, nullptr);
     platform::xml::FailDocumentCreation(false);
+    CoUninitialize();
 }
 
 }  // namespace

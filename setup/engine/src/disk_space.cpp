@@ -3,13 +3,20 @@
 #include <atomic>
 #include <string>
 
-#include "platform/win/folders.h"
+#include "platform/win/modules.h"
 
 namespace Setup {
 namespace {
 
-// Until the module loader stands, the system call is bound directly.
-GetDiskFreeSpaceExWProc BuiltInLookup() { return &::GetDiskFreeSpaceExW; }
+// The call is looked up rather than imported, so that the program also starts on systems
+// without it. kernel32 is never unloaded, so its export stays valid after the module is freed.
+GetDiskFreeSpaceExWProc BuiltInLookup() {
+    const HMODULE kernel = LoadLibraryW(u"kernel32.dll");
+    if (!kernel) return nullptr;
+    const auto query = reinterpret_cast<GetDiskFreeSpaceExWProc>(GetProcAddress(kernel, "GetDiskFreeSpaceExW"));
+    FreeLibrary(kernel);
+    return query;
+}
 
 std::atomic<DiskFreeSpaceLookup> g_lookup{&BuiltInLookup};
 

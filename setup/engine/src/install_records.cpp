@@ -2,15 +2,16 @@
 
 #include <atomic>
 
+#include "platform/win/system_info.h"
+
 namespace Setup {
 namespace {
 
-std::atomic<ComputerNameQuery> g_computerNameQuery{nullptr};
+std::atomic<ComputerNameQuery> g_computerNameQuery{&GetComputerNameW};
 
 // The computer name for a buffer of 15 characters; a longer name, or none, leaves it empty.
 std::u16string ComputerName() {
     const ComputerNameQuery query = g_computerNameQuery.load();
-    if (!query) return {};
     WCHAR buffer[15] = {};
     DWORD size = 15;
     if (!query(buffer, &size) || size >= 15) return {};
@@ -28,6 +29,6 @@ std::u16string CADVer::GetSystemFolder() const {
     return HasCustomSystemFolder() ? installFolder : installFolder + u"\\system";
 }
 
-void SetComputerNameQuery(ComputerNameQuery query) { g_computerNameQuery.store(query); }
+void SetComputerNameQuery(ComputerNameQuery query) { g_computerNameQuery.store(query ? query : &GetComputerNameW); }
 
 }  // namespace Setup

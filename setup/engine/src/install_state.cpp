@@ -1,7 +1,8 @@
 #include "setup/engine/install_state.h"
 
 #include <atomic>
-#include <ctime>
+
+#include "platform/win/system_time.h"
 
 namespace Setup {
 
@@ -27,10 +28,9 @@ namespace {
 std::atomic<LocalTimeSource> g_timeSource{nullptr};
 
 LocalTime SystemLocalTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    localtime_r(&now, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec};
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
 

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "com_support.h"
 #include "engine_support.h"
 #include "platform/text/format.h"
-#include "platform/xml/dom_document.h"
+#include "platform/xml/dom_document_object.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/installed_products.h"
@@ -60,6 +61,12 @@ bool ReadProfile(const DomNamedNodeMap& a, CADVer* d) {
     return true;
 }
 
+// The system's XML document object, made by its class id for any server context.
+bool CreateDocument(detail::ComRef<IDomDocumentObject>* object) {
+    return SUCCEEDED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
+                                      object->Receive()));
+}
+
 bool IsComponentEntry(const CADVer& d) { return d.componentTarget.size() > 2; }
 
 // An install under an empty product name would write its records into the uninstall root or the
@@ -75,13 +82,15 @@ bool HasUsableNames(const CADVer& d) {
 int LoadSetupXml() {
     g_packageProfiles.clear();
     g_componentEntries.clear();
-    std::unique_ptr<platform::xml::DomDocument> document = platform::xml::CreateDomDocument();
-    if (!document) return 0;
+    const detail::ComScope com;
+    detail::ComRef<IDomDocumentObject> object;
+    if (!CreateDocument(&object)) return 0;
+    platform::xml::DomDocument& document = object->Document();
     if (g_programFolder.empty()) g_programFolder = detail::FolderOf(detail::RunningProgramPath());
 
-    document->put_async(false);
-    if (!document->load(g_programFolder + u"\\setup.xml")) return InstalledCopyFallback();
-    const DomNode root = document->documentElement();
+    document.put_async(false);
+    if (!document.load(g_programFolder + u"\\setup.xml")) return InstalledCopyFallback();
+    const DomNode root = document.documentElement();
     if (root.IsNull()) return 0;
     const DomNamedNodeMap settings = root.attributes();
     // Background colour and picture are required; without them this is no package file.
@@ -113,8 +122,10 @@ int LoadSetupXml() {
 }
 
 void InstallEngine::WriteXmlInstallRecord() {
-    std::unique_ptr<platform::xml::DomDocument> document = platform::xml::CreateDomDocument();
-    if (!document) return;
+    const detail::ComScope com;
+    detail::ComRef<IDomDocumentObject> object;
+    if (!CreateDocument(&object)) return;
+    platform::xml::DomDocument* document = &object->Document();
     DomNode root = document->createElement(u"Root");
     const DomNode declaration =
         document->createProcessingInstruction(u"xml", u"version=\"1.0\" encoding=\"utf-8\"");

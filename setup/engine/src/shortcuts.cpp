@@ -2,9 +2,12 @@
 
 #include <mutex>
 
+#include "com_support.h"
 #include "engine_support.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"
+#include "platform/win/shell.h"
+#include "platform/win/shell_link.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/installed_products.h"
@@ -18,12 +21,53 @@ using detail::RegKey;
 constexpr char16_t kHostStartMenuFolder[] = u"Dero 地籍测绘系统";
 constexpr char16_t kShellFolders[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
+// A shell link object saved at its path.
+bool SaveShellLink(const ShellLinkData& link, std::u16string_view path) {
+    const detail::ComScope com;
+    detail::ComRef<IShellLinkW> shellLink;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shellLink.Receive())))
+        return false;
+    shellLink->SetShowCmd(link.showCommand);
+    shellLink->SetWorkingDirectory(link.workingFolder.c_str());
+    shellLink->SetIconLocation(link.iconPath.c_str(), link.iconIndex);
+    shellLink->SetPath(link.target.c_str());
+    if (!link.arguments.empty()) shellLink->SetArguments(link.arguments.c_str());
+    if (!link.description.empty()) shellLink->SetDescription(link.description.c_str());
+    detail::ComRef<IPersistFile> file;
+    if (FAILED(shellLink->QueryInterface(IID_IPersistFile, file.Receive()))) return false;
+    const std::u16string target(path);
+    return SUCCEEDED(file->Save(target.c_str(), TRUE));
+}
+
+std::u16string SpecialFolder(int csidl, BOOL create) {
+    char16_t path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, path, csidl, create)) return {};
+    return path;
+}
+
+std::u16string UserDesktopFolder() { return SpecialFolder(CSIDL_DESKTOPDIRECTORY, FALSE); }
+std::u16string UserAppDataFolder() { return SpecialFolder(CSIDL_APPDATA, TRUE); }
+
+void NotifyShellOfPath(std::u16string_view path) {
+    const std::u16string item(path);
+    SHChangeNotify(SHCNE_ALLEVENTS, SHCNF_PATHW | SHCNF_FLUSH, item.c_str(), nullptr);
+}
+
 std::mutex g_servicesMutex;
 ShellServices g_services;
 
+// The replaced services, and the shell's own for the others.
 ShellServices Services() {
-    std::lock_guard lock(g_servicesMutex);
-    return g_services;
+    ShellServices services;
+    {
+        std::lock_guard lock(g_servicesMutex);
+        services = g_services;
+    }
+    if (!services.saveLink) services.saveLink = &SaveShellLink;
+    if (!services.desktopFolder) services.desktopFolder = &UserDesktopFolder;
+    if (!services.appDataFolder) services.appDataFolder = &UserAppDataFolder;
+    if (!services.notifyPathChanged) services.notifyPathChanged = &NotifyShellOfPath;
+    return services;
 }
 
 bool IsFile(const std::u16string& path) {
@@ -72,7 +116,6 @@ std::u16string CreateShellLink(std::u16string_view target, std::u16string_view n
                                std::u16string_view workingFolder, std::u16string_view icon,
                                std::u16string_view profile) {
     const ShellServices services = Services();
-    if (!services.saveLink || !services.desktopFolder) return {};
     ShellLinkData link;
     link.target = target;
     link.workingFolder = workingFolder;
@@ -101,7 +144,7 @@ std::u16string CreateShellLink(std::u16string_view target, std::u16string_view n
     DeleteFileW(tempLink.c_str());
     if (!made) return {};
     g_desktopShortcutPath = desktopLink;
-    if (services.notifyPathChanged) services.notifyPathChanged(desktopLink);
+    services.notifyPathChanged(desktopLink);
     return desktopLink;
 }
 
@@ -115,7 +158,7 @@ std::u16string CreateStartMenuLink(std::u16string_view folderName, std::u16strin
     if (!IsFolder(folder) && !CreateDirectoryW(folder.c_str(), nullptr)) return {};
     g_startMenuFolder = folder;
     const std::u16string path = folder + u"\\" + std::u16string(name) + u".lnk";
-    if (!services.saveLink || !services.saveLink(link, path)) return {};
+    if (!services.saveLink(link, path)) return {};
     g_startMenuShortcutPath = path;
     return path;
 }
@@ -158,7 +201,7 @@ void InstallEngine::CreateShortcuts() {
 
 bool AddQuickLaunchShortcut(const CADVer& description) {
     const ShellServices services = Services();
-    if (!detail::HasRecordNames(description) || !services.appDataFolder || g_desktopShortcutPath.empty()) return false;
+    if (!detail::HasRecordNames(description) || g_desktopShortcutPath.empty()) return false;
     const std::u16string appData = WithoutTrailingBackslash(services.appDataFolder());
     if (appData.empty()) return false;
     const std::u16string folder = appData + u"\\Microsoft\\Internet Explorer\\Quick Launch";

@@ -3,7 +3,9 @@
 #include "setup/engine/installed_products.h"
 
 #include "engine_fixture.h"
+#include "platform/win/fault_injection.h"
 #include "platform/win/folders.h"
+#include "platform/win/machine.h"
 #include "platform/win/registry.h"
 #include "setup/engine/disk_space.h"
 
@@ -105,46 +107,34 @@ TEST_F(LookupTest, ReadUninstallEntryMatchesByNameOrByThisProgram) {
     EXPECT_EQ(none.installFolder, u"kept");
 }
 
-std::u16string g_askedDrive;
-
-BOOL HalfAGigabyte(LPCWSTR drive, PULARGE_INTEGER toCaller, PULARGE_INTEGER total, PULARGE_INTEGER totalFree) {
-    g_askedDrive = drive;
-    toCaller->QuadPart = 512ull * 1048576 + 1048575;  // truncated, then one added
-    total->QuadPart = 4096ull * 1048576;
-    totalFree->QuadPart = 600ull * 1048576 + 5;
-    return TRUE;
-}
-
 TEST_F(LookupTest, FreeSpaceQueriesTheDriveOfAPath) {
+    // Drive C: has a little over 512 MB free, drive D: 300 MB.
+    platform::win::MachineFacts facts;
+    facts.freeSpace[u'C'] = 512ull * 1048576 + 1048575;  // truncated, then one added
+    facts.freeSpace[u'D'] = 300ull * 1048576;
+    ASSERT_TRUE(platform::win::WriteMachineFacts(facts));
+    std::filesystem::create_directories(Root() + "/d");
+
     std::uint64_t available = 9, total = 9, free = 9;
-    Setup::SetDiskFreeSpaceLookup([]() -> Setup::GetDiskFreeSpaceExWProc { return &HalfAGigabyte; });
     for (const char16_t* path : {u"C:\\x\\y", u"C:", u"C", u"C:\\"}) {
-        g_askedDrive.clear();
+        available = total = free = 9;
         EXPECT_TRUE(Setup::GetDiskFreeMegabytes(path, &available, &total, &free));
-        EXPECT_EQ(g_askedDrive, u"C:");
+        EXPECT_EQ(available, 513u);
+        EXPECT_EQ(free, 512u);
+        EXPECT_GE(total, 512u);
     }
-    EXPECT_EQ(available, 513u);
-    EXPECT_EQ(total, 4096u);
-    EXPECT_EQ(free, 600u);
+    EXPECT_TRUE(Setup::GetDiskFreeMegabytes(u"D:\\Program Files", &available, &total, &free));
+    EXPECT_EQ(available, 301u);
 
-    // No entry point, or a failing call: zeros and false.
-    Setup::SetDiskFreeSpaceLookup([]() -> Setup::GetDiskFreeSpaceExWProc { return nullptr; });
-    EXPECT_FALSE(Setup::GetDiskFreeMegabytes(u"C:\\x", &available, &total, &free));
-    EXPECT_EQ(available + total + free, 0u);
-    Setup::SetDiskFreeSpaceLookup([]() -> Setup::GetDiskFreeSpaceExWProc {
-        return [](LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER) -> BOOL { return FALSE; };
-    });
-    available = total = free = 9;
-    EXPECT_FALSE(Setup::GetDiskFreeMegabytes(u"C:\\x", &available, &total, &free));
-    EXPECT_EQ(available + total + free, 0u);
-
-    // The system's own answer on the mapped root.
-    Setup::SetDiskFreeSpaceLookup(nullptr);
-    platform::win::SetFreeDiskSpaceOverride(5ull * 1048576);
-    EXPECT_TRUE(Setup::GetDiskFreeMegabytes(u"C:\\Setup\\data.cab", &available, &total, &free));
-    platform::win::SetFreeDiskSpaceOverride(std::nullopt);
-    EXPECT_EQ(available, 6u);
-    EXPECT_EQ(free, 5u);
+    // A hidden entry point, or no kernel32 to find it in: zeros and false.
+    for (const auto& [kind, pattern] : {std::pair{platform::win::FaultKind::Export, u"kernel32.dll!GetDiskFreeSpaceExW"},
+                                        std::pair{platform::win::FaultKind::Load, u"kernel32.dll"}}) {
+        platform::win::ScopedFaults faults;
+        platform::win::InjectFault(kind, pattern);
+        available = total = free = 9;
+        EXPECT_FALSE(Setup::GetDiskFreeMegabytes(u"C:\\x", &available, &total, &free));
+        EXPECT_EQ(available + total + free, 0u);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <regex>
 
 #include "engine_fixture.h"
+#include "platform/win/machine.h"
 #include "platform/win/registry.h"
 #include "setup/engine/install_engine.h"
 
@@ -76,6 +77,16 @@ TEST_F(RecordsTest, DescriptionDefaultsAndSystemFolder) {
         *size = static_cast<DWORD>(name.size());
         return TRUE;
     });
+    EXPECT_EQ(Setup::CADVer().userName, u"");
+
+    // Left alone, the description asks the machine itself.
+    Setup::SetComputerNameQuery(nullptr);
+    platform::win::MachineFacts facts;
+    facts.computerName = u"MAPPING-PC";
+    ASSERT_TRUE(platform::win::WriteMachineFacts(facts));
+    EXPECT_EQ(Setup::CADVer().userName, u"MAPPING-PC");
+    facts.computerName = u"SURVEY-OFFICE-1";
+    ASSERT_TRUE(platform::win::WriteMachineFacts(facts));
     EXPECT_EQ(Setup::CADVer().userName, u"");
 
     d.installFolder = u"C:\\Dero";

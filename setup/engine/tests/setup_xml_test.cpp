@@ -1,7 +1,10 @@
 // The package's setup.xml as the start-up reads it, and the installed copy the engine writes.
 #include "setup/engine/setup_xml.h"
 
+#include <thread>
+
 #include "engine_fixture.h"
+#include "platform/win/com.h"
 #include "platform/win/folders.h"
 #include "platform/win/registry.h"
 #include "setup/engine/install_engine.h"
@@ -213,6 +216,26 @@ TEST_F(SetupXmlTest, InstalledFileIsWellFormedAndGivesNoComponentEntriesBack) {
     platform::xml::FailDocumentCreation(true);
     engine.WriteXmlInstallRecord();
     EXPECT_FALSE(std::filesystem::exists(written));
+}
+
+TEST_F(SetupXmlTest, ReadsOnAnyThreadAndLeavesItsComStateAsFound) {
+    Package("<Root a=\"1\" b=\"x\">" + Profile("Dero", "P", "T") + "</Root>");
+    // A thread that never initialised COM, one in the single-threaded and one in the
+    // multithreaded model: each reads the file and keeps its own count of initialisations.
+    for (const int model : {-1, static_cast<int>(COINIT_APARTMENTTHREADED), static_cast<int>(COINIT_MULTITHREADED)}) {
+        int read = -1, before = -1, after = -1;
+        std::thread worker([&] {
+            if (model >= 0) CoInitializeEx(nullptr, static_cast<DWORD>(model));
+            before = platform::win::ComInitializations();
+            read = Setup::LoadSetupXml();
+            after = platform::win::ComInitializations();
+            if (model >= 0) CoUninitialize();
+        });
+        worker.join();
+        EXPECT_EQ(read, 1) << model;
+        EXPECT_EQ(after, before) << model;
+        EXPECT_EQ(Setup::g_packageProfiles.size(), 1u) << model;
+    }
 }
 
 TEST_F(SetupXmlTest, CutAndGarbledFilesNeverCrashTheReader) {

@@ -1,11 +1,13 @@
-// Desktop, start-menu and Quick Launch shortcuts, with link files written by a fake shell
-// that keeps each link's fields as one line of text.
+// Desktop, start-menu and Quick Launch shortcuts made with the shell's link object and special
+// folders, read back from the link files.
 #include "setup/engine/shortcuts.h"
 
+#include <algorithm>
+
 #include "engine_fixture.h"
-#include "platform/text/encoding.h"
-#include "platform/win/path_mapping.h"
+#include "platform/win/machine.h"
 #include "platform/win/registry.h"
+#include "platform/win/shell_link.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/installed_products.h"
 
@@ -16,46 +18,77 @@ using dero::testing::WriteFile;
 using enginetest::EngineTest;
 namespace fs = std::filesystem;
 
-bool g_saveFails = false;
-std::u16string g_notified;
+constexpr char16_t kDesktop[] = u"C:\\Users\\Administrator\\Desktop";
+constexpr char16_t kPrograms[] = u"C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+constexpr char16_t kQuickLaunch[] =
+    u"C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Internet Explorer\\Quick Launch";
 
-bool SaveLink(const Setup::ShellLinkData& link, std::u16string_view path) {
-    if (g_saveFails) return false;
-    const std::u16string line = link.target + u"|" + link.arguments + u"|" + link.workingFolder + u"|" + link.iconPath +
-                                u"|" + char16_t(u'0' + link.iconIndex) + u"|" + link.description + u"|" +
-                                char16_t(u'0' + link.showCommand);
-    WriteFile(platform::win::MapToLinux(path), platform::text::Utf16ToUtf8(line));
-    return true;
+// What a link file holds, as the shell reads it; a missing or unreadable file gives "<none>".
+struct LinkFields {
+    std::u16string target = u"<none>", arguments, folder, icon, description;
+    int iconIndex = -1;
+    bool operator==(const LinkFields&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const LinkFields& l) {
+    const auto text = [](const std::u16string& s) { return std::string(s.begin(), s.end()); };
+    return out << text(l.target) << "|" << text(l.arguments) << "|" << text(l.folder) << "|" << text(l.icon) << ","
+               << l.iconIndex << "|" << text(l.description);
+}
+
+LinkFields ReadLink(const std::u16string& path) {
+    LinkFields fields;
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            WCHAR text[MAX_PATH] = {};
+            link->GetPath(text, MAX_PATH, nullptr, 0);
+            fields.target = text;
+            link->GetArguments(text, MAX_PATH);
+            fields.arguments = text;
+            link->GetWorkingDirectory(text, MAX_PATH);
+            fields.folder = text;
+            link->GetIconLocation(text, MAX_PATH, &fields.iconIndex);
+            fields.icon = text;
+            link->GetDescription(text, MAX_PATH);
+            fields.description = text;
+        }
+        if (file) file->Release();
+        link->Release();
+    }
+    CoUninitialize();
+    return fields;
+}
+
+// A link of our own at a path, standing for what the user had before the install.
+void SaveLink(const std::u16string& path, const std::u16string& target) {
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                           reinterpret_cast<void**>(&link))));
+    link->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    EXPECT_EQ(file->Save(path.c_str(), TRUE), S_OK);
+    file->Release();
+    link->Release();
+    CoUninitialize();
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (fs::exists(folder))
+        for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 class ShortcutsTest : public EngineTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        g_saveFails = false;
-        g_notified.clear();
-        fs::create_directories(C("Users/Surveyor/Desktop"));
-        fs::create_directories(C("Users/Surveyor/Start Menu/Programs"));
-        Setup::ShellServices services;
-        services.saveLink = &SaveLink;
-        services.desktopFolder = []() -> std::u16string { return u"C:\\Users\\Surveyor\\Desktop\\"; };
-        services.appDataFolder = []() -> std::u16string { return u"C:\\Users\\Surveyor\\AppData"; };
-        services.notifyPathChanged = [](std::u16string_view path) { g_notified = path; };
-        Setup::SetShellServices(services);
-        HKEY key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                                  0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        const std::u16string programs = u"C:\\Users\\Surveyor\\Start Menu\\Programs";
-        RegSetValueExW(key, u"Programs", 0, REG_SZ, reinterpret_cast<const BYTE*>(programs.c_str()),
-                       static_cast<DWORD>((programs.size() + 1) * 2));
-        RegCloseKey(key);
-    }
-    void TearDown() override {
-        Setup::SetShellServices({});
-        EngineTest::TearDown();
-    }
-
     static Setup::CADVer HostInstall() {
         Setup::CADVer d;
         d.cadFolder = u"C:\\Program Files\\ZWCAD 2008";
@@ -68,7 +101,6 @@ protected:
         d.version = u"Dero 9";
         return d;
     }
-    std::string Link(const std::string& rest) const { return ReadFile(C(rest)); }
     std::u16string Value(HKEY hive, const std::u16string& key, const char16_t* name) {
         HKEY open;
         if (RegOpenKeyExW(hive, key.c_str(), 0, KEY_READ, &open) != ERROR_SUCCESS) return u"<no key>";
@@ -81,51 +113,59 @@ protected:
     static std::u16string Entry(const char16_t* product) {
         return std::u16string(Setup::kUninstallRoot) + u"\\" + product;
     }
+    std::string DesktopFolder() const { return C("Users/Administrator/Desktop"); }
 };
 
 TEST_F(ShortcutsTest, HostInstallLinksTheHostWithTheProfileAndRecordsTheLinks) {
-    WriteFile(C("Users/Surveyor/Desktop/Dero 9.lnk"), "an older link");
+    const std::u16string desktopLink = std::u16string(kDesktop) + u"\\Dero 9.lnk";
+    fs::create_directories(DesktopFolder());
+    SaveLink(desktopLink, u"C:\\Old\\old.exe");
     Setup::InstallEngine engine;
     engine.description = HostInstall();
     engine.WriteInstallRecord(true);
     engine.WriteUninstallEntry();
     engine.CreateShortcuts();
 
-    EXPECT_EQ(Link("Users/Surveyor/Desktop/Dero 9.lnk"),
-              "C:\\Program Files\\ZWCAD 2008\\ZWCAD.EXE|/p Dero /nologo acad.dwt|C:\\Dero\\system|C:\\Dero\\dero.ico|0||1");
-    EXPECT_EQ(Link("Users/Surveyor/Start Menu/Programs/Dero \xe5\x9c\xb0\xe7\xb1\x8d\xe6\xb5\x8b\xe7\xbb\x98\xe7\xb3\xbb"
-                   "\xe7\xbb\x9f/Dero 9.lnk"),
-              "C:\\Program Files\\ZWCAD 2008\\ZWCAD.EXE|/p Dero /nologo acad.dwt|C:\\Dero\\system|C:\\Dero\\dero.ico|0|"
-              "Dero Pelgar|1");
-    // The old desktop link was replaced: one link, no leftovers beside it or in the temporary folder.
-    int files = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(C("Users/Surveyor/Desktop"))) ++files;
-    EXPECT_EQ(files, 1);
-    EXPECT_FALSE(fs::exists(C("Temp/Dero 9.lnk")));
-    EXPECT_EQ(g_notified, u"C:\\Users\\Surveyor\\Desktop\\Dero 9.lnk");
+    LinkFields host;
+    host.target = u"C:\\Program Files\\ZWCAD 2008\\ZWCAD.EXE";
+    host.arguments = u"/p Dero /nologo acad.dwt";
+    host.folder = u"C:\\Dero\\system";
+    host.icon = u"C:\\Dero\\dero.ico";
+    host.iconIndex = 0;
+    EXPECT_EQ(ReadLink(desktopLink), host);
+    const std::u16string startLink = std::u16string(kPrograms) + u"\\Dero 地籍测绘系统\\Dero 9.lnk";
+    LinkFields start = host;
+    start.description = u"Dero Pelgar";
+    EXPECT_EQ(ReadLink(startLink), start);
+
+    // The old desktop link was replaced: one link, no backup beside it, nothing left in the
+    // temporary folder; the shell was told.
+    EXPECT_EQ(FilesIn(DesktopFolder()), std::vector<std::string>{"Dero 9.lnk"});
+    EXPECT_TRUE(FilesIn(C("Temp")).empty());
+    const std::vector<std::u16string> events = platform::win::ReadEvents();
+    EXPECT_NE(std::find(events.begin(), events.end(), u"notify 0x7FFFFFFF 0x1005 \"" + desktopLink + u"\""),
+              events.end());
 
     // The entry was written before the links, the record after them.
     const std::u16string record = u"software\\quorvane\\install\\Dero Pelgar";
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"shortcut"), u"C:\\Users\\Surveyor\\Desktop\\Dero 9.lnk");
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"startmenu"),
-              u"C:\\Users\\Surveyor\\Start Menu\\Programs\\Dero 地籍测绘系统\\Dero 9.lnk");
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"shortcut"), desktopLink);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"startmenu"), startLink);
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, Entry(u"Dero Pelgar"), u"shortcut"), u"");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, Entry(u"Dero Pelgar"), u"startmenu"), u"");
 
     // Quick Launch gets a copy, recorded in both places.
     ASSERT_TRUE(Setup::AddQuickLaunchShortcut(engine.description));
-    const std::string quick = "Users/Surveyor/AppData/Microsoft/Internet Explorer/Quick Launch/Dero 9.lnk";
-    EXPECT_EQ(Link(quick), Link("Users/Surveyor/Desktop/Dero 9.lnk"));
-    const std::u16string quickPath =
-        u"C:\\Users\\Surveyor\\AppData\\Microsoft\\Internet Explorer\\Quick Launch\\Dero 9.lnk";
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, Entry(u"Dero Pelgar"), u"quicklaunch"), quickPath);
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"quicklaunch"), quickPath);
+    const std::u16string quick = std::u16string(kQuickLaunch) + u"\\Dero 9.lnk";
+    EXPECT_EQ(ReadLink(quick), host);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, Entry(u"Dero Pelgar"), u"quicklaunch"), quick);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"quicklaunch"), quick);
 
     // An AutoCAD host is started through acad.exe.
     Setup::g_desktopShortcutPath.clear();
     engine.description.cadProduct = u"AutoCAD 2005";
     engine.CreateShortcuts();
-    EXPECT_EQ(Link("Users/Surveyor/Desktop/Dero 9.lnk").rfind("C:\\Program Files\\ZWCAD 2008\\acad.exe|/p Dero", 0), 0u);
+    EXPECT_EQ(ReadLink(desktopLink).target, u"C:\\Program Files\\ZWCAD 2008\\acad.exe");
+    EXPECT_EQ(FilesIn(DesktopFolder()), std::vector<std::string>{"Dero 9.lnk"});
 }
 
 TEST_F(ShortcutsTest, StandaloneProgramIsLinkedDirectly) {
@@ -139,50 +179,59 @@ TEST_F(ShortcutsTest, StandaloneProgramIsLinkedDirectly) {
     WriteFile(C("Mapper/mapper.exe"), "program");
     engine.WriteInstallRecord();
     engine.CreateShortcuts();
-    EXPECT_EQ(Link("Users/Surveyor/Desktop/Dero 9.lnk"), "C:\\Mapper\\mapper.exe||C:\\Mapper|C:\\Mapper\\dero.ico|0||1");
-    EXPECT_EQ(Link("Users/Surveyor/Start Menu/Programs/Dero Mapper/Dero 9.lnk"),
-              "C:\\Mapper\\mapper.exe||C:\\Mapper|C:\\Mapper\\dero.ico|0|Dero Mapper|1");
-    EXPECT_EQ(Value(HKEY_CURRENT_USER, u"Software\\Dero Mapper", u"shortcut"), u"C:\\Users\\Surveyor\\Desktop\\Dero 9.lnk");
+    LinkFields program;
+    program.target = u"C:\\Mapper\\mapper.exe";
+    program.folder = u"C:\\Mapper";
+    program.icon = u"C:\\Mapper\\dero.ico";
+    program.iconIndex = 0;
+    const std::u16string desktopLink = std::u16string(kDesktop) + u"\\Dero 9.lnk";
+    EXPECT_EQ(ReadLink(desktopLink), program);
+    program.description = u"Dero Mapper";
+    EXPECT_EQ(ReadLink(std::u16string(kPrograms) + u"\\Dero Mapper\\Dero 9.lnk"), program);
+    EXPECT_EQ(Value(HKEY_CURRENT_USER, u"Software\\Dero Mapper", u"shortcut"), desktopLink);
     EXPECT_EQ(Value(HKEY_CURRENT_USER, u"software\\quorvane\\install\\Dero Mapper", u"shortcut"), u"<no key>");
 
     // A product file name that is empty names no program: the host is linked, not the folder.
     engine.description.relatedFile.clear();
     engine.description.profileName = u"P";
     engine.CreateShortcuts();
-    EXPECT_EQ(Link("Users/Surveyor/Desktop/Dero 9.lnk").rfind("C:\\Program Files\\ZWCAD 2008\\ZWCAD.EXE|/p P ", 0), 0u);
+    const LinkFields host = ReadLink(desktopLink);
+    EXPECT_EQ(host.target, u"C:\\Program Files\\ZWCAD 2008\\ZWCAD.EXE");
+    EXPECT_EQ(host.arguments, u"/p P /nologo acad.dwt");
 }
 
 TEST_F(ShortcutsTest, FailuresLeaveEmptyPathsAndKeepTheOldLink) {
-    WriteFile(C("Users/Surveyor/Desktop/Dero 9.lnk"), "an older link");
+    WriteFile(DesktopFolder() + "/Dero 9.lnk", "an older link");
     Setup::InstallEngine engine;
     engine.description = HostInstall();
 
-    // The shell cannot save: the old desktop link stays, nothing is recorded as made.
-    g_saveFails = true;
-    engine.CreateShortcuts();
-    EXPECT_EQ(Link("Users/Surveyor/Desktop/Dero 9.lnk"), "an older link");
+    // No link can be saved: the old desktop link stays, nothing is recorded as made.
+    {
+        platform::win::ScopedFaults faults;
+        platform::win::InjectFault(platform::win::FaultKind::Write, u"*.lnk");
+        engine.CreateShortcuts();
+    }
+    EXPECT_EQ(ReadFile(DesktopFolder() + "/Dero 9.lnk"), "an older link");
     EXPECT_EQ(Setup::g_desktopShortcutPath, u"");
     EXPECT_EQ(Setup::g_startMenuShortcutPath, u"");
     const std::u16string record = u"software\\quorvane\\install\\Dero Pelgar";
     EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"shortcut"), u"");
     EXPECT_EQ(Value(HKEY_CURRENT_USER, record, u"startmenu"), u"");
     EXPECT_FALSE(Setup::AddQuickLaunchShortcut(engine.description));
-    EXPECT_FALSE(fs::exists(C("Users/Surveyor/AppData")));
+    EXPECT_TRUE(FilesIn(C("Users/Administrator/AppData/Roaming/Microsoft/Internet Explorer/Quick Launch")).empty());
 
     // No programs folder in the registry: the desktop link alone.
-    g_saveFails = false;
     RegDeleteKeyW(HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
     engine.CreateShortcuts();
-    EXPECT_EQ(Setup::g_desktopShortcutPath, u"C:\\Users\\Surveyor\\Desktop\\Dero 9.lnk");
+    EXPECT_EQ(Setup::g_desktopShortcutPath, std::u16string(kDesktop) + u"\\Dero 9.lnk");
     EXPECT_EQ(Setup::g_startMenuShortcutPath, u"");
 
-    // No shell at all, or no product name: nothing made, nothing recorded.
+    // No product name: nothing made, nothing recorded.
     Setup::g_desktopShortcutPath.clear();
-    Setup::SetShellServices({});
-    EXPECT_EQ(Setup::CreateShellLink(u"C:\\a.exe", u"A", u"C:\\", u"C:\\a.ico", u""), u"");
     EXPECT_FALSE(Setup::AddQuickLaunchShortcut(engine.description));
     engine.description.product.clear();
     engine.CreateShortcuts();
+    EXPECT_EQ(Setup::g_desktopShortcutPath, u"");
     HKEY key;
     ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"software\\quorvane\\install", 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD subkeys = 0, values = 0;

@@ -15,7 +15,7 @@ bool GetDiskFreeMegabytes(std::u16string_view path, std::uint64_t* available, st
                           std::uint64_t* free);
 
 // The system call is looked up by name in "kernel32.dll" on each query; the lookup can be
-// replaced (null: the built-in one again). A lookup that finds nothing gives null.
+// replaced (null: the lookup in "kernel32.dll" again). A lookup that finds nothing gives null.
 using GetDiskFreeSpaceExWProc = BOOL (*)(LPCWSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 using DiskFreeSpaceLookup = GetDiskFreeSpaceExWProc (*)();
 void SetDiskFreeSpaceLookup(DiskFreeSpaceLookup lookup);

@@ -101,8 +101,8 @@ struct InstallInfo {
     int installSize = 0;  // installsize, megabytes
 };
 
-// Where the computer name comes from (GetComputerNameW's shape: the buffer's size in characters
-// in, the name's length out). Null, the default, gives an empty user name.
+// Where the computer name comes from: GetComputerNameW unless replaced (the buffer's size in
+// characters in, the name's length out). Null restores GetComputerNameW.
 using ComputerNameQuery = BOOL (*)(LPWSTR buffer, LPDWORD size);
 void SetComputerNameQuery(ComputerNameQuery query);
 

@@ -20,8 +20,8 @@ struct ShellLinkData {
 };
 
 // The shell services the shortcuts are made with: a link object saved at a path, the user's
-// desktop and application-data folders, and the change notice to the shell. A missing service
-// makes the shortcut steps fail quietly, as a missing shell link object does.
+// desktop and application-data folders, and the change notice to the shell. Each one left null is
+// the shell's own (the shell link object, the special folders, SHChangeNotify).
 struct ShellServices {
     bool (*saveLink)(const ShellLinkData& link, std::u16string_view path) = nullptr;
     std::u16string (*desktopFolder)() = nullptr;
