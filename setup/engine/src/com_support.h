@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/win/com.h"
+#include "platform/xml/dom_document_object.h"
 
 namespace Setup::detail {
 
@@ -45,5 +46,11 @@ public:
 private:
     Interface* object_ = nullptr;
 };
+
+// The system's XML document object, made by its class id for any server context.
+inline bool CreateXmlDocument(ComRef<IDomDocumentObject>* object) {
+    return SUCCEEDED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
+                                      object->Receive()));
+}
 
 }  // namespace Setup::detail

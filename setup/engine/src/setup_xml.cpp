@@ -61,12 +61,6 @@ bool ReadProfile(const DomNamedNodeMap& a, CADVer* d) {
     return true;
 }
 
-// The system's XML document object, made by its class id for any server context.
-bool CreateDocument(detail::ComRef<IDomDocumentObject>* object) {
-    return SUCCEEDED(CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IDomDocumentObject,
-                                      object->Receive()));
-}
-
 bool IsComponentEntry(const CADVer& d) { return d.componentTarget.size() > 2; }
 
 // An install under an empty product name would write its records into the uninstall root or the
@@ -84,7 +78,7 @@ int LoadSetupXml() {
     g_componentEntries.clear();
     const detail::ComScope com;
     detail::ComRef<IDomDocumentObject> object;
-    if (!CreateDocument(&object)) return 0;
+    if (!detail::CreateXmlDocument(&object)) return 0;
     platform::xml::DomDocument& document = object->Document();
     if (g_programFolder.empty()) g_programFolder = detail::FolderOf(detail::RunningProgramPath());
 
@@ -124,7 +118,7 @@ int LoadSetupXml() {
 void InstallEngine::WriteXmlInstallRecord() {
     const detail::ComScope com;
     detail::ComRef<IDomDocumentObject> object;
-    if (!CreateDocument(&object)) return;
+    if (!detail::CreateXmlDocument(&object)) return;
     platform::xml::DomDocument* document = &object->Document();
     DomNode root = document->createElement(u"Root");
     const DomNode declaration =

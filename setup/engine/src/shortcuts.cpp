@@ -67,6 +67,7 @@ ShellServices Services() {
     if (!services.desktopFolder) services.desktopFolder = &UserDesktopFolder;
     if (!services.appDataFolder) services.appDataFolder = &UserAppDataFolder;
     if (!services.notifyPathChanged) services.notifyPathChanged = &NotifyShellOfPath;
+    if (!services.specialFolder) services.specialFolder = [](int csidl) { return SpecialFolder(csidl, FALSE); };
     return services;
 }
 

@@ -1,6 +1,7 @@
 // Uninstalling an installed copy, with a recovery folder from which a cancelled run is restored.
 #include <vector>
 
+#include "com_support.h"
 #include "engine_support.h"
 #include "platform/text/format.h"
 #include "platform/ui/window_api.h"
@@ -225,8 +226,10 @@ bool InstallInfo::DeletePathWithProgress(std::u16string_view path) {
 }
 
 bool InstallInfo::DeleteInstalledFiles() {
-    std::unique_ptr<platform::xml::DomDocument> document = platform::xml::CreateDomDocument();
-    if (!document) return false;
+    const detail::ComScope com;
+    detail::ComRef<IDomDocumentObject> object;
+    if (!detail::CreateXmlDocument(&object)) return false;
+    platform::xml::DomDocument* document = &object->Document();
     document->put_async(false);
     if (!document->load(GetProductSystemFolder() + u"\\setup.xml")) return false;
     const platform::xml::DomNode root = document->documentElement();
