@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "drawingutil/coded_entities.h"
 #include "gisdump/gis_text.h"
 #include "gisexchange/category_export.h"
 #include "gisexchange/config_tables.h"
@@ -320,7 +321,17 @@ TEST_F(CategoryExport, AFailedWriteIsNamedAndTheRestGoesOn)
     platform::win::ScopedFaults faults;
     platform::win::InjectFault(platform::win::FaultKind::Write, u"D:\\out\\线状\\*");
     platform::win::InjectFault(platform::win::FaultKind::Write, u"D:\\out\\工程\\*");
+    // A district of one vertex has no outline to write: it is named and left out.
+    AcGePoint2dArray one;
+    one.append(AcGePoint2d(5, 5));
+    const AcDbObjectId dot = CreateCodedPolyline(one, 0, 1, "321000", 0, kLightweightPolyline, "XZQ");
+    AcGePoint2dArray square;
+    for (const AcGePoint2d& p : {AcGePoint2d(0, 0), AcGePoint2d(4, 0), AcGePoint2d(4, 4), AcGePoint2d(0, 4)})
+        square.append(p);
+    CreateCodedPolyline(square, 0, 1, "322000", 0, kLightweightPolyline, "XZQ");
     Export("TOWN");
+    EXPECT_NE(CommandLine().find("行政区 " + dot.handle().text()), std::string::npos);
+    EXPECT_EQ(Read(Target(kFiles[7])).areas.size(), 1u);
     EXPECT_NE(CommandLine().find("D:\\out\\线状\\TOWN.wl"), std::string::npos) << platform::text::GbkToUtf8(CommandLine());
     EXPECT_NE(CommandLine().find("D:\\out\\工程\\TOWN.mpj"), std::string::npos);
     EXPECT_FALSE(Exists(Target(kFiles[4])));
