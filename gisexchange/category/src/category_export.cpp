@@ -15,6 +15,7 @@
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_text.h"
+#include "platform/cad/db_entity.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
@@ -106,9 +107,27 @@ std::string HandleText(const ads_name entity)
 // What a writer does with one entity that passed its selection: write its object into the file.
 struct EntityWriter {
     bool annotations = false;  // texts of any code, no attribute template
+    std::function<bool(const std::string& type)> selectsType;
     std::function<bool(const std::string& type, const std::string& code)> selects;
     std::function<void(const ads_name entity, short file)> write;
 };
+
+// The DXF type name from the entity's class, without listing the whole entity; an entity of a
+// class the host keeps as raw data is listed.
+std::string TypeName(const ads_name entity)
+{
+    AcDbObjectId id;
+    AcDbEntity* object = nullptr;
+    if (acdbGetObjectId(id, entity) != Acad::eOk || acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk ||
+        object == nullptr)
+        return {};
+    const char* name = object->isA() != nullptr ? object->isA()->dxfName() : nullptr;
+    std::string type = name != nullptr ? name : "";
+    object->close();
+    if (type.empty())
+        GetEntityTypeName(entity, type);
+    return type;
+}
 
 // The steps every writer shares: the category's template and attribute mapping, the walk over the
 // drawing and the write under the target's name.
@@ -140,8 +159,11 @@ bool RunWriter(CGisWorkView& view, const Category& category, short kind, const c
             ads_name entity{};
             if (acedSSName(all, i, entity) != RTNORM)
                 continue;
-            std::string type, code;
-            GetEntityTypeName(entity, type);
+            // The type is the cheaper test and rules most entities out before their code is read.
+            const std::string type = TypeName(entity);
+            if (!entities->selectsType(type))
+                continue;
+            std::string code;
             if (!entities->annotations)
                 GetEntityCode(entity, code);
             if (entities->selects(type, code))
@@ -203,6 +225,7 @@ bool WriteLines(CGisWorkView& view, const char* target, int index, const char* p
                 const LineBlock& block)
 {
     EntityWriter lines;
+    lines.selectsType = IsPolyline;
     lines.selects = [code](const std::string& type, const std::string& c) { return IsPolyline(type) && c == code; };
     lines.write = [&](const ads_name entity, short file) {
         LONG number = WriteCurveLine(entity, file, block);
@@ -279,6 +302,7 @@ bool WriteAnnotationLayer(CGisWorkView& view, const char* target)
 {
     EntityWriter texts;
     texts.annotations = true;
+    texts.selectsType = [](const std::string& type) { return type == "TEXT"; };
     texts.selects = [](const std::string& type, const std::string&) { return type == "TEXT"; };
     texts.write = [](const ads_name entity, short file) {
         AcDbText* text = nullptr;
@@ -310,6 +334,7 @@ bool WriteBreakPoints(CGisWorkView& view, const char* target)
     block.Put32(44, 3);
     block.Put16(52, 58);
     EntityWriter circles;
+    circles.selectsType = [](const std::string& type) { return type == "CIRCLE"; };
     circles.selects = [](const std::string& type, const std::string& code) { return type == "CIRCLE" && code == "331000"; };
     circles.write = [&](const ads_name entity, short file) { WriteMarkPoint<AcDbCircle>(view, entity, file, block); };
     return RunWriter(view, kCategories[1], GIS_KIND_POINT, "正在保存(拐点)......", target, &circles);
@@ -324,6 +349,7 @@ bool WriteScatteredPoints(CGisWorkView& view, const char* target)
     block.bytes[18] = 1;
     block.Put32(44, 1);
     EntityWriter symbols;
+    symbols.selectsType = [](const std::string& type) { return type == "INSERT"; };
     symbols.selects = [](const std::string& type, const std::string& code) { return type == "INSERT" && code == "312000"; };
     symbols.write = [&](const ads_name entity, short file) {
         WriteMarkPoint<AcDbBlockReference>(view, entity, file, block);
@@ -349,6 +375,7 @@ bool WriteOwnershipLines(CGisWorkView& view, const char* target)
 bool WriteAdminLines(CGisWorkView& view, const char* target)
 {
     EntityWriter lines;
+    lines.selectsType = IsPolyline;
     lines.selects = [](const std::string& type, const std::string& code) {
         return IsPolyline(type) && BoundaryName(code) != nullptr;
     };
@@ -375,6 +402,7 @@ bool WriteAdminAreas(CGisWorkView& view, const char* target)
     block.Put32(14, 1);
     WrittenLines written;
     EntityWriter areas;
+    areas.selectsType = IsPolyline;
     areas.selects = [](const std::string& type, const std::string& code) {
         return IsPolyline(type) && (code == "321000" || code == "322000" || code == "323000");
     };
