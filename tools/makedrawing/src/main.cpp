@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "makedrawing/category_features.h"
 #include "makedrawing/fault_report.h"
 #include "makedrawing/house_codes.h"
 #include "makedrawing/options.h"
@@ -57,6 +58,8 @@ int main(int argc, char** argv)
     auto db = std::make_unique<AcDbDatabase>();
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
     std::vector<DrawnFault> faults = DrawTown(plan);
+    if (options.categoryFeatures)
+        DrawCategoryFeatures(plan, options.seed);
     // The host takes file names in its code page; the command line gives UTF-8.
     Acad::ErrorStatus es = db->saveAs(platform::text::Utf8ToGbk(options.output).c_str());
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);

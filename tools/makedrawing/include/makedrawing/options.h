@@ -43,6 +43,9 @@ struct Options {
     // Street sides drawn straight (no arcs, no bends), for comparisons with geometry that knows
     // only straight spans. Off by default, like the traps.
     bool straightSides = false;
+    // The features of the export by category besides the town: linear features, patch lines,
+    // ownership lines, district boundary lines, break points and scattered symbols. Off by default.
+    bool categoryFeatures = false;
     bool help = false;
 };
 
