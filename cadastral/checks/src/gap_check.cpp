@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <cstdio>
 #include <string>
 
@@ -23,8 +25,12 @@
 namespace cadastral {
 namespace {
 
-// Two vertices closer than this are the same vertex.
-constexpr double kSamePoint = 1e-10;
+// Two places closer than this are the same place. Survey coordinates run into the millions,
+// where neighbouring doubles lie some 5e-10 apart, so a point computed on a side (its midpoint,
+// say) can miss the side by more than a fixed 1e-10: the bound grows with the coordinates.
+double SamePointTolerance(const geometry::Point2d& v) {
+    return 1e-10 + 8.0 * std::numeric_limits<double>::epsilon() * std::max(std::fabs(v.x), std::fabs(v.y));
+}
 // Segments bending more than this are arcs; points this close to a straight side lie on it.
 constexpr double kArcTolerance = 0.001;
 
@@ -71,16 +77,18 @@ void ReportMissingVertex(GapRun& run, const geometry::Point2d& v) {
     ReportToBrowserPoint(run.title.c_str(), text, point);
 }
 
-// The neighbours a small crossing diamond around v finds, each compared with v once.
+// The neighbours a small crossing square around v finds, each compared with v once.
 void ExamineVertex(GapRun& run, AcDbObjectId self, const geometry::Point2d& v) {
     const double d = run.tolerance;
-    AcGePoint2dArray diamond;
-    diamond.append(AcGePoint2d(v.x - d, v.y));
-    diamond.append(AcGePoint2d(v.x, v.y - d));
-    diamond.append(AcGePoint2d(v.x + d, v.y));
-    diamond.append(AcGePoint2d(v.x, v.y + d));
+    const double same = SamePointTolerance(v);
+    // The square around the circle of radius d: a neighbour closer than d can lie anywhere in it.
+    AcGePoint2dArray square;
+    square.append(AcGePoint2d(v.x - d, v.y - d));
+    square.append(AcGePoint2d(v.x + d, v.y - d));
+    square.append(AcGePoint2d(v.x + d, v.y + d));
+    square.append(AcGePoint2d(v.x - d, v.y + d));
     detail::SelectionSet around;
-    if (!SSGetFromPolygon(around.Fill(), "cp", diamond, 0.0, run.filter, run.code, false)) {
+    if (!SSGetFromPolygon(around.Fill(), "cp", square, 0.0, run.filter, run.code, false)) {
         around.Drop();
         return;
     }
@@ -96,7 +104,7 @@ void ExamineVertex(GapRun& run, AcDbObjectId self, const geometry::Point2d& v) {
         const bool closed = geometry::IsPolylineClosed(entity);
         geometry::Point2d nearest;
         const double d1 = geometry::NearestPointDistance(points, v, nearest);
-        if (d1 > kSamePoint && d1 < d) {
+        if (d1 > same && d1 < d) {
             ReportNearMiss(run, v, "%d: 点:(%s, %s)与周围%s存在空隙,距离为%s米", run.word, d1);
             return;
         }
@@ -105,7 +113,7 @@ void ExamineVertex(GapRun& run, AcDbObjectId self, const geometry::Point2d& v) {
         double d2 = 0.0;
         geometry::Point2d foot;
         if (!geometry::DistanceToBulgePolyline(points, bulges, closed, v, kArcTolerance, d2, foot)) continue;
-        if (d2 > kSamePoint && d2 < d) {
+        if (d2 > same && d2 < d) {
             ReportNearMiss(run, v, "%d: 点:(%s, %s)与周围界线存在空隙,距离为%s米", nullptr, d2);
             return;
         }
