@@ -16,6 +16,7 @@
 #include "cadastral/gap_fusion.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/curve_vertex_readers.h"
+#include "testing/cadhost_run.h"
 #include "testing/files.h"
 #include "drawingutil/coded_entities.h"
 #include "platform/cad/ads_entity.h"
@@ -196,14 +197,17 @@ struct Expected {
 
 // What a gap check must find on a town from the generator, as ezdxf reads it: moved corners with
 // their moves, and vertices a neighbour lacks.
-void TownOracle(const std::string& dir, std::vector<Expected>& near, std::vector<Expected>& missing) {
+// With a checked drawing, the markers ezdxf finds on "error" in it.
+void TownOracle(const std::string& dir, std::vector<Expected>& near, std::vector<Expected>& missing,
+                const std::string& checked = "", std::vector<Expected>* markers = nullptr) {
     std::istringstream oracle(RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR "/cadastral/checks/tests/gap_oracle.py' '" +
-                                        dir + "/town.dxf' '" + dir + "/faults.json'"));
+                                        dir + "/town.dxf' '" + dir + "/faults.json' " + checked));
     std::string kind;
     Expected e{};
     while (oracle >> kind >> e.x >> e.y) {
         if (kind == "near" && oracle >> e.move) near.push_back(e);
         if (kind == "missing") missing.push_back(e);
+        if (kind == "marker" && markers != nullptr) markers->push_back(e);
     }
 }
 
@@ -258,11 +262,21 @@ TEST_F(GapChecks, GeneratedTownFindingsFusionAndSnapping) {
     ExpectTownFindings(Lines("界址点间缝隙检查"), near, missing, 1.0);
     acDocManager->closeAll();
 
+    // As a user runs it: the cadhost program, the drawing saved and read back by ezdxf.
     ASSERT_EQ(std::system(make.c_str()), 0);
+    const dero::testing::CadhostRun run = dero::testing::RunCadhost(
+        CADHOST_PROGRAM, dir, "town.dxf --support '" DERO_SOURCE_DIR "/samples/support' -c CheckZDKongXi -c 0.1 -o checked.dxf");
+    ASSERT_EQ(run.status, 0) << run.err;
     near.clear();
     missing.clear();
-    TownOracle(dir, near, missing);
+    std::vector<Expected> saved;
+    TownOracle(dir, near, missing, "'" + dir + "/checked.dxf'", &saved);
     ASSERT_GE(near.size(), 10u);
+    EXPECT_NE(run.out.find("共查到点 " + std::to_string(near.size() + missing.size()) + " 个"), std::string::npos);
+    EXPECT_EQ(saved.size(), near.size());
+    for (const Expected& m : saved)
+        EXPECT_TRUE(std::any_of(near.begin(), near.end(),
+                                [&](const Expected& e) { return std::hypot(e.x - m.x, e.y - m.y) < 0.1; }));
     ASSERT_EQ(acDocManager->appContextOpenDocument((dir + "/town.dxf").c_str()), Acad::eOk);
     std::set<AcDbObjectId> earlier;
     for (int run = 0; run < 2; ++run) {

@@ -4,8 +4,11 @@ report: for each parcel with a moved corner (sliver or gap), the corner as drawn
 lies from the corner its neighbours kept; for each parcel with a vertex its neighbour lacks, that
 vertex.
 
-usage: gap_oracle.py TOWN.dxf FAULTS.json
-prints lines "near X Y MOVE" and "missing X Y"
+With a checked drawing (the town saved after a gap check), also the centre of every circle on the
+layer "error" of that drawing.
+
+usage: gap_oracle.py TOWN.dxf FAULTS.json [CHECKED.dxf]
+prints lines "near X Y MOVE", "missing X Y" and "marker X Y"
 """
 import json
 import math
@@ -95,6 +98,11 @@ def main():
                     if any(segment_distance(p, ring[i], ring[(i + 1) % len(ring)]) < 1e-6 for i in range(len(ring))):
                         print("missing %.9f %.9f" % p)
                         break
+    if len(sys.argv) > 3:
+        checked = ezdxf.readfile(sys.argv[3])
+        for e in checked.modelspace().query("CIRCLE"):
+            if e.dxf.layer.lower() == "error":
+                print("marker %.9f %.9f" % (e.dxf.center[0], e.dxf.center[1]))
 
 
 main()
