@@ -191,10 +191,8 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
         ads_name entity;
         AcDbObjectId id;
         if (!polygons.At(i, entity) || acdbGetObjectId(id, entity) != Acad::eOk) continue;
-        if (run.visitedTakesPart) {
-            geometry::RemoveCloseVertices(entity, run.distance);
-            geometry::RemoveDegenerateVertices(entity, 0.01, run.distance, false);
-        }
+        geometry::RemoveCloseVertices(entity, run.distance);
+        geometry::RemoveDegenerateVertices(entity, 0.01, run.distance, false);
         geometry::PointList points;
         if (!geometry::ReadEntityPointsByName(entity, points)) continue;
         for (std::size_t j = 0; j < points.size(); ++j) {
