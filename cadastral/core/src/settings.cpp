@@ -114,6 +114,14 @@ LONG WriteRegistryReal(HKEY key, const char* name, double value) {
     return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&stored), sizeof stored);
 }
 
+void RereadDecimalSettings() {
+    SettingsKey opened;
+    if (opened.get() == nullptr)
+        return;
+    ReadRegistryDword(opened.get(), "dj_coorddot", Settings().dj_coorddot);
+    ReadRegistryDword(opened.get(), "dj_distdot", Settings().dj_distdot);
+}
+
 void ReadHostSettings() {
     HostSettings& s = Settings();
     s = HostSettings{};

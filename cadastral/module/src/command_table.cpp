@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "cadastral/config_tables.h"
+#include "cadastral/gap_checks.h"
 #include "cadastral/house_annotation_conversion.h"
 #include "cadastral/house_closure_check.h"
 #include "cadastral/min_gap_dialog.h"
@@ -48,9 +49,9 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"GetMaxJZDH", nullptr},
     {"CombineTB", nullptr},
     {"CombineZD", nullptr},
-    {"CheckZDKongXi", nullptr},
-    {"CheckTBKongXi", nullptr},
-    {"CheckKongXi", nullptr},
+    {"CheckZDKongXi", drawingutil::GuardedCommand<CheckZDKongXi>},
+    {"CheckTBKongXi", drawingutil::GuardedCommand<CheckTBKongXi>},
+    {"CheckKongXi", drawingutil::GuardedCommand<CheckKongXi>},
     {"CombinePoly", nullptr},
     {"Combinetbxzq", nullptr},
     {"FindIllegalTBs", drawingutil::GuardedCommand<FindIllegalTBs>},

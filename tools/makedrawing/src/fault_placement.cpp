@@ -99,6 +99,27 @@ bool PlaceOutlineFault(Parcel& parcel, int self, FaultKind kind, const std::vect
     return true;
 }
 
+// A vertex in the middle of a straight side shared with one neighbour, who keeps the side whole.
+bool AddExtraVertex(Parcel& parcel, int self, const std::vector<std::vector<int>>& users, Random& random)
+{
+    const std::size_t n = parcel.ring.size();
+    std::vector<std::size_t> sides;
+    for (std::size_t v = 0; v < n; ++v)
+        if (parcel.bulges[v] == 0.0 && SharesWithSameNeighbour(self, parcel.nodes[v], parcel.nodes[(v + 1) % n], users))
+            sides.push_back(v);
+    if (sides.empty())
+        return false;
+    std::size_t v = sides[static_cast<std::size_t>(random.Int(0, static_cast<int>(sides.size()) - 1))];
+    const Point2& a = parcel.ring[v];
+    const Point2& b = parcel.ring[(v + 1) % n];
+    auto at = static_cast<std::ptrdiff_t>(v + 1);
+    parcel.ring.insert(parcel.ring.begin() + at, Point2{(a.x + b.x) / 2, (a.y + b.y) / 2});
+    parcel.nodes.insert(parcel.nodes.begin() + at, -1);
+    parcel.bulges.insert(parcel.bulges.begin() + at, 0.0);
+    parcel.faults.push_back(FaultKind::ExtraVertex);
+    return true;
+}
+
 void DoubleVertex(Parcel& parcel, Random& random)
 {
     auto k = static_cast<std::size_t>(random.Int(0, static_cast<int>(parcel.ring.size()) - 1));
@@ -134,6 +155,12 @@ void PlaceOutlineFaults(TownPlan& plan, const FaultRates& rates, Random& random)
             PlaceOutlineFault(parcel, static_cast<int>(i), kind, users, random))
             faulted[i] = true;
     }
+    // Drawn only when asked for, so that the random sequence, and the towns, stay as before.
+    if (rates.extraVertices > 0)
+        for (std::size_t i = 0; i < plan.parcels.size(); ++i)
+            if (random.Chance(rates.extraVertices) && NeighbourhoodClean(plan.parcels[i], users, faulted) &&
+                AddExtraVertex(plan.parcels[i], static_cast<int>(i), users, random))
+                faulted[i] = true;
     for (Parcel& parcel : plan.parcels)
         if (random.Chance(rates.doubledVertices))
             DoubleVertex(parcel, random);

@@ -27,6 +27,7 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         {"duplicate_label", r.duplicateLabels}, {"numbering_gap", r.numberingGaps},
         {"doubled_vertex", r.doubledVertices}, {"house_across_boundary", r.housesAcrossBoundaries},
         {"overlapping_patch", r.overlappingPatches}, {"island_patch", r.islandPatches},
+        {"extra_vertex", r.extraVertices},
     };
     static_assert(std::size(rates) == kFaultKinds);
     // Kinds added later appear only when asked for, so that the reports of earlier towns stay as
@@ -35,6 +36,7 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
     auto shown = [&](int k) {
         const auto kind = static_cast<FaultKind>(k);
         if (kind == FaultKind::HouseAcrossBoundary) return r.housesAcrossBoundaries > 0;
+        if (kind == FaultKind::ExtraVertex) return r.extraVertices > 0;
         if (kind >= FaultKind::OverlappingPatch) return patches;
         return true;
     };

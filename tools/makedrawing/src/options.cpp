@@ -25,6 +25,7 @@ constexpr RateOption kRateOptions[] = {
     {"--houses-across-boundaries", &FaultRates::housesAcrossBoundaries},
     {"--overlapping-patches", &FaultRates::overlappingPatches},
     {"--island-patches", &FaultRates::islandPatches},
+    {"--extra-vertices", &FaultRates::extraVertices},
 };
 
 template <typename T>
@@ -60,7 +61,9 @@ const char* Usage()
            "  --houses-across-boundaries R  a house moved over the east or west side of its parcel\n"
            "  --overlapping-patches R  per block, a patch over the block's patch and past its side\n"
            "  --island-patches R   per block, a patch inside the block's patch; half of them touch\n"
-           "                       its side\n";
+           "                       its side\n"
+           "  --extra-vertices R   a vertex in the middle of a side a parcel shares, which the\n"
+           "                       neighbour lacks\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)

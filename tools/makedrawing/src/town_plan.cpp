@@ -198,6 +198,8 @@ const char* FaultName(FaultKind kind)
         return "numbering_gap";
     case FaultKind::DoubledVertex:
         return "doubled_vertex";
+    case FaultKind::ExtraVertex:
+        return "extra_vertex";
     case FaultKind::HouseAcrossBoundary:
         return "house_across_boundary";
     case FaultKind::OverlappingPatch:

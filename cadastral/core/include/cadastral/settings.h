@@ -75,6 +75,11 @@ HostSettings& Settings();
 // Rdo54 = 1, czdist = 1.0, usecz = 1, tuoqiu = 0 and the rest keep their defaults.
 void ReadHostSettings();
 
+// Reads dj_coorddot and dj_distdot again, for the commands that print coordinates and distances
+// with the decimals a user may have changed since the module was loaded; a missing key or value
+// keeps what is held.
+void RereadDecimalSettings();
+
 // Reads a 4-byte value into target; a value that cannot be read leaves it unchanged.
 void ReadRegistryDword(HKEY key, const char* name, int& target);
 // Reads a 4-byte value as hundredths; false (target unchanged) when it cannot be read.

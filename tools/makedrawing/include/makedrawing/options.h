@@ -24,6 +24,8 @@ struct FaultRates {
     double housesAcrossBoundaries = 0;
     double overlappingPatches = 0;
     double islandPatches = 0;
+    // A vertex in the middle of a straight side a parcel shares, which the neighbour lacks.
+    double extraVertices = 0;
 };
 
 struct Options {

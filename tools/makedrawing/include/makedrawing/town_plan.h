@@ -29,8 +29,9 @@ enum class FaultKind {
     HouseAcrossBoundary,
     OverlappingPatch,
     IslandPatch,
+    ExtraVertex,
 };
-constexpr int kFaultKinds = 12;
+constexpr int kFaultKinds = 13;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 

@@ -1,0 +1,388 @@
+#include "cadastral/gap_fusion.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "browser_client/browser_client.h"
+#include "cadastral/attribute_data.h"
+#include "cadastral/entity_selection.h"
+#include "cadastral/region_selection.h"
+#include "cadastral/settings.h"
+#include "drawingutil/drawing_scale.h"
+#include "drawingutil/entity_positions.h"
+#include "drawingutil/entity_types.h"
+#include "drawingutil/host_objects.h"
+#include "geometry/bulge_polyline.h"
+#include "geometry/curve_vertex_editing.h"
+#include "geometry/curve_vertex_readers.h"
+#include "geometry/gap_distances.h"
+#include "geometry/polyline_closed_flag.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/ads_units.h"
+#include "platform/cad/command_processor.h"
+#include "platform/cad/db_circle.h"
+#include "platform/cad/progress_meter.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/selection.h"
+#include "platform/text/gbk.h"
+
+namespace cadastral {
+namespace {
+
+using geometry::Point2d;
+
+// Gaps at most this long are no gaps: the places already coincide.
+constexpr double kCoincident = 1e-10;
+constexpr double kArcTolerance = 0.001;
+// Half the side of the square searched around each visited vertex, in drawing units. Fixed: the
+// merge commands never fuse more than 1 unit.
+constexpr double kWindowHalfSide = 1.0;
+constexpr double kVisitedFusion = 0.0001;
+constexpr double kVisitedSnap = 0.001;
+
+bool UsableDistance(double d) { return std::isfinite(d) && d > 0.0; }
+
+class Selection {
+public:
+    Selection() = default;
+    ~Selection() { Free(); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+    std::int64_t* Fill() {
+        Free();
+        held_ = true;
+        return name_;
+    }
+    void Drop() { held_ = false; }
+    void Free() {
+        if (held_) acedSSFree(name_);
+        held_ = false;
+    }
+    const std::int64_t* Name() const { return name_; }
+    int Length() const {
+        Adesk::Int32 length = 0;
+        return held_ && acedSSLength(name_, &length) == RTNORM ? static_cast<int>(length) : 0;
+    }
+    bool At(int index, ads_name entity) const { return held_ && acedSSName(name_, index, entity) == RTNORM; }
+    bool Member(const ads_name entity) const { return held_ && acedSSMemb(entity, name_) == RTNORM; }
+    void Add(const ads_name entity) {
+        if (held_) acedSSAdd(entity, name_, name_);
+    }
+
+private:
+    ads_name name_ = {0, 0};
+    bool held_ = false;
+};
+
+std::string Decimal(double value, int decimals) {
+    char text[64] = {};
+    acdbRToS(value, 2, decimals, text);
+    return text;
+}
+
+void ZoomExtents() { acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE); }
+
+struct FusionRun {
+    const resbuf* visitedFilter;
+    const char* visitedCodes;
+    const resbuf* fusedFilter;
+    const char* fusedCodes;
+    const char* title;
+    bool visitedTakesPart;  // the visited vertex is a candidate itself
+    int mode;
+    double distance;
+    AcDbObjectIdArray& modified;
+    int reports = 0;
+};
+
+void ReportFusion(FusionRun& run, const FusionCandidate& candidate, double gap) {
+    const HostSettings& s = Settings();
+    char text[256];
+    std::snprintf(text, sizeof text, "成功融合 X:%s Y:%s 处 %s 空隙", Decimal(candidate.point.x, s.dj_coorddot).c_str(),
+                  Decimal(candidate.point.y, s.dj_coorddot).c_str(), Decimal(gap, s.dj_distdot).c_str());
+    ads_point point = {candidate.point.x, candidate.point.y, 0.0};
+    ReportToBrowserPoint(run.title, text, point);
+    ++run.reports;
+}
+
+// The place of neighbour N nearest to v that fuses with it, if any.
+void AddNeighbourCandidate(FusionRun& run, const ads_name entity, AcDbObjectId id, const Point2d& v,
+                           std::vector<FusionCandidate>& candidates) {
+    geometry::PointList points;
+    geometry::DoubleList bulges;
+    if (!geometry::ReadEntityVerticesByName(entity, points, bulges) || points.empty()) return;
+    const bool closed = geometry::IsPolylineClosed(entity);
+    double gap = 0.0;
+    Point2d nearest;
+    if (!geometry::DistanceToBulgePolyline(points, bulges, closed, v, kArcTolerance, gap, nearest) ||
+        !(gap < run.distance))
+        return;
+    double t = 0.0;
+    if (!geometry::PointParameterOnPolyline(points, bulges, nearest, closed, kArcTolerance, t)) return;
+    const auto count = static_cast<long long>(points.size());
+    long long s = static_cast<long long>(t);
+    if (s < 0 || s >= count) return;
+    const long long s1 = s + 1 == count ? 0 : s + 1;
+    const double d1 = std::sqrt(geometry::SquaredDistance2d(points[static_cast<std::size_t>(s)], v));
+    const double d2 = std::sqrt(geometry::SquaredDistance2d(points[static_cast<std::size_t>(s1)], v));
+    FusionCandidate candidate{id, 0.0, {}};
+    if (d1 <= run.distance && d1 > kCoincident) {
+        candidate = {id, static_cast<double>(s), points[static_cast<std::size_t>(s)]};
+        gap = d1;
+    } else if (d2 <= run.distance && d2 > kCoincident) {
+        candidate = {id, static_cast<double>(s1), points[static_cast<std::size_t>(s1)]};
+        gap = d2;
+    } else if (run.mode >= 2) {
+        run.modified.append(id);
+        Point2d q;
+        if (!geometry::PointAtPolylineParameter(points, bulges, t, closed, kArcTolerance, q)) return;
+        candidate = {id, t, q};
+        gap = 0.0;
+    } else {
+        return;
+    }
+    candidates.push_back(candidate);
+    if (gap > kCoincident) ReportFusion(run, candidate, gap);
+}
+
+void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v) {
+    const AcGePoint3d low(v.x - kWindowHalfSide, v.y - kWindowHalfSide, 0.0);
+    const AcGePoint3d high(v.x + kWindowHalfSide, v.y + kWindowHalfSide, 0.0);
+    Selection window;
+    if (!SelectByMode(window.Fill(), "c", low, high, run.fusedFilter, run.fusedCodes, false)) {
+        window.Drop();
+        return;
+    }
+    const int count = window.Length();
+    if (count < (run.visitedTakesPart ? 2 : 1)) return;
+    std::vector<FusionCandidate> candidates;
+    for (int i = 0; i < count; ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!window.At(i, entity) || acdbGetObjectId(id, entity) != Acad::eOk) continue;
+        if (id == self) {
+            if (run.visitedTakesPart) candidates.push_back({id, static_cast<double>(index), v});
+            continue;
+        }
+        AddNeighbourCandidate(run, entity, id, v, candidates);
+    }
+    window.Free();
+    MergeCandidatesAtCentroid(candidates);
+}
+
+void RunFusion(FusionRun& run, const char* visitedFilterText) {
+    RereadDecimalSettings();
+    Selection polygons;
+    if (!SelectByFilter(polygons.Fill(), visitedFilterText, run.visitedCodes, false)) {
+        polygons.Drop();
+        return;
+    }
+    const int count = polygons.Length();
+    if (count == 0) return;
+    ZoomExtents();
+    ClearBrowserItem(run.title);
+    acedSetStatusBarProgressMeter("正在合并空隙...", 0, count);
+    // Each place is visited once, whichever polygon reaches it first.
+    geometry::PointGrid visited(kVisitedFusion);
+    for (int i = 0; i < count; ++i) {
+        acedSetStatusBarProgressMeterPos(i);
+        ads_name entity;
+        AcDbObjectId id;
+        if (!polygons.At(i, entity) || acdbGetObjectId(id, entity) != Acad::eOk) continue;
+        geometry::RemoveCloseVertices(entity, run.distance);
+        geometry::RemoveDegenerateVertices(entity, 0.01, run.distance, false);
+        geometry::PointList points;
+        if (!geometry::ReadEntityPointsByName(entity, points)) continue;
+        for (std::size_t j = 0; j < points.size(); ++j) {
+            if (visited.TestAndAdd(points[j])) continue;
+            VisitVertex(run, id, static_cast<int>(j), points[j]);
+        }
+    }
+    polygons.Free();
+    acedRestoreStatusBar();
+    if (run.reports == 0) ReportToBrowserPair(run.title, "检查完毕");
+    ShowBrowser();
+}
+
+}  // namespace
+
+bool MergeCandidatesAtCentroid(const std::vector<FusionCandidate>& candidates) {
+    if (candidates.empty()) return false;
+    Point2d m;
+    for (const FusionCandidate& c : candidates) {
+        m.x += c.point.x;
+        m.y += c.point.y;
+    }
+    m.x /= static_cast<double>(candidates.size());
+    m.y /= static_cast<double>(candidates.size());
+    for (const FusionCandidate& c : candidates) {
+        const double whole = std::trunc(c.parameter);
+        if (c.parameter - whole < 1e-7) {
+            if (geometry::SquaredDistance2d(m, c.point) > 0.0) geometry::MoveCurveVertex(c.id, static_cast<int>(whole), m);
+            continue;
+        }
+        const int inserted = geometry::InsertVertexAtPointOnCurve(c.id, c.point);
+        if (inserted >= 0) geometry::MoveCurveVertex(c.id, inserted, m);
+    }
+    return true;
+}
+
+void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
+                           double distance) {
+    if (!UsableDistance(distance)) return;
+    drawingutil::Chain filter(BuildEntityFilter(filterText));
+    if (!filter) return;
+    FusionRun run{filter.get(), codePatterns, filter.get(), codePatterns, kBoundaryFusionTitle, true,
+                  mode,         distance,     modified};
+    RunFusion(run, filterText);
+}
+
+void FusePatchDistrictGaps(const char* filterText1, const char* codePatterns1, const char* filterText2,
+                           const char* codePatterns2, AcDbObjectIdArray& modified, int mode, double distance) {
+    if (!UsableDistance(distance)) return;
+    drawingutil::Chain filter1(BuildEntityFilter(filterText1));
+    drawingutil::Chain filter2(BuildEntityFilter(filterText2));
+    if (!filter1 || !filter2) return;
+    FusionRun run{filter1.get(), codePatterns1, filter2.get(), codePatterns2, kPatchDistrictFusionTitle, false,
+                  mode,          distance,      modified};
+    RunFusion(run, filterText1);
+}
+
+void DeleteBoundaryPointAndLabel(const ads_name circle, const resbuf* labelFilter, const char* labelCodePatterns) {
+    AcGePoint3d centre;
+    std::string label;
+    {
+        drawingutil::Opened<AcDbEntity> entity(circle, AcDb::kForWrite);
+        AcDbCircle* object = AsCircle(entity.get());
+        if (object == nullptr) return;
+        centre = object->center();
+        // The label is the prefix that follows the feature code and the point number after it.
+        if (resbuf* data = object->xData("MIRET")) {
+            const resbuf* code = data->rbnext;
+            const resbuf* prefix = code != nullptr ? code->rbnext : nullptr;
+            const resbuf* number = prefix != nullptr ? prefix->rbnext : nullptr;
+            if (number != nullptr && prefix->restype == 1000 && (number->restype == 1071 || number->restype == 1070)) {
+                const long value = number->restype == 1071 ? static_cast<long>(number->resval.rlong) : number->resval.rint;
+                char text[160];
+                std::snprintf(text, sizeof text, "%s%ld", prefix->resval.rstring ? prefix->resval.rstring : "", value);
+                label = text;
+            }
+            acutRelRb(data);
+        }
+        object->erase();
+    }
+    if (label.empty()) return;
+    double scale = 500.0;
+    GetDrawingScale(scale);
+    const double h = 10.0 * scale * 0.001;
+    Selection texts;
+    if (!SelectByMode(texts.Fill(), "C", AcGePoint3d(centre.x - h, centre.y - h, 0.0),
+                      AcGePoint3d(centre.x + h, centre.y + h, 0.0), labelFilter, labelCodePatterns, false)) {
+        texts.Drop();
+        return;
+    }
+    for (int i = 0; i < texts.Length(); ++i) {
+        ads_name text;
+        if (!texts.At(i, text)) continue;
+        std::string value;
+        GetTextString(text, value);
+        if (platform::text::GbkEqualNoCase(value, label)) {
+            acdbEntDel(text);
+            return;
+        }
+    }
+}
+
+bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns, const char* lineFilterText,
+                       const char* lineCodePatterns, double distance) {
+    if (!UsableDistance(distance)) return false;
+    Selection lines;
+    if (!SelectByFilter(lines.Fill(), lineFilterText, lineCodePatterns, false)) {
+        lines.Drop();
+        return false;
+    }
+    const int count = lines.Length();
+    if (count == 0) return false;
+    {
+        Selection blocks;
+        if (SelectByFilter(blocks.Fill(), "insert,jzd", "302020", false)) {
+            for (int i = 0; i < blocks.Length(); ++i) {
+                ads_name block;
+                if (blocks.At(i, block)) acdbEntDel(block);
+            }
+        } else {
+            blocks.Drop();
+        }
+    }
+    drawingutil::Chain pointFilter(BuildEntityFilter(pointFilterText));
+    drawingutil::Chain textFilter(BuildEntityFilter("text,jzp"));
+    ZoomExtents();
+    Selection snapped;
+    if (acedSSAdd(nullptr, nullptr, snapped.Fill()) != RTNORM) snapped.Drop();
+    acedSetStatusBarProgressMeter("正在进行点向线上靠拢...", 0, count);
+    geometry::PointGrid visited(kVisitedSnap);
+    int corrected = 0;
+    for (int i = 0; i < count; ++i) {
+        acedSetStatusBarProgressMeterPos(i);
+        ads_name line;
+        geometry::PointList vertices;
+        if (!lines.At(i, line) || !geometry::ReadEntityPointsByName(line, vertices)) continue;
+        for (const Point2d& v : vertices) {
+            if (visited.TestAndAdd(v)) continue;
+            Selection near;
+            if (!SelectByMode(near.Fill(), "c", AcGePoint3d(v.x - distance, v.y - distance, 0.0),
+                              AcGePoint3d(v.x + distance, v.y + distance, 0.0), pointFilter.get(), pointCodePatterns,
+                              false)) {
+                near.Drop();
+                continue;
+            }
+            const int found = near.Length();
+            ads_name pick = {0, 0};
+            AcGePoint3d at;
+            bool picked = false;
+            if (found == 1) {
+                picked = near.At(0, pick) && ReadEntityBasePoint(pick, at);
+            } else {
+                double best = 10000.0;
+                for (int k = 0; k < found; ++k) {
+                    ads_name point;
+                    AcGePoint3d base;
+                    if (!near.At(k, point) || snapped.Member(point) || !ReadEntityBasePoint(point, base)) continue;
+                    const double d = std::sqrt(geometry::SquaredDistance2d({base.x, base.y}, v));
+                    if (d < best) {
+                        best = d;
+                        pick[0] = point[0];
+                        pick[1] = point[1];
+                        at = base;
+                        picked = true;
+                    }
+                }
+            }
+            if (!picked) continue;
+            if (std::sqrt(geometry::SquaredDistance2d({at.x, at.y}, v)) > kCoincident &&
+                WriteEntityBasePoint(pick, AcGePoint3d(v.x, v.y, 0.0)))
+                ++corrected;
+            snapped.Add(pick);
+        }
+    }
+    lines.Free();
+    acedRestoreStatusBar();
+    acutPrintf("\n当前图上有%d个界址点位置被修正.", corrected);
+    if (snapped.Length() > 0) {
+        Selection points;
+        if (SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) {
+            for (int i = 0; i < points.Length(); ++i) {
+                ads_name point;
+                if (points.At(i, point) && !snapped.Member(point))
+                    DeleteBoundaryPointAndLabel(point, textFilter.get(), "301001");
+            }
+        } else {
+            points.Drop();
+        }
+    }
+    return true;
+}
+
+}  // namespace cadastral
