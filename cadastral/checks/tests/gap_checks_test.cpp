@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "browser_findings.h"
+#include "browser/exported_items.h"
 #include "cadastral/gap_fusion.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/curve_vertex_readers.h"
@@ -34,7 +34,7 @@
 
 namespace {
 
-using dero::testing::BrowserLine;
+using browser_testing::BrowserLine;
 
 struct Marker {
     double x, y, radius;
@@ -87,7 +87,7 @@ protected:
         }
         return found;
     }
-    std::vector<BrowserLine> Lines(const char* title) { return dero::testing::ExportedBrowserLines(*answers)[title]; }
+    std::vector<BrowserLine> Lines(const char* title) { return browser_testing::ExportedBrowserLines(*answers)[title]; }
 };
 
 // Parcels around x = 20: a vertex on the neighbour's side where the neighbour has none, a vertex

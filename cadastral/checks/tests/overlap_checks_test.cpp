@@ -39,11 +39,8 @@
 
 namespace {
 
-struct Finding {
-    std::string text;
-    std::vector<std::string> handles;
-};
-using Findings = std::map<std::string, std::vector<Finding>>;
+using Finding = browser_testing::BrowserLine;
+using Findings = browser_testing::BrowserLines;
 
 class OverlapChecks : public dero::testing::HostMachineTest {
 protected:
@@ -100,18 +97,7 @@ protected:
     }
 
     // The browser's items, exported into the drawing as a person does it and read back.
-    Findings Exported() {
-        Findings findings;
-        const auto items = browser_testing::ExportedItems(*answers);
-        if (!items) return findings;
-        for (const CInfoItem& item : *items) {
-            std::vector<Finding>& list = findings[item.Title()];
-            for (std::size_t i = 0; i < item.EntryCount(); ++i) {
-                list.push_back({browser_testing::EntryText(item, i), item.HandleLists()[i]});
-            }
-        }
-        return findings;
-    }
+    Findings Exported() { return browser_testing::ExportedBrowserLines(*answers); }
     static bool Links(const Finding& finding, AcDbObjectId id) {
         const std::string h = Handle(id);
         return std::find(finding.handles.begin(), finding.handles.end(), h) != finding.handles.end();

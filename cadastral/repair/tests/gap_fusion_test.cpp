@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "browser_findings.h"
+#include "browser/exported_items.h"
 #include "cadastral/attribute_data.h"
 #include "cadastral/gap_fusion.h"
 #include "drawingutil/coded_entities.h"
@@ -25,7 +25,7 @@
 namespace {
 
 using namespace cadastral;
-using dero::testing::BrowserLine;
+using browser_testing::BrowserLine;
 using geometry::Point2d;
 using geometry::PointList;
 
@@ -83,7 +83,7 @@ protected:
         circle->close();
         return c;
     }
-    std::vector<BrowserLine> Lines(const char* title) { return dero::testing::ExportedBrowserLines(*answers)[title]; }
+    std::vector<BrowserLine> Lines(const char* title) { return browser_testing::ExportedBrowserLines(*answers)[title]; }
 };
 
 TEST_F(GapFusion, CornersMeetAndSidesGainVertices) {

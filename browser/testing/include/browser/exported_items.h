@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +76,37 @@ inline std::string EntryText(const CInfoItem& item, std::size_t entry)
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return text;
+}
+
+// One entry of an item: its text, its kind, the handles it links and, for a point link, the point.
+struct BrowserLine {
+    std::string text;
+    std::int32_t kind = 0;
+    std::vector<std::string> handles;
+    InfoPoint point;
+};
+using BrowserLines = std::map<std::string, std::vector<BrowserLine>>;
+
+inline BrowserLines ExportedBrowserLines(platform::ui::AnswerQueue& answers) {
+    BrowserLines lines;
+    const auto items = ExportedItems(answers);
+    if (!items) return lines;
+    for (const CInfoItem& item : *items) {
+        std::vector<BrowserLine>& list = lines[item.Title()];
+        std::size_t pointIndex = 0;
+        for (std::size_t i = 0; i < item.EntryCount(); ++i) {
+            BrowserLine line;
+            line.text = EntryText(item, i);
+            line.kind = item.Kinds()[i];
+            if (i < item.HandleLists().size()) line.handles = item.HandleLists()[i];
+            if (line.kind == CInfoItem::kPoint && item.Points().size() == item.EntryCount())
+                line.point = item.Points()[i];
+            else if (line.kind == CInfoItem::kPoint && pointIndex < item.Points().size())
+                line.point = item.Points()[pointIndex++];
+            list.push_back(line);
+        }
+    }
+    return lines;
 }
 
 }  // namespace browser_testing
