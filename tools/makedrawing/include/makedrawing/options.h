@@ -43,6 +43,11 @@ struct Options {
     // Street sides drawn straight (no arcs, no bends), for comparisons with geometry that knows
     // only straight spans. Off by default, like the traps.
     bool straightSides = false;
+    // The chance that a parcel's houses give way to one house standing on a straight side of the
+    // parcel, and that a straight parcel side carries a point (type POINT) on the layer "GD".
+    // 0 by default, like the lightweight parcels.
+    double boundaryHouses = 0;
+    double linePoints = 0;
     bool help = false;
 };
 
