@@ -1,5 +1,6 @@
 #include "cadastral/annotation_coder.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "cadastral/attribute_data.h"
@@ -403,7 +404,8 @@ void ADDCODEQZ()
         AnnotationCoder coder;
         coder.Run();
     }
-    // The numbering of boundary-line kinds ("AddZJLX") runs here once it is built.
+    // The boundary-line kinds ("AddZJLX") are numbered here, whatever the coder gave, once that
+    // command is built.
 }
 
 }  // namespace cadastral

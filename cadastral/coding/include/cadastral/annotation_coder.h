@@ -56,7 +56,7 @@ private:
     int overlong_ = 0;
 };
 
-// The command: runs "EXPLODEGCD", the coder, and then the numbering of boundary-line kinds.
+// The command: the main application's "EXPLODEGCD", then the coder.
 void ADDCODEQZ();
 
 }  // namespace cadastral
