@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/text/encoding.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
@@ -32,7 +33,7 @@ protected:
             out + (recorder ? " --load '" RECORDER_MODULE "'" : "") + " --support '" + kSource +
             "/samples/support' > out.txt 2>&1 < /dev/null";
         EXPECT_EQ(std::system(command.c_str()), 0) << dero::testing::ReadFile(dir_ + "/out.txt");
-        return dero::testing::ReadFile(dir_ + "/out.txt");
+        return platform::text::Utf8ToGbk(dero::testing::ReadFile(dir_ + "/out.txt"));
     }
     void Check(const std::string& coded, const std::string& again) {
         const std::string check = "cd '" + dir_ + "' && /usr/bin/python3 " + kSource +
@@ -53,6 +54,18 @@ TEST_F(AnnotationCodingTown, EveryFeatureGetsItsCodesOnceAndTheSameWithoutTheRec
     // Without the main application the same codes come out.
     Code("town.dxf", "plain.dxf", false);
     Check("plain.dxf", "coded.dxf");
+}
+
+TEST_F(AnnotationCodingTown, WithoutADistrictTheMainApplicationStillRunsFirst) {
+    Make("town.dxf", "--parcels 12 --seed 8");
+    const std::string strip = "cd '" + dir_ + "' && /usr/bin/python3 -c \"import ezdxf; d = ezdxf.readfile('town.dxf'); " +
+                              "[d.modelspace().delete_entity(e) for e in list(d.modelspace().query('*[layer==\\\"DJZQ\\\"]'))]; " +
+                              "d.saveas('bare.dxf')\"";
+    ASSERT_EQ(std::system(strip.c_str()), 0) << strip;
+    std::string said = Code("bare.dxf", "bare_after.dxf", true);
+    EXPECT_NE(said.find("[recorder] EXPLODEGCD \"all\" \"\""), std::string::npos) << said;
+    EXPECT_NE(said.find("当前图上没有社区，将不能添加注记编码"), std::string::npos) << said;
+    EXPECT_EQ(said.find("ZJDM"), std::string::npos);
 }
 
 }  // namespace

@@ -98,6 +98,28 @@ TEST_F(BoundaryLineCodingTest, SegmentSearchTakesSegmentsCounterClockwise) {
     AcDbObjectId vertex;
     EXPECT_TRUE(FindVertexAtPoint(cw, AcGePoint2d(10, 10.00005), vertex));
     EXPECT_FALSE(FindVertexAtPoint(cw, AcGePoint2d(10, 10.001), vertex));
+    // A fitted outline: its fit vertices are walked over and never matched.
+    AcDbObjectId fitted = Parcel({{20, 0}, {30, 0}, {30, 10}, {20, 10}});
+    AcGePoint2d fitPoint;
+    int fitVertices = 0;
+    {
+        drawingutil::Opened<AcDb2dPolyline> poly(fitted, AcDb::kForWrite);
+        ASSERT_EQ(poly->curveFit(), Acad::eOk);
+        std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+        for (it->start(); !it->done(); it->step()) {
+            drawingutil::Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
+            if (v->vertexType() == AcDb::k2dCurveFitVertex && fitVertices++ == 1)
+                fitPoint.set(v->position().x, v->position().y);
+        }
+    }
+    ASSERT_GT(fitVertices, 1);
+    EXPECT_FALSE(FindVertexAtPoint(fitted, fitPoint, vertex));
+    ASSERT_TRUE(FindVertexAtPoint(fitted, AcGePoint2d(20, 10), vertex));
+    EntityName fittedName = Name(fitted);
+    ASSERT_TRUE(FindSegmentAtPoint(fittedName, AcGePoint2d(25, 10), segment));
+    EXPECT_EQ(segment.start, AcGePoint2d(30, 10));
+    EXPECT_EQ(segment.ownIndex, 2);
+
     EXPECT_TRUE(PointNearSegment(AcGePoint3d(5, 0.09, 7), AcGePoint2d(0, 0), AcGePoint2d(10, 0)));
     EXPECT_FALSE(PointNearSegment(AcGePoint3d(10.15, 0, 0), AcGePoint2d(0, 0), AcGePoint2d(10, 0)));
 }
