@@ -17,8 +17,7 @@
 
 namespace {
 
-void BM_AnnotationCoder(benchmark::State& state)
-{
+void BM_AnnotationCoder(benchmark::State& state) {
     platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
     cadastral::LoadConfigTables();
     makedrawing::Options options;
@@ -45,6 +44,11 @@ void BM_AnnotationCoder(benchmark::State& state)
     state.counters["districts"] = static_cast<double>(plan.districts.size());
     state.counters["annotations"] = coded;
 }
-BENCHMARK(BM_AnnotationCoder)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AnnotationCoder)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

@@ -63,14 +63,12 @@ struct Selection {
     ~Selection() { Free(); }
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
-    void Free()
-    {
+    void Free() {
         if (made)
             acedSSFree(set);
         made = false;
     }
-    Adesk::Int32 Length() const
-    {
+    Adesk::Int32 Length() const {
         Adesk::Int32 n = 0;
         if (made)
             acedSSLength(set, &n);
@@ -78,45 +76,42 @@ struct Selection {
     }
 };
 
-std::string Code(const ads_name entity)
-{
+std::string Code(const ads_name entity) {
     std::string code;
     GetEntityCode(entity, code);
     return code;
 }
 
-std::string TypeName(const ads_name entity)
-{
+std::string TypeName(const ads_name entity) {
     std::string type;
     if (!GetEntityTypeName(entity, type))
         type.clear();
     return type;
 }
 
-bool IsPolylineType(const std::string& type) { return type.find("POLYLINE") != std::string::npos; }
+bool IsPolylineType(const std::string& type) {
+    return type.find("POLYLINE") != std::string::npos;
+}
 
-bool IsHouse(const std::string& code)
-{
+bool IsHouse(const std::string& code) {
     std::string featureClass;
-    return !code.empty() && FindCodeRecord(code, featureClass) && platform::text::GbkEqualNoCase(featureClass, "FW");
+    return !code.empty() && FindCodeRecord(code, featureClass) &&
+           platform::text::GbkEqualNoCase(featureClass, "FW");
 }
 
 // The second value under "MIRET": a parcel's number.
-bool ParcelNumber(AcDbObjectId id, std::string& number)
-{
+bool ParcelNumber(AcDbObjectId id, std::string& number) {
     return ReadEntityXDataChecked(id, "MIRET", number, kXDataString, 1, false, false) && !number.empty();
 }
 
-std::string Text(const ads_name entity, const char* application)
-{
+std::string Text(const ads_name entity, const char* application) {
     std::string text;
     if (!GetXDataAsText(entity, application, kXDataString, text))
         text.clear();
     return text;
 }
 
-bool DistrictSelection(AcDbObjectId district, Selection& selection)
-{
+bool DistrictSelection(AcDbObjectId district, Selection& selection) {
     ads_name name{};
     AcGePoint2dArray ring;
     if (acdbGetAdsName(name, district) != Acad::eOk || !GetCurvePoints(name, ring, 0) || ring.length() < 3)
@@ -130,8 +125,7 @@ bool DistrictSelection(AcDbObjectId district, Selection& selection)
 AnnotationCoder::AnnotationCoder() = default;
 AnnotationCoder::~AnnotationCoder() = default;
 
-BoundaryLineCoder& AnnotationCoder::Lines()
-{
+BoundaryLineCoder& AnnotationCoder::Lines() {
     if (!lines_) {
         points_ = std::make_unique<BoundaryPointIndex>();
         lines_ = std::make_unique<BoundaryLineCoder>(points_.get());
@@ -139,15 +133,15 @@ BoundaryLineCoder& AnnotationCoder::Lines()
     return *lines_;
 }
 
-void AnnotationCoder::FindSegmentPrefix(AcDbObjectId district)
-{
+void AnnotationCoder::FindSegmentPrefix(AcDbObjectId district) {
     Selection inside;
     if (!DistrictSelection(district, inside))
         return;
     for (Adesk::Int32 i = 0, n = inside.Length(); i < n; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(inside.set, i, member) != RTNORM || !IdOfName(member, id) || Code(member) != kParcelCode)
+        if (acedSSName(inside.set, i, member) != RTNORM || !IdOfName(member, id) ||
+            Code(member) != kParcelCode)
             continue;
         std::string number;
         if (ParcelNumber(id, number) && number.size() == kParcelNumberLength) {
@@ -158,8 +152,7 @@ void AnnotationCoder::FindSegmentPrefix(AcDbObjectId district)
 }
 
 void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_t& counter,
-                                           const std::string& districtCode)
-{
+                                           const std::string& districtCode) {
     Adesk::Int32 count = 0;
     acedSSLength(selection, &count);
     BoundaryLineCoder& lines = Lines();
@@ -177,7 +170,8 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                 if (code.empty())
                     continue;
                 ++annotationCounter_;
-                SetXData(entity, "ZJDM", kXDataString, Format("%.19ld", static_cast<long>(annotationCounter_)).c_str());
+                SetXData(entity, "ZJDM", kXDataString,
+                         Format("%.19ld", static_cast<long>(annotationCounter_)).c_str());
                 SetXDataLong(entity, "ZJH", annotationCounter_);
             } else if (type == "CIRCLE" && (code == kBoundaryPointCode || code == kSecondClassPointCode)) {
                 // A point whose number cannot be read gets no code rather than a wrong one.
@@ -195,8 +189,8 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                 }
             } else if (IsPolylineType(type) && code == kParcelCode) {
                 std::string district, number;
-                if (!ReadEntityXDataChecked(id, "QHDM", district, kXDataString, 0, false, false) || district.empty() ||
-                    !ParcelNumber(id, number))
+                if (!ReadEntityXDataChecked(id, "QHDM", district, kXDataString, 0, false, false) ||
+                    district.empty() || !ParcelNumber(id, number))
                     continue;
                 if (number.size() >= 10)
                     SetXData(entity, "ZDLSH", kXDataLong, number.substr(6, 4).c_str());
@@ -212,10 +206,11 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
     CodeBoundaryLines();
 }
 
-void AnnotationCoder::CodeBoundaryLines() { Lines().CodeLinePoints(); }
+void AnnotationCoder::CodeBoundaryLines() {
+    Lines().CodeLinePoints();
+}
 
-void AnnotationCoder::Recode(const ads_name entity, const std::string& districtCode, bool codeConditions)
-{
+void AnnotationCoder::Recode(const ads_name entity, const std::string& districtCode, bool codeConditions) {
     const std::string code = Code(entity);
     // The final code keeps the 7-digit number; a longer number keeps its 19-digit form, since
     // its tail may be another feature's number.
@@ -238,7 +233,8 @@ void AnnotationCoder::Recode(const ads_name entity, const std::string& districtC
     }
     AcDbObjectId id;
     std::string number;
-    if (code == kParcelCode && IdOfName(entity, id) && ParcelNumber(id, number) && number.size() == kParcelNumberLength) {
+    if (code == kParcelCode && IdOfName(entity, id) && ParcelNumber(id, number) &&
+        number.size() == kParcelNumberLength) {
         std::string block = districtCode.substr(districtCode.size() - 3);
         std::string renumbered = number.substr(0, 3) + block + number.substr(6);
         Chain value(acutBuildList(RTSTR, renumbered.c_str(), RTNONE));
@@ -246,8 +242,7 @@ void AnnotationCoder::Recode(const ads_name entity, const std::string& districtC
     }
 }
 
-bool AnnotationCoder::Run()
-{
+bool AnnotationCoder::Run() {
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     ClearVertexCodes();
     overlong_ = 0;
@@ -260,8 +255,8 @@ bool AnnotationCoder::Run()
         for (Adesk::Int32 i = 0, n = all.Length(); i < n; ++i) {
             ads_name member{};
             AcDbObjectId id;
-            if (acedSSName(all.set, i, member) == RTNORM && IdOfName(member, id) && IsPolylineType(TypeName(member)) &&
-                Code(member) == kDistrictCode)
+            if (acedSSName(all.set, i, member) == RTNORM && IdOfName(member, id) &&
+                IsPolylineType(TypeName(member)) && Code(member) == kDistrictCode)
                 districts.push_back(id);
         }
     }
@@ -295,9 +290,9 @@ bool AnnotationCoder::Run()
 
     // Recoding pass: the final codes carry the district's code.
     const CCodeSegments layout = BuildParcelCodeSegments();
-    const std::size_t districtLength = static_cast<std::size_t>(
-        layout.SegmentLength(kDistrictSegment) + layout.SegmentLength(kStreetSegment) +
-        layout.SegmentLength(kBlockSegment));
+    const std::size_t districtLength =
+        static_cast<std::size_t>(layout.SegmentLength(kDistrictSegment) +
+                                 layout.SegmentLength(kStreetSegment) + layout.SegmentLength(kBlockSegment));
     {
         Meter meter("正在添加注记编码...", static_cast<int>(districts.size()));
         for (std::size_t i = 0; i < districts.size(); ++i) {
@@ -325,12 +320,14 @@ bool AnnotationCoder::Run()
     if (outside.Length() > 0) {
         int chosen = 0;
         if (districts.size() > 1) {
-            acutPrintf("\n在图中发现%d个地物未在行政区内,请选择一行政区为其注记编码:", static_cast<int>(outside.Length()));
+            acutPrintf("\n在图中发现%d个地物未在行政区内,请选择一行政区为其注记编码:",
+                       static_cast<int>(outside.Length()));
             for (std::size_t j = 0; j < districts.size(); ++j) {
                 std::string name, code;
                 ReadEntityXDataChecked(districts[j], "DJZQMC", name, kXDataString, 0, false, false);
                 ReadEntityXDataChecked(districts[j], "DJZQBM", code, kXDataString, 0, false, false);
-                acutPrintf("\n(%d) 社区名称:%s, 社区代码:%s,", static_cast<int>(j), name.c_str(), code.c_str());
+                acutPrintf("\n(%d) 社区名称:%s, 社区代码:%s,", static_cast<int>(j), name.c_str(),
+                           code.c_str());
             }
             if (acedGetInt("\n请选择以上一个行政区, <0>", &chosen) != RTNORM || chosen < 0 ||
                 chosen >= static_cast<int>(districts.size()))
@@ -358,10 +355,9 @@ bool AnnotationCoder::Run()
     return true;
 }
 
-void AnnotationCoder::NumberHouses()
-{
-    Chain filter(acutBuildList(-4, "<or", -4, "<and", RTDXF0, "POLYLINE", 8, "JZD", -4, "and>", -4, "<and", RTDXF0,
-                               "LWPOLYLINE", 8, "JZD", -4, "and>", -4, "or>", RTNONE));
+void AnnotationCoder::NumberHouses() {
+    Chain filter(acutBuildList(-4, "<or", -4, "<and", RTDXF0, "POLYLINE", 8, "JZD", -4, "and>", -4, "<and",
+                               RTDXF0, "LWPOLYLINE", 8, "JZD", -4, "and>", -4, "or>", RTNONE));
     Selection parcels;
     parcels.made = acedSSGet("X", nullptr, nullptr, filter.get(), parcels.set) == RTNORM;
     if (!parcels.made)
@@ -386,19 +382,20 @@ void AnnotationCoder::NumberHouses()
         for (Adesk::Int32 k = 0, n = houses.Length(); k < n; ++k) {
             ads_name member{};
             AcDbObjectId id;
-            if (acedSSName(houses.set, k, member) != RTNORM || !IdOfName(member, id) || !IsHouse(Code(member)))
+            if (acedSSName(houses.set, k, member) != RTNORM || !IdOfName(member, id) ||
+                !IsHouse(Code(member)))
                 continue;
             std::string houseNumber = Format("%03d", number);
             ++number;
             WriteEntityXData(id, "FWBH", houseNumber.c_str(), kXDataString, 0, false, false, false);
             WriteEntityXData(id, "ZDDM", parcelCode.c_str(), kXDataString, 0, false, false, false);
-            WriteEntityXData(id, "FWDM", (parcelCode + houseNumber).c_str(), kXDataString, 0, false, false, false);
+            WriteEntityXData(id, "FWDM", (parcelCode + houseNumber).c_str(), kXDataString, 0, false, false,
+                             false);
         }
     }
 }
 
-void ADDCODEQZ()
-{
+void ADDCODEQZ() {
     RunExplodeGcd();
     {
         AnnotationCoder coder;

@@ -39,24 +39,25 @@ constexpr double kLinePointReach = 0.1;
 // Side of the cells of the points on "GD".
 constexpr double kCell = 2.0;
 
-bool IsFrameVertex(AcDb::Vertex2dType type) { return type == AcDb::k2dVertex || type == AcDb::k2dSplineCtlVertex; }
+bool IsFrameVertex(AcDb::Vertex2dType type) {
+    return type == AcDb::k2dVertex || type == AcDb::k2dSplineCtlVertex;
+}
 
-std::uint64_t CellKey(long long cx, long long cy)
-{
+std::uint64_t CellKey(long long cx, long long cy) {
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffULL);
 }
-long long CellOf(double v) { return static_cast<long long>(std::floor(v / kCell)); }
+long long CellOf(double v) {
+    return static_cast<long long>(std::floor(v / kCell));
+}
 
-std::string ReadCode(AcDbObjectId id)
-{
+std::string ReadCode(AcDbObjectId id) {
     std::string code;
     if (!ReadEntityXData(id, kLineCodeApp, code, kXDataString, 0, false, false))
         code.clear();
     return code;
 }
 
-void WriteLineCode(AcDbObjectId vertex, const std::string& code, std::int32_t number)
-{
+void WriteLineCode(AcDbObjectId vertex, const std::string& code, std::int32_t number) {
     ads_name name{};
     if (acdbGetAdsName(name, vertex) != Acad::eOk)
         return;
@@ -64,8 +65,7 @@ void WriteLineCode(AcDbObjectId vertex, const std::string& code, std::int32_t nu
     SetXDataLong(name, kLineNumberApp, number);
 }
 
-double SegmentDistance(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b)
-{
+double SegmentDistance(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b) {
     double dx = b.x - a.x, dy = b.y - a.y;
     double len2 = dx * dx + dy * dy;
     double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
@@ -75,8 +75,7 @@ double SegmentDistance(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoi
 
 }  // namespace
 
-void ClearVertexCodes()
-{
+void ClearVertexCodes() {
     ads_name entity{}, next{};
     if (acdbEntNext(nullptr, entity) != RTNORM)
         return;
@@ -90,8 +89,7 @@ void ClearVertexCodes()
     }
 }
 
-bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObjectId& vertex)
-{
+bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObjectId& vertex) {
     vertex = AcDbObjectId();
     Opened<AcDb2dPolyline> poly(parcel, AcDb::kForRead);
     if (!poly)
@@ -109,8 +107,7 @@ bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObject
     return false;
 }
 
-bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment)
-{
+bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment) {
     AcGePoint2dArray own;
     if (!GetCurvePoints(polyline, own, 0) || own.length() < 2)
         return false;
@@ -124,7 +121,8 @@ bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegme
     int best = -1;
     double bestMeasure = 0;
     for (int i = 0; i < n; ++i) {
-        double measure = ring[i].distanceTo(point) + point.distanceTo(ring[i + 1]) - ring[i].distanceTo(ring[i + 1]);
+        double measure =
+            ring[i].distanceTo(point) + point.distanceTo(ring[i + 1]) - ring[i].distanceTo(ring[i + 1]);
         if (best < 0 || measure < bestMeasure) {
             best = i;
             bestMeasure = measure;
@@ -153,26 +151,24 @@ bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegme
     return false;
 }
 
-bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end)
-{
+bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end) {
     return SegmentDistance(AcGePoint2d(point.x, point.y), start, end) < kLinePointReach;
 }
 
-BoundaryLineCoder::BoundaryLineCoder(const BoundaryPointIndex* index) : index_(index)
-{
+BoundaryLineCoder::BoundaryLineCoder(const BoundaryPointIndex* index) : index_(index) {
     double scale = 500;
     GetDrawingScale(scale);
     window_ = scale * 0.001 * 0.5;
 }
 
 bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
-                                          ParcelSegment& neighbour, AcDbObjectId& neighbourParcel)
-{
+                                          ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
     neighbour = ParcelSegment();
     neighbourParcel = AcDbObjectId();
     if (!FindSegmentAtPoint(parcel, point, own))
         return false;
-    ads_point low = {point.x - window_, point.y - window_, 0}, high = {point.x + window_, point.y + window_, 0};
+    ads_point low = {point.x - window_, point.y - window_, 0},
+              high = {point.x + window_, point.y + window_, 0};
     ads_name found{};
     if (acedSSGet("C", low, high, nullptr, found) != RTNORM)
         return true;
@@ -187,8 +183,10 @@ bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& po
         ParcelSegment other;
         if (!FindSegmentAtPoint(member, point, other))
             continue;
-        bool same = (other.start.distanceTo(own.start) < kSameSegment && other.end.distanceTo(own.end) < kSameSegment) ||
-                    (other.end.distanceTo(own.start) < kSameSegment && other.start.distanceTo(own.end) < kSameSegment);
+        bool same = (other.start.distanceTo(own.start) < kSameSegment &&
+                     other.end.distanceTo(own.end) < kSameSegment) ||
+                    (other.end.distanceTo(own.start) < kSameSegment &&
+                     other.start.distanceTo(own.end) < kSameSegment);
         if (same) {
             neighbour = other;
             IdOfName(member, neighbourParcel);
@@ -199,9 +197,8 @@ bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& po
     return true;
 }
 
-void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix, const std::string& segmentPrefix,
-                                   std::int32_t& counter)
-{
+void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix,
+                                   const std::string& segmentPrefix, std::int32_t& counter) {
     // A lightweight parcel is coded like one that a neighbour has already converted.
     if (!ConvertTo2dPolyline(parcel))
         return;
@@ -248,13 +245,11 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
     }
 }
 
-void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code)
-{
+void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code) {
     pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, code, segment.vertex});
 }
 
-void BoundaryLineCoder::ReadLinePoints()
-{
+void BoundaryLineCoder::ReadLinePoints() {
     pointsRead_ = true;
     Chain filter(acutBuildList(RTDXF0, "POINT", 8, "GD", RTNONE));
     ads_name all{};
@@ -277,8 +272,7 @@ void BoundaryLineCoder::ReadLinePoints()
     acedSSFree(all);
 }
 
-void BoundaryLineCoder::CodeLinePoints()
-{
+void BoundaryLineCoder::CodeLinePoints() {
     if (!pointsRead_)
         ReadLinePoints();
     std::vector<CodedSegment> segments;

@@ -4,8 +4,7 @@
 
 namespace cadastral {
 
-bool CCodeSegments::AddSegment(const std::string& name, int width)
-{
+bool CCodeSegments::AddSegment(const std::string& name, int width) {
     if (name.empty() || width < -1)
         return false;
     for (const std::string& known : names_) {
@@ -17,8 +16,7 @@ bool CCodeSegments::AddSegment(const std::string& name, int width)
     return true;
 }
 
-bool CCodeSegments::SetCode(const std::string& code)
-{
+bool CCodeSegments::SetCode(const std::string& code) {
     int length = static_cast<int>(code.size());
     bool fits = ElasticIndex() < 0 ? length == FixedWidth() : length >= FixedWidth();
     if (fits)
@@ -26,24 +24,21 @@ bool CCodeSegments::SetCode(const std::string& code)
     return fits;
 }
 
-int CCodeSegments::FixedWidth() const
-{
+int CCodeSegments::FixedWidth() const {
     int sum = 0;
     for (int width : widths_)
         sum += width > 0 ? width : 0;
     return sum;
 }
 
-int CCodeSegments::WidthSum(int first, int last) const
-{
+int CCodeSegments::WidthSum(int first, int last) const {
     int sum = 0;
     for (int i = first < 0 ? 0 : first; i <= last && i < Count(); ++i)
         sum += widths_[i];
     return sum;
 }
 
-int CCodeSegments::ElasticIndex() const
-{
+int CCodeSegments::ElasticIndex() const {
     for (int i = 0; i < Count(); ++i) {
         if (widths_[i] == -1)
             return i;
@@ -51,8 +46,7 @@ int CCodeSegments::ElasticIndex() const
     return -1;
 }
 
-bool CCodeSegments::SegmentRange(int index, int& first, int& last) const
-{
+bool CCodeSegments::SegmentRange(int index, int& first, int& last) const {
     if (index < 0 || index >= Count())
         return false;
     const int length = static_cast<int>(code_.size());
@@ -71,8 +65,7 @@ bool CCodeSegments::SegmentRange(int index, int& first, int& last) const
     return true;
 }
 
-int CCodeSegments::SegmentLength(int index) const
-{
+int CCodeSegments::SegmentLength(int index) const {
     if (index < 0 || index >= Count())
         return -1;
     if (widths_[index] != -1)
@@ -82,16 +75,14 @@ int CCodeSegments::SegmentLength(int index) const
     return last - first + 1;
 }
 
-std::string RepeatText(const std::string& text, int n)
-{
+std::string RepeatText(const std::string& text, int n) {
     std::string repeated;
     for (int i = 0; i < n; ++i)
         repeated += text;
     return repeated;
 }
 
-CCodeSegments BuildParcelCodeSegments()
-{
+CCodeSegments BuildParcelCodeSegments() {
     CCodeSegments layout;
     layout.AddSegment("行政区划", 6);
     layout.AddSegment("街道号", 3);

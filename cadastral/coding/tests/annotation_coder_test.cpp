@@ -43,7 +43,8 @@ protected:
         std::map<std::string, std::string> values;
         for (AcDbObjectId id : ids) {
             for (const char* app : {"ZJDM", "JZDDM", "GDDM", "ZDLSH", "FWBH", "FWDM", "ZDDM", "JZXDM"})
-                values[std::to_string(id.handle().value()) + app] = Value(id, app) + Value(id, app, kXDataLong);
+                values[std::to_string(id.handle().value()) + app] =
+                    Value(id, app) + Value(id, app, kXDataLong);
             values[std::to_string(id.handle().value()) + "MIRET"] = Value(id, "MIRET", kXDataString, 1);
             for (const std::string& code : VertexCodes(id))
                 values[std::to_string(id.handle().value()) + "v"] += code + ";";
@@ -59,7 +60,8 @@ TEST_F(AnnotationCoderTest, CodesEveryFeatureOfTheDistrictInItsFinalFormAndASeco
     AcDbObjectId noNumber = Parcel(Box(30, 0, 40, 10));
     std::vector<AcDbObjectId> points;
     long n = 1;
-    for (auto [x, y] : std::vector<std::pair<double, double>>{{0, 0}, {10, 0}, {20, 0}, {20, 10}, {10, 10}, {0, 10}})
+    for (auto [x, y] :
+         std::vector<std::pair<double, double>>{{0, 0}, {10, 0}, {20, 0}, {20, 10}, {10, 10}, {0, 10}})
         points.push_back(NumberedPoint(x, y, n++));
     AcDbObjectId second = NumberedPoint(5, 20, 8, "301100");
     AcDbObjectId overlong = NumberedPoint(25, 20, 12345678);
@@ -106,7 +108,8 @@ TEST_F(AnnotationCoderTest, CodesEveryFeatureOfTheDistrictInItsFinalFormAndASeco
     EXPECT_EQ(Value(neighbours, "FWBH"), "001");
     EXPECT_EQ(Value(neighbours, "ZDDM"), "4401010010020124000");
 
-    std::vector<AcDbObjectId> all = {a, b, text, second, overlong, outside, inner, onLine, neighbours, linePoint};
+    std::vector<AcDbObjectId> all = {a,       b,     text,   second,     overlong,
+                                     outside, inner, onLine, neighbours, linePoint};
     all.insert(all.end(), points.begin(), points.end());
     auto first = Snapshot(all);
     AnnotationCoder again;
@@ -126,7 +129,8 @@ TEST_F(AnnotationCoderTest, OutsideFeaturesGoToThePickedDistrictAndShortCodesSta
     for (std::size_t i = 0; i < answers.size(); ++i) {
         AcDbObjectId outside = NumberedPoint(100 + 10.0 * i, 100, static_cast<long>(i + 1));
         auto queue = platform::ui::UseAnswerQueue();
-        if (answers[i] != nullptr) queue->Push(platform::ui::PromptAnswer(answers[i]));
+        if (answers[i] != nullptr)
+            queue->Push(platform::ui::PromptAnswer(answers[i]));
         platform::cad::ClearCommandLine();
         AnnotationCoder coder;
         ASSERT_TRUE(coder.Run());

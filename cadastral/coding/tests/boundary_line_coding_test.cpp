@@ -21,7 +21,8 @@ protected:
     static std::set<std::string> NonEmpty(const std::vector<std::string>& codes) {
         std::set<std::string> set;
         for (const std::string& c : codes)
-            if (!c.empty()) set.insert(c);
+            if (!c.empty())
+                set.insert(c);
         return set;
     }
 };
@@ -31,7 +32,8 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     // shares only the lower half of that side, clockwise and lightweight.
     AcDbObjectId a = CodedParcel({{0, 0}, {10, 0}, {10, 5}, {10, 10}, {0, 10}}, "0010010001000");
     AcDbObjectId b = CodedParcel({{10, 0}, {10, 5}, {20, 5}, {20, 0}}, "0010010002000", true);
-    for (auto [x, y] : std::vector<std::pair<double, double>>{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {20, 5}, {20, 0}})
+    for (auto [x, y] :
+         std::vector<std::pair<double, double>>{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {20, 5}, {20, 0}})
         BoundaryPoint(x, y);
     SecondClassPoint(10, 5);
     AcDbObjectId onShared = LinePoint(10.05, 2.5), onUpper = LinePoint(9.95, 7.5), away = LinePoint(5, 5);
@@ -60,7 +62,8 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     EXPECT_EQ(codes[1], shared) << "a coded vertex keeps its code";
     EXPECT_EQ(counter, 7) << "A: south, upper east, north and west";
     std::set<std::string> all = NonEmpty(codes);
-    for (const std::string& c : bCodes) all.insert(c);
+    for (const std::string& c : bCodes)
+        all.insert(c);
     EXPECT_EQ(all.size(), 7u) << "no code names two lines";
     EXPECT_EQ(codes[2], "440101001001020000005");
     EXPECT_EQ(Value(VertexIdAt(a, 2), "JZXH", kXDataLong), "5");

@@ -21,13 +21,15 @@ std::vector<AcDbObjectId> SelectAll(const char* type, const char* layer) {
     std::vector<AcDbObjectId> ids;
     drawingutil::Chain filter(acutBuildList(RTDXF0, type, 8, layer, RTNONE));
     ads_name set{};
-    if (acedSSGet("X", nullptr, nullptr, filter.get(), set) != RTNORM) return ids;
+    if (acedSSGet("X", nullptr, nullptr, filter.get(), set) != RTNORM)
+        return ids;
     Adesk::Int32 n = 0;
     acedSSLength(set, &n);
     for (Adesk::Int32 i = 0; i < n; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(set, i, member) == RTNORM && acdbGetObjectId(id, member) == Acad::eOk) ids.push_back(id);
+        if (acedSSName(set, i, member) == RTNORM && acdbGetObjectId(id, member) == Acad::eOk)
+            ids.push_back(id);
     }
     acedSSFree(set);
     return ids;
@@ -42,20 +44,24 @@ void WalkEveryParcel(BoundaryLineCoder& coder) {
         std::string code;
         GetEntityCode(parcel, code);
         AcGePoint2dArray ring;
-        if (code != "300000" || !GetCurvePoints(parcel, ring, 0) || ring.length() < 2) continue;
+        if (code != "300000" || !GetCurvePoints(parcel, ring, 0) || ring.length() < 2)
+            continue;
         ring.append(ring[0]);
         for (int k = 0; k + 1 < ring.length(); ++k) {
             AcGePoint2d middle((ring[k].x + ring[k + 1].x) / 2, (ring[k].y + ring[k + 1].y) / 2);
             ParcelSegment own, neighbour;
             AcDbObjectId neighbourParcel;
-            if (!coder.FindSharedSegment(parcel, middle, own, neighbour, neighbourParcel) || own.vertex.isNull())
+            if (!coder.FindSharedSegment(parcel, middle, own, neighbour, neighbourParcel) ||
+                own.vertex.isNull())
                 continue;
             std::string lineCode;
             ReadEntityXData(own.vertex, "JZXDM", lineCode, kXDataString, 0, false, false);
-            if (lineCode.empty()) continue;
+            if (lineCode.empty())
+                continue;
             for (AcDbObjectId pointId : points) {
                 drawingutil::Opened<AcDbPoint> point(pointId, AcDb::kForRead);
-                if (!point) continue;
+                if (!point)
+                    continue;
                 AcGePoint3d at = point->position();
                 point.close();
                 std::string had;
@@ -107,7 +113,8 @@ TEST_F(LinePointsWalkTest, BatchWalkGivesTheCodesOfAWalkOverEverything) {
                     std::string type, code;
                     acedSSName(inside, i, member);
                     GetEntityCode(member, code);
-                    if (code == "300000" && GetEntityTypeName(member, type) && type.find("POLYLINE") != std::string::npos)
+                    if (code == "300000" && GetEntityTypeName(member, type) &&
+                        type.find("POLYLINE") != std::string::npos)
                         coder.CodeParcel(member, prefix, "", counter);
                 }
                 acedSSFree(inside);
@@ -121,7 +128,8 @@ TEST_F(LinePointsWalkTest, BatchWalkGivesTheCodesOfAWalkOverEverything) {
         }
         ASSERT_EQ(codes[0].size(), codes[1].size());
         int coded = 0;
-        for (const auto& [handle, code] : codes[1]) coded += !code.empty();
+        for (const auto& [handle, code] : codes[1])
+            coded += !code.empty();
         EXPECT_GT(coded, static_cast<int>(codes[1].size()) * 3 / 4) << "seed " << seed;
         EXPECT_EQ(codes[0], codes[1]) << "seed " << seed;
     }

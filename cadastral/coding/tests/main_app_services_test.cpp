@@ -17,23 +17,25 @@ using namespace cadastral;
 
 std::vector<std::string> g_log;
 
-std::string Describe(const resbuf* item)
-{
+std::string Describe(const resbuf* item) {
     switch (item->restype) {
-    case RTSTR: return std::string("str:") + item->resval.rstring;
-    case RTSHORT: return "short:" + std::to_string(item->resval.rint);
-    case RTLONG: return "long:" + std::to_string(item->resval.rlong);
-    case RTPICKS: {
-        Adesk::Int32 n = -1;
-        acedSSLength(item->resval.rlname, &n);
-        return "picks:" + std::to_string(n);
-    }
-    default: return "type:" + std::to_string(item->restype);
+        case RTSTR:
+            return std::string("str:") + item->resval.rstring;
+        case RTSHORT:
+            return "short:" + std::to_string(item->resval.rint);
+        case RTLONG:
+            return "long:" + std::to_string(item->resval.rlong);
+        case RTPICKS: {
+            Adesk::Int32 n = -1;
+            acedSSLength(item->resval.rlname, &n);
+            return "picks:" + std::to_string(n);
+        }
+        default:
+            return "type:" + std::to_string(item->restype);
     }
 }
 
-int LogCall()
-{
+int LogCall() {
     std::string line = "call";
     for (const resbuf* item = acedGetArgs(); item != nullptr; item = item->rbnext)
         line += " " + Describe(item);
@@ -50,7 +52,8 @@ protected:
         platform::cad::RegisterBuiltinCommand("EXPLODEGCD", [] {
             char a[40] = "", b[40] = "?";
             int ra = acedGetString(1, "\n", a, sizeof a), rb = acedGetString(1, "\n", b, sizeof b);
-            g_log.push_back("EXPLODEGCD " + std::to_string(ra == RTNORM) + a + "|" + std::to_string(rb == RTNORM) + b);
+            g_log.push_back("EXPLODEGCD " + std::to_string(ra == RTNORM) + a + "|" +
+                            std::to_string(rb == RTNORM) + b);
             return RTNORM;
         });
         platform::cad::RegisterBuiltinCommand("REDERO", [] {

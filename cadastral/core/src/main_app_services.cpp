@@ -8,8 +8,7 @@ namespace cadastral {
 namespace {
 
 // Invokes the function with the list and frees both lists; what comes back is never read.
-int InvokeAndFree(resbuf* args)
-{
+int InvokeAndFree(resbuf* args) {
     drawingutil::Chain call(args);
     if (!call)
         return RTERROR;
@@ -21,27 +20,31 @@ int InvokeAndFree(resbuf* args)
 
 }  // namespace
 
-int RunExplodeGcd() { return acedCommand(RTSTR, "EXPLODEGCD", RTSTR, "all", RTSTR, "", RTNONE); }
+int RunExplodeGcd() {
+    return acedCommand(RTSTR, "EXPLODEGCD", RTSTR, "all", RTSTR, "", RTNONE);
+}
 
-int RunAreaPretreat() { return acedCommand(RTSTR, "AREAPRETREAT", RTNONE); }
+int RunAreaPretreat() {
+    return acedCommand(RTSTR, "AREAPRETREAT", RTNONE);
+}
 
-int RunFindZeroAreaTb() { return acedCommand(RTSTR, "FindZeroAreaTB", RTNONE); }
+int RunFindZeroAreaTb() {
+    return acedCommand(RTSTR, "FindZeroAreaTB", RTNONE);
+}
 
-int RunRedero(const ads_name blockReference)
-{
+int RunRedero(const ads_name blockReference) {
     return acedCommand(RTSTR, "REDERO", RTENAME, blockReference, RTLONG, 1L, RTNONE);
 }
 
-int CallExportShp(const ads_name selection, const char* folder)
-{
+int CallExportShp(const ads_name selection, const char* folder) {
     return InvokeAndFree(acutBuildList(RTSTR, "ss_exportshp", RTPICKS, selection, RTSTR,
                                        drawingutil::TextOrEmpty(folder), RTNONE));
 }
 
-int CallQwert(const ads_name selection, const char* folder)
-{
-    return InvokeAndFree(acutBuildList(RTSTR, "qwert", RTPICKS, selection, RTSTR, drawingutil::TextOrEmpty(folder),
-                                       RTSHORT, 1, RTSTR, "QTD", RTSTR, "QTX", RTSTR, "QTM", RTSTR, "QTT", RTNONE));
+int CallQwert(const ads_name selection, const char* folder) {
+    return InvokeAndFree(acutBuildList(RTSTR, "qwert", RTPICKS, selection, RTSTR,
+                                       drawingutil::TextOrEmpty(folder), RTSHORT, 1, RTSTR, "QTD", RTSTR,
+                                       "QTX", RTSTR, "QTM", RTSTR, "QTT", RTNONE));
 }
 
 }  // namespace cadastral

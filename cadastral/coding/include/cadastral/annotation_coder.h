@@ -35,7 +35,8 @@ public:
     // the district's boundary-line counter, then the points on "GD" on the lines coded. With the
     // district's 12-character code, a line's code carries the block its parcel's number will get
     // from the district, so that the codes of a later run are the same.
-    void CodeDistrictFeatures(const ads_name selection, std::int32_t& counter, const std::string& districtCode = {});
+    void CodeDistrictFeatures(const ads_name selection, std::int32_t& counter,
+                              const std::string& districtCode = {});
     // Gives the points on "GD" the codes of the boundary lines coded since the last call.
     void CodeBoundaryLines();
 

@@ -47,8 +47,8 @@ public:
 
     // Finds the segment at the point on the parcel and, among the parcels whose outline passes a
     // small window there (closed parcel outlines only), the first one with the same segment.
-    bool FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own, ParcelSegment& neighbour,
-                           AcDbObjectId& neighbourParcel);
+    bool FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
+                           ParcelSegment& neighbour, AcDbObjectId& neighbourParcel);
     // Codes the parcel's boundary lines "<line prefix><segment prefix><counter as 7 digits>",
     // advancing the counter once for each line that takes a number. A lightweight parcel is
     // converted first. Nothing is coded unless every vertex carries a boundary point or a point of

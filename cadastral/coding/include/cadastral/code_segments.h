@@ -44,7 +44,13 @@ private:
 std::string RepeatText(const std::string& text, int n);
 
 // Segment indexes of the parcel-code layout.
-enum ParcelCodeSegment { kDistrictSegment = 0, kStreetSegment, kBlockSegment, kBasicNumberSegment, kBranchSegment };
+enum ParcelCodeSegment {
+    kDistrictSegment = 0,
+    kStreetSegment,
+    kBlockSegment,
+    kBasicNumberSegment,
+    kBranchSegment
+};
 
 // The provincial parcel code: "行政区划" 6, "街道号" 3, "街坊号" 3, "基本宗地号" 4, "宗地支号" 3, with a
 // code of 19 zeros.

@@ -18,33 +18,35 @@ namespace {
 constexpr const char* kGroup = "MAINAPPRECORDER";
 enum Function : short { kExportShp = 1, kQwert = 2 };
 
-std::string Handle(const ads_name name)
-{
+std::string Handle(const ads_name name) {
     AcDbObjectId id;
     if (acdbGetObjectId(id, name) != Acad::eOk || id.isNull())
         return "?";
     return id.handle().text();
 }
 
-void Log(const std::string& line) { acutPrintf("\n[recorder] %s", line.c_str()); }
+void Log(const std::string& line) {
+    acutPrintf("\n[recorder] %s", line.c_str());
+}
 
-std::string ReadText()
-{
+std::string ReadText() {
     char text[260] = "";
     int rc = acedGetString(1, "", text, sizeof text);
     return rc == RTNORM ? "\"" + std::string(text) + "\"" : rc == RTNONE ? "\"\"" : "<none>";
 }
 
-void ExplodeGcd()
-{
+void ExplodeGcd() {
     std::string first = ReadText();
     std::string second = ReadText();
     Log("EXPLODEGCD " + first + " " + second);
 }
-void AreaPretreat() { Log("AREAPRETREAT"); }
-void FindZeroAreaTb() { Log("FindZeroAreaTB"); }
-void Redero()
-{
+void AreaPretreat() {
+    Log("AREAPRETREAT");
+}
+void FindZeroAreaTb() {
+    Log("FindZeroAreaTB");
+}
+void Redero() {
     ads_name entity{};
     ads_point at{};
     int number = 0;
@@ -53,30 +55,33 @@ void Redero()
     Log("REDERO " + picked + " " + value);
 }
 
-std::string Describe(const resbuf* item)
-{
+std::string Describe(const resbuf* item) {
     switch (item->restype) {
-    case RTSTR: return "\"" + std::string(item->resval.rstring != nullptr ? item->resval.rstring : "") + "\"";
-    case RTSHORT: return "short " + std::to_string(item->resval.rint);
-    case RTLONG: return "long " + std::to_string(item->resval.rlong);
-    case RTENAME: return "entity " + Handle(item->resval.rlname);
-    case RTPICKS: {
-        std::string set = "set(";
-        Adesk::Int32 n = 0;
-        acedSSLength(item->resval.rlname, &n);
-        for (Adesk::Int32 i = 0; i < n; ++i) {
-            ads_name member{};
-            if (acedSSName(item->resval.rlname, i, member) == RTNORM)
-                set += (i > 0 ? " " : "") + Handle(member);
+        case RTSTR:
+            return "\"" + std::string(item->resval.rstring != nullptr ? item->resval.rstring : "") + "\"";
+        case RTSHORT:
+            return "short " + std::to_string(item->resval.rint);
+        case RTLONG:
+            return "long " + std::to_string(item->resval.rlong);
+        case RTENAME:
+            return "entity " + Handle(item->resval.rlname);
+        case RTPICKS: {
+            std::string set = "set(";
+            Adesk::Int32 n = 0;
+            acedSSLength(item->resval.rlname, &n);
+            for (Adesk::Int32 i = 0; i < n; ++i) {
+                ads_name member{};
+                if (acedSSName(item->resval.rlname, i, member) == RTNORM)
+                    set += (i > 0 ? " " : "") + Handle(member);
+            }
+            return set + ")";
         }
-        return set + ")";
-    }
-    default: return "type " + std::to_string(item->restype);
+        default:
+            return "type " + std::to_string(item->restype);
     }
 }
 
-int Called()
-{
+int Called() {
     int code = acedGetFunCode();
     std::string line = code == kExportShp ? "ss_exportshp" : code == kQwert ? "qwert" : "?";
     for (const resbuf* item = acedGetArgs(); item != nullptr; item = item->rbnext)
@@ -87,8 +92,7 @@ int Called()
 }
 
 template <void (*Command)()>
-void Guarded()
-{
+void Guarded() {
     try {
         Command();
     } catch (...) {
@@ -97,29 +101,37 @@ void Guarded()
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
-{
+extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg,
+                                                                                  void* appId) {
     switch (msg) {
-    case AcRx::kInitAppMsg:
-        acrxDynamicLinker->unlockApplication(appId);
-        acedRegCmds->addCommand(kGroup, "EXPLODEGCD", "EXPLODEGCD", ACRX_CMD_MODAL, Guarded<ExplodeGcd>);
-        acedRegCmds->addCommand(kGroup, "AREAPRETREAT", "AREAPRETREAT", ACRX_CMD_MODAL, Guarded<AreaPretreat>);
-        acedRegCmds->addCommand(kGroup, "FindZeroAreaTB", "FindZeroAreaTB", ACRX_CMD_MODAL, Guarded<FindZeroAreaTb>);
-        acedRegCmds->addCommand(kGroup, "REDERO", "REDERO", ACRX_CMD_MODAL, Guarded<Redero>);
-        break;
-    case AcRx::kUnloadAppMsg: acedRegCmds->removeGroup(kGroup); break;
-    case AcRx::kLoadDwgMsg:
-        acedDefun("ss_exportshp", kExportShp);
-        acedDefun("qwert", kQwert);
-        break;
-    case AcRx::kUnloadDwgMsg:
-        acedUndef("ss_exportshp", kExportShp);
-        acedUndef("qwert", kQwert);
-        break;
-    case AcRx::kInvkSubrMsg: return Called() == RSRSLT ? AcRx::kRetOK : AcRx::kRetError;
-    default: break;
+        case AcRx::kInitAppMsg:
+            acrxDynamicLinker->unlockApplication(appId);
+            acedRegCmds->addCommand(kGroup, "EXPLODEGCD", "EXPLODEGCD", ACRX_CMD_MODAL, Guarded<ExplodeGcd>);
+            acedRegCmds->addCommand(kGroup, "AREAPRETREAT", "AREAPRETREAT", ACRX_CMD_MODAL,
+                                    Guarded<AreaPretreat>);
+            acedRegCmds->addCommand(kGroup, "FindZeroAreaTB", "FindZeroAreaTB", ACRX_CMD_MODAL,
+                                    Guarded<FindZeroAreaTb>);
+            acedRegCmds->addCommand(kGroup, "REDERO", "REDERO", ACRX_CMD_MODAL, Guarded<Redero>);
+            break;
+        case AcRx::kUnloadAppMsg:
+            acedRegCmds->removeGroup(kGroup);
+            break;
+        case AcRx::kLoadDwgMsg:
+            acedDefun("ss_exportshp", kExportShp);
+            acedDefun("qwert", kQwert);
+            break;
+        case AcRx::kUnloadDwgMsg:
+            acedUndef("ss_exportshp", kExportShp);
+            acedUndef("qwert", kQwert);
+            break;
+        case AcRx::kInvkSubrMsg:
+            return Called() == RSRSLT ? AcRx::kRetOK : AcRx::kRetError;
+        default:
+            break;
     }
     return AcRx::kRetOK;
 }
 
-extern "C" __attribute__((visibility("default"))) int acrxGetApiVersion() { return ACRX_API_VERSION; }
+extern "C" __attribute__((visibility("default"))) int acrxGetApiVersion() {
+    return ACRX_API_VERSION;
+}
