@@ -101,7 +101,8 @@ bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mo
     // once the host has selected.
     int pickStyle = DisablePickStyle();
     AcGePoint2dArray polygon =
-        platform::text::GbkEqualNoCase(hostMode, "WP") && offset > kMinOffset ? InsetRing(points, offset) : points;
+        platform::text::GbkEqualNoCase(hostMode, "WP") && std::fabs(offset) > kMinOffset ? InsetRing(points, offset)
+                                                                                          : points;
     int result = RTERROR;
     {
         Chain chain = PointChain(polygon);

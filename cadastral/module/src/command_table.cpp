@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cadastral/annotation_coder.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/house_annotation_conversion.h"
@@ -29,7 +30,7 @@ struct NamedHandler {
 // In the order of registration.
 // clang-format off
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
-    {"ADDCODEQZ", nullptr},
+    {"ADDCODEQZ", drawingutil::GuardedCommand<ADDCODEQZ>},
     {"PELGARDBF", nullptr},
     {"CHECKSINGLEZD", nullptr},
     {"CONVERTFWZJ_QZ", drawingutil::GuardedCommand<CONVERTFWZJ_QZ>},

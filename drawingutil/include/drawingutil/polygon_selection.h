@@ -9,7 +9,8 @@
 // and "FX" crossing the open chain of points.
 //
 // With "WP" and an offset above 0.001 the polygon is first taken clockwise and moved by the offset
-// into the ring. Consecutive points closer than 0.001 reach the host once. The pick style is off
+// into the ring; an offset below -0.001 moves it out of the ring, so that what touches the
+// polygon from inside counts as within it. Consecutive points closer than 0.001 reach the host once. The pick style is off
 // while the host selects and the user's setting is back afterwards. True when the host made a
 // selection set, which the caller then frees; false for an unknown mode (nothing else happens) or
 // when nothing was selected.

@@ -44,6 +44,7 @@ void SpatialIndex::Measure(std::uint64_t slot)
         inOverlay_.resize(slot + 1, 0);
     }
     bool was = present_[slot];
+    const Box2d before = boxes_[slot];
     present_[slot] = 0;
     ObjectStub* stub = database_->objects().At(slot);
     auto* entity = stub != nullptr && !stub->erased ? AcDbEntity::cast(stub->object.get()) : nullptr;
@@ -54,7 +55,11 @@ void SpatialIndex::Measure(std::uint64_t slot)
         boxes_[slot] = {ext.minPoint().x, ext.minPoint().y, ext.maxPoint().x, ext.maxPoint().y};
         present_[slot] = 1;
     }
-    if ((was || present_[slot]) && built_ && !inOverlay_[slot]) {
+    // A change that keeps the box (data attached to the entity, its layer or colour) leaves the
+    // tree's entry good, so it does not count towards the next packing.
+    bool sameBox = was && present_[slot] && before.minX == boxes_[slot].minX && before.minY == boxes_[slot].minY &&
+                   before.maxX == boxes_[slot].maxX && before.maxY == boxes_[slot].maxY;
+    if ((was || present_[slot]) && built_ && !inOverlay_[slot] && !sameBox) {
         inOverlay_[slot] = 1;
         overlay_.push_back(slot);
     }

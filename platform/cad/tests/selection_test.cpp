@@ -117,6 +117,30 @@ TEST(Selection, WindowAndCrossingTestRealGeometryAndKeepDatabaseOrder)
     EXPECT_EQ(Window("w", 0, 10, 10, 0), (Ids{inside, small}));
 }
 
+TEST(Selection, ChangedEntitiesAreFoundWhereTheyAreNow)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-10, -10, 0), AcGePoint3d(1010, 1010, 0));
+    std::vector<AcDbObjectId> circles;
+    for (int i = 0; i < 1000; ++i)
+        circles.push_back(Circle(d, i, i, 0.2));
+    ASSERT_EQ(Window("C", 499, 499, 501, 501).size(), 3u);
+    // Many changes that keep every box, and one that moves a circle: each is found where it is.
+    for (int round = 0; round < 3; ++round) {
+        for (AcDbObjectId id : circles) {
+            AcDbCircle* circle = nullptr;
+            ASSERT_EQ(acdbOpenObject(circle, id, AcDb::kForWrite), Acad::eOk);
+            circle->setColorIndex(static_cast<Adesk::UInt16>(round + 1));
+            if (id == circles[500] && round == 1)
+                circle->setCenter(AcGePoint3d(-5, 900, 0));
+            circle->close();
+        }
+        EXPECT_EQ(Window("C", 499, 499, 501, 501), round == 0 ? (Ids{circles[499], circles[500], circles[501]})
+                                                              : (Ids{circles[499], circles[501]}));
+        EXPECT_EQ(Window("C", -6, 899, -4, 901), round == 0 ? Ids{} : Ids{circles[500]});
+    }
+}
+
 TEST(Selection, PolygonsAndFencesOnConcaveShapes)
 {
     TestDrawing d;

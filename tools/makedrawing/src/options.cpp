@@ -49,6 +49,10 @@ const char* Usage()
            "                       (default samples/support/index.ini)\n"
            "  --lightweight-parcels R  the chance, from 0 to 1, that a parcel is a lightweight\n"
            "                       polyline rather than an old-style one (default 0)\n"
+           "  --boundary-houses R  the chance that a parcel's houses give way to one house with a\n"
+           "                       side on a straight side of the parcel (default 0)\n"
+           "  --line-points R      the chance that a straight parcel side carries a point on \"GD\"\n"
+           "                       (default 0)\n"
            "  --traps              open polylines on the house layer that are no houses (other\n"
            "                       classes, an unknown code, no code), and the first open house\n"
            "                       drawn back to its first point\n"
@@ -107,13 +111,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
                 error = "--parcels wants a whole number from 1 to 100000, not \"" + value + "\"";
                 return false;
             }
-        } else if (name == "--lightweight-parcels") {
+        } else if (name == "--lightweight-parcels" || name == "--boundary-houses" || name == "--line-points") {
             double parsed = 0;
             if (!ParseWhole(value, parsed) || !std::isfinite(parsed) || parsed < 0 || parsed > 1) {
                 error = name + " wants a rate from 0 to 1, not \"" + value + "\"";
                 return false;
             }
-            options.lightweightParcels = parsed;
+            (name == "--lightweight-parcels" ? options.lightweightParcels
+             : name == "--boundary-houses"   ? options.boundaryHouses
+                                             : options.linePoints) = parsed;
         } else {
             const RateOption* rate = nullptr;
             for (const auto& candidate : kRateOptions)

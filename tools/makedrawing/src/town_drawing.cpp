@@ -6,6 +6,7 @@
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/text_entities.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/db_point.h"
 #include "plane.h"
 
 namespace makedrawing {
@@ -164,11 +165,15 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan)
         DrawHouses(parcel, faults);
     }
     DrawPoints(plan, faults);
+    for (const auto& at : plan.linePoints)
+        drawingutil::FinishCodedEntity(new AcDbPoint(AcGePoint3d(at.x, at.y, 0)), nullptr, "GD", nullptr);
     for (const auto& decoy : plan.decoys)
         Outline(decoy.line, nullptr, false, decoy.code.c_str(), kLightweightPolyline, "JMD");
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     db->setExtmin(AcGePoint3d(plan.low.x, plan.low.y, 0));
     db->setExtmax(AcGePoint3d(plan.high.x, plan.high.y, 0));
+    // A 1:500 map: the toolkit reads its scale rather than asking for it.
+    db->setUserr1(500);
     return faults;
 }
 

@@ -175,6 +175,55 @@ void PlanBlock(TownPlan& plan, const BlockPlace& place, int parcels, const std::
     plan.high.y = std::max(plan.high.y, place.y + 2 * kRowDepth + half);
 }
 
+// One house in place of the parcel's houses, standing on a straight side of the parcel, away from
+// its ends; it reaches less far into the parcel than the other houses keep from its nodes.
+void PlanBoundaryHouse(Parcel& parcel, Random& random)
+{
+    std::vector<std::size_t> sides;
+    const std::size_t n = parcel.ring.size();
+    for (std::size_t e = 0; e < n; ++e) {
+        const Point2& a = parcel.ring[e];
+        const Point2& b = parcel.ring[(e + 1) % n];
+        if (parcel.bulges[e] == 0.0 && std::hypot(b.x - a.x, b.y - a.y) > 4 * kHouseInset)
+            sides.push_back(e);
+    }
+    if (sides.empty() || parcel.houses.empty())
+        return;
+    for (const House& house : parcel.houses)
+        if (!house.faults.empty())
+            return;  // the faults put in on purpose stay
+    std::size_t e = sides[static_cast<std::size_t>(random.Int(0, static_cast<int>(sides.size()) - 1))];
+    const Point2& a = parcel.ring[e];
+    const Point2& b = parcel.ring[(e + 1) % n];
+    double length = std::hypot(b.x - a.x, b.y - a.y);
+    Point2 along{(b.x - a.x) / length, (b.y - a.y) / length};
+    Point2 inward{-along.y, along.x};  // left of a counter-clockwise side
+    double from = random.Between(kHouseInset, length / 2 - kHouseInset);
+    double to = random.Between(length / 2, length - kHouseInset);
+    double depth = random.Between(1.0, kHouseInset - 1.0);
+    Point2 p0{a.x + along.x * from, a.y + along.y * from};
+    Point2 p1{a.x + along.x * to, a.y + along.y * to};
+    House house = parcel.houses.front();
+    house.ring = {p0, p1, {p1.x + inward.x * depth, p1.y + inward.y * depth},
+                  {p0.x + inward.x * depth, p0.y + inward.y * depth}};
+    parcel.houses.assign(1, house);
+}
+
+void PlanLinePoints(TownPlan& plan, double rate, Random& random)
+{
+    for (const Parcel& parcel : plan.parcels) {
+        const std::size_t n = parcel.ring.size();
+        for (std::size_t e = 0; e < n; ++e) {
+            if (parcel.bulges[e] != 0.0 || !random.Chance(rate))
+                continue;
+            const Point2& a = parcel.ring[e];
+            const Point2& b = parcel.ring[(e + 1) % n];
+            double t = random.Between(0.2, 0.8);
+            plan.linePoints.push_back({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t});
+        }
+    }
+}
+
 }  // namespace
 
 const char* FaultName(FaultKind kind)
@@ -243,6 +292,12 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
     if (options.lightweightParcels > 0)
         for (auto& parcel : plan.parcels)
             parcel.lightweight = random.Chance(options.lightweightParcels);
+    if (options.boundaryHouses > 0)
+        for (auto& parcel : plan.parcels)
+            if (parcel.faults.empty() && random.Chance(options.boundaryHouses))
+                PlanBoundaryHouse(parcel, random);
+    if (options.linePoints > 0)
+        PlanLinePoints(plan, options.linePoints, random);
     return plan;
 }
 

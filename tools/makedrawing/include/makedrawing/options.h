@@ -48,6 +48,11 @@ struct Options {
     // The features of the export by category besides the town: linear features, patch lines,
     // ownership lines, district boundary lines, break points and scattered symbols. Off by default.
     bool categoryFeatures = false;
+    // The chance that a parcel's houses give way to one house standing on a straight side of the
+    // parcel, and that a straight parcel side carries a point (type POINT) on the layer "GD".
+    // 0 by default, like the lightweight parcels.
+    double boundaryHouses = 0;
+    double linePoints = 0;
     bool help = false;
 };
 

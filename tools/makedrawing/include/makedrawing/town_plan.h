@@ -97,6 +97,7 @@ struct TownPlan {
     std::vector<BoundaryPoint> points;
     std::vector<Decoy> decoys;
     std::vector<ExtraPatch> extraPatches;
+    std::vector<Point2> linePoints;  // points on "GD" lying on parcel sides
     Point2 low;
     Point2 high;
 };

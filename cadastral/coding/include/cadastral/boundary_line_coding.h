@@ -1,0 +1,87 @@
+// Boundary-line codes: a parcel's boundary line (its outline between two consecutive boundary
+// points) is named by JZXDM (text) and JZXH (number) on the VERTEX subentities of old-style 2D
+// polylines. The vertex that starts a segment counter-clockwise carries the segment's code, and the
+// neighbour's vertex starting the same segment carries the same code, so a shared line has one
+// code on both sides. Points (type "POINT") on the layer "GD" lying on a coded line get its code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "cadastral/parcel_boundary.h"
+#include "platform/cad/ac_array.h"
+#include "platform/cad/db_object_id.h"
+#include "platform/cad/ge_types.h"
+#include "platform/cad/resbuf.h"
+
+namespace cadastral {
+
+// Removes JZXDM from every VERTEX of the drawing, so that the codes are made afresh.
+void ClearVertexCodes();
+// The first simple or spline-control vertex of the 2D polyline within 0.0001 of the point.
+bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObjectId& vertex);
+
+// A segment of a parcel taken counter-clockwise: its start and end, the vertex that starts it,
+// and the index of the segment in the parcel's own vertex order.
+struct ParcelSegment {
+    AcDbObjectId vertex;
+    AcGePoint2d start;
+    AcGePoint2d end;
+    int ownIndex = -1;
+};
+// The segment of the polyline that holds the point (the closest one). A lightweight polyline is
+// converted to a 2D polyline first and the name updated. False when it is no polyline, cannot be
+// converted, or no vertex lies within 0.01 of the segment's start.
+bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment);
+// Whether the point lies within 0.1 of the segment.
+bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end);
+
+// One run of boundary-line coding: codes parcels one at a time and, after each batch, gives the
+// points on "GD" the codes of the lines that were coded since the last batch.
+class BoundaryLineCoder {
+public:
+    // The boundary points are read once, through the index the caller keeps for the run.
+    explicit BoundaryLineCoder(const BoundaryPointIndex* index);
+
+    // Finds the segment at the point on the parcel and, among the parcels whose outline passes a
+    // small window there (closed parcel outlines only), the first one with the same segment.
+    bool FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
+                           ParcelSegment& neighbour, AcDbObjectId& neighbourParcel);
+    // Codes the parcel's boundary lines "<line prefix><segment prefix><counter as 7 digits>",
+    // advancing the counter once for each line that takes a number. A lightweight parcel is
+    // converted first. Nothing is coded unless every vertex carries a boundary point or a point of
+    // the second class.
+    void CodeParcel(ads_name parcel, const std::string& linePrefix, const std::string& segmentPrefix,
+                    std::int32_t& counter);
+    // Gives each point on "GD" without a code the code of the first segment coded since the last
+    // call that passes within 0.1 (first in the parcels' drawing order, then along the parcel).
+    void CodeLinePoints();
+
+private:
+    struct CodedSegment {
+        AcDbObjectId parcel;
+        int ownIndex;
+        AcGePoint2d start;
+        AcGePoint2d end;
+        std::string code;
+        AcDbObjectId vertex;
+    };
+    struct LinePoint {
+        AcDbObjectId id;
+        AcGePoint3d position;
+        bool coded;
+    };
+    void Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code);
+    void ReadLinePoints();
+
+    const BoundaryPointIndex* index_;
+    double window_;  // half the side of the window around a segment's midpoint
+    std::vector<CodedSegment> pending_;
+    bool pointsRead_ = false;
+    std::vector<LinePoint> points_;
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+};
+
+}  // namespace cadastral

@@ -1,0 +1,323 @@
+#include "cadastral/boundary_line_coding.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "drawingutil/drawing_scale.h"
+#include "drawingutil/entity_types.h"
+#include "drawingutil/entity_xdata.h"
+#include "drawingutil/host_objects.h"
+#include "drawingutil/outline_checks.h"
+#include "drawingutil/point_rings.h"
+#include "drawingutil/polyline_vertices.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_point.h"
+#include "platform/cad/db_vertex.h"
+#include "platform/cad/selection.h"
+#include "platform/text/format.h"
+
+namespace cadastral {
+namespace {
+
+using drawingutil::Chain;
+using drawingutil::IdOfName;
+using drawingutil::Opened;
+
+constexpr const char* kLineCodeApp = "JZXDM";
+constexpr const char* kLineNumberApp = "JZXH";
+// A vertex is at a point within this distance; a vertex starts a segment within the second.
+constexpr double kVertexTolerance = 0.0001;
+constexpr double kSegmentStartTolerance = 0.01;
+// A point lies on a segment when the detour through it is this short; the search stops there.
+constexpr double kOnSegment = 1e-10;
+// Two segments coincide when both pairs of ends are this close.
+constexpr double kSameSegment = 0.001;
+// A point on "GD" belongs to a segment this close.
+constexpr double kLinePointReach = 0.1;
+// Side of the cells of the points on "GD".
+constexpr double kCell = 2.0;
+
+bool IsFrameVertex(AcDb::Vertex2dType type) {
+    return type == AcDb::k2dVertex || type == AcDb::k2dSplineCtlVertex;
+}
+
+std::uint64_t CellKey(long long cx, long long cy) {
+    return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffULL);
+}
+long long CellOf(double v) {
+    return static_cast<long long>(std::floor(v / kCell));
+}
+
+std::string ReadCode(AcDbObjectId id) {
+    std::string code;
+    if (!ReadEntityXData(id, kLineCodeApp, code, kXDataString, 0, false, false))
+        code.clear();
+    return code;
+}
+
+void WriteLineCode(AcDbObjectId vertex, const std::string& code, std::int32_t number) {
+    ads_name name{};
+    if (acdbGetAdsName(name, vertex) != Acad::eOk)
+        return;
+    SetXData(name, kLineCodeApp, kXDataString, code.c_str());
+    SetXDataLong(name, kLineNumberApp, number);
+}
+
+double SegmentDistance(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b) {
+    double dx = b.x - a.x, dy = b.y - a.y;
+    double len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    return p.distanceTo(AcGePoint2d(a.x + t * dx, a.y + t * dy));
+}
+
+}  // namespace
+
+void ClearVertexCodes() {
+    ads_name entity{}, next{};
+    if (acdbEntNext(nullptr, entity) != RTNORM)
+        return;
+    for (;;) {
+        std::string type;
+        if (GetEntityTypeName(entity, type) && type == "VERTEX")
+            ClearXData(entity, kLineCodeApp);
+        if (acdbEntNext(entity, next) != RTNORM)
+            break;
+        ads_name_set(next, entity);
+    }
+}
+
+bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObjectId& vertex) {
+    vertex = AcDbObjectId();
+    Opened<AcDb2dPolyline> poly(parcel, AcDb::kForRead);
+    if (!poly)
+        return false;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
+        if (!v || !IsFrameVertex(v->vertexType()))
+            continue;
+        if (AcGePoint2d(v->position().x, v->position().y).distanceTo(point) < kVertexTolerance) {
+            vertex = it->objectId();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment) {
+    AcGePoint2dArray own;
+    if (!GetCurvePoints(polyline, own, 0) || own.length() < 2)
+        return false;
+    const int n = own.length();
+    // Counter-clockwise from the same first point.
+    const bool reversed = IsRingClockwise(own);
+    AcGePoint2dArray ring;
+    for (int i = 0; i < n; ++i)
+        ring.append(own[reversed ? (n - i) % n : i]);
+    ring.append(ring[0]);
+    int best = -1;
+    double bestMeasure = 0;
+    for (int i = 0; i < n; ++i) {
+        double measure =
+            ring[i].distanceTo(point) + point.distanceTo(ring[i + 1]) - ring[i].distanceTo(ring[i + 1]);
+        if (best < 0 || measure < bestMeasure) {
+            best = i;
+            bestMeasure = measure;
+        }
+        if (measure < kOnSegment)
+            break;
+    }
+    if (!ConvertTo2dPolyline(polyline))
+        return false;
+    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
+    if (!poly)
+        return false;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
+        if (!v || !IsFrameVertex(v->vertexType()))
+            continue;
+        if (AcGePoint2d(v->position().x, v->position().y).distanceTo(ring[best]) < kSegmentStartTolerance) {
+            segment.vertex = it->objectId();
+            segment.start = ring[best];
+            segment.end = ring[best + 1];
+            segment.ownIndex = reversed ? (n - best - 1) % n : best;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end) {
+    return SegmentDistance(AcGePoint2d(point.x, point.y), start, end) < kLinePointReach;
+}
+
+BoundaryLineCoder::BoundaryLineCoder(const BoundaryPointIndex* index) : index_(index) {
+    double scale = 500;
+    GetDrawingScale(scale);
+    window_ = scale * 0.001 * 0.5;
+}
+
+bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
+                                          ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
+    neighbour = ParcelSegment();
+    neighbourParcel = AcDbObjectId();
+    if (!FindSegmentAtPoint(parcel, point, own))
+        return false;
+    ads_point low = {point.x - window_, point.y - window_, 0},
+              high = {point.x + window_, point.y + window_, 0};
+    ads_name found{};
+    if (acedSSGet("C", low, high, nullptr, found) != RTNORM)
+        return true;
+    Adesk::Int32 count = 0;
+    acedSSLength(found, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        if (acedSSName(found, i, member) != RTNORM || ads_name_equal(member, parcel))
+            continue;
+        if (!CheckBoundaryPolyline(member, 0))
+            continue;
+        ParcelSegment other;
+        if (!FindSegmentAtPoint(member, point, other))
+            continue;
+        bool same = (other.start.distanceTo(own.start) < kSameSegment &&
+                     other.end.distanceTo(own.end) < kSameSegment) ||
+                    (other.end.distanceTo(own.start) < kSameSegment &&
+                     other.start.distanceTo(own.end) < kSameSegment);
+        if (same) {
+            neighbour = other;
+            IdOfName(member, neighbourParcel);
+            break;
+        }
+    }
+    acedSSFree(found);
+    return true;
+}
+
+void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix,
+                                   const std::string& segmentPrefix, std::int32_t& counter) {
+    // A lightweight parcel is coded like one that a neighbour has already converted.
+    if (!ConvertTo2dPolyline(parcel))
+        return;
+    AcDbObjectId parcelId;
+    if (!IdOfName(parcel, parcelId))
+        return;
+    std::vector<AcGePoint2dArray> lines;
+    CollectBoundaryLines(parcel, lines, index_);
+    AcDbObjectIdArray vertexIds;
+    AcGePoint2dArray points;
+    AcGeDoubleArray lengths;
+    if (!CollectParcelBoundary(parcelId, vertexIds, points, lengths, 0, index_))
+        return;
+    // Every vertex must carry a boundary point or a point of the second class.
+    if (static_cast<int>(lines.size()) != points.length())
+        return;
+    for (const AcGePoint2dArray& line : lines) {
+        bool numbered = false;
+        for (int j = 0; j + 1 < line.length(); ++j) {
+            AcDbObjectId at;
+            if (!FindVertexAtPoint(parcelId, line[j], at))
+                continue;
+            AcGePoint2d middle((line[j].x + line[j + 1].x) / 2, (line[j].y + line[j + 1].y) / 2);
+            ParcelSegment own, neighbour;
+            AcDbObjectId neighbourParcel;
+            if (!FindSharedSegment(parcel, middle, own, neighbour, neighbourParcel) || own.vertex.isNull())
+                continue;
+            if (!ReadCode(own.vertex).empty())
+                continue;
+            // One number per line: the first segment still uncoded takes it, the rest share it.
+            if (!numbered) {
+                ++counter;
+                numbered = true;
+            }
+            std::string code = platform::text::Format("%s%s%07ld", linePrefix.c_str(), segmentPrefix.c_str(),
+                                                      static_cast<long>(counter));
+            WriteLineCode(own.vertex, code, counter);
+            Record(parcelId, own, code);
+            if (!neighbour.vertex.isNull()) {
+                WriteLineCode(neighbour.vertex, code, counter);
+                Record(neighbourParcel, neighbour, code);
+            }
+        }
+    }
+}
+
+void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code) {
+    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, code, segment.vertex});
+}
+
+void BoundaryLineCoder::ReadLinePoints() {
+    pointsRead_ = true;
+    Chain filter(acutBuildList(RTDXF0, "POINT", 8, "GD", RTNONE));
+    ads_name all{};
+    if (acedSSGet("X", nullptr, nullptr, filter.get(), all) != RTNORM)
+        return;
+    Adesk::Int32 count = 0;
+    acedSSLength(all, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        AcDbObjectId id;
+        if (acedSSName(all, i, member) != RTNORM || !IdOfName(member, id))
+            continue;
+        Opened<AcDbPoint> point(id, AcDb::kForRead);
+        if (!point)
+            continue;
+        AcGePoint3d at = point->position();
+        cells_[CellKey(CellOf(at.x), CellOf(at.y))].push_back(points_.size());
+        points_.push_back({id, at, false});
+    }
+    acedSSFree(all);
+}
+
+void BoundaryLineCoder::CodeLinePoints() {
+    if (!pointsRead_)
+        ReadLinePoints();
+    std::vector<CodedSegment> segments;
+    segments.swap(pending_);
+    if (points_.empty())
+        return;
+    // The order a walk over every parcel in drawing order, and along each parcel, would take.
+    std::stable_sort(segments.begin(), segments.end(), [](const CodedSegment& a, const CodedSegment& b) {
+        return a.parcel != b.parcel ? a.parcel < b.parcel : a.ownIndex < b.ownIndex;
+    });
+    for (const CodedSegment& segment : segments) {
+        std::string code;  // read when a point needs it: a later neighbour may have rewritten it
+        bool codeRead = false;
+        long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
+        long long x1 = CellOf(std::max(segment.start.x, segment.end.x) + kLinePointReach);
+        long long y0 = CellOf(std::min(segment.start.y, segment.end.y) - kLinePointReach);
+        long long y1 = CellOf(std::max(segment.start.y, segment.end.y) + kLinePointReach);
+        for (long long cx = x0; cx <= x1; ++cx) {
+            for (long long cy = y0; cy <= y1; ++cy) {
+                auto cell = cells_.find(CellKey(cx, cy));
+                if (cell == cells_.end())
+                    continue;
+                for (std::size_t k : cell->second) {
+                    LinePoint& point = points_[k];
+                    if (point.coded || !PointNearSegment(point.position, segment.start, segment.end))
+                        continue;
+                    if (!codeRead) {
+                        code = ReadCode(segment.vertex);
+                        codeRead = true;
+                    }
+                    if (code.empty())
+                        break;
+                    if (!ReadCode(point.id).empty()) {
+                        point.coded = true;
+                        continue;
+                    }
+                    ads_name name{};
+                    if (acdbGetAdsName(name, point.id) == Acad::eOk) {
+                        SetXData(name, kLineCodeApp, kXDataString, code.c_str());
+                        point.coded = true;
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace cadastral

@@ -1,0 +1,137 @@
+// A module for the tests that stands where the product's main drawing application stands: it
+// registers the four commands and two LISP functions the toolkit runs by name, reads their items
+// at the prompts, and logs each call on the command line (name, items, entities by handle). It
+// changes nothing in the drawing.
+#include <string>
+
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/command_stack.h"
+#include "platform/cad/db_object_id.h"
+#include "platform/cad/lisp_functions.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
+#include "platform/cad/rx_dynamic_linker.h"
+#include "platform/cad/selection.h"
+
+namespace {
+
+constexpr const char* kGroup = "MAINAPPRECORDER";
+enum Function : short { kExportShp = 1, kQwert = 2 };
+
+std::string Handle(const ads_name name) {
+    AcDbObjectId id;
+    if (acdbGetObjectId(id, name) != Acad::eOk || id.isNull())
+        return "?";
+    return id.handle().text();
+}
+
+void Log(const std::string& line) {
+    acutPrintf("\n[recorder] %s", line.c_str());
+}
+
+std::string ReadText() {
+    char text[260] = "";
+    int rc = acedGetString(1, "", text, sizeof text);
+    return rc == RTNORM ? "\"" + std::string(text) + "\"" : rc == RTNONE ? "\"\"" : "<none>";
+}
+
+void ExplodeGcd() {
+    std::string first = ReadText();
+    std::string second = ReadText();
+    Log("EXPLODEGCD " + first + " " + second);
+}
+void AreaPretreat() {
+    Log("AREAPRETREAT");
+}
+void FindZeroAreaTb() {
+    Log("FindZeroAreaTB");
+}
+void Redero() {
+    ads_name entity{};
+    ads_point at{};
+    int number = 0;
+    std::string picked = acedEntSel("", entity, at) == RTNORM ? Handle(entity) : "<none>";
+    std::string value = acedGetInt("", &number) == RTNORM ? std::to_string(number) : "<none>";
+    Log("REDERO " + picked + " " + value);
+}
+
+std::string Describe(const resbuf* item) {
+    switch (item->restype) {
+        case RTSTR:
+            return "\"" + std::string(item->resval.rstring != nullptr ? item->resval.rstring : "") + "\"";
+        case RTSHORT:
+            return "short " + std::to_string(item->resval.rint);
+        case RTLONG:
+            return "long " + std::to_string(item->resval.rlong);
+        case RTENAME:
+            return "entity " + Handle(item->resval.rlname);
+        case RTPICKS: {
+            std::string set = "set(";
+            Adesk::Int32 n = 0;
+            acedSSLength(item->resval.rlname, &n);
+            for (Adesk::Int32 i = 0; i < n; ++i) {
+                ads_name member{};
+                if (acedSSName(item->resval.rlname, i, member) == RTNORM)
+                    set += (i > 0 ? " " : "") + Handle(member);
+            }
+            return set + ")";
+        }
+        default:
+            return "type " + std::to_string(item->restype);
+    }
+}
+
+int Called() {
+    int code = acedGetFunCode();
+    std::string line = code == kExportShp ? "ss_exportshp" : code == kQwert ? "qwert" : "?";
+    for (const resbuf* item = acedGetArgs(); item != nullptr; item = item->rbnext)
+        line += " " + Describe(item);
+    Log(line);
+    acedRetNil();
+    return RSRSLT;
+}
+
+template <void (*Command)()>
+void Guarded() {
+    try {
+        Command();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg,
+                                                                                  void* appId) {
+    switch (msg) {
+        case AcRx::kInitAppMsg:
+            acrxDynamicLinker->unlockApplication(appId);
+            acedRegCmds->addCommand(kGroup, "EXPLODEGCD", "EXPLODEGCD", ACRX_CMD_MODAL, Guarded<ExplodeGcd>);
+            acedRegCmds->addCommand(kGroup, "AREAPRETREAT", "AREAPRETREAT", ACRX_CMD_MODAL,
+                                    Guarded<AreaPretreat>);
+            acedRegCmds->addCommand(kGroup, "FindZeroAreaTB", "FindZeroAreaTB", ACRX_CMD_MODAL,
+                                    Guarded<FindZeroAreaTb>);
+            acedRegCmds->addCommand(kGroup, "REDERO", "REDERO", ACRX_CMD_MODAL, Guarded<Redero>);
+            break;
+        case AcRx::kUnloadAppMsg:
+            acedRegCmds->removeGroup(kGroup);
+            break;
+        case AcRx::kLoadDwgMsg:
+            acedDefun("ss_exportshp", kExportShp);
+            acedDefun("qwert", kQwert);
+            break;
+        case AcRx::kUnloadDwgMsg:
+            acedUndef("ss_exportshp", kExportShp);
+            acedUndef("qwert", kQwert);
+            break;
+        case AcRx::kInvkSubrMsg:
+            return Called() == RSRSLT ? AcRx::kRetOK : AcRx::kRetError;
+        default:
+            break;
+    }
+    return AcRx::kRetOK;
+}
+
+extern "C" __attribute__((visibility("default"))) int acrxGetApiVersion() {
+    return ACRX_API_VERSION;
+}
