@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cadastral/config_tables.h"
+#include "cadastral/main_app_services.h"
 #include "cadastral/module_resources.h"
 #include "cadastral/precision_dialog.h"
 #include "drawingutil/document_lock.h"
@@ -317,7 +318,6 @@ void PrecisionCorrector::RoundByType(AcDbObjectId id, const std::string& typeNam
 
 void PrecisionCorrector::CorrectDrawingPrecision()
 {
-    controlPoints_ = 0;
     SelectionHolder selection;
     {
         drawingutil::Chain filter(acutBuildList(-3, 1001, "MIRET", RTNONE));
@@ -346,10 +346,15 @@ void PrecisionCorrector::CorrectDrawingPrecision()
         }
         selection.Free();
     }
-    controlPoints_ = static_cast<int>(controlPoints.Length());
     acedCommand(RTSTR, "CMDECHO", RTSTR, "0", RTNONE);
     acedCommand(RTSTR, "LAYER", RTSTR, "M", RTSTR, "KZD", RTSTR, "", RTNONE);
     acedCommand(RTSTR, "linetype", RTSTR, "s", RTSTR, "continuous", RTSTR, "", RTNONE);
+    // The main application redraws each control point at its rounded place, on "KZD".
+    for (Adesk::Int32 i = 0; i < controlPoints.Length(); ++i) {
+        ads_name block;
+        if (acedSSName(controlPoints.set, i, block) == RTNORM)
+            RunRedero(block);
+    }
     controlPoints.Free();
     acedCommand(RTSTR, "LAYER", RTSTR, "M", RTSTR, "0", RTSTR, "", RTNONE);
 }

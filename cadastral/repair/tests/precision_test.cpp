@@ -18,6 +18,8 @@
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/command_stack.h"
+#include "platform/cad/rx_dictionary.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_block_table_record.h"
@@ -26,6 +28,7 @@
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_point.h"
 #include "platform/cad/db_polyline.h"
+#include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/db_vertex.h"
@@ -35,6 +38,33 @@
 #include "toolkit_fixture.h"
 
 namespace {
+
+// Stands for the main application's "REDERO": notes the block it is given, its number and the
+// layer current at the time.
+std::vector<std::string> g_redrawn;
+std::string HandleOf(AcDbObjectId id) { return id.handle().text(); }
+std::string HandleOfName(const ads_name name)
+{
+    AcDbObjectId id;
+    return acdbGetObjectId(id, name) == Acad::eOk ? HandleOf(id) : "?";
+}
+void RecordRedraw()
+{
+    ads_name block{};
+    ads_point at{};
+    int number = 0;
+    std::string entry = acedEntSel("", block, at) == RTNORM ? HandleOfName(block) : "<none>";
+    entry += acedGetInt("", &number) == RTNORM ? " " + std::to_string(number) : " <none>";
+    AcDbLayerTableRecord* layer = nullptr;
+    const char* name = "";
+    if (acdbOpenObject(layer, acdbHostApplicationServices()->workingDatabase()->clayer(), AcDb::kForRead) ==
+        Acad::eOk) {
+        layer->getName(name);
+        entry += std::string(" ") + name;
+        layer->close();
+    }
+    g_redrawn.push_back(entry);
+}
 
 using cadastral::PrecisionCorrector;
 using drawingutil::Opened;
@@ -150,8 +180,11 @@ TEST_F(PrecisionTest, EachCodedTypeIsRoundedAndTheRestLeftAlone)
                                            0, kSimple2dPolyline, "JZD");
     AcDbObjectId text = CreateText(AcGePoint3d(7.77777, 8.88888, 0), "J1", "", "301001", 1, "JZP", 0, 0, nullptr);
 
+    g_redrawn.clear();
+    acedRegCmds->addCommand("PRECISIONTEST", "REDERO", "REDERO", ACRX_CMD_MODAL, RecordRedraw);
     PrecisionCorrector corrector(3, 2);
     corrector.CorrectDrawingPrecision();
+    acedRegCmds->removeGroup("PRECISIONTEST");
 
     ExpectPoint(Read<AcDbCircle>(circle, [](auto* c) { return c->center(); }), 100.123, 201.0, 7.77777);
     ExpectPoint(Read<AcDbCircle>(loose, [](auto* c) { return c->center(); }), 100.12345, 200.9999, 0);
@@ -161,7 +194,8 @@ TEST_F(PrecisionTest, EachCodedTypeIsRoundedAndTheRestLeftAlone)
     ExpectPoint(Read<AcDbBlockReference>(control, [](auto* b) { return b->position(); }), 30.111, 40.222, 12.3456);
     ExpectPoint(Read<AcDbPoint>(point, [](auto* p) { return p->position(); }), 5.556, 6.667, 9.99999);
     ExpectPoint(Read<AcDbText>(text, [](auto* t) { return t->position(); }), 7.77777, 8.88888, 0);
-    EXPECT_EQ(corrector.ControlPointCount(), 1);
+    // Only the control point is redrawn, once, with 1, while "KZD" is current; "0" is current after.
+    EXPECT_EQ(g_redrawn, std::vector<std::string>{HandleOf(control) + " 1 KZD"});
 
     // 3D vertices are rounded, not cut off (1.23456 is 1.235, not 1.234); z stays.
     const auto spatialCorners = Read<AcDb3dPolyline>(spatial, [](auto* p) {

@@ -24,9 +24,6 @@ public:
     // than the value's own resolution (many decimals, or a negative count) leaves it unchanged.
     static double RoundToDecimals(double value, int decimals);
 
-    // The control-point blocks (on "KZD") the last run met.
-    int ControlPointCount() const { return controlPoints_; }
-
 private:
     // One per entity type; each counts the values it changed.
     void RoundLightweightPolyline(AcDbObjectId id, int& changes) const;
@@ -40,7 +37,6 @@ private:
 
     int planarDecimals_ = 3;
     int elevationDecimals_ = 2;
-    int controlPoints_ = 0;
 };
 
 // The command handler: the decimals from the dialog, then the run.
