@@ -344,6 +344,8 @@ DWORD ResumeThread(HANDLE handle) {
     if (previous > 0) {
         --thread->suspendCount;
         thread->UpdateStop();
+        // No longer held, even before it wakes: a wait for its next park must not see this one.
+        if (thread->suspendCount == 0) thread->parked = false;
         Changed().notify_all();
     }
     return previous;

@@ -205,6 +205,7 @@ TEST(ThreadsTest, WaitsAndSleepsAreSafePointsAndTheSeamParksTheChosenWorker) {
     EXPECT_EQ(WaitForSingleObject(a, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(first.passes, 10) << "the first thread is not held";
     EXPECT_EQ(ResumeThread(parked), 1u);
+    EXPECT_FALSE(platform::win::WaitUntilParked(b, 0)) << "resumed, it is held no more";
     EXPECT_EQ(WaitForSingleObject(b, INFINITE), WAIT_OBJECT_0);
     EXPECT_EQ(second.passes, 10);
     EXPECT_FALSE(platform::win::WaitUntilParked(b, 10));

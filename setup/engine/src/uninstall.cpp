@@ -371,6 +371,9 @@ void InstallInfo::UninstallProduct() {
     if (!recovery.empty() && available >= static_cast<std::uint64_t>(installSize < 0 ? 0 : installSize)) {
         if (recovery.back() == u'\\') recovery.pop_back();
         recovery += u"\\derorecovery";
+        // Known before it is made, so that a restore after a stop right behind the making
+        // removes it again (a file of that name is never taken for it).
+        if (!detail::IsFile(recovery)) g_uninstallRecoveryFolder = recovery;
         CreateDirectoryW(recovery.c_str(), nullptr);
         withoutBackup = u"备份失败，安装程序将删除这些文件";
         if (detail::IsFolder(recovery)) {

@@ -1,9 +1,10 @@
 // Uninstalling a copy that the engine's own record writers laid out, on a worker thread that
-// reports to a recording window; stopping the worker at its safe points and restoring.
-#include <condition_variable>
+// reports to a recording window; parking the worker at its safe points, restoring on another
+// worker and ending the parked one, as the wizard does on cancel.
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <thread>
 
 #include "engine_fixture.h"
@@ -14,6 +15,7 @@
 #include "platform/win/folders.h"
 #include "platform/win/path_mapping.h"
 #include "platform/win/registry.h"
+#include "platform/win/threads.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/installed_products.h"
@@ -57,24 +59,6 @@ LRESULT PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-// Parks the uninstall worker at its n'th safe point (a message to the page) until released.
-thread_local bool t_parkable = false;
-std::mutex g_parkMutex;
-std::condition_variable g_parkWake;
-unsigned g_parkAt = 0;
-unsigned g_safePoints = 0;
-bool g_parked = false;
-bool g_released = false;
-
-void ParkHook() {
-    if (!t_parkable) return;
-    std::unique_lock lock(g_parkMutex);
-    if (++g_safePoints != g_parkAt) return;
-    g_parked = true;
-    PostMessageW(g_window, kWake, 0, 0);
-    g_parkWake.wait(lock, [] { return g_released; });
-}
-
 bool SaveLink(const Setup::ShellLinkData& link, std::u16string_view path) {
     WriteFile(platform::win::MapToLinux(path), platform::text::Utf16ToUtf8(link.target + u"|" + link.arguments));
     return true;
@@ -111,11 +95,9 @@ protected:
         services.specialFolder = &SpecialFolder;
         Setup::SetShellServices(services);
         platform::win::UseVirtualClock(true);  // the worker's pause passes at once
-        platform::ui::SetSafePointHook(&ParkHook);
         platform::win::SetFreeDiskSpaceOverride(std::uint64_t{1} << 40);
     }
     void TearDown() override {
-        platform::ui::SetSafePointHook(nullptr);
         platform::win::SetFreeDiskSpaceOverride(std::nullopt);
         platform::win::UseVirtualClock(false);
         Setup::SetShellServices({});
@@ -216,6 +198,45 @@ protected:
         return d;
     }
 
+    // The install laid out by the first call; each later call puts the same machine back.
+    Setup::CADVer FreshInstall() {
+        if (machine_.empty()) {
+            laid_ = LayOutInstall();
+            machine_ = Machine();
+        } else {
+            PutBack(machine_);
+        }
+        return laid_;
+    }
+    Setup::CADVer laid_;
+    std::map<std::string, std::string> machine_;
+
+    // Everything below the mapped root (the drives and the registry's hives), so that the same
+    // machine is laid out again without going through the registry's writes.
+    std::map<std::string, std::string> Machine() const {
+        std::map<std::string, std::string> machine;
+        for (const auto& entry : fs::recursive_directory_iterator(Root()))
+            machine[entry.path().string().substr(Root().size())] =
+                entry.is_directory() ? "<folder>" : ReadFile(entry.path());
+        return machine;
+    }
+    // Rewrites only what differs: most stops leave the machine as it was.
+    void PutBack(const std::map<std::string, std::string>& machine) const {
+        const std::map<std::string, std::string> now = Machine();
+        for (auto it = now.rbegin(); it != now.rend(); ++it)
+            if (!machine.count(it->first) || machine.at(it->first) != it->second) fs::remove_all(Root() + it->first);
+        for (const auto& [path, bytes] : machine) {
+            const auto was = now.find(path);
+            if (was != now.end() && was->second == bytes) continue;
+            if (bytes == "<folder>") {
+                fs::create_directories(Root() + path);
+            } else {
+                WriteFile(Root() + path, bytes);
+            }
+        }
+        platform::win::SetRoot(Root());
+    }
+
     // Every file and folder below C:\, with the files' bytes.
     std::map<std::string, std::string> Tree() const {
         std::map<std::string, std::string> tree;
@@ -232,54 +253,115 @@ protected:
         return hives;
     }
 
-    // Runs work on a worker thread while this thread handles the page's messages, until it ends
-    // or parks.
-    void Pump(const std::function<bool()>& until) {
-        MSG msg;
-        while (!until() && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
-    }
-    std::thread Start(const std::function<void()>& work, std::atomic<bool>* done, bool parkable) {
-        return std::thread([work, done, parkable] {
-            t_parkable = parkable;
-            work();
-            *done = true;
+    // Handles the page's messages while the worker runs; true once it is parked, false once it
+    // has ended. A watcher wakes this thread when the worker has settled either way.
+    static bool PumpWhileRunning(HANDLE worker) {
+        std::atomic<bool> settled{false};
+        std::thread watcher([&] {
+            platform::win::WaitUntilParked(worker, 60000);
+            settled = true;
             PostMessageW(g_window, kWake, 0, 0);
         });
+        MSG msg;
+        while (!settled && GetMessageW(&msg, nullptr, 0, 0)) DispatchMessageW(&msg);
+        watcher.join();
+        return platform::win::WaitUntilParked(worker, 0);
     }
-    void Run(const std::function<void()>& work) {
-        std::atomic<bool> done{false};
-        std::thread worker = Start(work, &done, false);
-        Pump([&] { return done.load(); });
-        worker.join();
+    static DWORD RunWork(LPVOID work) {
+        (*static_cast<std::function<void()>*>(work))();
+        return 0;
+    }
+    // Runs work to its end on a worker thread, as the wizard runs its workers.
+    static void Run(std::function<void()> work) {
+        const HANDLE worker = CreateThread(nullptr, 0, &RunWork, &work, 0, nullptr);
+        ASSERT_TRUE(worker);
+        EXPECT_FALSE(PumpWhileRunning(worker));
+        CloseHandle(worker);
     }
 
-    // Uninstalls on a worker parked at its n'th safe point. False when it finished before.
-    bool UninstallParkedAt(unsigned n, Setup::InstallInfo& info, std::atomic<bool>& done, std::thread& worker) {
-        {
-            std::lock_guard lock(g_parkMutex);
-            g_parkAt = n;
-            g_safePoints = 0;
-            g_parked = false;
-            g_released = false;
-        }
+    // Starts the uninstall on a worker parked at its n'th safe point: the worker's handle, or
+    // null when it ended before.
+    static HANDLE UninstallParkedAt(unsigned n, std::function<void()>& work) {
         Setup::g_progressWindow = g_window;
-        worker = Start([&info] { info.UninstallProduct(); }, &done, true);
-        Pump([&] {
-            std::lock_guard lock(g_parkMutex);
-            return g_parked || done.load();
-        });
-        std::lock_guard lock(g_parkMutex);
-        return g_parked;
+        g_lines.clear();
+        platform::win::ParkWorkerAt(1, n);
+        const HANDLE worker = CreateThread(nullptr, 0, &RunWork, &work, 0, nullptr);
+        if (worker && PumpWhileRunning(worker)) return worker;
+        if (worker) CloseHandle(worker);
+        return nullptr;
     }
-    // Lets the parked worker go on to its end.
-    void Release(std::atomic<bool>& done, std::thread& worker) {
-        {
-            std::lock_guard lock(g_parkMutex);
-            g_released = true;
+    // What the wizard does on cancel: the parked worker never runs again.
+    static void Terminate(HANDLE worker) {
+        EXPECT_TRUE(TerminateThread(worker, 1));
+        DWORD code = 0;
+        EXPECT_TRUE(GetExitCodeThread(worker, &code));
+        EXPECT_EQ(code, 1u);
+        CloseHandle(worker);
+    }
+    static bool Told(std::u16string_view text) {
+        return std::any_of(g_lines.begin(), g_lines.end(), [&](const Line& l) { return l.text == text; });
+    }
+
+    // The first safe point at which a worker parked there has already told the page text (the
+    // lines only grow with the safe point, so halving finds it).
+    unsigned FirstStopAfter(std::u16string_view text) {
+        auto toldAt = [&](unsigned n) {
+            Setup::InstallInfo info = Chosen(FreshInstall());
+            std::function<void()> work = [&info] { info.UninstallProduct(); };
+            const HANDLE worker = UninstallParkedAt(n, work);
+            if (!worker) return true;
+            const bool told = Told(text);
+            Terminate(worker);
+            Setup::g_recoveryFiles.clear();
+            Setup::g_originFiles.clear();
+            return told;
+        };
+        unsigned low = 0, high = 1;  // not told at low, told at high
+        while (!toldAt(high)) {
+            low = high;
+            high *= 2;
         }
-        g_parkWake.notify_all();
-        Pump([&] { return done.load(); });
-        worker.join();
+        while (high - low > 1) {
+            const unsigned middle = low + (high - low) / 2;
+            (toldAt(middle) ? high : low) = middle;
+        }
+        return high;
+    }
+
+    // Stops the uninstall at its n'th safe point with the faults injected, and restores on
+    // another worker as the wizard does on cancel, then ends the stopped one. False (nothing
+    // checked) when the stop came after the page was told "取消注册..." or the run had ended.
+    using Faults = std::vector<std::pair<platform::win::FaultKind, std::u16string>>;
+    bool StopAndRestore(unsigned n, const Faults& faults, std::vector<Line>* told,
+                        const std::function<void()>& atStop = {}) {
+        SCOPED_TRACE("stopped at safe point " + std::to_string(n));
+        const Setup::CADVer d = FreshInstall();
+        const std::map<std::string, std::string> before = Tree();
+        const std::map<std::string, std::string> registry = Hives();
+        for (const auto& [kind, pattern] : faults) platform::win::InjectFault(kind, pattern);
+        Setup::InstallInfo info = Chosen(d);
+        std::function<void()> work = [&info] { info.UninstallProduct(); };
+        const HANDLE worker = UninstallParkedAt(n, work);
+        platform::win::ClearFaults();
+        if (!worker) return false;
+        if (Told(u"取消注册...")) {
+            Terminate(worker);
+            return false;
+        }
+        *told = g_lines;
+        if (atStop) atStop();
+        g_lines.clear();
+        Setup::InstallInfo restore;
+        Run([&] { restore.RestoreFromRecovery(); });
+        EXPECT_EQ(Tree(), before);
+        EXPECT_EQ(Hives(), registry);
+        EXPECT_FALSE(fs::exists(C("Temp/derorecovery")));
+        EXPECT_TRUE(!g_lines.empty() && g_lines.front() == (Line{1695, 0, u"正在恢复..."}));
+        EXPECT_TRUE(!g_lines.empty() && g_lines.back() == (Line{1694, 1, u"恢复完成"}));
+        // Ended where it stood, the uninstall touches nothing more.
+        Terminate(worker);
+        EXPECT_EQ(Tree(), before);
+        return true;
     }
 
     static Setup::InstallInfo Chosen(const Setup::CADVer& d) {
@@ -291,14 +373,16 @@ protected:
 };
 
 TEST_F(UninstallTest, UninstallWithBackupRemovesTheCopyInOrder) {
-    const Setup::CADVer d = LayOutInstall();
+    // Parked once it has told the page it goes on to the registering, the files are in the
+    // recovery folder, at their paths below the install folder in lower case; files from
+    // elsewhere have a branch of their own.
+    const unsigned registering = FirstStopAfter(u"正在取消注册...");
+    const Setup::CADVer d = FreshInstall();
     Key(HKEY_CURRENT_USER, u"Software\\Other", {{u"a", u"b"}});
     Setup::InstallInfo info = Chosen(d);
-    std::atomic<bool> done{false};
-    std::thread worker;
-    // Parked at the registering message, the files are in the recovery folder, at their paths
-    // below the install folder in lower case; files from elsewhere have a branch of their own.
-    ASSERT_TRUE(UninstallParkedAt(10, info, done, worker));
+    std::function<void()> work = [&info] { info.UninstallProduct(); };
+    const HANDLE worker = UninstallParkedAt(registering, work);
+    ASSERT_TRUE(worker);
     EXPECT_EQ(g_lines.back().text, u"正在取消注册...");
     const std::string recovery = C("Temp/derorecovery/");
     EXPECT_EQ(ReadFile(recovery + "bin/a.arx"), "arx");
@@ -312,7 +396,9 @@ TEST_F(UninstallTest, UninstallWithBackupRemovesTheCopyInOrder) {
     EXPECT_TRUE(fs::exists(C("Dero2")));  // emptied, but not the install folder's to remove
     EXPECT_EQ(Setup::g_recoveryFiles.size(), 7u);
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane\\install\\Dero Pelgar"));
-    Release(done, worker);
+    EXPECT_EQ(ResumeThread(worker), 1u);
+    EXPECT_FALSE(PumpWhileRunning(worker));
+    CloseHandle(worker);
 
     const std::u16string desktop = u"C:\\Users\\Surveyor\\Desktop\\Dero 9.lnk";
     const std::u16string startMenu = u"C:\\Users\\Surveyor\\Start Menu\\Programs\\Dero 地籍测绘系统\\Dero 9.lnk";
@@ -369,55 +455,81 @@ TEST_F(UninstallTest, UninstallWithBackupRemovesTheCopyInOrder) {
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, u"software\\quorvane\\Dero"));
 }
 
+// Under the sanitizers the sweep stops at every kStride'th safe point (and at each of the last
+// ones before the registering); elsewhere at every one.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr unsigned kStride = 4;
+#else
+constexpr unsigned kStride = 1;
+#endif
+
 TEST_F(UninstallTest, RestoreAfterAStopAnywhereInTheFilePhasePutsEverythingBack) {
-    // A stop at each safe point up to the registering message, and stops between the operations
-    // on one file: after its copy (its deletion fails) and after its deletion (its folder's
-    // removal fails), each parked at the next message.
+    // A stop at each safe point until the page has been told "取消注册..." (from there on the run
+    // is past undoing).
+    std::map<std::u16string, unsigned> firstStopAfter;  // a line's text: the first stop that had told it
+    unsigned restored = 0;
+    unsigned n = 1;
+    for (;; n += kStride) {
+        std::vector<Line> told;
+        if (!StopAndRestore(n, {}, &told)) break;
+        ++restored;
+        for (const Line& line : told) firstStopAfter.emplace(line.text, n);
+    }
+    for (unsigned m = n > kStride ? n - kStride + 1 : n; m < n; ++m) {
+        std::vector<Line> told;
+        if (!StopAndRestore(m, {}, &told)) break;
+        ++restored;
+        for (const Line& line : told) firstStopAfter.emplace(line.text, m);
+    }
+    // The last stops had the files all moved; the phase has many more safe points than lines.
+    EXPECT_TRUE(firstStopAfter.count(u"正在取消注册..."));
+    EXPECT_GT(restored * kStride, 10 * firstStopAfter.size());
+
+    // Stops between the operations on one file: after its copy (its deletion fails) and after
+    // its deletion (its folder's removal fails); each at every safe point up to the next line.
     struct Stop {
-        unsigned safePoint;
-        platform::win::FaultKind kind = platform::win::FaultKind::Delete;
-        std::u16string pattern;
+        std::u16string fails;  // deleting this fails
+        std::u16string after;  // the line before the operation
+        std::u16string until;  // the line after it
     };
-    std::vector<Stop> stops;
-    for (unsigned n = 1; n <= 10; ++n) stops.push_back({n, platform::win::FaultKind::Delete, u""});
-    stops.push_back({5, platform::win::FaultKind::Delete, u"C:\\Dero\\Bin\\Sub\\B.DWG"});
-    stops.push_back({5, platform::win::FaultKind::Delete, u"C:\\Dero\\Bin\\Sub"});
-    stops.push_back({5, platform::win::FaultKind::Delete, u"C:\\Dero\\Bin"});
-    stops.push_back({7, platform::win::FaultKind::Delete, u"C:\\Program Files\\AutoCAD 2010\\dero.arx"});
-    stops.push_back({9, platform::win::FaultKind::Delete, u"C:\\Dero\\system\\setup.exe"});
-    stops.push_back({9, platform::win::FaultKind::Delete, u"C:\\Dero\\system"});
-
+    const std::u16string bdwg = u"正在删除 C:\\Dero\\Bin\\Sub\\B.DWG...";
+    const std::u16string readme = u"正在删除 C:\\Dero\\readme.txt...";
+    const std::u16string arx = u"正在删除 C:\\Program Files\\AutoCAD 2010\\dero.arx...";
+    const std::u16string beside = u"正在删除 C:\\Dero2\\x.txt...";
+    const std::vector<Stop> stops = {
+        {u"C:\\Dero\\Bin\\Sub\\B.DWG", bdwg, readme},
+        {u"C:\\Dero\\Bin\\Sub", bdwg, readme},
+        {u"C:\\Dero\\Bin", bdwg, readme},
+        {u"C:\\Program Files\\AutoCAD 2010\\dero.arx", arx, beside},
+        {u"C:\\Dero\\system\\setup.exe", beside, u"正在取消注册..."},
+        {u"C:\\Dero\\system", beside, u"正在取消注册..."},
+    };
     for (const Stop& stop : stops) {
-        SCOPED_TRACE(stop.safePoint);
-        SCOPED_TRACE(platform::text::Utf16ToUtf8(stop.pattern));
-        const Setup::CADVer d = LayOutInstall();
-        const std::map<std::string, std::string> before = Tree();
-        const std::map<std::string, std::string> registry = Hives();
-        if (!stop.pattern.empty()) platform::win::InjectFault(stop.kind, stop.pattern);
-
-        Setup::InstallInfo info = Chosen(d);
-        std::atomic<bool> done{false};
-        std::thread worker;
-        ASSERT_TRUE(UninstallParkedAt(stop.safePoint, info, done, worker));
-        platform::win::ClearFaults();
-        g_lines.clear();
-        Setup::InstallInfo restore;
-        Run([&] { restore.RestoreFromRecovery(); });
-        EXPECT_EQ(Tree(), before);
-        EXPECT_EQ(Hives(), registry);
-        ASSERT_FALSE(g_lines.empty());
-        EXPECT_EQ(g_lines.front(), (Line{1695, 0, u"正在恢复..."}));
-        EXPECT_EQ(g_lines.back(), (Line{1694, 1, u"恢复完成"}));
-        Release(done, worker);
+        SCOPED_TRACE(platform::text::Utf16ToUtf8(stop.fails));
+        ASSERT_TRUE(firstStopAfter.count(stop.after));
+        const unsigned from = firstStopAfter[stop.after];
+        for (unsigned m = from > kStride ? from - kStride + 1 : 1;; ++m) {
+            std::vector<Line> told;
+            bool last = false;
+            ASSERT_TRUE(StopAndRestore(m, {{platform::win::FaultKind::Delete, stop.fails}}, &told, [&] {
+                last = Told(stop.until);
+                // The failed deletion left the path where it was.
+                if (last) {
+                    EXPECT_TRUE(fs::exists(platform::win::MapToLinux(stop.fails)));
+                }
+            }));
+            if (last) break;
+        }
     }
 }
 
 TEST_F(UninstallTest, RestoreKeepsWhatItCannotPutBack) {
-    const Setup::CADVer d = LayOutInstall();
+    const unsigned registering = FirstStopAfter(u"正在取消注册...");
+    const Setup::CADVer d = FreshInstall();
     Setup::InstallInfo info = Chosen(d);
-    std::atomic<bool> done{false};
-    std::thread worker;
-    ASSERT_TRUE(UninstallParkedAt(10, info, done, worker));
+    std::function<void()> work = [&info] { info.UninstallProduct(); };
+    const HANDLE worker = UninstallParkedAt(registering, work);
+    ASSERT_TRUE(worker);
     platform::win::InjectFault(platform::win::FaultKind::Copy, u"C:\\Dero\\readme.txt");
     g_lines.clear();
     Setup::InstallInfo restore;
@@ -432,7 +544,7 @@ TEST_F(UninstallTest, RestoreKeepsWhatItCannotPutBack) {
         return l.text.find(u"C:\\Dero\\readme.txt") != std::u16string::npos && l.text.find(u"无法恢复") == 0;
     });
     EXPECT_NE(reported, g_lines.end());
-    Release(done, worker);
+    Terminate(worker);
 }
 
 TEST_F(UninstallTest, WithoutRoomForABackupTheCopyIsRemovedDirectly) {
