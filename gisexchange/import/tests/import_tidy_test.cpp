@@ -28,6 +28,13 @@ using drawingutil::Opened;
 class ImportTidy : public ImportTest {
 protected:
     ImportTidy() : ImportTest("import_tidy") {}
+    // The symbol drawings the product ships.
+    void ShippedSymbols() const
+    {
+        for (const char* name : {"gc200.dxf", "Dero2008.dxf"})
+            std::filesystem::copy_file(DERO_SOURCE_DIR "/samples/support/" + std::string(name), SupportFolder() / name,
+                                       std::filesystem::copy_options::overwrite_existing);
+    }
     void TearDown() override
     {
         platform::cad::ClearHostExit();
@@ -159,7 +166,7 @@ TEST_F(ImportTidy, BoundaryLineDataMovesToTheParcelVertexAtItsStart)
 
 TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds)
 {
-    MakeSymbolFile("Dero2008");
+    ShippedSymbols();
     std::filesystem::create_directories(Root() / "d" / "back");
     SetText("users4", "D:\\p");  // five characters: unset
     SetText("users5", "D:\\back\\TOWN.dxf");
@@ -176,7 +183,7 @@ TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds)
 
 TEST_F(ImportTidy, UnattendedReadTakesTheProjectsFilesByTheirExtension)
 {
-    MakeSymbolFile("Dero2008");
+    ShippedSymbols();
     Templates({"*RD,2,ROADS,210000,0", "*PC,3,PARCELS,300000,0"});
     Index({"210000,continuous,2,路,21,RD", "END"});
     Row("210000", "DLX");
