@@ -46,6 +46,9 @@ struct Options {
     // The features of the export by category besides the town: linear features, patch lines,
     // ownership lines, district boundary lines, break points and scattered symbols. Off by default.
     bool categoryFeatures = false;
+    // Each parcel in an anonymous group with the boundary points at its vertices and their labels,
+    // as coding leaves a parcel. Off by default.
+    bool parcelGroups = false;
     bool help = false;
 };
 
