@@ -79,6 +79,12 @@ double GetDouble(const BYTE* p, int at)
     return v;
 }
 
+// A size or angle that draws: a damaged block's NaN or infinity counts as 0.
+double Drawable(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+
 // The groups made for group codes during one command run.
 std::unordered_map<std::string, AcDbObjectId>& CodeGroups()
 {
@@ -317,7 +323,7 @@ void ImportPoint(CGisWorkView& view, short file, LONG number, double factor, int
 
     switch (params[0]) {
     case 2: {
-        const double radius = GetDouble(params, 2);
+        const double radius = Drawable(GetDouble(params, 2));
         one(radius > 0 ? CreateCodedCircle(at, radius, codes.code.c_str(), nullptr, layer.c_str()) : AcDbObjectId(),
             codes.code.c_str());
         break;
@@ -340,15 +346,15 @@ void ImportPoint(CGisWorkView& view, short file, LONG number, double factor, int
             one(CreateCodedCircle(at, factor * 0.5, codes.code.c_str(), nullptr, layer.c_str()), codes.code.c_str());
         } else {
             one(InsertSymbolBlock(at, symbol.c_str(), codes.code.c_str(), factor,
-                                  GetFloat(params, 14) * kRadiansPerDegree, layer.c_str(), AcDbObjectId()),
+                                  Drawable(GetFloat(params, 14)) * kRadiansPerDegree, layer.c_str(), AcDbObjectId()),
                 codes.code.c_str());
         }
         break;
     }
     case 0: {
-        const double h = GetFloat(params, 2);
-        const double w = GetFloat(params, 6);
-        const double a = GetFloat(params, 14);
+        const double h = Drawable(GetFloat(params, 2));
+        const double w = Drawable(GetFloat(params, 6));
+        const double a = Drawable(GetFloat(params, 14));
         const std::vector<std::string> pieces = SplitText(label, "/");
         std::vector<AcDbObjectId> ids;
         if (label.size() >= 2 && label.front() == '/' && label.back() == '/' && pieces.size() == 4) {
@@ -364,6 +370,9 @@ void ImportPoint(CGisWorkView& view, short file, LONG number, double factor, int
         }
         for (const AcDbObjectId id : ids)
             one(id, codes.code.c_str());
+        // An annotation that draws nothing (no text, no height) still counts once.
+        if (ids.empty())
+            one(AcDbObjectId(), codes.code.c_str());
         break;
     }
     default:
@@ -400,7 +409,7 @@ void ImportLine(CGisWorkView& view, short file, LONG number, double factor, int&
     if (!id.isNull() && acdbGetAdsName(entity, id) == Acad::eOk) {
         if (codes.code == "144301") {
             char text[64];
-            std::snprintf(text, sizeof text, "%f", 0.05 * GetFloat(params, 17));
+            std::snprintf(text, sizeof text, "%f", 0.05 * Drawable(GetFloat(params, 17)));
             WriteEntityXData(id, "MIRET", text, kXDataReal, 1, false, true, false);
         } else if (codes.code == "201102") {
             SetEntityColorIndex(entity, 2);
@@ -622,7 +631,7 @@ void MapImportAttributes(const CGisWorkView& view, const CATT_STRU* structure, c
             break;
         case 91: {
             char text[64];
-            std::snprintf(text, sizeof text, "%f", std::atof(value.c_str()));
+            std::snprintf(text, sizeof text, "%f", Drawable(std::atof(value.c_str())));
             WriteEntityXData(id, "MIRET", text, kXDataReal, 1, false, true, false);
             break;
         }

@@ -184,8 +184,11 @@ TEST_F(GisImport, AnnotationsSplitIntoFractionsAndRaisedOrLoweredParts)
     AddPoint(notes, 0, 10, "m#+2", text, {"301001"});
     AddPoint(notes, 0, 20, "m#-2", text, {"301001"});
     AddPoint(notes, 0, 30, "甲#=乙", text, {"301001"});
+    // Damaged sizes draw nothing and break nothing; the object still counts once.
+    AddPoint(notes, 0, 40, "坏", PointKind(0).PutFloat(2, std::nanf("")).PutFloat(14, INFINITY), {"301001"});
+    AddPoint(notes, 0, 50, "", text, {"301001"});
     Write("C:\\data\\notes.wt", notes);
-    EXPECT_EQ(Import("C:\\data\\notes.wt", GIS_KIND_POINT, "注记"), std::make_pair(10, 0))
+    EXPECT_EQ(Import("C:\\data\\notes.wt", GIS_KIND_POINT, "注记"), std::make_pair(12, 0))
         << "every text and separating line counts on its own";
 
     const std::vector<Seen> drawn = Drawing();
