@@ -179,6 +179,15 @@ TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds)
     EXPECT_EQ(drawn[0].type, "INSERT");
     EXPECT_EQ(drawn[0].code, "");
     EXPECT_TRUE(std::filesystem::exists(Root() / "d" / "back" / "TOWN.dxf"));
+
+    // A project that does not open is named; the drawing is still saved.
+    platform::cad::ClearHostExit();
+    std::filesystem::remove(Root() / "d" / "back" / "TOWN.dxf");
+    SetText("users4", "C:\\data\\none.mpj");
+    gisexchange::BatchImportCommand();
+    EXPECT_EQ(platform::cad::HostExitCode(), 1);
+    EXPECT_NE(CommandLine().find("无法打开 MapGIS 工程 C:\\data\\none.mpj"), std::string::npos) << CommandLine();
+    EXPECT_TRUE(std::filesystem::exists(Root() / "d" / "back" / "TOWN.dxf"));
 }
 
 TEST_F(ImportTidy, UnattendedReadTakesTheProjectsFilesByTheirExtension)
