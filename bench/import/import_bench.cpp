@@ -30,8 +30,7 @@ namespace {
 
 using platform::gis::GisDocument;
 
-GisDocument NewFile(short kind, std::initializer_list<const char*> fields)
-{
+GisDocument NewFile(short kind, std::initializer_list<const char*> fields) {
     GisDocument d = platform::gis::NewGisDocument(kind);
     for (const char* name : fields) {
         platform::gis::GisField field;
@@ -42,8 +41,7 @@ GisDocument NewFile(short kind, std::initializer_list<const char*> fields)
     return d;
 }
 
-void SetText(const char* name, const std::string& text)
-{
+void SetText(const char* name, const std::string& text) {
     resbuf value{};
     value.restype = RTSTR;
     value.resval.rstring = const_cast<char*>(text.c_str());
@@ -52,8 +50,7 @@ void SetText(const char* name, const std::string& text)
 
 // The machine of the run: the shipped tables on the search path and one project per town size.
 struct Machine {
-    Machine()
-    {
+    Machine() {
         std::string pattern = (std::filesystem::temp_directory_path() / "bench_import_XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr)
             root = pattern;
@@ -70,15 +67,13 @@ struct Machine {
         gisexchange::LoadExchangeTable();
         answers = platform::ui::UseAnswerQueue();
     }
-    ~Machine()
-    {
+    ~Machine() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
 
     // The project of a town, written once: C:\<parcels>\TOWN.mpj.
-    std::string ProjectOf(int parcels) const
-    {
+    std::string ProjectOf(int parcels) const {
         const std::string folder = "C:\\town" + std::to_string(parcels) + "\\";
         if (!made.insert(parcels).second)
             return folder + "TOWN.mpj";
@@ -99,7 +94,8 @@ struct Machine {
             const std::array<D_DOT, 4> ring = {{{x, y}, {x + 20, y}, {x + 20, y + 15}, {x, y + 15}}};
             areas.lines.push_back({{ring[0], ring[1], ring[2], ring[3], ring[0]}, {}, {"0", "", "", "0"}});
             const LONG line = static_cast<LONG>(areas.lines.size());
-            areas.areas.push_back({{1, line}, {}, {"0", "3000", "320102001001" + std::to_string(10000 + i), group}});
+            areas.areas.push_back(
+                {{1, line}, {}, {"0", "3000", "320102001001" + std::to_string(10000 + i), group}});
             for (int k = 0; k < 4; ++k)
                 sides.lines.push_back({{ring[k], ring[(k + 1) % 4]}, {}, {"0", "3030", "1", group}});
             if (i % 10 == 0) {
@@ -109,7 +105,9 @@ struct Machine {
         }
         platform::gis::GisProject project;
         for (const auto& [name, document] : {std::pair<const char*, const GisDocument*>{"zd.wp", &areas},
-                                             {"jzx.wl", &sides}, {"gcd.wt", &heights}, {"zj.wt", &labels}}) {
+                                             {"jzx.wl", &sides},
+                                             {"gcd.wt", &heights},
+                                             {"zj.wt", &labels}}) {
             platform::gis::WriteFileAtomically(folder + name, platform::gis::SerializeGisDocument(*document));
             project.entries.push_back({name, {}});
         }
@@ -122,8 +120,7 @@ struct Machine {
     mutable std::set<int> made;
 };
 
-void BM_Geoportx(benchmark::State& state)
-{
+void BM_Geoportx(benchmark::State& state) {
     static Machine machine;
     const int parcels = static_cast<int>(state.range(0));
     const std::string project = machine.ProjectOf(parcels);

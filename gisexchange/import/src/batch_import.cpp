@@ -18,8 +18,7 @@ namespace gisexchange {
 namespace {
 
 // A value of five characters or fewer cannot be a full path: it counts as unset.
-std::string PathVariable(const char* name)
-{
+std::string PathVariable(const char* name) {
     resbuf value{};
     if (acedGetVar(name, &value) != RTNORM || value.restype != RTSTR || value.resval.rstring == nullptr)
         return {};
@@ -32,8 +31,7 @@ struct FileLists {
     std::vector<std::string> points, lines, areas;
 };
 
-FileLists ReadProject(const std::string& path)
-{
+FileLists ReadProject(const std::string& path) {
     FileLists lists;
     const short project = PrjOpen(path.c_str(), 0, 0);
     if (project <= 0) {
@@ -62,8 +60,7 @@ FileLists ReadProject(const std::string& path)
 using Importer = void (*)(CGisWorkView&, int&, int&, const std::vector<AttributeTable>&,
                           const std::vector<std::string>&, ScaleSource);
 
-void ImportFiles(const std::vector<std::string>& files, short kind, const char* extension, Importer import)
-{
+void ImportFiles(const std::vector<std::string>& files, short kind, const char* extension, Importer import) {
     const std::vector<AttributeTable> noTables;
     for (const std::string& name : files) {
         CGisWorkView view;
@@ -78,10 +75,10 @@ void ImportFiles(const std::vector<std::string>& files, short kind, const char* 
 
 }  // namespace
 
-std::string ImportCategoryName(const std::string& path, const std::string& extension)
-{
+std::string ImportCategoryName(const std::string& path, const std::string& extension) {
     const std::size_t slash = platform::text::GbkFindLast(path, '\\');
-    std::string title = platform::text::GbkToUpper(slash == std::string::npos ? path : path.substr(slash + 1));
+    std::string title =
+        platform::text::GbkToUpper(slash == std::string::npos ? path : path.substr(slash + 1));
     const std::string upper = platform::text::GbkToUpper(extension);
     if (upper.empty())
         return title;
@@ -94,8 +91,7 @@ std::string ImportCategoryName(const std::string& path, const std::string& exten
     return title;
 }
 
-void BatchImportCommand()
-{
+void BatchImportCommand() {
     ClearCodeGroups();
     const std::string drawing = PathVariable("users5");
     const std::string project = PathVariable("users4");

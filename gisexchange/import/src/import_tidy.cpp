@@ -30,21 +30,21 @@ constexpr double kVertexTolerance = 0.00001;
 // Every entity of the drawing passing the filter; the set is freed when the holder goes.
 class Selection {
 public:
-    explicit Selection(const resbuf* filter)
-    {
+    explicit Selection(const resbuf* filter) {
         made_ = acedSSGet("X", nullptr, nullptr, filter, set_) == RTNORM;
         if (made_)
             acedSSLength(set_, &length_);
     }
-    ~Selection()
-    {
+    ~Selection() {
         if (made_)
             acedSSFree(set_);
     }
     Selection(const Selection&) = delete;
     Selection& operator=(const Selection&) = delete;
     Adesk::Int32 Length() const { return length_; }
-    bool Name(Adesk::Int32 i, ads_name entity) const { return made_ && acedSSName(set_, i, entity) == RTNORM; }
+    bool Name(Adesk::Int32 i, ads_name entity) const {
+        return made_ && acedSSName(set_, i, entity) == RTNORM;
+    }
 
 private:
     ads_name set_{};
@@ -60,8 +60,7 @@ struct Label {
 };
 
 // The first text among the group's members, erased; false when the group holds none.
-bool TakeFirstText(AcDbObjectId group, Label& label)
-{
+bool TakeFirstText(AcDbObjectId group, Label& label) {
     AcDbObjectIdArray members;
     CollectGroupMembers(group, members);
     for (const AcDbObjectId member : members) {
@@ -81,8 +80,7 @@ bool TakeFirstText(AcDbObjectId group, Label& label)
     return false;
 }
 
-void AttachHeight(AcDbObjectId reference, const Label& label)
-{
+void AttachHeight(AcDbObjectId reference, const Label& label) {
     Opened<AcDbBlockReference> block(reference, AcDb::kForWrite);
     if (!block)
         return;
@@ -104,8 +102,7 @@ void AttachHeight(AcDbObjectId reference, const Label& label)
 
 }  // namespace
 
-void CollectGroupMembers(AcDbObjectId group, AcDbObjectIdArray& ids)
-{
+void CollectGroupMembers(AcDbObjectId group, AcDbObjectIdArray& ids) {
     Opened<AcDbGroup> opened(group, AcDb::kForWrite);
     if (!opened)
         return;
@@ -115,8 +112,7 @@ void CollectGroupMembers(AcDbObjectId group, AcDbObjectIdArray& ids)
         ids.append(id);
 }
 
-void ElevationLabelsCommand()
-{
+void ElevationLabelsCommand() {
     const Chain filter(acutBuildList(RTDXF0, "INSERT", 8, "GCD", RTNONE));
     const Selection points(filter.get());
     for (Adesk::Int32 i = 0; i < points.Length(); ++i) {
@@ -126,7 +122,8 @@ void ElevationLabelsCommand()
         std::string code;
         GetEntityCode(entity, code);
         AcDbObjectId group, reference;
-        if (code != "202101" || !FindEntityGroup(entity, group) || acdbGetObjectId(reference, entity) != Acad::eOk)
+        if (code != "202101" || !FindEntityGroup(entity, group) ||
+            acdbGetObjectId(reference, entity) != Acad::eOk)
             continue;
         Label label;
         if (TakeFirstText(group, label))
@@ -134,8 +131,7 @@ void ElevationLabelsCommand()
     }
 }
 
-void TransferBoundaryPointData(bool showProgress)
-{
+void TransferBoundaryPointData(bool showProgress) {
     const Selection all(nullptr);
     std::vector<AcDbObjectId> parcels;
     for (Adesk::Int32 i = 0; i < all.Length(); ++i) {

@@ -25,8 +25,7 @@ using namespace import_testing;
 class GeoportxRun : public ImportTest {
 protected:
     GeoportxRun() : ImportTest("geoportx_run") {}
-    void SetUp() override
-    {
+    void SetUp() override {
         ImportTest::SetUp();
         for (const auto& entry : std::filesystem::directory_iterator(DERO_SOURCE_DIR "/samples/support"))
             if (entry.is_regular_file())
@@ -38,22 +37,21 @@ protected:
         for (const char* sub : {"proj", "out"})
             std::filesystem::create_directories(Root() / "c" / sub);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         platform::cad::ClearHostExit();
         ImportTest::TearDown();
     }
-    static void Project(const std::vector<std::string>& entries)
-    {
+    static void Project(const std::vector<std::string>& entries) {
         platform::gis::GisProject project;
         for (const std::string& entry : entries)
             project.entries.push_back({entry, {}});
-        ASSERT_TRUE(platform::gis::WriteFileAtomically("C:\\proj\\TOWN.mpj", platform::gis::SerializeGisProject(project)));
+        ASSERT_TRUE(platform::gis::WriteFileAtomically("C:\\proj\\TOWN.mpj",
+                                                       platform::gis::SerializeGisProject(project)));
     }
-    std::vector<std::string> Census(const std::filesystem::path& drawing) const
-    {
+    std::vector<std::string> Census(const std::filesystem::path& drawing) const {
         const std::string out = (Root() / "census.txt").string();
-        const std::string command = "/usr/bin/python3 " DERO_SOURCE_DIR "/gisexchange/import/tests/imported_drawing.py '" +
+        const std::string command = "/usr/bin/python3 " DERO_SOURCE_DIR
+                                    "/gisexchange/import/tests/imported_drawing.py '" +
                                     drawing.string() + "' > '" + out + "' 2>&1";
         EXPECT_EQ(std::system(command.c_str()), 0) << dero::testing::ReadFile(out);
         std::vector<std::string> lines;
@@ -64,8 +62,7 @@ protected:
     }
 };
 
-TEST_F(GeoportxRun, ReadsAProjectTidiesItSavesAndEnds)
-{
+TEST_F(GeoportxRun, ReadsAProjectTidiesItSavesAndEnds) {
     // A parcel with its four boundary lines, an elevation point with its label, grouped by their
     // group codes across four files; a table file the read ignores.
     GisDocument lines = NewFile(GIS_KIND_LINE, {"YSDM", "JZXLB", "编组编码"});
@@ -74,7 +71,8 @@ TEST_F(GeoportxRun, ReadsAProjectTidiesItSavesAndEnds)
         AddLine(lines, {ring[i], ring[(i + 1) % 4]}, LineParams(), {"3030", std::to_string(i + 1), "5"});
     Write("C:\\proj\\jzx.wl", lines);
     GisDocument parcels = NewFile(GIS_KIND_AREA, {"YSDM", "ZDDM", "编组编码"});
-    const LONG outline = AddLine(parcels, {{0, 0}, {20, 0}, {20, 15}, {0, 15}, {0, 0}}, LineParams(), {"", "", "0"});
+    const LONG outline =
+        AddLine(parcels, {{0, 0}, {20, 0}, {20, 15}, {0, 15}, {0, 0}}, LineParams(), {"", "", "0"});
     AddArea(parcels, {outline}, AreaParams(), {"3000", "3201020010010001234", "5"});
     Write("C:\\proj\\ZD.WP", parcels);
     GisDocument heights = NewFile(GIS_KIND_POINT, {"YSDM", "标示高程", "编组编码"});
@@ -89,29 +87,22 @@ TEST_F(GeoportxRun, ReadsAProjectTidiesItSavesAndEnds)
 
     gisexchange::BatchImportCommand();
     EXPECT_EQ(platform::cad::HostExitCode(), 1);
-    EXPECT_EQ(CommandLine().find("GEOPORTX:"), std::string::npos) << "nothing to complain about: " << CommandLine();
+    EXPECT_EQ(CommandLine().find("GEOPORTX:"), std::string::npos)
+        << "nothing to complain about: " << CommandLine();
 
     const std::vector<std::string> seen = Census(Root() / "c" / "out" / "TOWN.dxf");
     const std::vector<std::string> expected = {
-        "ENTITY INSERT - 0",
-        "BLOCK Dero2008 0 0 0",
-        "ENTITY INSERT 202101 GCD",
-        "BLOCK gc200 50 50 12.5",
-        "ATTRIB HEIGHT 12.50",
-        "ENTITY POLYLINE 300000 JZD",
-        "PARCEL closed 320102",
-        "VERTEX 0 0 1",
-        "VERTEX 20 0 2",
-        "VERTEX 20 15 3",
-        "VERTEX 0 15 4",
+        "ENTITY INSERT - 0",      "BLOCK Dero2008 0 0 0", "ENTITY INSERT 202101 GCD",
+        "BLOCK gc200 50 50 12.5", "ATTRIB HEIGHT 12.50",  "ENTITY POLYLINE 300000 JZD",
+        "PARCEL closed 320102",   "VERTEX 0 0 1",         "VERTEX 20 0 2",
+        "VERTEX 20 15 3",         "VERTEX 0 15 4",
     };
     EXPECT_EQ(seen, expected) << "no boundary line or label is left";
 }
 
 class GeoportxProgram : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_FALSE(folder_.path().empty());
         std::filesystem::copy(DERO_SOURCE_DIR "/samples/support", Dir() + "/support",
                               std::filesystem::copy_options::recursive);
@@ -124,10 +115,10 @@ private:
 
 // The module's command in the cadhost program: it ends the host with 1 and says why nothing was
 // read or saved; a later command line never runs.
-TEST_F(GeoportxProgram, WithoutPathsSaysWhyAndStillEnds)
-{
+TEST_F(GeoportxProgram, WithoutPathsSaysWhyAndStillEnds) {
     const dero::testing::CadhostRun run = dero::testing::RunCadhost(
-        CADHOST_PROGRAM, Dir(), "--support '" + Dir() + "/support' -c GEOPORTX -c 'LINE 0,0 1,1 ' -o after.dxf");
+        CADHOST_PROGRAM, Dir(),
+        "--support '" + Dir() + "/support' -c GEOPORTX -c 'LINE 0,0 1,1 ' -o after.dxf");
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_NE(run.out.find("USERS4"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("USERS5"), std::string::npos) << run.out;

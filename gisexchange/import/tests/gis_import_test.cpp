@@ -14,11 +14,11 @@
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
+#include "platform/cad/db_group.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/db_vertex.h"
-#include "platform/cad/db_group.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 
@@ -32,8 +32,7 @@ protected:
     GisImport() : ImportTest("gis_import") {}
 };
 
-std::vector<Seen> OfType(const std::vector<Seen>& all, const std::string& type)
-{
+std::vector<Seen> OfType(const std::vector<Seen>& all, const std::string& type) {
     std::vector<Seen> found;
     for (const Seen& s : all)
         if (s.type == type)
@@ -41,11 +40,11 @@ std::vector<Seen> OfType(const std::vector<Seen>& all, const std::string& type)
     return found;
 }
 
-TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes)
-{
+TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes) {
     // The default code counts only on a "*" line of five fields.
     Templates({"*KZD,1,控制点,111111,0", "名称,0,20,0,MC", "日期,4,8,0,RQ", "高度,91,8,0,MIRET"});
-    Index({"111111,blk,1.5,控制点,1111,KZD", "333333,continuous,0,点,3,KZD", "444444,nosuch,0,点,4,KZD", "END"});
+    Index({"111111,blk,1.5,控制点,1111,KZD", "333333,continuous,0,点,3,KZD", "444444,nosuch,0,点,4,KZD",
+           "END"});
     Row("111111", "KZD");
     Row("333333", "DL");
     MakeSymbolFile("blk");
@@ -57,7 +56,7 @@ TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes)
     AddPoint(points, 7, 8, "", PointKind(1), {"444444", "", "", ""});  // its block is nowhere
     AddPoint(points, 9, 10, "", PointKind(2).PutDouble(2, 0.25), {"555555", "", "", ""});
     AddPoint(points, 11, 12, "", PointKind(2).PutDouble(2, 0), {"555555", "", "", ""});  // radius 0
-    AddPoint(points, 13, 14, "", PointKind(7), {"555555", "", "", ""});  // a kind not drawn
+    AddPoint(points, 13, 14, "", PointKind(7), {"555555", "", "", ""});                  // a kind not drawn
     Write("C:\\data\\points.wt", points);
     EXPECT_EQ(Import("C:\\data\\points.wt", GIS_KIND_POINT, "控制点"), std::make_pair(6, 0))
         << "objects without an entity are still counted by their code";
@@ -106,8 +105,7 @@ TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes)
 }
 
 // The lines the browser holds under the title.
-std::vector<std::string> Findings(platform::ui::AnswerQueue& answers, const char* title)
-{
+std::vector<std::string> Findings(platform::ui::AnswerQueue& answers, const char* title) {
     std::vector<std::string> lines;
     if (acedCommand(RTSTR, "Kelvo_Show", RTNONE) != RTNORM)
         return lines;
@@ -121,8 +119,7 @@ std::vector<std::string> Findings(platform::ui::AnswerQueue& answers, const char
     return lines;
 }
 
-TEST_F(GisImport, UnrecognisedObjectsAreDrawnOnErrorAndReported)
-{
+TEST_F(GisImport, UnrecognisedObjectsAreDrawnOnErrorAndReported) {
     ASSERT_TRUE(acrxDynamicLinker->loadModule(TALLYVIEW_MODULE, false)) << platform::cad::LastModuleError();
     Templates({"*ZD,1,宗地点", "名称,0,20,0,MC"});
     gisexchange::ExchangeRow& parcel = Row("111111", "KZD");
@@ -169,13 +166,13 @@ TEST_F(GisImport, UnrecognisedObjectsAreDrawnOnErrorAndReported)
     for (int i = 5; i < 8; ++i)
         EXPECT_EQ(drawn[i].code, "111111") << i;
 
-    EXPECT_EQ(Findings(*answers, "点实体错误"), std::vector<std::string>{"未能识别的地籍点实体，请检查要素代码"});
+    EXPECT_EQ(Findings(*answers, "点实体错误"),
+              std::vector<std::string>{"未能识别的地籍点实体，请检查要素代码"});
     EXPECT_EQ(Findings(*answers, "线实体错误"),
               std::vector<std::string>(2, "未能识别的地形线实体，请检查MapGis实体参数"));
 }
 
-TEST_F(GisImport, AnnotationsSplitIntoFractionsAndRaisedOrLoweredParts)
-{
+TEST_F(GisImport, AnnotationsSplitIntoFractionsAndRaisedOrLoweredParts) {
     Row("301001", "ZJ");
     GisDocument notes = NewFile(GIS_KIND_POINT, {"实体编码"});
     const PointParams text = PointKind(0).PutFloat(2, 2).PutFloat(6, 1.6f).PutFloat(14, 0);
@@ -210,8 +207,8 @@ TEST_F(GisImport, AnnotationsSplitIntoFractionsAndRaisedOrLoweredParts)
     };
     const Expected expected[] = {
         {"12", 100.08, 200.02, 2, true}, {"34", 100.08, 200.02, 2, true}, {"12/34", 0, 0, 2, false},
-        {"m", 0, 10, 2, false},          {"2", -1, 11.5, 1, false},      {"m", 0, 20, 2, false},
-        {"2", -1, 19.5, 1, false},       {"甲", 0, 30, 2, false},        {"乙", 0, 30, 2, false},
+        {"m", 0, 10, 2, false},          {"2", -1, 11.5, 1, false},       {"m", 0, 20, 2, false},
+        {"2", -1, 19.5, 1, false},       {"甲", 0, 30, 2, false},         {"乙", 0, 30, 2, false},
     };
     const std::vector<Seen> texts = OfType(drawn, "TEXT");
     ASSERT_EQ(texts.size(), std::size(expected));
@@ -241,8 +238,7 @@ TEST_F(GisImport, AnnotationsSplitIntoFractionsAndRaisedOrLoweredParts)
     EXPECT_EQ(denominator->verticalMode(), AcDb::kTextTop);
 }
 
-TEST_F(GisImport, GroupCodesJoinObjectsAcrossFiles)
-{
+TEST_F(GisImport, GroupCodesJoinObjectsAcrossFiles) {
     GisDocument points = NewFile(GIS_KIND_POINT, {"实体编码", "编组编码"});
     AddPoint(points, 0, 0, "", PointKind(2).PutDouble(2, 1), {"111111", "7"});
     AddPoint(points, 5, 0, "", PointKind(2).PutDouble(2, 1), {"111111", "0"});
@@ -272,8 +268,7 @@ TEST_F(GisImport, GroupCodesJoinObjectsAcrossFiles)
     EXPECT_EQ(shared->numEntities(), 2u);
 }
 
-TEST_F(GisImport, LinesAndAreasTakeTheirRingsLinetypesAndCodeData)
-{
+TEST_F(GisImport, LinesAndAreasTakeTheirRingsLinetypesAndCodeData) {
     WriteSupportFile("ACAD.LIN", "*DASH,__ __\r\nA,.5,-.25\r\n*X5,x5\r\nA,.2,-.1\r\n");
     Templates({"*ZD,3,宗地", "ZDDM,200,19,0,MIRET", "FH,220,8,0,MIRET", "*XL,2,线", "ZDDM,200,19,0,MIRET"});
     Index({"144301,DASH,0.5,线,1443,XL", "END"});
@@ -350,8 +345,7 @@ TEST_F(GisImport, LinesAndAreasTakeTheirRingsLinetypesAndCodeData)
     EXPECT_EQ(island->linetypeName(), "X5");
 }
 
-TEST(GisImportText, SplitAtSeparators)
-{
+TEST(GisImportText, SplitAtSeparators) {
     using gisexchange::SplitText;
     EXPECT_EQ(SplitText("/12/34/", "/"), (std::vector<std::string>{"", "12", "34", ""}));
     EXPECT_EQ(SplitText("a#=b#=", "#="), (std::vector<std::string>{"a", "b", ""}));
@@ -366,8 +360,7 @@ namespace {
 
 // The shipped tables: each table the table-driven export writes reads back under its own name,
 // elevation points with their height.
-TEST_F(GisImport, ShippedTablesReadTheirOwnFilesBack)
-{
+TEST_F(GisImport, ShippedTablesReadTheirOwnFilesBack) {
     platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
     ASSERT_TRUE(gisexchange::LoadTemplateData());
     ASSERT_EQ(gisexchange::LoadIndexTable(), gisexchange::IndexLoad::kLoaded);

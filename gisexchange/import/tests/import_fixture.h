@@ -36,26 +36,22 @@ using platform::gis::GisDocument;
 template <std::size_t N>
 struct Params {
     std::array<BYTE, N> bytes{};
-    Params& Put32(int at, std::int32_t v)
-    {
+    Params& Put32(int at, std::int32_t v) {
         for (int i = 0; i < 4; ++i)
             bytes[at + i] = static_cast<BYTE>(static_cast<std::uint32_t>(v) >> (8 * i));
         return *this;
     }
-    Params& Put16(int at, std::int16_t v)
-    {
+    Params& Put16(int at, std::int16_t v) {
         bytes[at] = static_cast<BYTE>(v);
         bytes[at + 1] = static_cast<BYTE>(static_cast<std::uint16_t>(v) >> 8);
         return *this;
     }
-    Params& PutFloat(int at, float v)
-    {
+    Params& PutFloat(int at, float v) {
         std::int32_t bits;
         std::memcpy(&bits, &v, 4);
         return Put32(at, bits);
     }
-    Params& PutDouble(int at, double v)
-    {
+    Params& PutDouble(int at, double v) {
         std::int64_t bits;
         std::memcpy(&bits, &v, 8);
         Put32(at, static_cast<std::int32_t>(bits));
@@ -67,16 +63,14 @@ using LineParams = Params<GIS_LINE_PARAM_SIZE>;
 using AreaParams = Params<GIS_AREA_PARAM_SIZE>;
 
 // A point of kind 1 (symbol), 2 (circle) or 0 (annotation).
-inline PointParams PointKind(int kind)
-{
+inline PointParams PointKind(int kind) {
     PointParams p;
     p.bytes[0] = static_cast<BYTE>(kind);
     return p;
 }
 
 // A file whose fields are "ID" and the named text fields.
-inline GisDocument NewFile(short kind, const std::vector<std::string>& fields)
-{
+inline GisDocument NewFile(short kind, const std::vector<std::string>& fields) {
     GisDocument d = platform::gis::NewGisDocument(kind);
     for (const std::string& name : fields) {
         platform::gis::GisField field;
@@ -86,25 +80,21 @@ inline GisDocument NewFile(short kind, const std::vector<std::string>& fields)
     }
     return d;
 }
-inline std::vector<std::string> Values(std::vector<std::string> values)
-{
+inline std::vector<std::string> Values(std::vector<std::string> values) {
     values.insert(values.begin(), "0");
     return values;
 }
 inline void AddPoint(GisDocument& d, double x, double y, const std::string& text, const PointParams& params,
-                     const std::vector<std::string>& values)
-{
+                     const std::vector<std::string>& values) {
     d.points.push_back({{x, y}, text, params.bytes, Values(values)});
 }
 inline LONG AddLine(GisDocument& d, std::vector<D_DOT> points, const LineParams& params,
-                    const std::vector<std::string>& values)
-{
+                    const std::vector<std::string>& values) {
     d.lines.push_back({std::move(points), params.bytes, Values(values)});
     return static_cast<LONG>(d.lines.size());
 }
 inline void AddArea(GisDocument& d, std::vector<LONG> entries, const AreaParams& params,
-                    const std::vector<std::string>& values)
-{
+                    const std::vector<std::string>& values) {
     entries.insert(entries.begin(), static_cast<LONG>(entries.size()));
     d.areas.push_back({std::move(entries), params.bytes, Values(values)});
 }
@@ -119,8 +109,7 @@ class ImportTest : public dero::testing::HostMachineTest {
 protected:
     explicit ImportTest(const char* prefix) : HostMachineTest(prefix) {}
 
-    void SetUp() override
-    {
+    void SetUp() override {
         HostMachineTest::SetUp();
         std::filesystem::create_directories(Root() / "c" / "data");
         ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
@@ -130,22 +119,19 @@ protected:
         gisexchange::ClearCodeGroups();
         MakeSymbolFile("gc200");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         gisexchange::ExchangeRows().clear();
         gisexchange::Config() = {};
         HostMachineTest::TearDown();
     }
 
-    static void SetScale(double scale)
-    {
+    static void SetScale(double scale) {
         resbuf value{};
         value.restype = RTREAL;
         value.resval.rreal = scale;
         ASSERT_EQ(acedSetVar("userr1", &value), RTNORM);
     }
-    static void SetText(const char* name, const char* text)
-    {
+    static void SetText(const char* name, const char* text) {
         resbuf value{};
         value.restype = RTSTR;
         value.resval.rstring = const_cast<char*>(text);
@@ -153,8 +139,7 @@ protected:
     }
 
     // A drawing of one circle in the support folder, for the blocks of imported points.
-    void MakeSymbolFile(const std::string& name) const
-    {
+    void MakeSymbolFile(const std::string& name) const {
         AcDbDatabase symbol;
         AcDbBlockTable* table = nullptr;
         ASSERT_EQ(acdbOpenObject(table, symbol.blockTableId(), AcDb::kForRead), Acad::eOk);
@@ -167,22 +152,18 @@ protected:
         ASSERT_EQ(symbol.saveAs(("C:\\support\\" + name + ".dxf").c_str()), Acad::eOk);
     }
 
-    static void Write(const std::string& windowsPath, const GisDocument& d)
-    {
+    static void Write(const std::string& windowsPath, const GisDocument& d) {
         ASSERT_TRUE(platform::gis::WriteFileAtomically(windowsPath, platform::gis::SerializeGisDocument(d)));
     }
 
     // Lines of the tables as the module reads them (GBK, no line ends).
-    static void Templates(const std::vector<std::string>& lines)
-    {
+    static void Templates(const std::vector<std::string>& lines) {
         ASSERT_TRUE(gisexchange::ParseTemplates(lines, gisexchange::Config().templates));
     }
-    static void Index(const std::vector<std::string>& lines)
-    {
+    static void Index(const std::vector<std::string>& lines) {
         gisexchange::Config().index = gisexchange::ParseIndex(lines);
     }
-    static gisexchange::ExchangeRow& Row(const char* code, const char* layer)
-    {
+    static gisexchange::ExchangeRow& Row(const char* code, const char* layer) {
         gisexchange::ExchangeRow row;
         row.code = code;
         row.layer = layer;
@@ -193,8 +174,7 @@ protected:
     // Reads the file into the drawing under the category; the two counts.
     std::pair<int, int> Import(const std::string& windowsPath, short kind, const char* category,
                                const std::vector<gisexchange::AttributeTable>& tables = {},
-                               gisexchange::CGisWorkView* given = nullptr)
-    {
+                               gisexchange::CGisWorkView* given = nullptr) {
         gisexchange::CGisWorkView own;
         gisexchange::CGisWorkView& view = given != nullptr ? *given : own;
         EXPECT_GT(view.OpenGisFile(windowsPath.c_str(), kind), 0) << windowsPath;
@@ -211,8 +191,7 @@ protected:
     }
 
     // Every entity of the drawing, in drawing order.
-    static std::vector<Seen> Drawing()
-    {
+    static std::vector<Seen> Drawing() {
         std::vector<Seen> seen;
         ads_name all{};
         if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
@@ -234,8 +213,7 @@ protected:
         acedSSFree(all);
         return seen;
     }
-    static std::string Item(AcDbObjectId id, const char* application, int index, int kind = kXDataString)
-    {
+    static std::string Item(AcDbObjectId id, const char* application, int index, int kind = kXDataString) {
         std::string text;
         ReadEntityXData(id, application, text, kind, index, true, false);
         return text;

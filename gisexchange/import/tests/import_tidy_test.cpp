@@ -29,42 +29,38 @@ class ImportTidy : public ImportTest {
 protected:
     ImportTidy() : ImportTest("import_tidy") {}
     // The symbol drawings the product ships.
-    void ShippedSymbols() const
-    {
+    void ShippedSymbols() const {
         for (const char* name : {"gc200.dxf", "Dero2008.dxf"})
-            std::filesystem::copy_file(DERO_SOURCE_DIR "/samples/support/" + std::string(name), SupportFolder() / name,
+            std::filesystem::copy_file(DERO_SOURCE_DIR "/samples/support/" + std::string(name),
+                                       SupportFolder() / name,
                                        std::filesystem::copy_options::overwrite_existing);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         platform::cad::ClearHostExit();
         ImportTest::TearDown();
     }
 
-    static AcDbObjectId GroupOf(AcDbObjectId id)
-    {
+    static AcDbObjectId GroupOf(AcDbObjectId id) {
         ads_name name{};
         acdbGetAdsName(name, id);
         AcDbObjectId group;
         EXPECT_TRUE(CreateEntityGroup(name, group));
         return group;
     }
-    static AcDbObjectId Label(const char* text, double x, double y, double height, AcDbObjectId group)
-    {
-        const AcDbObjectId id = CreateText(AcGePoint3d(x, y, 0), text, "L", "", height, "GC", 0.3, 0, nullptr);
+    static AcDbObjectId Label(const char* text, double x, double y, double height, AcDbObjectId group) {
+        const AcDbObjectId id =
+            CreateText(AcGePoint3d(x, y, 0), text, "L", "", height, "GC", 0.3, 0, nullptr);
         if (!group.isNull())
             gisexchange::AppendToGroup(group, id);
         return id;
     }
-    static bool Present(AcDbObjectId id)
-    {
+    static bool Present(AcDbObjectId id) {
         for (const Seen& s : Drawing())
             if (s.id == id)
                 return true;
         return false;
     }
-    static std::vector<AcDbAttribute*> Attributes(const AcDbBlockReference* reference)
-    {
+    static std::vector<AcDbAttribute*> Attributes(const AcDbBlockReference* reference) {
         std::vector<AcDbAttribute*> found;
         std::unique_ptr<AcDbObjectIterator> it(reference->attributeIterator());
         for (it->start(); !it->done(); it->step()) {
@@ -76,17 +72,18 @@ protected:
     }
 };
 
-TEST_F(ImportTidy, ElevationLabelsBecomeHeightAttributes)
-{
+TEST_F(ImportTidy, ElevationLabelsBecomeHeightAttributes) {
     const AcDbObjectId mark = gisexchange::InsertSymbolBlock({10, 19, 5}, "gc200", "202101", 1, 0, "GCD", {});
     const AcDbObjectId group = GroupOf(mark);
     const AcDbObjectId label = Label("12.35", 10, 20, 2.0, group);
     const AcDbObjectId second = Label("99.9", 30, 20, 2.0, group);
     // A code with a trailing blank and a mark without a group are not elevation points.
-    const AcDbObjectId blank = gisexchange::InsertSymbolBlock({50, 50, 0}, "gc200", "202101 ", 1, 0, "GCD", {});
+    const AcDbObjectId blank =
+        gisexchange::InsertSymbolBlock({50, 50, 0}, "gc200", "202101 ", 1, 0, "GCD", {});
     const AcDbObjectId blankLabel = Label("1.0", 50, 51, 2.0, GroupOf(blank));
     const AcDbObjectId lone = gisexchange::InsertSymbolBlock({70, 70, 0}, "gc200", "202101", 1, 0, "GCD", {});
-    const AcDbObjectId elsewhere = gisexchange::InsertSymbolBlock({90, 90, 0}, "gc200", "202101", 1, 0, "GC", {});
+    const AcDbObjectId elsewhere =
+        gisexchange::InsertSymbolBlock({90, 90, 0}, "gc200", "202101", 1, 0, "GC", {});
     const AcDbObjectId elsewhereLabel = Label("3.0", 90, 91, 2.0, GroupOf(elsewhere));
 
     gisexchange::ElevationLabelsCommand();
@@ -117,10 +114,10 @@ TEST_F(ImportTidy, ElevationLabelsBecomeHeightAttributes)
     }
 }
 
-TEST_F(ImportTidy, BoundaryLineDataMovesToTheParcelVertexAtItsStart)
-{
+TEST_F(ImportTidy, BoundaryLineDataMovesToTheParcelVertexAtItsStart) {
     AcGePoint2dArray square;
-    for (const AcGePoint2d& p : {AcGePoint2d(0, 0), AcGePoint2d(10, 0), AcGePoint2d(10, 10), AcGePoint2d(0, 10)})
+    for (const AcGePoint2d& p :
+         {AcGePoint2d(0, 0), AcGePoint2d(10, 0), AcGePoint2d(10, 10), AcGePoint2d(0, 10)})
         square.append(p);
     const AcDbObjectId parcel = CreateCodedPolyline(square, 0, 1, "300000", 0, kSimple2dPolyline, "ZD");
     const AcDbObjectId group = GroupOf(parcel);
@@ -164,8 +161,7 @@ TEST_F(ImportTidy, BoundaryLineDataMovesToTheParcelVertexAtItsStart)
     EXPECT_EQ(Item(vertices[3], "JZXLB", 0), "");
 }
 
-TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds)
-{
+TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds) {
     ShippedSymbols();
     std::filesystem::create_directories(Root() / "d" / "back");
     SetText("users4", "D:\\p");  // five characters: unset
@@ -186,12 +182,12 @@ TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds)
     SetText("users4", "C:\\data\\none.mpj");
     gisexchange::BatchImportCommand();
     EXPECT_EQ(platform::cad::HostExitCode(), 1);
-    EXPECT_NE(CommandLine().find("无法打开 MapGIS 工程 C:\\data\\none.mpj"), std::string::npos) << CommandLine();
+    EXPECT_NE(CommandLine().find("无法打开 MapGIS 工程 C:\\data\\none.mpj"), std::string::npos)
+        << CommandLine();
     EXPECT_TRUE(std::filesystem::exists(Root() / "d" / "back" / "TOWN.dxf"));
 }
 
-TEST_F(ImportTidy, UnattendedReadTakesTheProjectsFilesByTheirExtension)
-{
+TEST_F(ImportTidy, UnattendedReadTakesTheProjectsFilesByTheirExtension) {
     ShippedSymbols();
     Templates({"*RD,2,ROADS,210000,0", "*PC,3,PARCELS,300000,0"});
     Index({"210000,continuous,2,路,21,RD", "END"});
@@ -207,7 +203,8 @@ TEST_F(ImportTidy, UnattendedReadTakesTheProjectsFilesByTheirExtension)
     platform::gis::GisProject project;
     for (const char* entry : {"roads.WL", "parcels.wp", "rights.wb"})
         project.entries.push_back({entry, {}});
-    ASSERT_TRUE(platform::gis::WriteFileAtomically("C:\\data\\TOWN.mpj", platform::gis::SerializeGisProject(project)));
+    ASSERT_TRUE(platform::gis::WriteFileAtomically("C:\\data\\TOWN.mpj",
+                                                   platform::gis::SerializeGisProject(project)));
 
     SetScale(0);  // unset: taken as 500 without asking
     SetText("users4", "C:\\data\\TOWN.mpj");

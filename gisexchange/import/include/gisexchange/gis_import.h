@@ -26,12 +26,15 @@ void ReadImportCodes(CGisWorkView& view, const char* category, const std::vector
 
 // Every object of the file open in the view. The counts start at 0; an object that cannot be read
 // is counted in neither.
-void ImportPointFile(CGisWorkView& view, int& recognised, int& unrecognised, const std::vector<AttributeTable>& tables,
-                     const std::vector<std::string>& groupNames, ScaleSource scale = ScaleSource::kAsk);
-void ImportLineFile(CGisWorkView& view, int& recognised, int& unrecognised, const std::vector<AttributeTable>& tables,
-                    const std::vector<std::string>& groupNames, ScaleSource scale = ScaleSource::kAsk);
-void ImportAreaFile(CGisWorkView& view, int& recognised, int& unrecognised, const std::vector<AttributeTable>& tables,
-                    const std::vector<std::string>& groupNames, ScaleSource scale = ScaleSource::kAsk);
+void ImportPointFile(CGisWorkView& view, int& recognised, int& unrecognised,
+                     const std::vector<AttributeTable>& tables, const std::vector<std::string>& groupNames,
+                     ScaleSource scale = ScaleSource::kAsk);
+void ImportLineFile(CGisWorkView& view, int& recognised, int& unrecognised,
+                    const std::vector<AttributeTable>& tables, const std::vector<std::string>& groupNames,
+                    ScaleSource scale = ScaleSource::kAsk);
+void ImportAreaFile(CGisWorkView& view, int& recognised, int& unrecognised,
+                    const std::vector<AttributeTable>& tables, const std::vector<std::string>& groupNames,
+                    ScaleSource scale = ScaleSource::kAsk);
 
 // The object's mapped attribute values as the entity's extended data.
 void MapImportAttributes(const CGisWorkView& view, const CATT_STRU* structure, const ATT_VALUES* values,
@@ -53,8 +56,8 @@ void FindAreaSymbol(const CGisWorkView& view, std::string& code, const BYTE* par
 AcDbObjectId InsertSymbolBlock(const AcGePoint3d& at, const char* block, const char* code, double scale,
                                double rotation, const char* layer, AcDbObjectId group);
 // An open or closed lightweight polyline, linetype generation on.
-AcDbObjectId CreateImportPolyline(const AcGePoint2dArray& points, double elevation, bool closed, const char* code,
-                                  double width, const char* layer);
+AcDbObjectId CreateImportPolyline(const AcGePoint2dArray& points, double elevation, bool closed,
+                                  const char* code, double width, const char* layer);
 void AppendToGroup(AcDbObjectId group, AcDbObjectId entity);
 // The pieces between separators, in order: "/12/34/" gives "", "12", "34", "".
 std::vector<std::string> SplitText(const std::string& text, const std::string& separator);
