@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "gisexchange/config_tables.h"
+#include "gisexchange/batch_import.h"
 #include "gisexchange/exchange_table.h"
+#include "gisexchange/import_tidy.h"
 #include "gisexchange/module_resources.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -21,9 +23,9 @@ struct NamedHandler {
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"GEOPORT", nullptr},
     {"MAPGISSAVE", nullptr},
-    {"TESTG", nullptr},
+    {"TESTG", ElevationLabelsCommand},
     {"MAPGISSAVET", nullptr},
-    {"GEOPORTX", nullptr},
+    {"GEOPORTX", BatchImportCommand},
     {"MAPGISSAVEX", nullptr},
 }};
 

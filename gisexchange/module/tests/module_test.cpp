@@ -70,6 +70,8 @@ TEST_F(GeoportModuleTest, LoadsUnloadsAndReloads) {
 
         // Every command not built yet says so, by its own name.
         for (const std::string& name : kExpectedCommands) {
+            if (name == "TESTG" || name == "GEOPORTX")
+                continue;  // built: the import's own tests run them
             platform::cad::ClearCommandLine();
             EXPECT_EQ(platform::cad::RunCommandLine(name.c_str()), RTNORM) << name;
             const std::string said = "\n命令 " + name + " 尚未实现, 图形没有改动.";

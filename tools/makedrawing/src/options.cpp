@@ -42,7 +42,7 @@ const char* Usage()
 {
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
            "                   [--codes index.ini] [--traps] [--straight-sides]\n"
-           "                   [--category-features] [fault rates...]\n"
+           "                   [--category-features] [--parcel-groups] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -59,6 +59,7 @@ const char* Usage()
            "  --straight-sides     street sides without arcs or bends\n"
            "  --category-features  roads, ditches, ownership lines, district boundary lines, break\n"
            "                       points and scattered symbols, as the export by category takes them\n"
+           "  --parcel-groups      each parcel in a group with its boundary points and their labels\n"
            "  fault rates, each from 0 to 1 (default 0):\n"
            "  --open-houses R --overlapping-houses R --overlapping-parcels R --gaps R --slivers R\n"
            "  --missing-labels R --duplicate-labels R --numbering-gaps R --doubled-vertices R\n"
@@ -88,6 +89,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--category-features") {
             options.categoryFeatures = true;
+            continue;
+        }
+        if (name == "--parcel-groups") {
+            options.parcelGroups = true;
             continue;
         }
         if (i + 1 >= args.size()) {

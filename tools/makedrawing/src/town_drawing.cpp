@@ -1,11 +1,16 @@
 #include "makedrawing/town_drawing.h"
 
 #include <cstdio>
+#include <map>
+#include <utility>
 
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/entity_xdata.h"
+#include "drawingutil/groups.h"
 #include "drawingutil/text_entities.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/db_group.h"
 #include "platform/cad/db_point.h"
 #include "plane.h"
 
@@ -115,7 +120,15 @@ void DrawHouses(const Parcel& parcel, std::vector<DrawnFault>& faults)
     }
 }
 
-void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults)
+// A boundary point and its label, as drawn.
+struct DrawnPoint {
+    AcDbObjectId point, label;
+};
+
+// Places match exactly: parcels and points are planned from the same coordinates.
+using PointPlaces = std::map<std::pair<double, double>, std::vector<DrawnPoint>>;
+
+void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults, PointPlaces& places)
 {
     std::vector<AcDbObjectId> byNumber;
     for (const auto& point : plan.points) {
@@ -125,11 +138,13 @@ void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults)
                                         : CreateCodedCircle(centre, kPointRadius, "301000", nullptr, "JZP");
         AppendCodeItem(id, prefix, kXDataString);
         AppendCodeItem(id, std::to_string(point.number), kXDataLong);
+        DrawnPoint drawn{id, {}};
         if (point.labelled) {
             std::string label = prefix + std::to_string(point.number);
-            CreateText(AcGePoint3d(point.at.x + 0.5, point.at.y + 0.5, 0), label.c_str(), "", "301001", kLabelHeight,
-                       "JZP", 0.0, 0.0, nullptr);
+            drawn.label = CreateText(AcGePoint3d(point.at.x + 0.5, point.at.y + 0.5, 0), label.c_str(), "", "301001",
+                                     kLabelHeight, "JZP", 0.0, 0.0, nullptr);
         }
+        places[{point.at.x, point.at.y}].push_back(drawn);
         std::string repeated;
         if (!point.turning) {
             auto n = static_cast<std::size_t>(point.number);
@@ -144,18 +159,43 @@ void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults)
     }
 }
 
+// The parcel first, then each vertex's boundary points and labels, in ring order; a point at two
+// vertices of one ring joins once.
+void GroupParcel(AcDbObjectId parcel, const std::vector<Point2>& ring, const PointPlaces& places)
+{
+    ads_name name{};
+    AcDbObjectId groupId;
+    if (acdbGetAdsName(name, parcel) != Acad::eOk || !CreateEntityGroup(name, groupId))
+        return;
+    AcDbGroup* group = nullptr;
+    if (acdbOpenObject(group, groupId, AcDb::kForWrite) != Acad::eOk)
+        return;
+    for (const Point2& vertex : ring) {
+        const auto found = places.find({vertex.x, vertex.y});
+        if (found == places.end())
+            continue;
+        for (const DrawnPoint& point : found->second)
+            for (AcDbObjectId id : {point.point, point.label})
+                if (!id.isNull() && !group->has(id))
+                    group->append(id);
+    }
+    group->close();
+}
+
 }  // namespace
 
-std::vector<DrawnFault> DrawTown(const TownPlan& plan)
+std::vector<DrawnFault> DrawTown(const TownPlan& plan, bool parcelGroups)
 {
     std::vector<DrawnFault> faults;
     const std::vector<AcDbObjectId> patches = DrawDistricts(plan);
     DrawExtraPatches(plan, patches, faults);
+    std::vector<AcDbObjectId> parcels;
     for (const auto& parcel : plan.parcels) {
         // Old-style polylines, as the boundary-line codes live on their vertices; older drawings
         // have lightweight ones too.
         AcDbObjectId id = Outline(parcel.ring, &parcel.bulges, true, "300000",
                                   parcel.lightweight ? kLightweightPolyline : kSimple2dPolyline, "JZD");
+        parcels.push_back(id);
         AppendCodeItem(id, parcel.number, kXDataString);
         Attribute(id, "QHDM", plan.areaCode);
         Attribute(id, "QLR", parcel.owner);
@@ -164,9 +204,13 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan)
         DrawParcelNote(parcel);
         DrawHouses(parcel, faults);
     }
-    DrawPoints(plan, faults);
+    PointPlaces places;
+    DrawPoints(plan, faults, places);
     for (const auto& at : plan.linePoints)
         drawingutil::FinishCodedEntity(new AcDbPoint(AcGePoint3d(at.x, at.y, 0)), nullptr, "GD", nullptr);
+    if (parcelGroups)
+        for (std::size_t i = 0; i < parcels.size(); ++i)
+            GroupParcel(parcels[i], plan.parcels[i].ring, places);
     for (const auto& decoy : plan.decoys)
         Outline(decoy.line, nullptr, false, decoy.code.c_str(), kLightweightPolyline, "JMD");
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();

@@ -214,3 +214,27 @@ TEST_F(MakeDrawingRun, BadInputGetsAMessageAndNoFile)
 }
 
 }  // namespace
+
+namespace {
+
+// Parcel groups hold each parcel with the boundary points at its vertices and their labels, found
+// again by ezdxf; without the option the drawing has no group.
+TEST_F(MakeDrawingRun, ParcelGroupsHoldTheirBoundaryPointsAndLabels)
+{
+    const std::string common = "--seed 4 --parcels 30 --codes " + kCodes + " --missing-labels 0.3";
+    ASSERT_EQ(Generate(common + " --parcel-groups --out " + Path("grouped.dxf")), 0) << errors();
+    ASSERT_EQ(Generate(common + " --out " + Path("plain.dxf")), 0) << errors();
+    const std::string command = "/usr/bin/python3 " + kSource + "/tools/makedrawing/tests/check_parcel_groups.py ";
+    EXPECT_EQ(WEXITSTATUS(std::system((command + Path("grouped.dxf") + " >" + Path("out") + " 2>&1").c_str())), 0)
+        << ReadFile(Path("out"));
+    EXPECT_NE(WEXITSTATUS(std::system((command + Path("plain.dxf") + " >" + Path("out") + " 2>&1").c_str())), 0)
+        << "no groups without the option";
+    EXPECT_NE(ReadFile(Path("out")).find("in 0 groups"), std::string::npos) << ReadFile(Path("out"));
+
+    makedrawing::Options options;
+    std::string error;
+    ASSERT_TRUE(makedrawing::ParseOptions({"--parcel-groups", "--out", "x.dxf"}, options, error)) << error;
+    EXPECT_TRUE(options.parcelGroups);
+}
+
+}  // namespace

@@ -53,6 +53,9 @@ struct Options {
     // 0 by default, like the lightweight parcels.
     double boundaryHouses = 0;
     double linePoints = 0;
+    // Each parcel in an anonymous group with the boundary points at its vertices and their labels,
+    // as coding leaves a parcel. Off by default.
+    bool parcelGroups = false;
     bool help = false;
 };
 

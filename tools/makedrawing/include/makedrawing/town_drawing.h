@@ -17,6 +17,8 @@ struct DrawnFault {
 };
 
 // Appends the town to the model space of the working drawing and sets its extents.
-std::vector<DrawnFault> DrawTown(const TownPlan& plan);
+// With parcel groups, each parcel is grouped with the boundary points at its vertices and their
+// labels.
+std::vector<DrawnFault> DrawTown(const TownPlan& plan, bool parcelGroups = false);
 
 }  // namespace makedrawing
