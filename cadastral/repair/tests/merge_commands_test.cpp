@@ -60,6 +60,7 @@ protected:
     }
     static void Run(const char* command, const std::vector<const char*>& answers = {}) {
         platform::cad::ClearCommandLine();
+        platform::ui::ClearTranscript();
         resbuf* args = acutBuildList(RTSTR, command, RTNONE);
         resbuf* last = args;
         for (const char* a : answers) {
@@ -71,6 +72,12 @@ protected:
     }
     void Confirm(bool yes) { answers->Push(platform::ui::BoxAnswer(yes ? IDYES : IDNO)); }
     bool Said(const std::string& text) const { return CommandLine().find(text) != std::string::npos; }
+    // Prompts, as the transcript records them.
+    static bool Asked(const std::string& text) {
+        std::string quoted;
+        for (char c : text) quoted += c == '\n' ? std::string("\\n") : std::string(1, c);
+        return Transcript().find(quoted) != std::string::npos;
+    }
     static long Tag(AcDbObjectId id) {
         ads_name name;
         long tag = -1;
@@ -87,7 +94,7 @@ TEST_F(MergeCommands, DistanceIsAskedCheckedAndConfirmed) {
     // Enter takes min_dist; 0.1 does not reach the gap.
     Confirm(true);
     Run("CombineTB", {""});
-    EXPECT_TRUE(Said("\n请输入图斑融合的最小距离,<0.1米>:")) << CommandLine();
+    EXPECT_TRUE(Asked("\n请输入图斑融合的最小距离,<0.1米>:")) << Transcript();
     EXPECT_NE(Transcript().find("您确定要把距离小于 0.100000 米的图斑顶点融合吗?"), std::string::npos) << Transcript();
     EXPECT_EQ(answers->Pending(), 0u);
     EXPECT_DOUBLE_EQ(First(east).x, 10.15);
@@ -129,17 +136,17 @@ TEST_F(MergeCommands, CombinePolyChoosesItsClassByNumber) {
     Square(200, 0, "310000", "TB");
 
     Run("CombinePoly", {"3"});
-    EXPECT_FALSE(Said("融合的最小距离")) << CommandLine();
+    EXPECT_FALSE(Asked("融合的最小距离")) << Transcript();
     Confirm(true);
     Run("CombinePoly", {"", ""});
-    EXPECT_TRUE(Said("\n请输入 图斑 融合的最小距离,<0.1米>:")) << CommandLine();
+    EXPECT_TRUE(Asked("\n请输入 图斑 融合的最小距离,<0.1米>:")) << Transcript();
     EXPECT_NE(Transcript().find("您确定要把距离小于 0.100000 米的 图斑 顶点融合吗?"), std::string::npos);
     EXPECT_NEAR(First(patch).x, 10.025, 1e-9);
     EXPECT_DOUBLE_EQ(First(house).x, 110.05);
     EXPECT_DOUBLE_EQ(First(strayPatch).x, 210.05);
     Confirm(true);
     Run("CombinePoly", {"2", "0.5"});
-    EXPECT_TRUE(Said("\n请输入 房屋 融合的最小距离,<0.1米>:")) << CommandLine();
+    EXPECT_TRUE(Asked("\n请输入 房屋 融合的最小距离,<0.1米>:")) << Transcript();
     EXPECT_NEAR(First(house).x, 110.025, 1e-9);
 
     // District corners meet about a patch's corner; the patch keeps it.
@@ -148,7 +155,7 @@ TEST_F(MergeCommands, CombinePolyChoosesItsClassByNumber) {
     const AcDbObjectId anchor = Square(300, 0, "310000", "DLJ");
     Confirm(true);
     Run("Combinetbxzq", {"0.5"});
-    EXPECT_TRUE(Said("\n请输入 图斑、行政区 融合的最小距离,<0.1米>:")) << CommandLine();
+    EXPECT_TRUE(Asked("\n请输入 图斑、行政区 融合的最小距离,<0.1米>:")) << Transcript();
     EXPECT_NEAR(First(district).x, 310.01, 1e-9);
     EXPECT_NEAR(First(west).x, 310.01, 1e-9);
     EXPECT_DOUBLE_EQ(First(anchor).x, 300);
