@@ -14,6 +14,7 @@
 #include "geometry/curve_vertex_readers.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/command_processor.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/prompts.h"
@@ -215,6 +216,35 @@ TEST_F(MergeCommands, ParcelsInsideAParcelCarryTheirFaces) {
     const std::string check = "/usr/bin/python3 " DERO_SOURCE_DIR "/cadastral/repair/tests/polygonize_faces.py '" +
                               folder.path() + "/faces.txt' > '" + folder.path() + "/check.txt' 2>&1";
     EXPECT_EQ(std::system(check.c_str()), 0) << dero::testing::ReadFile(folder.path() + "/check.txt") << lines;
+}
+
+// A town whose corners were moved 0.01 to 0.09 off their nodes, annotated and then merged at 0.1:
+// ezdxf finds the moved corners back on their neighbours', the boundary points on vertices, and
+// the parcels that gained a vertex with one fresh text per edge.
+TEST_F(MergeCommands, SliverTownClosesAndIsAnnotatedAgain) {
+    dero::testing::TempFolder folder("sliver_merge");
+    const std::string dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const std::string source = DERO_SOURCE_DIR;
+    const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir + "/town.dxf --report " + dir +
+                             "/town.json --parcels 120 --seed 7 --slivers 0.4 --extra-vertices 0.2 --lightweight-parcels 0.3 --codes " +
+                             source + "/samples/support/index.ini";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const std::string oracle = "/usr/bin/python3 " + source + "/cadastral/checks/tests/gap_oracle.py " + dir +
+                               "/town.dxf " + dir + "/town.json > " + dir + "/near.txt";
+    ASSERT_EQ(std::system(oracle.c_str()), 0);
+    ASSERT_EQ(acDocManager->appContextOpenDocument((dir + "/town.dxf").c_str()), Acad::eOk);
+    Run("drawzdlen", {""});
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    ASSERT_EQ(db->dxfOut((dir + "/annotated.dxf").c_str()), Acad::eOk);
+    Confirm(true);
+    Run("CombineZD", {"0.1"});
+    EXPECT_TRUE(Said("操作完成!")) << CommandLine();
+    ASSERT_EQ(db->dxfOut((dir + "/merged.dxf").c_str()), Acad::eOk);
+    const std::string check = "cd '" + dir + "' && /usr/bin/python3 " + source +
+                              "/cadastral/repair/tests/check_sliver_merge.py near.txt annotated.dxf merged.dxf" +
+                              " > check.txt 2>&1";
+    EXPECT_EQ(std::system(check.c_str()), 0) << dero::testing::ReadFile(dir + "/check.txt");
 }
 
 }  // namespace
