@@ -193,6 +193,10 @@ TEST_F(EdgeLengths, BoundaryLinesGetOneUprightTextBesideThem) {
     EXPECT_EQ(texts.size(), 11u);
     Run("drawzdlen", {"3"});  // any other number means all
     EXPECT_EQ(Texts().size(), 11u);
+    // Choosing, and picking nothing: no parcel, and the texts stay.
+    Run("drawzdlen", {"2"});
+    EXPECT_NE(CommandLine().find("\n当前图上没有宗地"), std::string::npos) << CommandLine();
+    EXPECT_EQ(Texts().size(), 11u);
 }
 
 TEST_F(EdgeLengths, PlanStopsAtAPointOnNoVertexAndSkipsBackwardPairs) {
