@@ -4,9 +4,11 @@
 
 #include "cadastral/annotation_coder.h"
 #include "cadastral/config_tables.h"
+#include "cadastral/edge_lengths.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/house_annotation_conversion.h"
 #include "cadastral/house_closure_check.h"
+#include "cadastral/merge_commands.h"
 #include "cadastral/min_gap_dialog.h"
 #include "cadastral/module_resources.h"
 #include "cadastral/number_prefix.h"
@@ -48,18 +50,18 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"FW_Intersect_FW", drawingutil::GuardedCommand<FW_Intersect_FW>},
     {"TB_Intersect_TB", drawingutil::GuardedCommand<TB_Intersect_TB>},
     {"GetMaxJZDH", nullptr},
-    {"CombineTB", nullptr},
-    {"CombineZD", nullptr},
+    {"CombineTB", drawingutil::GuardedCommand<CombineTB>},
+    {"CombineZD", drawingutil::GuardedCommand<CombineZD>},
     {"CheckZDKongXi", drawingutil::GuardedCommand<CheckZDKongXi>},
     {"CheckTBKongXi", drawingutil::GuardedCommand<CheckTBKongXi>},
     {"CheckKongXi", drawingutil::GuardedCommand<CheckKongXi>},
-    {"CombinePoly", nullptr},
-    {"Combinetbxzq", nullptr},
+    {"CombinePoly", drawingutil::GuardedCommand<CombinePoly>},
+    {"Combinetbxzq", drawingutil::GuardedCommand<Combinetbxzq>},
     {"FindIllegalTBs", drawingutil::GuardedCommand<FindIllegalTBs>},
     {"SelEnts", nullptr},
     {"setmindist", drawingutil::GuardedCommand<SetMinDistCommand>},
-    {"drawzdlen", nullptr},
-    {"testqzj", nullptr},
+    {"drawzdlen", drawingutil::GuardedCommand<drawzdlen>},
+    {"testqzj", drawingutil::GuardedCommand<testqzj>},
     {"CheckParcelVertex", nullptr},
     {"CheckJzxAndGd", nullptr},
     {"ArrangeGDDM", nullptr},

@@ -1,0 +1,263 @@
+#include "cadastral/edge_lengths.h"
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "cadastral/attribute_data.h"
+#include "cadastral/entity_selection.h"
+#include "cadastral/parcel_boundary.h"
+#include "cadastral/settings.h"
+#include "drawingutil/drawing_scale.h"
+#include "drawingutil/feature_codes.h"
+#include "drawingutil/groups.h"
+#include "drawingutil/host_objects.h"
+#include "drawingutil/point_rings.h"
+#include "drawingutil/polyline_vertices.h"
+#include "drawingutil/text_entities.h"
+#include "platform/cad/ads_units.h"
+#include "platform/cad/db_entity.h"
+#include "platform/cad/db_group.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/selection.h"
+
+namespace cadastral {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// A boundary point sits on a vertex this close to it.
+constexpr double kOnVertex = 0.0001;
+constexpr int kUnmatched = -100;
+
+std::string& LayerName() {
+    static std::string layer = "JZD";
+    return layer;
+}
+
+// The angle brought into [0, 2pi) and turned half round where the text would read upside down.
+double Upright(double angle) {
+    double r = std::fmod(angle, 2 * kPi);
+    if (r < 0) r += 2 * kPi;
+    if (r > kPi / 2 && r < 3 * kPi / 2) r -= kPi;
+    if (r < 0) r += 2 * kPi;
+    if (r >= 2 * kPi) r = 0;
+    return r;
+}
+
+std::string LengthText(double length) {
+    if (std::fabs(length) <= 1e-7) return " ";
+    char text[64] = {};
+    acdbRToS(length, 2, Settings().dj_distdot, text);
+    return text;
+}
+
+struct SelectionHolder {
+    ads_name set{};
+    bool filled = false;
+    ~SelectionHolder() {
+        if (filled) acedSSFree(set);
+    }
+    Adesk::Int32 Length() const {
+        Adesk::Int32 n = 0;
+        if (filled) acedSSLength(set, &n);
+        return n;
+    }
+};
+
+bool IsParcel(const ads_name entity) {
+    std::string code;
+    GetEntityCode(entity, code);
+    return code == kParcelCode;
+}
+
+void EraseEntity(AcDbObjectId id) {
+    drawingutil::Opened<AcDbEntity> entity(id, AcDb::kForWrite);
+    if (entity) entity->erase();
+}
+
+void WriteReal(AcDbObjectId id, const char* application, double value) {
+    resbuf item{};
+    item.restype = RTREAL;
+    item.resval.rreal = value;
+    AddEntityXData(id, application, item, false, 0);
+}
+
+void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
+                                  const char* layer, const BoundaryPointIndex* index) {
+    double s = 500.0;
+    GetDrawingScale(s);
+    const int direct = Settings().dj_jzddirect;
+    const int start = FindFirstBoundaryVertex(parcel, index);
+    if (start < 0) return;
+    AcGePoint2dArray vertices;
+    if (!GetCurvePoints(parcel, vertices, 0) || vertices.length() < 3) return;
+    // Clockwise for 0, counter-clockwise otherwise; the texts then fall outside the parcel.
+    const bool reverse = IsRingClockwise(vertices) != (direct == 0);
+    if (!RotatePolylineStart(parcel, start, reverse)) return;
+    const double height = 2.0 * s / 1000.0;
+    if (!IsParcel(parcel)) return;
+
+    AcGePoint2dArray secondClass, points;
+    AcDbObjectIdArray secondClassIds, pointIds;
+    FindBoundaryPointsOnCurve(parcel, secondClass, points, secondClassIds, pointIds, index);
+    if (points.isEmpty()) return;
+    points.append(points[0]);
+    if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
+    vertices.append(vertices[0]);
+
+    for (const BoundaryLineText& line : PlanBoundaryLineTexts(points, vertices)) {
+        const int edge = line.edge;
+        const int k = line.point;
+        const double length = line.length * scale / s;
+        const AcGePoint2d& a = vertices[edge];
+        const AcGePoint2d& b = vertices[edge + 1];
+        const double alpha = direct == 0 ? std::atan2(a.y - b.y, a.x - b.x) : std::atan2(b.y - a.y, b.x - a.x);
+        const double side = alpha - kPi / 2;
+        const AcGePoint3d position((a.x + b.x) / 2 + 1.5 * height * std::cos(side),
+                                   (a.y + b.y) / 2 + 1.5 * height * std::sin(side), 0.0);
+        TextOptions options;
+        options.group = group;
+        const AcDbObjectId text = CreateText(position, LengthText(length).c_str(), "M", kEdgeLengthCode, height,
+                                             layer, Upright(alpha - kPi), -1.0, nullptr, options);
+        if (text.isNull()) continue;
+        ids.append(text);
+        WriteReal(text, kEdgeLengthXApp, points[k].x);
+        WriteReal(text, kEdgeLengthYApp, points[k].y);
+    }
+}
+
+// The parcels the user chose, or every parcel of the drawing after its length texts on "JZD"
+// went.
+void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
+    SelectionHolder selection;
+    if (mode == 1) {
+        SelectionHolder texts;
+        texts.filled = SelectByFilterAndCode(texts.set, "TEXT,JZD", kEdgeLengthCode);
+        for (Adesk::Int32 i = 0; i < texts.Length(); ++i) {
+            ads_name text;
+            AcDbObjectId id;
+            if (acedSSName(texts.set, i, text) == RTNORM && drawingutil::IdOfName(text, id)) EraseEntity(id);
+        }
+        selection.filled = SelectByFilterAndCode(selection.set, "*POLYLINE*,JZD", kParcelCode);
+    } else {
+        selection.filled = SelectByFilter(selection.set, "*POLYLINE*,JZD", "", true);
+    }
+    for (Adesk::Int32 i = 0; i < selection.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (acedSSName(selection.set, i, entity) == RTNORM && drawingutil::IdOfName(entity, id) && IsParcel(entity))
+            parcels.append(id);
+    }
+}
+
+}  // namespace
+
+std::vector<BoundaryLineText> PlanBoundaryLineTexts(const AcGePoint2dArray& points, const AcGePoint2dArray& vertices) {
+    std::vector<int> at(static_cast<std::size_t>(points.length()), kUnmatched);
+    std::vector<bool> taken(static_cast<std::size_t>(vertices.length()), false);
+    for (int k = 0; k < points.length(); ++k) {
+        for (int v = 0; v < vertices.length(); ++v) {
+            if (!taken[v] && points[k].distanceTo(vertices[v]) <= kOnVertex) {
+                taken[v] = true;
+                at[k] = v;
+                break;
+            }
+        }
+    }
+    std::vector<BoundaryLineText> texts;
+    for (int k = 0; k + 1 < points.length(); ++k) {
+        const int i0 = at[k], i1 = at[k + 1];
+        if (i0 == kUnmatched || i1 == kUnmatched) break;
+        const int d = i1 - i0;
+        if (d <= 0) continue;
+        BoundaryLineText line{k, i0, 0.0};
+        if (d == 1) {
+            line.length = points[k].distanceTo(points[k + 1]);
+        } else {
+            for (int v = i0; v < i1; ++v) line.length += vertices[v].distanceTo(vertices[v + 1]);
+            line.edge = d % 2 == 0 ? i0 + d / 2 - 1 : i0 + (d - 1) / 2;
+        }
+        texts.push_back(line);
+    }
+    return texts;
+}
+
+const std::string& EdgeLengthLayer() { return LayerName(); }
+
+void SetEdgeLengthLayer(const char* layer) { LayerName() = drawingutil::TextOrEmpty(layer); }
+
+void EraseGroupEdgeLengths(AcDbGroup* group) {
+    if (group == nullptr) return;
+    AcDbObjectIdArray members;
+    group->allEntityIds(members);
+    std::string code;
+    for (AcDbObjectId member : members) {
+        ads_name name;
+        if (acdbGetAdsName(name, member) != Acad::eOk) continue;
+        GetEntityCode(name, code);
+        if (code != kEdgeLengthCode) continue;
+        group->remove(member);
+        EraseEntity(member);
+    }
+}
+
+void DrawParcelEdgeLengths(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
+                           const char* layer) {
+    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr);
+}
+
+void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char* code, AcDbGroup* group) {
+    int n = ring.length();
+    // A ring that repeats its first point at the end has no edge there.
+    if (n > 1 && ring[0].distanceTo(ring[n - 1]) <= 1e-10) --n;
+    if (n < 2) return;
+    AcGePoint2dArray open;
+    for (int i = 0; i < n; ++i) open.append(ring[i]);
+    const double sideAngle = IsRingClockwise(open) ? -kPi / 2 : kPi / 2;
+    TextOptions options;
+    options.group = group;
+    for (int i = 0; i < n; ++i) {
+        const AcGePoint2d& a = open[i == 0 ? n - 1 : i - 1];
+        const AcGePoint2d& b = open[i];
+        const double angle = std::atan2(b.y - a.y, b.x - a.x);
+        const double side = angle - sideAngle;
+        const AcGePoint3d position((a.x + b.x) / 2 + 2 * h * std::cos(side), (a.y + b.y) / 2 + 2 * h * std::sin(side),
+                                   0.0);
+        CreateText(position, LengthText(a.distanceTo(b)).c_str(), "M", code, 2 * h, EdgeLengthLayer().c_str(),
+                   Upright(angle), -1.0, nullptr, options);
+    }
+}
+
+void drawzdlen() {
+    int mode = 1;
+    const int status = acedGetInt("\n选择标注方式：(1)标注所有所有权宗地  (2)指定标注宗地", &mode);
+    if (status == RTCAN) return;
+    if (status != RTNORM || (mode != 1 && mode != 2)) mode = 1;
+    double scale = 500.0;
+    GetDrawingScale(scale);
+    AcDbObjectIdArray parcels;
+    CollectParcels(mode, parcels);
+    if (parcels.isEmpty()) {
+        acutPrintf("\n当前图上没有宗地");
+        return;
+    }
+    const BoundaryPointIndex index;
+    for (AcDbObjectId id : parcels) {
+        SetEdgeLengthLayer("ZJ");
+        ads_name parcel;
+        if (acdbGetAdsName(parcel, id) != Acad::eOk) continue;
+        AcDbObjectId groupId;
+        if (!CreateEntityGroup(parcel, groupId)) continue;
+        AcDbGroup* group = nullptr;
+        if (OpenGroup(group, groupId, AcDb::kForWrite) != Acad::eOk || group == nullptr) continue;
+        // Texts a merge wrote on another layer go too, so that one set is left.
+        EraseGroupEdgeLengths(group);
+        AcDbObjectIdArray written;
+        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index);
+        group->close();
+    }
+}
+
+}  // namespace cadastral
