@@ -5,6 +5,7 @@
 #include "gisexchange/config_tables.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/module_resources.h"
+#include "gisexchange/save_commands.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/ui/afx_wnd.h"
@@ -20,11 +21,11 @@ struct NamedHandler {
 // In the order of registration.
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"GEOPORT", nullptr},
-    {"MAPGISSAVE", nullptr},
+    {"MAPGISSAVE", MapGisSave},
     {"TESTG", nullptr},
-    {"MAPGISSAVET", nullptr},
+    {"MAPGISSAVET", MapGisSaveT},
     {"GEOPORTX", nullptr},
-    {"MAPGISSAVEX", nullptr},
+    {"MAPGISSAVEX", MapGisSaveX},
 }};
 
 // The handler of a command at position I that is not built yet: a line on the command line,
