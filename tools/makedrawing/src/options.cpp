@@ -25,6 +25,9 @@ constexpr RateOption kRateOptions[] = {
     {"--houses-across-boundaries", &FaultRates::housesAcrossBoundaries},
     {"--overlapping-patches", &FaultRates::overlappingPatches},
     {"--island-patches", &FaultRates::islandPatches},
+    {"--uncoded", &FaultRates::uncoded},
+    {"--unknown-codes", &FaultRates::unknownCodes},
+    {"--tiny-areas", &FaultRates::tinyAreas},
 };
 
 template <typename T>
@@ -41,7 +44,8 @@ const char* Usage()
 {
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
            "                   [--codes index.ini] [--traps] [--straight-sides]\n"
-           "                   [--category-features] [fault rates...]\n"
+           "                   [--category-features] [--elevation-points] [--courtyards]\n"
+           "                   [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -60,7 +64,12 @@ const char* Usage()
            "  --houses-across-boundaries R  a house moved over the east or west side of its parcel\n"
            "  --overlapping-patches R  per block, a patch over the block's patch and past its side\n"
            "  --island-patches R   per block, a patch inside the block's patch; half of them touch\n"
-           "                       its side\n";
+           "                       its side\n"
+           "  --uncoded R          per parcel, a line without a code\n"
+           "  --unknown-codes R    per parcel, outlines with unknown six- and five-character codes\n"
+           "  --tiny-areas R       per parcel, a house outline of almost no area\n"
+           "  --elevation-points   elevation points with their height in some parcels\n"
+           "  --courtyards         courtyards inside some houses\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -81,6 +90,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--category-features") {
             options.categoryFeatures = true;
+            continue;
+        }
+        if (name == "--elevation-points") {
+            options.elevationPoints = true;
+            continue;
+        }
+        if (name == "--courtyards") {
+            options.courtyards = true;
             continue;
         }
         if (i + 1 >= args.size()) {

@@ -24,6 +24,11 @@ struct FaultRates {
     double housesAcrossBoundaries = 0;
     double overlappingPatches = 0;
     double islandPatches = 0;
+    // Per parcel: an uncoded line, a pair of outlines with unknown six- and five-character codes,
+    // a house outline too small to be an area.
+    double uncoded = 0;
+    double unknownCodes = 0;
+    double tinyAreas = 0;
 };
 
 struct Options {
@@ -46,6 +51,10 @@ struct Options {
     // The features of the export by category besides the town: linear features, patch lines,
     // ownership lines, district boundary lines, break points and scattered symbols. Off by default.
     bool categoryFeatures = false;
+    // Elevation points (block references "202101" with a "HEIGHT" attribute) in some parcels, and
+    // courtyards ("141910") inside some houses. Off by default.
+    bool elevationPoints = false;
+    bool courtyards = false;
     bool help = false;
 };
 

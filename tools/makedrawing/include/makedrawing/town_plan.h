@@ -29,8 +29,14 @@ enum class FaultKind {
     HouseAcrossBoundary,
     OverlappingPatch,
     IslandPatch,
+    // What the table-driven export cannot convert: an entity without a code, one with a six- or a
+    // five-character code the index lacks, and an area too small to build.
+    Uncoded,
+    UnknownCode,
+    ShortCode,
+    TinyArea,
 };
-constexpr int kFaultKinds = 12;
+constexpr int kFaultKinds = 16;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 
