@@ -16,6 +16,7 @@
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/parcel_measures.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/db_entity.h"
 #include "platform/gis/bas60.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
@@ -41,20 +42,29 @@ const resbuf* FindGroup(const resbuf* chain, int code)
     return nullptr;
 }
 
-bool GroupReal(const ads_name entity, int code, double& value)
+// The entity's listing, made once for all the fields of one record that read it.
+const resbuf* Listing(const ads_name entity, ExportLookups& lookups)
 {
-    drawingutil::Chain chain(acdbEntGet(entity));
-    const resbuf* rb = FindGroup(chain.get(), code);
+    const AcDbObjectId id = IdOf(entity);
+    if (!lookups.listing || lookups.listedEntity != id) {
+        lookups.listing.reset(acdbEntGet(entity));
+        lookups.listedEntity = id;
+    }
+    return lookups.listing.get();
+}
+
+bool GroupReal(const ads_name entity, int code, double& value, ExportLookups& lookups)
+{
+    const resbuf* rb = FindGroup(Listing(entity, lookups), code);
     if (rb == nullptr)
         return false;
     value = rb->resval.rreal;
     return true;
 }
 
-bool GroupText(const ads_name entity, int code, std::string& value)
+bool GroupText(const ads_name entity, int code, std::string& value, ExportLookups& lookups)
 {
-    drawingutil::Chain chain(acdbEntGet(entity));
-    const resbuf* rb = FindGroup(chain.get(), code);
+    const resbuf* rb = FindGroup(Listing(entity, lookups), code);
     if (rb == nullptr || rb->resval.rstring == nullptr)
         return false;
     value = rb->resval.rstring;
@@ -94,6 +104,20 @@ bool MeasuredParcel(const ads_name entity, ParcelCheckContext& context)
 
 }  // namespace
 
+std::string EntityTypeName(const ads_name entity)
+{
+    drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
+    if (!object)
+        return {};
+    const char* name = object->isA() != nullptr ? object->isA()->dxfName() : nullptr;
+    std::string type = name != nullptr ? name : "";
+    object.close();
+    // An entity of a class the host keeps as raw data is listed.
+    if (type.empty())
+        GetEntityTypeName(entity, type);
+    return type;
+}
+
 std::string CutToWidth(std::string_view text, int width)
 {
     if (width < 0)
@@ -125,8 +149,9 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
 {
     out.clear();
     const char* app = application.c_str();
+    // The code is read only by the sources that need it: most fields never look at it.
     std::string code;
-    GetEntityCode(entity, code);
+    auto readCode = [&] { GetEntityCode(entity, code); };
     double value = 0;
     AcGePoint3d point;
     switch (source) {
@@ -152,14 +177,14 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         GetTextString(entity, out);
         return true;
     case 23:
-        if (!GroupReal(entity, 50, value))
+        if (!GroupReal(entity, 50, value, exporter.lookups))
             return false;
         out = Format("%.6f", value);
         return true;
     case 30:
-        return GroupText(entity, 7, out);
+        return GroupText(entity, 7, out, exporter.lookups);
     case 33:
-        if (!GroupReal(entity, 40, value))
+        if (!GroupReal(entity, 40, value, exporter.lookups))
             return false;
         out = Format("%.1f", value);
         return true;
@@ -181,9 +206,9 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     case 83: {
         double factor = 1;
-        if (!GroupReal(entity, 40, value))
+        if (!GroupReal(entity, 40, value, exporter.lookups))
             return false;
-        GroupReal(entity, 41, factor);
+        GroupReal(entity, 41, factor, exporter.lookups);
         out = Format("%.1f", value * factor);
         return true;
     }
@@ -191,9 +216,9 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         out = Format("%0.0f", Floors(entity));
         return true;
     case 100: {
-        std::string type, fifth, sixth;
-        GetEntityTypeName(entity, type);
-        if (code.empty() && type == "VERTEX")
+        std::string fifth, sixth;
+        readCode();
+        if (code.empty() && EntityTypeName(entity) == "VERTEX")
             code = "303000";
         LookupIndexRecord(code, fifth, sixth);
         out = fifth;
@@ -204,6 +229,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 130:
     case 140:
     case 150: {
+        readCode();
         const int row = FindTableIndex(code.c_str());
         if (row < 0)
             return false;
@@ -213,6 +239,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     }
     case 200: {
+        readCode();
         const int items = CountXDataItems(entity, "MIRET");
         std::string second, third;
         if (code.rfind("30000", 0) == 0) {
@@ -237,10 +264,19 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     case 233:
     case 243: {
-        ParcelCheckContext context;
-        if (!MeasuredParcel(entity, context))
+        // Both ratios come from one measure of the parcel.
+        ExportLookups& lookups = exporter.lookups;
+        const AcDbObjectId id = IdOf(entity);
+        if (lookups.measuredParcel != id || id.isNull()) {
+            ParcelCheckContext context;
+            lookups.measuredParcel = id;
+            lookups.measured = MeasuredParcel(entity, context);
+            lookups.coverageRatio = context.coverageRatio;
+            lookups.floorAreaRatio = context.floorAreaRatio;
+        }
+        if (!lookups.measured)
             return false;
-        out = Format("%f", source == 233 ? context.coverageRatio : context.floorAreaRatio);
+        out = Format("%f", source == 233 ? lookups.coverageRatio : lookups.floorAreaRatio);
         return true;
     }
     case 263:
@@ -262,7 +298,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 310: {
         const double pi = 3.14159265358979323846;
         out = "0";
-        if (GroupReal(entity, 51, value))
+        if (GroupReal(entity, 51, value, exporter.lookups))
             out = value > 0 && value < pi ? "2" : value > pi && value < 2 * pi ? "1" : "0";
         return true;
     }
@@ -304,6 +340,8 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
     ATT_VALUES* values = nullptr;
     if (file <= 0 || GisGetAttribute(file, kind, featureNumber, &structure, &values) <= 0)
         return;
+    // A listing kept from another record may be out of date.
+    exporter.lookups.listing.reset();
     GisSetFieldText(structure, values, "实体编码", code.c_str());
     if (groupNumber == 0) {
         AcDbObjectId group;

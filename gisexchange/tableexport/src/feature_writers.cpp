@@ -246,8 +246,7 @@ LONG ExportPointFeature(GisOutputFile& output, const ads_name entity, const Attr
 {
     if (output.handles.file <= 0)
         return -1;
-    std::string type;
-    GetEntityTypeName(entity, type);
+    const std::string type = EntityTypeName(entity);
     const std::string code = CodeOf(entity);
     AcGePoint3d at;
     double rotation = 0;
@@ -291,8 +290,7 @@ LONG ExportTextFeature(GisOutputFile& output, const ads_name entity, const Attri
 {
     if (output.handles.file <= 0)
         return -1;
-    std::string type;
-    GetEntityTypeName(entity, type);
+    const std::string type = EntityTypeName(entity);
     if (type == "TEXT") {
         Opened<AcDbText> text(entity, AcDb::kForRead);
         return text ? WriteAnnotation(output, text.get(), text->position()) : -1;
@@ -469,8 +467,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
         const std::string code = CodeOf(entity);
         if (!IsMemberCode(code))
             continue;
-        std::string type;
-        GetEntityTypeName(entity, type);
+        const std::string type = EntityTypeName(entity);
         if (type == "INSERT") {
             AcGePoint3d at;
             if (code == "312000" && GetBlockPosition(entity, at) &&

@@ -213,8 +213,8 @@ void WriteConversionReport()
         AcDbObjectId id;
         if (acedSSName(all, i, entity) != RTNORM || !drawingutil::IdOfName(entity, id))
             continue;
-        std::string type, code;
-        GetEntityTypeName(entity, type);
+        const std::string type = EntityTypeName(entity);
+        std::string code;
         GetEntityCode(entity, code);
         const bool text = type == "TEXT";
         std::string report;

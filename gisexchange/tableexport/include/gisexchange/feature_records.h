@@ -15,6 +15,8 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
 // The value of one field; false when the field gets none.
 bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, const std::string& application, int source,
                          std::string& out, long featureId, TableExporter& exporter);
+// The DXF type name of the entity, from its class.
+std::string EntityTypeName(const ads_name entity);
 // A text cut to at most `width` bytes without splitting a character.
 std::string CutToWidth(std::string_view text, int width);
 void InsertInString(std::string& text, std::size_t position, std::string_view insert);

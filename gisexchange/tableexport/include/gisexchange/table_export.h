@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "drawingutil/host_objects.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/gis_file.h"
 #include "platform/cad/db_object_id.h"
@@ -64,6 +65,13 @@ struct ExportLookups {
     bool landUseLoaded = false;
     std::vector<CString> landUseCodes, landUseValues;  // "TBL_TDYT" of lstitems.mdb
     std::map<std::string, int> landClassColors;         // "dilei" colour numbers, -1 when absent
+    // The last parcel measured, whose two ratios go into two fields.
+    AcDbObjectId measuredParcel;
+    bool measured = false;
+    double coverageRatio = 0, floorAreaRatio = 0;
+    // The listing of the entity whose record is being written.
+    AcDbObjectId listedEntity;
+    drawingutil::Chain listing;
 };
 
 struct TableExporter {
