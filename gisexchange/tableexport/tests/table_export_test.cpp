@@ -22,6 +22,9 @@
 #include "platform/win/fault_injection.h"
 #include "platform/win/files.h"
 #include "testing/host_machine.h"
+#include "gisexchange/folder_dialog.h"
+#include "platform/cad/prompts.h"
+#include "platform/ui/ui_driver.h"
 
 namespace {
 
@@ -169,6 +172,45 @@ TEST_F(TableExport, AnUnwritableFolderWritesNoProject)
     EXPECT_FALSE(ExportDrawingToGis("D:\\out\\", "TOWN", 0));
     EXPECT_FALSE(Exists("D:\\out\\TOWN.mpj"));
     EXPECT_FALSE(Exists("D:\\out\\ZD.wp"));
+}
+
+// MAPGISSAVET with its folder typed into the chooser and its project name answered.
+TEST_F(TableExport, SaveCommandWritesTheProjectItNamesAndSaysSoOnlyWhenWritten)
+{
+    MakeDrawing();
+    auto answer = [this](const std::string& name) {
+        answers->Push(platform::ui::FolderActionsAnswer([](platform::ui::UiDriver& d) {
+            d.SetText(kFolderEditId, "D:\\out");
+            d.Click(IDOK);
+        }));
+        answers->Push(platform::ui::PromptAnswer(name));
+        platform::cad::ClearCommandLine();
+        MapGisSaveT();
+    };
+    const std::string success = "MapGis文件被成功存储到:D:\\out\\ 文件夹中";
+    answer("TOWN");
+    EXPECT_TRUE(Exists("D:\\out\\TOWN.mpj"));
+    EXPECT_NE(CommandLine().find(success), std::string::npos) << platform::text::GbkToUtf8(CommandLine());
+    EXPECT_EQ(ExportSettings().arcStepDegrees, 6);
+    EXPECT_DOUBLE_EQ(ExportSettings().sizeFactor, 0.5);
+
+    answer("");
+    EXPECT_EQ(CommandLine().find(success), std::string::npos) << "an empty name exports nothing";
+    EXPECT_NE(CommandLine().find("没有导出"), std::string::npos);
+
+    {
+        platform::win::ScopedFaults faults;
+        platform::win::InjectFault(platform::win::FaultKind::Write, u"D:\\out\\*");
+        answer("FAILED");
+        EXPECT_EQ(CommandLine().find(success), std::string::npos) << "nothing was written";
+        EXPECT_FALSE(Exists("D:\\out\\FAILED.mpj"));
+    }
+    answer("..\\x");
+    EXPECT_FALSE(Exists("D:\\x.mpj"));
+    EXPECT_NE(CommandLine().find("不能作文件名"), std::string::npos);
+    resbuf echo{};
+    ASSERT_EQ(acedGetVar("CMDECHO", &echo), RTNORM);
+    EXPECT_EQ(echo.resval.rint, 1) << "echo is back on whichever way the command ends";
 }
 
 TEST(TableExportText, NamesAndWidthsKeepWholeCharacters)
