@@ -124,11 +124,6 @@ TableExportSettings& ExportSettings()
     return settings;
 }
 
-std::string TemplateNameProper(const std::string& name)
-{
-    return SplitTables(name).front();
-}
-
 int TableExporter::FindOutput(const std::string& tableName) const
 {
     for (std::size_t i = 0; i < outputs.size(); ++i)

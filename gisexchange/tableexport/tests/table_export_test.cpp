@@ -48,8 +48,9 @@ protected:
     {
         HostMachineTest::SetUp();
         const std::filesystem::path support = DERO_SOURCE_DIR "/samples/support";
-        for (const char* name : {"cvtMapGisAttr.def", "cvtIndex.ini", "cvtExchange.mdb", "lstitems.mdb"})
-            std::filesystem::copy_file(support / name, SupportFolder() / name);
+        for (const auto& entry : std::filesystem::directory_iterator(support))
+            if (entry.is_regular_file())
+                std::filesystem::copy_file(entry.path(), SupportFolder() / entry.path().filename());
         ASSERT_TRUE(LoadTemplateData());
         ASSERT_EQ(LoadIndexTable(), IndexLoad::kLoaded);
         LoadExchangeTable();
@@ -211,6 +212,12 @@ TEST_F(TableExport, SaveCommandWritesTheProjectItNamesAndSaysSoOnlyWhenWritten)
     resbuf echo{};
     ASSERT_EQ(acedGetVar("CMDECHO", &echo), RTNORM);
     EXPECT_EQ(echo.resval.rint, 1) << "echo is back on whichever way the command ends";
+
+    // MAPGISSAVE is the export by category.
+    answers->Push(platform::ui::FolderAnswer("D:\\out"));
+    answers->Push(platform::ui::PromptAnswer("CAT"));
+    MapGisSave();
+    EXPECT_TRUE(Exists("D:\\out\\工程\\CAT.mpj"));
 }
 
 TEST(TableExportText, NamesAndWidthsKeepWholeCharacters)

@@ -82,9 +82,6 @@ struct TableExporter {
     int FindOutput(const std::string& tableName) const;
 };
 
-// The name proper of a template: the part before a "|".
-std::string TemplateNameProper(const std::string& name);
-
 // True when the project was written.
 bool ExportDrawingToGis(const char* folder, const char* projectName, int force);
 // The collection pass, with the report of what cannot be converted.
