@@ -3,7 +3,7 @@ target_sources(cadhost PRIVATE
   src/selection_sets.cpp src/wildcard_match.cpp src/selection_filter.cpp src/spatial_index.cpp
   src/selection_area.cpp src/selection_get.cpp src/drawing_services.cpp src/view_state.cpp
   src/undo_journal.cpp src/view_variables.cpp src/builtin_input.cpp src/builtin_zoom.cpp src/builtin_redraw.cpp
-  src/builtin_undo.cpp src/builtin_layer.cpp src/builtin_linetype.cpp src/builtin_variable_commands.cpp
+  src/builtin_undo.cpp src/builtin_layer.cpp src/builtin_linetype.cpp src/builtin_variable_commands.cpp src/builtin_setvar.cpp
   src/builtin_hatch.cpp src/builtin_slides.cpp)
 
 dero_test(cadhost_selection_tests

@@ -7,6 +7,7 @@
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/import_tidy.h"
 #include "gisexchange/module_resources.h"
+#include "gisexchange/save_commands.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/ui/afx_wnd.h"
@@ -22,11 +23,11 @@ struct NamedHandler {
 // In the order of registration.
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"GEOPORT", nullptr},
-    {"MAPGISSAVE", nullptr},
+    {"MAPGISSAVE", MapGisSave},
     {"TESTG", ElevationLabelsCommand},
-    {"MAPGISSAVET", nullptr},
+    {"MAPGISSAVET", MapGisSaveT},
     {"GEOPORTX", BatchImportCommand},
-    {"MAPGISSAVEX", nullptr},
+    {"MAPGISSAVEX", MapGisSaveX},
 }};
 
 // The handler of a command at position I that is not built yet: a line on the command line,

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -203,6 +204,25 @@ TEST_F(BuiltinCommands, LayerLinetypeScaleAndEcho)
     EXPECT_DOUBLE_EQ(Real("LTSCALE"), 0.5);
     EXPECT_EQ(acedCommand(RTSTR, "CMDECHO", RTSHORT, 7, RTNONE), RTERROR);
     ASSERT_EQ(acedCommand(RTSTR, "CMDECHO", RTSHORT, 1, RTNONE), RTNORM);
+}
+
+TEST_F(BuiltinCommands, SetvarTakesTheValueInTheVariablesType)
+{
+    ASSERT_EQ(acedCommand(RTSTR, "SETVAR", RTSTR, "users4", RTSTR, "D:\\out\\乗.mpj", RTNONE), RTNORM);
+    resbuf text{};
+    ASSERT_EQ(acedGetVar("USERS4", &text), RTNORM);
+    ASSERT_EQ(text.restype, RTSTR);
+    EXPECT_STREQ(text.resval.rstring, "D:\\out\\乗.mpj");
+    std::free(text.resval.rstring);
+    ASSERT_EQ(acedCommand(RTSTR, "SETVAR", RTSTR, "USERR1", RTSTR, "1000", RTNONE), RTNORM);
+    EXPECT_DOUBLE_EQ(Real("USERR1"), 1000);
+    // Enter keeps a number; a value the variable cannot take and an unknown name change nothing.
+    ASSERT_EQ(acedCommand(RTSTR, "SETVAR", RTSTR, "USERR1", RTSTR, "", RTNONE), RTNORM);
+    EXPECT_DOUBLE_EQ(Real("USERR1"), 1000);
+    EXPECT_EQ(acedCommand(RTSTR, "SETVAR", RTSTR, "USERR1", RTSTR, "many", RTNONE), RTERROR);
+    EXPECT_EQ(acedCommand(RTSTR, "SETVAR", RTSTR, "CMDECHO", RTSTR, "7", RTNONE), RTERROR);
+    EXPECT_EQ(acedCommand(RTSTR, "SETVAR", RTSTR, "NOSUCHVAR", RTSTR, "1", RTNONE), RTERROR);
+    EXPECT_DOUBLE_EQ(Real("USERR1"), 1000);
 }
 
 TEST_F(BuiltinCommands, HatchAndSlidesShowATemporaryPicture)

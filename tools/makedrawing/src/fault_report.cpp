@@ -28,6 +28,8 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         {"doubled_vertex", r.doubledVertices}, {"house_across_boundary", r.housesAcrossBoundaries},
         {"overlapping_patch", r.overlappingPatches}, {"island_patch", r.islandPatches},
         {"extra_vertex", r.extraVertices},
+        {"uncoded", r.uncoded}, {"unknown_code", r.unknownCodes}, {"short_code", r.unknownCodes},
+        {"tiny_area", r.tinyAreas},
     };
     static_assert(std::size(rates) == kFaultKinds);
     // Kinds added later appear only when asked for, so that the reports of earlier towns stay as
@@ -37,6 +39,9 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         const auto kind = static_cast<FaultKind>(k);
         if (kind == FaultKind::HouseAcrossBoundary) return r.housesAcrossBoundaries > 0;
         if (kind == FaultKind::ExtraVertex) return r.extraVertices > 0;
+        if (kind == FaultKind::Uncoded) return r.uncoded > 0;
+        if (kind == FaultKind::UnknownCode || kind == FaultKind::ShortCode) return r.unknownCodes > 0;
+        if (kind == FaultKind::TinyArea) return r.tinyAreas > 0;
         if (kind >= FaultKind::OverlappingPatch) return patches;
         return true;
     };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "makedrawing/category_features.h"
+#include "makedrawing/export_features.h"
 #include "makedrawing/fault_report.h"
 #include "makedrawing/house_codes.h"
 #include "makedrawing/options.h"
@@ -60,6 +61,9 @@ int main(int argc, char** argv)
     std::vector<DrawnFault> faults = DrawTown(plan, options.parcelGroups);
     if (options.categoryFeatures)
         DrawCategoryFeatures(plan, options.seed);
+    const FaultRates& r = options.rates;
+    if (options.elevationPoints || options.courtyards || r.uncoded > 0 || r.unknownCodes > 0 || r.tinyAreas > 0)
+        DrawExportFeatures(plan, options, faults);
     // The host takes file names in its code page; the command line gives UTF-8.
     Acad::ErrorStatus es = db->saveAs(platform::text::Utf8ToGbk(options.output).c_str());
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);

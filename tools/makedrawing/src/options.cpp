@@ -26,6 +26,9 @@ constexpr RateOption kRateOptions[] = {
     {"--overlapping-patches", &FaultRates::overlappingPatches},
     {"--island-patches", &FaultRates::islandPatches},
     {"--extra-vertices", &FaultRates::extraVertices},
+    {"--uncoded", &FaultRates::uncoded},
+    {"--unknown-codes", &FaultRates::unknownCodes},
+    {"--tiny-areas", &FaultRates::tinyAreas},
 };
 
 template <typename T>
@@ -42,7 +45,8 @@ const char* Usage()
 {
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
            "                   [--codes index.ini] [--traps] [--straight-sides]\n"
-           "                   [--category-features] [--parcel-groups] [fault rates...]\n"
+           "                   [--category-features] [--parcel-groups] [--elevation-points]\n"
+           "                   [--courtyards] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -68,7 +72,12 @@ const char* Usage()
            "  --island-patches R   per block, a patch inside the block's patch; half of them touch\n"
            "                       its side\n"
            "  --extra-vertices R   a vertex in the middle of a side a parcel shares, which the\n"
-           "                       neighbour lacks\n";
+           "                       neighbour lacks\n"
+           "  --uncoded R          per parcel, a line without a code\n"
+           "  --unknown-codes R    per parcel, outlines with unknown six- and five-character codes\n"
+           "  --tiny-areas R       per parcel, a house outline of almost no area\n"
+           "  --elevation-points   elevation points with their height in some parcels\n"
+           "  --courtyards         courtyards inside some houses\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -93,6 +102,14 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--parcel-groups") {
             options.parcelGroups = true;
+            continue;
+        }
+        if (name == "--elevation-points") {
+            options.elevationPoints = true;
+            continue;
+        }
+        if (name == "--courtyards") {
+            options.courtyards = true;
             continue;
         }
         if (i + 1 >= args.size()) {

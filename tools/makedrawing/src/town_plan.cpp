@@ -231,6 +231,14 @@ const char* FaultName(FaultKind kind)
     switch (kind) {
     case FaultKind::OpenHouse:
         return "open_house";
+    case FaultKind::Uncoded:
+        return "uncoded";
+    case FaultKind::UnknownCode:
+        return "unknown_code";
+    case FaultKind::ShortCode:
+        return "short_code";
+    case FaultKind::TinyArea:
+        return "tiny_area";
     case FaultKind::OverlappingHouse:
         return "overlapping_house";
     case FaultKind::OverlappingParcel:

@@ -26,6 +26,11 @@ struct FaultRates {
     double islandPatches = 0;
     // A vertex in the middle of a straight side a parcel shares, which the neighbour lacks.
     double extraVertices = 0;
+    // Per parcel: an uncoded line, a pair of outlines with unknown six- and five-character codes,
+    // a house outline too small to be an area.
+    double uncoded = 0;
+    double unknownCodes = 0;
+    double tinyAreas = 0;
 };
 
 struct Options {
@@ -56,6 +61,10 @@ struct Options {
     // Each parcel in an anonymous group with the boundary points at its vertices and their labels,
     // as coding leaves a parcel. Off by default.
     bool parcelGroups = false;
+    // Elevation points (block references "202101" with a "HEIGHT" attribute) in some parcels, and
+    // courtyards ("141910") inside some houses. Off by default.
+    bool elevationPoints = false;
+    bool courtyards = false;
     bool help = false;
 };
 

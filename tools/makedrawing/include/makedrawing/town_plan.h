@@ -30,8 +30,14 @@ enum class FaultKind {
     OverlappingPatch,
     IslandPatch,
     ExtraVertex,
+    // What the table-driven export cannot convert: an entity without a code, one with a six- or a
+    // five-character code the index lacks, and an area too small to build.
+    Uncoded,
+    UnknownCode,
+    ShortCode,
+    TinyArea,
 };
-constexpr int kFaultKinds = 13;
+constexpr int kFaultKinds = 17;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 

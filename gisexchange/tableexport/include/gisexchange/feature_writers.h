@@ -1,0 +1,43 @@
+// The geometry of the features of the table-driven export: points, annotations, lines, the sides
+// of parcels written once each, and the areas built from them.
+#pragma once
+
+#include <unordered_map>
+#include <vector>
+
+#include "gisexchange/sorted_ids.h"
+#include "gisexchange/table_export.h"
+#include "platform/cad/ac_array.h"
+
+namespace gisexchange {
+
+// Each gives the new object's number, -1 when nothing was written.
+LONG ExportPointFeature(GisOutputFile& output, const ads_name entity, const AttributeTemplate& tmpl);
+LONG ExportTextFeature(GisOutputFile& output, const ads_name entity, const AttributeTemplate& tmpl);
+LONG ExportCurveFeature(GisOutputFile& output, const ads_name entity, const AttributeTemplate& tmpl);
+LONG ExportSegmentFeature(GisOutputFile& output, const AcGePoint2d& start, const AcGePoint2d& end);
+
+// The passes over the areas of a group; the segment lists tie the parcels' sides to their lines in
+// the parcel file.
+struct SegmentLines {
+    std::vector<long> segments;
+    std::vector<long> lines;
+    std::unordered_map<long, long> lineOfSegment;
+};
+void ExportBoundarySegments(TableExporter& exporter, const AreaGroup& group, GisOutputFile* sides,
+                            GisOutputFile* parcels, SegmentLines& segmentLines);
+void ExportParcelAreas(TableExporter& exporter, const AreaGroup& group, GisOutputFile& parcels,
+                       const SegmentLines& segmentLines);
+void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOutputFile& output);
+
+// The vertices of a parcel's outline that start its sides (a lightweight polyline is turned into a
+// 2D polyline first); a clockwise ring starts at its second vertex.
+bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids);
+void ClearBoundaryMarks();
+void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number);
+// The closed curves of the code directly inside the boundary (not inside another one of them).
+void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids);
+void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
+                       std::vector<AcDbObjectId>& result);
+
+}  // namespace gisexchange

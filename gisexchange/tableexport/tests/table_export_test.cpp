@@ -1,0 +1,265 @@
+// The table-driven export run in the host on a small hand-made drawing, its files read back through
+// the MapGIS file format.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "drawingutil/coded_entities.h"
+#include "drawingutil/text_entities.h"
+#include "gisexchange/config_tables.h"
+#include "gisexchange/exchange_table.h"
+#include "gisexchange/feature_records.h"
+#include "gisexchange/save_commands.h"
+#include "gisexchange/table_export.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/host_exit.h"
+#include "platform/cad/system_variables.h"
+#include "platform/gis/gis_document.h"
+#include "platform/text/encoding.h"
+#include "platform/win/fault_injection.h"
+#include "platform/win/files.h"
+#include "testing/host_machine.h"
+#include "gisexchange/folder_dialog.h"
+#include "platform/cad/prompts.h"
+#include "platform/ui/ui_driver.h"
+
+namespace {
+
+using namespace gisexchange;
+using platform::gis::GisDocument;
+using platform::gis::GisProject;
+
+AcGePoint2dArray Square(double x0, double y0, double x1, double y1)
+{
+    AcGePoint2dArray ring;
+    for (const AcGePoint2d& p : {AcGePoint2d(x0, y0), AcGePoint2d(x1, y0), AcGePoint2d(x1, y1), AcGePoint2d(x0, y1)})
+        ring.append(p);
+    return ring;
+}
+
+class TableExport : public dero::testing::HostMachineTest {
+protected:
+    TableExport() : HostMachineTest("table_export") {}
+
+    void SetUp() override
+    {
+        HostMachineTest::SetUp();
+        const std::filesystem::path support = DERO_SOURCE_DIR "/samples/support";
+        for (const auto& entry : std::filesystem::directory_iterator(support))
+            if (entry.is_regular_file())
+                std::filesystem::copy_file(entry.path(), SupportFolder() / entry.path().filename());
+        ASSERT_TRUE(LoadTemplateData());
+        ASSERT_EQ(LoadIndexTable(), IndexLoad::kLoaded);
+        LoadExchangeTable();
+        std::filesystem::create_directories(Root() / "d" / "out");
+        db_ = std::make_unique<AcDbDatabase>();
+        db_->setUserr1(500);
+        acdbHostApplicationServices()->setWorkingDatabase(db_.get());
+        ResetExportState();
+    }
+    void TearDown() override
+    {
+        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+        platform::cad::ClearHostExit();
+        HostMachineTest::TearDown();
+    }
+
+    // Two parcels sharing a side, a house with a courtyard in the first, a note, and two
+    // entities that cannot be converted.
+    void MakeDrawing()
+    {
+        CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "300000", 0, kLightweightPolyline, "ZD");
+        CreateCodedPolyline(Square(10, 0, 20, 10), 0, 1, "300000", 0, kLightweightPolyline, "ZD");
+        CreateCodedPolyline(Square(2, 2, 8, 8), 0, 1, "141100", 0, kLightweightPolyline, "FW");
+        CreateCodedPolyline(Square(4, 4, 6, 6), 0, 1, "141910", 0, kLightweightPolyline, "FW");
+        CreateText(AcGePoint3d(12, 5, 0), "宗地一", "", "", 2.0, "ZJ", 0, 1.0, "txt");
+        CreateCodedPolyline(Square(30, 0, 31, 1), 0, 0, "", 0, kLightweightPolyline, "0");
+        CreateCodedPolyline(Square(40, 0, 41, 1), 0, 0, "12345", 0, kLightweightPolyline, "0");
+    }
+
+    static GisDocument Read(const std::string& windowsPath)
+    {
+        std::string bytes, error;
+        GisDocument document;
+        EXPECT_GT(platform::gis::ReadFileBytes(windowsPath, &bytes), 0) << platform::text::GbkToUtf8(windowsPath);
+        EXPECT_TRUE(platform::gis::ParseGisDocument(bytes, &document, &error)) << error;
+        return document;
+    }
+    static std::string Value(const GisDocument& d, const std::vector<std::string>& values, const char* field)
+    {
+        for (std::size_t i = 0; i < d.fields.size(); ++i)
+            if (d.fields[i].name == field)
+                return values[i];
+        ADD_FAILURE() << "no field " << platform::text::GbkToUtf8(field);
+        return {};
+    }
+    static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+private:
+    std::unique_ptr<AcDbDatabase> db_;
+};
+
+TEST_F(TableExport, ParcelsSidesHousesAndNotesGoIntoTheirTablesOnce)
+{
+    MakeDrawing();
+    ASSERT_TRUE(ExportDrawingToGis("D:\\out\\", "TOWN", 0));
+    const TableExportState& state = ExportState();
+    EXPECT_EQ(state.texts.size(), 1u);
+    EXPECT_EQ(state.islands.size(), 1u);
+    EXPECT_EQ(state.lines.size(), 0u) << "the uncoded and the five-character outlines are not collected";
+
+    // Seven distinct sides, each once in JZX and once in ZD, with its length.
+    const GisDocument sides = Read("D:\\out\\JZX.wl");
+    ASSERT_EQ(sides.lines.size(), 7u);
+    for (const auto& line : sides.lines) {
+        ASSERT_EQ(line.points.size(), 2u);
+        EXPECT_DOUBLE_EQ(std::stod(Value(sides, line.values, "JZXCD")), 10);
+        EXPECT_EQ(Value(sides, line.values, "实体编码"), "303000");
+    }
+    const GisDocument parcels = Read("D:\\out\\ZD.wp");
+    ASSERT_EQ(parcels.lines.size(), 7u);
+    ASSERT_EQ(parcels.areas.size(), 2u);
+    std::vector<LONG> seen;
+    for (const auto& area : parcels.areas) {
+        ASSERT_EQ(area.lines.size(), 5u) << "four sides, no hole";
+        EXPECT_EQ(area.lines[0], 4);
+        seen.insert(seen.end(), area.lines.begin() + 1, area.lines.end());
+        EXPECT_DOUBLE_EQ(std::stod(Value(parcels, area.values, "ZDMJ")), 100);
+    }
+    // The shared side is one line, walked forwards by one parcel and backwards by the other.
+    int shared = 0;
+    for (LONG n : seen)
+        shared += std::count(seen.begin(), seen.end(), -n);
+    EXPECT_EQ(shared, 2);
+
+    // The courtyard is a hole of the house and no area of its own.
+    const GisDocument houses = Read("D:\\out\\FW.wp");
+    ASSERT_EQ(houses.areas.size(), 1u);
+    const auto& list = houses.areas[0].lines;
+    EXPECT_EQ(std::count(list.begin() + 1, list.end(), 0), 1) << "one ring separator";
+    EXPECT_DOUBLE_EQ(std::stod(Value(houses, houses.areas[0].values, "JDMJ")), 36);
+
+    const GisDocument notes = Read("D:\\out\\ZJ.wt");
+    ASSERT_EQ(notes.points.size(), 1u);
+    EXPECT_EQ(notes.points[0].text, "宗地一");
+
+    // Files with features are entered with their titles; empty ones are left out.
+    std::string bytes, error;
+    GisProject project;
+    ASSERT_GT(platform::gis::ReadFileBytes("D:\\out\\TOWN.mpj", &bytes), 0);
+    ASSERT_TRUE(platform::gis::ParseGisProject(bytes, &project, &error)) << error;
+    ASSERT_EQ(project.entries.size(), 4u);
+    EXPECT_EQ(project.entries[0].path, "D:\\out\\ZD.wp");
+    EXPECT_STREQ(project.entries[0].record.title, "ZD");  // the template names its table
+    EXPECT_FALSE(Exists("D:\\out\\TB.wp"));
+
+    // A second export in the same session numbers its features after the first.
+    const long first = ExportState().nextFeatureId;
+    ResetExportState();
+    ASSERT_TRUE(ExportDrawingToGis("D:\\out\\", "TOWN2", 0));
+    const GisDocument again = Read("D:\\out\\ZD.wp");
+    for (const auto& area : again.areas)
+        EXPECT_GT(std::stol(Value(again, area.values, "BSM")), first);
+}
+
+TEST_F(TableExport, AnUnwritableFolderWritesNoProject)
+{
+    MakeDrawing();
+    platform::win::ScopedFaults faults;
+    platform::win::InjectFault(platform::win::FaultKind::Write, u"D:\\out\\*");
+    EXPECT_FALSE(ExportDrawingToGis("D:\\out\\", "TOWN", 0));
+    EXPECT_FALSE(Exists("D:\\out\\TOWN.mpj"));
+    EXPECT_FALSE(Exists("D:\\out\\ZD.wp"));
+}
+
+// MAPGISSAVET with its folder typed into the chooser and its project name answered.
+TEST_F(TableExport, SaveCommandWritesTheProjectItNamesAndSaysSoOnlyWhenWritten)
+{
+    MakeDrawing();
+    auto answer = [this](const std::string& name) {
+        answers->Push(platform::ui::FolderActionsAnswer([](platform::ui::UiDriver& d) {
+            d.SetText(kFolderEditId, "D:\\out");
+            d.Click(IDOK);
+        }));
+        answers->Push(platform::ui::PromptAnswer(name));
+        platform::cad::ClearCommandLine();
+        MapGisSaveT();
+    };
+    const std::string success = "MapGis文件被成功存储到:D:\\out\\ 文件夹中";
+    answer("TOWN");
+    EXPECT_TRUE(Exists("D:\\out\\TOWN.mpj"));
+    EXPECT_NE(CommandLine().find(success), std::string::npos) << platform::text::GbkToUtf8(CommandLine());
+    EXPECT_EQ(ExportSettings().arcStepDegrees, 6);
+    EXPECT_DOUBLE_EQ(ExportSettings().sizeFactor, 0.5);
+
+    answer("");
+    EXPECT_EQ(CommandLine().find(success), std::string::npos) << "an empty name exports nothing";
+    EXPECT_NE(CommandLine().find("没有导出"), std::string::npos);
+
+    {
+        platform::win::ScopedFaults faults;
+        platform::win::InjectFault(platform::win::FaultKind::Write, u"D:\\out\\*");
+        answer("FAILED");
+        EXPECT_EQ(CommandLine().find(success), std::string::npos) << "nothing was written";
+        EXPECT_FALSE(Exists("D:\\out\\FAILED.mpj"));
+    }
+    answer("..\\x");
+    EXPECT_FALSE(Exists("D:\\x.mpj"));
+    EXPECT_NE(CommandLine().find("不能作文件名"), std::string::npos);
+    resbuf echo{};
+    ASSERT_EQ(acedGetVar("CMDECHO", &echo), RTNORM);
+    EXPECT_EQ(echo.resval.rint, 1) << "echo is back on whichever way the command ends";
+
+    // MAPGISSAVE is the export by category.
+    answers->Push(platform::ui::FolderAnswer("D:\\out"));
+    answers->Push(platform::ui::PromptAnswer("CAT"));
+    MapGisSave();
+    EXPECT_TRUE(Exists("D:\\out\\工程\\CAT.mpj"));
+}
+
+TEST(TableExportText, NamesAndWidthsKeepWholeCharacters)
+{
+    EXPECT_EQ(FileTitleUpper("D:\\A\\proj1.mpj", ".mpj"), "PROJ1");
+    EXPECT_EQ(FileTitleUpper("D:\\OUT\\CITY.MPJ_OLD.mpj", ".mpj"), "CITY.MPJ_OLD");
+    // 乗 ends in the byte of a backslash and must not be taken for a separator.
+    EXPECT_EQ(FileTitleUpper("D:\\OUT\\乗.MPJ", ".mpj"), "乗");
+    EXPECT_EQ(CutToWidth("宗地一号", 5), "宗地");
+    EXPECT_EQ(CutToWidth("abc", 10), "abc");
+    std::string date = "20240115";
+    InsertInString(date, 6, "-");
+    InsertInString(date, 4, "-");
+    EXPECT_EQ(date, "2024-01-15");
+}
+
+TEST_F(TableExport, UnattendedExportEndsTheHostWithItsReason)
+{
+    auto setText = [](const char* name, const char* value) {
+        resbuf rb{};
+        rb.restype = RTSTR;
+        std::string text = value;
+        rb.resval.rstring = text.data();
+        ASSERT_EQ(acedSetVar(name, &rb), RTNORM);
+    };
+    setText("USERS5", "D:\\in\\town.dwg");
+    setText("USERS4", "a.mpj");
+    MapGisSaveX();
+    EXPECT_TRUE(platform::cad::HostExitRequested());
+    EXPECT_EQ(platform::cad::HostExitCode(), 1);
+    EXPECT_NE(CommandLine().find("USERS4"), std::string::npos);
+    platform::cad::ClearHostExit();
+
+    setText("USERS4", "D:\\out\\TOWN.dwg");
+    MapGisSaveX();
+    EXPECT_TRUE(platform::cad::HostExitRequested());
+    platform::cad::ClearHostExit();
+
+    setText("USERS4", "D:\\out\\TOWN.mpj");
+    MapGisSaveX();
+    EXPECT_NE(CommandLine().find("\n导入 dwg 文件失败"), std::string::npos);
+    EXPECT_FALSE(platform::cad::HostExitRequested()) << "an unreadable drawing leaves the host running";
+}
+
+}  // namespace
