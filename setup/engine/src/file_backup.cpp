@@ -11,6 +11,7 @@ namespace Setup {
 BackupJournal g_installBackups;
 BackupJournal g_patchBackups;
 std::u16string g_installRecoveryFolder;
+std::u16string g_patchRecoveryFolder;
 std::u16string g_currentInstallFolder;
 
 namespace {

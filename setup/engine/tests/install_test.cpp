@@ -236,8 +236,7 @@ TEST_F(InstallRunTest, AnUpdateStoppedAtAnySafePointRollsBackToTheInstalledCopy)
     MakePackage({{P(kCommon, "readme.txt"), "new readme"},
                  {P(kOwn, "Pelgar/bin/a.arx"), "new arx"},
                  {P(kOwn, "Pelgar/bin/added.arx"), "added"},
-                 {P(kRegistration, "x.dll"), "new dll"},
-                 {P(kRegistration, "sub/y.ocx"), "new ocx"}});
+                 {P(kRegistration, "x.dll"), "new dll"}});
     WriteFile(C("Setup/setup.xml"), "<Root/>");
     const auto layOut = [this] {
         fs::remove_all(C("Dero"));

@@ -58,6 +58,7 @@ private:
 extern BackupJournal g_installBackups;
 extern BackupJournal g_patchBackups;
 extern std::u16string g_installRecoveryFolder;
+extern std::u16string g_patchRecoveryFolder;
 extern std::u16string g_currentInstallFolder;
 
 // Removes a file, or a folder with everything in it. A missing path counts as removed.
