@@ -111,6 +111,18 @@ TEST_F(PatchTest, BothCopiesArePatchedAndComponentsRegistered) {
     EXPECT_TRUE(HasText(u"C:\\Windows\\system32\\y.ocxcall to DllRegisterServer failed"));
     EXPECT_FALSE(fs::exists(C("Temp/insrecovery")));
     EXPECT_EQ(Setup::g_progressWindow.load(), nullptr);
+
+    // A cabinet cut short: the driver's line, one of the patch's own, and nothing patched.
+    const std::string whole = ReadFile(C("Setup/data.cab"));
+    WriteFile(C("Setup/data.cab"), whole.substr(0, whole.size() / 2));
+    LayOut();
+    Lines().clear();
+    Setup::g_progressWindow = window_;
+    OnWorker([] { RunPatch(nullptr); });
+    EXPECT_EQ(Count(1052), 1);
+    EXPECT_EQ(Lines().back(), (Line{1025, 2, u"释放文件失败，补丁未安装"}));
+    EXPECT_EQ(Count(1028), 0);
+    EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "old readme");
 }
 
 TEST_F(PatchTest, APatchStoppedAtAnySafePointRollsBackBothCopies) {
