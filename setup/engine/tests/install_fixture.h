@@ -130,6 +130,14 @@ protected:
         return files;
     }
 
+    // A stopped worker keeps its files in the work folder open for good; the next run extracts
+    // into a fresh one while the old one is moved out of the machine's way.
+    void SetWorkFolderAside() {
+        static unsigned moved = 0;
+        fs::create_directories(Root() + "/aside");
+        if (fs::exists(C("Temp/derosetup"))) fs::rename(C("Temp/derosetup"), Root() + "/aside/" + std::to_string(++moved));
+    }
+
     // Runs work on a worker thread while this thread handles the page's messages.
     void OnWorker(const std::function<void()>& work) {
         std::atomic<bool> done{false};

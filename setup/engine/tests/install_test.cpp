@@ -259,8 +259,7 @@ TEST_F(InstallRunTest, AnUpdateStoppedAtAnySafePointRollsBackToTheInstalledCopy)
     bool sawBackups = false, passedNoReturn = false;
     for (unsigned n = 1; n < 5000 && !passedNoReturn && !HasFailure(); ++n) {
         layOut();
-        // A stopped worker keeps its files open for good; the next run extracts into new ones.
-        fs::remove_all(C("Temp/derosetup"));
+        SetWorkFolderAside();
         Lines().clear();
         Setup::g_progressWindow = window_;
         platform::win::ParkWorkerAt(1, n);
