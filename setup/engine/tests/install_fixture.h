@@ -15,6 +15,7 @@
 #include "platform/win/clock.h"
 #include "platform/win/folders.h"
 #include "platform/win/path_mapping.h"
+#include "platform/win/threads.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/file_backup.h"
 #include "setup/engine/shortcuts.h"
@@ -152,7 +153,19 @@ protected:
         worker.join();
     }
 
-    static bool Has(const Line& line) { return std::count(Lines().begin(), Lines().end(), line) == 1; }
+    // Handles the page's messages until the worker parks (true) or ends (false).
+    static bool PumpUntilParked(HANDLE thread) {
+        for (;;) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            if (platform::win::WaitUntilParked(thread, 0)) return true;
+            if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) {
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                return false;
+            }
+            std::this_thread::yield();
+        }
+    }
     static int Count(UINT msg) {
         return static_cast<int>(std::count_if(Lines().begin(), Lines().end(), [msg](const Line& l) { return l.msg == msg; }));
     }

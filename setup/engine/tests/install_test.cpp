@@ -223,20 +223,6 @@ TEST_F(InstallRunTest, EarlyEndsSendOneLineAndTouchNothing) {
     EXPECT_EQ(ReadFile(C("Dero/a.arx")), "new arx");
 }
 
-// Handles the page's messages until the thread parks (true) or ends (false).
-bool PumpUntilParked(HANDLE thread) {
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (platform::win::WaitUntilParked(thread, 0)) return true;
-        if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) {
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            return false;
-        }
-        std::this_thread::yield();
-    }
-}
-
 TEST_F(InstallRunTest, AnUpdateStoppedAtAnySafePointRollsBackToTheInstalledCopy) {
     MakePackage({{P(kCommon, "readme.txt"), "new readme"},
                  {P(kOwn, "Pelgar/bin/a.arx"), "new arx"},

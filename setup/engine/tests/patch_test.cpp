@@ -35,19 +35,6 @@ DWORD RunPatch(LPVOID) {
     return 0;
 }
 
-bool PumpUntilParked(HANDLE thread) {
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-        if (platform::win::WaitUntilParked(thread, 0)) return true;
-        if (WaitForSingleObject(thread, 0) == WAIT_OBJECT_0) {
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            return false;
-        }
-        std::this_thread::yield();
-    }
-}
-
 class PatchTest : public installtest::InstallTest {
 protected:
     void LayOut() {
