@@ -40,11 +40,40 @@ public:
     // The host workspace named after the product, for releases after 17; else empty.
     std::u16string FormatVersionLabel() const;
 
+    // A fresh install, or an update of an installed copy, from the program folder's "data.cab":
+    // files with backup, fonts, components, host profile, records and shortcuts. Reports only
+    // through the progress messages.
+    void RunInstall(CADVer d);
+    void RunUpdate(CADVer d);
+    // Undoes a run stopped before its registering step: every file it wrote goes back to what it
+    // was, every file it added goes, and so does the recovery folder (kept, with a line per file,
+    // when something could not be put back).
+    void RollbackInstall();
+
+    // Copies a folder tree with backup and a line per file; the registration folder's tree is
+    // flattened into destination and its targets recorded in registrationFiles.
+    void CopyFolderTree(const std::u16string& source, const std::u16string& destination);
+    void CopyRegistrationFolder(const std::u16string& source, const std::u16string& destination);
+    bool CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup);
+    // Fonts not yet in the Windows font folder are copied there and added.
+    void InstallFonts(const std::u16string& folder);
+    void RegisterComponents();
+    void RunDriverWizard();
+    // Whether the temporary folder's drive has room for the backups and the package; asks to
+    // retry while it has not. False when the user cancels.
+    bool CheckFreeSpace(const std::u16string& tempFolder);
+
     std::u16string programFolder;
     CADVer description;
     int fileCount = 0;
     // Target paths of the files copied from the cabinet's registration folder.
     std::vector<std::u16string> registrationFiles;
+    // The running program, copied into the system folder as "setup.exe"; empty: the program's
+    // own path.
+    std::u16string programPath;
+
+private:
+    void Run(CADVer d, bool update);
 };
 
 }  // namespace Setup

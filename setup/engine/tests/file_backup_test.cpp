@@ -1,0 +1,97 @@
+// Copies with backup and their restore, and the folder helpers, on the mapped machine.
+#include "install_fixture.h"
+#include "platform/win/fault_injection.h"
+#include "platform/win/files.h"
+
+namespace {
+
+using installtest::InstallTest;
+using installtest::ReadFile;
+using installtest::WriteFile;
+namespace fs = std::filesystem;
+using platform::win::FaultKind;
+
+using FileBackupTest = InstallTest;
+
+TEST_F(FileBackupTest, FolderHelpersCountPastFourGigabytesAndRemoveWholeTrees) {
+    WriteFile(C("Big/sub/b.txt"), "0123456789");
+    WriteFile(C("Big/a.bin"), "");
+    fs::resize_file(C("Big/a.bin"), std::uint64_t{5} << 30);  // sparse: costs no disk
+    EXPECT_EQ(Setup::GetFolderSize(u"C:\\Big"), (std::uint64_t{5} << 30) + 10);
+    EXPECT_EQ(Setup::GetFolderSize(u"C:\\Missing"), 0u);
+
+    EXPECT_TRUE(Setup::DeletePathRecursive(u"C:\\Big"));
+    EXPECT_FALSE(fs::exists(C("Big")));
+    EXPECT_TRUE(Setup::DeletePathRecursive(u"C:\\Big"));
+    WriteFile(C("one.txt"), "x");
+    EXPECT_TRUE(Setup::DeletePathRecursive(u"C:\\one.txt"));
+    EXPECT_FALSE(fs::exists(C("one.txt")));
+
+    EXPECT_TRUE(Setup::IsAbsolutePath(u"C:\\Dero"));
+    EXPECT_TRUE(Setup::IsAbsolutePath(u"\\\\server\\share"));
+    for (const char16_t* path : {u"AutoCAD", u"Dero\\x", u"C:Dero", u"\\Dero", u""})
+        EXPECT_FALSE(Setup::IsAbsolutePath(path)) << platform::text::Utf16ToUtf8(path);
+}
+
+TEST_F(FileBackupTest, EveryTargetGoesBackToItsOwnOriginal) {
+    const std::u16string recovery = u"C:\\Temp\\insrecovery";
+    WriteFile(C("Dero/bin/a.arx"), "old arx");
+    WriteFile(C("Dero2/bin/a.arx"), "other copy's arx");
+    WriteFile(C("Windows/system32/x.dll"), "old dll");
+    WriteFile(C("new/a.arx"), "new arx");
+    WriteFile(C("new/x.dll"), "new dll");
+    WriteFile(C("new/added.txt"), "added");
+    Setup::BackupJournal journal;
+
+    // Below the base folder the backup keeps the relative path; outside it, the drive-less one.
+    ASSERT_TRUE(journal.CopyWithBackup(u"C:\\new\\a.arx", u"C:\\Dero\\bin\\a.arx", true, recovery, u"C:\\Dero"));
+    ASSERT_TRUE(journal.CopyWithBackup(u"C:\\new\\x.dll", u"C:\\Windows\\system32\\x.dll", true, recovery, u"C:\\Dero"));
+    ASSERT_TRUE(journal.CopyWithBackup(u"C:\\new\\added.txt", u"C:\\Dero\\doc\\added.txt", true, recovery, u"C:\\Dero"));
+    EXPECT_EQ(ReadFile(C("Temp/insrecovery/bin/a.arx")), "old arx");
+    EXPECT_EQ(ReadFile(C("Temp/insrecovery/Windows/system32/x.dll")), "old dll");
+    EXPECT_EQ(ReadFile(C("Dero/bin/a.arx")), "new arx");
+    // A second copy (another installed copy, the same relative path) gets a backup of its own, and
+    // a second write of a target keeps the first backup.
+    ASSERT_TRUE(journal.CopyWithBackup(u"C:\\new\\a.arx", u"C:\\Dero2\\bin\\a.arx", true, recovery, u"C:\\Dero2"));
+    ASSERT_TRUE(journal.CopyWithBackup(u"C:\\new\\a.arx", u"C:\\WINDOWS\\system32\\X.DLL", true, recovery, u"C:\\Dero2"));
+    ASSERT_EQ(journal.Entries().size(), 4u);
+    EXPECT_EQ(journal.Entries()[2].backup, u"");
+    EXPECT_NE(journal.Entries()[3].backup, journal.Entries()[0].backup);
+    EXPECT_EQ(ReadFile(C("Temp/insrecovery/bin/a.arx")), "old arx");
+
+    // A target whose backup cannot be made is left alone; a new file that cannot be copied leaves
+    // the original in place. Neither adds a pair.
+    WriteFile(C("Dero/keep.txt"), "kept");
+    platform::win::InjectFault(FaultKind::Copy, u"C:\\Temp\\insrecovery\\keep.txt");
+    EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new\\added.txt", u"C:\\Dero\\keep.txt", true, recovery, u"C:\\Dero"));
+    platform::win::ClearFaults();
+    WriteFile(C("Dero/user.dwg"), "the user's drawing");
+    WriteFile(C("new/user.dwg"), "new drawing");
+    platform::win::InjectFault(FaultKind::Copy, u"C:\\new\\user.dwg");
+    EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new\\user.dwg", u"C:\\Dero\\user.dwg", true, recovery, u"C:\\Dero"));
+    platform::win::ClearFaults();
+    EXPECT_EQ(ReadFile(C("Dero/keep.txt")), "kept");
+    EXPECT_EQ(ReadFile(C("Dero/user.dwg")), "the user's drawing");
+    EXPECT_EQ(journal.Entries().size(), 4u);
+
+    // A file that cannot be put back stays in the journal with its backup.
+    platform::win::InjectFault(FaultKind::Copy, u"C:\\Dero2\\bin\\a.arx");
+    std::vector<std::u16string> told;
+    const auto failed = journal.Restore([&](const Setup::BackedUpFile& e) { told.push_back(e.target); },
+                                        [](const std::u16string& t) { return DeleteFileW(t.c_str()) != FALSE; });
+    platform::win::ClearFaults();
+    EXPECT_EQ(told.size(), 4u);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].target, u"C:\\Dero2\\bin\\a.arx");
+    EXPECT_EQ(ReadFile(platform::win::MapToLinux(failed[0].backup)), "other copy's arx");
+    EXPECT_EQ(journal.Entries().size(), 1u);
+    EXPECT_EQ(ReadFile(C("Dero/bin/a.arx")), "old arx");
+    EXPECT_EQ(ReadFile(C("Windows/system32/x.dll")), "old dll");
+    EXPECT_FALSE(fs::exists(C("Dero/doc/added.txt")));
+
+    EXPECT_TRUE(journal.Restore([](const Setup::BackedUpFile&) {}, [](const std::u16string&) { return true; }).empty());
+    EXPECT_EQ(ReadFile(C("Dero2/bin/a.arx")), "other copy's arx");
+    EXPECT_TRUE(journal.Empty());
+}
+
+}  // namespace
