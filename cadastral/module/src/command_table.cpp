@@ -13,6 +13,7 @@
 #include "cadastral/precision_corrector.h"
 #include "cadastral/repeated_vertices.h"
 #include "cadastral/overlap_checks.h"
+#include "cadastral/parcel_integrity.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -32,10 +33,10 @@ struct NamedHandler {
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", drawingutil::GuardedCommand<ADDCODEQZ>},
     {"PELGARDBF", nullptr},
-    {"CHECKSINGLEZD", nullptr},
+    {"CHECKSINGLEZD", drawingutil::GuardedCommand<CHECKSINGLEZD>},
     {"CONVERTFWZJ_QZ", drawingutil::GuardedCommand<CONVERTFWZJ_QZ>},
     {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},
-    {"PELGARZDZJ", nullptr},
+    {"PELGARZDZJ", drawingutil::GuardedCommand<PELGARZDZJ>},
     {"RESETPRECISION", drawingutil::GuardedCommand<RESETPRECISION>},
     {"DELETEJZDPRE", drawingutil::GuardedCommand<DELETEJZDPRE>},
     {"SS_EXPORT_SHP", nullptr},

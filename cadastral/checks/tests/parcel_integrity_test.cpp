@@ -1,0 +1,189 @@
+// CHECKSINGLEZD and PELGARZDZJ inside one host process with DeroPelgar and Tallyview, on a parcel
+// laid out by hand with its points, houses and notes; findings are read back from the browser.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "browser/exported_items.h"
+#include "cadastral/boundary_line_coding.h"
+#include "drawingutil/groups.h"
+#include "platform/cad/command_processor.h"
+#include "platform/cad/db_group.h"
+#include "platform/cad/db_text.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
+#include "parcel_scene.h"
+
+namespace {
+
+using browser_testing::BrowserLine;
+
+std::vector<std::string> Sorted(std::vector<std::string> texts) {
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+class ParcelIntegrity : public ParcelSceneTest {
+protected:
+    void SetUp() override {
+        ParcelSceneTest::SetUp();
+        platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
+        ASSERT_TRUE(acrxDynamicLinker->loadModule(TALLYVIEW_MODULE, false));
+        ASSERT_TRUE(acrxDynamicLinker->loadModule(DEROPELGAR_MODULE, false));
+    }
+    static void Put(AcDbObjectId id, const char* app, const char* value, int kind = kXDataString) {
+        ASSERT_TRUE(WriteEntityXData(id, app, value, kind, -1, false, false, false)) << app;
+    }
+    static AcDbObjectId Text(double x, double y, const char* text, const char* layer, const char* code) {
+        return Add(new AcDbText(AcGePoint3d(x, y, 0), text, AcDbObjectId::kNull, 1.0), layer, code);
+    }
+    static AcDbObjectId House(const std::vector<AcGePoint2d>& points, const char* code) {
+        auto* poly = new AcDbPolyline;
+        for (std::size_t i = 0; i < points.size(); ++i) poly->addVertexAt(static_cast<unsigned>(i), points[i]);
+        poly->setClosed(true);
+        return Add(poly, "JMD", code);
+    }
+    static void Group(const std::vector<AcDbObjectId>& members) {
+        AcDbObjectId groupId;
+        ASSERT_TRUE(CreateEntityGroup(Name(members[0]), groupId));
+        AcDbGroup* group = nullptr;
+        ASSERT_EQ(acdbOpenObject(group, groupId, AcDb::kForWrite), Acad::eOk);
+        for (std::size_t i = 1; i < members.size(); ++i) group->append(members[i]);
+        group->close();
+    }
+    void Pick(AcDbObjectId id) {
+        answers->Push(platform::ui::PromptAnswer(std::string(id.handle().text()) + " 0,0"));
+    }
+    void Run(const char* command, const std::vector<const char*>& replies = {}) {
+        platform::cad::ClearCommandLine();
+        for (const char* reply : replies) answers->Push(platform::ui::PromptAnswer(reply));
+        resbuf* args = acutBuildList(RTSTR, command, RTNONE);
+        acedCmd(args);
+        acutRelRb(args);
+    }
+    // The texts under a title, each with the handles it links.
+    std::vector<std::string> Texts(const char* title) {
+        std::vector<std::string> texts;
+        browser_testing::BrowserLines all = browser_testing::ExportedBrowserLines(*answers);
+        for (const BrowserLine& line : all[title]) {
+            std::string entry = line.text;
+            for (const std::string& handle : line.handles) entry += " @" + handle;
+            texts.push_back(entry);
+        }
+        std::sort(texts.begin(), texts.end());
+        return texts;
+    }
+    static std::string H(AcDbObjectId id) { return " @" + std::string(id.handle().text()); }
+};
+
+// A parcel with one of each defect and a doubled corner; a house up to its line; a second parcel
+// whose points carry no labels.
+TEST_F(ParcelIntegrity, ReportsEachDefectWithItsEntity) {
+    // The corner (20,0) is doubled in the outline; (0,20) carries two points.
+    const AcDbObjectId parcel = Parcel({{0, 0}, {20, 0}, {20, 0}, {20, 20}, {0, 20}});
+    Put(parcel, "MIRET", "0010020003000");
+    Put(parcel, "ZDDM", "a");
+    Put(parcel, "DLBM", "071");  // no owner (QLR)
+    std::vector<AcDbObjectId> points = {BoundaryPoint(0, 0), BoundaryPoint(20, 0), BoundaryPoint(20, 20),
+                                        BoundaryPoint(0, 20), BoundaryPoint(0, 20.001)};
+    const char* numbers[] = {"1", "2", "3", "4", "5"};
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        Put(points[i], "MIRET", "J");
+        Put(points[i], "MIRET", numbers[i], kXDataLong);
+        Put(points[i], "JZDDM", "d");
+        if (i != 1) Put(points[i], "JBLX", "3");
+    }
+    // Every boundary line coded but the one from (20,20).
+    for (const AcGePoint2d& start : {AcGePoint2d(0, 0), AcGePoint2d(20, 0), AcGePoint2d(0, 20)}) {
+        AcDbObjectId vertex;
+        ASSERT_TRUE(cadastral::FindVertexAtPoint(parcel, start, vertex));
+        for (const char* app : {"JZXDM", "JZXLB", "JZXWZ"}) Put(vertex, app, "1");
+    }
+    // A house built up to the parcel's west line, three storeys of structure 1 with a structure
+    // note only; a simple house without structure.
+    const AcDbObjectId house = House({{0, 2}, {6, 2}, {6, 8}, {0, 8}}, "141100");
+    Put(house, "MIRET", "3", kXDataReal);
+    Put(house, "FWBH", "1");
+    Put(house, "FWJG", "1");
+    const AcDbObjectId structure = Text(3, 5, "混", "JMD", "141200-1");
+    Group({house, structure});
+    const AcDbObjectId simple = House({{10, 10}, {14, 10}, {14, 14}, {10, 14}}, "141300");
+    Put(simple, "FWDM", "h");
+    // Parcel notes: number, land class, owner, three of four line notes; no area, no fraction line.
+    std::vector<AcDbObjectId> group = {parcel};
+    for (const char* code : {"302002", "302003", "302004", "302010", "302010", "302010"})
+        group.push_back(Text(10, 5, "x", "JZD", code));
+    Group(group);
+    for (AcDbObjectId note : group) if (note != parcel) Put(note, "ZJDM", "z");
+    Put(structure, "ZJDM", "z");
+    // Labels for the points but number 4, one without its ZJDM.
+    const AcDbObjectId unnamed = Text(0, 0, "J1", "JZP", "301001");
+    for (const char* label : {"J2", "J3", "J5"}) Put(Text(0, 0, label, "JZP", "301001"), "ZJDM", "z");
+    // An old marker goes.
+    auto* marker = new AcDbPolyline;
+    marker->addVertexAt(0, AcGePoint2d(50, 50));
+    marker->addVertexAt(1, AcGePoint2d(51, 51));
+    const AcDbObjectId markerId = Add(marker, "ERROR", "444400");
+
+    Pick(parcel);
+    Run("CHECKSINGLEZD");
+    const std::string p = H(parcel);
+    AcDbEntity* erased = nullptr;
+    EXPECT_NE(acdbOpenObject(erased, markerId, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(Texts("宗地"), Sorted({"宗地的权利人为空" + p, "没有面积注记" + p,
+                                                       "界址线注记缺少1个" + p}))
+        << CommandLine();
+    EXPECT_EQ(Texts("警告:宗地"), std::vector<std::string>{"没有宗地号与地类之间的分数线" + p});
+    EXPECT_EQ(Texts("界址线"), Sorted({"界址线的界址线代码为空" + p, "界址线的界址线位置为空" + p,
+                                                         "界址线的界址线类别为空" + p}));
+    EXPECT_EQ(Texts("界址点"), Sorted({"两个界址点重叠" + H(points[3]) + H(points[4]),
+                                                         "没有界址点注记" + H(points[3]),
+                                                         "界址点的界标类型为空" + H(points[1])}));
+    EXPECT_EQ(Texts("房屋"), Sorted({"房屋的房屋代码为空" + H(house), "没有房屋层数文字注记" + H(house)}));
+    EXPECT_EQ(Texts("注记"), std::vector<std::string>{"注记的注记代码为空" + H(unnamed)});
+
+    // Notes not required: the four notes and the fraction line go, the rest stays.
+    Run("PELGARZDZJ", {"2"});
+    Pick(parcel);
+    Run("CHECKSINGLEZD");
+    EXPECT_EQ(Texts("宗地"), Sorted({"宗地的权利人为空" + p, "界址线注记缺少1个" + p}));
+    EXPECT_TRUE(Texts("警告:宗地").empty());
+    EXPECT_EQ(Texts("界址点").size(), 3u);
+    // A wrong answer keeps the setting.
+    Run("PELGARZDZJ", {"3"});
+    EXPECT_NE(CommandLine().find("您输入了错误的选项"), std::string::npos);
+    Pick(parcel);
+    Run("CHECKSINGLEZD");
+    EXPECT_TRUE(Texts("警告:宗地").empty());
+    Run("PELGARZDZJ", {""});
+    Pick(parcel);
+    Run("CHECKSINGLEZD");
+    EXPECT_EQ(Texts("警告:宗地").size(), 1u);
+}
+
+TEST_F(ParcelIntegrity, WithoutLabelsEveryNumberedPointIsReported) {
+    const AcDbObjectId parcel = Parcel({{0, 0}, {20, 0}, {20, 20}, {0, 20}}, true);
+    std::vector<AcDbObjectId> points = {BoundaryPoint(0, 0), BoundaryPoint(20, 0), BoundaryPoint(20, 20),
+                                        BoundaryPoint(0, 20)};
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        Put(points[i], "MIRET", i == 0 ? "T" : "");
+        if (i != 2) Put(points[i], "MIRET", std::to_string(i + 1).c_str(), kXDataLong);
+        Put(points[i], "JZDDM", "d");
+        Put(points[i], "JBLX", "3");
+    }
+    Group({parcel, Text(5, 5, "x", "JZD", "302001")});
+    Pick(parcel);
+    Run("CHECKSINGLEZD");
+    EXPECT_NE(CommandLine().find("图上没有界址点注记"), std::string::npos);
+    // The point without a number needs no label.
+    EXPECT_EQ(Texts("界址点"), Sorted({"没有界址点注记" + H(points[0]), "没有界址点注记" + H(points[1]),
+                                                         "没有界址点注记" + H(points[3]),
+                                                         "界址点的界址点号为空" + H(points[2])}));
+    // A lightweight parcel has no vertices to carry line data: the four lines lack all of it.
+    EXPECT_EQ(Texts("界址线").size(), 12u);
+    EXPECT_EQ(Texts("宗地").size(), 9u) << CommandLine();  // four fields, four notes, the lines
+}
+
+}  // namespace
