@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "cadastral/annotation_coder.h"
+#include "cadastral/boundary_numbering.h"
 #include "cadastral/config_tables.h"
+#include "cadastral/data_repair.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/house_annotation_conversion.h"
 #include "cadastral/house_closure_check.h"
@@ -12,6 +14,7 @@
 #include "cadastral/number_prefix.h"
 #include "cadastral/precision_corrector.h"
 #include "cadastral/repeated_vertices.h"
+#include "cadastral/xdata_items.h"
 #include "cadastral/overlap_checks.h"
 #include "cadastral/parcel_integrity.h"
 #include "platform/cad/main_frame.h"
@@ -39,16 +42,16 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"PELGARZDZJ", drawingutil::GuardedCommand<PELGARZDZJ>},
     {"RESETPRECISION", drawingutil::GuardedCommand<RESETPRECISION>},
     {"DELETEJZDPRE", drawingutil::GuardedCommand<DELETEJZDPRE>},
-    {"SS_EXPORT_SHP", nullptr},
-    {"FENSHUXIAN", nullptr},
+    {"SS_EXPORT_SHP", drawingutil::GuardedCommand<SS_EXPORT_SHP>},
+    {"FENSHUXIAN", drawingutil::GuardedCommand<FENSHUXIAN>},
     {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},
     {"CheckFW_Intersect_ZD", drawingutil::GuardedCommand<CheckFW_Intersect_ZD>},
-    {"AddZJLX", nullptr},
-    {"TopoTest", nullptr},
-    {"PurgeData", nullptr},
+    {"AddZJLX", drawingutil::GuardedCommand<AddZJLX>},
+    {"TopoTest", drawingutil::GuardedCommand<TopoTest>},
+    {"PurgeData", drawingutil::GuardedCommand<PurgeData>},
     {"FW_Intersect_FW", drawingutil::GuardedCommand<FW_Intersect_FW>},
     {"TB_Intersect_TB", drawingutil::GuardedCommand<TB_Intersect_TB>},
-    {"GetMaxJZDH", nullptr},
+    {"GetMaxJZDH", drawingutil::GuardedCommand<GetMaxJZDH>},
     {"CombineTB", nullptr},
     {"CombineZD", nullptr},
     {"CheckZDKongXi", drawingutil::GuardedCommand<CheckZDKongXi>},
@@ -57,13 +60,13 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"CombinePoly", nullptr},
     {"Combinetbxzq", nullptr},
     {"FindIllegalTBs", drawingutil::GuardedCommand<FindIllegalTBs>},
-    {"SelEnts", nullptr},
+    {"SelEnts", drawingutil::GuardedCommand<SelEnts>},
     {"setmindist", drawingutil::GuardedCommand<SetMinDistCommand>},
     {"drawzdlen", nullptr},
     {"testqzj", nullptr},
-    {"CheckParcelVertex", nullptr},
-    {"CheckJzxAndGd", nullptr},
-    {"ArrangeGDDM", nullptr},
+    {"CheckParcelVertex", drawingutil::GuardedCommand<CheckParcelVertex>},
+    {"CheckJzxAndGd", drawingutil::GuardedCommand<CheckJzxAndGd>},
+    {"ArrangeGDDM", drawingutil::GuardedCommand<ArrangeGDDM>},
 }};
 // clang-format on
 
