@@ -27,7 +27,9 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         {"duplicate_label", r.duplicateLabels}, {"numbering_gap", r.numberingGaps},
         {"doubled_vertex", r.doubledVertices}, {"house_across_boundary", r.housesAcrossBoundaries},
         {"overlapping_patch", r.overlappingPatches}, {"island_patch", r.islandPatches},
-        {"extra_vertex", r.extraVertices},
+        {"extra_vertex", r.extraVertices},   {"empty_field", r.emptyFields},
+        {"missing_note", r.missingNotes},    {"doubled_point", r.doubledPoints},
+        {"bare_vertex", r.bareVertices},
     };
     static_assert(std::size(rates) == kFaultKinds);
     // Kinds added later appear only when asked for, so that the reports of earlier towns stay as
@@ -37,7 +39,11 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         const auto kind = static_cast<FaultKind>(k);
         if (kind == FaultKind::HouseAcrossBoundary) return r.housesAcrossBoundaries > 0;
         if (kind == FaultKind::ExtraVertex) return r.extraVertices > 0;
-        if (kind >= FaultKind::OverlappingPatch) return patches;
+        if (kind == FaultKind::EmptyField) return r.emptyFields > 0;
+        if (kind == FaultKind::MissingNote) return r.missingNotes > 0;
+        if (kind == FaultKind::DoubledPoint) return r.doubledPoints > 0;
+        if (kind == FaultKind::BareVertex) return r.bareVertices > 0;
+        if (kind == FaultKind::OverlappingPatch || kind == FaultKind::IslandPatch) return patches;
         return true;
     };
     int counts[kFaultKinds] = {};

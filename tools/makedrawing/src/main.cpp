@@ -57,7 +57,7 @@ int main(int argc, char** argv)
     TownPlan plan = PlanTown(options, houseCodes, otherCodes);
     auto db = std::make_unique<AcDbDatabase>();
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
-    std::vector<DrawnFault> faults = DrawTown(plan);
+    std::vector<DrawnFault> faults = DrawTown(plan, options);
     if (options.categoryFeatures)
         DrawCategoryFeatures(plan, options.seed);
     // The host takes file names in its code page; the command line gives UTF-8.

@@ -26,6 +26,10 @@ constexpr RateOption kRateOptions[] = {
     {"--overlapping-patches", &FaultRates::overlappingPatches},
     {"--island-patches", &FaultRates::islandPatches},
     {"--extra-vertices", &FaultRates::extraVertices},
+    {"--empty-fields", &FaultRates::emptyFields},
+    {"--missing-notes", &FaultRates::missingNotes},
+    {"--doubled-points", &FaultRates::doubledPoints},
+    {"--bare-vertices", &FaultRates::bareVertices},
 };
 
 template <typename T>
@@ -42,7 +46,7 @@ const char* Usage()
 {
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
            "                   [--codes index.ini] [--traps] [--straight-sides]\n"
-           "                   [--category-features] [fault rates...]\n"
+           "                   [--category-features] [--attributes] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -67,7 +71,13 @@ const char* Usage()
            "  --island-patches R   per block, a patch inside the block's patch; half of them touch\n"
            "                       its side\n"
            "  --extra-vertices R   a vertex in the middle of a side a parcel shares, which the\n"
-           "                       neighbour lacks\n";
+           "                       neighbour lacks\n"
+           "  --attributes         what a surveyor enters (owners, marker and line kinds), parcels\n"
+           "                       and houses grouped with their notes, a note per boundary line\n"
+           "  --empty-fields R     with --attributes, a parcel without owner, a point without marker\n"
+           "  --missing-notes R    with --attributes, a parcel lacking one of its notes\n"
+           "  --doubled-points R   a second boundary point on a boundary point\n"
+           "  --bare-vertices R    a parcel vertex in the middle of a straight side, without a point\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -88,6 +98,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--category-features") {
             options.categoryFeatures = true;
+            continue;
+        }
+        if (name == "--attributes") {
+            options.attributes = true;
             continue;
         }
         if (i + 1 >= args.size()) {

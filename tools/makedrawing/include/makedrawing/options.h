@@ -26,6 +26,13 @@ struct FaultRates {
     double islandPatches = 0;
     // A vertex in the middle of a straight side a parcel shares, which the neighbour lacks.
     double extraVertices = 0;
+    // With the surveyed attributes: a parcel without its owner or a boundary point without its
+    // marker kind; a parcel note left out. Regardless of them: a second boundary point on a
+    // point, and a parcel vertex put in the middle of a straight side without a point.
+    double emptyFields = 0;
+    double missingNotes = 0;
+    double doubledPoints = 0;
+    double bareVertices = 0;
 };
 
 struct Options {
@@ -53,6 +60,9 @@ struct Options {
     // 0 by default, like the lightweight parcels.
     double boundaryHouses = 0;
     double linePoints = 0;
+    // What a surveyor enters that the sample "attributeCheck.def" requires, parcels and houses
+    // grouped with their notes, and a note per boundary line. Off by default.
+    bool attributes = false;
     bool help = false;
 };
 

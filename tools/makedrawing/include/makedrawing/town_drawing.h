@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "makedrawing/options.h"
 #include "makedrawing/town_plan.h"
 
 namespace makedrawing {
@@ -18,5 +19,8 @@ struct DrawnFault {
 
 // Appends the town to the model space of the working drawing and sets its extents.
 std::vector<DrawnFault> DrawTown(const TownPlan& plan);
+// The same with the surveyed attributes and the faults of the options that the plan does not
+// hold, drawn from a random source of their own so that the town stays as the seed makes it.
+std::vector<DrawnFault> DrawTown(const TownPlan& plan, const Options& options);
 
 }  // namespace makedrawing

@@ -30,8 +30,12 @@ enum class FaultKind {
     OverlappingPatch,
     IslandPatch,
     ExtraVertex,
+    EmptyField,
+    MissingNote,
+    DoubledPoint,
+    BareVertex,
 };
-constexpr int kFaultKinds = 13;
+constexpr int kFaultKinds = 17;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 
