@@ -174,12 +174,16 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     houseWithoutNotes_ = false;
     for (const char* title : kTitles) ClearBrowserItem(title);
     const int count = parcels_.length();
+    // The points are read once for the run, not once per parcel.
+    const BoundaryPointIndex index;
+    index_ = &index;
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         PumpMessages();
         CheckParcel(parcels_[i]);
     }
+    index_ = nullptr;
     acedRestoreStatusBar();
     ShowBrowser();
 }
@@ -191,7 +195,7 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     ads_name name;
     if (acdbGetAdsName(name, parcel) != Acad::eOk) return;
     std::vector<AcGePoint2dArray> lines;
-    CollectBoundaryLines(name, lines);
+    CollectBoundaryLines(name, lines, index_);
     if (lines.empty()) {
         acutPrintf("无法提到宗地的界址线");
         return;

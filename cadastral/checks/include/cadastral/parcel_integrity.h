@@ -13,6 +13,8 @@
 
 namespace cadastral {
 
+class BoundaryPointIndex;
+
 // Whether the export of the registry relation between parcels and notes requires the parcel's
 // notes; on at load, switched by PELGARZDZJ.
 bool& RequireParcelAnnotations();
@@ -54,6 +56,7 @@ private:
     void Report(const char* title, const std::string& text, AcDbObjectId id);
 
     AcDbObjectIdArray parcels_;
+    const BoundaryPointIndex* index_ = nullptr;
     AcDbObjectId current_;
     bool defect_ = false;
     bool houseWithoutNotes_ = false;
