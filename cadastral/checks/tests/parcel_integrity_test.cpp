@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -20,6 +21,9 @@
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/prompts.h"
+#include "testing/cadhost_run.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 #include "platform/cad/rx_dictionary.h"
 #include "parcel_scene.h"
 
@@ -295,6 +299,54 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
             EXPECT_NE(std::find(found.begin(), found.end(), "宗地的权利人为空 @" + parcel), found.end());
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// As a surveyor runs it: the cadhost program with the browser, a script that codes the town,
+// checks a parcel lacking a note, turns the notes requirement off and checks it again; then with
+// a check table that has no "ZJ".
+TEST(ParcelIntegrityProgram, ScriptedCheckShowsTheFindingAndHonoursTheSwitch) {
+    dero::testing::TempFolder folder("parcel_integrity_program");
+    const std::string dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 5 --parcels 60 --codes '" DERO_SOURCE_DIR
+                             "/samples/support/index.ini' --out '" + dir + "/town.dxf' --report '" + dir +
+                             "/faults.json' --attributes --missing-notes 0.2";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const std::string report = dero::testing::ReadFile(dir + "/faults.json");
+    const auto faults = ReportedFaults(report, "missing_note");
+    ASSERT_FALSE(faults.empty());
+    const std::string parcel = faults[0].first;
+    dero::testing::WriteFile(dir + "/check.scr", "ADDCODEQZ\n\nCHECKSINGLEZD\n" + parcel +
+                                                     " 0,0\nPELGARZDZJ\n2\nCHECKSINGLEZD\n" + parcel + " 0,0\n");
+    dero::testing::CadhostRun run = dero::testing::RunCadhost(
+        CADHOST_PROGRAM, dir, "town.dxf --support '" DERO_SOURCE_DIR "/samples/support' -s check.scr");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::size_t switched = run.out.find("(1)必须 (2)不用 <1>2");
+    ASSERT_NE(switched, std::string::npos) << run.out;
+    const std::regex note("没有(面积|权利人)注记|界址线注记缺少1个");
+    EXPECT_TRUE(std::regex_search(run.out.substr(0, switched), note)) << run.out;
+    const std::string after = run.out.substr(switched);
+    EXPECT_FALSE(std::regex_search(after, std::regex("没有(面积|权利人)注记"))) << after;
+
+    // Without the notes table its message, and the notes go unchecked.
+    const std::string support = dir + "/support";
+    std::filesystem::create_directories(support);
+    for (const auto& entry : std::filesystem::directory_iterator(DERO_SOURCE_DIR "/samples/support"))
+        if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), support + "/" + entry.path().filename().string());
+    std::string table = dero::testing::ReadFile(support + "/attributeCheck.def");
+    const std::size_t zj = table.find("*ZJ");
+    ASSERT_NE(zj, std::string::npos);
+    table = table.substr(0, zj) + "END\r\n";
+    std::filesystem::remove(support + "/attributeCheck.def");
+    dero::testing::WriteFile(support + "/attributeCheck.def", table);
+    run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir, "town.dxf --support '" + support + "' -c CHECKSINGLEZD -c '" +
+                                                              parcel + " 0,0'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("AttributeCheck.def中没有这个表，表名 ZJ"), std::string::npos) << run.out;
 }
 
 }  // namespace
