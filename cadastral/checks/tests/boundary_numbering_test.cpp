@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <random>
+#include <set>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -338,6 +342,85 @@ TEST_F(SmallCommands, PatchesInsideAPolygon) {
     ASSERT_NE(taken, nullptr);
     EXPECT_EQ(taken->length(), 2);
     EXPECT_EQ(cadastral::TakePatchArray(mine), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+std::string RunOutput(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n = 0;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+        pclose(pipe);
+    }
+    return out;
+}
+
+// Random patches around random star-shaped polygons: inside, outside, across, on a side from
+// either hand, and one equal to the polygon. The selection holds exactly what GEOS finds covered.
+TEST_F(SmallCommands, CoveredPatchesAgreeWithGeos) {
+    std::mt19937 random(29);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int round = 0; round < 4; ++round) {
+        const double cx = 1000.0 * round, cy = 0;
+        std::vector<AcGePoint2d> star;
+        for (int i = 0; i < 10; ++i) {
+            const double angle = 2 * M_PI * i / 10, radius = 40 + 30 * unit(random);
+            star.emplace_back(cx + radius * std::cos(angle), cy + radius * std::sin(angle));
+        }
+        const AcDbObjectId polygon = Add(
+            [&] {
+                auto* poly = new AcDbPolyline;
+                for (std::size_t i = 0; i < star.size(); ++i) poly->addVertexAt(static_cast<unsigned>(i), star[i]);
+                poly->setClosed(true);
+                return poly;
+            }(),
+            "JZD", "300000");
+        std::string data = "polygon";
+        for (const AcGePoint2d& p : star) data += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+        data += "\n";
+        const auto patch = [&](const std::vector<AcGePoint2d>& points) {
+            const AcDbObjectId id = Patch(points);
+            data += "patch " + std::string(id.handle().text());
+            for (const AcGePoint2d& p : points) data += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+            data += "\n";
+        };
+        for (int k = 0; k < 30; ++k) {
+            const double x = cx - 80 + 160 * unit(random), y = cy - 80 + 160 * unit(random), w = 2 + 10 * unit(random);
+            patch({{x, y}, {x + w, y}, {x + w, y + w}, {x, y + w}});
+        }
+        for (std::size_t i = 0; i < star.size(); i += 2) {
+            const AcGePoint2d& a = star[i];
+            const AcGePoint2d& b = star[(i + 1) % star.size()];
+            const AcGePoint2d mid((a.x + b.x) / 2, (a.y + b.y) / 2);
+            const AcGePoint2d in(mid.x + (cx - mid.x) * 0.2, mid.y + (cy - mid.y) * 0.2);
+            const AcGePoint2d out(mid.x - (cx - mid.x) * 0.2, mid.y - (cy - mid.y) * 0.2);
+            patch({a, b, in});   // on the side, inside
+            patch({a, out, b});  // on the side, outside
+        }
+        patch(star);  // the polygon's own outline
+        // Same digits as the drawing: the patches are written with the coordinates printed.
+        const std::string file = Root().string() + "/patches.txt";
+        {
+            std::FILE* out = std::fopen(file.c_str(), "wb");
+            ASSERT_NE(out, nullptr);
+            std::fwrite(data.data(), 1, data.size(), out);
+            std::fclose(out);
+        }
+        std::istringstream covered(
+            RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR "/cadastral/checks/tests/covered_patches.py' '" + file + "'"));
+        std::set<std::string> expected;
+        for (std::string handle; covered >> handle;) expected.insert(handle);
+        AcDbObjectIdArray found;
+        ASSERT_TRUE(cadastral::SelectPatchesInPolygon(Name(polygon), found));
+        std::set<std::string> got;
+        for (AcDbObjectId id : found) got.insert(id.handle().text());
+        EXPECT_GE(expected.size(), 5u);
+        EXPECT_EQ(got, expected) << "round " << round;
+    }
 }
 
 }  // namespace
