@@ -45,6 +45,7 @@ def main(path):
             vertices = [(p[0], p[1]) for p in parcel.get_points("xy")]
         else:
             vertices = [(v.dxf.location.x, v.dxf.location.y) for v in parcel.vertices]
+        print("parcel", parcel.dxf.handle)
         if any(not near(x, y, 1e-6) for x, y in vertices):
             print("bare", parcel.dxf.handle)
         seen = []

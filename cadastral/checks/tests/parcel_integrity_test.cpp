@@ -231,13 +231,14 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
                              " --missing-notes 0.2";
     ASSERT_EQ(std::system(make.c_str()), 0);
     const std::string report = RunOutput("cat '" + dir + "/faults.json'");
-    std::set<std::string> bare, oracleBare;
+    std::set<std::string> bare, oracleBare, allParcels;
     std::map<std::string, std::set<std::string>> twins;  // parcel -> " @a @b" in handle order
     for (const auto& [handle, related] : ReportedFaults(report, "bare_vertex")) bare.insert(handle);
     std::istringstream oracle(RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR
                                         "/cadastral/checks/tests/integrity_oracle.py' '" + dir + "/town.dxf'"));
     for (std::string kind, a, b, c; oracle >> kind >> a;) {
         if (kind == "bare") oracleBare.insert(a);
+        if (kind == "parcel") allParcels.insert(a);
         if (kind == "twin" && oracle >> b >> c) twins[a].insert(" @" + b + " @" + c);
     }
     ASSERT_GE(bare.size(), 3u);
@@ -285,6 +286,14 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
     ASSERT_FALSE(empty.empty());
     std::set<std::string> faulted = missing;
     faulted.insert(empty.begin(), empty.end());
+    // A parcel without faults of its own, coded: nothing to find on it, its houses or notes.
+    int clean = 0;
+    for (const std::string& parcel : allParcels) {
+        if (faulted.count(parcel) || twins.count(parcel) || bare.count(parcel) || ++clean > 3) continue;
+        check(parcel);
+        for (const char* title : {"宗地", "警告:宗地", "房屋", "注记", "界址线"})
+            EXPECT_EQ(Texts(title), std::vector<std::string>{}) << parcel << " " << title;
+    }
     for (const std::string& parcel : faulted) {
         check(parcel);
         const std::vector<std::string> found = Texts("宗地");
