@@ -54,21 +54,33 @@ void BM_CheckParcelsForExport(benchmark::State& state) {
         acedSSFree(parcels);
     }
     bool defect = false;
-    for (auto _ : state) defect = checker.CheckParcelsForExport();
+    for (auto _ : state)
+        defect = checker.CheckParcelsForExport();
     state.counters["defect"] = defect ? 1 : 0;
     platform::cad::ClearCommandLine();
 }
-BENCHMARK(BM_CheckParcelsForExport)->Name("CheckParcelsForExport")->Arg(1000)->Arg(10000)->Arg(100000)
-    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CheckParcelsForExport)
+    ->Name("CheckParcelsForExport")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 void BM_CheckParcelVertex(benchmark::State& state) {
     Town town(static_cast<int>(state.range(0)));
     // The closing message box of a clean drawing is answered at once.
     auto answers = platform::ui::UseAnswerQueue();
-    for (auto _ : state) cadastral::CheckParcelVertex();
+    for (auto _ : state)
+        cadastral::CheckParcelVertex();
     platform::cad::ClearCommandLine();
 }
-BENCHMARK(BM_CheckParcelVertex)->Name("CheckParcelVertex")->Arg(1000)->Arg(10000)->Arg(100000)
-    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_CheckParcelVertex)
+    ->Name("CheckParcelVertex")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace

@@ -38,7 +38,8 @@ constexpr const char* kApp = "MIRET";
 
 std::string ReadItem(AcDbObjectId id, const char* application, int kind, int index) {
     std::string text;
-    if (id.isNull() || !ReadEntityXData(id, application, text, kind, index, false, false)) return {};
+    if (id.isNull() || !ReadEntityXData(id, application, text, kind, index, false, false))
+        return {};
     return text;
 }
 
@@ -83,9 +84,11 @@ void TopoTest() {
     for (int i = 0, n = texts.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!texts.At(i, entity, id)) continue;
+        if (!texts.At(i, entity, id))
+            continue;
         AcDbText* text = nullptr;
-        if (acdbOpenObject(text, id, AcDb::kForRead) != Acad::eOk) continue;
+        if (acdbOpenObject(text, id, AcDb::kForRead) != Acad::eOk)
+            continue;
         const std::string string = text->textStringConst();
         text->close();
         if (string == "—" && CodeOf(entity).rfind("141", 0) == 0)
@@ -96,7 +99,8 @@ void TopoTest() {
 
 void GetMaxJZDH() {
     int choice = 1;
-    const int status = acedGetInt("\n返回最大界址点号: (1)全图范围内  (2)某条闭合线内 (3)用户拉框选  <1>", &choice);
+    const int status =
+        acedGetInt("\n返回最大界址点号: (1)全图范围内  (2)某条闭合线内 (3)用户拉框选  <1>", &choice);
     if (status == RTNONE)
         choice = 1;
     else if (status != RTNORM)
@@ -105,7 +109,8 @@ void GetMaxJZDH() {
     if (choice == 2) {
         ads_name curve;
         ads_point at;
-        if (acedEntSel("\n请选择一条闭合多段线:", curve, at) != RTNORM) return;
+        if (acedEntSel("\n请选择一条闭合多段线:", curve, at) != RTNORM)
+            return;
         if (GetCurveKind(curve, 1) < 10) {
             acutPrintf("\n请选择闭合多段线");
             return;
@@ -128,7 +133,8 @@ void GetMaxJZDH() {
         acedSetStatusBarProgressMeterPos(i);
         ads_name entity;
         AcDbObjectId id;
-        if (!points.At(i, entity, id)) continue;
+        if (!points.At(i, entity, id))
+            continue;
         const long number = std::atol(ReadItem(id, kApp, kXDataLong, 2).c_str());
         if (winner.isNull() || number > best) {
             winner = id;
@@ -136,7 +142,8 @@ void GetMaxJZDH() {
         }
     }
     acedRestoreStatusBar();
-    if (winner.isNull()) return;
+    if (winner.isNull())
+        return;
     const std::string prefix = ReadItem(winner, kApp, kXDataString, 1);
     ClearBrowserItem(kMaxPointNumberTitle);
     char text[160];
@@ -147,13 +154,17 @@ void GetMaxJZDH() {
 
 bool SelectPatchesInPolygon(const ads_name polygon, AcDbObjectIdArray& patches) {
     patches.setLogicalLength(0);
-    if (GetCurveKind(polygon, 1) < 10) return false;
+    if (GetCurveKind(polygon, 1) < 10)
+        return false;
     AcGePoint2dArray ring;
-    if (!GetCurvePoints(polygon, ring, 0) || ring.length() < 3) return false;
+    if (!GetCurvePoints(polygon, ring, 0) || ring.length() < 3)
+        return false;
     SelectionSet inside;
-    if (!SelectInPolygonByFilter(inside.Fill(), "WP", ring, 0.0, "*polyline,DLJ", "", true)) inside.Drop();
+    if (!SelectInPolygonByFilter(inside.Fill(), "WP", ring, 0.0, "*polyline,DLJ", "", true))
+        inside.Drop();
     AcGePoint2dArray fence = ring;
-    if (!fence.first().isEqualTo(fence.last())) fence.append(fence.first());
+    if (!fence.first().isEqualTo(fence.last()))
+        fence.append(fence.first());
     SelectionSet along;
     if (!SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0, "*polyline,DLJ", "", true)) {
         along.Drop();
@@ -162,12 +173,14 @@ bool SelectPatchesInPolygon(const ads_name polygon, AcDbObjectIdArray& patches) 
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (inside.At(i, entity, id) && !patches.contains(id)) patches.append(id);
+        if (inside.At(i, entity, id) && !patches.contains(id))
+            patches.append(id);
     }
     for (int i = 0, n = along.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!along.At(i, entity, id) || patches.contains(id)) continue;
+        if (!along.At(i, entity, id) || patches.contains(id))
+            continue;
         if (geometry::PolygonRelationByName(polygon, entity) == geometry::kRelationSecondInsideTouching)
             patches.append(id);
     }
@@ -186,21 +199,24 @@ std::int32_t KeepPatchArray(std::unique_ptr<AcDbObjectIdArray> patches) {
 std::unique_ptr<AcDbObjectIdArray> TakePatchArray(std::int32_t key) {
     auto& kept = KeptArrays();
     auto it = kept.find(key);
-    if (it == kept.end()) return nullptr;
+    if (it == kept.end())
+        return nullptr;
     std::unique_ptr<AcDbObjectIdArray> patches = std::move(it->second.patches);
     kept.erase(it);
     return patches;
 }
 
 void AddPatchArrayReactor() {
-    if (reactor != nullptr) return;
+    if (reactor != nullptr)
+        return;
     reactor = new PatchArrayReactor;
     acDocManager->addReactor(reactor);
 }
 
 void RemovePatchArrayReactor() {
     KeptArrays().clear();
-    if (reactor == nullptr) return;
+    if (reactor == nullptr)
+        return;
     acDocManager->removeReactor(reactor);
     delete reactor;
     reactor = nullptr;
@@ -218,9 +234,11 @@ void SelEnts() {
     selectionMode = mode;
     ads_name curve;
     ads_point at;
-    if (acedEntSel("\n请选择PL线:", curve, at) != RTNORM) return;
+    if (acedEntSel("\n请选择PL线:", curve, at) != RTNORM)
+        return;
     AcGePoint2dArray points;
-    if (!GetCurvePoints(curve, points, 0) || points.isEmpty()) return;
+    if (!GetCurvePoints(curve, points, 0) || points.isEmpty())
+        return;
     detail::ZoomExtents();
     const char* how = nullptr;
     if (mode == 1) {
@@ -245,40 +263,50 @@ void SelEnts() {
 void CheckParcelVertex() {
     SelectionSet parcels;
     const bool any = SelectByFilter(parcels.Fill(), "*POLYLINE,JZD", "", false);
-    if (!any) parcels.Drop();
+    if (!any)
+        parcels.Drop();
     ClearBrowserItem(kBareVertexTitle);
     const int count = parcels.Length();
     acedSetStatusBarProgressMeter("正在检查宗地节点......", 0, count);
     const BoundaryPointIndex index;
     int reported = 0;
     for (int i = 0; i < count; ++i) {
-        if (acedSetStatusBarProgressMeterPos(i) != 0) acedSetStatusBarProgressMeter("正在检查宗地节点......", 0, count);
+        if (acedSetStatusBarProgressMeterPos(i) != 0)
+            acedSetStatusBarProgressMeter("正在检查宗地节点......", 0, count);
         PumpMessages();
         ads_name parcel;
         AcDbObjectId id;
-        if (!parcels.At(i, parcel, id) || CodeOf(parcel) != kParcelCode) continue;
+        if (!parcels.At(i, parcel, id) || CodeOf(parcel) != kParcelCode)
+            continue;
         AcGePoint2dArray secondClass, boundary, vertices;
         AcDbObjectIdArray secondIds, boundaryIds;
         FindBoundaryPointsOnCurve(parcel, secondClass, boundary, secondIds, boundaryIds, &index);
-        if (!GetCurvePoints(parcel, vertices, 0)) continue;
+        if (!GetCurvePoints(parcel, vertices, 0))
+            continue;
         std::string text = "宗地的节点:";
         int unmatched = 0;
         for (int v = 0; v < vertices.length(); ++v) {
             bool matched = false;
             for (const AcGePoint2dArray* list : {&boundary, &secondClass})
                 for (const AcGePoint2d& p : *list)
-                    if (p.distanceTo(vertices[v]) < 1e-6) matched = true;
-            if (matched) continue;
+                    if (p.distanceTo(vertices[v]) < 1e-6)
+                        matched = true;
+            if (matched)
+                continue;
             ++unmatched;
-            if (unmatched <= 10) text += " " + std::to_string(v + 1);
-            if (unmatched == 11) text += "等";
+            if (unmatched <= 10)
+                text += " " + std::to_string(v + 1);
+            if (unmatched == 11)
+                text += "等";
         }
-        if (unmatched == 0) continue;
+        if (unmatched == 0)
+            continue;
         text += "没有界址点或者拐点,请修正";
         ReportEntityIdToBrowser(kBareVertexTitle, text.c_str(), id);
         ++reported;
     }
-    if (reported == 0) AfxMessageBox("当前图形没有错误");
+    if (reported == 0)
+        AfxMessageBox("当前图形没有错误");
     acedRestoreStatusBar();
     ShowBrowser();
 }
@@ -301,18 +329,22 @@ void CheckJzxAndGd() {
         acedSetStatusBarProgressMeterPos(i);
         ads_name entity;
         AcDbObjectId id;
-        if (!circles.At(i, entity, id) || CodeOf(entity) != kSecondClassPointCode) continue;
+        if (!circles.At(i, entity, id) || CodeOf(entity) != kSecondClassPointCode)
+            continue;
         AcDbCircle* circle = nullptr;
-        if (acdbOpenObject(circle, id, AcDb::kForRead) != Acad::eOk) continue;
+        if (acdbOpenObject(circle, id, AcDb::kForRead) != Acad::eOk)
+            continue;
         const AcGePoint3d centre = circle->center();
         circle->close();
         SelectionSet near;
-        const AcGePoint3d low(centre.x - reach, centre.y - reach, 0), high(centre.x + reach, centre.y + reach, 0);
+        const AcGePoint3d low(centre.x - reach, centre.y - reach, 0),
+            high(centre.x + reach, centre.y + reach, 0);
         if (!SelectByMode(near.Fill(), "c", low, high, filter, "", true)) {
             near.Drop();
             continue;
         }
-        if (near.Length() < 2) continue;
+        if (near.Length() < 2)
+            continue;
         const ads_point at = {centre.x, centre.y, centre.z};
         ReportToBrowserPoint(kTurnedPointTitle, "转化成功", at);
         AcDbEntity* point = nullptr;
@@ -325,7 +357,8 @@ void CheckJzxAndGd() {
         WriteEntityXData(id, kApp, "J", kXDataString, 1, false, true, false);
         ++turned;
     }
-    if (filter != nullptr) acutRelRb(filter);
+    if (filter != nullptr)
+        acutRelRb(filter);
     if (turned > 0) {
         ShowBrowser();
         char text[64];
@@ -337,25 +370,31 @@ void CheckJzxAndGd() {
 
 void ArrangeGDDM() {
     SelectionSet parcels;
-    if (!SelectByFilter(parcels.Fill(), "*LINE,JZD", "", false)) parcels.Drop();
+    if (!SelectByFilter(parcels.Fill(), "*LINE,JZD", "", false))
+        parcels.Drop();
     const BoundaryPointIndex index;
     for (int i = 0, n = parcels.Length(); i < n; ++i) {
         ads_name parcel;
         AcDbObjectId id;
-        if (!parcels.At(i, parcel, id) || CodeOf(parcel) != kParcelCode) continue;
+        if (!parcels.At(i, parcel, id) || CodeOf(parcel) != kParcelCode)
+            continue;
         const std::string number = ReadItem(id, kApp, kXDataString, 1);
-        if (number.size() != 13) continue;
+        if (number.size() != 13)
+            continue;
         const std::string middle = number.substr(6, 2);
         AcGePoint2dArray secondClass, boundary;
         AcDbObjectIdArray secondIds, boundaryIds;
         FindBoundaryPointsOnCurve(parcel, secondClass, boundary, secondIds, boundaryIds, &index);
-        if (secondIds.isEmpty() || boundaryIds.isEmpty()) continue;
+        if (secondIds.isEmpty() || boundaryIds.isEmpty())
+            continue;
         const std::string first = ReadItem(boundaryIds[0], "JZDDM", kXDataString, 0);
-        if (first.size() != 21) continue;
+        if (first.size() != 21)
+            continue;
         const std::string district = first.substr(0, 12);
         for (AcDbObjectId point : secondIds) {
             const std::string old = ReadItem(point, "GDDM", kXDataString, 0);
-            if (old.size() != 19) continue;
+            if (old.size() != 19)
+                continue;
             const std::string fresh = district + middle + old.substr(old.size() - 7);
             WriteEntityXData(point, "GDDM", fresh.c_str(), kXDataString, 0, false, false, false);
         }

@@ -33,19 +33,22 @@ using detail::SelectionSet;
 
 constexpr const char* kApp = "MIRET";
 constexpr double kSamePlace = 0.01;
-constexpr const char* kTitles[] = {kParcelTitle, kNoteTitle, kBoundaryLineTitle, kBoundaryPointTitle,
-                                   kHouseTitle, kHouseParcelWarningTitle, kParcelWarningTitle};
+constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
+                                   kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
+                                   kParcelWarningTitle};
 
 std::string ReadItem(AcDbObjectId id, const char* application, int kind, int index) {
     std::string text;
-    if (id.isNull() || !ReadEntityXData(id, application, text, kind, index, false, false)) return {};
+    if (id.isNull() || !ReadEntityXData(id, application, text, kind, index, false, false))
+        return {};
     return text;
 }
 
 std::string CodeOf(AcDbObjectId id) {
     ads_name name;
     std::string code;
-    if (acdbGetAdsName(name, id) == Acad::eOk) GetEntityCode(name, code);
+    if (acdbGetAdsName(name, id) == Acad::eOk)
+        GetEntityCode(name, code);
     return code;
 }
 
@@ -57,9 +60,11 @@ bool IsSimpleHouseCode(const std::string& code) {
 bool GroupMembers(AcDbObjectId entity, AcDbObjectIdArray& members) {
     ads_name name;
     AcDbObjectId groupId;
-    if (acdbGetAdsName(name, entity) != Acad::eOk || !FindEntityGroup(name, groupId)) return false;
+    if (acdbGetAdsName(name, entity) != Acad::eOk || !FindEntityGroup(name, groupId))
+        return false;
     AcDbGroup* group = nullptr;
-    if (acdbOpenObject(group, groupId, AcDb::kForRead) != Acad::eOk) return false;
+    if (acdbOpenObject(group, groupId, AcDb::kForRead) != Acad::eOk)
+        return false;
     group->allEntityIds(members);
     group->close();
     return true;
@@ -67,7 +72,8 @@ bool GroupMembers(AcDbObjectId entity, AcDbObjectIdArray& members) {
 
 bool IsText(AcDbObjectId id) {
     AcDbEntity* entity = nullptr;
-    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
+    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk)
+        return false;
     const bool text = AcDbText::cast(entity) != nullptr;
     entity->close();
     return text;
@@ -76,7 +82,8 @@ bool IsText(AcDbObjectId id) {
 // Without the closing repeat of the first point.
 AcGePoint2dArray OpenRing(const AcGePoint2dArray& ring) {
     AcGePoint2dArray open = ring;
-    if (open.length() > 1 && open.first().isEqualTo(open.last())) open.removeLast();
+    if (open.length() > 1 && open.first().isEqualTo(open.last()))
+        open.removeLast();
     return open;
 }
 
@@ -87,7 +94,8 @@ void EraseOldMarkers() {
         const int length = markers.Length();
         for (int i = 0; i < length; ++i) {
             ads_name entity;
-            if (acedSSName(markers.Name(), i, entity) == RTNORM) acdbEntDel(entity);
+            if (acedSSName(markers.Name(), i, entity) == RTNORM)
+                acdbEntDel(entity);
         }
     } else {
         markers.Drop();
@@ -103,7 +111,8 @@ bool& RequireParcelAnnotations() {
 
 const CheckGroup* FindCheckTable(const char* name) {
     for (const CheckGroup& group : Tables().checkGroups)
-        if (platform::text::GbkEqualNoCase(group.name.c_str(), name)) return &group;
+        if (platform::text::GbkEqualNoCase(group.name.c_str(), name))
+            return &group;
     acutPrintf("\nAttributeCheck.def中没有这个表，表名 %s", name);
     return nullptr;
 }
@@ -121,12 +130,15 @@ void ParcelIntegrityChecker::BuildLabelIndex() {
         for (int i = 0; i < length; ++i) {
             ads_name entity;
             AcDbObjectId id;
-            if (!texts.At(i, entity, id)) continue;
+            if (!texts.At(i, entity, id))
+                continue;
             std::string code, label;
             GetEntityCode(entity, code);
-            if (code != "301001") continue;
+            if (code != "301001")
+                continue;
             AcDbText* text = nullptr;
-            if (acdbOpenObject(text, id, AcDb::kForRead) != Acad::eOk) continue;
+            if (acdbOpenObject(text, id, AcDb::kForRead) != Acad::eOk)
+                continue;
             label = text->textStringConst();
             text->close();
             labels_.emplace_back(std::move(label), id);
@@ -137,13 +149,15 @@ void ParcelIntegrityChecker::BuildLabelIndex() {
     // Sorted once: equal labels keep their drawing order, the first of them is the one found.
     std::stable_sort(labels_.begin(), labels_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (labels_.empty()) acutPrintf("\n图上没有界址点注记");
+    if (labels_.empty())
+        acutPrintf("\n图上没有界址点注记");
 }
 
 bool ParcelIntegrityChecker::FindLabel(const std::string& label, AcDbObjectId& text) const {
     auto it = std::lower_bound(labels_.begin(), labels_.end(), label,
                                [](const auto& entry, const std::string& key) { return entry.first < key; });
-    if (it == labels_.end() || it->first != label) return false;
+    if (it == labels_.end() || it->first != label)
+        return false;
     text = it->second;
     return true;
 }
@@ -151,9 +165,11 @@ bool ParcelIntegrityChecker::FindLabel(const std::string& label, AcDbObjectId& t
 void ParcelIntegrityChecker::CheckSingleParcel() {
     acutPrintf("\n功能：单宗地数据关联关系完整性校验");
     ads_name picked;
-    if (!PickEntityByCodePrefix("宗地", "30000", picked)) return;
+    if (!PickEntityByCodePrefix("宗地", "30000", picked))
+        return;
     AcDbObjectId id;
-    if (acdbGetObjectId(id, picked) != Acad::eOk || id.isNull()) return;
+    if (acdbGetObjectId(id, picked) != Acad::eOk || id.isNull())
+        return;
     parcels_.setLogicalLength(0);
     parcels_.append(id);
     BuildLabelIndex();
@@ -172,7 +188,8 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     detail::ZoomExtents();
     defect_ = false;
     houseWithoutNotes_ = false;
-    for (const char* title : kTitles) ClearBrowserItem(title);
+    for (const char* title : kTitles)
+        ClearBrowserItem(title);
     const int count = parcels_.length();
     // The points are read once for the run, not once per parcel.
     const BoundaryPointIndex index;
@@ -193,7 +210,8 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     CheckRequiredFields(parcel, FindCheckTable("ZD"));
 
     ads_name name;
-    if (acdbGetAdsName(name, parcel) != Acad::eOk) return;
+    if (acdbGetAdsName(name, parcel) != Acad::eOk)
+        return;
     std::vector<AcGePoint2dArray> lines;
     CollectBoundaryLines(name, lines, index_);
     if (lines.empty()) {
@@ -204,7 +222,8 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     if (const CheckGroup* table = FindCheckTable("JZX")) {
         for (const AcGePoint2dArray& line : lines) {
             AcDbObjectId vertex;
-            if (line.isEmpty() || !FindVertexAtPoint(parcel, line.first(), vertex)) vertex = AcDbObjectId();
+            if (line.isEmpty() || !FindVertexAtPoint(parcel, line.first(), vertex))
+                vertex = AcDbObjectId();
             CheckRequiredFields(vertex, table);
         }
     }
@@ -214,11 +233,13 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     CollectContents(parcel, points, houses);
 
     if (const CheckGroup* table = FindCheckTable("JZD")) {
-        for (const BoundaryPoint& point : points) CheckRequiredFields(point.id, table);
+        for (const BoundaryPoint& point : points)
+            CheckRequiredFields(point.id, table);
     }
     for (std::size_t i = 0; i < points.size(); ++i) {
         for (std::size_t j = i + 1; j < points.size(); ++j) {
-            if (points[i].position.distanceTo(points[j].position) >= kSamePlace) continue;
+            if (points[i].position.distanceTo(points[j].position) >= kSamePlace)
+                continue;
             AcDbObjectIdArray pair;
             pair.append(points[i].id);
             pair.append(points[j].id);
@@ -228,11 +249,13 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     }
 
     if (const CheckGroup* table = FindCheckTable("FW")) {
-        for (AcDbObjectId house : houses) CheckRequiredFields(house, table);
+        for (AcDbObjectId house : houses)
+            CheckRequiredFields(house, table);
     }
     const CheckGroup* notes = FindCheckTable("ZJ");
     if (notes != nullptr) {
-        for (AcDbObjectId house : houses) CheckHouseNotes(house, notes);
+        for (AcDbObjectId house : houses)
+            CheckHouseNotes(house, notes);
     }
     CheckParcelNotes(parcel, lines.size(), points, notes);
 }
@@ -240,7 +263,8 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
 void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points,
                                              AcDbObjectIdArray& houses) {
     ads_name name;
-    if (acdbGetAdsName(name, parcel) != Acad::eOk) return;
+    if (acdbGetAdsName(name, parcel) != Acad::eOk)
+        return;
     AcGePoint2dArray ring;
     if (!ApproximateCurveArcs(name, ring, 6.0)) {
         acutPrintf("\n GetNodesHaveArc 失败");
@@ -248,7 +272,8 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     }
     const AcGePoint2dArray window = OpenRing(ring);
     AcGePoint2dArray fence = window;
-    if (!fence.isEmpty()) fence.append(fence.first());
+    if (!fence.isEmpty())
+        fence.append(fence.first());
 
     // A house built up to the parcel line would be lost by a window moved inwards; the window is
     // grown instead, which a neighbour's house cannot fit in.
@@ -267,42 +292,50 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     for (int i = 0, n = along.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!along.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "JZD")) continue;
+        if (!along.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "JZD"))
+            continue;
         AcGePoint2d centre;
-        if (GetBoundaryPointCenter(entity, centre)) candidates.push_back({id, centre});
+        if (GetBoundaryPointCenter(entity, centre))
+            candidates.push_back({id, centre});
     }
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!inside.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "FW")) continue;
+        if (!inside.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "FW"))
+            continue;
         houses.append(id);
     }
     // Each point once, at the first vertex it sits on: a closing or doubled vertex would
     // otherwise pair a point with itself.
     for (const AcGePoint2d& vertex : window) {
         for (const BoundaryPoint& candidate : candidates) {
-            if (candidate.position.distanceTo(vertex) >= kSamePlace) continue;
+            if (candidate.position.distanceTo(vertex) >= kSamePlace)
+                continue;
             const bool known = std::any_of(points.begin(), points.end(),
                                            [&](const BoundaryPoint& p) { return p.id == candidate.id; });
-            if (!known) points.push_back(candidate);
+            if (!known)
+                points.push_back(candidate);
         }
     }
 }
 
 void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table) {
-    if (table == nullptr) return;
+    if (table == nullptr)
+        return;
     const std::string code = CodeOf(entity);
     const bool boundaryLine = platform::text::GbkEqualNoCase(table->name.c_str(), "JZX");
     const bool parcelTable = platform::text::GbkEqualNoCase(table->name.c_str(), "ZD");
     const bool pointTable = platform::text::GbkEqualNoCase(table->name.c_str(), "JZD");
     for (const CheckField& field : table->fields) {
-        if (field.type != 'M' && field.type != 'm') continue;
+        if (field.type != 'M' && field.type != 'm')
+            continue;
         const int kind = field.kind;
         std::string value;
         if (kind % 10 == 1) {
             if (kind == 91) {
                 value = ReadItem(entity, kApp, kXDataReal, 1);
-                if (value.empty() && code.rfind("141", 0) == 0) value = "1";
+                if (value.empty() && code.rfind("141", 0) == 0)
+                    value = "1";
             } else {
                 value = ReadItem(entity, field.name.c_str(), kXDataShort, 0);
             }
@@ -321,7 +354,8 @@ void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const Chec
         } else {
             value = ReadItem(entity, field.name.c_str(), kXDataString, 0);
         }
-        if (!value.empty()) continue;
+        if (!value.empty())
+            continue;
         char text[160];
         std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field.text.c_str());
         Report(table->label.c_str(), text, boundaryLine || entity.isNull() ? current_ : entity);
@@ -330,7 +364,8 @@ void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const Chec
 
 void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes) {
     const std::string code = CodeOf(house);
-    if (IsSimpleHouseCode(code)) return;
+    if (IsSimpleHouseCode(code))
+        return;
     const std::string storeyText = ReadItem(house, kApp, kXDataReal, 1);
     const double storeys = storeyText.empty() ? 0.0 : std::atof(storeyText.c_str());
     const std::string structure = ReadItem(house, "FWJG", kXDataString, 0);
@@ -342,18 +377,23 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGrou
         bool storeyNote = false, structureNote = false;
         AcDbObjectIdArray remembered;
         for (AcDbObjectId member : members) {
-            if (!IsText(member)) continue;
+            if (!IsText(member))
+                continue;
             const std::string noteCode = CodeOf(member);
-            if (noteCode.empty()) continue;
+            if (noteCode.empty())
+                continue;
             remembered.append(member);
             if (noteCode.find("-1", 1) != std::string::npos)
                 structureNote = true;
             else if (noteCode.find("-2", 1) != std::string::npos && storeys > 1.0)
                 storeyNote = true;
         }
-        if (needStoreyNote && !storeyNote) Report(kHouseTitle, "没有房屋层数文字注记", house);
-        if (needStructureNote && !structureNote) Report(kHouseTitle, "没有房屋结构文字注记", house);
-        for (AcDbObjectId note : remembered) CheckRequiredFields(note, notes);
+        if (needStoreyNote && !storeyNote)
+            Report(kHouseTitle, "没有房屋层数文字注记", house);
+        if (needStructureNote && !structureNote)
+            Report(kHouseTitle, "没有房屋结构文字注记", house);
+        for (AcDbObjectId note : remembered)
+            CheckRequiredFields(note, notes);
         return;
     }
     if (!storeyText.empty()) {
@@ -367,29 +407,43 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGrou
 }
 
 void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
-                                              const std::vector<BoundaryPoint>& points, const CheckGroup* notes) {
+                                              const std::vector<BoundaryPoint>& points,
+                                              const CheckGroup* notes) {
     AcDbObjectIdArray members;
-    if (!GroupMembers(parcel, members)) return;
+    if (!GroupMembers(parcel, members))
+        return;
     bool fraction = false, number = false, owner = false, area = false, landClass = false;
     std::size_t lineNotes = 0;
     AcDbObjectIdArray remembered;
     for (AcDbObjectId member : members) {
         const std::string code = CodeOf(member);
-        if (code == "302001") fraction = true;
-        if (!IsText(member)) continue;
+        if (code == "302001")
+            fraction = true;
+        if (!IsText(member))
+            continue;
         remembered.append(member);
-        if (code == "302002") number = true;
-        if (code == "302004") owner = true;
-        if (code == "302005") area = true;
-        if (code == "302003") landClass = true;
-        if (code == "302010") ++lineNotes;
+        if (code == "302002")
+            number = true;
+        if (code == "302004")
+            owner = true;
+        if (code == "302005")
+            area = true;
+        if (code == "302003")
+            landClass = true;
+        if (code == "302010")
+            ++lineNotes;
     }
     if (RequireParcelAnnotations()) {
-        if (!number) Report(kParcelTitle, "没有宗地号注记", parcel);
-        if (!owner) Report(kParcelTitle, "没有权利人注记", parcel);
-        if (!area) Report(kParcelTitle, "没有面积注记", parcel);
-        if (!landClass) Report(kParcelTitle, "没有地类注记", parcel);
-        if (!fraction) Report(kParcelWarningTitle, "没有宗地号与地类之间的分数线", parcel);
+        if (!number)
+            Report(kParcelTitle, "没有宗地号注记", parcel);
+        if (!owner)
+            Report(kParcelTitle, "没有权利人注记", parcel);
+        if (!area)
+            Report(kParcelTitle, "没有面积注记", parcel);
+        if (!landClass)
+            Report(kParcelTitle, "没有地类注记", parcel);
+        if (!fraction)
+            Report(kParcelWarningTitle, "没有宗地号与地类之间的分数线", parcel);
     }
     if (lineNotes < boundaryLines) {
         char text[64];
@@ -403,7 +457,8 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
             prefix = "T";
         } else {
             prefix = ReadItem(point.id, kApp, kXDataString, 1);
-            if (prefix.empty()) prefix = "J";
+            if (prefix.empty())
+                prefix = "J";
         }
         AcDbObjectId label;
         if (FindLabel(prefix + pointNumber, label))
@@ -412,7 +467,8 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
             Report(kBoundaryPointTitle, "没有界址点注记", point.id);
     }
     if (notes != nullptr)
-        for (AcDbObjectId note : remembered) CheckRequiredFields(note, notes);
+        for (AcDbObjectId note : remembered)
+            CheckRequiredFields(note, notes);
 }
 
 void CHECKSINGLEZD() {
@@ -422,8 +478,8 @@ void CHECKSINGLEZD() {
 
 void PELGARZDZJ() {
     int choice = 1;
-    const int status =
-        acedGetInt("\n输出\"宗地与注记关联关系表（ZD_RE_ZJ）\"时，是否必须检查注记  (1)必须 (2)不用 <1>", &choice);
+    const int status = acedGetInt(
+        "\n输出\"宗地与注记关联关系表（ZD_RE_ZJ）\"时，是否必须检查注记  (1)必须 (2)不用 <1>", &choice);
     if (status == RTNONE)
         choice = 1;
     else if (status != RTNORM)

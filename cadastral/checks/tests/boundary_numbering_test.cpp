@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <set>
 #include <sstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "cadastral/format_real.h"
 #include "cadastral/xdata_items.h"
 #include "drawingutil/groups.h"
+#include "parcel_scene.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_line.h"
@@ -25,7 +26,6 @@
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/selection.h"
-#include "parcel_scene.h"
 
 namespace {
 
@@ -66,7 +66,8 @@ protected:
     }
     static std::string Layer(AcDbObjectId id) {
         AcDbEntity* entity = nullptr;
-        if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return "<gone>";
+        if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk)
+            return "<gone>";
         std::string layer = entity->layerName();
         entity->close();
         return layer;
@@ -79,7 +80,8 @@ protected:
     }
     static AcDbObjectId Patch(const std::vector<AcGePoint2d>& points, bool closed = true) {
         auto* poly = new AcDbPolyline;
-        for (std::size_t i = 0; i < points.size(); ++i) poly->addVertexAt(static_cast<unsigned>(i), points[i]);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            poly->addVertexAt(static_cast<unsigned>(i), points[i]);
         poly->setClosed(closed);
         return Add(poly, "DLJ", "310000");
     }
@@ -88,7 +90,8 @@ protected:
     }
     void Run(const char* command, const std::vector<std::string>& replies = {}) {
         platform::cad::ClearCommandLine();
-        for (const std::string& reply : replies) answers->Push(platform::ui::PromptAnswer(reply));
+        for (const std::string& reply : replies)
+            answers->Push(platform::ui::PromptAnswer(reply));
         resbuf* args = acutBuildList(RTSTR, command, RTNONE);
         acedCmd(args);
         acutRelRb(args);
@@ -127,11 +130,13 @@ TEST_F(SmallCommands, MaximumPointNumberFirstOfEqualsWins) {
 TEST_F(SmallCommands, BareVerticesTurningPointsAndTheirCodes) {
     // Twelve vertices without points; a neighbour with every vertex covered.
     std::vector<AcGePoint2d> ring;
-    for (int i = 0; i < 12; ++i) ring.emplace_back(100 + 10 * std::cos(i * M_PI / 6), 10 * std::sin(i * M_PI / 6));
+    for (int i = 0; i < 12; ++i)
+        ring.emplace_back(100 + 10 * std::cos(i * M_PI / 6), 10 * std::sin(i * M_PI / 6));
     const AcDbObjectId bare = Parcel(ring);
     const AcDbObjectId left = Parcel({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     const AcDbObjectId right = Parcel({{10, 0}, {20, 0}, {20, 10}, {10, 10}});
-    for (const AcGePoint2d& p : {AcGePoint2d(0, 0), AcGePoint2d(0, 10), AcGePoint2d(20, 0), AcGePoint2d(20, 10)})
+    for (const AcGePoint2d& p :
+         {AcGePoint2d(0, 0), AcGePoint2d(0, 10), AcGePoint2d(20, 0), AcGePoint2d(20, 10)})
         Numbered(p.x, p.y, "J", "1");
     const AcDbObjectId shared = SecondClassPoint(10, 0);
     Put(shared, "MIRET", "G");
@@ -214,7 +219,8 @@ TEST_F(SmallCommands, PurgeFractionLinesNotesAndExport) {
     Put(fraction, "ZJDM", "note");
     AcDbObjectId fractionGroup;
     ASSERT_TRUE(CreateEntityGroup(Name(fraction), fractionGroup));
-    const AcDbObjectId other = Add(new AcDbLine(AcGePoint3d(0, 30, 0), AcGePoint3d(4, 30, 0)), "JZD", "300000");
+    const AcDbObjectId other =
+        Add(new AcDbLine(AcGePoint3d(0, 30, 0), AcGePoint3d(4, 30, 0)), "JZD", "300000");
     Run("FENSHUXIAN");
     EXPECT_NE(CommandLine().find("成功改正 1 个"), std::string::npos) << CommandLine();
     EXPECT_EQ(Layer(fraction), "<gone>");
@@ -235,9 +241,11 @@ TEST_F(SmallCommands, PurgeFractionLinesNotesAndExport) {
     EXPECT_EQ(Get(grouped[0], "ZJDM", kXDataString, 0), "note");
 
     // Coded texts get their code under ZJLX; the dash notes of houses are listed.
-    const AcDbObjectId dash = Add(new AcDbText(AcGePoint3d(0, 40, 0), "—", AcDbObjectId::kNull, 1), "JMD", "141200-1");
+    const AcDbObjectId dash =
+        Add(new AcDbText(AcGePoint3d(0, 40, 0), "—", AcDbObjectId::kNull, 1), "JMD", "141200-1");
     Add(new AcDbText(AcGePoint3d(0, 50, 0), "—", AcDbObjectId::kNull, 1), "JZD", "302003");
-    const AcDbObjectId shortCode = Add(new AcDbText(AcGePoint3d(0, 60, 0), "x", AcDbObjectId::kNull, 1), "JZD", "30200");
+    const AcDbObjectId shortCode =
+        Add(new AcDbText(AcGePoint3d(0, 60, 0), "x", AcDbObjectId::kNull, 1), "JZD", "30200");
     Run("AddZJLX");
     EXPECT_EQ(Get(dash, "ZJLX", kXDataString, 0), "141200-1");
     EXPECT_EQ(Get(shortCode, "ZJLX", kXDataString, 0), "");
@@ -298,7 +306,8 @@ TEST_F(SmallCommands, PatchesInsideAPolygon) {
         [] {
             auto* poly = new AcDbPolyline;
             const AcGePoint2d corners[] = {{0, 0}, {20, 0}, {20, 20}, {0, 20}};
-            for (unsigned i = 0; i < 4; ++i) poly->addVertexAt(i, corners[i]);
+            for (unsigned i = 0; i < 4; ++i)
+                poly->addVertexAt(i, corners[i]);
             poly->setClosed(true);
             return poly;
         }(),
@@ -353,7 +362,8 @@ std::string RunOutput(const std::string& command) {
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
         std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
         pclose(pipe);
     }
     return out;
@@ -374,22 +384,26 @@ TEST_F(SmallCommands, CoveredPatchesAgreeWithGeos) {
         const AcDbObjectId polygon = Add(
             [&] {
                 auto* poly = new AcDbPolyline;
-                for (std::size_t i = 0; i < star.size(); ++i) poly->addVertexAt(static_cast<unsigned>(i), star[i]);
+                for (std::size_t i = 0; i < star.size(); ++i)
+                    poly->addVertexAt(static_cast<unsigned>(i), star[i]);
                 poly->setClosed(true);
                 return poly;
             }(),
             "JZD", "300000");
         std::string data = "polygon";
-        for (const AcGePoint2d& p : star) data += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+        for (const AcGePoint2d& p : star)
+            data += " " + std::to_string(p.x) + " " + std::to_string(p.y);
         data += "\n";
         const auto patch = [&](const std::vector<AcGePoint2d>& points) {
             const AcDbObjectId id = Patch(points);
             data += "patch " + std::string(id.handle().text());
-            for (const AcGePoint2d& p : points) data += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+            for (const AcGePoint2d& p : points)
+                data += " " + std::to_string(p.x) + " " + std::to_string(p.y);
             data += "\n";
         };
         for (int k = 0; k < 30; ++k) {
-            const double x = cx - 80 + 160 * unit(random), y = cy - 80 + 160 * unit(random), w = 2 + 10 * unit(random);
+            const double x = cx - 80 + 160 * unit(random), y = cy - 80 + 160 * unit(random),
+                         w = 2 + 10 * unit(random);
             patch({{x, y}, {x + w, y}, {x + w, y + w}, {x, y + w}});
         }
         for (std::size_t i = 0; i < star.size(); i += 2) {
@@ -410,14 +424,17 @@ TEST_F(SmallCommands, CoveredPatchesAgreeWithGeos) {
             std::fwrite(data.data(), 1, data.size(), out);
             std::fclose(out);
         }
-        std::istringstream covered(
-            RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR "/cadastral/checks/tests/covered_patches.py' '" + file + "'"));
+        std::istringstream covered(RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR
+                                             "/cadastral/checks/tests/covered_patches.py' '" +
+                                             file + "'"));
         std::set<std::string> expected;
-        for (std::string handle; covered >> handle;) expected.insert(handle);
+        for (std::string handle; covered >> handle;)
+            expected.insert(handle);
         AcDbObjectIdArray found;
         ASSERT_TRUE(cadastral::SelectPatchesInPolygon(Name(polygon), found));
         std::set<std::string> got;
-        for (AcDbObjectId id : found) got.insert(id.handle().text());
+        for (AcDbObjectId id : found)
+            got.insert(id.handle().text());
         EXPECT_GE(expected.size(), 5u);
         EXPECT_EQ(got, expected) << "round " << round;
     }

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <set>
@@ -16,16 +16,16 @@
 #include "browser/exported_items.h"
 #include "cadastral/boundary_line_coding.h"
 #include "drawingutil/groups.h"
+#include "parcel_scene.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/prompts.h"
+#include "platform/cad/rx_dictionary.h"
 #include "testing/cadhost_run.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
-#include "platform/cad/rx_dictionary.h"
-#include "parcel_scene.h"
 
 namespace {
 
@@ -52,7 +52,8 @@ protected:
     }
     static AcDbObjectId House(const std::vector<AcGePoint2d>& points, const char* code) {
         auto* poly = new AcDbPolyline;
-        for (std::size_t i = 0; i < points.size(); ++i) poly->addVertexAt(static_cast<unsigned>(i), points[i]);
+        for (std::size_t i = 0; i < points.size(); ++i)
+            poly->addVertexAt(static_cast<unsigned>(i), points[i]);
         poly->setClosed(true);
         return Add(poly, "JMD", code);
     }
@@ -61,7 +62,8 @@ protected:
         ASSERT_TRUE(CreateEntityGroup(Name(members[0]), groupId));
         AcDbGroup* group = nullptr;
         ASSERT_EQ(acdbOpenObject(group, groupId, AcDb::kForWrite), Acad::eOk);
-        for (std::size_t i = 1; i < members.size(); ++i) group->append(members[i]);
+        for (std::size_t i = 1; i < members.size(); ++i)
+            group->append(members[i]);
         group->close();
     }
     void Pick(AcDbObjectId id) {
@@ -69,7 +71,8 @@ protected:
     }
     void Run(const char* command, const std::vector<const char*>& replies = {}) {
         platform::cad::ClearCommandLine();
-        for (const char* reply : replies) answers->Push(platform::ui::PromptAnswer(reply));
+        for (const char* reply : replies)
+            answers->Push(platform::ui::PromptAnswer(reply));
         resbuf* args = acutBuildList(RTSTR, command, RTNONE);
         acedCmd(args);
         acutRelRb(args);
@@ -80,7 +83,8 @@ protected:
         browser_testing::BrowserLines all = browser_testing::ExportedBrowserLines(*answers);
         for (const BrowserLine& line : all[title]) {
             std::string entry = line.text;
-            for (const std::string& handle : line.handles) entry += " @" + handle;
+            for (const std::string& handle : line.handles)
+                entry += " @" + handle;
             texts.push_back(entry);
         }
         std::sort(texts.begin(), texts.end());
@@ -104,13 +108,15 @@ TEST_F(ParcelIntegrity, ReportsEachDefectWithItsEntity) {
         Put(points[i], "MIRET", "J");
         Put(points[i], "MIRET", numbers[i], kXDataLong);
         Put(points[i], "JZDDM", "d");
-        if (i != 1) Put(points[i], "JBLX", "3");
+        if (i != 1)
+            Put(points[i], "JBLX", "3");
     }
     // Every boundary line coded but the one from (20,20).
     for (const AcGePoint2d& start : {AcGePoint2d(0, 0), AcGePoint2d(20, 0), AcGePoint2d(0, 20)}) {
         AcDbObjectId vertex;
         ASSERT_TRUE(cadastral::FindVertexAtPoint(parcel, start, vertex));
-        for (const char* app : {"JZXDM", "JZXLB", "JZXWZ"}) Put(vertex, app, "1");
+        for (const char* app : {"JZXDM", "JZXLB", "JZXWZ"})
+            Put(vertex, app, "1");
     }
     // A house built up to the parcel's west line, three storeys of structure 1 with a structure
     // note only; a simple house without structure.
@@ -127,11 +133,14 @@ TEST_F(ParcelIntegrity, ReportsEachDefectWithItsEntity) {
     for (const char* code : {"302002", "302003", "302004", "302010", "302010", "302010"})
         group.push_back(Text(10, 5, "x", "JZD", code));
     Group(group);
-    for (AcDbObjectId note : group) if (note != parcel) Put(note, "ZJDM", "z");
+    for (AcDbObjectId note : group)
+        if (note != parcel)
+            Put(note, "ZJDM", "z");
     Put(structure, "ZJDM", "z");
     // Labels for the points but number 4, one without its ZJDM.
     const AcDbObjectId unnamed = Text(0, 0, "J1", "JZP", "301001");
-    for (const char* label : {"J2", "J3", "J5"}) Put(Text(0, 0, label, "JZP", "301001"), "ZJDM", "z");
+    for (const char* label : {"J2", "J3", "J5"})
+        Put(Text(0, 0, label, "JZP", "301001"), "ZJDM", "z");
     // An old marker goes.
     auto* marker = new AcDbPolyline;
     marker->addVertexAt(0, AcGePoint2d(50, 50));
@@ -143,15 +152,14 @@ TEST_F(ParcelIntegrity, ReportsEachDefectWithItsEntity) {
     const std::string p = H(parcel);
     AcDbEntity* erased = nullptr;
     EXPECT_NE(acdbOpenObject(erased, markerId, AcDb::kForRead), Acad::eOk);
-    EXPECT_EQ(Texts("宗地"), Sorted({"宗地的权利人为空" + p, "没有面积注记" + p,
-                                                       "界址线注记缺少1个" + p}))
+    EXPECT_EQ(Texts("宗地"), Sorted({"宗地的权利人为空" + p, "没有面积注记" + p, "界址线注记缺少1个" + p}))
         << CommandLine();
     EXPECT_EQ(Texts("警告:宗地"), std::vector<std::string>{"没有宗地号与地类之间的分数线" + p});
     EXPECT_EQ(Texts("界址线"), Sorted({"界址线的界址线代码为空" + p, "界址线的界址线位置为空" + p,
-                                                         "界址线的界址线类别为空" + p}));
-    EXPECT_EQ(Texts("界址点"), Sorted({"两个界址点重叠" + H(points[3]) + H(points[4]),
-                                                         "没有界址点注记" + H(points[3]),
-                                                         "界址点的界标类型为空" + H(points[1])}));
+                                       "界址线的界址线类别为空" + p}));
+    EXPECT_EQ(Texts("界址点"),
+              Sorted({"两个界址点重叠" + H(points[3]) + H(points[4]), "没有界址点注记" + H(points[3]),
+                      "界址点的界标类型为空" + H(points[1])}));
     EXPECT_EQ(Texts("房屋"), Sorted({"房屋的房屋代码为空" + H(house), "没有房屋层数文字注记" + H(house)}));
     EXPECT_EQ(Texts("注记"), std::vector<std::string>{"注记的注记代码为空" + H(unnamed)});
 
@@ -180,7 +188,8 @@ TEST_F(ParcelIntegrity, WithoutLabelsEveryNumberedPointIsReported) {
                                         BoundaryPoint(0, 20)};
     for (std::size_t i = 0; i < points.size(); ++i) {
         Put(points[i], "MIRET", i == 0 ? "T" : "");
-        if (i != 2) Put(points[i], "MIRET", std::to_string(i + 1).c_str(), kXDataLong);
+        if (i != 2)
+            Put(points[i], "MIRET", std::to_string(i + 1).c_str(), kXDataLong);
         Put(points[i], "JZDDM", "d");
         Put(points[i], "JBLX", "3");
     }
@@ -189,9 +198,9 @@ TEST_F(ParcelIntegrity, WithoutLabelsEveryNumberedPointIsReported) {
     Run("CHECKSINGLEZD");
     EXPECT_NE(CommandLine().find("图上没有界址点注记"), std::string::npos);
     // The point without a number needs no label.
-    EXPECT_EQ(Texts("界址点"), Sorted({"没有界址点注记" + H(points[0]), "没有界址点注记" + H(points[1]),
-                                                         "没有界址点注记" + H(points[3]),
-                                                         "界址点的界址点号为空" + H(points[2])}));
+    EXPECT_EQ(Texts("界址点"),
+              Sorted({"没有界址点注记" + H(points[0]), "没有界址点注记" + H(points[1]),
+                      "没有界址点注记" + H(points[3]), "界址点的界址点号为空" + H(points[2])}));
     // A lightweight parcel has no vertices to carry line data: the four lines lack all of it.
     EXPECT_EQ(Texts("界址线").size(), 12u);
     EXPECT_EQ(Texts("宗地").size(), 9u) << CommandLine();  // four fields, four notes, the lines
@@ -206,16 +215,19 @@ std::string RunOutput(const std::string& command) {
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
         std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
         pclose(pipe);
     }
     return out;
 }
 
 // The faults of a kind in the generator's report: handle and related handle.
-std::vector<std::pair<std::string, std::string>> ReportedFaults(const std::string& report, const std::string& kind) {
+std::vector<std::pair<std::string, std::string>> ReportedFaults(const std::string& report,
+                                                                const std::string& kind) {
     std::vector<std::pair<std::string, std::string>> found;
-    const std::regex entry("\\{\"kind\": \"" + kind + "\", \"handle\": \"([0-9A-F]+)\"(, \"related\": \"([0-9A-F]+)\")?");
+    const std::regex entry("\\{\"kind\": \"" + kind +
+                           "\", \"handle\": \"([0-9A-F]+)\"(, \"related\": \"([0-9A-F]+)\")?");
     for (std::sregex_iterator it(report.begin(), report.end(), entry), end; it != end; ++it)
         found.emplace_back((*it)[1], (*it)[3]);
     return found;
@@ -225,21 +237,28 @@ std::vector<std::pair<std::string, std::string>> ReportedFaults(const std::strin
 // the generator's report and with what ezdxf reads from the drawing.
 TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
     const std::string dir = Root().string();
-    const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 5 --parcels 60 --codes '" DERO_SOURCE_DIR
-                             "/samples/support/index.ini' --out '" + dir + "/town.dxf' --report '" + dir +
-                             "/faults.json' --attributes --bare-vertices 0.1 --doubled-points 0.03 --empty-fields 0.05"
-                             " --missing-notes 0.2";
+    const std::string make =
+        "'" MAKEDRAWING_PROGRAM "' --seed 5 --parcels 60 --codes '" DERO_SOURCE_DIR
+        "/samples/support/index.ini' --out '" +
+        dir + "/town.dxf' --report '" + dir +
+        "/faults.json' --attributes --bare-vertices 0.1 --doubled-points 0.03 --empty-fields 0.05"
+        " --missing-notes 0.2";
     ASSERT_EQ(std::system(make.c_str()), 0);
     const std::string report = RunOutput("cat '" + dir + "/faults.json'");
     std::set<std::string> bare, oracleBare, allParcels;
     std::map<std::string, std::set<std::string>> twins;  // parcel -> " @a @b" in handle order
-    for (const auto& [handle, related] : ReportedFaults(report, "bare_vertex")) bare.insert(handle);
+    for (const auto& [handle, related] : ReportedFaults(report, "bare_vertex"))
+        bare.insert(handle);
     std::istringstream oracle(RunOutput("/usr/bin/python3 '" DERO_SOURCE_DIR
-                                        "/cadastral/checks/tests/integrity_oracle.py' '" + dir + "/town.dxf'"));
+                                        "/cadastral/checks/tests/integrity_oracle.py' '" +
+                                        dir + "/town.dxf'"));
     for (std::string kind, a, b, c; oracle >> kind >> a;) {
-        if (kind == "bare") oracleBare.insert(a);
-        if (kind == "parcel") allParcels.insert(a);
-        if (kind == "twin" && oracle >> b >> c) twins[a].insert(" @" + b + " @" + c);
+        if (kind == "bare")
+            oracleBare.insert(a);
+        if (kind == "parcel")
+            allParcels.insert(a);
+        if (kind == "twin" && oracle >> b >> c)
+            twins[a].insert(" @" + b + " @" + c);
     }
     ASSERT_GE(bare.size(), 3u);
     ASSERT_GE(twins.size(), 2u);
@@ -248,13 +267,15 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
     ASSERT_EQ(acDocManager->appContextOpenDocument((dir + "/town.dxf").c_str()), Acad::eOk);
     Run("CheckParcelVertex");
     std::set<std::string> listed;
-    for (const std::string& text : Texts("宗地有节点不是界址点或者拐点")) listed.insert(text.substr(text.rfind('@') + 1));
+    for (const std::string& text : Texts("宗地有节点不是界址点或者拐点"))
+        listed.insert(text.substr(text.rfind('@') + 1));
     EXPECT_EQ(listed, bare);
 
     Run("ADDCODEQZ");
     const auto handleId = [](const std::string& handle) {
         AcDbObjectId id;
-        acdbHostApplicationServices()->workingDatabase()->getAcDbObjectId(id, false, AcDbHandle(handle.c_str()));
+        acdbHostApplicationServices()->workingDatabase()->getAcDbObjectId(id, false,
+                                                                          AcDbHandle(handle.c_str()));
         return id;
     };
     const auto check = [&](const std::string& parcel) {
@@ -265,7 +286,8 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
         check(parcel);
         std::set<std::string> overlaps;
         for (const std::string& text : Texts("界址点")) {
-            if (text.rfind("两个界址点重叠", 0) != 0) continue;
+            if (text.rfind("两个界址点重叠", 0) != 0)
+                continue;
             const std::string pair = text.substr(std::string("两个界址点重叠").size());
             const std::size_t split = pair.rfind(" @");
             const std::string a = pair.substr(0, split), b = pair.substr(split);
@@ -275,11 +297,13 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
     }
     // Parcels without an owner or with a note left out: exactly those findings, on the parcel.
     std::set<std::string> missing, empty;
-    for (const auto& [parcel, related] : ReportedFaults(report, "missing_note")) missing.insert(parcel);
+    for (const auto& [parcel, related] : ReportedFaults(report, "missing_note"))
+        missing.insert(parcel);
     for (const auto& [handle, related] : ReportedFaults(report, "empty_field")) {
         AcDbEntity* entity = nullptr;
         ASSERT_EQ(acdbOpenObject(entity, handleId(handle), AcDb::kForRead), Acad::eOk);
-        if (entity->layerName() == "JZD") empty.insert(handle);
+        if (entity->layerName() == "JZD")
+            empty.insert(handle);
         entity->close();
     }
     ASSERT_FALSE(missing.empty());
@@ -289,7 +313,8 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
     // A parcel without faults of its own, coded: nothing to find on it, its houses or notes.
     int clean = 0;
     for (const std::string& parcel : allParcels) {
-        if (faulted.count(parcel) || twins.count(parcel) || bare.count(parcel) || ++clean > 3) continue;
+        if (faulted.count(parcel) || twins.count(parcel) || bare.count(parcel) || ++clean > 3)
+            continue;
         check(parcel);
         for (const char* title : {"宗地", "警告:宗地", "房屋", "注记", "界址线"})
             EXPECT_EQ(Texts(title), std::vector<std::string>{}) << parcel << " " << title;
@@ -301,7 +326,8 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
         int notes = 0;
         for (const std::string& text : found) {
             EXPECT_EQ(text.substr(text.rfind('@') + 1), parcel);
-            if (text.find("注记") != std::string::npos) ++notes;
+            if (text.find("注记") != std::string::npos)
+                ++notes;
         }
         EXPECT_EQ(notes, static_cast<int>(missing.count(parcel))) << parcel;
         if (empty.count(parcel)) {
@@ -322,15 +348,17 @@ TEST(ParcelIntegrityProgram, ScriptedCheckShowsTheFindingAndHonoursTheSwitch) {
     const std::string dir = folder.path();
     ASSERT_FALSE(dir.empty());
     const std::string make = "'" MAKEDRAWING_PROGRAM "' --seed 5 --parcels 60 --codes '" DERO_SOURCE_DIR
-                             "/samples/support/index.ini' --out '" + dir + "/town.dxf' --report '" + dir +
+                             "/samples/support/index.ini' --out '" +
+                             dir + "/town.dxf' --report '" + dir +
                              "/faults.json' --attributes --missing-notes 0.2";
     ASSERT_EQ(std::system(make.c_str()), 0);
     const std::string report = dero::testing::ReadFile(dir + "/faults.json");
     const auto faults = ReportedFaults(report, "missing_note");
     ASSERT_FALSE(faults.empty());
     const std::string parcel = faults[0].first;
-    dero::testing::WriteFile(dir + "/check.scr", "ADDCODEQZ\n\nCHECKSINGLEZD\n" + parcel +
-                                                     " 0,0\nPELGARZDZJ\n2\nCHECKSINGLEZD\n" + parcel + " 0,0\n");
+    dero::testing::WriteFile(
+        dir + "/check.scr",
+        "ADDCODEQZ\n\nCHECKSINGLEZD\n" + parcel + " 0,0\nPELGARZDZJ\n2\nCHECKSINGLEZD\n" + parcel + " 0,0\n");
     dero::testing::CadhostRun run = dero::testing::RunCadhost(
         CADHOST_PROGRAM, dir, "town.dxf --support '" DERO_SOURCE_DIR "/samples/support' -s check.scr");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -345,15 +373,17 @@ TEST(ParcelIntegrityProgram, ScriptedCheckShowsTheFindingAndHonoursTheSwitch) {
     const std::string support = dir + "/support";
     std::filesystem::create_directories(support);
     for (const auto& entry : std::filesystem::directory_iterator(DERO_SOURCE_DIR "/samples/support"))
-        if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), support + "/" + entry.path().filename().string());
+        if (entry.is_regular_file())
+            std::filesystem::copy_file(entry.path(), support + "/" + entry.path().filename().string());
     std::string table = dero::testing::ReadFile(support + "/attributeCheck.def");
     const std::size_t zj = table.find("*ZJ");
     ASSERT_NE(zj, std::string::npos);
     table = table.substr(0, zj) + "END\r\n";
     std::filesystem::remove(support + "/attributeCheck.def");
     dero::testing::WriteFile(support + "/attributeCheck.def", table);
-    run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir, "town.dxf --support '" + support + "' -c CHECKSINGLEZD -c '" +
-                                                              parcel + " 0,0'");
+    run = dero::testing::RunCadhost(
+        CADHOST_PROGRAM, dir,
+        "town.dxf --support '" + support + "' -c CHECKSINGLEZD -c '" + parcel + " 0,0'");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("AttributeCheck.def中没有这个表，表名 ZJ"), std::string::npos) << run.out;
 }

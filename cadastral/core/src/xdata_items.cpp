@@ -40,29 +40,33 @@ bool ReadXDataItem(const ads_name entity, const char* application, XDataItemValu
     drawingutil::Chain data;
     {
         drawingutil::Opened<AcDbObject> object(id, AcDb::kForRead);
-        if (!object) return false;
+        if (!object)
+            return false;
         data.reset(object->xData(application));
     }
-    if (!data) return false;
+    if (!data)
+        return false;
     const resbuf* item = data->rbnext;
-    for (int i = 0; item != nullptr && item->rbnext != nullptr && i < n; ++i) item = item->rbnext;
-    if (item == nullptr) return true;
+    for (int i = 0; item != nullptr && item->rbnext != nullptr && i < n; ++i)
+        item = item->rbnext;
+    if (item == nullptr)
+        return true;
     value.group = item->restype;
     switch (item->restype) {
-    case 1000:
-        value.text = item->resval.rstring != nullptr ? item->resval.rstring : "";
-        break;
-    case 1040:
-        value.real = item->resval.rreal;
-        break;
-    case 1070:
-        value.integer = item->resval.rint;
-        break;
-    case 1071:
-        value.integer = static_cast<std::int32_t>(item->resval.rlong);
-        break;
-    default:
-        break;
+        case 1000:
+            value.text = item->resval.rstring != nullptr ? item->resval.rstring : "";
+            break;
+        case 1040:
+            value.real = item->resval.rreal;
+            break;
+        case 1070:
+            value.integer = item->resval.rint;
+            break;
+        case 1071:
+            value.integer = static_cast<std::int32_t>(item->resval.rlong);
+            break;
+        default:
+            break;
     }
     return true;
 }
@@ -100,7 +104,8 @@ bool WriteXDataItem(const ads_name entity, const char* application, const char* 
     return WriteText(entity, application, value, append, n);
 }
 
-bool WriteXDataItem(const ads_name entity, const char* application, const std::string& value, bool append, int n) {
+bool WriteXDataItem(const ads_name entity, const char* application, const std::string& value, bool append,
+                    int n) {
     return WriteText(entity, application, value.c_str(), append, n);
 }
 
@@ -111,15 +116,18 @@ bool RefuseXDataType() {
 
 void AddZJLX() {
     ads_name texts;
-    if (!SelectByFilter(texts, "text,", "", false)) return;
+    if (!SelectByFilter(texts, "text,", "", false))
+        return;
     Adesk::Int32 length = 0;
     acedSSLength(texts, &length);
     std::string code;
     for (Adesk::Int32 i = 0; i < length; ++i) {
         ads_name entity;
-        if (acedSSName(texts, i, entity) != RTNORM) continue;
+        if (acedSSName(texts, i, entity) != RTNORM)
+            continue;
         GetEntityCode(entity, code);
-        if (code.size() > 5) SetXData(entity, "ZJLX", 0, code.c_str());
+        if (code.size() > 5)
+            SetXData(entity, "ZJLX", 0, code.c_str());
     }
     acedSSFree(texts);
 }

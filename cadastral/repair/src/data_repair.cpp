@@ -42,7 +42,8 @@ bool ConvertFractionLine(AcDbObjectId lineId, double height) {
         group = nullptr;
     AcDbLine* line = nullptr;
     if (acdbOpenObject(line, lineId, AcDb::kForWrite) != Acad::eOk) {
-        if (group != nullptr) group->close();
+        if (group != nullptr)
+            group->close();
         return false;
     }
     drawingutil::Chain data(line->xData());
@@ -52,18 +53,22 @@ bool ConvertFractionLine(AcDbObjectId lineId, double height) {
                              (line->startPoint().y + line->endPoint().y) / 2, 0);
     TextOptions options;
     options.group = group;
-    const AcDbObjectId textId = CreateText(middle, "—", "m", "", height, nullptr, 0.0, -1.0, nullptr, options);
+    const AcDbObjectId textId =
+        CreateText(middle, "—", "m", "", height, nullptr, 0.0, -1.0, nullptr, options);
     bool whole = false;
     AcDbEntity* text = nullptr;
     if (!textId.isNull() && acdbOpenObject(text, textId, AcDb::kForWrite) == Acad::eOk) {
-        whole = (!data || text->setXData(data.get()) == Acad::eOk) && text->setLayer(layer.c_str()) == Acad::eOk &&
-                text->setColorIndex(colour) == Acad::eOk;
-        if (!whole) text->erase();
+        whole = (!data || text->setXData(data.get()) == Acad::eOk) &&
+                text->setLayer(layer.c_str()) == Acad::eOk && text->setColorIndex(colour) == Acad::eOk;
+        if (!whole)
+            text->erase();
         text->close();
     }
-    if (whole) line->erase();
+    if (whole)
+        line->erase();
     line->close();
-    if (group != nullptr) group->close();
+    if (group != nullptr)
+        group->close();
     return whole;
 }
 
@@ -79,7 +84,8 @@ void PurgeData() {
         groups->close();
         for (; it != nullptr && !it->done(); it->next()) {
             AcDbGroup* group = nullptr;
-            if (acdbOpenObject(group, it->objectId(), AcDb::kForWrite) != Acad::eOk) break;
+            if (acdbOpenObject(group, it->objectId(), AcDb::kForWrite) != Acad::eOk)
+                break;
             if (group->numEntities() == 0) {
                 group->erase();
                 ++erased;
@@ -96,7 +102,8 @@ void FENSHUXIAN() {
     ads_name lines;
     const int status = acedSSGet("X", nullptr, nullptr, filter, lines);
     acutRelRb(filter);
-    if (status != RTNORM) return;
+    if (status != RTNORM)
+        return;
     Adesk::Int32 length = 0;
     acedSSLength(lines, &length);
     double scale = 1000.0;
@@ -108,13 +115,16 @@ void FENSHUXIAN() {
         acedSetStatusBarProgressMeterPos(static_cast<int>(i));
         ads_name line;
         AcDbObjectId id;
-        if (acedSSName(lines, i, line) != RTNORM || !IsNoteLine(line) || acdbGetObjectId(id, line) != Acad::eOk)
+        if (acedSSName(lines, i, line) != RTNORM || !IsNoteLine(line) ||
+            acdbGetObjectId(id, line) != Acad::eOk)
             continue;
-        if (ConvertFractionLine(id, 2 * h)) ++converted;
+        if (ConvertFractionLine(id, 2 * h))
+            ++converted;
     }
     acedRestoreStatusBar();
     acedSSFree(lines);
-    acutPrintf("\n成功改正 %d 个 \n请运行 \"自动加注记编码\" 命令,为新加入的文字添加注记编码及编码流水号", converted);
+    acutPrintf("\n成功改正 %d 个 \n请运行 \"自动加注记编码\" 命令,为新加入的文字添加注记编码及编码流水号",
+               converted);
 }
 
 void SS_EXPORT_SHP() {

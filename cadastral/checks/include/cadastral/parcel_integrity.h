@@ -51,8 +51,8 @@ private:
     void CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points, AcDbObjectIdArray& houses);
     void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table);
     void CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes);
-    void CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines, const std::vector<BoundaryPoint>& points,
-                          const CheckGroup* notes);
+    void CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
+                          const std::vector<BoundaryPoint>& points, const CheckGroup* notes);
     void Report(const char* title, const std::string& text, AcDbObjectId id);
 
     AcDbObjectIdArray parcels_;

@@ -30,7 +30,8 @@ bool WriteXDataItem(const ads_name entity, const char* application, long value, 
 bool WriteXDataItem(const ads_name entity, const char* application, float value, bool append, int n);
 bool WriteXDataItem(const ads_name entity, const char* application, double value, bool append, int n);
 bool WriteXDataItem(const ads_name entity, const char* application, const char* value, bool append, int n);
-bool WriteXDataItem(const ads_name entity, const char* application, const std::string& value, bool append, int n);
+bool WriteXDataItem(const ads_name entity, const char* application, const std::string& value, bool append,
+                    int n);
 // Any other type is refused.
 bool RefuseXDataType();
 template <typename T>
