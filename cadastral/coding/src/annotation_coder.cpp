@@ -10,6 +10,7 @@
 #include "cadastral/feature_picking.h"
 #include "cadastral/main_app_services.h"
 #include "cadastral/parcel_boundary.h"
+#include "cadastral/xdata_items.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -401,8 +402,8 @@ void ADDCODEQZ() {
         AnnotationCoder coder;
         coder.Run();
     }
-    // The boundary-line kinds ("AddZJLX") are numbered here, whatever the coder gave, once that
-    // command is built.
+    // Every coded note also carries its code under "ZJLX", which the shapefile export reads.
+    AddZJLX();
 }
 
 }  // namespace cadastral

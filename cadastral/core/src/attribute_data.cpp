@@ -73,6 +73,11 @@ double InFullTurn(double angle) {
 }  // namespace
 
 bool AddEntityXData(AcDbObjectId id, const char* application, const resbuf& value, bool append, int position) {
+    return StoreEntityXDataItem(id, application, value, append, position, false);
+}
+
+bool StoreEntityXDataItem(AcDbObjectId id, const char* application, const resbuf& value, bool append, int position,
+                          bool exact) {
     Chain item(ItemFor(value));
     if (!item) {
         acutPrintf("\n不识别的数据类型!");
@@ -102,10 +107,14 @@ bool AddEntityXData(AcDbObjectId id, const char* application, const resbuf& valu
             before = before->rbnext;
         before->rbnext = item.release();
     } else {
+        if (exact && (position < 0 || position >= items))
+            return false;
         int at = std::clamp(position, 0, items - 1);
         for (int i = 0; i < at; ++i)
             before = before->rbnext;
         resbuf* old = before->rbnext;
+        if (exact && old->restype != item->restype)
+            return false;
         resbuf* fresh = item.release();
         fresh->rbnext = old->rbnext;
         before->rbnext = fresh;

@@ -3,7 +3,9 @@
 #include <utility>
 
 #include "cadastral/annotation_coder.h"
+#include "cadastral/boundary_numbering.h"
 #include "cadastral/config_tables.h"
+#include "cadastral/data_repair.h"
 #include "cadastral/edge_lengths.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/house_annotation_conversion.h"
@@ -14,7 +16,9 @@
 #include "cadastral/number_prefix.h"
 #include "cadastral/precision_corrector.h"
 #include "cadastral/repeated_vertices.h"
+#include "cadastral/xdata_items.h"
 #include "cadastral/overlap_checks.h"
+#include "cadastral/parcel_integrity.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
@@ -34,22 +38,22 @@ struct NamedHandler {
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", drawingutil::GuardedCommand<ADDCODEQZ>},
     {"PELGARDBF", nullptr},
-    {"CHECKSINGLEZD", nullptr},
+    {"CHECKSINGLEZD", drawingutil::GuardedCommand<CHECKSINGLEZD>},
     {"CONVERTFWZJ_QZ", drawingutil::GuardedCommand<CONVERTFWZJ_QZ>},
     {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},
-    {"PELGARZDZJ", nullptr},
+    {"PELGARZDZJ", drawingutil::GuardedCommand<PELGARZDZJ>},
     {"RESETPRECISION", drawingutil::GuardedCommand<RESETPRECISION>},
     {"DELETEJZDPRE", drawingutil::GuardedCommand<DELETEJZDPRE>},
-    {"SS_EXPORT_SHP", nullptr},
-    {"FENSHUXIAN", nullptr},
+    {"SS_EXPORT_SHP", drawingutil::GuardedCommand<SS_EXPORT_SHP>},
+    {"FENSHUXIAN", drawingutil::GuardedCommand<FENSHUXIAN>},
     {"CheckFWClosed", drawingutil::GuardedCommand<CheckFWClosed>},
     {"CheckFW_Intersect_ZD", drawingutil::GuardedCommand<CheckFW_Intersect_ZD>},
-    {"AddZJLX", nullptr},
-    {"TopoTest", nullptr},
-    {"PurgeData", nullptr},
+    {"AddZJLX", drawingutil::GuardedCommand<AddZJLX>},
+    {"TopoTest", drawingutil::GuardedCommand<TopoTest>},
+    {"PurgeData", drawingutil::GuardedCommand<PurgeData>},
     {"FW_Intersect_FW", drawingutil::GuardedCommand<FW_Intersect_FW>},
     {"TB_Intersect_TB", drawingutil::GuardedCommand<TB_Intersect_TB>},
-    {"GetMaxJZDH", nullptr},
+    {"GetMaxJZDH", drawingutil::GuardedCommand<GetMaxJZDH>},
     {"CombineTB", drawingutil::GuardedCommand<CombineTB>},
     {"CombineZD", drawingutil::GuardedCommand<CombineZD>},
     {"CheckZDKongXi", drawingutil::GuardedCommand<CheckZDKongXi>},
@@ -58,13 +62,13 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"CombinePoly", drawingutil::GuardedCommand<CombinePoly>},
     {"Combinetbxzq", drawingutil::GuardedCommand<Combinetbxzq>},
     {"FindIllegalTBs", drawingutil::GuardedCommand<FindIllegalTBs>},
-    {"SelEnts", nullptr},
+    {"SelEnts", drawingutil::GuardedCommand<SelEnts>},
     {"setmindist", drawingutil::GuardedCommand<SetMinDistCommand>},
     {"drawzdlen", drawingutil::GuardedCommand<drawzdlen>},
     {"testqzj", drawingutil::GuardedCommand<testqzj>},
-    {"CheckParcelVertex", nullptr},
-    {"CheckJzxAndGd", nullptr},
-    {"ArrangeGDDM", nullptr},
+    {"CheckParcelVertex", drawingutil::GuardedCommand<CheckParcelVertex>},
+    {"CheckJzxAndGd", drawingutil::GuardedCommand<CheckJzxAndGd>},
+    {"ArrangeGDDM", drawingutil::GuardedCommand<ArrangeGDDM>},
 }};
 // clang-format on
 

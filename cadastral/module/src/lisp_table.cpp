@@ -1,6 +1,10 @@
 #include "cadastral/lisp_table.h"
 
 #include <array>
+#include <cstring>
+#include <memory>
+
+#include "cadastral/boundary_numbering.h"
 
 #include "platform/cad/lisp_functions.h"
 #include "platform/cad/prompts.h"
@@ -16,11 +20,22 @@ std::span<const drawingutil::LispFunctionEntry> LispFunctionTable() {
     return kLispFunctions;
 }
 
-// The selection of map patches inside a polygon is not built yet: the function answers nil, as
-// for a call it cannot serve, and selects nothing.
+// The tag that tells the module's own callers from anyone else.
+constexpr const char* kPatchTag = "VantoCQRMP";
+
+// Answers the key of the array of patches inside the polygon; nil for a wrong tag, a missing or
+// open polygon, or a failed selection.
 int SsFromNodesWp() {
-    acutPrintf("\n函数 ssfromnodeswp 尚未实现, 返回 nil.");
-    acedRetNil();
+    resbuf* args = acedGetArgs();
+    const resbuf* polygon = args != nullptr ? args->rbnext : nullptr;
+    AcDbObjectIdArray patches;
+    if (args == nullptr || args->restype != RTSTR || args->resval.rstring == nullptr ||
+        std::strcmp(args->resval.rstring, kPatchTag) != 0 || polygon == nullptr || polygon->restype != RTENAME ||
+        !SelectPatchesInPolygon(polygon->resval.rlname, patches)) {
+        acedRetNil();
+        return RTNORM;
+    }
+    acedRetLong(KeepPatchArray(std::make_unique<AcDbObjectIdArray>(std::move(patches))));
     return RTNORM;
 }
 

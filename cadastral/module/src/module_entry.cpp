@@ -1,5 +1,6 @@
 #include "cadastral/module_entry.h"
 
+#include "cadastral/boundary_numbering.h"
 #include "cadastral/command_table.h"
 #include "cadastral/document_reactor.h"
 #include "cadastral/lisp_table.h"
@@ -9,11 +10,13 @@ namespace {
 
 void OnLoad() {
     AddPointOrderReactor();
+    AddPatchArrayReactor();
     RegisterCommands();
 }
 
 void OnUnload() {
     RemovePointOrderReactor();
+    RemovePatchArrayReactor();
     RemoveCommandGroups();
 }
 

@@ -29,7 +29,9 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         {"overlapping_patch", r.overlappingPatches}, {"island_patch", r.islandPatches},
         {"extra_vertex", r.extraVertices},
         {"uncoded", r.uncoded}, {"unknown_code", r.unknownCodes}, {"short_code", r.unknownCodes},
-        {"tiny_area", r.tinyAreas},
+        {"tiny_area", r.tinyAreas}, {"empty_field", r.emptyFields},
+        {"missing_note", r.missingNotes},    {"doubled_point", r.doubledPoints},
+        {"bare_vertex", r.bareVertices},
     };
     static_assert(std::size(rates) == kFaultKinds);
     // Kinds added later appear only when asked for, so that the reports of earlier towns stay as
@@ -42,7 +44,11 @@ std::string FaultReport(const Options& options, const std::vector<DrawnFault>& f
         if (kind == FaultKind::Uncoded) return r.uncoded > 0;
         if (kind == FaultKind::UnknownCode || kind == FaultKind::ShortCode) return r.unknownCodes > 0;
         if (kind == FaultKind::TinyArea) return r.tinyAreas > 0;
-        if (kind >= FaultKind::OverlappingPatch) return patches;
+        if (kind == FaultKind::EmptyField) return r.emptyFields > 0;
+        if (kind == FaultKind::MissingNote) return r.missingNotes > 0;
+        if (kind == FaultKind::DoubledPoint) return r.doubledPoints > 0;
+        if (kind == FaultKind::BareVertex) return r.bareVertices > 0;
+        if (kind == FaultKind::OverlappingPatch || kind == FaultKind::IslandPatch) return patches;
         return true;
     };
     int counts[kFaultKinds] = {};

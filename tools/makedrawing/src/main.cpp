@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     TownPlan plan = PlanTown(options, houseCodes, otherCodes);
     auto db = std::make_unique<AcDbDatabase>();
     acdbHostApplicationServices()->setWorkingDatabase(db.get());
-    std::vector<DrawnFault> faults = DrawTown(plan, options.parcelGroups);
+    std::vector<DrawnFault> faults = DrawTown(plan, options);
     if (options.categoryFeatures)
         DrawCategoryFeatures(plan, options.seed);
     const FaultRates& r = options.rates;

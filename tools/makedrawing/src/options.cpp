@@ -29,6 +29,10 @@ constexpr RateOption kRateOptions[] = {
     {"--uncoded", &FaultRates::uncoded},
     {"--unknown-codes", &FaultRates::unknownCodes},
     {"--tiny-areas", &FaultRates::tinyAreas},
+    {"--empty-fields", &FaultRates::emptyFields},
+    {"--missing-notes", &FaultRates::missingNotes},
+    {"--doubled-points", &FaultRates::doubledPoints},
+    {"--bare-vertices", &FaultRates::bareVertices},
 };
 
 template <typename T>
@@ -46,7 +50,7 @@ const char* Usage()
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
            "                   [--codes index.ini] [--traps] [--straight-sides]\n"
            "                   [--category-features] [--parcel-groups] [--elevation-points]\n"
-           "                   [--courtyards] [fault rates...]\n"
+           "                   [--courtyards] [--attributes] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -77,7 +81,14 @@ const char* Usage()
            "  --unknown-codes R    per parcel, outlines with unknown six- and five-character codes\n"
            "  --tiny-areas R       per parcel, a house outline of almost no area\n"
            "  --elevation-points   elevation points with their height in some parcels\n"
-           "  --courtyards         courtyards inside some houses\n";
+           "  --courtyards         courtyards inside some houses\n"
+
+           "  --attributes         what a surveyor enters (owners, marker and line kinds), parcels\n"
+           "                       and houses grouped with their notes, a note per boundary line\n"
+           "  --empty-fields R     with --attributes, a parcel without owner, a point without marker\n"
+           "  --missing-notes R    with --attributes, a parcel lacking one of its notes\n"
+           "  --doubled-points R   a second boundary point on a boundary point\n"
+           "  --bare-vertices R    a parcel vertex in the middle of a straight side, without a point\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -110,6 +121,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--courtyards") {
             options.courtyards = true;
+            continue;
+        }
+        if (name == "--attributes") {
+            options.attributes = true;
             continue;
         }
         if (i + 1 >= args.size()) {

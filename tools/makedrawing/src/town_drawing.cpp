@@ -1,15 +1,19 @@
 #include "makedrawing/town_drawing.h"
 
+#include <cmath>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <utility>
 
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/text_entities.h"
-#include "platform/cad/db_database.h"
+#include "makedrawing/random.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_point.h"
 #include "plane.h"
@@ -93,15 +97,38 @@ void DrawExtraPatches(const TownPlan& plan, const std::vector<AcDbObjectId>& blo
 }
 
 // The parcel's fraction note: basic parcel number over the land class.
-void DrawParcelNote(const Parcel& parcel)
+std::vector<AcDbObjectId> DrawParcelNote(const Parcel& parcel)
 {
     const Point2& at = parcel.notePosition;
-    Text({at.x, at.y + 0.4 * kNoteHeight}, parcel.number.substr(6, 4), "BC", "302002", "JZD");
-    CreateCodedLine(AcGePoint3d(at.x - 2.0, at.y, 0), AcGePoint3d(at.x + 2.0, at.y, 0), "302001", nullptr, "JZD");
-    Text({at.x, at.y - 0.4 * kNoteHeight}, parcel.landClass, "TC", "302003", "JZD");
+    return {Text({at.x, at.y + 0.4 * kNoteHeight}, parcel.number.substr(6, 4), "BC", "302002", "JZD"),
+            CreateCodedLine(AcGePoint3d(at.x - 2.0, at.y, 0), AcGePoint3d(at.x + 2.0, at.y, 0), "302001", nullptr,
+                            "JZD"),
+            Text({at.x, at.y - 0.4 * kNoteHeight}, parcel.landClass, "TC", "302003", "JZD")};
 }
 
-void DrawHouses(const Parcel& parcel, std::vector<DrawnFault>& faults)
+void Group(const std::vector<AcDbObjectId>& members)
+{
+    ads_name first;
+    AcDbObjectId groupId;
+    if (members.empty() || acdbGetAdsName(first, members[0]) != Acad::eOk || !CreateEntityGroup(first, groupId))
+        return;
+    AcDbGroup* group = nullptr;
+    if (acdbOpenObject(group, groupId, AcDb::kForWrite) != Acad::eOk)
+        return;
+    for (std::size_t i = 1; i < members.size(); ++i)
+        if (!members[i].isNull())
+            group->append(members[i]);
+    group->close();
+}
+
+// What the surveyed attributes add and which of their faults go in.
+struct Survey {
+    const Options& options;
+    Random random;
+    bool on() const { return options.attributes; }
+};
+
+void DrawHouses(const Parcel& parcel, std::vector<DrawnFault>& faults, Survey* survey = nullptr)
 {
     std::vector<AcDbObjectId> drawn;
     for (const auto& house : parcel.houses) {
@@ -112,9 +139,11 @@ void DrawHouses(const Parcel& parcel, std::vector<DrawnFault>& faults)
         std::snprintf(floors, sizeof(floors), "%d", house.floors);
         AppendCodeItem(id, floors, kXDataReal);
         Point2 centre = Centroid(house.ring);
-        Text(centre, house.structureWord, "M", house.code + "-1", "JMD");
+        std::vector<AcDbObjectId> members = {id, Text(centre, house.structureWord, "M", house.code + "-1", "JMD")};
         if (house.floors > 1)
-            Text({centre.x + 2 * kNoteHeight, centre.y}, floors, "M", house.code + "-2", "JMD");
+            members.push_back(Text({centre.x + 2 * kNoteHeight, centre.y}, floors, "M", house.code + "-2", "JMD"));
+        if (survey != nullptr && survey->on())
+            Group(members);
         std::string covered = house.overlaps >= 0 ? HandleOf(drawn[static_cast<std::size_t>(house.overlaps)]) : "";
         Record(faults, house.faults, id, covered);
     }
@@ -128,8 +157,9 @@ struct DrawnPoint {
 // Places match exactly: parcels and points are planned from the same coordinates.
 using PointPlaces = std::map<std::pair<double, double>, std::vector<DrawnPoint>>;
 
-void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults, PointPlaces& places)
+void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults, Survey& survey, PointPlaces& places)
 {
+    const FaultRates& rates = survey.options.rates;
     std::vector<AcDbObjectId> byNumber;
     for (const auto& point : plan.points) {
         AcGePoint3d centre(point.at.x, point.at.y, 0);
@@ -156,6 +186,23 @@ void DrawPoints(const TownPlan& plan, std::vector<DrawnFault>& faults, PointPlac
                 byNumber[n] = id;
         }
         Record(faults, point.faults, id, repeated);
+        if (point.turning)
+            continue;
+        if (survey.on()) {
+            if (rates.emptyFields > 0 && survey.random.Chance(rates.emptyFields))
+                Record(faults, {FaultKind::EmptyField}, id);
+            else
+                Attribute(id, "JBLX", "3");
+        }
+        if (rates.doubledPoints > 0 && survey.random.Chance(rates.doubledPoints)) {
+            AcDbObjectId twin = CreateCodedCircle(AcGePoint3d(point.at.x + 0.002, point.at.y, 0), kPointRadius,
+                                                  "301000", nullptr, "JZP");
+            AppendCodeItem(twin, "J", kXDataString);
+            AppendCodeItem(twin, std::to_string(point.number), kXDataLong);
+            if (survey.on())
+                Attribute(twin, "JBLX", "3");
+            Record(faults, {FaultKind::DoubledPoint}, twin, HandleOf(id));
+        }
     }
 }
 
@@ -182,10 +229,105 @@ void GroupParcel(AcDbObjectId parcel, const std::vector<Point2>& ring, const Poi
     group->close();
 }
 
+double RingArea(const std::vector<Point2>& ring)
+{
+    double twice = 0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const Point2& a = ring[i];
+        const Point2& b = ring[(i + 1) % ring.size()];
+        twice += a.x * b.y - b.x * a.y;
+    }
+    return std::fabs(twice) / 2;
+}
+
+// The parcel's ring with a vertex put in the middle of its first straight side long enough,
+// and the index of the new vertex; -1 when no side will do.
+int InsertBareVertex(std::vector<Point2>& ring, std::vector<double>& bulges)
+{
+    for (std::size_t e = 0; e < ring.size(); ++e) {
+        const Point2& a = ring[e];
+        const Point2& b = ring[(e + 1) % ring.size()];
+        if (bulges[e] != 0.0 || std::hypot(b.x - a.x, b.y - a.y) < 4.0)
+            continue;
+        const auto at = static_cast<std::ptrdiff_t>(e + 1);
+        ring.insert(ring.begin() + at, Point2{(a.x + b.x) / 2, (a.y + b.y) / 2});
+        bulges.insert(bulges.begin() + at, 0.0);
+        return static_cast<int>(at);
+    }
+    return -1;
+}
+
+// The surveyed attributes of a parcel: its owner and land class, the line kinds on the vertices
+// of an old-style outline, and its notes grouped with it: number, fraction line, land class,
+// owner, area, and one note per boundary line (from each vertex on a boundary point, not twice
+// for a doubled one).
+void SurveyParcel(const TownPlan& plan, const Parcel& parcel, AcDbObjectId id, std::vector<AcDbObjectId> notes,
+                  Survey& survey, std::vector<DrawnFault>& faults)
+{
+    const FaultRates& rates = survey.options.rates;
+    Attribute(id, "ZDDM", plan.areaCode + parcel.number);
+    if (rates.emptyFields > 0 && survey.random.Chance(rates.emptyFields)) {
+        WriteEntityXData(id, "QLR", "", kXDataString, 0, false, true, false);
+        Record(faults, {FaultKind::EmptyField}, id);
+    }
+    if (!parcel.lightweight) {
+        AcDb2dPolyline* outline = nullptr;
+        if (acdbOpenObject(outline, id, AcDb::kForRead) == Acad::eOk) {
+            AcDbObjectIdArray vertices;
+            std::unique_ptr<AcDbObjectIterator> it(outline->vertexIterator());
+            for (; it && !it->done(); it->step())
+                vertices.append(it->objectId());
+            outline->close();
+            for (AcDbObjectId vertex : vertices) {
+                Attribute(vertex, "JZXLB", "1");
+                Attribute(vertex, "JZXWZ", "2");
+            }
+        }
+    }
+    const Point2& at = parcel.notePosition;
+    notes.push_back(Text({at.x, at.y - 1.6 * kNoteHeight}, parcel.owner, "TC", "302004", "JZD"));
+    char area[32];
+    std::snprintf(area, sizeof(area), "%.2f", RingArea(parcel.ring));
+    notes.push_back(Text({at.x, at.y - 2.8 * kNoteHeight}, area, "TC", "302005", "JZD"));
+    int previous = -2;
+    for (std::size_t v = 0; v < parcel.ring.size(); ++v) {
+        const int node = parcel.nodes[v];
+        const bool boundary = node >= 0 && !plan.points[static_cast<std::size_t>(node)].turning;
+        if (!boundary || node == previous)
+            continue;
+        previous = node;
+        const Point2& a = parcel.ring[v];
+        const Point2& b = parcel.ring[(v + 1) % parcel.ring.size()];
+        char length[32];
+        std::snprintf(length, sizeof(length), "%.2f", std::hypot(b.x - a.x, b.y - a.y));
+        notes.push_back(Text({(a.x + b.x) / 2, (a.y + b.y) / 2}, length, "M", "302010", "JZD"));
+    }
+    if (rates.missingNotes > 0 && survey.random.Chance(rates.missingNotes)) {
+        // The owner, the area or the last line note.
+        const std::size_t drop = std::vector<std::size_t>{3, 4, notes.size() - 1}[survey.random.Int(0, 2)];
+        AcDbEntity* note = nullptr;
+        if (acdbOpenObject(note, notes[drop], AcDb::kForWrite) == Acad::eOk) {
+            note->erase();
+            note->close();
+        }
+        notes.erase(notes.begin() + static_cast<std::ptrdiff_t>(drop));
+        Record(faults, {FaultKind::MissingNote}, id);
+    }
+    notes.insert(notes.begin(), id);
+    Group(notes);
+}
+
 }  // namespace
 
-std::vector<DrawnFault> DrawTown(const TownPlan& plan, bool parcelGroups)
+std::vector<DrawnFault> DrawTown(const TownPlan& plan)
 {
+    return DrawTown(plan, Options());
+}
+
+std::vector<DrawnFault> DrawTown(const TownPlan& plan, const Options& options)
+{
+    Survey survey{options, Random(options.seed * 0x2545F4914F6CDD1Dull + 29)};
+    const FaultRates& rates = options.rates;
     std::vector<DrawnFault> faults;
     const std::vector<AcDbObjectId> patches = DrawDistricts(plan);
     DrawExtraPatches(plan, patches, faults);
@@ -193,7 +335,11 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan, bool parcelGroups)
     for (const auto& parcel : plan.parcels) {
         // Old-style polylines, as the boundary-line codes live on their vertices; older drawings
         // have lightweight ones too.
-        AcDbObjectId id = Outline(parcel.ring, &parcel.bulges, true, "300000",
+        std::vector<Point2> ring = parcel.ring;
+        std::vector<double> bulges = parcel.bulges;
+        const bool bare = rates.bareVertices > 0 && survey.random.Chance(rates.bareVertices) &&
+                          InsertBareVertex(ring, bulges) >= 0;
+        AcDbObjectId id = Outline(ring, &bulges, true, "300000",
                                   parcel.lightweight ? kLightweightPolyline : kSimple2dPolyline, "JZD");
         parcels.push_back(id);
         AppendCodeItem(id, parcel.number, kXDataString);
@@ -201,14 +347,18 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan, bool parcelGroups)
         Attribute(id, "QLR", parcel.owner);
         Attribute(id, "DLBM", parcel.landClass);
         Record(faults, parcel.faults, id);
-        DrawParcelNote(parcel);
-        DrawHouses(parcel, faults);
+        if (bare)
+            Record(faults, {FaultKind::BareVertex}, id);
+        std::vector<AcDbObjectId> notes = DrawParcelNote(parcel);
+        if (survey.on())
+            SurveyParcel(plan, parcel, id, notes, survey, faults);
+        DrawHouses(parcel, faults, &survey);
     }
     PointPlaces places;
-    DrawPoints(plan, faults, places);
+    DrawPoints(plan, faults, survey, places);
     for (const auto& at : plan.linePoints)
         drawingutil::FinishCodedEntity(new AcDbPoint(AcGePoint3d(at.x, at.y, 0)), nullptr, "GD", nullptr);
-    if (parcelGroups)
+    if (options.parcelGroups)
         for (std::size_t i = 0; i < parcels.size(); ++i)
             GroupParcel(parcels[i], plan.parcels[i].ring, places);
     for (const auto& decoy : plan.decoys)

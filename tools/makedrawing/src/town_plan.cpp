@@ -257,6 +257,14 @@ const char* FaultName(FaultKind kind)
         return "doubled_vertex";
     case FaultKind::ExtraVertex:
         return "extra_vertex";
+    case FaultKind::EmptyField:
+        return "empty_field";
+    case FaultKind::MissingNote:
+        return "missing_note";
+    case FaultKind::DoubledPoint:
+        return "doubled_point";
+    case FaultKind::BareVertex:
+        return "bare_vertex";
     case FaultKind::HouseAcrossBoundary:
         return "house_across_boundary";
     case FaultKind::OverlappingPatch:

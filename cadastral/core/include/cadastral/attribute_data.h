@@ -24,6 +24,10 @@ namespace cadastral {
 // replaces the item at the position (from 0 after the application name, clamped to the items).
 // False with a message when the entity cannot be opened for writing.
 bool AddEntityXData(AcDbObjectId id, const char* application, const resbuf& value, bool append, int position);
+// AddEntityXData; with `exact`, a value that replaces an item needs the item at the position to
+// exist and be of the value's kind, and otherwise nothing is written (false).
+bool StoreEntityXDataItem(AcDbObjectId id, const char* application, const resbuf& value, bool append, int position,
+                          bool exact);
 
 // One item under the application as text: position from 0 after the application name, -1 the last.
 // Kinds 0 and 4 text, 1 16-bit, 2 32-bit integer, 3 real. An item of the kind is formatted as

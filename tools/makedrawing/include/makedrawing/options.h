@@ -31,6 +31,13 @@ struct FaultRates {
     double uncoded = 0;
     double unknownCodes = 0;
     double tinyAreas = 0;
+    // With the surveyed attributes: a parcel without its owner or a boundary point without its
+    // marker kind; a parcel note left out. Regardless of them: a second boundary point on a
+    // point, and a parcel vertex put in the middle of a straight side without a point.
+    double emptyFields = 0;
+    double missingNotes = 0;
+    double doubledPoints = 0;
+    double bareVertices = 0;
 };
 
 struct Options {
@@ -65,6 +72,9 @@ struct Options {
     // courtyards ("141910") inside some houses. Off by default.
     bool elevationPoints = false;
     bool courtyards = false;
+    // What a surveyor enters that the sample "attributeCheck.def" requires, parcels and houses
+    // grouped with their notes, and a note per boundary line. Off by default.
+    bool attributes = false;
     bool help = false;
 };
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "makedrawing/options.h"
 #include "makedrawing/town_plan.h"
 
 namespace makedrawing {
@@ -18,7 +19,10 @@ struct DrawnFault {
 
 // Appends the town to the model space of the working drawing and sets its extents.
 // With parcel groups, each parcel is grouped with the boundary points at its vertices and their
-// labels.
-std::vector<DrawnFault> DrawTown(const TownPlan& plan, bool parcelGroups = false);
+// labels; with the surveyed attributes, parcels and houses are grouped with their notes. The faults
+// of the options that the plan does not hold are drawn from a random source of their own, so that
+// the town stays as the seed makes it.
+std::vector<DrawnFault> DrawTown(const TownPlan& plan);
+std::vector<DrawnFault> DrawTown(const TownPlan& plan, const Options& options);
 
 }  // namespace makedrawing

@@ -36,8 +36,12 @@ enum class FaultKind {
     UnknownCode,
     ShortCode,
     TinyArea,
+    EmptyField,
+    MissingNote,
+    DoubledPoint,
+    BareVertex,
 };
-constexpr int kFaultKinds = 17;
+constexpr int kFaultKinds = 21;
 // The kind's name in the report.
 const char* FaultName(FaultKind kind);
 

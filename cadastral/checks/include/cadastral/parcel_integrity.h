@@ -1,0 +1,76 @@
+// Whether parcels and what belongs to them are complete: the parcel's attributes, its boundary
+// lines, its boundary points, its houses, and the notes of the parcel and its houses, as the
+// required fields of "attributeCheck.def" ask. Each defect becomes a browser item.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cadastral/config_tables.h"
+#include "platform/cad/ac_array.h"
+#include "platform/cad/db_object_id.h"
+
+namespace cadastral {
+
+class BoundaryPointIndex;
+
+// Whether the export of the registry relation between parcels and notes requires the parcel's
+// notes; on at load, switched by PELGARZDZJ.
+bool& RequireParcelAnnotations();
+
+inline constexpr const char* kParcelTitle = "宗地";
+inline constexpr const char* kBoundaryLineTitle = "界址线";
+inline constexpr const char* kBoundaryPointTitle = "界址点";
+inline constexpr const char* kHouseTitle = "房屋";
+inline constexpr const char* kNoteTitle = "注记";
+inline constexpr const char* kHouseParcelWarningTitle = "警告:房屋与宗地";
+inline constexpr const char* kParcelWarningTitle = "警告:宗地";
+
+class ParcelIntegrityChecker {
+public:
+    void AddParcel(AcDbObjectId parcel) { parcels_.append(parcel); }
+
+    // Lets the user pick one parcel and checks it.
+    void CheckSingleParcel();
+    // Checks the parcels added; true when a defect was found.
+    bool CheckParcelsForExport();
+    // Set when a house without a group lacks a note it needs.
+    bool HouseWithoutNotes() const { return houseWithoutNotes_; }
+
+private:
+    struct BoundaryPoint {
+        AcDbObjectId id;
+        AcGePoint2d position;
+    };
+
+    void BuildLabelIndex();
+    bool FindLabel(const std::string& label, AcDbObjectId& text) const;
+    void CheckParcelAssociations();
+    void CheckParcel(AcDbObjectId parcel);
+    void CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points, AcDbObjectIdArray& houses);
+    void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table);
+    void CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes);
+    void CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
+                          const std::vector<BoundaryPoint>& points, const CheckGroup* notes);
+    void Report(const char* title, const std::string& text, AcDbObjectId id);
+
+    AcDbObjectIdArray parcels_;
+    const BoundaryPointIndex* index_ = nullptr;
+    AcDbObjectId current_;
+    bool defect_ = false;
+    bool houseWithoutNotes_ = false;
+    // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts.
+    std::vector<std::pair<std::string, AcDbObjectId>> labels_;
+};
+
+// The table of "attributeCheck.def" of that name (any letter case); null with a message when
+// there is none.
+const CheckGroup* FindCheckTable(const char* name);
+
+// The command CHECKSINGLEZD.
+void CHECKSINGLEZD();
+// The command PELGARZDZJ.
+void PELGARZDZJ();
+
+}  // namespace cadastral

@@ -1,0 +1,495 @@
+#include "cadastral/parcel_integrity.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "browser_client/browser_client.h"
+#include "cadastral/boundary_line_coding.h"
+#include "cadastral/entity_selection.h"
+#include "cadastral/feature_picking.h"
+#include "cadastral/parcel_boundary.h"
+#include "cadastral/region_selection.h"
+#include "check_steps.h"
+#include "drawingutil/entity_xdata.h"
+#include "drawingutil/feature_codes.h"
+#include "drawingutil/groups.h"
+#include "drawingutil/message_pump.h"
+#include "drawingutil/point_rings.h"
+#include "platform/cad/ads_entity.h"
+#include "platform/cad/db_group.h"
+#include "platform/cad/db_object.h"
+#include "platform/cad/db_text.h"
+#include "platform/cad/progress_meter.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/selection.h"
+#include "platform/text/gbk.h"
+
+namespace cadastral {
+namespace {
+
+using detail::SelectionSet;
+
+constexpr const char* kApp = "MIRET";
+constexpr double kSamePlace = 0.01;
+constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
+                                   kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
+                                   kParcelWarningTitle};
+
+std::string ReadItem(AcDbObjectId id, const char* application, int kind, int index) {
+    std::string text;
+    if (id.isNull() || !ReadEntityXData(id, application, text, kind, index, false, false))
+        return {};
+    return text;
+}
+
+std::string CodeOf(AcDbObjectId id) {
+    ads_name name;
+    std::string code;
+    if (acdbGetAdsName(name, id) == Acad::eOk)
+        GetEntityCode(name, code);
+    return code;
+}
+
+bool IsSimpleHouseCode(const std::string& code) {
+    return code == "141200" || code == "141300" || code == "141400";
+}
+
+// The members of the entity's group, when it has one.
+bool GroupMembers(AcDbObjectId entity, AcDbObjectIdArray& members) {
+    ads_name name;
+    AcDbObjectId groupId;
+    if (acdbGetAdsName(name, entity) != Acad::eOk || !FindEntityGroup(name, groupId))
+        return false;
+    AcDbGroup* group = nullptr;
+    if (acdbOpenObject(group, groupId, AcDb::kForRead) != Acad::eOk)
+        return false;
+    group->allEntityIds(members);
+    group->close();
+    return true;
+}
+
+bool IsText(AcDbObjectId id) {
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk)
+        return false;
+    const bool text = AcDbText::cast(entity) != nullptr;
+    entity->close();
+    return text;
+}
+
+// Without the closing repeat of the first point.
+AcGePoint2dArray OpenRing(const AcGePoint2dArray& ring) {
+    AcGePoint2dArray open = ring;
+    if (open.length() > 1 && open.first().isEqualTo(open.last()))
+        open.removeLast();
+    return open;
+}
+
+// The error markers of earlier checks.
+void EraseOldMarkers() {
+    SelectionSet markers;
+    if (SelectByFilter(markers.Fill(), "lwpolyline,ERROR", "", false)) {
+        const int length = markers.Length();
+        for (int i = 0; i < length; ++i) {
+            ads_name entity;
+            if (acedSSName(markers.Name(), i, entity) == RTNORM)
+                acdbEntDel(entity);
+        }
+    } else {
+        markers.Drop();
+    }
+}
+
+}  // namespace
+
+bool& RequireParcelAnnotations() {
+    static bool require = true;
+    return require;
+}
+
+const CheckGroup* FindCheckTable(const char* name) {
+    for (const CheckGroup& group : Tables().checkGroups)
+        if (platform::text::GbkEqualNoCase(group.name.c_str(), name))
+            return &group;
+    acutPrintf("\nAttributeCheck.def中没有这个表，表名 %s", name);
+    return nullptr;
+}
+
+void ParcelIntegrityChecker::Report(const char* title, const std::string& text, AcDbObjectId id) {
+    defect_ = true;
+    ReportEntityIdToBrowser(title, text.c_str(), id);
+}
+
+void ParcelIntegrityChecker::BuildLabelIndex() {
+    labels_.clear();
+    SelectionSet texts;
+    if (SelectByFilter(texts.Fill(), "TEXT,JZP", "", false)) {
+        const int length = texts.Length();
+        for (int i = 0; i < length; ++i) {
+            ads_name entity;
+            AcDbObjectId id;
+            if (!texts.At(i, entity, id))
+                continue;
+            std::string code, label;
+            GetEntityCode(entity, code);
+            if (code != "301001")
+                continue;
+            AcDbText* text = nullptr;
+            if (acdbOpenObject(text, id, AcDb::kForRead) != Acad::eOk)
+                continue;
+            label = text->textStringConst();
+            text->close();
+            labels_.emplace_back(std::move(label), id);
+        }
+    } else {
+        texts.Drop();
+    }
+    // Sorted once: equal labels keep their drawing order, the first of them is the one found.
+    std::stable_sort(labels_.begin(), labels_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (labels_.empty())
+        acutPrintf("\n图上没有界址点注记");
+}
+
+bool ParcelIntegrityChecker::FindLabel(const std::string& label, AcDbObjectId& text) const {
+    auto it = std::lower_bound(labels_.begin(), labels_.end(), label,
+                               [](const auto& entry, const std::string& key) { return entry.first < key; });
+    if (it == labels_.end() || it->first != label)
+        return false;
+    text = it->second;
+    return true;
+}
+
+void ParcelIntegrityChecker::CheckSingleParcel() {
+    acutPrintf("\n功能：单宗地数据关联关系完整性校验");
+    ads_name picked;
+    if (!PickEntityByCodePrefix("宗地", "30000", picked))
+        return;
+    AcDbObjectId id;
+    if (acdbGetObjectId(id, picked) != Acad::eOk || id.isNull())
+        return;
+    parcels_.setLogicalLength(0);
+    parcels_.append(id);
+    BuildLabelIndex();
+    EraseOldMarkers();
+    CheckParcelAssociations();
+}
+
+bool ParcelIntegrityChecker::CheckParcelsForExport() {
+    EraseOldMarkers();
+    BuildLabelIndex();
+    CheckParcelAssociations();
+    return defect_;
+}
+
+void ParcelIntegrityChecker::CheckParcelAssociations() {
+    detail::ZoomExtents();
+    defect_ = false;
+    houseWithoutNotes_ = false;
+    for (const char* title : kTitles)
+        ClearBrowserItem(title);
+    const int count = parcels_.length();
+    // The points are read once for the run, not once per parcel.
+    const BoundaryPointIndex index;
+    index_ = &index;
+    acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
+    for (int i = 0; i < count; ++i) {
+        acedSetStatusBarProgressMeterPos(i);
+        PumpMessages();
+        CheckParcel(parcels_[i]);
+    }
+    index_ = nullptr;
+    acedRestoreStatusBar();
+    ShowBrowser();
+}
+
+void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
+    current_ = parcel;
+    CheckRequiredFields(parcel, FindCheckTable("ZD"));
+
+    ads_name name;
+    if (acdbGetAdsName(name, parcel) != Acad::eOk)
+        return;
+    std::vector<AcGePoint2dArray> lines;
+    CollectBoundaryLines(name, lines, index_);
+    if (lines.empty()) {
+        acutPrintf("无法提到宗地的界址线");
+        return;
+    }
+    // A boundary line's attributes sit on the vertex that starts it.
+    if (const CheckGroup* table = FindCheckTable("JZX")) {
+        for (const AcGePoint2dArray& line : lines) {
+            AcDbObjectId vertex;
+            if (line.isEmpty() || !FindVertexAtPoint(parcel, line.first(), vertex))
+                vertex = AcDbObjectId();
+            CheckRequiredFields(vertex, table);
+        }
+    }
+
+    std::vector<BoundaryPoint> points;
+    AcDbObjectIdArray houses;
+    CollectContents(parcel, points, houses);
+
+    if (const CheckGroup* table = FindCheckTable("JZD")) {
+        for (const BoundaryPoint& point : points)
+            CheckRequiredFields(point.id, table);
+    }
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        for (std::size_t j = i + 1; j < points.size(); ++j) {
+            if (points[i].position.distanceTo(points[j].position) >= kSamePlace)
+                continue;
+            AcDbObjectIdArray pair;
+            pair.append(points[i].id);
+            pair.append(points[j].id);
+            defect_ = true;
+            ReportEntitiesToBrowser(kBoundaryPointTitle, "两个界址点重叠", pair);
+        }
+    }
+
+    if (const CheckGroup* table = FindCheckTable("FW")) {
+        for (AcDbObjectId house : houses)
+            CheckRequiredFields(house, table);
+    }
+    const CheckGroup* notes = FindCheckTable("ZJ");
+    if (notes != nullptr) {
+        for (AcDbObjectId house : houses)
+            CheckHouseNotes(house, notes);
+    }
+    CheckParcelNotes(parcel, lines.size(), points, notes);
+}
+
+void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points,
+                                             AcDbObjectIdArray& houses) {
+    ads_name name;
+    if (acdbGetAdsName(name, parcel) != Acad::eOk)
+        return;
+    AcGePoint2dArray ring;
+    if (!ApproximateCurveArcs(name, ring, 6.0)) {
+        acutPrintf("\n GetNodesHaveArc 失败");
+        return;
+    }
+    const AcGePoint2dArray window = OpenRing(ring);
+    AcGePoint2dArray fence = window;
+    if (!fence.isEmpty())
+        fence.append(fence.first());
+
+    // A house built up to the parcel line would be lost by a window moved inwards; the window is
+    // grown instead, which a neighbour's house cannot fit in.
+    SelectionSet inside;
+    if (!SelectInPolygonByFilter(inside.Fill(), "WP", window, -1.0, "lwpolyline,JMD;polyline,JMD", "", false))
+        inside.Drop();
+    SelectionSet along;
+    if (!SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0, "lwpolyline,JMD;polyline,JMD;circle,JZP", "",
+                                 false)) {
+        along.Drop();
+        acutPrintf("\n ssAll error");
+        return;
+    }
+
+    std::vector<BoundaryPoint> candidates;
+    for (int i = 0, n = along.Length(); i < n; ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!along.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "JZD"))
+            continue;
+        AcGePoint2d centre;
+        if (GetBoundaryPointCenter(entity, centre))
+            candidates.push_back({id, centre});
+    }
+    for (int i = 0, n = inside.Length(); i < n; ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!inside.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "FW"))
+            continue;
+        houses.append(id);
+    }
+    // Each point once, at the first vertex it sits on: a closing or doubled vertex would
+    // otherwise pair a point with itself.
+    for (const AcGePoint2d& vertex : window) {
+        for (const BoundaryPoint& candidate : candidates) {
+            if (candidate.position.distanceTo(vertex) >= kSamePlace)
+                continue;
+            const bool known = std::any_of(points.begin(), points.end(),
+                                           [&](const BoundaryPoint& p) { return p.id == candidate.id; });
+            if (!known)
+                points.push_back(candidate);
+        }
+    }
+}
+
+void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table) {
+    if (table == nullptr)
+        return;
+    const std::string code = CodeOf(entity);
+    const bool boundaryLine = platform::text::GbkEqualNoCase(table->name.c_str(), "JZX");
+    const bool parcelTable = platform::text::GbkEqualNoCase(table->name.c_str(), "ZD");
+    const bool pointTable = platform::text::GbkEqualNoCase(table->name.c_str(), "JZD");
+    for (const CheckField& field : table->fields) {
+        if (field.type != 'M' && field.type != 'm')
+            continue;
+        const int kind = field.kind;
+        std::string value;
+        if (kind % 10 == 1) {
+            if (kind == 91) {
+                value = ReadItem(entity, kApp, kXDataReal, 1);
+                if (value.empty() && code.rfind("141", 0) == 0)
+                    value = "1";
+            } else {
+                value = ReadItem(entity, field.name.c_str(), kXDataShort, 0);
+            }
+        } else if (kind % 10 == 2 || kind % 10 == 3) {
+            value = ReadItem(entity, field.name.c_str(), kind % 10 == 2 ? kXDataLong : kXDataReal, 0);
+        } else if (parcelTable && kind == 200) {
+            value = ReadItem(entity, kApp, kXDataString, 1);
+        } else if (pointTable && kind == 200) {
+            value = ReadItem(entity, kApp, kXDataString, 1) + ReadItem(entity, kApp, kXDataLong, 2);
+        } else if (kind == 220) {
+            value = ReadItem(entity, kApp, kXDataString, 3);
+        } else if (field.name == "FWJG" && (code == "141300" || code == "141400")) {
+            continue;
+        } else if (field.name == "FWBH" && ReadItem(entity, "ZDDM", kXDataString, 0).size() != 19) {
+            continue;
+        } else {
+            value = ReadItem(entity, field.name.c_str(), kXDataString, 0);
+        }
+        if (!value.empty())
+            continue;
+        char text[160];
+        std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field.text.c_str());
+        Report(table->label.c_str(), text, boundaryLine || entity.isNull() ? current_ : entity);
+    }
+}
+
+void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes) {
+    const std::string code = CodeOf(house);
+    if (IsSimpleHouseCode(code))
+        return;
+    const std::string storeyText = ReadItem(house, kApp, kXDataReal, 1);
+    const double storeys = storeyText.empty() ? 0.0 : std::atof(storeyText.c_str());
+    const std::string structure = ReadItem(house, "FWJG", kXDataString, 0);
+    const bool needStoreyNote = storeys >= 2.0;
+    const bool needStructureNote = !(structure.empty() || structure == "9" || structure == "6");
+
+    AcDbObjectIdArray members;
+    if (GroupMembers(house, members)) {
+        bool storeyNote = false, structureNote = false;
+        AcDbObjectIdArray remembered;
+        for (AcDbObjectId member : members) {
+            if (!IsText(member))
+                continue;
+            const std::string noteCode = CodeOf(member);
+            if (noteCode.empty())
+                continue;
+            remembered.append(member);
+            if (noteCode.find("-1", 1) != std::string::npos)
+                structureNote = true;
+            else if (noteCode.find("-2", 1) != std::string::npos && storeys > 1.0)
+                storeyNote = true;
+        }
+        if (needStoreyNote && !storeyNote)
+            Report(kHouseTitle, "没有房屋层数文字注记", house);
+        if (needStructureNote && !structureNote)
+            Report(kHouseTitle, "没有房屋结构文字注记", house);
+        for (AcDbObjectId note : remembered)
+            CheckRequiredFields(note, notes);
+        return;
+    }
+    if (!storeyText.empty()) {
+        houseWithoutNotes_ = true;
+        Report(kHouseTitle, "没有房屋层数文字注记", house);
+    }
+    if (needStructureNote) {
+        houseWithoutNotes_ = true;
+        Report(kHouseTitle, "没有房屋结构文字注记", house);
+    }
+}
+
+void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
+                                              const std::vector<BoundaryPoint>& points,
+                                              const CheckGroup* notes) {
+    AcDbObjectIdArray members;
+    if (!GroupMembers(parcel, members))
+        return;
+    bool fraction = false, number = false, owner = false, area = false, landClass = false;
+    std::size_t lineNotes = 0;
+    AcDbObjectIdArray remembered;
+    for (AcDbObjectId member : members) {
+        const std::string code = CodeOf(member);
+        if (code == "302001")
+            fraction = true;
+        if (!IsText(member))
+            continue;
+        remembered.append(member);
+        if (code == "302002")
+            number = true;
+        if (code == "302004")
+            owner = true;
+        if (code == "302005")
+            area = true;
+        if (code == "302003")
+            landClass = true;
+        if (code == "302010")
+            ++lineNotes;
+    }
+    if (RequireParcelAnnotations()) {
+        if (!number)
+            Report(kParcelTitle, "没有宗地号注记", parcel);
+        if (!owner)
+            Report(kParcelTitle, "没有权利人注记", parcel);
+        if (!area)
+            Report(kParcelTitle, "没有面积注记", parcel);
+        if (!landClass)
+            Report(kParcelTitle, "没有地类注记", parcel);
+        if (!fraction)
+            Report(kParcelWarningTitle, "没有宗地号与地类之间的分数线", parcel);
+    }
+    if (lineNotes < boundaryLines) {
+        char text[64];
+        std::snprintf(text, sizeof text, "界址线注记缺少%d个", static_cast<int>(boundaryLines - lineNotes));
+        Report(kParcelTitle, text, parcel);
+    }
+    for (const BoundaryPoint& point : points) {
+        const std::string pointNumber = ReadItem(point.id, kApp, kXDataLong, 2);
+        std::string prefix;
+        if (ReadItem(point.id, "JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
+            prefix = "T";
+        } else {
+            prefix = ReadItem(point.id, kApp, kXDataString, 1);
+            if (prefix.empty())
+                prefix = "J";
+        }
+        AcDbObjectId label;
+        if (FindLabel(prefix + pointNumber, label))
+            remembered.append(label);
+        else if (!pointNumber.empty())
+            Report(kBoundaryPointTitle, "没有界址点注记", point.id);
+    }
+    if (notes != nullptr)
+        for (AcDbObjectId note : remembered)
+            CheckRequiredFields(note, notes);
+}
+
+void CHECKSINGLEZD() {
+    ParcelIntegrityChecker checker;
+    checker.CheckSingleParcel();
+}
+
+void PELGARZDZJ() {
+    int choice = 1;
+    const int status = acedGetInt(
+        "\n输出\"宗地与注记关联关系表（ZD_RE_ZJ）\"时，是否必须检查注记  (1)必须 (2)不用 <1>", &choice);
+    if (status == RTNONE)
+        choice = 1;
+    else if (status != RTNORM)
+        return;
+    if (choice == 1)
+        RequireParcelAnnotations() = true;
+    else if (choice == 2)
+        RequireParcelAnnotations() = false;
+    else
+        acutPrintf("\n您输入了错误的选项");
+}
+
+}  // namespace cadastral
