@@ -54,7 +54,8 @@ std::string Cabinet(long files) {
         }
     }
     const std::string cab = Root() + "/c/cabs/" + name;
-    if (std::system(("cd " + src + " && find . -type f | sed 's|^./||' | xargs gcab -c -z " + cab).c_str()) != 0)
+    // One gcab call for all names: xargs must not split them (a second call would replace the cabinet).
+    if (std::system(("cd " + src + " && find . -type f | sed 's|^./||' | xargs -x -s 1900000 gcab -c -z " + cab).c_str()) != 0)
         return made[files] = "";
     fs::remove_all(src);
     return made[files] = name;
