@@ -243,8 +243,9 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         const int items = CountXDataItems(entity, "MIRET");
         std::string second, third;
         if (code.rfind("30000", 0) == 0) {
+            // A parcel's data is its code and its number: the number follows the district code.
             GetXDataAsText(entity, "QHDM", 0, out);
-            if (items >= 3 && CodeItem(entity, 1, 0, second))
+            if (items >= 2 && CodeItem(entity, 1, 0, second))
                 out += second;
             return true;
         }
