@@ -176,6 +176,67 @@ TEST_F(GeoportCommand, NothingTickedStillReportsAndCancelTouchesNothing)
     EXPECT_TRUE(Drawing().empty());
 }
 
+TEST_F(GeoportCommand, TableReaderTakesFieldsAfterIdAndEveryRecord)
+{
+    GisDocument d = platform::gis::NewGisDocument(GIS_KIND_TABLE);
+    const std::pair<const char*, unsigned char> fields[] = {
+        {"MC", GIS_FIELD_TEXT}, {"B", GIS_FIELD_BYTE},   {"S", GIS_FIELD_SHORT}, {"L", GIS_FIELD_LONG},
+        {"F", GIS_FIELD_FLOAT}, {"D", GIS_FIELD_DOUBLE}, {"R", GIS_FIELD_DATE},  {"T", GIS_FIELD_TIME},
+        {"I", GIS_FIELD_INT64}};
+    for (const auto& [name, type] : fields)
+        d.fields.push_back({name, type, 12, 0, 1});
+    d.rows.push_back({"1", "甲乗", "1", "2", "70000", "1.5", "2.5", "", "", "9"});
+    d.rows.push_back({"2", "乙", "3", "4", "5", "6", "7", "", "", "8"});
+    Write("C:\\data\\t.wb", d);
+
+    gisexchange::AttributeTable table("QLR");
+    ASSERT_TRUE(gisexchange::ReadGisTable("C:\\data\\t.wb", table));
+    std::vector<std::string> names;
+    std::vector<int> kinds;
+    for (const gisexchange::AttributeColumn& column : table.Columns()) {
+        names.push_back(column.name);
+        kinds.push_back(column.kind);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"MC", "B", "S", "L", "F", "D", "R", "T", "I"}));
+    EXPECT_EQ(kinds, (std::vector<int>{0, 1, 1, 2, 4, 4, 4, 0, 1}));
+    ASSERT_EQ(table.RowCount(), 2);
+    EXPECT_EQ(table.Columns()[0].values, (std::vector<std::string>{"甲乗", "乙"}));
+    EXPECT_EQ(table.Columns()[3].values, (std::vector<std::string>{"70000", "5"}));
+
+    gisexchange::AttributeTable missing("QLR");
+    EXPECT_FALSE(gisexchange::ReadGisTable("C:\\data\\none.wb", missing));
+    EXPECT_TRUE(missing.Columns().empty());
+    EXPECT_EQ(missing.RowCount(), 0);
+}
+
+TEST_F(GeoportCommand, WithoutTemplatesOnlyTerrainIsOffered)
+{
+    gisexchange::Config() = {};
+    GisDocument d = NewFile(GIS_KIND_LINE, {});
+    Write("C:\\data\\road.wl", d);
+    int choices = -1;
+    std::string first, matched;
+    answers->Push(platform::ui::DialogAnswer(gisexchange::kFileListDialogId, [&](UiDriver& ui) {
+        ASSERT_TRUE(ui.Click(gisexchange::kAddFilesId));
+        ASSERT_TRUE(ui.Click(gisexchange::kAutoMatchId));
+        Cell(ui, gisexchange::kLineListId, 0, 2, matched);
+        ASSERT_TRUE(ui.ClickListCell(gisexchange::kLineListId, 0, 2, true));
+        HWND combo = ui.Item(gisexchange::kCellComboId);
+        ASSERT_NE(combo, nullptr);
+        choices = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+        char text[64] = {};
+        SendMessageA(combo, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+        first = text;
+        ui.PressKey(VK_ESCAPE);
+        ui.Click(IDCANCEL);
+    }));
+    answers->Push(platform::ui::OpenFileAnswer({"C:\\data\\road.wl"}));
+    gisexchange::GeoportCommand();
+    EXPECT_EQ(matched, "地形");
+    EXPECT_EQ(choices, 1);
+    EXPECT_EQ(first, "地形");
+}
+
 TEST(FilePatterns, StarsAnchorsAndTheFirstPlaceOfTheLastPart)
 {
     using gisexchange::MatchesFilePattern;
