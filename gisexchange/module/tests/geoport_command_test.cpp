@@ -163,6 +163,39 @@ TEST_F(GeoportCommand, ProjectRowsAreSortedMatchedTickedAndRead)
     EXPECT_EQ(Drawing().size(), 6u);
 }
 
+TEST_F(GeoportCommand, TickedTableRowsGoToTheEntitiesOfTheirKey)
+{
+    gisexchange::Config() = {};
+    Templates({"*JZD,1,界址点,,jzd*", "MC,12,20,0,GKEY", "*JZD_QLR,9,权利人表", "KEY,0,20,0,MC", "NAME,0,20,0,XM"});
+    GisDocument points = NewFile(GIS_KIND_POINT, {"MC"});
+    AddPoint(points, 1, 1, "", PointKind(2).PutDouble(2, 1), {"k1"});
+    AddPoint(points, 2, 2, "", PointKind(2).PutDouble(2, 1), {"k2"});
+    Write("C:\\data\\jzd.wt", points);
+    GisDocument table = platform::gis::NewGisDocument(GIS_KIND_TABLE);
+    table.fields.push_back({"XM", GIS_FIELD_TEXT, 20, 0, 1});
+    table.fields.push_back({"MC", GIS_FIELD_TEXT, 20, 0, 1});
+    table.rows.push_back({"1", "张三", "k2"});
+    Write("C:\\data\\jzd_qlr.wb", table);
+    Write("C:\\data\\other.wb", table);  // no template of that name: skipped
+
+    answers->Push(platform::ui::DialogAnswer(gisexchange::kFileListDialogId, [&](UiDriver& ui) {
+        ASSERT_TRUE(ui.Click(gisexchange::kAddFilesId));
+        ASSERT_TRUE(ui.Click(gisexchange::kAutoMatchId));
+        ASSERT_TRUE(ui.ClickColumnHeader(gisexchange::kPointListId, 0));
+        ASSERT_TRUE(ui.ClickColumnHeader(gisexchange::kTableListId, 0));
+        ASSERT_TRUE(ui.Click(IDOK));
+    }));
+    answers->Push(platform::ui::OpenFileAnswer({"C:\\data\\other.wb", "C:\\data\\jzd.wt", "C:\\data\\jzd_qlr.wb"}));
+    gisexchange::GeoportCommand();
+
+    const std::vector<import_testing::Seen> drawn = Drawing();
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(Item(drawn[0].id, "QLR_NAME", 0), "");
+    EXPECT_EQ(Item(drawn[1].id, "QLR_NAME", 0), "张三");
+    EXPECT_EQ(Item(drawn[1].id, "QLR_KEY", 0), "k2");
+    EXPECT_EQ(Report().size(), 1u);
+}
+
 TEST_F(GeoportCommand, NothingTickedStillReportsAndCancelTouchesNothing)
 {
     answers->Push(platform::ui::DialogAnswer(gisexchange::kFileListDialogId, [](UiDriver& ui) { ui.Click(IDOK); }));
