@@ -198,8 +198,11 @@ TEST_F(GeoportCommand, TickedTableRowsGoToTheEntitiesOfTheirKey)
 
 TEST_F(GeoportCommand, NothingTickedStillReportsAndCancelTouchesNothing)
 {
+    const HINSTANCE before = platform::ui::CurrentResources();
     answers->Push(platform::ui::DialogAnswer(gisexchange::kFileListDialogId, [](UiDriver& ui) { ui.Click(IDOK); }));
     gisexchange::GeoportCommand();
+    EXPECT_EQ(platform::ui::CurrentResources(), before) << "the module's resources are current only while it runs";
+    EXPECT_EQ(acDocManager->popResourceHandle(), Acad::eNotApplicable) << "every push was popped";
     EXPECT_EQ(g_browser, (std::vector<std::string>{"-1|点实体错误", "-1|线实体错误", "-1|面实体错误", "-1|转换报告", "show"}));
 
     g_browser.clear();
@@ -207,6 +210,7 @@ TEST_F(GeoportCommand, NothingTickedStillReportsAndCancelTouchesNothing)
     gisexchange::GeoportCommand();
     EXPECT_TRUE(g_browser.empty());
     EXPECT_TRUE(Drawing().empty());
+    EXPECT_EQ(platform::ui::CurrentResources(), before);
 }
 
 TEST_F(GeoportCommand, TableReaderTakesFieldsAfterIdAndEveryRecord)
