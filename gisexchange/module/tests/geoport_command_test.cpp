@@ -251,12 +251,16 @@ TEST_F(GeoportCommand, WithoutTemplatesOnlyTerrainIsOffered)
     gisexchange::Config() = {};
     GisDocument d = NewFile(GIS_KIND_LINE, {});
     Write("C:\\data\\road.wl", d);
+    // 昇 and 乗 end in "N" and "\\": lower-casing and the file name must leave them whole.
+    Write("C:\\data\\昇乗.WL", d);
     int choices = -1;
-    std::string first, matched;
+    std::string first, matched, title, path;
     answers->Push(platform::ui::DialogAnswer(gisexchange::kFileListDialogId, [&](UiDriver& ui) {
         ASSERT_TRUE(ui.Click(gisexchange::kAddFilesId));
         ASSERT_TRUE(ui.Click(gisexchange::kAutoMatchId));
         Cell(ui, gisexchange::kLineListId, 0, 2, matched);
+        Cell(ui, gisexchange::kLineListId, 1, 0, title);
+        Cell(ui, gisexchange::kLineListId, 1, 1, path);
         ASSERT_TRUE(ui.ClickListCell(gisexchange::kLineListId, 0, 2, true));
         HWND combo = ui.Item(gisexchange::kCellComboId);
         ASSERT_NE(combo, nullptr);
@@ -267,9 +271,11 @@ TEST_F(GeoportCommand, WithoutTemplatesOnlyTerrainIsOffered)
         ui.PressKey(VK_ESCAPE);
         ui.Click(IDCANCEL);
     }));
-    answers->Push(platform::ui::OpenFileAnswer({"C:\\data\\road.wl"}));
+    answers->Push(platform::ui::OpenFileAnswer({"C:\\data\\road.wl", "C:\\data\\昇乗.WL"}));
     gisexchange::GeoportCommand();
     EXPECT_EQ(matched, "地形");
+    EXPECT_EQ(title, "昇乗.wl");
+    EXPECT_EQ(path, "c:\\data\\昇乗.wl");
     EXPECT_EQ(choices, 1);
     EXPECT_EQ(first, "地形");
 }
