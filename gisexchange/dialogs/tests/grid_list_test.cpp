@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gisexchange/grid_list.h"
+#include "platform/ui/afx_dc.h"
 #include "platform/ui/afx_dialog.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/messages.h"
@@ -194,6 +195,41 @@ TEST_F(GridList, ChoicesAreWrittenToEverySelectedRowUnlessCancelled)
     EXPECT_EQ(Cell(0, 2), "B");
     EXPECT_EQ(Cell(1, 2), "地形");
     EXPECT_EQ(Cell(2, 2), "B");
+}
+
+// A row drawn into a recording device context: grey read-only cells on unselected rows, the
+// current cell marked on the selected one, long texts shortened.
+TEST_F(GridList, RowsAreDrawnWithReadOnlyGreyAndTheCurrentCell)
+{
+    host.grid.SetColumnReadOnly(1, 1);
+    host.grid.SetItemText(0, 2, "a rather long text that cannot fit into seventy pixels");
+    auto draw = [&](int row) {
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        DRAWITEMSTRUCT item;
+        item.CtlType = 102;
+        item.itemID = static_cast<UINT>(row);
+        item.itemAction = ODA_DRAWENTIRE;
+        item.hwndItem = host.grid.GetSafeHwnd();
+        item.hDC = dc.GetSafeHdc();
+        host.grid.GetItemRect(row, &item.rcItem, LVIR_BOUNDS);
+        host.grid.DrawItem(&item);
+        std::string all;
+        for (const std::string& line : platform::ui::DrawingOf(dc.GetSafeHdc()))
+            all += line + "\n";
+        return all;
+    };
+    const std::string plain = draw(0);
+    EXPECT_NE(plain.find(" e6e6e6\n"), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("focus"), std::string::npos) << plain;
+    EXPECT_NE(plain.find("...\""), std::string::npos) << plain;
+    EXPECT_EQ(plain.find("seventy"), std::string::npos) << plain;
+
+    ASSERT_TRUE(driver->ClickListCell(kListId, 1, 2));
+    const std::string selected = draw(1);
+    EXPECT_EQ(selected.find(" e6e6e6\n"), std::string::npos) << "selected rows are not greyed: " << selected;
+    EXPECT_NE(selected.find(" fc9896\nfocus"), std::string::npos) << selected;
+    EXPECT_NE(selected.find("\"地形\""), std::string::npos) << selected;
 }
 
 TEST(GridListFitting, CutsWholeCharactersBeforeTheEllipsis)
