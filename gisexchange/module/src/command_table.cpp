@@ -5,6 +5,7 @@
 #include "gisexchange/config_tables.h"
 #include "gisexchange/batch_import.h"
 #include "gisexchange/exchange_table.h"
+#include "gisexchange/geoport_command.h"
 #include "gisexchange/import_tidy.h"
 #include "gisexchange/module_resources.h"
 #include "gisexchange/save_commands.h"
@@ -22,7 +23,7 @@ struct NamedHandler {
 
 // In the order of registration.
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
-    {"GEOPORT", nullptr},
+    {"GEOPORT", GeoportCommand},
     {"MAPGISSAVE", MapGisSave},
     {"TESTG", ElevationLabelsCommand},
     {"MAPGISSAVET", MapGisSaveT},

@@ -11,6 +11,7 @@
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/answer_source.h"
+#include "platform/ui/resources.h"
 #include "platform/win/path_mapping.h"
 
 namespace {
@@ -158,6 +159,22 @@ Acad::ErrorStatus AcApDocManager::lockDocument(AcApDocument* doc, AcAp::DocLockM
     if (doc == nullptr)
         return Acad::eInvalidInput;
     ++doc->lockCount_;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcApDocManager::pushResourceHandle(HINSTANCE module)
+{
+    resourceStack_.push_back(platform::ui::CurrentResources());
+    platform::ui::SetCurrentResources(module);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcApDocManager::popResourceHandle()
+{
+    if (resourceStack_.empty())
+        return Acad::eNotApplicable;
+    platform::ui::SetCurrentResources(resourceStack_.back());
+    resourceStack_.pop_back();
     return Acad::eOk;
 }
 

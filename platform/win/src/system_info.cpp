@@ -82,3 +82,23 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
         return platform::win::CopyOrNeed(path, shortPath, size);
     });
 }
+
+DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size) {
+    return platform::win::Guard<DWORD>(0u, [&]() -> DWORD {
+        const std::string path = longPath != nullptr ? longPath : "";
+        const platform::win::FilePath resolved = platform::win::ResolveFilePath(platform::win::Widen(longPath));
+        if (!resolved.ok()) {
+            SetLastError(static_cast<DWORD>(resolved.error));
+            return 0;
+        }
+        struct stat st;
+        if (stat(resolved.native.c_str(), &st) != 0) {
+            SetLastError(static_cast<DWORD>(platform::win::MissingError(resolved.native)));
+            return 0;
+        }
+        if (shortPath == nullptr || size <= path.size())
+            return static_cast<DWORD>(path.size() + 1);
+        std::memcpy(shortPath, path.c_str(), path.size() + 1);
+        return static_cast<DWORD>(path.size());
+    });
+}

@@ -146,4 +146,12 @@ TEST_F(CodePagesTest, MachineFactsNamesAndEnvironment) {
     EXPECT_EQ(std::u16string(value), u"c:\\program files\\dero setup\\setup.exe");
     EXPECT_EQ(GetShortPathNameW(u"C:\\Program Files\\none.exe", value, 64), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    // The narrow form: the path back as given, or the size it needs with its zero.
+    char narrow[64];
+    EXPECT_EQ(GetShortPathNameA("c:\\program files\\dero setup\\setup.exe", narrow, 64), 37u);
+    EXPECT_STREQ(narrow, "c:\\program files\\dero setup\\setup.exe");
+    EXPECT_EQ(GetShortPathNameA("c:\\program files\\dero setup\\setup.exe", narrow, 37), 38u);
+    EXPECT_EQ(GetShortPathNameA("C:\\Program Files\\none.exe", narrow, 64), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cad/acad_status.h"
+#include "platform/win/win_types.h"
 
 class AcDbDatabase;
 class AcApDocument;
@@ -102,6 +103,11 @@ public:
     Acad::ErrorStatus openDrawingFile(const std::string& path);
     Acad::ErrorStatus saveDrawingFile(AcApDocument* pDoc, const std::string& path);
 
+    // Makes a module's resources the current ones until the matching pop, which brings back
+    // those current at the push; pops without a push are refused.
+    Acad::ErrorStatus pushResourceHandle(HINSTANCE module);
+    Acad::ErrorStatus popResourceHandle();
+
     // Host side: closes every document (the host's end).
     void closeAll();
     // Removes the reactors a module added and left behind.
@@ -121,6 +127,7 @@ private:
     AcApDocument* current_ = nullptr;
     std::vector<Reactor> reactors_;
     int untitled_ = 0;
+    std::vector<HINSTANCE> resourceStack_;
 };
 
 AcApDocManager* acDocManagerPtr();

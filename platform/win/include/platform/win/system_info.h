@@ -21,3 +21,4 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
 // Names are never shortened here: the "short" form of an existing path is the path as given.
 // Results as for GetEnvironmentVariableW; a missing file or folder fails as the file calls do.
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size);
+DWORD GetShortPathNameA(LPCSTR longPath, LPSTR shortPath, DWORD size);
