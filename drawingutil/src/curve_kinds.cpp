@@ -34,14 +34,14 @@ int KindOfOpen(AcDbEntity* entity)
     return kCurveOther;
 }
 
-// The closed bit as the definition list shows it, as callers of the host read it.
-bool ListSaysClosed(const ads_name entity)
+// The closed bit as the definition list shows it (group 70 bit 1), read from the object: listing
+// a long polyline only for its flags costs a copy of every vertex.
+bool SaysClosed(AcDbEntity* entity)
 {
-    Chain list(acdbEntGet(entity));
-    for (const resbuf* item = list.get(); item != nullptr; item = item->rbnext) {
-        if (item->restype == 70)
-            return (item->resval.rint & 1) != 0;
-    }
+    if (const AcDbPolyline* poly = AsPolyline(entity))
+        return poly->isClosed();
+    if (const AcDb2dPolyline* poly = As2dPolyline(entity))
+        return poly->isClosed();
     return false;
 }
 
@@ -58,8 +58,8 @@ int GetCurveKind(const ads_name entity, int closure)
         if (!object)
             return kCurveOther;
         kind = KindOfOpen(object.get());
+        if (closure == 1 && kind >= kCurveLightweight && SaysClosed(object.get()))
+            kind += kCurveClosedOffset;
     }
-    if (closure == 1 && kind >= kCurveLightweight && ListSaysClosed(entity))
-        kind += kCurveClosedOffset;
     return kind;
 }

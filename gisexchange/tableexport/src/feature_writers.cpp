@@ -441,7 +441,7 @@ void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, cons
 }
 
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
-                       std::vector<AcDbObjectId>& result)
+                       std::vector<AcDbObjectId>& result, const char* closedCode)
 {
     double area = 0;
     if (!GetCurveArea(boundary, area) || area <= 0.001)
@@ -465,10 +465,12 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
         if (id == self || !NameOf(id, entity))
             continue;
         const std::string code = CodeOf(entity);
-        if (!IsMemberCode(code))
+        if (!IsMemberCode(code) || (closedCode != nullptr && code != closedCode))
             continue;
         const std::string type = EntityTypeName(entity);
         if (type == "INSERT") {
+            if (closedCode != nullptr)
+                continue;
             AcGePoint3d at;
             if (code == "312000" && GetBlockPosition(entity, at) &&
                 PointInClosedCurve(boundary, AcGePoint2d(at.x, at.y)) == 1)
@@ -477,7 +479,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
         }
         const int kind = GetCurveKind(entity, 1);
         const bool closed = kind >= kCurveClosedOffset;
-        if (!closed && !(kind >= kCurveLightweight || kind == kCurveLine))
+        if (!closed && (closedCode != nullptr || !(kind >= kCurveLightweight || kind == kCurveLine)))
             continue;
         const AcGePoint2dArray samples = SamplePoints(entity, closed);
         bool inside = !samples.isEmpty();
@@ -504,7 +506,9 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
                 acedSSFree(selection);
             }
         } else {
-            SelectAreaMembers(boundary, ring, "WP", found);
+            // Only closed curves of the code count below: the rest are not tested against the
+            // boundary at all, which for a large area is most of what lies inside it.
+            SelectAreaMembers(boundary, ring, "WP", found, code);
         }
     };
     std::vector<AcDbObjectId> found, candidates;

@@ -472,9 +472,21 @@ std::vector<AcGePoint3d> CurvePath::Intersect(const CurvePath& other, bool exten
     double tol = ScaledTolerance(std::max(Magnitude(), other.Magnitude()));
     bool extA = extendThis && segments.size() == 1;
     bool extB = extendOther && other.segments.size() == 1;
+    // Lines far apart cannot meet: most pairs of a long outline and a selection polygon are
+    // turned away by their boxes before any solving.
+    auto apart = [tol](const PathSegment& a, const PathSegment& b) {
+        double slack = 4 * tol;
+        return std::max(a.start.x, a.end.x) + slack < std::min(b.start.x, b.end.x) ||
+               std::max(b.start.x, b.end.x) + slack < std::min(a.start.x, a.end.x) ||
+               std::max(a.start.y, a.end.y) + slack < std::min(b.start.y, b.end.y) ||
+               std::max(b.start.y, b.end.y) + slack < std::min(a.start.y, a.end.y);
+    };
+    std::vector<Hit> hits;
     for (const auto& a : segments) {
         for (const auto& b : other.segments) {
-            std::vector<Hit> hits;
+            hits.clear();
+            if (!a.arc && !b.arc && !extA && !extB && apart(a, b))
+                continue;
             if (!a.arc && !b.arc)
                 LineLine(a, b, tol, hits);
             else if (!a.arc)

@@ -1,3 +1,5 @@
+#include "database_insert.h"
+
 #include <deque>
 #include <map>
 
@@ -60,13 +62,18 @@ public:
         Acad::ErrorStatus es = NewBlock(name, origin, blockId);
         if (es != Acad::eOk)
             return es;
-        toFill_.push_back({entities, blockId});
+        FillAll(entities, blockId, nullptr);
+        return Acad::eOk;
+    }
+
+    void FillAll(const AcDbObjectIdArray& entities, AcDbObjectId blockId, std::map<AcDbObjectId, AcDbObjectId>* copied)
+    {
+        Fill(entities, blockId, copied);
         while (!toFill_.empty()) {
             Pending next = std::move(toFill_.front());
             toFill_.pop_front();
-            Fill(next.entities, next.block);
+            Fill(next.entities, next.block, nullptr);
         }
-        return Acad::eOk;
     }
 
 private:
@@ -95,7 +102,7 @@ private:
         return Acad::eOk;
     }
 
-    void Fill(const AcDbObjectIdArray& entities, AcDbObjectId blockId)
+    void Fill(const AcDbObjectIdArray& entities, AcDbObjectId blockId, std::map<AcDbObjectId, AcDbObjectId>* copied)
     {
         for (const auto& id : entities) {
             auto* entity = AcDbEntity::cast(PeekObject(id));
@@ -108,10 +115,14 @@ private:
                 delete copy;
                 continue;
             }
-            if (open->appendAcDbEntity(copy) == Acad::eOk)
+            AcDbObjectId copyId;
+            if (open->appendAcDbEntity(copyId, copy) == Acad::eOk) {
                 copy->close();
-            else
+                if (copied != nullptr)
+                    (*copied)[id] = copyId;
+            } else {
                 delete copy;
+            }
             open->close();
         }
     }
@@ -176,6 +187,13 @@ private:
 };
 
 }  // namespace
+
+void platform::cad::CopyEntitiesInto(AcDbDatabase* target, const AcDbObjectIdArray& entities, AcDbObjectId block,
+                                     std::map<AcDbObjectId, AcDbObjectId>& copied)
+{
+    RecordCopier copier(target);
+    copier.FillAll(entities, block, &copied);
+}
 
 Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
                                        bool /*preserveSourceDatabase*/)

@@ -1,4 +1,6 @@
 // AcDbDatabase::insert with a transform: a drawing brought into this one whole.
+#include "database_insert.h"
+
 #include <map>
 #include <string>
 
@@ -12,50 +14,6 @@ using platform::cad::PeekObject;
 namespace {
 
 using IdMap = std::map<AcDbObjectId, AcDbObjectId>;
-
-// A name no block of the drawing has, for the block the entities pass through.
-std::string TransitBlockName(const AcDbBlockTable* table) {
-    for (int n = 1;; ++n) {
-        std::string name = "*DROP" + std::to_string(n);
-        if (!table->has(name.c_str()))
-            return name;
-    }
-}
-
-void EraseObject(AcDbObjectId id) {
-    AcDbObject* object = nullptr;
-    if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) == Acad::eOk) {
-        object->erase();
-        object->close();
-    }
-}
-
-// Moves the entities of the transit block into model space as copies, mapping each source
-// entity (by position) to its copy.
-Acad::ErrorStatus MoveToModelSpace(AcDbDatabase* db, AcDbObjectId transit, const AcDbObjectIdArray& sources,
-                                   IdMap& map) {
-    auto* block = AcDbBlockTableRecord::cast(PeekObject(transit));
-    AcDbObjectIdArray copies = block->entityIds();
-    AcDbBlockTableRecord* ms = nullptr;
-    Acad::ErrorStatus es = acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite);
-    if (es != Acad::eOk)
-        return es;
-    for (int i = 0; i < copies.length(); ++i) {
-        auto* entity = AcDbEntity::cast(PeekObject(copies[i]));
-        auto* copy = entity != nullptr ? static_cast<AcDbEntity*>(entity->clone()) : nullptr;
-        AcDbObjectId id;
-        if (copy != nullptr && ms->appendAcDbEntity(id, copy) == Acad::eOk)
-            copy->close();
-        else
-            delete copy;
-        if (copies.length() == sources.length())
-            map[sources[i]] = id;
-        EraseObject(copies[i]);
-    }
-    ms->close();
-    EraseObject(transit);
-    return Acad::eOk;
-}
 
 void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
     auto* from = AcDbDictionary::cast(PeekObject(source->groupDictionaryId()));
@@ -150,17 +108,14 @@ Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* 
     auto* sourceSpace = AcDbBlockTableRecord::cast(PeekObject(source->modelSpaceId()));
     if (table == nullptr || sourceSpace == nullptr || modelSpaceId().isNull())
         return Acad::eInvalidInput;
-    // The block insert already copies entities with the records and blocks they need; they pass
-    // through a block of their own into model space.
-    AcDbObjectIdArray sources = sourceSpace->entityIds();
-    AcDbObjectId transit;
-    Acad::ErrorStatus es = insert(transit, TransitBlockName(table).c_str(), source);
+    AcDbBlockTableRecord* ms = nullptr;
+    Acad::ErrorStatus es = acdbOpenObject(ms, modelSpaceId(), AcDb::kForWrite);
     if (es != Acad::eOk)
         return es;
+    ms->close();
+    // Straight into model space, with the records and blocks the entities need.
     IdMap map;
-    es = MoveToModelSpace(this, transit, sources, map);
-    if (es != Acad::eOk)
-        return es;
+    platform::cad::CopyEntitiesInto(this, sourceSpace->entityIds(), modelSpaceId(), map);
     CopyGroups(this, source, map);
     CopyNamedObjects(this, source, map);
     return Acad::eOk;

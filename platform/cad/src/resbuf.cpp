@@ -12,9 +12,13 @@ using platform::cad::IsKnownGroupCode;
 
 resbuf* acutNewRb(int type)
 {
-    auto* rb = static_cast<resbuf*>(std::calloc(1, sizeof(resbuf)));
-    if (rb != nullptr)
+    // malloc, not calloc: listings run to millions of these, and the C library keeps freed blocks
+    // of this size at hand only for malloc.
+    auto* rb = static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
+    if (rb != nullptr) {
+        std::memset(rb, 0, sizeof(resbuf));
         rb->restype = static_cast<short>(type);
+    }
     return rb;
 }
 

@@ -1,6 +1,8 @@
 // The store of selection sets. A set keeps its members in order with a hash of their positions, so
 // that membership is O(1); deletions leave holes that are closed the next time a member is looked
-// up by index, which keeps a run of deletions (removing one set from another) linear.
+// up by index, which keeps a run of deletions (removing one set from another) linear. A set made
+// whole from distinct entities (what a selection returns) gets its hash only when first asked for
+// membership or changed, as most are read in order and freed.
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -29,7 +31,18 @@ struct SelectionSet {
     std::vector<std::optional<NameKey>> members;
     std::unordered_map<NameKey, std::size_t, NameKeyHash> position;
     std::size_t holes = 0;
+    bool indexed = true;  // position holds every member
 
+    void Index()
+    {
+        if (indexed)
+            return;
+        position.reserve(members.size());
+        for (std::size_t i = 0; i < members.size(); ++i)
+            position.emplace(*members[i], i);
+        indexed = true;
+    }
+    std::size_t Length() const { return members.size() - holes; }
     void Compact()
     {
         if (holes == 0)
@@ -45,6 +58,7 @@ struct SelectionSet {
     }
     bool Add(const NameKey& key)
     {
+        Index();
         if (position.count(key) != 0)
             return false;
         position.emplace(key, members.size());
@@ -53,6 +67,7 @@ struct SelectionSet {
     }
     bool Remove(const NameKey& key)
     {
+        Index();
         auto it = position.find(key);
         if (it == position.end())
             return false;
@@ -152,6 +167,7 @@ int acedSSMemb(const ads_name entity, const ads_name ss)
     SelectionSet* set = Find(store, ss);
     if (set == nullptr || entity == nullptr)
         return RTERROR;
+    set->Index();
     return set->position.count({entity[0], entity[1]}) != 0 ? RTNORM : RTERROR;
 }
 
@@ -162,7 +178,7 @@ int acedSSLength(const ads_name ss, Adesk::Int32* length)
     SelectionSet* set = Find(store, ss);
     if (set == nullptr || length == nullptr)
         return RTERROR;
-    *length = static_cast<Adesk::Int32>(set->position.size());
+    *length = static_cast<Adesk::Int32>(set->Length());
     return RTNORM;
 }
 
@@ -239,9 +255,21 @@ int MakeSelectionSet(const std::vector<AcDbObjectId>& ids, ads_name ss)
     SelectionSet* set = NewSet(store, ss);
     if (set == nullptr)
         return RTERROR;
+    // Ids in strictly rising order are distinct: their names go in as they are.
+    bool distinct = true;
+    for (std::size_t i = 1; i < ids.size() && distinct; ++i)
+        distinct = ids[i - 1] < ids[i];
+    if (distinct) {
+        set->indexed = false;
+        set->members.reserve(ids.size());
+    }
     for (const auto& id : ids) {
         ads_name name;
-        if (acdbGetAdsName(name, id) == Acad::eOk)
+        if (acdbGetAdsName(name, id) != Acad::eOk)
+            continue;
+        if (distinct)
+            set->members.emplace_back(NameKey{name[0], name[1]});
+        else
             set->Add({name[0], name[1]});
     }
     return RTNORM;

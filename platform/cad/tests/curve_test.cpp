@@ -267,6 +267,24 @@ TEST(CadCurves, SplitAndIntersectInThePlane)
     hits.removeAll();
     sq.intersectWith(&along, AcDb::kOnBothOperands, hits);
     EXPECT_EQ(hits.length(), 2);  // the ends of the shared stretch: (5,0) and (10,0)
+
+    // Lines that miss each other by less than the tolerance still meet, at a right angle and
+    // running on (nearly) one line; a clear gap is no meeting.
+    const double gap = AcGeContext::gTol.equalPoint() / 2;
+    AcDbLine east(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
+    AcDbLine across(AcGePoint3d(1 + gap, -1, 0), AcGePoint3d(1 + gap, 1, 0));
+    AcDbLine onward(AcGePoint3d(1 + gap, gap, 0), AcGePoint3d(2, gap, 0));
+    AcDbLine beyond(AcGePoint3d(1.001, -1, 0), AcGePoint3d(1.001, 1, 0));
+    hits.removeAll();
+    east.intersectWith(&across, AcDb::kOnBothOperands, hits);
+    ASSERT_EQ(hits.length(), 1);
+    EXPECT_NEAR(hits[0].x, 1, 1e-9);
+    hits.removeAll();
+    east.intersectWith(&onward, AcDb::kOnBothOperands, hits);
+    EXPECT_EQ(hits.length(), 1);
+    hits.removeAll();
+    east.intersectWith(&beyond, AcDb::kOnBothOperands, hits);
+    EXPECT_EQ(hits.length(), 0);
 }
 
 }  // namespace

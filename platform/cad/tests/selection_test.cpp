@@ -319,6 +319,25 @@ TEST(Selection, SetsAddDeleteAndStayWithinTheCap)
     EXPECT_EQ(acedSSSetFirst(nullptr, nullptr), RTNORM);
     EXPECT_TRUE(platform::cad::PickFirstIds().empty());
 
+    // A set the host made from a selection answers membership and edits like one built by hand;
+    // one made from ids out of order keeps each entity once.
+    ASSERT_EQ(acedSSGet("X", nullptr, nullptr, nullptr, ss), RTNORM);
+    EXPECT_EQ(acedSSMemb(e2, ss), RTNORM);
+    EXPECT_EQ(acedSSAdd(e1, ss, same), RTNORM);
+    EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(acedSSDel(e1, ss), RTNORM);
+    EXPECT_EQ(acedSSMemb(e1, ss), RTERROR);
+    EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(acedSSName(ss, 0, got), RTNORM);
+    EXPECT_TRUE(ads_name_equal(got, e2));
+    EXPECT_EQ(acedSSFree(ss), RTNORM);
+    ASSERT_EQ(platform::cad::MakeSelectionSet({second, first, second}, ss), RTNORM);
+    EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(acedSSFree(ss), RTNORM);
+
     // The cap on live sets: the host refuses a new one until one is freed.
     std::vector<std::array<std::int64_t, 2>> sets;
     while (platform::cad::LiveSelectionSetCount() < platform::cad::kMaxSelectionSets) {

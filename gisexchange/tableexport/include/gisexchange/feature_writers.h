@@ -37,7 +37,8 @@ void ClearBoundaryMarks();
 void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number);
 // The closed curves of the code directly inside the boundary (not inside another one of them).
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids);
+// The members of an area inside the boundary; with closedCode, only closed curves of that code.
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
-                       std::vector<AcDbObjectId>& result);
+                       std::vector<AcDbObjectId>& result, const char* closedCode = nullptr);
 
 }  // namespace gisexchange
