@@ -39,6 +39,17 @@ std::vector<Entry> ListFolder(const std::string& folder) {
 
 }  // namespace
 
+bool CanDeleteFolderTree(const std::string& path) {
+    const std::string folder = WithoutTrailingBackslash(path);
+    for (const Entry& entry : ListFolder(folder)) {
+        if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+        if (entry.attributes & FILE_ATTRIBUTE_READONLY) return false;
+        if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) && !CanDeleteFolderTree(folder + "\\" + entry.name))
+            return false;
+    }
+    return true;
+}
+
 bool DeleteFolderTree(const std::string& path) {
     const std::string folder = WithoutTrailingBackslash(path);
     if (folder.empty()) return false;

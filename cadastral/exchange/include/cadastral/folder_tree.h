@@ -10,6 +10,9 @@ namespace cadastral {
 // deleted (read-only, in use) stays, and then so does its folder. True when the folder is gone.
 bool DeleteFolderTree(const std::string& path);
 
+// False when a file below the folder is read-only, so that deleting it would stop part way.
+bool CanDeleteFolderTree(const std::string& path);
+
 // The folder path without one trailing backslash (GBK-aware: a trail byte is not a separator).
 std::string WithoutTrailingBackslash(const std::string& path);
 
