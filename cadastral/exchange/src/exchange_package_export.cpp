@@ -261,23 +261,6 @@ void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& ind
 
 }  // namespace
 
-bool IsUsableFolderName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    std::size_t last = 0;
-    for (std::size_t at = 0; at < name.size();) {
-        const std::size_t length = std::max<std::size_t>(1, platform::text::GbkCharLength(name, at));
-        if (length == 1) {
-            const unsigned char c = static_cast<unsigned char>(name[at]);
-            if (c < 0x20 || c == 0x7F) return false;
-            if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
-        }
-        last = at;
-        at += length;
-    }
-    const bool singleByteLast = last == name.size() - 1;
-    return !(singleByteLast && (name.back() == '.' || name.back() == ' '));
-}
-
 std::string BrowseForPackageFolderFrom(const std::string& start);
 
 std::string BrowseForPackageFolder() { return BrowseForPackageFolderFrom(RememberedBaseFolder()); }

@@ -1,5 +1,6 @@
 #include "cadastral/folder_tree.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/text/gbk.h"
@@ -7,6 +8,23 @@
 
 namespace cadastral {
 
+
+bool IsUsableFolderName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    std::size_t last = 0;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t length = std::max<std::size_t>(1, platform::text::GbkCharLength(name, at));
+        if (length == 1) {
+            const unsigned char c = static_cast<unsigned char>(name[at]);
+            if (c < 0x20 || c == 0x7F) return false;
+            if (std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos) return false;
+        }
+        last = at;
+        at += length;
+    }
+    const bool singleByteLast = last == name.size() - 1;
+    return !(singleByteLast && (name.back() == '.' || name.back() == ' '));
+}
 
 std::string WithoutTrailingBackslash(const std::string& path) {
     const std::size_t last = platform::text::GbkFindLastSeparator(path);

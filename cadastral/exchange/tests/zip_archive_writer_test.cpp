@@ -156,5 +156,15 @@ TEST_F(ZipArchiveTest, DeletesAFolderTreeButNotWhatLinksPointAtNorReadOnlyFiles)
     EXPECT_EQ(WithoutTrailingBackslash("D:\\out\\" + trickyGbk), "D:\\out\\" + trickyGbk);
 }
 
+TEST(PackageFolderName, RefusesWhatCannotNameAFolderOfItsOwn) {
+    for (const char* bad : {"", ".", "..", "..\\x", "a/b", "G:1", "a*", "a?", "a\"b", "a<b", "a>b", "a|b", "tab\tname",
+                            "dot.", "blank ", "\x7F"})
+        EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
+    // A double-byte character whose trail byte is a backslash or a "|" is one character, not a separator.
+    for (const char* good : {"G33010200100100", "330102001001JC00001-330102001001JC00009", "\x81\x5C", "\x81\x7C",
+                             "宗地", ".hidden", "a b"})
+        EXPECT_TRUE(IsUsableFolderName(good)) << good;
+}
+
 }  // namespace
 }  // namespace cadastral

@@ -27,14 +27,15 @@ std::vector<std::string> HostScript::SplitUtf8(std::string_view utf8)
 
 std::optional<ui::Answer> HostScript::Next(const ui::Request& request)
 {
-    // Only prompts read the script; a box or dialog that a host script cannot answer is
-    // cancelled by the answer source.
-    if (request.kind != ui::RequestKind::Prompt || next_ >= lines_.size())
+    // Prompts and the folder browser (whose path a person can type) read the script; a box or
+    // dialog that a host script cannot answer is cancelled by the answer source.
+    const bool folder = request.kind == ui::RequestKind::Folder;
+    if ((request.kind != ui::RequestKind::Prompt && !folder) || next_ >= lines_.size())
         return std::nullopt;
     const std::string& line = lines_[next_++];
     if (line == "^C")
-        return ui::CancelAnswer(ui::RequestKind::Prompt);
-    return ui::PromptAnswer(line);
+        return ui::CancelAnswer(request.kind);
+    return folder ? ui::FolderAnswer(line) : ui::PromptAnswer(line);
 }
 
 std::optional<std::string> HostScript::NextCommand()

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cadastral/folder_tree.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
 
@@ -38,10 +39,6 @@ public:
     std::string packageFolder;
     double tolerance = 0.001;
 };
-
-// Whether the name can name a folder: not empty, "." or "..", no character Windows refuses in a
-// file name nor a control character, and no trailing dot or blank. GBK-aware.
-bool IsUsableFolderName(std::string_view name);
 
 // The longest folder path (with its trailing backslash) the package may have.
 inline constexpr std::size_t kMaxPackageFolderLength = 259;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace cadastral {
 
@@ -12,6 +13,10 @@ bool DeleteFolderTree(const std::string& path);
 
 // False when a file below the folder is read-only, so that deleting it would stop part way.
 bool CanDeleteFolderTree(const std::string& path);
+
+// Whether the name can name a folder: not empty, "." or "..", no character Windows refuses in a
+// file name nor a control character, and no trailing dot or blank. GBK-aware.
+bool IsUsableFolderName(std::string_view name);
 
 // The folder path without one trailing backslash (GBK-aware: a trail byte is not a separator).
 std::string WithoutTrailingBackslash(const std::string& path);
