@@ -130,4 +130,18 @@ TEST_F(ExchangePackageTown, ACancelledFolderChoiceRefusesAndTheAreaAnswerIsKept)
     EXPECT_EQ(Entities("after.dxf"), Entities("coded.dxf"));
 }
 
+TEST_F(ExchangePackageTown, SeveralParcelsNameTheFolderByTheirFirstAndLastCode) {
+    // The window holds the town's three first parcels; an answer 7 asks for one parcel as 1 does.
+    const std::string said = Host("coded.dxf", "after.dxf",
+                                  "ZOOM\nE\nPELGARDBF\n0\nD:\\out\n2\nW\n499990,3399990\n500065,3400040\n\n"
+                                  "PELGARDBF\n0\nD:\\out\n7\n^C\n");
+    const std::string name = "3301020010010001000-3301020010010003000";
+    EXPECT_NE(said.find("文件成功输出到 D:\\out\\" + name + ".zip"), std::string::npos) << said;
+    EXPECT_NE(said.find("\"D:\\out\\" + name + "\\\""), std::string::npos) << said;
+    EXPECT_TRUE(fs::exists(Out() / (name + ".zip")));
+    EXPECT_FALSE(fs::exists(Out() / name));
+    EXPECT_NE(said.find("<1>7\n选择宗地:"), std::string::npos) << said;
+    EXPECT_EQ(Entities("after.dxf"), Entities("coded.dxf"));
+}
+
 }  // namespace
