@@ -45,14 +45,17 @@ uLong ZCALLBACK ReadArchive(voidpf, voidpf stream, void* buffer, uLong size) {
     return read;
 }
 
-uLong ZCALLBACK WriteArchive(voidpf, voidpf stream, const void* buffer, uLong size) {
+// A failed write is kept in the writer's flag and reported as done: minizip loses memory on some
+// of its own error paths, so the writer checks the flag after every call and gives up itself.
+uLong ZCALLBACK WriteArchive(voidpf opaque, voidpf stream, const void* buffer, uLong size) {
     auto* file = static_cast<ArchiveFile*>(stream);
     DWORD written = 0;
-    if (!WriteFile(file->handle, buffer, static_cast<DWORD>(size), &written, nullptr) || written != size) {
+    if (file->failed || !WriteFile(file->handle, buffer, static_cast<DWORD>(size), &written, nullptr) ||
+        written != size) {
         file->failed = true;
-        return 0;
+        *static_cast<bool*>(opaque) = true;
     }
-    return written;
+    return size;
 }
 
 ZPOS64_T ZCALLBACK TellArchive(voidpf, voidpf stream) {
@@ -90,7 +93,7 @@ int ZCALLBACK CloseArchive(voidpf, voidpf stream) {
 
 int ZCALLBACK ArchiveError(voidpf, voidpf stream) { return static_cast<ArchiveFile*>(stream)->failed ? -1 : 0; }
 
-zlib_filefunc64_def ArchiveCalls() {
+zlib_filefunc64_def ArchiveCalls(bool* writeFailed) {
     zlib_filefunc64_def calls{};
     calls.zopen64_file = OpenArchive;
     calls.zread_file = ReadArchive;
@@ -99,7 +102,7 @@ zlib_filefunc64_def ArchiveCalls() {
     calls.zseek64_file = SeekArchive;
     calls.zclose_file = CloseArchive;
     calls.zerror_file = ArchiveError;
-    calls.opaque = nullptr;
+    calls.opaque = writeFailed;
     return calls;
 }
 
@@ -138,9 +141,10 @@ bool ZipArchiveWriter::Create(const std::string& archivePath) {
     m_error.clear();
     m_archivePath = archivePath;
     m_temporaryPath = archivePath + ".part";
-    zlib_filefunc64_def calls = ArchiveCalls();
+    m_writeFailed = false;
+    zlib_filefunc64_def calls = ArchiveCalls(&m_writeFailed);
     m_zip = zipOpen2_64(m_temporaryPath.c_str(), APPEND_STATUS_CREATE, nullptr, &calls);
-    if (!m_zip) return Fail(platform::text::Format("无法创建压缩文件 %s", m_temporaryPath.c_str()));
+    if (!m_zip || m_writeFailed) return Fail(platform::text::Format("无法创建压缩文件 %s", m_temporaryPath.c_str()));
     return true;
 }
 
@@ -163,7 +167,8 @@ bool ZipArchiveWriter::AddFile(const std::string& sourcePath, const std::string&
     info.tmz_date.tm_sec = now.wSecond;
     const int large = size.QuadPart >= 0xFFFFFFFFLL ? 1 : 0;
     if (zipOpenNewFileInZip64(m_zip, entryName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                              Z_DEFAULT_COMPRESSION, large) != ZIP_OK)
+                              Z_DEFAULT_COMPRESSION, large) != ZIP_OK ||
+        m_writeFailed)
         return Fail(platform::text::Format("无法写入压缩文件 %s", m_temporaryPath.c_str()));
 
     std::vector<char> buffer(64 * 1024);
@@ -172,10 +177,10 @@ bool ZipArchiveWriter::AddFile(const std::string& sourcePath, const std::string&
         if (!ReadFile(source.Handle(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
             return Fail(platform::text::Format("无法读取文件 %s", sourcePath.c_str()));
         if (read == 0) break;
-        if (zipWriteInFileInZip(m_zip, buffer.data(), read) != ZIP_OK)
+        if (zipWriteInFileInZip(m_zip, buffer.data(), read) != ZIP_OK || m_writeFailed)
             return Fail(platform::text::Format("无法写入压缩文件 %s", m_temporaryPath.c_str()));
     }
-    if (zipCloseFileInZip(m_zip) != ZIP_OK)
+    if (zipCloseFileInZip(m_zip) != ZIP_OK || m_writeFailed)
         return Fail(platform::text::Format("无法写入压缩文件 %s", m_temporaryPath.c_str()));
     return true;
 }
@@ -184,7 +189,7 @@ bool ZipArchiveWriter::Commit() {
     if (!m_zip) return Fail(platform::text::Format("压缩文件 %s 未打开", m_archivePath.c_str()));
     const int closed = zipClose(m_zip, nullptr);
     m_zip = nullptr;
-    if (closed != ZIP_OK) return Fail(platform::text::Format("无法写入压缩文件 %s", m_temporaryPath.c_str()));
+    if (closed != ZIP_OK || m_writeFailed) return Fail(platform::text::Format("无法写入压缩文件 %s", m_temporaryPath.c_str()));
 
     // The older archive steps aside first and comes back if the new one cannot take its name.
     const std::string older = m_archivePath + ".old";

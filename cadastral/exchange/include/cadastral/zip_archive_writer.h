@@ -34,6 +34,7 @@ private:
     bool Fail(std::string what);
 
     void* m_zip = nullptr;
+    bool m_writeFailed = false;  // set by the file calls, checked after every minizip call
     std::string m_archivePath;
     std::string m_temporaryPath;
     std::string m_error;
