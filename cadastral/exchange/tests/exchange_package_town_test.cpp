@@ -144,4 +144,30 @@ TEST_F(ExchangePackageTown, SeveralParcelsNameTheFolderByTheirFirstAndLastCode) 
     EXPECT_EQ(Entities("after.dxf"), Entities("coded.dxf"));
 }
 
+TEST_F(ExchangePackageTown, ADistrictCodeThatCannotNameAFolderIsRefused) {
+    // The town's district becomes an administrative one whose code is the name.
+    int i = 0;
+    for (const char* code : {"", ".", "..\\x"}) {
+        const std::string name = "district" + std::to_string(i++) + ".dxf";
+        int status = -1;
+        const std::string made = Shell(
+            "cd '" + dir_ + "' && /usr/bin/python3 -c \"import ezdxf; d = ezdxf.readfile('coded.dxf'); " +
+                "d.appids.add('XZQDM') if 'XZQDM' not in d.appids else None; " +
+                "e = d.modelspace().query('*[layer==\\\"DJZQ\\\"]').first; " +
+                "e.set_xdata('miret', [(1000, '323000')]); e.set_xdata('XZQDM', [(1000, r'" + code + "')]); " +
+                "d.saveas('" + name + "')\"",
+            &status);
+        ASSERT_EQ(status, 0) << made;
+        const std::string said = Host(name, "refused.dxf", "PELGARDBF\n0\nD:\\out\n3\n0\n");
+        EXPECT_NE(said.find("当前图上有错误"), std::string::npos) << code << said;
+        EXPECT_EQ(said.find("文件成功输出到"), std::string::npos) << code << said;
+        if (*code != '\0') {
+            EXPECT_NE(said.find("不能作为文件夹名"), std::string::npos) << code << said;
+        }
+        EXPECT_TRUE(fs::is_empty(Out())) << code;
+        EXPECT_TRUE(fs::exists(Out())) << code;
+        EXPECT_EQ(Entities("refused.dxf"), Entities(name)) << code;
+    }
+}
+
 }  // namespace
