@@ -7,6 +7,7 @@
 #include "cadastral/config_tables.h"
 #include "cadastral/data_repair.h"
 #include "cadastral/edge_lengths.h"
+#include "cadastral/exchange_package.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/house_annotation_conversion.h"
 #include "cadastral/house_closure_check.h"
@@ -37,7 +38,7 @@ struct NamedHandler {
 // clang-format off
 constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", drawingutil::GuardedCommand<ADDCODEQZ>},
-    {"PELGARDBF", nullptr},
+    {"PELGARDBF", drawingutil::GuardedCommand<PELGARDBF>},
     {"CHECKSINGLEZD", drawingutil::GuardedCommand<CHECKSINGLEZD>},
     {"CONVERTFWZJ_QZ", drawingutil::GuardedCommand<CONVERTFWZJ_QZ>},
     {"DELELELASTSAMEPT", drawingutil::GuardedCommand<DELELELASTSAMEPT>},

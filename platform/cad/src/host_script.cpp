@@ -1,5 +1,7 @@
 #include "platform/cad/host_script.h"
 
+#include <cctype>
+
 #include "platform/cad/command_processor.h"
 #include "platform/cad/host_exit.h"
 #include "platform/cad/resbuf.h"
@@ -27,14 +29,22 @@ std::vector<std::string> HostScript::SplitUtf8(std::string_view utf8)
 
 std::optional<ui::Answer> HostScript::Next(const ui::Request& request)
 {
-    // Only prompts read the script; a box or dialog that a host script cannot answer is
-    // cancelled by the answer source.
-    if (request.kind != ui::RequestKind::Prompt || next_ >= lines_.size())
+    // Prompts read the script, and so does the folder browser when the next line is a drive path
+    // or "^C" (a person can type a path there); a box, a dialog or a browser the script does not
+    // answer is cancelled by the answer source.
+    const bool folder = request.kind == ui::RequestKind::Folder;
+    if ((request.kind != ui::RequestKind::Prompt && !folder) || next_ >= lines_.size())
         return std::nullopt;
+    if (folder) {
+        const std::string& next = lines_[next_];
+        const bool drivePath = next.size() >= 2 && std::isalpha(static_cast<unsigned char>(next[0])) && next[1] == ':';
+        if (!drivePath && next != "^C")
+            return std::nullopt;
+    }
     const std::string& line = lines_[next_++];
     if (line == "^C")
-        return ui::CancelAnswer(ui::RequestKind::Prompt);
-    return ui::PromptAnswer(line);
+        return ui::CancelAnswer(request.kind);
+    return folder ? ui::FolderAnswer(line) : ui::PromptAnswer(line);
 }
 
 std::optional<std::string> HostScript::NextCommand()

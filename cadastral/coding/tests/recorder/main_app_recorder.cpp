@@ -1,7 +1,8 @@
 // A module for the tests that stands where the product's main drawing application stands: it
 // registers the four commands and two LISP functions the toolkit runs by name, reads their items
 // at the prompts, and logs each call on the command line (name, items, entities by handle). It
-// changes nothing in the drawing.
+// changes nothing in the drawing; the two export functions also leave small files in their folder.
+#include <cstdlib>
 #include <string>
 
 #include "platform/cad/ads_entity.h"
@@ -12,6 +13,8 @@
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/selection.h"
+#include "platform/win/file_handles.h"
+#include "platform/win/files.h"
 
 namespace {
 
@@ -81,12 +84,40 @@ std::string Describe(const resbuf* item) {
     }
 }
 
+// Stands for the shapefiles the main application writes: a small file named after the call in the
+// folder it is given, and one more in the subfolder named by DERO_RECORDER_SUBFOLDER when that is set.
+void WriteExportFile(const std::string& folder, const std::string& name, const std::string& bytes) {
+    const std::string path = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + name;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Log("cannot write " + path);
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void WriteExportFiles(const std::string& call, const std::string& line) {
+    const resbuf* args = acedGetArgs();
+    if (args == nullptr || args->rbnext == nullptr || args->rbnext->restype != RTSTR) return;
+    const std::string folder = args->rbnext->resval.rstring != nullptr ? args->rbnext->resval.rstring : "";
+    WriteExportFile(folder, call + ".shp", line + "\n");
+    WriteExportFile(folder, call + ".dbf", std::string(3000, 'x') + line);
+    if (const char* sub = std::getenv("DERO_RECORDER_SUBFOLDER"); sub != nullptr && *sub != '\0') {
+        const std::string inner = folder + (folder.back() == '\\' ? "" : "\\") + sub;
+        CreateDirectoryA(inner.c_str(), nullptr);
+        WriteExportFile(inner, call + ".prj", "inner");
+    }
+}
+
 int Called() {
     int code = acedGetFunCode();
     std::string line = code == kExportShp ? "ss_exportshp" : code == kQwert ? "qwert" : "?";
     for (const resbuf* item = acedGetArgs(); item != nullptr; item = item->rbnext)
         line += " " + Describe(item);
     Log(line);
+    if (code == kExportShp || code == kQwert) WriteExportFiles(code == kExportShp ? "ss_exportshp" : "qwert", line);
     acedRetNil();
     return RSRSLT;
 }

@@ -140,4 +140,21 @@ TEST_F(PromptTest, ScriptsAnswerPromptsCancelAndRunOutWithoutHanging)
     EXPECT_EQ(result.message, "script line 4: \"BOGUS\" failed");
 }
 
+TEST(HostScriptFolders, ADrivePathOrACancelAnswersTheFolderBrowserAndAnythingElseStaysACommand) {
+    platform::cad::HostScript script({"D:\\out", "CMDECHO", "^C"});
+    platform::ui::Request folder;
+    folder.kind = platform::ui::RequestKind::Folder;
+    std::optional<platform::ui::Answer> answer = script.Next(folder);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(answer->cancel);
+    EXPECT_EQ(answer->text, "D:\\out");
+    EXPECT_FALSE(script.Next(folder).has_value());
+    EXPECT_EQ(script.NextCommand(), std::optional<std::string>("CMDECHO"));
+    answer = script.Next(folder);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_TRUE(answer->cancel);
+    platform::ui::Request box;
+    EXPECT_FALSE(script.Next(box).has_value());
+}
+
 }  // namespace

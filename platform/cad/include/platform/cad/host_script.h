@@ -1,5 +1,6 @@
 // Host scripts: one line each, read as host scripts are read. A line is the answer to the prompt
-// that waits, or else the next command; "^C" answers a prompt with a cancel. A prompt the script
+// that waits (or the folder browser's, when it is a drive path), or else the next command; "^C"
+// answers with a cancel. A prompt the script
 // has no line left for is cancelled (and logged), so a script never hangs.
 #pragma once
 
