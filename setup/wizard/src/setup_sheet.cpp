@@ -632,6 +632,8 @@ UINT SetupWorkerProc(LPVOID param) {
     try {
         InstallEngine engine;
         engine.description = g_chosenDescription;
+        if (!g_programFolder.empty()) engine.programFolder = g_programFolder;
+        if (!g_programPath.empty()) engine.programPath = g_programPath;
         g_workerDone = 0;
         if (param) {
             g_workerMode = 0;
@@ -677,6 +679,8 @@ UINT SetupRollbackProc(LPVOID) {
     try {
         InstallEngine engine;
         engine.description = g_chosenDescription;
+        if (!g_programFolder.empty()) engine.programFolder = g_programFolder;
+        if (!g_programPath.empty()) engine.programPath = g_programPath;
         engine.RollbackInstall();
     } catch (...) {
     }
