@@ -12,7 +12,9 @@
 #include "platform/ui/window_api.h"
 #include "platform/win/crt_files.h"
 #include "platform/win/files.h"
+#include "platform/win/processes.h"
 #include "platform/win/registry.h"
+#include "platform/win/threads.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/disk_space.h"
 #include "setup/engine/file_backup.h"
@@ -21,6 +23,7 @@
 #include "setup/engine/installed_products.h"
 #include "setup/engine/shortcuts.h"
 #include "setup/wizard/backdrop.h"
+#include "setup/wizard/busy_window.h"
 #include "setup/wizard/globals.h"
 #include "setup/wizard/restart_state.h"
 #include "shell_launch.h"
@@ -357,7 +360,72 @@ BOOL CSetingPage::OnKillActive() {
             }
         }
     }
+    if (!RunningHostCheck()) return FALSE;
     return CPropertyPage::OnKillActive();
+}
+
+namespace {
+
+std::string Upper(std::u16string_view text) { return platform::text::GbkToUpper(Gbk(text)); }
+
+// The running process whose modules include the host's program in the host's folder, or 0.
+DWORD FindRunningHost(const std::string& exe, const std::u16string& hostFolder) {
+    HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (processes == INVALID_HANDLE_VALUE || processes == nullptr) return 0;
+    DWORD found = 0;
+    PROCESSENTRY32W process{};
+    process.dwSize = sizeof process;
+    for (BOOL more = Process32FirstW(processes, &process); more && !found; more = Process32NextW(processes, &process)) {
+        HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process.th32ProcessID);
+        if (modules == INVALID_HANDLE_VALUE || modules == nullptr) continue;
+        MODULEENTRY32W module{};
+        module.dwSize = sizeof module;
+        for (BOOL m = Module32FirstW(modules, &module); m; m = Module32NextW(modules, &module)) {
+            std::u16string path = module.szExePath;
+            auto slash = path.rfind(u'\\');
+            std::u16string folder = slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+            if (Upper(path).find(exe) != std::string::npos && Upper(folder) == Upper(hostFolder)) {
+                found = process.th32ProcessID;
+                break;
+            }
+        }
+        CloseHandle(modules);
+    }
+    CloseHandle(processes);
+    return found;
+}
+
+}  // namespace
+
+bool CSetingPage::RunningHostCheck() {
+    const std::string exe = Upper(choice.cadVersion).find("ZWCAD") != std::string::npos ? "ZWCAD.EXE" : "ACAD.EXE";
+    for (;;) {
+        DWORD host = FindRunningHost(exe, choice.cadFolder);
+        if (host == 0) return true;
+        HKEY key = nullptr;
+        std::u16string profiles = choice.cadRegistryKey + u"\\Profiles";
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, profiles.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
+        std::array<char16_t, 257> current{};
+        DWORD size = 512;
+        LONG read = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(current.data()), &size);
+        RegCloseKey(key);
+        if (read != ERROR_SUCCESS || Upper(current.data()) != Upper(choice.profileName)) return true;
+        std::string question = platform::text::Format(
+            "安装程序检测到 [%s\\%s] 正在使用配置 [%s]，建议先保存并关闭再重试 [%s].\n也可以选择继续安装 [%s]!",
+            Gbk(choice.cadFolder), exe, Gbk(choice.profileName), exe, exe);
+        int answer = ::MessageBoxA(m_hWnd, question.c_str(), "", MB_CANCELTRYCONTINUE | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer == IDTRYAGAIN) continue;
+        if (answer != IDCONTINUE) return false;
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, host)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+        BusyWindow busy(false, true);
+        std::u16string text = Wide(platform::text::Format("\n正在停止 [%s]. 请等待...", exe));
+        busy.ShowBusyWindow(u"等待中", text.c_str());
+        Sleep(5000);
+        busy.CloseBusyWindow();
+    }
 }
 
 void CSetingPage::OnDestroy() {

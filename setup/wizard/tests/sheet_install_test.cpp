@@ -4,6 +4,8 @@
 #include "platform/ui/resources.h"
 #include "platform/ui/ui_driver.h"
 #include "platform/win/machine.h"
+#include "platform/win/processes.h"
+#include "platform/win/registry.h"
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/globals.h"
 #include "setup/wizard/setup_sheet.h"
@@ -136,6 +138,57 @@ TEST_F(SheetInstallTest, CancelYesRollsBackAndNoLetsTheRunFinish) {
         EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     }
     EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "new readme");
+}
+
+void SetCurrentProfile(const std::u16string& profile) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles", 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(profile.c_str()),
+                   static_cast<DWORD>((profile.size() + 1) * sizeof(char16_t)));
+    RegCloseKey(key);
+}
+
+bool Running(DWORD id) {
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id);
+    if (p) CloseHandle(p);
+    return p != nullptr;
+}
+
+TEST_F(SheetInstallTest, ARunningHostWithTheProductsProfileStopsTheUserUntilItEnds) {
+    const DWORD host = platform::win::AddRunningProcess(u"C:\\Program Files\\AutoCAD 2010\\acad.exe",
+                                                        {u"C:\\Program Files\\AutoCAD 2010\\acad.exe"});
+    SetCurrentProfile(u"Other");
+    Setup::CSetUpSheet sheet(u"安装向导");
+    sheet.targets = {Target()};
+    queue_->Push(platform::ui::DialogAnswer(Setup::IDD_AGREEMENT, [&](UiDriver& d) {
+        d.Check(1002, true);
+        d.WaitFor(100);
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        d.WaitFor(100);
+        // Another current profile: no question.
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        EXPECT_EQ(sheet.GetActiveIndex(), 2);
+        d.Click(ID_WIZBACK);
+        SetCurrentProfile(u"dero");
+        d.WaitFor(100);
+        d.Click(ID_WIZNEXT);  // Cancel: stays
+        EXPECT_EQ(sheet.GetActiveIndex(), 1);
+        EXPECT_TRUE(Running(host));
+        d.Click(ID_WIZNEXT);  // Continue: the host is stopped
+        EXPECT_EQ(sheet.GetActiveIndex(), 2);
+        EXPECT_FALSE(Running(host));
+        d.Click(IDCANCEL);
+    }));
+    queue_->Push(platform::ui::BoxAnswer(IDCANCEL));
+    queue_->Push(platform::ui::BoxAnswer(IDCONTINUE));
+    queue_->Push(platform::ui::BoxAnswer(IDYES));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    bool asked = false;
+    for (const auto& line : platform::ui::TranscriptLines())
+        asked |= line.find("正在使用配置 [Dero]") != std::string::npos;
+    EXPECT_TRUE(asked);
 }
 
 }  // namespace
