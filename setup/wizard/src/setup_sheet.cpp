@@ -7,7 +7,10 @@
 #include "platform/text/gbk.h"
 #include "platform/ui/afx_controls.h"
 #include "platform/ui/answer_source.h"
+#include "platform/ui/dialog_manager.h"
 #include "platform/ui/folder_browser.h"
+#include "platform/ui/gdi.h"
+#include "platform/ui/icons.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/window_api.h"
 #include "platform/win/crt_files.h"
@@ -792,8 +795,16 @@ CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption
         progress.m_psp.pszHeaderTitle = "安装软件";
         progress.m_psp.pszHeaderSubTitle = "点击开始以安装";
         m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
+        auto picture = [](const std::u16string& file, UINT resource) {
+            HANDLE image = nullptr;
+            if (!file.empty() && FileExists(file)) image = LoadImageW(nullptr, file.c_str(), 0, 0, 0, LR_LOADFROMFILE);
+            return image ? static_cast<HBITMAP>(image) : LoadBitmapW(SetupResources(), MakeIntResourceW(resource));
+        };
+        m_psh.hbmWatermark = picture(g_watermarkPath, IDB_WATERMARK);
+        m_psh.hbmHeader = picture(g_headerPath, IDB_HEADER);
     }
     m_psh.dwFlags |= PSH_HASHELP;
+    m_psh.hIcon = ::LoadIconA(SetupResources(), MAKEINTRESOURCEA(IDI_SETUP));
     SetWizardMode();
 }
 
@@ -804,14 +815,20 @@ void CSetUpSheet::ReadHosts() {
 }
 
 BOOL CSetUpSheet::OnInitDialog() {
-    BOOL result = CPropertySheet::OnInitDialog();
-    ::SetWindowTextW(m_hWnd, g_wizardTitle.c_str());
+    // The buttons take their texts before the first page is made: a resumed progress page
+    // gives Cancel its own.
     ::SetDlgItemTextA(m_hWnd, ID_WIZBACK, "上一步");
     ::SetDlgItemTextA(m_hWnd, ID_WIZNEXT, "下一步");
     ::SetDlgItemTextA(m_hWnd, ID_WIZFINISH, "完成");
     ::SetDlgItemTextA(m_hWnd, IDCANCEL, "取消");
     ::SetDlgItemTextA(m_hWnd, IDHELP, "帮助");
+    BOOL result = CPropertySheet::OnInitDialog();
+    ::SetWindowTextW(m_hWnd, g_wizardTitle.c_str());
     ::EnableWindow(::GetDlgItem(m_hWnd, ID_WIZNEXT), FALSE);
+    if (CWnd* backdrop = GetParent()) {
+        constexpr UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN;
+        ::RedrawWindow(backdrop->m_hWnd, nullptr, nullptr, flags);
+    }
     return result;
 }
 

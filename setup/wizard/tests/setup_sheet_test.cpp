@@ -8,6 +8,7 @@
 
 #include "platform/text/encoding.h"
 #include "platform/ui/answer_source.h"
+#include "platform/ui/gdi.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/ui_driver.h"
 #include "platform/ui/window_api.h"
@@ -89,6 +90,19 @@ TEST_F(SetupSheetTest, PagesFollowThePackageAndAPendingRestart) {
         ASSERT_EQ(sheet.GetPageCount(), 3);
         EXPECT_EQ(sheet.GetPage(0), &sheet.agreement);
     }
+    // With the header pictures: the welcome page first, bitmaps 143 and 144 without picture files.
+    Setup::g_useHeader = 1;
+    {
+        Setup::CSetUpSheet sheet(u"安装向导");
+        ASSERT_EQ(sheet.GetPageCount(), 4);
+        EXPECT_EQ(sheet.GetPage(0), &sheet.welcome);
+        platform::ui::BitmapInfo info;
+        ASSERT_TRUE(platform::ui::GetBitmapInfo(sheet.m_psh.hbmWatermark, info));
+        EXPECT_EQ(info.name, "#143");
+        ASSERT_TRUE(platform::ui::GetBitmapInfo(sheet.m_psh.hbmHeader, info));
+        EXPECT_EQ(info.name, "#144");
+    }
+    Setup::g_useHeader = 0;
     dero::testing::WriteFile(folder_.path() + "/c/Setup/restart.def", "x");
     {
         Setup::CSetUpSheet sheet(u"安装向导");
@@ -214,6 +228,69 @@ TEST_F(SetupSheetTest, ProgressPageActsOnTheWorkersMessages) {
         if (line.find("acad.exe") != std::string::npos && line.find("/p Dero") != std::string::npos) launched = true;
     }
     EXPECT_TRUE(launched) << platform::ui::TranscriptLines().size();
+}
+
+TEST_F(SetupSheetTest, AfterTheRegisteringStepClosingWaitsForTheEnd) {
+    Setup::CSetUpSheet sheet(u"安装向导");
+    sheet.targets = {Target()};
+    CWinThread running;  // stands for the worker between its registering step and its end
+    answers_->Push(platform::ui::DialogAnswer(Setup::IDD_SETTINGS, [&](UiDriver& d) {
+        d.WaitFor(100);
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        HWND page = sheet.progress.m_hWnd;
+        sheet.progress.worker = &running;
+        SendMessageW(page, Setup::WM_SETUP_REGISTERING, 0, reinterpret_cast<LPARAM>(Setup::DuplicateWideString(u"x")));
+        SendMessageA(sheet.m_hWnd, WM_CLOSE, 0, 0);
+        SendMessageA(sheet.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(IsWindow(sheet.m_hWnd));
+        EXPECT_FALSE(Logged("确定要退出安装吗"));
+        SendMessageW(page, Setup::WM_SETUP_FINISHED, 0, reinterpret_cast<LPARAM>(Setup::DuplicateWideString(u"完成")));
+        EXPECT_EQ(sheet.progress.worker, nullptr);
+        d.Click(IDCANCEL);
+    }));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+}
+
+TEST_F(SetupSheetTest, ARestartIsHandedOverAndResumedOnTheProgressPage) {
+    {
+        Setup::CSetUpSheet sheet(u"安装向导");
+        Setup::CADVer target = Target();
+        target.restart = 1;
+        target.fresh = 0;
+        sheet.targets = {target};
+        answers_->Push(platform::ui::DialogAnswer(Setup::IDD_SETTINGS, [&](UiDriver& d) {
+            d.WaitFor(100);
+            UiDriver(sheet.settings.m_hWnd).SetText(1001, "C:\\Dero");
+            ASSERT_TRUE(d.Click(ID_WIZNEXT));
+            SendMessageW(sheet.progress.m_hWnd, Setup::WM_SETUP_FINISHED, 0,
+                         reinterpret_cast<LPARAM>(Setup::DuplicateWideString(u"完成")));
+            EXPECT_FALSE(d.IsVisible(Setup::IDC_RERUN_BUTTON));
+            EXPECT_FALSE(UiDriver(sheet.progress.m_hWnd).IsVisible(1008));
+            d.Click(IDCANCEL);
+        }));
+        answers_->Push(platform::ui::BoxAnswer(IDCANCEL));  // restart later
+        EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+        EXPECT_TRUE(Logged("需要重启机器以完成安装"));
+    }
+    const std::string file = folder_.path() + "/c/Setup/restart.def";
+    EXPECT_EQ(dero::testing::ReadFile(file), platform::text::Utf16ToGbk(u"重启\r\n0\r\nDero Pelgar\r\nC:\\Dero\r\n\r\n"));
+    EXPECT_EQ(Setup::g_deleteWorkFolder, 0);
+    Setup::g_deleteWorkFolder = 1;
+
+    // The next start: only the progress page, finished, and the file is gone.
+    dero::testing::WriteFile(file, platform::text::Utf16ToGbk(u"重启\r\n 0 \r\n  Dero Pelgar \r\nC:\\Dero\r\n\r\nC:\\x.lnk"));
+    Setup::CSetUpSheet sheet(u"安装向导");
+    ASSERT_EQ(sheet.GetPageCount(), 1);
+    answers_->Push(platform::ui::DialogAnswer(Setup::IDD_PROGRESS, [&](UiDriver& d) {
+        UiDriver page(sheet.progress.m_hWnd);
+        EXPECT_EQ(page.Text(1005), "卸载完成");
+        EXPECT_EQ(d.Text(IDCANCEL), "退出");
+        EXPECT_FALSE(d.Exists(ID_WIZFINISH));
+        d.Click(IDCANCEL);
+    }));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    EXPECT_EQ(sheet.settings.choice.product, u"Dero Pelgar");
+    EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 }  // namespace

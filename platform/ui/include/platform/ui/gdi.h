@@ -4,6 +4,7 @@
 // "fill 0 0 40 20 f0f0f0", "edge 0 0 40 20 sunken" or "stretch 0 0 800 600 setup.bmp 0 0 32 16".
 #pragma once
 #include <string>
+#include "platform/ui/icons.h"
 #include "platform/ui/window_types.h"
 
 struct HBRUSH__ {
@@ -19,7 +20,6 @@ struct PAINTSTRUCT {
     RECT rcPaint{};
 };
 
-constexpr UINT LR_DEFAULTCOLOR = 0x0000;
 constexpr UINT LR_LOADFROMFILE = 0x0010;
 constexpr UINT BDR_SUNKENOUTER = 0x0002;
 constexpr UINT BDR_SUNKENINNER = 0x0008;
