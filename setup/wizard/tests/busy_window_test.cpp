@@ -70,6 +70,7 @@ TEST(Marquee, ClassicAndThemedDrawing) {
 
 TEST(Marquee, StepStartsOverOnceTheBlocksPassTheRightSide) {
     platform::ui::SetVisualStyles(false);
+    Setup::RegisterBusyWindowClasses();
     HWND bar = CreateWindowExA(0, Setup::kMarqueeClass, "", WS_VISIBLE, 0, 0, 2000, 20, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(bar);
     // 2000 / 15 = 133 per step over 100: the first block moves 17 pixels a step from the second.
