@@ -191,4 +191,49 @@ TEST_F(SheetInstallTest, ARunningHostWithTheProductsProfileStopsTheUserUntilItEn
     EXPECT_TRUE(asked);
 }
 
+TEST_F(SheetInstallTest, UninstallStoppedEarlyAndCancelledLeavesTheCopy) {
+    {
+        Setup::CSetUpSheet sheet(u"安装向导");
+        sheet.targets = {Target()};
+        queue_->Push(platform::ui::DialogAnswer(Setup::IDD_AGREEMENT, [&](UiDriver& d) {
+            Start(sheet, d);
+            EXPECT_TRUE(d.WaitUntilText(IDCANCEL, "完成"));
+            d.Click(IDCANCEL);
+        }));
+        ASSERT_EQ(sheet.DoModal(), IDCANCEL);
+    }
+    ASSERT_EQ(ReadFile(C("Dero/readme.txt")), "new readme");
+    SetWorkFolderAside();
+    const auto installed = Files();
+    Setup::CADVer copy = Target();
+    copy.installed = 1;
+    copy.installFolder = u"C:\\Dero";
+    Setup::CSetUpSheet sheet(u"安装向导");
+    sheet.targets.clear();
+    sheet.installedCopies = {copy};
+    queue_->Push(platform::ui::DialogAnswer(Setup::IDD_AGREEMENT, [&](UiDriver& d) {
+        d.Check(1002, true);
+        d.WaitFor(100);
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        ASSERT_EQ(sheet.GetActiveIndex(), 2);
+        EXPECT_EQ(d.Text(ID_WIZFINISH), "卸载");
+        EXPECT_TRUE(d.Exists(Setup::IDC_UPDATE_BUTTON));
+        platform::win::ParkWorkerAt(1, 12);
+        ASSERT_TRUE(d.Click(ID_WIZFINISH));
+        ASSERT_TRUE(sheet.progress.worker);
+        HANDLE worker = sheet.progress.worker->m_hThread;
+        bool parked = false;
+        for (int i = 0; i < 300 && !(parked = platform::win::WaitUntilParked(worker, 1)); ++i) d.WaitFor(1);
+        ASSERT_TRUE(parked);
+        d.Click(IDCANCEL);  // Yes: the restore
+        EXPECT_TRUE(d.WaitUntilText(IDCANCEL, "退出"));
+        d.Click(IDCANCEL);
+    }));
+    queue_->Push(platform::ui::BoxAnswer(IDYES));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "new readme");
+    EXPECT_EQ(ReadFile(C("Dero/bin/a.arx")), "new arx");
+}
+
 }  // namespace
