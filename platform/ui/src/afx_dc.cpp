@@ -56,6 +56,21 @@ namespace platform::ui {
 
 HDC BeginPaintDc(HWND hwnd) { return NewDc(hwnd); }
 
+HDC NewMemoryDc() { return NewDc(nullptr); }
+
+void RecordOn(HDC dc, const std::string& line) {
+    std::lock_guard lock(g_mutex);
+    auto it = States().find(dc);
+    if (it != States().end()) {
+        it->second.lines.push_back(line);
+    }
+}
+
+void DropDc(HDC dc) {
+    std::lock_guard lock(g_mutex);
+    States().erase(dc);
+}
+
 void EndPaintDc(HWND hwnd, HDC dc) {
     std::unique_ptr<CDC> wrapper;
     std::lock_guard lock(g_mutex);
