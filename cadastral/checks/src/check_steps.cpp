@@ -11,17 +11,6 @@
 
 namespace cadastral::detail {
 
-int SelectionSet::Length() const {
-    Adesk::Int32 length = 0;
-    if (!held_ || acedSSLength(name_, &length) != RTNORM) return 0;
-    return static_cast<int>(length);
-}
-
-bool SelectionSet::At(int index, ads_name entity, AcDbObjectId& id) const {
-    return held_ && acedSSName(name_, index, entity) == RTNORM && acdbGetObjectId(id, entity) == Acad::eOk &&
-           !id.isNull();
-}
-
 AcGePoint2dArray ToHostPoints(const geometry::PointList& points) {
     AcGePoint2dArray host;
     for (const geometry::Point2d& p : points) host.append(AcGePoint2d(p.x, p.y));

@@ -18,6 +18,7 @@
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_set.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_entity.h"
@@ -36,37 +37,7 @@ constexpr const char* kApp = "MIRET";
 constexpr const char* kParcelCode = "300000";
 constexpr const char* kPointNoteCode = "301001";
 
-// A selection set freed on every path.
-class Selection {
-public:
-    Selection() = default;
-    ~Selection() { Free(); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    std::int64_t* Fill() {
-        Free();
-        held_ = true;
-        return name_;
-    }
-    void Drop() { held_ = false; }
-    void Free() {
-        if (held_) acedSSFree(name_);
-        held_ = false;
-    }
-    bool Held() const { return held_; }
-    std::int64_t* Name() { return name_; }
-    int Length() const {
-        Adesk::Int32 length = 0;
-        return held_ && acedSSLength(name_, &length) == RTNORM ? static_cast<int>(length) : 0;
-    }
-    bool At(int index, ads_name entity, AcDbObjectId& id) const {
-        return acedSSName(name_, index, entity) == RTNORM && acdbGetObjectId(id, entity) == Acad::eOk;
-    }
-
-private:
-    ads_name name_{};
-    bool held_ = false;
-};
+using Selection = drawingutil::SelectionSet;
 
 std::string& RememberedBaseFolder() {
     static std::string folder = "..\\demo\\";

@@ -14,6 +14,7 @@
 #include "drawingutil/entity_positions.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/selection_set.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/curve_vertex_editing.h"
 #include "geometry/curve_vertex_readers.h"
@@ -44,37 +45,7 @@ constexpr double kVisitedSnap = 0.001;
 
 bool UsableDistance(double d) { return std::isfinite(d) && d > 0.0; }
 
-class Selection {
-public:
-    Selection() = default;
-    ~Selection() { Free(); }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
-    std::int64_t* Fill() {
-        Free();
-        held_ = true;
-        return name_;
-    }
-    void Drop() { held_ = false; }
-    void Free() {
-        if (held_) acedSSFree(name_);
-        held_ = false;
-    }
-    const std::int64_t* Name() const { return name_; }
-    int Length() const {
-        Adesk::Int32 length = 0;
-        return held_ && acedSSLength(name_, &length) == RTNORM ? static_cast<int>(length) : 0;
-    }
-    bool At(int index, ads_name entity) const { return held_ && acedSSName(name_, index, entity) == RTNORM; }
-    bool Member(const ads_name entity) const { return held_ && acedSSMemb(entity, name_) == RTNORM; }
-    void Add(const ads_name entity) {
-        if (held_) acedSSAdd(entity, name_, name_);
-    }
-
-private:
-    ads_name name_ = {0, 0};
-    bool held_ = false;
-};
+using Selection = drawingutil::SelectionSet;
 
 std::string Decimal(double value, int decimals) {
     char text[64] = {};
