@@ -127,8 +127,7 @@ def main():
                 continue
             t = match[0]
             seen.add(t.dxf.handle)
-            # The host program writes a text's angle as it holds it, in radians.
-            rotation = t.dxf.rotation
+            rotation = math.radians(t.dxf.rotation)
             turn = abs(math.remainder(rotation - w["rotation"], 2 * math.pi))
             first = (xdata_values(t, "JZX_ZJ_X", 1040) or [None])[0], (xdata_values(t, "JZX_ZJ_Y", 1040) or [None])[0]
             if t.dxf.text != w["text"] or turn > 1e-6 or abs(t.dxf.height - height) > 1e-9 or \

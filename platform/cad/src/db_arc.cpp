@@ -85,8 +85,8 @@ void AcDbArc::dxfOutFields(AcDbDxfFiler* filer) const
     filer->writeReal(40, radius_);
     filer->writeVector(210, normal_);
     filer->writeSubclass("AcDbArc");
-    filer->writeReal(50, start_);
-    filer->writeReal(51, end_);
+    filer->writeAngle(50, start_);
+    filer->writeAngle(51, end_);
 }
 
 Acad::ErrorStatus AcDbArc::dxfInFields(const AcDbDxfFiler* filer)
@@ -106,8 +106,8 @@ Acad::ErrorStatus AcDbArc::dxfInFields(const AcDbDxfFiler* filer)
     if (const auto* t = filer->find(210); t != nullptr && !AcGeVector3d(t->point.x, t->point.y, t->point.z).isZeroLength())
         normal_ = AcGeVector3d(t->point.x, t->point.y, t->point.z).normal();
     if (const auto* t = filer->find(50))
-        start_ = Normalize(t->real);
+        start_ = Normalize(filer->angleOf(*t));
     if (const auto* t = filer->find(51))
-        end_ = Normalize(t->real);
+        end_ = Normalize(filer->angleOf(*t));
     return Acad::eOk;
 }

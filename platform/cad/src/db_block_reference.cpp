@@ -169,7 +169,7 @@ void AcDbBlockReference::dxfOutFields(AcDbDxfFiler* filer) const
     filer->writeReal(41, scale_.sx);
     filer->writeReal(42, scale_.sy);
     filer->writeReal(43, scale_.sz);
-    filer->writeReal(50, rotation_);
+    filer->writeAngle(50, rotation_);
     filer->writeVector(210, normal_);
 }
 
@@ -202,7 +202,7 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(const AcDbDxfFiler* filer)
     if (const auto* t = filer->find(10))
         position_ = t->point;
     if (const auto* t = filer->find(50))
-        rotation_ = t->real;
+        rotation_ = filer->angleOf(*t);
     if (const auto* t = filer->find(210); t != nullptr && !AcGeVector3d(t->point.x, t->point.y, t->point.z).isZeroLength())
         normal_ = AcGeVector3d(t->point.x, t->point.y, t->point.z).normal();
     return Acad::eOk;

@@ -136,7 +136,7 @@ void AcDbAlignedDimension::dxfOutFields(AcDbDxfFiler* filer) const
     AcDbDimension::dxfOutFields(filer);
     WriteLinearPoints(filer, dimLine_, x1_, x2_);
     if (oblique_ != 0)
-        filer->writeReal(52, oblique_);
+        filer->writeAngle(52, oblique_);
 }
 
 Acad::ErrorStatus AcDbAlignedDimension::dxfInFields(const AcDbDxfFiler* filer)
@@ -146,7 +146,7 @@ Acad::ErrorStatus AcDbAlignedDimension::dxfInFields(const AcDbDxfFiler* filer)
         return es;
     ReadLinearPoints(filer, dimLine_, x1_, x2_);
     if (const auto* t = filer->find(52))
-        oblique_ = t->real;
+        oblique_ = filer->angleOf(*t);
     return Acad::eOk;
 }
 
@@ -176,7 +176,7 @@ void AcDbRotatedDimension::dxfOutFields(AcDbDxfFiler* filer) const
 {
     AcDbDimension::dxfOutFields(filer);
     WriteLinearPoints(filer, dimLine_, x1_, x2_);
-    filer->writeReal(50, rotation_);
+    filer->writeAngle(50, rotation_);
     filer->writeSubclass("AcDbRotatedDimension");
 }
 
@@ -187,6 +187,6 @@ Acad::ErrorStatus AcDbRotatedDimension::dxfInFields(const AcDbDxfFiler* filer)
         return es;
     ReadLinearPoints(filer, dimLine_, x1_, x2_);
     if (const auto* t = filer->find(50))
-        rotation_ = t->real;
+        rotation_ = filer->angleOf(*t);
     return Acad::eOk;
 }

@@ -124,7 +124,7 @@ void AcDbHatch::dxfOutFields(AcDbDxfFiler* filer) const
     filer->writeInt(75, style_);
     filer->writeInt(76, patternType_);
     if (!solid_) {
-        filer->writeReal(52, angle_);
+        filer->writeAngle(52, angle_);
         filer->writeReal(41, scale_);
         filer->writeInt(77, 0);
         filer->writeInt(78, 0);
@@ -173,7 +173,7 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(const AcDbDxfFiler* filer)
     if (const auto* t = filer->find(76))
         patternType_ = static_cast<HatchPatternType>(t->integer);
     if (const auto* t = filer->find(52))
-        angle_ = t->real;
+        angle_ = filer->angleOf(*t);
     if (const auto* t = filer->find(41); t != nullptr && t->real > 0)
         scale_ = t->real;
     if (const auto* t = filer->find(10))

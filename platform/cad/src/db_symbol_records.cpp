@@ -269,7 +269,7 @@ void AcDbTextStyleTableRecord::dxfOutFields(AcDbDxfFiler* filer) const
     filer->writeSubclass("AcDbTextStyleTableRecord");
     filer->writeReal(40, textSize_);
     filer->writeReal(41, xScale_);
-    filer->writeReal(50, oblique_);
+    filer->writeAngle(50, oblique_);
     filer->writeInt(71, 0);
     filer->writeReal(42, priorSize_);
     filer->writeString(3, fileName_);
@@ -286,7 +286,7 @@ Acad::ErrorStatus AcDbTextStyleTableRecord::dxfInFields(const AcDbDxfFiler* file
     if (const auto* t = filer->find(41))
         xScale_ = t->real > 0 ? t->real : 1.0;
     if (const auto* t = filer->find(50))
-        oblique_ = t->real;
+        oblique_ = filer->angleOf(*t);
     if (const auto* t = filer->find(42))
         priorSize_ = t->real;
     if (const auto* t = filer->find(3))

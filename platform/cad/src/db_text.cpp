@@ -133,9 +133,9 @@ void AcDbText::textFieldsOut(AcDbDxfFiler* filer) const
     filer->writePoint(10, position_);
     filer->writeReal(40, height_);
     filer->writeString(1, text_);
-    filer->writeReal(50, rotation_);
+    filer->writeAngle(50, rotation_);
     filer->writeReal(41, widthFactor_);
-    filer->writeReal(51, oblique_);
+    filer->writeAngle(51, oblique_);
     auto* style = AcDbTextStyleTableRecord::cast(PeekObject(style_));
     filer->writeString(7, style != nullptr ? style->name() : "Standard");
     filer->writeInt(71, generation_);
@@ -178,9 +178,9 @@ Acad::ErrorStatus AcDbText::textFieldsIn(const AcDbDxfFiler* filer, int vertical
     if (const auto* t = filer->find(1))
         text_ = t->text;
     if (const auto* t = filer->find(50))
-        rotation_ = t->real;
+        rotation_ = filer->angleOf(*t);
     if (const auto* t = filer->find(51))
-        oblique_ = t->real;
+        oblique_ = filer->angleOf(*t);
     if (const auto* t = filer->find(39))
         thickness_ = t->real;
     if (const auto* t = filer->find(71))

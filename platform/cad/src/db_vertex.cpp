@@ -66,7 +66,7 @@ void AcDb2dVertex::dxfOutFields(AcDbDxfFiler* filer) const
     filer->writeReal(41, endWidth_);
     filer->writeReal(42, bulge_);
     filer->writeInt(70, VertexFlags(type_, tangentUsed_));
-    filer->writeReal(50, tangent_);
+    filer->writeAngle(50, tangent_);
 }
 
 Acad::ErrorStatus AcDb2dVertex::dxfInFields(const AcDbDxfFiler* filer)
@@ -87,7 +87,7 @@ Acad::ErrorStatus AcDb2dVertex::dxfInFields(const AcDbDxfFiler* filer)
     if (const auto* t = filer->find(42))
         bulge_ = t->real;
     if (const auto* t = filer->find(50))
-        tangent_ = t->real;
+        tangent_ = filer->angleOf(*t);
     if (const auto* t = filer->find(70)) {
         int flags = static_cast<int>(t->integer);
         tangentUsed_ = (flags & 2) != 0;

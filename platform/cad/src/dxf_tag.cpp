@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <numbers>
 
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_dxf_filer.h"
@@ -204,4 +205,14 @@ const platform::cad::DxfTag* AcDbDxfFiler::find(int code) const
         if (tag.code == code)
             return &tag;
     return nullptr;
+}
+
+void AcDbDxfFiler::writeAngle(int code, double radians)
+{
+    writeReal(code, unit_ == kDegrees ? radians * 180.0 / std::numbers::pi : radians);
+}
+
+double AcDbDxfFiler::angleOf(const platform::cad::DxfTag& tag) const
+{
+    return unit_ == kDegrees ? tag.real * std::numbers::pi / 180.0 : tag.real;
 }

@@ -177,7 +177,7 @@ private:
     // leaves out codes another record carries (a block's origin goes with BLOCK).
     void Object(const AcDbObject* object, const char* type = nullptr, bool blockRecord = false) {
         Group(0, type != nullptr ? type : object->dxfTypeName());
-        AcDbDxfFiler filer;
+        AcDbDxfFiler filer(AcDbDxfFiler::kDegrees);
         object->dxfOutFields(&filer);
         DropDangling(filer.tags());
         if (AcDbSymbolTableRecord::cast(object) != nullptr)

@@ -6,8 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
+#include <sstream>
 
 #include "dxf_sample_drawing.h"
+#include "platform/cad/ads_entity.h"
 #include "platform/cad/dxf_writer.h"
 #include "platform/text/encoding.h"
 
@@ -187,6 +190,75 @@ print(len(doc.modelspace()))
 )");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output.find("AUDIT"), std::string::npos) << run.output;
+    if (!HasFailure())
+        fs::remove_all(dir);  // kept for a look when something failed
+}
+
+// A drawing file holds arc, text and insert angles in degrees; the host and the lists of
+// acdbEntGet hold them in radians.
+TEST(DxfOutsideReader, AnglesAreDegreesInTheFileAndRadiansInTheHost) {
+    constexpr double kPi = std::numbers::pi;
+    fs::path dir = TempDir("dxf_ezdxf_angles_");
+    ScriptRun run = Python(dir, R"(
+import ezdxf, sys
+doc = ezdxf.new('R2004')
+msp = doc.modelspace()
+block = doc.blocks.new('MARK')
+block.add_line((0, 0), (1, 0))
+arc = msp.add_arc((0, 0), 2, 30, 120)
+text = msp.add_text('宗地', dxfattribs={'rotation': 45, 'oblique': 15})
+ref = msp.add_blockref('MARK', (5, 5), dxfattribs={'rotation': 90})
+print(arc.dxf.handle, text.dxf.handle, ref.dxf.handle)
+doc.saveas(sys.argv[0].replace('check.py', 'theirs.dxf'))
+)");
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::istringstream handles(run.output);
+    std::string arcHandle, textHandle, refHandle;
+    handles >> arcHandle >> textHandle >> refHandle;
+
+    AcDbDatabase db(false, true);
+    std::string name = platform::text::Utf8ToGbk((dir / "theirs.dxf").string());
+    ASSERT_EQ(db.readDwgFile(name.c_str()), Acad::eOk) << platform::cad::LastDrawingFileError();
+    AcDbObjectId arcId, textId, refId;
+    ASSERT_EQ(db.getAcDbObjectId(arcId, false, AcDbHandle(arcHandle.c_str())), Acad::eOk);
+    ASSERT_EQ(db.getAcDbObjectId(textId, false, AcDbHandle(textHandle.c_str())), Acad::eOk);
+    ASSERT_EQ(db.getAcDbObjectId(refId, false, AcDbHandle(refHandle.c_str())), Acad::eOk);
+    auto* arc = AcDbArc::cast(platform::cad::PeekObject(arcId));
+    auto* text = AcDbText::cast(platform::cad::PeekObject(textId));
+    auto* ref = AcDbBlockReference::cast(platform::cad::PeekObject(refId));
+    ASSERT_TRUE(arc != nullptr && text != nullptr && ref != nullptr);
+    EXPECT_NEAR(arc->startAngle(), kPi / 6, 1e-12);
+    EXPECT_NEAR(arc->endAngle(), 2 * kPi / 3, 1e-12);
+    EXPECT_NEAR(text->rotation(), kPi / 4, 1e-12);
+    EXPECT_NEAR(text->oblique(), kPi / 12, 1e-12);
+    EXPECT_NEAR(ref->rotation(), kPi / 2, 1e-12);
+
+    ads_name textName;
+    acdbGetAdsName(textName, textId);
+    resbuf* list = acdbEntGet(textName);
+    double listed = -1;
+    for (resbuf* rb = list; rb != nullptr; rb = rb->rbnext)
+        if (rb->restype == 50)
+            listed = rb->resval.rreal;
+    acutRelRb(list);
+    EXPECT_NEAR(listed, kPi / 4, 1e-12);
+
+    std::string out = platform::text::Utf8ToGbk((dir / "again.dxf").string());
+    ASSERT_EQ(db.dxfOut(out.c_str()), Acad::eOk);
+    run = Python(dir, R"(
+import ezdxf, sys
+doc = ezdxf.readfile(sys.argv[0].replace('check.py', 'again.dxf'))
+msp = doc.modelspace()
+arc = msp.query('ARC')[0]
+text = msp.query('TEXT')[0]
+ref = msp.query('INSERT')[0]
+print('angles %.9f %.9f %.9f %.9f %.9f' % (arc.dxf.start_angle, arc.dxf.end_angle, text.dxf.rotation,
+                                          text.dxf.oblique, ref.dxf.rotation))
+)");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("angles 30.000000000 120.000000000 45.000000000 15.000000000 90.000000000"),
+              std::string::npos)
+        << run.output;
     if (!HasFailure())
         fs::remove_all(dir);  // kept for a look when something failed
 }

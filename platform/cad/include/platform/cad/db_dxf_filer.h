@@ -1,5 +1,9 @@
 // The list of tags an object writes its fields to and reads them back from. acdbEntGet and
 // acdbEntMod use it, so every class keeps its definition in one pair of functions.
+//
+// Angles are radians in the objects and in the lists of acdbEntGet, but a drawing file holds
+// most of them in degrees: the file's reader and writer make their filer with kDegrees, and the
+// classes file their angles through writeAngle and angleOf, so the unit changes in one place.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +13,14 @@
 
 class AcDbDxfFiler {
 public:
+    enum AngleUnit { kRadians, kDegrees };
+
     AcDbDxfFiler() = default;
-    explicit AcDbDxfFiler(platform::cad::DxfTagList tags) : tags_(std::move(tags)) {}
+    explicit AcDbDxfFiler(AngleUnit unit) : unit_(unit) {}
+    explicit AcDbDxfFiler(platform::cad::DxfTagList tags, AngleUnit unit = kRadians)
+        : tags_(std::move(tags)), unit_(unit)
+    {
+    }
 
     void writeString(int code, std::string_view text) { tags_.push_back(platform::cad::DxfTag::String(code, text)); }
     void writeReal(int code, double value) { tags_.push_back(platform::cad::DxfTag::Real(code, value)); }
@@ -22,6 +32,8 @@ public:
     {
         tags_.push_back(platform::cad::DxfTag::Binary(code, data, size));
     }
+    // An angle held in radians, in the unit of this filer.
+    void writeAngle(int code, double radians);
     void writeSubclass(const char* name) { writeString(100, name); }
     void writeTag(const platform::cad::DxfTag& tag) { tags_.push_back(tag); }
 
@@ -29,7 +41,10 @@ public:
     platform::cad::DxfTagList& tags() { return tags_; }
     // The first tag with the code, or null.
     const platform::cad::DxfTag* find(int code) const;
+    // The angle a tag holds, in radians.
+    double angleOf(const platform::cad::DxfTag& tag) const;
 
 private:
     platform::cad::DxfTagList tags_;
+    AngleUnit unit_ = kRadians;
 };
