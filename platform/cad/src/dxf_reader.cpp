@@ -309,7 +309,7 @@ private:
     }
 
     void Fill(Record& r, const DxfTagList& tags) {
-        AcDbDxfFiler filer(tags);
+        AcDbDxfFiler filer(tags, AcDbDxfFiler::kDegrees);
         Acad::ErrorStatus es = r.object->dxfInFields(&filer);
         if (es != Acad::eOk)
             Fail(g_[r.begin].line, "the " + Type(r) + " cannot be read: " + Acad::ErrorStatusName(es));
