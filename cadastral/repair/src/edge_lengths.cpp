@@ -16,6 +16,7 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_set.h"
 #include "drawingutil/text_entities.h"
 #include "platform/cad/ads_units.h"
 #include "platform/cad/db_entity.h"
@@ -52,19 +53,6 @@ std::string LengthText(double length) {
     acdbRToS(length, 2, Settings().dj_distdot, text);
     return text;
 }
-
-struct SelectionHolder {
-    ads_name set{};
-    bool filled = false;
-    ~SelectionHolder() {
-        if (filled) acedSSFree(set);
-    }
-    Adesk::Int32 Length() const {
-        Adesk::Int32 n = 0;
-        if (filled) acedSSLength(set, &n);
-        return n;
-    }
-};
 
 bool IsParcel(const ads_name entity) {
     std::string code;
@@ -131,24 +119,23 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
 // The parcels the user chose, or every parcel of the drawing after its length texts on "JZD"
 // went.
 void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
-    SelectionHolder selection;
+    drawingutil::SelectionSet selection;
     if (mode == 1) {
-        SelectionHolder texts;
-        texts.filled = SelectByFilterAndCode(texts.set, "TEXT,JZD", kEdgeLengthCode);
-        for (Adesk::Int32 i = 0; i < texts.Length(); ++i) {
+        drawingutil::SelectionSet texts;
+        if (!SelectByFilterAndCode(texts.Fill(), "TEXT,JZD", kEdgeLengthCode)) texts.Drop();
+        for (int i = 0; i < texts.Length(); ++i) {
             ads_name text;
             AcDbObjectId id;
-            if (acedSSName(texts.set, i, text) == RTNORM && drawingutil::IdOfName(text, id)) EraseEntity(id);
+            if (texts.At(i, text, id)) EraseEntity(id);
         }
-        selection.filled = SelectByFilterAndCode(selection.set, "*POLYLINE*,JZD", kParcelCode);
-    } else {
-        selection.filled = SelectByFilter(selection.set, "*POLYLINE*,JZD", "", true);
+        if (!SelectByFilterAndCode(selection.Fill(), "*POLYLINE*,JZD", kParcelCode)) selection.Drop();
+    } else if (!SelectByFilter(selection.Fill(), "*POLYLINE*,JZD", "", true)) {
+        selection.Drop();
     }
-    for (Adesk::Int32 i = 0; i < selection.Length(); ++i) {
+    for (int i = 0; i < selection.Length(); ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (acedSSName(selection.set, i, entity) == RTNORM && drawingutil::IdOfName(entity, id) && IsParcel(entity))
-            parcels.append(id);
+        if (selection.At(i, entity, id) && IsParcel(entity)) parcels.append(id);
     }
 }
 

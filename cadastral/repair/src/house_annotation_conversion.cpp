@@ -16,6 +16,7 @@
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_set.h"
 #include "drawingutil/text_entities.h"
 #include "drawingutil/view_window.h"
 #include "platform/cad/ads_entity.h"
@@ -169,17 +170,19 @@ void ScanGroup(const AcDbGroup* group, const std::vector<StructureWord>& table, 
 // The texts on the house layer inside the outline that the group does not already give.
 void SearchOutline(const AcDbGroup* group, const std::vector<StructureWord>& table, HousePlan& plan)
 {
-    SelectionHolder inside;
-    if (plan.outline.length() < 3 ||
-        !SelectInPolygonByFilter(inside.set, "WP", plan.outline, 0, "text,JMD", "", false))
+    drawingutil::SelectionSet inside;
+    if (plan.outline.length() < 3)
         return;
+    if (!SelectInPolygonByFilter(inside.Fill(), "WP", plan.outline, 0, "text,JMD", "", false)) {
+        inside.Drop();
+        return;
+    }
     const Adesk::Int32 length = inside.Length();
     std::string text;
     for (Adesk::Int32 i = 0; i < length; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (acedSSName(inside.set, i, entity) != RTNORM || !drawingutil::IdOfName(entity, id) ||
-            (group != nullptr && group->has(id)))
+        if (!inside.At(i, entity, id) || (group != nullptr && group->has(id)))
             continue;
         if (!GetEntityTextString(entity, text) || text.empty() || text == "—")
             continue;
@@ -363,12 +366,11 @@ void CONVERTFWZJ_QZ()
         return;
     if (asked != RTNORM)
         mode = 0;
-    SelectionHolder houses;
-    if (mode == 1) {
+    drawingutil::SelectionSet houses;
+    if (mode == 1)
         acutPrintf("\n请拉框选择房屋:");
-        if (acedSSGet(nullptr, nullptr, nullptr, filter.get(), houses.set) != RTNORM)
-            return;
-    } else if (acedSSGet("X", nullptr, nullptr, filter.get(), houses.set) != RTNORM) {
+    if (acedSSGet(mode == 1 ? nullptr : "X", nullptr, nullptr, filter.get(), houses.Fill()) != RTNORM) {
+        houses.Drop();
         return;
     }
 
@@ -383,7 +385,7 @@ void CONVERTFWZJ_QZ()
             progress.Step(static_cast<int>(i));
             ads_name house;
             AcDbObjectId id;
-            if (acedSSName(houses.set, i, house) != RTNORM || !drawingutil::IdOfName(house, id))
+            if (!houses.At(i, house, id))
                 continue;
             GetEntityCode(house, code);
             if (!IsHouse(code) || EraseDegenerateCurve(id))

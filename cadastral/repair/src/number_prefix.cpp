@@ -4,6 +4,7 @@
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/selection_set.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/resbuf.h"
@@ -55,9 +56,10 @@ bool StripLabel(AcDbObjectId id)
 
 void DELETEJZDPRE()
 {
-    SelectionHolder selection;
+    drawingutil::SelectionSet selection;
     drawingutil::Chain filter = PointFilter();
-    if (!filter || acedSSGet(nullptr, nullptr, nullptr, filter.get(), selection.set) != RTNORM) {
+    if (!filter || acedSSGet(nullptr, nullptr, nullptr, filter.get(), selection.Fill()) != RTNORM) {
+        selection.Drop();
         acutPrintf("\n没有选中界址点或其注记");
         return;
     }
@@ -70,7 +72,7 @@ void DELETEJZDPRE()
             progress.Step(static_cast<int>(i));
             ads_name entity;
             AcDbObjectId id;
-            if (acedSSName(selection.set, i, entity) != RTNORM || !drawingutil::IdOfName(entity, id))
+            if (!selection.At(i, entity, id))
                 continue;
             GetEntityCode(entity, code);
             if (code == kPointCode) {

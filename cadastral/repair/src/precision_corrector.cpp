@@ -17,6 +17,7 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_set.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/ads_units.h"
 #include "platform/cad/command_processor.h"
@@ -140,13 +141,15 @@ void ShareWithDistricts(const AcGePoint2d& p)
     square.append(AcGePoint2d(p.x + kSearchHalfSide, p.y - kSearchHalfSide));
     square.append(AcGePoint2d(p.x + kSearchHalfSide, p.y + kSearchHalfSide));
     square.append(AcGePoint2d(p.x - kSearchHalfSide, p.y + kSearchHalfSide));
-    SelectionHolder found;
-    if (!SelectByPolygon(square, found.set, "cp", 0, 1))
+    drawingutil::SelectionSet found;
+    if (!SelectByPolygon(square, found.Fill(), "cp", 0, 1)) {
+        found.Drop();
         return;
-    const Adesk::Int32 length = found.Length();
-    for (Adesk::Int32 k = 0; k < length; ++k) {
+    }
+    const int length = found.Length();
+    for (int k = 0; k < length; ++k) {
         ads_name entity;
-        if (acedSSName(found.set, k, entity) == RTNORM && IsDistrict(entity))
+        if (found.At(k, entity) && IsDistrict(entity))
             AddSharedVertex(entity, p);
     }
 }
@@ -318,15 +321,18 @@ void PrecisionCorrector::RoundByType(AcDbObjectId id, const std::string& typeNam
 
 void PrecisionCorrector::CorrectDrawingPrecision()
 {
-    SelectionHolder selection;
+    drawingutil::SelectionSet selection;
     {
         drawingutil::Chain filter(acutBuildList(-3, 1001, "MIRET", RTNONE));
-        if (!filter || acedSSGet("X", nullptr, nullptr, filter.get(), selection.set) != RTNORM)
+        if (!filter || acedSSGet("X", nullptr, nullptr, filter.get(), selection.Fill()) != RTNORM) {
+            selection.Drop();
             return;
+        }
     }
-    const Adesk::Int32 length = selection.Length();
-    SelectionHolder controlPoints;
-    acedSSAdd(nullptr, nullptr, controlPoints.set);
+    const int length = selection.Length();
+    drawingutil::SelectionSet controlPoints;
+    if (acedSSAdd(nullptr, nullptr, controlPoints.Fill()) != RTNORM)
+        controlPoints.Drop();
     int changes = 0;
     {
         ProgressScope progress("正在修正精度....", static_cast<int>(length));
@@ -335,14 +341,13 @@ void PrecisionCorrector::CorrectDrawingPrecision()
             progress.Step(static_cast<int>(i));
             ads_name entity;
             AcDbObjectId id;
-            if (acedSSName(selection.set, i, entity) != RTNORM || !drawingutil::IdOfName(entity, id) ||
-                !GetEntityTypeName(entity, typeName))
+            if (!selection.At(i, entity, id) || !GetEntityTypeName(entity, typeName))
                 continue;
             GetEntityCode(entity, code);
             if (Same(code.c_str(), kMapPatchCode))
                 RoundMapPatch(id, changes);
             else
-                RoundByType(id, typeName, changes, controlPoints.set);
+                RoundByType(id, typeName, changes, controlPoints.Name());
         }
         selection.Free();
     }
@@ -352,7 +357,7 @@ void PrecisionCorrector::CorrectDrawingPrecision()
     // The main application redraws each control point at its rounded place, on "KZD".
     for (Adesk::Int32 i = 0; i < controlPoints.Length(); ++i) {
         ads_name block;
-        if (acedSSName(controlPoints.set, i, block) == RTNORM)
+        if (controlPoints.At(i, block))
             RunRedero(block);
     }
     controlPoints.Free();

@@ -6,6 +6,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_set.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_curve.h"
 #include "platform/cad/db_object_iterator.h"
@@ -129,9 +130,11 @@ int CleanPolyline(const ads_name entity, double threshold)
 
 void DELELELASTSAMEPT()
 {
-    SelectionHolder selection;
-    if (!SelectByFilter(selection.set, "*polyline,", "", false))
+    drawingutil::SelectionSet selection;
+    if (!SelectByFilter(selection.Fill(), "*polyline,", "", false)) {
+        selection.Drop();
         return;
+    }
     double threshold = kDefaultRepeatThreshold;
     if (acedGetReal("\n请输入滤波阀值 <0.003米>:", &threshold) != RTNORM)
         threshold = kDefaultRepeatThreshold;
@@ -146,7 +149,7 @@ void DELELELASTSAMEPT()
         for (Adesk::Int32 i = 0; i < length; ++i) {
             progress.Step(static_cast<int>(i));
             ads_name entity;
-            if (acedSSName(selection.set, i, entity) == RTNORM)
+            if (selection.At(i, entity))
                 removed += CleanPolyline(entity, threshold);
         }
         selection.Free();
