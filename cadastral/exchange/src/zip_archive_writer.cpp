@@ -3,6 +3,7 @@
 #include <minizip/zip.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "cadastral/folder_tree.h"
@@ -108,6 +109,14 @@ zlib_filefunc64_def ArchiveCalls(bool* writeFailed) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// A name beside path that nothing holds yet: the archive's working and stepped-aside copies must
+// never take the place of a file of the user's.
+std::string FreeSibling(const std::string& path, const char* suffix) {
+    std::string name = path + suffix;
+    for (int n = 1; Exists(name); ++n) name = path + suffix + std::to_string(n);
+    return name;
+}
+
 // Closes a source file on every path out of AddFile.
 class SourceFile {
 public:
@@ -140,7 +149,7 @@ bool ZipArchiveWriter::Create(const std::string& archivePath) {
     Abandon();
     m_error.clear();
     m_archivePath = archivePath;
-    m_temporaryPath = archivePath + ".part";
+    m_temporaryPath = FreeSibling(archivePath, ".part");
     m_writeFailed = false;
     zlib_filefunc64_def calls = ArchiveCalls(&m_writeFailed);
     m_zip = zipOpen2_64(m_temporaryPath.c_str(), APPEND_STATUS_CREATE, nullptr, &calls);
@@ -192,11 +201,9 @@ bool ZipArchiveWriter::Commit() {
     if (closed != ZIP_OK || m_writeFailed) return Fail(platform::text::Format("无法写入压缩文件 %s", m_temporaryPath.c_str()));
 
     // The older archive steps aside first and comes back if the new one cannot take its name.
-    const std::string older = m_archivePath + ".old";
+    const std::string older = FreeSibling(m_archivePath, ".old");
     const bool hadOlder = Exists(m_archivePath);
     if (hadOlder) {
-        if (Exists(older) && !DeleteFileA(older.c_str()))
-            return Fail(platform::text::Format("无法替换压缩文件 %s", m_archivePath.c_str()));
         if (!MoveFileA(m_archivePath.c_str(), older.c_str()))
             return Fail(platform::text::Format("无法替换压缩文件 %s", m_archivePath.c_str()));
     }

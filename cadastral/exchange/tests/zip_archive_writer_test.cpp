@@ -56,13 +56,18 @@ TEST_F(ZipArchiveTest, PacksTheFolderFilesUnderBareNamesDeflatedAndReplacesAnOld
     WriteFile(Disk(reinterpret_cast<const char*>(u8"out/P1/宗地.shx")), "gbk name");
     WriteFile(Disk("out/P1/sub/inner.txt"), "not packed");
     WriteFile(Disk("out/P1.zip"), "an older archive");
+    // Files of the user's that happen to bear the names the packing works under stay as they are.
+    WriteFile(Disk("out/P1.zip.part"), "the user's part");
+    WriteFile(Disk("out/P1.zip.old"), "the user's old");
 
     std::string error = "stale";
     ASSERT_TRUE(PackFolderToZip("D:\\out\\P1\\", "D:\\out\\P1.zip", error)) << error;
     EXPECT_EQ(error, "");
     const fs::path zip = Disk("out/P1.zip");
-    EXPECT_FALSE(fs::exists(Disk("out/P1.zip.part")));
-    EXPECT_FALSE(fs::exists(Disk("out/P1.zip.old")));
+    EXPECT_EQ(ReadFile(Disk("out/P1.zip.part")), "the user's part");
+    EXPECT_EQ(ReadFile(Disk("out/P1.zip.old")), "the user's old");
+    EXPECT_FALSE(fs::exists(Disk("out/P1.zip.part1")));
+    EXPECT_FALSE(fs::exists(Disk("out/P1.zip.old1")));
 
     int status = -1;
     const std::string test = Shell("unzip -t " + Quoted(zip), &status);
