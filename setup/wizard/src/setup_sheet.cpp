@@ -5,6 +5,7 @@
 #include "platform/text/encoding.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/afx_app.h"
 #include "platform/ui/afx_controls.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/dialog_manager.h"
@@ -401,6 +402,7 @@ DWORD FindRunningHost(const std::string& exe, const std::u16string& hostFolder) 
 }  // namespace
 
 bool CSetingPage::RunningHostCheck() {
+    CWaitCursor wait;
     const std::string exe = Upper(choice.cadVersion).find("ZWCAD") != std::string::npos ? "ZWCAD.EXE" : "ACAD.EXE";
     for (;;) {
         DWORD host = FindRunningHost(exe, choice.cadFolder);
@@ -457,7 +459,9 @@ CSetUpSheet* CSetUpPage::Sheet() const { return static_cast<CSetUpSheet*>(GetShe
 
 void CSetUpPage::AddDetail(const std::u16string& text) {
     std::string gbk = Gbk(text);
-    ::SendDlgItemMessageA(m_hWnd, 1011, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gbk.c_str()));
+    LRESULT line = ::SendDlgItemMessageA(m_hWnd, 1011, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gbk.c_str()));
+    // The newest line stays in sight while the work goes on.
+    if (line >= 0) ::SendDlgItemMessageA(m_hWnd, 1011, LB_SETTOPINDEX, static_cast<WPARAM>(line), 0);
 }
 
 BOOL CSetUpPage::OnInitDialog() {
