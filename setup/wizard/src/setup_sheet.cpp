@@ -771,6 +771,7 @@ ON_WM_SHOWWINDOW()
 ON_COMMAND(IDCANCEL, OnCancelCommand)
 ON_COMMAND(IDHELP, OnHelpCommand)
 ON_COMMAND(IDC_RERUN_BUTTON, OnRerun)
+ON_COMMAND(IDC_UPDATE_BUTTON, OnUpdateCommand)
 END_MESSAGE_MAP()
 
 CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption, parent) {
@@ -855,6 +856,14 @@ void CSetUpSheet::OnSysCommand(UINT id, LPARAM lParam) {
 void CSetUpSheet::OnRerun() {
     ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
     g_restartWizard = 1;
+}
+
+// The update button sits among the sheet's own buttons, so its click comes here; the progress
+// page runs the update.
+void CSetUpSheet::OnUpdateCommand() {
+    if (GetActivePage() != &progress || !progress.updateButton) return;
+    ::SendMessageA(progress.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_BUTTON, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(progress.updateButton));
 }
 
 void CSetUpSheet::OnSetupCancel() {
