@@ -816,6 +816,8 @@ CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption
 void CSetUpSheet::ReadHosts() {
     if (detected) return;
     detected = 1;
+    // The copies come from the install records first: the detection matches the hosts against them.
+    ReadInstallRecords(installedCopies);
     DetectHostVersions(targets, installedCopies);
 }
 

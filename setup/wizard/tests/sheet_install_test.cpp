@@ -9,6 +9,7 @@
 #include "platform/win/machine.h"
 #include "platform/win/processes.h"
 #include "platform/win/registry.h"
+#include "setup/engine/setup_xml.h"
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/globals.h"
 #include "setup/wizard/setup_sheet.h"
@@ -439,6 +440,81 @@ TEST_F(SheetInstallTest, UpdateThroughTheSheetThenRerun) {
     EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "newer readme");
     EXPECT_EQ(ReadFile(C("Dero/bin/a.arx")), "newer arx");
     EXPECT_TRUE(Logged("请先完成更新!"));
+}
+
+// The settings page builds its choices from the package's profiles and the hosts found: the
+// copy whose uninstall entry names its product and profile is chosen over the first target.
+TEST_F(SheetInstallTest, SettingsPageOffersTheDetectedHostsAndCopies) {
+    for (const char* program : {"Program Files/AutoCAD 2009/acad.exe", "Program Files/AutoCAD Map 3D 2010/acad.exe",
+                                "Program Files/ZWCAD 2009/zwcad.exe"})
+        WriteFile(C(program), "MZ");
+    WriteFile(C("Setup/setup.xml"), ReadFile(std::string(DERO_SOURCE_DIR) + "/setup/engine/tests/fixtures/hosts_setup.xml"));
+    ASSERT_EQ(Setup::LoadSetupXml(), 1);
+    Setup::CSetUpSheet sheet(u"安装向导");
+    queue_->Push(platform::ui::DialogAnswer(Setup::IDD_AGREEMENT, [&](UiDriver& d) {
+        d.Check(1002, true);
+        d.WaitFor(100);
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        UiDriver p(sheet.settings.m_hWnd);
+        EXPECT_EQ(p.Text(Setup::kFirstTargetChoice), "安装 Dero 2009");
+        EXPECT_EQ(p.Text(Setup::kFirstTargetChoice + 1), "安装 Dero Pelgar");
+        EXPECT_EQ(p.Text(Setup::kFirstTargetChoice + 2), "安装 Dero Map");
+        EXPECT_FALSE(p.Exists(Setup::kFirstTargetChoice + 3));
+        EXPECT_EQ(p.Text(Setup::kFirstCopyChoice), "更新或卸载 Dero Survey");
+        EXPECT_EQ(p.Text(Setup::kFirstCopyChoice + 1), "更新或卸载 Dero Mapper");
+        EXPECT_FALSE(p.IsChecked(Setup::kFirstTargetChoice));
+        EXPECT_TRUE(p.IsChecked(Setup::kFirstCopyChoice));
+        EXPECT_FALSE(p.IsChecked(Setup::kFirstCopyChoice + 1));
+        EXPECT_FALSE(p.IsVisible(1007));
+        EXPECT_FALSE(p.IsEnabled(1001));
+        EXPECT_EQ(p.Text(1012), "");
+        // Choosing a target again: its folder below Program Files, and the space it needs.
+        p.Click(Setup::kFirstTargetChoice + 1);
+        EXPECT_TRUE(p.IsEnabled(1001));
+        EXPECT_EQ(p.Text(1001), "C:\\Program Files\\Dero Pelgar");
+        EXPECT_NE(p.Text(1012).find("安装需要 [120MB]"), std::string::npos);
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        EXPECT_EQ(sheet.settings.choice.product, u"Dero Pelgar");
+        EXPECT_EQ(sheet.settings.choice.cadFolder, u"C:\\Program Files\\AutoCAD 2010");
+        EXPECT_EQ(sheet.installPath, u"C:\\Program Files\\Dero Pelgar");
+        d.Click(IDCANCEL);
+    }));
+    queue_->Push(platform::ui::BoxAnswer(IDYES));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+}
+
+// An uninstall let to run: the copy's files, its uninstall entry and shortcuts are gone, the page
+// offers only the exit, and a program without its package beside it deletes itself on closing.
+TEST_F(SheetInstallTest, UninstallRunsToTheEnd) {
+    InstallThroughTheSheet();
+    ASSERT_TRUE(fs::exists(C("Users/Surveyor/Desktop/Dero 9.lnk")));
+    ASSERT_NE(Dump("HKEY_LOCAL_MACHINE").find("Uninstall\\Dero Pelgar]"), std::string::npos);
+    Setup::CSetUpSheet sheet(u"安装向导");
+    sheet.targets.clear();
+    sheet.installedCopies = {InstalledCopy()};
+    queue_->Push(platform::ui::DialogAnswer(Setup::IDD_AGREEMENT, [&](UiDriver& d) {
+        d.Check(1002, true);
+        d.WaitFor(100);
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        ASSERT_TRUE(d.Click(ID_WIZNEXT));
+        ASSERT_TRUE(d.Click(ID_WIZFINISH));
+        EXPECT_FALSE(d.Exists(ID_WIZFINISH));
+        EXPECT_FALSE(d.IsVisible(Setup::IDC_UPDATE_BUTTON));
+        EXPECT_TRUE(d.WaitUntilText(IDCANCEL, "退出"));
+        UiDriver page(sheet.progress.m_hWnd);
+        EXPECT_EQ(page.Text(1005), "卸载完成");
+        EXPECT_FALSE(page.IsVisible(1008));
+        EXPECT_FALSE(page.IsVisible(1009));
+        EXPECT_EQ(Setup::g_workerMode, -1);
+        fs::remove(C("Setup/data.cab"));
+        d.Click(IDCANCEL);
+    }));
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    EXPECT_EQ(sheet.selfDelete, 1);
+    EXPECT_FALSE(fs::exists(C("Dero/readme.txt")));
+    EXPECT_FALSE(fs::exists(C("Dero/bin/a.arx")));
+    EXPECT_FALSE(fs::exists(C("Users/Surveyor/Desktop/Dero 9.lnk")));
+    EXPECT_EQ(Dump("HKEY_LOCAL_MACHINE").find("Uninstall\\Dero Pelgar]"), std::string::npos);
 }
 
 }  // namespace
