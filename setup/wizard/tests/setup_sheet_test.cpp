@@ -18,6 +18,7 @@
 #include "setup/engine/disk_space.h"
 #include "setup/engine/install_state.h"
 #include "setup/wizard/globals.h"
+#include "setup/wizard/restart_state.h"
 #include "setup/wizard/setup_sheet.h"
 #include "setup/wizard/backdrop.h"
 #include "testing/files.h"
@@ -388,6 +389,7 @@ TEST_F(SetupSheetTest, ARestartIsHandedOverAndResumedOnTheProgressPage) {
     const std::string file = folder_.path() + "/c/Setup/restart.def";
     EXPECT_EQ(dero::testing::ReadFile(file), platform::text::Utf16ToGbk(u"重启\r\n0\r\nDero Pelgar\r\nC:\\Dero\r\n\r\n"));
     EXPECT_EQ(Setup::g_deleteWorkFolder, 0);
+    EXPECT_TRUE(Setup::ReadRunOnceEntry());  // the next start after the restart resumes
     Setup::g_deleteWorkFolder = 1;
 
     // The next start: only the progress page, finished, and the file is gone.
