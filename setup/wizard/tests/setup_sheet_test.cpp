@@ -325,6 +325,31 @@ TEST_F(SetupSheetTest, StandaloneProductRunsItselfAndAnUndoneRunOffersOnlyTheExi
     }
     EXPECT_TRUE(ran);
 
+    // A ZWCAD host is started by its own program, with the product's profile.
+    dero::testing::WriteFile(folder_.path() + "/c/Program Files/ZWCAD 2009/zwcad.exe", "MZ");
+    {
+        Setup::CSetUpSheet sheet(u"安装向导");
+        Setup::CADVer target = Target();
+        target.cadProduct = u"zwcad 2009";
+        target.cadFolder = u"C:\\Program Files\\ZWCAD 2009";
+        sheet.targets = {target};
+        answers_->Push(platform::ui::DialogAnswer(Setup::IDD_SETTINGS, [&](UiDriver& d) {
+            d.WaitFor(100);
+            ASSERT_TRUE(d.Click(ID_WIZNEXT));
+            SendMessageW(sheet.progress.m_hWnd, Setup::WM_SETUP_FINISHED, 0,
+                         reinterpret_cast<LPARAM>(Setup::DuplicateWideString(u"完成")));
+            UiDriver(sheet.progress.m_hWnd).Check(1009, true);
+            d.Click(IDCANCEL);
+        }));
+        EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    }
+    bool zwcad = false;
+    for (const auto& event : platform::win::ReadEvents()) {
+        std::string line = platform::text::Utf16ToUtf8(event);
+        zwcad |= line.find("ZWCAD 2009\\zwcad.exe") != std::string::npos && line.find("/p Dero") != std::string::npos;
+    }
+    EXPECT_TRUE(zwcad);
+
     // Nothing done (or undone): only the exit, no offers.
     Setup::CSetUpSheet sheet(u"安装向导");
     sheet.targets = {Target()};
