@@ -181,6 +181,8 @@ LRESULT ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case LB_GETSEL:
             return static_cast<int>(wParam) == data->current && data->current >= 0;
+        case LB_GETTOPINDEX:
+            return data->top;
         case LB_SETTOPINDEX:
             data->top = std::clamp(static_cast<int>(wParam), 0, std::max(size - 1, 0));
             return 0;

@@ -5,6 +5,7 @@
 #include "platform/text/encoding.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/afx_app.h"
 #include "platform/ui/afx_controls.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/dialog_manager.h"
@@ -401,6 +402,7 @@ DWORD FindRunningHost(const std::string& exe, const std::u16string& hostFolder) 
 }  // namespace
 
 bool CSetingPage::RunningHostCheck() {
+    CWaitCursor wait;
     const std::string exe = Upper(choice.cadVersion).find("ZWCAD") != std::string::npos ? "ZWCAD.EXE" : "ACAD.EXE";
     for (;;) {
         DWORD host = FindRunningHost(exe, choice.cadFolder);
@@ -457,7 +459,9 @@ CSetUpSheet* CSetUpPage::Sheet() const { return static_cast<CSetUpSheet*>(GetShe
 
 void CSetUpPage::AddDetail(const std::u16string& text) {
     std::string gbk = Gbk(text);
-    ::SendDlgItemMessageA(m_hWnd, 1011, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gbk.c_str()));
+    LRESULT line = ::SendDlgItemMessageA(m_hWnd, 1011, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(gbk.c_str()));
+    // The newest line stays in sight while the work goes on.
+    if (line >= 0) ::SendDlgItemMessageA(m_hWnd, 1011, LB_SETTOPINDEX, static_cast<WPARAM>(line), 0);
 }
 
 BOOL CSetUpPage::OnInitDialog() {
@@ -767,6 +771,7 @@ ON_WM_SHOWWINDOW()
 ON_COMMAND(IDCANCEL, OnCancelCommand)
 ON_COMMAND(IDHELP, OnHelpCommand)
 ON_COMMAND(IDC_RERUN_BUTTON, OnRerun)
+ON_COMMAND(IDC_UPDATE_BUTTON, OnUpdateCommand)
 END_MESSAGE_MAP()
 
 CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption, parent) {
@@ -811,6 +816,8 @@ CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption
 void CSetUpSheet::ReadHosts() {
     if (detected) return;
     detected = 1;
+    // The copies come from the install records first: the detection matches the hosts against them.
+    ReadInstallRecords(installedCopies);
     DetectHostVersions(targets, installedCopies);
 }
 
@@ -851,6 +858,14 @@ void CSetUpSheet::OnSysCommand(UINT id, LPARAM lParam) {
 void CSetUpSheet::OnRerun() {
     ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
     g_restartWizard = 1;
+}
+
+// The update button sits among the sheet's own buttons, so its click comes here; the progress
+// page runs the update.
+void CSetUpSheet::OnUpdateCommand() {
+    if (GetActivePage() != &progress || !progress.updateButton) return;
+    ::SendMessageA(progress.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_BUTTON, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(progress.updateButton));
 }
 
 void CSetUpSheet::OnSetupCancel() {
