@@ -165,6 +165,7 @@ bool CPropertySheet::Activate(int index, int direction) {
             }
             active_ = index;
             page->ShowWindow(SW_SHOW);
+            platform::ui::AppendTranscript(platform::text::Format("  page %u", page->m_nTemplateId));
             if (!IsWizard()) {
                 ::SendDlgItemMessageA(m_hWnd, kSheetTabId, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
             }

@@ -724,6 +724,10 @@ UINT UninstallWorkerProc(LPVOID) {
         InstallInfo record;
         record.description = g_chosenDescription;
         record.product = g_chosenDescription.product;
+        // The self-deleting batch removes what the uninstall leaves of the product's folder.
+        InstallInfo known = record;
+        known.LoadOrRemoveInstallRecord(1);
+        g_productFolder = known.installFolder;
         record.UninstallProduct();
         HKEY machine = HKEY_LOCAL_MACHINE;
         std::u16string key = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + record.product + u"\\";
