@@ -815,6 +815,7 @@ CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption
 void CSetUpSheet::ReadHosts() {
     if (detected) return;
     detected = 1;
+    ReadInstallRecords(installedCopies);
     DetectHostVersions(targets, installedCopies);
 }
 
