@@ -1,0 +1,72 @@
+// The setup program end to end on the sample package: installs into AutoCAD and standalone,
+// uninstall by the installed copy of the program with its self-deleting batch, a failed
+// update cancelled, a restart and its resume, and the start-up's own cases.
+#include "program_fixture.h"
+
+namespace {
+
+using namespace programtest;
+
+// Scripts, transcripts and file names are UTF-8.
+std::string U(const char8_t* text) { return reinterpret_cast<const char*>(text); }
+
+const std::string kProduct = "Program Files/Dero Pelgar";
+const std::string kProfiles = "[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles]\n";
+
+// Agrees, picks the choice and starts; the box is the host's workspace notice of the profile.
+std::string InstallAnswers(int choice, const std::string& atTheEnd = "click 2") {
+    return "dialog: check 1002; wait 100; click 12324; wait 100; click " + std::to_string(choice) +
+           U(u8"; click 12324; click 12325; until 2 完成; ") + atTheEnd + "\nbox ok\n";
+}
+
+TEST_F(ProgramTest, HostedProductInstallsAndUninstallsWithItsBatch) {
+    const std::string setup = Package() + "/setup.exe";
+    Outcome run = RunSetup(setup, InstallAnswers(100, "check 1008; check 1009; click 2"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows("page 129") && run.Shows("page 131") && run.Shows("page 130")) << run.Transcript();
+    EXPECT_TRUE(run.Shows(U(u8"until 2: \"完成\""))) << run.Transcript();
+
+    // The install folder is the cabinet's common and product folders, and the program's own.
+    std::map<std::string, std::string> expected;
+    for (const auto& [path, bytes] : CabinetTree(Package() + "/data.cab")) {
+        for (const std::string& prefix : {U(u8"公共文件目录/"), U(u8"安装程序目录/acad2010/")})
+            if (path.rfind(prefix, 0) == 0) expected[path.substr(prefix.size())] = bytes;
+    }
+    auto installed = Tree(C(kProduct));
+    ASSERT_TRUE(installed.count("system/setup.exe") && installed.count("system/setup.xml"));
+    EXPECT_EQ(installed["system/setup.exe"], ReadFile(setup));
+    installed.erase("system/setup.exe");
+    installed.erase("system/setup.xml");
+    EXPECT_EQ(installed, expected);
+    EXPECT_EQ(ReadFile(C("Windows/Fonts/DeroSym.ttf")), "true type font of the survey symbols");
+
+    const std::string user = Dump("HKCU");
+    EXPECT_NE(user.find(kProfiles + "@=\"Dero\""), std::string::npos) << user;
+    EXPECT_NE(user.find("[HKEY_CURRENT_USER\\Software\\quorvane\\install\\Dero Pelgar]"), std::string::npos);
+    EXPECT_NE(Dump("HKLM").find("Uninstall\\Dero Pelgar]"), std::string::npos);
+    const std::string desktopLink = C("Users/Administrator/Desktop/Dero Pelgar.lnk");
+    EXPECT_NE(ReadFile(desktopLink).find("acad.exe"), std::string::npos) << ReadFile(desktopLink);
+    const std::string events = Events();
+    EXPECT_NE(events.find("font \"C:\\Windows\\Fonts\\DeroSym.ttf\""), std::string::npos) << events;
+    EXPECT_NE(events.find("acad.exe\" /p Dero"), std::string::npos) << events;
+
+    // The uninstall by the installed program leaves it to the batch, which names the folder.
+    run = RunSetup(C(kProduct + "/system/setup.exe"), U(u8"dialog: wait 100; click 150; click 12324; click 12325; until 2 退出; click 2\n"),
+                "COMSPEC='C:\\Windows\\system32\\cmd.exe'");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
+    EXPECT_EQ(Tree(C(kProduct)), (std::map<std::string, std::string>{{"system/setup.exe", ReadFile(setup)}}));
+    const std::string after = Dump("HKCU");
+    EXPECT_NE(after.find(kProfiles + U(u8"@=\"<<未命名配置>>\"")), std::string::npos) << after;
+    EXPECT_EQ(after.find("Profiles\\Dero]"), std::string::npos);
+    EXPECT_EQ(after.find("install\\Dero Pelgar"), std::string::npos);
+    EXPECT_EQ(Dump("HKLM").find("Uninstall\\Dero Pelgar"), std::string::npos);
+    EXPECT_FALSE(fs::exists(desktopLink));
+    EXPECT_TRUE(fs::is_directory(C("Users/Administrator/Desktop")));
+    const std::string batch = ReadFile(C("Temp/derodel.bat"));
+    EXPECT_NE(batch.find("rd /Q C:\\Program Files\\Dero Pelgar\\bin\r\n"), std::string::npos) << batch;
+    EXPECT_NE(batch.find("del /Q C:\\Program Files\\Dero Pelgar\\system\\setup.exe"), std::string::npos) << batch;
+    EXPECT_NE(Events().find("launch \"C:\\Windows\\system32\\cmd.exe\" /c C:\\Temp\\derodel.bat"), std::string::npos);
+}
+
+}  // namespace
