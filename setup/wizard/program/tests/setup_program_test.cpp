@@ -70,3 +70,119 @@ TEST_F(ProgramTest, HostedProductInstallsAndUninstallsWithItsBatch) {
 }
 
 }  // namespace
+
+namespace {
+
+// The whole machine: files with their bytes (the work folder left out) and the three hives.
+struct Machine {
+    std::map<std::string, std::string> files;
+    std::string classes, user, local;
+    bool operator==(const Machine&) const = default;
+};
+
+// What differs, for the failure message.
+std::string Difference(const Machine& a, const Machine& b) {
+    std::string out;
+    for (const auto& [path, bytes] : a.files)
+        if (!b.files.count(path) || b.files.at(path) != bytes) out += "file " + path + "\n";
+    for (const auto& [path, bytes] : b.files)
+        if (!a.files.count(path)) out += "new file " + path + "\n";
+    auto lines = [](const std::string& text) {
+        std::map<std::string, int> set;
+        std::size_t from = 0;
+        while (from < text.size()) {
+            std::size_t eol = text.find('\n', from);
+            if (eol == std::string::npos) eol = text.size();
+            ++set[text.substr(from, eol - from)];
+            from = eol + 1;
+        }
+        return set;
+    };
+    const std::string* as[] = {&a.classes, &a.user, &a.local};
+    const std::string* bs[] = {&b.classes, &b.user, &b.local};
+    for (int i = 0; i < 3; ++i) {
+        auto la = lines(*as[i]), lb = lines(*bs[i]);
+        for (auto& [line, n] : la)
+            if (lb[line] != n) out += "registry line " + line + "\n";
+        for (auto& [line, n] : lb)
+            if (la[line] != n) out += "new registry line " + line + "\n";
+    }
+    return out;
+}
+
+class ProgramStateTest : public ProgramTest {
+protected:
+    Machine State() {
+        Machine m;
+        for (auto& [path, bytes] : Tree(C("")))
+            if (path.rfind("Temp/derosetup", 0) != 0) m.files[path] = bytes;
+        m.classes = Dump("HKCR");
+        m.user = Dump("HKCU");
+        m.local = Dump("HKLM");
+        return m;
+    }
+    // The machine as an earlier install of the standalone product leaves it: the user's folders
+    // made and the font in place (fonts are never taken away again).
+    void InstallStandalone() {
+        const Outcome run = RunSetup(Package() + "/setup.exe", InstallAnswers(101));
+        ASSERT_EQ(run.status, 0) << run.out;
+        ASSERT_TRUE(fs::exists(C("Program Files/Dero Mapper/DeroMap.exe")));
+    }
+};
+
+TEST_F(ProgramStateTest, StandaloneInstallAndUninstallWithoutAShellLeaveNoBatch) {
+    Outcome run = RunSetup(Package() + "/setup.exe", InstallAnswers(101, "check 1009; click 2"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    std::map<std::string, std::string> expected;
+    for (const auto& [path, bytes] : CabinetTree(Package() + "/data.cab")) {
+        for (const std::string& prefix : {U(u8"公共文件目录/"), U(u8"安装程序目录/mapper/")})
+            if (path.rfind(prefix, 0) == 0) expected[path.substr(prefix.size())] = bytes;
+    }
+    auto installed = Tree(C("Program Files/Dero Mapper"));
+    EXPECT_EQ(installed["setup.exe"], ReadFile(Package() + "/setup.exe"));
+    installed.erase("setup.exe");
+    installed.erase("setup.xml");
+    EXPECT_EQ(installed, expected);
+    EXPECT_NE(Dump("HKCU").find("[HKEY_CURRENT_USER\\Software\\Dero Mapper]"), std::string::npos);
+    // The product's own program is started, not the host.
+    EXPECT_NE(Events().find("DeroMap.exe"), std::string::npos) << Events();
+    EXPECT_EQ(Events().find("acad.exe"), std::string::npos) << Events();
+
+    run = RunSetup(C("Program Files/Dero Mapper/setup.exe"),
+                   U(u8"dialog: wait 100; click 150; click 12324; click 12325; until 2 退出; click 2\n"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
+    EXPECT_EQ(Dump("HKCU").find("Software\\Dero Mapper]"), std::string::npos);
+    EXPECT_FALSE(fs::exists(C("Program Files/Dero Mapper/DeroMap.exe")));
+    EXPECT_FALSE(fs::exists(C("Temp/derodel.bat")));
+    EXPECT_EQ(Events().find("launch"), std::string::npos) << Events();
+}
+
+TEST_F(ProgramStateTest, AFailedInstallAndAnUninstallCancelledLeaveTheMachineAsItWas) {
+    InstallStandalone();
+    const Machine before = State();
+    // One copy fails; the install is cancelled while it waits to register.
+    Outcome run = RunSetup(Package() + "/setup.exe",
+                           U(u8"dialog: check 1002; wait 100; click 12324; wait 100; click 100; click 12324; click 12325; "
+                             u8"until 1005 正在注册...; click 2; until 2 退出; click 2\nbox yes\n"),
+                           "DERO_FAULTS='Copy=*\\Dero Pelgar\\bin\\Geoport.arx'");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
+    EXPECT_TRUE(run.Shows(U(u8"确定要退出安装吗"))) << run.Transcript();
+    EXPECT_FALSE(fs::exists(C("Temp/insrecovery")));
+    EXPECT_EQ(Difference(before, State()), "");
+
+    run = RunSetup(Package() + "/setup.exe", InstallAnswers(100));
+    ASSERT_EQ(run.status, 0) << run.out;
+    ASSERT_TRUE(fs::exists(C(kProduct + "/bin/Geoport.arx")));
+    const Machine installed = State();
+    run = RunSetup(Package() + "/setup.exe",
+                   U(u8"dialog: check 1002; wait 100; click 12324; wait 100; click 150; click 12324; click 12325; "
+                     u8"until 1005 正在取消注册...; click 2; until 2 退出; click 2\nbox yes\n"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
+    EXPECT_FALSE(fs::exists(C("Temp/derorecovery")));
+    EXPECT_EQ(Difference(installed, State()), "");
+}
+
+}  // namespace
