@@ -186,3 +186,107 @@ TEST_F(ProgramStateTest, AFailedInstallAndAnUninstallCancelledLeaveTheMachineAsI
 }
 
 }  // namespace
+
+namespace {
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST_F(ProgramTest, ARestartPackageHandsOverAndResumesAfterTheRestart) {
+    const std::string dir = CopyPackage("restart");
+    WriteFile(dir + "/setup.xml", Replace(ReadFile(dir + "/setup.xml"), "restart=\"0\"", "restart=\"1\""));
+    // The restart is asked for when the install is done; agreeing ends the program.
+    Outcome run = RunSetup(dir + "/setup.exe", InstallAnswers(100, "") + "box ok\n");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"需要重启机器以完成安装"))) << run.Transcript();
+    EXPECT_TRUE(fs::exists(dir + "/restart.def"));
+    const std::string local = Dump("HKLM");
+    EXPECT_NE(local.find("\"installsetup\"="), std::string::npos) << local;
+    EXPECT_NE(Events().find("restart"), std::string::npos) << Events();
+
+    // Started again before the restart: only the offer to restart.
+    run = RunSetup(dir + "/setup.exe", "box cancel\n");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"需要重启，单击确认立即重启，取消稍后重启"))) << run.Transcript();
+    EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
+
+    // Windows ran the value once and removed it: the finished progress page alone.
+    const std::string hive = Root() + "/registry/HKEY_LOCAL_MACHINE.reg";
+    std::string text = ReadFile(hive), kept;
+    for (std::size_t from = 0; from < text.size();) {
+        std::size_t eol = text.find('\n', from);
+        eol = eol == std::string::npos ? text.size() : eol + 1;
+        const std::string line = text.substr(from, eol - from);
+        if (line.find("\"installsetup\"") == std::string::npos) kept += line;
+        from = eol;
+    }
+    WriteFile(hive, kept);
+    run = RunSetup(dir + "/setup.exe", U(u8"dialog: until 1005 卸载完成; click 2\n"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows("page 130")) << run.Transcript();
+    EXPECT_FALSE(run.Shows("page 129") || run.Shows("page 131")) << run.Transcript();
+    EXPECT_TRUE(run.Shows(U(u8"until 1005: \"卸载完成\""))) << run.Transcript();
+    EXPECT_FALSE(fs::exists(dir + "/restart.def"));
+    EXPECT_TRUE(fs::exists(C(kProduct + "/bin/DeroPelgar.arx")));
+}
+
+TEST_F(ProgramTest, StartUpChecksRightsSpaceModeAndWhatIsAppended) {
+    const std::string machine = Root() + "/machine.txt";
+    WriteFile(machine, "elevation = 3\n");
+    Outcome run = RunSetup(Package() + "/setup.exe", "");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"权限不足，请调整用户权限，然后重启后再尝试"))) << run.Transcript();
+    EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
+
+    // Twice the program's size must be free on the work folder's drive.
+    WriteFile(machine, "elevation = 2\nfree C: = 4000000\n");
+    run = RunSetup(Package() + "/setup.exe", "");
+    EXPECT_TRUE(run.Shows(U(u8"请先确保系统目录具有足够空间并可写以继续"))) << run.Transcript();
+    EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
+    EXPECT_FALSE(fs::exists(C("Temp/derosetup")));
+    fs::remove(machine);
+
+    // Wizard mode 2: no window at all.
+    const std::string modes = CopyPackage("mode2");
+    WriteFile(modes + "/setup.xml", Replace(ReadFile(modes + "/setup.xml"), "mode=\"0\"", "mode=\"2\""));
+    run = RunSetup(modes + "/setup.exe", "");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.transcript.empty()) << run.Transcript();
+
+    // Three appended files are a whole installer: its own setup.exe is started instead.
+    const std::string whole = CopyPackage("whole");
+    WriteFile(whole + "/inner.txt", "the inner installer");
+    const Outcome made = Shell(Quote(MKPAYLOAD_PATH) + " " + Quote(SETUP_PROGRAM_PATH) + " " + Quote(whole + "/setup.exe") +
+                               " setup.exe=" + Quote(whole + "/inner.txt") + " data.cab=" + Quote(whole + "/data.cab") +
+                               " setup.xml=" + Quote(whole + "/setup.xml"));
+    ASSERT_EQ(made.status, 0) << made.out;
+    run = RunSetup(whole + "/setup.exe", "");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(Events().find("shell open \"C:\\Temp\\derosetup\\setup.exe\""), std::string::npos) << Events();
+    EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
+    EXPECT_EQ(ReadFile(C("Temp/derosetup/setup.exe")), "the inner installer");
+
+    // A directory naming files outside the work folder is no payload: the wizard runs with its
+    // defaults (no agreement text) and nothing is written.
+    const std::string hostile = CopyPackage("hostile");
+    std::string program = ReadFile(SETUP_PROGRAM_PATH);
+    std::string directory(4356, '\0');
+    const std::u16string name = u"..\\..\\evil.txt";
+    for (std::size_t i = 0; i < name.size(); ++i) directory[128 + 2 * i] = static_cast<char>(name[i]);
+    directory[4224] = 4;
+    const auto offset = static_cast<std::uint32_t>(program.size());
+    for (int i = 0; i < 4; ++i) directory[4352 + static_cast<std::size_t>(i)] = static_cast<char>((offset >> (8 * i)) & 0xFF);
+    WriteFile(hostile + "/setup.exe", program + "evil" + directory);
+    fs::permissions(hostile + "/setup.exe", fs::perms::owner_all);
+    fs::remove_all(C("Temp"));
+    run = RunSetup(hostile + "/setup.exe", "dialog: click 2\nbox yes\n");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows("dialog 129")) << run.Transcript();
+    EXPECT_FALSE(fs::exists(C("evil.txt")) || fs::exists(Root() + "/evil.txt") || fs::exists(C("Temp/evil.txt")));
+    EXPECT_FALSE(fs::exists(C("Temp/derosetup")));
+}
+
+}  // namespace
