@@ -18,6 +18,7 @@
 #include "setup/engine/file_backup.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/setup_xml.h"
+#include "setup/program/patch_sheet.h"
 #include "setup/program/payload_directory.h"
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/busy_window.h"
@@ -154,7 +155,7 @@ BOOL CDero安装向导App::InitInstance() {
         }
 
         LoadSetupXml();
-        if (g_wizardMode != 0) break;
+        if (g_wizardMode != 0 && g_wizardMode != 1) break;
 
         CWnd* parent = nullptr;
         if (g_useBackground == 1) {
@@ -168,12 +169,17 @@ BOOL CDero安装向导App::InitInstance() {
             }
         }
         g_restartWizard = 0;
-        {
+        if (g_wizardMode == 0) {
             auto sheet = std::make_unique<CSetUpSheet>(u"欢迎使用Dero安装向导!", parent);
             if (!parent) m_pMainWnd = sheet.get();
             sheet->SetWizardMode();
             sheet->DoModal();
             selfDelete = sheet->selfDelete;
+        } else {
+            auto sheet = std::make_unique<CPatchSheet>(u"欢迎使用补丁程序!", parent);
+            if (!parent) m_pMainWnd = sheet.get();
+            sheet->SetWizardMode();
+            sheet->DoModal();
         }
         m_pMainWnd = parent;
         if (g_restartWizard != 1) break;

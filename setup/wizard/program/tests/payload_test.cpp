@@ -52,20 +52,17 @@ std::string Program(const std::string& code, const std::vector<Slot>& slots, std
 class PayloadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::win::SetRoot(folder_.path());
+        platform::win::SetRoot(folder_.path() + "/root");
         fs::create_directories(C("Setup"));
         fs::create_directories(C("Temp"));
     }
     void TearDown() override { platform::win::SetRoot(""); }
-    std::string C(const std::string& rest) const { return folder_.path() + "/c/" + rest; }
-    // Every file and folder below the root (and beside it) with its bytes.
+    std::string C(const std::string& rest) const { return folder_.path() + "/root/c/" + rest; }
+    // Every file and folder of the test's folder, which holds the root and nothing beside it.
     std::map<std::string, std::string> Tree() const {
         std::map<std::string, std::string> tree;
-        const fs::path parent = fs::path(folder_.path()).parent_path();
         for (const auto& entry : fs::recursive_directory_iterator(folder_.path()))
             tree[entry.path().string()] = entry.is_regular_file() ? ReadFile(entry.path()) : "<folder>";
-        for (const auto& entry : fs::directory_iterator(parent))
-            if (entry.path() != fs::path(folder_.path())) tree[entry.path().string()] = "<beside>";
         return tree;
     }
     int Extract(Setup::PayloadPaths* paths, int* count) {

@@ -290,3 +290,40 @@ TEST_F(ProgramTest, StartUpChecksRightsSpaceModeAndWhatIsAppended) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ProgramStateTest, APatchAppliesToTheInstalledCopyAndACancelledOneIsRolledBack) {
+    const std::string patch = Package() + "/patch/setup.exe";
+    // Nothing installed: nothing to check, and the wizard says so.
+    Outcome run = RunSetup(patch, "dialog: wait 100; click 12324; click 2\nbox ok\n");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows("page 146")) << run.Transcript();
+    EXPECT_TRUE(run.Shows(U(u8"必须先选择安装项才能继续"))) << run.Transcript();
+    EXPECT_FALSE(run.Shows("page 147")) << run.Transcript();
+
+    run = RunSetup(Package() + "/setup.exe", InstallAnswers(100));
+    ASSERT_EQ(run.status, 0) << run.out;
+    const Machine installed = State();
+
+    // One copy fails and the patch is cancelled while it waits to register: all is put back.
+    run = RunSetup(patch,
+                   U(u8"dialog: wait 100; click 12324; until 1005 准备安装...; click 12325; until 12325 完成(&F); "
+                     u8"click 12325\nbox ok\n"),
+                   "DERO_FAULTS='Copy=*\\Dero Pelgar\\readme.txt'");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"确定要取消安装吗?"))) << run.Transcript();
+    EXPECT_TRUE(run.Shows(U(u8"until 12325: \"完成(&F)\""))) << run.Transcript();
+    EXPECT_FALSE(fs::exists(C("Temp/insrecovery")));
+    EXPECT_EQ(Difference(installed, State()), "");
+
+    // The installed copy is checked: the patch goes into its folder.
+    run = RunSetup(patch, U(u8"dialog: wait 100; click 12324; until 12325 完成(&F); click 12325\n"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows("page 147")) << run.Transcript();
+    EXPECT_EQ(ReadFile(C(kProduct + "/bin/DeroPelgar.arx")), "DeroPelgar 9.1.1\n");
+    EXPECT_EQ(ReadFile(C(kProduct + "/readme.txt")), "Dero 9.1.1\r\n");
+    EXPECT_EQ(ReadFile(C(kProduct + "/bin/Geoport.arx")), "Geoport 9.1\n");
+}
+
+}  // namespace
