@@ -240,7 +240,14 @@ std::u16string TakeText(LPARAM lParam, bool* wasNull = nullptr) {
 
 BEGIN_MESSAGE_MAP(CPatchTree, CTreeCtrl)
 ON_WM_LBUTTONDOWN()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
+
+// The items' objects go with the window, which the sheet destroys before this object.
+void CPatchTree::OnDestroy() {
+    FreeItemData(nullptr);
+    Default();
+}
 
 CPatchTree::~CPatchTree() {
     if (m_hWnd && ::IsWindow(m_hWnd)) FreeItemData(nullptr);

@@ -100,8 +100,9 @@ protected:
         const std::string answersFile = Root() + "/answers" + n + ".txt";
         const std::string transcriptFile = Root() + "/transcript" + n + ".txt";
         WriteFile(answersFile, answers);
-        Outcome run = Shell("env -u COMSPEC DERO_ROOT=" + Quote(Root()) + " DERO_ANSWERS=" + Quote(answersFile) +
-                        " DERO_TRANSCRIPT=" + Quote(transcriptFile) + " " + extra + " " + Quote(program) + " >/dev/null");
+        // Its standard error is kept: a sanitizer's report lands there.
+        Outcome run = Shell("(env -u COMSPEC DERO_ROOT=" + Quote(Root()) + " DERO_ANSWERS=" + Quote(answersFile) +
+                        " DERO_TRANSCRIPT=" + Quote(transcriptFile) + " " + extra + " " + Quote(program) + " >/dev/null)");
         const std::string text = ReadFile(transcriptFile);
         std::size_t from = 0;
         while (from < text.size()) {

@@ -63,10 +63,12 @@ TEST_F(ProgramTest, HostedProductInstallsAndUninstallsWithItsBatch) {
     EXPECT_EQ(Dump("HKLM").find("Uninstall\\Dero Pelgar"), std::string::npos);
     EXPECT_FALSE(fs::exists(desktopLink));
     EXPECT_TRUE(fs::is_directory(C("Users/Administrator/Desktop")));
+    // A program of more than 12 000 000 bytes (the sanitizer build's) does not delete itself.
+    const bool small = fs::file_size(setup) <= 12000000;
     const std::string batch = ReadFile(C("Temp/derodel.bat"));
-    EXPECT_NE(batch.find("rd /Q C:\\Program Files\\Dero Pelgar\\bin\r\n"), std::string::npos) << batch;
-    EXPECT_NE(batch.find("del /Q C:\\Program Files\\Dero Pelgar\\system\\setup.exe"), std::string::npos) << batch;
-    EXPECT_NE(Events().find("launch \"C:\\Windows\\system32\\cmd.exe\" /c C:\\Temp\\derodel.bat"), std::string::npos);
+    EXPECT_EQ(batch.find("rd /Q C:\\Program Files\\Dero Pelgar\\bin\r\n") != std::string::npos, small) << batch;
+    EXPECT_EQ(batch.find("del /Q C:\\Program Files\\Dero Pelgar\\system\\setup.exe") != std::string::npos, small) << batch;
+    EXPECT_EQ(Events().find("launch \"C:\\Windows\\system32\\cmd.exe\" /c C:\\Temp\\derodel.bat") != std::string::npos, small);
 }
 
 }  // namespace
@@ -158,7 +160,7 @@ TEST_F(ProgramStateTest, StandaloneInstallAndUninstallWithoutAShellLeaveNoBatch)
     EXPECT_EQ(Events().find("launch"), std::string::npos) << Events();
 }
 
-TEST_F(ProgramStateTest, AFailedInstallAndAnUninstallCancelledLeaveTheMachineAsItWas) {
+TEST_F(ProgramStateTest, AFailedInstallCancelledLeavesTheMachineAsItWas) {
     InstallStandalone();
     const Machine before = State();
     // One copy fails; the install is cancelled while it waits to register.
@@ -172,7 +174,10 @@ TEST_F(ProgramStateTest, AFailedInstallAndAnUninstallCancelledLeaveTheMachineAsI
     EXPECT_FALSE(fs::exists(C("Temp/insrecovery")));
     EXPECT_EQ(Difference(before, State()), "");
 
-    run = RunSetup(Package() + "/setup.exe", InstallAnswers(100));
+}
+
+TEST_F(ProgramStateTest, AnUninstallCancelledPutsEverythingBack) {
+    Outcome run = RunSetup(Package() + "/setup.exe", InstallAnswers(100));
     ASSERT_EQ(run.status, 0) << run.out;
     ASSERT_TRUE(fs::exists(C(kProduct + "/bin/Geoport.arx")));
     const Machine installed = State();
@@ -242,7 +247,7 @@ TEST_F(ProgramTest, StartUpChecksRightsSpaceModeAndWhatIsAppended) {
     EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
 
     // Twice the program's size must be free on the work folder's drive.
-    WriteFile(machine, "elevation = 2\nfree C: = 4000000\n");
+    WriteFile(machine, "elevation = 2\nfree C: = 1000\n");
     run = RunSetup(Package() + "/setup.exe", "");
     EXPECT_TRUE(run.Shows(U(u8"请先确保系统目录具有足够空间并可写以继续"))) << run.Transcript();
     EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();

@@ -36,6 +36,7 @@ public:
 
 protected:
     void OnLButtonDown(UINT flags, CPoint point);
+    void OnDestroy();
     DECLARE_MESSAGE_MAP()
 };
 
