@@ -44,6 +44,8 @@ TEST_F(ProgramTest, HostedProductInstallsAndUninstallsWithItsBatch) {
     EXPECT_NE(user.find(kProfiles + "@=\"Dero\""), std::string::npos) << user;
     EXPECT_NE(user.find("[HKEY_CURRENT_USER\\Software\\quorvane\\install\\Dero Pelgar]"), std::string::npos);
     EXPECT_NE(Dump("HKLM").find("Uninstall\\Dero Pelgar]"), std::string::npos);
+    // The component in the registration folder registered itself.
+    EXPECT_NE(Dump("HKCR").find("{0D3E5C1A-7B21-4F0E-9A55-3C0FFEE00001}"), std::string::npos);
     const std::string desktopLink = C("Users/Administrator/Desktop/Dero Pelgar.lnk");
     EXPECT_NE(ReadFile(desktopLink).find("acad.exe"), std::string::npos) << ReadFile(desktopLink);
     const std::string events = Events();
