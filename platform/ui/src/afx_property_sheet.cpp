@@ -179,6 +179,19 @@ bool CPropertySheet::Activate(int index, int direction) {
     return false;
 }
 
+BOOL CPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (CWnd::OnCommand(wParam, lParam)) {
+        return TRUE;
+    }
+    // A button a page put on the sheet reaches the page's handler, as the framework routes it.
+    const UINT id = LOWORD(wParam);
+    CPropertyPage* page = GetActivePage();
+    if (id == IDOK || id == IDCANCEL || !page || !page->m_hWnd) {
+        return FALSE;
+    }
+    return page->OnCommand(wParam, lParam);
+}
+
 BOOL CPropertySheet::SetActivePage(int index) {
     if (!m_hWnd) {
         if (index < 0 || index >= GetPageCount()) {

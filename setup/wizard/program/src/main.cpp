@@ -10,6 +10,11 @@
 #include "platform/win/crt_files.h"
 #include "setup/program/setup_app.h"
 #include "setup/wizard/globals.h"
+#include "setup/wizard/restart_state.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -45,6 +50,16 @@ bool UseAnswers() {
     return true;
 }
 
+// As Windows ends a process: its other threads stop where they are before anything of the
+// process is torn down, so a worker still on its last steps never meets a destroyed global.
+[[noreturn]] void EndProcess(int code) {
+    std::fflush(nullptr);
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_do_leak_check();
+#endif
+    std::_Exit(code);
+}
+
 }  // namespace
 
 int main() {
@@ -52,6 +67,7 @@ int main() {
         platform::ui::SetTranscriptFile(transcript);
     if (!UseAnswers()) return 2;
     Setup::InitProgramPath();
+    Setup::SetProcessEnd(&EndProcess);
     static Setup::CDero安装向导App app;
-    return AfxWinMain();
+    EndProcess(AfxWinMain());
 }

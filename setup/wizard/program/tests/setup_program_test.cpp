@@ -1,5 +1,5 @@
 // The setup program end to end on the sample package: installs into AutoCAD and standalone,
-// uninstall by the installed copy of the program with its self-deleting batch, a failed
+// update, uninstall by the installed copy of the program with its self-deleting batch, a failed
 // update cancelled, a restart and its resume, and the start-up's own cases.
 #include "program_fixture.h"
 
@@ -19,7 +19,7 @@ std::string InstallAnswers(int choice, const std::string& atTheEnd = "click 2") 
            U(u8"; click 12324; click 12325; until 2 完成; ") + atTheEnd + "\nbox ok\n";
 }
 
-TEST_F(ProgramTest, HostedProductInstallsAndUninstallsWithItsBatch) {
+TEST_F(ProgramTest, HostedProductInstallsUpdatesAndUninstallsWithItsBatch) {
     const std::string setup = Package() + "/setup.exe";
     // The finished page's "更新" runs the whole start-up again, which is then left.
     Outcome run = RunSetup(setup, InstallAnswers(100, "check 1008; check 1009; click 3037") + "dialog: click 2\nbox yes\n");
@@ -55,6 +55,14 @@ TEST_F(ProgramTest, HostedProductInstallsAndUninstallsWithItsBatch) {
     const std::string events = Events();
     EXPECT_NE(events.find("font \"C:\\Windows\\Fonts\\DeroSym.ttf\""), std::string::npos) << events;
     EXPECT_NE(events.find("acad.exe\" /p Dero"), std::string::npos) << events;
+
+    // The update replaces the files from the package again.
+    WriteFile(C(kProduct + "/readme.txt"), "changed by the user");
+    run = RunSetup(setup, U(u8"dialog: check 1002; wait 100; click 12324; wait 100; click 150; click 12324; click 3033; "
+                            u8"until 2 更新成功; click 2\nbox ok\n"));
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"until 2: \"更新成功\""))) << run.Transcript();
+    EXPECT_EQ(ReadFile(C(kProduct + "/readme.txt")), expected["readme.txt"]);
 
     // The uninstall by the installed program leaves it to the batch, which names the folder.
     run = RunSetup(C(kProduct + "/system/setup.exe"), U(u8"dialog: wait 100; click 150; click 12324; click 12325; until 2 退出; click 2\n"),
@@ -166,20 +174,22 @@ TEST_F(ProgramStateTest, StandaloneInstallAndUninstallWithoutAShellLeaveNoBatch)
     EXPECT_EQ(Events().find("launch"), std::string::npos) << Events();
 }
 
-TEST_F(ProgramStateTest, AFailedInstallCancelledLeavesTheMachineAsItWas) {
+TEST_F(ProgramStateTest, AFailedUpdateCancelledLeavesTheMachineAsItWas) {
     InstallStandalone();
+    Outcome run = RunSetup(Package() + "/setup.exe", InstallAnswers(100));
+    ASSERT_EQ(run.status, 0) << run.out;
+    WriteFile(C(kProduct + "/readme.txt"), "changed by the user");
     const Machine before = State();
-    // One copy fails; the install is cancelled while it waits to register.
-    Outcome run = RunSetup(Package() + "/setup.exe",
-                           U(u8"dialog: check 1002; wait 100; click 12324; wait 100; click 100; click 12324; click 12325; "
-                             u8"until 1005 正在注册...; click 2; until 2 退出; click 2\nbox yes\n"),
-                           "DERO_FAULTS='Copy=*\\Dero Pelgar\\bin\\Geoport.arx'");
+    // One copy fails; the update is cancelled while it waits to register.
+    run = RunSetup(Package() + "/setup.exe",
+                   U(u8"dialog: check 1002; wait 100; click 12324; wait 100; click 150; click 12324; click 3033; "
+                     u8"until 1005 正在准备注册...; click 2; until 2 退出; click 2\nbox yes\n"),
+                   "DERO_FAULTS='Copy=*\\Dero Pelgar\\bin\\Geoport.arx'");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
     EXPECT_TRUE(run.Shows(U(u8"确定要退出安装吗"))) << run.Transcript();
     EXPECT_FALSE(fs::exists(C("Temp/insrecovery")));
     EXPECT_EQ(Difference(before, State()), "");
-
 }
 
 TEST_F(ProgramStateTest, AnUninstallCancelledPutsEverythingBack) {
