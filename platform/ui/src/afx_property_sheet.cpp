@@ -165,6 +165,7 @@ bool CPropertySheet::Activate(int index, int direction) {
             }
             active_ = index;
             page->ShowWindow(SW_SHOW);
+            platform::ui::AppendTranscript(platform::text::Format("  page %u", page->m_nTemplateId));
             if (!IsWizard()) {
                 ::SendDlgItemMessageA(m_hWnd, kSheetTabId, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
             }
@@ -176,6 +177,19 @@ bool CPropertySheet::Activate(int index, int direction) {
         index += direction;
     }
     return false;
+}
+
+BOOL CPropertySheet::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (CWnd::OnCommand(wParam, lParam)) {
+        return TRUE;
+    }
+    // A button a page put on the sheet reaches the page's handler, as the framework routes it.
+    const UINT id = LOWORD(wParam);
+    CPropertyPage* page = GetActivePage();
+    if (id == IDOK || id == IDCANCEL || !page || !page->m_hWnd) {
+        return FALSE;
+    }
+    return page->OnCommand(wParam, lParam);
 }
 
 BOOL CPropertySheet::SetActivePage(int index) {

@@ -27,18 +27,27 @@ std::string ClassName(HWND hwnd) {
 
 bool IsClass(HWND hwnd, const char* name) { return text::GbkEqualNoCase(ClassName(hwnd), name); }
 
-HWND FindById(HWND parent, int id) {
+HWND FindById(HWND parent, int id, bool visibleOnly) {
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(c) == id) {
+        if (GetDlgCtrlID(c) == id && (!visibleOnly || IsWindowVisible(c))) {
             return c;
         }
     }
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        if (HWND inner = FindById(c, id)) {
+        if (visibleOnly && !IsWindowVisible(c)) {
+            continue;
+        }
+        if (HWND inner = FindById(c, id, visibleOnly)) {
             return inner;
         }
     }
     return nullptr;
+}
+
+// Pages of a sheet reuse control ids: the one a person sees is meant, else any.
+HWND FindById(HWND parent, int id) {
+    HWND shown = FindById(parent, id, true);
+    return shown ? shown : FindById(parent, id, false);
 }
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -556,8 +565,12 @@ bool UiDriver::Run(const std::string& action, std::string* error) {
         for (std::size_t i = 3; i < words.size(); ++i) {
             value += " " + words[i];
         }
-        return WaitUntilText(id, value) ||
-               fail(text::Format("until %d: the control never showed \"%s\"", id, value));
+        if (WaitUntilText(id, value)) {
+            // A script's reader sees what it waited for.
+            AppendTranscript(text::Format("  until %d: \"%s\"", id, value));
+            return true;
+        }
+        return fail(text::Format("until %d: the control never showed \"%s\"", id, value));
     }
     if (verb == "wait" && words.size() == 2 && ToInt(words[1], a) && a >= 0) {
         WaitFor(static_cast<unsigned>(a));

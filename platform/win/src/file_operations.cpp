@@ -133,6 +133,10 @@ BOOL DeleteFileCore(std::u16string_view path) {
     if (lstat(file.native.c_str(), &st) != 0) return Fail(MissingError(file.native));
     // Only files and links: a plain POSIX path could otherwise name a device.
     if (!(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
+    // The image of the running program is locked while it runs.
+    struct stat self;
+    if (S_ISREG(st.st_mode) && stat("/proc/self/exe", &self) == 0 && self.st_dev == st.st_dev && self.st_ino == st.st_ino)
+        return Fail(ERROR_ACCESS_DENIED);
     if (const DWORD fault = FaultOn(FaultKind::Delete, file.native)) return Fail(static_cast<LONG>(fault));
     if (unlink(file.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
     return TRUE;

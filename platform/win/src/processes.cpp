@@ -218,3 +218,18 @@ HANDLE OpenProcess(DWORD access, BOOL, DWORD processId) {
 BOOL TerminateProcess(HANDLE process, UINT exitCode) {
     return platform::win::Guard<BOOL>(FALSE, [&] { return platform::win::TerminateCore(process, exitCode); });
 }
+
+BOOL SetPriorityClass(HANDLE process, DWORD priorityClass) {
+    return platform::win::Guard<BOOL>(FALSE, [&]() -> BOOL {
+        switch (priorityClass) {
+            case NORMAL_PRIORITY_CLASS: case IDLE_PRIORITY_CLASS: case HIGH_PRIORITY_CLASS:
+            case REALTIME_PRIORITY_CLASS: case BELOW_NORMAL_PRIORITY_CLASS: case ABOVE_NORMAL_PRIORITY_CLASS:
+                break;
+            default:
+                return platform::win::Fail(ERROR_INVALID_PARAMETER);
+        }
+        if (process == GetCurrentProcess() || platform::win::FindKernelObjectAs<platform::win::ProcessHandle>(process))
+            return TRUE;
+        return platform::win::Fail(ERROR_INVALID_HANDLE);
+    });
+}

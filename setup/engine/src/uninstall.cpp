@@ -167,6 +167,8 @@ std::u16string InstallInfo::GetProductSystemFolder() const {
 
 bool InstallInfo::MoveFileRecorded(std::u16string_view source, std::u16string_view destination, bool record) {
     const std::u16string from(source), to(destination);
+    // A file moved already (the installed list names the program too) keeps its first copy.
+    if (!detail::IsFile(from)) return false;
     CreateParentFolders(to);
     if (record) {
         // A file left at the destination by an earlier run must not be taken for this one's.

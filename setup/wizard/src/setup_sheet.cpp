@@ -728,6 +728,10 @@ UINT UninstallWorkerProc(LPVOID) {
         InstallInfo record;
         record.description = g_chosenDescription;
         record.product = g_chosenDescription.product;
+        // The self-deleting batch removes what the uninstall leaves of the product's folder.
+        InstallInfo known = record;
+        known.LoadOrRemoveInstallRecord(1);
+        g_productFolder = known.installFolder;
         record.UninstallProduct();
         HKEY machine = HKEY_LOCAL_MACHINE;
         std::u16string key = u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + record.product + u"\\";
@@ -771,7 +775,6 @@ ON_WM_SHOWWINDOW()
 ON_COMMAND(IDCANCEL, OnCancelCommand)
 ON_COMMAND(IDHELP, OnHelpCommand)
 ON_COMMAND(IDC_RERUN_BUTTON, OnRerun)
-ON_COMMAND(IDC_UPDATE_BUTTON, OnUpdateCommand)
 END_MESSAGE_MAP()
 
 CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption, parent) {
@@ -858,14 +861,6 @@ void CSetUpSheet::OnSysCommand(UINT id, LPARAM lParam) {
 void CSetUpSheet::OnRerun() {
     ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
     g_restartWizard = 1;
-}
-
-// The update button sits among the sheet's own buttons, so its click comes here; the progress
-// page runs the update.
-void CSetUpSheet::OnUpdateCommand() {
-    if (GetActivePage() != &progress || !progress.updateButton) return;
-    ::SendMessageA(progress.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_UPDATE_BUTTON, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(progress.updateButton));
 }
 
 void CSetUpSheet::OnSetupCancel() {

@@ -97,6 +97,8 @@ public:
     virtual INT_PTR DoModal();
     virtual BOOL OnInitDialog();
     BOOL PreTranslateMessage(MSG* msg) override;
+    // A command the sheet does not handle goes on to the active page (OK and Cancel excepted).
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
 
     PROPSHEETHEADERA m_psh;
 

@@ -19,7 +19,7 @@ public:
     explicit UiDriver(HWND root);
 
     HWND Root() const { return root_; }
-    // The control with this id below the root (depth first), or null.
+    // The control with this id below the root (depth first, a visible one first), or null.
     HWND Item(int id) const;
 
     // Replaces the text of an edit, combo box or rich edit as typing would (focus, select all,

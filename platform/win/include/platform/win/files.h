@@ -61,6 +61,7 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 // Removes an empty folder only.
 BOOL RemoveDirectoryW(LPCWSTR path);
 BOOL RemoveDirectoryA(LPCSTR path);
+// The running program's own file is locked while it runs: ERROR_ACCESS_DENIED.
 BOOL DeleteFileW(LPCWSTR path);
 BOOL DeleteFileA(LPCSTR path);
 // The copy is written beside the target and renamed into place, so a failed copy never leaves a

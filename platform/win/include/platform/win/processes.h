@@ -65,6 +65,17 @@ HANDLE OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId);
 // Needs PROCESS_TERMINATE; the process leaves the table and the events file records it.
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
 
+constexpr DWORD NORMAL_PRIORITY_CLASS = 0x00000020;
+constexpr DWORD IDLE_PRIORITY_CLASS = 0x00000040;
+constexpr DWORD HIGH_PRIORITY_CLASS = 0x00000080;
+constexpr DWORD REALTIME_PRIORITY_CLASS = 0x00000100;
+constexpr DWORD BELOW_NORMAL_PRIORITY_CLASS = 0x00004000;
+constexpr DWORD ABOVE_NORMAL_PRIORITY_CLASS = 0x00008000;
+
+// The calling process (its pseudo handle) or an opened one; an unknown class fails with
+// ERROR_INVALID_PARAMETER. The class is accepted; the scheduler is not asked.
+BOOL SetPriorityClass(HANDLE process, DWORD priorityClass);
+
 namespace platform::win {
 
 // Adds a running process (launches and tests); returns its id.

@@ -132,7 +132,6 @@ protected:
     void OnCancelCommand();
     void OnHelpCommand();
     void OnRerun();
-    void OnUpdateCommand();
     void OnShowWindow(BOOL show, UINT status);
     DECLARE_MESSAGE_MAP()
 };
