@@ -27,6 +27,8 @@
 #include "platform/cad/db_entity.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_object.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_polyline.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
@@ -63,9 +65,23 @@ long LongAttribute(AcDbObjectId id, const char* application, int index = 0) {
     return static_cast<std::int32_t>(std::strtol(text.c_str(), nullptr, 10));
 }
 
-bool IsText(const ads_name entity) {
-    std::string type;
-    return GetEntityTypeName(entity, type) && type == "TEXT";
+// Kinds of entity by their class: cheaper than reading the whole definition list for its type.
+bool IsText(AcDbObjectId id) {
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
+    const bool text = entity->isKindOf(AcDbText::desc());
+    entity->close();
+    return text;
+}
+
+// A polyline of either kind on the layer.
+bool IsPolylineOn(AcDbObjectId id, const char* layer) {
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
+    const bool wanted = (entity->isKindOf(AcDbPolyline::desc()) || entity->isKindOf(AcDb2dPolyline::desc())) &&
+                        platform::text::GbkEqualNoCase(entity->layerName(), layer);
+    entity->close();
+    return wanted;
 }
 
 bool IsHouseCode(const std::string& code) {
@@ -272,19 +288,6 @@ bool Outline(AcDbObjectId parcel, AcGePoint2dArray& points) {
     return acdbGetAdsName(name, parcel) == Acad::eOk && GetCurvePoints(name, points, 0) && points.length() >= 3;
 }
 
-bool IsOnLayer(AcDbObjectId id, const char* layer) {
-    AcDbEntity* entity = nullptr;
-    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
-    const bool on = platform::text::GbkEqualNoCase(entity->layerName(), layer);
-    entity->close();
-    return on;
-}
-
-bool IsPolylineType(const ads_name entity) {
-    std::string type;
-    return GetEntityTypeName(entity, type) && type.find("POLYLINE") != std::string::npos;
-}
-
 // The parcels lying inside the parcel, in selection order, without itself.
 std::vector<AcDbObjectId> EnclosedParcels(AcDbObjectId parcel, Selection& found) {
     std::vector<AcDbObjectId> inside;
@@ -297,7 +300,7 @@ std::vector<AcDbObjectId> EnclosedParcels(AcDbObjectId parcel, Selection& found)
     for (int i = 0; i < window.Length(); ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!window.At(i, entity, id) || id == parcel || !IsPolylineType(entity) || !IsOnLayer(id, "JZD")) continue;
+        if (!window.At(i, entity, id) || id == parcel || !IsPolylineOn(id, "JZD")) continue;
         std::string code;
         GetEntityCode(entity, code);
         if (code != kParcelCode) continue;
@@ -437,7 +440,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         std::vector<Note> notes;
         for (AcDbObjectId member : GroupMembers(parcel.id)) {
             ads_name entity;
-            if (acdbGetAdsName(entity, member) != Acad::eOk || !IsText(entity)) continue;
+            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
             std::string code;
             GetEntityCode(entity, code);
             if (code != kLineNoteCode) continue;
@@ -508,7 +511,7 @@ TableOutcome WriteZdReZj(CRelationExport& context, const BoundaryPointIndex&) {
         table.Step(item++);
         for (AcDbObjectId member : GroupMembers(parcel.id)) {
             ads_name entity;
-            if (acdbGetAdsName(entity, member) != Acad::eOk || !IsText(entity)) continue;
+            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
             std::string code;
             GetEntityCode(entity, code);
             if (code.empty() || code == kLineNoteCode || code == kPointNoteCode) continue;
@@ -573,7 +576,7 @@ TableOutcome WriteFwReZj(CRelationExport& context, const BoundaryPointIndex&) {
         const std::string code = Attribute(house, "FWDM");
         for (AcDbObjectId member : GroupMembers(house)) {
             ads_name entity;
-            if (acdbGetAdsName(entity, member) != Acad::eOk || !IsText(entity)) continue;
+            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
             table.Row({{"FWDM", code}, {"ZJDM", Attribute(member, "ZJDM")}});
             if (!context.wholeDrawing) context.exportList.append(member);
         }
@@ -611,7 +614,7 @@ TableOutcome WriteFwReZj(CRelationExport& context, const BoundaryPointIndex&) {
         for (int i = 0; i < found.Length(); ++i) {
             ads_name entity;
             AcDbObjectId id;
-            if (!found.At(i, entity, id) || !IsPolylineType(entity) || !IsOnLayer(id, "JMD")) continue;
+            if (!found.At(i, entity, id) || !IsPolylineOn(id, "JMD")) continue;
             std::string code;
             GetEntityCode(entity, code);
             if (code == "141200" || code == "141300" || code == "141400" || !IsHouseCode(code)) continue;
