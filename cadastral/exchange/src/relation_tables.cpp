@@ -1,10 +1,12 @@
 #include "cadastral/relation_tables.h"
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -45,6 +47,7 @@ constexpr const char* kLineNoteCode = "302010";
 constexpr const char* kPointNoteCode = "301001";
 constexpr const char* kSharedLineCode = "303009";
 constexpr const char* kSharedLineLayer = "JZX";
+constexpr const char* kLengthApp = "JZXCD";
 // A piece of the outline belongs to the line that starts within this distance of it.
 constexpr double kPieceTolerance = 0.0001;
 constexpr double kSharedStartTolerance = 0.000001;
@@ -152,6 +155,7 @@ private:
 // the outline it runs along (empty when no piece starts there).
 struct ParcelLine {
     AcDbObjectId carrier;
+    std::string code;  // its JZXDM
     AcGePoint2d start;
     AcGePoint2dArray piece;
 };
@@ -189,6 +193,7 @@ bool ReadParcelLines(AcDbObjectId parcel, const BoundaryPointIndex& index, doubl
         ParcelLine line;
         // The id list starts with the vertex of the second point.
         line.carrier = clockwise ? ids[i] : ids[(i + m - 1) % m];
+        line.code = Attribute(line.carrier, "JZXDM");
         line.start = points[i];
         for (const AcGePoint2dArray& piece : pieces)
             if (piece.length() >= 2 && piece[0].distanceTo(points[i]) <= pieceTolerance) {
@@ -230,37 +235,40 @@ std::uint64_t CellKey(const AcGePoint2d& p, int dx, int dy) {
 // The shared-boundary lines made so far, found by their end points.
 class SharedLines {
 public:
-    // The line through the same points, either way round.
-    AcDbObjectId Find(const AcGePoint2dArray& piece) const {
+    // The line through the same points, either way round, with its GDDM.
+    const std::pair<AcDbObjectId, std::string>* Find(const AcGePoint2dArray& piece) const {
         for (int end : {0, piece.length() - 1})
             for (int dx = -1; dx <= 1; ++dx)
                 for (int dy = -1; dy <= 1; ++dy) {
                     auto cell = cells_.find(CellKey(piece[end], dx, dy));
                     if (cell == cells_.end()) continue;
                     for (std::size_t k : cell->second)
-                        if (ArePointListsEqual(lines_[k].points, piece)) return lines_[k].id;
+                        if (ArePointListsEqual(lines_[k].points, piece)) return &lines_[k].made;
                 }
-        return AcDbObjectId();
+        return nullptr;
     }
-    void Add(AcDbObjectId id, const AcGePoint2dArray& piece) {
+    const std::pair<AcDbObjectId, std::string>* Add(AcDbObjectId id, std::string gddm, const AcGePoint2dArray& piece) {
         cells_[CellKey(piece[0], 0, 0)].push_back(lines_.size());
-        lines_.push_back({id, piece});
+        lines_.push_back({{id, std::move(gddm)}, piece});
+        return &lines_.back().made;
     }
 
 private:
     struct Line {
-        AcDbObjectId id;
+        std::pair<AcDbObjectId, std::string> made;
         AcGePoint2dArray points;
     };
-    std::vector<Line> lines_;
+    std::deque<Line> lines_;  // stays where it is as it grows
     std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
 };
 
-// A polyline through the piece carrying the boundary line's data and its length.
-AcDbObjectId CreateSharedLine(const ParcelLine& line) {
-    const AcDbObjectId id =
-        CreateCodedPolyline(line.piece, 0.0, 0, kSharedLineCode, 0.0, kLightweightPolyline, kSharedLineLayer);
-    if (id.isNull()) return id;
+// A polyline through the piece with the shared-line code, the boundary line's data and its length.
+// It gets all of them before it joins the drawing, so that no change of it need be recorded.
+AcDbObjectId CreateSharedLine(const ParcelLine& line, std::string& gddm) {
+    auto polyline = std::make_unique<AcDbPolyline>();
+    for (int i = 0; i < line.piece.length(); ++i)
+        polyline->addVertexAt(static_cast<unsigned>(i), line.piece[i]);
+    drawingutil::AttachFeatureCode(polyline.get(), kSharedLineCode);
     resbuf* data = nullptr;
     {
         AcDbObject* carrier = nullptr;
@@ -269,17 +277,28 @@ AcDbObjectId CreateSharedLine(const ParcelLine& line) {
             carrier->close();
         }
     }
-    if (data != nullptr) {
-        AcDbObject* made = nullptr;
-        if (acdbOpenObject(made, id, AcDb::kForWrite) == Acad::eOk) {
-            made->setXData(data);
-            made->close();
+    // The length as SetXDataReal stores it: its "%f" text read back.
+    resbuf* length = acutBuildList(1001, kLengthApp, 1040, std::strtod(platform::text::Format("%f", PieceLength(line.piece)).c_str(), nullptr), 0);
+    gddm.clear();
+    for (const resbuf* item = data; item != nullptr; item = item->rbnext)
+        if (item->restype == 1001 && platform::text::GbkEqualNoCase(item->resval.rstring, "GDDM")) {
+            for (item = item->rbnext; item != nullptr && item->restype != 1001; item = item->rbnext)
+                if (item->restype == 1000) {
+                    gddm = item->resval.rstring;
+                    break;
+                }
+            break;
         }
-        acutRelRb(data);
+    if (data == nullptr) {
+        data = length;
+    } else {
+        resbuf* last = data;
+        while (last->rbnext != nullptr) last = last->rbnext;
+        last->rbnext = length;
     }
-    ads_name name;
-    if (acdbGetAdsName(name, id) == Acad::eOk) SetXDataReal(name, "JZXCD", PieceLength(line.piece));
-    return id;
+    if (data != nullptr) polyline->setXData(data);
+    acutRelRb(data);
+    return drawingutil::FinishCodedEntity(polyline.release(), nullptr, kSharedLineLayer, nullptr);
 }
 
 // The parcel's outline, for selecting what lies in it.
@@ -349,25 +368,27 @@ void BuildBoundaryLineCodes(DbfTableWriter& writer, const DbfFieldDef* fields, i
 TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& index) {
     static const DbfFieldDef kFields[] = {{"JZXDM", 0, 30, 0}, {"GDDM", 0, 30, 0}};
     struct Pair {
-        AcDbObjectId line, shared;
+        std::string line, shared;  // JZXDM of the boundary line, GDDM of the shared line
     };
     // First the shared-boundary lines, one per piece of outline however many parcels share it.
     std::vector<Pair> pairs;
     SharedLines made;
+    acdbRegApp(kLengthApp);
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         std::vector<ParcelLine> lines;
         bool whole = false;
         if (!ReadParcelLines(parcel.id, index, kSharedStartTolerance, lines, whole) || !whole) continue;
         for (const ParcelLine& line : lines) {
             if (line.piece.isEmpty()) continue;
-            AcDbObjectId shared = made.Find(line.piece);
-            if (shared.isNull()) {
-                shared = CreateSharedLine(line);
-                if (shared.isNull()) continue;
-                made.Add(shared, line.piece);
-                context.sharedLines.append(shared);
+            const std::pair<AcDbObjectId, std::string>* shared = made.Find(line.piece);
+            if (shared == nullptr) {
+                std::string gddm;
+                const AcDbObjectId id = CreateSharedLine(line, gddm);
+                if (id.isNull()) continue;
+                shared = made.Add(id, std::move(gddm), line.piece);
+                context.sharedLines.append(id);
             }
-            pairs.push_back({line.carrier, shared});
+            pairs.push_back({line.code, shared->second});
         }
     }
     RelationTable table(context, "jzx_re_gd", kFields, 2);
@@ -375,7 +396,7 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
         return created;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         table.Step(static_cast<int>(i));
-        table.Row({{"JZXDM", Attribute(pairs[i].line, "JZXDM")}, {"GDDM", Attribute(pairs[i].shared, "GDDM")}});
+        table.Row({{"JZXDM", pairs[i].line}, {"GDDM", pairs[i].shared}});
     }
     return table.Close();
 }
@@ -397,7 +418,7 @@ TableOutcome WriteZdReJzx(CRelationExport& context, const BoundaryPointIndex& in
         int sequence = 0;
         auto row = [&](const ParcelLine& line, long ring) {
             table.writer.SetFieldByName("ZDDM", parcel.code);
-            table.writer.SetFieldByName("JZXDM", Attribute(line.carrier, "JZXDM"));
+            table.writer.SetFieldByName("JZXDM", line.code);
             table.writer.SetFieldReal(sequenceField, ++sequence);
             table.writer.SetFieldReal(ringField, static_cast<double>(ring));
             table.writer.WriteRecord(true);
@@ -461,8 +482,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         bool whole = false;
         if (!ReadParcelLines(parcel.id, index, kPieceTolerance, lines, whole) || !whole) continue;
         for (const ParcelLine& line : lines) {
-            const std::string code = Attribute(line.carrier, "JZXDM");
-            const std::string key = platform::text::GbkToUpper(code);
+            const std::string key = platform::text::GbkToUpper(line.code);
             if (written.count(key) != 0 || line.piece.isEmpty()) continue;
             AcGePoint2d centre;
             AcDbObjectId start, end;
