@@ -48,8 +48,6 @@ constexpr const char* kPointNoteCode = "301001";
 constexpr const char* kSharedLineCode = "303009";
 constexpr const char* kSharedLineLayer = "JZX";
 constexpr const char* kLengthApp = "JZXCD";
-// A piece of the outline belongs to the line that starts within this distance of it.
-constexpr double kPieceTolerance = 0.0001;
 constexpr double kSharedStartTolerance = 0.000001;
 // A line note belongs to a line when the point it names lies this close to one of its vertices.
 constexpr double kNotePointTolerance = 0.001;
@@ -164,8 +162,8 @@ struct ParcelLine {
 // of a segment sit on the vertex that starts it counter-clockwise, so on a clockwise outline a
 // line's codes are on its end vertex and on a counter-clockwise one on its start vertex. False
 // when the parcel cannot be read; `whole` tells whether each line has its piece of the outline.
-bool ReadParcelLines(AcDbObjectId parcel, const BoundaryPointIndex& index, double pieceTolerance,
-                     std::vector<ParcelLine>& lines, bool& whole) {
+bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, double pieceTolerance,
+                       std::vector<ParcelLine>& lines, bool& whole) {
     lines.clear();
     whole = false;
     ads_name name;
@@ -204,6 +202,32 @@ bool ReadParcelLines(AcDbObjectId parcel, const BoundaryPointIndex& index, doubl
     }
     whole = static_cast<int>(pieces.size()) == m;
     return true;
+}
+
+}  // namespace
+
+// Three tables read the same parcels' lines, and nothing they do changes them.
+struct ParcelLineCache {
+    struct Entry {
+        bool read = false;
+        bool whole = false;
+        std::vector<ParcelLine> lines;
+    };
+    std::unordered_map<std::uint64_t, Entry> parcels;
+};
+
+namespace {
+
+// The parcel's lines as read on the run's first request. Pieces and points are the same vertices,
+// so one tolerance serves every table.
+const std::vector<ParcelLine>* ReadParcelLines(CRelationExport& context, AcDbObjectId parcel,
+                                               const BoundaryPointIndex& index, bool& whole) {
+    if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
+    auto [at, added] = context.parcelLines->parcels.try_emplace(Key(parcel));
+    ParcelLineCache::Entry& entry = at->second;
+    if (added) entry.read = ReadParcelLinesOf(parcel, index, kSharedStartTolerance, entry.lines, entry.whole);
+    whole = entry.whole;
+    return entry.read ? &entry.lines : nullptr;
 }
 
 double PieceLength(const AcGePoint2dArray& piece) {
@@ -375,10 +399,10 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
     SharedLines made;
     acdbRegApp(kLengthApp);
     for (const CRelationExport::Parcel& parcel : context.parcels) {
-        std::vector<ParcelLine> lines;
         bool whole = false;
-        if (!ReadParcelLines(parcel.id, index, kSharedStartTolerance, lines, whole) || !whole) continue;
-        for (const ParcelLine& line : lines) {
+        const std::vector<ParcelLine>* lines = ReadParcelLines(context, parcel.id, index, whole);
+        if (lines == nullptr || !whole) continue;
+        for (const ParcelLine& line : *lines) {
             if (line.piece.isEmpty()) continue;
             const std::pair<AcDbObjectId, std::string>* shared = made.Find(line.piece);
             if (shared == nullptr) {
@@ -412,9 +436,9 @@ TableOutcome WriteZdReJzx(CRelationExport& context, const BoundaryPointIndex& in
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
-        std::vector<ParcelLine> lines;
         bool whole = false;
-        if (!ReadParcelLines(parcel.id, index, kPieceTolerance, lines, whole)) continue;
+        const std::vector<ParcelLine>* lines = ReadParcelLines(context, parcel.id, index, whole);
+        if (lines == nullptr) continue;
         int sequence = 0;
         auto row = [&](const ParcelLine& line, long ring) {
             table.writer.SetFieldByName("ZDDM", parcel.code);
@@ -423,7 +447,7 @@ TableOutcome WriteZdReJzx(CRelationExport& context, const BoundaryPointIndex& in
             table.writer.SetFieldReal(ringField, static_cast<double>(ring));
             table.writer.WriteRecord(true);
         };
-        for (const ParcelLine& line : lines) row(line, 1);
+        for (const ParcelLine& line : *lines) row(line, 1);
         // The inner rings: the lines of the parcels inside it, but not those between two of them.
         Selection enclosed;
         const std::vector<AcDbObjectId> inside = EnclosedParcels(parcel.id, enclosed);
@@ -431,9 +455,9 @@ TableOutcome WriteZdReJzx(CRelationExport& context, const BoundaryPointIndex& in
         const std::vector<AcGePoint2dArray> rings = EnclosedRings(enclosed);
         for (AcDbObjectId inner : inside) {
             const long ring = LongAttribute(inner, "HH");
-            std::vector<ParcelLine> innerLines;
-            if (!ReadParcelLines(inner, index, kPieceTolerance, innerLines, whole)) continue;
-            for (const ParcelLine& line : innerLines)
+            const std::vector<ParcelLine>* innerLines = ReadParcelLines(context, inner, index, whole);
+            if (innerLines == nullptr) continue;
+            for (const ParcelLine& line : *innerLines)
                 if (!IsPointInsideAnyRing(line.piece, rings)) row(line, ring);
         }
     }
@@ -478,10 +502,10 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             notes.push_back(note);
         }
         if (notes.empty()) continue;
-        std::vector<ParcelLine> lines;
         bool whole = false;
-        if (!ReadParcelLines(parcel.id, index, kPieceTolerance, lines, whole) || !whole) continue;
-        for (const ParcelLine& line : lines) {
+        const std::vector<ParcelLine>* lines = ReadParcelLines(context, parcel.id, index, whole);
+        if (lines == nullptr || !whole) continue;
+        for (const ParcelLine& line : *lines) {
             const std::string key = platform::text::GbkToUpper(line.code);
             if (written.count(key) != 0 || line.piece.isEmpty()) continue;
             AcGePoint2d centre;
