@@ -292,35 +292,40 @@ AcDbObjectId CreateSharedLine(const ParcelLine& line, std::string& gddm) {
     auto polyline = std::make_unique<AcDbPolyline>();
     for (int i = 0; i < line.piece.length(); ++i)
         polyline->addVertexAt(static_cast<unsigned>(i), line.piece[i]);
-    drawingutil::AttachFeatureCode(polyline.get(), kSharedLineCode);
-    resbuf* data = nullptr;
+    resbuf* copied = nullptr;
     {
         AcDbObject* carrier = nullptr;
         if (acdbOpenObject(carrier, line.carrier, AcDb::kForRead) == Acad::eOk) {
-            data = carrier->xData();
+            copied = carrier->xData();
             carrier->close();
         }
     }
-    // The length as SetXDataReal stores it: its "%f" text read back.
-    resbuf* length = acutBuildList(1001, kLengthApp, 1040, std::strtod(platform::text::Format("%f", PieceLength(line.piece)).c_str(), nullptr), 0);
+    // One chain, parsed once: the code, the line's data (whatever code it had gives way), the length
+    // as SetXDataReal stores it (its "%f" text read back).
+    resbuf* data = acutBuildList(1001, kFeatureCodeApp, 1000, kSharedLineCode, 0);
+    resbuf* last = data->rbnext;
     gddm.clear();
-    for (const resbuf* item = data; item != nullptr; item = item->rbnext)
-        if (item->restype == 1001 && platform::text::GbkEqualNoCase(item->resval.rstring, "GDDM")) {
-            for (item = item->rbnext; item != nullptr && item->restype != 1001; item = item->rbnext)
-                if (item->restype == 1000) {
-                    gddm = item->resval.rstring;
-                    break;
-                }
-            break;
+    bool skipping = false;
+    for (resbuf* item = copied; item != nullptr;) {
+        resbuf* next = item->rbnext;
+        item->rbnext = nullptr;
+        if (item->restype == 1001) {
+            skipping = platform::text::GbkEqualNoCase(item->resval.rstring, kFeatureCodeApp);
+            if (platform::text::GbkEqualNoCase(item->resval.rstring, "GDDM") && next != nullptr &&
+                next->restype == 1000)
+                gddm = next->resval.rstring;
         }
-    if (data == nullptr) {
-        data = length;
-    } else {
-        resbuf* last = data;
-        while (last->rbnext != nullptr) last = last->rbnext;
-        last->rbnext = length;
+        if (skipping) {
+            acutRelRb(item);
+        } else {
+            last->rbnext = item;
+            last = item;
+        }
+        item = next;
     }
-    if (data != nullptr) polyline->setXData(data);
+    const double length = std::strtod(platform::text::Format("%f", PieceLength(line.piece)).c_str(), nullptr);
+    last->rbnext = acutBuildList(1001, kLengthApp, 1040, length, 0);
+    polyline->setXData(data);
     acutRelRb(data);
     return drawingutil::FinishCodedEntity(polyline.release(), nullptr, kSharedLineLayer, nullptr);
 }
@@ -398,6 +403,7 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
     std::vector<Pair> pairs;
     SharedLines made;
     acdbRegApp(kLengthApp);
+    acdbRegApp(kFeatureCodeApp);
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         bool whole = false;
         const std::vector<ParcelLine>* lines = ReadParcelLines(context, parcel.id, index, whole);
