@@ -1,12 +1,13 @@
 #include "cadastral/relation_tables.h"
 
 #include <algorithm>
-#include <memory>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <memory>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -17,7 +18,6 @@
 #include "cadastral/entity_selection.h"
 #include "cadastral/feature_picking.h"
 #include "drawingutil/coded_entities.h"
-#include "drawingutil/entity_types.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
@@ -118,7 +118,12 @@ public:
     }
 
     TableOutcome Create(int items) {
-        std::vector<DbfFieldDescriptor> descriptors(static_cast<std::size_t>(count_), DbfFieldDescriptor{});
+        std::vector<DbfFieldDescriptor> descriptors;
+        try {
+            descriptors.assign(static_cast<std::size_t>(count_), DbfFieldDescriptor{});
+        } catch (const std::bad_alloc&) {
+            return TableOutcome::Refused;
+        }
         if (!BuildFieldDescriptors(descriptors.data(), fields_, count_)) return TableOutcome::Refused;
         if (!writer.Create(context_.packageFolder + name_ + ".dbf", descriptors.data(), count_))
             return TableOutcome::Failed;
