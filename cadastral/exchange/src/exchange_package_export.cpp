@@ -12,6 +12,7 @@
 #include "cadastral/main_app_services.h"
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/parcel_integrity.h"
+#include "cadastral/relation_tables.h"
 #include "cadastral/settings.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/entity_xdata.h"
@@ -339,76 +340,85 @@ bool ExportExchangePackage(CRelationExport& context, std::string& folder) {
     folder = packageFolder;
     context.packageFolder = packageFolder;
 
+    bool tablesWritten = false;
     {
+        // Everything the tables and the outside export add to the drawing goes with the group.
         UndoGroup undo;
-        // The relation tables are written here.
-
-        if (scope != 3)
-            for (const CRelationExport::Parcel& parcel : context.parcels) context.exportList.append(parcel.id);
-        std::vector<std::pair<long, AcDbObjectId>> numbered;
-        for (int i = context.boundaryPoints.length() - 1; i >= 0; --i) {
-            ads_name entity;
-            long number = 0;
-            if (acdbGetAdsName(entity, context.boundaryPoints[i]) == Acad::eOk) GetXDataLong(entity, "JZDH", number);
-            numbered.emplace_back(static_cast<std::int32_t>(number), context.boundaryPoints[i]);
-        }
-        std::stable_sort(numbered.begin(), numbered.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [number, id] : numbered) context.exportList.append(id);
-        context.exportList.append(context.lineNoteTexts);
-        context.exportList.append(context.sharedLines);
-        context.exportList.append(context.parcelPoints);
-
-        if (scope != 3) {
-            Selection chosen;
-            bool made = false;
-            std::unordered_set<std::uint64_t> members;
-            for (int i = 0; i < context.exportList.length(); ++i) {
-                const AcDbObjectId id = context.exportList[i];
+        tablesWritten = WriteRelationTables(context, index);
+        if (tablesWritten) {
+            if (scope != 3)
+                for (const CRelationExport::Parcel& parcel : context.parcels) context.exportList.append(parcel.id);
+            std::vector<std::pair<long, AcDbObjectId>> numbered;
+            for (int i = context.boundaryPoints.length() - 1; i >= 0; --i) {
                 ads_name entity;
-                AcDbEntity* object = nullptr;
-                if (acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk) continue;
-                object->close();
-                if (acdbGetAdsName(entity, id) != Acad::eOk || !members.insert(id.handle().value()).second) continue;
-                if (!made) {
-                    made = acedSSAdd(entity, nullptr, chosen.Fill()) == RTNORM;
-                    if (!made) chosen.Drop();
-                } else {
-                    acedSSAdd(entity, chosen.Name(), chosen.Name());
-                }
+                long number = 0;
+                if (acdbGetAdsName(entity, context.boundaryPoints[i]) == Acad::eOk) GetXDataLong(entity, "JZDH", number);
+                numbered.emplace_back(static_cast<std::int32_t>(number), context.boundaryPoints[i]);
             }
-            if (made) CallExportShp(chosen.Name(), packageFolder.c_str());
-        } else {
-            acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
-            Selection all;
-            acutPrintf("\n　正在选择实体...");
-            if (acedSSGet("X", nullptr, nullptr, nullptr, all.Fill()) != RTNORM) {
-                all.Drop();
-                acutPrintf("\n当前图上没有实体");
-            } else if (context.exportShp) {
-                Selection coded;
+            std::stable_sort(numbered.begin(), numbered.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (const auto& [number, id] : numbered) context.exportList.append(id);
+            context.exportList.append(context.lineNoteTexts);
+            context.exportList.append(context.sharedLines);
+            context.exportList.append(context.parcelPoints);
+
+            if (scope != 3) {
+                Selection chosen;
                 bool made = false;
-                for (int i = 0; i < all.Length(); ++i) {
+                std::unordered_set<std::uint64_t> members;
+                for (int i = 0; i < context.exportList.length(); ++i) {
+                    const AcDbObjectId id = context.exportList[i];
                     ads_name entity;
-                    AcDbObjectId id;
-                    if (!all.At(i, entity, id)) continue;
-                    std::string featureClass;
-                    if (FindCodeRecord(CodeOf(entity), featureClass) &&
-                        (featureClass == "QTT" || featureClass == "QTD" || featureClass == "QTX" ||
-                         featureClass == "QTM"))
-                        continue;
+                    AcDbEntity* object = nullptr;
+                    if (acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk) continue;
+                    object->close();
+                    if (acdbGetAdsName(entity, id) != Acad::eOk || !members.insert(id.handle().value()).second) continue;
                     if (!made) {
-                        made = acedSSAdd(entity, nullptr, coded.Fill()) == RTNORM;
-                        if (!made) coded.Drop();
+                        made = acedSSAdd(entity, nullptr, chosen.Fill()) == RTNORM;
+                        if (!made) chosen.Drop();
                     } else {
-                        acedSSAdd(entity, coded.Name(), coded.Name());
+                        acedSSAdd(entity, chosen.Name(), chosen.Name());
                     }
                 }
-                if (made) CallExportShp(coded.Name(), packageFolder.c_str());
+                if (made) CallExportShp(chosen.Name(), packageFolder.c_str());
             } else {
-                CallQwert(all.Name(), packageFolder.c_str());
+                acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+                Selection all;
+                acutPrintf("\n　正在选择实体...");
+                if (acedSSGet("X", nullptr, nullptr, nullptr, all.Fill()) != RTNORM) {
+                    all.Drop();
+                    acutPrintf("\n当前图上没有实体");
+                } else if (context.exportShp) {
+                    Selection coded;
+                    bool made = false;
+                    for (int i = 0; i < all.Length(); ++i) {
+                        ads_name entity;
+                        AcDbObjectId id;
+                        if (!all.At(i, entity, id)) continue;
+                        std::string featureClass;
+                        if (FindCodeRecord(CodeOf(entity), featureClass) &&
+                            (featureClass == "QTT" || featureClass == "QTD" || featureClass == "QTX" ||
+                             featureClass == "QTM"))
+                            continue;
+                        if (!made) {
+                            made = acedSSAdd(entity, nullptr, coded.Fill()) == RTNORM;
+                            if (!made) coded.Drop();
+                        } else {
+                            acedSSAdd(entity, coded.Name(), coded.Name());
+                        }
+                    }
+                    if (made) CallExportShp(coded.Name(), packageFolder.c_str());
+                } else {
+                    CallQwert(all.Name(), packageFolder.c_str());
+                }
             }
         }
+    }
+    if (!tablesWritten) {
+        // An incomplete package is never packed, nor left looking like a package.
+        DeleteFolderTree(packageFolder);
+        folder = base;
+        return false;
     }
     acutPrintf("\n操作已完成。");
     return true;

@@ -2,12 +2,14 @@
 // which leaves its files in the package folder; unzip and ezdxf check what comes out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "dbf_readers.h"
 #include "platform/text/encoding.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
@@ -16,6 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 const std::string kSource = DERO_SOURCE_DIR;
+// The seven relation tables and what the main application's export leaves, in name order.
+const char* const kPackage =
+    "fw_re_zj.dbf\njzd_re_zj.dbf\njzx_re_gd.dbf\njzx_re_jzd.dbf\njzx_re_zj.dbf\nss_exportshp.dbf\n"
+    "ss_exportshp.shp\nzd_re_jzx.dbf\nzd_re_zj.dbf\n";
 
 std::string Shell(const std::string& command, int* status) {
     std::string output;
@@ -33,9 +39,8 @@ protected:
         ASSERT_FALSE(dir_.empty());
         fs::create_directories(Out());
         // A town of one cadastral district, coded as a surveyor would before the export.
-        const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir_ +
-                                 "/town.dxf --parcels 8 --seed 3 --attributes --codes " + kSource +
-                                 "/samples/support/index.ini > /dev/null";
+        const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir_ + "/town.dxf " + town_ +
+                                 " --codes " + kSource + "/samples/support/index.ini > /dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0) << make;
         Host("town.dxf", "coded.dxf", "ADDCODEQZ\n\n");
     }
@@ -64,6 +69,7 @@ protected:
 
     dero::testing::TempFolder folder_{"exchange_package_town"};
     std::string dir_;
+    std::string town_ = "--parcels 8 --seed 3 --attributes";
 };
 
 TEST_F(ExchangePackageTown, TheWholeDrawingBecomesOneArchiveAndTheDrawingIsAsBefore) {
@@ -78,7 +84,7 @@ TEST_F(ExchangePackageTown, TheWholeDrawingBecomesOneArchiveAndTheDrawingIsAsBef
     int status = -1;
     std::string tested = Shell("unzip -t '" + zip.string() + "'", &status);
     EXPECT_EQ(status, 0) << tested;
-    EXPECT_EQ(Shell("unzip -Z1 '" + zip.string() + "' | sort", &status), "ss_exportshp.dbf\nss_exportshp.shp\n");
+    EXPECT_EQ(Shell("unzip -Z1 '" + zip.string() + "' | sort", &status), kPackage);
     EXPECT_NE(Shell("unzip -Z -v '" + zip.string() + "'", &status).find("deflated"), std::string::npos);
     const std::string shp = Shell("unzip -p '" + zip.string() + "' ss_exportshp.shp", &status);
     EXPECT_EQ(shp.rfind("ss_exportshp set(", 0), 0u) << shp;
@@ -92,7 +98,7 @@ TEST_F(ExchangePackageTown, TheWholeDrawingBecomesOneArchiveAndTheDrawingIsAsBef
     dero::testing::WriteFile(packageFolder / "stale.dbf", "stale");
     said = Host("coded.dxf", "again.dxf", pack);
     EXPECT_NE(said.find("文件成功输出到 D:\\out\\" + archiveName), std::string::npos) << said;
-    EXPECT_EQ(Shell("unzip -Z1 '" + zip.string() + "' | sort", &status), "ss_exportshp.dbf\nss_exportshp.shp\n");
+    EXPECT_EQ(Shell("unzip -Z1 '" + zip.string() + "' | sort", &status), kPackage);
     EXPECT_FALSE(fs::exists(packageFolder));
 
     // Whatever goes wrong leaves disk and drawing as they were, with no success line.
@@ -168,6 +174,117 @@ TEST_F(ExchangePackageTown, ADistrictCodeThatCannotNameAFolderIsRefused) {
         EXPECT_TRUE(fs::exists(Out())) << code;
         EXPECT_EQ(Entities("refused.dxf"), Entities(name)) << code;
     }
+}
+
+// A town with parcels inside parcels and houses built up to their parcel line.
+class RelationTablesTown : public ExchangePackageTown {
+protected:
+    RelationTablesTown() { town_ = "--parcels 24 --seed 3 --attributes --enclosed-parcels --boundary-houses 0.3"; }
+
+    // Unpacks the archive into its own folder, which it gives.
+    std::string Unpack(const fs::path& zip, const std::string& into) {
+        int status = -1;
+        const std::string said = Shell("rm -rf '" + dir_ + "/" + into + "' && unzip -q -d '" + dir_ + "/" + into +
+                                           "' '" + zip.string() + "'",
+                                       &status);
+        EXPECT_EQ(status, 0) << said;
+        return dir_ + "/" + into;
+    }
+    // The tables as the relations of the drawing make them, recomputed apart from the product.
+    void ExpectTablesOfTheDrawing(const std::string& tables, const std::string& scope, const std::string& chosen) {
+        int status = -1;
+        const std::string said =
+            Shell("/usr/bin/python3 '" + kSource + "/cadastral/exchange/tests/check_relation_tables.py' '" + dir_ +
+                      "/coded.dxf' '" + tables + "' '" + kSource + "/samples/support/index.ini' " + scope + " " + chosen,
+                  &status);
+        EXPECT_EQ(status, 0) << scope << ": " << said;
+        EXPECT_NE(said.find("zd_re_jzx "), std::string::npos) << said;
+        last_ = said;
+    }
+    std::string last_;
+};
+
+TEST_F(RelationTablesTown, TheSevenTablesOfTheWholeDrawingReadAlikeAndHoldItsRelations) {
+    const char* const tables[] = {"jzx_re_gd", "zd_re_jzx", "jzx_re_jzd", "zd_re_zj", "jzd_re_zj", "jzx_re_zj",
+                                  "fw_re_zj"};
+    std::string said = Host("coded.dxf", "after.dxf", "PELGARDBF\n0\nD:\\out\n3\n0\nTOWN\n");
+    const fs::path zip = Out() / "TOWN.zip";
+    ASSERT_NE(said.find("文件成功输出到 D:\\out\\TOWN.zip"), std::string::npos) << said;
+    EXPECT_EQ(Entities("after.dxf"), Entities("coded.dxf"));
+    const std::string whole = Unpack(zip, "whole");
+    // Both readers see the same rows, and each table is as long as its header says.
+    for (const char* table : tables) {
+        SCOPED_TRACE(table);
+        const std::string path = whole + "/" + table + ".dbf";
+        const cadastral::ReadBackTable read = cadastral::ReadWithDbfread(path);
+        const cadastral::ReadBackTable zipped =
+            cadastral::ReadWithOgrinfo("/vsizip/" + zip.string() + "/" + table + ".dbf");
+        ASSERT_TRUE(read.ok && zipped.ok) << read.error << zipped.error;
+        EXPECT_FALSE(read.rows.empty());
+        EXPECT_EQ(read.rows, zipped.rows);
+        EXPECT_EQ(read.names, zipped.names);
+        EXPECT_EQ(read.count, static_cast<long>(read.rows.size()));
+        const std::string bytes = dero::testing::ReadFile(path);
+        ASSERT_GE(bytes.size(), 12u);
+        auto u = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(bytes[i])); };
+        EXPECT_EQ(bytes.size(), (u(8) | u(9) << 8) + read.rows.size() * (u(10) | u(11) << 8) + 1);
+        // The town's parcels inside parcels make inner rings.
+        if (std::string(table) == "zd_re_jzx") {
+            EXPECT_TRUE(std::any_of(read.rows.begin(), read.rows.end(),
+                                    [](const auto& row) { return row.size() == 4 && row[3] == "2"; }));
+        }
+    }
+    ExpectTablesOfTheDrawing(whole, "3", "");
+
+    // A table that cannot be created fails the export: its line, no archive, the older one intact,
+    // and the drawing as it was.
+    const std::string older = dero::testing::ReadFile(zip);
+    said = Host("coded.dxf", "failed.dxf", "PELGARDBF\n0\nD:\\out\n3\n0\nTOWN\n",
+                "DERO_FAULTS='Open=D:\\out\\TOWN\\jzx_re_jzd.dbf'");
+    EXPECT_NE(said.find("\n生成jzx_re_jzd失败"), std::string::npos) << said;
+    EXPECT_NE(said.find("当前图上有错误"), std::string::npos) << said;
+    EXPECT_EQ(said.find("文件成功输出到"), std::string::npos) << said;
+    EXPECT_EQ(said.find("正在输出zd_re_zj"), std::string::npos) << said;
+    EXPECT_EQ(dero::testing::ReadFile(zip), older);
+    EXPECT_FALSE(fs::exists(Out() / "TOWN"));
+    EXPECT_EQ(Entities("failed.dxf"), Entities("coded.dxf"));
+}
+
+TEST_F(RelationTablesTown, SeveralParcelsAndOneParcelGiveTheRelationsOfTheirOwn) {
+    // Several parcels by a window over the second block, which has parcels inside parcels and a house
+    // on its parcel's line; then one parcel with two parcels inside it.
+    int status = -1;
+    const std::string handle = Shell("cd '" + dir_ + "' && /usr/bin/python3 -c \"import ezdxf; d = ezdxf.readfile('coded.dxf'); " +
+                                         "print([e.dxf.handle for e in d.modelspace().query('POLYLINE[layer==\\\"JZD\\\"]') " +
+                                         "if e.has_xdata('miret') and e.get_xdata('miret')[1].value == '0010010008000'][0])\"",
+                                     &status);
+    ASSERT_EQ(status, 0) << handle;
+    const std::string picked = handle.substr(0, handle.find('\n'));
+    std::string said = Host("coded.dxf", "after2.dxf",
+                "ZOOM\nE\nPELGARDBF\n0\nD:\\out\n2\nW\n500125,3399990\n500260,3400065\n\n"
+                "PELGARDBF\n0\nD:\\out\n1\n" + picked + " 0,0\n");
+    const std::string several = "3301020010020001000-3301020010029007000";
+    ASSERT_NE(said.find("文件成功输出到 D:\\out\\" + several + ".zip"), std::string::npos) << said;
+    ASSERT_NE(said.find("文件成功输出到 D:\\out\\3301020010010008000.zip"), std::string::npos) << said;
+    EXPECT_EQ(Entities("after2.dxf"), Entities("coded.dxf"));
+    ExpectTablesOfTheDrawing(Unpack(Out() / (several + ".zip"), "several"), "2", "500125 3399990 500260 3400065");
+    EXPECT_EQ(last_.find("houses_on_the_line 0"), std::string::npos) << last_;
+    ExpectTablesOfTheDrawing(Unpack(Out() / "3301020010010008000.zip", "one"), "1", picked);
+}
+
+TEST_F(RelationTablesTown, WithoutLineNotesTheOtherSixTablesArePacked) {
+    // The line notes no longer name the points of their lines.
+    int status = -1;
+    const std::string made = Shell("cd '" + dir_ + "' && /usr/bin/python3 -c \"import ezdxf; d = ezdxf.readfile('coded.dxf'); " +
+                                       "[e.discard_xdata('JZX_ZJ_X') for e in d.modelspace() if e.has_xdata('JZX_ZJ_X')]; " +
+                                       "d.saveas('bare.dxf')\"",
+                                   &status);
+    ASSERT_EQ(status, 0) << made;
+    const std::string said = Host("bare.dxf", "after.dxf", "PELGARDBF\n0\nD:\\out\n3\n0\nTOWN\n");
+    EXPECT_NE(said.find("\n当前图上没有界址线注记\n生成jzx_re_zj失败"), std::string::npos) << said;
+    EXPECT_NE(said.find("文件成功输出到 D:\\out\\TOWN.zip"), std::string::npos) << said;
+    EXPECT_EQ(Shell("unzip -Z1 '" + (Out() / "TOWN.zip").string() + "' | grep re_ | sort", &status),
+              "fw_re_zj.dbf\njzd_re_zj.dbf\njzx_re_gd.dbf\njzx_re_jzd.dbf\nzd_re_jzx.dbf\nzd_re_zj.dbf\n");
 }
 
 }  // namespace

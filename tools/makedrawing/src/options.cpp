@@ -50,7 +50,7 @@ const char* Usage()
     return "usage: makedrawing --out FILE.dxf [--report FILE.json] [--seed N] [--parcels N]\n"
            "                   [--codes index.ini] [--traps] [--straight-sides]\n"
            "                   [--category-features] [--parcel-groups] [--elevation-points]\n"
-           "                   [--courtyards] [--attributes] [fault rates...]\n"
+           "                   [--courtyards] [--attributes] [--enclosed-parcels] [fault rates...]\n"
            "  --parcels N          number of parcels, 1 to 100000 (default 24)\n"
            "  --seed N             random seed, an unsigned integer (default 1)\n"
            "  --codes FILE         code table whose class \"FW\" codes the houses take\n"
@@ -85,6 +85,7 @@ const char* Usage()
 
            "  --attributes         what a surveyor enters (owners, marker and line kinds), parcels\n"
            "                       and houses grouped with their notes, a note per boundary line\n"
+           "  --enclosed-parcels   parcels inside some parcels, with their ring number \"HH\"\n"
            "  --empty-fields R     with --attributes, a parcel without owner, a point without marker\n"
            "  --missing-notes R    with --attributes, a parcel lacking one of its notes\n"
            "  --doubled-points R   a second boundary point on a boundary point\n"
@@ -125,6 +126,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
         }
         if (name == "--attributes") {
             options.attributes = true;
+            continue;
+        }
+        if (name == "--enclosed-parcels") {
+            options.enclosedParcels = true;
             continue;
         }
         if (i + 1 >= args.size()) {

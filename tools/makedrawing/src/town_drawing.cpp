@@ -300,7 +300,14 @@ void SurveyParcel(const TownPlan& plan, const Parcel& parcel, AcDbObjectId id, s
         const Point2& b = parcel.ring[(v + 1) % parcel.ring.size()];
         char length[32];
         std::snprintf(length, sizeof(length), "%.2f", std::hypot(b.x - a.x, b.y - a.y));
-        notes.push_back(Text({(a.x + b.x) / 2, (a.y + b.y) / 2}, length, "M", "302010", "JZD"));
+        const AcDbObjectId note = Text({(a.x + b.x) / 2, (a.y + b.y) / 2}, length, "M", "302010", "JZD");
+        // The note names the point its line starts from, as the edge-length annotation does.
+        char x[32], y[32];
+        std::snprintf(x, sizeof(x), "%.6f", a.x);
+        std::snprintf(y, sizeof(y), "%.6f", a.y);
+        Attribute(note, "JZX_ZJ_X", x, kXDataReal);
+        Attribute(note, "JZX_ZJ_Y", y, kXDataReal);
+        notes.push_back(note);
     }
     if (rates.missingNotes > 0 && survey.random.Chance(rates.missingNotes)) {
         // The owner, the area or the last line note.
@@ -346,6 +353,8 @@ std::vector<DrawnFault> DrawTown(const TownPlan& plan, const Options& options)
         Attribute(id, "QHDM", plan.areaCode);
         Attribute(id, "QLR", parcel.owner);
         Attribute(id, "DLBM", parcel.landClass);
+        if (parcel.ringNumber > 0)
+            Attribute(id, "HH", std::to_string(parcel.ringNumber), kXDataLong);
         Record(faults, parcel.faults, id);
         if (bare)
             Record(faults, {FaultKind::BareVertex}, id);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 #include "fault_placement.h"
 #include "makedrawing/random.h"
@@ -224,6 +225,58 @@ void PlanLinePoints(TownPlan& plan, double rate, Random& random)
     }
 }
 
+// Parcels inside every sixth parcel, where its houses were: a triangle, or two squares sharing a
+// side, which together make one inner ring (ring number 2). Each vertex is a boundary point of its
+// own; the outer parcel's notes move to the left of them.
+void PlanEnclosedParcels(TownPlan& plan)
+{
+    const std::size_t outer = plan.parcels.size();
+    int made = 0;
+    for (std::size_t i = 1; i < outer; i += 6) {
+        Parcel& host = plan.parcels[i];
+        const auto& r = host.ring;
+        const double left = std::max(r[0].x, r[3].x) + kHouseInset;
+        const double right = std::min(r[1].x, r[2].x) - kHouseInset;
+        const double bottom = std::max(r[0].y, r[1].y) + kHouseInset + 2;
+        const double top = std::min(r[2].y, r[3].y) - kHouseInset - 2;
+        const double middle = (left + right) / 2;
+        if (right - middle < 4 || top - bottom < 4)
+            continue;
+        host.houses.clear();
+        host.notePosition = {(left + middle) / 2, (bottom + top) / 2};
+        const double x0 = middle + 1, x1 = right - 1;
+        const double xm = (x0 + x1) / 2;
+        std::vector<std::vector<Point2>> rings;
+        if (made % 2 == 0)
+            rings.push_back({{x0, bottom}, {x1, bottom}, {xm, top}});
+        else
+            rings = {Rectangle(x0, bottom, xm, top), Rectangle(xm, bottom, x1, top)};
+        std::map<std::pair<double, double>, int> nodes;
+        const std::string prefix = host.number.substr(0, 6);
+        for (std::size_t k = 0; k < rings.size(); ++k) {
+            Parcel parcel;
+            parcel.ring = rings[k];
+            parcel.bulges.assign(parcel.ring.size(), 0.0);
+            for (const Point2& p : parcel.ring) {
+                auto [at, added] = nodes.try_emplace({p.x, p.y}, static_cast<int>(plan.points.size()));
+                if (added) {
+                    BoundaryPoint point;
+                    point.at = p;
+                    plan.points.push_back(point);
+                }
+                parcel.nodes.push_back(at->second);
+            }
+            parcel.number = prefix + Digits(9000 + made * 2 + static_cast<int>(k), 4) + "000";
+            parcel.owner = host.owner;
+            parcel.landClass = host.landClass;
+            parcel.notePosition = Centroid(parcel.ring);
+            parcel.ringNumber = 2;
+            plan.parcels.push_back(std::move(parcel));
+        }
+        ++made;
+    }
+}
+
 }  // namespace
 
 const char* FaultName(FaultKind kind)
@@ -296,6 +349,8 @@ TownPlan PlanTown(const Options& options, const std::vector<std::string>& houseC
         PlanBlock(plan, place, parcels, houseCodes, options.straightSides, random);
         left -= parcels;
     }
+    if (options.enclosedParcels)
+        PlanEnclosedParcels(plan);
     PlaceOutlineFaults(plan, options.rates, random);
     NumberPoints(plan, options.rates, random);
     PlaceHouseFaults(plan, options.rates, random);

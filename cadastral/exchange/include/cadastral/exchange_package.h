@@ -2,6 +2,7 @@
 // application exports for them into a package folder, and the folder packed into one ZIP archive.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,9 @@
 #include "platform/cad/db_object_id.h"
 
 namespace cadastral {
+
+// What the relation tables have read of each parcel's boundary lines, kept for the run.
+struct ParcelLineCache;
 
 // The context of one export run, built empty and dropped after it.
 class CRelationExport {
@@ -38,6 +42,7 @@ public:
     bool exportShp = true;
     std::string packageFolder;
     double tolerance = 0.001;
+    std::shared_ptr<ParcelLineCache> parcelLines;
 };
 
 // The longest folder path (with its trailing backslash) the package may have.

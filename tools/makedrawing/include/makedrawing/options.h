@@ -75,6 +75,10 @@ struct Options {
     // What a surveyor enters that the sample "attributeCheck.def" requires, parcels and houses
     // grouped with their notes, and a note per boundary line. Off by default.
     bool attributes = false;
+    // Some parcels with parcels inside them, in place of their houses: a triangle alone, or two
+    // squares side by side, tagged with the ring number "HH" that testqzj gives them. Off by
+    // default.
+    bool enclosedParcels = false;
     bool help = false;
 };
 

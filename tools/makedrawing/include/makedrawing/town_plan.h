@@ -81,6 +81,7 @@ struct Parcel {
     std::vector<House> houses;
     std::vector<FaultKind> faults;
     bool lightweight = false;  // drawn as a lightweight polyline
+    int ringNumber = 0;        // inside another parcel: its ring number, from 2
 };
 
 // An open polyline on the house layer that is no house: coded with another class, with a code the
