@@ -70,7 +70,7 @@ Shape ShapeOf(const AcDbEntity& entity, const Box2d& box)
     return shape;
 }
 
-bool Crosses(const CurvePath& a, const CurvePath& b) { return !a.Intersect(b, false, false).empty(); }
+bool Crosses(const CurvePath& a, const CurvePath& b) { return a.Meets(b); }
 
 }  // namespace
 
@@ -114,6 +114,11 @@ bool SelectionArea::Inside(const AcGePoint3d& point) const
             in = !in;
     }
     return in;
+}
+
+bool SelectionArea::MayTake(const Box2d& box) const
+{
+    return kind_ == AreaKind::Window || kind_ == AreaKind::WindowPolygon ? box.Inside(bounds_) : box.Meets(bounds_);
 }
 
 bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const
