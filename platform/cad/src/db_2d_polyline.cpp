@@ -240,6 +240,7 @@ bool AcDb2dPolyline::buildPath(platform::cad::CurvePath& path) const
         return true;
     }
     std::size_t count = closed_ ? n : n - 1;
+    path.segments.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         path.AddBulge(vertexPosition(*shown[i]), vertexPosition(*shown[(i + 1) % n]), shown[i]->bulge(),
                       static_cast<double>(i), static_cast<double>(i + 1));
