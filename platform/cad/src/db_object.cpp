@@ -167,7 +167,7 @@ resbuf* AcDbObject::xData(const char* app) const
     resbuf* head = nullptr;
     resbuf** link = &head;
     for (const XDataApp& entry : xdata_) {
-        if (app != nullptr && !platform::text::GbkEqualNoCase(entry.app, app))
+        if (app != nullptr && entry.app != app && !platform::text::GbkEqualNoCase(entry.app, app))
             continue;
         resbuf* name = acutNewRb(1001);
         if (name == nullptr || (name->resval.rstring = acutNewString(entry.app.c_str())) == nullptr) {
