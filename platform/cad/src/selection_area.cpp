@@ -20,6 +20,7 @@ struct Shape {
 CurvePath Rectangle(const Box2d& b)
 {
     CurvePath path;
+    path.segments.reserve(4);
     AcGePoint3d p0(b.minX, b.minY, 0), p1(b.maxX, b.minY, 0), p2(b.maxX, b.maxY, 0), p3(b.minX, b.maxY, 0);
     path.AddLine(p0, p1, 0, 1);
     path.AddLine(p1, p2, 1, 2);
