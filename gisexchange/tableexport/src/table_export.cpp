@@ -26,10 +26,8 @@ namespace {
 
 using platform::text::Format;
 
-bool EqualsNoCase(const std::string& a, const std::string& b)
-{
-    return platform::text::GbkToUpper(a) == platform::text::GbkToUpper(b);
-}
+// Asked for every feature against every output: the same bytes answer without any case mapping.
+bool EqualsNoCase(const std::string& a, const std::string& b) { return a == b || platform::text::GbkEqualNoCase(a, b); }
 
 std::vector<std::string> SplitTables(const std::string& names)
 {

@@ -466,10 +466,14 @@ bool Within(const PathSegment& s, double t, bool extended, double tol)
 }
 }  // namespace
 
-std::vector<AcGePoint3d> CurvePath::Intersect(const CurvePath& other, bool extendThis, bool extendOther) const
+namespace {
+
+// Visits the planar intersections of two paths until the visitor answers false.
+template <typename Visit>
+void VisitIntersections(const CurvePath& self, const CurvePath& other, bool extendThis, bool extendOther, Visit&& visit)
 {
-    std::vector<AcGePoint3d> result;
-    double tol = ScaledTolerance(std::max(Magnitude(), other.Magnitude()));
+    const std::vector<PathSegment>& segments = self.segments;
+    double tol = ScaledTolerance(std::max(self.Magnitude(), other.Magnitude()));
     bool extA = extendThis && segments.size() == 1;
     bool extB = extendOther && other.segments.size() == 1;
     // Lines far apart cannot meet: most pairs of a long outline and a selection polygon are
@@ -502,17 +506,38 @@ std::vector<AcGePoint3d> CurvePath::Intersect(const CurvePath& other, bool exten
                 if (!onA || !onB)
                     continue;
                 double z = a.arc ? a.start.z : a.start.z + (a.end.z - a.start.z) * std::clamp(h.tA, 0.0, 1.0);
-                AcGePoint3d p(h.p.x, h.p.y, z);
-                bool dup = false;
-                for (const auto& q : result)
-                    if (std::hypot(q.x - p.x, q.y - p.y) <= tol * 10)
-                        dup = true;
-                if (!dup)
-                    result.push_back(p);
+                if (!visit(AcGePoint3d(h.p.x, h.p.y, z), tol))
+                    return;
             }
         }
     }
+}
+
+}  // namespace
+
+std::vector<AcGePoint3d> CurvePath::Intersect(const CurvePath& other, bool extendThis, bool extendOther) const
+{
+    std::vector<AcGePoint3d> result;
+    VisitIntersections(*this, other, extendThis, extendOther, [&result](const AcGePoint3d& p, double tol) {
+        bool dup = false;
+        for (const auto& q : result)
+            if (std::hypot(q.x - p.x, q.y - p.y) <= tol * 10)
+                dup = true;
+        if (!dup)
+            result.push_back(p);
+        return true;
+    });
     return result;
+}
+
+bool CurvePath::Meets(const CurvePath& other) const
+{
+    bool met = false;
+    VisitIntersections(*this, other, false, false, [&met](const AcGePoint3d&, double) {
+        met = true;
+        return false;
+    });
+    return met;
 }
 
 CurvePath CurvePath::Piece(double p0, double p1) const

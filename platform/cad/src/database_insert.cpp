@@ -1,5 +1,6 @@
 #include "database_insert.h"
 
+#include <algorithm>
 #include <deque>
 #include <map>
 
@@ -118,8 +119,9 @@ private:
             AcDbObjectId copyId;
             if (open->appendAcDbEntity(copyId, copy) == Acad::eOk) {
                 copy->close();
+                // Entities come mostly in creation order: a hint at the end keeps the map cheap.
                 if (copied != nullptr)
-                    (*copied)[id] = copyId;
+                    copied->insert_or_assign(copied->end(), id, copyId);
             } else {
                 delete copy;
             }
@@ -164,11 +166,16 @@ private:
             ref->setBlockTableRecord(MapBlock(AcDbBlockReference::cast(original)->blockTableRecord()));
         if (auto* dim = AcDbDimension::cast(copy))
             dim->setDimBlockId(AcDbObjectId());
-        // XData names applications of this drawing; register those it lacks.
+        // XData names applications of this drawing; register those it lacks. Names already seen
+        // registered are remembered: the table only grows while entities are copied.
         for (const auto& app : copy->xdataApps()) {
-            std::string registered;
-            if (platform::cad::FindRegisteredApp(target_, app.app, registered))
+            if (std::find(registeredApps_.begin(), registeredApps_.end(), app.app) != registeredApps_.end())
                 continue;
+            std::string registered;
+            if (platform::cad::FindRegisteredApp(target_, app.app, registered)) {
+                registeredApps_.push_back(app.app);
+                continue;
+            }
             AcDbRegAppTable* apps = nullptr;
             if (target_->getRegAppTable(apps, AcDb::kForWrite) != Acad::eOk)
                 continue;
@@ -184,6 +191,7 @@ private:
     AcDbDatabase* target_;
     std::map<AcDbObjectId, AcDbObjectId> map_;
     std::deque<Pending> toFill_;
+    std::vector<std::string> registeredApps_;  // exactly as the copies name them
 };
 
 }  // namespace

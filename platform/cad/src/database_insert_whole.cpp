@@ -113,7 +113,9 @@ Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* 
     if (es != Acad::eOk)
         return es;
     ms->close();
-    // Straight into model space, with the records and blocks the entities need.
+    // Straight into model space, with the records and blocks the entities need. The copies number
+    // at most the source's objects: room for them is made once, not by growing the table.
+    objects().Reserve(source->objects().Size());
     IdMap map;
     platform::cad::CopyEntitiesInto(this, sourceSpace->entityIds(), modelSpaceId(), map);
     CopyGroups(this, source, map);

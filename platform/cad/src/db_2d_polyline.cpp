@@ -37,9 +37,11 @@ bool IsDisplayed(const AcDb2dVertex* v, AcDb::Poly2dType type)
 std::vector<const AcDb2dVertex*> AcDb2dPolyline::vertices() const
 {
     std::vector<const AcDb2dVertex*> list;
-    for (const AcDbEntity* e : vertices_.Entities())
+    list.reserve(static_cast<std::size_t>(vertices_.Size()));
+    vertices_.ForEachEntity([&list](const AcDbEntity* e) {
         if (auto* v = AcDb2dVertex::cast(e))
             list.push_back(v);
+    });
     return list;
 }
 
@@ -226,9 +228,11 @@ bool AcDb2dPolyline::buildPath(platform::cad::CurvePath& path) const
 {
     path = platform::cad::CurvePath();
     std::vector<const AcDb2dVertex*> shown;
-    for (const AcDb2dVertex* v : vertices())
-        if (IsDisplayed(v, type_))
+    shown.reserve(static_cast<std::size_t>(vertices_.Size()));
+    vertices_.ForEachEntity([&](const AcDbEntity* e) {
+        if (auto* v = AcDb2dVertex::cast(e); v != nullptr && IsDisplayed(v, type_))
             shown.push_back(v);
+    });
     std::size_t n = shown.size();
     if (n == 0)
         return false;
@@ -240,6 +244,7 @@ bool AcDb2dPolyline::buildPath(platform::cad::CurvePath& path) const
         return true;
     }
     std::size_t count = closed_ ? n : n - 1;
+    path.segments.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         path.AddBulge(vertexPosition(*shown[i]), vertexPosition(*shown[(i + 1) % n]), shown[i]->bulge(),
                       static_cast<double>(i), static_cast<double>(i + 1));

@@ -19,6 +19,9 @@ std::unordered_map<std::int64_t, AcDbDatabase*>& Registry()
     return registry;
 }
 std::atomic<std::int64_t> gNextSerial{1};
+// Counts drawings dropped from the registry. Every entity name is looked up by serial, millions of
+// times in a long command: a thread remembers its last answer for as long as no drawing has gone.
+std::atomic<std::uint64_t> gRegistryDrops{0};
 
 AcDbObjectId AddRoot(AcDbDatabase* db, AcDbObject* object, AcDbObjectId owner)
 {
@@ -74,13 +77,24 @@ AcDbDatabase::~AcDbDatabase()
         acdbHostApplicationServices()->working_ = nullptr;
     std::lock_guard<std::mutex> lock(gRegistryMutex);
     Registry().erase(serial_);
+    gRegistryDrops.fetch_add(1, std::memory_order_release);
 }
 
 AcDbDatabase* AcDbDatabase::fromSerial(std::int64_t serial)
 {
+    thread_local std::int64_t lastSerial = 0;  // serials start at 1
+    thread_local AcDbDatabase* lastDatabase = nullptr;
+    thread_local std::uint64_t lastDrops = 0;
+    if (serial == lastSerial && serial != 0 && lastDrops == gRegistryDrops.load(std::memory_order_acquire))
+        return lastDatabase;
     std::lock_guard<std::mutex> lock(gRegistryMutex);
     auto it = Registry().find(serial);
-    return it == Registry().end() ? nullptr : it->second;
+    if (it == Registry().end())
+        return nullptr;
+    lastSerial = serial;
+    lastDatabase = it->second;
+    lastDrops = gRegistryDrops.load(std::memory_order_relaxed);
+    return it->second;
 }
 
 void AcDbDatabase::buildTables()

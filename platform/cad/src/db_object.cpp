@@ -163,14 +163,32 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing)
 
 resbuf* AcDbObject::xData(const char* app) const
 {
-    platform::cad::DxfTagList tags;
+    // Straight from the stored items: codes are read for every feature, so no copy of the tags.
+    resbuf* head = nullptr;
+    resbuf** link = &head;
     for (const XDataApp& entry : xdata_) {
-        if (app != nullptr && !platform::text::GbkEqualNoCase(entry.app, app))
+        if (app != nullptr && entry.app != app && !platform::text::GbkEqualNoCase(entry.app, app))
             continue;
-        tags.push_back(DxfTag::String(1001, entry.app));
-        tags.insert(tags.end(), entry.items.begin(), entry.items.end());
+        resbuf* name = acutNewRb(1001);
+        if (name == nullptr || (name->resval.rstring = acutNewString(entry.app.c_str())) == nullptr) {
+            acutRelRb(name);
+            acutRelRb(head);
+            return nullptr;
+        }
+        *link = name;
+        link = &name->rbnext;
+        if (entry.items.empty())
+            continue;
+        resbuf* items = platform::cad::TagsToResbuf(entry.items.data(), entry.items.data() + entry.items.size());
+        if (items == nullptr) {
+            acutRelRb(head);
+            return nullptr;
+        }
+        *link = items;
+        while (*link != nullptr)
+            link = &(*link)->rbnext;
     }
-    return tags.empty() ? nullptr : platform::cad::TagsToResbuf(tags);
+    return head;
 }
 
 Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)

@@ -174,6 +174,7 @@ bool AcDbPolyline::buildPath(platform::cad::CurvePath& path) const
         return true;
     }
     std::size_t count = closed_ ? n : n - 1;
+    path.segments.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         const Vertex& a = vertices_[i];
         const Vertex& b = vertices_[(i + 1) % n];

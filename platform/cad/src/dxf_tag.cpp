@@ -93,11 +93,14 @@ bool DxfTag::operator==(const DxfTag& o) const
     return true;
 }
 
-resbuf* TagsToResbuf(const DxfTagList& tags)
+resbuf* TagsToResbuf(const DxfTagList& tags) { return TagsToResbuf(tags.data(), tags.data() + tags.size()); }
+
+resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last)
 {
     resbuf* head = nullptr;
     resbuf* tail = nullptr;
-    for (const DxfTag& tag : tags) {
+    for (; first != last; ++first) {
+        const DxfTag& tag = *first;
         resbuf* rb = acutNewRb(tag.code);
         if (rb == nullptr) {
             acutRelRb(head);

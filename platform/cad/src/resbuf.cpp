@@ -13,11 +13,13 @@ using platform::cad::IsKnownGroupCode;
 resbuf* acutNewRb(int type)
 {
     // malloc, not calloc: listings run to millions of these, and the C library keeps freed blocks
-    // of this size at hand only for malloc.
+    // of this size at hand only for malloc. The members are cleared one by one because a memset of
+    // the whole block is turned back into calloc by the compiler.
     auto* rb = static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
     if (rb != nullptr) {
-        std::memset(rb, 0, sizeof(resbuf));
+        rb->rbnext = nullptr;
         rb->restype = static_cast<short>(type);
+        std::memset(&rb->resval, 0, sizeof(rb->resval));
     }
     return rb;
 }

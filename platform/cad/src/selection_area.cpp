@@ -20,6 +20,7 @@ struct Shape {
 CurvePath Rectangle(const Box2d& b)
 {
     CurvePath path;
+    path.segments.reserve(4);
     AcGePoint3d p0(b.minX, b.minY, 0), p1(b.maxX, b.minY, 0), p2(b.maxX, b.maxY, 0), p3(b.minX, b.maxY, 0);
     path.AddLine(p0, p1, 0, 1);
     path.AddLine(p1, p2, 1, 2);
@@ -70,7 +71,7 @@ Shape ShapeOf(const AcDbEntity& entity, const Box2d& box)
     return shape;
 }
 
-bool Crosses(const CurvePath& a, const CurvePath& b) { return !a.Intersect(b, false, false).empty(); }
+bool Crosses(const CurvePath& a, const CurvePath& b) { return a.Meets(b); }
 
 }  // namespace
 
@@ -114,6 +115,11 @@ bool SelectionArea::Inside(const AcGePoint3d& point) const
             in = !in;
     }
     return in;
+}
+
+bool SelectionArea::MayTake(const Box2d& box) const
+{
+    return kind_ == AreaKind::Window || kind_ == AreaKind::WindowPolygon ? box.Inside(bounds_) : box.Meets(bounds_);
 }
 
 bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const

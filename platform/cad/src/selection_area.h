@@ -21,6 +21,8 @@ public:
     const Box2d& Bounds() const { return bounds_; }
     // Whether the entity, whose box is given, is selected.
     bool Selects(const AcDbEntity& entity, const Box2d& box) const;
+    // What Selects asks of the box alone: false means it is not selected, whatever the entity.
+    bool MayTake(const Box2d& box) const;
 
 private:
     bool Inside(const AcGePoint3d& point) const;

@@ -44,12 +44,16 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     if (query.minX > query.maxX || query.minY > query.maxY)
         return found;
     for (std::uint64_t slot : services.index.Search(query)) {
+        // The index's box first: it turns most candidates of a window away without reading the
+        // entity itself.
+        const Box2d& box = services.index.BoxOf(slot);
+        if (!box.Meets(view) || !area.MayTake(box))
+            continue;
         platform::cad::ObjectStub* stub = db->objects().At(slot);
         auto* entity = AcDbEntity::cast(stub->object.get());
         if (entity == nullptr || !Visible(*entity))
             continue;
-        const Box2d& box = services.index.BoxOf(slot);
-        if (box.Meets(view) && area.Selects(*entity, box) && filter.Accepts(*entity))
+        if (area.Selects(*entity, box) && filter.Accepts(*entity))
             found.push_back(slot);
     }
     std::sort(found.begin(), found.end());

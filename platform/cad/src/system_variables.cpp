@@ -74,17 +74,25 @@ Registry& Variables()
     return registry;
 }
 
+// Keys are upper case: a name found as given needs no case mapping (the selections of a long
+// export read the view's variables hundreds of thousands of times).
 const VariableDefinition* Find(const std::string& name)
 {
-    auto it = Variables().definitions.find(text::GbkToUpper(name));
-    return it == Variables().definitions.end() ? nullptr : &it->second;
+    auto& definitions = Variables().definitions;
+    auto it = definitions.find(name);
+    if (it == definitions.end())
+        it = definitions.find(text::GbkToUpper(name));
+    return it == definitions.end() ? nullptr : &it->second;
 }
 
 VariableValue& Stored(const VariableDefinition& d, const AcDbDatabase* database)
 {
-    std::string key = text::GbkToUpper(d.name);
     auto& values = d.scope == VariableScope::Drawing ? Variables().drawings[database] : Variables().session;
-    auto it = values.find(key);
+    auto it = values.find(d.name);
+    if (it != values.end())
+        return it->second;
+    std::string key = text::GbkToUpper(d.name);
+    it = values.find(key);
     if (it == values.end())
         it = values.emplace(key, d.initial).first;
     return it->second;

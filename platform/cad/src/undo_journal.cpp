@@ -20,7 +20,8 @@ struct UndoJournal::Record {
 struct UndoJournal::Step {
     std::uint64_t firstNewSlot = 0;  // objects from this slot on were created in the step
     std::vector<Record> records;
-    std::unordered_map<ObjectStub*, std::size_t> known;
+    std::unordered_map<ObjectStub*, std::size_t> known;  // objects older than the step
+    std::vector<bool> created;                            // by slot from firstNewSlot: recorded
     AcDbObjectId clayer, celtype, textstyle;
 };
 
@@ -98,13 +99,19 @@ void UndoJournal::ObjectAppended(const AcDbObject& object)
         return;
     Step& step = Current();
     ObjectStub* stub = object.stub_;
-    // A hand-over fills an existing slot: its old state was recorded when the change began.
-    if (stub->index < step.firstNewSlot || step.known.count(stub) != 0)
+    // A hand-over fills an existing slot: its old state was recorded when the change began. New
+    // slots are marked in a bit per slot rather than hashed: a command may append a whole drawing.
+    if (stub->index < step.firstNewSlot)
         return;
+    const std::uint64_t offset = stub->index - step.firstNewSlot;
+    if (offset < step.created.size() && step.created[offset])
+        return;
+    if (offset >= step.created.size())
+        step.created.resize(offset + 1);
+    step.created[offset] = true;
     Record record;
     record.stub = stub;
     record.created = true;
-    step.known.emplace(stub, step.records.size());
     step.records.push_back(std::move(record));
 }
 

@@ -15,9 +15,13 @@ bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string
     auto* table = AcDbRegAppTable::cast(PeekObject(database->regAppTableId()));
     if (table == nullptr)
         return false;
-    for (const AcDbObjectId& id : table->recordIds()) {
+    // Every item of extended data read or written asks this: no copy of the list, and a name of
+    // the same bytes needs no case mapping.
+    for (const AcDbObjectId& id : table->allRecordIds()) {
+        if (id.isErased())
+            continue;
         auto* record = AcDbRegAppTableRecord::cast(PeekObject(id));
-        if (record != nullptr && platform::text::GbkEqualNoCase(record->name(), app)) {
+        if (record != nullptr && (record->name() == app || platform::text::GbkEqualNoCase(record->name(), app))) {
             registered = record->name();
             return true;
         }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <array>
 #include <numbers>
 
+#include "platform/cad/curve_path.h"
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_ellipse.h"
@@ -288,3 +290,51 @@ TEST(CadCurves, SplitAndIntersectInThePlane)
 }
 
 }  // namespace
+
+// Whether two paths meet is what the full intersection says, on crossings, touches at ends,
+// near misses around the tolerance, collinear overlaps, arcs, and many random survey-sized pairs.
+TEST(CadCurves, MeetingAgreesWithTheIntersection)
+{
+    using platform::cad::CurvePath;
+    auto path = [](std::initializer_list<std::array<double, 3>> vertices, bool closed) {
+        AcDbPolyline p = Pline(vertices, closed);
+        CurvePath built;
+        EXPECT_TRUE(p.buildPath(built));
+        return built;
+    };
+    auto agree = [](const CurvePath& a, const CurvePath& b) {
+        const bool met = !a.Intersect(b, false, false).empty();
+        EXPECT_EQ(a.Meets(b), met);
+        EXPECT_EQ(b.Meets(a), !b.Intersect(a, false, false).empty());
+        return met;
+    };
+    const CurvePath square = path({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, true);
+    EXPECT_TRUE(agree(square, path({{-5, 5, 0}, {15, 5, 0}}, false)));        // through
+    EXPECT_TRUE(agree(square, path({{10, 10, 0}, {20, 20, 0}}, false)));      // from a corner
+    EXPECT_TRUE(agree(square, path({{10, 2, 0}, {10, 8, 0}}, false)));        // along a side
+    EXPECT_FALSE(agree(square, path({{2, 2, 0}, {8, 8, 0}}, false)));         // wholly inside
+    EXPECT_FALSE(agree(square, path({{10.001, 0, 0}, {10.001, 10, 0}}, false)));
+    EXPECT_TRUE(agree(square, path({{10 + 1e-12, 0, 0}, {10 + 1e-12, 10, 0}}, false)));
+    EXPECT_TRUE(agree(square, path({{5, -5, 0.2}, {5, 15, 0}}, false)));      // an arc across
+    EXPECT_FALSE(agree(square, path({{3, 5, 1}, {7, 5, 0}}, false)));         // an arc inside
+    EXPECT_TRUE(agree(path({{0, 0, 1}, {4, 0, 1}}, false), path({{2, -5, 0}, {2, 5, 0}}, false)));
+
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<double>(state >> 8) / static_cast<double>(1u << 24);
+    };
+    const double x0 = 3400000, y0 = 500000;
+    int met = 0;
+    for (int i = 0; i < 400; ++i) {
+        auto random = [&] {
+            const double x = x0 + 10 * next(), y = y0 + 10 * next();
+            const double bulge = next() < 0.3 ? 2 * next() - 1 : 0;
+            return path({{x, y, bulge}, {x + 8 * next() - 4, y + 8 * next() - 4, 0}, {x + 6 * next(), y, 0}},
+                        next() < 0.5);
+        };
+        met += agree(random(), random()) ? 1 : 0;
+    }
+    EXPECT_GT(met, 10);
+    EXPECT_LT(met, 390);
+}

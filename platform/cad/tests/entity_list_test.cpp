@@ -100,6 +100,17 @@ TEST(CadEntityList, EntGetGivesTheHostsDefinitionLists)
     EXPECT_EQ(acdbEntGet(forged), nullptr);
     ads_name stale = {987654, 1};
     EXPECT_EQ(acdbEntGet(stale), nullptr);
+    // A name is refused once its drawing is gone, even straight after it was answered.
+    ads_name gone{};
+    {
+        TestDrawing other;
+        ASSERT_EQ(acdbGetAdsName(gone, other.Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)))), Acad::eOk);
+        resbuf* seen = acdbEntGet(gone);
+        EXPECT_NE(seen, nullptr);
+        acutRelRb(seen);
+    }
+    EXPECT_EQ(acdbEntGet(gone), nullptr);
+    EXPECT_EQ(acdbEntGet(forged), nullptr);
 }
 
 TEST(CadEntityList, EntModRoundTripsAndReplacesXDataPerApplication)

@@ -72,6 +72,8 @@ public:
 
     // Planar intersections; an extended path of one segment is taken as its whole line or circle.
     std::vector<AcGePoint3d> Intersect(const CurvePath& other, bool extendThis, bool extendOther) const;
+    // Whether Intersect(other, false, false) finds any point; stops at the first.
+    bool Meets(const CurvePath& other) const;
     // The part between two parameters (p0 < p1; for closed paths p1 may pass the end and wrap).
     CurvePath Piece(double p0, double p1) const;
     // Parallel path at the distance, positive to the left of travel; false when it degenerates.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cad/db_entity.h"
+#include "platform/cad/object_table.h"
 
 namespace platform::cad {
 
@@ -21,6 +22,17 @@ public:
     Acad::ErrorStatus Insert(AcDbObject* owner, int index, AcDbEntity* entity, AcDbObjectId& id);
     // Entities in order, resident or pending, erased ones skipped.
     std::vector<const AcDbEntity*> Entities() const;
+    // The same entities handed to visit one by one, with no list made (paths are built often).
+    template <typename F>
+    void ForEachEntity(F&& visit) const
+    {
+        for (const auto& id : ids_)
+            if (!id.isErased())
+                if (auto* e = AcDbEntity::cast(PeekObject(id)))
+                    visit(e);
+        for (const auto& e : pending_)
+            visit(static_cast<const AcDbEntity*>(e.get()));
+    }
     AcDbObjectIdArray Ids(bool withErased = false) const;
     std::vector<AcDbEntity*> PendingEntities() const;
     int IndexOf(AcDbObjectId id) const;

@@ -67,6 +67,8 @@ public:
     Acad::ErrorStatus add(AcDbSymbolTableRecord* record);
     Acad::ErrorStatus add(AcDbObjectId& id, AcDbSymbolTableRecord* record);
     AcDbObjectIdArray recordIds(bool withErased = false) const;
+    // Every record in table order, erased ones included, for the host's own walks without a copy.
+    const std::vector<AcDbObjectId>& allRecordIds() const { return records_; }
     // Lists a record that is already resident (a drawing reader's use).
     Acad::ErrorStatus adoptRecord(AcDbObjectId record);
     AcDbSymbolTableIterator* newIterator(bool atBeginning = true, bool skipDeleted = true) const;

@@ -44,6 +44,7 @@ using DxfTagList = std::vector<DxfTag>;
 // A heap chain of result buffers holding the tags; references become entity names. Null for an
 // empty list.
 resbuf* TagsToResbuf(const DxfTagList& tags);
+resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last);
 // The tags of a chain; false (tags unchanged) when a buffer has an unknown type or a null string.
 bool ResbufToTags(const resbuf* chain, DxfTagList& tags);
 
