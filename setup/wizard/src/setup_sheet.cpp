@@ -29,6 +29,7 @@
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/busy_window.h"
 #include "setup/wizard/globals.h"
+#include "setup/wizard/page_support.h"
 #include "setup/wizard/restart_state.h"
 #include "shell_launch.h"
 
@@ -43,25 +44,11 @@ constexpr UINT_PTR kPageTimer = 1;
 std::string Gbk(std::u16string_view text) { return platform::text::Utf16ToGbk(text); }
 std::u16string Wide(std::string_view gbk) { return platform::text::GbkToUtf16(gbk); }
 
-void SetButtons(CWnd* page, LPARAM flags) {
-    if (CWnd* sheet = page->GetParent()) ::PostMessageA(sheet->m_hWnd, PSM_SETWIZBUTTONS, 0, flags);
-}
-
-HWND SheetItem(const CWnd* page, int id) {
-    CWnd* sheet = page->GetParent();
-    return sheet ? ::GetDlgItem(sheet->m_hWnd, id) : nullptr;
-}
+using page::SetButtons;
+using page::SheetItem;
+using page::TakeText;
 
 bool FileExists(const std::u16string& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Takes a text a worker sent: the page owns the block.
-std::u16string TakeText(LPARAM lParam, bool* wasNull = nullptr) {
-    auto* block = reinterpret_cast<WCHAR*>(lParam);
-    if (wasNull) *wasNull = block == nullptr;
-    std::u16string text = block ? std::u16string(block) : std::u16string();
-    delete[] block;
-    return text;
-}
 
 void AddResources() {
     static const bool added = [] {
@@ -590,14 +577,8 @@ LRESULT CSetUpPage::OnStatus(WPARAM, LPARAM lParam) {
 LRESULT CSetUpPage::OnPosition(WPARAM wParam, LPARAM lParam) {
     bool none = false;
     std::u16string text = TakeText(lParam, &none);
-    if (none) {
-        ::SetDlgItemTextA(m_hWnd, 1005, "正在安装...");
-    } else {
-        ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-        AddDetail(text);
-    }
-    auto position = static_cast<int>(wParam);
-    if (lower <= position && position < upper) ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, wParam, 0);
+    if (page::ShowPositionLine(m_hWnd, text, none)) AddDetail(text);
+    page::MoveProgressBar(m_hWnd, wParam, lower, upper);
     return 0;
 }
 
@@ -610,9 +591,7 @@ LRESULT CSetUpPage::OnError(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CSetUpPage::OnRange(WPARAM wParam, LPARAM lParam) {
-    lower = LOWORD(lParam);
-    upper = LOWORD(wParam);
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
+    page::SetProgressRange(m_hWnd, wParam, lParam, &lower, &upper);
     return 0;
 }
 
@@ -638,11 +617,7 @@ void CSetUpPage::Finished(WPARAM code, std::u16string text) {
     g_workerDone = 1;
     SetButtons(this, PSWIZB_BACK | PSWIZB_FINISH);
     AddDetail(text);
-    HWND cancel = SheetItem(this, IDCANCEL);
-    ::SetWindowTextW(cancel, text.c_str());
-    ::EnableWindow(cancel, TRUE);
-    ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, static_cast<WPARAM>(upper), 0);
+    HWND cancel = page::ShowRunEnd(this, text, upper);
     sheet->finished = 1;
     const CADVer& choice = sheet->settings.choice;
     if (!rerunButton) {

@@ -18,6 +18,7 @@
 #include "setup/engine/setup_xml.h"
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/globals.h"
+#include "setup/wizard/page_support.h"
 
 namespace Setup {
 
@@ -217,22 +218,9 @@ void AddResources() {
     (void)added;
 }
 
-void SetButtons(CWnd* page, LPARAM flags) {
-    if (CWnd* sheet = page->GetParent()) ::PostMessageA(sheet->m_hWnd, PSM_SETWIZBUTTONS, 0, flags);
-}
-
-HWND SheetItem(const CWnd* page, int id) {
-    CWnd* sheet = page->GetParent();
-    return sheet ? ::GetDlgItem(sheet->m_hWnd, id) : nullptr;
-}
-
-std::u16string TakeText(LPARAM lParam, bool* wasNull = nullptr) {
-    auto* block = reinterpret_cast<WCHAR*>(lParam);
-    if (wasNull) *wasNull = block == nullptr;
-    std::u16string text = block ? std::u16string(block) : std::u16string();
-    delete[] block;
-    return text;
-}
+using page::SetButtons;
+using page::SheetItem;
+using page::TakeText;
 
 }  // namespace
 
@@ -496,21 +484,13 @@ void CInstallPatchPage::AddDetail(const std::u16string& text, bool select) {
 LRESULT CInstallPatchPage::OnPosition(WPARAM wParam, LPARAM lParam) {
     bool none = false;
     const std::u16string text = TakeText(lParam, &none);
-    if (none) {
-        ::SetDlgItemTextA(m_hWnd, 1005, "正在安装...");
-    } else {
-        ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-        AddDetail(text, true);
-    }
-    const auto position = static_cast<int>(wParam);
-    if (lower <= position && position < upper) ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, wParam, 0);
+    if (page::ShowPositionLine(m_hWnd, text, none)) AddDetail(text, true);
+    page::MoveProgressBar(m_hWnd, wParam, lower, upper);
     return 0;
 }
 
 LRESULT CInstallPatchPage::OnRange(WPARAM wParam, LPARAM lParam) {
-    lower = LOWORD(lParam);
-    upper = LOWORD(wParam);
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
+    page::SetProgressRange(m_hWnd, wParam, lParam, &lower, &upper);
     return 0;
 }
 
@@ -526,11 +506,7 @@ LRESULT CInstallPatchPage::OnFinished(WPARAM wParam, LPARAM lParam) {
     const std::u16string text = TakeText(lParam);
     SetButtons(this, PSWIZB_BACK | PSWIZB_FINISH);
     AddDetail(text, false);
-    HWND cancel = SheetItem(this, IDCANCEL);
-    ::SetWindowTextW(cancel, text.c_str());
-    ::EnableWindow(cancel, TRUE);
-    ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, static_cast<WPARAM>(wParam ? lower : upper), 0);
+    page::ShowRunEnd(this, text, wParam ? lower : upper);
     HWND finish = SheetItem(this, ID_WIZFINISH);
     ::ShowWindow(finish, SW_SHOW);
     ::EnableWindow(finish, TRUE);
@@ -555,33 +531,29 @@ void CInstallPatchPage::OnDetails() {
 
 // The workers.
 
-UINT PatchWorkerProc(LPVOID param) {
+namespace {
+
+// Runs one step of the engine (the patch, or undoing it) on the page's targets; the page hears of
+// it through its messages.
+UINT RunPatchStep(LPVOID param, void (PatchEngine::*step)()) {
     auto* page = static_cast<CInstallPatchPage*>(param);
     try {
         PatchEngine engine;
         engine.targets = page->matched;
         if (!g_programFolder.empty()) engine.programFolder = g_programFolder;
         g_progressWindow.store(page->m_hWnd);
-        engine.RunPatchInstall();
+        (engine.*step)();
     } catch (...) {
     }
     g_patchWorker = nullptr;
     return 0;
 }
 
-UINT PatchRollbackProc(LPVOID param) {
-    auto* page = static_cast<CInstallPatchPage*>(param);
-    try {
-        PatchEngine engine;
-        engine.targets = page->matched;
-        if (!g_programFolder.empty()) engine.programFolder = g_programFolder;
-        g_progressWindow.store(page->m_hWnd);
-        engine.RollbackPatch();
-    } catch (...) {
-    }
-    g_patchWorker = nullptr;
-    return 0;
-}
+}  // namespace
+
+UINT PatchWorkerProc(LPVOID param) { return RunPatchStep(param, &PatchEngine::RunPatchInstall); }
+
+UINT PatchRollbackProc(LPVOID param) { return RunPatchStep(param, &PatchEngine::RollbackPatch); }
 
 // The sheet.
 
