@@ -28,6 +28,21 @@ inline bool CabinetReadable(const std::u16string& cabinet) {
     return Cabinet::QueryCabinetInfo(cabinet, &size, &secondSize, &members, "");
 }
 
+// Hands each folder (`onFolder`) and each file (`onFile`) directly in `folder` its name, in the
+// order the folder lists them.
+template <class OnFolder, class OnFile>
+void ForEachEntry(const std::u16string& folder, const OnFolder& onFolder, const OnFile& onFile) {
+    FindHandle find(folder + u"\\*");
+    std::u16string name;
+    DWORD attributes = 0;
+    while (find.Next(&name, &attributes)) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            onFolder(name);
+        else
+            onFile(name);
+    }
+}
+
 // Copies a folder tree file by file through `copy(source, target)`: one step and one line (`msg`)
 // a file, the target's path, followed by `failed` when the copy did not happen.
 template <class Copy>
@@ -35,19 +50,17 @@ void CopyTreeReporting(const std::u16string& source, const std::u16string& desti
                        std::u16string_view failed, const Copy& copy) {
     if (!IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
     if (!IsFolder(source)) return;
-    FindHandle find(source + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        const std::u16string target = destination + u"\\" + name;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyTreeReporting(source + u"\\" + name, target, msg, failed, copy);
-            continue;
-        }
-        ++g_progressPosition;
-        const bool copied = copy(source + u"\\" + name, target);
-        ReportAt(msg, copied ? target : target + std::u16string(failed));
-    }
+    ForEachEntry(
+        source,
+        [&](const std::u16string& name) {
+            CopyTreeReporting(source + u"\\" + name, destination + u"\\" + name, msg, failed, copy);
+        },
+        [&](const std::u16string& name) {
+            const std::u16string target = destination + u"\\" + name;
+            ++g_progressPosition;
+            const bool copied = copy(source + u"\\" + name, target);
+            ReportAt(msg, copied ? target : target + std::u16string(failed));
+        });
 }
 
 // Copies the registration files of a tree, flattened, into `destination` through `copy` and lists
@@ -58,25 +71,23 @@ void CopyRegistrationTree(const std::u16string& source, const std::u16string& de
                           std::u16string_view present, std::vector<std::u16string>& files, const Copy& copy) {
     if (!IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
     if (!IsFolder(source)) return;
-    FindHandle find(source + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    ForEachEntry(
+        source,
+        [&](const std::u16string& name) {
             CopyRegistrationTree(source + u"\\" + name, destination, msg, present, files, copy);
-            continue;
-        }
-        const std::u16string target = destination + u"\\" + name;
-        ++g_progressPosition;
-        if (copy(source + u"\\" + name, target))
-            ReportAt(msg, target);
-        else
-            ReportAt(msg, target + std::u16string(IsFile(target) ? present : std::u16string_view(u" 安装失败!")));
-        // A flattened tree can name one file twice; it is registered once.
-        const bool known = std::any_of(files.begin(), files.end(),
-                                       [&](const std::u16string& file) { return EqualNoCase(file, target); });
-        if (!known) files.push_back(target);
-    }
+        },
+        [&](const std::u16string& name) {
+            const std::u16string target = destination + u"\\" + name;
+            ++g_progressPosition;
+            if (copy(source + u"\\" + name, target))
+                ReportAt(msg, target);
+            else
+                ReportAt(msg, target + std::u16string(IsFile(target) ? present : std::u16string_view(u" 安装失败!")));
+            // A flattened tree can name one file twice; it is registered once.
+            const bool known = std::any_of(files.begin(), files.end(),
+                                           [&](const std::u16string& file) { return EqualNoCase(file, target); });
+            if (!known) files.push_back(target);
+        });
 }
 
 // Which folder the line after an added font names: the Windows font folder, or the package
@@ -86,21 +97,16 @@ enum class FontLine { FontsFolder, SourceFolder };
 // Adds the fonts of a tree that Windows does not have yet, one line (`msg`) a font added.
 inline void AddFontsFrom(const std::u16string& folder, UINT msg, FontLine line) {
     const std::u16string fonts = WindowsFolder() + u"\\Fonts";
-    FindHandle find(folder + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            AddFontsFrom(folder + u"\\" + name, msg, line);
-            continue;
-        }
-        const std::u16string target = fonts + u"\\" + name;
-        if (IsFile(target)) continue;
-        if (!CopyFileW((folder + u"\\" + name).c_str(), target.c_str(), TRUE)) continue;
-        AddFont(target);
-        SendMessageW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
-        ReportAt(msg, line == FontLine::FontsFolder ? fonts : folder);
-    }
+    ForEachEntry(
+        folder, [&](const std::u16string& name) { AddFontsFrom(folder + u"\\" + name, msg, line); },
+        [&](const std::u16string& name) {
+            const std::u16string target = fonts + u"\\" + name;
+            if (IsFile(target)) return;
+            if (!CopyFileW((folder + u"\\" + name).c_str(), target.c_str(), TRUE)) return;
+            AddFont(target);
+            SendMessageW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
+            ReportAt(msg, line == FontLine::FontsFolder ? fonts : folder);
+        });
 }
 
 using RegisterServerProc = HRESULT (*)();
