@@ -55,48 +55,35 @@ void AddResources() {
         using platform::ui::Control;
         using platform::ui::ControlKind;
         HINSTANCE m = SetupResources();
-        platform::ui::DialogTemplate welcome;
-        welcome.id = IDD_WELCOME;
-        welcome.style = WS_CHILD;
-        welcome.cx = 317;
-        welcome.cy = 193;
-        welcome.controls = {Control(1017, ControlKind::Static, "", 115, 20, 190, 40)};
+        platform::ui::DialogTemplate welcome =
+            page::PageDialog(IDD_WELCOME, 193, {Control(1017, ControlKind::Static, "", 115, 20, 190, 40)});
         platform::ui::AddDialog(m, welcome);
 
-        platform::ui::DialogTemplate agreement;
-        agreement.id = IDD_AGREEMENT;
-        agreement.style = WS_CHILD;
-        agreement.cx = 317;
-        agreement.cy = 143;
-        agreement.controls = {Control(1017, ControlKind::Static, "安装之前请先阅读下面的安装协议", 7, 2, 300, 10),
-                              Control(1001, ControlKind::Edit, "", 7, 14, 303, 100, ES_MULTILINE | ES_READONLY),
-                              Control(1002, ControlKind::RadioButton, "同意", 7, 120, 60, 10),
-                              Control(1003, ControlKind::RadioButton, "不同意", 80, 120, 60, 10)};
+        platform::ui::DialogTemplate agreement = page::PageDialog(
+            IDD_AGREEMENT, 143,
+            {Control(1017, ControlKind::Static, "安装之前请先阅读下面的安装协议", 7, 2, 300, 10),
+             Control(1001, ControlKind::Edit, "", 7, 14, 303, 100, ES_MULTILINE | ES_READONLY),
+             Control(1002, ControlKind::RadioButton, "同意", 7, 120, 60, 10),
+             Control(1003, ControlKind::RadioButton, "不同意", 80, 120, 60, 10)});
         platform::ui::AddDialog(m, agreement);
 
-        platform::ui::DialogTemplate settings;
-        settings.id = IDD_SETTINGS;
-        settings.style = WS_CHILD;
-        settings.cx = 317;
-        settings.cy = 143;
-        settings.controls = {Control(1007, ControlKind::Static, "", 7, 7, 300, 12),
-                             Control(1009, ControlKind::Static, "请选择安装路径...", 7, 100, 200, 10),
-                             Control(1001, ControlKind::Edit, "", 7, 112, 240, 14),
-                             Control(1004, ControlKind::PushButton, "浏览...", 255, 112, 55, 14),
-                             Control(1012, ControlKind::Static, "", 7, 130, 300, 10)};
+        platform::ui::DialogTemplate settings =
+            page::PageDialog(IDD_SETTINGS, 143,
+                             {Control(1007, ControlKind::Static, "", 7, 7, 300, 12),
+                              Control(1009, ControlKind::Static, "请选择安装路径...", 7, 100, 200, 10),
+                              Control(1001, ControlKind::Edit, "", 7, 112, 240, 14),
+                              Control(1004, ControlKind::PushButton, "浏览...", 255, 112, 55, 14),
+                              Control(1012, ControlKind::Static, "", 7, 130, 300, 10)});
         platform::ui::AddDialog(m, settings);
 
-        platform::ui::DialogTemplate progress;
-        progress.id = IDD_PROGRESS;
-        progress.style = WS_CHILD;
-        progress.cx = 317;
-        progress.cy = 143;
-        progress.controls = {Control(1005, ControlKind::Static, "请单击开始按钮进行安装", 7, 7, 300, 10),
-                             Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
-                             Control(1008, ControlKind::CheckBox, "增加到快速启动栏", 7, 40, 150, 10),
-                             Control(1009, ControlKind::CheckBox, "立即运行", 7, 54, 150, 10),
-                             Control(1004, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
-                             Control(1011, ControlKind::ListBox, "", 7, 70, 303, 70)};
+        platform::ui::DialogTemplate progress =
+            page::PageDialog(IDD_PROGRESS, 143,
+                             {Control(1005, ControlKind::Static, "请单击开始按钮进行安装", 7, 7, 300, 10),
+                              Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
+                              Control(1008, ControlKind::CheckBox, "增加到快速启动栏", 7, 40, 150, 10),
+                              Control(1009, ControlKind::CheckBox, "立即运行", 7, 54, 150, 10),
+                              Control(1004, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
+                              Control(1011, ControlKind::ListBox, "", 7, 70, 303, 70)});
         progress.controls[2].hidden = true;
         progress.controls[3].hidden = true;
         progress.controls[5].hidden = true;

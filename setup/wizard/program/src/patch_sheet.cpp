@@ -194,23 +194,17 @@ void AddResources() {
         using platform::ui::Control;
         using platform::ui::ControlKind;
         HINSTANCE m = SetupResources();
-        platform::ui::DialogTemplate targets;
-        targets.id = IDD_PATCH_TARGETS;
-        targets.style = WS_CHILD;
-        targets.cx = 317;
-        targets.cy = 143;
-        targets.controls = {Control(IDC_PATCH_TREE, ControlKind::TreeView, "", 7, 7, 303, 129,
-                                    TVS_CHECKBOXES | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT)};
+        platform::ui::DialogTemplate targets =
+            page::PageDialog(IDD_PATCH_TARGETS, 143,
+                             {Control(IDC_PATCH_TREE, ControlKind::TreeView, "", 7, 7, 303, 129,
+                                      TVS_CHECKBOXES | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT)});
         platform::ui::AddDialog(m, targets);
-        platform::ui::DialogTemplate install;
-        install.id = IDD_PATCH_INSTALL;
-        install.style = WS_CHILD;
-        install.cx = 317;
-        install.cy = 143;
-        install.controls = {Control(1005, ControlKind::Static, "正在安装...", 7, 7, 300, 10),
-                            Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
-                            Control(IDC_PATCH_DETAILS, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
-                            Control(1011, ControlKind::ListBox, "", 7, 56, 303, 80)};
+        platform::ui::DialogTemplate install = page::PageDialog(
+            IDD_PATCH_INSTALL, 143,
+            {Control(1005, ControlKind::Static, "正在安装...", 7, 7, 300, 10),
+             Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
+             Control(IDC_PATCH_DETAILS, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
+             Control(1011, ControlKind::ListBox, "", 7, 56, 303, 80)});
         install.controls[3].hidden = true;
         platform::ui::AddDialog(m, install);
         return true;

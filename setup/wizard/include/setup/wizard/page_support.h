@@ -3,9 +3,12 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/common_controls.h"
+#include "platform/ui/resources.h"
 #include "platform/ui/window_api.h"
 
 namespace Setup::page {
@@ -26,6 +29,18 @@ inline std::u16string TakeText(LPARAM lParam, bool* wasNull = nullptr) {
     std::u16string text = block ? std::u16string(block) : std::u16string();
     delete[] block;
     return text;
+}
+
+// The dialog of a wizard page: a child of the sheet, as wide as every page.
+inline platform::ui::DialogTemplate PageDialog(UINT id, int cy,
+                                               std::vector<platform::ui::ControlTemplate> controls) {
+    platform::ui::DialogTemplate dialog;
+    dialog.id = id;
+    dialog.style = WS_CHILD;
+    dialog.cx = 317;
+    dialog.cy = cy;
+    dialog.controls = std::move(controls);
+    return dialog;
 }
 
 // The controls of a progress page.
