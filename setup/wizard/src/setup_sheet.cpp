@@ -755,23 +755,10 @@ CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption
     AddPage(&progress);
     if (g_useHeader == 1) {
         welcome.m_psp.dwFlags |= PSP_HIDEHEADER;
-        agreement.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        agreement.m_psp.pszHeaderTitle = "安装协议";
-        agreement.m_psp.pszHeaderSubTitle = "阅读安装协议";
-        settings.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        settings.m_psp.pszHeaderTitle = "安装配置";
-        settings.m_psp.pszHeaderSubTitle = "设置安装版本和路径";
-        progress.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        progress.m_psp.pszHeaderTitle = "安装软件";
-        progress.m_psp.pszHeaderSubTitle = "点击开始以安装";
-        m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
-        auto picture = [](const std::u16string& file, UINT resource) {
-            HANDLE image = nullptr;
-            if (!file.empty() && FileExists(file)) image = LoadImageW(nullptr, file.c_str(), 0, 0, 0, LR_LOADFROMFILE);
-            return image ? static_cast<HBITMAP>(image) : LoadBitmapW(SetupResources(), MakeIntResourceW(resource));
-        };
-        m_psh.hbmWatermark = picture(g_watermarkPath, IDB_WATERMARK);
-        m_psh.hbmHeader = picture(g_headerPath, IDB_HEADER);
+        page::SetPageHeader(agreement, "安装协议", "阅读安装协议");
+        page::SetPageHeader(settings, "安装配置", "设置安装版本和路径");
+        page::SetPageHeader(progress, "安装软件", "点击开始以安装");
+        page::UseWizardPictures(*this);
     }
     m_psh.dwFlags |= PSH_HASHELP;
     m_psh.hIcon = ::LoadIconA(SetupResources(), MAKEINTRESOURCEA(IDI_SETUP));

@@ -560,21 +560,9 @@ END_MESSAGE_MAP()
 CPatchSheet::CPatchSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption, parent) {
     AddResources();
     if (g_useHeader == 1) {
-        targetPage.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        targetPage.m_psp.pszHeaderTitle = "选择路径";
-        targetPage.m_psp.pszHeaderSubTitle = "选择补丁路径";
-        installPage.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        installPage.m_psp.pszHeaderTitle = "安装补丁";
-        installPage.m_psp.pszHeaderSubTitle = "安装补丁到本地";
-        m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
-        auto picture = [](const std::u16string& file, UINT resource) {
-            HANDLE image = nullptr;
-            if (!file.empty() && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-                image = LoadImageW(nullptr, file.c_str(), 0, 0, 0, LR_LOADFROMFILE);
-            return image ? static_cast<HBITMAP>(image) : LoadBitmapW(SetupResources(), MakeIntResourceW(resource));
-        };
-        m_psh.hbmWatermark = picture(g_watermarkPath, IDB_WATERMARK);
-        m_psh.hbmHeader = picture(g_headerPath, IDB_HEADER);
+        page::SetPageHeader(targetPage, "选择路径", "选择补丁路径");
+        page::SetPageHeader(installPage, "安装补丁", "安装补丁到本地");
+        page::UseWizardPictures(*this);
     }
     AddPage(&targetPage);
     AddPage(&installPage);

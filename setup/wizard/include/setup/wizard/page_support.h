@@ -6,10 +6,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ui/afx_property_sheet.h"
 #include "platform/ui/afx_wnd.h"
 #include "platform/ui/common_controls.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/window_api.h"
+#include "setup/wizard/backdrop.h"
+#include "setup/wizard/globals.h"
 
 namespace Setup::page {
 
@@ -41,6 +44,27 @@ inline platform::ui::DialogTemplate PageDialog(UINT id, int cy,
     dialog.cy = cy;
     dialog.controls = std::move(controls);
     return dialog;
+}
+
+// A page shown under the wizard's header with its own title and subtitle (GBK).
+inline void SetPageHeader(CPropertyPage& page, LPCSTR title, LPCSTR subtitle) {
+    page.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
+    page.m_psp.pszHeaderTitle = title;
+    page.m_psp.pszHeaderSubTitle = subtitle;
+}
+
+// The wizard's header and watermark: the pictures the package brought, else the program's own.
+inline void UseWizardPictures(CPropertySheet& sheet) {
+    sheet.m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
+    auto picture = [](const std::u16string& file, UINT resource) {
+        HANDLE image = nullptr;
+        if (!file.empty() && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
+            image = LoadImageW(nullptr, file.c_str(), 0, 0, 0, LR_LOADFROMFILE);
+        return image ? static_cast<HBITMAP>(image)
+                     : LoadBitmapW(SetupResources(), MakeIntResourceW(resource));
+    };
+    sheet.m_psh.hbmWatermark = picture(g_watermarkPath, IDB_WATERMARK);
+    sheet.m_psh.hbmHeader = picture(g_headerPath, IDB_HEADER);
 }
 
 // The controls of a progress page.
