@@ -7,6 +7,7 @@
 #include "platform/win/files.h"
 #include "platform/win/modules.h"
 #include "platform/win/threads.h"
+#include "run_steps.h"
 #include "run_support.h"
 #include "setup/cabinet/drivers.h"
 #include "setup/engine/disk_space.h"
@@ -25,8 +26,6 @@ void ReportRange(int upper) {
     const HWND window = g_progressWindow.load();
     if (window && IsWindow(window)) SendMessageW(window, WM_SETUP_RANGE, static_cast<WPARAM>(upper), 0);
 }
-
-using RegisterServerProc = HRESULT (*)();
 
 BOOL RaiseDriverWindow(HWND hwnd, LPARAM) {
     if (!IsWindowVisible(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
@@ -64,8 +63,7 @@ void InstallEngine::Run(CADVer d, bool update) {
         return;
     }
     Report(WM_SETUP_STATUS, 0, update ? u"请稍候，正在更新..." : u"安装程序正在安装");
-    std::uint32_t size = 0, secondSize = 0, members = 0;
-    if (!Cabinet::QueryCabinetInfo(cabinet, &size, &secondSize, &members, "")) {
+    if (!detail::CabinetReadable(cabinet)) {
         Report(WM_SETUP_ERROR, 0,
                update ? u"获取安装信息失败，安装程序可能已损坏" : u"获取安装信息失败，安装数据可能已经损坏");
         return;
@@ -133,12 +131,8 @@ void InstallEngine::Run(CADVer d, bool update) {
     WriteUninstallEntry();
     CreateShortcuts();
 
-    ReportAt(WM_SETUP_POSITION, u"正在删除临时文件...");
-    DeletePathRecursive(g_installRecoveryFolder);
-    g_progressPosition = total;
-    const char16_t* done = update ? u"更新成功" : u"完成";
-    ReportAt(WM_SETUP_POSITION, done);
-    Report(WM_SETUP_FINISHED, 0, done);
+    detail::FinishRun(WM_SETUP_POSITION, WM_SETUP_FINISHED, g_installRecoveryFolder, total,
+                      update ? u"更新成功" : u"完成");
 
     g_installedFiles.clear();
     g_installBackups.Clear();
@@ -158,16 +152,7 @@ void InstallEngine::RollbackInstall() {
         },
         [](const std::u16string& added) { return DeleteFileW(added.c_str()) || !detail::IsFile(added); });
     g_installedFiles.clear();
-    for (const BackedUpFile& entry : failed) {
-        ReportAt(WM_SETUP_POSITION, entry.backup.empty()
-                                        ? Format(u"无法删除文件 %s", entry.target)
-                                        : Format(u"无法恢复文件 %s，原来的文件保存在 %s", entry.target, entry.backup));
-    }
-
-    ReportAt(WM_SETUP_POSITION, u"正在清理...");
-    --g_progressPosition;
-    // What could not be put back stays in the recovery folder for the user.
-    if (failed.empty()) DeletePathRecursive(g_installRecoveryFolder);
+    detail::FinishRestore(WM_SETUP_POSITION, failed, g_installRecoveryFolder);
     g_currentInstallFolder.clear();
     g_progressPosition = 0;
     Report(WM_SETUP_POSITION, 0, u"完成恢复...");
@@ -175,45 +160,17 @@ void InstallEngine::RollbackInstall() {
 }
 
 void InstallEngine::CopyFolderTree(const std::u16string& source, const std::u16string& destination) {
-    if (!detail::IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
-    if (!detail::IsFolder(source)) return;
-    detail::FindHandle find(source + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        const std::u16string target = destination + u"\\" + name;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyFolderTree(source + u"\\" + name, target);
-            continue;
-        }
-        ++g_progressPosition;
-        const bool copied = CopyFileWithBackup(source + u"\\" + name, target, true);
-        ReportAt(WM_SETUP_POSITION, copied ? target : target + u" 安装失败");
-    }
+    detail::CopyTreeReporting(source, destination, WM_SETUP_POSITION, u" 安装失败",
+                              [this](const std::u16string& from, const std::u16string& to) {
+                                  return CopyFileWithBackup(from, to, true);
+                              });
 }
 
 void InstallEngine::CopyRegistrationFolder(const std::u16string& source, const std::u16string& destination) {
-    if (!detail::IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
-    if (!detail::IsFolder(source)) return;
-    detail::FindHandle find(source + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CopyRegistrationFolder(source + u"\\" + name, destination);
-            continue;
-        }
-        const std::u16string target = destination + u"\\" + name;
-        ++g_progressPosition;
-        if (CopyFileWithBackup(source + u"\\" + name, target, true))
-            ReportAt(WM_SETUP_POSITION, target);
-        else
-            ReportAt(WM_SETUP_POSITION, target + (detail::IsFile(target) ? u" 已经存在!" : u" 安装失败!"));
-        // A flattened tree can name one file twice; it is registered once.
-        const bool known = std::any_of(registrationFiles.begin(), registrationFiles.end(),
-                                       [&](const std::u16string& file) { return detail::EqualNoCase(file, target); });
-        if (!known) registrationFiles.push_back(target);
-    }
+    detail::CopyRegistrationTree(source, destination, WM_SETUP_POSITION, u" 已经存在!", registrationFiles,
+                                 [this](const std::u16string& from, const std::u16string& to) {
+                                     return CopyFileWithBackup(from, to, true);
+                                 });
 }
 
 bool InstallEngine::CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup) {
@@ -225,22 +182,7 @@ bool InstallEngine::CopyFileWithBackup(const std::u16string& source, const std::
 }
 
 void InstallEngine::InstallFonts(const std::u16string& folder) {
-    const std::u16string fonts = detail::WindowsFolder() + u"\\Fonts";
-    detail::FindHandle find(folder + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            InstallFonts(folder + u"\\" + name);
-            continue;
-        }
-        const std::u16string target = fonts + u"\\" + name;
-        if (detail::IsFile(target)) continue;
-        if (!CopyFileW((folder + u"\\" + name).c_str(), target.c_str(), TRUE)) continue;
-        detail::AddFont(target);
-        SendMessageW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
-        ReportAt(WM_SETUP_POSITION, fonts);
-    }
+    detail::AddFontsFrom(folder, WM_SETUP_POSITION, detail::FontLine::FontsFolder);
 }
 
 void InstallEngine::RegisterComponents() {
@@ -250,15 +192,10 @@ void InstallEngine::RegisterComponents() {
         if (detail::HasExtension(file, u".bat")) {
             detail::OpenThroughShell(file, u"open", true);
         } else if (detail::HasExtension(file, u".ocx") || detail::HasExtension(file, u".dll")) {
-            const HMODULE library = LoadLibraryW(file.c_str());
-            if (!library) continue;
-            const auto registerServer = reinterpret_cast<RegisterServerProc>(GetProcAddress(library, "DllRegisterServer"));
-            if (registerServer) {
-                const HRESULT result = registerServer();
+            detail::RegisterServerOf(file, [&](HRESULT result) {
                 Report(WM_SETUP_STATUS, 0,
                        file + (result < 0 ? u"call to DllRegisterServer failed" : u" Registration Successful"));
-            }
-            FreeLibrary(library);
+            });
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/win/files.h"
 #include "platform/win/modules.h"
 #include "platform/win/threads.h"
+#include "run_steps.h"
 #include "run_support.h"
 #include "setup/cabinet/drivers.h"
 #include "setup/engine/file_backup.h"
@@ -19,8 +20,6 @@ namespace {
 using detail::Report;
 using detail::ReportAt;
 using platform::text::Format;
-
-using RegisterServerProc = HRESULT (*)();
 
 // Sends a line at the current position, then moves the position on.
 void Advance(std::u16string_view text) {
@@ -47,8 +46,7 @@ void PatchEngine::RunPatchInstall() {
         return;
     }
     Advance(u"请稍后，安装程序正在准备数据...");
-    std::uint32_t size = 0, secondSize = 0, members = 0;
-    if (!Cabinet::QueryCabinetInfo(cabinet, &size, &secondSize, &members, "")) {
+    if (!detail::CabinetReadable(cabinet)) {
         ReportAt(WM_PATCH_POSITION, u"获取安装信息失败，安装数据可能已损坏");
         return;
     }
@@ -89,11 +87,7 @@ void PatchEngine::RunPatchInstall() {
     g_patchBackups.Clear();
     PatchRegisterComponents();
 
-    Advance(u"正在删除临时文件...");
-    DeletePathRecursive(g_patchRecoveryFolder);
-    g_progressPosition = total;
-    ReportAt(WM_PATCH_POSITION, u"完成");
-    Report(WM_PATCH_FINISHED, 0, u"完成");
+    detail::FinishRun(WM_PATCH_POSITION, WM_PATCH_FINISHED, g_patchRecoveryFolder, total, u"完成");
     g_patchBackups.Clear();
     g_progressPosition = 0;
     g_progressWindow = nullptr;
@@ -118,15 +112,7 @@ void PatchEngine::RollbackPatch() {
             }
             return owner.RemoveFileToRecovery(added) || !detail::IsFile(added);
         });
-    for (const BackedUpFile& entry : failed) {
-        ReportAt(WM_PATCH_POSITION, entry.backup.empty()
-                                        ? Format(u"无法删除文件 %s", entry.target)
-                                        : Format(u"无法恢复文件 %s，原来的文件保存在 %s", entry.target, entry.backup));
-    }
-    ReportAt(WM_PATCH_POSITION, u"正在清理...");
-    --g_progressPosition;
-    // What could not be put back stays in the recovery folder for the user.
-    if (failed.empty()) DeletePathRecursive(g_patchRecoveryFolder);
+    detail::FinishRestore(WM_PATCH_POSITION, failed, g_patchRecoveryFolder);
     g_progressPosition = 0;
     ReportAt(WM_PATCH_POSITION, u"恢复完成...");
     Report(WM_PATCH_FINISHED, 1, u"恢复完成");
@@ -138,77 +124,30 @@ bool PatchEngine::PatchCopyWithBackup(const std::u16string& source, const std::u
 }
 
 void PatchEngine::PatchCopyFolder(const std::u16string& source, const std::u16string& destination) {
-    if (!detail::IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
-    if (!detail::IsFolder(source)) return;
-    detail::FindHandle find(source + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        const std::u16string target = destination + u"\\" + name;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            PatchCopyFolder(source + u"\\" + name, target);
-            continue;
-        }
-        ++g_progressPosition;
-        const bool copied = PatchCopyWithBackup(source + u"\\" + name, target, true);
-        ReportAt(WM_PATCH_POSITION, copied ? target : target + u"安装失败");
-    }
+    detail::CopyTreeReporting(source, destination, WM_PATCH_POSITION, u"安装失败",
+                              [this](const std::u16string& from, const std::u16string& to) {
+                                  return PatchCopyWithBackup(from, to, true);
+                              });
 }
 
 void PatchEngine::PatchCopyRegistrationFolder(const std::u16string& source, const std::u16string& destination) {
-    if (!detail::IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
-    if (!detail::IsFolder(source)) return;
-    detail::FindHandle find(source + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            PatchCopyRegistrationFolder(source + u"\\" + name, destination);
-            continue;
-        }
-        const std::u16string target = destination + u"\\" + name;
-        ++g_progressPosition;
-        if (PatchCopyWithBackup(source + u"\\" + name, target, true))
-            ReportAt(WM_PATCH_POSITION, target);
-        else
-            ReportAt(WM_PATCH_POSITION, target + (detail::IsFile(target) ? u" 已存在!" : u" 安装失败!"));
-        const bool known = std::any_of(registrationFiles.begin(), registrationFiles.end(),
-                                       [&](const std::u16string& file) { return detail::EqualNoCase(file, target); });
-        if (!known) registrationFiles.push_back(target);
-    }
+    detail::CopyRegistrationTree(source, destination, WM_PATCH_POSITION, u" 已存在!", registrationFiles,
+                                 [this](const std::u16string& from, const std::u16string& to) {
+                                     return PatchCopyWithBackup(from, to, true);
+                                 });
 }
 
 void PatchEngine::PatchInstallFonts(const std::u16string& folder) {
-    const std::u16string windows = detail::WindowsFolder();
-    detail::FindHandle find(folder + u"\\*");
-    std::u16string name;
-    DWORD attributes = 0;
-    while (find.Next(&name, &attributes)) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            PatchInstallFonts(folder + u"\\" + name);
-            continue;
-        }
-        const std::u16string target = Format(u"%s\\Fonts\\%s", windows, name);
-        if (detail::IsFile(target)) continue;
-        if (!CopyFileW((folder + u"\\" + name).c_str(), target.c_str(), TRUE)) continue;
-        detail::AddFont(target);
-        SendMessageW(HWND_BROADCAST, WM_FONTCHANGE, 0, 0);
-        ReportAt(WM_PATCH_POSITION, folder);
-    }
+    detail::AddFontsFrom(folder, WM_PATCH_POSITION, detail::FontLine::SourceFolder);
 }
 
 void PatchEngine::PatchRegisterComponents() {
     for (const std::u16string& file : registrationFiles) {
         Advance(u"注册组件...");
         if (!detail::HasExtension(file, u".ocx") && !detail::HasExtension(file, u".dll")) continue;
-        const HMODULE library = LoadLibraryW(file.c_str());
-        if (!library) continue;
-        const auto registerServer = reinterpret_cast<RegisterServerProc>(GetProcAddress(library, "DllRegisterServer"));
-        if (registerServer) {
-            const HRESULT result = registerServer();
+        detail::RegisterServerOf(file, [&](HRESULT result) {
             ReportAt(WM_PATCH_POSITION, file + (result < 0 ? u"call to DllRegisterServer failed" : u" 注册成功"));
-        }
-        FreeLibrary(library);
+        });
     }
 }
 

@@ -16,6 +16,7 @@
 #include "platform/win/folders.h"
 #include "platform/win/path_mapping.h"
 #include "platform/win/threads.h"
+#include "progress_page.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/file_backup.h"
 #include "setup/engine/shortcuts.h"
@@ -26,15 +27,7 @@ namespace fs = std::filesystem;
 using dero::testing::ReadFile;
 using dero::testing::WriteFile;
 
-struct Line {
-    UINT msg;
-    WPARAM wParam;
-    std::u16string text;
-    bool operator==(const Line&) const = default;
-};
-inline void PrintTo(const Line& line, std::ostream* out) {
-    *out << line.msg << " " << line.wParam << " " << platform::text::Utf16ToUtf8(line.text);
-}
+using enginetest::Line;
 
 inline std::vector<Line>& Lines() {
     static std::vector<Line> lines;  // written by the page's thread only
@@ -47,13 +40,7 @@ inline LRESULT PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const bool patch = msg >= Setup::WM_PATCH_POSITION && msg <= Setup::WM_PATCH_FINISHED;
     if (!setup && !patch && msg != Setup::WM_CAB_INFO && msg != Setup::WM_CAB_ERROR)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == Setup::WM_SETUP_RANGE || msg == Setup::WM_PATCH_RANGE) {
-        Lines().push_back({msg, wParam, {}});
-        return 0;
-    }
-    auto* text = reinterpret_cast<WCHAR*>(lParam);
-    Lines().push_back({msg, wParam, text ? std::u16string(text) : u"<null>"});
-    delete[] text;
+    enginetest::Record(Lines(), msg, wParam, lParam);
     return 0;
 }
 
@@ -64,16 +51,17 @@ inline bool SaveLink(const Setup::ShellLinkData& link, std::u16string_view path)
 
 inline std::string U8(const std::u8string& s) { return std::string(s.begin(), s.end()); }
 
+// The package's folders (UTF-8, with the "/" MakePackage takes).
+inline const std::string kCommon = U8(u8"公共文件目录/");
+inline const std::string kOwn = U8(u8"安装程序目录/");
+inline const std::string kFonts = U8(u8"字体文件目录/");
+inline const std::string kRegistration = U8(u8"注册文件目录/");
+
 class InstallTest : public enginetest::EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        static const bool registered = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = &PageProc;
-            wc.lpszClassName = "installpage";
-            return RegisterClassA(&wc) != FALSE;
-        }();
+        static const bool registered = enginetest::RegisterPageClass("installpage", &PageProc);
         ASSERT_TRUE(registered);
         window_ = CreateWindowExA(0, "installpage", "page", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(window_);

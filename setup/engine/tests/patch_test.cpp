@@ -7,17 +7,15 @@
 
 namespace {
 
+using installtest::kCommon;
+using installtest::kFonts;
+using installtest::kOwn;
+using installtest::kRegistration;
 using installtest::Line;
 using installtest::Lines;
 using installtest::ReadFile;
-using installtest::U8;
 using installtest::WriteFile;
 namespace fs = std::filesystem;
-
-const std::string kCommon = U8(u8"公共文件目录/");
-const std::string kOwn = U8(u8"安装程序目录/");
-const std::string kFonts = U8(u8"字体文件目录/");
-const std::string kRegistration = U8(u8"注册文件目录/");
 
 Setup::CADVer Target(const char16_t* folder) {
     Setup::CADVer t;

@@ -16,6 +16,7 @@
 #include "platform/win/path_mapping.h"
 #include "platform/win/registry.h"
 #include "platform/win/threads.h"
+#include "progress_page.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/installed_products.h"
@@ -32,28 +33,14 @@ using enginetest::EngineTest;
 
 constexpr UINT kWake = WM_APP + 3;
 
-struct Line {
-    UINT msg;
-    WPARAM wParam;
-    std::u16string text;
-    bool operator==(const Line&) const = default;
-};
-void PrintTo(const Line& line, std::ostream* out) {
-    *out << line.msg << " " << line.wParam << " " << platform::text::Utf16ToUtf8(line.text);
-}
+using enginetest::Line;
 std::vector<Line> g_lines;  // written by the window's thread only
 HWND g_window = nullptr;
 
 // A progress page in small: keeps each message and frees its text, as the pages do.
 LRESULT PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg >= Setup::WM_SETUP_STATUS && msg <= Setup::WM_SETUP_REGISTERING) {
-        if (msg == Setup::WM_SETUP_RANGE) {
-            g_lines.push_back({msg, wParam, {}});
-            return 0;
-        }
-        auto* text = reinterpret_cast<WCHAR*>(lParam);
-        g_lines.push_back({msg, wParam, text ? std::u16string(text) : u"<null>"});
-        delete[] text;
+        enginetest::Record(g_lines, msg, wParam, lParam);
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -78,12 +65,7 @@ class UninstallTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        static const bool registered = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = &PageProc;
-            wc.lpszClassName = "uninstallpage";
-            return RegisterClassA(&wc) != FALSE;
-        }();
+        static const bool registered = enginetest::RegisterPageClass("uninstallpage", &PageProc);
         ASSERT_TRUE(registered);
         g_window = CreateWindowExA(0, "uninstallpage", "page", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         ASSERT_TRUE(g_window);

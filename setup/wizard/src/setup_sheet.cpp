@@ -29,6 +29,7 @@
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/busy_window.h"
 #include "setup/wizard/globals.h"
+#include "setup/wizard/page_support.h"
 #include "setup/wizard/restart_state.h"
 #include "shell_launch.h"
 
@@ -43,73 +44,46 @@ constexpr UINT_PTR kPageTimer = 1;
 std::string Gbk(std::u16string_view text) { return platform::text::Utf16ToGbk(text); }
 std::u16string Wide(std::string_view gbk) { return platform::text::GbkToUtf16(gbk); }
 
-void SetButtons(CWnd* page, LPARAM flags) {
-    if (CWnd* sheet = page->GetParent()) ::PostMessageA(sheet->m_hWnd, PSM_SETWIZBUTTONS, 0, flags);
-}
-
-HWND SheetItem(const CWnd* page, int id) {
-    CWnd* sheet = page->GetParent();
-    return sheet ? ::GetDlgItem(sheet->m_hWnd, id) : nullptr;
-}
+using page::SetButtons;
+using page::SheetItem;
+using page::TakeText;
 
 bool FileExists(const std::u16string& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Takes a text a worker sent: the page owns the block.
-std::u16string TakeText(LPARAM lParam, bool* wasNull = nullptr) {
-    auto* block = reinterpret_cast<WCHAR*>(lParam);
-    if (wasNull) *wasNull = block == nullptr;
-    std::u16string text = block ? std::u16string(block) : std::u16string();
-    delete[] block;
-    return text;
-}
 
 void AddResources() {
     static const bool added = [] {
         using platform::ui::Control;
         using platform::ui::ControlKind;
         HINSTANCE m = SetupResources();
-        platform::ui::DialogTemplate welcome;
-        welcome.id = IDD_WELCOME;
-        welcome.style = WS_CHILD;
-        welcome.cx = 317;
-        welcome.cy = 193;
-        welcome.controls = {Control(1017, ControlKind::Static, "", 115, 20, 190, 40)};
+        platform::ui::DialogTemplate welcome =
+            page::PageDialog(IDD_WELCOME, 193, {Control(1017, ControlKind::Static, "", 115, 20, 190, 40)});
         platform::ui::AddDialog(m, welcome);
 
-        platform::ui::DialogTemplate agreement;
-        agreement.id = IDD_AGREEMENT;
-        agreement.style = WS_CHILD;
-        agreement.cx = 317;
-        agreement.cy = 143;
-        agreement.controls = {Control(1017, ControlKind::Static, "安装之前请先阅读下面的安装协议", 7, 2, 300, 10),
-                              Control(1001, ControlKind::Edit, "", 7, 14, 303, 100, ES_MULTILINE | ES_READONLY),
-                              Control(1002, ControlKind::RadioButton, "同意", 7, 120, 60, 10),
-                              Control(1003, ControlKind::RadioButton, "不同意", 80, 120, 60, 10)};
+        platform::ui::DialogTemplate agreement = page::PageDialog(
+            IDD_AGREEMENT, 143,
+            {Control(1017, ControlKind::Static, "安装之前请先阅读下面的安装协议", 7, 2, 300, 10),
+             Control(1001, ControlKind::Edit, "", 7, 14, 303, 100, ES_MULTILINE | ES_READONLY),
+             Control(1002, ControlKind::RadioButton, "同意", 7, 120, 60, 10),
+             Control(1003, ControlKind::RadioButton, "不同意", 80, 120, 60, 10)});
         platform::ui::AddDialog(m, agreement);
 
-        platform::ui::DialogTemplate settings;
-        settings.id = IDD_SETTINGS;
-        settings.style = WS_CHILD;
-        settings.cx = 317;
-        settings.cy = 143;
-        settings.controls = {Control(1007, ControlKind::Static, "", 7, 7, 300, 12),
-                             Control(1009, ControlKind::Static, "请选择安装路径...", 7, 100, 200, 10),
-                             Control(1001, ControlKind::Edit, "", 7, 112, 240, 14),
-                             Control(1004, ControlKind::PushButton, "浏览...", 255, 112, 55, 14),
-                             Control(1012, ControlKind::Static, "", 7, 130, 300, 10)};
+        platform::ui::DialogTemplate settings =
+            page::PageDialog(IDD_SETTINGS, 143,
+                             {Control(1007, ControlKind::Static, "", 7, 7, 300, 12),
+                              Control(1009, ControlKind::Static, "请选择安装路径...", 7, 100, 200, 10),
+                              Control(1001, ControlKind::Edit, "", 7, 112, 240, 14),
+                              Control(1004, ControlKind::PushButton, "浏览...", 255, 112, 55, 14),
+                              Control(1012, ControlKind::Static, "", 7, 130, 300, 10)});
         platform::ui::AddDialog(m, settings);
 
-        platform::ui::DialogTemplate progress;
-        progress.id = IDD_PROGRESS;
-        progress.style = WS_CHILD;
-        progress.cx = 317;
-        progress.cy = 143;
-        progress.controls = {Control(1005, ControlKind::Static, "请单击开始按钮进行安装", 7, 7, 300, 10),
-                             Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
-                             Control(1008, ControlKind::CheckBox, "增加到快速启动栏", 7, 40, 150, 10),
-                             Control(1009, ControlKind::CheckBox, "立即运行", 7, 54, 150, 10),
-                             Control(1004, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
-                             Control(1011, ControlKind::ListBox, "", 7, 70, 303, 70)};
+        platform::ui::DialogTemplate progress =
+            page::PageDialog(IDD_PROGRESS, 143,
+                             {Control(1005, ControlKind::Static, "请单击开始按钮进行安装", 7, 7, 300, 10),
+                              Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
+                              Control(1008, ControlKind::CheckBox, "增加到快速启动栏", 7, 40, 150, 10),
+                              Control(1009, ControlKind::CheckBox, "立即运行", 7, 54, 150, 10),
+                              Control(1004, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
+                              Control(1011, ControlKind::ListBox, "", 7, 70, 303, 70)});
         progress.controls[2].hidden = true;
         progress.controls[3].hidden = true;
         progress.controls[5].hidden = true;
@@ -590,14 +564,8 @@ LRESULT CSetUpPage::OnStatus(WPARAM, LPARAM lParam) {
 LRESULT CSetUpPage::OnPosition(WPARAM wParam, LPARAM lParam) {
     bool none = false;
     std::u16string text = TakeText(lParam, &none);
-    if (none) {
-        ::SetDlgItemTextA(m_hWnd, 1005, "正在安装...");
-    } else {
-        ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-        AddDetail(text);
-    }
-    auto position = static_cast<int>(wParam);
-    if (lower <= position && position < upper) ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, wParam, 0);
+    if (page::ShowPositionLine(m_hWnd, text, none)) AddDetail(text);
+    page::MoveProgressBar(m_hWnd, wParam, lower, upper);
     return 0;
 }
 
@@ -610,9 +578,7 @@ LRESULT CSetUpPage::OnError(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CSetUpPage::OnRange(WPARAM wParam, LPARAM lParam) {
-    lower = LOWORD(lParam);
-    upper = LOWORD(wParam);
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
+    page::SetProgressRange(m_hWnd, wParam, lParam, &lower, &upper);
     return 0;
 }
 
@@ -638,11 +604,7 @@ void CSetUpPage::Finished(WPARAM code, std::u16string text) {
     g_workerDone = 1;
     SetButtons(this, PSWIZB_BACK | PSWIZB_FINISH);
     AddDetail(text);
-    HWND cancel = SheetItem(this, IDCANCEL);
-    ::SetWindowTextW(cancel, text.c_str());
-    ::EnableWindow(cancel, TRUE);
-    ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, static_cast<WPARAM>(upper), 0);
+    HWND cancel = page::ShowRunEnd(this, text, upper);
     sheet->finished = 1;
     const CADVer& choice = sheet->settings.choice;
     if (!rerunButton) {
@@ -793,23 +755,10 @@ CSetUpSheet::CSetUpSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption
     AddPage(&progress);
     if (g_useHeader == 1) {
         welcome.m_psp.dwFlags |= PSP_HIDEHEADER;
-        agreement.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        agreement.m_psp.pszHeaderTitle = "安装协议";
-        agreement.m_psp.pszHeaderSubTitle = "阅读安装协议";
-        settings.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        settings.m_psp.pszHeaderTitle = "安装配置";
-        settings.m_psp.pszHeaderSubTitle = "设置安装版本和路径";
-        progress.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        progress.m_psp.pszHeaderTitle = "安装软件";
-        progress.m_psp.pszHeaderSubTitle = "点击开始以安装";
-        m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
-        auto picture = [](const std::u16string& file, UINT resource) {
-            HANDLE image = nullptr;
-            if (!file.empty() && FileExists(file)) image = LoadImageW(nullptr, file.c_str(), 0, 0, 0, LR_LOADFROMFILE);
-            return image ? static_cast<HBITMAP>(image) : LoadBitmapW(SetupResources(), MakeIntResourceW(resource));
-        };
-        m_psh.hbmWatermark = picture(g_watermarkPath, IDB_WATERMARK);
-        m_psh.hbmHeader = picture(g_headerPath, IDB_HEADER);
+        page::SetPageHeader(agreement, "安装协议", "阅读安装协议");
+        page::SetPageHeader(settings, "安装配置", "设置安装版本和路径");
+        page::SetPageHeader(progress, "安装软件", "点击开始以安装");
+        page::UseWizardPictures(*this);
     }
     m_psh.dwFlags |= PSH_HASHELP;
     m_psh.hIcon = ::LoadIconA(SetupResources(), MAKEINTRESOURCEA(IDI_SETUP));

@@ -18,6 +18,7 @@
 #include "setup/engine/setup_xml.h"
 #include "setup/wizard/backdrop.h"
 #include "setup/wizard/globals.h"
+#include "setup/wizard/page_support.h"
 
 namespace Setup {
 
@@ -193,23 +194,17 @@ void AddResources() {
         using platform::ui::Control;
         using platform::ui::ControlKind;
         HINSTANCE m = SetupResources();
-        platform::ui::DialogTemplate targets;
-        targets.id = IDD_PATCH_TARGETS;
-        targets.style = WS_CHILD;
-        targets.cx = 317;
-        targets.cy = 143;
-        targets.controls = {Control(IDC_PATCH_TREE, ControlKind::TreeView, "", 7, 7, 303, 129,
-                                    TVS_CHECKBOXES | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT)};
+        platform::ui::DialogTemplate targets =
+            page::PageDialog(IDD_PATCH_TARGETS, 143,
+                             {Control(IDC_PATCH_TREE, ControlKind::TreeView, "", 7, 7, 303, 129,
+                                      TVS_CHECKBOXES | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT)});
         platform::ui::AddDialog(m, targets);
-        platform::ui::DialogTemplate install;
-        install.id = IDD_PATCH_INSTALL;
-        install.style = WS_CHILD;
-        install.cx = 317;
-        install.cy = 143;
-        install.controls = {Control(1005, ControlKind::Static, "正在安装...", 7, 7, 300, 10),
-                            Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
-                            Control(IDC_PATCH_DETAILS, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
-                            Control(1011, ControlKind::ListBox, "", 7, 56, 303, 80)};
+        platform::ui::DialogTemplate install = page::PageDialog(
+            IDD_PATCH_INSTALL, 143,
+            {Control(1005, ControlKind::Static, "正在安装...", 7, 7, 300, 10),
+             Control(1000, ControlKind::Progress, "", 7, 20, 303, 12),
+             Control(IDC_PATCH_DETAILS, ControlKind::PushButton, "显示详细信息", 240, 38, 70, 14),
+             Control(1011, ControlKind::ListBox, "", 7, 56, 303, 80)});
         install.controls[3].hidden = true;
         platform::ui::AddDialog(m, install);
         return true;
@@ -217,22 +212,9 @@ void AddResources() {
     (void)added;
 }
 
-void SetButtons(CWnd* page, LPARAM flags) {
-    if (CWnd* sheet = page->GetParent()) ::PostMessageA(sheet->m_hWnd, PSM_SETWIZBUTTONS, 0, flags);
-}
-
-HWND SheetItem(const CWnd* page, int id) {
-    CWnd* sheet = page->GetParent();
-    return sheet ? ::GetDlgItem(sheet->m_hWnd, id) : nullptr;
-}
-
-std::u16string TakeText(LPARAM lParam, bool* wasNull = nullptr) {
-    auto* block = reinterpret_cast<WCHAR*>(lParam);
-    if (wasNull) *wasNull = block == nullptr;
-    std::u16string text = block ? std::u16string(block) : std::u16string();
-    delete[] block;
-    return text;
-}
+using page::SetButtons;
+using page::SheetItem;
+using page::TakeText;
 
 }  // namespace
 
@@ -496,21 +478,13 @@ void CInstallPatchPage::AddDetail(const std::u16string& text, bool select) {
 LRESULT CInstallPatchPage::OnPosition(WPARAM wParam, LPARAM lParam) {
     bool none = false;
     const std::u16string text = TakeText(lParam, &none);
-    if (none) {
-        ::SetDlgItemTextA(m_hWnd, 1005, "正在安装...");
-    } else {
-        ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-        AddDetail(text, true);
-    }
-    const auto position = static_cast<int>(wParam);
-    if (lower <= position && position < upper) ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, wParam, 0);
+    if (page::ShowPositionLine(m_hWnd, text, none)) AddDetail(text, true);
+    page::MoveProgressBar(m_hWnd, wParam, lower, upper);
     return 0;
 }
 
 LRESULT CInstallPatchPage::OnRange(WPARAM wParam, LPARAM lParam) {
-    lower = LOWORD(lParam);
-    upper = LOWORD(wParam);
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETRANGE32, static_cast<WPARAM>(lower), upper);
+    page::SetProgressRange(m_hWnd, wParam, lParam, &lower, &upper);
     return 0;
 }
 
@@ -526,11 +500,7 @@ LRESULT CInstallPatchPage::OnFinished(WPARAM wParam, LPARAM lParam) {
     const std::u16string text = TakeText(lParam);
     SetButtons(this, PSWIZB_BACK | PSWIZB_FINISH);
     AddDetail(text, false);
-    HWND cancel = SheetItem(this, IDCANCEL);
-    ::SetWindowTextW(cancel, text.c_str());
-    ::EnableWindow(cancel, TRUE);
-    ::SetDlgItemTextW(m_hWnd, 1005, text.c_str());
-    ::SendDlgItemMessageA(m_hWnd, 1000, PBM_SETPOS, static_cast<WPARAM>(wParam ? lower : upper), 0);
+    page::ShowRunEnd(this, text, wParam ? lower : upper);
     HWND finish = SheetItem(this, ID_WIZFINISH);
     ::ShowWindow(finish, SW_SHOW);
     ::EnableWindow(finish, TRUE);
@@ -555,33 +525,29 @@ void CInstallPatchPage::OnDetails() {
 
 // The workers.
 
-UINT PatchWorkerProc(LPVOID param) {
+namespace {
+
+// Runs one step of the engine (the patch, or undoing it) on the page's targets; the page hears of
+// it through its messages.
+UINT RunPatchStep(LPVOID param, void (PatchEngine::*step)()) {
     auto* page = static_cast<CInstallPatchPage*>(param);
     try {
         PatchEngine engine;
         engine.targets = page->matched;
         if (!g_programFolder.empty()) engine.programFolder = g_programFolder;
         g_progressWindow.store(page->m_hWnd);
-        engine.RunPatchInstall();
+        (engine.*step)();
     } catch (...) {
     }
     g_patchWorker = nullptr;
     return 0;
 }
 
-UINT PatchRollbackProc(LPVOID param) {
-    auto* page = static_cast<CInstallPatchPage*>(param);
-    try {
-        PatchEngine engine;
-        engine.targets = page->matched;
-        if (!g_programFolder.empty()) engine.programFolder = g_programFolder;
-        g_progressWindow.store(page->m_hWnd);
-        engine.RollbackPatch();
-    } catch (...) {
-    }
-    g_patchWorker = nullptr;
-    return 0;
-}
+}  // namespace
+
+UINT PatchWorkerProc(LPVOID param) { return RunPatchStep(param, &PatchEngine::RunPatchInstall); }
+
+UINT PatchRollbackProc(LPVOID param) { return RunPatchStep(param, &PatchEngine::RollbackPatch); }
 
 // The sheet.
 
@@ -594,21 +560,9 @@ END_MESSAGE_MAP()
 CPatchSheet::CPatchSheet(LPCWSTR caption, CWnd* parent) : CPropertySheet(caption, parent) {
     AddResources();
     if (g_useHeader == 1) {
-        targetPage.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        targetPage.m_psp.pszHeaderTitle = "选择路径";
-        targetPage.m_psp.pszHeaderSubTitle = "选择补丁路径";
-        installPage.m_psp.dwFlags |= PSP_USEHEADERTITLE | PSP_USEHEADERSUBTITLE;
-        installPage.m_psp.pszHeaderTitle = "安装补丁";
-        installPage.m_psp.pszHeaderSubTitle = "安装补丁到本地";
-        m_psh.dwFlags |= PSH_WIZARD97 | PSH_WATERMARK | PSH_HEADER;
-        auto picture = [](const std::u16string& file, UINT resource) {
-            HANDLE image = nullptr;
-            if (!file.empty() && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES)
-                image = LoadImageW(nullptr, file.c_str(), 0, 0, 0, LR_LOADFROMFILE);
-            return image ? static_cast<HBITMAP>(image) : LoadBitmapW(SetupResources(), MakeIntResourceW(resource));
-        };
-        m_psh.hbmWatermark = picture(g_watermarkPath, IDB_WATERMARK);
-        m_psh.hbmHeader = picture(g_headerPath, IDB_HEADER);
+        page::SetPageHeader(targetPage, "选择路径", "选择补丁路径");
+        page::SetPageHeader(installPage, "安装补丁", "安装补丁到本地");
+        page::UseWizardPictures(*this);
     }
     AddPage(&targetPage);
     AddPage(&installPage);
