@@ -529,7 +529,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                     table.writer.WriteRecord(true);
                 }
             }
-            // Of the notes naming a point of the line, the one standing nearest to it.
+            // Of the notes naming a point of the line, the one lying nearest to it.
             if (pairedLines.count(Key(line.carrier)) != 0) continue;
             const Note* chosen = nullptr;
             double nearest = HUGE_VAL;
