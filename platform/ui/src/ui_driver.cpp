@@ -215,11 +215,37 @@ void UiDriver::WaitFor(unsigned milliseconds) {
     }
 }
 
+namespace {
+
+// What "until" waits for: the control's text, or for a list box one of its lines holding the
+// text (lines such as a run's details go by faster than a script could look).
+bool ShowsText(HWND hwnd, std::string_view gbk) {
+    if (!IsClass(hwnd, "ListBox")) {
+        return WindowText(hwnd) == gbk;
+    }
+    const LRESULT count = SendMessageA(hwnd, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(hwnd, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0) {
+            continue;
+        }
+        std::string line(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(hwnd, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(line.data()));
+        line.resize(std::char_traits<char>::length(line.c_str()));
+        if (line.find(gbk) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 bool UiDriver::WaitUntilText(int id, std::string_view gbk, unsigned limit) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
     for (;;) {
         Pump();
-        if (Item(id) && Text(id) == gbk) {
+        if (HWND hwnd = Item(id); hwnd && ShowsText(hwnd, gbk)) {
             return true;
         }
         if (std::chrono::steady_clock::now() >= end) {

@@ -180,13 +180,15 @@ TEST_F(ProgramStateTest, AFailedUpdateCancelledLeavesTheMachineAsItWas) {
     ASSERT_EQ(run.status, 0) << run.out;
     WriteFile(C(kProduct + "/readme.txt"), "changed by the user");
     const Machine before = State();
-    // One copy fails; the update is cancelled while it waits to register.
+    // One copy fails (its line in the details); the update is cancelled while it waits to register.
     run = RunSetup(Package() + "/setup.exe",
                    U(u8"dialog: check 1002; wait 100; click 12324; wait 100; click 150; click 12324; click 3033; "
-                     u8"until 1005 正在准备注册...; click 2; until 2 退出; click 2\nbox yes\n"),
+                     u8"until 1011 Geoport.arx 安装失败; until 1005 正在准备注册...; click 2; until 2 退出; click 2\n"
+                     u8"box yes\n"),
                    "DERO_FAULTS='Copy=*\\Dero Pelgar\\bin\\Geoport.arx'");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
+    EXPECT_TRUE(run.Shows(U(u8"until 1011: \"Geoport.arx 安装失败\""))) << run.Transcript();
     EXPECT_TRUE(run.Shows(U(u8"确定要退出安装吗"))) << run.Transcript();
     EXPECT_FALSE(fs::exists(C("Temp/insrecovery")));
     EXPECT_EQ(Difference(before, State()), "");

@@ -54,7 +54,8 @@ public:
     // clock, by moving it).
     void Pump();
     void WaitFor(unsigned milliseconds);
-    // Pumps until the control shows the text (work on other threads reports by messages), at
+    // Pumps until the control shows the text (a list box: until one of its lines holds it; work on
+    // other threads reports by messages), at
     // most limit milliseconds of real time; on the virtual clock the clock moves along with it.
     // False, with the text it shows in the transcript, when it never does.
     bool WaitUntilText(int id, std::string_view gbk, unsigned limit = 10000);
