@@ -60,18 +60,6 @@ protected:
         for (double v : bulges) b.append(v);
         return CreateCodedPolyline(host, 0.0, 1, code, 0.0, kLightweightPolyline, layer, bulges.empty() ? nullptr : &b);
     }
-    // Runs the command with its answers ("" is Enter).
-    static void Run(const char* command, const std::vector<const char*>& answers = {}) {
-        platform::cad::ClearCommandLine();
-        resbuf* args = acutBuildList(RTSTR, command, RTNONE);
-        resbuf* last = args;
-        for (const char* a : answers) {
-            last->rbnext = acutBuildList(RTSTR, a, RTNONE);
-            last = last->rbnext;
-        }
-        acedCmd(args);
-        acutRelRb(args);
-    }
     static std::vector<Marker> Circles() {
         std::vector<Marker> found;
         AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/cad/command_processor.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/prompts.h"
+#include "platform/cad/resbuf.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/ui/answer_source.h"
 #include "platform/win/registry.h"
@@ -47,6 +49,19 @@ protected:
         LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
         RegCloseKey(key);
         return rc == ERROR_SUCCESS && type == REG_DWORD && size == 4;
+    }
+
+    // Runs a command with its answers on the command line ("" is Enter).
+    static void Run(const char* command, const std::vector<const char*>& answers = {}) {
+        platform::cad::ClearCommandLine();
+        resbuf* args = acutBuildList(RTSTR, command, RTNONE);
+        resbuf* last = args;
+        for (const char* a : answers) {
+            last->rbnext = acutBuildList(RTSTR, a, RTNONE);
+            last = last->rbnext;
+        }
+        acedCmd(args);
+        acutRelRb(args);
     }
 
     static std::string Transcript() {

@@ -69,18 +69,6 @@ protected:
     static void Points(const std::vector<AcGePoint2d>& points) {
         for (const AcGePoint2d& p : points) CreateCodedCircle(AcGePoint3d(p.x, p.y, 0), 0.25, "301000", nullptr, "JZP");
     }
-    // Runs the command with its answers on the command line ("" is Enter).
-    static void Run(const char* command, const std::vector<const char*>& answers = {}) {
-        platform::cad::ClearCommandLine();
-        resbuf* args = acutBuildList(RTSTR, command, RTNONE);
-        resbuf* last = args;
-        for (const char* a : answers) {
-            last->rbnext = acutBuildList(RTSTR, a, RTNONE);
-            last = last->rbnext;
-        }
-        acedCmd(args);
-        acutRelRb(args);
-    }
     static std::vector<LengthText> Texts() {
         std::vector<LengthText> found;
         AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();

@@ -60,16 +60,8 @@ protected:
         return points.front();
     }
     static void Run(const char* command, const std::vector<const char*>& answers = {}) {
-        platform::cad::ClearCommandLine();
         platform::ui::ClearTranscript();
-        resbuf* args = acutBuildList(RTSTR, command, RTNONE);
-        resbuf* last = args;
-        for (const char* a : answers) {
-            last->rbnext = acutBuildList(RTSTR, a, RTNONE);
-            last = last->rbnext;
-        }
-        acedCmd(args);
-        acutRelRb(args);
+        ToolkitTest::Run(command, answers);
     }
     void Confirm(bool yes) { answers->Push(platform::ui::BoxAnswer(yes ? IDYES : IDNO)); }
     bool Said(const std::string& text) const { return CommandLine().find(text) != std::string::npos; }
