@@ -1,15 +1,18 @@
 #include "hive_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "file_support.h"
 #include "fold_case.h"
@@ -119,10 +122,12 @@ LONG Refresh(Hive hive) {
     return ERROR_SUCCESS;
 }
 
-// Writes the text beside the hive file and renames it over it, so that a reader sees the old
+std::string TempPathOf(const std::string& path) { return path + ".tmp." + std::to_string(getpid()); }
+
+// Writes the text beside the hive file, to be renamed over it, so that a reader sees the old
 // file or the new one, never a part.
-bool WriteAtomically(const std::string& path, const std::string& text) {
-    const std::string temp = path + ".tmp." + std::to_string(getpid());
+bool WriteTemp(const std::string& path, const std::string& text) {
+    const std::string temp = TempPathOf(path);
     const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     std::size_t done = 0;
@@ -135,9 +140,34 @@ bool WriteAtomically(const std::string& path, const std::string& text) {
     }
     ok = ok && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) unlink(temp.c_str());
     return ok;
+}
+
+bool ReplaceByTemp(const std::string& path) {
+    const std::string temp = TempPathOf(path);
+    if (std::rename(temp.c_str(), path.c_str()) == 0) return true;
+    unlink(temp.c_str());
+    return false;
+}
+
+// Removes the temporary files a process left behind when it ended between writing a hive's
+// new text and renaming it over the hive. Under the hive's lock nobody else is writing one, so
+// every temporary file of that hive is left over (a look at a small folder, next to the
+// rewrite of the whole hive that follows).
+void RemoveStaleTemps(Hive hive) {
+    const std::string prefix = std::string(HiveName(hive)) + ".reg.tmp.";
+    std::unique_ptr<DIR, int (*)(DIR*)> folder(opendir(RegistryFolder().c_str()), closedir);
+    if (!folder) return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = readdir(folder.get())) {
+        if (std::string_view(entry->d_name).substr(0, prefix.size()) == prefix) stale.emplace_back(entry->d_name);
+    }
+    for (const std::string& name : stale) unlink((RegistryFolder() + "/" + name).c_str());
+}
+
+bool WriteAtomically(const std::string& path, const std::string& text) {
+    return WriteTemp(path, text) && ReplaceByTemp(path);
 }
 
 // An exclusive lock on the hive's lock file for the life of the object (between processes; the
@@ -201,6 +231,7 @@ RegKey* ReadHive(Hive hive, LONG* error) {
 LONG ChangeHive(Hive hive, const std::function<LONG(RegKey& root)>& change) {
     HiveLock lock(hive);
     if (!lock.ok()) return ERROR_CANTWRITE;
+    RemoveStaleTemps(hive);
     LONG result = Refresh(hive);
     if (result != ERROR_SUCCESS) return result;
     CachedHive& entry = cache[static_cast<int>(hive)];
@@ -218,6 +249,59 @@ LONG ChangeHive(Hive hive, const std::function<LONG(RegKey& root)>& change) {
     entry.stamp = StampOf(path);
     entry.text = std::move(text);
     return ERROR_SUCCESS;
+}
+
+LONG ChangeHives(const std::vector<Hive>& hives, const std::function<LONG(Hive hive, RegKey& root)>& change,
+                 Hive* failed) {
+    // Locked in one order (the hives' own), so two processes changing several hives never wait
+    // on each other in a circle.
+    std::vector<Hive> ordered(hives);
+    std::sort(ordered.begin(), ordered.end());
+    ordered.erase(std::unique(ordered.begin(), ordered.end()), ordered.end());
+    std::vector<std::unique_ptr<HiveLock>> locks;
+    for (Hive hive : ordered) {
+        *failed = hive;
+        locks.push_back(std::make_unique<HiveLock>(hive));
+        if (!locks.back()->ok()) return ERROR_CANTWRITE;
+        RemoveStaleTemps(hive);
+    }
+    for (Hive hive : ordered) {
+        *failed = hive;
+        if (const LONG result = Refresh(hive); result != ERROR_SUCCESS) return result;
+    }
+    auto forget = [&] {
+        for (Hive hive : ordered) cache[static_cast<int>(hive)].valid = false;
+    };
+    std::vector<std::string> texts;
+    for (Hive hive : ordered) {
+        *failed = hive;
+        if (const LONG result = change(hive, *cache[static_cast<int>(hive)].root); result != ERROR_SUCCESS) {
+            forget();
+            return result;
+        }
+        texts.push_back(FormatHive(hive, *cache[static_cast<int>(hive)].root));
+    }
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        *failed = ordered[i];
+        if (WriteTemp(HivePath(ordered[i]), texts[i])) continue;
+        for (std::size_t j = 0; j < i; ++j) unlink(TempPathOf(HivePath(ordered[j])).c_str());
+        forget();
+        return ERROR_CANTWRITE;
+    }
+    LONG result = ERROR_SUCCESS;
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        CachedHive& entry = cache[static_cast<int>(ordered[i])];
+        const std::string path = HivePath(ordered[i]);
+        if (!ReplaceByTemp(path)) {
+            *failed = ordered[i];
+            entry.valid = false;
+            result = ERROR_CANTWRITE;
+            continue;
+        }
+        entry.stamp = StampOf(path);
+        entry.text = std::move(texts[i]);
+    }
+    return result;
 }
 
 FILETIME HiveWriteTime(Hive hive) {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <mutex>
+#include <vector>
 
 #include "platform/win/reg_store.h"
 #include "reg_tree.h"
@@ -23,6 +24,12 @@ RegKey* ReadHive(Hive hive, LONG* error);
 // A failed write (ERROR_CANTWRITE) leaves the file as it was and the cache is reloaded from it.
 // Needs RegistryMutex.
 LONG ChangeHive(Hive hive, const std::function<LONG(RegKey& root)>& change);
+
+// As ChangeHive for several hives at once: all are locked and loaded first, and no file is
+// written unless every hive loads and changes and every new file could be written out. On an
+// error *failed names the hive it came from. Needs RegistryMutex.
+LONG ChangeHives(const std::vector<Hive>& hives, const std::function<LONG(Hive hive, RegKey& root)>& change,
+                 Hive* failed);
 
 // The hive file's last write time, for RegQueryInfoKey and RegEnumKeyEx.
 FILETIME HiveWriteTime(Hive hive);

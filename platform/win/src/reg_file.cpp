@@ -1,6 +1,7 @@
 #include "reg_file.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "fold_case.h"
 #include "platform/text/encoding.h"
@@ -223,11 +224,34 @@ bool ParseKey(std::string_view inner, RegTextKey& key, std::string* error) {
     return true;
 }
 
+bool HasLoneSurrogate(std::u16string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
+            ++i;
+        } else if (c >= 0xD800 && c < 0xE000) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The text as UTF-8 without a byte-order mark; UTF-16 files (as regedit writes them) are converted.
 bool DecodeText(std::string_view text, std::string& out, std::string* error) {
     if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE) {
+        // Refused like bad UTF-8: converting would drop the odd byte or store U+FFFD in place of
+        // the lone surrogate, and the import would write something other than the file says.
+        if (text.size() % 2 != 0) {
+            *error = "the text is not valid UTF-16 (it ends in half a character)";
+            return false;
+        }
         std::vector<BYTE> bytes(text.begin() + 2, text.end());
-        out = text::Utf16ToUtf8(Utf16FromBytes(bytes));
+        const std::u16string wide = Utf16FromBytes(bytes);
+        if (HasLoneSurrogate(wide)) {
+            *error = "the text is not valid UTF-16 (a surrogate without its pair)";
+            return false;
+        }
+        out = text::Utf16ToUtf8(wide);
         return true;
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -257,6 +281,8 @@ bool ParseRegText(std::string_view raw, std::vector<RegTextKey>& keys, std::stri
     }
     keys.clear();
     bool headerSeen = false;
+    // The folded names of the last key's values and their places, for keys with many values.
+    std::unordered_map<std::u16string, std::size_t> valueIndex;
     std::size_t lineNumber = 0;
     std::size_t pos = 0;
     auto fail = [&](std::size_t line, const std::string& what) {
@@ -296,20 +322,16 @@ bool ParseRegText(std::string_view raw, std::vector<RegTextKey>& keys, std::stri
             RegTextKey key{};
             if (!ParseKey(std::string_view(line).substr(1, line.size() - 2), key, &message)) return fail(first, message);
             keys.push_back(std::move(key));
+            valueIndex.clear();
         } else if (line.front() == '"' || line.front() == '@') {
             if (keys.empty()) return fail(first, "value before the first key");
             RegValue value;
             if (!ParseValue(line, value, &message)) return fail(first, message);
+            // A name given twice in one key: the later line wins in the place of the first.
             auto& values = keys.back().values;
-            bool replaced = false;
-            for (auto& existing : values) {
-                if (EqualNoCase(std::u16string_view(existing.name), std::u16string_view(value.name))) {
-                    existing = std::move(value);
-                    replaced = true;
-                    break;
-                }
-            }
-            if (!replaced) values.push_back(std::move(value));
+            const auto [at, added] = valueIndex.try_emplace(FoldCase(std::u16string_view(value.name)), values.size());
+            if (added) values.push_back(std::move(value));
+            else values[at->second] = std::move(value);
         } else {
             return fail(first, "neither a key nor a value");
         }

@@ -1,4 +1,6 @@
 // Import and dump of whole .reg texts, for the registry tool and for tests.
+#include <algorithm>
+
 #include "hive_store.h"
 #include "platform/win/reg_store.h"
 #include "reg_file.h"
@@ -10,24 +12,26 @@ namespace {
 bool Import(std::string_view text, std::string* error) {
     std::vector<RegTextKey> keys;
     if (!ParseRegText(text, keys, error)) return false;
+    std::vector<Hive> hives;
+    for (const auto& key : keys) {
+        if (std::find(hives.begin(), hives.end(), key.hive) == hives.end()) hives.push_back(key.hive);
+    }
+    if (hives.empty()) return true;
     std::lock_guard lock(RegistryMutex());
-    for (Hive hive : {Hive::ClassesRoot, Hive::CurrentUser, Hive::LocalMachine}) {
-        bool touched = false;
-        for (const auto& key : keys) touched = touched || key.hive == hive;
-        if (!touched) continue;
-        const LONG result = ChangeHive(hive, [&](RegKey& root) {
-            for (const auto& key : keys) {
-                if (key.hive != hive) continue;
-                RegKey* at = &root;
-                for (const auto& name : key.path) at = &at->Ensure(name);
-                for (const auto& value : key.values) at->SetValue(value.name, value.type, value.data);
-            }
-            return ERROR_SUCCESS;
-        });
-        if (result != ERROR_SUCCESS) {
-            if (error) *error = std::string("cannot write ") + HiveName(hive) + " (error " + std::to_string(result) + ")";
-            return false;
+    // All hives or none: a hive that cannot be read or written leaves the others as they were.
+    Hive failed = hives.front();
+    const LONG result = ChangeHives(hives, [&](Hive hive, RegKey& root) {
+        for (const auto& key : keys) {
+            if (key.hive != hive) continue;
+            RegKey* at = &root;
+            for (const auto& name : key.path) at = &at->Ensure(name);
+            for (const auto& value : key.values) at->SetValue(value.name, value.type, value.data);
         }
+        return ERROR_SUCCESS;
+    }, &failed);
+    if (result != ERROR_SUCCESS) {
+        if (error) *error = std::string("cannot write ") + HiveName(failed) + " (error " + std::to_string(result) + ")";
+        return false;
     }
     return true;
 }

@@ -35,31 +35,31 @@ RegKey& RegKey::Ensure(std::u16string_view name, bool* created) {
 bool RegKey::Remove(std::u16string_view name) { return subkeys_.erase(FoldCase(name)) > 0; }
 
 const RegValue* RegKey::FindValue(std::u16string_view name) const {
-    for (const auto& value : values_) {
-        if (EqualNoCase(std::u16string_view(value.name), name)) return &value;
-    }
-    return nullptr;
+    const auto it = valueIndex_.find(FoldCase(name));
+    return it == valueIndex_.end() ? nullptr : &values_[it->second];
 }
 
 void RegKey::SetValue(std::u16string_view name, DWORD type, std::vector<BYTE> data) {
-    for (auto& value : values_) {
-        if (EqualNoCase(std::u16string_view(value.name), name)) {
-            value.type = type;
-            value.data = std::move(data);
-            return;
-        }
+    const auto [it, added] = valueIndex_.try_emplace(FoldCase(name), values_.size());
+    if (added) {
+        values_.push_back({std::u16string(name), type, std::move(data)});
+        return;
     }
-    values_.push_back({std::u16string(name), type, std::move(data)});
+    RegValue& value = values_[it->second];
+    value.type = type;
+    value.data = std::move(data);
 }
 
 bool RegKey::RemoveValue(std::u16string_view name) {
-    for (auto it = values_.begin(); it != values_.end(); ++it) {
-        if (EqualNoCase(std::u16string_view(it->name), name)) {
-            values_.erase(it);
-            return true;
-        }
+    const auto it = valueIndex_.find(FoldCase(name));
+    if (it == valueIndex_.end()) return false;
+    const std::size_t place = it->second;
+    valueIndex_.erase(it);
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
+    for (auto& [folded, index] : valueIndex_) {
+        if (index > place) --index;
     }
-    return false;
+    return true;
 }
 
 void RegKey::Merge(const RegKey& source) {
@@ -70,6 +70,7 @@ void RegKey::Merge(const RegKey& source) {
 std::unique_ptr<RegKey> RegKey::Clone() const {
     auto copy = std::make_unique<RegKey>(name_);
     copy->values_ = values_;
+    copy->valueIndex_ = valueIndex_;
     for (const auto& [folded, key] : subkeys_) copy->subkeys_.emplace(folded, key->Clone());
     return copy;
 }

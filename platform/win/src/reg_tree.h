@@ -1,11 +1,13 @@
 // The in-memory form of one hive: keys keep the case they were created with and are found
-// without it; sub-keys are held sorted by their folded names, values in the order first set.
+// without it; sub-keys are held sorted by their folded names, values in the order first set
+// (found through an index of their folded names, as a key may hold tens of thousands).
 #pragma once
 
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/win/win_types.h"
@@ -47,6 +49,7 @@ public:
 private:
     std::u16string name_;
     std::vector<RegValue> values_;
+    std::unordered_map<std::u16string, std::size_t> valueIndex_;  // folded name -> place in values_
     std::map<std::u16string, std::unique_ptr<RegKey>> subkeys_;
 };
 

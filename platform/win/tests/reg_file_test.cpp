@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/text/encoding.h"
 #include "platform/win/reg_store.h"
 #include "platform/win/registry.h"
@@ -100,4 +102,67 @@ TEST_F(RegFileTest, ABadFileIsRefusedWholeWithItsLine) {
     EXPECT_FALSE(ImportRegText("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\good]\n\"v\"=\"x\"\nbad\n", &error));
     HKEY key;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"good", 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(RegFileTest, ValuesKeepTheirPlaceThroughReplaceAndRemove) {
+    std::string error;
+    ASSERT_TRUE(ImportRegText("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\k]\n\"a\"=dword:1\n"
+                              "\"b\"=dword:2\n\"c\"=dword:3\n\"A\"=dword:4\n",
+                              &error))
+        << error;
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"k", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, u"B"), ERROR_SUCCESS);
+    const DWORD five = 5;
+    EXPECT_EQ(RegSetValueExW(key, u"C", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), 4), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, u"b", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&five), 4), ERROR_SUCCESS);
+    RegCloseKey(key);
+    // A name given twice in the file keeps its first place and the later spelling and data.
+    EXPECT_EQ(*DumpHive(Hive::CurrentUser), "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\k]\n"
+                                            "\"A\"=dword:00000004\n\"c\"=dword:00000005\n\"b\"=dword:00000005\n\n");
+    // Reloaded from its file, the hive finds its values again.
+    platform::win::SetRoot(root());
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, u"k", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, u"a"), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteValueW(key, u"a"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegDeleteValueW(key, u"B"), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(*DumpHive(Hive::CurrentUser),
+              "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\k]\n\"c\"=dword:00000005\n\n");
+}
+
+TEST_F(RegFileTest, UnsoundUtf16AndAHiveThatCannotBeReadChangeNothing) {
+    // UTF-16 as regedit writes it, once with a lone surrogate and once with an odd last byte.
+    std::string wide = "\xFF\xFE";
+    for (char c : std::string("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\a]\n\"v\"=\"x\"\n")) {
+        wide += c;
+        wide += '\0';
+    }
+    std::string error;
+    EXPECT_FALSE(ImportRegText(wide + "\n", &error));
+    EXPECT_NE(error.find("not valid UTF-16"), std::string::npos) << error;
+    std::string lone = wide;
+    lone.insert(lone.size() - 6, "\x01\xD8");  // inside the quoted "x"
+    EXPECT_FALSE(ImportRegText(lone, &error));
+    EXPECT_NE(error.find("not valid UTF-16"), std::string::npos) << error;
+    ASSERT_TRUE(ImportRegText(wide, &error)) << error;
+
+    // A later hive whose file does not parse: the earlier one is not written either.
+    const std::string machine = root() + "/registry/HKEY_LOCAL_MACHINE.reg";
+    WriteFile(machine, "damaged");
+    const std::string before = *DumpHive(Hive::CurrentUser);
+    EXPECT_FALSE(ImportRegText("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\b]\n"
+                               "[HKEY_LOCAL_MACHINE\\b]\n",
+                               &error));
+    EXPECT_NE(error.find("cannot write HKEY_LOCAL_MACHINE"), std::string::npos) << error;
+    EXPECT_EQ(*DumpHive(Hive::CurrentUser), before);
+    EXPECT_EQ(ReadFile(machine), "damaged");
+
+    // A temporary hive file of a process that died half way is removed by the next change.
+    const std::string stale = root() + "/registry/HKEY_CURRENT_USER.reg.tmp.99999999";
+    WriteFile(stale, "Windows Registry Editor Version 5.00\n");
+    platform::win::SetRoot(root());
+    ASSERT_TRUE(ImportRegText("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\c]\n", &error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_NE(DumpHive(Hive::CurrentUser)->find("[HKEY_CURRENT_USER\\c]"), std::string::npos);
 }

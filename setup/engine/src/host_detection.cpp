@@ -172,6 +172,9 @@ int DetectHostVersions(std::vector<CADVer>& targets, std::vector<CADVer>& instal
             copy.extName = target.extName;
             copy.restart = target.restart;
             copy.version = target.version;
+            // The title too: the update writes the installed "setup.xml" from this copy, and the
+            // uninstall's wizard takes its caption from there.
+            copy.title = target.title;
             // The host's product and ZWCAD version key too: an update picks the profile edit and
             // the ZWCAD profile key by them.
             copy.cadProductName = target.cadProductName;

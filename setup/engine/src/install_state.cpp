@@ -13,6 +13,7 @@ int g_totalSize = 0;
 int g_useHeader = 1;
 int g_useBackground = 1;
 int g_wizardMode = 0;
+std::atomic<HWND> g_backdropWindow{nullptr};
 std::vector<CADVer> g_packageProfiles;
 std::vector<CADVer> g_componentEntries;
 std::vector<std::u16string> g_installedFiles;

@@ -18,6 +18,18 @@ std::u16string RecordTime() {
     return platform::text::Format(u"%d-%2d-%2d %2d:%2d:%2d", t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
+// The extension the file type is registered for, or empty when there is none to register: the
+// uninstall removes the keys only of a trimmed extension of more than 2 characters, and a dot or
+// backslash would name another key than ".ext" (an empty extension would take over every file
+// without one).
+std::u16string RegistrableExtension(std::u16string_view extName) {
+    const std::size_t first = extName.find_first_not_of(u" \t\r\n");
+    if (first == std::u16string_view::npos) return {};
+    const std::u16string_view trimmed = extName.substr(first, extName.find_last_not_of(u" \t\r\n") - first + 1);
+    if (trimmed.size() <= 2 || trimmed.find_first_of(u".\\") != std::u16string_view::npos) return {};
+    return std::u16string(trimmed);
+}
+
 }  // namespace
 
 InstallEngine::InstallEngine() : programFolder(detail::FolderOf(detail::RunningProgramPath())) {}
@@ -79,10 +91,13 @@ void InstallEngine::WriteUninstallEntry() {
 bool InstallEngine::RegisterFileType() {
     const CADVer& d = description;
     if (d.relatedFile.size() < 10) return true;
+    const std::u16string extension = RegistrableExtension(d.extName);
+    if (extension.empty()) return true;
+    // Named as the records' "extnamefile", which the uninstall removes.
     const std::u16string typeName = d.extName + u"file";
-    RegKey extension;
-    if (!extension.Create(HKEY_CLASSES_ROOT, u"." + d.extName, KEY_WRITE)) return false;
-    extension.SetString(u"", typeName);
+    RegKey extensionKey;
+    if (!extensionKey.Create(HKEY_CLASSES_ROOT, u"." + extension, KEY_WRITE)) return false;
+    extensionKey.SetString(u"", typeName);
     RegKey type;
     if (!type.Create(HKEY_CLASSES_ROOT, typeName, KEY_WRITE)) return false;
     type.SetString(u"", u"Dero package file");

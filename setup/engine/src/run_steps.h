@@ -135,8 +135,8 @@ inline void FinishRestore(UINT msg, const std::vector<BackedUpFile>& failed, con
     if (failed.empty()) DeletePathRecursive(recoveryFolder);
 }
 
-// The last steps of a finished run: the recovery folder goes, the bar fills, and the page hears
-// that the run is `done`.
+// The last steps of a finished run: the recovery folder goes, the bar fills, the page hears
+// that the run is `done`, and the backdrop goes behind every other window (unmoved, unsized).
 inline void FinishRun(UINT positionMsg, UINT finishedMsg, const std::u16string& recoveryFolder, int total,
                       std::u16string_view done) {
     ReportAt(positionMsg, u"正在删除临时文件...");
@@ -144,6 +144,8 @@ inline void FinishRun(UINT positionMsg, UINT finishedMsg, const std::u16string& 
     g_progressPosition = total;
     ReportAt(positionMsg, done);
     Report(finishedMsg, 0, done);
+    if (const HWND backdrop = g_backdropWindow.load(); backdrop && IsWindow(backdrop))
+        SetWindowPos(backdrop, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 }  // namespace Setup::detail

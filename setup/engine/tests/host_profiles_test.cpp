@@ -81,6 +81,7 @@ TEST_F(HostsTest, HostsAreMatchedWithPackageProfilesAndInstalledCopies) {
     EXPECT_EQ(survey.cadVersion, u"2009zh-CN");
     EXPECT_EQ(survey.cadProduct, u"ZWCAD\\2009");
     EXPECT_EQ(survey.zwcadVersion, u"zh-CN");
+    EXPECT_EQ(survey.title, u"Dero 地籍");  // the update writes its installed setup.xml from the copy
     EXPECT_EQ(survey.source, u"zwcad");
     EXPECT_EQ(survey.fresh, 0);
     EXPECT_EQ(copies[1].cadRegistryKey, u"Software\\Dero Mapper");

@@ -93,8 +93,27 @@ protected:
         Setup::g_currentInstallFolder.clear();
         Setup::g_uninstallRecoveryFolder.clear();
         DestroyWindow(window_);
+        Setup::g_backdropWindow = nullptr;
+        if (backdropParent_) DestroyWindow(backdropParent_);
         EngineTest::TearDown();
     }
+
+    // A backdrop in front of another window (both below one parent, whose children keep their
+    // order); BackdropAtTheBottom tells whether a run moved it behind, unmoved and unsized.
+    void MakeBackdrop() {
+        backdropParent_ = CreateWindowExA(0, "installpage", "parent", 0, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+        other_ = CreateWindowExA(0, "installpage", "other", WS_CHILD, 1, 2, 3, 4, backdropParent_, nullptr, nullptr, nullptr);
+        backdrop_ = CreateWindowExA(0, "installpage", "backdrop", WS_CHILD, 5, 6, 70, 80, backdropParent_, nullptr, nullptr,
+                                    nullptr);
+        SetWindowPos(backdrop_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        Setup::g_backdropWindow = backdrop_;
+    }
+    bool BackdropAtTheBottom() const {
+        RECT r{};
+        GetWindowRect(backdrop_, &r);
+        return GetWindow(other_, GW_HWNDNEXT) == backdrop_ && r.left == 5 && r.top == 6 && r.right == 75 && r.bottom == 86;
+    }
+    HWND backdropParent_ = nullptr, other_ = nullptr, backdrop_ = nullptr;
 
     // Writes "C:\Setup\data.cab" holding the files (UTF-8 relative paths with "/").
     void MakePackage(const std::vector<std::pair<std::string, std::string>>& files) {

@@ -109,8 +109,10 @@ TEST_F(InstallRunTest, AnInstallCopiesRegistersAndRecordsEveryFile) {
     WriteFile(C("Dero/readme.txt"), "old readme");
     WriteFile(C("Windows/Fonts/old.ttf"), "installed font");
     Setup::g_componentEntries = {Component(u"Comp", u"autocad"), Component(u"Rel", u"Relative\\Dir")};
+    MakeBackdrop();
 
     Run(Description(2), false);
+    EXPECT_TRUE(BackdropAtTheBottom());
     const std::vector<Line> start = {{1690, 0, u"安装程序正在安装"},
                                      {1693, 2 + 3 + 2, u""},
                                      {1690, 0, u"请稍候，正在释放文件"},

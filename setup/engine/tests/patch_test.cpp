@@ -72,8 +72,10 @@ TEST_F(PatchTest, BothCopiesArePatchedAndComponentsRegistered) {
     Setup::g_componentEntries = {component};
     Lines().clear();
     Setup::g_progressWindow = window_;
+    MakeBackdrop();
     OnWorker([] { RunPatch(nullptr); });
 
+    EXPECT_TRUE(BackdropAtTheBottom());
     EXPECT_EQ(Lines().front(), (Line{1026, 3 + 3 + 3 + 1, u""}));
     EXPECT_EQ(Lines().back(), (Line{1028, 0, u"完成"}));
     EXPECT_EQ(Lines()[Lines().size() - 2], (Line{1025, 10, u"完成"}));

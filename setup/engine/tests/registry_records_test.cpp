@@ -144,6 +144,19 @@ TEST_F(RecordsTest, FileTypeNeedsAProgramOfTenCharactersAndQuotesItsPath) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u".dpk"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, u"dpkfile"));
 
+    // Only an extension the uninstall removes again: an empty one would take over every file
+    // without an extension.
+    engine.description.relatedFile = u"DeroMap.exe";
+    for (const char16_t* extension : {u"", u"  ", u" pk ", u"d.pk", u"dp\\k"}) {
+        engine.description.extName = extension;
+        EXPECT_TRUE(engine.RegisterFileType());
+        EXPECT_EQ(Dump("HKEY_CLASSES_ROOT"), "Windows Registry Editor Version 5.00\n\n");
+    }
+    engine.description.extName = u" dpk ";
+    EXPECT_TRUE(engine.RegisterFileType());
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, u".dpk"));
+    engine.description.extName = u"dpk";
+
     engine.description.relatedFile = u"DeroMap.ex";  // 10
     EXPECT_TRUE(engine.RegisterFileType());
     HKEY key;

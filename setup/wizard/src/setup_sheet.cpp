@@ -513,7 +513,7 @@ BOOL CSetUpPage::OnWizardFinish() {
         g_progressWindow.store(m_hWnd);
         g_chosenDescription = choice;
         g_workerMode = 0;
-        worker = AfxBeginThread(&SetupWorkerProc, this);
+        worker = workers.Start(&SetupWorkerProc, this);
         sheet->selfDelete = 0;
         g_productFolder = choice.installFolder;
     } else {
@@ -522,7 +522,7 @@ BOOL CSetUpPage::OnWizardFinish() {
         if (updateButton) ::ShowWindow(updateButton, SW_HIDE);
         g_workerMode = -1;
         ::DestroyWindow(SheetItem(this, kFinish));
-        worker = AfxBeginThread(&UninstallWorkerProc, this);
+        worker = workers.Start(&UninstallWorkerProc, this);
         sheet->selfDelete = 1;
     }
     return FALSE;
@@ -550,7 +550,7 @@ void CSetUpPage::OnUpdate() {
     g_chosenDescription = Sheet()->settings.choice;
     g_chosenDescription.installFolder = record.installFolder;
     g_workerMode = 1;
-    worker = AfxBeginThread(&SetupWorkerProc, nullptr);
+    worker = workers.Start(&SetupWorkerProc, nullptr);
 }
 
 LRESULT CSetUpPage::OnStatus(WPARAM, LPARAM lParam) {
@@ -826,13 +826,19 @@ void CSetUpSheet::OnSetupCancel() {
         if (worker) {
             // The suspended worker stopped at a safe point and is never resumed: the undo starts
             // from consistent lists and folders.
-            progress.worker = AfxBeginThread(selfDelete == 0 ? &SetupRollbackProc : &RestoreWorkerProc, this);
+            progress.workers.Abandon();
+            progress.worker = progress.workers.Start(selfDelete == 0 ? &SetupRollbackProc : &RestoreWorkerProc, this);
             return;
         }
     }
     progress.worker = nullptr;
+    // A worker that reported its end may still be on its last steps (the file type, the driver
+    // wizard): the process ends with the sheet, so they are let finish first.
+    progress.workers.WaitForRunning();
+    // The cabinet was extracted below the work folder.
+    const std::u16string stagingRoot = TempFolderPath(u"derosetup");
     for (const char16_t* folder : {u"安装程序目录", u"公共文件目录", u"字体文件目录", u"注册文件目录"})
-        DeletePathRecursive(TempFolderPath(folder));
+        DeletePathRecursive(stagingRoot + u"\\" + folder);
     EndDialog(IDCANCEL);
     if (selfDelete) {
         selfDelete = 0;

@@ -162,6 +162,7 @@ BOOL CDero安装向导App::InitInstance() {
             CDialogBackGround& backdrop = Backdrop();
             if (!backdropMade) backdropMade = backdrop.Create(IDD_BACKDROP) != FALSE;
             if (backdropMade) {
+                g_backdropWindow = backdrop.m_hWnd;
                 ::ShowWindow(backdrop.m_hWnd, SW_SHOWNORMAL);
                 ::SetForegroundWindow(backdrop.m_hWnd);
                 m_pMainWnd = &backdrop;
@@ -185,6 +186,7 @@ BOOL CDero安装向导App::InitInstance() {
         if (g_restartWizard != 1) break;
     }
     if (g_deleteWorkFolder) DeletePathRecursive(workFolder);
+    g_backdropWindow = nullptr;
     if (backdropMade) Backdrop().EndDialog(1);
     m_pMainWnd = nullptr;
     return FALSE;

@@ -2,6 +2,7 @@
 // thread and the one running worker touch them, one after the other, so they take no locks.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ extern int g_totalSize;  // megabytes the install needs besides the package
 extern int g_useHeader;
 extern int g_useBackground;
 extern int g_wizardMode;  // 0 setup wizard, 1 patch wizard, anything else none
+
+// The wizards' full-screen backdrop while it exists, else null. A finished run moves it to the
+// bottom of the window order, so the windows the run opened stay in front of it.
+extern std::atomic<HWND> g_backdropWindow;
 
 // The package's install profiles and component entries, as LoadSetupXml read them.
 extern std::vector<CADVer> g_packageProfiles;

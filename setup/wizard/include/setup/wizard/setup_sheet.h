@@ -8,6 +8,7 @@
 #include "platform/ui/afx_property_sheet.h"
 #include "platform/ui/afx_thread.h"
 #include "setup/engine/install_records.h"
+#include "setup/wizard/worker_threads.h"
 
 namespace Setup {
 
@@ -78,6 +79,8 @@ public:
     BOOL OnWizardFinish() override;
 
     CWinThread* worker = nullptr;
+    // Every worker the page started; the last one is waited for when the sheet closes.
+    WorkerThreads workers;
     bool busy = false;
     bool updating = false;
     bool resumed = false;
