@@ -10,6 +10,12 @@ using namespace programtest;
 // Scripts, transcripts and file names are UTF-8.
 std::string U(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 const std::string kProduct = "Program Files/Dero Pelgar";
 const std::string kProfiles = "[HKEY_CURRENT_USER\\Software\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles]\n";
 
@@ -69,6 +75,8 @@ TEST_F(ProgramTest, HostedProductInstallsUpdatesAndUninstallsWithItsBatch) {
                 "COMSPEC='C:\\Windows\\system32\\cmd.exe'");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
+    // The caption comes from the installed setup.xml, which the update wrote.
+    EXPECT_TRUE(run.Shows(U(u8"dialog 131 \"Dero 9.1 安装\""))) << run.Transcript();
     EXPECT_EQ(Tree(C(kProduct)), (std::map<std::string, std::string>{{"system/setup.exe", ReadFile(setup)}}));
     const std::string after = Dump("HKCU");
     EXPECT_NE(after.find(kProfiles + U(u8"@=\"<<未命名配置>>\"")), std::string::npos) << after;
@@ -146,9 +154,28 @@ protected:
     }
 };
 
+// The classes hive without the keys the package's components registered.
+std::string WithoutComponents(const std::string& classes) {
+    std::string out;
+    bool skipping = false;
+    for (std::size_t from = 0; from < classes.size();) {
+        std::size_t eol = classes.find('\n', from);
+        eol = eol == std::string::npos ? classes.size() : eol + 1;
+        const std::string line = classes.substr(from, eol - from);
+        if (line.front() == '[') skipping = line.find("CLSID") != std::string::npos;
+        if (!skipping) out += line;
+        from = eol;
+    }
+    return out;
+}
+
 TEST_F(ProgramStateTest, StandaloneInstallAndUninstallWithoutAShellLeaveNoBatch) {
+    const std::string classes = Dump("HKCR");
     Outcome run = RunSetup(Package() + "/setup.exe", InstallAnswers(101, "check 1009; click 2"));
     ASSERT_EQ(run.status, 0) << run.out;
+    // The product has no extension: no key takes over the files without one.
+    EXPECT_EQ(Dump("HKCR").find("[HKEY_CLASSES_ROOT\\.]"), std::string::npos);
+    EXPECT_EQ(Dump("HKCR").find("[HKEY_CLASSES_ROOT\\file]"), std::string::npos);
     std::map<std::string, std::string> expected;
     for (const auto& [path, bytes] : CabinetTree(Package() + "/data.cab")) {
         for (const std::string& prefix : {U(u8"公共文件目录/"), U(u8"安装程序目录/mapper/")})
@@ -169,9 +196,29 @@ TEST_F(ProgramStateTest, StandaloneInstallAndUninstallWithoutAShellLeaveNoBatch)
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_TRUE(run.Shows(U(u8"until 2: \"退出\""))) << run.Transcript();
     EXPECT_EQ(Dump("HKCU").find("Software\\Dero Mapper]"), std::string::npos);
+    EXPECT_EQ(WithoutComponents(Dump("HKCR")), WithoutComponents(classes));
     EXPECT_FALSE(fs::exists(C("Program Files/Dero Mapper/DeroMap.exe")));
     EXPECT_FALSE(fs::exists(C("Temp/derodel.bat")));
     EXPECT_EQ(Events().find("launch"), std::string::npos) << Events();
+}
+
+TEST_F(ProgramStateTest, TheFileTypeIsWholeAfterAnAtOnceCloseAndOnlyForAnExtensionTheUninstallRemoves) {
+    const std::string classes = Dump("HKCR");
+    const std::string uninstall = U(u8"dialog: wait 100; click 150; click 12324; click 12325; until 2 退出; click 2\n");
+    // Closed as soon as "完成" shows: the worker's last steps are waited for.
+    const std::string dir = CopyPackage("dpk");
+    WriteFile(dir + "/setup.xml", Replace(ReadFile(dir + "/setup.xml"), "relatedfile=\"DeroMap.exe\" relatedicon=\"\" extname=\"\"",
+                                          "relatedfile=\"DeroMap.exe\" relatedicon=\"\" extname=\"dpk\""));
+    Outcome run = RunSetup(dir + "/setup.exe", InstallAnswers(101));
+    ASSERT_EQ(run.status, 0) << run.out;
+    const std::string typed = Dump("HKCR");
+    EXPECT_NE(typed.find("[HKEY_CLASSES_ROOT\\.dpk]\n@=\"dpkfile\"\n"), std::string::npos) << typed;
+    EXPECT_NE(typed.find("[HKEY_CLASSES_ROOT\\dpkfile\\DefaultIcon]\n@="), std::string::npos) << typed;
+    EXPECT_NE(typed.find("[HKEY_CLASSES_ROOT\\dpkfile\\shell\\open\\command]\n@="), std::string::npos) << typed;
+    for (const auto& entry : fs::directory_iterator(Root() + "/registry"))
+        EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
+    ASSERT_EQ(RunSetup(C("Program Files/Dero Mapper/setup.exe"), uninstall).status, 0);
+    EXPECT_EQ(WithoutComponents(Dump("HKCR")), WithoutComponents(classes));
 }
 
 TEST_F(ProgramStateTest, AFailedUpdateCancelledLeavesTheMachineAsItWas) {
@@ -212,11 +259,6 @@ TEST_F(ProgramStateTest, AnUninstallCancelledPutsEverythingBack) {
 
 namespace {
 
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 TEST_F(ProgramTest, ARestartPackageHandsOverAndResumesAfterTheRestart) {
     const std::string dir = CopyPackage("restart");
@@ -254,6 +296,17 @@ TEST_F(ProgramTest, ARestartPackageHandsOverAndResumesAfterTheRestart) {
     EXPECT_TRUE(run.Shows(U(u8"until 1005: \"卸载完成\""))) << run.Transcript();
     EXPECT_FALSE(fs::exists(dir + "/restart.def"));
     EXPECT_TRUE(fs::exists(C(kProduct + "/bin/DeroPelgar.arx")));
+}
+
+TEST_F(ProgramTest, ARestartDeclinedLeavesNoStagingFolder) {
+    const std::string dir = CopyPackage("later");
+    WriteFile(dir + "/setup.xml", Replace(ReadFile(dir + "/setup.xml"), "restart=\"0\"", "restart=\"1\""));
+    const Outcome run = RunSetup(dir + "/setup.exe", InstallAnswers(100) + "box cancel\n");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"需要重启机器以完成安装"))) << run.Transcript();
+    ASSERT_TRUE(fs::is_directory(C("Temp/derosetup")));
+    for (const char8_t* folder : {u8"安装程序目录", u8"公共文件目录", u8"字体文件目录", u8"注册文件目录"})
+        EXPECT_FALSE(fs::exists(C("Temp/derosetup/" + U(folder)))) << U(folder);
 }
 
 TEST_F(ProgramTest, StartUpChecksRightsSpaceModeAndWhatIsAppended) {
