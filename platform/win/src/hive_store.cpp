@@ -273,13 +273,18 @@ LONG ChangeHives(const std::vector<Hive>& hives, const std::function<LONG(Hive h
         for (Hive hive : ordered) cache[static_cast<int>(hive)].valid = false;
     };
     std::vector<std::string> texts;
-    for (Hive hive : ordered) {
-        *failed = hive;
-        if (const LONG result = change(hive, *cache[static_cast<int>(hive)].root); result != ERROR_SUCCESS) {
-            forget();
-            return result;
+    try {
+        for (Hive hive : ordered) {
+            *failed = hive;
+            if (const LONG result = change(hive, *cache[static_cast<int>(hive)].root); result != ERROR_SUCCESS) {
+                forget();
+                return result;
+            }
+            texts.push_back(FormatHive(hive, *cache[static_cast<int>(hive)].root));
         }
-        texts.push_back(FormatHive(hive, *cache[static_cast<int>(hive)].root));
+    } catch (...) {
+        forget();  // changes made to the cached trees before the failure were never written
+        throw;
     }
     for (std::size_t i = 0; i < ordered.size(); ++i) {
         *failed = ordered[i];
