@@ -10,15 +10,17 @@
 #include "cadastral/entity_selection.h"
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/settings.h"
+#include "cadastral/toolkit_text.h"
 #include "drawingutil/drawing_scale.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
-#include "cadastral/toolkit_text.h"
 #include "platform/cad/ads_units.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/db_entity.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/prompts.h"
@@ -203,6 +205,8 @@ void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char*
     AcGePoint2dArray open;
     for (int i = 0; i < n; ++i) open.append(ring[i]);
     const double sideAngle = IsRingClockwise(open) ? -kPi / 2 : kPi / 2;
+    // The layer is made before the texts that go onto it.
+    EnsureLayerRecord(acdbHostApplicationServices()->workingDatabase(), EdgeLengthLayer().c_str());
     for (int i = 0; i < n; ++i) {
         const AcGePoint2d& a = open[i == 0 ? n - 1 : i - 1];
         const AcGePoint2d& b = open[i];
