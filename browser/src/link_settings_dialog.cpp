@@ -5,9 +5,9 @@
 #include "browser/browser_resources.h"
 #include "platform/ui/afx_controls.h"
 #include "platform/ui/afx_data_exchange.h"
-#include "platform/ui/icons.h"
 #include "platform/ui/common_controls.h"
 #include "platform/ui/dialog_manager.h"
+#include "platform/ui/icons.h"
 #include "platform/ui/resources.h"
 
 namespace {
