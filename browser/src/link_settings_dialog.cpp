@@ -2,9 +2,12 @@
 
 #include <string>
 
+#include "browser/browser_resources.h"
 #include "platform/ui/afx_controls.h"
 #include "platform/ui/afx_data_exchange.h"
 #include "platform/ui/common_controls.h"
+#include "platform/ui/dialog_manager.h"
+#include "platform/ui/icons.h"
 #include "platform/ui/resources.h"
 
 namespace {
@@ -61,8 +64,25 @@ void AddLinkSettingsDialog(HINSTANCE module) {
 CInfoSettingsDialog::CInfoSettingsDialog(const BrowserLinkSettings& links, CWnd* parent)
     : CDialog(IDD_LINK_SETTINGS, parent), m_links(links) {}
 
+CInfoSettingsDialog::~CInfoSettingsDialog() {
+    for (HICON icon : {m_okIcon, m_cancelIcon})
+        if (icon != nullptr) DestroyIcon(icon);
+}
+
+// OK and Cancel look like the browser's own buttons: flat, with a 16 x 16 icon beside the caption.
+void CInfoSettingsDialog::SetUpIconButton(CIconButton& button, int id, HICON& icon, UINT iconId) {
+    if (button.m_hWnd == nullptr && !button.SubclassDlgItem(id, this)) return;
+    button.SetUp();
+    if (icon == nullptr)
+        icon = static_cast<HICON>(
+            LoadImage(BrowserResources(), MAKEINTRESOURCE(iconId), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    button.SetIcons(icon, icon, 16, 16);
+}
+
 BOOL CInfoSettingsDialog::OnInitDialog() {
     CDialog::OnInitDialog();
+    SetUpIconButton(m_ok, IDOK, m_okIcon, 224);
+    SetUpIconButton(m_cancel, IDCANCEL, m_cancelIcon, 225);
     for (const LinkGroup& g : kGroups) {
         const LinkSettings& s = m_links.*g.settings;
         CSpinButtonCtrl scale;

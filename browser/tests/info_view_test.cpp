@@ -131,10 +131,20 @@ TEST_F(InfoView, MenuAndSettingsDialogWithItsDefaultsAndRanges)
     // The menu button offers the five actions; "设置" opens the link settings on the defaults.
     std::vector<std::string> seen;
     queue->Push(ui::MenuAnswer(ID_INFO_SETTINGS));
+    std::vector<std::string> buttons;
     queue->Push(ui::DialogAnswer(223, [&](ui::UiDriver& s) {
         seen = {s.IsChecked(211) ? "on" : "off", s.Text(224), s.Text(210), s.Text(232)};
         s.Spin(209, -1);  // the arrows stop at 0
         seen.push_back(s.Text(210));
+        // OK and Cancel are icon buttons drawing icons 224 and 225.
+        for (int id : {IDOK, IDCANCEL}) {
+            HWND button = s.Item(id);
+            ::RedrawWindow(button, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            std::string icon = dynamic_cast<CIconButton*>(CWnd::FromHandlePermanent(button)) ? "icon button" : "plain";
+            for (const std::string& line : ui::LastPaintOf(button))
+                if (line.find("icon ") != std::string::npos) icon += line.substr(line.find("icon ") + 4, 4);
+            buttons.push_back(icon);
+        }
         s.SetText(224, "250");  // typed past the range: kept as typed
         s.SetText(215, "4");
         s.Check(211, false);
@@ -143,6 +153,7 @@ TEST_F(InfoView, MenuAndSettingsDialogWithItsDefaultsAndRanges)
     ASSERT_TRUE(d.Click(208));
     d.Pump();
     EXPECT_EQ(seen, (std::vector<std::string>{"on", "30", "0", "30", "0"}));
+    EXPECT_EQ(buttons, (std::vector<std::string>{"icon button 224", "icon button 225"}));
     ASSERT_EQ(queue->menus.size(), 1u);
     std::string entries;
     for (const std::string& entry : queue->menus[0])

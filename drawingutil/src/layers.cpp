@@ -9,14 +9,12 @@
 
 using namespace drawingutil;
 
-Acad::ErrorStatus EnsureLayer(AcDbEntity* entity, const char* layer)
+Acad::ErrorStatus EnsureLayerRecord(AcDbDatabase* db, const char* layer)
 {
     if (layer == nullptr || *layer == '\0')
         return Acad::eOk;
-    if (entity == nullptr)
-        return Acad::eNullEntityPointer;
-    AcDbDatabase* db = entity->database() != nullptr ? entity->database()
-                                                      : acdbHostApplicationServices()->workingDatabase();
+    if (db == nullptr)
+        return Acad::eNullObjectPointer;
     AcDbLayerTable* table = nullptr;
     Acad::ErrorStatus es = db->getLayerTable(table, AcDb::kForWrite);
     if (es != Acad::eOk)
@@ -32,7 +30,18 @@ Acad::ErrorStatus EnsureLayer(AcDbEntity* entity, const char* layer)
             delete record;
     }
     table->close();
-    if (es != Acad::eOk)
+    return es;
+}
+
+Acad::ErrorStatus EnsureLayer(AcDbEntity* entity, const char* layer)
+{
+    if (layer == nullptr || *layer == '\0')
+        return Acad::eOk;
+    if (entity == nullptr)
+        return Acad::eNullEntityPointer;
+    AcDbDatabase* db = entity->database() != nullptr ? entity->database()
+                                                      : acdbHostApplicationServices()->workingDatabase();
+    if (const Acad::ErrorStatus es = EnsureLayerRecord(db, layer); es != Acad::eOk)
         return es;
     return entity->setLayer(layer, true);
 }

@@ -101,5 +101,5 @@ AcDbObjectId CreateText(const AcGePoint3d& position, const char* text, const cha
         if (!style.isNull())
             entity->setTextStyle(style);
     }
-    return FinishCodedEntity(entity.release(), code, layer, options.group);
+    return FinishCodedEntity(entity.release(), code, layer, nullptr);
 }

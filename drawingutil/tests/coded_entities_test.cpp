@@ -193,14 +193,10 @@ TEST_F(CodedEntitiesTest, TextJustificationWidthAndFontStyle)
     EXPECT_TRUE(CreateText(at, "a", "M", "", 0, "", 0, 1, nullptr).isNull());
     EXPECT_TRUE(CreateText(at, "", "M", "", 1, "", 0, 1, nullptr).isNull());
 
-    // The toolkit's default width factor; code, layer and group.
-    AcDbObjectId groupId;
+    // The toolkit's default width factor; code and layer.
     TextOptions options;
-    options.group = NewGroup(groupId);
     options.defaultWidthFactor = 0.7;
     AcDbObjectId coded = CreateText(at, "1", "", "301001", 1.0, "JZP", 0, -1, "", options);
-    EXPECT_TRUE(options.group->has(coded));
-    options.group->close();
     EXPECT_EQ(Code(coded), "301001");
     EXPECT_EQ(Layer(coded), "JZP");
     With<AcDbText>(coded, [](AcDbText* t) { EXPECT_EQ(t->widthFactor(), 0.7); });

@@ -13,10 +13,6 @@ namespace {
 constexpr double kEps = 1e-6;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
-Point2d OnCircle(const Point2d& centre, double radius, double angle) {
-    return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
-}
-
 // p's direction from the centre, and the start angle, both brought onto one turn with the end
 // angle when the arc passes angle 0.
 void UnwrappedAngles(const Point2d& p, const Point2d& centre, double& start, double end, double& theta) {
@@ -46,7 +42,7 @@ bool PointOnArcParameter(const Point2d& p, const Point2d& centre, double startAn
     double theta = 0.0;
     UnwrappedAngles(p, centre, start, endAngle, theta);
     if (theta < start - kEps || theta > endAngle + kEps) return false;
-    const Point2d q = OnCircle(centre, radius, theta);
+    const Point2d q = PolarPoint(centre.x, centre.y, theta, radius);
     if (!PointsWithin(q, p, kEps)) return false;
     const double sweep = endAngle - start;
     t = sweep == 0.0 ? 0.0 : (theta - start) / sweep;
@@ -58,12 +54,12 @@ double NearestPointOnArc(const Point2d& p, const Point2d& centre, double startAn
     double start = startAngle;
     double theta = 0.0;
     UnwrappedAngles(p, centre, start, endAngle, theta);
-    const Point2d q = OnCircle(centre, radius, theta);
+    const Point2d q = PolarPoint(centre.x, centre.y, theta, radius);
     if (theta >= start - kEps && theta <= endAngle + kEps) {
         nearest = q;
     } else {
-        const Point2d first = OnCircle(centre, radius, startAngle);
-        const Point2d last = OnCircle(centre, radius, endAngle);
+        const Point2d first = PolarPoint(centre.x, centre.y, startAngle, radius);
+        const Point2d last = PolarPoint(centre.x, centre.y, endAngle, radius);
         nearest = SquaredDistance(q, first) < SquaredDistance(q, last) ? first : last;
     }
     return std::sqrt(SquaredDistance(p, nearest));

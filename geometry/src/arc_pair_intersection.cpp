@@ -18,7 +18,7 @@ bool Coincide(const Point2d& a, const Point2d& b) {
 }
 
 Point2d PointAt(const ArcRecord& arc, double angle) {
-    return {arc.centre.x + arc.radius * std::cos(angle), arc.centre.y + arc.radius * std::sin(angle)};
+    return PolarPoint(arc.centre.x, arc.centre.y, angle, arc.radius);
 }
 
 void AppendOnce(PointList& points, std::size_t from, const Point2d& p) {

@@ -176,7 +176,7 @@ bool PointAtPolylineParameter(const PointList& points, const DoubleList& bulges,
         if (sweep < 0.0) sweep += kTwoPi;
         const double w = bulge > 0.0 ? f : 1.0 - f;
         const double angle = a0 + w * sweep;
-        point = {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
+        point = PolarPoint(centre.x, centre.y, angle, radius);
     } else {
         point = {s.x + f * (e.x - s.x), s.y + f * (e.y - s.y)};
     }

@@ -250,11 +250,7 @@ int CurveDifference(const AcDbCurve* a, const AcDbCurve* b) {
     return Overlay(OverlayOperation::kDifference, a, b, crossings);
 }
 
-bool CurveBoolean(AcDbObjectId first, AcDbObjectId second, AcDbObjectIdArray& resultIds, int operation,
-                  double tolerance) {
-    if (operation < 1 || operation > 4) operation = 1;
-    State().tolerance = tolerance;
-    State().results.setLogicalLength(0);
+bool CurveBooleanDispatch(AcDbObjectId first, AcDbObjectId second, int operation) {
     if (first == second) return false;
     drawingutil::Opened<AcDbCurve> a(first, AcDb::kForRead);
     if (!a) return false;
@@ -266,6 +262,15 @@ bool CurveBoolean(AcDbObjectId first, AcDbObjectId second, AcDbObjectIdArray& re
         case 3: CurveDifference(a.get(), b.get()); break;
         default: CurveDifference(b.get(), a.get()); break;
     }
+    return true;
+}
+
+bool CurveBoolean(AcDbObjectId first, AcDbObjectId second, AcDbObjectIdArray& resultIds, int operation,
+                  double tolerance) {
+    if (operation < 1 || operation > 4) operation = 1;
+    State().tolerance = tolerance;
+    State().results.setLogicalLength(0);
+    if (!CurveBooleanDispatch(first, second, operation)) return false;
     for (int i = 0; i < State().results.length(); ++i) resultIds.append(State().results[i]);
     return true;
 }

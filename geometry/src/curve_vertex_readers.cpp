@@ -56,7 +56,7 @@ bool ReadPolyline(const AcDbEntity* entity, PointList& vertices, DoubleList* bul
         });
     }
     if (entity->isA() == AcDb3dPolyline::desc()) {
-        return EachVertex(static_cast<const AcDb3dPolyline*>(entity), [&](AcDbEntity* v) {
+        return EachVertex(As3dPolyline(entity), [&](AcDbEntity* v) {
             const AcDb3dPolylineVertex* vertex = AcDb3dPolylineVertex::cast(v);
             if (vertex == nullptr || vertex->vertexType() == AcDb::k3dControlVertex) return;
             vertices.push_back({vertex->position().x, vertex->position().y});
@@ -76,6 +76,9 @@ bool WithEntity(AcDbObjectId id, Read read) {
 }
 
 }  // namespace
+
+AcDb3dPolyline* As3dPolyline(AcRxObject* object) { return AcDb3dPolyline::cast(object); }
+const AcDb3dPolyline* As3dPolyline(const AcRxObject* object) { return AcDb3dPolyline::cast(object); }
 
 bool ReadCurveVertices(const AcDbEntity* entity, PointList& vertices, DoubleList& bulges) {
     if (entity == nullptr) return false;

@@ -45,7 +45,7 @@ bool PointWithinSegment(const Point2d& p, const Point2d& s, const Point2d& e, do
 
 double NearestPointOnSegment(const Point2d& p, const Point2d& s, const Point2d& e, Point2d& nearest) {
     const double t = ProjectionParameter(p, s, e);
-    nearest = t < 0.0 ? s : t > 1.0 ? e : Point2d{s.x + t * (e.x - s.x), s.y + t * (e.y - s.y)};
+    nearest = t < 0.0 ? s : t > 1.0 ? e : ProjectPointOnLine(p, s, e);
     return std::sqrt(SquaredDistance(p, nearest));
 }
 

@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "geometry/arc_geometry.h"
+#include "geometry/line_primitives.h"
 
 namespace geometry::detail {
 namespace {
@@ -13,10 +14,6 @@ constexpr double kHeight = 1e-6;
 constexpr double kProbeStep = 0.001;
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
-Point2d Polar(const Point2d& centre, double angle, double radius) {
-    return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
-}
 
 }  // namespace
 
@@ -37,8 +34,8 @@ int ArcRaySide(const Point2d& p, const Point2d& s, const Point2d& e, double bulg
     const Point2d& atEnd = bulge >= 0.0 ? e : s;
     const bool startLevel = std::fabs(p.y - atStart.y) < kHeight;
     const bool endLevel = std::fabs(p.y - atEnd.y) < kHeight;
-    const Point2d probeStart = Polar(o, a0 + kProbeStep, radius);
-    const Point2d probeEnd = Polar(o, a1 - kProbeStep, radius);
+    const Point2d probeStart = PolarPoint(o.x, o.y, a0 + kProbeStep, radius);
+    const Point2d probeEnd = PolarPoint(o.x, o.y, a1 - kProbeStep, radius);
     const double off = std::fabs(std::sqrt(SquaredDistance(p, o)) - radius);
 
     if (startLevel && endLevel) {

@@ -86,7 +86,7 @@ public:
             for (;;) {
                 const std::size_t last = chain.back();
                 if (Near(EndOf(pieces_[last]), first)) {
-                    Emit(chain, outcome);
+                    EmitPieceChain(chain, outcome);
                     break;
                 }
                 const std::size_t j = next(last);
@@ -116,7 +116,8 @@ public:
         return ring;
     }
 
-    bool Emit(const std::vector<std::size_t>& chain, OverlayOutcome& outcome) const {
+    // The ring of the chained pieces, kept when its area reaches the tolerance.
+    bool EmitPieceChain(const std::vector<std::size_t>& chain, OverlayOutcome& outcome) const {
         BulgeRing ring = RingOf(chain);
         if (std::fabs(SignedRingArea(ring)) < tolerance_) return false;
         outcome.rings.push_back(std::move(ring));
@@ -360,7 +361,7 @@ OverlayOutcome OverlayCrossingRings(OverlayOperation operation, BulgeRing first,
         PieceChainer cut(rings, areaTolerance);
         if (!cut.Cut(crossings)) return outcome;
         if (SomeVertexInside(second, first)) {
-            cut.Emit({0, 1}, outcome);
+            cut.EmitPieceChain({0, 1}, outcome);
             outcome.result = 2;
         } else if (SomeVertexInside(first, second)) {
             outcome.result = 1;

@@ -10,7 +10,7 @@ Point2d ClosestPointOnSegment(const Point2d& p, const Point2d& a, const Point2d&
     const double t = ProjectionParameter(p, a, b);
     if (t < 0.0) return a;
     if (t > 1.0) return b;
-    return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+    return ProjectPointOnLine(p, a, b);
 }
 
 double SegmentDistanceSquared(const Point2d& p, const Point2d& a, const Point2d& b) {

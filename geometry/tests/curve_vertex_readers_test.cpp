@@ -84,6 +84,14 @@ TEST(CurveVertexReaders, PolylinesCirclesAndOtherCurves) {
     points.clear();
     ASSERT_TRUE(ReadEntityPoints(poly3dId, points));
     EXPECT_EQ(points, (PointList{{0, 2}, {2, 2}}));
+    AcDbEntity* opened = nullptr;
+    ASSERT_EQ(acdbOpenObject(opened, poly3dId, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(As3dPolyline(opened), opened);
+    opened->close();
+    EXPECT_EQ(As3dPolyline(static_cast<AcRxObject*>(nullptr)), nullptr);
+    ASSERT_EQ(acdbOpenObject(opened, lwId, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(As3dPolyline(opened), nullptr);
+    opened->close();
 
     points.clear();
     bulges.clear();

@@ -2,6 +2,7 @@
 
 #include <numbers>
 
+#include "geometry/line_primitives.h"
 #include "geometry/point_segment_tests.h"
 
 namespace geometry {
@@ -24,6 +25,12 @@ TEST(PointSegmentTests, AnglesDistancesAndTolerances) {
     Point2d nearest;
     EXPECT_DOUBLE_EQ(NearestPointOnSegment({13, 4}, {0, 0}, {10, 0}, nearest), 5.0);
     EXPECT_EQ(nearest, (Point2d{10, 0}));
+    // The line runs on past the segment's ends.
+    EXPECT_EQ(ProjectPointOnLine({13, 4}, {0, 0}, {10, 0}), (Point2d{13, 0}));
+    EXPECT_EQ(ProjectPointOnLine({0, 2}, {0, 0}, {2, 2}), (Point2d{1, 1}));
+    const Point2d up = PolarPoint(1, 2, kPi / 2, 3);
+    EXPECT_NEAR(up.x, 1, 1e-15);
+    EXPECT_EQ(up.y, 5);
 
     EXPECT_TRUE(PointNearSegment({5, 0}, {0, 0}, {10, 0}));
     EXPECT_TRUE(PointNearSegment({1, 1.0005}, {0, 0}, {2, 2}));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "browser/browser_settings.h"
+#include "browser/icon_button.h"
 #include "platform/ui/afx_dialog.h"
 
 constexpr UINT IDD_LINK_SETTINGS = 223;
@@ -13,6 +14,7 @@ void AddLinkSettingsDialog(HINSTANCE module);
 class CInfoSettingsDialog : public CDialog {
 public:
     CInfoSettingsDialog(const BrowserLinkSettings& links, CWnd* parent);
+    ~CInfoSettingsDialog() override;
     const BrowserLinkSettings& Links() const { return m_links; }
 
 protected:
@@ -20,7 +22,13 @@ protected:
     void DoDataExchange(CDataExchange* dx) override;
 
 private:
+    void SetUpIconButton(CIconButton& button, int id, HICON& icon, UINT iconId);
+
     BrowserLinkSettings m_links;
+    CIconButton m_ok;
+    CIconButton m_cancel;
+    HICON m_okIcon = nullptr;
+    HICON m_cancelIcon = nullptr;
 };
 
 // Opens the dialog on the settings (this module's resources must be current); true with the

@@ -472,6 +472,8 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
 }
 
 void CHECKSINGLEZD() {
+    // The last run's markers go first, so that a cancelled pick leaves none behind.
+    EraseOldMarkers();
     ParcelIntegrityChecker checker;
     checker.CheckSingleParcel();
 }

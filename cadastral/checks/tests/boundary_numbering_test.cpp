@@ -25,6 +25,7 @@
 #include "platform/cad/lisp_functions.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
+#include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/selection.h"
 
 namespace {
@@ -344,13 +345,14 @@ TEST_F(SmallCommands, PatchesInsideAPolygon) {
     const AcDbObjectId open = Patch({{0, 0}, {20, 0}, {20, 20}}, false);
     EXPECT_EQ(call("VantoCQRMP", open).first, RTNIL);
 
-    // Keys are not zero and each array is taken once.
-    const std::int32_t mine = cadastral::KeepPatchArray(std::make_unique<AcDbObjectIdArray>(found));
-    EXPECT_NE(mine, 0);
-    std::unique_ptr<AcDbObjectIdArray> taken = cadastral::TakePatchArray(mine);
-    ASSERT_NE(taken, nullptr);
-    EXPECT_EQ(taken->length(), 2);
-    EXPECT_EQ(cadastral::TakePatchArray(mine), nullptr);
+    // The main application's way: another module takes the array by the key, once.
+    ASSERT_TRUE(acrxDynamicLinker->loadModule(RECORDER_MODULE, false));
+    Run("PATCHESIN", {Pick(polygon)});
+    std::vector<std::string> handles = {inside.handle().text(), touching.handle().text()};
+    std::sort(handles.begin(), handles.end());
+    EXPECT_NE(CommandLine().find("[recorder] PATCHESIN " + handles[0] + " " + handles[1] + ", taken"),
+              std::string::npos)
+        << CommandLine();
 }
 
 }  // namespace

@@ -141,16 +141,22 @@ TEST_F(ParcelIntegrity, ReportsEachDefectWithItsEntity) {
     const AcDbObjectId unnamed = Text(0, 0, "J1", "JZP", "301001");
     for (const char* label : {"J2", "J3", "J5"})
         Put(Text(0, 0, label, "JZP", "301001"), "ZJDM", "z");
-    // An old marker goes.
-    auto* marker = new AcDbPolyline;
-    marker->addVertexAt(0, AcGePoint2d(50, 50));
-    marker->addVertexAt(1, AcGePoint2d(51, 51));
-    const AcDbObjectId markerId = Add(marker, "ERROR", "444400");
+    // Old markers go, even when the pick is cancelled.
+    auto marker = [&] {
+        auto* line = new AcDbPolyline;
+        line->addVertexAt(0, AcGePoint2d(50, 50));
+        line->addVertexAt(1, AcGePoint2d(51, 51));
+        return Add(line, "ERROR", "444400");
+    };
+    AcDbEntity* erased = nullptr;
+    AcDbObjectId markerId = marker();
+    Run("CHECKSINGLEZD");
+    EXPECT_NE(acdbOpenObject(erased, markerId, AcDb::kForRead), Acad::eOk) << "a cancelled pick";
+    markerId = marker();
 
     Pick(parcel);
     Run("CHECKSINGLEZD");
     const std::string p = H(parcel);
-    AcDbEntity* erased = nullptr;
     EXPECT_NE(acdbOpenObject(erased, markerId, AcDb::kForRead), Acad::eOk);
     EXPECT_EQ(Texts("宗地"), Sorted({"宗地的权利人为空" + p, "没有面积注记" + p, "界址线注记缺少1个" + p}))
         << CommandLine();

@@ -19,6 +19,7 @@
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/vertex_order.h"
 #include "geometry/duplicate_points.h"
+#include "geometry/host_progress.h"
 #include "geometry/point_in_polygon.h"
 #include "geometry/topology_builder.h"
 #include "platform/cad/db_2d_polyline.h"
@@ -463,7 +464,9 @@ void BuildFacesFromSelection(const ads_name selection, const char* code, std::ve
         inputPoints.push_back(std::move(ring));
         inputBulges.push_back(std::move(ringBulges));
     }
-    geometry::BuildRingFaces(inputPoints, inputBulges, rings, bulges, true);
+    // Many rings take a while to cut: the host shows the meter and stays responsive meanwhile.
+    geometry::HostProgress progress;
+    geometry::BuildRingFaces(inputPoints, inputBulges, rings, bulges, true, progress);
 }
 
 bool FindInteriorPoint(const AcGePoint2dArray& ring, AcGePoint2d& point) {

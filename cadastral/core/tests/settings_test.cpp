@@ -2,6 +2,11 @@
 // dialog.
 #include "cadastral/settings.h"
 #include "cadastral/min_gap_dialog.h"
+#include "cadastral/toolkit_text.h"
+#include "drawingutil/host_objects.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_symbol_table.h"
+#include "platform/cad/db_text.h"
 #include "platform/ui/ui_driver.h"
 #include "platform/win/fault_injection.h"
 #include "toolkit_fixture.h"
@@ -87,6 +92,48 @@ TEST_F(SettingsTest, ValuesAreReadWithTheirEncodings) {
     SetDword("dj_quanshu", 33);
     ReadHostSettings();
     EXPECT_EQ(Settings().dj_quanshu, 1);
+}
+
+// The toolkit's texts: no layer of their own, no new text style, "C" centred on the baseline, and
+// the width factor textfactor where the caller gives none (0.8 for a setting that cannot be one).
+TEST_F(SettingsTest, TextFactorIsTheWidthOfTheToolkitsTexts) {
+    ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    auto styles = [&] {
+        AcDbTextStyleTable* table = nullptr;
+        if (db->getTextStyleTable(table, AcDb::kForRead) != Acad::eOk) return -1;
+        const int n = table->recordIds().length();
+        table->close();
+        return n;
+    };
+    const int before = styles();
+    SetDword("textfactor", 50);
+    ReadHostSettings();
+    struct Made {
+        double width;
+        AcDb::TextHorzMode horizontal;
+        AcDb::TextVertMode vertical;
+        std::string layer;
+    };
+    auto make = [](const char* justification, double width) {
+        const AcDbObjectId id = cadastral::CreateText(AcGePoint3d(3, 4, 0), "20.00", justification, "302010", 1.0,
+                                                      0.0, width);
+        drawingutil::Opened<AcDbText> text(id, AcDb::kForRead);
+        if (!text) return Made{-1, AcDb::kTextLeft, AcDb::kTextBase, ""};
+        EXPECT_TRUE(text->alignmentPoint() == AcGePoint3d(3, 4, 0));
+        return Made{text->widthFactor(), text->horizontalMode(), text->verticalMode(), text->layerName()};
+    };
+    Made c = make("c", 0);
+    EXPECT_EQ(c.width, 0.5);
+    EXPECT_EQ(c.horizontal, AcDb::kTextCenter);
+    EXPECT_EQ(c.vertical, AcDb::kTextBase);
+    EXPECT_EQ(c.layer, "0");
+    Made m = make("M", 1.2);
+    EXPECT_EQ(m.width, 1.2);
+    EXPECT_EQ(m.horizontal, AcDb::kTextMid);
+    EXPECT_EQ(styles(), before);
+    Settings().textfactor = 0;
+    EXPECT_EQ(make("m", -1).width, 0.8);
 }
 
 TEST_F(SettingsTest, TextsKeepWithinTheirCapacityAndTooLongValuesAreDropped) {

@@ -206,7 +206,7 @@ void CollectNotes(CRelationExport& context, bool verbose) {
     if (context.notes.empty() && verbose) acutPrintf("\n图上没有界址点注记");
 }
 
-// The parcels' boundary points in vertex order, each once, with their notes put on the export list.
+// The parcels' boundary points in vertex order, each once.
 void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& index) {
     context.parcelPoints.setLogicalLength(0);
     context.sharedLines.setLogicalLength(0);
@@ -217,16 +217,20 @@ void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& ind
         AcGePoint2dArray secondPoints, points;
         AcDbObjectIdArray secondIds, ids;
         FindBoundaryPointsOnCurve(curve, secondPoints, points, secondIds, ids, &index);
-        for (int i = 0; i < ids.length(); ++i) {
-            if (!seen.insert(ids[i].handle().value()).second) continue;
-            context.parcelPoints.append(ids[i]);
-            const std::string key = Item(ids[i], kApp, 1) + Item(ids[i], kApp, 2);
-            auto at = std::lower_bound(context.notes.begin(), context.notes.end(), key,
-                                       [](const auto& note, const std::string& k) { return note.text < k; });
-            if (at != context.notes.end() && at->text == key) {
-                context.exportList.append(at->id);
-                acutPrintf("\n%s\n", at->text.c_str());
-            }
+        for (int i = 0; i < ids.length(); ++i)
+            if (seen.insert(ids[i].handle().value()).second) context.parcelPoints.append(ids[i]);
+    }
+}
+
+// The notes of the parcels' boundary points go on the export list, each named on the command line.
+void ExportPointNotes(CRelationExport& context) {
+    for (const AcDbObjectId& point : context.parcelPoints) {
+        const std::string key = Item(point, kApp, 1) + Item(point, kApp, 2);
+        auto at = std::lower_bound(context.notes.begin(), context.notes.end(), key,
+                                   [](const auto& note, const std::string& k) { return note.text < k; });
+        if (at != context.notes.end() && at->text == key) {
+            context.exportList.append(at->id);
+            acutPrintf("\n%s\n", at->text.c_str());
         }
     }
 }
@@ -282,19 +286,26 @@ bool ExportExchangePackage(CRelationExport& context, std::string& folder) {
         TakeParcels(parcels, context);
     }
     parcels.Free();
-    if (scope == 3) {
-        Selection points;
-        if (!SelectByFilterAndCode(points.Fill(), "circle,JZP", kBoundaryPointCode)) points.Drop();
-        for (int i = 0; i < points.Length(); ++i) {
-            ads_name entity;
-            AcDbObjectId id;
-            if (points.At(i, entity, id)) context.boundaryPoints.append(id);
+    {
+        ProgressText progress(scope == 1 ? nullptr : "正在分析图中界址点...");
+        if (scope == 3) {
+            Selection points;
+            if (!SelectByFilterAndCode(points.Fill(), "circle,JZP", kBoundaryPointCode)) points.Drop();
+            for (int i = 0; i < points.Length(); ++i) {
+                ads_name entity;
+                AcDbObjectId id;
+                if (points.At(i, entity, id)) context.boundaryPoints.append(id);
+            }
         }
-        if (context.boundaryPoints.isEmpty()) acutPrintf("\n图上没有符合要求的界址点");
+        CollectParcelPoints(context, index);
+        if (scope != 3) context.boundaryPoints = context.parcelPoints;
+        if (scope != 1 && context.boundaryPoints.isEmpty()) acutPrintf("\n图上没有符合要求的界址点");
     }
-    CollectNotes(context, scope != 1);
-    CollectParcelPoints(context, index);
-    if (scope != 3) context.boundaryPoints = context.parcelPoints;
+    {
+        ProgressText progress(scope == 1 ? nullptr : "正在分析界址点注记...");
+        CollectNotes(context, scope != 1);
+    }
+    ExportPointNotes(context);
     if (context.parcels.empty()) {
         acutPrintf("\n当前图上没有宗地");
         if (scope != 3) return false;

@@ -140,8 +140,23 @@ TEST_F(ExchangePackageTown, SeveralParcelsNameTheFolderByTheirFirstAndLastCode) 
     // The window holds the town's three first parcels; an answer 7 asks for one parcel as 1 does.
     const std::string said = Host("coded.dxf", "after.dxf",
                                   "ZOOM\nE\nPELGARDBF\n0\nD:\\out\n2\nW\n499990,3399990\n500065,3400040\n\n"
-                                  "PELGARDBF\n0\nD:\\out\n7\n^C\n");
+                                  "PELGARDBF\n0\nD:\\out\n7\n^C\n"
+                                  "PELGARDBF\n0\nD:\\out\n2\nW\n0,0\n1,1\n\n");
     const std::string name = "3301020010010001000-3301020010010003000";
+    // Several parcels show what is analysed; a window without parcels has no points either.
+    const std::size_t points = said.find("[正在分析图中界址点...]");
+    EXPECT_LT(points, said.find("[正在分析界址点注记...]")) << said;
+    const std::size_t empty = said.rfind("\n图上没有符合要求的界址点");
+    EXPECT_NE(empty, std::string::npos) << said;
+    EXPECT_LT(said.rfind("[正在分析图中界址点...]"), empty);
+    EXPECT_LT(empty, said.rfind("[正在分析界址点注记...]"));
+    auto count = [&](const std::string& text) {
+        int n = 0;
+        for (std::size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("[正在分析图中界址点...]"), 2) << "none for one parcel";
+    EXPECT_EQ(count("[正在分析界址点注记...]"), 2);
     EXPECT_NE(said.find("文件成功输出到 D:\\out\\" + name + ".zip"), std::string::npos) << said;
     EXPECT_NE(said.find("\"D:\\out\\" + name + "\\\""), std::string::npos) << said;
     EXPECT_TRUE(fs::exists(Out() / (name + ".zip")));

@@ -1,7 +1,5 @@
 #include "cadastral/command_table.h"
 
-#include <utility>
-
 #include "cadastral/annotation_coder.h"
 #include "cadastral/boundary_numbering.h"
 #include "cadastral/config_tables.h"
@@ -31,7 +29,7 @@ namespace {
 
 struct NamedHandler {
     const char* name;
-    AcRxFunctionPtr handler;  // null: not built yet
+    AcRxFunctionPtr handler;
 };
 
 // In the order of registration.
@@ -73,22 +71,14 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
 }};
 // clang-format on
 
-// The handler of a command at position I that is not built yet: a line on the command line,
-// nothing else.
-template <std::size_t I>
-void NotBuiltYet() {
-    acutPrintf("\n命令 %s 尚未实现, 图形没有改动.", kCommands[I].name);
+std::array<drawingutil::CommandEntry, kCommandCount> MakeTable() {
+    std::array<drawingutil::CommandEntry, kCommandCount> table{};
+    for (std::size_t i = 0; i < kCommandCount; ++i)
+        table[i] = {kCommandGroup, kCommands[i].name, kCommandFlags, kCommands[i].handler};
+    return table;
 }
 
-// Not constexpr: the sanitizer build cannot compare function addresses at compile time.
-template <std::size_t... I>
-std::array<drawingutil::CommandEntry, kCommandCount> MakeTable(std::index_sequence<I...>) {
-    return {{drawingutil::CommandEntry{kCommandGroup, kCommands[I].name, kCommandFlags,
-                                       kCommands[I].handler != nullptr ? kCommands[I].handler : &NotBuiltYet<I>}...}};
-}
-
-const std::array<drawingutil::CommandEntry, kCommandCount> kTable =
-    MakeTable(std::make_index_sequence<kCommandCount>());
+const std::array<drawingutil::CommandEntry, kCommandCount> kTable = MakeTable();
 
 constexpr std::array<const char*, 2> kGroups = {kCommandGroup, kOldCommandGroup};
 

@@ -5,11 +5,11 @@
 #include "cadastral/config_tables.h"
 #include "cadastral/main_app_services.h"
 #include "cadastral/text_strings.h"
+#include "cadastral/toolkit_text.h"
 #include "drawingutil/drawing_scale.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
-#include "drawingutil/text_entities.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
@@ -51,10 +51,9 @@ bool ConvertFractionLine(AcDbObjectId lineId, double height) {
     const std::string layer = line->layerName();
     const AcGePoint3d middle((line->startPoint().x + line->endPoint().x) / 2,
                              (line->startPoint().y + line->endPoint().y) / 2, 0);
-    TextOptions options;
-    options.group = group;
-    const AcDbObjectId textId =
-        CreateText(middle, "—", "m", "", height, nullptr, 0.0, -1.0, nullptr, options);
+    const AcDbObjectId textId = CreateText(middle, "—", "m", "", height, 0.0, -1.0);
+    if (!textId.isNull() && group != nullptr)
+        group->append(textId);
     bool whole = false;
     AcDbEntity* text = nullptr;
     if (!textId.isNull() && acdbOpenObject(text, textId, AcDb::kForWrite) == Acad::eOk) {

@@ -10,15 +10,17 @@
 #include "cadastral/entity_selection.h"
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/settings.h"
+#include "cadastral/toolkit_text.h"
 #include "drawingutil/drawing_scale.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
-#include "drawingutil/text_entities.h"
 #include "platform/cad/ads_units.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/db_entity.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/prompts.h"
@@ -105,14 +107,14 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
         const double side = alpha - kPi / 2;
         const AcGePoint3d position((a.x + b.x) / 2 + 1.5 * height * std::cos(side),
                                    (a.y + b.y) / 2 + 1.5 * height * std::sin(side), 0.0);
-        TextOptions options;
-        options.group = group;
-        const AcDbObjectId text = CreateText(position, LengthText(length).c_str(), "M", kEdgeLengthCode, height,
-                                             layer, Upright(alpha - kPi), -1.0, nullptr, options);
+        const AcDbObjectId text =
+            CreateText(position, LengthText(length).c_str(), "M", kEdgeLengthCode, height, Upright(alpha - kPi), -1.0);
         if (text.isNull()) continue;
         ids.append(text);
+        PlaceText(text, layer, nullptr);
         WriteReal(text, kEdgeLengthXApp, points[k].x);
         WriteReal(text, kEdgeLengthYApp, points[k].y);
+        if (group != nullptr) group->append(text);
     }
 }
 
@@ -203,8 +205,8 @@ void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char*
     AcGePoint2dArray open;
     for (int i = 0; i < n; ++i) open.append(ring[i]);
     const double sideAngle = IsRingClockwise(open) ? -kPi / 2 : kPi / 2;
-    TextOptions options;
-    options.group = group;
+    // The layer is made before the texts that go onto it.
+    EnsureLayerRecord(acdbHostApplicationServices()->workingDatabase(), EdgeLengthLayer().c_str());
     for (int i = 0; i < n; ++i) {
         const AcGePoint2d& a = open[i == 0 ? n - 1 : i - 1];
         const AcGePoint2d& b = open[i];
@@ -212,8 +214,9 @@ void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char*
         const double side = angle - sideAngle;
         const AcGePoint3d position((a.x + b.x) / 2 + 2 * h * std::cos(side), (a.y + b.y) / 2 + 2 * h * std::sin(side),
                                    0.0);
-        CreateText(position, LengthText(a.distanceTo(b)).c_str(), "M", code, 2 * h, EdgeLengthLayer().c_str(),
-                   Upright(angle), -1.0, nullptr, options);
+        const AcDbObjectId text = CreateText(position, LengthText(a.distanceTo(b)).c_str(), "M", code, 2 * h,
+                                             Upright(angle), -1.0);
+        if (!text.isNull()) PlaceText(text, EdgeLengthLayer().c_str(), group);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "cadastral/region_selection.h"
 #include "cadastral/string_helpers.h"
 #include "cadastral/text_strings.h"
+#include "cadastral/toolkit_text.h"
 #include "drawingutil/drawing_scale.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -17,7 +18,6 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
-#include "drawingutil/text_entities.h"
 #include "drawingutil/view_window.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/command_processor.h"
@@ -282,10 +282,9 @@ bool ConvertHouse(const HousePlan& plan, double h)
             if (dot != std::string::npos)
                 floors.erase(dot);
             if (!floors.empty() && floors != "1") {
-                TextOptions options;
-                options.group = group.get();
-                CreateText(AcGePoint3d(centre.x + 6 * h, centre.y, 0), floors.c_str(), "m", (ownCode + "-2").c_str(),
-                           3 * h, kHouseLayer, 0, -1, nullptr, options);
+                const AcDbObjectId text = CreateText(AcGePoint3d(centre.x + 6 * h, centre.y, 0), floors.c_str(),
+                                                     "m", (ownCode + "-2").c_str(), 3 * h, 0, -1);
+                if (!text.isNull()) PlaceText(text, kHouseLayer, group.get());
             }
         }
     }
@@ -324,9 +323,9 @@ AcDbObjectId CreateStructureText(const char* structureCode, const AcGePoint3d& p
                        : value == "4"               ? "混"
                        : value == "5"               ? "砖"
                                                     : "";
-    TextOptions options;
-    options.group = group;
-    return CreateText(position, text, "m", code, 3 * h, kHouseLayer, 0, -1, nullptr, options);
+    const AcDbObjectId id = CreateText(position, text, "m", code, 3 * h, 0, -1);
+    if (!id.isNull()) PlaceText(id, kHouseLayer, group);
+    return id;
 }
 
 bool EraseDegenerateCurve(AcDbObjectId id)

@@ -4,9 +4,10 @@ and boundary points, and compares them with the texts the drawing holds in the p
 
 A parcel starts at a boundary point and runs clockwise; each pair of consecutive boundary points
 gives one text 1.5 text heights outside the middle edge of the line between them, reading the
-length along the line, never upside down, keeping the line's first point.
+length along the line, never upside down, keeping the line's first point, at the width factor the
+user's settings give texts.
 
-usage: check_edge_lengths.py ANNOTATED.dxf [SCALE]
+usage: check_edge_lengths.py ANNOTATED.dxf [SCALE [WIDTH]]
 prints "ok N" (N texts checked) or the faults, exiting 1
 """
 import math
@@ -89,6 +90,7 @@ def main():
     doc = ezdxf.readfile(sys.argv[1])
     scale = float(sys.argv[2]) if len(sys.argv) > 2 else 500.0
     height = 2 * scale / 1000
+    width = float(sys.argv[3]) if len(sys.argv) > 3 else 0.8
     msp = doc.modelspace()
     circles = [(c.dxf.center[0], c.dxf.center[1]) for c in msp.query("CIRCLE")
                if c.dxf.layer.upper() == "JZP" and feature_code(c) == "301000"]
@@ -131,9 +133,11 @@ def main():
             turn = abs(math.remainder(rotation - w["rotation"], 2 * math.pi))
             first = (xdata_values(t, "JZX_ZJ_X", 1040) or [None])[0], (xdata_values(t, "JZX_ZJ_Y", 1040) or [None])[0]
             if t.dxf.text != w["text"] or turn > 1e-6 or abs(t.dxf.height - height) > 1e-9 or \
-                    None in first or math.dist(first, w["first"]) > 1e-6 or t.dxf.halign != 4 or t.dxf.valign != 0:
-                faults.append("%s: text %s at %s, rotation %.6f, first point %s; expected %s, %.6f, %s" % (
-                    handle, t.dxf.text, w["position"], rotation, first, w["text"], w["rotation"], w["first"]))
+                    None in first or math.dist(first, w["first"]) > 1e-6 or t.dxf.halign != 4 or t.dxf.valign != 0 or \
+                    abs(t.dxf.width - width) > 1e-9:
+                faults.append("%s: text %s at %s, rotation %.6f, first point %s, width %g; expected %s, %.6f, %s, %g" % (
+                    handle, t.dxf.text, w["position"], rotation, first, t.dxf.width, w["text"], w["rotation"],
+                    w["first"], width))
             checked += 1
     stray = set(texts) - seen
     if stray:

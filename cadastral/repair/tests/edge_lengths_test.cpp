@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/system_variables.h"
 #include "platform/ui/messages.h"
+#include "platform/win/registry.h"
+#include "platform/win/root.h"
 #include "testing/cadhost_run.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
@@ -216,11 +219,22 @@ TEST_F(EdgeLengths, PlanStopsAtAPointOnNoVertexAndSkipsBackwardPairs) {
 }
 
 // A generated town annotated twice by the host program: ezdxf recomputes every text from the
-// saved parcels and boundary points and finds each once, in its parcel's group.
+// saved parcels and boundary points and finds each once, in its parcel's group, at the width
+// factor of the user's setting textfactor.
 TEST(EdgeLengthTown, EveryTextAgreesWithItsParcel) {
     dero::testing::TempFolder folder("edge_length_town");
     const std::string dir = folder.path();
     ASSERT_FALSE(dir.empty());
+    std::filesystem::create_directories(dir + "/root");
+    platform::win::SetRoot(dir + "/root");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::int32_t half = 50;
+    RegSetValueExA(key, "textfactor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&half), sizeof half);
+    RegCloseKey(key);
+    platform::win::SetRoot("");
     const std::string source = DERO_SOURCE_DIR;
     const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir + "/town.dxf --parcels 80 --seed 5" +
                              " --lightweight-parcels 0.3 --codes " + source + "/samples/support/index.ini";
@@ -230,7 +244,7 @@ TEST(EdgeLengthTown, EveryTextAgreesWithItsParcel) {
         "town.dxf -c drawzdlen -c '' -c drawzdlen -c 1 -o after.dxf --support '" + source + "/samples/support'");
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     const std::string check = "cd '" + dir + "' && /usr/bin/python3 " + source +
-                              "/cadastral/repair/tests/check_edge_lengths.py after.dxf > check.txt 2>&1";
+                              "/cadastral/repair/tests/check_edge_lengths.py after.dxf 500 0.5 > check.txt 2>&1";
     EXPECT_EQ(std::system(check.c_str()), 0) << dero::testing::ReadFile(dir + "/check.txt");
 }
 

@@ -17,6 +17,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
+#include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
@@ -208,6 +209,21 @@ TEST_F(MergeCommands, ParcelsInsideAParcelCarryTheirFaces) {
     const std::string check = "/usr/bin/python3 " DERO_SOURCE_DIR "/cadastral/repair/tests/polygonize_faces.py '" +
                               folder.path() + "/faces.txt' > '" + folder.path() + "/check.txt' 2>&1";
     EXPECT_EQ(std::system(check.c_str()), 0) << dero::testing::ReadFile(folder.path() + "/check.txt") << lines;
+}
+
+// Above 400 rings the face building shows its meter on the status bar and puts it away again.
+TEST_F(MergeCommands, FacesOfManyParcelsShowTheCuttingMeter) {
+    // The outline, narrowed by the selection, holds 401 small parcels but not itself.
+    const AcDbObjectId outer = Outline({{-3, -3}, {45, -3}, {45, 45}, {-3, 45}}, "300000", "JZD");
+    for (int k = 0; k < 401; ++k) {
+        const double x = 2.0 * (k % 21), y = 2.0 * (k / 21);
+        Outline({{x, y}, {x + 1, y}, {x + 1, y + 1}, {x, y + 1}}, "300000", "JZD");
+    }
+    answers->Push(platform::ui::PromptAnswer(std::string(outer.handle().text()) + " 0,0"));
+    Run("testqzj");
+    EXPECT_NE(Transcript().find("progress \"正在切割...\" 0..401\nprogress done at 400\n"), std::string::npos)
+        << Transcript();
+    EXPECT_FALSE(platform::cad::ProgressMeter().shown);
 }
 
 // A town whose corners were moved 0.01 to 0.09 off their nodes, annotated and then merged at 0.1:

@@ -4,7 +4,12 @@
 #include "platform/cad/acad_status.h"
 #include "platform/cad/resbuf.h"
 
+class AcDbDatabase;
 class AcDbEntity;
+
+// Adds the layer with the host's defaults when the drawing's layer table lacks it. eOk and nothing
+// done for a null or empty name; otherwise the host's status.
+Acad::ErrorStatus EnsureLayerRecord(AcDbDatabase* db, const char* layer);
 
 // Puts an entity that is open for write (or not yet in a drawing) on the layer, creating the layer
 // with the host's defaults when its table lacks it; sub-entities follow. eOk and nothing done for

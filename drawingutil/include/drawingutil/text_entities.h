@@ -4,12 +4,9 @@
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
 
-class AcDbGroup;
-
-// What some callers add to a text: a group, and the cadastral toolkit's reading of the
-// justification codes ("C" centres the text on its baseline) with its own default width factor.
+// The cadastral toolkit's reading of the justification codes ("C" centres the text on its
+// baseline) with its own default width factor.
 struct TextOptions {
-    AcDbGroup* group = nullptr;
     bool centreCode = false;
     double defaultWidthFactor = 0.8;
 };

@@ -17,6 +17,12 @@ namespace geometry {
 bool CurveBoolean(AcDbObjectId first, AcDbObjectId second, AcDbObjectIdArray& resultIds, int operation,
                   double tolerance);
 
+// Opens both curves for reading and runs the kernel of the operation (4: second minus first, any
+// value outside 1 to 3 likewise) with the tolerance and result list of the CurveBoolean call. False
+// when the ids are the same object or either cannot be opened as a curve; true whatever the kernel
+// gave.
+bool CurveBooleanDispatch(AcDbObjectId first, AcDbObjectId second, int operation);
+
 // The outcome of the last kernel run: 0 none; 1 the first curve lies inside the second (a copy was
 // made); 2 the second inside the first; 3 the extents do not overlap (intersection and union);
 // 4 a ring was traced from crossing pieces (intersection and union). The difference leaves 0.

@@ -8,7 +8,14 @@
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/resbuf.h"
 
+class AcDb3dPolyline;
+class AcRxObject;
+
 namespace geometry {
+
+// The same open object when it is a 3D polyline or derived from one, else null.
+AcDb3dPolyline* As3dPolyline(AcRxObject* object);
+const AcDb3dPolyline* As3dPolyline(const AcRxObject* object);
 
 bool ReadCurveVertices(const AcDbEntity* entity, PointList& vertices, DoubleList& bulges);
 // Polylines only: false for circles.

@@ -1,5 +1,7 @@
 #pragma once
 // Small planar routines on lines and segments that the intersection routines build on.
+#include <cmath>
+
 #include "geometry/point2d.h"
 
 namespace geometry {
@@ -17,7 +19,22 @@ LineCoeffs LineCoefficients(double x1, double y1, double x2, double y2);
 
 // ((p - a) . (b - a)) / |b - a|^2: 0 at a, 1 at b. Undefined for a zero-length segment; callers
 // skip those first.
-double ProjectionParameter(const Point2d& p, const Point2d& a, const Point2d& b);
+inline double ProjectionParameter(const Point2d& p, const Point2d& a, const Point2d& b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    return Dot2(p.x - a.x, p.y - a.y, dx, dy) / Dot2(dx, dy, dx, dy);
+}
+
+// The foot of p on the infinite line through s and e: s + t (e - s), t its projection parameter.
+inline Point2d ProjectPointOnLine(const Point2d& p, const Point2d& s, const Point2d& e) {
+    const double t = ProjectionParameter(p, s, e);
+    return {s.x + t * (e.x - s.x), s.y + t * (e.y - s.y)};
+}
+
+// The point at the distance from (x, y) in the direction of the angle (radians).
+inline Point2d PolarPoint(double x, double y, double angle, double distance) {
+    return {x + distance * std::cos(angle), y + distance * std::sin(angle)};
+}
 
 }  // namespace geometry
 

@@ -253,6 +253,12 @@ bool AcRxDynamicLinker::isApplicationLocked(const char* appName) const
     return m != nullptr && m->locked;
 }
 
+void* AcRxDynamicLinker::getSymbolAddress(const char* appName, const char* symbol) const
+{
+    Module* m = FindByName(appName);
+    return m != nullptr && symbol != nullptr ? dlsym(m->handle, symbol) : nullptr;
+}
+
 bool AcRxDynamicLinker::registerAppMDIAware(void* appId) const
 {
     Module* m = FindById(appId);

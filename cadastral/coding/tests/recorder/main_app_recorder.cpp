@@ -2,9 +2,16 @@
 // registers the four commands and two LISP functions the toolkit runs by name, reads their items
 // at the prompts, and logs each call on the command line (name, items, entities by handle). It
 // changes nothing in the drawing; the two export functions also leave small files in their folder.
+// Its own command PATCHESIN uses the toolkit as the main application does: the map patches inside
+// an outline, by "ssfromnodeswp" and the function DeroPelgar exports for taking them.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/cad/ac_array.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/command_stack.h"
 #include "platform/cad/db_object_id.h"
@@ -56,6 +63,37 @@ void Redero() {
     std::string picked = acedEntSel("", entity, at) == RTNORM ? Handle(entity) : "<none>";
     std::string value = acedGetInt("", &number) == RTNORM ? std::to_string(number) : "<none>";
     Log("REDERO " + picked + " " + value);
+}
+
+// Asks DeroPelgar for the patches inside the picked outline and takes them by the key it answers;
+// logs their handles in order, and whether the same key gives them a second time.
+void PatchesIn() {
+    using TakePatches = AcDbObjectIdArray* (*)(std::int32_t key);
+    ads_name outline{};
+    ads_point at{};
+    if (acedEntSel("", outline, at) != RTNORM) return;
+    resbuf* args = acutBuildList(RTSTR, "ssfromnodeswp", RTSTR, "VantoCQRMP", RTENAME, outline, RTNONE);
+    resbuf* result = nullptr;
+    const int status = acedInvoke(args, &result);
+    acutRelRb(args);
+    const bool keyed = status == RTNORM && result != nullptr && result->restype == RTLONG;
+    const std::int32_t key = keyed ? result->resval.rlong : 0;
+    acutRelRb(result);
+    auto take = reinterpret_cast<TakePatches>(
+        acrxDynamicLinker->getSymbolAddress("DeroPelgar", "ssfromnodeswpTakePatches"));
+    if (!keyed || take == nullptr) {
+        Log(keyed ? "PATCHESIN no export" : "PATCHESIN nil");
+        return;
+    }
+    std::unique_ptr<AcDbObjectIdArray> patches(take(key));
+    std::vector<std::string> handles;
+    if (patches != nullptr)
+        for (const AcDbObjectId& id : *patches) handles.push_back(id.handle().text());
+    std::sort(handles.begin(), handles.end());
+    std::string line = patches != nullptr ? "PATCHESIN" : "PATCHESIN <none>";
+    for (const std::string& handle : handles) line += " " + handle;
+    const std::unique_ptr<AcDbObjectIdArray> again(take(key));
+    Log(line + (again != nullptr ? ", again" : ", taken"));
 }
 
 std::string Describe(const resbuf* item) {
@@ -143,6 +181,7 @@ extern "C" __attribute__((visibility("default"))) AcRx::AppRetCode acrxEntryPoin
             acedRegCmds->addCommand(kGroup, "FindZeroAreaTB", "FindZeroAreaTB", ACRX_CMD_MODAL,
                                     Guarded<FindZeroAreaTb>);
             acedRegCmds->addCommand(kGroup, "REDERO", "REDERO", ACRX_CMD_MODAL, Guarded<Redero>);
+            acedRegCmds->addCommand(kGroup, "PATCHESIN", "PATCHESIN", ACRX_CMD_MODAL, Guarded<PatchesIn>);
             break;
         case AcRx::kUnloadAppMsg:
             acedRegCmds->removeGroup(kGroup);

@@ -1,10 +1,6 @@
 // The commands of the module: 33 commands in the group "DEROPELGAR", each
 // registered with the flag word 3 (transparent, use pick set), under the same global and local
 // name, in the order of the table.
-//
-// A command whose handler is not built yet is still registered, so that scripts and menus find
-// every name: its handler says so on the command line and changes nothing. Building a command means
-// putting its handler into the table.
 #pragma once
 
 #include <array>

@@ -1,8 +1,5 @@
 // The commands of Geoport: six commands in the group "VXK", each registered with the flag word 3
 // (transparent, use pick set) under the same global and local name, in the order of the table.
-//
-// A command whose handler is not built yet is still registered, so that scripts and menus find
-// every name: its handler says so on the command line and changes nothing.
 #pragma once
 
 #include <array>

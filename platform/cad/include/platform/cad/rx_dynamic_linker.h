@@ -52,6 +52,10 @@ public:
     bool unlockApplication(void* appId) const;
     bool lockApplication(void* appId) const;
     bool isApplicationLocked(const char* appName) const;
+    // The address of a symbol a loaded module exports (the module named as unloadModule takes
+    // it); null when the module is not loaded or lacks the symbol. How modules of one process
+    // reach the functions other modules offer beside their entry points.
+    void* getSymbolAddress(const char* appName, const char* symbol) const;
     bool registerAppMDIAware(void* appId) const;
     bool registerAppNotMDIAware(void* appId) const;
 };
