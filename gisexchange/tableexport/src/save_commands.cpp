@@ -167,7 +167,7 @@ void MapGisSaveX()
             acutPrintf("\n导入 dxf 文件失败，请确认 dxf 文件格式是否正确!");
             return;
         }
-        // The drawing's scale travels with it, so that the export keeps it.
+        // The current drawing takes the scale of the drawing brought in.
         resbuf scale{};
         scale.restype = RTREAL;
         scale.resval.rreal = side.userr1();

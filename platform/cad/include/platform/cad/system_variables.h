@@ -41,7 +41,7 @@ bool HasSystemVariable(const std::string& name);
 std::vector<std::string> SystemVariableNames();
 
 // A drawing's own value of a stored drawing variable, which the drawing saves in its header; false
-// for names that are not such variables, and for a value of another type or outside the range.
+// for names that are not such variables, and a set of a value of another type or outside the range.
 bool GetDrawingVariable(const AcDbDatabase* database, const std::string& name, VariableValue& value);
 bool SetDrawingVariable(AcDbDatabase* database, const std::string& name, const VariableValue& value);
 // The stored drawing variables, in name order: the variables a drawing's header holds.
