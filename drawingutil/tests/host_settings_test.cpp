@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/cad/command_processor.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/system_variables.h"
 
 #include "drawingutil/drawing_scale.h"
@@ -80,6 +81,10 @@ TEST_F(HostSettingsTest, DrawingScalePromptLoop)
     EXPECT_EQ(Count(CommandLine(), prompt), 3u);
     EXPECT_EQ(RealVar("userr1"), 250);
     EXPECT_DOUBLE_EQ(RealVar("LTSCALE"), 0.25);
+    // Both are the drawing's own, saved with it.
+    const AcDbDatabase* drawing = acdbHostApplicationServices()->workingDatabase();
+    EXPECT_EQ(drawing->userr1(), 250);
+    EXPECT_DOUBLE_EQ(drawing->ltscale(), 0.25);
 
     SetRealVar("userr1", 0);
     Cancel();

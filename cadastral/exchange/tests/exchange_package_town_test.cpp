@@ -42,7 +42,9 @@ protected:
         const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir_ + "/town.dxf " + town_ +
                                  " --codes " + kSource + "/samples/support/index.ini > /dev/null";
         ASSERT_EQ(std::system(make.c_str()), 0) << make;
-        Host("town.dxf", "coded.dxf", "ADDCODEQZ\n\n");
+        // The town is saved at 1:500: the coder takes the scale from the drawing, asking nothing.
+        const std::string said = Host("town.dxf", "coded.dxf", "ADDCODEQZ\n");
+        EXPECT_EQ(said.find("绘图比例尺"), std::string::npos) << said;
     }
     fs::path Out() const { return fs::path(dir_) / "root" / "d" / "out"; }
     // Runs the script's lines on the drawing and saves it; gives what the program printed (GBK).

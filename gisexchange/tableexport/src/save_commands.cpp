@@ -167,7 +167,11 @@ void MapGisSaveX()
             acutPrintf("\n导入 dxf 文件失败，请确认 dxf 文件格式是否正确!");
             return;
         }
-        current->setUserr1(side.userr1());
+        // The current drawing takes the scale of the drawing brought in.
+        resbuf scale{};
+        scale.restype = RTREAL;
+        scale.resval.rreal = side.userr1();
+        acedSetVar("userr1", &scale);
         if (current->insert(AcGeMatrix3d::kIdentity, &side, true) != Acad::eOk) {
             acutPrintf("\n导入 dxf 文件失败，请确认 dxf 文件格式是否正确!");
             return;

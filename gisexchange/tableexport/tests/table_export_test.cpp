@@ -260,6 +260,32 @@ TEST_F(TableExport, UnattendedExportEndsTheHostWithItsReason)
     MapGisSaveX();
     EXPECT_NE(CommandLine().find("\n导入 dwg 文件失败"), std::string::npos);
     EXPECT_FALSE(platform::cad::HostExitRequested()) << "an unreadable drawing leaves the host running";
+
+    // The drawing taken in brings its scale; one without a scale is taken at 1:500.
+    auto exportAt = [&](double scale) {
+        AcDbDatabase side;
+        side.setUserr1(scale);
+        ASSERT_EQ(side.saveAs("D:\\in\\side.dwg"), Acad::eOk);
+        AcDbDatabase* current = acdbHostApplicationServices()->workingDatabase();
+        current->setUserr1(0);
+        current->setLtscale(1.0);
+        setText("USERS5", "D:\\in\\side.dwg");
+        MapGisSaveX();
+        EXPECT_TRUE(platform::cad::HostExitRequested());
+        platform::cad::ClearHostExit();
+    };
+    std::filesystem::create_directories(Root() / "d" / "in");
+    resbuf value{};
+    exportAt(1000);
+    ASSERT_EQ(acedGetVar("USERR1", &value), RTNORM);
+    EXPECT_EQ(value.resval.rreal, 1000);
+    ASSERT_EQ(acedGetVar("LTSCALE", &value), RTNORM);
+    EXPECT_EQ(value.resval.rreal, 1.0) << "the drawing's own linetype scale is kept";
+    exportAt(0);
+    ASSERT_EQ(acedGetVar("USERR1", &value), RTNORM);
+    EXPECT_EQ(value.resval.rreal, 500);
+    ASSERT_EQ(acedGetVar("LTSCALE", &value), RTNORM);
+    EXPECT_EQ(value.resval.rreal, 0.5);
 }
 
 }  // namespace

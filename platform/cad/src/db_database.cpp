@@ -9,6 +9,7 @@
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
+#include "platform/cad/system_variables.h"
 
 namespace {
 // Entity names carry a database serial so that a stale or forged name is refused, never followed.
@@ -272,6 +273,30 @@ Acad::ErrorStatus AcDbDatabase::setUcs(const AcGePoint3d& origin, const AcGeVect
     ucsY_ = y;
     return Acad::eOk;
 }
+
+namespace {
+
+double RealVariable(const AcDbDatabase* db, const char* name)
+{
+    platform::cad::VariableValue value;
+    platform::cad::GetDrawingVariable(db, name, value);
+    return value.real;
+}
+
+Acad::ErrorStatus SetRealVariable(AcDbDatabase* db, const char* name, double real)
+{
+    platform::cad::VariableValue value;
+    value.type = RTREAL;
+    value.real = real;
+    return platform::cad::SetDrawingVariable(db, name, value) ? Acad::eOk : Acad::eInvalidInput;
+}
+
+}  // namespace
+
+double AcDbDatabase::userr1() const { return RealVariable(this, "USERR1"); }
+Acad::ErrorStatus AcDbDatabase::setUserr1(double value) { return SetRealVariable(this, "USERR1", value); }
+double AcDbDatabase::ltscale() const { return RealVariable(this, "LTSCALE"); }
+Acad::ErrorStatus AcDbDatabase::setLtscale(double scale) { return SetRealVariable(this, "LTSCALE", scale); }
 
 void AcDbDatabase::addObserver(platform::cad::DatabaseObserver* observer)
 {

@@ -99,8 +99,7 @@ Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const 
     target.setClayer(read->clayer());
     target.setTextstyle(read->textstyle());
     target.setCeltype(read->celtype());
-    target.setUserr1(read->userr1());
-    target.setLtscale(read->ltscale());
+    target.variables() = read->variables();
     target.setExtmin(read->extmin());
     target.setExtmax(read->extmax());
     return Acad::eOk;

@@ -7,7 +7,6 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/lisp_functions.h"
 #include "platform/cad/rx_dynamic_linker.h"
-#include "platform/cad/system_variables.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/answer_source.h"
@@ -135,7 +134,6 @@ Acad::ErrorStatus AcApDocManager::closeDocument(AcApDocument* doc)
     makeCurrent(doc);
     notify([&](AcApDocManagerReactor* r) { r->documentToBeDestroyed(doc); });
     platform::cad::BroadcastModuleMessage(AcRx::kUnloadDwgMsg);
-    platform::cad::ForgetDrawingVariables(doc->database());
     platform::cad::ForgetDrawingFunctions(doc->database());
     platform::ui::AppendTranscript(platform::text::Format("document \"%s\" closed", doc->fileName_));
     // The closing document may have been erased from the list by a reactor: look it up again.

@@ -1,8 +1,10 @@
 #include "platform/cad/dxf_reader.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "dxf_header_variables.h"
 #include "dxf_layout.h"
 #include "dxf_object_factory.h"
 #include "dxf_values.h"
@@ -673,12 +675,30 @@ private:
             else
                 delete groups;
         }
-        if (const DxfGroup* v = HeaderValue("$USERR1", 40))
-            db_.setUserr1(values_->Real(*v));
-        if (const DxfGroup* v = HeaderValue("$LTSCALE", 40))
-            db_.setLtscale(values_->Real(*v));
+        for (const DxfHeaderVariable& variable : DxfHeaderVariables())
+            if (const DxfGroup* v = HeaderValue(variable.name.c_str(), variable.code))
+                if (auto value = HeaderVariableValue(variable, *v))
+                    SetDrawingVariable(&db_, variable.definition.name, *value);
         db_.setExtmin(HeaderPoint("$EXTMIN", db_.extmin()));
         db_.setExtmax(HeaderPoint("$EXTMAX", db_.extmax()));
+    }
+
+    // None for a whole number the variable's type cannot hold; a value outside the variable's
+    // range (a linetype scale not above 0) is refused by SetDrawingVariable. Either way the drawing
+    // keeps the initial value.
+    std::optional<VariableValue> HeaderVariableValue(const DxfHeaderVariable& variable, const DxfGroup& group) const {
+        VariableValue value = variable.definition.initial;
+        if (value.type == RTREAL) {
+            value.real = values_->Real(group);
+        } else if (value.type == RTSTR) {
+            value.text = values_->Text(TrimDxfValue(group.value));
+        } else {
+            value.integer = values_->Integer(group);
+            const long long limit = value.type == RTSHORT ? 32767 : 2147483647;
+            if (value.integer < -limit - 1 || value.integer > limit)
+                return std::nullopt;
+        }
+        return value;
     }
 
     AcGePoint3d HeaderPoint(const char* name, AcGePoint3d fallback) const {

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "dxf_header_variables.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_block_table_record.h"
@@ -255,10 +256,7 @@ private:
         Point(10, db_.extmin());
         Group(9, "$EXTMAX");
         Point(10, db_.extmax());
-        Group(9, "$LTSCALE");
-        Real(40, db_.ltscale());
-        Group(9, "$USERR1");
-        Real(40, db_.userr1());
+        HeaderVariables();
         Group(9, "$CLAYER");
         Group(8, RecordName(db_.clayer()).empty() ? std::string("0") : RecordName(db_.clayer()));
         Group(9, "$CELTYPE");
@@ -268,6 +266,26 @@ private:
         Group(9, "$HANDSEED");
         Handle(5, next_);
         EndSection();
+    }
+
+    // The drawing's own system variables. $LTSCALE and $USERR1 are always written; another only
+    // when it differs from its initial value, which a reader takes for a missing one.
+    void HeaderVariables() {
+        for (const DxfHeaderVariable& variable : DxfHeaderVariables()) {
+            const VariableValue& initial = variable.definition.initial;
+            VariableValue value;
+            GetDrawingVariable(&db_, variable.definition.name, value);
+            const bool always = variable.name == "$LTSCALE" || variable.name == "$USERR1";
+            if (!always && value.integer == initial.integer && value.real == initial.real && value.text == initial.text)
+                continue;
+            Group(9, variable.name);
+            if (value.type == RTREAL)
+                Real(variable.code, value.real);
+            else if (value.type == RTSTR)
+                Group(variable.code, value.text);
+            else
+                Int(variable.code, value.integer);
+        }
     }
 
     // A table the host does not keep, written with what a reader expects to find.

@@ -42,8 +42,7 @@ std::function<bool(const VariableValue&)> Range(long long low, long long high)
 
 struct Registry {
     std::map<std::string, VariableDefinition> definitions;  // upper-cased name
-    std::map<std::string, VariableValue> session;
-    std::map<const AcDbDatabase*, std::map<std::string, VariableValue>> drawings;
+    std::map<std::string, VariableValue> session;  // a drawing keeps its own in AcDbDatabase::variables()
 
     Registry()
     {
@@ -85,17 +84,30 @@ const VariableDefinition* Find(const std::string& name)
     return it == definitions.end() ? nullptr : &it->second;
 }
 
-VariableValue& Stored(const VariableDefinition& d, const AcDbDatabase* database)
+// The values a variable of the definition's scope is kept among.
+std::map<std::string, VariableValue>& Values(const VariableDefinition& d, AcDbDatabase* database)
 {
-    auto& values = d.scope == VariableScope::Drawing ? Variables().drawings[database] : Variables().session;
+    return d.scope == VariableScope::Drawing ? database->variables() : Variables().session;
+}
+
+const VariableValue& Stored(const VariableDefinition& d, const std::map<std::string, VariableValue>& values)
+{
     auto it = values.find(d.name);
-    if (it != values.end())
-        return it->second;
-    std::string key = text::GbkToUpper(d.name);
-    it = values.find(key);
     if (it == values.end())
-        it = values.emplace(key, d.initial).first;
-    return it->second;
+        it = values.find(text::GbkToUpper(d.name));
+    // A value of another type was kept under a variable registered again since.
+    return it != values.end() && it->second.type == d.initial.type ? it->second : d.initial;
+}
+
+void Store(const VariableDefinition& d, std::map<std::string, VariableValue>& values, const VariableValue& value)
+{
+    values[text::GbkToUpper(d.name)] = value;
+}
+
+// A stored drawing variable, which the drawing saves in its header.
+bool IsSavedInDrawing(const VariableDefinition* d)
+{
+    return d != nullptr && d->scope == VariableScope::Drawing && !d->get;
 }
 
 // Converts a result buffer to the variable's type; false when it cannot.
@@ -184,22 +196,29 @@ std::vector<std::string> SystemVariableNames()
 bool GetDrawingVariable(const AcDbDatabase* database, const std::string& name, VariableValue& value)
 {
     const VariableDefinition* d = Find(name);
-    if (d == nullptr || d->scope != VariableScope::Drawing || d->get)
+    if (!IsSavedInDrawing(d))
         return false;
-    value = Stored(*d, database);
+    value = Stored(*d, database->variables());
     return true;
 }
 
-bool SetDrawingVariable(const AcDbDatabase* database, const std::string& name, const VariableValue& value)
+bool SetDrawingVariable(AcDbDatabase* database, const std::string& name, const VariableValue& value)
 {
     const VariableDefinition* d = Find(name);
-    if (d == nullptr || d->scope != VariableScope::Drawing || d->get || value.type != d->initial.type)
+    if (!IsSavedInDrawing(d) || value.type != d->initial.type || (d->accepts && !d->accepts(value)))
         return false;
-    Stored(*d, database) = value;
+    Store(*d, database->variables(), value);
     return true;
 }
 
-void ForgetDrawingVariables(const AcDbDatabase* database) { Variables().drawings.erase(database); }
+std::vector<VariableDefinition> DrawingVariableDefinitions()
+{
+    std::vector<VariableDefinition> saved;
+    for (auto& [key, d] : Variables().definitions)
+        if (IsSavedInDrawing(&d))
+            saved.push_back(d);
+    return saved;
+}
 
 bool ParseReal(const std::string& text, double& value)
 {
@@ -238,8 +257,10 @@ int acedGetVar(const char* sym, resbuf* result)
     const VariableDefinition* d = Find(sym);
     if (d == nullptr)
         return RTERROR;
-    VariableValue value = d->get ? d->get() : Stored(*d, acdbHostApplicationServices()->workingDatabase());
-    ToResbuf(value, result);
+    if (d->get)
+        ToResbuf(d->get(), result);
+    else
+        ToResbuf(Stored(*d, Values(*d, acdbHostApplicationServices()->workingDatabase())), result);
     return RTNORM;
 }
 
@@ -255,6 +276,6 @@ int acedSetVar(const char* sym, const resbuf* val)
         return RTREJ;
     if (d->get)
         return d->set && d->set(value) ? RTNORM : RTREJ;
-    Stored(*d, acdbHostApplicationServices()->workingDatabase()) = value;
+    Store(*d, Values(*d, acdbHostApplicationServices()->workingDatabase()), value);
     return RTNORM;
 }

@@ -13,6 +13,7 @@
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/dxf_writer.h"
 #include "platform/text/encoding.h"
+#include "testing/cadhost_run.h"
 
 namespace {
 
@@ -98,6 +99,34 @@ print('block', [e.dxftype() for e in doc.blocks.get('JZD')])
         << run.output;
     if (!HasFailure())
         fs::remove_all(dir);  // kept for a look when something failed
+}
+
+// The sample town holds its scale in its header: the host shows it, and what a command sets is
+// saved, read again by the host and by ezdxf.
+TEST(DxfOutsideReader, DrawingVariablesAreReadFromTheFileAndSavedWithIt) {
+    fs::path dir = TempDir("dxf_ezdxf_variables_");
+    const std::string host = "--no-default-modules ";
+    const std::string town = "'" DERO_SOURCE_DIR "/samples/town.dxf' ";
+    dero::testing::CadhostRun run =
+        dero::testing::RunCadhost(CADHOST_PROGRAM, dir.string(), host + town + "-c SETVAR -c USERR1 -c ^C");
+    EXPECT_NE(run.out.find("输入 USERR1 的新值 <500.0000>: *取消*"), std::string::npos) << run.out << run.err;
+
+    run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir.string(),
+                                    host + town + "-c SETVAR -c USERR1 -c 1000 -c LTSCALE -c 0.25 -o saved.dxf");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir.string(),
+                                    host + "saved.dxf -c SETVAR -c USERR1 -c ^C -c LTSCALE -c ^C");
+    EXPECT_NE(run.out.find("输入 USERR1 的新值 <1000.0000>: *取消*"), std::string::npos) << run.out << run.err;
+    EXPECT_NE(run.out.find("输入新线型比例因子 <0.2500>: *取消*"), std::string::npos) << run.out;
+
+    ScriptRun outside = Python(dir, R"(
+import ezdxf, sys
+doc = ezdxf.readfile(sys.argv[0].replace('check.py', 'saved.dxf'))
+print('header', doc.header['$USERR1'], doc.header['$LTSCALE'], doc.header.get('$USERI1', 'none'))
+)");
+    EXPECT_NE(outside.output.find("header 1000.0 0.25 none"), std::string::npos) << outside.output;
+    if (!HasFailure())
+        fs::remove_all(dir);
 }
 
 TEST(DxfOutsideReader, DrawingWrittenByEzdxfIsReadWhole) {

@@ -10,6 +10,7 @@
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
+#include "platform/cad/system_variables.h"
 #include "platform/text/encoding.h"
 
 namespace {
@@ -109,6 +110,54 @@ TEST(DxfRoundTrip, KeepsEveryObjectHandleXDataGroupAndXrecord) {
     AcDbDatabase reread(false, true);
     ASSERT_TRUE(platform::cad::ReadDxf(again, reread, error)) << error;
     ExpectSameDrawing(read, reread);
+}
+
+// The drawing's own system variables travel in its header; those at their initial value are left
+// out, so a drawing that has none set is written as it always was.
+TEST(DxfRoundTrip, HeaderHoldsTheDrawingsSystemVariables) {
+    TestDrawing d;
+    dxftest::BuildSample(d);
+    std::string text = platform::cad::WriteDxf(*d.db());
+    EXPECT_NE(text.find("$LTSCALE\n 40\n1.0\n  9\n$USERR1\n 40\n500.0\n  9\n$CLAYER"), std::string::npos);
+
+    auto set = [&](const char* name, short type, double number) {
+        platform::cad::VariableValue value;
+        value.type = type;
+        value.real = number;
+        value.integer = static_cast<long long>(number);
+        ASSERT_TRUE(platform::cad::SetDrawingVariable(d.db(), name, value)) << name;
+    };
+    set("useri2", RTSHORT, -7);
+    set("USERR5", RTREAL, 2.5);
+    ASSERT_EQ(d.db()->setLtscale(0.25), Acad::eOk);
+    text = platform::cad::WriteDxf(*d.db());
+    EXPECT_NE(text.find("$LTSCALE\n 40\n0.25\n  9\n$USERI2\n 70\n-7\n  9\n$USERR1\n 40\n500.0\n  9\n"
+                        "$USERR5\n 40\n2.5\n  9\n$CLAYER"),
+              std::string::npos);
+    AcDbDatabase read(false, true);
+    std::string error;
+    ASSERT_TRUE(platform::cad::ReadDxf(text, read, error)) << error;
+    platform::cad::VariableValue value;
+    ASSERT_TRUE(platform::cad::GetDrawingVariable(&read, "USERI2", value));
+    EXPECT_EQ(value.integer, -7);
+    ASSERT_TRUE(platform::cad::GetDrawingVariable(&read, "USERR5", value));
+    EXPECT_EQ(value.real, 2.5);
+    EXPECT_EQ(read.ltscale(), 0.25);
+    EXPECT_EQ(read.userr1(), 500);
+
+    // Values the variables cannot take leave the initial ones; the others are read.
+    AcDbDatabase other(false, true);
+    ASSERT_TRUE(platform::cad::ReadDxf("  0\nSECTION\n  2\nHEADER\n  9\n$USERI1\n 70\n40000\n  9\n$LTSCALE\n 40\n0\n"
+                                       "  9\n$USERR4\n 40\n1000.5\n  9\n$USERI5\n 70\n-2\n  0\nENDSEC\n  0\nEOF\n",
+                                       other, error))
+        << error;
+    ASSERT_TRUE(platform::cad::GetDrawingVariable(&other, "USERI1", value));
+    EXPECT_EQ(value.integer, 0);
+    EXPECT_EQ(other.ltscale(), 1.0);
+    ASSERT_TRUE(platform::cad::GetDrawingVariable(&other, "USERR4", value));
+    EXPECT_EQ(value.real, 1000.5);
+    ASSERT_TRUE(platform::cad::GetDrawingVariable(&other, "USERI5", value));
+    EXPECT_EQ(value.integer, -2);
 }
 
 TEST(DxfRoundTrip, DrawingFilesThroughTheDatabase) {

@@ -107,6 +107,12 @@ TEST_F(DocumentTest, SystemVariablesAreTypedPerDrawingOrPerSession)
     ASSERT_TRUE(platform::cad::GetDrawingVariable(two->database(), "userr1", saved));
     EXPECT_EQ(saved.real, 500.0);
     EXPECT_FALSE(platform::cad::GetDrawingVariable(two->database(), "CMDECHO", saved));
+    // One value with the database's own, which the drawing's header is written from.
+    EXPECT_EQ(two->database()->userr1(), 500.0);
+    EXPECT_EQ(one->database()->setLtscale(0.25), Acad::eOk);
+    acDocManager->activateDocument(one);
+    EXPECT_EQ(GetReal("LTSCALE"), 0.25);
+    acDocManager->activateDocument(two);
 
     // Whole numbers are taken for reals; the reverse, ranges and unknown names are refused.
     resbuf whole = Short(3);

@@ -13,6 +13,7 @@
 #include "platform/cad/ge_matrix3d.h"
 #include "platform/cad/ge_types.h"
 #include "platform/cad/object_table.h"
+#include "platform/cad/variable_value.h"
 
 class AcDbObject;
 class AcDbSymbolTable;
@@ -120,22 +121,17 @@ public:
     const AcGeVector3d& ucsYDir() const { return ucsY_; }
     Acad::ErrorStatus setUcs(const AcGePoint3d& origin, const AcGeVector3d& xDir, const AcGeVector3d& yDir);
 
-    // Header values saved with the drawing: the user real USERR1, the global linetype scale and
-    // the drawing extents (empty extents are +1e20 below -1e20, as a new drawing has them).
-    double userr1() const { return userr1_; }
-    Acad::ErrorStatus setUserr1(double value)
-    {
-        userr1_ = value;
-        return Acad::eOk;
-    }
-    double ltscale() const { return ltscale_; }
-    Acad::ErrorStatus setLtscale(double scale)
-    {
-        if (!(scale > 0))
-            return Acad::eInvalidInput;
-        ltscale_ = scale;
-        return Acad::eOk;
-    }
+    // Header values saved with the drawing. The user real USERR1 and the global linetype scale are
+    // the system variables of these names, one value with what acedGetVar and acedSetVar give and
+    // take on the working drawing (a scale not above 0 is eInvalidInput).
+    double userr1() const;
+    Acad::ErrorStatus setUserr1(double value);
+    double ltscale() const;
+    Acad::ErrorStatus setLtscale(double scale);
+    // Every drawing variable of the drawing (platform::cad::GetDrawingVariable reads them by name).
+    platform::cad::DrawingVariables& variables() { return variables_; }
+    const platform::cad::DrawingVariables& variables() const { return variables_; }
+    // The drawing extents (empty extents are +1e20 below -1e20, as a new drawing has them).
     AcGePoint3d extmin() const { return extmin_; }
     AcGePoint3d extmax() const { return extmax_; }
     void setExtmin(const AcGePoint3d& p) { extmin_ = p; }
@@ -169,8 +165,7 @@ private:
     AcDbObjectId viewportTable_, dimStyleTable_;
     AcDbObjectId clayer_, textstyle_, celtype_;
     AcGePoint3d ucsOrigin_;
-    double userr1_ = 0;
-    double ltscale_ = 1.0;
+    platform::cad::DrawingVariables variables_;
     AcGePoint3d extmin_{1e20, 1e20, 1e20};
     AcGePoint3d extmax_{-1e20, -1e20, -1e20};
     AcGeVector3d ucsX_{1, 0, 0};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/cad/resbuf.h"
+#include "platform/cad/variable_value.h"
 
 class AcDbDatabase;
 
@@ -21,14 +22,6 @@ int acedSetVar(const char* sym, const resbuf* val);
 namespace platform::cad {
 
 enum class VariableScope { Drawing, Session };
-
-struct VariableValue {
-    short type = RTSHORT;  // RTSHORT, RTLONG, RTREAL, RTSTR, RTPOINT or RT3DPOINT
-    long long integer = 0;
-    double real = 0;
-    double point[3] = {0, 0, 0};
-    std::string text;
-};
 
 struct VariableDefinition {
     std::string name;
@@ -47,12 +40,12 @@ void RegisterSystemVariable(VariableDefinition definition);
 bool HasSystemVariable(const std::string& name);
 std::vector<std::string> SystemVariableNames();
 
-// A drawing's own value of a drawing variable (for the drawing reader and writer); false for
-// names that are not drawing variables.
+// A drawing's own value of a stored drawing variable, which the drawing saves in its header; false
+// for names that are not such variables, and a set of a value of another type or outside the range.
 bool GetDrawingVariable(const AcDbDatabase* database, const std::string& name, VariableValue& value);
-bool SetDrawingVariable(const AcDbDatabase* database, const std::string& name, const VariableValue& value);
-// Drops the values of a drawing that closes.
-void ForgetDrawingVariables(const AcDbDatabase* database);
+bool SetDrawingVariable(AcDbDatabase* database, const std::string& name, const VariableValue& value);
+// The stored drawing variables, in name order: the variables a drawing's header holds.
+std::vector<VariableDefinition> DrawingVariableDefinitions();
 
 // Number parsing as the command line does it (blanks around allowed, nothing else).
 bool ParseReal(const std::string& text, double& value);
