@@ -501,7 +501,8 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
             for (std::size_t i = 1; i < tokens.size(); ++i) {
                 if (!tokens[i].quoted || tokens[i].text.size() > 255) return fail("values are quoted, at most 255 bytes");
                 if (!FitsField(file.fields[i - 1], tokens[i].text))
-                    return fail("the value of field " + std::to_string(i) + " does not fit its type");
+                    return fail("the value of field " + platform::text::GbkToUtf8(file.fields[i - 1].name) +
+                                " does not fit its type");
                 (*values)[i - 1] = tokens[i].text;
             }
         } else {

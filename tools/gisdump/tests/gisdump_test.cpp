@@ -169,6 +169,12 @@ TEST_F(GisdumpTest, BadTextIsRefusedWithTheLine)
         EXPECT_FALSE(gisdump::ParseDump(text, &document, &project, &isProject, &error)) << text;
         EXPECT_EQ(error.rfind(where + ":", 0), 0u) << text << " -> " << error;
     }
+    GisDocument document;
+    GisProject project;
+    bool isProject = false;
+    std::string error;
+    EXPECT_FALSE(gisdump::ParseDump(kPoint + "  VALUES \"1\" \"1\" \"x\" \"1\"\n", &document, &project, &isProject, &error));
+    EXPECT_EQ(error, "line 7: the value of field B does not fit its type");
 }
 
 TEST_F(GisdumpTest, AreasAssembleIntoValidPolygons)
