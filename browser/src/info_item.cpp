@@ -1,6 +1,7 @@
 #include "browser/info_item.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "browser/byte_stream.h"
@@ -61,6 +62,32 @@ bool SerializeStrings(CByteStream& stream, std::vector<std::string>& strings) {
 
 bool SerializeRings(CByteStream& stream, std::vector<InfoPointList>& rings) {
     return SerializeLists(stream, rings, kCountBytes, SerializePoints);
+}
+
+bool AllFinite(const InfoPointList& points) {
+    return std::all_of(points.begin(), points.end(),
+                       [](const InfoPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); });
+}
+
+bool AllFinite(const std::vector<InfoPointList>& lists) {
+    return std::all_of(lists.begin(), lists.end(), [](const InfoPointList& list) { return AllFinite(list); });
+}
+
+bool AllFinite(const std::vector<std::vector<InfoPointList>>& regions) {
+    return std::all_of(regions.begin(), regions.end(),
+                       [](const std::vector<InfoPointList>& rings) { return AllFinite(rings); });
+}
+
+// The length of the text that AppendItemText builds for entries of these spans: each entry is its
+// text and a two-byte line break, and the break is left out while the text is still empty.
+bool SpannedTextLength(const std::vector<std::int32_t>& positions, std::int64_t& length) {
+    length = 0;
+    for (std::size_t k = 1; k < positions.size(); ++k) {
+        const std::int64_t span = std::int64_t{positions[k]} - positions[k - 1];
+        if (span < 2) return false;
+        length += length == 0 ? span - 2 : span;
+    }
+    return true;
 }
 
 }  // namespace
@@ -142,9 +169,18 @@ bool CInfoItem::IsConsistent() const {
         return false;
     }
     if (m_textPositions.size() != (n == 0 ? 0 : n + 1)) return false;
-    // Link lookup walks the positions in order; they start at 0 and never go back.
+    // Link lookup walks the positions in order; they start at 0, every entry takes at least its
+    // line break, and no entry lies past the end of the text.
     if (n > 0 && m_textPositions.front() != 0) return false;
-    return std::is_sorted(m_textPositions.begin(), m_textPositions.end());
+    std::int64_t spanned = 0;
+    if (!SpannedTextLength(m_textPositions, spanned) || spanned > static_cast<std::int64_t>(m_text.size())) {
+        return false;
+    }
+    if (!std::all_of(m_kinds.begin(), m_kinds.end(), [](std::int32_t kind) { return kind >= kText && kind <= kRegion; })) {
+        return false;
+    }
+    return AllFinite(m_lineStarts) && AllFinite(m_lineEnds) && AllFinite(m_points) && AllFinite(m_polylines) &&
+           AllFinite(m_regions);
 }
 
 bool CInfoItem::InfoItemSerialize(CByteStream& stream) {
@@ -186,6 +222,11 @@ bool ReadInfoItems(CByteStream& stream, std::vector<CInfoItem>& items) {
     std::vector<CInfoItem> read(count);
     for (CInfoItem& item : read) {
         if (!item.InfoItemSerialize(stream)) return false;
+    }
+    // Nothing follows the last item: bytes left over mean a count or a length that was damaged.
+    if (!stream.AtEnd()) {
+        stream.Fail();
+        return false;
     }
     items = std::move(read);
     return true;

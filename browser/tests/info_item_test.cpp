@@ -95,6 +95,22 @@ TEST(InfoItem, EveryLinkKindRoundTrips) {
     EXPECT_EQ(read[0].Text(), "未闭合房屋: 3个\r\n实体\r\n线\r\n点 100%\r\n多段线\r\n区域");
 }
 
+TEST(InfoItem, EmptyFirstEntriesRoundTrip) {
+    // The text takes no line break for entries added while it is still empty, so the positions of
+    // such an item run past its text by two bytes an entry; it is still an item of ours.
+    CInfoItem item;
+    item.AppendItemText("");
+    item.AppendItemText("");
+    item.AppendItemText("ab");
+    item.AddPointLink({1, 2});
+    EXPECT_EQ(item.Text(), "ab");
+    EXPECT_EQ(item.TextPositions(), (std::vector<std::int32_t>{0, 2, 4, 8}));
+    CByteStream in(Image(item));
+    CInfoItem read;
+    ASSERT_TRUE(read.InfoItemSerialize(in));
+    EXPECT_EQ(read, item);
+}
+
 TEST(InfoItem, DamagedImagesAreRefusedWithoutChange) {
     CByteStream out;
     ASSERT_TRUE(WriteInfoItems(out, {EveryKind(), EveryKind()}));
@@ -139,6 +155,23 @@ TEST(InfoItem, DamagedImagesAreRefusedWithoutChange) {
         EXPECT_FALSE(ReadInfoItems(in, items)) << at;
     }
     EXPECT_GT(refused, image.size() / 4) << "most slots overlap a count or a length";
+
+    // A flipped bit in any byte either is refused or reads back exactly: a count or a length that
+    // shrinks leaves bytes after the last item, which are never taken as the end of the list.
+    for (std::size_t at = 0; at < image.size(); ++at) {
+        const std::size_t bit = at * 8 + at % 7;
+        std::vector<std::uint8_t> bad = image;
+        bad[at] ^= static_cast<std::uint8_t>(1u << (at % 7));
+        CByteStream in(bad);
+        std::vector<CInfoItem> items = kept;
+        if (!ReadInfoItems(in, items)) {
+            ASSERT_EQ(items, kept) << bit;
+            continue;
+        }
+        CByteStream again;
+        ASSERT_TRUE(WriteInfoItems(again, items));
+        ASSERT_EQ(again.WriteBuffer(), bad) << bit;
+    }
 
     // Per-entry arrays that disagree: an item with one kind but no handle list.
     CInfoItem item;

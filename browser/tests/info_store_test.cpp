@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browser/byte_stream.h"
+#include "browser/info_item.h"
 #include "browser/index_xrecord.h"
 #include "browser/item_list.h"
 #include "platform/cad/db_database.h"
@@ -179,6 +183,75 @@ TEST_F(InfoStore, FilesRoundTripAndDamagedFilesKeepTheItems)
     EXPECT_TRUE(Shown("无法保存!"));
     EXPECT_TRUE(Shown("保存失败"));
     EXPECT_FALSE(Shown("保存成功"));
+}
+
+// A file of one item: title "A", text "x", one entry linked to the point (1.5, 2.5). Its bytes:
+// magic 0, count 4, title 8, text 13, kinds 18 (the kind at 22), positions 26 (30, 34),
+// handle lists 38, line starts 46, line ends 66, points 86 (x at 90), polylines 106, regions 114.
+Bytes OneItemFile()
+{
+    CInfoItem item;
+    item.SetTitle("A");
+    item.AppendItemText("x");
+    item.AddPointLink({1.5, 2.5});
+    CByteStream stream;
+    std::uint32_t magic = kInfoFileMagic;
+    stream.ReadWriteU32(magic);
+    WriteInfoItems(stream, {item});
+    return stream.WriteBuffer();
+}
+
+template <typename T>
+Bytes Patched(Bytes bytes, std::size_t at, T value)
+{
+    std::memcpy(bytes.data() + at, &value, sizeof value);
+    return bytes;
+}
+
+TEST_F(InfoStore, DamagedFilesAreRefusedWhole)
+{
+    const Bytes good = OneItemFile();
+    ASSERT_EQ(good.size(), 122u);
+    Bytes junk = good;
+    junk.push_back(0);
+    Bytes twoItems = Patched(good, 4, std::uint32_t{2});
+    twoItems.insert(twoItems.end(), good.begin() + 8, good.end());
+    const std::pair<const char*, Bytes> damaged[] = {
+        {"no item, then junk", {0x0C, 0x12, 0x19, 0x05, 0, 0, 0, 0, 'j', 'u', 'n', 'k'}},
+        {"a byte after the last item", junk},
+        {"a count of one before two items", Patched(twoItems, 4, std::uint32_t{1})},
+        {"a link kind of 6", Patched(good, 22, std::int32_t{6})},
+        {"a link kind below nought", Patched(good, 22, std::int32_t{-1})},
+        {"a point that is not a number", Patched(good, 90, std::numeric_limits<double>::quiet_NaN())},
+        {"a point at infinity", Patched(good, 90 + 8, -std::numeric_limits<double>::infinity())},
+        {"a line start that is not a number", Patched(good, 50, std::numeric_limits<double>::quiet_NaN())},
+        {"an entry past the end of the text", Patched(good, 34, std::int32_t{4})},
+        {"positions that go back", Patched(good, 34, std::int32_t{-3})},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        WriteFile(Path("bad.info"), bytes);
+        BrowserItems() = SampleItems();
+        ui::ClearTranscript();
+        queue->Push(ui::OpenFileAnswer({Path("bad.info")}));
+        queue->Push(ui::BoxAnswer(IDYES));
+        queue->Push(ui::BoxAnswer(IDOK));
+        EXPECT_FALSE(OpenInfoFile()) << what;
+        EXPECT_TRUE(Shown("文件格式不正确")) << what;
+        EXPECT_EQ(BrowserItems(), SampleItems()) << what;
+        EXPECT_EQ(queue->Pending(), 0u) << what;
+    }
+
+    // The same file whole is read, and saved again gives the same bytes.
+    for (const Bytes& bytes : {good, twoItems}) {
+        WriteFile(Path("good.info"), bytes);
+        queue->Push(ui::OpenFileAnswer({Path("good.info")}));
+        queue->Push(ui::BoxAnswer(IDYES));
+        ASSERT_TRUE(OpenInfoFile());
+        queue->Push(ui::SaveFileAnswer(Path("again.info")));
+        queue->Push(ui::BoxAnswer(IDOK));
+        SaveInfoFile();
+        EXPECT_EQ(ReadFile(Path("again.info")), bytes);
+    }
 }
 
 TEST_F(InfoStore, RecordChunksAndDamage)

@@ -53,7 +53,8 @@ public:
     void Clear();
 
     // Writes the item, or reads it in place of this one. A damaged image (cut short, counts beyond
-    // what is left, per-entry arrays of different lengths) is refused and leaves this item unchanged.
+    // what is left, per-entry arrays of different lengths, unknown link kinds, points that are not
+    // finite, entries past the end of the text) is refused and leaves this item unchanged.
     bool InfoItemSerialize(CByteStream& stream);
     // The write half of InfoItemSerialize, for items that are only being saved.
     bool Write(CByteStream& stream) const;
@@ -78,5 +79,6 @@ private:
 
 // A whole item list: u32 count, then the items in order.
 bool WriteInfoItems(CByteStream& stream, const std::vector<CInfoItem>& items);
-// Reads a whole list; on a damaged image returns false and leaves items unchanged.
+// Reads a whole list, which must end the image; on a damaged image returns false and leaves items
+// unchanged.
 bool ReadInfoItems(CByteStream& stream, std::vector<CInfoItem>& items);

@@ -1,6 +1,7 @@
 #include "field_values.h"
 #include "gisexchange/exchange_table.h"
 #include "platform/cad/file_search.h"
+#include "platform/cad/prompts.h"
 #include "platform/cad/resbuf.h"
 #include "platform/dao/dao_database.h"
 
@@ -29,7 +30,11 @@ void LoadItemTable(const char* table, std::vector<CString>& codes, std::vector<C
             values.push_back(value);
         }
     } catch (CDaoException* e) {
-        e->Delete();  // the pairs read before stand
+        // The pairs read before stand. A table without rows is no fault; any other failure leaves
+        // the caller without codes the configuration names, so the user is told which table and why.
+        if (e->m_pErrorInfo->m_lErrorCode != kDaoNoCurrentRecord)
+            acutPrintf("\n无法读取 lstitems.mdb 的表 %s: %s", table, e->m_pErrorInfo->m_strDescription.GetString());
+        e->Delete();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "gisexchange/exchange_table.h"
 #include "platform/cad/file_search.h"
+#include "platform/cad/prompts.h"
 #include "platform/ui/answer_source.h"
 #include "platform/win/root.h"
 #include "testing/files.h"
@@ -208,14 +209,31 @@ TEST_F(ExchangeTableTest, ItemListsKeepTheCallersListsOnlyWithoutADatabase)
     EXPECT_EQ(codes[1], "");
     EXPECT_EQ(values[1], "旱地");
 
-    LoadItemTable("nosuchtable", codes, values);
-    EXPECT_TRUE(codes.empty());
-    EXPECT_TRUE(values.empty());
-    codes = values = {"x"};
-    LoadItemTable("novalue", codes, values);
-    EXPECT_TRUE(codes.empty());
-    EXPECT_TRUE(values.empty());
     EXPECT_TRUE(Logged("shared read-only"));
+    EXPECT_TRUE(Shown().empty());
+
+    // A table that cannot be read leaves the lists empty and says so on the command line, once;
+    // an empty table is no fault.
+    Write("lstitems.mdb", Utf8(u8"[TBL_TDYT]\ncode:TEXT\tvalue:TEXT\n[novalue]\ncode:TEXT\n1\n"));
+    platform::cad::ClearCommandLine();
+    LoadItemTable("TBL_TDYT", codes, values);
+    EXPECT_TRUE(codes.empty());
+    EXPECT_EQ(platform::cad::CommandLineText(), "");
+    for (const char* table : {"nosuchtable", "novalue"}) {
+        codes = values = {"x"};
+        platform::cad::ClearCommandLine();
+        LoadItemTable(table, codes, values);
+        EXPECT_TRUE(codes.empty()) << table;
+        EXPECT_TRUE(values.empty()) << table;
+        EXPECT_EQ(platform::cad::CommandLineText().find(std::string("\n无法读取 lstitems.mdb 的表 ") + table), 0u)
+            << platform::cad::CommandLineText();
+    }
+    // A damaged database: the message names the line to mend.
+    Write("lstitems.mdb", Utf8(u8"[TBL_TDYT]\ncode:TEXT\tvalue:TEXT\n011\t水\\N田\n"));
+    platform::cad::ClearCommandLine();
+    LoadItemTable("TBL_TDYT", codes, values);
+    EXPECT_TRUE(codes.empty());
+    EXPECT_NE(platform::cad::CommandLineText().find("Line 3:"), std::string::npos) << platform::cad::CommandLineText();
     EXPECT_TRUE(Shown().empty());
 }
 

@@ -17,6 +17,11 @@ namespace {
 // converts, so it is kept to what a memo of the exchange tables needs: longer memos are cut.
 constexpr std::size_t kBindSize = 65536;
 
+// The page of the definition of the catalog's own table (MSysObjects) in every Jet file.
+constexpr guint32 kCatalogPage = 2;
+// The first byte of a page that holds a table's definition.
+constexpr unsigned char kTableDefinitionPage = 0x02;
+
 template <typename T>
 T Stored(const MdbHandle* mdb, const MdbColumn* col)
 {
@@ -43,6 +48,10 @@ public:
         if (mdb_read_catalog(mdb_, MDB_TABLE) == nullptr) {
             Release();
             ThrowUnrecognized(path_, "Its catalog cannot be read.");
+        }
+        if (!TablePagesWithinFile()) {
+            Release();
+            ThrowUnrecognized(path_, "The file is cut short.");
         }
         mdb_set_bind_size(mdb_, kBindSize);
     }
@@ -75,6 +84,60 @@ public:
     }
 
 private:
+    // A file cut at a page boundary reads without a short page, and the catalog then simply lacks
+    // the tables whose rows were on the lost pages. Every table names the pages of its rows, the
+    // catalog's own table too; a page past the end of the file means the file lost it.
+    bool TablePagesWithinFile()
+    {
+        const auto pageCount = static_cast<guint32>(bytes_.size() / mdb_->fmt->pg_size);
+        MdbCatalogEntry catalogTable{};
+        catalogTable.mdb = mdb_;
+        catalogTable.object_type = MDB_TABLE;
+        catalogTable.table_pg = kCatalogPage;
+        if (!PagesWithin(&catalogTable, pageCount))
+            return false;
+        for (guint i = 0; mdb_->catalog != nullptr && i < mdb_->catalog->len; ++i) {
+            auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+            if (e->object_type == MDB_TABLE && e->table_pg != kCatalogPage && !PagesWithin(e, pageCount))
+                return false;
+        }
+        return true;
+    }
+
+    // False when the table's definition, the rows holding its page maps, or a page its row map
+    // names lies at or past pageCount. A definition that cannot be read is left to the read of the
+    // table, which refuses it.
+    bool PagesWithin(MdbCatalogEntry* entry, guint32 pageCount)
+    {
+        if (entry->table_pg >= pageCount)
+            return false;
+        const std::size_t definition = entry->table_pg * static_cast<std::size_t>(mdb_->fmt->pg_size);
+        if (static_cast<unsigned char>(bytes_[definition]) == kTableDefinitionPage) {
+            for (guint16 offset : {mdb_->fmt->tab_usage_map_offset, mdb_->fmt->tab_free_map_offset}) {
+                // A row pointer: the page number above the row number's byte.
+                guint32 pointer = 0;
+                std::memcpy(&pointer, bytes_.data() + definition + offset, sizeof pointer);
+                if ((pointer >> 8) >= pageCount)
+                    return false;
+            }
+        }
+        MdbTableDef* def = mdb_read_table(entry);
+        if (def == nullptr)
+            return true;
+        bool within = true;
+        if (def->usage_map != nullptr && def->map_sz > 0) {
+            // Each page found lies after the one before, so the walk ends.
+            for (gint32 page = 0; (page = mdb_map_find_next(mdb_, def->usage_map, def->map_sz, page)) != 0;) {
+                if (page < 0 || static_cast<guint32>(page) >= pageCount) {
+                    within = false;
+                    break;
+                }
+            }
+        }
+        mdb_free_tabledef(def);
+        return within;
+    }
+
     bool Read(MdbTableDef* def, Table& table)
     {
         if (mdb_read_columns(def) == nullptr || def->columns == nullptr)

@@ -16,6 +16,11 @@ namespace {
 
 enum class FieldType { I2, I4, R4, R8, Text };
 
+bool IsUtf8(std::string_view bytes)
+{
+    return text::Utf16ToUtf8(text::Utf8ToUtf16(bytes)) == bytes;
+}
+
 struct TextTable {
     std::shared_ptr<Table> table;
     std::vector<FieldType> types;
@@ -46,6 +51,10 @@ public:
         std::vector<FieldType> types;
         bool wantFields = false;
         while (NextLine()) {
+            // A byte that is not UTF-8 would reach the program as '?', so the text read would not
+            // be the text written.
+            if (!IsUtf8(line_))
+                Fail("the line is not UTF-8 text");
             if (line_.empty() || line_[0] == '#')
                 continue;
             if (line_[0] == '[') {
@@ -135,7 +144,11 @@ private:
                 case '\\': cell += '\\'; break;
                 case '#': cell += '#'; break;
                 case '[': cell += '['; break;
-                case 'N': break;
+                case 'N':
+                    // \N is a null value and stands alone in its cell, never inside a text.
+                    if (i - 1 != start || (i + 1 < line_.size() && line_[i + 1] != '\t'))
+                        Fail("\\N inside a value (a null is \\N alone)");
+                    break;
                 default: Fail(text::Format("unknown escape \\%c", c));
                 }
                 escaped = false;

@@ -216,8 +216,13 @@ TEST(JetDatabase, DamagedFilesRaiseTheEnginesException)
     std::string bytes = dero::testing::ReadFile(FixtureFolder() + "/DateTestDatabase.mdb");
     ASSERT_FALSE(bytes.empty());
     std::string cut = folder / "cut.mdb";
-    for (std::size_t size : {std::size_t{100}, std::size_t{4096}, std::size_t{5000}, std::size_t{4096 * 3},
-                             bytes.size() / 2, bytes.size() - 1}) {
+    // Cut inside a page, and cut at page boundaries (before the catalog's rows, after them, and
+    // then across the tables' definitions, rows and page maps, the last pages too): a file shorter
+    // than its pages say is damaged, never a database that lacks some tables or rows.
+    std::vector<std::size_t> sizes{100, 5000, bytes.size() / 2 + 1, bytes.size() - 1};
+    for (std::size_t pages : {1, 6, 17, 18, 20, 25, 40, 64, 65, 66})
+        sizes.push_back(pages * 4096);
+    for (std::size_t size : sizes) {
         SCOPED_TRACE(size);
         dero::testing::WriteFile(cut, bytes.substr(0, size));
         long number = 0;

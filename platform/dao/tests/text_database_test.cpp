@@ -126,6 +126,39 @@ TEST(TextDatabase, MalformedFilesRaiseTheEnginesException)
     }
     CDaoDatabase db;
     EXPECT_EQ(ErrorOf([&] { db.Open((folder / "none.mdb").c_str()); }), kDaoFileNotFound);
+
+    // Text that would not come back as it was written: \N inside a value, and bytes that are not
+    // UTF-8 (GBK, a cut character), in a value, a name or a comment. The message names the line.
+    const std::pair<const char*, const char*> unread[] = {
+        {"[t]\na:TEXT\nab\\Ncd\n", "Line 3:"},
+        {"[t]\na:TEXT\tb:I2\n\\Nx\t1\n", "Line 3:"},
+        {"[t]\na:TEXT\tb:I2\nx\\N\t1\n", "Line 3:"},
+        {"[t]\na:TEXT\n\xD6\xD0\xCE\xC4\n", "Line 3:"},
+        {"[t]\na:TEXT\nok\n\xE4\xB8\n", "Line 4:"},
+        {"[\xB1\xED]\na:TEXT\n", "Line 1:"},
+        {"# \xD6\xD0\n[t]\na:TEXT\n", "Line 1:"},
+    };
+    for (const auto& [text, where] : unread) {
+        SCOPED_TRACE(text);
+        dero::testing::WriteFile(path, text);
+        try {
+            db.Open(path.c_str(), FALSE, TRUE);
+            ADD_FAILURE() << "opened";
+        } catch (CDaoException* e) {
+            EXPECT_EQ(e->m_pErrorInfo->m_lErrorCode, kDaoUnrecognizedFormat);
+            EXPECT_NE(e->m_pErrorInfo->m_strDescription.str().find(where), std::string::npos)
+                << e->m_pErrorInfo->m_strDescription.str();
+            e->Delete();
+        }
+        EXPECT_FALSE(db.IsOpen());
+    }
+    // \N alone is a null, beside a tab or at either end of the line.
+    dero::testing::WriteFile(path, "[t]\na:TEXT\tb:TEXT\tc:TEXT\n\\N\t\\N\t\\N\n");
+    db.Open(path.c_str(), FALSE, TRUE);
+    CDaoRecordset rs(&db);
+    rs.Open(dbOpenDynaset, "select * from t");
+    for (const char* field : {"a", "b", "c"})
+        EXPECT_EQ(rs.GetFieldValue(field).vt, VT_NULL) << field;
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "platform/text/encoding.h"
@@ -203,6 +205,28 @@ bool ParseHex(const Token& token, void* out, std::size_t size)
     return true;
 }
 
+// Whether a value can stand in a field of its type: a number field holds a number its type can
+// hold (blank counting as 0, as the library stores it); text, dates and times hold any text.
+bool FitsField(const GisField& field, const std::string& value)
+{
+    std::string stored;
+    if (!platform::gis::NormalizeFieldValue(field, value, &stored)) return false;
+    switch (field.type) {
+    case GIS_FIELD_BYTE:
+    case GIS_FIELD_SHORT:
+    case GIS_FIELD_LONG:
+    case GIS_FIELD_FLOAT: break;
+    default: return true;
+    }
+    const double number = std::strtod(stored.c_str(), nullptr);  // a number: the library took it
+    switch (field.type) {
+    case GIS_FIELD_BYTE: return number >= 0 && number <= 255;
+    case GIS_FIELD_SHORT: return number >= -32768 && number <= 32767;
+    case GIS_FIELD_LONG: return number >= -2147483648.0 && number <= 2147483647.0;
+    default: return std::fabs(number) <= std::numeric_limits<float>::max();
+    }
+}
+
 // Appends the points of a ring's line, backwards for a negative number, without repeating the joint.
 bool AppendRingLine(const GisDocument& document, LONG entry, std::vector<D_DOT>* ring)
 {
@@ -374,7 +398,7 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
             if (word == "GISPROJECT" && tokens.size() == 1) {
                 *isProject = true;
             } else if (word == "GISFILE" && tokens.size() == 2 && ParseKeyed(tokens[1], "kind", &kind) &&
-                       platform::gis::IsGisKind(static_cast<int>(kind))) {
+                       kind >= 0 && kind <= 32767 && platform::gis::IsGisKind(static_cast<int>(kind))) {
                 *isProject = false;
                 file.kind = static_cast<short>(kind);
             } else {
@@ -476,6 +500,9 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
                 return fail("expected one quoted value per field after an object");
             for (std::size_t i = 1; i < tokens.size(); ++i) {
                 if (!tokens[i].quoted || tokens[i].text.size() > 255) return fail("values are quoted, at most 255 bytes");
+                if (!FitsField(file.fields[i - 1], tokens[i].text))
+                    return fail("the value of field " + platform::text::GbkToUtf8(file.fields[i - 1].name) +
+                                " does not fit its type");
                 (*values)[i - 1] = tokens[i].text;
             }
         } else {

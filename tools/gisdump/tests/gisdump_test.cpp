@@ -129,8 +129,17 @@ TEST_F(GisdumpTest, EveryKindRoundTripsThroughText)
     EXPECT_EQ(Build(dumped), bytes);
 }
 
+// A point file with a field of each narrow number type: long, short, byte, float.
+const std::string kPoint =
+    "GISFILE kind=1\nFIELD \"ID\" type=3 width=10 decimals=0 flag=1\nFIELD \"S\" type=2 width=6 decimals=0 flag=0\n"
+    "FIELD \"B\" type=1 width=3 decimals=0 flag=0\nFIELD \"F\" type=4 width=12 decimals=3 flag=0\nPOINT 1 2 \"a\"\n";
+
 TEST_F(GisdumpTest, BadTextIsRefusedWithTheLine)
 {
+    // The ends of every range, and blanks, are values.
+    Build(kPoint + "  VALUES \"-2147483648\" \"-32768\" \"255\" \"-3.4e38\"\nPOINT 0 0 \"\"\n"
+                   "  VALUES \"2147483647\" \"32767\" \"0\" \"\"\n");
+
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "line 1"},
         {"GISFILE kind=4\n", "line 1"},
@@ -142,6 +151,15 @@ TEST_F(GisdumpTest, BadTextIsRefusedWithTheLine)
          "line 4"},
         {"GISFILE kind=1\nPOINT 1 2 \"unterminated\n", "line 2"},
         {"GISPROJECT\nENTRY \"a.wt\" \"A\"\n  RECORD " + std::string(512, '0') + "\n", "line 3"},
+        // Numbers beyond their type, and values their field's type cannot hold.
+        {"GISFILE kind=4294967297\n", "line 1"},
+        {kPoint + "  VALUES \"abc\" \"1\" \"1\" \"1\"\n", "line 7"},
+        {kPoint + "  VALUES \"1.5\" \"1\" \"1\" \"1\"\n", "line 7"},
+        {kPoint + "  VALUES \"2147483648\" \"1\" \"1\" \"1\"\n", "line 7"},
+        {kPoint + "  VALUES \"1\" \"32768\" \"1\" \"1\"\n", "line 7"},
+        {kPoint + "  VALUES \"1\" \"1\" \"-1\" \"1\"\n", "line 7"},
+        {kPoint + "  VALUES \"1\" \"1\" \"1\" \"1e39\"\n", "line 7"},
+        {kPoint + "  VALUES \"1\" \"1\" \"1\" \"x\"\n", "line 7"},
     };
     for (const auto& [text, where] : cases) {
         GisDocument document;
@@ -151,6 +169,12 @@ TEST_F(GisdumpTest, BadTextIsRefusedWithTheLine)
         EXPECT_FALSE(gisdump::ParseDump(text, &document, &project, &isProject, &error)) << text;
         EXPECT_EQ(error.rfind(where + ":", 0), 0u) << text << " -> " << error;
     }
+    GisDocument document;
+    GisProject project;
+    bool isProject = false;
+    std::string error;
+    EXPECT_FALSE(gisdump::ParseDump(kPoint + "  VALUES \"1\" \"1\" \"x\" \"1\"\n", &document, &project, &isProject, &error));
+    EXPECT_EQ(error, "line 7: the value of field B does not fit its type");
 }
 
 TEST_F(GisdumpTest, AreasAssembleIntoValidPolygons)

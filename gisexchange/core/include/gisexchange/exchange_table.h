@@ -38,7 +38,8 @@ int FindTableIndex(const char* code);
 bool LookupExchangeCode(const char* table, const char* code, int& red, int& green, int& blue);
 
 // The code and value pairs of a table of "lstitems.mdb", in row order. When the database is not
-// found the lists stay as they were; otherwise they are emptied first.
+// found the lists stay as they were; otherwise they are emptied first. A database, table or field
+// that cannot be read keeps the pairs read before and is reported on the command line.
 void LoadItemTable(const char* table, std::vector<CString>& codes, std::vector<CString>& values);
 
 }  // namespace gisexchange
