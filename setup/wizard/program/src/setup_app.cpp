@@ -120,12 +120,6 @@ BOOL CDero安装向导App::InitInstance() {
     bool backdropMade = false;
     for (;;) {
         InitSetupGlobals();
-        // What someone else left in the shared temporary folder is neither unpacked into nor run.
-        if (!RenewWorkFolder(workFolder, StartUpTopFiles(g_programPath, workFolder))) {
-            const std::u16string text = platform::text::Format(u"无法清理临时目录 %s，安装程序不能继续", workFolder);
-            ::MessageBoxW(nullptr, text.c_str(), u"", MB_OK | MB_ICONERROR);
-            return FALSE;
-        }
         BusyWindow busy;
         std::uint64_t megabytes = 0;
         bool busyShown = false;
@@ -140,6 +134,13 @@ BOOL CDero安装向导App::InitInstance() {
                 busy.ShowBusyWindow(g_wizardTitle.c_str(), u"安装程序正在解压数据");
                 busyShown = true;
             }
+        }
+        // What someone else left in the shared temporary folder is neither unpacked into nor run.
+        if (!RenewWorkFolder(workFolder, StartUpTopFiles(g_programPath, workFolder))) {
+            if (busyShown) busy.CloseBusyWindow();
+            const std::u16string text = platform::text::Format(u"无法清理临时目录 %s，安装程序不能继续", workFolder);
+            ::MessageBoxW(nullptr, text.c_str(), u"", MB_OK | MB_ICONERROR);
+            return FALSE;
         }
         PayloadPaths paths;
         int count = 0;
