@@ -3,11 +3,13 @@
 namespace Setup::detail {
 
 bool IsPlainName(std::u16string_view name) {
-    if (name.empty() || name == u"." || name == u"..") return false;
+    // Windows drops trailing dots and blanks: a name of nothing else ("..", "...", " ") would
+    // stand for the folder itself or the one above it.
+    if (name.find_first_not_of(u". ") == std::u16string_view::npos) return false;
     for (char16_t c : name) {
         if (c < 0x20 || std::u16string_view(u"\\/:*?\"<>|").find(c) != std::u16string_view::npos) return false;
     }
-    return name.back() != u'.' && name.back() != u' ';
+    return true;
 }
 
 bool IsPathBelow(std::u16string_view path) {

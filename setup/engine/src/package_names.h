@@ -7,9 +7,8 @@
 
 namespace Setup::detail {
 
-// One path part: a folder or file name Windows accepts, which is neither "." nor "..", holds no
-// separator, drive colon or other character Windows refuses, and does not end in a dot or a blank
-// (Windows would drop them and name another file).
+// One path part: a folder or file name Windows accepts, which holds no separator, drive colon or
+// other character Windows refuses, and is more than dots and blanks ("..", "...").
 bool IsPlainName(std::u16string_view name);
 
 // A relative path that stays below the folder it is joined to: plain names joined by "\" or "/",

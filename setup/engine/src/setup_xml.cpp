@@ -84,7 +84,8 @@ bool HasUsableNames(const CADVer& d) {
 
 // The names that are joined to folders stay in them: one path part each (the product and profile
 // names, the source folder, the program, the version that names the shortcuts), and the icons
-// below their folders. An empty name is joined to nothing here.
+// below their folders. An empty one leaves the path at its folder (an empty product or profile
+// name is refused above).
 bool NamesStayInTheirFolders(const CADVer& d) {
     const auto plain = [](const std::u16string& name) { return name.empty() || detail::IsPlainName(name); };
     const auto below = [](const std::u16string& path) { return path.empty() || detail::IsPathBelow(path); };

@@ -166,9 +166,9 @@ TEST_F(SetupXmlTest, NamesLeavingTheirFoldersAndCountsOutOfRangeSkipTheProfile) 
     };
     const Case cases[] = {
         // Names that become one path part: product, profile, source, program, shortcut name.
-        {2, "..\\..\\Windows", false}, {2, "Dero.", false}, {2, "C:Dero", false}, {3, "a\\b", false},
+        {2, "..\\..\\Windows", false}, {2, "...", false}, {2, "C:Dero", false}, {3, "a\\b", false},
         {3, "..", false}, {9, "..\\..\\..\\..\\", false}, {9, "a/b", false}, {12, "..\\setup.exe", false},
-        {18, "..\\..\\Desktop\\x", false}, {2, "Dero Pelgar 9.0", true}, {12, "dero.exe", true}, {9, "", true},
+        {18, "..\\..\\Desktop\\x", false}, {2, "Dero Co., Ltd.", true}, {12, "dero.exe", true}, {9, "", true},
         // Paths below the install or system folder.
         {8, "..\\dero.ico", false}, {8, "C:\\dero.ico", false}, {8, "\\dero.ico", false}, {8, "sys|tem\\a.ico", false},
         {8, "system\\\\dero.ico", false}, {13, "icons\\..\\..\\pkg.ico", false}, {8, "system\\dero.ico", true},
