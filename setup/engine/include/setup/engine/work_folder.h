@@ -1,7 +1,7 @@
 // The work folder below the temporary folder: the start-up unpacks the program's payload into it
-// and the runs extract the package cabinet into it. The temporary folder is shared on Windows, so
-// whatever is found there may have been planted by someone else: it is taken apart first, and a
-// link in it is removed as a link, never followed.
+// and the runs extract the package cabinet into it. A temporary folder such as "C:\Temp" is shared
+// by every user of the machine, so whatever is found there may have been planted by someone else:
+// it is taken apart first, and a link in it is removed as a link, never followed.
 #pragma once
 
 #include <string_view>
