@@ -11,13 +11,14 @@ namespace platform::win {
 namespace {
 
 // The file's status; false with the last error set when the path does not map or names nothing.
+// A link that points at nothing is still there, as a reparse point is on Windows: its own status.
 bool StatPath(std::u16string_view path, FilePath& file, struct stat& st) {
     file = ResolveFilePath(path);
     if (!file.ok()) {
         SetLastError(static_cast<DWORD>(file.error));
         return false;
     }
-    if (stat(file.native.c_str(), &st) != 0) {
+    if (stat(file.native.c_str(), &st) != 0 && (lstat(file.native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))) {
         SetLastError(static_cast<DWORD>(MissingError(file.native)));
         return false;
     }
@@ -67,7 +68,7 @@ BOOL GetAttributesExCore(std::u16string_view path, GET_FILEEX_INFO_LEVELS level,
     data->ftCreationTime = ToFileTime(st.st_ctim);
     data->ftLastAccessTime = ToFileTime(st.st_atim);
     data->ftLastWriteTime = ToFileTime(st.st_mtim);
-    const auto size = S_ISDIR(st.st_mode) ? 0ULL : static_cast<unsigned long long>(st.st_size);
+    const auto size = S_ISDIR(st.st_mode) || S_ISLNK(st.st_mode) ? 0ULL : static_cast<unsigned long long>(st.st_size);
     data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
     data->nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
     return TRUE;

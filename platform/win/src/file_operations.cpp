@@ -117,6 +117,13 @@ BOOL RemoveDirectoryCore(std::u16string_view path) {
     if (!folder.ok()) return Fail(folder.error);
     struct stat st;
     if (lstat(folder.native.c_str(), &st) != 0) return Fail(MissingError(folder.native));
+    // A link to a folder stands for a junction, which goes as a link: what it points at is left
+    // alone, whatever it holds.
+    if (S_ISLNK(st.st_mode) && IsFolder(folder.native)) {
+        if (const DWORD fault = FaultOn(FaultKind::Delete, folder.native)) return Fail(static_cast<LONG>(fault));
+        if (unlink(folder.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
+        return TRUE;
+    }
     if (!S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
     if (IsDriveFolder(folder.native) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     if (const DWORD fault = FaultOn(FaultKind::Delete, folder.native)) return Fail(static_cast<LONG>(fault));

@@ -44,6 +44,33 @@ TEST_F(FilesTest, FoldersAreCreatedAndRemovedWithWin32Codes) {
     EXPECT_TRUE(RemoveDirectoryA("C:\\222"));
 }
 
+TEST_F(FilesTest, LinksAreSeenAndRemovedAsLinksNeverFollowed) {
+    namespace fs = std::filesystem;
+    WriteFile(C("outside/keep.txt"), "kept");
+    fs::create_directories(C("work"));
+    fs::create_directory_symlink(C("outside"), C("work/folder"));
+    fs::create_symlink(C("outside/keep.txt"), C("work/file"));
+    fs::create_symlink(C("nowhere"), C("work/dangling"));
+
+    // A link to nothing is still there, with attributes of its own.
+    EXPECT_EQ(GetFileAttributesW(u"C:\\work\\dangling"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExW(u"C:\\work\\Dangling", GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_EQ(data.nFileSizeLow, 0u);
+
+    // A folder link goes with RemoveDirectory, as a junction does, full as its folder is.
+    EXPECT_FALSE(RemoveDirectoryW(u"C:\\work\\file"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIRECTORY));
+    EXPECT_TRUE(RemoveDirectoryW(u"C:\\work\\folder"));
+    EXPECT_TRUE(DeleteFileW(u"C:\\work\\file"));
+    EXPECT_TRUE(DeleteFileW(u"C:\\work\\dangling"));
+    EXPECT_EQ(GetFileAttributesW(u"C:\\work\\dangling"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(fs::is_empty(C("work")));
+    EXPECT_EQ(ReadFile(C("outside/keep.txt")), "kept");
+}
+
 TEST_F(FilesTest, ReadOnlyFilesCannotBeDeletedOrOverwrittenEvenAsRoot) {
     WriteFile(C("ro.txt"), "keep");
     WriteFile(C("new.txt"), "new");

@@ -91,6 +91,19 @@ bool MakeRelative(std::u16string* name) {
     return true;
 }
 
+// Whether a folder on the member's way below the destination, or the member's own file, is a
+// link: writing the member would then write where the link points.
+bool MeetsALink(const std::u16string& destination, const std::u16string& relative) {
+    for (std::size_t end = relative.find(u'\\');; end = relative.find(u'\\', end + 1)) {
+        const std::u16string path = destination + relative.substr(0, end);
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        // Nothing there: nothing below it either.
+        if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+        if (end == std::u16string::npos) return false;
+    }
+}
+
 // A cabinet named by another is looked for beside it: a plain file name only.
 bool IsPlainFileName(const std::u16string& name) {
     if (name.empty() || name == u"." || name == u"..") return false;
@@ -457,6 +470,11 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION note) {
         std::int32_t handle = kFirstPseudoHandle;
         while (positions_.Contains(handle)) ++handle;
         return handle;
+    }
+    if (MeetsALink(destination_, relative)) {
+        // Not written through; the rest of the set goes on.
+        Record(kErrorBadName, kErrorStoppedOnLink);
+        return 0;
     }
     if (const DWORD error = CreateFolderChain(info.targetFolder)) {
         Record(kErrorBadName, error);

@@ -231,7 +231,7 @@ TEST_F(ExtractTest, EncipheredCabinetsAndKeys) {
     EXPECT_EQ(DecipherBlocks(&short_, 0, block, 1), 0u);
 }
 
-TEST_F(ExtractTest, NamesThatLeaveTheDestinationAreRefused) {
+TEST_F(ExtractTest, NamesAndLinksThatLeaveTheDestinationAreRefused) {
     // Raw stored names: "..\x", "a/../../x", "C:\x", an overlong "/" in UTF-8, and "\x".
     Write(R"("cabinets": [{"name": "evil.cab"}], "files": [
         {"name": "..\\up1.txt", "data": "1"}, {"name": "a/../../up2.txt", "data": "2"},
@@ -263,6 +263,22 @@ TEST_F(ExtractTest, NamesThatLeaveTheDestinationAreRefused) {
     EXPECT_EQ(CreateFolderChain(u"C:\\" + std::u16string(1000, u'd')), kErrorPathTooLong);
     EXPECT_EQ(CreateFolderChain(u"C:\\made\\here\\"), 0u);
     EXPECT_TRUE(fs::is_directory(C("made/here")));
+
+    // A link on a member's way below the destination is not written through: a folder link, one
+    // that points at nothing, a link in the member's own place. The rest of the set goes on.
+    Write(R"("cabinets": [{"name": "linked.cab"}], "files": [{"name": "fonts\\a.ttf", "data": "a"},
+        {"name": "gone\\b.ttf", "data": "b"}, {"name": "c.txt", "data": "c"}, {"name": "d\\d.txt", "data": "d"}])");
+    fs::create_directories(C("work"));
+    fs::create_directories(Temp() + "/outside");
+    fs::create_directory_symlink(Temp() + "/outside", C("work/fonts"));
+    fs::create_symlink(Temp() + "/nowhere", C("work/gone"));
+    fs::create_symlink(Temp() + "/outside/c.txt", C("work/c.txt"));
+    EXPECT_FALSE(extract.ExtractCabinet(u"C:\\cabs\\linked.cab", u"C:\\work", nullptr));
+    EXPECT_EQ(extract.Error().ownCode, kErrorBadName);
+    EXPECT_EQ(extract.Error().systemCode, kErrorStoppedOnLink);
+    EXPECT_TRUE(fs::is_empty(Temp() + "/outside"));
+    EXPECT_FALSE(fs::exists(Temp() + "/nowhere"));
+    EXPECT_EQ(ReadFile(C("work/d/d.txt")), "d");
 }
 
 TEST_F(ExtractTest, CutAndGarbledCabinetsNeverSucceed) {

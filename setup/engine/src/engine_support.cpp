@@ -20,6 +20,13 @@ std::u16string ToLower(std::u16string_view text) {
 }
 
 int ParseDecimal(std::u16string_view text) {
+    const long long value = ParseDecimalUnclamped(text);
+    if (value > INT_MAX) return INT_MAX;
+    if (value < INT_MIN) return INT_MIN;
+    return static_cast<int>(value);
+}
+
+long long ParseDecimalUnclamped(std::u16string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
     bool negative = false;
@@ -29,10 +36,14 @@ int ParseDecimal(std::u16string_view text) {
         value = value * 10 + (text[i] - u'0');
         if (value > static_cast<long long>(INT_MAX) + 1) break;
     }
-    if (negative) value = -value;
-    if (value > INT_MAX) return INT_MAX;
-    if (value < INT_MIN) return INT_MIN;
-    return static_cast<int>(value);
+    return negative ? -value : value;
+}
+
+int AddCount(int total, int count) {
+    const long long sum = static_cast<long long>(total) + count;
+    if (sum > INT_MAX) return INT_MAX;
+    if (sum < INT_MIN) return INT_MIN;
+    return static_cast<int>(sum);
 }
 
 std::u16string Decimal(long long value) {
@@ -192,6 +203,12 @@ bool IsFile(std::u16string_view path) {
     const std::u16string text(path);
     const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsLink(std::u16string_view path) {
+    const std::u16string text(path);
+    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {

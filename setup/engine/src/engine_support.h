@@ -19,6 +19,12 @@ std::u16string ToLower(std::u16string_view text);
 // Decimal text to int as the C runtime reads it: leading blanks, a sign, digits up to the first
 // other character; 0 for non-numeric text. Out-of-range values are clamped.
 int ParseDecimal(std::u16string_view text);
+// The same reading before the clamp: a value beyond an int comes back beyond it, so that a reader
+// can refuse it.
+long long ParseDecimalUnclamped(std::u16string_view text);
+// A running total of file counts for a progress bar: added in 64 bits and held to what an int
+// carries, so that no count, however large, overflows it.
+int AddCount(int total, int count);
 std::u16string Decimal(long long value);
 
 // An open registry key, closed at the end of its scope.
@@ -102,6 +108,8 @@ private:
 
 bool IsFolder(std::u16string_view path);
 bool IsFile(std::u16string_view path);
+// A link (a reparse point), seen as itself and never followed.
+bool IsLink(std::u16string_view path);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
 // Characters 2 and 3 of a host version key ("R18.0") as a number: the host's major release.
 int MajorRelease(std::u16string_view cadVersion);

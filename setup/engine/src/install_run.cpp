@@ -14,6 +14,7 @@
 #include "setup/engine/file_backup.h"
 #include "setup/engine/install_engine.h"
 #include "setup/engine/install_state.h"
+#include "setup/engine/work_folder.h"
 
 namespace Setup {
 namespace {
@@ -70,8 +71,8 @@ void InstallEngine::Run(CADVer d, bool update) {
     }
 
     fileCount = description.fileNum;
-    int total = description.fileNum + 3;
-    for (const CADVer& component : g_componentEntries) total += component.fileNum;
+    int total = detail::AddCount(description.fileNum, 3);
+    for (const CADVer& component : g_componentEntries) total = detail::AddCount(total, component.fileNum);
     ReportRange(total);
     g_progressPosition = 0;
 
@@ -81,6 +82,11 @@ void InstallEngine::Run(CADVer d, bool update) {
     if (!CheckFreeSpace(TempFolderPath(u""))) {
         ReportAt(WM_SETUP_POSITION, u"完成");
         Report(WM_SETUP_FINISHED, 1, u"完成");
+        return;
+    }
+    // What someone else left in the work folder is neither installed nor written through.
+    if (!RenewWorkFolder(workFolder, TopFiles::Keep)) {
+        Report(WM_SETUP_ERROR, 0, Format(u"无法清理临时目录 %s，安装程序不能继续", workFolder));
         return;
     }
     // A partly extracted package is not installed: the driver has reported why.

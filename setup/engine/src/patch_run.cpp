@@ -13,6 +13,7 @@
 #include "setup/engine/file_backup.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/patch_engine.h"
+#include "setup/engine/work_folder.h"
 
 namespace Setup {
 namespace {
@@ -33,8 +34,8 @@ PatchEngine::PatchEngine() : programFolder(detail::FolderOf(detail::RunningProgr
 
 void PatchEngine::RunPatchInstall() {
     int total = 3;
-    for (const CADVer& target : targets) total += target.fileNum;
-    for (const CADVer& component : g_componentEntries) total += component.fileNum;
+    for (const CADVer& target : targets) total = detail::AddCount(total, target.fileNum);
+    for (const CADVer& component : g_componentEntries) total = detail::AddCount(total, component.fileNum);
     g_patchBackups.Clear();
     g_progressPosition = 0;
     if (const HWND window = g_progressWindow.load(); window && IsWindow(window))
@@ -53,6 +54,11 @@ void PatchEngine::RunPatchInstall() {
     g_patchRecoveryFolder = TempFolderPath(u"insrecovery");
     const std::u16string workFolder = TempFolderPath(u"derosetup");
     Advance(u"正在释放文件...");
+    // What someone else left in the work folder is neither patched in nor written through.
+    if (!RenewWorkFolder(workFolder, TopFiles::Keep)) {
+        ReportAt(WM_PATCH_POSITION, Format(u"无法清理临时目录 %s，补丁未安装", workFolder));
+        return;
+    }
     // The patch page does not show the driver's fatal line, so it gets one of its own.
     if (!Cabinet::ExtractCabinetFile(cabinet, workFolder, g_progressWindow.load(), "")) {
         ReportAt(WM_PATCH_POSITION, u"释放文件失败，补丁未安装");

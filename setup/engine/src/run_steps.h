@@ -44,28 +44,31 @@ void ForEachEntry(const std::u16string& folder, const OnFolder& onFolder, const 
 }
 
 // Copies a folder tree file by file through `copy(source, target)`: one step and one line (`msg`)
-// a file, the target's path, followed by `failed` when the copy did not happen.
+// a file, the target's path, followed by `failed` when the copy did not happen. Below the
+// destination nothing is written through a link (`linked`: a folder on the way is one): such a
+// file counts as not copied.
 template <class Copy>
 void CopyTreeReporting(const std::u16string& source, const std::u16string& destination, UINT msg,
-                       std::u16string_view failed, const Copy& copy) {
-    if (!IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
+                       std::u16string_view failed, const Copy& copy, bool linked = false) {
+    if (!linked && !IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
     if (!IsFolder(source)) return;
     ForEachEntry(
         source,
         [&](const std::u16string& name) {
-            CopyTreeReporting(source + u"\\" + name, destination + u"\\" + name, msg, failed, copy);
+            const std::u16string folder = destination + u"\\" + name;
+            CopyTreeReporting(source + u"\\" + name, folder, msg, failed, copy, linked || IsLink(folder));
         },
         [&](const std::u16string& name) {
             const std::u16string target = destination + u"\\" + name;
             ++g_progressPosition;
-            const bool copied = copy(source + u"\\" + name, target);
+            const bool copied = !linked && !IsLink(target) && copy(source + u"\\" + name, target);
             ReportAt(msg, copied ? target : target + std::u16string(failed));
         });
 }
 
 // Copies the registration files of a tree, flattened, into `destination` through `copy` and lists
-// each copied-to path once in `files`. A file not copied is reported with `present` when a file of
-// that name is already there.
+// each copied-to path once in `files`. A file not copied (a link in its place is not written
+// through) is reported with `present` when a file of that name is already there.
 template <class Copy>
 void CopyRegistrationTree(const std::u16string& source, const std::u16string& destination, UINT msg,
                           std::u16string_view present, std::vector<std::u16string>& files, const Copy& copy) {
@@ -79,7 +82,7 @@ void CopyRegistrationTree(const std::u16string& source, const std::u16string& de
         [&](const std::u16string& name) {
             const std::u16string target = destination + u"\\" + name;
             ++g_progressPosition;
-            if (copy(source + u"\\" + name, target))
+            if (!IsLink(target) && copy(source + u"\\" + name, target))
                 ReportAt(msg, target);
             else
                 ReportAt(msg, target + std::u16string(IsFile(target) ? present : std::u16string_view(u" 安装失败!")));

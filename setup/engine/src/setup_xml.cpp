@@ -1,9 +1,11 @@
 #include "setup/engine/setup_xml.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "com_support.h"
 #include "engine_support.h"
+#include "package_names.h"
 #include "platform/text/format.h"
 #include "platform/xml/dom_document_object.h"
 #include "setup/engine/install_engine.h"
@@ -38,7 +40,16 @@ int InstalledCopyFallback() {
     return ReadUninstallEntry(description) ? 1 : 0;
 }
 
-// One "profile" element; false when one of positions 0 to 9 is missing.
+// A count of files: what an int holds, and not below 0; text that is no number counts 0.
+bool ReadCount(std::u16string_view text, int* count) {
+    const long long value = detail::ParseDecimalUnclamped(text);
+    if (value < 0 || value > INT_MAX) return false;
+    *count = static_cast<int>(value);
+    return true;
+}
+
+// One "profile" element; false when one of positions 0 to 9 is missing or its count of files is
+// out of range.
 bool ReadProfile(const DomNamedNodeMap& a, CADVer* d) {
     std::u16string fileNum;
     if (!(Attribute(a, 0, &d->cadProduct) && Attribute(a, 1, &d->cadVersion) && Attribute(a, 2, &d->product) &&
@@ -46,7 +57,7 @@ bool ReadProfile(const DomNamedNodeMap& a, CADVer* d) {
           Attribute(a, 6, &d->title) && Attribute(a, 7, &fileNum) && Attribute(a, 8, &d->iconFile) &&
           Attribute(a, 9, &d->source)))
         return false;
-    d->fileNum = ParseDecimal(fileNum);
+    if (!ReadCount(fileNum, &d->fileNum)) return false;
     Attribute(a, 10, &d->guid);
     Attribute(a, 11, &d->buildGuid);
     Attribute(a, 12, &d->relatedFile);
@@ -69,6 +80,17 @@ bool IsComponentEntry(const CADVer& d) { return d.componentTarget.size() > 2; }
 bool HasUsableNames(const CADVer& d) {
     if (IsComponentEntry(d)) return true;
     return !d.product.empty() && (d.HasCustomSystemFolder() || !d.profileName.empty());
+}
+
+// The names that are joined to folders stay in them: one path part each (the product and profile
+// names, the source folder, the program, the version that names the shortcuts), and the icons
+// below their folders. An empty one leaves the path at its folder (an empty product or profile
+// name is refused above).
+bool NamesStayInTheirFolders(const CADVer& d) {
+    const auto plain = [](const std::u16string& name) { return name.empty() || detail::IsPlainName(name); };
+    const auto below = [](const std::u16string& path) { return path.empty() || detail::IsPathBelow(path); };
+    return plain(d.product) && plain(d.profileName) && plain(d.source) && plain(d.relatedFile) && plain(d.version) &&
+           below(d.iconFile) && below(d.relatedIcon);
 }
 
 }  // namespace
@@ -101,7 +123,9 @@ int LoadSetupXml() {
         const DomNode child = children.item(i);
         if (!EqualNoCase(child.nodeName(), u"profile")) continue;
         CADVer description;
-        if (!ReadProfile(child.attributes(), &description) || !HasUsableNames(description)) continue;
+        if (!ReadProfile(child.attributes(), &description) || !HasUsableNames(description) ||
+            !NamesStayInTheirFolders(description))
+            continue;
         if (i == 0) g_wizardTitle = description.title;
         g_packageProfiles.push_back(std::move(description));
     }

@@ -380,7 +380,7 @@ void InstallInfo::UninstallProduct() {
         withoutBackup = u"备份失败，安装程序将删除这些文件";
         if (detail::IsFolder(recovery)) {
             g_uninstallRecoveryFolder = recovery;
-            SendRange(fileCount + 3);
+            SendRange(detail::AddCount(fileCount, 3));
             Advance(u"准备删除文件...");
             RemoveFiles(*this);
 
@@ -421,7 +421,7 @@ void InstallInfo::RemoveProduct() {
     g_originFiles.clear();
     Send(WM_SETUP_STATUS, 0, u"正在查询注册信息...");
     LoadOrRemoveInstallRecord(1);
-    SendRange(fileCount + 2);
+    SendRange(detail::AddCount(fileCount, 2));
     Advance(u"正在准备删除文件...");
     RemoveFiles(*this);
 

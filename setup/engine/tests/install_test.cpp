@@ -1,5 +1,7 @@
 // Installing and updating from a gcab package on a worker that reports to a recording page, and
 // rolling back an update stopped at each of its safe points.
+#include <climits>
+
 #include "install_fixture.h"
 #include "platform/win/fault_injection.h"
 #include "platform/win/registry.h"
@@ -221,6 +223,73 @@ TEST_F(InstallRunTest, EarlyEndsSendOneLineAndTouchNothing) {
     EXPECT_TRUE(HasText(1691, u"C:\\Dero\\readme.txt 安装失败"));
     EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "old readme");
     EXPECT_EQ(ReadFile(C("Dero/a.arx")), "new arx");
+}
+
+TEST_F(InstallRunTest, AWorkFolderFoundPreparedIsTakenApartAndNoLinkIsWrittenThrough) {
+    MakePackage({{P(kCommon, "readme.txt"), "new readme"},
+                 {P(kOwn, "Pelgar/bin/a.arx"), "new arx"},
+                 {P(kOwn, "Pelgar/b.arx"), "b"},
+                 {P(kFonts, "new.ttf"), "new font"},
+                 {P(kRegistration, "a.reg"), "REGEDIT4"}});
+    WriteFile(C("Setup/setup.exe"), "setup program");
+    // Planted before the run: a file among the common files, the fonts folder as a link out of the
+    // machine, a read-only leftover; the payload's agreement text at the top stays.
+    const std::string work = C("Temp/derosetup/");
+    WriteFile(work + P(kCommon, "support/planted.ini"), "planted");
+    WriteFile(work + P(kOwn, "old/ro.txt"), "read-only");
+    fs::permissions(work + P(kOwn, "old/ro.txt"), fs::perms::owner_read);
+    WriteFile(work + "agreement.txt", "agreement");
+    const std::string outside = Root() + "/outside", elsewhere = Root() + "/elsewhere";
+    fs::create_directories(outside);
+    fs::create_directories(elsewhere);
+    fs::create_directory_symlink(outside, work + kFonts.substr(0, kFonts.size() - 1));
+    // In the install folder a folder is a link elsewhere, in system32 a file is.
+    fs::create_directories(C("Dero"));
+    fs::create_directory_symlink(elsewhere, C("Dero/bin"));
+    WriteFile(elsewhere + "/a.reg", "theirs");
+    fs::create_symlink(elsewhere + "/a.reg", C("Windows/system32/a.reg"));
+    // And counts that add up beyond an int.
+    Setup::CADVer huge = Component(u"Comp", u"C:\\Comp");
+    huge.fileNum = INT_MAX;
+    Setup::g_componentEntries = {huge};
+
+    Run(Description(INT_MAX), false);
+    EXPECT_EQ(Lines().back(), (Line{1694, 0, u"完成"}));
+    EXPECT_NE(std::find(Lines().begin(), Lines().end(), Line{1693, INT_MAX, u""}), Lines().end());
+    EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "new readme");
+    EXPECT_FALSE(fs::exists(C("Dero/support")));
+    EXPECT_EQ(ReadFile(C("Windows/Fonts/new.ttf")), "new font");
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_TRUE(HasText(1691, u"C:\\Dero\\bin\\a.arx 安装失败"));
+    EXPECT_TRUE(HasText(1691, u"C:\\Windows\\system32\\a.reg 已经存在!"));
+    EXPECT_TRUE(fs::is_symlink(C("Windows/system32/a.reg")));
+    EXPECT_EQ(ReadFile(elsewhere + "/a.reg"), "theirs");
+    EXPECT_FALSE(fs::exists(elsewhere + "/a.arx"));
+    EXPECT_EQ(ReadFile(C("Dero/b.arx")), "b");
+    EXPECT_EQ(ReadFile(work + "agreement.txt"), "agreement");
+    EXPECT_FALSE(fs::exists(work + P(kOwn, "old")));
+
+    // The work folder itself a link: the link goes, and the package is extracted into a folder
+    // of its own.
+    Setup::g_componentEntries.clear();
+    fs::remove_all(C("Temp/derosetup"));
+    fs::create_directory_symlink(outside, C("Temp/derosetup"));
+    Lines().clear();
+    Run(Description(2), true);
+    EXPECT_EQ(Lines().back(), (Line{1694, 0, u"更新成功"}));
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_FALSE(fs::is_symlink(C("Temp/derosetup")));
+
+    // A work folder that cannot be taken apart: one error line, nothing extracted or installed.
+    fs::remove_all(C("Dero"));
+    WriteFile(work + P(kCommon, "support/planted.ini"), "planted");
+    platform::win::InjectFault(platform::win::FaultKind::Delete, u"*\\planted.ini");
+    Lines().clear();
+    Run(Description(2), false);
+    EXPECT_EQ(Lines().back(), (Line{1692, 0, u"无法清理临时目录 C:\\Temp\\derosetup，安装程序不能继续"}));
+    EXPECT_EQ(Count(1051), 0);
+    EXPECT_EQ(Count(1694), 0);
+    EXPECT_FALSE(fs::exists(C("Dero")));
 }
 
 TEST_F(InstallRunTest, AnUpdateStoppedAtAnySafePointRollsBackToTheInstalledCopy) {

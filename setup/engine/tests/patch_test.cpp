@@ -1,6 +1,9 @@
 // Patching two installed copies that share a system32 file, on a worker that reports to a
 // recording page; undoing the patch from each of its safe points.
+#include <climits>
+
 #include "install_fixture.h"
+#include "platform/win/fault_injection.h"
 #include "platform/win/threads.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/patch_engine.h"
@@ -109,6 +112,30 @@ TEST_F(PatchTest, BothCopiesArePatchedAndComponentsRegistered) {
     EXPECT_EQ(Count(1052), 1);
     EXPECT_EQ(Lines().back(), (Line{1025, 2, u"释放文件失败，补丁未安装"}));
     EXPECT_EQ(Count(1028), 0);
+    EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "old readme");
+
+    // A file planted in the work folder is not patched in, and counts add up beyond an int.
+    WriteFile(C("Setup/data.cab"), whole);
+    WriteFile(C("Temp/derosetup/") + kCommon + "support/planted.ini", "planted");
+    component.fileNum = INT_MAX;
+    Setup::g_componentEntries = {component, component};
+    LayOut();
+    Lines().clear();
+    Setup::g_progressWindow = window_;
+    OnWorker([] { RunPatch(nullptr); });
+    EXPECT_EQ(Lines().front(), (Line{1026, INT_MAX, u""}));
+    EXPECT_EQ(Lines().back(), (Line{1028, 0, u"完成"}));
+    EXPECT_FALSE(fs::exists(C("Dero/support")));
+
+    // A work folder that cannot be taken apart: a line of the patch's own, nothing extracted.
+    WriteFile(C("Temp/derosetup/") + kCommon + "support/planted.ini", "planted");
+    platform::win::InjectFault(platform::win::FaultKind::Delete, u"*\\planted.ini");
+    LayOut();
+    Lines().clear();
+    Setup::g_progressWindow = window_;
+    OnWorker([] { RunPatch(nullptr); });
+    EXPECT_EQ(Lines().back(), (Line{1025, 2, u"无法清理临时目录 C:\\Temp\\derosetup，补丁未安装"}));
+    EXPECT_EQ(Count(1051), 0);
     EXPECT_EQ(ReadFile(C("Dero/readme.txt")), "old readme");
 }
 

@@ -149,6 +149,49 @@ TEST_F(SetupXmlTest, SkipsWhatCannotBeInstalledAndFallsBackOnUnreadableFiles) {
     EXPECT_EQ(Setup::LoadSetupXml(), 0);
 }
 
+TEST_F(SetupXmlTest, NamesLeavingTheirFoldersAndCountsOutOfRangeSkipTheProfile) {
+    // All nineteen positions, with some replaced.
+    const auto profile = [](std::vector<std::pair<int, std::string>> replaced) {
+        std::string values[] = {"ZWCAD 2008", "R16.2", "Dero", "P", "dero.bmp", "Q", "T", "12", "dero.ico", "dero",
+                                "{G}", "{B}", "", "pkg.ico", "dpk", "0", "x", "", ""};
+        for (const auto& [position, value] : replaced) values[position] = value;
+        std::string xml = "<profile";
+        for (int i = 0; i < 19; ++i) xml += " p" + std::to_string(i) + "=\"" + values[i] + "\"";
+        return xml + "/>";
+    };
+    struct Case {
+        int position;
+        std::string value;
+        bool kept;
+    };
+    const Case cases[] = {
+        // Names that become one path part: product, profile, source, program, shortcut name.
+        {2, "..\\..\\Windows", false}, {2, "...", false}, {2, "C:Dero", false}, {3, "a\\b", false},
+        {3, "..", false}, {9, "..\\..\\..\\..\\", false}, {9, "a/b", false}, {12, "..\\setup.exe", false},
+        {18, "..\\..\\Desktop\\x", false}, {2, "Dero Co., Ltd.", true}, {12, "dero.exe", true}, {9, "", true},
+        // Paths below the install or system folder.
+        {8, "..\\dero.ico", false}, {8, "C:\\dero.ico", false}, {8, "\\dero.ico", false}, {8, "sys|tem\\a.ico", false},
+        {8, "system\\\\dero.ico", false}, {13, "icons\\..\\..\\pkg.ico", false}, {8, "system\\dero.ico", true},
+        {8, "system/dero.ico", true}, {8, "", true},
+        // Counts of files: negative or beyond an int is refused; text that is no number counts 0.
+        {7, "-1", false}, {7, "2147483648", false}, {7, "99999999999", false}, {7, "2147483647", true}, {7, "many", true},
+    };
+    for (const Case& c : cases) {
+        Package("<Root a=\"1\" b=\"2\">" + profile({{c.position, c.value}}) + "</Root>");
+        ASSERT_EQ(Setup::LoadSetupXml(), 1);
+        EXPECT_EQ(Setup::g_packageProfiles.size(), c.kept ? 1u : 0u) << c.position << " " << c.value;
+    }
+    EXPECT_EQ(Setup::g_packageProfiles.at(0).fileNum, 0);
+
+    // Component entries are held to the same rules.
+    Package("<Root a=\"1\" b=\"2\">" + profile({{17, "C:\\Drivers"}, {9, ".."}}) +
+            profile({{17, "C:\\Fonts"}, {7, "-5"}}) + profile({{17, "AutoCAD"}, {7, "2147483647"}}) + "</Root>");
+    ASSERT_EQ(Setup::LoadSetupXml(), 1);
+    ASSERT_EQ(Setup::g_componentEntries.size(), 1u);
+    EXPECT_EQ(Setup::g_componentEntries[0].componentTarget, u"AutoCAD");
+    EXPECT_EQ(Setup::g_componentEntries[0].fileNum, 2147483647);
+}
+
 TEST_F(SetupXmlTest, InstalledFileIsWellFormedAndGivesNoComponentEntriesBack) {
     Setup::InstallEngine engine;
     Setup::CADVer& d = engine.description;

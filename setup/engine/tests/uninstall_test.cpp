@@ -3,6 +3,7 @@
 // worker and ending the parked one, as the wizard does on cancel.
 #include <algorithm>
 #include <atomic>
+#include <climits>
 #include <functional>
 #include <map>
 #include <thread>
@@ -571,6 +572,18 @@ TEST_F(UninstallTest, WithoutRoomForABackupTheCopyIsRemovedDirectly) {
     Run([&] { unknown.UninstallProduct(); });
     EXPECT_EQ(g_lines, (std::vector<Line>{
                            {1690, 0, u"正在搜索安装信息..."}, {1690, 0, u"无效路径..."}, {1694, 1, u"卸载完成"}}));
+
+    // A record counting as many files as an int holds: the range is held to it, with a backup
+    // and without.
+    for (const std::uint64_t space : {std::uint64_t{1} << 40, std::uint64_t{0}}) {
+        const Setup::CADVer again = LayOutInstall();
+        Key(HKEY_CURRENT_USER, u"software\\quorvane\\install\\Dero Pelgar", {{u"filenum", u"2147483647"}});
+        platform::win::SetFreeDiskSpaceOverride(space);
+        Setup::InstallInfo whole = Chosen(again);
+        g_lines.clear();
+        Run([&] { whole.UninstallProduct(); });
+        EXPECT_NE(std::find(g_lines.begin(), g_lines.end(), Line{1693, INT_MAX, u""}), g_lines.end()) << space;
+    }
 }
 
 TEST_F(UninstallTest, FoldersThatAreNotTheProductsOwnAreLeft) {

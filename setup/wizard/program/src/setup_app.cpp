@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/text/encoding.h"
+#include "platform/text/format.h"
 #include "platform/ui/resources.h"
 #include "platform/ui/window_api.h"
 #include "platform/win/code_pages.h"
@@ -18,6 +19,7 @@
 #include "setup/engine/file_backup.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/setup_xml.h"
+#include "setup/engine/work_folder.h"
 #include "setup/program/patch_sheet.h"
 #include "setup/program/payload_directory.h"
 #include "setup/wizard/backdrop.h"
@@ -132,6 +134,13 @@ BOOL CDero安装向导App::InitInstance() {
                 busy.ShowBusyWindow(g_wizardTitle.c_str(), u"安装程序正在解压数据");
                 busyShown = true;
             }
+        }
+        // What someone else left in the shared temporary folder is neither unpacked into nor run.
+        if (!RenewWorkFolder(workFolder, StartUpTopFiles(g_programPath, workFolder))) {
+            if (busyShown) busy.CloseBusyWindow();
+            const std::u16string text = platform::text::Format(u"无法清理临时目录 %s，安装程序不能继续", workFolder);
+            ::MessageBoxW(nullptr, text.c_str(), u"", MB_OK | MB_ICONERROR);
+            return FALSE;
         }
         PayloadPaths paths;
         int count = 0;

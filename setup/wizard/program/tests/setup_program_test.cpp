@@ -345,6 +345,35 @@ TEST_F(ProgramTest, StartUpChecksRightsSpaceModeAndWhatIsAppended) {
     EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
     EXPECT_EQ(ReadFile(C("Temp/derosetup/setup.exe")), "the inner installer");
 
+    // The work folder as found: a link out of the machine to someone else's installer. The link
+    // goes as a link, and the payload is unpacked into a folder of the program's own.
+    const std::string planted = Root() + "/planted";
+    WriteFile(planted + "/setup.exe", "someone else's installer");
+    fs::remove_all(C("Temp/derosetup"));
+    fs::create_directory_symlink(planted, C("Temp/derosetup"));
+    run = RunSetup(whole + "/setup.exe", "");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadFile(planted + "/setup.exe"), "someone else's installer");
+    EXPECT_FALSE(fs::is_symlink(C("Temp/derosetup")));
+    EXPECT_EQ(ReadFile(C("Temp/derosetup/setup.exe")), "the inner installer");
+
+    // One that cannot be taken apart: a message, and nothing more.
+    WriteFile(C("Temp/derosetup/locked.txt"), "locked");
+    run = RunSetup(Package() + "/setup.exe", "", "DERO_FAULTS='Delete=*\\locked.txt'");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.Shows(U(u8"无法清理临时目录 C:\\Temp\\derosetup，安装程序不能继续"))) << run.Transcript();
+    EXPECT_FALSE(run.Shows("dialog")) << run.Transcript();
+
+    // An installer that an outer one unpacked there and that runs from there keeps its own files:
+    // its setup.xml (mode 2: no window) is still read.
+    fs::remove_all(C("Temp/derosetup"));
+    fs::create_directories(C("Temp/derosetup"));
+    fs::copy_file(SETUP_PROGRAM_PATH, C("Temp/derosetup/setup.exe"));
+    fs::copy_file(modes + "/setup.xml", C("Temp/derosetup/setup.xml"));
+    run = RunSetup(C("Temp/derosetup/setup.exe"), "");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_TRUE(run.transcript.empty()) << run.Transcript();
+
     // A directory naming files outside the work folder is no payload: the wizard runs with its
     // defaults (no agreement text) and nothing is written.
     const std::string hostile = CopyPackage("hostile");

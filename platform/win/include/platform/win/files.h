@@ -14,7 +14,8 @@ constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x00000004;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x00000020;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
-// Set on symbolic links, which stand for Windows' junctions and links.
+// Set on symbolic links, which stand for Windows' junctions and links. A link that points at
+// nothing still has attributes of its own, as a reparse point does.
 constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x00000400;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
@@ -58,7 +59,7 @@ struct WIN32_FILE_ATTRIBUTE_DATA {
 
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
-// Removes an empty folder only.
+// Removes an empty folder only, or a link to a folder (the link alone, as a junction goes).
 BOOL RemoveDirectoryW(LPCWSTR path);
 BOOL RemoveDirectoryA(LPCSTR path);
 // The running program's own file is locked while it runs: ERROR_ACCESS_DENIED.

@@ -20,9 +20,11 @@ constexpr int kErrorEncipheredWithoutKey = 1008;
 constexpr int kErrorMemoryTargetFull = 1009;
 constexpr int kErrorWrongThread = 1011;
 constexpr int kErrorThreadBusy = 1012;
-// A member or next-cabinet name that would leave the destination or the cabinet's folder.
+// A member or next-cabinet name that would leave the destination or the cabinet's folder, or a
+// member whose path below the destination meets a link.
 constexpr int kErrorBadName = 8;
 constexpr DWORD kErrorInvalidName = 123;       // ERROR_INVALID_NAME
+constexpr DWORD kErrorStoppedOnLink = 681;     // ERROR_STOPPED_ON_SYMLINK
 constexpr DWORD kErrorPathTooLong = 206;       // ERROR_FILENAME_EXCED_RANGE
 constexpr DWORD kErrorReadTooLarge = 87;       // ERROR_INVALID_PARAMETER
 
