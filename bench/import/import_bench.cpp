@@ -115,15 +115,31 @@ struct Machine {
         return folder + "TOWN.mpj";
     }
 
+    // A project that names the boundary lines of the town of 10 parcels `entries` times over:
+    // C:\town10\REPEAT<entries>.mpj.
+    std::string RepeatingProjectOf(int entries) const {
+        const std::string folder = "C:\\town10\\";
+        ProjectOf(10);
+        platform::gis::GisProject project;
+        for (int i = 0; i < entries; ++i)
+            project.entries.push_back({"zd.wp", {}});
+        const std::string path = folder + "REPEAT" + std::to_string(entries) + ".mpj";
+        platform::gis::WriteFileAtomically(path, platform::gis::SerializeGisProject(project));
+        return path;
+    }
+
     std::filesystem::path root;
     std::shared_ptr<platform::ui::AnswerQueue> answers;
     mutable std::set<int> made;
 };
 
-void BM_Geoportx(benchmark::State& state) {
+Machine& TheMachine() {
     static Machine machine;
-    const int parcels = static_cast<int>(state.range(0));
-    const std::string project = machine.ProjectOf(parcels);
+    return machine;
+}
+
+// One run of GEOPORTX on the project in a new drawing.
+void RunGeoportx(benchmark::State& state, const std::string& project) {
     for (auto _ : state) {
         state.PauseTiming();
         auto db = std::make_unique<AcDbDatabase>();
@@ -138,8 +154,22 @@ void BM_Geoportx(benchmark::State& state) {
         db.reset();
         state.ResumeTiming();
     }
+}
+
+void BM_Geoportx(benchmark::State& state) {
+    const int parcels = static_cast<int>(state.range(0));
+    RunGeoportx(state, TheMachine().ProjectOf(parcels));
     state.counters["parcels"] = parcels;
 }
 BENCHMARK(BM_Geoportx)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One file named over and over by the project: every entry is read again, and its parcels join
+// the groups of the entries before, so that each group holds a parcel of every entry.
+void BM_GeoportxRepeatedEntry(benchmark::State& state) {
+    const int entries = static_cast<int>(state.range(0));
+    RunGeoportx(state, TheMachine().RepeatingProjectOf(entries));
+    state.counters["entries"] = entries;
+}
+BENCHMARK(BM_GeoportxRepeatedEntry)->Arg(400)->Arg(1600)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

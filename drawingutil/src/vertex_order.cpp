@@ -230,3 +230,34 @@ bool ReorderPolylineVertices(const ads_name entity, int start, bool reverse)
     }
     return false;
 }
+
+bool ReversePolylineVertices(const ads_name entity)
+{
+    AcDbObjectId id;
+    if (!IdOfName(entity, id))
+        return false;
+    int count = 0;
+    bool closed = false;
+    {
+        Opened<AcDbEntity> object(id, AcDb::kForRead);
+        if (AcDbPolyline* lw = AsPolyline(object.get())) {
+            count = static_cast<int>(lw->numVerts());
+            closed = lw->isClosed();
+        } else if (AcDb2dPolyline* poly = As2dPolyline(object.get())) {
+            std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+            for (it->start(); !it->done(); it->step()) {
+                Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
+                if (!vertex)
+                    return false;
+                count += IsFrameVertex(vertex->vertexType()) ? 1 : 0;
+            }
+            closed = poly->isClosed();
+        } else {
+            return false;
+        }
+    }
+    if (count < 2)
+        return false;
+    // A closed ring read backwards from its last vertex; an open list is read from its end anyway.
+    return ReorderPolylineVertices(entity, closed ? count - 1 : 0, true);
+}

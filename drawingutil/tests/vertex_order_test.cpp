@@ -203,11 +203,22 @@ TEST_F(VertexOrderTest, LightweightKeepsEverySegment)
     EXPECT_EQ(LightweightSegments(open, &order), openBefore);
     EXPECT_EQ(order[0], AcGePoint2d(5, 5));
 
+    // Turned whole: read from the last vertex, closed or open.
+    std::vector<Segment> squareBefore = LightweightSegments(square);
+    ASSERT_TRUE(ReversePolylineVertices(NameOf(square)));
+    EXPECT_EQ(LightweightSegments(square, &order), squareBefore);
+    EXPECT_EQ(order[0], AcGePoint2d(0, 10));
+    EXPECT_EQ(order[3], AcGePoint2d(10, 10));
+    ASSERT_TRUE(ReversePolylineVertices(NameOf(open)));
+    EXPECT_EQ(LightweightSegments(open, &order), openBefore);
+    EXPECT_EQ(order[0], AcGePoint2d(0, 0));
+
     // Refused: a start outside the vertices, and what is no polyline.
     EXPECT_FALSE(ReorderPolylineVertices(NameOf(ring), 4, false));
     EXPECT_FALSE(ReorderPolylineVertices(NameOf(ring), -1, true));
     AcDbObjectId circle = Add(new AcDbCircle(AcGePoint3d(0, 0, 0), AcGeVector3d::kZAxis, 1));
     EXPECT_FALSE(ReorderPolylineVertices(NameOf(circle), 1, false));
+    EXPECT_FALSE(ReversePolylineVertices(NameOf(circle)));
 }
 
 TEST_F(VertexOrderTest, OldStylePolylinesKeepSegmentsAndVertexData)
@@ -222,6 +233,12 @@ TEST_F(VertexOrderTest, OldStylePolylinesKeepSegmentsAndVertexData)
             EXPECT_EQ(FrameSegments(simple), before) << start << reverse;
             ExpectCodesWithPositions(simple);
         }
+    AcGePoint2dArray last, turned;
+    FrameSegments(simple, &last);
+    ASSERT_TRUE(ReversePolylineVertices(NameOf(simple)));
+    EXPECT_EQ(FrameSegments(simple, &turned), before);
+    EXPECT_EQ(turned[0], last[4]) << "the last vertex comes first";
+    ExpectCodesWithPositions(simple);
 
     // A fitted polyline is reordered on its frame and fitted again.
     AcDbObjectId fitted = Coded2d(AcDb::k2dFitCurvePoly, {{0, 0, 0}, {10, 0, 0}, {12, 8, 0}, {0, 10, 0}},

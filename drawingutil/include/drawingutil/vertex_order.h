@@ -32,3 +32,8 @@ std::vector<SegmentSource> SegmentSources(const std::vector<int>& sequence, bool
 // reversal); false for an entity that is no polyline or cannot be written, for fewer than 2
 // vertices, or a start that is not one of them.
 bool ReorderPolylineVertices(const ads_name entity, int start, bool reverse);
+
+// Turns a lightweight or 2D polyline to run the other way: its vertex list read from the end, so
+// that its last vertex comes first, open or closed. Each segment keeps its arc and widths as in
+// ReorderPolylineVertices. False where that is false, and for fewer than 2 vertices.
+bool ReversePolylineVertices(const ads_name entity);

@@ -1,9 +1,11 @@
 #include "gisexchange/attribute_table.h"
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "drawingutil/entity_xdata.h"
+#include "gisexchange/date_text.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/text/gbk.h"
 
@@ -11,30 +13,6 @@ namespace gisexchange {
 namespace {
 
 constexpr int kDateKind = 4;
-
-// The text right-aligned in a field of the width, padded with blanks (never cut).
-std::string PadLeft(std::string_view text, std::size_t width) {
-    std::string out;
-    if (text.size() < width)
-        out.assign(width - text.size(), ' ');
-    out.append(text);
-    return out;
-}
-
-// The parts between the dashes.
-std::vector<std::string_view> SplitAtDashes(std::string_view text) {
-    std::vector<std::string_view> parts;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t dash = platform::text::GbkFind(text, '-', from);
-        if (dash == std::string_view::npos) {
-            parts.push_back(text.substr(from));
-            return parts;
-        }
-        parts.push_back(text.substr(from, dash - from));
-        from = dash + 1;
-    }
-}
 
 template <typename T>
 T At(const std::vector<T>& list, std::size_t i, T otherwise) {
@@ -68,10 +46,10 @@ void AttributeTable::SetValue(int row, int column, std::string_view text) {
         return;
     std::string& value = c.values[static_cast<std::size_t>(row)];
     if (c.kind == kDateKind) {
-        const std::vector<std::string_view> parts = SplitAtDashes(text);
-        if (parts.size() != 3)
+        std::optional<std::string> date = EightDigitDate(text);
+        if (!date)
             return;
-        value = PadLeft(parts[0], 4) + PadLeft(parts[1], 2) + PadLeft(parts[2], 2);
+        value = std::move(*date);
     } else {
         value.assign(text);
     }

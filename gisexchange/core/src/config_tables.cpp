@@ -199,14 +199,15 @@ std::vector<WorkRecord> ParseWork(const std::vector<std::string>& lines) {
         std::vector<std::string> f = SplitFields(line);
         if (f.size() < 5)
             continue;
-        // Byte order is the order of the host's multibyte comparison: a lead byte sorts after
-        // every single-byte character.
-        auto at = std::lower_bound(records.begin(), records.end(), f[0],
-                                   [](const WorkRecord& r, const std::string& key) { return r.key < key; });
-        if (at != records.end() && at->key == f[0])
-            continue;
-        records.insert(at, WorkRecord{f[0], f[1], f[3], std::strtod(f[4].c_str(), nullptr)});
+        records.push_back(WorkRecord{f[0], f[1], f[3], std::strtod(f[4].c_str(), nullptr)});
     }
+    // Sorted once, in file order within a key, so that the first line of a key is the one kept.
+    // Byte order is the order of the host's multibyte comparison: a lead byte sorts after every
+    // single-byte character.
+    auto byKey = [](const WorkRecord& a, const WorkRecord& b) { return a.key < b.key; };
+    std::stable_sort(records.begin(), records.end(), byKey);
+    auto sameKey = [](const WorkRecord& a, const WorkRecord& b) { return a.key == b.key; };
+    records.erase(std::unique(records.begin(), records.end(), sameKey), records.end());
     return records;
 }
 

@@ -46,8 +46,8 @@ TEST(GeoportAttributeTable, RowsDatesAndArrangedColumns) {
     table.SetValue(3, 0, "past the rows");
     table.SetValue(0, 3, "past the columns");
     table.SetValue(-1, 0, "before the rows");
-    EXPECT_EQ(table.Columns()[1].values, (std::vector<std::string>{"2024 3 7", "", ""}))
-        << "only a date of three parts is taken, padded with blanks";
+    EXPECT_EQ(table.Columns()[1].values, (std::vector<std::string>{"20240307", "", ""}))
+        << "only a date of three parts is taken, as eight digits";
     EXPECT_EQ(table.Columns()[0].values, (std::vector<std::string>{"a", "", ""}));
 
     table.SetValue(1, 2, "12");
@@ -117,7 +117,7 @@ TEST_F(GeoportAttributeRows, EveryRowOfTheKeyIsWrittenInRowOrder) {
     table.WriteRowAsXData(entity, "k1");
     EXPECT_EQ(Items(id, "ZD_KEY", 0), (std::vector<std::string>{"k1", "k1"}));
     EXPECT_EQ(Items(id, "ZD_N", 1), (std::vector<std::string>{"1", "3"})) << "both rows of the key, in row order";
-    EXPECT_EQ(Items(id, "ZD_D", 4), (std::vector<std::string>{"2020 1 2", "20211112"}));
+    EXPECT_EQ(Items(id, "ZD_D", 4), (std::vector<std::string>{"20200102", "20211112"}));
     EXPECT_EQ(CountXDataItems(entity, "ZD_X"), -1) << "a kind past the dates writes nothing";
 
     // A changed key column is looked up anew.

@@ -226,6 +226,17 @@ TEST_F(GeoportConfigTest, TheSampleTablesCoverTheTown) {
     EXPECT_EQ(related, 1);
     for (const char* category : {"拐点", "零星", "图斑线", "线状", "权属界线", "行政界线", "行政", "权属", "图斑"})
         EXPECT_EQ(categories[category], 1) << category;
+    // The default code an imported object of a category gets; the tables of the table-driven
+    // export name none.
+    std::map<std::string, std::string> defaults;
+    for (const AttributeTemplate& t : Config().templates)
+        defaults[t.category] = t.fourth;
+    const std::map<std::string, std::string> shipped = {
+        {"拐点", "331000"},   {"零星", "312000"}, {"图斑线", "216100"}, {"线状", "311000"}, {"权属界线", "333000"},
+        {"行政界线", "191600"}, {"行政", "321000"}, {"权属", "300000"},   {"图斑", "310000"}, {"ZD", ""},
+        {"宗地权利人", ""},     {"JZD", ""},        {"JZX", ""},          {"FW", ""},         {"ZJ", ""},
+        {"TB", ""},             {"XZQ", ""},        {"XZDX", ""},         {"GCD", ""}};
+    EXPECT_EQ(defaults, shipped);
 
     // Every code of the town; a text is written whatever its code.
     ASSERT_EQ(acDocManager->appContextOpenDocument((samples + "/town.dxf").c_str()), Acad::eOk);

@@ -24,6 +24,7 @@
 #include "drawingutil/view_window.h"
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/config_tables.h"
+#include "gisexchange/date_text.h"
 #include "gisexchange/exchange_table.h"
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_database.h"
@@ -528,13 +529,6 @@ void ImportArea(CGisWorkView& view, short file, LONG number, double factor, int&
     Settle(id, codes, kAreaTexts, recognised, unrecognised);
 }
 
-// "%04s%02s%02s" of the three parts: each right-aligned in blanks.
-std::string PadDate(const std::vector<std::string>& parts) {
-    char text[300];
-    std::snprintf(text, sizeof text, "%4s%2s%2s", parts[0].c_str(), parts[1].c_str(), parts[2].c_str());
-    return text;
-}
-
 // The first n characters, or the last n, of a GBK text; a shorter text is the whole text.
 std::string FirstChars(const std::string& text, std::size_t n) {
     std::size_t at = 0;
@@ -626,12 +620,9 @@ void MapImportAttributes(const CGisWorkView& view, const CATT_STRU* structure, c
             case 3:
                 SetXData(entity, application.c_str(), kind, value.c_str());
                 break;
-            case 4: {
-                const std::vector<std::string> parts = SplitText(value, "-");
-                SetXData(entity, application.c_str(), kind,
-                         (parts.size() == 3 ? PadDate(parts) : value).c_str());
+            case 4:
+                SetXData(entity, application.c_str(), kind, EightDigitDate(value).value_or(value).c_str());
                 break;
-            }
             case 12:
                 groupKey = value;
                 keyed = true;

@@ -1,15 +1,17 @@
 #include "gisexchange/import_tidy.h"
 
 #include <cmath>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "drawingutil/distances.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
+#include "boundary_line_starts.h"
 #include "gisexchange/parcel_check.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
@@ -100,6 +102,24 @@ void AttachHeight(AcDbObjectId reference, const Label& label) {
     attribute->close();
 }
 
+// The boundary lines ("303000") among the group's members, in group order, by their first point.
+BoundaryLineStarts BoundaryLinesOf(const AcDbGroup& group) {
+    BoundaryLineStarts starts(kVertexTolerance);
+    AcDbObjectIdArray members;
+    group.allEntityIds(members);
+    for (const AcDbObjectId member : members) {
+        ads_name name{};
+        std::string code;
+        AcGePoint2dArray at;
+        if (acdbGetAdsName(name, member) != Acad::eOk)
+            continue;
+        GetEntityCode(name, code);
+        if (code == "303000" && GetCurvePoints(name, at, 0) && at.length() > 0)
+            starts.Add(at[0], member);
+    }
+    return starts;
+}
+
 }  // namespace
 
 void CollectGroupMembers(AcDbObjectId group, AcDbObjectIdArray& ids) {
@@ -142,6 +162,8 @@ void TransferBoundaryPointData(bool showProgress) {
     }
     if (showProgress)
         acedSetStatusBarProgressMeter("正在处理界址线......", 0, static_cast<int>(parcels.size()));
+    std::map<AcDbObjectId, BoundaryLineStarts> groupLines;
+    std::set<AcDbObjectId> handedOut;
     for (std::size_t p = 0; p < parcels.size(); ++p) {
         if (showProgress)
             acedSetStatusBarProgressMeterPos(static_cast<int>(p));
@@ -155,39 +177,31 @@ void TransferBoundaryPointData(bool showProgress) {
         Opened<AcDbGroup> group(groupId, AcDb::kForWrite);
         if (!group)
             break;  // the drawing's groups cannot be trusted any more
-        AcDbObjectIdArray members;
-        group->allEntityIds(members);
-        std::vector<AcGePoint2d> points;
-        std::vector<AcDbObjectId> ids;
-        for (const AcDbObjectId member : members) {
-            ads_name name{};
-            std::string code;
-            AcGePoint2dArray at;
-            if (acdbGetAdsName(name, member) != Acad::eOk)
-                continue;
-            GetEntityCode(name, code);
-            if (code == "303000" && GetCurvePoints(name, at, 0) && at.length() > 0) {
-                points.push_back(at[0]);
-                ids.push_back(member);
-            }
-        }
+        // A group's lines are read at its first parcel; the only change to them afterwards is
+        // this pass handing them out.
+        auto lines = groupLines.find(groupId);
+        if (lines == groupLines.end())
+            lines = groupLines.emplace(groupId, BoundaryLinesOf(*group.get())).first;
+        BoundaryLineStarts& starts = lines->second;
         std::unique_ptr<AcDbObjectIterator> vertices(polyline->vertexIterator());
-        for (vertices->start(); !vertices->done() && !points.empty(); vertices->step()) {
+        for (vertices->start(); !vertices->done() && !starts.Empty(); vertices->step()) {
             Opened<AcDb2dVertex> vertex(vertices->objectId(), AcDb::kForWrite);
             if (!vertex)
                 continue;
             const AcGePoint3d position = vertex->position();
-            for (std::size_t k = 0; k < points.size(); ++k) {
-                if (PointDistanceXY(points[k], position.x, position.y) >= kVertexTolerance)
+            for (std::size_t k = starts.NextMatch(position.x, position.y, 0); k != BoundaryLineStarts::kNone;
+                 k = starts.NextMatch(position.x, position.y, k + 1)) {
+                // A line of several groups handed out through another one is gone.
+                if (handedOut.count(starts.Line(k)) != 0)
                     continue;
-                Opened<AcDbEntity> point(ids[k], AcDb::kForWrite);
+                Opened<AcDbEntity> point(starts.Line(k), AcDb::kForWrite);
                 if (!point)
                     continue;
                 const Chain data(point->xData());
                 vertex->setXData(data.get());
                 point->erase();
-                points.erase(points.begin() + static_cast<std::ptrdiff_t>(k));
-                ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(k));
+                handedOut.insert(starts.Line(k));
+                starts.Take(k);
                 break;
             }
         }

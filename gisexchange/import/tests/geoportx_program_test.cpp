@@ -100,6 +100,25 @@ TEST_F(GeoportxRun, ReadsAProjectTidiesItSavesAndEnds) {
     EXPECT_EQ(seen, expected) << "no boundary line or label is left";
 }
 
+// A file named after a category of the shipped templates: an object whose "实体编码" is empty
+// takes the category's default code.
+TEST_F(GeoportxRun, ACategoryFileGivesItsDefaultCode) {
+    GisDocument scattered = NewFile(GIS_KIND_POINT, {"实体编码", "DLBM", "MJ"});
+    AddPoint(scattered, 10, 10, "", PointKind(1), {"", "0101", "12.5"});
+    AddPoint(scattered, 20, 10, "", PointKind(1), {"331000", "0102", "3"});
+    Write("C:\\proj\\零星.wt", scattered);
+    Project({"零星.wt"});
+    SetText("users4", "C:\\proj\\TOWN.mpj");
+    SetText("users5", "C:\\out\\SCATTERED.dxf");
+
+    gisexchange::BatchImportCommand();
+    const std::vector<std::string> seen = Census(Root() / "c" / "out" / "SCATTERED.dxf");
+    const std::vector<std::string> expected = {"ENTITY INSERT - 0",      "BLOCK Dero2008 0 0 0",
+                                               "ENTITY INSERT 312000 0", "BLOCK gc200 10 10 0",
+                                               "ENTITY INSERT 331000 0", "BLOCK gc200 20 10 0"};
+    EXPECT_EQ(seen, expected);
+}
+
 class GeoportxProgram : public ::testing::Test {
 protected:
     void SetUp() override {

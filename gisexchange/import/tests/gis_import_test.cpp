@@ -52,7 +52,7 @@ TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes) {
     GisDocument points = NewFile(GIS_KIND_POINT, {"实体编码", "名称", "日期", "高度"});
     AddPoint(points, 1, 2, "", PointKind(1).PutFloat(14, 90), {"", "甲", "2020-1-5", "2.5"});
     AddPoint(points, 3, 4, "", PointKind(1), {"222222", "", "2020/01/05", ""});
-    AddPoint(points, 5, 6, "", PointKind(1), {"333333", "", "", ""});
+    AddPoint(points, 5, 6, "", PointKind(1), {"333333", "", "2008-3-17", ""});
     AddPoint(points, 7, 8, "", PointKind(1), {"444444", "", "", ""});  // its block is nowhere
     AddPoint(points, 9, 10, "", PointKind(2).PutDouble(2, 0.25), {"555555", "", "", ""});
     AddPoint(points, 11, 12, "", PointKind(2).PutDouble(2, 0), {"555555", "", "", ""});  // radius 0
@@ -72,7 +72,8 @@ TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes) {
         EXPECT_EQ(symbol->position(), AcGePoint3d(1, 2, 0));
     }
     EXPECT_EQ(Item(drawn[0].id, "MC", 0), "甲");
-    EXPECT_EQ(Item(drawn[0].id, "RQ", 0), "2020 1 5") << "a date's parts are padded with blanks";
+    EXPECT_EQ(Item(drawn[0].id, "RQ", 0), "20200105") << "a date is kept as eight digits";
+    EXPECT_EQ(Item(drawn[2].id, "RQ", 0), "20080317");
     EXPECT_EQ(Item(drawn[0].id, "MIRET", 1), "2.500") << "a real second code item";
     EXPECT_EQ(Item(drawn[1].id, "RQ", 0), "2020/01/05") << "not three parts: kept as it is";
     EXPECT_EQ(drawn[1].type, "INSERT") << "no index record: the default symbol";

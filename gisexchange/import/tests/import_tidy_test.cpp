@@ -138,27 +138,35 @@ TEST_F(ImportTidy, BoundaryLineDataMovesToTheParcelVertexAtItsStart) {
     const AcDbObjectId top = boundary({10, 10}, {0, 10}, "4");
     // Outside the group: never looked at.
     const AcDbObjectId stranger = CreateCodedPolyline(square, 0, 0, "303000", 0, kLightweightPolyline, "JZX");
+    // A later parcel of the same group, meeting the first at (0, 0) and (0, 10).
+    AcGePoint2dArray left;
+    for (const AcGePoint2d& p : {AcGePoint2d(0, 0), AcGePoint2d(0, 10), AcGePoint2d(-10, 10), AcGePoint2d(-10, 0)})
+        left.append(p);
+    const AcDbObjectId neighbour = CreateCodedPolyline(left, 0, 1, "300000", 0, kSimple2dPolyline, "ZD");
+    gisexchange::AppendToGroup(group, neighbour);
 
     gisexchange::TransferBoundaryPointData(false);
     EXPECT_FALSE(Present(first));
-    EXPECT_TRUE(Present(twin)) << "one boundary line a vertex";
+    EXPECT_FALSE(Present(twin)) << "one boundary line a vertex: the second goes to the next parcel";
     EXPECT_TRUE(Present(near)) << "0.00002 away is another place";
     EXPECT_FALSE(Present(top));
     EXPECT_TRUE(Present(stranger));
 
-    std::vector<AcDbObjectId> vertices;
-    {
-        Opened<AcDb2dPolyline> outline(parcel, AcDb::kForRead);
+    auto vertexData = [&](AcDbObjectId outlineId) {
+        std::vector<std::string> kinds;
+        Opened<AcDb2dPolyline> outline(outlineId, AcDb::kForRead);
         std::unique_ptr<AcDbObjectIterator> it(outline->vertexIterator());
         for (it->start(); !it->done(); it->step())
-            vertices.push_back(it->objectId());
-    }
-    ASSERT_EQ(vertices.size(), 4u);
-    EXPECT_EQ(Item(vertices[0], "JZXLB", 0), "1");
-    EXPECT_EQ(Item(vertices[0], "miret", 0), "303000") << "the whole data goes with it";
-    EXPECT_EQ(Item(vertices[1], "JZXLB", 0), "");
-    EXPECT_EQ(Item(vertices[2], "JZXLB", 0), "4");
-    EXPECT_EQ(Item(vertices[3], "JZXLB", 0), "");
+            kinds.push_back(Item(it->objectId(), "JZXLB", 0));
+        return kinds;
+    };
+    EXPECT_EQ(vertexData(parcel), (std::vector<std::string>{"1", "", "4", ""}));
+    EXPECT_EQ(vertexData(neighbour), (std::vector<std::string>{"2", "", "", ""}))
+        << "a line handed to the first parcel is not handed again";
+    Opened<AcDb2dPolyline> outline(parcel, AcDb::kForRead);
+    std::unique_ptr<AcDbObjectIterator> it(outline->vertexIterator());
+    it->start();
+    EXPECT_EQ(Item(it->objectId(), "miret", 0), "303000") << "the whole data goes with it";
 }
 
 TEST_F(ImportTidy, UnattendedReadWithoutAProjectStillSavesAndEnds) {

@@ -22,6 +22,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/vertex_order.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "gisexchange/boundary_cutting.h"
@@ -322,12 +323,15 @@ LONG ExportCurveFeature(GisOutputFile& output, const ads_name entity, const Attr
     if (output.handles.file <= 0)
         return -1;
     AcGePoint2dArray points;
-    if (!ApproximateCurveArcs(entity, points, ExportSettings().arcStepDegrees) && !GetCurvePoints(entity, points, 0))
+    const bool approximated = ApproximateCurveArcs(entity, points, ExportSettings().arcStepDegrees);
+    if (!approximated && !GetCurvePoints(entity, points, 0))
         return -1;
     if (points.isEmpty())
         return -1;
+    // The arc approximation already ends a closed curve on its first point; a circle's points and
+    // the plain vertex list do not.
     const int kind = GetCurveKind(entity, 1);
-    if (kind >= kCurveClosedOffset || kind == kCurveCircle)
+    if ((kind >= kCurveClosedOffset && !approximated) || kind == kCurveCircle)
         points.append(points.first());
     const std::string code = CodeOf(entity);
     const ExchangeRow* row = RowOf(code);
@@ -639,13 +643,9 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
             continue;
         const std::string code = CodeOf(entity);
         const ExchangeRow* row = RowOf(code);
-        if (code != "300000" && row != nullptr && row->reverse == 1) {
-            AcGePoint2dArray points;
-            if (GetCurvePoints(entity, points, 0)) {
-                ReversePoint2dArray(points);
-                SetPolylineVertices(entity, points);
-            }
-        }
+        // The boundary is turned in the drawing itself, so each arc must stay on its side.
+        if (code != "300000" && row != nullptr && row->reverse == 1)
+            ReversePolylineVertices(entity);
         BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
         if (record.vertices.length() < 3)
             continue;

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "drawingutil/coded_entities.h"
+#include "drawingutil/curve_measures.h"
+#include "drawingutil/host_objects.h"
+#include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/exchange_table.h"
@@ -15,6 +20,7 @@
 #include "gisexchange/save_commands.h"
 #include "gisexchange/table_export.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/db_polyline.h"
 #include "platform/cad/host_exit.h"
 #include "platform/cad/system_variables.h"
 #include "platform/gis/gis_document.h"
@@ -29,6 +35,7 @@
 namespace {
 
 using namespace gisexchange;
+using drawingutil::Opened;
 using platform::gis::GisDocument;
 using platform::gis::GisProject;
 
@@ -163,6 +170,82 @@ TEST_F(TableExport, ParcelsSidesHousesAndNotesGoIntoTheirTablesOnce)
     const GisDocument again = Read("D:\\out\\ZD.wp");
     for (const auto& area : again.areas)
         EXPECT_GT(std::stol(Value(again, area.values, "BSM")), first);
+}
+
+// Land-use patches with arcs on a row that turns them, and a closed line with an arc.
+TEST_F(TableExport, TurnedAreasKeepTheirArcsAndClosedLinesCloseOnce)
+{
+    for (ExchangeRow& row : ExchangeRows())
+        if (row.code == "310000")
+            row.reverse = 1;
+    AcGeDoubleArray sideArc, firstArc;
+    for (double b : {0.0, 0.3, 0.0, 0.0})
+        sideArc.append(b);
+    for (double b : {0.4, 0.0, -0.2, 0.0})
+        firstArc.append(b);
+    const AcDbObjectId patches[] = {
+        CreateCodedPolyline(Square(0, 0, 100, 60), 0, 1, "310000", 0, kLightweightPolyline, "TB", &sideArc),
+        CreateCodedPolyline(Square(200, 0, 260, 40), 0, 1, "310000", 0, kSimple2dPolyline, "TB", &firstArc)};
+    CreateCodedPolyline(Square(300, 0, 310, 10), 0, 1, "302001", 0, kLightweightPolyline, "0", &sideArc);
+    auto areaOf = [](AcDbObjectId id) {
+        ads_name name{};
+        double area = 0;
+        EXPECT_EQ(acdbGetAdsName(name, id), Acad::eOk);
+        EXPECT_TRUE(GetCurveArea(name, area));
+        return area;
+    };
+    auto ringArea = [](const std::vector<AcGePoint2d>& ring) {
+        double twice = 0;
+        for (std::size_t k = 0; k < ring.size(); ++k)
+            twice += ring[k].x * ring[(k + 1) % ring.size()].y - ring[(k + 1) % ring.size()].x * ring[k].y;
+        return std::fabs(twice) / 2;
+    };
+    const double before[] = {areaOf(patches[0]), areaOf(patches[1])};
+    ExportSettings().arcStepDegrees = 6;
+    ASSERT_TRUE(ExportDrawingToGis("D:\\out\\", "TOWN", 0));
+
+    // Turned in the drawing, each arc still on its side.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_NEAR(areaOf(patches[i]), before[i], 1e-9) << i;
+    {
+        Opened<AcDbPolyline> turned(patches[0], AcDb::kForRead);
+        AcGePoint2d first;
+        double bulge = 0;
+        turned->getPointAt(0, first);
+        turned->getBulgeAt(1, bulge);
+        EXPECT_EQ(first, AcGePoint2d(0, 60)) << "the last vertex comes first";
+        EXPECT_DOUBLE_EQ(bulge, -0.3);
+    }
+    // An area is written through its vertices, so each written ring is the turned outline's.
+    const GisDocument tb = Read("D:\\out\\TB.wp");
+    ASSERT_EQ(tb.areas.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        std::vector<AcGePoint2d> written, outline;
+        for (std::size_t k = 1; k < tb.areas[i].lines.size(); ++k) {
+            const LONG n = tb.areas[i].lines[k];
+            ASSERT_NE(n, 0) << "no hole";
+            std::vector<D_DOT> points = tb.lines[static_cast<std::size_t>(std::labs(n) - 1)].points;
+            if (n < 0)
+                std::reverse(points.begin(), points.end());
+            for (const D_DOT& p : points)
+                written.emplace_back(p.x, p.y);
+        }
+        AcGePoint2dArray vertices;
+        ads_name name{};
+        ASSERT_EQ(acdbGetAdsName(name, patches[i]), Acad::eOk);
+        ASSERT_TRUE(GetCurvePoints(name, vertices, 0));
+        outline.assign(vertices.begin(), vertices.end());
+        EXPECT_NEAR(ringArea(written), ringArea(outline), 1e-6) << i;
+    }
+
+    // The closed line ends on its first point once.
+    const GisDocument others = Read("D:\\out\\XZDX.wl");
+    ASSERT_EQ(others.lines.size(), 1u);
+    const std::vector<D_DOT>& line = others.lines[0].points;
+    ASSERT_GT(line.size(), 5u);
+    const auto same = [](const D_DOT& a, const D_DOT& b) { return a.x == b.x && a.y == b.y; };
+    EXPECT_TRUE(same(line.front(), line.back()));
+    EXPECT_FALSE(same(line[line.size() - 2], line.back())) << "no zero-length closing segment";
 }
 
 TEST_F(TableExport, AnUnwritableFolderWritesNoProject)

@@ -32,8 +32,8 @@ public:
     void AddColumn(std::string name, int kind);
     // An empty value in every column; a table without columns gets no row.
     void AddRow();
-    // Ignored for a row or column the table lacks. Dates ("y-m-d") are kept as eight characters,
-    // each part right-aligned with blanks; a date of another form leaves the value as it was.
+    // Ignored for a row or column the table lacks. Dates ("y-m-d") are kept as eight digits
+    // (EightDigitDate); a date of another form leaves the value as it was.
     void SetValue(int row, int column, std::string_view text);
     // Rebuilds the columns in the order of the field names: a listed column that exists keeps its
     // values and goes under the application "<prefix>_<suffix>"; a missing one is made empty under
