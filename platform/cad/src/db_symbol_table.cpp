@@ -74,6 +74,16 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
     std::string text = name != nullptr ? name : "";
     if (!IsValidSymbolName(text))
         return Acad::eInvalidSymbolTableName;
+    return rename(std::move(text));
+}
+
+Acad::ErrorStatus AcDbSymbolTableRecord::setNameAsRead(const char* name)
+{
+    return rename(name != nullptr ? name : "");
+}
+
+Acad::ErrorStatus AcDbSymbolTableRecord::rename(std::string text)
+{
     if (isDatabaseResident()) {
         auto* table = AcDbSymbolTable::cast(PeekObject(ownerId()));
         if (table != nullptr) {
@@ -89,7 +99,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
         return Acad::eNotOpenForWrite;
     if (auto* table = AcDbSymbolTable::cast(PeekObject(ownerId())); table != nullptr && isDatabaseResident())
         table->recordRenamed(objectId(), name_, text);
-    name_ = text;
+    name_ = std::move(text);
     return Acad::eOk;
 }
 

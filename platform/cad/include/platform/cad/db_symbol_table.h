@@ -22,6 +22,10 @@ public:
     // eInvalidSymbolTableName for a name the host refuses; eDuplicateRecordName when a resident
     // record's table has the name already.
     Acad::ErrorStatus setName(const char* name);
+    // The name a drawing file gives the record, kept even where the host refuses its characters
+    // (a drawing reader's use, for names that are written back unchanged). eDuplicateRecordName
+    // as setName.
+    Acad::ErrorStatus setNameAsRead(const char* name);
     int flags() const { return flags_; }
 
     void dxfOutFields(AcDbDxfFiler* filer) const override;
@@ -31,6 +35,8 @@ protected:
     void setFlagBit(int bit, bool on);
 
 private:
+    Acad::ErrorStatus rename(std::string text);
+
     std::string name_;
     int flags_ = 0;
 };
