@@ -100,7 +100,8 @@ Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const 
     target.objects().Absorb(read->objects());
     target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(),
                       read->textStyleTableId(), read->regAppTableId(), read->namedObjectsDictionaryId());
-    target.setKeptTableIds(read->viewportTableId(), read->dimStyleTableId());
+    target.setKeptTableIds(read->viewportTableId(), read->dimStyleTableId(), read->viewTableId(),
+                           read->ucsTableId());
     target.setClayer(read->clayer());
     target.setTextstyle(read->textstyle());
     target.setCeltype(read->celtype());

@@ -20,6 +20,7 @@
 #include "platform/cad/db_text.h"
 #include "platform/cad/db_unknown.h"
 #include "platform/cad/db_vertex.h"
+#include "platform/cad/db_view_record.h"
 #include "platform/cad/dxf_groups.h"
 #include "platform/cad/dxf_text_codec.h"
 #include "platform/cad/xdata_rules.h"
@@ -82,7 +83,7 @@ public:
             if (o->isWriteEnabled())
                 o->close();
         db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
-        db_.setKeptTableIds(viewportTable_, dimStyleTable_);
+        db_.setKeptTableIds(viewportTable_, dimStyleTable_, viewTable_, ucsTable_);
         ApplyCurrentSettings();
     }
 
@@ -186,6 +187,10 @@ private:
             return &viewportTable_;
         if (name == "DIMSTYLE")
             return &dimStyleTable_;
+        if (name == "VIEW")
+            return &viewTable_;
+        if (name == "UCS")
+            return &ucsTable_;
         return nullptr;
     }
 
@@ -202,6 +207,10 @@ private:
             return new AcDbViewportTable;
         if (name == "DIMSTYLE")
             return new AcDbDimStyleTable;
+        if (name == "VIEW")
+            return new AcDbViewTable;
+        if (name == "UCS")
+            return new AcDbUCSTable;
         return new AcDbRegAppTable;
     }
 
@@ -218,6 +227,10 @@ private:
             return new AcDbViewportTableRecord;
         if (name == "DIMSTYLE")
             return new AcDbDimStyleTableRecord;
+        if (name == "VIEW")
+            return new AcDbViewTableRecord;
+        if (name == "UCS")
+            return new AcDbUCSTableRecord;
         return new AcDbRegAppTableRecord;
     }
 
@@ -237,10 +250,16 @@ private:
 
         DxfPolylineKind parent = DxfPolylineKind::None;
         bool inInsert = false;
-        for (auto& r : records_) {
+        for (std::size_t i = 0; i < records_.size(); ++i) {
+            Record& r = records_[i];
             std::string_view type = TypeOf(r.begin);
             switch (r.kind) {
                 case RecordKind::Table:
+                    // Views and coordinate systems are kept where there are some: the tables of
+                    // other drawings are written anew.
+                    if ((r.table == "VIEW" || r.table == "UCS") &&
+                        (i + 1 == records_.size() || records_[i + 1].kind != RecordKind::TableEntry))
+                        break;
                     if (AcDbObjectId* slot = TableSlot(r.table)) {
                         if (!slot->isNull())
                             Fail(g_[r.begin].line, "a second " + std::string(r.table) + " table");
@@ -340,8 +359,27 @@ private:
         for (const char* table : {"APPID", "LTYPE", "STYLE"})
             FillTable(table);
         AddNamedRecords();
-        for (const char* table : {"LAYER", "BLOCK_RECORD", "VPORT", "DIMSTYLE"})
+        for (const char* table : {"LAYER", "BLOCK_RECORD", "VPORT", "DIMSTYLE", "VIEW", "UCS"})
             FillTable(table);
+        KeepDimStyleTableHead();
+    }
+
+    // The dimension style table lists its styles in its own subclass; kept to be written as read.
+    void KeepDimStyleTableHead() {
+        for (auto& r : records_) {
+            auto* table = AcDbDimStyleTable::cast(r.object);
+            if (r.kind != RecordKind::Table || table == nullptr)
+                continue;
+            DxfTagList head;
+            bool own = false;
+            for (auto& tag : values_->Tags(r)) {
+                if (tag.code == 100)
+                    own = tag.text == "AcDbDimStyleTable";
+                else if (own)
+                    head.push_back(std::move(tag));
+            }
+            table->setHeadTags(std::move(head));
+        }
     }
 
     void FillTable(std::string_view table) {
@@ -875,7 +913,7 @@ private:
     std::vector<DxfRecord>& records_ = layout_.records;
     std::unique_ptr<DxfValues> values_;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_;
-    AcDbObjectId viewportTable_, dimStyleTable_;
+    AcDbObjectId viewportTable_, dimStyleTable_, viewTable_, ucsTable_;
 };
 
 }  // namespace

@@ -295,9 +295,14 @@ private:
             Tag(tag, false);
         Group(100, "AcDbSymbolTable");
         Int(70, ids.length());
-        if (std::string_view(name) == "DIMSTYLE") {
+        if (auto* styles = AcDbDimStyleTable::cast(table)) {
             Group(100, "AcDbDimStyleTable");
-            Int(71, 0);
+            DxfTagList head = styles->headTags();
+            DropDangling(head);
+            if (head.empty())
+                Int(71, 0);
+            for (const auto& tag : head)
+                Tag(tag, false);
         }
         for (const auto& id : ids)
             Object(PeekObject(id), recordType, std::string_view(recordType) == "BLOCK_RECORD");
@@ -313,10 +318,19 @@ private:
         Table(db_.linetypeTableId(), "LTYPE", "LTYPE");
         Table(db_.layerTableId(), "LAYER", "LAYER");
         Table(db_.textStyleTableId(), "STYLE", "STYLE");
-        TableHead("VIEW", 0);
-        Group(0, "ENDTAB");
-        TableHead("UCS", 0);
-        Group(0, "ENDTAB");
+        // Views and coordinate systems a file brought go back as read; other drawings have none.
+        if (HasRecords(db_.viewTableId())) {
+            Table(db_.viewTableId(), "VIEW", "VIEW");
+        } else {
+            TableHead("VIEW", 0);
+            Group(0, "ENDTAB");
+        }
+        if (HasRecords(db_.ucsTableId())) {
+            Table(db_.ucsTableId(), "UCS", "UCS");
+        } else {
+            TableHead("UCS", 0);
+            Group(0, "ENDTAB");
+        }
         Table(db_.regAppTableId(), "APPID", "APPID");
         if (HasRecords(db_.dimStyleTableId()))
             Table(db_.dimStyleTableId(), "DIMSTYLE", "DIMSTYLE");

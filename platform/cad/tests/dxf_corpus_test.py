@@ -254,6 +254,8 @@ def facts(doc, path):
         "blocks": blocks,
         "anonymous blocks": anonymous,
         "layers": {key(layer.dxf.name) for layer in doc.layers},
+        "views": {key(view.dxf.name): (view.dxf.center, view.dxf.height, view.dxf.width) for view in doc.views},
+        "coordinate systems": {key(ucs.dxf.name): (ucs.dxf.origin, ucs.dxf.xaxis) for ucs in doc.ucs},
         "texts": texts,
         "xdata": apps,
         "dimensions": dimensions,
@@ -290,6 +292,10 @@ def differences(before, after):
     missing = before["layers"] - after["layers"]
     if missing:
         found.append(("layer names", "missing %s; saved %s" % (sorted(missing), sorted(after["layers"]))))
+
+    for what in ("views", "coordinate systems"):
+        if before[what] != after[what]:
+            found.append((what, "%s became %s" % (before[what], after[what])))
 
     if before["texts"] != after["texts"]:
         found.append(("texts", "lost %s, gained %s" % (

@@ -397,6 +397,32 @@ TEST(DxfOtherPrograms, DamagedStructuresAreMendedOnReading) {
     EXPECT_EQ(ModelSpace(again).size(), 7u);  // and its end marker now
 }
 
+TEST(DxfOtherPrograms, ViewsCoordinateSystemsAndTheStyleListGoBackAsRead) {
+    const std::string tables =
+        "  0\nTABLE\n  2\nVIEW\n  5\n10\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
+        "  0\nVIEW\n  5\n11\n330\n10\n100\nAcDbSymbolTableRecord\n100\nAcDbViewTableRecord\n  2\nParcel\n 70\n0\n"
+        " 40\n30.0\n 10\n50.0\n 20\n40.0\n  0\nENDTAB\n"
+        "  0\nTABLE\n  2\nUCS\n  5\n12\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
+        "  0\nUCS\n  5\n13\n330\n12\n100\nAcDbSymbolTableRecord\n100\nAcDbUCSTableRecord\n  2\nGrid\n 70\n0\n"
+        " 10\n1000.0\n 20\n2000.0\n 30\n0.0\n  0\nENDTAB\n"
+        "  0\nTABLE\n  2\nDIMSTYLE\n  5\n14\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n100\nAcDbDimStyleTable\n 71\n1\n"
+        "340\n15\n  0\nDIMSTYLE\n105\n15\n330\n14\n100\nAcDbSymbolTableRecord\n100\nAcDbDimStyleTableRecord\n"
+        "  2\nStandard\n 70\n0\n  0\nENDTAB\n";
+    std::string text = kSection + "TABLES\n" + tables + "  0\nENDSEC\n" + kSection + "ENTITIES\n" + kEnd;
+    for (int round = 0; round < 2; ++round) {
+        AcDbDatabase db(false, true);
+        Read(text, db);
+        text = Written(db);
+        EXPECT_NE(text.find(tables.substr(0, tables.find("  0\nTABLE\n  2\nUCS"))), std::string::npos) << text;
+        EXPECT_NE(text.find("  0\nUCS\n  5\n13\n330\n12\n100\nAcDbSymbolTableRecord\n100\nAcDbUCSTableRecord\n"
+                            "  2\nGrid\n 70\n0\n 10\n1000.0\n 20\n2000.0\n 30\n0.0\n  0\nENDTAB\n"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("100\nAcDbDimStyleTable\n 71\n1\n340\n15\n  0\nDIMSTYLE\n105\n15\n"), std::string::npos)
+            << text;
+    }
+}
+
 TEST(DxfOtherPrograms, PartialDrawingSavedOverItselfOpensAgain) {
     dero::testing::TempFolder folder("dxf_partial");
     ASSERT_FALSE(folder.path().empty());

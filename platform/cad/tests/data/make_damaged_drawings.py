@@ -156,6 +156,22 @@ def handle_used_twice(path):
     save(recs, path)
 
 
+def views_and_coordinate_systems(path):
+    # Saved views and coordinate systems, and the dimension style table's list of its styles.
+    doc = ezdxf.new("R2000", setup=True)
+    doc.views.new("Parcel 12", dxfattribs={"center": (50, 40), "height": 30, "width": 45})
+    doc.views.new("Whole sheet", dxfattribs={"center": (0, 0), "height": 300, "width": 420})
+    doc.ucs.new("Survey grid", dxfattribs={"origin": (1000, 2000, 0), "xaxis": (0, 1, 0), "yaxis": (-1, 0, 0)})
+    doc.modelspace().add_line((0, 0), (1, 1))
+    doc.saveas(path)
+    recs = records(path)
+    styles = [value(r, 105) for r in of_type(recs, "DIMSTYLE")]
+    for rec in of_type(recs, "TABLE"):
+        if value(rec, 2) == "DIMSTYLE":
+            rec.extend([("71", str(len(styles)))] + [("340", handle) for handle in styles])
+    save(recs, path)
+
+
 MAKERS = {
     "insert_zero_scale.dxf": insert_zero_scale,
     "layer_names_refused.dxf": layer_names_refused,
@@ -164,6 +180,7 @@ MAKERS = {
     "dimensions_r12.dxf": dimensions_r12,
     "dictionary_without_owner.dxf": dictionary_without_owner,
     "handle_used_twice.dxf": handle_used_twice,
+    "views_and_coordinate_systems.dxf": views_and_coordinate_systems,
 }
 
 if __name__ == "__main__":
