@@ -48,7 +48,8 @@ std::string ReplaceRefusedCharacters(std::string_view name) {
         if (len == 1 && IsUnicodeEscape(name, i))
             len = 7;
         unsigned char c = static_cast<unsigned char>(name[i]);
-        bool refused = len == 1 && (c < 0x20 || std::strchr("<>/\\\":;?|,=`", c) != nullptr || (c == '*' && i != 0));
+        bool refused =
+            len == 1 && (c < 0x20 || std::strchr("<>/\\\":;?|,=`", c) != nullptr || (c == '*' && i != 0));
         if (refused)
             out += '_';
         else

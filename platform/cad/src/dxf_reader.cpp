@@ -103,7 +103,9 @@ private:
     [[noreturn]] static void Fail(int line, const std::string& what) { DxfFail(line, what); }
 
     // A record mended as it was read, as a host's audit mends it: one line each.
-    void Note(int line, const std::string& what) { notes_.push_back("line " + std::to_string(line) + ": " + what); }
+    void Note(int line, const std::string& what) {
+        notes_.push_back("line " + std::to_string(line) + ": " + what);
+    }
 
     // ---- values ----------------------------------------------------------------------------
 
@@ -410,7 +412,8 @@ private:
         AcDbRegAppTableRecord probe;
         if (probe.setName(name->text.c_str()) != Acad::eInvalidSymbolTableName)
             return;
-        std::string what = "the " + Type(r) + " name \"" + name->text + "\" holds characters the host refuses; ";
+        std::string what =
+            "the " + Type(r) + " name \"" + name->text + "\" holds characters the host refuses; ";
         if (NameSurvivesSaving(name->text)) {
             if (record->setNameAsRead(name->text.c_str()) == Acad::eOk)
                 Note(g_[r.begin].line, what + "it is kept as read");
@@ -453,9 +456,12 @@ private:
         if (renamed_.empty())
             return;
         for (auto& tag : tags) {
-            const char* table = tag.code == 8 ? "LAYER" : tag.code == 6 ? "LTYPE" : tag.code == 7 ? "STYLE" : nullptr;
-            if (table != nullptr)
-                tag.text = Renamed(table, std::move(tag.text));
+            if (tag.code == 8)
+                tag.text = Renamed("LAYER", std::move(tag.text));
+            else if (tag.code == 6)
+                tag.text = Renamed("LTYPE", std::move(tag.text));
+            else if (tag.code == 7)
+                tag.text = Renamed("STYLE", std::move(tag.text));
         }
     }
 
@@ -494,9 +500,9 @@ private:
             int viewports = handle != 0 ? LeaveOutViewportsOf(handle) : 0;
             r.object->erase();
             const DxfGroup* name = FindInSubclass(r, "AcDbLayout", 1);
-            Note(g_[r.begin].line, "the LAYOUT \"" + (name != nullptr ? values_->Text(name->value) : std::string()) +
-                                       "\" names no block record the drawing has; it is left out with " +
-                                       std::to_string(viewports) + " viewport(s)");
+            std::string layout = name != nullptr ? values_->Text(name->value) : std::string();
+            Note(g_[r.begin].line, "the LAYOUT \"" + layout + "\" names no block record the drawing has; " +
+                                       "it is left out with " + std::to_string(viewports) + " viewport(s)");
         }
     }
 
