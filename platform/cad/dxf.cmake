@@ -1,6 +1,6 @@
 # DXF reading and writing of drawings, and the drawing-file calls of the database built on them.
 target_sources(cadhost PRIVATE
-  src/dxf_groups.cpp src/dxf_text_codec.cpp src/dxf_layout.cpp src/dxf_values.cpp src/dxf_object_factory.cpp
+  src/dxf_groups.cpp src/dxf_text_codec.cpp src/dxf_layout.cpp src/dxf_values.cpp src/dxf_object_factory.cpp src/dxf_audit.cpp
   src/dxf_header_variables.cpp src/dxf_reader.cpp src/dxf_writer.cpp
   src/database_insert_whole.cpp)
 target_link_libraries(cadhost PRIVATE platform_win)

@@ -149,10 +149,13 @@ void AcDbDatabase::setRootIds(AcDbObjectId blockTable, AcDbObjectId layerTable, 
     nod_ = nod;
 }
 
-void AcDbDatabase::setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable)
+void AcDbDatabase::setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable, AcDbObjectId viewTable,
+                                   AcDbObjectId ucsTable)
 {
     viewportTable_ = viewportTable;
     dimStyleTable_ = dimStyleTable;
+    viewTable_ = viewTable;
+    ucsTable_ = ucsTable;
 }
 
 Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* object)

@@ -15,6 +15,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
+#include "platform/cad/prompts.h"
 #include "platform/text/encoding.h"
 #include "platform/text/gbk.h"
 #include "platform/win/path_mapping.h"
@@ -90,12 +91,17 @@ Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const 
     // The file is read into a drawing of its own first, so that a bad file leaves this one whole.
     auto read = std::make_unique<AcDbDatabase>(false, true);
     std::string error;
-    if (!ReadDxf(text, *read, error))
+    std::vector<std::string> mended;
+    if (!ReadDxf(text, *read, error, &mended))
         return Fail(Acad::eInvalidDxfCode, name + ": " + error);
+    // What the reader mended goes to the command line, a line a record, as a host's audit says it.
+    for (const auto& line : mended)
+        PrintToCommandLine("\n" + name + ": " + line);
     target.objects().Absorb(read->objects());
     target.setRootIds(read->blockTableId(), read->layerTableId(), read->linetypeTableId(),
                       read->textStyleTableId(), read->regAppTableId(), read->namedObjectsDictionaryId());
-    target.setKeptTableIds(read->viewportTableId(), read->dimStyleTableId());
+    target.setKeptTableIds(read->viewportTableId(), read->dimStyleTableId(), read->viewTableId(),
+                           read->ucsTableId());
     target.setClayer(read->clayer());
     target.setTextstyle(read->textstyle());
     target.setCeltype(read->celtype());

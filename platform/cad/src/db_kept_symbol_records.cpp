@@ -5,6 +5,7 @@
 DERO_RX_DEFINE_MEMBERS(AcDbKeptSymbolTableRecord, "", AcDbSymbolTableRecord)
 DERO_RX_DEFINE_MEMBERS(AcDbViewportTableRecord, "VPORT", AcDbKeptSymbolTableRecord)
 DERO_RX_DEFINE_MEMBERS(AcDbDimStyleTableRecord, "DIMSTYLE", AcDbKeptSymbolTableRecord)
+DERO_RX_DEFINE_MEMBERS(AcDbUCSTableRecord, "UCS", AcDbKeptSymbolTableRecord)
 
 void AcDbKeptSymbolTableRecord::dxfOutFields(AcDbDxfFiler* filer) const
 {

@@ -7,6 +7,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_view_record.h"
 #include "platform/cad/resbuf.h"
 #include "platform/text/gbk.h"
 
@@ -21,6 +22,8 @@ DERO_RX_DEFINE_MEMBERS(AcDbRegAppTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbTextStyleTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbDimStyleTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbViewportTable, "TABLE", AcDbSymbolTable)
+DERO_RX_DEFINE_MEMBERS(AcDbViewTable, "TABLE", AcDbSymbolTable)
+DERO_RX_DEFINE_MEMBERS(AcDbUCSTable, "TABLE", AcDbSymbolTable)
 
 namespace {
 // A \U+XXXX escape: how the host holds a character its code page lacks.
@@ -74,6 +77,16 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
     std::string text = name != nullptr ? name : "";
     if (!IsValidSymbolName(text))
         return Acad::eInvalidSymbolTableName;
+    return rename(std::move(text));
+}
+
+Acad::ErrorStatus AcDbSymbolTableRecord::setNameAsRead(const char* name)
+{
+    return rename(name != nullptr ? name : "");
+}
+
+Acad::ErrorStatus AcDbSymbolTableRecord::rename(std::string text)
+{
     if (isDatabaseResident()) {
         auto* table = AcDbSymbolTable::cast(PeekObject(ownerId()));
         if (table != nullptr) {
@@ -89,7 +102,7 @@ Acad::ErrorStatus AcDbSymbolTableRecord::setName(const char* name)
         return Acad::eNotOpenForWrite;
     if (auto* table = AcDbSymbolTable::cast(PeekObject(ownerId())); table != nullptr && isDatabaseResident())
         table->recordRenamed(objectId(), name_, text);
-    name_ = text;
+    name_ = std::move(text);
     return Acad::eOk;
 }
 
@@ -317,3 +330,5 @@ DERO_DEFINE_TYPED_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord, AcDbRegAppTableI
 DERO_DEFINE_TYPED_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord, AcDbTextStyleTableIterator)
 DERO_DEFINE_TYPED_TABLE(AcDbDimStyleTable, AcDbDimStyleTableRecord, AcDbDimStyleTableIterator)
 DERO_DEFINE_TYPED_TABLE(AcDbViewportTable, AcDbViewportTableRecord, AcDbViewportTableIterator)
+DERO_DEFINE_TYPED_TABLE(AcDbViewTable, AcDbViewTableRecord, AcDbViewTableIterator)
+DERO_DEFINE_TYPED_TABLE(AcDbUCSTable, AcDbUCSTableRecord, AcDbUCSTableIterator)

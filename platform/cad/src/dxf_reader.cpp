@@ -1,9 +1,12 @@
 #include "platform/cad/dxf_reader.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
+#include "dxf_audit.h"
 #include "dxf_header_variables.h"
 #include "dxf_layout.h"
 #include "dxf_object_factory.h"
@@ -17,7 +20,9 @@
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/db_text.h"
+#include "platform/cad/db_unknown.h"
 #include "platform/cad/db_vertex.h"
+#include "platform/cad/db_view_record.h"
 #include "platform/cad/dxf_groups.h"
 #include "platform/cad/dxf_text_codec.h"
 #include "platform/cad/xdata_rules.h"
@@ -53,7 +58,8 @@ private:
 
 class Reader {
 public:
-    Reader(AcDbDatabase& db, std::vector<DxfGroup> groups) : db_(db), g_(std::move(groups)) {}
+    Reader(AcDbDatabase& db, std::vector<DxfGroup> groups, std::vector<std::string>& notes)
+        : db_(db), g_(std::move(groups)), notes_(notes) {}
 
     void Run() {
         ParseDxfLayout(g_, layout_);
@@ -69,6 +75,7 @@ public:
         FillEntities();
         GiveEveryEntityALayer();
         FillObjects();
+        LeaveOutLayoutsWithoutRecords();
         ApplyCommonParts();
         ApplyHeader();
         for (auto& r : records_)
@@ -78,7 +85,7 @@ public:
             if (o->isWriteEnabled())
                 o->close();
         db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
-        db_.setKeptTableIds(viewportTable_, dimStyleTable_);
+        db_.setKeptTableIds(viewportTable_, dimStyleTable_, viewTable_, ucsTable_);
         ApplyCurrentSettings();
     }
 
@@ -96,6 +103,11 @@ public:
 
 private:
     [[noreturn]] static void Fail(int line, const std::string& what) { DxfFail(line, what); }
+
+    // A record mended as it was read, as a host's audit mends it: one line each.
+    void Note(int line, const std::string& what) {
+        notes_.push_back("line " + std::to_string(line) + ": " + what);
+    }
 
     // ---- values ----------------------------------------------------------------------------
 
@@ -148,12 +160,10 @@ private:
             }
             handle = DxfValues::HandleValue(*h);
         }
-        if (handle != 0 && db_.objects().FindHandle(handle) != nullptr) {
-            delete object;
-            Fail(g_[r.begin].line, "handle " + AcDbHandle(handle).text() + " is used twice");
-        }
+        // A second object of one handle takes a new one; references go to the first.
+        bool twice = handle != 0 && db_.objects().FindHandle(handle) != nullptr;
         AcDbObjectId id;
-        Acad::ErrorStatus es = db_.addAcDbObject(id, object, AcDbHandle(handle));
+        Acad::ErrorStatus es = db_.addAcDbObject(id, object, AcDbHandle(twice ? 0 : handle));
         if (es != Acad::eOk) {
             delete object;
             Fail(g_[r.begin].line,
@@ -161,6 +171,9 @@ private:
         }
         r.id = id;
         r.object = object;
+        if (twice)
+            Note(g_[r.begin].line, "handle " + AcDbHandle(handle).text() + " is used twice; the " + Type(r) +
+                                       " takes handle " + id.handle().text());
     }
 
     AcDbObjectId* TableSlot(std::string_view name) {
@@ -178,6 +191,10 @@ private:
             return &viewportTable_;
         if (name == "DIMSTYLE")
             return &dimStyleTable_;
+        if (name == "VIEW")
+            return &viewTable_;
+        if (name == "UCS")
+            return &ucsTable_;
         return nullptr;
     }
 
@@ -194,6 +211,10 @@ private:
             return new AcDbViewportTable;
         if (name == "DIMSTYLE")
             return new AcDbDimStyleTable;
+        if (name == "VIEW")
+            return new AcDbViewTable;
+        if (name == "UCS")
+            return new AcDbUCSTable;
         return new AcDbRegAppTable;
     }
 
@@ -210,6 +231,10 @@ private:
             return new AcDbViewportTableRecord;
         if (name == "DIMSTYLE")
             return new AcDbDimStyleTableRecord;
+        if (name == "VIEW")
+            return new AcDbViewTableRecord;
+        if (name == "UCS")
+            return new AcDbUCSTableRecord;
         return new AcDbRegAppTableRecord;
     }
 
@@ -229,10 +254,16 @@ private:
 
         DxfPolylineKind parent = DxfPolylineKind::None;
         bool inInsert = false;
-        for (auto& r : records_) {
+        for (std::size_t i = 0; i < records_.size(); ++i) {
+            Record& r = records_[i];
             std::string_view type = TypeOf(r.begin);
             switch (r.kind) {
                 case RecordKind::Table:
+                    // Views and coordinate systems are kept where there are some: the tables of
+                    // other drawings are written anew.
+                    if ((r.table == "VIEW" || r.table == "UCS") &&
+                        (i + 1 == records_.size() || records_[i + 1].kind != RecordKind::TableEntry))
+                        break;
                     if (AcDbObjectId* slot = TableSlot(r.table)) {
                         if (!slot->isNull())
                             Fail(g_[r.begin].line, "a second " + std::string(r.table) + " table");
@@ -260,8 +291,12 @@ private:
                         Fail(g_[r.begin].line, "a VERTEX outside a POLYLINE");
                     if (type == "ATTRIB" && !inInsert)
                         Fail(g_[r.begin].line, "an ATTRIB outside an INSERT");
-                    if (type == "SEQEND" && parent == DxfPolylineKind::None && !inInsert)
-                        Fail(g_[r.begin].line, "a SEQEND without a POLYLINE or INSERT");
+                    if (type == "SEQEND" && parent == DxfPolylineKind::None && !inInsert) {
+                        // An end marker another program put after the entity that follows its
+                        // sequence: the sequence has its own.
+                        Note(g_[r.begin].line, "a SEQEND without a POLYLINE or INSERT is left out");
+                        break;
+                    }
                     Add(r, NewDxfEntity(type, flags, parent));
                     r.subEntity = sub;
                     if (type == "POLYLINE") {
@@ -328,8 +363,27 @@ private:
         for (const char* table : {"APPID", "LTYPE", "STYLE"})
             FillTable(table);
         AddNamedRecords();
-        for (const char* table : {"LAYER", "BLOCK_RECORD", "VPORT", "DIMSTYLE"})
+        for (const char* table : {"LAYER", "BLOCK_RECORD", "VPORT", "DIMSTYLE", "VIEW", "UCS"})
             FillTable(table);
+        KeepDimStyleTableHead();
+    }
+
+    // The dimension style table lists its styles in its own subclass; kept to be written as read.
+    void KeepDimStyleTableHead() {
+        for (auto& r : records_) {
+            auto* table = AcDbDimStyleTable::cast(r.object);
+            if (r.kind != RecordKind::Table || table == nullptr)
+                continue;
+            DxfTagList head;
+            bool own = false;
+            for (auto& tag : values_->Tags(r)) {
+                if (tag.code == 100)
+                    own = tag.text == "AcDbDimStyleTable";
+                else if (own)
+                    head.push_back(std::move(tag));
+            }
+            table->setHeadTags(std::move(head));
+        }
     }
 
     void FillTable(std::string_view table) {
@@ -337,11 +391,143 @@ private:
             if (r.kind != RecordKind::TableEntry || r.object == nullptr || r.table != table)
                 continue;
             auto* symbols = TableOf(r.table);
-            Fill(r, values_->Tags(r));
+            DxfTagList tags = values_->Tags(r);
+            MendName(r, tags);
+            FollowRenames(tags);
+            Fill(r, tags);
             Acad::ErrorStatus es = symbols->adoptRecord(r.id);
             if (es != Acad::eOk)
                 Fail(g_[r.begin].line, "the " + Type(r) + " cannot be listed: " + Acad::ErrorStatusName(es));
         }
+    }
+
+    // ---- mending -----------------------------------------------------------------------------
+
+    // A record name the host refuses (a writer lost its letters to '?', or used '<' or '*') is
+    // kept as read where it goes back to a file unchanged; otherwise a layer, linetype or text
+    // style takes the name with those characters replaced, and the names referring to it follow.
+    void MendName(const Record& r, DxfTagList& tags) {
+        auto name = std::find_if(tags.begin(), tags.end(), [](const DxfTag& t) { return t.code == 2; });
+        auto* record = AcDbSymbolTableRecord::cast(r.object);
+        if (name == tags.end() || record == nullptr)
+            return;
+        AcDbRegAppTableRecord probe;
+        if (probe.setName(name->text.c_str()) != Acad::eInvalidSymbolTableName)
+            return;
+        std::string what =
+            "the " + Type(r) + " name \"" + name->text + "\" holds characters the host refuses; ";
+        if (NameSurvivesSaving(name->text)) {
+            if (record->setNameAsRead(name->text.c_str()) == Acad::eOk)
+                Note(g_[r.begin].line, what + "it is kept as read");
+            return;
+        }
+        if (TableNameOf(*TableSlot(r.table)).empty())
+            return;  // refused as it stands
+        std::string mended = ReplaceRefusedCharacters(name->text);
+        AcDbObjectId taken;
+        for (int n = 2; TableOf(r.table)->getAt(mended.c_str(), taken, true) == Acad::eOk; ++n)
+            mended = ReplaceRefusedCharacters(name->text) + "_" + std::to_string(n);
+        renamed_[std::string(r.table)][platform::text::GbkToUpper(name->text)] = mended;
+        Note(g_[r.begin].line, what + "it is renamed \"" + mended + "\"");
+        name->text = mended;
+    }
+
+    // The tables whose renamed records the reader follows, by the name of the table.
+    std::string_view TableNameOf(AcDbObjectId table) const {
+        if (table == layerTable_)
+            return "LAYER";
+        if (table == linetypeTable_)
+            return "LTYPE";
+        if (table == styleTable_)
+            return "STYLE";
+        return {};
+    }
+
+    std::string Renamed(std::string_view table, std::string name) const {
+        if (renamed_.empty())
+            return name;
+        auto names = renamed_.find(std::string(table));
+        if (names == renamed_.end())
+            return name;
+        auto it = names->second.find(platform::text::GbkToUpper(name));
+        return it != names->second.end() ? it->second : name;
+    }
+
+    // Layer (8), linetype (6) and text style (7) names of a record after their records' renaming.
+    void FollowRenames(DxfTagList& tags) const {
+        if (renamed_.empty())
+            return;
+        for (auto& tag : tags) {
+            if (tag.code == 8)
+                tag.text = Renamed("LAYER", std::move(tag.text));
+            else if (tag.code == 6)
+                tag.text = Renamed("LTYPE", std::move(tag.text));
+            else if (tag.code == 7)
+                tag.text = Renamed("STYLE", std::move(tag.text));
+        }
+    }
+
+    void MendEntity(const Record& r, DxfTagList& tags) {
+        std::string_view type = TypeOf(r.begin);
+        if (type == "INSERT" && MendZeroScale(tags))
+            Note(g_[r.begin].line, "the INSERT has a zero scale factor; it is taken as 1");
+        if (type == "DIMENSION" && AcDbUnknownEntity::cast(r.object) != nullptr)
+            AddDimensionSubclasses(tags, Flags(r));
+        FollowRenames(tags);
+    }
+
+    // The first group of a code in a record's subclass.
+    const DxfGroup* FindInSubclass(const Record& r, std::string_view subclass, int code) const {
+        bool in = false;
+        for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+            const DxfGroup& gr = g_[k];
+            if (gr.code == 100)
+                in = TrimDxfValue(gr.value) == subclass;
+            else if (in && gr.code == code)
+                return &gr;
+        }
+        return nullptr;
+    }
+
+    // A layout names the block record of its space; one whose record the drawing lacks cannot
+    // be written whole, and is left out with the viewports of that space, as an audit does.
+    void LeaveOutLayoutsWithoutRecords() {
+        for (auto& r : records_) {
+            if (r.kind != RecordKind::Object || r.object == nullptr || TypeOf(r.begin) != "LAYOUT")
+                continue;
+            const DxfGroup* ref = FindInSubclass(r, "AcDbLayout", 330);
+            std::uint64_t handle = ref != nullptr ? DxfValues::HandleValue(*ref) : 0;
+            if (AcDbBlockTableRecord::cast(PeekObject(values_->Resolve(handle))) != nullptr)
+                continue;
+            int viewports = handle != 0 ? LeaveOutViewportsOf(handle) : 0;
+            r.object->erase();
+            const DxfGroup* name = FindInSubclass(r, "AcDbLayout", 1);
+            std::string layout = name != nullptr ? values_->Text(name->value) : std::string();
+            Note(g_[r.begin].line, "the LAYOUT \"" + layout + "\" names no block record the drawing has; " +
+                                       "it is left out with " + std::to_string(viewports) + " viewport(s)");
+        }
+    }
+
+    // Erases the viewports of the space whose block record has the handle: those naming it as
+    // their owner, and those of a block naming it as its record.
+    int LeaveOutViewportsOf(std::uint64_t handle) {
+        int count = 0;
+        std::uint64_t block = 0;
+        for (auto& r : records_) {
+            if (r.kind == RecordKind::BlockBegin || r.kind == RecordKind::BlockEnd) {
+                const DxfGroup* record = r.kind == RecordKind::BlockBegin ? Find(r, 330) : nullptr;
+                block = record != nullptr ? DxfValues::HandleValue(*record) : 0;
+                continue;
+            }
+            if (r.kind != RecordKind::Entity || r.object == nullptr || TypeOf(r.begin) != "VIEWPORT")
+                continue;
+            const DxfGroup* owner = FindOwner(r);
+            if ((owner != nullptr ? DxfValues::HandleValue(*owner) : block) == handle || block == handle) {
+                r.object->erase();
+                ++count;
+            }
+        }
+        return count;
     }
 
     // Files of simpler programs, and drawings cut down to their entities, name linetypes, text
@@ -352,6 +538,8 @@ private:
         AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "Continuous");
         for (const auto& r : records_) {
             bool entity = r.kind == RecordKind::Entity;
+            if (entity && r.object == nullptr)
+                continue;
             if (entity || (r.kind == RecordKind::TableEntry && r.table == "LAYER"))
                 if (const DxfGroup* linetype = Find(r, 6))
                     AddNamedRecord(linetypeTable_, new AcDbLinetypeTableRecord, *linetype, "linetype");
@@ -372,7 +560,7 @@ private:
 
     void AddNamedRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const DxfGroup& name,
                         const char* what) {
-        std::string text = values_->Text(name.value);
+        std::string text = Renamed(TableNameOf(tableId), values_->Text(name.value));
         if (AddRecordIfMissing(tableId, record, text.c_str()).isNull())
             Fail(name.line, "the " + std::string(what) + " name \"" + text.substr(0, 80) + "\" is not valid");
     }
@@ -439,9 +627,11 @@ private:
         AcDbObjectId model = db_.modelSpaceId(), paper = db_.paperSpaceId();
         AcDbObject* parent = nullptr;
         for (auto& r : records_) {
-            if (r.kind != RecordKind::Entity)
+            if (r.kind != RecordKind::Entity || r.object == nullptr)
                 continue;
-            Fill(r, values_->Tags(r));
+            DxfTagList tags = values_->Tags(r);
+            MendEntity(r, tags);
+            Fill(r, tags);
             if (r.subEntity && parent != nullptr) {
                 Acad::ErrorStatus es = Acad::eNotApplicable;
                 if (auto* p2 = AcDb2dPolyline::cast(parent))
@@ -593,6 +783,10 @@ private:
                 const DxfGroup* owner = FindOwner(r);
                 AcDbObjectId id =
                     owner != nullptr ? values_->Resolve(DxfValues::HandleValue(*owner)) : AcDbObjectId();
+                // A dictionary belongs somewhere: one that names no owner the drawing has is the
+                // named-objects dictionary's.
+                if (id.isNull() && AcDbDictionary::cast(r.object) != nullptr)
+                    id = nod_;
                 if (r.id != nod_)
                     r.object->setOwnerId(id);
             }
@@ -715,7 +909,7 @@ private:
         AcDbObjectId id;
         auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
         if (v != nullptr)
-            table->getAt(values_->Text(TrimDxfValue(v->value)).c_str(), id);
+            table->getAt(Renamed(TableNameOf(tableId), values_->Text(TrimDxfValue(v->value))).c_str(), id);
         return id;
     }
 
@@ -737,17 +931,20 @@ private:
 
     AcDbDatabase& db_;
     std::vector<DxfGroup> g_;
+    std::vector<std::string>& notes_;
+    // Records renamed on reading, by table: the upper-cased name read to the name given.
+    std::map<std::string, std::map<std::string, std::string>> renamed_;
     std::vector<AcDbObject*> extraOpen_;
     DxfLayout layout_;
     std::vector<DxfRecord>& records_ = layout_.records;
     std::unique_ptr<DxfValues> values_;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_;
-    AcDbObjectId viewportTable_, dimStyleTable_;
+    AcDbObjectId viewportTable_, dimStyleTable_, viewTable_, ucsTable_;
 };
 
 }  // namespace
 
-bool ReadDxf(std::string_view text, AcDbDatabase& db, std::string& error) {
+bool ReadDxf(std::string_view text, AcDbDatabase& db, std::string& error, std::vector<std::string>* notes) {
     if (text.substr(0, 18) == "AutoCAD Binary DXF") {
         error = "line 1: binary DXF files are not read; save the drawing as ASCII DXF";
         return false;
@@ -760,7 +957,8 @@ bool ReadDxf(std::string_view text, AcDbDatabase& db, std::string& error) {
         ObjectTable empty(&db);
         db.objects().Absorb(empty);
     }
-    Reader reader(db, std::move(groups));
+    std::vector<std::string> unread;
+    Reader reader(db, std::move(groups), notes != nullptr ? *notes : unread);
     try {
         reader.Run();
     } catch (const DxfFailure& failure) {

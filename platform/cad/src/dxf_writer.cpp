@@ -11,6 +11,7 @@
 #include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
+#include "platform/cad/db_unknown.h"
 #include "platform/cad/dxf_text_codec.h"
 
 namespace platform::cad {
@@ -312,9 +313,14 @@ private:
             Tag(tag, false);
         Group(100, "AcDbSymbolTable");
         Int(70, ids.length());
-        if (std::string_view(name) == "DIMSTYLE") {
+        if (auto* styles = AcDbDimStyleTable::cast(table)) {
             Group(100, "AcDbDimStyleTable");
-            Int(71, 0);
+            DxfTagList head = styles->headTags();
+            DropDangling(head);
+            if (head.empty())
+                Int(71, 0);
+            for (const auto& tag : head)
+                Tag(tag, false);
         }
         for (const auto& id : ids)
             Object(PeekObject(id), recordType, std::string_view(recordType) == "BLOCK_RECORD");
@@ -330,10 +336,19 @@ private:
         Table(db_.linetypeTableId(), "LTYPE", "LTYPE");
         Table(db_.layerTableId(), "LAYER", "LAYER");
         Table(db_.textStyleTableId(), "STYLE", "STYLE");
-        TableHead("VIEW", 0);
-        Group(0, "ENDTAB");
-        TableHead("UCS", 0);
-        Group(0, "ENDTAB");
+        // Views and coordinate systems a file brought go back as read; other drawings have none.
+        if (HasRecords(db_.viewTableId())) {
+            Table(db_.viewTableId(), "VIEW", "VIEW");
+        } else {
+            TableHead("VIEW", 0);
+            Group(0, "ENDTAB");
+        }
+        if (HasRecords(db_.ucsTableId())) {
+            Table(db_.ucsTableId(), "UCS", "UCS");
+        } else {
+            TableHead("UCS", 0);
+            Group(0, "ENDTAB");
+        }
         Table(db_.regAppTableId(), "APPID", "APPID");
         if (HasRecords(db_.dimStyleTableId()))
             Table(db_.dimStyleTableId(), "DIMSTYLE", "DIMSTYLE");
@@ -394,6 +409,36 @@ private:
         }
     }
 
+    // The entities of a block in order. A polyline the host keeps as raw groups (a mesh, a
+    // polyface) lists its vertices after it as entities of their own: one whose file left out its
+    // end marker, or put it elsewhere, gets one, as readers take whatever follows for its vertices.
+    void EntityList(const AcDbObjectIdArray& ids) {
+        const AcDbEntity* open = nullptr;
+        for (const auto& id : ids) {
+            const AcDbObject* object = PeekObject(id);
+            if (object == nullptr || id.isErased())
+                continue;
+            std::string_view type = object->dxfTypeName();
+            if (open != nullptr && type != "VERTEX" && type != "SEQEND")
+                SequenceEnd(open);
+            Entity(id);
+            if (AcDbUnknownEntity::cast(object) != nullptr && type == "POLYLINE")
+                open = AcDbEntity::cast(object);
+            else if (type != "VERTEX")
+                open = nullptr;
+        }
+        if (open != nullptr)
+            SequenceEnd(open);
+    }
+
+    void SequenceEnd(const AcDbEntity* owner) {
+        Group(0, "SEQEND");
+        Handle(5, NewHandle());
+        Handle(330, owner->objectHandle().value());
+        Group(100, "AcDbEntity");
+        Group(8, owner->layerName().empty() ? std::string("0") : owner->layerName());
+    }
+
     void BlockMarker(const char* type, const AcDbBlockTableRecord* block, bool paper, const char* subclass) {
         Group(0, type);
         Handle(5, NewHandle());
@@ -422,8 +467,7 @@ private:
             // Model space and the current layout list their entities in ENTITIES; the other
             // layouts keep theirs here, as ordinary blocks do.
             if (id != model && id != paper)
-                for (const auto& entity : block->entityIds())
-                    Entity(entity);
+                EntityList(block->entityIds());
             BlockMarker("ENDBLK", block, id == paper, "AcDbBlockEnd");
         }
         EndSection();
@@ -433,8 +477,7 @@ private:
         Section("ENTITIES");
         for (AcDbObjectId space : {db_.modelSpaceId(), db_.paperSpaceId()})
             if (auto* block = AcDbBlockTableRecord::cast(PeekObject(space)))
-                for (const auto& entity : block->entityIds())
-                    Entity(entity);
+                EntityList(block->entityIds());
         EndSection();
     }
 

@@ -8,7 +8,7 @@
 #include "platform/cad/db_view_record.h"
 #include "drawing_services.h"
 
-DERO_RX_DEFINE_MEMBERS(AcDbViewTableRecord, "VIEW", AcDbSymbolTableRecord)
+DERO_RX_DEFINE_MEMBERS(AcDbViewTableRecord, "VIEW", AcDbKeptSymbolTableRecord)
 
 namespace platform::cad {
 

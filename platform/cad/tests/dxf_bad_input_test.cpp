@@ -50,8 +50,6 @@ TEST(DxfBadInput, ErrorsNameTheLineAndLeaveTheDrawingAlone) {
          "line 11: \"abc\" is not a number"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 20\n1\n  0\nENDSEC\n  0\nEOF\n",
          "line 7: coordinate group 20"},
-        {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  5\n20\n  0\nLINE\n  5\n20\n  0\nENDSEC\n  0\nEOF\n",
-         "line 9: handle 20 is used twice"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nVERTEX\n  0\nENDSEC\n  0\nEOF\n",
          "line 5: a VERTEX outside a POLYLINE"},
         {"  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n1001\nNOAPP\n1002\n{\n  0\nENDSEC\n  0\nEOF\n",

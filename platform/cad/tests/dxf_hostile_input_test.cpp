@@ -35,10 +35,6 @@ TEST(DxfHostileInput, MalformedDrawingsAreRefusedNamingTheLine) {
         {Entities("  0\nLINE\n  5\nFFFFFFFFFFFFFFFF\n"),
          "line 7: handle FFFFFFFFFFFFFFFF is out of range (the largest is FFFFFFFFFFFFFFFE)"},
         {Entities("  0\nLINE\n  5\n10000000000000000\n"), "line 7: handle 10000000000000000 is out of range"},
-        {"  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  0\nLAYER\n  5\n1F\n  2\nWALL\n 70\n0\n"
-         "  0\nENDTAB\n  0\nENDSEC\n" +
-             Entities("  0\nLINE\n  5\n1F\n  8\nWALL\n"),
-         "line 25: handle 1F is used twice"},
         {"  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  8\n0\n 10\n0\n 20\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n",
          "line 5: the block \"\" cannot be defined"},
         {Entities("  0\nINSERT\n  8\n0\n 10\n0\n 20\n0\n"), "line 5: the INSERT cannot be read"},

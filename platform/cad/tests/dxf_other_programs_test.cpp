@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
@@ -284,6 +285,142 @@ for e in auditor.errors + doc.audit().errors:
     EXPECT_NE(out.find("texts True"), std::string::npos) << out;
     EXPECT_NE(out.find("table True"), std::string::npos) << out;
     EXPECT_EQ(out.find("AUDIT"), std::string::npos) << out;
+}
+
+// Read with the lines the reader gives for what it mended.
+std::vector<std::string> ReadMending(const std::string& text, AcDbDatabase& db) {
+    std::string error;
+    std::vector<std::string> notes;
+    EXPECT_TRUE(platform::cad::ReadDxf(text, db, error, &notes)) << error << "\n" << text;
+    return notes;
+}
+
+TEST(DxfOtherPrograms, OneBadRecordIsMendedAndSaidOnce) {
+    // A table as an anonymous block inserted at scale 0; layers named with characters the host
+    // refuses, one of them a control character no file keeps.
+    const std::string file =
+        kSection + "TABLES\n  0\nTABLE\n  2\nLAYER\n" + Layer("??? ESK") + Layer("A<B") + Layer("A*B") +
+        Layer("A\x01" "B") + "  0\nENDTAB\n  0\nENDSEC\n" + kSection +
+        "BLOCKS\n  0\nBLOCK\n  2\n*T12\n 70\n1\n 10\n0\n 20\n0\n  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n"
+        "  0\nENDBLK\n  0\nENDSEC\n" +
+        kSection + "ENTITIES\n  0\nINSERT\n  8\nA\x01" "B\n  2\n*T12\n 10\n0\n 20\n0\n 41\n0\n 42\n0.0\n 43\n0\n" +
+        Text("??? ESK", "a") + Text("a<b", "b") + Text("A*B", "c") + kEnd;
+    AcDbDatabase db(false, true);
+    auto notes = ReadMending(file, db);
+    const std::string refused = " holds characters the host refuses; ";
+    const std::vector<std::string> expected = {
+        "line 9: the LAYER name \"??? ESK\"" + refused + "it is kept as read",
+        "line 19: the LAYER name \"A<B\"" + refused + "it is kept as read",
+        "line 29: the LAYER name \"A*B\"" + refused + "it is kept as read",
+        "line 39: the LAYER name \"A\x01" "B\"" + refused + "it is renamed \"A_B\"",
+        "line 87: the INSERT has a zero scale factor; it is taken as 1",
+    };
+    EXPECT_EQ(notes, expected);
+    auto entities = ModelSpace(db);
+    ASSERT_EQ(entities.size(), 4u);
+    auto* table = AcDbBlockReference::cast(entities[0]);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->scaleFactors().sx * table->scaleFactors().sy * table->scaleFactors().sz, 1.0);
+    EXPECT_EQ(entities[0]->layerName(), "A_B");
+    EXPECT_EQ(entities[1]->layerName(), "??? ESK");
+    EXPECT_EQ(entities[2]->layerName(), "A<B");
+    EXPECT_EQ(entities[3]->layerName(), "A*B");
+    ExpectSavedAndReadBack(db);
+    // Saved, the names kept go back as read and are said again; nothing else needs mending.
+    AcDbDatabase again(false, true);
+    notes = ReadMending(Written(db), again);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_NE(notes[0].find("\"??? ESK\"" + refused + "it is kept as read"), std::string::npos) << notes[0];
+
+    // Through the host's file calls, the lines go to the command line.
+    dero::testing::TempFolder folder("dxf_mended");
+    dero::testing::WriteFile(folder / "mended.dxf", file);
+    auto run = dero::testing::RunCadhost(CADHOST_PROGRAM, folder.path(), "mended.dxf -o saved.dxf --no-default-modules");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("mended.dxf: line 87: the INSERT has a zero scale factor; it is taken as 1\n"),
+              std::string::npos) << run.out;
+
+    // A name that the host could not mend is still refused, naming its line.
+    AcDbDatabase bad(false, true);
+    std::string error;
+    EXPECT_FALSE(platform::cad::ReadDxf(kSection + "TABLES\n  0\nTABLE\n  2\nAPPID\n  0\nAPPID\n  2\nA\x01" "B\n" +
+                                            "  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n",
+                                        bad, error));
+    EXPECT_NE(error.find("line 9: the APPID cannot be read: eInvalidSymbolTableName"), std::string::npos) << error;
+}
+
+TEST(DxfOtherPrograms, DamagedStructuresAreMendedOnReading) {
+    // Two lines of one handle; a polyface mesh whose end marker follows the next entity; an R12
+    // radius dimension with its picture block; a dictionary without an owner; a layout whose
+    // block record the file lacks, and its viewport.
+    const std::string file =
+        kSection + "BLOCKS\n  0\nBLOCK\n  2\n*D1\n 70\n1\n 10\n0\n 20\n0\n  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n"
+                   " 11\n1\n 21\n1\n  0\nENDBLK\n  0\nENDSEC\n" +
+        kSection + "ENTITIES\n  0\nLINE\n  5\n20\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n"
+                   "  0\nLINE\n  5\n20\n  8\n0\n 10\n2\n 20\n0\n 11\n3\n 21\n1\n"
+                   "  0\nPOLYLINE\n  8\nMESH\n 66\n1\n 10\n0\n 20\n0\n 30\n0\n 70\n64\n 71\n3\n 72\n1\n"
+                   "  0\nVERTEX\n  8\nMESH\n 10\n0\n 20\n0\n 30\n0\n 70\n192\n"
+                   "  0\nSOLID\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n0\n 12\n0\n 22\n1\n 13\n0\n 23\n1\n"
+                   "  0\nSEQEND\n  8\nMESH\n"
+                   "  0\nDIMENSION\n  8\n0\n  2\n*D1\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n 70\n4\n  1\n\n"
+                   " 15\n3\n 25\n3\n 40\n0\n"
+                   "  0\nVIEWPORT\n  5\n30\n330\n99\n100\nAcDbEntity\n 67\n1\n  8\n0\n100\nAcDbViewport\n"
+                   " 10\n0\n 20\n0\n 40\n1\n 41\n1\n 69\n2\n  0\nENDSEC\n" +
+        kSection + "OBJECTS\n  0\nDICTIONARY\n  5\nA\n330\n0\n100\nAcDbDictionary\n  3\nACAD_LAYOUT\n350\nB\n"
+                   "  3\nSURVEY\n350\nC\n"
+                   "  0\nDICTIONARY\n  5\nB\n330\nA\n100\nAcDbDictionary\n  3\nSheet 2\n350\nD\n"
+                   "  0\nDICTIONARY\n  5\nC\n100\nAcDbDictionary\n"
+                   "  0\nLAYOUT\n  5\nD\n330\nB\n100\nAcDbPlotSettings\n  1\nsetup\n100\nAcDbLayout\n  1\nSheet 2\n"
+                   " 70\n1\n330\n99\n331\n30\n" +
+        kEnd;
+    AcDbDatabase db(false, true);
+    auto notes = ReadMending(file, db);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[0].substr(0, 57), "line 49: handle 20 is used twice; the LINE takes handle 3");
+    EXPECT_EQ(notes[1], "line 113: a SEQEND without a POLYLINE or INSERT is left out");
+    EXPECT_EQ(notes[2], "line 205: the LAYOUT \"Sheet 2\" names no block record the drawing has; it is left out "
+                        "with 1 viewport(s)");
+    EXPECT_EQ(ModelSpace(db).size(), 6u);  // the mesh vertex is an entity of its own
+
+    std::string written = Written(db);
+    std::size_t polyline = written.find("\nPOLYLINE\n"), vertex = written.find("\nVERTEX\n", polyline),
+                seqend = written.find("\nSEQEND\n", vertex), solid = written.find("\nSOLID\n", polyline);
+    EXPECT_TRUE(polyline < vertex && vertex < seqend && seqend < solid) << written;
+    EXPECT_NE(written.find("100\nAcDbDimension\n  2\n*D1\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("100\nAcDbRadialDimension\n 15\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("DICTIONARY\n  5\nC\n330\nA\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("\nLAYOUT\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("\nVIEWPORT\n"), std::string::npos) << written;
+    EXPECT_EQ(written.find("Sheet 2"), std::string::npos) << written;
+    AcDbDatabase again(false, true);
+    EXPECT_TRUE(ReadMending(written, again).empty());
+    EXPECT_EQ(ModelSpace(again).size(), 7u);  // and its end marker now
+}
+
+TEST(DxfOtherPrograms, ViewsCoordinateSystemsAndTheStyleListGoBackAsRead) {
+    const std::string tables =
+        "  0\nTABLE\n  2\nVIEW\n  5\n10\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
+        "  0\nVIEW\n  5\n11\n330\n10\n100\nAcDbSymbolTableRecord\n100\nAcDbViewTableRecord\n  2\nParcel\n 70\n0\n"
+        " 40\n30.0\n 10\n50.0\n 20\n40.0\n  0\nENDTAB\n"
+        "  0\nTABLE\n  2\nUCS\n  5\n12\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n"
+        "  0\nUCS\n  5\n13\n330\n12\n100\nAcDbSymbolTableRecord\n100\nAcDbUCSTableRecord\n  2\nGrid\n 70\n0\n"
+        " 10\n1000.0\n 20\n2000.0\n 30\n0.0\n  0\nENDTAB\n"
+        "  0\nTABLE\n  2\nDIMSTYLE\n  5\n14\n330\n0\n100\nAcDbSymbolTable\n 70\n1\n100\nAcDbDimStyleTable\n 71\n1\n"
+        "340\n15\n  0\nDIMSTYLE\n105\n15\n330\n14\n100\nAcDbSymbolTableRecord\n100\nAcDbDimStyleTableRecord\n"
+        "  2\nStandard\n 70\n0\n  0\nENDTAB\n";
+    std::string text = kSection + "TABLES\n" + tables + "  0\nENDSEC\n" + kSection + "ENTITIES\n" + kEnd;
+    for (int round = 0; round < 2; ++round) {
+        AcDbDatabase db(false, true);
+        Read(text, db);
+        text = Written(db);
+        EXPECT_NE(text.find(tables.substr(0, tables.find("  0\nTABLE\n  2\nUCS"))), std::string::npos) << text;
+        EXPECT_NE(text.find("  0\nUCS\n  5\n13\n330\n12\n100\nAcDbSymbolTableRecord\n100\nAcDbUCSTableRecord\n"
+                            "  2\nGrid\n 70\n0\n 10\n1000.0\n 20\n2000.0\n 30\n0.0\n  0\nENDTAB\n"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("100\nAcDbDimStyleTable\n 71\n1\n340\n15\n  0\nDIMSTYLE\n105\n15\n"), std::string::npos)
+            << text;
+    }
 }
 
 TEST(DxfOtherPrograms, PartialDrawingSavedOverItselfOpensAgain) {

@@ -71,6 +71,8 @@ public:
     // Null unless the drawing was read from a file that has the table.
     AcDbObjectId viewportTableId() const { return viewportTable_; }
     AcDbObjectId dimStyleTableId() const { return dimStyleTable_; }
+    AcDbObjectId viewTableId() const { return viewTable_; }
+    AcDbObjectId ucsTableId() const { return ucsTable_; }
     AcDbObjectId namedObjectsDictionaryId() const { return nod_; }
     AcDbObjectId groupDictionaryId() const;
     AcDbObjectId modelSpaceId() const;
@@ -153,7 +155,8 @@ public:
     // Ids of the reader's root objects, for a drawing reader that builds them itself.
     void setRootIds(AcDbObjectId blockTable, AcDbObjectId layerTable, AcDbObjectId linetypeTable,
                     AcDbObjectId textStyleTable, AcDbObjectId regAppTable, AcDbObjectId nod);
-    void setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable);
+    void setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable, AcDbObjectId viewTable,
+                         AcDbObjectId ucsTable);
 
 private:
     void buildTables();
@@ -162,7 +165,7 @@ private:
     platform::cad::ObjectTable objects_;
     std::int64_t serial_;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_, nod_;
-    AcDbObjectId viewportTable_, dimStyleTable_;
+    AcDbObjectId viewportTable_, dimStyleTable_, viewTable_, ucsTable_;
     AcDbObjectId clayer_, textstyle_, celtype_;
     AcGePoint3d ucsOrigin_;
     platform::cad::DrawingVariables variables_;

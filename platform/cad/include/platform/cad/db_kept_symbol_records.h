@@ -1,5 +1,6 @@
-// The records of the viewport and dimension style tables. The host uses none of their values, so a
-// record keeps the groups it was read with and a drawing saves them unchanged.
+// The records of the viewport, dimension style, view and UCS tables. The host uses none of their
+// values read from a file, so a record keeps the groups it was read with and a drawing saves them
+// unchanged.
 #pragma once
 
 #include "platform/cad/db_symbol_table.h"
@@ -37,4 +38,11 @@ class AcDbDimStyleTableRecord : public AcDbKeptSymbolTableRecord {
 protected:
     const char* subclassName() const override { return "AcDbDimStyleTableRecord"; }
     int handleCode() const override { return 105; }
+};
+
+class AcDbUCSTableRecord : public AcDbKeptSymbolTableRecord {
+    DERO_RX_DECLARE_MEMBERS(AcDbUCSTableRecord)
+
+protected:
+    const char* subclassName() const override { return "AcDbUCSTableRecord"; }
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cad/db_object.h"
+#include "platform/cad/dxf_tag.h"
 
 class AcDbSymbolTableRecord : public AcDbObject {
     DERO_RX_DECLARE_ABSTRACT_MEMBERS(AcDbSymbolTableRecord)
@@ -22,6 +23,10 @@ public:
     // eInvalidSymbolTableName for a name the host refuses; eDuplicateRecordName when a resident
     // record's table has the name already.
     Acad::ErrorStatus setName(const char* name);
+    // The name a drawing file gives the record, kept even where the host refuses its characters
+    // (a drawing reader's use, for names that are written back unchanged). eDuplicateRecordName
+    // as setName.
+    Acad::ErrorStatus setNameAsRead(const char* name);
     int flags() const { return flags_; }
 
     void dxfOutFields(AcDbDxfFiler* filer) const override;
@@ -31,6 +36,8 @@ protected:
     void setFlagBit(int bit, bool on);
 
 private:
+    Acad::ErrorStatus rename(std::string text);
+
     std::string name_;
     int flags_ = 0;
 };
@@ -129,8 +136,18 @@ DERO_DECLARE_TYPED_TABLE(AcDbRegAppTable, AcDbRegAppTableRecord, AcDbRegAppTable
     bool allowsEmptyNames() const override { return true; }
 DERO_DECLARE_TYPED_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord, AcDbTextStyleTableIterator)
 #undef DERO_TABLE_EXTRA
-#define DERO_TABLE_EXTRA
+// The dimension style table's own groups (its 71 and the 340 list of its styles) as a file gave them.
+#define DERO_TABLE_EXTRA                                                                             \
+    const platform::cad::DxfTagList& headTags() const { return head_; }                             \
+    void setHeadTags(platform::cad::DxfTagList tags) { head_ = std::move(tags); }                   \
+                                                                                                   \
+private:                                                                                           \
+    platform::cad::DxfTagList head_;
 DERO_DECLARE_TYPED_TABLE(AcDbDimStyleTable, AcDbDimStyleTableRecord, AcDbDimStyleTableIterator)
+#undef DERO_TABLE_EXTRA
+#define DERO_TABLE_EXTRA
+DERO_DECLARE_TYPED_TABLE(AcDbViewTable, AcDbViewTableRecord, AcDbViewTableIterator)
+DERO_DECLARE_TYPED_TABLE(AcDbUCSTable, AcDbUCSTableRecord, AcDbUCSTableIterator)
 #undef DERO_TABLE_EXTRA
 #define DERO_TABLE_EXTRA \
     bool allowsDuplicateNames() const override { return true; }

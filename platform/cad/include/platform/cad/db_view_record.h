@@ -1,13 +1,14 @@
 // A view record: what a saved or current view holds (centre, size, direction, clipping). Product
-// code fills one from the current view and makes it current with acedSetCurrentView.
+// code fills one from the current view and makes it current with acedSetCurrentView. A record of a
+// drawing's view table keeps the groups it was read with.
 #pragma once
 
-#include "platform/cad/db_symbol_table.h"
+#include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/ge_types.h"
 
 class AcDbViewport;
 
-class AcDbViewTableRecord : public AcDbSymbolTableRecord {
+class AcDbViewTableRecord : public AcDbKeptSymbolTableRecord {
     DERO_RX_DECLARE_MEMBERS(AcDbViewTableRecord)
 
 public:
@@ -39,6 +40,9 @@ public:
     void setBackClipEnabled(bool on) { backClip_ = on; }
     bool frontClipAtEye() const { return frontAtEye_; }
     void setFrontClipAtEye(bool on) { frontAtEye_ = on; }
+
+protected:
+    const char* subclassName() const override { return "AcDbViewTableRecord"; }
 
 private:
     AcGePoint2d center_;

@@ -1,0 +1,126 @@
+#include "dxf_audit.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+#include "platform/cad/dxf_text_codec.h"
+#include "platform/text/gbk.h"
+
+namespace platform::cad {
+
+bool MendZeroScale(DxfTagList& tags) {
+    bool mended = false;
+    for (auto& tag : tags)
+        if ((tag.code == 41 || tag.code == 42 || tag.code == 43) && tag.real == 0) {
+            tag.real = 1;
+            mended = true;
+        }
+    return mended;
+}
+
+bool NameSurvivesSaving(std::string_view name) {
+    // The writer writes control characters as ^X and bytes that are no GBK character as escapes.
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t')
+            return false;
+    return EscapeInvalidGbk(name) == name;
+}
+
+namespace {
+// A \U+XXXX escape: how the host holds a character its code page lacks.
+bool IsUnicodeEscape(std::string_view name, std::size_t i) {
+    if (i + 7 > name.size() || name[i] != '\\' || (name[i + 1] != 'U' && name[i + 1] != 'u') || name[i + 2] != '+')
+        return false;
+    for (std::size_t k = i + 3; k < i + 7; ++k)
+        if (std::isxdigit(static_cast<unsigned char>(name[k])) == 0)
+            return false;
+    return true;
+}
+}  // namespace
+
+std::string ReplaceRefusedCharacters(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t len = std::max<std::size_t>(platform::text::GbkCharLength(name, i), 1);
+        if (len == 1 && IsUnicodeEscape(name, i))
+            len = 7;
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        bool refused =
+            len == 1 && (c < 0x20 || std::strchr("<>/\\\":;?|,=`", c) != nullptr || (c == '*' && i != 0));
+        if (refused)
+            out += '_';
+        else
+            out.append(name.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+namespace {
+// The subclass of a dimension kind and the groups it holds; all others but the entity's are the
+// common dimension's.
+struct DimensionKind {
+    const char* subclass;
+    std::vector<int> codes;
+};
+
+const DimensionKind* KindOf(long kind) {
+    static const DimensionKind kinds[] = {
+        {"AcDb2LineAngularDimension", {13, 14, 15, 16}},
+        {"AcDbDiametricDimension", {15, 40}},
+        {"AcDbRadialDimension", {15, 40}},
+        {"AcDb3PointAngularDimension", {13, 14, 15}},
+        {"AcDbOrdinateDimension", {13, 14}},
+    };
+    return kind >= 2 && kind <= 6 ? &kinds[kind - 2] : nullptr;
+}
+
+bool IsEntityCode(int code) {
+    switch (code) {
+        case 5:
+        case 6:
+        case 8:
+        case 48:
+        case 60:
+        case 62:
+        case 67:
+        case 102:
+        case 330:
+        case 360:
+        case 370:
+            return true;
+        default:
+            return false;
+    }
+}
+}  // namespace
+
+void AddDimensionSubclasses(DxfTagList& tags, long flags) {
+    for (const auto& tag : tags)
+        if (tag.code == 100)
+            return;  // written by a release that has them
+    const DimensionKind* kind = KindOf(flags & 0x0F);
+    if (kind == nullptr)
+        return;
+    DxfTagList entity, common, own;
+    for (auto& tag : tags) {
+        if (IsEntityCode(tag.code))
+            entity.push_back(std::move(tag));
+        else if (std::find(kind->codes.begin(), kind->codes.end(), tag.code) != kind->codes.end())
+            own.push_back(std::move(tag));
+        else
+            common.push_back(std::move(tag));
+    }
+    tags = std::move(entity);
+    tags.push_back(DxfTag::String(100, "AcDbDimension"));
+    for (auto& tag : common)
+        tags.push_back(std::move(tag));
+    tags.push_back(DxfTag::String(100, kind->subclass));
+    for (auto& tag : own)
+        tags.push_back(std::move(tag));
+}
+
+}  // namespace platform::cad

@@ -1,0 +1,25 @@
+// What the reader mends in a record another program wrote wrongly, as a host's audit does on
+// opening a drawing: the one record is mended, a line says so, and the rest is kept as read.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/cad/dxf_tag.h"
+
+namespace platform::cad {
+
+// Zero scale factors (41, 42, 43) of a block reference become 1. Whether there were any.
+bool MendZeroScale(DxfTagList& tags);
+
+// Whether a name is written to a file and read back from it byte for byte.
+bool NameSurvivesSaving(std::string_view name);
+
+// The name with each character the host refuses in symbol names replaced by '_'.
+std::string ReplaceRefusedCharacters(std::string_view name);
+
+// A dimension of R12, whose kind the host keeps as raw groups, put into the subclasses later
+// releases write, so that readers of those find its block, kind and points.
+void AddDimensionSubclasses(DxfTagList& tags, long flags);
+
+}  // namespace platform::cad
