@@ -19,7 +19,7 @@ enum class TopFiles {
 
 // Takes the work folder apart and makes it afresh: every link in it goes as a link, every folder
 // with all it holds (read-only entries included), and the files at its top unless kept; a link
-// or a file standing in the folder's place goes too. True when the folder then stands as a folder
+// or a file put where the folder belongs goes too. True when the folder then stands as a folder
 // of its own, not a link, holding nothing else.
 bool RenewWorkFolder(std::u16string_view folder, TopFiles top);
 
