@@ -211,12 +211,11 @@ Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)
 
 Acad::ErrorStatus AcDbObject::setXDataApps(std::vector<XDataApp>&& apps)
 {
-    std::vector<XDataApp> merged = xdata_;
-    if (!platform::cad::MergeXData(merged, std::move(apps)))
+    if (!platform::cad::MergedXDataFits(xdata_, apps))
         return Acad::eXdataSizeExceeded;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
-    xdata_ = std::move(merged);
+    platform::cad::ApplyXData(xdata_, std::move(apps));
     return Acad::eOk;
 }
 
