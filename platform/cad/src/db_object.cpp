@@ -198,10 +198,10 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
         return Acad::eInvalidResBuf;
     AcDbDatabase* db = database() != nullptr ? database() : acdbHostApplicationServices()->workingDatabase();
     std::vector<XDataApp> apps;
-    Acad::ErrorStatus es = platform::cad::ParseXData(db, tags, apps);
+    Acad::ErrorStatus es = platform::cad::ParseXData(db, std::move(tags), apps);
     if (es != Acad::eOk)
         return es;
-    return setXDataApps(apps);
+    return setXDataApps(std::move(apps));
 }
 
 Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)

@@ -117,7 +117,6 @@ bool MergedXDataFits(const std::vector<XDataApp>& current, const std::vector<XDa
 
 void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
 {
-    current.reserve(current.size() + apps.size());
     for (XDataApp& app : apps) {
         XDataApp* last = nullptr;
         for (XDataApp& entry : current)
