@@ -50,15 +50,6 @@ const resbuf* ItemAt(const resbuf* head, int index)
     return index == -1 ? last : nullptr;
 }
 
-// True when the object holds data of the application (the application is registered then).
-bool HoldsXDataOf(const AcDbObject& object, const char* application)
-{
-    for (const platform::cad::XDataApp& entry : object.xdataApps())
-        if (platform::text::GbkEqualNoCase(entry.app, application))
-            return true;
-    return false;
-}
-
 // Item `index` as ItemAt finds it in the object's chain, read from the object's data without
 // building the chain, for the usual case of one application's data holding items; false for the
 // other cases (nothing read), which go through the chain. `item` is null past the end.
@@ -97,7 +88,8 @@ void ReplaceChain(const ads_name entity, const char* application, int kind, cons
     Opened<AcDbObject> object(entity, AcDb::kForWrite);
     if (!object)
         return;
-    if (!HoldsXDataOf(*object.get(), application) && !EnsureRegisteredApp(DatabaseOf(object.get()), application))
+    Chain existing(object->xData(application));
+    if (!existing && !EnsureRegisteredApp(DatabaseOf(object.get()), application))
         return;
     Chain chain(acutBuildList(1001, application, 0));
     if (!chain)
