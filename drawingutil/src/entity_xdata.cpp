@@ -3,9 +3,6 @@
 #include <cstdlib>
 
 #include "platform/cad/db_database.h"
-#include "platform/cad/db_object.h"
-#include "platform/cad/dxf_tag.h"
-#include "platform/text/gbk.h"
 #include "platform/text/format.h"
 
 #include "command_line.h"
@@ -48,36 +45,6 @@ const resbuf* ItemAt(const resbuf* head, int index)
         last = item;
     }
     return index == -1 ? last : nullptr;
-}
-
-// Item `index` as ItemAt finds it in the object's chain, read from the object's data without
-// building the chain, for the usual case of one application's data holding items; false for the
-// other cases (nothing read), which go through the chain. `item` is null past the end.
-bool SingleItem(AcDbObjectId id, const char* application, int index, Chain& holder, const resbuf*& item)
-{
-    Opened<AcDbObject> object(id, AcDb::kForRead);
-    if (!object)
-        return false;
-    const platform::cad::XDataApp* found = nullptr;
-    for (const platform::cad::XDataApp& entry : object->xdataApps()) {
-        if (!platform::text::GbkEqualNoCase(entry.app, application))
-            continue;
-        if (found != nullptr)
-            return false;
-        found = &entry;
-    }
-    if (found == nullptr || found->items.empty())
-        return false;
-    const int count = static_cast<int>(found->items.size());
-    item = nullptr;
-    if (index >= count || index < -1)
-        return true;
-    const platform::cad::DxfTag& tag = found->items[static_cast<std::size_t>(index == -1 ? count - 1 : index)];
-    holder.reset(platform::cad::TagsToResbuf(&tag, &tag + 1));
-    if (!holder)
-        return false;
-    item = holder.get();
-    return true;
 }
 
 // Writes a chain back to the entity named, registering the application first when asked.
@@ -177,14 +144,10 @@ bool ReadEntityXData(AcDbObjectId id, const char* application, std::string& text
         return false;
     }
     text.clear();
-    Chain chain;
-    const resbuf* item = nullptr;
-    if (!SingleItem(id, application, index, chain, item)) {
-        chain = ReadChain(id, application);
-        if (!chain)
-            return false;
-        item = ItemAt(chain.get(), index);
-    }
+    Chain chain = ReadChain(id, application);
+    if (!chain)
+        return false;
+    const resbuf* item = ItemAt(chain.get(), index);
     if (item == nullptr)
         return false;
     if (item->restype == GroupOfKind(kind)) {
