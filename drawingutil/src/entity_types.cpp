@@ -39,6 +39,16 @@ bool GetEntityTypeName(const ads_name entity, std::string& typeName)
     typeName.clear();
     if (entity == nullptr)
         return false;
+    // The class's DXF name when the entity can be opened to look at; the entity's data (group 0)
+    // otherwise, and for classes the host keeps as raw data, which have no name of their own.
+    {
+        Opened<AcDbObject> object(entity, AcDb::kForRead);
+        const char* name = object && object->isA() != nullptr ? object->isA()->dxfName() : nullptr;
+        if (name != nullptr && *name != '\0') {
+            typeName = name;
+            return true;
+        }
+    }
     Chain list(acdbEntGet(entity));
     for (const resbuf* item = list.get(); item != nullptr; item = item->rbnext) {
         if (item->restype == 0) {

@@ -121,8 +121,7 @@ int acdbEntMod(const resbuf* list)
     std::vector<platform::cad::XDataApp> apps;
     if (inXData && platform::cad::ParseXData(id.database(), xdata, apps) != Acad::eOk)
         return RTERROR;
-    std::vector<platform::cad::XDataApp> merged = peeked->xdataApps();
-    if (!platform::cad::MergeXData(merged, apps))
+    if (!platform::cad::MergedXDataFits(peeked->xdataApps(), apps))
         return RTERROR;
     AcDbObject* object = nullptr;
     if (acdbOpenAcDbObject(object, id, AcDb::kForWrite) != Acad::eOk)
@@ -130,7 +129,7 @@ int acdbEntMod(const resbuf* list)
     AcDbDxfFiler filer(std::move(fields));
     Acad::ErrorStatus es = object->dxfInFields(&filer);
     if (es == Acad::eOk && !apps.empty())
-        es = object->setXDataApps(apps);
+        es = object->setXDataApps(std::move(apps));
     object->close();
     return es == Acad::eOk ? RTNORM : RTERROR;
 }

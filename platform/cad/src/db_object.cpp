@@ -198,10 +198,10 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
         return Acad::eInvalidResBuf;
     AcDbDatabase* db = database() != nullptr ? database() : acdbHostApplicationServices()->workingDatabase();
     std::vector<XDataApp> apps;
-    Acad::ErrorStatus es = platform::cad::ParseXData(db, tags, apps);
+    Acad::ErrorStatus es = platform::cad::ParseXData(db, std::move(tags), apps);
     if (es != Acad::eOk)
         return es;
-    return setXDataApps(apps);
+    return setXDataApps(std::move(apps));
 }
 
 Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)
@@ -211,12 +211,11 @@ Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)
 
 Acad::ErrorStatus AcDbObject::setXDataApps(std::vector<XDataApp>&& apps)
 {
-    std::vector<XDataApp> merged = xdata_;
-    if (!platform::cad::MergeXData(merged, std::move(apps)))
+    if (!platform::cad::MergedXDataFits(xdata_, apps))
         return Acad::eXdataSizeExceeded;
     if (!beginModify())
         return Acad::eNotOpenForWrite;
-    xdata_ = std::move(merged);
+    platform::cad::ApplyXData(xdata_, std::move(apps));
     return Acad::eOk;
 }
 

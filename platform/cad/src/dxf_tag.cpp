@@ -154,7 +154,12 @@ resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last)
 
 bool ResbufToTags(const resbuf* chain, DxfTagList& out)
 {
+    // Counted first: tags are large, and growing the list one by one copies them again and again.
+    std::size_t count = 0;
+    for (const resbuf* rb = chain; rb != nullptr; rb = rb->rbnext)
+        ++count;
     DxfTagList tags;
+    tags.reserve(count);
     for (const resbuf* rb = chain; rb != nullptr; rb = rb->rbnext) {
         if (!IsKnownGroupCode(rb->restype))
             return false;

@@ -25,7 +25,7 @@ bool SelectionFilter::Compile(const resbuf* list, std::string& error)
             }
             Node leaf;
             leaf.kind = rb->restype == 8 ? Node::Layer : Node::Type;
-            leaf.pattern = rb->resval.rstring;
+            leaf.pattern = std::make_shared<WildcardPattern>(rb->resval.rstring);
             top->children.push_back(std::move(leaf));
             break;
         }
@@ -39,7 +39,7 @@ bool SelectionFilter::Compile(const resbuf* list, std::string& error)
                     continue;
                 Node leaf;
                 leaf.kind = Node::XDataApp;
-                leaf.pattern = rb->resval.rstring;
+                leaf.pattern = std::make_shared<WildcardPattern>(rb->resval.rstring);
                 any.children.push_back(std::move(leaf));
             }
             if (any.children.empty()) {
@@ -99,12 +99,12 @@ bool SelectionFilter::Test(const Node& node, const AcDbEntity& entity)
                 return true;
         return false;
     case Node::Type:
-        return WildcardMatchNoCase(entity.dxfTypeName(), node.pattern);
+        return node.pattern->Matches(entity.dxfTypeName());
     case Node::Layer:
-        return WildcardMatchNoCase(entity.layerName(), node.pattern);
+        return node.pattern->Matches(entity.layerName());
     case Node::XDataApp:
         for (const auto& app : entity.xdataApps())
-            if (WildcardMatchNoCase(app.app, node.pattern))
+            if (node.pattern->Matches(app.app))
                 return true;
         return false;
     }

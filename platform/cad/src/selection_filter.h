@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/cad/resbuf.h"
+#include "wildcard_match.h"
 
 class AcDbEntity;
 
@@ -22,7 +23,7 @@ public:
 private:
     struct Node {
         enum Kind { And, Or, Type, Layer, XDataApp } kind = And;
-        std::string pattern;
+        std::shared_ptr<const WildcardPattern> pattern;
         std::vector<Node> children;
     };
     static bool Test(const Node& node, const AcDbEntity& entity);

@@ -1,6 +1,7 @@
 #include "wildcard_match.h"
 
 #include <cctype>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -142,17 +143,56 @@ std::vector<std::string_view> Alternatives(std::string_view p)
     return parts;
 }
 
+// True when no character of the alternative has a special meaning, so that it matches only
+// itself.
+bool IsLiteral(std::string_view alt)
+{
+    for (std::size_t i = 0; i < alt.size();) {
+        std::size_t n = GbkCharLength(alt, i);
+        if (n == 1 && std::strchr("*?#@.[`", alt[i]) != nullptr)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WildcardMatchNoCase(std::string_view text, std::string_view pattern)
 {
-    std::string t = platform::text::GbkToUpper(text);
-    std::string p = platform::text::GbkToUpper(pattern);
+    return WildcardPattern(pattern).Matches(text);
+}
+
+WildcardPattern::WildcardPattern(std::string_view pattern)
+{
+    const std::string p = platform::text::GbkToUpper(pattern);
     for (std::string_view alt : Alternatives(p)) {
-        bool negate = !alt.empty() && alt[0] == '~';
-        if (negate)
+        Alternative entry;
+        entry.negate = !alt.empty() && alt[0] == '~';
+        if (entry.negate)
             alt.remove_prefix(1);
-        if (MatchOne(t, alt) != negate)
+        entry.text = std::string(alt);
+        entry.literal = IsLiteral(alt);
+        alternatives_.push_back(std::move(entry));
+    }
+}
+
+bool WildcardPattern::Matches(std::string_view text) const
+{
+    std::string folded;
+    bool isFolded = false;
+    for (const Alternative& alt : alternatives_) {
+        bool match;
+        if (alt.literal) {
+            match = text.size() == alt.text.size() && platform::text::GbkEqualNoCase(text, alt.text);
+        } else {
+            if (!isFolded) {
+                folded = platform::text::GbkToUpper(text);
+                isFolded = true;
+            }
+            match = MatchOne(folded, alt.text);
+        }
+        if (match != alt.negate)
             return true;
     }
     return false;

@@ -54,16 +54,21 @@ std::size_t ItemSize(const DxfTag& tag)
         return 4;
     }
 }
+
+std::size_t ItemsSize(const std::vector<DxfTag>& items)
+{
+    std::size_t total = 0;
+    for (const DxfTag& tag : items)
+        total += ItemSize(tag);
+    return total;
+}
 }  // namespace
 
 std::size_t XDataSize(const std::vector<XDataApp>& apps)
 {
     std::size_t total = 0;
-    for (const XDataApp& app : apps) {
-        total += app.app.size() + 3;
-        for (const DxfTag& tag : app.items)
-            total += ItemSize(tag);
-    }
+    for (const XDataApp& app : apps)
+        total += app.app.size() + 3 + ItemsSize(app.items);
     return total;
 }
 
@@ -74,22 +79,57 @@ bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& app
 
 bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
 {
-    std::vector<XDataApp> merged = current;
-    merged.reserve(merged.size() + apps.size());
-    for (XDataApp& app : apps) {
+    if (!MergedXDataFits(current, apps))
+        return false;
+    ApplyXData(current, std::move(apps));
+    return true;
+}
+
+bool MergedXDataFits(const std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
+{
+    // The sizes of the merged entries, worked out without building them.
+    std::vector<const std::string*> names;
+    std::vector<std::size_t> sizes;
+    names.reserve(current.size() + apps.size());
+    sizes.reserve(current.size() + apps.size());
+    for (const XDataApp& entry : current) {
+        names.push_back(&entry.app);
+        sizes.push_back(entry.app.size() + 3 + ItemsSize(entry.items));
+    }
+    for (const XDataApp& app : apps) {
+        const std::size_t items = ItemsSize(app.items);
         bool replaced = false;
-        for (XDataApp& entry : merged)
-            if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
-                entry.items = app.items;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (platform::text::GbkEqualNoCase(*names[i], app.app)) {
+                sizes[i] = names[i]->size() + 3 + items;
                 replaced = true;
             }
-        if (!replaced)
-            merged.push_back(std::move(app));
+        if (!replaced) {
+            names.push_back(&app.app);
+            sizes.push_back(app.app.size() + 3 + items);
+        }
     }
-    if (XDataSize(merged) > kMaxXDataBytes)
-        return false;
-    current = std::move(merged);
-    return true;
+    std::size_t total = 0;
+    for (std::size_t size : sizes)
+        total += size;
+    return total <= kMaxXDataBytes;
+}
+
+void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
+{
+    for (XDataApp& app : apps) {
+        XDataApp* last = nullptr;
+        for (XDataApp& entry : current)
+            if (platform::text::GbkEqualNoCase(entry.app, app.app)) {
+                if (last != nullptr)
+                    last->items = app.items;
+                last = &entry;
+            }
+        if (last != nullptr)
+            last->items = std::move(app.items);
+        else
+            current.push_back(std::move(app));
+    }
 }
 
 namespace {

@@ -166,6 +166,17 @@ TEST(CadHostServices, UnknownEntitiesKeepTheirTagsAndXDataHasA16KbLimit)
     big->resval.rstring[1] = '2';  // the same again under A2 passes 16 KB in all
     EXPECT_EQ(e->setXData(big), Acad::eXdataSizeExceeded);
     EXPECT_EQ(e->xData("A2"), nullptr);
+    // Data under an application already there replaces its items rather than adding to them.
+    big->resval.rstring[1] = '1';
+    EXPECT_EQ(e->setXData(big), Acad::eOk);
+    e->close();
+    // The size is refused before the open mode.
+    ASSERT_EQ(acdbOpenObject(e, id, AcDb::kForRead), Acad::eOk);
+    big->resval.rstring[1] = '2';
+    EXPECT_EQ(e->setXData(big), Acad::eXdataSizeExceeded);
+    resbuf* small = acutBuildList(1001, "A2", 1000, "x", 0);
+    EXPECT_EQ(e->setXData(small), Acad::eNotOpenForWrite);
+    acutRelRb(small);
     acutRelRb(big);
     e->close();
 }

@@ -88,7 +88,8 @@ int GbkCompareNoCase(std::string_view a, std::string_view b) {
 }
 
 bool GbkEqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && GbkCompareNoCase(a, b) == 0;
+    // Names are mostly compared with themselves as written: the same bytes need no case mapping.
+    return a.size() == b.size() && (a == b || GbkCompareNoCase(a, b) == 0);
 }
 
 std::size_t GbkFind(std::string_view text, char ch, std::size_t from) {

@@ -15,8 +15,10 @@ class AcDbDxfFiler {
 public:
     enum AngleUnit { kRadians, kDegrees };
 
-    AcDbDxfFiler() = default;
-    explicit AcDbDxfFiler(AngleUnit unit) : unit_(unit) {}
+    // Room for the fields of a usual entity up front: lists are written for every read of an
+    // entity's data, and growing them tag by tag costs more than the tags.
+    AcDbDxfFiler() { tags_.reserve(kUsualTags); }
+    explicit AcDbDxfFiler(AngleUnit unit) : unit_(unit) { tags_.reserve(kUsualTags); }
     explicit AcDbDxfFiler(platform::cad::DxfTagList tags, AngleUnit unit = kRadians)
         : tags_(std::move(tags)), unit_(unit)
     {
@@ -45,6 +47,7 @@ public:
     double angleOf(const platform::cad::DxfTag& tag) const;
 
 private:
+    static constexpr std::size_t kUsualTags = 40;
     platform::cad::DxfTagList tags_;
     AngleUnit unit_ = kRadians;
 };

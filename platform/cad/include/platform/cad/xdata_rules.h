@@ -31,5 +31,9 @@ std::size_t XDataSize(const std::vector<XDataApp>& apps);
 bool MergeXData(std::vector<XDataApp>& current, const std::vector<XDataApp>& apps);
 // The same, taking the items of apps rather than copying them.
 bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps);
+// The two halves of a merge, so that an object can refuse data too large before it changes:
+// whether the result stays within the limit, and the merge itself in place.
+bool MergedXDataFits(const std::vector<XDataApp>& current, const std::vector<XDataApp>& apps);
+void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps);
 
 }  // namespace platform::cad

@@ -1,0 +1,159 @@
+// bench_outputs <parcels> <folder>: runs the heaviest commands on the benchmarks' towns of the given
+// size with the answers the benchmarks give, and keeps what they write under <folder> (the machine
+// root): D:\annotation.dxf, D:\out\bench.zip, D:\mapgis\*, D:\merges.dxf.
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "cadastral/annotation_coder.h"
+#include "cadastral/config_tables.h"
+#include "cadastral/edge_lengths.h"
+#include "cadastral/exchange_package.h"
+#include "cadastral/merge_commands.h"
+#include "gisexchange/config_tables.h"
+#include "gisexchange/exchange_table.h"
+#include "gisexchange/save_commands.h"
+#include "makedrawing/export_features.h"
+#include "makedrawing/town_drawing.h"
+#include "makedrawing/town_plan.h"
+#include "platform/cad/command_processor.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/documents.h"
+#include "platform/cad/file_search.h"
+#include "platform/cad/host_exit.h"
+#include "platform/cad/prompts.h"
+#include "platform/cad/system_variables.h"
+#include "platform/ui/answer_source.h"
+#include "platform/ui/messages.h"
+#include "platform/win/root.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void SetText(const char* name, const std::string& value) {
+    resbuf rb{};
+    rb.restype = RTSTR;
+    std::string text = value;
+    rb.resval.rstring = text.data();
+    acedSetVar(name, &rb);
+}
+
+void SetReal(const char* name, double value) {
+    resbuf rb{};
+    rb.restype = RTREAL;
+    rb.resval.rreal = value;
+    acedSetVar(name, &rb);
+}
+
+void SaveCurrent(const char* name) { acdbHostApplicationServices()->workingDatabase()->saveAs(name); }
+
+void AnnotationCoding(int parcels) {
+    cadastral::LoadConfigTables();
+    makedrawing::Options options;
+    options.parcels = parcels;
+    options.lightweightParcels = 0.3;
+    options.boundaryHouses = 0.3;
+    options.linePoints = 0.2;
+    acDocManager->appContextNewDocument(nullptr);
+    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141200", "141300"}));
+    cadastral::AnnotationCoder coder;
+    coder.Run();
+    SaveCurrent("D:\\annotation.dxf");
+    acDocManager->closeAll();
+}
+
+void ExchangePackage(int parcels, platform::ui::AnswerQueue& answers) {
+    cadastral::LoadConfigTables();
+    acDocManager->appContextNewDocument(nullptr);
+    makedrawing::Options options;
+    options.parcels = parcels;
+    options.attributes = true;
+    options.enclosedParcels = true;
+    options.boundaryHouses = 0.3;
+    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}), options);
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    cadastral::AnnotationCoder().Run();
+    answers.Push(platform::ui::PromptAnswer("0"));
+    answers.Push(platform::ui::FolderAnswer("D:\\out"));
+    answers.Push(platform::ui::PromptAnswer("3"));
+    answers.Push(platform::ui::PromptAnswer("0"));
+    answers.Push(platform::ui::PromptAnswer("bench"));
+    cadastral::PELGARDBF();
+    SaveCurrent("D:\\package.dxf");
+    acDocManager->closeAll();
+}
+
+void TableExport(int parcels) {
+    fs::create_directories(fs::path(platform::win::GetRoot()) / "d" / "in");
+    fs::create_directories(fs::path(platform::win::GetRoot()) / "d" / "mapgis");
+    const std::string town = "D:\\in\\town.dxf";
+    {
+        AcDbDatabase db;
+        acdbHostApplicationServices()->setWorkingDatabase(&db);
+        makedrawing::Options options;
+        options.parcels = parcels;
+        options.elevationPoints = true;
+        options.courtyards = true;
+        const makedrawing::TownPlan plan = makedrawing::PlanTown(options, {"141100", "141200", "141300"});
+        std::vector<makedrawing::DrawnFault> faults = makedrawing::DrawTown(plan);
+        makedrawing::DrawExportFeatures(plan, options, faults);
+        db.saveAs(town.c_str());
+        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    }
+    gisexchange::LoadTemplateData();
+    gisexchange::LoadIndexTable();
+    gisexchange::LoadExchangeTable();
+    auto db = std::make_unique<AcDbDatabase>();
+    db->setUserr1(500);
+    acdbHostApplicationServices()->setWorkingDatabase(db.get());
+    SetText("USERS5", town);
+    SetText("USERS4", "D:\\mapgis\\TOWN.mpj");
+    gisexchange::MapGisSaveX();
+    platform::cad::ClearHostExit();
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+}
+
+void Merges(int parcels, platform::ui::AnswerQueue& answers) {
+    cadastral::LoadConfigTables();
+    acDocManager->appContextNewDocument(nullptr);
+    SetReal("USERR1", 500);
+    makedrawing::Options options;
+    options.parcels = parcels;
+    options.rates.slivers = 0.05;
+    options.rates.extraVertices = 0.05;
+    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}));
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    answers.Push(platform::ui::PromptAnswer("1"));
+    cadastral::drawzdlen();
+    answers.Push(platform::ui::PromptAnswer("0.1"));
+    answers.Push(platform::ui::BoxAnswer(IDYES));
+    cadastral::CombineZD();
+    SaveCurrent("D:\\merges.dxf");
+    acDocManager->closeAll();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: bench_outputs <parcels> <folder>\n");
+        return 2;
+    }
+    const int parcels = std::atoi(argv[1]);
+    const fs::path root = fs::absolute(argv[2]);
+    fs::remove_all(root);
+    fs::create_directories(root / "d" / "out");
+    platform::win::SetRoot(root.string());
+    platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
+    auto answers = platform::ui::UseAnswerQueue();
+    AnnotationCoding(parcels);
+    ExchangePackage(parcels, *answers);
+    Merges(parcels, *answers);
+    TableExport(parcels);
+    std::fputs(platform::cad::CommandLineText().c_str(), stdout);
+    platform::win::SetRoot("");
+    return 0;
+}
