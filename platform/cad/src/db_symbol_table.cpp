@@ -10,6 +10,7 @@
 #include "platform/cad/db_view_record.h"
 #include "platform/cad/resbuf.h"
 #include "platform/text/gbk.h"
+#include "symbol_name_rules.h"
 
 using platform::cad::PeekObject;
 
@@ -26,35 +27,17 @@ DERO_RX_DEFINE_MEMBERS(AcDbViewTable, "TABLE", AcDbSymbolTable)
 DERO_RX_DEFINE_MEMBERS(AcDbUCSTable, "TABLE", AcDbSymbolTable)
 
 namespace {
-// A \U+XXXX escape: how the host holds a character its code page lacks.
-bool IsUnicodeEscape(const std::string& name, std::size_t i)
-{
-    if (i + 7 > name.size() || name[i] != '\\' || (name[i + 1] != 'U' && name[i + 1] != 'u') || name[i + 2] != '+')
-        return false;
-    for (std::size_t k = i + 3; k < i + 7; ++k)
-        if (std::isxdigit(static_cast<unsigned char>(name[k])) == 0)
-            return false;
-    return true;
-}
-
 // Symbol names may not hold the characters the host reserves for wild cards and list syntax;
 // block names may start with '*' (layout and anonymous blocks).
 bool IsValidSymbolName(const std::string& name)
 {
     if (name.size() > 255)
         return false;
-    for (std::size_t i = 0; i < name.size(); i += platform::text::GbkCharLength(name, i)) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (platform::text::GbkCharLength(name, i) == 2)
-            continue;
-        if (IsUnicodeEscape(name, i)) {
-            i += 6;
-            continue;
-        }
-        if (c < 0x20 || std::strchr("<>/\\\":;?|,=`", c) != nullptr)
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t length = platform::cad::SymbolNameCharLength(name, i);
+        if (platform::cad::IsRefusedSymbolNameChar(name, i, length))
             return false;
-        if (c == '*' && i != 0)
-            return false;
+        i += length;
     }
     return true;
 }

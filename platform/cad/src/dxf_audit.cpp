@@ -7,6 +7,7 @@
 
 #include "platform/cad/dxf_text_codec.h"
 #include "platform/text/gbk.h"
+#include "symbol_name_rules.h"
 
 namespace platform::cad {
 
@@ -28,29 +29,12 @@ bool NameSurvivesSaving(std::string_view name) {
     return EscapeInvalidGbk(name) == name;
 }
 
-namespace {
-// A \U+XXXX escape: how the host holds a character its code page lacks.
-bool IsUnicodeEscape(std::string_view name, std::size_t i) {
-    if (i + 7 > name.size() || name[i] != '\\' || (name[i + 1] != 'U' && name[i + 1] != 'u') || name[i + 2] != '+')
-        return false;
-    for (std::size_t k = i + 3; k < i + 7; ++k)
-        if (std::isxdigit(static_cast<unsigned char>(name[k])) == 0)
-            return false;
-    return true;
-}
-}  // namespace
-
 std::string ReplaceRefusedCharacters(std::string_view name) {
     std::string out;
     out.reserve(name.size());
     for (std::size_t i = 0; i < name.size();) {
-        std::size_t len = std::max<std::size_t>(platform::text::GbkCharLength(name, i), 1);
-        if (len == 1 && IsUnicodeEscape(name, i))
-            len = 7;
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        bool refused =
-            len == 1 && (c < 0x20 || std::strchr("<>/\\\":;?|,=`", c) != nullptr || (c == '*' && i != 0));
-        if (refused)
+        std::size_t len = SymbolNameCharLength(name, i);
+        if (IsRefusedSymbolNameChar(name, i, len))
             out += '_';
         else
             out.append(name.substr(i, len));
