@@ -27,14 +27,9 @@
 namespace cadastral {
 namespace {
 
-struct NamedHandler {
-    const char* name;
-    AcRxFunctionPtr handler;
-};
-
 // In the order of registration.
 // clang-format off
-constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
+constexpr std::array<drawingutil::NamedHandler, kCommandCount> kCommands = {{
     {"ADDCODEQZ", drawingutil::GuardedCommand<ADDCODEQZ>},
     {"PELGARDBF", drawingutil::GuardedCommand<PELGARDBF>},
     {"CHECKSINGLEZD", drawingutil::GuardedCommand<CHECKSINGLEZD>},
@@ -71,14 +66,8 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
 }};
 // clang-format on
 
-std::array<drawingutil::CommandEntry, kCommandCount> MakeTable() {
-    std::array<drawingutil::CommandEntry, kCommandCount> table{};
-    for (std::size_t i = 0; i < kCommandCount; ++i)
-        table[i] = {kCommandGroup, kCommands[i].name, kCommandFlags, kCommands[i].handler};
-    return table;
-}
-
-const std::array<drawingutil::CommandEntry, kCommandCount> kTable = MakeTable();
+const std::array<drawingutil::CommandEntry, kCommandCount> kTable =
+    drawingutil::MakeCommandEntries(kCommandGroup, kCommandFlags, kCommands);
 
 constexpr std::array<const char*, 2> kGroups = {kCommandGroup, kOldCommandGroup};
 

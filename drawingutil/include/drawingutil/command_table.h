@@ -1,6 +1,7 @@
 // A plug-in's commands: added to the host's command stack at load, removed by group at unload.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 
@@ -16,6 +17,22 @@ struct CommandEntry {
     int flags;
     AcRxFunctionPtr handler;
 };
+
+// A command's name and handler, as a plug-in lists them in the order of registration.
+struct NamedHandler {
+    const char* name;
+    AcRxFunctionPtr handler;
+};
+
+// The entries of a plug-in's commands, all in one group with the same flags.
+template <std::size_t N>
+constexpr std::array<CommandEntry, N> MakeCommandEntries(const char* group, int flags,
+                                                         const std::array<NamedHandler, N>& commands) {
+    std::array<CommandEntry, N> table{};
+    for (std::size_t i = 0; i < N; ++i)
+        table[i] = {group, commands[i].name, flags, commands[i].handler};
+    return table;
+}
 
 // Adds one command. With resourceId -1 the local name is the one passed (null or empty: the global
 // name), otherwise the string resource of that id in resources, cut to 64 bytes on a character

@@ -14,13 +14,8 @@
 namespace gisexchange {
 namespace {
 
-struct NamedHandler {
-    const char* name;
-    AcRxFunctionPtr handler;
-};
-
 // In the order of registration.
-constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
+constexpr std::array<drawingutil::NamedHandler, kCommandCount> kCommands = {{
     {"GEOPORT", GeoportCommand},
     {"MAPGISSAVE", MapGisSave},
     {"TESTG", ElevationLabelsCommand},
@@ -29,14 +24,8 @@ constexpr std::array<NamedHandler, kCommandCount> kCommands = {{
     {"MAPGISSAVEX", MapGisSaveX},
 }};
 
-std::array<drawingutil::CommandEntry, kCommandCount> MakeTable() {
-    std::array<drawingutil::CommandEntry, kCommandCount> table{};
-    for (std::size_t i = 0; i < kCommandCount; ++i)
-        table[i] = {kCommandGroup, kCommands[i].name, kCommandFlags, kCommands[i].handler};
-    return table;
-}
-
-const std::array<drawingutil::CommandEntry, kCommandCount> kTable = MakeTable();
+const std::array<drawingutil::CommandEntry, kCommandCount> kTable =
+    drawingutil::MakeCommandEntries(kCommandGroup, kCommandFlags, kCommands);
 
 constexpr std::array<const char*, 1> kGroups = {kCommandGroup};
 
