@@ -8,6 +8,7 @@
 #include "platform/cad/rx_dictionary.h"
 #include "platform/ui/ui_driver.h"
 #include "testing/cadhost_run.h"
+#include "testing/stored_settings.h"
 #include "testing/temp_folder.h"
 #include "toolkit_fixture.h"
 
@@ -182,22 +183,6 @@ TEST_F(ModuleTest, SettingsAreReadOnceAtLoadAndTheDialogStoresHundredths) {
     EXPECT_EQ(answers->Pending(), 0u);
 }
 
-// The stored minimum gap under the machine root's settings key; -1 when the key or value is missing.
-std::int32_t StoredMinDist(const std::string& root) {
-    platform::win::SetRoot(root);
-    std::int32_t value = -1;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        DWORD size = sizeof value;
-        if (RegQueryValueExA(key, "min_dist", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS)
-            value = -1;
-        RegCloseKey(key);
-    }
-    platform::win::SetRoot("");
-    return value;
-}
-
 // The cadhost program loads the module from the build tree by itself and runs its commands. A
 // host script cannot answer a dialog: the minimum-gap dialog is cancelled and stores nothing.
 TEST(CadhostProgram, FindsAndRunsTheModule) {
@@ -205,16 +190,7 @@ TEST(CadhostProgram, FindsAndRunsTheModule) {
     const std::string& dir = folder.path();
     ASSERT_FALSE(dir.empty());
     std::filesystem::create_directories(dir + "/root");
-    platform::win::SetRoot(dir + "/root");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::int32_t before = 29;
-    RegSetValueExA(key, "min_dist", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof before);
-    RegCloseKey(key);
-    platform::win::SetRoot("");
-    ASSERT_EQ(StoredMinDist(dir + "/root"), 29);
+    ASSERT_TRUE(dero::testing::StoreSetting(dir + "/root", "min_dist", 29));
 
     const dero::testing::CadhostRun run = dero::testing::RunCadhost(
         CADHOST_PROGRAM, dir, "-c PurgeData -c setmindist --support '" DERO_SOURCE_DIR "/samples/support'");
@@ -223,7 +199,7 @@ TEST(CadhostProgram, FindsAndRunsTheModule) {
     EXPECT_NE(out.find("共删除空编组 0 个"), std::string::npos) << out;
     EXPECT_NE(out.find("最小空隙设置"), std::string::npos) << out;
     EXPECT_NE(out.find("0.29"), std::string::npos) << "the dialog shows the stored value: " << out;
-    EXPECT_EQ(StoredMinDist(dir + "/root"), 29) << "the cancelled dialog stores nothing";
+    EXPECT_EQ(dero::testing::StoredSetting(dir + "/root", "min_dist"), 29) << "the cancelled dialog stores nothing";
 }
 
 }  // namespace

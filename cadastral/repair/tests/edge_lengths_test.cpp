@@ -31,9 +31,8 @@
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/cad/system_variables.h"
 #include "platform/ui/messages.h"
-#include "platform/win/registry.h"
-#include "platform/win/root.h"
 #include "testing/cadhost_run.h"
+#include "testing/stored_settings.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 #include "toolkit_fixture.h"
@@ -226,15 +225,7 @@ TEST(EdgeLengthTown, EveryTextAgreesWithItsParcel) {
     const std::string dir = folder.path();
     ASSERT_FALSE(dir.empty());
     std::filesystem::create_directories(dir + "/root");
-    platform::win::SetRoot(dir + "/root");
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Quorvane\\Dero", 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::int32_t half = 50;
-    RegSetValueExA(key, "textfactor", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&half), sizeof half);
-    RegCloseKey(key);
-    platform::win::SetRoot("");
+    ASSERT_TRUE(dero::testing::StoreSetting(dir + "/root", "textfactor", 50));
     const std::string source = DERO_SOURCE_DIR;
     const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir + "/town.dxf --parcels 80 --seed 5" +
                              " --lightweight-parcels 0.3 --codes " + source + "/samples/support/index.ini";
