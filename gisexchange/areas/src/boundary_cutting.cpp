@@ -123,7 +123,7 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
         return;
     std::vector<unsigned char> work(record.breaks.size(), 0), onOther(record.breaks.size(), 0);
     // Both curves in the plane while their meeting points are worked out.
-    BoundaryGeometry mineFlat(record.entity, true);
+    BoundaryGeometry mineFlat(record.entity, record.flatCopy);
     BoundaryGeometry theirsFlat(other, true);
     AcGePoint2dArray v, w;
     mineFlat.Points(v);

@@ -20,7 +20,22 @@ bool IsUpward(const AcGeVector3d& normal) { return normal.x == 0 && normal.y == 
 
 }  // namespace
 
-BoundaryGeometry::BoundaryGeometry(const ads_name entity, bool flat) : flat_(flat)
+BoundaryGeometry::BoundaryGeometry(const ads_name entity, bool flat) : flat_(flat) { Take(entity); }
+
+BoundaryGeometry::BoundaryGeometry(const ads_name entity, std::shared_ptr<AcDbPolyline>& flatCopy) : flat_(true)
+{
+    if (!flatCopy) {
+        Take(entity);
+        flatCopy = copy_;
+        return;
+    }
+    if (entity != nullptr)
+        std::memcpy(entity_, entity, sizeof(ads_name));
+    copy_ = flatCopy;
+    MeasureStraightBox();
+}
+
+void BoundaryGeometry::Take(const ads_name entity)
 {
     if (entity != nullptr)
         std::memcpy(entity_, entity, sizeof(ads_name));
@@ -43,7 +58,7 @@ BoundaryGeometry::~BoundaryGeometry()
 
 bool BoundaryGeometry::CopyPolyline(const AcDbEntity* entity)
 {
-    auto copy = std::make_unique<AcDbPolyline>();
+    auto copy = std::make_shared<AcDbPolyline>();
     unsigned int n = 0;
     if (const AcDbPolyline* drawn = AcDbPolyline::cast(entity); drawn != nullptr && drawn->isA() == AcDbPolyline::desc()) {
         if (!IsUpward(drawn->normal()))

@@ -24,6 +24,8 @@ class BoundaryGeometry {
 public:
     // flat: at elevation 0, as meeting points are worked out in the plane.
     BoundaryGeometry(const ads_name entity, bool flat);
+    // Laid flat, from the copy made before when there is one; a copy made now is kept there.
+    BoundaryGeometry(const ads_name entity, std::shared_ptr<AcDbPolyline>& flatCopy);
     ~BoundaryGeometry();
     BoundaryGeometry(const BoundaryGeometry&) = delete;
     BoundaryGeometry& operator=(const BoundaryGeometry&) = delete;
@@ -38,13 +40,14 @@ public:
     const AcDbCurve* Curve();
 
 private:
+    void Take(const ads_name entity);
     bool CopyPolyline(const AcDbEntity* entity);
     void MeasureStraightBox();
     void Lower();
 
     ads_name entity_{};
     bool flat_ = false;
-    std::unique_ptr<AcDbPolyline> copy_;
+    std::shared_ptr<AcDbPolyline> copy_;
     drawingutil::Opened<AcDbCurve> drawn_;
     // The box of the copy's vertices, when every span of it is straight.
     bool straight_ = false;
