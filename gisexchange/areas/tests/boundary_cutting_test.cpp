@@ -78,6 +78,12 @@ TEST_F(BoundaryCutting, JunctionsStretchesAndRings)
     EXPECT_EQ(Breaks(record), 1);
     EXPECT_DOUBLE_EQ(record.vertices[1].x, 4);
     EXPECT_DOUBLE_EQ(record.stations[1], 4);
+    // An end stopping short of the curve by less than the meeting distance meets it all the same.
+    AcDbObjectId shortStub = Polyline(Points({{6, -0.000005}, {6, -5}}), false, "300000");
+    BoundaryCurveRecord nearly = LoadBoundaryCurve(NameOf(square), false);
+    MarkCurveIntersections(nearly, NameOf(shortStub));
+    EXPECT_EQ(nearly.vertices.length(), 5);
+    EXPECT_EQ(Breaks(nearly), 1);
 
     // A vertex inside a stretch shared with the neighbour is no break; only the stretch's ends are.
     AcDbObjectId left = Square(20, 0, 10, "300000");
