@@ -5,13 +5,13 @@
 #include <string>
 
 #include "drawingutil/curve_kinds.h"
-#include "drawingutil/curve_measures.h"
 #include "drawingutil/distances.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
+#include "boundary_geometry.h"
 #include "gisexchange/shared_lines.h"
 #include "platform/cad/db_curve.h"
 #include "platform/cad/selection.h"
@@ -36,37 +36,13 @@ bool Closest(const AcDbCurve* curve, const AcGePoint2d& p, AcGePoint2d& closest)
     return true;
 }
 
-// Puts the elevations of both curves to 0 while their meeting points are worked out, and back
-// afterwards whatever happens.
-class FlatCurves {
-public:
-    FlatCurves(const ads_name a, const ads_name b)
-    {
-        std::memcpy(a_, a, sizeof(ads_name));
-        std::memcpy(b_, b, sizeof(ads_name));
-        // A curve already at 0 is not written to: a write costs the host its spatial index.
-        hasA_ = CurveElevation(a_, elevationA_) && elevationA_ != 0;
-        hasB_ = CurveElevation(b_, elevationB_) && elevationB_ != 0;
-        if (hasA_)
-            SetCurveElevation(a_, 0);
-        if (hasB_)
-            SetCurveElevation(b_, 0);
-    }
-    ~FlatCurves()
-    {
-        if (hasA_)
-            SetCurveElevation(a_, elevationA_);
-        if (hasB_)
-            SetCurveElevation(b_, elevationB_);
-    }
-    FlatCurves(const FlatCurves&) = delete;
-    FlatCurves& operator=(const FlatCurves&) = delete;
-
-private:
-    ads_name a_{}, b_{};
-    double elevationA_ = 0, elevationB_ = 0;
-    bool hasA_ = false, hasB_ = false;
-};
+bool IsPointOnOpenCurve(const AcDbCurve* curve, const AcGePoint2d& point)
+{
+    AcGePoint2d closest;
+    if (curve == nullptr || !Closest(curve, point, closest))
+        return false;
+    return PointDistanceXY(closest, point.x, point.y) <= kOnCurve;
+}
 
 AcGePoint2d Middle(const AcGePoint2d& a, const AcGePoint2d& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
 
@@ -75,10 +51,11 @@ AcGePoint2d Middle(const AcGePoint2d& a, const AcGePoint2d& b) { return {(a.x + 
 BoundaryCurveRecord LoadBoundaryCurve(const ads_name entity, bool cancelDuplicates)
 {
     BoundaryCurveRecord record;
-    GetCurvePoints(entity, record.vertices, 0);
     {
-        CurveHolder curve(entity, AcDb::kForRead);
-        if (curve) {
+        BoundaryGeometry geometry(entity, false);
+        geometry.Points(record.vertices);
+        const AcDbCurve* curve = geometry.Curve();
+        if (curve != nullptr) {
             for (const AcGePoint2d& vertex : record.vertices) {
                 AcGePoint3d onCurve;
                 double station = 0;
@@ -145,25 +122,28 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
         record.breaks.size() != record.stations.size())
         return;
     std::vector<unsigned char> work(record.breaks.size(), 0), onOther(record.breaks.size(), 0);
-    FlatCurves flat(record.entity, other);
+    // Both curves in the plane while their meeting points are worked out.
+    BoundaryGeometry mineFlat(record.entity, record.flatCopy);
+    BoundaryGeometry theirsFlat(other, true);
     AcGePoint2dArray v, w;
-    GetCurvePoints(record.entity, v, 0);
-    GetCurvePoints(other, w, 0);
+    mineFlat.Points(v);
+    theirsFlat.Points(w);
     auto flag = [&](std::size_t k) { work[k] = onOther[k] = 1; };
+    const AcDbCurve* mine = mineFlat.Curve();
+    const AcDbCurve* theirs = theirsFlat.Curve();
+    if (mine == nullptr || theirs == nullptr)
+        return;
     {
-        CurveHolder mine(record.entity, AcDb::kForRead);
-        CurveHolder theirs(other, AcDb::kForRead);
-        if (!mine || !theirs)
-            return;
         AcGePoint3dArray hits;
-        mine->intersectWith(theirs.get(), AcDb::kOnBothOperands, hits);
+        mine->intersectWith(theirs, AcDb::kOnBothOperands, hits);
         AcGePoint2dArray meetings;
         for (const AcGePoint3d& hit : hits)
             meetings.append(hit.convert2d());
         // An end of one curve lying on the other meets it too (a T-junction, a shared stretch).
-        auto addEnd = [&](const AcDbCurve* curve, const AcGePoint2d& end) {
+        auto addEnd = [&](BoundaryGeometry& geometry, const AcGePoint2d& end) {
             AcGePoint2d closest;
-            if (!Closest(curve, end, closest) || !(Distance2d(closest, end) < kMeet))
+            if (geometry.IsFartherThan(end, kMeet) || !Closest(geometry.Curve(), end, closest) ||
+                !(Distance2d(closest, end) < kMeet))
                 return;
             for (const AcGePoint2d& m : meetings)
                 if (Distance2d(m, closest) < kMeet)
@@ -171,16 +151,16 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
             meetings.append(closest);
         };
         if (!w.isEmpty()) {
-            addEnd(mine.get(), w.first());
-            addEnd(mine.get(), w.last());
+            addEnd(mineFlat, w.first());
+            addEnd(mineFlat, w.last());
         }
         if (!v.isEmpty()) {
-            addEnd(theirs.get(), v.first());
-            addEnd(theirs.get(), v.last());
+            addEnd(theirsFlat, v.first());
+            addEnd(theirsFlat, v.last());
         }
         for (const AcGePoint2d& x : meetings) {
             AcGePoint2d l, m;
-            if (!Closest(mine.get(), x, l) || !Closest(theirs.get(), x, m) || !(Distance2d(l, x) < kMeet) ||
+            if (!Closest(mine, x, l) || !Closest(theirs, x, m) || !(Distance2d(l, x) < kMeet) ||
                 !(Distance2d(m, x) < kMeet))
                 continue;
             double s = 0;
@@ -217,11 +197,11 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
     }
     {
         // Vertices lying on the other curve without meeting it there (inside a shared stretch).
-        CurveHolder theirs(other, AcDb::kForRead);
         for (std::size_t k = 0; k < work.size(); ++k) {
             AcGePoint2d closest;
             const AcGePoint2d& vertex = record.vertices[static_cast<int>(k)];
-            if (work[k] == 0 && Closest(theirs.get(), vertex, closest) && Distance2d(closest, vertex) < kMeet)
+            if (work[k] == 0 && !theirsFlat.IsFartherThan(vertex, kMeet) && Closest(theirs, vertex, closest) &&
+                Distance2d(closest, vertex) < kMeet)
                 flag(k);
         }
     }
@@ -231,7 +211,7 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
     int n = p.length();
     auto on = [&](int k) { return onOther[static_cast<std::size_t>(k)] != 0; };
     auto along = [&](int a, int b, int c) {
-        return IsPointOnCurve(other, Middle(p[a], p[b])) && IsPointOnCurve(other, Middle(p[b], p[c]));
+        return IsPointOnOpenCurve(theirs, Middle(p[a], p[b])) && IsPointOnOpenCurve(theirs, Middle(p[b], p[c]));
     };
     for (int k = 1; k <= n - 2; ++k)
         if (on(k - 1) && on(k + 1) && along(k - 1, k, k + 1))
@@ -297,10 +277,7 @@ void SplitCurveAtBreaks(BoundaryCurveRecord& record, SharedLineSet& set, int val
 bool IsPointOnCurve(const ads_name entity, const AcGePoint2d& point)
 {
     CurveHolder curve(entity, AcDb::kForRead);
-    AcGePoint2d closest;
-    if (!curve || !Closest(curve.get(), point, closest))
-        return false;
-    return PointDistanceXY(closest, point.x, point.y) <= kOnCurve;
+    return IsPointOnOpenCurve(curve.get(), point);
 }
 
 }  // namespace gisexchange

@@ -15,7 +15,7 @@ namespace {
 
 constexpr double kSamePoint = 1e-5;
 constexpr double kSameBearing = 0.00001;  // degrees
-// Cells of the end index: wider than the point tolerance, so a match lies in a neighbouring cell.
+// Cells of the end index: much wider than the point tolerance, so a match mostly lies in the same cell.
 constexpr double kCell = 1e-3;
 
 std::int64_t CellIndex(double value)
@@ -61,13 +61,16 @@ struct SharedLineSet::EndIndex {
                 Add(static_cast<int>(i), lines[i].first());
         indexed = lines.size();
     }
-    // The lines whose first point lies in the cell of the point or a neighbouring one.
+    // The lines whose first point may lie within kSamePoint of the point: those filed in the cells
+    // that a square of twice that reach around the point touches (one cell, mostly).
     void Near(const AcGePoint2d& p, std::vector<int>& found) const
     {
-        Key k = KeyOf(p);
-        for (std::int64_t dx = -1; dx <= 1; ++dx) {
-            for (std::int64_t dy = -1; dy <= 1; ++dy) {
-                auto it = cells.find({k.x + dx, k.y + dy});
+        constexpr double kReach = 2 * kSamePoint;
+        const std::int64_t x0 = CellIndex(p.x - kReach), x1 = CellIndex(p.x + kReach);
+        const std::int64_t y0 = CellIndex(p.y - kReach), y1 = CellIndex(p.y + kReach);
+        for (std::int64_t x = x0; x <= x1; ++x) {
+            for (std::int64_t y = y0; y <= y1; ++y) {
+                auto it = cells.find({x, y});
                 if (it != cells.end())
                     found.insert(found.end(), it->second.begin(), it->second.end());
             }

@@ -8,6 +8,11 @@
 #include <cmath>
 
 #include "area_drawing.h"
+#include "drawingutil/curve_measures.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_object_iterator.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_vertex.h"
 #include "gisexchange/shared_lines.h"
 #include "gisexchange/sorted_ids.h"
 
@@ -73,6 +78,12 @@ TEST_F(BoundaryCutting, JunctionsStretchesAndRings)
     EXPECT_EQ(Breaks(record), 1);
     EXPECT_DOUBLE_EQ(record.vertices[1].x, 4);
     EXPECT_DOUBLE_EQ(record.stations[1], 4);
+    // An end stopping short of the curve by less than the meeting distance meets it all the same.
+    AcDbObjectId shortStub = Polyline(Points({{6, -0.000005}, {6, -5}}), false, "300000");
+    BoundaryCurveRecord nearly = LoadBoundaryCurve(NameOf(square), false);
+    MarkCurveIntersections(nearly, NameOf(shortStub));
+    EXPECT_EQ(nearly.vertices.length(), 5);
+    EXPECT_EQ(Breaks(nearly), 1);
 
     // A vertex inside a stretch shared with the neighbour is no break; only the stretch's ends are.
     AcDbObjectId left = Square(20, 0, 10, "300000");
@@ -131,6 +142,85 @@ TEST_F(BoundaryCutting, CancelModeDropsWhatBothCurvesShare)
     EXPECT_EQ(set.values.size(), 2u);
     for (const AcGePoint2dArray& line : set.lines)
         EXPECT_FALSE(line.length() == 2 && line.first().x == 10 && line.last().x == 10) << "the shared side is gone";
+}
+
+// The same figures as lightweight polylines in the plane, raised, and as old-style polylines
+// raised: one arc span, a shared side, a T-junction. Every kind is cut alike, and the drawing keeps
+// its elevations.
+TEST_F(BoundaryCutting, PolylinesOfEveryKindAndElevationAreCutAlike)
+{
+    struct Cut {
+        AcGePoint2dArray vertices;
+        std::vector<double> stations;
+        std::vector<unsigned char> breaks;
+        std::vector<int> refs;
+    };
+    auto draw = [&](double x, double elevation, int kind) {
+        auto polyline = [&](std::initializer_list<AcGePoint2d> points, bool closed) {
+            AcGePoint2dArray shifted;
+            for (const AcGePoint2d& p : points)
+                shifted.append(AcGePoint2d(p.x + x, p.y));
+            return CreateCodedPolyline(shifted, elevation, closed ? 1 : 0, "300000", 0, kind, "JZD");
+        };
+        AcDbObjectId arc = polyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true);
+        {
+            // The top side bulges out, a half circle over it.
+            drawingutil::Opened<AcDbEntity> entity(arc, AcDb::kForWrite);
+            if (auto* light = AcDbPolyline::cast(entity.get()))
+                light->setBulgeAt(2, 1.0);
+            else if (auto* old = AcDb2dPolyline::cast(entity.get())) {
+                std::unique_ptr<AcDbObjectIterator> it(old->vertexIterator());
+                it->start();
+                it->step();
+                it->step();
+                drawingutil::Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForWrite);
+                vertex->setBulge(1.0);
+            }
+        }
+        AcDbObjectId side = polyline({{10, 0}, {20, 0}, {20, 10}, {10, 10}, {10, 5}}, true);
+        AcDbObjectId stub = polyline({{5, 0}, {5, -5}}, false);
+        AcDbObjectId through = polyline({{2, 15}, {2, -3}}, false);
+        return std::vector<AcDbObjectId>{arc, side, stub, through};
+    };
+    auto cut = [&](const std::vector<AcDbObjectId>& figures) {
+        std::vector<Cut> cuts;
+        SharedLineSet set;
+        for (std::size_t i = 0; i < 2; ++i) {
+            BoundaryCurveRecord record = LoadBoundaryCurve(NameOf(figures[i]), false);
+            for (AcDbObjectId other : figures)
+                if (other != figures[i])
+                    MarkCurveIntersections(record, NameOf(other));
+            SplitCurveAtBreaks(record, set, 0);
+            cuts.push_back({record.vertices, record.stations, record.breaks, record.lineRefs});
+        }
+        return cuts;
+    };
+    const std::vector<Cut> plain = cut(draw(0, 0, kLightweightPolyline));
+    ASSERT_EQ(plain[0].vertices.length(), 8) << "two crossings, the junction and the side's end";
+    EXPECT_EQ(std::count(plain[0].breaks.begin(), plain[0].breaks.end(), 1), 5);
+    EXPECT_DOUBLE_EQ(plain[0].vertices[6].y, 14) << "the crossing on the arc";
+    EXPECT_NEAR(plain[0].stations.back(), 20 + 5 * M_PI, 1e-9) << "(0, 10), past the arc";
+    for (int kind : {kLightweightPolyline, kSimple2dPolyline}) {
+        const std::vector<AcDbObjectId> figures = draw(100.0 * (kind + 1), 7.5, kind);
+        const std::vector<Cut> raised = cut(figures);
+        for (std::size_t i = 0; i < plain.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "kind " << kind << ", figure " << i);
+            ASSERT_EQ(raised[i].vertices.length(), plain[i].vertices.length());
+            for (int k = 0; k < plain[i].vertices.length(); ++k) {
+                EXPECT_DOUBLE_EQ(raised[i].vertices[k].x, plain[i].vertices[k].x + 100.0 * (kind + 1));
+                EXPECT_DOUBLE_EQ(raised[i].vertices[k].y, plain[i].vertices[k].y);
+            }
+            EXPECT_EQ(raised[i].breaks, plain[i].breaks);
+            EXPECT_EQ(raised[i].refs, plain[i].refs);
+            for (std::size_t k = 0; k < plain[i].stations.size(); ++k)
+                EXPECT_NEAR(raised[i].stations[k], plain[i].stations[k], 1e-9);
+        }
+        for (AcDbObjectId figure : figures) {
+            double elevation = 0;
+            EXPECT_TRUE(CurveElevation(NameOf(figure), elevation));
+            EXPECT_EQ(elevation, 7.5) << "the drawing is left as it was";
+        }
+    }
 }
 
 TEST_F(BoundaryCutting, NeighboursAreFoundWhereverTheViewIs)

@@ -4,10 +4,13 @@
 // so bulged spans are met as arcs while pieces carry only vertices and inserted points.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "platform/cad/ac_array.h"
 #include "platform/cad/resbuf.h"
+
+class AcDbPolyline;
 
 namespace gisexchange {
 
@@ -27,6 +30,9 @@ struct BoundaryCurveRecord {
     char classes[5] = "0000";
     // A piece equal to a stored line removes that line instead of joining it.
     bool cancelDuplicates = false;
+    // The curve laid flat in memory, copied at the first meeting worked out and kept for the next
+    // neighbours; empty while none was worked out or when the curve cannot be copied.
+    std::shared_ptr<AcDbPolyline> flatCopy;
 };
 
 BoundaryCurveRecord LoadBoundaryCurve(const ads_name entity, bool cancelDuplicates);
