@@ -1,4 +1,4 @@
-#include "entity_boxes.h"
+#include "gisexchange/entity_boxes.h"
 
 #include <algorithm>
 

@@ -26,7 +26,7 @@
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "gisexchange/boundary_cutting.h"
-#include "entity_boxes.h"
+#include "gisexchange/entity_boxes.h"
 #include "gisexchange/boundary_selection.h"
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/exchange_table.h"

@@ -28,9 +28,10 @@ public:
 private:
     bool AnyUnmeasuredBut(AcDbObjectId self) const;
 
+    // In this order: measuring fills ids_ and unmeasured_ before boxes_ and the index are made.
     std::vector<AcDbObjectId> ids_;  // the measured ones, in the order of boxes_
-    std::vector<geometry::Extents> boxes_;
     std::vector<AcDbObjectId> unmeasured_;
+    std::vector<geometry::Extents> boxes_;
     geometry::BoxIndex index_;
 };
 
