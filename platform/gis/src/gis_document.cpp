@@ -305,7 +305,6 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     const std::size_t valuesSize = fieldCount * 2;
     if (!in.GetCount(&count, 16 + 4 + GIS_POINT_PARAM_SIZE + valuesSize)) return fail("point count");
     // Built one by one rather than cleared in a pass first: large files touch each element once.
-    result.points.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisPoint& point = result.points.emplace_back();
         if (!in.Get(&point.position) || !IsFinite(point.position) || !in.GetText(&point.text, 65535) ||
@@ -313,7 +312,6 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
             return fail("point");
     }
     if (!in.GetCount(&count, 4 + GIS_LINE_PARAM_SIZE + valuesSize)) return fail("line count");
-    result.lines.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisLine& line = result.lines.emplace_back();
         std::uint32_t points = 0;
@@ -325,7 +323,6 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
             return fail("line");
     }
     if (!in.GetCount(&count, 4 + GIS_AREA_PARAM_SIZE + valuesSize)) return fail("area count");
-    result.areas.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisArea& area = result.areas.emplace_back();
         std::uint32_t entries = 0;
