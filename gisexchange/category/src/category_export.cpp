@@ -142,10 +142,10 @@ bool RunWriter(CGisWorkView& view, const Category& category, short kind, const c
             acedSetStatusBarProgressMeterPos(position++);
             PumpMessages();
             // The type is the cheaper test and rules most entities out before their code is read.
-            if (!entities->selectsType(entity.type))
+            if (!entities->selectsType(*entity.type))
                 continue;
-            const std::string& code = entities->annotations ? none : DrawingEntities::CodeOf(entity);
-            if (entities->selects(entity.type, code))
+            const std::string& code = entities->annotations ? none : drawing->CodeOf(entity);
+            if (entities->selects(*entity.type, code))
                 entities->write(entity.name, file);
         }
         acedRestoreStatusBar();

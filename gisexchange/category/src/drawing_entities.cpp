@@ -37,7 +37,7 @@ DrawingEntities DrawingEntities::SelectAll()
         DrawingEntity entity;
         if (acedSSName(selection, i, entity.name) != RTNORM)
             continue;
-        entity.type = EntityTypeOf(entity.name);
+        entity.type = all.Kept(EntityTypeOf(entity.name));
         all.entities_.push_back(std::move(entity));
     }
     acedSSFree(selection);
@@ -46,11 +46,12 @@ DrawingEntities DrawingEntities::SelectAll()
 
 const std::string& DrawingEntities::CodeOf(DrawingEntity& entity)
 {
-    if (!entity.codeRead) {
-        GetEntityCode(entity.name, entity.code);
-        entity.codeRead = true;
+    if (entity.code == nullptr) {
+        std::string code;
+        GetEntityCode(entity.name, code);
+        entity.code = Kept(std::move(code));
     }
-    return entity.code;
+    return *entity.code;
 }
 
 }  // namespace gisexchange

@@ -4,17 +4,18 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/cad/resbuf.h"
 
 namespace gisexchange {
 
+// Types and codes are few: each entity points at its text, kept once by the list.
 struct DrawingEntity {
     ads_name name{};
-    std::string type;
-    bool codeRead = false;
-    std::string code;
+    const std::string* type = nullptr;
+    const std::string* code = nullptr;  // null until read
 };
 
 class DrawingEntities {
@@ -26,9 +27,12 @@ public:
     // The size of the selection, which the progress meter counts.
     int selected() const { return selected_; }
     // The entity's feature code, read once.
-    static const std::string& CodeOf(DrawingEntity& entity);
+    const std::string& CodeOf(DrawingEntity& entity);
 
 private:
+    const std::string* Kept(std::string text) { return &*texts_.insert(std::move(text)).first; }
+
+    std::unordered_set<std::string> texts_;
     std::vector<DrawingEntity> entities_;
     int selected_ = 0;
 };
