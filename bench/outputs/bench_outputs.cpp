@@ -1,6 +1,6 @@
 // bench_outputs <parcels> <folder>: runs the heaviest commands on the benchmarks' towns of the given
 // size with the answers the benchmarks give, and keeps what they write under <folder> (the machine
-// root): D:\annotation.dxf, D:\out\bench.zip, D:\mapgis\*, D:\merges.dxf.
+// root): D:\annotation.dxf, D:\out\bench.zip, D:\mapgis\*, D:\merges.dxf, D:\category\*.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,9 +12,11 @@
 #include "cadastral/edge_lengths.h"
 #include "cadastral/exchange_package.h"
 #include "cadastral/merge_commands.h"
+#include "gisexchange/category_export.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/save_commands.h"
+#include "makedrawing/category_features.h"
 #include "makedrawing/export_features.h"
 #include "makedrawing/town_drawing.h"
 #include "makedrawing/town_plan.h"
@@ -135,6 +137,22 @@ void Merges(int parcels, platform::ui::AnswerQueue& answers) {
     acDocManager->closeAll();
 }
 
+void CategoryExport(int parcels, platform::ui::AnswerQueue& answers) {
+    fs::create_directories(fs::path(platform::win::GetRoot()) / "d" / "category");
+    gisexchange::LoadTemplateData();
+    AcDbDatabase db;
+    acdbHostApplicationServices()->setWorkingDatabase(&db);
+    makedrawing::Options options;
+    options.parcels = parcels;
+    const makedrawing::TownPlan plan = makedrawing::PlanTown(options, {"141100", "141200", "141300"});
+    makedrawing::DrawTown(plan);
+    makedrawing::DrawCategoryFeatures(plan, options.seed);
+    answers.Push(platform::ui::FolderAnswer("D:\\category"));
+    answers.Push(platform::ui::PromptAnswer("TOWN"));
+    gisexchange::ExportByCategory();
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +171,7 @@ int main(int argc, char** argv) {
     ExchangePackage(parcels, *answers);
     Merges(parcels, *answers);
     TableExport(parcels);
+    CategoryExport(parcels, *answers);
     std::fputs(platform::cad::CommandLineText().c_str(), stdout);
     platform::win::SetRoot("");
     return 0;

@@ -10,6 +10,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/message_pump.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawing_entities.h"
 #include "gisexchange/area_ring_lines.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_block_reference.h"
@@ -112,23 +113,6 @@ struct EntityWriter {
     std::function<void(const ads_name entity, short file)> write;
 };
 
-// The DXF type name from the entity's class, without listing the whole entity; an entity of a
-// class the host keeps as raw data is listed.
-std::string TypeName(const ads_name entity)
-{
-    AcDbObjectId id;
-    AcDbEntity* object = nullptr;
-    if (acdbGetObjectId(id, entity) != Acad::eOk || acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk ||
-        object == nullptr)
-        return {};
-    const char* name = object->isA() != nullptr ? object->isA()->dxfName() : nullptr;
-    std::string type = name != nullptr ? name : "";
-    object->close();
-    if (type.empty())
-        GetEntityTypeName(entity, type);
-    return type;
-}
-
 // The steps every writer shares: the category's template and attribute mapping, the walk over the
 // drawing and the write under the target's name.
 bool RunWriter(CGisWorkView& view, const Category& category, short kind, const char* progress, const char* target,
@@ -148,30 +132,23 @@ bool RunWriter(CGisWorkView& view, const Category& category, short kind, const c
         acedSetStatusBarProgressMeter(progress, 0, 0);
         acedRestoreStatusBar();
     } else {
-        ads_name all{};
-        Adesk::Int32 count = 0;
-        if (acedSSGet("X", nullptr, nullptr, nullptr, all) == RTNORM)
-            acedSSLength(all, &count);
-        acedSetStatusBarProgressMeter(progress, 0, static_cast<int>(count));
-        for (Adesk::Int32 i = 0; i < count; ++i) {
-            acedSetStatusBarProgressMeterPos(static_cast<int>(i));
+        std::shared_ptr<DrawingEntities> drawing = view.m_entities;
+        if (!drawing)
+            drawing = std::make_shared<DrawingEntities>(DrawingEntities::SelectAll());
+        acedSetStatusBarProgressMeter(progress, 0, drawing->selected());
+        const std::string none;
+        int position = 0;
+        for (DrawingEntity& entity : drawing->entities()) {
+            acedSetStatusBarProgressMeterPos(position++);
             PumpMessages();
-            ads_name entity{};
-            if (acedSSName(all, i, entity) != RTNORM)
-                continue;
             // The type is the cheaper test and rules most entities out before their code is read.
-            const std::string type = TypeName(entity);
-            if (!entities->selectsType(type))
+            if (!entities->selectsType(*entity.type))
                 continue;
-            std::string code;
-            if (!entities->annotations)
-                GetEntityCode(entity, code);
-            if (entities->selects(type, code))
-                entities->write(entity, file);
+            const std::string& code = entities->annotations ? none : drawing->CodeOf(entity);
+            if (entities->selects(*entity.type, code))
+                entities->write(entity.name, file);
         }
         acedRestoreStatusBar();
-        if (count > 0)
-            acedSSFree(all);
     }
     const bool saved = GisSaveFile(file, target, GIS_SAVE_MODE, 0, 0, 0) > 0;
     if (!saved)
@@ -450,6 +427,8 @@ void GeoportSaveDriver(CGisWorkView& view)
         acutPrintf("\n工程名 %s 不能作文件名, 未保存", name);
         return;
     }
+    // The writers only read the drawing: one selection serves them all.
+    view.m_entities = std::make_shared<DrawingEntities>(DrawingEntities::SelectAll());
     for (const Category& category : kCategories) {
         CreateFolderPath((folder + category.folder).c_str());
         const std::string target = folder + category.folder + "\\" + name + category.extension;
@@ -457,6 +436,7 @@ void GeoportSaveDriver(CGisWorkView& view)
     }
     CreateFolderPath((folder + "工程").c_str());
     WriteProjectFile(view, folder.c_str(), name);
+    view.m_entities.reset();
 }
 
 void ExportByCategory()

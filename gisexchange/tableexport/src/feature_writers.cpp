@@ -26,6 +26,7 @@
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "gisexchange/boundary_cutting.h"
+#include "gisexchange/entity_boxes.h"
 #include "gisexchange/boundary_selection.h"
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/exchange_table.h"
@@ -56,6 +57,9 @@ using platform::text::Format;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 // An entry of an area's line list whose line was never written.
 constexpr LONG kMissingLine = std::numeric_limits<LONG>::min();
+// Beyond the margin of any selection that looks for islands inside a boundary or for curves
+// meeting one, so that the test of extents before it never turns away what it would take.
+constexpr double kSelectionReach = 1.0;
 
 AcDbObjectId IdOf(const ads_name entity)
 {
@@ -234,6 +238,18 @@ AcGePoint2dArray SamplePoints(const ads_name entity, bool closed)
     if (!closed)
         samples.append(vertices.last());
     return samples;
+}
+
+// Whether a member other than the entity could lie in or across the box of the entity's vertices,
+// where the host looks for the curves it meets.
+bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& members)
+{
+    AcGePoint2dArray vertices;
+    if (!GetCurvePoints(entity, vertices, 0) || vertices.isEmpty())
+        return true;
+    geometry::Extents box = ExtentsOfPoints(vertices);
+    box.Expand(kSelectionReach);
+    return members.AnyTouching(box, self);
 }
 
 bool IsMemberCode(const std::string& code)
@@ -495,12 +511,30 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
     acedSSFree(selection);
 }
 
-void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids)
+const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& code)
+{
+    std::shared_ptr<const EntityBoxes>& boxes = exporter.lookups.boxesByCode[code];
+    if (!boxes) {
+        const auto& byCode = ExportState().entitiesByCode;
+        const auto found = byCode.find(code);
+        boxes = std::make_shared<const EntityBoxes>(found == byCode.end() ? std::vector<AcDbObjectId>() : found->second);
+    }
+    return boxes.get();
+}
+
+void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
+                    const EntityBoxes* entitiesOfCode)
 {
     ids.clear();
     AcGePoint2dArray points;
     if (!GetCurvePoints(entity, points, 0))
         return;
+    if (entitiesOfCode != nullptr) {
+        geometry::Extents reach = ExtentsOfPoints(points);
+        reach.Expand(kSelectionReach);
+        if (!entitiesOfCode->AnyInside(reach, IdOf(entity)))
+            return;
+    }
     const bool parcel = CodeOf(entity).rfind("30000", 0) == 0;
     auto inside = [&](const ads_name boundary, const AcGePoint2dArray& ring, std::vector<AcDbObjectId>& found) {
         if (parcel) {
@@ -599,6 +633,7 @@ void ExportParcelAreas(TableExporter& exporter, const AreaGroup& group, GisOutpu
                        const SegmentLines& segmentLines)
 {
     const AreaParams params = MakeAreaParams(RowOf("300000"));
+    const EntityBoxes* parcelsOfCode = EntitiesOfCode(exporter, "300000");
     int position = 0;
     for (const ExportEntry& entry : group.entries) {
         acedSetStatusBarProgressMeterPos(position++);
@@ -610,7 +645,7 @@ void ExportParcelAreas(TableExporter& exporter, const AreaGroup& group, GisOutpu
         if (CollectBoundaryVertices(parcel, vertices))
             AppendSides(segmentLines, vertices, rings);
         std::vector<AcDbObjectId> islands;
-        CollectIslands(parcel, "300000", islands);
+        CollectIslands(parcel, "300000", islands, parcelsOfCode);
         for (AcDbObjectId island : islands) {
             ads_name name{};
             if (!NameOf(island, name) || !CollectBoundaryVertices(name, vertices))
@@ -634,6 +669,8 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
         members.insert(members.end(), state.islands.begin(), state.islands.end());
     const SortedIdSet set = BuildSortedIdSet(members);
 
+    const EntityBoxes memberBoxes(set);
+
     SharedLineSet lines;
     lines.keepContributors = true;
     std::vector<std::vector<int>> refs(set.size());
@@ -650,7 +687,7 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
         if (record.vertices.length() < 3)
             continue;
         ads_name near{};
-        if (SelectBoundaryCurves(entity, near)) {
+        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, near)) {
             for (AcDbObjectId other : Members(near)) {
                 int at = 0;
                 ads_name otherName{};
@@ -706,7 +743,8 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
         for (int ref : refs[k])
             rings.push_back(mapped(ref));
         std::vector<AcDbObjectId> islands;
-        CollectIslands(entity, houses ? "141910" : code.c_str(), islands);
+        const std::string islandCode = houses ? "141910" : code;
+        CollectIslands(entity, islandCode.c_str(), islands, EntitiesOfCode(exporter, islandCode));
         for (AcDbObjectId island : islands) {
             int at = 0;
             if (!FindSortedId(set, island, at) || refs[static_cast<std::size_t>(at)].empty())

@@ -113,6 +113,7 @@ void ResetExportState()
     state.texts.clear();
     state.areaGroups.clear();
     state.islands.clear();
+    state.entitiesByCode.clear();
     state.parcels = false;
 }
 
@@ -213,6 +214,8 @@ void WriteConversionReport()
         std::string report;
         std::string fifth, sixth;
         int templateType = 0;
+        if (!code.empty())
+            state.entitiesByCode[code].push_back(id);
         if (code == "141910") {
             state.islands.push_back(id);
             continue;

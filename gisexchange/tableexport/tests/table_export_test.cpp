@@ -15,6 +15,7 @@
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
 #include "gisexchange/config_tables.h"
+#include "gisexchange/entity_boxes.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
 #include "gisexchange/save_commands.h"
@@ -301,6 +302,37 @@ TEST_F(TableExport, SaveCommandWritesTheProjectItNamesAndSaysSoOnlyWhenWritten)
     answers->Push(platform::ui::PromptAnswer("CAT"));
     MapGisSave();
     EXPECT_TRUE(Exists("D:\\out\\工程\\CAT.mpj"));
+}
+
+// The test of extents before a selection may only turn away what the selection could not take:
+// boxes that merely touch count, the asking entity never does, and one without extents counts
+// everywhere.
+TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
+{
+    const AcDbObjectId left = CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "310000", 0, kLightweightPolyline, "0");
+    const AcDbObjectId right = CreateCodedPolyline(Square(10, 0, 20, 10), 0, 1, "310000", 0, kLightweightPolyline, "0");
+    const AcDbObjectId inner = CreateCodedPolyline(Square(2, 2, 4, 4), 0, 1, "310000", 0, kLightweightPolyline, "0");
+    const AcDbObjectId far = CreateCodedPolyline(Square(50, 50, 60, 60), 0, 1, "310000", 0, kLightweightPolyline, "0");
+    auto box = [](double x0, double y0, double x1, double y1) {
+        geometry::Extents e;
+        e.Include(geometry::Point2d{x0, y0});
+        e.Include(geometry::Point2d{x1, y1});
+        return e;
+    };
+    const EntityBoxes boxes({left, right, inner, far});
+    EXPECT_TRUE(boxes.AnyTouching(box(15, 2, 16, 3), far));      // right alone
+    EXPECT_TRUE(boxes.AnyTouching(box(20, 10, 30, 30), far));    // a corner of right
+    EXPECT_FALSE(boxes.AnyTouching(box(50, 50, 60, 60), far));   // itself only
+    EXPECT_FALSE(boxes.AnyTouching(box(21, 11, 49, 49), left));  // the gap
+    EXPECT_TRUE(boxes.AnyInside(box(0, 0, 10, 10), left));       // inner, not right beside
+    EXPECT_TRUE(boxes.AnyInside(box(0, 0, 10, 10), inner));      // left fills it to its edges
+    EXPECT_FALSE(boxes.AnyInside(box(10, 0, 20, 10), right));    // left only touches
+    EXPECT_TRUE(boxes.AnyInside(box(1.9, 1.9, 4, 4), right));
+
+    const EntityBoxes unmeasured({far, AcDbObjectId()});
+    EXPECT_TRUE(unmeasured.AnyTouching(box(0, 0, 1, 1), far));
+    EXPECT_TRUE(unmeasured.AnyInside(box(0, 0, 1, 1), far));
+    EXPECT_FALSE(EntityBoxes({far}).AnyInside(box(0, 0, 1, 1), AcDbObjectId()));
 }
 
 TEST(TableExportText, NamesAndWidthsKeepWholeCharacters)

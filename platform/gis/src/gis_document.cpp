@@ -207,10 +207,42 @@ bool IsValidLineList(const std::vector<LONG>& list, std::size_t lineCount)
     return list[1] != 0;
 }
 
+namespace {
+
+// The bytes PutValues writes.
+std::size_t ValuesSize(const std::vector<std::string>& values)
+{
+    std::size_t size = 0;
+    for (const auto& value : values) size += sizeof(std::uint16_t) + value.size();
+    return size;
+}
+
+// The size of the serialized document, so that its bytes are gathered without moving them again.
+std::size_t SerializedSize(const GisDocument& document)
+{
+    std::size_t size = 4 + 2 + 2 + 4;
+    for (const auto& field : document.fields)
+        size += 4 + field.name.size() + sizeof field.type + sizeof field.width + sizeof field.decimals + sizeof field.flag;
+    size += 4;
+    for (const auto& point : document.points)
+        size += sizeof point.position + 4 + point.text.size() + point.params.size() + ValuesSize(point.values);
+    size += 4;
+    for (const auto& line : document.lines)
+        size += 4 + line.points.size() * sizeof(D_DOT) + line.params.size() + ValuesSize(line.values);
+    size += 4;
+    for (const auto& area : document.areas)
+        size += 4 + area.lines.size() * sizeof(LONG) + area.params.size() + ValuesSize(area.values);
+    size += 4;
+    for (const auto& row : document.rows) size += ValuesSize(row);
+    return size + 4;  // the check sum
+}
+
+}  // namespace
+
 std::string SerializeGisDocument(const GisDocument& document)
 {
     Writer out;
-    out.Reserve(64 + document.lines.size() * (4 + 32 + GIS_LINE_PARAM_SIZE + 8));
+    out.Reserve(SerializedSize(document));
     out.Append(kFileMagic, 4);
     out.Put(kVersion);
     out.Put(static_cast<std::uint16_t>(document.kind));
@@ -273,7 +305,6 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     const std::size_t valuesSize = fieldCount * 2;
     if (!in.GetCount(&count, 16 + 4 + GIS_POINT_PARAM_SIZE + valuesSize)) return fail("point count");
     // Built one by one rather than cleared in a pass first: large files touch each element once.
-    result.points.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisPoint& point = result.points.emplace_back();
         if (!in.Get(&point.position) || !IsFinite(point.position) || !in.GetText(&point.text, 65535) ||
@@ -281,7 +312,6 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
             return fail("point");
     }
     if (!in.GetCount(&count, 4 + GIS_LINE_PARAM_SIZE + valuesSize)) return fail("line count");
-    result.lines.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisLine& line = result.lines.emplace_back();
         std::uint32_t points = 0;
@@ -293,7 +323,6 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
             return fail("line");
     }
     if (!in.GetCount(&count, 4 + GIS_AREA_PARAM_SIZE + valuesSize)) return fail("area count");
-    result.areas.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         GisArea& area = result.areas.emplace_back();
         std::uint32_t entries = 0;

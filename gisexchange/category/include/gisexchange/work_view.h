@@ -3,6 +3,7 @@
 // extended-data application, and as which value kind).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 namespace gisexchange {
 
 constexpr int kMatchSwitchCount = 18;
+
+class DrawingEntities;
 
 class CGisWorkView : public CGisFileView {
 public:
@@ -28,6 +31,9 @@ public:
     std::string m_areaText;
     // The criteria of the symbol lookups of the import, all on until the read command sets them.
     int m_match[kMatchSwitchCount];
+    // The drawing's entities, selected once for all the category writers of one export; null when
+    // each writer selects for itself.
+    std::shared_ptr<DrawingEntities> m_entities;
 };
 
 // Fills the mapping lists from the first attribute template whose category (third field of its

@@ -36,7 +36,11 @@ bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids);
 void ClearBoundaryMarks();
 void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number);
 // The closed curves of the code directly inside the boundary (not inside another one of them).
-void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids);
+// With the extents of the entities of the code, a boundary around none of them selects nothing.
+void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
+                    const EntityBoxes* entitiesOfCode = nullptr);
+// The extents of the entities of the code the collection pass met, measured once per export.
+const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& code);
 // The members of an area inside the boundary; with closedCode, only closed curves of that code.
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
                        std::vector<AcDbObjectId>& result, const char* closedCode = nullptr);

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "drawingutil/host_objects.h"
@@ -36,6 +38,8 @@ struct TableExportState {
     std::vector<ExportEntry> points, lines, texts;
     std::vector<AreaGroup> areaGroups;
     std::vector<AcDbObjectId> islands;  // courtyards ("141910")
+    // Every coded entity the pass met, by code: where the islands of an area can come from.
+    std::unordered_map<std::string, std::vector<AcDbObjectId>> entitiesByCode;
     bool parcels = false;
     long nextFeatureId = 0;
 };
@@ -52,6 +56,8 @@ struct TableExportSettings {
 TableExportSettings& ExportSettings();
 
 // One output file per attribute template, in template order.
+class EntityBoxes;
+
 struct GisOutputFile {
     const AttributeTemplate* tmpl = nullptr;
     double segmentLength = 0;
@@ -72,6 +78,9 @@ struct ExportLookups {
     // The listing of the entity whose record is being written.
     AcDbObjectId listedEntity;
     drawingutil::Chain listing;
+    // The extents of the entities of a code, measured the first time islands of the code are
+    // looked for.
+    std::map<std::string, std::shared_ptr<const EntityBoxes>> boxesByCode;
 };
 
 struct TableExporter {

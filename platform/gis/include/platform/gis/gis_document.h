@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,9 +45,11 @@ struct GisArea {
 struct GisDocument {
     short kind = GIS_KIND_LINE;
     std::vector<GisField> fields;
-    std::vector<GisPoint> points;
-    std::vector<GisLine> lines;
-    std::vector<GisArea> areas;
+    // Objects are only ever added at the end: deques keep the ones written from being moved again
+    // as a file grows to hundreds of thousands of them.
+    std::deque<GisPoint> points;
+    std::deque<GisLine> lines;
+    std::deque<GisArea> areas;
     std::vector<std::vector<std::string>> rows;  // table records
 };
 
