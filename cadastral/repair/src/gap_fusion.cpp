@@ -120,7 +120,9 @@ void AddNeighbourCandidate(FusionRun& run, AcDbObjectId id, const geometry::Poin
     if (gap > kCoincident) ReportFusion(run, candidate, gap);
 }
 
-void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v) {
+// The neighbours the host's crossing window around v selects. The outlines read for the run, when
+// given, are read again where the fusion moved them.
+void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v, FusableOutlines* outlines) {
     const AcGePoint3d low(v.x - kWindowHalfSide, v.y - kWindowHalfSide, 0.0);
     const AcGePoint3d high(v.x + kWindowHalfSide, v.y + kWindowHalfSide, 0.0);
     Selection window;
@@ -145,7 +147,10 @@ void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v)
         AddNeighbourCandidate(run, id, points, bulges, geometry::IsPolylineClosed(entity), v, candidates);
     }
     window.Free();
-    MergeCandidatesAtCentroid(candidates);
+    std::vector<AcDbObjectId> moved;
+    MergeAtCentroid(candidates, &moved);
+    if (outlines != nullptr)
+        for (AcDbObjectId id : moved) outlines->Reread(id);
 }
 
 // VisitVertex with the neighbours taken from the outlines read for the run, which are read again
@@ -206,7 +211,7 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
             if (self >= 0)
                 VisitVertexIndexed(run, outlines, self, static_cast<int>(j), points[j]);
             else
-                VisitVertex(run, id, static_cast<int>(j), points[j]);
+                VisitVertex(run, id, static_cast<int>(j), points[j], indexed ? &outlines : nullptr);
         }
     }
     polygons.Free();
