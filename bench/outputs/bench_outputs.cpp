@@ -1,6 +1,7 @@
 // bench_outputs <parcels> <folder>: runs the heaviest commands on the benchmarks' towns of the given
 // size with the answers the benchmarks give, and keeps what they write under <folder> (the machine
-// root): D:\annotation.dxf, D:\out\bench.zip, D:\mapgis\*, D:\merges.dxf, D:\category\*.
+// root): D:\annotation.dxf, D:\out\bench.zip, D:\mapgis\*, D:\merges.dxf, D:\category\*,
+// D:\gaps.dxf, D:\precision.dxf.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +12,10 @@
 #include "cadastral/config_tables.h"
 #include "cadastral/edge_lengths.h"
 #include "cadastral/exchange_package.h"
+#include "cadastral/gap_checks.h"
+#include "cadastral/gap_fusion.h"
 #include "cadastral/merge_commands.h"
+#include "cadastral/precision_corrector.h"
 #include "gisexchange/category_export.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/exchange_table.h"
@@ -153,6 +157,38 @@ void CategoryExport(int parcels, platform::ui::AnswerQueue& answers) {
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
 
+// The gap check's markers and then the gap fusion, on the gap benchmark's town.
+void GapChecks(int parcels) {
+    cadastral::LoadConfigTables();
+    acDocManager->appContextNewDocument(nullptr);
+    makedrawing::Options options;
+    options.parcels = parcels;
+    options.rates.slivers = 0.05;
+    options.rates.doubledVertices = 0.05;
+    options.rates.extraVertices = 0.05;
+    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}));
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    cadastral::CheckGaps("*polyline,jzd", "300000", "界址点", 0.1, 0);
+    AcDbObjectIdArray modified;
+    cadastral::FuseBoundaryPointGaps("*polyline,jzd", "300000", modified, 3, 0.1);
+    SaveCurrent("D:\\gaps.dxf");
+    acDocManager->closeAll();
+}
+
+// RESETPRECISION's run on the cleanup benchmark's town.
+void ResetPrecision(int parcels) {
+    cadastral::LoadConfigTables();
+    acDocManager->appContextNewDocument(nullptr);
+    makedrawing::Options options;
+    options.parcels = parcels;
+    options.rates.doubledVertices = 0.05;
+    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141200", "141300"}));
+    SetReal("USERR1", 500);
+    cadastral::PrecisionCorrector(3, 2).CorrectDrawingPrecision();
+    SaveCurrent("D:\\precision.dxf");
+    acDocManager->closeAll();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -172,6 +208,8 @@ int main(int argc, char** argv) {
     Merges(parcels, *answers);
     TableExport(parcels);
     CategoryExport(parcels, *answers);
+    GapChecks(parcels);
+    ResetPrecision(parcels);
     std::fputs(platform::cad::CommandLineText().c_str(), stdout);
     platform::win::SetRoot("");
     return 0;

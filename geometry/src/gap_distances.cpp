@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "flat_key_map.h"
 #include "geometry/segment_distance.h"
 
 namespace geometry {
@@ -49,14 +50,17 @@ namespace {
 constexpr double kIndexLimit = 1e15;
 }  // namespace
 
+class PointGrid::Cells : public detail::FlatKeyMap {};
+
 PointGrid::PointGrid(double distance)
     : distance_(std::isfinite(distance) && distance > 0.0 ? distance : 0.0),
-      cell_(distance_ > 0.0 ? distance_ : 1.0) {}
+      cell_(distance_ > 0.0 ? distance_ : 1.0),
+      heads_(std::make_unique<Cells>()) {}
 
-std::size_t PointGrid::CellHash::operator()(const CellKey& k) const {
-    const std::uint64_t h = static_cast<std::uint64_t>(k.x) * 0x9E3779B97F4A7C15ull ^
-                            (static_cast<std::uint64_t>(k.y) + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
-    return static_cast<std::size_t>(h ^ (h >> 29));
+PointGrid::~PointGrid() = default;
+
+std::uint64_t PointGrid::CellKey(std::int64_t x, std::int64_t y) const {
+    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(y);
 }
 
 std::int64_t PointGrid::CellIndex(double coordinate) const {
@@ -67,7 +71,11 @@ std::int64_t PointGrid::CellIndex(double coordinate) const {
 }
 
 void PointGrid::Add(const Point2d& p) {
-    cells_[{CellIndex(p.x), CellIndex(p.y)}].push_back(p);
+    const std::uint64_t key = CellKey(CellIndex(p.x), CellIndex(p.y));
+    const auto index = static_cast<std::uint32_t>(points_.size());
+    points_.push_back(p);
+    next_.push_back(heads_->Find(key));
+    heads_->Set(key, index);
     ++size_;
 }
 
@@ -82,10 +90,8 @@ bool PointGrid::AnyWithin(const Point2d& p) const {
     const double limit = distance_ * distance_;
     for (std::int64_t x = x0; x <= x1; ++x)
         for (std::int64_t y = y0; y <= y1; ++y) {
-            const auto cell = cells_.find({x, y});
-            if (cell == cells_.end()) continue;
-            for (const Point2d& q : cell->second)
-                if (SquaredDistance2d(q, p) <= limit) return true;
+            for (std::uint32_t i = heads_->Find(CellKey(x, y)); i != Cells::kNone; i = next_[i])
+                if (SquaredDistance2d(points_[i], p) <= limit) return true;
         }
     return false;
 }

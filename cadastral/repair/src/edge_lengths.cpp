@@ -74,6 +74,27 @@ void WriteReal(AcDbObjectId id, const char* application, double value) {
     AddEntityXData(id, application, item, false, 0);
 }
 
+// The boundary point a length text stands for, one application per coordinate. A new text has
+// neither, so both go on in one change of its data; a text that has one takes them item by item.
+void WriteBoundaryPoint(AcDbObjectId id, const AcGePoint2d& point) {
+    {
+        drawingutil::Opened<AcDbObject> text(id, AcDb::kForWrite);
+        if (text) {
+            const drawingutil::Chain x(text->xData(kEdgeLengthXApp));
+            const drawingutil::Chain y(text->xData(kEdgeLengthYApp));
+            if (!x && !y) {
+                acdbRegApp(kEdgeLengthXApp);
+                acdbRegApp(kEdgeLengthYApp);
+                const drawingutil::Chain data(
+                    acutBuildList(1001, kEdgeLengthXApp, 1040, point.x, 1001, kEdgeLengthYApp, 1040, point.y, 0));
+                if (data && text->setXData(data.get()) == Acad::eOk) return;
+            }
+        }
+    }
+    WriteReal(id, kEdgeLengthXApp, point.x);
+    WriteReal(id, kEdgeLengthYApp, point.y);
+}
+
 void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
                                   const char* layer, const BoundaryPointIndex* index) {
     double s = 500.0;
@@ -112,8 +133,7 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
         if (text.isNull()) continue;
         ids.append(text);
         PlaceText(text, layer, nullptr);
-        WriteReal(text, kEdgeLengthXApp, points[k].x);
-        WriteReal(text, kEdgeLengthYApp, points[k].y);
+        WriteBoundaryPoint(text, points[k]);
         if (group != nullptr) group->append(text);
     }
 }

@@ -15,6 +15,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_set.h"
+#include "fusable_outlines.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/curve_vertex_editing.h"
 #include "geometry/curve_vertex_readers.h"
@@ -44,6 +45,9 @@ constexpr double kVisitedFusion = 0.0001;
 constexpr double kVisitedSnap = 0.001;
 
 bool UsableDistance(double d) { return std::isfinite(d) && d > 0.0; }
+
+// MergeCandidatesAtCentroid, naming each curve it changed (or tried to) in `moved`.
+bool MergeAtCentroid(const std::vector<FusionCandidate>& candidates, std::vector<AcDbObjectId>* moved);
 
 using Selection = drawingutil::SelectionSet;
 
@@ -78,13 +82,11 @@ void ReportFusion(FusionRun& run, const FusionCandidate& candidate, double gap) 
     ++run.reports;
 }
 
-// The place of neighbour N nearest to v that fuses with it, if any.
-void AddNeighbourCandidate(FusionRun& run, const ads_name entity, AcDbObjectId id, const Point2d& v,
+// The place of neighbour N (its vertices, bulges and closed flag) nearest to v that fuses with
+// it, if any.
+void AddNeighbourCandidate(FusionRun& run, AcDbObjectId id, const geometry::PointList& points,
+                           const geometry::DoubleList& bulges, bool closed, const Point2d& v,
                            std::vector<FusionCandidate>& candidates) {
-    geometry::PointList points;
-    geometry::DoubleList bulges;
-    if (!geometry::ReadEntityVerticesByName(entity, points, bulges) || points.empty()) return;
-    const bool closed = geometry::IsPolylineClosed(entity);
     double gap = 0.0;
     Point2d nearest;
     if (!geometry::DistanceToBulgePolyline(points, bulges, closed, v, kArcTolerance, gap, nearest) ||
@@ -118,7 +120,9 @@ void AddNeighbourCandidate(FusionRun& run, const ads_name entity, AcDbObjectId i
     if (gap > kCoincident) ReportFusion(run, candidate, gap);
 }
 
-void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v) {
+// The neighbours the host's crossing window around v selects. The outlines read for the run, when
+// given, are read again where the fusion moved them.
+void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v, FusableOutlines* outlines) {
     const AcGePoint3d low(v.x - kWindowHalfSide, v.y - kWindowHalfSide, 0.0);
     const AcGePoint3d high(v.x + kWindowHalfSide, v.y + kWindowHalfSide, 0.0);
     Selection window;
@@ -137,10 +141,37 @@ void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v)
             if (run.visitedTakesPart) candidates.push_back({id, static_cast<double>(index), v});
             continue;
         }
-        AddNeighbourCandidate(run, entity, id, v, candidates);
+        geometry::PointList points;
+        geometry::DoubleList bulges;
+        if (!geometry::ReadEntityVerticesByName(entity, points, bulges) || points.empty()) continue;
+        AddNeighbourCandidate(run, id, points, bulges, geometry::IsPolylineClosed(entity), v, candidates);
     }
     window.Free();
-    MergeCandidatesAtCentroid(candidates);
+    std::vector<AcDbObjectId> moved;
+    MergeAtCentroid(candidates, &moved);
+    if (outlines != nullptr)
+        for (AcDbObjectId id : moved) outlines->Reread(id);
+}
+
+// VisitVertex with the neighbours taken from the outlines read for the run, which are read again
+// where the fusion moved them. Every outline passing within the fusion distance of v crosses the
+// host's window around v, and only those give candidates, so the answer is the window's.
+void VisitVertexIndexed(FusionRun& run, FusableOutlines& outlines, int self, int index, const Point2d& v) {
+    std::vector<int> near;
+    outlines.Near(v, kWindowHalfSide, near);
+    std::vector<FusionCandidate> candidates;
+    for (int position : near) {
+        const FusableOutline& outline = outlines.At(position);
+        if (position == self) {
+            if (run.visitedTakesPart) candidates.push_back({outline.id, static_cast<double>(index), v});
+            continue;
+        }
+        if (!outline.readable) continue;
+        AddNeighbourCandidate(run, outline.id, outline.points, outline.bulges, outline.closed, v, candidates);
+    }
+    std::vector<AcDbObjectId> moved;
+    MergeAtCentroid(candidates, &moved);
+    for (AcDbObjectId id : moved) outlines.Reread(id);
 }
 
 void RunFusion(FusionRun& run, const char* visitedFilterText) {
@@ -157,6 +188,11 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
     acedSetStatusBarProgressMeter("正在合并空隙...", 0, count);
     // Each place is visited once, whichever polygon reaches it first.
     geometry::PointGrid visited(kVisitedFusion);
+    // Within half the window the host's arcs and ours cannot disagree about what crosses it; a
+    // wider fusion asks the host around every vertex.
+    const bool indexed = run.distance <= 0.5 * kWindowHalfSide;
+    FusableOutlines outlines;
+    if (indexed) outlines.Load(run.fusedFilter, run.fusedCodes);
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         ads_name entity;
@@ -164,11 +200,18 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
         if (!polygons.At(i, entity) || acdbGetObjectId(id, entity) != Acad::eOk) continue;
         geometry::RemoveCloseVertices(entity, run.distance);
         geometry::RemoveDegenerateVertices(entity, 0.01, run.distance, false);
+        // A polygon no window would select (on a layer turned off, say) has its vertices visited
+        // through the host, which counts what the window holds.
+        const int self = indexed ? outlines.Find(id) : -1;
+        if (self >= 0) outlines.Reread(id);
         geometry::PointList points;
         if (!geometry::ReadEntityPointsByName(entity, points)) continue;
         for (std::size_t j = 0; j < points.size(); ++j) {
             if (visited.TestAndAdd(points[j])) continue;
-            VisitVertex(run, id, static_cast<int>(j), points[j]);
+            if (self >= 0)
+                VisitVertexIndexed(run, outlines, self, static_cast<int>(j), points[j]);
+            else
+                VisitVertex(run, id, static_cast<int>(j), points[j], indexed ? &outlines : nullptr);
         }
     }
     polygons.Free();
@@ -180,6 +223,12 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
 }  // namespace
 
 bool MergeCandidatesAtCentroid(const std::vector<FusionCandidate>& candidates) {
+    return MergeAtCentroid(candidates, nullptr);
+}
+
+namespace {
+
+bool MergeAtCentroid(const std::vector<FusionCandidate>& candidates, std::vector<AcDbObjectId>* moved) {
     if (candidates.empty()) return false;
     Point2d m;
     for (const FusionCandidate& c : candidates) {
@@ -191,14 +240,20 @@ bool MergeCandidatesAtCentroid(const std::vector<FusionCandidate>& candidates) {
     for (const FusionCandidate& c : candidates) {
         const double whole = std::trunc(c.parameter);
         if (c.parameter - whole < 1e-7) {
-            if (geometry::SquaredDistance2d(m, c.point) > 0.0) geometry::MoveCurveVertex(c.id, static_cast<int>(whole), m);
+            if (geometry::SquaredDistance2d(m, c.point) > 0.0) {
+                geometry::MoveCurveVertex(c.id, static_cast<int>(whole), m);
+                if (moved != nullptr) moved->push_back(c.id);
+            }
             continue;
         }
         const int inserted = geometry::InsertVertexAtPointOnCurve(c.id, c.point);
         if (inserted >= 0) geometry::MoveCurveVertex(c.id, inserted, m);
+        if (moved != nullptr) moved->push_back(c.id);
     }
     return true;
 }
+
+}  // namespace
 
 void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
                            double distance) {

@@ -1,5 +1,6 @@
 #include "cadastral/precision_corrector.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -160,6 +161,17 @@ double PrecisionCorrector::RoundToDecimals(double value, int decimals)
 {
     if (!Resolvable(value, decimals))
         return value;
+    // The host writes at most 8 decimals, rounding halves away from zero; below 1e15 steps the
+    // text it writes reads back as the whole number of steps over the step count (no negative
+    // zero), so that quotient is the answer without writing and reading the text. Each
+    // coordinate of a whole drawing passes here.
+    const int shown = std::min(decimals, 8);
+    const double scale = std::pow(10.0, shown);
+    const double steps = value * scale;
+    if (std::abs(steps) < 1e15) {
+        const double whole = std::round(steps);
+        return whole == 0.0 ? 0.0 : whole / scale;
+    }
     char text[64];
     if (acdbRToS(value, 2, decimals, text) != RTNORM)
         return value;

@@ -16,6 +16,9 @@
 #include "geometry/curve_vertex_readers.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_circle.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_symbol_table.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/rx_dictionary.h"
@@ -130,6 +133,38 @@ TEST_F(GapFusion, CornersMeetAndSidesGainVertices) {
         FuseBoundaryPointGaps("*polyline,jzd", "300000", modified, 3, bad);
         EXPECT_EQ(Vertices(fourth).size(), 4u);
     }
+}
+
+TEST_F(GapFusion, NeighboursAreThoseTheHostWouldSelect) {
+    // An arc bulging 2 units out of its chord passes 0.03 from a corner: the side gains a vertex.
+    AcGePoint2dArray ring;
+    for (const Point2d& p : PointList{{0, 0}, {10, 0}, {10, 10}, {0, 10}}) ring.append(AcGePoint2d(p.x, p.y));
+    AcGeDoubleArray bulges;
+    for (double b : {0.0, 0.4, 0.0, 0.0}) bulges.append(b);
+    const AcDbObjectId arc = CreateCodedPolyline(ring, 0.0, 1, "300000", 0.0, kLightweightPolyline, "JZD", &bulges);
+    const PointList before = Vertices(arc);
+    const AcDbObjectId beside = Outline({{12.03, 5}, {20, 0}, {20, 10}}, "300000", "JZD");
+    // Corners 0.03 apart where one parcel lies on a layer turned off: no window sees it, so
+    // nothing fuses and nothing is reported there.
+    const AcDbObjectId shown = Outline({{100, 0}, {120, 0}, {120, 20}, {100, 20}}, "300000", "JZD");
+    const AcDbObjectId hidden = Outline({{120.03, 0}, {140, 0}, {140, 20}, {120, 20}}, "300000", "HIDDEN");
+    AcDbLayerTable* table = nullptr;
+    ASSERT_EQ(acdbHostApplicationServices()->workingDatabase()->getLayerTable(table, AcDb::kForRead), Acad::eOk);
+    AcDbLayerTableRecord* layer = nullptr;
+    ASSERT_EQ(table->getAt("HIDDEN", layer, AcDb::kForWrite), Acad::eOk);
+    layer->setIsOff(true);
+    layer->close();
+    table->close();
+    AcDbObjectIdArray modified;
+    FuseBoundaryPointGaps("*polyline,", "300000", modified, 3, 0.05);
+
+    EXPECT_EQ(Vertices(arc).size(), before.size() + 1);
+    EXPECT_TRUE(std::find(modified.begin(), modified.end(), arc) != modified.end());
+    EXPECT_FALSE(Has(Vertices(beside), {12.03, 5}));
+    EXPECT_TRUE(Has(Vertices(shown), {120, 0}));
+    EXPECT_TRUE(Has(Vertices(hidden), {120.03, 0}));
+    EXPECT_TRUE(std::find(modified.begin(), modified.end(), shown) == modified.end());
+    for (const BrowserLine& line : Lines(kBoundaryFusionTitle)) EXPECT_EQ(line.text.find("X:120"), std::string::npos);
 }
 
 TEST_F(GapFusion, SecondClassMovesAroundTheFirst) {

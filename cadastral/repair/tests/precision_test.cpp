@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "cadastral/config_tables.h"
 #include "cadastral/precision_corrector.h"
@@ -18,6 +19,7 @@
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/ads_units.h"
 #include "platform/cad/command_stack.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/db_2d_polyline.h"
@@ -81,6 +83,22 @@ TEST(RoundToDecimals, TheHostsDecimalsAndNothingBeyondWhatADoubleHolds)
         EXPECT_EQ(PrecisionCorrector::RoundToDecimals(100.12345678901234, decimals), 100.12345678901234) << decimals;
     EXPECT_EQ(PrecisionCorrector::RoundToDecimals(1e300, 3), 1e300);
     EXPECT_TRUE(std::isnan(PrecisionCorrector::RoundToDecimals(std::nan(""), 3)));
+    // Bit for bit the host's text read back: halves, tiny negatives (no negative zero), survey
+    // coordinates, counts above the host's 8 and steps beyond 1e15.
+    std::vector<double> values = {0.0005, -0.0005, 2.5, -2.5, -0.0004, -0.0, 1234567.8915, 3456789.12345678,
+                                  -4567890.0625, 9999999.9995, 123456789.123456, 0.1 + 0.2};
+    for (int i = 0; i < 2000; ++i)
+        values.push_back((i % 2 ? -1 : 1) * (i * 7919.0 + i * 0.000123456789 + (i % 7) * 0.0005));
+    for (double value : values)
+        for (int decimals : {0, 1, 2, 3, 4, 6, 8, 9, 12}) {
+            if (std::abs(value) * std::pow(10.0, decimals) >= 9007199254740992.0) continue;  // kept as it is
+            char text[64];
+            ASSERT_EQ(acdbRToS(value, 2, decimals, text), RTNORM);
+            const double read = std::strtod(text, nullptr);
+            const double rounded = PrecisionCorrector::RoundToDecimals(value, decimals);
+            EXPECT_TRUE(rounded == read && std::signbit(rounded) == std::signbit(read))
+                << value << " " << decimals << " " << text;
+        }
 }
 
 class PrecisionTest : public ToolkitTest {

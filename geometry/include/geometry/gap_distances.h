@@ -3,7 +3,8 @@
 // of points or from an open polyline, and a grid of points already visited that says at once
 // whether one lies within the grid's distance of a new point.
 #include <cstdint>
-#include <unordered_map>
+#include <memory>
+#include <vector>
 
 #include "geometry/point2d.h"
 
@@ -31,6 +32,9 @@ double DistanceToPolyline(const PointList& points, const Point2d& p);
 class PointGrid {
 public:
     explicit PointGrid(double distance);
+    ~PointGrid();
+    PointGrid(const PointGrid&) = delete;
+    PointGrid& operator=(const PointGrid&) = delete;
 
     void Add(const Point2d& p);
     // True when a point added lies within the grid's distance of p (squared distance at most d²).
@@ -40,19 +44,17 @@ public:
     std::size_t Size() const { return size_; }
 
 private:
-    struct CellKey {
-        std::int64_t x;
-        std::int64_t y;
-        bool operator==(const CellKey&) const = default;
-    };
-    struct CellHash {
-        std::size_t operator()(const CellKey& k) const;
-    };
+    class Cells;
+    std::uint64_t CellKey(std::int64_t x, std::int64_t y) const;
     std::int64_t CellIndex(double coordinate) const;
 
     double distance_;
     double cell_;
-    std::unordered_map<CellKey, PointList, CellHash> cells_;
+    // Each cell's most recent point heads a list through next_; cells whose keys happen to meet
+    // share a list, which only adds points to the distance test.
+    std::unique_ptr<Cells> heads_;
+    PointList points_;
+    std::vector<std::uint32_t> next_;
     std::size_t size_ = 0;
 };
 
