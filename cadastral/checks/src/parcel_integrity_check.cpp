@@ -65,6 +65,11 @@ AcGePoint2dArray OpenRing(const AcGePoint2dArray& ring) {
     return open;
 }
 
+bool NearAnyVertex(const AcGePoint2dArray& vertices, const AcGePoint2d& point) {
+    return std::any_of(vertices.begin(), vertices.end(),
+                       [&](const AcGePoint2d& vertex) { return point.distanceTo(vertex) < kSamePlace; });
+}
+
 // The error markers of earlier checks.
 void EraseOldMarkers() {
     SelectionSet markers;
@@ -266,15 +271,16 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
         return;
     }
 
+    // Only a circle on one of the vertices can be taken, so the code is read for those alone.
     std::vector<BoundaryPoint> candidates;
     for (int i = 0, n = along.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!along.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "JZD"))
-            continue;
         AcGePoint2d centre;
-        if (GetBoundaryPointCenter(entity, centre))
-            candidates.push_back({id, centre});
+        if (!along.At(i, entity, id) || id == parcel || !GetBoundaryPointCenter(entity, centre) ||
+            !NearAnyVertex(window, centre) || !detail::CodeOfClass(entity, "JZD"))
+            continue;
+        candidates.push_back({id, centre});
     }
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
