@@ -1,10 +1,11 @@
 #include "entity_attributes.h"
 
-#include <cstdint>
+#include <cstring>
 
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "platform/cad/db_text.h"
+#include "platform/cad/resbuf.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
@@ -24,21 +25,26 @@ int GroupOfKind(int kind) {
     }
 }
 
-bool SameApplication(const std::string& stored, const char* application) {
-    return stored == application || platform::text::GbkEqualNoCase(stored, application);
+bool SameApplication(const char* stored, const char* application) {
+    return std::strcmp(stored, application) == 0 || platform::text::GbkEqualNoCase(stored, application);
 }
 
-std::string TagText(const platform::cad::DxfTag& tag) {
+bool IsApplication(const resbuf* item, const char* application) {
+    return item->restype == 1001 && item->resval.rstring != nullptr &&
+           SameApplication(item->resval.rstring, application);
+}
+
+std::string ItemText(const resbuf* item) {
     using platform::text::Format;
-    switch (tag.code) {
+    switch (item->restype) {
     case 1000:
-        return tag.text;
+        return item->resval.rstring != nullptr ? item->resval.rstring : "";
     case 1070:
-        return Format("%d", static_cast<int>(static_cast<short>(tag.integer)));
+        return Format("%d", static_cast<int>(item->resval.rint));
     case 1071:
-        return Format("%ld", static_cast<long>(static_cast<std::int32_t>(tag.integer)));
+        return Format("%ld", static_cast<long>(item->resval.rlong));
     case 1040:
-        return Format("%.3f", tag.real);
+        return Format("%.3f", item->resval.rreal);
     default:
         return {};
     }
@@ -47,44 +53,46 @@ std::string TagText(const platform::cad::DxfTag& tag) {
 }  // namespace
 
 EntityAttributes::EntityAttributes(AcDbObjectId id) {
-    if (!id.isNull())
-        object_.openObject(id, AcDb::kForRead);
+    if (id.isNull())
+        return;
+    drawingutil::Opened<AcDbObject> object(id, AcDb::kForRead);
+    if (!object)
+        return;
+    isText_ = AcDbText::cast(object.get()) != nullptr;
+    xdata_.reset(object->xData(nullptr));
 }
 
 std::string EntityAttributes::Code() const {
-    if (!object_)
-        return {};
-    for (const platform::cad::XDataApp& entry : object_->xdataApps()) {
-        if (!SameApplication(entry.app, kFeatureCodeApp))
-            continue;
-        for (const platform::cad::DxfTag& tag : entry.items)
-            if (tag.code == 1000)
-                return tag.text;
+    bool inCodes = false;
+    for (const resbuf* item = xdata_.get(); item != nullptr; item = item->rbnext) {
+        if (item->restype == 1001)
+            inCodes = IsApplication(item, kFeatureCodeApp);
+        else if (inCodes && item->restype == 1000)
+            return ItemText(item);
     }
     return {};
 }
 
-bool EntityAttributes::IsText() const { return object_ && AcDbText::cast(object_.get()) != nullptr; }
+bool EntityAttributes::IsText() const { return isText_; }
 
 std::string EntityAttributes::Item(const char* application, int kind, int index) const {
-    if (!object_ || index < 0)
+    if (index < 0)
         return {};
     // The host gives every application of that name in one chain: the name of a second one
     // counts as an item.
-    int position = 0;
-    bool first = true;
-    for (const platform::cad::XDataApp& entry : object_->xdataApps()) {
-        if (!SameApplication(entry.app, application))
-            continue;
-        if (!first && position++ == index)
-            return {};
-        first = false;
-        const auto count = static_cast<int>(entry.items.size());
-        if (index < position + count) {
-            const platform::cad::DxfTag& tag = entry.items[static_cast<std::size_t>(index - position)];
-            return tag.code == GroupOfKind(kind) ? TagText(tag) : std::string();
+    int counted = 0;
+    bool headPassed = false;
+    bool inApplication = false;
+    for (const resbuf* item = xdata_.get(); item != nullptr; item = item->rbnext) {
+        if (item->restype == 1001) {
+            inApplication = IsApplication(item, application);
+            if (inApplication && !headPassed) {
+                headPassed = true;
+                continue;
+            }
         }
-        position += count;
+        if (inApplication && counted++ == index)
+            return item->restype == GroupOfKind(kind) ? ItemText(item) : std::string();
     }
     return {};
 }

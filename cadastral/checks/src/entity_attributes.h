@@ -1,6 +1,7 @@
 // What the integrity check reads of one entity, taken in one opening: its feature code, whether
-// it is a text, and the items of its extended data. An entity is asked for a dozen items; opening
-// it and building a result chain for each of them was most of the check's time.
+// it is a text, and the items of its extended data, read as one chain of every application. An
+// entity is asked for a dozen items; opening it and building a chain for each of them was most of
+// the check's time.
 #pragma once
 
 #include <string>
@@ -11,7 +12,7 @@
 
 namespace cadastral::detail {
 
-// Open for read while it lives; answers as the one-item readers of drawingutil do.
+// Answers as the one-item readers of drawingutil do.
 class EntityAttributes {
 public:
     explicit EntityAttributes(AcDbObjectId id);
@@ -25,7 +26,8 @@ public:
     std::string Item(const char* application, int kind, int index) const;
 
 private:
-    drawingutil::Opened<AcDbObject> object_;
+    bool isText_ = false;
+    drawingutil::Chain xdata_;
 };
 
 }  // namespace cadastral::detail
