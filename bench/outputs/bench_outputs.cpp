@@ -1,7 +1,7 @@
 // bench_outputs <parcels> <folder>: runs the heaviest commands on the benchmarks' towns of the given
 // size with the answers the benchmarks give, and keeps what they write under <folder> (the machine
 // root): D:\annotation.dxf, D:\out\bench.zip, D:\mapgis\*, D:\merges.dxf, D:\category\*,
-// D:\gaps.dxf, D:\precision.dxf.
+// D:\gaps.dxf, D:\precision.dxf, D:\parcel_checks.dxf with D:\parcel_checks.txt.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,10 +11,12 @@
 #include "cadastral/annotation_coder.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/edge_lengths.h"
+#include "cadastral/entity_selection.h"
 #include "cadastral/exchange_package.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/gap_fusion.h"
 #include "cadastral/merge_commands.h"
+#include "cadastral/parcel_integrity.h"
 #include "cadastral/precision_corrector.h"
 #include "gisexchange/category_export.h"
 #include "gisexchange/config_tables.h"
@@ -24,12 +26,15 @@
 #include "makedrawing/export_features.h"
 #include "makedrawing/town_drawing.h"
 #include "makedrawing/town_plan.h"
+#include "platform/cad/ads_entity.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/documents.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/host_exit.h"
+#include "platform/cad/lisp_functions.h"
 #include "platform/cad/prompts.h"
+#include "platform/cad/selection.h"
 #include "platform/cad/system_variables.h"
 #include "platform/ui/answer_source.h"
 #include "platform/ui/messages.h"
@@ -189,6 +194,79 @@ void ResetPrecision(int parcels) {
     acDocManager->closeAll();
 }
 
+// What the checks send to the browser, one line per call: the browser is not loaded, so a receiver
+// of our own takes its place and keeps the calls in order.
+std::string g_browserCalls;
+
+int ReceiveBrowserCall() {
+    std::string line;
+    for (const resbuf* item = acedGetArgs(); item != nullptr; item = item->rbnext) {
+        if (item->restype == RTSHORT) {
+            line += std::to_string(item->resval.rint);
+        } else if (item->restype == RTSTR) {
+            line += std::string(item->resval.rstring);
+        } else if (item->restype == RTPICKS) {
+            Adesk::Int32 length = 0;
+            acedSSLength(item->resval.rlname, &length);
+            for (Adesk::Int32 i = 0; i < length; ++i) {
+                ads_name entity;
+                AcDbObjectId id;
+                if (acedSSName(item->resval.rlname, i, entity) == RTNORM && acdbGetObjectId(id, entity) == Acad::eOk)
+                    line += " " + id.handle().text();
+            }
+        } else if (item->restype == RT3DPOINT) {
+            char point[96];
+            std::snprintf(point, sizeof point, "%.6f,%.6f", item->resval.rpoint[0], item->resval.rpoint[1]);
+            line += point;
+        }
+        line += '|';
+    }
+    g_browserCalls += line + "\n";
+    return acedRetNil();
+}
+
+void KeepBrowserCalls(const char* name) {
+    const fs::path path = fs::path(platform::win::GetRoot()) / "d" / name;
+    if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(g_browserCalls.data(), 1, g_browserCalls.size(), file);
+        std::fclose(file);
+    }
+    g_browserCalls.clear();
+}
+
+void ParcelChecks(int parcels) {
+    cadastral::LoadConfigTables();
+    acDocManager->appContextNewDocument(nullptr);
+    acedDefun("kelvo_receive", 0);
+    acedRegFunc(ReceiveBrowserCall, 0);
+    makedrawing::Options options;
+    options.parcels = parcels;
+    options.attributes = true;
+    options.rates.emptyFields = 0.02;
+    options.rates.missingNotes = 0.02;
+    options.rates.doubledPoints = 0.01;
+    options.rates.bareVertices = 0.02;
+    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}), options);
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    cadastral::ParcelIntegrityChecker checker;
+    ads_name selection;
+    if (cadastral::SelectByFilterAndCode(selection, "*polyline,JZD", "300000")) {
+        Adesk::Int32 length = 0;
+        acedSSLength(selection, &length);
+        for (Adesk::Int32 i = 0; i < length; ++i) {
+            ads_name entity;
+            AcDbObjectId id;
+            if (acedSSName(selection, i, entity) == RTNORM && acdbGetObjectId(id, entity) == Acad::eOk)
+                checker.AddParcel(id);
+        }
+        acedSSFree(selection);
+    }
+    acutPrintf("\nCheckParcelsForExport: %d", checker.CheckParcelsForExport() ? 1 : 0);
+    SaveCurrent("D:\\parcel_checks.dxf");
+    KeepBrowserCalls("parcel_checks.txt");
+    acDocManager->closeAll();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,6 +288,7 @@ int main(int argc, char** argv) {
     CategoryExport(parcels, *answers);
     GapChecks(parcels);
     ResetPrecision(parcels);
+    ParcelChecks(parcels);
     std::fputs(platform::cad::CommandLineText().c_str(), stdout);
     platform::win::SetRoot("");
     return 0;

@@ -12,6 +12,7 @@
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/region_selection.h"
 #include "check_steps.h"
+#include "entity_attributes.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
@@ -29,6 +30,7 @@
 namespace cadastral {
 namespace {
 
+using detail::EntityAttributes;
 using detail::SelectionSet;
 
 constexpr const char* kApp = "MIRET";
@@ -36,21 +38,6 @@ constexpr double kSamePlace = 0.01;
 constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
                                    kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
                                    kParcelWarningTitle};
-
-std::string ReadItem(AcDbObjectId id, const char* application, int kind, int index) {
-    std::string text;
-    if (id.isNull() || !ReadEntityXData(id, application, text, kind, index, false, false))
-        return {};
-    return text;
-}
-
-std::string CodeOf(AcDbObjectId id) {
-    ads_name name;
-    std::string code;
-    if (acdbGetAdsName(name, id) == Acad::eOk)
-        GetEntityCode(name, code);
-    return code;
-}
 
 bool IsSimpleHouseCode(const std::string& code) {
     return code == "141200" || code == "141300" || code == "141400";
@@ -70,21 +57,17 @@ bool GroupMembers(AcDbObjectId entity, AcDbObjectIdArray& members) {
     return true;
 }
 
-bool IsText(AcDbObjectId id) {
-    AcDbEntity* entity = nullptr;
-    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk)
-        return false;
-    const bool text = AcDbText::cast(entity) != nullptr;
-    entity->close();
-    return text;
-}
-
 // Without the closing repeat of the first point.
 AcGePoint2dArray OpenRing(const AcGePoint2dArray& ring) {
     AcGePoint2dArray open = ring;
     if (open.length() > 1 && open.first().isEqualTo(open.last()))
         open.removeLast();
     return open;
+}
+
+bool NearAnyVertex(const AcGePoint2dArray& vertices, const AcGePoint2d& point) {
+    return std::any_of(vertices.begin(), vertices.end(),
+                       [&](const AcGePoint2d& vertex) { return point.distanceTo(vertex) < kSamePlace; });
 }
 
 // The error markers of earlier checks.
@@ -288,15 +271,16 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
         return;
     }
 
+    // Only a circle on one of the vertices can be taken, so the code is read for those alone.
     std::vector<BoundaryPoint> candidates;
     for (int i = 0, n = along.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!along.At(i, entity, id) || id == parcel || !detail::CodeOfClass(entity, "JZD"))
-            continue;
         AcGePoint2d centre;
-        if (GetBoundaryPointCenter(entity, centre))
-            candidates.push_back({id, centre});
+        if (!along.At(i, entity, id) || id == parcel || !GetBoundaryPointCenter(entity, centre) ||
+            !NearAnyVertex(window, centre) || !detail::CodeOfClass(entity, "JZD"))
+            continue;
+        candidates.push_back({id, centre});
     }
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
@@ -322,53 +306,63 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
 void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table) {
     if (table == nullptr)
         return;
-    const std::string code = CodeOf(entity);
     const bool boundaryLine = platform::text::GbkEqualNoCase(table->name.c_str(), "JZX");
     const bool parcelTable = platform::text::GbkEqualNoCase(table->name.c_str(), "ZD");
     const bool pointTable = platform::text::GbkEqualNoCase(table->name.c_str(), "JZD");
-    for (const CheckField& field : table->fields) {
-        if (field.type != 'M' && field.type != 'm')
-            continue;
-        const int kind = field.kind;
-        std::string value;
-        if (kind % 10 == 1) {
-            if (kind == 91) {
-                value = ReadItem(entity, kApp, kXDataReal, 1);
-                if (value.empty() && code.rfind("141", 0) == 0)
-                    value = "1";
+    // The entity is read in one opening and closed before the findings go out.
+    std::vector<const CheckField*> missing;
+    {
+        const EntityAttributes data(entity);
+        const std::string code = data.Code();
+        for (const CheckField& field : table->fields) {
+            if (field.type != 'M' && field.type != 'm')
+                continue;
+            const int kind = field.kind;
+            std::string value;
+            if (kind % 10 == 1) {
+                if (kind == 91) {
+                    value = data.Item(kApp, kXDataReal, 1);
+                    if (value.empty() && code.rfind("141", 0) == 0)
+                        value = "1";
+                } else {
+                    value = data.Item(field.name.c_str(), kXDataShort, 0);
+                }
+            } else if (kind % 10 == 2 || kind % 10 == 3) {
+                value = data.Item(field.name.c_str(), kind % 10 == 2 ? kXDataLong : kXDataReal, 0);
+            } else if (parcelTable && kind == 200) {
+                value = data.Item(kApp, kXDataString, 1);
+            } else if (pointTable && kind == 200) {
+                value = data.Item(kApp, kXDataString, 1) + data.Item(kApp, kXDataLong, 2);
+            } else if (kind == 220) {
+                value = data.Item(kApp, kXDataString, 3);
+            } else if (field.name == "FWJG" && (code == "141300" || code == "141400")) {
+                continue;
+            } else if (field.name == "FWBH" && data.Item("ZDDM", kXDataString, 0).size() != 19) {
+                continue;
             } else {
-                value = ReadItem(entity, field.name.c_str(), kXDataShort, 0);
+                value = data.Item(field.name.c_str(), kXDataString, 0);
             }
-        } else if (kind % 10 == 2 || kind % 10 == 3) {
-            value = ReadItem(entity, field.name.c_str(), kind % 10 == 2 ? kXDataLong : kXDataReal, 0);
-        } else if (parcelTable && kind == 200) {
-            value = ReadItem(entity, kApp, kXDataString, 1);
-        } else if (pointTable && kind == 200) {
-            value = ReadItem(entity, kApp, kXDataString, 1) + ReadItem(entity, kApp, kXDataLong, 2);
-        } else if (kind == 220) {
-            value = ReadItem(entity, kApp, kXDataString, 3);
-        } else if (field.name == "FWJG" && (code == "141300" || code == "141400")) {
-            continue;
-        } else if (field.name == "FWBH" && ReadItem(entity, "ZDDM", kXDataString, 0).size() != 19) {
-            continue;
-        } else {
-            value = ReadItem(entity, field.name.c_str(), kXDataString, 0);
+            if (value.empty())
+                missing.push_back(&field);
         }
-        if (!value.empty())
-            continue;
+    }
+    for (const CheckField* field : missing) {
         char text[160];
-        std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field.text.c_str());
+        std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field->text.c_str());
         Report(table->label.c_str(), text, boundaryLine || entity.isNull() ? current_ : entity);
     }
 }
 
 void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes) {
-    const std::string code = CodeOf(house);
-    if (IsSimpleHouseCode(code))
-        return;
-    const std::string storeyText = ReadItem(house, kApp, kXDataReal, 1);
+    std::string storeyText, structure;
+    {
+        const EntityAttributes data(house);
+        if (IsSimpleHouseCode(data.Code()))
+            return;
+        storeyText = data.Item(kApp, kXDataReal, 1);
+        structure = data.Item("FWJG", kXDataString, 0);
+    }
     const double storeys = storeyText.empty() ? 0.0 : std::atof(storeyText.c_str());
-    const std::string structure = ReadItem(house, "FWJG", kXDataString, 0);
     const bool needStoreyNote = storeys >= 2.0;
     const bool needStructureNote = !(structure.empty() || structure == "9" || structure == "6");
 
@@ -377,9 +371,10 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGrou
         bool storeyNote = false, structureNote = false;
         AcDbObjectIdArray remembered;
         for (AcDbObjectId member : members) {
-            if (!IsText(member))
+            const EntityAttributes note(member);
+            if (!note.IsText())
                 continue;
-            const std::string noteCode = CodeOf(member);
+            const std::string noteCode = note.Code();
             if (noteCode.empty())
                 continue;
             remembered.append(member);
@@ -416,10 +411,11 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
     std::size_t lineNotes = 0;
     AcDbObjectIdArray remembered;
     for (AcDbObjectId member : members) {
-        const std::string code = CodeOf(member);
+        const EntityAttributes note(member);
+        const std::string code = note.Code();
         if (code == "302001")
             fraction = true;
-        if (!IsText(member))
+        if (!note.IsText())
             continue;
         remembered.append(member);
         if (code == "302002")
@@ -451,14 +447,17 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
         Report(kParcelTitle, text, parcel);
     }
     for (const BoundaryPoint& point : points) {
-        const std::string pointNumber = ReadItem(point.id, kApp, kXDataLong, 2);
-        std::string prefix;
-        if (ReadItem(point.id, "JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
-            prefix = "T";
-        } else {
-            prefix = ReadItem(point.id, kApp, kXDataString, 1);
-            if (prefix.empty())
-                prefix = "J";
+        std::string pointNumber, prefix;
+        {
+            const EntityAttributes data(point.id);
+            pointNumber = data.Item(kApp, kXDataLong, 2);
+            if (data.Item("JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
+                prefix = "T";
+            } else {
+                prefix = data.Item(kApp, kXDataString, 1);
+                if (prefix.empty())
+                    prefix = "J";
+            }
         }
         AcDbObjectId label;
         if (FindLabel(prefix + pointNumber, label))

@@ -16,6 +16,7 @@
 #include "browser/exported_items.h"
 #include "cadastral/boundary_line_coding.h"
 #include "drawingutil/groups.h"
+#include "entity_attributes.h"
 #include "parcel_scene.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
@@ -210,6 +211,38 @@ TEST_F(ParcelIntegrity, WithoutLabelsEveryNumberedPointIsReported) {
     // A lightweight parcel has no vertices to carry line data: the four lines lack all of it.
     EXPECT_EQ(Texts("界址线").size(), 12u);
     EXPECT_EQ(Texts("宗地").size(), 9u) << CommandLine();  // four fields, four notes, the lines
+}
+
+// The check reads an entity's attributes in one opening; each answer is the one-item readers'.
+TEST_F(ParcelIntegrity, AttributesReadInOneOpeningAnswerAsTheItemReaders) {
+    const AcDbObjectId note = Text(1, 1, "x", "JZD", "302002");
+    Put(note, "MIRET", "J");
+    Put(note, "miret", "7", kXDataLong);
+    Put(note, "MIRET", "2.5", kXDataReal);
+    Put(note, "FWJG", "-5", kXDataShort);
+    Put(note, "ZDDM", "");
+    const AcDbObjectId house = House({{0, 0}, {4, 0}, {4, 4}}, "141100");
+    const char* apps[] = {"MIRET", "miret", "FWJG", "ZDDM", "QLR"};
+    for (const AcDbObjectId id : {note, house, AcDbObjectId()}) {
+        std::vector<std::string> expected;
+        for (const char* app : apps)
+            for (int kind = 0; kind <= 3; ++kind)
+                for (int index = 0; index <= 5; ++index)
+                    ReadEntityXData(id, app, expected.emplace_back(), kind, index, false, false);
+        std::string code;
+        ads_name name;
+        if (acdbGetAdsName(name, id) == Acad::eOk)
+            GetEntityCode(name, code);
+        const cadastral::detail::EntityAttributes data(id);
+        std::size_t at = 0;
+        for (const char* app : apps)
+            for (int kind = 0; kind <= 3; ++kind)
+                for (int index = 0; index <= 5; ++index)
+                    EXPECT_EQ(data.Item(app, kind, index), expected[at++]) << app << kind << index;
+        EXPECT_EQ(data.Code(), code);
+        EXPECT_EQ(data.IsText(), id == note);
+    }
+    EXPECT_EQ(cadastral::detail::EntityAttributes(note).Item("MIRET", kXDataReal, 3), "2.500");
 }
 
 }  // namespace

@@ -1,0 +1,100 @@
+#include "entity_attributes.h"
+
+#include <cstring>
+
+#include "drawingutil/entity_xdata.h"
+#include "drawingutil/feature_codes.h"
+#include "platform/cad/db_text.h"
+#include "platform/cad/resbuf.h"
+#include "platform/text/format.h"
+#include "platform/text/gbk.h"
+
+namespace cadastral::detail {
+namespace {
+
+int GroupOfKind(int kind) {
+    switch (kind) {
+    case kXDataShort:
+        return 1070;
+    case kXDataLong:
+        return 1071;
+    case kXDataReal:
+        return 1040;
+    default:
+        return 1000;
+    }
+}
+
+bool SameApplication(const char* stored, const char* application) {
+    return std::strcmp(stored, application) == 0 || platform::text::GbkEqualNoCase(stored, application);
+}
+
+bool IsApplication(const resbuf* item, const char* application) {
+    return item->restype == 1001 && item->resval.rstring != nullptr &&
+           SameApplication(item->resval.rstring, application);
+}
+
+std::string ItemText(const resbuf* item) {
+    using platform::text::Format;
+    switch (item->restype) {
+    case 1000:
+        return item->resval.rstring != nullptr ? item->resval.rstring : "";
+    case 1070:
+        return Format("%d", static_cast<int>(item->resval.rint));
+    case 1071:
+        return Format("%ld", static_cast<long>(item->resval.rlong));
+    case 1040:
+        return Format("%.3f", item->resval.rreal);
+    default:
+        return {};
+    }
+}
+
+}  // namespace
+
+EntityAttributes::EntityAttributes(AcDbObjectId id) {
+    if (id.isNull())
+        return;
+    drawingutil::Opened<AcDbObject> object(id, AcDb::kForRead);
+    if (!object)
+        return;
+    isText_ = AcDbText::cast(object.get()) != nullptr;
+    xdata_.reset(object->xData(nullptr));
+}
+
+std::string EntityAttributes::Code() const {
+    bool inCodes = false;
+    for (const resbuf* item = xdata_.get(); item != nullptr; item = item->rbnext) {
+        if (item->restype == 1001)
+            inCodes = IsApplication(item, kFeatureCodeApp);
+        else if (inCodes && item->restype == 1000)
+            return ItemText(item);
+    }
+    return {};
+}
+
+bool EntityAttributes::IsText() const { return isText_; }
+
+std::string EntityAttributes::Item(const char* application, int kind, int index) const {
+    if (index < 0)
+        return {};
+    // The host gives every application of that name in one chain: the name of a second one
+    // counts as an item.
+    int counted = 0;
+    bool headPassed = false;
+    bool inApplication = false;
+    for (const resbuf* item = xdata_.get(); item != nullptr; item = item->rbnext) {
+        if (item->restype == 1001) {
+            inApplication = IsApplication(item, application);
+            if (inApplication && !headPassed) {
+                headPassed = true;
+                continue;
+            }
+        }
+        if (inApplication && counted++ == index)
+            return item->restype == GroupOfKind(kind) ? ItemText(item) : std::string();
+    }
+    return {};
+}
+
+}  // namespace cadastral::detail
