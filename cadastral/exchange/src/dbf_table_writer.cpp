@@ -17,6 +17,8 @@ constexpr std::size_t kMaxHeaderLength = 0xFFFF;
 constexpr std::size_t kMaxRecordLength = 0xFFFF;
 constexpr char kEndOfFields = 0x0D;
 constexpr char kEndOfFile = 0x1A;
+// Records are gathered into blocks of about this size and written a block at a time.
+constexpr std::size_t kBlockBytes = 64 * 1024;
 // The change date in every header is 26 July 1995, never today's: the exchange package is
 // compared byte for byte between runs.
 constexpr unsigned char kChangeDate[3] = {0x5F, 0x07, 0x1A};
@@ -29,12 +31,15 @@ HANDLE OpenTableFile(const std::string& gbkPath) {
                        nullptr);
 }
 
+bool WriteHere(HANDLE file, const char* data, std::size_t size) {
+    DWORD written = 0;
+    return WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+}
+
 bool WriteAt(HANDLE file, const char* data, std::size_t size, std::int64_t position) {
     LARGE_INTEGER distance{};
     distance.QuadPart = position;
-    DWORD written = 0;
-    return SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) &&
-           WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    return SetFilePointerEx(file, distance, nullptr, FILE_BEGIN) && WriteHere(file, data, size);
 }
 
 void PutLittleEndian(char* out, std::uint32_t value, int bytes) {
@@ -126,6 +131,8 @@ bool DbfTableWriter::Create(std::string_view path, const DbfFieldDescriptor* des
         m_fields.assign(descriptors, descriptors + count);
         m_index.reserve(static_cast<std::size_t>(count));
         m_record.assign(recordLength + 1, ' ');
+        m_block.clear();
+        m_block.reserve(std::max(kBlockBytes, recordLength + 1));
         header.assign(headerLength, '\0');
         std::uint32_t offset = 1;
         for (int i = 0; i < count; ++i) {
@@ -211,16 +218,27 @@ std::uint32_t DbfTableWriter::WriteRecord(bool keep) {
     if (m_file == INVALID_HANDLE_VALUE || m_error != DbfError::None) return m_recordCount;
     if (!keep) std::fill(m_record.begin(), m_record.end() - 1, ' ');
     m_record[0] = ' ';
-    const std::int64_t position = std::int64_t{m_headerLength} + std::int64_t{m_recordLength} * m_recordCount;
-    if (!WriteAt(m_file, m_record.data(), m_record.size(), position)) {
-        Fail(DbfError::RecordWrite);
-        return m_recordCount;
-    }
+    // The block never grows past what Create reserved, one byte kept for the end-of-file byte, so
+    // appending cannot fail.
+    if (m_block.size() + m_recordLength + 1 > m_block.capacity() && !WriteBlock()) return m_recordCount;
+    m_block.insert(m_block.end(), m_record.begin(), m_record.begin() + m_recordLength);
     return ++m_recordCount;
+}
+
+bool DbfTableWriter::WriteBlock() {
+    // Blocks follow each other from the end of the header, each where the one before it stopped.
+    if (!m_block.empty() && !WriteHere(m_file, m_block.data(), m_block.size())) Fail(DbfError::RecordWrite);
+    m_block.clear();
+    return m_error == DbfError::None;
 }
 
 bool DbfTableWriter::Close() {
     if (m_file != INVALID_HANDLE_VALUE) {
+        // A table with records ends with the end-of-file byte, one without them with its header.
+        if (m_error == DbfError::None && m_recordCount != m_writtenCount) {
+            m_block.push_back(kEndOfFile);
+            WriteBlock();
+        }
         if (m_error == DbfError::None && m_recordCount != m_writtenCount) {
             char count[4];
             PutLittleEndian(count, m_recordCount, 4);
@@ -241,6 +259,8 @@ bool DbfTableWriter::Close() {
     m_index.clear();
     m_record.clear();
     m_record.shrink_to_fit();
+    m_block.clear();
+    m_block.shrink_to_fit();
     return m_error == DbfError::None;
 }
 

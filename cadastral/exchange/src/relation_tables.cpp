@@ -381,22 +381,42 @@ std::vector<AcGePoint2dArray> EnclosedRings(const Selection& enclosed) {
     return out;
 }
 
-}  // namespace
+// Attributes as read on their first request within one table, which changes none of them: a
+// boundary point ends two lines, and each line gives two rows.
+class AttributeReader {
+public:
+    const std::string& Read(AcDbObjectId id, const std::string& application) {
+        auto [at, added] = read_.try_emplace(std::to_string(Key(id)) + '\0' + application);
+        if (added) at->second = Attribute(id, application.c_str());
+        return at->second;
+    }
 
-void BuildBoundaryLineCodes(DbfTableWriter& writer, const DbfFieldDef* fields, int count, AcDbObjectId line,
-                            AcDbObjectId start, AcDbObjectId end, int number) {
+private:
+    std::unordered_map<std::string, std::string> read_;
+};
+
+void BuildBoundaryLineCodesWith(AttributeReader& reader, DbfTableWriter& writer, const DbfFieldDef* fields,
+                                int count, AcDbObjectId line, AcDbObjectId start, AcDbObjectId end, int number) {
     const AcDbObjectId point = number == 1 ? start : end;
     for (int i = 0; i < count; ++i) {
         const DbfFieldDef& field = fields[i];
         const std::string name(field.name, strnlen(field.name, sizeof(field.name)));
         if (name == "JZXDM") {
-            writer.SetFieldByName(name, Attribute(line, "JZXDM"));
+            writer.SetFieldByName(name, reader.Read(line, "JZXDM"));
         } else if (field.kind == 0 || field.kind == 20) {
-            writer.SetFieldByName(name, Attribute(point, name.c_str()));
+            writer.SetFieldByName(name, reader.Read(point, name));
         } else if (field.kind == 10) {
-            writer.SetFieldByName(name, Attribute(line, name.c_str()));
+            writer.SetFieldByName(name, reader.Read(line, name));
         }
     }
+}
+
+}  // namespace
+
+void BuildBoundaryLineCodes(DbfTableWriter& writer, const DbfFieldDef* fields, int count, AcDbObjectId line,
+                            AcDbObjectId start, AcDbObjectId end, int number) {
+    AttributeReader reader;
+    BuildBoundaryLineCodesWith(reader, writer, fields, count, line, start, end, number);
 }
 
 TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& index) {
@@ -490,6 +510,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         bool named = false;  // it names the first point of its line
         AcGePoint2d named_at;
     };
+    AttributeReader attributes;
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
@@ -525,7 +546,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 index.FindBoundaryPoint(line.piece[line.piece.length() - 1], centre, end)) {
                 written.insert(key);
                 for (int number : {1, 2}) {
-                    BuildBoundaryLineCodes(table.writer, kFields, 2, line.carrier, start, end, number);
+                    BuildBoundaryLineCodesWith(attributes, table.writer, kFields, 2, line.carrier, start, end, number);
                     table.writer.WriteRecord(true);
                 }
             }
@@ -534,11 +555,11 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             const Note* chosen = nullptr;
             double nearest = HUGE_VAL;
             for (const Note& note : notes) {
-                if (!note.named || pairedNotes.count(Key(note.id)) != 0) continue;
+                if (!note.named) continue;
                 bool atVertex = false;
                 for (const AcGePoint2d& vertex : line.piece)
                     if (vertex.distanceTo(note.named_at) <= kNotePointTolerance) atVertex = true;
-                if (!atVertex) continue;
+                if (!atVertex || pairedNotes.count(Key(note.id)) != 0) continue;
                 const double distance = DistanceToPiece(note.position, line.piece);
                 if (distance < nearest) {
                     nearest = distance;

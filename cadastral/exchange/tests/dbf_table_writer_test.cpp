@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 #include <sys/resource.h>
 
 #include <gtest/gtest.h>
@@ -256,29 +258,51 @@ TEST_F(DbfTableWriterTest, TablesThatCannotBeCreatedAreReported) {
     EXPECT_TRUE(writer.Close());
 }
 
-TEST_F(DbfTableWriterTest, ARecordThatCannotBeWrittenFailsTheTable) {
+TEST_F(DbfTableWriterTest, LongTablesAreWholeAndAWriteThatFailsFailsTheTable) {
     const DbfFieldDescriptor fields[] = {Field("ZDDM", 'C', 30), Field("JZXDM", 'C', 30), Field("BZ", 'C', 20)};
+    constexpr int kRecords = 2000;  // header 129, records of 81: far more than one block of writing
+    auto writeAll = [&](DbfTableWriter& writer) {
+        std::vector<std::uint32_t> counts;
+        for (int i = 1; i <= kRecords; ++i) {
+            writer.SetFieldByName("BZ", std::to_string(i));
+            counts.push_back(writer.WriteRecord(true));
+        }
+        return counts;
+    };
     DbfTableWriter writer;
-    ASSERT_TRUE(writer.Create(PathOf("full.dbf"), fields, 3));
-    writer.SetFieldByName("ZDDM", kParcel);
+    ASSERT_TRUE(writer.Create(PathOf("long.dbf"), fields, 3));
+    EXPECT_EQ(writeAll(writer).back(), static_cast<std::uint32_t>(kRecords));
+    EXPECT_TRUE(writer.Close());
+    const std::string bytes = ReadBytes(PathOf("long.dbf"));
+    ASSERT_EQ(bytes.size(), 129u + 81u * kRecords + 1);
+    EXPECT_EQ(bytes.back(), '\x1A');
+    EXPECT_EQ(static_cast<unsigned char>(bytes[4]) | static_cast<unsigned char>(bytes[5]) << 8, kRecords);
+    int misplaced = 0;
+    for (int i = 1; i <= kRecords; ++i) {
+        std::string expected = std::to_string(i);
+        expected.resize(20, ' ');
+        if (bytes.compare(129 + 81 * static_cast<std::size_t>(i - 1), 61, std::string(61, ' ')) != 0 ||
+            bytes.compare(129 + 81 * static_cast<std::size_t>(i - 1) + 61, 20, expected) != 0)
+            ++misplaced;
+    }
+    EXPECT_EQ(misplaced, 0);
 
-    // The file may not grow past 300 bytes: header 129, two records of 81, the third cut short.
+    // The file may not grow past 300 bytes: the first block of records cannot be written, and
+    // from then on the count stays.
+    ASSERT_TRUE(writer.Create(PathOf("full.dbf"), fields, 3));
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     rlimit small = saved;
     small.rlim_cur = 300;
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::uint32_t counts[] = {writer.WriteRecord(true), writer.WriteRecord(true), writer.WriteRecord(true),
-                                    writer.WriteRecord(true)};
+    const std::vector<std::uint32_t> counts = writeAll(writer);
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(counts[0], 1u);
-    EXPECT_EQ(counts[1], 2u);
-    EXPECT_EQ(counts[2], 2u);
-    EXPECT_EQ(counts[3], 2u);
     EXPECT_EQ(writer.ErrorState(), DbfError::RecordWrite);
+    EXPECT_LT(counts.back(), static_cast<std::uint32_t>(kRecords));
+    EXPECT_EQ(counts.back(), counts[counts.back()]);
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(writer.Close());
     EXPECT_FALSE(fs::exists(PathOf("full.dbf")));
@@ -300,15 +324,14 @@ TEST_F(DbfTableWriterTest, FailedWritesAndClosesLeaveNoTableBehind) {
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_FALSE(fs::exists(out / "header.dbf"));
 
-    // The disk fills after the first record: the count stays and the table goes.
+    // The disk fills after the header: the records, written at Close, fail and the table goes.
     ASSERT_TRUE(writer.Create("C:\\Out\\ZD.dbf", fields, 1));
     writer.SetFieldByName("ZDDM", kParcel);
     EXPECT_EQ(writer.WriteRecord(true), 1u);
     InjectFault(FaultKind::Write, u"C:\\Out\\ZD.dbf", ERROR_DISK_FULL);
-    EXPECT_EQ(writer.WriteRecord(true), 1u);
-    EXPECT_EQ(writer.WriteRecord(true), 1u);
-    EXPECT_EQ(writer.ErrorState(), DbfError::RecordWrite);
+    EXPECT_EQ(writer.WriteRecord(true), 2u);
     EXPECT_FALSE(writer.Close());
+    EXPECT_EQ(writer.ErrorState(), DbfError::RecordWrite);
     EXPECT_FALSE(fs::exists(out / "ZD.dbf"));
     platform::win::ClearFaults();
 

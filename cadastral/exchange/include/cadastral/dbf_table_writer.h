@@ -86,7 +86,9 @@ public:
 
     // Appends the record buffer as the next record (keep false: a blank record instead) and returns
     // the record count. The buffer keeps its values, so fields not set again repeat in the next
-    // record. After a failure nothing more is written and the count stays.
+    // record. Records reach the file a block of them at a time, the last block at Close, so a
+    // failed write shows in ErrorState when its block is written; after it nothing more is written
+    // and the count stays.
     std::uint32_t WriteRecord(bool keep);
 
     // Patches the record count and closes the file. Returns true when the table is complete on disk
@@ -103,6 +105,8 @@ private:
     };
 
     void Fail(DbfError error);
+    // Writes the gathered records after those already in the file; false once anything failed.
+    bool WriteBlock();
 
     HANDLE m_file = INVALID_HANDLE_VALUE;
     std::string m_path;  // as given, for removing a table that failed
@@ -114,6 +118,7 @@ private:
     std::vector<DbfFieldDescriptor> m_fields;  // in file order, with their offsets
     std::vector<IndexEntry> m_index;           // sorted by name
     std::vector<char> m_record;                // deletion flag, the fields, then the end-of-file byte
+    std::vector<char> m_block;                 // records not yet written, in order
 };
 
 }  // namespace cadastral
