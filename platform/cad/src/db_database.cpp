@@ -176,6 +176,7 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obje
     object->stub_ = stub;
     object->writing_ = true;
     object->modifiedThisOpen_ = true;
+    object->changedBeyondXData_ = true;
     id = AcDbObjectId(stub);
     object->objectAppended();
     for (auto* observer : observers_)

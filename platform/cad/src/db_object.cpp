@@ -67,6 +67,7 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcDb:
         }
         obj->writing_ = true;
         obj->modifiedThisOpen_ = false;
+        obj->changedBeyondXData_ = false;
     } else {
         if (obj->readers_ >= 256)
             return Acad::eAtMaxReaders;
@@ -112,6 +113,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen()
     readers_ = 0;
     writing_ = true;
     modifiedThisOpen_ = false;
+    changedBeyondXData_ = false;
     return Acad::eOk;
 }
 
@@ -133,6 +135,14 @@ bool AcDbObject::isWriteEnabled() const { return stub_ == nullptr || writing_; }
 bool AcDbObject::isErased() const { return stub_ != nullptr && stub_->erased; }
 
 bool AcDbObject::beginModify()
+{
+    if (!beginModifyXData())
+        return false;
+    changedBeyondXData_ = true;
+    return true;
+}
+
+bool AcDbObject::beginModifyXData()
 {
     if (stub_ == nullptr)
         return true;
@@ -213,7 +223,7 @@ Acad::ErrorStatus AcDbObject::setXDataApps(std::vector<XDataApp>&& apps)
 {
     if (!platform::cad::MergedXDataFits(xdata_, apps))
         return Acad::eXdataSizeExceeded;
-    if (!beginModify())
+    if (!beginModifyXData())
         return Acad::eNotOpenForWrite;
     platform::cad::ApplyXData(xdata_, std::move(apps));
     return Acad::eOk;
@@ -307,6 +317,7 @@ Acad::ErrorStatus AcDbObject::handOverTo(AcDbObject* newObject, bool keepXData, 
         newObject->extDict_ = extDict_;
     newObject->writing_ = true;
     newObject->modifiedThisOpen_ = true;
+    newObject->changedBeyondXData_ = true;
     stub_ = nullptr;
     writing_ = false;
     readers_ = 0;

@@ -94,6 +94,7 @@ SelectionArea::SelectionArea(AreaKind kind, const std::vector<AcGePoint2d>& poin
     }
     std::size_t n = points_.size();
     std::size_t edges = kind == AreaKind::Fence ? n - 1 : n;
+    edges_.segments.reserve(edges);
     for (std::size_t i = 0; i < edges; ++i) {
         const AcGePoint2d& a = points_[i];
         const AcGePoint2d& b = points_[(i + 1) % n];

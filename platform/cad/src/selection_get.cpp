@@ -66,10 +66,12 @@ std::vector<std::uint64_t> SelectAll(AcDbDatabase* db, const SelectionFilter& fi
     std::vector<std::uint64_t> found;
     for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot) {
         platform::cad::ObjectStub* stub = db->objects().At(slot);
-        if (stub->erased)
+        // The owner first: it turns away vertices, table records and dictionaries without a class test.
+        const AcDbObject* object = stub->object.get();
+        if (stub->erased || object == nullptr || (object->ownerId() != ms && object->ownerId() != ps))
             continue;
-        auto* entity = AcDbEntity::cast(stub->object.get());
-        if (entity != nullptr && (entity->ownerId() == ms || entity->ownerId() == ps) && filter.Accepts(*entity))
+        auto* entity = AcDbEntity::cast(object);
+        if (entity != nullptr && filter.Accepts(*entity))
             found.push_back(slot);
     }
     return found;

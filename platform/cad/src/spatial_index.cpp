@@ -33,7 +33,12 @@ void SpatialIndex::Touch(const AcDbObject& object)
 }
 
 void SpatialIndex::ObjectAppended(const AcDbObject& object) { Touch(object); }
-void SpatialIndex::ObjectModified(const AcDbObject& object) { Touch(object); }
+void SpatialIndex::ObjectModified(const AcDbObject& object)
+{
+    // Data attached to an entity or its vertices leaves every box as it was.
+    if (!object.changedOnlyXData())
+        Touch(object);
+}
 void SpatialIndex::ObjectErased(const AcDbObject& object, bool /*erased*/) { Touch(object); }
 
 void SpatialIndex::Measure(std::uint64_t slot)

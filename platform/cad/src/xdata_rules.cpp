@@ -1,5 +1,6 @@
 #include "platform/cad/xdata_rules.h"
 
+#include <algorithm>
 #include <type_traits>
 
 #include "platform/cad/db_database.h"
@@ -15,18 +16,15 @@ bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string
     auto* table = AcDbRegAppTable::cast(PeekObject(database->regAppTableId()));
     if (table == nullptr)
         return false;
-    // Every item of extended data read or written asks this: no copy of the list, and a name of
-    // the same bytes needs no case mapping.
-    for (const AcDbObjectId& id : table->allRecordIds()) {
-        if (id.isErased())
-            continue;
-        auto* record = AcDbRegAppTableRecord::cast(PeekObject(id));
-        if (record != nullptr && (record->name() == app || platform::text::GbkEqualNoCase(record->name(), app))) {
-            registered = record->name();
-            return true;
-        }
-    }
-    return false;
+    // Every item of extended data read or written asks this: the table's look-up by folded name.
+    AcDbObjectId id;
+    if (table->getAt(std::string(app).c_str(), id) != Acad::eOk)
+        return false;
+    auto* record = AcDbRegAppTableRecord::cast(PeekObject(id));
+    if (record == nullptr)
+        return false;
+    registered = record->name();
+    return true;
 }
 
 namespace {
@@ -87,31 +85,36 @@ bool MergeXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
 
 bool MergedXDataFits(const std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
 {
-    // The sizes of the merged entries, worked out without building them.
-    std::vector<const std::string*> names;
-    std::vector<std::size_t> sizes;
-    names.reserve(current.size() + apps.size());
-    sizes.reserve(current.size() + apps.size());
-    for (const XDataApp& entry : current) {
-        names.push_back(&entry.app);
-        sizes.push_back(entry.app.size() + 3 + ItemsSize(entry.items));
-    }
-    for (const XDataApp& app : apps) {
-        const std::size_t items = ItemsSize(app.items);
-        bool replaced = false;
-        for (std::size_t i = 0; i < names.size(); ++i)
-            if (platform::text::GbkEqualNoCase(*names[i], app.app)) {
-                sizes[i] = names[i]->size() + 3 + items;
-                replaced = true;
-            }
-        if (!replaced) {
-            names.push_back(&app.app);
-            sizes.push_back(app.app.size() + 3 + items);
-        }
-    }
+    // The sizes of the merged entries, worked out without building them (asked at every change of
+    // extended data): an entry keeps its name and takes the items of the last application given
+    // under that name; a new name counts once, where it first appears, with its last items.
+    auto lastGiven = [&](const std::string& name, std::size_t from) -> const XDataApp* {
+        const XDataApp* last = nullptr;
+        for (std::size_t k = from; k < apps.size(); ++k)
+            if (platform::text::GbkEqualNoCase(name, apps[k].app))
+                last = &apps[k];
+        return last;
+    };
+    auto known = [&](const std::string& name) {
+        for (const XDataApp& entry : current)
+            if (platform::text::GbkEqualNoCase(entry.app, name))
+                return true;
+        return false;
+    };
     std::size_t total = 0;
-    for (std::size_t size : sizes)
-        total += size;
+    for (const XDataApp& entry : current) {
+        const XDataApp* given = lastGiven(entry.app, 0);
+        total += entry.app.size() + 3 + ItemsSize(given != nullptr ? given->items : entry.items);
+    }
+    for (std::size_t k = 0; k < apps.size(); ++k) {
+        if (known(apps[k].app))
+            continue;
+        bool counted = false;
+        for (std::size_t j = 0; j < k && !counted; ++j)
+            counted = platform::text::GbkEqualNoCase(apps[j].app, apps[k].app);
+        if (!counted)
+            total += apps[k].app.size() + 3 + ItemsSize(lastGiven(apps[k].app, k)->items);
+    }
     return total <= kMaxXDataBytes;
 }
 
@@ -125,19 +128,26 @@ void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
                     last->items = app.items;
                 last = &entry;
             }
-        if (last != nullptr)
+        if (last != nullptr) {
             last->items = std::move(app.items);
-        else
-            current.push_back(std::move(app));
+            continue;
+        }
+        // Entities gain their applications one at a time: room for a few at once.
+        if (current.size() == current.capacity())
+            current.reserve(std::max<std::size_t>(4, 2 * current.size()));
+        current.push_back(std::move(app));
     }
 }
 
 namespace {
-// Tags is a list to copy the items from, or one to take them from.
-template <typename Tags>
+// Tags is a list to copy the items from, or one to take them from. Without Collect the chain is
+// only checked and `out` is left alone.
+template <bool Collect, typename Tags>
 Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector<XDataApp>& out)
 {
     std::vector<XDataApp> apps;
+    bool inApp = false;
+    std::size_t size = 0;
     int depth = 0;
     for (std::size_t k = 0; k < tags.size(); ++k) {
         auto& tag = tags[k];
@@ -147,14 +157,18 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector
             std::string registered;
             if (!FindRegisteredApp(database, tag.text, registered))
                 return Acad::eRegappIdNotFound;
-            apps.push_back(XDataApp{registered, {}});
-            std::size_t items = 0;
-            while (k + 1 + items < tags.size() && tags[k + 1 + items].code != 1001)
-                ++items;
-            apps.back().items.reserve(items);
+            inApp = true;
+            size += registered.size() + 3;
+            if constexpr (Collect) {
+                apps.push_back(XDataApp{registered, {}});
+                std::size_t items = 0;
+                while (k + 1 + items < tags.size() && tags[k + 1 + items].code != 1001)
+                    ++items;
+                apps.back().items.reserve(items);
+            }
             continue;
         }
-        if (apps.empty() || !IsXDataItemCode(tag.code))
+        if (!inApp || !IsXDataItemCode(tag.code))
             return Acad::eInvalidInput;
         if (tag.code == 1000 && tag.text.size() > kMaxXDataString)
             return Acad::eXdataSizeExceeded;
@@ -168,28 +182,54 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector
             else
                 return Acad::eInvalidInput;
         }
-        if constexpr (std::is_const_v<Tags>)
+        size += ItemSize(tag);
+        if constexpr (!Collect)
+            continue;
+        else if constexpr (std::is_const_v<Tags>)
             apps.back().items.push_back(tag);
         else
             apps.back().items.push_back(std::move(tag));
     }
     if (depth != 0)
         return Acad::eInvalidInput;
-    if (XDataSize(apps) > kMaxXDataBytes)
+    if (size > kMaxXDataBytes)
         return Acad::eXdataSizeExceeded;
-    out = std::move(apps);
+    if constexpr (Collect)
+        out = std::move(apps);
     return Acad::eOk;
+}
+
+bool OneApplication(const DxfTagList& tags)
+{
+    if (tags.empty() || tags.front().code != 1001)
+        return false;
+    for (std::size_t k = 1; k < tags.size(); ++k)
+        if (tags[k].code == 1001)
+            return false;
+    return true;
 }
 }  // namespace
 
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
 {
-    return ParseXDataFrom(database, tags, out);
+    return ParseXDataFrom<true>(database, tags, out);
 }
 
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, DxfTagList&& tags, std::vector<XDataApp>& out)
 {
-    return ParseXDataFrom(database, tags, out);
+    if (!OneApplication(tags))
+        return ParseXDataFrom<true>(database, tags, out);
+    // One application's chain, what nearly every change writes: once checked, the list itself
+    // becomes the items, without copying them into a list of their own.
+    const DxfTagList& checked = tags;
+    Acad::ErrorStatus es = ParseXDataFrom<false>(database, checked, out);
+    std::string registered;
+    if (es != Acad::eOk || !FindRegisteredApp(database, tags.front().text, registered))
+        return es != Acad::eOk ? es : Acad::eRegappIdNotFound;
+    tags.erase(tags.begin());
+    out.clear();
+    out.push_back(XDataApp{std::move(registered), std::move(tags)});
+    return Acad::eOk;
 }
 
 }  // namespace platform::cad

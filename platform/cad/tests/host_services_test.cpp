@@ -169,6 +169,17 @@ TEST(CadHostServices, UnknownEntitiesKeepTheirTagsAndXDataHasA16KbLimit)
     // Data under an application already there replaces its items rather than adding to them.
     big->resval.rstring[1] = '1';
     EXPECT_EQ(e->setXData(big), Acad::eOk);
+    // A chain naming an application twice counts only the items it leaves: the last ones.
+    big->resval.rstring[1] = '2';
+    tail->rbnext = acutBuildList(1001, "a2", 1000, "x", 0);
+    EXPECT_EQ(e->setXData(big), Acad::eOk);
+    resbuf* left = e->xData("A2");
+    ASSERT_NE(left, nullptr);
+    EXPECT_STREQ(left->rbnext->resval.rstring, "x");
+    EXPECT_EQ(left->rbnext->rbnext, nullptr);
+    acutRelRb(left);
+    acutRelRb(tail->rbnext);
+    tail->rbnext = nullptr;
     e->close();
     // The size is refused before the open mode.
     ASSERT_EQ(acdbOpenObject(e, id, AcDb::kForRead), Acad::eOk);

@@ -125,20 +125,26 @@ TEST(Selection, ChangedEntitiesAreFoundWhereTheyAreNow)
     for (int i = 0; i < 1000; ++i)
         circles.push_back(Circle(d, i, i, 0.2));
     ASSERT_EQ(Window("C", 499, 499, 501, 501).size(), 3u);
-    // Many changes that keep every box, and one that moves a circle: each is found where it is.
+    ASSERT_EQ(acdbRegApp("NOTE"), RTNORM);
+    resbuf* note = acutBuildList(1001, "NOTE", 1000, "x", 0);
+    // Many changes that keep every box (colour, or XData alone in the last round), and one that
+    // moves a circle after its XData changed in the same opening: each is found where it is.
     for (int round = 0; round < 3; ++round) {
         for (AcDbObjectId id : circles) {
             AcDbCircle* circle = nullptr;
             ASSERT_EQ(acdbOpenObject(circle, id, AcDb::kForWrite), Acad::eOk);
-            circle->setColorIndex(static_cast<Adesk::UInt16>(round + 1));
+            ASSERT_EQ(circle->setXData(note), Acad::eOk);
             if (id == circles[500] && round == 1)
                 circle->setCenter(AcGePoint3d(-5, 900, 0));
+            else if (round < 2)
+                circle->setColorIndex(static_cast<Adesk::UInt16>(round + 1));
             circle->close();
         }
         EXPECT_EQ(Window("C", 499, 499, 501, 501), round == 0 ? (Ids{circles[499], circles[500], circles[501]})
                                                               : (Ids{circles[499], circles[501]}));
         EXPECT_EQ(Window("C", -6, 899, -4, 901), round == 0 ? Ids{} : Ids{circles[500]});
     }
+    acutRelRb(note);
 }
 
 TEST(Selection, PolygonsAndFencesOnConcaveShapes)

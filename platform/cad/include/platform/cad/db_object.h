@@ -63,6 +63,9 @@ public:
     // application is not registered or a string item is longer than 255 bytes.
     Acad::ErrorStatus setXData(const resbuf* chain);
     const std::vector<platform::cad::XDataApp>& xdataApps() const { return xdata_; }
+    // Whether the changes of the current or last opening for write touched only XData, which
+    // leaves the object's geometry as it was (the host's spatial index need not measure it again).
+    bool changedOnlyXData() const { return !changedBeyondXData_; }
     // Replaces the data of each application given (already checked against the rules).
     Acad::ErrorStatus setXDataApps(const std::vector<platform::cad::XDataApp>& apps);
     Acad::ErrorStatus setXDataApps(std::vector<platform::cad::XDataApp>&& apps);
@@ -103,6 +106,8 @@ public:
 protected:
     // True when the object may change now; tells the database's observers once per opening.
     bool beginModify();
+    // beginModify for a change of XData only.
+    bool beginModifyXData();
     // The object currently held by an id, without opening it (for reading sub-objects' data).
     static AcDbObject* peek(AcDbObjectId id);
 
@@ -121,6 +126,8 @@ private:
     int readers_ = 0;
     bool writing_ = false;
     bool modifiedThisOpen_ = false;
+    // Set by every change but an XData one; a copy or a new object counts as changed throughout.
+    bool changedBeyondXData_ = true;
     std::vector<platform::cad::XDataApp> xdata_;
     AcDbObjectIdArray reactors_;
     AcDbObjectId extDict_;
