@@ -13,7 +13,7 @@
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/layers.h"
 #include "drawingutil/host_objects.h"
-#include "xdata_items.h"
+#include "drawingutil/xdata_items.h"
 
 namespace drawingutil {
 

@@ -7,7 +7,7 @@
 
 #include "command_line.h"
 #include "drawingutil/host_objects.h"
-#include "xdata_items.h"
+#include "drawingutil/xdata_items.h"
 
 using namespace drawingutil;
 using platform::text::Format;

@@ -1,4 +1,4 @@
-#include "xdata_items.h"
+#include "drawingutil/xdata_items.h"
 
 #include <cerrno>
 #include <climits>

@@ -4,26 +4,13 @@
 
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
+#include "drawingutil/xdata_items.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/resbuf.h"
-#include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
 namespace cadastral::detail {
 namespace {
-
-int GroupOfKind(int kind) {
-    switch (kind) {
-    case kXDataShort:
-        return 1070;
-    case kXDataLong:
-        return 1071;
-    case kXDataReal:
-        return 1040;
-    default:
-        return 1000;
-    }
-}
 
 bool SameApplication(const char* stored, const char* application) {
     return std::strcmp(stored, application) == 0 || platform::text::GbkEqualNoCase(stored, application);
@@ -32,22 +19,6 @@ bool SameApplication(const char* stored, const char* application) {
 bool IsApplication(const resbuf* item, const char* application) {
     return item->restype == 1001 && item->resval.rstring != nullptr &&
            SameApplication(item->resval.rstring, application);
-}
-
-std::string ItemText(const resbuf* item) {
-    using platform::text::Format;
-    switch (item->restype) {
-    case 1000:
-        return item->resval.rstring != nullptr ? item->resval.rstring : "";
-    case 1070:
-        return Format("%d", static_cast<int>(item->resval.rint));
-    case 1071:
-        return Format("%ld", static_cast<long>(item->resval.rlong));
-    case 1040:
-        return Format("%.3f", item->resval.rreal);
-    default:
-        return {};
-    }
 }
 
 }  // namespace
@@ -68,7 +39,7 @@ std::string EntityAttributes::Code() const {
         if (item->restype == 1001)
             inCodes = IsApplication(item, kFeatureCodeApp);
         else if (inCodes && item->restype == 1000)
-            return ItemText(item);
+            return drawingutil::ItemText(item, "%.3f");
     }
     return {};
 }
@@ -91,8 +62,10 @@ std::string EntityAttributes::Item(const char* application, int kind, int index)
                 continue;
             }
         }
-        if (inApplication && counted++ == index)
-            return item->restype == GroupOfKind(kind) ? ItemText(item) : std::string();
+        if (!inApplication || counted++ != index)
+            continue;
+        return item->restype == drawingutil::GroupOfKind(kind) ? drawingutil::ItemText(item, "%.3f")
+                                                                : std::string();
     }
     return {};
 }
