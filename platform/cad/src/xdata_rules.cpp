@@ -132,17 +132,13 @@ void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
             last->items = std::move(app.items);
             continue;
         }
-        // Entities gain their applications one at a time: room for a few at once.
-        if (current.size() == current.capacity())
-            current.reserve(std::max<std::size_t>(4, 2 * current.size()));
         current.push_back(std::move(app));
     }
 }
 
 namespace {
-// Tags is a list to copy the items from, or one to take them from. Without Collect the chain is
-// only checked and `out` is left alone.
-template <bool Collect, typename Tags>
+// Tags is a list to copy the items from, or one to take them from.
+template <typename Tags>
 Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector<XDataApp>& out)
 {
     std::vector<XDataApp> apps;
@@ -159,13 +155,11 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector
                 return Acad::eRegappIdNotFound;
             inApp = true;
             size += registered.size() + 3;
-            if constexpr (Collect) {
-                apps.push_back(XDataApp{registered, {}});
-                std::size_t items = 0;
-                while (k + 1 + items < tags.size() && tags[k + 1 + items].code != 1001)
-                    ++items;
-                apps.back().items.reserve(items);
-            }
+            apps.push_back(XDataApp{registered, {}});
+            std::size_t items = 0;
+            while (k + 1 + items < tags.size() && tags[k + 1 + items].code != 1001)
+                ++items;
+            apps.back().items.reserve(items);
             continue;
         }
         if (!inApp || !IsXDataItemCode(tag.code))
@@ -183,9 +177,7 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector
                 return Acad::eInvalidInput;
         }
         size += ItemSize(tag);
-        if constexpr (!Collect)
-            continue;
-        else if constexpr (std::is_const_v<Tags>)
+        if constexpr (std::is_const_v<Tags>)
             apps.back().items.push_back(tag);
         else
             apps.back().items.push_back(std::move(tag));
@@ -194,42 +186,22 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector
         return Acad::eInvalidInput;
     if (size > kMaxXDataBytes)
         return Acad::eXdataSizeExceeded;
-    if constexpr (Collect)
-        out = std::move(apps);
+    out = std::move(apps);
     return Acad::eOk;
 }
 
-bool OneApplication(const DxfTagList& tags)
-{
-    if (tags.empty() || tags.front().code != 1001)
-        return false;
-    for (std::size_t k = 1; k < tags.size(); ++k)
-        if (tags[k].code == 1001)
-            return false;
-    return true;
-}
 }  // namespace
 
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
 {
-    return ParseXDataFrom<true>(database, tags, out);
+    return ParseXDataFrom(database, tags, out);
 }
 
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, DxfTagList&& tags, std::vector<XDataApp>& out)
 {
-    if (!OneApplication(tags))
-        return ParseXDataFrom<true>(database, tags, out);
-    // One application's chain, what nearly every change writes: once checked, the list itself
-    // becomes the items, without copying them into a list of their own.
-    const DxfTagList& checked = tags;
-    Acad::ErrorStatus es = ParseXDataFrom<false>(database, checked, out);
-    std::string registered;
-    if (es != Acad::eOk || !FindRegisteredApp(database, tags.front().text, registered))
-        return es != Acad::eOk ? es : Acad::eRegappIdNotFound;
-    tags.erase(tags.begin());
-    out.clear();
-    out.push_back(XDataApp{std::move(registered), std::move(tags)});
-    return Acad::eOk;
+    // Each application's items get a list of their exact size: entities keep it for as long as
+    // they live, so room to spare there is memory held by every coded entity of the drawing.
+    return ParseXDataFrom(database, tags, out);
 }
 
 }  // namespace platform::cad
