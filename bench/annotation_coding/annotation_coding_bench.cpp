@@ -4,6 +4,8 @@
 // drawn before the clock starts. On one core of the build machine: 0.29 s, 3.2 s and 38 s.
 #include <benchmark/benchmark.h>
 
+#include "bench_towns.h"
+
 #include <memory>
 
 #include "cadastral/annotation_coder.h"
@@ -20,12 +22,8 @@ namespace {
 void BM_AnnotationCoder(benchmark::State& state) {
     platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
     cadastral::LoadConfigTables();
-    makedrawing::Options options;
-    options.parcels = static_cast<int>(state.range(0));
-    options.lightweightParcels = 0.3;
-    options.boundaryHouses = 0.3;
-    options.linePoints = 0.2;
-    const makedrawing::TownPlan plan = makedrawing::PlanTown(options, {"141100", "141200", "141300"});
+    const makedrawing::Options options = bench_towns::CodingTown(static_cast<int>(state.range(0)));
+    const makedrawing::TownPlan plan = makedrawing::PlanTown(options, bench_towns::kHouseCodesOfThreeClasses);
     double coded = 0;
     for (auto _ : state) {
         state.PauseTiming();

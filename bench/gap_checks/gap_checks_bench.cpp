@@ -4,6 +4,8 @@
 // once and the figures are the routines' own.
 #include <benchmark/benchmark.h>
 
+#include "bench_towns.h"
+
 #include <vector>
 
 #include "cadastral/config_tables.h"
@@ -23,12 +25,7 @@ struct Town {
         platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
         cadastral::LoadConfigTables();
         acDocManager->appContextNewDocument(nullptr);
-        makedrawing::Options options;
-        options.parcels = parcels;
-        options.rates.slivers = 0.05;
-        options.rates.doubledVertices = 0.05;
-        options.rates.extraVertices = 0.05;
-        plan = makedrawing::PlanTown(options, {"141100", "141101", "141102"});
+        plan = makedrawing::PlanTown(bench_towns::GapsTown(parcels), bench_towns::kHouseCodesOfOneClass);
         faults = makedrawing::DrawTown(plan);
         acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     }

@@ -5,6 +5,8 @@
 // timed apart on a second town made alike.
 #include <benchmark/benchmark.h>
 
+#include "bench_towns.h"
+
 #include <time.h>
 
 #include <vector>
@@ -34,11 +36,7 @@ struct Town {
         scale.restype = RTREAL;
         scale.resval.rreal = 500;
         acedSetVar("USERR1", &scale);
-        makedrawing::Options options;
-        options.parcels = parcels;
-        options.rates.slivers = 0.05;
-        options.rates.extraVertices = 0.05;
-        plan = makedrawing::PlanTown(options, {"141100", "141101", "141102"});
+        plan = makedrawing::PlanTown(bench_towns::MergesTown(parcels), bench_towns::kHouseCodesOfOneClass);
         faults = makedrawing::DrawTown(plan);
         acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_towns.h"
 #include "cadastral/annotation_coder.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/edge_lengths.h"
@@ -63,13 +64,9 @@ void SaveCurrent(const char* name) { acdbHostApplicationServices()->workingDatab
 
 void AnnotationCoding(int parcels) {
     cadastral::LoadConfigTables();
-    makedrawing::Options options;
-    options.parcels = parcels;
-    options.lightweightParcels = 0.3;
-    options.boundaryHouses = 0.3;
-    options.linePoints = 0.2;
     acDocManager->appContextNewDocument(nullptr);
-    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141200", "141300"}));
+    makedrawing::DrawTown(
+        makedrawing::PlanTown(bench_towns::CodingTown(parcels), bench_towns::kHouseCodesOfThreeClasses));
     cadastral::AnnotationCoder coder;
     coder.Run();
     SaveCurrent("D:\\annotation.dxf");
@@ -79,12 +76,8 @@ void AnnotationCoding(int parcels) {
 void ExchangePackage(int parcels, platform::ui::AnswerQueue& answers) {
     cadastral::LoadConfigTables();
     acDocManager->appContextNewDocument(nullptr);
-    makedrawing::Options options;
-    options.parcels = parcels;
-    options.attributes = true;
-    options.enclosedParcels = true;
-    options.boundaryHouses = 0.3;
-    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}), options);
+    const makedrawing::Options options = bench_towns::PackageTown(parcels);
+    makedrawing::DrawTown(makedrawing::PlanTown(options, bench_towns::kHouseCodesOfOneClass), options);
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     cadastral::AnnotationCoder().Run();
     answers.Push(platform::ui::PromptAnswer("0"));
@@ -104,11 +97,9 @@ void TableExport(int parcels) {
     {
         AcDbDatabase db;
         acdbHostApplicationServices()->setWorkingDatabase(&db);
-        makedrawing::Options options;
-        options.parcels = parcels;
-        options.elevationPoints = true;
-        options.courtyards = true;
-        const makedrawing::TownPlan plan = makedrawing::PlanTown(options, {"141100", "141200", "141300"});
+        const makedrawing::Options options = bench_towns::ExportTown(parcels);
+        const makedrawing::TownPlan plan =
+            makedrawing::PlanTown(options, bench_towns::kHouseCodesOfThreeClasses);
         std::vector<makedrawing::DrawnFault> faults = makedrawing::DrawTown(plan);
         makedrawing::DrawExportFeatures(plan, options, faults);
         db.saveAs(town.c_str());
@@ -131,11 +122,8 @@ void Merges(int parcels, platform::ui::AnswerQueue& answers) {
     cadastral::LoadConfigTables();
     acDocManager->appContextNewDocument(nullptr);
     SetReal("USERR1", 500);
-    makedrawing::Options options;
-    options.parcels = parcels;
-    options.rates.slivers = 0.05;
-    options.rates.extraVertices = 0.05;
-    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}));
+    makedrawing::DrawTown(
+        makedrawing::PlanTown(bench_towns::MergesTown(parcels), bench_towns::kHouseCodesOfOneClass));
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     answers.Push(platform::ui::PromptAnswer("1"));
     cadastral::drawzdlen();
@@ -166,12 +154,8 @@ void CategoryExport(int parcels, platform::ui::AnswerQueue& answers) {
 void GapChecks(int parcels) {
     cadastral::LoadConfigTables();
     acDocManager->appContextNewDocument(nullptr);
-    makedrawing::Options options;
-    options.parcels = parcels;
-    options.rates.slivers = 0.05;
-    options.rates.doubledVertices = 0.05;
-    options.rates.extraVertices = 0.05;
-    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}));
+    makedrawing::DrawTown(
+        makedrawing::PlanTown(bench_towns::GapsTown(parcels), bench_towns::kHouseCodesOfOneClass));
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     cadastral::CheckGaps("*polyline,jzd", "300000", "界址点", 0.1, 0);
     AcDbObjectIdArray modified;
@@ -239,28 +223,14 @@ void ParcelChecks(int parcels) {
     acDocManager->appContextNewDocument(nullptr);
     acedDefun("kelvo_receive", 0);
     acedRegFunc(ReceiveBrowserCall, 0);
-    makedrawing::Options options;
-    options.parcels = parcels;
-    options.attributes = true;
-    options.rates.emptyFields = 0.02;
-    options.rates.missingNotes = 0.02;
-    options.rates.doubledPoints = 0.01;
-    options.rates.bareVertices = 0.02;
-    makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}), options);
+    const makedrawing::Options options = bench_towns::CheckedTown(parcels);
+    makedrawing::DrawTown(makedrawing::PlanTown(options, bench_towns::kHouseCodesOfOneClass), options);
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     cadastral::ParcelIntegrityChecker checker;
     ads_name selection;
-    if (cadastral::SelectByFilterAndCode(selection, "*polyline,JZD", "300000")) {
-        Adesk::Int32 length = 0;
-        acedSSLength(selection, &length);
-        for (Adesk::Int32 i = 0; i < length; ++i) {
-            ads_name entity;
-            AcDbObjectId id;
-            if (acedSSName(selection, i, entity) == RTNORM && acdbGetObjectId(id, entity) == Acad::eOk)
-                checker.AddParcel(id);
-        }
-        acedSSFree(selection);
-    }
+    if (cadastral::SelectByFilterAndCode(selection, "*polyline,JZD", "300000"))
+        for (const AcDbObjectId& id : bench_towns::TakeIds(selection))
+            checker.AddParcel(id);
     acutPrintf("\nCheckParcelsForExport: %d", checker.CheckParcelsForExport() ? 1 : 0);
     SaveCurrent("D:\\parcel_checks.dxf");
     KeepBrowserCalls("parcel_checks.txt");

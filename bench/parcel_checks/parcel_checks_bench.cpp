@@ -4,6 +4,8 @@
 // the figures are the routines' own.
 #include <benchmark/benchmark.h>
 
+#include "bench_towns.h"
+
 #include "cadastral/boundary_numbering.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/entity_selection.h"
@@ -25,14 +27,8 @@ struct Town {
         platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
         cadastral::LoadConfigTables();
         acDocManager->appContextNewDocument(nullptr);
-        makedrawing::Options options;
-        options.parcels = parcels;
-        options.attributes = true;
-        options.rates.emptyFields = 0.02;
-        options.rates.missingNotes = 0.02;
-        options.rates.doubledPoints = 0.01;
-        options.rates.bareVertices = 0.02;
-        makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100", "141101", "141102"}), options);
+        const makedrawing::Options options = bench_towns::CheckedTown(parcels);
+        makedrawing::DrawTown(makedrawing::PlanTown(options, bench_towns::kHouseCodesOfOneClass), options);
         acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     }
     ~Town() { acDocManager->closeAll(); }
@@ -42,17 +38,9 @@ void BM_CheckParcelsForExport(benchmark::State& state) {
     Town town(static_cast<int>(state.range(0)));
     cadastral::ParcelIntegrityChecker checker;
     ads_name parcels;
-    if (cadastral::SelectByFilterAndCode(parcels, "*polyline,JZD", "300000")) {
-        Adesk::Int32 length = 0;
-        acedSSLength(parcels, &length);
-        for (Adesk::Int32 i = 0; i < length; ++i) {
-            ads_name entity;
-            AcDbObjectId id;
-            if (acedSSName(parcels, i, entity) == RTNORM && acdbGetObjectId(id, entity) == Acad::eOk)
-                checker.AddParcel(id);
-        }
-        acedSSFree(parcels);
-    }
+    if (cadastral::SelectByFilterAndCode(parcels, "*polyline,JZD", "300000"))
+        for (const AcDbObjectId& id : bench_towns::TakeIds(parcels))
+            checker.AddParcel(id);
     bool defect = false;
     for (auto _ : state)
         defect = checker.CheckParcelsForExport();

@@ -2,6 +2,8 @@
 // of samples/support: the drawing is read into a fresh one, exported, and the host's end recorded.
 #include <benchmark/benchmark.h>
 
+#include "bench_towns.h"
+
 #include <stdlib.h>
 
 #include <filesystem>
@@ -69,11 +71,9 @@ std::string TownFile(int parcels)
     if (made.insert(parcels).second) {
         AcDbDatabase db;
         acdbHostApplicationServices()->setWorkingDatabase(&db);
-        makedrawing::Options options;
-        options.parcels = parcels;
-        options.elevationPoints = true;
-        options.courtyards = true;
-        const makedrawing::TownPlan plan = makedrawing::PlanTown(options, {"141100", "141200", "141300"});
+        const makedrawing::Options options = bench_towns::ExportTown(parcels);
+        const makedrawing::TownPlan plan =
+            makedrawing::PlanTown(options, bench_towns::kHouseCodesOfThreeClasses);
         std::vector<makedrawing::DrawnFault> faults = makedrawing::DrawTown(plan);
         makedrawing::DrawExportFeatures(plan, options, faults);
         db.saveAs(name.c_str());
