@@ -4,10 +4,9 @@
 // once and the figures are the routines' own.
 #include <benchmark/benchmark.h>
 
-#include "bench_towns.h"
-
 #include <vector>
 
+#include "bench_towns.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/gap_checks.h"
 #include "cadastral/gap_fusion.h"

@@ -5,12 +5,11 @@
 // timed apart on a second town made alike.
 #include <benchmark/benchmark.h>
 
-#include "bench_towns.h"
-
 #include <time.h>
 
 #include <vector>
 
+#include "bench_towns.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/edge_lengths.h"
 #include "cadastral/gap_fusion.h"

@@ -94,17 +94,7 @@ void TableExport(int parcels) {
     fs::create_directories(fs::path(platform::win::GetRoot()) / "d" / "in");
     fs::create_directories(fs::path(platform::win::GetRoot()) / "d" / "mapgis");
     const std::string town = "D:\\in\\town.dxf";
-    {
-        AcDbDatabase db;
-        acdbHostApplicationServices()->setWorkingDatabase(&db);
-        const makedrawing::Options options = bench_towns::ExportTown(parcels);
-        const makedrawing::TownPlan plan =
-            makedrawing::PlanTown(options, bench_towns::kHouseCodesOfThreeClasses);
-        std::vector<makedrawing::DrawnFault> faults = makedrawing::DrawTown(plan);
-        makedrawing::DrawExportFeatures(plan, options, faults);
-        db.saveAs(town.c_str());
-        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
-    }
+    bench_towns::SaveExportTown(parcels, town);
     gisexchange::LoadTemplateData();
     gisexchange::LoadIndexTable();
     gisexchange::LoadExchangeTable();

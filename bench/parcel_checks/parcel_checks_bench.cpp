@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include "bench_towns.h"
-
 #include "cadastral/boundary_numbering.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/entity_selection.h"

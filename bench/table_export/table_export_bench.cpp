@@ -2,8 +2,6 @@
 // of samples/support: the drawing is read into a fresh one, exported, and the host's end recorded.
 #include <benchmark/benchmark.h>
 
-#include "bench_towns.h"
-
 #include <stdlib.h>
 
 #include <filesystem>
@@ -11,12 +9,10 @@
 #include <set>
 #include <string>
 
+#include "bench_towns.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/save_commands.h"
-#include "makedrawing/export_features.h"
-#include "makedrawing/town_drawing.h"
-#include "makedrawing/town_plan.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/file_search.h"
 #include "platform/cad/host_exit.h"
@@ -68,17 +64,8 @@ std::string TownFile(int parcels)
 {
     static std::set<int> made;
     const std::string name = "D:\\in\\town" + std::to_string(parcels) + ".dxf";
-    if (made.insert(parcels).second) {
-        AcDbDatabase db;
-        acdbHostApplicationServices()->setWorkingDatabase(&db);
-        const makedrawing::Options options = bench_towns::ExportTown(parcels);
-        const makedrawing::TownPlan plan =
-            makedrawing::PlanTown(options, bench_towns::kHouseCodesOfThreeClasses);
-        std::vector<makedrawing::DrawnFault> faults = makedrawing::DrawTown(plan);
-        makedrawing::DrawExportFeatures(plan, options, faults);
-        db.saveAs(name.c_str());
-        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
-    }
+    if (made.insert(parcels).second)
+        bench_towns::SaveExportTown(parcels, name);
     return name;
 }
 

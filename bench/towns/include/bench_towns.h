@@ -5,7 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "makedrawing/export_features.h"
 #include "makedrawing/options.h"
+#include "makedrawing/town_drawing.h"
+#include "makedrawing/town_plan.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/selection.h"
 
@@ -42,6 +46,18 @@ inline makedrawing::Options ExportTown(int parcels) {
     options.elevationPoints = true;
     options.courtyards = true;
     return options;
+}
+
+// The export town drawn into a database of its own and saved under `name` (a machine path).
+inline void SaveExportTown(int parcels, const std::string& name) {
+    AcDbDatabase db;
+    acdbHostApplicationServices()->setWorkingDatabase(&db);
+    const makedrawing::Options options = ExportTown(parcels);
+    const makedrawing::TownPlan plan = makedrawing::PlanTown(options, kHouseCodesOfThreeClasses);
+    std::vector<makedrawing::DrawnFault> faults = makedrawing::DrawTown(plan);
+    makedrawing::DrawExportFeatures(plan, options, faults);
+    db.saveAs(name.c_str());
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
 
 // Moved corners and vertices a neighbour lacks.
