@@ -345,9 +345,12 @@ private:
         db_.setRootIds(blockTable_, layerTable_, linetypeTable_, styleTable_, appTable_, nod_);
     }
 
-    void Fill(Record& r, const DxfTagList& tags) {
-        AcDbDxfFiler filer(tags, AcDbDxfFiler::kDegrees);
+    // The filer reads the list in place and hands it back unchanged, its room kept for the next
+    // record.
+    void Fill(Record& r, DxfTagList& tags) {
+        AcDbDxfFiler filer(std::move(tags), AcDbDxfFiler::kDegrees);
         Acad::ErrorStatus es = r.object->dxfInFields(&filer);
+        tags = std::move(filer.tags());
         if (es != Acad::eOk)
             Fail(g_[r.begin].line, "the " + Type(r) + " cannot be read: " + Acad::ErrorStatusName(es));
     }
@@ -391,7 +394,8 @@ private:
             if (r.kind != RecordKind::TableEntry || r.object == nullptr || r.table != table)
                 continue;
             auto* symbols = TableOf(r.table);
-            DxfTagList tags = values_->Tags(r);
+            DxfTagList& tags = tags_;
+            values_->TagsInto(r, tags);
             MendName(r, tags);
             FollowRenames(tags);
             Fill(r, tags);
@@ -629,7 +633,8 @@ private:
         for (auto& r : records_) {
             if (r.kind != RecordKind::Entity || r.object == nullptr)
                 continue;
-            DxfTagList tags = values_->Tags(r);
+            DxfTagList& tags = tags_;
+            values_->TagsInto(r, tags);
             MendEntity(r, tags);
             Fill(r, tags);
             if (r.subEntity && parent != nullptr) {
@@ -728,7 +733,8 @@ private:
         for (auto& r : records_) {
             if (r.kind != RecordKind::Object)
                 continue;
-            DxfTagList tags = values_->Tags(r);
+            DxfTagList& tags = tags_;
+            values_->TagsInto(r, tags);
             Fill(r, tags);
             auto* dict = AcDbDictionary::cast(r.object);
             if (dict == nullptr)
@@ -760,8 +766,10 @@ private:
                 (r.kind == RecordKind::Entity && r.object->isWriteEnabled() && !HasCommonParts(r)))
                 continue;
             Writable access(r.object);
-            DxfTagList xdata;
-            DxfTagList tags = values_->Tags(r, &xdata, true);
+            DxfTagList& xdata = xdata_;
+            xdata.clear();
+            DxfTagList& tags = tags_;
+            values_->TagsInto(r, tags, &xdata, true);
             bool reactors = false, xdict = false;
             for (const auto& tag : tags) {
                 if (tag.code == 100)
@@ -935,6 +943,8 @@ private:
     // Records renamed on reading, by table: the upper-cased name read to the name given.
     std::map<std::string, std::map<std::string, std::string>> renamed_;
     std::vector<AcDbObject*> extraOpen_;
+    // The tags and extended data of the record being read, one list each for all records.
+    DxfTagList tags_, xdata_;
     DxfLayout layout_;
     std::vector<DxfRecord>& records_ = layout_.records;
     std::unique_ptr<DxfValues> values_;

@@ -57,6 +57,12 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
     // At most a tag a group; the list is short-lived.
     if (!commonOnly)
         tags.reserve(r.end - r.begin);
+    TagsInto(r, tags, xdata, commonOnly);
+    return tags;
+}
+
+void DxfValues::TagsInto(const DxfRecord& r, DxfTagList& tags, DxfTagList* xdata, bool commonOnly) const {
+    tags.clear();
     DxfTagList* out = &tags;
     bool body = false;
     std::vector<bool> taken;
@@ -142,7 +148,6 @@ DxfTagList DxfValues::Tags(const DxfRecord& r, DxfTagList* xdata, bool commonOnl
         }
         out->push_back(std::move(tag));
     }
-    return tags;
 }
 
 // The first y or z group after the x group at k that no other point took, looked for up to the

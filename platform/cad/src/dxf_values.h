@@ -30,6 +30,9 @@ public:
     // The groups of a record as tags. Groups from 1001 on go to xdata when it is given; with
     // commonOnly the class's own fields (from its first subclass marker) are passed over.
     DxfTagList Tags(const DxfRecord& r, DxfTagList* xdata = nullptr, bool commonOnly = false) const;
+    // The same into `tags`, emptied first: a list kept by the caller from record to record keeps
+    // its room, so that reading a drawing does not allocate a list for every record.
+    void TagsInto(const DxfRecord& r, DxfTagList& tags, DxfTagList* xdata = nullptr, bool commonOnly = false) const;
 
 private:
     std::size_t LaterFollower(const DxfRecord& r, std::size_t k, int code, std::vector<bool>& taken) const;
