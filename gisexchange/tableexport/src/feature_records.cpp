@@ -17,6 +17,8 @@
 #include "gisexchange/parcel_measures.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_entity.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_text.h"
 #include "platform/gis/bas60.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
@@ -53,8 +55,51 @@ const resbuf* Listing(const ads_name entity, ExportLookups& lookups)
     return lookups.listing.get();
 }
 
+// A TEXT's listing spells out every field of the text where a record reads one or two: its
+// groups 40, 41, 50, 51 and 7 are taken from the text as the listing gives them (angles in
+// radians, the style by name). Unknown for any other entity, or a text whose style cannot be
+// opened: those are listed.
+const ExportLookups::TextGroups& TextGroupsOf(const ads_name entity, ExportLookups& lookups)
+{
+    const AcDbObjectId id = IdOf(entity);
+    if (lookups.textEntity == id && !id.isNull())
+        return lookups.textGroups;
+    lookups.textEntity = id;
+    ExportLookups::TextGroups& groups = lookups.textGroups;
+    groups = {};
+    drawingutil::Opened<AcDbEntity> object(id, AcDb::kForRead);
+    if (!object || object->isA() != AcDbText::desc())
+        return groups;
+    const auto* text = static_cast<const AcDbText*>(object.get());
+    drawingutil::Opened<AcDbTextStyleTableRecord> style(text->textStyle(), AcDb::kForRead);
+    const char* name = nullptr;
+    if (!style || style->getName(name) != Acad::eOk || name == nullptr)
+        return groups;
+    groups.known = true;
+    groups.height = text->height();
+    groups.widthFactor = text->widthFactor();
+    groups.rotation = text->rotation();
+    groups.oblique = text->oblique();
+    groups.style = name;
+    return groups;
+}
+
+bool TextGroupReal(const ExportLookups::TextGroups& text, int code, double& value)
+{
+    switch (code) {
+    case 40: value = text.height; return true;
+    case 41: value = text.widthFactor; return true;
+    case 50: value = text.rotation; return true;
+    case 51: value = text.oblique; return true;
+    default: return false;
+    }
+}
+
 bool GroupReal(const ads_name entity, int code, double& value, ExportLookups& lookups)
 {
+    const ExportLookups::TextGroups& text = TextGroupsOf(entity, lookups);
+    if (text.known && TextGroupReal(text, code, value))
+        return true;
     const resbuf* rb = FindGroup(Listing(entity, lookups), code);
     if (rb == nullptr)
         return false;
@@ -64,6 +109,11 @@ bool GroupReal(const ads_name entity, int code, double& value, ExportLookups& lo
 
 bool GroupText(const ads_name entity, int code, std::string& value, ExportLookups& lookups)
 {
+    const ExportLookups::TextGroups& text = TextGroupsOf(entity, lookups);
+    if (text.known && code == 7) {
+        value = text.style;
+        return true;
+    }
     const resbuf* rb = FindGroup(Listing(entity, lookups), code);
     if (rb == nullptr || rb->resval.rstring == nullptr)
         return false;
@@ -343,6 +393,7 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
         return;
     // A listing kept from another record may be out of date.
     exporter.lookups.listing.reset();
+    exporter.lookups.textEntity = AcDbObjectId();
     GisSetFieldText(structure, values, "实体编码", code.c_str());
     if (groupNumber == 0) {
         AcDbObjectId group;

@@ -83,7 +83,7 @@ protected:
         CreateCodedPolyline(Square(10, 0, 20, 10), 0, 1, "300000", 0, kLightweightPolyline, "ZD");
         CreateCodedPolyline(Square(2, 2, 8, 8), 0, 1, "141100", 0, kLightweightPolyline, "FW");
         CreateCodedPolyline(Square(4, 4, 6, 6), 0, 1, "141910", 0, kLightweightPolyline, "FW");
-        CreateText(AcGePoint3d(12, 5, 0), "宗地一", "", "", 2.0, "ZJ", 0, 1.0, "txt");
+        CreateText(AcGePoint3d(12, 5, 0), "宗地一", "", "", 2.0, "ZJ", 0.5, 1.5, "txt");
         CreateCodedPolyline(Square(30, 0, 31, 1), 0, 0, "", 0, kLightweightPolyline, "0");
         CreateCodedPolyline(Square(40, 0, 41, 1), 0, 0, "12345", 0, kLightweightPolyline, "0");
     }
@@ -153,6 +153,11 @@ TEST_F(TableExport, ParcelsSidesHousesAndNotesGoIntoTheirTablesOnce)
     const GisDocument notes = Read("D:\\out\\ZJ.wt");
     ASSERT_EQ(notes.points.size(), 1u);
     EXPECT_EQ(notes.points[0].text, "宗地一");
+    // Its style, height, width and angle (radians) as the text's listing gives them.
+    EXPECT_EQ(Value(notes, notes.points[0].values, "ZT"), "txt");
+    EXPECT_EQ(Value(notes, notes.points[0].values, "ZG"), "2.0");
+    EXPECT_EQ(Value(notes, notes.points[0].values, "ZK"), "3.0");
+    EXPECT_EQ(Value(notes, notes.points[0].values, "XZJD"), "0.500000");
 
     // Files with features are entered with their titles; empty ones are left out.
     std::string bytes, error;

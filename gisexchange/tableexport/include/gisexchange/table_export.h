@@ -78,6 +78,14 @@ struct ExportLookups {
     // The listing of the entity whose record is being written.
     AcDbObjectId listedEntity;
     drawingutil::Chain listing;
+    // For a TEXT, the groups of its listing the fields read, taken from the text itself.
+    struct TextGroups {
+        bool known = false;
+        double height = 0, widthFactor = 0, rotation = 0, oblique = 0;
+        std::string style;
+    };
+    AcDbObjectId textEntity;
+    TextGroups textGroups;
     // The extents of the entities of a code, measured the first time islands of the code are
     // looked for.
     std::map<std::string, std::shared_ptr<const EntityBoxes>> boxesByCode;
