@@ -92,6 +92,6 @@ void BM_UnattendedTableExport(benchmark::State& state)
     }
     state.counters["parcels"] = static_cast<double>(state.range(0));
 }
-BENCHMARK(BM_UnattendedTableExport)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_UnattendedTableExport)->Arg(1000)->Arg(10000)->Arg(30000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
