@@ -3,7 +3,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "browser_client/browser_client.h"
 #include "cadastral/attribute_data.h"
@@ -16,6 +18,7 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_set.h"
 #include "fusable_outlines.h"
+#include "snap_targets.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/curve_vertex_editing.h"
 #include "geometry/curve_vertex_readers.h"
@@ -321,6 +324,69 @@ void DeleteBoundaryPointAndLabel(const ads_name circle, const resbuf* labelFilte
     }
 }
 
+namespace {
+
+// The point feature a vertex draws to, and where it lies.
+struct SnapPick {
+    ads_name name = {0, 0};
+    AcDbObjectId id;
+    AcGePoint3d at;
+};
+
+using SnappedPoints = std::set<AcDbObjectId>;
+
+// Among the features a window holds (with their base points, when readable), the only one, or
+// else the nearest to v that was not snapped before, the first of equals.
+template <typename Member>
+bool ChooseSnapPoint(int found, const geometry::Point2d& v, const SnappedPoints& snapped, Member member,
+                     SnapPick& pick) {
+    if (found == 1) return member(0, pick);
+    double best = 10000.0;
+    bool picked = false;
+    for (int k = 0; k < found; ++k) {
+        SnapPick point;
+        if (!member(k, point) || snapped.count(point.id) != 0) continue;
+        const double d = std::sqrt(geometry::SquaredDistance2d({point.at.x, point.at.y}, v));
+        if (d < best) {
+            best = d;
+            pick = point;
+            picked = true;
+        }
+    }
+    return picked;
+}
+
+// ChooseSnapPoint among what the host's crossing window from low to high selects.
+bool PickThroughHost(const resbuf* filter, const char* codePatterns, const AcGePoint3d& low, const AcGePoint3d& high,
+                     const geometry::Point2d& v, const SnappedPoints& snapped, SnapPick& pick) {
+    Selection near;
+    if (!SelectByMode(near.Fill(), "c", low, high, filter, codePatterns, false)) {
+        near.Drop();
+        return false;
+    }
+    return ChooseSnapPoint(near.Length(), v, snapped, [&](int k, SnapPick& point) {
+        return near.At(k, point.name) && acdbGetObjectId(point.id, point.name) == Acad::eOk &&
+               ReadEntityBasePoint(point.name, point.at);
+    }, pick);
+}
+
+// ChooseSnapPoint among the targets such a window selects; false in `answered` when the host has
+// to be asked.
+bool PickAmongTargets(const SnapTargets& targets, const AcGePoint3d& low, const AcGePoint3d& high,
+                      const geometry::Point2d& v, const SnappedPoints& snapped, SnapPick& pick, bool& answered) {
+    std::vector<int> selected;
+    answered = targets.Window({low.x, low.y}, {high.x, high.y}, selected);
+    if (!answered) return false;
+    return ChooseSnapPoint(static_cast<int>(selected.size()), v, snapped, [&](int k, SnapPick& point) {
+        const SnapTarget& target = targets.At(selected[static_cast<std::size_t>(k)]);
+        point.id = target.id;
+        point.at = target.base;
+        return acdbGetAdsName(point.name, target.id) == Acad::eOk;
+    }, pick);
+}
+
+}  // namespace
+
 bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns, const char* lineFilterText,
                        const char* lineCodePatterns, double distance) {
     if (!UsableDistance(distance)) return false;
@@ -345,8 +411,11 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
     drawingutil::Chain pointFilter(BuildEntityFilter(pointFilterText));
     drawingutil::Chain textFilter(BuildEntityFilter("text,jzp"));
     ZoomExtents();
-    Selection snapped;
-    if (acedSSAdd(nullptr, nullptr, snapped.Fill()) != RTNORM) snapped.Drop();
+    // The point features read once; the host's window around a vertex is asked only where they
+    // cannot tell what it would select.
+    SnapTargets targets;
+    targets.Load(pointFilter.get(), pointCodePatterns);
+    SnappedPoints snapped;
     acedSetStatusBarProgressMeter("正在进行点向线上靠拢...", 0, count);
     geometry::PointGrid visited(kVisitedSnap);
     int corrected = 0;
@@ -357,51 +426,31 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
         if (!lines.At(i, line) || !geometry::ReadEntityPointsByName(line, vertices)) continue;
         for (const Point2d& v : vertices) {
             if (visited.TestAndAdd(v)) continue;
-            Selection near;
-            if (!SelectByMode(near.Fill(), "c", AcGePoint3d(v.x - distance, v.y - distance, 0.0),
-                              AcGePoint3d(v.x + distance, v.y + distance, 0.0), pointFilter.get(), pointCodePatterns,
-                              false)) {
-                near.Drop();
-                continue;
-            }
-            const int found = near.Length();
-            ads_name pick = {0, 0};
-            AcGePoint3d at;
-            bool picked = false;
-            if (found == 1) {
-                picked = near.At(0, pick) && ReadEntityBasePoint(pick, at);
-            } else {
-                double best = 10000.0;
-                for (int k = 0; k < found; ++k) {
-                    ads_name point;
-                    AcGePoint3d base;
-                    if (!near.At(k, point) || snapped.Member(point) || !ReadEntityBasePoint(point, base)) continue;
-                    const double d = std::sqrt(geometry::SquaredDistance2d({base.x, base.y}, v));
-                    if (d < best) {
-                        best = d;
-                        pick[0] = point[0];
-                        pick[1] = point[1];
-                        at = base;
-                        picked = true;
-                    }
-                }
-            }
+            const AcGePoint3d low(v.x - distance, v.y - distance, 0.0);
+            const AcGePoint3d high(v.x + distance, v.y + distance, 0.0);
+            SnapPick pick;
+            bool answered = false;
+            bool picked = PickAmongTargets(targets, low, high, v, snapped, pick, answered);
+            if (!answered) picked = PickThroughHost(pointFilter.get(), pointCodePatterns, low, high, v, snapped, pick);
             if (!picked) continue;
-            if (std::sqrt(geometry::SquaredDistance2d({at.x, at.y}, v)) > kCoincident &&
-                WriteEntityBasePoint(pick, AcGePoint3d(v.x, v.y, 0.0)))
+            if (std::sqrt(geometry::SquaredDistance2d({pick.at.x, pick.at.y}, v)) > kCoincident &&
+                WriteEntityBasePoint(pick.name, AcGePoint3d(v.x, v.y, 0.0))) {
                 ++corrected;
-            snapped.Add(pick);
+                targets.Reread(targets.Find(pick.id));
+            }
+            snapped.insert(pick.id);
         }
     }
     lines.Free();
     acedRestoreStatusBar();
     acutPrintf("\n当前图上有%d个界址点位置被修正.", corrected);
-    if (snapped.Length() > 0) {
+    if (!snapped.empty()) {
         Selection points;
         if (SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) {
             for (int i = 0; i < points.Length(); ++i) {
                 ads_name point;
-                if (points.At(i, point) && !snapped.Member(point))
+                AcDbObjectId id;
+                if (points.At(i, point, id) && snapped.count(id) == 0)
                     DeleteBoundaryPointAndLabel(point, textFilter.get(), "301001");
             }
         } else {

@@ -220,4 +220,31 @@ TEST_F(GapFusion, PointsSnapOntoParcelCorners) {
     EXPECT_FALSE(Erased(alone));
 }
 
+TEST_F(GapFusion, PointsSnapWhereTheHostsWindowWouldTakeThem) {
+    Outline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, "300000", "JZD");
+    // Another class far round it, so that every circle is well in sight.
+    Outline({{-100, -100}, {200, -100}, {200, 200}, {-100, 200}}, "300001", "JZD");
+    auto circle = [](Point2d at, double radius) {
+        return CreateCodedCircle(AcGePoint3d(at.x, at.y, 0), radius, "301000", nullptr, "JZP");
+    };
+    // Each corner's window reaches 0.25 round it. A circle of that radius round the corner
+    // touches all four sides; one centred inside but holding the whole window never enters it;
+    // one centred outside may still pass through it.
+    const AcDbObjectId round = circle({0, 0}, 0.25);
+    const AcDbObjectId around = circle({100.01, 0}, 1.0);
+    const AcDbObjectId through = circle({100.3, 100}, 0.2);
+    // Two as near as each other: the first drawn goes, the other one is left off every corner.
+    const AcDbObjectId first = circle({0.1, 100}, 0.2);
+    const AcDbObjectId second = circle({-0.1, 100}, 0.2);
+
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300000", 0.25));
+    EXPECT_NE(CommandLine().find("当前图上有2个界址点位置被修正."), std::string::npos) << CommandLine();
+    EXPECT_FALSE(Erased(round));
+    EXPECT_EQ(Centre(round), (Point2d{0, 0}));
+    EXPECT_TRUE(Erased(around));
+    EXPECT_EQ(Centre(through), (Point2d{100, 100}));
+    EXPECT_EQ(Centre(first), (Point2d{0, 100}));
+    EXPECT_TRUE(Erased(second));
+}
+
 }  // namespace
