@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cadastral/attribute_data.h"
 #include "cadastral/region_selection.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
@@ -40,17 +39,19 @@ bool Between(double value, double low, double high) { return value > low && valu
 }  // namespace
 
 bool SnapTargets::Read(SnapTarget& target) const {
-    ads_name name;
-    if (acdbGetAdsName(name, target.id) != Acad::eOk || !ReadEntityBasePoint(name, target.base)) return false;
     drawingutil::Opened<AcDbEntity> entity(target.id, AcDb::kForRead);
     const AcDbCircle* circle = AsCircle(entity.get());
     if (circle == nullptr) return false;
     const AcGeVector3d normal = circle->normal();
     const AcGePoint3d centre = circle->center();
+    // Lying flat, the circle's own coordinates are the drawing's: its data's base point is the
+    // centre itself.
+    target.base = centre;
     target.centre = {centre.x, centre.y};
     target.radius = circle->radius();
     return normal.x == 0.0 && normal.y == 0.0 && normal.z == 1.0 && std::isfinite(centre.x) &&
-           std::isfinite(centre.y) && std::isfinite(target.radius) && target.radius > 0.0;
+           std::isfinite(centre.y) && std::isfinite(centre.z) && std::isfinite(target.radius) &&
+           target.radius > 0.0;
 }
 
 void SnapTargets::Load(const resbuf* filter, const char* codePatterns) {

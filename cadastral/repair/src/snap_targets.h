@@ -19,7 +19,7 @@ namespace cadastral {
 
 struct SnapTarget {
     AcDbObjectId id;
-    AcGePoint3d base;         // as the entity's data gives it (group 10)
+    AcGePoint3d base;         // where its data puts it (group 10)
     geometry::Point2d centre;  // of the circle
     double radius = 0.0;
 };
