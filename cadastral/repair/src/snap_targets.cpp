@@ -78,7 +78,12 @@ void SnapTargets::Load(const resbuf* filter, const char* codePatterns) {
         widest_ = std::max(widest_, target.radius);
         targets_.push_back(target);
     }
-    if (!answers_) return;
+    // Found by id through a binary search: the selection gives drawing order, which is that of ids.
+    const auto byId = [](const SnapTarget& a, const SnapTarget& b) { return a.id < b.id; };
+    if (!answers_ || !std::is_sorted(targets_.begin(), targets_.end(), byId)) {
+        answers_ = false;
+        return;
+    }
     cell_ = std::max(4.0 * widest_, 1e-3);
     for (std::size_t i = 0; i < targets_.size(); ++i) File(static_cast<int>(i));
 }
