@@ -411,10 +411,12 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
     drawingutil::Chain pointFilter(BuildEntityFilter(pointFilterText));
     drawingutil::Chain textFilter(BuildEntityFilter("text,jzp"));
     ZoomExtents();
-    // The point features read once; the host's window around a vertex is asked only where they
-    // cannot tell what it would select.
+    // The point features, selected once: read, they answer most windows round a vertex without
+    // the host; afterwards those left off every vertex go. Snapping only moves them.
+    Selection points;
+    if (!SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) points.Drop();
     SnapTargets targets;
-    targets.Load(pointFilter.get(), pointCodePatterns);
+    targets.Load(points);
     SnappedPoints snapped;
     acedSetStatusBarProgressMeter("正在进行点向线上靠拢...", 0, count);
     geometry::PointGrid visited(kVisitedSnap);
@@ -444,18 +446,12 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
     lines.Free();
     acedRestoreStatusBar();
     acutPrintf("\n当前图上有%d个界址点位置被修正.", corrected);
-    if (!snapped.empty()) {
-        Selection points;
-        if (SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) {
-            for (int i = 0; i < points.Length(); ++i) {
-                ads_name point;
-                AcDbObjectId id;
-                if (points.At(i, point, id) && snapped.count(id) == 0)
-                    DeleteBoundaryPointAndLabel(point, textFilter.get(), "301001");
-            }
-        } else {
-            points.Drop();
-        }
+    if (snapped.empty()) return true;
+    for (int i = 0; i < points.Length(); ++i) {
+        ads_name point;
+        AcDbObjectId id;
+        if (points.At(i, point, id) && snapped.count(id) == 0)
+            DeleteBoundaryPointAndLabel(point, textFilter.get(), "301001");
     }
     return true;
 }

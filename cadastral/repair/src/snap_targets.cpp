@@ -3,19 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cadastral/region_selection.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_set.h"
 #include "drawingutil/view_window.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_circle.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_symbol_records.h"
 
 namespace cadastral {
 namespace {
 
-// A window larger than any drawing: the crossing selection then takes all the view shows.
-constexpr double kEverywhere = 1e300;
 // More cells than this around one window and the host is asked instead.
 constexpr std::int64_t kMostCells = 256;
 
@@ -54,27 +53,36 @@ bool SnapTargets::Read(SnapTarget& target) const {
            target.radius > 0.0;
 }
 
-void SnapTargets::Load(const resbuf* filter, const char* codePatterns) {
+bool SnapTargets::InSight(AcDbObjectId id, std::vector<std::pair<AcDbObjectId, bool>>& layers) const {
+    AcDbObjectId layerId;
+    {
+        drawingutil::Opened<AcDbEntity> entity(id, AcDb::kForRead);
+        if (!entity || entity->visibility() != AcDb::kVisible || entity->ownerId() != id.database()->currentSpaceId())
+            return false;
+        layerId = entity->layerId();
+    }
+    for (const auto& [known, shown] : layers)
+        if (known == layerId) return shown;
+    drawingutil::Opened<AcDbLayerTableRecord> layer(layerId, AcDb::kForRead);
+    const bool shown = layer && !layer->isOff() && !layer->isFrozen();
+    layers.emplace_back(layerId, shown);
+    return shown;
+}
+
+void SnapTargets::Load(const drawingutil::SelectionSet& features) {
     targets_.clear();
     cells_.clear();
-    drawingutil::SelectionSet found;
-    if (!SelectByMode(found.Fill(), "c", AcGePoint3d(-kEverywhere, -kEverywhere, 0.0),
-                      AcGePoint3d(kEverywhere, kEverywhere, 0.0), filter, codePatterns, false))
-        found.Drop();
     AcGePoint3d viewLow, viewHigh;
     answers_ = GetViewWindow(viewLow, viewHigh);
     viewLow_ = {viewLow.x, viewLow.y};
     viewHigh_ = {viewHigh.x, viewHigh.y};
-    const int count = found.Length();
+    std::vector<std::pair<AcDbObjectId, bool>> layers;
+    const int count = features.Length();
     targets_.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && answers_; ++i) {
         ads_name entity;
         SnapTarget target;
-        if (!found.At(i, entity, target.id)) {
-            answers_ = false;
-            continue;
-        }
-        if (!Read(target)) answers_ = false;
+        answers_ = features.At(i, entity, target.id) && InSight(target.id, layers) && Read(target);
         widest_ = std::max(widest_, target.radius);
         targets_.push_back(target);
     }

@@ -8,12 +8,13 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
+#include "drawingutil/selection_set.h"
 #include "geometry/point2d.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
-#include "platform/cad/resbuf.h"
 
 namespace cadastral {
 
@@ -26,10 +27,10 @@ struct SnapTarget {
 
 class SnapTargets {
 public:
-    // The features of the filter and code patterns that a crossing window can select in the
-    // current view, in drawing order. Only when all of them are circles lying flat, and the view
-    // is known, can windows be answered here.
-    void Load(const resbuf* filter, const char* codePatterns);
+    // The features of a whole-drawing selection, in drawing order. Windows are answered here only
+    // when every one of them is a circle lying flat that a crossing window can take (visible, in
+    // the current space, on a layer that is on and thawed) and the view is known.
+    void Load(const drawingutil::SelectionSet& features);
 
     // The positions, in drawing order, of the targets the host's crossing window between low and
     // high would select; false when the host has to be asked.
@@ -46,6 +47,7 @@ private:
     enum class Verdict { Out, In, Unsure };
     Verdict Classify(const SnapTarget& target, const geometry::Point2d& low, const geometry::Point2d& high) const;
     bool Read(SnapTarget& target) const;
+    bool InSight(AcDbObjectId id, std::vector<std::pair<AcDbObjectId, bool>>& layers) const;
     std::uint64_t CellOf(const geometry::Point2d& p) const;
     void File(int position);
     void Unfile(int position);

@@ -245,6 +245,20 @@ TEST_F(GapFusion, PointsSnapWhereTheHostsWindowWouldTakeThem) {
     EXPECT_EQ(Centre(through), (Point2d{100, 100}));
     EXPECT_EQ(Centre(first), (Point2d{0, 100}));
     EXPECT_TRUE(Erased(second));
+
+    // A circle the view does not show is in no window: it stays off its corner and goes.
+    Outline({{20, 20}, {60, 20}, {60, 60}}, "300002", "JZD");
+    const AcDbObjectId hidden = circle({20.05, 20}, 0.2);
+    const AcDbObjectId shown = circle({60.05, 20}, 0.2);
+    {
+        AcDbEntity* entity = nullptr;
+        ASSERT_EQ(acdbOpenObject(entity, hidden, AcDb::kForWrite), Acad::eOk);
+        entity->setVisibility(AcDb::kInvisible);
+        entity->close();
+    }
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300002", 0.25));
+    EXPECT_TRUE(Erased(hidden));
+    EXPECT_EQ(Centre(shown), (Point2d{60, 20}));
 }
 
 }  // namespace
