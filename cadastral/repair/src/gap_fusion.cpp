@@ -195,7 +195,9 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
     // wider fusion asks the host around every vertex.
     const bool indexed = run.distance <= 0.5 * kWindowHalfSide;
     FusableOutlines outlines;
-    if (indexed) outlines.Load(run.fusedFilter, run.fusedCodes);
+    // Where the polygons visited are the ones fused, their selection already names them all.
+    const bool sameClass = run.visitedFilter == run.fusedFilter && run.visitedCodes == run.fusedCodes;
+    if (indexed) outlines.Load(run.fusedFilter, run.fusedCodes, sameClass ? &polygons : nullptr);
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         ads_name entity;

@@ -9,8 +9,7 @@
 #include "drawingutil/view_window.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_circle.h"
-#include "platform/cad/db_database.h"
-#include "platform/cad/db_symbol_records.h"
+#include "sight_check.h"
 
 namespace cadastral {
 namespace {
@@ -53,22 +52,6 @@ bool SnapTargets::Read(SnapTarget& target) const {
            target.radius > 0.0;
 }
 
-bool SnapTargets::InSight(AcDbObjectId id, std::vector<std::pair<AcDbObjectId, bool>>& layers) const {
-    AcDbObjectId layerId;
-    {
-        drawingutil::Opened<AcDbEntity> entity(id, AcDb::kForRead);
-        if (!entity || entity->visibility() != AcDb::kVisible || entity->ownerId() != id.database()->currentSpaceId())
-            return false;
-        layerId = entity->layerId();
-    }
-    for (const auto& [known, shown] : layers)
-        if (known == layerId) return shown;
-    drawingutil::Opened<AcDbLayerTableRecord> layer(layerId, AcDb::kForRead);
-    const bool shown = layer && !layer->isOff() && !layer->isFrozen();
-    layers.emplace_back(layerId, shown);
-    return shown;
-}
-
 void SnapTargets::Load(const drawingutil::SelectionSet& features) {
     targets_.clear();
     cells_.clear();
@@ -76,13 +59,13 @@ void SnapTargets::Load(const drawingutil::SelectionSet& features) {
     answers_ = GetViewWindow(viewLow, viewHigh);
     viewLow_ = {viewLow.x, viewLow.y};
     viewHigh_ = {viewHigh.x, viewHigh.y};
-    std::vector<std::pair<AcDbObjectId, bool>> layers;
+    SightCheck sight;
     const int count = features.Length();
     targets_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count && answers_; ++i) {
         ads_name entity;
         SnapTarget target;
-        answers_ = features.At(i, entity, target.id) && InSight(target.id, layers) && Read(target);
+        answers_ = features.At(i, entity, target.id) && sight.Shows(target.id) && Read(target);
         widest_ = std::max(widest_, target.radius);
         targets_.push_back(target);
     }

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "drawingutil/selection_set.h"
@@ -47,7 +46,6 @@ private:
     enum class Verdict { Out, In, Unsure };
     Verdict Classify(const SnapTarget& target, const geometry::Point2d& low, const geometry::Point2d& high) const;
     bool Read(SnapTarget& target) const;
-    bool InSight(AcDbObjectId id, std::vector<std::pair<AcDbObjectId, bool>>& layers) const;
     std::uint64_t CellOf(const geometry::Point2d& p) const;
     void File(int position);
     void Unfile(int position);

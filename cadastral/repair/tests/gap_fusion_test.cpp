@@ -148,6 +148,8 @@ TEST_F(GapFusion, NeighboursAreThoseTheHostWouldSelect) {
     // nothing fuses and nothing is reported there.
     const AcDbObjectId shown = Outline({{100, 0}, {120, 0}, {120, 20}, {100, 20}}, "300000", "JZD");
     const AcDbObjectId hidden = Outline({{120.03, 0}, {140, 0}, {140, 20}, {120, 20}}, "300000", "HIDDEN");
+    // Another class far round them all, so that every parcel lies well inside the view.
+    Outline({{-100, -100}, {300, -100}, {300, 200}, {-100, 200}}, "300001", "JZD");
     AcDbLayerTable* table = nullptr;
     ASSERT_EQ(acdbHostApplicationServices()->workingDatabase()->getLayerTable(table, AcDb::kForRead), Acad::eOk);
     AcDbLayerTableRecord* layer = nullptr;
