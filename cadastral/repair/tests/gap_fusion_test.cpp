@@ -248,6 +248,17 @@ TEST_F(GapFusion, PointsSnapWhereTheHostsWindowWouldTakeThem) {
     EXPECT_EQ(Centre(first), (Point2d{0, 100}));
     EXPECT_TRUE(Erased(second));
 
+    // Near a window's edge the host's own geometry decides: a circle touching a side from outside
+    // is in the window, one whose box only overlaps a corner is not.
+    Outline({{20, 80}, {40, 80}, {40, 90}}, "300003", "JZD");
+    const AcDbObjectId touchingOutside = circle({40.45, 80}, 0.2);
+    const AcDbObjectId pastCorner = circle({20.4, 80.4}, 0.2);
+    const AcDbObjectId stay = circle({40, 90}, 0.2);
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300003", 0.25));
+    EXPECT_EQ(Centre(touchingOutside), (Point2d{40, 80}));
+    EXPECT_TRUE(Erased(pastCorner));
+    EXPECT_FALSE(Erased(stay));
+
     // A circle the view does not show is in no window: it stays off its corner and goes.
     Outline({{20, 20}, {60, 20}, {60, 60}}, "300002", "JZD");
     const AcDbObjectId hidden = circle({20.05, 20}, 0.2);
