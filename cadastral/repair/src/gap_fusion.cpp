@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -73,7 +74,20 @@ struct FusionRun {
     double distance;
     AcDbObjectIdArray& modified;
     int reports = 0;
+    std::optional<std::vector<AcDbObjectId>>* visitedIds = nullptr;  // given the polygons visited, when asked
 };
+
+// The ids of a selection's members in its order; none when a member cannot be named.
+std::optional<std::vector<AcDbObjectId>> MemberIds(const Selection& selection) {
+    std::vector<AcDbObjectId> ids;
+    for (int i = 0; i < selection.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!selection.At(i, entity, id)) return std::nullopt;
+        ids.push_back(id);
+    }
+    return ids;
+}
 
 void ReportFusion(FusionRun& run, const FusionCandidate& candidate, double gap) {
     const HostSettings& s = Settings();
@@ -180,10 +194,9 @@ void VisitVertexIndexed(FusionRun& run, FusableOutlines& outlines, int self, int
 void RunFusion(FusionRun& run, const char* visitedFilterText) {
     RereadDecimalSettings();
     Selection polygons;
-    if (!SelectByFilter(polygons.Fill(), visitedFilterText, run.visitedCodes, false)) {
-        polygons.Drop();
-        return;
-    }
+    if (!SelectByFilter(polygons.Fill(), visitedFilterText, run.visitedCodes, false)) polygons.Drop();
+    if (run.visitedIds != nullptr) *run.visitedIds = MemberIds(polygons);
+    if (!polygons.Held()) return;
     const int count = polygons.Length();
     if (count == 0) return;
     ZoomExtents();
@@ -262,11 +275,19 @@ bool MergeAtCentroid(const std::vector<FusionCandidate>& candidates, std::vector
 
 void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
                            double distance) {
+    std::optional<std::vector<AcDbObjectId>> visited;
+    FuseBoundaryPointGaps(filterText, codePatterns, modified, mode, distance, visited);
+}
+
+void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
+                           double distance, std::optional<std::vector<AcDbObjectId>>& visited) {
+    visited.reset();
     if (!UsableDistance(distance)) return;
     drawingutil::Chain filter(BuildEntityFilter(filterText));
     if (!filter) return;
     FusionRun run{filter.get(), codePatterns, filter.get(), codePatterns, kBoundaryFusionTitle, true,
                   mode,         distance,     modified};
+    run.visitedIds = &visited;
     RunFusion(run, filterText);
 }
 
@@ -392,12 +413,25 @@ bool PickAmongTargets(const SnapTargets& targets, const AcGePoint3d& low, const 
 bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns, const char* lineFilterText,
                        const char* lineCodePatterns, double distance) {
     if (!UsableDistance(distance)) return false;
-    Selection lines;
-    if (!SelectByFilter(lines.Fill(), lineFilterText, lineCodePatterns, false)) {
-        lines.Drop();
+    Selection selected;
+    if (!SelectByFilter(selected.Fill(), lineFilterText, lineCodePatterns, false)) {
+        selected.Drop();
         return false;
     }
-    const int count = lines.Length();
+    std::vector<AcDbObjectId> lines;
+    for (int i = 0; i < selected.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        // A member that cannot be named is passed over, as its vertices could not be read.
+        lines.push_back(selected.At(i, entity, id) ? id : AcDbObjectId());
+    }
+    return SnapPointsToLines(pointFilterText, pointCodePatterns, lines, distance);
+}
+
+bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns,
+                       const std::vector<AcDbObjectId>& lines, double distance) {
+    if (!UsableDistance(distance)) return false;
+    const int count = static_cast<int>(lines.size());
     if (count == 0) return false;
     {
         Selection blocks;
@@ -427,7 +461,10 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
         acedSetStatusBarProgressMeterPos(i);
         ads_name line;
         geometry::PointList vertices;
-        if (!lines.At(i, line) || !geometry::ReadEntityPointsByName(line, vertices)) continue;
+        if (lines[static_cast<std::size_t>(i)].isNull() ||
+            acdbGetAdsName(line, lines[static_cast<std::size_t>(i)]) != Acad::eOk ||
+            !geometry::ReadEntityPointsByName(line, vertices))
+            continue;
         for (const Point2d& v : vertices) {
             if (visited.TestAndAdd(v)) continue;
             const AcGePoint3d low(v.x - distance, v.y - distance, 0.0);
@@ -445,7 +482,6 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
             snapped.insert(pick.id);
         }
     }
-    lines.Free();
     acedRestoreStatusBar();
     acutPrintf("\n当前图上有%d个界址点位置被修正.", corrected);
     if (snapped.empty()) return true;
