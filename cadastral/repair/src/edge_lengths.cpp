@@ -102,6 +102,18 @@ struct KnownForRun {
     bool parcel = false;
 };
 
+// The boundary points on the parcel's vertices, in their order, as FindBoundaryPointsOnCurve
+// gives them for a curve already known to be a parcel.
+void BoundaryPointsOnVertices(const ads_name parcel, const BoundaryPointIndex& index, AcGePoint2dArray& points) {
+    AcGePoint2dArray vertices;
+    if (!GetCurvePoints(parcel, vertices, 0)) return;
+    for (const AcGePoint2d& vertex : vertices) {
+        AcGePoint2d centre;
+        AcDbObjectId id;
+        if (index.FindBoundaryPoint(vertex, centre, id)) points.append(centre);
+    }
+}
+
 void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
                                   const char* layer, const BoundaryPointIndex* index, const KnownForRun& known) {
     double s = known.scale;
@@ -120,9 +132,14 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     const double height = 2.0 * s / 1000.0;
     if (!known.parcel && !IsParcel(parcel)) return;
 
-    AcGePoint2dArray secondClass, points;
-    AcDbObjectIdArray secondClassIds, pointIds;
-    FindBoundaryPointsOnCurve(parcel, secondClass, points, secondClassIds, pointIds, index);
+    AcGePoint2dArray points;
+    if (known.parcel && index != nullptr) {
+        BoundaryPointsOnVertices(parcel, *index, points);
+    } else {
+        AcGePoint2dArray secondClass;
+        AcDbObjectIdArray secondClassIds, pointIds;
+        FindBoundaryPointsOnCurve(parcel, secondClass, points, secondClassIds, pointIds, index);
+    }
     if (points.isEmpty()) return;
     points.append(points[0]);
     if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
