@@ -95,10 +95,32 @@ void WriteBoundaryPoint(AcDbObjectId id, const AcGePoint2d& point) {
     WriteReal(id, kEdgeLengthYApp, point.y);
 }
 
+// The drawing's scale and whether the parcel's code was read already, where the caller knows
+// them for every parcel of a run.
+struct KnownForRun {
+    double scale = 0.0;
+    bool parcel = false;
+};
+
+// The boundary points on the parcel's vertices, in their order, as FindBoundaryPointsOnCurve
+// gives them for a curve already known to be a parcel.
+void BoundaryPointsOnVertices(const ads_name parcel, const BoundaryPointIndex& index, AcGePoint2dArray& points) {
+    AcGePoint2dArray vertices;
+    if (!GetCurvePoints(parcel, vertices, 0)) return;
+    for (const AcGePoint2d& vertex : vertices) {
+        AcGePoint2d centre;
+        AcDbObjectId id;
+        if (index.FindBoundaryPoint(vertex, centre, id)) points.append(centre);
+    }
+}
+
 void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
-                                  const char* layer, const BoundaryPointIndex* index) {
-    double s = 500.0;
-    GetDrawingScale(s);
+                                  const char* layer, const BoundaryPointIndex* index, const KnownForRun& known) {
+    double s = known.scale;
+    if (!(s > 0.0)) {
+        s = 500.0;
+        GetDrawingScale(s);
+    }
     const int direct = Settings().dj_jzddirect;
     const int start = FindFirstBoundaryVertex(parcel, index);
     if (start < 0) return;
@@ -108,11 +130,16 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     const bool reverse = IsRingClockwise(vertices) != (direct == 0);
     if (!RotatePolylineStart(parcel, start, reverse)) return;
     const double height = 2.0 * s / 1000.0;
-    if (!IsParcel(parcel)) return;
+    if (!known.parcel && !IsParcel(parcel)) return;
 
-    AcGePoint2dArray secondClass, points;
-    AcDbObjectIdArray secondClassIds, pointIds;
-    FindBoundaryPointsOnCurve(parcel, secondClass, points, secondClassIds, pointIds, index);
+    AcGePoint2dArray points;
+    if (known.parcel && index != nullptr) {
+        BoundaryPointsOnVertices(parcel, *index, points);
+    } else {
+        AcGePoint2dArray secondClass;
+        AcDbObjectIdArray secondClassIds, pointIds;
+        FindBoundaryPointsOnCurve(parcel, secondClass, points, secondClassIds, pointIds, index);
+    }
     if (points.isEmpty()) return;
     points.append(points[0]);
     if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
@@ -139,7 +166,7 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
 }
 
 // The parcels the user chose, or every parcel of the drawing after its length texts on "JZD"
-// went.
+// went; the latter are selected by their code, which is not read again.
 void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
     drawingutil::SelectionSet selection;
     if (mode == 1) {
@@ -157,7 +184,7 @@ void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
     for (int i = 0; i < selection.Length(); ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (selection.At(i, entity, id) && IsParcel(entity)) parcels.append(id);
+        if (selection.At(i, entity, id) && (mode == 1 || IsParcel(entity))) parcels.append(id);
     }
 }
 
@@ -214,7 +241,7 @@ void EraseGroupEdgeLengths(AcDbGroup* group) {
 
 void DrawParcelEdgeLengths(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
                            const char* layer) {
-    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr);
+    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr, {});
 }
 
 void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char* code, AcDbGroup* group) {
@@ -254,6 +281,7 @@ void drawzdlen() {
         return;
     }
     const BoundaryPointIndex index;
+    const KnownForRun known{scale, true};
     for (AcDbObjectId id : parcels) {
         SetEdgeLengthLayer("ZJ");
         ads_name parcel;
@@ -265,7 +293,7 @@ void drawzdlen() {
         // Texts a merge wrote on another layer go too, so that one set is left.
         EraseGroupEdgeLengths(group);
         AcDbObjectIdArray written;
-        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index);
+        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index, known);
         group->close();
     }
 }

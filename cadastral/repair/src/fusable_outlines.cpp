@@ -5,9 +5,11 @@
 
 #include "cadastral/region_selection.h"
 #include "drawingutil/selection_set.h"
+#include "drawingutil/view_window.h"
 #include "geometry/curve_vertex_readers.h"
 #include "geometry/polyline_closed_flag.h"
 #include "platform/cad/ads_entity.h"
+#include "sight_check.h"
 
 namespace cadastral {
 namespace {
@@ -50,7 +52,28 @@ void FusableOutlines::Read(FusableOutline& outline) const {
                                    : geometry::Extents{};
 }
 
-void FusableOutlines::Load(const resbuf* filter, const char* codePatterns) {
+void FusableOutlines::Load(const resbuf* filter, const char* codePatterns, const drawingutil::SelectionSet* all) {
+    outlines_.clear();
+    if (all == nullptr || !TakeAllInSight(*all)) TakeWindow(filter, codePatterns);
+    indexed_.reserve(outlines_.size());
+    for (const FusableOutline& outline : outlines_) {
+        geometry::Extents box = outline.box;
+        box.Expand(kIndexMargin);
+        indexed_.push_back(box);
+    }
+    tree_ = std::make_unique<geometry::BoxIndex>(indexed_);
+    outgrown_.assign(outlines_.size(), 0);
+}
+
+void FusableOutlines::Take(const ads_name entity, AcDbObjectId id) {
+    FusableOutline outline;
+    outline.id = id;
+    outline.closed = geometry::IsPolylineClosed(entity);
+    Read(outline);
+    outlines_.push_back(std::move(outline));
+}
+
+void FusableOutlines::TakeWindow(const resbuf* filter, const char* codePatterns) {
     drawingutil::SelectionSet found;
     if (!SelectByMode(found.Fill(), "c", AcGePoint3d(-kEverywhere, -kEverywhere, 0.0),
                       AcGePoint3d(kEverywhere, kEverywhere, 0.0), filter, codePatterns, false))
@@ -60,21 +83,34 @@ void FusableOutlines::Load(const resbuf* filter, const char* codePatterns) {
     for (int i = 0; i < count; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!found.At(i, entity, id)) continue;
-        FusableOutline outline;
-        outline.id = id;
-        outline.closed = geometry::IsPolylineClosed(entity);
-        Read(outline);
-        outlines_.push_back(std::move(outline));
+        if (found.At(i, entity, id)) Take(entity, id);
     }
-    indexed_.reserve(outlines_.size());
-    for (const FusableOutline& outline : outlines_) {
-        geometry::Extents box = outline.box;
-        box.Expand(kIndexMargin);
-        indexed_.push_back(box);
+}
+
+bool FusableOutlines::TakeAllInSight(const drawingutil::SelectionSet& all) {
+    AcGePoint3d low, high;
+    if (!GetViewWindow(low, high)) return false;
+    const double size = std::max(high.x - low.x, high.y - low.y);
+    const double margin = 1e-6 * size + 1e-9 * std::max({std::fabs(low.x), std::fabs(low.y), std::fabs(high.x),
+                                                         std::fabs(high.y)});
+    SightCheck sight;
+    const int count = all.Length();
+    outlines_.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!all.At(i, entity, id) || !sight.Shows(id)) break;
+        Take(entity, id);
+        // Drawn somewhere with room to spare inside the view, the crossing window takes it.
+        const geometry::Extents& box = outlines_.back().box;
+        if (!outlines_.back().readable || !(box.max.x > box.min.x || box.max.y > box.min.y) ||
+            !(box.min.x > low.x + margin && box.max.x < high.x - margin && box.min.y > low.y + margin &&
+              box.max.y < high.y - margin))
+            break;
     }
-    tree_ = std::make_unique<geometry::BoxIndex>(indexed_);
-    outgrown_.assign(outlines_.size(), 0);
+    if (outlines_.size() == static_cast<std::size_t>(count)) return true;
+    outlines_.clear();
+    return false;
 }
 
 int FusableOutlines::Find(AcDbObjectId id) const {

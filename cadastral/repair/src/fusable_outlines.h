@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "drawingutil/selection_set.h"
 #include "geometry/box_index.h"
 #include "geometry/extents.h"
 #include "geometry/point2d.h"
@@ -28,8 +29,10 @@ struct FusableOutline {
 class FusableOutlines {
 public:
     // The polygons of the filter and code patterns that a crossing window can select in the
-    // current view (visible, of the current space), in drawing order.
-    void Load(const resbuf* filter, const char* codePatterns);
+    // current view (visible, of the current space), in drawing order. A whole-drawing selection
+    // of the same filter and code patterns, when given, holds them all where every one of its
+    // polygons is plainly in sight; only otherwise is the host asked for the window.
+    void Load(const resbuf* filter, const char* codePatterns, const drawingutil::SelectionSet* all = nullptr);
 
     // The position of the polygon in drawing order, or -1 when it is not one of them.
     int Find(AcDbObjectId id) const;
@@ -44,6 +47,9 @@ public:
 
 private:
     void Read(FusableOutline& outline) const;
+    void Take(const ads_name entity, AcDbObjectId id);
+    void TakeWindow(const resbuf* filter, const char* codePatterns);
+    bool TakeAllInSight(const drawingutil::SelectionSet& all);
 
     std::vector<FusableOutline> outlines_;
     std::vector<geometry::Extents> indexed_;  // the boxes the tree holds, widened by a margin

@@ -3,7 +3,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "browser_client/browser_client.h"
 #include "cadastral/attribute_data.h"
@@ -16,6 +19,7 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_set.h"
 #include "fusable_outlines.h"
+#include "snap_targets.h"
 #include "geometry/bulge_polyline.h"
 #include "geometry/curve_vertex_editing.h"
 #include "geometry/curve_vertex_readers.h"
@@ -70,7 +74,20 @@ struct FusionRun {
     double distance;
     AcDbObjectIdArray& modified;
     int reports = 0;
+    std::optional<std::vector<AcDbObjectId>>* visitedIds = nullptr;  // given the polygons visited, when asked
 };
+
+// The ids of a selection's members in its order; none when a member cannot be named.
+std::optional<std::vector<AcDbObjectId>> MemberIds(const Selection& selection) {
+    std::vector<AcDbObjectId> ids;
+    for (int i = 0; i < selection.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!selection.At(i, entity, id)) return std::nullopt;
+        ids.push_back(id);
+    }
+    return ids;
+}
 
 void ReportFusion(FusionRun& run, const FusionCandidate& candidate, double gap) {
     const HostSettings& s = Settings();
@@ -177,10 +194,9 @@ void VisitVertexIndexed(FusionRun& run, FusableOutlines& outlines, int self, int
 void RunFusion(FusionRun& run, const char* visitedFilterText) {
     RereadDecimalSettings();
     Selection polygons;
-    if (!SelectByFilter(polygons.Fill(), visitedFilterText, run.visitedCodes, false)) {
-        polygons.Drop();
-        return;
-    }
+    if (!SelectByFilter(polygons.Fill(), visitedFilterText, run.visitedCodes, false)) polygons.Drop();
+    if (run.visitedIds != nullptr) *run.visitedIds = MemberIds(polygons);
+    if (!polygons.Held()) return;
     const int count = polygons.Length();
     if (count == 0) return;
     ZoomExtents();
@@ -192,7 +208,9 @@ void RunFusion(FusionRun& run, const char* visitedFilterText) {
     // wider fusion asks the host around every vertex.
     const bool indexed = run.distance <= 0.5 * kWindowHalfSide;
     FusableOutlines outlines;
-    if (indexed) outlines.Load(run.fusedFilter, run.fusedCodes);
+    // Where the polygons visited are the ones fused, their selection already names them all.
+    const bool sameClass = run.visitedFilter == run.fusedFilter && run.visitedCodes == run.fusedCodes;
+    if (indexed) outlines.Load(run.fusedFilter, run.fusedCodes, sameClass ? &polygons : nullptr);
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         ads_name entity;
@@ -257,11 +275,19 @@ bool MergeAtCentroid(const std::vector<FusionCandidate>& candidates, std::vector
 
 void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
                            double distance) {
+    std::optional<std::vector<AcDbObjectId>> visited;
+    FuseBoundaryPointGaps(filterText, codePatterns, modified, mode, distance, visited);
+}
+
+void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
+                           double distance, std::optional<std::vector<AcDbObjectId>>& visited) {
+    visited.reset();
     if (!UsableDistance(distance)) return;
     drawingutil::Chain filter(BuildEntityFilter(filterText));
     if (!filter) return;
     FusionRun run{filter.get(), codePatterns, filter.get(), codePatterns, kBoundaryFusionTitle, true,
                   mode,         distance,     modified};
+    run.visitedIds = &visited;
     RunFusion(run, filterText);
 }
 
@@ -321,15 +347,91 @@ void DeleteBoundaryPointAndLabel(const ads_name circle, const resbuf* labelFilte
     }
 }
 
+namespace {
+
+// The point feature a vertex draws to, and where it lies.
+struct SnapPick {
+    ads_name name = {0, 0};
+    AcDbObjectId id;
+    AcGePoint3d at;
+};
+
+using SnappedPoints = std::set<AcDbObjectId>;
+
+// Among the features a window holds (with their base points, when readable), the only one, or
+// else the nearest to v that was not snapped before, the first of equals.
+template <typename Member>
+bool ChooseSnapPoint(int found, const geometry::Point2d& v, const SnappedPoints& snapped, Member member,
+                     SnapPick& pick) {
+    if (found == 1) return member(0, pick);
+    double best = 10000.0;
+    bool picked = false;
+    for (int k = 0; k < found; ++k) {
+        SnapPick point;
+        if (!member(k, point) || snapped.count(point.id) != 0) continue;
+        const double d = std::sqrt(geometry::SquaredDistance2d({point.at.x, point.at.y}, v));
+        if (d < best) {
+            best = d;
+            pick = point;
+            picked = true;
+        }
+    }
+    return picked;
+}
+
+// ChooseSnapPoint among what the host's crossing window from low to high selects.
+bool PickThroughHost(const resbuf* filter, const char* codePatterns, const AcGePoint3d& low, const AcGePoint3d& high,
+                     const geometry::Point2d& v, const SnappedPoints& snapped, SnapPick& pick) {
+    Selection near;
+    if (!SelectByMode(near.Fill(), "c", low, high, filter, codePatterns, false)) {
+        near.Drop();
+        return false;
+    }
+    return ChooseSnapPoint(near.Length(), v, snapped, [&](int k, SnapPick& point) {
+        return near.At(k, point.name) && acdbGetObjectId(point.id, point.name) == Acad::eOk &&
+               ReadEntityBasePoint(point.name, point.at);
+    }, pick);
+}
+
+// ChooseSnapPoint among the targets such a window selects; false in `answered` when the host has
+// to be asked.
+bool PickAmongTargets(const SnapTargets& targets, const AcGePoint3d& low, const AcGePoint3d& high,
+                      const geometry::Point2d& v, const SnappedPoints& snapped, SnapPick& pick, bool& answered) {
+    std::vector<int> selected;
+    answered = targets.Window({low.x, low.y}, {high.x, high.y}, selected);
+    if (!answered) return false;
+    return ChooseSnapPoint(static_cast<int>(selected.size()), v, snapped, [&](int k, SnapPick& point) {
+        const SnapTarget& target = targets.At(selected[static_cast<std::size_t>(k)]);
+        point.id = target.id;
+        point.at = target.base;
+        return acdbGetAdsName(point.name, target.id) == Acad::eOk;
+    }, pick);
+}
+
+}  // namespace
+
 bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns, const char* lineFilterText,
                        const char* lineCodePatterns, double distance) {
     if (!UsableDistance(distance)) return false;
-    Selection lines;
-    if (!SelectByFilter(lines.Fill(), lineFilterText, lineCodePatterns, false)) {
-        lines.Drop();
+    Selection selected;
+    if (!SelectByFilter(selected.Fill(), lineFilterText, lineCodePatterns, false)) {
+        selected.Drop();
         return false;
     }
-    const int count = lines.Length();
+    std::vector<AcDbObjectId> lines;
+    for (int i = 0; i < selected.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        // A member that cannot be named is passed over, as its vertices could not be read.
+        lines.push_back(selected.At(i, entity, id) ? id : AcDbObjectId());
+    }
+    return SnapPointsToLines(pointFilterText, pointCodePatterns, lines, distance);
+}
+
+bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns,
+                       const std::vector<AcDbObjectId>& lines, double distance) {
+    if (!UsableDistance(distance)) return false;
+    const int count = static_cast<int>(lines.size());
     if (count == 0) return false;
     {
         Selection blocks;
@@ -345,8 +447,13 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
     drawingutil::Chain pointFilter(BuildEntityFilter(pointFilterText));
     drawingutil::Chain textFilter(BuildEntityFilter("text,jzp"));
     ZoomExtents();
-    Selection snapped;
-    if (acedSSAdd(nullptr, nullptr, snapped.Fill()) != RTNORM) snapped.Drop();
+    // The point features, selected once: read, they answer most windows round a vertex without
+    // the host; afterwards those left off every vertex go. Snapping only moves them.
+    Selection points;
+    if (!SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) points.Drop();
+    SnapTargets targets;
+    targets.Load(points);
+    SnappedPoints snapped;
     acedSetStatusBarProgressMeter("正在进行点向线上靠拢...", 0, count);
     geometry::PointGrid visited(kVisitedSnap);
     int corrected = 0;
@@ -354,59 +461,35 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
         acedSetStatusBarProgressMeterPos(i);
         ads_name line;
         geometry::PointList vertices;
-        if (!lines.At(i, line) || !geometry::ReadEntityPointsByName(line, vertices)) continue;
+        if (lines[static_cast<std::size_t>(i)].isNull() ||
+            acdbGetAdsName(line, lines[static_cast<std::size_t>(i)]) != Acad::eOk ||
+            !geometry::ReadEntityPointsByName(line, vertices))
+            continue;
         for (const Point2d& v : vertices) {
             if (visited.TestAndAdd(v)) continue;
-            Selection near;
-            if (!SelectByMode(near.Fill(), "c", AcGePoint3d(v.x - distance, v.y - distance, 0.0),
-                              AcGePoint3d(v.x + distance, v.y + distance, 0.0), pointFilter.get(), pointCodePatterns,
-                              false)) {
-                near.Drop();
-                continue;
-            }
-            const int found = near.Length();
-            ads_name pick = {0, 0};
-            AcGePoint3d at;
-            bool picked = false;
-            if (found == 1) {
-                picked = near.At(0, pick) && ReadEntityBasePoint(pick, at);
-            } else {
-                double best = 10000.0;
-                for (int k = 0; k < found; ++k) {
-                    ads_name point;
-                    AcGePoint3d base;
-                    if (!near.At(k, point) || snapped.Member(point) || !ReadEntityBasePoint(point, base)) continue;
-                    const double d = std::sqrt(geometry::SquaredDistance2d({base.x, base.y}, v));
-                    if (d < best) {
-                        best = d;
-                        pick[0] = point[0];
-                        pick[1] = point[1];
-                        at = base;
-                        picked = true;
-                    }
-                }
-            }
+            const AcGePoint3d low(v.x - distance, v.y - distance, 0.0);
+            const AcGePoint3d high(v.x + distance, v.y + distance, 0.0);
+            SnapPick pick;
+            bool answered = false;
+            bool picked = PickAmongTargets(targets, low, high, v, snapped, pick, answered);
+            if (!answered) picked = PickThroughHost(pointFilter.get(), pointCodePatterns, low, high, v, snapped, pick);
             if (!picked) continue;
-            if (std::sqrt(geometry::SquaredDistance2d({at.x, at.y}, v)) > kCoincident &&
-                WriteEntityBasePoint(pick, AcGePoint3d(v.x, v.y, 0.0)))
+            if (std::sqrt(geometry::SquaredDistance2d({pick.at.x, pick.at.y}, v)) > kCoincident &&
+                WriteEntityBasePoint(pick.name, AcGePoint3d(v.x, v.y, 0.0))) {
                 ++corrected;
-            snapped.Add(pick);
+                targets.Reread(targets.Find(pick.id));
+            }
+            snapped.insert(pick.id);
         }
     }
-    lines.Free();
     acedRestoreStatusBar();
     acutPrintf("\n当前图上有%d个界址点位置被修正.", corrected);
-    if (snapped.Length() > 0) {
-        Selection points;
-        if (SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) {
-            for (int i = 0; i < points.Length(); ++i) {
-                ads_name point;
-                if (points.At(i, point) && !snapped.Member(point))
-                    DeleteBoundaryPointAndLabel(point, textFilter.get(), "301001");
-            }
-        } else {
-            points.Drop();
-        }
+    if (snapped.empty()) return true;
+    for (int i = 0; i < points.Length(); ++i) {
+        ads_name point;
+        AcDbObjectId id;
+        if (points.At(i, point, id) && snapped.count(id) == 0)
+            DeleteBoundaryPointAndLabel(point, textFilter.get(), "301001");
     }
     return true;
 }

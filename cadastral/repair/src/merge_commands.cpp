@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "cadastral/attribute_data.h"
 #include "cadastral/edge_lengths.h"
@@ -108,11 +110,16 @@ void CombineZD() {
     double distance = 0.0;
     if (!AskDistance(dialogue, distance)) return;
     AcDbObjectIdArray modified;
-    FuseBoundaryPointGaps("*polyline,", kParcelCode, modified, 3, distance);
+    std::optional<std::vector<AcDbObjectId>> parcels;
+    FuseBoundaryPointGaps("*polyline,", kParcelCode, modified, 3, distance, parcels);
     double scale = 500.0;
     GetDrawingScale(scale);
     const double h = scale * 0.001;
-    SnapPointsToLines("circle,jzp", kBoundaryPointCode, "*polyline,", kParcelCode, h * 0.5);
+    // The parcels the fusion selected are the ones the points go onto.
+    if (parcels)
+        SnapPointsToLines("circle,jzp", kBoundaryPointCode, *parcels, h * 0.5);
+    else
+        SnapPointsToLines("circle,jzp", kBoundaryPointCode, "*polyline,", kParcelCode, h * 0.5);
     // A parcel named twice is renewed twice; the second run replaces the texts of the first.
     for (AcDbObjectId id : modified) RenewEdgeLengths(id, h);
     acutPrintf("\n操作完成!");

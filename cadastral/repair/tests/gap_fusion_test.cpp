@@ -148,6 +148,8 @@ TEST_F(GapFusion, NeighboursAreThoseTheHostWouldSelect) {
     // nothing fuses and nothing is reported there.
     const AcDbObjectId shown = Outline({{100, 0}, {120, 0}, {120, 20}, {100, 20}}, "300000", "JZD");
     const AcDbObjectId hidden = Outline({{120.03, 0}, {140, 0}, {140, 20}, {120, 20}}, "300000", "HIDDEN");
+    // Another class far round them all, so that every parcel lies well inside the view.
+    Outline({{-100, -100}, {300, -100}, {300, 200}, {-100, 200}}, "300001", "JZD");
     AcDbLayerTable* table = nullptr;
     ASSERT_EQ(acdbHostApplicationServices()->workingDatabase()->getLayerTable(table, AcDb::kForRead), Acad::eOk);
     AcDbLayerTableRecord* layer = nullptr;
@@ -218,6 +220,58 @@ TEST_F(GapFusion, PointsSnapOntoParcelCorners) {
     EXPECT_FALSE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "399999", 0.25));
     EXPECT_FALSE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300000", 0.0));
     EXPECT_FALSE(Erased(alone));
+}
+
+TEST_F(GapFusion, PointsSnapWhereTheHostsWindowWouldTakeThem) {
+    Outline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, "300000", "JZD");
+    // Another class far round it, so that every circle is well in sight.
+    Outline({{-100, -100}, {200, -100}, {200, 200}, {-100, 200}}, "300001", "JZD");
+    auto circle = [](Point2d at, double radius) {
+        return CreateCodedCircle(AcGePoint3d(at.x, at.y, 0), radius, "301000", nullptr, "JZP");
+    };
+    // Each corner's window reaches 0.25 round it. A circle of that radius round the corner
+    // touches all four sides; one centred inside but holding the whole window never enters it;
+    // one centred outside may still pass through it.
+    const AcDbObjectId round = circle({0, 0}, 0.25);
+    const AcDbObjectId around = circle({100.01, 0}, 1.0);
+    const AcDbObjectId through = circle({100.3, 100}, 0.2);
+    // Two as near as each other: the first drawn goes, the other one is left off every corner.
+    const AcDbObjectId first = circle({0.1, 100}, 0.2);
+    const AcDbObjectId second = circle({-0.1, 100}, 0.2);
+
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300000", 0.25));
+    EXPECT_NE(CommandLine().find("当前图上有2个界址点位置被修正."), std::string::npos) << CommandLine();
+    EXPECT_FALSE(Erased(round));
+    EXPECT_EQ(Centre(round), (Point2d{0, 0}));
+    EXPECT_TRUE(Erased(around));
+    EXPECT_EQ(Centre(through), (Point2d{100, 100}));
+    EXPECT_EQ(Centre(first), (Point2d{0, 100}));
+    EXPECT_TRUE(Erased(second));
+
+    // Near a window's edge the host's own geometry decides: a circle touching a side from outside
+    // is in the window, one whose box only overlaps a corner is not.
+    Outline({{20, 80}, {40, 80}, {40, 90}}, "300003", "JZD");
+    const AcDbObjectId touchingOutside = circle({40.45, 80}, 0.2);
+    const AcDbObjectId pastCorner = circle({20.4, 80.4}, 0.2);
+    const AcDbObjectId stay = circle({40, 90}, 0.2);
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300003", 0.25));
+    EXPECT_EQ(Centre(touchingOutside), (Point2d{40, 80}));
+    EXPECT_TRUE(Erased(pastCorner));
+    EXPECT_FALSE(Erased(stay));
+
+    // A circle the view does not show is in no window: it stays off its corner and goes.
+    Outline({{20, 20}, {60, 20}, {60, 60}}, "300002", "JZD");
+    const AcDbObjectId hidden = circle({20.05, 20}, 0.2);
+    const AcDbObjectId shown = circle({60.05, 20}, 0.2);
+    {
+        AcDbEntity* entity = nullptr;
+        ASSERT_EQ(acdbOpenObject(entity, hidden, AcDb::kForWrite), Acad::eOk);
+        entity->setVisibility(AcDb::kInvisible);
+        entity->close();
+    }
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300002", 0.25));
+    EXPECT_TRUE(Erased(hidden));
+    EXPECT_EQ(Centre(shown), (Point2d{60, 20}));
 }
 
 }  // namespace

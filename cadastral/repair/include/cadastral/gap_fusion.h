@@ -4,6 +4,7 @@
 // every vertex removed. The merge commands run these; each reports to the browser.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "geometry/point2d.h"
@@ -30,6 +31,11 @@ struct FusionCandidate {
 // `modified`. A distance that is no finite number above 0 does nothing.
 void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
                            double distance);
+// The same, giving the polygons it visited in drawing order once it has selected them. A fusion
+// moves and adds vertices but never adds or takes away a polygon: afterwards they are still
+// those of the filter and code patterns.
+void FuseBoundaryPointGaps(const char* filterText, const char* codePatterns, AcDbObjectIdArray& modified, int mode,
+                           double distance, std::optional<std::vector<AcDbObjectId>>& visited);
 
 // As FuseBoundaryPointGaps, but the vertices of class 1 are visited and only the geometry of
 // class 2 around them moves: class 1 keeps its vertices.
@@ -46,6 +52,9 @@ bool MergeCandidatesAtCentroid(const std::vector<FusionCandidate>& candidates);
 // feature or the distance is no finite number above 0 (nothing is changed).
 bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns, const char* lineFilterText,
                        const char* lineCodePatterns, double distance);
+// The same over line features already selected, in drawing order.
+bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePatterns,
+                       const std::vector<AcDbObjectId>& lines, double distance);
 
 // Erases the boundary-point circle and the label text ("<prefix><number>" from its data under
 // "MIRET") found near it through the label filter and code patterns.
