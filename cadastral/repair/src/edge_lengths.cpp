@@ -142,6 +142,8 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     }
     if (points.isEmpty()) return;
     points.append(points[0]);
+    // The outline as turned; an old-style polyline's vertices are added to what the list holds.
+    vertices.setLogicalLength(0);
     if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
     vertices.append(vertices[0]);
 

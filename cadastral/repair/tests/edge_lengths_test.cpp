@@ -63,10 +63,10 @@ protected:
     }
 
     static AcDbObjectId Outline(const std::vector<AcGePoint2d>& points, const char* code = "300000",
-                                const char* layer = "JZD") {
+                                const char* layer = "JZD", CodedPolylineType type = kLightweightPolyline) {
         AcGePoint2dArray host;
         for (const AcGePoint2d& p : points) host.append(p);
-        return CreateCodedPolyline(host, 0.0, 1, code, 0.0, kLightweightPolyline, layer);
+        return CreateCodedPolyline(host, 0.0, 1, code, 0.0, type, layer);
     }
     static void Points(const std::vector<AcGePoint2d>& points) {
         for (const AcGePoint2d& p : points) CreateCodedCircle(AcGePoint3d(p.x, p.y, 0), 0.25, "301000", nullptr, "JZP");
@@ -187,6 +187,29 @@ TEST_F(EdgeLengths, BoundaryLinesGetOneUprightTextBesideThem) {
     Run("drawzdlen", {"2"});
     EXPECT_NE(CommandLine().find("\n当前图上没有宗地"), std::string::npos) << CommandLine();
     EXPECT_EQ(Texts().size(), 11u);
+}
+
+// An old-style polyline is turned to start at its first point and walk clockwise like a
+// lightweight one, and its texts are laid along the turned outline.
+TEST_F(EdgeLengths, OldStylePolylinesGetTheTextsOfLightweightOnes) {
+    for (CodedPolylineType type : {kLightweightPolyline, kSimple2dPolyline}) {
+        const double x = type == kLightweightPolyline ? 0 : 100;
+        Outline({{x + 20, 20}, {x, 20}, {x, 0}, {x + 20, 0}}, "300000", "JZD", type);
+        Points({{x, 0}, {x + 20, 0}, {x, 20}});
+    }
+    Run("drawzdlen", {""});
+    const std::vector<LengthText> texts = Texts();
+    ASSERT_EQ(texts.size(), 6u) << CommandLine();
+    for (double x : {0.0, 100.0}) {
+        const std::vector<LengthText> west = Near(texts, x - 1.5, 10), south = Near(texts, x + 10, -1.5);
+        ASSERT_EQ(west.size(), 1u) << x;
+        EXPECT_EQ(west[0].text, "20.00");
+        ASSERT_EQ(south.size(), 1u) << x;
+        EXPECT_EQ(south[0].text, "20.00");
+        const std::vector<LengthText> bent = Near(texts, x + 10, 21.5);
+        ASSERT_EQ(bent.size(), 1u) << x;
+        EXPECT_EQ(bent[0].text, "40.00");
+    }
 }
 
 TEST_F(EdgeLengths, PlanStopsAtAPointOnNoVertexAndSkipsBackwardPairs) {
