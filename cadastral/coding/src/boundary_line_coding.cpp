@@ -11,6 +11,7 @@
 #include "drawingutil/outline_checks.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/view_window.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_point.h"
@@ -38,6 +39,8 @@ constexpr double kSameSegment = 0.001;
 constexpr double kLinePointReach = 0.1;
 // Side of the cells of the points on "GD".
 constexpr double kCell = 2.0;
+// Side of the cells of the outline grid, in windows around a segment's middle.
+constexpr double kCellsPerWindow = 128.0;
 
 bool IsFrameVertex(AcDb::Vertex2dType type) {
     return type == AcDb::k2dVertex || type == AcDb::k2dSplineCtlVertex;
@@ -48,6 +51,21 @@ std::uint64_t CellKey(long long cx, long long cy) {
 }
 long long CellOf(double v) {
     return static_cast<long long>(std::floor(v / kCell));
+}
+
+// The rows of cells of column cx that may hold a point within reach of the segment: those
+// beside the part of the segment over the column, widened by the reach (and a little more, for
+// the rounding of the cells' bounds).
+std::pair<long long, long long> RowsNearSegment(const AcGePoint2d& a, const AcGePoint2d& b, long long cx) {
+    const double reach = kLinePointReach * (1 + 1e-6) + 1e-9 * std::max({std::fabs(a.x), std::fabs(a.y), 1.0});
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double t0 = 0, t1 = 1;
+    if (dx != 0) {
+        t0 = std::clamp((static_cast<double>(cx) * kCell - reach - a.x) / dx, 0.0, 1.0);
+        t1 = std::clamp((static_cast<double>(cx + 1) * kCell + reach - a.x) / dx, 0.0, 1.0);
+    }
+    const double ya = a.y + t0 * dy, yb = a.y + t1 * dy;
+    return {CellOf(std::min(ya, yb) - reach), CellOf(std::max(ya, yb) + reach)};
 }
 
 std::string ReadCode(AcDbObjectId id) {
@@ -161,22 +179,45 @@ BoundaryLineCoder::BoundaryLineCoder(const BoundaryPointIndex* index) : index_(i
     window_ = scale * 0.001 * 0.5;
 }
 
+void BoundaryLineCoder::SelectAround(const AcGePoint2d& point, AcDbObjectId parcel,
+                                     std::vector<AcDbObjectId>& found) {
+    found.clear();
+    const AcGePoint2d low(point.x - window_, point.y - window_), high(point.x + window_, point.y + window_);
+    if (!outlines_)
+        outlines_ = std::make_unique<OutlineGrid>(kCellsPerWindow * window_);
+    AcGePoint3d viewLow, viewHigh;
+    if (GetViewWindow(viewLow, viewHigh) &&
+        outlines_->Crossing(low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y),
+                                               parcel, found))
+        return;
+    ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
+    ads_name selection{};
+    if (acedSSGet("C", corner1, corner2, nullptr, selection) != RTNORM)
+        return;
+    Adesk::Int32 count = 0;
+    acedSSLength(selection, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        AcDbObjectId id;
+        if (acedSSName(selection, i, member) == RTNORM && IdOfName(member, id))
+            found.push_back(id);
+    }
+    acedSSFree(selection);
+}
+
 bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
                                           ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
     neighbour = ParcelSegment();
     neighbourParcel = AcDbObjectId();
     if (!FindSegmentAtPoint(parcel, point, own))
         return false;
-    ads_point low = {point.x - window_, point.y - window_, 0},
-              high = {point.x + window_, point.y + window_, 0};
-    ads_name found{};
-    if (acedSSGet("C", low, high, nullptr, found) != RTNORM)
-        return true;
-    Adesk::Int32 count = 0;
-    acedSSLength(found, &count);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
+    AcDbObjectId parcelId;
+    IdOfName(parcel, parcelId);
+    std::vector<AcDbObjectId> found;
+    SelectAround(point, parcelId, found);
+    for (AcDbObjectId id : found) {
         ads_name member{};
-        if (acedSSName(found, i, member) != RTNORM || ads_name_equal(member, parcel))
+        if (id == parcelId || acdbGetAdsName(member, id) != Acad::eOk)
             continue;
         if (!CheckBoundaryPolyline(member, 0))
             continue;
@@ -189,11 +230,10 @@ bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& po
                      other.start.distanceTo(own.end) < kSameSegment);
         if (same) {
             neighbour = other;
-            IdOfName(member, neighbourParcel);
+            neighbourParcel = id;
             break;
         }
     }
-    acedSSFree(found);
     return true;
 }
 
@@ -236,17 +276,17 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
             std::string code = platform::text::Format("%s%s%07ld", linePrefix.c_str(), segmentPrefix.c_str(),
                                                       static_cast<long>(counter));
             WriteLineCode(own.vertex, code, counter);
-            Record(parcelId, own, code);
+            Record(parcelId, own);
             if (!neighbour.vertex.isNull()) {
                 WriteLineCode(neighbour.vertex, code, counter);
-                Record(neighbourParcel, neighbour, code);
+                Record(neighbourParcel, neighbour);
             }
         }
     }
 }
 
-void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code) {
-    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, code, segment.vertex});
+void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment) {
+    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, segment.vertex});
 }
 
 void BoundaryLineCoder::ReadLinePoints() {
@@ -288,9 +328,8 @@ void BoundaryLineCoder::CodeLinePoints() {
         bool codeRead = false;
         long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
         long long x1 = CellOf(std::max(segment.start.x, segment.end.x) + kLinePointReach);
-        long long y0 = CellOf(std::min(segment.start.y, segment.end.y) - kLinePointReach);
-        long long y1 = CellOf(std::max(segment.start.y, segment.end.y) + kLinePointReach);
         for (long long cx = x0; cx <= x1; ++cx) {
+            const auto [y0, y1] = RowsNearSegment(segment.start, segment.end, cx);
             for (long long cy = y0; cy <= y1; ++cy) {
                 auto cell = cells_.find(CellKey(cx, cy));
                 if (cell == cells_.end())

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "cadastral/outline_grid.h"
 #include "cadastral/parcel_boundary.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
@@ -65,19 +67,25 @@ private:
         int ownIndex;
         AcGePoint2d start;
         AcGePoint2d end;
-        std::string code;
-        AcDbObjectId vertex;
+        AcDbObjectId vertex;  // whose code the points take, read when they do
     };
     struct LinePoint {
         AcDbObjectId id;
         AcGePoint3d position;
         bool coded;
     };
-    void Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code);
+    // What a crossing window around the point selects that may be an outline other than the
+    // parcel's, in drawing order: the closed outlines from the grid when it can tell, else all
+    // the host selects.
+    void SelectAround(const AcGePoint2d& point, AcDbObjectId parcel, std::vector<AcDbObjectId>& found);
+    void Record(AcDbObjectId parcel, const ParcelSegment& segment);
     void ReadLinePoints();
 
     const BoundaryPointIndex* index_;
     double window_;  // half the side of the window around a segment's midpoint
+    // The closed outlines, read at the first window for the rest of the run: the run adds and
+    // moves no outline.
+    std::unique_ptr<OutlineGrid> outlines_;
     std::vector<CodedSegment> pending_;
     bool pointsRead_ = false;
     std::vector<LinePoint> points_;
