@@ -276,7 +276,8 @@ bool AnnotationCoder::Run() {
 
     std::vector<AcDbObjectId> districts;
     {
-        Chain filter(acutBuildList(RTDXF0, "*polyline", 8, "DJZQ", RTNONE));
+        // The two names that end in "POLYLINE", named rather than matched by a wildcard.
+        Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", 8, "DJZQ", RTNONE));
         Selection all;
         all.made = acedSSGet("X", nullptr, nullptr, filter.get(), all.set) == RTNORM;
         for (Adesk::Int32 i = 0, n = all.Length(); i < n; ++i) {

@@ -125,17 +125,33 @@ bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObject
     return false;
 }
 
-bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment) {
-    AcGePoint2dArray own;
-    if (!GetCurvePoints(polyline, own, 0) || own.length() < 2)
+bool ReadOutlineFrame(ads_name polyline, OutlineFrame& frame) {
+    frame = OutlineFrame();
+    if (!GetCurvePoints(polyline, frame.points, 0) || frame.points.length() < 2)
         return false;
-    const int n = own.length();
+    const int n = frame.points.length();
     // Counter-clockwise from the same first point.
-    const bool reversed = IsRingClockwise(own);
-    AcGePoint2dArray ring;
+    frame.reversed = IsRingClockwise(frame.points);
     for (int i = 0; i < n; ++i)
-        ring.append(own[reversed ? (n - i) % n : i]);
-    ring.append(ring[0]);
+        frame.ring.append(frame.points[frame.reversed ? (n - i) % n : i]);
+    frame.ring.append(frame.ring[0]);
+    if (!ConvertTo2dPolyline(polyline))
+        return false;
+    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
+    if (!poly)
+        return false;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
+        if (v && IsFrameVertex(v->vertexType()))
+            frame.vertices.push_back({it->objectId(), AcGePoint2d(v->position().x, v->position().y)});
+    }
+    return true;
+}
+
+bool FindSegmentInFrame(const OutlineFrame& frame, const AcGePoint2d& point, ParcelSegment& segment) {
+    const AcGePoint2dArray& ring = frame.ring;
+    const int n = frame.points.length();
     int best = -1;
     double bestMeasure = 0;
     for (int i = 0; i < n; ++i) {
@@ -148,25 +164,28 @@ bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegme
         if (measure < kOnSegment)
             break;
     }
-    if (!ConvertTo2dPolyline(polyline))
-        return false;
-    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
-    if (!poly)
-        return false;
-    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
-    for (it->start(); !it->done(); it->step()) {
-        Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
-        if (!v || !IsFrameVertex(v->vertexType()))
-            continue;
-        if (AcGePoint2d(v->position().x, v->position().y).distanceTo(ring[best]) < kSegmentStartTolerance) {
-            segment.vertex = it->objectId();
+    for (const auto& [id, at] : frame.vertices) {
+        if (at.distanceTo(ring[best]) < kSegmentStartTolerance) {
+            segment.vertex = id;
             segment.start = ring[best];
             segment.end = ring[best + 1];
-            segment.ownIndex = reversed ? (n - best - 1) % n : best;
+            segment.ownIndex = frame.reversed ? (n - best - 1) % n : best;
             return true;
         }
     }
     return false;
+}
+
+AcDbObjectId FindVertexInFrame(const OutlineFrame& frame, const AcGePoint2d& point) {
+    for (const auto& [id, at] : frame.vertices)
+        if (at.distanceTo(point) < kVertexTolerance)
+            return id;
+    return AcDbObjectId();
+}
+
+bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment) {
+    OutlineFrame frame;
+    return ReadOutlineFrame(polyline, frame) && FindSegmentInFrame(frame, point, segment);
 }
 
 bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end) {
@@ -179,6 +198,12 @@ BoundaryLineCoder::BoundaryLineCoder(const BoundaryPointIndex* index) : index_(i
     window_ = scale * 0.001 * 0.5;
 }
 
+BoundaryLineCoder::ViewKept::ViewKept(BoundaryLineCoder& coder) : coder_(coder) {
+    View& view = coder_.view_;
+    view.seen = GetViewWindow(view.low, view.high);
+    view.kept = true;
+}
+
 void BoundaryLineCoder::SelectAround(const AcGePoint2d& point, AcDbObjectId parcel,
                                      std::vector<AcDbObjectId>& found) {
     found.clear();
@@ -186,9 +211,13 @@ void BoundaryLineCoder::SelectAround(const AcGePoint2d& point, AcDbObjectId parc
     if (!outlines_)
         outlines_ = std::make_unique<OutlineGrid>(kCellsPerWindow * window_);
     AcGePoint3d viewLow, viewHigh;
-    if (GetViewWindow(viewLow, viewHigh) &&
-        outlines_->Crossing(low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y),
-                                               parcel, found))
+    bool seen = view_.kept ? view_.seen : GetViewWindow(viewLow, viewHigh);
+    if (view_.kept) {
+        viewLow = view_.low;
+        viewHigh = view_.high;
+    }
+    if (seen && outlines_->Crossing(low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y),
+                                    parcel, found))
         return;
     ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
     ads_name selection{};
@@ -209,15 +238,24 @@ bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& po
                                           ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
     neighbour = ParcelSegment();
     neighbourParcel = AcDbObjectId();
-    if (!FindSegmentAtPoint(parcel, point, own))
+    OutlineFrame frame;
+    if (!ReadOutlineFrame(parcel, frame) || !FindSegmentInFrame(frame, point, own))
         return false;
     AcDbObjectId parcelId;
     IdOfName(parcel, parcelId);
+    FindNeighbour(parcelId, point, own, neighbour, neighbourParcel);
+    return true;
+}
+
+void BoundaryLineCoder::FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& point, const ParcelSegment& own,
+                                      ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
+    neighbour = ParcelSegment();
+    neighbourParcel = AcDbObjectId();
     std::vector<AcDbObjectId> found;
-    SelectAround(point, parcelId, found);
+    SelectAround(point, parcel, found);
     for (AcDbObjectId id : found) {
         ads_name member{};
-        if (id == parcelId || acdbGetAdsName(member, id) != Acad::eOk)
+        if (id == parcel || acdbGetAdsName(member, id) != Acad::eOk)
             continue;
         if (!CheckBoundaryPolyline(member, 0))
             continue;
@@ -234,7 +272,6 @@ bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& po
             break;
         }
     }
-    return true;
 }
 
 void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix,
@@ -255,18 +292,25 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
     // Every vertex must carry a boundary point or a point of the second class.
     if (static_cast<int>(lines.size()) != points.length())
         return;
+    // The outline is read once: coding its lines changes no vertex of it. Without it no segment
+    // could be found.
+    OutlineFrame frame;
+    if (!ReadOutlineFrame(parcel, frame))
+        return;
+    // Nor does coding move the view, which every window around a segment is seen through.
+    ViewKept view(*this);
     for (const AcGePoint2dArray& line : lines) {
         bool numbered = false;
         for (int j = 0; j + 1 < line.length(); ++j) {
-            AcDbObjectId at;
-            if (!FindVertexAtPoint(parcelId, line[j], at))
+            if (FindVertexInFrame(frame, line[j]).isNull())
                 continue;
             AcGePoint2d middle((line[j].x + line[j + 1].x) / 2, (line[j].y + line[j + 1].y) / 2);
             ParcelSegment own, neighbour;
             AcDbObjectId neighbourParcel;
-            if (!FindSharedSegment(parcel, middle, own, neighbour, neighbourParcel) || own.vertex.isNull())
+            if (!FindSegmentInFrame(frame, middle, own))
                 continue;
-            if (!ReadCode(own.vertex).empty())
+            FindNeighbour(parcelId, middle, own, neighbour, neighbourParcel);
+            if (own.vertex.isNull() || !ReadCode(own.vertex).empty())
                 continue;
             // One number per line: the first segment still uncoded takes it, the rest share it.
             if (!numbered) {

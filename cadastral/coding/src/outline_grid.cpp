@@ -198,7 +198,9 @@ SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, 
 }
 
 OutlineGrid::OutlineGrid(double cell) : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
-    Chain filter(acutBuildList(RTDXF0, "*POLYLINE", RTNONE));
+    // Named, not matched by a wildcard: the two names are the only ones of lightweight and old-style
+    // polylines, and a name is compared much faster than matched.
+    Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
     ads_name all{};
     if (acedSSGet("X", nullptr, nullptr, filter.get(), all) != RTNORM)
         return;
