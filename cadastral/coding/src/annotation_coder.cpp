@@ -81,11 +81,6 @@ struct Selection {
     }
 };
 
-std::string Code(const ads_name entity) {
-    std::string code;
-    GetEntityCode(entity, code);
-    return code;
-}
 
 std::string TypeName(const ads_name entity) {
     std::string type;
@@ -148,6 +143,13 @@ bool DistrictSelection(AcDbObjectId district, Selection& selection) {
 AnnotationCoder::AnnotationCoder() = default;
 AnnotationCoder::~AnnotationCoder() = default;
 
+const std::string& AnnotationCoder::CodeOf(const ads_name entity) {
+    auto [known, added] = codes_.try_emplace({entity[0], entity[1]});
+    if (added)
+        GetEntityCode(entity, known->second);
+    return known->second;
+}
+
 BoundaryLineCoder& AnnotationCoder::Lines() {
     if (!lines_) {
         points_ = std::make_unique<BoundaryPointIndex>();
@@ -168,7 +170,7 @@ void AnnotationCoder::FindSegmentPrefixIn(const ads_name inside) {
     for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(inside, i, member) != RTNORM || !IdOfName(member, id) || Code(member) != kParcelCode)
+        if (acedSSName(inside, i, member) != RTNORM || !IdOfName(member, id) || CodeOf(member) != kParcelCode)
             continue;
         std::string number;
         if (ParcelNumber(id, number) && number.size() == kParcelNumberLength) {
@@ -192,7 +194,7 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
             if (acedSSName(selection, i, entity) != RTNORM || !IdOfName(entity, id))
                 continue;
             const std::string type = TypeName(entity);
-            const std::string code = Code(entity);
+            const std::string code = CodeOf(entity);
             if (type == "TEXT") {
                 if (code.empty())
                     continue;
@@ -238,7 +240,7 @@ void AnnotationCoder::CodeBoundaryLines() {
 }
 
 void AnnotationCoder::Recode(const ads_name entity, const std::string& districtCode, bool codeConditions) {
-    const std::string code = Code(entity);
+    const std::string code = CodeOf(entity);
     // The final code keeps the 7-digit number; a longer number keeps its 19-digit form, since
     // its tail may be another feature's number.
     auto recode = [&](const char* application) {
@@ -273,6 +275,10 @@ bool AnnotationCoder::Run() {
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     ClearVertexCodes();
     overlong_ = 0;
+    // What is read once is read once for each run.
+    codes_.clear();
+    lines_.reset();
+    points_.reset();
 
     std::vector<AcDbObjectId> districts;
     {
@@ -284,7 +290,7 @@ bool AnnotationCoder::Run() {
             ads_name member{};
             AcDbObjectId id;
             if (acedSSName(all.set, i, member) == RTNORM && IdOfName(member, id) &&
-                IsPolylineType(TypeName(member)) && Code(member) == kDistrictCode)
+                IsPolylineType(TypeName(member)) && CodeOf(member) == kDistrictCode)
                 districts.push_back(id);
         }
     }
@@ -411,7 +417,7 @@ void AnnotationCoder::NumberHouses() {
         meter.Step(i);
         ads_name parcel{};
         std::string parcelCode;
-        if (acedSSName(parcels.set, i, parcel) != RTNORM || Code(parcel) != kParcelCode ||
+        if (acedSSName(parcels.set, i, parcel) != RTNORM || CodeOf(parcel) != kParcelCode ||
             !BuildDistrictCode(parcel, parcelCode))
             continue;
         AcGePoint2dArray ring;
@@ -426,7 +432,7 @@ void AnnotationCoder::NumberHouses() {
             ads_name member{};
             AcDbObjectId id;
             if (acedSSName(houses.set, k, member) != RTNORM || !IdOfName(member, id) ||
-                !IsHouse(Code(member)))
+                !IsHouse(CodeOf(member)))
                 continue;
             std::string houseNumber = Format("%03d", number);
             ++number;
