@@ -38,6 +38,8 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     SecondClassPoint(10, 5);
     AcDbObjectId onShared = LinePoint(10.05, 2.5), onUpper = LinePoint(9.95, 7.5), away = LinePoint(5, 5);
     AcDbObjectId kept = LinePoint(10, 1);
+    // In the row of cells below A's south side, yet within reach of it.
+    AcDbObjectId belowSouth = LinePoint(5, -0.05);
     SetXData(Name(kept), "JZXDM", kXDataString, "OLD");
 
     BoundaryPointIndex index;
@@ -73,6 +75,7 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     EXPECT_EQ(Value(onShared, "JZXDM"), shared);
     EXPECT_EQ(Value(onUpper, "JZXDM"), codes[2]);
     EXPECT_EQ(Value(away, "JZXDM"), "");
+    EXPECT_EQ(Value(belowSouth, "JZXDM"), codes[0]);
     EXPECT_EQ(Value(kept, "JZXDM"), "OLD");
 
     // Clearing empties every vertex code; a parcel missing a point on a vertex gets none.
