@@ -144,7 +144,7 @@ AnnotationCoder::AnnotationCoder() = default;
 AnnotationCoder::~AnnotationCoder() = default;
 
 const std::string& AnnotationCoder::CodeOf(const ads_name entity) {
-    auto [known, added] = codes_.try_emplace({entity[0], entity[1]});
+    auto [known, added] = codes_.try_emplace(KeyOf(entity));
     if (added)
         GetEntityCode(entity, known->second);
     return known->second;

@@ -7,12 +7,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
-#include <utility>
 
+#include "cadastral/entity_key.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/resbuf.h"
 
@@ -56,12 +55,6 @@ private:
     // writes a parcel's number, the value after the code).
     const std::string& CodeOf(const ads_name entity);
 
-    struct NameHash {
-        std::size_t operator()(const std::pair<std::int64_t, std::int64_t>& name) const {
-            return std::hash<std::int64_t>()(name.first) ^ (std::hash<std::int64_t>()(name.second) << 1);
-        }
-    };
-
     std::int32_t annotationCounter_ = 0;
     std::string segmentPrefix_;
     // Made for the run: the boundary points read once, and the coder of the lines.
@@ -69,7 +62,7 @@ private:
     std::unique_ptr<BoundaryLineCoder> lines_;
     // Codes whose number does not fit 7 digits, kept in their 19-digit form.
     int overlong_ = 0;
-    std::unordered_map<std::pair<std::int64_t, std::int64_t>, std::string, NameHash> codes_;
+    std::unordered_map<EntityKey, std::string, EntityKeyHash> codes_;
 };
 
 // The command: the main application's "EXPLODEGCD", then the coder.
