@@ -81,6 +81,11 @@ struct Selection {
     }
 };
 
+std::string Code(const ads_name entity) {
+    std::string code;
+    GetEntityCode(entity, code);
+    return code;
+}
 
 std::string TypeName(const ads_name entity) {
     std::string type;
@@ -143,13 +148,6 @@ bool DistrictSelection(AcDbObjectId district, Selection& selection) {
 AnnotationCoder::AnnotationCoder() = default;
 AnnotationCoder::~AnnotationCoder() = default;
 
-const std::string& AnnotationCoder::CodeOf(const ads_name entity) {
-    auto [known, added] = codes_.try_emplace(KeyOf(entity));
-    if (added)
-        GetEntityCode(entity, known->second);
-    return known->second;
-}
-
 BoundaryLineCoder& AnnotationCoder::Lines() {
     if (!lines_) {
         points_ = std::make_unique<BoundaryPointIndex>();
@@ -170,7 +168,7 @@ void AnnotationCoder::FindSegmentPrefixIn(const ads_name inside) {
     for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(inside, i, member) != RTNORM || !IdOfName(member, id) || CodeOf(member) != kParcelCode)
+        if (acedSSName(inside, i, member) != RTNORM || !IdOfName(member, id) || Code(member) != kParcelCode)
             continue;
         std::string number;
         if (ParcelNumber(id, number) && number.size() == kParcelNumberLength) {
@@ -194,7 +192,7 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
             if (acedSSName(selection, i, entity) != RTNORM || !IdOfName(entity, id))
                 continue;
             const std::string type = TypeName(entity);
-            const std::string code = CodeOf(entity);
+            const std::string code = Code(entity);
             if (type == "TEXT") {
                 if (code.empty())
                     continue;
@@ -240,7 +238,7 @@ void AnnotationCoder::CodeBoundaryLines() {
 }
 
 void AnnotationCoder::Recode(const ads_name entity, const std::string& districtCode, bool codeConditions) {
-    const std::string code = CodeOf(entity);
+    const std::string code = Code(entity);
     // The final code keeps the 7-digit number; a longer number keeps its 19-digit form, since
     // its tail may be another feature's number.
     auto recode = [&](const char* application) {
@@ -276,7 +274,6 @@ bool AnnotationCoder::Run() {
     ClearVertexCodes();
     overlong_ = 0;
     // What is read once is read once for each run.
-    codes_.clear();
     lines_.reset();
     points_.reset();
 
@@ -290,7 +287,7 @@ bool AnnotationCoder::Run() {
             ads_name member{};
             AcDbObjectId id;
             if (acedSSName(all.set, i, member) == RTNORM && IdOfName(member, id) &&
-                IsPolylineType(TypeName(member)) && CodeOf(member) == kDistrictCode)
+                IsPolylineType(TypeName(member)) && Code(member) == kDistrictCode)
                 districts.push_back(id);
         }
     }
@@ -417,7 +414,7 @@ void AnnotationCoder::NumberHouses() {
         meter.Step(i);
         ads_name parcel{};
         std::string parcelCode;
-        if (acedSSName(parcels.set, i, parcel) != RTNORM || CodeOf(parcel) != kParcelCode ||
+        if (acedSSName(parcels.set, i, parcel) != RTNORM || Code(parcel) != kParcelCode ||
             !BuildDistrictCode(parcel, parcelCode))
             continue;
         AcGePoint2dArray ring;
@@ -432,7 +429,7 @@ void AnnotationCoder::NumberHouses() {
             ads_name member{};
             AcDbObjectId id;
             if (acedSSName(houses.set, k, member) != RTNORM || !IdOfName(member, id) ||
-                !IsHouse(CodeOf(member)))
+                !IsHouse(Code(member)))
                 continue;
             std::string houseNumber = Format("%03d", number);
             ++number;

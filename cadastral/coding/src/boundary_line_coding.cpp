@@ -257,21 +257,10 @@ void BoundaryLineCoder::FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& po
         ads_name member{};
         if (id == parcel || acdbGetAdsName(member, id) != Acad::eOk)
             continue;
-        const EntityKey key = KeyOf(member);
-        auto [check, checked] = outlineChecks_.try_emplace(key, false);
-        if (checked)
-            check->second = CheckBoundaryPolyline(member, 0);
-        if (!check->second)
+        if (!CheckBoundaryPolyline(member, 0))
             continue;
-        auto frame = frames_.find(key);
-        if (frame == frames_.end()) {
-            OutlineFrame read;
-            if (!ReadOutlineFrame(member, read))
-                continue;
-            frame = frames_.emplace(key, std::move(read)).first;
-        }
         ParcelSegment other;
-        if (!FindSegmentInFrame(frame->second, point, other))
+        if (!FindSegmentAtPoint(member, point, other))
             continue;
         bool same = (other.start.distanceTo(own.start) < kSameSegment &&
                      other.end.distanceTo(own.end) < kSameSegment) ||
@@ -287,8 +276,6 @@ void BoundaryLineCoder::FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& po
 
 void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix,
                                    const std::string& segmentPrefix, std::int32_t& counter) {
-    // Its start is about to turn: what a neighbour's search read of it goes.
-    frames_.erase(KeyOf(parcel));
     // A lightweight parcel is coded like one that a neighbour has already converted.
     if (!ConvertTo2dPolyline(parcel))
         return;

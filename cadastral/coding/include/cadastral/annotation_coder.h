@@ -9,9 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
-#include "cadastral/entity_key.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/resbuf.h"
 
@@ -51,9 +49,6 @@ private:
     void Recode(const ads_name entity, const std::string& districtCode, bool codeConditions);
     void NumberHouses();
     BoundaryLineCoder& Lines();
-    // The entity's feature code, read once for the run: the run writes no feature code (it
-    // writes a parcel's number, the value after the code).
-    const std::string& CodeOf(const ads_name entity);
 
     std::int32_t annotationCounter_ = 0;
     std::string segmentPrefix_;
@@ -62,7 +57,6 @@ private:
     std::unique_ptr<BoundaryLineCoder> lines_;
     // Codes whose number does not fit 7 digits, kept in their 19-digit form.
     int overlong_ = 0;
-    std::unordered_map<EntityKey, std::string, EntityKeyHash> codes_;
 };
 
 // The command: the main application's "EXPLODEGCD", then the coder.

@@ -12,7 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "cadastral/entity_key.h"
 #include "cadastral/outline_grid.h"
 #include "cadastral/parcel_boundary.h"
 #include "platform/cad/ac_array.h"
@@ -124,11 +123,6 @@ private:
     // The closed outlines, read at the first window for the rest of the run: the run adds and
     // moves no outline.
     std::unique_ptr<OutlineGrid> outlines_;
-    // What the neighbour search reads of an outline, kept for the run: whether it is a closed
-    // outline of a parcel class (its code, closure and vertex count stay), and its frame, until
-    // the parcel's own coding turns its start. A frame that cannot be read is read again.
-    std::unordered_map<EntityKey, bool, EntityKeyHash> outlineChecks_;
-    std::unordered_map<EntityKey, OutlineFrame, EntityKeyHash> frames_;
     std::vector<CodedSegment> pending_;
     bool pointsRead_ = false;
     std::vector<LinePoint> points_;
