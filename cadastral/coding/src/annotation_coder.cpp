@@ -1,6 +1,9 @@
 #include "cadastral/annotation_coder.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "cadastral/attribute_data.h"
@@ -22,6 +25,7 @@
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/selection.h"
+#include "platform/cad/system_variables.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
@@ -112,6 +116,24 @@ std::string Text(const ads_name entity, const char* application) {
     return text;
 }
 
+// What a graphical selection sees of the view: its centre and height, and the screen's sides.
+// Two selections of the same area under the same view, with nothing changed between them, take
+// the same entities.
+using ViewShown = std::array<double, 6>;
+
+ViewShown ViewNow() {
+    ViewShown shown;
+    shown.fill(std::numeric_limits<double>::quiet_NaN());  // never equal when a value is missing
+    resbuf value{};
+    if (acedGetVar("VIEWCTR", &value) == RTNORM && value.restype == RT3DPOINT)
+        std::copy(value.resval.rpoint, value.resval.rpoint + 3, shown.begin());
+    if (acedGetVar("VIEWSIZE", &value) == RTNORM && value.restype == RTREAL)
+        shown[3] = value.resval.rreal;
+    if (acedGetVar("SCREENSIZE", &value) == RTNORM && value.restype == RTPOINT)
+        std::copy(value.resval.rpoint, value.resval.rpoint + 2, shown.begin() + 4);
+    return shown;
+}
+
 bool DistrictSelection(AcDbObjectId district, Selection& selection) {
     ads_name name{};
     AcGePoint2dArray ring;
@@ -136,13 +158,17 @@ BoundaryLineCoder& AnnotationCoder::Lines() {
 
 void AnnotationCoder::FindSegmentPrefix(AcDbObjectId district) {
     Selection inside;
-    if (!DistrictSelection(district, inside))
-        return;
-    for (Adesk::Int32 i = 0, n = inside.Length(); i < n; ++i) {
+    if (DistrictSelection(district, inside))
+        FindSegmentPrefixIn(inside.set);
+}
+
+void AnnotationCoder::FindSegmentPrefixIn(const ads_name inside) {
+    Adesk::Int32 count = 0;
+    acedSSLength(inside, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(inside.set, i, member) != RTNORM || !IdOfName(member, id) ||
-            Code(member) != kParcelCode)
+        if (acedSSName(inside, i, member) != RTNORM || !IdOfName(member, id) || Code(member) != kParcelCode)
             continue;
         std::string number;
         if (ParcelNumber(id, number) && number.size() == kParcelNumberLength) {
@@ -247,10 +273,14 @@ bool AnnotationCoder::Run() {
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     ClearVertexCodes();
     overlong_ = 0;
+    // What is read once is read once for each run.
+    lines_.reset();
+    points_.reset();
 
     std::vector<AcDbObjectId> districts;
     {
-        Chain filter(acutBuildList(RTDXF0, "*polyline", 8, "DJZQ", RTNONE));
+        // The two names that end in "POLYLINE", named rather than matched by a wildcard.
+        Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", 8, "DJZQ", RTNONE));
         Selection all;
         all.made = acedSSGet("X", nullptr, nullptr, filter.get(), all.set) == RTNORM;
         for (Adesk::Int32 i = 0, n = all.Length(); i < n; ++i) {
@@ -274,9 +304,15 @@ bool AnnotationCoder::Run() {
     std::vector<std::int32_t> counters(districts.size(), 0);
     for (std::size_t i = 0; i < districts.size(); ++i) {
         Selection inside;
+        const ViewShown before = ViewNow();
         if (!DistrictSelection(districts[i], inside))
             continue;
-        FindSegmentPrefix(districts[i]);
+        // The prefix comes from the same selection made again; while the view is the same, the
+        // one in hand is that selection.
+        if (ViewNow() == before)
+            FindSegmentPrefixIn(inside.set);
+        else
+            FindSegmentPrefix(districts[i]);
         for (Adesk::Int32 k = 0, n = inside.Length(); k < n; ++k) {
             ads_name member{};
             if (acedSSName(inside.set, k, member) == RTNORM)
@@ -302,12 +338,21 @@ bool AnnotationCoder::Run() {
             if (acdbGetAdsName(district, districts[i]) != Acad::eOk)
                 continue;
             std::string code = Text(district, "DJZQBM");
-            FindSegmentPrefix(districts[i]);
+            // One selection serves the prefix and the recoding while the view stays the same.
+            Selection inside;
+            const ViewShown before = ViewNow();
+            const bool made = DistrictSelection(districts[i], inside);
+            if (made)
+                FindSegmentPrefixIn(inside.set);
             if (code.size() != districtLength)
                 continue;
-            Selection inside;
-            if (!DistrictSelection(districts[i], inside))
+            if (ViewNow() != before) {
+                inside.Free();
+                if (!DistrictSelection(districts[i], inside))
+                    continue;
+            } else if (!made) {
                 continue;
+            }
             acedSSDel(district, inside.set);
             for (Adesk::Int32 k = 0, n = inside.Length(); k < n; ++k) {
                 ads_name member{};

@@ -11,6 +11,7 @@
 #include "drawingutil/outline_checks.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/view_window.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_point.h"
@@ -38,6 +39,8 @@ constexpr double kSameSegment = 0.001;
 constexpr double kLinePointReach = 0.1;
 // Side of the cells of the points on "GD".
 constexpr double kCell = 2.0;
+// Side of the cells of the outline grid, in windows around a segment's middle.
+constexpr double kCellsPerWindow = 128.0;
 
 bool IsFrameVertex(AcDb::Vertex2dType type) {
     return type == AcDb::k2dVertex || type == AcDb::k2dSplineCtlVertex;
@@ -48,6 +51,21 @@ std::uint64_t CellKey(long long cx, long long cy) {
 }
 long long CellOf(double v) {
     return static_cast<long long>(std::floor(v / kCell));
+}
+
+// The rows of cells of column cx that may hold a point within reach of the segment: those
+// beside the part of the segment over the column, widened by the reach (and a little more, for
+// the rounding of the cells' bounds).
+std::pair<long long, long long> RowsNearSegment(const AcGePoint2d& a, const AcGePoint2d& b, long long cx) {
+    const double reach = kLinePointReach * (1 + 1e-6) + 1e-9 * std::max({std::fabs(a.x), std::fabs(a.y), 1.0});
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double t0 = 0, t1 = 1;
+    if (dx != 0) {
+        t0 = std::clamp((static_cast<double>(cx) * kCell - reach - a.x) / dx, 0.0, 1.0);
+        t1 = std::clamp((static_cast<double>(cx + 1) * kCell + reach - a.x) / dx, 0.0, 1.0);
+    }
+    const double ya = a.y + t0 * dy, yb = a.y + t1 * dy;
+    return {CellOf(std::min(ya, yb) - reach), CellOf(std::max(ya, yb) + reach)};
 }
 
 std::string ReadCode(AcDbObjectId id) {
@@ -107,17 +125,33 @@ bool FindVertexAtPoint(AcDbObjectId parcel, const AcGePoint2d& point, AcDbObject
     return false;
 }
 
-bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment) {
-    AcGePoint2dArray own;
-    if (!GetCurvePoints(polyline, own, 0) || own.length() < 2)
+bool ReadOutlineFrame(ads_name polyline, OutlineFrame& frame) {
+    frame = OutlineFrame();
+    if (!GetCurvePoints(polyline, frame.points, 0) || frame.points.length() < 2)
         return false;
-    const int n = own.length();
+    const int n = frame.points.length();
     // Counter-clockwise from the same first point.
-    const bool reversed = IsRingClockwise(own);
-    AcGePoint2dArray ring;
+    frame.reversed = IsRingClockwise(frame.points);
     for (int i = 0; i < n; ++i)
-        ring.append(own[reversed ? (n - i) % n : i]);
-    ring.append(ring[0]);
+        frame.ring.append(frame.points[frame.reversed ? (n - i) % n : i]);
+    frame.ring.append(frame.ring[0]);
+    if (!ConvertTo2dPolyline(polyline))
+        return false;
+    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
+    if (!poly)
+        return false;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
+        if (v && IsFrameVertex(v->vertexType()))
+            frame.vertices.push_back({it->objectId(), AcGePoint2d(v->position().x, v->position().y)});
+    }
+    return true;
+}
+
+bool FindSegmentInFrame(const OutlineFrame& frame, const AcGePoint2d& point, ParcelSegment& segment) {
+    const AcGePoint2dArray& ring = frame.ring;
+    const int n = frame.points.length();
     int best = -1;
     double bestMeasure = 0;
     for (int i = 0; i < n; ++i) {
@@ -130,25 +164,28 @@ bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegme
         if (measure < kOnSegment)
             break;
     }
-    if (!ConvertTo2dPolyline(polyline))
-        return false;
-    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
-    if (!poly)
-        return false;
-    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
-    for (it->start(); !it->done(); it->step()) {
-        Opened<AcDb2dVertex> v(it->objectId(), AcDb::kForRead);
-        if (!v || !IsFrameVertex(v->vertexType()))
-            continue;
-        if (AcGePoint2d(v->position().x, v->position().y).distanceTo(ring[best]) < kSegmentStartTolerance) {
-            segment.vertex = it->objectId();
+    for (const auto& [id, at] : frame.vertices) {
+        if (at.distanceTo(ring[best]) < kSegmentStartTolerance) {
+            segment.vertex = id;
             segment.start = ring[best];
             segment.end = ring[best + 1];
-            segment.ownIndex = reversed ? (n - best - 1) % n : best;
+            segment.ownIndex = frame.reversed ? (n - best - 1) % n : best;
             return true;
         }
     }
     return false;
+}
+
+AcDbObjectId FindVertexInFrame(const OutlineFrame& frame, const AcGePoint2d& point) {
+    for (const auto& [id, at] : frame.vertices)
+        if (at.distanceTo(point) < kVertexTolerance)
+            return id;
+    return AcDbObjectId();
+}
+
+bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment) {
+    OutlineFrame frame;
+    return ReadOutlineFrame(polyline, frame) && FindSegmentInFrame(frame, point, segment);
 }
 
 bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end) {
@@ -161,22 +198,64 @@ BoundaryLineCoder::BoundaryLineCoder(const BoundaryPointIndex* index) : index_(i
     window_ = scale * 0.001 * 0.5;
 }
 
+BoundaryLineCoder::ViewKept::ViewKept(BoundaryLineCoder& coder) : coder_(coder) {
+    View& view = coder_.view_;
+    view.seen = GetViewWindow(view.low, view.high);
+    view.kept = true;
+}
+
+void BoundaryLineCoder::SelectAround(const AcGePoint2d& point, AcDbObjectId parcel,
+                                     std::vector<AcDbObjectId>& found) {
+    found.clear();
+    const AcGePoint2d low(point.x - window_, point.y - window_), high(point.x + window_, point.y + window_);
+    if (!outlines_)
+        outlines_ = std::make_unique<OutlineGrid>(kCellsPerWindow * window_);
+    AcGePoint3d viewLow, viewHigh;
+    bool seen = view_.kept ? view_.seen : GetViewWindow(viewLow, viewHigh);
+    if (view_.kept) {
+        viewLow = view_.low;
+        viewHigh = view_.high;
+    }
+    if (seen && outlines_->Crossing(low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y),
+                                    parcel, found))
+        return;
+    ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
+    ads_name selection{};
+    if (acedSSGet("C", corner1, corner2, nullptr, selection) != RTNORM)
+        return;
+    Adesk::Int32 count = 0;
+    acedSSLength(selection, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        AcDbObjectId id;
+        if (acedSSName(selection, i, member) == RTNORM && IdOfName(member, id))
+            found.push_back(id);
+    }
+    acedSSFree(selection);
+}
+
 bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
                                           ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
     neighbour = ParcelSegment();
     neighbourParcel = AcDbObjectId();
-    if (!FindSegmentAtPoint(parcel, point, own))
+    OutlineFrame frame;
+    if (!ReadOutlineFrame(parcel, frame) || !FindSegmentInFrame(frame, point, own))
         return false;
-    ads_point low = {point.x - window_, point.y - window_, 0},
-              high = {point.x + window_, point.y + window_, 0};
-    ads_name found{};
-    if (acedSSGet("C", low, high, nullptr, found) != RTNORM)
-        return true;
-    Adesk::Int32 count = 0;
-    acedSSLength(found, &count);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
+    AcDbObjectId parcelId;
+    IdOfName(parcel, parcelId);
+    FindNeighbour(parcelId, point, own, neighbour, neighbourParcel);
+    return true;
+}
+
+void BoundaryLineCoder::FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& point, const ParcelSegment& own,
+                                      ParcelSegment& neighbour, AcDbObjectId& neighbourParcel) {
+    neighbour = ParcelSegment();
+    neighbourParcel = AcDbObjectId();
+    std::vector<AcDbObjectId> found;
+    SelectAround(point, parcel, found);
+    for (AcDbObjectId id : found) {
         ads_name member{};
-        if (acedSSName(found, i, member) != RTNORM || ads_name_equal(member, parcel))
+        if (id == parcel || acdbGetAdsName(member, id) != Acad::eOk)
             continue;
         if (!CheckBoundaryPolyline(member, 0))
             continue;
@@ -189,12 +268,10 @@ bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& po
                      other.start.distanceTo(own.end) < kSameSegment);
         if (same) {
             neighbour = other;
-            IdOfName(member, neighbourParcel);
+            neighbourParcel = id;
             break;
         }
     }
-    acedSSFree(found);
-    return true;
 }
 
 void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix,
@@ -215,18 +292,25 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
     // Every vertex must carry a boundary point or a point of the second class.
     if (static_cast<int>(lines.size()) != points.length())
         return;
+    // The outline is read once: coding its lines changes no vertex of it. Without it no segment
+    // could be found.
+    OutlineFrame frame;
+    if (!ReadOutlineFrame(parcel, frame))
+        return;
+    // Nor does coding move the view, which every window around a segment is seen through.
+    ViewKept view(*this);
     for (const AcGePoint2dArray& line : lines) {
         bool numbered = false;
         for (int j = 0; j + 1 < line.length(); ++j) {
-            AcDbObjectId at;
-            if (!FindVertexAtPoint(parcelId, line[j], at))
+            if (FindVertexInFrame(frame, line[j]).isNull())
                 continue;
             AcGePoint2d middle((line[j].x + line[j + 1].x) / 2, (line[j].y + line[j + 1].y) / 2);
             ParcelSegment own, neighbour;
             AcDbObjectId neighbourParcel;
-            if (!FindSharedSegment(parcel, middle, own, neighbour, neighbourParcel) || own.vertex.isNull())
+            if (!FindSegmentInFrame(frame, middle, own))
                 continue;
-            if (!ReadCode(own.vertex).empty())
+            FindNeighbour(parcelId, middle, own, neighbour, neighbourParcel);
+            if (own.vertex.isNull() || !ReadCode(own.vertex).empty())
                 continue;
             // One number per line: the first segment still uncoded takes it, the rest share it.
             if (!numbered) {
@@ -236,17 +320,17 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
             std::string code = platform::text::Format("%s%s%07ld", linePrefix.c_str(), segmentPrefix.c_str(),
                                                       static_cast<long>(counter));
             WriteLineCode(own.vertex, code, counter);
-            Record(parcelId, own, code);
+            Record(parcelId, own);
             if (!neighbour.vertex.isNull()) {
                 WriteLineCode(neighbour.vertex, code, counter);
-                Record(neighbourParcel, neighbour, code);
+                Record(neighbourParcel, neighbour);
             }
         }
     }
 }
 
-void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code) {
-    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, code, segment.vertex});
+void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment) {
+    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, segment.vertex});
 }
 
 void BoundaryLineCoder::ReadLinePoints() {
@@ -288,9 +372,8 @@ void BoundaryLineCoder::CodeLinePoints() {
         bool codeRead = false;
         long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
         long long x1 = CellOf(std::max(segment.start.x, segment.end.x) + kLinePointReach);
-        long long y0 = CellOf(std::min(segment.start.y, segment.end.y) - kLinePointReach);
-        long long y1 = CellOf(std::max(segment.start.y, segment.end.y) + kLinePointReach);
         for (long long cx = x0; cx <= x1; ++cx) {
+            const auto [y0, y1] = RowsNearSegment(segment.start, segment.end, cx);
             for (long long cy = y0; cy <= y1; ++cy) {
                 auto cell = cells_.find(CellKey(cx, cy));
                 if (cell == cells_.end())

@@ -38,6 +38,8 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     SecondClassPoint(10, 5);
     AcDbObjectId onShared = LinePoint(10.05, 2.5), onUpper = LinePoint(9.95, 7.5), away = LinePoint(5, 5);
     AcDbObjectId kept = LinePoint(10, 1);
+    // In the row of cells below A's south side, yet within reach of it.
+    AcDbObjectId belowSouth = LinePoint(5, -0.05);
     SetXData(Name(kept), "JZXDM", kXDataString, "OLD");
 
     BoundaryPointIndex index;
@@ -73,6 +75,7 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     EXPECT_EQ(Value(onShared, "JZXDM"), shared);
     EXPECT_EQ(Value(onUpper, "JZXDM"), codes[2]);
     EXPECT_EQ(Value(away, "JZXDM"), "");
+    EXPECT_EQ(Value(belowSouth, "JZXDM"), codes[0]);
     EXPECT_EQ(Value(kept, "JZXDM"), "OLD");
 
     // Clearing empties every vertex code; a parcel missing a point on a vertex gets none.
@@ -86,6 +89,32 @@ TEST_F(BoundaryLineCodingTest, SharedEdgeHasOneCodeAndEveryLineItsOwnNumber) {
     coder.CodeParcel(Name(bare), "440101001001", "", counter);
     EXPECT_EQ(counter, 0);
     EXPECT_TRUE(NonEmpty(VertexCodes(bare)).empty());
+}
+
+TEST_F(BoundaryLineCodingTest, ANeighbourTurnedByItsOwnCodingIsReadAgain) {
+    // Q starts at a point of the second class, so its coding turns its start to (10,0); it lacks
+    // a point at (15,10) and takes no codes itself. P, coded first, reads Q as its neighbour;
+    // R, coded last, finds Q again and codes the side they share on Q's vertex at (20,0).
+    AcDbObjectId p = CodedParcel({{0, 0}, {10, 0}, {10, 5}, {10, 10}, {0, 10}}, "0010010001000");
+    AcDbObjectId q = CodedParcel({{10, 5}, {10, 0}, {20, 0}, {20, 10}, {15, 10}, {10, 10}}, "0010010002000");
+    AcDbObjectId r = CodedParcel({{20, 0}, {30, 0}, {30, 10}, {20, 10}}, "0010010003000");
+    for (double x : {0.0, 10.0, 20.0, 30.0})
+        for (double y : {0.0, 10.0})
+            BoundaryPoint(x, y);
+    SecondClassPoint(10, 5);
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    BoundaryPointIndex index;
+    BoundaryLineCoder coder(&index);
+    std::int32_t counter = 0;
+    for (AcDbObjectId parcel : {p, q, r})
+        coder.CodeParcel(Name(parcel), "440101001001", "02", counter);
+    ASSERT_EQ(Points(q)[0], AcGePoint2d(10, 0)) << "Q turned";
+    AcDbObjectId atQ, atR;
+    ASSERT_TRUE(FindVertexAtPoint(q, AcGePoint2d(20, 0), atQ));
+    ASSERT_TRUE(FindVertexAtPoint(r, AcGePoint2d(20, 10), atR));
+    EXPECT_FALSE(Value(atR, "JZXDM").empty());
+    EXPECT_EQ(Value(atQ, "JZXDM"), Value(atR, "JZXDM"));
+    EXPECT_EQ(NonEmpty(VertexCodes(q)).size(), 2u) << "only the sides shared with P and R";
 }
 
 TEST_F(BoundaryLineCodingTest, SegmentSearchTakesSegmentsCounterClockwise) {

@@ -44,6 +44,8 @@ public:
     const std::string& SegmentPrefix() const { return segmentPrefix_; }
 
 private:
+    // FindSegmentPrefix over a district's selection in hand.
+    void FindSegmentPrefixIn(const ads_name inside);
     void Recode(const ads_name entity, const std::string& districtCode, bool codeConditions);
     void NumberHouses();
     BoundaryLineCoder& Lines();

@@ -6,10 +6,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
+#include "cadastral/outline_grid.h"
 #include "cadastral/parcel_boundary.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
@@ -35,6 +38,20 @@ struct ParcelSegment {
 // converted to a 2D polyline first and the name updated. False when it is no polyline, cannot be
 // converted, or no vertex lies within 0.01 of the segment's start.
 bool FindSegmentAtPoint(ads_name polyline, const AcGePoint2d& point, ParcelSegment& segment);
+// What the segment search reads of a polyline, for several searches on an outline that does not
+// change between them: its points in its own order and counter-clockwise (closed), and, once a
+// lightweight polyline is converted, its simple and spline-control vertices in order.
+struct OutlineFrame {
+    AcGePoint2dArray points;
+    bool reversed = false;
+    AcGePoint2dArray ring;
+    std::vector<std::pair<AcDbObjectId, AcGePoint2d>> vertices;
+};
+// False where FindSegmentAtPoint fails before it looks at the point.
+bool ReadOutlineFrame(ads_name polyline, OutlineFrame& frame);
+bool FindSegmentInFrame(const OutlineFrame& frame, const AcGePoint2d& point, ParcelSegment& segment);
+// FindVertexAtPoint on the frame's vertices; null for none.
+AcDbObjectId FindVertexInFrame(const OutlineFrame& frame, const AcGePoint2d& point);
 // Whether the point lies within 0.1 of the segment.
 bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end);
 
@@ -65,19 +82,47 @@ private:
         int ownIndex;
         AcGePoint2d start;
         AcGePoint2d end;
-        std::string code;
-        AcDbObjectId vertex;
+        AcDbObjectId vertex;  // whose code the points take, read when they do
     };
     struct LinePoint {
         AcDbObjectId id;
         AcGePoint3d position;
         bool coded;
     };
-    void Record(AcDbObjectId parcel, const ParcelSegment& segment, const std::string& code);
+    // The neighbour's segment for FindSharedSegment, the parcel's own segment found.
+    void FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& point, const ParcelSegment& own,
+                       ParcelSegment& neighbour, AcDbObjectId& neighbourParcel);
+    // What a crossing window around the point selects that may be an outline other than the
+    // parcel's, in drawing order: the closed outlines from the grid when it can tell, else all
+    // the host selects.
+    void SelectAround(const AcGePoint2d& point, AcDbObjectId parcel, std::vector<AcDbObjectId>& found);
+    void Record(AcDbObjectId parcel, const ParcelSegment& segment);
     void ReadLinePoints();
 
+    // The view the windows are seen through, read once while one parcel is coded.
+    struct View {
+        bool kept = false;
+        bool seen = false;
+        AcGePoint3d low;
+        AcGePoint3d high;
+    };
+    class ViewKept {
+    public:
+        explicit ViewKept(BoundaryLineCoder& coder);
+        ~ViewKept() { coder_.view_ = View(); }
+        ViewKept(const ViewKept&) = delete;
+        ViewKept& operator=(const ViewKept&) = delete;
+
+    private:
+        BoundaryLineCoder& coder_;
+    };
+
     const BoundaryPointIndex* index_;
+    View view_;
     double window_;  // half the side of the window around a segment's midpoint
+    // The closed outlines, read at the first window for the rest of the run: the run adds and
+    // moves no outline.
+    std::unique_ptr<OutlineGrid> outlines_;
     std::vector<CodedSegment> pending_;
     bool pointsRead_ = false;
     std::vector<LinePoint> points_;

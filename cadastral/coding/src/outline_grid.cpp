@@ -1,0 +1,360 @@
+#include "cadastral/outline_grid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "drawingutil/entity_types.h"
+#include "drawingutil/host_objects.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_vertex.h"
+#include "platform/cad/selection.h"
+
+namespace cadastral {
+namespace {
+
+using drawingutil::Chain;
+using drawingutil::Opened;
+
+// A side whose box spans more cells than this is looked at by every question instead.
+constexpr std::int64_t kMostCells = 256;
+// Sides of an outline as the lists are first sized.
+constexpr std::size_t kUsualSides = 6;
+// The margin, relative to the size of the coordinates and to the host's own tolerance, inside
+// which a side is too close to the window's edges to call: far above the host's tolerance and
+// the rounding of either side's arithmetic.
+constexpr double kLeastMargin = 1e-6;
+constexpr double kRelativeMargin = 1e-9;
+constexpr double kToleranceMargin = 1000.0;
+
+struct Box {
+    AcGePoint2d low;
+    AcGePoint2d high;
+};
+
+bool Empty(const Box& box) {
+    return box.low.x > box.high.x || box.low.y > box.high.y;
+}
+
+bool Meets(const Box& a, const Box& b) {
+    return a.low.x <= b.high.x && b.low.x <= a.high.x && a.low.y <= b.high.y && b.low.y <= a.high.y;
+}
+
+bool Holds(const Box& box, const AcGePoint2d& p) {
+    return p.x >= box.low.x && p.x <= box.high.x && p.y >= box.low.y && p.y <= box.high.y;
+}
+
+Box Grown(const Box& box, double by) {
+    return {{box.low.x - by, box.low.y - by}, {box.high.x + by, box.high.y + by}};
+}
+
+// Whether the straight side from a to b has a point in the box (clipped to it).
+bool SideMeetsBox(const AcGePoint2d& a, const AcGePoint2d& b, const Box& box) {
+    double t0 = 0, t1 = 1;
+    auto clip = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        double r = q / p;
+        if (p < 0) {
+            if (r > t1)
+                return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0)
+                return false;
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    double dx = b.x - a.x, dy = b.y - a.y;
+    return clip(-dx, a.x - box.low.x) && clip(dx, box.high.x - a.x) && clip(-dy, a.y - box.low.y) &&
+           clip(dy, box.high.y - a.y);
+}
+
+// Half the chord times the bulge: how far an arc side strays from its chord.
+double Sagitta(const AcGePoint2d& a, const AcGePoint2d& b, double bulge) {
+    return std::fabs(bulge) * a.distanceTo(b) / 2;
+}
+
+// The box a side stays in: its ends' box, and for an arc as far again as it strays from the chord.
+Box BoxOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge) {
+    Box box{{std::min(a.x, b.x), std::min(a.y, b.y)}, {std::max(a.x, b.x), std::max(a.y, b.y)}};
+    return bulge == 0 ? box : Grown(box, Sagitta(a, b, bulge));
+}
+
+// Cells far apart may share a key: a question then looks at more sides, never at fewer.
+std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
+    return (static_cast<std::uint32_t>(cx) << 16) ^ (static_cast<std::uint32_t>(cy) & 0xffffu);
+}
+
+bool FewCells(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1) {
+    return x1 - x0 < kMostCells && y1 - y0 < kMostCells && (x1 - x0 + 1) * (y1 - y0 + 1) <= kMostCells;
+}
+
+double Magnitude(const AcGePoint2d& p) {
+    return std::max(std::fabs(p.x), std::fabs(p.y));
+}
+
+bool Finite(const AcGePoint2d& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+bool FacesUp(const AcGeVector3d& normal) {
+    return normal.x == 0 && normal.y == 0 && normal.z == 1;
+}
+
+// Whether a crossing selection may take the entity: visible on a layer that is on and thawed.
+bool Shown(const AcDbEntity& entity) {
+    if (entity.visibility() != AcDb::kVisible)
+        return false;
+    Opened<AcDbLayerTableRecord> layer(entity.layerId(), AcDb::kForRead);
+    return !layer || (!layer->isOff() && !layer->isFrozen());
+}
+
+// The vertices and bulges of a lightweight or simple 2D polyline lying flat; false for another
+// shape (fitted, splined, tilted), whose drawn curve is not its frame.
+bool ReadFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges) {
+    if (AcDbPolyline* lw = AsPolyline(entity)) {
+        if (!FacesUp(lw->normal()))
+            return false;
+        for (unsigned int i = 0; i < lw->numVerts(); ++i) {
+            AcGePoint2d p;
+            double bulge = 0;
+            if (lw->getPointAt(i, p) != Acad::eOk || lw->getBulgeAt(i, bulge) != Acad::eOk)
+                return false;
+            points.push_back(p);
+            bulges.push_back(bulge);
+        }
+        return !points.empty();
+    }
+    AcDb2dPolyline* poly = As2dPolyline(entity);
+    if (poly == nullptr || poly->polyType() != AcDb::k2dSimplePoly || !FacesUp(poly->normal()))
+        return false;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
+        if (!vertex || vertex->vertexType() != AcDb::k2dVertex)
+            return false;
+        points.emplace_back(vertex->position().x, vertex->position().y);
+        bulges.push_back(vertex->bulge());
+    }
+    return !points.empty();
+}
+
+}  // namespace
+
+SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, const AcGePoint2d& low,
+                      const AcGePoint2d& high, double margin) {
+    const Box window{{std::min(low.x, high.x), std::min(low.y, high.y)},
+                     {std::max(low.x, high.x), std::max(low.y, high.y)}};
+    const Box reach = Grown(window, margin);
+    const Box inner = Grown(window, -margin);
+    const double chord = a.distanceTo(b);
+    if (bulge == 0 || chord == 0) {
+        if (!SideMeetsBox(a, b, reach))
+            return SideTouch::Apart;
+        return !Empty(inner) && SideMeetsBox(a, b, inner) ? SideTouch::Enters : SideTouch::Unsure;
+    }
+    if (!Meets(BoxOfSide(a, b, bulge), reach))
+        return SideTouch::Apart;
+    // The arc's circle: its centre lies off the chord's middle, to the left of the chord for an
+    // arc turning counter-clockwise (positive bulge) through less than half a turn.
+    const AcGeVector2d along((b.x - a.x) / chord, (b.y - a.y) / chord);
+    const AcGePoint2d middle((a.x + b.x) / 2, (a.y + b.y) / 2);
+    const double offset = chord * (1 - bulge * bulge) / (4 * bulge);
+    const AcGePoint2d centre(middle.x - along.y * offset, middle.y + along.x * offset);
+    const double radius = chord * (1 + bulge * bulge) / (4 * std::fabs(bulge));
+    // The circle's arithmetic rounds by a share of its size.
+    const double slack = margin + 1e-12 * (radius + Magnitude(centre));
+    const double nearX = std::max({reach.low.x - centre.x, 0.0, centre.x - reach.high.x});
+    const double nearY = std::max({reach.low.y - centre.y, 0.0, centre.y - reach.high.y});
+    const double farX = std::max(std::fabs(reach.low.x - centre.x), std::fabs(reach.high.x - centre.x));
+    const double farY = std::max(std::fabs(reach.low.y - centre.y), std::fabs(reach.high.y - centre.y));
+    if (std::hypot(nearX, nearY) > radius + slack || std::hypot(farX, farY) < radius - slack)
+        return SideTouch::Apart;
+    if (Empty(inner))
+        return SideTouch::Unsure;
+    // Points of the arc: its ends, its middle (off the chord by the sagitta), and the point of its
+    // circle nearest the window's middle when that lies clearly on the arc's side of the chord.
+    const double side = bulge > 0 ? -1 : 1;  // sign of the cross product for the arc's side
+    const double sagitta = Sagitta(a, b, bulge);
+    const AcGePoint2d top(middle.x - along.y * side * sagitta, middle.y + along.x * side * sagitta);
+    if (Holds(inner, a) || Holds(inner, b) || Holds(inner, top))
+        return SideTouch::Enters;
+    const AcGePoint2d aim((window.low.x + window.high.x) / 2, (window.low.y + window.high.y) / 2);
+    const double away = centre.distanceTo(aim);
+    if (away > 0) {
+        const AcGePoint2d near(centre.x + (aim.x - centre.x) * radius / away,
+                               centre.y + (aim.y - centre.y) * radius / away);
+        const double cross = along.x * (near.y - a.y) - along.y * (near.x - a.x);
+        if (cross * side > slack && Holds(inner, near))
+            return SideTouch::Enters;
+    }
+    return SideTouch::Unsure;
+}
+
+OutlineGrid::OutlineGrid(double cell) : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
+    // Named, not matched by a wildcard: the two names are the only ones of lightweight and old-style
+    // polylines, and a name is compared much faster than matched.
+    Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
+    ads_name all{};
+    if (acedSSGet("X", nullptr, nullptr, filter.get(), all) != RTNORM)
+        return;
+    Adesk::Int32 count = 0;
+    acedSSLength(all, &count);
+    const auto expected = static_cast<std::size_t>(count) * kUsualSides;
+    points_.reserve(expected);
+    bulges_.reserve(expected);
+    owner_.reserve(expected);
+    cells_.reserve(2 * expected);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        AcDbObjectId id;
+        if (acedSSName(all, i, member) == RTNORM && drawingutil::IdOfName(member, id))
+            Read(id);
+    }
+    acedSSFree(all);
+    std::sort(cells_.begin(), cells_.end());
+}
+
+void OutlineGrid::Read(AcDbObjectId id) {
+    Opened<AcDbEntity> entity(id, AcDb::kForRead);
+    if (!entity)
+        return;
+    // Only closed polylines of the current space can be outlines a crossing selection gives.
+    AcDbDatabase* db = entity->database();
+    if (db == nullptr || entity->ownerId() != db->currentSpaceId())
+        return;
+    AcDbPolyline* lw = AsPolyline(entity.get());
+    AcDb2dPolyline* poly = lw == nullptr ? As2dPolyline(entity.get()) : nullptr;
+    if ((lw == nullptr || !lw->isClosed()) && (poly == nullptr || !poly->isClosed()))
+        return;
+    const auto index = static_cast<std::uint32_t>(outlines_.size());
+    const auto first = static_cast<std::uint32_t>(points_.size());
+    bool read = ReadFrame(entity.get(), points_, bulges_);
+    for (std::size_t k = first; read && k < points_.size(); ++k)
+        read = Finite(points_[k]) && std::isfinite(bulges_[k]);
+    if (!read) {
+        points_.resize(first);
+        bulges_.resize(first);
+        // Known by its box only: any window near it goes to the host, as does every window for
+        // an outline whose coordinates are no numbers.
+        AcDbExtents extents;
+        if (entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
+            return;
+        outlines_.push_back({id, Shown(*entity.get()), true, first, 2});
+        AcGePoint2d low(extents.minPoint().x, extents.minPoint().y), high(extents.maxPoint().x, extents.maxPoint().y);
+        if (!Finite(low) || !Finite(high)) {
+            constexpr double kAll = std::numeric_limits<double>::max();
+            low.set(-kAll, -kAll);
+            high.set(kAll, kAll);
+        }
+        AddBox(index, low, high);
+        return;
+    }
+    const auto n = static_cast<std::uint32_t>(points_.size() - first);
+    outlines_.push_back({id, Shown(*entity.get()), false, first, n});
+    owner_.resize(points_.size(), index);
+    for (std::uint32_t v = first; v < first + n; ++v) {
+        magnitude_ = std::max(magnitude_, Magnitude(points_[v]));
+        AddSide(v);
+    }
+}
+
+void OutlineGrid::AddBox(std::uint32_t outline, const AcGePoint2d& low, const AcGePoint2d& high) {
+    points_.push_back(low);
+    points_.push_back(high);
+    bulges_.resize(points_.size(), 0.0);
+    owner_.resize(points_.size(), outline);
+    magnitude_ = std::max({magnitude_, Magnitude(low), Magnitude(high)});
+    AddSide(outlines_[outline].first);
+}
+
+std::uint32_t OutlineGrid::Next(std::uint32_t vertex) const {
+    const Outline& outline = outlines_[owner_[vertex]];
+    return vertex + 1 < outline.first + outline.count ? vertex + 1 : outline.first;
+}
+
+std::int64_t OutlineGrid::CellOf(double v) const {
+    constexpr double kFarthest = 1e15;
+    double c = std::floor(v / cell_);
+    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
+}
+
+void OutlineGrid::AddSide(std::uint32_t vertex) {
+    const Outline& outline = outlines_[owner_[vertex]];
+    const Box box = outline.boxOnly ? Box{points_[vertex], points_[vertex + 1]}
+                                    : BoxOfSide(points_[vertex], points_[Next(vertex)], bulges_[vertex]);
+    const std::int64_t x0 = CellOf(box.low.x), x1 = CellOf(box.high.x);
+    const std::int64_t y0 = CellOf(box.low.y), y1 = CellOf(box.high.y);
+    if (!FewCells(x0, x1, y0, y1)) {
+        wide_.push_back(vertex);
+        return;
+    }
+    for (std::int64_t cx = x0; cx <= x1; ++cx)
+        for (std::int64_t cy = y0; cy <= y1; ++cy)
+            cells_.emplace_back(CellKey(cx, cy), vertex);
+}
+
+bool OutlineGrid::Crossing(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& viewLow,
+                           const AcGePoint2d& viewHigh, AcDbObjectId passed,
+                           std::vector<AcDbObjectId>& selected) const {
+    selected.clear();
+    const double margin =
+        std::max({kLeastMargin, kToleranceMargin * AcGeContext::gTol.equalPoint(),
+                  kRelativeMargin * std::max({magnitude_, Magnitude(low), Magnitude(high)})});
+    const Box window{{std::min(low.x, high.x), std::min(low.y, high.y)},
+                     {std::max(low.x, high.x), std::max(low.y, high.y)}};
+    const Box reach = Grown(window, margin);
+    // The host clips the window to the view: only a window well inside it is answered here.
+    const Box view = Grown(Box{viewLow, viewHigh}, -margin);
+    if (!std::isfinite(margin) || Empty(view) || !Holds(view, reach.low) || !Holds(view, reach.high))
+        return false;
+
+    std::vector<std::uint32_t> entered, doubtful;
+    auto look = [&](std::uint32_t vertex) {
+        const std::uint32_t index = owner_[vertex];
+        const Outline& outline = outlines_[index];
+        if (outline.id == passed)
+            return;
+        SideTouch touch =
+            outline.boxOnly
+                ? (Meets(Box{points_[vertex], points_[vertex + 1]}, reach) ? SideTouch::Unsure : SideTouch::Apart)
+                : TouchOfSide(points_[vertex], points_[Next(vertex)], bulges_[vertex], low, high, margin);
+        // A hidden outline near the window is left to the host to judge.
+        if (touch == SideTouch::Enters && outline.shown)
+            entered.push_back(index);
+        else if (touch != SideTouch::Apart)
+            doubtful.push_back(index);
+    };
+    for (std::uint32_t vertex : wide_)
+        look(vertex);
+    const std::int64_t x0 = CellOf(reach.low.x), x1 = CellOf(reach.high.x);
+    const std::int64_t y0 = CellOf(reach.low.y), y1 = CellOf(reach.high.y);
+    if (!FewCells(x0, x1, y0, y1))
+        return false;
+    for (std::int64_t cx = x0; cx <= x1; ++cx) {
+        for (std::int64_t cy = y0; cy <= y1; ++cy) {
+            const std::uint32_t key = CellKey(cx, cy);
+            auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
+            for (; it != cells_.end() && it->first == key; ++it)
+                look(it->second);
+        }
+    }
+    std::sort(entered.begin(), entered.end());
+    entered.erase(std::unique(entered.begin(), entered.end()), entered.end());
+    // An outline entering the window is taken whatever its other sides do; one that only comes
+    // close is for the host to judge.
+    for (std::uint32_t outline : doubtful)
+        if (!std::binary_search(entered.begin(), entered.end(), outline))
+            return false;
+    for (std::uint32_t outline : entered)
+        selected.push_back(outlines_[outline].id);
+    return true;
+}
+
+}  // namespace cadastral
