@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "browser_client/browser_client.h"
@@ -105,7 +106,19 @@ void ParcelIntegrityChecker::Report(const char* title, const std::string& text, 
     ReportEntityIdToBrowser(title, text.c_str(), id);
 }
 
+void ParcelIntegrityChecker::UseDrawingReadings(const BoundaryPointIndex* index,
+                                                std::vector<std::pair<std::string, AcDbObjectId>> labels) {
+    givenIndex_ = index;
+    labels_ = std::move(labels);
+    labelsGiven_ = true;
+}
+
 void ParcelIntegrityChecker::BuildLabelIndex() {
+    if (labelsGiven_) {
+        if (labels_.empty())
+            acutPrintf("\n图上没有界址点注记");
+        return;
+    }
     labels_.clear();
     SelectionSet texts;
     if (SelectByFilter(texts.Fill(), "TEXT,JZP", "", false)) {
@@ -175,8 +188,8 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
         ClearBrowserItem(title);
     const int count = parcels_.length();
     // The points are read once for the run, not once per parcel.
-    const BoundaryPointIndex index;
-    index_ = &index;
+    std::optional<BoundaryPointIndex> own;
+    index_ = givenIndex_ != nullptr ? givenIndex_ : &own.emplace();
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);

@@ -30,6 +30,11 @@ inline constexpr const char* kParcelWarningTitle = "警告:宗地";
 class ParcelIntegrityChecker {
 public:
     void AddParcel(AcDbObjectId parcel) { parcels_.append(parcel); }
+    // Hands on what a command has read of the drawing already, so that the check does not read it
+    // again: its boundary points, and the boundary-point labels ("301001" texts on "JZP") sorted
+    // byte-wise, equal ones in drawing order. The index must outlive the check, and neither may
+    // have changed since it was read.
+    void UseDrawingReadings(const BoundaryPointIndex* index, std::vector<std::pair<std::string, AcDbObjectId>> labels);
 
     // Lets the user pick one parcel and checks it.
     void CheckSingleParcel();
@@ -57,6 +62,9 @@ private:
 
     AcDbObjectIdArray parcels_;
     const BoundaryPointIndex* index_ = nullptr;
+    // Set by UseDrawingReadings: the index and labels_ are not read by the check.
+    const BoundaryPointIndex* givenIndex_ = nullptr;
+    bool labelsGiven_ = false;
     AcDbObjectId current_;
     bool defect_ = false;
     bool houseWithoutNotes_ = false;
