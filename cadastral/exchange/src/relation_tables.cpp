@@ -354,7 +354,7 @@ class ParcelLayerBoxes {
 public:
     ParcelLayerBoxes() {
         Selection onLayer;
-        if (!SelectByFilter(onLayer.Fill(), ",JZD", "", false)) {
+        if (!SelectByFilter(onLayer.Fill(), "lwpolyline,JZD;polyline,JZD", "", false)) {
             onLayer.Drop();
             return;
         }
