@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "browser_client/browser_client.h"
@@ -38,6 +39,8 @@ constexpr double kSamePlace = 0.01;
 constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
                                    kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
                                    kParcelWarningTitle};
+
+std::uint64_t Key(AcDbObjectId id) { return id.isNull() ? 0 : id.handle().value(); }
 
 bool IsSimpleHouseCode(const std::string& code) {
     return code == "141200" || code == "141300" || code == "141400";
@@ -105,7 +108,19 @@ void ParcelIntegrityChecker::Report(const char* title, const std::string& text, 
     ReportEntityIdToBrowser(title, text.c_str(), id);
 }
 
+void ParcelIntegrityChecker::UseDrawingReadings(const BoundaryPointIndex* index,
+                                                std::vector<std::pair<std::string, AcDbObjectId>> labels) {
+    givenIndex_ = index;
+    labels_ = std::move(labels);
+    labelsGiven_ = true;
+}
+
 void ParcelIntegrityChecker::BuildLabelIndex() {
+    if (labelsGiven_) {
+        if (labels_.empty())
+            acutPrintf("\n图上没有界址点注记");
+        return;
+    }
     labels_.clear();
     SelectionSet texts;
     if (SelectByFilter(texts.Fill(), "TEXT,JZP", "", false)) {
@@ -175,14 +190,16 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
         ClearBrowserItem(title);
     const int count = parcels_.length();
     // The points are read once for the run, not once per parcel.
-    const BoundaryPointIndex index;
-    index_ = &index;
+    std::optional<BoundaryPointIndex> own;
+    index_ = givenIndex_ != nullptr ? givenIndex_ : &own.emplace();
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
+    ForgetReadings();
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         PumpMessages();
         CheckParcel(parcels_[i]);
     }
+    ForgetReadings();
     index_ = nullptr;
     acedRestoreStatusBar();
     ShowBrowser();
@@ -217,7 +234,7 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
 
     if (const CheckGroup* table = FindCheckTable("JZD")) {
         for (const BoundaryPoint& point : points)
-            CheckRequiredFields(point.id, table);
+            CheckRequiredFields(point.id, table, true);
     }
     for (std::size_t i = 0; i < points.size(); ++i) {
         for (std::size_t j = i + 1; j < points.size(); ++j) {
@@ -276,11 +293,15 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     for (int i = 0, n = along.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        AcGePoint2d centre;
-        if (!along.At(i, entity, id) || id == parcel || !GetBoundaryPointCenter(entity, centre) ||
-            !NearAnyVertex(window, centre) || !detail::CodeOfClass(entity, "JZD"))
+        if (!along.At(i, entity, id) || id == parcel)
             continue;
-        candidates.push_back({id, centre});
+        FenceEntity& met = ReadFenceEntity(entity, id);
+        if (!met.circle || !NearAnyVertex(window, met.centre))
+            continue;
+        if (!met.boundaryPoint)
+            met.boundaryPoint = detail::CodeOfClass(entity, "JZD");
+        if (*met.boundaryPoint)
+            candidates.push_back({id, met.centre});
     }
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
@@ -303,14 +324,32 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     }
 }
 
-void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table) {
+void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table, bool shared) {
     if (table == nullptr)
         return;
     const bool boundaryLine = platform::text::GbkEqualNoCase(table->name.c_str(), "JZX");
+    std::vector<const CheckField*> own;
+    const std::vector<const CheckField*>* missing = &own;
+    if (shared) {
+        auto [at, added] = missing_[table].try_emplace(Key(entity));
+        if (added)
+            at->second = MissingFields(entity, table);
+        missing = &at->second;
+    } else {
+        own = MissingFields(entity, table);
+    }
+    for (const CheckField* field : *missing) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field->text.c_str());
+        Report(table->label.c_str(), text, boundaryLine || entity.isNull() ? current_ : entity);
+    }
+}
+
+std::vector<const CheckField*> ParcelIntegrityChecker::MissingFields(AcDbObjectId entity, const CheckGroup* table) {
+    std::vector<const CheckField*> missing;
     const bool parcelTable = platform::text::GbkEqualNoCase(table->name.c_str(), "ZD");
     const bool pointTable = platform::text::GbkEqualNoCase(table->name.c_str(), "JZD");
     // The entity is read in one opening and closed before the findings go out.
-    std::vector<const CheckField*> missing;
     {
         const EntityAttributes data(entity);
         const std::string code = data.Code();
@@ -346,11 +385,37 @@ void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const Chec
                 missing.push_back(&field);
         }
     }
-    for (const CheckField* field : missing) {
-        char text[160];
-        std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field->text.c_str());
-        Report(table->label.c_str(), text, boundaryLine || entity.isNull() ? current_ : entity);
+    return missing;
+}
+
+ParcelIntegrityChecker::FenceEntity& ParcelIntegrityChecker::ReadFenceEntity(const ads_name entity, AcDbObjectId id) {
+    auto [at, added] = fenceEntities_.try_emplace(Key(id));
+    if (added)
+        at->second.circle = GetBoundaryPointCenter(entity, at->second.centre);
+    return at->second;
+}
+
+const ParcelIntegrityChecker::PointLabel& ParcelIntegrityChecker::ReadPointLabel(AcDbObjectId point) {
+    auto [at, added] = pointLabels_.try_emplace(Key(point));
+    PointLabel& label = at->second;
+    if (!added)
+        return label;
+    const EntityAttributes data(point);
+    label.number = data.Item(kApp, kXDataLong, 2);
+    if (data.Item("JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
+        label.prefix = "T";
+    } else {
+        label.prefix = data.Item(kApp, kXDataString, 1);
+        if (label.prefix.empty())
+            label.prefix = "J";
     }
+    return label;
+}
+
+void ParcelIntegrityChecker::ForgetReadings() {
+    missing_.clear();
+    fenceEntities_.clear();
+    pointLabels_.clear();
 }
 
 void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes) {
@@ -409,6 +474,7 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
         return;
     bool fraction = false, number = false, owner = false, area = false, landClass = false;
     std::size_t lineNotes = 0;
+    // The parcel's own notes, then the labels of its points, which its neighbours share.
     AcDbObjectIdArray remembered;
     for (AcDbObjectId member : members) {
         const EntityAttributes note(member);
@@ -446,28 +512,18 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
         std::snprintf(text, sizeof text, "界址线注记缺少%d个", static_cast<int>(boundaryLines - lineNotes));
         Report(kParcelTitle, text, parcel);
     }
+    const int ownNotes = remembered.length();
     for (const BoundaryPoint& point : points) {
-        std::string pointNumber, prefix;
-        {
-            const EntityAttributes data(point.id);
-            pointNumber = data.Item(kApp, kXDataLong, 2);
-            if (data.Item("JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
-                prefix = "T";
-            } else {
-                prefix = data.Item(kApp, kXDataString, 1);
-                if (prefix.empty())
-                    prefix = "J";
-            }
-        }
+        const PointLabel& key = ReadPointLabel(point.id);
         AcDbObjectId label;
-        if (FindLabel(prefix + pointNumber, label))
+        if (FindLabel(key.prefix + key.number, label))
             remembered.append(label);
-        else if (!pointNumber.empty())
+        else if (!key.number.empty())
             Report(kBoundaryPointTitle, "没有界址点注记", point.id);
     }
     if (notes != nullptr)
-        for (AcDbObjectId note : remembered)
-            CheckRequiredFields(note, notes);
+        for (int i = 0; i < remembered.length(); ++i)
+            CheckRequiredFields(remembered[i], notes, i >= ownNotes);
 }
 
 void CHECKSINGLEZD() {

@@ -134,26 +134,40 @@ const BoundaryPointIndex::Point* BoundaryPointIndex::Grid::Find(const AcGePoint2
 }
 
 BoundaryPointIndex::BoundaryPointIndex() {
-    Read("*CIRCLE*,GD", kSecondClassPointCode, secondClass_);
-    Read("*CIRCLE*,JZP", kBoundaryPointCode, boundary_);
-}
-
-void BoundaryPointIndex::Read(const char* filter, const char* code, Grid& grid) {
+    // One walk of the drawing finds the circles of both layers; each joins the grid of its layer,
+    // in drawing order.
     Selection selection;
-    selection.made = SelectByFilter(selection.name, filter, "", false);
+    selection.made = SelectByFilter(selection.name, "*CIRCLE*,GD;*CIRCLE*,JZP", "", false);
     const Adesk::Int32 n = selection.Length();
     std::string found;
     for (Adesk::Int32 i = 0; i < n; ++i) {
         ads_name entity;
         if (acedSSName(selection.name, i, entity) != RTNORM)
             continue;
+        Grid* grid = nullptr;
+        const char* code = nullptr;
+        {
+            Opened<AcDbEntity> circle(entity, AcDb::kForRead);
+            if (!circle)
+                continue;
+            const std::string layer = circle->layerName();
+            if (platform::text::GbkEqualNoCase(layer, "GD")) {
+                grid = &secondClass_;
+                code = kSecondClassPointCode;
+            } else if (platform::text::GbkEqualNoCase(layer, "JZP")) {
+                grid = &boundary_;
+                code = kBoundaryPointCode;
+            } else {
+                continue;
+            }
+        }
         GetEntityCode(entity, found);
         Point point;
         if (found != code || !GetBoundaryPointCenter(entity, point.centre))
             continue;
         if (acdbGetObjectId(point.id, entity) != Acad::eOk || point.id.isNull())
             continue;
-        grid.Add(point);
+        grid->Add(point);
     }
 }
 

@@ -314,6 +314,11 @@ bool ExportExchangePackage(CRelationExport& context, std::string& folder) {
     {
         ParcelIntegrityChecker checker;
         for (const CRelationExport::Parcel& parcel : context.parcels) checker.AddParcel(parcel.id);
+        // The check reads the same points and labels as the export did; nothing has changed them.
+        std::vector<std::pair<std::string, AcDbObjectId>> labels;
+        labels.reserve(context.notes.size());
+        for (const CRelationExport::Note& note : context.notes) labels.emplace_back(note.text, note.id);
+        checker.UseDrawingReadings(&index, std::move(labels));
         if (!context.parcels.empty() && checker.CheckParcelsForExport()) return false;
     }
 

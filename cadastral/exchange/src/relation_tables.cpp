@@ -25,6 +25,7 @@
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
+#include "drawingutil/zoom.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_entity.h"
 #include "platform/cad/db_group.h"
@@ -341,12 +342,124 @@ bool Outline(AcDbObjectId parcel, AcGePoint2dArray& points) {
     return acdbGetAdsName(name, parcel) == Acad::eOk && GetCurvePoints(name, points, 0) && points.length() >= 3;
 }
 
+// The inset of the enclosing selection window.
+constexpr double kEnclosedInset = 0.3;
+// The room a polygon selection makes around its points when it widens the view to them.
+constexpr double kSelectionViewMargin = 3.0;
+
+// The boxes of the polylines on the parcel layer, read once for a table. A window selection takes
+// an entity only when its box lies inside the window's bounds, so a parcel whose window bounds
+// hold none of these boxes needs no selection: it would find no parcel inside.
+class ParcelLayerBoxes {
+public:
+    ParcelLayerBoxes() {
+        Selection onLayer;
+        if (!SelectByFilter(onLayer.Fill(), "lwpolyline,JZD;polyline,JZD", "", false)) {
+            onLayer.Drop();
+            return;
+        }
+        for (int i = 0; i < onLayer.Length(); ++i) {
+            ads_name entity;
+            AcDbObjectId id;
+            AcDbEntity* object = nullptr;
+            if (!onLayer.At(i, entity, id) || acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk) continue;
+            AcDbExtents extents;
+            if ((object->isKindOf(AcDbPolyline::desc()) || object->isKindOf(AcDb2dPolyline::desc())) &&
+                object->getGeomExtents(extents) == Acad::eOk && !extents.isEmpty())
+                boxes_.push_back({id, extents.minPoint().x, extents.minPoint().y, extents.maxPoint().x,
+                                  extents.maxPoint().y});
+            object->close();
+        }
+        // Cells about as large as a parcel, so that a window looks at a few of them.
+        double size = 0;
+        for (const Box& box : boxes_) size += std::max(box.maxX - box.minX, box.maxY - box.minY);
+        cell_ = boxes_.empty() ? 1.0 : std::max(size / static_cast<double>(boxes_.size()), 1.0);
+        for (std::size_t k = 0; k < boxes_.size(); ++k)
+            cells_[CellOf(boxes_[k].minX, boxes_[k].minY)].push_back(k);
+    }
+
+    // Whether a box other than the parcel's lies inside the window selection's bounds about the
+    // outline; true also when those bounds cannot be told.
+    bool MayEnclose(AcDbObjectId parcel, const AcGePoint2dArray& outline) const {
+        double reach = 0;
+        if (!InsetReach(outline, kEnclosedInset, reach)) return true;
+        double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+        for (const AcGePoint2d& p : outline) {
+            minX = std::min(minX, p.x - reach);
+            minY = std::min(minY, p.y - reach);
+            maxX = std::max(maxX, p.x + reach);
+            maxY = std::max(maxY, p.y + reach);
+        }
+        const auto low = CellOf(minX, minY), high = CellOf(maxX, maxY);
+        if (static_cast<double>(high.first - low.first + 1) * static_cast<double>(high.second - low.second + 1) >
+            static_cast<double>(boxes_.size()))
+            return true;
+        for (auto cx = low.first; cx <= high.first; ++cx)
+            for (auto cy = low.second; cy <= high.second; ++cy) {
+                auto at = cells_.find({cx, cy});
+                if (at == cells_.end()) continue;
+                for (std::size_t k : at->second) {
+                    const Box& box = boxes_[k];
+                    if (box.id != parcel && box.minX >= minX && box.minY >= minY && box.maxX <= maxX &&
+                        box.maxY <= maxY)
+                        return true;
+                }
+            }
+        return false;
+    }
+
+private:
+    struct Box {
+        AcDbObjectId id;
+        double minX, minY, maxX, maxY;
+    };
+    struct CellHash {
+        std::size_t operator()(const std::pair<std::int64_t, std::int64_t>& c) const {
+            return std::hash<std::int64_t>()(c.first * 1000003 + c.second);
+        }
+    };
+    std::pair<std::int64_t, std::int64_t> CellOf(double x, double y) const {
+        return {static_cast<std::int64_t>(std::floor(x / cell_)), static_cast<std::int64_t>(std::floor(y / cell_))};
+    }
+    // How far the inset of the ring can lie from its points: where the offsets of two edges meet,
+    // d / sin(a / 2) from the vertex with a the angle between the edges. False for a ring with a
+    // very short edge or a very sharp corner, whose inset cannot be bounded so.
+    static bool InsetReach(const AcGePoint2dArray& ring, double distance, double& reach) {
+        const int n = ring.length();
+        if (n < 3) return false;
+        reach = distance;
+        for (int i = 0; i < n; ++i) {
+            const AcGePoint2d& v = ring[i];
+            const AcGeVector2d a = ring[(i + n - 1) % n] - v, b = ring[(i + 1) % n] - v;
+            if (a.length() < kShortEdge || b.length() < kShortEdge) return false;
+            const double cosine = std::clamp(a.dotProduct(b) / (a.length() * b.length()), -1.0, 1.0);
+            const double halfSine = std::sqrt((1.0 - cosine) / 2.0);  // sin of half the angle
+            if (halfSine < kSharpCorner) return false;
+            reach = std::max(reach, distance / halfSine);
+        }
+        reach += kShortEdge;
+        return true;
+    }
+    static constexpr double kShortEdge = 0.001;
+    static constexpr double kSharpCorner = 0.05;
+
+    std::vector<Box> boxes_;
+    double cell_ = 1.0;
+    std::unordered_map<std::pair<std::int64_t, std::int64_t>, std::vector<std::size_t>, CellHash> cells_;
+};
+
 // The parcels lying inside the parcel, in selection order, without itself.
-std::vector<AcDbObjectId> EnclosedParcels(AcDbObjectId parcel, Selection& found) {
+std::vector<AcDbObjectId> EnclosedParcels(AcDbObjectId parcel, const ParcelLayerBoxes& boxes, Selection& found) {
     std::vector<AcDbObjectId> inside;
     AcGePoint2dArray outline;
+    if (!Outline(parcel, outline)) return inside;
+    if (!boxes.MayEnclose(parcel, outline)) {
+        // The view moves as the selection would have moved it.
+        EnsurePointsVisible(outline, kSelectionViewMargin);
+        return inside;
+    }
     Selection window;
-    if (!Outline(parcel, outline) || !SelectByPolygon(outline, "WP", window.Fill(), 0.3)) {
+    if (!SelectByPolygon(outline, "WP", window.Fill(), kEnclosedInset)) {
         window.Drop();
         return inside;
     }
@@ -464,6 +577,7 @@ TableOutcome WriteZdReJzx(CRelationExport& context, const BoundaryPointIndex& in
         return created;
     const int sequenceField = table.writer.FindField("SXH");
     const int ringField = table.writer.FindField("HH");
+    const ParcelLayerBoxes boxes;
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
@@ -481,7 +595,7 @@ TableOutcome WriteZdReJzx(CRelationExport& context, const BoundaryPointIndex& in
         for (const ParcelLine& line : *lines) row(line, 1);
         // The inner rings: the lines of the parcels inside it, but not those between two of them.
         Selection enclosed;
-        const std::vector<AcDbObjectId> inside = EnclosedParcels(parcel.id, enclosed);
+        const std::vector<AcDbObjectId> inside = EnclosedParcels(parcel.id, boxes, enclosed);
         if (inside.empty()) continue;
         const std::vector<AcGePoint2dArray> rings = EnclosedRings(enclosed);
         for (AcDbObjectId inner : inside) {

@@ -3,13 +3,17 @@
 // required fields of "attributeCheck.def" ask. Each defect becomes a browser item.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "cadastral/config_tables.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
+#include "platform/cad/resbuf.h"
 
 namespace cadastral {
 
@@ -30,6 +34,11 @@ inline constexpr const char* kParcelWarningTitle = "警告:宗地";
 class ParcelIntegrityChecker {
 public:
     void AddParcel(AcDbObjectId parcel) { parcels_.append(parcel); }
+    // Hands on what a command has read of the drawing already, so that the check does not read it
+    // again: its boundary points, and the boundary-point labels ("301001" texts on "JZP") sorted
+    // byte-wise, equal ones in drawing order. The index must outlive the check, and neither may
+    // have changed since it was read.
+    void UseDrawingReadings(const BoundaryPointIndex* index, std::vector<std::pair<std::string, AcDbObjectId>> labels);
 
     // Lets the user pick one parcel and checks it.
     void CheckSingleParcel();
@@ -43,13 +52,31 @@ private:
         AcDbObjectId id;
         AcGePoint2d position;
     };
+    // What a run has read of an entity the fence of a parcel meets: a circle's centre, and whether
+    // it is a boundary point (read only for circles on a vertex).
+    struct FenceEntity {
+        bool circle = false;
+        AcGePoint2d centre;
+        std::optional<bool> boundaryPoint;
+    };
+    // A boundary point's label text comes from its kind, class letter and number.
+    struct PointLabel {
+        std::string number;
+        std::string prefix;
+    };
 
     void BuildLabelIndex();
     bool FindLabel(const std::string& label, AcDbObjectId& text) const;
     void CheckParcelAssociations();
     void CheckParcel(AcDbObjectId parcel);
     void CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points, AcDbObjectIdArray& houses);
-    void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table);
+    // Reports the required fields of the table that the entity lacks; what is found of a shared
+    // entity is kept for the run.
+    void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table, bool shared = false);
+    std::vector<const CheckField*> MissingFields(AcDbObjectId entity, const CheckGroup* table);
+    FenceEntity& ReadFenceEntity(const ads_name entity, AcDbObjectId id);
+    const PointLabel& ReadPointLabel(AcDbObjectId point);
+    void ForgetReadings();
     void CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes);
     void CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
                           const std::vector<BoundaryPoint>& points, const CheckGroup* notes);
@@ -57,9 +84,17 @@ private:
 
     AcDbObjectIdArray parcels_;
     const BoundaryPointIndex* index_ = nullptr;
+    // Set by UseDrawingReadings: the index and labels_ are not read by the check.
+    const BoundaryPointIndex* givenIndex_ = nullptr;
+    bool labelsGiven_ = false;
     AcDbObjectId current_;
     bool defect_ = false;
     bool houseWithoutNotes_ = false;
+    // Boundary points, their labels and circles belong to several parcels: what one run has read of
+    // them is kept for the run, which changes none of them.
+    std::unordered_map<const CheckGroup*, std::unordered_map<std::uint64_t, std::vector<const CheckField*>>> missing_;
+    std::unordered_map<std::uint64_t, FenceEntity> fenceEntities_;
+    std::unordered_map<std::uint64_t, PointLabel> pointLabels_;
     // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts.
     std::vector<std::pair<std::string, AcDbObjectId>> labels_;
 };

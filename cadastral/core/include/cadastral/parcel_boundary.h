@@ -47,8 +47,6 @@ private:
         std::vector<Point> points_;  // in drawing order
         std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
     };
-    void Read(const char* filter, const char* code, Grid& grid);
-
     Grid boundary_;
     Grid secondClass_;
 };
