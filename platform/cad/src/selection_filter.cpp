@@ -11,6 +11,7 @@ namespace platform::cad {
 bool SelectionFilter::Compile(const resbuf* list, std::string& error)
 {
     root_ = Node{};
+    answers_.clear();
     std::vector<Node*> open{&root_};
     std::vector<std::string> closers;
     for (const resbuf* rb = list; rb != nullptr; rb = rb->rbnext) {
@@ -80,10 +81,34 @@ bool SelectionFilter::Compile(const resbuf* list, std::string& error)
         error = "-4 \"" + closers.back() + "\" missing";
         return false;
     }
+    byTypeAndLayer_ = !ReadsXData(root_);
     return true;
 }
 
-bool SelectionFilter::Accepts(const AcDbEntity& entity) const { return Test(root_, entity); }
+bool SelectionFilter::ReadsXData(const Node& node)
+{
+    if (node.kind == Node::XDataApp)
+        return true;
+    for (const auto& child : node.children)
+        if (ReadsXData(child))
+            return true;
+    return false;
+}
+
+bool SelectionFilter::Accepts(const AcDbEntity& entity) const
+{
+    if (root_.children.empty())
+        return true;
+    if (!byTypeAndLayer_)
+        return Test(root_, entity);
+    Key key{entity.dxfTypeName(), entity.layerId().stub()};
+    auto known = answers_.find(key);
+    if (known != answers_.end())
+        return known->second;
+    bool accepted = Test(root_, entity);
+    answers_.emplace(key, accepted);
+    return accepted;
+}
 
 bool SelectionFilter::Test(const Node& node, const AcDbEntity& entity)
 {

@@ -2,8 +2,11 @@
 // tested against each candidate entity.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/cad/resbuf.h"
@@ -18,7 +21,12 @@ public:
     // False, with the reason, for a list the host refuses (an unknown group or operator, an
     // unbalanced "<or"/"<and"). A null list accepts everything.
     bool Compile(const resbuf* list, std::string& error);
+    // A filter without an XData group answers alike for every entity of one type and one layer:
+    // that answer is remembered, so a selection compares names once per type and layer it meets
+    // rather than once per entity. Call Forget when names may have changed since (between two
+    // picks of the user).
     bool Accepts(const AcDbEntity& entity) const;
+    void Forget() const { answers_.clear(); }
 
 private:
     struct Node {
@@ -26,8 +34,19 @@ private:
         std::shared_ptr<const WildcardPattern> pattern;
         std::vector<Node> children;
     };
+    // The type name's text and the layer's object: both stay put while a selection runs.
+    using Key = std::pair<const void*, const void*>;
+    struct KeyHash {
+        std::size_t operator()(const Key& k) const
+        {
+            return std::hash<const void*>()(k.first) * 31 ^ std::hash<const void*>()(k.second);
+        }
+    };
     static bool Test(const Node& node, const AcDbEntity& entity);
+    static bool ReadsXData(const Node& node);
     Node root_;
+    bool byTypeAndLayer_ = true;
+    mutable std::unordered_map<Key, bool, KeyHash> answers_;
 };
 
 }  // namespace platform::cad

@@ -53,7 +53,8 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
         auto* entity = AcDbEntity::cast(stub->object.get());
         if (entity == nullptr || !Visible(*entity))
             continue;
-        if (area.Selects(*entity, box) && filter.Accepts(*entity))
+        // The filter before the geometry: it costs a look-up where the geometry builds paths.
+        if (filter.Accepts(*entity) && area.Selects(*entity, box))
             found.push_back(slot);
     }
     std::sort(found.begin(), found.end());
@@ -117,6 +118,7 @@ int PickInteractively(AcDbDatabase* db, const SelectionFilter& filter, std::vect
         platform::cad::PromptReply reply = platform::cad::ReadReply("\n选择对象: ");
         if (reply.cancel)
             return RTCAN;
+        filter.Forget();
         std::uint64_t slot = 0;
         if (reply.nameType == RTENAME) {
             if (NamedSlot(db, reply.name, filter, slot))
