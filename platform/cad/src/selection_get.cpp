@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
+#include <unordered_map>
 
 #include "drawing_services.h"
 #include "platform/cad/db_database.h"
@@ -23,13 +24,27 @@ using platform::cad::SelectionFilter;
 
 namespace {
 
-bool Visible(const AcDbEntity& entity)
-{
-    if (entity.visibility() != AcDb::kVisible)
-        return false;
-    auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
-    return layer == nullptr || (!layer->isOff() && !layer->isFrozen());
-}
+// Whether entities show, by their own flag and their layer's; a layer's answer is kept for the
+// selection, as many entities share a few layers.
+class Visibility {
+public:
+    bool Of(const AcDbEntity& entity)
+    {
+        if (entity.visibility() != AcDb::kVisible)
+            return false;
+        const platform::cad::ObjectStub* layerStub = entity.layerId().stub();
+        auto known = layers_.find(layerStub);
+        if (known != layers_.end())
+            return known->second;
+        auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
+        bool shown = layer == nullptr || (!layer->isOff() && !layer->isFrozen());
+        layers_.emplace(layerStub, shown);
+        return shown;
+    }
+
+private:
+    std::unordered_map<const platform::cad::ObjectStub*, bool> layers_;
+};
 
 // Slots of the entities of the current space that the area selects, seen through the view.
 std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& area, const SelectionFilter& filter)
@@ -43,15 +58,16 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     std::vector<std::uint64_t> found;
     if (query.minX > query.maxX || query.minY > query.maxY)
         return found;
+    Visibility visibility;
     for (std::uint64_t slot : services.index.Search(query)) {
         // The index's box first: it turns most candidates of a window away without reading the
-        // entity itself.
+        // entity itself. (A box that meets the query meets the view, which holds the query.)
         const Box2d& box = services.index.BoxOf(slot);
-        if (!box.Meets(view) || !area.MayTake(box))
+        if (!area.MayTake(box))
             continue;
         platform::cad::ObjectStub* stub = db->objects().At(slot);
         auto* entity = AcDbEntity::cast(stub->object.get());
-        if (entity == nullptr || !Visible(*entity))
+        if (entity == nullptr || !visibility.Of(*entity))
             continue;
         // The filter before the geometry: it costs a look-up where the geometry builds paths.
         if (filter.Accepts(*entity) && area.Selects(*entity, box))
