@@ -95,6 +95,28 @@ bool SelectionFilter::ReadsXData(const Node& node)
     return false;
 }
 
+bool SelectionFilter::Relaxed(const Node& node, const std::string_view* layer)
+{
+    switch (node.kind) {
+    case Node::And:
+        for (const auto& child : node.children)
+            if (!Relaxed(child, layer))
+                return false;
+        return true;
+    case Node::Or:
+        for (const auto& child : node.children)
+            if (Relaxed(child, layer))
+                return true;
+        return false;
+    case Node::Layer:
+        return layer != nullptr && node.pattern->Matches(*layer);
+    case Node::Type:
+    case Node::XDataApp:
+        return true;
+    }
+    return true;
+}
+
 bool SelectionFilter::Accepts(const AcDbEntity& entity) const
 {
     if (root_.children.empty())

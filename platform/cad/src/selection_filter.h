@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -27,6 +28,10 @@ public:
     // picks of the user).
     bool Accepts(const AcDbEntity& entity) const;
     void Forget() const { answers_.clear(); }
+    // Whether an entity on a layer of this name could pass, whatever its type and data.
+    bool MayAcceptOnLayer(std::string_view layer) const { return Relaxed(root_, &layer); }
+    // Whether only entities on layers the filter names can pass (no "<or" branch without one).
+    bool NamesLayersOnly() const { return !Relaxed(root_, nullptr); }
 
 private:
     struct Node {
@@ -44,6 +49,9 @@ private:
     };
     static bool Test(const Node& node, const AcDbEntity& entity);
     static bool ReadsXData(const Node& node);
+    // The filter with every type and data test passed: layer tests alone decide (all fail
+    // without a layer).
+    static bool Relaxed(const Node& node, const std::string_view* layer);
     Node root_;
     bool byTypeAndLayer_ = true;
     mutable std::unordered_map<Key, bool, KeyHash> answers_;

@@ -77,20 +77,35 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     return found;
 }
 
+// Whether the slot holds a live entity of model or paper space that the filter passes.
+bool TakenByAll(AcDbDatabase* db, std::uint64_t slot, const SelectionFilter& filter)
+{
+    platform::cad::ObjectStub* stub = db->objects().At(slot);
+    // The owner first: it turns away vertices, table records and dictionaries without a class test.
+    const AcDbObject* object = stub->object.get();
+    if (stub->erased || object == nullptr ||
+        (object->ownerId() != db->modelSpaceId() && object->ownerId() != db->paperSpaceId()))
+        return false;
+    auto* entity = AcDbEntity::cast(object);
+    return entity != nullptr && filter.Accepts(*entity);
+}
+
+// The whole drawing in creation order. A filter that passes only named layers reads just the
+// entities the layer index has on them (and those changed since it last read them).
 std::vector<std::uint64_t> SelectAll(AcDbDatabase* db, const SelectionFilter& filter)
 {
-    AcDbObjectId ms = db->modelSpaceId(), ps = db->paperSpaceId();
     std::vector<std::uint64_t> found;
-    for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot) {
-        platform::cad::ObjectStub* stub = db->objects().At(slot);
-        // The owner first: it turns away vertices, table records and dictionaries without a class test.
-        const AcDbObject* object = stub->object.get();
-        if (stub->erased || object == nullptr || (object->ownerId() != ms && object->ownerId() != ps))
-            continue;
-        auto* entity = AcDbEntity::cast(object);
-        if (entity != nullptr && filter.Accepts(*entity))
-            found.push_back(slot);
+    if (filter.NamesLayersOnly()) {
+        auto& layers = platform::cad::ServicesOf(db).layers;
+        for (std::uint64_t slot :
+             layers.Candidates([&](const std::string& layer) { return filter.MayAcceptOnLayer(layer); }))
+            if (TakenByAll(db, slot, filter))
+                found.push_back(slot);
+        return found;
     }
+    for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot)
+        if (TakenByAll(db, slot, filter))
+            found.push_back(slot);
     return found;
 }
 

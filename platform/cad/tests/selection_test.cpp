@@ -289,6 +289,14 @@ TEST(Selection, WholeDrawingFollowsEachEntitysTypeAndLayer)
     e->close();
     EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
     EXPECT_EQ(select(acutBuildList(RTDXF0, "LINE", 8, "JZD,房屋", 0)), (Ids{first, paper, moved}));
+    // Still open for write: where it lies now.
+    ASSERT_EQ(acdbOpenObject(e, first, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(e->setLayer("房屋"), Acad::eOk);
+    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{first, house, moved}));
+    ASSERT_EQ(e->setLayer("JZD"), Acad::eOk);
+    EXPECT_EQ(select(acutBuildList(8, "JZD", 0)), (Ids{first, paper, parcel}));
+    e->close();
+    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
 }
 
 TEST(Selection, GraphicalModesSeeOnlyTheViewAndVisibleLayers)
