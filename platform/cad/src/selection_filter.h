@@ -1,5 +1,6 @@
 // Selection filters: the host's filter list (result buffers) compiled once into a tree that is then
-// tested against each candidate entity.
+// tested against each candidate entity. Compiled trees depend on the list's text alone; the last
+// few are kept by that text, as commands select again and again with the same few filters.
 #pragma once
 
 #include <cstddef>
@@ -29,9 +30,9 @@ public:
     bool Accepts(const AcDbEntity& entity) const;
     void Forget() const { answers_.clear(); }
     // Whether an entity on a layer of this name could pass, whatever its type and data.
-    bool MayAcceptOnLayer(std::string_view layer) const { return Relaxed(root_, &layer); }
+    bool MayAcceptOnLayer(std::string_view layer) const { return Relaxed(compiled_->root, &layer); }
     // Whether only entities on layers the filter names can pass (no "<or" branch without one).
-    bool NamesLayersOnly() const { return !Relaxed(root_, nullptr); }
+    bool NamesLayersOnly() const { return !Relaxed(compiled_->root, nullptr); }
 
 private:
     struct Node {
@@ -47,13 +48,18 @@ private:
             return std::hash<const void*>()(k.first) * 31 ^ std::hash<const void*>()(k.second);
         }
     };
+    struct Compiled {
+        Node root;
+        bool byTypeAndLayer = true;
+    };
+    static bool Build(const resbuf* list, Compiled& into, std::string& error);
+    static std::shared_ptr<const Compiled> AcceptingAll();
     static bool Test(const Node& node, const AcDbEntity& entity);
     static bool ReadsXData(const Node& node);
     // The filter with every type and data test passed: layer tests alone decide (all fail
     // without a layer).
     static bool Relaxed(const Node& node, const std::string_view* layer);
-    Node root_;
-    bool byTypeAndLayer_ = true;
+    std::shared_ptr<const Compiled> compiled_ = AcceptingAll();
     mutable std::unordered_map<Key, bool, KeyHash> answers_;
 };
 

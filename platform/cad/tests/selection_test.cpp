@@ -280,6 +280,7 @@ TEST(Selection, WholeDrawingFollowsEachEntitysTypeAndLayer)
         return rc == RTNORM ? Members(ss) : Ids{};
     };
     EXPECT_EQ(select(acutBuildList(8, "jzd", 0)), (Ids{first, paper, moved, parcel}));
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "jzd", 0)), Ids{});  // the same text as a type
     EXPECT_EQ(select(acutBuildList(-4, "<or", -4, "<and", RTDXF0, "line", 8, "J?D", -4, "and>", -4, "<and", RTDXF0,
                                    "*POLYLINE", 8, "房*", -4, "and>", -4, "or>", 0)),
               (Ids{first, paper, house, moved}));
