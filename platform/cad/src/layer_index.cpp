@@ -28,31 +28,48 @@ void LayerIndex::Touch(const AcDbObject& object)
         Unsettle(object.objectId().stub()->index);
 }
 
+void LayerIndex::Grow(std::uint64_t slots)
+{
+    if (slots > isUnsettled_.size()) {
+        isUnsettled_.resize(slots, 0);
+        layerOf_.resize(slots, nullptr);
+        listed_.resize(slots, 0);
+    }
+}
+
 void LayerIndex::Unsettle(std::uint64_t slot)
 {
-    if (slot >= isUnsettled_.size()) {
-        isUnsettled_.resize(slot + 1, 0);
-        layerOf_.resize(slot + 1, nullptr);
-        listed_.resize(slot + 1, 0);
-    }
+    Grow(slot + 1);
     if (!isUnsettled_[slot]) {
         isUnsettled_[slot] = 1;
         unsettled_.push_back(slot);
     }
 }
 
+bool LayerIndex::OpenForWrite(std::uint64_t slot) const
+{
+    // An object open for write may change further without a new announcement.
+    ObjectStub* stub = database_->objects().At(slot);
+    return stub != nullptr && stub->object != nullptr && stub->object->isWriteEnabled();
+}
+
 void LayerIndex::Refresh()
 {
-    // Slots the database gained without announcing them (a drawing read in whole) are new too.
+    // Slots the database gained since, also without announcing them (a drawing read in whole).
     const std::uint64_t size = database_->objects().Size();
-    for (std::uint64_t slot = known_; slot < size; ++slot)
-        Unsettle(slot);
+    Grow(size);
+    for (std::uint64_t slot = known_; slot < size; ++slot) {
+        if (isUnsettled_[slot])
+            continue;
+        if (OpenForWrite(slot))
+            Unsettle(slot);
+        else
+            Settle(slot);
+    }
     known_ = std::max(known_, size);
     std::vector<std::uint64_t> open;
     for (std::uint64_t slot : unsettled_) {
-        ObjectStub* stub = database_->objects().At(slot);
-        // An object open for write may change further without a new announcement.
-        if (stub != nullptr && stub->object != nullptr && stub->object->isWriteEnabled()) {
+        if (OpenForWrite(slot)) {
             open.push_back(slot);
             continue;
         }

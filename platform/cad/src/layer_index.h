@@ -46,7 +46,9 @@ private:
     static std::string LayerName(const ObjectStub* layer);
     static std::vector<std::uint64_t> SortedDistinct(std::vector<std::uint64_t> slots);
     void Touch(const AcDbObject& object);
+    void Grow(std::uint64_t slots);
     void Unsettle(std::uint64_t slot);
+    bool OpenForWrite(std::uint64_t slot) const;
     void Refresh();
     void Settle(std::uint64_t slot);
 
