@@ -77,34 +77,48 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     return found;
 }
 
-// Whether the slot holds a live entity of model or paper space that the filter passes.
-bool TakenByAll(AcDbDatabase* db, std::uint64_t slot, const SelectionFilter& filter)
-{
-    platform::cad::ObjectStub* stub = db->objects().At(slot);
-    // The owner first: it turns away vertices, table records and dictionaries without a class test.
-    const AcDbObject* object = stub->object.get();
-    if (stub->erased || object == nullptr ||
-        (object->ownerId() != db->modelSpaceId() && object->ownerId() != db->paperSpaceId()))
-        return false;
-    auto* entity = AcDbEntity::cast(object);
-    return entity != nullptr && filter.Accepts(*entity);
-}
+// What a whole-drawing selection takes: live entities of model or paper space that the filter
+// passes.
+class WholeDrawing {
+public:
+    WholeDrawing(AcDbDatabase* db, const SelectionFilter& filter)
+        : db_(db), filter_(filter), model_(db->modelSpaceId()), paper_(db->paperSpaceId())
+    {
+    }
+    bool Takes(std::uint64_t slot) const
+    {
+        platform::cad::ObjectStub* stub = db_->objects().At(slot);
+        // The owner first: it turns away vertices, table records and dictionaries without a class
+        // test.
+        const AcDbObject* object = stub->object.get();
+        if (stub->erased || object == nullptr || (object->ownerId() != model_ && object->ownerId() != paper_))
+            return false;
+        auto* entity = AcDbEntity::cast(object);
+        return entity != nullptr && filter_.Accepts(*entity);
+    }
+
+private:
+    AcDbDatabase* db_;
+    const SelectionFilter& filter_;
+    AcDbObjectId model_, paper_;
+};
 
 // The whole drawing in creation order. A filter that passes only named layers reads just the
 // entities the layer index has on them (and those changed since it last read them).
 std::vector<std::uint64_t> SelectAll(AcDbDatabase* db, const SelectionFilter& filter)
 {
+    const WholeDrawing drawing(db, filter);
     std::vector<std::uint64_t> found;
     if (filter.NamesLayersOnly()) {
         auto& layers = platform::cad::ServicesOf(db).layers;
         for (std::uint64_t slot :
              layers.Candidates([&](const std::string& layer) { return filter.MayAcceptOnLayer(layer); }))
-            if (TakenByAll(db, slot, filter))
+            if (drawing.Takes(slot))
                 found.push_back(slot);
         return found;
     }
     for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot)
-        if (TakenByAll(db, slot, filter))
+        if (drawing.Takes(slot))
             found.push_back(slot);
     return found;
 }
