@@ -40,6 +40,7 @@ DrawingServices& ServicesOf(AcDbDatabase* database)
     if (!slot) {
         slot = std::make_unique<DrawingServices>(database);
         database->addObserver(&slot->index);
+        database->addObserver(&slot->layers);
         database->addObserver(&slot->journal);
     }
     return *slot;

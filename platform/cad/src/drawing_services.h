@@ -1,4 +1,5 @@
-// What the host keeps beside each open drawing: its spatial index, its view and its undo journal.
+// What the host keeps beside each open drawing: its spatial and layer indexes, its view and its undo
+// journal.
 // Made on first use and attached to the database as observers; dropped when the database is gone.
 #pragma once
 
@@ -6,13 +7,15 @@
 
 #include "platform/cad/undo_journal.h"
 #include "platform/cad/view_state.h"
+#include "layer_index.h"
 #include "spatial_index.h"
 
 namespace platform::cad {
 
 struct DrawingServices {
-    explicit DrawingServices(AcDbDatabase* database) : index(database), journal(database) {}
+    explicit DrawingServices(AcDbDatabase* database) : index(database), layers(database), journal(database) {}
     SpatialIndex index;
+    LayerIndex layers;
     ViewState view;
     UndoJournal journal;
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
+#include <unordered_map>
 
 #include "drawing_services.h"
 #include "platform/cad/db_database.h"
@@ -23,13 +24,27 @@ using platform::cad::SelectionFilter;
 
 namespace {
 
-bool Visible(const AcDbEntity& entity)
-{
-    if (entity.visibility() != AcDb::kVisible)
-        return false;
-    auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
-    return layer == nullptr || (!layer->isOff() && !layer->isFrozen());
-}
+// Whether entities show, by their own flag and their layer's; a layer's answer is kept for the
+// selection, as many entities share a few layers.
+class Visibility {
+public:
+    bool Of(const AcDbEntity& entity)
+    {
+        if (entity.visibility() != AcDb::kVisible)
+            return false;
+        const platform::cad::ObjectStub* layerStub = entity.layerId().stub();
+        auto known = layers_.find(layerStub);
+        if (known != layers_.end())
+            return known->second;
+        auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
+        bool shown = layer == nullptr || (!layer->isOff() && !layer->isFrozen());
+        layers_.emplace(layerStub, shown);
+        return shown;
+    }
+
+private:
+    std::unordered_map<const platform::cad::ObjectStub*, bool> layers_;
+};
 
 // Slots of the entities of the current space that the area selects, seen through the view.
 std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& area, const SelectionFilter& filter)
@@ -43,37 +58,68 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     std::vector<std::uint64_t> found;
     if (query.minX > query.maxX || query.minY > query.maxY)
         return found;
+    Visibility visibility;
     for (std::uint64_t slot : services.index.Search(query)) {
         // The index's box first: it turns most candidates of a window away without reading the
-        // entity itself.
+        // entity itself. (A box that meets the query meets the view, which holds the query.)
         const Box2d& box = services.index.BoxOf(slot);
-        if (!box.Meets(view) || !area.MayTake(box))
+        if (!area.MayTake(box))
             continue;
         platform::cad::ObjectStub* stub = db->objects().At(slot);
         auto* entity = AcDbEntity::cast(stub->object.get());
-        if (entity == nullptr || !Visible(*entity))
+        if (entity == nullptr || !visibility.Of(*entity))
             continue;
-        if (area.Selects(*entity, box) && filter.Accepts(*entity))
+        // The filter before the geometry: it costs a look-up where the geometry builds paths.
+        if (filter.Accepts(*entity) && area.Selects(*entity, box))
             found.push_back(slot);
     }
     std::sort(found.begin(), found.end());
     return found;
 }
 
+// What a whole-drawing selection takes: live entities of model or paper space that the filter
+// passes.
+class WholeDrawing {
+public:
+    WholeDrawing(AcDbDatabase* db, const SelectionFilter& filter)
+        : db_(db), filter_(filter), model_(db->modelSpaceId()), paper_(db->paperSpaceId())
+    {
+    }
+    bool Takes(std::uint64_t slot) const
+    {
+        platform::cad::ObjectStub* stub = db_->objects().At(slot);
+        // The owner first: it turns away vertices, table records and dictionaries without a class
+        // test.
+        const AcDbObject* object = stub->object.get();
+        if (stub->erased || object == nullptr || (object->ownerId() != model_ && object->ownerId() != paper_))
+            return false;
+        auto* entity = AcDbEntity::cast(object);
+        return entity != nullptr && filter_.Accepts(*entity);
+    }
+
+private:
+    AcDbDatabase* db_;
+    const SelectionFilter& filter_;
+    AcDbObjectId model_, paper_;
+};
+
+// The whole drawing in creation order. A filter that passes only named layers reads just the
+// entities the layer index has on them (and those changed since it last read them).
 std::vector<std::uint64_t> SelectAll(AcDbDatabase* db, const SelectionFilter& filter)
 {
-    AcDbObjectId ms = db->modelSpaceId(), ps = db->paperSpaceId();
+    const WholeDrawing drawing(db, filter);
     std::vector<std::uint64_t> found;
-    for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot) {
-        platform::cad::ObjectStub* stub = db->objects().At(slot);
-        // The owner first: it turns away vertices, table records and dictionaries without a class test.
-        const AcDbObject* object = stub->object.get();
-        if (stub->erased || object == nullptr || (object->ownerId() != ms && object->ownerId() != ps))
-            continue;
-        auto* entity = AcDbEntity::cast(object);
-        if (entity != nullptr && filter.Accepts(*entity))
-            found.push_back(slot);
+    if (filter.NamesLayersOnly()) {
+        auto& layers = platform::cad::ServicesOf(db).layers;
+        for (std::uint64_t slot :
+             layers.Candidates([&](const std::string& layer) { return filter.MayAcceptOnLayer(layer); }))
+            if (drawing.Takes(slot))
+                found.push_back(slot);
+        return found;
     }
+    for (std::uint64_t slot = 0; slot < db->objects().Size(); ++slot)
+        if (drawing.Takes(slot))
+            found.push_back(slot);
     return found;
 }
 
@@ -117,6 +163,7 @@ int PickInteractively(AcDbDatabase* db, const SelectionFilter& filter, std::vect
         platform::cad::PromptReply reply = platform::cad::ReadReply("\n选择对象: ");
         if (reply.cancel)
             return RTCAN;
+        filter.Forget();
         std::uint64_t slot = 0;
         if (reply.nameType == RTENAME) {
             if (NamedSlot(db, reply.name, filter, slot))

@@ -70,8 +70,21 @@ void SpatialIndex::Measure(std::uint64_t slot)
     }
 }
 
+void SpatialIndex::Grow(std::uint64_t slots)
+{
+    // Sized once for all the slots there are, not slot by slot as they are measured.
+    if (boxes_.size() < slots) {
+        boxes_.resize(slots);
+        present_.resize(slots, 0);
+        inOverlay_.resize(slots, 0);
+    }
+    if (isPending_.size() < slots)
+        isPending_.resize(slots, 0);
+}
+
 void SpatialIndex::Refresh()
 {
+    Grow(database_->objects().Size());
     if (!built_)
         for (std::uint64_t slot = 0; slot < database_->objects().Size(); ++slot)
             if (slot >= isPending_.size() || !isPending_[slot]) {
@@ -106,6 +119,7 @@ void SpatialIndex::Pack()
     overlay_.clear();
     items_.clear();
     nodes_.clear();
+    items_.reserve(static_cast<std::size_t>(std::count(present_.begin(), present_.end(), 1)));
     for (std::uint64_t slot = 0; slot < boxes_.size(); ++slot)
         if (present_[slot])
             items_.push_back({boxes_[slot], slot});

@@ -54,6 +54,7 @@ private:
         std::uint64_t slot;
     };
     void Touch(const AcDbObject& object);
+    void Grow(std::uint64_t slots);
     void Refresh();
     void Measure(std::uint64_t slot);
     void Pack();

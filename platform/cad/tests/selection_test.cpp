@@ -230,6 +230,76 @@ TEST(Selection, FiltersCombineTypeLayerAndXData)
     EXPECT_EQ(platform::cad::LiveSelectionSetCount(), live);
 }
 
+// The whole drawing in creation order: model and paper space interleaved, without erased
+// entities, block contents or vertices; a filter's answer follows each entity's own type and layer,
+// also when many entities share them and when a layer changes between two selections.
+TEST(Selection, WholeDrawingFollowsEachEntitysTypeAndLayer)
+{
+    TestDrawing d;
+    AddLayer(d, "JZD");
+    AddLayer(d, "房屋");
+    auto addTo = [&](AcDbObjectId owner, AcDbEntity* entity) {
+        AcDbBlockTableRecord* block = nullptr;
+        AcDbObjectId id;
+        EXPECT_EQ(acdbOpenObject(block, owner, AcDb::kForWrite), Acad::eOk);
+        EXPECT_EQ(block->appendAcDbEntity(id, entity), Acad::eOk);
+        entity->close();
+        block->close();
+        return id;
+    };
+    auto line = [](const char* layer) {
+        auto* l = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+        l->setLayer(layer);
+        return l;
+    };
+    AcDbObjectId blockId;
+    {
+        AcDbBlockTable* table = nullptr;
+        ASSERT_EQ(d.db()->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
+        auto* block = new AcDbBlockTableRecord;
+        block->setName("界址");
+        ASSERT_EQ(table->add(blockId, block), Acad::eOk);
+        block->close();
+        table->close();
+    }
+    AcDbObjectId first = d.Add(line("JZD"));
+    AcDbObjectId paper = addTo(d.db()->paperSpaceId(), line("jzd"));
+    addTo(blockId, line("JZD"));
+    AcDbObjectId house = Poly(d, {{0, 0}, {1, 0}, {1, 1}}, true, "房屋");
+    AcDbObjectId erased = d.Add(line("JZD"));
+    AcDbObjectId moved = d.Add(line("JZD"));
+    AcDbObjectId parcel = Poly(d, {{0, 0}, {2, 0}, {2, 2}}, true, "JZD");
+    AcDbEntity* e = nullptr;
+    ASSERT_EQ(acdbOpenObject(e, erased, AcDb::kForWrite), Acad::eOk);
+    e->erase();
+    e->close();
+    auto select = [](resbuf* filter) {
+        ads_name ss;
+        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
+        acutRelRb(filter);
+        return rc == RTNORM ? Members(ss) : Ids{};
+    };
+    EXPECT_EQ(select(acutBuildList(8, "jzd", 0)), (Ids{first, paper, moved, parcel}));
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "jzd", 0)), Ids{});  // the same text as a type
+    EXPECT_EQ(select(acutBuildList(-4, "<or", -4, "<and", RTDXF0, "line", 8, "J?D", -4, "and>", -4, "<and", RTDXF0,
+                                   "*POLYLINE", 8, "房*", -4, "and>", -4, "or>", 0)),
+              (Ids{first, paper, house, moved}));
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "~line", 8, "~房屋", 0)), (Ids{parcel}));
+    ASSERT_EQ(acdbOpenObject(e, moved, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(e->setLayer("房屋"), Acad::eOk);
+    e->close();
+    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
+    EXPECT_EQ(select(acutBuildList(RTDXF0, "LINE", 8, "JZD,房屋", 0)), (Ids{first, paper, moved}));
+    // Still open for write: where it lies now.
+    ASSERT_EQ(acdbOpenObject(e, first, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(e->setLayer("房屋"), Acad::eOk);
+    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{first, house, moved}));
+    ASSERT_EQ(e->setLayer("JZD"), Acad::eOk);
+    EXPECT_EQ(select(acutBuildList(8, "JZD", 0)), (Ids{first, paper, parcel}));
+    e->close();
+    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
+}
+
 TEST(Selection, GraphicalModesSeeOnlyTheViewAndVisibleLayers)
 {
     TestDrawing d;
