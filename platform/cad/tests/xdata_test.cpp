@@ -280,6 +280,8 @@ TEST(CadResbuf, BuildListTakesEachTypesValueAndRefusesUnknownTypes)
     EXPECT_EQ(rb->rbnext, nullptr);
     acutRelRb(list);
     EXPECT_EQ(acutBuildList(12345, 1, 0), nullptr);
+    EXPECT_EQ(acutBuildList(85, 0), nullptr);  // between the 16-bit and the 32-bit codes
+    EXPECT_EQ(acutBuildList(-6, 0), nullptr);
     EXPECT_EQ(acutBuildList(RTSTR, static_cast<const char*>(nullptr), 0), nullptr);
 }
 
