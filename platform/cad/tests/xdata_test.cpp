@@ -150,7 +150,7 @@ TEST(CadXData, ItemsOfEveryKindComeBackAsGivenAndChainsAreCheckedInFull)
     const std::string huge(70000, 'y');
     resbuf* oversized = acutBuildList(1001, "KINDS", 1003, huge.c_str(), 1001, "SECOND", 1000, "a", 0);
     EXPECT_EQ(line->setXData(oversized), Acad::eXdataSizeExceeded);
-    oversized->rbnext->rbnext->rbnext->restype = 1060;
+    oversized->rbnext->rbnext->rbnext->restype = 1006;
     EXPECT_EQ(line->setXData(oversized), Acad::eInvalidInput);
     resbuf* kept = line->xData("SECOND");
     EXPECT_EQ(Values(kept), "1001:6/SECOND 1070:7 ");
