@@ -47,7 +47,17 @@ const resbuf* ItemAt(const resbuf* head, int index)
     return index == -1 ? last : nullptr;
 }
 
-// Writes a chain back to the entity named, registering the application first when asked.
+// Writes a chain to the object; an application the drawing has not registered yet is registered,
+// and the chain written again (most writes find it registered, so it is not looked up first).
+bool SetXDataRegistering(AcDbObject* object, const resbuf* chain, const char* application)
+{
+    Acad::ErrorStatus es = object->setXData(chain);
+    if (es == Acad::eRegappIdNotFound && EnsureRegisteredApp(DatabaseOf(object), application))
+        es = object->setXData(chain);
+    return es == Acad::eOk;
+}
+
+// Writes a one-item chain to the entity named.
 void ReplaceChain(const ads_name entity, const char* application, int kind, const char* value)
 {
     if (application == nullptr || *application == '\0')
@@ -55,15 +65,10 @@ void ReplaceChain(const ads_name entity, const char* application, int kind, cons
     Opened<AcDbObject> object(entity, AcDb::kForWrite);
     if (!object)
         return;
-    Chain existing(object->xData(application));
-    if (!existing && !EnsureRegisteredApp(DatabaseOf(object.get()), application))
-        return;
     Chain chain(acutBuildList(1001, application, 0));
-    if (!chain)
+    if (!chain || (chain->rbnext = NewItem(kind, value)) == nullptr)
         return;
-    chain->rbnext = NewItem(kind, value);
-    if (chain->rbnext != nullptr)
-        object->setXData(chain.get());
+    SetXDataRegistering(object.get(), chain.get(), application);
 }
 
 }  // namespace
@@ -173,12 +178,10 @@ bool WriteEntityXData(AcDbObjectId id, const char* application, const char* valu
         return false;
     Chain chain(object->xData(application));
     if (!chain) {
-        if (!EnsureRegisteredApp(DatabaseOf(object.get()), application))
-            return false;
         chain.reset(acutBuildList(1001, application, 0));
         if (!chain || (chain->rbnext = NewItem(kind, value)) == nullptr)
             return false;
-        return object->setXData(chain.get()) == Acad::eOk;
+        return SetXDataRegistering(object.get(), chain.get(), application);
     }
 
     // The item before the place and the item at it (null past the end).

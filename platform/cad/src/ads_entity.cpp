@@ -75,20 +75,31 @@ resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps)
     filer.writeObjectId(-1, id);
     filer.writeString(0, object->dxfTypeName());
     object->dxfOutFields(&filer);
-    if (apps != nullptr) {
-        bool any = false;
-        for (const auto& app : object->xdataApps()) {
-            if (!MatchesApp(apps, app.app))
-                continue;
-            if (!any)
-                filer.writeTag(DxfTag::Marker(-3));
+    resbuf* list = platform::cad::TagsToResbuf(filer.tags());
+    if (list == nullptr || apps == nullptr)
+        return list;
+    // The applications asked for follow a -3 marker, their items straight from the packed data.
+    resbuf** link = &list;
+    while (*link != nullptr)
+        link = &(*link)->rbnext;
+    bool any = false;
+    for (const auto& app : object->xdataApps()) {
+        if (!MatchesApp(apps, app.app))
+            continue;
+        if (!any) {
+            if ((*link = acutNewRb(-3)) == nullptr) {
+                acutRelRb(list);
+                return nullptr;
+            }
+            link = &(*link)->rbnext;
             any = true;
-            filer.writeString(1001, app.app);
-            for (const auto& item : app.items)
-                filer.writeTag(item);
+        }
+        if (!platform::cad::AppendXDataResbufs(app, link)) {
+            acutRelRb(list);
+            return nullptr;
         }
     }
-    return platform::cad::TagsToResbuf(filer.tags());
+    return list;
 }
 
 int acdbEntMod(const resbuf* list)

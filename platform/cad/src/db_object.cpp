@@ -1,5 +1,6 @@
 #include "platform/cad/db_object.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/cad/db_database.h"
@@ -173,42 +174,27 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing)
 
 resbuf* AcDbObject::xData(const char* app) const
 {
-    // Straight from the stored items: codes are read for every feature, so no copy of the tags.
+    // Straight from the packed items: codes are read for every feature.
+    const std::size_t appLength = app != nullptr ? std::strlen(app) : 0;
     resbuf* head = nullptr;
     resbuf** link = &head;
     for (const XDataApp& entry : xdata_) {
-        if (app != nullptr && entry.app != app && !platform::text::GbkEqualNoCase(entry.app, app))
+        if (app != nullptr && !(entry.app.size() == appLength && std::memcmp(entry.app.data(), app, appLength) == 0) &&
+            !platform::text::GbkEqualNoCase(entry.app, app))
             continue;
-        resbuf* name = acutNewRb(1001);
-        if (name == nullptr || (name->resval.rstring = acutNewString(entry.app.c_str())) == nullptr) {
-            acutRelRb(name);
+        if (!platform::cad::AppendXDataResbufs(entry, link)) {
             acutRelRb(head);
             return nullptr;
         }
-        *link = name;
-        link = &name->rbnext;
-        if (entry.items.empty())
-            continue;
-        resbuf* items = platform::cad::TagsToResbuf(entry.items.data(), entry.items.data() + entry.items.size());
-        if (items == nullptr) {
-            acutRelRb(head);
-            return nullptr;
-        }
-        *link = items;
-        while (*link != nullptr)
-            link = &(*link)->rbnext;
     }
     return head;
 }
 
 Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
 {
-    platform::cad::DxfTagList tags;
-    if (!platform::cad::ResbufToTags(chain, tags))
-        return Acad::eInvalidResBuf;
     AcDbDatabase* db = database() != nullptr ? database() : acdbHostApplicationServices()->workingDatabase();
     std::vector<XDataApp> apps;
-    Acad::ErrorStatus es = platform::cad::ParseXData(db, std::move(tags), apps);
+    Acad::ErrorStatus es = platform::cad::ParseXData(db, chain, apps);
     if (es != Acad::eOk)
         return es;
     return setXDataApps(std::move(apps));

@@ -93,6 +93,18 @@ bool DxfTag::operator==(const DxfTag& o) const
     return true;
 }
 
+namespace {
+// A heap copy of the text and its terminating zero; its length is known, so it is not measured.
+char* NewString(const std::string& text)
+{
+    std::size_t n = text.size() + 1;
+    auto* copy = static_cast<char*>(std::malloc(n));
+    if (copy != nullptr)
+        std::memcpy(copy, text.c_str(), n);
+    return copy;
+}
+}  // namespace
+
 resbuf* TagsToResbuf(const DxfTagList& tags) { return TagsToResbuf(tags.data(), tags.data() + tags.size()); }
 
 resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last)
@@ -110,7 +122,7 @@ resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last)
         case GroupValueKind::None:
             break;
         case GroupValueKind::String:
-            rb->resval.rstring = acutNewString(tag.text.c_str());
+            rb->resval.rstring = NewString(tag.text);
             break;
         case GroupValueKind::Real:
             rb->resval.rreal = tag.real;
@@ -152,6 +164,24 @@ resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last)
     return head;
 }
 
+bool ResbufHoldsValue(const resbuf* rb)
+{
+    if (!IsKnownGroupCode(rb->restype))
+        return false;
+    switch (GroupKindOf(rb->restype)) {
+    case GroupValueKind::String:
+        return rb->resval.rstring != nullptr;
+    case GroupValueKind::Name: {
+        AcDbObjectId id;
+        return ads_name_nil(rb->resval.rlname) || acdbGetObjectId(id, rb->resval.rlname) == Acad::eOk;
+    }
+    case GroupValueKind::Binary:
+        return rb->resval.rbinary.clen >= 0 && (rb->resval.rbinary.clen == 0 || rb->resval.rbinary.buf != nullptr);
+    default:
+        return true;
+    }
+}
+
 bool ResbufToTags(const resbuf* chain, DxfTagList& out)
 {
     // Counted first: tags are large, and growing the list one by one copies them again and again.
@@ -161,7 +191,7 @@ bool ResbufToTags(const resbuf* chain, DxfTagList& out)
     DxfTagList tags;
     tags.reserve(count);
     for (const resbuf* rb = chain; rb != nullptr; rb = rb->rbnext) {
-        if (!IsKnownGroupCode(rb->restype))
+        if (!ResbufHoldsValue(rb))
             return false;
         DxfTag tag;
         tag.code = rb->restype;
@@ -169,8 +199,6 @@ bool ResbufToTags(const resbuf* chain, DxfTagList& out)
         case GroupValueKind::None:
             break;
         case GroupValueKind::String:
-            if (rb->resval.rstring == nullptr)
-                return false;
             tag.text = rb->resval.rstring;
             break;
         case GroupValueKind::Real:
@@ -190,12 +218,10 @@ bool ResbufToTags(const resbuf* chain, DxfTagList& out)
             tag.integer = rb->resval.mnInt64;
             break;
         case GroupValueKind::Name:
-            if (!ads_name_nil(rb->resval.rlname) && acdbGetObjectId(tag.id, rb->resval.rlname) != Acad::eOk)
-                return false;
+            if (!ads_name_nil(rb->resval.rlname))
+                acdbGetObjectId(tag.id, rb->resval.rlname);
             break;
         case GroupValueKind::Binary:
-            if (rb->resval.rbinary.clen < 0 || (rb->resval.rbinary.clen > 0 && rb->resval.rbinary.buf == nullptr))
-                return false;
             tag.bytes.assign(rb->resval.rbinary.buf, rb->resval.rbinary.buf + rb->resval.rbinary.clen);
             break;
         }

@@ -109,7 +109,8 @@ bool IsPointFollowerCode(int code)
            (code >= 1020 && code <= 1039);
 }
 
-bool IsKnownGroupCode(int code)
+namespace {
+bool LooksUpKnown(int code)
 {
     GroupValueKind kind;
     if (RtKind(code, kind))
@@ -118,6 +119,21 @@ bool IsKnownGroupCode(int code)
         if (code >= r.first && code <= r.last)
             return true;
     return false;
+}
+}  // namespace
+
+bool IsKnownGroupCode(int code)
+{
+    // Asked for every buffer of a chain handed to the host: the file codes are looked up once.
+    static const auto kKnown = [] {
+        std::array<bool, kTabled> known{};
+        for (int c = 0; c < kTabled; ++c)
+            known[static_cast<std::size_t>(c)] = LooksUpKnown(c);
+        return known;
+    }();
+    if (code >= 0 && code < kTabled)
+        return kKnown[static_cast<std::size_t>(code)];
+    return LooksUpKnown(code);
 }
 
 }  // namespace platform::cad

@@ -16,8 +16,18 @@ ObjectTable::ObjectTable(AcDbDatabase* database) : database_(database) {}
 ObjectTable::~ObjectTable()
 {
     // Objects refer to each other only through stubs; drop objects first, then stubs.
-    for (auto& stub : stubs_)
-        stub->object.reset();
+    for (auto& block : blocks_)
+        for (std::size_t i = 0; i < kStubsPerBlock; ++i)
+            block[i].object.reset();
+}
+
+ObjectStub* ObjectTable::NewStub()
+{
+    if (unusedInLastBlock_ == 0) {
+        blocks_.push_back(std::make_unique<ObjectStub[]>(kStubsPerBlock));
+        unusedInLastBlock_ = kStubsPerBlock;
+    }
+    return &blocks_.back()[kStubsPerBlock - unusedInLastBlock_--];
 }
 
 ObjectStub* ObjectTable::Add(AcDbObject* object, std::uint64_t handle)
@@ -33,17 +43,16 @@ ObjectStub* ObjectTable::Add(AcDbObject* object, std::uint64_t handle)
             handle = lowestFree_;
         }
     }
-    auto stub = std::make_unique<ObjectStub>();
+    ObjectStub* stub = NewStub();
     stub->database = database_;
     stub->index = stubs_.size();
     stub->handle = handle;
     stub->object.reset(object);
     if (handle >= seed_)
         seed_ = handle + 1;
-    ObjectStub* raw = stub.get();
-    byHandle_[handle] = raw;
-    stubs_.push_back(std::move(stub));
-    return raw;
+    byHandle_[handle] = stub;
+    stubs_.push_back(stub);
+    return stub;
 }
 
 ObjectStub* ObjectTable::FindHandle(std::uint64_t handle) const
@@ -71,14 +80,22 @@ void ObjectTable::Absorb(ObjectTable& other)
         stub->object.reset();
     }
     byHandle_.clear();
-    for (auto& stub : other.stubs_) {
+    for (ObjectStub* stub : other.stubs_) {
         if (stub->object == nullptr)
             continue;
         stub->database = database_;
         stub->index = stubs_.size();
-        byHandle_[stub->handle] = stub.get();
-        stubs_.push_back(std::move(stub));
+        byHandle_[stub->handle] = stub;
+        stubs_.push_back(stub);
     }
+    // The other table's blocks come first, so that this table's last block stays the one that
+    // new stubs are taken from.
+    std::vector<std::unique_ptr<ObjectStub[]>> blocks = std::move(other.blocks_);
+    for (auto& block : blocks_)
+        blocks.push_back(std::move(block));
+    blocks_ = std::move(blocks);
+    other.blocks_.clear();
+    other.unusedInLastBlock_ = 0;
     other.stubs_.clear();
     other.byHandle_.clear();
     if (other.seed_ > seed_)

@@ -1,31 +1,16 @@
 #include "platform/cad/xdata_rules.h"
 
 #include <algorithm>
-#include <type_traits>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
+#include "platform/cad/resbuf.h"
+#include "platform/cad/ads_entity.h"
 #include "platform/text/gbk.h"
 
 namespace platform::cad {
-
-bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string& registered)
-{
-    if (database == nullptr || app.empty())
-        return false;
-    auto* table = AcDbRegAppTable::cast(PeekObject(database->regAppTableId()));
-    if (table == nullptr)
-        return false;
-    // Every item of extended data read or written asks this: the table's look-up by folded name.
-    AcDbObjectId id;
-    if (table->getAt(std::string(app).c_str(), id) != Acad::eOk)
-        return false;
-    auto* record = AcDbRegAppTableRecord::cast(PeekObject(id));
-    if (record == nullptr)
-        return false;
-    registered = record->name();
-    return true;
-}
 
 namespace {
 bool IsXDataItemCode(int code)
@@ -35,13 +20,13 @@ bool IsXDataItemCode(int code)
            code == 1070 || code == 1071;
 }
 
-std::size_t ItemSize(const DxfTag& tag)
+// The bytes an item takes in a drawing; length is that of a string or binary chunk.
+std::size_t ItemSize(GroupValueKind kind, std::size_t length)
 {
-    switch (tag.kind()) {
+    switch (kind) {
     case GroupValueKind::String:
-        return tag.text.size() + 3;
     case GroupValueKind::Binary:
-        return tag.bytes.size() + 3;
+        return length + 3;
     case GroupValueKind::Point:
         return 26;
     case GroupValueKind::Real:
@@ -53,14 +38,22 @@ std::size_t ItemSize(const DxfTag& tag)
     }
 }
 
-std::size_t ItemsSize(const std::vector<DxfTag>& items)
-{
-    std::size_t total = 0;
-    for (const DxfTag& tag : items)
-        total += ItemSize(tag);
-    return total;
-}
+std::size_t ItemsSize(const XDataItemList& items) { return items.DrawingBytes(); }
 }  // namespace
+
+bool AppendXDataResbufs(const XDataApp& app, resbuf**& link)
+{
+    resbuf* name = acutNewRb(1001);
+    if (name == nullptr)
+        return false;
+    *link = name;
+    link = &name->rbnext;
+    name->resval.rstring = static_cast<char*>(std::malloc(app.app.size() + 1));
+    if (name->resval.rstring == nullptr)
+        return false;
+    std::memcpy(name->resval.rstring, app.app.c_str(), app.app.size() + 1);
+    return app.items.AppendResbufs(link);
+}
 
 std::size_t XDataSize(const std::vector<XDataApp>& apps)
 {
@@ -137,53 +130,149 @@ void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
 }
 
 namespace {
-// Tags is a list to copy the items from, or one to take them from.
-template <typename Tags>
-Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector<XDataApp>& out)
+// The items being parsed, read in turn: from a list of tags or from a chain of result buffers.
+class TagCursor {
+public:
+    TagCursor(const DxfTag* at, const DxfTag* end) : at_(at), end_(end) {}
+    bool Done() const { return at_ == end_; }
+    void Next() { ++at_; }
+    int Code() const { return at_->code; }
+    const char* CText() const { return at_->text.c_str(); }
+    std::string_view Text() const { return at_->text; }
+    std::size_t BinaryLength() const { return at_->bytes.size(); }
+    void PackInto(XDataItemList::Packer& packer) const { packer.Tag(*at_); }
+
+private:
+    const DxfTag* at_;
+    const DxfTag* end_;
+};
+
+class ResbufCursor {
+public:
+    explicit ResbufCursor(const resbuf* at) : at_(at) {}
+    bool Done() const { return at_ == nullptr; }
+    void Next() { at_ = at_->rbnext; }
+    int Code() const { return at_->restype; }
+    const char* CText() const { return at_->resval.rstring; }
+    std::string_view Text() const { return at_->resval.rstring; }
+    std::size_t BinaryLength() const { return static_cast<std::size_t>(at_->resval.rbinary.clen); }
+    void PackInto(XDataItemList::Packer& packer) const
+    {
+        const ads_u_val& v = at_->resval;
+        switch (GroupKindOf(at_->restype)) {
+        case GroupValueKind::None:
+            packer.Marker(at_->restype);
+            break;
+        case GroupValueKind::String:
+            packer.String(at_->restype, v.rstring, std::strlen(v.rstring));
+            break;
+        case GroupValueKind::Binary:
+            packer.Binary(at_->restype, reinterpret_cast<const unsigned char*>(v.rbinary.buf), BinaryLength());
+            break;
+        case GroupValueKind::Real:
+            packer.Real(at_->restype, v.rreal);
+            break;
+        case GroupValueKind::Point:
+            packer.Point(at_->restype, v.rpoint[0], v.rpoint[1], v.rpoint[2], false);
+            break;
+        case GroupValueKind::Int16:
+        case GroupValueKind::Bool:
+            packer.Integer(at_->restype, v.rint);
+            break;
+        case GroupValueKind::Int32:
+            packer.Integer(at_->restype, static_cast<std::int32_t>(v.rlong));
+            break;
+        case GroupValueKind::Int64:
+            packer.Integer(at_->restype, v.mnInt64);
+            break;
+        case GroupValueKind::Name: {
+            AcDbObjectId id;
+            if (!ads_name_nil(v.rlname))
+                acdbGetObjectId(id, v.rlname);
+            packer.Id(at_->restype, id);
+            break;
+        }
+        }
+    }
+
+private:
+    const resbuf* at_;
+};
+
+bool FindRegisteredApp(AcDbDatabase* database, const char* app, std::string& registered)
+{
+    if (database == nullptr || app == nullptr || *app == '\0')
+        return false;
+    auto* table = AcDbRegAppTable::cast(PeekObject(database->regAppTableId()));
+    if (table == nullptr)
+        return false;
+    // Every change of extended data asks this: the table's look-up by folded name.
+    AcDbObjectId id;
+    if (table->getAt(app, id) != Acad::eOk)
+        return false;
+    auto* record = AcDbRegAppTableRecord::cast(PeekObject(id));
+    if (record == nullptr)
+        return false;
+    registered = record->name();
+    return true;
+}
+
+// Splits the items into applications, checking every rule in the order the items come; each
+// application's items are checked and measured first, then packed into a list of their exact size.
+template <typename Cursor>
+Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& out)
 {
     std::vector<XDataApp> apps;
-    bool inApp = false;
     std::size_t size = 0;
-    int depth = 0;
-    for (std::size_t k = 0; k < tags.size(); ++k) {
-        auto& tag = tags[k];
-        if (tag.code == 1001) {
-            if (depth != 0)
-                return Acad::eInvalidInput;
-            std::string registered;
-            if (!FindRegisteredApp(database, tag.text, registered))
-                return Acad::eRegappIdNotFound;
-            inApp = true;
-            size += registered.size() + 3;
-            apps.push_back(XDataApp{registered, {}});
-            std::size_t items = 0;
-            while (k + 1 + items < tags.size() && tags[k + 1 + items].code != 1001)
-                ++items;
-            apps.back().items.reserve(items);
-            continue;
-        }
-        if (!inApp || !IsXDataItemCode(tag.code))
+    while (!cursor.Done()) {
+        if (cursor.Code() != 1001)
             return Acad::eInvalidInput;
-        if (tag.code == 1000 && tag.text.size() > kMaxXDataString)
-            return Acad::eXdataSizeExceeded;
-        if (tag.code == 1004 && tag.bytes.size() > 127)
-            return Acad::eXdataSizeExceeded;
-        if (tag.code == 1002) {
-            if (tag.text == "{")
-                ++depth;
-            else if (tag.text == "}" && depth > 0)
-                --depth;
-            else
+        std::string registered;
+        if (!FindRegisteredApp(database, cursor.CText(), registered))
+            return Acad::eRegappIdNotFound;
+        size += registered.size() + 3;
+        cursor.Next();
+        const Cursor items = cursor;
+        std::size_t packed = 0, count = 0;
+        int depth = 0;
+        for (; !cursor.Done() && cursor.Code() != 1001; cursor.Next()) {
+            int code = cursor.Code();
+            if (!IsXDataItemCode(code))
                 return Acad::eInvalidInput;
+            GroupValueKind kind = GroupKindOf(code);
+            std::size_t length = 0;
+            if (kind == GroupValueKind::String)
+                length = cursor.Text().size();
+            else if (kind == GroupValueKind::Binary)
+                length = cursor.BinaryLength();
+            if (code == 1000 && length > kMaxXDataString)
+                return Acad::eXdataSizeExceeded;
+            if (code == 1004 && length > 127)
+                return Acad::eXdataSizeExceeded;
+            if (code == 1002) {
+                std::string_view brace = cursor.Text();
+                if (brace == "{")
+                    ++depth;
+                else if (brace == "}" && depth > 0)
+                    --depth;
+                else
+                    return Acad::eInvalidInput;
+            }
+            size += ItemSize(kind, length);
+            packed += XDataItemList::PackedSize(kind, length);
+            ++count;
         }
-        size += ItemSize(tag);
-        if constexpr (std::is_const_v<Tags>)
-            apps.back().items.push_back(tag);
-        else
-            apps.back().items.push_back(std::move(tag));
+        // Braces open at the next application, or at the end, are refused alike.
+        if (depth != 0)
+            return Acad::eInvalidInput;
+        apps.push_back(XDataApp{std::move(registered), {}});
+        // Past the limit the whole is refused below, once the later items have been checked too.
+        if (size > kMaxXDataBytes)
+            continue;
+        XDataItemList::Packer packer(apps.back().items, packed, count);
+        for (Cursor item = items; !item.Done() && item.Code() != 1001; item.Next())
+            item.PackInto(packer);
     }
-    if (depth != 0)
-        return Acad::eInvalidInput;
     if (size > kMaxXDataBytes)
         return Acad::eXdataSizeExceeded;
     out = std::move(apps);
@@ -192,16 +281,27 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Tags& tags, std::vector
 
 }  // namespace
 
+bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string& registered)
+{
+    return FindRegisteredApp(database, std::string(app).c_str(), registered);
+}
+
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& out)
 {
-    return ParseXDataFrom(database, tags, out);
+    return ParseXDataFrom(database, TagCursor(tags.data(), tags.data() + tags.size()), out);
 }
 
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, DxfTagList&& tags, std::vector<XDataApp>& out)
 {
-    // Each application's items get a list of their exact size: entities keep it for as long as
-    // they live, so room to spare there is memory held by every coded entity of the drawing.
-    return ParseXDataFrom(database, tags, out);
+    return ParseXData(database, static_cast<const DxfTagList&>(tags), out);
+}
+
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, const resbuf* chain, std::vector<XDataApp>& out)
+{
+    for (const resbuf* rb = chain; rb != nullptr; rb = rb->rbnext)
+        if (!ResbufHoldsValue(rb))
+            return Acad::eInvalidResBuf;
+    return ParseXDataFrom(database, ResbufCursor(chain), out);
 }
 
 }  // namespace platform::cad

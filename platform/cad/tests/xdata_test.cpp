@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_line.h"
+#include "platform/cad/dxf_reader.h"
+#include "platform/cad/dxf_writer.h"
 #include "platform/cad/resbuf.h"
 #include "test_drawing.h"
 
@@ -65,6 +68,122 @@ TEST(CadXData, PerApplicationCaseInsensitiveAndOnlyForRegisteredApplications)
     EXPECT_EQ(Items(kept), "1001:ZDDM 1071:42 1070:-3 ");
     acutRelRb(kept);
     line->close();
+}
+
+// Every value of a chain: type and value, strings and chunks byte by byte.
+std::string Values(const resbuf* rb)
+{
+    std::string out;
+    for (; rb != nullptr; rb = rb->rbnext) {
+        out += std::to_string(rb->restype) + ":";
+        const ads_u_val& v = rb->resval;
+        switch (rb->restype) {
+        case 1000: case 1001: case 1002: case 1003: case 1005:
+            out += std::to_string(std::string(v.rstring).size()) + "/" + v.rstring;
+            break;
+        case 1004:
+            for (int i = 0; i < v.rbinary.clen; ++i)
+                out += std::to_string(static_cast<unsigned char>(v.rbinary.buf[i])) + ".";
+            break;
+        case 1010: case 1011:
+            out += std::to_string(v.rpoint[0]) + "," + std::to_string(v.rpoint[1]) + "," + std::to_string(v.rpoint[2]);
+            break;
+        case 1040: case 1041:
+            out += std::to_string(v.rreal);
+            break;
+        case 1070:
+            out += std::to_string(v.rint);
+            break;
+        case 1071:
+            out += std::to_string(v.rlong);
+            break;
+        default:
+            out += "?";
+        }
+        out += " ";
+    }
+    return out;
+}
+
+TEST(CadXData, ItemsOfEveryKindComeBackAsGivenAndChainsAreCheckedInFull)
+{
+    TestDrawing drawing;
+    ASSERT_EQ(acdbRegApp("KINDS"), RTNORM);
+    ASSERT_EQ(acdbRegApp("SECOND"), RTNORM);
+    AcDbObjectId id = drawing.Add(new AcDbLine);
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForWrite), Acad::eOk);
+    const std::string longest(255, 'x');
+    char bytes[3] = {1, 0, 2};
+    ads_binary chunk{3, bytes};
+    ads_point p = {1.5, -2.25, 3};
+    ads_point q = {0, 0, 1e9};
+    resbuf* given = acutBuildList(1001, "KINDS", 1000, "界址线 141101", 1000, "", 1000, longest.c_str(), 1002, "{",
+                                  1003, "0", 1005, "2A", 1004, &chunk, 1010, p, 1011, q, 1040, 2.5, 1041, -0.125,
+                                  1070, -32768, 1071, -2147483647L, 1002, "}", 1001, "SECOND", 1070, 7, 0);
+    ASSERT_EQ(line->setXData(given), Acad::eOk);
+    resbuf* all = line->xData();
+    EXPECT_EQ(Values(all), Values(given));
+    acutRelRb(all);
+    line->close();
+    // The definition list carries the same items after its -3 marker.
+    ads_name name;
+    acdbGetAdsName(name, id);
+    resbuf* apps = acutBuildList(RTSTR, "*", 0);
+    resbuf* list = acdbEntGetX(name, apps);
+    const resbuf* marker = list;
+    while (marker != nullptr && marker->restype != -3)
+        marker = marker->rbnext;
+    ASSERT_NE(marker, nullptr);
+    EXPECT_EQ(Values(marker->rbnext), Values(given));
+    for (resbuf* rb : {given, apps, list})
+        acutRelRb(rb);
+
+    // The whole chain is checked before a rule: a buffer without its value fails it first...
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForWrite), Acad::eOk);
+    resbuf* hollow = acutBuildList(1001, "NOT REGISTERED", 1000, "a", 1000, "b", 0);
+    std::free(hollow->rbnext->rbnext->resval.rstring);
+    hollow->rbnext->rbnext->resval.rstring = nullptr;
+    EXPECT_EQ(line->setXData(hollow), Acad::eInvalidResBuf);
+    // ...and every rule before the size: a string too long for any drawing, then a code that is
+    // no item, is refused for the code.
+    const std::string huge(70000, 'y');
+    resbuf* oversized = acutBuildList(1001, "KINDS", 1003, huge.c_str(), 1001, "SECOND", 1000, "a", 0);
+    EXPECT_EQ(line->setXData(oversized), Acad::eXdataSizeExceeded);
+    oversized->rbnext->rbnext->rbnext->restype = 1006;
+    EXPECT_EQ(line->setXData(oversized), Acad::eInvalidInput);
+    resbuf* kept = line->xData("SECOND");
+    EXPECT_EQ(Values(kept), "1001:6/SECOND 1070:7 ");
+    for (resbuf* rb : {hollow, oversized, kept})
+        acutRelRb(rb);
+    line->close();
+}
+
+TEST(CadXData, ValuesReadFromAFileGoBackOutAsTheyWereWritten)
+{
+    // A point without its z and a whole number beyond 16 bits, as other programs write them.
+    const char drawing[] =
+        "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nAPPID\n  0\nAPPID\n  2\nOTHER\n 70\n0\n  0\nENDTAB\n"
+        "  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n"
+        "  0\nLINE\n  5\n2A\n  8\n0\n 10\n0.0\n 20\n0.0\n 11\n1.0\n 21\n1.0\n"
+        "1001\nOTHER\n1010\n1.5\n1020\n2.5\n1070\n70000\n1011\n1.0\n1021\n2.0\n1031\n3.0\n"
+        "  0\nENDSEC\n  0\nEOF\n";
+    std::string error;
+    AcDbDatabase first(false, true);
+    ASSERT_TRUE(platform::cad::ReadDxf(drawing, first, error)) << error;
+    AcDbDatabase again(false, true);
+    ASSERT_TRUE(platform::cad::ReadDxf(platform::cad::WriteDxf(first), again, error)) << error;
+    AcDbObjectId id;
+    ASSERT_EQ(again.getAcDbObjectId(id, false, AcDbHandle("2A")), Acad::eOk);
+    const auto& apps = platform::cad::PeekObject(id)->xdataApps();
+    ASSERT_EQ(apps.size(), 1u);
+    const platform::cad::DxfTagList items = apps[0].items;
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_TRUE(items[0].flat);
+    EXPECT_EQ(items[0].point.y, 2.5);
+    EXPECT_EQ(items[1].integer, 70000);
+    EXPECT_FALSE(items[2].flat);
+    EXPECT_EQ(items[2].point.z, 3.0);
 }
 
 TEST(CadXData, StringItemsHoldAtMost255BytesAndBadChainsChangeNothing)
@@ -161,6 +280,8 @@ TEST(CadResbuf, BuildListTakesEachTypesValueAndRefusesUnknownTypes)
     EXPECT_EQ(rb->rbnext, nullptr);
     acutRelRb(list);
     EXPECT_EQ(acutBuildList(12345, 1, 0), nullptr);
+    EXPECT_EQ(acutBuildList(85, 0), nullptr);  // between the 16-bit and the 32-bit codes
+    EXPECT_EQ(acutBuildList(-6, 0), nullptr);
     EXPECT_EQ(acutBuildList(RTSTR, static_cast<const char*>(nullptr), 0), nullptr);
 }
 

@@ -14,13 +14,14 @@
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/object_table.h"
 #include "platform/cad/rx_object.h"
+#include "platform/cad/xdata_item_list.h"
 
 struct resbuf;
 
 namespace platform::cad {
 struct XDataApp {
     std::string app;  // as registered in the application table
-    DxfTagList items;
+    XDataItemList items;
 };
 class ObjectTable;
 class UndoJournal;

@@ -45,7 +45,10 @@ using DxfTagList = std::vector<DxfTag>;
 // empty list.
 resbuf* TagsToResbuf(const DxfTagList& tags);
 resbuf* TagsToResbuf(const DxfTag* first, const DxfTag* last);
-// The tags of a chain; false (tags unchanged) when a buffer has an unknown type or a null string.
+// The tags of a chain; false (tags unchanged) when a buffer does not hold a value (below).
 bool ResbufToTags(const resbuf* chain, DxfTagList& tags);
+// Whether a buffer holds a value a tag can take: a known type, a string that is there, an entity
+// name that is null or names an object, a binary chunk of sound length.
+bool ResbufHoldsValue(const resbuf* rb);
 
 }  // namespace platform::cad

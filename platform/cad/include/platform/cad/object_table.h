@@ -40,7 +40,7 @@ public:
     // the largest handle, from the lowest ones still free. The object must not be resident yet.
     ObjectStub* Add(AcDbObject* object, std::uint64_t handle = 0);
     ObjectStub* FindHandle(std::uint64_t handle) const;
-    ObjectStub* At(std::uint64_t index) const { return index < stubs_.size() ? stubs_[index].get() : nullptr; }
+    ObjectStub* At(std::uint64_t index) const { return index < stubs_.size() ? stubs_[index] : nullptr; }
     std::uint64_t Size() const { return stubs_.size(); }
     // The next handle the database will give.
     std::uint64_t HandleSeed() const { return seed_; }
@@ -53,8 +53,15 @@ public:
     void Absorb(ObjectTable& other);
 
 private:
+    // Stubs are made in blocks, so that they lie side by side in the order of creation and a walk
+    // over the table (a whole-drawing selection) reads them one after another.
+    static constexpr std::size_t kStubsPerBlock = 256;
+    ObjectStub* NewStub();
+
     AcDbDatabase* database_;
-    std::vector<std::unique_ptr<ObjectStub>> stubs_;
+    std::vector<std::unique_ptr<ObjectStub[]>> blocks_;
+    std::size_t unusedInLastBlock_ = 0;
+    std::vector<ObjectStub*> stubs_;  // by index
     std::unordered_map<std::uint64_t, ObjectStub*> byHandle_;
     std::uint64_t seed_ = 1;
     std::uint64_t lowestFree_ = 1;  // where the search for a free handle goes on

@@ -20,8 +20,14 @@ bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string
 // Splits tags (1001 heads and items) into applications, checking every rule. Fails with
 // eRegappIdNotFound, eXdataSizeExceeded or eInvalidInput and leaves apps unchanged.
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, const DxfTagList& tags, std::vector<XDataApp>& apps);
-// The same, taking the items of tags rather than copying them.
 Acad::ErrorStatus ParseXData(AcDbDatabase* database, DxfTagList&& tags, std::vector<XDataApp>& apps);
+// The same for a chain of result buffers (setXData's), straight from the buffers; a buffer that
+// holds no value (ResbufHoldsValue) fails the chain with eInvalidResBuf before any rule.
+Acad::ErrorStatus ParseXData(AcDbDatabase* database, const resbuf* chain, std::vector<XDataApp>& apps);
+
+// Appends the application's 1001 buffer and its items at *link, moving link past them; false when
+// memory ran out (what was made stays linked, for the caller to free with its chain).
+bool AppendXDataResbufs(const XDataApp& app, resbuf**& link);
 
 // The bytes XData takes in a drawing, as the 16 KB limit counts them.
 std::size_t XDataSize(const std::vector<XDataApp>& apps);
