@@ -300,4 +300,20 @@ TEST_F(GisFilesTest, FailedWritesLeaveNothingUnderTheTargetName)
     End(workspace, file);
 }
 
+TEST(GisValuesTest, ValuesAreReplacedInPlaceAndPackedAsTheFileStoresThem)
+{
+    platform::gis::GisValues values{"0", "乗昇", ""};
+    values.Set(1, "a much longer value than before");
+    values.Set(0, "");
+    values.Set(2, "z");
+    EXPECT_EQ(values.ToVector(), (std::vector<std::string>{"", "a much longer value than before", "z"}));
+    values.Set(1, "b");
+    EXPECT_EQ(values[1], "b");
+    EXPECT_EQ(values[2], "z");
+    EXPECT_EQ(values.Packed(), std::string("\0\0\1\0b\1\0z", 8));
+    values.push_back("乗");
+    EXPECT_EQ(values.size(), 4u);
+    EXPECT_EQ(values, platform::gis::GisValues(std::vector<std::string>{"", "b", "z", "乗"}));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,23 +24,53 @@ struct GisField {
     std::int16_t flag = 1;
 };
 
+// The values of one object or record, one per field, packed as the file keeps them: each a 16-bit
+// length and its bytes in one buffer. Files of hundreds of thousands of objects then hold one small
+// allocation per object instead of a string per field. Values are at most 255 bytes.
+class GisValues {
+public:
+    GisValues() = default;
+    GisValues(const std::vector<std::string>& values);  // NOLINT: a list of values converts freely
+    GisValues(std::initializer_list<std::string_view> values);
+
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string_view operator[](std::size_t index) const;
+    void push_back(std::string_view value);
+    // Replaces value `index` (which must exist).
+    void Set(std::size_t index, std::string_view value);
+    std::vector<std::string> ToVector() const;
+    // The packed bytes, exactly as the file stores them; FromPacked takes bytes already checked.
+    std::string_view Packed() const { return packed_; }
+    static GisValues FromPacked(std::string_view packed, std::size_t count);
+
+    bool operator==(const GisValues& other) const = default;
+
+private:
+    // Where value `index` begins (at its length).
+    std::size_t Offset(std::size_t index) const;
+
+    std::string packed_;
+    std::uint32_t count_ = 0;
+};
+
 struct GisPoint {
     D_DOT position{};
     std::string text;
     std::array<BYTE, GIS_POINT_PARAM_SIZE> params{};
-    std::vector<std::string> values;  // one per field
+    GisValues values;  // one per field
 };
 
 struct GisLine {
     std::vector<D_DOT> points;
     std::array<BYTE, GIS_LINE_PARAM_SIZE> params{};
-    std::vector<std::string> values;
+    GisValues values;
 };
 
 struct GisArea {
     std::vector<LONG> lines;  // entry 0 is the count of the entries that follow
     std::array<BYTE, GIS_AREA_PARAM_SIZE> params{};
-    std::vector<std::string> values;
+    GisValues values;
 };
 
 struct GisDocument {
@@ -50,7 +81,7 @@ struct GisDocument {
     std::deque<GisPoint> points;
     std::deque<GisLine> lines;
     std::deque<GisArea> areas;
-    std::vector<std::vector<std::string>> rows;  // table records
+    std::vector<GisValues> rows;  // table records
 };
 
 struct GisProjectEntry {
