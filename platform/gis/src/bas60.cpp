@@ -413,9 +413,8 @@ LONG GisGetAttribute(short file, short kind, LONG number, CATT_STRU** structure,
 
 namespace {
 
-LONG SetField(CATT_STRU* structure, ATT_VALUES* values, std::size_t position, std::string_view text)
+LONG SetField(const AttributeScratch* owner, ATT_VALUES* values, std::size_t position, std::string_view text)
 {
-    const AttributeScratch* owner = AttributeScratch::Owner(structure);
     if (owner == nullptr || values == nullptr || position >= owner->fields.size() ||
         values->values.size() != owner->fields.size())
         return 0;
@@ -434,8 +433,10 @@ LONG GisSetFieldText(CATT_STRU* structure, ATT_VALUES* values, const char* field
     std::lock_guard lock(s.mutex);
     const AttributeScratch* owner = AttributeScratch::Owner(structure);
     if (owner == nullptr) return 0;
+    // Lengths are compared first: most fields differ from the name in length.
+    const std::string_view name(fieldName);
     for (std::size_t i = 0; i < owner->fields.size(); ++i)
-        if (owner->fields[i].name == fieldName) return SetField(structure, values, i, text);
+        if (owner->fields[i].name == name) return SetField(owner, values, i, text);
     return 0;
 }
 
@@ -444,7 +445,7 @@ LONG GisSetFieldValue(CATT_STRU* structure, ATT_VALUES* values, short position, 
     if (text == nullptr || position < 0) return 0;
     State& s = state();
     std::lock_guard lock(s.mutex);
-    return SetField(structure, values, static_cast<std::size_t>(position), text);
+    return SetField(AttributeScratch::Owner(structure), values, static_cast<std::size_t>(position), text);
 }
 
 LONG GisSetFieldNumber(CATT_STRU* structure, ATT_VALUES* values, short position, double number)
@@ -454,7 +455,7 @@ LONG GisSetFieldNumber(CATT_STRU* structure, ATT_VALUES* values, short position,
     std::snprintf(text, sizeof text, "%.15g", number);
     State& s = state();
     std::lock_guard lock(s.mutex);
-    return SetField(structure, values, static_cast<std::size_t>(position), text);
+    return SetField(AttributeScratch::Owner(structure), values, static_cast<std::size_t>(position), text);
 }
 
 LONG GisPutAttribute(short file, short kind, LONG number, CATT_STRU* structure, ATT_VALUES* values)
