@@ -368,15 +368,14 @@ LONG GisBuildArea(short file, const LONG* lineList, LONG length, const BYTE* par
 
 LONG GisSaveFile(short file, const char* path, LONG, LONG, LONG, LONG)
 {
-    std::string bytes;
-    {
-        State& s = state();
-        std::lock_guard lock(s.mutex);
-        Slot* slot = FileOf(s, file);
-        if (slot == nullptr || path == nullptr) return 0;
-        bytes = SerializeGisDocument(slot->document);
-    }
-    return WriteFileAtomically(path, bytes) ? 1 : 0;
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    Slot* slot = FileOf(s, file);
+    if (slot == nullptr || path == nullptr) return 0;
+    // The bytes go to the file as they are made, so that a large file is never held whole.
+    const GisDocument& document = slot->document;
+    return WriteFileAtomically(path, [&document](const ByteSink& sink) { return SerializeGisDocument(document, sink); }) ? 1
+                                                                                                                        : 0;
 }
 
 LONG GisIsEmpty(short file)

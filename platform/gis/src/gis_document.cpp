@@ -23,13 +23,20 @@ constexpr std::uint16_t kVersion = 1;
 constexpr std::size_t kMaxValueBytes = 255;
 constexpr std::size_t kMaxFields = 1024;
 
+// Gathers a file's bytes and their check sum. With a sink, the bytes go out in chunks as they are
+// made, so that a large file is never held whole in memory; without one they are kept for Finish.
 class Writer {
 public:
+    Writer() = default;
+    explicit Writer(const ByteSink& sink) : sink_(&sink) { bytes_.reserve(kChunk); }
+
     template <typename T>
     void Put(T value) { Append(&value, sizeof value); }
     void Append(const void* data, std::size_t size)
     {
-        if (size > 0) bytes_.append(static_cast<const char*>(data), size);
+        if (size == 0) return;
+        bytes_.append(static_cast<const char*>(data), size);
+        if (sink_ != nullptr && bytes_.size() >= kChunk) Flush();
     }
     void PutText(std::string_view text)
     {
@@ -39,14 +46,44 @@ public:
     void Reserve(std::size_t size) { bytes_.reserve(size); }
     std::string Finish()
     {
-        const auto crc = static_cast<std::uint32_t>(
-            crc32_z(0, reinterpret_cast<const Bytef*>(bytes_.data()), bytes_.size()));
-        Put(crc);
+        PutCheckSum();
         return std::move(bytes_);
+    }
+    // The last bytes and the check sum go to the sink; false when the sink refused any chunk.
+    bool FinishToSink()
+    {
+        PutCheckSum();
+        Flush();
+        return ok_;
     }
 
 private:
+    static constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+    void Flush()
+    {
+        Sum();
+        ok_ = ok_ && (*sink_)(bytes_);
+        bytes_.clear();
+    }
+    void Sum()
+    {
+        crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(bytes_.data()) + summed_, bytes_.size() - summed_);
+        summed_ = 0;
+    }
+    void PutCheckSum()
+    {
+        Sum();
+        const auto crc = static_cast<std::uint32_t>(crc_);
+        bytes_.append(reinterpret_cast<const char*>(&crc), sizeof crc);
+        summed_ = bytes_.size();
+    }
+
+    const ByteSink* sink_ = nullptr;
     std::string bytes_;
+    uLong crc_ = 0;
+    std::size_t summed_ = 0;  // bytes at the start of bytes_ already in crc_
+    bool ok_ = true;
 };
 
 // Every read is checked against what is left, so no count or length can reach past the end.
@@ -312,10 +349,10 @@ std::size_t SerializedSize(const GisDocument& document)
 
 }  // namespace
 
-std::string SerializeGisDocument(const GisDocument& document)
+namespace {
+
+void WriteDocument(Writer& out, const GisDocument& document)
 {
-    Writer out;
-    out.Reserve(SerializedSize(document));
     out.Append(kFileMagic, 4);
     out.Put(kVersion);
     out.Put(static_cast<std::uint16_t>(document.kind));
@@ -350,7 +387,23 @@ std::string SerializeGisDocument(const GisDocument& document)
     }
     out.Put(static_cast<std::uint32_t>(document.rows.size()));
     for (const auto& row : document.rows) PutValues(out, row);
+}
+
+}  // namespace
+
+std::string SerializeGisDocument(const GisDocument& document)
+{
+    Writer out;
+    out.Reserve(SerializedSize(document));
+    WriteDocument(out, document);
     return out.Finish();
+}
+
+bool SerializeGisDocument(const GisDocument& document, const ByteSink& sink)
+{
+    Writer out(sink);
+    WriteDocument(out, document);
+    return out.FinishToSink();
 }
 
 bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string* error)

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -105,7 +106,12 @@ bool NormalizeFieldValue(const GisField& field, std::string_view text, std::stri
 // Entry 0 must count the rest and every other nonzero entry name an existing line.
 bool IsValidLineList(const std::vector<LONG>& list, std::size_t lineCount);
 
+// Takes bytes in order; false stops the writing.
+using ByteSink = std::function<bool(std::string_view)>;
+
 std::string SerializeGisDocument(const GisDocument& document);
+// The same bytes handed to the sink in chunks as they are made; false when the sink refused one.
+bool SerializeGisDocument(const GisDocument& document, const ByteSink& sink);
 // False with a reason (UTF-8) when the bytes are not a whole, undamaged file.
 bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string* error);
 std::string SerializeGisProject(const GisProject& project);
@@ -119,5 +125,7 @@ bool LooksLikeGisProject(std::string_view bytes);
 int ReadFileBytes(const std::string& path, std::string* bytes);
 int ReadFileBytes(const std::string& path, std::unique_ptr<char[]>* bytes, std::size_t* size);
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// The same, with the bytes made by `write` as it hands them to its sink.
+bool WriteFileAtomically(const std::string& path, const std::function<bool(const ByteSink&)>& write);
 
 }  // namespace platform::gis
