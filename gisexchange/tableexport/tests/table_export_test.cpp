@@ -96,11 +96,11 @@ protected:
         EXPECT_TRUE(platform::gis::ParseGisDocument(bytes, &document, &error)) << error;
         return document;
     }
-    static std::string Value(const GisDocument& d, const std::vector<std::string>& values, const char* field)
+    static std::string Value(const GisDocument& d, const platform::gis::GisValues& values, const char* field)
     {
         for (std::size_t i = 0; i < d.fields.size(); ++i)
             if (d.fields[i].name == field)
-                return values[i];
+                return std::string(values[i]);
         ADD_FAILURE() << "no field " << platform::text::GbkToUtf8(field);
         return {};
     }

@@ -20,7 +20,7 @@ struct AttributeScratch {
     CATT_STRU structure{};
     ATT_VALUES values;
 
-    void Fill(const std::vector<GisField>& from, const std::vector<std::string>& record);
+    void Fill(const std::vector<GisField>& from, const GisValues& record);
     // The field list of a structure a caller hands back, or null when it is not one of ours.
     static const AttributeScratch* Owner(const CATT_STRU* structure);
 };

@@ -96,7 +96,7 @@ LONG CountOfKind(const GisDocument& document, short kind)
 }
 
 // The values of object `number` (from 1) of the kind; null when there is none.
-std::vector<std::string>* ValuesOf(GisDocument& document, short kind, LONG number)
+GisValues* ValuesOf(GisDocument& document, short kind, LONG number)
 {
     if (number < 1 || number > CountOfKind(document, kind)) return nullptr;
     const auto index = static_cast<std::size_t>(number - 1);
@@ -108,10 +108,9 @@ std::vector<std::string>* ValuesOf(GisDocument& document, short kind, LONG numbe
     }
 }
 
-std::vector<std::string> BlankValues(const std::vector<GisField>& fields)
+GisValues BlankValues(const std::vector<GisField>& fields)
 {
-    std::vector<std::string> values;
-    values.reserve(fields.size());
+    GisValues values;
     for (const auto& field : fields) values.push_back(DefaultFieldValue(field));
     return values;
 }
@@ -136,7 +135,7 @@ bool Matches(const Slot& slot, const CATT_STRU* structure, const ATT_VALUES* val
 
 }  // namespace
 
-void AttributeScratch::Fill(const std::vector<GisField>& from, const std::vector<std::string>& record)
+void AttributeScratch::Fill(const std::vector<GisField>& from, const GisValues& record)
 {
     fields = from;
     heads.assign(from.size(), CFIELD_HEAD{});
@@ -149,7 +148,10 @@ void AttributeScratch::Fill(const std::vector<GisField>& from, const std::vector
     }
     structure.fieldCount = static_cast<short>(heads.size());
     structure.fields = heads.data();
-    values.values = record;
+    // Each value is copied into the string already there, so that filling one record after another
+    // reuses their room.
+    values.values.resize(record.size());
+    for (std::size_t i = 0; i < record.size(); ++i) values.values[i].assign(record[i]);
 }
 
 const AttributeScratch* AttributeScratch::Owner(const CATT_STRU* structure)
@@ -366,15 +368,14 @@ LONG GisBuildArea(short file, const LONG* lineList, LONG length, const BYTE* par
 
 LONG GisSaveFile(short file, const char* path, LONG, LONG, LONG, LONG)
 {
-    std::string bytes;
-    {
-        State& s = state();
-        std::lock_guard lock(s.mutex);
-        Slot* slot = FileOf(s, file);
-        if (slot == nullptr || path == nullptr) return 0;
-        bytes = SerializeGisDocument(slot->document);
-    }
-    return WriteFileAtomically(path, bytes) ? 1 : 0;
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    Slot* slot = FileOf(s, file);
+    if (slot == nullptr || path == nullptr) return 0;
+    // The bytes go to the file as they are made, so that a large file is never held whole.
+    const GisDocument& document = slot->document;
+    return WriteFileAtomically(path, [&document](const ByteSink& sink) { return SerializeGisDocument(document, sink); }) ? 1
+                                                                                                                        : 0;
 }
 
 LONG GisIsEmpty(short file)
@@ -393,8 +394,8 @@ LONG GisGetAttribute(short file, short kind, LONG number, CATT_STRU** structure,
     std::lock_guard lock(s.mutex);
     Slot* slot = FileOf(s, file);
     if (slot == nullptr) return 0;
-    std::vector<std::string> blank;
-    const std::vector<std::string>* record = nullptr;
+    GisValues blank;
+    const GisValues* record = nullptr;
     if (kind == GIS_KIND_TABLE && number == 0 && slot->kind == GIS_KIND_TABLE) {
         // Record 0 of a table is its blank record.
         blank = BlankValues(slot->document.fields);
@@ -411,9 +412,8 @@ LONG GisGetAttribute(short file, short kind, LONG number, CATT_STRU** structure,
 
 namespace {
 
-LONG SetField(CATT_STRU* structure, ATT_VALUES* values, std::size_t position, std::string_view text)
+LONG SetField(const AttributeScratch* owner, ATT_VALUES* values, std::size_t position, std::string_view text)
 {
-    const AttributeScratch* owner = AttributeScratch::Owner(structure);
     if (owner == nullptr || values == nullptr || position >= owner->fields.size() ||
         values->values.size() != owner->fields.size())
         return 0;
@@ -432,8 +432,10 @@ LONG GisSetFieldText(CATT_STRU* structure, ATT_VALUES* values, const char* field
     std::lock_guard lock(s.mutex);
     const AttributeScratch* owner = AttributeScratch::Owner(structure);
     if (owner == nullptr) return 0;
+    // Lengths are compared first: most fields differ from the name in length.
+    const std::string_view name(fieldName);
     for (std::size_t i = 0; i < owner->fields.size(); ++i)
-        if (owner->fields[i].name == fieldName) return SetField(structure, values, i, text);
+        if (owner->fields[i].name == name) return SetField(owner, values, i, text);
     return 0;
 }
 
@@ -442,7 +444,7 @@ LONG GisSetFieldValue(CATT_STRU* structure, ATT_VALUES* values, short position, 
     if (text == nullptr || position < 0) return 0;
     State& s = state();
     std::lock_guard lock(s.mutex);
-    return SetField(structure, values, static_cast<std::size_t>(position), text);
+    return SetField(AttributeScratch::Owner(structure), values, static_cast<std::size_t>(position), text);
 }
 
 LONG GisSetFieldNumber(CATT_STRU* structure, ATT_VALUES* values, short position, double number)
@@ -452,7 +454,7 @@ LONG GisSetFieldNumber(CATT_STRU* structure, ATT_VALUES* values, short position,
     std::snprintf(text, sizeof text, "%.15g", number);
     State& s = state();
     std::lock_guard lock(s.mutex);
-    return SetField(structure, values, static_cast<std::size_t>(position), text);
+    return SetField(AttributeScratch::Owner(structure), values, static_cast<std::size_t>(position), text);
 }
 
 LONG GisPutAttribute(short file, short kind, LONG number, CATT_STRU* structure, ATT_VALUES* values)
@@ -461,9 +463,9 @@ LONG GisPutAttribute(short file, short kind, LONG number, CATT_STRU* structure, 
     std::lock_guard lock(s.mutex);
     Slot* slot = FileOf(s, file);
     if (slot == nullptr || !Matches(*slot, structure, values)) return 0;
-    std::vector<std::string>* record = ValuesOf(slot->document, kind, number);
+    GisValues* record = ValuesOf(slot->document, kind, number);
     if (record == nullptr) return 0;
-    *record = values->values;
+    *record = GisValues(values->values);
     return 1;
 }
 
@@ -512,7 +514,7 @@ LONG GisAppendTableRow(short table, CATT_STRU* structure, ATT_VALUES* values)
     std::lock_guard lock(s.mutex);
     Slot* slot = FileOf(s, table);
     if (slot == nullptr || slot->kind != GIS_KIND_TABLE || !Matches(*slot, structure, values)) return 0;
-    slot->document.rows.push_back(values->values);
+    slot->document.rows.emplace_back(values->values);
     return static_cast<LONG>(slot->document.rows.size());
 }
 

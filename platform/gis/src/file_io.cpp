@@ -51,20 +51,35 @@ int ReadFileBytes(const std::string& path, std::unique_ptr<char[]>* bytes, std::
     });
 }
 
+namespace {
+
+bool WriteAll(HANDLE file, std::string_view bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
+        done += written;
+    }
+    return true;
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes)
+{
+    return WriteFileAtomically(path, [bytes](const ByteSink& sink) { return sink(bytes); });
+}
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(const ByteSink&)>& write)
 {
     if (path.empty()) return false;
     const std::string temporary = path + ".~gis";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        DWORD written = 0;
-        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        ok = WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written == chunk;
-        done += written;
-    }
+    const ByteSink sink = [file](std::string_view bytes) { return WriteAll(file, bytes); };
+    bool ok = write(sink);
     ok = ok && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     // The rename does not replace, so the old file goes first; a failure after that still leaves the

@@ -23,13 +23,20 @@ constexpr std::uint16_t kVersion = 1;
 constexpr std::size_t kMaxValueBytes = 255;
 constexpr std::size_t kMaxFields = 1024;
 
+// Gathers a file's bytes and their check sum. With a sink, the bytes go out in chunks as they are
+// made, so that a large file is never held whole in memory; without one they are kept for Finish.
 class Writer {
 public:
+    Writer() = default;
+    explicit Writer(const ByteSink& sink) : sink_(&sink) { bytes_.reserve(kChunk); }
+
     template <typename T>
     void Put(T value) { Append(&value, sizeof value); }
     void Append(const void* data, std::size_t size)
     {
-        if (size > 0) bytes_.append(static_cast<const char*>(data), size);
+        if (size == 0) return;
+        bytes_.append(static_cast<const char*>(data), size);
+        if (sink_ != nullptr && bytes_.size() >= kChunk) Flush();
     }
     void PutText(std::string_view text)
     {
@@ -39,14 +46,44 @@ public:
     void Reserve(std::size_t size) { bytes_.reserve(size); }
     std::string Finish()
     {
-        const auto crc = static_cast<std::uint32_t>(
-            crc32_z(0, reinterpret_cast<const Bytef*>(bytes_.data()), bytes_.size()));
-        Put(crc);
+        PutCheckSum();
         return std::move(bytes_);
+    }
+    // The last bytes and the check sum go to the sink; false when the sink refused any chunk.
+    bool FinishToSink()
+    {
+        PutCheckSum();
+        Flush();
+        return ok_;
     }
 
 private:
+    static constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+    void Flush()
+    {
+        Sum();
+        ok_ = ok_ && (*sink_)(bytes_);
+        bytes_.clear();
+    }
+    void Sum()
+    {
+        crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(bytes_.data()) + summed_, bytes_.size() - summed_);
+        summed_ = 0;
+    }
+    void PutCheckSum()
+    {
+        Sum();
+        const auto crc = static_cast<std::uint32_t>(crc_);
+        bytes_.append(reinterpret_cast<const char*>(&crc), sizeof crc);
+        summed_ = bytes_.size();
+    }
+
+    const ByteSink* sink_ = nullptr;
     std::string bytes_;
+    uLong crc_ = 0;
+    std::size_t summed_ = 0;  // bytes at the start of bytes_ already in crc_
+    bool ok_ = true;
 };
 
 // Every read is checked against what is left, so no count or length can reach past the end.
@@ -82,6 +119,12 @@ public:
     {
         return Get(count) && static_cast<std::uint64_t>(*count) * minSize <= left();
     }
+    bool Skip(std::size_t size)
+    {
+        if (left() < size) return false;
+        pos_ += size;
+        return true;
+    }
     std::size_t left() const { return bytes_.size() - pos_; }
 
 private:
@@ -114,27 +157,99 @@ bool CheckFrame(std::string_view bytes, const char (&magic)[4], std::string_view
     return true;
 }
 
-void PutValues(Writer& out, const std::vector<std::string>& values)
-{
-    for (const auto& value : values) {
-        out.Put(static_cast<std::uint16_t>(value.size()));
-        out.Append(value.data(), value.size());
-    }
-}
+void PutValues(Writer& out, const GisValues& values) { out.Append(values.Packed().data(), values.Packed().size()); }
 
-bool GetValues(Reader& in, std::size_t count, std::vector<std::string>* values)
+// The values are checked in place and taken as one block.
+bool GetValues(Reader& in, std::string_view body, std::size_t count, GisValues* values)
 {
-    values->resize(count);
-    for (auto& value : *values) {
+    const std::size_t begin = body.size() - in.left();
+    for (std::size_t i = 0; i < count; ++i) {
         std::uint16_t size = 0;
         if (!in.Get(&size) || size > kMaxValueBytes || size > in.left()) return false;
-        value.resize(size);
-        if (!in.GetBytes(value.data(), size)) return false;
+        if (!in.Skip(size)) return false;
     }
+    *values = GisValues::FromPacked(body.substr(begin, body.size() - in.left() - begin), count);
     return true;
 }
 
 }  // namespace
+
+GisValues::GisValues(const std::vector<std::string>& values)
+{
+    for (const auto& value : values) push_back(value);
+}
+
+GisValues::GisValues(std::initializer_list<std::string_view> values)
+{
+    for (std::string_view value : values) push_back(value);
+}
+
+GisValues GisValues::FromPacked(std::string_view packed, std::size_t count)
+{
+    GisValues values;
+    values.packed_.assign(packed);
+    values.count_ = static_cast<std::uint32_t>(count);
+    return values;
+}
+
+std::size_t GisValues::Offset(std::size_t index) const
+{
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < index; ++i) {
+        std::uint16_t size = 0;
+        std::memcpy(&size, packed_.data() + at, sizeof size);
+        at += sizeof size + size;
+    }
+    return at;
+}
+
+std::string_view GisValues::operator[](std::size_t index) const
+{
+    const std::size_t at = Offset(index);
+    std::uint16_t size = 0;
+    std::memcpy(&size, packed_.data() + at, sizeof size);
+    return std::string_view(packed_).substr(at + sizeof size, size);
+}
+
+namespace {
+
+std::string PackedValue(std::string_view value)
+{
+    const auto size = static_cast<std::uint16_t>(value.size());
+    std::string packed(sizeof size, '\0');
+    std::memcpy(packed.data(), &size, sizeof size);
+    packed.append(value.data(), size);
+    return packed;
+}
+
+}  // namespace
+
+void GisValues::push_back(std::string_view value)
+{
+    packed_ += PackedValue(value);
+    ++count_;
+}
+
+void GisValues::Set(std::size_t index, std::string_view value)
+{
+    const std::size_t at = Offset(index);
+    std::uint16_t size = 0;
+    std::memcpy(&size, packed_.data() + at, sizeof size);
+    packed_.replace(at, sizeof size + size, PackedValue(value));
+}
+
+std::vector<std::string> GisValues::ToVector() const
+{
+    std::vector<std::string> values;
+    values.reserve(count_);
+    for (std::size_t i = 0, at = 0; i < count_; ++i) {
+        std::uint16_t size = 0;
+        std::memcpy(&size, packed_.data() + at, sizeof size);
+        values.emplace_back(packed_.data() + at + sizeof size, size);
+        at += sizeof size + size;
+    }
+    return values;
+}
 
 bool IsFinite(const D_DOT& point) { return std::isfinite(point.x) && std::isfinite(point.y); }
 
@@ -210,12 +325,7 @@ bool IsValidLineList(const std::vector<LONG>& list, std::size_t lineCount)
 namespace {
 
 // The bytes PutValues writes.
-std::size_t ValuesSize(const std::vector<std::string>& values)
-{
-    std::size_t size = 0;
-    for (const auto& value : values) size += sizeof(std::uint16_t) + value.size();
-    return size;
-}
+std::size_t ValuesSize(const GisValues& values) { return values.Packed().size(); }
 
 // The size of the serialized document, so that its bytes are gathered without moving them again.
 std::size_t SerializedSize(const GisDocument& document)
@@ -239,10 +349,10 @@ std::size_t SerializedSize(const GisDocument& document)
 
 }  // namespace
 
-std::string SerializeGisDocument(const GisDocument& document)
+namespace {
+
+void WriteDocument(Writer& out, const GisDocument& document)
 {
-    Writer out;
-    out.Reserve(SerializedSize(document));
     out.Append(kFileMagic, 4);
     out.Put(kVersion);
     out.Put(static_cast<std::uint16_t>(document.kind));
@@ -277,7 +387,23 @@ std::string SerializeGisDocument(const GisDocument& document)
     }
     out.Put(static_cast<std::uint32_t>(document.rows.size()));
     for (const auto& row : document.rows) PutValues(out, row);
+}
+
+}  // namespace
+
+std::string SerializeGisDocument(const GisDocument& document)
+{
+    Writer out;
+    out.Reserve(SerializedSize(document));
+    WriteDocument(out, document);
     return out.Finish();
+}
+
+bool SerializeGisDocument(const GisDocument& document, const ByteSink& sink)
+{
+    Writer out(sink);
+    WriteDocument(out, document);
+    return out.FinishToSink();
 }
 
 bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string* error)
@@ -308,7 +434,7 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
     for (std::uint32_t i = 0; i < count; ++i) {
         GisPoint& point = result.points.emplace_back();
         if (!in.Get(&point.position) || !IsFinite(point.position) || !in.GetText(&point.text, 65535) ||
-            !in.GetBytes(point.params.data(), point.params.size()) || !GetValues(in, fieldCount, &point.values))
+            !in.GetBytes(point.params.data(), point.params.size()) || !GetValues(in, body, fieldCount, &point.values))
             return fail("point");
     }
     if (!in.GetCount(&count, 4 + GIS_LINE_PARAM_SIZE + valuesSize)) return fail("line count");
@@ -319,7 +445,7 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
         line.points.resize(points);
         if (!in.GetBytes(line.points.data(), points * sizeof(D_DOT)) ||
             !std::all_of(line.points.begin(), line.points.end(), IsFinite) ||
-            !in.GetBytes(line.params.data(), line.params.size()) || !GetValues(in, fieldCount, &line.values))
+            !in.GetBytes(line.params.data(), line.params.size()) || !GetValues(in, body, fieldCount, &line.values))
             return fail("line");
     }
     if (!in.GetCount(&count, 4 + GIS_AREA_PARAM_SIZE + valuesSize)) return fail("area count");
@@ -330,13 +456,13 @@ bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string
         area.lines.resize(entries);
         if (!in.GetBytes(area.lines.data(), entries * sizeof(LONG)) ||
             !IsValidLineList(area.lines, result.lines.size()) ||
-            !in.GetBytes(area.params.data(), area.params.size()) || !GetValues(in, fieldCount, &area.values))
+            !in.GetBytes(area.params.data(), area.params.size()) || !GetValues(in, body, fieldCount, &area.values))
             return fail("area");
     }
     if (!in.GetCount(&count, valuesSize)) return fail("record count");
     result.rows.resize(count);
     for (auto& row : result.rows)
-        if (!GetValues(in, fieldCount, &row)) return fail("record");
+        if (!GetValues(in, body, fieldCount, &row)) return fail("record");
     if (in.left() != 0) return fail("file end");
     *document = std::move(result);
     return true;

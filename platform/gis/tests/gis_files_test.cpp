@@ -300,4 +300,41 @@ TEST_F(GisFilesTest, FailedWritesLeaveNothingUnderTheTargetName)
     End(workspace, file);
 }
 
+TEST(GisValuesTest, ValuesAreReplacedInPlaceAndPackedAsTheFileStoresThem)
+{
+    platform::gis::GisValues values{"0", "乗昇", ""};
+    values.Set(1, "a much longer value than before");
+    values.Set(0, "");
+    values.Set(2, "z");
+    EXPECT_EQ(values.ToVector(), (std::vector<std::string>{"", "a much longer value than before", "z"}));
+    values.Set(1, "b");
+    EXPECT_EQ(values[1], "b");
+    EXPECT_EQ(values[2], "z");
+    EXPECT_EQ(values.Packed(), std::string("\0\0\1\0b\1\0z", 8));
+    values.push_back("乗");
+    EXPECT_EQ(values.size(), 4u);
+    EXPECT_EQ(values, platform::gis::GisValues(std::vector<std::string>{"", "b", "z", "乗"}));
+}
+
+TEST(GisStreamTest, AFileStreamedInChunksHasTheBytesOfTheWholeFile)
+{
+    platform::gis::GisDocument document = platform::gis::NewGisDocument(GIS_KIND_POINT);
+    for (int i = 0; i < 20000; ++i) {
+        platform::gis::GisPoint& point = document.points.emplace_back();
+        point.position = {i * 0.5, -i * 0.25};
+        point.text = "乗" + std::to_string(i);
+        point.values = {std::to_string(i)};
+    }
+    std::string streamed;
+    int chunks = 0;
+    EXPECT_TRUE(platform::gis::SerializeGisDocument(document, [&](std::string_view bytes) {
+        streamed += bytes;
+        return ++chunks > 0;
+    }));
+    EXPECT_GT(chunks, 1);
+    EXPECT_EQ(streamed, platform::gis::SerializeGisDocument(document)) << "the check sum runs across chunks";
+    chunks = 0;
+    EXPECT_FALSE(platform::gis::SerializeGisDocument(document, [&](std::string_view) { return ++chunks < 2; }));
+}
+
 }  // namespace

@@ -86,10 +86,10 @@ void AppendQuoted(std::string& out, std::string_view gbk)
     out += '"';
 }
 
-void AppendValues(std::string& out, const std::vector<std::string>& values)
+void AppendValues(std::string& out, const platform::gis::GisValues& values)
 {
     out += "  VALUES";
-    for (const auto& value : values) {
+    for (const auto& value : values.ToVector()) {
         out += ' ';
         AppendQuoted(out, value);
     }
@@ -380,7 +380,7 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
         *error = "line " + std::to_string(lineNumber) + ": " + message;
         return false;
     };
-    std::vector<std::string>* values = nullptr;
+    platform::gis::GisValues* values = nullptr;
     std::vector<long long> lineCounts;  // as each LINE announced it
     std::size_t start = 0;
     while (start <= text.size()) {
@@ -503,7 +503,7 @@ bool ParseDump(std::string_view text, GisDocument* document, GisProject* project
                 if (!FitsField(file.fields[i - 1], tokens[i].text))
                     return fail("the value of field " + platform::text::GbkToUtf8(file.fields[i - 1].name) +
                                 " does not fit its type");
-                (*values)[i - 1] = tokens[i].text;
+                values->Set(i - 1, tokens[i].text);
             }
         } else {
             return fail("unknown line");

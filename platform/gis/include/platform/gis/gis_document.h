@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,23 +25,53 @@ struct GisField {
     std::int16_t flag = 1;
 };
 
+// The values of one object or record, one per field, packed as the file keeps them: each a 16-bit
+// length and its bytes in one buffer. Files of hundreds of thousands of objects then hold one small
+// allocation per object instead of a string per field. Values are at most 255 bytes.
+class GisValues {
+public:
+    GisValues() = default;
+    GisValues(const std::vector<std::string>& values);  // NOLINT: a list of values converts freely
+    GisValues(std::initializer_list<std::string_view> values);
+
+    std::size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string_view operator[](std::size_t index) const;
+    void push_back(std::string_view value);
+    // Replaces value `index` (which must exist).
+    void Set(std::size_t index, std::string_view value);
+    std::vector<std::string> ToVector() const;
+    // The packed bytes, exactly as the file stores them; FromPacked takes bytes already checked.
+    std::string_view Packed() const { return packed_; }
+    static GisValues FromPacked(std::string_view packed, std::size_t count);
+
+    bool operator==(const GisValues& other) const = default;
+
+private:
+    // Where value `index` begins (at its length).
+    std::size_t Offset(std::size_t index) const;
+
+    std::string packed_;
+    std::uint32_t count_ = 0;
+};
+
 struct GisPoint {
     D_DOT position{};
     std::string text;
     std::array<BYTE, GIS_POINT_PARAM_SIZE> params{};
-    std::vector<std::string> values;  // one per field
+    GisValues values;  // one per field
 };
 
 struct GisLine {
     std::vector<D_DOT> points;
     std::array<BYTE, GIS_LINE_PARAM_SIZE> params{};
-    std::vector<std::string> values;
+    GisValues values;
 };
 
 struct GisArea {
     std::vector<LONG> lines;  // entry 0 is the count of the entries that follow
     std::array<BYTE, GIS_AREA_PARAM_SIZE> params{};
-    std::vector<std::string> values;
+    GisValues values;
 };
 
 struct GisDocument {
@@ -50,7 +82,7 @@ struct GisDocument {
     std::deque<GisPoint> points;
     std::deque<GisLine> lines;
     std::deque<GisArea> areas;
-    std::vector<std::vector<std::string>> rows;  // table records
+    std::vector<GisValues> rows;  // table records
 };
 
 struct GisProjectEntry {
@@ -74,7 +106,12 @@ bool NormalizeFieldValue(const GisField& field, std::string_view text, std::stri
 // Entry 0 must count the rest and every other nonzero entry name an existing line.
 bool IsValidLineList(const std::vector<LONG>& list, std::size_t lineCount);
 
+// Takes bytes in order; false stops the writing.
+using ByteSink = std::function<bool(std::string_view)>;
+
 std::string SerializeGisDocument(const GisDocument& document);
+// The same bytes handed to the sink in chunks as they are made; false when the sink refused one.
+bool SerializeGisDocument(const GisDocument& document, const ByteSink& sink);
 // False with a reason (UTF-8) when the bytes are not a whole, undamaged file.
 bool ParseGisDocument(std::string_view bytes, GisDocument* document, std::string* error);
 std::string SerializeGisProject(const GisProject& project);
@@ -88,5 +125,7 @@ bool LooksLikeGisProject(std::string_view bytes);
 int ReadFileBytes(const std::string& path, std::string* bytes);
 int ReadFileBytes(const std::string& path, std::unique_ptr<char[]>* bytes, std::size_t* size);
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+// The same, with the bytes made by `write` as it hands them to its sink.
+bool WriteFileAtomically(const std::string& path, const std::function<bool(const ByteSink&)>& write);
 
 }  // namespace platform::gis
