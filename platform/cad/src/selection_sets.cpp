@@ -2,7 +2,8 @@
 // that membership is O(1); deletions leave holes that are closed the next time a member is looked
 // up by index, which keeps a run of deletions (removing one set from another) linear. A set made
 // whole from distinct entities (what a selection returns) gets its hash only when first asked for
-// membership or changed, as most are read in order and freed.
+// membership or changed, as most are read in order and freed; a small set grown one entity at a
+// time is searched in order until it is large enough for the hash to pay.
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -31,7 +32,11 @@ struct SelectionSet {
     std::vector<std::optional<NameKey>> members;
     std::unordered_map<NameKey, std::size_t, NameKeyHash> position;
     std::size_t holes = 0;
-    bool indexed = true;  // position holds every member
+    bool indexed = false;  // position holds every member; a set not indexed has no holes
+
+    // Below this many members an added entity is looked for in order instead of hashed: most
+    // sets built one entity at a time hold one entity and are freed at once.
+    static constexpr std::size_t kHashFrom = 16;
 
     void Index()
     {
@@ -58,10 +63,16 @@ struct SelectionSet {
     }
     bool Add(const NameKey& key)
     {
+        if (!indexed && members.size() < kHashFrom) {
+            for (const auto& m : members)
+                if (*m == key)
+                    return false;
+            members.emplace_back(key);
+            return true;
+        }
         Index();
-        if (position.count(key) != 0)
+        if (!position.try_emplace(key, members.size()).second)
             return false;
-        position.emplace(key, members.size());
         members.emplace_back(key);
         return true;
     }
@@ -259,10 +270,8 @@ int MakeSelectionSet(const std::vector<AcDbObjectId>& ids, ads_name ss)
     bool distinct = true;
     for (std::size_t i = 1; i < ids.size() && distinct; ++i)
         distinct = ids[i - 1] < ids[i];
-    if (distinct) {
-        set->indexed = false;
+    if (distinct)
         set->members.reserve(ids.size());
-    }
     for (const auto& id : ids) {
         ads_name name;
         if (acdbGetAdsName(name, id) != Acad::eOk)

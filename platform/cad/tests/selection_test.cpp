@@ -414,6 +414,28 @@ TEST(Selection, SetsAddDeleteAndStayWithinTheCap)
     EXPECT_EQ(n, 2);
     EXPECT_EQ(acedSSFree(ss), RTNORM);
 
+    // A set grown one entity at a time past a few dozen members still keeps each entity once, in
+    // the order first added, and answers membership and deletion for early and late members alike.
+    Ids many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back(Line(d, i, 0, i, 1));
+    ASSERT_EQ(acedSSAdd(nullptr, nullptr, ss), RTNORM);
+    for (int round = 0; round < 2; ++round)
+        for (const AcDbObjectId& id : many) {
+            ads_name e;
+            acdbGetAdsName(e, id);
+            EXPECT_EQ(acedSSAdd(e, ss, same), RTNORM);
+        }
+    ads_name early, late;
+    acdbGetAdsName(early, many[3]);
+    acdbGetAdsName(late, many[30]);
+    EXPECT_EQ(acedSSMemb(early, ss), RTNORM);
+    EXPECT_EQ(acedSSDel(late, ss), RTNORM);
+    EXPECT_EQ(acedSSMemb(late, ss), RTERROR);
+    Ids kept = many;
+    kept.erase(kept.begin() + 30);
+    EXPECT_EQ(Members(ss), kept);
+
     // The cap on live sets: the host refuses a new one until one is freed.
     std::vector<std::array<std::int64_t, 2>> sets;
     while (platform::cad::LiveSelectionSetCount() < platform::cad::kMaxSelectionSets) {
