@@ -36,6 +36,8 @@ using detail::SelectionSet;
 
 constexpr const char* kApp = "MIRET";
 constexpr double kSamePlace = 0.01;
+// The longest "<table>的<field>为空" finding, in bytes.
+constexpr std::size_t kMaxEmptyFieldText = 159;
 constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
                                    kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
                                    kParcelWarningTitle};
@@ -339,8 +341,13 @@ void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const Chec
         own = MissingFields(entity, table);
     }
     for (const CheckField* field : *missing) {
-        char text[160];
-        std::snprintf(text, sizeof text, "%s的%s为空", table->label.c_str(), field->text.c_str());
+        // "<table>的<field>为空", held to the 159 bytes the message has always been cut to.
+        std::string text = table->label.c_str();
+        text += "的";
+        text += field->text.c_str();
+        text += "为空";
+        if (text.size() > kMaxEmptyFieldText)
+            text.resize(kMaxEmptyFieldText);
         Report(table->label.c_str(), text, boundaryLine || entity.isNull() ? current_ : entity);
     }
 }

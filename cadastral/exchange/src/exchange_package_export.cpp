@@ -381,14 +381,14 @@ bool ExportExchangePackage(CRelationExport& context, std::string& folder) {
             if (scope != 3) {
                 Selection chosen;
                 bool made = false;
-                std::unordered_set<std::uint64_t> members;
                 for (int i = 0; i < context.exportList.length(); ++i) {
                     const AcDbObjectId id = context.exportList[i];
                     ads_name entity;
                     AcDbEntity* object = nullptr;
                     if (acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk) continue;
                     object->close();
-                    if (acdbGetAdsName(entity, id) != Acad::eOk || !members.insert(id.handle().value()).second) continue;
+                    // An entity listed twice stays once: the set keeps each member once.
+                    if (acdbGetAdsName(entity, id) != Acad::eOk) continue;
                     if (!made) {
                         made = acedSSAdd(entity, nullptr, chosen.Fill()) == RTNORM;
                         if (!made) chosen.Drop();

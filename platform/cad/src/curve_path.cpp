@@ -609,14 +609,19 @@ PathSegment AsSegment(const Carrier& c)
     return s;
 }
 
-void Join(Carrier& a, Carrier& b, double tol)
+// Scratch paths of one segment each, kept by the caller across the joins of one offset.
+struct JoinPaths {
+    CurvePath a, b;
+};
+
+void Join(Carrier& a, Carrier& b, double tol, JoinPaths& scratch)
 {
     if (a.end.distanceTo(b.start) <= tol)
         return;
-    CurvePath pa, pb;
-    PathSegment sa = AsSegment(a), sb = AsSegment(b);
-    pa.segments.push_back(sa);
-    pb.segments.push_back(sb);
+    CurvePath& pa = scratch.a;
+    CurvePath& pb = scratch.b;
+    pa.segments.assign(1, AsSegment(a));
+    pb.segments.assign(1, AsSegment(b));
     std::vector<AcGePoint3d> hits = pa.Intersect(pb, true, true);
     if (hits.empty())
         return;  // the gap stays and is bridged by a straight piece
@@ -638,6 +643,7 @@ bool CurvePath::Offset(double distance, CurvePath& result) const
         return false;
     double tol = Tolerance();
     std::vector<Carrier> carriers;
+    carriers.reserve(segments.size());
     for (const auto& s : segments) {
         Carrier c{};
         c.arc = s.arc;
@@ -665,10 +671,13 @@ bool CurvePath::Offset(double distance, CurvePath& result) const
     }
     if (carriers.empty())
         return false;
+    JoinPaths scratch;
     for (std::size_t i = 0; i + 1 < carriers.size(); ++i)
-        Join(carriers[i], carriers[i + 1], tol);
+        Join(carriers[i], carriers[i + 1], tol, scratch);
     if (closed && carriers.size() > 1)
-        Join(carriers.back(), carriers.front(), tol);
+        Join(carriers.back(), carriers.front(), tol, scratch);
+    // Each carrier may be followed by a bridging line, and a closed path by its closing one.
+    result.segments.reserve(2 * carriers.size() + 1);
     double param = 0;
     for (std::size_t i = 0; i < carriers.size(); ++i) {
         PathSegment s = AsSegment(carriers[i]);

@@ -2,10 +2,13 @@
 // that membership is O(1); deletions leave holes that are closed the next time a member is looked
 // up by index, which keeps a run of deletions (removing one set from another) linear. A set made
 // whole from distinct entities (what a selection returns) gets its hash only when first asked for
-// membership or changed, as most are read in order and freed.
+// membership or changed, as most are read in order and freed; a small set grown one entity at a
+// time is searched in order until it is large enough for the hash to pay.
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_entity.h"
@@ -20,26 +23,116 @@ struct NameKey {
     std::int64_t a, b;
     bool operator==(const NameKey& o) const { return a == o.a && b == o.b; }
 };
-struct NameKeyHash {
-    std::size_t operator()(const NameKey& k) const
+// Member positions by name: open addressing with linear probing in a power-of-two table kept at
+// most half full. A removal shifts the rest of its run back, so no slot is ever left marked dead;
+// no member costs an allocation of its own.
+class PositionTable {
+public:
+    void Reserve(std::size_t count)
     {
-        return std::hash<std::int64_t>()(k.a * 1000003 ^ k.b);
+        if (2 * count > slots_.size())
+            Rehash(CapacityFor(count));
     }
+    std::size_t* Find(const NameKey& key)
+    {
+        if (slots_.empty())
+            return nullptr;
+        for (std::size_t i = Home(key);; i = Next(i)) {
+            if (!slots_[i].used)
+                return nullptr;
+            if (slots_[i].key == key)
+                return &slots_[i].position;
+        }
+    }
+    // False, changing nothing, when the name is in already.
+    bool Insert(const NameKey& key, std::size_t position)
+    {
+        Reserve(count_ + 1);
+        std::size_t i = Home(key);
+        for (; slots_[i].used; i = Next(i))
+            if (slots_[i].key == key)
+                return false;
+        slots_[i] = {key, position, true};
+        ++count_;
+        return true;
+    }
+    bool Erase(const NameKey& key)
+    {
+        if (slots_.empty())
+            return false;
+        std::size_t hole = Home(key);
+        for (;; hole = Next(hole)) {
+            if (!slots_[hole].used)
+                return false;
+            if (slots_[hole].key == key)
+                break;
+        }
+        // A later entry of the run moves into the hole unless its home lies between the two.
+        for (std::size_t j = Next(hole); slots_[j].used; j = Next(j)) {
+            const std::size_t home = Home(slots_[j].key);
+            const bool staysPut = hole <= j ? (hole < home && home <= j) : (hole < home || home <= j);
+            if (!staysPut) {
+                slots_[hole] = slots_[j];
+                hole = j;
+            }
+        }
+        slots_[hole].used = false;
+        --count_;
+        return true;
+    }
+
+private:
+    struct Slot {
+        NameKey key;
+        std::size_t position;
+        bool used;
+    };
+    static std::size_t CapacityFor(std::size_t count)
+    {
+        std::size_t capacity = 16;
+        while (capacity < 2 * count)
+            capacity *= 2;
+        return capacity;
+    }
+    std::size_t Home(const NameKey& key) const
+    {
+        std::uint64_t h = static_cast<std::uint64_t>(key.a) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(key.b);
+        h *= 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+        return static_cast<std::size_t>(h) & (slots_.size() - 1);
+    }
+    std::size_t Next(std::size_t i) const { return (i + 1) & (slots_.size() - 1); }
+    void Rehash(std::size_t capacity)
+    {
+        std::vector<Slot> old(capacity);
+        old.swap(slots_);
+        count_ = 0;
+        for (const Slot& slot : old)
+            if (slot.used)
+                Insert(slot.key, slot.position);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
 };
 
 struct SelectionSet {
     std::vector<std::optional<NameKey>> members;
-    std::unordered_map<NameKey, std::size_t, NameKeyHash> position;
+    PositionTable position;
     std::size_t holes = 0;
-    bool indexed = true;  // position holds every member
+    bool indexed = false;  // position holds every member; a set not indexed has no holes
+
+    // Below this many members an added entity is looked for in order instead of hashed: most
+    // sets built one entity at a time hold one entity and are freed at once.
+    static constexpr std::size_t kHashFrom = 16;
 
     void Index()
     {
         if (indexed)
             return;
-        position.reserve(members.size());
+        position.Reserve(members.size());
         for (std::size_t i = 0; i < members.size(); ++i)
-            position.emplace(*members[i], i);
+            position.Insert(*members[i], i);
         indexed = true;
     }
     std::size_t Length() const { return members.size() - holes; }
@@ -50,7 +143,7 @@ struct SelectionSet {
         std::size_t out = 0;
         for (auto& m : members)
             if (m) {
-                position[*m] = out;
+                *position.Find(*m) = out;
                 members[out++] = m;
             }
         members.resize(out);
@@ -58,21 +151,27 @@ struct SelectionSet {
     }
     bool Add(const NameKey& key)
     {
+        if (!indexed && members.size() < kHashFrom) {
+            for (const auto& m : members)
+                if (*m == key)
+                    return false;
+            members.emplace_back(key);
+            return true;
+        }
         Index();
-        if (position.count(key) != 0)
+        if (!position.Insert(key, members.size()))
             return false;
-        position.emplace(key, members.size());
         members.emplace_back(key);
         return true;
     }
     bool Remove(const NameKey& key)
     {
         Index();
-        auto it = position.find(key);
-        if (it == position.end())
+        std::size_t* at = position.Find(key);
+        if (at == nullptr)
             return false;
-        members[it->second].reset();
-        position.erase(it);
+        members[*at].reset();
+        position.Erase(key);
         ++holes;
         return true;
     }
@@ -168,7 +267,7 @@ int acedSSMemb(const ads_name entity, const ads_name ss)
     if (set == nullptr || entity == nullptr)
         return RTERROR;
     set->Index();
-    return set->position.count({entity[0], entity[1]}) != 0 ? RTNORM : RTERROR;
+    return set->position.Find({entity[0], entity[1]}) != nullptr ? RTNORM : RTERROR;
 }
 
 int acedSSLength(const ads_name ss, Adesk::Int32* length)
@@ -259,10 +358,8 @@ int MakeSelectionSet(const std::vector<AcDbObjectId>& ids, ads_name ss)
     bool distinct = true;
     for (std::size_t i = 1; i < ids.size() && distinct; ++i)
         distinct = ids[i - 1] < ids[i];
-    if (distinct) {
-        set->indexed = false;
+    if (distinct)
         set->members.reserve(ids.size());
-    }
     for (const auto& id : ids) {
         ads_name name;
         if (acdbGetAdsName(name, id) != Acad::eOk)

@@ -414,6 +414,35 @@ TEST(Selection, SetsAddDeleteAndStayWithinTheCap)
     EXPECT_EQ(n, 2);
     EXPECT_EQ(acedSSFree(ss), RTNORM);
 
+    // A set grown one entity at a time past a few dozen members still keeps each entity once, in
+    // the order first added, and answers membership and deletion for early and late members alike.
+    Ids many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back(Line(d, i, 0, i, 1));
+    ASSERT_EQ(acedSSAdd(nullptr, nullptr, ss), RTNORM);
+    for (int round = 0; round < 2; ++round)
+        for (const AcDbObjectId& id : many) {
+            ads_name e;
+            acdbGetAdsName(e, id);
+            EXPECT_EQ(acedSSAdd(e, ss, same), RTNORM);
+        }
+    // Every third member goes, the others answer as members still.
+    Ids kept;
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        ads_name e;
+        acdbGetAdsName(e, many[i]);
+        if (i % 3 == 0)
+            EXPECT_EQ(acedSSDel(e, ss), RTNORM);
+        else
+            kept.push_back(many[i]);
+    }
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        ads_name e;
+        acdbGetAdsName(e, many[i]);
+        EXPECT_EQ(acedSSMemb(e, ss), i % 3 == 0 ? RTERROR : RTNORM) << i;
+    }
+    EXPECT_EQ(Members(ss), kept);
+
     // The cap on live sets: the host refuses a new one until one is freed.
     std::vector<std::array<std::int64_t, 2>> sets;
     while (platform::cad::LiveSelectionSetCount() < platform::cad::kMaxSelectionSets) {
