@@ -95,6 +95,15 @@ std::vector<AcDbObjectId> Polygon(const char* mode, std::vector<AcGePoint2d> pts
 
 using Ids = std::vector<AcDbObjectId>;
 
+// The whole drawing ("X") through the filter, which is freed.
+Ids AllThrough(resbuf* filter)
+{
+    ads_name ss;
+    int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
+    acutRelRb(filter);
+    return rc == RTNORM ? Members(ss) : Ids{};
+}
+
 }  // namespace
 
 TEST(Selection, WindowAndCrossingTestRealGeometryAndKeepDatabaseOrder)
@@ -195,22 +204,16 @@ TEST(Selection, FiltersCombineTypeLayerAndXData)
         acutRelRb(xd);
         e->close();
     }
-    auto select = [](resbuf* filter) {
-        ads_name ss;
-        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
-        acutRelRb(filter);
-        return rc == RTNORM ? Members(ss) : Ids{};
-    };
-    EXPECT_EQ(select(acutBuildList(RTDXF0, "*polyline", 0)), (Ids{parcel, house}));
-    EXPECT_EQ(select(acutBuildList(8, "jz?", 0)), (Ids{parcel}));
-    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house}));
-    EXPECT_EQ(select(acutBuildList(-3, 1001, "miret", 0)), (Ids{coded}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "*polyline", 0)), (Ids{parcel, house}));
+    EXPECT_EQ(AllThrough(acutBuildList(8, "jz?", 0)), (Ids{parcel}));
+    EXPECT_EQ(AllThrough(acutBuildList(8, "房屋", 0)), (Ids{house}));
+    EXPECT_EQ(AllThrough(acutBuildList(-3, 1001, "miret", 0)), (Ids{coded}));
     // "<or" (polyline on jzd) (circle) "or>", as the product's filter texts build them.
-    EXPECT_EQ(select(acutBuildList(-4, "<OR", -4, "<and", RTDXF0, "LWPOLYLINE", 8, "jzd", -4, "and>", RTDXF0, "circle",
-                                   -4, "or>", 0)),
+    EXPECT_EQ(AllThrough(acutBuildList(-4, "<OR", -4, "<and", RTDXF0, "LWPOLYLINE", 8, "jzd", -4, "and>",
+                                       RTDXF0, "circle", -4, "or>", 0)),
               (Ids{parcel, circle}));
-    EXPECT_EQ(select(acutBuildList(RTDXF0, "~*polyline", 8, "0", 0)), (Ids{circle, coded}));
-    EXPECT_EQ(select(acutBuildList(RTDXF0, "line,circle", -3, 1001, "MIRET", 0)), (Ids{coded}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "~*polyline", 8, "0", 0)), (Ids{circle, coded}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "line,circle", -3, 1001, "MIRET", 0)), (Ids{coded}));
     // Nothing matching, unbalanced groups and unknown operators: RTERROR and no set.
     std::size_t live = platform::cad::LiveSelectionSetCount();
     ads_name ss;
@@ -273,31 +276,25 @@ TEST(Selection, WholeDrawingFollowsEachEntitysTypeAndLayer)
     ASSERT_EQ(acdbOpenObject(e, erased, AcDb::kForWrite), Acad::eOk);
     e->erase();
     e->close();
-    auto select = [](resbuf* filter) {
-        ads_name ss;
-        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
-        acutRelRb(filter);
-        return rc == RTNORM ? Members(ss) : Ids{};
-    };
-    EXPECT_EQ(select(acutBuildList(8, "jzd", 0)), (Ids{first, paper, moved, parcel}));
-    EXPECT_EQ(select(acutBuildList(RTDXF0, "jzd", 0)), Ids{});  // the same text as a type
-    EXPECT_EQ(select(acutBuildList(-4, "<or", -4, "<and", RTDXF0, "line", 8, "J?D", -4, "and>", -4, "<and", RTDXF0,
-                                   "*POLYLINE", 8, "房*", -4, "and>", -4, "or>", 0)),
+    EXPECT_EQ(AllThrough(acutBuildList(8, "jzd", 0)), (Ids{first, paper, moved, parcel}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "jzd", 0)), Ids{});  // the same text as a type
+    EXPECT_EQ(AllThrough(acutBuildList(-4, "<or", -4, "<and", RTDXF0, "line", 8, "J?D", -4, "and>", -4,
+                                       "<and", RTDXF0, "*POLYLINE", 8, "房*", -4, "and>", -4, "or>", 0)),
               (Ids{first, paper, house, moved}));
-    EXPECT_EQ(select(acutBuildList(RTDXF0, "~line", 8, "~房屋", 0)), (Ids{parcel}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "~line", 8, "~房屋", 0)), (Ids{parcel}));
     ASSERT_EQ(acdbOpenObject(e, moved, AcDb::kForWrite), Acad::eOk);
     ASSERT_EQ(e->setLayer("房屋"), Acad::eOk);
     e->close();
-    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
-    EXPECT_EQ(select(acutBuildList(RTDXF0, "LINE", 8, "JZD,房屋", 0)), (Ids{first, paper, moved}));
+    EXPECT_EQ(AllThrough(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "LINE", 8, "JZD,房屋", 0)), (Ids{first, paper, moved}));
     // Still open for write: where it lies now.
     ASSERT_EQ(acdbOpenObject(e, first, AcDb::kForWrite), Acad::eOk);
     ASSERT_EQ(e->setLayer("房屋"), Acad::eOk);
-    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{first, house, moved}));
+    EXPECT_EQ(AllThrough(acutBuildList(8, "房屋", 0)), (Ids{first, house, moved}));
     ASSERT_EQ(e->setLayer("JZD"), Acad::eOk);
-    EXPECT_EQ(select(acutBuildList(8, "JZD", 0)), (Ids{first, paper, parcel}));
+    EXPECT_EQ(AllThrough(acutBuildList(8, "JZD", 0)), (Ids{first, paper, parcel}));
     e->close();
-    EXPECT_EQ(select(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
+    EXPECT_EQ(AllThrough(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
 }
 
 TEST(Selection, GraphicalModesSeeOnlyTheViewAndVisibleLayers)
@@ -523,13 +520,7 @@ TEST(Selection, LayerPatternsUseTheHostsWildCardsOnWholeCharacters)
         line->setLayer(name);
         ids.push_back(d.Add(line));
     }
-    auto on = [](const char* pattern) {
-        resbuf* filter = acutBuildList(8, pattern, 0);
-        ads_name ss;
-        int rc = acedSSGet("X", nullptr, nullptr, filter, ss);
-        acutRelRb(filter);
-        return rc == RTNORM ? Members(ss) : Ids{};
-    };
+    auto on = [](const char* pattern) { return AllThrough(acutBuildList(8, pattern, 0)); };
     EXPECT_EQ(on("[a-b]#"), (Ids{ids[0]}));
     EXPECT_EQ(on("@##"), (Ids{ids[1]}));
     EXPECT_EQ(on("房?"), (Ids{ids[2]}));  // one "?" is one double-byte character
