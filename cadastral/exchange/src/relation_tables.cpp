@@ -26,6 +26,8 @@
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
 #include "drawingutil/zoom.h"
+#include "geometry/box_index.h"
+#include "geometry/extents.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_entity.h"
 #include "platform/cad/db_group.h"
@@ -352,11 +354,38 @@ constexpr double kSelectionViewMargin = 3.0;
 // hold none of these boxes needs no selection: it would find no parcel inside.
 class ParcelLayerBoxes {
 public:
-    ParcelLayerBoxes() {
+    ParcelLayerBoxes() : index_(ReadBoxes(ids_, boxes_)) {}
+
+    // Whether a box other than the parcel's lies inside the window selection's bounds about the
+    // outline; true also when those bounds cannot be told.
+    bool MayEnclose(AcDbObjectId parcel, const AcGePoint2dArray& outline) const {
+        double reach = 0;
+        if (!InsetReach(outline, kEnclosedInset, reach)) return true;
+        geometry::Extents bounds;
+        for (const AcGePoint2d& p : outline) bounds.Include(geometry::Point2d{p.x, p.y});
+        bounds.Expand(reach);
+        if (!std::isfinite(bounds.min.x) || !std::isfinite(bounds.min.y) || !std::isfinite(bounds.max.x) ||
+            !std::isfinite(bounds.max.y))
+            return true;
+        std::vector<std::uint32_t> near;
+        index_.Query(bounds, near);
+        for (std::uint32_t k : near) {
+            const geometry::Extents& box = boxes_[k];
+            if (ids_[k] != parcel && box.min.x >= bounds.min.x && box.min.y >= bounds.min.y &&
+                box.max.x <= bounds.max.x && box.max.y <= bounds.max.y)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    // Fills the ids and boxes of the parcel layer's polylines; the boxes are returned for the index.
+    static const std::vector<geometry::Extents>& ReadBoxes(std::vector<AcDbObjectId>& ids,
+                                                           std::vector<geometry::Extents>& boxes) {
         Selection onLayer;
         if (!SelectByFilter(onLayer.Fill(), "lwpolyline,JZD;polyline,JZD", "", false)) {
             onLayer.Drop();
-            return;
+            return boxes;
         }
         for (int i = 0; i < onLayer.Length(); ++i) {
             ads_name entity;
@@ -365,61 +394,16 @@ public:
             if (!onLayer.At(i, entity, id) || acdbOpenObject(object, id, AcDb::kForRead) != Acad::eOk) continue;
             AcDbExtents extents;
             if ((object->isKindOf(AcDbPolyline::desc()) || object->isKindOf(AcDb2dPolyline::desc())) &&
-                object->getGeomExtents(extents) == Acad::eOk && !extents.isEmpty())
-                boxes_.push_back({id, extents.minPoint().x, extents.minPoint().y, extents.maxPoint().x,
-                                  extents.maxPoint().y});
+                object->getGeomExtents(extents) == Acad::eOk && !extents.isEmpty()) {
+                geometry::Extents box;
+                box.Include(geometry::Point2d{extents.minPoint().x, extents.minPoint().y});
+                box.Include(geometry::Point2d{extents.maxPoint().x, extents.maxPoint().y});
+                ids.push_back(id);
+                boxes.push_back(box);
+            }
             object->close();
         }
-        // Cells about as large as a parcel, so that a window looks at a few of them.
-        double size = 0;
-        for (const Box& box : boxes_) size += std::max(box.maxX - box.minX, box.maxY - box.minY);
-        cell_ = boxes_.empty() ? 1.0 : std::max(size / static_cast<double>(boxes_.size()), 1.0);
-        for (std::size_t k = 0; k < boxes_.size(); ++k)
-            cells_[CellOf(boxes_[k].minX, boxes_[k].minY)].push_back(k);
-    }
-
-    // Whether a box other than the parcel's lies inside the window selection's bounds about the
-    // outline; true also when those bounds cannot be told.
-    bool MayEnclose(AcDbObjectId parcel, const AcGePoint2dArray& outline) const {
-        double reach = 0;
-        if (!InsetReach(outline, kEnclosedInset, reach)) return true;
-        double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
-        for (const AcGePoint2d& p : outline) {
-            minX = std::min(minX, p.x - reach);
-            minY = std::min(minY, p.y - reach);
-            maxX = std::max(maxX, p.x + reach);
-            maxY = std::max(maxY, p.y + reach);
-        }
-        const auto low = CellOf(minX, minY), high = CellOf(maxX, maxY);
-        if (static_cast<double>(high.first - low.first + 1) * static_cast<double>(high.second - low.second + 1) >
-            static_cast<double>(boxes_.size()))
-            return true;
-        for (auto cx = low.first; cx <= high.first; ++cx)
-            for (auto cy = low.second; cy <= high.second; ++cy) {
-                auto at = cells_.find({cx, cy});
-                if (at == cells_.end()) continue;
-                for (std::size_t k : at->second) {
-                    const Box& box = boxes_[k];
-                    if (box.id != parcel && box.minX >= minX && box.minY >= minY && box.maxX <= maxX &&
-                        box.maxY <= maxY)
-                        return true;
-                }
-            }
-        return false;
-    }
-
-private:
-    struct Box {
-        AcDbObjectId id;
-        double minX, minY, maxX, maxY;
-    };
-    struct CellHash {
-        std::size_t operator()(const std::pair<std::int64_t, std::int64_t>& c) const {
-            return std::hash<std::int64_t>()(c.first * 1000003 + c.second);
-        }
-    };
-    std::pair<std::int64_t, std::int64_t> CellOf(double x, double y) const {
-        return {static_cast<std::int64_t>(std::floor(x / cell_)), static_cast<std::int64_t>(std::floor(y / cell_))};
+        return boxes;
     }
     // How far the inset of the ring can lie from its points: where the offsets of two edges meet,
     // d / sin(a / 2) from the vertex with a the angle between the edges. False for a ring with a
@@ -443,9 +427,10 @@ private:
     static constexpr double kShortEdge = 0.001;
     static constexpr double kSharpCorner = 0.05;
 
-    std::vector<Box> boxes_;
-    double cell_ = 1.0;
-    std::unordered_map<std::pair<std::int64_t, std::int64_t>, std::vector<std::size_t>, CellHash> cells_;
+    // Declared before the index, which is built from them.
+    std::vector<AcDbObjectId> ids_;
+    std::vector<geometry::Extents> boxes_;
+    geometry::BoxIndex index_;
 };
 
 // The parcels lying inside the parcel, in selection order, without itself.
