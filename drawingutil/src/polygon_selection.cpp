@@ -65,15 +65,24 @@ AcGePoint2dArray InsetRing(AcGePoint2dArray ring, double offset)
     return inset;
 }
 
-// The host's point list for the selection, z 0, without points that repeat the one before.
+// The polygon without points that repeat the one kept before.
+AcGePoint2dArray WithoutRepeats(const AcGePoint2dArray& polygon)
+{
+    AcGePoint2dArray kept;
+    for (const AcGePoint2d& p : polygon) {
+        if (kept.length() > 0 && kept.last().distanceTo(p) < kMinGap)
+            continue;
+        kept.append(p);
+    }
+    return kept;
+}
+
+// The host's point list for the selection, z 0.
 Chain PointChain(const AcGePoint2dArray& polygon)
 {
     Chain chain;
     resbuf* last = nullptr;
     for (const AcGePoint2d& p : polygon) {
-        if (last != nullptr &&
-            AcGePoint2d(last->resval.rpoint[0], last->resval.rpoint[1]).distanceTo(p) < kMinGap)
-            continue;
         resbuf* item = acutNewRb(RTPOINT);
         item->resval.rpoint[0] = p.x;
         item->resval.rpoint[1] = p.y;
@@ -87,6 +96,27 @@ Chain PointChain(const AcGePoint2dArray& polygon)
     return chain;
 }
 
+// The steps of every polygon selection: the view widened to the points, the pick style off, the
+// polygon the host is handed made from the points, `select` run on it, then the pick style and,
+// when asked, the view put back. What `select` returns.
+template <typename Select>
+bool AroundSelection(const AcGePoint2dArray& points, const char* hostMode, double offset, int restoreView,
+                     Select select)
+{
+    AcGePoint3d viewLow, viewHigh;
+    bool remembered = restoreView == 1 && GetViewWindow(viewLow, viewHigh);
+    EnsurePointsVisible(points, kViewMargin);
+    // Group selection would pull in members outside the polygon; the user's setting comes back
+    // once the host has selected.
+    int pickStyle = DisablePickStyle();
+    const bool inset = platform::text::GbkEqualNoCase(hostMode, "WP") && std::fabs(offset) > kMinOffset;
+    bool selected = select(WithoutRepeats(inset ? InsetRing(points, offset) : points));
+    RestorePickStyle(pickStyle);
+    if (remembered)
+        ZoomToWindow(viewLow, viewHigh);
+    return selected;
+}
+
 }  // namespace
 
 bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mode, double offset, int restoreView)
@@ -94,22 +124,38 @@ bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mo
     const char* hostMode = HostMode(mode);
     if (hostMode == nullptr)
         return false;
-    AcGePoint3d viewLow, viewHigh;
-    bool remembered = restoreView == 1 && GetViewWindow(viewLow, viewHigh);
-    EnsurePointsVisible(points, kViewMargin);
-    // Group selection would pull in members outside the polygon; the user's setting comes back
-    // once the host has selected.
-    int pickStyle = DisablePickStyle();
-    AcGePoint2dArray polygon =
-        platform::text::GbkEqualNoCase(hostMode, "WP") && std::fabs(offset) > kMinOffset ? InsetRing(points, offset)
-                                                                                          : points;
-    int result = RTERROR;
-    {
+    return AroundSelection(points, hostMode, offset, restoreView, [&](const AcGePoint2dArray& polygon) {
         Chain chain = PointChain(polygon);
-        result = acedSSGet(hostMode, chain.get(), nullptr, nullptr, selection);
-    }
-    RestorePickStyle(pickStyle);
-    if (remembered)
-        ZoomToWindow(viewLow, viewHigh);
-    return result == RTNORM;
+        return acedSSGet(hostMode, chain.get(), nullptr, nullptr, selection) == RTNORM;
+    });
+}
+
+bool SelectByPolygon(const AcGePoint2dArray& points, const char* mode, double offset, int restoreView,
+                     const PolygonAnswer& answer, std::vector<AcDbObjectId>& selected)
+{
+    selected.clear();
+    const char* hostMode = HostMode(mode);
+    if (hostMode == nullptr)
+        return false;
+    return AroundSelection(points, hostMode, offset, restoreView, [&](const AcGePoint2dArray& polygon) {
+        AcGePoint3d viewLow, viewHigh;
+        if (answer && GetViewWindow(viewLow, viewHigh) &&
+            answer(polygon, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y), selected))
+            return !selected.empty();
+        selected.clear();
+        Chain chain = PointChain(polygon);
+        ads_name set{};
+        if (acedSSGet(hostMode, chain.get(), nullptr, nullptr, set) != RTNORM)
+            return false;
+        Adesk::Int32 count = 0;
+        acedSSLength(set, &count);
+        for (Adesk::Int32 i = 0; i < count; ++i) {
+            ads_name member{};
+            AcDbObjectId id;
+            if (acedSSName(set, i, member) == RTNORM && acdbGetObjectId(id, member) == Acad::eOk)
+                selected.push_back(id);
+        }
+        acedSSFree(set);
+        return true;
+    });
 }

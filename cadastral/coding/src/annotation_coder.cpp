@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdlib>
 #include <limits>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "cadastral/attribute_data.h"
@@ -11,6 +13,7 @@
 #include "cadastral/code_segments.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/feature_picking.h"
+#include "cadastral/house_outlines.h"
 #include "cadastral/main_app_services.h"
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/xdata_items.h"
@@ -42,6 +45,8 @@ constexpr const char* kDistrictCode = "321000";
 constexpr double kDistrictOffset = 1.0;
 constexpr double kHouseReach = -0.1;
 constexpr double kArcStep = 6.0;
+// The side of the cells the houses are kept in: a parcel's polygon spans a few of them.
+constexpr double kHouseCell = 16.0;
 // The 19-digit form: a 12-digit head of zeros and the 7-digit number the final code keeps.
 constexpr std::size_t kLongCode = 19;
 constexpr std::size_t kNumberDigits = 7;
@@ -132,6 +137,42 @@ ViewShown ViewNow() {
     if (acedGetVar("SCREENSIZE", &value) == RTNORM && value.restype == RTPOINT)
         std::copy(value.resval.rpoint, value.resval.rpoint + 2, shown.begin() + 4);
     return shown;
+}
+
+// An entity's name as a value that sorts.
+using NameKey = std::pair<std::int64_t, std::int64_t>;
+
+NameKey KeyOf(const ads_name entity) {
+    return {entity[0], entity[1]};
+}
+
+// Takes the names out of the set, keeping the order of the rest. The rest go into a set of their
+// own, which is far cheaper than removing most of a large set name by name; should the host refuse
+// one of them, the names are removed one by one instead.
+void LeaveOut(Selection& selection, std::vector<NameKey>& names) {
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    Selection rest;
+    ads_name none{};
+    rest.made = acedSSAdd(none, nullptr, rest.set) == RTNORM;
+    bool kept = rest.made;
+    for (Adesk::Int32 i = 0, n = selection.Length(); kept && i < n; ++i) {
+        ads_name member{};
+        kept = acedSSName(selection.set, i, member) == RTNORM;
+        if (kept && !std::binary_search(names.begin(), names.end(), KeyOf(member)))
+            kept = acedSSAdd(member, rest.set, rest.set) == RTNORM;
+    }
+    if (kept) {
+        selection.Free();
+        ads_name_set(rest.set, selection.set);
+        selection.made = true;
+        rest.made = false;
+        return;
+    }
+    for (const NameKey& name : names) {
+        ads_name member{name.first, name.second};
+        acedSSDel(member, selection.set);
+    }
 }
 
 bool DistrictSelection(AcDbObjectId district, Selection& selection) {
@@ -302,6 +343,7 @@ bool AnnotationCoder::Run() {
 
     // Coding pass: every district's features in their 19-digit form.
     std::vector<std::int32_t> counters(districts.size(), 0);
+    std::vector<NameKey> inDistricts;
     for (std::size_t i = 0; i < districts.size(); ++i) {
         Selection inside;
         const ViewShown before = ViewNow();
@@ -316,7 +358,7 @@ bool AnnotationCoder::Run() {
         for (Adesk::Int32 k = 0, n = inside.Length(); k < n; ++k) {
             ads_name member{};
             if (acedSSName(inside.set, k, member) == RTNORM)
-                acedSSDel(member, outside.set);
+                inDistricts.push_back(KeyOf(member));
         }
         ads_name district{};
         std::string code;
@@ -324,6 +366,8 @@ bool AnnotationCoder::Run() {
             code = Text(district, "DJZQBM");
         CodeDistrictFeatures(inside.set, counters[i], code);
     }
+    LeaveOut(outside, inDistricts);
+    inDistricts = {};
 
     // Recoding pass: the final codes carry the district's code.
     const CCodeSegments layout = BuildParcelCodeSegments();
@@ -408,8 +452,23 @@ void AnnotationCoder::NumberHouses() {
     parcels.made = acedSSGet("X", nullptr, nullptr, filter.get(), parcels.set) == RTNORM;
     if (!parcels.made)
         return;
+    // The houses are read once; each parcel's selection is answered from them where they can tell.
+    std::unordered_map<std::string, bool> houseCodes;
+    const HouseOutlines houses(kHouseCell, [&houseCodes](const ads_name entity) {
+        const std::string code = Code(entity);
+        auto known = houseCodes.find(code);
+        if (known == houseCodes.end())
+            known = houseCodes.emplace(code, IsHouse(code)).first;
+        return known->second;
+    });
+    const PolygonAnswer answer = [&houses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                                        const AcGePoint2d& viewHigh,
+                                                        std::vector<AcDbObjectId>& selected) {
+        return houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
+    };
     const Adesk::Int32 count = parcels.Length();
     Meter meter("正在为房屋添加隶属宗地,房屋编号...", count);
+    std::vector<AcDbObjectId> inside;
     for (Adesk::Int32 i = 0; i < count; ++i) {
         meter.Step(i);
         ads_name parcel{};
@@ -418,18 +477,13 @@ void AnnotationCoder::NumberHouses() {
             !BuildDistrictCode(parcel, parcelCode))
             continue;
         AcGePoint2dArray ring;
-        if (!ApproximateCurveArcs(parcel, ring, kArcStep))
-            continue;
-        Selection houses;
-        houses.made = SelectByPolygon(ring, houses.set, "WP", kHouseReach, 1);
-        if (!houses.made)
+        if (!ApproximateCurveArcs(parcel, ring, kArcStep) ||
+            !SelectByPolygon(ring, "WP", kHouseReach, 1, answer, inside))
             continue;
         int number = 1;
-        for (Adesk::Int32 k = 0, n = houses.Length(); k < n; ++k) {
+        for (AcDbObjectId id : inside) {
             ads_name member{};
-            AcDbObjectId id;
-            if (acedSSName(houses.set, k, member) != RTNORM || !IdOfName(member, id) ||
-                !IsHouse(Code(member)))
+            if (acdbGetAdsName(member, id) != Acad::eOk || !IsHouse(Code(member)))
                 continue;
             std::string houseNumber = Format("%03d", number);
             ++number;

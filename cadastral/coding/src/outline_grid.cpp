@@ -107,17 +107,16 @@ bool FacesUp(const AcGeVector3d& normal) {
     return normal.x == 0 && normal.y == 0 && normal.z == 1;
 }
 
-// Whether a crossing selection may take the entity: visible on a layer that is on and thawed.
-bool Shown(const AcDbEntity& entity) {
+}  // namespace
+
+bool ShownToSelection(const AcDbEntity& entity) {
     if (entity.visibility() != AcDb::kVisible)
         return false;
     Opened<AcDbLayerTableRecord> layer(entity.layerId(), AcDb::kForRead);
     return !layer || (!layer->isOff() && !layer->isFrozen());
 }
 
-// The vertices and bulges of a lightweight or simple 2D polyline lying flat; false for another
-// shape (fitted, splined, tilted), whose drawn curve is not its frame.
-bool ReadFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges) {
+bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges) {
     if (AcDbPolyline* lw = AsPolyline(entity)) {
         if (!FacesUp(lw->normal()))
             return false;
@@ -144,8 +143,6 @@ bool ReadFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector
     }
     return !points.empty();
 }
-
-}  // namespace
 
 SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, const AcGePoint2d& low,
                       const AcGePoint2d& high, double margin) {
@@ -235,7 +232,7 @@ void OutlineGrid::Read(AcDbObjectId id) {
         return;
     const auto index = static_cast<std::uint32_t>(outlines_.size());
     const auto first = static_cast<std::uint32_t>(points_.size());
-    bool read = ReadFrame(entity.get(), points_, bulges_);
+    bool read = ReadFlatFrame(entity.get(), points_, bulges_);
     for (std::size_t k = first; read && k < points_.size(); ++k)
         read = Finite(points_[k]) && std::isfinite(bulges_[k]);
     if (!read) {
@@ -246,7 +243,7 @@ void OutlineGrid::Read(AcDbObjectId id) {
         AcDbExtents extents;
         if (entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
             return;
-        outlines_.push_back({id, Shown(*entity.get()), true, first, 2});
+        outlines_.push_back({id, ShownToSelection(*entity.get()), true, first, 2});
         AcGePoint2d low(extents.minPoint().x, extents.minPoint().y), high(extents.maxPoint().x, extents.maxPoint().y);
         if (!Finite(low) || !Finite(high)) {
             constexpr double kAll = std::numeric_limits<double>::max();
@@ -257,7 +254,7 @@ void OutlineGrid::Read(AcDbObjectId id) {
         return;
     }
     const auto n = static_cast<std::uint32_t>(points_.size() - first);
-    outlines_.push_back({id, Shown(*entity.get()), false, first, n});
+    outlines_.push_back({id, ShownToSelection(*entity.get()), false, first, n});
     owner_.resize(points_.size(), index);
     for (std::uint32_t v = first; v < first + n; ++v) {
         magnitude_ = std::max(magnitude_, Magnitude(points_[v]));

@@ -2,7 +2,11 @@
 // current view, so the view is first widened to the polygon and, when the caller asks, put back.
 #pragma once
 
+#include <functional>
+#include <vector>
+
 #include "platform/cad/ac_array.h"
+#include "platform/cad/db_object_id.h"
 #include "platform/cad/resbuf.h"
 
 // Modes, without regard to case: "WP" wholly inside the polygon, "CP" inside or crossing it, "F"
@@ -22,3 +26,16 @@ inline bool SelectByPolygon(const AcGePoint2dArray& points, const char* mode, ad
 {
     return SelectByPolygon(points, selection, mode, offset, 0);
 }
+
+// What a caller may know of the drawing to answer a selection itself: given the points the host
+// would be handed and the view it would see, it fills `selected` in drawing order and returns
+// true, or returns false when only the host can tell. The answer need hold only the entities the
+// caller looks for.
+using PolygonAnswer = std::function<bool(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                         const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected)>;
+
+// SelectByPolygon for a caller that may answer: the same steps around the selection (the view,
+// the pick style), the answer asked before the host. The entities selected, in drawing order; false
+// for an unknown mode or when nothing was selected.
+bool SelectByPolygon(const AcGePoint2dArray& points, const char* mode, double offset, int restoreView,
+                     const PolygonAnswer& answer, std::vector<AcDbObjectId>& selected);

@@ -1,0 +1,271 @@
+#include "cadastral/house_outlines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "cadastral/outline_grid.h"
+#include "drawingutil/entity_types.h"
+#include "drawingutil/host_objects.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/selection.h"
+
+namespace cadastral {
+namespace {
+
+using drawingutil::Opened;
+
+// A house whose box spans more cells than this is looked at by every question instead.
+constexpr std::int64_t kMostCells = 256;
+// The margin, relative to the size of the coordinates and to the host's own tolerance, inside
+// which a point or side is too close to the polygon's sides to call: far above the host's
+// tolerance and the rounding of either side's arithmetic.
+constexpr double kLeastMargin = 1e-6;
+constexpr double kRelativeMargin = 1e-9;
+constexpr double kToleranceMargin = 1000.0;
+// The rounding of a cross product, relative to the product of the lengths it multiplies.
+constexpr double kCrossRounding = 1e-12;
+
+double Magnitude(const AcGePoint2d& p) {
+    return std::max(std::fabs(p.x), std::fabs(p.y));
+}
+
+bool Finite(const AcGePoint2d& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+double Cross(const AcGePoint2d& o, const AcGePoint2d& a, const AcGePoint2d& b) {
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+double DistanceToSide(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Whether c and d lie clearly on one side of the line through a and b.
+bool OneSide(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& c, const AcGePoint2d& d) {
+    const double length = a.distanceTo(b);
+    const double first = Cross(a, b, c), second = Cross(a, b, d);
+    return std::fabs(first) > kCrossRounding * length * a.distanceTo(c) &&
+           std::fabs(second) > kCrossRounding * length * a.distanceTo(d) && (first > 0) == (second > 0);
+}
+
+// Whether the sides a-b and c-d stay farther apart than the margin. Sides that do not meet are
+// nearest at an end of one of them.
+bool SidesClear(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& c, const AcGePoint2d& d,
+                double margin) {
+    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) || std::max(c.x, d.x) + margin < std::min(a.x, b.x) ||
+        std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
+        return true;
+    if (DistanceToSide(a, c, d) <= margin || DistanceToSide(b, c, d) <= margin ||
+        DistanceToSide(c, a, b) <= margin || DistanceToSide(d, a, b) <= margin)
+        return false;
+    return OneSide(a, b, c, d) || OneSide(c, d, a, b);
+}
+
+// The host's test of a point against a polygon: the crossing number of a ray to the right.
+bool InsidePolygon(const AcGePoint2d& point, const AcGePoint2dArray& polygon) {
+    bool in = false;
+    const int n = polygon.length();
+    for (int i = 0, j = n - 1; i < n; j = i++) {
+        const AcGePoint2d& a = polygon[i];
+        const AcGePoint2d& b = polygon[j];
+        if ((a.y > point.y) != (b.y > point.y) && point.x < (b.x - a.x) * (point.y - a.y) / (b.y - a.y) + a.x)
+            in = !in;
+    }
+    return in;
+}
+
+HousePlace PlaceOfPoint(const AcGePoint2d& point, const AcGePoint2dArray& polygon, double margin) {
+    const int n = polygon.length();
+    for (int i = 0; i < n; ++i)
+        if (DistanceToSide(point, polygon[i], polygon[(i + 1) % n]) <= margin)
+            return HousePlace::Unsure;
+    return InsidePolygon(point, polygon) ? HousePlace::In : HousePlace::Out;
+}
+
+std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
+    return (static_cast<std::uint32_t>(cx) << 16) ^ (static_cast<std::uint32_t>(cy) & 0xffffu);
+}
+
+bool FewCells(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1) {
+    return x1 - x0 < kMostCells && y1 - y0 < kMostCells && (x1 - x0 + 1) * (y1 - y0 + 1) <= kMostCells;
+}
+
+// Whether the entity lies flat at elevation 0, where the selection's polygon lies.
+bool AtGround(AcDbEntity* entity) {
+    if (AcDbPolyline* lw = AsPolyline(entity))
+        return lw->elevation() == 0;
+    AcDb2dPolyline* poly = As2dPolyline(entity);
+    return poly != nullptr && poly->elevation() == 0;
+}
+
+bool IsClosed(AcDbEntity* entity) {
+    if (AcDbPolyline* lw = AsPolyline(entity))
+        return lw->isClosed();
+    AcDb2dPolyline* poly = As2dPolyline(entity);
+    return poly != nullptr && poly->isClosed();
+}
+
+}  // namespace
+
+HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed, const AcGePoint2dArray& polygon,
+                          double margin) {
+    if (outline.empty() || polygon.length() < 3)
+        return HousePlace::Unsure;
+    // The host takes an outline whose first point lies inside and whose path meets no side. A
+    // path from a point inside to one outside crosses a side.
+    const HousePlace start = PlaceOfPoint(outline.front(), polygon, margin);
+    if (start != HousePlace::In)
+        return start;
+    bool sure = true;
+    for (std::size_t k = 1; k < outline.size(); ++k) {
+        const HousePlace place = PlaceOfPoint(outline[k], polygon, margin);
+        if (place == HousePlace::Out)
+            return HousePlace::Out;
+        sure = sure && place == HousePlace::In;
+    }
+    if (!sure)
+        return HousePlace::Unsure;
+    const std::size_t sides = closed ? outline.size() : outline.size() - 1;
+    const int n = polygon.length();
+    for (std::size_t k = 0; k < sides; ++k) {
+        const AcGePoint2d& a = outline[k];
+        const AcGePoint2d& b = outline[(k + 1) % outline.size()];
+        for (int i = 0; i < n; ++i)
+            if (!SidesClear(a, b, polygon[i], polygon[(i + 1) % n], margin))
+                return HousePlace::Unsure;
+    }
+    return HousePlace::In;
+}
+
+HouseOutlines::HouseOutlines(double cell, const std::function<bool(const ads_name)>& isHouse)
+    : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
+    ads_name all{};
+    if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
+        return;
+    Adesk::Int32 count = 0;
+    acedSSLength(all, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        AcDbObjectId id;
+        if (acedSSName(all, i, member) == RTNORM && isHouse(member) && drawingutil::IdOfName(member, id))
+            Read(id);
+    }
+    acedSSFree(all);
+    std::sort(cells_.begin(), cells_.end());
+}
+
+void HouseOutlines::Read(AcDbObjectId id) {
+    Opened<AcDbEntity> entity(id, AcDb::kForRead);
+    if (!entity)
+        return;
+    // A graphical selection takes only entities of the current space that have a box.
+    AcDbDatabase* db = entity->database();
+    AcDbExtents extents;
+    if (db == nullptr || entity->ownerId() != db->currentSpaceId() || entity->getGeomExtents(extents) != Acad::eOk ||
+        extents.isEmpty())
+        return;
+    House house{id, {extents.minPoint().x, extents.minPoint().y}, {extents.maxPoint().x, extents.maxPoint().y},
+                false, IsClosed(entity.get()), static_cast<std::uint32_t>(points_.size()), 0};
+    std::vector<double> bulges;
+    if (ShownToSelection(*entity.get()) && AtGround(entity.get()) && ReadFlatFrame(entity.get(), points_, bulges)) {
+        house.count = static_cast<std::uint32_t>(points_.size() - house.first);
+        house.known = house.count >= 2 && std::all_of(bulges.begin(), bulges.end(), [](double b) { return b == 0; }) &&
+                      std::all_of(points_.begin() + house.first, points_.end(), Finite);
+    }
+    if (!house.known) {
+        points_.resize(house.first);
+        house.count = 0;
+    }
+    if (!Finite(house.low) || !Finite(house.high)) {
+        constexpr double kAll = std::numeric_limits<double>::max();
+        house.low.set(-kAll, -kAll);
+        house.high.set(kAll, kAll);
+        house.known = false;
+    }
+    magnitude_ = std::max({magnitude_, Magnitude(house.low), Magnitude(house.high)});
+    const auto index = static_cast<std::uint32_t>(houses_.size());
+    houses_.push_back(house);
+    const std::int64_t x0 = CellOf(house.low.x), x1 = CellOf(house.high.x);
+    const std::int64_t y0 = CellOf(house.low.y), y1 = CellOf(house.high.y);
+    if (!FewCells(x0, x1, y0, y1)) {
+        wide_.push_back(index);
+        return;
+    }
+    for (std::int64_t cx = x0; cx <= x1; ++cx)
+        for (std::int64_t cy = y0; cy <= y1; ++cy)
+            cells_.emplace_back(CellKey(cx, cy), index);
+}
+
+std::int64_t HouseOutlines::CellOf(double v) const {
+    constexpr double kFarthest = 1e15;
+    double c = std::floor(v / cell_);
+    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
+}
+
+bool HouseOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                  const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) const {
+    selected.clear();
+    if (polygon.length() < 3)
+        return false;
+    AcGePoint2d low = polygon[0], high = polygon[0];
+    double magnitude = magnitude_;
+    for (const AcGePoint2d& p : polygon) {
+        if (!Finite(p))
+            return false;
+        low.set(std::min(low.x, p.x), std::min(low.y, p.y));
+        high.set(std::max(high.x, p.x), std::max(high.y, p.y));
+        magnitude = std::max(magnitude, Magnitude(p));
+    }
+    const double margin = std::max(
+        {kLeastMargin, kToleranceMargin * AcGeContext::gTol.equalPoint(), kRelativeMargin * magnitude});
+    // The host looks only inside the view: the polygon must lie well inside it.
+    if (!std::isfinite(margin) || !(viewLow.x + margin < low.x - margin) || !(high.x + margin < viewHigh.x - margin) ||
+        !(viewLow.y + margin < low.y - margin) || !(high.y + margin < viewHigh.y - margin))
+        return false;
+
+    const std::int64_t x0 = CellOf(low.x - margin), x1 = CellOf(high.x + margin);
+    const std::int64_t y0 = CellOf(low.y - margin), y1 = CellOf(high.y + margin);
+    if (!FewCells(x0, x1, y0, y1))
+        return false;
+    std::vector<std::uint32_t> near(wide_);
+    for (std::int64_t cx = x0; cx <= x1; ++cx) {
+        for (std::int64_t cy = y0; cy <= y1; ++cy) {
+            const std::uint32_t key = CellKey(cx, cy);
+            auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
+            for (; it != cells_.end() && it->first == key; ++it)
+                near.push_back(it->second);
+        }
+    }
+    std::sort(near.begin(), near.end());
+    near.erase(std::unique(near.begin(), near.end()), near.end());
+
+    std::vector<AcGePoint2d> outline;
+    for (std::uint32_t index : near) {
+        const House& house = houses_[index];
+        // The host takes only what its box puts wholly within the polygon's box.
+        if (house.low.x < low.x - margin || house.low.y < low.y - margin || house.high.x > high.x + margin ||
+            house.high.y > high.y + margin)
+            continue;
+        if (!(house.low.x > low.x + margin && house.low.y > low.y + margin && house.high.x < high.x - margin &&
+              house.high.y < high.y - margin) ||
+            !house.known)
+            return false;
+        outline.assign(points_.begin() + house.first, points_.begin() + house.first + house.count);
+        const HousePlace place = PlaceOfOutline(outline, house.closed, polygon, margin);
+        if (place == HousePlace::Unsure)
+            return false;
+        if (place == HousePlace::In)
+            selected.push_back(house.id);
+    }
+    return true;
+}
+
+}  // namespace cadastral
