@@ -1,8 +1,12 @@
 #include "cadastral/outline_grid.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
+#include "cadastral/house_outlines.h"
 #include "coding_scene.h"
+#include "drawingutil/polygon_selection.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/view_window.h"
 #include "platform/cad/command_processor.h"
@@ -126,6 +130,91 @@ TEST_F(OutlineGridTest, AnswersAsTheHostsCrossingSelectionOrLeavesItToTheHost) {
     EXPECT_FALSE(Answers(grid, 30, 25)) << "invisible";
     EXPECT_FALSE(Answers(grid, 55, 5)) << "fitted, known by its box";
     EXPECT_FALSE(Answers(grid, 10, 10.75)) << "the arc touches the window's edge";
+}
+
+TEST_F(OutlineGridTest, HouseOutlinesArePlacedOnlyClearOfThePolygonsSides) {
+    // A U: two arms from x 0 to 4 and 6 to 10, joined below y 4.
+    const AcGePoint2dArray u = List({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 4}, {4, 4}, {4, 10}, {0, 10}});
+    const double m = 1e-6;
+    using P = std::vector<AcGePoint2d>;
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {3, 1}, {3, 3}, {1, 3}}, true, u, m), HousePlace::In);
+    EXPECT_EQ(PlaceOfOutline(P{{5, 5}, {5, 6}, {5.5, 6}}, true, u, m), HousePlace::Out) << "first point in the notch";
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {12, 1}, {12, 3}}, true, u, m), HousePlace::Out) << "a point beyond the U";
+    EXPECT_EQ(PlaceOfOutline(P{{0, 1}, {3, 1}, {3, 3}}, true, u, m), HousePlace::Unsure) << "first point on a side";
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {5, 1}, {5, 4}}, true, u, m), HousePlace::Unsure) << "a corner on the notch's foot";
+    EXPECT_EQ(PlaceOfOutline(P{{3, 5}, {5, 3}, {3, 3}}, true, u, m), HousePlace::Unsure) << "a side through its corner";
+    // Every point in the arms, the closing side across the notch, which the host's polygon meets.
+    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, false, u, m), HousePlace::In) << "open";
+    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, true, u, m), HousePlace::Unsure) << "closed";
+}
+
+// The houses' answer to a window-polygon selection, checked against the host's whenever given.
+TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
+    std::vector<AcDbObjectId> houses;
+    auto house = [&](std::initializer_list<AcGePoint2d> points, bool lightweight = false) {
+        houses.push_back(Parcel(points, lightweight));
+        return houses.back();
+    };
+    // Drawn east to west: the answer keeps the drawing's order.
+    AcDbObjectId east = house({{7, 1}, {9, 1}, {9, 3}, {7, 3}}, true);
+    AcDbObjectId west = house({{1, 1}, {3, 1}, {3, 3}, {1, 3}});
+    AcDbObjectId onLine = house({{8, 5}, {10, 5}, {10, 7}, {8, 7}});  // on the parcel's east side
+    AcDbObjectId across = house({{2, 8}, {8, 8}, {8, 9}, {2, 9}});    // over the notch of the U below
+    Parcel({{20, 0}, {30, 0}, {30, 10}, {20, 10}});                      // not a house
+    AcDbObjectId hidden = house({{41, 1}, {43, 1}, {43, 3}, {41, 3}});
+    drawingutil::Opened<AcDbEntity>(hidden, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
+    auto* arc = new AcDbPolyline;
+    for (unsigned i = 0; i < 3; ++i)
+        arc->addVertexAt(i, std::vector<AcGePoint2d>{{51, 1}, {53, 1}, {53, 3}}[i], i == 0 ? 0.5 : 0.0);
+    arc->setClosed(true);
+    houses.push_back(Add(arc, "JZD", "300000"));
+    Parcel({{-5, -5}, {70, -5}, {70, 20}, {-5, 20}});  // widens the drawing
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    std::sort(houses.begin(), houses.end());
+
+    HouseOutlines outlines(4, [&houses](const ads_name entity) {
+        AcDbObjectId id;
+        return acdbGetObjectId(id, entity) == Acad::eOk && std::binary_search(houses.begin(), houses.end(), id);
+    });
+    EXPECT_EQ(outlines.Count(), 6u);
+    const PolygonAnswer answer = [&outlines](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                             const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) {
+        return outlines.WindowPolygon(polygon, viewLow, viewHigh, selected);
+    };
+    // Whether the houses answer for the ring moved out by the offset, and when they do, that the host
+    // takes the same houses.
+    auto answers = [&](const AcGePoint2dArray& ring, double offset) {
+        std::vector<AcDbObjectId> selected, host;
+        bool answered = false;
+        const PolygonAnswer asked = [&](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                        const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& taken) {
+            answered = answer(polygon, viewLow, viewHigh, taken);
+            return answered;
+        };
+        SelectByPolygon(ring, "WP", offset, 1, asked, selected);
+        if (answered) {
+            SelectByPolygon(ring, "WP", offset, 1, nullptr, host);
+            std::erase_if(host, [&](AcDbObjectId id) { return !std::binary_search(houses.begin(), houses.end(), id); });
+            EXPECT_EQ(selected, host);
+        }
+        return answered ? static_cast<int>(selected.size()) : -1;
+    };
+    const AcGePoint2dArray parcel = List({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    EXPECT_EQ(answers(parcel, -0.1), 4) << "moved out, the house on the line is taken";
+    std::vector<AcDbObjectId> selected;
+    ASSERT_TRUE(SelectByPolygon(parcel, "WP", -0.1, 1, answer, selected));
+    EXPECT_EQ(selected, (std::vector<AcDbObjectId>{east, west, onLine, across}));
+    EXPECT_EQ(answers(parcel, 0.1), 3) << "moved in, the house on the line is not";
+    EXPECT_EQ(answers(List({{-1, -1}, {10.5, -1}, {10.5, 4}, {-1, 4}}), 0), 2);
+    EXPECT_EQ(answers(List({{20, 0}, {30, 0}, {30, 10}, {20, 10}}), -0.1), 0) << "no house near";
+
+    // On a side, across a notch, near a hidden house or an arc: the host decides.
+    EXPECT_EQ(answers(parcel, 0), -1) << "the house on the line touches the polygon";
+    EXPECT_EQ(answers(List({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 4}, {4, 4}, {4, 10}, {0, 10}}), -0.1), -1)
+        << "a side across the notch";
+    EXPECT_EQ(answers(List({{40, 0}, {44, 0}, {44, 4}, {40, 4}}), 0), -1) << "hidden";
+    EXPECT_EQ(answers(List({{50, -1}, {56, -1}, {56, 4}, {50, 4}}), 0), -1) << "an arc";
+    EXPECT_EQ(answers(List({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), 0), -1) << "the house's own outline";
 }
 
 }  // namespace
