@@ -344,6 +344,7 @@ bool AnnotationCoder::Run() {
     // Coding pass: every district's features in their 19-digit form.
     std::vector<std::int32_t> counters(districts.size(), 0);
     std::vector<NameKey> inDistricts;
+    inDistricts.reserve(static_cast<std::size_t>(outside.Length()));
     for (std::size_t i = 0; i < districts.size(); ++i) {
         Selection inside;
         const ViewShown before = ViewNow();
@@ -397,10 +398,10 @@ bool AnnotationCoder::Run() {
             } else if (!made) {
                 continue;
             }
-            acedSSDel(district, inside.set);
+            // Everything but the district itself.
             for (Adesk::Int32 k = 0, n = inside.Length(); k < n; ++k) {
                 ads_name member{};
-                if (acedSSName(inside.set, k, member) == RTNORM)
+                if (acedSSName(inside.set, k, member) == RTNORM && KeyOf(member) != KeyOf(district))
                     Recode(member, code, true);
             }
         }
