@@ -257,10 +257,9 @@ void BoundaryLineCoder::FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& po
         ads_name member{};
         if (id == parcel || acdbGetAdsName(member, id) != Acad::eOk)
             continue;
-        if (!CheckBoundaryPolyline(member, 0))
-            continue;
+        const Neighbour& outline = NeighbourNamed(member);
         ParcelSegment other;
-        if (!FindSegmentAtPoint(member, point, other))
+        if (!outline.framed || !FindSegmentInFrame(outline.frame, point, other))
             continue;
         bool same = (other.start.distanceTo(own.start) < kSameSegment &&
                      other.end.distanceTo(own.end) < kSameSegment) ||
@@ -274,8 +273,20 @@ void BoundaryLineCoder::FindNeighbour(AcDbObjectId parcel, const AcGePoint2d& po
     }
 }
 
+const BoundaryLineCoder::Neighbour& BoundaryLineCoder::NeighbourNamed(ads_name name) {
+    auto [at, added] = neighbours_.try_emplace({name[0], name[1]});
+    Neighbour& outline = at->second;
+    if (added)
+        outline.boundary = CheckBoundaryPolyline(name, 0);
+    if (outline.boundary && !outline.framed)
+        outline.framed = ReadOutlineFrame(name, outline.frame);
+    return outline;
+}
+
 void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefix,
                                    const std::string& segmentPrefix, std::int32_t& counter) {
+    // Coding turns the parcel's start: what its neighbours read of it is read again.
+    neighbours_.erase({parcel[0], parcel[1]});
     // A lightweight parcel is coded like one that a neighbour has already converted.
     if (!ConvertTo2dPolyline(parcel))
         return;

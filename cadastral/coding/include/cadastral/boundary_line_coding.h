@@ -56,7 +56,8 @@ AcDbObjectId FindVertexInFrame(const OutlineFrame& frame, const AcGePoint2d& poi
 bool PointNearSegment(const AcGePoint3d& point, const AcGePoint2d& start, const AcGePoint2d& end);
 
 // One run of boundary-line coding: codes parcels one at a time and, after each batch, gives the
-// points on "GD" the codes of the lines that were coded since the last batch.
+// points on "GD" the codes of the lines that were coded since the last batch. While it lives, the
+// drawing's outlines change only through it.
 class BoundaryLineCoder {
 public:
     // The boundary points are read once, through the index the caller keeps for the run.
@@ -99,6 +100,23 @@ private:
     void Record(AcDbObjectId parcel, const ParcelSegment& segment);
     void ReadLinePoints();
 
+    // What the coder has read of an outline met in a window: whether it is a parcel's closed
+    // outline and, once read, its frame. Kept until the parcel is coded itself, which turns its
+    // start; coding one parcel changes no other's outline.
+    struct Neighbour {
+        bool boundary = false;
+        bool framed = false;
+        OutlineFrame frame;
+    };
+    struct NameHash {
+        std::size_t operator()(const std::pair<std::int64_t, std::int64_t>& name) const {
+            return std::hash<std::int64_t>()(name.first * 1000003 ^ name.second);
+        }
+    };
+    // The outline named, read when first met; a frame that cannot be read is tried again at the
+    // next meeting.
+    const Neighbour& NeighbourNamed(ads_name name);
+
     // The view the windows are seen through, read once while one parcel is coded.
     struct View {
         bool kept = false;
@@ -127,6 +145,7 @@ private:
     bool pointsRead_ = false;
     std::vector<LinePoint> points_;
     std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+    std::unordered_map<std::pair<std::int64_t, std::int64_t>, Neighbour, NameHash> neighbours_;
 };
 
 }  // namespace cadastral
