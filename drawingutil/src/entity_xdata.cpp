@@ -108,7 +108,7 @@ void SetXData(const ads_name entity, const char* application, int kind, const ch
 
 void SetXDataLong(const ads_name entity, const char* application, long value)
 {
-    SetXData(entity, application, kXDataLong, Format("%ld", value).c_str());
+    SetXData(entity, application, kXDataLong, std::to_string(value).c_str());
 }
 
 void ClearXData(const ads_name entity, const char* application)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <unordered_map>
@@ -29,7 +30,6 @@
 #include "platform/cad/prompts.h"
 #include "platform/cad/selection.h"
 #include "platform/cad/system_variables.h"
-#include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
 namespace cadastral {
@@ -37,7 +37,6 @@ namespace {
 
 using drawingutil::Chain;
 using drawingutil::IdOfName;
-using platform::text::Format;
 
 constexpr const char* kDistrictCode = "321000";
 // What a district's selection takes around its outline, and how far a parcel's window reaches
@@ -49,6 +48,7 @@ constexpr double kArcStep = 6.0;
 constexpr double kHouseCell = 16.0;
 // The 19-digit form: a 12-digit head of zeros and the 7-digit number the final code keeps.
 constexpr std::size_t kLongCode = 19;
+constexpr int kLongDigits = static_cast<int>(kLongCode);
 constexpr std::size_t kNumberDigits = 7;
 // The district code (district, street, block) and the parcel number (street, block, basic number,
 // branch) of the parcel-code layout.
@@ -85,6 +85,21 @@ struct Selection {
         return n;
     }
 };
+
+// The number in at least `digits` digits, zeros in front ("%.19ld" for the 19-digit form). Written
+// directly: the coder makes one for nearly every feature.
+std::string ZeroFilled(long number, int digits) {
+    char text[32];
+    const int length = std::snprintf(text, sizeof text, "%.*ld", digits, number);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+// A house's number within its parcel: "%03d".
+std::string HouseNumber(int number) {
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "%03d", number);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
 
 std::string Code(const ads_name entity) {
     std::string code;
@@ -239,7 +254,7 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                     continue;
                 ++annotationCounter_;
                 SetXData(entity, "ZJDM", kXDataString,
-                         Format("%.19ld", static_cast<long>(annotationCounter_)).c_str());
+                         ZeroFilled(static_cast<long>(annotationCounter_), kLongDigits).c_str());
                 SetXDataLong(entity, "ZJH", annotationCounter_);
             } else if (type == "CIRCLE" && (code == kBoundaryPointCode || code == kSecondClassPointCode)) {
                 // A point whose number cannot be read gets no code rather than a wrong one.
@@ -247,7 +262,7 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                 if (!ReadEntityXDataChecked(id, "MIRET", text, kXDataLong, 2, false, false) || text.empty())
                     continue;
                 long number = std::strtol(text.c_str(), nullptr, 10);
-                std::string longCode = Format("%.19ld", number);
+                std::string longCode = ZeroFilled(number, kLongDigits);
                 if (code == kBoundaryPointCode) {
                     SetXDataLong(entity, "JZDH", number);
                     SetXData(entity, "JZDDM", kXDataString, longCode.c_str());
@@ -486,7 +501,7 @@ void AnnotationCoder::NumberHouses() {
             ads_name member{};
             if (acdbGetAdsName(member, id) != Acad::eOk || !IsHouse(Code(member)))
                 continue;
-            std::string houseNumber = Format("%03d", number);
+            std::string houseNumber = HouseNumber(number);
             ++number;
             WriteEntityXData(id, "FWBH", houseNumber.c_str(), kXDataString, 0, false, false, false);
             WriteEntityXData(id, "ZDDM", parcelCode.c_str(), kXDataString, 0, false, false, false);

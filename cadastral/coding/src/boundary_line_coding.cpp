@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "drawingutil/drawing_scale.h"
@@ -17,10 +18,16 @@
 #include "platform/cad/db_point.h"
 #include "platform/cad/db_vertex.h"
 #include "platform/cad/selection.h"
-#include "platform/text/format.h"
 
 namespace cadastral {
 namespace {
+
+// A line's number: 7 digits, zeros in front ("%07ld").
+std::string LineNumber(std::int32_t counter) {
+    char text[24];
+    const int length = std::snprintf(text, sizeof text, "%07ld", static_cast<long>(counter));
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
 
 using drawingutil::Chain;
 using drawingutil::IdOfName;
@@ -328,8 +335,7 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
                 ++counter;
                 numbered = true;
             }
-            std::string code = platform::text::Format("%s%s%07ld", linePrefix.c_str(), segmentPrefix.c_str(),
-                                                      static_cast<long>(counter));
+            std::string code = linePrefix + segmentPrefix + LineNumber(counter);
             WriteLineCode(own.vertex, code, counter);
             Record(parcelId, own);
             if (!neighbour.vertex.isNull()) {
