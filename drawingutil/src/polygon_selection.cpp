@@ -66,8 +66,7 @@ AcGePoint2dArray InsetRing(AcGePoint2dArray ring, double offset)
 }
 
 // The polygon without points that repeat the one kept before.
-AcGePoint2dArray WithoutRepeats(const AcGePoint2dArray& polygon)
-{
+AcGePoint2dArray WithoutRepeats(const AcGePoint2dArray& polygon) {
     AcGePoint2dArray kept;
     for (const AcGePoint2d& p : polygon) {
         if (kept.length() > 0 && kept.last().distanceTo(p) < kMinGap)
@@ -101,8 +100,7 @@ Chain PointChain(const AcGePoint2dArray& polygon)
 // when asked, the view put back. What `select` returns.
 template <typename Select>
 bool AroundSelection(const AcGePoint2dArray& points, const char* hostMode, double offset, int restoreView,
-                     Select select)
-{
+                     Select select) {
     AcGePoint3d viewLow, viewHigh;
     bool remembered = restoreView == 1 && GetViewWindow(viewLow, viewHigh);
     EnsurePointsVisible(points, kViewMargin);
@@ -119,8 +117,8 @@ bool AroundSelection(const AcGePoint2dArray& points, const char* hostMode, doubl
 
 }  // namespace
 
-bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mode, double offset, int restoreView)
-{
+bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mode, double offset,
+                     int restoreView) {
     const char* hostMode = HostMode(mode);
     if (hostMode == nullptr)
         return false;
@@ -131,8 +129,7 @@ bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mo
 }
 
 bool SelectByPolygon(const AcGePoint2dArray& points, const char* mode, double offset, int restoreView,
-                     const PolygonAnswer& answer, std::vector<AcDbObjectId>& selected)
-{
+                     const PolygonAnswer& answer, std::vector<AcDbObjectId>& selected) {
     selected.clear();
     const char* hostMode = HostMode(mode);
     if (hostMode == nullptr)

@@ -478,8 +478,7 @@ void AnnotationCoder::NumberHouses() {
         return known->second;
     });
     const PolygonAnswer answer = [&houses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
-                                                        const AcGePoint2d& viewHigh,
-                                                        std::vector<AcDbObjectId>& selected) {
+                                           const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) {
         return houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
     };
     const Adesk::Int32 count = parcels.Length();

@@ -60,7 +60,8 @@ bool OneSide(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& c, c
 // nearest at an end of one of them.
 bool SidesClear(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& c, const AcGePoint2d& d,
                 double margin) {
-    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) || std::max(c.x, d.x) + margin < std::min(a.x, b.x) ||
+    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) ||
+        std::max(c.x, d.x) + margin < std::min(a.x, b.x) ||
         std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
         return true;
     if (DistanceToSide(a, c, d) <= margin || DistanceToSide(b, c, d) <= margin ||
@@ -115,8 +116,8 @@ bool IsClosed(AcDbEntity* entity) {
 
 }  // namespace
 
-HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed, const AcGePoint2dArray& polygon,
-                          double margin) {
+HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed,
+                          const AcGePoint2dArray& polygon, double margin) {
     if (outline.empty() || polygon.length() < 3)
         return HousePlace::Unsure;
     // The host takes an outline whose first point lies inside and whose path meets no side. A
@@ -169,15 +170,22 @@ void HouseOutlines::Read(AcDbObjectId id) {
     // A graphical selection takes only entities of the current space that have a box.
     AcDbDatabase* db = entity->database();
     AcDbExtents extents;
-    if (db == nullptr || entity->ownerId() != db->currentSpaceId() || entity->getGeomExtents(extents) != Acad::eOk ||
-        extents.isEmpty())
+    if (db == nullptr || entity->ownerId() != db->currentSpaceId() ||
+        entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
         return;
-    House house{id, {extents.minPoint().x, extents.minPoint().y}, {extents.maxPoint().x, extents.maxPoint().y},
-                false, IsClosed(entity.get()), static_cast<std::uint32_t>(points_.size()), 0};
+    House house{id,
+                {extents.minPoint().x, extents.minPoint().y},
+                {extents.maxPoint().x, extents.maxPoint().y},
+                false,
+                IsClosed(entity.get()),
+                static_cast<std::uint32_t>(points_.size()),
+                0};
     std::vector<double> bulges;
-    if (ShownToSelection(*entity.get()) && AtGround(entity.get()) && ReadFlatFrame(entity.get(), points_, bulges)) {
+    if (ShownToSelection(*entity.get()) && AtGround(entity.get()) &&
+        ReadFlatFrame(entity.get(), points_, bulges)) {
         house.count = static_cast<std::uint32_t>(points_.size() - house.first);
-        house.known = house.count >= 2 && std::all_of(bulges.begin(), bulges.end(), [](double b) { return b == 0; }) &&
+        house.known = house.count >= 2 &&
+                      std::all_of(bulges.begin(), bulges.end(), [](double b) { return b == 0; }) &&
                       std::all_of(points_.begin() + house.first, points_.end(), Finite);
     }
     if (!house.known) {
@@ -227,8 +235,9 @@ bool HouseOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoi
     const double margin = std::max(
         {kLeastMargin, kToleranceMargin * AcGeContext::gTol.equalPoint(), kRelativeMargin * magnitude});
     // The host looks only inside the view: the polygon must lie well inside it.
-    if (!std::isfinite(margin) || !(viewLow.x + margin < low.x - margin) || !(high.x + margin < viewHigh.x - margin) ||
-        !(viewLow.y + margin < low.y - margin) || !(high.y + margin < viewHigh.y - margin))
+    if (!std::isfinite(margin) || !(viewLow.x + margin < low.x - margin) ||
+        !(high.x + margin < viewHigh.x - margin) || !(viewLow.y + margin < low.y - margin) ||
+        !(high.y + margin < viewHigh.y - margin))
         return false;
 
     const std::int64_t x0 = CellOf(low.x - margin), x1 = CellOf(high.x + margin);
@@ -254,8 +263,8 @@ bool HouseOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoi
         if (house.low.x < low.x - margin || house.low.y < low.y - margin || house.high.x > high.x + margin ||
             house.high.y > high.y + margin)
             continue;
-        if (!(house.low.x > low.x + margin && house.low.y > low.y + margin && house.high.x < high.x - margin &&
-              house.high.y < high.y - margin) ||
+        if (!(house.low.x > low.x + margin && house.low.y > low.y + margin &&
+              house.high.x < high.x - margin && house.high.y < high.y - margin) ||
             !house.known)
             return false;
         outline.assign(points_.begin() + house.first, points_.begin() + house.first + house.count);

@@ -6,8 +6,8 @@
 
 #include "cadastral/house_outlines.h"
 #include "coding_scene.h"
-#include "drawingutil/polygon_selection.h"
 #include "drawingutil/entity_types.h"
+#include "drawingutil/polygon_selection.h"
 #include "drawingutil/view_window.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_symbol_records.h"
@@ -138,11 +138,16 @@ TEST_F(OutlineGridTest, HouseOutlinesArePlacedOnlyClearOfThePolygonsSides) {
     const double m = 1e-6;
     using P = std::vector<AcGePoint2d>;
     EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {3, 1}, {3, 3}, {1, 3}}, true, u, m), HousePlace::In);
-    EXPECT_EQ(PlaceOfOutline(P{{5, 5}, {5, 6}, {5.5, 6}}, true, u, m), HousePlace::Out) << "first point in the notch";
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {12, 1}, {12, 3}}, true, u, m), HousePlace::Out) << "a point beyond the U";
-    EXPECT_EQ(PlaceOfOutline(P{{0, 1}, {3, 1}, {3, 3}}, true, u, m), HousePlace::Unsure) << "first point on a side";
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {5, 1}, {5, 4}}, true, u, m), HousePlace::Unsure) << "a corner on the notch's foot";
-    EXPECT_EQ(PlaceOfOutline(P{{3, 5}, {5, 3}, {3, 3}}, true, u, m), HousePlace::Unsure) << "a side through its corner";
+    EXPECT_EQ(PlaceOfOutline(P{{5, 5}, {5, 6}, {5.5, 6}}, true, u, m), HousePlace::Out)
+        << "first point in the notch";
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {12, 1}, {12, 3}}, true, u, m), HousePlace::Out)
+        << "a point beyond the U";
+    EXPECT_EQ(PlaceOfOutline(P{{0, 1}, {3, 1}, {3, 3}}, true, u, m), HousePlace::Unsure)
+        << "first point on a side";
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {5, 1}, {5, 4}}, true, u, m), HousePlace::Unsure)
+        << "a corner on the notch's foot";
+    EXPECT_EQ(PlaceOfOutline(P{{3, 5}, {5, 3}, {3, 3}}, true, u, m), HousePlace::Unsure)
+        << "a side through its corner";
     // Every point in the arms, the closing side across the notch, which the host's polygon meets.
     EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, false, u, m), HousePlace::In) << "open";
     EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, true, u, m), HousePlace::Unsure) << "closed";
@@ -160,7 +165,7 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
     AcDbObjectId west = house({{1, 1}, {3, 1}, {3, 3}, {1, 3}});
     AcDbObjectId onLine = house({{8, 5}, {10, 5}, {10, 7}, {8, 7}});  // on the parcel's east side
     AcDbObjectId across = house({{2, 8}, {8, 8}, {8, 9}, {2, 9}});    // over the notch of the U below
-    Parcel({{20, 0}, {30, 0}, {30, 10}, {20, 10}});                      // not a house
+    Parcel({{20, 0}, {30, 0}, {30, 10}, {20, 10}});                   // not a house
     AcDbObjectId hidden = house({{41, 1}, {43, 1}, {43, 3}, {41, 3}});
     drawingutil::Opened<AcDbEntity>(hidden, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
     auto* arc = new AcDbPolyline;
@@ -174,11 +179,13 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
 
     HouseOutlines outlines(4, [&houses](const ads_name entity) {
         AcDbObjectId id;
-        return acdbGetObjectId(id, entity) == Acad::eOk && std::binary_search(houses.begin(), houses.end(), id);
+        return acdbGetObjectId(id, entity) == Acad::eOk &&
+               std::binary_search(houses.begin(), houses.end(), id);
     });
     EXPECT_EQ(outlines.Count(), 6u);
     const PolygonAnswer answer = [&outlines](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
-                                             const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) {
+                                             const AcGePoint2d& viewHigh,
+                                             std::vector<AcDbObjectId>& selected) {
         return outlines.WindowPolygon(polygon, viewLow, viewHigh, selected);
     };
     // Whether the houses answer for the ring moved out by the offset, and when they do, that the host
@@ -194,7 +201,8 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
         SelectByPolygon(ring, "WP", offset, 1, asked, selected);
         if (answered) {
             SelectByPolygon(ring, "WP", offset, 1, nullptr, host);
-            std::erase_if(host, [&](AcDbObjectId id) { return !std::binary_search(houses.begin(), houses.end(), id); });
+            std::erase_if(
+                host, [&](AcDbObjectId id) { return !std::binary_search(houses.begin(), houses.end(), id); });
             EXPECT_EQ(selected, host);
         }
         return answered ? static_cast<int>(selected.size()) : -1;

@@ -20,8 +20,8 @@ namespace cadastral {
 // In when every point and side stays farther than the margin inside it, Out when its first point,
 // or any point while the first lies inside, is farther than the margin outside, Unsure otherwise.
 enum class HousePlace { In, Out, Unsure };
-HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed, const AcGePoint2dArray& polygon,
-                          double margin);
+HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed,
+                          const AcGePoint2dArray& polygon, double margin);
 
 class HouseOutlines {
 public:
@@ -30,8 +30,8 @@ public:
 
     // The houses a window-polygon selection of the polygon takes, seen in the view from viewLow to
     // viewHigh, in drawing order. False when only the host's selection can tell.
-    bool WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh,
-                       std::vector<AcDbObjectId>& selected) const;
+    bool WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                       const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) const;
 
     std::size_t Count() const { return houses_.size(); }
 
