@@ -44,6 +44,7 @@ void BM_AnnotationCoder(benchmark::State& state) {
 BENCHMARK(BM_AnnotationCoder)
     ->Arg(1000)
     ->Arg(10000)
+    ->Arg(30000)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
