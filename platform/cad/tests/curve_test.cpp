@@ -3,9 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <array>
+#include <functional>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 #include "platform/cad/curve_path.h"
+#include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_ellipse.h"
@@ -337,4 +341,79 @@ TEST(CadCurves, MeetingAgreesWithTheIntersection)
     }
     EXPECT_GT(met, 10);
     EXPECT_LT(met, 390);
+}
+
+// What a curve answers about its shape: the status and values of the questions asked most.
+std::vector<double> ShapeAnswers(const AcDbCurve& curve)
+{
+    std::vector<double> answers;
+    auto status = [&](Acad::ErrorStatus es) { answers.push_back(static_cast<double>(es)); };
+    double area = 0, end = 0, dist = 0;
+    status(curve.getArea(area));
+    status(curve.getEndParam(end));
+    AcDbExtents box;
+    status(curve.getGeomExtents(box));
+    AcGePoint3d closest;
+    status(curve.getClosestPointTo(AcGePoint3d(4, -3, 0), closest));
+    status(curve.getDistAtPoint(closest, dist));
+    AcDbLine across(AcGePoint3d(-20, 3, 0), AcGePoint3d(40, 3, 0));
+    AcGePoint3dArray hits;
+    status(curve.intersectWith(&across, AcDb::kOnBothOperands, hits));
+    answers.insert(answers.end(), {area, end, box.minPoint().x, box.minPoint().y, box.maxPoint().x,
+                                   box.maxPoint().y, closest.x, closest.y, closest.z, dist});
+    for (const AcGePoint3d& hit : hits)
+        answers.insert(answers.end(), {hit.x, hit.y, hit.z});
+    return answers;
+}
+
+// A polyline made afresh from the vertices and settings another one lists.
+AcDbPolyline Remade(const AcDbPolyline& p)
+{
+    AcDbPolyline fresh;
+    for (unsigned i = 0; i < p.numVerts(); ++i) {
+        AcGePoint2d at;
+        double bulge = 0;
+        p.getPointAt(i, at);
+        p.getBulgeAt(i, bulge);
+        fresh.addVertexAt(i, at, bulge);
+    }
+    fresh.setClosed(p.isClosed());
+    fresh.setElevation(p.elevation());
+    fresh.setNormal(p.normal());
+    return fresh;
+}
+
+TEST(CadCurves, PolylineAnswersFromItsShapeAfterEveryChange)
+{
+    AcDbPolyline p = Pline({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, true);
+    const std::vector<double> square = ShapeAnswers(p);
+    const std::vector<std::function<void(AcDbPolyline&)>> changes = {
+        [](AcDbPolyline& c) { c.setPointAt(2, AcGePoint2d(12, 14)); },
+        [](AcDbPolyline& c) { c.setBulgeAt(0, -0.5); },
+        [](AcDbPolyline& c) { c.addVertexAt(1, AcGePoint2d(5, -4)); },
+        [](AcDbPolyline& c) { c.removeVertexAt(0); },
+        [](AcDbPolyline& c) { c.setClosed(false); },
+        [](AcDbPolyline& c) { c.setElevation(2.5); },
+        [](AcDbPolyline& c) { c.setNormal(AcGeVector3d(0, 0, -1)); },
+        [](AcDbPolyline& c) { c.reset(true, 2); },
+        [](AcDbPolyline& c) { c.reset(false, 0); },
+        [](AcDbPolyline& c) {
+            AcGePoint3dArray points;
+            for (const AcGePoint3d& q : {AcGePoint3d(0, 0, 0), AcGePoint3d(30, 0, 0), AcGePoint3d(30, 6, 0)})
+                points.append(q);
+            AcDbEntity* source = new AcDb2dPolyline(AcDb::k2dSimplePoly, points, 0, true);
+            c.convertFrom(source, false);
+            delete source;
+        },
+    };
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const std::vector<double> before = ShapeAnswers(p);
+        // A copy answers from the shape it was copied with, whatever becomes of the original.
+        std::unique_ptr<AcDbPolyline> copy(static_cast<AcDbPolyline*>(p.clone()));
+        changes[k](p);
+        EXPECT_EQ(ShapeAnswers(p), ShapeAnswers(Remade(p))) << "change " << k;
+        EXPECT_NE(ShapeAnswers(p), before) << "change " << k;
+        EXPECT_EQ(ShapeAnswers(*copy), before) << "change " << k;
+    }
+    EXPECT_NE(ShapeAnswers(p), square);
 }

@@ -59,6 +59,8 @@ public:
 
 protected:
     AcDbCurve* curveFromPath(const platform::cad::CurvePath& piece) const override;
+    // Every change of the vertices, closure, elevation or normal goes through this class.
+    bool keepsPath() const override { return true; }
 
 private:
     struct Vertex {
