@@ -190,6 +190,18 @@ bool AcDbPolyline::buildPath(platform::cad::CurvePath& path) const
     return true;
 }
 
+Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& extents) const
+{
+    // The path of straight spans at an upward normal runs through the vertices and no farther.
+    if (vertices_.empty() || !(normal_.x == 0 && normal_.y == 0 && normal_.z == 1) || hasBulges())
+        return AcDbCurve::getGeomExtents(extents);
+    AcDbExtents box;
+    for (const Vertex& v : vertices_)
+        box.addPoint(AcGePoint3d(v.point.x, v.point.y, elevation_));
+    extents = box;
+    return extents.isEmpty() ? Acad::eInvalidExtents : Acad::eOk;
+}
+
 AcDbCurve* AcDbPolyline::curveFromPath(const platform::cad::CurvePath& piece) const
 {
     // Pieces are in world coordinates: the new polyline lies flat with an upward normal.

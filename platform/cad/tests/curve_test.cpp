@@ -417,3 +417,41 @@ TEST(CadCurves, PolylineAnswersFromItsShapeAfterEveryChange)
     }
     EXPECT_NE(ShapeAnswers(p), square);
 }
+
+TEST(CadCurves, PolylineExtentsAreThoseOfThePath)
+{
+    auto same = [](const AcDbCurve& curve) {
+        platform::cad::CurvePath path;
+        ASSERT_TRUE(curve.buildPath(path));
+        const AcDbExtents expected = path.Extents();
+        AcDbExtents box;
+        ASSERT_EQ(curve.getGeomExtents(box), Acad::eOk);
+        EXPECT_EQ(box.minPoint().x, expected.minPoint().x);
+        EXPECT_EQ(box.minPoint().y, expected.minPoint().y);
+        EXPECT_EQ(box.minPoint().z, expected.minPoint().z);
+        EXPECT_EQ(box.maxPoint().x, expected.maxPoint().x);
+        EXPECT_EQ(box.maxPoint().y, expected.maxPoint().y);
+        EXPECT_EQ(box.maxPoint().z, expected.maxPoint().z);
+    };
+    const double x = 3400000.25, y = 500000.5;
+    AcDbPolyline open = Pline({{x, y, 0}, {x + 9, y - 2, 0}, {x + 4, y + 7, 0}}, false);
+    open.setElevation(12.5);
+    same(open);
+    same(Pline({{x, y, 0}, {x + 9, y, 0.7}, {x + 9, y + 5, 0}}, true));  // an arc bulges past the vertices
+    same(Pline({{x, y, 0}}, false));
+    AcDbPolyline downward = Pline({{1, 2, 0}, {5, 2, 0}, {5, 6, 0}}, true);
+    downward.setNormal(AcGeVector3d(0, 0, -1));
+    same(downward);
+    AcGePoint3dArray points;
+    for (const AcGePoint3d& q : {AcGePoint3d(x, y, 0), AcGePoint3d(x + 8, y + 1, 0), AcGePoint3d(x + 3, y + 6, 0)})
+        points.append(q);
+    AcDb2dPolyline heavy(AcDb::k2dSimplePoly, points, -4, false);
+    same(heavy);
+    AcGeDoubleArray bulges;
+    for (double b : {0.0, -0.9, 0.0})
+        bulges.append(b);
+    same(AcDb2dPolyline(AcDb::k2dSimplePoly, points, 3, true, 0, 0, &bulges));
+    AcDb2dPolyline tilted(AcDb::k2dSimplePoly, points, 0, true);
+    tilted.setNormal(AcGeVector3d(0, 0, -1));
+    same(tilted);
+}

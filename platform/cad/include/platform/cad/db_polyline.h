@@ -54,6 +54,8 @@ public:
     Acad::ErrorStatus convertFrom(AcDbEntity*& source, bool transferId = true);
 
     bool buildPath(platform::cad::CurvePath& path) const override;
+    // Straight spans in the plane: the box of the vertices, without building the path.
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
 
