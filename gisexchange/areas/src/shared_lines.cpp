@@ -144,8 +144,16 @@ int AddSharedLine(const BoundaryCurveRecord& record, SharedLineSet& set, const A
     return number;
 }
 
-int CompareLinePoints(AcGePoint2dArray a, AcGePoint2dArray b)
+int CompareLinePoints(const AcGePoint2dArray& lineA, const AcGePoint2dArray& lineB)
 {
+    // Taking out collinear points keeps the ends: lines whose ends differ are told apart before
+    // any copy is made.
+    if (lineA.isEmpty() || lineB.isEmpty())
+        return 1;
+    if (!(Distance2d(lineA.first(), lineB.first()) < kSamePoint && Distance2d(lineA.last(), lineB.last()) < kSamePoint) &&
+        !(Distance2d(lineA.first(), lineB.last()) < kSamePoint && Distance2d(lineA.last(), lineB.first()) < kSamePoint))
+        return 1;
+    AcGePoint2dArray a = lineA, b = lineB;
     RemoveCollinearPoints(a);
     RemoveCollinearPoints(b);
     int n = a.length();
