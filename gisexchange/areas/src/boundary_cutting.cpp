@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "drawingutil/curve_kinds.h"
 #include "drawingutil/distances.h"
@@ -42,6 +43,17 @@ bool IsPointOnOpenCurve(const AcDbCurve* curve, const AcGePoint2d& point)
     if (curve == nullptr || !Closest(curve, point, closest))
         return false;
     return PointDistanceXY(closest, point.x, point.y) <= kOnCurve;
+}
+
+// Whether the entity's extents lie within the box, edges included: what a window selection asks.
+bool LiesWithin(const ads_name entity, const AcGePoint3d& low, const AcGePoint3d& high)
+{
+    drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
+    AcDbExtents box;
+    if (!object || object->getGeomExtents(box) != Acad::eOk)
+        return false;
+    return box.minPoint().x >= low.x && box.maxPoint().x <= high.x && box.minPoint().y >= low.y &&
+           box.maxPoint().y <= high.y;
 }
 
 AcGePoint2d Middle(const AcGePoint2d& a, const AcGePoint2d& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
@@ -95,23 +107,32 @@ bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
     // so that the neighbours found do not depend on where the user has zoomed.
     EnsurePointsVisible(vertices, 0);
     ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
-    if (acedSSGet("W", corner1, corner2, nullptr, selection) != RTNORM)
-        acedSSAdd(nullptr, nullptr, selection);
     ads_name crossing{};
     if (acedSSGet("C", corner1, corner2, nullptr, crossing) != RTNORM) {
-        acedSSFree(selection);
         selection[0] = selection[1] = 0;
         return false;
     }
+    // The entities wholly inside the box (those a window selection takes) come first, then the
+    // others crossing it, each in drawing order: one crossing selection holds them all.
+    acedSSAdd(nullptr, nullptr, selection);
     Adesk::Int32 count = 0;
     acedSSLength(crossing, &count);
+    std::vector<Adesk::Int32> crossingOnly;
     for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
-        if (acedSSName(crossing, i, member) == RTNORM && acedSSMemb(member, selection) != RTNORM)
+        if (acedSSName(crossing, i, member) != RTNORM || (member[0] == entity[0] && member[1] == entity[1]))
+            continue;
+        if (LiesWithin(member, low, high))
+            acedSSAdd(member, selection, selection);
+        else
+            crossingOnly.push_back(i);
+    }
+    for (Adesk::Int32 i : crossingOnly) {
+        ads_name member{};
+        if (acedSSName(crossing, i, member) == RTNORM)
             acedSSAdd(member, selection, selection);
     }
     acedSSFree(crossing);
-    acedSSDel(entity, selection);
     return true;
 }
 

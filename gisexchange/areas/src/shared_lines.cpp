@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
 
 #include "drawingutil/distances.h"
 #include "drawingutil/host_objects.h"
@@ -30,32 +29,52 @@ std::int64_t CellIndex(double value)
 
 }  // namespace
 
+// Lines are filed by the cell of their first point in a chained hash table: a power-of-two number
+// of buckets, each the first line of a chain that runs through next_. Lines of other cells may
+// share a bucket and are told apart by their cell.
 struct SharedLineSet::EndIndex {
     struct Key {
         std::int64_t x, y;
         bool operator==(const Key&) const = default;
     };
-    struct Hash {
-        std::size_t operator()(const Key& k) const
-        {
-            return std::hash<std::uint64_t>()(static_cast<std::uint64_t>(k.x) * 0x9E3779B97F4A7C15ull ^
-                                              static_cast<std::uint64_t>(k.y));
-        }
-    };
-    std::unordered_map<Key, std::vector<int>, Hash> cells;
+    static Key KeyOf(const AcGePoint2d& p) { return {CellIndex(p.x), CellIndex(p.y)}; }
+
     std::size_t indexed = 0;
 
-    static Key KeyOf(const AcGePoint2d& p) { return {CellIndex(p.x), CellIndex(p.y)}; }
-    void Add(int line, const AcGePoint2d& first) { cells[KeyOf(first)].push_back(line); }
-    void Remove(int line, const AcGePoint2d& first)
+    void Add(int line, const AcGePoint2d& first)
     {
-        auto it = cells.find(KeyOf(first));
-        if (it != cells.end())
-            std::erase(it->second, line);
+        const auto at = static_cast<std::size_t>(line);
+        if (at >= keys_.size()) {
+            keys_.resize(at + 1);
+            next_.resize(at + 1, kNone);
+            filed_.resize(at + 1, 0);
+        }
+        if (filed_[at] != 0) {
+            Unlink(line);
+            --count_;
+        }
+        keys_[at] = KeyOf(first);
+        filed_[at] = 1;
+        if (++count_ > buckets_.size())
+            Grow();
+        else
+            Link(line);
+    }
+    void Remove(int line)
+    {
+        if (static_cast<std::size_t>(line) < filed_.size() && filed_[static_cast<std::size_t>(line)] != 0) {
+            Unlink(line);
+            filed_[static_cast<std::size_t>(line)] = 0;
+            --count_;
+        }
     }
     void Rebuild(const std::vector<AcGePoint2dArray>& lines)
     {
-        cells.clear();
+        buckets_.assign(buckets_.size(), kNone);
+        keys_.clear();
+        next_.clear();
+        filed_.clear();
+        count_ = 0;
         for (std::size_t i = 0; i < lines.size(); ++i)
             if (!lines[i].isEmpty())
                 Add(static_cast<int>(i), lines[i].first());
@@ -65,17 +84,59 @@ struct SharedLineSet::EndIndex {
     // that a square of twice that reach around the point touches (one cell, mostly).
     void Near(const AcGePoint2d& p, std::vector<int>& found) const
     {
+        if (buckets_.empty())
+            return;
         constexpr double kReach = 2 * kSamePoint;
         const std::int64_t x0 = CellIndex(p.x - kReach), x1 = CellIndex(p.x + kReach);
         const std::int64_t y0 = CellIndex(p.y - kReach), y1 = CellIndex(p.y + kReach);
         for (std::int64_t x = x0; x <= x1; ++x) {
             for (std::int64_t y = y0; y <= y1; ++y) {
-                auto it = cells.find({x, y});
-                if (it != cells.end())
-                    found.insert(found.end(), it->second.begin(), it->second.end());
+                const Key cell{x, y};
+                for (int line = buckets_[BucketOf(cell)]; line != kNone; line = next_[static_cast<std::size_t>(line)])
+                    if (keys_[static_cast<std::size_t>(line)] == cell)
+                        found.push_back(line);
             }
         }
     }
+
+private:
+    static constexpr int kNone = -1;
+
+    std::size_t BucketOf(const Key& k) const
+    {
+        const std::uint64_t h = static_cast<std::uint64_t>(k.x) * 0x9E3779B97F4A7C15ull ^
+                                static_cast<std::uint64_t>(k.y) * 0xC2B2AE3D27D4EB4Full;
+        return static_cast<std::size_t>(h ^ (h >> 29)) & (buckets_.size() - 1);
+    }
+    void Link(int line)
+    {
+        const auto at = static_cast<std::size_t>(line);
+        std::size_t bucket = BucketOf(keys_[at]);
+        next_[at] = buckets_[bucket];
+        buckets_[bucket] = line;
+    }
+    void Unlink(int line)
+    {
+        int* link = &buckets_[BucketOf(keys_[static_cast<std::size_t>(line)])];
+        while (*link != kNone && *link != line)
+            link = &next_[static_cast<std::size_t>(*link)];
+        if (*link == line)
+            *link = next_[static_cast<std::size_t>(line)];
+    }
+    // Twice the buckets, every filed line linked again.
+    void Grow()
+    {
+        buckets_.assign(std::max<std::size_t>(16, buckets_.size() * 2), kNone);
+        for (std::size_t i = 0; i < filed_.size(); ++i)
+            if (filed_[i] != 0)
+                Link(static_cast<int>(i));
+    }
+
+    std::vector<int> buckets_;
+    std::vector<Key> keys_;  // by line: the cell of its first point
+    std::vector<int> next_;  // by line: the next line of its bucket
+    std::vector<char> filed_;
+    std::size_t count_ = 0;
 };
 
 SharedLineSet::SharedLineSet() = default;
@@ -119,7 +180,7 @@ int AddSharedLine(const BoundaryCurveRecord& record, SharedLineSet& set, const A
             return 0;
         }
         if (set.lines[at].length() < piece.length()) {
-            set.index->Remove(i, set.lines[at].first());
+            set.index->Remove(i);
             set.lines[at] = piece;
             if (c == -2)
                 set.lines[at].reverse();
@@ -144,8 +205,16 @@ int AddSharedLine(const BoundaryCurveRecord& record, SharedLineSet& set, const A
     return number;
 }
 
-int CompareLinePoints(AcGePoint2dArray a, AcGePoint2dArray b)
+int CompareLinePoints(const AcGePoint2dArray& lineA, const AcGePoint2dArray& lineB)
 {
+    // Taking out collinear points keeps the ends: lines whose ends differ are told apart before
+    // any copy is made.
+    if (lineA.isEmpty() || lineB.isEmpty())
+        return 1;
+    if (!(Distance2d(lineA.first(), lineB.first()) < kSamePoint && Distance2d(lineA.last(), lineB.last()) < kSamePoint) &&
+        !(Distance2d(lineA.first(), lineB.last()) < kSamePoint && Distance2d(lineA.last(), lineB.first()) < kSamePoint))
+        return 1;
+    AcGePoint2dArray a = lineA, b = lineB;
     RemoveCollinearPoints(a);
     RemoveCollinearPoints(b);
     int n = a.length();

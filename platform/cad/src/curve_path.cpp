@@ -103,8 +103,8 @@ void CurvePath::AddLine(const AcGePoint3d& a, const AcGePoint3d& b, double p0, d
 
 void CurvePath::AddBulge(const AcGePoint3d& a, const AcGePoint3d& b, double bulge, double p0, double p1)
 {
-    double chord = std::hypot(b.x - a.x, b.y - a.y);
-    if (bulge == 0 || chord == 0 || !std::isfinite(bulge)) {
+    // A straight span is known by its bulge alone, without measuring the chord.
+    if (bulge == 0 || !std::isfinite(bulge) || std::hypot(b.x - a.x, b.y - a.y) == 0) {
         AddLine(a, AcGePoint3d(b.x, b.y, a.z), p0, p1);
         return;
     }

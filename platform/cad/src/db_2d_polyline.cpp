@@ -252,6 +252,27 @@ bool AcDb2dPolyline::buildPath(platform::cad::CurvePath& path) const
     return true;
 }
 
+Acad::ErrorStatus AcDb2dPolyline::getGeomExtents(AcDbExtents& extents) const
+{
+    // The path of straight spans at an upward normal runs through the shown vertices, all at the
+    // elevation, and no farther.
+    if (!(normal_.x == 0 && normal_.y == 0 && normal_.z == 1))
+        return AcDbCurve::getGeomExtents(extents);
+    AcDbExtents box;
+    bool straight = true;
+    vertices_.ForEachEntity([&](const AcDbEntity* e) {
+        auto* v = AcDb2dVertex::cast(e);
+        if (!straight || v == nullptr || !IsDisplayed(v, type_))
+            return;
+        straight = v->bulge() == 0;
+        box.addPoint(vertexPosition(*v));
+    });
+    if (!straight || box.isEmpty())
+        return AcDbCurve::getGeomExtents(extents);
+    extents = box;
+    return Acad::eOk;
+}
+
 AcDbCurve* AcDb2dPolyline::curveFromPath(const platform::cad::CurvePath& piece) const
 {
     if (piece.segments.empty())

@@ -10,80 +10,105 @@ using platform::cad::CurvePath;
 
 DERO_RX_DEFINE_MEMBERS(AcDbCurve, "", AcDbEntity)
 
+AcDbCurve::AcDbCurve(const AcDbCurve& other) : AcDbEntity(other) {}
+
+AcDbCurve::~AcDbCurve() = default;
+
+const CurvePath* AcDbCurve::pathForQuestions(CurvePath& scratch) const
+{
+    if (keptPath_)
+        return keptPath_.get();
+    if (!buildPath(scratch))
+        return nullptr;
+    if (!keepsPath() || isDatabaseResident())
+        return &scratch;
+    keptPath_ = std::make_unique<CurvePath>(std::move(scratch));
+    return keptPath_.get();
+}
+
 bool AcDbCurve::isClosed() const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return false;
-    return path.closed;
+    return path->closed;
 }
 
 Acad::ErrorStatus AcDbCurve::getStartParam(double& param) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    param = path.StartParam();
+    param = path->StartParam();
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCurve::getEndParam(double& param) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    param = path.EndParam();
+    param = path->EndParam();
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCurve::getStartPoint(AcGePoint3d& point) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    point = path.segments.front().start;
+    point = path->segments.front().start;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCurve::getEndPoint(AcGePoint3d& point) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    point = path.segments.back().end;
+    point = path->segments.back().end;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCurve::getPointAtParam(double param, AcGePoint3d& point) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    return path.PointAtParam(param, point) ? Acad::eOk : Acad::eInvalidInput;
+    return path->PointAtParam(param, point) ? Acad::eOk : Acad::eInvalidInput;
 }
 
 Acad::ErrorStatus AcDbCurve::getParamAtPoint(const AcGePoint3d& point, double& param) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    return path.ParamAtPoint(point, param) ? Acad::eOk : Acad::eInvalidInput;
+    return path->ParamAtPoint(point, param) ? Acad::eOk : Acad::eInvalidInput;
 }
 
 Acad::ErrorStatus AcDbCurve::getDistAtParam(double param, double& dist) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    return path.DistAtParam(param, dist) ? Acad::eOk : Acad::eInvalidInput;
+    return path->DistAtParam(param, dist) ? Acad::eOk : Acad::eInvalidInput;
 }
 
 Acad::ErrorStatus AcDbCurve::getParamAtDist(double dist, double& param) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    return path.ParamAtDist(dist, param) ? Acad::eOk : Acad::eInvalidInput;
+    return path->ParamAtDist(dist, param) ? Acad::eOk : Acad::eInvalidInput;
 }
 
 Acad::ErrorStatus AcDbCurve::getDistAtPoint(const AcGePoint3d& point, double& dist) const
@@ -102,20 +127,22 @@ Acad::ErrorStatus AcDbCurve::getPointAtDist(double dist, AcGePoint3d& point) con
 
 Acad::ErrorStatus AcDbCurve::getFirstDeriv(double param, AcGeVector3d& deriv) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    return path.DerivativeAtParam(param, deriv) ? Acad::eOk : Acad::eInvalidInput;
+    return path->DerivativeAtParam(param, deriv) ? Acad::eOk : Acad::eInvalidInput;
 }
 
 Acad::ErrorStatus AcDbCurve::getClosestPointTo(const AcGePoint3d& given, AcGePoint3d& closest, bool extend) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    if (extend && path.segments.size() == 1 && !path.segments.front().arc) {
+    if (extend && path->segments.size() == 1 && !path->segments.front().arc) {
         // The whole line through the segment.
-        const auto& s = path.segments.front();
+        const auto& s = path->segments.front();
         AcGeVector3d d = s.end - s.start;
         double len2 = d.dotProduct(d);
         if (len2 > 0) {
@@ -123,26 +150,54 @@ Acad::ErrorStatus AcDbCurve::getClosestPointTo(const AcGePoint3d& given, AcGePoi
             return Acad::eOk;
         }
     }
-    closest = path.ClosestPoint(given);
+    closest = path->ClosestPoint(given);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCurve::getArea(double& area) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    area = std::abs(path.SignedArea());
+    area = std::abs(path->SignedArea());
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbCurve::getGeomExtents(AcDbExtents& extents) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eInvalidExtents;
-    extents = path.Extents();
+    extents = path->Extents();
     return extents.isEmpty() ? Acad::eInvalidExtents : Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbCurve::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projPlane,
+                                           AcGePoint3dArray& points, std::intptr_t thisMarker,
+                                           std::intptr_t otherMarker) const
+{
+    const auto* curve = AcDbCurve::cast(other);
+    if (curve == nullptr)
+        return AcDbEntity::intersectWith(other, type, projPlane, points, thisMarker, otherMarker);
+    CurvePath mineScratch, theirsScratch;
+    const CurvePath* mine = pathForQuestions(mineScratch);
+    const CurvePath* theirs = curve->pathForQuestions(theirsScratch);
+    if (mine == nullptr || theirs == nullptr)
+        return Acad::eOk;
+    bool extendThis = type == AcDb::kExtendThis || type == AcDb::kExtendBoth;
+    bool extendOther = type == AcDb::kExtendArg || type == AcDb::kExtendBoth;
+    for (const auto& p : mine->Intersect(*theirs, extendThis, extendOther))
+        points.append(p);
+    return Acad::eOk;
+}
+
+void AcDbCurve::objectAppended()
+{
+    AcDbEntity::objectAppended();
+    // A drawing's curves build their paths per question: they are many.
+    forgetPath();
 }
 
 AcDbCurve* AcDbCurve::curveFromPath(const CurvePath& piece) const
@@ -165,12 +220,13 @@ AcDbCurve* AcDbCurve::curveFromPath(const CurvePath& piece) const
 
 Acad::ErrorStatus AcDbCurve::getOffsetCurves(double distance, AcDbVoidPtrArray& curves) const
 {
-    CurvePath path, offset;
-    if (!buildPath(path))
+    CurvePath scratch, offset;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
     if (distance == 0)
         return Acad::eInvalidInput;
-    if (!path.Offset(distance * offsetDirection(), offset))
+    if (!path->Offset(distance * offsetDirection(), offset))
         return Acad::eDegenerateGeometry;
     AcDbCurve* curve = curveFromPath(offset);
     if (curve == nullptr)
@@ -182,10 +238,11 @@ Acad::ErrorStatus AcDbCurve::getOffsetCurves(double distance, AcDbVoidPtrArray& 
 
 Acad::ErrorStatus AcDbCurve::getSplitCurves(const AcGeDoubleArray& params, AcDbVoidPtrArray& curves) const
 {
-    CurvePath path;
-    if (!buildPath(path))
+    CurvePath scratch;
+    const CurvePath* path = pathForQuestions(scratch);
+    if (path == nullptr)
         return Acad::eDegenerateGeometry;
-    double start = path.StartParam(), end = path.EndParam();
+    double start = path->StartParam(), end = path->EndParam();
     double eps = 1e-12 * std::max(1.0, std::abs(end));
     std::vector<double> cuts;
     for (double p : params) {
@@ -196,7 +253,7 @@ Acad::ErrorStatus AcDbCurve::getSplitCurves(const AcGeDoubleArray& params, AcDbV
     std::sort(cuts.begin(), cuts.end());
     cuts.erase(std::unique(cuts.begin(), cuts.end(), [&](double a, double b) { return b - a <= eps; }), cuts.end());
     std::vector<std::pair<double, double>> ranges;
-    if (path.closed) {
+    if (path->closed) {
         if (cuts.empty())
             return Acad::eInvalidInput;
         for (std::size_t i = 0; i + 1 < cuts.size(); ++i)
@@ -213,7 +270,7 @@ Acad::ErrorStatus AcDbCurve::getSplitCurves(const AcGeDoubleArray& params, AcDbV
             ranges.push_back({from, end});
     }
     for (const auto& [a, b] : ranges) {
-        CurvePath piece = path.Piece(a, b);
+        CurvePath piece = path->Piece(a, b);
         if (piece.segments.empty())
             continue;
         AcDbCurve* curve = curveFromPath(piece);

@@ -17,14 +17,14 @@ Acad::ErrorStatus AcDbPolyline::addVertexAt(unsigned int index, const AcGePoint2
         return Acad::eInvalidInput;
     // A width of -1 means "no width of its own": the constant width.
     Vertex v{point, bulge, startWidth < 0 ? constantWidth_ : startWidth, endWidth < 0 ? constantWidth_ : endWidth};
-    DERO_MODIFY(vertices_.insert(vertices_.begin() + index, v));
+    DERO_MODIFY(vertices_.insert(vertices_.begin() + index, v); forgetPath());
 }
 
 Acad::ErrorStatus AcDbPolyline::removeVertexAt(unsigned int index)
 {
     if (index >= vertices_.size())
         return Acad::eInvalidIndex;
-    DERO_MODIFY(vertices_.erase(vertices_.begin() + index));
+    DERO_MODIFY(vertices_.erase(vertices_.begin() + index); forgetPath());
 }
 
 Acad::ErrorStatus AcDbPolyline::reset(bool reuse, unsigned int numVerts)
@@ -35,6 +35,7 @@ Acad::ErrorStatus AcDbPolyline::reset(bool reuse, unsigned int numVerts)
         vertices_.clear();
     else if (numVerts < vertices_.size())
         vertices_.resize(numVerts);
+    forgetPath();
     return Acad::eOk;
 }
 
@@ -58,7 +59,7 @@ Acad::ErrorStatus AcDbPolyline::setPointAt(unsigned int index, const AcGePoint2d
 {
     if (index >= vertices_.size())
         return Acad::eInvalidIndex;
-    DERO_MODIFY(vertices_[index].point = point);
+    DERO_MODIFY(vertices_[index].point = point; forgetPath());
 }
 
 Acad::ErrorStatus AcDbPolyline::getBulgeAt(unsigned int index, double& bulge) const
@@ -73,7 +74,7 @@ Acad::ErrorStatus AcDbPolyline::setBulgeAt(unsigned int index, double bulge)
 {
     if (index >= vertices_.size())
         return Acad::eInvalidIndex;
-    DERO_MODIFY(vertices_[index].bulge = bulge);
+    DERO_MODIFY(vertices_[index].bulge = bulge; forgetPath());
 }
 
 Acad::ErrorStatus AcDbPolyline::getWidthsAt(unsigned int index, double& startWidth, double& endWidth) const
@@ -119,8 +120,10 @@ Acad::ErrorStatus AcDbPolyline::setConstantWidth(double width)
 
 void AcDbPolyline::setClosed(bool closed)
 {
-    if (beginModify())
+    if (beginModify()) {
         closed_ = closed;
+        forgetPath();
+    }
 }
 
 void AcDbPolyline::setPlinegen(bool on)
@@ -131,8 +134,10 @@ void AcDbPolyline::setPlinegen(bool on)
 
 void AcDbPolyline::setElevation(double elevation)
 {
-    if (beginModify())
+    if (beginModify()) {
         elevation_ = elevation;
+        forgetPath();
+    }
 }
 
 Acad::ErrorStatus AcDbPolyline::setThickness(double thickness) { DERO_MODIFY(thickness_ = thickness); }
@@ -141,7 +146,7 @@ Acad::ErrorStatus AcDbPolyline::setNormal(const AcGeVector3d& normal)
 {
     if (normal.isZeroLength())
         return Acad::eInvalidInput;
-    DERO_MODIFY(normal_ = normal.normal());
+    DERO_MODIFY(normal_ = normal.normal(); forgetPath());
 }
 
 bool AcDbPolyline::hasBulges() const
@@ -183,6 +188,18 @@ bool AcDbPolyline::buildPath(platform::cad::CurvePath& path) const
     }
     path.FromEcs(normal_);
     return true;
+}
+
+Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& extents) const
+{
+    // The path of straight spans at an upward normal runs through the vertices and no farther.
+    if (vertices_.empty() || !(normal_.x == 0 && normal_.y == 0 && normal_.z == 1) || hasBulges())
+        return AcDbCurve::getGeomExtents(extents);
+    AcDbExtents box;
+    for (const Vertex& v : vertices_)
+        box.addPoint(AcGePoint3d(v.point.x, v.point.y, elevation_));
+    extents = box;
+    return extents.isEmpty() ? Acad::eInvalidExtents : Acad::eOk;
 }
 
 AcDbCurve* AcDbPolyline::curveFromPath(const platform::cad::CurvePath& piece) const
@@ -234,6 +251,7 @@ Acad::ErrorStatus AcDbPolyline::convertFrom(AcDbEntity*& source, bool transferId
     if (isDatabaseResident())
         return Acad::eAlreadyInDb;
     vertices_.clear();
+    forgetPath();
     for (const AcDb2dVertex* v : p2d->vertices())
         vertices_.push_back(Vertex{v->position().convert2d(), v->bulge(), v->startWidth(), v->endWidth()});
     closed_ = p2d->isClosed();
@@ -299,6 +317,7 @@ Acad::ErrorStatus AcDbPolyline::dxfInFields(const AcDbDxfFiler* filer)
     if (es != Acad::eOk)
         return es;
     constantWidth_ = constant;
+    forgetPath();
     if (!vertices.empty())
         vertices_ = std::move(vertices);
     if (const auto* t = filer->find(70)) {

@@ -3,9 +3,13 @@
 #include <cmath>
 #include <cstdint>
 #include <array>
+#include <functional>
+#include <memory>
 #include <numbers>
+#include <vector>
 
 #include "platform/cad/curve_path.h"
+#include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_ellipse.h"
@@ -337,4 +341,117 @@ TEST(CadCurves, MeetingAgreesWithTheIntersection)
     }
     EXPECT_GT(met, 10);
     EXPECT_LT(met, 390);
+}
+
+// What a curve answers about its shape: the status and values of the questions asked most.
+std::vector<double> ShapeAnswers(const AcDbCurve& curve)
+{
+    std::vector<double> answers;
+    auto status = [&](Acad::ErrorStatus es) { answers.push_back(static_cast<double>(es)); };
+    double area = 0, end = 0, dist = 0;
+    status(curve.getArea(area));
+    status(curve.getEndParam(end));
+    AcDbExtents box;
+    status(curve.getGeomExtents(box));
+    AcGePoint3d closest;
+    status(curve.getClosestPointTo(AcGePoint3d(4, -3, 0), closest));
+    status(curve.getDistAtPoint(closest, dist));
+    AcDbLine across(AcGePoint3d(-20, 3, 0), AcGePoint3d(40, 3, 0));
+    AcGePoint3dArray hits;
+    status(curve.intersectWith(&across, AcDb::kOnBothOperands, hits));
+    answers.insert(answers.end(), {area, end, box.minPoint().x, box.minPoint().y, box.maxPoint().x,
+                                   box.maxPoint().y, closest.x, closest.y, closest.z, dist});
+    for (const AcGePoint3d& hit : hits)
+        answers.insert(answers.end(), {hit.x, hit.y, hit.z});
+    return answers;
+}
+
+// A polyline made afresh from the vertices and settings another one lists.
+AcDbPolyline Remade(const AcDbPolyline& p)
+{
+    AcDbPolyline fresh;
+    for (unsigned i = 0; i < p.numVerts(); ++i) {
+        AcGePoint2d at;
+        double bulge = 0;
+        p.getPointAt(i, at);
+        p.getBulgeAt(i, bulge);
+        fresh.addVertexAt(i, at, bulge);
+    }
+    fresh.setClosed(p.isClosed());
+    fresh.setElevation(p.elevation());
+    fresh.setNormal(p.normal());
+    return fresh;
+}
+
+TEST(CadCurves, PolylineAnswersFromItsShapeAfterEveryChange)
+{
+    AcDbPolyline p = Pline({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}, true);
+    const std::vector<double> square = ShapeAnswers(p);
+    const std::vector<std::function<void(AcDbPolyline&)>> changes = {
+        [](AcDbPolyline& c) { c.setPointAt(2, AcGePoint2d(12, 14)); },
+        [](AcDbPolyline& c) { c.setBulgeAt(0, -0.5); },
+        [](AcDbPolyline& c) { c.addVertexAt(1, AcGePoint2d(5, -4)); },
+        [](AcDbPolyline& c) { c.removeVertexAt(0); },
+        [](AcDbPolyline& c) { c.setClosed(false); },
+        [](AcDbPolyline& c) { c.setElevation(2.5); },
+        [](AcDbPolyline& c) { c.setNormal(AcGeVector3d(0, 0, -1)); },
+        [](AcDbPolyline& c) { c.reset(true, 2); },
+        [](AcDbPolyline& c) { c.reset(false, 0); },
+        [](AcDbPolyline& c) {
+            AcGePoint3dArray points;
+            for (const AcGePoint3d& q : {AcGePoint3d(0, 0, 0), AcGePoint3d(30, 0, 0), AcGePoint3d(30, 6, 0)})
+                points.append(q);
+            AcDbEntity* source = new AcDb2dPolyline(AcDb::k2dSimplePoly, points, 0, true);
+            c.convertFrom(source, false);
+            delete source;
+        },
+    };
+    for (std::size_t k = 0; k < changes.size(); ++k) {
+        const std::vector<double> before = ShapeAnswers(p);
+        // A copy answers from the shape it was copied with, whatever becomes of the original.
+        std::unique_ptr<AcDbPolyline> copy(static_cast<AcDbPolyline*>(p.clone()));
+        changes[k](p);
+        EXPECT_EQ(ShapeAnswers(p), ShapeAnswers(Remade(p))) << "change " << k;
+        EXPECT_NE(ShapeAnswers(p), before) << "change " << k;
+        EXPECT_EQ(ShapeAnswers(*copy), before) << "change " << k;
+    }
+    EXPECT_NE(ShapeAnswers(p), square);
+}
+
+TEST(CadCurves, PolylineExtentsAreThoseOfThePath)
+{
+    auto same = [](const AcDbCurve& curve) {
+        platform::cad::CurvePath path;
+        ASSERT_TRUE(curve.buildPath(path));
+        const AcDbExtents expected = path.Extents();
+        AcDbExtents box;
+        ASSERT_EQ(curve.getGeomExtents(box), Acad::eOk);
+        EXPECT_EQ(box.minPoint().x, expected.minPoint().x);
+        EXPECT_EQ(box.minPoint().y, expected.minPoint().y);
+        EXPECT_EQ(box.minPoint().z, expected.minPoint().z);
+        EXPECT_EQ(box.maxPoint().x, expected.maxPoint().x);
+        EXPECT_EQ(box.maxPoint().y, expected.maxPoint().y);
+        EXPECT_EQ(box.maxPoint().z, expected.maxPoint().z);
+    };
+    const double x = 3400000.25, y = 500000.5;
+    AcDbPolyline open = Pline({{x, y, 0}, {x + 9, y - 2, 0}, {x + 4, y + 7, 0}}, false);
+    open.setElevation(12.5);
+    same(open);
+    same(Pline({{x, y, 0}, {x + 9, y, 0.7}, {x + 9, y + 5, 0}}, true));  // an arc bulges past the vertices
+    same(Pline({{x, y, 0}}, false));
+    AcDbPolyline downward = Pline({{1, 2, 0}, {5, 2, 0}, {5, 6, 0}}, true);
+    downward.setNormal(AcGeVector3d(0, 0, -1));
+    same(downward);
+    AcGePoint3dArray points;
+    for (const AcGePoint3d& q : {AcGePoint3d(x, y, 0), AcGePoint3d(x + 8, y + 1, 0), AcGePoint3d(x + 3, y + 6, 0)})
+        points.append(q);
+    AcDb2dPolyline heavy(AcDb::k2dSimplePoly, points, -4, false);
+    same(heavy);
+    AcGeDoubleArray bulges;
+    for (double b : {0.0, -0.9, 0.0})
+        bulges.append(b);
+    same(AcDb2dPolyline(AcDb::k2dSimplePoly, points, 3, true, 0, 0, &bulges));
+    AcDb2dPolyline tilted(AcDb::k2dSimplePoly, points, 0, true);
+    tilted.setNormal(AcGeVector3d(0, 0, -1));
+    same(tilted);
 }

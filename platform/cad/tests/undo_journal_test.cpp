@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
+#include <utility>
 
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_dictionary.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_line.h"
+#include "platform/cad/db_object_iterator.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_vertex.h"
@@ -26,7 +29,63 @@ void Edit(AcDbObjectId id, F&& change)
     object->close();
 }
 
+// The area of a curve of the drawing and the far corner of its extents.
+std::pair<double, double> AreaAndCorner(AcDbObjectId id)
+{
+    AcDbCurve* curve = nullptr;
+    if (acdbOpenObject(curve, id, AcDb::kForRead) != Acad::eOk)
+        return {-1, -1};
+    double area = -1;
+    AcDbExtents box;
+    curve->getArea(area);
+    curve->getGeomExtents(box);
+    curve->close();
+    return {area, box.maxPoint().x + box.maxPoint().y};
+}
+
 }  // namespace
+
+TEST(UndoJournal, CurvesAnswerFromTheShapeAnUndoPutsBack)
+{
+    TestDrawing d;
+    auto& journal = platform::cad::JournalOf(d.db());
+    // A polyline asked about before it joins the drawing, and an old-style one whose vertices are
+    // objects of their own.
+    auto* lw = new AcDbPolyline;
+    for (unsigned i = 0; i < 3; ++i)
+        lw->addVertexAt(i, AcGePoint2d(i == 1 ? 4 : 0, i == 2 ? 3 : 0));
+    lw->setClosed(true);
+    double area = 0;
+    lw->getArea(area);
+    AcDbObjectId poly = d.Add(lw);
+    AcGePoint3dArray pts;
+    for (const AcGePoint3d& q : {AcGePoint3d(0, 0, 0), AcGePoint3d(4, 0, 0), AcGePoint3d(4, 4, 0)})
+        pts.append(q);
+    AcDbObjectId heavy = d.Add(new AcDb2dPolyline(AcDb::k2dSimplePoly, pts, 0, true));
+    const auto polyBefore = AreaAndCorner(poly), heavyBefore = AreaAndCorner(heavy);
+    EXPECT_EQ(polyBefore, std::make_pair(6.0, 7.0));
+    EXPECT_EQ(heavyBefore, std::make_pair(8.0, 8.0));
+
+    journal.BeginCommand();
+    Edit<AcDbPolyline>(poly, [](AcDbPolyline* p) { p->setPointAt(2, AcGePoint2d(0, 6)); });
+    AcDbObjectId last;
+    {
+        AcDb2dPolyline* p = nullptr;
+        ASSERT_EQ(acdbOpenObject(p, heavy, AcDb::kForRead), Acad::eOk);
+        std::unique_ptr<AcDbObjectIterator> vertices(p->vertexIterator());
+        for (vertices->start(); !vertices->done(); vertices->step())
+            last = vertices->objectId();
+        p->close();
+    }
+    Edit<AcDb2dVertex>(last, [](AcDb2dVertex* v) { v->setPosition(AcGePoint3d(4, 8, 0)); });
+    journal.EndCommand();
+    EXPECT_EQ(AreaAndCorner(poly), std::make_pair(12.0, 10.0));
+    EXPECT_EQ(AreaAndCorner(heavy), std::make_pair(16.0, 12.0));
+
+    EXPECT_EQ(journal.Undo(1), 1);
+    EXPECT_EQ(AreaAndCorner(poly), polyBefore);
+    EXPECT_EQ(AreaAndCorner(heavy), heavyBefore);
+}
 
 TEST(UndoJournal, GroupRestoresTheDrawingExactly)
 {

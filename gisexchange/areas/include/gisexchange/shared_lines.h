@@ -39,7 +39,7 @@ struct SharedLineSet {
 // with fewer vertices than an equal piece is replaced by the piece, in the stored direction.
 int AddSharedLine(const BoundaryCurveRecord& record, SharedLineSet& set, const AcGePoint2dArray& piece, int value);
 // 2 the same line in the same direction, -2 reversed, 1 different.
-int CompareLinePoints(AcGePoint2dArray a, AcGePoint2dArray b);
+int CompareLinePoints(const AcGePoint2dArray& a, const AcGePoint2dArray& b);
 // Takes out inner points on the straight way from their predecessor to their successor.
 void RemoveCollinearPoints(AcGePoint2dArray& points);
 // Degrees clockwise from +y, in [0, 360).

@@ -55,6 +55,8 @@ public:
     // Vertex data in order (erased vertices left out), resident or not.
     std::vector<const AcDb2dVertex*> vertices() const;
 
+    // Straight spans in the plane: the box of the shown vertices, without building the path.
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     bool buildPath(platform::cad::CurvePath& path) const override;
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;

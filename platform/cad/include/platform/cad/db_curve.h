@@ -3,18 +3,19 @@
 // the size of the coordinates.
 #pragma once
 
-#include "platform/cad/db_entity.h"
+#include <memory>
 
-namespace platform::cad {
-class CurvePath;
-}
+#include "platform/cad/curve_path.h"
+#include "platform/cad/db_entity.h"
 
 class AcDbCurve : public AcDbEntity {
     DERO_RX_DECLARE_ABSTRACT_MEMBERS(AcDbCurve)
 
 public:
     AcDbCurve() = default;
-    AcDbCurve(const AcDbCurve&) = default;
+    // A copy builds its own path when first asked.
+    AcDbCurve(const AcDbCurve& other);
+    ~AcDbCurve() override;
 
     virtual bool isClosed() const;
     virtual bool isPeriodic() const { return false; }
@@ -42,6 +43,11 @@ public:
     virtual Acad::ErrorStatus getSplitCurves(const AcGePoint3dArray& points, AcDbVoidPtrArray& curves) const;
 
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
+    using AcDbEntity::intersectWith;
+    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projPlane,
+                                    AcGePoint3dArray& points, std::intptr_t thisMarker = 0,
+                                    std::intptr_t otherMarker = 0) const override;
+    void objectAppended() override;
 
     // The curve as line and arc segments; false when it has no geometry yet.
     virtual bool buildPath(platform::cad::CurvePath& path) const = 0;
@@ -53,4 +59,17 @@ protected:
     // Which way a positive offset goes: 1 to the left of travel, -1 to the right (away from the
     // centre of circles and arcs, which run counter-clockwise).
     virtual double offsetDirection() const { return 1.0; }
+    // Whether a curve of this class outside a drawing keeps its path between questions: only
+    // where every change of its shape goes through its own setters, which call forgetPath().
+    virtual bool keepsPath() const { return false; }
+    // Drops the kept path; every change of the shape calls it.
+    void forgetPath() { keptPath_.reset(); }
+
+private:
+    // The path the questions are answered from: the kept one, or one built into scratch (and kept
+    // when this curve keeps paths and is in no drawing, so that a drawing's curves do not each
+    // carry one). Null when the curve has no geometry.
+    const platform::cad::CurvePath* pathForQuestions(platform::cad::CurvePath& scratch) const;
+
+    mutable std::unique_ptr<platform::cad::CurvePath> keptPath_;
 };

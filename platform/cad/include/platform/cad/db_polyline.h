@@ -54,11 +54,15 @@ public:
     Acad::ErrorStatus convertFrom(AcDbEntity*& source, bool transferId = true);
 
     bool buildPath(platform::cad::CurvePath& path) const override;
+    // Straight spans in the plane: the box of the vertices, without building the path.
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     void dxfOutFields(AcDbDxfFiler* filer) const override;
     Acad::ErrorStatus dxfInFields(const AcDbDxfFiler* filer) override;
 
 protected:
     AcDbCurve* curveFromPath(const platform::cad::CurvePath& piece) const override;
+    // Every change of the vertices, closure, elevation or normal goes through this class.
+    bool keepsPath() const override { return true; }
 
 private:
     struct Vertex {
