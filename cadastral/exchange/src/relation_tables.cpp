@@ -274,24 +274,33 @@ public:
                 for (int dy = -1; dy <= 1; ++dy) {
                     auto cell = cells_.find(CellKey(piece[end], dx, dy));
                     if (cell == cells_.end()) continue;
-                    for (std::size_t k : cell->second)
+                    for (std::size_t k = cell->second; k != kNone; k = lines_[k].nextInCell)
                         if (ArePointListsEqual(lines_[k].points, piece)) return &lines_[k].made;
                 }
         return nullptr;
     }
     const std::pair<AcDbObjectId, std::string>* Add(AcDbObjectId id, std::string gddm, const AcGePoint2dArray& piece) {
-        cells_[CellKey(piece[0], 0, 0)].push_back(lines_.size());
-        lines_.push_back({{id, std::move(gddm)}, piece});
+        // Each cell's lines are chained in the order they were made.
+        const std::size_t added = lines_.size();
+        auto [cell, first] = cells_.try_emplace(CellKey(piece[0], 0, 0), added);
+        if (!first) {
+            std::size_t last = cell->second;
+            while (lines_[last].nextInCell != kNone) last = lines_[last].nextInCell;
+            lines_[last].nextInCell = added;
+        }
+        lines_.push_back({{id, std::move(gddm)}, piece, kNone});
         return &lines_.back().made;
     }
 
 private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     struct Line {
         std::pair<AcDbObjectId, std::string> made;
         AcGePoint2dArray points;
+        std::size_t nextInCell;  // the next line made in the same cell, or kNone
     };
     std::deque<Line> lines_;  // stays where it is as it grows
-    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+    std::unordered_map<std::uint64_t, std::size_t> cells_;  // a cell's first line
 };
 
 // A polyline through the piece with the shared-line code, the boundary line's data and its length.
@@ -520,7 +529,9 @@ void BuildBoundaryLineCodes(DbfTableWriter& writer, const DbfFieldDef* fields, i
 TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& index) {
     static const DbfFieldDef kFields[] = {{"JZXDM", 0, 30, 0}, {"GDDM", 0, 30, 0}};
     struct Pair {
-        std::string line, shared;  // JZXDM of the boundary line, GDDM of the shared line
+        // JZXDM of the boundary line and GDDM of the shared line, where the run keeps them.
+        const std::string* line;
+        const std::string* shared;
     };
     // First the shared-boundary lines, one per piece of outline however many parcels share it.
     std::vector<Pair> pairs;
@@ -541,7 +552,7 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
                 shared = made.Add(id, std::move(gddm), line.piece);
                 context.sharedLines.append(id);
             }
-            pairs.push_back({line.code, shared->second});
+            pairs.push_back({&line.code, &shared->second});
         }
     }
     RelationTable table(context, "jzx_re_gd", kFields, 2);
@@ -549,7 +560,9 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
         return created;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         table.Step(static_cast<int>(i));
-        table.Row({{"JZXDM", pairs[i].line}, {"GDDM", pairs[i].shared}});
+        table.writer.SetFieldByName("JZXDM", *pairs[i].line);
+        table.writer.SetFieldByName("GDDM", *pairs[i].shared);
+        table.writer.WriteRecord(true);
     }
     return table.Close();
 }
