@@ -195,6 +195,7 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
     if (!CollectParcelBoundary(parcel, ids, points, lengths, clockwise ? 1 : 0, &index)) return false;
     const int m = points.length();
     if (ids.length() != m) return false;
+    lines.reserve(static_cast<std::size_t>(m));
     for (int i = 0; i < m; ++i) {
         ParcelLine line;
         // The id list starts with the vertex of the second point.
@@ -622,7 +623,13 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         bool named = false;  // it names the first point of its line
         AcGePoint2d named_at;
     };
-    AttributeReader attributes;
+    // A boundary point's JZDDM as read on its first request: a point ends two lines at least.
+    std::unordered_map<std::uint64_t, std::string> pointCodes;
+    auto pointCode = [&](AcDbObjectId point) -> const std::string& {
+        auto [at, added] = pointCodes.try_emplace(Key(point));
+        if (added) at->second = Attribute(point, "JZDDM");
+        return at->second;
+    };
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
@@ -657,8 +664,10 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             if (index.FindBoundaryPoint(line.piece[0], centre, start) &&
                 index.FindBoundaryPoint(line.piece[line.piece.length() - 1], centre, end)) {
                 written.insert(key);
-                for (int number : {1, 2}) {
-                    BuildBoundaryLineCodesWith(attributes, table.writer, kFields, 2, line.carrier, start, end, number);
+                // The line's JZXDM is its code as the run read it; then the point's JZDDM.
+                for (AcDbObjectId point : {start, end}) {
+                    table.writer.SetFieldByName("JZXDM", line.code);
+                    table.writer.SetFieldByName("JZDDM", pointCode(point));
                     table.writer.WriteRecord(true);
                 }
             }
