@@ -265,6 +265,51 @@ std::uint64_t CellKey(const AcGePoint2d& p, int dx, int dy) {
     return (static_cast<std::uint64_t>(cx) << 32) ^ static_cast<std::uint64_t>(cy & 0xffffffff);
 }
 
+// The first entry of each cell that has one: an open-addressed table, as most look-ups are of
+// empty cells round a point.
+class CellHeads {
+public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    std::size_t Find(std::uint64_t cell) const {
+        if (slots_.empty()) return kNone;
+        for (std::size_t i = Home(cell);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i].head == kNone) return kNone;
+            if (slots_[i].cell == cell) return slots_[i].head;
+        }
+    }
+    // The cell's head, made `entry` when the cell had none.
+    std::size_t Insert(std::uint64_t cell, std::size_t entry) {
+        if (2 * (count_ + 1) > slots_.size()) Grow();
+        std::size_t i = Home(cell);
+        for (; slots_[i].head != kNone; i = (i + 1) & (slots_.size() - 1))
+            if (slots_[i].cell == cell) return slots_[i].head;
+        slots_[i] = {cell, entry};
+        ++count_;
+        return entry;
+    }
+
+private:
+    struct Slot {
+        std::uint64_t cell = 0;
+        std::size_t head = kNone;
+    };
+    std::size_t Home(std::uint64_t cell) const {
+        std::uint64_t h = cell * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+        return static_cast<std::size_t>(h) & (slots_.size() - 1);
+    }
+    void Grow() {
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        count_ = 0;
+        for (const Slot& slot : old)
+            if (slot.head != kNone) Insert(slot.cell, slot.head);
+    }
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 // The shared-boundary lines made so far, found by their end points.
 class SharedLines {
 public:
@@ -273,9 +318,8 @@ public:
         for (int end : {0, piece.length() - 1})
             for (int dx = -1; dx <= 1; ++dx)
                 for (int dy = -1; dy <= 1; ++dy) {
-                    auto cell = cells_.find(CellKey(piece[end], dx, dy));
-                    if (cell == cells_.end()) continue;
-                    for (std::size_t k = cell->second; k != kNone; k = lines_[k].nextInCell)
+                    for (std::size_t k = cells_.Find(CellKey(piece[end], dx, dy)); k != kNone;
+                         k = lines_[k].nextInCell)
                         if (ArePointListsEqual(lines_[k].points, piece)) return &lines_[k].made;
                 }
         return nullptr;
@@ -283,9 +327,9 @@ public:
     const std::pair<AcDbObjectId, std::string>* Add(AcDbObjectId id, std::string gddm, const AcGePoint2dArray& piece) {
         // Each cell's lines are chained in the order they were made.
         const std::size_t added = lines_.size();
-        auto [cell, first] = cells_.try_emplace(CellKey(piece[0], 0, 0), added);
-        if (!first) {
-            std::size_t last = cell->second;
+        const std::size_t head = cells_.Insert(CellKey(piece[0], 0, 0), added);
+        if (head != added) {
+            std::size_t last = head;
             while (lines_[last].nextInCell != kNone) last = lines_[last].nextInCell;
             lines_[last].nextInCell = added;
         }
@@ -294,14 +338,14 @@ public:
     }
 
 private:
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    static constexpr std::size_t kNone = CellHeads::kNone;
     struct Line {
         std::pair<AcDbObjectId, std::string> made;
         AcGePoint2dArray points;
         std::size_t nextInCell;  // the next line made in the same cell, or kNone
     };
     std::deque<Line> lines_;  // stays where it is as it grows
-    std::unordered_map<std::uint64_t, std::size_t> cells_;  // a cell's first line
+    CellHeads cells_;  // each cell's first line
 };
 
 // A polyline through the piece with the shared-line code, the boundary line's data and its length.
