@@ -215,28 +215,57 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
 
 }  // namespace
 
-// Three tables read the same parcels' lines, and nothing they do changes them.
+// Three tables read the same parcels' lines and two the same parcels' notes, and nothing they do
+// changes them.
 struct ParcelLineCache {
     struct Entry {
+        bool linesRead = false;
         bool read = false;
         bool whole = false;
         std::vector<ParcelLine> lines;
+        bool notesRead = false;
+        std::vector<AcDbObjectId> lineNotes;   // texts of the group coded as line notes, in its order
+        std::vector<AcDbObjectId> otherNotes;  // its other coded texts but point labels, in its order
     };
     std::unordered_map<std::uint64_t, Entry> parcels;
 };
 
 namespace {
 
+ParcelLineCache::Entry& CacheEntry(CRelationExport& context, AcDbObjectId parcel) {
+    if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
+    return context.parcelLines->parcels.try_emplace(Key(parcel)).first->second;
+}
+
 // The parcel's lines as read on the run's first request. Pieces and points are the same vertices,
 // so one tolerance serves every table.
 const std::vector<ParcelLine>* ReadParcelLines(CRelationExport& context, AcDbObjectId parcel,
                                                const BoundaryPointIndex& index, bool& whole) {
-    if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
-    auto [at, added] = context.parcelLines->parcels.try_emplace(Key(parcel));
-    ParcelLineCache::Entry& entry = at->second;
-    if (added) entry.read = ReadParcelLinesOf(parcel, index, kSharedStartTolerance, entry.lines, entry.whole);
+    ParcelLineCache::Entry& entry = CacheEntry(context, parcel);
+    if (!entry.linesRead) {
+        entry.linesRead = true;
+        entry.read = ReadParcelLinesOf(parcel, index, kSharedStartTolerance, entry.lines, entry.whole);
+    }
     whole = entry.whole;
     return entry.read ? &entry.lines : nullptr;
+}
+
+// The parcel's notes as read on the run's first request: the texts of its group by their code.
+const ParcelLineCache::Entry& ReadParcelNotes(CRelationExport& context, AcDbObjectId parcel) {
+    ParcelLineCache::Entry& entry = CacheEntry(context, parcel);
+    if (entry.notesRead) return entry;
+    entry.notesRead = true;
+    for (AcDbObjectId member : GroupMembers(parcel)) {
+        ads_name name;
+        if (!IsText(member) || acdbGetAdsName(name, member) != Acad::eOk) continue;
+        std::string code;
+        GetEntityCode(name, code);
+        if (code == kLineNoteCode)
+            entry.lineNotes.push_back(member);
+        else if (!code.empty() && code != kPointNoteCode)
+            entry.otherNotes.push_back(member);
+    }
+    return entry;
 }
 
 double PieceLength(const AcGePoint2dArray& piece) {
@@ -678,12 +707,9 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
         std::vector<Note> notes;
-        for (AcDbObjectId member : GroupMembers(parcel.id)) {
+        for (AcDbObjectId member : ReadParcelNotes(context, parcel.id).lineNotes) {
             ads_name entity;
-            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
-            std::string code;
-            GetEntityCode(entity, code);
-            if (code != kLineNoteCode) continue;
+            if (acdbGetAdsName(entity, member) != Acad::eOk) continue;
             Note note;
             note.id = member;
             AcDbText* text = nullptr;
@@ -750,12 +776,7 @@ TableOutcome WriteZdReZj(CRelationExport& context, const BoundaryPointIndex&) {
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
-        for (AcDbObjectId member : GroupMembers(parcel.id)) {
-            ads_name entity;
-            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
-            std::string code;
-            GetEntityCode(entity, code);
-            if (code.empty() || code == kLineNoteCode || code == kPointNoteCode) continue;
+        for (AcDbObjectId member : ReadParcelNotes(context, parcel.id).otherNotes) {
             table.Row({{"ZDDM", parcel.code}, {"ZJDM", Attribute(member, "ZJDM")}});
             if (!context.wholeDrawing) context.exportList.append(member);
         }
