@@ -329,7 +329,6 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
 void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table, bool shared) {
     if (table == nullptr)
         return;
-    const bool boundaryLine = platform::text::GbkEqualNoCase(table->name.c_str(), "JZX");
     std::vector<const CheckField*> own;
     const std::vector<const CheckField*>* missing = &own;
     if (shared) {
@@ -340,7 +339,20 @@ void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const Chec
     } else {
         own = MissingFields(entity, table);
     }
-    for (const CheckField* field : *missing) {
+    ReportMissingFields(entity, table, *missing);
+}
+
+void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const EntityAttributes& data,
+                                                 const CheckGroup* table) {
+    if (table == nullptr)
+        return;
+    ReportMissingFields(entity, table, MissingFields(data, table));
+}
+
+void ParcelIntegrityChecker::ReportMissingFields(AcDbObjectId entity, const CheckGroup* table,
+                                                 const std::vector<const CheckField*>& missing) {
+    const bool boundaryLine = platform::text::GbkEqualNoCase(table->name.c_str(), "JZX");
+    for (const CheckField* field : missing) {
         // "<table>的<field>为空", held to the 159 bytes the message has always been cut to.
         std::string text = table->label.c_str();
         text += "的";
@@ -353,12 +365,16 @@ void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const Chec
 }
 
 std::vector<const CheckField*> ParcelIntegrityChecker::MissingFields(AcDbObjectId entity, const CheckGroup* table) {
+    // The entity is read in one opening and closed before the findings go out.
+    return MissingFields(EntityAttributes(entity), table);
+}
+
+std::vector<const CheckField*> ParcelIntegrityChecker::MissingFields(const EntityAttributes& data,
+                                                                     const CheckGroup* table) {
     std::vector<const CheckField*> missing;
     const bool parcelTable = platform::text::GbkEqualNoCase(table->name.c_str(), "ZD");
     const bool pointTable = platform::text::GbkEqualNoCase(table->name.c_str(), "JZD");
-    // The entity is read in one opening and closed before the findings go out.
     {
-        const EntityAttributes data(entity);
         const std::string code = data.Code();
         for (const CheckField& field : table->fields) {
             if (field.type != 'M' && field.type != 'm')
@@ -441,26 +457,27 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGrou
     AcDbObjectIdArray members;
     if (GroupMembers(house, members)) {
         bool storeyNote = false, structureNote = false;
-        AcDbObjectIdArray remembered;
+        // The notes' data as read here serve their own check too: nothing changes them meanwhile.
+        std::vector<std::pair<AcDbObjectId, EntityAttributes>> remembered;
         for (AcDbObjectId member : members) {
-            const EntityAttributes note(member);
+            EntityAttributes note(member);
             if (!note.IsText())
                 continue;
             const std::string noteCode = note.Code();
             if (noteCode.empty())
                 continue;
-            remembered.append(member);
             if (noteCode.find("-1", 1) != std::string::npos)
                 structureNote = true;
             else if (noteCode.find("-2", 1) != std::string::npos && storeys > 1.0)
                 storeyNote = true;
+            remembered.emplace_back(member, std::move(note));
         }
         if (needStoreyNote && !storeyNote)
             Report(kHouseTitle, "没有房屋层数文字注记", house);
         if (needStructureNote && !structureNote)
             Report(kHouseTitle, "没有房屋结构文字注记", house);
-        for (AcDbObjectId note : remembered)
-            CheckRequiredFields(note, notes);
+        for (const auto& [note, data] : remembered)
+            CheckRequiredFields(note, data, notes);
         return;
     }
     if (!storeyText.empty()) {
@@ -483,14 +500,16 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
     std::size_t lineNotes = 0;
     // The parcel's own notes, then the labels of its points, which its neighbours share.
     AcDbObjectIdArray remembered;
+    std::vector<EntityAttributes> ownData;  // the own notes' data, read once for both uses
     for (AcDbObjectId member : members) {
-        const EntityAttributes note(member);
+        EntityAttributes note(member);
         const std::string code = note.Code();
         if (code == "302001")
             fraction = true;
         if (!note.IsText())
             continue;
         remembered.append(member);
+        ownData.push_back(std::move(note));
         if (code == "302002")
             number = true;
         if (code == "302004")
@@ -529,8 +548,12 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
             Report(kBoundaryPointTitle, "没有界址点注记", point.id);
     }
     if (notes != nullptr)
-        for (int i = 0; i < remembered.length(); ++i)
-            CheckRequiredFields(remembered[i], notes, i >= ownNotes);
+        for (int i = 0; i < remembered.length(); ++i) {
+            if (i < ownNotes)
+                CheckRequiredFields(remembered[i], ownData[static_cast<std::size_t>(i)], notes);
+            else
+                CheckRequiredFields(remembered[i], notes, true);
+        }
 }
 
 void CHECKSINGLEZD() {

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unordered_set>
@@ -405,25 +407,27 @@ bool ExportExchangePackage(CRelationExport& context, std::string& folder) {
                     all.Drop();
                     acutPrintf("\n当前图上没有实体");
                 } else if (context.exportShp) {
-                    Selection coded;
-                    bool made = false;
+                    // The whole drawing less the entities of the other classes, in the same order:
+                    // those are taken out of the set, which is cheaper than adding the rest one by one.
+                    std::vector<std::array<std::int64_t, 2>> others;
                     for (int i = 0; i < all.Length(); ++i) {
                         ads_name entity;
                         AcDbObjectId id;
-                        if (!all.At(i, entity, id)) continue;
+                        if (!all.At(i, entity, id)) {
+                            if (all.At(i, entity)) others.push_back({entity[0], entity[1]});
+                            continue;
+                        }
                         std::string featureClass;
                         if (FindCodeRecord(CodeOf(entity), featureClass) &&
                             (featureClass == "QTT" || featureClass == "QTD" || featureClass == "QTX" ||
                              featureClass == "QTM"))
-                            continue;
-                        if (!made) {
-                            made = acedSSAdd(entity, nullptr, coded.Fill()) == RTNORM;
-                            if (!made) coded.Drop();
-                        } else {
-                            acedSSAdd(entity, coded.Name(), coded.Name());
-                        }
+                            others.push_back({entity[0], entity[1]});
                     }
-                    if (made) CallExportShp(coded.Name(), packageFolder.c_str());
+                    for (const auto& other : others) {
+                        const ads_name entity = {other[0], other[1]};
+                        acedSSDel(entity, all.Name());
+                    }
+                    if (all.Length() > 0) CallExportShp(all.Name(), packageFolder.c_str());
                 } else {
                     CallQwert(all.Name(), packageFolder.c_str());
                 }

@@ -195,6 +195,7 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
     if (!CollectParcelBoundary(parcel, ids, points, lengths, clockwise ? 1 : 0, &index)) return false;
     const int m = points.length();
     if (ids.length() != m) return false;
+    lines.reserve(static_cast<std::size_t>(m));
     for (int i = 0; i < m; ++i) {
         ParcelLine line;
         // The id list starts with the vertex of the second point.
@@ -214,28 +215,57 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
 
 }  // namespace
 
-// Three tables read the same parcels' lines, and nothing they do changes them.
+// Three tables read the same parcels' lines and two the same parcels' notes, and nothing they do
+// changes them.
 struct ParcelLineCache {
     struct Entry {
+        bool linesRead = false;
         bool read = false;
         bool whole = false;
         std::vector<ParcelLine> lines;
+        bool notesRead = false;
+        std::vector<AcDbObjectId> lineNotes;   // texts of the group coded as line notes, in its order
+        std::vector<AcDbObjectId> otherNotes;  // its other coded texts but point labels, in its order
     };
     std::unordered_map<std::uint64_t, Entry> parcels;
 };
 
 namespace {
 
+ParcelLineCache::Entry& CacheEntry(CRelationExport& context, AcDbObjectId parcel) {
+    if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
+    return context.parcelLines->parcels.try_emplace(Key(parcel)).first->second;
+}
+
 // The parcel's lines as read on the run's first request. Pieces and points are the same vertices,
 // so one tolerance serves every table.
 const std::vector<ParcelLine>* ReadParcelLines(CRelationExport& context, AcDbObjectId parcel,
                                                const BoundaryPointIndex& index, bool& whole) {
-    if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
-    auto [at, added] = context.parcelLines->parcels.try_emplace(Key(parcel));
-    ParcelLineCache::Entry& entry = at->second;
-    if (added) entry.read = ReadParcelLinesOf(parcel, index, kSharedStartTolerance, entry.lines, entry.whole);
+    ParcelLineCache::Entry& entry = CacheEntry(context, parcel);
+    if (!entry.linesRead) {
+        entry.linesRead = true;
+        entry.read = ReadParcelLinesOf(parcel, index, kSharedStartTolerance, entry.lines, entry.whole);
+    }
     whole = entry.whole;
     return entry.read ? &entry.lines : nullptr;
+}
+
+// The parcel's notes as read on the run's first request: the texts of its group by their code.
+const ParcelLineCache::Entry& ReadParcelNotes(CRelationExport& context, AcDbObjectId parcel) {
+    ParcelLineCache::Entry& entry = CacheEntry(context, parcel);
+    if (entry.notesRead) return entry;
+    entry.notesRead = true;
+    for (AcDbObjectId member : GroupMembers(parcel)) {
+        ads_name name;
+        if (!IsText(member) || acdbGetAdsName(name, member) != Acad::eOk) continue;
+        std::string code;
+        GetEntityCode(name, code);
+        if (code == kLineNoteCode)
+            entry.lineNotes.push_back(member);
+        else if (!code.empty() && code != kPointNoteCode)
+            entry.otherNotes.push_back(member);
+    }
+    return entry;
 }
 
 double PieceLength(const AcGePoint2dArray& piece) {
@@ -264,6 +294,51 @@ std::uint64_t CellKey(const AcGePoint2d& p, int dx, int dy) {
     return (static_cast<std::uint64_t>(cx) << 32) ^ static_cast<std::uint64_t>(cy & 0xffffffff);
 }
 
+// The first entry of each cell that has one: an open-addressed table, as most look-ups are of
+// empty cells round a point.
+class CellHeads {
+public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    std::size_t Find(std::uint64_t cell) const {
+        if (slots_.empty()) return kNone;
+        for (std::size_t i = Home(cell);; i = (i + 1) & (slots_.size() - 1)) {
+            if (slots_[i].head == kNone) return kNone;
+            if (slots_[i].cell == cell) return slots_[i].head;
+        }
+    }
+    // The cell's head, made `entry` when the cell had none.
+    std::size_t Insert(std::uint64_t cell, std::size_t entry) {
+        if (2 * (count_ + 1) > slots_.size()) Grow();
+        std::size_t i = Home(cell);
+        for (; slots_[i].head != kNone; i = (i + 1) & (slots_.size() - 1))
+            if (slots_[i].cell == cell) return slots_[i].head;
+        slots_[i] = {cell, entry};
+        ++count_;
+        return entry;
+    }
+
+private:
+    struct Slot {
+        std::uint64_t cell = 0;
+        std::size_t head = kNone;
+    };
+    std::size_t Home(std::uint64_t cell) const {
+        std::uint64_t h = cell * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+        return static_cast<std::size_t>(h) & (slots_.size() - 1);
+    }
+    void Grow() {
+        std::vector<Slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
+        old.swap(slots_);
+        count_ = 0;
+        for (const Slot& slot : old)
+            if (slot.head != kNone) Insert(slot.cell, slot.head);
+    }
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 // The shared-boundary lines made so far, found by their end points.
 class SharedLines {
 public:
@@ -272,26 +347,34 @@ public:
         for (int end : {0, piece.length() - 1})
             for (int dx = -1; dx <= 1; ++dx)
                 for (int dy = -1; dy <= 1; ++dy) {
-                    auto cell = cells_.find(CellKey(piece[end], dx, dy));
-                    if (cell == cells_.end()) continue;
-                    for (std::size_t k : cell->second)
+                    for (std::size_t k = cells_.Find(CellKey(piece[end], dx, dy)); k != kNone;
+                         k = lines_[k].nextInCell)
                         if (ArePointListsEqual(lines_[k].points, piece)) return &lines_[k].made;
                 }
         return nullptr;
     }
     const std::pair<AcDbObjectId, std::string>* Add(AcDbObjectId id, std::string gddm, const AcGePoint2dArray& piece) {
-        cells_[CellKey(piece[0], 0, 0)].push_back(lines_.size());
-        lines_.push_back({{id, std::move(gddm)}, piece});
+        // Each cell's lines are chained in the order they were made.
+        const std::size_t added = lines_.size();
+        const std::size_t head = cells_.Insert(CellKey(piece[0], 0, 0), added);
+        if (head != added) {
+            std::size_t last = head;
+            while (lines_[last].nextInCell != kNone) last = lines_[last].nextInCell;
+            lines_[last].nextInCell = added;
+        }
+        lines_.push_back({{id, std::move(gddm)}, piece, kNone});
         return &lines_.back().made;
     }
 
 private:
+    static constexpr std::size_t kNone = CellHeads::kNone;
     struct Line {
         std::pair<AcDbObjectId, std::string> made;
         AcGePoint2dArray points;
+        std::size_t nextInCell;  // the next line made in the same cell, or kNone
     };
     std::deque<Line> lines_;  // stays where it is as it grows
-    std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+    CellHeads cells_;  // each cell's first line
 };
 
 // A polyline through the piece with the shared-line code, the boundary line's data and its length.
@@ -520,7 +603,9 @@ void BuildBoundaryLineCodes(DbfTableWriter& writer, const DbfFieldDef* fields, i
 TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& index) {
     static const DbfFieldDef kFields[] = {{"JZXDM", 0, 30, 0}, {"GDDM", 0, 30, 0}};
     struct Pair {
-        std::string line, shared;  // JZXDM of the boundary line, GDDM of the shared line
+        // JZXDM of the boundary line and GDDM of the shared line, where the run keeps them.
+        const std::string* line;
+        const std::string* shared;
     };
     // First the shared-boundary lines, one per piece of outline however many parcels share it.
     std::vector<Pair> pairs;
@@ -541,7 +626,7 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
                 shared = made.Add(id, std::move(gddm), line.piece);
                 context.sharedLines.append(id);
             }
-            pairs.push_back({line.code, shared->second});
+            pairs.push_back({&line.code, &shared->second});
         }
     }
     RelationTable table(context, "jzx_re_gd", kFields, 2);
@@ -549,7 +634,9 @@ TableOutcome WriteJzxReGd(CRelationExport& context, const BoundaryPointIndex& in
         return created;
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         table.Step(static_cast<int>(i));
-        table.Row({{"JZXDM", pairs[i].line}, {"GDDM", pairs[i].shared}});
+        table.writer.SetFieldByName("JZXDM", *pairs[i].line);
+        table.writer.SetFieldByName("GDDM", *pairs[i].shared);
+        table.writer.WriteRecord(true);
     }
     return table.Close();
 }
@@ -609,17 +696,20 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         bool named = false;  // it names the first point of its line
         AcGePoint2d named_at;
     };
-    AttributeReader attributes;
+    // A boundary point's JZDDM as read on its first request: a point ends two lines at least.
+    std::unordered_map<std::uint64_t, std::string> pointCodes;
+    auto pointCode = [&](AcDbObjectId point) -> const std::string& {
+        auto [at, added] = pointCodes.try_emplace(Key(point));
+        if (added) at->second = Attribute(point, "JZDDM");
+        return at->second;
+    };
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
         std::vector<Note> notes;
-        for (AcDbObjectId member : GroupMembers(parcel.id)) {
+        for (AcDbObjectId member : ReadParcelNotes(context, parcel.id).lineNotes) {
             ads_name entity;
-            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
-            std::string code;
-            GetEntityCode(entity, code);
-            if (code != kLineNoteCode) continue;
+            if (acdbGetAdsName(entity, member) != Acad::eOk) continue;
             Note note;
             note.id = member;
             AcDbText* text = nullptr;
@@ -644,8 +734,10 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             if (index.FindBoundaryPoint(line.piece[0], centre, start) &&
                 index.FindBoundaryPoint(line.piece[line.piece.length() - 1], centre, end)) {
                 written.insert(key);
-                for (int number : {1, 2}) {
-                    BuildBoundaryLineCodesWith(attributes, table.writer, kFields, 2, line.carrier, start, end, number);
+                // The line's JZXDM is its code as the run read it; then the point's JZDDM.
+                for (AcDbObjectId point : {start, end}) {
+                    table.writer.SetFieldByName("JZXDM", line.code);
+                    table.writer.SetFieldByName("JZDDM", pointCode(point));
                     table.writer.WriteRecord(true);
                 }
             }
@@ -684,12 +776,7 @@ TableOutcome WriteZdReZj(CRelationExport& context, const BoundaryPointIndex&) {
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         table.Step(item++);
-        for (AcDbObjectId member : GroupMembers(parcel.id)) {
-            ads_name entity;
-            if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
-            std::string code;
-            GetEntityCode(entity, code);
-            if (code.empty() || code == kLineNoteCode || code == kPointNoteCode) continue;
+        for (AcDbObjectId member : ReadParcelNotes(context, parcel.id).otherNotes) {
             table.Row({{"ZDDM", parcel.code}, {"ZJDM", Attribute(member, "ZJDM")}});
             if (!context.wholeDrawing) context.exportList.append(member);
         }

@@ -123,6 +123,35 @@ TEST_F(ExchangePackageTown, TheWholeDrawingBecomesOneArchiveAndTheDrawingIsAsBef
     EXPECT_EQ(Entities("locked.dxf"), Entities("coded.dxf"));
 }
 
+// The main application gets the whole drawing in its order, less the entities of the other classes
+// (a wall, a note) but with those without a code.
+TEST_F(ExchangePackageTown, TheMainApplicationGetsEveryEntityButThoseOfTheOtherClasses) {
+    dero::testing::WriteFile(dir_ + "/others.py", R"(import ezdxf, sys
+d = ezdxf.readfile('coded.dxf')
+m = d.modelspace()
+wall = m.add_line((0, 0), (1, 1), dxfattribs={'layer': 'JMD'})
+wall.set_xdata('miret', [(1000, '142000')])
+plain = m.add_line((0, 0), (2, 1))
+note = m.add_text('x', dxfattribs={'layer': 'ZJ'})
+note.set_xdata('miret', [(1000, '190000')])
+d.saveas('others.dxf')
+print('set(' + ' '.join(e.dxf.handle for e in m if e not in (wall, note)) + '|' + wall.dxf.handle + ' ' + note.dxf.handle)
+)");
+    int status = -1;
+    const std::string made = Shell("cd '" + dir_ + "' && /usr/bin/python3 others.py", &status);
+    ASSERT_EQ(status, 0) << made;
+    const std::string kept = made.substr(0, made.find('|'));
+    const std::string said = Host("others.dxf", "after.dxf", "PELGARDBF\n0\nD:\\out\n3\n0\n");
+    const std::size_t at = said.find("[recorder] ss_exportshp ");
+    ASSERT_NE(at, std::string::npos) << said;
+    const std::string set = said.substr(at + 24, said.find(')', at) - at - 24);
+    // Then come the shared lines the tables made.
+    EXPECT_EQ(set.rfind(kept + " ", 0), 0u) << set << "\n" << made;
+    for (const std::string& other : {made.substr(made.find('|') + 1, made.find(' ', made.find('|')) - made.find('|') - 1),
+                                     made.substr(made.rfind(' ') + 1, made.size() - made.rfind(' ') - 2)})
+        EXPECT_EQ((" " + set + " ").find(" " + other + " "), std::string::npos) << other << " in " << set;
+}
+
 TEST_F(ExchangePackageTown, ACancelledFolderChoiceRefusesAndTheAreaAnswerIsKept) {
     const std::string said = Host("coded.dxf", "after.dxf", "PELGARDBF\n0\n^C\nPELGARDBF\n\n^C\nPELGARDBF\n1\n^C\n");
     EXPECT_NE(said.find("(1)是 <1>:"), std::string::npos) << said;

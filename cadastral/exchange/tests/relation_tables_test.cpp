@@ -218,6 +218,42 @@ TEST_F(RelationTables, LinesAreWrittenOnceWithTheirPointsNotesAndSharedLines) {
     EXPECT_EQ(Read("zd_re_zj"), (Rows{{std::string(kQh) + "0010010001000", "N1"}}));
 }
 
+// A grid of parcels: each side becomes one shared line however many parcels share it, made with
+// the data of the first parcel's line, also where several sides start at one corner and when the
+// lines made outgrow the first lookup.
+TEST_F(RelationTables, EverySideOfAGridIsSharedOnce) {
+    constexpr int kSide = 6;
+    for (int row = 0; row < kSide; ++row)
+        for (int column = 0; column < kSide; ++column) {
+            const double x = 10.0 * column, y = 10.0 * row;
+            const std::string cell = std::to_string(row) + std::to_string(column);
+            const std::vector<std::string> codes = {"L" + cell + "a", "L" + cell + "b", "L" + cell + "c", "L" + cell + "d"};
+            const std::string number = "00100100" + cell + "000";
+            const AcDbObjectId parcel = CodedParcel({{x, y}, {x, y + 10}, {x + 10, y + 10}, {x + 10, y}}, number, codes);
+            Take(parcel, number);
+        }
+    // Each line's shared-line code is its own code.
+    for (const CRelationExport::Parcel& parcel : context.parcels) {
+        AcDb2dPolyline* outline = nullptr;
+        ASSERT_EQ(acdbOpenObject(outline, parcel.id, AcDb::kForRead), Acad::eOk);
+        std::unique_ptr<AcDbObjectIterator> it(outline->vertexIterator());
+        std::vector<AcDbObjectId> vertices;
+        for (; !it->done(); it->step()) vertices.push_back(it->objectId());
+        outline->close();
+        for (AcDbObjectId vertex : vertices) Put(vertex, "GDDM", Value(vertex, "JZXDM"));
+    }
+    const cadastral::BoundaryPointIndex index;
+    // The parcels' notes (none) read first leave their lines to be read.
+    ASSERT_EQ(cadastral::WriteZdReZj(context, index), cadastral::TableOutcome::Written);
+    ASSERT_EQ(cadastral::WriteJzxReGd(context, index), cadastral::TableOutcome::Written);
+    const Rows rows = Read("jzx_re_gd");
+    ASSERT_EQ(rows.size(), 4u * kSide * kSide);
+    int fromNeighbour = 0;
+    for (const auto& row : rows) fromNeighbour += row[0] != row[1];
+    EXPECT_EQ(fromNeighbour, 2 * kSide * (kSide - 1));
+    EXPECT_EQ(CountSharedLines(), 2 * kSide * (kSide + 1));
+}
+
 // Notes of parcels, boundary points and houses, in the per-parcel scopes and the whole drawing.
 TEST_F(RelationTables, NotesOfParcelsPointsAndHouses) {
     const AcDbObjectId q = CodedParcel({{0, 0}, {0, 30}, {40, 30}, {40, 0}}, "0010010001000", {"L1", "L2", "L3", "L4"});

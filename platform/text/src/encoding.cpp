@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/text/gbk.h"
 
@@ -51,12 +52,43 @@ std::size_t Utf16Skip(std::string_view rest) {
     return pair ? 4 : 2;
 }
 
-// One iconv descriptor per call: iconv_t keeps shift state and is not to be shared between threads.
+const iconv_t kInvalidDescriptor = reinterpret_cast<iconv_t>(-1);
+
+// The thread's iconv descriptors, opened on first use and kept until the thread ends: iconv_t
+// keeps shift state and is not to be shared between threads, and opening one costs more than
+// most conversions. The converters here name a handful of directions.
+class Descriptors {
+public:
+    Descriptors() = default;
+    Descriptors(const Descriptors&) = delete;
+    Descriptors& operator=(const Descriptors&) = delete;
+    ~Descriptors() {
+        for (const Open& open : open_) iconv_close(open.cd);
+    }
+    iconv_t For(const char* to, const char* from) {
+        for (const Open& open : open_)
+            if (std::strcmp(open.to, to) == 0 && std::strcmp(open.from, from) == 0) return open.cd;
+        const iconv_t cd = iconv_open(to, from);
+        if (cd != kInvalidDescriptor) open_.push_back({to, from, cd});
+        return cd;
+    }
+
+private:
+    struct Open {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    std::vector<Open> open_;
+};
+
+// A conversion through the thread's descriptor for the direction, from its initial state.
 class Converter {
 public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (cd_ != kInvalid) iconv_close(cd_);
+    Converter(const char* to, const char* from) {
+        thread_local Descriptors descriptors;
+        cd_ = descriptors.For(to, from);
+        if (cd_ != kInvalid) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -95,7 +127,7 @@ public:
     }
 
 private:
-    static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
+    static inline const iconv_t kInvalid = kInvalidDescriptor;
     iconv_t cd_;
 };
 

@@ -24,6 +24,7 @@ TEST(Encoding, MalformedAndUnmappableGiveReplacements) {
     EXPECT_EQ(GbkToUtf8("a\x81"), "a\xEF\xBF\xBD");           // cut double-byte character
     EXPECT_EQ(GbkToUtf8("\xFF" "b"), "\xEF\xBF\xBD" "b");       // never a GBK byte
     EXPECT_EQ(Utf8ToGbk("x\xC3"), "x?");                        // cut UTF-8 sequence
+    EXPECT_EQ(Utf8ToGbk("\xA9"), "?");                         // and the next text starts afresh
     EXPECT_EQ(Utf8ToGbk("\xF0\x9F\x98\x80!"), "?!");            // emoji: not in GBK
     EXPECT_EQ(Utf16ToGbk(u"\U0001F600!"), "?!");                // one replacement for a pair
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");  // lone surrogate

@@ -18,6 +18,9 @@
 namespace cadastral {
 
 class BoundaryPointIndex;
+namespace detail {
+class EntityAttributes;
+}
 
 // Whether the export of the registry relation between parcels and notes requires the parcel's
 // notes; on at load, switched by PELGARZDZJ.
@@ -73,7 +76,12 @@ private:
     // Reports the required fields of the table that the entity lacks; what is found of a shared
     // entity is kept for the run.
     void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table, bool shared = false);
+    // The same for an entity whose data the caller has read already.
+    void CheckRequiredFields(AcDbObjectId entity, const detail::EntityAttributes& data, const CheckGroup* table);
+    void ReportMissingFields(AcDbObjectId entity, const CheckGroup* table,
+                             const std::vector<const CheckField*>& missing);
     std::vector<const CheckField*> MissingFields(AcDbObjectId entity, const CheckGroup* table);
+    std::vector<const CheckField*> MissingFields(const detail::EntityAttributes& data, const CheckGroup* table);
     FenceEntity& ReadFenceEntity(const ads_name entity, AcDbObjectId id);
     const PointLabel& ReadPointLabel(AcDbObjectId point);
     void ForgetReadings();
