@@ -183,22 +183,23 @@ bool SelectionFilter::ReadsXData(const Node& node)
     return false;
 }
 
-bool SelectionFilter::Relaxed(const Node& node, const std::string_view* layer)
+bool SelectionFilter::Relaxed(const Node& node, const std::string_view* layer, const std::string_view* type)
 {
     switch (node.kind) {
     case Node::And:
         for (const auto& child : node.children)
-            if (!Relaxed(child, layer))
+            if (!Relaxed(child, layer, type))
                 return false;
         return true;
     case Node::Or:
         for (const auto& child : node.children)
-            if (Relaxed(child, layer))
+            if (Relaxed(child, layer, type))
                 return true;
         return false;
     case Node::Layer:
         return layer != nullptr && node.pattern->Matches(*layer);
     case Node::Type:
+        return type != nullptr && node.pattern->Matches(*type);
     case Node::XDataApp:
         return true;
     }

@@ -29,10 +29,14 @@ public:
     // picks of the user).
     bool Accepts(const AcDbEntity& entity) const;
     void Forget() const { answers_.clear(); }
-    // Whether an entity on a layer of this name could pass, whatever its type and data.
-    bool MayAcceptOnLayer(std::string_view layer) const { return Relaxed(compiled_->root, &layer); }
-    // Whether only entities on layers the filter names can pass (no "<or" branch without one).
-    bool NamesLayersOnly() const { return !Relaxed(compiled_->root, nullptr); }
+    // Whether an entity on a layer of this name and of this type could pass, whatever its data.
+    bool MayAccept(std::string_view layer, std::string_view type) const
+    {
+        return Relaxed(compiled_->root, &layer, &type);
+    }
+    // Whether only entities of layers or types the filter names can pass (no "<or" branch
+    // without a layer or type test).
+    bool NamesLayersOrTypes() const { return !Relaxed(compiled_->root, nullptr, nullptr); }
 
 private:
     struct Node {
@@ -56,9 +60,9 @@ private:
     static std::shared_ptr<const Compiled> AcceptingAll();
     static bool Test(const Node& node, const AcDbEntity& entity);
     static bool ReadsXData(const Node& node);
-    // The filter with every type and data test passed: layer tests alone decide (all fail
-    // without a layer).
-    static bool Relaxed(const Node& node, const std::string_view* layer);
+    // The filter with every data test passed: layer and type tests alone decide (all fail
+    // without the name they test).
+    static bool Relaxed(const Node& node, const std::string_view* layer, const std::string_view* type);
     std::shared_ptr<const Compiled> compiled_ = AcceptingAll();
     mutable std::unordered_map<Key, bool, KeyHash> answers_;
 };
