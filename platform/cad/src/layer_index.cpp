@@ -95,9 +95,18 @@ void LayerIndex::Settle(std::uint64_t slot)
 
 std::uint32_t LayerIndex::GroupOf(const ObjectStub* layer, const char* type)
 {
-    auto [at, added] = groupIds_.try_emplace({layer, type != nullptr ? type : ""}, static_cast<std::uint32_t>(groups_.size()));
+    if (type == nullptr)
+        type = "";
+    // Most entities name their type by their class's own text: the group found last for that
+    // text and layer is tried first (and its name compared, as texts of other objects may come
+    // and go at the same address).
+    RecentGroup& recent = recent_[(std::hash<const void*>()(layer) ^ std::hash<const void*>()(type)) % kRecent];
+    if (recent.layer == layer && recent.typeText == type && groups_[recent.group].type == type)
+        return recent.group;
+    auto [at, added] = groupIds_.try_emplace({layer, type}, static_cast<std::uint32_t>(groups_.size()));
     if (added)
         groups_.push_back({layer, type, {}});
+    recent = {layer, type, at->second};
     return at->second;
 }
 

@@ -4,6 +4,7 @@
 // for every layer and type, until it is read again once closed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -65,7 +66,13 @@ private:
             return std::hash<const void*>()(key.first) * 31 ^ std::hash<std::string>()(key.second);
         }
     };
+    struct RecentGroup {
+        const ObjectStub* layer = nullptr;
+        const char* typeText = nullptr;
+        std::uint32_t group = 0;
+    };
     static constexpr std::uint32_t kUnlisted = UINT32_MAX;
+    static constexpr std::size_t kRecent = 64;
     std::uint32_t GroupOf(const ObjectStub* layer, const char* type);
 
     AcDbDatabase* database_;
@@ -74,6 +81,7 @@ private:
     std::vector<char> isUnsettled_;
     std::vector<std::uint64_t> unsettled_;
     std::vector<Group> groups_;
+    RecentGroup recent_[kRecent];
     std::unordered_map<std::pair<const ObjectStub*, std::string>, std::uint32_t, GroupKeyHash> groupIds_;
 };
 
