@@ -188,6 +188,29 @@ TEST(Selection, PolygonsAndFencesOnConcaveShapes)
     acutRelRb(text);
 }
 
+// Shapes within the tolerance of an edge meet it, also where their boxes alone would say they
+// lie clear inside; a flat arc's tolerance follows its far centre.
+TEST(Selection, PolygonsAndFencesMeetShapesWithinTheTolerance)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-100, -100, 0), AcGePoint3d(100, 100, 0));
+    std::vector<AcGePoint2d> square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    AcDbObjectId clear = Line(d, 5, 5, 5, 9.9);
+    AcDbObjectId near = Line(d, 5, 5, 5, 10 - 5e-11);
+    AcDbObjectId nearOutside = Line(d, 5, 10 + 5e-11, 5, 12);
+    AcDbObjectId outside = Line(d, 5, 10.1, 5, 12);
+    auto* flatArc = new AcDbPolyline;
+    flatArc->addVertexAt(0, AcGePoint2d(1, 9.999), 1e-9);
+    flatArc->addVertexAt(1, AcGePoint2d(9, 9.999));
+    AcDbObjectId arc = d.Add(flatArc);
+    std::vector<AcGePoint2d> diamond{{5, -1}, {11, 5}, {5, 11}, {-1, 5}};
+    EXPECT_EQ(Polygon("WP", square), (Ids{clear}));
+    EXPECT_EQ(Polygon("CP", square), (Ids{clear, near, arc}));
+    EXPECT_EQ(Polygon("F", {{0, 10.5}, {10, 10.5}}), (Ids{nearOutside, outside}));
+    EXPECT_EQ(Polygon("WP", diamond), (Ids{clear, near}));
+    EXPECT_EQ(Polygon("CP", diamond), (Ids{clear, near, nearOutside, outside, arc}));
+}
+
 TEST(Selection, FiltersCombineTypeLayerAndXData)
 {
     TestDrawing d;
