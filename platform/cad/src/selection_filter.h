@@ -28,7 +28,11 @@ public:
     // rather than once per entity. Call Forget when names may have changed since (between two
     // picks of the user).
     bool Accepts(const AcDbEntity& entity) const;
-    void Forget() const { answers_.clear(); }
+    void Forget() const
+    {
+        fewAnswers_ = 0;
+        answers_.clear();
+    }
     // Whether an entity on a layer of this name and of this type could pass, whatever its data.
     bool MayAccept(std::string_view layer, std::string_view type) const
     {
@@ -64,6 +68,11 @@ private:
     // without the name they test).
     static bool Relaxed(const Node& node, const std::string_view* layer, const std::string_view* type);
     std::shared_ptr<const Compiled> compiled_ = AcceptingAll();
+    // A selection meets a few types and layers: their answers are looked for in order, the rest
+    // hashed.
+    static constexpr std::size_t kFewAnswers = 8;
+    mutable std::pair<Key, bool> few_[kFewAnswers];
+    mutable std::size_t fewAnswers_ = 0;
     mutable std::unordered_map<Key, bool, KeyHash> answers_;
 };
 

@@ -378,6 +378,29 @@ TEST(Selection, WholeDrawingByTypeFollowsEveryChange)
     EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "*LINE", 8, "JZD", 0)), (Ids{parcel}));
 }
 
+// One selection that meets many types and layers keeps each one's answer.
+TEST(Selection, FilterAnswersStayWithTheirTypeAndLayer)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-10, -10, 0), AcGePoint3d(30, 30, 0));
+    Ids circles;
+    for (int round = 0; round < 2; ++round)
+        for (char layer = 'A'; layer <= 'J'; ++layer) {
+            const char name[] = {layer, 0};
+            if (round == 0)
+                AddLayer(d, name);
+            auto* line = new AcDbLine(AcGePoint3d(layer - 'A', round, 0), AcGePoint3d(layer - 'A', round + 1, 0));
+            line->setLayer(name);
+            d.Add(line);
+            auto* circle = new AcDbCircle(AcGePoint3d(layer - 'A', round, 0), AcGeVector3d(0, 0, 1), 0.5);
+            circle->setLayer(name);
+            circles.push_back(d.Add(circle));
+        }
+    resbuf* filter = acutBuildList(RTDXF0, "CIRCLE", 8, "?", 0);
+    EXPECT_EQ(Window("C", -5, -5, 20, 20, filter), circles);
+    acutRelRb(filter);
+}
+
 TEST(Selection, GraphicalModesSeeOnlyTheViewAndVisibleLayers)
 {
     TestDrawing d;
