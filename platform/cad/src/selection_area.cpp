@@ -236,8 +236,11 @@ bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const
             return false;
         if (kind_ == AreaKind::Crossing && box.Inside(bounds_))
             return true;
-        if (Side side = SideOf(entity, box); side != Side::Near)
-            return side == Side::Inside;
+        // A box that meets a rectangle without lying in it holds one of its edges or all of it:
+        // only a polygon's box can be decided here.
+        if (kind_ == AreaKind::CrossingPolygon)
+            if (Side side = SideOf(entity, box); side != Side::Near)
+                return side == Side::Inside;
         Shape shape = ShapeOf(entity, box);
         for (const auto& curve : shape.curves)
             if (Inside(curve.segments.front().start) || Crosses(curve, edges_))
