@@ -32,8 +32,7 @@ void LayerIndex::Grow(std::uint64_t slots)
 {
     if (slots > isUnsettled_.size()) {
         isUnsettled_.resize(slots, 0);
-        layerOf_.resize(slots, nullptr);
-        listed_.resize(slots, 0);
+        groupOf_.resize(slots, kUnlisted);
     }
 }
 
@@ -84,15 +83,31 @@ void LayerIndex::Settle(std::uint64_t slot)
     ObjectStub* stub = database_->objects().At(slot);
     auto* entity = stub != nullptr ? AcDbEntity::cast(stub->object.get()) : nullptr;
     if (entity == nullptr) {
-        listed_[slot] = 0;
+        groupOf_[slot] = kUnlisted;
         return;
     }
-    const ObjectStub* layer = entity->layerId().stub();
-    if (listed_[slot] && layerOf_[slot] == layer)
+    const std::uint32_t group = GroupOf(entity->layerId().stub(), entity->dxfTypeName());
+    if (groupOf_[slot] == group)
         return;
-    slotsOn_[layer].push_back(slot);
-    layerOf_[slot] = layer;
-    listed_[slot] = 1;
+    groups_[group].slots.push_back(slot);
+    groupOf_[slot] = group;
+}
+
+std::uint32_t LayerIndex::GroupOf(const ObjectStub* layer, const char* type)
+{
+    if (type == nullptr)
+        type = "";
+    // Most entities name their type by their class's own text: the group found last for that
+    // text and layer is tried first (and its name compared, as texts of other objects may come
+    // and go at the same address).
+    RecentGroup& recent = recent_[(std::hash<const void*>()(layer) ^ std::hash<const void*>()(type)) % kRecent];
+    if (recent.layer == layer && recent.typeText == type && groups_[recent.group].type == type)
+        return recent.group;
+    auto [at, added] = groupIds_.try_emplace({layer, type}, static_cast<std::uint32_t>(groups_.size()));
+    if (added)
+        groups_.push_back({layer, type, {}});
+    recent = {layer, type, at->second};
+    return at->second;
 }
 
 }  // namespace platform::cad

@@ -1,12 +1,14 @@
-// Which entities lie on which layer, so that a whole-drawing selection whose filter names layers
-// reads only the entities of those layers. Kept current through the database's change
-// announcements: an object announced as changing is unsettled, and a candidate for every layer,
-// until it is read again once closed.
+// Which entities lie on which layer and are of which type, so that a whole-drawing selection whose
+// filter names layers or types reads only the entities it may pass. Kept current through the
+// database's change announcements: an object announced as changing is unsettled, and a candidate
+// for every layer and type, until it is read again once closed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/cad/db_observer.h"
@@ -21,18 +23,18 @@ class LayerIndex : public DatabaseObserver {
 public:
     explicit LayerIndex(AcDbDatabase* database) : database_(database) {}
 
-    // Slots in rising order of every entity that may lie on a layer whose name 'wanted' accepts:
-    // those read on such a layer and those not settled since they changed. The caller still
-    // tests each one in full.
+    // Slots in rising order of every entity whose layer name and type name 'wanted' may accept
+    // (called once per layer and type met): those read with such a layer and type and those not
+    // settled since they changed. The caller still tests each one in full.
     template <typename Wanted>
     std::vector<std::uint64_t> Candidates(Wanted&& wanted)
     {
         Refresh();
         std::vector<std::uint64_t> found(unsettled_);
-        for (const auto& [layer, slots] : slotsOn_)
-            if (wanted(LayerName(layer)))
-                for (std::uint64_t slot : slots)
-                    if (listed_[slot] && layerOf_[slot] == layer && !isUnsettled_[slot])
+        for (std::uint32_t group = 0; group < groups_.size(); ++group)
+            if (wanted(LayerName(groups_[group].layer), groups_[group].type))
+                for (std::uint64_t slot : groups_[group].slots)
+                    if (groupOf_[slot] == group && !isUnsettled_[slot])
                         found.push_back(slot);
         return SortedDistinct(std::move(found));
     }
@@ -52,14 +54,35 @@ private:
     void Refresh();
     void Settle(std::uint64_t slot);
 
+    // The entities read with one layer and one type name.
+    struct Group {
+        const ObjectStub* layer;
+        std::string type;
+        std::vector<std::uint64_t> slots;  // a slot that moved on keeps a stale entry, skipped through groupOf_
+    };
+    struct GroupKeyHash {
+        std::size_t operator()(const std::pair<const ObjectStub*, std::string>& key) const
+        {
+            return std::hash<const void*>()(key.first) * 31 ^ std::hash<std::string>()(key.second);
+        }
+    };
+    struct RecentGroup {
+        const ObjectStub* layer = nullptr;
+        const char* typeText = nullptr;
+        std::uint32_t group = 0;
+    };
+    static constexpr std::uint32_t kUnlisted = UINT32_MAX;
+    static constexpr std::size_t kRecent = 64;
+    std::uint32_t GroupOf(const ObjectStub* layer, const char* type);
+
     AcDbDatabase* database_;
-    std::uint64_t known_ = 0;                  // slots below have been seen
-    std::vector<const ObjectStub*> layerOf_;   // by slot: the layer its entity was read on
-    std::vector<char> listed_;                 // by slot: an entity listed under layerOf_
+    std::uint64_t known_ = 0;             // slots below have been seen
+    std::vector<std::uint32_t> groupOf_;  // by slot: the group its entity is listed in, or kUnlisted
     std::vector<char> isUnsettled_;
     std::vector<std::uint64_t> unsettled_;
-    // Slots by layer; a slot that moved on keeps a stale entry, skipped through layerOf_.
-    std::unordered_map<const ObjectStub*, std::vector<std::uint64_t>> slotsOn_;
+    std::vector<Group> groups_;
+    RecentGroup recent_[kRecent];
+    std::unordered_map<std::pair<const ObjectStub*, std::string>, std::uint32_t, GroupKeyHash> groupIds_;
 };
 
 }  // namespace platform::cad

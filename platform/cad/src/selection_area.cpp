@@ -1,11 +1,17 @@
 #include "selection_area.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "platform/cad/db_block_reference.h"
+#include "platform/cad/db_circle.h"
 #include "platform/cad/db_curve.h"
 #include "platform/cad/db_hatch.h"
+#include "platform/cad/db_line.h"
 #include "platform/cad/db_point.h"
+#include "platform/cad/db_polyline.h"
 #include "platform/cad/db_region.h"
+#include "platform/cad/db_text.h"
 
 namespace platform::cad {
 namespace {
@@ -73,6 +79,65 @@ Shape ShapeOf(const AcDbEntity& entity, const Box2d& box)
 
 bool Crosses(const CurvePath& a, const CurvePath& b) { return a.Meets(b); }
 
+// Whether the entity's shape lies within its box and is as large in magnitude as the box at most,
+// but for its height, given: then the tolerance of every test of the shape follows from the box.
+// (An arc's magnitude counts its centre and radius, which a flat arc takes far beyond its box.)
+// Only the common classes are known here, by their exact class; others take the full tests. The
+// shape of an entity still open for write may have left the box last measured.
+bool FlatInBox(const AcDbEntity& entity, double& height)
+{
+    if (entity.isWriteEnabled())
+        return false;
+    auto up = [](const AcGeVector3d& normal) { return normal.x == 0 && normal.y == 0 && normal.z == 1; };
+    const AcRxClass* type = entity.isA();
+    if (type == AcDbText::desc() || type == AcDbBlockReference::desc()) {
+        height = 0;  // taken as the rectangle of its box
+        return true;
+    }
+    if (type == AcDbPolyline::desc()) {
+        const auto& polyline = static_cast<const AcDbPolyline&>(entity);
+        height = std::abs(polyline.elevation());
+        return up(polyline.normal()) && !polyline.hasBulges();
+    }
+    if (type == AcDbLine::desc()) {
+        const auto& line = static_cast<const AcDbLine&>(entity);
+        height = std::max(std::abs(line.startPoint().z), std::abs(line.endPoint().z));
+        return true;
+    }
+    if (type == AcDbCircle::desc()) {
+        const auto& circle = static_cast<const AcDbCircle&>(entity);
+        height = std::abs(circle.center().z);
+        return up(circle.normal());
+    }
+    if (type == AcDbPoint::desc()) {
+        height = std::abs(static_cast<const AcDbPoint&>(entity).position().z);
+        return true;
+    }
+    return false;
+}
+
+// Whether the segment meets the box: the box's corners are not all on one side of its line and
+// their boxes meet. A segment of one point meets every box its own box meets.
+bool SegmentMeets(const PathSegment& segment, const Box2d& box)
+{
+    const AcGePoint3d& a = segment.start;
+    const AcGePoint3d& b = segment.end;
+    if (std::max(a.x, b.x) < box.minX || std::min(a.x, b.x) > box.maxX || std::max(a.y, b.y) < box.minY ||
+        std::min(a.y, b.y) > box.maxY)
+        return false;
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    auto side = [&](double x, double y) { return dx * (y - a.y) - dy * (x - a.x); };
+    const double s[4] = {side(box.minX, box.minY), side(box.maxX, box.minY), side(box.maxX, box.maxY),
+                         side(box.minX, box.maxY)};
+    const bool left = s[0] > 0 && s[1] > 0 && s[2] > 0 && s[3] > 0;
+    const bool right = s[0] < 0 && s[1] < 0 && s[2] < 0 && s[3] < 0;
+    return !left && !right;
+}
+
+// How far, in tolerances, an edge must stay from an entity's box for the box to decide: far
+// beyond what the tests of intersection and closeness accept, and beyond rounding.
+constexpr double kClearTolerances = 1000;
+
 }  // namespace
 
 SelectionArea::SelectionArea(AreaKind kind, const std::vector<AcGePoint2d>& points) : kind_(kind)
@@ -92,6 +157,8 @@ SelectionArea::SelectionArea(AreaKind kind, const std::vector<AcGePoint2d>& poin
         bounds_.maxX = std::max(bounds_.maxX, p.x);
         bounds_.maxY = std::max(bounds_.maxY, p.y);
     }
+    for (const auto& p : points_)
+        magnitude_ = std::max({magnitude_, std::abs(p.x), std::abs(p.y)});
     std::size_t n = points_.size();
     std::size_t edges = kind == AreaKind::Fence ? n - 1 : n;
     edges_.segments.reserve(edges);
@@ -102,6 +169,27 @@ SelectionArea::SelectionArea(AreaKind kind, const std::vector<AcGePoint2d>& poin
                        static_cast<double>(i + 1));
     }
     edges_.closed = kind != AreaKind::Fence;
+}
+
+SelectionArea::Side SelectionArea::SideOf(const AcDbEntity& entity, const Box2d& box) const
+{
+    double height = 0;
+    return FlatInBox(entity, height) ? SideOfBox(box, height) : Side::Near;
+}
+
+SelectionArea::Side SelectionArea::SideOfBox(const Box2d& box, double shapeMagnitude) const
+{
+    const double magnitude = std::max({magnitude_, shapeMagnitude, std::abs(box.minX), std::abs(box.minY),
+                                       std::abs(box.maxX), std::abs(box.maxY)});
+    const double clear = kClearTolerances * ScaledTolerance(magnitude);
+    const Box2d grown{box.minX - clear, box.minY - clear, box.maxX + clear, box.maxY + clear};
+    for (const auto& edge : edges_.segments)
+        if (SegmentMeets(edge, grown))
+            return Side::Near;
+    // No edge near: the box lies wholly on one side of the area's outline (a fence has none).
+    if (kind_ == AreaKind::Fence)
+        return Side::Outside;
+    return Inside(AcGePoint3d(box.minX, box.minY, 0)) ? Side::Inside : Side::Outside;
 }
 
 bool SelectionArea::Inside(const AcGePoint3d& point) const
@@ -131,6 +219,8 @@ bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const
     case AreaKind::WindowPolygon: {
         if (!box.Inside(bounds_))
             return false;
+        if (Side side = SideOf(entity, box); side != Side::Near)
+            return side == Side::Inside;
         Shape shape = ShapeOf(entity, box);
         for (const auto& curve : shape.curves)
             if (Crosses(curve, edges_) || !Inside(curve.segments.front().start))
@@ -146,6 +236,11 @@ bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const
             return false;
         if (kind_ == AreaKind::Crossing && box.Inside(bounds_))
             return true;
+        // A box that meets a rectangle without lying in it holds one of its edges or all of it:
+        // only a polygon's box can be decided here.
+        if (kind_ == AreaKind::CrossingPolygon)
+            if (Side side = SideOf(entity, box); side != Side::Near)
+                return side == Side::Inside;
         Shape shape = ShapeOf(entity, box);
         for (const auto& curve : shape.curves)
             if (Inside(curve.segments.front().start) || Crosses(curve, edges_))
@@ -156,7 +251,7 @@ bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const
         return false;
     }
     case AreaKind::Fence: {
-        if (!box.Meets(bounds_))
+        if (!box.Meets(bounds_) || SideOf(entity, box) == Side::Outside)
             return false;
         Shape shape = ShapeOf(entity, box);
         for (const auto& curve : shape.curves)

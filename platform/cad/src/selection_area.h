@@ -25,11 +25,17 @@ public:
     bool MayTake(const Box2d& box) const;
 
 private:
+    // Where an entity lies against the area when no edge comes near its box: then its box alone
+    // decides, as the shape's own tests would.
+    enum class Side { Inside, Outside, Near };
+    Side SideOf(const AcDbEntity& entity, const Box2d& box) const;
+    Side SideOfBox(const Box2d& box, double shapeMagnitude) const;
     bool Inside(const AcGePoint3d& point) const;
     AreaKind kind_;
     std::vector<AcGePoint2d> points_;  // the polygon (closing edge implied) or the fence
     CurvePath edges_;
     Box2d bounds_;
+    double magnitude_ = 0;  // of the area's points
 };
 
 }  // namespace platform::cad

@@ -80,8 +80,9 @@ std::shared_ptr<const SelectionFilter::Compiled> SelectionFilter::AcceptingAll()
 bool SelectionFilter::Compile(const resbuf* list, std::string& error)
 {
     static auto* recent = new RecentFilters<Compiled>;  // never destroyed: selections may run at exit
-    answers_.clear();
+    Forget();
     std::string text;
+    text.reserve(256);  // the usual filter's text, grown at once
     const bool named = ListText(list, text);
     if (named) {
         if (auto known = recent->Find(text)) {
@@ -183,22 +184,23 @@ bool SelectionFilter::ReadsXData(const Node& node)
     return false;
 }
 
-bool SelectionFilter::Relaxed(const Node& node, const std::string_view* layer)
+bool SelectionFilter::Relaxed(const Node& node, const std::string_view* layer, const std::string_view* type)
 {
     switch (node.kind) {
     case Node::And:
         for (const auto& child : node.children)
-            if (!Relaxed(child, layer))
+            if (!Relaxed(child, layer, type))
                 return false;
         return true;
     case Node::Or:
         for (const auto& child : node.children)
-            if (Relaxed(child, layer))
+            if (Relaxed(child, layer, type))
                 return true;
         return false;
     case Node::Layer:
         return layer != nullptr && node.pattern->Matches(*layer);
     case Node::Type:
+        return type != nullptr && node.pattern->Matches(*type);
     case Node::XDataApp:
         return true;
     }
@@ -213,11 +215,19 @@ bool SelectionFilter::Accepts(const AcDbEntity& entity) const
     if (!compiled_->byTypeAndLayer)
         return Test(root, entity);
     Key key{entity.dxfTypeName(), entity.layerId().stub()};
-    auto known = answers_.find(key);
-    if (known != answers_.end())
-        return known->second;
+    for (std::size_t i = 0; i < fewAnswers_; ++i)
+        if (few_[i].first == key)
+            return few_[i].second;
+    if (fewAnswers_ == kFewAnswers) {
+        auto known = answers_.find(key);
+        if (known != answers_.end())
+            return known->second;
+    }
     bool accepted = Test(root, entity);
-    answers_.emplace(key, accepted);
+    if (fewAnswers_ < kFewAnswers)
+        few_[fewAnswers_++] = {key, accepted};
+    else
+        answers_.emplace(key, accepted);
     return accepted;
 }
 

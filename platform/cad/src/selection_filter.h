@@ -28,11 +28,19 @@ public:
     // rather than once per entity. Call Forget when names may have changed since (between two
     // picks of the user).
     bool Accepts(const AcDbEntity& entity) const;
-    void Forget() const { answers_.clear(); }
-    // Whether an entity on a layer of this name could pass, whatever its type and data.
-    bool MayAcceptOnLayer(std::string_view layer) const { return Relaxed(compiled_->root, &layer); }
-    // Whether only entities on layers the filter names can pass (no "<or" branch without one).
-    bool NamesLayersOnly() const { return !Relaxed(compiled_->root, nullptr); }
+    void Forget() const
+    {
+        fewAnswers_ = 0;
+        answers_.clear();
+    }
+    // Whether an entity on a layer of this name and of this type could pass, whatever its data.
+    bool MayAccept(std::string_view layer, std::string_view type) const
+    {
+        return Relaxed(compiled_->root, &layer, &type);
+    }
+    // Whether only entities of layers or types the filter names can pass (no "<or" branch
+    // without a layer or type test).
+    bool NamesLayersOrTypes() const { return !Relaxed(compiled_->root, nullptr, nullptr); }
 
 private:
     struct Node {
@@ -56,10 +64,15 @@ private:
     static std::shared_ptr<const Compiled> AcceptingAll();
     static bool Test(const Node& node, const AcDbEntity& entity);
     static bool ReadsXData(const Node& node);
-    // The filter with every type and data test passed: layer tests alone decide (all fail
-    // without a layer).
-    static bool Relaxed(const Node& node, const std::string_view* layer);
+    // The filter with every data test passed: layer and type tests alone decide (all fail
+    // without the name they test).
+    static bool Relaxed(const Node& node, const std::string_view* layer, const std::string_view* type);
     std::shared_ptr<const Compiled> compiled_ = AcceptingAll();
+    // A selection meets a few types and layers: their answers are looked for in order, the rest
+    // hashed.
+    static constexpr std::size_t kFewAnswers = 8;
+    mutable std::pair<Key, bool> few_[kFewAnswers];
+    mutable std::size_t fewAnswers_ = 0;
     mutable std::unordered_map<Key, bool, KeyHash> answers_;
 };
 

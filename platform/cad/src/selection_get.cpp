@@ -103,16 +103,16 @@ private:
     AcDbObjectId model_, paper_;
 };
 
-// The whole drawing in creation order. A filter that passes only named layers reads just the
-// entities the layer index has on them (and those changed since it last read them).
+// The whole drawing in creation order. A filter that passes only named layers or types reads just
+// the entities the layer index has with them (and those changed since it last read them).
 std::vector<std::uint64_t> SelectAll(AcDbDatabase* db, const SelectionFilter& filter)
 {
     const WholeDrawing drawing(db, filter);
     std::vector<std::uint64_t> found;
-    if (filter.NamesLayersOnly()) {
+    if (filter.NamesLayersOrTypes()) {
         auto& layers = platform::cad::ServicesOf(db).layers;
-        for (std::uint64_t slot :
-             layers.Candidates([&](const std::string& layer) { return filter.MayAcceptOnLayer(layer); }))
+        for (std::uint64_t slot : layers.Candidates(
+                 [&](const std::string& layer, const std::string& type) { return filter.MayAccept(layer, type); }))
             if (drawing.Takes(slot))
                 found.push_back(slot);
         return found;

@@ -174,8 +174,10 @@ std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
 {
     Refresh();
     std::vector<std::uint64_t> found;
+    found.reserve(32);  // most searches are of a small area: a few growths saved
     if (!nodes_.empty()) {
-        std::vector<std::uint32_t> stack{static_cast<std::uint32_t>(nodes_.size() - 1)};
+        std::vector<std::uint32_t>& stack = searchStack_;
+        stack.assign(1, static_cast<std::uint32_t>(nodes_.size() - 1));
         while (!stack.empty()) {
             const Node& node = nodes_[stack.back()];
             stack.pop_back();

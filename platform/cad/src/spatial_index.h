@@ -68,6 +68,7 @@ private:
     std::vector<std::uint64_t> overlay_;
     std::vector<Item> items_;
     std::vector<Node> nodes_;             // root last
+    std::vector<std::uint32_t> searchStack_;  // kept between searches, not to allocate it each time
     bool built_ = false;
     AcDbObjectId space_;
 };

@@ -3,12 +3,14 @@
 #include <map>
 
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_view_record.h"
 #include "platform/cad/selection.h"
+#include "platform/cad/undo_journal.h"
 #include "platform/cad/view_state.h"
 #include "platform/ui/answer_source.h"
 #include "test_drawing.h"
@@ -186,6 +188,29 @@ TEST(Selection, PolygonsAndFencesOnConcaveShapes)
     acutRelRb(text);
 }
 
+// Shapes within the tolerance of an edge meet it, also where their boxes alone would say they
+// lie clear inside; a flat arc's tolerance follows its far centre.
+TEST(Selection, PolygonsAndFencesMeetShapesWithinTheTolerance)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-100, -100, 0), AcGePoint3d(100, 100, 0));
+    std::vector<AcGePoint2d> square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    AcDbObjectId clear = Line(d, 5, 5, 5, 9.9);
+    AcDbObjectId near = Line(d, 5, 5, 5, 10 - 5e-11);
+    AcDbObjectId nearOutside = Line(d, 5, 10 + 5e-11, 5, 12);
+    AcDbObjectId outside = Line(d, 5, 10.1, 5, 12);
+    auto* flatArc = new AcDbPolyline;
+    flatArc->addVertexAt(0, AcGePoint2d(1, 9.999), 1e-9);
+    flatArc->addVertexAt(1, AcGePoint2d(9, 9.999));
+    AcDbObjectId arc = d.Add(flatArc);
+    std::vector<AcGePoint2d> diamond{{5, -1}, {11, 5}, {5, 11}, {-1, 5}};
+    EXPECT_EQ(Polygon("WP", square), (Ids{clear}));
+    EXPECT_EQ(Polygon("CP", square), (Ids{clear, near, arc}));
+    EXPECT_EQ(Polygon("F", {{0, 10.5}, {10, 10.5}}), (Ids{nearOutside, outside}));
+    EXPECT_EQ(Polygon("WP", diamond), (Ids{clear, near}));
+    EXPECT_EQ(Polygon("CP", diamond), (Ids{clear, near, nearOutside, outside, arc}));
+}
+
 TEST(Selection, FiltersCombineTypeLayerAndXData)
 {
     TestDrawing d;
@@ -295,6 +320,85 @@ TEST(Selection, WholeDrawingFollowsEachEntitysTypeAndLayer)
     EXPECT_EQ(AllThrough(acutBuildList(8, "JZD", 0)), (Ids{first, paper, parcel}));
     e->close();
     EXPECT_EQ(AllThrough(acutBuildList(8, "房屋", 0)), (Ids{house, moved}));
+}
+
+// A filter of types (with or without layers) takes the same entities as the walk of the whole
+// drawing would, however the drawing changed since the last selection: entities added, erased,
+// brought back by UNDO or handed over to an entity of another type; never block contents or
+// vertices.
+TEST(Selection, WholeDrawingByTypeFollowsEveryChange)
+{
+    TestDrawing d;
+    AddLayer(d, "JZD");
+    auto& journal = platform::cad::JournalOf(d.db());
+    AcDbObjectId blockId;
+    {
+        AcDbBlockTable* table = nullptr;
+        ASSERT_EQ(d.db()->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
+        auto* block = new AcDbBlockTableRecord;
+        block->setName("界址");
+        ASSERT_EQ(table->add(blockId, block), Acad::eOk);
+        block->appendAcDbEntity(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+        block->close();
+        table->close();
+    }
+    AcDbObjectId line = Line(d, 0, 0, 1, 1);
+    AcDbObjectId circle = Circle(d, 1, 1, 0.5);
+    AcDbObjectId parcel = Poly(d, {{0, 0}, {4, 0}, {4, 4}}, true, "JZD");
+    AcGePoint3dArray pts;
+    pts.append(AcGePoint3d(0, 0, 0));
+    pts.append(AcGePoint3d(1, 2, 0));
+    AcDbObjectId heavy = d.Add(new AcDb2dPolyline(AcDb::k2dSimplePoly, pts));
+    auto byType = [](const char* types) { return AllThrough(acutBuildList(RTDXF0, types, 0)); };
+    EXPECT_EQ(byType("LINE"), (Ids{line}));
+    EXPECT_EQ(byType("*polyline"), (Ids{parcel, heavy}));
+    EXPECT_EQ(byType("~line"), (Ids{circle, parcel, heavy}));
+    EXPECT_EQ(byType("VERTEX,?ERTEX"), Ids{});
+    EXPECT_EQ(AllThrough(acutBuildList(-4, "<or", RTDXF0, "circle", 8, "jzd", -4, "or>", 0)), (Ids{circle, parcel}));
+
+    journal.BeginCommand();
+    AcDbObjectId later = Line(d, 2, 2, 3, 3);
+    AcDbEntity* e = nullptr;
+    ASSERT_EQ(acdbOpenObject(e, circle, AcDb::kForWrite), Acad::eOk);
+    e->erase();
+    e->close();
+    journal.EndCommand();
+    EXPECT_EQ(byType("line,circle"), (Ids{line, later}));
+    ASSERT_EQ(journal.Undo(1), 1);
+    EXPECT_EQ(byType("line,circle"), (Ids{line, circle}));
+
+    AcDbPolyline* light = nullptr;
+    ASSERT_EQ(acdbOpenObject(light, parcel, AcDb::kForWrite), Acad::eOk);
+    AcDb2dPolyline* converted = nullptr;
+    ASSERT_EQ(light->convertTo(converted, true), Acad::eObjectToBeDeleted);
+    converted->close();
+    delete light;
+    EXPECT_EQ(byType("LWPOLYLINE"), Ids{});
+    EXPECT_EQ(byType("POLYLINE"), (Ids{parcel, heavy}));
+    EXPECT_EQ(AllThrough(acutBuildList(RTDXF0, "*LINE", 8, "JZD", 0)), (Ids{parcel}));
+}
+
+// One selection that meets many types and layers keeps each one's answer.
+TEST(Selection, FilterAnswersStayWithTheirTypeAndLayer)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-10, -10, 0), AcGePoint3d(30, 30, 0));
+    Ids circles;
+    for (int round = 0; round < 2; ++round)
+        for (char layer = 'A'; layer <= 'J'; ++layer) {
+            const char name[] = {layer, 0};
+            if (round == 0)
+                AddLayer(d, name);
+            auto* line = new AcDbLine(AcGePoint3d(layer - 'A', round, 0), AcGePoint3d(layer - 'A', round + 1, 0));
+            line->setLayer(name);
+            d.Add(line);
+            auto* circle = new AcDbCircle(AcGePoint3d(layer - 'A', round, 0), AcGeVector3d(0, 0, 1), 0.5);
+            circle->setLayer(name);
+            circles.push_back(d.Add(circle));
+        }
+    resbuf* filter = acutBuildList(RTDXF0, "CIRCLE", 8, "?", 0);
+    EXPECT_EQ(Window("C", -5, -5, 20, 20, filter), circles);
+    acutRelRb(filter);
 }
 
 TEST(Selection, GraphicalModesSeeOnlyTheViewAndVisibleLayers)
