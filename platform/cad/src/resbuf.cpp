@@ -10,12 +10,75 @@ using platform::cad::GroupKindOf;
 using platform::cad::GroupValueKind;
 using platform::cad::IsKnownGroupCode;
 
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kRecycleBuffers = false;  // the sanitizer must see every buffer freed
+#else
+constexpr bool kRecycleBuffers = true;
+#endif
+
+// Buffers freed by acutRelRb, kept for the next acutNewRb. Every read of an entity's data builds a
+// chain and its caller frees it at once, so the same few thousand buffers serve millions of reads;
+// handing them to the C library's heap each time costs far more (its small-block caches hold a
+// handful of blocks, the rest goes through its general lists). The kept blocks are still the C
+// library's own, so a buffer freed with free() by a caller is no harm.
+class RecycledBuffers {
+public:
+    RecycledBuffers() = default;
+    RecycledBuffers(const RecycledBuffers&) = delete;
+    RecycledBuffers& operator=(const RecycledBuffers&) = delete;
+    ~RecycledBuffers()
+    {
+        while (head_ != nullptr) {
+            resbuf* next = head_->rbnext;
+            std::free(head_);
+            head_ = next;
+        }
+        count_ = kMostKept;  // buffers freed after this (at exit) go straight back to the heap
+    }
+
+    resbuf* Take()
+    {
+        resbuf* rb = head_;
+        if (rb == nullptr)
+            return static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
+        head_ = rb->rbnext;
+        --count_;
+        return rb;
+    }
+
+    void Give(resbuf* rb)
+    {
+        if (!kRecycleBuffers || count_ == kMostKept) {
+            std::free(rb);
+            return;
+        }
+        rb->rbnext = head_;
+        head_ = rb;
+        ++count_;
+    }
+
+private:
+    // Enough for the longest chains a command reads in a loop; a few hundred kilobytes at most.
+    static constexpr std::size_t kMostKept = 4096;
+    resbuf* head_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+RecycledBuffers& Recycled()
+{
+    thread_local RecycledBuffers buffers;
+    return buffers;
+}
+
+}  // namespace
+
 resbuf* acutNewRb(int type)
 {
-    // malloc, not calloc: listings run to millions of these, and the C library keeps freed blocks
-    // of this size at hand only for malloc. The members are cleared one by one because a memset of
-    // the whole block is turned back into calloc by the compiler.
-    auto* rb = static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
+    // Not calloc: the members are cleared one by one because a memset of the whole block is
+    // turned into calloc by the compiler.
+    resbuf* rb = Recycled().Take();
     if (rb != nullptr) {
         rb->rbnext = nullptr;
         rb->restype = static_cast<short>(type);
@@ -26,6 +89,7 @@ resbuf* acutNewRb(int type)
 
 int acutRelRb(resbuf* rb)
 {
+    RecycledBuffers& recycled = Recycled();
     while (rb != nullptr) {
         resbuf* next = rb->rbnext;
         GroupValueKind kind = GroupKindOf(rb->restype);
@@ -33,7 +97,7 @@ int acutRelRb(resbuf* rb)
             std::free(rb->resval.rstring);
         else if (kind == GroupValueKind::Binary)
             std::free(rb->resval.rbinary.buf);
-        std::free(rb);
+        recycled.Give(rb);
         rb = next;
     }
     return RTNORM;
