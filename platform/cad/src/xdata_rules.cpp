@@ -111,8 +111,32 @@ bool MergedXDataFits(const std::vector<XDataApp>& current, const std::vector<XDa
     return total <= kMaxXDataBytes;
 }
 
+namespace {
+// How many entries a merge adds: the names of apps that current lacks, each counted once.
+std::size_t NewNamesCount(const std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
+{
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < apps.size(); ++k) {
+        auto sameName = [&](const XDataApp& other) { return platform::text::GbkEqualNoCase(other.app, apps[k].app); };
+        if (std::none_of(current.begin(), current.end(), sameName) &&
+            std::none_of(apps.begin(), apps.begin() + static_cast<std::ptrdiff_t>(k), sameName))
+            ++count;
+    }
+    return count;
+}
+}  // namespace
+
 void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
 {
+    // An object keeps its entries for as long as it lives: room for exactly the entries it ends
+    // with, taken at once, rather than the doubling of a growing list.
+    const std::size_t added = NewNamesCount(current, apps);
+    if (current.empty() && added == apps.size() && apps.capacity() == apps.size()) {
+        current = std::move(apps);
+        return;
+    }
+    if (added != 0)
+        current.reserve(current.size() + added);
     for (XDataApp& app : apps) {
         XDataApp* last = nullptr;
         for (XDataApp& entry : current)
@@ -223,6 +247,10 @@ template <typename Cursor>
 Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& out)
 {
     std::vector<XDataApp> apps;
+    std::size_t heads = 0;
+    for (Cursor item = cursor; !item.Done(); item.Next())
+        heads += item.Code() == 1001 ? 1 : 0;
+    apps.reserve(heads);
     std::size_t size = 0;
     while (!cursor.Done()) {
         if (cursor.Code() != 1001)
