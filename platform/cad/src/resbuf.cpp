@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <malloc.h>
+
 #include "platform/cad/group_codes.h"
+#include "resbuf_blocks.h"
 
 using platform::cad::GroupKindOf;
 using platform::cad::GroupValueKind;
@@ -13,72 +16,104 @@ using platform::cad::IsKnownGroupCode;
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kRecycleBuffers = false;  // the sanitizer must see every buffer freed
+constexpr bool kRecycleBlocks = false;  // the sanitizer must see every block freed
 #else
-constexpr bool kRecycleBuffers = true;
+constexpr bool kRecycleBlocks = true;
 #endif
 
-// Buffers freed by acutRelRb, kept for the next acutNewRb. Every read of an entity's data builds a
-// chain and its caller frees it at once, so the same few thousand buffers serve millions of reads;
-// handing them to the C library's heap each time costs far more (its small-block caches hold a
-// handful of blocks, the rest goes through its general lists). The kept blocks are still the C
-// library's own, so a buffer freed with free() by a caller is no harm.
-class RecycledBuffers {
+// Blocks of one size freed with a chain, kept for the next chain. Every read of an entity's data
+// builds a chain and its caller frees it at once, so the same few thousand blocks serve millions
+// of reads; handing them to the C library's heap each time costs far more (its small-block caches
+// hold a handful of blocks, the rest goes through its general lists). The kept blocks are still
+// the C library's own, so a block a caller frees with free() is no harm.
+template <std::size_t kBytes>
+class RecycledBlocks {
 public:
-    RecycledBuffers() = default;
-    RecycledBuffers(const RecycledBuffers&) = delete;
-    RecycledBuffers& operator=(const RecycledBuffers&) = delete;
-    ~RecycledBuffers()
+    static_assert(kBytes >= sizeof(void*));
+
+    RecycledBlocks() = default;
+    RecycledBlocks(const RecycledBlocks&) = delete;
+    RecycledBlocks& operator=(const RecycledBlocks&) = delete;
+    ~RecycledBlocks()
     {
-        while (head_ != nullptr) {
-            resbuf* next = head_->rbnext;
-            std::free(head_);
-            head_ = next;
-        }
-        count_ = kMostKept;  // buffers freed after this (at exit) go straight back to the heap
+        while (head_ != nullptr)
+            std::free(Pop());
+        count_ = kMostKept;  // blocks freed after this (at exit) go straight back to the heap
     }
 
-    resbuf* Take()
-    {
-        resbuf* rb = head_;
-        if (rb == nullptr)
-            return static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
-        head_ = rb->rbnext;
-        --count_;
-        return rb;
-    }
+    void* Take() { return head_ != nullptr ? Pop() : std::malloc(kBytes); }
 
-    void Give(resbuf* rb)
+    void Give(void* block)
     {
-        if (!kRecycleBuffers || count_ == kMostKept) {
-            std::free(rb);
+        if (!kRecycleBlocks || count_ == kMostKept) {
+            std::free(block);
             return;
         }
-        rb->rbnext = head_;
-        head_ = rb;
+        std::memcpy(block, &head_, sizeof head_);
+        head_ = block;
         ++count_;
     }
 
 private:
     // Enough for the longest chains a command reads in a loop; a few hundred kilobytes at most.
     static constexpr std::size_t kMostKept = 4096;
-    resbuf* head_ = nullptr;
+
+    void* Pop()
+    {
+        void* block = head_;
+        std::memcpy(&head_, block, sizeof head_);
+        --count_;
+        return block;
+    }
+
+    void* head_ = nullptr;
     std::size_t count_ = 0;
 };
 
-RecycledBuffers& Recycled()
+// Strings of a chain up to this size (with their zero) take a block of just this size: the
+// smallest the C library hands out, so a short string costs no more than before.
+constexpr std::size_t kShortStringBytes = 24;
+
+RecycledBlocks<sizeof(resbuf)>& RecycledBuffers()
 {
-    thread_local RecycledBuffers buffers;
-    return buffers;
+    thread_local RecycledBlocks<sizeof(resbuf)> blocks;
+    return blocks;
+}
+
+RecycledBlocks<kShortStringBytes>& RecycledStrings()
+{
+    thread_local RecycledBlocks<kShortStringBytes> blocks;
+    return blocks;
 }
 
 }  // namespace
+
+namespace platform::cad {
+
+char* NewChainString(std::size_t bytes)
+{
+    if (kRecycleBlocks && bytes <= kShortStringBytes)
+        return static_cast<char*>(RecycledStrings().Take());
+    return static_cast<char*>(std::malloc(bytes));
+}
+
+void FreeChainString(char* text)
+{
+    // A caller may have put a block of its own in the chain: only blocks of the short strings'
+    // size go back to their list.
+    if (text != nullptr && kRecycleBlocks && malloc_usable_size(text) == kShortStringBytes)
+        RecycledStrings().Give(text);
+    else
+        std::free(text);
+}
+
+}  // namespace platform::cad
 
 resbuf* acutNewRb(int type)
 {
     // Not calloc: the members are cleared one by one because a memset of the whole block is
     // turned into calloc by the compiler.
-    resbuf* rb = Recycled().Take();
+    auto* rb = static_cast<resbuf*>(RecycledBuffers().Take());
     if (rb != nullptr) {
         rb->rbnext = nullptr;
         rb->restype = static_cast<short>(type);
@@ -89,15 +124,15 @@ resbuf* acutNewRb(int type)
 
 int acutRelRb(resbuf* rb)
 {
-    RecycledBuffers& recycled = Recycled();
+    auto& buffers = RecycledBuffers();
     while (rb != nullptr) {
         resbuf* next = rb->rbnext;
         GroupValueKind kind = GroupKindOf(rb->restype);
         if (kind == GroupValueKind::String)
-            std::free(rb->resval.rstring);
+            platform::cad::FreeChainString(rb->resval.rstring);
         else if (kind == GroupValueKind::Binary)
             std::free(rb->resval.rbinary.buf);
-        recycled.Give(rb);
+        buffers.Give(rb);
         rb = next;
     }
     return RTNORM;
@@ -108,7 +143,7 @@ char* acutNewString(const char* text)
     if (text == nullptr)
         return nullptr;
     std::size_t n = std::strlen(text) + 1;
-    auto* copy = static_cast<char*>(std::malloc(n));
+    char* copy = platform::cad::NewChainString(n);
     if (copy != nullptr)
         std::memcpy(copy, text, n);
     return copy;

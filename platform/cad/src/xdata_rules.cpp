@@ -7,6 +7,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/resbuf.h"
+#include "resbuf_blocks.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/text/gbk.h"
 
@@ -48,7 +49,7 @@ bool AppendXDataResbufs(const XDataApp& app, resbuf**& link)
         return false;
     *link = name;
     link = &name->rbnext;
-    name->resval.rstring = static_cast<char*>(std::malloc(app.app.size() + 1));
+    name->resval.rstring = NewChainString(app.app.size() + 1);
     if (name->resval.rstring == nullptr)
         return false;
     std::memcpy(name->resval.rstring, app.app.c_str(), app.app.size() + 1);

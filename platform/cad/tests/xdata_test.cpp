@@ -321,6 +321,18 @@ TEST(CadResbuf, BuildListTakesEachTypesValueAndRefusesUnknownTypes)
         EXPECT_EQ(fresh->resval.rlname[1], 0);
         acutRelRb(fresh);
     }
+    // Strings of every length about the size whose blocks are kept, over freed ones, keep their bytes.
+    for (int round = 0; round < 3; ++round) {
+        resbuf* head = nullptr;
+        resbuf** link = &head;
+        for (std::size_t n = 0; n <= 40; ++n, link = &(*link)->rbnext)
+            *link = acutBuildList(RTSTR, std::string(n, static_cast<char>('a' + n % 26)).c_str(), 0);
+        std::size_t n = 0;
+        for (const resbuf* rb = head; rb != nullptr; rb = rb->rbnext, ++n)
+            EXPECT_EQ(rb->resval.rstring, std::string(n, static_cast<char>('a' + n % 26)));
+        EXPECT_EQ(n, 41u);
+        acutRelRb(head);
+    }
     EXPECT_EQ(acutBuildList(12345, 1, 0), nullptr);
     EXPECT_EQ(acutBuildList(85, 0), nullptr);  // between the 16-bit and the 32-bit codes
     EXPECT_EQ(acutBuildList(-6, 0), nullptr);
