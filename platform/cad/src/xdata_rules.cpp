@@ -242,16 +242,14 @@ bool FindRegisteredApp(AcDbDatabase* database, const char* app, std::string& reg
     return true;
 }
 
-// Splits the items into applications, checking every rule in the order the items come; each
-// application's items are checked and measured first, then packed into a list of their exact size.
 template <typename Cursor>
-Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& out)
+Acad::ErrorStatus AppendParsedXData(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& apps)
 {
-    std::vector<XDataApp> apps;
     std::size_t heads = 0;
     for (Cursor item = cursor; !item.Done(); item.Next())
         heads += item.Code() == 1001 ? 1 : 0;
-    apps.reserve(heads);
+    if (apps.capacity() < apps.size() + heads)
+        apps.reserve(apps.size() + heads);
     std::size_t size = 0;
     while (!cursor.Done()) {
         if (cursor.Code() != 1001)
@@ -304,8 +302,26 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vec
     }
     if (size > kMaxXDataBytes)
         return Acad::eXdataSizeExceeded;
-    out = std::move(apps);
     return Acad::eOk;
+}
+
+// Splits the items into applications, checking every rule in the order the items come; each
+// application's items are checked and measured first, then packed into a list of their exact size.
+// An empty out is filled in place, so that a caller's list keeps its room from call to call.
+template <typename Cursor>
+Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& out)
+{
+    if (out.empty()) {
+        Acad::ErrorStatus es = AppendParsedXData(database, cursor, out);
+        if (es != Acad::eOk)
+            out.clear();
+        return es;
+    }
+    std::vector<XDataApp> apps;
+    Acad::ErrorStatus es = AppendParsedXData(database, cursor, apps);
+    if (es == Acad::eOk)
+        out = std::move(apps);
+    return es;
 }
 
 }  // namespace
