@@ -196,7 +196,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
     // Most calls replace the items of an application the object already has, so the list the
     // chain is parsed into is not kept by the object: its room serves the next call (taken, not
     // shared, so that a call made while this one runs has a list of its own).
-    thread_local std::vector<XDataApp> spare;
+    thread_local std::vector<XDataApp> spare __attribute__((tls_model("initial-exec")));
     std::vector<XDataApp> apps = std::move(spare);
     apps.clear();
     Acad::ErrorStatus es = platform::cad::ParseXData(db, chain, apps);

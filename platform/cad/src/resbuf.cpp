@@ -74,15 +74,17 @@ private:
 // smallest the C library hands out, so a short string costs no more than before.
 constexpr std::size_t kShortStringBytes = 24;
 
+// Each thread keeps its own blocks. The host library is loaded with the program, so its
+// thread-local data can sit at a fixed place (no look-up through the loader on every buffer).
 RecycledBlocks<sizeof(resbuf)>& RecycledBuffers()
 {
-    thread_local RecycledBlocks<sizeof(resbuf)> blocks;
+    thread_local RecycledBlocks<sizeof(resbuf)> blocks __attribute__((tls_model("initial-exec")));
     return blocks;
 }
 
 RecycledBlocks<kShortStringBytes>& RecycledStrings()
 {
-    thread_local RecycledBlocks<kShortStringBytes> blocks;
+    thread_local RecycledBlocks<kShortStringBytes> blocks __attribute__((tls_model("initial-exec")));
     return blocks;
 }
 
