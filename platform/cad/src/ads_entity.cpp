@@ -61,6 +61,36 @@ bool MatchesApp(const resbuf* apps, const std::string& app)
     }
     return false;
 }
+
+// The list an entity's fields are written to on their way to a chain. Reads come one after another
+// by the million, so the list of the last read, emptied, takes the next one: room for a usual
+// entity's fields is a block the size the heap hands out from its general lists, dearer than
+// writing the fields. A list grown for a very long entity is not kept.
+constexpr std::size_t kUsualTags = 40;
+constexpr std::size_t kMostTagsKept = 1024;
+
+DxfTagList& SpareTags()
+{
+    thread_local DxfTagList spare __attribute__((tls_model("initial-exec")));
+    return spare;
+}
+
+DxfTagList TakeSpareTags()
+{
+    DxfTagList tags = std::move(SpareTags());
+    tags.clear();
+    if (tags.capacity() < kUsualTags)
+        tags.reserve(kUsualTags);
+    return tags;
+}
+
+void KeepSpareTags(DxfTagList&& tags)
+{
+    if (tags.capacity() > kMostTagsKept)
+        return;
+    tags.clear();
+    SpareTags() = std::move(tags);
+}
 }  // namespace
 
 resbuf* acdbEntGet(const ads_name entity) { return acdbEntGetX(entity, nullptr); }
@@ -71,11 +101,12 @@ resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps)
     AcDbObject* object = LiveObject(entity, id);
     if (object == nullptr)
         return nullptr;
-    AcDbDxfFiler filer;
+    AcDbDxfFiler filer(TakeSpareTags());
     filer.writeObjectId(-1, id);
     filer.writeString(0, object->dxfTypeName());
     object->dxfOutFields(&filer);
     resbuf* list = platform::cad::TagsToResbuf(filer.tags());
+    KeepSpareTags(std::move(filer.tags()));
     if (list == nullptr || apps == nullptr)
         return list;
     // The applications asked for follow a -3 marker, their items straight from the packed data.
@@ -110,7 +141,8 @@ int acdbEntMod(const resbuf* list)
     AcDbObjectId id;
     DxfTagList fields, xdata;
     bool inXData = false;
-    for (const auto& tag : tags) {
+    fields.reserve(tags.size());
+    for (auto& tag : tags) {
         if (tag.code == -1 && id.isNull()) {
             id = tag.id;
             continue;
@@ -119,7 +151,7 @@ int acdbEntMod(const resbuf* list)
             inXData = true;
             continue;
         }
-        (inXData ? xdata : fields).push_back(tag);
+        (inXData ? xdata : fields).push_back(std::move(tag));
     }
     if (id.isNull() || id.isErased())
         return RTERROR;

@@ -193,11 +193,18 @@ resbuf* AcDbObject::xData(const char* app) const
 Acad::ErrorStatus AcDbObject::setXData(const resbuf* chain)
 {
     AcDbDatabase* db = database() != nullptr ? database() : acdbHostApplicationServices()->workingDatabase();
-    std::vector<XDataApp> apps;
+    // Most calls replace the items of an application the object already has, so the list the
+    // chain is parsed into is not kept by the object: its room serves the next call (taken, not
+    // shared, so that a call made while this one runs has a list of its own).
+    thread_local std::vector<XDataApp> spare __attribute__((tls_model("initial-exec")));
+    std::vector<XDataApp> apps = std::move(spare);
+    apps.clear();
     Acad::ErrorStatus es = platform::cad::ParseXData(db, chain, apps);
-    if (es != Acad::eOk)
-        return es;
-    return setXDataApps(std::move(apps));
+    if (es == Acad::eOk)
+        es = setXDataApps(std::move(apps));
+    apps.clear();
+    spare = std::move(apps);
+    return es;
 }
 
 Acad::ErrorStatus AcDbObject::setXDataApps(const std::vector<XDataApp>& apps)

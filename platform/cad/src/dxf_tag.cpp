@@ -7,6 +7,7 @@
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_dxf_filer.h"
 #include "platform/cad/resbuf.h"
+#include "resbuf_blocks.h"
 
 namespace platform::cad {
 
@@ -98,7 +99,7 @@ namespace {
 char* NewString(const std::string& text)
 {
     std::size_t n = text.size() + 1;
-    auto* copy = static_cast<char*>(std::malloc(n));
+    char* copy = NewChainString(n);
     if (copy != nullptr)
         std::memcpy(copy, text.c_str(), n);
     return copy;

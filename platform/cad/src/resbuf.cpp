@@ -4,18 +4,118 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <malloc.h>
+
 #include "platform/cad/group_codes.h"
+#include "resbuf_blocks.h"
 
 using platform::cad::GroupKindOf;
 using platform::cad::GroupValueKind;
 using platform::cad::IsKnownGroupCode;
 
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kRecycleBlocks = false;  // the sanitizer must see every block freed
+#else
+constexpr bool kRecycleBlocks = true;
+#endif
+
+// Blocks of one size freed with a chain, kept for the next chain. Every read of an entity's data
+// builds a chain and its caller frees it at once, so the same few thousand blocks serve millions
+// of reads; handing them to the C library's heap each time costs far more (its small-block caches
+// hold a handful of blocks, the rest goes through its general lists). The kept blocks are still
+// the C library's own, so a block a caller frees with free() is no harm.
+template <std::size_t kBytes>
+class RecycledBlocks {
+public:
+    static_assert(kBytes >= sizeof(void*));
+
+    RecycledBlocks() = default;
+    RecycledBlocks(const RecycledBlocks&) = delete;
+    RecycledBlocks& operator=(const RecycledBlocks&) = delete;
+    ~RecycledBlocks()
+    {
+        while (head_ != nullptr)
+            std::free(Pop());
+        count_ = kMostKept;  // blocks freed after this (at exit) go straight back to the heap
+    }
+
+    void* Take() { return head_ != nullptr ? Pop() : std::malloc(kBytes); }
+
+    void Give(void* block)
+    {
+        if (!kRecycleBlocks || count_ == kMostKept) {
+            std::free(block);
+            return;
+        }
+        std::memcpy(block, &head_, sizeof head_);
+        head_ = block;
+        ++count_;
+    }
+
+private:
+    // Enough for the longest chains a command reads in a loop; a few hundred kilobytes at most.
+    static constexpr std::size_t kMostKept = 4096;
+
+    void* Pop()
+    {
+        void* block = head_;
+        std::memcpy(&head_, block, sizeof head_);
+        --count_;
+        return block;
+    }
+
+    void* head_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+// Strings of a chain up to this size (with their zero) take a block of just this size: the
+// smallest the C library hands out, so a short string costs no more than before.
+constexpr std::size_t kShortStringBytes = 24;
+
+// Each thread keeps its own blocks. The host library is loaded with the program, so its
+// thread-local data can sit at a fixed place (no look-up through the loader on every buffer).
+RecycledBlocks<sizeof(resbuf)>& RecycledBuffers()
+{
+    thread_local RecycledBlocks<sizeof(resbuf)> blocks __attribute__((tls_model("initial-exec")));
+    return blocks;
+}
+
+RecycledBlocks<kShortStringBytes>& RecycledStrings()
+{
+    thread_local RecycledBlocks<kShortStringBytes> blocks __attribute__((tls_model("initial-exec")));
+    return blocks;
+}
+
+}  // namespace
+
+namespace platform::cad {
+
+char* NewChainString(std::size_t bytes)
+{
+    if (kRecycleBlocks && bytes <= kShortStringBytes)
+        return static_cast<char*>(RecycledStrings().Take());
+    return static_cast<char*>(std::malloc(bytes));
+}
+
+void FreeChainString(char* text)
+{
+    // A caller may have put a block of its own in the chain: only blocks of the short strings'
+    // size go back to their list.
+    if (text != nullptr && kRecycleBlocks && malloc_usable_size(text) == kShortStringBytes)
+        RecycledStrings().Give(text);
+    else
+        std::free(text);
+}
+
+}  // namespace platform::cad
+
 resbuf* acutNewRb(int type)
 {
-    // malloc, not calloc: listings run to millions of these, and the C library keeps freed blocks
-    // of this size at hand only for malloc. The members are cleared one by one because a memset of
-    // the whole block is turned back into calloc by the compiler.
-    auto* rb = static_cast<resbuf*>(std::malloc(sizeof(resbuf)));
+    // Not calloc: the members are cleared one by one because a memset of the whole block is
+    // turned into calloc by the compiler.
+    auto* rb = static_cast<resbuf*>(RecycledBuffers().Take());
     if (rb != nullptr) {
         rb->rbnext = nullptr;
         rb->restype = static_cast<short>(type);
@@ -26,14 +126,15 @@ resbuf* acutNewRb(int type)
 
 int acutRelRb(resbuf* rb)
 {
+    auto& buffers = RecycledBuffers();
     while (rb != nullptr) {
         resbuf* next = rb->rbnext;
         GroupValueKind kind = GroupKindOf(rb->restype);
         if (kind == GroupValueKind::String)
-            std::free(rb->resval.rstring);
+            platform::cad::FreeChainString(rb->resval.rstring);
         else if (kind == GroupValueKind::Binary)
             std::free(rb->resval.rbinary.buf);
-        std::free(rb);
+        buffers.Give(rb);
         rb = next;
     }
     return RTNORM;
@@ -44,7 +145,7 @@ char* acutNewString(const char* text)
     if (text == nullptr)
         return nullptr;
     std::size_t n = std::strlen(text) + 1;
-    auto* copy = static_cast<char*>(std::malloc(n));
+    char* copy = platform::cad::NewChainString(n);
     if (copy != nullptr)
         std::memcpy(copy, text, n);
     return copy;

@@ -5,6 +5,7 @@
 
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/resbuf.h"
+#include "resbuf_blocks.h"
 
 namespace platform::cad {
 
@@ -177,7 +178,7 @@ bool XDataItemList::AppendResbufs(resbuf**& link) const
             break;
         case GroupValueKind::String: {
             std::size_t length = Read<std::uint16_t>(at);
-            rb->resval.rstring = static_cast<char*>(std::malloc(length + 1));
+            rb->resval.rstring = NewChainString(length + 1);
             if (rb->resval.rstring == nullptr)
                 return false;
             std::memcpy(rb->resval.rstring, at, length + 1);

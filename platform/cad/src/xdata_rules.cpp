@@ -7,6 +7,7 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/resbuf.h"
+#include "resbuf_blocks.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/text/gbk.h"
 
@@ -48,7 +49,7 @@ bool AppendXDataResbufs(const XDataApp& app, resbuf**& link)
         return false;
     *link = name;
     link = &name->rbnext;
-    name->resval.rstring = static_cast<char*>(std::malloc(app.app.size() + 1));
+    name->resval.rstring = NewChainString(app.app.size() + 1);
     if (name->resval.rstring == nullptr)
         return false;
     std::memcpy(name->resval.rstring, app.app.c_str(), app.app.size() + 1);
@@ -111,8 +112,32 @@ bool MergedXDataFits(const std::vector<XDataApp>& current, const std::vector<XDa
     return total <= kMaxXDataBytes;
 }
 
+namespace {
+// How many entries a merge adds: the names of apps that current lacks, each counted once.
+std::size_t NewNamesCount(const std::vector<XDataApp>& current, const std::vector<XDataApp>& apps)
+{
+    std::size_t count = 0;
+    for (std::size_t k = 0; k < apps.size(); ++k) {
+        auto sameName = [&](const XDataApp& other) { return platform::text::GbkEqualNoCase(other.app, apps[k].app); };
+        if (std::none_of(current.begin(), current.end(), sameName) &&
+            std::none_of(apps.begin(), apps.begin() + static_cast<std::ptrdiff_t>(k), sameName))
+            ++count;
+    }
+    return count;
+}
+}  // namespace
+
 void ApplyXData(std::vector<XDataApp>& current, std::vector<XDataApp>&& apps)
 {
+    // An object keeps its entries for as long as it lives: room for exactly the entries it ends
+    // with, taken at once, rather than the doubling of a growing list.
+    const std::size_t added = NewNamesCount(current, apps);
+    if (current.empty() && added == apps.size() && apps.capacity() == apps.size()) {
+        current = std::move(apps);
+        return;
+    }
+    if (added != 0)
+        current.reserve(current.size() + added);
     for (XDataApp& app : apps) {
         XDataApp* last = nullptr;
         for (XDataApp& entry : current)
@@ -217,12 +242,14 @@ bool FindRegisteredApp(AcDbDatabase* database, const char* app, std::string& reg
     return true;
 }
 
-// Splits the items into applications, checking every rule in the order the items come; each
-// application's items are checked and measured first, then packed into a list of their exact size.
 template <typename Cursor>
-Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& out)
+Acad::ErrorStatus AppendParsedXData(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& apps)
 {
-    std::vector<XDataApp> apps;
+    std::size_t heads = 0;
+    for (Cursor item = cursor; !item.Done(); item.Next())
+        heads += item.Code() == 1001 ? 1 : 0;
+    if (apps.capacity() < apps.size() + heads)
+        apps.reserve(apps.size() + heads);
     std::size_t size = 0;
     while (!cursor.Done()) {
         if (cursor.Code() != 1001)
@@ -275,8 +302,26 @@ Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vec
     }
     if (size > kMaxXDataBytes)
         return Acad::eXdataSizeExceeded;
-    out = std::move(apps);
     return Acad::eOk;
+}
+
+// Splits the items into applications, checking every rule in the order the items come; each
+// application's items are checked and measured first, then packed into a list of their exact size.
+// An empty out is filled in place, so that a caller's list keeps its room from call to call.
+template <typename Cursor>
+Acad::ErrorStatus ParseXDataFrom(AcDbDatabase* database, Cursor cursor, std::vector<XDataApp>& out)
+{
+    if (out.empty()) {
+        Acad::ErrorStatus es = AppendParsedXData(database, cursor, out);
+        if (es != Acad::eOk)
+            out.clear();
+        return es;
+    }
+    std::vector<XDataApp> apps;
+    Acad::ErrorStatus es = AppendParsedXData(database, cursor, apps);
+    if (es == Acad::eOk)
+        out = std::move(apps);
+    return es;
 }
 
 }  // namespace

@@ -94,6 +94,8 @@ TEST(CadEntityList, EntGetGivesTheHostsDefinitionLists)
     EXPECT_EQ(Sub(dump, "(100 AcDbText)"),
               "(100 AcDbText)(10 1 2 0)(40 2.5)(1 房屋)(50 0.5)(41 0.8)(51 0)(7 Standard)(71 0)(72 0)(210 0 0 1)"
               "(100 AcDbText)(73 0)");
+    EXPECT_EQ(dump.find("LWPOLYLINE"), std::string::npos);  // nothing of the read before
+    EXPECT_EQ(dump.substr(0, dump.find(')') + 1), "(-1)");
     acutRelRb(list);
     EXPECT_EQ(acdbEntGet(nullptr), nullptr);
     ads_name forged = {drawing.db()->serial(), 1 << 30};

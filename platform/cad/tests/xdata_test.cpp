@@ -70,6 +70,38 @@ TEST(CadXData, PerApplicationCaseInsensitiveAndOnlyForRegisteredApplications)
     line->close();
 }
 
+// An object keeps room for the applications it holds and no more, however its data came in; a
+// name given twice in one chain is one application with the later items.
+TEST(CadXData, AnObjectKeepsRoomForItsApplicationsOnly)
+{
+    TestDrawing drawing;
+    for (const char* app : {"A1", "A2", "A3", "A4", "A5"})
+        ASSERT_EQ(acdbRegApp(app), RTNORM);
+    AcDbObjectId id = drawing.Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0)));
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForWrite), Acad::eOk);
+    auto set = [&](resbuf* chain) {
+        EXPECT_EQ(line->setXData(chain), Acad::eOk);
+        acutRelRb(chain);
+        return line->xdataApps().capacity();
+    };
+    EXPECT_EQ(set(acutBuildList(1001, "A1", 1070, 1, 1001, "A2", 1001, "A3", 0)), 3u);
+    EXPECT_EQ(set(acutBuildList(1001, "A4", 1070, 4, 0)), 4u);
+    EXPECT_EQ(set(acutBuildList(1001, "a2", 1070, 2, 1001, "A5", 1001, "A4", 1070, 5, 0)), 5u);
+    resbuf* all = line->xData();
+    EXPECT_EQ(Items(all), "1001:A1 1070:1 1001:A2 1070:2 1001:A3 1001:A4 1070:5 1001:A5 ");
+    acutRelRb(all);
+    line->close();
+
+    AcDbObjectId other = drawing.Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0)));
+    ASSERT_EQ(acdbOpenObject(line, other, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(set(acutBuildList(1001, "A1", 1070, 1, 1001, "A2", 1001, "a1", 1070, 3, 0)), 2u);
+    all = line->xData();
+    EXPECT_EQ(Items(all), "1001:A1 1070:3 1001:A2 ");
+    acutRelRb(all);
+    line->close();
+}
+
 // Every value of a chain: type and value, strings and chunks byte by byte.
 std::string Values(const resbuf* rb)
 {
@@ -279,6 +311,28 @@ TEST(CadResbuf, BuildListTakesEachTypesValueAndRefusesUnknownTypes)
     EXPECT_EQ(rb->resval.rlong, 100000);
     EXPECT_EQ(rb->rbnext, nullptr);
     acutRelRb(list);
+    // Buffers made after a chain was freed start empty whatever the freed ones held.
+    for (int i = 0; i < 10; ++i) {
+        resbuf* fresh = acutNewRb(RTSHORT);
+        ASSERT_NE(fresh, nullptr);
+        EXPECT_EQ(fresh->restype, RTSHORT);
+        EXPECT_EQ(fresh->rbnext, nullptr);
+        EXPECT_EQ(fresh->resval.rlname[0], 0);
+        EXPECT_EQ(fresh->resval.rlname[1], 0);
+        acutRelRb(fresh);
+    }
+    // Strings of every length about the size whose blocks are kept, over freed ones, keep their bytes.
+    for (int round = 0; round < 3; ++round) {
+        resbuf* head = nullptr;
+        resbuf** link = &head;
+        for (std::size_t n = 0; n <= 40; ++n, link = &(*link)->rbnext)
+            *link = acutBuildList(RTSTR, std::string(n, static_cast<char>('a' + n % 26)).c_str(), 0);
+        std::size_t n = 0;
+        for (const resbuf* rb = head; rb != nullptr; rb = rb->rbnext, ++n)
+            EXPECT_EQ(rb->resval.rstring, std::string(n, static_cast<char>('a' + n % 26)));
+        EXPECT_EQ(n, 41u);
+        acutRelRb(head);
+    }
     EXPECT_EQ(acutBuildList(12345, 1, 0), nullptr);
     EXPECT_EQ(acutBuildList(85, 0), nullptr);  // between the 16-bit and the 32-bit codes
     EXPECT_EQ(acutBuildList(-6, 0), nullptr);
