@@ -272,6 +272,7 @@ TEST(DxfRoundTrip, InsertNotPreservingTheSourceEndsAsTheCopy) {
         held->close();
         EXPECT_EQ(journal.Undo(1), 1);
         result.undone = platform::cad::WriteDxf(*target.db());
+        space = AcDbBlockTableRecord::cast(platform::cad::PeekObject(target.db()->modelSpaceId()));
         EXPECT_EQ(space->entityIds().length(), 0);
 
         TestDrawing blockTarget;
