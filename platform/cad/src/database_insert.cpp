@@ -4,10 +4,17 @@
 #include <deque>
 #include <map>
 
+#include "platform/cad/db_arc.h"
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_circle.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dimension.h"
+#include "platform/cad/db_ellipse.h"
+#include "platform/cad/db_line.h"
+#include "platform/cad/db_point.h"
+#include "platform/cad/db_polyline.h"
+#include "platform/cad/db_spline.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_text.h"
 #include "platform/cad/xdata_rules.h"
@@ -17,9 +24,10 @@ using platform::cad::PeekObject;
 namespace {
 
 // Copies what entities of one drawing refer to into another, by name.
+// notPreserved, when given, is the source drawing, whose entities may move rather than be copied.
 class RecordCopier {
 public:
-    explicit RecordCopier(AcDbDatabase* target) : target_(target) {}
+    RecordCopier(AcDbDatabase* target, AcDbDatabase* notPreserved) : target_(target), notPreserved_(notPreserved) {}
 
     AcDbObjectId Map(AcDbObjectId sourceRecord, AcDbObjectId targetTable)
     {
@@ -107,7 +115,11 @@ private:
     {
         for (const auto& id : entities) {
             auto* entity = AcDbEntity::cast(PeekObject(id));
-            auto* copy = entity != nullptr ? static_cast<AcDbEntity*>(entity->clone()) : nullptr;
+            if (entity == nullptr)
+                continue;
+            AcDbEntity* copy = notPreserved_ != nullptr ? notPreserved_->takeEntityForInsert(id) : nullptr;
+            if (copy == nullptr)
+                copy = static_cast<AcDbEntity*>(entity->clone());
             if (copy == nullptr)
                 continue;
             Retarget(entity, copy);
@@ -189,6 +201,7 @@ private:
     }
 
     AcDbDatabase* target_;
+    AcDbDatabase* notPreserved_;
     std::map<AcDbObjectId, AcDbObjectId> map_;
     std::deque<Pending> toFill_;
     std::vector<std::string> registeredApps_;  // exactly as the copies name them
@@ -197,14 +210,14 @@ private:
 }  // namespace
 
 void platform::cad::CopyEntitiesInto(AcDbDatabase* target, const AcDbObjectIdArray& entities, AcDbObjectId block,
-                                     std::map<AcDbObjectId, AcDbObjectId>& copied)
+                                     std::map<AcDbObjectId, AcDbObjectId>& copied, AcDbDatabase* notPreserved)
 {
-    RecordCopier copier(target);
+    RecordCopier copier(target, notPreserved);
     copier.FillAll(entities, block, &copied);
 }
 
 Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
-                                       bool /*preserveSourceDatabase*/)
+                                       bool preserveSourceDatabase)
 {
     blockId.setNull();
     if (source == nullptr || source == this || blockName == nullptr || *blockName == '\0')
@@ -217,6 +230,38 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const char* blockN
     auto* modelSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(source->modelSpaceId()));
     if (modelSpace == nullptr)
         return Acad::eInvalidInput;
-    RecordCopier copier(this);
+    RecordCopier copier(this, preserveSourceDatabase ? nullptr : source);
     return copier.CopyBlock(modelSpace->entityIds(), blockName, AcGePoint3d(), blockId);
+}
+
+namespace {
+// Kinds whose copy is every field of the original (no sub-entities of their own): taken out of a
+// drawing and cleared of what ties them to it, they are what clone() would give.
+bool CopiesPlainly(const AcDbObject* object)
+{
+    const AcRxClass* kind = object->isA();
+    return kind == AcDbLine::desc() || kind == AcDbCircle::desc() || kind == AcDbArc::desc() ||
+           kind == AcDbText::desc() || kind == AcDbPolyline::desc() || kind == AcDbPoint::desc() ||
+           kind == AcDbEllipse::desc() || kind == AcDbSpline::desc();
+}
+}  // namespace
+
+AcDbEntity* AcDbDatabase::takeEntityForInsert(AcDbObjectId id)
+{
+    platform::cad::ObjectStub* stub = id.stub();
+    if (stub == nullptr || stub->database != this || stub->object == nullptr || !observers_.empty())
+        return nullptr;
+    AcDbObject* object = stub->object.get();
+    if (!CopiesPlainly(object) || object->readers_ != 0 || object->writing_)
+        return nullptr;
+    // The id stays in this drawing without an object: groups and dictionaries still name it, and
+    // the insert maps it to the entity's new id.
+    stub->object.release();
+    object->stub_ = nullptr;
+    object->ownerId_.setNull();
+    object->modifiedThisOpen_ = false;
+    object->changedBeyondXData_ = true;
+    object->reactors_ = AcDbObjectIdArray();
+    object->extDict_.setNull();
+    return static_cast<AcDbEntity*>(object);
 }

@@ -8,8 +8,9 @@
 namespace platform::cad {
 
 // Appends a copy of each source entity to the target's block, in order; copied maps each source
-// entity to its copy.
+// entity to its copy. With a source that is not preserved, the entities it can give up are moved
+// rather than copied, with the same result in the target.
 void CopyEntitiesInto(AcDbDatabase* target, const AcDbObjectIdArray& entities, AcDbObjectId block,
-                      std::map<AcDbObjectId, AcDbObjectId>& copied);
+                      std::map<AcDbObjectId, AcDbObjectId>& copied, AcDbDatabase* notPreserved = nullptr);
 
 }  // namespace platform::cad

@@ -99,7 +99,7 @@ void CopyNamedObjects(AcDbDatabase* target, AcDbDatabase* source, const IdMap& m
 }  // namespace
 
 Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* source,
-                                       bool /*preserveSourceDatabase*/) {
+                                       bool preserveSourceDatabase) {
     if (source == nullptr || source == this)
         return Acad::eInvalidInput;
     if (!xform.isEqualTo(AcGeMatrix3d::kIdentity))
@@ -117,7 +117,8 @@ Acad::ErrorStatus AcDbDatabase::insert(const AcGeMatrix3d& xform, AcDbDatabase* 
     // at most the source's objects: room for them is made once, not by growing the table.
     objects().Reserve(source->objects().Size());
     IdMap map;
-    platform::cad::CopyEntitiesInto(this, sourceSpace->entityIds(), modelSpaceId(), map);
+    platform::cad::CopyEntitiesInto(this, sourceSpace->entityIds(), modelSpaceId(), map,
+                                    preserveSourceDatabase ? nullptr : source);
     CopyGroups(this, source, map);
     CopyNamedObjects(this, source, map);
     return Acad::eOk;

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -64,27 +65,66 @@ Acad::ErrorStatus Fail(Acad::ErrorStatus es, const std::string& message) {
     return es;
 }
 
+// A drawing file's text. A regular file is mapped rather than copied: drawings run to hundreds
+// of megabytes, which a copy would first clear and then fill, page by page. What cannot be mapped
+// (an empty file, a pipe, a file whose length is not known) is read as it comes.
+class DrawingText {
+public:
+    explicit DrawingText(const std::string& path) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+            if (data != MAP_FAILED) {
+                mapped_ = data;
+                mappedSize_ = static_cast<std::size_t>(st.st_size);
+                // Read once from start to end: ask the kernel to read ahead.
+                ::madvise(data, mappedSize_, MADV_SEQUENTIAL);
+                text_ = std::string_view(static_cast<const char*>(data), mappedSize_);
+                ok_ = true;
+            }
+        }
+        ::close(fd);
+        if (mapped_ == nullptr)
+            ReadAsItComes(path);
+    }
+    ~DrawingText() {
+        if (mapped_ != nullptr)
+            ::munmap(mapped_, mappedSize_);
+    }
+    DrawingText(const DrawingText&) = delete;
+    DrawingText& operator=(const DrawingText&) = delete;
+
+    bool ok() const { return ok_; }
+    std::string_view text() const { return text_; }
+
+private:
+    void ReadAsItComes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return;
+        std::ostringstream all;
+        all << in.rdbuf();
+        if (!in.good() && !in.eof())
+            return;
+        copy_ = std::move(all).str();
+        text_ = copy_;
+        ok_ = true;
+    }
+
+    void* mapped_ = nullptr;
+    std::size_t mappedSize_ = 0;
+    std::string copy_;
+    std::string_view text_;
+    bool ok_ = false;
+};
+
 // Reads the drawing file at a Linux path; name is how messages call it (GBK).
 Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const std::string& name) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text;
-    if (in) {
-        // Sized once from the file's length, as drawings run to tens of megabytes; whatever the
-        // length did not tell follows as it comes.
-        std::error_code ec;
-        std::uintmax_t size = std::filesystem::file_size(path, ec);
-        if (!ec && size > 0) {
-            text.resize(static_cast<std::size_t>(size));
-            in.read(text.data(), static_cast<std::streamsize>(size));
-            text.resize(static_cast<std::size_t>(in.gcount()));
-        }
-        if (in) {
-            std::ostringstream rest;
-            rest << in.rdbuf();
-            text += std::move(rest).str();
-        }
-    }
-    if (!in.good() && !in.eof())
+    DrawingText file(path);
+    if (!file.ok())
         return Fail(Acad::eFileNotFound, "drawing file cannot be read: " + name);
     if (!target.openObjectIds().isEmpty())
         return Fail(Acad::eWasOpenForWrite, "the drawing has objects open; it cannot be replaced by " + name);
@@ -92,7 +132,7 @@ Acad::ErrorStatus ReadFrom(AcDbDatabase& target, const std::string& path, const 
     auto read = std::make_unique<AcDbDatabase>(false, true);
     std::string error;
     std::vector<std::string> mended;
-    if (!ReadDxf(text, *read, error, &mended))
+    if (!ReadDxf(file.text(), *read, error, &mended))
         return Fail(Acad::eInvalidDxfCode, name + ": " + error);
     // What the reader mended goes to the command line, a line a record, as a host's audit says it.
     for (const auto& line : mended)

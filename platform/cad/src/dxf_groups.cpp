@@ -74,11 +74,16 @@ bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::s
         std::string_view value = TrimDxfValue(valueLine);
         while (!value.empty() && value.back() == '\x1A')
             value.remove_suffix(1);
+        if (valueLine.size() > UINT32_MAX) {
+            error = "line " + std::to_string(line + 1) + ": the value of group code " + std::to_string(code) +
+                    " is too long";
+            return false;
+        }
         if (code == 0 && value == "EOF") {
-            groups.push_back(DxfGroup{code, line, value});
+            groups.emplace_back(code, value);
             break;
         }
-        groups.push_back(DxfGroup{code, line, valueLine});
+        groups.emplace_back(code, valueLine);
         ++line;
     }
     return true;

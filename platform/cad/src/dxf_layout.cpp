@@ -30,22 +30,22 @@ public:
                 continue;
             }
             if (gr.code != 0)
-                DxfFail(gr.line, "a section was expected, found group code " + std::to_string(gr.code));
-            std::string_view v = TrimDxfValue(gr.value);
+                DxfFail(DxfLineOf(g_, gr), "a section was expected, found group code " + std::to_string(gr.code));
+            std::string_view v = TrimDxfValue(gr.value());
             if (v == "EOF") {
                 sawEof_ = true;
                 return;
             }
             if (v != "SECTION")
-                DxfFail(gr.line, "a section was expected, found \"" + std::string(v.substr(0, 40)) + "\"");
+                DxfFail(DxfLineOf(g_, gr), "a section was expected, found \"" + std::string(v.substr(0, 40)) + "\"");
             if (i + 1 >= g_.size() || g_[i + 1].code != 2)
-                DxfFail(gr.line, "the section has no name");
-            std::string_view name = TrimDxfValue(g_[i + 1].value);
+                DxfFail(DxfLineOf(g_, gr), "the section has no name");
+            std::string_view name = TrimDxfValue(g_[i + 1].value());
             std::size_t end = i + 2;
-            while (end < g_.size() && !(g_[end].code == 0 && TrimDxfValue(g_[end].value) == "ENDSEC"))
+            while (end < g_.size() && !(g_[end].code == 0 && TrimDxfValue(g_[end].value()) == "ENDSEC"))
                 ++end;
             if (end >= g_.size())
-                DxfFail(gr.line, "the section " + std::string(name) + " has no end (cut short?)");
+                DxfFail(DxfLineOf(g_, gr), "the section " + std::string(name) + " has no end (cut short?)");
             if (name == "HEADER")
                 ParseHeader(i + 2, end);
             else if (name == "TABLES")
@@ -64,7 +64,7 @@ public:
         std::string current;
         for (; i < end; ++i) {
             if (g_[i].code == 9) {
-                current = std::string(TrimDxfValue(g_[i].value));
+                current = std::string(TrimDxfValue(g_[i].value()));
                 header_[current] = i;
             }
         }
@@ -78,20 +78,20 @@ public:
         return i;
     }
 
-    std::string_view TypeOf(std::size_t i) const { return TrimDxfValue(g_[i].value); }
+    std::string_view TypeOf(std::size_t i) const { return TrimDxfValue(g_[i].value()); }
 
     void ParseTables(std::size_t i, std::size_t end) {
         if (i < end && g_[i].code != 0)
-            DxfFail(g_[i].line, "a TABLE was expected");
+            DxfFail(DxfLineOf(g_, g_[i]), "a TABLE was expected");
         while (i < end) {
             std::size_t next = NextZero(i, end);
             if (TypeOf(i) != "TABLE")
-                DxfFail(g_[i].line,
+                DxfFail(DxfLineOf(g_, g_[i]),
                         "a TABLE was expected, found \"" + std::string(TypeOf(i).substr(0, 40)) + "\"");
             std::string_view name;
             for (std::size_t k = i + 1; k < next; ++k)
                 if (g_[k].code == 2) {
-                    name = TrimDxfValue(g_[k].value);
+                    name = TrimDxfValue(g_[k].value());
                     break;
                 }
             records_.push_back(Record{RecordKind::Table, i, next, name});
@@ -102,14 +102,14 @@ public:
                 i = next;
             }
             if (i >= end)
-                DxfFail(g_[records_.back().begin].line, "the table " + std::string(name) + " has no ENDTAB");
+                DxfFail(DxfLineOf(g_, g_[records_.back().begin]), "the table " + std::string(name) + " has no ENDTAB");
             i = NextZero(i, end);
         }
     }
 
     void ParseRecords(std::size_t i, std::size_t end, bool blocks) {
         if (i < end && g_[i].code != 0)
-            DxfFail(g_[i].line, "an entity was expected");
+            DxfFail(DxfLineOf(g_, g_[i]), "an entity was expected");
         bool inBlock = false;
         while (i < end) {
             std::size_t next = NextZero(i, end);
@@ -117,33 +117,33 @@ public:
             RecordKind kind = RecordKind::Entity;
             if (blocks && type == "BLOCK") {
                 if (inBlock)
-                    DxfFail(g_[i].line, "a BLOCK starts inside another block");
+                    DxfFail(DxfLineOf(g_, g_[i]), "a BLOCK starts inside another block");
                 inBlock = true;
                 kind = RecordKind::BlockBegin;
             } else if (blocks && type == "ENDBLK") {
                 if (!inBlock)
-                    DxfFail(g_[i].line, "ENDBLK without its BLOCK");
+                    DxfFail(DxfLineOf(g_, g_[i]), "ENDBLK without its BLOCK");
                 inBlock = false;
                 kind = RecordKind::BlockEnd;
             } else if (blocks && !inBlock) {
-                DxfFail(g_[i].line, "an entity outside any block");
+                DxfFail(DxfLineOf(g_, g_[i]), "an entity outside any block");
             } else if (type.empty()) {
-                DxfFail(g_[i].line, "an entity without a type name");
+                DxfFail(DxfLineOf(g_, g_[i]), "an entity without a type name");
             }
             records_.push_back(Record{kind, i, next, {}});
             i = next;
         }
         if (inBlock)
-            DxfFail(g_[end - 1].line, "the last block has no ENDBLK");
+            DxfFail(DxfLineOf(g_, g_[end - 1]), "the last block has no ENDBLK");
     }
 
     void ParseObjects(std::size_t i, std::size_t end) {
         if (i < end && g_[i].code != 0)
-            DxfFail(g_[i].line, "an object was expected");
+            DxfFail(DxfLineOf(g_, g_[i]), "an object was expected");
         while (i < end) {
             std::size_t next = NextZero(i, end);
             if (TypeOf(i).empty())
-                DxfFail(g_[i].line, "an object without a type name");
+                DxfFail(DxfLineOf(g_, g_[i]), "an object without a type name");
             records_.push_back(Record{RecordKind::Object, i, next, {}});
             i = next;
         }

@@ -64,7 +64,7 @@ public:
     void Run() {
         ParseDxfLayout(g_, layout_);
         if (!layout_.sawEof)
-            Fail(g_.empty() ? 0 : g_.back().line, "the file ends before its EOF marker (cut short?)");
+            Fail(g_.empty() ? 0 : DxfLineOf(g_, g_.back()), "the file ends before its EOF marker (cut short?)");
         SetUpText();
         CreateObjects();
         EnsureRoots();
@@ -124,8 +124,8 @@ private:
     void SetUpText() {
         const DxfGroup* ver = HeaderValue("$ACADVER", 1);
         const DxfGroup* page = HeaderValue("$DWGCODEPAGE", 3);
-        std::string_view version = ver != nullptr ? TrimDxfValue(ver->value) : std::string_view("AC1009");
-        std::string_view codePage = page != nullptr ? TrimDxfValue(page->value) : std::string_view();
+        std::string_view version = ver != nullptr ? TrimDxfValue(ver->value()) : std::string_view("AC1009");
+        std::string_view codePage = page != nullptr ? TrimDxfValue(page->value()) : std::string_view();
         DxfUtf8 utf8 = IsUtf8DxfVersion(version)         ? DxfUtf8::All
                        : IsSingleByteCodePage(codePage) ? FindUtf8Text(g_)
                                                         : DxfUtf8::None;
@@ -144,7 +144,7 @@ private:
         return f != nullptr ? static_cast<long>(values_->Integer(*f)) : 0;
     }
 
-    std::string_view TypeOf(std::size_t i) const { return TrimDxfValue(g_[i].value); }
+    std::string_view TypeOf(std::size_t i) const { return TrimDxfValue(g_[i].value()); }
     std::string Type(const Record& r) const { return std::string(TypeOf(r.begin)); }
 
     // ---- objects ---------------------------------------------------------------------------
@@ -154,7 +154,7 @@ private:
         if (const DxfGroup* h = Find(r, r.kind == RecordKind::TableEntry && r.table == "DIMSTYLE" ? 105 : 5)) {
             if (DxfValues::HandleOutOfRange(*h)) {
                 delete object;
-                Fail(h->line, "handle " + std::string(TrimDxfValue(h->value).substr(0, 40)) +
+                Fail(DxfLineOf(g_, *h), "handle " + std::string(TrimDxfValue(h->value()).substr(0, 40)) +
                                   " is out of range (the largest is " +
                                   AcDbHandle(ObjectTable::kLargestHandle).text() + ")");
             }
@@ -166,13 +166,13 @@ private:
         Acad::ErrorStatus es = db_.addAcDbObject(id, object, AcDbHandle(twice ? 0 : handle));
         if (es != Acad::eOk) {
             delete object;
-            Fail(g_[r.begin].line,
+            Fail(DxfLineOf(g_, g_[r.begin]),
                  std::string("the ") + Type(r) + " cannot be added: " + Acad::ErrorStatusName(es));
         }
         r.id = id;
         r.object = object;
         if (twice)
-            Note(g_[r.begin].line, "handle " + AcDbHandle(handle).text() + " is used twice; the " + Type(r) +
+            Note(DxfLineOf(g_, g_[r.begin]), "handle " + AcDbHandle(handle).text() + " is used twice; the " + Type(r) +
                                        " takes handle " + id.handle().text());
     }
 
@@ -266,7 +266,7 @@ private:
                         break;
                     if (AcDbObjectId* slot = TableSlot(r.table)) {
                         if (!slot->isNull())
-                            Fail(g_[r.begin].line, "a second " + std::string(r.table) + " table");
+                            Fail(DxfLineOf(g_, g_[r.begin]), "a second " + std::string(r.table) + " table");
                         Add(r, NewTable(r.table));
                         *slot = r.id;
                     }
@@ -274,7 +274,7 @@ private:
                 case RecordKind::TableEntry:
                     if (TableSlot(r.table) != nullptr) {
                         if (type != r.table)
-                            Fail(g_[r.begin].line, "a " + std::string(type.substr(0, 40)) + " in the " +
+                            Fail(DxfLineOf(g_, g_[r.begin]), "a " + std::string(type.substr(0, 40)) + " in the " +
                                                        std::string(r.table) + " table");
                         Add(r, NewRecord(r.table));
                     }
@@ -288,13 +288,13 @@ private:
                     long flags = (type == "POLYLINE" || type == "DIMENSION") ? Flags(r) : 0;
                     bool sub = type == "VERTEX" || type == "SEQEND" || type == "ATTRIB";
                     if (type == "VERTEX" && parent == DxfPolylineKind::None)
-                        Fail(g_[r.begin].line, "a VERTEX outside a POLYLINE");
+                        Fail(DxfLineOf(g_, g_[r.begin]), "a VERTEX outside a POLYLINE");
                     if (type == "ATTRIB" && !inInsert)
-                        Fail(g_[r.begin].line, "an ATTRIB outside an INSERT");
+                        Fail(DxfLineOf(g_, g_[r.begin]), "an ATTRIB outside an INSERT");
                     if (type == "SEQEND" && parent == DxfPolylineKind::None && !inInsert) {
                         // An end marker another program put after the entity that follows its
                         // sequence: the sequence has its own.
-                        Note(g_[r.begin].line, "a SEQEND without a POLYLINE or INSERT is left out");
+                        Note(DxfLineOf(g_, g_[r.begin]), "a SEQEND without a POLYLINE or INSERT is left out");
                         break;
                     }
                     Add(r, NewDxfEntity(type, flags, parent));
@@ -352,7 +352,7 @@ private:
         Acad::ErrorStatus es = r.object->dxfInFields(&filer);
         tags = std::move(filer.tags());
         if (es != Acad::eOk)
-            Fail(g_[r.begin].line, "the " + Type(r) + " cannot be read: " + Acad::ErrorStatusName(es));
+            Fail(DxfLineOf(g_, g_[r.begin]), "the " + Type(r) + " cannot be read: " + Acad::ErrorStatusName(es));
     }
 
     AcDbSymbolTable* TableOf(std::string_view name) {
@@ -401,7 +401,7 @@ private:
             Fill(r, tags);
             Acad::ErrorStatus es = symbols->adoptRecord(r.id);
             if (es != Acad::eOk)
-                Fail(g_[r.begin].line, "the " + Type(r) + " cannot be listed: " + Acad::ErrorStatusName(es));
+                Fail(DxfLineOf(g_, g_[r.begin]), "the " + Type(r) + " cannot be listed: " + Acad::ErrorStatusName(es));
         }
     }
 
@@ -422,7 +422,7 @@ private:
             "the " + Type(r) + " name \"" + name->text + "\" holds characters the host refuses; ";
         if (NameSurvivesSaving(name->text)) {
             if (record->setNameAsRead(name->text.c_str()) == Acad::eOk)
-                Note(g_[r.begin].line, what + "it is kept as read");
+                Note(DxfLineOf(g_, g_[r.begin]), what + "it is kept as read");
             return;
         }
         if (TableNameOf(*TableSlot(r.table)).empty())
@@ -432,7 +432,7 @@ private:
         for (int n = 2; TableOf(r.table)->getAt(mended.c_str(), taken, true) == Acad::eOk; ++n)
             mended = ReplaceRefusedCharacters(name->text) + "_" + std::to_string(n);
         renamed_[std::string(r.table)][platform::text::GbkToUpper(name->text)] = mended;
-        Note(g_[r.begin].line, what + "it is renamed \"" + mended + "\"");
+        Note(DxfLineOf(g_, g_[r.begin]), what + "it is renamed \"" + mended + "\"");
         name->text = mended;
     }
 
@@ -474,7 +474,7 @@ private:
     void MendEntity(const Record& r, DxfTagList& tags) {
         std::string_view type = TypeOf(r.begin);
         if (type == "INSERT" && MendZeroScale(tags))
-            Note(g_[r.begin].line, "the INSERT has a zero scale factor; it is taken as 1");
+            Note(DxfLineOf(g_, g_[r.begin]), "the INSERT has a zero scale factor; it is taken as 1");
         if (type == "DIMENSION" && AcDbUnknownEntity::cast(r.object) != nullptr)
             AddDimensionSubclasses(tags, Flags(r));
         FollowRenames(tags);
@@ -486,7 +486,7 @@ private:
         for (std::size_t k = r.begin + 1; k < r.end; ++k) {
             const DxfGroup& gr = g_[k];
             if (gr.code == 100)
-                in = TrimDxfValue(gr.value) == subclass;
+                in = TrimDxfValue(gr.value()) == subclass;
             else if (in && gr.code == code)
                 return &gr;
         }
@@ -506,8 +506,8 @@ private:
             int viewports = handle != 0 ? LeaveOutViewportsOf(handle) : 0;
             r.object->erase();
             const DxfGroup* name = FindInSubclass(r, "AcDbLayout", 1);
-            std::string layout = name != nullptr ? values_->Text(name->value) : std::string();
-            Note(g_[r.begin].line, "the LAYOUT \"" + layout + "\" names no block record the drawing has; " +
+            std::string layout = name != nullptr ? values_->Text(name->value()) : std::string();
+            Note(DxfLineOf(g_, g_[r.begin]), "the LAYOUT \"" + layout + "\" names no block record the drawing has; " +
                                        "it is left out with " + std::to_string(viewports) + " viewport(s)");
         }
     }
@@ -564,16 +564,16 @@ private:
 
     void AddNamedRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const DxfGroup& name,
                         const char* what) {
-        std::string text = Renamed(TableNameOf(tableId), values_->Text(name.value));
+        std::string text = Renamed(TableNameOf(tableId), values_->Text(name.value()));
         if (AddRecordIfMissing(tableId, record, text.c_str()).isNull())
-            Fail(name.line, "the " + std::string(what) + " name \"" + text.substr(0, 80) + "\" is not valid");
+            Fail(DxfLineOf(g_, name), "the " + std::string(what) + " name \"" + text.substr(0, 80) + "\" is not valid");
     }
 
     AcDbBlockTableRecord* BlockFor(const Record& begin) {
         auto* table = AcDbBlockTable::cast(PeekObject(blockTable_));
         const DxfGroup* nameGroup = Find(begin, 2);
         std::string name =
-            nameGroup != nullptr ? values_->Text(TrimDxfValue(nameGroup->value)) : std::string();
+            nameGroup != nullptr ? values_->Text(TrimDxfValue(nameGroup->value())) : std::string();
         // R12 names the layout blocks $MODEL_SPACE and $PAPER_SPACE; they are the host's layouts.
         if (platform::text::GbkEqualNoCase(name, "$MODEL_SPACE"))
             name = ACDB_MODEL_SPACE;
@@ -595,7 +595,7 @@ private:
             es = table->add(id, block);
         if (es != Acad::eOk) {
             delete block;
-            Fail(g_[begin.begin].line,
+            Fail(DxfLineOf(g_, g_[begin.begin]),
                  "the block \"" + name + "\" cannot be defined: " + Acad::ErrorStatusName(es));
         }
         extraOpen_.push_back(block);
@@ -615,7 +615,7 @@ private:
                 bool wasOpen = current->isWriteEnabled();
                 AcDbObject* opened = nullptr;
                 if (!wasOpen && acdbOpenAcDbObject(opened, current->objectId(), AcDb::kForWrite) != Acad::eOk)
-                    Fail(g_[r.begin].line, "the block cannot be opened");
+                    Fail(DxfLineOf(g_, g_[r.begin]), "the block cannot be opened");
                 current->dxfInFields(&filer);
                 if (!wasOpen)
                     current->close();
@@ -646,7 +646,7 @@ private:
                 else if (auto* ref = AcDbBlockReference::cast(parent))
                     es = ref->adoptSubEntity(r.id);
                 if (es != Acad::eOk)
-                    Fail(g_[r.begin].line,
+                    Fail(DxfLineOf(g_, g_[r.begin]),
                          "the " + Type(r) + " cannot join its owner: " + Acad::ErrorStatusName(es));
                 r.owner = parent->objectId();
                 if (TypeOf(r.begin) == "SEQEND")
@@ -667,16 +667,16 @@ private:
             }
             auto* block = AcDbBlockTableRecord::cast(PeekObject(r.owner));
             if (block == nullptr)
-                Fail(g_[r.begin].line, "the drawing has no model space for the " + Type(r));
+                Fail(DxfLineOf(g_, g_[r.begin]), "the drawing has no model space for the " + Type(r));
             bool wasOpen = block->isWriteEnabled();
             AcDbObject* opened = nullptr;
             if (!wasOpen && acdbOpenAcDbObject(opened, r.owner, AcDb::kForWrite) != Acad::eOk)
-                Fail(g_[r.begin].line, "the block of the " + Type(r) + " cannot be opened");
+                Fail(DxfLineOf(g_, g_[r.begin]), "the block of the " + Type(r) + " cannot be opened");
             Acad::ErrorStatus es = block->adoptEntity(r.id);
             if (!wasOpen)
                 block->close();
             if (es != Acad::eOk)
-                Fail(g_[r.begin].line,
+                Fail(DxfLineOf(g_, g_[r.begin]),
                      "the " + Type(r) + " cannot join its block: " + Acad::ErrorStatusName(es));
             std::string_view type = TypeOf(r.begin);
             bool complex =
@@ -718,7 +718,7 @@ private:
         for (std::size_t k = r.begin + 1; k < r.end; ++k) {
             const DxfGroup& gr = g_[k];
             if (gr.code == 102) {
-                bracket = !gr.value.empty() && gr.value[0] == '{';
+                bracket = !gr.value().empty() && gr.value()[0] == '{';
                 continue;
             }
             if (gr.code == 100 || gr.code == 1001)
@@ -754,7 +754,7 @@ private:
                 if (!before.isNull())
                     value->setOwnerId(before);
                 if (es != Acad::eOk)
-                    Fail(g_[r.begin].line, "the dictionary entry \"" + tags[k].text +
+                    Fail(DxfLineOf(g_, g_[r.begin]), "the dictionary entry \"" + tags[k].text +
                                                "\" cannot be filed: " + Acad::ErrorStatusName(es));
             }
         }
@@ -783,7 +783,7 @@ private:
                     r.object->addPersistentReactor(tag.id);
                 if (tag.code == 360 && xdict && !tag.id.isNull()) {
                     if (r.object->setExtensionDictionary(tag.id) != Acad::eOk)
-                        Fail(g_[r.begin].line,
+                        Fail(DxfLineOf(g_, g_[r.begin]),
                              "the extension dictionary of the " + Type(r) + " is not a dictionary");
                 }
             }
@@ -826,8 +826,8 @@ private:
     int XDataLine(const Record& r) const {
         for (std::size_t k = r.begin; k < r.end; ++k)
             if (g_[k].code == 1001)
-                return g_[k].line;
-        return g_[r.begin].line;
+                return DxfLineOf(g_, g_[k]);
+        return DxfLineOf(g_, g_[r.begin]);
     }
 
     AcDbObjectId AddRecordIfMissing(AcDbObjectId tableId, AcDbSymbolTableRecord* record, const char* name) {
@@ -893,7 +893,7 @@ private:
         if (value.type == RTREAL) {
             value.real = values_->Real(group);
         } else if (value.type == RTSTR) {
-            value.text = values_->Text(TrimDxfValue(group.value));
+            value.text = values_->Text(TrimDxfValue(group.value()));
         } else {
             value.integer = values_->Integer(group);
             const long long limit = value.type == RTSHORT ? 32767 : 2147483647;
@@ -917,7 +917,7 @@ private:
         AcDbObjectId id;
         auto* table = AcDbSymbolTable::cast(PeekObject(tableId));
         if (v != nullptr)
-            table->getAt(Renamed(TableNameOf(tableId), values_->Text(TrimDxfValue(v->value))).c_str(), id);
+            table->getAt(Renamed(TableNameOf(tableId), values_->Text(TrimDxfValue(v->value()))).c_str(), id);
         return id;
     }
 

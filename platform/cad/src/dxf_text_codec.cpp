@@ -149,13 +149,13 @@ bool IsSingleByteCodePage(std::string_view codePage) {
 DxfUtf8 FindUtf8Text(const std::vector<DxfGroup>& groups) {
     bool any = false, all = true, wide = false;
     for (const DxfGroup& group : groups) {
-        if (group.code == 999 || IsPlainAscii(group.value))
+        if (group.code == 999 || IsPlainAscii(group.value()))
             continue;
         any = true;
-        if (!IsWellFormedUtf8(group.value))
+        if (!IsWellFormedUtf8(group.value()))
             all = false;
         else if (!wide)
-            wide = HoldsWideUtf8(group.value);
+            wide = HoldsWideUtf8(group.value());
     }
     return !any ? DxfUtf8::None : all ? DxfUtf8::All : wide ? DxfUtf8::Mixed : DxfUtf8::None;
 }

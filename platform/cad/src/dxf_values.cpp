@@ -7,34 +7,34 @@
 namespace platform::cad {
 
 double DxfValues::Real(const DxfGroup& gr) const {
-    std::string_view v = TrimDxfValue(gr.value);
+    std::string_view v = TrimDxfValue(gr.value());
     double d = 0;
     auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), d);
     if (ec != std::errc() || p != v.data() + v.size() || v.empty())
-        DxfFail(gr.line, "\"" + std::string(v.substr(0, 40)) + "\" is not a number (group " +
+        DxfFail(DxfLineOf(g_, gr), "\"" + std::string(v.substr(0, 40)) + "\" is not a number (group " +
                              std::to_string(gr.code) + ")");
     return d;
 }
 
 std::int64_t DxfValues::Integer(const DxfGroup& gr) const {
-    std::string_view v = TrimDxfValue(gr.value);
+    std::string_view v = TrimDxfValue(gr.value());
     std::int64_t n = 0;
     if (!v.empty() && v.front() == '+')
         v.remove_prefix(1);
     auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
     if (ec != std::errc() || p != v.data() + v.size() || v.empty())
-        DxfFail(gr.line, "\"" + std::string(v.substr(0, 40)) + "\" is not a whole number (group " +
+        DxfFail(DxfLineOf(g_, gr), "\"" + std::string(v.substr(0, 40)) + "\" is not a whole number (group " +
                              std::to_string(gr.code) + ")");
     return n;
 }
 
 std::uint64_t DxfValues::HandleValue(const DxfGroup& gr) {
-    std::string text(TrimDxfValue(gr.value));
+    std::string text(TrimDxfValue(gr.value()));
     return AcDbHandle(text.c_str()).value();
 }
 
 bool DxfValues::HandleOutOfRange(const DxfGroup& gr) {
-    std::string_view v = TrimDxfValue(gr.value);
+    std::string_view v = TrimDxfValue(gr.value());
     while (!v.empty() && v.front() == '0')
         v.remove_prefix(1);
     for (char c : v)
@@ -84,13 +84,13 @@ void DxfValues::TagsInto(const DxfRecord& r, DxfTagList& tags, DxfTagList* xdata
         tag.code = gr.code;
         switch (GroupKindOf(gr.code)) {
             case GroupValueKind::String:
-                tag.text = Text(gr.value);
+                tag.text = Text(gr.value());
                 break;
             case GroupValueKind::Real:
                 // A y or z group whose x group is missing: kept as it stands in extended data
                 // (R12 exports write points so), a fault elsewhere.
                 if (out != xdata && IsPointFollowerCode(gr.code))
-                    DxfFail(gr.line, "coordinate group " + std::to_string(gr.code) + " without its x value");
+                    DxfFail(DxfLineOf(g_, gr), "coordinate group " + std::to_string(gr.code) + " without its x value");
                 tag.real = Real(gr);
                 break;
             case GroupValueKind::Point: {
@@ -106,7 +106,7 @@ void DxfValues::TagsInto(const DxfRecord& r, DxfTagList& tags, DxfTagList* xdata
                 // Releases before R11 wrote all x groups of a record, then the y groups, then z.
                 std::size_t y = LaterFollower(r, k, gr.code + 10, taken);
                 if (y == r.end)
-                    DxfFail(gr.line, "point group " + std::to_string(gr.code) + " without its y value");
+                    DxfFail(DxfLineOf(g_, gr), "point group " + std::to_string(gr.code) + " without its y value");
                 tag.point.y = Real(g_[y]);
                 std::size_t z = LaterFollower(r, k, gr.code + 20, taken);
                 if (z != r.end)
@@ -126,24 +126,24 @@ void DxfValues::TagsInto(const DxfRecord& r, DxfTagList& tags, DxfTagList* xdata
                 tag.id = Resolve(h);
                 // A reference to something the host does not keep stays as the file wrote it.
                 if (tag.id.isNull() && h != 0)
-                    tag.text = std::string(TrimDxfValue(gr.value));
+                    tag.text = std::string(TrimDxfValue(gr.value()));
                 break;
             }
             case GroupValueKind::Binary: {
-                std::string_view v = TrimDxfValue(gr.value);
+                std::string_view v = TrimDxfValue(gr.value());
                 if (v.size() % 2 != 0)
-                    DxfFail(gr.line, "binary data of odd length");
+                    DxfFail(DxfLineOf(g_, gr), "binary data of odd length");
                 for (std::size_t b = 0; b < v.size(); b += 2) {
                     int hi = Hex(v[b]), lo = Hex(v[b + 1]);
                     if (hi < 0 || lo < 0)
-                        DxfFail(gr.line, "binary data that is not hexadecimal");
+                        DxfFail(DxfLineOf(g_, gr), "binary data that is not hexadecimal");
                     tag.bytes.push_back(static_cast<unsigned char>(hi * 16 + lo));
                 }
                 break;
             }
             case GroupValueKind::None:
                 // Codes the host has no kind for are kept as the text they were written as.
-                tag.text = std::string(gr.value);
+                tag.text = std::string(gr.value());
                 break;
         }
         out->push_back(std::move(tag));

@@ -11,6 +11,7 @@
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
 #include "platform/cad/system_variables.h"
+#include "platform/cad/undo_journal.h"
 #include "platform/text/encoding.h"
 
 namespace {
@@ -221,6 +222,72 @@ TEST(DxfRoundTrip, DrawingFilesThroughTheDatabase) {
 
     EXPECT_EQ(side.readDwgFile("/no/such/drawing.dwg"), Acad::eFileNotFound);
     EXPECT_NE(platform::cad::LastDrawingFileError().find("not found"), std::string::npos);
+    std::filesystem::remove_all(dir);
+}
+
+// An insert that does not preserve its source moves what it can, and the drawing it fills ends
+// exactly as the copy leaves it: same handles, order, references and records, whole or as a
+// block, and the same undo. An entity someone holds open stays in the source and is copied.
+TEST(DxfRoundTrip, InsertNotPreservingTheSourceEndsAsTheCopy) {
+    auto dir = TempDir();
+    TestDrawing sample;
+    dxftest::BuildSample(sample);
+    const std::string file = (dir / "side.dxf").string();
+    ASSERT_EQ(sample.db()->saveAs(file.c_str()), Acad::eOk) << platform::cad::LastDrawingFileError();
+
+    struct Result {
+        std::string whole, undone, block;
+        std::vector<std::string> handles;  // of the target's model-space entities, in order
+    };
+    auto insert = [&](bool preserve) {
+        Result result;
+        AcDbDatabase side(false, true), blockSide(false, true);
+        EXPECT_EQ(side.readDwgFile(file.c_str()), Acad::eOk);
+        EXPECT_EQ(blockSide.readDwgFile(file.c_str()), Acad::eOk);
+        auto* sideSpace = AcDbBlockTableRecord::cast(platform::cad::PeekObject(side.modelSpaceId()));
+        const AcDbObjectIdArray sideEntities = sideSpace->entityIds();
+        AcDbEntity* held = nullptr;  // the text, held open for read through the insert
+        for (const auto& id : sideEntities) {
+            if (AcDbText::cast(platform::cad::PeekObject(id)) != nullptr) {
+                EXPECT_EQ(acdbOpenObject(held, id, AcDb::kForRead), Acad::eOk);
+            }
+        }
+        EXPECT_NE(held, nullptr);
+
+        TestDrawing target;
+        auto& journal = platform::cad::JournalOf(target.db());
+        journal.BeginGroup();
+        EXPECT_EQ(target.db()->insert(AcGeMatrix3d::kIdentity, &side, preserve), Acad::eOk);
+        journal.EndGroup();
+        result.whole = platform::cad::WriteDxf(*target.db());
+        auto* space = AcDbBlockTableRecord::cast(platform::cad::PeekObject(target.db()->modelSpaceId()));
+        for (const auto& id : space->entityIds())
+            result.handles.push_back(id.handle().text());
+        // Moved entities leave their ids behind; the held one and the polylines with vertices stay.
+        int left = 0;
+        for (const auto& id : sideEntities)
+            left += platform::cad::PeekObject(id) != nullptr ? 1 : 0;
+        EXPECT_EQ(left == sideEntities.length(), preserve);
+        EXPECT_EQ(held->objectId().database(), &side);
+        held->close();
+        EXPECT_EQ(journal.Undo(1), 1);
+        result.undone = platform::cad::WriteDxf(*target.db());
+        space = AcDbBlockTableRecord::cast(platform::cad::PeekObject(target.db()->modelSpaceId()));
+        EXPECT_EQ(space->entityIds().length(), 0);
+
+        TestDrawing blockTarget;
+        AcDbObjectId block;
+        EXPECT_EQ(blockTarget.db()->insert(block, "SIDE", &blockSide, preserve), Acad::eOk);
+        result.block = platform::cad::WriteDxf(*blockTarget.db());
+        return result;
+    };
+    const Result copied = insert(true);
+    const Result moved = insert(false);
+    EXPECT_EQ(moved.whole, copied.whole);
+    EXPECT_EQ(moved.undone, copied.undone);
+    EXPECT_EQ(moved.block, copied.block);
+    EXPECT_EQ(moved.handles, copied.handles);
+    EXPECT_GT(moved.handles.size(), 5u);
     std::filesystem::remove_all(dir);
 }
 

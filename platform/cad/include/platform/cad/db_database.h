@@ -16,6 +16,7 @@
 #include "platform/cad/variable_value.h"
 
 class AcDbObject;
+class AcDbEntity;
 class AcDbSymbolTable;
 class AcDbBlockTable;
 class AcDbLayerTable;
@@ -97,14 +98,17 @@ public:
 
     // Copies the model space of another drawing into this one as a new block definition, with
     // the layers, linetypes, text styles, applications and nested blocks it needs (taken by name;
-    // missing ones are copied too). eDuplicateRecordName when the block exists.
+    // missing ones are copied too). eDuplicateRecordName when the block exists. When the source is
+    // not preserved, entities it can give up move instead of being copied: this drawing ends as
+    // the copy leaves it, and the source is fit only for deleting.
     Acad::ErrorStatus insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,
                              bool preserveSourceDatabase = true);
 
     // Copies the whole of another drawing into this one: its model-space entities into this model
     // space, the records and blocks they need (taken by name; missing ones are copied), its groups
     // and the named dictionaries this drawing lacks. Only the identity transform is supported
-    // (eNotImplementedYet for others); the source is left as it was.
+    // (eNotImplementedYet for others); the source is left as it was when it is preserved, and is
+    // fit only for deleting when not (entities move as in the block form above).
     Acad::ErrorStatus insert(const AcGeMatrix3d& xform, AcDbDatabase* source, bool preserveSourceDatabase = true);
 
     // Drawing files. On this host drawings are DXF files; a name ending in ".dwg" is also found as
@@ -157,6 +161,11 @@ public:
                     AcDbObjectId textStyleTable, AcDbObjectId regAppTable, AcDbObjectId nod);
     void setKeptTableIds(AcDbObjectId viewportTable, AcDbObjectId dimStyleTable, AcDbObjectId viewTable,
                          AcDbObjectId ucsTable);
+    // For an insert that does not preserve this drawing: takes an entity out of it, left just as
+    // a copy of it would be (not resident; no owner, reactors or extension dictionary), when the
+    // entity is of a kind whose copy is a plain one, no one holds it open and no observer watches
+    // this drawing. Null otherwise: the entity stays and the insert copies it.
+    AcDbEntity* takeEntityForInsert(AcDbObjectId id);
 
 private:
     void buildTables();
