@@ -172,9 +172,7 @@ void MapGisSaveX()
         scale.restype = RTREAL;
         scale.resval.rreal = side.userr1();
         acedSetVar("userr1", &scale);
-        // The side drawing is deleted right after: not preserving it lets the host move its
-        // entities instead of copying them, with the same result in the current drawing.
-        if (current->insert(AcGeMatrix3d::kIdentity, &side, false) != Acad::eOk) {
+        if (current->insert(AcGeMatrix3d::kIdentity, &side, true) != Acad::eOk) {
             acutPrintf("\n导入 dxf 文件失败，请确认 dxf 文件格式是否正确!");
             return;
         }
