@@ -1,5 +1,4 @@
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,9 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 #include "platform/cad/db_database.h"
@@ -65,9 +62,11 @@ Acad::ErrorStatus Fail(Acad::ErrorStatus es, const std::string& message) {
     return es;
 }
 
-// A drawing file's text. A regular file is mapped rather than copied: drawings run to hundreds
-// of megabytes, which a copy would first clear and then fill, page by page. What cannot be mapped
-// (an empty file, a pipe, a file whose length is not known) is read as it comes.
+// A drawing file's text. A regular file is read into a buffer sized once from its length and left
+// unfilled until the read: drawings run to hundreds of megabytes, which a string would first clear
+// and then fill, page by page. Reading, not mapping, keeps a file that another program shortens
+// meanwhile a short read rather than a fault. Whatever the length did not tell (a pipe, a file
+// that grew) follows as it comes.
 class DrawingText {
 public:
     explicit DrawingText(const std::string& path) {
@@ -75,49 +74,51 @@ public:
         if (fd < 0)
             return;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            void* data = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-            if (data != MAP_FAILED) {
-                mapped_ = data;
-                mappedSize_ = static_cast<std::size_t>(st.st_size);
-                // Read once from start to end: ask the kernel to read ahead.
-                ::madvise(data, mappedSize_, MADV_SEQUENTIAL);
-                text_ = std::string_view(static_cast<const char*>(data), mappedSize_);
-                ok_ = true;
-            }
-        }
+        std::size_t expected = 0;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+            expected = static_cast<std::size_t>(st.st_size);
+        ok_ = ReadAll(fd, expected);
         ::close(fd);
-        if (mapped_ == nullptr)
-            ReadAsItComes(path);
     }
-    ~DrawingText() {
-        if (mapped_ != nullptr)
-            ::munmap(mapped_, mappedSize_);
-    }
-    DrawingText(const DrawingText&) = delete;
-    DrawingText& operator=(const DrawingText&) = delete;
 
     bool ok() const { return ok_; }
-    std::string_view text() const { return text_; }
-
-private:
-    void ReadAsItComes(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        if (!in)
-            return;
-        std::ostringstream all;
-        all << in.rdbuf();
-        if (!in.good() && !in.eof())
-            return;
-        copy_ = std::move(all).str();
-        text_ = copy_;
-        ok_ = true;
+    std::string_view text() const {
+        return rest_.empty() ? std::string_view(buffer_.get(), size_) : std::string_view(rest_);
     }
 
-    void* mapped_ = nullptr;
-    std::size_t mappedSize_ = 0;
-    std::string copy_;
-    std::string_view text_;
+private:
+    bool ReadAll(int fd, std::size_t expected) {
+        if (expected > 0) {
+            buffer_ = std::make_unique_for_overwrite<char[]>(expected);
+            while (size_ < expected) {
+                ssize_t got = ::read(fd, buffer_.get() + size_, expected - size_);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got < 0)
+                    return false;
+                if (got == 0)
+                    return true;  // shortened since its length was taken
+                size_ += static_cast<std::size_t>(got);
+            }
+        }
+        char chunk[65536];
+        for (;;) {
+            ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return false;
+            if (got == 0)
+                return true;
+            if (rest_.empty())
+                rest_.assign(buffer_.get(), size_);
+            rest_.append(chunk, static_cast<std::size_t>(got));
+        }
+    }
+
+    std::unique_ptr<char[]> buffer_;
+    std::size_t size_ = 0;
+    std::string rest_;  // the whole text, when more came than the length told
     bool ok_ = false;
 };
 
