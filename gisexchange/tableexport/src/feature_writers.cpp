@@ -398,26 +398,100 @@ bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids)
     return true;
 }
 
-void ClearBoundaryMarks()
+bool ClearBoundaryMarks(NeighbourSides* sides)
 {
     ads_name all{};
     if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
-        return;
+        return false;
+    bool complete = true;
     for (AcDbObjectId id : Members(all)) {
         ads_name entity{};
         std::vector<AcDbObjectId> vertices;
-        if (!NameOf(id, entity) || !CheckParcelPolyline(entity, 0) || !CollectBoundaryVertices(entity, vertices))
+        if (!NameOf(id, entity) || !CheckParcelPolyline(entity, 0))
             continue;
+        if (!CollectBoundaryVertices(entity, vertices)) {
+            complete = false;
+            continue;
+        }
         for (AcDbObjectId vertex : vertices) {
             ads_name name{};
             if (NameOf(vertex, name) && CountXDataItems(name, "MBBSM") > 0)
                 ClearXData(name, "MBBSM");
         }
+        AcGePoint2dArray points;
+        if (sides != nullptr && complete) {
+            if (GetCurvePoints(entity, points, 0))
+                sides->Add(IdOf(entity), points);
+            else
+                complete = false;
+        }
     }
     acedSSFree(all);
+    if (sides != nullptr)
+        sides->Finish();
+    return complete;
 }
 
-void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number)
+namespace {
+
+// How near the ends of a neighbour's side must come to those of the side marked.
+constexpr double kSameEnd = 0.01;
+
+// The neighbour's vertex that starts the side from start to end, and the mark it takes (the
+// number, negative when the neighbour runs the side backwards). False when it has no such side.
+bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d& end, long number,
+                    AcDbObjectId& vertex, long& mark)
+{
+    std::vector<AcDbObjectId> vertices;
+    AcGePoint2dArray points;
+    if (!CheckParcelPolyline(other, 0) || !CollectBoundaryVertices(other, vertices) ||
+        !GetCurvePoints(other, points, 0))
+        return false;
+    const int n = std::min(static_cast<int>(vertices.size()), points.length());
+    for (int i = 0; i < n; ++i) {
+        const AcGePoint2d& a = points[i];
+        const AcGePoint2d& b = points[(i + 1) % points.length()];
+        mark = 0;
+        if (Distance2d(a, start) < kSameEnd && Distance2d(b, end) < kSameEnd)
+            mark = number;
+        else if (Distance2d(a, end) < kSameEnd && Distance2d(b, start) < kSameEnd)
+            mark = -number;
+        if (mark == 0)
+            continue;
+        vertex = vertices[static_cast<std::size_t>(i)];
+        return true;
+    }
+    return false;
+}
+
+// The marks the sides sharing the side from start to end take, from the parcels kept by their
+// sides; false when a neighbour with such a side might not be what the host's crossing window
+// from low to high takes, and only the host can tell.
+bool MarksFromSides(const NeighbourSides& sides, const AcGePoint2d& start, const AcGePoint2d& end,
+                    const AcGePoint2d& low, const AcGePoint2d& high, AcDbObjectId self, long number,
+                    std::vector<std::pair<AcDbObjectId, long>>& marks)
+{
+    AcGePoint3d viewLow, viewHigh;
+    if (!GetViewWindow(viewLow, viewHigh))
+        return false;
+    const AcGePoint2d middle((start.x + end.x) / 2, (start.y + end.y) / 2);
+    for (AcDbObjectId id : sides.Near(middle, 2 * kSameEnd)) {
+        ads_name other{};
+        AcDbObjectId vertex;
+        long mark = 0;
+        if (id == self || !NameOf(id, other) || !FindSharedSide(other, start, end, number, vertex, mark))
+            continue;
+        if (!SurelyCrossed(id, low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y)))
+            return false;
+        marks.emplace_back(vertex, mark);
+    }
+    return true;
+}
+
+}  // namespace
+
+void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number,
+                          const NeighbourSides* sides)
 {
     const AcGePoint2d middle((start.x + end.x) / 2, (start.y + end.y) / 2);
     const double d = std::sqrt(0.5);
@@ -427,37 +501,28 @@ void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, cons
     corners.append(high);
     // The host selects among what it shows.
     EnsurePointsVisible(corners, 0);
-    ads_point c1 = {low.x, low.y, 0}, c2 = {high.x, high.y, 0};
-    ads_name near{};
-    if (acedSSGet("C", c1, c2, nullptr, near) != RTNORM)
-        return;
     const AcDbObjectId self = IdOf(parcel);
-    for (AcDbObjectId id : Members(near)) {
-        ads_name other{};
-        if (id == self || !NameOf(id, other) || !CheckParcelPolyline(other, 0))
-            continue;
-        std::vector<AcDbObjectId> vertices;
-        AcGePoint2dArray points;
-        if (!CollectBoundaryVertices(other, vertices) || !GetCurvePoints(other, points, 0))
-            continue;
-        const int n = std::min(static_cast<int>(vertices.size()), points.length());
-        for (int i = 0; i < n; ++i) {
-            const AcGePoint2d& a = points[i];
-            const AcGePoint2d& b = points[(i + 1) % points.length()];
+    std::vector<std::pair<AcDbObjectId, long>> marks;
+    if (sides == nullptr || !MarksFromSides(*sides, start, end, low, high, self, number, marks)) {
+        marks.clear();
+        ads_point c1 = {low.x, low.y, 0}, c2 = {high.x, high.y, 0};
+        ads_name near{};
+        if (acedSSGet("C", c1, c2, nullptr, near) != RTNORM)
+            return;
+        for (AcDbObjectId id : Members(near)) {
+            ads_name other{};
+            AcDbObjectId vertex;
             long mark = 0;
-            if (Distance2d(a, start) < 0.01 && Distance2d(b, end) < 0.01)
-                mark = number;
-            else if (Distance2d(a, end) < 0.01 && Distance2d(b, start) < 0.01)
-                mark = -number;
-            if (mark == 0)
-                continue;
-            ads_name vertex{};
-            if (NameOf(vertices[static_cast<std::size_t>(i)], vertex))
-                SetXDataLong(vertex, "MBBSM", mark);
-            break;
+            if (id != self && NameOf(id, other) && FindSharedSide(other, start, end, number, vertex, mark))
+                marks.emplace_back(vertex, mark);
         }
+        acedSSFree(near);
     }
-    acedSSFree(near);
+    for (const auto& [vertex, mark] : marks) {
+        ads_name name{};
+        if (NameOf(vertex, name))
+            SetXDataLong(name, "MBBSM", mark);
+    }
 }
 
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
@@ -583,7 +648,10 @@ void ExportBoundarySegments(TableExporter& exporter, const AreaGroup& group, Gis
                             GisOutputFile* parcels, SegmentLines& segmentLines)
 {
     TableExportState& state = ExportState();
-    ClearBoundaryMarks();
+    // A parcel left out of the sides could be one the host's selection finds: the host is then
+    // asked for every side.
+    NeighbourSides neighbours;
+    const NeighbourSides* known = ClearBoundaryMarks(&neighbours) ? &neighbours : nullptr;
     int position = 0;
     for (const ExportEntry& entry : group.entries) {
         acedSetStatusBarProgressMeterPos(position++);
@@ -611,7 +679,7 @@ void ExportBoundarySegments(TableExporter& exporter, const AreaGroup& group, Gis
             const AcGePoint2d& b = points[(j + 1) % points.length()];
             const long number = ++state.nextFeatureId;
             SetXDataLong(vertex, "MBBSM", number);
-            MarkNeighbourSegment(a, b, parcel, number);
+            MarkNeighbourSegment(a, b, parcel, number, known);
             if (sides != nullptr) {
                 const LONG line = ExportSegmentFeature(*sides, a, b);
                 sides->segmentLength = Distance2d(a, b);

@@ -11,17 +11,21 @@
 
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/curve_measures.h"
+#include "drawingutil/entity_xdata.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
+#include "drawingutil/zoom.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/entity_boxes.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
+#include "gisexchange/feature_writers.h"
 #include "gisexchange/save_commands.h"
 #include "gisexchange/table_export.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
+#include "platform/cad/db_symbol_records.h"
 #include "platform/cad/host_exit.h"
 #include "platform/cad/system_variables.h"
 #include "platform/gis/gis_document.h"
@@ -338,6 +342,64 @@ TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
     EXPECT_TRUE(unmeasured.AnyTouching(box(0, 0, 1, 1), far));
     EXPECT_TRUE(unmeasured.AnyInside(box(0, 0, 1, 1), far));
     EXPECT_FALSE(EntityBoxes({far}).AnyInside(box(0, 0, 1, 1), AcDbObjectId()));
+}
+
+// A side is marked on the neighbours that share it from the parcels' sides where the host's
+// crossing window is sure to take them, and by that window where it may not: both must agree.
+TEST_F(TableExport, SharedSidesAreMarkedOnTheNeighboursTheHostWouldSelect)
+{
+    const AcDbObjectId parcel = CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "300000", 0, kLightweightPolyline, "ZD");
+    const AcDbObjectId right = CreateCodedPolyline(Square(10, 0, 20, 10), 0, 1, "300000", 0, kSimple2dPolyline, "ZD");
+    const AcDbObjectId hidden = CreateCodedPolyline(Square(0, 10, 10, 20), 0, 1, "300000", 0, kSimple2dPolyline, "OFF");
+    AcGeDoubleArray arc;  // the side shared with the parcel bows far from the parcel's side
+    for (double b : {0.0, 0.0, 1.0, 0.0})
+        arc.append(b);
+    const AcDbObjectId bowed = CreateCodedPolyline(Square(0, -10, 10, 0), 0, 1, "300000", 0, kSimple2dPolyline, "ZD", &arc);
+    const AcDbObjectId near = CreateCodedPolyline(Square(-10.005, 0, 0.005, 10), 0, 1, "300000", 0, kSimple2dPolyline, "ZD");
+    {
+        Opened<AcDbEntity> entity(hidden, AcDb::kForRead);
+        Opened<AcDbLayerTableRecord> layer(entity->layerId(), AcDb::kForWrite);
+        layer->setIsOff(true);
+    }
+    // Every window well inside the view, so that the layer alone keeps the hidden one out.
+    AcGePoint2dArray view;
+    view.append(AcGePoint2d(-50, -50));
+    view.append(AcGePoint2d(50, 50));
+    EnsurePointsVisible(view, 0);
+    auto marks = [&](bool fromSides) {
+        NeighbourSides sides;
+        EXPECT_TRUE(ClearBoundaryMarks(&sides));
+        sides.Finish();
+        ads_name name{};
+        EXPECT_EQ(acdbGetAdsName(name, parcel), Acad::eOk);
+        AcGePoint2dArray ring;
+        EXPECT_TRUE(GetCurvePoints(name, ring, 0));
+        for (int i = 0; i < ring.length(); ++i)
+            MarkNeighbourSegment(ring[i], ring[(i + 1) % ring.length()], name, i + 1, fromSides ? &sides : nullptr);
+        std::vector<long> found;
+        for (AcDbObjectId id : {right, hidden, bowed, near}) {
+            std::vector<AcDbObjectId> vertices;
+            ads_name other{};
+            EXPECT_EQ(acdbGetAdsName(other, id), Acad::eOk);
+            EXPECT_TRUE(CollectBoundaryVertices(other, vertices));
+            long sum = 0;
+            for (AcDbObjectId vertex : vertices) {
+                ads_name v{};
+                long mark = 0;
+                if (acdbGetAdsName(v, vertex) == Acad::eOk && GetXDataLong(v, "MBBSM", mark))
+                    sum = sum * 100 + mark;
+            }
+            found.push_back(sum);
+        }
+        return found;
+    };
+    const std::vector<long> host = marks(false);
+    EXPECT_EQ(marks(true), host);
+    ASSERT_EQ(host.size(), 4u);
+    EXPECT_NE(host[0], 0) << "the right neighbour";
+    EXPECT_EQ(host[1], 0) << "on a layer that is off";
+    EXPECT_EQ(host[2], 0) << "its arc stays clear of the window";
+    EXPECT_NE(host[3], 0) << "ends within the tolerance";
 }
 
 TEST(TableExportText, NamesAndWidthsKeepWholeCharacters)

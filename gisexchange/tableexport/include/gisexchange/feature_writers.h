@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "gisexchange/neighbour_sides.h"
 #include "gisexchange/sorted_ids.h"
 #include "gisexchange/table_export.h"
 #include "platform/cad/ac_array.h"
@@ -33,8 +34,14 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
 // The vertices of a parcel's outline that start its sides (a lightweight polyline is turned into a
 // 2D polyline first); a clockwise ring starts at its second vertex.
 bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids);
-void ClearBoundaryMarks();
-void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number);
+// Clears the side marks of every parcel; with a side list, files every parcel's sides in it. False
+// when a parcel's sides could not be read (or the drawing holds nothing): the list is then short.
+bool ClearBoundaryMarks(NeighbourSides* sides = nullptr);
+// Marks the side from start to end on the parcels other than `parcel` that share it. With the
+// parcels' sides, the host's crossing selection around the side's middle is asked only where a
+// neighbour is not sure to be taken by it.
+void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number,
+                          const NeighbourSides* sides = nullptr);
 // The closed curves of the code directly inside the boundary (not inside another one of them).
 // With the extents of the entities of the code, a boundary around none of them selects nothing.
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,

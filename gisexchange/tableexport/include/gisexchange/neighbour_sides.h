@@ -1,0 +1,36 @@
+// The parcels' sides kept by their middles, so that marking a side on the parcels that share it
+// need not ask the host's crossing selection around the side's middle where the drawing alone
+// says what it would take.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/cad/ac_array.h"
+#include "platform/cad/db_object_id.h"
+
+namespace gisexchange {
+
+class NeighbourSides {
+public:
+    // Files the sides from each point to the next (the last to the first) under the parcel.
+    void Add(AcDbObjectId parcel, const AcGePoint2dArray& points);
+    // To be called once all parcels are added, before any question.
+    void Finish();
+    // The parcels with a side whose middle lies within `reach` of the point, in the order added
+    // (and some more whose middles lie near); a parcel of the drawing not added is never named.
+    std::vector<AcDbObjectId> Near(const AcGePoint2d& middle, double reach) const;
+
+private:
+    std::vector<AcDbObjectId> parcels_;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> cells_;  // (cell key, parcel), sorted
+};
+
+// Whether a crossing window from low to high, inside the view from viewLow to viewHigh, is sure to
+// take the polyline: it shows in the current space, is a flat simple 2D polyline of straight
+// sides, and one side runs clearly through the window. False where only the host can tell.
+bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
+                   const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh);
+
+}  // namespace gisexchange

@@ -1,0 +1,140 @@
+#include "gisexchange/neighbour_sides.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "drawingutil/host_objects.h"
+#include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_object_iterator.h"
+#include "platform/cad/db_symbol_records.h"
+#include "platform/cad/db_vertex.h"
+
+namespace gisexchange {
+namespace {
+
+using drawingutil::Opened;
+
+// The side of a cell: far above the reach of any question, so that one asks a few cells.
+constexpr double kCell = 1.0;
+// How far inside the window a side must run to be taken for certain: far above the host's
+// tolerance and the rounding of either side's arithmetic.
+constexpr double kMargin = 1e-6;
+
+std::int64_t CellOf(double v) { return static_cast<std::int64_t>(std::floor(v / kCell)); }
+
+// Cells far apart may share a key: a question then looks at more parcels, never at fewer.
+std::uint64_t CellKey(std::int64_t cx, std::int64_t cy)
+{
+    return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffu);
+}
+
+// Whether the straight side from a to b has a point in the box from low to high.
+bool SideMeetsBox(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& low, const AcGePoint2d& high)
+{
+    double t0 = 0, t1 = 1;
+    auto clip = [&](double p, double q) {
+        if (p == 0)
+            return q >= 0;
+        const double r = q / p;
+        if (p < 0) {
+            if (r > t1)
+                return false;
+            t0 = std::max(t0, r);
+        } else {
+            if (r < t0)
+                return false;
+            t1 = std::min(t1, r);
+        }
+        return true;
+    };
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    return clip(-dx, a.x - low.x) && clip(dx, high.x - a.x) && clip(-dy, a.y - low.y) && clip(dy, high.y - a.y) &&
+           t0 <= t1;
+}
+
+bool Shown(const AcDbEntity& entity)
+{
+    if (entity.visibility() != AcDb::kVisible)
+        return false;
+    Opened<AcDbLayerTableRecord> layer(entity.layerId(), AcDb::kForRead);
+    return !layer || (!layer->isOff() && !layer->isFrozen());
+}
+
+}  // namespace
+
+void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points)
+{
+    const auto index = static_cast<std::uint32_t>(parcels_.size());
+    parcels_.push_back(parcel);
+    const int n = points.length();
+    for (int i = 0; i < n; ++i) {
+        const AcGePoint2d& a = points[i];
+        const AcGePoint2d& b = points[(i + 1) % n];
+        const double x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
+        if (std::isfinite(x) && std::isfinite(y))
+            cells_.emplace_back(CellKey(CellOf(x), CellOf(y)), index);
+    }
+}
+
+void NeighbourSides::Finish()
+{
+    std::sort(cells_.begin(), cells_.end());
+    cells_.erase(std::unique(cells_.begin(), cells_.end()), cells_.end());
+}
+
+std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double reach) const
+{
+    std::vector<std::uint32_t> found;
+    for (std::int64_t cx = CellOf(middle.x - reach); cx <= CellOf(middle.x + reach); ++cx) {
+        for (std::int64_t cy = CellOf(middle.y - reach); cy <= CellOf(middle.y + reach); ++cy) {
+            const std::uint64_t key = CellKey(cx, cy);
+            auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
+            for (; it != cells_.end() && it->first == key; ++it)
+                found.push_back(it->second);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    std::vector<AcDbObjectId> parcels;
+    parcels.reserve(found.size());
+    for (std::uint32_t index : found)
+        parcels.push_back(parcels_[index]);
+    return parcels;
+}
+
+bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
+                   const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh)
+{
+    if (!(viewLow.x < low.x && viewLow.y < low.y && viewHigh.x > high.x && viewHigh.y > high.y))
+        return false;
+    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
+    if (!poly || poly->isErased() || poly->polyType() != AcDb::k2dSimplePoly || !Shown(*poly.get()))
+        return false;
+    const AcGeVector3d normal = poly->normal();
+    AcDbDatabase* db = poly->database();
+    if (normal.x != 0 || normal.y != 0 || normal.z != 1 || db == nullptr || poly->ownerId() != db->currentSpaceId())
+        return false;
+    std::vector<AcGePoint2d> points;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
+        if (!vertex || vertex->vertexType() != AcDb::k2dVertex || vertex->bulge() != 0)
+            return false;
+        points.emplace_back(vertex->position().x, vertex->position().y);
+    }
+    const double margin = kMargin * std::max({1.0, std::fabs(low.x), std::fabs(low.y), std::fabs(high.x),
+                                              std::fabs(high.y)});
+    const AcGePoint2d innerLow(low.x + margin, low.y + margin), innerHigh(high.x - margin, high.y - margin);
+    if (innerLow.x > innerHigh.x || innerLow.y > innerHigh.y)
+        return false;
+    const std::size_t n = points.size();
+    const std::size_t sides = poly->isClosed() ? n : (n > 0 ? n - 1 : 0);
+    for (std::size_t i = 0; i < sides; ++i)
+        if (SideMeetsBox(points[i], points[(i + 1) % n], innerLow, innerHigh))
+            return true;
+    return false;
+}
+
+}  // namespace gisexchange
