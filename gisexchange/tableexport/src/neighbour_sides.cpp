@@ -18,9 +18,11 @@ using drawingutil::Opened;
 
 // The side of a cell: far above the reach of any question, so that one asks a few cells.
 constexpr double kCell = 1.0;
-// How far inside the window a side must run to be taken for certain: far above the host's
-// tolerance and the rounding of either side's arithmetic.
-constexpr double kMargin = 1e-6;
+// How far inside the window a side must run to be taken for certain, at least and relative to the
+// size of the coordinates: far above the host's tolerance and the rounding of either side's
+// arithmetic, far below the window's size.
+constexpr double kLeastMargin = 1e-6;
+constexpr double kRelativeMargin = 1e-9;
 
 std::int64_t CellOf(double v) { return static_cast<std::int64_t>(std::floor(v / kCell)); }
 
@@ -107,8 +109,6 @@ std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double
 bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
                    const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh)
 {
-    if (!(viewLow.x < low.x && viewLow.y < low.y && viewHigh.x > high.x && viewHigh.y > high.y))
-        return false;
     Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
     if (!poly || poly->isErased() || poly->polyType() != AcDb::k2dSimplePoly || !Shown(*poly.get()))
         return false;
@@ -117,22 +117,26 @@ bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoin
     if (normal.x != 0 || normal.y != 0 || normal.z != 1 || db == nullptr || poly->ownerId() != db->currentSpaceId())
         return false;
     std::vector<AcGePoint2d> points;
+    std::vector<bool> straight;
     std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
     for (it->start(); !it->done(); it->step()) {
         Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
-        if (!vertex || vertex->vertexType() != AcDb::k2dVertex || vertex->bulge() != 0)
+        if (!vertex || vertex->vertexType() != AcDb::k2dVertex)
             return false;
         points.emplace_back(vertex->position().x, vertex->position().y);
+        straight.push_back(vertex->bulge() == 0);
     }
-    const double margin = kMargin * std::max({1.0, std::fabs(low.x), std::fabs(low.y), std::fabs(high.x),
-                                              std::fabs(high.y)});
+    const double margin = std::max(kLeastMargin, kRelativeMargin * std::max({std::fabs(low.x), std::fabs(low.y),
+                                                                             std::fabs(high.x), std::fabs(high.y)}));
     const AcGePoint2d innerLow(low.x + margin, low.y + margin), innerHigh(high.x - margin, high.y - margin);
-    if (innerLow.x > innerHigh.x || innerLow.y > innerHigh.y)
+    // What runs through the inner window is in view when the view holds that window.
+    if (innerLow.x > innerHigh.x || innerLow.y > innerHigh.y || viewLow.x > innerLow.x || viewLow.y > innerLow.y ||
+        viewHigh.x < innerHigh.x || viewHigh.y < innerHigh.y)
         return false;
     const std::size_t n = points.size();
     const std::size_t sides = poly->isClosed() ? n : (n > 0 ? n - 1 : 0);
     for (std::size_t i = 0; i < sides; ++i)
-        if (SideMeetsBox(points[i], points[(i + 1) % n], innerLow, innerHigh))
+        if (straight[i] && SideMeetsBox(points[i], points[(i + 1) % n], innerLow, innerHigh))
             return true;
     return false;
 }

@@ -28,8 +28,9 @@ private:
 };
 
 // Whether a crossing window from low to high, inside the view from viewLow to viewHigh, is sure to
-// take the polyline: it shows in the current space, is a flat simple 2D polyline of straight
-// sides, and one side runs clearly through the window. False where only the host can tell.
+// take the polyline: it shows in the current space, is a flat simple 2D polyline (drawn through its
+// vertices), and one of its straight sides runs clearly through the window, in view. False where
+// only the host can tell.
 bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
                    const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh);
 
