@@ -84,15 +84,21 @@ struct HouseSums {
     double floorArea = 0;
 };
 
-void AddHouse(HouseSums& sums, const ads_name house)
+// Whether a window polygon along the ring may take a courtyard, by the context's answer.
+bool MayHoldCourtyards(const ParcelCheckContext* context, const AcGePoint2dArray& ring)
 {
-    double area = HouseNetArea(house);
+    return context == nullptr || !context->mayHoldCourtyards || context->mayHoldCourtyards(ring);
+}
+
+void AddHouse(HouseSums& sums, const ads_name house, const ParcelCheckContext& context)
+{
+    double area = HouseNetArea(house, &context);
     sums.footprint += area;
     sums.floorArea += HouseFloors(house) * area;
 }
 
 // The houses wholly inside an inner parcel, and the inner parcels it holds in turn.
-HouseSums MeasureInner(const ads_name inner, std::set<AcDbObjectId>& holds)
+HouseSums MeasureInner(const ads_name inner, std::set<AcDbObjectId>& holds, const ParcelCheckContext& context)
 {
     HouseSums sums;
     AcGePoint2dArray points;
@@ -106,7 +112,7 @@ HouseSums MeasureInner(const ads_name inner, std::set<AcDbObjectId>& holds)
         GetEntityCode(entity, code);
         AcDbObjectId id;
         if (StartsWith(code, "1411"))
-            AddHouse(sums, entity);
+            AddHouse(sums, entity, context);
         else if (StartsWith(code, "30000") && drawingutil::IdOfName(entity, id))
             holds.insert(id);
     }
@@ -130,13 +136,15 @@ ParcelCheckContext::ParcelCheckContext()
     tolerance = scale * 0.001;
 }
 
-double HouseNetArea(const ads_name house)
+double HouseNetArea(const ads_name house, const ParcelCheckContext* context)
 {
     double area = 0;
     if (!GetCurveArea(house, area))
         return 0;
     AcGePoint2dArray points;
     GetCurvePoints(house, points, 0);
+    if (!MayHoldCourtyards(context, points))
+        return area;
     Selection window(points, "WP", 0);
     for (Adesk::Int32 i = 0; i < window.Count(); ++i) {
         ads_name entity{};
@@ -202,6 +210,29 @@ double OverlapArea(const ads_name a, const ads_name b)
     return area;
 }
 
+namespace {
+
+// Takes out of the house's part inside the parcel what each of its courtyards (closed "145000"
+// curves inside the ring) shares with the parcel, one after another.
+void TakeOutCourtyards(double& inside, const AcGePoint2dArray& housePoints, const ads_name parcel,
+                       const ParcelCheckContext& context)
+{
+    if (!MayHoldCourtyards(&context, housePoints))
+        return;
+    Selection courtyards(housePoints, "WP", 0);
+    for (Adesk::Int32 k = 0; k < courtyards.Count(); ++k) {
+        ads_name courtyard{};
+        std::string courtyardCode;
+        if (!courtyards.Entity(k, courtyard))
+            continue;
+        GetEntityCode(courtyard, courtyardCode);
+        if (courtyardCode == "145000" && IsClosedCurve(courtyard))
+            inside -= OverlapArea(courtyard, parcel);
+    }
+}
+
+}  // namespace
+
 bool MeasureParcel(ParcelCheckContext& context, const ads_name parcel, AcGePoint2dArray& points)
 {
     context.parcelCode.clear();
@@ -240,14 +271,14 @@ bool MeasureParcel(ParcelCheckContext& context, const ads_name parcel, AcGePoint
         std::string code;
         GetEntityCode(entity, code);
         if (StartsWith(code, "1411")) {
-            double houseArea = HouseNetArea(entity);
+            double houseArea = HouseNetArea(entity, &context);
             context.footprint += houseArea;
             context.floorArea += HouseFloors(entity) * houseArea;
         } else if (StartsWith(code, "30000")) {
             Inner inner;
             inner.id = id;
             GetCurveArea(entity, inner.area);
-            inner.houses = MeasureInner(entity, nested);
+            inner.houses = MeasureInner(entity, nested, context);
             inners.push_back(inner);
         }
     }
@@ -275,16 +306,7 @@ bool MeasureParcel(ParcelCheckContext& context, const ads_name parcel, AcGePoint
         double inside = OverlapArea(house, parcel);
         AcGePoint2dArray housePoints;
         GetCurvePoints(house, housePoints, 0);
-        Selection courtyards(housePoints, "WP", 0);
-        for (Adesk::Int32 k = 0; k < courtyards.Count(); ++k) {
-            ads_name courtyard{};
-            std::string courtyardCode;
-            if (!courtyards.Entity(k, courtyard))
-                continue;
-            GetEntityCode(courtyard, courtyardCode);
-            if (courtyardCode == "145000" && IsClosedCurve(courtyard))
-                inside -= OverlapArea(courtyard, parcel);
-        }
+        TakeOutCourtyards(inside, housePoints, parcel, context);
         context.footprint += inside;
         context.floorArea += floors * inside;
     }

@@ -14,6 +14,7 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/text_entities.h"
 #include "gisexchange/exchange_table.h"
+#include "gisexchange/feature_writers.h"
 #include "gisexchange/parcel_measures.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_entity.h"
@@ -320,6 +321,10 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         const AcDbObjectId id = IdOf(entity);
         if (lookups.measuredParcel != id || id.isNull()) {
             ParcelCheckContext context;
+            // Houses are selected around for courtyards only where one may lie.
+            context.mayHoldCourtyards = [&exporter](const AcGePoint2dArray& ring) {
+                return CodeMayLieWithin(exporter, "145000", ring);
+            };
             lookups.measuredParcel = id;
             lookups.measured = MeasuredParcel(entity, context);
             lookups.coverageRatio = context.coverageRatio;

@@ -587,6 +587,16 @@ const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& co
     return boxes.get();
 }
 
+bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const AcGePoint2dArray& ring)
+{
+    // Without a collection pass nothing is known.
+    if (ExportState().entitiesByCode.empty())
+        return true;
+    geometry::Extents reach = ExtentsOfPoints(ring);
+    reach.Expand(kSelectionReach);
+    return EntitiesOfCode(exporter, code)->AnyInside(reach, AcDbObjectId());
+}
+
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
                     const EntityBoxes* entitiesOfCode)
 {

@@ -21,6 +21,7 @@
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
 #include "gisexchange/feature_writers.h"
+#include "gisexchange/parcel_measures.h"
 #include "gisexchange/save_commands.h"
 #include "gisexchange/table_export.h"
 #include "platform/cad/db_database.h"
@@ -400,6 +401,35 @@ TEST_F(TableExport, SharedSidesAreMarkedOnTheNeighboursTheHostWouldSelect)
     EXPECT_EQ(host[1], 0) << "on a layer that is off";
     EXPECT_EQ(host[2], 0) << "its arc stays clear of the window";
     EXPECT_NE(host[3], 0) << "ends within the tolerance";
+}
+
+// Houses are selected around for courtyards only where the collected courtyards' boxes say one may
+// lie: the measures stay those of selecting around every house.
+TEST_F(TableExport, CourtyardsAreTakenOutOfHousesInsideAndAcrossTheParcel)
+{
+    const AcDbObjectId parcel = CreateCodedPolyline(Square(0, 0, 20, 20), 0, 1, "300000", 0, kLightweightPolyline, "ZD");
+    CreateCodedPolyline(Square(2, 2, 12, 12), 0, 1, "141100", 0, kLightweightPolyline, "FW");
+    CreateCodedPolyline(Square(4, 4, 6, 6), 0, 1, "145000", 0, kLightweightPolyline, "FW");
+    CreateCodedPolyline(Square(14, 14, 18, 18), 0, 1, "141100", 0, kLightweightPolyline, "FW");
+    CreateCodedPolyline(Square(18, 5, 24, 9), 0, 1, "141100", 0, kLightweightPolyline, "FW");
+    CreateCodedPolyline(Square(18.5, 6, 19.5, 8), 0, 1, "145000", 0, kLightweightPolyline, "FW");
+    WriteConversionReport();
+    TableExporter exporter;
+    auto footprint = [&](bool byBoxes) {
+        ParcelCheckContext context;
+        if (byBoxes)
+            context.mayHoldCourtyards = [&](const AcGePoint2dArray& ring) {
+                return CodeMayLieWithin(exporter, "145000", ring);
+            };
+        ads_name name{};
+        AcGePoint2dArray points;
+        EXPECT_EQ(acdbGetAdsName(name, parcel), Acad::eOk);
+        EXPECT_TRUE(MeasureParcel(context, name, points));
+        return context.footprint;
+    };
+    // 100 - 4 inside, 16 without a courtyard, across: 8 inside less its courtyard's 2.
+    EXPECT_NEAR(footprint(false), 118, 1e-9);
+    EXPECT_EQ(footprint(true), footprint(false));
 }
 
 TEST(TableExportText, NamesAndWidthsKeepWholeCharacters)

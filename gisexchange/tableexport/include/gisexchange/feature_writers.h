@@ -48,6 +48,9 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
                     const EntityBoxes* entitiesOfCode = nullptr);
 // The extents of the entities of the code the collection pass met, measured once per export.
 const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& code);
+// Whether a window polygon along the ring could take an entity of the code, by the extents of
+// those the collection pass met (true when it met none of any code).
+bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const AcGePoint2dArray& ring);
 // The members of an area inside the boundary; with closedCode, only closed curves of that code.
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
                        std::vector<AcDbObjectId>& result, const char* closedCode = nullptr);
