@@ -12,6 +12,7 @@
 #include "cadastral/settings.h"
 #include "cadastral/toolkit_text.h"
 #include "drawingutil/drawing_scale.h"
+#include "drawingutil/curve_kinds.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
@@ -19,6 +20,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
+#include "drawingutil/vertex_order.h"
 #include "platform/cad/ads_units.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_entity.h"
@@ -102,16 +104,40 @@ struct KnownForRun {
     bool parcel = false;
 };
 
-// The boundary points on the parcel's vertices, in their order, as FindBoundaryPointsOnCurve
-// gives them for a curve already known to be a parcel.
-void BoundaryPointsOnVertices(const ads_name parcel, const BoundaryPointIndex& index, AcGePoint2dArray& points) {
-    AcGePoint2dArray vertices;
-    if (!GetCurvePoints(parcel, vertices, 0)) return;
+// The boundary points on the vertices, in their order, as FindBoundaryPointsOnCurve gives them
+// for a curve already known to be a parcel.
+AcGePoint2dArray BoundaryPointsOnVertices(const AcGePoint2dArray& vertices, const BoundaryPointIndex& index) {
+    AcGePoint2dArray points;
     for (const AcGePoint2d& vertex : vertices) {
         AcGePoint2d centre;
         AcDbObjectId id;
         if (index.FindBoundaryPoint(vertex, centre, id)) points.append(centre);
     }
+    return points;
+}
+
+// The first vertex within 0.01 of one of the boundary points, or -1, as FindFirstBoundaryVertex
+// gives it for a closed parcel.
+int FirstBoundaryVertex(const AcGePoint2dArray& vertices, const AcGePoint2dArray& boundary) {
+    constexpr double kStartTolerance = 0.01;
+    for (int i = 0; i < vertices.length(); ++i)
+        for (const AcGePoint2d& p : boundary)
+            if (vertices[i].distanceTo(p) < kStartTolerance) return i;
+    return -1;
+}
+
+// The parcel's vertices, and the vertex it is turned to start at: its first boundary vertex,
+// read through the run's index (the parcel's code was read already) or from the drawing.
+int ReadParcelStart(const ads_name parcel, const BoundaryPointIndex* index, bool knownParcel,
+                    AcGePoint2dArray& vertices) {
+    if (!(knownParcel && index != nullptr)) {
+        const int start = FindFirstBoundaryVertex(parcel, index);
+        if (start < 0 || !GetCurvePoints(parcel, vertices, 0)) return -1;
+        return start;
+    }
+    if (!GetCurvePoints(parcel, vertices, 0) || GetCurveKind(parcel, 1) < kCurveClosedOffset) return -1;
+    const AcGePoint2dArray boundary = BoundaryPointsOnVertices(vertices, *index);
+    return boundary.isEmpty() ? -1 : FirstBoundaryVertex(vertices, boundary);
 }
 
 void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
@@ -122,19 +148,25 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
         GetDrawingScale(s);
     }
     const int direct = Settings().dj_jzddirect;
-    const int start = FindFirstBoundaryVertex(parcel, index);
-    if (start < 0) return;
     AcGePoint2dArray vertices;
-    if (!GetCurvePoints(parcel, vertices, 0) || vertices.length() < 3) return;
+    const int start = ReadParcelStart(parcel, index, known.parcel, vertices);
+    if (start < 0 || vertices.length() < 3) return;
     // Clockwise for 0, counter-clockwise otherwise; the texts then fall outside the parcel.
     const bool reverse = IsRingClockwise(vertices) != (direct == 0);
-    if (!RotatePolylineStart(parcel, start, reverse)) return;
+    // The start is one of the (at least 3) vertices just read, as RotatePolylineStart asks.
+    const bool turned = start != 0 || reverse;
+    if (!ReorderPolylineVertices(parcel, start, reverse)) return;
     const double height = 2.0 * s / 1000.0;
     if (!known.parcel && !IsParcel(parcel)) return;
 
+    // The outline as turned; an old-style polyline's vertices are added to what the list holds.
+    if (turned) {
+        vertices.setLogicalLength(0);
+        if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
+    }
     AcGePoint2dArray points;
     if (known.parcel && index != nullptr) {
-        BoundaryPointsOnVertices(parcel, *index, points);
+        points = BoundaryPointsOnVertices(vertices, *index);
     } else {
         AcGePoint2dArray secondClass;
         AcDbObjectIdArray secondClassIds, pointIds;
@@ -142,9 +174,6 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     }
     if (points.isEmpty()) return;
     points.append(points[0]);
-    // The outline as turned; an old-style polyline's vertices are added to what the list holds.
-    vertices.setLogicalLength(0);
-    if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
     vertices.append(vertices[0]);
 
     for (const BoundaryLineText& line : PlanBoundaryLineTexts(points, vertices)) {
@@ -167,26 +196,37 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     }
 }
 
-// The parcels the user chose, or every parcel of the drawing after its length texts on "JZD"
-// went; the latter are selected by their code, which is not read again.
-void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
+// The members of a whole-drawing selection by the filter whose code is the one given, in the
+// selection's order; the codes are read once and no second set is built.
+void SelectWithCode(const char* filter, const char* code, AcDbObjectIdArray& ids) {
     drawingutil::SelectionSet selection;
-    if (mode == 1) {
-        drawingutil::SelectionSet texts;
-        if (!SelectByFilterAndCode(texts.Fill(), "TEXT,JZD", kEdgeLengthCode)) texts.Drop();
-        for (int i = 0; i < texts.Length(); ++i) {
-            ads_name text;
-            AcDbObjectId id;
-            if (texts.At(i, text, id)) EraseEntity(id);
-        }
-        if (!SelectByFilterAndCode(selection.Fill(), "*POLYLINE*,JZD", kParcelCode)) selection.Drop();
-    } else if (!SelectByFilter(selection.Fill(), "*POLYLINE*,JZD", "", true)) {
-        selection.Drop();
-    }
+    if (!SelectByFilter(selection.Fill(), filter, "", false)) selection.Drop();
+    std::string found;
     for (int i = 0; i < selection.Length(); ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (selection.At(i, entity, id) && (mode == 1 || IsParcel(entity))) parcels.append(id);
+        if (!selection.At(i, entity, id)) continue;
+        GetEntityCode(entity, found);
+        if (found == code) ids.append(id);
+    }
+}
+
+// The parcels the user chose, or every parcel of the drawing after its length texts on "JZD"
+// went; the latter are selected by their code, which is not read again.
+void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
+    if (mode == 1) {
+        AcDbObjectIdArray texts;
+        SelectWithCode("TEXT,JZD", kEdgeLengthCode, texts);
+        for (AcDbObjectId text : texts) EraseEntity(text);
+        SelectWithCode("*POLYLINE*,JZD", kParcelCode, parcels);
+        return;
+    }
+    drawingutil::SelectionSet selection;
+    if (!SelectByFilter(selection.Fill(), "*POLYLINE*,JZD", "", true)) selection.Drop();
+    for (int i = 0; i < selection.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (selection.At(i, entity, id) && IsParcel(entity)) parcels.append(id);
     }
 }
 
