@@ -153,9 +153,10 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     if (start < 0 || vertices.length() < 3) return;
     // Clockwise for 0, counter-clockwise otherwise; the texts then fall outside the parcel.
     const bool reverse = IsRingClockwise(vertices) != (direct == 0);
-    // The start is one of the (at least 3) vertices just read, as RotatePolylineStart asks.
+    // Turned as RotatePolylineStart turns it, whose checks the start (one of at least 3 vertices
+    // just read) passes; a parcel that starts and runs right already is left alone.
     const bool turned = start != 0 || reverse;
-    if (!ReorderPolylineVertices(parcel, start, reverse)) return;
+    if (turned && !ReorderPolylineVertices(parcel, start, reverse)) return;
     const double height = 2.0 * s / 1000.0;
     if (!known.parcel && !IsParcel(parcel)) return;
 
