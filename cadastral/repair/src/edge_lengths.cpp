@@ -76,26 +76,32 @@ void WriteReal(AcDbObjectId id, const char* application, double value) {
     AddEntityXData(id, application, item, false, 0);
 }
 
-// The boundary point a length text stands for, one application per coordinate. A new text has
-// neither, so both go on in one change of its data; a text that has one takes them item by item.
-void WriteBoundaryPoint(AcDbObjectId id, const AcGePoint2d& point) {
-    {
-        drawingutil::Opened<AcDbObject> text(id, AcDb::kForWrite);
-        if (text) {
-            const drawingutil::Chain x(text->xData(kEdgeLengthXApp));
-            const drawingutil::Chain y(text->xData(kEdgeLengthYApp));
-            if (!x && !y) {
-                acdbRegApp(kEdgeLengthXApp);
-                acdbRegApp(kEdgeLengthYApp);
-                const drawingutil::Chain data(
-                    acutBuildList(1001, kEdgeLengthXApp, 1040, point.x, 1001, kEdgeLengthYApp, 1040, point.y, 0));
+// Writes the boundary point a length text just made stands for, one application per coordinate.
+// Such a text has neither, so both go on in one change of its data; the two applications are
+// registered with the first text and stay registered for the rest of the writer's run.
+class BoundaryPointWriter {
+public:
+    void Write(AcDbObjectId id, const AcGePoint2d& point) {
+        {
+            drawingutil::Opened<AcDbObject> text(id, AcDb::kForWrite);
+            if (text) {
+                if (!registered_) {
+                    acdbRegApp(kEdgeLengthXApp);
+                    acdbRegApp(kEdgeLengthYApp);
+                    registered_ = true;
+                }
+                const drawingutil::Chain data(acutBuildList(1001, kEdgeLengthXApp, 1040, point.x, 1001,
+                                                            kEdgeLengthYApp, 1040, point.y, 0));
                 if (data && text->setXData(data.get()) == Acad::eOk) return;
             }
         }
+        WriteReal(id, kEdgeLengthXApp, point.x);
+        WriteReal(id, kEdgeLengthYApp, point.y);
     }
-    WriteReal(id, kEdgeLengthXApp, point.x);
-    WriteReal(id, kEdgeLengthYApp, point.y);
-}
+
+private:
+    bool registered_ = false;
+};
 
 // The drawing's scale and whether the parcel's code was read already, where the caller knows
 // them for every parcel of a run.
@@ -141,7 +147,8 @@ int ReadParcelStart(const ads_name parcel, const BoundaryPointIndex* index, bool
 }
 
 void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
-                                  const char* layer, const BoundaryPointIndex* index, const KnownForRun& known) {
+                                  const char* layer, const BoundaryPointIndex* index, const KnownForRun& known,
+                                  BoundaryPointWriter& writer) {
     double s = known.scale;
     if (!(s > 0.0)) {
         s = 500.0;
@@ -192,7 +199,7 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
         if (text.isNull()) continue;
         ids.append(text);
         PlaceText(text, layer, nullptr);
-        WriteBoundaryPoint(text, points[k]);
+        writer.Write(text, points[k]);
         if (group != nullptr) group->append(text);
     }
 }
@@ -284,7 +291,8 @@ void EraseGroupEdgeLengths(AcDbGroup* group) {
 
 void DrawParcelEdgeLengths(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
                            const char* layer) {
-    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr, {});
+    BoundaryPointWriter writer;
+    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr, {}, writer);
 }
 
 void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char* code, AcDbGroup* group) {
@@ -325,6 +333,7 @@ void drawzdlen() {
     }
     const BoundaryPointIndex index;
     const KnownForRun known{scale, true};
+    BoundaryPointWriter writer;
     for (AcDbObjectId id : parcels) {
         SetEdgeLengthLayer("ZJ");
         ads_name parcel;
@@ -336,7 +345,7 @@ void drawzdlen() {
         // Texts a merge wrote on another layer go too, so that one set is left.
         EraseGroupEdgeLengths(group);
         AcDbObjectIdArray written;
-        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index, known);
+        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index, known, writer);
         group->close();
     }
 }
