@@ -12,6 +12,7 @@
 #include "cadastral/settings.h"
 #include "cadastral/toolkit_text.h"
 #include "drawingutil/drawing_scale.h"
+#include "drawingutil/curve_kinds.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
@@ -19,6 +20,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
+#include "drawingutil/vertex_order.h"
 #include "platform/cad/ads_units.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_entity.h"
@@ -74,26 +76,32 @@ void WriteReal(AcDbObjectId id, const char* application, double value) {
     AddEntityXData(id, application, item, false, 0);
 }
 
-// The boundary point a length text stands for, one application per coordinate. A new text has
-// neither, so both go on in one change of its data; a text that has one takes them item by item.
-void WriteBoundaryPoint(AcDbObjectId id, const AcGePoint2d& point) {
-    {
-        drawingutil::Opened<AcDbObject> text(id, AcDb::kForWrite);
-        if (text) {
-            const drawingutil::Chain x(text->xData(kEdgeLengthXApp));
-            const drawingutil::Chain y(text->xData(kEdgeLengthYApp));
-            if (!x && !y) {
-                acdbRegApp(kEdgeLengthXApp);
-                acdbRegApp(kEdgeLengthYApp);
-                const drawingutil::Chain data(
-                    acutBuildList(1001, kEdgeLengthXApp, 1040, point.x, 1001, kEdgeLengthYApp, 1040, point.y, 0));
+// Writes the boundary point a length text just made stands for, one application per coordinate.
+// Such a text has neither, so both go on in one change of its data; the two applications are
+// registered with the first text and stay registered for the rest of the writer's run.
+class BoundaryPointWriter {
+public:
+    void Write(AcDbObjectId id, const AcGePoint2d& point) {
+        {
+            drawingutil::Opened<AcDbObject> text(id, AcDb::kForWrite);
+            if (text) {
+                if (!registered_) {
+                    acdbRegApp(kEdgeLengthXApp);
+                    acdbRegApp(kEdgeLengthYApp);
+                    registered_ = true;
+                }
+                const drawingutil::Chain data(acutBuildList(1001, kEdgeLengthXApp, 1040, point.x, 1001,
+                                                            kEdgeLengthYApp, 1040, point.y, 0));
                 if (data && text->setXData(data.get()) == Acad::eOk) return;
             }
         }
+        WriteReal(id, kEdgeLengthXApp, point.x);
+        WriteReal(id, kEdgeLengthYApp, point.y);
     }
-    WriteReal(id, kEdgeLengthXApp, point.x);
-    WriteReal(id, kEdgeLengthYApp, point.y);
-}
+
+private:
+    bool registered_ = false;
+};
 
 // The drawing's scale and whether the parcel's code was read already, where the caller knows
 // them for every parcel of a run.
@@ -102,39 +110,71 @@ struct KnownForRun {
     bool parcel = false;
 };
 
-// The boundary points on the parcel's vertices, in their order, as FindBoundaryPointsOnCurve
-// gives them for a curve already known to be a parcel.
-void BoundaryPointsOnVertices(const ads_name parcel, const BoundaryPointIndex& index, AcGePoint2dArray& points) {
-    AcGePoint2dArray vertices;
-    if (!GetCurvePoints(parcel, vertices, 0)) return;
+// The boundary points on the vertices, in their order, as FindBoundaryPointsOnCurve gives them
+// for a curve already known to be a parcel.
+AcGePoint2dArray BoundaryPointsOnVertices(const AcGePoint2dArray& vertices, const BoundaryPointIndex& index) {
+    AcGePoint2dArray points;
     for (const AcGePoint2d& vertex : vertices) {
         AcGePoint2d centre;
         AcDbObjectId id;
         if (index.FindBoundaryPoint(vertex, centre, id)) points.append(centre);
     }
+    return points;
+}
+
+// The first vertex within 0.01 of one of the boundary points, or -1, as FindFirstBoundaryVertex
+// gives it for a closed parcel.
+int FirstBoundaryVertex(const AcGePoint2dArray& vertices, const AcGePoint2dArray& boundary) {
+    constexpr double kStartTolerance = 0.01;
+    for (int i = 0; i < vertices.length(); ++i)
+        for (const AcGePoint2d& p : boundary)
+            if (vertices[i].distanceTo(p) < kStartTolerance) return i;
+    return -1;
+}
+
+// The parcel's vertices, and the vertex it is turned to start at: its first boundary vertex,
+// read through the run's index (the parcel's code was read already) or from the drawing.
+int ReadParcelStart(const ads_name parcel, const BoundaryPointIndex* index, bool knownParcel,
+                    AcGePoint2dArray& vertices) {
+    if (!(knownParcel && index != nullptr)) {
+        const int start = FindFirstBoundaryVertex(parcel, index);
+        if (start < 0 || !GetCurvePoints(parcel, vertices, 0)) return -1;
+        return start;
+    }
+    if (!GetCurvePoints(parcel, vertices, 0) || GetCurveKind(parcel, 1) < kCurveClosedOffset) return -1;
+    const AcGePoint2dArray boundary = BoundaryPointsOnVertices(vertices, *index);
+    return boundary.isEmpty() ? -1 : FirstBoundaryVertex(vertices, boundary);
 }
 
 void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
-                                  const char* layer, const BoundaryPointIndex* index, const KnownForRun& known) {
+                                  const char* layer, const BoundaryPointIndex* index, const KnownForRun& known,
+                                  BoundaryPointWriter& writer) {
     double s = known.scale;
     if (!(s > 0.0)) {
         s = 500.0;
         GetDrawingScale(s);
     }
     const int direct = Settings().dj_jzddirect;
-    const int start = FindFirstBoundaryVertex(parcel, index);
-    if (start < 0) return;
     AcGePoint2dArray vertices;
-    if (!GetCurvePoints(parcel, vertices, 0) || vertices.length() < 3) return;
+    const int start = ReadParcelStart(parcel, index, known.parcel, vertices);
+    if (start < 0 || vertices.length() < 3) return;
     // Clockwise for 0, counter-clockwise otherwise; the texts then fall outside the parcel.
     const bool reverse = IsRingClockwise(vertices) != (direct == 0);
-    if (!RotatePolylineStart(parcel, start, reverse)) return;
+    // Turned as RotatePolylineStart turns it, whose checks the start (one of at least 3 vertices
+    // just read) passes; a parcel that starts and runs right already is left alone.
+    const bool turned = start != 0 || reverse;
+    if (turned && !ReorderPolylineVertices(parcel, start, reverse)) return;
     const double height = 2.0 * s / 1000.0;
     if (!known.parcel && !IsParcel(parcel)) return;
 
+    // The outline as turned; an old-style polyline's vertices are added to what the list holds.
+    if (turned) {
+        vertices.setLogicalLength(0);
+        if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
+    }
     AcGePoint2dArray points;
     if (known.parcel && index != nullptr) {
-        BoundaryPointsOnVertices(parcel, *index, points);
+        points = BoundaryPointsOnVertices(vertices, *index);
     } else {
         AcGePoint2dArray secondClass;
         AcDbObjectIdArray secondClassIds, pointIds;
@@ -142,9 +182,6 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
     }
     if (points.isEmpty()) return;
     points.append(points[0]);
-    // The outline as turned; an old-style polyline's vertices are added to what the list holds.
-    vertices.setLogicalLength(0);
-    if (!GetCurvePoints(parcel, vertices, 0) || vertices.isEmpty()) return;
     vertices.append(vertices[0]);
 
     for (const BoundaryLineText& line : PlanBoundaryLineTexts(points, vertices)) {
@@ -162,31 +199,42 @@ void DrawParcelEdgeLengthsIndexed(const ads_name parcel, double scale, AcDbGroup
         if (text.isNull()) continue;
         ids.append(text);
         PlaceText(text, layer, nullptr);
-        WriteBoundaryPoint(text, points[k]);
+        writer.Write(text, points[k]);
         if (group != nullptr) group->append(text);
+    }
+}
+
+// The members of a whole-drawing selection by the filter whose code is the one given, in the
+// selection's order; the codes are read once and no second set is built.
+void SelectWithCode(const char* filter, const char* code, AcDbObjectIdArray& ids) {
+    drawingutil::SelectionSet selection;
+    if (!SelectByFilter(selection.Fill(), filter, "", false)) selection.Drop();
+    std::string found;
+    for (int i = 0; i < selection.Length(); ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!selection.At(i, entity, id)) continue;
+        GetEntityCode(entity, found);
+        if (found == code) ids.append(id);
     }
 }
 
 // The parcels the user chose, or every parcel of the drawing after its length texts on "JZD"
 // went; the latter are selected by their code, which is not read again.
 void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
-    drawingutil::SelectionSet selection;
     if (mode == 1) {
-        drawingutil::SelectionSet texts;
-        if (!SelectByFilterAndCode(texts.Fill(), "TEXT,JZD", kEdgeLengthCode)) texts.Drop();
-        for (int i = 0; i < texts.Length(); ++i) {
-            ads_name text;
-            AcDbObjectId id;
-            if (texts.At(i, text, id)) EraseEntity(id);
-        }
-        if (!SelectByFilterAndCode(selection.Fill(), "*POLYLINE*,JZD", kParcelCode)) selection.Drop();
-    } else if (!SelectByFilter(selection.Fill(), "*POLYLINE*,JZD", "", true)) {
-        selection.Drop();
+        AcDbObjectIdArray texts;
+        SelectWithCode("TEXT,JZD", kEdgeLengthCode, texts);
+        for (AcDbObjectId text : texts) EraseEntity(text);
+        SelectWithCode("*POLYLINE*,JZD", kParcelCode, parcels);
+        return;
     }
+    drawingutil::SelectionSet selection;
+    if (!SelectByFilter(selection.Fill(), "*POLYLINE*,JZD", "", true)) selection.Drop();
     for (int i = 0; i < selection.Length(); ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (selection.At(i, entity, id) && (mode == 1 || IsParcel(entity))) parcels.append(id);
+        if (selection.At(i, entity, id) && IsParcel(entity)) parcels.append(id);
     }
 }
 
@@ -243,7 +291,8 @@ void EraseGroupEdgeLengths(AcDbGroup* group) {
 
 void DrawParcelEdgeLengths(const ads_name parcel, double scale, AcDbGroup* group, AcDbObjectIdArray& ids,
                            const char* layer) {
-    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr, {});
+    BoundaryPointWriter writer;
+    DrawParcelEdgeLengthsIndexed(parcel, scale, group, ids, layer, nullptr, {}, writer);
 }
 
 void AnnotateRingEdgeLengths(const AcGePoint2dArray& ring, double h, const char* code, AcDbGroup* group) {
@@ -284,6 +333,7 @@ void drawzdlen() {
     }
     const BoundaryPointIndex index;
     const KnownForRun known{scale, true};
+    BoundaryPointWriter writer;
     for (AcDbObjectId id : parcels) {
         SetEdgeLengthLayer("ZJ");
         ads_name parcel;
@@ -295,7 +345,7 @@ void drawzdlen() {
         // Texts a merge wrote on another layer go too, so that one set is left.
         EraseGroupEdgeLengths(group);
         AcDbObjectIdArray written;
-        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index, known);
+        DrawParcelEdgeLengthsIndexed(parcel, scale, group, written, "JZD", &index, known, writer);
         group->close();
     }
 }
