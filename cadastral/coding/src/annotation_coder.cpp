@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/xdata_items.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
@@ -37,6 +39,7 @@ namespace {
 
 using drawingutil::Chain;
 using drawingutil::IdOfName;
+using drawingutil::Opened;
 
 constexpr const char* kDistrictCode = "321000";
 // What a district's selection takes around its outline, and how far a parcel's window reaches
@@ -134,6 +137,27 @@ std::string Text(const ads_name entity, const char* application) {
     if (!GetXDataAsText(entity, application, kXDataString, text))
         text.clear();
     return text;
+}
+
+// Gives the entity two applications of one item each, as SetXData for the first and then for the
+// second would, in one write: each write gives an entity that gains an application new room for its
+// list, and the coder gives most features two. Whatever the host refuses in one write (an
+// application the drawing has not registered, a list grown too long) it has left untouched, and
+// the two writes are made in turn instead.
+void SetXDataPair(const ads_name entity, const char* first, int firstKind, const char* firstValue,
+                  const char* second, int secondKind, const char* secondValue) {
+    {
+        Opened<AcDbObject> object(entity, AcDb::kForWrite);
+        Chain chain(acutBuildList(1001, first, 0));
+        resbuf* firstItem = chain ? (chain->rbnext = drawingutil::NewItem(firstKind, firstValue)) : nullptr;
+        resbuf* secondHead = firstItem != nullptr ? (firstItem->rbnext = acutBuildList(1001, second, 0)) : nullptr;
+        if (object && secondHead != nullptr &&
+            (secondHead->rbnext = drawingutil::NewItem(secondKind, secondValue)) != nullptr &&
+            object->setXData(chain.get()) == Acad::eOk)
+            return;
+    }
+    SetXData(entity, first, firstKind, firstValue);
+    SetXData(entity, second, secondKind, secondValue);
 }
 
 // What a graphical selection sees of the view: its centre and height, and the screen's sides.
@@ -253,9 +277,9 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                 if (code.empty())
                     continue;
                 ++annotationCounter_;
-                SetXData(entity, "ZJDM", kXDataString,
-                         ZeroFilled(static_cast<long>(annotationCounter_), kLongDigits).c_str());
-                SetXDataLong(entity, "ZJH", annotationCounter_);
+                SetXDataPair(entity, "ZJDM", kXDataString,
+                             ZeroFilled(static_cast<long>(annotationCounter_), kLongDigits).c_str(), "ZJH",
+                             kXDataLong, std::to_string(annotationCounter_).c_str());
             } else if (type == "CIRCLE" && (code == kBoundaryPointCode || code == kSecondClassPointCode)) {
                 // A point whose number cannot be read gets no code rather than a wrong one.
                 std::string text;
@@ -263,13 +287,11 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                     continue;
                 long number = std::strtol(text.c_str(), nullptr, 10);
                 std::string longCode = ZeroFilled(number, kLongDigits);
-                if (code == kBoundaryPointCode) {
-                    SetXDataLong(entity, "JZDH", number);
-                    SetXData(entity, "JZDDM", kXDataString, longCode.c_str());
-                } else {
-                    SetXData(entity, "GDH", kXDataLong, text.c_str());
-                    SetXData(entity, "GDDM", kXDataString, longCode.c_str());
-                }
+                if (code == kBoundaryPointCode)
+                    SetXDataPair(entity, "JZDH", kXDataLong, std::to_string(number).c_str(), "JZDDM",
+                                 kXDataString, longCode.c_str());
+                else
+                    SetXDataPair(entity, "GDH", kXDataLong, text.c_str(), "GDDM", kXDataString, longCode.c_str());
             } else if (IsPolylineType(type) && code == kParcelCode) {
                 std::string district, number;
                 if (!ReadEntityXDataChecked(id, "QHDM", district, kXDataString, 0, false, false) ||
