@@ -17,6 +17,7 @@
 #include "cadastral/feature_picking.h"
 #include "cadastral/house_outlines.h"
 #include "cadastral/main_app_services.h"
+#include "cadastral/paired_xdata.h"
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/xdata_items.h"
 #include "drawingutil/entity_types.h"
@@ -26,7 +27,6 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
-#include "drawingutil/xdata_items.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
@@ -39,7 +39,6 @@ namespace {
 
 using drawingutil::Chain;
 using drawingutil::IdOfName;
-using drawingutil::Opened;
 
 constexpr const char* kDistrictCode = "321000";
 // What a district's selection takes around its outline, and how far a parcel's window reaches
@@ -137,27 +136,6 @@ std::string Text(const ads_name entity, const char* application) {
     if (!GetXDataAsText(entity, application, kXDataString, text))
         text.clear();
     return text;
-}
-
-// Gives the entity two applications of one item each, as SetXData for the first and then for the
-// second would, in one write: each write gives an entity that gains an application new room for its
-// list, and the coder gives most features two. Whatever the host refuses in one write (an
-// application the drawing has not registered, a list grown too long) it has left untouched, and
-// the two writes are made in turn instead.
-void SetXDataPair(const ads_name entity, const char* first, int firstKind, const char* firstValue,
-                  const char* second, int secondKind, const char* secondValue) {
-    {
-        Opened<AcDbObject> object(entity, AcDb::kForWrite);
-        Chain chain(acutBuildList(1001, first, 0));
-        resbuf* firstItem = chain ? (chain->rbnext = drawingutil::NewItem(firstKind, firstValue)) : nullptr;
-        resbuf* secondHead = firstItem != nullptr ? (firstItem->rbnext = acutBuildList(1001, second, 0)) : nullptr;
-        if (object && secondHead != nullptr &&
-            (secondHead->rbnext = drawingutil::NewItem(secondKind, secondValue)) != nullptr &&
-            object->setXData(chain.get()) == Acad::eOk)
-            return;
-    }
-    SetXData(entity, first, firstKind, firstValue);
-    SetXData(entity, second, secondKind, secondValue);
 }
 
 // What a graphical selection sees of the view: its centre and height, and the screen's sides.

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 
+#include "cadastral/paired_xdata.h"
 #include "drawingutil/drawing_scale.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/entity_xdata.h"
@@ -86,8 +88,8 @@ void WriteLineCode(AcDbObjectId vertex, const std::string& code, std::int32_t nu
     ads_name name{};
     if (acdbGetAdsName(name, vertex) != Acad::eOk)
         return;
-    SetXData(name, kLineCodeApp, kXDataString, code.c_str());
-    SetXDataLong(name, kLineNumberApp, number);
+    SetXDataPair(name, kLineCodeApp, kXDataString, code.c_str(), kLineNumberApp, kXDataLong,
+                 std::to_string(number).c_str());
 }
 
 double SegmentDistance(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b) {
