@@ -477,9 +477,13 @@ void AnnotationCoder::NumberHouses() {
             known = houseCodes.emplace(code, IsHouse(code)).first;
         return known->second;
     });
-    const PolygonAnswer answer = [&houses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
-                                           const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) {
-        return houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
+    // What the houses answer are houses: only what the host selects needs its code read.
+    bool onlyHouses = false;
+    const PolygonAnswer answer = [&houses, &onlyHouses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                                        const AcGePoint2d& viewHigh,
+                                                        std::vector<AcDbObjectId>& selected) {
+        onlyHouses = houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
+        return onlyHouses;
     };
     const Adesk::Int32 count = parcels.Length();
     Meter meter("正在为房屋添加隶属宗地,房屋编号...", count);
@@ -492,13 +496,14 @@ void AnnotationCoder::NumberHouses() {
             !BuildDistrictCode(parcel, parcelCode))
             continue;
         AcGePoint2dArray ring;
+        onlyHouses = false;
         if (!ApproximateCurveArcs(parcel, ring, kArcStep) ||
             !SelectByPolygon(ring, "WP", kHouseReach, 1, answer, inside))
             continue;
         int number = 1;
         for (AcDbObjectId id : inside) {
             ads_name member{};
-            if (acdbGetAdsName(member, id) != Acad::eOk || !IsHouse(Code(member)))
+            if (acdbGetAdsName(member, id) != Acad::eOk || (!onlyHouses && !IsHouse(Code(member))))
                 continue;
             std::string houseNumber = HouseNumber(number);
             ++number;
