@@ -378,15 +378,16 @@ void BoundaryLineCoder::ReadLinePoints() {
 void BoundaryLineCoder::CodeLinePoints() {
     if (!pointsRead_)
         ReadLinePoints();
-    std::vector<CodedSegment> segments;
-    segments.swap(pending_);
-    if (points_.empty())
+    // Cleared rather than freed: the next district records into the same room.
+    if (points_.empty()) {
+        pending_.clear();
         return;
+    }
     // The order a walk over every parcel in drawing order, and along each parcel, would take.
-    std::stable_sort(segments.begin(), segments.end(), [](const CodedSegment& a, const CodedSegment& b) {
+    std::stable_sort(pending_.begin(), pending_.end(), [](const CodedSegment& a, const CodedSegment& b) {
         return a.parcel != b.parcel ? a.parcel < b.parcel : a.ownIndex < b.ownIndex;
     });
-    for (const CodedSegment& segment : segments) {
+    for (const CodedSegment& segment : pending_) {
         std::string code;  // read when a point needs it: a later neighbour may have rewritten it
         bool codeRead = false;
         long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
@@ -420,6 +421,7 @@ void BoundaryLineCoder::CodeLinePoints() {
             }
         }
     }
+    pending_.clear();
 }
 
 }  // namespace cadastral
