@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "cadastral/feature_picking.h"
 #include "cadastral/house_outlines.h"
 #include "cadastral/main_app_services.h"
+#include "cadastral/paired_xdata.h"
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/xdata_items.h"
 #include "drawingutil/entity_types.h"
@@ -253,9 +255,9 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                 if (code.empty())
                     continue;
                 ++annotationCounter_;
-                SetXData(entity, "ZJDM", kXDataString,
-                         ZeroFilled(static_cast<long>(annotationCounter_), kLongDigits).c_str());
-                SetXDataLong(entity, "ZJH", annotationCounter_);
+                SetXDataPair(entity, "ZJDM", kXDataString,
+                             ZeroFilled(static_cast<long>(annotationCounter_), kLongDigits).c_str(), "ZJH",
+                             kXDataLong, std::to_string(annotationCounter_).c_str());
             } else if (type == "CIRCLE" && (code == kBoundaryPointCode || code == kSecondClassPointCode)) {
                 // A point whose number cannot be read gets no code rather than a wrong one.
                 std::string text;
@@ -263,13 +265,11 @@ void AnnotationCoder::CodeDistrictFeatures(const ads_name selection, std::int32_
                     continue;
                 long number = std::strtol(text.c_str(), nullptr, 10);
                 std::string longCode = ZeroFilled(number, kLongDigits);
-                if (code == kBoundaryPointCode) {
-                    SetXDataLong(entity, "JZDH", number);
-                    SetXData(entity, "JZDDM", kXDataString, longCode.c_str());
-                } else {
-                    SetXData(entity, "GDH", kXDataLong, text.c_str());
-                    SetXData(entity, "GDDM", kXDataString, longCode.c_str());
-                }
+                if (code == kBoundaryPointCode)
+                    SetXDataPair(entity, "JZDH", kXDataLong, std::to_string(number).c_str(), "JZDDM",
+                                 kXDataString, longCode.c_str());
+                else
+                    SetXDataPair(entity, "GDH", kXDataLong, text.c_str(), "GDDM", kXDataString, longCode.c_str());
             } else if (IsPolylineType(type) && code == kParcelCode) {
                 std::string district, number;
                 if (!ReadEntityXDataChecked(id, "QHDM", district, kXDataString, 0, false, false) ||
@@ -477,9 +477,13 @@ void AnnotationCoder::NumberHouses() {
             known = houseCodes.emplace(code, IsHouse(code)).first;
         return known->second;
     });
-    const PolygonAnswer answer = [&houses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
-                                           const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) {
-        return houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
+    // What the houses answer are houses: only what the host selects needs its code read.
+    bool onlyHouses = false;
+    const PolygonAnswer answer = [&houses, &onlyHouses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                                        const AcGePoint2d& viewHigh,
+                                                        std::vector<AcDbObjectId>& selected) {
+        onlyHouses = houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
+        return onlyHouses;
     };
     const Adesk::Int32 count = parcels.Length();
     Meter meter("正在为房屋添加隶属宗地,房屋编号...", count);
@@ -492,13 +496,14 @@ void AnnotationCoder::NumberHouses() {
             !BuildDistrictCode(parcel, parcelCode))
             continue;
         AcGePoint2dArray ring;
+        onlyHouses = false;
         if (!ApproximateCurveArcs(parcel, ring, kArcStep) ||
             !SelectByPolygon(ring, "WP", kHouseReach, 1, answer, inside))
             continue;
         int number = 1;
         for (AcDbObjectId id : inside) {
             ads_name member{};
-            if (acdbGetAdsName(member, id) != Acad::eOk || !IsHouse(Code(member)))
+            if (acdbGetAdsName(member, id) != Acad::eOk || (!onlyHouses && !IsHouse(Code(member))))
                 continue;
             std::string houseNumber = HouseNumber(number);
             ++number;

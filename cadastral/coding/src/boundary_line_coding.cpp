@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string>
 
+#include "cadastral/paired_xdata.h"
 #include "drawingutil/drawing_scale.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/entity_xdata.h"
@@ -86,8 +88,8 @@ void WriteLineCode(AcDbObjectId vertex, const std::string& code, std::int32_t nu
     ads_name name{};
     if (acdbGetAdsName(name, vertex) != Acad::eOk)
         return;
-    SetXData(name, kLineCodeApp, kXDataString, code.c_str());
-    SetXDataLong(name, kLineNumberApp, number);
+    SetXDataPair(name, kLineCodeApp, kXDataString, code.c_str(), kLineNumberApp, kXDataLong,
+                 std::to_string(number).c_str());
 }
 
 double SegmentDistance(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b) {
@@ -376,15 +378,16 @@ void BoundaryLineCoder::ReadLinePoints() {
 void BoundaryLineCoder::CodeLinePoints() {
     if (!pointsRead_)
         ReadLinePoints();
-    std::vector<CodedSegment> segments;
-    segments.swap(pending_);
-    if (points_.empty())
+    // Cleared rather than freed: the next district records into the same room.
+    if (points_.empty()) {
+        pending_.clear();
         return;
+    }
     // The order a walk over every parcel in drawing order, and along each parcel, would take.
-    std::stable_sort(segments.begin(), segments.end(), [](const CodedSegment& a, const CodedSegment& b) {
+    std::stable_sort(pending_.begin(), pending_.end(), [](const CodedSegment& a, const CodedSegment& b) {
         return a.parcel != b.parcel ? a.parcel < b.parcel : a.ownIndex < b.ownIndex;
     });
-    for (const CodedSegment& segment : segments) {
+    for (const CodedSegment& segment : pending_) {
         std::string code;  // read when a point needs it: a later neighbour may have rewritten it
         bool codeRead = false;
         long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
@@ -418,6 +421,7 @@ void BoundaryLineCoder::CodeLinePoints() {
             }
         }
     }
+    pending_.clear();
 }
 
 }  // namespace cadastral

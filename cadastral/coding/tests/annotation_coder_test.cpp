@@ -118,6 +118,21 @@ TEST_F(AnnotationCoderTest, CodesEveryFeatureOfTheDistrictInItsFinalFormAndASeco
     EXPECT_EQ(platform::cad::LiveSelectionSetCount(), 0u);
 }
 
+TEST_F(AnnotationCoderTest, WhatTheHostSelectsInAParcelIsNumberedOnlyIfItIsAHouse) {
+    District(Box(-5, -5, 45, 25), kDistrict, "甲");
+    AcDbObjectId parcel = CodedParcel(Box(0, 0, 10, 10), "0010010123456");
+    AcDbObjectId text = Text(6, 6, "171000");
+    AcDbObjectId inner = House(2, 2, 4, 4);
+    // On the edge of the parcel's reach: the houses cannot tell, the host selects.
+    House(-0.1, 6, 1, 8);
+    AnnotationCoder coder;
+    ASSERT_TRUE(coder.Run());
+    EXPECT_EQ(Value(text, "FWBH"), "");
+    EXPECT_EQ(Value(inner, "FWBH"), "001");
+    EXPECT_EQ(Value(inner, "ZDDM"), "4401010010020123456");
+    EXPECT_NE(Value(parcel, "ZDLSH", kXDataLong), "");
+}
+
 TEST_F(AnnotationCoderTest, OutsideFeaturesGoToThePickedDistrictAndShortCodesStayLong) {
     District(Box(0, 0, 10, 10), kDistrict, "甲");
     District(Box(20, 0, 30, 10), "440101003004", "乙");
