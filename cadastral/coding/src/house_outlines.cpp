@@ -7,6 +7,7 @@
 #include "cadastral/outline_grid.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/selection_reach.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
@@ -16,6 +17,7 @@ namespace cadastral {
 namespace {
 
 using drawingutil::Opened;
+using drawingutil::ShownToSelection;
 
 // A house whose box spans more cells than this is looked at by every question instead.
 constexpr std::int64_t kMostCells = 256;

@@ -7,6 +7,7 @@
 
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/selection_reach.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
@@ -19,6 +20,8 @@ namespace {
 
 using drawingutil::Chain;
 using drawingutil::Opened;
+using drawingutil::ShownToSelection;
+using drawingutil::SideMeetsBox;
 
 // A side whose box spans more cells than this is looked at by every question instead.
 constexpr std::int64_t kMostCells = 256;
@@ -50,29 +53,6 @@ bool Holds(const Box& box, const AcGePoint2d& p) {
 
 Box Grown(const Box& box, double by) {
     return {{box.low.x - by, box.low.y - by}, {box.high.x + by, box.high.y + by}};
-}
-
-// Whether the straight side from a to b has a point in the box (clipped to it).
-bool SideMeetsBox(const AcGePoint2d& a, const AcGePoint2d& b, const Box& box) {
-    double t0 = 0, t1 = 1;
-    auto clip = [&](double p, double q) {
-        if (p == 0)
-            return q >= 0;
-        double r = q / p;
-        if (p < 0) {
-            if (r > t1)
-                return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0)
-                return false;
-            t1 = std::min(t1, r);
-        }
-        return true;
-    };
-    double dx = b.x - a.x, dy = b.y - a.y;
-    return clip(-dx, a.x - box.low.x) && clip(dx, box.high.x - a.x) && clip(-dy, a.y - box.low.y) &&
-           clip(dy, box.high.y - a.y);
 }
 
 // Half the chord times the bulge: how far an arc side strays from its chord.
@@ -108,13 +88,6 @@ bool FacesUp(const AcGeVector3d& normal) {
 }
 
 }  // namespace
-
-bool ShownToSelection(const AcDbEntity& entity) {
-    if (entity.visibility() != AcDb::kVisible)
-        return false;
-    Opened<AcDbLayerTableRecord> layer(entity.layerId(), AcDb::kForRead);
-    return !layer || (!layer->isOff() && !layer->isFrozen());
-}
 
 bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges) {
     if (AcDbPolyline* lw = AsPolyline(entity)) {
@@ -152,9 +125,9 @@ SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, 
     const Box inner = Grown(window, -margin);
     const double chord = a.distanceTo(b);
     if (bulge == 0 || chord == 0) {
-        if (!SideMeetsBox(a, b, reach))
+        if (!SideMeetsBox(a, b, reach.low, reach.high))
             return SideTouch::Apart;
-        return !Empty(inner) && SideMeetsBox(a, b, inner) ? SideTouch::Enters : SideTouch::Unsure;
+        return !Empty(inner) && SideMeetsBox(a, b, inner.low, inner.high) ? SideTouch::Enters : SideTouch::Unsure;
     }
     if (!Meets(BoxOfSide(a, b, bulge), reach))
         return SideTouch::Apart;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "drawingutil/host_objects.h"
+#include "drawingutil/selection_reach.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_object_iterator.h"
@@ -30,38 +31,6 @@ std::int64_t CellOf(double v) { return static_cast<std::int64_t>(std::floor(v / 
 std::uint64_t CellKey(std::int64_t cx, std::int64_t cy)
 {
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffu);
-}
-
-// Whether the straight side from a to b has a point in the box from low to high.
-bool SideMeetsBox(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& low, const AcGePoint2d& high)
-{
-    double t0 = 0, t1 = 1;
-    auto clip = [&](double p, double q) {
-        if (p == 0)
-            return q >= 0;
-        const double r = q / p;
-        if (p < 0) {
-            if (r > t1)
-                return false;
-            t0 = std::max(t0, r);
-        } else {
-            if (r < t0)
-                return false;
-            t1 = std::min(t1, r);
-        }
-        return true;
-    };
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    return clip(-dx, a.x - low.x) && clip(dx, high.x - a.x) && clip(-dy, a.y - low.y) && clip(dy, high.y - a.y) &&
-           t0 <= t1;
-}
-
-bool Shown(const AcDbEntity& entity)
-{
-    if (entity.visibility() != AcDb::kVisible)
-        return false;
-    Opened<AcDbLayerTableRecord> layer(entity.layerId(), AcDb::kForRead);
-    return !layer || (!layer->isOff() && !layer->isFrozen());
 }
 
 }  // namespace
@@ -110,7 +79,7 @@ bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoin
                    const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh)
 {
     Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
-    if (!poly || poly->isErased() || poly->polyType() != AcDb::k2dSimplePoly || !Shown(*poly.get()))
+    if (!poly || poly->isErased() || poly->polyType() != AcDb::k2dSimplePoly || !drawingutil::ShownToSelection(*poly.get()))
         return false;
     const AcGeVector3d normal = poly->normal();
     AcDbDatabase* db = poly->database();
@@ -136,7 +105,7 @@ bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoin
     const std::size_t n = points.size();
     const std::size_t sides = poly->isClosed() ? n : (n > 0 ? n - 1 : 0);
     for (std::size_t i = 0; i < sides; ++i)
-        if (straight[i] && SideMeetsBox(points[i], points[(i + 1) % n], innerLow, innerHigh))
+        if (straight[i] && drawingutil::SideMeetsBox(points[i], points[(i + 1) % n], innerLow, innerHigh))
             return true;
     return false;
 }

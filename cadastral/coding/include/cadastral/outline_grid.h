@@ -25,8 +25,6 @@ enum class SideTouch { Apart, Enters, Unsure };
 SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, const AcGePoint2d& low,
                       const AcGePoint2d& high, double margin);
 
-// Whether a graphical selection may take the entity: visible on a layer that is on and thawed.
-bool ShownToSelection(const AcDbEntity& entity);
 // The vertices and bulges of a lightweight or simple 2D polyline lying flat, added to the lists;
 // false for another shape (fitted, splined, tilted), whose drawn curve is not its frame.
 bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges);
