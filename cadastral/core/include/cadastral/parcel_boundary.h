@@ -10,7 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "geometry/point2d.h"
@@ -38,14 +37,21 @@ private:
         AcGePoint2d centre;
         AcDbObjectId id;
     };
+    // The points of one layer by grid cell: one flat list of (cell, rank) sorted once, so that a
+    // cell's points are found by a binary search, in drawing order.
     class Grid {
     public:
-        void Add(const Point& point);
+        Grid() = default;
+        explicit Grid(std::vector<Point> points);
         const Point* Find(const AcGePoint2d& at) const;
 
     private:
+        struct Entry {
+            std::uint64_t cell;
+            std::uint32_t rank;
+        };
         std::vector<Point> points_;  // in drawing order
-        std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+        std::vector<Entry> cells_;   // by cell, then rank
     };
     Grid boundary_;
     Grid secondClass_;
