@@ -113,10 +113,31 @@ BoundaryPointIndex::Grid::Grid(std::vector<Point> points) : points_(std::move(po
     std::sort(cells_.begin(), cells_.end(), [](const Entry& a, const Entry& b) {
         return a.cell != b.cell ? a.cell < b.cell : a.rank < b.rank;
     });
+    std::size_t size = 1;
+    while (size < 2 * cells_.size())
+        size *= 2;
+    slots_.assign(size, Slot{});
+    for (std::size_t begin = 0; begin < cells_.size();) {
+        std::size_t end = begin + 1;
+        while (end < cells_.size() && cells_[end].cell == cells_[begin].cell)
+            ++end;
+        slots_[SlotOf(cells_[begin].cell)] = {cells_[begin].cell, static_cast<std::uint32_t>(begin),
+                                              static_cast<std::uint32_t>(end)};
+        begin = end;
+    }
+}
+
+// The cell's slot, or the empty one where it would go.
+std::size_t BoundaryPointIndex::Grid::SlotOf(std::uint64_t cell) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    while (slots_[slot].begin != slots_[slot].end && slots_[slot].cell != cell)
+        slot = (slot + 1) & mask;
+    return slot;
 }
 
 const BoundaryPointIndex::Point* BoundaryPointIndex::Grid::Find(const AcGePoint2d& at) const {
-    if (!std::isfinite(at.x) || !std::isfinite(at.y))
+    if (cells_.empty() || !std::isfinite(at.x) || !std::isfinite(at.y))
         return nullptr;
     const Point* best = nullptr;
     std::uint32_t bestRank = 0;
@@ -126,17 +147,16 @@ const BoundaryPointIndex::Point* BoundaryPointIndex::Grid::Find(const AcGePoint2
     auto y1 = static_cast<std::int64_t>(std::floor((at.y + kPointTolerance) / kCell));
     for (std::int64_t cx = x0; cx <= x1; ++cx)
         for (std::int64_t cy = y0; cy <= y1; ++cy) {
-            const std::uint64_t key = CellKey(cx, cy);
-            auto entry = std::lower_bound(cells_.begin(), cells_.end(), key,
-                                          [](const Entry& e, std::uint64_t k) { return e.cell < k; });
+            const Slot& slot = slots_[SlotOf(CellKey(cx, cy))];
             // A cell's points come in drawing order: the first one near enough is its best.
-            for (; entry != cells_.end() && entry->cell == key; ++entry) {
-                const Point& p = points_[entry->rank];
+            for (std::uint32_t i = slot.begin; i < slot.end; ++i) {
+                const Entry& entry = cells_[i];
+                const Point& p = points_[entry.rank];
                 if (p.centre.distanceTo(at) > kPointTolerance)
                     continue;
-                if (best == nullptr || entry->rank < bestRank) {
+                if (best == nullptr || entry.rank < bestRank) {
                     best = &p;
-                    bestRank = entry->rank;
+                    bestRank = entry.rank;
                 }
                 break;
             }

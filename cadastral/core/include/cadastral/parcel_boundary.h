@@ -37,8 +37,8 @@ private:
         AcGePoint2d centre;
         AcDbObjectId id;
     };
-    // The points of one layer by grid cell: one flat list of (cell, rank) sorted once, so that a
-    // cell's points are found by a binary search, in drawing order.
+    // The points of one layer by grid cell: one flat list of (cell, rank) sorted once, each cell's
+    // run of it found through an open-addressed table, so that a look-up costs no search.
     class Grid {
     public:
         Grid() = default;
@@ -50,8 +50,17 @@ private:
             std::uint64_t cell;
             std::uint32_t rank;
         };
+        // A cell's entries are [begin, end); an empty slot has begin == end.
+        struct Slot {
+            std::uint64_t cell = 0;
+            std::uint32_t begin = 0;
+            std::uint32_t end = 0;
+        };
+        std::size_t SlotOf(std::uint64_t cell) const;
+
         std::vector<Point> points_;  // in drawing order
         std::vector<Entry> cells_;   // by cell, then rank
+        std::vector<Slot> slots_;    // a power of two long, at most half full
     };
     Grid boundary_;
     Grid secondClass_;
