@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "cadastral/attribute_data.h"
 #include "cadastral/entity_selection.h"
@@ -101,33 +102,63 @@ bool TurnToFirstBoundaryVertex(const ads_name parcel, const BoundaryPointIndex& 
 
 }  // namespace
 
-void BoundaryPointIndex::Grid::Add(const Point& point) {
-    auto cx = static_cast<std::int64_t>(std::floor(point.centre.x / kCell));
-    auto cy = static_cast<std::int64_t>(std::floor(point.centre.y / kCell));
-    cells_[CellKey(cx, cy)].push_back(points_.size());
-    points_.push_back(point);
+BoundaryPointIndex::Grid::Grid(std::vector<Point> points) : points_(std::move(points)) {
+    cells_.reserve(points_.size());
+    for (std::size_t rank = 0; rank < points_.size(); ++rank) {
+        const AcGePoint2d& centre = points_[rank].centre;
+        auto cx = static_cast<std::int64_t>(std::floor(centre.x / kCell));
+        auto cy = static_cast<std::int64_t>(std::floor(centre.y / kCell));
+        cells_.push_back({CellKey(cx, cy), static_cast<std::uint32_t>(rank)});
+    }
+    std::sort(cells_.begin(), cells_.end(), [](const Entry& a, const Entry& b) {
+        return a.cell != b.cell ? a.cell < b.cell : a.rank < b.rank;
+    });
+    std::size_t size = 1;
+    while (size < 2 * cells_.size())
+        size *= 2;
+    slots_.assign(size, Slot{});
+    for (std::size_t begin = 0; begin < cells_.size();) {
+        std::size_t end = begin + 1;
+        while (end < cells_.size() && cells_[end].cell == cells_[begin].cell)
+            ++end;
+        slots_[SlotOf(cells_[begin].cell)] = {cells_[begin].cell, static_cast<std::uint32_t>(begin),
+                                              static_cast<std::uint32_t>(end)};
+        begin = end;
+    }
+}
+
+// The cell's slot, or the empty one where it would go.
+std::size_t BoundaryPointIndex::Grid::SlotOf(std::uint64_t cell) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((cell * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+    while (slots_[slot].begin != slots_[slot].end && slots_[slot].cell != cell)
+        slot = (slot + 1) & mask;
+    return slot;
 }
 
 const BoundaryPointIndex::Point* BoundaryPointIndex::Grid::Find(const AcGePoint2d& at) const {
-    if (!std::isfinite(at.x) || !std::isfinite(at.y))
+    if (cells_.empty() || !std::isfinite(at.x) || !std::isfinite(at.y))
         return nullptr;
     const Point* best = nullptr;
-    std::size_t bestRank = 0;
+    std::uint32_t bestRank = 0;
     auto x0 = static_cast<std::int64_t>(std::floor((at.x - kPointTolerance) / kCell));
     auto x1 = static_cast<std::int64_t>(std::floor((at.x + kPointTolerance) / kCell));
     auto y0 = static_cast<std::int64_t>(std::floor((at.y - kPointTolerance) / kCell));
     auto y1 = static_cast<std::int64_t>(std::floor((at.y + kPointTolerance) / kCell));
     for (std::int64_t cx = x0; cx <= x1; ++cx)
         for (std::int64_t cy = y0; cy <= y1; ++cy) {
-            auto cell = cells_.find(CellKey(cx, cy));
-            if (cell == cells_.end())
-                continue;
-            for (std::size_t rank : cell->second) {
-                const Point& p = points_[rank];
-                if (p.centre.distanceTo(at) <= kPointTolerance && (best == nullptr || rank < bestRank)) {
+            const Slot& slot = slots_[SlotOf(CellKey(cx, cy))];
+            // A cell's points come in drawing order: the first one near enough is its best.
+            for (std::uint32_t i = slot.begin; i < slot.end; ++i) {
+                const Entry& entry = cells_[i];
+                const Point& p = points_[entry.rank];
+                if (p.centre.distanceTo(at) > kPointTolerance)
+                    continue;
+                if (best == nullptr || entry.rank < bestRank) {
                     best = &p;
-                    bestRank = rank;
+                    bestRank = entry.rank;
                 }
+                break;
             }
         }
     return best;
@@ -140,11 +171,12 @@ BoundaryPointIndex::BoundaryPointIndex() {
     selection.made = SelectByFilter(selection.name, "*CIRCLE*,GD;*CIRCLE*,JZP", "", false);
     const Adesk::Int32 n = selection.Length();
     std::string found;
+    std::vector<Point> boundary, secondClass;
     for (Adesk::Int32 i = 0; i < n; ++i) {
         ads_name entity;
         if (acedSSName(selection.name, i, entity) != RTNORM)
             continue;
-        Grid* grid = nullptr;
+        std::vector<Point>* points = nullptr;
         const char* code = nullptr;
         {
             Opened<AcDbEntity> circle(entity, AcDb::kForRead);
@@ -152,10 +184,10 @@ BoundaryPointIndex::BoundaryPointIndex() {
                 continue;
             const std::string layer = circle->layerName();
             if (platform::text::GbkEqualNoCase(layer, "GD")) {
-                grid = &secondClass_;
+                points = &secondClass;
                 code = kSecondClassPointCode;
             } else if (platform::text::GbkEqualNoCase(layer, "JZP")) {
-                grid = &boundary_;
+                points = &boundary;
                 code = kBoundaryPointCode;
             } else {
                 continue;
@@ -167,8 +199,10 @@ BoundaryPointIndex::BoundaryPointIndex() {
             continue;
         if (acdbGetObjectId(point.id, entity) != Acad::eOk || point.id.isNull())
             continue;
-        grid->Add(point);
+        points->push_back(point);
     }
+    boundary_ = Grid(std::move(boundary));
+    secondClass_ = Grid(std::move(secondClass));
 }
 
 bool BoundaryPointIndex::FindBoundaryPoint(const AcGePoint2d& at, AcGePoint2d& centre, AcDbObjectId& id) const {

@@ -1,5 +1,7 @@
 #include "cadastral/parcel_boundary.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "drawingutil/host_objects.h"
@@ -62,6 +64,37 @@ TEST_F(ParcelBoundaryTest, PointsOnCurveFirstInDrawingOrderAndOnlyForParcels) {
     EXPECT_EQ(boundary.length(), 3);
     EXPECT_EQ(FindFirstBoundaryVertex(Name(house)), -1);
     EXPECT_EQ(FindFirstBoundaryVertex(Name(parcel)), 1);
+}
+
+TEST_F(ParcelBoundaryTest, IndexFindsTheFirstDrawnPointNearAPositionAcrossCellBorders) {
+    // Near a cell border (cells are one unit wide) and at negative positions: the earlier circle
+    // wins wherever the two lie, and a point of the other layer or farther away is not taken.
+    const AcDbObjectId firstEast = BoundaryPoint(2.0000004, 3.0000004);
+    const AcDbObjectId laterWest = BoundaryPoint(1.9999997, 2.9999997);
+    const AcDbObjectId firstWest = BoundaryPoint(-4.0000006, -1.0);
+    const AcDbObjectId laterEast = BoundaryPoint(-3.9999997, -1.0);
+    const AcDbObjectId firstHere = BoundaryPoint(7.5, 7.5);
+    BoundaryPoint(7.5, 7.5);
+    const AcDbObjectId second = SecondClassPoint(7.5, 7.5000002);
+    const BoundaryPointIndex index;
+    AcGePoint2d centre;
+    AcDbObjectId id;
+    ASSERT_TRUE(index.FindBoundaryPoint(AcGePoint2d(2.0, 3.0), centre, id));
+    EXPECT_EQ(id, firstEast);
+    EXPECT_EQ(centre, AcGePoint2d(2.0000004, 3.0000004));
+    ASSERT_TRUE(index.FindBoundaryPoint(AcGePoint2d(1.9999995, 2.9999995), centre, id));
+    EXPECT_EQ(id, laterWest);  // the first one lies too far from here
+    ASSERT_TRUE(index.FindBoundaryPoint(AcGePoint2d(-4.0, -1.0), centre, id));
+    EXPECT_EQ(id, firstWest);
+    ASSERT_TRUE(index.FindBoundaryPoint(AcGePoint2d(-3.9999994, -1.0), centre, id));
+    EXPECT_EQ(id, laterEast);
+    ASSERT_TRUE(index.FindBoundaryPoint(AcGePoint2d(7.5, 7.5000001), centre, id));
+    EXPECT_EQ(id, firstHere);
+    ASSERT_TRUE(index.FindSecondClassPoint(AcGePoint2d(7.5, 7.5), centre, id));
+    EXPECT_EQ(id, second);
+    EXPECT_FALSE(index.FindSecondClassPoint(AcGePoint2d(2.0, 3.0), centre, id));
+    EXPECT_FALSE(index.FindBoundaryPoint(AcGePoint2d(5.0, 5.0), centre, id));
+    EXPECT_FALSE(index.FindBoundaryPoint(AcGePoint2d(NAN, 3.0), centre, id));
 }
 
 TEST_F(ParcelBoundaryTest, ChainsFollowTheTurnedParcel) {

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "geometry/point2d.h"
@@ -38,14 +37,30 @@ private:
         AcGePoint2d centre;
         AcDbObjectId id;
     };
+    // The points of one layer by grid cell: one flat list of (cell, rank) sorted once, each cell's
+    // run of it found through an open-addressed table, so that a look-up costs no search.
     class Grid {
     public:
-        void Add(const Point& point);
+        Grid() = default;
+        explicit Grid(std::vector<Point> points);
         const Point* Find(const AcGePoint2d& at) const;
 
     private:
+        struct Entry {
+            std::uint64_t cell;
+            std::uint32_t rank;
+        };
+        // A cell's entries are [begin, end); an empty slot has begin == end.
+        struct Slot {
+            std::uint64_t cell = 0;
+            std::uint32_t begin = 0;
+            std::uint32_t end = 0;
+        };
+        std::size_t SlotOf(std::uint64_t cell) const;
+
         std::vector<Point> points_;  // in drawing order
-        std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;
+        std::vector<Entry> cells_;   // by cell, then rank
+        std::vector<Slot> slots_;    // a power of two long, at most half full
     };
     Grid boundary_;
     Grid secondClass_;
