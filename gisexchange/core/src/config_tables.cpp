@@ -300,14 +300,25 @@ bool LookupIndexRecordOfEntity(const ads_name entity, std::string& code, std::st
     return LookupIndexRecord(code, fifth, sixth);
 }
 
+namespace {
+
+// GbkToLower(a) == GbkToLower(b): the mapping keeps every length, and the same bytes map alike, so
+// only names of the same length and different bytes are mapped.
+bool SameLowered(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    return a == b || platform::text::GbkToLower(a) == platform::text::GbkToLower(b);
+}
+
+}  // namespace
+
 bool FindTemplateNumber(std::string_view text, int& number) {
-    const std::string wanted = platform::text::GbkToLower(text);
     for (const AttributeTemplate& t : Config().templates) {
         if (t.name.empty())
             return false;
-        std::size_t bar = platform::text::GbkFind(t.name, '|');
-        std::string first = bar == std::string::npos ? t.name : t.name.substr(0, bar);
-        if (platform::text::GbkToLower(first) == wanted) {
+        const std::string_view name = t.name;
+        const std::size_t bar = platform::text::GbkFind(name, '|');
+        if (SameLowered(bar == std::string_view::npos ? name : name.substr(0, bar), text)) {
             number = std::atoi(t.second.c_str());
             return true;
         }

@@ -1,5 +1,6 @@
 #include "platform/text/format.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "platform/text/encoding.h"
@@ -143,6 +144,35 @@ std::string FormatNumber(const Spec& spec, const FormatArg* arg) {
     return big;
 }
 
+// The most common numbers, "%d" and "%.Nf" without flags, are written by std::to_chars, which
+// gives the digits printf gives in the "C" locale without parsing a C format again. False when the
+// spec asks for more, or the digits do not fit the buffer; the caller then goes through the C library.
+template <typename String>
+bool AppendPlainNumber(String& out, const Spec& spec, const FormatArg* arg) {
+    if (!spec.flags.empty() || arg == nullptr) return false;
+    char buffer[512];
+    std::to_chars_result written{};
+    switch (spec.conversion) {
+        case 'd':
+        case 'i':
+            if (spec.precision >= 0) return false;
+            written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(arg->AsSigned()));
+            break;
+        case 'f':
+            written = std::to_chars(buffer, buffer + sizeof buffer, arg->AsReal(), std::chars_format::fixed,
+                                    spec.precision >= 0 ? spec.precision : 6);
+            break;
+        default:
+            return false;
+    }
+    if (written.ec != std::errc()) return false;
+    const auto length = static_cast<std::size_t>(written.ptr - buffer);
+    if (spec.width > 0 && length < static_cast<std::size_t>(spec.width))
+        out.append(static_cast<std::size_t>(spec.width) - length, typename String::value_type(' '));
+    out.append(buffer, written.ptr);
+    return true;
+}
+
 template <typename String>
 String Widen(const std::string& ascii) {
     return String(ascii.begin(), ascii.end());
@@ -176,7 +206,7 @@ char Ascii(Char c) {
 }
 
 template <typename String, typename View>
-String FormatAny(View format, const std::vector<FormatArg>& args) {
+String FormatAny(View format, std::span<const FormatArg> args) {
     using Char = typename String::value_type;
     String out;
     std::size_t next = 0;
@@ -280,9 +310,11 @@ String FormatAny(View format, const std::vector<FormatArg>& args) {
             case 'E':
             case 'g':
             case 'G':
-            case 'p':
-                out += Widen<String>(FormatNumber(spec, take()));
+            case 'p': {
+                const FormatArg* a = take();
+                if (!AppendPlainNumber(out, spec, a)) out += Widen<String>(FormatNumber(spec, a));
                 break;
+            }
             default:
                 // Not a conversion: keep the text as it was written.
                 out.append(format.substr(start, i - start).begin(), format.substr(start, i - start).end());
@@ -294,11 +326,11 @@ String FormatAny(View format, const std::vector<FormatArg>& args) {
 
 }  // namespace
 
-std::string FormatList(std::string_view format, const std::vector<FormatArg>& args) {
+std::string FormatList(std::string_view format, std::span<const FormatArg> args) {
     return FormatAny<std::string>(format, args);
 }
 
-std::u16string FormatList(std::u16string_view format, const std::vector<FormatArg>& args) {
+std::u16string FormatList(std::u16string_view format, std::span<const FormatArg> args) {
     return FormatAny<std::u16string>(format, args);
 }
 

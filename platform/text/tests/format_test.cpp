@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <string>
+#include <vector>
+
 namespace platform::text {
 namespace {
 
@@ -37,6 +45,36 @@ TEST(FormatNarrow, MismatchesAndMissingArgumentsAreSafe) {
     EXPECT_EQ(Format("50%"), "50%");
     EXPECT_EQ(Format("%y%d", 4), "%y4");
     EXPECT_EQ(Format("%5000d", 1).size(), 5000u);
+}
+
+// Plain "%d" and "%.Nf" are written without the C library: the digits must be the ones it gives,
+// ties, huge and tiny values, negative zero and non-numbers included.
+TEST(FormatNarrow, PlainNumbersMatchTheCLibrary) {
+    auto c = [](const char* format, auto value) {
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, format, value);
+        return std::string(buffer);
+    };
+    std::vector<double> values = {0.0, -0.0, 0.5, 1.5, 2.5, -2.5, 0.125, 0.0625, 1.005, 2.675, 0.045, 1e-7,
+                                  123456.7890125, 1e15 + 0.3, 1e22, -1e300, DBL_MAX, DBL_MIN, 4.9e-324,
+                                  std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                  std::nan(""), -std::nan("")};
+    for (std::uint64_t bits = 0x3F50624DD2F1A9FCull, i = 0; i < 4000; ++i) {  // spread over many magnitudes
+        bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+        double value = 0;
+        std::uint64_t pattern = (bits >> 12) | (static_cast<std::uint64_t>(0x3C0 + i % 0x0C0) << 52);
+        std::memcpy(&value, &pattern, sizeof value);
+        values.push_back(i % 2 ? -value : value);
+    }
+    for (double v : values) {
+        for (const char* format : {"%f", "%.f", "%.0f", "%0.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.6f", "%.9f",
+                                   "%9.2f", "%3.3f", "[%12f]"})
+            ASSERT_EQ(Format(format, v), c(format, v)) << format << " " << v;
+    }
+    for (long long n : {0LL, 7LL, -7LL, 2147483647LL, -2147483648LL, std::numeric_limits<long long>::min()}) {
+        EXPECT_EQ(Format("%d|%ld|%i|%6d", n, n, n, n), c("%lld|", n) + c("%lld|", n) + c("%lld|", n) + c("%6lld", n));
+        EXPECT_EQ(Format("%.3d", n), c("%.3lld", n));
+    }
 }
 
 TEST(FormatWide, InstallerForms) {

@@ -7,7 +7,9 @@
 // conversions d i u o x X c s f F e E g G p %.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -60,19 +62,21 @@ private:
     const void* pointer_ = nullptr;
 };
 
-std::string FormatList(std::string_view format, const std::vector<FormatArg>& args);
-std::u16string FormatList(std::u16string_view format, const std::vector<FormatArg>& args);
+std::string FormatList(std::string_view format, std::span<const FormatArg> args);
+std::u16string FormatList(std::u16string_view format, std::span<const FormatArg> args);
 
 // Format("%s: %d", name, count) in the host's code page. A wide %s argument is converted to GBK.
 template <typename... Args>
 std::string Format(std::string_view format, const Args&... args) {
-    return FormatList(format, std::vector<FormatArg>{FormatArg(args)...});
+    const std::array<FormatArg, sizeof...(Args)> list{FormatArg(args)...};
+    return FormatList(format, list);
 }
 
 // Format(u"%s: %02d", name, count) in UTF-16. A narrow %s argument is taken as GBK.
 template <typename... Args>
 std::u16string Format(std::u16string_view format, const Args&... args) {
-    return FormatList(format, std::vector<FormatArg>{FormatArg(args)...});
+    const std::array<FormatArg, sizeof...(Args)> list{FormatArg(args)...};
+    return FormatList(format, list);
 }
 
 }  // namespace platform::text
