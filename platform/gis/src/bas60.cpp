@@ -417,10 +417,8 @@ LONG SetField(const AttributeScratch* owner, ATT_VALUES* values, std::size_t pos
     if (owner == nullptr || values == nullptr || position >= owner->fields.size() ||
         values->values.size() != owner->fields.size())
         return 0;
-    std::string stored;
-    if (!NormalizeFieldValue(owner->fields[position], text, &stored)) return 0;
-    values->values[position] = std::move(stored);
-    return 1;
+    // Written into the value already there (left alone when the text is refused), reusing its room.
+    return NormalizeFieldValue(owner->fields[position], text, &values->values[position]) ? 1 : 0;
 }
 
 }  // namespace

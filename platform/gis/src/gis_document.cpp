@@ -176,6 +176,9 @@ bool GetValues(Reader& in, std::string_view body, std::size_t count, GisValues* 
 
 GisValues::GisValues(const std::vector<std::string>& values)
 {
+    std::size_t size = 0;
+    for (const auto& value : values) size += sizeof(std::uint16_t) + std::min<std::size_t>(value.size(), UINT16_MAX);
+    packed_.reserve(size);
     for (const auto& value : values) push_back(value);
 }
 
@@ -213,6 +216,7 @@ std::string_view GisValues::operator[](std::size_t index) const
 
 namespace {
 
+// A value as it is packed: its length in two bytes, then as many of its bytes.
 std::string PackedValue(std::string_view value)
 {
     const auto size = static_cast<std::uint16_t>(value.size());
@@ -226,7 +230,17 @@ std::string PackedValue(std::string_view value)
 
 void GisValues::push_back(std::string_view value)
 {
-    packed_ += PackedValue(value);
+    // A value taken from these values is copied before the room it lies in can move.
+    if (!value.empty() && value.data() >= packed_.data() && value.data() < packed_.data() + packed_.size()) {
+        const std::string copy(value);
+        push_back(copy);
+        return;
+    }
+    const auto size = static_cast<std::uint16_t>(value.size());
+    char length[sizeof size];
+    std::memcpy(length, &size, sizeof size);
+    packed_.append(length, sizeof size);
+    packed_.append(value.data(), size);
     ++count_;
 }
 
@@ -284,7 +298,8 @@ bool NormalizeFieldValue(const GisField& field, std::string_view text, std::stri
     case GIS_FIELD_TIME: {
         // Text is cut to the field's width (or the value limit) on a character boundary.
         const std::size_t limit = field.width > 0 ? std::min<std::size_t>(field.width, kMaxValueBytes) : kMaxValueBytes;
-        *stored = platform::text::TruncateGbk(text, limit);
+        // Assigned in place (the text may be the stored value itself), so that its room is reused.
+        stored->assign(text.substr(0, platform::text::GbkFitLength(text, limit)));
         return true;
     }
     default: break;
