@@ -122,24 +122,33 @@ bool GroupText(const ads_name entity, int code, std::string& value, ExportLookup
     return true;
 }
 
-// Item `index` of the feature data, converted to the kind asked for.
-bool CodeItem(const ads_name entity, int index, int kind, std::string& text)
+// The entity's extended data, read once for all the fields and related rows of one record.
+const XDataSnapshot& XDataOf(const ads_name entity, ExportLookups& lookups)
 {
-    return ReadEntityXData(IdOf(entity), "MIRET", text, kind, index, true, false);
+    const AcDbObjectId id = IdOf(entity);
+    if (!lookups.xdata.read() || lookups.xdata.object() != id)
+        lookups.xdata.Read(id);
+    return lookups.xdata;
 }
 
-double CodeItemReal(const ads_name entity, int index)
+// Item `index` of the feature data, converted to the kind asked for.
+bool CodeItem(const XDataSnapshot& xdata, int index, int kind, std::string& text)
+{
+    return xdata.Item("MIRET", index, kind, true, text);
+}
+
+double CodeItemReal(const XDataSnapshot& xdata, int index)
 {
     std::string text;
-    return CodeItem(entity, index, 3, text) ? std::atof(text.c_str()) : 0;
+    return CodeItem(xdata, index, 3, text) ? std::atof(text.c_str()) : 0;
 }
 
 // The floors a feature counts: its second item taken whole, 1 when it has none.
-double Floors(const ads_name entity)
+double Floors(const XDataSnapshot& xdata)
 {
-    if (CountXDataItems(entity, "MIRET") < 2)
+    if (xdata.Count("MIRET") < 2)
         return 1;
-    return std::trunc(CodeItemReal(entity, 1));
+    return std::trunc(CodeItemReal(xdata, 1));
 }
 
 bool PointOf(const ads_name entity, AcGePoint3d& point)
@@ -199,17 +208,19 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
                          std::string& out, long featureId, TableExporter& exporter)
 {
     out.clear();
-    const char* app = application.c_str();
+    // The data is read at the first field that asks for it.
+    auto xdata = [&]() -> const XDataSnapshot& { return XDataOf(entity, exporter.lookups); };
+    const std::string& app = application;
     // The code is read only by the sources that need it: most fields never look at it.
     std::string code;
-    auto readCode = [&] { GetEntityCode(entity, code); };
+    auto readCode = [&] { xdata().Code(code); };
     double value = 0;
     AcGePoint3d point;
     switch (source) {
     case 0: case 1: case 2: case 3: case 5: case 6: case 7: case 8: case 9:
-        return GetXDataAsText(entity, app, source, out);
+        return xdata().FirstOfKind(app, source, out);
     case 4:
-        if (!GetXDataAsText(entity, app, 4, out))
+        if (!xdata().FirstOfKind(app, 4, out))
             return false;
         InsertInString(out, 6, "-");
         InsertInString(out, 4, "-");
@@ -264,7 +275,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     }
     case 91:
-        out = Format("%0.0f", Floors(entity));
+        out = Format("%0.0f", Floors(xdata()));
         return true;
     case 100: {
         std::string fifth, sixth;
@@ -276,7 +287,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     }
     case 120:
-        return ReadEntityXData(IdOf(entity), "miret", out, 0, 1, true, false);
+        return xdata().Item("miret", 1, 0, true, out);
     case 130:
     case 140:
     case 150: {
@@ -291,12 +302,12 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     }
     case 200: {
         readCode();
-        const int items = CountXDataItems(entity, "MIRET");
+        const int items = xdata().Count("MIRET");
         std::string second, third;
         if (code.rfind("30000", 0) == 0) {
             // A parcel's data is its code and its number: the number follows the district code.
-            GetXDataAsText(entity, "QHDM", 0, out);
-            if (items >= 2 && CodeItem(entity, 1, 0, second))
+            xdata().FirstOfKind("QHDM", 0, out);
+            if (items >= 2 && CodeItem(xdata(), 1, 0, second))
                 out += second;
             return true;
         }
@@ -304,13 +315,13 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
             out = "0";
             return true;
         }
-        CodeItem(entity, 1, 0, second);
-        CodeItem(entity, 2, 2, third);
+        CodeItem(xdata(), 1, 0, second);
+        CodeItem(xdata(), 2, 2, third);
         out = second + third;
         return true;
     }
     case 220:
-        return CodeItem(entity, 3, 0, out);
+        return CodeItem(xdata(), 3, 0, out);
     case 223:
         out = Format("%.3f", output.segmentLength);
         return true;
@@ -338,7 +349,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 263:
         if (!GetCurveArea(entity, value))
             return false;
-        out = Format("%f", value * Floors(entity));
+        out = Format("%f", value * Floors(xdata()));
         return true;
     case 300:
         out = "0";
@@ -368,7 +379,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
             lookups.landUseLoaded = true;
         }
         std::string landClass;
-        GetXDataAsText(entity, "DLBM", 0, landClass);
+        xdata().FirstOfKind("DLBM", 0, landClass);
         for (std::size_t i = 0; i < lookups.landUseCodes.size() && i < lookups.landUseValues.size(); ++i)
             if (landClass == static_cast<const char*>(lookups.landUseCodes[i])) {
                 out = static_cast<const char*>(lookups.landUseValues[i]);
@@ -383,7 +394,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     default:
         if (source > 300 && source < 400 && source % 10 == 3)
-            return GetXDataAsText(entity, app, 3, out);
+            return xdata().FirstOfKind(app, 3, out);
         return false;
     }
 }
@@ -396,9 +407,10 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
     ATT_VALUES* values = nullptr;
     if (file <= 0 || GisGetAttribute(file, kind, featureNumber, &structure, &values) <= 0)
         return;
-    // A listing kept from another record may be out of date.
+    // A listing or data kept from another record may be out of date.
     exporter.lookups.listing.reset();
     exporter.lookups.textEntity = AcDbObjectId();
+    exporter.lookups.xdata.Clear();
     GisSetFieldText(structure, values, "实体编码", code.c_str());
     if (groupNumber == 0) {
         AcDbObjectId group;
@@ -424,7 +436,7 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
     // Rows of the related tables ("<table>_<suffix>"), one per item of their applications.
     const std::string prefix = tmpl.name + "_";
     const std::vector<AttributeTemplate>& templates = Config().templates;
-    const AcDbObjectId id = IdOf(entity);
+    const XDataSnapshot& xdata = XDataOf(entity, exporter.lookups);
     for (std::size_t t = 0; t < templates.size() && t < exporter.outputs.size(); ++t) {
         const AttributeTemplate& related = templates[t];
         if (related.name.rfind(prefix, 0) != 0 || related.entries.empty())
@@ -434,7 +446,7 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
             continue;
         const std::string suffix = related.name.substr(prefix.size());
         const std::string counted = suffix + "_" + related.entries.back().fields[4];
-        const int rows = CountXDataItems(entity, counted.c_str());
+        const int rows = xdata.Count(counted);
         for (int r = 0; r < rows; ++r) {
             CATT_STRU* rowStructure = nullptr;
             ATT_VALUES* rowValues = nullptr;
@@ -453,13 +465,13 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
                     continue;
                 }
                 if (type == '0' && sourceText == "900") {
-                    GetXDataAsText(entity, "QHDM", 0, value);
+                    xdata.FirstOfKind("QHDM", 0, value);
                     std::string second;
-                    if (CountXDataItems(entity, "MIRET") > 2 && CodeItem(entity, 1, 0, second))
+                    if (xdata.Count("MIRET") > 2 && CodeItem(xdata, 1, 0, second))
                         value += second;
                 } else {
                     const int kind = type == '4' ? 0 : type - '0';
-                    if (kind < 0 || kind > 3 || !ReadEntityXData(id, application.c_str(), value, kind, r, true, false))
+                    if (kind < 0 || kind > 3 || !xdata.Item(application, r, kind, true, value))
                         continue;
                     if (type == '4') {
                         InsertInString(value, 6, "-");

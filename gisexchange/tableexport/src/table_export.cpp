@@ -1,6 +1,7 @@
 #include "gisexchange/table_export.h"
 
 #include <cstring>
+#include <utility>
 
 #include "browser_client/browser_client.h"
 #include "drawingutil/curve_kinds.h"
@@ -246,11 +247,11 @@ void WriteConversionReport()
             entry.tables = SplitTables(sixth);
             const int kind = GetCurveKind(entity, 1);
             if (EqualsNoCase(type, "INSERT") && templateType == 1) {
-                state.points.push_back(entry);
                 if (code == "202101")
                     state.texts.push_back(entry);
+                state.points.push_back(std::move(entry));
             } else if (type == "CIRCLE" && templateType == 1) {
-                state.points.push_back(entry);
+                state.points.push_back(std::move(entry));
             } else if ((kind >= kCurveClosedOffset || kind == kCurveCircle) && templateType == 3) {
                 if (code == "300000")
                     state.parcels = true;
@@ -266,12 +267,12 @@ void WriteConversionReport()
                     report = Format("%d 发现一个面，该实体编码为<%s>，该面的面积为<%.6f>，无法进行转换", line, code.c_str(), area);
                 }
             } else if (kind >= kCurveLine && (templateType == 2 || templateType == 3)) {
-                state.lines.push_back(entry);
+                state.lines.push_back(std::move(entry));
                 long mark = 0;
                 if (GetXDataLong(entity, "MBBSM", mark) && mark > state.nextFeatureId)
                     state.nextFeatureId = mark;
             } else if (text) {
-                state.texts.push_back(entry);
+                state.texts.push_back(std::move(entry));
             } else {
                 report = Format("%d 发现一个实体，该实体编码为<%s>，类型为<%s>，该实体无法进行转换", line, code.c_str(),
                                 type.c_str());

@@ -12,6 +12,7 @@
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/curve_measures.h"
 #include "drawingutil/entity_xdata.h"
+#include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
@@ -24,6 +25,7 @@
 #include "gisexchange/parcel_measures.h"
 #include "gisexchange/save_commands.h"
 #include "gisexchange/table_export.h"
+#include "gisexchange/xdata_snapshot.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_symbol_records.h"
@@ -317,6 +319,58 @@ TEST_F(TableExport, SaveCommandWritesTheProjectItNamesAndSaysSoOnlyWhenWritten)
 // The test of extents before a selection may only turn away what the selection could not take:
 // boxes that merely touch count, the asking entity never does, and one without extents counts
 // everywhere.
+// A record's fields read the entity's data once: every question must get the answer the per-call
+// reads give, for applications in any case, items of other kinds, indexes past either end, an
+// application left without items, an entity without data, an erased one and none at all.
+TEST_F(TableExport, DataReadOnceAnswersAsEachReadWould)
+{
+    const AcDbObjectId coded = CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "300000", 0, kLightweightPolyline, "ZD");
+    for (auto [value, kind] : {std::pair{"7", kXDataLong}, {"2.5", kXDataReal}, {"3", kXDataShort}, {"abc", kXDataString}})
+        ASSERT_TRUE(WriteEntityXData(coded, "MIRET", value, kind, -1, false, false, false));
+    ads_name name{};
+    ASSERT_EQ(acdbGetAdsName(name, coded), Acad::eOk);
+    SetXData(name, "QHDM", kXDataString, "320102");
+    SetXData(name, "Kept", kXDataReal, "1.25");
+    SetXData(name, "Empty", kXDataString, "x");
+    ClearXData(name, "EMPTY");
+    const AcDbObjectId plain = CreateCodedPolyline(Square(20, 0, 30, 10), 0, 1, "", 0, kLightweightPolyline, "0");
+    const AcDbObjectId erased = CreateCodedPolyline(Square(40, 0, 50, 10), 0, 1, "141100", 0, kLightweightPolyline, "FW");
+    {
+        Opened<AcDbEntity> entity(erased, AcDb::kForWrite);
+        ASSERT_TRUE(entity);
+        ASSERT_EQ(entity->erase(), Acad::eOk);
+    }
+    ASSERT_EQ(CountXDataItems(name, "empty"), 0) << "an application left without items";
+
+    for (const AcDbObjectId id : {coded, plain, erased, AcDbObjectId()}) {
+        ads_name entity{};
+        acdbGetAdsName(entity, id);
+        XDataSnapshot data;
+        data.Read(id);
+        std::string code, expectedCode;
+        data.Code(code);
+        GetEntityCode(entity, expectedCode);
+        EXPECT_EQ(code, expectedCode);
+        for (const char* app : {"miret", "MIRET", "Miret", "QHDM", "qhdm", "KEPT", "Empty", "none", ""}) {
+            SCOPED_TRACE(std::string(app) + " of entity " + std::to_string(id.handle().value()));
+            EXPECT_EQ(data.Count(app), CountXDataItems(entity, app));
+            for (int kind = -1; kind <= 5; ++kind) {
+                std::string text = "old", expected = "old";
+                EXPECT_EQ(data.FirstOfKind(app, kind, text), GetXDataAsText(entity, app, kind, expected)) << kind;
+                EXPECT_EQ(text, expected) << kind;
+                for (int index = -2; index <= 5; ++index)
+                    for (bool force : {false, true}) {
+                        text = expected = "old";
+                        EXPECT_EQ(data.Item(app, index, kind, force, text),
+                                  ReadEntityXData(id, app, expected, kind, index, force, false))
+                            << kind << " " << index << " " << force;
+                        EXPECT_EQ(text, expected) << kind << " " << index << " " << force;
+                    }
+            }
+        }
+    }
+}
+
 TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
 {
     const AcDbObjectId left = CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "310000", 0, kLightweightPolyline, "0");

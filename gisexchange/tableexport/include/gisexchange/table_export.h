@@ -12,6 +12,7 @@
 #include "drawingutil/host_objects.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/gis_file.h"
+#include "gisexchange/xdata_snapshot.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/resbuf.h"
 #include "platform/ui/afx_string.h"
@@ -86,6 +87,9 @@ struct ExportLookups {
     };
     AcDbObjectId textEntity;
     TextGroups textGroups;
+    // The extended data of the entity whose record is being written, read once for all its fields
+    // and the rows of its related tables.
+    XDataSnapshot xdata;
     // The extents of the entities of a code, measured the first time islands of the code are
     // looked for.
     std::map<std::string, std::shared_ptr<const EntityBoxes>> boxesByCode;
