@@ -151,7 +151,13 @@ void AttributeScratch::Fill(const std::vector<GisField>& from, const GisValues& 
     // Each value is copied into the string already there, so that filling one record after another
     // reuses their room.
     values.values.resize(record.size());
-    for (std::size_t i = 0; i < record.size(); ++i) values.values[i].assign(record[i]);
+    const std::string_view packed = record.Packed();
+    for (std::size_t i = 0, at = 0; i < record.size(); ++i) {
+        std::uint16_t size = 0;
+        std::memcpy(&size, packed.data() + at, sizeof size);
+        values.values[i].assign(packed.substr(at + sizeof size, size));
+        at += sizeof size + size;
+    }
 }
 
 const AttributeScratch* AttributeScratch::Owner(const CATT_STRU* structure)

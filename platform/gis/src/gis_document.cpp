@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -290,6 +291,45 @@ std::string DefaultFieldValue(const GisField& field)
     }
 }
 
+namespace {
+
+// A sign, at most 19 digits and a point among or after them ("-12.340", "7"): the numbers written
+// into most fields. Such a number neither overflows nor underflows, and std::from_chars reads it
+// as strtod does (both round to the nearest double), without the C library's locale and parsing.
+bool IsPlainDecimal(std::string_view text)
+{
+    if (text.size() > 20) return false;
+    std::size_t at = !text.empty() && text[0] == '-' ? 1 : 0;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; at < text.size(); ++at) {
+        if (text[at] >= '0' && text[at] <= '9') {
+            ++digits;
+        } else if (text[at] == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
+// The number the whole text reads as, as strtod reads it; false when it is none, or not finite.
+bool ReadNumber(const std::string& number, double& value)
+{
+    const char* const last = number.data() + number.size();
+    if (IsPlainDecimal(number)) {
+        const std::from_chars_result read = std::from_chars(number.data(), last, value);
+        if (read.ec == std::errc() && read.ptr == last) return true;
+    }
+    char* stop = nullptr;
+    errno = 0;
+    value = std::strtod(number.c_str(), &stop);
+    return stop != number.c_str() && *stop == '\0' && errno != ERANGE && std::isfinite(value);
+}
+
+}  // namespace
+
 bool NormalizeFieldValue(const GisField& field, std::string_view text, std::string* stored)
 {
     switch (field.type) {
@@ -311,10 +351,8 @@ bool NormalizeFieldValue(const GisField& field, std::string_view text, std::stri
         return true;
     }
     const std::string number(text.substr(begin, end - begin + 1));
-    char* stop = nullptr;
-    errno = 0;
-    const double value = std::strtod(number.c_str(), &stop);
-    if (stop == number.c_str() || *stop != '\0' || errno == ERANGE || !std::isfinite(value)) return false;
+    double value = 0;
+    if (!ReadNumber(number, value)) return false;
     const bool integral = field.type == GIS_FIELD_BYTE || field.type == GIS_FIELD_SHORT || field.type == GIS_FIELD_LONG ||
                           field.type == GIS_FIELD_INT64;
     if (integral) {

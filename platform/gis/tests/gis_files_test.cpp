@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -314,6 +318,46 @@ TEST(GisValuesTest, ValuesAreReplacedInPlaceAndPackedAsTheFileStoresThem)
     values.push_back("乗");
     EXPECT_EQ(values.size(), 4u);
     EXPECT_EQ(values, platform::gis::GisValues(std::vector<std::string>{"", "b", "z", "乗"}));
+    for (int i = 0; i < 40; ++i) values.push_back(values[3]);  // a value of its own, while its room grows
+    EXPECT_EQ(values[43], "乗");
+}
+
+// Numbers are stored as the C library reads them: plain decimals, which are read without it, give
+// what strtod gives, in integer fields (a fraction refused, a value rounded to a whole number taken)
+// and real ones (kept as written), beside texts only strtod takes or nothing does.
+TEST(GisValuesTest, NumbersAreStoredAsTheCLibraryReadsThem)
+{
+    auto expected = [](const platform::gis::GisField& field, const std::string& text, std::string* stored) {
+        const std::size_t begin = text.find_first_not_of(' ');
+        if (begin == std::string::npos) return *stored = "0", true;
+        const std::string number = text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+        char* stop = nullptr;
+        errno = 0;
+        const double value = std::strtod(number.c_str(), &stop);
+        if (stop == number.c_str() || *stop != '\0' || errno == ERANGE || !std::isfinite(value)) return false;
+        if (field.type == GIS_FIELD_DOUBLE) return *stored = number, true;
+        if (value != std::trunc(value) || std::fabs(value) > 9.2e18) return false;
+        return *stored = std::to_string(static_cast<long long>(value)), true;
+    };
+    std::vector<std::string> texts = {"0", "-0", "007", "5.", ".5", "-.5", "-", ".", "", "  ", " 12 ", "1.5.2", "--1",
+                                      "+3", "1e3", "0x10", "inf", "nan", "1e400", "12345678901234567.5",
+                                      "9007199254740993", "99999999999999999999", "999999999999999999999",
+                                      "-9223372036854775808", ".00000000000000000001", "4.000", "12.3456"};
+    std::uint64_t bits = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+        std::string digits = std::to_string(bits >> (bits % 48));
+        digits.insert(bits % (digits.size() + 1), ".");
+        texts.push_back((bits & 1 ? "-" : "") + digits.substr(0, 1 + (bits >> 7) % 20));
+    }
+    for (std::uint8_t type : {std::uint8_t(GIS_FIELD_LONG), std::uint8_t(GIS_FIELD_DOUBLE)}) {
+        const platform::gis::GisField field{"N", type, 20, 3, 1};
+        for (const std::string& text : texts) {
+            std::string stored = "old", want = "old";
+            ASSERT_EQ(platform::gis::NormalizeFieldValue(field, text, &stored), expected(field, text, &want)) << text;
+            ASSERT_EQ(stored, want) << text;
+        }
+    }
 }
 
 TEST(GisStreamTest, AFileStreamedInChunksHasTheBytesOfTheWholeFile)
