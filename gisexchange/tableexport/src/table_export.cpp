@@ -141,16 +141,23 @@ int FindAreaGroup(const std::string& name)
     return -1;
 }
 
-void AddToAreaGroups(const ExportEntry& entry)
+void AddToAreaGroups(ExportEntry entry)
 {
     std::vector<AreaGroup>& groups = ExportState().areaGroups;
-    for (const std::string& name : entry.tables) {
+    // Copied into the groups of all its tables but the last, which takes the entry itself.
+    const std::size_t count = entry.tables.size();
+    for (std::size_t t = 0; t < count; ++t) {
+        const std::string name = entry.tables[t];
         int index = FindAreaGroup(name);
         if (index < 0) {
             groups.push_back(AreaGroup{name, {}});
             index = static_cast<int>(groups.size()) - 1;
         }
-        groups[static_cast<std::size_t>(index)].entries.push_back(entry);
+        std::vector<ExportEntry>& entries = groups[static_cast<std::size_t>(index)].entries;
+        if (t + 1 < count)
+            entries.push_back(entry);
+        else
+            entries.push_back(std::move(entry));
     }
 }
 
@@ -261,7 +268,7 @@ void WriteConversionReport()
                 if (!GetCurveArea(entity, area))
                     area = 0;
                 if (area > 0.001) {
-                    AddToAreaGroups(entry);
+                    AddToAreaGroups(std::move(entry));
                     ++areas;
                 } else {
                     report = Format("%d 发现一个面，该实体编码为<%s>，该面的面积为<%.6f>，无法进行转换", line, code.c_str(), area);

@@ -111,6 +111,6 @@ void WriteConversionReport();
 // file could not be made.
 bool WriteGisAttributes(GisOutputFile& output, const char* folder, const AttributeTemplate& tmpl);
 int FindAreaGroup(const std::string& name);
-void AddToAreaGroups(const ExportEntry& entry);
+void AddToAreaGroups(ExportEntry entry);
 
 }  // namespace gisexchange
