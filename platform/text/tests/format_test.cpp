@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/fixed_text.h"
+
 namespace platform::text {
 namespace {
 
@@ -70,6 +72,9 @@ TEST(FormatNarrow, PlainNumbersMatchTheCLibrary) {
         for (const char* format : {"%f", "%.f", "%.0f", "%0.0f", "%.1f", "%.2f", "%.3f", "%.4f", "%.6f", "%.9f",
                                    "%9.2f", "%3.3f", "[%12f]"})
             ASSERT_EQ(Format(format, v), c(format, v)) << format << " " << v;
+        for (int decimals : {0, 1, 2, 3, 4, 6, 9, 400})
+            ASSERT_EQ(FixedText(v, decimals), Format("%.*f", decimals, v)) << decimals << " " << v;
+        ASSERT_EQ(FixedText(v, 0), c("%0.0f", v)) << v;
     }
     for (long long n : {0LL, 7LL, -7LL, 2147483647LL, -2147483648LL, std::numeric_limits<long long>::min()}) {
         EXPECT_EQ(Format("%d|%ld|%i|%6d", n, n, n, n), c("%lld|", n) + c("%lld|", n) + c("%lld|", n) + c("%6lld", n));
