@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "drawingutil/curve_measures.h"
 #include "drawingutil/entity_positions.h"
@@ -21,13 +22,13 @@
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_text.h"
 #include "platform/gis/bas60.h"
-#include "platform/text/format.h"
+#include "platform/text/fixed_text.h"
 #include "platform/text/gbk.h"
 
 namespace gisexchange {
 namespace {
 
-using platform::text::Format;
+using platform::text::FixedText;
 
 AcDbObjectId IdOf(const ads_name entity)
 {
@@ -226,14 +227,14 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         InsertInString(out, 4, "-");
         return true;
     case 12:
-        out = Format("%ld", featureId);
+        out = std::to_string(featureId);
         return true;
     case 13:
         if (GetBlockPosition(entity, point))
             value = point.z;
         else if (!CurveElevation(entity, value))
             return false;
-        out = Format("%.2f", value);
+        out = FixedText(value, 2);
         return true;
     case 20:
         GetTextString(entity, out);
@@ -241,41 +242,41 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 23:
         if (!GroupReal(entity, 50, value, exporter.lookups))
             return false;
-        out = Format("%.6f", value);
+        out = FixedText(value, 6);
         return true;
     case 30:
         return GroupText(entity, 7, out, exporter.lookups);
     case 33:
         if (!GroupReal(entity, 40, value, exporter.lookups))
             return false;
-        out = Format("%.1f", value);
+        out = FixedText(value, 1);
         return true;
     case 43:
     case 53:
         if (!PointOf(entity, point))
             return false;
-        out = Format("%.3f", source == 43 ? point.y : point.x);
+        out = FixedText(source == 43 ? point.y : point.x, 3);
         return true;
     case 63:
         if (!GetCurveArea(entity, value))
             return false;
-        out = Format("%.3f", value);
+        out = FixedText(value, 3);
         return true;
     case 73:
         if (!CurveLength(entity, value))
             return false;
-        out = Format("%.4f", value);
+        out = FixedText(value, 4);
         return true;
     case 83: {
         double factor = 1;
         if (!GroupReal(entity, 40, value, exporter.lookups))
             return false;
         GroupReal(entity, 41, factor, exporter.lookups);
-        out = Format("%.1f", value * factor);
+        out = FixedText(value * factor, 1);
         return true;
     }
     case 91:
-        out = Format("%0.0f", Floors(xdata()));
+        out = FixedText(Floors(xdata()), 0);
         return true;
     case 100: {
         std::string fifth, sixth;
@@ -323,7 +324,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 220:
         return CodeItem(xdata(), 3, 0, out);
     case 223:
-        out = Format("%.3f", output.segmentLength);
+        out = FixedText(output.segmentLength, 3);
         return true;
     case 233:
     case 243: {
@@ -343,13 +344,13 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         }
         if (!lookups.measured)
             return false;
-        out = Format("%f", source == 233 ? lookups.coverageRatio : lookups.floorAreaRatio);
+        out = FixedText(source == 233 ? lookups.coverageRatio : lookups.floorAreaRatio, 6);
         return true;
     }
     case 263:
         if (!GetCurveArea(entity, value))
             return false;
-        out = Format("%f", value * Floors(xdata()));
+        out = FixedText(value * Floors(xdata()), 6);
         return true;
     case 300:
         out = "0";
@@ -360,7 +361,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 302:
         if (!CurveElevation(entity, value))
             return false;
-        out = Format("%.f", value);
+        out = FixedText(value, 0);
         return true;
     case 310: {
         const double pi = 3.14159265358979323846;
@@ -390,7 +391,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     case 403:
         if (!CurveElevation(entity, value))
             value = 12.5;
-        out = Format("%.3f", value);
+        out = FixedText(value, 3);
         return true;
     default:
         if (source > 300 && source < 400 && source % 10 == 3)
@@ -418,7 +419,7 @@ void WriteFeatureRecord(GisOutputFile& output, const ads_name entity, const Attr
             groupNumber = GroupNumber(group);
     }
     if (groupNumber != 0)
-        GisSetFieldText(structure, values, "编组编码", Format("%ld", groupNumber).c_str());
+        GisSetFieldText(structure, values, "编组编码", std::to_string(groupNumber).c_str());
     for (const AttributeTemplateEntry& field : tmpl.entries) {
         const std::string& application = field.fields[4];
         const std::string& sourceText = field.fields[1];
