@@ -9,8 +9,6 @@
 #include "drawingutil/curve_measures.h"
 #include "drawingutil/entity_positions.h"
 #include "drawingutil/entity_types.h"
-#include "drawingutil/entity_xdata.h"
-#include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/text_entities.h"
@@ -211,7 +209,6 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     out.clear();
     // The data is read at the first field that asks for it.
     auto xdata = [&]() -> const XDataSnapshot& { return XDataOf(entity, exporter.lookups); };
-    const std::string& app = application;
     // The code is read only by the sources that need it: most fields never look at it.
     std::string code;
     auto readCode = [&] { xdata().Code(code); };
@@ -219,9 +216,9 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
     AcGePoint3d point;
     switch (source) {
     case 0: case 1: case 2: case 3: case 5: case 6: case 7: case 8: case 9:
-        return xdata().FirstOfKind(app, source, out);
+        return xdata().FirstOfKind(application, source, out);
     case 4:
-        if (!xdata().FirstOfKind(app, 4, out))
+        if (!xdata().FirstOfKind(application, 4, out))
             return false;
         InsertInString(out, 6, "-");
         InsertInString(out, 4, "-");
@@ -395,7 +392,7 @@ bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, con
         return true;
     default:
         if (source > 300 && source < 400 && source % 10 == 3)
-            return xdata().FirstOfKind(app, 3, out);
+            return xdata().FirstOfKind(application, 3, out);
         return false;
     }
 }
