@@ -15,6 +15,7 @@
 #include "cadastral/region_selection.h"
 #include "check_steps.h"
 #include "entity_attributes.h"
+#include "parcel_houses.h"
 #include "point_circles.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -23,6 +24,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/view_window.h"
 #include "geometry/point2d.h"
+#include "geometry/point_list_offset.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_object.h"
@@ -40,8 +42,12 @@ using detail::SelectionSet;
 
 constexpr const char* kApp = "MIRET";
 constexpr double kSamePlace = 0.01;
-// Points of a selection's fence closer than this to the one before reach the host once.
+// Points of a selection's polygon or fence closer than this to the one before reach the host once;
+// offsets below it count as none.
 constexpr double kFenceGap = 0.001;
+// How far the window that takes a parcel's houses is grown beyond its outline.
+constexpr double kHouseReach = -1.0;
+constexpr const char* kHouseFilter = "lwpolyline,JMD;polyline,JMD";
 // The longest "<table>的<field>为空" finding, in bytes.
 constexpr std::size_t kMaxEmptyFieldText = 159;
 constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
@@ -81,9 +87,9 @@ bool NearAnyVertex(const AcGePoint2dArray& vertices, const AcGePoint2d& point) {
                        [&](const AcGePoint2d& vertex) { return point.distanceTo(vertex) < kSamePlace; });
 }
 
-// The points of the fence that the host is handed: each one not within kFenceGap of the one
-// kept before.
-AcGePoint2dArray HandedFence(const AcGePoint2dArray& fence) {
+// The points of a polygon or fence that the host is handed: each one not within kFenceGap of the
+// one kept before.
+AcGePoint2dArray HandedPoints(const AcGePoint2dArray& fence) {
     AcGePoint2dArray handed;
     for (const AcGePoint2d& p : fence) {
         if (!handed.isEmpty()) {
@@ -218,6 +224,8 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     // along a parcel are then answered from them instead of by a selection.
     std::optional<detail::PointCircles> circles;
     circles_ = count > 1 ? &circles.emplace() : nullptr;
+    std::optional<detail::ParcelHouses> houses;
+    houses_ = count > 1 ? &houses.emplace() : nullptr;
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     ForgetReadings();
     circleRecords_.resize(circles_ != nullptr ? circles_->Count() : 0);
@@ -228,6 +236,7 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
         CheckParcel(parcels_[i]);
     }
     circles_ = nullptr;
+    houses_ = nullptr;
     ForgetReadings();
     index_ = nullptr;
     acedRestoreStatusBar();
@@ -312,8 +321,10 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
 
     // A house built up to the parcel line would be lost by a window moved inwards; the window is
     // grown instead, which a neighbour's house cannot fit in.
+    std::vector<AcDbObjectId> within;
+    const bool answered = HousesWithin(window, within);
     SelectionSet inside;
-    if (!SelectInPolygonByFilter(inside.Fill(), "WP", window, -1.0, "lwpolyline,JMD;polyline,JMD", "", false))
+    if (!answered && !SelectInPolygonByFilter(inside.Fill(), "WP", window, kHouseReach, kHouseFilter, "", false))
         inside.Drop();
     // Only a circle on one of the vertices can be taken, so the code is read for those alone.
     std::vector<BoundaryPoint> candidates;
@@ -342,6 +353,11 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
                 candidates.push_back({id, met.centre, &met});
         }
     }
+    for (AcDbObjectId id : within) {
+        ads_name entity;
+        if (id != parcel && acdbGetAdsName(entity, id) == Acad::eOk && detail::CodeOfClass(entity, "FW"))
+            houses.append(id);
+    }
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
         AcDbObjectId id;
@@ -368,7 +384,7 @@ bool ParcelIntegrityChecker::PointsAlongFence(AcDbObjectId parcel, const AcGePoi
     AcGePoint3d viewLow, viewHigh;
     std::vector<std::uint32_t> taken;
     if (circles_ == nullptr || !GetViewWindow(viewLow, viewHigh) ||
-        !circles_->AlongFence(HandedFence(fence), vertices, kSamePlace, AcGePoint2d(viewLow.x, viewLow.y),
+        !circles_->AlongFence(HandedPoints(fence), vertices, kSamePlace, AcGePoint2d(viewLow.x, viewLow.y),
                               AcGePoint2d(viewHigh.x, viewHigh.y), taken))
         return false;
     for (std::uint32_t position : taken) {
@@ -383,6 +399,25 @@ bool ParcelIntegrityChecker::PointsAlongFence(AcDbObjectId parcel, const AcGePoi
             candidates.push_back({id, met.centre, &met});
     }
     return true;
+}
+
+bool ParcelIntegrityChecker::HousesWithin(const AcGePoint2dArray& window, std::vector<AcDbObjectId>& within) const {
+    // The polygon the host would be handed: the window grown, without repeated points. Where
+    // the window is too small or cannot be grown the host says so.
+    if (houses_ == nullptr || window.length() < 3)
+        return false;
+    geometry::PointList ring;
+    for (const AcGePoint2d& p : window)
+        ring.push_back({p.x, p.y});
+    if (!geometry::OffsetPointList(ring, kHouseReach, kFenceGap, true))
+        return false;
+    AcGePoint2dArray grown;
+    for (const geometry::Point2d& p : ring)
+        grown.append(AcGePoint2d(p.x, p.y));
+    AcGePoint3d viewLow, viewHigh;
+    return GetViewWindow(viewLow, viewHigh) &&
+           houses_->WindowPolygon(HandedPoints(grown), AcGePoint2d(viewLow.x, viewLow.y),
+                                  AcGePoint2d(viewHigh.x, viewHigh.y), within);
 }
 
 ParcelIntegrityChecker::PointRecord& ParcelIntegrityChecker::RecordOf(AcDbObjectId id) {

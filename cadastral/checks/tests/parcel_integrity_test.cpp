@@ -24,6 +24,8 @@
 #include "drawingutil/view_window.h"
 #include "entity_attributes.h"
 #include "parcel_scene.h"
+#include "geometry/point_list_offset.h"
+#include "parcel_houses.h"
 #include "point_circles.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
@@ -251,6 +253,70 @@ TEST_F(ParcelIntegrity, AttributesReadInOneOpeningAnswerAsTheItemReaders) {
         EXPECT_EQ(data.IsText(), id == note);
     }
     EXPECT_EQ(cadastral::detail::EntityAttributes(note).Item("MIRET", kXDataReal, 3), "2.500");
+}
+
+// The outlines on the houses' layer answer which of them the window grown 1 beyond a parcel's
+// outline takes, in drawing order, as the host's selection does, or leave it to the host.
+TEST_F(ParcelIntegrity, ParcelHousesAnswerAsTheHostsGrownWindowOrLeaveItToTheHost) {
+    auto square = [](double x, double side = 20) {
+        return List({{x, 0}, {x + side, 0}, {x + side, side}, {x, side}});
+    };
+    // Drawn east to west: the answer keeps the drawing's order. One up to the parcel's line, one
+    // across it, one on the grown window's side, one hidden, one with an arc, one of another layer.
+    const AcDbObjectId east = House({{14, 2}, {18, 2}, {18, 6}, {14, 6}}, "141100");
+    const AcDbObjectId west = House({{0, 10}, {6, 10}, {6, 16}, {0, 16}}, "141100");
+    House({{-3, 2}, {2, 2}, {2, 6}, {-3, 6}}, "141100");
+    House({{39, 2}, {44, 2}, {44, 6}, {39, 6}}, "141100");
+    const AcDbObjectId hidden = House({{62, 2}, {66, 2}, {66, 6}, {62, 6}}, "141100");
+    drawingutil::Opened<AcDbEntity>(hidden, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
+    auto* arc = new AcDbPolyline;
+    for (unsigned i = 0; i < 3; ++i)
+        arc->addVertexAt(i, std::vector<AcGePoint2d>{{82, 2}, {86, 2}, {86, 6}}[i], i == 0 ? 0.5 : 0.0);
+    arc->setClosed(true);
+    Add(arc, "JMD", "141100");
+    Parcel({{102, 2}, {106, 2}, {106, 6}, {102, 6}}, true);
+    Parcel({{-10, -10}, {300, -10}, {300, 30}, {-10, 30}});  // widens the drawing
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+
+    const cadastral::detail::ParcelHouses houses;
+    EXPECT_EQ(houses.Count(), 6u);
+    auto answers = [&](const AcGePoint2dArray& window) {
+        geometry::PointList ring;
+        for (const AcGePoint2d& p : window)
+            ring.push_back({p.x, p.y});
+        EXPECT_TRUE(geometry::OffsetPointList(ring, -1.0, 0.001, true));
+        AcGePoint2dArray grown;
+        for (const geometry::Point2d& p : ring)
+            grown.append(AcGePoint2d(p.x, p.y));
+        AcGePoint3d low, high;
+        EXPECT_TRUE(GetViewWindow(low, high));
+        std::vector<AcDbObjectId> answered, host;
+        if (!houses.WindowPolygon(grown, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), answered))
+            return -1;
+        drawingutil::SelectionSet inside;
+        if (cadastral::SelectInPolygonByFilter(inside.Fill(), "WP", window, -1.0, "lwpolyline,JMD;polyline,JMD", "",
+                                               false)) {
+            for (int i = 0; i < inside.Length(); ++i) {
+                ads_name entity;
+                AcDbObjectId id;
+                if (inside.At(i, entity, id))
+                    host.push_back(id);
+            }
+        } else {
+            inside.Drop();
+        }
+        EXPECT_EQ(answered, host);
+        return static_cast<int>(answered.size());
+    };
+    EXPECT_EQ(answers(square(0)), 2) << "up to the line and inside, in drawing order";
+    EXPECT_EQ(answers(square(100)), 0) << "only another layer's outline";
+    for (double x : {40.0, 60.0, 80.0})
+        EXPECT_EQ(answers(square(x)), -1) << "on the grown side, hidden or with an arc at " << x;
+    std::vector<AcDbObjectId> taken;
+    AcGePoint3d low, high;
+    ASSERT_TRUE(GetViewWindow(low, high));
+    ASSERT_TRUE(houses.WindowPolygon(square(-1, 22), AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), taken));
+    EXPECT_EQ(taken, (std::vector<AcDbObjectId>{east, west}));
 }
 
 // Two parcels checked in one run share the points and labels of their common side: each parcel

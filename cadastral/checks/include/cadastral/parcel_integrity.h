@@ -20,6 +20,7 @@ namespace cadastral {
 class BoundaryPointIndex;
 namespace detail {
 class EntityAttributes;
+class ParcelHouses;
 class PointCircles;
 }
 
@@ -83,6 +84,9 @@ private:
     void CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points, AcDbObjectIdArray& houses);
     // The boundary points on the vertices that the fence along the parcel meets, in drawing
     // order, from the circles read for the run; false when only the host's selection can tell.
+    // The houses' outlines that the window grown from the parcel's outline takes, in drawing
+    // order, from the outlines read for the run; false when only the host's selection can tell.
+    bool HousesWithin(const AcGePoint2dArray& window, std::vector<AcDbObjectId>& within) const;
     bool PointsAlongFence(AcDbObjectId parcel, const AcGePoint2dArray& fence, const AcGePoint2dArray& vertices,
                           std::vector<BoundaryPoint>& candidates);
     // Reports the required fields of the table that the entity lacks.
@@ -116,6 +120,8 @@ private:
     // is kept for the run, which changes none of them. The circles read for the run keep theirs
     // by position, others by handle.
     const detail::PointCircles* circles_ = nullptr;
+    // The houses' outlines read for a run of more than one parcel.
+    const detail::ParcelHouses* houses_ = nullptr;
     std::vector<PointRecord> circleRecords_;
     std::unordered_map<std::uint64_t, PointRecord> otherRecords_;
     // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts, and
