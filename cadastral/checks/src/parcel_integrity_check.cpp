@@ -245,7 +245,10 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
 
 void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     current_ = parcel;
-    CheckRequiredFields(parcel, FindCheckTable("ZD"));
+    // The parcel's data serve its notes' check too: it is one of its group's members.
+    std::optional<EntityAttributes> parcelData;
+    if (const CheckGroup* table = FindCheckTable("ZD"))
+        CheckRequiredFields(parcel, parcelData.emplace(parcel), table);
 
     ads_name name;
     if (acdbGetAdsName(name, parcel) != Acad::eOk)
@@ -301,7 +304,7 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
         for (int i = 0; i < houses.length(); ++i)
             CheckHouseNotes(houses[i], houseData[static_cast<std::size_t>(i)], notes);
     }
-    CheckParcelNotes(parcel, lines.size(), points, pointTable, notes);
+    CheckParcelNotes(parcel, parcelData ? &*parcelData : nullptr, lines.size(), points, pointTable, notes);
 }
 
 void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points,
@@ -560,6 +563,9 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const EntityAtt
         // The notes' data as read here serve their own check too: nothing changes them meanwhile.
         std::vector<std::pair<AcDbObjectId, EntityAttributes>> remembered;
         for (AcDbObjectId member : members) {
+            // The house is a member of its own group, read already.
+            if (member == house && !data.IsText())
+                continue;
             EntityAttributes note(member);
             if (!note.IsText())
                 continue;
@@ -590,7 +596,8 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const EntityAtt
     }
 }
 
-void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
+void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, const EntityAttributes* parcelData,
+                                              std::size_t boundaryLines,
                                               const std::vector<BoundaryPoint>& points, const CheckGroup* pointTable,
                                               const CheckGroup* notes) {
     AcDbObjectIdArray members;
@@ -602,6 +609,12 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
     AcDbObjectIdArray remembered;
     std::vector<EntityAttributes> ownData;  // the own notes' data, read once for both uses
     for (AcDbObjectId member : members) {
+        // The parcel is a member of its own group, read already.
+        if (member == parcel && parcelData != nullptr && !parcelData->IsText()) {
+            if (parcelData->Code() == "302001")
+                fraction = true;
+            continue;
+        }
         EntityAttributes note(member);
         const std::string code = note.Code();
         if (code == "302001")

@@ -104,8 +104,10 @@ private:
     const PointRecord& ReadPoint(const BoundaryPoint& point, const CheckGroup* pointTable);
     void ForgetReadings();
     void CheckHouseNotes(AcDbObjectId house, const detail::EntityAttributes& data, const CheckGroup* notes);
-    void CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines, const std::vector<BoundaryPoint>& points,
-                          const CheckGroup* pointTable, const CheckGroup* notes);
+    // The parcel's data, when read already, are not read again.
+    void CheckParcelNotes(AcDbObjectId parcel, const detail::EntityAttributes* parcelData, std::size_t boundaryLines,
+                          const std::vector<BoundaryPoint>& points, const CheckGroup* pointTable,
+                          const CheckGroup* notes);
     void Report(const char* title, const std::string& text, AcDbObjectId id);
 
     AcDbObjectIdArray parcels_;
