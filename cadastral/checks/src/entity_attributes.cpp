@@ -12,7 +12,14 @@
 namespace cadastral::detail {
 namespace {
 
+char AsciiUpper(unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); }
+
 bool SameApplication(const char* stored, const char* application) {
+    // Names whose first characters are single bytes that differ in any letter case are told
+    // apart at once: most names of a chain are not the one asked for.
+    const auto first = static_cast<unsigned char>(stored[0]), asked = static_cast<unsigned char>(application[0]);
+    if (first < 0x80 && asked < 0x80 && AsciiUpper(first) != AsciiUpper(asked))
+        return false;
     return std::strcmp(stored, application) == 0 || platform::text::GbkEqualNoCase(stored, application);
 }
 

@@ -1,6 +1,7 @@
 #include "cadastral/parcel_integrity.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -14,11 +15,16 @@
 #include "cadastral/region_selection.h"
 #include "check_steps.h"
 #include "entity_attributes.h"
+#include "parcel_houses.h"
+#include "point_circles.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/message_pump.h"
 #include "drawingutil/point_rings.h"
+#include "drawingutil/view_window.h"
+#include "geometry/point2d.h"
+#include "geometry/point_list_offset.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_group.h"
 #include "platform/cad/db_object.h"
@@ -36,6 +42,12 @@ using detail::SelectionSet;
 
 constexpr const char* kApp = "MIRET";
 constexpr double kSamePlace = 0.01;
+// Points of a selection's polygon or fence closer than this to the one before reach the host once;
+// offsets below it count as none.
+constexpr double kFenceGap = 0.001;
+// How far the window that takes a parcel's houses is grown beyond its outline.
+constexpr double kHouseReach = -1.0;
+constexpr const char* kHouseFilter = "lwpolyline,JMD;polyline,JMD";
 // The longest "<table>的<field>为空" finding, in bytes.
 constexpr std::size_t kMaxEmptyFieldText = 159;
 constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLineTitle,
@@ -73,6 +85,21 @@ AcGePoint2dArray OpenRing(const AcGePoint2dArray& ring) {
 bool NearAnyVertex(const AcGePoint2dArray& vertices, const AcGePoint2d& point) {
     return std::any_of(vertices.begin(), vertices.end(),
                        [&](const AcGePoint2d& vertex) { return point.distanceTo(vertex) < kSamePlace; });
+}
+
+// The points of a polygon or fence that the host is handed: each one not within kFenceGap of the
+// one kept before.
+AcGePoint2dArray HandedPoints(const AcGePoint2dArray& fence) {
+    AcGePoint2dArray handed;
+    for (const AcGePoint2d& p : fence) {
+        if (!handed.isEmpty()) {
+            const AcGePoint2d& last = handed.last();
+            if (std::sqrt(geometry::SquaredDistance({last.x, last.y}, {p.x, p.y})) < kFenceGap)
+                continue;
+        }
+        handed.append(p);
+    }
+    return handed;
 }
 
 // The error markers of earlier checks.
@@ -153,13 +180,12 @@ void ParcelIntegrityChecker::BuildLabelIndex() {
         acutPrintf("\n图上没有界址点注记");
 }
 
-bool ParcelIntegrityChecker::FindLabel(const std::string& label, AcDbObjectId& text) const {
+int ParcelIntegrityChecker::FindLabel(const std::string& label) const {
     auto it = std::lower_bound(labels_.begin(), labels_.end(), label,
                                [](const auto& entry, const std::string& key) { return entry.first < key; });
     if (it == labels_.end() || it->first != label)
-        return false;
-    text = it->second;
-    return true;
+        return -1;
+    return static_cast<int>(it - labels_.begin());
 }
 
 void ParcelIntegrityChecker::CheckSingleParcel() {
@@ -194,13 +220,23 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     // The points are read once for the run, not once per parcel.
     std::optional<BoundaryPointIndex> own;
     index_ = givenIndex_ != nullptr ? givenIndex_ : &own.emplace();
+    // So are the circles on the points' layer when there is more than one parcel: most fences
+    // along a parcel are then answered from them instead of by a selection.
+    std::optional<detail::PointCircles> circles;
+    circles_ = count > 1 ? &circles.emplace() : nullptr;
+    std::optional<detail::ParcelHouses> houses;
+    houses_ = count > 1 ? &houses.emplace() : nullptr;
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     ForgetReadings();
+    circleRecords_.resize(circles_ != nullptr ? circles_->Count() : 0);
+    labelMissing_.resize(labels_.size());
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         PumpMessages();
         CheckParcel(parcels_[i]);
     }
+    circles_ = nullptr;
+    houses_ = nullptr;
     ForgetReadings();
     index_ = nullptr;
     acedRestoreStatusBar();
@@ -209,7 +245,10 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
 
 void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     current_ = parcel;
-    CheckRequiredFields(parcel, FindCheckTable("ZD"));
+    // The parcel's data serve its notes' check too: it is one of its group's members.
+    std::optional<EntityAttributes> parcelData;
+    if (const CheckGroup* table = FindCheckTable("ZD"))
+        CheckRequiredFields(parcel, parcelData.emplace(parcel), table);
 
     ads_name name;
     if (acdbGetAdsName(name, parcel) != Acad::eOk)
@@ -234,9 +273,10 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     AcDbObjectIdArray houses;
     CollectContents(parcel, points, houses);
 
-    if (const CheckGroup* table = FindCheckTable("JZD")) {
+    const CheckGroup* pointTable = FindCheckTable("JZD");
+    if (pointTable != nullptr) {
         for (const BoundaryPoint& point : points)
-            CheckRequiredFields(point.id, table, true);
+            ReportMissingFields(point.id, pointTable, ReadPoint(point, pointTable).missing);
     }
     for (std::size_t i = 0; i < points.size(); ++i) {
         for (std::size_t j = i + 1; j < points.size(); ++j) {
@@ -250,16 +290,21 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
         }
     }
 
+    // A house is read once for its fields and its notes.
+    std::vector<EntityAttributes> houseData;
+    houseData.reserve(static_cast<std::size_t>(houses.length()));
+    for (AcDbObjectId house : houses)
+        houseData.emplace_back(house);
     if (const CheckGroup* table = FindCheckTable("FW")) {
-        for (AcDbObjectId house : houses)
-            CheckRequiredFields(house, table);
+        for (int i = 0; i < houses.length(); ++i)
+            CheckRequiredFields(houses[i], houseData[static_cast<std::size_t>(i)], table);
     }
     const CheckGroup* notes = FindCheckTable("ZJ");
     if (notes != nullptr) {
-        for (AcDbObjectId house : houses)
-            CheckHouseNotes(house, notes);
+        for (int i = 0; i < houses.length(); ++i)
+            CheckHouseNotes(houses[i], houseData[static_cast<std::size_t>(i)], notes);
     }
-    CheckParcelNotes(parcel, lines.size(), points, notes);
+    CheckParcelNotes(parcel, parcelData ? &*parcelData : nullptr, lines.size(), points, pointTable, notes);
 }
 
 void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points,
@@ -279,31 +324,42 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
 
     // A house built up to the parcel line would be lost by a window moved inwards; the window is
     // grown instead, which a neighbour's house cannot fit in.
+    std::vector<AcDbObjectId> within;
+    const bool answered = HousesWithin(window, within);
     SelectionSet inside;
-    if (!SelectInPolygonByFilter(inside.Fill(), "WP", window, -1.0, "lwpolyline,JMD;polyline,JMD", "", false))
+    if (!answered && !SelectInPolygonByFilter(inside.Fill(), "WP", window, kHouseReach, kHouseFilter, "", false))
         inside.Drop();
-    SelectionSet along;
-    if (!SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0, "lwpolyline,JMD;polyline,JMD;circle,JZP", "",
-                                 false)) {
-        along.Drop();
-        acutPrintf("\n ssAll error");
-        return;
-    }
-
     // Only a circle on one of the vertices can be taken, so the code is read for those alone.
     std::vector<BoundaryPoint> candidates;
-    for (int i = 0, n = along.Length(); i < n; ++i) {
+    if (!PointsAlongFence(parcel, fence, window, candidates)) {
+        candidates.clear();
+        SelectionSet along;
+        if (!SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0, "lwpolyline,JMD;polyline,JMD;circle,JZP", "",
+                                     false)) {
+            along.Drop();
+            acutPrintf("\n ssAll error");
+            return;
+        }
+        for (int i = 0, n = along.Length(); i < n; ++i) {
+            ads_name entity;
+            AcDbObjectId id;
+            if (!along.At(i, entity, id) || id == parcel)
+                continue;
+            PointRecord& met = RecordOf(id);
+            if (!met.centreRead) {
+                met.centreRead = true;
+                met.circle = GetBoundaryPointCenter(entity, met.centre);
+            }
+            if (!met.circle || !NearAnyVertex(window, met.centre))
+                continue;
+            if (IsBoundaryPoint(met, entity))
+                candidates.push_back({id, met.centre, &met});
+        }
+    }
+    for (AcDbObjectId id : within) {
         ads_name entity;
-        AcDbObjectId id;
-        if (!along.At(i, entity, id) || id == parcel)
-            continue;
-        FenceEntity& met = ReadFenceEntity(entity, id);
-        if (!met.circle || !NearAnyVertex(window, met.centre))
-            continue;
-        if (!met.boundaryPoint)
-            met.boundaryPoint = detail::CodeOfClass(entity, "JZD");
-        if (*met.boundaryPoint)
-            candidates.push_back({id, met.centre});
+        if (id != parcel && acdbGetAdsName(entity, id) == Acad::eOk && detail::CodeOfClass(entity, "FW"))
+            houses.append(id);
     }
     for (int i = 0, n = inside.Length(); i < n; ++i) {
         ads_name entity;
@@ -326,20 +382,94 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     }
 }
 
-void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table, bool shared) {
+bool ParcelIntegrityChecker::PointsAlongFence(AcDbObjectId parcel, const AcGePoint2dArray& fence,
+                                              const AcGePoint2dArray& vertices, std::vector<BoundaryPoint>& candidates) {
+    AcGePoint3d viewLow, viewHigh;
+    std::vector<std::uint32_t> taken;
+    if (circles_ == nullptr || !GetViewWindow(viewLow, viewHigh) ||
+        !circles_->AlongFence(HandedPoints(fence), vertices, kSamePlace, AcGePoint2d(viewLow.x, viewLow.y),
+                              AcGePoint2d(viewHigh.x, viewHigh.y), taken))
+        return false;
+    for (std::uint32_t position : taken) {
+        const AcDbObjectId id = circles_->At(position).id;
+        ads_name entity;
+        if (id == parcel)
+            continue;
+        if (acdbGetAdsName(entity, id) != Acad::eOk)
+            return false;
+        PointRecord& met = RecordAt(position);
+        if (IsBoundaryPoint(met, entity))
+            candidates.push_back({id, met.centre, &met});
+    }
+    return true;
+}
+
+bool ParcelIntegrityChecker::HousesWithin(const AcGePoint2dArray& window, std::vector<AcDbObjectId>& within) const {
+    // The polygon the host would be handed: the window grown, without repeated points. Where
+    // the window is too small or cannot be grown the host says so.
+    if (houses_ == nullptr || window.length() < 3)
+        return false;
+    geometry::PointList ring;
+    for (const AcGePoint2d& p : window)
+        ring.push_back({p.x, p.y});
+    if (!geometry::OffsetPointList(ring, kHouseReach, kFenceGap, true))
+        return false;
+    AcGePoint2dArray grown;
+    for (const geometry::Point2d& p : ring)
+        grown.append(AcGePoint2d(p.x, p.y));
+    AcGePoint3d viewLow, viewHigh;
+    return GetViewWindow(viewLow, viewHigh) &&
+           houses_->WindowPolygon(HandedPoints(grown), AcGePoint2d(viewLow.x, viewLow.y),
+                                  AcGePoint2d(viewHigh.x, viewHigh.y), within);
+}
+
+ParcelIntegrityChecker::PointRecord& ParcelIntegrityChecker::RecordOf(AcDbObjectId id) {
+    const int position = circles_ != nullptr ? circles_->Find(id) : -1;
+    if (position >= 0)
+        return RecordAt(static_cast<std::uint32_t>(position));
+    return otherRecords_[Key(id)];
+}
+
+ParcelIntegrityChecker::PointRecord& ParcelIntegrityChecker::RecordAt(std::uint32_t position) {
+    PointRecord& record = circleRecords_[position];
+    if (!record.centreRead) {
+        record.centreRead = true;
+        record.circle = true;
+        record.centre = circles_->At(position).centre;
+    }
+    return record;
+}
+
+bool ParcelIntegrityChecker::IsBoundaryPoint(PointRecord& record, const ads_name entity) {
+    if (!record.boundaryPoint)
+        record.boundaryPoint = detail::CodeOfClass(entity, "JZD");
+    return *record.boundaryPoint;
+}
+
+const ParcelIntegrityChecker::PointRecord& ParcelIntegrityChecker::ReadPoint(const BoundaryPoint& point,
+                                                                             const CheckGroup* pointTable) {
+    PointRecord& record = *point.record;
+    if (record.dataRead)
+        return record;
+    record.dataRead = true;
+    const EntityAttributes data(point.id);
+    if (pointTable != nullptr)
+        record.missing = MissingFields(data, pointTable);
+    record.label.number = data.Item(kApp, kXDataLong, 2);
+    if (data.Item("JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
+        record.label.prefix = "T";
+    } else {
+        record.label.prefix = data.Item(kApp, kXDataString, 1);
+        if (record.label.prefix.empty())
+            record.label.prefix = "J";
+    }
+    return record;
+}
+
+void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table) {
     if (table == nullptr)
         return;
-    std::vector<const CheckField*> own;
-    const std::vector<const CheckField*>* missing = &own;
-    if (shared) {
-        auto [at, added] = missing_[table].try_emplace(Key(entity));
-        if (added)
-            at->second = MissingFields(entity, table);
-        missing = &at->second;
-    } else {
-        own = MissingFields(entity, table);
-    }
-    ReportMissingFields(entity, table, *missing);
+    ReportMissingFields(entity, table, MissingFields(entity, table));
 }
 
 void ParcelIntegrityChecker::CheckRequiredFields(AcDbObjectId entity, const EntityAttributes& data,
@@ -411,45 +541,18 @@ std::vector<const CheckField*> ParcelIntegrityChecker::MissingFields(const Entit
     return missing;
 }
 
-ParcelIntegrityChecker::FenceEntity& ParcelIntegrityChecker::ReadFenceEntity(const ads_name entity, AcDbObjectId id) {
-    auto [at, added] = fenceEntities_.try_emplace(Key(id));
-    if (added)
-        at->second.circle = GetBoundaryPointCenter(entity, at->second.centre);
-    return at->second;
-}
-
-const ParcelIntegrityChecker::PointLabel& ParcelIntegrityChecker::ReadPointLabel(AcDbObjectId point) {
-    auto [at, added] = pointLabels_.try_emplace(Key(point));
-    PointLabel& label = at->second;
-    if (!added)
-        return label;
-    const EntityAttributes data(point);
-    label.number = data.Item(kApp, kXDataLong, 2);
-    if (data.Item("JZDLX", kXDataString, 0).rfind('2', 0) == 0) {
-        label.prefix = "T";
-    } else {
-        label.prefix = data.Item(kApp, kXDataString, 1);
-        if (label.prefix.empty())
-            label.prefix = "J";
-    }
-    return label;
-}
-
 void ParcelIntegrityChecker::ForgetReadings() {
-    missing_.clear();
-    fenceEntities_.clear();
-    pointLabels_.clear();
+    circleRecords_.clear();
+    otherRecords_.clear();
+    labelMissing_.clear();
 }
 
-void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes) {
-    std::string storeyText, structure;
-    {
-        const EntityAttributes data(house);
-        if (IsSimpleHouseCode(data.Code()))
-            return;
-        storeyText = data.Item(kApp, kXDataReal, 1);
-        structure = data.Item("FWJG", kXDataString, 0);
-    }
+void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const EntityAttributes& data,
+                                             const CheckGroup* notes) {
+    if (IsSimpleHouseCode(data.Code()))
+        return;
+    const std::string storeyText = data.Item(kApp, kXDataReal, 1);
+    const std::string structure = data.Item("FWJG", kXDataString, 0);
     const double storeys = storeyText.empty() ? 0.0 : std::atof(storeyText.c_str());
     const bool needStoreyNote = storeys >= 2.0;
     const bool needStructureNote = !(structure.empty() || structure == "9" || structure == "6");
@@ -460,6 +563,9 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGrou
         // The notes' data as read here serve their own check too: nothing changes them meanwhile.
         std::vector<std::pair<AcDbObjectId, EntityAttributes>> remembered;
         for (AcDbObjectId member : members) {
+            // The house is a member of its own group, read already.
+            if (member == house && !data.IsText())
+                continue;
             EntityAttributes note(member);
             if (!note.IsText())
                 continue;
@@ -490,8 +596,9 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const CheckGrou
     }
 }
 
-void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
-                                              const std::vector<BoundaryPoint>& points,
+void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, const EntityAttributes* parcelData,
+                                              std::size_t boundaryLines,
+                                              const std::vector<BoundaryPoint>& points, const CheckGroup* pointTable,
                                               const CheckGroup* notes) {
     AcDbObjectIdArray members;
     if (!GroupMembers(parcel, members))
@@ -502,6 +609,12 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
     AcDbObjectIdArray remembered;
     std::vector<EntityAttributes> ownData;  // the own notes' data, read once for both uses
     for (AcDbObjectId member : members) {
+        // The parcel is a member of its own group, read already.
+        if (member == parcel && parcelData != nullptr && !parcelData->IsText()) {
+            if (parcelData->Code() == "302001")
+                fraction = true;
+            continue;
+        }
         EntityAttributes note(member);
         const std::string code = note.Code();
         if (code == "302001")
@@ -538,22 +651,27 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, std::size_t b
         std::snprintf(text, sizeof text, "界址线注记缺少%d个", static_cast<int>(boundaryLines - lineNotes));
         Report(kParcelTitle, text, parcel);
     }
-    const int ownNotes = remembered.length();
+    std::vector<int> labels;  // positions in labels_
     for (const BoundaryPoint& point : points) {
-        const PointLabel& key = ReadPointLabel(point.id);
-        AcDbObjectId label;
-        if (FindLabel(key.prefix + key.number, label))
-            remembered.append(label);
+        const PointLabel& key = ReadPoint(point, pointTable).label;
+        const int label = FindLabel(key.prefix + key.number);
+        if (label >= 0)
+            labels.push_back(label);
         else if (!key.number.empty())
             Report(kBoundaryPointTitle, "没有界址点注记", point.id);
     }
-    if (notes != nullptr)
-        for (int i = 0; i < remembered.length(); ++i) {
-            if (i < ownNotes)
-                CheckRequiredFields(remembered[i], ownData[static_cast<std::size_t>(i)], notes);
-            else
-                CheckRequiredFields(remembered[i], notes, true);
-        }
+    if (notes == nullptr)
+        return;
+    for (int i = 0; i < remembered.length(); ++i)
+        CheckRequiredFields(remembered[i], ownData[static_cast<std::size_t>(i)], notes);
+    // A label serves the parcels of its point: its fields are read once for the run.
+    for (int label : labels) {
+        const std::size_t at = static_cast<std::size_t>(label);
+        const AcDbObjectId text = labels_[at].second;
+        if (!labelMissing_[at])
+            labelMissing_[at] = MissingFields(text, notes);
+        ReportMissingFields(text, notes, *labelMissing_[at]);
+    }
 }
 
 void CHECKSINGLEZD() {

@@ -15,9 +15,18 @@
 
 #include "browser/exported_items.h"
 #include "cadastral/boundary_line_coding.h"
+#include "cadastral/config_tables.h"
+#include "cadastral/entity_selection.h"
+#include "cadastral/parcel_integrity.h"
 #include "drawingutil/groups.h"
+#include "cadastral/region_selection.h"
+#include "drawingutil/selection_set.h"
+#include "drawingutil/view_window.h"
 #include "entity_attributes.h"
 #include "parcel_scene.h"
+#include "geometry/point_list_offset.h"
+#include "parcel_houses.h"
+#include "point_circles.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_group.h"
@@ -246,6 +255,167 @@ TEST_F(ParcelIntegrity, AttributesReadInOneOpeningAnswerAsTheItemReaders) {
     EXPECT_EQ(cadastral::detail::EntityAttributes(note).Item("MIRET", kXDataReal, 3), "2.500");
 }
 
+// The outlines on the houses' layer answer which of them the window grown 1 beyond a parcel's
+// outline takes, in drawing order, as the host's selection does, or leave it to the host.
+TEST_F(ParcelIntegrity, ParcelHousesAnswerAsTheHostsGrownWindowOrLeaveItToTheHost) {
+    auto square = [](double x, double side = 20) {
+        return List({{x, 0}, {x + side, 0}, {x + side, side}, {x, side}});
+    };
+    // Drawn east to west: the answer keeps the drawing's order. One up to the parcel's line, one
+    // across it, one on the grown window's side, one hidden, one with an arc, one of another layer.
+    const AcDbObjectId east = House({{14, 2}, {18, 2}, {18, 6}, {14, 6}}, "141100");
+    const AcDbObjectId west = House({{0, 10}, {6, 10}, {6, 16}, {0, 16}}, "141100");
+    House({{-3, 2}, {2, 2}, {2, 6}, {-3, 6}}, "141100");
+    House({{39, 2}, {44, 2}, {44, 6}, {39, 6}}, "141100");
+    const AcDbObjectId hidden = House({{62, 2}, {66, 2}, {66, 6}, {62, 6}}, "141100");
+    drawingutil::Opened<AcDbEntity>(hidden, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
+    auto* arc = new AcDbPolyline;
+    for (unsigned i = 0; i < 3; ++i)
+        arc->addVertexAt(i, std::vector<AcGePoint2d>{{82, 2}, {86, 2}, {86, 6}}[i], i == 0 ? 0.5 : 0.0);
+    arc->setClosed(true);
+    Add(arc, "JMD", "141100");
+    Parcel({{102, 2}, {106, 2}, {106, 6}, {102, 6}}, true);
+    Parcel({{-10, -10}, {300, -10}, {300, 30}, {-10, 30}});  // widens the drawing
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+
+    const cadastral::detail::ParcelHouses houses;
+    EXPECT_EQ(houses.Count(), 6u);
+    auto answers = [&](const AcGePoint2dArray& window) {
+        geometry::PointList ring;
+        for (const AcGePoint2d& p : window)
+            ring.push_back({p.x, p.y});
+        EXPECT_TRUE(geometry::OffsetPointList(ring, -1.0, 0.001, true));
+        AcGePoint2dArray grown;
+        for (const geometry::Point2d& p : ring)
+            grown.append(AcGePoint2d(p.x, p.y));
+        AcGePoint3d low, high;
+        EXPECT_TRUE(GetViewWindow(low, high));
+        std::vector<AcDbObjectId> answered, host;
+        if (!houses.WindowPolygon(grown, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), answered))
+            return -1;
+        drawingutil::SelectionSet inside;
+        if (cadastral::SelectInPolygonByFilter(inside.Fill(), "WP", window, -1.0, "lwpolyline,JMD;polyline,JMD", "",
+                                               false)) {
+            for (int i = 0; i < inside.Length(); ++i) {
+                ads_name entity;
+                AcDbObjectId id;
+                if (inside.At(i, entity, id))
+                    host.push_back(id);
+            }
+        } else {
+            inside.Drop();
+        }
+        EXPECT_EQ(answered, host);
+        return static_cast<int>(answered.size());
+    };
+    EXPECT_EQ(answers(square(0)), 2) << "up to the line and inside, in drawing order";
+    EXPECT_EQ(answers(square(100)), 0) << "only another layer's outline";
+    for (double x : {40.0, 60.0, 80.0})
+        EXPECT_EQ(answers(square(x)), -1) << "on the grown side, hidden or with an arc at " << x;
+    std::vector<AcDbObjectId> taken;
+    AcGePoint3d low, high;
+    ASSERT_TRUE(GetViewWindow(low, high));
+    ASSERT_TRUE(houses.WindowPolygon(square(-1, 22), AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), taken));
+    EXPECT_EQ(taken, (std::vector<AcDbObjectId>{east, west}));
+}
+
+// Two parcels checked in one run share the points and labels of their common side: each parcel
+// reports what the shared ones lack.
+TEST_F(ParcelIntegrity, NeighboursCheckedTogetherEachReportTheirSharedPointsAndLabels) {
+    const AcDbObjectId west = Parcel({{0, 0}, {20, 0}, {20, 20}, {0, 20}});
+    const AcDbObjectId east = Parcel({{20, 0}, {40, 0}, {40, 20}, {20, 20}});
+    const AcGePoint2d corners[] = {{0, 0}, {20, 0}, {40, 0}, {40, 20}, {20, 20}, {0, 20}};
+    std::vector<AcDbObjectId> points, labels;
+    for (int i = 0; i < 6; ++i) {
+        const AcDbObjectId point = points.emplace_back(BoundaryPoint(corners[i].x, corners[i].y));
+        const std::string number = std::to_string(i + 1);
+        Put(point, "MIRET", "J");
+        Put(point, "MIRET", number.c_str(), kXDataLong);
+        Put(point, "JZDDM", "d");
+        if (i != 4)
+            Put(point, "JBLX", "3");
+        labels.push_back(Text(corners[i].x, corners[i].y, ("J" + number).c_str(), "JZP", "301001"));
+        if (i != 1)
+            Put(labels.back(), "ZJDM", "z");
+    }
+    for (AcDbObjectId parcel : {west, east}) {
+        const AcDbObjectId fraction = Text(5, 5, "x", "JZD", "302001");
+        Put(fraction, "ZJDM", "z");
+        Group({parcel, fraction});
+    }
+    cadastral::LoadConfigTables();
+    cadastral::ParcelIntegrityChecker checker;
+    checker.AddParcel(west);
+    checker.AddParcel(east);
+    EXPECT_TRUE(checker.CheckParcelsForExport());
+    const std::vector<std::string> lacking = {"注记的注记代码为空" + H(labels[1]), "注记的注记代码为空" + H(labels[1])};
+    EXPECT_EQ(Texts("注记"), lacking);
+    const std::string unmarked = "界址点的界标类型为空" + H(points[4]);
+    EXPECT_EQ(Texts("界址点"), (std::vector<std::string>{unmarked, unmarked}));
+}
+
+// The circles on the points' layer answer which of them on a ring's vertices the fence along the
+// ring takes, in drawing order, as the host's selection does, or leave it to the host.
+TEST_F(ParcelIntegrity, PointCirclesAnswerAsTheHostsFenceOrLeaveItToTheHost) {
+    auto circle = [](double x, double y, double radius, const char* layer = "JZP", double z = 0) {
+        return Add(new AcDbCircle(AcGePoint3d(x, y, z), AcGeVector3d::kZAxis, radius), layer, "301000");
+    };
+    auto square = [](double x) { return List({{x, 0}, {x + 20, 0}, {x + 20, 20}, {x, 20}}); };
+    // Drawn out of ring order; a house across the fence, a point of another layer, one beside a vertex.
+    const AcDbObjectId last = circle(20, 20, 0.25);
+    const AcDbObjectId first = circle(0.005, 0, 0.25);
+    House({{-2, 5}, {2, 5}, {2, 8}, {-2, 8}}, "141100");
+    circle(0, 20, 0.25, "GD");
+    circle(20, 0.005, 0.25);
+    const AcDbObjectId hidden = circle(40, 0, 0.25);
+    drawingutil::Opened<AcDbEntity>(hidden, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
+    circle(80, 0, 50);     // holds the whole ring: the fence does not cross it
+    circle(120, 0, 0.25, "JZP", 1);  // raised
+    circle(160.009, 0, 0.005);  // beside the vertex, smaller than its distance
+    Parcel({{-10, -10}, {300, -10}, {300, 30}, {-10, 30}});  // widens the drawing
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+
+    const cadastral::detail::PointCircles circles;
+    EXPECT_EQ(circles.Count(), 7u);
+    EXPECT_EQ(circles.Find(last), 0);
+    EXPECT_EQ(circles.Find(first), 1);
+    EXPECT_EQ(circles.Find(hidden), 3);
+    EXPECT_EQ(circles.Find(AcDbObjectId()), -1);
+    // The circles' answer, checked against the host's whenever given; -1 when not given.
+    auto answers = [&](const AcGePoint2dArray& ring) {
+        AcGePoint2dArray fence = ring;
+        fence.append(ring.first());
+        AcGePoint3d low, high;
+        EXPECT_TRUE(GetViewWindow(low, high));
+        std::vector<std::uint32_t> taken;
+        if (!circles.AlongFence(fence, ring, 0.01, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), taken))
+            return -1;
+        std::vector<AcDbObjectId> answered, host;
+        for (std::uint32_t position : taken)
+            answered.push_back(circles.At(position).id);
+        drawingutil::SelectionSet along;
+        EXPECT_TRUE(cadastral::SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0,
+                                                       "lwpolyline,JMD;polyline,JMD;circle,JZP", "", false));
+        for (int i = 0; i < along.Length(); ++i) {
+            ads_name entity;
+            AcDbObjectId id;
+            if (!along.At(i, entity, id))
+                continue;
+            drawingutil::Opened<AcDbCircle> met(id, AcDb::kForRead);
+            const AcGePoint2d centre = met ? AcGePoint2d(met->center().x, met->center().y) : AcGePoint2d();
+            if (met && std::any_of(ring.begin(), ring.end(),
+                                   [&](const AcGePoint2d& v) { return v.distanceTo(centre) < 0.01; }))
+                host.push_back(id);
+        }
+        EXPECT_EQ(answered, host);
+        return static_cast<int>(taken.size());
+    };
+    EXPECT_EQ(answers(square(0)), 3) << "the points on the vertices, in drawing order";
+    for (double x : {40.0, 80.0, 120.0, 160.0})
+        EXPECT_EQ(answers(square(x)), -1) << "hidden, around the ring, raised or beside at " << x;
+    EXPECT_EQ(answers(square(200)), -1) << "no circle: only the host knows whether a house is met";
+}
+
 }  // namespace
 
 namespace {
@@ -374,6 +544,56 @@ TEST_F(ParcelIntegrity, GeneratedTownFindingsAgreeWithTheReportAndEzdxf) {
             EXPECT_NE(std::find(found.begin(), found.end(), "宗地的权利人为空 @" + parcel), found.end());
         }
     }
+}
+
+// Checked together, as the exchange package checks them, the parcels of a faulty town give the
+// findings their own checks give one by one, in the same order: what the run keeps of shared
+// points and labels, and the fences answered from the circles, change nothing.
+TEST_F(ParcelIntegrity, ATownCheckedTogetherFindsWhatEachParcelsOwnCheckFinds) {
+    const std::string dir = Root().string();
+    const std::string make =
+        "'" MAKEDRAWING_PROGRAM "' --seed 11 --parcels 40 --codes '" DERO_SOURCE_DIR
+        "/samples/support/index.ini' --out '" +
+        dir + "/town.dxf' --report '" + dir +
+        "/faults.json' --attributes --doubled-points 0.05 --empty-fields 0.1 --missing-notes 0.2";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_EQ(acDocManager->appContextOpenDocument((dir + "/town.dxf").c_str()), Acad::eOk);
+    Run("ADDCODEQZ");
+    std::vector<AcDbObjectId> parcels;
+    ads_name all;
+    ASSERT_TRUE(cadastral::SelectByFilterAndCode(all, "*polyline,JZD", "300000"));
+    Adesk::Int32 count = 0;
+    acedSSLength(all, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member;
+        AcDbObjectId id;
+        if (acedSSName(all, i, member) == RTNORM && acdbGetObjectId(id, member) == Acad::eOk)
+            parcels.push_back(id);
+    }
+    acedSSFree(all);
+    ASSERT_GE(parcels.size(), 30u);
+    cadastral::LoadConfigTables();
+    using Findings = std::map<std::string, std::vector<std::string>>;
+    auto findings = [&](const std::vector<AcDbObjectId>& checked, Findings& found) {
+        cadastral::ParcelIntegrityChecker checker;
+        for (AcDbObjectId parcel : checked)
+            checker.AddParcel(parcel);
+        checker.CheckParcelsForExport();
+        for (const auto& [title, lines] : browser_testing::ExportedBrowserLines(*answers))
+            for (const BrowserLine& line : lines) {
+                std::string entry = line.text;
+                for (const std::string& handle : line.handles)
+                    entry += " @" + handle;
+                found[title].push_back(entry);
+            }
+    };
+    Findings together, alone;
+    findings(parcels, together);
+    for (AcDbObjectId parcel : parcels)
+        findings({parcel}, alone);
+    EXPECT_EQ(together, alone);
+    EXPECT_GE(together["宗地"].size(), 5u);
+    EXPECT_GE(together["界址点"].size(), 10u);
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ namespace cadastral {
 class BoundaryPointIndex;
 namespace detail {
 class EntityAttributes;
+class ParcelHouses;
+class PointCircles;
 }
 
 // Whether the export of the registry relation between parcels and notes requires the parcel's
@@ -51,43 +53,61 @@ public:
     bool HouseWithoutNotes() const { return houseWithoutNotes_; }
 
 private:
-    struct BoundaryPoint {
-        AcDbObjectId id;
-        AcGePoint2d position;
-    };
-    // What a run has read of an entity the fence of a parcel meets: a circle's centre, and whether
-    // it is a boundary point (read only for circles on a vertex).
-    struct FenceEntity {
-        bool circle = false;
-        AcGePoint2d centre;
-        std::optional<bool> boundaryPoint;
-    };
     // A boundary point's label text comes from its kind, class letter and number.
     struct PointLabel {
         std::string number;
         std::string prefix;
     };
+    // What a run has read of a circle on the points' layer that a parcel's fence meets: its
+    // centre, whether it is a boundary point (read only for circles on a vertex), and for a
+    // boundary point the required fields it lacks and its label, read in one opening.
+    struct PointRecord {
+        bool centreRead = false;
+        bool circle = false;
+        AcGePoint2d centre;
+        std::optional<bool> boundaryPoint;
+        bool dataRead = false;
+        std::vector<const CheckField*> missing;
+        PointLabel label;
+    };
+    struct BoundaryPoint {
+        AcDbObjectId id;
+        AcGePoint2d position;
+        PointRecord* record;
+    };
 
     void BuildLabelIndex();
-    bool FindLabel(const std::string& label, AcDbObjectId& text) const;
+    // The position of the first label of that text in labels_, or -1.
+    int FindLabel(const std::string& label) const;
     void CheckParcelAssociations();
     void CheckParcel(AcDbObjectId parcel);
     void CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points, AcDbObjectIdArray& houses);
-    // Reports the required fields of the table that the entity lacks; what is found of a shared
-    // entity is kept for the run.
-    void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table, bool shared = false);
+    // The boundary points on the vertices that the fence along the parcel meets, in drawing
+    // order, from the circles read for the run; false when only the host's selection can tell.
+    // The houses' outlines that the window grown from the parcel's outline takes, in drawing
+    // order, from the outlines read for the run; false when only the host's selection can tell.
+    bool HousesWithin(const AcGePoint2dArray& window, std::vector<AcDbObjectId>& within) const;
+    bool PointsAlongFence(AcDbObjectId parcel, const AcGePoint2dArray& fence, const AcGePoint2dArray& vertices,
+                          std::vector<BoundaryPoint>& candidates);
+    // Reports the required fields of the table that the entity lacks.
+    void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table);
     // The same for an entity whose data the caller has read already.
     void CheckRequiredFields(AcDbObjectId entity, const detail::EntityAttributes& data, const CheckGroup* table);
     void ReportMissingFields(AcDbObjectId entity, const CheckGroup* table,
                              const std::vector<const CheckField*>& missing);
     std::vector<const CheckField*> MissingFields(AcDbObjectId entity, const CheckGroup* table);
     std::vector<const CheckField*> MissingFields(const detail::EntityAttributes& data, const CheckGroup* table);
-    FenceEntity& ReadFenceEntity(const ads_name entity, AcDbObjectId id);
-    const PointLabel& ReadPointLabel(AcDbObjectId point);
+    PointRecord& RecordOf(AcDbObjectId id);
+    PointRecord& RecordAt(std::uint32_t position);
+    bool IsBoundaryPoint(PointRecord& record, const ads_name entity);
+    // The boundary point's missing fields (of the points' table, when there is one) and label.
+    const PointRecord& ReadPoint(const BoundaryPoint& point, const CheckGroup* pointTable);
     void ForgetReadings();
-    void CheckHouseNotes(AcDbObjectId house, const CheckGroup* notes);
-    void CheckParcelNotes(AcDbObjectId parcel, std::size_t boundaryLines,
-                          const std::vector<BoundaryPoint>& points, const CheckGroup* notes);
+    void CheckHouseNotes(AcDbObjectId house, const detail::EntityAttributes& data, const CheckGroup* notes);
+    // The parcel's data, when read already, are not read again.
+    void CheckParcelNotes(AcDbObjectId parcel, const detail::EntityAttributes* parcelData, std::size_t boundaryLines,
+                          const std::vector<BoundaryPoint>& points, const CheckGroup* pointTable,
+                          const CheckGroup* notes);
     void Report(const char* title, const std::string& text, AcDbObjectId id);
 
     AcDbObjectIdArray parcels_;
@@ -98,13 +118,18 @@ private:
     AcDbObjectId current_;
     bool defect_ = false;
     bool houseWithoutNotes_ = false;
-    // Boundary points, their labels and circles belong to several parcels: what one run has read of
-    // them is kept for the run, which changes none of them.
-    std::unordered_map<const CheckGroup*, std::unordered_map<std::uint64_t, std::vector<const CheckField*>>> missing_;
-    std::unordered_map<std::uint64_t, FenceEntity> fenceEntities_;
-    std::unordered_map<std::uint64_t, PointLabel> pointLabels_;
-    // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts.
+    // Boundary points and their labels belong to several parcels: what one run has read of them
+    // is kept for the run, which changes none of them. The circles read for the run keep theirs
+    // by position, others by handle.
+    const detail::PointCircles* circles_ = nullptr;
+    // The houses' outlines read for a run of more than one parcel.
+    const detail::ParcelHouses* houses_ = nullptr;
+    std::vector<PointRecord> circleRecords_;
+    std::unordered_map<std::uint64_t, PointRecord> otherRecords_;
+    // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts, and
+    // the note fields each lacks once read.
     std::vector<std::pair<std::string, AcDbObjectId>> labels_;
+    std::vector<std::optional<std::vector<const CheckField*>>> labelMissing_;
 };
 
 // The table of "attributeCheck.def" of that name (any letter case); null with a message when
