@@ -224,8 +224,8 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     // along a parcel are then answered from them instead of by a selection.
     std::optional<detail::PointCircles> circles;
     circles_ = count > 1 ? &circles.emplace() : nullptr;
-    std::optional<detail::ParcelHouses> houses;
-    houses_ = count > 1 ? &houses.emplace() : nullptr;
+    std::optional<HouseOutlines> houses;
+    houses_ = count > 1 ? &houses.emplace(detail::ReadParcelHouses()) : nullptr;
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     ForgetReadings();
     circleRecords_.resize(circles_ != nullptr ? circles_->Count() : 0);

@@ -165,6 +165,14 @@ HouseOutlines::HouseOutlines(double cell, const std::function<bool(const ads_nam
     std::sort(cells_.begin(), cells_.end());
 }
 
+HouseOutlines::HouseOutlines(double cell, const std::vector<AcDbObjectId>& houses)
+    : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
+    houses_.reserve(houses.size());
+    for (AcDbObjectId id : houses)
+        Read(id);
+    std::sort(cells_.begin(), cells_.end());
+}
+
 void HouseOutlines::Read(AcDbObjectId id) {
     Opened<AcDbEntity> entity(id, AcDb::kForRead);
     if (!entity)

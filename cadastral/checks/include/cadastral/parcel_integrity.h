@@ -18,9 +18,9 @@
 namespace cadastral {
 
 class BoundaryPointIndex;
+class HouseOutlines;
 namespace detail {
 class EntityAttributes;
-class ParcelHouses;
 class PointCircles;
 }
 
@@ -123,7 +123,7 @@ private:
     // by position, others by handle.
     const detail::PointCircles* circles_ = nullptr;
     // The houses' outlines read for a run of more than one parcel.
-    const detail::ParcelHouses* houses_ = nullptr;
+    const HouseOutlines* houses_ = nullptr;
     std::vector<PointRecord> circleRecords_;
     std::unordered_map<std::uint64_t, PointRecord> otherRecords_;
     // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts, and

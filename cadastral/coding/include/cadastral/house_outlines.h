@@ -27,6 +27,8 @@ class HouseOutlines {
 public:
     // Reads every entity of the drawing that `isHouse` takes, in cells of the side given.
     HouseOutlines(double cell, const std::function<bool(const ads_name)>& isHouse);
+    // Reads the given entities, in their order, as the houses.
+    HouseOutlines(double cell, const std::vector<AcDbObjectId>& houses);
 
     // The houses a window-polygon selection of the polygon takes, seen in the view from viewLow to
     // viewHigh, in drawing order. False when only the host's selection can tell.
