@@ -1,8 +1,9 @@
 #include "platform/cad/dxf_groups.h"
 
-#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 
 #include <sys/mman.h>
 
@@ -20,6 +21,27 @@ bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
         line.remove_suffix(1);
     pos = end == std::string_view::npos ? text.size() : end + 1;
     return true;
+}
+
+// The number of line feeds in the text, eight bytes at a time: a large drawing has hundreds of
+// megabytes, and a byte-by-byte count costs as much as cutting the text into groups.
+std::size_t CountLineFeeds(std::string_view text) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+    std::size_t count = 0;
+    std::size_t pos = 0;
+    for (; pos + 8 <= text.size(); pos += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + pos, 8);
+        std::uint64_t x = word ^ (kOnes * '\n');  // a zero byte where a line feed was
+        // The high bit of each byte set exactly where the byte is not zero, without carries
+        // between bytes.
+        std::uint64_t nonZero = (((x & kLow7) + kLow7) | x) & ~kLow7;
+        count += 8 - static_cast<std::size_t>(std::popcount(nonZero));
+    }
+    for (; pos < text.size(); ++pos)
+        count += text[pos] == '\n';
+    return count;
 }
 
 // The groups of a large drawing take hundreds of megabytes, touched once in order: in large pages
@@ -44,7 +66,7 @@ std::string_view TrimDxfValue(std::string_view value) {
 bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error) {
     groups.clear();
     // Two lines a group: counting them first spares growing a vector of millions of groups.
-    groups.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) / 2 + 1);
+    groups.reserve(CountLineFeeds(text) / 2 + 1);
     AskForLargePages(groups.data(), groups.capacity() * sizeof(DxfGroup));
     // A UTF-8 byte-order mark some editors put in front is not part of the first code.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
