@@ -226,6 +226,7 @@ void platform::cad::CopyEntitiesInto(AcDbDatabase* target, const AcDbObjectIdArr
                                      CopiedIds& copied, AcDbDatabase* notPreserved)
 {
     RecordCopier copier(target, notPreserved);
+    copied.Reserve(static_cast<std::size_t>(entities.length()));
     copier.FillAll(entities, block, &copied);
     copied.Finish();
 }

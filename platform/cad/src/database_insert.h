@@ -12,6 +12,7 @@ namespace platform::cad {
 // order: the pairs are kept in one list and sorted once, where a tree would take a node each.
 class CopiedIds {
 public:
+    void Reserve(std::size_t count) { pairs_.reserve(count); }
     void Add(AcDbObjectId original, AcDbObjectId copy) { pairs_.emplace_back(original, copy); }
     // Sorts the list by original (each is copied once); before any Find.
     void Finish();

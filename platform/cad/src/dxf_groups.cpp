@@ -53,14 +53,6 @@ std::size_t CountLineFeeds(std::string_view text) {
 }
 }  // namespace
 
-std::string_view TrimDxfValue(std::string_view value) {
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
-        value.remove_prefix(1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
-        value.remove_suffix(1);
-    return value;
-}
-
 bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error) {
     groups.clear();
     // Two lines a group: counting them first spares growing a vector of millions of groups.
