@@ -712,8 +712,10 @@ private:
         AcDbObjectId zero;
         AcDbSymbolTable::cast(PeekObject(layerTable_))->getAt("0", zero);
         for (auto& r : records_) {
+            if (r.kind != RecordKind::Entity)
+                continue;
             auto* entity = AcDbEntity::cast(r.object);
-            if (r.kind != RecordKind::Entity || entity == nullptr)
+            if (entity == nullptr)
                 continue;
             if (entity->layerId().isNull())
                 SetLayer(entity, zero);
