@@ -75,7 +75,7 @@ public:
         return Acad::eOk;
     }
 
-    void FillAll(const AcDbObjectIdArray& entities, AcDbObjectId blockId, std::map<AcDbObjectId, AcDbObjectId>* copied)
+    void FillAll(const AcDbObjectIdArray& entities, AcDbObjectId blockId, platform::cad::CopiedIds* copied)
     {
         Fill(entities, blockId, copied);
         while (!toFill_.empty()) {
@@ -111,7 +111,7 @@ private:
         return Acad::eOk;
     }
 
-    void Fill(const AcDbObjectIdArray& entities, AcDbObjectId blockId, std::map<AcDbObjectId, AcDbObjectId>* copied)
+    void Fill(const AcDbObjectIdArray& entities, AcDbObjectId blockId, platform::cad::CopiedIds* copied)
     {
         for (const auto& id : entities) {
             auto* entity = AcDbEntity::cast(PeekObject(id));
@@ -131,9 +131,8 @@ private:
             AcDbObjectId copyId;
             if (open->appendAcDbEntity(copyId, copy) == Acad::eOk) {
                 copy->close();
-                // Entities come mostly in creation order: a hint at the end keeps the map cheap.
                 if (copied != nullptr)
-                    copied->insert_or_assign(copied->end(), id, copyId);
+                    copied->Add(id, copyId);
             } else {
                 delete copy;
             }
@@ -209,11 +208,27 @@ private:
 
 }  // namespace
 
+void platform::cad::CopiedIds::Finish()
+{
+    auto byOriginal = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(pairs_.begin(), pairs_.end(), byOriginal))
+        std::sort(pairs_.begin(), pairs_.end(), byOriginal);
+}
+
+AcDbObjectId platform::cad::CopiedIds::Find(AcDbObjectId original) const
+{
+    auto it = std::lower_bound(pairs_.begin(), pairs_.end(), original,
+                               [](const auto& pair, AcDbObjectId id) { return pair.first < id; });
+    return it != pairs_.end() && it->first == original ? it->second : AcDbObjectId();
+}
+
 void platform::cad::CopyEntitiesInto(AcDbDatabase* target, const AcDbObjectIdArray& entities, AcDbObjectId block,
-                                     std::map<AcDbObjectId, AcDbObjectId>& copied, AcDbDatabase* notPreserved)
+                                     CopiedIds& copied, AcDbDatabase* notPreserved)
 {
     RecordCopier copier(target, notPreserved);
+    copied.Reserve(static_cast<std::size_t>(entities.length()));
     copier.FillAll(entities, block, &copied);
+    copied.Finish();
 }
 
 Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const char* blockName, AcDbDatabase* source,

@@ -1,7 +1,6 @@
 // AcDbDatabase::insert with a transform: a drawing brought into this one whole.
 #include "database_insert.h"
 
-#include <map>
 #include <string>
 
 #include "platform/cad/db_block_table_record.h"
@@ -13,7 +12,7 @@ using platform::cad::PeekObject;
 
 namespace {
 
-using IdMap = std::map<AcDbObjectId, AcDbObjectId>;
+using IdMap = platform::cad::CopiedIds;
 
 void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
     auto* from = AcDbDictionary::cast(PeekObject(source->groupDictionaryId()));
@@ -34,11 +33,9 @@ void CopyGroups(AcDbDatabase* target, AcDbDatabase* source, const IdMap& map) {
         }
         AcDbObjectIdArray members;
         group->allEntityIds(members);
-        for (const auto& member : members) {
-            auto found = map.find(member);
-            if (found != map.end() && !found->second.isNull())
-                copy->append(found->second);
-        }
+        for (const auto& member : members)
+            if (AcDbObjectId found = map.Find(member); !found.isNull())
+                copy->append(found);
         copy->close();
     }
     delete it;
@@ -56,10 +53,8 @@ void CopyEntry(AcDbDictionary* parent, const char* key, const AcDbObject* object
         AcDbDxfFiler filer;
         object->dxfOutFields(&filer);
         for (auto& tag : filer.tags())
-            if (tag.kind() == platform::cad::GroupValueKind::Name) {
-                auto found = map.find(tag.id);
-                tag.id = found != map.end() ? found->second : AcDbObjectId();
-            }
+            if (tag.kind() == platform::cad::GroupValueKind::Name)
+                tag.id = map.Find(tag.id);
         if (copy->dxfInFields(&filer) != Acad::eOk) {
             delete copy;
             return;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "large_pages.h"
+
 namespace platform::cad {
 
 void DxfFail(int line, const std::string& what) {
@@ -22,6 +24,7 @@ public:
         // A record at most for each 0 group.
         records_.reserve(static_cast<std::size_t>(
             std::count_if(g_.begin(), g_.end(), [](const DxfGroup& gr) { return gr.code == 0; })));
+        AskForLargePages(records_.data(), records_.capacity() * sizeof(DxfRecord));
         std::size_t i = 0;
         while (i < g_.size()) {
             const DxfGroup& gr = g_[i];

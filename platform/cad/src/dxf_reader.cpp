@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "dxf_audit.h"
@@ -34,6 +35,8 @@ namespace {
 
 using Record = DxfRecord;
 using RecordKind = DxfRecordKind;
+// Values of groups as the file wrote them.
+using NamesSeen = std::unordered_set<std::string_view>;
 
 // Write access to an object for one step: opened here unless the reader holds it open already.
 class Writable {
@@ -374,8 +377,10 @@ private:
     // The dimension style table lists its styles in its own subclass; kept to be written as read.
     void KeepDimStyleTableHead() {
         for (auto& r : records_) {
+            if (r.kind != RecordKind::Table)
+                continue;
             auto* table = AcDbDimStyleTable::cast(r.object);
-            if (r.kind != RecordKind::Table || table == nullptr)
+            if (table == nullptr)
                 continue;
             DxfTagList head;
             bool own = false;
@@ -540,24 +545,38 @@ private:
         AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByBlock");
         AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "ByLayer");
         AddRecordIfMissing(linetypeTable_, new AcDbLinetypeTableRecord, "Continuous");
+        // Most records name the same few: a name the table has had since, as the file wrote it, is
+        // not looked up again (the tables only grow here).
+        NamesSeen linetypes, styles, apps;
         for (const auto& r : records_) {
             bool entity = r.kind == RecordKind::Entity;
             if (entity && r.object == nullptr)
                 continue;
-            if (entity || (r.kind == RecordKind::TableEntry && r.table == "LAYER"))
-                if (const DxfGroup* linetype = Find(r, 6))
-                    AddNamedRecord(linetypeTable_, new AcDbLinetypeTableRecord, *linetype, "linetype");
-            if (entity && AcDbText::cast(r.object) != nullptr)
-                if (const DxfGroup* style = Find(r, 7)) {
-                    auto* record = new AcDbTextStyleTableRecord;
-                    record->setFileName("txt");
-                    AddNamedRecord(styleTable_, record, *style, "text style");
-                }
+            const DxfGroup* linetype = nullptr;
+            const DxfGroup* style = nullptr;
+            std::size_t firstApp = r.end;
+            for (std::size_t k = r.begin + 1; k < r.end; ++k) {
+                int code = g_[k].code;
+                if (code == 6 && linetype == nullptr)
+                    linetype = &g_[k];
+                else if (code == 7 && style == nullptr)
+                    style = &g_[k];
+                else if (code == 1001 && firstApp == r.end)
+                    firstApp = k;
+            }
+            if (linetype != nullptr && (entity || (r.kind == RecordKind::TableEntry && r.table == "LAYER")) &&
+                linetypes.insert(linetype->value()).second)
+                AddNamedRecord(linetypeTable_, new AcDbLinetypeTableRecord, *linetype, "linetype");
+            if (style != nullptr && entity && AcDbText::cast(r.object) != nullptr && styles.insert(style->value()).second) {
+                auto* record = new AcDbTextStyleTableRecord;
+                record->setFileName("txt");
+                AddNamedRecord(styleTable_, record, *style, "text style");
+            }
             // An xrecord's data may hold any group code; its reading decides what a 1001 is there.
             if (r.object == nullptr || TypeOf(r.begin) == "XRECORD")
                 continue;
-            for (std::size_t k = r.begin + 1; k < r.end; ++k)
-                if (g_[k].code == 1001)
+            for (std::size_t k = firstApp; k < r.end; ++k)
+                if (g_[k].code == 1001 && apps.insert(g_[k].value()).second)
                     AddNamedRecord(appTable_, new AcDbRegAppTableRecord, g_[k], "application");
         }
     }
@@ -693,8 +712,10 @@ private:
         AcDbObjectId zero;
         AcDbSymbolTable::cast(PeekObject(layerTable_))->getAt("0", zero);
         for (auto& r : records_) {
+            if (r.kind != RecordKind::Entity)
+                continue;
             auto* entity = AcDbEntity::cast(r.object);
-            if (r.kind != RecordKind::Entity || entity == nullptr)
+            if (entity == nullptr)
                 continue;
             if (entity->layerId().isNull())
                 SetLayer(entity, zero);

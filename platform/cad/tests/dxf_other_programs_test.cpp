@@ -108,12 +108,14 @@ TEST(DxfOtherPrograms, NothingAfterTheEndMarkerIsRead) {
 
 TEST(DxfOtherPrograms, PartialDrawingsGetTheRecordsTheyName) {
     // A layer table naming a linetype the file lacks; entities naming a linetype, a text style and
-    // an application without records; a circle and a vertex without a layer; no SEQEND.
+    // an application without records, and a text style named as a linetype before; a circle and a
+    // vertex without a layer; no SEQEND.
     const std::string file =
         kSection + "TABLES\n  0\nTABLE\n  2\nLAYER\n 70\n1\n  0\nLAYER\n  2\nAXES\n 70\n0\n 62\n1\n  6\nCENTER\n"
                    "  0\nENDTAB\n  0\nENDSEC\n" +
         kSection + "ENTITIES\n  0\nLINE\n  8\nWALL\n  6\nDASHED\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n1001\nSURVEY\n1000\nx\n" +
         "  0\nTEXT\n  8\nNOTES\n  7\nROMANS\n 10\n0\n 20\n0\n 40\n2.5\n  1\nhello\n" +
+        "  0\nTEXT\n  8\nNOTES\n  7\nDASHED\n 10\n0\n 20\n0\n 40\n2.5\n  1\nagain\n1001\nSURVEY\n1000\ny\n" +
         "  0\nCIRCLE\n 10\n0\n 20\n0\n 40\n1\n" +
         "  0\nPOLYLINE\n  8\nPL\n 66\n1\n 10\n0\n 20\n0\n 30\n0\n 70\n0\n" +
         "  0\nVERTEX\n  8\nPL\n 10\n0\n 20\n0\n  0\nVERTEX\n 10\n1\n 20\n0\n" + kEnd;
@@ -122,15 +124,16 @@ TEST(DxfOtherPrograms, PartialDrawingsGetTheRecordsTheyName) {
     EXPECT_TRUE(Has(db.linetypeTableId(), "CENTER"));
     EXPECT_TRUE(Has(db.linetypeTableId(), "DASHED"));
     EXPECT_TRUE(Has(db.textStyleTableId(), "ROMANS"));
+    EXPECT_TRUE(Has(db.textStyleTableId(), "DASHED"));
     EXPECT_TRUE(Has(db.textStyleTableId(), "Standard"));
     EXPECT_TRUE(Has(db.regAppTableId(), "SURVEY"));
     auto entities = ModelSpace(db);
-    ASSERT_EQ(entities.size(), 4u);
+    ASSERT_EQ(entities.size(), 5u);
     EXPECT_EQ(entities[0]->linetypeName(), "DASHED");
     ASSERT_EQ(entities[0]->xdataApps().size(), 1u);
     EXPECT_EQ(entities[0]->xdataApps()[0].app, "SURVEY");
-    EXPECT_EQ(entities[2]->layerName(), "0");
-    auto* pline = AcDb2dPolyline::cast(entities[3]);
+    EXPECT_EQ(entities[3]->layerName(), "0");
+    auto* pline = AcDb2dPolyline::cast(entities[4]);
     ASSERT_NE(pline, nullptr);
     AcDbObjectIdArray subs;
     pline->subObjectIds(subs);

@@ -37,7 +37,14 @@ inline int DxfLineOf(const std::vector<DxfGroup>& groups, const DxfGroup& group)
 // between a code and its value.
 bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::string& error);
 
-// The value without the blanks that writers put around numbers.
-std::string_view TrimDxfValue(std::string_view value);
+// The value without the blanks that writers put around numbers. Inline: it is asked of nearly
+// every group of a file.
+inline std::string_view TrimDxfValue(std::string_view value) {
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+        value.remove_suffix(1);
+    return value;
+}
 
 }  // namespace platform::cad
