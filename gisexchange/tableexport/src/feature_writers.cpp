@@ -31,6 +31,7 @@
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
+#include "gisexchange/member_crossings.h"
 #include "gisexchange/parcel_check.h"
 #include "gisexchange/region_builder.h"
 #include "gisexchange/shared_lines.h"
@@ -601,15 +602,17 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
                     const EntityBoxes* entitiesOfCode)
 {
     ids.clear();
-    AcGePoint2dArray points;
-    if (!GetCurvePoints(entity, points, 0))
-        return;
-    if (entitiesOfCode != nullptr) {
-        geometry::Extents reach = ExtentsOfPoints(points);
+    // A boundary around no other entity of the code selects none of them.
+    auto mayHoldOthers = [entitiesOfCode](const AcGePoint2dArray& ring, AcDbObjectId self) {
+        if (entitiesOfCode == nullptr)
+            return true;
+        geometry::Extents reach = ExtentsOfPoints(ring);
         reach.Expand(kSelectionReach);
-        if (!entitiesOfCode->AnyInside(reach, IdOf(entity)))
-            return;
-    }
+        return entitiesOfCode->AnyInside(reach, self);
+    };
+    AcGePoint2dArray points;
+    if (!GetCurvePoints(entity, points, 0) || !mayHoldOthers(points, IdOf(entity)))
+        return;
     const bool parcel = CodeOf(entity).rfind("30000", 0) == 0;
     auto inside = [&](const ads_name boundary, const AcGePoint2dArray& ring, std::vector<AcDbObjectId>& found) {
         if (parcel) {
@@ -637,7 +640,7 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
         ads_name candidate{};
         AcGePoint2dArray ring;
         std::vector<AcDbObjectId> within;
-        if (!NameOf(id, candidate) || !GetCurvePoints(candidate, ring, 0))
+        if (!NameOf(id, candidate) || !GetCurvePoints(candidate, ring, 0) || !mayHoldOthers(ring, id))
             continue;
         inside(candidate, ring, within);
         for (AcDbObjectId w : within) {
@@ -748,6 +751,14 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
     const SortedIdSet set = BuildSortedIdSet(members);
 
     const EntityBoxes memberBoxes(set);
+    // Only members are cut against each other: the drawing answers which of them a crossing
+    // window takes wherever it can tell.
+    const CrossingAnswer crossingMembers = [&memberBoxes](AcDbObjectId passed, const AcGePoint2d& low,
+                                                          const AcGePoint2d& high, const AcGePoint2d& viewLow,
+                                                          const AcGePoint2d& viewHigh,
+                                                          std::vector<AcDbObjectId>& selected) {
+        return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
+    };
 
     SharedLineSet lines;
     lines.keepContributors = true;
@@ -764,15 +775,14 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
         BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
         if (record.vertices.length() < 3)
             continue;
-        ads_name near{};
-        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, near)) {
-            for (AcDbObjectId other : Members(near)) {
+        std::vector<AcDbObjectId> near;
+        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
+            for (AcDbObjectId other : near) {
                 int at = 0;
                 ads_name otherName{};
                 if (FindSortedId(set, other, at) && NameOf(other, otherName))
                     MarkCurveIntersections(record, otherName);
             }
-            acedSSFree(near);
         }
         SplitCurveAtBreaks(record, lines, 0);
         refs[k] = record.lineRefs;
