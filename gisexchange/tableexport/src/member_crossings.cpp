@@ -120,11 +120,26 @@ bool OnEdge(const AcGePoint2d& p, const Box& window)
            (inY && (p.x == window.low.x || p.x == window.high.x));
 }
 
+// Whether the side runs along an edge of the window, exactly, over a stretch of it or a point, as
+// the side of a neighbour does.
+bool AlongEdge(const AcGePoint2d& a, const AcGePoint2d& b, const Box& window)
+{
+    auto overlaps = [](double a0, double a1, double low, double high) {
+        return std::min(a0, a1) <= high && std::max(a0, a1) >= low;
+    };
+    if (a.y == b.y && (a.y == window.low.y || a.y == window.high.y))
+        return overlaps(a.x, b.x, window.low.x, window.high.x);
+    if (a.x == b.x && (a.x == window.low.x || a.x == window.high.x))
+        return overlaps(a.y, b.y, window.low.y, window.high.y);
+    return false;
+}
+
 // How the sides of the outline meet the window: Yes when a straight side runs into the inner
-// window, or, for a lightweight outline whose window's reach the view holds, ends exactly on an
-// edge of the window (the host's test of a line against the window's edges meets it there to
-// the last bit); No when every side stays outside the window's reach; else Unsure. An arc side is
-// known by the box it stays in: its ends' box grown by how far it strays from its chord.
+// window, or, for a lightweight outline that meets the window within the view, ends
+// exactly on an edge of the window or runs exactly along one (the host's test of a line against
+// the window's edges meets it there to the last bit); No when every side stays outside the
+// window's reach; else Unsure. An arc side is known by the box it stays in: its ends' box grown by
+// how far it strays from its chord.
 Take SidesThrough(const Frame& frame, const Box& window, const Box& inner, const Box& reach, bool touchSeen)
 {
     const std::vector<AcGePoint2d>& points = frame.points;
@@ -140,7 +155,8 @@ Take SidesThrough(const Frame& frame, const Box& window, const Box& inner, const
         if (bulge == 0) {
             if (drawingutil::SideMeetsBox(a, b, inner.low, inner.high))
                 return Take::Yes;
-            if (touchSeen && frame.lightweight && a != b && (OnEdge(a, window) || OnEdge(b, window)))
+            if (touchSeen && frame.lightweight && a != b &&
+                (OnEdge(a, window) || OnEdge(b, window) || AlongEdge(a, b, window)))
                 return Take::Yes;
             near = near || drawingutil::SideMeetsBox(a, b, reach.low, reach.high);
             continue;
@@ -178,8 +194,11 @@ Take CrossingTakes(AcDbObjectId id, const Box& window, const Box& view, double l
     Frame frame;
     if (!ReadFrame(entity.get(), frame))
         return Take::Unsure;
-    // An entity touching the window only is looked at when the view holds the window's reach.
-    const bool touchSeen = Inside(reach, Grown(view, -margin));
+    // An entity touching the window only is looked at when its extents meet the window within the
+    // view.
+    const Box common{{std::max(box.low.x, window.low.x), std::max(box.low.y, window.low.y)},
+                     {std::min(box.high.x, window.high.x), std::min(box.high.y, window.high.y)}};
+    const bool touchSeen = !Empty(common) && Meets(common, Grown(view, -margin));
     return SidesThrough(frame, window, inner, reach, touchSeen);
 }
 
