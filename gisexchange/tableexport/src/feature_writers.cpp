@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "drawingutil/closed_curve_points.h"
 #include "drawingutil/colors.h"
 #include "drawingutil/curve_kinds.h"
 #include "drawingutil/curve_measures.h"
@@ -401,8 +402,11 @@ bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids)
 
 bool ClearBoundaryMarks(NeighbourSides* sides)
 {
+    // Parcels are polylines: only those are read, lightweight and old-style, named rather than
+    // matched by a wildcard.
+    drawingutil::Chain polylines(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
     ads_name all{};
-    if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
+    if (acedSSGet("X", nullptr, nullptr, polylines.get(), all) != RTNORM)
         return false;
     bool complete = true;
     for (AcDbObjectId id : Members(all)) {
@@ -546,6 +550,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
     if (!selected)
         return;
     const AcDbObjectId self = IdOf(boundary);
+    const drawingutil::ClosedCurvePoints inBoundary(boundary);
     for (AcDbObjectId id : Members(selection)) {
         ads_name entity{};
         if (id == self || !NameOf(id, entity))
@@ -558,8 +563,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
             if (closedCode != nullptr)
                 continue;
             AcGePoint3d at;
-            if (code == "312000" && GetBlockPosition(entity, at) &&
-                PointInClosedCurve(boundary, AcGePoint2d(at.x, at.y)) == 1)
+            if (code == "312000" && GetBlockPosition(entity, at) && inBoundary.Test(AcGePoint2d(at.x, at.y)) == 1)
                 result.push_back(id);
             continue;
         }
@@ -570,7 +574,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
         const AcGePoint2dArray samples = SamplePoints(entity, closed);
         bool inside = !samples.isEmpty();
         for (const AcGePoint2d& p : samples)
-            inside = inside && PointInClosedCurve(boundary, p) >= 0;
+            inside = inside && inBoundary.Test(p) >= 0;
         if (inside)
             result.push_back(id);
     }
