@@ -46,7 +46,8 @@ bool IsPointOnOpenCurve(const AcDbCurve* curve, const AcGePoint2d& point)
 }
 
 // Whether the entity's extents lie within the box, edges included: what a window selection asks.
-bool LiesWithin(AcDbObjectId entity, const AcGePoint3d& low, const AcGePoint3d& high)
+template <typename Entity>
+bool LiesWithin(const Entity& entity, const AcGePoint3d& low, const AcGePoint3d& high)
 {
     drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
     AcDbExtents box;
@@ -108,14 +109,20 @@ bool ShowCurveBox(const ads_name entity, AcGePoint3d& low, AcGePoint3d& high)
     return true;
 }
 
+// The host's crossing window over the box; false when it takes nothing.
+bool HostCrossing(const AcGePoint3d& low, const AcGePoint3d& high, ads_name crossing)
+{
+    ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
+    return acedSSGet("C", corner1, corner2, nullptr, crossing) == RTNORM;
+}
+
 // The entities the host's crossing window over the box takes, the entity itself left out, in
 // drawing order; false when it takes nothing.
 bool HostCrossing(const ads_name entity, const AcGePoint3d& low, const AcGePoint3d& high,
                   std::vector<AcDbObjectId>& taken)
 {
-    ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
     ads_name crossing{};
-    if (acedSSGet("C", corner1, corner2, nullptr, crossing) != RTNORM)
+    if (!HostCrossing(low, high, crossing))
         return false;
     Adesk::Int32 count = 0;
     acedSSLength(crossing, &count);
@@ -146,18 +153,33 @@ std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, co
 
 bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
 {
-    selection[0] = selection[1] = 0;
     AcGePoint3d low, high;
-    std::vector<AcDbObjectId> taken;
-    if (!ShowCurveBox(entity, low, high) || !HostCrossing(entity, low, high, taken))
+    ads_name crossing{};
+    if (!ShowCurveBox(entity, low, high) || !HostCrossing(low, high, crossing)) {
+        selection[0] = selection[1] = 0;
         return false;
-    // One crossing selection holds them all.
+    }
+    // The entities wholly inside the box (those a window selection takes) come first, then the
+    // others crossing it, each in drawing order: one crossing selection holds them all.
     acedSSAdd(nullptr, nullptr, selection);
-    for (AcDbObjectId id : WithinFirst(taken, low, high)) {
+    Adesk::Int32 count = 0;
+    acedSSLength(crossing, &count);
+    std::vector<Adesk::Int32> crossingOnly;
+    for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
-        if (acdbGetAdsName(member, id) == Acad::eOk)
+        if (acedSSName(crossing, i, member) != RTNORM || (member[0] == entity[0] && member[1] == entity[1]))
+            continue;
+        if (LiesWithin(member, low, high))
+            acedSSAdd(member, selection, selection);
+        else
+            crossingOnly.push_back(i);
+    }
+    for (Adesk::Int32 i : crossingOnly) {
+        ads_name member{};
+        if (acedSSName(crossing, i, member) == RTNORM)
             acedSSAdd(member, selection, selection);
     }
+    acedSSFree(crossing);
     return true;
 }
 
