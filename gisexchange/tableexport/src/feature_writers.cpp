@@ -426,7 +426,7 @@ bool ClearBoundaryMarks(NeighbourSides* sides)
         AcGePoint2dArray points;
         if (sides != nullptr && complete) {
             if (GetCurvePoints(entity, points, 0))
-                sides->Add(IdOf(entity), points);
+                sides->Add(IdOf(entity), points, vertices);
             else
                 complete = false;
         }
@@ -442,8 +442,30 @@ namespace {
 // How near the ends of a neighbour's side must come to those of the side marked.
 constexpr double kSameEnd = 0.01;
 
-// The neighbour's vertex that starts the side from start to end, and the mark it takes (the
-// number, negative when the neighbour runs the side backwards). False when it has no such side.
+// The vertex among the neighbour's that starts the side from start to end, and the mark it takes
+// (the number, negative when the neighbour runs the side backwards). False when it has no such side.
+bool FindSharedSide(const AcGePoint2d* points, std::size_t pointCount, const AcDbObjectId* vertices,
+                    std::size_t vertexCount, const AcGePoint2d& start, const AcGePoint2d& end, long number,
+                    AcDbObjectId& vertex, long& mark)
+{
+    const std::size_t n = std::min(vertexCount, pointCount);
+    for (std::size_t i = 0; i < n; ++i) {
+        const AcGePoint2d& a = points[i];
+        const AcGePoint2d& b = points[(i + 1) % pointCount];
+        mark = 0;
+        if (Distance2d(a, start) < kSameEnd && Distance2d(b, end) < kSameEnd)
+            mark = number;
+        else if (Distance2d(a, end) < kSameEnd && Distance2d(b, start) < kSameEnd)
+            mark = -number;
+        if (mark == 0)
+            continue;
+        vertex = vertices[i];
+        return true;
+    }
+    return false;
+}
+
+// FindSharedSide on the neighbour as the drawing has it.
 bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d& end, long number,
                     AcDbObjectId& vertex, long& mark)
 {
@@ -452,21 +474,8 @@ bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d&
     if (!CheckParcelPolyline(other, 0) || !CollectBoundaryVertices(other, vertices) ||
         !GetCurvePoints(other, points, 0))
         return false;
-    const int n = std::min(static_cast<int>(vertices.size()), points.length());
-    for (int i = 0; i < n; ++i) {
-        const AcGePoint2d& a = points[i];
-        const AcGePoint2d& b = points[(i + 1) % points.length()];
-        mark = 0;
-        if (Distance2d(a, start) < kSameEnd && Distance2d(b, end) < kSameEnd)
-            mark = number;
-        else if (Distance2d(a, end) < kSameEnd && Distance2d(b, start) < kSameEnd)
-            mark = -number;
-        if (mark == 0)
-            continue;
-        vertex = vertices[static_cast<std::size_t>(i)];
-        return true;
-    }
-    return false;
+    return FindSharedSide(points.asArrayPtr(), static_cast<std::size_t>(points.length()), vertices.data(),
+                          vertices.size(), start, end, number, vertex, mark);
 }
 
 // The marks the sides sharing the side from start to end take, from the parcels kept by their
@@ -480,11 +489,13 @@ bool MarksFromSides(const NeighbourSides& sides, const AcGePoint2d& start, const
     if (!GetViewWindow(viewLow, viewHigh))
         return false;
     const AcGePoint2d middle((start.x + end.x) / 2, (start.y + end.y) / 2);
-    for (AcDbObjectId id : sides.Near(middle, 2 * kSameEnd)) {
-        ads_name other{};
+    // The neighbours are read as they were filed: marking sides changes no parcel's shape.
+    for (const NeighbourSides::Filed& filed : sides.NearFiled(middle, 2 * kSameEnd)) {
+        const AcDbObjectId id = filed.parcel;
         AcDbObjectId vertex;
         long mark = 0;
-        if (id == self || !NameOf(id, other) || !FindSharedSide(other, start, end, number, vertex, mark))
+        if (id == self || !FindSharedSide(filed.points, filed.pointCount, filed.vertices, filed.vertexCount, start,
+                                          end, number, vertex, mark))
             continue;
         if (!SurelyCrossed(id, low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y)))
             return false;
