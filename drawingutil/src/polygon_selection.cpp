@@ -118,13 +118,13 @@ bool AroundSelection(const AcGePoint2dArray& points, const char* hostMode, doubl
 }  // namespace
 
 bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mode, double offset,
-                     int restoreView) {
+                     int restoreView, const resbuf* filter) {
     const char* hostMode = HostMode(mode);
     if (hostMode == nullptr)
         return false;
     return AroundSelection(points, hostMode, offset, restoreView, [&](const AcGePoint2dArray& polygon) {
         Chain chain = PointChain(polygon);
-        return acedSSGet(hostMode, chain.get(), nullptr, nullptr, selection) == RTNORM;
+        return acedSSGet(hostMode, chain.get(), nullptr, filter, selection) == RTNORM;
     });
 }
 

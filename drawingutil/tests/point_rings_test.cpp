@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_polyline.h"
 
 #include "drawing_fixture.h"
+#include "drawingutil/closed_curve_points.h"
 #include "drawingutil/point_in_curve.h"
 #include "drawingutil/point_rings.h"
 
@@ -129,6 +132,43 @@ TEST_F(PointRingsTest, PointInClosedCurveOnVerticesEdgesAndArcs)
     EXPECT_EQ(PointInClosedCurve(NameOf(open), AcGePoint2d(8, 2)), -2);
     ads_name unknown = {0, 0};
     EXPECT_EQ(PointInClosedCurve(unknown, AcGePoint2d(0, 0)), -2);
+}
+
+// Points counted against a flat polyline's vertices get the walk's own answer, on a grid that
+// runs through vertices, along sides and across a bow tie's crossing; the rest go to the walk.
+TEST_F(PointRingsTest, CountedPointsInClosedCurveAreThoseOfTheWalk)
+{
+    const double far = 3400000;  // coordinates of the size a real drawing's have
+    const std::vector<AcDbObjectId> curves = {
+        Lightweight({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true),
+        Lightweight({{0, 0}, {10, 0}, {10, 10}, {5, 5}, {0, 10}}, true),
+        Lightweight({{0, 0}, {10, 10}, {10, 0}, {0, 10}}, true),
+        Lightweight({{5, 0}, {6.5, 3.5}, {10, 4}, {7, 6.5}, {8, 10}, {5, 8}, {2, 10}, {3, 6.5}, {0, 4}, {3.5, 3.5}}, true),
+        Lightweight({{far, far}, {far + 10, far + 1}, {far + 9, far + 11}, {far - 1, far + 10}}, true),
+    };
+    int counted = 0, asked = 0;
+    for (std::size_t c = 0; c < curves.size(); ++c) {
+        const drawingutil::ClosedCurvePoints test(NameOf(curves[c]));
+        const double base = c + 1 == curves.size() ? far : 0;
+        for (double x = -1; x <= 11; x += 0.25) {
+            for (double y = -1; y <= 11; y += 0.25) {
+                const AcGePoint2d p(base + x, base + y);
+                const int walk = PointInClosedCurve(NameOf(curves[c]), p);
+                int answer = 0;
+                ++asked;
+                if (test.Counted(p, answer)) {
+                    ++counted;
+                    EXPECT_EQ(answer, walk) << "curve " << c << " at " << x << "," << y;
+                }
+                EXPECT_EQ(test.Test(p), walk);
+            }
+        }
+    }
+    EXPECT_GT(counted, asked / 2);
+    int answer = 0;
+    const drawingutil::ClosedCurvePoints open(NameOf(Lightweight({{0, 0}, {10, 0}, {10, 10}}, false)));
+    EXPECT_FALSE(open.Counted(AcGePoint2d(8, 2), answer));
+    EXPECT_EQ(open.Test(AcGePoint2d(8, 2)), -2);
 }
 
 TEST_F(PointRingsTest, PointsOrderedAlongALine)

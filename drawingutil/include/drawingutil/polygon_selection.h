@@ -17,9 +17,9 @@
 // polygon from inside counts as within it. Consecutive points closer than 0.001 reach the host once. The pick style is off
 // while the host selects and the user's setting is back afterwards. True when the host made a
 // selection set, which the caller then frees; false for an unknown mode (nothing else happens) or
-// when nothing was selected.
+// when nothing was selected. With a filter, only what it passes is selected.
 bool SelectByPolygon(AcGePoint2dArray points, ads_name selection, const char* mode, double offset,
-                     int restoreView);
+                     int restoreView, const resbuf* filter = nullptr);
 
 // The form the exchange plug-in calls: the view stays widened.
 inline bool SelectByPolygon(const AcGePoint2dArray& points, const char* mode, ads_name selection, double offset)

@@ -46,7 +46,8 @@ bool IsPointOnOpenCurve(const AcDbCurve* curve, const AcGePoint2d& point)
 }
 
 // Whether the entity's extents lie within the box, edges included: what a window selection asks.
-bool LiesWithin(const ads_name entity, const AcGePoint3d& low, const AcGePoint3d& high)
+template <typename Entity>
+bool LiesWithin(const Entity& entity, const AcGePoint3d& low, const AcGePoint3d& high)
 {
     drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
     AcDbExtents box;
@@ -94,21 +95,67 @@ BoundaryCurveRecord LoadBoundaryCurve(const ads_name entity, bool cancelDuplicat
     return record;
 }
 
-bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
+namespace {
+
+// The box of the curve's vertices, brought into sight: the host selects graphically, among what
+// the view shows, so that the neighbours found do not depend on where the user has zoomed.
+bool ShowCurveBox(const ads_name entity, AcGePoint3d& low, AcGePoint3d& high)
 {
     AcGePoint2dArray vertices;
     GetCurvePoints(entity, vertices, 0);
-    AcGePoint3d low, high;
-    if (!GetPointsExtents(vertices, low, high, 0)) {
-        selection[0] = selection[1] = 0;
+    if (!GetPointsExtents(vertices, low, high, 0))
         return false;
-    }
-    // The host selects graphically, among what the view shows: the box must be in sight first,
-    // so that the neighbours found do not depend on where the user has zoomed.
     EnsurePointsVisible(vertices, 0);
+    return true;
+}
+
+// The host's crossing window over the box; false when it takes nothing.
+bool HostCrossing(const AcGePoint3d& low, const AcGePoint3d& high, ads_name crossing)
+{
     ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
+    return acedSSGet("C", corner1, corner2, nullptr, crossing) == RTNORM;
+}
+
+// The entities the host's crossing window over the box takes, the entity itself left out, in
+// drawing order; false when it takes nothing.
+bool HostCrossing(const ads_name entity, const AcGePoint3d& low, const AcGePoint3d& high,
+                  std::vector<AcDbObjectId>& taken)
+{
     ads_name crossing{};
-    if (acedSSGet("C", corner1, corner2, nullptr, crossing) != RTNORM) {
+    if (!HostCrossing(low, high, crossing))
+        return false;
+    Adesk::Int32 count = 0;
+    acedSSLength(crossing, &count);
+    for (Adesk::Int32 i = 0; i < count; ++i) {
+        ads_name member{};
+        AcDbObjectId id;
+        if (acedSSName(crossing, i, member) == RTNORM && !(member[0] == entity[0] && member[1] == entity[1]) &&
+            drawingutil::IdOfName(member, id))
+            taken.push_back(id);
+    }
+    acedSSFree(crossing);
+    return true;
+}
+
+// The entities wholly inside the box (those a window selection takes) first, then the others
+// crossing it, each in drawing order.
+std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, const AcGePoint3d& low,
+                                      const AcGePoint3d& high)
+{
+    std::vector<AcDbObjectId> ordered, crossingOnly;
+    for (AcDbObjectId id : taken)
+        (LiesWithin(id, low, high) ? ordered : crossingOnly).push_back(id);
+    ordered.insert(ordered.end(), crossingOnly.begin(), crossingOnly.end());
+    return ordered;
+}
+
+}  // namespace
+
+bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
+{
+    AcGePoint3d low, high;
+    ads_name crossing{};
+    if (!ShowCurveBox(entity, low, high) || !HostCrossing(low, high, crossing)) {
         selection[0] = selection[1] = 0;
         return false;
     }
@@ -133,6 +180,27 @@ bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
             acedSSAdd(member, selection, selection);
     }
     acedSSFree(crossing);
+    return true;
+}
+
+bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected)
+{
+    selected.clear();
+    AcGePoint3d low, high;
+    if (!ShowCurveBox(entity, low, high))
+        return false;
+    AcGePoint3d viewLow, viewHigh;
+    AcDbObjectId self;
+    std::vector<AcDbObjectId> taken;
+    const bool answered = answer && drawingutil::IdOfName(entity, self) && GetViewWindow(viewLow, viewHigh) &&
+                          answer(self, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y),
+                                 AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y), taken);
+    if (!answered) {
+        taken.clear();
+        if (!HostCrossing(entity, low, high, taken))
+            return false;
+    }
+    selected = WithinFirst(taken, low, high);
     return true;
 }
 

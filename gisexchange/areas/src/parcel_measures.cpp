@@ -30,12 +30,14 @@ constexpr double kParcelInset = 1.0;
 bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 bool IsParcelCode(const std::string& code) { return StartsWith(code, "30000") || StartsWith(code, "33000"); }
 
-// A selection set freed when it goes; empty when the selection found nothing.
+// A selection set of polylines freed when it goes; empty when the selection found nothing. Every
+// curve measured is a closed polyline: the host need not look at the rest.
 class Selection {
 public:
     Selection(const AcGePoint2dArray& points, const char* mode, double offset)
     {
-        made_ = SelectByPolygon(points, mode, name_, offset);
+        drawingutil::Chain polylines(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
+        made_ = SelectByPolygon(points, name_, mode, offset, 0, polylines.get());
     }
     ~Selection()
     {

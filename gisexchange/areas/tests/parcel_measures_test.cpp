@@ -8,6 +8,7 @@
 
 #include "area_drawing.h"
 #include "drawingutil/host_settings.h"
+#include "drawingutil/text_entities.h"
 #include "gisexchange/parcel_check.h"
 #include "grid_rings.h"
 #include "platform/cad/prompts.h"
@@ -101,6 +102,15 @@ TEST_F(ParcelMeasures, CourtyardsHousesAcrossTheBoundaryAndInnerParcels)
         Rectangle(202, 2, 208, 8, "300000");
     EXPECT_FALSE(MeasureParcel(context, NameOf(small), points));
     EXPECT_EQ(context.coverageRatio, 0);
+    // Houses of old-style polylines, inside and across, beside a note and a point.
+    AcDbObjectId plain = Rectangle(400, 0, 500, 100, "300000");
+    for (const AcGePoint2dArray& ring : {Points({{410, 10}, {420, 10}, {420, 20}, {410, 20}}),
+                                         Points({{490, 50}, {510, 50}, {510, 60}, {490, 60}})})
+        CreateCodedPolyline(ring, 0, 1, "141100", 0, kSimple2dPolyline, "JMD");
+    CreateCodedCircle(AcGePoint3d(450, 50, 0), 0.5, "141100", nullptr, "JMD");
+    CreateText(AcGePoint3d(430, 30, 0), "141100", "", "141100", 2.0, "JMD", 0, 0, nullptr);
+    ASSERT_TRUE(MeasureParcel(context, NameOf(plain), points));
+    EXPECT_NEAR(context.footprint, 100 + 100, 1e-6);
     // Not a parcel.
     AcDbObjectId other = Rectangle(300, 0, 310, 10, "141100");
     EXPECT_FALSE(MeasureParcel(context, NameOf(other), points));

@@ -76,6 +76,19 @@ bool EntityBoxes::AnyInside(const geometry::Extents& box, AcDbObjectId self) con
                        [&](std::uint32_t at) { return ids_[at] != self && Inside(boxes_[at], box); });
 }
 
+bool EntityBoxes::Touching(const geometry::Extents& box, std::vector<AcDbObjectId>& found) const
+{
+    found.clear();
+    if (!unmeasured_.empty())
+        return false;
+    std::vector<std::uint32_t> at;
+    index_.Query(box, at);
+    found.reserve(at.size());
+    for (std::uint32_t k : at)
+        found.push_back(ids_[k]);
+    return true;
+}
+
 geometry::Extents ExtentsOfPoints(const AcGePoint2dArray& points)
 {
     geometry::Extents box;

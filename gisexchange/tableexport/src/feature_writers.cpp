@@ -7,6 +7,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "drawingutil/closed_curve_points.h"
 #include "drawingutil/colors.h"
 #include "drawingutil/curve_kinds.h"
 #include "drawingutil/curve_measures.h"
@@ -31,6 +32,7 @@
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
+#include "gisexchange/member_crossings.h"
 #include "gisexchange/parcel_check.h"
 #include "gisexchange/region_builder.h"
 #include "gisexchange/shared_lines.h"
@@ -400,8 +402,11 @@ bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids)
 
 bool ClearBoundaryMarks(NeighbourSides* sides)
 {
+    // Parcels are polylines: only those are read, lightweight and old-style, named rather than
+    // matched by a wildcard.
+    drawingutil::Chain polylines(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
     ads_name all{};
-    if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
+    if (acedSSGet("X", nullptr, nullptr, polylines.get(), all) != RTNORM)
         return false;
     bool complete = true;
     for (AcDbObjectId id : Members(all)) {
@@ -421,7 +426,7 @@ bool ClearBoundaryMarks(NeighbourSides* sides)
         AcGePoint2dArray points;
         if (sides != nullptr && complete) {
             if (GetCurvePoints(entity, points, 0))
-                sides->Add(IdOf(entity), points);
+                sides->Add(IdOf(entity), points, vertices);
             else
                 complete = false;
         }
@@ -437,8 +442,30 @@ namespace {
 // How near the ends of a neighbour's side must come to those of the side marked.
 constexpr double kSameEnd = 0.01;
 
-// The neighbour's vertex that starts the side from start to end, and the mark it takes (the
-// number, negative when the neighbour runs the side backwards). False when it has no such side.
+// The vertex among the neighbour's that starts the side from start to end, and the mark it takes
+// (the number, negative when the neighbour runs the side backwards). False when it has no such side.
+bool FindSharedSide(const AcGePoint2d* points, std::size_t pointCount, const AcDbObjectId* vertices,
+                    std::size_t vertexCount, const AcGePoint2d& start, const AcGePoint2d& end, long number,
+                    AcDbObjectId& vertex, long& mark)
+{
+    const std::size_t n = std::min(vertexCount, pointCount);
+    for (std::size_t i = 0; i < n; ++i) {
+        const AcGePoint2d& a = points[i];
+        const AcGePoint2d& b = points[(i + 1) % pointCount];
+        mark = 0;
+        if (Distance2d(a, start) < kSameEnd && Distance2d(b, end) < kSameEnd)
+            mark = number;
+        else if (Distance2d(a, end) < kSameEnd && Distance2d(b, start) < kSameEnd)
+            mark = -number;
+        if (mark == 0)
+            continue;
+        vertex = vertices[i];
+        return true;
+    }
+    return false;
+}
+
+// FindSharedSide on the neighbour as the drawing has it.
 bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d& end, long number,
                     AcDbObjectId& vertex, long& mark)
 {
@@ -447,21 +474,8 @@ bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d&
     if (!CheckParcelPolyline(other, 0) || !CollectBoundaryVertices(other, vertices) ||
         !GetCurvePoints(other, points, 0))
         return false;
-    const int n = std::min(static_cast<int>(vertices.size()), points.length());
-    for (int i = 0; i < n; ++i) {
-        const AcGePoint2d& a = points[i];
-        const AcGePoint2d& b = points[(i + 1) % points.length()];
-        mark = 0;
-        if (Distance2d(a, start) < kSameEnd && Distance2d(b, end) < kSameEnd)
-            mark = number;
-        else if (Distance2d(a, end) < kSameEnd && Distance2d(b, start) < kSameEnd)
-            mark = -number;
-        if (mark == 0)
-            continue;
-        vertex = vertices[static_cast<std::size_t>(i)];
-        return true;
-    }
-    return false;
+    return FindSharedSide(points.asArrayPtr(), static_cast<std::size_t>(points.length()), vertices.data(),
+                          vertices.size(), start, end, number, vertex, mark);
 }
 
 // The marks the sides sharing the side from start to end take, from the parcels kept by their
@@ -475,11 +489,13 @@ bool MarksFromSides(const NeighbourSides& sides, const AcGePoint2d& start, const
     if (!GetViewWindow(viewLow, viewHigh))
         return false;
     const AcGePoint2d middle((start.x + end.x) / 2, (start.y + end.y) / 2);
-    for (AcDbObjectId id : sides.Near(middle, 2 * kSameEnd)) {
-        ads_name other{};
+    // The neighbours are read as they were filed: marking sides changes no parcel's shape.
+    for (const NeighbourSides::Filed& filed : sides.NearFiled(middle, 2 * kSameEnd)) {
+        const AcDbObjectId id = filed.parcel;
         AcDbObjectId vertex;
         long mark = 0;
-        if (id == self || !NameOf(id, other) || !FindSharedSide(other, start, end, number, vertex, mark))
+        if (id == self || !FindSharedSide(filed.points, filed.pointCount, filed.vertices, filed.vertexCount, start,
+                                          end, number, vertex, mark))
             continue;
         if (!SurelyCrossed(id, low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y)))
             return false;
@@ -545,6 +561,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
     if (!selected)
         return;
     const AcDbObjectId self = IdOf(boundary);
+    const drawingutil::ClosedCurvePoints inBoundary(boundary);
     for (AcDbObjectId id : Members(selection)) {
         ads_name entity{};
         if (id == self || !NameOf(id, entity))
@@ -557,8 +574,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
             if (closedCode != nullptr)
                 continue;
             AcGePoint3d at;
-            if (code == "312000" && GetBlockPosition(entity, at) &&
-                PointInClosedCurve(boundary, AcGePoint2d(at.x, at.y)) == 1)
+            if (code == "312000" && GetBlockPosition(entity, at) && inBoundary.Test(AcGePoint2d(at.x, at.y)) == 1)
                 result.push_back(id);
             continue;
         }
@@ -569,7 +585,7 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
         const AcGePoint2dArray samples = SamplePoints(entity, closed);
         bool inside = !samples.isEmpty();
         for (const AcGePoint2d& p : samples)
-            inside = inside && PointInClosedCurve(boundary, p) >= 0;
+            inside = inside && inBoundary.Test(p) >= 0;
         if (inside)
             result.push_back(id);
     }
@@ -601,15 +617,17 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
                     const EntityBoxes* entitiesOfCode)
 {
     ids.clear();
-    AcGePoint2dArray points;
-    if (!GetCurvePoints(entity, points, 0))
-        return;
-    if (entitiesOfCode != nullptr) {
-        geometry::Extents reach = ExtentsOfPoints(points);
+    // A boundary around no other entity of the code selects none of them.
+    auto mayHoldOthers = [entitiesOfCode](const AcGePoint2dArray& ring, AcDbObjectId self) {
+        if (entitiesOfCode == nullptr)
+            return true;
+        geometry::Extents reach = ExtentsOfPoints(ring);
         reach.Expand(kSelectionReach);
-        if (!entitiesOfCode->AnyInside(reach, IdOf(entity)))
-            return;
-    }
+        return entitiesOfCode->AnyInside(reach, self);
+    };
+    AcGePoint2dArray points;
+    if (!GetCurvePoints(entity, points, 0) || !mayHoldOthers(points, IdOf(entity)))
+        return;
     const bool parcel = CodeOf(entity).rfind("30000", 0) == 0;
     auto inside = [&](const ads_name boundary, const AcGePoint2dArray& ring, std::vector<AcDbObjectId>& found) {
         if (parcel) {
@@ -637,7 +655,7 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
         ads_name candidate{};
         AcGePoint2dArray ring;
         std::vector<AcDbObjectId> within;
-        if (!NameOf(id, candidate) || !GetCurvePoints(candidate, ring, 0))
+        if (!NameOf(id, candidate) || !GetCurvePoints(candidate, ring, 0) || !mayHoldOthers(ring, id))
             continue;
         inside(candidate, ring, within);
         for (AcDbObjectId w : within) {
@@ -748,6 +766,14 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
     const SortedIdSet set = BuildSortedIdSet(members);
 
     const EntityBoxes memberBoxes(set);
+    // Only members are cut against each other: the drawing answers which of them a crossing
+    // window takes wherever it can tell.
+    const CrossingAnswer crossingMembers = [&memberBoxes](AcDbObjectId passed, const AcGePoint2d& low,
+                                                          const AcGePoint2d& high, const AcGePoint2d& viewLow,
+                                                          const AcGePoint2d& viewHigh,
+                                                          std::vector<AcDbObjectId>& selected) {
+        return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
+    };
 
     SharedLineSet lines;
     lines.keepContributors = true;
@@ -764,15 +790,14 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
         BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
         if (record.vertices.length() < 3)
             continue;
-        ads_name near{};
-        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, near)) {
-            for (AcDbObjectId other : Members(near)) {
+        std::vector<AcDbObjectId> near;
+        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
+            for (AcDbObjectId other : near) {
                 int at = 0;
                 ads_name otherName{};
                 if (FindSortedId(set, other, at) && NameOf(other, otherName))
                     MarkCurveIntersections(record, otherName);
             }
-            acedSSFree(near);
         }
         SplitCurveAtBreaks(record, lines, 0);
         refs[k] = record.lineRefs;

@@ -35,10 +35,18 @@ std::uint64_t CellKey(std::int64_t cx, std::int64_t cy)
 
 }  // namespace
 
-void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points)
+void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, const std::vector<AcDbObjectId>& vertices)
 {
     const auto index = static_cast<std::uint32_t>(parcels_.size());
     parcels_.push_back(parcel);
+    if (firstPoint_.empty()) {
+        firstPoint_.push_back(0);
+        firstVertex_.push_back(0);
+    }
+    points_.insert(points_.end(), points.begin(), points.end());
+    vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
+    firstPoint_.push_back(static_cast<std::uint32_t>(points_.size()));
+    firstVertex_.push_back(static_cast<std::uint32_t>(vertices_.size()));
     const int n = points.length();
     for (int i = 0; i < n; ++i) {
         const AcGePoint2d& a = points[i];
@@ -57,6 +65,14 @@ void NeighbourSides::Finish()
 
 std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double reach) const
 {
+    std::vector<AcDbObjectId> parcels;
+    for (const Filed& filed : NearFiled(middle, reach))
+        parcels.push_back(filed.parcel);
+    return parcels;
+}
+
+std::vector<NeighbourSides::Filed> NeighbourSides::NearFiled(const AcGePoint2d& middle, double reach) const
+{
     std::vector<std::uint32_t> found;
     for (std::int64_t cx = CellOf(middle.x - reach); cx <= CellOf(middle.x + reach); ++cx) {
         for (std::int64_t cy = CellOf(middle.y - reach); cy <= CellOf(middle.y + reach); ++cy) {
@@ -68,10 +84,12 @@ std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double
     }
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
-    std::vector<AcDbObjectId> parcels;
+    std::vector<Filed> parcels;
     parcels.reserve(found.size());
     for (std::uint32_t index : found)
-        parcels.push_back(parcels_[index]);
+        parcels.push_back({parcels_[index], points_.data() + firstPoint_[index],
+                           firstPoint_[index + 1] - firstPoint_[index], vertices_.data() + firstVertex_[index],
+                           firstVertex_[index + 1] - firstVertex_[index]});
     return parcels;
 }
 

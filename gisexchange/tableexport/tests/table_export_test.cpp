@@ -22,6 +22,8 @@
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
 #include "gisexchange/feature_writers.h"
+#include "gisexchange/member_crossings.h"
+#include "gisexchange/boundary_cutting.h"
 #include "gisexchange/parcel_measures.h"
 #include "gisexchange/save_commands.h"
 #include "gisexchange/table_export.h"
@@ -455,6 +457,94 @@ TEST_F(TableExport, SharedSidesAreMarkedOnTheNeighboursTheHostWouldSelect)
     EXPECT_EQ(host[1], 0) << "on a layer that is off";
     EXPECT_EQ(host[2], 0) << "its arc stays clear of the window";
     EXPECT_NE(host[3], 0) << "ends within the tolerance";
+}
+
+// The members a crossing window over a member's box takes, told from their geometry where that is
+// certain, are those the host's crossing selection takes, in the same order: inside, around,
+// sharing a side or a corner, just apart, bowing in, of another kind or hidden.
+TEST_F(TableExport, MembersTakenByACrossingWindowAreThoseTheHostTakes)
+{
+    auto lw = [](const AcGePoint2dArray& ring, const char* layer = "DLJ", AcGeDoubleArray* bulges = nullptr) {
+        return CreateCodedPolyline(ring, 0, 1, "310000", 0, kLightweightPolyline, layer, bulges);
+    };
+    AcGeDoubleArray arc;  // the top side bows down into the first square
+    for (double b : {0.0, 0.0, 0.5, 0.0})
+        arc.append(b);
+    const std::vector<AcDbObjectId> ids = {
+        lw(Square(0, 0, 10, 10)),
+        lw(Square(4, 4, 6, 6)),                                    // inside
+        lw(Square(-5, -5, 15, 15)),                                // around, its sides clear: left
+        lw(Square(10, 0, 20, 10)),                                 // a side shared
+        lw(Square(10, 10, 20, 20)),                                // a corner shared
+        lw(Square(-10, 0, -0.001, 10)),                            // just apart
+        lw(Square(-10, 20, -5e-7, 30)),                            // apart within the margin
+        lw(Square(0, -10, 10, 0), "DLJ", &arc),                    // bowing in
+        lw(Square(30, 0, 40, 10), "DLJ", &arc),                    // bowing, far off
+        CreateCodedPolyline(Square(0, 10, 10, 20), 0, 1, "310000", 0, kSimple2dPolyline, "DLJ"),  // a side shared
+        lw(Square(100, 0, 110, 10)),
+        lw(Square(98, 10, 112, 20)),                               // along all the last one's side
+        lw(Square(40, 0, 50, 10), "OFF"),                          // hidden, a side shared
+    };
+    {
+        Opened<AcDbEntity> entity(ids.back(), AcDb::kForRead);
+        Opened<AcDbLayerTableRecord> layer(entity->layerId(), AcDb::kForWrite);
+        layer->setIsOff(true);
+    }
+    AcGePoint2dArray view;
+    view.append(AcGePoint2d(-100, -100));
+    view.append(AcGePoint2d(200, 100));
+    EnsurePointsVisible(view, 0);
+    const SortedIdSet set = BuildSortedIdSet(ids);
+    const EntityBoxes boxes(set);
+    int answered = 0;
+    const CrossingAnswer answer = [&](AcDbObjectId passed, const AcGePoint2d& low, const AcGePoint2d& high,
+                                      const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh,
+                                      std::vector<AcDbObjectId>& selected) {
+        const bool known = MembersCrossing(boxes, passed, low, high, viewLow, viewHigh, selected);
+        answered += known ? 1 : 0;
+        return known;
+    };
+    auto members = [&](AcDbObjectId id, const CrossingAnswer& by) {
+        ads_name name{};
+        std::vector<AcDbObjectId> taken, kept;
+        EXPECT_EQ(acdbGetAdsName(name, id), Acad::eOk);
+        SelectBoundaryCurves(name, by, taken);
+        int at = 0;
+        for (AcDbObjectId other : taken)
+            if (FindSortedId(set, other, at))
+                kept.push_back(other);
+        return kept;
+    };
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(members(ids[i], answer), members(ids[i], CrossingAnswer())) << "around member " << i;
+    EXPECT_EQ(members(ids[0], CrossingAnswer()),
+              (std::vector<AcDbObjectId>{ids[1], ids[3], ids[4], ids[7], ids[9]}));
+    // Only the windows near the 2D neighbour, the hidden one or the one apart within the margin go
+    // to the host.
+    EXPECT_EQ(answered, 7);
+}
+
+// An area's islands are the closed curves of its code directly inside it: one inside an island is
+// left out, whether the boxes of the code's curves are known or not.
+TEST_F(TableExport, IslandsInsideIslandsAreNotTheAreasOwn)
+{
+    auto patch = [](double x0, double y0, double x1, double y1) {
+        return CreateCodedPolyline(Square(x0, y0, x1, y1), 0, 1, "310000", 0, kLightweightPolyline, "DLJ");
+    };
+    const AcDbObjectId area = patch(0, 0, 40, 20), island = patch(2, 2, 18, 18), nested = patch(5, 5, 10, 10),
+                       beside = patch(22, 2, 38, 18);
+    AcGePoint2dArray view;
+    view.append(AcGePoint2d(-100, -100));
+    view.append(AcGePoint2d(100, 100));
+    EnsurePointsVisible(view, 0);
+    const EntityBoxes boxes({area, island, nested, beside});
+    ads_name name{};
+    ASSERT_EQ(acdbGetAdsName(name, area), Acad::eOk);
+    for (const EntityBoxes* known : {&boxes, static_cast<const EntityBoxes*>(nullptr)}) {
+        std::vector<AcDbObjectId> islands;
+        CollectIslands(name, "310000", islands, known);
+        EXPECT_EQ(islands, (std::vector<AcDbObjectId>{island, beside})) << (known != nullptr ? "by boxes" : "");
+    }
 }
 
 // Houses are selected around for courtyards only where the collected courtyards' boxes say one may

@@ -24,6 +24,9 @@ public:
     // Whether an entity other than `self` has extents inside the box (what a window or a polygon
     // within the box could take).
     bool AnyInside(const geometry::Extents& box, AcDbObjectId self) const;
+    // The entities whose extents touch the box, in no set order; false, with none given, when an
+    // entity's extents could not be read.
+    bool Touching(const geometry::Extents& box, std::vector<AcDbObjectId>& found) const;
 
 private:
     bool AnyUnmeasuredBut(AcDbObjectId self) const;

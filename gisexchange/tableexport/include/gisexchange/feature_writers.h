@@ -35,7 +35,7 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
 // 2D polyline first); a clockwise ring starts at its second vertex.
 bool CollectBoundaryVertices(ads_name entity, std::vector<AcDbObjectId>& ids);
 // Clears the side marks of every parcel; with a side list, files every parcel's sides in it. False
-// when a parcel's sides could not be read (or the drawing holds nothing): the list is then short.
+// when a parcel's sides could not be read (or the drawing holds no polyline): the list is then short.
 bool ClearBoundaryMarks(NeighbourSides* sides = nullptr);
 // Marks the side from start to end on the parcels other than `parcel` that share it. With the
 // parcels' sides, the host's crossing selection around the side's middle is asked only where a

@@ -14,16 +14,32 @@ namespace gisexchange {
 
 class NeighbourSides {
 public:
-    // Files the sides from each point to the next (the last to the first) under the parcel.
-    void Add(AcDbObjectId parcel, const AcGePoint2dArray& points);
+    // A parcel as filed: its points and the vertices that start its sides, as read when it was
+    // added (the caller keeps the parcels' shapes while the list lives).
+    struct Filed {
+        AcDbObjectId parcel;
+        const AcGePoint2d* points;
+        std::size_t pointCount;
+        const AcDbObjectId* vertices;
+        std::size_t vertexCount;
+    };
+
+    // Files the sides from each point to the next (the last to the first) under the parcel, and
+    // keeps the points and the vertices given.
+    void Add(AcDbObjectId parcel, const AcGePoint2dArray& points, const std::vector<AcDbObjectId>& vertices = {});
     // To be called once all parcels are added, before any question.
     void Finish();
     // The parcels with a side whose middle lies within `reach` of the point, in the order added
     // (and some more whose middles lie near); a parcel of the drawing not added is never named.
     std::vector<AcDbObjectId> Near(const AcGePoint2d& middle, double reach) const;
+    // Near, with what was filed of each parcel.
+    std::vector<Filed> NearFiled(const AcGePoint2d& middle, double reach) const;
 
 private:
     std::vector<AcDbObjectId> parcels_;
+    std::vector<std::uint32_t> firstPoint_, firstVertex_;  // each parcel's start in the lists, one more at the end
+    std::vector<AcGePoint2d> points_;
+    std::vector<AcDbObjectId> vertices_;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> cells_;  // (cell key, parcel), sorted
 };
 
