@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
-#include <unordered_map>
 
 #include "drawing_services.h"
 #include "platform/cad/db_database.h"
@@ -24,8 +23,8 @@ using platform::cad::SelectionFilter;
 
 namespace {
 
-// Whether entities show, by their own flag and their layer's; a layer's answer is kept for the
-// selection, as many entities share a few layers.
+// Whether entities show, by their own flag and their layer's; the last layer's answer is kept, as
+// the entities of an area mostly share a few layers.
 class Visibility {
 public:
     bool Of(const AcDbEntity& entity)
@@ -33,17 +32,19 @@ public:
         if (entity.visibility() != AcDb::kVisible)
             return false;
         const platform::cad::ObjectStub* layerStub = entity.layerId().stub();
-        auto known = layers_.find(layerStub);
-        if (known != layers_.end())
-            return known->second;
-        auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
-        bool shown = layer == nullptr || (!layer->isOff() && !layer->isFrozen());
-        layers_.emplace(layerStub, shown);
-        return shown;
+        if (!known_ || layerStub != lastLayer_) {
+            auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
+            lastShown_ = layer == nullptr || (!layer->isOff() && !layer->isFrozen());
+            lastLayer_ = layerStub;
+            known_ = true;
+        }
+        return lastShown_;
     }
 
 private:
-    std::unordered_map<const platform::cad::ObjectStub*, bool> layers_;
+    const platform::cad::ObjectStub* lastLayer_ = nullptr;
+    bool lastShown_ = false;
+    bool known_ = false;
 };
 
 // Slots of the entities of the current space that the area selects, seen through the view.
