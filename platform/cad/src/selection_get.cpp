@@ -60,7 +60,13 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     if (query.minX > query.maxX || query.minY > query.maxY)
         return found;
     Visibility visibility;
-    for (std::uint64_t slot : services.index.Search(query)) {
+    // The candidates' list is kept from one selection to the next (taken, not shared, so that a
+    // selection made while this one runs has a list of its own).
+    thread_local std::vector<std::uint64_t> spare __attribute__((tls_model("initial-exec")));
+    std::vector<std::uint64_t> candidates = std::move(spare);
+    candidates.clear();
+    services.index.Search(query, candidates);
+    for (std::uint64_t slot : candidates) {
         // The index's box first: it turns most candidates of a window away without reading the
         // entity itself. (A box that meets the query meets the view, which holds the query.)
         const Box2d& box = services.index.BoxOf(slot);
@@ -74,6 +80,7 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
         if (filter.Accepts(*entity) && area.Selects(*entity, box))
             found.push_back(slot);
     }
+    spare = std::move(candidates);
     std::sort(found.begin(), found.end());
     return found;
 }

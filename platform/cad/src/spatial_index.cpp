@@ -201,9 +201,15 @@ void SpatialIndex::Pack()
 
 std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
 {
-    Refresh();
     std::vector<std::uint64_t> found;
     found.reserve(32);  // most searches are of a small area: a few growths saved
+    Search(box, found);
+    return found;
+}
+
+void SpatialIndex::Search(const Box2d& box, std::vector<std::uint64_t>& found)
+{
+    Refresh();
     if (!nodes_.empty()) {
         std::vector<std::uint32_t>& stack = searchStack_;
         stack.assign(1, static_cast<std::uint32_t>(nodes_.size() - 1));
@@ -224,7 +230,6 @@ std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
     for (std::uint64_t slot : overlay_)
         if (present_[slot] && boxes_[slot].Meets(box))
             found.push_back(slot);
-    return found;
 }
 
 }  // namespace platform::cad

@@ -29,6 +29,8 @@ public:
 
     // Slot numbers (creation order) of the entities whose boxes meet the box, in no set order.
     std::vector<std::uint64_t> Search(const Box2d& box);
+    // The same appended to found, so that a caller selecting again and again keeps one list.
+    void Search(const Box2d& box, std::vector<std::uint64_t>& found);
     // The box an entity had when last measured (valid for slots Search returned).
     const Box2d& BoxOf(std::uint64_t slot) const { return boxes_[slot]; }
     // The box and the layer (its record's stub) of every indexed entity, for the drawing's
