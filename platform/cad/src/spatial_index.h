@@ -36,12 +36,16 @@ public:
     // The box and the layer (its record's stub) of every indexed entity, for the drawing's
     // extents. While no object is open, every change has been announced and measured, so the layer
     // is the index's own and the entities are not read; otherwise an entity open for write may
-    // have a new layer already, and each is asked. The tree is not needed for this, so changes
-    // waiting for the next packing go on waiting.
+    // have a new layer already, and each is asked. The tree is built on the first look at the
+    // drawing, as selections follow; once built, changes waiting for the next packing go on
+    // waiting, since the extents do not need the tree.
     template <typename F>
     void ForEach(F&& visit)
     {
-        MeasurePending();
+        if (!built_)
+            Refresh();
+        else
+            MeasurePending();
         const bool settled = OpenObjects() == 0;
         for (std::uint64_t slot = 0; slot < boxes_.size(); ++slot)
             if (present_[slot])
