@@ -76,6 +76,8 @@ bool Echo()
 void ReportOpenObjects(const std::string& name)
 {
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    if (db->objects().OpenCount() == 0)
+        return;  // the usual case, known without a walk over the drawing
     std::size_t open = db->openObjectIds().length();
     if (open > 0)
         PrintToCommandLine(text::Format("\n%s left %d objects open.", name, static_cast<int>(open)));

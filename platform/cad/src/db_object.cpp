@@ -69,10 +69,12 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& object, AcDbObjectId id, AcDb:
         obj->writing_ = true;
         obj->modifiedThisOpen_ = false;
         obj->changedBeyondXData_ = false;
+        stub->database->objects().NoteOpened();
     } else {
         if (obj->readers_ >= 256)
             return Acad::eAtMaxReaders;
-        ++obj->readers_;
+        if (obj->readers_++ == 0)
+            stub->database->objects().NoteOpened();
     }
     object = obj;
     return Acad::eOk;
@@ -87,6 +89,7 @@ Acad::ErrorStatus AcDbObject::close()
     }
     if (writing_) {
         writing_ = false;
+        stub_->database->objects().NoteClosed();
         if (modifiedThisOpen_) {
             modifiedThisOpen_ = false;
             for (auto* observer : stub_->database->observers())
@@ -95,7 +98,8 @@ Acad::ErrorStatus AcDbObject::close()
         return Acad::eOk;
     }
     if (readers_ > 0) {
-        --readers_;
+        if (--readers_ == 0)
+            stub_->database->objects().NoteClosed();
         return Acad::eOk;
     }
     return Acad::eNotOpenForRead;
@@ -126,6 +130,7 @@ Acad::ErrorStatus AcDbObject::downgradeOpen()
         return Acad::eNotOpenForWrite;
     close();
     readers_ = 1;
+    stub_->database->objects().NoteOpened();
     return Acad::eOk;
 }
 

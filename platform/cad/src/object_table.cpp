@@ -1,5 +1,6 @@
 #include "platform/cad/object_table.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,15 +31,34 @@ ObjectStub* ObjectTable::NewStub()
     return &blocks_.back()[kStubsPerBlock - unusedInLastBlock_--];
 }
 
+bool ObjectTable::FitsDenseTable(std::uint64_t handle) const
+{
+    // Room for twice the objects there are or are announced, so that the table stays at most a few
+    // bytes an object however the handles were given; a small drawing gets a margin.
+    const std::uint64_t reach = 2 * static_cast<std::uint64_t>(std::max(stubs_.size(), expected_)) + 4096;
+    return handle < byHandle_.size() || handle <= reach;
+}
+
+void ObjectTable::FileHandle(std::uint64_t handle, ObjectStub* stub)
+{
+    if (!FitsDenseTable(handle)) {
+        farHandles_[handle] = stub;
+        return;
+    }
+    if (handle >= byHandle_.size())
+        byHandle_.resize(handle + 1, nullptr);
+    byHandle_[handle] = stub;
+}
+
 ObjectStub* ObjectTable::Add(AcDbObject* object, std::uint64_t handle)
 {
-    if (handle > kLargestHandle || (handle != 0 && byHandle_.count(handle) != 0))
+    if (handle > kLargestHandle || (handle != 0 && FindHandle(handle) != nullptr))
         return nullptr;
     if (handle == 0) {
         if (seed_ <= kLargestHandle) {
             handle = seed_;
         } else {
-            while (byHandle_.count(lowestFree_) != 0)
+            while (FindHandle(lowestFree_) != nullptr)
                 ++lowestFree_;
             handle = lowestFree_;
         }
@@ -50,15 +70,20 @@ ObjectStub* ObjectTable::Add(AcDbObject* object, std::uint64_t handle)
     stub->object.reset(object);
     if (handle >= seed_)
         seed_ = handle + 1;
-    byHandle_[handle] = stub;
+    FileHandle(handle, stub);
     stubs_.push_back(stub);
+    ++openCount_;  // an object joins its database open for write
     return stub;
 }
 
 ObjectStub* ObjectTable::FindHandle(std::uint64_t handle) const
 {
-    auto it = byHandle_.find(handle);
-    return it == byHandle_.end() ? nullptr : it->second;
+    if (handle < byHandle_.size() && byHandle_[handle] != nullptr)
+        return byHandle_[handle];
+    if (farHandles_.empty())
+        return nullptr;
+    auto it = farHandles_.find(handle);
+    return it == farHandles_.end() ? nullptr : it->second;
 }
 
 void ObjectTable::SetHandleSeed(std::uint64_t seed)
@@ -70,7 +95,10 @@ void ObjectTable::SetHandleSeed(std::uint64_t seed)
 void ObjectTable::Reserve(std::size_t count)
 {
     stubs_.reserve(stubs_.size() + count);
-    byHandle_.reserve(byHandle_.size() + count);
+    expected_ = std::max(expected_, stubs_.size() + count);
+    // A drawing being read has told its handle seed already: its handles lie below it.
+    if (FitsDenseTable(seed_))
+        byHandle_.reserve(seed_);
 }
 
 void ObjectTable::Absorb(ObjectTable& other)
@@ -80,14 +108,21 @@ void ObjectTable::Absorb(ObjectTable& other)
         stub->object.reset();
     }
     byHandle_.clear();
+    byHandle_.reserve(other.byHandle_.size());
+    farHandles_.clear();
+    expected_ = std::max(expected_, stubs_.size() + other.stubs_.size());
     for (ObjectStub* stub : other.stubs_) {
         if (stub->object == nullptr)
             continue;
         stub->database = database_;
         stub->index = stubs_.size();
-        byHandle_[stub->handle] = stub;
+        FileHandle(stub->handle, stub);
         stubs_.push_back(stub);
     }
+    // The dropped objects could not be open (the caller refuses a drawing with open objects); the
+    // other table's open ones come over with it.
+    openCount_ = other.openCount_;
+    other.openCount_ = 0;
     // The other table's blocks come first, so that this table's last block stays the one that
     // new stubs are taken from.
     std::vector<std::unique_ptr<ObjectStub[]>> blocks = std::move(other.blocks_);
@@ -98,6 +133,7 @@ void ObjectTable::Absorb(ObjectTable& other)
     other.unusedInLastBlock_ = 0;
     other.stubs_.clear();
     other.byHandle_.clear();
+    other.farHandles_.clear();
     if (other.seed_ > seed_)
         seed_ = other.seed_;
 }

@@ -81,12 +81,16 @@ bool SelectionFilter::Compile(const resbuf* list, std::string& error)
 {
     static auto* recent = new RecentFilters<Compiled>;  // never destroyed: selections may run at exit
     Forget();
-    std::string text;
+    // The text's room is kept from one selection to the next (taken, not shared).
+    thread_local std::string spare __attribute__((tls_model("initial-exec")));
+    std::string text = std::move(spare);
+    text.clear();
     text.reserve(256);  // the usual filter's text, grown at once
     const bool named = ListText(list, text);
     if (named) {
         if (auto known = recent->Find(text)) {
             compiled_ = std::move(known);
+            spare = std::move(text);
             return true;
         }
     }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
-#include <unordered_map>
 
 #include "drawing_services.h"
 #include "platform/cad/db_database.h"
@@ -24,8 +23,8 @@ using platform::cad::SelectionFilter;
 
 namespace {
 
-// Whether entities show, by their own flag and their layer's; a layer's answer is kept for the
-// selection, as many entities share a few layers.
+// Whether entities show, by their own flag and their layer's; the last layer's answer is kept, as
+// the entities of an area mostly share a few layers.
 class Visibility {
 public:
     bool Of(const AcDbEntity& entity)
@@ -33,17 +32,19 @@ public:
         if (entity.visibility() != AcDb::kVisible)
             return false;
         const platform::cad::ObjectStub* layerStub = entity.layerId().stub();
-        auto known = layers_.find(layerStub);
-        if (known != layers_.end())
-            return known->second;
-        auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
-        bool shown = layer == nullptr || (!layer->isOff() && !layer->isFrozen());
-        layers_.emplace(layerStub, shown);
-        return shown;
+        if (!known_ || layerStub != lastLayer_) {
+            auto* layer = AcDbLayerTableRecord::cast(platform::cad::PeekObject(entity.layerId()));
+            lastShown_ = layer == nullptr || (!layer->isOff() && !layer->isFrozen());
+            lastLayer_ = layerStub;
+            known_ = true;
+        }
+        return lastShown_;
     }
 
 private:
-    std::unordered_map<const platform::cad::ObjectStub*, bool> layers_;
+    const platform::cad::ObjectStub* lastLayer_ = nullptr;
+    bool lastShown_ = false;
+    bool known_ = false;
 };
 
 // Slots of the entities of the current space that the area selects, seen through the view.
@@ -59,7 +60,13 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
     if (query.minX > query.maxX || query.minY > query.maxY)
         return found;
     Visibility visibility;
-    for (std::uint64_t slot : services.index.Search(query)) {
+    // The candidates' list is kept from one selection to the next (taken, not shared, so that a
+    // selection made while this one runs has a list of its own).
+    thread_local std::vector<std::uint64_t> spare __attribute__((tls_model("initial-exec")));
+    std::vector<std::uint64_t> candidates = std::move(spare);
+    candidates.clear();
+    services.index.Search(query, candidates);
+    for (std::uint64_t slot : candidates) {
         // The index's box first: it turns most candidates of a window away without reading the
         // entity itself. (A box that meets the query meets the view, which holds the query.)
         const Box2d& box = services.index.BoxOf(slot);
@@ -73,6 +80,7 @@ std::vector<std::uint64_t> SelectInView(AcDbDatabase* db, const SelectionArea& a
         if (filter.Accepts(*entity) && area.Selects(*entity, box))
             found.push_back(slot);
     }
+    spare = std::move(candidates);
     std::sort(found.begin(), found.end());
     return found;
 }

@@ -6,7 +6,6 @@
 // time is searched in order until it is large enough for the hash to pay.
 #include <cstdint>
 #include <mutex>
-#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -116,8 +115,11 @@ private:
     std::size_t count_ = 0;
 };
 
+// A deleted member leaves the nil name in its place, which no entity has.
+bool IsHole(const NameKey& key) { return key.a == 0 && key.b == 0; }
+
 struct SelectionSet {
-    std::vector<std::optional<NameKey>> members;
+    std::vector<NameKey> members;
     PositionTable position;
     std::size_t holes = 0;
     bool indexed = false;  // position holds every member; a set not indexed has no holes
@@ -132,7 +134,7 @@ struct SelectionSet {
             return;
         position.Reserve(members.size());
         for (std::size_t i = 0; i < members.size(); ++i)
-            position.Insert(*members[i], i);
+            position.Insert(members[i], i);
         indexed = true;
     }
     std::size_t Length() const { return members.size() - holes; }
@@ -142,8 +144,8 @@ struct SelectionSet {
             return;
         std::size_t out = 0;
         for (auto& m : members)
-            if (m) {
-                *position.Find(*m) = out;
+            if (!IsHole(m)) {
+                *position.Find(m) = out;
                 members[out++] = m;
             }
         members.resize(out);
@@ -153,7 +155,7 @@ struct SelectionSet {
     {
         if (!indexed && members.size() < kHashFrom) {
             for (const auto& m : members)
-                if (*m == key)
+                if (m == key)
                     return false;
             members.emplace_back(key);
             return true;
@@ -170,7 +172,7 @@ struct SelectionSet {
         std::size_t* at = position.Find(key);
         if (at == nullptr)
             return false;
-        members[*at].reset();
+        members[*at] = NameKey{0, 0};
         position.Erase(key);
         ++holes;
         return true;
@@ -291,8 +293,8 @@ int acedSSName(const ads_name ss, Adesk::Int32 index, ads_name entity)
     set->Compact();
     if (static_cast<std::size_t>(index) >= set->members.size())
         return RTERROR;
-    entity[0] = set->members[static_cast<std::size_t>(index)]->a;
-    entity[1] = set->members[static_cast<std::size_t>(index)]->b;
+    entity[0] = set->members[static_cast<std::size_t>(index)].a;
+    entity[1] = set->members[static_cast<std::size_t>(index)].b;
     return RTNORM;
 }
 
@@ -320,7 +322,7 @@ int acedSSSetFirst(const ads_name pickfirst, const ads_name /*grips*/)
     set->Compact();
     store.pickFirst.clear();
     for (const auto& m : set->members)
-        store.pickFirst.push_back(*m);
+        store.pickFirst.push_back(m);
     return RTNORM;
 }
 

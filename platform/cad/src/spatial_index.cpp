@@ -41,12 +41,33 @@ void SpatialIndex::ObjectModified(const AcDbObject& object)
 }
 void SpatialIndex::ObjectErased(const AcDbObject& object, bool /*erased*/) { Touch(object); }
 
+std::uint32_t SpatialIndex::LayerNumber(const ObjectStub* layer)
+{
+    // Entities come layer by layer as a rule: the last layer answers most.
+    if (!layers_.empty() && layers_.back() == layer)
+        return static_cast<std::uint32_t>(layers_.size() - 1);
+    auto [at, added] = layerNumbers_.try_emplace(layer, static_cast<std::uint32_t>(layers_.size()));
+    if (added)
+        layers_.push_back(layer);
+    return at->second;
+}
+
+const ObjectStub* SpatialIndex::LiveLayer(std::uint64_t slot) const
+{
+    ObjectStub* stub = database_->objects().At(slot);
+    auto* entity = stub != nullptr ? AcDbEntity::cast(stub->object.get()) : nullptr;
+    return entity != nullptr ? entity->layerId().stub() : nullptr;
+}
+
+std::size_t SpatialIndex::OpenObjects() const { return database_->objects().OpenCount(); }
+
 void SpatialIndex::Measure(std::uint64_t slot)
 {
     if (slot >= boxes_.size()) {
         boxes_.resize(slot + 1);
         present_.resize(slot + 1, 0);
         inOverlay_.resize(slot + 1, 0);
+        layerOf_.resize(slot + 1, 0);
     }
     bool was = present_[slot];
     const Box2d before = boxes_[slot];
@@ -59,6 +80,7 @@ void SpatialIndex::Measure(std::uint64_t slot)
         entity->getGeomExtents(ext) == Acad::eOk && !ext.isEmpty()) {
         boxes_[slot] = {ext.minPoint().x, ext.minPoint().y, ext.maxPoint().x, ext.maxPoint().y};
         present_[slot] = 1;
+        layerOf_[slot] = LayerNumber(entity->layerId().stub());
     }
     // A change that keeps the box (data attached to the entity, its layer or colour) leaves the
     // tree's entry good, so it does not count towards the next packing.
@@ -77,15 +99,16 @@ void SpatialIndex::Grow(std::uint64_t slots)
         boxes_.resize(slots);
         present_.resize(slots, 0);
         inOverlay_.resize(slots, 0);
+        layerOf_.resize(slots, 0);
     }
     if (isPending_.size() < slots)
         isPending_.resize(slots, 0);
 }
 
-void SpatialIndex::Refresh()
+void SpatialIndex::MeasurePending()
 {
     Grow(database_->objects().Size());
-    if (!built_)
+    if (!allPending_)
         for (std::uint64_t slot = 0; slot < database_->objects().Size(); ++slot)
             if (slot >= isPending_.size() || !isPending_[slot]) {
                 if (slot >= isPending_.size())
@@ -107,6 +130,12 @@ void SpatialIndex::Refresh()
         Measure(slot);
     }
     pending_ = std::move(waiting);
+    allPending_ = true;
+}
+
+void SpatialIndex::Refresh()
+{
+    MeasurePending();
     std::size_t bound = 256 + 4 * static_cast<std::size_t>(std::sqrt(static_cast<double>(items_.size())));
     if (!built_ || overlay_.size() > bound)
         Pack();
@@ -172,9 +201,15 @@ void SpatialIndex::Pack()
 
 std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
 {
-    Refresh();
     std::vector<std::uint64_t> found;
     found.reserve(32);  // most searches are of a small area: a few growths saved
+    Search(box, found);
+    return found;
+}
+
+void SpatialIndex::Search(const Box2d& box, std::vector<std::uint64_t>& found)
+{
+    Refresh();
     if (!nodes_.empty()) {
         std::vector<std::uint32_t>& stack = searchStack_;
         stack.assign(1, static_cast<std::uint32_t>(nodes_.size() - 1));
@@ -195,7 +230,6 @@ std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
     for (std::uint64_t slot : overlay_)
         if (present_[slot] && boxes_[slot].Meets(box))
             found.push_back(slot);
-    return found;
 }
 
 }  // namespace platform::cad

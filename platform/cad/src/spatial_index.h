@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/cad/db_observer.h"
@@ -13,6 +14,8 @@ class AcDbDatabase;
 class AcDbExtents;
 
 namespace platform::cad {
+
+struct ObjectStub;
 
 struct Box2d {
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
@@ -26,16 +29,27 @@ public:
 
     // Slot numbers (creation order) of the entities whose boxes meet the box, in no set order.
     std::vector<std::uint64_t> Search(const Box2d& box);
+    // The same appended to found, so that a caller selecting again and again keeps one list.
+    void Search(const Box2d& box, std::vector<std::uint64_t>& found);
     // The box an entity had when last measured (valid for slots Search returned).
     const Box2d& BoxOf(std::uint64_t slot) const { return boxes_[slot]; }
-    // The box of every indexed entity, for the drawing's extents.
+    // The box and the layer (its record's stub) of every indexed entity, for the drawing's
+    // extents. While no object is open, every change has been announced and measured, so the layer
+    // is the index's own and the entities are not read; otherwise an entity open for write may
+    // have a new layer already, and each is asked. The tree is built on the first look at the
+    // drawing, as selections follow; once built, changes waiting for the next packing go on
+    // waiting, since the extents do not need the tree.
     template <typename F>
     void ForEach(F&& visit)
     {
-        Refresh();
+        if (!built_)
+            Refresh();
+        else
+            MeasurePending();
+        const bool settled = OpenObjects() == 0;
         for (std::uint64_t slot = 0; slot < boxes_.size(); ++slot)
             if (present_[slot])
-                visit(slot, boxes_[slot]);
+                visit(slot, boxes_[slot], settled ? layers_[layerOf_[slot]] : LiveLayer(slot));
     }
 
     void ObjectAppended(const AcDbObject& object) override;
@@ -55,7 +69,12 @@ private:
     };
     void Touch(const AcDbObject& object);
     void Grow(std::uint64_t slots);
+    void MeasurePending();
     void Refresh();
+    std::uint32_t LayerNumber(const ObjectStub* layer);
+    // The layer an entity has now, which may differ from the measured one while it is open.
+    const ObjectStub* LiveLayer(std::uint64_t slot) const;
+    std::size_t OpenObjects() const;
     void Measure(std::uint64_t slot);
     void Pack();
 
@@ -64,12 +83,16 @@ private:
     std::vector<char> isPending_;
     std::vector<Box2d> boxes_;            // current box by slot
     std::vector<char> present_;           // slot is an indexed entity now
+    std::vector<std::uint32_t> layerOf_;  // by slot: the entity's layer as a number into layers_
+    std::vector<const ObjectStub*> layers_;  // the layers entities were measured on
+    std::unordered_map<const ObjectStub*, std::uint32_t> layerNumbers_;
     std::vector<char> inOverlay_;         // slot's tree entry is stale
     std::vector<std::uint64_t> overlay_;
     std::vector<Item> items_;
     std::vector<Node> nodes_;             // root last
     std::vector<std::uint32_t> searchStack_;  // kept between searches, not to allocate it each time
     bool built_ = false;
+    bool allPending_ = false;  // every slot has been measured once
     AcDbObjectId space_;
 };
 

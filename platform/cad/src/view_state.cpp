@@ -34,10 +34,17 @@ AcDbExtents DrawingExtents(AcDbDatabase* database)
     if (database == nullptr)
         database = acdbHostApplicationServices()->workingDatabase();
     AcDbExtents extents;
-    ServicesOf(database).index.ForEach([&](std::uint64_t slot, const Box2d& box) {
-        auto* entity = AcDbEntity::cast(database->objects().At(slot)->object.get());
-        auto* layer = entity != nullptr ? AcDbLayerTableRecord::cast(PeekObject(entity->layerId())) : nullptr;
-        if (layer != nullptr && layer->isFrozen())
+    // Entities share a few layers: whether the last one asked is frozen is kept, so that the walk
+    // reads only the index, not the entities and their layers.
+    const ObjectStub* lastLayer = nullptr;
+    bool lastFrozen = false;
+    ServicesOf(database).index.ForEach([&](std::uint64_t /*slot*/, const Box2d& box, const ObjectStub* layerStub) {
+        if (layerStub != lastLayer || lastLayer == nullptr) {
+            auto* layer = layerStub != nullptr ? AcDbLayerTableRecord::cast(layerStub->object.get()) : nullptr;
+            lastLayer = layerStub;
+            lastFrozen = layer != nullptr && layer->isFrozen();
+        }
+        if (lastFrozen)
             return;
         extents.addPoint(AcGePoint3d(box.minX, box.minY, 0));
         extents.addPoint(AcGePoint3d(box.maxX, box.maxY, 0));

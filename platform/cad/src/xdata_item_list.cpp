@@ -85,12 +85,20 @@ XDataItemList::XDataItemList(std::initializer_list<DxfTag> tags) { PackTags(*thi
 
 XDataItemList::XDataItemList(const DxfTagList& tags) { PackTags(*this, tags); }
 
-XDataItemList::XDataItemList(const XDataItemList& other) : size_(other.size_), count_(other.count_)
+XDataItemList::XDataItemList(const XDataItemList& other)
 {
-    if (size_ != 0) {
-        bytes_.reset(new unsigned char[size_]);
-        std::memcpy(bytes_.get(), other.bytes_.get(), size_);
-    }
+    if (other.size_ != 0)
+        std::memcpy(Allocate(other.size_, other.count_), other.Bytes(), other.size_);
+}
+
+XDataItemList::XDataItemList(XDataItemList&& other) noexcept : size_(other.size_), count_(other.count_)
+{
+    if (Kept())
+        std::memcpy(kept_, other.kept_, size_);
+    else
+        heap_ = other.heap_;
+    other.size_ = 0;
+    other.count_ = 0;
 }
 
 XDataItemList& XDataItemList::operator=(const XDataItemList& other)
@@ -98,6 +106,45 @@ XDataItemList& XDataItemList::operator=(const XDataItemList& other)
     if (this != &other)
         *this = XDataItemList(other);
     return *this;
+}
+
+XDataItemList& XDataItemList::operator=(XDataItemList&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        size_ = other.size_;
+        count_ = other.count_;
+        if (Kept())
+            std::memcpy(kept_, other.kept_, size_);
+        else
+            heap_ = other.heap_;
+        other.size_ = 0;
+        other.count_ = 0;
+    }
+    return *this;
+}
+
+XDataItemList::~XDataItemList() { Release(); }
+
+void XDataItemList::Release()
+{
+    if (!Kept())
+        delete[] heap_;
+    size_ = 0;
+    count_ = 0;
+}
+
+unsigned char* XDataItemList::Allocate(std::size_t bytes, std::size_t count)
+{
+    // The new block is taken before the old one goes, so that a failed allocation leaves the list as it was.
+    unsigned char* heap = bytes > kKeptBytes ? new unsigned char[bytes] : nullptr;
+    Release();
+    size_ = static_cast<std::uint32_t>(bytes);
+    count_ = static_cast<std::uint32_t>(count);
+    if (heap == nullptr)
+        return kept_;
+    heap_ = heap;
+    return heap_;
 }
 
 DxfTag XDataItemList::operator[](std::size_t index) const
@@ -131,7 +178,7 @@ std::size_t XDataItemList::DrawingBytes() const
 {
     // Each item as a drawing holds it: its code, then the value (a string or chunk with its length).
     std::size_t total = 0;
-    const unsigned char* at = bytes_.get();
+    const unsigned char* at = Bytes();
     const unsigned char* end = at + size_;
     while (at < end) {
         int code = Read<std::int16_t>(at);
@@ -164,7 +211,7 @@ std::size_t XDataItemList::DrawingBytes() const
 
 bool XDataItemList::AppendResbufs(resbuf**& link) const
 {
-    const unsigned char* at = bytes_.get();
+    const unsigned char* at = Bytes();
     const unsigned char* end = at + size_;
     while (at < end) {
         int code = Read<std::int16_t>(at);
@@ -294,10 +341,7 @@ void XDataItemList::const_iterator::Load()
 
 XDataItemList::Packer::Packer(XDataItemList& list, std::size_t bytes, std::size_t count)
 {
-    list.bytes_.reset(bytes != 0 ? new unsigned char[bytes] : nullptr);
-    list.size_ = static_cast<std::uint32_t>(bytes);
-    list.count_ = static_cast<std::uint32_t>(count);
-    at_ = list.bytes_.get();
+    at_ = list.Allocate(bytes, count);
 }
 
 void XDataItemList::Packer::Put(const void* data, std::size_t size)

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/cad/command_processor.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_arc.h"
 #include "platform/cad/db_circle.h"
@@ -15,6 +17,7 @@
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_text.h"
+#include "platform/cad/prompts.h"
 #include "test_drawing.h"
 
 namespace {
@@ -65,6 +68,61 @@ TEST(CadDatabase, OpenModesFollowTheHostRules)
     EXPECT_EQ(acdbOpenObject(circle, AcDbObjectId(), AcDb::kForRead), Acad::eNullObjectId);
 }
 
+// The drawing counts its open objects as they open and close, however they were opened, handed over
+// or closed, so that after each command the host can say what it left open without a walk.
+TEST(CadDatabase, OpenObjectsAreCountedAndCommandsSayWhatTheyLeftOpen)
+{
+    TestDrawing drawing;
+    AcDbObjectId id = drawing.Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+    auto open = [&] {
+        const std::size_t counted = drawing.db()->objects().OpenCount();
+        EXPECT_EQ(counted, static_cast<std::size_t>(drawing.db()->openObjectIds().length()));
+        return counted;
+    };
+    auto commandLeftOpen = [] {
+        platform::cad::ClearCommandLine();
+        acedCommand(RTSTR, "REDRAW", RTNONE);
+        return platform::cad::CommandLineText().find("REDRAW left 1 objects open.") != std::string::npos;
+    };
+    EXPECT_EQ(open(), 0u);
+    EXPECT_FALSE(commandLeftOpen());
+    AcDbLine* first = nullptr;
+    AcDbLine* second = nullptr;
+    ASSERT_EQ(acdbOpenObject(first, id, AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(acdbOpenObject(second, id, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(open(), 1u);
+    EXPECT_TRUE(commandLeftOpen());
+    first->close();
+    EXPECT_EQ(open(), 1u);
+    ASSERT_EQ(second->upgradeOpen(), Acad::eOk);
+    EXPECT_EQ(open(), 1u);
+    ASSERT_EQ(second->downgradeOpen(), Acad::eOk);
+    EXPECT_EQ(open(), 1u);
+    second->close();
+    EXPECT_EQ(open(), 0u);
+    EXPECT_FALSE(commandLeftOpen());
+
+    // An object added is open until closed; one handed over leaves its successor open in its place.
+    AcDbBlockTableRecord* space = nullptr;
+    ASSERT_EQ(acdbOpenObject(space, drawing.db()->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+    auto* added = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(2, 0, 0));
+    AcDbObjectId addedId;
+    ASSERT_EQ(space->appendAcDbEntity(addedId, added), Acad::eOk);
+    EXPECT_EQ(open(), 2u);
+    space->close();
+    EXPECT_EQ(open(), 1u);
+    auto* successor = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(3, 0, 0));
+    ASSERT_EQ(added->handOverTo(successor), Acad::eObjectToBeDeleted);
+    delete added;
+    EXPECT_EQ(open(), 1u);
+    successor->close();
+    EXPECT_EQ(open(), 0u);
+    ASSERT_EQ(acdbOpenObject(first, addedId, AcDb::kForWrite), Acad::eOk);
+    EXPECT_EQ(open(), 1u);
+    first->close();
+    EXPECT_EQ(open(), 0u);
+}
+
 TEST(CadDatabase, EntitiesOnLockedLayersOpenOnlyForReading)
 {
     TestDrawing drawing;
@@ -101,6 +159,45 @@ TEST(CadDatabase, ClassNamesDxfNamesAndCasts)
     EXPECT_EQ(AcDbCurve::cast(nullptr), nullptr);
 }
 
+// A module may derive classes deeper than the host's own: the class test holds at every depth.
+#define DEEP_CLASS(NAME, PARENT)                                                          \
+    struct NAME : PARENT {                                                                \
+        DERO_RX_DECLARE_MEMBERS(NAME)                                                     \
+    };                                                                                    \
+    DERO_RX_DEFINE_MEMBERS(NAME, "", PARENT)
+DEEP_CLASS(Deep1, AcRxObject)
+DEEP_CLASS(Deep2, Deep1)
+DEEP_CLASS(Deep3, Deep2)
+DEEP_CLASS(Deep4, Deep3)
+DEEP_CLASS(Deep5, Deep4)
+DEEP_CLASS(Deep6, Deep5)
+DEEP_CLASS(Deep7, Deep6)
+DEEP_CLASS(Deep8, Deep7)
+DEEP_CLASS(Deep9, Deep8)
+DEEP_CLASS(Deep10, Deep9)
+DEEP_CLASS(Side9, Deep8)
+DEEP_CLASS(Side10, Side9)
+
+TEST(CadDatabase, ClassTestsHoldAtEveryDepth)
+{
+    Deep10 deep;
+    Side10 side;
+    Deep5 middle;
+    for (const AcRxClass* cls : {AcRxObject::desc(), Deep1::desc(), Deep7::desc(), Deep8::desc(), Deep9::desc(),
+                                 Deep10::desc()})
+        EXPECT_TRUE(deep.isKindOf(cls)) << cls->name();
+    EXPECT_TRUE(side.isKindOf(Deep8::desc()));
+    EXPECT_TRUE(side.isKindOf(Side9::desc()));
+    EXPECT_FALSE(side.isKindOf(Deep9::desc()));
+    EXPECT_FALSE(deep.isKindOf(Side9::desc()));
+    EXPECT_FALSE(deep.isKindOf(Side10::desc()));
+    EXPECT_FALSE(middle.isKindOf(Deep6::desc()));
+    EXPECT_FALSE(middle.isKindOf(Deep10::desc()));
+    EXPECT_FALSE(deep.isKindOf(AcDbObject::desc()));
+    EXPECT_EQ(Deep9::cast(&side), nullptr);
+    EXPECT_EQ(Deep9::cast(&deep), &deep);
+}
+
 TEST(CadDatabase, IdsOrderByCreationAndHandlesAreStable)
 {
     TestDrawing drawing;
@@ -113,6 +210,27 @@ TEST(CadDatabase, IdsOrderByCreationAndHandlesAreStable)
     ASSERT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle(b.handle().text().c_str())), Acad::eOk);
     EXPECT_EQ(found, b);
     EXPECT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle("FFFFFF")), Acad::eUnknownHandle);
+    // Handles given far above the drawing's count are found as well as the usual ones, and
+    // refused a second time; new handles go on past the highest.
+    const std::uint64_t far = 0x7FFFFFFF0000ull, near = 0x1000;
+    for (std::uint64_t handle : {far, near}) {
+        AcDbObjectId given;
+        auto* point = new AcDbPoint(AcGePoint3d(0, 0, 0));
+        ASSERT_EQ(drawing.db()->addAcDbObject(given, point, AcDbHandle(handle)), Acad::eOk);
+        point->close();
+        ASSERT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle(handle)), Acad::eOk);
+        EXPECT_EQ(found, given);
+        auto* twice = new AcDbPoint(AcGePoint3d(0, 0, 0));
+        EXPECT_EQ(drawing.db()->addAcDbObject(given, twice, AcDbHandle(handle)), Acad::eHandleInUse);
+        delete twice;
+    }
+    AcDbObjectId next = drawing.Add(new AcDbPoint(AcGePoint3d(2, 0, 0)));
+    EXPECT_EQ(next.handle().value(), far + 1);
+    ASSERT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle(far + 1)), Acad::eOk);
+    EXPECT_EQ(found, next);
+    ASSERT_EQ(drawing.db()->getAcDbObjectId(found, false, b.handle()), Acad::eOk);
+    EXPECT_EQ(found, b);
+    EXPECT_EQ(drawing.db()->getAcDbObjectId(found, false, AcDbHandle(near + 1)), Acad::eUnknownHandle);
     EXPECT_EQ(AcDbHandle("1a2B").text(), "1A2B");
     EXPECT_TRUE(AcDbHandle("xyz").isNull());
     EXPECT_TRUE(AcDbHandle("11112222333344445").isNull());  // 17 digits: too long

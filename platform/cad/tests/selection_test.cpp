@@ -597,7 +597,7 @@ TEST(View, WindowSetCurrentViewAndZoom)
     AddLayer(d, "FROZEN");
     auto* far = new AcDbCircle(AcGePoint3d(1000, 0, 0), AcGeVector3d(0, 0, 1), 1);
     far->setLayer("FROZEN");
-    d.Add(far);
+    const AcDbObjectId farId = d.Add(far);
     AcDbLayerTableRecord* layer = nullptr;
     AcDbObjectId layerId;
     AcDbLayerTable* table = nullptr;
@@ -611,6 +611,20 @@ TEST(View, WindowSetCurrentViewAndZoom)
     EXPECT_DOUBLE_EQ(view.center.x, 0);
     EXPECT_DOUBLE_EQ(view.center.y, 2.5);
     EXPECT_DOUBLE_EQ(view.height, 10);  // 20 wide on a 2:1 screen
+
+    // An entity counts by the layer it is on now: moved off the frozen layer, and back onto it while
+    // still open.
+    AcDbCircle* circle = nullptr;
+    ASSERT_EQ(acdbOpenObject(circle, farId, AcDb::kForWrite), Acad::eOk);
+    circle->setLayer("0");
+    circle->close();
+    ASSERT_TRUE(platform::cad::ZoomExtents());
+    EXPECT_DOUBLE_EQ(view.center.x, 495.5);
+    ASSERT_EQ(acdbOpenObject(circle, farId, AcDb::kForWrite), Acad::eOk);
+    circle->setLayer("FROZEN");
+    ASSERT_TRUE(platform::cad::ZoomExtents());
+    EXPECT_DOUBLE_EQ(view.center.x, 0);
+    circle->close();
 }
 
 TEST(Selection, LayerPatternsUseTheHostsWildCardsOnWholeCharacters)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "platform/cad/ads_entity.h"
@@ -99,6 +100,44 @@ TEST(CadXData, AnObjectKeepsRoomForItsApplicationsOnly)
     all = line->xData();
     EXPECT_EQ(Items(all), "1001:A1 1070:3 1001:A2 ");
     acutRelRb(all);
+    line->close();
+}
+
+// A short application's items live in the entry itself and a longer one's in a block of their own:
+// whichever way each is held, copies stay apart from the original, the entries move whole when the
+// object makes room for more, and each kind replaces the other.
+TEST(CadXData, ShortAndLongItemListsCopyMoveAndReplaceOneAnother)
+{
+    TestDrawing drawing;
+    for (const char* app : {"A1", "A2", "A3"})
+        ASSERT_EQ(acdbRegApp(app), RTNORM);
+    AcDbObjectId id = drawing.Add(new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0)));
+    AcDbLine* line = nullptr;
+    ASSERT_EQ(acdbOpenObject(line, id, AcDb::kForWrite), Acad::eOk);
+    // A string item takes its length and 5 bytes: 24 bytes are held in the entry, 25 are not.
+    const std::string held(19, 'h'), apart(20, 'a');
+    auto set = [&](resbuf* chain) {
+        EXPECT_EQ(line->setXData(chain), Acad::eOk);
+        acutRelRb(chain);
+    };
+    auto items = [](const AcDbObject* object) {
+        resbuf* all = object->xData();
+        std::string text = Items(all);
+        acutRelRb(all);
+        return text;
+    };
+    set(acutBuildList(1001, "A1", 1000, held.c_str(), 1001, "A2", 1000, apart.c_str(), 0));
+    const std::string first = "1001:A1 1000:" + held + " 1001:A2 1000:" + apart + " ";
+    EXPECT_EQ(items(line), first);
+    std::unique_ptr<AcDbObject> copy(static_cast<AcDbObject*>(line->clone()));
+    set(acutBuildList(1001, "A3", 1070, 9, 0));
+    EXPECT_EQ(items(line), first + "1001:A3 1070:9 ");
+    const std::string heldNext(19, 'H'), apartNext(20, 'A');
+    set(acutBuildList(1001, "A1", 1000, apartNext.c_str(), 1001, "A2", 1000, heldNext.c_str(), 0));
+    EXPECT_EQ(items(line), "1001:A1 1000:" + apartNext + " 1001:A2 1000:" + heldNext + " 1001:A3 1070:9 ");
+    set(acutBuildList(1001, "A2", 1000, apart.c_str(), 1000, held.c_str(), 1001, "A1", 0));
+    EXPECT_EQ(items(line), "1001:A1 1001:A2 1000:" + apart + " 1000:" + held + " 1001:A3 1070:9 ");
+    EXPECT_EQ(items(copy.get()), first);
     line->close();
 }
 

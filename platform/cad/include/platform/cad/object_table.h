@@ -37,7 +37,8 @@ public:
 
     // Takes ownership of the object under a new handle (or the given one when it is free; null when
     // it is taken or above kLargestHandle). New handles come from the seed; once the seed is past
-    // the largest handle, from the lowest ones still free. The object must not be resident yet.
+    // the largest handle, from the lowest ones still free. The object must not be resident yet; it
+    // counts as open (the database hands it back open for write).
     ObjectStub* Add(AcDbObject* object, std::uint64_t handle = 0);
     ObjectStub* FindHandle(std::uint64_t handle) const;
     ObjectStub* At(std::uint64_t index) const { return index < stubs_.size() ? stubs_[index] : nullptr; }
@@ -52,17 +53,30 @@ public:
     // drawing are refused rather than followed; other is left empty.
     void Absorb(ObjectTable& other);
 
+    // How many of the objects are open now (for read or write), counted as they open and close so
+    // that the question after every command needs no walk over the drawing.
+    std::size_t OpenCount() const { return openCount_; }
+    void NoteOpened() { ++openCount_; }
+    void NoteClosed() { --openCount_; }
+
 private:
     // Stubs are made in blocks, so that they lie side by side in the order of creation and a walk
     // over the table (a whole-drawing selection) reads them one after another.
     static constexpr std::size_t kStubsPerBlock = 256;
     ObjectStub* NewStub();
+    // Handles are numbers given in turn from 1, so most are found by position in a plain table;
+    // a handle far above the number of objects (a drawing that skips ranges) goes to a hash.
+    bool FitsDenseTable(std::uint64_t handle) const;
+    void FileHandle(std::uint64_t handle, ObjectStub* stub);
 
     AcDbDatabase* database_;
     std::vector<std::unique_ptr<ObjectStub[]>> blocks_;
     std::size_t unusedInLastBlock_ = 0;
     std::vector<ObjectStub*> stubs_;  // by index
-    std::unordered_map<std::uint64_t, ObjectStub*> byHandle_;
+    std::vector<ObjectStub*> byHandle_;  // by handle, null where none
+    std::unordered_map<std::uint64_t, ObjectStub*> farHandles_;  // handles past byHandle_'s reach
+    std::size_t expected_ = 0;  // objects announced by Reserve, for the reach of byHandle_
+    std::size_t openCount_ = 0;
     std::uint64_t seed_ = 1;
     std::uint64_t lowestFree_ = 1;  // where the search for a free handle goes on
 };

@@ -36,12 +36,26 @@ public:
     const char* dxfName() const { return dxfName_; }
     AcRxClass* myParent() const { return const_cast<AcRxClass*>(parent_); }
     // True for this class and every class derived from it.
-    bool isDerivedFrom(const AcRxClass* other) const;
+    bool isDerivedFrom(const AcRxClass* other) const
+    {
+        // A class's line of ancestors is kept by depth, so the test is one look at the other's
+        // depth; only hierarchies deeper than the kept line walk up from there.
+        if (other == nullptr || other->depth_ > depth_)
+            return false;
+        if (other->depth_ < kKeptDepth)
+            return line_[other->depth_] == other;
+        return isDerivedFromDeep(other);
+    }
 
 private:
+    static constexpr unsigned kKeptDepth = 8;
+    bool isDerivedFromDeep(const AcRxClass* other) const;
+
     const char* name_;
     const char* dxfName_;
     const AcRxClass* parent_;
+    unsigned depth_ = 0;  // steps from the root class
+    const AcRxClass* line_[kKeptDepth] = {};  // line_[d]: the ancestor (or this class) at depth d
 };
 
 inline bool AcRxObject::isKindOf(const AcRxClass* cls) const { return cls != nullptr && isA()->isDerivedFrom(cls); }

@@ -7,6 +7,10 @@
 // and a terminating zero; a binary chunk as its length and bytes; a real as 8 bytes; a point as a
 // "written without z" flag and three reals; whole numbers as 8 bytes; an object reference as its
 // id. Lists are built by ParseXData, which checks the host's rules first (16 KB at most in all).
+//
+// Most applications hold one short item (a code, a name, a number). Such a list keeps its bytes
+// in itself rather than in a block of their own, so that reading it touches the memory that the
+// application's name is in already instead of a block somewhere else in the heap.
 #pragma once
 
 #include <cstddef>
@@ -52,15 +56,15 @@ public:
     XDataItemList(std::initializer_list<DxfTag> tags);
     XDataItemList(const DxfTagList& tags);  // NOLINT: lists of tags stand for items wherever given
     XDataItemList(const XDataItemList& other);
-    XDataItemList(XDataItemList&& other) noexcept = default;
+    XDataItemList(XDataItemList&& other) noexcept;
     XDataItemList& operator=(const XDataItemList& other);
-    XDataItemList& operator=(XDataItemList&& other) noexcept = default;
-    ~XDataItemList() = default;
+    XDataItemList& operator=(XDataItemList&& other) noexcept;
+    ~XDataItemList();
 
     std::size_t size() const { return count_; }
     bool empty() const { return count_ == 0; }
-    const_iterator begin() const { return const_iterator(bytes_.get(), bytes_.get() + size_); }
-    const_iterator end() const { return const_iterator(bytes_.get() + size_, bytes_.get() + size_); }
+    const_iterator begin() const { return const_iterator(Bytes(), Bytes() + size_); }
+    const_iterator end() const { return const_iterator(Bytes() + size_, Bytes() + size_); }
     // The item at a position, as a tag (walks the items before it).
     DxfTag operator[](std::size_t index) const;
     operator DxfTagList() const;  // NOLINT: the items as tags, for code that works on tag lists
@@ -95,7 +99,18 @@ public:
     };
 
 private:
-    std::unique_ptr<unsigned char[]> bytes_;
+    // Lists of up to this many bytes keep them in the list itself.
+    static constexpr std::size_t kKeptBytes = 24;
+    bool Kept() const { return size_ <= kKeptBytes; }
+    const unsigned char* Bytes() const { return Kept() ? kept_ : heap_; }
+    // Room for bytes (the old items are dropped); the caller fills all of it.
+    unsigned char* Allocate(std::size_t bytes, std::size_t count);
+    void Release();
+
+    union {
+        unsigned char* heap_;
+        unsigned char kept_[kKeptBytes];
+    };
     std::uint32_t size_ = 0;
     std::uint32_t count_ = 0;
 };
