@@ -17,6 +17,7 @@
 #include "cadastral/config_tables.h"
 #include "cadastral/entity_selection.h"
 #include "cadastral/feature_picking.h"
+#include "handle_table.h"
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -86,6 +87,25 @@ bool IsPolylineOn(AcDbObjectId id, const char* layer) {
                         platform::text::GbkEqualNoCase(entity->layerName(), layer);
     entity->close();
     return wanted;
+}
+
+// Whether the entity is a text, and then its feature code (empty without one), read in one opening.
+bool ReadTextCode(AcDbObjectId id, std::string& code) {
+    code.clear();
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
+    const bool text = entity->isKindOf(AcDbText::desc());
+    if (text) {
+        resbuf* chain = entity->xData(kFeatureCodeApp);
+        for (const resbuf* item = chain != nullptr ? chain->rbnext : nullptr; item != nullptr; item = item->rbnext)
+            if (item->restype == 1000) {
+                if (item->resval.rstring != nullptr) code = item->resval.rstring;
+                break;
+            }
+        acutRelRb(chain);
+    }
+    entity->close();
+    return text;
 }
 
 bool IsHouseCode(const std::string& code) {
@@ -255,11 +275,10 @@ const ParcelLineCache::Entry& ReadParcelNotes(CRelationExport& context, AcDbObje
     ParcelLineCache::Entry& entry = CacheEntry(context, parcel);
     if (entry.notesRead) return entry;
     entry.notesRead = true;
+    std::string code;
     for (AcDbObjectId member : GroupMembers(parcel)) {
         ads_name name;
-        if (!IsText(member) || acdbGetAdsName(name, member) != Acad::eOk) continue;
-        std::string code;
-        GetEntityCode(name, code);
+        if (!ReadTextCode(member, code) || acdbGetAdsName(name, member) != Acad::eOk) continue;
         if (code == kLineNoteCode)
             entry.lineNotes.push_back(member);
         else if (!code.empty() && code != kPointNoteCode)
@@ -414,8 +433,7 @@ AcDbObjectId CreateSharedLine(const ParcelLine& line, std::string& gddm) {
         }
         item = next;
     }
-    const double length = std::strtod(platform::text::Format("%f", PieceLength(line.piece)).c_str(), nullptr);
-    last->rbnext = acutBuildList(1001, kLengthApp, 1040, length, 0);
+    last->rbnext = acutBuildList(1001, kLengthApp, 1040, RealAtSixDecimals(PieceLength(line.piece)), 0);
     polyline->setXData(data);
     acutRelRb(data);
     return drawingutil::FinishCodedEntity(polyline.release(), nullptr, kSharedLineLayer, nullptr);
@@ -688,8 +706,8 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         created != TableOutcome::Written)
         return created;
     // Codes compare without letter case; a line shared by two parcels is written under the first.
-    std::unordered_set<std::string> written;
-    std::unordered_set<std::uint64_t> pairedLines, pairedNotes;
+    TextSet written;
+    HandleSet pairedLines, pairedNotes;
     struct Note {
         AcDbObjectId id;
         AcGePoint2d position;
@@ -697,11 +715,11 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         AcGePoint2d named_at;
     };
     // A boundary point's JZDDM as read on its first request: a point ends two lines at least.
-    std::unordered_map<std::uint64_t, std::string> pointCodes;
+    HandleTable<std::string> pointCodes;
     auto pointCode = [&](AcDbObjectId point) -> const std::string& {
-        auto [at, added] = pointCodes.try_emplace(Key(point));
-        if (added) at->second = Attribute(point, "JZDDM");
-        return at->second;
+        auto [at, added] = pointCodes.TryEmplace(Key(point));
+        if (added) *at = Attribute(point, "JZDDM");
+        return *at;
     };
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
@@ -712,14 +730,15 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             if (acdbGetAdsName(entity, member) != Acad::eOk) continue;
             Note note;
             note.id = member;
+            // Its place and the point it names, read while it is open.
             AcDbText* text = nullptr;
             if (acdbOpenObject(text, member, AcDb::kForRead) == Acad::eOk) {
                 note.position = AcGePoint2d(text->position().x, text->position().y);
+                double x = 0, y = 0;
+                note.named = GetXDataReal(*text, "JZX_ZJ_X", x) && GetXDataReal(*text, "JZX_ZJ_Y", y);
+                note.named_at = AcGePoint2d(x, y);
                 text->close();
             }
-            double x = 0, y = 0;
-            note.named = GetXDataReal(entity, "JZX_ZJ_X", x) && GetXDataReal(entity, "JZX_ZJ_Y", y);
-            note.named_at = AcGePoint2d(x, y);
             notes.push_back(note);
         }
         if (notes.empty()) continue;
@@ -728,12 +747,12 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         if (lines == nullptr || !whole) continue;
         for (const ParcelLine& line : *lines) {
             const std::string key = platform::text::GbkToUpper(line.code);
-            if (written.count(key) != 0 || line.piece.isEmpty()) continue;
+            if (written.Contains(key) || line.piece.isEmpty()) continue;
             AcGePoint2d centre;
             AcDbObjectId start, end;
             if (index.FindBoundaryPoint(line.piece[0], centre, start) &&
                 index.FindBoundaryPoint(line.piece[line.piece.length() - 1], centre, end)) {
-                written.insert(key);
+                written.Insert(key);
                 // The line's JZXDM is its code as the run read it; then the point's JZDDM.
                 for (AcDbObjectId point : {start, end}) {
                     table.writer.SetFieldByName("JZXDM", line.code);
@@ -742,7 +761,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 }
             }
             // Of the notes naming a point of the line, the one lying nearest to it.
-            if (pairedLines.count(Key(line.carrier)) != 0) continue;
+            if (pairedLines.Contains(Key(line.carrier))) continue;
             const Note* chosen = nullptr;
             double nearest = HUGE_VAL;
             for (const Note& note : notes) {
@@ -750,7 +769,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 bool atVertex = false;
                 for (const AcGePoint2d& vertex : line.piece)
                     if (vertex.distanceTo(note.named_at) <= kNotePointTolerance) atVertex = true;
-                if (!atVertex || pairedNotes.count(Key(note.id)) != 0) continue;
+                if (!atVertex || pairedNotes.Contains(Key(note.id))) continue;
                 const double distance = DistanceToPiece(note.position, line.piece);
                 if (distance < nearest) {
                     nearest = distance;
@@ -758,8 +777,8 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 }
             }
             if (chosen == nullptr) continue;
-            pairedLines.insert(Key(line.carrier));
-            pairedNotes.insert(Key(chosen->id));
+            pairedLines.Insert(Key(line.carrier));
+            pairedNotes.Insert(Key(chosen->id));
             context.lineNoteLines.append(line.carrier);
             context.lineNoteTexts.append(chosen->id);
         }
