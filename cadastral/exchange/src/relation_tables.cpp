@@ -194,15 +194,14 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
                        std::vector<ParcelLine>& lines, bool& whole) {
     lines.clear();
     whole = false;
-    ads_name name;
-    if (acdbGetAdsName(name, parcel) != Acad::eOk) return false;
-    std::vector<AcGePoint2dArray> pieces;
-    CollectBoundaryLines(name, pieces, &index);
+    // Turned and read once for its lines, its turning sense and its vertices.
+    TurnedParcel turned;
+    if (!ReadTurnedParcel(parcel, index, turned)) return false;
+    const std::vector<AcGePoint2dArray>& pieces = turned.lines;
     // The turning sense of the vertices the boundary keeps (those without a point of the second
     // class alone), so that the points come back in the outline's own order.
-    AcGePoint2dArray own, kept;
-    if (!GetCurvePoints(name, own, 0)) return false;
-    for (const AcGePoint2d& p : own) {
+    AcGePoint2dArray kept;
+    for (const AcGePoint2d& p : turned.outline) {
         AcGePoint2d centre;
         AcDbObjectId id;
         if (!index.FindBoundaryPoint(p, centre, id) && index.FindSecondClassPoint(p, centre, id)) continue;
@@ -212,7 +211,8 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
     AcDbObjectIdArray ids;
     AcGePoint2dArray points;
     AcGeDoubleArray lengths;
-    if (!CollectParcelBoundary(parcel, ids, points, lengths, clockwise ? 1 : 0, &index)) return false;
+    if (!CollectTurnedParcelBoundary(parcel, turned.secondClassPoints, ids, points, lengths, clockwise ? 1 : 0))
+        return false;
     const int m = points.length();
     if (ids.length() != m) return false;
     lines.reserve(static_cast<std::size_t>(m));
@@ -247,14 +247,14 @@ struct ParcelLineCache {
         std::vector<AcDbObjectId> lineNotes;   // texts of the group coded as line notes, in its order
         std::vector<AcDbObjectId> otherNotes;  // its other coded texts but point labels, in its order
     };
-    std::unordered_map<std::uint64_t, Entry> parcels;
+    HandleTable<Entry> parcels;
 };
 
 namespace {
 
 ParcelLineCache::Entry& CacheEntry(CRelationExport& context, AcDbObjectId parcel) {
     if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
-    return context.parcelLines->parcels.try_emplace(Key(parcel)).first->second;
+    return *context.parcelLines->parcels.TryEmplace(Key(parcel)).first;
 }
 
 // The parcel's lines as read on the run's first request. Pieces and points are the same vertices,
