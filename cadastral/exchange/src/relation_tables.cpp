@@ -26,6 +26,7 @@
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
+#include "drawingutil/xdata_items.h"
 #include "drawingutil/zoom.h"
 #include "geometry/box_index.h"
 #include "geometry/extents.h"
@@ -61,6 +62,14 @@ constexpr double kCell = 0.01;
 std::string Attribute(AcDbObjectId id, const char* application) {
     std::string text;
     if (!ReadEntityXData(id, application, text, kXDataString, 0, true, false)) text.clear();
+    return text;
+}
+
+// Attribute of an object the caller holds open.
+std::string Attribute(const AcDbObject& object, const char* application) {
+    resbuf* chain = object.xData(application);
+    const std::string text = chain != nullptr && chain->rbnext != nullptr ? drawingutil::ItemText(chain->rbnext, "%.3f") : "";
+    acutRelRb(chain);
     return text;
 }
 
@@ -248,6 +257,8 @@ struct ParcelLineCache {
         std::vector<AcDbObjectId> otherNotes;  // its other coded texts but point labels, in its order
     };
     HandleTable<Entry> parcels;
+    // The JZXDM of each line given a note, by the handle of the vertex that carries it.
+    HandleTable<std::string> notedLineCodes;
 };
 
 namespace {
@@ -399,7 +410,7 @@ private:
 // A polyline through the piece with the shared-line code, the boundary line's data and its length.
 // It gets all of them before it joins the drawing, so that no change of it need be recorded.
 AcDbObjectId CreateSharedLine(const ParcelLine& line, std::string& gddm) {
-    auto polyline = std::make_unique<AcDbPolyline>();
+    auto polyline = std::make_unique<AcDbPolyline>(static_cast<unsigned>(line.piece.length()));
     for (int i = 0; i < line.piece.length(); ++i)
         polyline->addVertexAt(static_cast<unsigned>(i), line.piece[i]);
     resbuf* copied = nullptr;
@@ -779,6 +790,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             if (chosen == nullptr) continue;
             pairedLines.Insert(Key(line.carrier));
             pairedNotes.Insert(Key(chosen->id));
+            *context.parcelLines->notedLineCodes.TryEmplace(Key(line.carrier)).first = line.code;
             context.lineNoteLines.append(line.carrier);
             context.lineNoteTexts.append(chosen->id);
         }
@@ -844,9 +856,14 @@ TableOutcome WriteJzxReZj(CRelationExport& context, const BoundaryPointIndex&) {
         table.Step(item++);
         AcDbEntity* note = nullptr;
         if (acdbOpenObject(note, context.lineNoteTexts[i], AcDb::kForRead) != Acad::eOk) continue;
+        const std::string noteCode = Attribute(*note, "ZJDM");
         note->close();
-        table.Row({{"JZXDM", Attribute(context.lineNoteLines[i], "JZXDM")},
-                   {"ZJDM", Attribute(context.lineNoteTexts[i], "ZJDM")}});
+        // The line's code as the run read it with its lines, which nothing has changed since.
+        const std::string* lineCode = context.parcelLines != nullptr
+                                          ? context.parcelLines->notedLineCodes.Find(Key(context.lineNoteLines[i]))
+                                          : nullptr;
+        table.Row({{"JZXDM", lineCode != nullptr ? *lineCode : Attribute(context.lineNoteLines[i], "JZXDM")},
+                   {"ZJDM", noteCode}});
     }
     return table.Close();
 }
