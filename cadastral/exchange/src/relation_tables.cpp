@@ -369,7 +369,8 @@ private:
     std::size_t count_ = 0;
 };
 
-// The shared-boundary lines made so far, found by their end points.
+// The shared-boundary lines made so far, found by their end points. Each keeps the piece it was
+// made through where the run keeps the parcels' lines.
 class SharedLines {
 public:
     // The line through the same points, either way round, with its GDDM.
@@ -379,10 +380,11 @@ public:
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (std::size_t k = cells_.Find(CellKey(piece[end], dx, dy)); k != kNone;
                          k = lines_[k].nextInCell)
-                        if (ArePointListsEqual(lines_[k].points, piece)) return &lines_[k].made;
+                        if (ArePointListsEqual(*lines_[k].points, piece)) return &lines_[k].made;
                 }
         return nullptr;
     }
+    // The piece must stay where it is while these lines are looked up.
     const std::pair<AcDbObjectId, std::string>* Add(AcDbObjectId id, std::string gddm, const AcGePoint2dArray& piece) {
         // Each cell's lines are chained in the order they were made.
         const std::size_t added = lines_.size();
@@ -392,7 +394,7 @@ public:
             while (lines_[last].nextInCell != kNone) last = lines_[last].nextInCell;
             lines_[last].nextInCell = added;
         }
-        lines_.push_back({{id, std::move(gddm)}, piece, kNone});
+        lines_.push_back({{id, std::move(gddm)}, &piece, kNone});
         return &lines_.back().made;
     }
 
@@ -400,7 +402,7 @@ private:
     static constexpr std::size_t kNone = CellHeads::kNone;
     struct Line {
         std::pair<AcDbObjectId, std::string> made;
-        AcGePoint2dArray points;
+        const AcGePoint2dArray* points;
         std::size_t nextInCell;  // the next line made in the same cell, or kNone
     };
     std::deque<Line> lines_;  // stays where it is as it grows
