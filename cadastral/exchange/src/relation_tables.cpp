@@ -10,7 +10,6 @@
 #include <new>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "cadastral/attribute_data.h"
@@ -39,7 +38,6 @@
 #include "platform/cad/db_text.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
-#include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
 namespace cadastral {
