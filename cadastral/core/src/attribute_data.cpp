@@ -1,8 +1,10 @@
 #include "cadastral/attribute_data.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <system_error>
 
 #include "cadastral/feature_picking.h"
 #include "cadastral/string_helpers.h"
@@ -184,15 +186,35 @@ bool ReadEntityXDataChecked(AcDbObjectId id, const char* application, std::strin
 }
 
 bool GetXDataReal(const ads_name entity, const char* application, double& value) {
-    std::string text;
-    if (!GetXDataAsText(entity, application, kXDataReal, text))
+    AcDbObjectId id;
+    if (application == nullptr || *application == '\0' || !drawingutil::IdOfName(entity, id))
         return false;
-    char* end = nullptr;
-    double parsed = std::strtod(text.c_str(), &end);
-    if (end == text.c_str())
+    drawingutil::Opened<AcDbObject> object(id, AcDb::kForRead);
+    return object && GetXDataReal(*object.get(), application, value);
+}
+
+bool GetXDataReal(const AcDbObject& object, const char* application, double& value) {
+    if (application == nullptr || *application == '\0')
         return false;
-    value = parsed;
-    return true;
+    Chain chain(object.xData(application));
+    if (!chain)
+        return false;
+    for (const resbuf* item = chain->rbnext; item != nullptr; item = item->rbnext)
+        if (item->restype == 1040) {
+            value = RealAtSixDecimals(item->resval.rreal);
+            return true;
+        }
+    return false;
+}
+
+double RealAtSixDecimals(double value) {
+    // Both conversions are exact to the last digit, as printf and strtod are.
+    char text[512];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
+    double read = value;
+    if (written.ec == std::errc())
+        std::from_chars(text, written.ptr, read);
+    return read;
 }
 
 void SetXDataReal(const ads_name entity, const char* application, double value) {

@@ -94,6 +94,33 @@ void AddUnlessPresent(AcGePoint2dArray& chain, const AcGePoint2d& p) {
         chain.append(p);
 }
 
+// For each vertex in order the first boundary point on it or, only when there is none, the first
+// point of the second class on it.
+void PointsOnVertices(const AcGePoint2dArray& vertices, const BoundaryPointIndex& index,
+                      AcGePoint2dArray& secondClassPoints, AcGePoint2dArray& boundaryPoints,
+                      AcDbObjectIdArray& secondClassIds, AcDbObjectIdArray& boundaryIds) {
+    for (const AcGePoint2d& vertex : vertices) {
+        AcGePoint2d centre;
+        AcDbObjectId id;
+        if (index.FindBoundaryPoint(vertex, centre, id)) {
+            boundaryPoints.append(centre);
+            boundaryIds.append(id);
+        } else if (index.FindSecondClassPoint(vertex, centre, id)) {
+            secondClassPoints.append(centre);
+            secondClassIds.append(id);
+        }
+    }
+}
+
+// The first vertex within the start tolerance of one of the boundary points, or -1.
+int FirstVertexNear(const AcGePoint2dArray& vertices, const AcGePoint2dArray& boundary) {
+    for (int i = 0; i < vertices.length(); ++i)
+        for (const AcGePoint2d& p : boundary)
+            if (vertices[i].distanceTo(p) < kStartTolerance)
+                return i;
+    return -1;
+}
+
 // Step 2 of the canonical order: the parcel turned to start at its first boundary vertex.
 bool TurnToFirstBoundaryVertex(const ads_name parcel, const BoundaryPointIndex& index) {
     int start = FindFirstBoundaryVertex(parcel, &index);
@@ -240,17 +267,7 @@ void FindBoundaryPointsOnCurve(const ads_name curve, AcGePoint2dArray& secondCla
     std::optional<BoundaryPointIndex> own;
     if (index == nullptr)
         index = &own.emplace();
-    for (const AcGePoint2d& vertex : vertices) {
-        AcGePoint2d centre;
-        AcDbObjectId id;
-        if (index->FindBoundaryPoint(vertex, centre, id)) {
-            boundaryPoints.append(centre);
-            boundaryIds.append(id);
-        } else if (index->FindSecondClassPoint(vertex, centre, id)) {
-            secondClassPoints.append(centre);
-            secondClassIds.append(id);
-        }
-    }
+    PointsOnVertices(vertices, *index, secondClassPoints, boundaryPoints, secondClassIds, boundaryIds);
 }
 
 int FindFirstBoundaryVertex(const ads_name curve, const BoundaryPointIndex* index) {
@@ -262,11 +279,7 @@ int FindFirstBoundaryVertex(const ads_name curve, const BoundaryPointIndex* inde
     FindBoundaryPointsOnCurve(curve, second, boundary, secondIds, boundaryIds, index);
     if (boundary.isEmpty())
         return -1;
-    for (int i = 0; i < vertices.length(); ++i)
-        for (const AcGePoint2d& p : boundary)
-            if (vertices[i].distanceTo(p) < kStartTolerance)
-                return i;
-    return -1;
+    return FirstVertexNear(vertices, boundary);
 }
 
 bool RotatePolylineStart(const ads_name curve, int start, bool reverse) {
@@ -292,11 +305,19 @@ void CollectBoundaryLines(const ads_name parcel, std::vector<AcGePoint2dArray>& 
     // The chains follow the parcel as it now runs, so that each line comes out whole.
     if (!ReadPoints(parcel, raw))
         return;
-    const AcGePoint2dArray points = DistinctPoints(raw);
     AcGePoint2dArray second, boundary;
     AcDbObjectIdArray secondIds, boundaryIds;
     FindBoundaryPointsOnCurve(parcel, second, boundary, secondIds, boundaryIds, index);
+    BoundaryLinesOf(raw, boundary, chains);
+}
+
+void BoundaryLinesOf(const AcGePoint2dArray& outline, const AcGePoint2dArray& boundary,
+                     std::vector<AcGePoint2dArray>& chains) {
+    chains.clear();
     if (boundary.length() < 2)
+        return;
+    const AcGePoint2dArray points = DistinctPoints(outline);
+    if (points.isEmpty())
         return;
     const AcGePoint2d& p0 = points[0];
     AcGePoint2dArray marked;
@@ -342,6 +363,11 @@ bool CollectParcelBoundary(AcDbObjectId parcel, AcDbObjectIdArray& vertexIds, Ac
     AcGePoint2dArray second, boundary;
     AcDbObjectIdArray secondIds, boundaryIds;
     FindBoundaryPointsOnCurve(name, second, boundary, secondIds, boundaryIds, index);
+    return CollectTurnedParcelBoundary(parcel, second, vertexIds, points, lengths, orientation);
+}
+
+bool CollectTurnedParcelBoundary(AcDbObjectId parcel, const AcGePoint2dArray& second, AcDbObjectIdArray& vertexIds,
+                                 AcGePoint2dArray& points, AcGeDoubleArray& lengths, int orientation) {
     vertexIds.setLogicalLength(0);
     points.setLogicalLength(0);
     lengths.setLogicalLength(0);
@@ -406,6 +432,51 @@ bool CollectParcelBoundary(AcDbObjectId parcel, AcDbObjectIdArray& vertexIds, Ac
         // Each line runs between the two points as they are returned.
         lengths.append(reversed ? forward(b, a) : forward(a, b));
     }
+    return true;
+}
+
+bool ReadTurnedParcel(AcDbObjectId parcel, const BoundaryPointIndex& index, TurnedParcel& turned) {
+    turned.lines.clear();
+    turned.outline.setLogicalLength(0);
+    turned.secondClassPoints.setLogicalLength(0);
+    ads_name name;
+    AcGePoint2dArray raw;
+    if (acdbGetAdsName(name, parcel) != Acad::eOk || !ReadPoints(name, raw))
+        return false;
+    // The turn TurnToFirstBoundaryVertex makes, from the points read: a closed parcel starting at
+    // its first boundary vertex.
+    std::string code;
+    GetEntityCode(name, code);
+    if (code != kParcelCode || GetCurveKind(name, 1) < kCurveClosedOffset)
+        return false;
+    AcGePoint2dArray boundary;
+    AcDbObjectIdArray secondIds, boundaryIds;
+    PointsOnVertices(raw, index, turned.secondClassPoints, boundary, secondIds, boundaryIds);
+    const int start = FirstVertexNear(raw, boundary);
+    if (start < 0)
+        return false;
+    // With fewer than 3 distinct points there are no lines, and the outline stays as read before
+    // the turn.
+    const bool lined = DistinctPoints(raw).length() >= 3;
+    turned.outline = raw;
+    if (start != 0) {
+        if (!RotatePolylineStart(name, start, false))
+            return false;
+        AcGePoint2dArray moved;
+        const bool read = ReadPoints(name, moved);
+        if (!read && lined)
+            return false;
+        turned.secondClassPoints.setLogicalLength(0);
+        boundary.setLogicalLength(0);
+        secondIds.setLogicalLength(0);
+        boundaryIds.setLogicalLength(0);
+        if (read)
+            PointsOnVertices(moved, index, turned.secondClassPoints, boundary, secondIds, boundaryIds);
+        if (lined)
+            turned.outline = moved;
+    }
+    if (lined)
+        BoundaryLinesOf(turned.outline, boundary, turned.lines);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -96,6 +97,29 @@ TEST_F(AttributeDataTest, AddAndReadValuesByKindAndPosition) {
     ASSERT_TRUE(GetXDataReal(Name(id), "MJ", real));
     EXPECT_EQ(real, 12.5);
     EXPECT_FALSE(GetXDataReal(Name(id), "NONE", real));
+    // A real stored with more digits reads back as its six-decimal text does, whether the entity
+    // is named or held open.
+    auto asText = [](double x) { return std::strtod(platform::text::Format("%f", x).c_str(), nullptr); };
+    ASSERT_TRUE(AddEntityXData(id, "MJ", Value(2.0000025), false, 0));
+    ASSERT_TRUE(GetXDataReal(Name(id), "MJ", real));
+    EXPECT_EQ(real, asText(2.0000025));
+    drawingutil::Opened<AcDbObject> held(id, AcDb::kForRead);
+    real = 0;
+    ASSERT_TRUE(held && GetXDataReal(*held.get(), "MJ", real));
+    EXPECT_EQ(real, asText(2.0000025));
+    EXPECT_FALSE(GetXDataReal(*held.get(), "NONE", real));
+    // Ties, tiny and huge values, both signs: the same as through the text.
+    std::uint64_t seed = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        const double x = std::ldexp(static_cast<double>(seed >> 11) / 9007199254740992.0 - 0.5, i % 80 - 40);
+        const double tie = (static_cast<double>(seed % 2000001) + 0.5) * 1e-6;
+        ASSERT_EQ(RealAtSixDecimals(x), asText(x)) << x;
+        ASSERT_EQ(RealAtSixDecimals(tie), asText(tie)) << tie;
+    }
+    for (double x : {0.0, -0.0, 1e300, -1e-300, 0.0000005, 1234567.8912345, HUGE_VAL})
+        EXPECT_EQ(RealAtSixDecimals(x), asText(x)) << x;
+    EXPECT_TRUE(std::isnan(RealAtSixDecimals(std::nan(""))));
 }
 
 TEST_F(AttributeDataTest, DefinitionListAndErasingByLayer) {

@@ -259,4 +259,62 @@ TEST_F(ParcelBoundaryTest, FacesOfASelectionAndInteriorPoints) {
     EXPECT_FALSE(FindInteriorPoint(List({{0, 0}, {3, 0}, {3, 0}}), inside));
 }
 
+// Reading a parcel once gives what its lines, its points and its boundary read one after another
+// give: each scene is drawn twice, 1000 apart, one copy read each way.
+TEST_F(ParcelBoundaryTest, ReadingOnceAgreesWithTheSeparateReadings) {
+    using Scene = std::pair<std::vector<AcGePoint2d>, std::vector<AcGePoint2d>>;  // outline, boundary points
+    const Scene scenes[] = {
+        {{{0, 0}, {10, 0}, {10, 10}, {5, 10}, {0, 10}, {0, 5}}, {{10, 0}, {10, 10}, {0, 10}}},  // turned
+        {{{20, 0}, {20, 10}, {30, 10}, {30, 0}}, {{20, 0}, {20, 10}, {30, 10}, {30, 0}}},      // clockwise
+        {{{40, 0}, {50, 0}, {50, 10}}, {}},                                                   // no point
+        {{{65, 0}, {60, 0}, {60, 0}}, {{60, 0}}},  // too few distinct points, turned all the same
+        {{{80, 0}, {90, 0}, {90, 10}}, {{90, 0}}},  // one point: no lines
+    };
+    std::vector<std::pair<AcDbObjectId, AcDbObjectId>> parcels;
+    for (const Scene& scene : scenes) {
+        AcDbObjectId copies[2];
+        for (int copy = 0; copy < 2; ++copy) {
+            std::vector<AcGePoint2d> outline;
+            for (const AcGePoint2d& p : scene.first) outline.emplace_back(p.x, p.y + 1000 * copy);
+            copies[copy] = Parcel(outline);
+            for (const AcGePoint2d& p : scene.second) BoundaryPoint(p.x, p.y + 1000 * copy);
+        }
+        parcels.emplace_back(copies[0], copies[1]);
+    }
+    SecondClassPoint(0, 5);
+    SecondClassPoint(0, 1005);
+    const BoundaryPointIndex index;
+    // Points brought back by the copy's offset, and lists, comparable.
+    auto shifted = [](const AcGePoint2dArray& points, double by = 1000) {
+        std::vector<std::pair<double, double>> list;
+        for (const AcGePoint2d& p : points) list.emplace_back(p.x, p.y - by);
+        return list;
+    };
+    auto plain = [&](const AcGePoint2dArray& points) { return shifted(points, 0); };
+    auto values = [](const AcGeDoubleArray& numbers) { return std::vector<double>(numbers.begin(), numbers.end()); };
+    for (const auto& [separate, once] : parcels) {
+        std::vector<AcGePoint2dArray> lines;
+        CollectBoundaryLines(Name(separate), lines, &index);
+        const AcGePoint2dArray outline = Points(separate);
+        TurnedParcel turned;
+        const bool read = ReadTurnedParcel(once, index, turned);
+        ASSERT_EQ(turned.lines.size(), lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(shifted(turned.lines[i]), plain(lines[i]));
+        for (int orientation : {0, 1}) {
+            AcDbObjectIdArray ids, onceIds;
+            AcGePoint2dArray points, oncePoints;
+            AcGeDoubleArray lengths, onceLengths;
+            const bool whole = CollectParcelBoundary(separate, ids, points, lengths, orientation, &index);
+            EXPECT_EQ(read && CollectTurnedParcelBoundary(once, turned.secondClassPoints, onceIds, oncePoints,
+                                                          onceLengths, orientation),
+                      whole);
+            if (!whole) continue;
+            EXPECT_EQ(shifted(turned.outline), plain(outline));
+            EXPECT_EQ(shifted(oncePoints), plain(points));
+            EXPECT_EQ(values(onceLengths), values(lengths));
+            EXPECT_EQ(onceIds.length(), ids.length());
+        }
+    }
+}
+
 }  // namespace

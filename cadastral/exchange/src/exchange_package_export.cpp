@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unordered_set>
 #include <utility>
 
 #include "cadastral/config_tables.h"
@@ -17,6 +16,7 @@
 #include "cadastral/relation_tables.h"
 #include "cadastral/settings.h"
 #include "drawingutil/entity_types.h"
+#include "handle_table.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/polygon_selection.h"
@@ -212,7 +212,7 @@ void CollectNotes(CRelationExport& context, bool verbose) {
 void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& index) {
     context.parcelPoints.setLogicalLength(0);
     context.sharedLines.setLogicalLength(0);
-    std::unordered_set<std::uint64_t> seen;
+    HandleSet seen;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
         ads_name curve;
         if (acdbGetAdsName(curve, parcel.id) != Acad::eOk) continue;
@@ -220,7 +220,7 @@ void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& ind
         AcDbObjectIdArray secondIds, ids;
         FindBoundaryPointsOnCurve(curve, secondPoints, points, secondIds, ids, &index);
         for (int i = 0; i < ids.length(); ++i)
-            if (seen.insert(ids[i].handle().value()).second) context.parcelPoints.append(ids[i]);
+            if (seen.Insert(ids[i].handle().value())) context.parcelPoints.append(ids[i]);
     }
 }
 

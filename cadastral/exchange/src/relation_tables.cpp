@@ -10,13 +10,13 @@
 #include <new>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "cadastral/attribute_data.h"
 #include "cadastral/config_tables.h"
 #include "cadastral/entity_selection.h"
 #include "cadastral/feature_picking.h"
+#include "handle_table.h"
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -25,6 +25,7 @@
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
+#include "drawingutil/xdata_items.h"
 #include "drawingutil/zoom.h"
 #include "geometry/box_index.h"
 #include "geometry/extents.h"
@@ -37,7 +38,6 @@
 #include "platform/cad/db_text.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
-#include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
 namespace cadastral {
@@ -60,6 +60,14 @@ constexpr double kCell = 0.01;
 std::string Attribute(AcDbObjectId id, const char* application) {
     std::string text;
     if (!ReadEntityXData(id, application, text, kXDataString, 0, true, false)) text.clear();
+    return text;
+}
+
+// Attribute of an object the caller holds open.
+std::string Attribute(const AcDbObject& object, const char* application) {
+    resbuf* chain = object.xData(application);
+    const std::string text = chain != nullptr && chain->rbnext != nullptr ? drawingutil::ItemText(chain->rbnext, "%.3f") : "";
+    acutRelRb(chain);
     return text;
 }
 
@@ -86,6 +94,25 @@ bool IsPolylineOn(AcDbObjectId id, const char* layer) {
                         platform::text::GbkEqualNoCase(entity->layerName(), layer);
     entity->close();
     return wanted;
+}
+
+// Whether the entity is a text, and then its feature code (empty without one), read in one opening.
+bool ReadTextCode(AcDbObjectId id, std::string& code) {
+    code.clear();
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
+    const bool text = entity->isKindOf(AcDbText::desc());
+    if (text) {
+        resbuf* chain = entity->xData(kFeatureCodeApp);
+        for (const resbuf* item = chain != nullptr ? chain->rbnext : nullptr; item != nullptr; item = item->rbnext)
+            if (item->restype == 1000) {
+                if (item->resval.rstring != nullptr) code = item->resval.rstring;
+                break;
+            }
+        acutRelRb(chain);
+    }
+    entity->close();
+    return text;
 }
 
 bool IsHouseCode(const std::string& code) {
@@ -174,15 +201,14 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
                        std::vector<ParcelLine>& lines, bool& whole) {
     lines.clear();
     whole = false;
-    ads_name name;
-    if (acdbGetAdsName(name, parcel) != Acad::eOk) return false;
-    std::vector<AcGePoint2dArray> pieces;
-    CollectBoundaryLines(name, pieces, &index);
+    // Turned and read once for its lines, its turning sense and its vertices.
+    TurnedParcel turned;
+    if (!ReadTurnedParcel(parcel, index, turned)) return false;
+    const std::vector<AcGePoint2dArray>& pieces = turned.lines;
     // The turning sense of the vertices the boundary keeps (those without a point of the second
     // class alone), so that the points come back in the outline's own order.
-    AcGePoint2dArray own, kept;
-    if (!GetCurvePoints(name, own, 0)) return false;
-    for (const AcGePoint2d& p : own) {
+    AcGePoint2dArray kept;
+    for (const AcGePoint2d& p : turned.outline) {
         AcGePoint2d centre;
         AcDbObjectId id;
         if (!index.FindBoundaryPoint(p, centre, id) && index.FindSecondClassPoint(p, centre, id)) continue;
@@ -192,7 +218,8 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
     AcDbObjectIdArray ids;
     AcGePoint2dArray points;
     AcGeDoubleArray lengths;
-    if (!CollectParcelBoundary(parcel, ids, points, lengths, clockwise ? 1 : 0, &index)) return false;
+    if (!CollectTurnedParcelBoundary(parcel, turned.secondClassPoints, ids, points, lengths, clockwise ? 1 : 0))
+        return false;
     const int m = points.length();
     if (ids.length() != m) return false;
     lines.reserve(static_cast<std::size_t>(m));
@@ -227,14 +254,16 @@ struct ParcelLineCache {
         std::vector<AcDbObjectId> lineNotes;   // texts of the group coded as line notes, in its order
         std::vector<AcDbObjectId> otherNotes;  // its other coded texts but point labels, in its order
     };
-    std::unordered_map<std::uint64_t, Entry> parcels;
+    HandleTable<Entry> parcels;
+    // The JZXDM of each line given a note, by the handle of the vertex that carries it.
+    HandleTable<std::string> notedLineCodes;
 };
 
 namespace {
 
 ParcelLineCache::Entry& CacheEntry(CRelationExport& context, AcDbObjectId parcel) {
     if (!context.parcelLines) context.parcelLines = std::make_shared<ParcelLineCache>();
-    return context.parcelLines->parcels.try_emplace(Key(parcel)).first->second;
+    return *context.parcelLines->parcels.TryEmplace(Key(parcel)).first;
 }
 
 // The parcel's lines as read on the run's first request. Pieces and points are the same vertices,
@@ -255,11 +284,10 @@ const ParcelLineCache::Entry& ReadParcelNotes(CRelationExport& context, AcDbObje
     ParcelLineCache::Entry& entry = CacheEntry(context, parcel);
     if (entry.notesRead) return entry;
     entry.notesRead = true;
+    std::string code;
     for (AcDbObjectId member : GroupMembers(parcel)) {
         ads_name name;
-        if (!IsText(member) || acdbGetAdsName(name, member) != Acad::eOk) continue;
-        std::string code;
-        GetEntityCode(name, code);
+        if (!ReadTextCode(member, code) || acdbGetAdsName(name, member) != Acad::eOk) continue;
         if (code == kLineNoteCode)
             entry.lineNotes.push_back(member);
         else if (!code.empty() && code != kPointNoteCode)
@@ -339,7 +367,8 @@ private:
     std::size_t count_ = 0;
 };
 
-// The shared-boundary lines made so far, found by their end points.
+// The shared-boundary lines made so far, found by their end points. Each keeps the piece it was
+// made through where the run keeps the parcels' lines.
 class SharedLines {
 public:
     // The line through the same points, either way round, with its GDDM.
@@ -349,10 +378,11 @@ public:
                 for (int dy = -1; dy <= 1; ++dy) {
                     for (std::size_t k = cells_.Find(CellKey(piece[end], dx, dy)); k != kNone;
                          k = lines_[k].nextInCell)
-                        if (ArePointListsEqual(lines_[k].points, piece)) return &lines_[k].made;
+                        if (ArePointListsEqual(*lines_[k].points, piece)) return &lines_[k].made;
                 }
         return nullptr;
     }
+    // The piece must stay where it is while these lines are looked up.
     const std::pair<AcDbObjectId, std::string>* Add(AcDbObjectId id, std::string gddm, const AcGePoint2dArray& piece) {
         // Each cell's lines are chained in the order they were made.
         const std::size_t added = lines_.size();
@@ -362,7 +392,7 @@ public:
             while (lines_[last].nextInCell != kNone) last = lines_[last].nextInCell;
             lines_[last].nextInCell = added;
         }
-        lines_.push_back({{id, std::move(gddm)}, piece, kNone});
+        lines_.push_back({{id, std::move(gddm)}, &piece, kNone});
         return &lines_.back().made;
     }
 
@@ -370,7 +400,7 @@ private:
     static constexpr std::size_t kNone = CellHeads::kNone;
     struct Line {
         std::pair<AcDbObjectId, std::string> made;
-        AcGePoint2dArray points;
+        const AcGePoint2dArray* points;
         std::size_t nextInCell;  // the next line made in the same cell, or kNone
     };
     std::deque<Line> lines_;  // stays where it is as it grows
@@ -380,7 +410,7 @@ private:
 // A polyline through the piece with the shared-line code, the boundary line's data and its length.
 // It gets all of them before it joins the drawing, so that no change of it need be recorded.
 AcDbObjectId CreateSharedLine(const ParcelLine& line, std::string& gddm) {
-    auto polyline = std::make_unique<AcDbPolyline>();
+    auto polyline = std::make_unique<AcDbPolyline>(static_cast<unsigned>(line.piece.length()));
     for (int i = 0; i < line.piece.length(); ++i)
         polyline->addVertexAt(static_cast<unsigned>(i), line.piece[i]);
     resbuf* copied = nullptr;
@@ -414,8 +444,7 @@ AcDbObjectId CreateSharedLine(const ParcelLine& line, std::string& gddm) {
         }
         item = next;
     }
-    const double length = std::strtod(platform::text::Format("%f", PieceLength(line.piece)).c_str(), nullptr);
-    last->rbnext = acutBuildList(1001, kLengthApp, 1040, length, 0);
+    last->rbnext = acutBuildList(1001, kLengthApp, 1040, RealAtSixDecimals(PieceLength(line.piece)), 0);
     polyline->setXData(data);
     acutRelRb(data);
     return drawingutil::FinishCodedEntity(polyline.release(), nullptr, kSharedLineLayer, nullptr);
@@ -688,8 +717,8 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         created != TableOutcome::Written)
         return created;
     // Codes compare without letter case; a line shared by two parcels is written under the first.
-    std::unordered_set<std::string> written;
-    std::unordered_set<std::uint64_t> pairedLines, pairedNotes;
+    TextSet written;
+    HandleSet pairedLines, pairedNotes;
     struct Note {
         AcDbObjectId id;
         AcGePoint2d position;
@@ -697,11 +726,11 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         AcGePoint2d named_at;
     };
     // A boundary point's JZDDM as read on its first request: a point ends two lines at least.
-    std::unordered_map<std::uint64_t, std::string> pointCodes;
+    HandleTable<std::string> pointCodes;
     auto pointCode = [&](AcDbObjectId point) -> const std::string& {
-        auto [at, added] = pointCodes.try_emplace(Key(point));
-        if (added) at->second = Attribute(point, "JZDDM");
-        return at->second;
+        auto [at, added] = pointCodes.TryEmplace(Key(point));
+        if (added) *at = Attribute(point, "JZDDM");
+        return *at;
     };
     int item = 0;
     for (const CRelationExport::Parcel& parcel : context.parcels) {
@@ -712,14 +741,15 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             if (acdbGetAdsName(entity, member) != Acad::eOk) continue;
             Note note;
             note.id = member;
+            // Its place and the point it names, read while it is open.
             AcDbText* text = nullptr;
             if (acdbOpenObject(text, member, AcDb::kForRead) == Acad::eOk) {
                 note.position = AcGePoint2d(text->position().x, text->position().y);
+                double x = 0, y = 0;
+                note.named = GetXDataReal(*text, "JZX_ZJ_X", x) && GetXDataReal(*text, "JZX_ZJ_Y", y);
+                note.named_at = AcGePoint2d(x, y);
                 text->close();
             }
-            double x = 0, y = 0;
-            note.named = GetXDataReal(entity, "JZX_ZJ_X", x) && GetXDataReal(entity, "JZX_ZJ_Y", y);
-            note.named_at = AcGePoint2d(x, y);
             notes.push_back(note);
         }
         if (notes.empty()) continue;
@@ -728,12 +758,12 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
         if (lines == nullptr || !whole) continue;
         for (const ParcelLine& line : *lines) {
             const std::string key = platform::text::GbkToUpper(line.code);
-            if (written.count(key) != 0 || line.piece.isEmpty()) continue;
+            if (written.Contains(key) || line.piece.isEmpty()) continue;
             AcGePoint2d centre;
             AcDbObjectId start, end;
             if (index.FindBoundaryPoint(line.piece[0], centre, start) &&
                 index.FindBoundaryPoint(line.piece[line.piece.length() - 1], centre, end)) {
-                written.insert(key);
+                written.Insert(key);
                 // The line's JZXDM is its code as the run read it; then the point's JZDDM.
                 for (AcDbObjectId point : {start, end}) {
                     table.writer.SetFieldByName("JZXDM", line.code);
@@ -742,7 +772,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 }
             }
             // Of the notes naming a point of the line, the one lying nearest to it.
-            if (pairedLines.count(Key(line.carrier)) != 0) continue;
+            if (pairedLines.Contains(Key(line.carrier))) continue;
             const Note* chosen = nullptr;
             double nearest = HUGE_VAL;
             for (const Note& note : notes) {
@@ -750,7 +780,7 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 bool atVertex = false;
                 for (const AcGePoint2d& vertex : line.piece)
                     if (vertex.distanceTo(note.named_at) <= kNotePointTolerance) atVertex = true;
-                if (!atVertex || pairedNotes.count(Key(note.id)) != 0) continue;
+                if (!atVertex || pairedNotes.Contains(Key(note.id))) continue;
                 const double distance = DistanceToPiece(note.position, line.piece);
                 if (distance < nearest) {
                     nearest = distance;
@@ -758,8 +788,9 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
                 }
             }
             if (chosen == nullptr) continue;
-            pairedLines.insert(Key(line.carrier));
-            pairedNotes.insert(Key(chosen->id));
+            pairedLines.Insert(Key(line.carrier));
+            pairedNotes.Insert(Key(chosen->id));
+            *context.parcelLines->notedLineCodes.TryEmplace(Key(line.carrier)).first = line.code;
             context.lineNoteLines.append(line.carrier);
             context.lineNoteTexts.append(chosen->id);
         }
@@ -825,9 +856,14 @@ TableOutcome WriteJzxReZj(CRelationExport& context, const BoundaryPointIndex&) {
         table.Step(item++);
         AcDbEntity* note = nullptr;
         if (acdbOpenObject(note, context.lineNoteTexts[i], AcDb::kForRead) != Acad::eOk) continue;
+        const std::string noteCode = Attribute(*note, "ZJDM");
         note->close();
-        table.Row({{"JZXDM", Attribute(context.lineNoteLines[i], "JZXDM")},
-                   {"ZJDM", Attribute(context.lineNoteTexts[i], "ZJDM")}});
+        // The line's code as the run read it with its lines, which nothing has changed since.
+        const std::string* lineCode = context.parcelLines != nullptr
+                                          ? context.parcelLines->notedLineCodes.Find(Key(context.lineNoteLines[i]))
+                                          : nullptr;
+        table.Row({{"JZXDM", lineCode != nullptr ? *lineCode : Attribute(context.lineNoteLines[i], "JZXDM")},
+                   {"ZJDM", noteCode}});
     }
     return table.Close();
 }

@@ -1,6 +1,7 @@
 // The relation tables written from parcels laid out by hand, read back with dbfread.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -11,6 +12,7 @@
 #include "cadastral/config_tables.h"
 #include "cadastral/entity_selection.h"
 #include "cadastral/relation_tables.h"
+#include "../src/handle_table.h"
 #include "dbf_readers.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/selection_set.h"
@@ -329,6 +331,29 @@ TEST_F(RelationTables, ARefusedTableLetsTheOthersBeWrittenAFailedOneStops) {
         EXPECT_TRUE(Exists("jzx_re_gd"));
         EXPECT_FALSE(Exists("fw_re_zj"));
     }
+}
+
+// The tables the writers keep their lines, points and notes in: every key and value survives the
+// table's growth, key 0 included, and texts differ by case.
+TEST(RelationTableKeys, KeysAndValuesSurviveGrowth) {
+    cadastral::HandleTable<std::uint64_t> table;
+    for (std::uint64_t k = 0; k < 5000; ++k) {
+        auto [value, made] = table.TryEmplace(k * 4096);
+        ASSERT_TRUE(made);
+        *value = k;
+    }
+    for (std::uint64_t k = 0; k < 5000; ++k) {
+        auto [value, made] = table.TryEmplace(k * 4096);
+        ASSERT_FALSE(made);
+        ASSERT_EQ(*value, k);
+        ASSERT_NE(table.Find(k * 4096), nullptr);
+        ASSERT_EQ(table.Find(k * 4096 + 1), nullptr);
+    }
+    cadastral::TextSet texts;
+    EXPECT_TRUE(texts.Insert("JX1"));
+    EXPECT_FALSE(texts.Insert("JX1"));
+    EXPECT_TRUE(texts.Contains("JX1"));
+    EXPECT_FALSE(texts.Contains("jx1"));
 }
 
 }  // namespace

@@ -37,8 +37,14 @@ bool StoreEntityXDataItem(AcDbObjectId id, const char* application, const resbuf
 bool ReadEntityXDataChecked(AcDbObjectId id, const char* application, std::string& text, int kind, int position,
                             bool force, bool verbose);
 
-// A real under the application (its first real item); false when there is none.
+// A real under the application (its first real item) as its "%f" text reads back; false when there
+// is none.
 bool GetXDataReal(const ads_name entity, const char* application, double& value);
+// GetXDataReal on an object the caller holds open.
+bool GetXDataReal(const AcDbObject& object, const char* application, double& value);
+// The real as its "%f" text (six decimals) reads back, without building the text: what a real
+// stored or shown with six decimals stands for.
+double RealAtSixDecimals(double value);
 // Stores the real (formatted "%f") as the application's only item.
 void SetXDataReal(const ads_name entity, const char* application, double value);
 

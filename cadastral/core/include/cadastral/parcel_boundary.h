@@ -91,6 +91,24 @@ void CollectBoundaryLines(const ads_name parcel, std::vector<AcGePoint2dArray>& 
 // from the same first point. False when the parcel cannot be turned or no vertex is kept.
 bool CollectParcelBoundary(AcDbObjectId parcel, AcDbObjectIdArray& vertexIds, AcGePoint2dArray& points,
                            AcGeDoubleArray& lengths, int orientation, const BoundaryPointIndex* index = nullptr);
+// The lines CollectBoundaryLines makes of the outline of a parcel turned to start at its first
+// boundary vertex, given the boundary points on it.
+void BoundaryLinesOf(const AcGePoint2dArray& outline, const AcGePoint2dArray& boundary,
+                     std::vector<AcGePoint2dArray>& chains);
+// CollectParcelBoundary for a parcel already turned, given the points of the second class on it.
+bool CollectTurnedParcelBoundary(AcDbObjectId parcel, const AcGePoint2dArray& secondClassPoints,
+                                 AcDbObjectIdArray& vertexIds, AcGePoint2dArray& points, AcGeDoubleArray& lengths,
+                                 int orientation);
+// A parcel turned once and read once, for the callers that need both its boundary lines and its
+// boundary vertices.
+struct TurnedParcel {
+    std::vector<AcGePoint2dArray> lines;  // as CollectBoundaryLines gives them
+    AcGePoint2dArray outline;             // its points as GetCurvePoints gives them after the lines
+    AcGePoint2dArray secondClassPoints;   // on its vertices, as FindBoundaryPointsOnCurve finds them
+};
+// Turns the parcel as CollectBoundaryLines and CollectParcelBoundary do and reads it; false when
+// it cannot be read or turned, where CollectParcelBoundary fails too.
+bool ReadTurnedParcel(AcDbObjectId parcel, const BoundaryPointIndex& index, TurnedParcel& turned);
 // The parcel's boundary line that starts at the point.
 bool FindBoundaryLineFromPoint(const AcGePoint2d& point, const ads_name parcel, AcGePoint2dArray& chain,
                                const BoundaryPointIndex* index = nullptr);
