@@ -3,11 +3,11 @@
 // leave it to the host's selection. The check changes none of them while they live.
 #pragma once
 
-#include "cadastral/house_outlines.h"
+#include "drawingutil/window_outlines.h"
 
 namespace cadastral::detail {
 
 // Reads the working drawing's outlines on the houses' layer, in drawing order.
-HouseOutlines ReadParcelHouses();
+drawingutil::WindowOutlines ReadParcelHouses();
 
 }  // namespace cadastral::detail

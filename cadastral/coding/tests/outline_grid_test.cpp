@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "cadastral/house_outlines.h"
 #include "coding_scene.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/view_window.h"
+#include "drawingutil/window_outlines.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/selection.h"
@@ -16,6 +16,9 @@
 namespace {
 
 using namespace cadastral;
+using drawingutil::OutlinePlace;
+using drawingutil::PlaceOfOutline;
+using drawingutil::WindowOutlines;
 
 class OutlineGridTest : public CodingSceneTest {
 protected:
@@ -132,25 +135,25 @@ TEST_F(OutlineGridTest, AnswersAsTheHostsCrossingSelectionOrLeavesItToTheHost) {
     EXPECT_FALSE(Answers(grid, 10, 10.75)) << "the arc touches the window's edge";
 }
 
-TEST_F(OutlineGridTest, HouseOutlinesArePlacedOnlyClearOfThePolygonsSides) {
+TEST_F(OutlineGridTest, OutlinesArePlacedOnlyClearOfThePolygonsSides) {
     // A U: two arms from x 0 to 4 and 6 to 10, joined below y 4.
     const AcGePoint2dArray u = List({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 4}, {4, 4}, {4, 10}, {0, 10}});
     const double m = 1e-6;
     using P = std::vector<AcGePoint2d>;
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {3, 1}, {3, 3}, {1, 3}}, true, u, m), HousePlace::In);
-    EXPECT_EQ(PlaceOfOutline(P{{5, 5}, {5, 6}, {5.5, 6}}, true, u, m), HousePlace::Out)
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {3, 1}, {3, 3}, {1, 3}}, true, u, m), OutlinePlace::In);
+    EXPECT_EQ(PlaceOfOutline(P{{5, 5}, {5, 6}, {5.5, 6}}, true, u, m), OutlinePlace::Out)
         << "first point in the notch";
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {12, 1}, {12, 3}}, true, u, m), HousePlace::Out)
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {12, 1}, {12, 3}}, true, u, m), OutlinePlace::Out)
         << "a point beyond the U";
-    EXPECT_EQ(PlaceOfOutline(P{{0, 1}, {3, 1}, {3, 3}}, true, u, m), HousePlace::Unsure)
+    EXPECT_EQ(PlaceOfOutline(P{{0, 1}, {3, 1}, {3, 3}}, true, u, m), OutlinePlace::Unsure)
         << "first point on a side";
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {5, 1}, {5, 4}}, true, u, m), HousePlace::Unsure)
+    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {5, 1}, {5, 4}}, true, u, m), OutlinePlace::Unsure)
         << "a corner on the notch's foot";
-    EXPECT_EQ(PlaceOfOutline(P{{3, 5}, {5, 3}, {3, 3}}, true, u, m), HousePlace::Unsure)
+    EXPECT_EQ(PlaceOfOutline(P{{3, 5}, {5, 3}, {3, 3}}, true, u, m), OutlinePlace::Unsure)
         << "a side through its corner";
     // Every point in the arms, the closing side across the notch, which the host's polygon meets.
-    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, false, u, m), HousePlace::In) << "open";
-    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, true, u, m), HousePlace::Unsure) << "closed";
+    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, false, u, m), OutlinePlace::In) << "open";
+    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, true, u, m), OutlinePlace::Unsure) << "closed";
 }
 
 // The houses' answer to a window-polygon selection, checked against the host's whenever given.
@@ -177,7 +180,7 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
     std::sort(houses.begin(), houses.end());
 
-    HouseOutlines outlines(4, [&houses](const ads_name entity) {
+    WindowOutlines outlines(4, [&houses](const ads_name entity) {
         AcDbObjectId id;
         return acdbGetObjectId(id, entity) == Acad::eOk &&
                std::binary_search(houses.begin(), houses.end(), id);

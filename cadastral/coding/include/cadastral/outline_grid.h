@@ -14,8 +14,6 @@
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
 
-class AcDbEntity;
-
 namespace cadastral {
 
 // How a side of an outline, from a to b (with a bulge: an arc), meets an axis-parallel window:
@@ -24,10 +22,6 @@ namespace cadastral {
 enum class SideTouch { Apart, Enters, Unsure };
 SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, const AcGePoint2d& low,
                       const AcGePoint2d& high, double margin);
-
-// The vertices and bulges of a lightweight or simple 2D polyline lying flat, added to the lists;
-// false for another shape (fitted, splined, tilted), whose drawn curve is not its frame.
-bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges);
 
 class OutlineGrid {
 public:

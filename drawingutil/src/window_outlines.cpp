@@ -1,25 +1,23 @@
-#include "cadastral/house_outlines.h"
+#include "drawingutil/window_outlines.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
-#include "cadastral/outline_grid.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_reach.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
+#include "platform/cad/db_vertex.h"
 #include "platform/cad/selection.h"
 
-namespace cadastral {
+namespace drawingutil {
 namespace {
 
-using drawingutil::Opened;
-using drawingutil::ShownToSelection;
-
-// A house whose box spans more cells than this is looked at by every question instead.
+// An outline whose box spans more cells than this is looked at by every question instead.
 constexpr std::int64_t kMostCells = 256;
 // The margin, relative to the size of the coordinates and to the host's own tolerance, inside
 // which a point or side is too close to the polygon's sides to call: far above the host's
@@ -85,12 +83,12 @@ bool InsidePolygon(const AcGePoint2d& point, const AcGePoint2dArray& polygon) {
     return in;
 }
 
-HousePlace PlaceOfPoint(const AcGePoint2d& point, const AcGePoint2dArray& polygon, double margin) {
+OutlinePlace PlaceOfPoint(const AcGePoint2d& point, const AcGePoint2dArray& polygon, double margin) {
     const int n = polygon.length();
     for (int i = 0; i < n; ++i)
         if (DistanceToSide(point, polygon[i], polygon[(i + 1) % n]) <= margin)
-            return HousePlace::Unsure;
-    return InsidePolygon(point, polygon) ? HousePlace::In : HousePlace::Out;
+            return OutlinePlace::Unsure;
+    return InsidePolygon(point, polygon) ? OutlinePlace::In : OutlinePlace::Out;
 }
 
 std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
@@ -99,6 +97,10 @@ std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
 
 bool FewCells(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1) {
     return x1 - x0 < kMostCells && y1 - y0 < kMostCells && (x1 - x0 + 1) * (y1 - y0 + 1) <= kMostCells;
+}
+
+bool FacesUp(const AcGeVector3d& normal) {
+    return normal.x == 0 && normal.y == 0 && normal.z == 1;
 }
 
 // Whether the entity lies flat at elevation 0, where the selection's polygon lies.
@@ -118,24 +120,52 @@ bool IsClosed(AcDbEntity* entity) {
 
 }  // namespace
 
-HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed,
+bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges) {
+    if (AcDbPolyline* lw = AsPolyline(entity)) {
+        if (!FacesUp(lw->normal()))
+            return false;
+        for (unsigned int i = 0; i < lw->numVerts(); ++i) {
+            AcGePoint2d p;
+            double bulge = 0;
+            if (lw->getPointAt(i, p) != Acad::eOk || lw->getBulgeAt(i, bulge) != Acad::eOk)
+                return false;
+            points.push_back(p);
+            bulges.push_back(bulge);
+        }
+        return !points.empty();
+    }
+    AcDb2dPolyline* poly = As2dPolyline(entity);
+    if (poly == nullptr || poly->polyType() != AcDb::k2dSimplePoly || !FacesUp(poly->normal()))
+        return false;
+    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
+    for (it->start(); !it->done(); it->step()) {
+        Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
+        if (!vertex || vertex->vertexType() != AcDb::k2dVertex)
+            return false;
+        points.emplace_back(vertex->position().x, vertex->position().y);
+        bulges.push_back(vertex->bulge());
+    }
+    return !points.empty();
+}
+
+OutlinePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed,
                           const AcGePoint2dArray& polygon, double margin) {
     if (outline.empty() || polygon.length() < 3)
-        return HousePlace::Unsure;
+        return OutlinePlace::Unsure;
     // The host takes an outline whose first point lies inside and whose path meets no side. A
     // path from a point inside to one outside crosses a side.
-    const HousePlace start = PlaceOfPoint(outline.front(), polygon, margin);
-    if (start != HousePlace::In)
+    const OutlinePlace start = PlaceOfPoint(outline.front(), polygon, margin);
+    if (start != OutlinePlace::In)
         return start;
     bool sure = true;
     for (std::size_t k = 1; k < outline.size(); ++k) {
-        const HousePlace place = PlaceOfPoint(outline[k], polygon, margin);
-        if (place == HousePlace::Out)
-            return HousePlace::Out;
-        sure = sure && place == HousePlace::In;
+        const OutlinePlace place = PlaceOfPoint(outline[k], polygon, margin);
+        if (place == OutlinePlace::Out)
+            return OutlinePlace::Out;
+        sure = sure && place == OutlinePlace::In;
     }
     if (!sure)
-        return HousePlace::Unsure;
+        return OutlinePlace::Unsure;
     const std::size_t sides = closed ? outline.size() : outline.size() - 1;
     const int n = polygon.length();
     for (std::size_t k = 0; k < sides; ++k) {
@@ -143,12 +173,12 @@ HousePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed,
         const AcGePoint2d& b = outline[(k + 1) % outline.size()];
         for (int i = 0; i < n; ++i)
             if (!SidesClear(a, b, polygon[i], polygon[(i + 1) % n], margin))
-                return HousePlace::Unsure;
+                return OutlinePlace::Unsure;
     }
-    return HousePlace::In;
+    return OutlinePlace::In;
 }
 
-HouseOutlines::HouseOutlines(double cell, const std::function<bool(const ads_name)>& isHouse)
+WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_name)>& isOutline)
     : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
     ads_name all{};
     if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
@@ -158,22 +188,22 @@ HouseOutlines::HouseOutlines(double cell, const std::function<bool(const ads_nam
     for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(all, i, member) == RTNORM && isHouse(member) && drawingutil::IdOfName(member, id))
+        if (acedSSName(all, i, member) == RTNORM && isOutline(member) && drawingutil::IdOfName(member, id))
             Read(id);
     }
     acedSSFree(all);
     std::sort(cells_.begin(), cells_.end());
 }
 
-HouseOutlines::HouseOutlines(double cell, const std::vector<AcDbObjectId>& houses)
+WindowOutlines::WindowOutlines(double cell, const std::vector<AcDbObjectId>& outlines)
     : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
-    houses_.reserve(houses.size());
-    for (AcDbObjectId id : houses)
+    outlines_.reserve(outlines.size());
+    for (AcDbObjectId id : outlines)
         Read(id);
     std::sort(cells_.begin(), cells_.end());
 }
 
-void HouseOutlines::Read(AcDbObjectId id) {
+void WindowOutlines::Read(AcDbObjectId id) {
     Opened<AcDbEntity> entity(id, AcDb::kForRead);
     if (!entity)
         return;
@@ -183,7 +213,7 @@ void HouseOutlines::Read(AcDbObjectId id) {
     if (db == nullptr || entity->ownerId() != db->currentSpaceId() ||
         entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
         return;
-    House house{id,
+    Outline entry{id,
                 {extents.minPoint().x, extents.minPoint().y},
                 {extents.maxPoint().x, extents.maxPoint().y},
                 false,
@@ -193,26 +223,26 @@ void HouseOutlines::Read(AcDbObjectId id) {
     std::vector<double> bulges;
     if (ShownToSelection(*entity.get()) && AtGround(entity.get()) &&
         ReadFlatFrame(entity.get(), points_, bulges)) {
-        house.count = static_cast<std::uint32_t>(points_.size() - house.first);
-        house.known = house.count >= 2 &&
+        entry.count = static_cast<std::uint32_t>(points_.size() - entry.first);
+        entry.known = entry.count >= 2 &&
                       std::all_of(bulges.begin(), bulges.end(), [](double b) { return b == 0; }) &&
-                      std::all_of(points_.begin() + house.first, points_.end(), Finite);
+                      std::all_of(points_.begin() + entry.first, points_.end(), Finite);
     }
-    if (!house.known) {
-        points_.resize(house.first);
-        house.count = 0;
+    if (!entry.known) {
+        points_.resize(entry.first);
+        entry.count = 0;
     }
-    if (!Finite(house.low) || !Finite(house.high)) {
+    if (!Finite(entry.low) || !Finite(entry.high)) {
         constexpr double kAll = std::numeric_limits<double>::max();
-        house.low.set(-kAll, -kAll);
-        house.high.set(kAll, kAll);
-        house.known = false;
+        entry.low.set(-kAll, -kAll);
+        entry.high.set(kAll, kAll);
+        entry.known = false;
     }
-    magnitude_ = std::max({magnitude_, Magnitude(house.low), Magnitude(house.high)});
-    const auto index = static_cast<std::uint32_t>(houses_.size());
-    houses_.push_back(house);
-    const std::int64_t x0 = CellOf(house.low.x), x1 = CellOf(house.high.x);
-    const std::int64_t y0 = CellOf(house.low.y), y1 = CellOf(house.high.y);
+    magnitude_ = std::max({magnitude_, Magnitude(entry.low), Magnitude(entry.high)});
+    const auto index = static_cast<std::uint32_t>(outlines_.size());
+    outlines_.push_back(entry);
+    const std::int64_t x0 = CellOf(entry.low.x), x1 = CellOf(entry.high.x);
+    const std::int64_t y0 = CellOf(entry.low.y), y1 = CellOf(entry.high.y);
     if (!FewCells(x0, x1, y0, y1)) {
         wide_.push_back(index);
         return;
@@ -222,13 +252,13 @@ void HouseOutlines::Read(AcDbObjectId id) {
             cells_.emplace_back(CellKey(cx, cy), index);
 }
 
-std::int64_t HouseOutlines::CellOf(double v) const {
+std::int64_t WindowOutlines::CellOf(double v) const {
     constexpr double kFarthest = 1e15;
     double c = std::floor(v / cell_);
     return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
 }
 
-bool HouseOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
                                   const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) const {
     selected.clear();
     if (polygon.length() < 3)
@@ -268,23 +298,23 @@ bool HouseOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoi
 
     std::vector<AcGePoint2d> outline;
     for (std::uint32_t index : near) {
-        const House& house = houses_[index];
+        const Outline& entry = outlines_[index];
         // The host takes only what its box puts wholly within the polygon's box.
-        if (house.low.x < low.x - margin || house.low.y < low.y - margin || house.high.x > high.x + margin ||
-            house.high.y > high.y + margin)
+        if (entry.low.x < low.x - margin || entry.low.y < low.y - margin || entry.high.x > high.x + margin ||
+            entry.high.y > high.y + margin)
             continue;
-        if (!(house.low.x > low.x + margin && house.low.y > low.y + margin &&
-              house.high.x < high.x - margin && house.high.y < high.y - margin) ||
-            !house.known)
+        if (!(entry.low.x > low.x + margin && entry.low.y > low.y + margin &&
+              entry.high.x < high.x - margin && entry.high.y < high.y - margin) ||
+            !entry.known)
             return false;
-        outline.assign(points_.begin() + house.first, points_.begin() + house.first + house.count);
-        const HousePlace place = PlaceOfOutline(outline, house.closed, polygon, margin);
-        if (place == HousePlace::Unsure)
+        outline.assign(points_.begin() + entry.first, points_.begin() + entry.first + entry.count);
+        const OutlinePlace place = PlaceOfOutline(outline, entry.closed, polygon, margin);
+        if (place == OutlinePlace::Unsure)
             return false;
-        if (place == HousePlace::In)
-            selected.push_back(house.id);
+        if (place == OutlinePlace::In)
+            selected.push_back(entry.id);
     }
     return true;
 }
 
-}  // namespace cadastral
+}  // namespace drawingutil
