@@ -7,11 +7,10 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_reach.h"
+#include "drawingutil/window_outlines.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
-#include "platform/cad/db_object_iterator.h"
 #include "platform/cad/db_polyline.h"
-#include "platform/cad/db_vertex.h"
 
 namespace gisexchange {
 namespace {
@@ -66,8 +65,6 @@ bool Seen(const Box& inner, const Box& view, double margin)
     return !Empty(inner) && Inside(inner, Grown(view, -margin));
 }
 
-bool FacesUp(const AcGeVector3d& normal) { return normal.x == 0 && normal.y == 0 && normal.z == 1; }
-
 struct Frame {
     std::vector<AcGePoint2d> points;
     std::vector<double> bulges;
@@ -79,36 +76,15 @@ struct Frame {
 // drawn curve is not its frame.
 bool ReadFrame(AcDbEntity* entity, Frame& frame)
 {
-    std::vector<AcGePoint2d>& points = frame.points;
-    std::vector<double>& bulges = frame.bulges;
+    if (!drawingutil::ReadFlatFrame(entity, frame.points, frame.bulges) || frame.points.size() < 2)
+        return false;
     if (AcDbPolyline* lw = AsPolyline(entity)) {
         frame.lightweight = true;
-        if (!FacesUp(lw->normal()))
-            return false;
-        for (unsigned int i = 0; i < lw->numVerts(); ++i) {
-            AcGePoint2d p;
-            double bulge = 0;
-            if (lw->getPointAt(i, p) != Acad::eOk || lw->getBulgeAt(i, bulge) != Acad::eOk)
-                return false;
-            points.push_back(p);
-            bulges.push_back(bulge);
-        }
         frame.closed = lw->isClosed();
-        return points.size() >= 2;
+    } else {
+        frame.closed = As2dPolyline(entity)->isClosed();
     }
-    AcDb2dPolyline* poly = As2dPolyline(entity);
-    if (poly == nullptr || poly->polyType() != AcDb::k2dSimplePoly || !FacesUp(poly->normal()))
-        return false;
-    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
-    for (it->start(); !it->done(); it->step()) {
-        Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
-        if (!vertex || vertex->vertexType() != AcDb::k2dVertex)
-            return false;
-        points.emplace_back(vertex->position().x, vertex->position().y);
-        bulges.push_back(vertex->bulge());
-    }
-    frame.closed = poly->isClosed();
-    return points.size() >= 2;
+    return true;
 }
 
 // Whether the point lies on an edge of the window, exactly, as the corner of a neighbour does.
