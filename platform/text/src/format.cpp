@@ -146,7 +146,8 @@ std::string FormatNumber(const Spec& spec, const FormatArg* arg) {
 
 // The most common numbers, "%d" and "%.Nf" without flags, are written by std::to_chars, which
 // gives the digits printf gives in the "C" locale without parsing a C format again. False when the
-// spec asks for more, or the digits do not fit the buffer; the caller then goes through the C library.
+// conversion asks for more, or the digits do not fit the buffer; the caller then goes through the
+// C library.
 template <typename String>
 bool AppendPlainNumber(String& out, const Spec& spec, const FormatArg* arg) {
     if (!spec.flags.empty() || arg == nullptr) return false;
