@@ -91,15 +91,7 @@ XDataItemList::XDataItemList(const XDataItemList& other)
         std::memcpy(Allocate(other.size_, other.count_), other.Bytes(), other.size_);
 }
 
-XDataItemList::XDataItemList(XDataItemList&& other) noexcept : size_(other.size_), count_(other.count_)
-{
-    if (Kept())
-        std::memcpy(kept_, other.kept_, size_);
-    else
-        heap_ = other.heap_;
-    other.size_ = 0;
-    other.count_ = 0;
-}
+XDataItemList::XDataItemList(XDataItemList&& other) noexcept { TakeFrom(other); }
 
 XDataItemList& XDataItemList::operator=(const XDataItemList& other)
 {
@@ -112,16 +104,21 @@ XDataItemList& XDataItemList::operator=(XDataItemList&& other) noexcept
 {
     if (this != &other) {
         Release();
-        size_ = other.size_;
-        count_ = other.count_;
-        if (Kept())
-            std::memcpy(kept_, other.kept_, size_);
-        else
-            heap_ = other.heap_;
-        other.size_ = 0;
-        other.count_ = 0;
+        TakeFrom(other);
     }
     return *this;
+}
+
+void XDataItemList::TakeFrom(XDataItemList& other) noexcept
+{
+    size_ = other.size_;
+    count_ = other.count_;
+    if (Kept())
+        std::memcpy(kept_, other.kept_, size_);
+    else
+        heap_ = other.heap_;
+    other.size_ = 0;
+    other.count_ = 0;
 }
 
 XDataItemList::~XDataItemList() { Release(); }

@@ -106,6 +106,8 @@ private:
     // Room for bytes (the old items are dropped); the caller fills all of it.
     unsigned char* Allocate(std::size_t bytes, std::size_t count);
     void Release();
+    // Takes other's items, leaving it empty; this list holds none.
+    void TakeFrom(XDataItemList& other) noexcept;
 
     union {
         unsigned char* heap_;
