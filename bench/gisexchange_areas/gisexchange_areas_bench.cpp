@@ -1,6 +1,6 @@
 // The area geometry of the exports on generated towns with straight street sides: every parcel
-// cut where it meets its neighbours and filed in one shared line set, as the table-driven export
-// does it. GEOS nodes the same boundaries first, in the same run, and the cut reports its time as a
+// cut where it meets its neighbours and filed in one shared line set, by the table-driven
+// export's own cut. GEOS nodes the same boundaries first, in the same run, and the cut reports its time as a
 // multiple of GEOS's ("x_geos"). Then the overlap of every house that crosses its parcel.
 #include <benchmark/benchmark.h>
 #include <geos_c.h>
@@ -17,7 +17,7 @@
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
-#include "gisexchange/boundary_cutting.h"
+#include "gisexchange/member_cutting.h"
 #include "gisexchange/parcel_measures.h"
 #include "gisexchange/shared_lines.h"
 #include "gisexchange/sorted_ids.h"
@@ -141,19 +141,7 @@ void BM_CutParcelsIntoSharedLines(benchmark::State& state)
         double start = Now();
         SharedLineSet set;
         set.keepContributors = true;
-        for (AcDbObjectId parcel : town.parcels) {
-            Name name(parcel);
-            BoundaryCurveRecord record = LoadBoundaryCurve(name, false);
-            ads_name near{};
-            if (record.vertices.length() >= 3 && SelectBoundaryCurves(name, near)) {
-                for (AcDbObjectId other : Members(near)) {
-                    int index = 0;
-                    if (FindSortedId(category, other, index))
-                        MarkCurveIntersections(record, Name(other));
-                }
-            }
-            SplitCurveAtBreaks(record, set, 0);
-        }
+        CutMembersIntoSharedLines(category, set);
         lines = set.lines.size();
         total += Now() - start;
     }

@@ -26,13 +26,12 @@
 #include "drawingutil/vertex_order.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
-#include "gisexchange/boundary_cutting.h"
 #include "gisexchange/entity_boxes.h"
 #include "gisexchange/boundary_selection.h"
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
-#include "gisexchange/member_crossings.h"
+#include "gisexchange/member_cutting.h"
 #include "gisexchange/parcel_check.h"
 #include "gisexchange/region_builder.h"
 #include "gisexchange/shared_lines.h"
@@ -59,9 +58,6 @@ using platform::text::Format;
 constexpr double kDegreesPerRadian = 57.29577951308232;
 // An entry of an area's line list whose line was never written.
 constexpr LONG kMissingLine = std::numeric_limits<LONG>::min();
-// Beyond the margin of any selection that looks for islands inside a boundary or for curves
-// meeting one, so that the test of extents before it never turns away what it would take.
-constexpr double kSelectionReach = 1.0;
 
 AcDbObjectId IdOf(const ads_name entity)
 {
@@ -240,18 +236,6 @@ AcGePoint2dArray SamplePoints(const ads_name entity, bool closed)
     if (!closed)
         samples.append(vertices.last());
     return samples;
-}
-
-// Whether a member other than the entity could lie in or across the box of the entity's vertices,
-// where the host looks for the curves it meets.
-bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& members)
-{
-    AcGePoint2dArray vertices;
-    if (!GetCurvePoints(entity, vertices, 0) || vertices.isEmpty())
-        return true;
-    geometry::Extents box = ExtentsOfPoints(vertices);
-    box.Expand(kSelectionReach);
-    return members.AnyTouching(box, self);
 }
 
 bool IsMemberCode(const std::string& code)
@@ -765,43 +749,15 @@ void ExportAssembledAreas(TableExporter& exporter, const AreaGroup& group, GisOu
         members.insert(members.end(), state.islands.begin(), state.islands.end());
     const SortedIdSet set = BuildSortedIdSet(members);
 
-    const EntityBoxes memberBoxes(set);
-    // Only members are cut against each other: the drawing answers which of them a crossing
-    // window takes wherever it can tell.
-    const CrossingAnswer crossingMembers = [&memberBoxes](AcDbObjectId passed, const AcGePoint2d& low,
-                                                          const AcGePoint2d& high, const AcGePoint2d& viewLow,
-                                                          const AcGePoint2d& viewHigh,
-                                                          std::vector<AcDbObjectId>& selected) {
-        return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
-    };
-
     SharedLineSet lines;
     lines.keepContributors = true;
-    std::vector<std::vector<int>> refs(set.size());
-    for (std::size_t k = 0; k < set.size(); ++k) {
-        ads_name entity{};
-        if (!NameOf(set[k], entity))
-            continue;
+    const std::vector<std::vector<int>> refs = CutMembersIntoSharedLines(set, lines, [](const ads_name entity) {
         const std::string code = CodeOf(entity);
         const ExchangeRow* row = RowOf(code);
         // The boundary is turned in the drawing itself, so each arc must stay on its side.
         if (code != "300000" && row != nullptr && row->reverse == 1)
             ReversePolylineVertices(entity);
-        BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
-        if (record.vertices.length() < 3)
-            continue;
-        std::vector<AcDbObjectId> near;
-        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
-            for (AcDbObjectId other : near) {
-                int at = 0;
-                ads_name otherName{};
-                if (FindSortedId(set, other, at) && NameOf(other, otherName))
-                    MarkCurveIntersections(record, otherName);
-            }
-        }
-        SplitCurveAtBreaks(record, lines, 0);
-        refs[k] = record.lineRefs;
-    }
+    });
 
     // Every distinct stretch once, with the graphic parameters of its first owner's edge code.
     std::unordered_map<int, LONG> lineOfNumber;

@@ -69,21 +69,19 @@ struct Frame {
     std::vector<AcGePoint2d> points;
     std::vector<double> bulges;
     bool closed = false;
-    bool lightweight = false;  // drawn through the very coordinates read
 };
 
-// The drawn outline of a flat lightweight or simple 2D polyline. False for another shape, whose
-// drawn curve is not its frame.
+// The drawn outline of a flat lightweight or simple 2D polyline, whose sides the host draws
+// through the very coordinates read here. False for another shape, whose drawn curve is not its
+// frame.
 bool ReadFrame(AcDbEntity* entity, Frame& frame)
 {
     if (!drawingutil::ReadFlatFrame(entity, frame.points, frame.bulges) || frame.points.size() < 2)
         return false;
-    if (AcDbPolyline* lw = AsPolyline(entity)) {
-        frame.lightweight = true;
+    if (AcDbPolyline* lw = AsPolyline(entity))
         frame.closed = lw->isClosed();
-    } else {
+    else
         frame.closed = As2dPolyline(entity)->isClosed();
-    }
     return true;
 }
 
@@ -111,10 +109,10 @@ bool AlongEdge(const AcGePoint2d& a, const AcGePoint2d& b, const Box& window)
 }
 
 // How the sides of the outline meet the window: Yes when a straight side runs into the inner
-// window, or, for a lightweight outline that meets the window within the view, ends
-// exactly on an edge of the window or runs exactly along one (the host's test of a line against
-// the window's edges meets it there to the last bit); No when every side stays outside the
-// window's reach; else Unsure. An arc side is known by the box it stays in: its ends' box grown by
+// window, or, for an outline that meets the window within the view, ends exactly on an edge of
+// the window or runs exactly along one (the host's test of a line against the window's edges
+// meets it there to the last bit); No when every side stays outside the window's reach; else
+// Unsure. An arc side is known by the box it stays in: its ends' box grown by
 // how far it strays from its chord.
 Take SidesThrough(const Frame& frame, const Box& window, const Box& inner, const Box& reach, bool touchSeen)
 {
@@ -131,7 +129,7 @@ Take SidesThrough(const Frame& frame, const Box& window, const Box& inner, const
         if (bulge == 0) {
             if (drawingutil::SideMeetsBox(a, b, inner.low, inner.high))
                 return Take::Yes;
-            if (touchSeen && frame.lightweight && a != b &&
+            if (touchSeen && a != b &&
                 (OnEdge(a, window) || OnEdge(b, window) || AlongEdge(a, b, window)))
                 return Take::Yes;
             near = near || drawingutil::SideMeetsBox(a, b, reach.low, reach.high);

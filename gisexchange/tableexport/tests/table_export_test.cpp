@@ -23,11 +23,14 @@
 #include "gisexchange/feature_records.h"
 #include "gisexchange/feature_writers.h"
 #include "gisexchange/member_crossings.h"
+#include "gisexchange/member_cutting.h"
 #include "gisexchange/boundary_cutting.h"
 #include "gisexchange/parcel_measures.h"
 #include "gisexchange/save_commands.h"
 #include "gisexchange/table_export.h"
 #include "gisexchange/xdata_snapshot.h"
+#include "makedrawing/town_drawing.h"
+#include "makedrawing/town_plan.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_symbol_records.h"
@@ -40,6 +43,7 @@
 #include "testing/host_machine.h"
 #include "gisexchange/folder_dialog.h"
 #include "platform/cad/prompts.h"
+#include "platform/cad/selection.h"
 #include "platform/ui/ui_driver.h"
 
 namespace {
@@ -461,7 +465,7 @@ TEST_F(TableExport, SharedSidesAreMarkedOnTheNeighboursTheHostWouldSelect)
 
 // The members a crossing window over a member's box takes, told from their geometry where that is
 // certain, are those the host's crossing selection takes, in the same order: inside, around,
-// sharing a side or a corner, just apart, bowing in, of another kind or hidden.
+// sharing a side or a corner, just apart, bowing in, old-style, fitted or hidden.
 TEST_F(TableExport, MembersTakenByACrossingWindowAreThoseTheHostTakes)
 {
     auto lw = [](const AcGePoint2dArray& ring, const char* layer = "DLJ", AcGeDoubleArray* bulges = nullptr) {
@@ -483,6 +487,10 @@ TEST_F(TableExport, MembersTakenByACrossingWindowAreThoseTheHostTakes)
         CreateCodedPolyline(Square(0, 10, 10, 20), 0, 1, "310000", 0, kSimple2dPolyline, "DLJ"),  // a side shared
         lw(Square(100, 0, 110, 10)),
         lw(Square(98, 10, 112, 20)),                               // along all the last one's side
+        CreateCodedPolyline(Square(120, 0, 130, 10), 0, 1, "310000", 0, kSimple2dPolyline, "DLJ"),
+        CreateCodedPolyline(Square(130, 10, 140, 20), 0, 1, "310000", 0, kSimple2dPolyline, "DLJ"),  // a corner
+        CreateCodedPolyline(Square(150, 0, 160, 10), 0, 1, "310000", 0, kSimple2dPolyline, "DLJ"),
+        CreateCodedPolyline(Square(160, 0, 170, 10), 0, 1, "310000", 0, kFitCurvePolyline, "DLJ"),  // a side
         lw(Square(40, 0, 50, 10), "OFF"),                          // hidden, a side shared
     };
     {
@@ -519,9 +527,78 @@ TEST_F(TableExport, MembersTakenByACrossingWindowAreThoseTheHostTakes)
         EXPECT_EQ(members(ids[i], answer), members(ids[i], CrossingAnswer())) << "around member " << i;
     EXPECT_EQ(members(ids[0], CrossingAnswer()),
               (std::vector<AcDbObjectId>{ids[1], ids[3], ids[4], ids[7], ids[9]}));
-    // Only the windows near the 2D neighbour, the hidden one or the one apart within the margin go
-    // to the host.
-    EXPECT_EQ(answered, 7);
+    EXPECT_EQ(members(ids[13], CrossingAnswer()), (std::vector<AcDbObjectId>{ids[12]}));
+    // Only the windows near the hidden one, the one apart within the margin or the fitted one go to
+    // the host.
+    EXPECT_EQ(answered, 13);
+}
+
+// A town's parcels, old-style and lightweight, with straight or bent street sides, cut against the
+// members the drawing tells are met: the same lines, owners and references as when the host's
+// crossing selection is asked around every parcel.
+TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
+{
+    for (bool straight : {true, false}) {
+        makedrawing::Options options;
+        options.parcels = 120;
+        options.seed = straight ? 7 : 11;
+        options.straightSides = straight;
+        options.lightweightParcels = 0.4;
+        options.rates.extraVertices = 0.2;
+        ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+        makedrawing::DrawTown(makedrawing::PlanTown(options, {"141100"}));
+        ads_name all{};
+        resbuf polylines{nullptr, 0, {.rstring = const_cast<char*>("POLYLINE,LWPOLYLINE")}};
+        const resbuf parcels{&polylines, 8, {.rstring = const_cast<char*>("JZD")}};
+        ASSERT_EQ(acedSSGet("X", nullptr, nullptr, &parcels, all), RTNORM);
+        std::vector<AcDbObjectId> ids;
+        Adesk::Int32 n = 0;
+        acedSSLength(all, &n);
+        for (Adesk::Int32 i = 0; i < n; ++i) {
+            ads_name e{};
+            AcDbObjectId id;
+            acedSSName(all, i, e);
+            acdbGetObjectId(id, e);
+            ids.push_back(id);
+        }
+        acedSSFree(all);
+        ASSERT_GE(ids.size(), 120u);
+        const SortedIdSet set = BuildSortedIdSet(ids);
+
+        SharedLineSet byDrawing, byHost;
+        byDrawing.keepContributors = byHost.keepContributors = true;
+        const std::vector<std::vector<int>> refs = CutMembersIntoSharedLines(set, byDrawing);
+        std::vector<std::vector<int>> hostRefs(set.size());
+        for (std::size_t k = 0; k < set.size(); ++k) {
+            ads_name name{};
+            ASSERT_EQ(acdbGetAdsName(name, set[k]), Acad::eOk);
+            BoundaryCurveRecord record = LoadBoundaryCurve(name, false);
+            if (record.vertices.length() < 3)
+                continue;
+            std::vector<AcDbObjectId> near;
+            if (SelectBoundaryCurves(name, CrossingAnswer(), near))
+                for (AcDbObjectId other : near) {
+                    int at = 0;
+                    ads_name otherName{};
+                    if (FindSortedId(set, other, at) && acdbGetAdsName(otherName, other) == Acad::eOk)
+                        MarkCurveIntersections(record, otherName);
+                }
+            SplitCurveAtBreaks(record, byHost, 0);
+            hostRefs[k] = record.lineRefs;
+        }
+        EXPECT_EQ(refs, hostRefs) << (straight ? "straight" : "bent");
+        EXPECT_EQ(byDrawing.contributors, byHost.contributors);
+        auto points = [](const SharedLineSet& lines) {
+            std::vector<std::pair<double, double>> all;
+            for (const AcGePoint2dArray& line : lines.lines) {
+                for (const AcGePoint2d& p : line)
+                    all.emplace_back(p.x, p.y);
+                all.emplace_back(HUGE_VAL, HUGE_VAL);
+            }
+            return all;
+        };
+        EXPECT_EQ(points(byDrawing), points(byHost));
+    }
 }
 
 // An area's islands are the closed curves of its code directly inside it: one inside an island is

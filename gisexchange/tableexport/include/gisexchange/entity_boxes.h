@@ -14,6 +14,10 @@
 
 namespace gisexchange {
 
+// Beyond the margin of any selection that looks for islands inside a boundary or for curves
+// meeting one, so that the test of extents before it never turns away what it would take.
+constexpr double kSelectionReach = 1.0;
+
 class EntityBoxes {
 public:
     explicit EntityBoxes(std::vector<AcDbObjectId> ids);

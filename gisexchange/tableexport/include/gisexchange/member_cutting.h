@@ -1,0 +1,21 @@
+// Cutting the boundaries of an area group's members where they meet each other, so that a stretch
+// two members share is stored once. Each member is cut against the members a crossing window over
+// its box takes, told from their extents and sides where that is certain and by the host elsewhere.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "gisexchange/shared_lines.h"
+#include "gisexchange/sorted_ids.h"
+#include "platform/cad/resbuf.h"
+
+namespace gisexchange {
+
+// Cuts the members' boundaries, in the set's order, and files the pieces in `lines`. One list of
+// signed line numbers per member of the set, empty for a member with fewer than three vertices.
+// `prepare`, when given, is handed each member before its boundary is read.
+std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, SharedLineSet& lines,
+                                                        const std::function<void(const ads_name)>& prepare = {});
+
+}  // namespace gisexchange

@@ -1,0 +1,63 @@
+#include "gisexchange/member_cutting.h"
+
+#include "drawingutil/polyline_vertices.h"
+#include "gisexchange/boundary_cutting.h"
+#include "gisexchange/entity_boxes.h"
+#include "gisexchange/member_crossings.h"
+#include "platform/cad/ads_entity.h"
+
+namespace gisexchange {
+namespace {
+
+// Whether a member other than the entity could lie in or across the box of the entity's vertices,
+// where the host looks for the curves it meets.
+bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& members)
+{
+    AcGePoint2dArray vertices;
+    if (!GetCurvePoints(entity, vertices, 0) || vertices.isEmpty())
+        return true;
+    geometry::Extents box = ExtentsOfPoints(vertices);
+    box.Expand(kSelectionReach);
+    return members.AnyTouching(box, self);
+}
+
+}  // namespace
+
+std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, SharedLineSet& lines,
+                                                        const std::function<void(const ads_name)>& prepare)
+{
+    const EntityBoxes memberBoxes(set);
+    // Only members are cut against each other: the drawing answers which of them a crossing
+    // window takes wherever it can tell.
+    const CrossingAnswer crossingMembers = [&memberBoxes](AcDbObjectId passed, const AcGePoint2d& low,
+                                                          const AcGePoint2d& high, const AcGePoint2d& viewLow,
+                                                          const AcGePoint2d& viewHigh,
+                                                          std::vector<AcDbObjectId>& selected) {
+        return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
+    };
+    std::vector<std::vector<int>> refs(set.size());
+    for (std::size_t k = 0; k < set.size(); ++k) {
+        ads_name entity{};
+        if (acdbGetAdsName(entity, set[k]) != Acad::eOk)
+            continue;
+        if (prepare)
+            prepare(entity);
+        BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
+        if (record.vertices.length() < 3)
+            continue;
+        std::vector<AcDbObjectId> near;
+        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
+            for (AcDbObjectId other : near) {
+                int at = 0;
+                ads_name otherName{};
+                if (FindSortedId(set, other, at) && acdbGetAdsName(otherName, other) == Acad::eOk)
+                    MarkCurveIntersections(record, otherName);
+            }
+        }
+        SplitCurveAtBreaks(record, lines, 0);
+        refs[k] = record.lineRefs;
+    }
+    return refs;
+}
+
+}  // namespace gisexchange
