@@ -1,5 +1,5 @@
-// A generated town with straight street sides, cut as the export cuts it and measured parcel by
-// parcel, against GEOS: the shared lines must cover the noded parcel boundaries exactly once, each
+// A generated town with straight street sides, cut against the neighbours the host selects around
+// each parcel (the export's cut files the same lines) and measured parcel by parcel, against GEOS: the shared lines must cover the noded parcel boundaries exactly once, each
 // parcel's signed lines must run around it, and each footprint must be the houses' area inside.
 #include <gtest/gtest.h>
 
