@@ -91,12 +91,8 @@ OutlinePlace PlaceOfPoint(const AcGePoint2d& point, const AcGePoint2dArray& poly
     return InsidePolygon(point, polygon) ? OutlinePlace::In : OutlinePlace::Out;
 }
 
-std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
-    return (static_cast<std::uint32_t>(cx) << 16) ^ (static_cast<std::uint32_t>(cy) & 0xffffu);
-}
-
-bool FewCells(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1) {
-    return x1 - x0 < kMostCells && y1 - y0 < kMostCells && (x1 - x0 + 1) * (y1 - y0 + 1) <= kMostCells;
+geometry::Extents BoxOf(const AcGePoint2d& low, const AcGePoint2d& high) {
+    return {{low.x, low.y}, {high.x, high.y}};
 }
 
 bool FacesUp(const AcGeVector3d& normal) {
@@ -179,7 +175,7 @@ OutlinePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed
 }
 
 WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_name)>& isOutline)
-    : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
+    : grid_(cell, kMostCells) {
     ads_name all{};
     if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
         return;
@@ -192,15 +188,15 @@ WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_n
             Read(id);
     }
     acedSSFree(all);
-    std::sort(cells_.begin(), cells_.end());
+    grid_.Seal();
 }
 
 WindowOutlines::WindowOutlines(double cell, const std::vector<AcDbObjectId>& outlines)
-    : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
+    : grid_(cell, kMostCells) {
     outlines_.reserve(outlines.size());
     for (AcDbObjectId id : outlines)
         Read(id);
-    std::sort(cells_.begin(), cells_.end());
+    grid_.Seal();
 }
 
 void WindowOutlines::Read(AcDbObjectId id) {
@@ -241,21 +237,7 @@ void WindowOutlines::Read(AcDbObjectId id) {
     magnitude_ = std::max({magnitude_, Magnitude(entry.low), Magnitude(entry.high)});
     const auto index = static_cast<std::uint32_t>(outlines_.size());
     outlines_.push_back(entry);
-    const std::int64_t x0 = CellOf(entry.low.x), x1 = CellOf(entry.high.x);
-    const std::int64_t y0 = CellOf(entry.low.y), y1 = CellOf(entry.high.y);
-    if (!FewCells(x0, x1, y0, y1)) {
-        wide_.push_back(index);
-        return;
-    }
-    for (std::int64_t cx = x0; cx <= x1; ++cx)
-        for (std::int64_t cy = y0; cy <= y1; ++cy)
-            cells_.emplace_back(CellKey(cx, cy), index);
-}
-
-std::int64_t WindowOutlines::CellOf(double v) const {
-    constexpr double kFarthest = 1e15;
-    double c = std::floor(v / cell_);
-    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
+    grid_.Add(BoxOf(entry.low, entry.high), index);
 }
 
 bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
@@ -280,21 +262,9 @@ bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePo
         !(high.y + margin < viewHigh.y - margin))
         return false;
 
-    const std::int64_t x0 = CellOf(low.x - margin), x1 = CellOf(high.x + margin);
-    const std::int64_t y0 = CellOf(low.y - margin), y1 = CellOf(high.y + margin);
-    if (!FewCells(x0, x1, y0, y1))
+    std::vector<std::uint32_t> near;
+    if (!grid_.Find(BoxOf({low.x - margin, low.y - margin}, {high.x + margin, high.y + margin}), near))
         return false;
-    std::vector<std::uint32_t> near(wide_);
-    for (std::int64_t cx = x0; cx <= x1; ++cx) {
-        for (std::int64_t cy = y0; cy <= y1; ++cy) {
-            const std::uint32_t key = CellKey(cx, cy);
-            auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
-            for (; it != cells_.end() && it->first == key; ++it)
-                near.push_back(it->second);
-        }
-    }
-    std::sort(near.begin(), near.end());
-    near.erase(std::unique(near.begin(), near.end()), near.end());
 
     std::vector<AcGePoint2d> outline;
     for (std::uint32_t index : near) {

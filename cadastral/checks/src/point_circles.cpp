@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "cadastral/entity_selection.h"
 #include "drawingutil/host_objects.h"
@@ -17,6 +18,8 @@ using drawingutil::Opened;
 
 // Cells of the centres' grid, in drawing units: a vertex's look-up reads a few of them.
 constexpr double kCell = 4.0;
+// A look-up over more cells than this goes through every circle instead.
+constexpr std::int64_t kMostCells = 256;
 // The margin, relative to the size of the coordinates and to the host's own tolerance, inside
 // which a point of the fence is too close to a circle to call it in or out: far above the host's
 // tolerance and the rounding of either side's arithmetic.
@@ -27,17 +30,6 @@ constexpr double kToleranceMargin = 1000.0;
 double Magnitude(const AcGePoint2d& p) { return std::max(std::fabs(p.x), std::fabs(p.y)); }
 
 bool Finite(const AcGePoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
-
-std::int64_t CellIndex(double v) {
-    constexpr double kFarthest = 1e9;
-    const double c = std::floor(v / kCell);
-    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
-}
-
-std::uint64_t CellKey(std::int64_t cx, std::int64_t cy) {
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(cx)) << 32) |
-           static_cast<std::uint32_t>(cy);
-}
 
 // Whether the fence certainly crosses the circle: one of its sides runs from clearly inside the
 // circle, at a point the view clearly shows, to clearly outside it. Such a side meets the circle
@@ -61,7 +53,7 @@ bool FenceCrosses(const AcGePoint2dArray& fence, const PointCircles::Circle& cir
 
 }  // namespace
 
-PointCircles::PointCircles() {
+PointCircles::PointCircles() : grid_(kCell, kMostCells) {
     drawingutil::SelectionSet all;
     if (!SelectByFilter(all.Fill(), "circle,JZP", "", false)) {
         all.Drop();
@@ -75,7 +67,7 @@ PointCircles::PointCircles() {
         if (all.At(i, member, id))
             Read(id);
     }
-    std::sort(cells_.begin(), cells_.end());
+    grid_.Seal();
     std::sort(byHandle_.begin(), byHandle_.end());
 }
 
@@ -97,10 +89,8 @@ void PointCircles::Read(AcDbObjectId id) {
     if (!Finite(read.centre))
         return;
     magnitude_ = std::max(magnitude_, Magnitude(read.centre) + std::fabs(read.radius));
-    cells_.emplace_back(CellOf(read.centre), position);
+    grid_.Add(geometry::Point2d{read.centre.x, read.centre.y}, position);
 }
-
-std::uint64_t PointCircles::CellOf(const AcGePoint2d& p) const { return CellKey(CellIndex(p.x), CellIndex(p.y)); }
 
 int PointCircles::Find(AcDbObjectId id) const {
     const std::uint64_t handle = id.handle().value();
@@ -127,20 +117,17 @@ bool PointCircles::AlongFence(const AcGePoint2dArray& fence, const AcGePoint2dAr
     // Every centre closer than the reach to a vertex lies in the cells around it: the cells are
     // looked at twice as far out, beyond any rounding of the bounds.
     const double around = 2 * reach;
+    std::vector<std::uint32_t> near;
     for (const AcGePoint2d& vertex : vertices) {
         if (!Finite(vertex))
             return false;
-        const std::int64_t x0 = CellIndex(vertex.x - around), x1 = CellIndex(vertex.x + around);
-        const std::int64_t y0 = CellIndex(vertex.y - around), y1 = CellIndex(vertex.y + around);
-        for (std::int64_t cx = x0; cx <= x1; ++cx) {
-            for (std::int64_t cy = y0; cy <= y1; ++cy) {
-                const std::uint64_t key = CellKey(cx, cy);
-                auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
-                for (; it != cells_.end() && it->first == key; ++it)
-                    if (circles_[it->second].centre.distanceTo(vertex) < reach)
-                        taken.push_back(it->second);
-            }
+        if (!grid_.Find({{vertex.x - around, vertex.y - around}, {vertex.x + around, vertex.y + around}}, near)) {
+            near.resize(circles_.size());
+            std::iota(near.begin(), near.end(), std::uint32_t{0});
         }
+        for (std::uint32_t position : near)
+            if (circles_[position].centre.distanceTo(vertex) < reach)
+                taken.push_back(position);
     }
     std::sort(taken.begin(), taken.end());
     taken.erase(std::unique(taken.begin(), taken.end()), taken.end());

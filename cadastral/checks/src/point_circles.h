@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/cell_grid.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
@@ -41,11 +42,10 @@ public:
 
 private:
     void Read(AcDbObjectId id);
-    std::uint64_t CellOf(const AcGePoint2d& p) const;
 
     double magnitude_ = 0;                                       // the largest coordinate read
     std::vector<Circle> circles_;                                // in drawing order
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> cells_;  // (cell of the centre, position), sorted
+    geometry::CellGrid grid_;                                    // positions by their centres
     std::vector<std::pair<std::uint64_t, std::uint32_t>> byHandle_;  // (handle, position), sorted
 };
 

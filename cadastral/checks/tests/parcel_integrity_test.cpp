@@ -382,13 +382,13 @@ TEST_F(ParcelIntegrity, PointCirclesAnswerAsTheHostsFenceOrLeaveItToTheHost) {
     EXPECT_EQ(circles.Find(hidden), 3);
     EXPECT_EQ(circles.Find(AcDbObjectId()), -1);
     // The circles' answer, checked against the host's whenever given; -1 when not given.
-    auto answers = [&](const AcGePoint2dArray& ring) {
+    auto answers = [&](const AcGePoint2dArray& ring, double reach = 0.01) {
         AcGePoint2dArray fence = ring;
         fence.append(ring.first());
         AcGePoint3d low, high;
         EXPECT_TRUE(GetViewWindow(low, high));
         std::vector<std::uint32_t> taken;
-        if (!circles.AlongFence(fence, ring, 0.01, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), taken))
+        if (!circles.AlongFence(fence, ring, reach, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), taken))
             return -1;
         std::vector<AcDbObjectId> answered, host;
         for (std::uint32_t position : taken)
@@ -404,13 +404,14 @@ TEST_F(ParcelIntegrity, PointCirclesAnswerAsTheHostsFenceOrLeaveItToTheHost) {
             drawingutil::Opened<AcDbCircle> met(id, AcDb::kForRead);
             const AcGePoint2d centre = met ? AcGePoint2d(met->center().x, met->center().y) : AcGePoint2d();
             if (met && std::any_of(ring.begin(), ring.end(),
-                                   [&](const AcGePoint2d& v) { return v.distanceTo(centre) < 0.01; }))
+                                   [&](const AcGePoint2d& v) { return v.distanceTo(centre) < reach; }))
                 host.push_back(id);
         }
         EXPECT_EQ(answered, host);
         return static_cast<int>(taken.size());
     };
     EXPECT_EQ(answers(square(0)), 3) << "the points on the vertices, in drawing order";
+    EXPECT_EQ(answers(square(0), 19.0), 3) << "a reach over too many cells for the grid";
     for (double x : {40.0, 80.0, 120.0, 160.0})
         EXPECT_EQ(answers(square(x)), -1) << "hidden, around the ring, raised or beside at " << x;
     EXPECT_EQ(answers(square(200)), -1) << "no circle: only the host knows whether a house is met";

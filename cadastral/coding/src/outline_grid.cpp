@@ -66,13 +66,8 @@ Box BoxOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge) {
     return bulge == 0 ? box : Grown(box, Sagitta(a, b, bulge));
 }
 
-// Cells far apart may share a key: a question then looks at more sides, never at fewer.
-std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
-    return (static_cast<std::uint32_t>(cx) << 16) ^ (static_cast<std::uint32_t>(cy) & 0xffffu);
-}
-
-bool FewCells(std::int64_t x0, std::int64_t x1, std::int64_t y0, std::int64_t y1) {
-    return x1 - x0 < kMostCells && y1 - y0 < kMostCells && (x1 - x0 + 1) * (y1 - y0 + 1) <= kMostCells;
+geometry::Extents AsExtents(const Box& box) {
+    return {{box.low.x, box.low.y}, {box.high.x, box.high.y}};
 }
 
 double Magnitude(const AcGePoint2d& p) {
@@ -135,7 +130,7 @@ SideTouch TouchOfSide(const AcGePoint2d& a, const AcGePoint2d& b, double bulge, 
     return SideTouch::Unsure;
 }
 
-OutlineGrid::OutlineGrid(double cell) : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0) {
+OutlineGrid::OutlineGrid(double cell) : grid_(cell, kMostCells) {
     // Named, not matched by a wildcard: the two names are the only ones of lightweight and old-style
     // polylines, and a name is compared much faster than matched.
     Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
@@ -148,7 +143,7 @@ OutlineGrid::OutlineGrid(double cell) : cell_(cell > 0 && std::isfinite(cell) ? 
     points_.reserve(expected);
     bulges_.reserve(expected);
     owner_.reserve(expected);
-    cells_.reserve(2 * expected);
+    grid_.Reserve(2 * expected);
     for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
         AcDbObjectId id;
@@ -156,7 +151,7 @@ OutlineGrid::OutlineGrid(double cell) : cell_(cell > 0 && std::isfinite(cell) ? 
             Read(id);
     }
     acedSSFree(all);
-    std::sort(cells_.begin(), cells_.end());
+    grid_.Seal();
 }
 
 void OutlineGrid::Read(AcDbObjectId id) {
@@ -217,25 +212,11 @@ std::uint32_t OutlineGrid::Next(std::uint32_t vertex) const {
     return vertex + 1 < outline.first + outline.count ? vertex + 1 : outline.first;
 }
 
-std::int64_t OutlineGrid::CellOf(double v) const {
-    constexpr double kFarthest = 1e15;
-    double c = std::floor(v / cell_);
-    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
-}
-
 void OutlineGrid::AddSide(std::uint32_t vertex) {
     const Outline& outline = outlines_[owner_[vertex]];
     const Box box = outline.boxOnly ? Box{points_[vertex], points_[vertex + 1]}
                                     : BoxOfSide(points_[vertex], points_[Next(vertex)], bulges_[vertex]);
-    const std::int64_t x0 = CellOf(box.low.x), x1 = CellOf(box.high.x);
-    const std::int64_t y0 = CellOf(box.low.y), y1 = CellOf(box.high.y);
-    if (!FewCells(x0, x1, y0, y1)) {
-        wide_.push_back(vertex);
-        return;
-    }
-    for (std::int64_t cx = x0; cx <= x1; ++cx)
-        for (std::int64_t cy = y0; cy <= y1; ++cy)
-            cells_.emplace_back(CellKey(cx, cy), vertex);
+    grid_.Add(AsExtents(box), vertex);
 }
 
 bool OutlineGrid::Crossing(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& viewLow,
@@ -253,36 +234,30 @@ bool OutlineGrid::Crossing(const AcGePoint2d& low, const AcGePoint2d& high, cons
     if (!std::isfinite(margin) || Empty(view) || !Holds(view, reach.low) || !Holds(view, reach.high))
         return false;
 
-    std::vector<std::uint32_t> entered, doubtful;
-    auto look = [&](std::uint32_t vertex) {
+    // The sides near the window; the outlines entering it take their places from the front, one
+    // question's list serving both.
+    std::vector<std::uint32_t> entered;
+    if (!grid_.Find(AsExtents(reach), entered))
+        return false;
+    std::vector<std::uint32_t> doubtful;
+    std::size_t enteredCount = 0;
+    for (std::size_t k = 0; k < entered.size(); ++k) {
+        const std::uint32_t vertex = entered[k];
         const std::uint32_t index = owner_[vertex];
         const Outline& outline = outlines_[index];
         if (outline.id == passed)
-            return;
+            continue;
         SideTouch touch =
             outline.boxOnly
                 ? (Meets(Box{points_[vertex], points_[vertex + 1]}, reach) ? SideTouch::Unsure : SideTouch::Apart)
                 : TouchOfSide(points_[vertex], points_[Next(vertex)], bulges_[vertex], low, high, margin);
         // A hidden outline near the window is left to the host to judge.
         if (touch == SideTouch::Enters && outline.shown)
-            entered.push_back(index);
+            entered[enteredCount++] = index;
         else if (touch != SideTouch::Apart)
             doubtful.push_back(index);
-    };
-    for (std::uint32_t vertex : wide_)
-        look(vertex);
-    const std::int64_t x0 = CellOf(reach.low.x), x1 = CellOf(reach.high.x);
-    const std::int64_t y0 = CellOf(reach.low.y), y1 = CellOf(reach.high.y);
-    if (!FewCells(x0, x1, y0, y1))
-        return false;
-    for (std::int64_t cx = x0; cx <= x1; ++cx) {
-        for (std::int64_t cy = y0; cy <= y1; ++cy) {
-            const std::uint32_t key = CellKey(cx, cy);
-            auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
-            for (; it != cells_.end() && it->first == key; ++it)
-                look(it->second);
-        }
     }
+    entered.resize(enteredCount);
     std::sort(entered.begin(), entered.end());
     entered.erase(std::unique(entered.begin(), entered.end()), entered.end());
     // An outline entering the window is taken whatever its other sides do; one that only comes

@@ -11,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "geometry/cell_grid.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
@@ -54,14 +55,11 @@ private:
         std::uint32_t count;
     };
     void Read(AcDbObjectId id);
-    std::int64_t CellOf(double v) const;
 
-    double cell_;
+    geometry::CellGrid grid_;  // outlines by their boxes
     double magnitude_ = 0;  // the largest coordinate read, which widens the margin
     std::vector<Outline> outlines_;
     std::vector<AcGePoint2d> points_;
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> cells_;  // (cell key, outline), sorted
-    std::vector<std::uint32_t> wide_;                             // outlines over too many cells
 };
 
 }  // namespace drawingutil

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numeric>
 
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_reach.h"
@@ -19,21 +20,17 @@ using drawingutil::Opened;
 
 // The side of a cell: far above the reach of any question, so that one asks a few cells.
 constexpr double kCell = 1.0;
+// A question over more cells than this looks at every parcel instead.
+constexpr std::int64_t kMostCells = 256;
 // How far inside the window a side must run to be taken for certain, at least and relative to the
 // size of the coordinates: far above the host's tolerance and the rounding of either side's
 // arithmetic, far below the window's size.
 constexpr double kLeastMargin = 1e-6;
 constexpr double kRelativeMargin = 1e-9;
 
-std::int64_t CellOf(double v) { return static_cast<std::int64_t>(std::floor(v / kCell)); }
-
-// Cells far apart may share a key: a question then looks at more parcels, never at fewer.
-std::uint64_t CellKey(std::int64_t cx, std::int64_t cy)
-{
-    return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffu);
-}
-
 }  // namespace
+
+NeighbourSides::NeighbourSides() : grid_(kCell, kMostCells) {}
 
 void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, const std::vector<AcDbObjectId>& vertices)
 {
@@ -53,14 +50,13 @@ void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, co
         const AcGePoint2d& b = points[(i + 1) % n];
         const double x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
         if (std::isfinite(x) && std::isfinite(y))
-            cells_.emplace_back(CellKey(CellOf(x), CellOf(y)), index);
+            grid_.Add(geometry::Point2d{x, y}, index);
     }
 }
 
 void NeighbourSides::Finish()
 {
-    std::sort(cells_.begin(), cells_.end());
-    cells_.erase(std::unique(cells_.begin(), cells_.end()), cells_.end());
+    grid_.Seal();
 }
 
 std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double reach) const
@@ -74,16 +70,10 @@ std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double
 std::vector<NeighbourSides::Filed> NeighbourSides::NearFiled(const AcGePoint2d& middle, double reach) const
 {
     std::vector<std::uint32_t> found;
-    for (std::int64_t cx = CellOf(middle.x - reach); cx <= CellOf(middle.x + reach); ++cx) {
-        for (std::int64_t cy = CellOf(middle.y - reach); cy <= CellOf(middle.y + reach); ++cy) {
-            const std::uint64_t key = CellKey(cx, cy);
-            auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
-            for (; it != cells_.end() && it->first == key; ++it)
-                found.push_back(it->second);
-        }
+    if (!grid_.Find({{middle.x - reach, middle.y - reach}, {middle.x + reach, middle.y + reach}}, found)) {
+        found.resize(parcels_.size());
+        std::iota(found.begin(), found.end(), std::uint32_t{0});
     }
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
     std::vector<Filed> parcels;
     parcels.reserve(found.size());
     for (std::uint32_t index : found)

@@ -431,6 +431,7 @@ TEST_F(TableExport, SharedSidesAreMarkedOnTheNeighboursTheHostWouldSelect)
         NeighbourSides sides;
         EXPECT_TRUE(ClearBoundaryMarks(&sides));
         sides.Finish();
+        EXPECT_EQ(sides.Near(AcGePoint2d(0, 0), 1e6).size(), 5u) << "a reach over too many cells names every parcel";
         ads_name name{};
         EXPECT_EQ(acdbGetAdsName(name, parcel), Acad::eOk);
         AcGePoint2dArray ring;

@@ -8,9 +8,9 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
+#include "geometry/cell_grid.h"
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
 
@@ -49,16 +49,13 @@ private:
     void AddBox(std::uint32_t outline, const AcGePoint2d& low, const AcGePoint2d& high);
     void AddSide(std::uint32_t vertex);
     std::uint32_t Next(std::uint32_t vertex) const;
-    std::int64_t CellOf(double v) const;
 
-    double cell_;
+    geometry::CellGrid grid_;  // sides by their boxes, as their first vertices
     double magnitude_ = 0;  // the largest coordinate read, which widens the margin
     std::vector<Outline> outlines_;
     std::vector<AcGePoint2d> points_;
     std::vector<double> bulges_;
-    std::vector<std::uint32_t> owner_;                            // the outline of each vertex
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> cells_;  // (cell key, side's first vertex), sorted
-    std::vector<std::uint32_t> wide_;                             // sides over too many cells
+    std::vector<std::uint32_t> owner_;  // the outline of each vertex
 };
 
 }  // namespace cadastral

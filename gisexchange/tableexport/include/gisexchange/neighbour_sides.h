@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
+#include "geometry/cell_grid.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
 
@@ -24,13 +24,16 @@ public:
         std::size_t vertexCount;
     };
 
+    NeighbourSides();
+
     // Files the sides from each point to the next (the last to the first) under the parcel, and
     // keeps the points and the vertices given.
     void Add(AcDbObjectId parcel, const AcGePoint2dArray& points, const std::vector<AcDbObjectId>& vertices = {});
     // To be called once all parcels are added, before any question.
     void Finish();
     // The parcels with a side whose middle lies within `reach` of the point, in the order added
-    // (and some more whose middles lie near); a parcel of the drawing not added is never named.
+    // (and some more whose middles lie near, or every parcel for a reach over very many cells); a
+    // parcel of the drawing not added is never named.
     std::vector<AcDbObjectId> Near(const AcGePoint2d& middle, double reach) const;
     // Near, with what was filed of each parcel.
     std::vector<Filed> NearFiled(const AcGePoint2d& middle, double reach) const;
@@ -40,7 +43,7 @@ private:
     std::vector<std::uint32_t> firstPoint_, firstVertex_;  // each parcel's start in the lists, one more at the end
     std::vector<AcGePoint2d> points_;
     std::vector<AcDbObjectId> vertices_;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> cells_;  // (cell key, parcel), sorted
+    geometry::CellGrid grid_;  // parcels by their sides' middles
 };
 
 // Whether a crossing window from low to high, inside the view from viewLow to viewHigh, is sure to
