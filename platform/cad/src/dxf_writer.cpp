@@ -18,11 +18,17 @@ namespace platform::cad {
 
 namespace {
 
+// A little above what an object takes in a surveyed drawing (a vertex, a coded polyline, a note).
+constexpr std::size_t kBytesPerObject = 256;
+
 class Writer {
 public:
     explicit Writer(const AcDbDatabase& db) : db_(db), next_(db.handseed().value()) {}
 
     std::string Run() {
+        // Room for the whole text at once: a drawing of many objects would otherwise be copied
+        // each time the text outgrows its buffer, and pages are taken only as they are written.
+        out_.reserve(db_.objects().Size() * kBytesPerObject);
         Section("CLASSES");
         EndSection();
         Tables();
@@ -30,11 +36,13 @@ public:
         Entities();
         Objects();
         Group(0, "EOF");
+        // The header comes last, as it names the handles given out, and goes in front of the body
+        // within the body's own buffer.
         std::string body = std::move(out_);
         out_.clear();
         Header();
-        out_ += body;
-        return std::move(out_);
+        body.insert(0, out_);
+        return body;
     }
 
 private:
@@ -62,14 +70,17 @@ private:
                 break;
             }
         // A line end inside a value would split the group: control characters go as ^X.
-        for (char c : value) {
+        std::size_t plain = 0;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            const char c = value[i];
             if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
+                out_.append(value.data() + plain, i - plain);
                 out_ += '^';
                 out_ += static_cast<char>(c + 64);
-            } else {
-                out_ += c;
+                plain = i + 1;
             }
         }
+        out_.append(value.data() + plain, value.size() - plain);
         out_ += '\n';
     }
 

@@ -113,6 +113,19 @@ TEST(DxfRoundTrip, KeepsEveryObjectHandleXDataGroupAndXrecord) {
     ExpectSameDrawing(read, reread);
 }
 
+// A line end or another control character in a value would split or garble its group: it is written
+// as a caret and a letter, the rest of the value as it is, and the header still opens the file.
+TEST(DxfRoundTrip, ControlCharactersInAValueGoAsCaretLetters) {
+    TestDrawing d;
+    dxftest::BuildSample(d);
+    d.Add(new AcDbText(AcGePoint3d(1, 1, 0), "\x01界址\n点\tA\x1f", AcDbObjectId::kNull, 2.5, 0));
+    const std::string text = platform::cad::WriteDxf(*d.db());
+    EXPECT_EQ(text.rfind("  0\nSECTION\n  2\nHEADER\n", 0), 0u);
+    EXPECT_NE(text.find("\n  1\n^A界址^J点\tA^_\n"), std::string::npos);
+    EXPECT_EQ(text.find("\x01"), std::string::npos);
+    EXPECT_EQ(text.size() - text.rfind("  0\nEOF\n"), 8u);
+}
+
 // The drawing's own system variables travel in its header; those at their initial value are left
 // out, so a drawing that has none set is written as it always was.
 TEST(DxfRoundTrip, HeaderHoldsTheDrawingsSystemVariables) {
