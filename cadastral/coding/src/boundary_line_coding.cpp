@@ -58,8 +58,12 @@ bool IsFrameVertex(AcDb::Vertex2dType type) {
 std::uint64_t CellKey(long long cx, long long cy) {
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffULL);
 }
+// Indexes stop far short of what an integer holds, and a coordinate that is no number takes the
+// lowest: casting a larger double would be undefined.
 long long CellOf(double v) {
-    return static_cast<long long>(std::floor(v / kCell));
+    constexpr double kFarthest = 1e15;
+    const double c = std::floor(v / kCell);
+    return static_cast<long long>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
 }
 
 // The rows of cells of column cx that may hold a point within reach of the segment: those
@@ -390,34 +394,48 @@ void BoundaryLineCoder::CodeLinePoints() {
     for (const CodedSegment& segment : pending_) {
         std::string code;  // read when a point needs it: a later neighbour may have rewritten it
         bool codeRead = false;
-        long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
-        long long x1 = CellOf(std::max(segment.start.x, segment.end.x) + kLinePointReach);
+        // Whether the point takes the segment's code; false once the segment has none to give.
+        auto take = [&](LinePoint& point) {
+            if (point.coded || !PointNearSegment(point.position, segment.start, segment.end))
+                return true;
+            if (!codeRead) {
+                code = ReadCode(segment.vertex);
+                codeRead = true;
+            }
+            if (code.empty())
+                return false;
+            if (!ReadCode(point.id).empty()) {
+                point.coded = true;
+                return true;
+            }
+            ads_name name{};
+            if (acdbGetAdsName(name, point.id) == Acad::eOk) {
+                SetXData(name, kLineCodeApp, kXDataString, code.c_str());
+                point.coded = true;
+            }
+            return true;
+        };
+        const long long x0 = CellOf(std::min(segment.start.x, segment.end.x) - kLinePointReach);
+        const long long x1 = CellOf(std::max(segment.start.x, segment.end.x) + kLinePointReach);
+        const long long y0 = CellOf(std::min(segment.start.y, segment.end.y) - kLinePointReach);
+        const long long y1 = CellOf(std::max(segment.start.y, segment.end.y) + kLinePointReach);
+        // A segment across more cells than there are points (a vertex far off, a coordinate that is
+        // no number) looks at every point instead: each is tested the same way, in fewer steps.
+        if (3 * (x1 - x0) + (y1 - y0) > static_cast<long long>(points_.size())) {
+            for (LinePoint& point : points_)
+                if (!take(point))
+                    break;
+            continue;
+        }
         for (long long cx = x0; cx <= x1; ++cx) {
-            const auto [y0, y1] = RowsNearSegment(segment.start, segment.end, cx);
-            for (long long cy = y0; cy <= y1; ++cy) {
+            const auto [r0, r1] = RowsNearSegment(segment.start, segment.end, cx);
+            for (long long cy = r0; cy <= r1; ++cy) {
                 auto cell = cells_.find(CellKey(cx, cy));
                 if (cell == cells_.end())
                     continue;
-                for (std::size_t k : cell->second) {
-                    LinePoint& point = points_[k];
-                    if (point.coded || !PointNearSegment(point.position, segment.start, segment.end))
-                        continue;
-                    if (!codeRead) {
-                        code = ReadCode(segment.vertex);
-                        codeRead = true;
-                    }
-                    if (code.empty())
+                for (std::size_t k : cell->second)
+                    if (!take(points_[k]))
                         break;
-                    if (!ReadCode(point.id).empty()) {
-                        point.coded = true;
-                        continue;
-                    }
-                    ads_name name{};
-                    if (acdbGetAdsName(name, point.id) == Acad::eOk) {
-                        SetXData(name, kLineCodeApp, kXDataString, code.c_str());
-                        point.coded = true;
-                    }
-                }
             }
         }
     }

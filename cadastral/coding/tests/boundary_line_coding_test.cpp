@@ -117,6 +117,28 @@ TEST_F(BoundaryLineCodingTest, ANeighbourTurnedByItsOwnCodingIsReadAgain) {
     EXPECT_EQ(NonEmpty(VertexCodes(q)).size(), 2u) << "only the sides shared with P and R";
 }
 
+// A parcel with a vertex typed far off: its points on "GD" take their codes, near and far, and the
+// walk along the long sides ends.
+TEST_F(BoundaryLineCodingTest, LinePointsAlongASideToAFarVertexAreCoded) {
+    const double far = 4e9;
+    AcDbObjectId p = CodedParcel({{0, 0}, {10, 0}, {far, 5}, {10, 10}, {0, 10}}, "0010010001000");
+    for (auto [x, y] : std::vector<std::pair<double, double>>{{0, 0}, {10, 0}, {far, 5}, {10, 10}, {0, 10}})
+        BoundaryPoint(x, y);
+    AcDbObjectId south = LinePoint(5, -0.05), spike = LinePoint(far / 2 + 5, 2.5), away = LinePoint(5, 5);
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    BoundaryPointIndex index;
+    BoundaryLineCoder coder(&index);
+    std::int32_t counter = 0;
+    coder.CodeParcel(Name(p), "440101001001", "02", counter);
+    const std::vector<std::string> codes = VertexCodes(p);
+    ASSERT_EQ(codes.size(), 5u);
+    coder.CodeLinePoints();
+    EXPECT_EQ(Value(south, "JZXDM"), codes[0]);
+    EXPECT_EQ(Value(spike, "JZXDM"), codes[1]);
+    EXPECT_FALSE(codes[1].empty());
+    EXPECT_EQ(Value(away, "JZXDM"), "");
+}
+
 TEST_F(BoundaryLineCodingTest, SegmentSearchTakesSegmentsCounterClockwise) {
     // Clockwise: the segment's code goes on its counter-clockwise start, the later vertex.
     AcDbObjectId cw = Parcel({{0, 0}, {0, 10}, {10, 10}, {10, 0}});
