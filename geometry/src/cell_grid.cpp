@@ -14,6 +14,12 @@ std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
 
 }  // namespace
 
+std::int64_t CellIndex(double v, double cell) {
+    constexpr double kFarthest = 1e15;
+    const double c = std::floor(v / cell);
+    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
+}
+
 CellGrid::CellGrid(double cell, std::int64_t mostCells)
     : cell_(cell > 0 && std::isfinite(cell) ? cell : 1.0), mostCells_(mostCells) {}
 
@@ -21,12 +27,8 @@ void CellGrid::Reserve(std::size_t entries) {
     cells_.reserve(entries);
 }
 
-// Indexes stop far short of what an integer holds, and a coordinate that is no number takes the
-// lowest: casting a larger double would be undefined.
 std::int64_t CellGrid::CellOf(double v) const {
-    constexpr double kFarthest = 1e15;
-    const double c = std::floor(v / cell_);
-    return static_cast<std::int64_t>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
+    return CellIndex(v, cell_);
 }
 
 CellGrid::Span CellGrid::SpanOf(const Extents& box) const {

@@ -15,6 +15,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/view_window.h"
+#include "geometry/cell_grid.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_point.h"
@@ -58,12 +59,8 @@ bool IsFrameVertex(AcDb::Vertex2dType type) {
 std::uint64_t CellKey(long long cx, long long cy) {
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xffffffffULL);
 }
-// Indexes stop far short of what an integer holds, and a coordinate that is no number takes the
-// lowest: casting a larger double would be undefined.
 long long CellOf(double v) {
-    constexpr double kFarthest = 1e15;
-    const double c = std::floor(v / kCell);
-    return static_cast<long long>(c > -kFarthest ? (c < kFarthest ? c : kFarthest) : -kFarthest);
+    return geometry::CellIndex(v, kCell);
 }
 
 // The rows of cells of column cx that may hold a point within reach of the segment: those

@@ -11,6 +11,10 @@
 
 namespace geometry {
 
+// The index of the cell of the given side that holds v. Indexes stop far short of what an integer
+// holds, and a v that is no number takes the lowest: casting a larger double would be undefined.
+std::int64_t CellIndex(double v, double cell);
+
 class CellGrid {
 public:
     // Cells of the side given (1 when it is no positive number). A value whose box spans more
