@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 
-#include "large_pages.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
@@ -91,7 +90,6 @@ private:
     bool ReadAll(int fd, std::size_t expected) {
         if (expected > 0) {
             buffer_ = std::make_unique_for_overwrite<char[]>(expected);
-            AskForLargePages(buffer_.get(), expected);
             while (size_ < expected) {
                 ssize_t got = ::read(fd, buffer_.get() + size_, expected - size_);
                 if (got < 0 && errno == EINTR)

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "large_pages.h"
 
 namespace platform::cad {
 
@@ -57,7 +56,6 @@ bool SplitDxfGroups(std::string_view text, std::vector<DxfGroup>& groups, std::s
     groups.clear();
     // Two lines a group: counting them first spares growing a vector of millions of groups.
     groups.reserve(CountLineFeeds(text) / 2 + 1);
-    AskForLargePages(groups.data(), groups.capacity() * sizeof(DxfGroup));
     // A UTF-8 byte-order mark some editors put in front is not part of the first code.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);

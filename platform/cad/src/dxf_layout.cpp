@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "large_pages.h"
 
 namespace platform::cad {
 
@@ -24,7 +23,6 @@ public:
         // A record at most for each 0 group.
         records_.reserve(static_cast<std::size_t>(
             std::count_if(g_.begin(), g_.end(), [](const DxfGroup& gr) { return gr.code == 0; })));
-        AskForLargePages(records_.data(), records_.capacity() * sizeof(DxfRecord));
         std::size_t i = 0;
         while (i < g_.size()) {
             const DxfGroup& gr = g_[i];
