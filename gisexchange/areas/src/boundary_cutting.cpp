@@ -206,6 +206,12 @@ bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, s
 
 void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
 {
+    std::shared_ptr<AcDbPolyline> otherCopy;
+    MarkCurveIntersections(record, other, otherCopy);
+}
+
+void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other, std::shared_ptr<AcDbPolyline>& otherCopy)
+{
     // A record whose entity is no curve has no stations to place meeting points by.
     if (record.stations.size() != static_cast<std::size_t>(record.vertices.length()) ||
         record.breaks.size() != record.stations.size())
@@ -213,7 +219,7 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other)
     std::vector<unsigned char> work(record.breaks.size(), 0), onOther(record.breaks.size(), 0);
     // Both curves in the plane while their meeting points are worked out.
     BoundaryGeometry mineFlat(record.entity, record.flatCopy);
-    BoundaryGeometry theirsFlat(other, true);
+    BoundaryGeometry theirsFlat(other, otherCopy);
     AcGePoint2dArray v, w;
     mineFlat.Points(v);
     theirsFlat.Points(w);

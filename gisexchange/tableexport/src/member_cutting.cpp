@@ -1,5 +1,7 @@
 #include "gisexchange/member_cutting.h"
 
+#include <memory>
+
 #include "drawingutil/polyline_vertices.h"
 #include "gisexchange/boundary_cutting.h"
 #include "gisexchange/entity_boxes.h"
@@ -36,24 +38,31 @@ std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, 
         return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
     };
     std::vector<std::vector<int>> refs(set.size());
+    // Each member laid flat once for all the neighbours that meet it, and again after it was
+    // prepared, which may turn it.
+    std::vector<std::shared_ptr<AcDbPolyline>> flatCopies(set.size());
     for (std::size_t k = 0; k < set.size(); ++k) {
         ads_name entity{};
         if (acdbGetAdsName(entity, set[k]) != Acad::eOk)
             continue;
-        if (prepare)
+        if (prepare) {
             prepare(entity);
+            flatCopies[k].reset();
+        }
         BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
         if (record.vertices.length() < 3)
             continue;
+        record.flatCopy = flatCopies[k];
         std::vector<AcDbObjectId> near;
         if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
             for (AcDbObjectId other : near) {
                 int at = 0;
                 ads_name otherName{};
                 if (FindSortedId(set, other, at) && acdbGetAdsName(otherName, other) == Acad::eOk)
-                    MarkCurveIntersections(record, otherName);
+                    MarkCurveIntersections(record, otherName, flatCopies[static_cast<std::size_t>(at)]);
             }
         }
+        flatCopies[k] = record.flatCopy;
         SplitCurveAtBreaks(record, lines, 0);
         refs[k] = record.lineRefs;
     }

@@ -16,6 +16,7 @@
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
+#include "drawingutil/vertex_order.h"
 #include "drawingutil/zoom.h"
 #include "gisexchange/config_tables.h"
 #include "gisexchange/entity_boxes.h"
@@ -536,10 +537,12 @@ TEST_F(TableExport, MembersTakenByACrossingWindowAreThoseTheHostTakes)
 
 // A town's parcels, old-style and lightweight, with straight or bent street sides, cut against the
 // members the drawing tells are met: the same lines, owners and references as when the host's
-// crossing selection is asked around every parcel.
+// crossing selection is asked around every parcel. Also with every third parcel turned just before
+// it is cut, as the export turns a member whose code asks for it, after its neighbours before it
+// were cut against it as it was.
 TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
 {
-    for (bool straight : {true, false}) {
+    for (auto [straight, turned] : {std::pair{true, false}, {false, false}, {true, true}, {false, true}}) {
         makedrawing::Options options;
         options.parcels = 120;
         options.seed = straight ? 7 : 11;
@@ -566,13 +569,19 @@ TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
         ASSERT_GE(ids.size(), 120u);
         const SortedIdSet set = BuildSortedIdSet(ids);
 
+        auto turn = [&](std::size_t k) {
+            ads_name name{};
+            if (turned && k % 3 == 0 && acdbGetAdsName(name, set[k]) == Acad::eOk) {
+                ASSERT_TRUE(ReversePolylineVertices(name));
+            }
+        };
         SharedLineSet byDrawing, byHost;
         byDrawing.keepContributors = byHost.keepContributors = true;
-        const std::vector<std::vector<int>> refs = CutMembersIntoSharedLines(set, byDrawing);
         std::vector<std::vector<int>> hostRefs(set.size());
         for (std::size_t k = 0; k < set.size(); ++k) {
             ads_name name{};
             ASSERT_EQ(acdbGetAdsName(name, set[k]), Acad::eOk);
+            turn(k);
             BoundaryCurveRecord record = LoadBoundaryCurve(name, false);
             if (record.vertices.length() < 3)
                 continue;
@@ -587,7 +596,18 @@ TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
             SplitCurveAtBreaks(record, byHost, 0);
             hostRefs[k] = record.lineRefs;
         }
-        EXPECT_EQ(refs, hostRefs) << (straight ? "straight" : "bent");
+        // The turned parcels back as they were drawn, to be turned again on the way.
+        for (std::size_t k = 0; k < set.size(); ++k)
+            turn(k);
+        std::size_t next = 0;
+        const std::vector<std::vector<int>> refs =
+            CutMembersIntoSharedLines(set, byDrawing, [&](const ads_name entity) {
+                AcDbObjectId id;
+                while (next < set.size() && (acdbGetObjectId(id, entity) != Acad::eOk || set[next] != id))
+                    ++next;
+                turn(next);
+            });
+        EXPECT_EQ(refs, hostRefs) << (straight ? "straight" : "bent") << (turned ? ", turned" : "");
         EXPECT_EQ(byDrawing.contributors, byHost.contributors);
         auto points = [](const SharedLineSet& lines) {
             std::vector<std::pair<double, double>> all;

@@ -55,6 +55,10 @@ bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, s
 // Adds the points where the record's curve meets the other as vertices and flags the vertices that
 // end a stretch along the other curve.
 void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other);
+// The same with the other curve laid flat from otherCopy when it holds a copy, and a copy made now
+// kept there: for a caller that meets one curve from several neighbours, and that drops the copy
+// when the curve changes.
+void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other, std::shared_ptr<AcDbPolyline>& otherCopy);
 // Cuts the record at its flagged vertices and stores the pieces, appending their numbers to the
 // record's line references. A curve that is not closed but ends where it starts is a ring.
 void SplitCurveAtBreaks(BoundaryCurveRecord& record, SharedLineSet& set, int value);
