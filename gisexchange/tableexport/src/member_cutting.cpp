@@ -1,6 +1,8 @@
 #include "gisexchange/member_cutting.h"
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "drawingutil/polyline_vertices.h"
 #include "gisexchange/boundary_cutting.h"
@@ -23,6 +25,29 @@ bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& 
     return members.AnyTouching(box, self);
 }
 
+// The members laid flat lately, by their place in the set: most neighbours of a member are drawn
+// near it, and a bounded number of copies keeps the memory of a large drawing's cut small.
+class FlatCopies {
+public:
+    // The copy kept for member k, empty when there is none; what is put there is kept.
+    std::shared_ptr<AcDbPolyline>& Of(std::size_t k)
+    {
+        Slot& slot = slots_[k % slots_.size()];
+        if (slot.member != k) {
+            slot.member = k;
+            slot.copy.reset();
+        }
+        return slot.copy;
+    }
+
+private:
+    struct Slot {
+        std::size_t member = SIZE_MAX;
+        std::shared_ptr<AcDbPolyline> copy;
+    };
+    std::vector<Slot> slots_ = std::vector<Slot>(4096);
+};
+
 }  // namespace
 
 std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, SharedLineSet& lines,
@@ -38,31 +63,31 @@ std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, 
         return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
     };
     std::vector<std::vector<int>> refs(set.size());
-    // Each member laid flat once for all the neighbours that meet it, and again after it was
-    // prepared, which may turn it.
-    std::vector<std::shared_ptr<AcDbPolyline>> flatCopies(set.size());
+    // A member laid flat once for the neighbours that meet it, and again after it was prepared,
+    // which may turn it.
+    FlatCopies flatCopies;
     for (std::size_t k = 0; k < set.size(); ++k) {
         ads_name entity{};
         if (acdbGetAdsName(entity, set[k]) != Acad::eOk)
             continue;
         if (prepare) {
             prepare(entity);
-            flatCopies[k].reset();
+            flatCopies.Of(k).reset();
         }
         BoundaryCurveRecord record = LoadBoundaryCurve(entity, false);
         if (record.vertices.length() < 3)
             continue;
-        record.flatCopy = flatCopies[k];
+        record.flatCopy = flatCopies.Of(k);
         std::vector<AcDbObjectId> near;
         if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
             for (AcDbObjectId other : near) {
                 int at = 0;
                 ads_name otherName{};
                 if (FindSortedId(set, other, at) && acdbGetAdsName(otherName, other) == Acad::eOk)
-                    MarkCurveIntersections(record, otherName, flatCopies[static_cast<std::size_t>(at)]);
+                    MarkCurveIntersections(record, otherName, flatCopies.Of(static_cast<std::size_t>(at)));
             }
         }
-        flatCopies[k] = record.flatCopy;
+        flatCopies.Of(k) = record.flatCopy;
         SplitCurveAtBreaks(record, lines, 0);
         refs[k] = record.lineRefs;
     }
