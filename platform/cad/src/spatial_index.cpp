@@ -10,6 +10,8 @@
 namespace platform::cad {
 namespace {
 constexpr std::uint32_t kFanOut = 16;
+// How many changes wait in a list of their own before they join the overlay tree.
+constexpr std::size_t kLatestBound = 64;
 }
 
 SpatialIndex::SpatialIndex(AcDbDatabase* database) : database_(database) {}
@@ -66,7 +68,7 @@ void SpatialIndex::Measure(std::uint64_t slot)
     if (slot >= boxes_.size()) {
         boxes_.resize(slot + 1);
         present_.resize(slot + 1, 0);
-        inOverlay_.resize(slot + 1, 0);
+        place_.resize(slot + 1, kInTree);
         layerOf_.resize(slot + 1, 0);
     }
     bool was = present_[slot];
@@ -86,9 +88,9 @@ void SpatialIndex::Measure(std::uint64_t slot)
     // tree's entry good, so it does not count towards the next packing.
     bool sameBox = was && present_[slot] && before.minX == boxes_[slot].minX && before.minY == boxes_[slot].minY &&
                    before.maxX == boxes_[slot].maxX && before.maxY == boxes_[slot].maxY;
-    if ((was || present_[slot]) && built_ && !inOverlay_[slot] && !sameBox) {
-        inOverlay_[slot] = 1;
-        overlay_.push_back(slot);
+    if ((was || present_[slot]) && built_ && place_[slot] != kInLatest && !sameBox) {
+        place_[slot] = kInLatest;
+        latest_.push_back(slot);
     }
 }
 
@@ -98,7 +100,7 @@ void SpatialIndex::Grow(std::uint64_t slots)
     if (boxes_.size() < slots) {
         boxes_.resize(slots);
         present_.resize(slots, 0);
-        inOverlay_.resize(slots, 0);
+        place_.resize(slots, kInTree);
         layerOf_.resize(slots, 0);
     }
     if (isPending_.size() < slots)
@@ -136,35 +138,59 @@ void SpatialIndex::MeasurePending()
 void SpatialIndex::Refresh()
 {
     MeasurePending();
-    std::size_t bound = 256 + 4 * static_cast<std::size_t>(std::sqrt(static_cast<double>(items_.size())));
-    if (!built_ || overlay_.size() > bound)
+    std::size_t bound = 256 + 4 * static_cast<std::size_t>(std::sqrt(static_cast<double>(tree_.items.size())));
+    if (!built_ || overlayTree_.items.size() + latest_.size() > bound)
         Pack();
+    else if (latest_.size() > kLatestBound)
+        PackOverlay();
 }
 
 void SpatialIndex::Pack()
 {
-    for (std::uint64_t slot : overlay_)
-        inOverlay_[slot] = 0;
-    overlay_.clear();
-    items_.clear();
-    nodes_.clear();
-    items_.reserve(static_cast<std::size_t>(std::count(present_.begin(), present_.end(), 1)));
+    std::fill(place_.begin(), place_.end(), kInTree);
+    overlayTree_.items.clear();
+    overlayTree_.nodes.clear();
+    latest_.clear();
+    tree_.items.clear();
+    tree_.items.reserve(static_cast<std::size_t>(std::count(present_.begin(), present_.end(), 1)));
     for (std::uint64_t slot = 0; slot < boxes_.size(); ++slot)
         if (present_[slot])
-            items_.push_back({boxes_[slot], slot});
+            tree_.items.push_back({boxes_[slot], slot});
     built_ = true;
-    if (items_.empty())
+    tree_.Pack();
+}
+
+void SpatialIndex::PackOverlay()
+{
+    // The overlay tree's entries still current, and the latest changes of the indexed entities.
+    std::vector<Item>& items = overlayTree_.items;
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [&](const Item& item) { return place_[item.slot] != kInOverlayTree; }),
+                items.end());
+    for (std::uint64_t slot : latest_) {
+        place_[slot] = kInOverlayTree;
+        if (present_[slot])
+            items.push_back({boxes_[slot], slot});
+    }
+    latest_.clear();
+    overlayTree_.Pack();
+}
+
+void SpatialIndex::Tree::Pack()
+{
+    nodes.clear();
+    if (items.empty())
         return;
     // Sort-tile-recursive packing: vertical slices by x, each sorted by y.
     auto cx = [](const Box2d& b) { return b.minX + b.maxX; };
     auto cy = [](const Box2d& b) { return b.minY + b.maxY; };
-    std::sort(items_.begin(), items_.end(), [&](const Item& a, const Item& b) { return cx(a.box) < cx(b.box); });
-    std::size_t leaves = (items_.size() + kFanOut - 1) / kFanOut;
+    std::sort(items.begin(), items.end(), [&](const Item& a, const Item& b) { return cx(a.box) < cx(b.box); });
+    std::size_t leaves = (items.size() + kFanOut - 1) / kFanOut;
     std::size_t slices = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(leaves))));
     std::size_t perSlice = slices * kFanOut;
-    for (std::size_t s = 0; s < items_.size(); s += perSlice) {
-        auto end = items_.begin() + static_cast<std::ptrdiff_t>(std::min(items_.size(), s + perSlice));
-        std::sort(items_.begin() + static_cast<std::ptrdiff_t>(s), end,
+    for (std::size_t s = 0; s < items.size(); s += perSlice) {
+        auto end = items.begin() + static_cast<std::ptrdiff_t>(std::min(items.size(), s + perSlice));
+        std::sort(items.begin() + static_cast<std::ptrdiff_t>(s), end,
                   [&](const Item& a, const Item& b) { return cy(a.box) < cy(b.box); });
     }
     auto merge = [](Box2d& into, const Box2d& b) {
@@ -174,26 +200,26 @@ void SpatialIndex::Pack()
         into.maxY = std::max(into.maxY, b.maxY);
     };
     std::size_t levelStart = 0;
-    for (std::size_t i = 0; i < items_.size(); i += kFanOut) {
+    for (std::size_t i = 0; i < items.size(); i += kFanOut) {
         Node node;
         node.first = static_cast<std::uint32_t>(i);
-        node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, items_.size() - i));
-        node.box = items_[i].box;
+        node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, items.size() - i));
+        node.box = items[i].box;
         for (std::size_t k = i; k < i + node.count; ++k)
-            merge(node.box, items_[k].box);
-        nodes_.push_back(node);
+            merge(node.box, items[k].box);
+        nodes.push_back(node);
     }
-    while (nodes_.size() - levelStart > 1) {
-        std::size_t levelEnd = nodes_.size();
+    while (nodes.size() - levelStart > 1) {
+        std::size_t levelEnd = nodes.size();
         for (std::size_t i = levelStart; i < levelEnd; i += kFanOut) {
             Node node;
             node.leaf = false;
             node.first = static_cast<std::uint32_t>(i);
             node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, levelEnd - i));
-            node.box = nodes_[i].box;
+            node.box = nodes[i].box;
             for (std::size_t k = i; k < i + node.count; ++k)
-                merge(node.box, nodes_[k].box);
-            nodes_.push_back(node);
+                merge(node.box, nodes[k].box);
+            nodes.push_back(node);
         }
         levelStart = levelEnd;
     }
@@ -210,26 +236,32 @@ std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
 void SpatialIndex::Search(const Box2d& box, std::vector<std::uint64_t>& found)
 {
     Refresh();
-    if (!nodes_.empty()) {
-        std::vector<std::uint32_t>& stack = searchStack_;
-        stack.assign(1, static_cast<std::uint32_t>(nodes_.size() - 1));
-        while (!stack.empty()) {
-            const Node& node = nodes_[stack.back()];
-            stack.pop_back();
-            if (!node.box.Meets(box))
-                continue;
-            for (std::uint32_t k = node.first; k < node.first + node.count; ++k) {
-                if (!node.leaf) {
-                    stack.push_back(k);
-                } else if (items_[k].box.Meets(box) && !inOverlay_[items_[k].slot]) {
-                    found.push_back(items_[k].slot);
-                }
+    tree_.Search(box, place_, kInTree, searchStack_, found);
+    overlayTree_.Search(box, place_, kInOverlayTree, searchStack_, found);
+    for (std::uint64_t slot : latest_)
+        if (present_[slot] && boxes_[slot].Meets(box))
+            found.push_back(slot);
+}
+
+void SpatialIndex::Tree::Search(const Box2d& box, const std::vector<char>& place, Place current,
+                                std::vector<std::uint32_t>& stack, std::vector<std::uint64_t>& found) const
+{
+    if (nodes.empty())
+        return;
+    stack.assign(1, static_cast<std::uint32_t>(nodes.size() - 1));
+    while (!stack.empty()) {
+        const Node& node = nodes[stack.back()];
+        stack.pop_back();
+        if (!node.box.Meets(box))
+            continue;
+        for (std::uint32_t k = node.first; k < node.first + node.count; ++k) {
+            if (!node.leaf) {
+                stack.push_back(k);
+            } else if (items[k].box.Meets(box) && place[items[k].slot] == current) {
+                found.push_back(items[k].slot);
             }
         }
     }
-    for (std::uint64_t slot : overlay_)
-        if (present_[slot] && boxes_[slot].Meets(box))
-            found.push_back(slot);
 }
 
 }  // namespace platform::cad

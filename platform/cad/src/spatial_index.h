@@ -1,7 +1,8 @@
 // The spatial index of a drawing's current space: entity boxes in a packed R-tree, kept current
-// through the database's change announcements. Changed entities wait in a small overlay that is
-// searched linearly; once it grows past a bound the tree is packed again, so a search costs
-// O(log n + k) plus the bounded overlay.
+// through the database's change announcements. Changed entities wait in an overlay until it grows
+// past a bound and the tree is packed again. The overlay is a small packed tree of its own with the
+// latest changes in a short list beside it, so that a command changing the drawing between its
+// selections does not search a long list each time: a search costs O(log n + k) plus that list.
 #pragma once
 
 #include <cstdint>
@@ -67,6 +68,18 @@ private:
         Box2d box;
         std::uint64_t slot;
     };
+    // Where a slot's entry is current: the main tree's (or the slot is not indexed), the overlay
+    // tree's, or the list of the latest changes.
+    enum Place : char { kInTree = 0, kInOverlayTree = 1, kInLatest = 2 };
+    // A packed R-tree over items, the root last.
+    struct Tree {
+        std::vector<Item> items;
+        std::vector<Node> nodes;
+        void Pack();
+        // The slots of the items meeting the box whose place is `current`.
+        void Search(const Box2d& box, const std::vector<char>& place, Place current, std::vector<std::uint32_t>& stack,
+                    std::vector<std::uint64_t>& found) const;
+    };
     void Touch(const AcDbObject& object);
     void Grow(std::uint64_t slots);
     void MeasurePending();
@@ -77,6 +90,7 @@ private:
     std::size_t OpenObjects() const;
     void Measure(std::uint64_t slot);
     void Pack();
+    void PackOverlay();
 
     AcDbDatabase* database_;
     std::vector<std::uint64_t> pending_;  // announced, not yet measured
@@ -86,10 +100,10 @@ private:
     std::vector<std::uint32_t> layerOf_;  // by slot: the entity's layer as a number into layers_
     std::vector<const ObjectStub*> layers_;  // the layers entities were measured on
     std::unordered_map<const ObjectStub*, std::uint32_t> layerNumbers_;
-    std::vector<char> inOverlay_;         // slot's tree entry is stale
-    std::vector<std::uint64_t> overlay_;
-    std::vector<Item> items_;
-    std::vector<Node> nodes_;             // root last
+    std::vector<char> place_;             // by slot: a Place
+    Tree tree_;
+    Tree overlayTree_;
+    std::vector<std::uint64_t> latest_;   // the slots in the latest changes
     std::vector<std::uint32_t> searchStack_;  // kept between searches, not to allocate it each time
     bool built_ = false;
     bool allPending_ = false;  // every slot has been measured once

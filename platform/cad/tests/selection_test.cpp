@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <map>
 
 #include "platform/cad/ads_entity.h"
@@ -156,6 +158,59 @@ TEST(Selection, ChangedEntitiesAreFoundWhereTheyAreNow)
         EXPECT_EQ(Window("C", -6, 899, -4, 901), round == 0 ? Ids{} : Ids{circles[500]});
     }
     acutRelRb(note);
+}
+
+// Circles moved, erased, brought back and added between crossing selections, in runs long
+// enough for the changes to wait in the index's lists and trees of every kind: each selection
+// takes exactly the circles that meet its window where they are now.
+TEST(Selection, CrossingsFollowEveryKindOfChangeBetweenThem)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-10, -10, 0), AcGePoint3d(1010, 1010, 0));
+    struct Kept {
+        AcDbObjectId id;
+        double x, y;
+        bool erased = false;
+    };
+    std::vector<Kept> circles;
+    std::uint64_t seed = 12345;
+    auto next = [&seed](int below) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        return static_cast<int>((seed >> 33) % static_cast<std::uint64_t>(below));
+    };
+    for (int i = 0; i < 3000; ++i) {
+        double x = next(1000), y = next(1000);
+        circles.push_back({Circle(d, x, y, 0.5), x, y});
+    }
+    for (int step = 0; step < 4000; ++step) {
+        Kept& c = circles[static_cast<std::size_t>(next(static_cast<int>(circles.size())))];
+        const int kind = next(10);
+        if (kind == 0) {
+            double x = next(1000), y = next(1000);
+            circles.push_back({Circle(d, x, y, 0.5), x, y});
+        } else {
+            AcDbCircle* circle = nullptr;
+            ASSERT_EQ(acdbOpenObject(circle, c.id, AcDb::kForWrite, true), Acad::eOk);
+            if (kind == 1) {
+                ASSERT_EQ(circle->erase(!c.erased), Acad::eOk);
+                c.erased = !c.erased;
+            } else {
+                c.x = next(1000);
+                c.y = next(1000);
+                circle->setCenter(AcGePoint3d(c.x, c.y, 0));
+            }
+            circle->close();
+        }
+        if (step % 7 != 0)
+            continue;
+        const double x0 = next(800), y0 = next(800), x1 = x0 + 200, y1 = y0 + 200;
+        Ids expected;
+        for (const Kept& k : circles)
+            if (!k.erased && k.x + 0.5 >= x0 && k.x - 0.5 <= x1 && k.y + 0.5 >= y0 && k.y - 0.5 <= y1)
+                expected.push_back(k.id);
+        std::sort(expected.begin(), expected.end());
+        ASSERT_EQ(Window("C", x0, y0, x1, y1), expected) << "step " << step;
+    }
 }
 
 TEST(Selection, PolygonsAndFencesOnConcaveShapes)
