@@ -605,6 +605,7 @@ TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
                 AcDbObjectId id;
                 while (next < set.size() && (acdbGetObjectId(id, entity) != Acad::eOk || set[next] != id))
                     ++next;
+                ASSERT_LT(next, set.size());
                 turn(next);
             });
         EXPECT_EQ(refs, hostRefs) << (straight ? "straight" : "bent") << (turned ? ", turned" : "");

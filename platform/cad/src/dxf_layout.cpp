@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-
 namespace platform::cad {
 
 void DxfFail(int line, const std::string& what) {
