@@ -11,12 +11,14 @@
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dimension.h"
 #include "platform/cad/db_ellipse.h"
+#include "platform/cad/db_kept_symbol_records.h"
 #include "platform/cad/db_line.h"
 #include "platform/cad/db_point.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_spline.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_text.h"
+#include "platform/cad/db_unknown.h"
 #include "platform/cad/xdata_rules.h"
 
 using platform::cad::PeekObject;
@@ -177,6 +179,8 @@ private:
             ref->setBlockTableRecord(MapBlock(AcDbBlockReference::cast(original)->blockTableRecord()));
         if (auto* dim = AcDbDimension::cast(copy))
             dim->setDimBlockId(AcDbObjectId());
+        if (auto* unknown = AcDbUnknownEntity::cast(copy))
+            RetargetRaw(unknown);
         // XData names applications of this drawing; register those it lacks. Names already seen
         // registered are remembered: the table only grows while entities are copied.
         for (const auto& app : copy->xdataApps()) {
@@ -197,6 +201,43 @@ private:
                 delete record;
             apps->close();
         }
+    }
+
+    // The tags of an entity kept as read name objects of the source, which may be gone once the
+    // insert is over: a table record becomes this drawing's of that name, anything else is dropped.
+    void RetargetRaw(AcDbUnknownEntity* copy)
+    {
+        platform::cad::DxfTagList tags = copy->rawTags();
+        bool changed = false;
+        for (auto& tag : tags) {
+            if (tag.kind() != platform::cad::GroupValueKind::Name || tag.id.isNull())
+                continue;
+            tag.id = MapReference(tag.id);
+            changed = true;
+        }
+        if (changed)
+            copy->setRawTags(std::move(tags));
+    }
+
+    AcDbObjectId MapReference(AcDbObjectId source)
+    {
+        const AcDbObject* object = PeekObject(source);
+        if (object == nullptr || object->database() == target_)
+            return object != nullptr ? source : AcDbObjectId();
+        if (AcDbBlockTableRecord::cast(object) != nullptr)
+            return MapBlock(source);
+        AcDbObjectId table;
+        if (AcDbLayerTableRecord::cast(object) != nullptr)
+            table = target_->layerTableId();
+        else if (AcDbLinetypeTableRecord::cast(object) != nullptr)
+            table = target_->linetypeTableId();
+        else if (AcDbTextStyleTableRecord::cast(object) != nullptr)
+            table = target_->textStyleTableId();
+        else if (AcDbRegAppTableRecord::cast(object) != nullptr)
+            table = target_->regAppTableId();
+        else if (AcDbDimStyleTableRecord::cast(object) != nullptr)
+            table = target_->dimStyleTableId();
+        return table.isNull() ? AcDbObjectId() : Map(source, table);
     }
 
     AcDbDatabase* target_;

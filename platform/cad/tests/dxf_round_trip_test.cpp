@@ -8,6 +8,7 @@
 
 #include "dxf_sample_drawing.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/db_unknown.h"
 #include "platform/cad/dxf_reader.h"
 #include "platform/cad/dxf_writer.h"
 #include "platform/cad/system_variables.h"
@@ -302,6 +303,52 @@ TEST(DxfRoundTrip, InsertNotPreservingTheSourceEndsAsTheCopy) {
     EXPECT_EQ(moved.handles, copied.handles);
     EXPECT_GT(moved.handles.size(), 5u);
     std::filesystem::remove_all(dir);
+}
+
+// Entities kept as read (MULTILEADERs) name their styles and blocks by id: copied into another
+// drawing, as a block or whole, they name that drawing's records or nothing, never the source's,
+// which is gone by the time the copy is saved.
+TEST(DxfRoundTrip, InsertedRawEntitiesNameTheDrawingTheyWentTo) {
+    const std::string file = DERO_SOURCE_DIR "/platform/cad/tests/data/leader-mleader.dxf";
+    for (bool whole : {false, true}) {
+        TestDrawing target;
+        {
+            AcDbDatabase side(false, true);
+            ASSERT_EQ(side.readDwgFile(file.c_str()), Acad::eOk) << platform::cad::LastDrawingFileError();
+            AcDbObjectId block;
+            ASSERT_EQ(whole ? target.db()->insert(AcGeMatrix3d::kIdentity, &side)
+                            : target.db()->insert(block, "LEADERS", &side),
+                      Acad::eOk);
+        }
+        int raw = 0, named = 0;
+        AcDbBlockTable* blocks = nullptr;
+        ASSERT_EQ(target.db()->getBlockTable(blocks, AcDb::kForRead), Acad::eOk);
+        AcDbBlockTableIterator* it = nullptr;
+        blocks->newIterator(it);
+        for (; !it->done(); it->step()) {
+            AcDbObjectId blockId;
+            it->getRecordId(blockId);
+            for (const auto& id : AcDbBlockTableRecord::cast(platform::cad::PeekObject(blockId))->entityIds()) {
+                auto* unknown = AcDbUnknownEntity::cast(platform::cad::PeekObject(id));
+                if (unknown == nullptr)
+                    continue;
+                ++raw;
+                for (const auto& tag : unknown->rawTags()) {
+                    if (tag.kind() != platform::cad::GroupValueKind::Name || tag.id.isNull())
+                        continue;
+                    EXPECT_EQ(tag.id.database(), target.db()) << tag.code;
+                    named += tag.id.database() == target.db() ? 1 : 0;
+                }
+            }
+        }
+        delete it;
+        blocks->close();
+        EXPECT_GT(raw, 5);
+        EXPECT_GT(named, 0);  // styles and blocks have their like in the target
+        AcDbDatabase reread(false, true);
+        std::string error;
+        EXPECT_TRUE(platform::cad::ReadDxf(platform::cad::WriteDxf(*target.db()), reread, error)) << error;
+    }
 }
 
 }  // namespace

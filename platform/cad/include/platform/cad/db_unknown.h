@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "platform/cad/db_entity.h"
 
@@ -16,6 +17,8 @@ public:
     const char* dxfTypeName() const override { return dxfName_.c_str(); }
     // The tags after the common entity fields, in the order read.
     const platform::cad::DxfTagList& rawTags() const { return raw_; }
+    // A copy brought into another drawing has its references put right by the copier.
+    void setRawTags(platform::cad::DxfTagList tags) { raw_ = std::move(tags); }
 
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     void dxfOutFields(AcDbDxfFiler* filer) const override;
