@@ -149,8 +149,9 @@ void AcDbSpline::dxfOutFields(AcDbDxfFiler* filer) const
         filer->writeReal(40, k);
     for (int i = 0; i < controlPoints_.length(); ++i) {
         filer->writePoint(10, controlPoints_[i]);
+        // Weights made short through the constructor are written as 1, as the reader takes them.
         if (isRational())
-            filer->writeReal(41, weights_[i]);
+            filer->writeReal(41, i < weights_.length() ? weights_[i] : 1.0);
     }
     for (const auto& p : fitPoints_)
         filer->writePoint(11, p);

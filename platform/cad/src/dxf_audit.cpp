@@ -21,6 +21,19 @@ bool MendZeroScale(DxfTagList& tags) {
     return mended;
 }
 
+int MendMissingWeights(DxfTagList& tags) {
+    int points = 0, weights = 0;
+    for (const auto& tag : tags) {
+        points += tag.code == 10 ? 1 : 0;
+        weights += tag.code == 41 ? 1 : 0;
+    }
+    if (weights == 0 || weights >= points)
+        return 0;
+    for (int i = weights; i < points; ++i)
+        tags.push_back(DxfTag::Real(41, 1.0));
+    return points - weights;
+}
+
 bool NameSurvivesSaving(std::string_view name) {
     // The writer writes control characters as ^X and bytes that are no GBK character as escapes.
     for (char c : name)

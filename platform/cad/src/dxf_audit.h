@@ -12,6 +12,10 @@ namespace platform::cad {
 // Zero scale factors (41, 42, 43) of a block reference become 1. Whether there were any.
 bool MendZeroScale(DxfTagList& tags);
 
+// A rational SPLINE with fewer weights (41) than control points (10) gets weights of 1 for the
+// control points that lack one. How many were added.
+int MendMissingWeights(DxfTagList& tags);
+
 // Whether a name is written to a file and read back from it byte for byte.
 bool NameSurvivesSaving(std::string_view name);
 

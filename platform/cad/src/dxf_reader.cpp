@@ -480,6 +480,10 @@ private:
         std::string_view type = TypeOf(r.begin);
         if (type == "INSERT" && MendZeroScale(tags))
             Note(DxfLineOf(g_, g_[r.begin]), "the INSERT has a zero scale factor; it is taken as 1");
+        if (type == "SPLINE")
+            if (int added = MendMissingWeights(tags); added > 0)
+                Note(DxfLineOf(g_, g_[r.begin]), "the SPLINE lacks the weights of " + std::to_string(added) +
+                                                     " control point(s); they are taken as 1");
         if (type == "DIMENSION" && AcDbUnknownEntity::cast(r.object) != nullptr)
             AddDimensionSubclasses(tags, Flags(r));
         FollowRenames(tags);

@@ -11,6 +11,7 @@
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/db_spline.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/db_text.h"
@@ -350,6 +351,44 @@ TEST(DxfOtherPrograms, OneBadRecordIsMendedAndSaidOnce) {
                                             "  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n",
                                         bad, error));
     EXPECT_NE(error.find("line 9: the APPID cannot be read: eInvalidSymbolTableName"), std::string::npos) << error;
+}
+
+// A rational SPLINE with a weight for only one of its four control points: the others are taken
+// as 1, said once, and the file saved holds a weight per point and nothing from past them.
+TEST(DxfOtherPrograms, SplineShortOfWeightsIsMended) {
+    const std::string file = kSection + "ENTITIES\n  0\nSPLINE\n  8\n0\n100\nAcDbEntity\n100\nAcDbSpline\n 70\n12\n"
+                             " 71\n3\n 72\n8\n 73\n4\n 74\n0\n 40\n0\n 40\n0\n 40\n0\n 40\n0\n 40\n1\n 40\n1\n"
+                             " 40\n1\n 40\n1\n 10\n0\n 20\n0\n 41\n2\n 10\n1\n 20\n1\n 10\n2\n 20\n0\n 10\n3\n 20\n1\n" +
+                             kEnd;
+    AcDbDatabase db(false, true);
+    auto notes = ReadMending(file, db);
+    EXPECT_EQ(notes, std::vector<std::string>{"line 5: the SPLINE lacks the weights of 3 control point(s); they are taken as 1"});
+    auto entities = ModelSpace(db);
+    ASSERT_EQ(entities.size(), 1u);
+    int degree = 0;
+    bool rational = false, closed = false, periodic = false;
+    AcGePoint3dArray points;
+    AcGeDoubleArray knots, weights;
+    AcDbSpline::cast(entities[0])->getNurbsData(degree, rational, closed, periodic, points, knots, weights);
+    ASSERT_EQ(weights.length(), 4);
+    EXPECT_EQ(weights[0], 2.0);
+    EXPECT_EQ(weights[3], 1.0);
+    const std::string saved = Written(db);
+    EXPECT_NE(saved.find(" 41\n2.0\n 10\n1.0\n 20\n1.0\n 30\n0.0\n 41\n1.0\n"), std::string::npos) << saved;
+    AcDbDatabase again(false, true);
+    EXPECT_TRUE(ReadMending(saved, again).empty());
+
+    // Made short in code, the spline is written with weights of 1 where it has none.
+    AcGeDoubleArray one;
+    one.append(2.0);
+    AcDbSpline made(3, true, false, false, points, knots, one);
+    AcDbDxfFiler filer;
+    made.dxfOutFields(&filer);
+    std::vector<double> written;
+    for (const auto& tag : filer.tags())
+        if (tag.code == 41)
+            written.push_back(tag.real);
+    EXPECT_EQ(written, (std::vector<double>{2, 1, 1, 1}));
 }
 
 TEST(DxfOtherPrograms, DamagedStructuresAreMendedOnReading) {
