@@ -1,6 +1,8 @@
 #include "platform/cad/db_hatch.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "modify_guard.h"
 #include "platform/cad/curve_path.h"
@@ -80,6 +82,101 @@ platform::cad::CurvePath LoopPath(const AcGePoint2dArray& v, const AcGeDoubleArr
 }
 }  // namespace
 
+namespace {
+// A boundary path that is not a polyline is a list of edges: its groups from the 93 that counts
+// them up to the end of the path (the next path, or the style after the last path), less the
+// source objects (97 and their 330s) at its end. Index of the group that ends the path.
+std::size_t ReadEdges(const AcDbDxfFiler& filer, std::size_t i, platform::cad::DxfTagList& edges)
+{
+    const auto& tags = filer.tags();
+    for (; i < tags.size(); ++i) {
+        int code = tags[i].code;
+        if (code == 92 || code == 75 || code == 76 || code == 98)
+            break;
+        if (code == 72 || !edges.empty()) {
+            edges.push_back(tags[i]);
+            // Kept in radians, as every angle the host holds.
+            if (code == 50 || code == 51)
+                edges.back().real = filer.angleOf(tags[i]);
+        }
+    }
+    while (!edges.empty() && edges.back().code == 330)
+        edges.pop_back();
+    if (!edges.empty() && edges.back().code == 97)
+        edges.pop_back();
+    return i;
+}
+
+// The outline of a loop of edges as polyline vertices and bulges: lines and arcs exactly,
+// elliptic arcs in straight pieces, splines by their control points.
+void EdgeOutline(const platform::cad::DxfTagList& edges, AcGePoint2dArray& vertices, AcGeDoubleArray& bulges)
+{
+    constexpr double kTurn = 2 * std::numbers::pi;
+    constexpr int kEllipseSteps = 16;
+    for (std::size_t i = 0; i < edges.size();) {
+        const std::int64_t type = edges[i].integer;
+        std::size_t end = i + 1;
+        while (end < edges.size() && edges[end].code != 72)
+            ++end;
+        AcGePoint2d center, axis;
+        double radius = 0, start = 0, stop = kTurn;
+        bool ccw = true;
+        for (std::size_t k = i + 1; k < end; ++k) {
+            const auto& tag = edges[k];
+            if (tag.code == 10 && type == 4) {
+                vertices.append(tag.point.convert2d());
+                bulges.append(0);
+            } else if (tag.code == 10) {
+                center = tag.point.convert2d();
+            } else if (tag.code == 11) {
+                axis = tag.point.convert2d();
+            } else if (tag.code == 40) {
+                radius = tag.real;
+            } else if (tag.code == 50) {
+                start = tag.real;
+            } else if (tag.code == 51) {
+                stop = tag.real;
+            } else if (tag.code == 73) {
+                ccw = tag.integer != 0;
+            }
+        }
+        i = end;
+        if (type == 1) {
+            vertices.append(center);
+            bulges.append(0);
+            continue;
+        }
+        if (type != 2 && type != 3)
+            continue;
+        // A clockwise arc is filed by the angles that mirror its own.
+        double sweep = std::fmod(stop - start, kTurn);
+        if (sweep <= 1e-12)
+            sweep += kTurn;
+        if (!ccw) {
+            start = -start;
+            sweep = -sweep;
+        }
+        if (type == 2) {
+            bool whole = std::abs(sweep) >= kTurn - 1e-9;
+            int pieces = whole ? 2 : 1;
+            for (int k = 0; k < pieces; ++k) {
+                double at = start + sweep * k / pieces;
+                vertices.append(AcGePoint2d(center.x + radius * std::cos(at), center.y + radius * std::sin(at)));
+                bulges.append(std::tan(sweep / pieces / 4));
+            }
+            continue;
+        }
+        // The minor axis is the major turned a quarter, scaled by the ratio.
+        for (int k = 0; k < kEllipseSteps; ++k) {
+            double t = start + sweep * k / kEllipseSteps;
+            vertices.append(AcGePoint2d(center.x + axis.x * std::cos(t) - radius * axis.y * std::sin(t),
+                                        center.y + axis.y * std::cos(t) + radius * axis.x * std::sin(t)));
+            bulges.append(0);
+        }
+    }
+}
+}  // namespace
+
 Acad::ErrorStatus AcDbHatch::getArea(double& area) const
 {
     area = 0;
@@ -110,6 +207,19 @@ void AcDbHatch::dxfOutFields(AcDbDxfFiler* filer) const
     filer->writeInt(71, associative_ ? 1 : 0);
     filer->writeInt(91, numLoops());
     for (const Loop& loop : loops_) {
+        if (!loop.edges.empty()) {
+            filer->writeInt(92, loop.type);
+            filer->writeInt(93, std::count_if(loop.edges.begin(), loop.edges.end(),
+                                              [](const platform::cad::DxfTag& tag) { return tag.code == 72; }));
+            for (const auto& tag : loop.edges) {
+                if (tag.code == 50 || tag.code == 51)
+                    filer->writeAngle(tag.code, tag.real);
+                else
+                    filer->writeTag(tag);
+            }
+            filer->writeInt(97, 0);
+            continue;
+        }
         filer->writeInt(92, loop.type | kPolyline);
         filer->writeInt(72, loop.bulges.isEmpty() ? 0 : 1);
         filer->writeInt(73, 1);
@@ -134,12 +244,19 @@ void AcDbHatch::dxfOutFields(AcDbDxfFiler* filer) const
 
 Acad::ErrorStatus AcDbHatch::dxfInFields(const AcDbDxfFiler* filer)
 {
-    // Polyline loops only: 92 starts a loop, the 10 and 42 groups that follow are its vertices.
+    // 92 starts a loop; of a polyline loop, the 10 and 42 groups that follow are its vertices.
     std::vector<Loop> loops;
     bool inLoop = false;
-    for (const auto& tag : filer->tags()) {
-        if (tag.code == 92) {
-            loops.push_back(Loop{static_cast<Adesk::Int32>(tag.integer), {}, {}});
+    const auto& tags = filer->tags();
+    for (std::size_t i = 0; i < tags.size(); ++i) {
+        const auto& tag = tags[i];
+        if (tag.code == 92 && (tag.integer & kPolyline) == 0) {
+            loops.push_back(Loop{static_cast<Adesk::Int32>(tag.integer), {}, {}, {}});
+            i = ReadEdges(*filer, i + 1, loops.back().edges) - 1;
+            EdgeOutline(loops.back().edges, loops.back().vertices, loops.back().bulges);
+            inLoop = false;
+        } else if (tag.code == 92) {
+            loops.push_back(Loop{static_cast<Adesk::Int32>(tag.integer), {}, {}, {}});
             inLoop = true;
         } else if (tag.code == 97 || tag.code == 75) {
             inLoop = false;

@@ -7,7 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
+#include "platform/cad/db_hatch.h"
+#include "platform/cad/object_table.h"
 #include "platform/text/encoding.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
@@ -383,6 +386,72 @@ print('lines', len(doc.modelspace().query('LINE')))
     EXPECT_EQ(result.find("AUDIT"), std::string::npos) << result;
     EXPECT_NE(result.find("vport (5.0, 5.0, 0.0) True"), std::string::npos) << result;
     EXPECT_NE(result.find("lines 1"), std::string::npos) << result;
+}
+
+// Hatches bounded by edges (a solid fill in a circle; a loop of a line, an arc drawn clockwise, an
+// elliptic arc and a spline) keep their edges through a read and a save, as ezdxf sees them.
+TEST(DxfForeignDrawing, HatchEdgeBoundariesAreKept) {
+    TempFolder dir("dxf_hatch_edges");
+    ASSERT_FALSE(dir.path().empty());
+    const std::string dump = R"(
+import ezdxf
+def text(value):
+    if isinstance(value, float):
+        return repr(round(value, 9))
+    if hasattr(value, '__iter__'):
+        return '(' + ', '.join(text(v) for v in value) + ')'
+    return str(value)
+def dump(name):
+    out = []
+    for hatch in ezdxf.readfile(name).modelspace().query('HATCH'):
+        for path in hatch.paths:
+            out.append('path %d %s' % (path.path_type_flags, type(path).__name__))
+            for edge in getattr(path, 'edges', []):
+                fields = [edge.type.name]
+                for key in ('start', 'end', 'center', 'radius', 'start_angle', 'end_angle', 'ccw',
+                            'major_axis', 'ratio', 'degree', 'knot_values', 'control_points', 'fit_points'):
+                    if hasattr(edge, key):
+                        fields.append('%s=%s' % (key, text(getattr(edge, key))))
+                out.append(' '.join(fields))
+    return out
+)";
+    std::string made = Python(dir, R"(
+import ezdxf
+doc = ezdxf.new('R2010')
+msp = doc.modelspace()
+ring = msp.add_hatch(color=1)
+ring.paths.add_edge_path().add_arc((20, 0), 5, 0, 360)
+mixed = msp.add_hatch(color=2)
+path = mixed.paths.add_edge_path()
+path.add_line((0, 0), (10, 0))
+path.add_arc((10, 5), 5, 270, 90, ccw=False)
+path.add_ellipse((5, 10), major_axis=(5, 0), ratio=0.5, start_angle=0, end_angle=180)
+path.add_spline(control_points=[(0, 10), (-2, 6), (-2, 3), (0, 0)], degree=3)
+doc.saveas('edges.dxf')
+)");
+    ASSERT_EQ(made, "");
+    OpenAndSave(dir, "edges.dxf", "edges_out.dxf");
+    std::string result = Python(dir, dump + R"(
+a, b = dump('edges.dxf'), dump('edges_out.dxf')
+print('\n'.join(b))
+print('SAME' if a == b else 'DIFF\n' + '\n'.join(a))
+)");
+    EXPECT_NE(result.find("path 1 EdgePath\nARC center=(20.0, 0.0) radius=5.0 start_angle=0.0 end_angle=360.0 ccw=True"),
+              std::string::npos) << result;
+    EXPECT_NE(result.find("ELLIPSE"), std::string::npos) << result;
+    EXPECT_NE(result.find("SPLINE"), std::string::npos) << result;
+    EXPECT_NE(result.find("SAME"), std::string::npos) << result;
+
+    // In the host the circle's fill is the circle's area.
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDwgFile((dir / "edges_out.dxf").c_str()), Acad::eOk);
+    auto* space = AcDbBlockTableRecord::cast(platform::cad::PeekObject(db.modelSpaceId()));
+    ASSERT_NE(space, nullptr);
+    auto* ring = AcDbHatch::cast(platform::cad::PeekObject(space->entityIds()[0]));
+    ASSERT_NE(ring, nullptr);
+    double area = 0;
+    ASSERT_EQ(ring->getArea(area), Acad::eOk);
+    EXPECT_NEAR(area, 25 * 3.14159265358979, 1e-9);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// HATCH: a pattern or solid fill bounded by loops of lines and arcs (polyline loops).
+// HATCH: a pattern or solid fill bounded by loops: polyline loops of lines and arcs, or loops of
+// edges (lines, arcs, elliptic arcs, splines) kept as read.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "platform/cad/db_entity.h"
+#include "platform/cad/dxf_tag.h"
 
 class AcDbHatch : public AcDbEntity {
     DERO_RX_DECLARE_MEMBERS(AcDbHatch)
@@ -33,7 +35,8 @@ public:
     AcGeVector3d normal() const { return normal_; }
     Acad::ErrorStatus setNormal(const AcGeVector3d& normal);
 
-    // Polyline loops: vertices with one bulge each (empty: all straight); loops are closed.
+    // Polyline loops: vertices with one bulge each (empty: all straight); loops are closed. A loop
+    // of edges gives its outline as such a loop, its curves other than arcs as straight pieces.
     Acad::ErrorStatus appendLoop(Adesk::Int32 loopType, const AcGePoint2dArray& vertices, const AcGeDoubleArray& bulges);
     int numLoops() const { return static_cast<int>(loops_.size()); }
     Acad::ErrorStatus getLoopAt(int index, Adesk::Int32& loopType, AcGePoint2dArray& vertices,
@@ -51,6 +54,8 @@ private:
         Adesk::Int32 type = kExternal | kPolyline;
         AcGePoint2dArray vertices;
         AcGeDoubleArray bulges;
+        // A loop of edges: the groups of its edges from the first 72 on, angles in radians.
+        platform::cad::DxfTagList edges;
     };
     std::string pattern_ = "SOLID";
     HatchPatternType patternType_ = kPreDefined;
