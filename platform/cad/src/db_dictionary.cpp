@@ -22,10 +22,20 @@ int AcDbDictionary::find(const char* key) const
 {
     if (key == nullptr)
         return -1;
-    for (std::size_t i = 0; i < entries_.size(); ++i)
-        if (!entries_[i].id.isErased() && platform::text::GbkEqualNoCase(entries_[i].key, key))
-            return static_cast<int>(i);
-    return -1;
+    if (!byKeyBuilt_) {
+        byKey_.clear();
+        byKey_.reserve(entries_.size());
+        for (std::size_t i = 0; i < entries_.size(); ++i)
+            byKey_.emplace(platform::text::GbkToUpper(entries_[i].key), i);
+        byKeyBuilt_ = true;
+    }
+    // Erased entries stay filed under their key: the first one of the key still there is found.
+    std::size_t found = entries_.size();
+    auto [first, last] = byKey_.equal_range(platform::text::GbkToUpper(key));
+    for (auto it = first; it != last; ++it)
+        if (it->second < found && !entries_[it->second].id.isErased())
+            found = it->second;
+    return found < entries_.size() ? static_cast<int>(found) : -1;
 }
 
 int AcDbDictionary::find(AcDbObjectId id) const
@@ -121,6 +131,7 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* key, AcDbObject* value, AcDb
         }
         entries_.erase(entries_.begin() + existing);
         anonymousCounted_ = 0;
+        forgetKeys();
     }
     value->setOwnerId(objectId());
     if (value->isDatabaseResident()) {
@@ -134,6 +145,8 @@ Acad::ErrorStatus AcDbDictionary::setAt(const char* key, AcDbObject* value, AcDb
         if (auto* group = AcDbGroup::cast(value))
             group->anonymous_ = true;
     entries_.push_back(Entry{name, id});
+    if (byKeyBuilt_)
+        byKey_.emplace(platform::text::GbkToUpper(name), entries_.size() - 1);
     return Acad::eOk;
 }
 
@@ -154,6 +167,7 @@ Acad::ErrorStatus AcDbDictionary::remove(const char* key, AcDbObjectId& removed)
     removed = entries_[static_cast<std::size_t>(i)].id;
     entries_.erase(entries_.begin() + i);
     anonymousCounted_ = 0;
+    forgetKeys();
     return Acad::eOk;
 }
 
@@ -166,6 +180,7 @@ Acad::ErrorStatus AcDbDictionary::remove(AcDbObjectId id)
         return Acad::eNotOpenForWrite;
     entries_.erase(entries_.begin() + i);
     anonymousCounted_ = 0;
+    forgetKeys();
     return Acad::eOk;
 }
 
@@ -181,6 +196,7 @@ bool AcDbDictionary::setName(const char* oldKey, const char* newKey)
         return false;
     entries_[static_cast<std::size_t>(i)].key = newKey;
     anonymousCounted_ = 0;
+    forgetKeys();
     return true;
 }
 

@@ -259,6 +259,27 @@ TEST(CadDrawingOps, DictionaryKeysRemovalCollatedWalkAndExtensionDictionaries)
     ASSERT_EQ(nod->remove("X_RECORD", removed), Acad::eOk);
     EXPECT_FALSE(removed.isNull());
     EXPECT_EQ(nod->remove("x_record"), Acad::eKeyNotFound);
+    // Renamed, removed and erased entries are found, or not, under their keys as they are now; a
+    // double-byte character's trail byte is no letter.
+    EXPECT_TRUE(nod->has("OMEGA"));
+    EXPECT_FALSE(nod->has("zeta"));
+    AcDbObjectId alpha;
+    ASSERT_EQ(nod->getAt("alpha", alpha), Acad::eOk);
+    AcDbObject* opened = nullptr;
+    ASSERT_EQ(acdbOpenObject(opened, alpha, AcDb::kForWrite), Acad::eOk);
+    opened->erase();
+    opened->close();
+    EXPECT_FALSE(nod->has("Alpha"));
+    auto* again = new AcDbXrecord;
+    ASSERT_EQ(nod->setAt("ALPHA", again, id), Acad::eOk);
+    again->close();
+    EXPECT_EQ(nod->getAt("alpha", alpha), Acad::eOk);
+    EXPECT_EQ(alpha, id);
+    auto* wide = new AcDbXrecord;
+    ASSERT_EQ(nod->setAt("\x81\x61", wide, id), Acad::eOk);
+    wide->close();
+    EXPECT_TRUE(nod->has("\x81\x61"));
+    EXPECT_FALSE(nod->has("\x81\x41"));
     nod->close();
 
     AcDbObjectId lineId = drawing.Add(new AcDbLine);

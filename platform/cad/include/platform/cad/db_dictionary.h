@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/cad/db_object.h"
@@ -73,6 +74,12 @@ private:
     int find(AcDbObjectId id) const;
     long nextAnonymousNumber();
     std::vector<Entry> entries_;  // insertion order
+    // The positions of the entries by their key in upper case, so that filing one of many entries
+    // does not read them all: kept as entries are appended, built again at the first look after
+    // any other change. A journal copy starts without it.
+    void forgetKeys() { byKeyBuilt_ = false; }
+    mutable std::unordered_multimap<std::string, std::size_t> byKey_;
+    mutable bool byKeyBuilt_ = false;
     // The highest "*A" number among the first anonymousCounted_ entries: appends are counted as
     // they come, any other change counts again from the start, so that a dictionary of many
     // anonymous groups takes a new one without reading them all.
