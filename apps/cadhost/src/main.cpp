@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -26,6 +27,8 @@
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/text/encoding.h"
+#include "platform/ui/answer_drivers.h"
+#include "platform/win/crt_files.h"
 #include "terminal_view.h"
 
 namespace {
@@ -99,6 +102,41 @@ bool CheckTranscript(const cadhost::Options& options)
         return false;
     }
     std::fclose(file);
+    return true;
+}
+
+// The answer script of --answers, else of DERO_ANSWERS, read as setup reads it: "-" asks at
+// the console. Null with no answers given, or (said) one that cannot be read or parsed.
+bool ReadAnswers(const cadhost::Options& options, std::shared_ptr<platform::ui::AnswerDriver>& answers)
+{
+    std::string name = options.answers;
+    if (name.empty())
+        if (const char* given = std::getenv("DERO_ANSWERS"))
+            name = given;
+    if (name.empty())
+        return true;
+    if (name == "-") {
+        answers = std::make_shared<platform::ui::ConsoleDriver>(std::cin, std::cout);
+        return true;
+    }
+    platform::win::FILE* file = platform::win::fopen(name.c_str(), "rb");
+    if (!file) {
+        Fail("cannot read the answers " + name);
+        return false;
+    }
+    std::string script;
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = platform::win::fread(buffer, 1, sizeof buffer, file)) > 0)
+        script.append(buffer, got);
+    platform::win::fclose(file);
+    std::string error;
+    std::shared_ptr<platform::ui::AnswerQueue> queue = platform::ui::ParseAnswerScript(script, &error);
+    if (!queue) {
+        Fail(name + ": " + error);
+        return false;
+    }
+    answers = queue;
     return true;
 }
 
@@ -205,7 +243,8 @@ int Run(const cadhost::Options& options)
         platform::ui::SetTranscriptFile(options.transcript);
 
     Input input;
-    if (!ReadInput(options, input))
+    std::shared_ptr<platform::ui::AnswerDriver> answers;
+    if (!ReadInput(options, input) || !ReadAnswers(options, answers))
         return 1;
     std::shared_ptr<platform::cad::HostScript> script;
     if (!options.script.empty() || !options.commands.empty())
@@ -214,6 +253,8 @@ int Run(const cadhost::Options& options)
     std::shared_ptr<platform::ui::AnswerDriver> inner = script;
     if (interactive)
         inner = std::make_shared<cadhost::TerminalDriver>(std::cin, std::cout);
+    if (answers)
+        inner = std::make_shared<cadhost::AnswersFirstDriver>(answers, inner);
     platform::ui::SetAnswerDriver(std::make_shared<cadhost::ShownDriver>(inner));
 
     std::vector<std::string> support;

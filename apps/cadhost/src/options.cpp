@@ -5,11 +5,12 @@ namespace cadhost {
 const char* Usage()
 {
     return "usage: cadhost [DRAWING] [-s SCRIPT] [-c LINE]... [-o OUT] [--load MODULE]... [--support DIR]...\n"
-           "               [-t TRANSCRIPT] [--no-default-modules]\n"
+           "               [-t TRANSCRIPT] [--answers FILE] [--no-default-modules]\n"
            "Without DRAWING a new drawing is made. Each -c LINE and each line of the script is one line of\n"
            "input, read in the order given: it answers the prompt that waits, or else runs as the next\n"
            "command (\"-c ZOOM -c E\" zooms to the extents). Without either and with a terminal, commands\n"
-           "are read interactively. DRAWING and OUT are Linux paths.\n";
+           "are read interactively. DRAWING and OUT are Linux paths. Boxes and dialogs are answered from\n"
+           "the answer script FILE (or DERO_ANSWERS), as setup takes it; \"-\" asks at the console.\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error)
@@ -45,6 +46,9 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
                 return false;
         } else if (a == "-t") {
             if (!value(i, options.transcript))
+                return false;
+        } else if (a == "--answers") {
+            if (!value(i, options.answers))
                 return false;
         } else if (a == "--load" || a == "--support") {
             if (!value(i, v))

@@ -15,6 +15,7 @@ struct Options {
     std::vector<std::string> modules;   // --load
     std::vector<std::string> support;   // --support
     std::string transcript;             // -t
+    std::string answers;                // --answers: an answer script, or "-" for the console
     bool defaultModules = true;         // --no-default-modules turns the product's plug-ins off
 };
 

@@ -86,6 +86,14 @@ std::optional<platform::ui::Answer> TerminalDriver::Next(const platform::ui::Req
     return platform::ui::PromptAnswer(platform::text::Utf8ToGbk(line));
 }
 
+std::optional<platform::ui::Answer> AnswersFirstDriver::Next(const platform::ui::Request& request)
+{
+    if (request.kind != platform::ui::RequestKind::Prompt && answers_)
+        if (std::optional<platform::ui::Answer> answer = answers_->Next(request))
+            return answer;
+    return input_ ? input_->Next(request) : std::nullopt;
+}
+
 void BarWatcher::ShowNewBars()
 {
     HWND frame = adsw_acadMainWnd();

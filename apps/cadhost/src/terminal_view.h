@@ -37,6 +37,23 @@ private:
     std::unique_ptr<platform::ui::AnswerDriver> console_;
 };
 
+// The answer script of --answers or DERO_ANSWERS before the input: boxes, dialogs and the
+// common dialogs are asked of it first; prompts, and whatever it leaves unanswered, go on to
+// the input (the script, the -c lines or the terminal) as before.
+class AnswersFirstDriver : public platform::ui::AnswerDriver {
+public:
+    AnswersFirstDriver(std::shared_ptr<platform::ui::AnswerDriver> answers,
+                       std::shared_ptr<platform::ui::AnswerDriver> input)
+        : answers_(std::move(answers)), input_(std::move(input))
+    {
+    }
+    std::optional<platform::ui::Answer> Next(const platform::ui::Request& request) override;
+
+private:
+    std::shared_ptr<platform::ui::AnswerDriver> answers_;
+    std::shared_ptr<platform::ui::AnswerDriver> input_;
+};
+
 // Prints the windows of dock bars of the main frame that became visible since the last call.
 class BarWatcher {
 public:

@@ -143,6 +143,34 @@ TEST_F(CadhostTest, AlertsAndBoxesAreShownAndAScriptCannotAnswerABox)
     EXPECT_TRUE(Has(run.out, "[alert] 注意: 100%\n\n[Dero] 保存修改吗? -> cancel (no answer)\nbox gave 7")) << run.out;
 }
 
+// The answer script setup takes answers boxes and dialogs, from --answers or DERO_ANSWERS; the
+// input lines still answer prompts, and what the script leaves unanswered is cancelled as before.
+TEST_F(CadhostTest, AnAnswerScriptAnswersBoxesAndLeavesPromptsToTheInput)
+{
+    Write("yes.txt", "# answers\nbox yes\n");
+    CadhostRun run = Cadhost("--answers yes.txt -c RTA_BOX -c RTA_ASK -c 250 -c RTA_BOX");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "[Dero] 保存修改吗? -> Yes\nbox gave 6")) << run.out;
+    EXPECT_TRUE(Has(run.out, "scale 250\n")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Dero] 保存修改吗? -> cancel (no answer)\nbox gave 7")) << run.out;
+
+    Write("no.txt", "box no\n");
+    run = dero::testing::RunCadhost("/usr/bin/env", dir,
+                                    "DERO_ANSWERS=no.txt '" CADHOST_PROGRAM "' -c RTA_BOX --no-default-modules --load '" TEST_PLUGIN_A
+                                    "' --load '" TEST_PLUGIN_B "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "[Dero] 保存修改吗? -> No\nbox gave 7")) << run.out;
+
+    Write("bad.txt", "box maybe\n");
+    run = Cadhost("--answers bad.txt -c RTA_BOX");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "cadhost: bad.txt: ")) << run.err;
+    EXPECT_FALSE(Has(run.out, "box gave")) << run.out;
+    run = Cadhost("--answers missing.txt -c RTA_BOX");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "cadhost: cannot read the answers missing.txt")) << run.err;
+}
+
 TEST_F(CadhostTest, AModuleEndsTheHostWithItsExitCode)
 {
     CadhostRun run = Cadhost("-c RTA_HELLO -c rta_quit_local -c RTA_HELLO -o never.dxf");
@@ -268,7 +296,7 @@ TEST(CadhostOptions, CommandLineParsesInOrderAndRefusesWhatItCannotUse)
     cadhost::Options o;
     std::string error;
     ASSERT_TRUE(cadhost::ParseOptions({"a.dxf", "-c", "ZOOM E", "--support", "C:\\s", "-c", "REGEN", "--load", "m.so",
-                                       "-o", "b.dxf", "-s", "x.scr"},
+                                       "-o", "b.dxf", "-s", "x.scr", "--answers", "-"},
                                       o, error));
     EXPECT_EQ(o.drawing, "a.dxf");
     EXPECT_EQ(o.commands, (std::vector<std::string>{"ZOOM E", "REGEN"}));
@@ -277,6 +305,7 @@ TEST(CadhostOptions, CommandLineParsesInOrderAndRefusesWhatItCannotUse)
     EXPECT_EQ(o.output, "b.dxf");
     EXPECT_EQ(o.script, "x.scr");
     EXPECT_EQ(o.commandsBeforeScript, 2u);
+    EXPECT_EQ(o.answers, "-");
     EXPECT_TRUE(o.defaultModules);
     cadhost::Options two;
     EXPECT_FALSE(cadhost::ParseOptions({"a.dxf", "b.dxf"}, two, error));

@@ -258,4 +258,24 @@ TEST(PointCleanupRun, AGeneratedTownLosesExactlyItsDoubledCorners)
     EXPECT_LT(std::stod(drift[1]), 1e-9) << changes;
 }
 
+// The fusion's question is answered from the answer script given to the cadhost program, so the
+// command runs from -c lines; unanswered, it is given up as before.
+TEST(PointCleanupRun, FusionAnsweredByAnAnswerScriptRunsFromCommandLines)
+{
+    dero::testing::TempFolder folder("fusion_answered_run");
+    const std::string& dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    dero::testing::WriteFile(dir + "/yes.txt", "box yes\n");
+    const std::string args = DERO_SOURCE_DIR "/samples/town.dxf --support '" DERO_SOURCE_DIR
+                             "/samples/support' -c CombineZD -c 0.1";
+    dero::testing::CadhostRun run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir, args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("-> cancel (no answer)\n操作被放弃!"), std::string::npos) << run.out;
+    run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir, args + " --answers yes.txt");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("融合吗? -> Yes"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("操作完成!"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("成功融合"), std::string::npos) << run.out;
+}
+
 }  // namespace

@@ -176,6 +176,13 @@ TEST(TableExportCadhost, ScriptedExportWritesTheProjectAndEndsTheHost)
         EXPECT_NE(run.out.find("CMDECHO 的新值 <1>"), std::string::npos) << command << run.out;
         EXPECT_FALSE(std::filesystem::exists(dir + "/root/d/OUT")) << command;
     }
+    // With an answer script the folder chooser is answered and the project is written.
+    dero::testing::WriteFile(dir + "/answers.txt", "folder D:\\OUT\n");
+    run = dero::testing::RunCadhost(CADHOST_PROGRAM, dir,
+                                    "root/d/in/town.dxf " + support + " --answers answers.txt -c MAPGISSAVE -c TOWN");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(std::filesystem::exists(dir + "/root/d/OUT/" + platform::text::GbkToUtf8("工程") + "/TOWN.mpj"))
+        << run.out;
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
+#include <numbers>
 #include <vector>
 
 #include "platform/cad/dxf_text_codec.h"
@@ -32,6 +34,44 @@ int MendMissingWeights(DxfTagList& tags) {
     for (int i = weights; i < points; ++i)
         tags.push_back(DxfTag::Real(41, 1.0));
     return points - weights;
+}
+
+double MendEllipseAxes(DxfTagList& tags) {
+    DxfTag *major = nullptr, *ratio = nullptr, *start = nullptr, *end = nullptr;
+    AcGeVector3d normal(0, 0, 1);
+    for (auto& tag : tags) {
+        if (tag.code == 11 && major == nullptr)
+            major = &tag;
+        else if (tag.code == 40 && ratio == nullptr)
+            ratio = &tag;
+        else if (tag.code == 41 && start == nullptr)
+            start = &tag;
+        else if (tag.code == 42 && end == nullptr)
+            end = &tag;
+        else if (tag.code == 210)
+            normal = AcGeVector3d(tag.point.x, tag.point.y, tag.point.z);
+    }
+    // Without both parameters the ellipse is whole (a turn back leaves it the same), unless one
+    // of them is given alone.
+    if (major == nullptr || ratio == nullptr || !(ratio->real > 1) || !std::isfinite(ratio->real) ||
+        normal.isZeroLength() || (start == nullptr) != (end == nullptr))
+        return 0;
+    const double read = ratio->real;
+    AcGeVector3d axis(major->point.x, major->point.y, major->point.z);
+    AcGeVector3d minor = normal.normal().crossProduct(axis) * read;
+    major->point = AcGePoint3d(minor.x, minor.y, minor.z);
+    ratio->real = 1 / read;
+    if (start != nullptr) {
+        // A quarter turn back, kept in the range the parameters were read in.
+        constexpr double kTwoPi = 2 * std::numbers::pi;
+        start->real += 1.5 * std::numbers::pi;
+        end->real += 1.5 * std::numbers::pi;
+        if (start->real >= kTwoPi) {
+            start->real -= kTwoPi;
+            end->real -= kTwoPi;
+        }
+    }
+    return read;
 }
 
 bool NameSurvivesSaving(std::string_view name) {

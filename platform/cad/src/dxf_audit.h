@@ -16,6 +16,12 @@ bool MendZeroScale(DxfTagList& tags);
 // control points that lack one. How many were added.
 int MendMissingWeights(DxfTagList& tags);
 
+// An ellipse written with an axis ratio (40) above 1, as some programs round a circle-like one:
+// the axes are swapped (the minor axis becomes the major, the ratio its inverse) and the
+// parameters (41, 42) move back a quarter turn, so the curve is the same. The ratio read, or 0
+// when there was nothing to mend.
+double MendEllipseAxes(DxfTagList& tags);
+
 // Whether a name is written to a file and read back from it byte for byte.
 bool NameSurvivesSaving(std::string_view name);
 

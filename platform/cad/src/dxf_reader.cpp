@@ -1,6 +1,7 @@
 #include "platform/cad/dxf_reader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <memory>
 #include <optional>
@@ -401,6 +402,8 @@ private:
             auto* symbols = TableOf(r.table);
             DxfTagList& tags = tags_;
             values_->TagsInto(r, tags);
+            if (table == "BLOCK_RECORD")
+                NameModelSpaceByItsTrueName(r, tags);
             MendName(r, tags);
             FollowRenames(tags);
             Fill(r, tags);
@@ -439,6 +442,33 @@ private:
         renamed_[std::string(r.table)][platform::text::GbkToUpper(name->text)] = mended;
         Note(DxfLineOf(g_, g_[r.begin]), what + "it is renamed \"" + mended + "\"");
         name->text = mended;
+    }
+
+    // LibreDWG names the model space's block record "*U" in R2000 drawings and keeps its true
+    // name in the extended data of ACDBDYNAMICBLOCKTRUENAME2. Unless the drawing has a record of
+    // that name as well, the record is the model space.
+    void NameModelSpaceByItsTrueName(const Record& r, DxfTagList& tags) {
+        auto name = std::find_if(tags.begin(), tags.end(), [](const DxfTag& t) { return t.code == 2; });
+        if (name == tags.end() || !platform::text::GbkEqualNoCase(name->text, "*U"))
+            return;
+        bool trueName = false;
+        for (std::size_t k = r.begin + 1; k + 1 < r.end && !trueName; ++k)
+            trueName = g_[k].code == 1001 && TrimDxfValue(g_[k].value()) == "ACDBDYNAMICBLOCKTRUENAME2" &&
+                       g_[k + 1].code == 1000 &&
+                       platform::text::GbkEqualNoCase(values_->Text(g_[k + 1].value()), ACDB_MODEL_SPACE);
+        if (!trueName)
+            return;
+        for (const auto& other : records_) {
+            const DxfGroup* otherName = other.kind == RecordKind::TableEntry && other.table == "BLOCK_RECORD"
+                                            ? Find(other, 2)
+                                            : nullptr;
+            if (otherName != nullptr &&
+                platform::text::GbkEqualNoCase(values_->Text(TrimDxfValue(otherName->value())), ACDB_MODEL_SPACE))
+                return;
+        }
+        name->text = ACDB_MODEL_SPACE;
+        Note(DxfLineOf(g_, g_[r.begin]),
+             "the BLOCK_RECORD \"*U\" is named \"*MODEL_SPACE\" in its extended data; it is taken as the model space");
     }
 
     // The tables whose renamed records the reader follows, by the name of the table.
@@ -484,6 +514,13 @@ private:
             if (int added = MendMissingWeights(tags); added > 0)
                 Note(DxfLineOf(g_, g_[r.begin]), "the SPLINE lacks the weights of " + std::to_string(added) +
                                                      " control point(s); they are taken as 1");
+        if (type == "ELLIPSE")
+            if (double ratio = MendEllipseAxes(tags); ratio > 0) {
+                char text[32];
+                auto [end, ec] = std::to_chars(text, text + sizeof text, ratio);
+                Note(DxfLineOf(g_, g_[r.begin]), "the ELLIPSE has an axis ratio of " + std::string(text, end) +
+                                                     ", above 1; its axes are swapped");
+            }
         if (type == "DIMENSION" && AcDbUnknownEntity::cast(r.object) != nullptr)
             AddDimensionSubclasses(tags, Flags(r));
         FollowRenames(tags);
@@ -754,12 +791,30 @@ private:
         return nullptr;
     }
 
+    // A group naming a member the drawing lacks (or an object that is no entity) keeps its
+    // other members; each one left out is said.
+    void DropMissingGroupMembers(const Record& r, DxfTagList& tags) {
+        for (std::size_t k = r.begin + 1; k < r.end && g_[k].code != 1001; ++k) {
+            if (g_[k].code != 340)
+                continue;
+            std::uint64_t handle = DxfValues::HandleValue(g_[k]);
+            if (AcDbEntity::cast(PeekObject(values_->Resolve(handle))) == nullptr)
+                Note(DxfLineOf(g_, g_[k]), "the GROUP names the member " + AcDbHandle(handle).text() +
+                                               ", which the drawing lacks; it is left out of the group");
+        }
+        std::erase_if(tags, [](const DxfTag& tag) {
+            return tag.code == 340 && AcDbEntity::cast(PeekObject(tag.id)) == nullptr;
+        });
+    }
+
     void FillObjects() {
         for (auto& r : records_) {
             if (r.kind != RecordKind::Object)
                 continue;
             DxfTagList& tags = tags_;
             values_->TagsInto(r, tags);
+            if (TypeOf(r.begin) == "GROUP")
+                DropMissingGroupMembers(r, tags);
             Fill(r, tags);
             auto* dict = AcDbDictionary::cast(r.object);
             if (dict == nullptr)

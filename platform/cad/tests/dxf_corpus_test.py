@@ -38,9 +38,16 @@ MENDED = {
     "insert_zero_scale.dxf": 1,
     "layer_names_refused.dxf": 3,
     "layout_without_block_record.dxf": 1,
+    "ellipse_ratio_above_one.dxf": 2,
+    "group_member_missing.dxf": 1,
+    "model_space_as_u.dxf": 1,
     "polyface_without_seqend_r14.dxf": 1,
     "handle_used_twice.dxf": 1,
 }
+
+# Drawings ezdxf reads otherwise than a host does, compared only as saved: ezdxf takes the model
+# space's record named "*U" for an anonymous block and sees an empty model space.
+MISREAD = {"model_space_as_u.dxf"}
 
 # Feature classes for ogr2ogr: layer names and texts outside any single-byte code page, as Chinese
 # GIS data is.
@@ -327,7 +334,7 @@ def audit_count(doc):
 
 def check(cadhost, drawing, folder):
     """The failures of one drawing: [(check, detail)], and whether ezdxf reads the drawing."""
-    before_doc = read(drawing, folder)
+    before_doc = read(drawing, folder) if os.path.basename(drawing) not in MISREAD else None
     saved = os.path.join(folder, "saved_" + os.path.basename(drawing))
     env = dict(os.environ, DERO_ROOT=os.path.join(folder, "root"))
     env.pop("DERO_PLUGIN_DIR", None)

@@ -3,6 +3,7 @@
 // reads back the same.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@
 #include "platform/cad/db_block_table_record.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_spline.h"
+#include "platform/cad/db_dictionary.h"
+#include "platform/cad/db_ellipse.h"
+#include "platform/cad/db_group.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/db_symbol_table.h"
 #include "platform/cad/db_text.h"
@@ -389,6 +393,57 @@ TEST(DxfOtherPrograms, SplineShortOfWeightsIsMended) {
         if (tag.code == 41)
             written.push_back(tag.real);
     EXPECT_EQ(written, (std::vector<double>{2, 1, 1, 1}));
+}
+
+// Drawings of tests/data (made by make_damaged_drawings.py) whose one record used to refuse or
+// empty the drawing; the corpus test compares them with ezdxf as saved.
+TEST(DxfOtherPrograms, EllipsesAboveOneMissingGroupMembersAndAStarUModelSpaceAreMended) {
+    auto read = [](const char* name, AcDbDatabase& db) {
+        return ReadMending(dero::testing::ReadFile(DERO_SOURCE_DIR "/platform/cad/tests/data/" + std::string(name)), db);
+    };
+    AcDbDatabase ellipses(false, true);
+    EXPECT_EQ(read("ellipse_ratio_above_one.dxf", ellipses),
+              (std::vector<std::string>{
+                  "line 1771: the ELLIPSE has an axis ratio of 1.0095, above 1; its axes are swapped",
+                  "line 1801: the ELLIPSE has an axis ratio of 1.0000001, above 1; its axes are swapped"}));
+    auto entities = ModelSpace(ellipses);
+    ASSERT_EQ(entities.size(), 3u);
+    // The same curves, point for point, as written: centre + major cos t + minor sin t.
+    const struct { AcGePoint3d center; AcGeVector3d major; double ratio, start, end; } written[] = {
+        {{0, 0, 0}, {10, 0, 0}, 1.0095, 0, 2 * std::acos(-1.0)}, {{30, 0, 0}, {0, 5, 0}, 1.0000001, 0.5, 2.5}};
+    for (int e = 0; e < 2; ++e) {
+        auto* ellipse = AcDbEllipse::cast(entities[e]);
+        ASSERT_NE(ellipse, nullptr);
+        EXPECT_LT(ellipse->radiusRatio(), 1);
+        EXPECT_NEAR(ellipse->endParam() - ellipse->startParam(), written[e].end - written[e].start, 1e-12);
+        const AcGeVector3d minor = AcGeVector3d(0, 0, 1).crossProduct(written[e].major) * written[e].ratio;
+        for (double f : {0.0, 0.3, 1.0}) {
+            const double t = written[e].start + f * (written[e].end - written[e].start);
+            AcGePoint3d point, expected = written[e].center + written[e].major * std::cos(t) + minor * std::sin(t);
+            ASSERT_EQ(ellipse->getPointAtParam(ellipse->startParam() + f * (ellipse->endParam() - ellipse->startParam()),
+                                               point),
+                      Acad::eOk);
+            EXPECT_LT(point.distanceTo(expected), 1e-9) << e << " " << f;
+        }
+    }
+
+    AcDbDatabase grouped(false, true);
+    EXPECT_EQ(read("group_member_missing.dxf", grouped),
+              (std::vector<std::string>{
+                  "line 2873: the GROUP names the member 30, which the drawing lacks; it is left out of the group"}));
+    EXPECT_EQ(ModelSpace(grouped).size(), 3u);
+    AcDbObjectId group;
+    ASSERT_EQ(AcDbDictionary::cast(PeekObject(grouped.groupDictionaryId()))->getAt("PARCEL", group), Acad::eOk);
+    EXPECT_EQ(AcDbGroup::cast(PeekObject(group))->numEntities(), 2u);
+
+    AcDbDatabase starU(false, true);
+    EXPECT_EQ(read("model_space_as_u.dxf", starU),
+              (std::vector<std::string>{"line 1667: the BLOCK_RECORD \"*U\" is named \"*MODEL_SPACE\" in its "
+                                        "extended data; it is taken as the model space"}));
+    EXPECT_EQ(ModelSpace(starU).size(), 3u);
+    AcDbDatabase again(false, true);
+    EXPECT_EQ(ReadMending(platform::cad::WriteDxf(starU), again).size(), 0u);
+    EXPECT_EQ(ModelSpace(again).size(), 3u);
 }
 
 TEST(DxfOtherPrograms, DamagedStructuresAreMendedOnReading) {

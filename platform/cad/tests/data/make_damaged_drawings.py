@@ -2,7 +2,7 @@
 """Makes the small damaged drawings of this folder: each is what ezdxf writes, with the one fault
 another program's drawing had put in by hand. Run once; the drawings are kept as made.
 
-usage: make_damaged_drawings.py [FOLDER]
+usage: make_damaged_drawings.py [FOLDER [NAME...]]
 """
 import os
 import sys
@@ -172,6 +172,58 @@ def views_and_coordinate_systems(path):
     save(recs, path)
 
 
+def ellipse_ratio_above_one(path):
+    # Ellipses whose axis ratio a program wrote a hair above 1: a whole one and an arc.
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    msp.add_ellipse((0, 0), major_axis=(10, 0), ratio=0.5)
+    msp.add_ellipse((30, 0), major_axis=(0, 5), ratio=0.5, start_param=0.5, end_param=2.5)
+    msp.add_line((0, 0), (1, 1))
+    doc.saveas(path)
+    recs = records(path)
+    for rec, ratio in zip(of_type(recs, "ELLIPSE"), ("1.0095", "1.0000001")):
+        rec[:] = [(code, ratio) if code == "40" else (code, text) for code, text in rec]
+    save(recs, path)
+
+
+def group_member_missing(path):
+    # A group of three lines, one of which the file lacks.
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    lines = [msp.add_line((i, 0), (i, 1)) for i in range(3)]
+    msp.add_circle((0, 0), 1)
+    doc.groups.new("PARCEL", description="parcel 1").extend(lines)
+    gone = lines[1].dxf.handle
+    doc.saveas(path)
+    recs = [r for r in records(path) if not (r[0][1] == "LINE" and value(r, 5) == gone)]
+    save(recs, path)
+
+
+def model_space_as_u(path):
+    # The model space's block record named "*U" with its true name in extended data, as
+    # LibreDWG writes R2000 drawings.
+    doc = ezdxf.new("R2000")
+    msp = doc.modelspace()
+    msp.add_line((0, 0), (1, 1))
+    msp.add_circle((0, 0), 1)
+    msp.add_text("J1")
+    record = msp.block_record_handle
+    doc.saveas(path)
+    recs = records(path)
+    for rec in of_type(recs, "BLOCK_RECORD"):
+        if value(rec, 5) == record:
+            rec[:] = [(code, "*U") if code == "2" else (code, text) for code, text in rec]
+            rec.extend([("1001", "ACDBDYNAMICBLOCKTRUENAME2"), ("1000", "*MODEL_SPACE")])
+    for rec in of_type(recs, "BLOCK") + of_type(recs, "ENDBLK"):
+        if value(rec, 330) == record:
+            rec[:] = [(code, "*U") if code in ("2", "3") else (code, text) for code, text in rec]
+    for rec in of_type(recs, "APPID")[:1]:
+        index = recs.index(rec)
+        recs.insert(index, [("0", "APPID"), ("5", "FFF0"), ("330", value(rec, 330)), ("100", "AcDbSymbolTableRecord"),
+                            ("100", "AcDbRegAppTableRecord"), ("2", "ACDBDYNAMICBLOCKTRUENAME2"), ("70", "0")])
+    save(recs, path)
+
+
 MAKERS = {
     "insert_zero_scale.dxf": insert_zero_scale,
     "layer_names_refused.dxf": layer_names_refused,
@@ -181,9 +233,14 @@ MAKERS = {
     "dictionary_without_owner.dxf": dictionary_without_owner,
     "handle_used_twice.dxf": handle_used_twice,
     "views_and_coordinate_systems.dxf": views_and_coordinate_systems,
+    "ellipse_ratio_above_one.dxf": ellipse_ratio_above_one,
+    "group_member_missing.dxf": group_member_missing,
+    "model_space_as_u.dxf": model_space_as_u,
 }
 
 if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    only = sys.argv[2:]  # names of the drawings to make; none: all
     for name, make in MAKERS.items():
-        make(os.path.join(folder, name))
+        if not only or name in only:
+            make(os.path.join(folder, name))
