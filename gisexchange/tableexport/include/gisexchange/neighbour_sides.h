@@ -1,6 +1,6 @@
-// The parcels' sides kept by their middles, so that marking a side on the parcels that share it
-// need not ask the host's crossing selection around the side's middle where the drawing alone
-// says what it would take.
+// The parcels' sides kept by their middles, so that a side no other parcel has is marked without
+// asking the host's crossing selection around its middle: that selection could find no parcel to
+// mark.
 #pragma once
 
 #include <cstdint>
@@ -45,12 +45,5 @@ private:
     std::vector<AcDbObjectId> vertices_;
     geometry::CellGrid grid_;  // parcels by their sides' middles
 };
-
-// Whether a crossing window from low to high, inside the view from viewLow to viewHigh, is sure to
-// take the polyline: it shows in the current space, is a flat simple 2D polyline (drawn through its
-// vertices), and one of its straight sides runs clearly through the window, in view. False where
-// only the host can tell.
-bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
-                   const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh);
 
 }  // namespace gisexchange
