@@ -1,7 +1,10 @@
 #include "gisexchange/neighbour_sides.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
+
+#include "gisexchange/cell_index.h"
 
 namespace gisexchange {
 namespace {
@@ -12,8 +15,6 @@ constexpr double kCell = 1.0;
 constexpr std::int64_t kMostCells = 256;
 
 }  // namespace
-
-NeighbourSides::NeighbourSides() : grid_(kCell, kMostCells) {}
 
 void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, const std::vector<AcDbObjectId>& vertices)
 {
@@ -34,13 +35,13 @@ void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, co
         const AcGePoint2d& b = points[(i + 1) % n];
         const double x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
         if (std::isfinite(x) && std::isfinite(y))
-            grid_.Add(geometry::Point2d{x, y}, index);
+            cells_.push_back({CellIndex(x, kCell), CellIndex(y, kCell), index});
     }
 }
 
 void NeighbourSides::Finish()
 {
-    grid_.Seal();
+    std::sort(cells_.begin(), cells_.end());
 }
 
 std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double reach) const
@@ -54,7 +55,18 @@ std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double
 std::vector<NeighbourSides::Filed> NeighbourSides::NearFiled(const AcGePoint2d& middle, double reach) const
 {
     std::vector<std::uint32_t> found;
-    if (!grid_.Find({{middle.x - reach, middle.y - reach}, {middle.x + reach, middle.y + reach}}, found)) {
+    const std::int64_t x0 = CellIndex(middle.x - reach, kCell), x1 = CellIndex(middle.x + reach, kCell);
+    const std::int64_t y0 = CellIndex(middle.y - reach, kCell), y1 = CellIndex(middle.y + reach, kCell);
+    const std::int64_t across = x1 - x0 + 1, up = y1 - y0 + 1;
+    if (across > 0 && up > 0 && across <= kMostCells / up) {
+        for (std::int64_t x = x0; x <= x1; ++x) {
+            const auto from = std::lower_bound(cells_.begin(), cells_.end(), Cell{x, y0, 0});
+            for (auto it = from; it != cells_.end() && it->x == x && it->y <= y1; ++it)
+                found.push_back(it->parcel);
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+    } else if (across > 0 && up > 0) {
         found.resize(parcels_.size());
         std::iota(found.begin(), found.end(), std::uint32_t{0});
     }

@@ -3,10 +3,10 @@
 // mark.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <vector>
 
-#include "geometry/cell_grid.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
 
@@ -23,8 +23,6 @@ public:
         const AcDbObjectId* vertices;
         std::size_t vertexCount;
     };
-
-    NeighbourSides();
 
     // Files the sides from each point to the next (the last to the first) under the parcel, and
     // keeps the points and the vertices given.
@@ -43,7 +41,13 @@ private:
     std::vector<std::uint32_t> firstPoint_, firstVertex_;  // each parcel's start in the lists, one more at the end
     std::vector<AcGePoint2d> points_;
     std::vector<AcDbObjectId> vertices_;
-    geometry::CellGrid grid_;  // parcels by their sides' middles
+    // The parcels by the cells of their sides' middles, (x, y, parcel), sorted once finished.
+    struct Cell {
+        std::int64_t x, y;
+        std::uint32_t parcel;
+        auto operator<=>(const Cell&) const = default;
+    };
+    std::vector<Cell> cells_;
 };
 
 }  // namespace gisexchange
