@@ -288,7 +288,8 @@ bool IsRingPartsClockwise(const std::vector<const AcGePoint2dArray*>& parts)
     const AcGePoint2d* first = nullptr;
     const AcGePoint2d* last = nullptr;
     for (const AcGePoint2dArray* part : parts) {
-        for (const AcGePoint2d& p : *part) {
+        for (int i = 0; i < part->length(); ++i) {
+            const AcGePoint2d& p = (*part)[i];
             if (last != nullptr)
                 sum += (p.x - last->x) * (p.y + last->y) / 2;
             else
