@@ -14,6 +14,7 @@
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/text_entities.h"
 #include "drawingutil/vertex_order.h"
@@ -464,8 +465,8 @@ TEST_F(TableExport, SharedSidesAreMarkedOnTheNeighboursTheHostWouldSelect)
     EXPECT_NE(host[3], 0) << "ends within the tolerance";
 }
 
-// A town's parcels, old-style and lightweight, with straight or bent street sides, cut against the
-// members the drawing tells are met: the same lines, owners and references as when the host's
+// A town's parcels, old-style and lightweight, on two layers, with straight or bent street sides,
+// cut against the members the drawing tells are met: the same lines, owners and references as when the host's
 // crossing selection is asked around every parcel. Also with every third parcel turned just before
 // it is cut, as the export turns a member whose code asks for it, after its neighbours before it
 // were cut against it as it was.
@@ -497,6 +498,12 @@ TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
         acedSSFree(all);
         ASSERT_GE(ids.size(), 120u);
         const SortedIdSet set = BuildSortedIdSet(ids);
+        // Members on a second layer, which the selections around each member must not leave out.
+        for (std::size_t k = 0; k < set.size(); k += 5) {
+            ads_name name{};
+            ASSERT_EQ(acdbGetAdsName(name, set[k]), Acad::eOk);
+            SetEntityLayer(name, "JZD2");
+        }
 
         auto turn = [&](std::size_t k) {
             ads_name name{};
