@@ -462,21 +462,25 @@ bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d&
                           vertices.size(), start, end, number, vertex, mark);
 }
 
-// Whether no parcel but the one marked has a side from start to end, as the parcels kept by their
-// sides tell: then no selection around the side finds one to mark. Which of those with the side the
-// crossing window takes is the host's to say.
-bool NoOtherHasSide(const NeighbourSides& sides, const AcGePoint2d& start, const AcGePoint2d& end, AcDbObjectId self)
+// The parcels other than the one marked with a side from start to end, as they were filed by their
+// sides, each with the vertex that starts the side and its mark: only these can be marked, and when
+// there are none no selection around the side finds one. Which of them the crossing window takes
+// is the host's to say. (Marking sides changes no parcel's shape.)
+std::vector<std::pair<AcDbObjectId, std::pair<AcDbObjectId, long>>> OthersWithSide(const NeighbourSides& sides,
+                                                                                   const AcGePoint2d& start,
+                                                                                   const AcGePoint2d& end,
+                                                                                   AcDbObjectId self, long number)
 {
+    std::vector<std::pair<AcDbObjectId, std::pair<AcDbObjectId, long>>> found;
     const AcGePoint2d middle((start.x + end.x) / 2, (start.y + end.y) / 2);
-    // The neighbours are read as they were filed: marking sides changes no parcel's shape.
     for (const NeighbourSides::Filed& filed : sides.NearFiled(middle, 2 * kSameEnd)) {
         AcDbObjectId vertex;
         long mark = 0;
         if (filed.parcel != self && FindSharedSide(filed.points, filed.pointCount, filed.vertices, filed.vertexCount,
-                                                   start, end, 1, vertex, mark))
-            return false;
+                                                   start, end, number, vertex, mark))
+            found.push_back({filed.parcel, {vertex, mark}});
     }
-    return true;
+    return found;
 }
 
 }  // namespace
@@ -493,18 +497,32 @@ void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, cons
     // The host selects among what it shows.
     EnsurePointsVisible(corners, 0);
     const AcDbObjectId self = IdOf(parcel);
-    if (sides != nullptr && NoOtherHasSide(*sides, start, end, self))
-        return;
+    std::vector<std::pair<AcDbObjectId, std::pair<AcDbObjectId, long>>> candidates;
+    if (sides != nullptr) {
+        candidates = OthersWithSide(*sides, start, end, self, number);
+        if (candidates.empty())
+            return;
+    }
     ads_point c1 = {low.x, low.y, 0}, c2 = {high.x, high.y, 0};
     ads_name near{};
-    if (acedSSGet("C", c1, c2, nullptr, near) != RTNORM)
+    // Only polylines are parcels; with the parcels filed, the host need weigh nothing else.
+    drawingutil::Chain polylines(sides != nullptr ? acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE) : nullptr);
+    if (acedSSGet("C", c1, c2, polylines.get(), near) != RTNORM)
         return;
     std::vector<std::pair<AcDbObjectId, long>> marks;
     for (AcDbObjectId id : Members(near)) {
+        if (id == self)
+            continue;
+        if (sides != nullptr) {
+            for (const auto& [parcel, mark] : candidates)
+                if (parcel == id)
+                    marks.push_back(mark);
+            continue;
+        }
         ads_name other{};
         AcDbObjectId vertex;
         long mark = 0;
-        if (id != self && NameOf(id, other) && FindSharedSide(other, start, end, number, vertex, mark))
+        if (NameOf(id, other) && FindSharedSide(other, start, end, number, vertex, mark))
             marks.emplace_back(vertex, mark);
     }
     acedSSFree(near);
