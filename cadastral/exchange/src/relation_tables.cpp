@@ -461,20 +461,21 @@ constexpr double kEnclosedInset = 0.3;
 // The room a polygon selection makes around its points when it widens the view to them.
 constexpr double kSelectionViewMargin = 3.0;
 
-// The boxes of the polylines on the parcel layer, read once for a table. A window selection takes
-// an entity only when its box lies inside the window's bounds, so a parcel whose window bounds
-// hold none of these boxes needs no selection: it would find no parcel inside.
+// The boxes of the polylines on the parcel layer, read once for a table. A polyline inside a
+// parcel's inset outline lies within that outline's bounds, so a parcel whose bounds, widened
+// beyond the inset's reach, hold none of these boxes whole needs no selection: it encloses none.
+// Whatever may lie inside is the host's polygon selection to tell, in its order.
 class ParcelLayerBoxes {
 public:
     ParcelLayerBoxes() : index_(ReadBoxes(ids_, boxes_)) {}
 
-    // Whether a box other than the parcel's lies inside the window selection's bounds about the
-    // outline; true also when those bounds cannot be told.
+    // Whether a box other than the parcel's lies inside the bounds of the outline, widened beyond
+    // the reach of its inset; true also when those bounds cannot be told.
     bool MayEnclose(AcDbObjectId parcel, const AcGePoint2dArray& outline) const {
         double reach = 0;
         if (!InsetReach(outline, kEnclosedInset, reach)) return true;
         geometry::Extents bounds;
-        for (const AcGePoint2d& p : outline) bounds.Include(geometry::Point2d{p.x, p.y});
+        for (int i = 0; i < outline.length(); ++i) bounds.Include(geometry::Point2d{outline[i].x, outline[i].y});
         bounds.Expand(reach);
         if (!std::isfinite(bounds.min.x) || !std::isfinite(bounds.min.y) || !std::isfinite(bounds.max.x) ||
             !std::isfinite(bounds.max.y))

@@ -110,19 +110,19 @@ bool ShowCurveBox(const ads_name entity, AcGePoint3d& low, AcGePoint3d& high)
 }
 
 // The host's crossing window over the box; false when it takes nothing.
-bool HostCrossing(const AcGePoint3d& low, const AcGePoint3d& high, ads_name crossing)
+bool HostCrossing(const AcGePoint3d& low, const AcGePoint3d& high, ads_name crossing, const resbuf* filter = nullptr)
 {
     ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
-    return acedSSGet("C", corner1, corner2, nullptr, crossing) == RTNORM;
+    return acedSSGet("C", corner1, corner2, filter, crossing) == RTNORM;
 }
 
 // The entities the host's crossing window over the box takes, the entity itself left out, in
 // drawing order; false when it takes nothing.
 bool HostCrossing(const ads_name entity, const AcGePoint3d& low, const AcGePoint3d& high,
-                  std::vector<AcDbObjectId>& taken)
+                  std::vector<AcDbObjectId>& taken, const resbuf* filter)
 {
     ads_name crossing{};
-    if (!HostCrossing(low, high, crossing))
+    if (!HostCrossing(low, high, crossing, filter))
         return false;
     Adesk::Int32 count = 0;
     acedSSLength(crossing, &count);
@@ -183,7 +183,8 @@ bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
     return true;
 }
 
-bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected)
+bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected,
+                          const resbuf* filter)
 {
     selected.clear();
     AcGePoint3d low, high;
@@ -197,7 +198,7 @@ bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, s
                                  AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y), taken);
     if (!answered) {
         taken.clear();
-        if (!HostCrossing(entity, low, high, taken))
+        if (!HostCrossing(entity, low, high, taken, filter))
             return false;
     }
     selected = WithinFirst(taken, low, high);

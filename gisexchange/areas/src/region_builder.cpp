@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "gisexchange/cell_index.h"
+
 namespace gisexchange {
 
 namespace {
@@ -20,17 +22,6 @@ double SquaredDistance(const AcGePoint2d& a, const AcGePoint2d& b)
 {
     double dx = a.x - b.x, dy = a.y - b.y;
     return dx * dx + dy * dy;
-}
-
-std::int64_t CellIndex(double value)
-{
-    double cell = std::floor(value / kCell);
-    // Far-out (or not finite) coordinates share the edge cells; they are still compared exactly.
-    if (!(cell > -4e18))
-        return static_cast<std::int64_t>(-4e18);
-    if (!(cell < 4e18))
-        return static_cast<std::int64_t>(4e18);
-    return static_cast<std::int64_t>(cell);
 }
 
 void InsertByAngle(RegionNode& node, std::unique_ptr<RegionEdge> edge)
@@ -164,7 +155,7 @@ RegionNode* FindOrAddNode(RegionBuilder& builder, const AcGePoint2d& point)
 {
     if (!builder.cells)
         builder.cells = std::make_shared<RegionBuilder::Cells>();
-    std::int64_t cx = CellIndex(point.x), cy = CellIndex(point.y);
+    std::int64_t cx = CellIndex(point.x, kCell), cy = CellIndex(point.y, kCell);
     std::size_t best = builder.nodes.size();
     for (std::int64_t dx = -1; dx <= 1; ++dx) {
         for (std::int64_t dy = -1; dy <= 1; ++dy) {
@@ -297,7 +288,8 @@ bool IsRingPartsClockwise(const std::vector<const AcGePoint2dArray*>& parts)
     const AcGePoint2d* first = nullptr;
     const AcGePoint2d* last = nullptr;
     for (const AcGePoint2dArray* part : parts) {
-        for (const AcGePoint2d& p : *part) {
+        for (int i = 0; i < part->length(); ++i) {
+            const AcGePoint2d& p = (*part)[i];
             if (last != nullptr)
                 sum += (p.x - last->x) * (p.y + last->y) / 2;
             else

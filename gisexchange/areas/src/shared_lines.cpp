@@ -6,6 +6,7 @@
 
 #include "drawingutil/distances.h"
 #include "drawingutil/host_objects.h"
+#include "gisexchange/cell_index.h"
 #include "gisexchange/boundary_cutting.h"
 
 namespace gisexchange {
@@ -17,16 +18,6 @@ constexpr double kSameBearing = 0.00001;  // degrees
 // Cells of the end index: much wider than the point tolerance, so a match mostly lies in the same cell.
 constexpr double kCell = 1e-3;
 
-std::int64_t CellIndex(double value)
-{
-    double cell = std::floor(value / kCell);
-    if (!(cell > -4e18))
-        return static_cast<std::int64_t>(-4e18);
-    if (!(cell < 4e18))
-        return static_cast<std::int64_t>(4e18);
-    return static_cast<std::int64_t>(cell);
-}
-
 }  // namespace
 
 // Lines are filed by the cell of their first point in a chained hash table: a power-of-two number
@@ -37,7 +28,7 @@ struct SharedLineSet::EndIndex {
         std::int64_t x, y;
         bool operator==(const Key&) const = default;
     };
-    static Key KeyOf(const AcGePoint2d& p) { return {CellIndex(p.x), CellIndex(p.y)}; }
+    static Key KeyOf(const AcGePoint2d& p) { return {CellIndex(p.x, kCell), CellIndex(p.y, kCell)}; }
 
     std::size_t indexed = 0;
 
@@ -87,8 +78,8 @@ struct SharedLineSet::EndIndex {
         if (buckets_.empty())
             return;
         constexpr double kReach = 2 * kSamePoint;
-        const std::int64_t x0 = CellIndex(p.x - kReach), x1 = CellIndex(p.x + kReach);
-        const std::int64_t y0 = CellIndex(p.y - kReach), y1 = CellIndex(p.y + kReach);
+        const std::int64_t x0 = CellIndex(p.x - kReach, kCell), x1 = CellIndex(p.x + kReach, kCell);
+        const std::int64_t y0 = CellIndex(p.y - kReach, kCell), y1 = CellIndex(p.y + kReach, kCell);
         for (std::int64_t x = x0; x <= x1; ++x) {
             for (std::int64_t y = y0; y <= y1; ++y) {
                 const Key cell{x, y};

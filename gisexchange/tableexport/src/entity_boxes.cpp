@@ -92,8 +92,8 @@ bool EntityBoxes::Touching(const geometry::Extents& box, std::vector<AcDbObjectI
 geometry::Extents ExtentsOfPoints(const AcGePoint2dArray& points)
 {
     geometry::Extents box;
-    for (const AcGePoint2d& p : points)
-        box.Include(geometry::Point2d{p.x, p.y});
+    for (int i = 0; i < points.length(); ++i)
+        box.Include(geometry::Point2d{points[i].x, points[i].y});
     return box;
 }
 

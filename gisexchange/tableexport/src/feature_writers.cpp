@@ -462,30 +462,25 @@ bool FindSharedSide(ads_name other, const AcGePoint2d& start, const AcGePoint2d&
                           vertices.size(), start, end, number, vertex, mark);
 }
 
-// The marks the sides sharing the side from start to end take, from the parcels kept by their
-// sides; false when a neighbour with such a side might not be what the host's crossing window
-// from low to high takes, and only the host can tell.
-bool MarksFromSides(const NeighbourSides& sides, const AcGePoint2d& start, const AcGePoint2d& end,
-                    const AcGePoint2d& low, const AcGePoint2d& high, AcDbObjectId self, long number,
-                    std::vector<std::pair<AcDbObjectId, long>>& marks)
+// The parcels other than the one marked with a side from start to end, as they were filed by their
+// sides, each with the vertex that starts the side and its mark: only these can be marked, and when
+// there are none no selection around the side finds one. Which of them the crossing window takes
+// is the host's to say. (Marking sides changes no parcel's shape.)
+std::vector<std::pair<AcDbObjectId, std::pair<AcDbObjectId, long>>> OthersWithSide(const NeighbourSides& sides,
+                                                                                   const AcGePoint2d& start,
+                                                                                   const AcGePoint2d& end,
+                                                                                   AcDbObjectId self, long number)
 {
-    AcGePoint3d viewLow, viewHigh;
-    if (!GetViewWindow(viewLow, viewHigh))
-        return false;
+    std::vector<std::pair<AcDbObjectId, std::pair<AcDbObjectId, long>>> found;
     const AcGePoint2d middle((start.x + end.x) / 2, (start.y + end.y) / 2);
-    // The neighbours are read as they were filed: marking sides changes no parcel's shape.
     for (const NeighbourSides::Filed& filed : sides.NearFiled(middle, 2 * kSameEnd)) {
-        const AcDbObjectId id = filed.parcel;
         AcDbObjectId vertex;
         long mark = 0;
-        if (id == self || !FindSharedSide(filed.points, filed.pointCount, filed.vertices, filed.vertexCount, start,
-                                          end, number, vertex, mark))
-            continue;
-        if (!SurelyCrossed(id, low, high, AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y)))
-            return false;
-        marks.emplace_back(vertex, mark);
+        if (filed.parcel != self && FindSharedSide(filed.points, filed.pointCount, filed.vertices, filed.vertexCount,
+                                                   start, end, number, vertex, mark))
+            found.push_back({filed.parcel, {vertex, mark}});
     }
-    return true;
+    return found;
 }
 
 }  // namespace
@@ -502,22 +497,35 @@ void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, cons
     // The host selects among what it shows.
     EnsurePointsVisible(corners, 0);
     const AcDbObjectId self = IdOf(parcel);
-    std::vector<std::pair<AcDbObjectId, long>> marks;
-    if (sides == nullptr || !MarksFromSides(*sides, start, end, low, high, self, number, marks)) {
-        marks.clear();
-        ads_point c1 = {low.x, low.y, 0}, c2 = {high.x, high.y, 0};
-        ads_name near{};
-        if (acedSSGet("C", c1, c2, nullptr, near) != RTNORM)
+    std::vector<std::pair<AcDbObjectId, std::pair<AcDbObjectId, long>>> candidates;
+    if (sides != nullptr) {
+        candidates = OthersWithSide(*sides, start, end, self, number);
+        if (candidates.empty())
             return;
-        for (AcDbObjectId id : Members(near)) {
-            ads_name other{};
-            AcDbObjectId vertex;
-            long mark = 0;
-            if (id != self && NameOf(id, other) && FindSharedSide(other, start, end, number, vertex, mark))
-                marks.emplace_back(vertex, mark);
-        }
-        acedSSFree(near);
     }
+    ads_point c1 = {low.x, low.y, 0}, c2 = {high.x, high.y, 0};
+    ads_name near{};
+    // Only polylines are parcels; with the parcels filed, the host need weigh nothing else.
+    drawingutil::Chain polylines(sides != nullptr ? acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE) : nullptr);
+    if (acedSSGet("C", c1, c2, polylines.get(), near) != RTNORM)
+        return;
+    std::vector<std::pair<AcDbObjectId, long>> marks;
+    for (AcDbObjectId id : Members(near)) {
+        if (id == self)
+            continue;
+        if (sides != nullptr) {
+            for (const auto& [parcel, mark] : candidates)
+                if (parcel == id)
+                    marks.push_back(mark);
+            continue;
+        }
+        ads_name other{};
+        AcDbObjectId vertex;
+        long mark = 0;
+        if (NameOf(id, other) && FindSharedSide(other, start, end, number, vertex, mark))
+            marks.emplace_back(vertex, mark);
+    }
+    acedSSFree(near);
     for (const auto& [vertex, mark] : marks) {
         ads_name name{};
         if (NameOf(vertex, name))

@@ -1,20 +1,25 @@
 #include "gisexchange/member_cutting.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "drawingutil/entity_types.h"
+#include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
 #include "gisexchange/boundary_cutting.h"
 #include "gisexchange/entity_boxes.h"
-#include "gisexchange/member_crossings.h"
 #include "platform/cad/ads_entity.h"
 
 namespace gisexchange {
 namespace {
 
 // Whether a member other than the entity could lie in or across the box of the entity's vertices,
-// where the host looks for the curves it meets.
+// where the host looks for the curves it meets: one whose extents stay well apart from that box
+// cannot, and a member with no such neighbour needs no selection.
 bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& members)
 {
     AcGePoint2dArray vertices;
@@ -24,6 +29,61 @@ bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& 
     box.Expand(kSelectionReach);
     return members.AnyTouching(box, self);
 }
+
+// A filter that lets through the members' kinds of entity on the members' layers, for the
+// selections around them: the cut looks at nothing else, and the host then need not weigh the
+// notes, points and houses around each member. Empty (no filter) when a kind or layer cannot be
+// read or a layer's name would read as a pattern.
+class MemberFilter {
+public:
+    explicit MemberFilter(const SortedIdSet& set)
+    {
+        std::set<std::string> types, layers;
+        for (AcDbObjectId id : set) {
+            ads_name entity{};
+            std::string type, layer;
+            if (acdbGetAdsName(entity, id) != Acad::eOk || !GetEntityTypeName(entity, type) ||
+                !LayerOf(entity, layer) || !Plain(type) || !Plain(layer))
+                return;
+            types.insert(type);
+            layers.insert(layer);
+        }
+        if (types.empty())
+            return;
+        types_ = Joined(types);
+        layers_ = Joined(layers);
+        list_.reset(acutBuildList(RTDXF0, types_.c_str(), 8, layers_.c_str(), RTNONE));
+    }
+    const resbuf* get() const { return list_.get(); }
+
+private:
+    static bool LayerOf(const ads_name entity, std::string& layer)
+    {
+        drawingutil::Chain data(acdbEntGet(entity));
+        for (const resbuf* rb = data.get(); rb != nullptr; rb = rb->rbnext)
+            if (rb->restype == 8 && rb->resval.rstring != nullptr) {
+                layer = rb->resval.rstring;
+                return true;
+            }
+        return false;
+    }
+    // Whether the name holds none of the characters a filter reads as a pattern (the bytes of
+    // double-byte characters are all above them).
+    static bool Plain(const std::string& name)
+    {
+        return !name.empty() && name.find_first_of("#@.*?~[]-,`") == std::string::npos;
+    }
+    static std::string Joined(const std::set<std::string>& names)
+    {
+        std::string joined;
+        for (const std::string& name : names)
+            joined += (joined.empty() ? "" : ",") + name;
+        return joined;
+    }
+
+    std::string types_, layers_;
+    drawingutil::Chain list_;
+};
 
 // The members laid flat lately, by their place in the set: most neighbours of a member are drawn
 // near it, and a bounded number of copies keeps the memory of a large drawing's cut small.
@@ -54,14 +114,7 @@ std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, 
                                                         const std::function<void(const ads_name)>& prepare)
 {
     const EntityBoxes memberBoxes(set);
-    // Only members are cut against each other: the drawing answers which of them a crossing
-    // window takes wherever it can tell.
-    const CrossingAnswer crossingMembers = [&memberBoxes](AcDbObjectId passed, const AcGePoint2d& low,
-                                                          const AcGePoint2d& high, const AcGePoint2d& viewLow,
-                                                          const AcGePoint2d& viewHigh,
-                                                          std::vector<AcDbObjectId>& selected) {
-        return MembersCrossing(memberBoxes, passed, low, high, viewLow, viewHigh, selected);
-    };
+    const MemberFilter filter(set);
     std::vector<std::vector<int>> refs(set.size());
     // A member laid flat once for the neighbours that meet it, and again after it was prepared,
     // which may turn it.
@@ -79,7 +132,7 @@ std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, 
             continue;
         record.flatCopy = flatCopies.Of(k);
         std::vector<AcDbObjectId> near;
-        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, crossingMembers, near)) {
+        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, CrossingAnswer(), near, filter.get())) {
             for (AcDbObjectId other : near) {
                 int at = 0;
                 ads_name otherName{};

@@ -2,35 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <numeric>
 
-#include "drawingutil/host_objects.h"
-#include "drawingutil/selection_reach.h"
-#include "platform/cad/db_2d_polyline.h"
-#include "platform/cad/db_database.h"
-#include "platform/cad/db_object_iterator.h"
-#include "platform/cad/db_symbol_records.h"
-#include "platform/cad/db_vertex.h"
+#include "gisexchange/cell_index.h"
 
 namespace gisexchange {
 namespace {
-
-using drawingutil::Opened;
 
 // The side of a cell: far above the reach of any question, so that one asks a few cells.
 constexpr double kCell = 1.0;
 // A question over more cells than this looks at every parcel instead.
 constexpr std::int64_t kMostCells = 256;
-// How far inside the window a side must run to be taken for certain, at least and relative to the
-// size of the coordinates: far above the host's tolerance and the rounding of either side's
-// arithmetic, far below the window's size.
-constexpr double kLeastMargin = 1e-6;
-constexpr double kRelativeMargin = 1e-9;
 
 }  // namespace
-
-NeighbourSides::NeighbourSides() : grid_(kCell, kMostCells) {}
 
 void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, const std::vector<AcDbObjectId>& vertices)
 {
@@ -40,7 +24,8 @@ void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, co
         firstPoint_.push_back(0);
         firstVertex_.push_back(0);
     }
-    points_.insert(points_.end(), points.begin(), points.end());
+    for (int i = 0; i < points.length(); ++i)
+        points_.push_back(points[i]);
     vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
     firstPoint_.push_back(static_cast<std::uint32_t>(points_.size()));
     firstVertex_.push_back(static_cast<std::uint32_t>(vertices_.size()));
@@ -50,13 +35,13 @@ void NeighbourSides::Add(AcDbObjectId parcel, const AcGePoint2dArray& points, co
         const AcGePoint2d& b = points[(i + 1) % n];
         const double x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
         if (std::isfinite(x) && std::isfinite(y))
-            grid_.Add(geometry::Point2d{x, y}, index);
+            cells_.push_back({CellIndex(x, kCell), CellIndex(y, kCell), index});
     }
 }
 
 void NeighbourSides::Finish()
 {
-    grid_.Seal();
+    std::sort(cells_.begin(), cells_.end());
 }
 
 std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double reach) const
@@ -70,7 +55,18 @@ std::vector<AcDbObjectId> NeighbourSides::Near(const AcGePoint2d& middle, double
 std::vector<NeighbourSides::Filed> NeighbourSides::NearFiled(const AcGePoint2d& middle, double reach) const
 {
     std::vector<std::uint32_t> found;
-    if (!grid_.Find({{middle.x - reach, middle.y - reach}, {middle.x + reach, middle.y + reach}}, found)) {
+    const std::int64_t x0 = CellIndex(middle.x - reach, kCell), x1 = CellIndex(middle.x + reach, kCell);
+    const std::int64_t y0 = CellIndex(middle.y - reach, kCell), y1 = CellIndex(middle.y + reach, kCell);
+    const std::int64_t across = x1 - x0 + 1, up = y1 - y0 + 1;
+    if (across > 0 && up > 0 && across <= kMostCells / up) {
+        for (std::int64_t x = x0; x <= x1; ++x) {
+            const auto from = std::lower_bound(cells_.begin(), cells_.end(), Cell{x, y0, 0});
+            for (auto it = from; it != cells_.end() && it->x == x && it->y <= y1; ++it)
+                found.push_back(it->parcel);
+        }
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+    } else if (across > 0 && up > 0) {
         found.resize(parcels_.size());
         std::iota(found.begin(), found.end(), std::uint32_t{0});
     }
@@ -81,41 +77,6 @@ std::vector<NeighbourSides::Filed> NeighbourSides::NearFiled(const AcGePoint2d& 
                            firstPoint_[index + 1] - firstPoint_[index], vertices_.data() + firstVertex_[index],
                            firstVertex_[index + 1] - firstVertex_[index]});
     return parcels;
-}
-
-bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
-                   const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh)
-{
-    Opened<AcDb2dPolyline> poly(polyline, AcDb::kForRead);
-    if (!poly || poly->isErased() || poly->polyType() != AcDb::k2dSimplePoly || !drawingutil::ShownToSelection(*poly.get()))
-        return false;
-    const AcGeVector3d normal = poly->normal();
-    AcDbDatabase* db = poly->database();
-    if (normal.x != 0 || normal.y != 0 || normal.z != 1 || db == nullptr || poly->ownerId() != db->currentSpaceId())
-        return false;
-    std::vector<AcGePoint2d> points;
-    std::vector<bool> straight;
-    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
-    for (it->start(); !it->done(); it->step()) {
-        Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
-        if (!vertex || vertex->vertexType() != AcDb::k2dVertex)
-            return false;
-        points.emplace_back(vertex->position().x, vertex->position().y);
-        straight.push_back(vertex->bulge() == 0);
-    }
-    const double margin = std::max(kLeastMargin, kRelativeMargin * std::max({std::fabs(low.x), std::fabs(low.y),
-                                                                             std::fabs(high.x), std::fabs(high.y)}));
-    const AcGePoint2d innerLow(low.x + margin, low.y + margin), innerHigh(high.x - margin, high.y - margin);
-    // What runs through the inner window is in view when the view holds that window.
-    if (innerLow.x > innerHigh.x || innerLow.y > innerHigh.y || viewLow.x > innerLow.x || viewLow.y > innerLow.y ||
-        viewHigh.x < innerHigh.x || viewHigh.y < innerHigh.y)
-        return false;
-    const std::size_t n = points.size();
-    const std::size_t sides = poly->isClosed() ? n : (n > 0 ? n - 1 : 0);
-    for (std::size_t i = 0; i < sides; ++i)
-        if (straight[i] && drawingutil::SideMeetsBox(points[i], points[(i + 1) % n], innerLow, innerHigh))
-            return true;
-    return false;
 }
 
 }  // namespace gisexchange

@@ -51,7 +51,10 @@ using CrossingAnswer =
                        const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected)>;
 // SelectBoundaryCurves for a caller that may answer: the same view, the answer asked before the
 // host. The entities selected, in the selection's order; false when the host selected nothing.
-bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected);
+// `filter`, when given, is handed to the host's selection: for a caller that looks only at the
+// entities it lets through.
+bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected,
+                          const resbuf* filter = nullptr);
 // Adds the points where the record's curve meets the other as vertices and flags the vertices that
 // end a stretch along the other curve.
 void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other);

@@ -1,6 +1,7 @@
 // Cutting the boundaries of an area group's members where they meet each other, so that a stretch
-// two members share is stored once. Each member is cut against the members a crossing window over
-// its box takes, told from their extents and sides where that is certain and by the host elsewhere.
+// two members share is stored once. Each member is cut against the members the host's crossing
+// window over its box takes, in the order the host gives them; a member whose box no other member's
+// extents come near is cut against none without asking.
 #pragma once
 
 #include <functional>

@@ -1,12 +1,12 @@
-// The parcels' sides kept by their middles, so that marking a side on the parcels that share it
-// need not ask the host's crossing selection around the side's middle where the drawing alone
-// says what it would take.
+// The parcels' sides kept by their middles, so that a side no other parcel has is marked without
+// asking the host's crossing selection around its middle: that selection could find no parcel to
+// mark.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <vector>
 
-#include "geometry/cell_grid.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
 
@@ -23,8 +23,6 @@ public:
         const AcDbObjectId* vertices;
         std::size_t vertexCount;
     };
-
-    NeighbourSides();
 
     // Files the sides from each point to the next (the last to the first) under the parcel, and
     // keeps the points and the vertices given.
@@ -43,14 +41,13 @@ private:
     std::vector<std::uint32_t> firstPoint_, firstVertex_;  // each parcel's start in the lists, one more at the end
     std::vector<AcGePoint2d> points_;
     std::vector<AcDbObjectId> vertices_;
-    geometry::CellGrid grid_;  // parcels by their sides' middles
+    // The parcels by the cells of their sides' middles, (x, y, parcel), sorted once finished.
+    struct Cell {
+        std::int64_t x, y;
+        std::uint32_t parcel;
+        auto operator<=>(const Cell&) const = default;
+    };
+    std::vector<Cell> cells_;
 };
-
-// Whether a crossing window from low to high, inside the view from viewLow to viewHigh, is sure to
-// take the polyline: it shows in the current space, is a flat simple 2D polyline (drawn through its
-// vertices), and one of its straight sides runs clearly through the window, in view. False where
-// only the host can tell.
-bool SurelyCrossed(AcDbObjectId polyline, const AcGePoint2d& low, const AcGePoint2d& high,
-                   const AcGePoint2d& viewLow, const AcGePoint2d& viewHigh);
 
 }  // namespace gisexchange
