@@ -107,7 +107,7 @@ std::string HandleText(const ads_name entity)
 
 // What a writer does with one entity that passed its selection: write its object into the file.
 struct EntityWriter {
-    bool annotations = false;  // texts of any code, no attribute template
+    bool annotations = false;  // texts of any code
     std::function<bool(const std::string& type)> selectsType;
     std::function<bool(const std::string& type, const std::string& code)> selects;
     std::function<void(const ads_name entity, short file)> write;
@@ -118,8 +118,7 @@ struct EntityWriter {
 bool RunWriter(CGisWorkView& view, const Category& category, short kind, const char* progress, const char* target,
                const EntityWriter* entities)
 {
-    if (entities == nullptr || !entities->annotations)
-        SelectCategoryTemplate(view, category.folder);
+    SelectCategoryTemplate(view, category.folder);
     char found[260] = {};
     if (acedFindFile(category.templateFile, found, sizeof found) != RTNORM)
         return false;
@@ -281,7 +280,7 @@ bool WriteAnnotationLayer(CGisWorkView& view, const char* target)
     texts.annotations = true;
     texts.selectsType = [](const std::string& type) { return type == "TEXT"; };
     texts.selects = [](const std::string& type, const std::string&) { return type == "TEXT"; };
-    texts.write = [](const ads_name entity, short file) {
+    texts.write = [&view](const ads_name entity, short file) {
         AcDbText* text = nullptr;
         if (acdbOpenObject(text, IdOf(entity), AcDb::kForRead) != Acad::eOk || text == nullptr)
             return;
@@ -295,7 +294,10 @@ bool WriteAnnotationLayer(CGisWorkView& view, const char* target)
         const D_DOT position{at.x, at.y};
         // A point's text is counted in 16 bits; a longer one is cut on a character boundary.
         const std::size_t length = platform::text::GbkFitLength(string, 32767);
-        GisWritePoint(file, &position, string.c_str(), static_cast<short>(length), block.bytes, 0);
+        const LONG number = GisWritePoint(file, &position, string.c_str(), static_cast<short>(length), block.bytes, 0);
+        // Without a template of their own, texts carry nothing but themselves.
+        if (number > 0 && !view.m_attributeNames.empty())
+            WriteObjectAttributes(view, entity, file, GIS_KIND_POINT, number);
     };
     return RunWriter(view, kCategories[0], GIS_KIND_POINT, "正在保存(注记)......", target, &texts);
 }

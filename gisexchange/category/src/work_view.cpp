@@ -7,6 +7,11 @@
 #include "gisexchange/config_tables.h"
 
 namespace gisexchange {
+namespace {
+
+constexpr int kPointNumberKind = 200;
+
+}  // namespace
 
 CGisWorkView::CGisWorkView()
 {
@@ -66,7 +71,8 @@ void WriteObjectAttributes(const CGisWorkView& view, const ads_name entity, shor
         if (!LookupAttributeSource(view, name.c_str(), application, valueKind))
             continue;
         std::string text;
-        GetXDataAsText(entity, application.c_str(), valueKind, text);
+        // A point number is read in as its letter and then its number: the number goes out.
+        GetXDataAsText(entity, application.c_str(), valueKind == kPointNumberKind ? kXDataLong : valueKind, text);
         // MapGIS counts the deduction of a line the other way round: whole (0) is -1, half is 0.
         if (name == "线扣除方式") {
             if (text == "0")

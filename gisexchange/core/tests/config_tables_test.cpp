@@ -224,7 +224,7 @@ TEST_F(GeoportConfigTest, TheSampleTablesCoverTheTown) {
             EXPECT_FALSE(e.fields[0].empty() || e.fields[4].empty()) << t.name << " has a field that is never filled";
     }
     EXPECT_EQ(related, 1);
-    for (const char* category : {"拐点", "零星", "图斑线", "线状", "权属界线", "行政界线", "行政", "权属", "图斑"})
+    for (const char* category : {"注记", "拐点", "零星", "图斑线", "线状", "权属界线", "行政界线", "行政", "权属", "图斑"})
         EXPECT_EQ(categories[category], 1) << category;
     // The default code an imported object of a category gets; the tables of the table-driven
     // export name none.
@@ -235,7 +235,7 @@ TEST_F(GeoportConfigTest, TheSampleTablesCoverTheTown) {
         {"拐点", "331000"},   {"零星", "312000"}, {"图斑线", "216100"}, {"线状", "311000"}, {"权属界线", "333000"},
         {"行政界线", "191600"}, {"行政", "321000"}, {"权属", "300000"},   {"图斑", "310000"}, {"ZD", ""},
         {"宗地权利人", ""},     {"JZD", ""},        {"JZX", ""},          {"FW", ""},         {"ZJ", ""},
-        {"TB", ""},             {"XZQ", ""},        {"XZDX", ""},         {"GCD", ""}};
+        {"TB", ""},             {"XZQ", ""},        {"XZDX", ""},         {"GCD", ""},        {"注记", ""}};
     EXPECT_EQ(defaults, shipped);
 
     // Every code of the town; a text is written whatever its code.

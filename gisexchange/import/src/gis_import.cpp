@@ -547,6 +547,14 @@ std::string LongText(const std::string& text) {
     return std::to_string(std::strtol(text.c_str(), nullptr, 10));
 }
 
+// A value under the feature code's application goes after the code, which stays: a text that
+// is the code itself, or empty, adds nothing.
+void AddCodeItem(AcDbObjectId id, const char* code, int kind, const std::string& value) {
+    if (kind == kXDataString && (value.empty() || value == code))
+        return;
+    WriteEntityXData(id, kFeatureCodeApp, value.c_str(), kind, -1, false, false, false);
+}
+
 }  // namespace
 
 void ReadImportCodes(CGisWorkView& view, const char* category, const std::vector<AttributeTable>& tables,
@@ -618,7 +626,10 @@ void MapImportAttributes(const CGisWorkView& view, const CATT_STRU* structure, c
             case 1:
             case 2:
             case 3:
-                SetXData(entity, application.c_str(), kind, value.c_str());
+                if (platform::text::GbkEqualNoCase(application, kFeatureCodeApp))
+                    AddCodeItem(id, code, kind, value);
+                else
+                    SetXData(entity, application.c_str(), kind, value.c_str());
                 break;
             case 4:
                 SetXData(entity, application.c_str(), kind, EightDigitDate(value).value_or(value).c_str());

@@ -144,4 +144,35 @@ TEST_F(GeoportxProgram, WithoutPathsSaysWhyAndStillEnds) {
     EXPECT_FALSE(std::filesystem::exists(Dir() + "/after.dxf")) << "the host ended at the command";
 }
 
+// A break-point file read by the program with the shipped tables: each point keeps its feature
+// code, the category's when its own is empty, and has its number where the toolkit reads a point
+// number (a letter, or "0", then the number).
+TEST_F(GeoportxProgram, BreakPointsKeepTheirCodeAndNumber) {
+    GisDocument points = NewFile(GIS_KIND_POINT, {"实体编码", "DH"});
+    AddPoint(points, 10, 10, "", PointKind(1), {"331000", "12"});
+    AddPoint(points, 20, 10, "", PointKind(1), {"", "J7"});
+    const std::string proj = Dir() + "/root/c/proj/";
+    dero::testing::WriteFile(proj + platform::text::GbkToUtf8("拐点.wt"), platform::gis::SerializeGisDocument(points));
+    platform::gis::GisProject project;
+    project.entries.push_back({"拐点.wt", {}});
+    dero::testing::WriteFile(proj + "TOWN.mpj", platform::gis::SerializeGisProject(project));
+    std::filesystem::create_directories(Dir() + "/root/c/out");
+    dero::testing::WriteFile(Dir() + "/import.scr",
+                             "SETVAR\nUSERS4\nC:\\proj\\TOWN.mpj\nSETVAR\nUSERS5\nC:\\out\\GD.dxf\nGEOPORTX\n");
+    const dero::testing::CadhostRun run =
+        dero::testing::RunCadhost(CADHOST_PROGRAM, Dir(), "--support '" + Dir() + "/support' -s import.scr");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+
+    const std::string out = Dir() + "/census.txt";
+    ASSERT_EQ(std::system(("/usr/bin/python3 " DERO_SOURCE_DIR "/gisexchange/import/tests/imported_drawing.py '" + Dir() +
+                           "/root/c/out/GD.dxf' data > '" + out + "' 2>&1")
+                              .c_str()),
+              0)
+        << dero::testing::ReadFile(out);
+    const std::string expected = "ENTITY INSERT - 0\nBLOCK Dero2008 0 0 0\n"
+                                 "ENTITY INSERT 331000 0\nMIRET 1000:331000 1000:0 1071:12\nBLOCK gc200 10 10 0\n"
+                                 "ENTITY INSERT 331000 0\nMIRET 1000:331000 1000:J 1071:7\nBLOCK gc200 20 10 0\n";
+    EXPECT_EQ(dero::testing::ReadFile(out), expected);
+}
+
 }  // namespace

@@ -105,6 +105,33 @@ TEST_F(GisImport, PointsTakeTheirCodeSymbolLayerAndAttributes) {
     EXPECT_DOUBLE_EQ(mark->scaleFactors().sx, 0.5);
 }
 
+// Values under the feature code's application go after the code, in any case of its name and in
+// any field order: numbers of each kind and a text other than the code; the code itself, or an
+// empty text, adds nothing.
+TEST_F(GisImport, CodeDataNeverReplacesTheCode) {
+    Templates({"*GD,1,拐点,331000,", "DH,2,10,0,miret", "实体编码,0,10,0,MIRET", "BZ,0,10,0,MIRET",
+               "GC,3,8,2,MIRET", "JB,1,2,0,MIRET"});
+    GisDocument points = NewFile(GIS_KIND_POINT, {"DH", "实体编码", "BZ", "GC", "JB"});
+    AddPoint(points, 1, 1, "", PointKind(1), {"12", "331000", "界", "2.5", "3"});
+    AddPoint(points, 2, 2, "", PointKind(1), {"7", "", "", "", ""});
+    Write("C:\\data\\gd.wt", points);
+    EXPECT_EQ(Import("C:\\data\\gd.wt", GIS_KIND_POINT, "拐点"), std::make_pair(2, 0));
+
+    const std::vector<Seen> drawn = Drawing();
+    ASSERT_EQ(drawn.size(), 2u);
+    ads_name first{}, second{};
+    ASSERT_EQ(acdbGetAdsName(first, drawn[0].id), Acad::eOk);
+    ASSERT_EQ(acdbGetAdsName(second, drawn[1].id), Acad::eOk);
+    EXPECT_EQ(drawn[0].code, "331000");
+    EXPECT_EQ(CountXDataItems(first, "MIRET"), 5);
+    EXPECT_EQ(Item(drawn[0].id, "MIRET", 1, kXDataLong), "12");
+    EXPECT_EQ(Item(drawn[0].id, "MIRET", 2), "界");
+    EXPECT_EQ(Item(drawn[0].id, "MIRET", 3, kXDataReal), "2.500");
+    EXPECT_EQ(Item(drawn[0].id, "MIRET", 4, kXDataShort), "3");
+    EXPECT_EQ(drawn[1].code, "331000") << "the category's code";
+    EXPECT_EQ(CountXDataItems(second, "MIRET"), 4) << "the code and the three numbers";
+}
+
 // The lines the browser holds under the title.
 std::vector<std::string> Findings(platform::ui::AnswerQueue& answers, const char* title) {
     std::vector<std::string> lines;

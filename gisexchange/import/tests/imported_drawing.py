@@ -1,6 +1,7 @@
 """What ezdxf sees in a drawing after an unattended read: one line per entity in drawing order
 (type, feature code, layer), then each parcel's ring with the boundary-line class of each vertex,
-each elevation point's attributes, and the drawing variables the read was given."""
+each elevation point's attributes, and the drawing variables the read was given. With "data" after
+the drawing, also every entity's "miret" items as group:value."""
 import sys
 
 import ezdxf
@@ -19,6 +20,10 @@ doc = ezdxf.readfile(sys.argv[1])
 for e in doc.modelspace():
     code = first_string(e, "miret")
     print("ENTITY", e.dxftype(), code or "-", e.dxf.layer)
+    for name in ("miret", "MIRET") if sys.argv[2:] == ["data"] else ():
+        if e.has_xdata(name):
+            print("MIRET", " ".join("%d:%s" % (c, v) for c, v in e.get_xdata(name) if c != 1001))
+            break
     if e.dxftype() == "POLYLINE" and code == "300000":
         print("PARCEL", "closed" if e.is_closed else "open", first_string(e, "QHDM"))
         for v in e.vertices:

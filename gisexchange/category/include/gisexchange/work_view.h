@@ -42,7 +42,8 @@ void SelectCategoryTemplate(CGisWorkView& view, const char* category);
 // The application and value kind mapped to the field; false when the field is not mapped.
 bool LookupAttributeSource(const CGisWorkView& view, const char* fieldName, std::string& application, int& kind);
 // Copies the entity's extended-data values into the attribute record of the object of that
-// kind and number in the file, field by mapped field.
+// kind and number in the file, field by mapped field; a point number (kind 200) goes out as its
+// number.
 void WriteObjectAttributes(const CGisWorkView& view, const ads_name entity, short file, short kind, LONG number);
 
 }  // namespace gisexchange

@@ -36,7 +36,8 @@ void ImportAreaFile(CGisWorkView& view, int& recognised, int& unrecognised,
                     const std::vector<AttributeTable>& tables, const std::vector<std::string>& groupNames,
                     ScaleSource scale = ScaleSource::kAsk);
 
-// The object's mapped attribute values as the entity's extended data.
+// The object's mapped attribute values as the entity's extended data. Values under the feature
+// code's application are added after the code, which they never replace.
 void MapImportAttributes(const CGisWorkView& view, const CATT_STRU* structure, const ATT_VALUES* values,
                          AcDbObjectId entity, const std::vector<AttributeTable>& tables,
                          const std::vector<std::string>& groupNames, const char* code);
