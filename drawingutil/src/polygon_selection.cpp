@@ -68,7 +68,8 @@ AcGePoint2dArray InsetRing(AcGePoint2dArray ring, double offset)
 // The polygon without points that repeat the one kept before.
 AcGePoint2dArray WithoutRepeats(const AcGePoint2dArray& polygon) {
     AcGePoint2dArray kept;
-    for (const AcGePoint2d& p : polygon) {
+    for (int i = 0; i < polygon.length(); ++i) {
+        const AcGePoint2d& p = polygon[i];
         if (kept.length() > 0 && kept.last().distanceTo(p) < kMinGap)
             continue;
         kept.append(p);
@@ -81,7 +82,8 @@ Chain PointChain(const AcGePoint2dArray& polygon)
 {
     Chain chain;
     resbuf* last = nullptr;
-    for (const AcGePoint2d& p : polygon) {
+    for (int i = 0; i < polygon.length(); ++i) {
+        const AcGePoint2d& p = polygon[i];
         resbuf* item = acutNewRb(RTPOINT);
         item->resval.rpoint[0] = p.x;
         item->resval.rpoint[1] = p.y;

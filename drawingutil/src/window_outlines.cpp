@@ -247,7 +247,8 @@ bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePo
         return false;
     AcGePoint2d low = polygon[0], high = polygon[0];
     double magnitude = magnitude_;
-    for (const AcGePoint2d& p : polygon) {
+    for (int i = 0; i < polygon.length(); ++i) {
+        const AcGePoint2d& p = polygon[i];
         if (!Finite(p))
             return false;
         low.set(std::min(low.x, p.x), std::min(low.y, p.y));

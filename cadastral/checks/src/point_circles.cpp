@@ -68,7 +68,8 @@ PointCircles::PointCircles() : grid_(kCell, kMostCells) {
             Read(id);
     }
     grid_.Seal();
-    std::sort(byHandle_.begin(), byHandle_.end());
+    // Ids only name the circles here: any consistent order finds them.
+    std::sort(byId_.begin(), byId_.end());
 }
 
 void PointCircles::Read(AcDbObjectId id) {
@@ -84,7 +85,7 @@ void PointCircles::Read(AcDbObjectId id) {
                  normal.y == 0 && normal.z == 1 && std::isfinite(read.radius) && read.radius > 0;
     const auto position = static_cast<std::uint32_t>(circles_.size());
     circles_.push_back(read);
-    byHandle_.emplace_back(id.handle().value(), position);
+    byId_.emplace_back(id, position);
     // A centre that is no number is near no vertex.
     if (!Finite(read.centre))
         return;
@@ -93,9 +94,8 @@ void PointCircles::Read(AcDbObjectId id) {
 }
 
 int PointCircles::Find(AcDbObjectId id) const {
-    const std::uint64_t handle = id.handle().value();
-    auto it = std::lower_bound(byHandle_.begin(), byHandle_.end(), std::make_pair(handle, std::uint32_t{0}));
-    if (it == byHandle_.end() || it->first != handle || circles_[it->second].id != id)
+    auto it = std::lower_bound(byId_.begin(), byId_.end(), std::make_pair(id, std::uint32_t{0}));
+    if (it == byId_.end() || it->first != id)
         return -1;
     return static_cast<int>(it->second);
 }
@@ -105,7 +105,8 @@ bool PointCircles::AlongFence(const AcGePoint2dArray& fence, const AcGePoint2dAr
                               std::vector<std::uint32_t>& taken) const {
     taken.clear();
     double magnitude = magnitude_;
-    for (const AcGePoint2d& p : fence) {
+    for (int i = 0; i < fence.length(); ++i) {
+        const AcGePoint2d& p = fence[i];
         if (!Finite(p))
             return false;
         magnitude = std::max(magnitude, Magnitude(p));
@@ -118,7 +119,8 @@ bool PointCircles::AlongFence(const AcGePoint2dArray& fence, const AcGePoint2dAr
     // looked at twice as far out, beyond any rounding of the bounds.
     const double around = 2 * reach;
     std::vector<std::uint32_t> near;
-    for (const AcGePoint2d& vertex : vertices) {
+    for (int i = 0; i < vertices.length(); ++i) {
+        const AcGePoint2d& vertex = vertices[i];
         if (!Finite(vertex))
             return false;
         if (!grid_.Find({{vertex.x - around, vertex.y - around}, {vertex.x + around, vertex.y + around}}, near)) {

@@ -46,7 +46,7 @@ private:
     double magnitude_ = 0;                                       // the largest coordinate read
     std::vector<Circle> circles_;                                // in drawing order
     geometry::CellGrid grid_;                                    // positions by their centres
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> byHandle_;  // (handle, position), sorted
+    std::vector<std::pair<AcDbObjectId, std::uint32_t>> byId_;  // (id, position), sorted by id
 };
 
 }  // namespace cadastral::detail

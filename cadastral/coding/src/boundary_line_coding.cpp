@@ -18,6 +18,9 @@
 #include "geometry/cell_grid.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
+#include "platform/cad/db_block_table_record.h"
+#include "platform/cad/db_database.h"
+#include "platform/cad/db_symbol_table.h"
 #include "platform/cad/db_point.h"
 #include "platform/cad/db_vertex.h"
 #include "platform/cad/selection.h"
@@ -350,7 +353,7 @@ void BoundaryLineCoder::CodeParcel(ads_name parcel, const std::string& linePrefi
 }
 
 void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment) {
-    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, segment.vertex});
+    pending_.push_back({parcel, segment.ownIndex, segment.start, segment.end, segment.vertex, 0});
 }
 
 void BoundaryLineCoder::ReadLinePoints() {
@@ -376,6 +379,37 @@ void BoundaryLineCoder::ReadLinePoints() {
     acedSSFree(all);
 }
 
+void BoundaryLineCoder::ReadDrawingOrder() {
+    drawingOrderRead_ = true;
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    AcDbBlockTable* table = nullptr;
+    if (db == nullptr || db->getBlockTable(table, AcDb::kForRead) != Acad::eOk)
+        return;
+    AcDbBlockTableRecord* space = nullptr;
+    const Acad::ErrorStatus es = table->getAt(ACDB_MODEL_SPACE, space, AcDb::kForRead);
+    table->close();
+    if (es != Acad::eOk)
+        return;
+    AcDbBlockTableRecordIterator* it = nullptr;
+    if (space->newIterator(it) == Acad::eOk) {
+        std::size_t rank = 0;
+        for (it->start(); !it->done(); it->step()) {
+            AcDbObjectId id;
+            if (it->getEntityId(id) == Acad::eOk)
+                drawingOrder_.emplace_back(id, rank++);
+        }
+        delete it;
+    }
+    space->close();
+    // Ids only name the entities here: any consistent order finds them.
+    std::sort(drawingOrder_.begin(), drawingOrder_.end());
+}
+
+std::size_t BoundaryLineCoder::DrawingRank(AcDbObjectId parcel) const {
+    const auto it = std::lower_bound(drawingOrder_.begin(), drawingOrder_.end(), std::make_pair(parcel, std::size_t{0}));
+    return it != drawingOrder_.end() && it->first == parcel ? it->second : drawingOrder_.size();
+}
+
 void BoundaryLineCoder::CodeLinePoints() {
     if (!pointsRead_)
         ReadLinePoints();
@@ -384,9 +418,13 @@ void BoundaryLineCoder::CodeLinePoints() {
         pending_.clear();
         return;
     }
+    if (!drawingOrderRead_)
+        ReadDrawingOrder();
     // The order a walk over every parcel in drawing order, and along each parcel, would take.
+    for (CodedSegment& segment : pending_)
+        segment.rank = DrawingRank(segment.parcel);
     std::stable_sort(pending_.begin(), pending_.end(), [](const CodedSegment& a, const CodedSegment& b) {
-        return a.parcel != b.parcel ? a.parcel < b.parcel : a.ownIndex < b.ownIndex;
+        return a.rank != b.rank ? a.rank < b.rank : a.ownIndex < b.ownIndex;
     });
     for (const CodedSegment& segment : pending_) {
         std::string code;  // read when a point needs it: a later neighbour may have rewritten it

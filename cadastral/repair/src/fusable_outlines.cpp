@@ -62,6 +62,11 @@ void FusableOutlines::Load(const resbuf* filter, const char* codePatterns, const
         indexed_.push_back(box);
     }
     tree_ = std::make_unique<geometry::BoxIndex>(indexed_);
+    // Ids only name the outlines here: any consistent order finds them.
+    byId_.clear();
+    byId_.reserve(outlines_.size());
+    for (std::size_t i = 0; i < outlines_.size(); ++i) byId_.emplace_back(outlines_[i].id, static_cast<int>(i));
+    std::sort(byId_.begin(), byId_.end());
     outgrown_.assign(outlines_.size(), 0);
 }
 
@@ -114,9 +119,8 @@ bool FusableOutlines::TakeAllInSight(const drawingutil::SelectionSet& all) {
 }
 
 int FusableOutlines::Find(AcDbObjectId id) const {
-    const auto it = std::lower_bound(outlines_.begin(), outlines_.end(), id,
-                                     [](const FusableOutline& o, AcDbObjectId wanted) { return o.id < wanted; });
-    return it != outlines_.end() && it->id == id ? static_cast<int>(it - outlines_.begin()) : -1;
+    const auto it = std::lower_bound(byId_.begin(), byId_.end(), std::make_pair(id, -1));
+    return it != byId_.end() && it->first == id ? it->second : -1;
 }
 
 void FusableOutlines::Near(const geometry::Point2d& p, double half, std::vector<int>& positions) const {

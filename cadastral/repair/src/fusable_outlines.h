@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "drawingutil/selection_set.h"
@@ -52,6 +53,7 @@ private:
     bool TakeAllInSight(const drawingutil::SelectionSet& all);
 
     std::vector<FusableOutline> outlines_;
+    std::vector<std::pair<AcDbObjectId, int>> byId_;  // positions looked up by id
     std::vector<geometry::Extents> indexed_;  // the boxes the tree holds, widened by a margin
     std::unique_ptr<geometry::BoxIndex> tree_;
     std::vector<char> outgrown_;               // the outline left its indexed box

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "browser_client/browser_client.h"
@@ -21,6 +22,7 @@
 #include "fusable_outlines.h"
 #include "snap_targets.h"
 #include "geometry/bulge_polyline.h"
+#include "geometry/cell_grid.h"
 #include "geometry/curve_vertex_editing.h"
 #include "geometry/curve_vertex_readers.h"
 #include "geometry/gap_distances.h"
@@ -358,17 +360,19 @@ struct SnapPick {
 
 using SnappedPoints = std::set<AcDbObjectId>;
 
-// Among the features a window holds (with their base points, when readable), the only one, or
-// else the nearest to v that was not snapped before, the first of equals.
+// Among the features a window holds (with their base points, when readable), the nearest to v
+// of those not snapped before whose base point lies within the square from low to high, the first
+// of equals. A point already snapped marks the corner it was put on, and the window reaches
+// circles whose centre lies outside the square: neither is v's to take.
 template <typename Member>
-bool ChooseSnapPoint(int found, const geometry::Point2d& v, const SnappedPoints& snapped, Member member,
-                     SnapPick& pick) {
-    if (found == 1) return member(0, pick);
+bool ChooseSnapPoint(int found, const geometry::Point2d& v, const AcGePoint3d& low, const AcGePoint3d& high,
+                     const SnappedPoints& snapped, Member member, SnapPick& pick) {
     double best = 10000.0;
     bool picked = false;
     for (int k = 0; k < found; ++k) {
         SnapPick point;
         if (!member(k, point) || snapped.count(point.id) != 0) continue;
+        if (!(point.at.x >= low.x && point.at.x <= high.x && point.at.y >= low.y && point.at.y <= high.y)) continue;
         const double d = std::sqrt(geometry::SquaredDistance2d({point.at.x, point.at.y}, v));
         if (d < best) {
             best = d;
@@ -387,7 +391,7 @@ bool PickThroughHost(const resbuf* filter, const char* codePatterns, const AcGeP
         near.Drop();
         return false;
     }
-    return ChooseSnapPoint(near.Length(), v, snapped, [&](int k, SnapPick& point) {
+    return ChooseSnapPoint(near.Length(), v, low, high, snapped, [&](int k, SnapPick& point) {
         return near.At(k, point.name) && acdbGetObjectId(point.id, point.name) == Acad::eOk &&
                ReadEntityBasePoint(point.name, point.at);
     }, pick);
@@ -400,13 +404,56 @@ bool PickAmongTargets(const SnapTargets& targets, const AcGePoint3d& low, const 
     std::vector<int> selected;
     answered = targets.Window({low.x, low.y}, {high.x, high.y}, selected);
     if (!answered) return false;
-    return ChooseSnapPoint(static_cast<int>(selected.size()), v, snapped, [&](int k, SnapPick& point) {
+    return ChooseSnapPoint(static_cast<int>(selected.size()), v, low, high, snapped, [&](int k, SnapPick& point) {
         const SnapTarget& target = targets.At(selected[static_cast<std::size_t>(k)]);
         point.id = target.id;
         point.at = target.base;
         return acdbGetAdsName(point.name, target.id) == Acad::eOk;
     }, pick);
 }
+
+// The points standing on a corner (within kVisitedSnap of a vertex), the first one of each
+// corner, found again by the corner.
+class CornerPoints {
+public:
+    // False when a point already stands on that corner.
+    bool Add(const geometry::Point2d& p, const SnapPick& point) {
+        if (Locate(p) != nullptr) return false;
+        cells_[Key(Cell(p.x), Cell(p.y))].push_back({p, point, false});
+        return true;
+    }
+    // The point of the corner at v, once.
+    bool Take(const geometry::Point2d& v, SnapPick& pick) {
+        Entry* entry = Locate(v);
+        if (entry == nullptr || entry->taken) return false;
+        entry->taken = true;
+        pick = entry->point;
+        return acdbGetAdsName(pick.name, pick.id) == Acad::eOk;
+    }
+
+private:
+    struct Entry {
+        geometry::Point2d at;
+        SnapPick point;
+        bool taken;
+    };
+    static std::int64_t Cell(double c) { return geometry::CellIndex(c, kVisitedSnap); }
+    static std::uint64_t Key(std::int64_t x, std::int64_t y) {
+        return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(y);
+    }
+    Entry* Locate(const geometry::Point2d& p) {
+        const std::int64_t cx = Cell(p.x), cy = Cell(p.y);
+        for (std::int64_t x = cx - 1; x <= cx + 1; ++x)
+            for (std::int64_t y = cy - 1; y <= cy + 1; ++y) {
+                const auto cell = cells_.find(Key(x, y));
+                if (cell == cells_.end()) continue;
+                for (Entry& entry : cell->second)
+                    if (geometry::SquaredDistance2d(entry.at, p) <= kVisitedSnap * kVisitedSnap) return &entry;
+            }
+        return nullptr;
+    }
+    std::unordered_map<std::uint64_t, std::vector<Entry>> cells_;
+};
 
 }  // namespace
 
@@ -453,26 +500,48 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
     if (!SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) points.Drop();
     SnapTargets targets;
     targets.Load(points);
-    SnappedPoints snapped;
-    acedSetStatusBarProgressMeter("正在进行点向线上靠拢...", 0, count);
-    geometry::PointGrid visited(kVisitedSnap);
-    int corrected = 0;
+    // Snapping moves points only, so the lines are read once. A point standing on a vertex
+    // already marks that corner: it counts as snapped from the start, so that no other vertex
+    // near it (a neighbour's corner left apart by a gap) takes it away, and its own corner takes
+    // it as the nearest.
+    std::vector<std::optional<geometry::PointList>> lineVertices(static_cast<std::size_t>(count));
+    geometry::PointGrid corners(kVisitedSnap);
     for (int i = 0; i < count; ++i) {
-        acedSetStatusBarProgressMeterPos(i);
         ads_name line;
         geometry::PointList vertices;
         if (lines[static_cast<std::size_t>(i)].isNull() ||
             acdbGetAdsName(line, lines[static_cast<std::size_t>(i)]) != Acad::eOk ||
             !geometry::ReadEntityPointsByName(line, vertices))
             continue;
-        for (const Point2d& v : vertices) {
+        for (const Point2d& v : vertices) corners.Add(v);
+        lineVertices[static_cast<std::size_t>(i)] = std::move(vertices);
+    }
+    SnappedPoints snapped;
+    CornerPoints onCorners;
+    for (int i = 0; i < points.Length(); ++i) {
+        SnapPick point;
+        if (!points.At(i, point.name, point.id) || !ReadEntityBasePoint(point.name, point.at)) continue;
+        const Point2d p{point.at.x, point.at.y};
+        if (corners.AnyWithin(p) && onCorners.Add(p, point)) snapped.insert(point.id);
+    }
+    acedSetStatusBarProgressMeter("正在进行点向线上靠拢...", 0, count);
+    geometry::PointGrid visited(kVisitedSnap);
+    int corrected = 0;
+    for (int i = 0; i < count; ++i) {
+        acedSetStatusBarProgressMeterPos(i);
+        if (!lineVertices[static_cast<std::size_t>(i)]) continue;
+        for (const Point2d& v : *lineVertices[static_cast<std::size_t>(i)]) {
             if (visited.TestAndAdd(v)) continue;
             const AcGePoint3d low(v.x - distance, v.y - distance, 0.0);
             const AcGePoint3d high(v.x + distance, v.y + distance, 0.0);
             SnapPick pick;
-            bool answered = false;
-            bool picked = PickAmongTargets(targets, low, high, v, snapped, pick, answered);
-            if (!answered) picked = PickThroughHost(pointFilter.get(), pointCodePatterns, low, high, v, snapped, pick);
+            bool picked = onCorners.Take(v, pick);
+            if (!picked) {
+                bool answered = false;
+                picked = PickAmongTargets(targets, low, high, v, snapped, pick, answered);
+                if (!answered)
+                    picked = PickThroughHost(pointFilter.get(), pointCodePatterns, low, high, v, snapped, pick);
+            }
             if (!picked) continue;
             if (std::sqrt(geometry::SquaredDistance2d({pick.at.x, pick.at.y}, v)) > kCoincident &&
                 WriteEntityBasePoint(pick.name, AcGePoint3d(v.x, v.y, 0.0))) {

@@ -54,6 +54,7 @@ bool SnapTargets::Read(SnapTarget& target) const {
 
 void SnapTargets::Load(const drawingutil::SelectionSet& features) {
     targets_.clear();
+    byId_.clear();
     cells_.clear();
     AcGePoint3d viewLow, viewHigh;
     answers_ = GetViewWindow(viewLow, viewHigh);
@@ -69,12 +70,12 @@ void SnapTargets::Load(const drawingutil::SelectionSet& features) {
         widest_ = std::max(widest_, target.radius);
         targets_.push_back(target);
     }
-    // Found by id through a binary search: the selection gives drawing order, which is that of ids.
-    const auto byId = [](const SnapTarget& a, const SnapTarget& b) { return a.id < b.id; };
-    if (!answers_ || !std::is_sorted(targets_.begin(), targets_.end(), byId)) {
-        answers_ = false;
-        return;
-    }
+    if (!answers_) return;
+    // Ids only name the targets here: any consistent order finds them.
+    byId_.clear();
+    byId_.reserve(targets_.size());
+    for (std::size_t i = 0; i < targets_.size(); ++i) byId_.emplace_back(targets_[i].id, static_cast<int>(i));
+    std::sort(byId_.begin(), byId_.end());
     cell_ = std::max(4.0 * widest_, 1e-3);
     for (std::size_t i = 0; i < targets_.size(); ++i) File(static_cast<int>(i));
 }
@@ -91,9 +92,8 @@ void SnapTargets::Unfile(int position) {
 }
 
 int SnapTargets::Find(AcDbObjectId id) const {
-    const auto it = std::lower_bound(targets_.begin(), targets_.end(), id,
-                                     [](const SnapTarget& t, AcDbObjectId wanted) { return t.id < wanted; });
-    return it != targets_.end() && it->id == id ? static_cast<int>(it - targets_.begin()) : -1;
+    const auto it = std::lower_bound(byId_.begin(), byId_.end(), std::make_pair(id, -1));
+    return it != byId_.end() && it->first == id ? it->second : -1;
 }
 
 void SnapTargets::Reread(int position) {

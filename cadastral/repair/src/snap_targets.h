@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "drawingutil/selection_set.h"
@@ -51,6 +52,7 @@ private:
     void Unfile(int position);
 
     std::vector<SnapTarget> targets_;
+    std::vector<std::pair<AcDbObjectId, int>> byId_;  // positions looked up by id
     bool answers_ = false;  // windows can be answered here
     double cell_ = 1.0;
     double widest_ = 0.0;  // the largest radius

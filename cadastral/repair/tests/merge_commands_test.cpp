@@ -255,4 +255,27 @@ TEST_F(MergeCommands, SliverTownClosesAndIsAnnotatedAgain) {
     EXPECT_EQ(std::system(check.c_str()), 0) << dero::testing::ReadFile(dir + "/check.txt");
 }
 
+// A town with gaps merged at 0.1: ezdxf finds every boundary point kept, and each that stood on a
+// vertex no farther off it than the merge moved the vertex and within the snapping square.
+TEST_F(MergeCommands, BoundaryPointsStayOnTheirCorners) {
+    dero::testing::TempFolder folder("gap_merge");
+    const std::string dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const std::string source = DERO_SOURCE_DIR;
+    const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir + "/town.dxf --report " + dir +
+                             "/town.json --parcels 600 --seed 11 --gaps 0.4 --codes " + source +
+                             "/samples/support/index.ini";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_EQ(acDocManager->appContextOpenDocument((dir + "/town.dxf").c_str()), Acad::eOk);
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    ASSERT_EQ(db->dxfOut((dir + "/before.dxf").c_str()), Acad::eOk);
+    Confirm(true);
+    Run("CombineZD", {"0.1"});
+    EXPECT_TRUE(Said("操作完成!")) << CommandLine();
+    ASSERT_EQ(db->dxfOut((dir + "/after.dxf").c_str()), Acad::eOk);
+    const std::string check = "cd '" + dir + "' && /usr/bin/python3 " + source +
+                              "/cadastral/repair/tests/check_snapped_points.py before.dxf after.dxf 0.25 > check.txt 2>&1";
+    EXPECT_EQ(std::system(check.c_str()), 0) << dero::testing::ReadFile(dir + "/check.txt");
+}
+
 }  // namespace

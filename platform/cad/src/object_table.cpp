@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_object.h"
@@ -140,6 +141,22 @@ void ObjectTable::Absorb(ObjectTable& other)
 
 }  // namespace platform::cad
 
+namespace {
+
+// DERO_ID_ORDER=reversed makes ids compare against their creation order, for tests showing that
+// the plug-ins take drawing order from the host and never from how ids compare: a real host
+// promises no order of ids.
+bool IdsCompareReversed()
+{
+    static const bool reversed = [] {
+        const char* order = std::getenv("DERO_ID_ORDER");
+        return order != nullptr && std::strcmp(order, "reversed") == 0;
+    }();
+    return reversed;
+}
+
+}  // namespace
+
 const AcDbObjectId AcDbObjectId::kNull;
 
 bool AcDbObjectId::isErased() const { return stub_ != nullptr && stub_->erased; }
@@ -154,7 +171,7 @@ bool AcDbObjectId::operator<(const AcDbObjectId& other) const
         return stub_ == nullptr && other.stub_ != nullptr;
     if (stub_->database != other.stub_->database)
         return stub_->database->serial() < other.stub_->database->serial();
-    return stub_->index < other.stub_->index;
+    return IdsCompareReversed() ? other.stub_->index < stub_->index : stub_->index < other.stub_->index;
 }
 
 AcDbHandle::AcDbHandle(const char* hex)

@@ -84,6 +84,7 @@ private:
         AcGePoint2d start;
         AcGePoint2d end;
         AcDbObjectId vertex;  // whose code the points take, read when they do
+        std::size_t rank;     // the parcel's place in drawing order
     };
     struct LinePoint {
         AcDbObjectId id;
@@ -99,6 +100,10 @@ private:
     void SelectAround(const AcGePoint2d& point, AcDbObjectId parcel, std::vector<AcDbObjectId>& found);
     void Record(AcDbObjectId parcel, const ParcelSegment& segment);
     void ReadLinePoints();
+    // The model space's entities in the order its record holds them, read once: the run adds no
+    // parcel, and a converted parcel keeps its id.
+    void ReadDrawingOrder();
+    std::size_t DrawingRank(AcDbObjectId parcel) const;
 
     // What the coder has read of an outline met in a window: whether it is a parcel's closed
     // outline and, once read, its frame. Kept until the parcel is coded itself, which turns its
@@ -142,6 +147,8 @@ private:
     // moves no outline.
     std::unique_ptr<OutlineGrid> outlines_;
     std::vector<CodedSegment> pending_;
+    bool drawingOrderRead_ = false;
+    std::vector<std::pair<AcDbObjectId, std::size_t>> drawingOrder_;  // sorted by id, for look-up
     bool pointsRead_ = false;
     std::vector<LinePoint> points_;
     std::unordered_map<std::uint64_t, std::vector<std::size_t>> cells_;

@@ -48,7 +48,8 @@ public:
 
     bool operator==(const AcDbObjectId& other) const { return stub_ == other.stub_; }
     bool operator!=(const AcDbObjectId& other) const { return stub_ != other.stub_; }
-    // Creation order within a database (databases by their own creation order).
+    // Creation order within a database (databases by their own creation order); reversed under
+    // DERO_ID_ORDER=reversed, for tests. A real host promises no order: product code never uses it.
     bool operator<(const AcDbObjectId& other) const;
     bool operator>(const AcDbObjectId& other) const { return other < *this; }
 
