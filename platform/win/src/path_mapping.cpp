@@ -1,6 +1,5 @@
 #include "platform/win/path_mapping.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "fold_case.h"
+#include "name_cache.h"
 #include "platform/text/encoding.h"
 #include "platform/win/root.h"
 
@@ -32,21 +32,6 @@ std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder == "/") return "/" + name;
     return folder + "/" + name;
-}
-
-// The name of an existing entry of folder that equals name without regard to case, or "".
-// Several candidates ("a" and "A" side by side, which Windows cannot have): the smallest wins,
-// so the answer does not depend on directory order.
-std::string FindNoCase(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return {};
-    std::string best;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view candidate = entry->d_name;
-        if (EqualNoCase(candidate, std::string_view(name)) && (best.empty() || candidate < best)) best = candidate;
-    }
-    closedir(dir);
-    return best;
 }
 
 // Drive folders exist from the start, as drives do on Windows.
@@ -124,7 +109,7 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
         std::string name = text::Utf16ToUtf8(part);
         std::string candidate = Join(current, name);
         if (lookUp && !Exists(candidate)) {
-            const std::string found = FindNoCase(current, name);
+            const std::string found = FindNameNoCase(current, name);
             if (found.empty()) lookUp = false;
             else candidate = Join(current, found);
         }
