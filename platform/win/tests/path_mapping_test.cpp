@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "platform/win/file_handles.h"
 #include "platform/win/files.h"
 #include "temp_root.h"
@@ -102,4 +106,28 @@ TEST_F(PathMappingTest, LearntNamesFollowChangesMadeInAndOutsideTheLayer) {
     std::filesystem::create_directories(w + "sub");
     WriteFile(w + "sub/Inner", "");
     EXPECT_EQ(MapToLinux(u"C:\\w\\SUB\\inner"), w + "sub/Inner");
+}
+
+TEST_F(PathMappingTest, LearntNamesStayTrueWhileThreadsCreateSideBySide) {
+    std::filesystem::create_directories(root() + "/c/w");
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &wrong, this] {
+            for (int i = 0; i < 200; ++i) {
+                const std::u16string name = u"F" + std::u16string(1, static_cast<char16_t>(u'A' + t)) +
+                                            std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u"_" +
+                                            std::u16string(1, static_cast<char16_t>(u'0' + i / 26)) + u".TXT";
+                HANDLE file = CreateFileW((u"C:\\w\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+                if (file == INVALID_HANDLE_VALUE) ++wrong;
+                else CloseHandle(file);
+                std::u16string lower = name;
+                for (auto& c : lower) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+                const std::string found = MapToLinux(u"C:\\W\\" + lower);
+                if (found != root() + "/c/w/" + std::string(name.begin(), name.end())) ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(wrong, 0);
 }
