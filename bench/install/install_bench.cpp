@@ -1,5 +1,6 @@
 // Packages are made once per size with gcab in a private folder mapped as drive C: n small files
 // in 50 folders of the common files. Every file is already installed, so each one is backed up.
+// cabextract unpacking the same cabinet is timed beside it.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -108,6 +109,20 @@ void BM_InstallOverInstalledCopy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * files);
 }
 
+// The peer of the install in the same run: cabextract unpacking the same package's cabinet.
+void BM_CabextractPackage(benchmark::State& state) {
+    const long files = state.range(0);
+    if (!Package(files)) return state.SkipWithError("gcab failed");
+    const std::string command = "cabextract -q -d " + Root() + "/ref " + Root() + "/c/Setup" + std::to_string(files) + "/data.cab";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) return state.SkipWithError("cabextract failed");
+        state.PauseTiming();
+        fs::remove_all(Root() + "/ref");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * files);
+}
+
 void BM_RollbackStoppedInstall(benchmark::State& state) {
     const long files = state.range(0);
     if (!Package(files)) return state.SkipWithError("gcab failed");
@@ -141,6 +156,7 @@ void BM_RollbackStoppedInstall(benchmark::State& state) {
 }
 
 BENCHMARK(BM_InstallOverInstalledCopy)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_CabextractPackage)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_RollbackStoppedInstall)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace

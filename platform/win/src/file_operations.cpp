@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "guard.h"
+#include "name_cache.h"
 #include "file_support.h"
 #include "platform/win/fault_injection.h"
 #include "platform/win/files.h"
@@ -30,10 +31,16 @@ DWORD FaultOn(FaultKind kind, const std::string& native) { return CheckFault(kin
 // Renames without replacing an existing target; falls back to a check where the file system
 // does not offer the atomic form.
 int RenameNoReplace(const std::string& from, const std::string& to) {
+    const NameChange change(from, to);
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS) return errno;
     struct stat st;
     if (lstat(to.c_str(), &st) == 0) return EEXIST;
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;  // still inside the change above
+}
+
+int RenameReplacing(const std::string& from, const std::string& to) {
+    const NameChange change(from, to);
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
@@ -63,10 +70,17 @@ LONG CopyContents(const std::string& source, const struct stat& sourceStat, cons
     FileDescriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) return ErrnoToWin32(errno);
     std::string temp = ParentOf(target) + "/.dero-copy-XXXXXX";
-    FileDescriptor out(mkostemp(temp.data(), O_CLOEXEC));
+    int made;
+    {
+        NameChange change(temp);
+        made = mkostemp(temp.data(), O_CLOEXEC);
+        change.Include(temp);  // its name is known only once made
+    }
+    FileDescriptor out(made);
     if (out.get() < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno);
 
     auto abandon = [&temp](int error) {
+        const NameChange change(temp);
         unlink(temp.c_str());
         return ErrnoToWin32(error);
     };
@@ -92,8 +106,9 @@ LONG CopyContents(const std::string& source, const struct stat& sourceStat, cons
     if (close(out.Release()) != 0) return abandon(errno);
 
     const int error = failIfExists ? RenameNoReplace(temp, target)
-                                   : (std::rename(temp.c_str(), target.c_str()) == 0 ? 0 : errno);
+                                   : RenameReplacing(temp, target);
     if (error == EEXIST) {
+        const NameChange change(temp);
         unlink(temp.c_str());
         return ERROR_FILE_EXISTS;
     }
@@ -106,6 +121,7 @@ BOOL CreateDirectoryCore(std::u16string_view path) {
     struct stat st;
     if (lstat(folder.native.c_str(), &st) == 0) return Fail(ERROR_ALREADY_EXISTS);
     if (const DWORD fault = FaultOn(FaultKind::Create, folder.native)) return Fail(static_cast<LONG>(fault));
+    const NameChange change(folder.native);
     if (mkdir(folder.native.c_str(), 0777) != 0) {
         return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno));
     }
@@ -121,12 +137,14 @@ BOOL RemoveDirectoryCore(std::u16string_view path) {
     // alone, whatever it holds.
     if (S_ISLNK(st.st_mode) && IsFolder(folder.native)) {
         if (const DWORD fault = FaultOn(FaultKind::Delete, folder.native)) return Fail(static_cast<LONG>(fault));
+        const NameChange change(folder.native);
         if (unlink(folder.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
         return TRUE;
     }
     if (!S_ISDIR(st.st_mode)) return Fail(ERROR_DIRECTORY);
     if (IsDriveFolder(folder.native) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
     if (const DWORD fault = FaultOn(FaultKind::Delete, folder.native)) return Fail(static_cast<LONG>(fault));
+    const NameChange change(folder.native);
     if (rmdir(folder.native.c_str()) != 0) {
         return Fail(errno == EEXIST || errno == ENOTEMPTY ? ERROR_DIR_NOT_EMPTY : ErrnoToWin32(errno));
     }
@@ -145,6 +163,7 @@ BOOL DeleteFileCore(std::u16string_view path) {
     if (S_ISREG(st.st_mode) && stat("/proc/self/exe", &self) == 0 && self.st_dev == st.st_dev && self.st_ino == st.st_ino)
         return Fail(ERROR_ACCESS_DENIED);
     if (const DWORD fault = FaultOn(FaultKind::Delete, file.native)) return Fail(static_cast<LONG>(fault));
+    const NameChange change(file.native);
     if (unlink(file.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
     return TRUE;
 }
@@ -209,6 +228,7 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     if (error == EXDEV && S_ISREG(sourceStat.st_mode)) {
         // Across file systems a file is copied and the source removed only once the copy stands.
         if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true)) return Fail(copyError);
+        const NameChange change(source.native);
         unlink(source.native.c_str());
         return TRUE;
     }

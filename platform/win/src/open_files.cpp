@@ -6,9 +6,11 @@
 
 #include <cerrno>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "file_support.h"
+#include "name_cache.h"
 #include "platform/win/fault_injection.h"
 #include "platform/win/file_handles.h"
 #include "platform/win/path_mapping.h"
@@ -90,9 +92,13 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     // A file found missing is created exclusively, so that one made meanwhile is not taken over.
     if (!*existed) flags |= O_CREAT | O_EXCL;
     int fd;
-    do {
-        fd = open(path.native.c_str(), flags, request.readOnly ? 0444 : 0666);
-    } while (fd < 0 && errno == EINTR);
+    {
+        std::optional<NameChange> change;
+        if (!*existed) change.emplace(path.native);
+        do {
+            fd = open(path.native.c_str(), flags, request.readOnly ? 0444 : 0666);
+        } while (fd < 0 && errno == EINTR);
+    }
     if (fd < 0) return fail(errno == EEXIST ? ERROR_SHARING_VIOLATION : ErrnoToWin32(errno));
     file->fd = fd;
     struct stat opened;
@@ -103,7 +109,10 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     if (!Register(file, request)) {
         close(fd);
         file->fd = -1;
-        if (!*existed) unlink(path.native.c_str());
+        if (!*existed) {
+            const NameChange change(path.native);
+            unlink(path.native.c_str());
+        }
         return fail(ERROR_SHARING_VIOLATION);
     }
     // Truncated only once the share check has allowed the open, so that a refused open loses nothing.

@@ -1,14 +1,15 @@
 #include "platform/win/path_mapping.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "fold_case.h"
+#include "name_cache.h"
 #include "platform/text/encoding.h"
 #include "platform/win/root.h"
 
@@ -32,21 +33,6 @@ std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder == "/") return "/" + name;
     return folder + "/" + name;
-}
-
-// The name of an existing entry of folder that equals name without regard to case, or "".
-// Several candidates ("a" and "A" side by side, which Windows cannot have): the smallest wins,
-// so the answer does not depend on directory order.
-std::string FindNoCase(const std::string& folder, const std::string& name) {
-    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-    if (!dir) return {};
-    std::string best;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string_view candidate = entry->d_name;
-        if (EqualNoCase(candidate, std::string_view(name)) && (best.empty() || candidate < best)) best = candidate;
-    }
-    closedir(dir);
-    return best;
 }
 
 // Drive folders exist from the start, as drives do on Windows.
@@ -86,9 +72,11 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
     if (path.size() >= 2 && path[1] == u':' && IsAsciiLetter(path[0])) {
         base = Base::Drive;
         const std::string root = GetRoot();
-        mkdir(root.c_str(), 0777);
         current = root + "/" + static_cast<char>(FoldChar(path[0]) + ('a' - 'A'));
-        EnsureFolder(current);
+        if (!Exists(current)) {
+            mkdir(root.c_str(), 0777);
+            EnsureFolder(current);
+        }
         rest = path.substr(2);
     } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
         return fail(ERROR_BAD_NETPATH);
@@ -119,12 +107,29 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
     }
     for (std::size_t i = 0; i < leadingUp; ++i) current = Join(current, "..");
 
+    std::vector<std::string> names;
+    names.reserve(parts.size());
+    for (auto part : parts) names.push_back(text::Utf16ToUtf8(part));
+    // Most paths name something that exists as written, or a new entry of a folder that does: the
+    // whole path or its folder is asked for first, and the walk below starts past what exists.
+    std::size_t known = 0;
+    bool lastMissing = false;  // the whole path was asked for, and is not there as written
+    for (std::size_t tail = 0; tail < 2 && tail < names.size(); ++tail) {
+        std::string prefix = current;
+        for (std::size_t i = 0; i + tail < names.size(); ++i) prefix = Join(prefix, names[i]);
+        if (Exists(prefix)) {
+            known = names.size() - tail;
+            lastMissing = tail == 1;
+            current = std::move(prefix);
+            break;
+        }
+    }
     bool lookUp = true;  // once a component is missing, nothing below it can exist
-    for (auto part : parts) {
-        std::string name = text::Utf16ToUtf8(part);
+    for (std::size_t i = known; i < names.size(); ++i) {
+        std::string& name = names[i];
         std::string candidate = Join(current, name);
-        if (lookUp && !Exists(candidate)) {
-            const std::string found = FindNoCase(current, name);
+        if (lookUp && ((lastMissing && i == known) || !Exists(candidate))) {
+            const std::string found = FindNameNoCase(current, name);
             if (found.empty()) lookUp = false;
             else candidate = Join(current, found);
         }
@@ -134,6 +139,22 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
     if (current.empty()) current.push_back('.');
     if (error) *error = ERROR_SUCCESS;
     return current;
+}
+
+// "C:\..." for an absolute, normalized path below root, or nothing.
+std::optional<std::u16string> BelowRoot(const std::string& absolute, const std::string& root) {
+    if (absolute.size() < root.size() + 2 || absolute.compare(0, root.size(), root) != 0 || absolute[root.size()] != '/')
+        return std::nullopt;
+    const char drive = absolute[root.size() + 1];
+    const bool letter = (drive >= 'a' && drive <= 'z') || (drive >= 'A' && drive <= 'Z');
+    const std::size_t after = root.size() + 2;
+    if (!letter || (after < absolute.size() && absolute[after] != '/')) return std::nullopt;
+    std::u16string out{static_cast<char16_t>(FoldChar(drive)), u':', u'\\'};
+    if (after < absolute.size()) out += text::Utf8ToUtf16(absolute.substr(after + 1));
+    for (auto& c : out) {
+        if (c == u'/') c = u'\\';
+    }
+    return out;
 }
 
 }  // namespace
@@ -159,25 +180,14 @@ std::u16string MapToWindows(std::string_view linuxPath) {
     }
     absolute = Normalize(absolute);
 
-    std::vector<std::string> roots{Normalize(GetRoot())};
-    if (char* real = realpath(roots.front().c_str(), nullptr)) {
-        roots.emplace_back(real);
+    // The root as named first: resolving its links costs a look-up of each of its parts, needed only
+    // for a path that reached the root through another name.
+    const std::string root = Normalize(GetRoot());
+    if (auto mapped = BelowRoot(absolute, root)) return *mapped;
+    if (char* real = realpath(root.c_str(), nullptr)) {
+        const std::string resolved(real);
         std::free(real);
-    }
-    for (const auto& root : roots) {
-        if (absolute.size() < root.size() + 2 || absolute.compare(0, root.size(), root) != 0 ||
-            absolute[root.size()] != '/')
-            continue;
-        const char drive = absolute[root.size() + 1];
-        const bool letter = (drive >= 'a' && drive <= 'z') || (drive >= 'A' && drive <= 'Z');
-        const std::size_t after = root.size() + 2;
-        if (!letter || (after < absolute.size() && absolute[after] != '/')) continue;
-        std::u16string out{static_cast<char16_t>(FoldChar(drive)), u':', u'\\'};
-        if (after < absolute.size()) out += text::Utf8ToUtf16(absolute.substr(after + 1));
-        for (auto& c : out) {
-            if (c == u'/') c = u'\\';
-        }
-        return out;
+        if (auto mapped = BelowRoot(absolute, resolved)) return *mapped;
     }
     std::u16string out = text::Utf8ToUtf16(absolute);
     for (auto& c : out) {

@@ -2,6 +2,12 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "platform/win/file_handles.h"
+#include "platform/win/files.h"
 #include "temp_root.h"
 
 using platform::win::MapToLinux;
@@ -64,4 +70,64 @@ TEST_F(PathMappingTest, ReverseMappingRoundTrips) {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     EXPECT_EQ(MapToLinux(MapToWindows("rel/file")), std::string(cwd) + "/rel/file");
+}
+
+// The names the mapping has learnt of a folder follow the layer's own changes, and whatever was done
+// to the folder behind its back is seen as it is.
+TEST_F(PathMappingTest, LearntNamesFollowChangesMadeInAndOutsideTheLayer) {
+    std::filesystem::create_directories(root() + "/c/w");
+    const std::string w = root() + "/c/w/";
+    EXPECT_EQ(MapToLinux(u"C:\\W\\abc.TXT"), w + "abc.TXT");  // learns the folder while it is empty
+    HANDLE file = CreateFileW(u"C:\\w\\ABC.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_EQ(MapToLinux(u"C:\\W\\abc.TXT"), w + "ABC.txt");
+    ASSERT_TRUE(MoveFileW(u"C:\\w\\abc.txt", u"C:\\w\\Moved.txt"));
+    EXPECT_EQ(MapToLinux(u"C:\\w\\ABC.TXT"), w + "ABC.TXT");
+    EXPECT_EQ(MapToLinux(u"C:\\w\\moved.TXT"), w + "Moved.txt");
+    ASSERT_TRUE(CreateDirectoryW(u"C:\\w\\Sub", nullptr));
+    EXPECT_EQ(MapToLinux(u"C:\\w\\SUB\\x"), w + "Sub/x");
+    ASSERT_TRUE(DeleteFileW(u"C:\\w\\MOVED.txt"));
+    EXPECT_EQ(MapToLinux(u"C:\\w\\moved.txt"), w + "moved.txt");
+
+    // Behind the layer's back, each change right after the layer looked.
+    EXPECT_EQ(MapToLinux(u"C:\\w\\new.txt"), w + "new.txt");
+    WriteFile(w + "NEW.txt", "");
+    EXPECT_EQ(MapToLinux(u"C:\\w\\new.txt"), w + "NEW.txt");
+    ASSERT_EQ(rename((w + "NEW.txt").c_str(), (w + "Other.txt").c_str()), 0);
+    EXPECT_EQ(MapToLinux(u"C:\\w\\new.txt"), w + "new.txt");
+    EXPECT_EQ(MapToLinux(u"C:\\w\\OTHER.txt"), w + "Other.txt");
+    ASSERT_EQ(unlink((w + "Other.txt").c_str()), 0);
+    EXPECT_EQ(MapToLinux(u"C:\\w\\OTHER.txt"), w + "OTHER.txt");
+    WriteFile(w + "Late.txt", "");
+    EXPECT_EQ(MapToLinux(u"C:\\w\\LATE.TXT"), w + "Late.txt");
+    // A folder put in the place of another keeps no names of the old one.
+    std::filesystem::remove_all(w + "Sub");
+    std::filesystem::create_directories(w + "sub");
+    WriteFile(w + "sub/Inner", "");
+    EXPECT_EQ(MapToLinux(u"C:\\w\\SUB\\inner"), w + "sub/Inner");
+}
+
+TEST_F(PathMappingTest, LearntNamesStayTrueWhileThreadsCreateSideBySide) {
+    std::filesystem::create_directories(root() + "/c/w");
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &wrong, this] {
+            for (int i = 0; i < 200; ++i) {
+                const std::u16string name = u"F" + std::u16string(1, static_cast<char16_t>(u'A' + t)) +
+                                            std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + u"_" +
+                                            std::u16string(1, static_cast<char16_t>(u'0' + i / 26)) + u".TXT";
+                HANDLE file = CreateFileW((u"C:\\w\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+                if (file == INVALID_HANDLE_VALUE) ++wrong;
+                else CloseHandle(file);
+                std::u16string lower = name;
+                for (auto& c : lower) c = (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+                const std::string found = MapToLinux(u"C:\\W\\" + lower);
+                if (found != root() + "/c/w/" + std::string(name.begin(), name.end())) ++wrong;
+            }
+        });
+    }
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(wrong, 0);
 }

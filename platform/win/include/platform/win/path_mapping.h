@@ -4,6 +4,8 @@
 // /x/y; anything else is relative to the current folder. Existing components are found without
 // regard to case, missing ones keep the case they were given. ".." never climbs above a drive.
 // The empty path never maps, so a forgotten folder name can never mean a whole drive.
+// What is read of a folder's names is kept while the folder stays as seen, so that looking up a
+// new name costs no read of the whole folder.
 #pragma once
 
 #include <string>
