@@ -237,7 +237,7 @@ private:
 };
 
 // How long the trial read of a file may take; a sound exchange database reads in a fraction of it.
-constexpr int kTrialMilliseconds = 8000;
+constexpr int kTrialMilliseconds = 5000;
 
 // libmdb trusts the page numbers and maps it finds: some damaged files make it read far outside
 // its buffer or allocate until memory runs out. The file is therefore read once, in full, by a
