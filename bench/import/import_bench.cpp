@@ -128,6 +128,29 @@ struct Machine {
         return path;
     }
 
+    // A project of one district drawn as a fit curve of `vertices` boundary vertices:
+    // C:\fit<vertices>\FIT.mpj.
+    std::string FitCurveProjectOf(int vertices) const {
+        const std::string folder = "C:\\fit" + std::to_string(vertices) + "\\";
+        std::filesystem::create_directories(root / "c" / ("fit" + std::to_string(vertices)));
+        GisDocument areas = NewFile(GIS_KIND_AREA, {"YSDM", "ZDDM", "编组编码"});
+        std::vector<D_DOT> ring;
+        for (int i = 0; i < vertices; ++i) {
+            const double angle = 2 * M_PI * i / vertices;
+            ring.push_back({1000 * std::cos(angle), 1000 * std::sin(angle)});
+        }
+        ring.push_back(ring.front());
+        areas.lines.push_back({ring, {}, {"0", "", "", "0"}});
+        platform::gis::GisArea area{{1, 1}, {}, {"0", "3210", "320102001", "1"}};
+        area.params[14] = 1;  // drawn as a fit-curve polyline
+        areas.areas.push_back(area);
+        platform::gis::WriteFileAtomically(folder + "fit.wp", platform::gis::SerializeGisDocument(areas));
+        platform::gis::GisProject project;
+        project.entries.push_back({"fit.wp", {}});
+        platform::gis::WriteFileAtomically(folder + "FIT.mpj", platform::gis::SerializeGisProject(project));
+        return folder + "FIT.mpj";
+    }
+
     std::filesystem::path root;
     std::shared_ptr<platform::ui::AnswerQueue> answers;
     mutable std::set<int> made;
@@ -170,6 +193,15 @@ void BM_GeoportxRepeatedEntry(benchmark::State& state) {
     RunGeoportx(state, TheMachine().RepeatingProjectOf(entries));
     state.counters["entries"] = entries;
 }
+// One area drawn as a fit curve: the fitting adds a vertex after each of the boundary's; the run
+// grows with the boundary, as the two sizes' times show.
+void BM_GeoportxFitCurveArea(benchmark::State& state) {
+    const int vertices = static_cast<int>(state.range(0));
+    RunGeoportx(state, TheMachine().FitCurveProjectOf(vertices));
+    state.counters["vertices"] = vertices;
+}
+BENCHMARK(BM_GeoportxFitCurveArea)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 BENCHMARK(BM_GeoportxRepeatedEntry)->Arg(400)->Arg(1600)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -516,6 +516,11 @@ void AnnotationCoder::NumberHouses() {
 }
 
 void ADDCODEQZ() {
+    // Codes taken from part of the table would be wrong codes: nothing is coded until it is mended.
+    if (Tables().codesDamaged) {
+        SayCodeTableDamaged();
+        return;
+    }
     RunExplodeGcd();
     {
         AnnotationCoder coder;

@@ -166,4 +166,32 @@ TEST_F(AnnotationCoderTest, WithoutADistrictNothingIsCoded) {
     EXPECT_EQ(Value(point, "JZDDM"), "");
 }
 
+// A code table cut short (no end line) or without a record is said, and nothing is coded from it.
+TEST_F(AnnotationCoderTest, ADamagedCodeTableIsSaidAndNothingIsCoded) {
+    District(Box(-5, -5, 45, 25), kDistrict, "甲");
+    CodedParcel(Box(0, 0, 10, 10), "0010010123456");
+    AcDbObjectId point = NumberedPoint(0, 0, 1);
+    AcDbObjectId house = House(2, 2, 4, 4);
+    const std::string whole = dero::testing::ReadFile(DERO_SOURCE_DIR "/samples/support/index.ini");
+    for (const std::string& table : {whole.substr(0, whole.find("END")), whole.substr(0, 300), std::string(),
+                                     std::string("END\r\n")}) {
+        SCOPED_TRACE(table.size());
+        WriteSupportFile("index.ini", table);
+        LoadConfigTables();
+        EXPECT_NE(CommandLine().find("模板数据 index.ini 有错"), std::string::npos);
+        platform::cad::ClearCommandLine();
+        ADDCODEQZ();
+        EXPECT_NE(CommandLine().find("模板数据 index.ini 有错"), std::string::npos);
+        EXPECT_EQ(Value(point, "JZDDM"), "");
+        EXPECT_EQ(Value(house, "FWBH"), "");
+    }
+    // The whole table says nothing and codes.
+    WriteSupportFile("index.ini", whole);
+    platform::cad::ClearCommandLine();
+    LoadConfigTables();
+    EXPECT_EQ(CommandLine().find("有错"), std::string::npos);
+    ADDCODEQZ();
+    EXPECT_EQ(Value(house, "FWBH"), "001");
+}
+
 }  // namespace

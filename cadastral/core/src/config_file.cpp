@@ -24,8 +24,10 @@ bool IsEndLine(std::string_view line) {
            IsUpperAscii(line[2], 'D');
 }
 
-std::vector<std::string> SplitConfigLines(std::string_view content) {
+std::vector<std::string> SplitConfigLines(std::string_view content, bool* ended) {
     std::vector<std::string> lines;
+    if (ended)
+        *ended = false;
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t feed = content.find('\n', start);
@@ -37,16 +39,21 @@ std::vector<std::string> SplitConfigLines(std::string_view content) {
         std::string_view line = content.substr(start, end - start);
         if (std::size_t zero = line.find('\0'); zero != std::string_view::npos)
             line = line.substr(0, zero);
-        if (IsEndLine(line))
+        if (IsEndLine(line)) {
+            if (ended)
+                *ended = true;
             break;
+        }
         lines.emplace_back(line);
         start = next;
     }
     return lines;
 }
 
-bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines) {
+bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines, bool* ended) {
     lines.clear();
+    if (ended)
+        *ended = false;
     char found[260] = {};
     if (acedFindFile(bareName, found, sizeof found) != RTNORM)
         return false;
@@ -60,7 +67,7 @@ bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines) {
         content.append(chunk, got);
     if (platform::win::ferror(file.get()))
         return false;
-    lines = SplitConfigLines(content);
+    lines = SplitConfigLines(content, ended);
     return true;
 }
 

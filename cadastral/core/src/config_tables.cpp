@@ -9,6 +9,7 @@
 #include "cadastral/config_file.h"
 #include "cadastral/settings.h"
 #include "drawingutil/text_fields.h"
+#include "platform/cad/prompts.h"
 #include "platform/text/gbk.h"
 
 namespace cadastral {
@@ -277,7 +278,16 @@ void LoadConfigTables() {
     ConfigTables& tables = Tables();
     tables = ConfigTables{};
     ParcelLayerName() = "JZD";
-    LoadFile("index.ini", ParseIndexLines, tables);
+    {
+        std::vector<std::string> lines;
+        bool ended = false;
+        if (ReadConfigFile("index.ini", lines, &ended)) {
+            ParseIndexLines(lines, tables);
+            tables.codesDamaged = !ended || tables.codes.empty();
+            if (tables.codesDamaged)
+                SayCodeTableDamaged();
+        }
+    }
     LoadFile("Dilei.def", ParseLandClassLines, tables);
     std::vector<std::string> lines;
     if (ReadConfigFile("work.def", lines))
@@ -286,6 +296,10 @@ void LoadConfigTables() {
     AddBuiltinAttributeGroups(tables);
     LoadFile("attributeCheck.def", ParseCheckLines, tables);
     ReadHostSettings();
+}
+
+void SayCodeTableDamaged() {
+    acutPrintf("\n模板数据 %s 有错", "index.ini");
 }
 
 bool FindCodeRecord2(std::string_view code, std::string& text5, std::string& featureClass) {

@@ -198,22 +198,34 @@ Acad::ErrorStatus AcDb2dPolyline::convertToPolyType(AcDb::Poly2dType type)
     };
     if (type == AcDb::k2dFitCurvePoly) {
         // Fitting gives each frame vertex a tangent and bulge and a generated vertex after it.
+        // The generated vertices go in together: one by one into the middle, a long boundary
+        // would move its vertices once for every vertex after them.
         std::vector<platform::cad::FitVertex> fit = platform::cad::CurveFit(points, closed_);
+        std::vector<std::pair<int, AcDbEntity*>> generated;
         std::size_t k = 0;
-        int inserted = 0;
         for (std::size_t i = 0; i < frame.size() && k < fit.size(); ++i) {
-            int pos = frame[i] + inserted;
             const auto fv = fit[k++];
-            vertices_.Modify(pos, [&](AcDbEntity* e) {
+            vertices_.Modify(frame[i], [&](AcDbEntity* e) {
                 auto* vertex = AcDb2dVertex::cast(e);
                 vertex->setBulge(fv.bulge);
                 vertex->setTangent(fv.tangent);
             });
             if (k < fit.size() && fit[k].generated) {
-                insertAt(pos + 1, fit[k].point, fit[k].bulge, AcDb::k2dCurveFitVertex);
+                auto* v = new AcDb2dVertex(AcGePoint3d(fit[k].point.x, fit[k].point.y, elevation_), fit[k].bulge,
+                                           startWidth_, endWidth_);
+                v->setVertexType(AcDb::k2dCurveFitVertex);
+                generated.emplace_back(frame[i] + 1, v);
                 ++k;
-                ++inserted;
             }
+        }
+        std::vector<Acad::ErrorStatus> statuses;
+        std::vector<AcDbObjectId> ids;
+        vertices_.InsertEach(this, generated, statuses, ids);
+        for (std::size_t g = 0; g < generated.size(); ++g) {
+            if (statuses[g] != Acad::eOk)
+                delete generated[g].second;
+            else if (!ids[g].isNull())
+                generated[g].second->close();
         }
     } else if (spline) {
         int degree = type == AcDb::k2dQuadSplinePoly ? 2 : 3;

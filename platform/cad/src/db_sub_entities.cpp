@@ -37,6 +37,66 @@ Acad::ErrorStatus SubEntityList::Insert(AcDbObject* owner, int pos, AcDbEntity* 
     return Acad::eOk;
 }
 
+void SubEntityList::InsertEach(AcDbObject* owner, const std::vector<std::pair<int, AcDbEntity*>>& entries,
+                               std::vector<Acad::ErrorStatus>& statuses, std::vector<AcDbObjectId>& ids)
+{
+    statuses.assign(entries.size(), Acad::eOk);
+    ids.assign(entries.size(), AcDbObjectId());
+    const bool resident = owner->isDatabaseResident();
+    const std::size_t oldSize = resident ? ids_.size() : pending_.size();
+    std::vector<AcDbObjectId> mergedIds;
+    std::vector<std::unique_ptr<AcDbEntity>> mergedPending;
+    if (resident)
+        mergedIds.reserve(oldSize + entries.size());
+    else
+        mergedPending.reserve(oldSize + entries.size());
+    std::size_t taken = 0;  // entries of the old list moved over so far
+    auto takeUpTo = [&](std::size_t end) {
+        for (; taken < end; ++taken)
+            if (resident)
+                mergedIds.push_back(ids_[taken]);
+            else
+                mergedPending.push_back(std::move(pending_[taken]));
+    };
+    auto* ownerEntity = AcDbEntity::cast(owner);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const auto [pos, entity] = entries[k];
+        if (entity == nullptr) {
+            statuses[k] = Acad::eNullEntityPointer;
+            continue;
+        }
+        if (entity->isDatabaseResident()) {
+            statuses[k] = Acad::eAlreadyInDb;
+            continue;
+        }
+        if (pos < 0 || static_cast<std::size_t>(pos) < taken || static_cast<std::size_t>(pos) > oldSize) {
+            statuses[k] = Acad::eInvalidIndex;
+            continue;
+        }
+        takeUpTo(static_cast<std::size_t>(pos));
+        if (!resident) {
+            mergedPending.emplace_back(entity);
+            continue;
+        }
+        if (ownerEntity != nullptr && entity->layerId().isNull())
+            entity->setPropertiesFrom(ownerEntity, false);
+        entity->setOwnerId(owner->objectId());
+        statuses[k] = owner->database()->addAcDbObject(ids[k], entity);
+        if (statuses[k] != Acad::eOk) {
+            ids[k].setNull();
+            continue;
+        }
+        mergedIds.push_back(ids[k]);
+        if (seqend_.isNull())
+            AddEnd(owner);
+    }
+    takeUpTo(oldSize);
+    if (resident)
+        ids_ = std::move(mergedIds);
+    else
+        pending_ = std::move(mergedPending);
+}
+
 std::vector<const AcDbEntity*> SubEntityList::Entities() const
 {
     std::vector<const AcDbEntity*> list;

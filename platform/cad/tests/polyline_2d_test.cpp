@@ -140,6 +140,8 @@ TEST(Cad2dPolyline, FitKindsAddVerticesOfTheirOwnAndStraighteningRemovesThem)
     kinds = Kinds(p);
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), AcDb::k2dVertex), 4);
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), AcDb::k2dCurveFitVertex), 3);
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        EXPECT_EQ(kinds[i], i % 2 == 0 ? AcDb::k2dVertex : AcDb::k2dCurveFitVertex) << "one after each but the last";
     // The fitted curve still passes through every original vertex.
     double param = 0;
     EXPECT_EQ(p->getParamAtPoint(AcGePoint3d(10, 5, 0), param), Acad::eOk);

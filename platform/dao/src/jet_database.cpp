@@ -1,6 +1,13 @@
 // Access (Jet 3 and Jet 4) files through libmdb. Texts come from libmdb as UTF-8 and are converted
 // to the host's code page here; numbers and dates are taken from the row's stored bytes, so that a
 // Single comes back as the same 4-byte real and a date as the same day count.
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include <glib.h>
@@ -57,6 +64,20 @@ public:
     }
 
     ~JetDatabase() override { Release(); }
+
+    // Every table the catalog names, read in full; what a damaged file would make libmdb do, it
+    // does here.
+    void ReadEveryTable()
+    {
+        std::vector<std::string> names;
+        for (guint i = 0; mdb_->catalog != nullptr && i < mdb_->catalog->len; ++i) {
+            auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
+            if (e->object_type == MDB_TABLE && !mdb_is_system_table(e))
+                names.push_back(text::Utf8ToGbk(e->object_name));
+        }
+        for (const std::string& name : names)
+            ReadTable(name);
+    }
 
     std::shared_ptr<const Table> ReadTable(const std::string& name) override
     {
@@ -215,10 +236,65 @@ private:
     MdbHandle* mdb_ = nullptr;
 };
 
+// How long the trial read of a file may take; a sound exchange database reads in a fraction of it.
+constexpr int kTrialMilliseconds = 5000;
+
+// libmdb trusts the page numbers and maps it finds: some damaged files make it read far outside
+// its buffer or allocate until memory runs out. The file is therefore read once, in full, by a
+// process of its own; only a file that process read to its end, or refused in the ordinary way, is
+// opened here. libmdb reads a buffer the same way every time, so what read there reads here.
+bool TrialReadSucceeds(const std::string& bytes, const std::string& windowsPath)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return true;  // no process to spare: read as before
+    pid_t child = fork();
+    if (child < 0) {
+        close(pipeEnds[0]);
+        close(pipeEnds[1]);
+        return true;
+    }
+    if (child == 0) {
+        close(pipeEnds[0]);
+#ifndef __SANITIZE_ADDRESS__
+        // A file that makes libmdb allocate without end stops at a bound far above what it needs.
+        rlim_t bound = (rlim_t{1} << 30) + static_cast<rlim_t>(bytes.size()) * 64;
+        rlimit limit{bound, bound};
+        setrlimit(RLIMIT_AS, &limit);
+#endif
+        char done = 1;
+        try {
+            JetDatabase db(bytes, windowsPath);
+            db.ReadEveryTable();
+        } catch (...) {
+            // Refused in the ordinary way: the open below refuses it again with its own message.
+        }
+        ssize_t written = write(pipeEnds[1], &done, 1);
+        _exit(written == 1 ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    pollfd wait{pipeEnds[0], POLLIN, 0};
+    int ready = 0;
+    do
+        ready = poll(&wait, 1, kTrialMilliseconds);
+    while (ready < 0 && errno == EINTR);
+    char done = 0;
+    bool answered = ready > 0 && read(pipeEnds[0], &done, 1) == 1 && done == 1;
+    close(pipeEnds[0]);
+    if (!answered)
+        kill(child, SIGKILL);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return answered && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 std::shared_ptr<Database> OpenJetDatabase(std::string bytes, const std::string& windowsPath)
 {
+    if (!TrialReadSucceeds(bytes, windowsPath))
+        ThrowUnrecognized(windowsPath, "Its pages cannot be read.");
     return std::make_shared<JetDatabase>(std::move(bytes), windowsPath);
 }
 

@@ -240,6 +240,20 @@ TEST(JetDatabase, DamagedFilesRaiseTheEnginesException)
         EXPECT_EQ(number, kDaoUnrecognizedFormat);
     }
 
+    // One byte of the catalog's page-map pointer, which libmdb follows outside the file.
+    std::string oneByte = bytes;
+    oneByte[2 * 4096 + 55] = '\xff';
+    dero::testing::WriteFile(cut, oneByte);
+    long number = 0;
+    try {
+        CDaoDatabase db;
+        db.Open(cut.c_str(), FALSE, TRUE);
+    } catch (CDaoException* e) {
+        number = e->m_pErrorInfo->m_lErrorCode;
+        e->Delete();
+    }
+    EXPECT_EQ(number, kDaoUnrecognizedFormat);
+
     // Bytes overwritten at random (seeded): read in full or refused, never a crash.
     std::uint32_t seed = 12345;
     auto next = [&] { return seed = seed * 1103515245u + 12345u; };

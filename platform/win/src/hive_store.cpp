@@ -235,13 +235,20 @@ LONG ChangeHive(Hive hive, const std::function<LONG(RegKey& root)>& change) {
     LONG result = Refresh(hive);
     if (result != ERROR_SUCCESS) return result;
     CachedHive& entry = cache[static_cast<int>(hive)];
-    result = change(*entry.root);
+    std::string text;
+    try {
+        result = change(*entry.root);
+        if (result == ERROR_SUCCESS)
+            text = FormatHive(hive, *entry.root);
+    } catch (...) {
+        entry.valid = false;  // a change cut short by a failed allocation was never written
+        throw;
+    }
     if (result != ERROR_SUCCESS) {
         entry.valid = false;  // a change that gave up half way must not linger in the cache
         return result;
     }
     const std::string path = HivePath(hive);
-    std::string text = FormatHive(hive, *entry.root);
     if (!WriteAtomically(path, text)) {
         entry.valid = false;  // the next access reloads what the file really holds
         return ERROR_CANTWRITE;

@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <new>
 
 #include "platform/text/encoding.h"
+#include "hive_store.h"
 #include "platform/win/reg_store.h"
 #include "reg_tree.h"
 #include "temp_root.h"
@@ -175,6 +177,29 @@ TEST_F(RegistryTest, KeysKeepCaseSortAndRefuseUnsafeDeletes) {
                               nullptr),
               ERROR_INVALID_PARAMETER);
     RegCloseKey(root);
+}
+
+// A change that runs out of memory half way was reported as failed: the next change that succeeds
+// must not save its half.
+TEST_F(RegistryTest, AChangeCutShortByAFailedAllocationIsNeverSaved) {
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Dero", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    {
+        std::lock_guard lock(platform::win::RegistryMutex());
+        EXPECT_THROW(platform::win::ChangeHive(platform::win::Hive::CurrentUser,
+                                               [](platform::win::RegKey& root) -> LONG {
+                                                   root.Ensure(u"Half").SetValue(u"Half", REG_DWORD, {1, 0, 0, 0});
+                                                   throw std::bad_alloc();
+                                               }),
+                     std::bad_alloc);
+    }
+    const DWORD scale = 150;
+    ASSERT_EQ(RegSetValueExA(key, "Scale_Ent", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&scale), 4), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_NE(HiveFile("HKEY_CURRENT_USER").find("Scale_Ent"), std::string::npos);
+    EXPECT_EQ(HiveFile("HKEY_CURRENT_USER").find("Half"), std::string::npos);
 }
 
 TEST_F(RegistryTest, AValueWrittenByOneProcessIsReadByAnother) {

@@ -15,10 +15,11 @@ bool IsEndLine(std::string_view line);
 // The lines of a file's text up to (not including) the end line. Only a line end is removed from
 // a line, a line feed or a carriage return and line feed; a last line without one stays whole, and
 // a line of any length is one line. A line stops at a zero byte, as the C texts of the tables do.
-std::vector<std::string> SplitConfigLines(std::string_view content);
+// *ended, when given, tells whether the end line was there: a table without one was cut short.
+std::vector<std::string> SplitConfigLines(std::string_view content, bool* ended = nullptr);
 
 // Finds the file with acedFindFile and reads its lines as above. False, with no lines, when the
 // file is not found or cannot be read.
-bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines);
+bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines, bool* ended = nullptr);
 
 }  // namespace cadastral

@@ -89,7 +89,13 @@ struct ConfigTables {
     std::size_t attributeGroupsRead = 0;
     std::vector<CheckGroup> checkGroups;
     std::size_t checkGroupsRead = 0;
+    // "index.ini" was found but ends without its end line or holds no record: what was read of
+    // it serves look-ups, but nothing is coded from it.
+    bool codesDamaged = false;
 };
+
+// The line that says the code table is damaged, as the other tables' faults are said.
+void SayCodeTableDamaged();
 
 // The module's tables.
 ConfigTables& Tables();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/cad/db_entity.h"
@@ -20,6 +21,11 @@ public:
     // Inserts before position pos (0..Size()); the caller has checked the owner may change. A
     // resident owner's new sub-entity is resident and open for write.
     Acad::ErrorStatus Insert(AcDbObject* owner, int index, AcDbEntity* entity, AcDbObjectId& id);
+    // As Insert for each pair in turn, in one pass over the list: each entity goes before the
+    // position it is paired with in the list as it stands now, positions ascending (a fitted
+    // curve adds a vertex after each of its own). statuses and ids follow the order of entries.
+    void InsertEach(AcDbObject* owner, const std::vector<std::pair<int, AcDbEntity*>>& entries,
+                    std::vector<Acad::ErrorStatus>& statuses, std::vector<AcDbObjectId>& ids);
     // Entities in order, resident or pending, erased ones skipped.
     std::vector<const AcDbEntity*> Entities() const;
     // The same entities handed to visit one by one, with no list made (paths are built often).
