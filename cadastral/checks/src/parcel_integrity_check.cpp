@@ -14,6 +14,7 @@
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/region_selection.h"
 #include "check_steps.h"
+#include "drawingutil/handle_keys.h"
 #include "entity_attributes.h"
 #include "parcel_houses.h"
 #include "point_circles.h"
@@ -54,7 +55,7 @@ constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLi
                                    kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
                                    kParcelWarningTitle};
 
-std::uint64_t Key(AcDbObjectId id) { return id.isNull() ? 0 : id.handle().value(); }
+std::uint64_t Key(AcDbObjectId id) { return id.isNull() ? 0 : drawingutil::HandleKey(id.handle()); }
 
 bool IsSimpleHouseCode(const std::string& code) {
     return code == "141200" || code == "141300" || code == "141400";

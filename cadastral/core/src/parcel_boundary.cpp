@@ -15,6 +15,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
@@ -209,7 +210,7 @@ BoundaryPointIndex::BoundaryPointIndex() {
             Opened<AcDbEntity> circle(entity, AcDb::kForRead);
             if (!circle)
                 continue;
-            const std::string layer = circle->layerName();
+            const std::string layer = LayerNameOf(circle);
             if (platform::text::GbkEqualNoCase(layer, "GD")) {
                 points = &secondClass;
                 code = kSecondClassPointCode;
@@ -518,7 +519,7 @@ bool IsBoundaryJunctionPoint(const ads_name point) {
             continue;
         GetEntityTypeName(entity, type);
         Opened<AcDbEntity> opened(entity, AcDb::kForRead);
-        bool onLayer = opened && platform::text::GbkEqualNoCase(opened->layerName(), "JZD");
+        bool onLayer = opened && platform::text::GbkEqualNoCase(LayerNameOf(opened), "JZD");
         opened.close();
         if (type != "POLYLINE" || !onLayer)
             continue;

@@ -16,6 +16,7 @@
 #include "cadastral/relation_tables.h"
 #include "cadastral/settings.h"
 #include "drawingutil/entity_types.h"
+#include "drawingutil/handle_keys.h"
 #include "handle_table.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -220,7 +221,7 @@ void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& ind
         AcDbObjectIdArray secondIds, ids;
         FindBoundaryPointsOnCurve(curve, secondPoints, points, secondIds, ids, &index);
         for (int i = 0; i < ids.length(); ++i)
-            if (seen.Insert(ids[i].handle().value())) context.parcelPoints.append(ids[i]);
+            if (seen.Insert(drawingutil::HandleKey(ids[i].handle()))) context.parcelPoints.append(ids[i]);
     }
 }
 

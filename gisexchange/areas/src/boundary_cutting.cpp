@@ -33,7 +33,7 @@ bool Closest(const AcDbCurve* curve, const AcGePoint2d& p, AcGePoint2d& closest)
     AcGePoint3d onCurve;
     if (curve == nullptr || curve->getClosestPointTo(Flat(p), onCurve) != Acad::eOk)
         return false;
-    closest = onCurve.convert2d();
+    closest = AcGePoint2d(onCurve.x, onCurve.y);
     return true;
 }
 
@@ -233,7 +233,7 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other, s
         mine->intersectWith(theirs, AcDb::kOnBothOperands, hits);
         AcGePoint2dArray meetings;
         for (const AcGePoint3d& hit : hits)
-            meetings.append(hit.convert2d());
+            meetings.append(AcGePoint2d(hit.x, hit.y));
         // An end of one curve lying on the other meets it too (a T-junction, a shared stretch).
         auto addEnd = [&](BoundaryGeometry& geometry, const AcGePoint2d& end) {
             AcGePoint2d closest;

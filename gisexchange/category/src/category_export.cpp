@@ -102,7 +102,10 @@ const LineBlock kLinearFeatureLine = MakeLineBlock(1, 2, 1.2f, 10.0f, 34);
 std::string HandleText(const ads_name entity)
 {
     AcDbObjectId id;
-    return acdbGetObjectId(id, entity) == Acad::eOk ? id.handle().text() : std::string("?");
+    if (acdbGetObjectId(id, entity) != Acad::eOk) return "?";
+    char text[17];
+    id.handle().getIntoAsciiBuffer(text, sizeof text);
+    return text;
 }
 
 // What a writer does with one entity that passed its selection: write its object into the file.

@@ -149,8 +149,9 @@ LONG WriteAnnotation(GisOutputFile& output, const AcDbText* text, const AcGePoin
     b.PutFloat(6, static_cast<float>(text->height() * text->widthFactor()));
     b.PutFloat(14, static_cast<float>(text->rotation() * kDegreesPerRadian));
     Opened<AcDbTextStyleTableRecord> style(text->textStyle(), AcDb::kForRead);
-    if (style)
-        b.Put16(18, static_cast<std::uint16_t>(LookupPrefixValue(style->fileNameConst())));
+    const char* font = nullptr;
+    if (style && style->fileName(font) == Acad::eOk && font != nullptr)
+        b.Put16(18, static_cast<std::uint16_t>(LookupPrefixValue(font)));
     int red = 0, green = 0, blue = 0;
     if (ColorIndexToRgb(text->colorIndex(), red, green, blue) != 0)
         b.Put32(44, static_cast<std::uint32_t>(LookupNamedValue(Format("%d,%d,%d", red, green, blue))));

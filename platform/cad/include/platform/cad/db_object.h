@@ -74,7 +74,13 @@ public:
     // Persistent reactors (the groups an entity belongs to, for instance).
     void addPersistentReactor(AcDbObjectId reactor);
     Acad::ErrorStatus removePersistentReactor(AcDbObjectId reactor);
+#ifdef DERO_HOST_EXTRAS
     const AcDbObjectIdArray& persistentReactorIds() const { return reactors_; }
+#endif
+    // The object's reactors as the host hands them out: each persistent one stands for its
+    // reactor object (acdbIsPersistentReactor, acdbPersistentReactorObjectId). The array holds
+    // until this thread asks again.
+    const AcDbVoidPtrArray* reactors() const;
 
     AcDbObjectId extensionDictionary() const { return extDict_; }
     Acad::ErrorStatus createExtensionDictionary();
@@ -120,7 +126,10 @@ private:
     friend class platform::cad::ObjectTable;
     friend class platform::cad::UndoJournal;
     friend class AcDbDatabase;
-    friend Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode, bool);
+    friend bool acdbIsPersistentReactor(void* reactor);
+AcDbObjectId acdbPersistentReactorObjectId(void* reactor);
+
+Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode, bool);
 
     platform::cad::ObjectStub* stub_ = nullptr;
     AcDbObjectId ownerId_;
