@@ -35,7 +35,7 @@
 #include "gisexchange/parcel_check.h"
 #include "gisexchange/region_builder.h"
 #include "gisexchange/shared_lines.h"
-#include "param_blocks.h"
+#include "gisexchange/param_blocks.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"

@@ -126,10 +126,7 @@ private:
     friend class platform::cad::ObjectTable;
     friend class platform::cad::UndoJournal;
     friend class AcDbDatabase;
-    friend bool acdbIsPersistentReactor(void* reactor);
-AcDbObjectId acdbPersistentReactorObjectId(void* reactor);
-
-Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode, bool);
+    friend Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode, bool);
 
     platform::cad::ObjectStub* stub_ = nullptr;
     AcDbObjectId ownerId_;
@@ -142,6 +139,10 @@ Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*&, AcDbObjectId, AcDb::OpenMode,
     AcDbObjectIdArray reactors_;
     AcDbObjectId extDict_;
 };
+
+// A reactor handed out by reactors(): whether it stands for a reactor object, and which.
+bool acdbIsPersistentReactor(void* reactor);
+AcDbObjectId acdbPersistentReactorObjectId(void* reactor);
 
 // Opens the object of an id. Fails with eNullObjectId, eWasErased (unless openErased),
 // eWasOpenForWrite, eWasOpenForRead (write wanted while readers hold it) or eAtMaxReaders.
