@@ -1,16 +1,27 @@
 #include "drawingutil/support_files.h"
 
-#include <memory>
-
 #include "platform/cad/file_search.h"
 #include "platform/cad/resbuf.h"
-#include "platform/win/crt_files.h"
+#include "platform/win/file_handles.h"
+#include "platform/win/files.h"
 
 namespace drawingutil {
 namespace {
 
-struct CloseFile {
-    void operator()(platform::win::FILE* file) const { platform::win::fclose(file); }
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    ~FileHandle()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
 };
 
 }  // namespace
@@ -21,18 +32,22 @@ SupportFileRead ReadSupportFile(const char* bareName, std::string& content)
     char found[260] = {};
     if (acedFindFile(bareName, found, sizeof found) != RTNORM)
         return SupportFileRead::kNotFound;
-    // Binary, so that the line ends reach the caller as they stand in the file.
-    const std::unique_ptr<platform::win::FILE, CloseFile> file(platform::win::fopen(found, "rb"));
-    if (!file)
+    const FileHandle file(CreateFileA(found, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
         return SupportFileRead::kNotOpened;
+    // The bytes as they stand, so that the line ends reach the caller as the file has them.
     char chunk[4096];
-    while (const std::size_t got = platform::win::fread(chunk, 1, sizeof chunk, file.get()))
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) {
+            content.clear();
+            return SupportFileRead::kNotOpened;
+        }
+        if (got == 0)
+            return SupportFileRead::kRead;
         content.append(chunk, got);
-    if (platform::win::ferror(file.get())) {
-        content.clear();
-        return SupportFileRead::kNotOpened;
     }
-    return SupportFileRead::kRead;
 }
 
 }  // namespace drawingutil
