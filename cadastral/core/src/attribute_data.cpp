@@ -302,7 +302,7 @@ bool EraseLayerEntities(std::string_view pattern) {
         }
         for (int i = 0; i < ids.length(); ++i) {
             Opened<AcDbEntity> entity(ids[i], AcDb::kForWrite);
-            if (entity && MatchCodePattern(pattern, LayerNameOf(entity)))
+            if (entity && MatchCodePattern(pattern, LayerNameOf(entity.get())))
                 entity->erase();
         }
     }
@@ -323,7 +323,8 @@ bool PointsCentroid(const AcGePoint2dArray& points, AcGePoint2d& centroid) {
         return false;
     double x = 0;
     double y = 0;
-    for (const AcGePoint2d& p : points) {
+    for (int k = 0; k < points.length(); ++k) {
+        const AcGePoint2d& p = points[k];
         x += p.x;
         y += p.y;
     }
@@ -387,7 +388,8 @@ double PolylinePathLength(const AcGePoint2d& start, const AcGePoint2d& end, cons
 }
 
 bool HasEntityWithPoints(const AcDbObjectIdArray& ids, const AcGePoint2dArray& points) {
-    for (AcDbObjectId id : ids) {
+    for (int k = 0; k < ids.length(); ++k) {
+        AcDbObjectId id = ids[k];
         geometry::PointList read;
         if (!geometry::ReadEntityPoints(id, read))
             continue;

@@ -227,7 +227,8 @@ void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& ind
 
 // The notes of the parcels' boundary points go on the export list, each named on the command line.
 void ExportPointNotes(CRelationExport& context) {
-    for (const AcDbObjectId& point : context.parcelPoints) {
+    for (int j = 0; j < context.parcelPoints.length(); ++j) {
+        const AcDbObjectId& point = context.parcelPoints[j];
         const std::string key = Item(point, kApp, 1) + Item(point, kApp, 2);
         auto at = std::lower_bound(context.notes.begin(), context.notes.end(), key,
                                    [](const auto& note, const std::string& k) { return note.text < k; });
