@@ -1,5 +1,7 @@
 #include "drawingutil/support_files.h"
 
+#include <memory>
+
 #include "platform/cad/file_search.h"
 #include "platform/cad/resbuf.h"
 #include "platform/win/file_handles.h"
@@ -8,20 +10,8 @@
 namespace drawingutil {
 namespace {
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle()
-    {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
+struct CloseFile {
+    void operator()(HANDLE file) const { CloseHandle(file); }
 };
 
 }  // namespace
@@ -32,10 +22,11 @@ SupportFileRead ReadSupportFile(const char* bareName, std::string& content)
     char found[260] = {};
     if (acedFindFile(bareName, found, sizeof found) != RTNORM)
         return SupportFileRead::kNotFound;
-    const FileHandle file(CreateFileA(found, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
+    const HANDLE opened = CreateFileA(found, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
         return SupportFileRead::kNotOpened;
+    const std::unique_ptr<void, CloseFile> file(opened);
     // The bytes as they stand, so that the line ends reach the caller as the file has them.
     char chunk[4096];
     for (;;) {
