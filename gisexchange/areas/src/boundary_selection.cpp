@@ -51,8 +51,8 @@ bool CurveInside(const ads_name boundary, const ads_name entity, bool closed)
     AcGePoint3d last;
     bool hasEnd = curve->getEndPoint(last) == Acad::eOk;
     curve.close();
-    for (const AcGePoint2d& p : probes)
-        if (PointInClosedCurve(boundary, p) < 0)
+    for (int i = 0; i < probes.length(); ++i)
+        if (PointInClosedCurve(boundary, probes[i]) < 0)
             return false;
     if (closed)
         return true;

@@ -127,8 +127,10 @@ LONG WriteLine(GisOutputFile& output, const AcGePoint2dArray& points, const Line
         return -1;
     std::vector<D_DOT> dots;
     dots.reserve(static_cast<std::size_t>(points.length()));
-    for (const AcGePoint2d& p : points)
+    for (int i = 0; i < points.length(); ++i) {
+        const AcGePoint2d& p = points[i];
         dots.push_back({p.x, p.y});
+    }
     const LONG number = GisWriteLine(output.handles.file, dots.data(), static_cast<LONG>(dots.size()), params.bytes, 2);
     return number > 0 ? number : -1;
 }
@@ -569,8 +571,10 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
             continue;
         const AcGePoint2dArray samples = SamplePoints(entity, closed);
         bool inside = !samples.isEmpty();
-        for (const AcGePoint2d& p : samples)
+        for (int i = 0; i < samples.length(); ++i) {
+            const AcGePoint2d& p = samples[i];
             inside = inside && inBoundary.Test(p) >= 0;
+        }
         if (inside)
             result.push_back(id);
     }
