@@ -26,7 +26,7 @@ set(DERO_PLUGIN_FOLDERS drawingutil geometry cadastral gisexchange browser)
 # Plug-in libraries whose conversion to the real interface is still under way; they see the extras
 # until it lands. This list only ever shrinks.
 set(DERO_HOST_EXTRAS_PENDING
-  drawingutil geometry geometry_host cadastral_coding cadastral_checks cadastral_repair cadastral_package
+  drawingutil geometry geometry_host cadastral_checks cadastral_package
   gisexchange_areas gisexchange_tableexport)
 
 function(dero_host_extras name)
