@@ -18,6 +18,35 @@ if(DERO_SANITIZE)
   target_link_options(dero_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+# Our host and its stand-ins carry extras of their own (accessors and helpers a real host lacks),
+# declared only where DERO_HOST_EXTRAS is defined: in the stand-ins' own code, the programs, the
+# installer, tests and benches, but never in plug-in code, which must build against a real host.
+# scripts/check-host-interface says the same for names the compiler cannot see.
+set(DERO_PLUGIN_FOLDERS drawingutil geometry cadastral gisexchange browser)
+# Plug-in libraries whose conversion to the real interface is still under way; they see the extras
+# until it lands. This list only ever shrinks.
+set(DERO_HOST_EXTRAS_PENDING
+  drawingutil geometry geometry_host cadastral_checks cadastral_package
+  gisexchange_areas gisexchange_tableexport)
+
+function(dero_host_extras name)
+  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+  file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REGEX MATCH "^[^/]+" top "${folder}")
+  set(plugin FALSE)
+  if(top IN_LIST DERO_PLUGIN_FOLDERS AND NOT name IN_LIST DERO_HOST_EXTRAS_PENDING)
+    # A test module built from tests/ is host-side code.
+    foreach(source IN LISTS ARG_SOURCES)
+      if(NOT source MATCHES "^tests/")
+        set(plugin TRUE)
+      endif()
+    endforeach()
+  endif()
+  if(NOT plugin)
+    target_compile_definitions(${name} PRIVATE DERO_HOST_EXTRAS)
+  endif()
+endfunction()
+
 # dero_library(NAME [STATIC|SHARED|MODULE] SOURCES... [PUBLIC deps...] [PRIVATE deps...])
 # Headers live in <module>/include, sources in <module>/src.
 function(dero_library name)
@@ -33,6 +62,7 @@ function(dero_library name)
     target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/include)
   endif()
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC} PRIVATE dero_options ${ARG_PRIVATE})
+  dero_host_extras(${name} SOURCES ${ARG_SOURCES})
 endfunction()
 
 # dero_program(NAME SOURCES... [LIBS deps...])
@@ -40,6 +70,7 @@ function(dero_program name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS})
+  dero_host_extras(${name} SOURCES ${ARG_SOURCES})
 endfunction()
 
 # dero_test(NAME SOURCES... [LIBS deps...]) builds a GoogleTest program and registers its cases.
@@ -48,7 +79,7 @@ function(dero_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  target_compile_definitions(${name} PRIVATE DERO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_compile_definitions(${name} PRIVATE DERO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" DERO_HOST_EXTRAS)
   gtest_discover_tests(${name}
     PROPERTIES ENVIRONMENT "DERO_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     DISCOVERY_TIMEOUT 60)
@@ -59,6 +90,7 @@ function(dero_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE dero_options ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+  target_compile_definitions(${name} PRIVATE DERO_HOST_EXTRAS)
 endfunction()
 
 # $<LINK_LIBRARY:KEEP_LOADED,lib>: the library is loaded with the program even when nothing calls

@@ -7,28 +7,29 @@
 
 namespace {
 
-const char* const kToolId = "{DB417657-88AA-4BAA-8CF4-B29429E03C77}";
+constexpr CLSID kToolId = {0xDB417657, 0x88AA, 0x4BAA, {0x8C, 0xF4, 0xB2, 0x94, 0x29, 0xE0, 0x3C, 0x77}};
 constexpr int kDockedHeight = 200;
 
 std::unique_ptr<CInfoViewBar> g_bar;
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CInfoViewBar, CDockControlBar)
+BEGIN_MESSAGE_MAP(CInfoViewBar, CAcUiDockControlBar)
 ON_WM_CREATE()
 END_MESSAGE_MAP()
 
 BOOL CInfoViewBar::Create(CWnd* parent, LPCSTR title) {
     LPCSTR windowClass = AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorA(nullptr, IDC_ARROW));
-    if (!CDockControlBar::Create(windowClass, title, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, CRect(0, 0, 250, 200),
+    if (!CAcUiDockControlBar::Create(windowClass, title, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, CRect(0, 0, 250, 200),
                                  parent, 0))
         return FALSE;
-    SetToolID(kToolId);
+    CLSID toolId = kToolId;
+    SetToolID(&toolId);
     return TRUE;
 }
 
 int CInfoViewBar::OnCreate(LPCREATESTRUCT cs) {
-    if (CDockControlBar::OnCreate(cs) == -1) return -1;
+    if (CAcUiDockControlBar::OnCreate(cs) == -1) return -1;
     platform::ui::ResourceScope scope(BrowserResources());
     if (!m_dialog.Create(IDD_INFO_VIEW, this)) return -1;
     m_dialog.ShowWindow(SW_SHOW);
@@ -37,7 +38,7 @@ int CInfoViewBar::OnCreate(LPCREATESTRUCT cs) {
 
 BOOL CInfoViewBar::DestroyWindow() {
     if (m_dialog.m_hWnd != nullptr) m_dialog.DestroyWindow();
-    return CDockControlBar::DestroyWindow();
+    return CAcUiDockControlBar::DestroyWindow();
 }
 
 void CInfoViewBar::OnBarResized(CRect* rect) {

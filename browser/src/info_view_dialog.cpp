@@ -118,7 +118,7 @@ void CInfoViewDialog::SetUpToolTips() {
 }
 
 void CInfoViewDialog::PushText(std::string text) {
-    m_shownText = std::move(text);
+    m_shownText = CString(text.data(), static_cast<int>(text.size()));
     UpdateData(FALSE);
 }
 

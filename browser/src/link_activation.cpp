@@ -14,7 +14,7 @@
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_entity.h"
 #include "platform/cad/documents.h"
-#include "platform/cad/host_clock.h"
+#include "platform/win/threads.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/selection.h"
 #include "platform/ui/window_api.h"

@@ -18,7 +18,7 @@
 #include "platform/cad/db_point.h"
 #include "platform/cad/db_polyline.h"
 #include "platform/cad/db_region.h"
-#include "platform/cad/host_clock.h"
+#include "platform/win/threads.h"
 #include "platform/cad/system_variables.h"
 #include "platform/win/files.h"
 #include "platform/win/folders.h"

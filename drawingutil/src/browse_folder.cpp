@@ -3,6 +3,7 @@
 #include "platform/cad/main_frame.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/folder_browser.h"
+#include "platform/ui/messages.h"
 
 bool BrowseForFolder(const char* title, std::string& path)
 {
@@ -33,4 +34,35 @@ bool BrowseForFolder(const char* title, std::string& path)
     if (!endsInSeparator)
         path += '\\';
     return true;
+}
+
+namespace {
+constexpr int kPathEditTopGap = 27;
+constexpr int kPathEditBottomGap = 4;
+}  // namespace
+
+HWND AddFolderPathEdit(HWND browser, int editId)
+{
+    ShowWindow(GetDlgItem(browser, kFolderStatusId), SW_HIDE);
+    RECT tree{};
+    GetWindowRect(GetDlgItem(browser, kFolderTreeId), &tree);
+    POINT topLeft{tree.left, tree.top}, bottomRight{tree.right, tree.bottom};
+    ScreenToClient(browser, &topLeft);
+    ScreenToClient(browser, &bottomRight);
+    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                                topLeft.x, topLeft.y - kPathEditTopGap, bottomRight.x - topLeft.x,
+                                kPathEditTopGap - kPathEditBottomGap, browser,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(editId)), nullptr, nullptr);
+    SendMessageA(edit, WM_SETFONT, static_cast<WPARAM>(SendMessageA(browser, WM_GETFONT, 0, 0)), TRUE);
+    return edit;
+}
+
+void ShowChosenFolder(HWND browser, int editId, LPCITEMIDLIST item, char (&path)[MAX_PATH])
+{
+    path[0] = '\0';
+    if (item == nullptr || !SHGetPathFromIDListA(item, path) || path[1] != ':')
+        path[0] = '\0';
+    SendMessageA(browser, BFFM_ENABLEOK, 0, path[0] != '\0' ? 1 : 0);
+    SendMessageA(browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
+    SetWindowTextA(GetDlgItem(browser, editId), path);
 }

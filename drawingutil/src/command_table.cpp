@@ -36,8 +36,9 @@ Acad::ErrorStatus AddCommand(const char* group, const char* globalName, const ch
         return Acad::eNullObjectPointer;
     std::string local = localName != nullptr ? localName : "";
     if (resourceId != -1) {
-        const std::string* text = platform::ui::FindString(resources, static_cast<UINT>(resourceId));
-        local = text != nullptr ? platform::text::TruncateGbk(*text, kLocalNameLimit) : std::string();
+        char text[512];
+        const int length = LoadStringA(resources, static_cast<UINT>(resourceId), text, sizeof text);
+        local = platform::text::TruncateGbk(std::string(text, static_cast<std::size_t>(length)), kLocalNameLimit);
     }
     return stack->addCommand(group, globalName, local.c_str(), flags, handler, nullptr, -1, nullptr, nullptr);
 }

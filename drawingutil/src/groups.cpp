@@ -20,20 +20,22 @@ bool FindEntityGroup(const ads_name entity, AcDbObjectId& group)
         return false;
     // A member knows its groups through its persistent reactors, so only those are opened, not
     // every group of the drawing.
+    Opened<AcDbEntity> object(id, AcDb::kForRead);
+    if (!object)
+        return false;
     AcDbObjectIdArray reactors;
-    {
-        Opened<AcDbEntity> object(id, AcDb::kForRead);
-        if (!object)
-            return false;
-        reactors = object->persistentReactorIds();
-    }
+    if (const AcDbVoidPtrArray* all = object->reactors())
+        for (int i = 0; i < all->length(); ++i)
+            if (acdbIsPersistentReactor((*all)[i]))
+                reactors.append(acdbPersistentReactorObjectId((*all)[i]));
     const AcDbObjectId dictionary = id.database()->groupDictionaryId();
     std::vector<AcDbObjectId> candidates;
     for (int i = 0; i < reactors.length(); ++i) {
         Opened<AcDbGroup> candidate(reactors[i], AcDb::kForRead);
-        if (candidate && candidate->ownerId() == dictionary && candidate->has(id))
+        if (candidate && candidate->ownerId() == dictionary && candidate->has(object.get()))
             candidates.push_back(reactors[i]);
     }
+    object.close();
     if (candidates.size() <= 1) {
         if (candidates.empty())
             return false;

@@ -55,3 +55,13 @@ void SetEntityLayer(const ads_name entity, const char* layer)
     if (object)
         EnsureLayer(object.get(), layer);
 }
+
+std::string LayerNameOf(const AcDbEntity* entity)
+{
+    if (entity == nullptr)
+        return std::string();
+    char* name = entity->layer();
+    std::string layer = name != nullptr ? name : "";
+    acutDelString(name);
+    return layer;
+}

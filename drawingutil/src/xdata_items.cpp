@@ -7,9 +7,7 @@
 #include <cstring>
 
 #include "platform/cad/db_symbol_records.h"
-#include "platform/cad/group_codes.h"
 #include "platform/cad/db_symbol_table.h"
-#include "platform/cad/xdata_rules.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 
@@ -18,6 +16,13 @@
 
 namespace drawingutil {
 namespace {
+
+// The extended data items whose value is text on the heap: strings, the application name, the
+// brace, a layer name and the handle and reserved string codes. 1004 holds a chunk of bytes.
+bool HoldsText(int code)
+{
+    return (code >= 1000 && code <= 1003) || (code >= 1005 && code <= 1009);
+}
 
 // Decimal conversion as the host's run-time library does it: leading blanks, a sign, digits, the
 // rest ignored; out-of-range values saturate at the 32-bit limits.
@@ -59,10 +64,9 @@ std::string FitValueText(const char* text)
 bool SetItemValue(resbuf* item, int kind, const char* text)
 {
     // Whatever the item held on the heap goes before it takes its new value.
-    platform::cad::GroupValueKind held = platform::cad::GroupKindOf(item->restype);
-    if (held == platform::cad::GroupValueKind::String)
+    if (HoldsText(item->restype))
         std::free(item->resval.rstring);
-    else if (held == platform::cad::GroupValueKind::Binary)
+    else if (item->restype == 1004)
         std::free(item->resval.rbinary.buf);
     item->resval = ads_u_val{};
     switch (kind) {
@@ -117,9 +121,15 @@ std::string ItemText(const resbuf* item, const char* realFormat)
 
 bool EnsureRegisteredApp(AcDbDatabase* database, const char* application)
 {
-    std::string registered;
-    if (platform::cad::FindRegisteredApp(database, application, registered))
-        return true;
+    if (application != nullptr && *application != '\0') {
+        AcDbRegAppTable* apps = nullptr;
+        if (database->getRegAppTable(apps, AcDb::kForRead) == Acad::eOk) {
+            const bool registered = apps->has(application);
+            apps->close();
+            if (registered)
+                return true;
+        }
+    }
     AcDbRegAppTable* table = nullptr;
     if (database->getRegAppTable(table, AcDb::kForWrite) != Acad::eOk)
         return false;

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "browser/info_view_dialog.h"
-#include "platform/ui/afx_dock_bar.h"
+#include "platform/ui/acui_dock_bar.h"
 
-class CInfoViewBar : public CDockControlBar {
+class CInfoViewBar : public CAcUiDockControlBar {
 public:
     // Creates the bar's window in the parent; false when it cannot be made.
     virtual BOOL Create(CWnd* parent, LPCSTR title);

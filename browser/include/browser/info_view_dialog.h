@@ -63,5 +63,5 @@ private:
     HICON m_icons[9] = {};
     CRichEditCtrl m_text;
     CTabCtrl m_tabs;
-    std::string m_shownText;
+    CString m_shownText;
 };

@@ -288,8 +288,8 @@ void CheckParcelVertex() {
         for (int v = 0; v < vertices.length(); ++v) {
             bool matched = false;
             for (const AcGePoint2dArray* list : {&boundary, &secondClass})
-                for (const AcGePoint2d& p : *list)
-                    if (p.distanceTo(vertices[v]) < 1e-6)
+                for (int k = 0; k < list->length(); ++k)
+                    if ((*list)[k].distanceTo(vertices[v]) < 1e-6)
                         matched = true;
             if (matched)
                 continue;
@@ -391,7 +391,8 @@ void ArrangeGDDM() {
         if (first.size() != 21)
             continue;
         const std::string district = first.substr(0, 12);
-        for (AcDbObjectId point : secondIds) {
+        for (int j = 0; j < secondIds.length(); ++j) {
+            AcDbObjectId point = secondIds[j];
             const std::string old = ReadItem(point, "GDDM", kXDataString, 0);
             if (old.size() != 19)
                 continue;

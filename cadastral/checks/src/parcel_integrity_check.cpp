@@ -14,6 +14,7 @@
 #include "cadastral/parcel_boundary.h"
 #include "cadastral/region_selection.h"
 #include "check_steps.h"
+#include "drawingutil/handle_keys.h"
 #include "entity_attributes.h"
 #include "parcel_houses.h"
 #include "point_circles.h"
@@ -54,7 +55,7 @@ constexpr const char* kTitles[] = {kParcelTitle,        kNoteTitle,  kBoundaryLi
                                    kBoundaryPointTitle, kHouseTitle, kHouseParcelWarningTitle,
                                    kParcelWarningTitle};
 
-std::uint64_t Key(AcDbObjectId id) { return id.isNull() ? 0 : id.handle().value(); }
+std::uint64_t Key(AcDbObjectId id) { return id.isNull() ? 0 : drawingutil::HandleKey(id.handle()); }
 
 bool IsSimpleHouseCode(const std::string& code) {
     return code == "141200" || code == "141300" || code == "141400";
@@ -83,15 +84,18 @@ AcGePoint2dArray OpenRing(const AcGePoint2dArray& ring) {
 }
 
 bool NearAnyVertex(const AcGePoint2dArray& vertices, const AcGePoint2d& point) {
-    return std::any_of(vertices.begin(), vertices.end(),
-                       [&](const AcGePoint2d& vertex) { return point.distanceTo(vertex) < kSamePlace; });
+    for (int i = 0; i < vertices.length(); ++i)
+        if (point.distanceTo(vertices[i]) < kSamePlace)
+            return true;
+    return false;
 }
 
 // The points of a polygon or fence that the host is handed: each one not within kFenceGap of the
 // one kept before.
 AcGePoint2dArray HandedPoints(const AcGePoint2dArray& fence) {
     AcGePoint2dArray handed;
-    for (const AcGePoint2d& p : fence) {
+    for (int j = 0; j < fence.length(); ++j) {
+        const AcGePoint2d& p = fence[j];
         if (!handed.isEmpty()) {
             const AcGePoint2d& last = handed.last();
             if (std::sqrt(geometry::SquaredDistance({last.x, last.y}, {p.x, p.y})) < kFenceGap)
@@ -293,8 +297,10 @@ void ParcelIntegrityChecker::CheckParcel(AcDbObjectId parcel) {
     // A house is read once for its fields and its notes.
     std::vector<EntityAttributes> houseData;
     houseData.reserve(static_cast<std::size_t>(houses.length()));
-    for (AcDbObjectId house : houses)
+    for (int k = 0; k < houses.length(); ++k) {
+        AcDbObjectId house = houses[k];
         houseData.emplace_back(house);
+    }
     if (const CheckGroup* table = FindCheckTable("FW")) {
         for (int i = 0; i < houses.length(); ++i)
             CheckRequiredFields(houses[i], houseData[static_cast<std::size_t>(i)], table);
@@ -370,7 +376,8 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     }
     // Each point once, at the first vertex it sits on: a closing or doubled vertex would
     // otherwise pair a point with itself.
-    for (const AcGePoint2d& vertex : window) {
+    for (int k = 0; k < window.length(); ++k) {
+        const AcGePoint2d& vertex = window[k];
         for (const BoundaryPoint& candidate : candidates) {
             if (candidate.position.distanceTo(vertex) >= kSamePlace)
                 continue;
@@ -410,8 +417,10 @@ bool ParcelIntegrityChecker::HousesWithin(const AcGePoint2dArray& window, std::v
     if (houses_ == nullptr || window.length() < 3)
         return false;
     geometry::PointList ring;
-    for (const AcGePoint2d& p : window)
+    for (int j = 0; j < window.length(); ++j) {
+        const AcGePoint2d& p = window[j];
         ring.push_back({p.x, p.y});
+    }
     if (!geometry::OffsetPointList(ring, kHouseReach, kFenceGap, true))
         return false;
     AcGePoint2dArray grown;
@@ -562,7 +571,8 @@ void ParcelIntegrityChecker::CheckHouseNotes(AcDbObjectId house, const EntityAtt
         bool storeyNote = false, structureNote = false;
         // The notes' data as read here serve their own check too: nothing changes them meanwhile.
         std::vector<std::pair<AcDbObjectId, EntityAttributes>> remembered;
-        for (AcDbObjectId member : members) {
+        for (int i = 0; i < members.length(); ++i) {
+            AcDbObjectId member = members[i];
             // The house is a member of its own group, read already.
             if (member == house && !data.IsText())
                 continue;
@@ -608,7 +618,8 @@ void ParcelIntegrityChecker::CheckParcelNotes(AcDbObjectId parcel, const EntityA
     // The parcel's own notes, then the labels of its points, which its neighbours share.
     AcDbObjectIdArray remembered;
     std::vector<EntityAttributes> ownData;  // the own notes' data, read once for both uses
-    for (AcDbObjectId member : members) {
+    for (int j = 0; j < members.length(); ++j) {
+        AcDbObjectId member = members[j];
         // The parcel is a member of its own group, read already.
         if (member == parcel && parcelData != nullptr && !parcelData->IsText()) {
             if (parcelData->Code() == "302001")

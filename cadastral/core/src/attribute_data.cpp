@@ -12,6 +12,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "geometry/curve_vertex_readers.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_block_table_record.h"
@@ -273,17 +274,35 @@ bool EraseLayerEntities(std::string_view pattern) {
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     if (db == nullptr)
         return false;
-    for (AcDbObjectId space : {db->modelSpaceId(), db->paperSpaceId()}) {
+    AcDbObjectId spaces[2];
+    {
+        AcDbBlockTable* table = nullptr;
+        if (db->getBlockTable(table, AcDb::kForRead) != Acad::eOk)
+            return false;
+        table->getAt(ACDB_MODEL_SPACE, spaces[0]);
+        table->getAt(ACDB_PAPER_SPACE, spaces[1]);
+        table->close();
+    }
+    for (AcDbObjectId space : spaces) {
+        // The ids first: erasing while the record's iterator walks it would move under it.
         AcDbObjectIdArray ids;
         {
             Opened<AcDbBlockTableRecord> record(space, AcDb::kForRead);
             if (!record)
                 continue;
-            ids = record->entityIds();
+            AcDbBlockTableRecordIterator* it = nullptr;
+            if (record->newIterator(it) != Acad::eOk)
+                continue;
+            for (; !it->done(); it->step()) {
+                AcDbObjectId id;
+                if (it->getEntityId(id) == Acad::eOk)
+                    ids.append(id);
+            }
+            delete it;
         }
-        for (AcDbObjectId id : ids) {
-            Opened<AcDbEntity> entity(id, AcDb::kForWrite);
-            if (entity && MatchCodePattern(pattern, entity->layerName()))
+        for (int i = 0; i < ids.length(); ++i) {
+            Opened<AcDbEntity> entity(ids[i], AcDb::kForWrite);
+            if (entity && MatchCodePattern(pattern, LayerNameOf(entity.get())))
                 entity->erase();
         }
     }
@@ -304,7 +323,8 @@ bool PointsCentroid(const AcGePoint2dArray& points, AcGePoint2d& centroid) {
         return false;
     double x = 0;
     double y = 0;
-    for (const AcGePoint2d& p : points) {
+    for (int k = 0; k < points.length(); ++k) {
+        const AcGePoint2d& p = points[k];
         x += p.x;
         y += p.y;
     }
@@ -368,7 +388,8 @@ double PolylinePathLength(const AcGePoint2d& start, const AcGePoint2d& end, cons
 }
 
 bool HasEntityWithPoints(const AcDbObjectIdArray& ids, const AcGePoint2dArray& points) {
-    for (AcDbObjectId id : ids) {
+    for (int k = 0; k < ids.length(); ++k) {
+        AcDbObjectId id = ids[k];
         geometry::PointList read;
         if (!geometry::ReadEntityPoints(id, read))
             continue;

@@ -1,17 +1,9 @@
 #include "cadastral/config_file.h"
 
-#include <memory>
-
-#include "platform/cad/file_search.h"
-#include "platform/cad/resbuf.h"
-#include "platform/win/crt_files.h"
+#include "drawingutil/support_files.h"
 
 namespace cadastral {
 namespace {
-
-struct CloseFile {
-    void operator()(platform::win::FILE* file) const { platform::win::fclose(file); }
-};
 
 bool IsUpperAscii(char c, char upper) {
     return c == upper || c == static_cast<char>(upper - 'A' + 'a');
@@ -54,18 +46,8 @@ bool ReadConfigFile(const char* bareName, std::vector<std::string>& lines, bool*
     lines.clear();
     if (ended)
         *ended = false;
-    char found[260] = {};
-    if (acedFindFile(bareName, found, sizeof found) != RTNORM)
-        return false;
-    // Binary, so that the line ends reach SplitConfigLines as they stand in the file.
-    const std::unique_ptr<platform::win::FILE, CloseFile> file(platform::win::fopen(found, "rb"));
-    if (!file)
-        return false;
     std::string content;
-    char chunk[4096];
-    while (const std::size_t got = platform::win::fread(chunk, 1, sizeof chunk, file.get()))
-        content.append(chunk, got);
-    if (platform::win::ferror(file.get()))
+    if (drawingutil::ReadSupportFile(bareName, content) != drawingutil::SupportFileRead::kRead)
         return false;
     lines = SplitConfigLines(content, ended);
     return true;

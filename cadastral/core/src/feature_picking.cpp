@@ -48,7 +48,8 @@ bool PickEntityByCodePrefix(const char* promptName, const char* codePrefix, ads_
         if (group)
             group->allEntityIds(members);
     }
-    for (AcDbObjectId id : members) {
+    for (int j = 0; j < members.length(); ++j) {
+        AcDbObjectId id = members[j];
         ads_name member;
         if (acdbGetAdsName(member, id) == Acad::eOk && QualifiesByPrefix(member, prefix)) {
             ads_name_set(member, entity);
@@ -97,8 +98,8 @@ bool IsPointInList(const AcGePoint2dArray& points, const AcGePoint2d& point) {
 }
 
 bool IsIdInArray(const AcDbObjectIdArray& ids, AcDbObjectId id) {
-    for (AcDbObjectId candidate : ids)
-        if (candidate == id)
+    for (int i = 0; i < ids.length(); ++i)
+        if (ids[i] == id)
             return true;
     return false;
 }
@@ -132,8 +133,10 @@ bool IsPointInsideAnyRing(const AcGePoint2dArray& points, const std::vector<AcGe
     for (const AcGePoint2dArray& ring : rings) {
         geometry::PointList list;
         list.reserve(static_cast<std::size_t>(ring.length()));
-        for (const AcGePoint2d& p : ring)
+        for (int j = 0; j < ring.length(); ++j) {
+            const AcGePoint2d& p = ring[j];
             list.push_back({p.x, p.y});
+        }
         if (geometry::PointInPolygon(list, test.x, test.y) == -1)
             return true;
     }

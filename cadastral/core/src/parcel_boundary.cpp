@@ -15,6 +15,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
@@ -77,8 +78,10 @@ AcGePoint2dArray ToArray(const geometry::PointList& list) {
 geometry::PointList ToList(const AcGePoint2dArray& points) {
     geometry::PointList list;
     list.reserve(static_cast<std::size_t>(points.length()));
-    for (const AcGePoint2d& p : points)
+    for (int k = 0; k < points.length(); ++k) {
+        const AcGePoint2d& p = points[k];
         list.push_back({p.x, p.y});
+    }
     return list;
 }
 
@@ -99,7 +102,8 @@ void AddUnlessPresent(AcGePoint2dArray& chain, const AcGePoint2d& p) {
 void PointsOnVertices(const AcGePoint2dArray& vertices, const BoundaryPointIndex& index,
                       AcGePoint2dArray& secondClassPoints, AcGePoint2dArray& boundaryPoints,
                       AcDbObjectIdArray& secondClassIds, AcDbObjectIdArray& boundaryIds) {
-    for (const AcGePoint2d& vertex : vertices) {
+    for (int j = 0; j < vertices.length(); ++j) {
+        const AcGePoint2d& vertex = vertices[j];
         AcGePoint2d centre;
         AcDbObjectId id;
         if (index.FindBoundaryPoint(vertex, centre, id)) {
@@ -115,8 +119,8 @@ void PointsOnVertices(const AcGePoint2dArray& vertices, const BoundaryPointIndex
 // The first vertex within the start tolerance of one of the boundary points, or -1.
 int FirstVertexNear(const AcGePoint2dArray& vertices, const AcGePoint2dArray& boundary) {
     for (int i = 0; i < vertices.length(); ++i)
-        for (const AcGePoint2d& p : boundary)
-            if (vertices[i].distanceTo(p) < kStartTolerance)
+        for (int j = 0; j < boundary.length(); ++j)
+            if (vertices[i].distanceTo(boundary[j]) < kStartTolerance)
                 return i;
     return -1;
 }
@@ -209,7 +213,7 @@ BoundaryPointIndex::BoundaryPointIndex() {
             Opened<AcDbEntity> circle(entity, AcDb::kForRead);
             if (!circle)
                 continue;
-            const std::string layer = circle->layerName();
+            const std::string layer = LayerNameOf(circle.get());
             if (platform::text::GbkEqualNoCase(layer, "GD")) {
                 points = &secondClass;
                 code = kSecondClassPointCode;
@@ -518,7 +522,7 @@ bool IsBoundaryJunctionPoint(const ads_name point) {
             continue;
         GetEntityTypeName(entity, type);
         Opened<AcDbEntity> opened(entity, AcDb::kForRead);
-        bool onLayer = opened && platform::text::GbkEqualNoCase(opened->layerName(), "JZD");
+        bool onLayer = opened && platform::text::GbkEqualNoCase(LayerNameOf(opened.get()), "JZD");
         opened.close();
         if (type != "POLYLINE" || !onLayer)
             continue;

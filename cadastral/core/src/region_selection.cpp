@@ -70,7 +70,7 @@ bool SSGetFromPolygon(ads_name selection, std::string_view mode, const AcGePoint
     if (zoom) EnsurePointsVisible(points, kViewMargin);
 
     geometry::PointList ring;
-    for (const AcGePoint2d& p : points) ring.push_back({p.x, p.y});
+    for (int i = 0; i < points.length(); ++i) ring.push_back({points[i].x, points[i].y});
     if (std::fabs(offset) > kMinGap && !geometry::OffsetPointList(ring, offset, kMinGap, true)) {
         acutPrintf("\n CSelectionGet::SSGetFromPolygon 中 Offset 失败.");
         return false;

@@ -5,6 +5,7 @@
 #include "cadastral/folder_tree.h"
 #include "cadastral/main_app_services.h"
 #include "cadastral/zip_archive_writer.h"
+#include "drawingutil/browse_folder.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/ui/folder_browser.h"
@@ -15,8 +16,6 @@ namespace cadastral {
 namespace {
 
 constexpr int kEditId = 14148;
-constexpr int kEditTopGap = 27;
-constexpr int kEditBottomGap = 4;
 
 struct BrowseState {
     const std::string* start;
@@ -27,28 +26,13 @@ int BrowseFolderCallback(HWND hwnd, UINT msg, LPARAM lParam, LPARAM data) {
     auto* state = reinterpret_cast<BrowseState*>(data);
     if (state == nullptr) return 0;
     if (msg == BFFM_INITIALIZED) {
-        ShowWindow(GetDlgItem(hwnd, kFolderStatusId), SW_HIDE);
-        // The edit box stands just above the folder tree and as wide.
-        RECT tree{};
-        GetWindowRect(GetDlgItem(hwnd, kFolderTreeId), &tree);
-        POINT topLeft{tree.left, tree.top}, bottomRight{tree.right, tree.bottom};
-        ScreenToClient(hwnd, &topLeft);
-        ScreenToClient(hwnd, &bottomRight);
-        HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                    topLeft.x, bottomRight.y - kEditTopGap, bottomRight.x - topLeft.x,
-                                    kEditTopGap - kEditBottomGap, hwnd,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr, nullptr);
-        SendMessageA(edit, WM_SETFONT, static_cast<WPARAM>(SendMessageA(hwnd, WM_GETFONT, 0, 0)), TRUE);
+        AddFolderPathEdit(hwnd, kEditId);
         if (!state->start->empty())
             SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(state->start->c_str()));
     } else if (msg == BFFM_SELCHANGED) {
         char path[MAX_PATH] = {};
-        const auto* item = reinterpret_cast<LPCITEMIDLIST>(lParam);
-        if (item == nullptr || !SHGetPathFromIDListA(item, path) || path[1] != ':') path[0] = '\0';
+        ShowChosenFolder(hwnd, kEditId, reinterpret_cast<LPCITEMIDLIST>(lParam), path);
         state->chosen = path;
-        SendMessageA(hwnd, BFFM_ENABLEOK, 0, path[0] != '\0' ? 1 : 0);
-        SendMessageA(hwnd, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
-        SetWindowTextA(GetDlgItem(hwnd, kEditId), path);
     }
     return 0;
 }

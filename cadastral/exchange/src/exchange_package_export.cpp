@@ -16,6 +16,7 @@
 #include "cadastral/relation_tables.h"
 #include "cadastral/settings.h"
 #include "drawingutil/entity_types.h"
+#include "drawingutil/handle_keys.h"
 #include "handle_table.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
@@ -220,13 +221,14 @@ void CollectParcelPoints(CRelationExport& context, const BoundaryPointIndex& ind
         AcDbObjectIdArray secondIds, ids;
         FindBoundaryPointsOnCurve(curve, secondPoints, points, secondIds, ids, &index);
         for (int i = 0; i < ids.length(); ++i)
-            if (seen.Insert(ids[i].handle().value())) context.parcelPoints.append(ids[i]);
+            if (seen.Insert(drawingutil::HandleKey(ids[i].handle()))) context.parcelPoints.append(ids[i]);
     }
 }
 
 // The notes of the parcels' boundary points go on the export list, each named on the command line.
 void ExportPointNotes(CRelationExport& context) {
-    for (const AcDbObjectId& point : context.parcelPoints) {
+    for (int j = 0; j < context.parcelPoints.length(); ++j) {
+        const AcDbObjectId& point = context.parcelPoints[j];
         const std::string key = Item(point, kApp, 1) + Item(point, kApp, 2);
         auto at = std::lower_bound(context.notes.begin(), context.notes.end(), key,
                                    [](const auto& note, const std::string& k) { return note.text < k; });

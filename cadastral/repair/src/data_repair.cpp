@@ -10,6 +10,7 @@
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_dictionary.h"
@@ -48,7 +49,7 @@ bool ConvertFractionLine(AcDbObjectId lineId, double height) {
     }
     drawingutil::Chain data(line->xData());
     const Adesk::UInt16 colour = line->colorIndex();
-    const std::string layer = line->layerName();
+    const std::string layer = LayerNameOf(line);
     const AcGePoint3d middle((line->startPoint().x + line->endPoint().x) / 2,
                              (line->startPoint().y + line->endPoint().y) / 2, 0);
     const AcDbObjectId textId = CreateText(middle, "—", "m", "", height, 0.0, -1.0);

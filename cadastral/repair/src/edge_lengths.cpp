@@ -114,7 +114,8 @@ struct KnownForRun {
 // for a curve already known to be a parcel.
 AcGePoint2dArray BoundaryPointsOnVertices(const AcGePoint2dArray& vertices, const BoundaryPointIndex& index) {
     AcGePoint2dArray points;
-    for (const AcGePoint2d& vertex : vertices) {
+    for (int j = 0; j < vertices.length(); ++j) {
+        const AcGePoint2d& vertex = vertices[j];
         AcGePoint2d centre;
         AcDbObjectId id;
         if (index.FindBoundaryPoint(vertex, centre, id)) points.append(centre);
@@ -127,8 +128,8 @@ AcGePoint2dArray BoundaryPointsOnVertices(const AcGePoint2dArray& vertices, cons
 int FirstBoundaryVertex(const AcGePoint2dArray& vertices, const AcGePoint2dArray& boundary) {
     constexpr double kStartTolerance = 0.01;
     for (int i = 0; i < vertices.length(); ++i)
-        for (const AcGePoint2d& p : boundary)
-            if (vertices[i].distanceTo(p) < kStartTolerance) return i;
+        for (int j = 0; j < boundary.length(); ++j)
+            if (vertices[i].distanceTo(boundary[j]) < kStartTolerance) return i;
     return -1;
 }
 
@@ -225,7 +226,7 @@ void CollectParcels(int mode, AcDbObjectIdArray& parcels) {
     if (mode == 1) {
         AcDbObjectIdArray texts;
         SelectWithCode("TEXT,JZD", kEdgeLengthCode, texts);
-        for (AcDbObjectId text : texts) EraseEntity(text);
+        for (int i = 0; i < texts.length(); ++i) EraseEntity(texts[i]);
         SelectWithCode("*POLYLINE*,JZD", kParcelCode, parcels);
         return;
     }
@@ -279,7 +280,8 @@ void EraseGroupEdgeLengths(AcDbGroup* group) {
     AcDbObjectIdArray members;
     group->allEntityIds(members);
     std::string code;
-    for (AcDbObjectId member : members) {
+    for (int m = 0; m < members.length(); ++m) {
+        const AcDbObjectId member = members[m];
         ads_name name;
         if (acdbGetAdsName(name, member) != Acad::eOk) continue;
         GetEntityCode(name, code);
@@ -334,7 +336,8 @@ void drawzdlen() {
     const BoundaryPointIndex index;
     const KnownForRun known{scale, true};
     BoundaryPointWriter writer;
-    for (AcDbObjectId id : parcels) {
+    for (int j = 0; j < parcels.length(); ++j) {
+        AcDbObjectId id = parcels[j];
         SetEdgeLengthLayer("ZJ");
         ads_name parcel;
         if (acdbGetAdsName(parcel, id) != Acad::eOk) continue;

@@ -177,12 +177,15 @@ void SearchOutline(const AcDbGroup* group, const std::vector<StructureWord>& tab
         inside.Drop();
         return;
     }
+    AcDbObjectIdArray members;
+    if (group != nullptr)
+        group->allEntityIds(members);
     const Adesk::Int32 length = inside.Length();
     std::string text;
     for (Adesk::Int32 i = 0; i < length; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!inside.At(i, entity, id) || (group != nullptr && group->has(id)))
+        if (!inside.At(i, entity, id) || members.contains(id))
             continue;
         if (!GetEntityTextString(entity, text) || text.empty() || text == "—")
             continue;
@@ -223,7 +226,9 @@ HousePlan Survey(const ads_name house, AcDbObjectId id, const std::string& code,
 
 void AddToGroup(AcDbGroup* group, AcDbObjectId id)
 {
-    if (!group->has(id))
+    AcDbObjectIdArray members;
+    group->allEntityIds(members);
+    if (!members.contains(id))
         group->append(id);
 }
 

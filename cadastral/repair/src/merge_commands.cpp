@@ -121,7 +121,7 @@ void CombineZD() {
     else
         SnapPointsToLines("circle,jzp", kBoundaryPointCode, "*polyline,", kParcelCode, h * 0.5);
     // A parcel named twice is renewed twice; the second run replaces the texts of the first.
-    for (AcDbObjectId id : modified) RenewEdgeLengths(id, h);
+    for (int i = 0; i < modified.length(); ++i) RenewEdgeLengths(modified[i], h);
     acutPrintf("\n操作完成!");
 }
 

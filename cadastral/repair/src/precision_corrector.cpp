@@ -16,6 +16,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
 #include "drawingutil/selection_set.h"
@@ -254,7 +255,7 @@ void PrecisionCorrector::RoundBlockReference(AcDbObjectId id, int& changes, ads_
     AcDbBlockReference* reference = nullptr;
     if (OpenBlockReference(reference, id, AcDb::kForWrite) != Acad::eOk)
         return;
-    const std::string layer = reference->layerName();
+    const std::string layer = LayerNameOf(reference);
     const AcGePoint3d position = reference->position();
     AcGePoint3d rounded = RoundXY(position, planarDecimals_);
     if (Same(layer.c_str(), "GCD"))

@@ -1,6 +1,8 @@
 // Layers of coded entities: a layer named by a caller is created when the drawing lacks it.
 #pragma once
 
+#include <string>
+
 #include "platform/cad/acad_status.h"
 #include "platform/cad/resbuf.h"
 
@@ -18,3 +20,5 @@ Acad::ErrorStatus EnsureLayer(AcDbEntity* entity, const char* layer);
 // EnsureLayer for an entity given by name; nothing for an empty name or an entity that cannot be
 // opened for write.
 void SetEntityLayer(const ads_name entity, const char* layer);
+// The name of the entity's layer, through the host's heap copy; empty for a null entity.
+std::string LayerNameOf(const AcDbEntity* entity);

@@ -33,7 +33,7 @@ bool Closest(const AcDbCurve* curve, const AcGePoint2d& p, AcGePoint2d& closest)
     AcGePoint3d onCurve;
     if (curve == nullptr || curve->getClosestPointTo(Flat(p), onCurve) != Acad::eOk)
         return false;
-    closest = onCurve.convert2d();
+    closest = AcGePoint2d(onCurve.x, onCurve.y);
     return true;
 }
 
@@ -69,7 +69,8 @@ BoundaryCurveRecord LoadBoundaryCurve(const ads_name entity, bool cancelDuplicat
         geometry.Points(record.vertices);
         const AcDbCurve* curve = geometry.Curve();
         if (curve != nullptr) {
-            for (const AcGePoint2d& vertex : record.vertices) {
+            for (int j = 0; j < record.vertices.length(); ++j) {
+                const AcGePoint2d& vertex = record.vertices[j];
                 AcGePoint3d onCurve;
                 double station = 0;
                 if (curve->getClosestPointTo(Flat(vertex), onCurve) == Acad::eOk)
@@ -233,16 +234,18 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other, s
         AcGePoint3dArray hits;
         mine->intersectWith(theirs, AcDb::kOnBothOperands, hits);
         AcGePoint2dArray meetings;
-        for (const AcGePoint3d& hit : hits)
-            meetings.append(hit.convert2d());
+        for (int j = 0; j < hits.length(); ++j) {
+            const AcGePoint3d& hit = hits[j];
+            meetings.append(AcGePoint2d(hit.x, hit.y));
+        }
         // An end of one curve lying on the other meets it too (a T-junction, a shared stretch).
         auto addEnd = [&](BoundaryGeometry& geometry, const AcGePoint2d& end) {
             AcGePoint2d closest;
             if (geometry.IsFartherThan(end, kMeet) || !Closest(geometry.Curve(), end, closest) ||
                 !(Distance2d(closest, end) < kMeet))
                 return;
-            for (const AcGePoint2d& m : meetings)
-                if (Distance2d(m, closest) < kMeet)
+            for (int i = 0; i < meetings.length(); ++i)
+                if (Distance2d(meetings[i], closest) < kMeet)
                     return;
             meetings.append(closest);
         };
@@ -254,7 +257,8 @@ void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other, s
             addEnd(theirsFlat, v.first());
             addEnd(theirsFlat, v.last());
         }
-        for (const AcGePoint2d& x : meetings) {
+        for (int i = 0; i < meetings.length(); ++i) {
+            const AcGePoint2d& x = meetings[i];
             AcGePoint2d l, m;
             if (!Closest(mine, x, l) || !Closest(theirs, x, m) || !(Distance2d(l, x) < kMeet) ||
                 !(Distance2d(m, x) < kMeet))

@@ -46,17 +46,17 @@ bool CurveInside(const ads_name boundary, const ads_name entity, bool closed)
         AcGePoint3d at;
         if (curve->getPointAtDist(length * quarter / 4, at) != Acad::eOk)
             return false;
-        probes.append(at.convert2d());
+        probes.append(AcGePoint2d(at.x, at.y));
     }
     AcGePoint3d last;
     bool hasEnd = curve->getEndPoint(last) == Acad::eOk;
     curve.close();
-    for (const AcGePoint2d& p : probes)
-        if (PointInClosedCurve(boundary, p) < 0)
+    for (int i = 0; i < probes.length(); ++i)
+        if (PointInClosedCurve(boundary, probes[i]) < 0)
             return false;
     if (closed)
         return true;
-    return hasEnd && PointInClosedCurve(boundary, last.convert2d()) >= 0;
+    return hasEnd && PointInClosedCurve(boundary, AcGePoint2d(last.x, last.y)) >= 0;
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ bool SelectCodedEntitiesInBoundary(const ads_name boundary, const AcGePoint2dArr
         GetEntityTypeName(entity, type);
         if (platform::text::GbkEqualNoCase(type.c_str(), "INSERT") && code == "312000") {
             AcGePoint3d at;
-            if (GetBlockPosition(entity, at) && PointInClosedCurve(boundary, at.convert2d()) > 0)
+            if (GetBlockPosition(entity, at) && PointInClosedCurve(boundary, AcGePoint2d(at.x, at.y)) > 0)
                 acedSSAdd(entity, result, result);
             continue;
         }

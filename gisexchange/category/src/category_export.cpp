@@ -12,6 +12,7 @@
 #include "drawingutil/polyline_vertices.h"
 #include "drawing_entities.h"
 #include "gisexchange/area_ring_lines.h"
+#include "gisexchange/param_blocks.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_circle.h"
@@ -53,37 +54,9 @@ const Category kCategories[] = {
     {"图斑", "TB.WP", ".wp", WritePatchAreas},
 };
 
-// Parameter blocks are little-endian whatever the machine.
-template <std::size_t N>
-struct Block {
-    BYTE bytes[N] = {};
-    void Put32(std::size_t at, std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<BYTE>(v >> (8 * i));
-    }
-    void Put16(std::size_t at, std::uint16_t v)
-    {
-        bytes[at] = static_cast<BYTE>(v);
-        bytes[at + 1] = static_cast<BYTE>(v >> 8);
-    }
-    void PutFloat(std::size_t at, float v)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        Put32(at, bits);
-    }
-    void PutDouble(std::size_t at, double v)
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &v, 8);
-        Put32(at, static_cast<std::uint32_t>(bits));
-        Put32(at + 4, static_cast<std::uint32_t>(bits >> 32));
-    }
-};
-using PointBlock = Block<GIS_POINT_PARAM_SIZE>;
-using LineBlock = Block<GIS_LINE_PARAM_SIZE>;
-using AreaBlock = Block<GIS_AREA_PARAM_SIZE>;
+using PointBlock = gisexchange::PointParams;
+using LineBlock = gisexchange::LineParams;
+using AreaBlock = gisexchange::AreaParams;
 
 LineBlock MakeLineBlock(std::uint16_t style, std::uint32_t color, float width, float factor, std::uint16_t layer)
 {
@@ -102,7 +75,10 @@ const LineBlock kLinearFeatureLine = MakeLineBlock(1, 2, 1.2f, 10.0f, 34);
 std::string HandleText(const ads_name entity)
 {
     AcDbObjectId id;
-    return acdbGetObjectId(id, entity) == Acad::eOk ? id.handle().text() : std::string("?");
+    if (acdbGetObjectId(id, entity) != Acad::eOk) return "?";
+    char text[17];
+    id.handle().getIntoAsciiBuffer(text, sizeof text);
+    return text;
 }
 
 // What a writer does with one entity that passed its selection: write its object into the file.

@@ -5,38 +5,24 @@
 #include <memory>
 
 #include "drawingutil/feature_codes.h"
-#include "platform/cad/file_search.h"
+#include "drawingutil/support_files.h"
 #include "platform/cad/resbuf.h"
 #include "platform/text/format.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/afx_wnd.h"
-#include "platform/win/crt_files.h"
 
 namespace gisexchange {
 namespace {
 
-struct CloseFile {
-    void operator()(platform::win::FILE* file) const { platform::win::fclose(file); }
-};
-
-enum class ReadResult { kRead, kNotFound, kNotOpened };
+using ReadResult = drawingutil::SupportFileRead;
 
 // The lines of a file found on the search path, line ends removed; a line of any length stays one
 // line.
 ReadResult ReadLines(const char* bareName, std::vector<std::string>& lines) {
     lines.clear();
-    char found[260] = {};
-    if (acedFindFile(bareName, found, sizeof found) != RTNORM)
-        return ReadResult::kNotFound;
-    const std::unique_ptr<platform::win::FILE, CloseFile> file(platform::win::fopen(found, "rb"));
-    if (!file)
-        return ReadResult::kNotOpened;
     std::string content;
-    char chunk[4096];
-    while (const std::size_t got = platform::win::fread(chunk, 1, sizeof chunk, file.get()))
-        content.append(chunk, got);
-    if (platform::win::ferror(file.get()))
-        return ReadResult::kNotOpened;
+    if (const ReadResult read = drawingutil::ReadSupportFile(bareName, content); read != ReadResult::kRead)
+        return read;
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t feed = content.find('\n', start);

@@ -59,7 +59,9 @@ void ReadRows(CDaoRecordset& rs, std::vector<ExchangeRow>& rows)
         COleVariant v;
         if (!ReadField(rs, code, v))
             return;
-        row.code = platform::text::GbkToLower(TextOf(v).str());
+        const CString text = TextOf(v);
+        const std::string lower = platform::text::GbkToLower(std::string_view(text.GetString(), text.GetLength()));
+        row.code = CString(lower.data(), static_cast<int>(lower.size()));
         if (!ReadField(rs, type, v))
             return;
         row.type = ShortOf(v);
@@ -140,7 +142,7 @@ int FindTableIndex(const char* code)
     const std::vector<ExchangeRow>& rows = ExchangeRows();
     std::string wanted = code ? code : "";
     for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].code.str() == wanted)
+        if (std::string_view(rows[i].code.GetString(), rows[i].code.GetLength()) == wanted)
             return static_cast<int>(i);
     return -1;
 }
@@ -161,7 +163,8 @@ bool LookupExchangeCode(const char* table, const char* code, int& red, int& gree
         rs.Open(dbOpenDynaset, (CString("select * from ") + table).GetString());
         rs.MoveFirst();
         for (; !rs.IsEOF(); rs.MoveNext()) {
-            if (!platform::text::GbkEqualNoCase(TextOf(rs.GetFieldValue("code")).str(), code))
+            const CString text = TextOf(rs.GetFieldValue("code"));
+            if (!platform::text::GbkEqualNoCase(std::string_view(text.GetString(), text.GetLength()), code))
                 continue;
             COleVariant r = rs.GetFieldValue("R2");
             COleVariant g = rs.GetFieldValue("G2");

@@ -2,15 +2,13 @@
 
 #include <cstring>
 
+#include "drawingutil/browse_folder.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/messages.h"
 #include "platform/win/files.h"
 
 namespace gisexchange {
 namespace {
-
-constexpr int kFolderTopGap = 27;
-constexpr int kFolderBottomGap = 4;
 
 bool IsFolder(const std::string& path)
 {
@@ -89,19 +87,7 @@ void CFolderDialog::OnInitialized(HWND browser)
     if (!m_caption.empty())
         SetWindowTextA(browser, m_caption.c_str());
     m_browserWnd.SubclassWindow(browser);
-    ShowWindow(GetDlgItem(browser, kFolderStatusId), SW_HIDE);
-    // The edit box takes the place of the status line, just above the tree and as wide.
-    RECT tree{};
-    GetWindowRect(GetDlgItem(browser, kFolderTreeId), &tree);
-    POINT topLeft{tree.left, tree.top}, bottomRight{tree.right, tree.bottom};
-    ScreenToClient(browser, &topLeft);
-    ScreenToClient(browser, &bottomRight);
-    HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                                topLeft.x, topLeft.y - kFolderTopGap, bottomRight.x - topLeft.x,
-                                kFolderTopGap - kFolderBottomGap, browser,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFolderEditId)), nullptr, nullptr);
-    SendMessageA(edit, WM_SETFONT, static_cast<WPARAM>(SendMessageA(browser, WM_GETFONT, 0, 0)), TRUE);
-    ShowWindow(edit, SW_SHOW);
+    ShowWindow(AddFolderPathEdit(browser, kFolderEditId), SW_SHOW);
     // There is no current directory to fall back on: without a start folder nothing is selected.
     if (!m_startFolder.empty())
         SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(m_startFolder.c_str()));
@@ -110,11 +96,7 @@ void CFolderDialog::OnInitialized(HWND browser)
 void CFolderDialog::OnSelectionChanged(LPCITEMIDLIST item)
 {
     char path[MAX_PATH] = {};
-    if (item == nullptr || !SHGetPathFromIDListA(item, path) || path[1] != ':')
-        path[0] = '\0';
-    SendMessageA(m_browser, BFFM_ENABLEOK, 0, path[0] != '\0' ? 1 : 0);
-    SendMessageA(m_browser, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(path));
-    SetWindowTextA(GetDlgItem(m_browser, kFolderEditId), path);
+    ShowChosenFolder(m_browser, kFolderEditId, item, path);
 }
 
 BOOL CFolderDialog::CBrowserWnd::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -414,7 +414,7 @@ void ImportLine(CGisWorkView& view, short file, LONG number, double factor, int&
     const double width = index != nullptr ? index->factor * factor : 0;
     const ExchangeRow* row = FindRow(codes.code);
     if (row != nullptr && row->reverse == 1)
-        std::reverse(vertices.begin(), vertices.end());
+        vertices.reverse();
     const AcDbObjectId id =
         CreateImportPolyline(vertices, 0, false, codes.code.c_str(), width, LayerOf(codes.code).c_str());
     ads_name entity{};

@@ -65,7 +65,8 @@ struct Label {
 bool TakeFirstText(AcDbObjectId group, Label& label) {
     AcDbObjectIdArray members;
     CollectGroupMembers(group, members);
-    for (const AcDbObjectId member : members) {
+    for (int j = 0; j < members.length(); ++j) {
+        const AcDbObjectId member = members[j];
         Opened<AcDbEntity> entity(member, AcDb::kForWrite);
         if (!entity)
             continue;
@@ -107,7 +108,8 @@ BoundaryLineStarts BoundaryLinesOf(const AcDbGroup& group) {
     BoundaryLineStarts starts(kVertexTolerance);
     AcDbObjectIdArray members;
     group.allEntityIds(members);
-    for (const AcDbObjectId member : members) {
+    for (int k = 0; k < members.length(); ++k) {
+        const AcDbObjectId member = members[k];
         ads_name name{};
         std::string code;
         AcGePoint2dArray at;
@@ -128,8 +130,10 @@ void CollectGroupMembers(AcDbObjectId group, AcDbObjectIdArray& ids) {
         return;
     AcDbObjectIdArray members;
     opened->allEntityIds(members);
-    for (const AcDbObjectId id : members)
+    for (int j = 0; j < members.length(); ++j) {
+        const AcDbObjectId id = members[j];
         ids.append(id);
+    }
 }
 
 void ElevationLabelsCommand() {

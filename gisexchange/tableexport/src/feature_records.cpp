@@ -200,7 +200,7 @@ void ReplaceInString(std::string& text, std::string_view from, std::string_view 
 
 long GroupNumber(AcDbObjectId group)
 {
-    return static_cast<long>(static_cast<std::uint32_t>(group.handle().value()));
+    return static_cast<long>(group.handle().low());
 }
 
 bool EvaluateFieldSource(const GisOutputFile& output, const ads_name entity, const std::string& application, int source,

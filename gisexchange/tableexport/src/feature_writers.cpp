@@ -35,7 +35,7 @@
 #include "gisexchange/parcel_check.h"
 #include "gisexchange/region_builder.h"
 #include "gisexchange/shared_lines.h"
-#include "param_blocks.h"
+#include "gisexchange/param_blocks.h"
 #include "platform/cad/ads_entity.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
@@ -127,8 +127,10 @@ LONG WriteLine(GisOutputFile& output, const AcGePoint2dArray& points, const Line
         return -1;
     std::vector<D_DOT> dots;
     dots.reserve(static_cast<std::size_t>(points.length()));
-    for (const AcGePoint2d& p : points)
+    for (int i = 0; i < points.length(); ++i) {
+        const AcGePoint2d& p = points[i];
         dots.push_back({p.x, p.y});
+    }
     const LONG number = GisWriteLine(output.handles.file, dots.data(), static_cast<LONG>(dots.size()), params.bytes, 2);
     return number > 0 ? number : -1;
 }
@@ -149,8 +151,9 @@ LONG WriteAnnotation(GisOutputFile& output, const AcDbText* text, const AcGePoin
     b.PutFloat(6, static_cast<float>(text->height() * text->widthFactor()));
     b.PutFloat(14, static_cast<float>(text->rotation() * kDegreesPerRadian));
     Opened<AcDbTextStyleTableRecord> style(text->textStyle(), AcDb::kForRead);
-    if (style)
-        b.Put16(18, static_cast<std::uint16_t>(LookupPrefixValue(style->fileNameConst())));
+    const char* font = nullptr;
+    if (style && style->fileName(font) == Acad::eOk && font != nullptr)
+        b.Put16(18, static_cast<std::uint16_t>(LookupPrefixValue(font)));
     int red = 0, green = 0, blue = 0;
     if (ColorIndexToRgb(text->colorIndex(), red, green, blue) != 0)
         b.Put32(44, static_cast<std::uint32_t>(LookupNamedValue(Format("%d,%d,%d", red, green, blue))));
@@ -576,8 +579,10 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
             continue;
         const AcGePoint2dArray samples = SamplePoints(entity, closed);
         bool inside = !samples.isEmpty();
-        for (const AcGePoint2d& p : samples)
+        for (int i = 0; i < samples.length(); ++i) {
+            const AcGePoint2d& p = samples[i];
             inside = inside && inBoundary.Test(p) >= 0;
+        }
         if (inside)
             result.push_back(id);
     }

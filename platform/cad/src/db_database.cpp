@@ -238,6 +238,7 @@ AcDbObjectId AcDbDatabase::groupDictionaryId() const
 }
 
 AcDbObjectId AcDbDatabase::modelSpaceId() const { return FindRecord(blockTable_, ACDB_MODEL_SPACE); }
+AcDbObjectId AcDbDatabase::currentSpaceId() const { return modelSpaceId(); }
 AcDbObjectId AcDbDatabase::paperSpaceId() const { return FindRecord(blockTable_, ACDB_PAPER_SPACE); }
 AcDbObjectId AcDbDatabase::byLayerLinetype() const { return FindRecord(linetypeTable_, "ByLayer"); }
 AcDbObjectId AcDbDatabase::byBlockLinetype() const { return FindRecord(linetypeTable_, "ByBlock"); }

@@ -245,6 +245,23 @@ void AcDbObject::changeBookkeeping(F&& change)
         observer->ObjectModified(*this);
 }
 
+const AcDbVoidPtrArray* AcDbObject::reactors() const
+{
+    // Our host has persistent reactors only; each is handed out as its object's stub.
+    thread_local AcDbVoidPtrArray handedOut;
+    handedOut.setLogicalLength(0);
+    for (int i = 0; i < reactors_.length(); ++i)
+        handedOut.append(reactors_[i].stub());
+    return &handedOut;
+}
+
+bool acdbIsPersistentReactor(void* reactor) { return reactor != nullptr; }
+
+AcDbObjectId acdbPersistentReactorObjectId(void* reactor)
+{
+    return AcDbObjectId(static_cast<platform::cad::ObjectStub*>(reactor));
+}
+
 void AcDbObject::addPersistentReactor(AcDbObjectId reactor)
 {
     if (!reactors_.contains(reactor))

@@ -1,5 +1,7 @@
 #include "platform/cad/db_unknown.h"
 
+#include "dxf_common_codes.h"
+
 DERO_RX_DEFINE_MEMBERS(AcDbUnknownEntity, "", AcDbEntity)
 DERO_RX_DEFINE_MEMBERS(AcDbUnknownObject, "", AcDbObject)
 
@@ -7,23 +9,7 @@ namespace {
 // Tags that AcDbObject and AcDbEntity own; everything else of an unknown type is raw.
 bool IsCommonTag(int code)
 {
-    switch (code) {
-    case -1:
-    case 0:
-    case 5:
-    case 102:
-    case 330:
-    case 360:
-    case 6:
-    case 8:
-    case 48:
-    case 60:
-    case 62:
-    case 67:
-        return true;
-    default:
-        return false;
-    }
+    return code == -1 || code == 0 || platform::cad::IsCommonEntityCode(code);
 }
 
 platform::cad::DxfTagList RawPart(const platform::cad::DxfTagList& tags, bool entity)

@@ -1,4 +1,5 @@
 #include "dxf_audit.h"
+#include "dxf_common_codes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -115,24 +116,9 @@ const DimensionKind* KindOf(long kind) {
     return kind >= 2 && kind <= 6 ? &kinds[kind - 2] : nullptr;
 }
 
-bool IsEntityCode(int code) {
-    switch (code) {
-        case 5:
-        case 6:
-        case 8:
-        case 48:
-        case 60:
-        case 62:
-        case 67:
-        case 102:
-        case 330:
-        case 360:
-        case 370:
-            return true;
-        default:
-            return false;
-    }
-}
+// Where an old release's dimension keeps the entity's part: the lineweight goes with it.
+bool IsEntityCode(int code) { return IsCommonEntityCode(code) || code == kLineweightCode; }
+
 }  // namespace
 
 void AddDimensionSubclasses(DxfTagList& tags, long flags) {

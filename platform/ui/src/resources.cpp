@@ -1,7 +1,9 @@
 // Resource modules, their lookups and the current-resource setting.
 #include "platform/ui/resources.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -120,3 +122,15 @@ RECT DialogUnitsToPixels(const RECT& units, SIZE base) {
 HINSTANCE AfxGetResourceHandle() { return platform::ui::CurrentResources(); }
 void AfxSetResourceHandle(HINSTANCE module) { platform::ui::SetCurrentResources(module); }
 HINSTANCE AfxGetInstanceHandle() { return platform::ui::CurrentResources(); }
+
+int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size)
+{
+    if (buffer == nullptr || size <= 0)
+        return 0;
+    const std::string* text = platform::ui::FindString(module, id);
+    const std::size_t count = text == nullptr ? 0 : std::min(text->size(), static_cast<std::size_t>(size - 1));
+    if (count > 0)
+        std::memcpy(buffer, text->data(), count);
+    buffer[count] = '\0';
+    return static_cast<int>(count);
+}

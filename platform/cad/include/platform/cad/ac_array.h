@@ -100,10 +100,12 @@ public:
 
     T* asArrayPtr() { return items_.data(); }
     const T* asArrayPtr() const { return items_.data(); }
+#ifdef DERO_HOST_EXTRAS
     typename std::vector<T>::iterator begin() { return items_.begin(); }
     typename std::vector<T>::iterator end() { return items_.end(); }
     typename std::vector<T>::const_iterator begin() const { return items_.begin(); }
     typename std::vector<T>::const_iterator end() const { return items_.end(); }
+#endif
 
 private:
     int indexFrom(const T& value, int start) const

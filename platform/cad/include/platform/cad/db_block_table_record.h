@@ -37,7 +37,9 @@ public:
     Acad::ErrorStatus newIterator(AcDbBlockTableRecordIterator*& iterator, bool atBeginning = true,
                                   bool skipDeleted = true) const;
     // Entity ids in order (erased ones only when asked).
+#ifdef DERO_HOST_EXTRAS
     AcDbObjectIdArray entityIds(bool withErased = false) const;
+#endif
 
     AcGePoint3d origin() const { return origin_; }
     Acad::ErrorStatus setOrigin(const AcGePoint3d& origin);

@@ -76,9 +76,11 @@ public:
     AcDbObjectId ucsTableId() const { return ucsTable_; }
     AcDbObjectId namedObjectsDictionaryId() const { return nod_; }
     AcDbObjectId groupDictionaryId() const;
+#ifdef DERO_HOST_EXTRAS
     AcDbObjectId modelSpaceId() const;
     AcDbObjectId paperSpaceId() const;
-    AcDbObjectId currentSpaceId() const { return modelSpaceId(); }
+#endif
+    AcDbObjectId currentSpaceId() const;
 
     // Current layer, text style and linetype of new entities.
     AcDbObjectId clayer() const { return clayer_; }

@@ -38,7 +38,9 @@ public:
     // Layer by name (heap copy; free with acutDelString) or id. Setting a name that the layer
     // table lacks fails with eKeyNotFound. doSubents carries the change to vertices and attributes.
     char* layer() const;
+#ifdef DERO_HOST_EXTRAS
     std::string layerName() const;
+#endif
     AcDbObjectId layerId() const { return layer_; }
     Acad::ErrorStatus setLayer(const char* name, bool doSubents = true);
     Acad::ErrorStatus setLayer(AcDbObjectId layer, bool doSubents = true);

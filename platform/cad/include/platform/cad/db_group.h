@@ -38,7 +38,9 @@ public:
     Adesk::UInt32 numEntities() const;
     Adesk::UInt32 allEntityIds(AcDbObjectIdArray& ids) const;
     bool has(const AcDbEntity* entity) const;
+#ifdef DERO_HOST_EXTRAS
     bool has(AcDbObjectId id) const;
+#endif
     Acad::ErrorStatus getIndex(AcDbObjectId id, Adesk::UInt32& index) const;
 
     void dxfOutFields(AcDbDxfFiler* filer) const override;

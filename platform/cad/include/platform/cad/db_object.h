@@ -74,7 +74,13 @@ public:
     // Persistent reactors (the groups an entity belongs to, for instance).
     void addPersistentReactor(AcDbObjectId reactor);
     Acad::ErrorStatus removePersistentReactor(AcDbObjectId reactor);
+#ifdef DERO_HOST_EXTRAS
     const AcDbObjectIdArray& persistentReactorIds() const { return reactors_; }
+#endif
+    // The object's reactors as the host hands them out: each persistent one stands for its
+    // reactor object (acdbIsPersistentReactor, acdbPersistentReactorObjectId). The array holds
+    // until this thread asks again.
+    const AcDbVoidPtrArray* reactors() const;
 
     AcDbObjectId extensionDictionary() const { return extDict_; }
     Acad::ErrorStatus createExtensionDictionary();
@@ -133,6 +139,10 @@ private:
     AcDbObjectIdArray reactors_;
     AcDbObjectId extDict_;
 };
+
+// A reactor handed out by reactors(): whether it stands for a reactor object, and which.
+bool acdbIsPersistentReactor(void* reactor);
+AcDbObjectId acdbPersistentReactorObjectId(void* reactor);
 
 // Opens the object of an id. Fails with eNullObjectId, eWasErased (unless openErased),
 // eWasOpenForWrite, eWasOpenForRead (write wanted while readers hold it) or eAtMaxReaders.

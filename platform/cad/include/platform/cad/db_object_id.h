@@ -20,10 +20,17 @@ public:
     explicit AcDbHandle(const char* hex);
 
     bool isNull() const { return value_ == 0; }
+    // The two 32-bit halves, as the host hands a handle's number out.
+    std::uint32_t low() const { return static_cast<std::uint32_t>(value_); }
+    std::uint32_t high() const { return static_cast<std::uint32_t>(value_ >> 32); }
+#ifdef DERO_HOST_EXTRAS
     std::uint64_t value() const { return value_; }
+#endif
     // Upper-case hexadecimal without leading zeros, as the host writes handles. buffer holds 17.
     void getIntoAsciiBuffer(char* buffer, std::size_t size = 17) const;
+#ifdef DERO_HOST_EXTRAS
     std::string text() const;
+#endif
     bool operator==(const AcDbHandle& other) const { return value_ == other.value_; }
     bool operator!=(const AcDbHandle& other) const { return value_ != other.value_; }
     bool operator<(const AcDbHandle& other) const { return value_ < other.value_; }

@@ -68,7 +68,9 @@ class AcDbTextStyleTableRecord : public AcDbSymbolTableRecord {
 public:
     AcDbTextStyleTableRecord() = default;
 
+#ifdef DERO_HOST_EXTRAS
     const char* fileNameConst() const { return fileName_.c_str(); }
+#endif
     Acad::ErrorStatus fileName(const char*& name) const;
     Acad::ErrorStatus setFileName(const char* name);
     const char* bigFontFileNameConst() const { return bigFont_.c_str(); }

@@ -111,7 +111,9 @@ public:
     double angleTo(const AcGeVector3d& v) const;
     bool isEqualTo(const AcGeVector3d& v, const AcGeTol& tol = AcGeContext::gTol) const;
     bool isParallelTo(const AcGeVector3d& v, const AcGeTol& tol = AcGeContext::gTol) const;
+#ifdef DERO_HOST_EXTRAS
     AcGeVector2d convert2d() const { return {x, y}; }
+#endif
 
     AcGeVector3d operator+(const AcGeVector3d& v) const { return {x + v.x, y + v.y, z + v.z}; }
     AcGeVector3d operator-(const AcGeVector3d& v) const { return {x - v.x, y - v.y, z - v.z}; }
@@ -147,7 +149,9 @@ public:
         z = zv;
         return *this;
     }
+#ifdef DERO_HOST_EXTRAS
     AcGePoint2d convert2d() const { return {x, y}; }
+#endif
     AcGePoint3d operator+(const AcGeVector3d& v) const { return {x + v.x, y + v.y, z + v.z}; }
     AcGePoint3d operator-(const AcGeVector3d& v) const { return {x - v.x, y - v.y, z - v.z}; }
     AcGeVector3d operator-(const AcGePoint3d& p) const { return {x - p.x, y - p.y, z - p.z}; }

@@ -15,7 +15,9 @@ constexpr std::size_t kMaxXDataString = 255;
 constexpr std::size_t kMaxXDataBytes = 16383;
 
 // The registered name of an application (as its record spells it), or false.
+#ifdef DERO_HOST_EXTRAS
 bool FindRegisteredApp(AcDbDatabase* database, std::string_view app, std::string& registered);
+#endif
 
 // Splits tags (1001 heads and items) into applications, checking every rule. Fails with
 // eRegappIdNotFound, eXdataSizeExceeded or eInvalidInput and leaves apps unchanged.

@@ -32,7 +32,9 @@ private:
 };
 
 void DDX_Text(CDataExchange* dx, int id, CString& value);
+#ifdef DERO_HOST_EXTRAS
 void DDX_Text(CDataExchange* dx, int id, std::string& value);
+#endif
 void DDX_Text(CDataExchange* dx, int id, std::u16string& value);
 void DDX_Text(CDataExchange* dx, int id, int& value);
 void DDX_Text(CDataExchange* dx, int id, UINT& value);

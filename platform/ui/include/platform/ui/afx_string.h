@@ -13,14 +13,18 @@ public:
     CString() = default;
     CString(const char* text) : s_(text ? text : "") {}
     CString(const char* text, int length) : s_(text ? std::string(text, static_cast<std::size_t>(std::max(length, 0))) : "") {}
+#ifdef DERO_HOST_EXTRAS
     CString(const std::string& text) : s_(text) {}
+#endif
     CString(std::string_view text) : s_(text) {}
     CString(const char16_t* wide);  // converted to GBK
     CString(char ch, int repeat = 1) : s_(static_cast<std::size_t>(std::max(repeat, 0)), ch) {}
 
     operator const char*() const { return s_.c_str(); }
     const char* GetString() const { return s_.c_str(); }
+#ifdef DERO_HOST_EXTRAS
     const std::string& str() const { return s_; }
+#endif
     int GetLength() const { return static_cast<int>(s_.size()); }
     bool IsEmpty() const { return s_.empty(); }
     void Empty() { s_.clear(); }

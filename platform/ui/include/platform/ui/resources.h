@@ -102,7 +102,9 @@ void AddString(HINSTANCE module, UINT id, std::string text);
 const DialogTemplate* FindDialog(HINSTANCE module, UINT id);
 const MenuTemplate* FindMenu(HINSTANCE module, UINT id);
 const IconResource* FindIcon(HINSTANCE module, UINT id);
+#ifdef DERO_HOST_EXTRAS
 const std::string* FindString(HINSTANCE module, UINT id);
+#endif
 
 // The current resource module of this thread (initially the application's, see
 // SetApplicationResources) and a scope that makes another one current for its lifetime.
@@ -131,3 +133,7 @@ RECT DialogUnitsToPixels(const RECT& units, SIZE baseUnits);
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE module);
 HINSTANCE AfxGetInstanceHandle();
+
+// The string resource into the buffer, cut to size - 1 bytes and ended; the bytes copied, 0 when
+// the module has no such string.
+int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size);

@@ -28,6 +28,13 @@ struct ParamBlock {
         std::memcpy(&bits, &v, 4);
         Put32(at, bits);
     }
+    void PutDouble(std::size_t at, double v)
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        Put32(at, static_cast<std::uint32_t>(bits));
+        Put32(at + 4, static_cast<std::uint32_t>(bits >> 32));
+    }
 };
 using PointParams = ParamBlock<GIS_POINT_PARAM_SIZE>;
 using LineParams = ParamBlock<GIS_LINE_PARAM_SIZE>;
