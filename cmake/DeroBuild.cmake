@@ -23,18 +23,13 @@ endif()
 # installer, tests and benches, but never in plug-in code, which must build against a real host.
 # scripts/check-host-interface says the same for names the compiler cannot see.
 set(DERO_PLUGIN_FOLDERS drawingutil geometry cadastral gisexchange browser)
-# Plug-in libraries whose conversion to the real interface is still under way; they see the extras
-# until it lands. This list only ever shrinks.
-set(DERO_HOST_EXTRAS_PENDING
-  drawingutil geometry geometry_host cadastral_checks cadastral_package
-  gisexchange_areas gisexchange_tableexport)
 
 function(dero_host_extras name)
   cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
   file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
   string(REGEX MATCH "^[^/]+" top "${folder}")
   set(plugin FALSE)
-  if(top IN_LIST DERO_PLUGIN_FOLDERS AND NOT name IN_LIST DERO_HOST_EXTRAS_PENDING)
+  if(top IN_LIST DERO_PLUGIN_FOLDERS)
     # A test module built from tests/ is host-side code.
     foreach(source IN LISTS ARG_SOURCES)
       if(NOT source MATCHES "^tests/")

@@ -22,8 +22,8 @@ struct Pieces {
     AcDbVoidPtrArray curves;
     ~Pieces()
     {
-        for (void* piece : curves)
-            delete static_cast<AcDbEntity*>(piece);
+        for (int i = 0; i < curves.length(); ++i)
+            delete static_cast<AcDbEntity*>(curves[i]);
     }
     const AcDbCurve* at(int i) const { return static_cast<const AcDbCurve*>(curves[i]); }
 };
@@ -62,7 +62,8 @@ AcGePoint3d PointNear(const AcDbCurve* curve, double param)
 void OrderPointsAlongCurve(const AcDbCurve* line, const AcGePoint3dArray& points, AcGePoint3dArray& ordered)
 {
     std::vector<std::pair<double, AcGePoint3d>> placed;
-    for (const AcGePoint3d& p : points) {
+    for (int i = 0; i < points.length(); ++i) {
+        const AcGePoint3d& p = points[i];
         AcGePoint3d onLine;
         double distance = 0;
         if (line->getClosestPointTo(p, onLine) != Acad::eOk || onLine.distanceTo(p) > kOnLine ||
@@ -114,7 +115,8 @@ int PointInCurveTest(const AcDbCurve* curve, const AcGePoint2d& point)
     AcDbLine line(AcGePoint3d(p.x, low - e, p.z), AcGePoint3d(p.x, high + e, p.z));
     AcGePoint3dArray hits, kept, ordered;
     curve->intersectWith(&line, AcDb::kOnBothOperands, hits);
-    for (const AcGePoint3d& hit : hits) {
+    for (int i = 0; i < hits.length(); ++i) {
+        const AcGePoint3d& hit = hits[i];
         AcGePoint3d closest;
         if (curve->getClosestPointTo(hit, closest) == Acad::eOk && closest.distanceTo(hit) <= kOnCurve)
             kept.append(hit);

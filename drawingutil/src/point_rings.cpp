@@ -102,8 +102,8 @@ bool OffsetPointRing(const AcGePoint2dArray& points, double distance, int closed
         if (made)
             result.append(offset);
     }
-    for (void* curve : curves)
-        delete static_cast<AcDbEntity*>(curve);
+    for (int i = 0; i < curves.length(); ++i)
+        delete static_cast<AcDbEntity*>(curves[i]);
     return made;
 }
 

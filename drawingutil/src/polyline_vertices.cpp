@@ -141,8 +141,8 @@ void Set2dVertices(AcDb2dPolyline* poly, const AcGePoint2dArray& points, double 
             vertex->setXData(xdata);
         vertex->close();
     }
-    for (AcDbObjectId id : oldIds) {
-        Opened<AcDb2dVertex> old(id, AcDb::kForWrite);
+    for (int i = 0; i < oldIds.length(); ++i) {
+        Opened<AcDb2dVertex> old(oldIds[i], AcDb::kForWrite);
         if (old)
             old->erase();
     }

@@ -108,7 +108,8 @@ bool GetPointsExtents(const AcGePoint2dArray& points, AcGePoint3d& lowerLeft, Ac
     if (points.isEmpty())
         return false;
     double minX = points[0].x, maxX = minX, minY = points[0].y, maxY = minY;
-    for (const AcGePoint2d& p : points) {
+    for (int i = 0; i < points.length(); ++i) {
+        const AcGePoint2d& p = points[i];
         minX = std::min(minX, p.x);
         maxX = std::max(maxX, p.x);
         minY = std::min(minY, p.y);

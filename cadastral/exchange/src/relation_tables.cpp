@@ -21,6 +21,8 @@
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
+#include "drawingutil/handle_keys.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
@@ -91,7 +93,7 @@ bool IsPolylineOn(AcDbObjectId id, const char* layer) {
     AcDbEntity* entity = nullptr;
     if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) return false;
     const bool wanted = (entity->isKindOf(AcDbPolyline::desc()) || entity->isKindOf(AcDb2dPolyline::desc())) &&
-                        platform::text::GbkEqualNoCase(entity->layerName(), layer);
+                        platform::text::GbkEqualNoCase(LayerNameOf(entity), layer);
     entity->close();
     return wanted;
 }
@@ -133,7 +135,7 @@ AcDbObjectIdArray GroupMembers(AcDbObjectId id) {
     return members;
 }
 
-std::uint64_t Key(AcDbObjectId id) { return id.handle().value(); }
+std::uint64_t Key(AcDbObjectId id) { return drawingutil::HandleKey(id.handle()); }
 
 // One table of the package: its fields, its file and the progress meter over its main list.
 class RelationTable {
@@ -208,7 +210,8 @@ bool ReadParcelLinesOf(AcDbObjectId parcel, const BoundaryPointIndex& index, dou
     // The turning sense of the vertices the boundary keeps (those without a point of the second
     // class alone), so that the points come back in the outline's own order.
     AcGePoint2dArray kept;
-    for (const AcGePoint2d& p : turned.outline) {
+    for (int i = 0; i < turned.outline.length(); ++i) {
+        const AcGePoint2d& p = turned.outline[i];
         AcGePoint2d centre;
         AcDbObjectId id;
         if (!index.FindBoundaryPoint(p, centre, id) && index.FindSecondClassPoint(p, centre, id)) continue;
@@ -285,7 +288,9 @@ const ParcelLineCache::Entry& ReadParcelNotes(CRelationExport& context, AcDbObje
     if (entry.notesRead) return entry;
     entry.notesRead = true;
     std::string code;
-    for (AcDbObjectId member : GroupMembers(parcel)) {
+    const AcDbObjectIdArray members = GroupMembers(parcel);
+    for (int i = 0; i < members.length(); ++i) {
+        const AcDbObjectId member = members[i];
         ads_name name;
         if (!ReadTextCode(member, code) || acdbGetAdsName(name, member) != Acad::eOk) continue;
         if (code == kLineNoteCode)
@@ -779,8 +784,8 @@ TableOutcome WriteJzxReJzd(CRelationExport& context, const BoundaryPointIndex& i
             for (const Note& note : notes) {
                 if (!note.named) continue;
                 bool atVertex = false;
-                for (const AcGePoint2d& vertex : line.piece)
-                    if (vertex.distanceTo(note.named_at) <= kNotePointTolerance) atVertex = true;
+                for (int i = 0; i < line.piece.length(); ++i)
+                    if (line.piece[i].distanceTo(note.named_at) <= kNotePointTolerance) atVertex = true;
                 if (!atVertex || pairedNotes.Contains(Key(note.id))) continue;
                 const double distance = DistanceToPiece(note.position, line.piece);
                 if (distance < nearest) {
@@ -819,7 +824,8 @@ TableOutcome WriteZdReZj(CRelationExport& context, const BoundaryPointIndex&) {
 TableOutcome WriteJzdReZj(CRelationExport& context, const BoundaryPointIndex&) {
     static const DbfFieldDef kFields[] = {{"JZDDM", 0, 30, 0}, {"ZJDM", 0, 30, 0}};
     std::vector<std::pair<long, AcDbObjectId>> points;
-    for (AcDbObjectId id : context.boundaryPoints) points.emplace_back(LongAttribute(id, "JZDH"), id);
+    for (int i = 0; i < context.boundaryPoints.length(); ++i)
+        points.emplace_back(LongAttribute(context.boundaryPoints[i], "JZDH"), context.boundaryPoints[i]);
     std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     RelationTable table(context, "jzd_re_zj", kFields, 2);
     if (const TableOutcome created = table.Create(static_cast<int>(points.size())); created != TableOutcome::Written)
@@ -873,7 +879,9 @@ TableOutcome WriteFwReZj(CRelationExport& context, const BoundaryPointIndex&) {
     static const DbfFieldDef kFields[] = {{"FWDM", 0, 30, 0}, {"ZJDM", 0, 30, 0}};
     auto houseRows = [&](RelationTable& table, AcDbObjectId house) {
         const std::string code = Attribute(house, "FWDM");
-        for (AcDbObjectId member : GroupMembers(house)) {
+        const AcDbObjectIdArray members = GroupMembers(house);
+        for (int i = 0; i < members.length(); ++i) {
+            const AcDbObjectId member = members[i];
             ads_name entity;
             if (!IsText(member) || acdbGetAdsName(entity, member) != Acad::eOk) continue;
             table.Row({{"FWDM", code}, {"ZJDM", Attribute(member, "ZJDM")}});
