@@ -412,7 +412,7 @@ bool PickAmongTargets(const SnapTargets& targets, const AcGePoint3d& low, const 
     }, pick);
 }
 
-// The points standing on a corner (within kVisitedSnap of a vertex), the first one of each
+// The points lying on a corner (within kVisitedSnap of a vertex), the first one of each
 // corner, found again by the corner.
 class CornerPoints {
 public:
@@ -500,7 +500,7 @@ bool SnapPointsToLines(const char* pointFilterText, const char* pointCodePattern
     if (!SelectByFilter(points.Fill(), pointFilterText, pointCodePatterns, false)) points.Drop();
     SnapTargets targets;
     targets.Load(points);
-    // Snapping moves points only, so the lines are read once. A point standing on a vertex
+    // Snapping moves points only, so the lines are read once. A point lying on a vertex
     // already marks that corner: it counts as snapped from the start, so that no other vertex
     // near it (a neighbour's corner left apart by a gap) takes it away, and its own corner takes
     // it as the nearest.
