@@ -8,7 +8,7 @@
 #include "gisexchange/gis_import.h"
 #include "gisexchange/import_tidy.h"
 #include "platform/cad/db_database.h"
-#include "platform/cad/host_exit.h"
+#include "platform/win/process_exit.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/system_variables.h"
 #include "platform/gis/mapprj60.h"
@@ -114,7 +114,7 @@ void BatchImportCommand() {
         if (database == nullptr || database->saveAs(drawing.c_str()) != Acad::eOk)
             acutPrintf("\nGEOPORTX: 无法保存图形 %s", drawing.c_str());
     }
-    platform::cad::ExitHost(1);
+    ExitProcess(1);
 }
 
 }  // namespace gisexchange

@@ -9,7 +9,7 @@
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/ge_matrix3d.h"
-#include "platform/cad/host_exit.h"
+#include "platform/win/process_exit.h"
 #include "platform/cad/main_frame.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/system_variables.h"
@@ -71,7 +71,7 @@ void EndHost(const char* why)
 {
     if (why != nullptr)
         acutPrintf("%s", why);
-    platform::cad::ExitHost(1);
+    ExitProcess(1);
 }
 
 }  // namespace

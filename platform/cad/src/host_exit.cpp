@@ -2,12 +2,22 @@
 
 #include "command_input.h"
 #include "platform/text/format.h"
+#include "platform/win/process_exit.h"
 #include "platform/ui/answer_source.h"
 
 namespace platform::cad {
 namespace {
 bool g_requested = false;
 int g_code = 0;
+}  // namespace
+
+void ExitHost(int exitCode);
+
+namespace {
+// A module ends the host as a Windows program is ended; the host takes that over, so that the
+// command loop ends in order and the program returns the code.
+const bool g_takesExitProcess =
+    (platform::win::SetExitProcessHandler([](UINT code) { ExitHost(static_cast<int>(code)); }), true);
 }  // namespace
 
 void ExitHost(int exitCode)
