@@ -10,7 +10,7 @@ namespace cadastral::detail {
 // Cells of the grid, in drawing units, about a house's size.
 constexpr double kHouseCell = 16.0;
 
-drawingutil::WindowOutlines ReadParcelHouses() {
+cadastral::WindowOutlines ReadParcelHouses() {
     std::vector<AcDbObjectId> ids;
     drawingutil::SelectionSet all;
     if (SelectByFilter(all.Fill(), "lwpolyline,JMD;polyline,JMD", "", false)) {
@@ -25,7 +25,7 @@ drawingutil::WindowOutlines ReadParcelHouses() {
     } else {
         all.Drop();
     }
-    return drawingutil::WindowOutlines(kHouseCell, ids);
+    return cadastral::WindowOutlines(kHouseCell, ids);
 }
 
 }  // namespace cadastral::detail

@@ -3,11 +3,11 @@
 // leave it to the host's selection. The check changes none of them while they live.
 #pragma once
 
-#include "drawingutil/window_outlines.h"
+#include "cadastral/window_outlines.h"
 
 namespace cadastral::detail {
 
 // Reads the working drawing's outlines on the houses' layer, in drawing order.
-drawingutil::WindowOutlines ReadParcelHouses();
+cadastral::WindowOutlines ReadParcelHouses();
 
 }  // namespace cadastral::detail

@@ -228,7 +228,7 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     // along a parcel are then answered from them instead of by a selection.
     std::optional<detail::PointCircles> circles;
     circles_ = count > 1 ? &circles.emplace() : nullptr;
-    std::optional<drawingutil::WindowOutlines> houses;
+    std::optional<cadastral::WindowOutlines> houses;
     houses_ = count > 1 ? &houses.emplace(detail::ReadParcelHouses()) : nullptr;
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     ForgetReadings();

@@ -278,7 +278,7 @@ TEST_F(ParcelIntegrity, ParcelHousesAnswerAsTheHostsGrownWindowOrLeaveItToTheHos
     Parcel({{-10, -10}, {300, -10}, {300, 30}, {-10, 30}});  // widens the drawing
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
 
-    const drawingutil::WindowOutlines houses = cadastral::detail::ReadParcelHouses();
+    const cadastral::WindowOutlines houses = cadastral::detail::ReadParcelHouses();
     EXPECT_EQ(houses.Count(), 6u);
     auto answers = [&](const AcGePoint2dArray& window) {
         geometry::PointList ring;

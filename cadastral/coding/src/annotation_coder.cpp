@@ -26,7 +26,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
-#include "drawingutil/window_outlines.h"
+#include "cadastral/window_outlines.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/progress_meter.h"
 #include "platform/cad/prompts.h"
@@ -470,7 +470,7 @@ void AnnotationCoder::NumberHouses() {
         return;
     // The houses are read once; each parcel's selection is answered from them where they can tell.
     std::unordered_map<std::string, bool> houseCodes;
-    const drawingutil::WindowOutlines houses(kHouseCell, [&houseCodes](const ads_name entity) {
+    const cadastral::WindowOutlines houses(kHouseCell, [&houseCodes](const ads_name entity) {
         const std::string code = Code(entity);
         auto known = houseCodes.find(code);
         if (known == houseCodes.end())

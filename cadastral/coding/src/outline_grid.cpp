@@ -7,7 +7,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_reach.h"
-#include "drawingutil/window_outlines.h"
+#include "cadastral/window_outlines.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
@@ -19,7 +19,6 @@ namespace {
 
 using drawingutil::Chain;
 using drawingutil::Opened;
-using drawingutil::ReadFlatFrame;
 using drawingutil::ShownToSelection;
 using drawingutil::SideMeetsBox;
 

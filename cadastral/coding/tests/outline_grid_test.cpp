@@ -8,7 +8,7 @@
 #include "drawingutil/entity_types.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/view_window.h"
-#include "drawingutil/window_outlines.h"
+#include "cadastral/window_outlines.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_symbol_records.h"
 #include "platform/cad/selection.h"
@@ -16,9 +16,6 @@
 namespace {
 
 using namespace cadastral;
-using drawingutil::OutlinePlace;
-using drawingutil::PlaceOfOutline;
-using drawingutil::WindowOutlines;
 
 class OutlineGridTest : public CodingSceneTest {
 protected:

@@ -15,12 +15,9 @@
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/resbuf.h"
 
-namespace drawingutil {
-class WindowOutlines;
-}
-
 namespace cadastral {
 
+class WindowOutlines;
 class BoundaryPointIndex;
 namespace detail {
 class EntityAttributes;
@@ -126,7 +123,7 @@ private:
     // by position, others by handle.
     const detail::PointCircles* circles_ = nullptr;
     // The houses' outlines read for a run of more than one parcel.
-    const drawingutil::WindowOutlines* houses_ = nullptr;
+    const cadastral::WindowOutlines* houses_ = nullptr;
     std::vector<PointRecord> circleRecords_;
     std::unordered_map<std::uint64_t, PointRecord> otherRecords_;
     // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts, and

@@ -1,4 +1,4 @@
-#include "drawingutil/window_outlines.h"
+#include "cadastral/window_outlines.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,8 +14,11 @@
 #include "platform/cad/db_vertex.h"
 #include "platform/cad/selection.h"
 
-namespace drawingutil {
+namespace cadastral {
 namespace {
+
+using drawingutil::Opened;
+using drawingutil::ShownToSelection;
 
 // An outline whose box spans more cells than this is looked at by every question instead.
 constexpr std::int64_t kMostCells = 256;
@@ -288,4 +291,4 @@ bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePo
     return true;
 }
 
-}  // namespace drawingutil
+}  // namespace cadastral

@@ -18,7 +18,7 @@
 
 class AcDbEntity;
 
-namespace drawingutil {
+namespace cadastral {
 
 // The vertices and bulges of a lightweight or simple 2D polyline lying flat, added to the lists;
 // false for another shape (fitted, splined, tilted), whose drawn curve is not its frame.
@@ -62,4 +62,4 @@ private:
     std::vector<AcGePoint2d> points_;
 };
 
-}  // namespace drawingutil
+}  // namespace cadastral
