@@ -1,11 +1,31 @@
 #include "drawingutil/selection_reach.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "drawingutil/host_objects.h"
 #include "platform/cad/db_symbol_records.h"
 
 namespace drawingutil {
+
+double ClearMargin(double magnitude) {
+    constexpr double kLeast = 1e-6;        // in drawing units
+    constexpr double kOfTolerance = 1000.0;  // times the drawing's point tolerance
+    constexpr double kOfMagnitude = 1e-9;    // times the largest coordinate
+    return std::max({kLeast, kOfTolerance * AcGeContext::gTol.equalPoint(), kOfMagnitude * std::fabs(magnitude)});
+}
+
+bool BoxClearlyInside(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& windowLow,
+                      const AcGePoint2d& windowHigh, double margin) {
+    return low.x > windowLow.x + margin && low.y > windowLow.y + margin && high.x < windowHigh.x - margin &&
+           high.y < windowHigh.y - margin;
+}
+
+bool BoxesClearlyApart(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& otherLow,
+                       const AcGePoint2d& otherHigh, double margin) {
+    return high.x + margin < otherLow.x || otherHigh.x + margin < low.x || high.y + margin < otherLow.y ||
+           otherHigh.y + margin < low.y;
+}
 
 bool ShownToSelection(const AcDbEntity& entity) {
     if (entity.visibility() != AcDb::kVisible)
