@@ -17,7 +17,6 @@
 #include "drawingutil/handle_keys.h"
 #include "entity_attributes.h"
 #include "parcel_houses.h"
-#include "point_circles.h"
 #include "drawingutil/entity_xdata.h"
 #include "drawingutil/feature_codes.h"
 #include "drawingutil/groups.h"
@@ -224,22 +223,18 @@ void ParcelIntegrityChecker::CheckParcelAssociations() {
     // The points are read once for the run, not once per parcel.
     std::optional<BoundaryPointIndex> own;
     index_ = givenIndex_ != nullptr ? givenIndex_ : &own.emplace();
-    // So are the circles on the points' layer when there is more than one parcel: most fences
-    // along a parcel are then answered from them instead of by a selection.
-    std::optional<detail::PointCircles> circles;
-    circles_ = count > 1 ? &circles.emplace() : nullptr;
+    // So are the houses' outlines when there is more than one parcel: a parcel's window that
+    // clearly takes no house or one is then answered from them instead of by a selection.
     std::optional<cadastral::WindowOutlines> houses;
     houses_ = count > 1 ? &houses.emplace(detail::ReadParcelHouses()) : nullptr;
     acedSetStatusBarProgressMeter("正在进行检查...", 0, count);
     ForgetReadings();
-    circleRecords_.resize(circles_ != nullptr ? circles_->Count() : 0);
     labelMissing_.resize(labels_.size());
     for (int i = 0; i < count; ++i) {
         acedSetStatusBarProgressMeterPos(i);
         PumpMessages();
         CheckParcel(parcels_[i]);
     }
-    circles_ = nullptr;
     houses_ = nullptr;
     ForgetReadings();
     index_ = nullptr;
@@ -335,32 +330,30 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     SelectionSet inside;
     if (!answered && !SelectInPolygonByFilter(inside.Fill(), "WP", window, kHouseReach, kHouseFilter, "", false))
         inside.Drop();
-    // Only a circle on one of the vertices can be taken, so the code is read for those alone.
+    // The points come in the order the fence's selection gives them. Only a circle on one of the
+    // vertices can be taken, so the code is read for those alone.
     std::vector<BoundaryPoint> candidates;
-    if (!PointsAlongFence(parcel, fence, window, candidates)) {
-        candidates.clear();
-        SelectionSet along;
-        if (!SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0, "lwpolyline,JMD;polyline,JMD;circle,JZP", "",
-                                     false)) {
-            along.Drop();
-            acutPrintf("\n ssAll error");
-            return;
+    SelectionSet along;
+    if (!SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0, "lwpolyline,JMD;polyline,JMD;circle,JZP", "",
+                                 false)) {
+        along.Drop();
+        acutPrintf("\n ssAll error");
+        return;
+    }
+    for (int i = 0, n = along.Length(); i < n; ++i) {
+        ads_name entity;
+        AcDbObjectId id;
+        if (!along.At(i, entity, id) || id == parcel)
+            continue;
+        PointRecord& met = RecordOf(id);
+        if (!met.centreRead) {
+            met.centreRead = true;
+            met.circle = GetBoundaryPointCenter(entity, met.centre);
         }
-        for (int i = 0, n = along.Length(); i < n; ++i) {
-            ads_name entity;
-            AcDbObjectId id;
-            if (!along.At(i, entity, id) || id == parcel)
-                continue;
-            PointRecord& met = RecordOf(id);
-            if (!met.centreRead) {
-                met.centreRead = true;
-                met.circle = GetBoundaryPointCenter(entity, met.centre);
-            }
-            if (!met.circle || !NearAnyVertex(window, met.centre))
-                continue;
-            if (IsBoundaryPoint(met, entity))
-                candidates.push_back({id, met.centre, &met});
-        }
+        if (!met.circle || !NearAnyVertex(window, met.centre))
+            continue;
+        if (IsBoundaryPoint(met, entity))
+            candidates.push_back({id, met.centre, &met});
     }
     for (AcDbObjectId id : within) {
         ads_name entity;
@@ -389,28 +382,6 @@ void ParcelIntegrityChecker::CollectContents(AcDbObjectId parcel, std::vector<Bo
     }
 }
 
-bool ParcelIntegrityChecker::PointsAlongFence(AcDbObjectId parcel, const AcGePoint2dArray& fence,
-                                              const AcGePoint2dArray& vertices, std::vector<BoundaryPoint>& candidates) {
-    AcGePoint3d viewLow, viewHigh;
-    std::vector<std::uint32_t> taken;
-    if (circles_ == nullptr || !GetViewWindow(viewLow, viewHigh) ||
-        !circles_->AlongFence(HandedPoints(fence), vertices, kSamePlace, AcGePoint2d(viewLow.x, viewLow.y),
-                              AcGePoint2d(viewHigh.x, viewHigh.y), taken))
-        return false;
-    for (std::uint32_t position : taken) {
-        const AcDbObjectId id = circles_->At(position).id;
-        ads_name entity;
-        if (id == parcel)
-            continue;
-        if (acdbGetAdsName(entity, id) != Acad::eOk)
-            return false;
-        PointRecord& met = RecordAt(position);
-        if (IsBoundaryPoint(met, entity))
-            candidates.push_back({id, met.centre, &met});
-    }
-    return true;
-}
-
 bool ParcelIntegrityChecker::HousesWithin(const AcGePoint2dArray& window, std::vector<AcDbObjectId>& within) const {
     // The polygon the host would be handed: the window grown, without repeated points. Where
     // the window is too small or cannot be grown the host says so.
@@ -433,20 +404,7 @@ bool ParcelIntegrityChecker::HousesWithin(const AcGePoint2dArray& window, std::v
 }
 
 ParcelIntegrityChecker::PointRecord& ParcelIntegrityChecker::RecordOf(AcDbObjectId id) {
-    const int position = circles_ != nullptr ? circles_->Find(id) : -1;
-    if (position >= 0)
-        return RecordAt(static_cast<std::uint32_t>(position));
-    return otherRecords_[Key(id)];
-}
-
-ParcelIntegrityChecker::PointRecord& ParcelIntegrityChecker::RecordAt(std::uint32_t position) {
-    PointRecord& record = circleRecords_[position];
-    if (!record.centreRead) {
-        record.centreRead = true;
-        record.circle = true;
-        record.centre = circles_->At(position).centre;
-    }
-    return record;
+    return records_[Key(id)];
 }
 
 bool ParcelIntegrityChecker::IsBoundaryPoint(PointRecord& record, const ads_name entity) {
@@ -551,8 +509,7 @@ std::vector<const CheckField*> ParcelIntegrityChecker::MissingFields(const Entit
 }
 
 void ParcelIntegrityChecker::ForgetReadings() {
-    circleRecords_.clear();
-    otherRecords_.clear();
+    records_.clear();
     labelMissing_.clear();
 }
 

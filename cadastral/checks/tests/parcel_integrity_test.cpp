@@ -26,7 +26,6 @@
 #include "parcel_scene.h"
 #include "geometry/point_list_offset.h"
 #include "parcel_houses.h"
-#include "point_circles.h"
 #include "platform/cad/command_processor.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_group.h"
@@ -352,69 +351,6 @@ TEST_F(ParcelIntegrity, NeighboursCheckedTogetherEachReportTheirSharedPointsAndL
     EXPECT_EQ(Texts("注记"), lacking);
     const std::string unmarked = "界址点的界标类型为空" + H(points[4]);
     EXPECT_EQ(Texts("界址点"), (std::vector<std::string>{unmarked, unmarked}));
-}
-
-// The circles on the points' layer answer which of them on a ring's vertices the fence along the
-// ring takes, in drawing order, as the host's selection does, or leave it to the host.
-TEST_F(ParcelIntegrity, PointCirclesAnswerAsTheHostsFenceOrLeaveItToTheHost) {
-    auto circle = [](double x, double y, double radius, const char* layer = "JZP", double z = 0) {
-        return Add(new AcDbCircle(AcGePoint3d(x, y, z), AcGeVector3d::kZAxis, radius), layer, "301000");
-    };
-    auto square = [](double x) { return List({{x, 0}, {x + 20, 0}, {x + 20, 20}, {x, 20}}); };
-    // Drawn out of ring order; a house across the fence, a point of another layer, one beside a vertex.
-    const AcDbObjectId last = circle(20, 20, 0.25);
-    const AcDbObjectId first = circle(0.005, 0, 0.25);
-    House({{-2, 5}, {2, 5}, {2, 8}, {-2, 8}}, "141100");
-    circle(0, 20, 0.25, "GD");
-    circle(20, 0.005, 0.25);
-    const AcDbObjectId hidden = circle(40, 0, 0.25);
-    drawingutil::Opened<AcDbEntity>(hidden, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
-    circle(80, 0, 50);     // holds the whole ring: the fence does not cross it
-    circle(120, 0, 0.25, "JZP", 1);  // raised
-    circle(160.009, 0, 0.005);  // beside the vertex, smaller than its distance
-    Parcel({{-10, -10}, {300, -10}, {300, 30}, {-10, 30}});  // widens the drawing
-    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
-
-    const cadastral::detail::PointCircles circles;
-    EXPECT_EQ(circles.Count(), 7u);
-    EXPECT_EQ(circles.Find(last), 0);
-    EXPECT_EQ(circles.Find(first), 1);
-    EXPECT_EQ(circles.Find(hidden), 3);
-    EXPECT_EQ(circles.Find(AcDbObjectId()), -1);
-    // The circles' answer, checked against the host's whenever given; -1 when not given.
-    auto answers = [&](const AcGePoint2dArray& ring, double reach = 0.01) {
-        AcGePoint2dArray fence = ring;
-        fence.append(ring.first());
-        AcGePoint3d low, high;
-        EXPECT_TRUE(GetViewWindow(low, high));
-        std::vector<std::uint32_t> taken;
-        if (!circles.AlongFence(fence, ring, reach, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), taken))
-            return -1;
-        std::vector<AcDbObjectId> answered, host;
-        for (std::uint32_t position : taken)
-            answered.push_back(circles.At(position).id);
-        drawingutil::SelectionSet along;
-        EXPECT_TRUE(cadastral::SelectInPolygonByFilter(along.Fill(), "F", fence, 0.0,
-                                                       "lwpolyline,JMD;polyline,JMD;circle,JZP", "", false));
-        for (int i = 0; i < along.Length(); ++i) {
-            ads_name entity;
-            AcDbObjectId id;
-            if (!along.At(i, entity, id))
-                continue;
-            drawingutil::Opened<AcDbCircle> met(id, AcDb::kForRead);
-            const AcGePoint2d centre = met ? AcGePoint2d(met->center().x, met->center().y) : AcGePoint2d();
-            if (met && std::any_of(ring.begin(), ring.end(),
-                                   [&](const AcGePoint2d& v) { return v.distanceTo(centre) < reach; }))
-                host.push_back(id);
-        }
-        EXPECT_EQ(answered, host);
-        return static_cast<int>(taken.size());
-    };
-    EXPECT_EQ(answers(square(0)), 3) << "the points on the vertices, in drawing order";
-    EXPECT_EQ(answers(square(0), 19.0), 3) << "a reach over too many cells for the grid";
-    for (double x : {40.0, 80.0, 120.0, 160.0})
-        EXPECT_EQ(answers(square(x)), -1) << "hidden, around the ring, raised or beside at " << x;
-    EXPECT_EQ(answers(square(200)), -1) << "no circle: only the host knows whether a house is met";
 }
 
 }  // namespace

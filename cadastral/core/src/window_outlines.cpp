@@ -22,14 +22,6 @@ using drawingutil::ShownToSelection;
 
 // An outline whose box spans more cells than this is looked at by every question instead.
 constexpr std::int64_t kMostCells = 256;
-// The margin, relative to the size of the coordinates and to the host's own tolerance, inside
-// which a point or side is too close to the polygon's sides to call: far above the host's
-// tolerance and the rounding of either side's arithmetic.
-constexpr double kLeastMargin = 1e-6;
-constexpr double kRelativeMargin = 1e-9;
-constexpr double kToleranceMargin = 1000.0;
-// The rounding of a cross product, relative to the product of the lengths it multiplies.
-constexpr double kCrossRounding = 1e-12;
 
 double Magnitude(const AcGePoint2d& p) {
     return std::max(std::fabs(p.x), std::fabs(p.y));
@@ -39,82 +31,56 @@ bool Finite(const AcGePoint2d& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-double Cross(const AcGePoint2d& o, const AcGePoint2d& a, const AcGePoint2d& b) {
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
-
-double DistanceToSide(const AcGePoint2d& p, const AcGePoint2d& a, const AcGePoint2d& b) {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double length2 = dx * dx + dy * dy;
-    double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0;
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
-}
-
-// Whether c and d lie clearly on one side of the line through a and b.
-bool OneSide(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& c, const AcGePoint2d& d) {
-    const double length = a.distanceTo(b);
-    const double first = Cross(a, b, c), second = Cross(a, b, d);
-    return std::fabs(first) > kCrossRounding * length * a.distanceTo(c) &&
-           std::fabs(second) > kCrossRounding * length * a.distanceTo(d) && (first > 0) == (second > 0);
-}
-
-// Whether the sides a-b and c-d stay farther apart than the margin. Sides that do not meet are
-// nearest at an end of one of them.
-bool SidesClear(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& c, const AcGePoint2d& d,
-                double margin) {
-    if (std::max(a.x, b.x) + margin < std::min(c.x, d.x) ||
-        std::max(c.x, d.x) + margin < std::min(a.x, b.x) ||
-        std::max(a.y, b.y) + margin < std::min(c.y, d.y) || std::max(c.y, d.y) + margin < std::min(a.y, b.y))
-        return true;
-    if (DistanceToSide(a, c, d) <= margin || DistanceToSide(b, c, d) <= margin ||
-        DistanceToSide(c, a, b) <= margin || DistanceToSide(d, a, b) <= margin)
-        return false;
-    return OneSide(a, b, c, d) || OneSide(c, d, a, b);
-}
-
-// The host's test of a point against a polygon: the crossing number of a ray to the right.
-bool InsidePolygon(const AcGePoint2d& point, const AcGePoint2dArray& polygon) {
-    bool in = false;
-    const int n = polygon.length();
-    for (int i = 0, j = n - 1; i < n; j = i++) {
-        const AcGePoint2d& a = polygon[i];
-        const AcGePoint2d& b = polygon[j];
-        if ((a.y > point.y) != (b.y > point.y) && point.x < (b.x - a.x) * (point.y - a.y) / (b.y - a.y) + a.x)
-            in = !in;
-    }
-    return in;
-}
-
-OutlinePlace PlaceOfPoint(const AcGePoint2d& point, const AcGePoint2dArray& polygon, double margin) {
-    const int n = polygon.length();
-    for (int i = 0; i < n; ++i)
-        if (DistanceToSide(point, polygon[i], polygon[(i + 1) % n]) <= margin)
-            return OutlinePlace::Unsure;
-    return InsidePolygon(point, polygon) ? OutlinePlace::In : OutlinePlace::Out;
-}
-
 geometry::Extents BoxOf(const AcGePoint2d& low, const AcGePoint2d& high) {
     return {{low.x, low.y}, {high.x, high.y}};
 }
 
+// Whether a side of the polygon comes within the margin of the box from low to high.
+bool SideNearBox(const AcGePoint2dArray& polygon, const AcGePoint2d& low, const AcGePoint2d& high, double margin) {
+    const AcGePoint2d wideLow(low.x - margin, low.y - margin), wideHigh(high.x + margin, high.y + margin);
+    const int n = polygon.length();
+    for (int i = 0; i < n; ++i)
+        if (drawingutil::SideMeetsBox(polygon[i], polygon[(i + 1) % n], wideLow, wideHigh))
+            return true;
+    return false;
+}
+
+// Whether the point lies inside the polygon, by the polygon's winding number around it. The
+// caller asks only for points well away from every side, where no rounding can tip the count.
+bool WoundAround(const AcGePoint2d& point, const AcGePoint2dArray& polygon) {
+    int winding = 0;
+    const int n = polygon.length();
+    for (int i = 0; i < n; ++i) {
+        const AcGePoint2d& a = polygon[i];
+        const AcGePoint2d& b = polygon[(i + 1) % n];
+        const double side = (b.x - a.x) * (point.y - a.y) - (point.x - a.x) * (b.y - a.y);
+        if (a.y <= point.y && b.y > point.y && side > 0)
+            ++winding;
+        else if (a.y > point.y && b.y <= point.y && side < 0)
+            --winding;
+    }
+    return winding != 0;
+}
+
+// Where a box lies against the polygon, when the polygon's sides keep clear of it: inside when a
+// corner lies inside the polygon, apart when a corner lies outside and the polygon does not
+// reach into the box either; unclear otherwise.
+enum class BoxPlace { Inside, Apart, Unclear };
+BoxPlace PlaceOfBox(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2dArray& polygon,
+                    double margin) {
+    if (SideNearBox(polygon, low, high, margin))
+        return BoxPlace::Unclear;
+    if (WoundAround(low, polygon))
+        return BoxPlace::Inside;
+    // With no side near it, the polygon lies wholly in the box or wholly out of it.
+    const AcGePoint2d& corner = polygon[0];
+    if (corner.x >= low.x && corner.x <= high.x && corner.y >= low.y && corner.y <= high.y)
+        return BoxPlace::Unclear;
+    return BoxPlace::Apart;
+}
+
 bool FacesUp(const AcGeVector3d& normal) {
     return normal.x == 0 && normal.y == 0 && normal.z == 1;
-}
-
-// Whether the entity lies flat at elevation 0, where the selection's polygon lies.
-bool AtGround(AcDbEntity* entity) {
-    if (AcDbPolyline* lw = AsPolyline(entity))
-        return lw->elevation() == 0;
-    AcDb2dPolyline* poly = As2dPolyline(entity);
-    return poly != nullptr && poly->elevation() == 0;
-}
-
-bool IsClosed(AcDbEntity* entity) {
-    if (AcDbPolyline* lw = AsPolyline(entity))
-        return lw->isClosed();
-    AcDb2dPolyline* poly = As2dPolyline(entity);
-    return poly != nullptr && poly->isClosed();
 }
 
 }  // namespace
@@ -147,36 +113,6 @@ bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::ve
     return !points.empty();
 }
 
-OutlinePlace PlaceOfOutline(const std::vector<AcGePoint2d>& outline, bool closed,
-                          const AcGePoint2dArray& polygon, double margin) {
-    if (outline.empty() || polygon.length() < 3)
-        return OutlinePlace::Unsure;
-    // The host takes an outline whose first point lies inside and whose path meets no side. A
-    // path from a point inside to one outside crosses a side.
-    const OutlinePlace start = PlaceOfPoint(outline.front(), polygon, margin);
-    if (start != OutlinePlace::In)
-        return start;
-    bool sure = true;
-    for (std::size_t k = 1; k < outline.size(); ++k) {
-        const OutlinePlace place = PlaceOfPoint(outline[k], polygon, margin);
-        if (place == OutlinePlace::Out)
-            return OutlinePlace::Out;
-        sure = sure && place == OutlinePlace::In;
-    }
-    if (!sure)
-        return OutlinePlace::Unsure;
-    const std::size_t sides = closed ? outline.size() : outline.size() - 1;
-    const int n = polygon.length();
-    for (std::size_t k = 0; k < sides; ++k) {
-        const AcGePoint2d& a = outline[k];
-        const AcGePoint2d& b = outline[(k + 1) % outline.size()];
-        for (int i = 0; i < n; ++i)
-            if (!SidesClear(a, b, polygon[i], polygon[(i + 1) % n], margin))
-                return OutlinePlace::Unsure;
-    }
-    return OutlinePlace::In;
-}
-
 WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_name)>& isOutline)
     : grid_(cell, kMostCells) {
     ads_name all{};
@@ -206,36 +142,18 @@ void WindowOutlines::Read(AcDbObjectId id) {
     Opened<AcDbEntity> entity(id, AcDb::kForRead);
     if (!entity)
         return;
-    // A graphical selection takes only entities of the current space that have a box.
+    // A graphical selection takes only what is shown, of the current space, with extents.
     AcDbDatabase* db = entity->database();
     AcDbExtents extents;
-    if (db == nullptr || entity->ownerId() != db->currentSpaceId() ||
+    if (db == nullptr || entity->ownerId() != db->currentSpaceId() || !ShownToSelection(*entity.get()) ||
         entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
         return;
-    Outline entry{id,
-                {extents.minPoint().x, extents.minPoint().y},
-                {extents.maxPoint().x, extents.maxPoint().y},
-                false,
-                IsClosed(entity.get()),
-                static_cast<std::uint32_t>(points_.size()),
-                0};
-    std::vector<double> bulges;
-    if (ShownToSelection(*entity.get()) && AtGround(entity.get()) &&
-        ReadFlatFrame(entity.get(), points_, bulges)) {
-        entry.count = static_cast<std::uint32_t>(points_.size() - entry.first);
-        entry.known = entry.count >= 2 &&
-                      std::all_of(bulges.begin(), bulges.end(), [](double b) { return b == 0; }) &&
-                      std::all_of(points_.begin() + entry.first, points_.end(), Finite);
-    }
-    if (!entry.known) {
-        points_.resize(entry.first);
-        entry.count = 0;
-    }
+    Outline entry{id, {extents.minPoint().x, extents.minPoint().y}, {extents.maxPoint().x, extents.maxPoint().y}};
+    // Extents that are no numbers are near every polygon.
     if (!Finite(entry.low) || !Finite(entry.high)) {
         constexpr double kAll = std::numeric_limits<double>::max();
         entry.low.set(-kAll, -kAll);
         entry.high.set(kAll, kAll);
-        entry.known = false;
     }
     magnitude_ = std::max({magnitude_, Magnitude(entry.low), Magnitude(entry.high)});
     const auto index = static_cast<std::uint32_t>(outlines_.size());
@@ -258,35 +176,28 @@ bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePo
         high.set(std::max(high.x, p.x), std::max(high.y, p.y));
         magnitude = std::max(magnitude, Magnitude(p));
     }
-    const double margin = std::max(
-        {kLeastMargin, kToleranceMargin * AcGeContext::gTol.equalPoint(), kRelativeMargin * magnitude});
-    // The host looks only inside the view: the polygon must lie well inside it.
-    if (!std::isfinite(margin) || !(viewLow.x + margin < low.x - margin) ||
-        !(high.x + margin < viewHigh.x - margin) || !(viewLow.y + margin < low.y - margin) ||
-        !(high.y + margin < viewHigh.y - margin))
+    const double margin = drawingutil::ClearMargin(magnitude);
+    // The selection looks only inside the view: the polygon must lie clearly inside it.
+    if (!std::isfinite(margin) || !drawingutil::BoxClearlyInside(low, high, viewLow, viewHigh, margin))
         return false;
 
     std::vector<std::uint32_t> near;
     if (!grid_.Find(BoxOf({low.x - margin, low.y - margin}, {high.x + margin, high.y + margin}), near))
         return false;
-
-    std::vector<AcGePoint2d> outline;
     for (std::uint32_t index : near) {
         const Outline& entry = outlines_[index];
-        // The host takes only what its box puts wholly within the polygon's box.
-        if (entry.low.x < low.x - margin || entry.low.y < low.y - margin || entry.high.x > high.x + margin ||
-            entry.high.y > high.y + margin)
+        if (drawingutil::BoxesClearlyApart(entry.low, entry.high, low, high, margin))
             continue;
-        if (!(entry.low.x > low.x + margin && entry.low.y > low.y + margin &&
-              entry.high.x < high.x - margin && entry.high.y < high.y - margin) ||
-            !entry.known)
+        const BoxPlace place = PlaceOfBox(entry.low, entry.high, polygon, margin);
+        if (place == BoxPlace::Apart)
+            continue;
+        // Two or more taken come in the order the host's selection gives them.
+        if (place == BoxPlace::Unclear || !selected.empty() ||
+            !drawingutil::BoxClearlyInside(entry.low, entry.high, low, high, margin)) {
+            selected.clear();
             return false;
-        outline.assign(points_.begin() + entry.first, points_.begin() + entry.first + entry.count);
-        const OutlinePlace place = PlaceOfOutline(outline, entry.closed, polygon, margin);
-        if (place == OutlinePlace::Unsure)
-            return false;
-        if (place == OutlinePlace::In)
-            selected.push_back(entry.id);
+        }
+        selected.push_back(entry.id);
     }
     return true;
 }

@@ -21,7 +21,6 @@ class WindowOutlines;
 class BoundaryPointIndex;
 namespace detail {
 class EntityAttributes;
-class PointCircles;
 }
 
 // Whether the export of the registry relation between parcels and notes requires the parcel's
@@ -82,13 +81,9 @@ private:
     void CheckParcelAssociations();
     void CheckParcel(AcDbObjectId parcel);
     void CollectContents(AcDbObjectId parcel, std::vector<BoundaryPoint>& points, AcDbObjectIdArray& houses);
-    // The boundary points on the vertices that the fence along the parcel meets, in drawing
-    // order, from the circles read for the run; false when only the host's selection can tell.
-    // The houses' outlines that the window grown from the parcel's outline takes, in drawing
-    // order, from the outlines read for the run; false when only the host's selection can tell.
+    // The house outline that the window grown from the parcel's outline takes, none or one, from
+    // the outlines read for the run; false when only the host's selection can tell.
     bool HousesWithin(const AcGePoint2dArray& window, std::vector<AcDbObjectId>& within) const;
-    bool PointsAlongFence(AcDbObjectId parcel, const AcGePoint2dArray& fence, const AcGePoint2dArray& vertices,
-                          std::vector<BoundaryPoint>& candidates);
     // Reports the required fields of the table that the entity lacks.
     void CheckRequiredFields(AcDbObjectId entity, const CheckGroup* table);
     // The same for an entity whose data the caller has read already.
@@ -98,7 +93,6 @@ private:
     std::vector<const CheckField*> MissingFields(AcDbObjectId entity, const CheckGroup* table);
     std::vector<const CheckField*> MissingFields(const detail::EntityAttributes& data, const CheckGroup* table);
     PointRecord& RecordOf(AcDbObjectId id);
-    PointRecord& RecordAt(std::uint32_t position);
     bool IsBoundaryPoint(PointRecord& record, const ads_name entity);
     // The boundary point's missing fields (of the points' table, when there is one) and label.
     const PointRecord& ReadPoint(const BoundaryPoint& point, const CheckGroup* pointTable);
@@ -118,14 +112,11 @@ private:
     AcDbObjectId current_;
     bool defect_ = false;
     bool houseWithoutNotes_ = false;
-    // Boundary points and their labels belong to several parcels: what one run has read of them
-    // is kept for the run, which changes none of them. The circles read for the run keep theirs
-    // by position, others by handle.
-    const detail::PointCircles* circles_ = nullptr;
     // The houses' outlines read for a run of more than one parcel.
     const cadastral::WindowOutlines* houses_ = nullptr;
-    std::vector<PointRecord> circleRecords_;
-    std::unordered_map<std::uint64_t, PointRecord> otherRecords_;
+    // Boundary points and their labels belong to several parcels: what one run has read of them
+    // is kept for the run, which changes none of them, by handle.
+    std::unordered_map<std::uint64_t, PointRecord> records_;
     // Boundary-point labels sorted byte-wise (equal labels in drawing order) with their texts, and
     // the note fields each lacks once read.
     std::vector<std::pair<std::string, AcDbObjectId>> labels_;
