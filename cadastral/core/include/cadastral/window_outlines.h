@@ -20,10 +20,6 @@ class AcDbEntity;
 
 namespace cadastral {
 
-// The vertices and bulges of a lightweight or simple 2D polyline lying flat, added to the lists;
-// false for another shape (fitted, splined, tilted), whose drawn curve is not its frame.
-bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges);
-
 // Where an outline, the points of a polyline (closed or not), lies against a polygon:
 // In when every point and side stays farther than the margin inside it, Out when its first point,
 // or any point while the first lies inside, is farther than the margin outside, Unsure otherwise.
