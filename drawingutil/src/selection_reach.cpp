@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "drawingutil/host_objects.h"
+#include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
 
 namespace drawingutil {
@@ -32,6 +33,11 @@ bool ShownToSelection(const AcDbEntity& entity) {
         return false;
     Opened<AcDbLayerTableRecord> layer(entity.layerId(), AcDb::kForRead);
     return !layer || (!layer->isOff() && !layer->isFrozen());
+}
+
+bool InCurrentSpace(const AcDbEntity& entity) {
+    AcDbDatabase* db = entity.database();
+    return db != nullptr && entity.ownerId() == db->currentSpaceId();
 }
 
 bool SideMeetsBox(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& low, const AcGePoint2d& high) {

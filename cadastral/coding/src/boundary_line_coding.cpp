@@ -14,6 +14,7 @@
 #include "drawingutil/outline_checks.h"
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_ids.h"
 #include "drawingutil/view_window.h"
 #include "geometry/cell_grid.h"
 #include "platform/cad/ads_entity.h"
@@ -233,18 +234,7 @@ void BoundaryLineCoder::SelectAround(const AcGePoint2d& point, AcDbObjectId parc
                                     parcel, found))
         return;
     ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
-    ads_name selection{};
-    if (acedSSGet("C", corner1, corner2, nullptr, selection) != RTNORM)
-        return;
-    Adesk::Int32 count = 0;
-    acedSSLength(selection, &count);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
-        ads_name member{};
-        AcDbObjectId id;
-        if (acedSSName(selection, i, member) == RTNORM && IdOfName(member, id))
-            found.push_back(id);
-    }
-    acedSSFree(selection);
+    drawingutil::AppendSelectedIds("C", corner1, corner2, nullptr, found);
 }
 
 bool BoundaryLineCoder::FindSharedSegment(ads_name parcel, const AcGePoint2d& point, ParcelSegment& own,
@@ -359,16 +349,9 @@ void BoundaryLineCoder::Record(AcDbObjectId parcel, const ParcelSegment& segment
 void BoundaryLineCoder::ReadLinePoints() {
     pointsRead_ = true;
     Chain filter(acutBuildList(RTDXF0, "POINT", 8, "GD", RTNONE));
-    ads_name all{};
-    if (acedSSGet("X", nullptr, nullptr, filter.get(), all) != RTNORM)
-        return;
-    Adesk::Int32 count = 0;
-    acedSSLength(all, &count);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
-        ads_name member{};
-        AcDbObjectId id;
-        if (acedSSName(all, i, member) != RTNORM || !IdOfName(member, id))
-            continue;
+    std::vector<AcDbObjectId> ids;
+    drawingutil::AppendSelectedIds("X", nullptr, nullptr, filter.get(), ids);
+    for (AcDbObjectId id : ids) {
         Opened<AcDbPoint> point(id, AcDb::kForRead);
         if (!point)
             continue;
@@ -376,7 +359,6 @@ void BoundaryLineCoder::ReadLinePoints() {
         cells_[CellKey(CellOf(at.x), CellOf(at.y))].push_back(points_.size());
         points_.push_back({id, at, false});
     }
-    acedSSFree(all);
 }
 
 void BoundaryLineCoder::ReadDrawingOrder() {

@@ -6,8 +6,9 @@
 
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/flat_frames.h"
+#include "drawingutil/selection_ids.h"
 #include "drawingutil/selection_reach.h"
-#include "cadastral/window_outlines.h"
 #include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_polyline.h"
@@ -133,33 +134,23 @@ OutlineGrid::OutlineGrid(double cell) : grid_(cell, kMostCells) {
     // Named, not matched by a wildcard: the two names are the only ones of lightweight and old-style
     // polylines, and a name is compared much faster than matched.
     Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
-    ads_name all{};
-    if (acedSSGet("X", nullptr, nullptr, filter.get(), all) != RTNORM)
+    std::vector<AcDbObjectId> ids;
+    if (!drawingutil::AppendSelectedIds("X", nullptr, nullptr, filter.get(), ids))
         return;
-    Adesk::Int32 count = 0;
-    acedSSLength(all, &count);
-    const auto expected = static_cast<std::size_t>(count) * kUsualSides;
+    const auto expected = ids.size() * kUsualSides;
     points_.reserve(expected);
     bulges_.reserve(expected);
     owner_.reserve(expected);
     grid_.Reserve(2 * expected);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
-        ads_name member{};
-        AcDbObjectId id;
-        if (acedSSName(all, i, member) == RTNORM && drawingutil::IdOfName(member, id))
-            Read(id);
-    }
-    acedSSFree(all);
+    for (AcDbObjectId id : ids)
+        Read(id);
     grid_.Seal();
 }
 
 void OutlineGrid::Read(AcDbObjectId id) {
     Opened<AcDbEntity> entity(id, AcDb::kForRead);
-    if (!entity)
-        return;
     // Only closed polylines of the current space can be outlines a crossing selection gives.
-    AcDbDatabase* db = entity->database();
-    if (db == nullptr || entity->ownerId() != db->currentSpaceId())
+    if (!entity || !drawingutil::InCurrentSpace(*entity.get()))
         return;
     AcDbPolyline* lw = AsPolyline(entity.get());
     AcDb2dPolyline* poly = lw == nullptr ? As2dPolyline(entity.get()) : nullptr;
@@ -167,7 +158,7 @@ void OutlineGrid::Read(AcDbObjectId id) {
         return;
     const auto index = static_cast<std::uint32_t>(outlines_.size());
     const auto first = static_cast<std::uint32_t>(points_.size());
-    bool read = ReadFlatFrame(entity.get(), points_, bulges_);
+    bool read = drawingutil::ReadFlatFrame(entity.get(), points_, bulges_);
     for (std::size_t k = first; read && k < points_.size(); ++k)
         read = Finite(points_[k]) && std::isfinite(bulges_[k]);
     if (!read) {

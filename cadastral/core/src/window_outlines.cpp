@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <memory>
 
-#include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/selection_ids.h"
 #include "drawingutil/selection_reach.h"
-#include "platform/cad/db_2d_polyline.h"
-#include "platform/cad/db_database.h"
-#include "platform/cad/db_polyline.h"
-#include "platform/cad/db_vertex.h"
-#include "platform/cad/selection.h"
+#include "platform/cad/db_entity.h"
 
 namespace cadastral {
 namespace {
@@ -79,54 +74,14 @@ BoxPlace PlaceOfBox(const AcGePoint2d& low, const AcGePoint2d& high, const AcGeP
     return BoxPlace::Apart;
 }
 
-bool FacesUp(const AcGeVector3d& normal) {
-    return normal.x == 0 && normal.y == 0 && normal.z == 1;
-}
-
 }  // namespace
-
-bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges) {
-    if (AcDbPolyline* lw = AsPolyline(entity)) {
-        if (!FacesUp(lw->normal()))
-            return false;
-        for (unsigned int i = 0; i < lw->numVerts(); ++i) {
-            AcGePoint2d p;
-            double bulge = 0;
-            if (lw->getPointAt(i, p) != Acad::eOk || lw->getBulgeAt(i, bulge) != Acad::eOk)
-                return false;
-            points.push_back(p);
-            bulges.push_back(bulge);
-        }
-        return !points.empty();
-    }
-    AcDb2dPolyline* poly = As2dPolyline(entity);
-    if (poly == nullptr || poly->polyType() != AcDb::k2dSimplePoly || !FacesUp(poly->normal()))
-        return false;
-    std::unique_ptr<AcDbObjectIterator> it(poly->vertexIterator());
-    for (it->start(); !it->done(); it->step()) {
-        Opened<AcDb2dVertex> vertex(it->objectId(), AcDb::kForRead);
-        if (!vertex || vertex->vertexType() != AcDb::k2dVertex)
-            return false;
-        points.emplace_back(vertex->position().x, vertex->position().y);
-        bulges.push_back(vertex->bulge());
-    }
-    return !points.empty();
-}
 
 WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_name)>& isOutline)
     : grid_(cell, kMostCells) {
-    ads_name all{};
-    if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM)
-        return;
-    Adesk::Int32 count = 0;
-    acedSSLength(all, &count);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
-        ads_name member{};
-        AcDbObjectId id;
-        if (acedSSName(all, i, member) == RTNORM && isOutline(member) && drawingutil::IdOfName(member, id))
-            Read(id);
-    }
-    acedSSFree(all);
+    std::vector<AcDbObjectId> ids;
+    drawingutil::AppendSelectedIds("X", nullptr, nullptr, nullptr, ids, isOutline);
+    for (AcDbObjectId id : ids)
+        Read(id);
     grid_.Seal();
 }
 
@@ -143,9 +98,8 @@ void WindowOutlines::Read(AcDbObjectId id) {
     if (!entity)
         return;
     // A graphical selection takes only what is shown, of the current space, with extents.
-    AcDbDatabase* db = entity->database();
     AcDbExtents extents;
-    if (db == nullptr || entity->ownerId() != db->currentSpaceId() || !ShownToSelection(*entity.get()) ||
+    if (!drawingutil::InCurrentSpace(*entity.get()) || !ShownToSelection(*entity.get()) ||
         entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
         return;
     Outline entry{id, {extents.minPoint().x, extents.minPoint().y}, {extents.maxPoint().x, extents.maxPoint().y}};

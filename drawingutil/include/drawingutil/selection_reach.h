@@ -25,6 +25,10 @@ bool BoxesClearlyApart(const AcGePoint2d& low, const AcGePoint2d& high, const Ac
 // Whether a graphical selection may take the entity: visible on a layer that is on and thawed.
 bool ShownToSelection(const AcDbEntity& entity);
 
+// Whether the entity belongs to its drawing's current space, the only one a graphical selection
+// looks in.
+bool InCurrentSpace(const AcDbEntity& entity);
+
 // Whether the straight side from a to b has a point in the axis-parallel box from low to high
 // (the side clipped to the box, edges included).
 bool SideMeetsBox(const AcGePoint2d& a, const AcGePoint2d& b, const AcGePoint2d& low, const AcGePoint2d& high);

@@ -15,13 +15,7 @@
 #include "platform/cad/db_object_id.h"
 #include "platform/cad/ge_types.h"
 
-class AcDbEntity;
-
 namespace cadastral {
-
-// The vertices and bulges of a lightweight or simple 2D polyline lying flat, added to the lists;
-// false for another shape (fitted, splined, tilted), whose drawn curve is not its frame.
-bool ReadFlatFrame(AcDbEntity* entity, std::vector<AcGePoint2d>& points, std::vector<double>& bulges);
 
 class WindowOutlines {
 public:
