@@ -477,13 +477,10 @@ void AnnotationCoder::NumberHouses() {
             known = houseCodes.emplace(code, IsHouse(code)).first;
         return known->second;
     });
-    // What the houses answer are houses: only what the host selects needs its code read.
-    bool onlyHouses = false;
-    const PolygonAnswer answer = [&houses, &onlyHouses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
-                                                        const AcGePoint2d& viewHigh,
-                                                        std::vector<AcDbObjectId>& selected) {
-        onlyHouses = houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
-        return onlyHouses;
+    // The houses answer when their boxes make it clear: no house in the parcel, or just one.
+    const PolygonAnswer answer = [&houses](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
+                                           const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) {
+        return houses.WindowPolygon(polygon, viewLow, viewHigh, selected);
     };
     const Adesk::Int32 count = parcels.Length();
     Meter meter("正在为房屋添加隶属宗地,房屋编号...", count);
@@ -496,14 +493,15 @@ void AnnotationCoder::NumberHouses() {
             !BuildDistrictCode(parcel, parcelCode))
             continue;
         AcGePoint2dArray ring;
-        onlyHouses = false;
         if (!ApproximateCurveArcs(parcel, ring, kArcStep) ||
             !SelectByPolygon(ring, "WP", kHouseReach, 1, answer, inside))
             continue;
+        // The houses are numbered in the order the selection gives; of what the host selects,
+        // the houses are the outlines read, whose codes were read once.
         int number = 1;
         for (AcDbObjectId id : inside) {
             ads_name member{};
-            if (acdbGetAdsName(member, id) != Acad::eOk || (!onlyHouses && !IsHouse(Code(member))))
+            if (acdbGetAdsName(member, id) != Acad::eOk || !houses.Holds(id))
                 continue;
             std::string houseNumber = HouseNumber(number);
             ++number;

@@ -132,27 +132,6 @@ TEST_F(OutlineGridTest, AnswersAsTheHostsCrossingSelectionOrLeavesItToTheHost) {
     EXPECT_FALSE(Answers(grid, 10, 10.75)) << "the arc touches the window's edge";
 }
 
-TEST_F(OutlineGridTest, OutlinesArePlacedOnlyClearOfThePolygonsSides) {
-    // A U: two arms from x 0 to 4 and 6 to 10, joined below y 4.
-    const AcGePoint2dArray u = List({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 4}, {4, 4}, {4, 10}, {0, 10}});
-    const double m = 1e-6;
-    using P = std::vector<AcGePoint2d>;
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {3, 1}, {3, 3}, {1, 3}}, true, u, m), OutlinePlace::In);
-    EXPECT_EQ(PlaceOfOutline(P{{5, 5}, {5, 6}, {5.5, 6}}, true, u, m), OutlinePlace::Out)
-        << "first point in the notch";
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {12, 1}, {12, 3}}, true, u, m), OutlinePlace::Out)
-        << "a point beyond the U";
-    EXPECT_EQ(PlaceOfOutline(P{{0, 1}, {3, 1}, {3, 3}}, true, u, m), OutlinePlace::Unsure)
-        << "first point on a side";
-    EXPECT_EQ(PlaceOfOutline(P{{1, 1}, {5, 1}, {5, 4}}, true, u, m), OutlinePlace::Unsure)
-        << "a corner on the notch's foot";
-    EXPECT_EQ(PlaceOfOutline(P{{3, 5}, {5, 3}, {3, 3}}, true, u, m), OutlinePlace::Unsure)
-        << "a side through its corner";
-    // Every point in the arms, the closing side across the notch, which the host's polygon meets.
-    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, false, u, m), OutlinePlace::In) << "open";
-    EXPECT_EQ(PlaceOfOutline(P{{8, 8}, {8, 2}, {2, 2}, {2, 8}}, true, u, m), OutlinePlace::Unsure) << "closed";
-}
-
 // The houses' answer to a window-polygon selection, checked against the host's whenever given.
 TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
     std::vector<AcDbObjectId> houses;
@@ -160,7 +139,7 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
         houses.push_back(Parcel(points, lightweight));
         return houses.back();
     };
-    // Drawn east to west: the answer keeps the drawing's order.
+    // Drawn east to west: the host's selection gives the drawing's order.
     AcDbObjectId east = house({{7, 1}, {9, 1}, {9, 3}, {7, 3}}, true);
     AcDbObjectId west = house({{1, 1}, {3, 1}, {3, 3}, {1, 3}});
     AcDbObjectId onLine = house({{8, 5}, {10, 5}, {10, 7}, {8, 7}});  // on the parcel's east side
@@ -182,7 +161,7 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
         return acdbGetObjectId(id, entity) == Acad::eOk &&
                std::binary_search(houses.begin(), houses.end(), id);
     });
-    EXPECT_EQ(outlines.Count(), 6u);
+    EXPECT_EQ(outlines.Count(), 5u) << "the hidden one is never taken";
     const PolygonAnswer answer = [&outlines](const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
                                              const AcGePoint2d& viewHigh,
                                              std::vector<AcDbObjectId>& selected) {
@@ -208,21 +187,22 @@ TEST_F(OutlineGridTest, HousesAnswerAsTheHostsWindowPolygonOrLeaveItToTheHost) {
         return answered ? static_cast<int>(selected.size()) : -1;
     };
     const AcGePoint2dArray parcel = List({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    EXPECT_EQ(answers(parcel, -0.1), 4) << "moved out, the house on the line is taken";
+    EXPECT_EQ(answers(List({{6, 0}, {10, 0}, {10, 4}, {6, 4}}), -0.1), 1) << "one house, the others apart";
+    EXPECT_EQ(answers(List({{20, 0}, {30, 0}, {30, 10}, {20, 10}}), -0.1), 0) << "no house near";
+    EXPECT_EQ(answers(List({{40, 0}, {44, 0}, {44, 4}, {40, 4}}), 0), 0) << "hidden";
+    EXPECT_EQ(answers(List({{50, -1}, {56, -1}, {56, 4}, {50, 4}}), 0), 1) << "an arc, inside by its box";
+
+    // Two or more taken, a house across a side or on it, a polygon beyond the view: the host decides.
+    EXPECT_EQ(answers(parcel, -0.1), -1) << "four houses, in the host's order";
     std::vector<AcDbObjectId> selected;
     ASSERT_TRUE(SelectByPolygon(parcel, "WP", -0.1, 1, answer, selected));
     EXPECT_EQ(selected, (std::vector<AcDbObjectId>{east, west, onLine, across}));
-    EXPECT_EQ(answers(parcel, 0.1), 3) << "moved in, the house on the line is not";
-    EXPECT_EQ(answers(List({{-1, -1}, {10.5, -1}, {10.5, 4}, {-1, 4}}), 0), 2);
-    EXPECT_EQ(answers(List({{20, 0}, {30, 0}, {30, 10}, {20, 10}}), -0.1), 0) << "no house near";
-
-    // On a side, across a notch, near a hidden house or an arc: the host decides.
-    EXPECT_EQ(answers(parcel, 0), -1) << "the house on the line touches the polygon";
-    EXPECT_EQ(answers(List({{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 4}, {4, 4}, {4, 10}, {0, 10}}), -0.1), -1)
-        << "a side across the notch";
-    EXPECT_EQ(answers(List({{40, 0}, {44, 0}, {44, 4}, {40, 4}}), 0), -1) << "hidden";
-    EXPECT_EQ(answers(List({{50, -1}, {56, -1}, {56, 4}, {50, 4}}), 0), -1) << "an arc";
+    EXPECT_EQ(answers(List({{2, 0}, {6, 0}, {6, 4}, {2, 4}}), 0), -1) << "a house across the window's side";
+    EXPECT_EQ(answers(List({{5, 4}, {12, 4}, {12, 8}, {5, 8}}), 0), -1) << "a house on the window's side";
     EXPECT_EQ(answers(List({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), 0), -1) << "the house's own outline";
+    EXPECT_FALSE(outlines.WindowPolygon(List({{6, 0}, {10, 0}, {10, 4}, {6, 4}}), AcGePoint2d(8, -10),
+                                        AcGePoint2d(100, 100), selected))
+        << "the view cuts the polygon";
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_n
     drawingutil::AppendSelectedIds("X", nullptr, nullptr, nullptr, ids, isOutline);
     for (AcDbObjectId id : ids)
         Read(id);
-    grid_.Seal();
+    Seal();
 }
 
 WindowOutlines::WindowOutlines(double cell, const std::vector<AcDbObjectId>& outlines)
@@ -90,7 +90,19 @@ WindowOutlines::WindowOutlines(double cell, const std::vector<AcDbObjectId>& out
     outlines_.reserve(outlines.size());
     for (AcDbObjectId id : outlines)
         Read(id);
+    Seal();
+}
+
+void WindowOutlines::Seal() {
     grid_.Seal();
+    ids_.reserve(outlines_.size());
+    for (const Outline& outline : outlines_)
+        ids_.push_back(outline.id);
+    std::sort(ids_.begin(), ids_.end());
+}
+
+bool WindowOutlines::Holds(AcDbObjectId id) const {
+    return std::binary_search(ids_.begin(), ids_.end(), id);
 }
 
 void WindowOutlines::Read(AcDbObjectId id) {

@@ -29,6 +29,9 @@ public:
     bool WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
                        const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected) const;
 
+    // Whether the entity is one of the outlines read: what a graphical selection takes is one of
+    // them exactly when the caller's `isOutline` took it.
+    bool Holds(AcDbObjectId id) const;
     std::size_t Count() const { return outlines_.size(); }
 
 private:
@@ -37,10 +40,12 @@ private:
         AcGePoint2d low, high;  // its extents
     };
     void Read(AcDbObjectId id);
+    void Seal();
 
     geometry::CellGrid grid_;  // outlines by their boxes
     double magnitude_ = 0;  // the largest coordinate read, which widens the margin
     std::vector<Outline> outlines_;
+    std::vector<AcDbObjectId> ids_;  // of the outlines, sorted: ids only name them here
 };
 
 }  // namespace cadastral
