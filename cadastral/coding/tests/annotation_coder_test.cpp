@@ -133,6 +133,20 @@ TEST_F(AnnotationCoderTest, WhatTheHostSelectsInAParcelIsNumberedOnlyIfItIsAHous
     EXPECT_NE(Value(parcel, "ZDLSH", kXDataLong), "");
 }
 
+// Two houses in a parcel: the host selects them, and they are numbered in the order it gives,
+// the drawing's order, whatever their places.
+TEST_F(AnnotationCoderTest, TwoHousesInAParcelAreNumberedInTheOrderTheHostSelectsThem) {
+    District(Box(-5, -5, 45, 25), kDistrict, "甲");
+    CodedParcel(Box(0, 0, 10, 10), "0010010123456");
+    AcDbObjectId east = House(6, 2, 8, 4), west = House(2, 2, 4, 4), north = House(2, 6, 4, 8);
+    AnnotationCoder coder;
+    ASSERT_TRUE(coder.Run());
+    EXPECT_EQ(Value(east, "FWBH"), "001");
+    EXPECT_EQ(Value(west, "FWBH"), "002");
+    EXPECT_EQ(Value(north, "FWBH"), "003");
+    EXPECT_EQ(Value(north, "FWDM"), "4401010010020123456003");
+}
+
 TEST_F(AnnotationCoderTest, OutsideFeaturesGoToThePickedDistrictAndShortCodesStayLong) {
     District(Box(0, 0, 10, 10), kDistrict, "甲");
     District(Box(20, 0, 30, 10), "440101003004", "乙");
