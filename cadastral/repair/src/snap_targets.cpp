@@ -123,6 +123,7 @@ bool SnapTargets::Window(const geometry::Point2d& low, const geometry::Point2d& 
             const auto cell = cells_.find(CellKey(x, y));
             if (cell == cells_.end()) continue;
             for (int position : cell->second) {
+                if (!selected.empty() && selected.front() == position) continue;  // cells sharing a key
                 const SnapTarget& target = At(position);
                 const AcGePoint2d boxLow(target.centre.x - target.radius, target.centre.y - target.radius);
                 const AcGePoint2d boxHigh(target.centre.x + target.radius, target.centre.y + target.radius);
