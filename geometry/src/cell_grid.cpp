@@ -8,7 +8,7 @@ namespace {
 
 // Cells far apart share a key (their indexes agree in the low 16 bits): a question then gets more
 // values, never fewer, and the entries stay small.
-std::uint32_t CellKey(std::int64_t cx, std::int64_t cy) {
+std::uint32_t SmallKey(std::int64_t cx, std::int64_t cy) {
     return (static_cast<std::uint32_t>(cx) << 16) ^ (static_cast<std::uint32_t>(cy) & 0xffffu);
 }
 
@@ -51,11 +51,11 @@ void CellGrid::Add(const Extents& box, std::uint32_t value) {
     }
     for (std::int64_t cx = span.x0; cx <= span.x1; ++cx)
         for (std::int64_t cy = span.y0; cy <= span.y1; ++cy)
-            cells_.emplace_back(CellKey(cx, cy), value);
+            cells_.emplace_back(SmallKey(cx, cy), value);
 }
 
 void CellGrid::Add(const Point2d& point, std::uint32_t value) {
-    cells_.emplace_back(CellKey(CellOf(point.x), CellOf(point.y)), value);
+    cells_.emplace_back(SmallKey(CellOf(point.x), CellOf(point.y)), value);
 }
 
 void CellGrid::Seal() {
@@ -71,7 +71,7 @@ bool CellGrid::Find(const Extents& box, std::vector<std::uint32_t>& found) const
     found.assign(wide_.begin(), wide_.end());
     for (std::int64_t cx = span.x0; cx <= span.x1; ++cx) {
         for (std::int64_t cy = span.y0; cy <= span.y1; ++cy) {
-            const std::uint32_t key = CellKey(cx, cy);
+            const std::uint32_t key = SmallKey(cx, cy);
             auto it = std::lower_bound(cells_.begin(), cells_.end(), std::make_pair(key, std::uint32_t{0}));
             for (; it != cells_.end() && it->first == key; ++it)
                 found.push_back(it->second);

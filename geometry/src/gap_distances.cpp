@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flat_key_map.h"
+#include "geometry/cell_grid.h"
 #include "geometry/segment_distance.h"
 
 namespace geometry {
@@ -44,12 +45,6 @@ double DistanceToPolyline(const PointList& points, const Point2d& p) {
     return std::sqrt(NearestPointOnPolyline(points, p, foot, segment, parameter));
 }
 
-namespace {
-// Cell indexes are clamped so that far-off or huge coordinates share an edge cell instead of
-// overflowing; the distance test that follows keeps the answers right.
-constexpr double kIndexLimit = 1e15;
-}  // namespace
-
 class PointGrid::Cells : public detail::FlatKeyMap {};
 
 PointGrid::PointGrid(double distance)
@@ -59,19 +54,12 @@ PointGrid::PointGrid(double distance)
 
 PointGrid::~PointGrid() = default;
 
-std::uint64_t PointGrid::CellKey(std::int64_t x, std::int64_t y) const {
-    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull + static_cast<std::uint64_t>(y);
-}
-
-std::int64_t PointGrid::CellIndex(double coordinate) const {
-    double index = std::floor(coordinate / cell_);
-    if (!(index > -kIndexLimit)) index = -kIndexLimit;  // also NaN
-    if (index > kIndexLimit) index = kIndexLimit;
-    return static_cast<std::int64_t>(index);
-}
+// Far-off or huge coordinates (and NaN) share an edge cell instead of overflowing; the distance
+// test that follows keeps the answers right.
+std::int64_t PointGrid::CellIndex(double coordinate) const { return geometry::CellIndex(coordinate, cell_); }
 
 void PointGrid::Add(const Point2d& p) {
-    const std::uint64_t key = CellKey(CellIndex(p.x), CellIndex(p.y));
+    const std::uint64_t key = geometry::CellKey(CellIndex(p.x), CellIndex(p.y));
     const auto index = static_cast<std::uint32_t>(points_.size());
     points_.push_back(p);
     next_.push_back(heads_->Find(key));
@@ -90,7 +78,7 @@ bool PointGrid::AnyWithin(const Point2d& p) const {
     const double limit = distance_ * distance_;
     for (std::int64_t x = x0; x <= x1; ++x)
         for (std::int64_t y = y0; y <= y1; ++y) {
-            for (std::uint32_t i = heads_->Find(CellKey(x, y)); i != Cells::kNone; i = next_[i])
+            for (std::uint32_t i = heads_->Find(geometry::CellKey(x, y)); i != Cells::kNone; i = next_[i])
                 if (SquaredDistance2d(points_[i], p) <= limit) return true;
         }
     return false;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "flat_key_map.h"
+#include "geometry/cell_grid.h"
 
 namespace geometry {
 
@@ -13,10 +14,6 @@ namespace {
 constexpr double kCellsPerTolerance = 8.0;
 constexpr double kBorder = 1.0 / kCellsPerTolerance + 0.01;
 constexpr double kCellLimit = 4e18;
-
-uint64_t CellKey(int64_t cx, int64_t cy) {
-    return static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ULL ^ static_cast<uint64_t>(cy);
-}
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "cadastral/region_selection.h"
+#include "drawingutil/selection_reach.h"
 #include "drawingutil/selection_set.h"
 #include "drawingutil/view_window.h"
 #include "geometry/curve_vertex_readers.h"
@@ -54,6 +55,8 @@ void FusableOutlines::Read(FusableOutline& outline) const {
 
 void FusableOutlines::Load(const resbuf* filter, const char* codePatterns, const drawingutil::SelectionSet* all) {
     outlines_.clear();
+    indexed_.clear();
+    overlay_.clear();
     if (all == nullptr || !TakeAllInSight(*all)) TakeWindow(filter, codePatterns);
     indexed_.reserve(outlines_.size());
     for (const FusableOutline& outline : outlines_) {
@@ -95,22 +98,20 @@ void FusableOutlines::TakeWindow(const resbuf* filter, const char* codePatterns)
 bool FusableOutlines::TakeAllInSight(const drawingutil::SelectionSet& all) {
     AcGePoint3d low, high;
     if (!GetViewWindow(low, high)) return false;
-    const double size = std::max(high.x - low.x, high.y - low.y);
-    const double margin = 1e-6 * size + 1e-9 * std::max({std::fabs(low.x), std::fabs(low.y), std::fabs(high.x),
-                                                         std::fabs(high.y)});
-    SightCheck sight;
+    const double margin = drawingutil::ClearMargin(
+        std::max({std::fabs(low.x), std::fabs(low.y), std::fabs(high.x), std::fabs(high.y)}));
     const int count = all.Length();
     outlines_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         ads_name entity;
         AcDbObjectId id;
-        if (!all.At(i, entity, id) || !sight.Shows(id)) break;
+        if (!all.At(i, entity, id) || !InSight(id)) break;
         Take(entity, id);
         // Drawn somewhere with room to spare inside the view, the crossing window takes it.
         const geometry::Extents& box = outlines_.back().box;
         if (!outlines_.back().readable || !(box.max.x > box.min.x || box.max.y > box.min.y) ||
-            !(box.min.x > low.x + margin && box.max.x < high.x - margin && box.min.y > low.y + margin &&
-              box.max.y < high.y - margin))
+            !drawingutil::BoxClearlyInside(AcGePoint2d(box.min.x, box.min.y), AcGePoint2d(box.max.x, box.max.y),
+                                           AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y), margin))
             break;
     }
     if (outlines_.size() == static_cast<std::size_t>(count)) return true;

@@ -1,7 +1,7 @@
 // The polygons a gap fusion may draw together, read once and kept current for one run: their
 // vertices, bulges and closed flags, and a box index that answers which of them come near a
-// vertex. It stands in for a crossing window of the host around each vertex, which would read
-// every neighbour from the drawing again.
+// vertex. It spares a crossing window of the host around each vertex where the answer is plain,
+// and the reading of every neighbour from the drawing again where it is not.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,10 @@ struct FusableOutline {
 class FusableOutlines {
 public:
     // The polygons of the filter and code patterns that a crossing window can select in the
-    // current view (visible, of the current space), in drawing order. A whole-drawing selection
-    // of the same filter and code patterns, when given, holds them all where every one of its
-    // polygons is plainly in sight; only otherwise is the host asked for the window.
+    // current view (visible, of the current space), in drawing order, in place of those an
+    // earlier Load read. A whole-drawing selection of the same filter and code patterns, when
+    // given, holds them all where every one of its polygons is plainly in sight; only otherwise
+    // is the host asked for the window.
     void Load(const resbuf* filter, const char* codePatterns, const drawingutil::SelectionSet* all = nullptr);
 
     // The position of the polygon in drawing order, or -1 when it is not one of them.

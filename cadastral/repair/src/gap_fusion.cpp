@@ -101,21 +101,30 @@ void ReportFusion(FusionRun& run, const FusionCandidate& candidate, double gap) 
     ++run.reports;
 }
 
+// What a neighbour gives the vertex v: named among the changed polygons, a candidate, and the
+// gap reported with it.
+struct NeighbourReach {
+    bool named = false;
+    bool gives = false;
+    FusionCandidate candidate;
+    double gap = 0.0;
+};
+
 // The place of neighbour N (its vertices, bulges and closed flag) nearest to v that fuses with
-// it, if any.
-void AddNeighbourCandidate(FusionRun& run, AcDbObjectId id, const geometry::PointList& points,
-                           const geometry::DoubleList& bulges, bool closed, const Point2d& v,
-                           std::vector<FusionCandidate>& candidates) {
+// it, if any; false when N gives v nothing.
+bool ReachNeighbour(const FusionRun& run, AcDbObjectId id, const geometry::PointList& points,
+                    const geometry::DoubleList& bulges, bool closed, const Point2d& v, NeighbourReach& reach) {
+    reach = NeighbourReach{};
     double gap = 0.0;
     Point2d nearest;
     if (!geometry::DistanceToBulgePolyline(points, bulges, closed, v, kArcTolerance, gap, nearest) ||
         !(gap < run.distance))
-        return;
+        return false;
     double t = 0.0;
-    if (!geometry::PointParameterOnPolyline(points, bulges, nearest, closed, kArcTolerance, t)) return;
+    if (!geometry::PointParameterOnPolyline(points, bulges, nearest, closed, kArcTolerance, t)) return false;
     const auto count = static_cast<long long>(points.size());
     long long s = static_cast<long long>(t);
-    if (s < 0 || s >= count) return;
+    if (s < 0 || s >= count) return false;
     const long long s1 = s + 1 == count ? 0 : s + 1;
     const double d1 = std::sqrt(geometry::SquaredDistance2d(points[static_cast<std::size_t>(s)], v));
     const double d2 = std::sqrt(geometry::SquaredDistance2d(points[static_cast<std::size_t>(s1)], v));
@@ -127,20 +136,31 @@ void AddNeighbourCandidate(FusionRun& run, AcDbObjectId id, const geometry::Poin
         candidate = {id, static_cast<double>(s1), points[static_cast<std::size_t>(s1)]};
         gap = d2;
     } else if (run.mode >= 2) {
-        run.modified.append(id);
+        reach.named = true;
+        reach.candidate.id = id;
         Point2d q;
-        if (!geometry::PointAtPolylineParameter(points, bulges, t, closed, kArcTolerance, q)) return;
+        if (!geometry::PointAtPolylineParameter(points, bulges, t, closed, kArcTolerance, q)) return true;
         candidate = {id, t, q};
         gap = 0.0;
     } else {
-        return;
+        return false;
     }
-    candidates.push_back(candidate);
-    if (gap > kCoincident) ReportFusion(run, candidate, gap);
+    reach.gives = true;
+    reach.candidate = candidate;
+    reach.gap = gap;
+    return true;
 }
 
-// The neighbours the host's crossing window around v selects. The outlines read for the run, when
-// given, are read again where the fusion moved them.
+void TakeNeighbour(FusionRun& run, const NeighbourReach& reach, std::vector<FusionCandidate>& candidates) {
+    if (reach.named) run.modified.append(reach.candidate.id);
+    if (!reach.gives) return;
+    candidates.push_back(reach.candidate);
+    if (reach.gap > kCoincident) ReportFusion(run, reach.candidate, reach.gap);
+}
+
+// The neighbours the host's crossing window around v selects, in its order. The outlines read for
+// the run, when given, give the vertices of those they hold and are read again where the fusion
+// moved them.
 void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v, FusableOutlines* outlines) {
     const AcGePoint3d low(v.x - kWindowHalfSide, v.y - kWindowHalfSide, 0.0);
     const AcGePoint3d high(v.x + kWindowHalfSide, v.y + kWindowHalfSide, 0.0);
@@ -152,6 +172,7 @@ void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v,
     const int count = window.Length();
     if (count < (run.visitedTakesPart ? 2 : 1)) return;
     std::vector<FusionCandidate> candidates;
+    NeighbourReach reach;
     for (int i = 0; i < count; ++i) {
         ads_name entity;
         AcDbObjectId id;
@@ -160,10 +181,18 @@ void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v,
             if (run.visitedTakesPart) candidates.push_back({id, static_cast<double>(index), v});
             continue;
         }
+        const int held = outlines != nullptr ? outlines->Find(id) : -1;
+        if (held >= 0) {
+            const FusableOutline& outline = outlines->At(held);
+            if (outline.readable && ReachNeighbour(run, id, outline.points, outline.bulges, outline.closed, v, reach))
+                TakeNeighbour(run, reach, candidates);
+            continue;
+        }
         geometry::PointList points;
         geometry::DoubleList bulges;
         if (!geometry::ReadEntityVerticesByName(entity, points, bulges) || points.empty()) continue;
-        AddNeighbourCandidate(run, id, points, bulges, geometry::IsPolylineClosed(entity), v, candidates);
+        if (ReachNeighbour(run, id, points, bulges, geometry::IsPolylineClosed(entity), v, reach))
+            TakeNeighbour(run, reach, candidates);
     }
     window.Free();
     std::vector<AcDbObjectId> moved;
@@ -173,21 +202,33 @@ void VisitVertex(FusionRun& run, AcDbObjectId self, int index, const Point2d& v,
 }
 
 // VisitVertex with the neighbours taken from the outlines read for the run, which are read again
-// where the fusion moved them. Every outline passing within the fusion distance of v crosses the
-// host's window around v, and only those give candidates, so the answer is the window's.
+// where the fusion moved them. Only an outline passing within the fusion distance of v gives a
+// candidate, and such an outline lies well inside the host's window around v: the window takes
+// it. With one such neighbour the answer is the window's; with more, the order of the reports and
+// changes is the window's, and the host is asked for it.
 void VisitVertexIndexed(FusionRun& run, FusableOutlines& outlines, int self, int index, const Point2d& v) {
     std::vector<int> near;
     outlines.Near(v, kWindowHalfSide, near);
-    std::vector<FusionCandidate> candidates;
+    int reached = -1;
+    bool selfNear = false;
+    NeighbourReach reach;
     for (int position : near) {
         const FusableOutline& outline = outlines.At(position);
-        if (position == self) {
-            if (run.visitedTakesPart) candidates.push_back({outline.id, static_cast<double>(index), v});
-            continue;
+        selfNear = selfNear || position == self;
+        if (position == self || !outline.readable) continue;
+        NeighbourReach found;
+        if (!ReachNeighbour(run, outline.id, outline.points, outline.bulges, outline.closed, v, found)) continue;
+        if (reached >= 0) {
+            VisitVertex(run, outlines.At(self).id, index, v, &outlines);
+            return;
         }
-        if (!outline.readable) continue;
-        AddNeighbourCandidate(run, outline.id, outline.points, outline.bulges, outline.closed, v, candidates);
+        reached = position;
+        reach = found;
     }
+    // The visited vertex and one neighbour meet at their midpoint whichever comes first.
+    std::vector<FusionCandidate> candidates;
+    if (run.visitedTakesPart && selfNear) candidates.push_back({outlines.At(self).id, static_cast<double>(index), v});
+    if (reached >= 0) TakeNeighbour(run, reach, candidates);
     std::vector<AcDbObjectId> moved;
     MergeAtCentroid(candidates, &moved);
     for (AcDbObjectId id : moved) outlines.Reread(id);
@@ -438,9 +479,7 @@ private:
         bool taken;
     };
     static std::int64_t Cell(double c) { return geometry::CellIndex(c, kVisitedSnap); }
-    static std::uint64_t Key(std::int64_t x, std::int64_t y) {
-        return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(y);
-    }
+    static std::uint64_t Key(std::int64_t x, std::int64_t y) { return geometry::CellKey(x, y); }
     Entry* Locate(const geometry::Point2d& p) {
         const std::int64_t cx = Cell(p.x), cy = Cell(p.y);
         for (std::int64_t x = cx - 1; x <= cx + 1; ++x)

@@ -1,9 +1,9 @@
 // The point features a snap of points onto line vertices may move, read once for one run and kept
 // current as the run moves them: their base points, and for circles lying flat their centres and
-// radii. With those, most crossing windows around a vertex are answered here: a circle well
-// inside the window, or well across one of its sides, is taken; a circle clear of it is not. A
-// window with any circle near the edge of that answer (grazing a side, touching a corner, at the
-// edge of the view) is left to the host, which then decides for it as it always did.
+// radii. A crossing window around a vertex is answered here only where the circles' boxes make it
+// plain: no circle near it, or a single circle whose box lies well inside it. A circle whose box
+// reaches across the window's edge, more than one circle taken (the host's order says which of
+// equals comes first), or a window reaching to the edge of the view is left to the host.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +32,8 @@ public:
     // the current space, on a layer that is on and thawed) and the view is known.
     void Load(const drawingutil::SelectionSet& features);
 
-    // The positions, in drawing order, of the targets the host's crossing window between low and
-    // high would select; false when the host has to be asked.
+    // The position of the one target the host's crossing window between low and high would
+    // select, or none; false when the host has to be asked.
     bool Window(const geometry::Point2d& low, const geometry::Point2d& high, std::vector<int>& selected) const;
 
     // The position of the feature, or -1 when it is not one of the targets.
@@ -44,8 +44,6 @@ public:
     void Reread(int position);
 
 private:
-    enum class Verdict { Out, In, Unsure };
-    Verdict Classify(const SnapTarget& target, const geometry::Point2d& low, const geometry::Point2d& high) const;
     bool Read(SnapTarget& target) const;
     std::uint64_t CellOf(const geometry::Point2d& p) const;
     void File(int position);

@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "../src/fusable_outlines.h"
 #include "browser/exported_items.h"
 #include "cadastral/attribute_data.h"
+#include "cadastral/entity_selection.h"
 #include "cadastral/gap_fusion.h"
+#include "drawingutil/host_objects.h"
 #include "drawingutil/coded_entities.h"
 #include "drawingutil/text_entities.h"
 #include "geometry/curve_vertex_readers.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/command_processor.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_database.h"
 #include "platform/cad/db_symbol_records.h"
@@ -23,6 +27,9 @@
 #include "platform/cad/file_search.h"
 #include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
+#include "testing/cadhost_run.h"
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 #include "toolkit_fixture.h"
 
 namespace {
@@ -248,6 +255,13 @@ TEST_F(GapFusion, PointsSnapWhereTheHostsWindowWouldTakeThem) {
     EXPECT_EQ(Centre(first), (Point2d{0, 100}));
     EXPECT_TRUE(Erased(second));
 
+    // Centred in the square, a circle whose box reaches across the window's edges crosses the
+    // window: it goes to its corner.
+    Outline({{50, 50}, {70, 50}, {70, 70}}, "300004", "JZD");
+    const AcDbObjectId straddling = circle({50.1, 50.05}, 0.3);
+    ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300004", 0.25));
+    EXPECT_EQ(Centre(straddling), (Point2d{50, 50}));
+
     // Near a window's edge: a circle touching a side from outside is in the window but centred
     // off the square, one whose box only overlaps a corner is not in it; both go.
     Outline({{20, 80}, {40, 80}, {40, 90}}, "300003", "JZD");
@@ -272,6 +286,54 @@ TEST_F(GapFusion, PointsSnapWhereTheHostsWindowWouldTakeThem) {
     ASSERT_TRUE(SnapPointsToLines("circle,jzp", "301000", "*polyline,jzd", "300002", 0.25));
     EXPECT_TRUE(Erased(hidden));
     EXPECT_EQ(Centre(shown), (Point2d{60, 20}));
+}
+
+TEST_F(GapFusion, OutlinesReadAgainHoldOnlyTheLastRead) {
+    const AcDbObjectId first = Outline({{0, 0}, {10, 0}, {10, 10}}, "300000", "JZD");
+    const AcDbObjectId east = Outline({{100, 0}, {110, 0}, {110, 10}}, "300001", "JZD");
+    Outline({{200, 0}, {210, 0}, {210, 10}}, "300001", "JZD");
+    acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
+    drawingutil::Chain filter(BuildEntityFilter("*polyline,jzd"));
+    FusableOutlines outlines;
+    outlines.Load(filter.get(), "300000");
+    ASSERT_EQ(outlines.Find(first), 0);
+    outlines.Load(filter.get(), "300001");
+    EXPECT_EQ(outlines.Find(first), -1);
+    ASSERT_EQ(outlines.Find(east), 0);
+    std::vector<int> near;
+    outlines.Near({100, 0}, 1.0, near);
+    EXPECT_EQ(near, std::vector<int>{0});
+    outlines.Near({0, 0}, 1.0, near);
+    EXPECT_TRUE(near.empty());
+}
+
+// CombineZD on a town with gaps, once with ids that follow drawing order and once with ids that
+// run against it: the drawings saved and the command lines are the same.
+TEST(GapFusionRun, IdsAgainstDrawingOrderFuseAndSnapAlike) {
+    dero::testing::TempFolder folder("fusion_id_order");
+    const std::string dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const std::string source = DERO_SOURCE_DIR;
+    const std::string make = std::string(MAKEDRAWING_PROGRAM) + " --out " + dir + "/town.dxf --report " + dir +
+                             "/town.json --parcels 400 --seed 5 --gaps 0.4 --slivers 0.3 --codes " + source +
+                             "/samples/support/index.ini";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    dero::testing::WriteFile(dir + "/yes.txt", "box yes\n");
+    std::string outputs[2], lines[2];
+    for (int reversed = 0; reversed < 2; ++reversed) {
+        const std::string out = dir + (reversed ? "/reversed.dxf" : "/created.dxf");
+        const std::string args = std::string(reversed ? "DERO_ID_ORDER=reversed '" : "-u DERO_ID_ORDER '") +
+                                 CADHOST_PROGRAM + "' " + dir + "/town.dxf --support '" + source +
+                                 "/samples/support' -c CombineZD -c 0.1 --answers yes.txt -o " + out;
+        const dero::testing::CadhostRun run = dero::testing::RunCadhost("/usr/bin/env", dir, args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        ASSERT_NE(run.out.find("操作完成!"), std::string::npos) << run.out;
+        outputs[reversed] = dero::testing::ReadFile(out);
+        lines[reversed] = run.out;
+    }
+    EXPECT_FALSE(outputs[0].empty());
+    EXPECT_TRUE(outputs[0] == outputs[1]);
+    EXPECT_EQ(lines[0], lines[1]);
 }
 
 }  // namespace

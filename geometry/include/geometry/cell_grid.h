@@ -15,6 +15,12 @@ namespace geometry {
 // holds, and a v that is no number takes the lowest: casting a larger double would be undefined.
 std::int64_t CellIndex(double v, double cell);
 
+// A key for the cell at (x, y) in a hashed map of cells. Distinct cells may share a key (the
+// caller's exact test then sees more values, never fewer); near ones almost never do.
+inline std::uint64_t CellKey(std::int64_t x, std::int64_t y) {
+    return static_cast<std::uint64_t>(x) * 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(y);
+}
+
 class CellGrid {
 public:
     // Cells of the side given (1 when it is no positive number). A value whose box spans more

@@ -45,7 +45,6 @@ public:
 
 private:
     class Cells;
-    std::uint64_t CellKey(std::int64_t x, std::int64_t y) const;
     std::int64_t CellIndex(double coordinate) const;
 
     double distance_;
