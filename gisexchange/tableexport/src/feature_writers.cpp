@@ -605,22 +605,23 @@ bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const Ac
     // Without a collection pass nothing is known.
     if (ExportState().entitiesByCode.empty())
         return true;
-    geometry::Extents reach = ExtentsOfPoints(ring);
+    PlainBox reach = BoxOfPoints(ring);
     reach.Expand(kSelectionReach);
-    return EntitiesOfCode(exporter, code)->AnyInside(reach, AcDbObjectId());
+    return EntitiesOfCode(exporter, code)->MayTakeOther(reach, AcDbObjectId());
 }
 
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
                     const EntityBoxes* entitiesOfCode)
 {
     ids.clear();
-    // A boundary around no other entity of the code selects none of them.
+    // A boundary whose box stands clearly apart from every other entity of the code selects none
+    // of them.
     auto mayHoldOthers = [entitiesOfCode](const AcGePoint2dArray& ring, AcDbObjectId self) {
         if (entitiesOfCode == nullptr)
             return true;
-        geometry::Extents reach = ExtentsOfPoints(ring);
+        PlainBox reach = BoxOfPoints(ring);
         reach.Expand(kSelectionReach);
-        return entitiesOfCode->AnyInside(reach, self);
+        return entitiesOfCode->MayTakeOther(reach, self);
     };
     AcGePoint2dArray points;
     if (!GetCurvePoints(entity, points, 0) || !mayHoldOthers(points, IdOf(entity)))
