@@ -103,8 +103,8 @@ bool ShowCurveBox(const ads_name entity, AcGePoint3d& low, AcGePoint3d& high)
     return true;
 }
 
-// The host's window selection over the box, with the corners and filter of the crossing;
-// false when it takes nothing.
+// The host's selection in the mode ("C" crossing, "W" window) over the box; false when it takes
+// nothing.
 bool HostSelection(const char* mode, const AcGePoint3d& low, const AcGePoint3d& high, ads_name selection,
                    const resbuf* filter)
 {
@@ -146,47 +146,49 @@ bool ClearlyWithin(AcDbObjectId id, const AcGePoint2d& low, const AcGePoint2d& h
     return drawingutil::BoxClearlyInside(boxLow, boxHigh, low, high, margin);
 }
 
+// Whether the window lies clearly inside the current view, so that what the view shows of the
+// window's surroundings cannot change a selection over it.
+bool ClearlyInView(const AcGePoint2d& low, const AcGePoint2d& high)
+{
+    AcGePoint3d viewLow, viewHigh;
+    if (!GetViewWindow(viewLow, viewHigh))
+        return false;
+    const AcGePoint2d shownLow(viewLow.x, viewLow.y), shownHigh(viewHigh.x, viewHigh.y);
+    return drawingutil::BoxClearlyInside(low, high, shownLow, shownHigh,
+                                         drawingutil::ClearMargin(Magnitude(shownLow, shownHigh)));
+}
+
 // The entities the crossing over the box took, those wholly inside the box (what a window
-// selection over it takes) first, then the others, each in the crossing's order. A box clearly
-// inside the window says so by itself; for the others the host's window selection, with the
-// crossing's corners and filter, tells, unless only one entity was taken and the order is moot.
+// selection over it takes) first, then the others, each in the crossing's order. When every box
+// lies clearly inside the window, in a view that clearly holds it, all are inside; else the host's
+// window selection, with the crossing's corners and filter, tells which, unless only one entity
+// was taken and there is no order to settle.
 std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, const AcGePoint3d& low,
                                       const AcGePoint3d& high, const resbuf* filter)
 {
+    if (taken.size() < 2)
+        return taken;
     const AcGePoint2d windowLow(low.x, low.y), windowHigh(high.x, high.y);
-    AcGePoint3d viewLow, viewHigh;
-    const bool inView = GetViewWindow(viewLow, viewHigh) &&
-                        drawingutil::BoxClearlyInside(windowLow, windowHigh, AcGePoint2d(viewLow.x, viewLow.y),
-                                                      AcGePoint2d(viewHigh.x, viewHigh.y),
-                                                      drawingutil::ClearMargin(Magnitude(
-                                                          AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y))));
-    std::vector<char> within(taken.size(), 0);
-    bool unsure = false;
-    for (std::size_t i = 0; i < taken.size(); ++i) {
-        within[i] = inView && ClearlyWithin(taken[i], windowLow, windowHigh) ? 1 : 0;
-        unsure = unsure || within[i] == 0;
-    }
-    if (unsure && taken.size() > 1) {
-        ads_name window{};
-        std::unordered_set<std::uint64_t> inWindow;
-        if (HostSelection("W", low, high, window, filter)) {
-            Adesk::Int32 count = 0;
-            acedSSLength(window, &count);
-            for (Adesk::Int32 i = 0; i < count; ++i) {
-                ads_name member{};
-                AcDbObjectId id;
-                if (acedSSName(window, i, member) == RTNORM && drawingutil::IdOfName(member, id))
-                    inWindow.insert(drawingutil::HandleKey(id.handle()));
-            }
-            acedSSFree(window);
+    if (ClearlyInView(windowLow, windowHigh) &&
+        std::all_of(taken.begin(), taken.end(),
+                    [&](AcDbObjectId id) { return ClearlyWithin(id, windowLow, windowHigh); }))
+        return taken;
+    std::unordered_set<std::uint64_t> inWindow;
+    ads_name window{};
+    if (HostSelection("W", low, high, window, filter)) {
+        Adesk::Int32 count = 0;
+        acedSSLength(window, &count);
+        for (Adesk::Int32 i = 0; i < count; ++i) {
+            ads_name member{};
+            AcDbObjectId id;
+            if (acedSSName(window, i, member) == RTNORM && drawingutil::IdOfName(member, id))
+                inWindow.insert(drawingutil::HandleKey(id.handle()));
         }
-        for (std::size_t i = 0; i < taken.size(); ++i)
-            if (within[i] == 0)
-                within[i] = inWindow.count(drawingutil::HandleKey(taken[i].handle())) != 0 ? 1 : 0;
+        acedSSFree(window);
     }
     std::vector<AcDbObjectId> ordered, crossingOnly;
-    for (std::size_t i = 0; i < taken.size(); ++i)
-        (within[i] != 0 ? ordered : crossingOnly).push_back(taken[i]);
+    for (AcDbObjectId id : taken)
+        (inWindow.count(drawingutil::HandleKey(id.handle())) != 0 ? ordered : crossingOnly).push_back(id);
     ordered.insert(ordered.end(), crossingOnly.begin(), crossingOnly.end());
     return ordered;
 }
