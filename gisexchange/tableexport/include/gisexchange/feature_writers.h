@@ -54,7 +54,10 @@ const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& co
 // none of any code).
 bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const AcGePoint2dArray& ring);
 // The members of an area inside the boundary; with closedCode, only closed curves of that code.
+// `filter`, when given, is handed to the host's selection: for a caller that looks only at the
+// entities it lets through.
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
-                       std::vector<AcDbObjectId>& result, const char* closedCode = nullptr);
+                       std::vector<AcDbObjectId>& result, const char* closedCode = nullptr,
+                       const resbuf* filter = nullptr);
 
 }  // namespace gisexchange
