@@ -169,9 +169,9 @@ std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, co
     if (taken.size() < 2)
         return taken;
     const AcGePoint2d windowLow(low.x, low.y), windowHigh(high.x, high.y);
-    if (ClearlyInView(windowLow, windowHigh) &&
-        std::all_of(taken.begin(), taken.end(),
-                    [&](AcDbObjectId id) { return ClearlyWithin(id, windowLow, windowHigh); }))
+    if (std::all_of(taken.begin(), taken.end(),
+                    [&](AcDbObjectId id) { return ClearlyWithin(id, windowLow, windowHigh); }) &&
+        ClearlyInView(windowLow, windowHigh))
         return taken;
     std::unordered_set<std::uint64_t> inWindow;
     ads_name window{};

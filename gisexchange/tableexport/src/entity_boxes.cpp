@@ -86,9 +86,10 @@ EntityBoxes::EntityBoxes(const std::vector<AcDbObjectId>& ids)
         if (std::isfinite(size))
             sizes += size;
     }
-    // Cells about as wide as an average box: most boxes cover a few cells, most questions ask a few.
+    // Cells twice as wide as an average box: most boxes cover one to four cells, most questions
+    // ask a few.
     if (!boxes_.empty() && sizes > 0 && std::isfinite(sizes))
-        cell_ = std::max(sizes / static_cast<double>(boxes_.size()), 1e-3);
+        cell_ = std::max(2 * sizes / static_cast<double>(boxes_.size()), 1e-3);
     for (std::uint32_t k = 0; k < boxes_.size(); ++k) {
         const PlainBox& box = boxes_[k];
         const std::int64_t x0 = CellIndex(box.low.x, cell_), x1 = CellIndex(box.high.x, cell_);
@@ -101,7 +102,8 @@ EntityBoxes::EntityBoxes(const std::vector<AcDbObjectId>& ids)
             for (std::int64_t y = y0; y <= y1; ++y)
                 cells_.push_back({x, y, k});
     }
-    std::sort(cells_.begin(), cells_.end());
+    // By cell alone: the questions ask whether any box of a cell answers, in no order.
+    std::sort(cells_.begin(), cells_.end(), CellBefore);
 }
 
 bool EntityBoxes::AnyUnmeasuredBut(AcDbObjectId self) const
@@ -138,7 +140,7 @@ bool EntityBoxes::MayTakeOther(const PlainBox& window, AcDbObjectId self) const
         if (MayTake(k, window, self, margin))
             return true;
     for (std::int64_t x = x0; x <= x1; ++x) {
-        const auto from = std::lower_bound(cells_.begin(), cells_.end(), Cell{x, y0, 0});
+        const auto from = std::lower_bound(cells_.begin(), cells_.end(), Cell{x, y0, 0}, CellBefore);
         for (auto it = from; it != cells_.end() && it->x == x && it->y <= y1; ++it)
             if (MayTake(it->entity, window, self, margin))
                 return true;

@@ -44,8 +44,8 @@ private:
     struct Cell {
         std::int64_t x, y;
         std::uint32_t entity;
-        auto operator<=>(const Cell&) const = default;
     };
+    static bool CellBefore(const Cell& a, const Cell& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
 
     bool AnyUnmeasuredBut(AcDbObjectId self) const;
     bool MayTake(std::uint32_t entity, const PlainBox& window, AcDbObjectId self, double margin) const;
