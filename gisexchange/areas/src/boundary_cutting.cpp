@@ -1,15 +1,20 @@
 #include "gisexchange/boundary_cutting.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "drawingutil/curve_kinds.h"
 #include "drawingutil/distances.h"
 #include "drawingutil/feature_codes.h"
+#include "drawingutil/handle_keys.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_reach.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "boundary_geometry.h"
@@ -43,18 +48,6 @@ bool IsPointOnOpenCurve(const AcDbCurve* curve, const AcGePoint2d& point)
     if (curve == nullptr || !Closest(curve, point, closest))
         return false;
     return PointDistanceXY(closest, point.x, point.y) <= kOnCurve;
-}
-
-// Whether the entity's extents lie within the box, edges included: what a window selection asks.
-template <typename Entity>
-bool LiesWithin(const Entity& entity, const AcGePoint3d& low, const AcGePoint3d& high)
-{
-    drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
-    AcDbExtents box;
-    if (!object || object->getGeomExtents(box) != Acad::eOk)
-        return false;
-    return box.minPoint().x >= low.x && box.maxPoint().x <= high.x && box.minPoint().y >= low.y &&
-           box.maxPoint().y <= high.y;
 }
 
 AcGePoint2d Middle(const AcGePoint2d& a, const AcGePoint2d& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
@@ -110,42 +103,92 @@ bool ShowCurveBox(const ads_name entity, AcGePoint3d& low, AcGePoint3d& high)
     return true;
 }
 
-// The host's crossing window over the box; false when it takes nothing.
-bool HostCrossing(const AcGePoint3d& low, const AcGePoint3d& high, ads_name crossing, const resbuf* filter = nullptr)
+// The host's selection in the mode ("C" crossing, "W" window) over the box; false when it takes
+// nothing.
+bool HostSelection(const char* mode, const AcGePoint3d& low, const AcGePoint3d& high, ads_name selection,
+                   const resbuf* filter)
 {
     ads_point corner1 = {low.x, low.y, 0}, corner2 = {high.x, high.y, 0};
-    return acedSSGet("C", corner1, corner2, filter, crossing) == RTNORM;
+    return acedSSGet(mode, corner1, corner2, filter, selection) == RTNORM;
 }
 
-// The entities the host's crossing window over the box takes, the entity itself left out, in
-// drawing order; false when it takes nothing.
-bool HostCrossing(const ads_name entity, const AcGePoint3d& low, const AcGePoint3d& high,
-                  std::vector<AcDbObjectId>& taken, const resbuf* filter)
+// The entities of the selection, the entity itself left out, in the selection's order.
+std::vector<AcDbObjectId> MembersBut(const ads_name selection, const ads_name entity)
 {
-    ads_name crossing{};
-    if (!HostCrossing(low, high, crossing, filter))
-        return false;
+    std::vector<AcDbObjectId> taken;
     Adesk::Int32 count = 0;
-    acedSSLength(crossing, &count);
+    acedSSLength(selection, &count);
     for (Adesk::Int32 i = 0; i < count; ++i) {
         ads_name member{};
         AcDbObjectId id;
-        if (acedSSName(crossing, i, member) == RTNORM && !(member[0] == entity[0] && member[1] == entity[1]) &&
+        if (acedSSName(selection, i, member) == RTNORM && !(member[0] == entity[0] && member[1] == entity[1]) &&
             drawingutil::IdOfName(member, id))
             taken.push_back(id);
     }
-    acedSSFree(crossing);
-    return true;
+    return taken;
 }
 
-// The entities wholly inside the box (those a window selection takes) first, then the others
-// crossing it, each in drawing order.
-std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, const AcGePoint3d& low,
-                                      const AcGePoint3d& high)
+double Magnitude(const AcGePoint2d& low, const AcGePoint2d& high)
 {
+    return std::max({std::fabs(low.x), std::fabs(low.y), std::fabs(high.x), std::fabs(high.y)});
+}
+
+// Whether the entity lies clearly inside the window by its box, so that a window selection over
+// it, in a view that clearly holds the window, takes it when the crossing did.
+bool ClearlyWithin(AcDbObjectId id, const AcGePoint2d& low, const AcGePoint2d& high)
+{
+    drawingutil::Opened<AcDbEntity> object(id, AcDb::kForRead);
+    AcDbExtents box;
+    if (!object || object->getGeomExtents(box) != Acad::eOk || box.isEmpty())
+        return false;
+    const AcGePoint2d boxLow(box.minPoint().x, box.minPoint().y), boxHigh(box.maxPoint().x, box.maxPoint().y);
+    const double margin = drawingutil::ClearMargin(std::max(Magnitude(low, high), Magnitude(boxLow, boxHigh)));
+    return drawingutil::BoxClearlyInside(boxLow, boxHigh, low, high, margin);
+}
+
+// Whether the window lies clearly inside the current view, so that what the view shows of the
+// window's surroundings cannot change a selection over it.
+bool ClearlyInView(const AcGePoint2d& low, const AcGePoint2d& high)
+{
+    AcGePoint3d viewLow, viewHigh;
+    if (!GetViewWindow(viewLow, viewHigh))
+        return false;
+    const AcGePoint2d shownLow(viewLow.x, viewLow.y), shownHigh(viewHigh.x, viewHigh.y);
+    return drawingutil::BoxClearlyInside(low, high, shownLow, shownHigh,
+                                         drawingutil::ClearMargin(Magnitude(shownLow, shownHigh)));
+}
+
+// The entities the crossing over the box took, those wholly inside the box (what a window
+// selection over it takes) first, then the others, each in the crossing's order. When every box
+// lies clearly inside the window, in a view that clearly holds it, all are inside; else the host's
+// window selection, with the crossing's corners and filter, tells which, unless only one entity
+// was taken and there is no order to settle.
+std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, const AcGePoint3d& low,
+                                      const AcGePoint3d& high, const resbuf* filter)
+{
+    if (taken.size() < 2)
+        return taken;
+    const AcGePoint2d windowLow(low.x, low.y), windowHigh(high.x, high.y);
+    if (std::all_of(taken.begin(), taken.end(),
+                    [&](AcDbObjectId id) { return ClearlyWithin(id, windowLow, windowHigh); }) &&
+        ClearlyInView(windowLow, windowHigh))
+        return taken;
+    std::unordered_set<std::uint64_t> inWindow;
+    ads_name window{};
+    if (HostSelection("W", low, high, window, filter)) {
+        Adesk::Int32 count = 0;
+        acedSSLength(window, &count);
+        for (Adesk::Int32 i = 0; i < count; ++i) {
+            ads_name member{};
+            AcDbObjectId id;
+            if (acedSSName(window, i, member) == RTNORM && drawingutil::IdOfName(member, id))
+                inWindow.insert(drawingutil::HandleKey(id.handle()));
+        }
+        acedSSFree(window);
+    }
     std::vector<AcDbObjectId> ordered, crossingOnly;
     for (AcDbObjectId id : taken)
-        (LiesWithin(id, low, high) ? ordered : crossingOnly).push_back(id);
+        (inWindow.count(drawingutil::HandleKey(id.handle())) != 0 ? ordered : crossingOnly).push_back(id);
     ordered.insert(ordered.end(), crossingOnly.begin(), crossingOnly.end());
     return ordered;
 }
@@ -156,53 +199,31 @@ bool SelectBoundaryCurves(const ads_name entity, ads_name selection)
 {
     AcGePoint3d low, high;
     ads_name crossing{};
-    if (!ShowCurveBox(entity, low, high) || !HostCrossing(low, high, crossing)) {
+    if (!ShowCurveBox(entity, low, high) || !HostSelection("C", low, high, crossing, nullptr)) {
         selection[0] = selection[1] = 0;
         return false;
     }
-    // The entities wholly inside the box (those a window selection takes) come first, then the
-    // others crossing it, each in drawing order: one crossing selection holds them all.
-    acedSSAdd(nullptr, nullptr, selection);
-    Adesk::Int32 count = 0;
-    acedSSLength(crossing, &count);
-    std::vector<Adesk::Int32> crossingOnly;
-    for (Adesk::Int32 i = 0; i < count; ++i) {
-        ads_name member{};
-        if (acedSSName(crossing, i, member) != RTNORM || (member[0] == entity[0] && member[1] == entity[1]))
-            continue;
-        if (LiesWithin(member, low, high))
-            acedSSAdd(member, selection, selection);
-        else
-            crossingOnly.push_back(i);
-    }
-    for (Adesk::Int32 i : crossingOnly) {
-        ads_name member{};
-        if (acedSSName(crossing, i, member) == RTNORM)
-            acedSSAdd(member, selection, selection);
-    }
+    const std::vector<AcDbObjectId> taken = MembersBut(crossing, entity);
     acedSSFree(crossing);
+    acedSSAdd(nullptr, nullptr, selection);
+    for (AcDbObjectId id : WithinFirst(taken, low, high, nullptr)) {
+        ads_name member{};
+        if (acdbGetAdsName(member, id) == Acad::eOk)
+            acedSSAdd(member, selection, selection);
+    }
     return true;
 }
 
-bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected,
-                          const resbuf* filter)
+bool SelectBoundaryCurves(const ads_name entity, std::vector<AcDbObjectId>& selected, const resbuf* filter)
 {
     selected.clear();
     AcGePoint3d low, high;
-    if (!ShowCurveBox(entity, low, high))
+    ads_name crossing{};
+    if (!ShowCurveBox(entity, low, high) || !HostSelection("C", low, high, crossing, filter))
         return false;
-    AcGePoint3d viewLow, viewHigh;
-    AcDbObjectId self;
-    std::vector<AcDbObjectId> taken;
-    const bool answered = answer && drawingutil::IdOfName(entity, self) && GetViewWindow(viewLow, viewHigh) &&
-                          answer(self, AcGePoint2d(low.x, low.y), AcGePoint2d(high.x, high.y),
-                                 AcGePoint2d(viewLow.x, viewLow.y), AcGePoint2d(viewHigh.x, viewHigh.y), taken);
-    if (!answered) {
-        taken.clear();
-        if (!HostCrossing(entity, low, high, taken, filter))
-            return false;
-    }
-    selected = WithinFirst(taken, low, high);
+    const std::vector<AcDbObjectId> taken = MembersBut(crossing, entity);
+    acedSSFree(crossing);
+    selected = WithinFirst(taken, low, high, filter);
     return true;
 }
 

@@ -245,7 +245,7 @@ TEST_F(BoundaryCutting, SortedIdsOfEntities)
         ids.push_back(Square(30.0 * i, 500, 5, "300000"));
     SortedIdSet set = BuildSortedIdSet({ids[4], ids[1], AcDbObjectId(), ids[4], ids[0], ids[3]});
     ASSERT_EQ(set.size(), 4u) << "repeats and null ids left out";
-    EXPECT_TRUE(std::is_sorted(set.begin(), set.end()));
+    EXPECT_EQ(set, (SortedIdSet{ids[0], ids[1], ids[3], ids[4]})) << "in the drawing's order";
     int index = -1;
     EXPECT_TRUE(FindSortedId(set, NameOf(ids[3]), index));
     EXPECT_EQ(set[static_cast<std::size_t>(index)], ids[3]);
@@ -253,8 +253,7 @@ TEST_F(BoundaryCutting, SortedIdsOfEntities)
     InsertSortedId(set, NameOf(ids[2]));
     InsertSortedId(set, ids[2]);
     InsertSortedId(set, ids[5]);
-    EXPECT_EQ(set.size(), 6u);
-    EXPECT_TRUE(std::is_sorted(set.begin(), set.end()));
+    EXPECT_EQ(set, ids);
     EXPECT_TRUE(FindSortedId(set, ids[2], index));
 }
 

@@ -27,7 +27,6 @@
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
 #include "gisexchange/entity_boxes.h"
-#include "gisexchange/boundary_selection.h"
 #include "gisexchange/browser_bridge.h"
 #include "gisexchange/exchange_table.h"
 #include "gisexchange/feature_records.h"
@@ -537,7 +536,7 @@ void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, cons
 }
 
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
-                       std::vector<AcDbObjectId>& result, const char* closedCode)
+                       std::vector<AcDbObjectId>& result, const char* closedCode, const resbuf* filter)
 {
     double area = 0;
     if (!GetCurveArea(boundary, area) || area <= 0.001)
@@ -545,12 +544,12 @@ void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, 
     ads_name selection{};
     bool selected = false;
     if (std::string(mode) == "WP") {
-        selected = SelectByPolygon(points, "WP", selection, 0);
+        selected = SelectByPolygon(points, selection, "WP", 0, 0, filter);
     } else {
         AcGePoint3d low, high;
         if (GetPointsExtents(points, low, high, 0)) {
             ads_point c1 = {low.x, low.y, 0}, c2 = {high.x, high.y, 0};
-            selected = acedSSGet("W", c1, c2, nullptr, selection) == RTNORM;
+            selected = acedSSGet("W", c1, c2, filter, selection) == RTNORM;
         }
     }
     if (!selected)
@@ -605,38 +604,43 @@ bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const Ac
     // Without a collection pass nothing is known.
     if (ExportState().entitiesByCode.empty())
         return true;
-    geometry::Extents reach = ExtentsOfPoints(ring);
+    PlainBox reach = BoxOfPoints(ring);
     reach.Expand(kSelectionReach);
-    return EntitiesOfCode(exporter, code)->AnyInside(reach, AcDbObjectId());
+    return EntitiesOfCode(exporter, code)->MayTakeOther(reach, AcDbObjectId());
 }
 
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
                     const EntityBoxes* entitiesOfCode)
 {
     ids.clear();
-    // A boundary around no other entity of the code selects none of them.
+    // A boundary whose box stands clearly apart from every other entity of the code selects none
+    // of them.
     auto mayHoldOthers = [entitiesOfCode](const AcGePoint2dArray& ring, AcDbObjectId self) {
         if (entitiesOfCode == nullptr)
             return true;
-        geometry::Extents reach = ExtentsOfPoints(ring);
+        PlainBox reach = BoxOfPoints(ring);
         reach.Expand(kSelectionReach);
-        return entitiesOfCode->AnyInside(reach, self);
+        return entitiesOfCode->MayTakeOther(reach, self);
     };
     AcGePoint2dArray points;
     if (!GetCurvePoints(entity, points, 0) || !mayHoldOthers(points, IdOf(entity)))
         return;
     const bool parcel = CodeOf(entity).rfind("30000", 0) == 0;
+    // Islands are closed polylines of the code: the host need weigh nothing else. (A parcel's
+    // window polygon is asked of the host as it is; what a boundary selection would add when it
+    // finds nothing is linear and point features, never an island.)
+    const drawingutil::Chain polylines(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
     auto inside = [&](const ads_name boundary, const AcGePoint2dArray& ring, std::vector<AcDbObjectId>& found) {
         if (parcel) {
             ads_name selection{};
-            if (SelectCodedEntitiesInBoundary(boundary, ring, selection, "WP", 0, 0)) {
+            if (ring.length() >= 3 && SelectByPolygon(ring, selection, "WP", 0, 0, polylines.get())) {
                 found = Members(selection);
                 acedSSFree(selection);
             }
         } else {
             // Only closed curves of the code count below: the rest are not tested against the
             // boundary at all, which for a large area is most of what lies inside it.
-            SelectAreaMembers(boundary, ring, "WP", found, code);
+            SelectAreaMembers(boundary, ring, "WP", found, code, polylines.get());
         }
     };
     std::vector<AcDbObjectId> found, candidates;

@@ -18,16 +18,16 @@ namespace gisexchange {
 namespace {
 
 // Whether a member other than the entity could lie in or across the box of the entity's vertices,
-// where the host looks for the curves it meets: one whose extents stay well apart from that box
-// cannot, and a member with no such neighbour needs no selection.
+// where the host looks for the curves it meets: one whose box stands clearly apart from that box
+// cannot, and a member with no other neighbour needs no selection.
 bool MayMeetOthers(const ads_name entity, AcDbObjectId self, const EntityBoxes& members)
 {
     AcGePoint2dArray vertices;
     if (!GetCurvePoints(entity, vertices, 0) || vertices.isEmpty())
         return true;
-    geometry::Extents box = ExtentsOfPoints(vertices);
+    PlainBox box = BoxOfPoints(vertices);
     box.Expand(kSelectionReach);
-    return members.AnyTouching(box, self);
+    return members.MayTakeOther(box, self);
 }
 
 // A filter that lets through the members' kinds of entity on the members' layers, for the
@@ -132,7 +132,7 @@ std::vector<std::vector<int>> CutMembersIntoSharedLines(const SortedIdSet& set, 
             continue;
         record.flatCopy = flatCopies.Of(k);
         std::vector<AcDbObjectId> near;
-        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, CrossingAnswer(), near, filter.get())) {
+        if (MayMeetOthers(entity, set[k], memberBoxes) && SelectBoundaryCurves(entity, near, filter.get())) {
             for (AcDbObjectId other : near) {
                 int at = 0;
                 ads_name otherName{};

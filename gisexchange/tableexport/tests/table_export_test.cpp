@@ -378,6 +378,8 @@ TEST_F(TableExport, DataReadOnceAnswersAsEachReadWould)
     }
 }
 
+// Only a box clearly apart from the window settles that a selection cannot take its entity: one
+// touching the window, or lying in it, or without a box, is the host's to judge.
 TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
 {
     const AcDbObjectId left = CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "310000", 0, kLightweightPolyline, "0");
@@ -385,25 +387,34 @@ TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
     const AcDbObjectId inner = CreateCodedPolyline(Square(2, 2, 4, 4), 0, 1, "310000", 0, kLightweightPolyline, "0");
     const AcDbObjectId far = CreateCodedPolyline(Square(50, 50, 60, 60), 0, 1, "310000", 0, kLightweightPolyline, "0");
     auto box = [](double x0, double y0, double x1, double y1) {
-        geometry::Extents e;
-        e.Include(geometry::Point2d{x0, y0});
-        e.Include(geometry::Point2d{x1, y1});
-        return e;
+        PlainBox b;
+        b.Include(AcGePoint2d(x0, y0));
+        b.Include(AcGePoint2d(x1, y1));
+        return b;
     };
     const EntityBoxes boxes({left, right, inner, far});
-    EXPECT_TRUE(boxes.AnyTouching(box(15, 2, 16, 3), far));      // right alone
-    EXPECT_TRUE(boxes.AnyTouching(box(20, 10, 30, 30), far));    // a corner of right
-    EXPECT_FALSE(boxes.AnyTouching(box(50, 50, 60, 60), far));   // itself only
-    EXPECT_FALSE(boxes.AnyTouching(box(21, 11, 49, 49), left));  // the gap
-    EXPECT_TRUE(boxes.AnyInside(box(0, 0, 10, 10), left));       // inner, not right beside
-    EXPECT_TRUE(boxes.AnyInside(box(0, 0, 10, 10), inner));      // left fills it to its edges
-    EXPECT_FALSE(boxes.AnyInside(box(10, 0, 20, 10), right));    // left only touches
-    EXPECT_TRUE(boxes.AnyInside(box(1.9, 1.9, 4, 4), right));
+    EXPECT_TRUE(boxes.MayTakeOther(box(15, 2, 16, 3), far));       // right alone
+    EXPECT_TRUE(boxes.MayTakeOther(box(20, 10, 30, 30), far));     // a corner of right
+    EXPECT_TRUE(boxes.MayTakeOther(box(10, 0, 20, 10), right));    // left only touches
+    EXPECT_TRUE(boxes.MayTakeOther(box(2.5, 2.5, 3, 3), left));    // inside inner
+    EXPECT_TRUE(boxes.MayTakeOther(box(20.0000001, 5, 49, 49), left));  // right beside, nearer than the margin
+    EXPECT_FALSE(boxes.MayTakeOther(box(50, 50, 60, 60), far));    // itself only
+    EXPECT_FALSE(boxes.MayTakeOther(box(20.01, 10.01, 49.99, 49.99), left));  // the gap
+    EXPECT_FALSE(boxes.MayTakeOther(box(-50, -50, -40, -40), AcDbObjectId()));
+    EXPECT_FALSE(boxes.MayTakeOther(PlainBox(), AcDbObjectId()));
 
     const EntityBoxes unmeasured({far, AcDbObjectId()});
-    EXPECT_TRUE(unmeasured.AnyTouching(box(0, 0, 1, 1), far));
-    EXPECT_TRUE(unmeasured.AnyInside(box(0, 0, 1, 1), far));
-    EXPECT_FALSE(EntityBoxes({far}).AnyInside(box(0, 0, 1, 1), AcDbObjectId()));
+    EXPECT_TRUE(unmeasured.MayTakeOther(box(0, 0, 1, 1), far));
+    EXPECT_FALSE(EntityBoxes({far}).MayTakeOther(box(0, 0, 1, 1), AcDbObjectId()));
+
+    // A window over very many cells looks at every box.
+    std::vector<AcDbObjectId> small;
+    for (int i = 0; i < 40; ++i)
+        small.push_back(CreateCodedPolyline(Square(100 + i, 0, 100.5 + i, 0.5), 0, 1, "310000", 0, kLightweightPolyline, "0"));
+    const EntityBoxes many(small);
+    EXPECT_TRUE(many.MayTakeOther(box(-1000, -1000, 1000, 120.2), small[3]));
+    EXPECT_FALSE(many.MayTakeOther(box(-1000, 0.6, 1000, 1000), AcDbObjectId()));
+    EXPECT_TRUE(many.MayTakeOther(box(139.5, 0.5, 139.5, 0.5), AcDbObjectId()));
 }
 
 // A side is marked on the neighbours that share it from the parcels' sides where the host's
@@ -522,7 +533,7 @@ TEST_F(TableExport, MembersCutAsWhenTheHostSelectsAroundEach)
             if (record.vertices.length() < 3)
                 continue;
             std::vector<AcDbObjectId> near;
-            if (SelectBoundaryCurves(name, CrossingAnswer(), near))
+            if (SelectBoundaryCurves(name, near))
                 for (AcDbObjectId other : near) {
                     int at = 0;
                     ads_name otherName{};

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <regex>
 #include <string>
@@ -183,6 +184,47 @@ TEST(TableExportCadhost, ScriptedExportWritesTheProjectAndEndsTheHost)
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_TRUE(std::filesystem::exists(dir + "/root/d/OUT/" + platform::text::GbkToUtf8("工程") + "/TOWN.mpj"))
         << run.out;
+}
+
+// The export's files do not hang on how the host's object ids compare: a town exported with ids
+// that compare against the drawing's order gives the same files byte for byte.
+TEST(TableExportCadhost, FilesDoNotDependOnHowIdsCompare)
+{
+    dero::testing::TempFolder folder("table_export_id_order");
+    const std::string dir = folder.path();
+    ASSERT_FALSE(dir.empty());
+    const std::string town = dir + "/town.dxf";
+    ASSERT_EQ(Shell("'" MAKEDRAWING_PROGRAM "' --seed 11 --parcels 60 --codes '" + kSource +
+                  "/samples/support/index.ini' --out '" + town + "'" + kTownKinds),
+              0);
+    const std::string support = "--support '" + kSource + "/samples/support'";
+    auto exported = [&](const std::string& name, bool reversed) {
+        const std::string run = dir + "/" + name;
+        std::filesystem::create_directories(run + "/root/d/in");
+        std::filesystem::copy_file(town, run + "/root/d/in/town.dxf");
+        dero::testing::WriteFile(run + "/export.scr", "SETVAR\nUSERS5\nD:\\in\\town.dwg\nSETVAR\nUSERS4\nD:\\OUT\\TOWN.MPJ\nMAPGISSAVEX\n");
+        if (reversed)
+            setenv("DERO_ID_ORDER", "reversed", 1);
+        const dero::testing::CadhostRun result = dero::testing::RunCadhost(CADHOST_PROGRAM, run, support + " -s export.scr");
+        unsetenv("DERO_ID_ORDER");
+        EXPECT_EQ(result.status, 1) << result.out << result.err;
+        std::map<std::string, std::string> files;
+        const std::filesystem::path out = run + "/root/d/OUT";
+        if (std::filesystem::exists(out))
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(out))
+                if (entry.is_regular_file())
+                    files[std::filesystem::relative(entry.path(), out).string()] = dero::testing::ReadFile(entry.path());
+        return files;
+    };
+    const auto normal = exported("normal", false);
+    const auto reversed = exported("reversed", true);
+    ASSERT_GT(normal.size(), 3u);
+    ASSERT_EQ(reversed.size(), normal.size());
+    for (const auto& [name, bytes] : normal) {
+        const auto other = reversed.find(name);
+        ASSERT_NE(other, reversed.end()) << name;
+        EXPECT_TRUE(other->second == bytes) << name << " differs";
+    }
 }
 
 }  // namespace

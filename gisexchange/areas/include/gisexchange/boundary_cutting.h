@@ -4,7 +4,6 @@
 // so bulged spans are met as arcs while pieces carry only vertices and inserted points.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -38,23 +37,15 @@ struct BoundaryCurveRecord {
 };
 
 BoundaryCurveRecord LoadBoundaryCurve(const ads_name entity, bool cancelDuplicates);
-// The entities inside or crossing the box of the curve's vertices, the curve itself left out; the
-// view is widened to the box first, since the host selects only what it shows. False, with no set
-// left, when the crossing selection finds nothing.
+// The entities inside or crossing the box of the curve's vertices, the curve itself left out: those
+// wholly inside the box (what a window selection over it takes) first, then the others, each in
+// the order of the host's crossing selection. The view is widened to the box first, since the
+// host selects only what it shows. False, with no set left, when the crossing selection finds
+// nothing.
 bool SelectBoundaryCurves(const ads_name entity, ads_name selection);
-// What a caller may know of the drawing to answer that crossing selection itself: given the box
-// from low to high and the view it would be seen in, the entities other than `passed` the host
-// would take, in drawing order, or false when only the host can tell. The answer need hold only
-// the entities the caller looks for.
-using CrossingAnswer =
-    std::function<bool(AcDbObjectId passed, const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& viewLow,
-                       const AcGePoint2d& viewHigh, std::vector<AcDbObjectId>& selected)>;
-// SelectBoundaryCurves for a caller that may answer: the same view, the answer asked before the
-// host. The entities selected, in the selection's order; false when the host selected nothing.
-// `filter`, when given, is handed to the host's selection: for a caller that looks only at the
-// entities it lets through.
-bool SelectBoundaryCurves(const ads_name entity, const CrossingAnswer& answer, std::vector<AcDbObjectId>& selected,
-                          const resbuf* filter = nullptr);
+// The same as a list of entities. `filter`, when given, is handed to the host's selections: for a
+// caller that looks only at the entities it lets through.
+bool SelectBoundaryCurves(const ads_name entity, std::vector<AcDbObjectId>& selected, const resbuf* filter = nullptr);
 // Adds the points where the record's curve meets the other as vertices and flags the vertices that
 // end a stretch along the other curve.
 void MarkCurveIntersections(BoundaryCurveRecord& record, const ads_name other);

@@ -1,4 +1,6 @@
-// A set of object ids kept in ascending order, for quick membership tests over a whole category.
+// A set of object ids kept in the order of their handles, for quick membership tests over a whole
+// category. Handles grow as the drawing's objects are made and are saved with it, so that the
+// order is the drawing's on any host (object ids promise none).
 #pragma once
 
 #include <vector>
@@ -10,7 +12,7 @@ namespace gisexchange {
 
 using SortedIdSet = std::vector<AcDbObjectId>;
 
-// The ids sorted once, without repeats (rather than inserted one by one).
+// The ids sorted once by handle, without repeats (rather than inserted one by one).
 SortedIdSet BuildSortedIdSet(std::vector<AcDbObjectId> ids);
 // True and the index when present; else false and the index where it would go.
 bool FindSortedId(const SortedIdSet& set, AcDbObjectId id, int& index);

@@ -1,48 +1,63 @@
-// The extents of a fixed list of entities, searched by box: whether a selection over a window
-// could take any of them. The export asks before selecting, and leaves out the selections whose
-// answer cannot hold anything it looks for. An entity whose extents cannot be read counts as
-// lying everywhere, so that no selection is left out for want of its box.
+// The boxes of a fixed list of entities (the extents the host reports for them), searched by a
+// grid of cells: whether a graphical selection over a window could take any of them. The export
+// asks before selecting, and leaves out the selections whose answer cannot hold anything it looks
+// for. Only a box clearly apart from the window settles that the selection cannot take the
+// entity; every other box leaves the question to the host. An entity whose extents cannot be read
+// counts as lying everywhere, so that no selection is left out for want of its box.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "geometry/box_index.h"
-#include "geometry/extents.h"
 #include "platform/cad/ac_array.h"
 #include "platform/cad/db_object_id.h"
+#include "platform/cad/ge_types.h"
 
 namespace gisexchange {
 
 // Beyond the margin of any selection that looks for islands inside a boundary or for curves
-// meeting one, so that the test of extents before it never turns away what it would take.
+// meeting one, so that the window asked about holds every window those selections use.
 constexpr double kSelectionReach = 1.0;
+
+// An axis-parallel box from low to high; empty (touching nothing) while low lies above high.
+struct PlainBox {
+    AcGePoint2d low{1.0, 1.0};
+    AcGePoint2d high{-1.0, -1.0};
+
+    bool IsEmpty() const { return !(low.x <= high.x && low.y <= high.y); }
+    void Include(const AcGePoint2d& p);
+    void Expand(double margin);
+};
+
+// The box around the points; empty for no points.
+PlainBox BoxOfPoints(const AcGePoint2dArray& points);
 
 class EntityBoxes {
 public:
-    explicit EntityBoxes(std::vector<AcDbObjectId> ids);
+    explicit EntityBoxes(const std::vector<AcDbObjectId>& ids);
 
-    // Whether an entity other than `self` has extents touching the box (what a crossing window
-    // over the box could take).
-    bool AnyTouching(const geometry::Extents& box, AcDbObjectId self) const;
-    // Whether an entity other than `self` has extents inside the box (what a window or a polygon
-    // within the box could take).
-    bool AnyInside(const geometry::Extents& box, AcDbObjectId self) const;
-    // The entities whose extents touch the box, in no set order; false, with none given, when an
-    // entity's extents could not be read.
-    bool Touching(const geometry::Extents& box, std::vector<AcDbObjectId>& found) const;
+    // Whether a graphical selection over the window could take an entity other than `self`: one
+    // whose box is not clearly apart from the window, or one without a box.
+    bool MayTakeOther(const PlainBox& window, AcDbObjectId self) const;
 
 private:
-    bool AnyUnmeasuredBut(AcDbObjectId self) const;
+    struct Cell {
+        std::int64_t x, y;
+        std::uint32_t entity;
+    };
+    static bool CellBefore(const Cell& a, const Cell& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
 
-    // In this order: measuring fills ids_ and unmeasured_ before boxes_ and the index are made.
+    bool AnyUnmeasuredBut(AcDbObjectId self) const;
+    bool MayTake(std::uint32_t entity, const PlainBox& window, AcDbObjectId self, double margin) const;
+
     std::vector<AcDbObjectId> ids_;  // the measured ones, in the order of boxes_
     std::vector<AcDbObjectId> unmeasured_;
-    std::vector<geometry::Extents> boxes_;
-    geometry::BoxIndex index_;
+    std::vector<PlainBox> boxes_;
+    double magnitude_ = 0;  // the largest coordinate of the boxes
+    double cell_ = 1.0;
+    // Each box under the cells it covers, sorted; a box over very many cells is kept in wide_.
+    std::vector<Cell> cells_;
+    std::vector<std::uint32_t> wide_;
 };
-
-// The box around the points.
-geometry::Extents ExtentsOfPoints(const AcGePoint2dArray& points);
 
 }  // namespace gisexchange

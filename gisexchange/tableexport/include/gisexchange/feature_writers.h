@@ -43,16 +43,21 @@ bool ClearBoundaryMarks(NeighbourSides* sides = nullptr);
 void MarkNeighbourSegment(const AcGePoint2d& start, const AcGePoint2d& end, const ads_name parcel, long number,
                           const NeighbourSides* sides = nullptr);
 // The closed curves of the code directly inside the boundary (not inside another one of them).
-// With the extents of the entities of the code, a boundary around none of them selects nothing.
+// With the boxes of the entities of the code, a boundary whose box stands clearly apart from all
+// of them (but its own) selects nothing.
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
                     const EntityBoxes* entitiesOfCode = nullptr);
 // The extents of the entities of the code the collection pass met, measured once per export.
 const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& code);
-// Whether a window polygon along the ring could take an entity of the code, by the extents of
-// those the collection pass met (true when it met none of any code).
+// Whether a window polygon along the ring could take an entity of the code: false only when the
+// box of every one the collection pass met stands clearly apart from the ring's (true when it met
+// none of any code).
 bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const AcGePoint2dArray& ring);
 // The members of an area inside the boundary; with closedCode, only closed curves of that code.
+// `filter`, when given, is handed to the host's selection: for a caller that looks only at the
+// entities it lets through.
 void SelectAreaMembers(const ads_name boundary, const AcGePoint2dArray& points, const char* mode,
-                       std::vector<AcDbObjectId>& result, const char* closedCode = nullptr);
+                       std::vector<AcDbObjectId>& result, const char* closedCode = nullptr,
+                       const resbuf* filter = nullptr);
 
 }  // namespace gisexchange
