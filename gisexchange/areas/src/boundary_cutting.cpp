@@ -14,6 +14,7 @@
 #include "drawingutil/handle_keys.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_ids.h"
 #include "drawingutil/selection_reach.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
@@ -176,15 +177,11 @@ std::vector<AcDbObjectId> WithinFirst(const std::vector<AcDbObjectId>& taken, co
     std::unordered_set<std::uint64_t> inWindow;
     ads_name window{};
     if (HostSelection("W", low, high, window, filter)) {
-        Adesk::Int32 count = 0;
-        acedSSLength(window, &count);
-        for (Adesk::Int32 i = 0; i < count; ++i) {
-            ads_name member{};
-            AcDbObjectId id;
-            if (acedSSName(window, i, member) == RTNORM && drawingutil::IdOfName(member, id))
-                inWindow.insert(drawingutil::HandleKey(id.handle()));
-        }
+        std::vector<AcDbObjectId> ids;
+        drawingutil::AppendMemberIds(window, ids);
         acedSSFree(window);
+        for (AcDbObjectId id : ids)
+            inWindow.insert(drawingutil::HandleKey(id.handle()));
     }
     std::vector<AcDbObjectId> ordered, crossingOnly;
     for (AcDbObjectId id : taken)

@@ -23,6 +23,7 @@
 #include "drawingutil/point_rings.h"
 #include "drawingutil/polygon_selection.h"
 #include "drawingutil/polyline_vertices.h"
+#include "drawingutil/selection_ids.h"
 #include "drawingutil/vertex_order.h"
 #include "drawingutil/view_window.h"
 #include "drawingutil/zoom.h"
@@ -213,14 +214,7 @@ void BuildArea(TableExporter& exporter, GisOutputFile& output, const ads_name en
 std::vector<AcDbObjectId> Members(const ads_name selection)
 {
     std::vector<AcDbObjectId> ids;
-    Adesk::Int32 count = 0;
-    acedSSLength(selection, &count);
-    for (Adesk::Int32 i = 0; i < count; ++i) {
-        ads_name member{};
-        AcDbObjectId id;
-        if (acedSSName(selection, i, member) == RTNORM && drawingutil::IdOfName(member, id))
-            ids.push_back(id);
-    }
+    drawingutil::AppendMemberIds(selection, ids);
     return ids;
 }
 
