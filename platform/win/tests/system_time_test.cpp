@@ -15,13 +15,19 @@ TEST(SystemTimeTest, LocalTimeFollowsTheTimeZone) {
     // Eight hours east of UTC, as the product's users are.
     setenv("TZ", "CST-8", 1);
     tzset();
+    // Read the same clock the call reads (time() may lag it by a tick), and
+    // take it again until no second turned over around the call.
+    const auto seconds = [] {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        return now.tv_sec;
+    };
     SYSTEMTIME local{};
-    time_t before = time(nullptr);
-    GetLocalTime(&local);
-    time_t after = time(nullptr);
-    if (before != after) {  // a second turned over: take it again
-        before = after;
+    time_t before = 0;
+    for (time_t after = -1; before != after;) {
+        before = seconds();
         GetLocalTime(&local);
+        after = seconds();
     }
     if (old)
         setenv("TZ", saved.c_str(), 1);
