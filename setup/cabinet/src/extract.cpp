@@ -117,7 +117,8 @@ MemberWay WalkToMember(const std::u16string& destination, const std::u16string& 
         }
         if (end == std::u16string::npos) return way;
         // Only the member's own folder counts: the next part is its file.
-        way.folderThere = (attributes & FILE_ATTRIBUTE_DIRECTORY) && relative.find(u'\\', end + 1) == std::u16string::npos;
+        way.folderThere =
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) && relative.find(u'\\', end + 1) == std::u16string::npos;
     }
 }
 

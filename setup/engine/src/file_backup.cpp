@@ -51,9 +51,10 @@ TargetState QueryTarget(std::u16string_view path) {
     const std::u16string text(path);
     TargetState state;
     state.attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
-    const bool missingFile =
-        state.attributes == INVALID_FILE_ATTRIBUTES && !text.empty() && GetLastError() == static_cast<DWORD>(ERROR_FILE_NOT_FOUND);
-    state.folderThere = (state.attributes != INVALID_FILE_ATTRIBUTES || missingFile) && !detail::HasDotPart(text);
+    const bool missingFile = state.attributes == INVALID_FILE_ATTRIBUTES && !text.empty() &&
+                             GetLastError() == static_cast<DWORD>(ERROR_FILE_NOT_FOUND);
+    state.folderThere =
+        (state.attributes != INVALID_FILE_ATTRIBUTES || missingFile) && !detail::HasDotPart(text);
     return state;
 }
 
@@ -82,7 +83,8 @@ bool BackupJournal::CopyWithBackup(std::u16string_view source, std::u16string_vi
     if (!backup || byTarget_.count(key)) return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 
     BackedUpFile pair{to, {}};
-    const bool existed = known ? known->attributes != INVALID_FILE_ATTRIBUTES && !(known->attributes & FILE_ATTRIBUTE_DIRECTORY)
+    const bool existed = known ? known->attributes != INVALID_FILE_ATTRIBUTES &&
+                                     !(known->attributes & FILE_ATTRIBUTE_DIRECTORY)
                                : detail::IsFile(to);
     bool backupFolderThere = false;
     if (existed) {

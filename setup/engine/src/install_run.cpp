@@ -166,17 +166,19 @@ void InstallEngine::RollbackInstall() {
 }
 
 void InstallEngine::CopyFolderTree(const std::u16string& source, const std::u16string& destination) {
-    detail::CopyTreeReporting(source, destination, WM_SETUP_POSITION, u" 安装失败",
-                              [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
-                                  return CopyFileWithBackup(from, to, true, &state);
-                              });
+    detail::CopyTreeReporting(
+        source, destination, WM_SETUP_POSITION, u" 安装失败",
+        [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
+            return CopyFileWithBackup(from, to, true, &state);
+        });
 }
 
 void InstallEngine::CopyRegistrationFolder(const std::u16string& source, const std::u16string& destination) {
-    detail::CopyRegistrationTree(source, destination, WM_SETUP_POSITION, u" 已经存在!", registrationFiles,
-                                 [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
-                                     return CopyFileWithBackup(from, to, true, &state);
-                                 });
+    detail::CopyRegistrationTree(
+        source, destination, WM_SETUP_POSITION, u" 已经存在!", registrationFiles,
+        [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
+            return CopyFileWithBackup(from, to, true, &state);
+        });
 }
 
 bool InstallEngine::CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup,

@@ -77,8 +77,10 @@ bool DeleteTreeQuietly(const std::u16string& path) {
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
-bool DeleteTree(InstallInfo& info, const std::u16string& path, const std::vector<std::u16string>& specialFolders) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+// What stands at path goes to the recovery folder, as one question or its folder's listing found
+// it (`attributes`): a folder's entries are taken as listed, without asking of each again.
+bool DeleteFoundTree(InstallInfo& info, const std::u16string& path, DWORD attributes,
+                     const std::vector<std::u16string>& specialFolders) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         AdvanceIfShown(Format(u"正在删除 文件%s...", path));
         return true;
@@ -96,13 +98,17 @@ bool DeleteTree(InstallInfo& info, const std::u16string& path, const std::vector
             detail::FindHandle find(path + u"\\*");
             std::u16string name;
             DWORD entry = 0;
-            while (find.Next(&name, &entry)) DeleteTree(info, path + u"\\" + name, specialFolders);
+            while (find.Next(&name, &entry)) DeleteFoundTree(info, path + u"\\" + name, entry, specialFolders);
         }
         // Moving the last file out may have removed the folder already.
         return RemoveDirectoryW(path.c_str()) || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
     AdvanceIfShown(Format(u"正在删除%s...", path));
     return info.RemoveFileToRecovery(path);
+}
+
+bool DeleteTree(InstallInfo& info, const std::u16string& path, const std::vector<std::u16string>& specialFolders) {
+    return DeleteFoundTree(info, path, GetFileAttributesW(path.c_str()), specialFolders);
 }
 
 // The folder holding a path (empty when it has no backslash).
@@ -165,7 +171,8 @@ bool InstallInfo::MoveFileRecorded(std::u16string_view source, std::u16string_vi
         const TargetState state = QueryTarget(to);
         if (!state.folderThere) CreateParentFolders(to);
         // A file left at the destination by an earlier run must not be taken for this one's.
-        const bool leftover = state.attributes != INVALID_FILE_ATTRIBUTES && !(state.attributes & FILE_ATTRIBUTE_DIRECTORY);
+        const bool leftover =
+            state.attributes != INVALID_FILE_ATTRIBUTES && !(state.attributes & FILE_ATTRIBUTE_DIRECTORY);
         if (leftover && !DeleteFileW(to.c_str())) return false;
         g_recoveryFiles.push_back(to);
         g_originFiles.push_back(from);

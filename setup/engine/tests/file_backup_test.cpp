@@ -51,10 +51,11 @@ TEST_F(FileBackupTest, FoldersOnTheWayAreMadeWhereMissingAndAFileInAFoldersPlace
     WriteFile(C("new.txt"), "new");
     EXPECT_FALSE(Setup::CreateParentFolders(u"C:\\Way\\file\\sub\\f.txt"));
     Setup::BackupJournal journal;
+    const std::u16string recovery = u"C:\\Temp\\insrecovery";
     for (const char16_t* target : {u"C:\\Way\\file\\f.txt", u"C:\\Way\\file\\sub\\f.txt"}) {
         const Setup::TargetState state = Setup::QueryTarget(target);
-        EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new.txt", target, true, u"C:\\Temp\\insrecovery", u"C:\\Way", &state));
-        EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new.txt", target, true, u"C:\\Temp\\insrecovery", u"C:\\Way"));
+        EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new.txt", target, true, recovery, u"C:\\Way", &state));
+        EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new.txt", target, true, recovery, u"C:\\Way"));
     }
     EXPECT_TRUE(journal.Empty());
     EXPECT_EQ(ReadFile(C("Way/file")), "a file");
