@@ -91,18 +91,51 @@ bool MakeRelative(std::u16string* name) {
     return true;
 }
 
-// Whether a folder on the member's way below the destination, or the member's own file, is a
-// link: writing the member would then write where the link points.
-bool MeetsALink(const std::u16string& destination, const std::u16string& relative) {
+// What the walk from the destination to a member found: whether a folder on the member's way
+// below the destination, or the member's own file, is a link (writing the member would then write
+// where the link points); whether the member's own folder was seen to be a folder; and whether its
+// file was seen missing. Each part of the way is asked of once.
+struct MemberWay {
+    bool link = false;
+    bool folderThere = false;
+    bool fileMissing = false;
+};
+
+MemberWay WalkToMember(const std::u16string& destination, const std::u16string& relative) {
+    MemberWay way;
     for (std::size_t end = relative.find(u'\\');; end = relative.find(u'\\', end + 1)) {
         const std::u16string path = destination + relative.substr(0, end);
         const DWORD attributes = GetFileAttributesW(path.c_str());
         // Nothing there: nothing below it either.
-        if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
-        if (end == std::u16string::npos) return false;
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            way.fileMissing = true;
+            return way;
+        }
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            way.link = true;
+            return way;
+        }
+        if (end == std::u16string::npos) return way;
+        // Only the member's own folder counts: the next part is its file.
+        way.folderThere =
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) && relative.find(u'\\', end + 1) == std::u16string::npos;
     }
 }
+
+// The output path OnCopyFile opens while its walk has found nothing there: FileOpen then has no
+// read-only file to make writable. Held only around that one open, on the extracting thread (the
+// open's signature is the derived classes' and carries no more).
+thread_local const std::u16string* t_missingOutput = nullptr;
+
+class MissingOutput {
+public:
+    MissingOutput(const std::u16string& path, bool missing) {
+        if (missing) t_missingOutput = &path;
+    }
+    ~MissingOutput() { t_missingOutput = nullptr; }
+    MissingOutput(const MissingOutput&) = delete;
+    MissingOutput& operator=(const MissingOutput&) = delete;
+};
 
 // A cabinet named by another is looked for beside it: a plain file name only.
 bool IsPlainFileName(const std::u16string& name) {
@@ -325,7 +358,8 @@ long CExtract::FileSeek(std::int32_t handle, long distance, int origin) {
 }
 std::int32_t CExtract::FileOpen(const std::u16string& path, int flags, int permission) {
     // An earlier extraction may have left the file read-only.
-    if (flags & 0x100) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const bool known = t_missingOutput && *t_missingOutput == path;
+    if ((flags & 0x100) && !known) SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     return platform::win::_wopen(path.c_str(), flags, permission);
 }
 
@@ -471,15 +505,18 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION note) {
         while (positions_.Contains(handle)) ++handle;
         return handle;
     }
-    if (MeetsALink(destination_, relative)) {
+    const MemberWay way = WalkToMember(destination_, relative);
+    if (way.link) {
         // Not written through; the rest of the set goes on.
         Record(kErrorBadName, kErrorStoppedOnLink);
         return 0;
     }
-    if (const DWORD error = CreateFolderChain(info.targetFolder)) {
+    // A folder the walk has just seen needs no making.
+    if (const DWORD error = way.folderThere ? 0 : CreateFolderChain(info.targetFolder)) {
         Record(kErrorBadName, error);
         return -1;
     }
+    const MissingOutput missing(info.targetPath, way.fileMissing);
     const std::int32_t handle = TrackedOpen(info.targetPath, kOpenOutput, kReadPermission | kWritePermission);
     if (handle < 1) {
         Record(kErrorBadName, 0);

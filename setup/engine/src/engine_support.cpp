@@ -215,6 +215,17 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool HasDotPart(std::u16string_view path) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = path.find_first_of(u"\\/", start);
+        const std::u16string_view part = path.substr(start, end == std::u16string_view::npos ? end : end - start);
+        if (part == u"." || part == u"..") return true;
+        if (end == std::u16string_view::npos) return false;
+        start = end + 1;
+    }
+}
+
 int MajorRelease(std::u16string_view cadVersion) {
     return cadVersion.size() < 2 ? 0 : ParseDecimal(cadVersion.substr(1, 2));
 }

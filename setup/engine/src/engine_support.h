@@ -111,6 +111,8 @@ bool IsFile(std::u16string_view path);
 // A link (a reparse point), seen as itself and never followed.
 bool IsLink(std::u16string_view path);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+// Whether a part of the path (between separators of either kind) is "." or "..".
+bool HasDotPart(std::u16string_view path);
 // Characters 2 and 3 of a host version key ("R18.0") as a number: the host's major release.
 int MajorRelease(std::u16string_view cadVersion);
 

@@ -47,28 +47,50 @@ std::u16string BackupPathFor(std::u16string_view target, std::u16string_view rec
 
 }  // namespace
 
-std::u16string BackupJournal::DistinctBackupPath(std::u16string path) {
+TargetState QueryTarget(std::u16string_view path) {
+    const std::u16string text(path);
+    TargetState state;
+    state.attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+    const bool missingFile = state.attributes == INVALID_FILE_ATTRIBUTES && !text.empty() &&
+                             GetLastError() == static_cast<DWORD>(ERROR_FILE_NOT_FOUND);
+    state.folderThere =
+        (state.attributes != INVALID_FILE_ATTRIBUTES || missingFile) && !detail::HasDotPart(text);
+    return state;
+}
+
+std::u16string BackupJournal::DistinctBackupPath(std::u16string path, bool* folderThere) {
     // Two targets can share a relative path (two installed copies, one system32 file name), and
     // a kept recovery folder can still hold an earlier run's backup: neither may be overwritten.
     const std::u16string first = path;
-    for (int n = 2; backupPaths_.count(Canonical(path)) || GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
+    for (int n = 2;; ++n) {
+        if (!backupPaths_.count(Canonical(path))) {
+            const TargetState state = QueryTarget(path);
+            if (state.attributes == INVALID_FILE_ATTRIBUTES) {
+                *folderThere = state.folderThere;
+                return path;
+            }
+        }
         path = first + u"~" + detail::Decimal(n);
-    return path;
+    }
 }
 
 bool BackupJournal::CopyWithBackup(std::u16string_view source, std::u16string_view target, bool backup,
-                                   std::u16string_view recoveryFolder, std::u16string_view baseFolder) {
+                                   std::u16string_view recoveryFolder, std::u16string_view baseFolder,
+                                   const TargetState* known) {
     const std::u16string from(source), to(target);
-    CreateParentFolders(to);
+    if (!known || !known->folderThere) CreateParentFolders(to);
     const std::u16string key = Canonical(to);
     if (!backup || byTarget_.count(key)) return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 
     BackedUpFile pair{to, {}};
-    const bool existed = detail::IsFile(to);
+    const bool existed = known ? known->attributes != INVALID_FILE_ATTRIBUTES &&
+                                     !(known->attributes & FILE_ATTRIBUTE_DIRECTORY)
+                               : detail::IsFile(to);
+    bool backupFolderThere = false;
     if (existed) {
         // Without a place for the backup the file could not be put back: leave it alone.
         if (recoveryFolder.empty()) return false;
-        pair.backup = DistinctBackupPath(BackupPathFor(to, recoveryFolder, baseFolder));
+        pair.backup = DistinctBackupPath(BackupPathFor(to, recoveryFolder, baseFolder), &backupFolderThere);
     }
     byTarget_[key] = entries_.size();
     if (!pair.backup.empty()) backupPaths_.insert(Canonical(pair.backup));
@@ -80,7 +102,7 @@ bool BackupJournal::CopyWithBackup(std::u16string_view source, std::u16string_vi
         if (!pair.backup.empty()) backupPaths_.erase(Canonical(pair.backup));
     };
     if (existed) {
-        CreateParentFolders(pair.backup);
+        if (!backupFolderThere) CreateParentFolders(pair.backup);
         if (!CopyFileW(to.c_str(), pair.backup.c_str(), FALSE)) {
             DeleteFileW(pair.backup.c_str());
             forgetLast();
@@ -134,19 +156,28 @@ void BackupJournal::Clear() {
     backupPaths_.clear();
 }
 
-bool DeletePathRecursive(std::u16string_view path) {
-    const std::u16string target(path);
-    const DWORD attributes = GetFileAttributesW(target.c_str());
+namespace {
+
+// What stands at path, as its folder's listing or one question found it, goes: a folder's entries
+// are taken as its listing gives them, without asking of each again.
+bool DeleteFound(const std::u16string& path, DWORD attributes) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(target.c_str()) != FALSE;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str()) != FALSE;
     // A linked folder goes as a link; what it points at is not ours.
     if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        detail::FindHandle find(target + u"\\*");
+        detail::FindHandle find(path + u"\\*");
         std::u16string name;
         DWORD entry = 0;
-        while (find.Next(&name, &entry)) DeletePathRecursive(target + u"\\" + name);
+        while (find.Next(&name, &entry)) DeleteFound(path + u"\\" + name, entry);
     }
-    return RemoveDirectoryW(target.c_str()) != FALSE || DeleteFileW(target.c_str()) != FALSE;
+    return RemoveDirectoryW(path.c_str()) != FALSE || DeleteFileW(path.c_str()) != FALSE;
+}
+
+}  // namespace
+
+bool DeletePathRecursive(std::u16string_view path) {
+    const std::u16string target(path);
+    return DeleteFound(target, GetFileAttributesW(target.c_str()));
 }
 
 std::uint64_t GetFolderSize(std::u16string_view folder) {

@@ -166,23 +166,26 @@ void InstallEngine::RollbackInstall() {
 }
 
 void InstallEngine::CopyFolderTree(const std::u16string& source, const std::u16string& destination) {
-    detail::CopyTreeReporting(source, destination, WM_SETUP_POSITION, u" 安装失败",
-                              [this](const std::u16string& from, const std::u16string& to) {
-                                  return CopyFileWithBackup(from, to, true);
-                              });
+    detail::CopyTreeReporting(
+        source, destination, WM_SETUP_POSITION, u" 安装失败",
+        [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
+            return CopyFileWithBackup(from, to, true, &state);
+        });
 }
 
 void InstallEngine::CopyRegistrationFolder(const std::u16string& source, const std::u16string& destination) {
-    detail::CopyRegistrationTree(source, destination, WM_SETUP_POSITION, u" 已经存在!", registrationFiles,
-                                 [this](const std::u16string& from, const std::u16string& to) {
-                                     return CopyFileWithBackup(from, to, true);
-                                 });
+    detail::CopyRegistrationTree(
+        source, destination, WM_SETUP_POSITION, u" 已经存在!", registrationFiles,
+        [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
+            return CopyFileWithBackup(from, to, true, &state);
+        });
 }
 
-bool InstallEngine::CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup) {
+bool InstallEngine::CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup,
+                                       const TargetState* known) {
     const bool seen = g_installBackups.Has(target);
     const bool copied =
-        g_installBackups.CopyWithBackup(source, target, backup, g_installRecoveryFolder, g_currentInstallFolder);
+        g_installBackups.CopyWithBackup(source, target, backup, g_installRecoveryFolder, g_currentInstallFolder, known);
     if (copied && backup && !seen) g_installedFiles.push_back(target);
     return copied;
 }

@@ -125,22 +125,26 @@ void PatchEngine::RollbackPatch() {
     g_progressWindow = nullptr;
 }
 
-bool PatchEngine::PatchCopyWithBackup(const std::u16string& source, const std::u16string& target, bool backup) {
-    return g_patchBackups.CopyWithBackup(source, target, backup, g_patchRecoveryFolder, currentTarget.installFolder);
+bool PatchEngine::PatchCopyWithBackup(const std::u16string& source, const std::u16string& target, bool backup,
+                                      const TargetState* known) {
+    return g_patchBackups.CopyWithBackup(source, target, backup, g_patchRecoveryFolder, currentTarget.installFolder,
+                                         known);
 }
 
 void PatchEngine::PatchCopyFolder(const std::u16string& source, const std::u16string& destination) {
-    detail::CopyTreeReporting(source, destination, WM_PATCH_POSITION, u"安装失败",
-                              [this](const std::u16string& from, const std::u16string& to) {
-                                  return PatchCopyWithBackup(from, to, true);
-                              });
+    detail::CopyTreeReporting(
+        source, destination, WM_PATCH_POSITION, u"安装失败",
+        [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
+            return PatchCopyWithBackup(from, to, true, &state);
+        });
 }
 
 void PatchEngine::PatchCopyRegistrationFolder(const std::u16string& source, const std::u16string& destination) {
-    detail::CopyRegistrationTree(source, destination, WM_PATCH_POSITION, u" 已存在!", registrationFiles,
-                                 [this](const std::u16string& from, const std::u16string& to) {
-                                     return PatchCopyWithBackup(from, to, true);
-                                 });
+    detail::CopyRegistrationTree(
+        source, destination, WM_PATCH_POSITION, u" 已存在!", registrationFiles,
+        [this](const std::u16string& from, const std::u16string& to, const TargetState& state) {
+            return PatchCopyWithBackup(from, to, true, &state);
+        });
 }
 
 void PatchEngine::PatchInstallFonts(const std::u16string& folder) {

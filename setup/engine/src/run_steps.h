@@ -43,32 +43,56 @@ void ForEachEntry(const std::u16string& folder, const OnFolder& onFolder, const 
     }
 }
 
-// Copies a folder tree file by file through `copy(source, target)`: one step and one line (`msg`)
-// a file, the target's path, followed by `failed` when the copy did not happen. Below the
-// destination nothing is written through a link (`linked`: a folder on the way is one): such a
-// file counts as not copied.
+inline bool IsLinkAttributes(DWORD attributes) {
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The entries of a tree copy's folder (see CopyTreeReporting). A folder of the source is known to
+// be one from its folder's listing; a folder of the destination is asked of once, for both what it
+// is and whether it needs making.
 template <class Copy>
-void CopyTreeReporting(const std::u16string& source, const std::u16string& destination, UINT msg,
-                       std::u16string_view failed, const Copy& copy, bool linked = false) {
-    if (!linked && !IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
-    if (!IsFolder(source)) return;
+void CopyTreeEntries(const std::u16string& source, const std::u16string& destination, UINT msg,
+                     std::u16string_view failed, const Copy& copy, bool linked) {
     ForEachEntry(
         source,
         [&](const std::u16string& name) {
             const std::u16string folder = destination + u"\\" + name;
-            CopyTreeReporting(source + u"\\" + name, folder, msg, failed, copy, linked || IsLink(folder));
+            // Below a link nothing is written, so nothing there is asked of.
+            const DWORD found = linked ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
+            const bool below = linked || IsLinkAttributes(found);
+            if (!below && (found == INVALID_FILE_ATTRIBUTES || !(found & FILE_ATTRIBUTE_DIRECTORY)))
+                CreateDirectoryW(folder.c_str(), nullptr);
+            CopyTreeEntries(source + u"\\" + name, folder, msg, failed, copy, below);
         },
         [&](const std::u16string& name) {
             const std::u16string target = destination + u"\\" + name;
             ++g_progressPosition;
-            const bool copied = !linked && !IsLink(target) && copy(source + u"\\" + name, target);
+            bool copied = false;
+            if (!linked) {
+                // The one question of the target: the copy is handed what it found.
+                const TargetState state = QueryTarget(target);
+                copied = !IsLinkAttributes(state.attributes) && copy(source + u"\\" + name, target, state);
+            }
             ReportAt(msg, copied ? target : target + std::u16string(failed));
         });
 }
 
-// Copies the registration files of a tree, flattened, into `destination` through `copy` and lists
-// each copied-to path once in `files`. A file not copied (a link in its place is not written
-// through) is reported with `present` when a file of that name is already there.
+// Copies a folder tree file by file through `copy(source, target, state)` (state: the target as
+// just found, see QueryTarget): one step and one line (`msg`) a file, the target's path, followed
+// by `failed` when the copy did not happen. Below the destination nothing is written through a
+// link (a folder on the way is one): such a file counts as not copied.
+template <class Copy>
+void CopyTreeReporting(const std::u16string& source, const std::u16string& destination, UINT msg,
+                       std::u16string_view failed, const Copy& copy) {
+    if (!IsFolder(destination)) CreateDirectoryW(destination.c_str(), nullptr);
+    if (!IsFolder(source)) return;
+    CopyTreeEntries(source, destination, msg, failed, copy, false);
+}
+
+// Copies the registration files of a tree, flattened, into `destination` through `copy` (as the
+// tree copy's) and lists each copied-to path once in `files`. A file not copied (a link in its
+// place is not written through) is reported with `present` when a file of that name is already
+// there.
 template <class Copy>
 void CopyRegistrationTree(const std::u16string& source, const std::u16string& destination, UINT msg,
                           std::u16string_view present, std::vector<std::u16string>& files, const Copy& copy) {
@@ -82,7 +106,8 @@ void CopyRegistrationTree(const std::u16string& source, const std::u16string& de
         [&](const std::u16string& name) {
             const std::u16string target = destination + u"\\" + name;
             ++g_progressPosition;
-            if (!IsLink(target) && copy(source + u"\\" + name, target))
+            const TargetState state = QueryTarget(target);
+            if (!IsLinkAttributes(state.attributes) && copy(source + u"\\" + name, target, state))
                 ReportAt(msg, target);
             else
                 ReportAt(msg, target + std::u16string(IsFile(target) ? present : std::u16string_view(u" 安装失败!")));

@@ -12,6 +12,7 @@
 #include "platform/xml/dom_document.h"
 #include "setup/cabinet/progress_messages.h"
 #include "setup/engine/disk_space.h"
+#include "setup/engine/file_backup.h"
 #include "setup/engine/install_records.h"
 #include "setup/engine/install_state.h"
 #include "setup/engine/installed_products.h"
@@ -24,6 +25,7 @@ namespace {
 
 using detail::Canonical;
 using detail::EqualNoCase;
+using detail::HasDotPart;
 using detail::IsBelowFolder;
 using detail::RegKey;
 using platform::text::Format;
@@ -59,18 +61,6 @@ std::u16string Trimmed(std::u16string_view text) {
     return std::u16string(text.substr(first, last - first + 1));
 }
 
-// A path naming "." or ".." could land anywhere; the uninstall leaves it alone.
-bool HasDotPart(std::u16string_view path) {
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = path.find_first_of(u"\\/", start);
-        const std::u16string_view part = path.substr(start, end == std::u16string_view::npos ? end : end - start);
-        if (part == u"." || part == u"..") return true;
-        if (end == std::u16string_view::npos) return false;
-        start = end + 1;
-    }
-}
-
 // Removes the files of a tree without moving them anywhere (the recovery folder itself).
 bool DeleteTreeQuietly(const std::u16string& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -87,8 +77,10 @@ bool DeleteTreeQuietly(const std::u16string& path) {
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
-bool DeleteTree(InstallInfo& info, const std::u16string& path, const std::vector<std::u16string>& specialFolders) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+// What stands at path goes to the recovery folder, as one question or its folder's listing found
+// it (`attributes`): a folder's entries are taken as listed, without asking of each again.
+bool DeleteFoundTree(InstallInfo& info, const std::u16string& path, DWORD attributes,
+                     const std::vector<std::u16string>& specialFolders) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         AdvanceIfShown(Format(u"正在删除 文件%s...", path));
         return true;
@@ -106,13 +98,17 @@ bool DeleteTree(InstallInfo& info, const std::u16string& path, const std::vector
             detail::FindHandle find(path + u"\\*");
             std::u16string name;
             DWORD entry = 0;
-            while (find.Next(&name, &entry)) DeleteTree(info, path + u"\\" + name, specialFolders);
+            while (find.Next(&name, &entry)) DeleteFoundTree(info, path + u"\\" + name, entry, specialFolders);
         }
         // Moving the last file out may have removed the folder already.
         return RemoveDirectoryW(path.c_str()) || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
     AdvanceIfShown(Format(u"正在删除%s...", path));
     return info.RemoveFileToRecovery(path);
+}
+
+bool DeleteTree(InstallInfo& info, const std::u16string& path, const std::vector<std::u16string>& specialFolders) {
+    return DeleteFoundTree(info, path, GetFileAttributesW(path.c_str()), specialFolders);
 }
 
 // The folder holding a path (empty when it has no backslash).
@@ -169,12 +165,19 @@ bool InstallInfo::MoveFileRecorded(std::u16string_view source, std::u16string_vi
     const std::u16string from(source), to(destination);
     // A file moved already (the installed list names the program too) keeps its first copy.
     if (!detail::IsFile(from)) return false;
-    CreateParentFolders(to);
     if (record) {
+        // One question tells whether something stands at the destination and whether its folder
+        // needs making.
+        const TargetState state = QueryTarget(to);
+        if (!state.folderThere) CreateParentFolders(to);
         // A file left at the destination by an earlier run must not be taken for this one's.
-        if (detail::IsFile(to) && !DeleteFileW(to.c_str())) return false;
+        const bool leftover =
+            state.attributes != INVALID_FILE_ATTRIBUTES && !(state.attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (leftover && !DeleteFileW(to.c_str())) return false;
         g_recoveryFiles.push_back(to);
         g_originFiles.push_back(from);
+    } else {
+        CreateParentFolders(to);
     }
     const bool copied = CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
     if (copied) {
@@ -187,6 +190,7 @@ bool InstallInfo::MoveFileRecorded(std::u16string_view source, std::u16string_vi
 }
 
 bool InstallInfo::RemoveFileToRecovery(std::u16string_view path) {
+    // A path naming "." or ".." could land anywhere; the uninstall leaves it alone.
     if (path.empty() || HasDotPart(path)) return false;
     const std::u16string file(path);
     const std::u16string lowerPath = Canonical(path);
@@ -475,18 +479,30 @@ void InstallInfo::RestoreFromRecovery() {
 }
 
 bool CreateParentFolders(std::u16string_view path) {
-    std::size_t cut = path.find(u'\\');
-    if (cut == std::u16string_view::npos) return true;
-    std::u16string prefix(path.substr(0, cut));
-    for (;;) {
-        if (!prefix.empty() && GetFileAttributesW(prefix.c_str()) == INVALID_FILE_ATTRIBUTES &&
-            !CreateDirectoryW(prefix.c_str(), nullptr))
-            return false;
-        const std::size_t next = path.find(u'\\', cut + 1);
-        if (next == std::u16string_view::npos) return true;
-        prefix = std::u16string(path.substr(0, next));
-        cut = next;
+    std::vector<std::u16string> folders;  // the text before each backslash, outermost first
+    for (std::size_t cut = path.find(u'\\'); cut != std::u16string_view::npos; cut = path.find(u'\\', cut + 1))
+        if (cut > 0) folders.emplace_back(path.substr(0, cut));
+    const auto there = [](const std::u16string& folder) {
+        return GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    if (HasDotPart(path)) {
+        // "C:\a\..\b\x": a folder named on the way need not lie on the path, so each one is asked
+        // of and made in turn.
+        for (const std::u16string& folder : folders)
+            if (!there(folder) && !CreateDirectoryW(folder.c_str(), nullptr)) return false;
+        return true;
     }
+    // Otherwise a folder that is there has all its outer folders there too: the nearest is asked
+    // first, and the look goes outwards only past missing ones. Those are made outermost first; one
+    // that someone made meanwhile counts as made.
+    std::size_t first = folders.size();
+    while (first > 0 && !there(folders[first - 1])) --first;
+    for (std::size_t i = first; i < folders.size(); ++i) {
+        if (!CreateDirectoryW(folders[i].c_str(), nullptr) &&
+            !(GetLastError() == static_cast<DWORD>(ERROR_ALREADY_EXISTS) && there(folders[i])))
+            return false;
+    }
+    return true;
 }
 
 }  // namespace Setup

@@ -9,15 +9,11 @@
 namespace Setup {
 namespace {
 
-// Removes what stands at path: a link as a link, a file, or a folder with all it holds. A
-// read-only file or folder is made writable first (an earlier extraction may have left one). True
-// when nothing is left there.
-bool TakeApart(const std::u16string& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        return error == static_cast<DWORD>(ERROR_FILE_NOT_FOUND) || error == static_cast<DWORD>(ERROR_PATH_NOT_FOUND);
-    }
+// Removes what stands at path, as its folder's listing or one question found it (`attributes`): a
+// link as a link, a file, or a folder with all it holds, its entries taken as listed. A read-only
+// file or folder is made writable first (an earlier extraction may have left one). True when
+// nothing is left there.
+bool TakeApartFound(const std::u16string& path, DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
         return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != FALSE
                                                        : DeleteFileW(path.c_str()) != FALSE;
@@ -29,9 +25,18 @@ bool TakeApart(const std::u16string& path) {
         detail::FindHandle find(path + u"\\*");
         std::u16string name;
         DWORD entry = 0;
-        while (find.Next(&name, &entry)) emptied = TakeApart(path + u"\\" + name) && emptied;
+        while (find.Next(&name, &entry)) emptied = TakeApartFound(path + u"\\" + name, entry) && emptied;
     }
     return emptied && RemoveDirectoryW(path.c_str()) != FALSE;
+}
+
+bool TakeApart(const std::u16string& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == static_cast<DWORD>(ERROR_FILE_NOT_FOUND) || error == static_cast<DWORD>(ERROR_PATH_NOT_FOUND);
+    }
+    return TakeApartFound(path, attributes);
 }
 
 bool IsOwnFolder(DWORD attributes) {
@@ -56,7 +61,7 @@ bool RenewWorkFolder(std::u16string_view folder, TopFiles top) {
         std::u16string name;
         DWORD entry = 0;
         while (find.Next(&name, &entry)) {
-            if (!IsPlainFile(entry)) emptied = TakeApart(path + u"\\" + name) && emptied;
+            if (!IsPlainFile(entry)) emptied = TakeApartFound(path + u"\\" + name, entry) && emptied;
         }
         if (!emptied) return false;
     } else if (!TakeApart(path)) {

@@ -2,6 +2,7 @@
 #include "install_fixture.h"
 #include "platform/win/fault_injection.h"
 #include "platform/win/files.h"
+#include "setup/engine/uninstall.h"
 
 namespace {
 
@@ -31,6 +32,33 @@ TEST_F(FileBackupTest, FolderHelpersCountPastFourGigabytesAndRemoveWholeTrees) {
     EXPECT_TRUE(Setup::IsAbsolutePath(u"\\\\server\\share"));
     for (const char16_t* path : {u"AutoCAD", u"Dero\\x", u"C:Dero", u"\\Dero", u""})
         EXPECT_FALSE(Setup::IsAbsolutePath(path)) << platform::text::Utf16ToUtf8(path);
+}
+
+TEST_F(FileBackupTest, FoldersOnTheWayAreMadeWhereMissingAndAFileInAFoldersPlaceFailsTheCopy) {
+    // Missing folders between one that is there and the file are all made, outermost first.
+    fs::create_directories(C("Way"));
+    EXPECT_TRUE(Setup::CreateParentFolders(u"C:\\Way\\mid\\leaf\\f.txt"));
+    EXPECT_TRUE(fs::is_directory(C("Way/mid/leaf")));
+    EXPECT_FALSE(fs::exists(C("Way/mid/leaf/f.txt")));
+    // A folder named on the way but off the path is made too, as the walk always did.
+    EXPECT_TRUE(Setup::CreateParentFolders(u"C:\\Way\\x\\..\\y\\f.txt"));
+    EXPECT_TRUE(fs::is_directory(C("Way/x")));
+    EXPECT_TRUE(fs::is_directory(C("Way/y")));
+
+    // A file where a folder should be: nothing is made below it and the copy fails, told or not
+    // what stands at the target.
+    WriteFile(C("Way/file"), "a file");
+    WriteFile(C("new.txt"), "new");
+    EXPECT_FALSE(Setup::CreateParentFolders(u"C:\\Way\\file\\sub\\f.txt"));
+    Setup::BackupJournal journal;
+    const std::u16string recovery = u"C:\\Temp\\insrecovery";
+    for (const char16_t* target : {u"C:\\Way\\file\\f.txt", u"C:\\Way\\file\\sub\\f.txt"}) {
+        const Setup::TargetState state = Setup::QueryTarget(target);
+        EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new.txt", target, true, recovery, u"C:\\Way", &state));
+        EXPECT_FALSE(journal.CopyWithBackup(u"C:\\new.txt", target, true, recovery, u"C:\\Way"));
+    }
+    EXPECT_TRUE(journal.Empty());
+    EXPECT_EQ(ReadFile(C("Way/file")), "a file");
 }
 
 TEST_F(FileBackupTest, EveryTargetGoesBackToItsOwnOriginal) {

@@ -10,7 +10,21 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/win/files.h"
+
 namespace Setup {
+
+// A copy's target as one question finds it just before the copy: what stands there
+// (INVALID_FILE_ATTRIBUTES for nothing) and whether its folder is there. A caller that has asked
+// hands the answer on, so that the copy does not ask again.
+struct TargetState {
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    bool folderThere = false;
+};
+// The folder counts as there when the target is, or when the target alone is missing (the answer
+// Windows gives for a missing file in an existing folder). A path with "." or ".." parts never
+// vouches for its folder: the walk that makes the folders then asks of every part, as it must.
+TargetState QueryTarget(std::u16string_view path);
 
 // One file a run wrote: its backup copy, or empty when the file did not exist before.
 struct BackedUpFile {
@@ -27,9 +41,11 @@ public:
     // a pair: an existing target is copied under recoveryFolder first (at its path relative to
     // baseFolder when it lies below it, else at its path without the drive) and is not overwritten
     // when that copy fails; when the new file cannot be copied, the original goes back. Later
-    // writes of the same target keep the first backup. True when the new file stands.
+    // writes of the same target keep the first backup. True when the new file stands. known, when
+    // given, is the target as the caller has just found it (QueryTarget); it is not asked again.
     bool CopyWithBackup(std::u16string_view source, std::u16string_view target, bool backup,
-                        std::u16string_view recoveryFolder, std::u16string_view baseFolder);
+                        std::u16string_view recoveryFolder, std::u16string_view baseFolder,
+                        const TargetState* known = nullptr);
 
     // Puts each target back from its own backup (overwriting it) or, for a file the run added,
     // calls removeAdded on it. reportEach is told of every pair before it is restored; the pairs
@@ -45,7 +61,9 @@ public:
     bool Empty() const { return entries_.empty(); }
 
 private:
-    std::u16string DistinctBackupPath(std::u16string path);
+    // A backup path no pair uses and nothing stands at; folderThere says whether the last question
+    // found its folder there.
+    std::u16string DistinctBackupPath(std::u16string path, bool* folderThere);
 
     std::vector<BackedUpFile> entries_;
     std::unordered_map<std::u16string, std::size_t> byTarget_;  // canonical target -> entry

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/engine/file_backup.h"
 #include "setup/engine/install_records.h"
 
 namespace Setup {
@@ -54,7 +55,9 @@ public:
     // flattened into destination and its targets recorded in registrationFiles.
     void CopyFolderTree(const std::u16string& source, const std::u16string& destination);
     void CopyRegistrationFolder(const std::u16string& source, const std::u16string& destination);
-    bool CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup);
+    // known: the target as the caller has just found it, when it has (not asked again).
+    bool CopyFileWithBackup(const std::u16string& source, const std::u16string& target, bool backup,
+                            const TargetState* known = nullptr);
     // Fonts not yet in the Windows font folder are copied there and added.
     void InstallFonts(const std::u16string& folder);
     void RegisterComponents();

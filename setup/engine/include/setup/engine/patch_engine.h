@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/engine/file_backup.h"
 #include "setup/engine/install_records.h"
 
 namespace Setup {
@@ -21,7 +22,8 @@ public:
     // goes back to its own original and the files it added go with their emptied folders.
     void RollbackPatch();
 
-    bool PatchCopyWithBackup(const std::u16string& source, const std::u16string& target, bool backup);
+    bool PatchCopyWithBackup(const std::u16string& source, const std::u16string& target, bool backup,
+                             const TargetState* known = nullptr);
     void PatchCopyFolder(const std::u16string& source, const std::u16string& destination);
     // Flattened into destination; every target is kept once in registrationFiles.
     void PatchCopyRegistrationFolder(const std::u16string& source, const std::u16string& destination);
