@@ -84,7 +84,7 @@ TEST_F(OutlineGridTest, AnswersOnlyWhatTheBoxesMakePlainAndLeavesTheRestToTheHos
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
 
     OutlineGrid grid(16);
-    // Nothing near, or one outline wholly inside: the grid answers, as the host does.
+    // Nothing near, or one outline wholly inside: the grid answers, and the host agrees.
     EXPECT_TRUE(Answers(grid, 25, 5)) << "between the small outlines";
     EXPECT_TRUE(Answers(grid, 25, 9)) << "an open outline only";
     EXPECT_TRUE(Answers(grid, 25, 3)) << "one small outline";
