@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cadastral/boundary_line_coding.h"
 #include "coding_scene.h"
 #include "drawingutil/entity_types.h"
 #include "drawingutil/polygon_selection.h"
@@ -58,37 +59,18 @@ protected:
     }
 };
 
-TEST_F(OutlineGridTest, SideTouchesAreCalledOnlyClearOfTheWindowEdges) {
-    const AcGePoint2d low(0, 0), high(1, 1);
-    EXPECT_EQ(TouchOfSide({-1, 0.5}, {2, 0.5}, 0, low, high, 1e-6), SideTouch::Enters);
-    EXPECT_EQ(TouchOfSide({-1, 1.001}, {2, 1.001}, 0, low, high, 1e-6), SideTouch::Apart);
-    EXPECT_EQ(TouchOfSide({-1, 1}, {2, 1}, 0, low, high, 1e-6), SideTouch::Unsure) << "along an edge";
-    EXPECT_EQ(TouchOfSide({1.5, 0.5}, {2.5, -1}, 0, low, high, 1e-6), SideTouch::Apart);
-    EXPECT_EQ(TouchOfSide({1.0000001, 1.0000001}, {3, 3}, 0, low, high, 1e-6), SideTouch::Unsure) << "at a corner";
-    // Arcs under the window's lower edge: bulging up into it (clockwise from west to east), or
-    // down away from it.
-    EXPECT_EQ(TouchOfSide({0, -0.2}, {1, -0.2}, -1, low, high, 1e-6), SideTouch::Enters);
-    EXPECT_EQ(TouchOfSide({0, -0.2}, {1, -0.2}, 1, low, high, 1e-6), SideTouch::Unsure);
-    EXPECT_EQ(TouchOfSide({0, -0.2}, {1, -0.2}, 0.2, low, high, 1e-6), SideTouch::Apart);
-}
-
-TEST_F(OutlineGridTest, AnswersAsTheHostsCrossingSelectionOrLeavesItToTheHost) {
+TEST_F(OutlineGridTest, AnswersOnlyWhatTheBoxesMakePlainAndLeavesTheRestToTheHost) {
     AcDbObjectId west = Parcel({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     AcDbObjectId east = Parcel({{10, 0}, {20, 0}, {20, 10}, {10, 10}}, true);
-    // Drawn after them but over both: an outline's place in the answer is its place in the drawing.
-    AcDbObjectId over = Parcel({{8, 4}, {12, 4}, {12, 5.1}, {8, 5.1}}, true);
-    // North of them, lightweight, its south side an arc bulging 1 below its chord.
-    auto* arc = new AcDbPolyline;
-    for (auto [i, p] : std::vector<std::pair<unsigned, AcGePoint2d>>{{0, {0, 11.5}}, {1, {20, 11.5}}, {2, {20, 20}},
-                                                                      {3, {0, 20}}})
-        arc->addVertexAt(i, p, i == 0 ? 0.1 : 0.0);
-    arc->setClosed(true);
-    AcDbObjectId bulging = Add(arc, "JZD", "300000");
-    // Neither taken: an open outline, a frozen one, an invisible one; and a fitted one read by
-    // its box only.
+    // Drawn after them but over both.
+    Parcel({{8, 4}, {12, 4}, {12, 5.1}, {8, 5.1}}, true);
+    // Small outlines, one alone and two side by side, and an open one, none of them parcels.
+    AcDbObjectId alone = Parcel({{24.9, 2.9}, {25.1, 2.9}, {25.1, 3.1}, {24.9, 3.1}});
+    Parcel({{24.8, 6.9}, {24.95, 6.9}, {24.95, 7.1}, {24.8, 7.1}}, true);
+    Parcel({{25.05, 6.9}, {25.2, 6.9}, {25.2, 7.1}, {25.05, 7.1}});
     auto* open = new AcDbPolyline;
-    open->addVertexAt(0, AcGePoint2d(2, 3));
-    open->addVertexAt(1, AcGePoint2d(2, 7));
+    open->addVertexAt(0, AcGePoint2d(25, 9));
+    open->addVertexAt(1, AcGePoint2d(25.1, 9));
     Add(open, "JZD", "300000");
     AcDbObjectId frozen = Parcel({{30, 0}, {40, 0}, {40, 10}, {30, 10}});
     {
@@ -97,39 +79,45 @@ TEST_F(OutlineGridTest, AnswersAsTheHostsCrossingSelectionOrLeavesItToTheHost) {
         drawingutil::Opened<AcDbLayerTableRecord> layer(entity->layerId(), AcDb::kForWrite);
         layer->setIsFrozen(true);
     }
-    AcDbObjectId invisible = Parcel({{30, 20}, {40, 20}, {40, 30}, {30, 30}});
-    drawingutil::Opened<AcDbEntity>(invisible, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
-    AcDbObjectId fitted = Parcel({{50, 0}, {60, 0}, {60, 10}, {50, 10}});
-    ASSERT_EQ(drawingutil::Opened<AcDb2dPolyline>(fitted, AcDb::kForWrite)->curveFit(), Acad::eOk);
-    LinePoint(2, 5);
+    AcDbObjectId small = Parcel({{45.9, 4.9}, {46.1, 4.9}, {46.1, 5.1}, {45.9, 5.1}});
+    drawingutil::Opened<AcDbEntity>(small, AcDb::kForWrite)->setVisibility(AcDb::kInvisible);
     acedCommand(RTSTR, "zoom", RTSTR, "e", RTNONE);
 
     OutlineGrid grid(16);
-    // Clear of every edge: the grid answers, as the host does.
-    EXPECT_TRUE(Answers(grid, 10, 2)) << "the shared side";
-    EXPECT_TRUE(Answers(grid, 10, 5)) << "three outlines";
-    EXPECT_TRUE(Answers(grid, 10, 2, 0.25, west)) << "the parcel asking is passed over";
-    EXPECT_TRUE(Answers(grid, 5, 5)) << "inside a parcel, away from its sides";
-    EXPECT_TRUE(Answers(grid, 2, 5)) << "an open outline and a point";
-    EXPECT_TRUE(Answers(grid, 10, 10.6)) << "the arc's middle in the window";
-    EXPECT_TRUE(Answers(grid, 5, 10.5)) << "the arc enters away from its middle";
-    EXPECT_TRUE(Answers(grid, 2, 10.6)) << "the arc's box but not the arc";
+    // Nothing near, or one outline wholly inside: the grid answers, and the host agrees.
+    EXPECT_TRUE(Answers(grid, 25, 5)) << "between the small outlines";
+    EXPECT_TRUE(Answers(grid, 25, 9)) << "an open outline only";
+    EXPECT_TRUE(Answers(grid, 25, 3)) << "one small outline";
+    EXPECT_TRUE(Answers(grid, 25, 3, 0.25, alone)) << "the outline asking is passed over";
+    EXPECT_TRUE(Answers(grid, 43, 5)) << "beside the frozen parcel";
     std::vector<AcDbObjectId> selected;
     AcGePoint3d viewLow, viewHigh;
     ASSERT_TRUE(GetViewWindow(viewLow, viewHigh));
     const AcGePoint2d vl(viewLow.x, viewLow.y), vh(viewHigh.x, viewHigh.y);
-    ASSERT_TRUE(grid.Crossing({9.75, 4.75}, {10.25, 5.25}, vl, vh, AcDbObjectId(), selected));
-    EXPECT_EQ(selected, (std::vector<AcDbObjectId>{west, east, over}));
-    ASSERT_TRUE(grid.Crossing({4.75, 10.25}, {5.25, 10.75}, vl, vh, AcDbObjectId(), selected));
-    EXPECT_EQ(selected, (std::vector<AcDbObjectId>{bulging}));
+    ASSERT_TRUE(grid.Crossing({24.75, 2.75}, {25.25, 3.25}, vl, vh, AcDbObjectId(), selected));
+    EXPECT_EQ(selected, (std::vector<AcDbObjectId>{alone}));
 
-    // On an edge, at the view's edge, near a hidden or fitted outline: the host decides.
-    EXPECT_FALSE(Answers(grid, 10.25, 2)) << "a side along the window's edge";
+    // A side across the window, or an outline's box around it: only the host can tell. Two taken
+    // are in the host's order, and a hidden one is the host's to judge; as is a window at the
+    // view's edge.
+    EXPECT_FALSE(Answers(grid, 10, 2)) << "the shared side";
+    EXPECT_FALSE(Answers(grid, 10, 2, 0.25, west)) << "the neighbour's side";
+    EXPECT_FALSE(Answers(grid, 5, 5)) << "inside a parcel, away from its sides";
+    EXPECT_FALSE(Answers(grid, 25, 7)) << "two small outlines";
+    EXPECT_FALSE(Answers(grid, 35, 5)) << "frozen";
+    EXPECT_FALSE(Answers(grid, 46, 5)) << "invisible";
     EXPECT_FALSE(Answers(grid, 0, 0)) << "the window passes the view's edge";
-    EXPECT_FALSE(Answers(grid, 30, 5)) << "frozen";
-    EXPECT_FALSE(Answers(grid, 30, 25)) << "invisible";
-    EXPECT_FALSE(Answers(grid, 55, 5)) << "fitted, known by its box";
-    EXPECT_FALSE(Answers(grid, 10, 10.75)) << "the arc touches the window's edge";
+    EXPECT_EQ(HostOutlines({24.75, 6.75}, {25.25, 7.25}).size(), 2u);
+
+    // The first neighbour with the shared side is the first the host's selection gives, in
+    // drawing order whatever the ids.
+    AcDbObjectId again = Parcel({{20, 0}, {10, 0}, {10, 10}, {20, 10}});
+    BoundaryPointIndex index;
+    BoundaryLineCoder coder(&index);
+    ParcelSegment own, neighbour;
+    AcDbObjectId found;
+    ASSERT_TRUE(coder.FindSharedSegment(Name(west), {10, 2}, own, neighbour, found));
+    EXPECT_EQ(found, east) << "not " << (found == again ? "the one drawn later" : "none");
 }
 
 // The houses' answer to a window-polygon selection, checked against the host's whenever given.
