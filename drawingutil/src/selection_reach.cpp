@@ -22,6 +22,12 @@ bool BoxClearlyInside(const AcGePoint2d& low, const AcGePoint2d& high, const AcG
            high.y < windowHigh.y - margin;
 }
 
+bool BoxClearlyOutOf(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& windowLow,
+                     const AcGePoint2d& windowHigh, double margin) {
+    return low.x < windowLow.x - margin || low.y < windowLow.y - margin || high.x > windowHigh.x + margin ||
+           high.y > windowHigh.y + margin;
+}
+
 bool BoxesClearlyApart(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& otherLow,
                        const AcGePoint2d& otherHigh, double margin) {
     return high.x + margin < otherLow.x || otherHigh.x + margin < low.x || high.y + margin < otherLow.y ||

@@ -18,6 +18,11 @@ double ClearMargin(double magnitude);
 bool BoxClearlyInside(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& windowLow,
                       const AcGePoint2d& windowHigh, double margin);
 
+// Whether part of the box from low to high lies farther than the margin beyond an edge of the
+// window: what a window selection takes lies wholly inside it, so it cannot take such an entity.
+bool BoxClearlyOutOf(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& windowLow,
+                     const AcGePoint2d& windowHigh, double margin);
+
 // Whether the two boxes stand farther apart than the margin on at least one axis.
 bool BoxesClearlyApart(const AcGePoint2d& low, const AcGePoint2d& high, const AcGePoint2d& otherLow,
                        const AcGePoint2d& otherHigh, double margin);

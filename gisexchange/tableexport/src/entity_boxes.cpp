@@ -111,19 +111,19 @@ bool EntityBoxes::AnyUnmeasuredBut(AcDbObjectId self) const
     return std::any_of(unmeasured_.begin(), unmeasured_.end(), [&](AcDbObjectId id) { return id != self; });
 }
 
-bool EntityBoxes::MayTake(std::uint32_t entity, const PlainBox& window, AcDbObjectId self, double margin) const
-{
-    const PlainBox& box = boxes_[entity];
-    return ids_[entity] != self && !drawingutil::BoxesClearlyApart(box.low, box.high, window.low, window.high, margin);
-}
-
-bool EntityBoxes::MayTakeOther(const PlainBox& window, AcDbObjectId self) const
+template <typename Takes>
+bool EntityBoxes::AnyOther(const PlainBox& window, AcDbObjectId self, Takes takes) const
 {
     if (AnyUnmeasuredBut(self))
         return true;
     if (window.IsEmpty() || boxes_.empty())
         return false;
     const double margin = drawingutil::ClearMargin(std::max(magnitude_, Magnitude(window)));
+    auto mayTake = [&](std::uint32_t k) {
+        const PlainBox& box = boxes_[k];
+        return ids_[k] != self && !drawingutil::BoxesClearlyApart(box.low, box.high, window.low, window.high, margin) &&
+               takes(box, margin);
+    };
     // Every box that is not clearly apart from the window touches the window widened by the margin.
     PlainBox reach = window;
     reach.Expand(margin);
@@ -132,20 +132,32 @@ bool EntityBoxes::MayTakeOther(const PlainBox& window, AcDbObjectId self) const
     const std::int64_t across = CellsAcross(x0, x1), up = CellsAcross(y0, y1);
     if (across == 0 || up == 0 || across * up > kMostCellsOfQuestion) {
         for (std::uint32_t k = 0; k < boxes_.size(); ++k)
-            if (MayTake(k, window, self, margin))
+            if (mayTake(k))
                 return true;
         return false;
     }
     for (std::uint32_t k : wide_)
-        if (MayTake(k, window, self, margin))
+        if (mayTake(k))
             return true;
     for (std::int64_t x = x0; x <= x1; ++x) {
         const auto from = std::lower_bound(cells_.begin(), cells_.end(), Cell{x, y0, 0}, CellBefore);
         for (auto it = from; it != cells_.end() && it->x == x && it->y <= y1; ++it)
-            if (MayTake(it->entity, window, self, margin))
+            if (mayTake(it->entity))
                 return true;
     }
     return false;
+}
+
+bool EntityBoxes::MayTakeOther(const PlainBox& window, AcDbObjectId self) const
+{
+    return AnyOther(window, self, [](const PlainBox&, double) { return true; });
+}
+
+bool EntityBoxes::MayTakeOtherWithin(const PlainBox& window, AcDbObjectId self) const
+{
+    return AnyOther(window, self, [&](const PlainBox& box, double margin) {
+        return !drawingutil::BoxClearlyOutOf(box.low, box.high, window.low, window.high, margin);
+    });
 }
 
 }  // namespace gisexchange

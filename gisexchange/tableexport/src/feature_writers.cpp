@@ -600,21 +600,21 @@ bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const Ac
         return true;
     PlainBox reach = BoxOfPoints(ring);
     reach.Expand(kSelectionReach);
-    return EntitiesOfCode(exporter, code)->MayTakeOther(reach, AcDbObjectId());
+    return EntitiesOfCode(exporter, code)->MayTakeOtherWithin(reach, AcDbObjectId());
 }
 
 void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObjectId>& ids,
                     const EntityBoxes* entitiesOfCode)
 {
     ids.clear();
-    // A boundary whose box stands clearly apart from every other entity of the code selects none
-    // of them.
+    // A boundary selects none of the other entities of the code where each of their boxes stands
+    // clearly apart from the boundary's box or reaches clearly out of it.
     auto mayHoldOthers = [entitiesOfCode](const AcGePoint2dArray& ring, AcDbObjectId self) {
         if (entitiesOfCode == nullptr)
             return true;
         PlainBox reach = BoxOfPoints(ring);
         reach.Expand(kSelectionReach);
-        return entitiesOfCode->MayTakeOther(reach, self);
+        return entitiesOfCode->MayTakeOtherWithin(reach, self);
     };
     AcGePoint2dArray points;
     if (!GetCurvePoints(entity, points, 0) || !mayHoldOthers(points, IdOf(entity)))

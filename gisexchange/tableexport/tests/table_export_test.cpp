@@ -378,8 +378,9 @@ TEST_F(TableExport, DataReadOnceAnswersAsEachReadWould)
     }
 }
 
-// Only a box clearly apart from the window settles that a selection cannot take its entity: one
-// touching the window, or lying in it, or without a box, is the host's to judge.
+// Only a box clearly apart from the window (or, for what takes only what lies within, reaching
+// clearly out of it) settles that a selection cannot take its entity: one touching the window, or
+// lying in it, or without a box, is the host's to judge.
 TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
 {
     const AcDbObjectId left = CreateCodedPolyline(Square(0, 0, 10, 10), 0, 1, "310000", 0, kLightweightPolyline, "0");
@@ -402,9 +403,16 @@ TEST_F(TableExport, EntityBoxesAnswerForEverythingASelectionCouldTake)
     EXPECT_FALSE(boxes.MayTakeOther(box(20.01, 10.01, 49.99, 49.99), left));  // the gap
     EXPECT_FALSE(boxes.MayTakeOther(box(-50, -50, -40, -40), AcDbObjectId()));
     EXPECT_FALSE(boxes.MayTakeOther(PlainBox(), AcDbObjectId()));
+    // What takes only what lies wholly within also leaves out a box reaching clearly out of it.
+    EXPECT_FALSE(boxes.MayTakeOtherWithin(box(15, 2, 16, 3), far));     // right reaches out on all sides
+    EXPECT_FALSE(boxes.MayTakeOtherWithin(box(1, 0, 15, 10), inner));   // left and right reach out
+    EXPECT_TRUE(boxes.MayTakeOtherWithin(box(0, 0, 15, 10), left));     // inner lies within
+    EXPECT_TRUE(boxes.MayTakeOtherWithin(box(2.0000001, 2, 4, 4), left));  // inner out by less than the margin
+    EXPECT_FALSE(boxes.MayTakeOtherWithin(box(2.01, 2, 4, 4), left));     // inner clearly out
 
     const EntityBoxes unmeasured({far, AcDbObjectId()});
     EXPECT_TRUE(unmeasured.MayTakeOther(box(0, 0, 1, 1), far));
+    EXPECT_TRUE(unmeasured.MayTakeOtherWithin(box(0, 0, 1, 1), far));
     EXPECT_FALSE(EntityBoxes({far}).MayTakeOther(box(0, 0, 1, 1), AcDbObjectId()));
 
     // A window over very many cells looks at every box.

@@ -39,6 +39,10 @@ public:
     // Whether a graphical selection over the window could take an entity other than `self`: one
     // whose box is not clearly apart from the window, or one without a box.
     bool MayTakeOther(const PlainBox& window, AcDbObjectId self) const;
+    // The same for a selection that takes only what lies wholly within the window (a window or
+    // window polygon inside it): one whose box does not reach clearly out of the window, or one
+    // without a box.
+    bool MayTakeOtherWithin(const PlainBox& window, AcDbObjectId self) const;
 
 private:
     struct Cell {
@@ -48,7 +52,10 @@ private:
     static bool CellBefore(const Cell& a, const Cell& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); }
 
     bool AnyUnmeasuredBut(AcDbObjectId self) const;
-    bool MayTake(std::uint32_t entity, const PlainBox& window, AcDbObjectId self, double margin) const;
+    // Whether `takes` holds for the box of an entity other than `self` that is not clearly apart
+    // from the window.
+    template <typename Takes>
+    bool AnyOther(const PlainBox& window, AcDbObjectId self, Takes takes) const;
 
     std::vector<AcDbObjectId> ids_;  // the measured ones, in the order of boxes_
     std::vector<AcDbObjectId> unmeasured_;

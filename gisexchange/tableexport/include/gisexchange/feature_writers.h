@@ -50,8 +50,8 @@ void CollectIslands(const ads_name entity, const char* code, std::vector<AcDbObj
 // The extents of the entities of the code the collection pass met, measured once per export.
 const EntityBoxes* EntitiesOfCode(TableExporter& exporter, const std::string& code);
 // Whether a window polygon along the ring could take an entity of the code: false only when the
-// box of every one the collection pass met stands clearly apart from the ring's (true when it met
-// none of any code).
+// box of every one the collection pass met stands clearly apart from the ring's or reaches clearly
+// out of it (true when it met none of any code).
 bool CodeMayLieWithin(TableExporter& exporter, const std::string& code, const AcGePoint2dArray& ring);
 // The members of an area inside the boundary; with closedCode, only closed curves of that code.
 // `filter`, when given, is handed to the host's selection: for a caller that looks only at the
