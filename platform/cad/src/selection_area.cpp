@@ -138,6 +138,50 @@ bool SegmentMeets(const PathSegment& segment, const Box2d& box)
 // beyond what the tests of intersection and closeness accept, and beyond rounding.
 constexpr double kClearTolerances = 1000;
 
+// What the sides of a polyline of straight sides lying flat in its box tell of a rectangle by
+// themselves: a side through the rectangle shrunk by the clear margin puts a point of the
+// polyline clearly inside, which a crossing selection then takes; no side meeting the rectangle
+// grown by it leaves every point clearly outside, where the selection cannot take it. Either way
+// the polyline's shape need not be built. Anything else, and any other entity, is unsure.
+enum class SidesTell { Inside, Outside, Unsure };
+
+SidesTell StraightSidesAgainst(const AcDbEntity& entity, const Box2d& box, const Box2d& rectangle, double magnitude)
+{
+    double height = 0;
+    if (entity.isA() != AcDbPolyline::desc() || !FlatInBox(entity, height))
+        return SidesTell::Unsure;
+    // Clear by the margin of the box tests, reckoned as they reckon it.
+    const double clear = kClearTolerances * ScaledTolerance(std::max({magnitude, height, std::abs(box.minX),
+                                                                      std::abs(box.minY), std::abs(box.maxX),
+                                                                      std::abs(box.maxY)}));
+    const Box2d outer{rectangle.minX - clear, rectangle.minY - clear, rectangle.maxX + clear, rectangle.maxY + clear};
+    const Box2d inside{rectangle.minX + clear, rectangle.minY + clear, rectangle.maxX - clear, rectangle.maxY - clear};
+    // (A rectangle too small to hold a point clearly has no inner box.)
+    const Box2d* inner = inside.minX <= inside.maxX && inside.minY <= inside.maxY ? &inside : nullptr;
+    const auto& polyline = static_cast<const AcDbPolyline&>(entity);
+    const unsigned int n = polyline.numVerts();
+    AcGePoint2d first, previous;
+    auto finite = [](const AcGePoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+    if (n < 2 || polyline.getPointAt(0, first) != Acad::eOk || !finite(first))
+        return SidesTell::Unsure;
+    previous = first;
+    bool meetsOuter = false;
+    PathSegment side;
+    const unsigned int sides = polyline.isClosed() ? n : n - 1;
+    for (unsigned int i = 1; i <= sides; ++i) {
+        AcGePoint2d next = first;
+        if (i < n && (polyline.getPointAt(i, next) != Acad::eOk || !finite(next)))
+            return SidesTell::Unsure;
+        side.start = AcGePoint3d(previous.x, previous.y, 0);
+        side.end = AcGePoint3d(next.x, next.y, 0);
+        if (inner != nullptr && SegmentMeets(side, *inner))
+            return SidesTell::Inside;
+        meetsOuter = meetsOuter || SegmentMeets(side, outer);
+        previous = next;
+    }
+    return meetsOuter ? SidesTell::Unsure : SidesTell::Outside;
+}
+
 }  // namespace
 
 SelectionArea::SelectionArea(AreaKind kind, const std::vector<AcGePoint2d>& points) : kind_(kind)
@@ -241,6 +285,9 @@ bool SelectionArea::Selects(const AcDbEntity& entity, const Box2d& box) const
         if (kind_ == AreaKind::CrossingPolygon)
             if (Side side = SideOf(entity, box); side != Side::Near)
                 return side == Side::Inside;
+        if (kind_ == AreaKind::Crossing)
+            if (SidesTell told = StraightSidesAgainst(entity, box, bounds_, magnitude_); told != SidesTell::Unsure)
+                return told == SidesTell::Inside;
         Shape shape = ShapeOf(entity, box);
         for (const auto& curve : shape.curves)
             if (Inside(curve.segments.front().start) || Crosses(curve, edges_))

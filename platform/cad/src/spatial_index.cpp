@@ -12,6 +12,12 @@ namespace {
 constexpr std::uint32_t kFanOut = 16;
 // How many changes wait in a list of their own before they join the overlay tree.
 constexpr std::size_t kLatestBound = 64;
+// An item is kept beside the tree when it is this many times as large as the middle item, ...
+constexpr double kWideFactor = 32;
+// ... and of those only the largest, this many plus the root of the item count.
+constexpr std::size_t kMostWide = 64;
+
+double SizeOf(const Box2d& b) { return std::max(b.maxX - b.minX, b.maxY - b.minY); }
 }
 
 SpatialIndex::SpatialIndex(AcDbDatabase* database) : database_(database) {}
@@ -118,6 +124,9 @@ void SpatialIndex::MeasurePending()
                 isPending_[slot] = 1;
                 pending_.push_back(slot);
             }
+    allPending_ = true;
+    if (pending_.empty())
+        return;
     space_ = database_->currentSpaceId();
     std::vector<std::uint64_t> waiting;
     // Many references to the same blocks: their contents are measured once.
@@ -132,7 +141,6 @@ void SpatialIndex::MeasurePending()
         Measure(slot);
     }
     pending_ = std::move(waiting);
-    allPending_ = true;
 }
 
 void SpatialIndex::Refresh()
@@ -150,6 +158,7 @@ void SpatialIndex::Pack()
     std::fill(place_.begin(), place_.end(), kInTree);
     overlayTree_.items.clear();
     overlayTree_.nodes.clear();
+    overlayTree_.wide.clear();
     latest_.clear();
     tree_.items.clear();
     tree_.items.reserve(static_cast<std::size_t>(std::count(present_.begin(), present_.end(), 1)));
@@ -164,6 +173,7 @@ void SpatialIndex::PackOverlay()
 {
     // The overlay tree's entries still current, and the latest changes of the indexed entities.
     std::vector<Item>& items = overlayTree_.items;
+    items.insert(items.end(), overlayTree_.wide.begin(), overlayTree_.wide.end());
     items.erase(std::remove_if(items.begin(), items.end(),
                                [&](const Item& item) { return place_[item.slot] != kInOverlayTree; }),
                 items.end());
@@ -179,8 +189,10 @@ void SpatialIndex::PackOverlay()
 void SpatialIndex::Tree::Pack()
 {
     nodes.clear();
+    wide.clear();
     if (items.empty())
         return;
+    SetWideApart();
     // Sort-tile-recursive packing: vertical slices by x, each sorted by y.
     auto cx = [](const Box2d& b) { return b.minX + b.maxX; };
     auto cy = [](const Box2d& b) { return b.minY + b.maxY; };
@@ -225,6 +237,34 @@ void SpatialIndex::Tree::Pack()
     }
 }
 
+void SpatialIndex::Tree::SetWideApart()
+{
+    std::vector<double> sizes;
+    sizes.reserve(items.size());
+    for (const Item& item : items) {
+        const double size = SizeOf(item.box);
+        sizes.push_back(size > 0 ? size : 0);  // no number counts as none, so that all compare
+    }
+    auto middle = sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2);
+    std::nth_element(sizes.begin(), middle, sizes.end());
+    // (An item whose size is no number is never larger than the bound: it stays in the tree.)
+    double bound = kWideFactor * *middle;
+    const std::size_t most = kMostWide + static_cast<std::size_t>(std::sqrt(static_cast<double>(items.size())));
+    const auto wideCount = static_cast<std::size_t>(
+        std::count_if(items.begin(), items.end(), [&](const Item& item) { return SizeOf(item.box) > bound; }));
+    if (!(bound > 0) || wideCount == 0)
+        return;
+    if (wideCount > most) {
+        auto at = sizes.end() - static_cast<std::ptrdiff_t>(most) - 1;
+        std::nth_element(sizes.begin(), at, sizes.end());
+        bound = std::max(bound, *at);
+    }
+    auto apart = std::stable_partition(items.begin(), items.end(),
+                                       [&](const Item& item) { return !(SizeOf(item.box) > bound); });
+    wide.assign(apart, items.end());
+    items.erase(apart, items.end());
+}
+
 std::vector<std::uint64_t> SpatialIndex::Search(const Box2d& box)
 {
     std::vector<std::uint64_t> found;
@@ -246,17 +286,20 @@ void SpatialIndex::Search(const Box2d& box, std::vector<std::uint64_t>& found)
 void SpatialIndex::Tree::Search(const Box2d& box, const std::vector<char>& place, Place current,
                                 std::vector<std::uint32_t>& stack, std::vector<std::uint64_t>& found) const
 {
-    if (nodes.empty())
+    for (const Item& item : wide)
+        if (item.box.Meets(box) && place[item.slot] == current)
+            found.push_back(item.slot);
+    if (nodes.empty() || !nodes.back().box.Meets(box))
         return;
     stack.assign(1, static_cast<std::uint32_t>(nodes.size() - 1));
     while (!stack.empty()) {
         const Node& node = nodes[stack.back()];
         stack.pop_back();
-        if (!node.box.Meets(box))
-            continue;
+        // Children are looked at before they are put on the stack: most of them miss.
         for (std::uint32_t k = node.first; k < node.first + node.count; ++k) {
             if (!node.leaf) {
-                stack.push_back(k);
+                if (nodes[k].box.Meets(box))
+                    stack.push_back(k);
             } else if (items[k].box.Meets(box) && place[items[k].slot] == current) {
                 found.push_back(items[k].slot);
             }

@@ -71,11 +71,16 @@ private:
     // Where a slot's entry is current: the main tree's (or the slot is not indexed), the overlay
     // tree's, or the list of the latest changes.
     enum Place : char { kInTree = 0, kInOverlayTree = 1, kInLatest = 2 };
-    // A packed R-tree over items, the root last.
+    // A packed R-tree over items, the root last. Items far larger than most (a road or a district
+    // boundary among parcels) are kept beside it in a list: in the tree each would widen its
+    // leaf and every node above to its size, and every search would go down to it.
     struct Tree {
         std::vector<Item> items;
         std::vector<Node> nodes;
+        std::vector<Item> wide;
         void Pack();
+        // Moves the items far larger than most from items to wide.
+        void SetWideApart();
         // The slots of the items meeting the box whose place is `current`.
         void Search(const Box2d& box, const std::vector<char>& place, Place current, std::vector<std::uint32_t>& stack,
                     std::vector<std::uint64_t>& found) const;

@@ -121,9 +121,16 @@ TEST(Selection, WindowAndCrossingTestRealGeometryAndKeepDatabaseOrder)
     AcDbObjectId elbow = Poly(d, {{-5, 12}, {12, 12}, {12, -5}}, false);
     AcDbObjectId small = Circle(d, 8, 8, 1);
     AcDbObjectId onEdge = Circle(d, 10, 3, 1);  // straddles the right edge
+    // Sides through the window from corners outside it, and sides that pass just outside.
+    AcDbObjectId through = Poly(d, {{-5, 4}, {15, 6}, {20, 30}}, false);
+    AcDbObjectId diagonal = Poly(d, {{-1, 11}, {11, -1}, {30, -1}, {30, 11}}, true);
+    Poly(d, {{-5, 10.001}, {10.001, 10.001}, {10.001, -5}}, false);
+    Poly(d, {{-3, 0}, {0, -3}, {-20, -20}}, true);
+    AcDbObjectId touching = Poly(d, {{-5, 10}, {15, 10}, {15, 20}}, false);
+    Poly(d, {{-20, -20}, {30, -20}, {30, 30}, {-20, 30}}, true);  // around the window
 
     EXPECT_EQ(Window("W", 10, 10, 0, 0), (Ids{inside, small}));
-    EXPECT_EQ(Window("c", 0, 0, 10, 10), (Ids{inside, straddling, small, onEdge}));
+    EXPECT_EQ(Window("c", 0, 0, 10, 10), (Ids{inside, straddling, small, onEdge, through, diagonal, touching}));
     (void)around;
     (void)elbow;
     // Corners in any order, and "w" in lower case.
@@ -160,17 +167,19 @@ TEST(Selection, ChangedEntitiesAreFoundWhereTheyAreNow)
     acutRelRb(note);
 }
 
-// Circles moved, erased, brought back and added between crossing selections, in runs long
-// enough for the changes to wait in the index's lists and trees of every kind: each selection
-// takes exactly the circles that meet its window where they are now.
+// Circles and lines moved, erased, brought back and added between crossing selections, in runs
+// long enough for the changes to wait in the index's lists and trees of every kind: each selection
+// takes exactly the entities that meet its window where they are now.
 TEST(Selection, CrossingsFollowEveryKindOfChangeBetweenThem)
 {
     TestDrawing d;
     platform::cad::ZoomWindow(AcGePoint3d(-10, -10, 0), AcGePoint3d(1010, 1010, 0));
+    // Among them long lines, far larger than the circles, which the index keeps apart.
     struct Kept {
         AcDbObjectId id;
         double x, y;
         bool erased = false;
+        double length = 0;  // a line's, from (x, y) to the right; 0 for a circle
     };
     std::vector<Kept> circles;
     std::uint64_t seed = 12345;
@@ -178,35 +187,45 @@ TEST(Selection, CrossingsFollowEveryKindOfChangeBetweenThem)
         seed = seed * 6364136223846793005u + 1442695040888963407u;
         return static_cast<int>((seed >> 33) % static_cast<std::uint64_t>(below));
     };
-    for (int i = 0; i < 3000; ++i) {
+    auto add = [&] {
         double x = next(1000), y = next(1000);
-        circles.push_back({Circle(d, x, y, 0.5), x, y});
-    }
+        if (circles.size() % 40 == 0)
+            circles.push_back({Line(d, x, y, x + 300, y), x, y, false, 300});
+        else
+            circles.push_back({Circle(d, x, y, 0.5), x, y});
+    };
+    for (int i = 0; i < 3000; ++i)
+        add();
     for (int step = 0; step < 4000; ++step) {
         Kept& c = circles[static_cast<std::size_t>(next(static_cast<int>(circles.size())))];
         const int kind = next(10);
         if (kind == 0) {
-            double x = next(1000), y = next(1000);
-            circles.push_back({Circle(d, x, y, 0.5), x, y});
+            add();
         } else {
-            AcDbCircle* circle = nullptr;
-            ASSERT_EQ(acdbOpenObject(circle, c.id, AcDb::kForWrite, true), Acad::eOk);
+            AcDbEntity* entity = nullptr;
+            ASSERT_EQ(acdbOpenObject(entity, c.id, AcDb::kForWrite, true), Acad::eOk);
             if (kind == 1) {
-                ASSERT_EQ(circle->erase(!c.erased), Acad::eOk);
+                ASSERT_EQ(entity->erase(!c.erased), Acad::eOk);
                 c.erased = !c.erased;
             } else {
                 c.x = next(1000);
                 c.y = next(1000);
-                circle->setCenter(AcGePoint3d(c.x, c.y, 0));
+                if (auto* line = AcDbLine::cast(entity)) {
+                    line->setStartPoint(AcGePoint3d(c.x, c.y, 0));
+                    line->setEndPoint(AcGePoint3d(c.x + c.length, c.y, 0));
+                } else {
+                    AcDbCircle::cast(entity)->setCenter(AcGePoint3d(c.x, c.y, 0));
+                }
             }
-            circle->close();
+            entity->close();
         }
         if (step % 7 != 0)
             continue;
         const double x0 = next(800), y0 = next(800), x1 = x0 + 200, y1 = y0 + 200;
         Ids expected;
         for (const Kept& k : circles)
-            if (!k.erased && k.x + 0.5 >= x0 && k.x - 0.5 <= x1 && k.y + 0.5 >= y0 && k.y - 0.5 <= y1)
+            if (k.length > 0 ? !k.erased && k.x + k.length >= x0 && k.x <= x1 && k.y >= y0 && k.y <= y1
+                             : !k.erased && k.x + 0.5 >= x0 && k.x - 0.5 <= x1 && k.y + 0.5 >= y0 && k.y - 0.5 <= y1)
                 expected.push_back(k.id);
         std::sort(expected.begin(), expected.end());
         ASSERT_EQ(Window("C", x0, y0, x1, y1), expected) << "step " << step;
