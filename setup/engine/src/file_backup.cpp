@@ -101,9 +101,16 @@ bool BackupJournal::CopyWithBackup(std::u16string_view source, std::u16string_vi
         byTarget_.erase(key);
         if (!pair.backup.empty()) backupPaths_.erase(Canonical(pair.backup));
     };
+    // A plain writable file, as the listing found it, is moved to its backup: what a copy there
+    // and the target's deletion would leave, without writing the file again. A read-only file, a
+    // link or a target not listed is copied, so that each keeps what a copy makes of it.
+    const bool movable =
+        known && !(known->attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT));
+    bool moved = false;
     if (existed) {
         if (!backupFolderThere) CreateParentFolders(pair.backup);
-        if (!CopyFileW(to.c_str(), pair.backup.c_str(), FALSE)) {
+        moved = movable && MoveFileW(to.c_str(), pair.backup.c_str());
+        if (!moved && !CopyFileW(to.c_str(), pair.backup.c_str(), FALSE)) {
             DeleteFileW(pair.backup.c_str());
             forgetLast();
             return false;
@@ -112,7 +119,9 @@ bool BackupJournal::CopyWithBackup(std::u16string_view source, std::u16string_vi
     if (CopyFileW(from.c_str(), to.c_str(), FALSE)) return true;
 
     // The new file did not get in: the original goes back (the pair stays while it is not).
-    if (existed) {
+    if (moved) {
+        if (MoveFileW(pair.backup.c_str(), to.c_str())) forgetLast();
+    } else if (existed) {
         if (CopyFileW(pair.backup.c_str(), to.c_str(), FALSE)) {
             DeleteFileW(pair.backup.c_str());
             forgetLast();

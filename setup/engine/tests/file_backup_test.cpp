@@ -122,4 +122,59 @@ TEST_F(FileBackupTest, EveryTargetGoesBackToItsOwnOriginal) {
     EXPECT_TRUE(journal.Empty());
 }
 
+// What the listing found at a target (the tree copy hands it on) changes nothing of the outcome:
+// a plain file, a read-only one, a link to a file elsewhere and a copy that fails come out as
+// they do when the target is asked of afresh.
+TEST_F(FileBackupTest, ATargetAsListedIsBackedUpAsOneAskedOfAfresh) {
+    const std::u16string recovery = u"C:\\Temp\\insrecovery";
+    WriteFile(C("new/f.txt"), "new");
+    WriteFile(C("Elsewhere/shared.txt"), "shared");
+    for (const bool listed : {false, true}) {
+        const std::string base = listed ? "Listed" : "Asked";
+        const std::u16string folder = u"C:\\" + platform::text::Utf8ToUtf16(base);
+        WriteFile(C(base + "/plain.txt"), "old plain");
+        WriteFile(C(base + "/ro.txt"), "old read-only");
+        fs::permissions(C(base + "/ro.txt"), fs::perms::owner_read);
+        fs::create_symlink(C("Elsewhere/shared.txt"), C(base + "/link.txt"));
+        WriteFile(C(base + "/kept.txt"), "kept");
+        Setup::BackupJournal journal;
+        auto copy = [&](const char16_t* name) {
+            const std::u16string target = folder + u"\\" + name;
+            const Setup::TargetState state = Setup::QueryTarget(target);
+            return journal.CopyWithBackup(u"C:\\new\\f.txt", target, true, recovery, folder, listed ? &state : nullptr);
+        };
+        SCOPED_TRACE(base);
+        EXPECT_TRUE(copy(u"plain.txt"));
+        EXPECT_FALSE(copy(u"ro.txt"));
+        EXPECT_TRUE(copy(u"link.txt"));
+        platform::win::InjectFault(FaultKind::Copy, u"C:\\new\\f.txt");
+        EXPECT_FALSE(copy(u"kept.txt"));
+        platform::win::ClearFaults();
+        EXPECT_EQ(ReadFile(C(base + "/plain.txt")), "new");
+        EXPECT_EQ(ReadFile(C("Temp/insrecovery/plain.txt")), "old plain");
+        EXPECT_EQ(ReadFile(C(base + "/ro.txt")), "old read-only");
+        EXPECT_EQ(fs::status(C(base + "/ro.txt")).permissions(), fs::perms::owner_read);
+        // The link is replaced by the new file; its backup is a copy of what it led to, which stays.
+        EXPECT_FALSE(fs::is_symlink(C(base + "/link.txt")));
+        EXPECT_EQ(ReadFile(C(base + "/link.txt")), "new");
+        EXPECT_FALSE(fs::is_symlink(C("Temp/insrecovery/link.txt")));
+        EXPECT_EQ(ReadFile(C("Temp/insrecovery/link.txt")), "shared");
+        EXPECT_EQ(ReadFile(C("Elsewhere/shared.txt")), "shared");
+        EXPECT_EQ(ReadFile(C(base + "/kept.txt")), "kept");
+        EXPECT_FALSE(fs::exists(C("Temp/insrecovery/kept.txt")));
+
+        // The read-only file's copy failed after its backup, which it keeps: it cannot be put back
+        // over, and stays as it was.
+        const auto failed = journal.Restore([](const Setup::BackedUpFile&) {},
+                                            [](const std::u16string& t) { return DeleteFileW(t.c_str()) != FALSE; });
+        ASSERT_EQ(failed.size(), 1u);
+        EXPECT_EQ(failed[0].target, folder + u"\\ro.txt");
+        EXPECT_EQ(ReadFile(C(base + "/plain.txt")), "old plain");
+        EXPECT_EQ(ReadFile(C(base + "/link.txt")), "shared");
+        EXPECT_EQ(ReadFile(C(base + "/ro.txt")), "old read-only");
+        fs::permissions(C(base + "/ro.txt"), fs::perms::owner_all);
+        fs::remove_all(C("Temp/insrecovery"));
+    }
+}
+
 }  // namespace
