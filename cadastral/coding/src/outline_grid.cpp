@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "drawingutil/entity_types.h"
+#include "cadastral/outline_boxes.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_ids.h"
 #include "drawingutil/selection_reach.h"
@@ -20,24 +21,9 @@ using drawingutil::BoxesClearlyApart;
 using drawingutil::Chain;
 using drawingutil::Opened;
 
-// An outline whose box spans more cells than this is looked at by every question instead.
-constexpr std::int64_t kMostCells = 256;
-
-double Magnitude(const AcGePoint2d& p) {
-    return std::max(std::fabs(p.x), std::fabs(p.y));
-}
-
-bool Finite(const AcGePoint2d& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
-geometry::Extents BoxOf(const AcGePoint2d& low, const AcGePoint2d& high) {
-    return {{low.x, low.y}, {high.x, high.y}};
-}
-
 }  // namespace
 
-OutlineGrid::OutlineGrid(double cell) : grid_(cell, kMostCells) {
+OutlineGrid::OutlineGrid(double cell) : grid_(cell, kMostOutlineCells) {
     // Named, not matched by a wildcard: the two names are the only ones of lightweight and old-style
     // polylines, and a name is compared much faster than matched.
     Chain filter(acutBuildList(RTDXF0, "LWPOLYLINE,POLYLINE", RTNONE));
@@ -68,15 +54,15 @@ void OutlineGrid::Read(AcDbObjectId id) {
                     {extents.minPoint().x, extents.minPoint().y},
                     {extents.maxPoint().x, extents.maxPoint().y},
                     drawingutil::ShownToSelection(*entity.get())};
-    if (Finite(outline.low) && Finite(outline.high)) {
-        magnitude_ = std::max({magnitude_, Magnitude(outline.low), Magnitude(outline.high)});
+    if (FinitePoint(outline.low) && FinitePoint(outline.high)) {
+        magnitude_ = std::max({magnitude_, PointMagnitude(outline.low), PointMagnitude(outline.high)});
     } else {
         // An outline whose extents are no numbers is near every window: the host judges them all.
         constexpr double kAll = std::numeric_limits<double>::max();
         outline.low.set(-kAll, -kAll);
         outline.high.set(kAll, kAll);
     }
-    grid_.Add(BoxOf(outline.low, outline.high), static_cast<std::uint32_t>(outlines_.size()));
+    grid_.Add(ExtentsOf(outline.low, outline.high), static_cast<std::uint32_t>(outlines_.size()));
     outlines_.push_back(outline);
 }
 
@@ -86,13 +72,14 @@ bool OutlineGrid::Crossing(const AcGePoint2d& low, const AcGePoint2d& high, cons
     selected.clear();
     const AcGePoint2d windowLow(std::min(low.x, high.x), std::min(low.y, high.y));
     const AcGePoint2d windowHigh(std::max(low.x, high.x), std::max(low.y, high.y));
-    const double margin = drawingutil::ClearMargin(std::max({magnitude_, Magnitude(low), Magnitude(high)}));
+    const double margin = drawingutil::ClearMargin(std::max({magnitude_, PointMagnitude(low), PointMagnitude(high)}));
     // The host sees only what lies in the view: the window must lie well inside it.
     if (!std::isfinite(margin) || !BoxClearlyInside(windowLow, windowHigh, viewLow, viewHigh, margin))
         return false;
     std::vector<std::uint32_t> near;
-    if (!grid_.Find(BoxOf({windowLow.x - margin, windowLow.y - margin}, {windowHigh.x + margin, windowHigh.y + margin}),
-                    near))
+    const AcGePoint2d reachLow(windowLow.x - margin, windowLow.y - margin);
+    const AcGePoint2d reachHigh(windowHigh.x + margin, windowHigh.y + margin);
+    if (!grid_.Find(ExtentsOf(reachLow, reachHigh), near))
         return false;
     const Outline* taken = nullptr;
     for (std::uint32_t index : near) {

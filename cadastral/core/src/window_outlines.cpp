@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "cadastral/outline_boxes.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_ids.h"
 #include "drawingutil/selection_reach.h"
@@ -14,21 +15,6 @@ namespace {
 
 using drawingutil::Opened;
 using drawingutil::ShownToSelection;
-
-// An outline whose box spans more cells than this is looked at by every question instead.
-constexpr std::int64_t kMostCells = 256;
-
-double Magnitude(const AcGePoint2d& p) {
-    return std::max(std::fabs(p.x), std::fabs(p.y));
-}
-
-bool Finite(const AcGePoint2d& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
-
-geometry::Extents BoxOf(const AcGePoint2d& low, const AcGePoint2d& high) {
-    return {{low.x, low.y}, {high.x, high.y}};
-}
 
 // Whether a side of the polygon comes within the margin of the box from low to high.
 bool SideNearBox(const AcGePoint2dArray& polygon, const AcGePoint2d& low, const AcGePoint2d& high, double margin) {
@@ -77,7 +63,7 @@ BoxPlace PlaceOfBox(const AcGePoint2d& low, const AcGePoint2d& high, const AcGeP
 }  // namespace
 
 WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_name)>& isOutline)
-    : grid_(cell, kMostCells) {
+    : grid_(cell, kMostOutlineCells) {
     std::vector<AcDbObjectId> ids;
     drawingutil::AppendSelectedIds("X", nullptr, nullptr, nullptr, ids, isOutline);
     for (AcDbObjectId id : ids)
@@ -86,7 +72,7 @@ WindowOutlines::WindowOutlines(double cell, const std::function<bool(const ads_n
 }
 
 WindowOutlines::WindowOutlines(double cell, const std::vector<AcDbObjectId>& outlines)
-    : grid_(cell, kMostCells) {
+    : grid_(cell, kMostOutlineCells) {
     outlines_.reserve(outlines.size());
     for (AcDbObjectId id : outlines)
         Read(id);
@@ -116,15 +102,15 @@ void WindowOutlines::Read(AcDbObjectId id) {
         return;
     Outline entry{id, {extents.minPoint().x, extents.minPoint().y}, {extents.maxPoint().x, extents.maxPoint().y}};
     // Extents that are no numbers are near every polygon.
-    if (!Finite(entry.low) || !Finite(entry.high)) {
+    if (!FinitePoint(entry.low) || !FinitePoint(entry.high)) {
         constexpr double kAll = std::numeric_limits<double>::max();
         entry.low.set(-kAll, -kAll);
         entry.high.set(kAll, kAll);
     }
-    magnitude_ = std::max({magnitude_, Magnitude(entry.low), Magnitude(entry.high)});
+    magnitude_ = std::max({magnitude_, PointMagnitude(entry.low), PointMagnitude(entry.high)});
     const auto index = static_cast<std::uint32_t>(outlines_.size());
     outlines_.push_back(entry);
-    grid_.Add(BoxOf(entry.low, entry.high), index);
+    grid_.Add(ExtentsOf(entry.low, entry.high), index);
 }
 
 bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePoint2d& viewLow,
@@ -136,11 +122,11 @@ bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePo
     double magnitude = magnitude_;
     for (int i = 0; i < polygon.length(); ++i) {
         const AcGePoint2d& p = polygon[i];
-        if (!Finite(p))
+        if (!FinitePoint(p))
             return false;
         low.set(std::min(low.x, p.x), std::min(low.y, p.y));
         high.set(std::max(high.x, p.x), std::max(high.y, p.y));
-        magnitude = std::max(magnitude, Magnitude(p));
+        magnitude = std::max(magnitude, PointMagnitude(p));
     }
     const double margin = drawingutil::ClearMargin(magnitude);
     // The selection looks only inside the view: the polygon must lie clearly inside it.
@@ -148,7 +134,7 @@ bool WindowOutlines::WindowPolygon(const AcGePoint2dArray& polygon, const AcGePo
         return false;
 
     std::vector<std::uint32_t> near;
-    if (!grid_.Find(BoxOf({low.x - margin, low.y - margin}, {high.x + margin, high.y + margin}), near))
+    if (!grid_.Find(ExtentsOf({low.x - margin, low.y - margin}, {high.x + margin, high.y + margin}), near))
         return false;
     for (std::uint32_t index : near) {
         const Outline& entry = outlines_[index];

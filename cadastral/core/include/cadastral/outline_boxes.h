@@ -1,0 +1,30 @@
+// What the toolkit's grids of outlines share: boxes of outlines filed in the geometry engine's
+// cells, and the sizes that decide how clear a box must be.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "geometry/cell_grid.h"
+#include "platform/cad/ge_types.h"
+
+namespace cadastral {
+
+// An outline whose box spans more cells than this is looked at by every question instead.
+constexpr std::int64_t kMostOutlineCells = 256;
+
+// The larger of the point's coordinates, as a size.
+inline double PointMagnitude(const AcGePoint2d& p) {
+    return std::max(std::fabs(p.x), std::fabs(p.y));
+}
+
+inline bool FinitePoint(const AcGePoint2d& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+inline geometry::Extents ExtentsOf(const AcGePoint2d& low, const AcGePoint2d& high) {
+    return {{low.x, low.y}, {high.x, high.y}};
+}
+
+}  // namespace cadastral
