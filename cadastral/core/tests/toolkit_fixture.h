@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "platform/cad/file_search.h"
 #include "platform/cad/prompts.h"
 #include "platform/cad/resbuf.h"
+#include "platform/cad/rx_dictionary.h"
 #include "platform/cad/rx_dynamic_linker.h"
 #include "platform/ui/answer_source.h"
 #include "platform/win/registry.h"
@@ -49,6 +51,15 @@ protected:
         LONG rc = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
         RegCloseKey(key);
         return rc == ERROR_SUCCESS && type == REG_DWORD && size == 4;
+    }
+
+    // A new drawing, the bundled support folder on the host's search path and the modules loaded,
+    // in their order.
+    static void NewDrawingWith(std::initializer_list<const char*> modules) {
+        platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
+        ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
+        for (const char* module : modules)
+            ASSERT_TRUE(acrxDynamicLinker->loadModule(module, false)) << module;
     }
 
     // Runs a command with its answers on the command line ("" is Enter).

@@ -43,9 +43,7 @@ class GapFusion : public ToolkitTest {
 protected:
     void SetUp() override {
         ToolkitTest::SetUp();
-        platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
-        ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
-        ASSERT_TRUE(acrxDynamicLinker->loadModule(TALLYVIEW_MODULE, false));
+        ASSERT_NO_FATAL_FAILURE(NewDrawingWith({TALLYVIEW_MODULE}));
     }
     static AcDbObjectId Outline(const PointList& points, const char* code, const char* layer) {
         AcGePoint2dArray host;

@@ -37,10 +37,7 @@ class MergeCommands : public ToolkitTest {
 protected:
     void SetUp() override {
         ToolkitTest::SetUp();
-        platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
-        ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
-        ASSERT_TRUE(acrxDynamicLinker->loadModule(TALLYVIEW_MODULE, false));
-        ASSERT_TRUE(acrxDynamicLinker->loadModule(DEROPELGAR_MODULE, false));
+        ASSERT_NO_FATAL_FAILURE(NewDrawingWith({TALLYVIEW_MODULE, DEROPELGAR_MODULE}));
         resbuf scale;
         scale.restype = RTREAL;
         scale.resval.rreal = 500;

@@ -61,9 +61,7 @@ class WindowOrder : public ToolkitTest {
 protected:
     void SetUp() override {
         ToolkitTest::SetUp();
-        platform::cad::SetSupportPath({DERO_SOURCE_DIR "/samples/support"});
-        ASSERT_EQ(acDocManager->appContextNewDocument(nullptr), Acad::eOk);
-        ASSERT_TRUE(acrxDynamicLinker->loadModule(TALLYVIEW_MODULE, false));
+        ASSERT_NO_FATAL_FAILURE(NewDrawingWith({TALLYVIEW_MODULE}));
         ASSERT_NE(HostSelection(), nullptr);
         reverseWindows = true;
     }
