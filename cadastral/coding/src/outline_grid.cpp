@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
-#include "drawingutil/entity_types.h"
 #include "cadastral/outline_boxes.h"
+#include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
 #include "drawingutil/selection_ids.h"
 #include "drawingutil/selection_reach.h"
@@ -47,21 +46,13 @@ void OutlineGrid::Read(AcDbObjectId id) {
     AcDb2dPolyline* poly = lw == nullptr ? As2dPolyline(entity.get()) : nullptr;
     if ((lw == nullptr || !lw->isClosed()) && (poly == nullptr || !poly->isClosed()))
         return;
-    AcDbExtents extents;
-    if (entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
+    Outline outline{id, {}, {}, drawingutil::ShownToSelection(*entity.get())};
+    const OutlineBox box = OutlineBoxOf(*entity.get(), outline.low, outline.high);
+    if (box == OutlineBox::None)
         return;
-    Outline outline{id,
-                    {extents.minPoint().x, extents.minPoint().y},
-                    {extents.maxPoint().x, extents.maxPoint().y},
-                    drawingutil::ShownToSelection(*entity.get())};
-    if (FinitePoint(outline.low) && FinitePoint(outline.high)) {
+    // (A box over the whole plane does not widen the margin: the host judges every window near it.)
+    if (box == OutlineBox::Measured)
         magnitude_ = std::max({magnitude_, PointMagnitude(outline.low), PointMagnitude(outline.high)});
-    } else {
-        // An outline whose extents are no numbers is near every window: the host judges them all.
-        constexpr double kAll = std::numeric_limits<double>::max();
-        outline.low.set(-kAll, -kAll);
-        outline.high.set(kAll, kAll);
-    }
     grid_.Add(ExtentsOf(outline.low, outline.high), static_cast<std::uint32_t>(outlines_.size()));
     outlines_.push_back(outline);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "cadastral/outline_boxes.h"
 #include "drawingutil/host_objects.h"
@@ -96,17 +95,10 @@ void WindowOutlines::Read(AcDbObjectId id) {
     if (!entity)
         return;
     // A graphical selection takes only what is shown, of the current space, with extents.
-    AcDbExtents extents;
+    Outline entry{id, {}, {}};
     if (!drawingutil::InCurrentSpace(*entity.get()) || !ShownToSelection(*entity.get()) ||
-        entity->getGeomExtents(extents) != Acad::eOk || extents.isEmpty())
+        OutlineBoxOf(*entity.get(), entry.low, entry.high) == OutlineBox::None)
         return;
-    Outline entry{id, {extents.minPoint().x, extents.minPoint().y}, {extents.maxPoint().x, extents.maxPoint().y}};
-    // Extents that are no numbers are near every polygon.
-    if (!FinitePoint(entry.low) || !FinitePoint(entry.high)) {
-        constexpr double kAll = std::numeric_limits<double>::max();
-        entry.low.set(-kAll, -kAll);
-        entry.high.set(kAll, kAll);
-    }
     magnitude_ = std::max({magnitude_, PointMagnitude(entry.low), PointMagnitude(entry.high)});
     const auto index = static_cast<std::uint32_t>(outlines_.size());
     outlines_.push_back(entry);

@@ -138,6 +138,16 @@ bool SegmentMeets(const PathSegment& segment, const Box2d& box)
 // beyond what the tests of intersection and closeness accept, and beyond rounding.
 constexpr double kClearTolerances = 1000;
 
+// That distance for a box and the coordinates (`magnitude`, the largest) of what it is tested
+// against.
+double ClearOf(const Box2d& box, double magnitude)
+{
+    return kClearTolerances * ScaledTolerance(std::max({magnitude, std::abs(box.minX), std::abs(box.minY),
+                                                        std::abs(box.maxX), std::abs(box.maxY)}));
+}
+
+Box2d Grown(const Box2d& b, double by) { return {b.minX - by, b.minY - by, b.maxX + by, b.maxY + by}; }
+
 // What the sides of a polyline of straight sides lying flat in its box tell of a rectangle by
 // themselves: a side through the rectangle shrunk by the clear margin puts a point of the
 // polyline clearly inside, which a crossing selection then takes; no side meeting the rectangle
@@ -150,12 +160,10 @@ SidesTell StraightSidesAgainst(const AcDbEntity& entity, const Box2d& box, const
     double height = 0;
     if (entity.isA() != AcDbPolyline::desc() || !FlatInBox(entity, height))
         return SidesTell::Unsure;
-    // Clear by the margin of the box tests, reckoned as they reckon it.
-    const double clear = kClearTolerances * ScaledTolerance(std::max({magnitude, height, std::abs(box.minX),
-                                                                      std::abs(box.minY), std::abs(box.maxX),
-                                                                      std::abs(box.maxY)}));
-    const Box2d outer{rectangle.minX - clear, rectangle.minY - clear, rectangle.maxX + clear, rectangle.maxY + clear};
-    const Box2d inside{rectangle.minX + clear, rectangle.minY + clear, rectangle.maxX - clear, rectangle.maxY - clear};
+    // Clear by the margin of the box tests.
+    const double clear = ClearOf(box, std::max(magnitude, height));
+    const Box2d outer = Grown(rectangle, clear);
+    const Box2d inside = Grown(rectangle, -clear);
     // (A rectangle too small to hold a point clearly has no inner box.)
     const Box2d* inner = inside.minX <= inside.maxX && inside.minY <= inside.maxY ? &inside : nullptr;
     const auto& polyline = static_cast<const AcDbPolyline&>(entity);
@@ -223,10 +231,7 @@ SelectionArea::Side SelectionArea::SideOf(const AcDbEntity& entity, const Box2d&
 
 SelectionArea::Side SelectionArea::SideOfBox(const Box2d& box, double shapeMagnitude) const
 {
-    const double magnitude = std::max({magnitude_, shapeMagnitude, std::abs(box.minX), std::abs(box.minY),
-                                       std::abs(box.maxX), std::abs(box.maxY)});
-    const double clear = kClearTolerances * ScaledTolerance(magnitude);
-    const Box2d grown{box.minX - clear, box.minY - clear, box.maxX + clear, box.maxY + clear};
+    const Box2d grown = Grown(box, ClearOf(box, std::max(magnitude_, shapeMagnitude)));
     for (const auto& edge : edges_.segments)
         if (SegmentMeets(edge, grown))
             return Side::Near;
