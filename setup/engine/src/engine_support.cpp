@@ -193,23 +193,30 @@ bool FindHandle::Next(std::u16string* name, DWORD* attributes) {
     }
 }
 
-bool IsFolder(std::u16string_view path) {
-    const std::u16string text(path);
-    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+bool IsFolderAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFile(std::u16string_view path) {
-    const std::u16string text(path);
-    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+bool IsFileAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsLink(std::u16string_view path) {
-    const std::u16string text(path);
-    const DWORD attributes = text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+bool IsLinkAttributes(DWORD attributes) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
+
+namespace {
+
+DWORD AttributesOf(std::u16string_view path) {
+    const std::u16string text(path);
+    return text.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(text.c_str());
+}
+
+}  // namespace
+
+bool IsFolder(std::u16string_view path) { return IsFolderAttributes(AttributesOf(path)); }
+bool IsFile(std::u16string_view path) { return IsFileAttributes(AttributesOf(path)); }
+bool IsLink(std::u16string_view path) { return IsLinkAttributes(AttributesOf(path)); }
 
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);

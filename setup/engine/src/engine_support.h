@@ -110,6 +110,10 @@ bool IsFolder(std::u16string_view path);
 bool IsFile(std::u16string_view path);
 // A link (a reparse point), seen as itself and never followed.
 bool IsLink(std::u16string_view path);
+// The same of attributes found already (INVALID_FILE_ATTRIBUTES for nothing there).
+bool IsFolderAttributes(DWORD attributes);
+bool IsFileAttributes(DWORD attributes);
+bool IsLinkAttributes(DWORD attributes);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
 // Whether a part of the path (between separators of either kind) is "." or "..".
 bool HasDotPart(std::u16string_view path);

@@ -83,9 +83,7 @@ bool BackupJournal::CopyWithBackup(std::u16string_view source, std::u16string_vi
     if (!backup || byTarget_.count(key)) return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 
     BackedUpFile pair{to, {}};
-    const bool existed = known ? known->attributes != INVALID_FILE_ATTRIBUTES &&
-                                     !(known->attributes & FILE_ATTRIBUTE_DIRECTORY)
-                               : detail::IsFile(to);
+    const bool existed = known ? detail::IsFileAttributes(known->attributes) : detail::IsFile(to);
     bool backupFolderThere = false;
     if (existed) {
         // Without a place for the backup the file could not be put back: leave it alone.

@@ -43,10 +43,6 @@ void ForEachEntry(const std::u16string& folder, const OnFolder& onFolder, const 
     }
 }
 
-inline bool IsLinkAttributes(DWORD attributes) {
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // The entries of a tree copy's folder (see CopyTreeReporting). A folder of the source is known to
 // be one from its folder's listing; a folder of the destination is asked of once, for both what it
 // is and whether it needs making.
@@ -60,7 +56,7 @@ void CopyTreeEntries(const std::u16string& source, const std::u16string& destina
             // Below a link nothing is written, so nothing there is asked of.
             const DWORD found = linked ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.c_str());
             const bool below = linked || IsLinkAttributes(found);
-            if (!below && (found == INVALID_FILE_ATTRIBUTES || !(found & FILE_ATTRIBUTE_DIRECTORY)))
+            if (!below && !IsFolderAttributes(found))
                 CreateDirectoryW(folder.c_str(), nullptr);
             CopyTreeEntries(source + u"\\" + name, folder, msg, failed, copy, below);
         },

@@ -171,9 +171,7 @@ bool InstallInfo::MoveFileRecorded(std::u16string_view source, std::u16string_vi
         const TargetState state = QueryTarget(to);
         if (!state.folderThere) CreateParentFolders(to);
         // A file left at the destination by an earlier run must not be taken for this one's.
-        const bool leftover =
-            state.attributes != INVALID_FILE_ATTRIBUTES && !(state.attributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (leftover && !DeleteFileW(to.c_str())) return false;
+        if (detail::IsFileAttributes(state.attributes) && !DeleteFileW(to.c_str())) return false;
         g_recoveryFiles.push_back(to);
         g_originFiles.push_back(from);
     } else {
