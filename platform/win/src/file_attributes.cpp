@@ -12,36 +12,37 @@ namespace {
 
 // The file's status; false with the last error set when the path does not map or names nothing.
 // A link that points at nothing is still there, as a reparse point is on Windows: its own status.
-bool StatPath(std::u16string_view path, FilePath& file, struct stat& st) {
+// *link tells whether the path is a link (a reparse point).
+bool StatPath(std::u16string_view path, FilePath& file, struct stat& st, bool* link) {
     file = ResolveFilePath(path);
     if (!file.ok()) {
         SetLastError(static_cast<DWORD>(file.error));
         return false;
     }
-    if (stat(file.native.c_str(), &st) != 0 && (lstat(file.native.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))) {
-        SetLastError(static_cast<DWORD>(MissingError(file.native)));
+    struct stat own;
+    if (file.seen.kind == PathSeen::Kind::Present) own = file.seen.status;
+    else if (file.missingInFolder() || lstat(file.native.c_str(), &own) != 0) {
+        SetLastError(static_cast<DWORD>(MissingError(file)));
         return false;
     }
+    *link = S_ISLNK(own.st_mode);
+    if (!*link || stat(file.native.c_str(), &st) != 0) st = own;
     return true;
-}
-
-// A symbolic link stands for a Windows reparse point (a junction or a link).
-DWORD LinkAttribute(const FilePath& file) {
-    struct stat st;
-    return lstat(file.native.c_str(), &st) == 0 && S_ISLNK(st.st_mode) ? FILE_ATTRIBUTE_REPARSE_POINT : 0;
 }
 
 DWORD GetAttributesCore(std::u16string_view path) {
     FilePath file;
     struct stat st;
-    if (!StatPath(path, file, st)) return INVALID_FILE_ATTRIBUTES;
-    return AttributesOf(st) | LinkAttribute(file);
+    bool link = false;
+    if (!StatPath(path, file, st, &link)) return INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(st) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
 }
 
 BOOL SetAttributesCore(std::u16string_view path, DWORD attributes) {
     FilePath file;
     struct stat st;
-    if (!StatPath(path, file, st)) return FALSE;
+    bool link = false;
+    if (!StatPath(path, file, st, &link)) return FALSE;
     // Read-only clears every write bit and clearing it gives the owner's back; the other bits are
     // left as the user's umask made them.
     mode_t mode = st.st_mode & 07777;
@@ -61,9 +62,10 @@ BOOL GetAttributesExCore(std::u16string_view path, GET_FILEEX_INFO_LEVELS level,
     }
     FilePath file;
     struct stat st;
-    if (!StatPath(path, file, st)) return FALSE;
+    bool link = false;
+    if (!StatPath(path, file, st, &link)) return FALSE;
     auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(info);
-    data->dwFileAttributes = AttributesOf(st) | LinkAttribute(file);
+    data->dwFileAttributes = AttributesOf(st) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
     // Linux keeps no creation time in stat; the change time is the closest it has.
     data->ftCreationTime = ToFileTime(st.st_ctim);
     data->ftLastAccessTime = ToFileTime(st.st_atim);

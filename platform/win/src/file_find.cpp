@@ -1,5 +1,6 @@
 // FindFirstFile / FindNextFile over a snapshot of one folder.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -92,10 +93,12 @@ LONG Search(std::u16string_view pattern, std::vector<FoundEntry>& entries) {
         if (driveTop && (name == "." || name == "..")) continue;
         FoundEntry entry{text::Utf8ToUtf16(name), {}, false};
         if (!MatchWildcard(effective, entry.name)) continue;
-        const std::string full = dir.native + "/" + std::string(name);
-        if (stat(full.c_str(), &entry.st) != 0 && lstat(full.c_str(), &entry.st) != 0) continue;
-        struct stat linkStat;
-        entry.link = lstat(full.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode);
+        // Asked of the open folder, by name: its own status first, a link's target only for a link.
+        const std::string own(name);
+        if (fstatat(dirfd(handle), own.c_str(), &entry.st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        entry.link = S_ISLNK(entry.st.st_mode);
+        struct stat target;
+        if (entry.link && fstatat(dirfd(handle), own.c_str(), &target, 0) == 0) entry.st = target;
         entries.push_back(std::move(entry));
     }
     closedir(handle);

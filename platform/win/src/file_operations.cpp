@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <utility>
 
 #include "guard.h"
 #include "name_cache.h"
@@ -24,6 +25,37 @@ BOOL Fail(LONG error) {
 bool IsFolder(const std::string& path) {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The path's own status (a link not followed), from what its mapping saw where it can; false when
+// nothing is there.
+bool OwnStatus(const FilePath& path, struct stat* st) {
+    if (path.seen.kind == PathSeen::Kind::Present) {
+        *st = path.seen.status;
+        return true;
+    }
+    return !path.missingInFolder() && lstat(path.native.c_str(), st) == 0;
+}
+
+// The status stat gives (a link followed), from what the mapping saw where it can.
+bool FollowedStatus(const FilePath& path, struct stat* st) {
+    if (const struct stat* plain = path.plainStatus()) {
+        *st = *plain;
+        return true;
+    }
+    return !path.missingInFolder() && stat(path.native.c_str(), st) == 0;
+}
+
+// Whether the folder a missing path would go in is there: the mapping may just have seen it.
+bool ParentIsFolder(const FilePath& path) { return path.missingInFolder() || IsFolder(ParentOf(path.native)); }
+
+// The running program's image, which is locked while it runs; the same file for the whole run.
+bool IsRunningImage(const struct stat& st) {
+    static const std::pair<dev_t, ino_t> self = [] {
+        struct stat image;
+        return stat("/proc/self/exe", &image) == 0 ? std::pair{image.st_dev, image.st_ino} : std::pair<dev_t, ino_t>{};
+    }();
+    return S_ISREG(st.st_mode) && self.second != 0 && self.first == st.st_dev && self.second == st.st_ino;
 }
 
 DWORD FaultOn(FaultKind kind, const std::string& native) { return CheckFault(kind, MapToWindows(native)); }
@@ -63,12 +95,61 @@ private:
     int fd_;
 };
 
-// Copies the bytes, mode and times of source into a temporary file beside target, then renames it
-// into place. Returns a Win32 error code; on failure nothing is left beside the target.
+// Writes what is left to read of in into out, then gives out the mode and times of the source and
+// closes it. Returns 0 or the errno of the step that failed.
+int WriteCopy(int in, FileDescriptor& out, const struct stat& sourceStat) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = write(out.get(), buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0) {
+                if (errno == EINTR) continue;
+                return errno;
+            }
+            done += put;
+        }
+    }
+    const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
+    if (fchmod(out.get(), sourceStat.st_mode & 07777) != 0 || futimens(out.get(), times) != 0) return errno;
+    if (close(out.Release()) != 0) return errno;
+    return 0;
+}
+
+LONG RemoveMade(const std::string& path, int error) {
+    const NameChange change(path);
+    unlink(path.c_str());
+    return ErrnoToWin32(error);
+}
+
+// Copies the bytes, mode and times of source to target. A target just found missing is made as
+// the copy (exclusively, so that one made meanwhile is not taken over); otherwise the copy is
+// written to a temporary file beside target and renamed into place. Returns a Win32 error code; on
+// failure nothing is left that was not there before.
 LONG CopyContents(const std::string& source, const struct stat& sourceStat, const std::string& target,
-                  bool failIfExists) {
+                  bool failIfExists, bool targetMissing) {
     FileDescriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) return ErrnoToWin32(errno);
+    if (targetMissing) {
+        int made;
+        {
+            const NameChange change(target);
+            made = open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        }
+        FileDescriptor out(made);
+        if (out.get() >= 0) {
+            const int error = WriteCopy(in.get(), out, sourceStat);
+            return error ? RemoveMade(target, error) : ERROR_SUCCESS;
+        }
+        if (errno != EEXIST) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno);
+        if (failIfExists) return ERROR_FILE_EXISTS;
+        // Made meanwhile: replaced as a target found there is.
+    }
     std::string temp = ParentOf(target) + "/.dero-copy-XXXXXX";
     int made;
     {
@@ -78,48 +159,22 @@ LONG CopyContents(const std::string& source, const struct stat& sourceStat, cons
     }
     FileDescriptor out(made);
     if (out.get() < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno);
-
-    auto abandon = [&temp](int error) {
-        const NameChange change(temp);
-        unlink(temp.c_str());
-        return ErrnoToWin32(error);
-    };
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = read(in.get(), buffer, sizeof buffer);
-        if (got == 0) break;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return abandon(errno);
-        }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = write(out.get(), buffer + done, static_cast<std::size_t>(got - done));
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                return abandon(errno);
-            }
-            done += put;
-        }
-    }
-    const timespec times[2] = {sourceStat.st_atim, sourceStat.st_mtim};
-    if (fchmod(out.get(), sourceStat.st_mode & 07777) != 0 || futimens(out.get(), times) != 0) return abandon(errno);
-    if (close(out.Release()) != 0) return abandon(errno);
+    if (const int error = WriteCopy(in.get(), out, sourceStat)) return RemoveMade(temp, error);
 
     const int error = failIfExists ? RenameNoReplace(temp, target)
                                    : RenameReplacing(temp, target);
     if (error == EEXIST) {
-        const NameChange change(temp);
-        unlink(temp.c_str());
+        RemoveMade(temp, error);
         return ERROR_FILE_EXISTS;
     }
-    return error ? abandon(error) : ERROR_SUCCESS;
+    return error ? RemoveMade(temp, error) : ERROR_SUCCESS;
 }
 
 BOOL CreateDirectoryCore(std::u16string_view path) {
     const FilePath folder = ResolveFilePath(path);
     if (!folder.ok()) return Fail(folder.error);
     struct stat st;
-    if (lstat(folder.native.c_str(), &st) == 0) return Fail(ERROR_ALREADY_EXISTS);
+    if (OwnStatus(folder, &st)) return Fail(ERROR_ALREADY_EXISTS);
     if (const DWORD fault = FaultOn(FaultKind::Create, folder.native)) return Fail(static_cast<LONG>(fault));
     const NameChange change(folder.native);
     if (mkdir(folder.native.c_str(), 0777) != 0) {
@@ -132,7 +187,7 @@ BOOL RemoveDirectoryCore(std::u16string_view path) {
     const FilePath folder = ResolveFilePath(path);
     if (!folder.ok()) return Fail(folder.error);
     struct stat st;
-    if (lstat(folder.native.c_str(), &st) != 0) return Fail(MissingError(folder.native));
+    if (!OwnStatus(folder, &st)) return Fail(MissingError(folder));
     // A link to a folder stands for a junction, which goes as a link: what it points at is left
     // alone, whatever it holds.
     if (S_ISLNK(st.st_mode) && IsFolder(folder.native)) {
@@ -155,13 +210,10 @@ BOOL DeleteFileCore(std::u16string_view path) {
     const FilePath file = ResolveFilePath(path);
     if (!file.ok()) return Fail(file.error);
     struct stat st;
-    if (lstat(file.native.c_str(), &st) != 0) return Fail(MissingError(file.native));
+    if (!OwnStatus(file, &st)) return Fail(MissingError(file));
     // Only files and links: a plain POSIX path could otherwise name a device.
     if (!(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) || IsReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
-    // The image of the running program is locked while it runs.
-    struct stat self;
-    if (S_ISREG(st.st_mode) && stat("/proc/self/exe", &self) == 0 && self.st_dev == st.st_dev && self.st_ino == st.st_ino)
-        return Fail(ERROR_ACCESS_DENIED);
+    if (IsRunningImage(st)) return Fail(ERROR_ACCESS_DENIED);
     if (const DWORD fault = FaultOn(FaultKind::Delete, file.native)) return Fail(static_cast<LONG>(fault));
     const NameChange change(file.native);
     if (unlink(file.native.c_str()) != 0) return Fail(ErrnoToWin32(errno));
@@ -175,21 +227,22 @@ BOOL CopyFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     if (!target.ok()) return Fail(target.error);
 
     struct stat sourceStat;
-    if (stat(source.native.c_str(), &sourceStat) != 0) return Fail(MissingError(source.native));
+    if (!FollowedStatus(source, &sourceStat)) return Fail(MissingError(source));
     if (S_ISDIR(sourceStat.st_mode)) return Fail(ERROR_ACCESS_DENIED);
     struct stat targetStat;
-    if (stat(target.native.c_str(), &targetStat) == 0) {
+    if (FollowedStatus(target, &targetStat)) {
         if (failIfExists) return Fail(ERROR_FILE_EXISTS);
         if (S_ISDIR(targetStat.st_mode) || IsReadOnly(targetStat)) return Fail(ERROR_ACCESS_DENIED);
         if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) {
             return Fail(ERROR_SHARING_VIOLATION);
         }
     }
-    if (!IsFolder(ParentOf(target.native))) return Fail(ERROR_PATH_NOT_FOUND);
+    if (!ParentIsFolder(target)) return Fail(ERROR_PATH_NOT_FOUND);
     for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
         if (const DWORD fault = FaultOn(FaultKind::Copy, *path)) return Fail(static_cast<LONG>(fault));
     }
-    if (const LONG error = CopyContents(source.native, sourceStat, target.native, failIfExists)) return Fail(error);
+    const LONG error = CopyContents(source.native, sourceStat, target.native, failIfExists, target.missingInFolder());
+    if (error) return Fail(error);
     return TRUE;
 }
 
@@ -209,17 +262,17 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     if (!target.ok()) return Fail(target.error);
 
     struct stat sourceStat;
-    if (lstat(source.native.c_str(), &sourceStat) != 0) return Fail(MissingError(source.native));
+    if (!OwnStatus(source, &sourceStat)) return Fail(MissingError(source));
     if (IsDriveFolder(source.native)) return Fail(ERROR_ACCESS_DENIED);
     struct stat targetStat;
-    if (lstat(target.native.c_str(), &targetStat) == 0) {
+    if (OwnStatus(target, &targetStat)) {
         const bool same = targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino;
         if (!same) return Fail(ERROR_ALREADY_EXISTS);
         // The case-blind lookup found the source itself: a change of case only.
         target.native = ParentOf(target.native) + "/" + LastComponent(targetPath);
         if (target.native == source.native) return TRUE;
     }
-    if (!IsFolder(ParentOf(target.native))) return Fail(ERROR_PATH_NOT_FOUND);
+    if (!ParentIsFolder(target)) return Fail(ERROR_PATH_NOT_FOUND);
     for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
         if (const DWORD fault = FaultOn(FaultKind::Move, *path)) return Fail(static_cast<LONG>(fault));
     }
@@ -227,7 +280,7 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     if (error == 0) return TRUE;
     if (error == EXDEV && S_ISREG(sourceStat.st_mode)) {
         // Across file systems a file is copied and the source removed only once the copy stands.
-        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true)) return Fail(copyError);
+        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true, false)) return Fail(copyError);
         const NameChange change(source.native);
         unlink(source.native.c_str());
         return TRUE;

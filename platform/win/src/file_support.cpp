@@ -15,7 +15,7 @@ FilePath ResolveFilePath(std::u16string_view windowsPath) {
         result.error = ERROR_FILENAME_EXCED_RANGE;
         return result;
     }
-    result.native = MapToLinux(windowsPath, &result.error);
+    result.native = MapToLinuxSeeing(windowsPath, &result.error, &result.seen);
     return result;
 }
 
@@ -55,6 +55,10 @@ LONG MissingError(const std::string& linuxPath) {
     struct stat st;
     const std::string parent = ParentOf(linuxPath);
     return (stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+LONG MissingError(const FilePath& path) {
+    return path.missingInFolder() ? ERROR_FILE_NOT_FOUND : MissingError(path.native);
 }
 
 bool IsDriveFolder(const std::string& linuxPath) {

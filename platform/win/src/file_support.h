@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "mapped_path.h"
 #include "platform/text/encoding.h"
 #include "platform/win/win_types.h"
 
@@ -16,11 +17,18 @@ namespace platform::win {
 inline std::u16string Widen(LPCSTR gbk) { return gbk ? text::GbkToUtf16(gbk) : std::u16string(); }
 inline std::u16string_view View(LPCWSTR wide) { return wide ? std::u16string_view(wide) : std::u16string_view(); }
 
-// A Windows path made ready for a file call: the Linux path, or a Win32 error.
+// A Windows path made ready for a file call: the Linux path, or a Win32 error, and what the
+// mapping saw of it just now.
 struct FilePath {
     std::string native;
     LONG error = ERROR_SUCCESS;
+    PathSeen seen;
     bool ok() const { return error == ERROR_SUCCESS; }
+    bool missingInFolder() const { return seen.kind == PathSeen::Kind::MissingInFolder; }
+    // Its own status as seen, when it is there and not a link: what stat would also say.
+    const struct stat* plainStatus() const {
+        return seen.kind == PathSeen::Kind::Present && !S_ISLNK(seen.status.st_mode) ? &seen.status : nullptr;
+    }
 };
 FilePath ResolveFilePath(std::u16string_view windowsPath);
 
@@ -28,6 +36,7 @@ LONG ErrnoToWin32(int error);
 
 // ERROR_FILE_NOT_FOUND when the parent folder exists, ERROR_PATH_NOT_FOUND otherwise.
 LONG MissingError(const std::string& linuxPath);
+LONG MissingError(const FilePath& path);
 
 // The folder part of a Linux path ("." for a bare name).
 std::string ParentOf(const std::string& linuxPath);

@@ -69,7 +69,8 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     if (!path.ok()) return fail(path.error);
 
     struct stat st;
-    *existed = stat(path.native.c_str(), &st) == 0;
+    if (const struct stat* plain = path.plainStatus()) st = *plain;
+    *existed = path.plainStatus() || (!path.missingInFolder() && stat(path.native.c_str(), &st) == 0);
     const bool truncates = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if (*existed) {
         // Folders cannot be opened, and plain POSIX paths must not reach devices and the like.
@@ -77,8 +78,9 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
         if (disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
         if ((request.write || truncates) && IsReadOnly(st)) return fail(ERROR_ACCESS_DENIED);
     } else {
-        if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) return fail(MissingError(path.native));
-        if (MissingError(path.native) != ERROR_FILE_NOT_FOUND) return fail(ERROR_PATH_NOT_FOUND);
+        const LONG missing = MissingError(path);
+        if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) return fail(missing);
+        if (missing != ERROR_FILE_NOT_FOUND) return fail(ERROR_PATH_NOT_FOUND);
     }
 
     auto file = std::make_shared<OpenFile>();

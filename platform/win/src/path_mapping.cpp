@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fold_case.h"
+#include "mapped_path.h"
 #include "name_cache.h"
 #include "platform/text/encoding.h"
 #include "platform/win/root.h"
@@ -59,7 +60,7 @@ std::string Normalize(std::string_view path) {
     return out.empty() ? "/" : out;
 }
 
-std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
+std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error, PathSeen* seen) {
     auto fail = [error](LONG code) {
         if (error) *error = code;
         return std::string();
@@ -73,10 +74,6 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
         base = Base::Drive;
         const std::string root = GetRoot();
         current = root + "/" + static_cast<char>(FoldChar(path[0]) + ('a' - 'A'));
-        if (!Exists(current)) {
-            mkdir(root.c_str(), 0777);
-            EnsureFolder(current);
-        }
         rest = path.substr(2);
     } else if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
         return fail(ERROR_BAD_NETPATH);
@@ -114,15 +111,24 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
     // whole path or its folder is asked for first, and the walk below starts past what exists.
     std::size_t known = 0;
     bool lastMissing = false;  // the whole path was asked for, and is not there as written
+    bool inFolder = false;     // ... and what holds it is a folder
     for (std::size_t tail = 0; tail < 2 && tail < names.size(); ++tail) {
         std::string prefix = current;
         for (std::size_t i = 0; i + tail < names.size(); ++i) prefix = Join(prefix, names[i]);
-        if (Exists(prefix)) {
+        struct stat st;
+        if (lstat(prefix.c_str(), &st) == 0) {
             known = names.size() - tail;
             lastMissing = tail == 1;
+            inFolder = lastMissing && S_ISDIR(st.st_mode);
+            if (tail == 0 && seen) *seen = {PathSeen::Kind::Present, st};
             current = std::move(prefix);
             break;
         }
+    }
+    // Whatever was found lies on a drive, which is there then; otherwise its folder is made now.
+    if (base == Base::Drive && known == 0 && !Exists(current)) {
+        mkdir(GetRoot().c_str(), 0777);
+        EnsureFolder(current);
     }
     bool lookUp = true;  // once a component is missing, nothing below it can exist
     for (std::size_t i = known; i < names.size(); ++i) {
@@ -130,8 +136,12 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error) {
         std::string candidate = Join(current, name);
         if (lookUp && ((lastMissing && i == known) || !Exists(candidate))) {
             const std::string found = FindNameNoCase(current, name);
-            if (found.empty()) lookUp = false;
-            else candidate = Join(current, found);
+            if (found.empty()) {
+                lookUp = false;
+                if (inFolder && seen) seen->kind = PathSeen::Kind::MissingInFolder;
+            } else {
+                candidate = Join(current, found);
+            }
         }
         current = std::move(candidate);
     }
@@ -159,14 +169,18 @@ std::optional<std::u16string> BelowRoot(const std::string& absolute, const std::
 
 }  // namespace
 
-std::string MapToLinux(std::u16string_view path, LONG* error) {
+std::string MapToLinuxSeeing(std::u16string_view path, LONG* error, PathSeen* seen) {
+    if (seen) *seen = {};
     try {
-        return MapToLinuxUnguarded(path, error);
+        return MapToLinuxUnguarded(path, error, seen);
     } catch (...) {
+        if (seen) *seen = {};
         if (error) *error = ERROR_NOT_ENOUGH_MEMORY;
         return {};
     }
 }
+
+std::string MapToLinux(std::u16string_view path, LONG* error) { return MapToLinuxSeeing(path, error, nullptr); }
 
 std::string MapToLinux(std::string_view gbkPath, LONG* error) {
     return MapToLinux(text::GbkToUtf16(gbkPath), error);

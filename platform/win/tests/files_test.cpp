@@ -1,5 +1,8 @@
 #include "platform/win/files.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <vector>
@@ -124,6 +127,50 @@ TEST_F(FilesTest, CopyAndMoveFollowWindowsRules) {
     for (const auto& entry : std::filesystem::directory_iterator(root() + "/c")) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"D.TXT", "b.txt"}));
+}
+
+// The copy is made in place of a missing target and beside one that is there; either way a copy
+// the file system stops half-way leaves nothing of it, and a whole one keeps its source's mode and
+// time and the name of a target found in another case.
+TEST_F(FilesTest, CopiesStoppedHalfWayLeaveNothingAndWholeOnesReplaceWhatIsThere) {
+    namespace fs = std::filesystem;
+    WriteFile(C("src/big.txt"), std::string(4096, 'b'));
+    WriteFile(C("src/small.txt"), "small");
+    ASSERT_EQ(chmod(C("src/small.txt").c_str(), 0640), 0);
+    const timespec times[2] = {{1000000000, 0}, {1234567890, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, C("src/small.txt").c_str(), times, 0), 0);
+    WriteFile(C("dst/ABC.txt"), "old");
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const BOOL intoMissing = CopyFileW(u"C:\\src\\big.txt", u"C:\\dst\\new.txt", FALSE);
+    const DWORD missingError = GetLastError();
+    const BOOL overThere = CopyFileW(u"C:\\src\\big.txt", u"C:\\dst\\abc.TXT", FALSE);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_FALSE(intoMissing);
+    EXPECT_EQ(missingError, static_cast<DWORD>(ERROR_DISK_FULL));
+    EXPECT_FALSE(overThere);
+    EXPECT_EQ(ReadFile(C("dst/ABC.txt")), "old");
+    EXPECT_EQ(GetFileAttributesW(u"C:\\dst\\new.txt"), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_TRUE(CopyFileW(u"C:\\src\\small.txt", u"C:\\dst\\abc.TXT", FALSE));
+    EXPECT_TRUE(CopyFileW(u"C:\\src\\SMALL.txt", u"C:\\dst\\Fresh.txt", TRUE));
+    for (const char* name : {"dst/ABC.txt", "dst/Fresh.txt"}) {
+        struct stat st {};
+        ASSERT_EQ(stat(C(name).c_str(), &st), 0) << name;
+        EXPECT_EQ(st.st_mode & 07777, 0640u) << name;
+        EXPECT_EQ(st.st_mtim.tv_sec, 1234567890) << name;
+        EXPECT_EQ(ReadFile(C(name)), "small") << name;
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(C("dst"))) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"ABC.txt", "Fresh.txt"}));
 }
 
 TEST_F(FilesTest, InjectedFaultsFailTheChosenOperations) {
