@@ -20,8 +20,7 @@ bool StatPath(std::u16string_view path, FilePath& file, struct stat& st, bool* l
         return false;
     }
     struct stat own;
-    if (file.seen.kind == PathSeen::Kind::Present) own = file.seen.status;
-    else if (file.missingInFolder() || lstat(file.native.c_str(), &own) != 0) {
+    if (!OwnStatus(file, &own)) {
         SetLastError(static_cast<DWORD>(MissingError(file)));
         return false;
     }

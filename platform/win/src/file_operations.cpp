@@ -27,25 +27,6 @@ bool IsFolder(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The path's own status (a link not followed), from what its mapping saw where it can; false when
-// nothing is there.
-bool OwnStatus(const FilePath& path, struct stat* st) {
-    if (path.seen.kind == PathSeen::Kind::Present) {
-        *st = path.seen.status;
-        return true;
-    }
-    return !path.missingInFolder() && lstat(path.native.c_str(), st) == 0;
-}
-
-// The status stat gives (a link followed), from what the mapping saw where it can.
-bool FollowedStatus(const FilePath& path, struct stat* st) {
-    if (const struct stat* plain = path.plainStatus()) {
-        *st = *plain;
-        return true;
-    }
-    return !path.missingInFolder() && stat(path.native.c_str(), st) == 0;
-}
-
 // Whether the folder a missing path would go in is there: the mapping may just have seen it.
 bool ParentIsFolder(const FilePath& path) { return path.missingInFolder() || IsFolder(ParentOf(path.native)); }
 

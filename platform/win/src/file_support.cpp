@@ -19,6 +19,22 @@ FilePath ResolveFilePath(std::u16string_view windowsPath) {
     return result;
 }
 
+bool OwnStatus(const FilePath& path, struct stat* st) {
+    if (path.seen.kind == PathSeen::Kind::Present) {
+        *st = path.seen.status;
+        return true;
+    }
+    return !path.missingInFolder() && lstat(path.native.c_str(), st) == 0;
+}
+
+bool FollowedStatus(const FilePath& path, struct stat* st) {
+    if (const struct stat* plain = path.plainStatus()) {
+        *st = *plain;
+        return true;
+    }
+    return !path.missingInFolder() && stat(path.native.c_str(), st) == 0;
+}
+
 LONG ErrnoToWin32(int error) {
     switch (error) {
         case 0: return ERROR_SUCCESS;

@@ -32,6 +32,11 @@ struct FilePath {
 };
 FilePath ResolveFilePath(std::u16string_view windowsPath);
 
+// The path's own status (a link not followed), and the status stat gives (a link followed), from
+// what its mapping saw where it can; false when nothing is there.
+bool OwnStatus(const FilePath& path, struct stat* st);
+bool FollowedStatus(const FilePath& path, struct stat* st);
+
 LONG ErrnoToWin32(int error);
 
 // ERROR_FILE_NOT_FOUND when the parent folder exists, ERROR_PATH_NOT_FOUND otherwise.

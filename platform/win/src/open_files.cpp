@@ -69,8 +69,7 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     if (!path.ok()) return fail(path.error);
 
     struct stat st;
-    if (const struct stat* plain = path.plainStatus()) st = *plain;
-    *existed = path.plainStatus() || (!path.missingInFolder() && stat(path.native.c_str(), &st) == 0);
+    *existed = FollowedStatus(path, &st);
     const bool truncates = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
     if (*existed) {
         // Folders cannot be opened, and plain POSIX paths must not reach devices and the like.
