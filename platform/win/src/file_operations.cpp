@@ -28,13 +28,16 @@ bool IsFolder(const std::string& path) {
 }
 
 // Whether the folder a missing path would go in is there: the mapping may just have seen it.
-bool ParentIsFolder(const FilePath& path) { return path.missingInFolder() || IsFolder(ParentOf(path.native)); }
+bool ParentIsFolder(const FilePath& path) {
+    return path.missingInFolder() || IsFolder(ParentOf(path.native));
+}
 
 // The running program's image, which is locked while it runs; the same file for the whole run.
 bool IsRunningImage(const struct stat& st) {
     static const std::pair<dev_t, ino_t> self = [] {
         struct stat image;
-        return stat("/proc/self/exe", &image) == 0 ? std::pair{image.st_dev, image.st_ino} : std::pair<dev_t, ino_t>{};
+        if (stat("/proc/self/exe", &image) != 0) return std::pair<dev_t, ino_t>{};
+        return std::pair{image.st_dev, image.st_ino};
     }();
     return S_ISREG(st.st_mode) && self.second != 0 && self.first == st.st_dev && self.second == st.st_ino;
 }
@@ -222,8 +225,9 @@ BOOL CopyFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
         if (const DWORD fault = FaultOn(FaultKind::Copy, *path)) return Fail(static_cast<LONG>(fault));
     }
-    const LONG error = CopyContents(source.native, sourceStat, target.native, failIfExists, target.missingInFolder());
-    if (error) return Fail(error);
+    const bool targetMissing = target.missingInFolder();
+    if (const LONG error = CopyContents(source.native, sourceStat, target.native, failIfExists, targetMissing))
+        return Fail(error);
     return TRUE;
 }
 
@@ -261,7 +265,8 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     if (error == 0) return TRUE;
     if (error == EXDEV && S_ISREG(sourceStat.st_mode)) {
         // Across file systems a file is copied and the source removed only once the copy stands.
-        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true, false)) return Fail(copyError);
+        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true, false))
+            return Fail(copyError);
         const NameChange change(source.native);
         unlink(source.native.c_str());
         return TRUE;

@@ -180,7 +180,9 @@ std::string MapToLinuxSeeing(std::u16string_view path, LONG* error, PathSeen* se
     }
 }
 
-std::string MapToLinux(std::u16string_view path, LONG* error) { return MapToLinuxSeeing(path, error, nullptr); }
+std::string MapToLinux(std::u16string_view path, LONG* error) {
+    return MapToLinuxSeeing(path, error, nullptr);
+}
 
 std::string MapToLinux(std::string_view gbkPath, LONG* error) {
     return MapToLinux(text::GbkToUtf16(gbkPath), error);
