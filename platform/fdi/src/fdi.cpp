@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <cstring>
 #include <list>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "cabinet_header.h"
+#include "read_ahead.h"
 #include "platform/win/safe_points.h"
 
 namespace {
@@ -41,6 +43,7 @@ struct OpenCab {
     Context* context;
     INT_PTR hf;
     bool owned;  // opened here, so closed here; a caller's handle stays open
+    std::unique_ptr<ReadAhead> input;  // for a cabinet read, when its file can seek
 };
 
 // libmspack's free has no context, so every block remembers the one that allocated it.
@@ -68,14 +71,22 @@ OpenCab* Of(mspack_file* file) { return reinterpret_cast<OpenCab*>(file); }
 
 std::string HandleName(INT_PTR hf) { return kHandleName + std::to_string(static_cast<long long>(hf)); }
 
+// Reads go through a block of the file from now on; a file that cannot seek is read as it comes.
+void ReadAheadOn(OpenCab* file) {
+    Context* context = file->context;
+    file->input.reset(new (std::nothrow) ReadAhead(context->read, context->seek, file->hf));
+    if (file->input && !file->input->Start()) file->input.reset();
+}
+
 mspack_file* SysOpen(mspack_system* system, const char* name, int mode) {
     Context* context = Of(system);
-    auto* file = new (std::nothrow) OpenCab{context, -1, true};
+    auto* file = new (std::nothrow) OpenCab{context, -1, true, nullptr};
     if (!file) return nullptr;
     const std::size_t prefix = sizeof kHandleName - 1;
     if (std::strncmp(name, kHandleName, prefix) == 0) {
         file->hf = static_cast<INT_PTR>(std::strtoll(name + prefix, nullptr, 10));
         file->owned = false;
+        if (mode == MSPACK_SYS_OPEN_READ) ReadAheadOn(file);
         return reinterpret_cast<mspack_file*>(file);
     }
     // Binary, and for output created and truncated, as FDI asks its caller.
@@ -86,18 +97,23 @@ mspack_file* SysOpen(mspack_system* system, const char* name, int mode) {
         delete file;
         return nullptr;
     }
+    if (mode == MSPACK_SYS_OPEN_READ) ReadAheadOn(file);
     return reinterpret_cast<mspack_file*>(file);
 }
 
 void SysClose(mspack_file* handle) {
     OpenCab* file = Of(handle);
-    if (file->owned) file->context->close(file->hf);
+    if (file->owned)
+        file->context->close(file->hf);
+    else if (file->input)
+        file->input->Settle();
     delete file;
 }
 
 int SysRead(mspack_file* handle, void* buffer, int bytes) {
     OpenCab* file = Of(handle);
     if (bytes < 0) return -1;
+    if (file->input) return file->input->Read(buffer, bytes);
     const UINT got = file->context->read(file->hf, buffer, static_cast<UINT>(bytes));
     return got == UINT_MAX || got > static_cast<UINT>(bytes) ? -1 : static_cast<int>(got);
 }
@@ -112,11 +128,13 @@ int SysWrite(mspack_file* handle, void* buffer, int bytes) {
 int SysSeek(mspack_file* handle, off_t offset, int mode) {
     OpenCab* file = Of(handle);
     if (offset < LONG_MIN || offset > LONG_MAX) return -1;
+    if (file->input) return file->input->Seek(static_cast<long>(offset), mode) ? 0 : -1;
     return file->context->seek(file->hf, static_cast<long>(offset), mode) == -1 ? -1 : 0;
 }
 
 off_t SysTell(mspack_file* handle) {
     OpenCab* file = Of(handle);
+    if (file->input) return file->input->Tell();
     return file->context->seek(file->hf, 0, SEEK_CUR);
 }
 

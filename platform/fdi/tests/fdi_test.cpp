@@ -23,10 +23,17 @@ INT_PTR Open(char* path, int flags, int) {
     const int mode = (flags & 3) == 1 ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
     return ::open(path, mode, 0644);
 }
-UINT Read(INT_PTR hf, void* buffer, UINT count) { return static_cast<UINT>(::read(int(hf), buffer, count)); }
+int g_reads = 0, g_seeks = 0;  // the calls of the caller's read and seek
+UINT Read(INT_PTR hf, void* buffer, UINT count) {
+    ++g_reads;
+    return static_cast<UINT>(::read(int(hf), buffer, count));
+}
 UINT Write(INT_PTR hf, void* buffer, UINT count) { return static_cast<UINT>(::write(int(hf), buffer, count)); }
 int Close(INT_PTR hf) { return ::close(int(hf)); }
-long Seek(INT_PTR hf, long distance, int origin) { return static_cast<long>(::lseek(int(hf), distance, origin)); }
+long Seek(INT_PTR hf, long distance, int origin) {
+    ++g_seeks;
+    return static_cast<long>(::lseek(int(hf), distance, origin));
+}
 
 struct CopyRun {
     std::string target;
@@ -111,6 +118,45 @@ TEST(Fdi, TestsAndExtractsGcabCabinets) {
     EXPECT_EQ(erf.erfOper, FDIERROR_NOT_A_CABINET);
     EXPECT_TRUE(FDIDestroy(fdi));
     g_run = nullptr;
+}
+
+// A cabinet's members are read in blocks: a few reads and seeks of the caller's file for a thousand
+// members, not several for each, and the caller's own handle left where the reading stopped.
+TEST(Fdi, ReadsTheHeadersOfManyMembersInBlocks) {
+    dero::testing::TempFolder temp("fdi");
+    for (int i = 0; i < 1000; ++i)
+        dero::testing::WriteFile(temp / ("src/member-with-a-longer-name-" + std::to_string(i) + ".txt"),
+                                 std::to_string(i));
+    const std::string cab = temp / "many.cab";
+    ASSERT_EQ(0, std::system(("cd " + temp.path() + "/src && gcab -c -z " + cab + " *.txt").c_str()));
+    ERF erf{};
+    HFDI fdi = FDICreate(Alloc, Free, Open, Read, Write, Close, Seek, cpu80386, &erf);
+    ASSERT_NE(fdi, nullptr);
+
+    g_reads = g_seeks = 0;
+    FDICABINETINFO info{};
+    const int hf = ::open(cab.c_str(), O_RDONLY);
+    ASSERT_TRUE(FDIIsCabinet(fdi, hf, &info));
+    EXPECT_EQ(info.cFiles, 1000);
+    EXPECT_LT(g_reads + g_seeks, 20);
+    const off_t stopped = ::lseek(hf, 0, SEEK_CUR);
+    EXPECT_GT(stopped, 36);
+    EXPECT_LT(stopped, static_cast<off_t>(std::filesystem::file_size(cab)));
+    ::close(hf);
+
+    const std::string out = temp / "out";
+    ::mkdir(out.c_str(), 0755);
+    CopyRun run{out, {}, "", ""};
+    g_run = &run;
+    g_reads = g_seeks = 0;
+    std::string folder = temp.path() + "/";
+    std::string name = "many.cab";
+    ASSERT_TRUE(FDICopy(fdi, name.data(), folder.data(), 0, Notify, nullptr, nullptr));
+    EXPECT_LT(g_reads + g_seeks, 40);
+    EXPECT_EQ(dero::testing::ReadFile(out + "/member-with-a-longer-name-999.txt"), "999");
+    EXPECT_EQ(run.seen.size(), 1u + 2 * 1000);
+    g_run = nullptr;
+    EXPECT_TRUE(FDIDestroy(fdi));
 }
 
 }  // namespace
