@@ -285,6 +285,23 @@ Acad::ErrorStatus AcDb2dPolyline::getGeomExtents(AcDbExtents& extents) const
     return Acad::eOk;
 }
 
+bool AcDb2dPolyline::flatStraightVertices(std::vector<AcGePoint2d>& points) const
+{
+    points.clear();
+    if (!(normal_.x == 0 && normal_.y == 0 && normal_.z == 1))
+        return false;
+    bool straight = true;
+    vertices_.ForEachEntity([&](const AcDbEntity* e) {
+        auto* v = AcDb2dVertex::cast(e);
+        if (!straight || v == nullptr || !IsDisplayed(v, type_))
+            return;
+        straight = v->bulge() == 0 && !v->isWriteEnabled();
+        const AcGePoint3d p = vertexPosition(*v);
+        points.emplace_back(p.x, p.y);
+    });
+    return straight && !points.empty();
+}
+
 AcDbCurve* AcDb2dPolyline::curveFromPath(const platform::cad::CurvePath& piece) const
 {
     if (piece.segments.empty())

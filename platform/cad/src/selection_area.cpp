@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/cad/db_2d_polyline.h"
 #include "platform/cad/db_block_reference.h"
 #include "platform/cad/db_circle.h"
 #include "platform/cad/db_curve.h"
@@ -99,6 +100,12 @@ bool FlatInBox(const AcDbEntity& entity, double& height)
         height = std::abs(polyline.elevation());
         return up(polyline.normal()) && !polyline.hasBulges();
     }
+    if (type == AcDb2dPolyline::desc()) {
+        const auto& polyline = static_cast<const AcDb2dPolyline&>(entity);
+        height = std::abs(polyline.elevation());
+        thread_local std::vector<AcGePoint2d> shown;
+        return polyline.flatStraightVertices(shown);
+    }
     if (type == AcDbLine::desc()) {
         const auto& line = static_cast<const AcDbLine&>(entity);
         height = std::max(std::abs(line.startPoint().z), std::abs(line.endPoint().z));
@@ -155,30 +162,26 @@ Box2d Grown(const Box2d& b, double by) { return {b.minX - by, b.minY - by, b.max
 // the polyline's shape need not be built. Anything else, and any other entity, is unsure.
 enum class SidesTell { Inside, Outside, Unsure };
 
-SidesTell StraightSidesAgainst(const AcDbEntity& entity, const Box2d& box, const Box2d& rectangle, double magnitude)
+// The sides of n vertices (pointAt(i, p) reads vertex i, false when it cannot) against the
+// rectangle, clear by the margin given.
+template <typename PointAt>
+SidesTell SidesAgainst(unsigned int n, bool closed, const PointAt& pointAt, const Box2d& rectangle, double clear)
 {
-    double height = 0;
-    if (entity.isA() != AcDbPolyline::desc() || !FlatInBox(entity, height))
-        return SidesTell::Unsure;
-    // Clear by the margin of the box tests.
-    const double clear = ClearOf(box, std::max(magnitude, height));
     const Box2d outer = Grown(rectangle, clear);
     const Box2d inside = Grown(rectangle, -clear);
     // (A rectangle too small to hold a point clearly has no inner box.)
     const Box2d* inner = inside.minX <= inside.maxX && inside.minY <= inside.maxY ? &inside : nullptr;
-    const auto& polyline = static_cast<const AcDbPolyline&>(entity);
-    const unsigned int n = polyline.numVerts();
     AcGePoint2d first, previous;
     auto finite = [](const AcGePoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
-    if (n < 2 || polyline.getPointAt(0, first) != Acad::eOk || !finite(first))
+    if (n < 2 || !pointAt(0, first) || !finite(first))
         return SidesTell::Unsure;
     previous = first;
     bool meetsOuter = false;
     PathSegment side;
-    const unsigned int sides = polyline.isClosed() ? n : n - 1;
+    const unsigned int sides = closed ? n : n - 1;
     for (unsigned int i = 1; i <= sides; ++i) {
         AcGePoint2d next = first;
-        if (i < n && (polyline.getPointAt(i, next) != Acad::eOk || !finite(next)))
+        if (i < n && (!pointAt(i, next) || !finite(next)))
             return SidesTell::Unsure;
         side.start = AcGePoint3d(previous.x, previous.y, 0);
         side.end = AcGePoint3d(next.x, next.y, 0);
@@ -188,6 +191,36 @@ SidesTell StraightSidesAgainst(const AcDbEntity& entity, const Box2d& box, const
         previous = next;
     }
     return meetsOuter ? SidesTell::Unsure : SidesTell::Outside;
+}
+
+SidesTell StraightSidesAgainst(const AcDbEntity& entity, const Box2d& box, const Box2d& rectangle, double magnitude)
+{
+    double height = 0;
+    const AcRxClass* type = entity.isA();
+    if (type == AcDbPolyline::desc()) {
+        if (!FlatInBox(entity, height))
+            return SidesTell::Unsure;
+        const auto& polyline = static_cast<const AcDbPolyline&>(entity);
+        return SidesAgainst(
+            polyline.numVerts(), polyline.isClosed(),
+            [&](unsigned int i, AcGePoint2d& p) { return polyline.getPointAt(i, p) == Acad::eOk; }, rectangle,
+            ClearOf(box, std::max(magnitude, height)));
+    }
+    if (type == AcDb2dPolyline::desc() && !entity.isWriteEnabled()) {
+        const auto& polyline = static_cast<const AcDb2dPolyline&>(entity);
+        thread_local std::vector<AcGePoint2d> shown;
+        if (!polyline.flatStraightVertices(shown))
+            return SidesTell::Unsure;
+        height = std::abs(polyline.elevation());
+        return SidesAgainst(
+            static_cast<unsigned int>(shown.size()), polyline.isClosed(),
+            [&](unsigned int i, AcGePoint2d& p) {
+                p = shown[i];
+                return true;
+            },
+            rectangle, ClearOf(box, std::max(magnitude, height)));
+    }
+    return SidesTell::Unsure;
 }
 
 }  // namespace

@@ -722,3 +722,54 @@ TEST(Selection, LayerPatternsUseTheHostsWildCardsOnWholeCharacters)
     // "." is any character that is neither letter nor digit: a Chinese one too.
     EXPECT_EQ(on("b*,.*"), (Ids{ids[1], ids[2]}));
 }
+
+// A heavy polyline is tested along the spans it shows: arcs where it bulges, the fitted spans of a
+// spline rather than its frame, and a vertex moved while it is still open for write.
+TEST(Selection, HeavyPolylinesAreTestedAlongTheSpansTheyShow)
+{
+    TestDrawing d;
+    platform::cad::ZoomWindow(AcGePoint3d(-100, -100, 0), AcGePoint3d(100, 100, 0));
+    auto heavy = [&d](AcDb::Poly2dType type, std::vector<AcGePoint2d> pts, bool closed) {
+        AcGePoint3dArray points;
+        for (const auto& p : pts)
+            points.append(AcGePoint3d(p.x, p.y, 0));
+        return d.Add(new AcDb2dPolyline(type, points, 0, closed));
+    };
+    // The half circle below the chord from (0, 0) to (10, 0) passes (5, -5).
+    AcDbObjectId bulged = heavy(AcDb::k2dSimplePoly, {{0, 0}, {10, 0}}, false);
+    AcDb2dPolyline* polyline = nullptr;
+    ASSERT_EQ(acdbOpenObject(polyline, bulged, AcDb::kForRead), Acad::eOk);
+    AcDbObjectIterator* walk = polyline->vertexIterator();
+    walk->start();
+    const AcDbObjectId firstVertex = walk->objectId();
+    delete walk;
+    polyline->close();
+    AcDb2dVertex* vertex = nullptr;
+    ASSERT_EQ(acdbOpenObject(vertex, firstVertex, AcDb::kForWrite), Acad::eOk);
+    vertex->setBulge(1);
+    vertex->close();
+    EXPECT_EQ(Window("C", 4.5, -5.2, 5.5, -4.8), (Ids{bulged}));
+    EXPECT_EQ(Window("C", 4.5, -0.2, 5.5, 0.2), Ids{});
+
+    // The spline's frame runs through (10, 5); the fitted curve stays well below it.
+    AcDbObjectId spline = heavy(AcDb::k2dQuadSplinePoly, {{0, 20}, {10, 25}, {20, 20}, {30, 25}}, false);
+    EXPECT_EQ(Window("C", 9.9, 24.9, 10.1, 25.1), Ids{});
+    EXPECT_EQ(Window("C", -0.1, 19.9, 0.1, 20.1), (Ids{spline}));
+
+    // A square inside the polygon, whose corner is then moved far out and not yet closed.
+    AcDbObjectId square = heavy(AcDb::k2dSimplePoly, {{42, 42}, {44, 42}, {44, 44}, {42, 44}}, true);
+    const std::vector<AcGePoint2d> around{{40, 40}, {50, 40}, {50, 50}, {40, 50}};
+    EXPECT_EQ(Polygon("WP", around), (Ids{square}));
+    ASSERT_EQ(acdbOpenObject(polyline, square, AcDb::kForRead), Acad::eOk);
+    walk = polyline->vertexIterator();
+    walk->start();
+    const AcDbObjectId corner = walk->objectId();
+    delete walk;
+    polyline->close();
+    ASSERT_EQ(acdbOpenObject(vertex, corner, AcDb::kForWrite), Acad::eOk);
+    vertex->setPosition(AcGePoint3d(60, 60, 0));
+    EXPECT_EQ(Polygon("WP", around), Ids{});
+    EXPECT_EQ(Polygon("CP", around), (Ids{square}));
+    vertex->close();
+    EXPECT_EQ(Polygon("WP", around), Ids{});
+}

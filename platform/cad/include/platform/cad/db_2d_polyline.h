@@ -54,6 +54,11 @@ public:
     AcGePoint3d vertexPosition(const AcDb2dVertex& vertex) const;
     // Vertex data in order (erased vertices left out), resident or not.
     std::vector<const AcDb2dVertex*> vertices() const;
+#ifdef DERO_HOST_EXTRAS
+    // The shown vertices in the plane, in order, when the polyline lies flat with an upward normal,
+    // runs straight between them and none of them is open for write; false otherwise.
+    bool flatStraightVertices(std::vector<AcGePoint2d>& points) const;
+#endif
 
     // Straight spans in the plane: the box of the shown vertices, without building the path.
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
