@@ -1,6 +1,7 @@
 #include "spatial_index.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 #include "block_extents_walk.h"
@@ -18,6 +19,40 @@ constexpr double kWideFactor = 32;
 constexpr std::size_t kMostWide = 64;
 
 double SizeOf(const Box2d& b) { return std::max(b.maxX - b.minX, b.maxY - b.minY); }
+
+// The nearest float at or below the value, and at or above it (beyond the floats, their ends or
+// the infinities); a value that is no number stays none.
+float Down(double v)
+{
+    if (v > FLT_MAX)
+        return FLT_MAX;
+    if (v < -FLT_MAX)
+        return -INFINITY;
+    const float f = static_cast<float>(v);
+    return f > v ? std::nextafter(f, -INFINITY) : f;
+}
+float Up(double v)
+{
+    if (v > FLT_MAX)
+        return INFINITY;
+    if (v < -FLT_MAX)
+        return -FLT_MAX;
+    const float f = static_cast<float>(v);
+    return f < v ? std::nextafter(f, INFINITY) : f;
+}
+
+void Merge(Box2d& into, const Box2d& b)
+{
+    into.minX = std::min(into.minX, b.minX);
+    into.minY = std::min(into.minY, b.minY);
+    into.maxX = std::max(into.maxX, b.maxX);
+    into.maxY = std::max(into.maxY, b.maxY);
+}
+}  // namespace
+
+SpatialIndex::RoughBox SpatialIndex::RoughBox::Around(const Box2d& box)
+{
+    return {Down(box.minX), Down(box.minY), Up(box.maxX), Up(box.maxY)};
 }
 
 SpatialIndex::SpatialIndex(AcDbDatabase* database) : database_(database) {}
@@ -159,6 +194,7 @@ void SpatialIndex::Pack()
     overlayTree_.items.clear();
     overlayTree_.nodes.clear();
     overlayTree_.wide.clear();
+    overlayTree_.roughItems.clear();
     latest_.clear();
     tree_.items.clear();
     tree_.items.reserve(static_cast<std::size_t>(std::count(present_.begin(), present_.end(), 1)));
@@ -190,6 +226,7 @@ void SpatialIndex::Tree::Pack()
 {
     nodes.clear();
     wide.clear();
+    roughItems.clear();
     if (items.empty())
         return;
     SetWideApart();
@@ -205,21 +242,22 @@ void SpatialIndex::Tree::Pack()
         std::sort(items.begin() + static_cast<std::ptrdiff_t>(s), end,
                   [&](const Item& a, const Item& b) { return cy(a.box) < cy(b.box); });
     }
-    auto merge = [](Box2d& into, const Box2d& b) {
-        into.minX = std::min(into.minX, b.minX);
-        into.minY = std::min(into.minY, b.minY);
-        into.maxX = std::max(into.maxX, b.maxX);
-        into.maxY = std::max(into.maxY, b.maxY);
-    };
+    roughItems.reserve(items.size());
+    for (const Item& item : items)
+        roughItems.push_back(RoughBox::Around(item.box));
+    // Each node's box is the union of its children's exact boxes, widened once.
+    std::vector<Box2d> exact;
     std::size_t levelStart = 0;
     for (std::size_t i = 0; i < items.size(); i += kFanOut) {
         Node node;
         node.first = static_cast<std::uint32_t>(i);
         node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, items.size() - i));
-        node.box = items[i].box;
+        Box2d box = items[i].box;
         for (std::size_t k = i; k < i + node.count; ++k)
-            merge(node.box, items[k].box);
+            Merge(box, items[k].box);
+        node.box = RoughBox::Around(box);
         nodes.push_back(node);
+        exact.push_back(box);
     }
     while (nodes.size() - levelStart > 1) {
         std::size_t levelEnd = nodes.size();
@@ -228,10 +266,12 @@ void SpatialIndex::Tree::Pack()
             node.leaf = false;
             node.first = static_cast<std::uint32_t>(i);
             node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, levelEnd - i));
-            node.box = nodes[i].box;
+            Box2d box = exact[i];
             for (std::size_t k = i; k < i + node.count; ++k)
-                merge(node.box, nodes[k].box);
+                Merge(box, exact[k]);
+            node.box = RoughBox::Around(box);
             nodes.push_back(node);
+            exact.push_back(box);
         }
         levelStart = levelEnd;
     }
@@ -289,7 +329,8 @@ void SpatialIndex::Tree::Search(const Box2d& box, const std::vector<char>& place
     for (const Item& item : wide)
         if (item.box.Meets(box) && place[item.slot] == current)
             found.push_back(item.slot);
-    if (nodes.empty() || !nodes.back().box.Meets(box))
+    const RoughBox rough = RoughBox::Around(box);
+    if (nodes.empty() || !nodes.back().box.Meets(rough))
         return;
     stack.assign(1, static_cast<std::uint32_t>(nodes.size() - 1));
     while (!stack.empty()) {
@@ -298,9 +339,9 @@ void SpatialIndex::Tree::Search(const Box2d& box, const std::vector<char>& place
         // Children are looked at before they are put on the stack: most of them miss.
         for (std::uint32_t k = node.first; k < node.first + node.count; ++k) {
             if (!node.leaf) {
-                if (nodes[k].box.Meets(box))
+                if (nodes[k].box.Meets(rough))
                     stack.push_back(k);
-            } else if (items[k].box.Meets(box) && place[items[k].slot] == current) {
+            } else if (roughItems[k].Meets(rough) && items[k].box.Meets(box) && place[items[k].slot] == current) {
                 found.push_back(items[k].slot);
             }
         }

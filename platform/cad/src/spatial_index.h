@@ -58,8 +58,16 @@ public:
     void ObjectErased(const AcDbObject& object, bool erased) override;
 
 private:
+    // A box widened to the nearest floats outside it: what a search goes down by, as a node's
+    // children or a leaf's items fit in half the memory; an item it lets through is tested again
+    // by its own box.
+    struct RoughBox {
+        float minX = 0, minY = 0, maxX = 0, maxY = 0;
+        static RoughBox Around(const Box2d& box);
+        bool Meets(const RoughBox& o) const { return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY; }
+    };
     struct Node {
-        Box2d box;
+        RoughBox box;
         std::uint32_t first = 0;  // first child node, or first item for a leaf
         std::uint32_t count = 0;
         bool leaf = true;
@@ -76,6 +84,7 @@ private:
     // leaf and every node above to its size, and every search would go down to it.
     struct Tree {
         std::vector<Item> items;
+        std::vector<RoughBox> roughItems;  // by item
         std::vector<Node> nodes;
         std::vector<Item> wide;
         void Pack();
