@@ -32,6 +32,20 @@ bool IsDisplayed(const AcDb2dVertex* v, AcDb::Poly2dType type)
         return v->vertexType() == AcDb::k2dSplineFitVertex;
     return v->vertexType() != AcDb::k2dSplineCtlVertex;
 }
+
+// Hands each shown vertex to visit in order while the spans from them run straight and visit
+// agrees; false once either does not.
+template <typename Visit>
+bool EachStraightShown(const platform::cad::SubEntityList& vertices, AcDb::Poly2dType type, const Visit& visit)
+{
+    bool straight = true;
+    vertices.ForEachEntity([&](const AcDbEntity* e) {
+        auto* v = AcDb2dVertex::cast(e);
+        if (straight && v != nullptr && IsDisplayed(v, type))
+            straight = v->bulge() == 0 && visit(*v);
+    });
+    return straight;
+}
 }  // namespace
 
 std::vector<const AcDb2dVertex*> AcDb2dPolyline::vertices() const
@@ -271,13 +285,9 @@ Acad::ErrorStatus AcDb2dPolyline::getGeomExtents(AcDbExtents& extents) const
     if (!(normal_.x == 0 && normal_.y == 0 && normal_.z == 1))
         return AcDbCurve::getGeomExtents(extents);
     AcDbExtents box;
-    bool straight = true;
-    vertices_.ForEachEntity([&](const AcDbEntity* e) {
-        auto* v = AcDb2dVertex::cast(e);
-        if (!straight || v == nullptr || !IsDisplayed(v, type_))
-            return;
-        straight = v->bulge() == 0;
-        box.addPoint(vertexPosition(*v));
+    const bool straight = EachStraightShown(vertices_, type_, [&](const AcDb2dVertex& v) {
+        box.addPoint(vertexPosition(v));
+        return true;
     });
     if (!straight || box.isEmpty())
         return AcDbCurve::getGeomExtents(extents);
@@ -290,14 +300,10 @@ bool AcDb2dPolyline::flatStraightVertices(std::vector<AcGePoint2d>& points) cons
     points.clear();
     if (!(normal_.x == 0 && normal_.y == 0 && normal_.z == 1))
         return false;
-    bool straight = true;
-    vertices_.ForEachEntity([&](const AcDbEntity* e) {
-        auto* v = AcDb2dVertex::cast(e);
-        if (!straight || v == nullptr || !IsDisplayed(v, type_))
-            return;
-        straight = v->bulge() == 0 && !v->isWriteEnabled();
-        const AcGePoint3d p = vertexPosition(*v);
+    const bool straight = EachStraightShown(vertices_, type_, [&](const AcDb2dVertex& v) {
+        const AcGePoint3d p = vertexPosition(v);
         points.emplace_back(p.x, p.y);
+        return !v.isWriteEnabled();
     });
     return straight && !points.empty();
 }
