@@ -20,25 +20,12 @@ constexpr std::size_t kMostWide = 64;
 
 double SizeOf(const Box2d& b) { return std::max(b.maxX - b.minX, b.maxY - b.minY); }
 
-// The nearest float at or below the value, and at or above it (beyond the floats, their ends or
-// the infinities); a value that is no number stays none.
-float Down(double v)
+// The nearest float at or beyond the value towards `toward` (-INFINITY or INFINITY); past the
+// floats that is their end or the infinity. A value that is no number stays none.
+float FloatToward(double v, float toward)
 {
-    if (v > FLT_MAX)
-        return FLT_MAX;
-    if (v < -FLT_MAX)
-        return -INFINITY;
-    const float f = static_cast<float>(v);
-    return f > v ? std::nextafter(f, -INFINITY) : f;
-}
-float Up(double v)
-{
-    if (v > FLT_MAX)
-        return INFINITY;
-    if (v < -FLT_MAX)
-        return -FLT_MAX;
-    const float f = static_cast<float>(v);
-    return f < v ? std::nextafter(f, INFINITY) : f;
+    const float f = static_cast<float>(std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+    return (toward < 0 ? f > v : f < v) ? std::nextafter(f, toward) : f;
 }
 
 void Merge(Box2d& into, const Box2d& b)
@@ -52,7 +39,8 @@ void Merge(Box2d& into, const Box2d& b)
 
 SpatialIndex::RoughBox SpatialIndex::RoughBox::Around(const Box2d& box)
 {
-    return {Down(box.minX), Down(box.minY), Up(box.maxX), Up(box.maxY)};
+    return {FloatToward(box.minX, -INFINITY), FloatToward(box.minY, -INFINITY), FloatToward(box.maxX, INFINITY),
+            FloatToward(box.maxY, INFINITY)};
 }
 
 SpatialIndex::SpatialIndex(AcDbDatabase* database) : database_(database) {}

@@ -1,53 +1,11 @@
 #include "cabinet_header.h"
 
-#include <algorithm>
 #include <cstring>
-#include <memory>
 
 namespace {
 
 std::uint32_t Get32(const unsigned char* p) { return p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24; }
 std::uint16_t Get16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-// Reads forward in chunks, never past the end of the file: an enciphered cabinet's reader fails
-// a request that reaches past its last block.
-class Reader {
-public:
-    Reader(mspack_system* system, mspack_file* file, long size) : system_(system), file_(file), size_(size) {}
-
-    bool Seek(long position) {
-        if (position < 0 || position > size_ || system_->seek(file_, position, MSPACK_SYS_SEEK_START)) return false;
-        position_ = position;
-        next_ = used_ = 0;
-        return true;
-    }
-    bool Get(unsigned char* out, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i)
-            if (!Byte(&out[i])) return false;
-        return true;
-    }
-    bool Byte(unsigned char* out) {
-        if (next_ == used_) {
-            const long want = std::min<long>(sizeof buffer_, size_ - position_);
-            if (want <= 0) return false;
-            const int got = system_->read(file_, buffer_, static_cast<int>(want));
-            if (got <= 0) return false;
-            position_ += got;
-            next_ = 0;
-            used_ = static_cast<std::size_t>(got);
-        }
-        *out = buffer_[next_++];
-        return true;
-    }
-
-private:
-    mspack_system* system_;
-    mspack_file* file_;
-    long size_;
-    long position_ = 0;
-    unsigned char buffer_[4096];
-    std::size_t next_ = 0, used_ = 0;
-};
 
 }  // namespace
 
@@ -60,24 +18,26 @@ bool ReadMemberPlaces(mspack_system* system, const char* path, std::vector<Membe
         if (system->seek(file, 0, MSPACK_SYS_SEEK_END)) break;
         const off_t size = system->tell(file);
         if (size < 36 || size > 0x7FFFFFFF || system->seek(file, 0, MSPACK_SYS_SEEK_START)) break;
-        auto reader = std::make_unique<Reader>(system, file, static_cast<long>(size));
+        // The file is read through a block of it (read_ahead.h): a few bytes at a time cost the
+        // caller's file no more reads.
+        const auto get = [&](unsigned char* out, int count) { return system->read(file, out, count) == count; };
         unsigned char header[36];
-        if (!reader->Get(header, sizeof header) || std::memcmp(header, "MSCF", 4) != 0) break;
+        if (!get(header, sizeof header) || std::memcmp(header, "MSCF", 4) != 0) break;
         const std::uint32_t filesAt = Get32(header + 16);
         const std::uint16_t count = Get16(header + 28);
-        if (!reader->Seek(static_cast<long>(filesAt))) break;
+        if (filesAt > static_cast<std::uint32_t>(size) || system->seek(file, filesAt, MSPACK_SYS_SEEK_START)) break;
         places->reserve(count);
         bool whole = true;
         for (std::uint16_t i = 0; i < count && whole; ++i) {
             unsigned char entry[16];
-            if (!reader->Get(entry, sizeof entry)) {
+            if (!get(entry, sizeof entry)) {
                 whole = false;
                 break;
             }
             places->push_back(MemberPlace{Get16(entry + 8)});
             unsigned char c = 1;
             for (int length = 0; c != 0; ++length)
-                if (length > 256 || !reader->Byte(&c)) {
+                if (length > 256 || !get(&c, 1)) {
                     whole = false;
                     break;
                 }
