@@ -47,17 +47,24 @@ DWORD FaultOn(FaultKind kind, const std::string& native) { return CheckFault(kin
 // Renames without replacing an existing target; falls back to a check where the file system
 // does not offer the atomic form.
 int RenameNoReplace(const std::string& from, const std::string& to) {
-    const NameChange change(from, to);
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    NameChange change(from, to);
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        change.Made(to);
+        return 0;
+    }
     if (errno != EINVAL && errno != ENOSYS) return errno;
     struct stat st;
     if (lstat(to.c_str(), &st) == 0) return EEXIST;
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;  // still inside the change above
+    if (std::rename(from.c_str(), to.c_str()) != 0) return errno;  // still inside the change above
+    change.Made(to);
+    return 0;
 }
 
 int RenameReplacing(const std::string& from, const std::string& to) {
-    const NameChange change(from, to);
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    NameChange change(from, to);
+    if (std::rename(from.c_str(), to.c_str()) != 0) return errno;
+    change.Made(to);
+    return 0;
 }
 
 class FileDescriptor {
@@ -122,8 +129,9 @@ LONG CopyContents(const std::string& source, const struct stat& sourceStat, cons
     if (targetMissing) {
         int made;
         {
-            const NameChange change(target);
+            NameChange change(target);
             made = open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (made >= 0) change.Made(target);
         }
         FileDescriptor out(made);
         if (out.get() >= 0) {
@@ -140,6 +148,7 @@ LONG CopyContents(const std::string& source, const struct stat& sourceStat, cons
         NameChange change(temp);
         made = mkostemp(temp.data(), O_CLOEXEC);
         change.Include(temp);  // its name is known only once made
+        if (made >= 0) change.Made(temp);
     }
     FileDescriptor out(made);
     if (out.get() < 0) return errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno);
@@ -160,10 +169,11 @@ BOOL CreateDirectoryCore(std::u16string_view path) {
     struct stat st;
     if (OwnStatus(folder, &st)) return Fail(ERROR_ALREADY_EXISTS);
     if (const DWORD fault = FaultOn(FaultKind::Create, folder.native)) return Fail(static_cast<LONG>(fault));
-    const NameChange change(folder.native);
+    NameChange change(folder.native);
     if (mkdir(folder.native.c_str(), 0777) != 0) {
         return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno));
     }
+    change.Made(folder.native);
     return TRUE;
 }
 

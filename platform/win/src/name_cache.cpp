@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <set>
@@ -47,12 +48,16 @@ std::pair<std::string, std::string> Split(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+Stamp StampFrom(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
 // The folder as opendir sees it (a link to a folder is read through, as the look-up always did).
 bool StampOf(const std::string& folder, Stamp* stamp) {
     struct stat st;
     if (stat(FolderOf(folder).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    *stamp = {st.st_dev, st.st_ino, st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
-              st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+    *stamp = StampFrom(st);
     return true;
 }
 
@@ -83,11 +88,14 @@ std::string Lookup(const Listing& listing, const std::string& name) {
 
 }  // namespace
 
-std::string FindNameNoCase(const std::string& folder, const std::string& name) {
+std::string FindNameNoCase(const std::string& folder, const std::string& name, const struct stat* folderStatus) {
     std::lock_guard lock(CacheLock());
     auto& cache = Cache();
     Stamp stamp;
-    if (!StampOf(folder, &stamp)) {
+    // A folder's own status is what reading through it gives; a link's is not.
+    if (folderStatus && S_ISDIR(folderStatus->st_mode)) {
+        stamp = StampFrom(*folderStatus);
+    } else if (!StampOf(folder, &stamp)) {
         cache.erase(folder);
         return {};
     }
@@ -133,6 +141,13 @@ void NameChange::Include(const std::string& path) {
     }
 }
 
+void NameChange::Made(const std::string& path) {
+    auto [folder, name] = Split(path);
+    for (auto& f : folders_) {
+        if (f.path == folder) f.made.push_back(std::move(name));
+    }
+}
+
 NameChange::~NameChange() {
     auto& cache = Cache();
     for (const auto& folder : folders_) {
@@ -147,7 +162,8 @@ NameChange::~NameChange() {
         }
         for (const auto& name : folder.names) {
             auto& same = it->second.names[FoldCase(std::string_view(name))];
-            if (Present(Join(folder.path, name))) same.insert(name);
+            const bool made = std::find(folder.made.begin(), folder.made.end(), name) != folder.made.end();
+            if (made || Present(Join(folder.path, name))) same.insert(name);
             else same.erase(name);
         }
         it->second.stamp = after;

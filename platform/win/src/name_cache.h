@@ -6,14 +6,17 @@
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
 namespace platform::win {
 
 // The name of an existing entry of folder equal to name without regard to case, or "". Several
-// candidates ("a" and "A" side by side, which Windows cannot have): the smallest wins.
-std::string FindNameNoCase(const std::string& folder, const std::string& name);
+// candidates ("a" and "A" side by side, which Windows cannot have): the smallest wins. The folder's
+// own status, when the caller has just asked for it, saves asking again.
+std::string FindNameNoCase(const std::string& folder, const std::string& name,
+                           const struct stat* folderStatus = nullptr);
 
 // Held around one change of entries made by this layer (a create, delete or rename of the given
 // paths): the folders' names are brought up to date afterwards. No other change of the same folders
@@ -27,6 +30,9 @@ public:
 
     // A path known only once made (a temporary name), in a folder given at the start.
     void Include(const std::string& path);
+    // The change has made path (given at the start): it is taken as there without asking. Were it
+    // gone again meanwhile, a look-up that finds it checks it first.
+    void Made(const std::string& path);
 
     struct Stamp {
         dev_t device = 0;
@@ -42,6 +48,7 @@ private:
         bool known = false;
         Stamp before;
         std::vector<std::string> names;
+        std::vector<std::string> made;
     };
     std::vector<Folder> folders_;
 };

@@ -99,6 +99,7 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
         do {
             fd = open(path.native.c_str(), flags, request.readOnly ? 0444 : 0666);
         } while (fd < 0 && errno == EINTR);
+        if (change && fd >= 0) change->Made(path.native);
     }
     if (fd < 0) return fail(errno == EEXIST ? ERROR_SHARING_VIOLATION : ErrnoToWin32(errno));
     file->fd = fd;

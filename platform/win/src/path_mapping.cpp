@@ -30,6 +30,13 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &st) == 0;
 }
 
+// What is known of the path walked so far: its own status, when it was just asked for.
+struct WalkedStatus {
+    bool known = false;
+    struct stat status {};
+    const struct stat* get() const { return known ? &status : nullptr; }
+};
+
 std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder == "/") return "/" + name;
@@ -112,6 +119,7 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error, PathSeen*
     std::size_t known = 0;
     bool lastMissing = false;  // the whole path was asked for, and is not there as written
     bool inFolder = false;     // ... and what holds it is a folder
+    WalkedStatus walked;
     for (std::size_t tail = 0; tail < 2 && tail < names.size(); ++tail) {
         std::string prefix = current;
         for (std::size_t i = 0; i + tail < names.size(); ++i) prefix = Join(prefix, names[i]);
@@ -121,6 +129,7 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error, PathSeen*
             lastMissing = tail == 1;
             inFolder = lastMissing && S_ISDIR(st.st_mode);
             if (tail == 0 && seen) *seen = {PathSeen::Kind::Present, st};
+            walked = {true, st};
             current = std::move(prefix);
             break;
         }
@@ -134,14 +143,19 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error, PathSeen*
     for (std::size_t i = known; i < names.size(); ++i) {
         std::string& name = names[i];
         std::string candidate = Join(current, name);
-        if (lookUp && ((lastMissing && i == known) || !Exists(candidate))) {
-            const std::string found = FindNameNoCase(current, name);
-            if (found.empty()) {
-                lookUp = false;
-                if (inFolder && seen) seen->kind = PathSeen::Kind::MissingInFolder;
-            } else {
-                candidate = Join(current, found);
+        if (lookUp) {
+            struct stat st {};
+            const bool there = !(lastMissing && i == known) && lstat(candidate.c_str(), &st) == 0;
+            if (!there) {
+                const std::string found = FindNameNoCase(current, name, walked.get());
+                if (found.empty()) {
+                    lookUp = false;
+                    if (inFolder && seen) seen->kind = PathSeen::Kind::MissingInFolder;
+                } else {
+                    candidate = Join(current, found);
+                }
             }
+            walked = {there, st};
         }
         current = std::move(candidate);
     }

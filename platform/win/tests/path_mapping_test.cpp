@@ -106,6 +106,11 @@ TEST_F(PathMappingTest, LearntNamesFollowChangesMadeInAndOutsideTheLayer) {
     std::filesystem::create_directories(w + "sub");
     WriteFile(w + "sub/Inner", "");
     EXPECT_EQ(MapToLinux(u"C:\\w\\SUB\\inner"), w + "sub/Inner");
+    // Names seen through a link to a folder are the folder's, and follow its changes.
+    ASSERT_EQ(symlink((w + "sub").c_str(), (w + "Link").c_str()), 0);
+    EXPECT_EQ(MapToLinux(u"C:\\w\\Link\\late.txt"), w + "Link/late.txt");
+    WriteFile(w + "sub/LATE.txt", "");
+    EXPECT_EQ(MapToLinux(u"C:\\w\\Link\\late.txt"), w + "Link/LATE.txt");
 }
 
 TEST_F(PathMappingTest, LearntNamesStayTrueWhileThreadsCreateSideBySide) {
