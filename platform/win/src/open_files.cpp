@@ -32,7 +32,19 @@ bool Conflicts(const OpenFile& open, const OpenRequest& request) {
            (open.canWrite && !(request.share & FILE_SHARE_WRITE));
 }
 
-// Checks the file against every other open one and, if it may stay open, registers it.
+// Held under openMutex, while no close can take the file's descriptor away.
+void Identify(OpenFile& file) {
+    if (file.identified) return;
+    struct stat st;
+    if (fstat(file.fd, &st) == 0) {
+        file.device = st.st_dev;
+        file.inode = st.st_ino;
+    }
+    file.identified = true;
+}
+
+// Checks the file against every other open one and, if it may stay open, registers it. Only files
+// whose access and sharing clash need telling apart.
 bool Register(const OpenFilePtr& file, const OpenRequest& request) {
     std::lock_guard lock(openMutex);
     std::erase_if(openFiles, [](const std::weak_ptr<OpenFile>& entry) {
@@ -41,9 +53,10 @@ bool Register(const OpenFilePtr& file, const OpenRequest& request) {
     });
     for (const auto& entry : openFiles) {
         const OpenFilePtr open = entry.lock();
-        if (open && open->device == file->device && open->inode == file->inode && Conflicts(*open, request)) {
-            return false;
-        }
+        if (!open || !Conflicts(*open, request)) continue;
+        Identify(*open);
+        Identify(*file);
+        if (open->device == file->device && open->inode == file->inode) return false;
     }
     openFiles.push_back(file);
     return true;
@@ -103,10 +116,6 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     }
     if (fd < 0) return fail(errno == EEXIST ? ERROR_SHARING_VIOLATION : ErrnoToWin32(errno));
     file->fd = fd;
-    struct stat opened;
-    fstat(fd, &opened);
-    file->device = opened.st_dev;
-    file->inode = opened.st_ino;
 
     if (!Register(file, request)) {
         close(fd);

@@ -26,6 +26,8 @@ struct OpenFile {
     bool canRead = false;
     bool canWrite = false;
     DWORD share = 0;
+    // Which file it is, asked of the open file only once a share check needs it.
+    bool identified = false;
     dev_t device = 0;
     ino_t inode = 0;
 };

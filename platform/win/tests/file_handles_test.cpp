@@ -45,6 +45,14 @@ TEST_F(FileHandlesTest, ShareModesRefuseConflictingOpensAndLoseNothing) {
 
     EXPECT_EQ(Open("C:\\Data\\table.dbf", GENERIC_READ, kShareAll, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    // Another file beside it is not held by it, whether there already or made now.
+    WriteFile(C("Data/other.dbf"), "");
+    for (DWORD disposition : {DWORD(OPEN_EXISTING), DWORD(CREATE_NEW)}) {
+        const HANDLE other = Open(disposition == CREATE_NEW ? "C:\\Data\\new.dbf" : "C:\\Data\\other.dbf",
+                                  kReadWrite, 0, disposition);
+        EXPECT_NE(other, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(CloseHandle(other));
+    }
     // A refused CREATE_ALWAYS must not have truncated the file.
     EXPECT_EQ(Open("C:\\Data\\table.dbf", GENERIC_WRITE, kShareAll, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(Error(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
