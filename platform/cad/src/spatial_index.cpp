@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "block_extents_walk.h"
 #include "platform/cad/db_database.h"
@@ -10,7 +13,6 @@
 
 namespace platform::cad {
 namespace {
-constexpr std::uint32_t kFanOut = 16;
 // How many changes wait in a list of their own before they join the overlay tree.
 constexpr std::size_t kLatestBound = 64;
 // An item is kept beside the tree when it is this many times as large as the middle item, ...
@@ -41,6 +43,34 @@ SpatialIndex::RoughBox SpatialIndex::RoughBox::Around(const Box2d& box)
 {
     return {FloatToward(box.minX, -INFINITY), FloatToward(box.minY, -INFINITY), FloatToward(box.maxX, INFINITY),
             FloatToward(box.maxY, INFINITY)};
+}
+
+void SpatialIndex::ChildBoxes::Set(std::uint32_t k, const RoughBox& box)
+{
+    minX[k] = box.minX;
+    minY[k] = box.minY;
+    maxX[k] = box.maxX;
+    maxY[k] = box.maxY;
+}
+
+std::uint32_t SpatialIndex::ChildBoxes::Meeting(const RoughBox& box) const
+{
+    std::uint32_t lanes = 0;
+#if defined(__SSE2__)
+    const __m128 lowX = _mm_set1_ps(box.minX), lowY = _mm_set1_ps(box.minY);
+    const __m128 highX = _mm_set1_ps(box.maxX), highY = _mm_set1_ps(box.maxY);
+    for (std::uint32_t k = 0; k < kFanOut; k += 4) {
+        const __m128 inX = _mm_and_ps(_mm_cmple_ps(_mm_load_ps(minX + k), highX), _mm_cmple_ps(lowX, _mm_load_ps(maxX + k)));
+        const __m128 inY = _mm_and_ps(_mm_cmple_ps(_mm_load_ps(minY + k), highY), _mm_cmple_ps(lowY, _mm_load_ps(maxY + k)));
+        lanes |= static_cast<std::uint32_t>(_mm_movemask_ps(_mm_and_ps(inX, inY))) << k;
+    }
+#else
+    for (std::uint32_t k = 0; k < kFanOut; ++k)
+        lanes |= static_cast<std::uint32_t>((minX[k] <= box.maxX) & (box.minX <= maxX[k]) & (minY[k] <= box.maxY) &
+                                            (box.minY <= maxY[k]))
+                 << k;
+#endif
+    return lanes;
 }
 
 SpatialIndex::SpatialIndex(AcDbDatabase* database) : database_(database) {}
@@ -182,7 +212,7 @@ void SpatialIndex::Pack()
     overlayTree_.items.clear();
     overlayTree_.nodes.clear();
     overlayTree_.wide.clear();
-    overlayTree_.roughItems.clear();
+    overlayTree_.children.clear();
     latest_.clear();
     tree_.items.clear();
     tree_.items.reserve(static_cast<std::size_t>(std::count(present_.begin(), present_.end(), 1)));
@@ -213,8 +243,8 @@ void SpatialIndex::PackOverlay()
 void SpatialIndex::Tree::Pack()
 {
     nodes.clear();
+    children.clear();
     wide.clear();
-    roughItems.clear();
     if (items.empty())
         return;
     SetWideApart();
@@ -230,39 +260,41 @@ void SpatialIndex::Tree::Pack()
         std::sort(items.begin() + static_cast<std::ptrdiff_t>(s), end,
                   [&](const Item& a, const Item& b) { return cy(a.box) < cy(b.box); });
     }
-    roughItems.reserve(items.size());
-    for (const Item& item : items)
-        roughItems.push_back(RoughBox::Around(item.box));
+    ChildBoxes none;
+    std::fill(std::begin(none.minX), std::end(none.minX), NAN);
+    std::fill(std::begin(none.minY), std::end(none.minY), NAN);
+    std::fill(std::begin(none.maxX), std::end(none.maxX), NAN);
+    std::fill(std::begin(none.maxY), std::end(none.maxY), NAN);
     // Each node's box is the union of its children's exact boxes, widened once.
     std::vector<Box2d> exact;
-    std::size_t levelStart = 0;
-    for (std::size_t i = 0; i < items.size(); i += kFanOut) {
-        Node node;
-        node.first = static_cast<std::uint32_t>(i);
-        node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, items.size() - i));
-        Box2d box = items[i].box;
-        for (std::size_t k = i; k < i + node.count; ++k)
-            Merge(box, items[k].box);
-        node.box = RoughBox::Around(box);
-        nodes.push_back(node);
+    auto addNode = [&](std::size_t first, std::size_t count, bool leaf, const Box2d& box) {
+        nodes.push_back({static_cast<std::uint32_t>(first), leaf});
+        children.push_back(none);
+        for (std::size_t k = 0; k < count; ++k)
+            children.back().Set(static_cast<std::uint32_t>(k),
+                                RoughBox::Around(leaf ? items[first + k].box : exact[first + k]));
         exact.push_back(box);
+    };
+    for (std::size_t i = 0; i < items.size(); i += kFanOut) {
+        const std::size_t count = std::min<std::size_t>(kFanOut, items.size() - i);
+        Box2d box = items[i].box;
+        for (std::size_t k = i; k < i + count; ++k)
+            Merge(box, items[k].box);
+        addNode(i, count, true, box);
     }
+    std::size_t levelStart = 0;
     while (nodes.size() - levelStart > 1) {
         std::size_t levelEnd = nodes.size();
         for (std::size_t i = levelStart; i < levelEnd; i += kFanOut) {
-            Node node;
-            node.leaf = false;
-            node.first = static_cast<std::uint32_t>(i);
-            node.count = static_cast<std::uint32_t>(std::min<std::size_t>(kFanOut, levelEnd - i));
+            const std::size_t count = std::min<std::size_t>(kFanOut, levelEnd - i);
             Box2d box = exact[i];
-            for (std::size_t k = i; k < i + node.count; ++k)
+            for (std::size_t k = i; k < i + count; ++k)
                 Merge(box, exact[k]);
-            node.box = RoughBox::Around(box);
-            nodes.push_back(node);
-            exact.push_back(box);
+            addNode(i, count, false, box);
         }
         levelStart = levelEnd;
     }
+    rootBox = RoughBox::Around(exact.back());
 }
 
 void SpatialIndex::Tree::SetWideApart()
@@ -318,20 +350,20 @@ void SpatialIndex::Tree::Search(const Box2d& box, const std::vector<char>& place
         if (item.box.Meets(box) && place[item.slot] == current)
             found.push_back(item.slot);
     const RoughBox rough = RoughBox::Around(box);
-    if (nodes.empty() || !nodes.back().box.Meets(rough))
+    if (nodes.empty() || !rootBox.Meets(rough))
         return;
     stack.assign(1, static_cast<std::uint32_t>(nodes.size() - 1));
     while (!stack.empty()) {
-        const Node& node = nodes[stack.back()];
+        const std::uint32_t at = stack.back();
         stack.pop_back();
+        const Node& node = nodes[at];
         // Children are looked at before they are put on the stack: most of them miss.
-        for (std::uint32_t k = node.first; k < node.first + node.count; ++k) {
-            if (!node.leaf) {
-                if (nodes[k].box.Meets(rough))
-                    stack.push_back(k);
-            } else if (roughItems[k].Meets(rough) && items[k].box.Meets(box) && place[items[k].slot] == current) {
+        for (std::uint32_t lanes = children[at].Meeting(rough); lanes != 0; lanes &= lanes - 1) {
+            const std::uint32_t k = node.first + static_cast<std::uint32_t>(__builtin_ctz(lanes));
+            if (!node.leaf)
+                stack.push_back(k);
+            else if (items[k].box.Meets(box) && place[items[k].slot] == current)
                 found.push_back(items[k].slot);
-            }
         }
     }
 }

@@ -59,17 +59,24 @@ public:
 
 private:
     // A box widened to the nearest floats outside it: what a search goes down by, as a node's
-    // children or a leaf's items fit in half the memory; an item it lets through is tested again
-    // by its own box.
+    // children fit in a quarter of the memory; an item it lets through is tested again by its own box.
     struct RoughBox {
         float minX = 0, minY = 0, maxX = 0, maxY = 0;
         static RoughBox Around(const Box2d& box);
         bool Meets(const RoughBox& o) const { return minX <= o.maxX && o.minX <= maxX && minY <= o.maxY && o.minY <= maxY; }
     };
+    static constexpr std::uint32_t kFanOut = 16;
+    // The rough boxes of a node's children side by side, coordinate by coordinate, so that one
+    // search step tests all of them at once. Places without a child hold no number, which meets
+    // nothing.
+    struct alignas(64) ChildBoxes {
+        float minX[kFanOut], minY[kFanOut], maxX[kFanOut], maxY[kFanOut];
+        void Set(std::uint32_t k, const RoughBox& box);
+        // Bit k set where child k meets the box.
+        std::uint32_t Meeting(const RoughBox& box) const;
+    };
     struct Node {
-        RoughBox box;
         std::uint32_t first = 0;  // first child node, or first item for a leaf
-        std::uint32_t count = 0;
         bool leaf = true;
     };
     struct Item {
@@ -84,8 +91,9 @@ private:
     // leaf and every node above to its size, and every search would go down to it.
     struct Tree {
         std::vector<Item> items;
-        std::vector<RoughBox> roughItems;  // by item
         std::vector<Node> nodes;
+        std::vector<ChildBoxes> children;  // by node
+        RoughBox rootBox;
         std::vector<Item> wide;
         void Pack();
         // Moves the items far larger than most from items to wide.
