@@ -9,10 +9,12 @@
 
 #include "drawingutil/entity_types.h"
 #include "drawingutil/host_objects.h"
+#include "drawingutil/layers.h"
 #include "drawingutil/polyline_vertices.h"
 #include "gisexchange/boundary_cutting.h"
 #include "gisexchange/entity_boxes.h"
 #include "platform/cad/ads_entity.h"
+#include "platform/cad/db_entity.h"
 
 namespace gisexchange {
 namespace {
@@ -57,8 +59,16 @@ public:
     const resbuf* get() const { return list_.get(); }
 
 private:
+    // The layer's name from the entity itself; from its data (which lists every vertex) only where
+    // it cannot be opened to ask.
     static bool LayerOf(const ads_name entity, std::string& layer)
     {
+        {
+            drawingutil::Opened<AcDbEntity> object(entity, AcDb::kForRead);
+            layer = object ? LayerNameOf(object.get()) : std::string();
+            if (!layer.empty())
+                return true;
+        }
         drawingutil::Chain data(acdbEntGet(entity));
         for (const resbuf* rb = data.get(); rb != nullptr; rb = rb->rbnext)
             if (rb->restype == 8 && rb->resval.rstring != nullptr) {
