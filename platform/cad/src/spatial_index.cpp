@@ -261,10 +261,8 @@ void SpatialIndex::Tree::Pack()
                   [&](const Item& a, const Item& b) { return cy(a.box) < cy(b.box); });
     }
     ChildBoxes none;
-    std::fill(std::begin(none.minX), std::end(none.minX), NAN);
-    std::fill(std::begin(none.minY), std::end(none.minY), NAN);
-    std::fill(std::begin(none.maxX), std::end(none.maxX), NAN);
-    std::fill(std::begin(none.maxY), std::end(none.maxY), NAN);
+    for (std::uint32_t k = 0; k < kFanOut; ++k)
+        none.Set(k, {NAN, NAN, NAN, NAN});
     // Each node's box is the union of its children's exact boxes, widened once.
     std::vector<Box2d> exact;
     auto addNode = [&](std::size_t first, std::size_t count, bool leaf, const Box2d& box) {
@@ -294,7 +292,8 @@ void SpatialIndex::Tree::Pack()
         }
         levelStart = levelEnd;
     }
-    rootBox = RoughBox::Around(exact.back());
+    if (!exact.empty())
+        rootBox = RoughBox::Around(exact.back());
 }
 
 void SpatialIndex::Tree::SetWideApart()

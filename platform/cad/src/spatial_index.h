@@ -59,7 +59,7 @@ public:
 
 private:
     // A box widened to the nearest floats outside it: what a search goes down by, as a node's
-    // children fit in a quarter of the memory; an item it lets through is tested again by its own box.
+    // children fit in half the memory; an item it lets through is tested again by its own box.
     struct RoughBox {
         float minX = 0, minY = 0, maxX = 0, maxY = 0;
         static RoughBox Around(const Box2d& box);
