@@ -78,6 +78,7 @@ struct LowFile {
     bool text = true;
     bool append = false;
     bool atEnd = false;  // a Ctrl-Z was read in text mode
+    HANDLE lent = nullptr;  // the Win32 handle _get_osfhandle gave out, if it did
 };
 
 std::mutex lowMutex;
@@ -354,8 +355,22 @@ int _close(int file) {
         low = std::move(it->second);
         lowFiles.erase(it);
     }
+    if (low->lent) TakeBackFileHandle(low->lent);
     if (const LONG error = CloseCore(*low->file)) return Fail(error, -1);
     return 0;
+}
+
+std::intptr_t _get_osfhandle(int file) {
+    std::lock_guard lock(lowMutex);
+    const auto it = lowFiles.find(file);
+    if (it == lowFiles.end()) return FailErrno(EBADF, std::intptr_t(-1));
+    LowFile& low = *it->second;
+    try {
+        if (!low.lent) low.lent = LendFileHandle(low.file);
+    } catch (...) {
+        return FailErrno(ENOMEM, std::intptr_t(-1));
+    }
+    return reinterpret_cast<std::intptr_t>(low.lent);
 }
 
 FILE* fopen(const char* path, const char* mode) {

@@ -145,6 +145,20 @@ BOOL CloseHandleCore(HANDLE handle) {
 }
 
 }  // namespace
+
+HANDLE LendFileHandle(const OpenFilePtr& file) {
+    std::lock_guard lock(handleMutex);
+    const std::uintptr_t id = nextHandle;
+    handles.emplace(id, file);
+    nextHandle += 4;
+    return reinterpret_cast<HANDLE>(id);
+}
+
+void TakeBackFileHandle(HANDLE handle) {
+    std::lock_guard lock(handleMutex);
+    handles.erase(reinterpret_cast<std::uintptr_t>(handle));
+}
+
 }  // namespace platform::win
 
 using platform::win::Guard;

@@ -116,6 +116,13 @@ std::string FindNameNoCase(const std::string& folder, const std::string& name, c
     return Lookup(it->second, name);
 }
 
+bool ListedWithout(const std::string& folder, const std::string& name) {
+    std::lock_guard lock(CacheLock());
+    const auto& cache = Cache();
+    const auto it = cache.find(folder);
+    return it != cache.end() && Lookup(it->second, name).empty();
+}
+
 NameChange::NameChange(const std::string& path, const std::string& other) {
     CacheLock().lock();
     for (const std::string* each : {&path, &other}) {

@@ -18,6 +18,11 @@ namespace platform::win {
 std::string FindNameNoCase(const std::string& folder, const std::string& name,
                            const struct stat* folderStatus = nullptr);
 
+// Whether the folder's names were read and, as last read, hold none equal to name without regard to
+// case: then asking the folder is enough to learn that name is missing. Only a hint, not checked
+// against the folder; FindNameNoCase gives the answer.
+bool ListedWithout(const std::string& folder, const std::string& name);
+
 // Held around one change of entries made by this layer (a create, delete or rename of the given
 // paths): the folders' names are brought up to date afterwards. No other change of the same folders
 // by this process falls in between, as the cache is locked meanwhile.

@@ -55,4 +55,9 @@ LONG FlushCore(OpenFile& file);
 // Closes the file whatever the result.
 LONG CloseCore(OpenFile& file);
 
+// A Win32 handle on a file the C runtime holds open, as the runtime lends it: valid until the
+// runtime takes it back when it closes the file, which stays the runtime's to close.
+HANDLE LendFileHandle(const OpenFilePtr& file);
+void TakeBackFileHandle(HANDLE handle);
+
 }  // namespace platform::win

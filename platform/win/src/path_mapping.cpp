@@ -115,14 +115,18 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error, PathSeen*
     names.reserve(parts.size());
     for (auto part : parts) names.push_back(text::Utf16ToUtf8(part));
     // Most paths name something that exists as written, or a new entry of a folder that does: the
-    // whole path or its folder is asked for first, and the walk below starts past what exists.
+    // whole path or its folder is asked for first, and the walk below starts past what exists. A
+    // name its folder was last seen without (a file about to be made) starts at the folder: the
+    // folder's names then tell, if the folder has not changed since.
     std::size_t known = 0;
     bool lastMissing = false;  // the whole path was asked for, and is not there as written
     bool inFolder = false;     // ... and what holds it is a folder
     WalkedStatus walked;
-    for (std::size_t tail = 0; tail < 2 && tail < names.size(); ++tail) {
-        std::string prefix = current;
-        for (std::size_t i = 0; i + tail < names.size(); ++i) prefix = Join(prefix, names[i]);
+    std::string folder = current;
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) folder = Join(folder, names[i]);
+    const bool folderFirst = !names.empty() && ListedWithout(folder, names.back());
+    for (std::size_t tail = folderFirst ? 1 : 0; tail < 2 && tail < names.size(); ++tail) {
+        std::string prefix = tail == 1 ? folder : Join(folder, names.back());
         struct stat st;
         if (lstat(prefix.c_str(), &st) == 0) {
             known = names.size() - tail;

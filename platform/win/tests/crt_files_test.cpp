@@ -1,10 +1,13 @@
 #include "platform/win/crt_files.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/win/file_handles.h"
 #include "platform/win/files.h"
 #include "temp_root.h"
 
@@ -83,8 +86,22 @@ TEST_F(CrtFilesTest, LowLevelFilesFollowTheirFlags) {
     errno = 0;
     EXPECT_EQ(crt::_read(out, &byte, 1), -1);
     EXPECT_EQ(errno, EBADF);
+    // The file's own Win32 handle, the same each time asked, lasts as long as the file is open.
+    const auto handle = reinterpret_cast<HANDLE>(crt::_get_osfhandle(out));
+    EXPECT_EQ(reinterpret_cast<HANDLE>(crt::_get_osfhandle(out)), handle);
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(GetFileSizeEx(handle, &size));
+    EXPECT_EQ(size.QuadPart, 8);
+    const FILETIME written{0x256D4000, 0x01BF53EB};  // 2000-01-01 00:00 UTC
+    EXPECT_TRUE(SetFileTime(handle, nullptr, nullptr, &written));
     EXPECT_EQ(crt::_close(out), 0);
+    EXPECT_FALSE(GetFileSizeEx(handle, &size));
+    struct stat status {};
+    ASSERT_EQ(stat(C("low.txt").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mtim.tv_sec, 946684800);
     EXPECT_EQ(crt::_close(out), -1);
+    EXPECT_EQ(errno, EBADF);
+    EXPECT_EQ(crt::_get_osfhandle(out), -1);
     EXPECT_EQ(errno, EBADF);
     // Created without _S_IWRITE: read-only.
     EXPECT_NE(GetFileAttributesA("C:\\low.txt") & FILE_ATTRIBUTE_READONLY, 0u);

@@ -101,6 +101,9 @@ TEST_F(PathMappingTest, LearntNamesFollowChangesMadeInAndOutsideTheLayer) {
     EXPECT_EQ(MapToLinux(u"C:\\w\\OTHER.txt"), w + "OTHER.txt");
     WriteFile(w + "Late.txt", "");
     EXPECT_EQ(MapToLinux(u"C:\\w\\LATE.TXT"), w + "Late.txt");
+    EXPECT_EQ(GetFileAttributesW(u"C:\\w\\exact.txt"), INVALID_FILE_ATTRIBUTES);
+    WriteFile(w + "exact.txt", "");
+    EXPECT_NE(GetFileAttributesW(u"C:\\w\\exact.txt"), INVALID_FILE_ATTRIBUTES);
     // A folder put in the place of another keeps no names of the old one.
     std::filesystem::remove_all(w + "Sub");
     std::filesystem::create_directories(w + "sub");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -89,6 +90,24 @@ bool MakeRelative(std::u16string* name) {
         start = end + 1;
     }
     return true;
+}
+
+// Sets the stored DOS date and time as the open file's creation and last-write times; attribute
+// 0x100 marks a time stored as UTC, any other is local.
+bool StampStoredTime(HANDLE file, WORD date, WORD time, WORD attributes) {
+    FILETIME stored{}, utc{};
+    if (!DosDateTimeToFileTime(date, time, &stored)) return false;
+    if (attributes & 0x100)
+        utc = stored;
+    else if (!LocalFileTimeToFileTime(&stored, &utc))
+        return false;
+    return SetFileTime(file, &utc, nullptr, &utc) != FALSE;
+}
+
+// Of the stored attributes the file keeps read-only, hidden, system and archive.
+void SetStoredAttributes(const std::u16string& path, WORD attributes) {
+    const DWORD kept = attributes & 0x27;
+    SetFileAttributesW(path.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
 }
 
 // What the walk from the destination to a member found: whether a folder on the member's way
@@ -528,8 +547,17 @@ INT_PTR CExtract::OnCopyFile(PFDINOTIFICATION note) {
 INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION note) {
     const std::u16string target = memberPath_;
     if (!memoryMode_) {
-        TrackedClose(static_cast<std::int32_t>(note->hf));
-        StampExtractedFile(target, note->date, note->time, note->attribs);
+        // The file just written is stamped through its own handle before it is closed, which
+        // spares opening it again by its path; where the handle lends none, it is stamped so.
+        const std::int32_t handle = static_cast<std::int32_t>(note->hf);
+        const std::intptr_t file = handle == outputHandle_ ? platform::win::_get_osfhandle(handle) : -1;
+        const bool stamped =
+            file != -1 && StampStoredTime(reinterpret_cast<HANDLE>(file), note->date, note->time, note->attribs);
+        TrackedClose(handle);
+        if (stamped)
+            SetStoredAttributes(target, note->attribs);
+        else
+            StampExtractedFile(target, note->date, note->time, note->attribs);
     }
     if (callbacks_.afterCopy) callbacks_.afterCopy(target.c_str(), memoryMode_ ? &memory_ : nullptr, user_);
     return TRUE;
@@ -580,19 +608,9 @@ bool StampExtractedFile(const std::u16string& path, WORD date, WORD time, WORD a
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    FILETIME stored{}, utc{};
-    bool ok = DosDateTimeToFileTime(date, time, &stored) != FALSE;
-    if (ok) {
-        // Attribute 0x100 marks a time stored as UTC.
-        if (attributes & 0x100)
-            utc = stored;
-        else
-            ok = LocalFileTimeToFileTime(&stored, &utc) != FALSE;
-    }
-    if (ok) ok = SetFileTime(file, &utc, nullptr, &utc) != FALSE;
+    const bool ok = StampStoredTime(file, date, time, attributes);
     CloseHandle(file);
-    const DWORD kept = attributes & 0x27;
-    SetFileAttributesW(path.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    SetStoredAttributes(path, attributes);
     return ok;
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/text/format.h"
@@ -39,6 +40,10 @@ int _read(int file, void* buffer, unsigned int count);
 int _write(int file, const void* buffer, unsigned int count);
 long _lseek(int file, long offset, int origin);  // origin: SEEK_SET, SEEK_CUR or SEEK_END
 int _close(int file);
+// The Win32 handle of a low-level file, for the Win32 calls on an open file (SetFileTime); -1 with
+// errno EBADF for a number that is not open. It is the file's own: _close ends it, CloseHandle must
+// not.
+std::intptr_t _get_osfhandle(int file);
 
 // Streams. Modes "r", "w", "a", each with an optional "+", and "t" or "b". Writes are not held
 // back: fwrite reports a failed write at once.
