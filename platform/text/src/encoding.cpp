@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 #include "platform/text/gbk.h"
@@ -169,11 +170,27 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
     return Convert(kGbk, kUtf16, Utf16ToBytes(utf16), Utf16Skip, kGbkReplacement);
 }
 
+namespace {
+// ASCII is the same in both forms, and most names and paths are ASCII throughout: those are copied
+// unit by unit rather than handed to the converter.
+template <typename From, typename To>
+bool CopyAscii(From text, To* out) {
+    for (const auto unit : text)
+        if (static_cast<std::make_unsigned_t<typename From::value_type>>(unit) >= 0x80) return false;
+    out->assign(text.begin(), text.end());
+    return true;
+}
+}  // namespace
+
 std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string ascii;
+    if (CopyAscii(utf8, &ascii)) return ascii;
     return BytesToUtf16(Convert(kUtf16, kUtf8, utf8, Utf8Skip, kUtf16Replacement));
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string ascii;
+    if (CopyAscii(utf16, &ascii)) return ascii;
     return Convert(kUtf8, kUtf16, Utf16ToBytes(utf16), Utf16Skip, kUtf8Replacement);
 }
 

@@ -6,13 +6,18 @@ namespace {
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-template <typename Map>
-std::string MapSingleBytes(std::string_view text, Map map) {
+// Maps each single-byte character and passes double-byte ones whole. The host folds the case of
+// every table, dictionary and variable name it is asked for: the test of each byte is kept in line.
+template <char (*Map)(char)>
+std::string MapSingleBytes(std::string_view text) {
     std::string out(text);
-    for (std::size_t i = 0; i < out.size();) {
-        std::size_t n = GbkCharLength(text, i);
-        if (n == 1) out[i] = map(out[i]);
-        i += n;
+    const std::size_t size = out.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (c < 0x80)
+            out[i] = Map(out[i]);
+        else if (i + 1 < size && IsGbkLeadByte(c) && IsGbkTrailByte(static_cast<unsigned char>(out[i + 1])))
+            ++i;
     }
     return out;
 }
@@ -59,9 +64,9 @@ std::string TruncateGbk(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, GbkFitLength(text, maxBytes)));
 }
 
-std::string GbkToUpper(std::string_view text) { return MapSingleBytes(text, AsciiUpper); }
+std::string GbkToUpper(std::string_view text) { return MapSingleBytes<AsciiUpper>(text); }
 
-std::string GbkToLower(std::string_view text) { return MapSingleBytes(text, AsciiLower); }
+std::string GbkToLower(std::string_view text) { return MapSingleBytes<AsciiLower>(text); }
 
 int GbkCompareNoCase(std::string_view a, std::string_view b) {
     std::size_t i = 0;
