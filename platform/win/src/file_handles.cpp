@@ -26,6 +26,14 @@ BOOL Fail(LONG error) {
     return FALSE;
 }
 
+HANDLE AddHandle(OpenFilePtr file) {
+    std::lock_guard lock(handleMutex);
+    const std::uintptr_t id = nextHandle;
+    handles.emplace(id, std::move(file));
+    nextHandle += 4;
+    return reinterpret_cast<HANDLE>(id);
+}
+
 OpenFilePtr Find(HANDLE handle) {
     std::lock_guard lock(handleMutex);
     const auto it = handles.find(reinterpret_cast<std::uintptr_t>(handle));
@@ -46,16 +54,10 @@ HANDLE CreateFileCore(std::u16string_view path, DWORD access, DWORD shareMode, D
         SetLastError(static_cast<DWORD>(error));
         return INVALID_HANDLE_VALUE;
     }
-    std::uintptr_t id;
-    {
-        std::lock_guard lock(handleMutex);
-        id = nextHandle;
-        nextHandle += 4;
-        handles.emplace(id, std::move(file));
-    }
+    const HANDLE handle = AddHandle(std::move(file));
     const bool reportsExisting = existed && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
     SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return reinterpret_cast<HANDLE>(id);
+    return handle;
 }
 
 BOOL ReadFileCore(HANDLE handle, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
@@ -146,13 +148,7 @@ BOOL CloseHandleCore(HANDLE handle) {
 
 }  // namespace
 
-HANDLE LendFileHandle(const OpenFilePtr& file) {
-    std::lock_guard lock(handleMutex);
-    const std::uintptr_t id = nextHandle;
-    handles.emplace(id, file);
-    nextHandle += 4;
-    return reinterpret_cast<HANDLE>(id);
-}
+HANDLE LendFileHandle(const OpenFilePtr& file) { return AddHandle(file); }
 
 void TakeBackFileHandle(HANDLE handle) {
     std::lock_guard lock(handleMutex);
