@@ -83,6 +83,14 @@ bool Package(long files) {
     return made[files] = ok;
 }
 
+std::string CabinetFile(long files) { return Root() + "/c/Setup" + std::to_string(files) + "/data.cab"; }
+
+// The first byte of the installed copy's first file: 'o' for the old copy, 'n' for the package's.
+int FirstInstalledByte() {
+    std::ifstream first(Root() + "/c/Dero/d0/f0.txt", std::ios::binary);
+    return first.get();
+}
+
 Setup::CADVer Description(long files) {
     Setup::CADVer d;
     d.installFolder = u"C:\\Dero";
@@ -113,8 +121,7 @@ void BM_InstallOverInstalledCopy(benchmark::State& state) {
         Setup::InstallEngine engine = Engine(files);
         engine.RunInstall(Description(files));
         state.PauseTiming();
-        std::ifstream first(Root() + "/c/Dero/d0/f0.txt", std::ios::binary);
-        if (first.get() != 'n') return state.SkipWithError("the install did not copy");
+        if (FirstInstalledByte() != 'n') return state.SkipWithError("the install did not copy");
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * files);
@@ -124,7 +131,7 @@ void BM_InstallOverInstalledCopy(benchmark::State& state) {
 void BM_CabextractPackage(benchmark::State& state) {
     const long files = state.range(0);
     if (!Package(files)) return state.SkipWithError("gcab failed");
-    const std::string command = "cabextract -q -d " + Root() + "/ref " + Root() + "/c/Setup" + std::to_string(files) + "/data.cab";
+    const std::string command = "cabextract -q -d " + Root() + "/ref " + CabinetFile(files);
     for (auto _ : state) {
         if (std::system(command.c_str()) != 0) return state.SkipWithError("cabextract failed");
         state.PauseTiming();
@@ -141,7 +148,7 @@ void BM_CopyTreeOverInstalledCopy(benchmark::State& state) {
     if (!Package(files)) return state.SkipWithError("gcab failed");
     const std::string tree = Root() + "/tree" + std::to_string(files);
     if (!fs::exists(tree) &&
-        std::system(("cabextract -q -d " + tree + " " + Root() + "/c/Setup" + std::to_string(files) + "/data.cab").c_str()) != 0)
+        std::system(("cabextract -q -d " + tree + " " + CabinetFile(files)).c_str()) != 0)
         return state.SkipWithError("cabextract failed");
     const std::string command = "cp -R --preserve=mode,timestamps '" + tree + "/" + kCommon + "/.' " + Root() + "/c/Dero";
     for (auto _ : state) {
@@ -151,8 +158,7 @@ void BM_CopyTreeOverInstalledCopy(benchmark::State& state) {
         state.ResumeTiming();
         if (std::system(command.c_str()) != 0) return state.SkipWithError("cp failed");
         state.PauseTiming();
-        std::ifstream first(Root() + "/c/Dero/d0/f0.txt", std::ios::binary);
-        if (first.get() != 'n') return state.SkipWithError("cp did not copy");
+        if (FirstInstalledByte() != 'n') return state.SkipWithError("cp did not copy");
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * files);
@@ -182,8 +188,7 @@ void BM_RollbackStoppedInstall(benchmark::State& state) {
         Setup::InstallEngine rollback;
         rollback.RollbackInstall();
         state.PauseTiming();
-        std::ifstream first(Root() + "/c/Dero/d0/f0.txt", std::ios::binary);
-        if (first.get() != 'o' || Setup::g_installBackups.Entries().size() != 0 || fs::exists(Root() + "/c/Temp/insrecovery"))
+        if (FirstInstalledByte() != 'o' || Setup::g_installBackups.Entries().size() != 0 || fs::exists(Root() + "/c/Temp/insrecovery"))
             return state.SkipWithError("the rollback left the copy changed");
         state.ResumeTiming();
     }
