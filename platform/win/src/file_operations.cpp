@@ -45,9 +45,9 @@ bool IsRunningImage(const struct stat& st) {
 DWORD FaultOn(FaultKind kind, const std::string& native) { return CheckFault(kind, MapToWindows(native)); }
 
 // Renames without replacing an existing target; falls back to a check where the file system
-// does not offer the atomic form.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-    NameChange change(from, to);
+// does not offer the atomic form. toFolder: the target folder's status when just seen (or nullptr).
+int RenameNoReplace(const std::string& from, const std::string& to, const struct stat* toFolder = nullptr) {
+    NameChange change(from, to, toFolder);
     if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
         change.Made(to);
         return 0;
@@ -118,18 +118,19 @@ LONG RemoveMade(const std::string& path, int error) {
     return ErrnoToWin32(error);
 }
 
-// Copies the bytes, mode and times of source to target. A target just found missing is made as
-// the copy (exclusively, so that one made meanwhile is not taken over); otherwise the copy is
-// written to a temporary file beside target and renamed into place. Returns a Win32 error code; on
-// failure nothing is left that was not there before.
+// Copies the bytes, mode and times of source to target. A target just found missing in its folder
+// (missingIn: the folder's status as then seen) is made as the copy, exclusively, so that one made
+// meanwhile is not taken over; otherwise the copy is written to a temporary file beside target and
+// renamed into place. Returns a Win32 error code; on failure nothing is left that was not there
+// before.
 LONG CopyContents(const std::string& source, const struct stat& sourceStat, const std::string& target,
-                  bool failIfExists, bool targetMissing) {
+                  bool failIfExists, const struct stat* missingIn) {
     FileDescriptor in(open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) return ErrnoToWin32(errno);
-    if (targetMissing) {
+    if (missingIn) {
         int made;
         {
-            NameChange change(target);
+            NameChange change(target, missingIn);
             made = open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
             if (made >= 0) change.Made(target);
         }
@@ -169,7 +170,7 @@ BOOL CreateDirectoryCore(std::u16string_view path) {
     struct stat st;
     if (OwnStatus(folder, &st)) return Fail(ERROR_ALREADY_EXISTS);
     if (const DWORD fault = FaultOn(FaultKind::Create, folder.native)) return Fail(static_cast<LONG>(fault));
-    NameChange change(folder.native);
+    NameChange change(folder.native, folder.folderStatus());
     if (mkdir(folder.native.c_str(), 0777) != 0) {
         return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : ErrnoToWin32(errno));
     }
@@ -235,8 +236,8 @@ BOOL CopyFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
         if (const DWORD fault = FaultOn(FaultKind::Copy, *path)) return Fail(static_cast<LONG>(fault));
     }
-    const bool targetMissing = target.missingInFolder();
-    if (const LONG error = CopyContents(source.native, sourceStat, target.native, failIfExists, targetMissing))
+    if (const LONG error =
+            CopyContents(source.native, sourceStat, target.native, failIfExists, target.folderStatus()))
         return Fail(error);
     return TRUE;
 }
@@ -271,11 +272,11 @@ BOOL MoveFileCore(std::u16string_view sourcePath, std::u16string_view targetPath
     for (const std::string* path : {&source.native, static_cast<const std::string*>(&target.native)}) {
         if (const DWORD fault = FaultOn(FaultKind::Move, *path)) return Fail(static_cast<LONG>(fault));
     }
-    const int error = RenameNoReplace(source.native, target.native);
+    const int error = RenameNoReplace(source.native, target.native, target.folderStatus());
     if (error == 0) return TRUE;
     if (error == EXDEV && S_ISREG(sourceStat.st_mode)) {
         // Across file systems a file is copied and the source removed only once the copy stands.
-        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true, false))
+        if (const LONG copyError = CopyContents(source.native, sourceStat, target.native, true, nullptr))
             return Fail(copyError);
         const NameChange change(source.native);
         unlink(source.native.c_str());

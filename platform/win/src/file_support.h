@@ -25,6 +25,8 @@ struct FilePath {
     PathSeen seen;
     bool ok() const { return error == ERROR_SUCCESS; }
     bool missingInFolder() const { return seen.kind == PathSeen::Kind::MissingInFolder; }
+    // The status of the folder a missing path would go in, as the mapping saw it just now.
+    const struct stat* folderStatus() const { return missingInFolder() ? &seen.status : nullptr; }
     // Its own status as seen, when it is there and not a link: what stat would also say.
     const struct stat* plainStatus() const {
         return seen.kind == PathSeen::Kind::Present && !S_ISLNK(seen.status.st_mode) ? &seen.status : nullptr;

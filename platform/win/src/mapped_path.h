@@ -15,7 +15,8 @@ struct PathSeen {
     enum class Kind {
         Unknown,          // not asked, or found only by another case
         Present,          // there as mapped: status is its own (a link is not followed)
-        MissingInFolder,  // not there in any case, and the folder that would hold it is a folder
+        MissingInFolder,  // not there in any case, and the folder that would hold it is a folder:
+                          // status is the folder's own
     };
     Kind kind = Kind::Unknown;
     struct stat status {};

@@ -123,22 +123,39 @@ bool ListedWithout(const std::string& folder, const std::string& name) {
     return it != cache.end() && Lookup(it->second, name).empty();
 }
 
-NameChange::NameChange(const std::string& path, const std::string& other) {
+NameChange::NameChange(const std::string& path, const struct stat* folderStatus)
+    : NameChange({}, path, folderStatus) {}
+
+NameChange::NameChange(const std::string& from, const std::string& to, const struct stat* toFolderStatus) {
     CacheLock().lock();
-    for (const std::string* each : {&path, &other}) {
-        if (each->empty()) continue;
-        auto [folder, name] = Split(*each);
-        Folder* entry = nullptr;
-        for (auto& f : folders_) {
-            if (f.path == folder) entry = &f;
-        }
-        if (!entry) {
-            entry = &folders_.emplace_back();
-            entry->path = folder;
+    try {
+        Add(from, nullptr);
+        Add(to, toFolderStatus);
+    } catch (...) {
+        CacheLock().unlock();
+        throw;
+    }
+}
+
+void NameChange::Add(const std::string& path, const struct stat* folderStatus) {
+    if (path.empty()) return;
+    auto [folder, name] = Split(path);
+    Folder* entry = nullptr;
+    for (auto& f : folders_) {
+        if (f.path == folder) entry = &f;
+    }
+    if (!entry) {
+        entry = &folders_.emplace_back();
+        entry->path = folder;
+        if (folderStatus && S_ISDIR(folderStatus->st_mode)) {
+            entry->before = StampFrom(*folderStatus);
+            entry->known = true;
+        } else if (Cache().count(folder)) {
+            // A folder whose names were never read has nothing to bring up to date, so is not asked.
             entry->known = StampOf(folder, &entry->before);
         }
-        entry->names.push_back(std::move(name));
     }
+    entry->names.push_back(std::move(name));
 }
 
 void NameChange::Include(const std::string& path) {

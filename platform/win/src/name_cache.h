@@ -25,10 +25,13 @@ bool ListedWithout(const std::string& folder, const std::string& name);
 
 // Held around one change of entries made by this layer (a create, delete or rename of the given
 // paths): the folders' names are brought up to date afterwards. No other change of the same folders
-// by this process falls in between, as the cache is locked meanwhile.
+// by this process falls in between, as the cache is locked meanwhile. The status of a path's folder,
+// when the calling file call has just asked for it (the folder a missing name was looked for in),
+// is taken as the folder's state before the change instead of asking again.
 class NameChange {
 public:
-    explicit NameChange(const std::string& path, const std::string& other = {});
+    explicit NameChange(const std::string& path, const struct stat* folderStatus = nullptr);
+    NameChange(const std::string& from, const std::string& to, const struct stat* toFolderStatus = nullptr);
     ~NameChange();
     NameChange(const NameChange&) = delete;
     NameChange& operator=(const NameChange&) = delete;
@@ -48,6 +51,8 @@ public:
     };
 
 private:
+    void Add(const std::string& path, const struct stat* folderStatus);
+
     struct Folder {
         std::string path;
         bool known = false;

@@ -108,7 +108,7 @@ OpenFilePtr OpenFileCore(std::u16string_view windowsPath, const OpenRequest& req
     int fd;
     {
         std::optional<NameChange> change;
-        if (!*existed) change.emplace(path.native);
+        if (!*existed) change.emplace(path.native, path.folderStatus());
         do {
             fd = open(path.native.c_str(), flags, request.readOnly ? 0444 : 0666);
         } while (fd < 0 && errno == EINTR);

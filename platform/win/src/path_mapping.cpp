@@ -154,7 +154,7 @@ std::string MapToLinuxUnguarded(std::u16string_view path, LONG* error, PathSeen*
                 const std::string found = FindNameNoCase(current, name, walked.get());
                 if (found.empty()) {
                     lookUp = false;
-                    if (inFolder && seen) seen->kind = PathSeen::Kind::MissingInFolder;
+                    if (inFolder && seen) *seen = {PathSeen::Kind::MissingInFolder, walked.status};
                 } else {
                     candidate = Join(current, found);
                 }
