@@ -42,11 +42,7 @@ BOOL SetAttributesCore(std::u16string_view path, DWORD attributes) {
     struct stat st;
     bool link = false;
     if (!StatPath(path, file, st, &link)) return FALSE;
-    // Read-only clears every write bit and clearing it gives the owner's back; the other bits are
-    // left as the user's umask made them.
-    mode_t mode = st.st_mode & 07777;
-    if (attributes & FILE_ATTRIBUTE_READONLY) mode &= ~static_cast<mode_t>(0222);
-    else mode |= S_IWUSR;
+    const mode_t mode = ModeWithAttributes(st.st_mode, attributes);
     if (mode != (st.st_mode & 07777) && chmod(file.native.c_str(), mode) != 0) {
         SetLastError(static_cast<DWORD>(ErrnoToWin32(errno)));
         return FALSE;

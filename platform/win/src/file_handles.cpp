@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -131,6 +132,32 @@ BOOL SetFileTimeCore(HANDLE handle, const FILETIME* lastAccess, const FILETIME* 
     return TRUE;
 }
 
+// A FILE_BASIC_INFO time: 0 and -1 leave the time as it is.
+timespec TimeOf(const LARGE_INTEGER& ticks) {
+    if (ticks.QuadPart == 0 || ticks.QuadPart == -1) return timespec{0, UTIME_OMIT};
+    const FILETIME time{static_cast<DWORD>(ticks.QuadPart & 0xFFFFFFFF), static_cast<DWORD>(ticks.QuadPart >> 32)};
+    return TimeOf(&time);
+}
+
+BOOL SetBasicInfoCore(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS infoClass, const void* info, DWORD size) {
+    if (infoClass != FileBasicInfo || !info || size < sizeof(FILE_BASIC_INFO)) return Fail(ERROR_INVALID_PARAMETER);
+    const OpenFilePtr file = Find(handle);
+    if (!file) return Fail(ERROR_INVALID_HANDLE);
+    if (!file->canWrite) return Fail(ERROR_ACCESS_DENIED);
+    const auto& basic = *static_cast<const FILE_BASIC_INFO*>(info);
+    const timespec times[2] = {TimeOf(basic.LastAccessTime), TimeOf(basic.LastWriteTime)};
+    if (times[0].tv_nsec != UTIME_OMIT || times[1].tv_nsec != UTIME_OMIT) {
+        if (::futimens(file->fd, times) != 0) return Fail(ERROR_ACCESS_DENIED);
+    }
+    if (basic.FileAttributes != 0) {
+        struct stat st;
+        if (::fstat(file->fd, &st) != 0) return Fail(ErrnoToWin32(errno));
+        const mode_t mode = ModeWithAttributes(st.st_mode, basic.FileAttributes);
+        if (mode != (st.st_mode & 07777) && ::fchmod(file->fd, mode) != 0) return Fail(ErrnoToWin32(errno));
+    }
+    return TRUE;
+}
+
 BOOL CloseHandleCore(HANDLE handle) {
     OpenFilePtr file;
     {
@@ -190,6 +217,9 @@ BOOL FlushFileBuffers(HANDLE file) {
 }
 BOOL SetFileTime(HANDLE file, const FILETIME*, const FILETIME* lastAccess, const FILETIME* lastWrite) {
     return Guard<BOOL>(FALSE, [&] { return platform::win::SetFileTimeCore(file, lastAccess, lastWrite); });
+}
+BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size) {
+    return Guard<BOOL>(FALSE, [&] { return platform::win::SetBasicInfoCore(file, infoClass, info, size); });
 }
 BOOL CloseHandle(HANDLE handle) {
     return Guard<BOOL>(FALSE, [&] { return platform::win::CloseHandleCore(handle); });

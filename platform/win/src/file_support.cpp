@@ -83,6 +83,12 @@ bool IsDriveFolder(const std::string& linuxPath) {
            linuxPath[root.size()] == '/';
 }
 
+mode_t ModeWithAttributes(mode_t mode, DWORD attributes) {
+    mode &= 07777;
+    if (attributes & FILE_ATTRIBUTE_READONLY) return mode & ~static_cast<mode_t>(0222);
+    return mode | S_IWUSR;
+}
+
 DWORD AttributesOf(const struct stat& st) {
     DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
     if (IsReadOnly(st)) attributes |= FILE_ATTRIBUTE_READONLY;

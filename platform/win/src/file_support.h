@@ -53,6 +53,9 @@ bool IsDriveFolder(const std::string& linuxPath);
 
 inline bool IsReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 DWORD AttributesOf(const struct stat& st);
+// The permission bits that give a file of mode the attributes: read-only clears every write bit
+// and clearing it gives the owner's back; the other bits stay as the user's umask made them.
+mode_t ModeWithAttributes(mode_t mode, DWORD attributes);
 FILETIME ToFileTime(const timespec& time);
 
 // Copies text and a terminating zero when it fits and returns its length; otherwise returns the

@@ -44,6 +44,25 @@ TEST_F(FileTimesTest, DosTimesConvertAndStampFiles) {
     ASSERT_EQ(0, ::stat((root() + "/c/stamped.txt").c_str(), &info));
     EXPECT_EQ(info.st_mtime, 981173106);
     EXPECT_FALSE(SetFileTime(file, nullptr, nullptr, &time));
+
+    // Time and read-only through one handle: a zero time and zero attributes are left alone.
+    file = CreateFileW(u"C:\\stamped.txt", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILE_BASIC_INFO basic{};
+    basic.LastWriteTime.QuadPart = static_cast<LONGLONG>(Ticks(time) + 20000000);
+    basic.FileAttributes = FILE_ATTRIBUTE_READONLY;
+    EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
+    EXPECT_FALSE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic - 1));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    basic = {};
+    EXPECT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));
+    CloseHandle(file);
+    ASSERT_EQ(0, ::stat((root() + "/c/stamped.txt").c_str(), &info));
+    EXPECT_EQ(info.st_mtime, 981173108);
+    EXPECT_TRUE(GetFileAttributesW(u"C:\\stamped.txt") & FILE_ATTRIBUTE_READONLY);
+    file = CreateFileW(u"C:\\stamped.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    EXPECT_FALSE(SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic));  // not open for writing
+    CloseHandle(file);
 }
 
 TEST(ThreadSlots, EachThreadSeesItsOwnValue) {

@@ -92,22 +92,40 @@ bool MakeRelative(std::u16string* name) {
     return true;
 }
 
-// Sets the stored DOS date and time as the open file's creation and last-write times; attribute
-// 0x100 marks a time stored as UTC, any other is local.
-bool StampStoredTime(HANDLE file, WORD date, WORD time, WORD attributes) {
-    FILETIME stored{}, utc{};
+// The stored DOS date and time as a UTC file time; attribute 0x100 marks a time stored as UTC, any
+// other is local.
+bool StoredTime(WORD date, WORD time, WORD attributes, FILETIME* utc) {
+    FILETIME stored{};
     if (!DosDateTimeToFileTime(date, time, &stored)) return false;
-    if (attributes & 0x100)
-        utc = stored;
-    else if (!LocalFileTimeToFileTime(&stored, &utc))
-        return false;
-    return SetFileTime(file, &utc, nullptr, &utc) != FALSE;
+    if (attributes & 0x100) {
+        *utc = stored;
+        return true;
+    }
+    return LocalFileTimeToFileTime(&stored, utc) != FALSE;
+}
+
+// Sets the stored time as the open file's creation and last-write times.
+bool StampStoredTime(HANDLE file, WORD date, WORD time, WORD attributes) {
+    FILETIME utc{};
+    return StoredTime(date, time, attributes, &utc) && SetFileTime(file, &utc, nullptr, &utc) != FALSE;
 }
 
 // Of the stored attributes the file keeps read-only, hidden, system and archive.
-void SetStoredAttributes(const std::u16string& path, WORD attributes) {
+DWORD KeptAttributes(WORD attributes) {
     const DWORD kept = attributes & 0x27;
-    SetFileAttributesW(path.c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL);
+    return kept ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
+// Sets the stored time and the kept attributes through the open file at once, as closing it and
+// setting them by its path would leave it.
+bool StampOpenFile(HANDLE file, WORD date, WORD time, WORD attributes) {
+    FILETIME utc{};
+    if (!StoredTime(date, time, attributes, &utc)) return false;
+    FILE_BASIC_INFO info{};
+    info.CreationTime.QuadPart = static_cast<LONGLONG>((ULONGLONG(utc.dwHighDateTime) << 32) | utc.dwLowDateTime);
+    info.LastWriteTime = info.CreationTime;
+    info.FileAttributes = KeptAttributes(attributes);
+    return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
 // What the walk from the destination to a member found: whether a folder on the member's way
@@ -548,16 +566,13 @@ INT_PTR CExtract::OnCloseFile(PFDINOTIFICATION note) {
     const std::u16string target = memberPath_;
     if (!memoryMode_) {
         // The file just written is stamped through its own handle before it is closed, which
-        // spares opening it again by its path; where the handle lends none, it is stamped so.
+        // spares asking for it again by its path; where the handle lends none, it is stamped so.
         const std::int32_t handle = static_cast<std::int32_t>(note->hf);
         const std::intptr_t file = handle == outputHandle_ ? platform::win::_get_osfhandle(handle) : -1;
         const bool stamped =
-            file != -1 && StampStoredTime(reinterpret_cast<HANDLE>(file), note->date, note->time, note->attribs);
+            file != -1 && StampOpenFile(reinterpret_cast<HANDLE>(file), note->date, note->time, note->attribs);
         TrackedClose(handle);
-        if (stamped)
-            SetStoredAttributes(target, note->attribs);
-        else
-            StampExtractedFile(target, note->date, note->time, note->attribs);
+        if (!stamped) StampExtractedFile(target, note->date, note->time, note->attribs);
     }
     if (callbacks_.afterCopy) callbacks_.afterCopy(target.c_str(), memoryMode_ ? &memory_ : nullptr, user_);
     return TRUE;
@@ -610,7 +625,7 @@ bool StampExtractedFile(const std::u16string& path, WORD date, WORD time, WORD a
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool ok = StampStoredTime(file, date, time, attributes);
     CloseHandle(file);
-    SetStoredAttributes(path, attributes);
+    SetFileAttributesW(path.c_str(), KeptAttributes(attributes));
     return ok;
 }
 

@@ -55,3 +55,19 @@ BOOL CloseHandle(HANDLE handle);
 // Sets the times given (a null pointer leaves that time as it is). The creation time is accepted
 // and not kept: the files underneath have none.
 BOOL SetFileTime(HANDLE file, const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
+
+enum FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0 };
+
+// Times in FILETIME ticks.
+struct FILE_BASIC_INFO {
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    DWORD FileAttributes;
+};
+
+// Only FileBasicInfo is offered, on a handle open for writing. A time of 0 or -1 is left as it is,
+// and the attributes when 0; FILE_ATTRIBUTE_NORMAL clears them. Of the attributes the file keeps
+// read-only, as SetFileAttributes does; the creation and change times are accepted and not kept.
+BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, LPVOID info, DWORD size);
