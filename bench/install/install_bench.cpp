@@ -57,9 +57,9 @@ void Discard(const std::string& path) {
     fs::rename(path, Root() + "/discarded/" + std::to_string(discarded++));
 }
 
-// What the setup wrote reaches the disk before the clock starts, as an installed copy has: a file
-// removed while its pages are still being written out waits for them, which would be timed as the
-// run's own, and more or less of it in each run.
+// What the setup wrote reaches the disk before the clock starts, as an installed copy has: a copy
+// still only in memory has no blocks yet, so overwriting it frees nothing, while its write-back
+// lands in the timed run by chance.
 void Settle() { sync(); }
 
 void WriteFiles(const std::string& base, long files, char fill) {
